@@ -1,0 +1,40 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rq50::cli {
+
+/// Exit codes of rq50-cli.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitSystemError = 1,  ///< the operation ended with a message of the system
+    kExitUsage = 2,        ///< the command line was wrong
+};
+
+/// Options every command may read, and the command to run. A subcommand's
+/// CLI11 callback only stores its work in `run`; main() runs it once the whole
+/// command line is parsed and the application folder is set.
+struct CliContext {
+    std::string appDir;  ///< --app-dir
+    std::function<int()> run;
+};
+
+/// Adds one family of subcommands (files, program, instrument ...) to the app.
+using CommandRegistrar = void (*)(CLI::App& app, CliContext& context);
+
+/// Every registrar linked into rq50-cli, in no particular order.
+std::vector<CommandRegistrar>& CommandRegistrars();
+
+/// Declares a registrar at namespace scope of a command file:
+///   static const RegisterCommands kFileCommands(&AddFileCommands);
+struct RegisterCommands {
+    explicit RegisterCommands(CommandRegistrar registrar) {
+        CommandRegistrars().push_back(registrar);
+    }
+};
+
+}  // namespace rq50::cli
