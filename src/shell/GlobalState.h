@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace rq50::shell {
+
+/// Screen shown active for the Baud Rate command (`CurrentScreenId`).
+enum ScreenId : int {
+    kScreenDataView = 0,
+    kScreenSettingMenu = 1,
+    kScreenCategoryMenu = 5,
+    kScreenProgramEditor = 7,
+};
+
+/// Modes of the password dialog.
+enum PasswordMode : int {
+    kPasswordSet = 0,     ///< set a new password
+    kPasswordVerify = 1,  ///< verify the current one before a change
+    kPasswordEntry = 2,   ///< enter the password before work
+};
+
+/// The process-wide application state that every screen and routine reads and
+/// writes. `ResetGlobalState` gives the values the program starts with.
+struct GlobalState {
+    // Mode and menus.
+    std::int16_t settingMode = 0;  ///< 0 parameter setting, 1 program setting
+    std::int16_t comPort = 1;      ///< serial port 1..4 ("COMPORT")
+    bool maintMode = false;
+    bool logFileOn = false;
+    bool logFileOnCopy = false;  ///< the communication log's own copy of logFileOn
+    bool monitorOn = false;
+    bool commandMenuUnlocked = false;
+
+    // Link speeds: the rate the tool talks at, and the rate the instrument was
+    // last set to (quitting warns when that is 9600).
+    std::int32_t commSpeed = 1200;
+    std::int32_t instrumentSpeed = 1200;
+
+    // Caption affixes: title + " - [" + file name + "]".
+    std::string captionOpen = " - [";
+    std::string captionClose = "]";
+    /// Caption of the main window as last set by SetCurrentFile.
+    std::string mainCaption;
+
+    // Device password (Setting.ini) and the password dialog.
+    std::string settingFilePath;
+    std::string storedPassword = "----";
+    bool passwordStored = false;  ///< a password other than "----" is stored
+    bool noPassword = true;       ///< the reverse of passwordStored
+    int passwordMode = kPasswordSet;
+    bool passwordNotPassed = false;      ///< the password dialog was left without the right entry
+    bool downloadAllowed = true;         ///< no password set, or the right one entered
+    bool passwordSetEnabled = true;      ///< Password / "Set..." enabled on the top menu
+    bool passwordChangeEnabled = false;  ///< Password / "Change..." enabled
+
+    // Navigation.
+    std::int16_t infoPurpose = 0;      ///< why the information window was opened
+    std::int16_t currentScreenId = 0;  ///< ScreenId
+    std::int16_t parameterTab = 0;     ///< 0 DISPLAY, 1 SET, 2 ADJUST, 3 MAINT
+    std::string currentFileTitle = "NewFile";
+    std::string currentFilePath;
+    bool dataChanged = false;           ///< the data shown differs from its file
+    bool editorOpenedFromFile = false;  ///< the program editor shows a program read from a file
+    bool cameFromDownloadCheck = false;
+    std::int16_t downloadCheckMode = 0;
+    bool printingFromPrintDialog = false;
+
+    /// Bytes the last parameter-file or program-file save needed (0 before any
+    /// save); the password writer compares the free space with it.
+    std::int64_t lastSaveRequirement = 0;
+};
+
+/// The one application state of the process.
+GlobalState& G();
+
+/// Puts every value of G() back to its start-up default.
+void ResetGlobalState();
+
+}  // namespace rq50::shell

@@ -1,0 +1,351 @@
+#include "shell/Navigation.h"
+
+#include <exception>
+#include <initializer_list>
+#include <utility>
+
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/NavigationHost.h"
+#include "shell/Services.h"
+
+namespace rq50::shell {
+
+namespace {
+
+struct CodeRow {
+    std::initializer_list<int> codes;
+    int display;
+};
+
+// Event code -> display. Codes 446-449 pick the parameter screen's tab.
+const CodeRow kEventTable[] = {
+    {{1, 44, 364}, kDisplayTopMenu},
+    {{21, 65, 202, 247, 248}, kDisplaySettingMenu},
+    {{22, 204, 385}, kDisplaySettingMenuProgram},
+    {{41, 83, 102, 123, 142}, kDisplayCategoryMenu},
+    {{43, 363}, kDisplayOpenFile},
+    {{61, 62, 63, 64}, kDisplayCommProgress},
+    {{161, 181}, kDisplayContentList},
+    {{162, 182}, kDisplaySaveFile},
+    {{164, 184, 255, 256, 325, 326, 341, 384}, kDisplayPrintDialog},
+    {{201, 222, 243, 244, 264, 303, 443}, kDisplayDataViewUploaded},
+    {{203, 272, 274}, kDisplayDataViewFile},
+    {{221, 241, 242, 262, 268, 270, 281, 302, 441}, kDisplayDataView},
+    {{245, 246, 253, 254, 282, 283, 304, 361, 381, 421, 444}, kDisplayProgramEditor},
+    {{249, 250}, kDisplayNoAction},
+    {{261, 307, 382}, kDisplayInformation},
+    {{284, 301}, kDisplayPrintNow},
+    {{305}, kDisplayPrintPreview},
+    {{306}, kDisplayCsvFile},
+    {{321, 322, 445}, kDisplayDownloadCheck},
+    {{323, 324, 406}, kDisplayErrorList},
+    {{446}, kDisplayParameterDisplay},
+    {{447}, kDisplayParameterSet},
+    {{448}, kDisplayParameterAdjust},
+    {{449}, kDisplayParameterMaint},
+};
+
+constexpr int kFollowEnableSettingMenu = 2;
+
+const CodeRow kFollowTable[] = {
+    {{1, 162}, kDisplayCategoryMenu},
+    {{21, 101, 121, 41, 81}, kDisplayCommProgress},
+    {{102, 103, 104, 105, 106, 107, 108, 324}, kDisplaySettingMenuProgram},
+    {{123, 124, 125, 126, 127, 128, 330}, kDisplayProgramEditor},
+    {{241}, kDisplayParameterDisplay},
+    {{242}, kDisplayParameterSet},
+    {{243}, kDisplayParameterAdjust},
+    {{244}, kDisplayParameterMaint},
+    {{321}, kDisplaySettingMenu},
+    {{322}, kDisplayDataView},
+};
+
+int Lookup(const CodeRow* begin, const CodeRow* end, int code) {
+    for (const CodeRow* row = begin; row != end; ++row) {
+        for (int c : row->codes) {
+            if (c == code) return row->display;
+        }
+    }
+    return 0;
+}
+
+std::function<JobStatus()>& JobStatusSource() {
+    static std::function<JobStatus()> source;
+    return source;
+}
+
+NavigationHost& Host() {
+    NavigationHost* host = Svc().navigation;
+    if (host == nullptr) throw std::logic_error("no navigation host installed");
+    return *host;
+}
+
+void ShowAndEnable(Screen screen) {
+    Host().ShowScreen(screen);
+    Host().EnableScreen(screen);
+}
+
+int ShowDisplay(int display) {
+    NavigationHost& host = Host();
+    switch (display) {
+        case kDisplayTopMenu:
+            ShowAndEnable(Screen::frmRQ2000);
+            return 0;
+        case kDisplaySettingMenu:
+        case kDisplaySettingMenuProgram:
+            ShowAndEnable(Screen::frmRQ2100);
+            return 0;
+        case kDisplayCategoryMenu:
+            ShowAndEnable(Screen::frmRQ2200);
+            return 0;
+        case kDisplayParameterDisplay:
+        case kDisplayParameterSet:
+        case kDisplayParameterAdjust:
+        case kDisplayParameterMaint:
+            G().parameterTab = static_cast<std::int16_t>(display - kDisplayParameterDisplay);
+            ShowAndEnable(Screen::frmRQ2300);
+            return 0;
+        case kDisplayDataView:
+        case kDisplayDataViewUploaded:
+        case kDisplayDataViewFile:
+            ShowAndEnable(Screen::frmRQ2400);
+            return 0;
+        case kDisplayOpenFile: {
+            const int result = host.RunOpenDialog();
+            if (result != -1) {
+                host.EnableScreen(Screen::frmRQ2100);
+            } else if (G().settingMode == 0) {
+                ShowAndEnable(Screen::frmRQ2400);
+            } else {
+                G().editorOpenedFromFile = true;
+                ShowAndEnable(Screen::frmRQ3000);
+            }
+            return result;
+        }
+        case kDisplayContentList:
+            ShowAndEnable(Screen::frmRQ2500);
+            return 0;
+        case kDisplayInformation:
+            ShowAndEnable(Screen::frmRQ2600);
+            return 0;
+        case kDisplaySaveFile: {
+            const int result = host.RunSaveDialog();
+            if (result != -1) return 0;
+            G().dataChanged = false;
+            return -1;
+        }
+        case kDisplayDownloadCheck:
+            ShowAndEnable(Screen::frmRQ2700);
+            return 0;
+        case kDisplayPrintDialog:
+            ShowAndEnable(Screen::frmRQ2800);
+            return 0;
+        case kDisplayPrintNow:
+            G().printingFromPrintDialog = true;
+            try {
+                host.PrintReport();
+            } catch (...) {
+                G().printingFromPrintDialog = false;
+                throw;
+            }
+            G().printingFromPrintDialog = false;
+            return 0;
+        case kDisplayPrintPreview:
+            ShowAndEnable(Screen::frmRQ2900);
+            return 0;
+        case kDisplayProgramEditor:
+            ShowAndEnable(Screen::frmRQ3000);
+            return 0;
+        case kDisplayErrorList:
+            ShowAndEnable(Screen::frmRQ3100);
+            return 0;
+        case kDisplayCommProgress:
+            ShowAndEnable(Screen::frmRQ4000);
+            return 0;
+        case kDisplaySlotDialog:
+            host.ShowScreenAndWait(Screen::frmRQ4100);
+            host.EnableScreen(Screen::frmRQ4100);
+            return 0;
+        case kDisplayBaudRateDialog:
+            ShowAndEnable(Screen::frmRQ4200);
+            return 0;
+        case kDisplayVersion:
+            host.ShowScreenAndWait(Screen::frmRQ0200);
+            return 0;
+        case kDisplayCsvFile:
+            return host.RunCsvDialog();
+        default:
+            return 0;
+    }
+}
+
+/// Leaving a screen whose data may be unsaved: asks, saves or goes back.
+/// Returns -1 when the save dialog completed.
+int LeaveWithSaveQuestion(int answer, int message, int titleText, std::int16_t infoPurpose,
+                          int backDisplay, Screen leaving) {
+    auto goBack = [&] {
+        ShowDisplay(backDisplay);
+        Host().UnloadScreen(leaving);
+    };
+    if (answer == kAnswerNoChange) {
+        goBack();
+        return 0;
+    }
+    if (answer != kAnswerDataChanged) return 0;
+    const int reply = RQ0000fnc_nShowMsgBox(message, kButtonsYesNoCancel, Catalogue(titleText));
+    if (reply == kAnswerYes) {
+        G().infoPurpose = infoPurpose;
+        return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;
+    }
+    if (reply == kAnswerNo) {
+        G().dataChanged = false;
+        goBack();
+    }
+    return 0;
+}
+
+int AfterProgramDownload() {
+    if (G().cameFromDownloadCheck) {
+        G().downloadCheckMode = 2;
+        ShowDisplay(kDisplayDownloadCheck);
+        return 0;
+    }
+    JobStatus status;
+    if (JobStatusSource()) status = JobStatusSource()();
+    int message = 0;
+    switch (status.result) {
+        case kProgramDownloadAll:
+            message = 37;
+            break;
+        case kProgramDownloadConstOnly:
+            message = 39;
+            break;
+        case kProgramDownloadProgramOnly:
+            message = 38;
+            break;
+        default:
+            break;
+    }
+    if (message != 0) RQ0000fnc_nShowMsgBox(message, kButtonsOk, status.title);
+    ShowDisplay(kDisplayProgramEditor);
+    return 0;
+}
+
+int RunEvent(int eventCode, int answer) {
+    switch (eventCode) {
+        case kEventLeaveDataView:
+            return LeaveWithSaveQuestion(answer, 9, 2411, 5, kDisplaySettingMenu,
+                                         Screen::frmRQ2400);
+        case kEventDataViewToSettingMenu:
+            ShowDisplay(kDisplaySettingMenu);
+            Host().UnloadScreen(Screen::frmRQ2400);
+            return 0;
+        case kEventAfterProgramDownload:
+            return AfterProgramDownload();
+        case kEventLeaveProgramEditor:
+            return LeaveWithSaveQuestion(answer, 12, 3001, 7, kDisplaySettingMenuProgram,
+                                         Screen::frmRQ3000);
+        case kEventSaveProgram:
+            G().infoPurpose = 2;
+            return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;
+        case kEventPrintErrorList:
+            Host().PrintErrorList();
+            return 0;
+        case kEventAfterDownloadCheckJob:
+            if (G().cameFromDownloadCheck) {
+                G().downloadCheckMode = 0;
+                ShowDisplay(kDisplayDownloadCheck);
+            } else {
+                ShowDisplay(kDisplayDataView);
+            }
+            return 0;
+        default:
+            break;
+    }
+    if (const int display = EventDisplay(eventCode); display != 0) ShowDisplay(display);
+    return 0;
+}
+
+void RunFollow(int followCode) {
+    if (followCode == kFollowEnableSettingMenu) {
+        Host().EnableScreen(Screen::frmRQ2100);
+        return;
+    }
+    if (const int display = FollowDisplay(followCode); display != 0) ShowDisplay(display);
+}
+
+}  // namespace
+
+const char* ScreenName(Screen screen) {
+    switch (screen) {
+        case Screen::frmRQ0200:
+            return "frmRQ0200";
+        case Screen::frmRQ2000:
+            return "frmRQ2000";
+        case Screen::frmRQ2100:
+            return "frmRQ2100";
+        case Screen::frmRQ2200:
+            return "frmRQ2200";
+        case Screen::frmRQ2300:
+            return "frmRQ2300";
+        case Screen::frmRQ2400:
+            return "frmRQ2400";
+        case Screen::frmRQ2500:
+            return "frmRQ2500";
+        case Screen::frmRQ2600:
+            return "frmRQ2600";
+        case Screen::frmRQ2700:
+            return "frmRQ2700";
+        case Screen::frmRQ2800:
+            return "frmRQ2800";
+        case Screen::frmRQ2900:
+            return "frmRQ2900";
+        case Screen::frmRQ3000:
+            return "frmRQ3000";
+        case Screen::frmRQ3100:
+            return "frmRQ3100";
+        case Screen::frmRQ4000:
+            return "frmRQ4000";
+        case Screen::frmRQ4100:
+            return "frmRQ4100";
+        case Screen::frmRQ4200:
+            return "frmRQ4200";
+    }
+    return "";
+}
+
+int EventDisplay(int eventCode) {
+    return Lookup(std::begin(kEventTable), std::end(kEventTable), eventCode);
+}
+
+int FollowDisplay(int followCode) {
+    return Lookup(std::begin(kFollowTable), std::end(kFollowTable), followCode);
+}
+
+int Pfnc_nShowDisplayMatorix(int display) {
+    try {
+        return ShowDisplay(display);
+    } catch (const std::exception& e) {
+        ShowRoutineError("Pfnc_nShowDisplayMatorix_ERR", e.what());
+        return 0;
+    }
+}
+
+int DisplayMatorix(int eventCode, int followCode, int answer) {
+    try {
+        const int result = RunEvent(eventCode, answer);
+        RunFollow(followCode);
+        return result;
+    } catch (const std::exception& e) {
+        ShowRoutineError("DisplayMatorix_ERR", e.what());
+        return 0;
+    }
+}
+
+void SetJobStatusSource(std::function<JobStatus()> source) {
+    JobStatusSource() = std::move(source);
+}
+
+}  // namespace rq50::shell

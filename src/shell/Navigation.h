@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace rq50::shell {
+
+/// Answer argument of DisplayMatorix for the codes that ask the user.
+inline constexpr int kAnswerDataChanged = -1;
+inline constexpr int kAnswerNoChange = 0;
+
+/// Display numbers of Pfnc_nShowDisplayMatorix.
+enum Display : int {
+    kDisplayTopMenu = 2,
+    kDisplaySettingMenu = 3,
+    kDisplayCategoryMenu = 4,
+    kDisplayParameterDisplay = 5,
+    kDisplayParameterSet = 6,
+    kDisplayParameterAdjust = 7,
+    kDisplayParameterMaint = 8,
+    kDisplayDataView = 9,
+    kDisplayOpenFile = 10,
+    kDisplayDataViewUploaded = 11,
+    kDisplayContentList = 12,
+    kDisplayInformation = 13,
+    kDisplaySaveFile = 14,
+    kDisplayDownloadCheck = 15,
+    kDisplayPrintDialog = 16,
+    kDisplayPrintNow = 17,
+    kDisplayPrintPreview = 18,
+    kDisplaySettingMenuProgram = 19,
+    kDisplayDataViewFile = 20,
+    kDisplayProgramEditor = 21,
+    kDisplayErrorList = 22,
+    kDisplayCommProgress = 23,
+    kDisplaySlotDialog = 24,
+    kDisplayBaudRateDialog = 25,
+    kDisplayVersion = 26,
+    kDisplayNoAction = 27,
+    kDisplayCsvFile = 28,
+};
+
+/// Event codes with their own handling in DisplayMatorix.
+enum NavigationEvent : int {
+    kEventLeaveDataView = 165,
+    kEventDataViewToSettingMenu = 185,
+    kEventAfterProgramDownload = 383,
+    kEventLeaveProgramEditor = 403,
+    kEventSaveProgram = 407,
+    kEventPrintErrorList = 422,
+    kEventAfterDownloadCheckJob = 442,
+};
+
+/// Result codes of a program download that choose the message after event 383.
+inline constexpr int kProgramDownloadAll = 0;
+inline constexpr int kProgramDownloadConstOnly = 7;
+inline constexpr int kProgramDownloadProgramOnly = 8;
+
+/// The display an event code maps to, or 0 when the event table does not list
+/// it (the special event codes are not in the table).
+int EventDisplay(int eventCode);
+
+/// The display a follow code runs, or 0 when it runs none (follow code 2
+/// enables the setting menu instead and also gives 0).
+int FollowDisplay(int followCode);
+
+/// Shows one screen or runs one file action through Svc().navigation. Returns
+/// the file dialog's result for displays 10, 14 and 28 (-1 when it completed),
+/// 0 for all other displays. Unknown displays do nothing.
+int Pfnc_nShowDisplayMatorix(int display);
+
+/// Performs the action of `eventCode`, then that of `followCode`. `answer`
+/// carries kAnswerDataChanged for the codes that ask whether to save. Returns
+/// -1 when a save dialog completed (codes 165, 403, 407), else 0.
+int DisplayMatorix(int eventCode, int followCode, int answer);
+
+/// What the navigation needs to know of the last communication job after a
+/// program download: its result code and the job title.
+struct JobStatus {
+    int result = -1;
+    std::string title;
+};
+
+/// Installs where the navigation reads the last job's status (the
+/// communication engine installs it; without one, no message is chosen).
+void SetJobStatusSource(std::function<JobStatus()> source);
+
+}  // namespace rq50::shell

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <string>
+
+namespace rq50::shell {
+
+/// The screens of the chain, named after their windows.
+enum class Screen {
+    frmRQ0200,  ///< version information (modal)
+    frmRQ2000,  ///< top menu
+    frmRQ2100,  ///< setting menu
+    frmRQ2200,  ///< category menu
+    frmRQ2300,  ///< parameter screen
+    frmRQ2400,  ///< parameter data view
+    frmRQ2500,  ///< content list
+    frmRQ2600,  ///< information record window
+    frmRQ2700,  ///< download check
+    frmRQ2800,  ///< print dialog
+    frmRQ2900,  ///< print preview
+    frmRQ3000,  ///< program editor
+    frmRQ3100,  ///< command-check error list
+    frmRQ4000,  ///< "Now Communicating" progress dialog
+    frmRQ4100,  ///< SLOT No. dialog (modal)
+    frmRQ4200,  ///< baud-rate dialog
+};
+
+/// The window name of a screen ("frmRQ2300"), as used for settings keys.
+const char* ScreenName(Screen screen);
+
+/// What the navigation asks of the outside world. The GUI shows real windows,
+/// the CLI runs its jobs headless, tests record the calls. Every call comes
+/// from the user-interface thread, one at a time.
+class NavigationHost {
+  public:
+    virtual ~NavigationHost() = default;
+
+    /// Shows the screen without waiting (loading it first when it is not loaded).
+    virtual void ShowScreen(Screen screen) = 0;
+    /// Shows the screen modally; returns when it has been closed.
+    virtual void ShowScreenAndWait(Screen screen) = 0;
+    /// Enables or disables a loaded screen; a disabled screen cannot be used.
+    /// Calls for a screen that is not loaded do nothing.
+    virtual void EnableScreen(Screen screen) = 0;
+    virtual void DisableScreen(Screen screen) = 0;
+    /// Closes and destroys the screen (it saves its position on the way).
+    virtual void UnloadScreen(Screen screen) = 0;
+
+    /// The open-file dialog: -1 when a file was chosen and read, 0 when it was
+    /// cancelled or no name was chosen, 1 when it failed (a read that failed
+    /// counts as failed, so the data shown before stays on screen).
+    virtual int RunOpenDialog() = 0;
+    /// The save-file dialog: -1 when a file name was accepted, 0 otherwise.
+    virtual int RunSaveDialog() = 0;
+    /// The CSV file dialog, which writes the CSV file: -1 done, 0 cancelled,
+    /// 1 failed.
+    virtual int RunCsvDialog() = 0;
+    /// Prints the parameter report (SettingMode 0) or the program report (1)
+    /// at once on the main window's print control.
+    virtual void PrintReport() = 0;
+    /// Prints the command-check error list on the main window's print control.
+    virtual void PrintErrorList() = 0;
+
+    /// The main window's caption changed (SetCurrentFile).
+    virtual void SetMainCaption(const std::string& caption) { (void)caption; }
+    /// The top menu's Password items: "Set..." and "Change..." enabled or not.
+    virtual void SetPasswordMenu(bool setEnabled, bool changeEnabled) {
+        (void)setEnabled;
+        (void)changeEnabled;
+    }
+    /// Hourglass pointer on (true) or the normal pointer back (false).
+    virtual void SetBusyPointer(bool busy) { (void)busy; }
+    /// Lets pending window events run (between retries of a slow step).
+    virtual void ProcessEvents() {}
+};
+
+}  // namespace rq50::shell

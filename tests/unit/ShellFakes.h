@@ -1,0 +1,103 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/Clock.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/NavigationHost.h"
+#include "shell/Services.h"
+
+namespace rq50::shell::testing {
+
+/// Records every box and answers from a script (OK when the script is empty).
+class RecordingMessages : public MessageBoxHost {
+  public:
+    void Beep() override { ++beeps; }
+    int Show(const MessageBoxRequest& box) override {
+        boxes.push_back(box);
+        beepsBeforeBox.push_back(beeps);
+        if (answers.empty()) return kAnswerOk;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::vector<MessageBoxRequest> boxes;
+    std::vector<int> beepsBeforeBox;
+    std::deque<int> answers;
+    int beeps = 0;
+};
+
+/// Records every navigation call as one text ("show frmRQ2100", "open", ...).
+class RecordingNavigation : public NavigationHost {
+  public:
+    void ShowScreen(Screen s) override { calls.push_back(std::string("show ") + ScreenName(s)); }
+    void ShowScreenAndWait(Screen s) override {
+        calls.push_back(std::string("modal ") + ScreenName(s));
+    }
+    void EnableScreen(Screen s) override {
+        calls.push_back(std::string("enable ") + ScreenName(s));
+    }
+    void DisableScreen(Screen s) override {
+        calls.push_back(std::string("disable ") + ScreenName(s));
+    }
+    void UnloadScreen(Screen s) override {
+        calls.push_back(std::string("unload ") + ScreenName(s));
+    }
+    int RunOpenDialog() override {
+        calls.push_back("open");
+        return openResult;
+    }
+    int RunSaveDialog() override {
+        calls.push_back("save");
+        return saveResult;
+    }
+    int RunCsvDialog() override {
+        calls.push_back("csv");
+        return csvResult;
+    }
+    void PrintReport() override {
+        calls.push_back(G().printingFromPrintDialog ? "print (from dialog)" : "print");
+    }
+    void PrintErrorList() override { calls.push_back("print errors"); }
+    void SetMainCaption(const std::string& caption) override { this->caption = caption; }
+    void SetPasswordMenu(bool setEnabled, bool changeEnabled) override {
+        passwordMenu = {setEnabled, changeEnabled};
+    }
+
+    std::vector<std::string> calls;
+    int openResult = -1;
+    int saveResult = -1;
+    int csvResult = -1;
+    std::string caption;
+    std::vector<bool> passwordMenu;
+};
+
+/// Installs fresh fakes in Svc() and a fresh global state; puts everything
+/// back when it goes out of scope.
+class ServicesScope {
+  public:
+    ServicesScope() : m_saved(Svc()) {
+        Svc().messages = &messages;
+        Svc().navigation = &navigation;
+        Svc().clock = &clock;
+        ResetGlobalState();
+    }
+    ~ServicesScope() {
+        Svc() = m_saved;
+        ResetGlobalState();
+    }
+    ServicesScope(const ServicesScope&) = delete;
+    ServicesScope& operator=(const ServicesScope&) = delete;
+
+    RecordingMessages messages;
+    RecordingNavigation navigation;
+    VirtualClock clock;
+
+  private:
+    Services m_saved;
+};
+
+}  // namespace rq50::shell::testing
