@@ -37,7 +37,9 @@ void SetAppFolder(const std::filesystem::path& folder) {
     Folder() = ec ? folder : absolute;
 }
 
-const std::filesystem::path& AppFolder() { return Folder(); }
+const std::filesystem::path& AppFolder() {
+    return Folder();
+}
 
 std::string AppFilePath(const std::string& name) {
     std::string native = name;

@@ -59,8 +59,12 @@ const std::string& Catalogue(int number) {
     return it == texts.end() ? empty : it->second;
 }
 
-bool CatalogueHas(int number) { return Data().texts.count(number) != 0; }
+bool CatalogueHas(int number) {
+    return Data().texts.count(number) != 0;
+}
 
-const std::vector<int>& CatalogueNumbersInFileOrder() { return Data().order; }
+const std::vector<int>& CatalogueNumbersInFileOrder() {
+    return Data().order;
+}
 
 }  // namespace rq50::shell

@@ -8,7 +8,7 @@ namespace rq50::shell {
 /// Monotonic time source of the program. The engine never sleeps and never
 /// reads the wall clock: it asks a Clock, so tests can run it on virtual time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     /// Milliseconds since an arbitrary origin; never goes backwards.
     virtual std::int64_t NowMs() const = 0;
@@ -19,20 +19,20 @@ public:
 
 /// Time that moves only when told to. Wait() advances it at once.
 class VirtualClock : public Clock {
-public:
+  public:
     std::int64_t NowMs() const override { return m_now; }
     void Wait(std::int32_t ms) override { Advance(ms); }
     void Advance(std::int64_t ms) {
         if (ms > 0) m_now += ms;
     }
 
-private:
+  private:
     std::int64_t m_now = 0;
 };
 
 /// The machine's steady clock; Wait() blocks the calling thread.
 class SteadyClock : public Clock {
-public:
+  public:
     std::int64_t NowMs() const override;
     void Wait(std::int32_t ms) override;
 };

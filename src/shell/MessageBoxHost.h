@@ -5,7 +5,13 @@
 namespace rq50::shell {
 
 /// Icons of a message box, by their platform codes.
-enum class MsgIcon : int { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+enum class MsgIcon : int {
+    None = 0,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64
+};
 
 /// Button sets (argument 2 of the message routine).
 enum MsgButtons : int {
@@ -39,7 +45,7 @@ struct MessageBoxRequest {
 /// Shows message boxes: a Qt dialog in the GUI, stderr and a scripted answer
 /// in the CLI, a recorder in tests.
 class MessageBoxHost {
-public:
+  public:
     virtual ~MessageBoxHost() = default;
     virtual void Beep() {}
     /// Shows the box modally and returns the answer code (MsgAnswer).

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <initializer_list>
+#include <stdexcept>
 #include <utility>
 
 #include "shell/Catalogue.h"

@@ -7,7 +7,7 @@ namespace rq50::shell {
 
 /// The six file-system, timing and cursor services every screen relies on.
 class UtilityComponent {
-public:
+  public:
     virtual ~UtilityComponent() = default;
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool FolderExists(const std::string& path) = 0;

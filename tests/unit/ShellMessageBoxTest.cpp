@@ -16,7 +16,9 @@ TEST(MessageTable, EveryTextAndTitleIsInTheCatalogue) {
     std::set<int> texts;
     for (const MessageEntry& e : MessageTable()) {
         EXPECT_TRUE(CatalogueHas(e.textNumber)) << e.textNumber;
-        if (e.titleText != 0) EXPECT_TRUE(CatalogueHas(e.titleText)) << e.titleText;
+        if (e.titleText != 0) {
+            EXPECT_TRUE(CatalogueHas(e.titleText)) << e.titleText;
+        }
         EXPECT_TRUE(e.icon == MsgIcon::Information || e.icon == MsgIcon::Question ||
                     e.icon == MsgIcon::Exclamation);
         texts.insert(e.textNumber);

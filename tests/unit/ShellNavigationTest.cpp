@@ -249,7 +249,7 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
         } else {
             ASSERT_EQ(scope.messages.boxes.size(), 1u);
             EXPECT_EQ(scope.messages.boxes[0].text, text);
-            EXPECT_EQ(scope.messages.boxes[0].title, "Download");
+            EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsOk);
         }
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ3000"));
     }
