@@ -1,0 +1,73 @@
+#include "comm/jobs/Password.h"
+
+#include "comm/jobs/TransferRules.h"
+
+namespace rq50::comm::jobs {
+
+namespace {
+
+constexpr int kMsgIllegalValue = 13;
+constexpr int kMsgPasswordSet = 47;
+constexpr int kMsgPasswordMismatch = 48;
+constexpr int kMsgWrongPasswordEntry = 50;
+constexpr int kMsgWrongPasswordChange = 51;
+constexpr std::size_t kPasswordLength = 4;
+
+bool AllDigits(const std::string& text) {
+    if (text.empty() || text.size() > kPasswordLength) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PasswordIsSet(const std::string& stored) {
+    const std::string s = TrimBlanks(stored);
+    return !s.empty() && s != "----";
+}
+
+bool DownloadAllowedWith(const std::string& stored, const std::string& entry) {
+    return !PasswordIsSet(stored) || TrimBlanks(entry) == TrimBlanks(stored);
+}
+
+PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::string& confirm,
+                                 const std::string& stored) {
+    PasswordOutcome out;
+    if (entry.empty()) return out;
+    if (mode == kPasswordChange || mode == kPasswordEnter) {
+        if (TrimBlanks(entry) == TrimBlanks(stored)) {
+            out.downloadAllowed = true;
+            out.close = true;
+            return out;
+        }
+        if (mode == kPasswordChange) {
+            out.message = kMsgWrongPasswordChange;
+            out.select = PasswordField::First;
+            return out;
+        }
+        // Uploading stays possible; the dialog closes once the message is read.
+        out.message = kMsgWrongPasswordEntry;
+        out.close = true;
+        return out;
+    }
+    if (entry != confirm) {
+        out.message = kMsgPasswordMismatch;
+        out.select = PasswordField::Confirm;
+        return out;
+    }
+    if (!AllDigits(entry)) {
+        out.message = kMsgIllegalValue;
+        out.select = PasswordField::First;
+        return out;
+    }
+    out.store = true;
+    out.newPassword = entry + std::string(kPasswordLength - entry.size(), ' ');
+    out.message = kMsgPasswordSet;
+    out.close = true;
+    out.downloadAllowed = true;
+    return out;
+}
+
+}  // namespace rq50::comm::jobs

@@ -1,0 +1,39 @@
+#pragma once
+
+// The download password of the tool: what OK of the password dialog does in
+// each of its modes. The stored password itself lives in Setting.ini and is
+// read and written through the shell's routines.
+
+#include <string>
+
+namespace rq50::comm::jobs {
+
+/// Modes of the password dialog.
+enum PasswordDialogMode : int { kPasswordNew = 0, kPasswordChange = 1, kPasswordEnter = 2 };
+
+/// Which field of the dialog is selected after a refused entry.
+enum class PasswordField { None, First, Confirm };
+
+/// What OK of the password dialog leads to.
+struct PasswordOutcome {
+    bool close = false;  ///< the dialog closes
+    int message = 0;     ///< message number to show, 0 for none
+    PasswordField select = PasswordField::None;
+    bool downloadAllowed = false;  ///< modes 1 and 2: the right password was entered
+    bool store = false;            ///< mode 0: `newPassword` is to be stored
+    std::string newPassword;       ///< four characters, blank-padded
+};
+
+/// The rules of OK. `stored` is the stored password as read from
+/// Setting.ini ("----" when none is set).
+PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::string& confirm,
+                                 const std::string& stored);
+
+/// A stored password exists (anything but "----" or nothing).
+bool PasswordIsSet(const std::string& stored);
+
+/// Downloading is allowed with no password set, or when `entry` is the
+/// stored password.
+bool DownloadAllowedWith(const std::string& stored, const std::string& entry);
+
+}  // namespace rq50::comm::jobs

@@ -1,0 +1,254 @@
+#include "parameter/PageModel.h"
+#include "unit/JobBlocks.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace rq50::parameter {
+namespace {
+
+using rq50::testing::Block;
+
+struct StartLog {
+    bool accept = true;
+    std::vector<std::pair<int, std::string>> started;
+    JobStarter Starter() {
+        return [this](int job, const std::string& title) {
+            if (!accept) return false;
+            started.emplace_back(job, title);
+            return true;
+        };
+    }
+};
+
+ItemArray GroupItems(int ma, int first, int count, int kind = 2) {
+    ItemArray items;
+    for (int i = 0; i < count; ++i) {
+        items.push_back(Block(kind, ma, first + i, 0, "ITEM" + std::to_string(first + i),
+                              "+00" + std::to_string(i) + ".0"));
+    }
+    return items;
+}
+
+PageModel ShownPage(int count, bool lastKnown, int groupSize = 20) {
+    PageModel page(PageCategory::Set);
+    page.window.categoryFirst = {3, 1, 0};
+    page.window.categoryLast = {3, groupSize, 0};
+    page.window.categoryLastKnown = lastKnown;
+    page.ShowPage(GroupItems(3, 1, count));
+    page.OnPageJobSucceeded();
+    return page;
+}
+
+TEST(PageModelGrid, RowsCarryAddressTextsAndHiddenColumns) {
+    PageModel page = ShownPage(3, true, 3);
+    EXPECT_EQ(page.grid[1][kColAddress], "C01");
+    EXPECT_EQ(page.grid[2][kColName], "ITEM2   ");
+    EXPECT_EQ(page.grid[3][kColMa], "3");
+    EXPECT_EQ(page.grid[3][kColMb], "3");
+    EXPECT_EQ(page.grid[3][kColKind], "2");
+    EXPECT_TRUE(page.grid[4][kColMa].empty());
+    EXPECT_EQ(page.window.rowCount, 3);
+    EXPECT_EQ(page.window.pageFirst, (ItemAddress{3, 1, 0}));
+    EXPECT_EQ(page.window.pageLast, (ItemAddress{3, 3, 0}));
+    // A whole group on one page: nowhere to move.
+    EXPECT_FALSE(page.controls.previousEnabled);
+    EXPECT_FALSE(page.controls.nextEnabled);
+}
+
+TEST(PageModelGrid, AGroupHeadWritesNothing) {
+    PageModel page;
+    page.ShowPage({Block(0, 1, 0, 0, "PV", "")});
+    EXPECT_EQ(page.FirstItemRow(), 0);
+    EXPECT_EQ(page.window.rowCount, 0);
+}
+
+TEST(PageModelGrid, MeasuredItemsAreListedWithTheirRows) {
+    PageModel page;
+    ItemArray items = GroupItems(1, 1, 2);
+    items.push_back(Block(6, 1, 3, 0, "PV", "+012.3"));
+    page.ShowPage(items);
+    ASSERT_EQ(page.window.measured.size(), 1u);
+    EXPECT_EQ(page.window.measured[0], (MeasuredItem{{1, 3, 0}, 3}));
+    page.OnPageJobSucceeded();
+    // A page with measured items starts periodic reading by itself.
+    EXPECT_TRUE(page.reading);
+    EXPECT_TRUE(page.controls.timerEnabled);
+    EXPECT_TRUE(page.controls.gridLocked);
+}
+
+TEST(PageModelMove, NextIsOfferedUntilThePageEndsTheGroup) {
+    PageModel page = ShownPage(12, true);
+    EXPECT_TRUE(page.controls.nextEnabled);
+    EXPECT_FALSE(page.controls.previousEnabled);
+    StartLog log;
+    ASSERT_TRUE(page.Move(true, 2, false, log.Starter()));  // "3 rows forward"
+    EXPECT_EQ(log.started.back().first, kJobMoveNext);
+    EXPECT_EQ(log.started.back().second, "3 rows forward");
+    EXPECT_EQ(page.step, 3);
+    EXPECT_EQ(page.anchorMa, 3);
+    EXPECT_EQ(page.anchorMb, 12);
+    page.SavePageWindow();
+    page.ShowPage(GroupItems(3, 13, 3), 3, true);
+    EXPECT_EQ(page.grid[1][kColMb], "4");
+    EXPECT_EQ(page.grid[12][kColMb], "15");
+    ASSERT_TRUE(page.Move(true, 6, false, log.Starter()));  // a page
+    EXPECT_EQ(page.step, kMovePage);
+    page.ShowPage(GroupItems(3, 16, 5), 12, true);  // the group ends after 5 more
+    EXPECT_EQ(page.grid[1][kColMb], "9");
+    EXPECT_EQ(page.grid[12][kColMb], "20");
+    EXPECT_FALSE(page.controls.nextEnabled);
+    EXPECT_TRUE(page.controls.previousEnabled);
+    EXPECT_FALSE(page.Move(true, 0, false, log.Starter()));
+    // Previous by 2 brings two rows in at the top.
+    ASSERT_TRUE(page.Move(false, 1, false, log.Starter()));
+    EXPECT_EQ(log.started.back().first, kJobMovePrevious);
+    EXPECT_EQ(page.anchorMb, 9);
+    page.ShowPage(GroupItems(3, 7, 2), 2, false);
+    EXPECT_EQ(page.grid[1][kColMb], "7");
+    EXPECT_EQ(page.grid[12][kColMb], "18");
+}
+
+TEST(PageModelMove, RefusedWhileBusyAndForTheSeparator) {
+    PageModel page = ShownPage(12, false);
+    StartLog log;
+    EXPECT_FALSE(page.Move(true, 0, true, log.Starter()));
+    EXPECT_FALSE(page.Move(true, 5, false, log.Starter()));
+    EXPECT_TRUE(log.started.empty());
+}
+
+TEST(PageModelTabs, SameTabOrRefusedStartLeavesTheTab) {
+    PageModel page = ShownPage(3, true, 3);
+    StartLog log;
+    EXPECT_FALSE(page.ClickTab(1, log.Starter()));
+    EXPECT_TRUE(log.started.empty());
+    log.accept = false;
+    EXPECT_FALSE(page.ClickTab(2, log.Starter()));
+    EXPECT_EQ(page.currentTab, 1);
+    log.accept = true;
+    ASSERT_TRUE(page.ClickTab(2, log.Starter()));
+    EXPECT_EQ(log.started.back(), (std::pair<int, std::string>{11, "SET"}));
+    EXPECT_TRUE(page.tabSwitchRunning);
+    EXPECT_FALSE(page.controls.allEnabled);
+    EXPECT_TRUE(page.grid[1][kColMa].empty());
+    EXPECT_FALSE(page.ClickTab(3, log.Starter()));  // ignored while switching
+}
+
+TEST(PageModelTabs, FailedSwitchPutsThePageAndTabBack) {
+    PageModel page = ShownPage(3, true, 3);
+    StartLog log;
+    page.SavePageWindow();
+    ASSERT_TRUE(page.ClickTab(2, log.Starter()));
+    page.OnPageJobFailed(false);
+    EXPECT_EQ(page.currentTab, 1);
+    EXPECT_EQ(page.grid[2][kColMb], "2");
+    EXPECT_EQ(page.window.rowCount, 3);
+    EXPECT_FALSE(page.tabSwitchRunning);
+    EXPECT_TRUE(page.controls.allEnabled);
+}
+
+TEST(PageModelTabs, FailedMoveRestoresTheShownRows) {
+    PageModel page = ShownPage(12, false);
+    page.SavePageWindow();
+    page.screenPage = GroupItems(3, 30, 2);  // the job had received items
+    page.OnPageJobFailed(true);
+    EXPECT_EQ(page.screenPage.size(), 12u);
+    EXPECT_EQ(page.grid[12][kColMb], "12");
+    EXPECT_EQ(page.window, page.savedWindow);
+}
+
+TEST(PageModelEdit, OpeningRowsBetweenTheItemsOnly) {
+    PageModel page = ShownPage(3, true, 3);
+    StartLog log;
+    EXPECT_FALSE(page.OpenItem(4, log.Starter()));  // empty row below the last item
+    EXPECT_FALSE(page.OpenItem(0, log.Starter()));
+    ASSERT_TRUE(page.OpenItem(2, log.Starter()));
+    EXPECT_EQ(log.started.back(), (std::pair<int, std::string>{kJobReadItem, "READ"}));
+    EXPECT_EQ(page.editMa, 3);
+    EXPECT_EQ(page.editMb, 2);
+    EXPECT_EQ(page.writeCode, 0);
+    EXPECT_EQ(page.editedRow, 2);
+}
+
+TEST(PageModelEdit, KindDecidesTheEntryAndSelfCheckDisablesWrite) {
+    PageModel page;
+    page.ShowPage({Block(4, 3, 1, 2, "TYPE", "K", "TC"), Block(6, 3, 2, 0, "PV", "+1.0"),
+                   Block(4, 3, 3, 0, "SELF CHK", "OFF"), Block(2, 3, 4, 0, "ZERO", "+01.0")});
+    page.OnPageJobSucceeded();
+    page.SetReading(false);
+    page.SetGridLocked(false);
+    StartLog log;
+    ASSERT_TRUE(page.OpenItem(1, log.Starter()));
+    page.OnItemRead(Block(4, 3, 1, 2, "TYPE", "K", "TC"),
+                    {{"J", "J", "", 1}, {"K TC", "K", "TC", 2}}, 1);
+    EXPECT_TRUE(page.controls.showChoiceList);
+    EXPECT_TRUE(page.controls.entryEnabled);
+    EXPECT_TRUE(page.controls.writeEnabled);
+    EXPECT_TRUE(page.yellowRow[1]);
+    // A write of a selection item sends the chosen code and no text.
+    auto accept = [](const std::string&, std::string& send, std::string& echo) {
+        send = "IGNORED";
+        echo = "";
+        return true;
+    };
+    ASSERT_TRUE(page.Write("", 0, accept, log.Starter()));
+    EXPECT_EQ(page.writeCode, 1);
+    EXPECT_TRUE(page.writeText.empty());
+    EXPECT_EQ(log.started.back().first, kJobWriteItem);
+
+    ASSERT_TRUE(page.OpenItem(2, log.Starter()));
+    page.OnItemRead(Block(6, 3, 2, 0, "PV", "+1.0"), {}, 0);
+    EXPECT_FALSE(page.controls.entryEnabled);  // measured values are never editable
+    EXPECT_FALSE(page.Write("5", 0, accept, log.Starter()));
+
+    ASSERT_TRUE(page.OpenItem(3, log.Starter()));
+    page.OnItemRead(Block(4, 3, 3, 0, "SELF CHK", "OFF"), {{"OFF", "OFF", "", 0}}, 0);
+    EXPECT_TRUE(page.controls.entryEnabled);
+    EXPECT_FALSE(page.controls.writeEnabled);
+
+    ASSERT_TRUE(page.OpenItem(4, log.Starter()));
+    page.OnItemRead(Block(2, 3, 4, 0, "ZERO", "+01.0"), {}, 0);
+    EXPECT_FALSE(page.controls.showChoiceList);
+    auto reject = [](const std::string&, std::string&, std::string& echo) {
+        echo = "+01.0";
+        return false;
+    };
+    EXPECT_FALSE(page.Write("abc", 0, reject, log.Starter()));
+    EXPECT_EQ(page.entryText, "+01.0");
+    page.EnterRow(1);  // leaving the edited row forgets it
+    EXPECT_EQ(page.editedRow, 0);
+    EXPECT_FALSE(page.controls.entryEnabled);
+}
+
+TEST(PageModelEdit, WriteNeedsTheDownloadPermission) {
+    PageModel page = ShownPage(3, true, 3);
+    page.downloadAllowed = false;
+    StartLog log;
+    ASSERT_TRUE(page.OpenItem(1, log.Starter()));
+    page.OnItemRead(Block(2, 3, 1, 0, "ITEM1", "+000.0"), {}, 0);
+    EXPECT_TRUE(page.controls.entryEnabled);
+    EXPECT_FALSE(page.controls.writeEnabled);
+}
+
+TEST(PageModelReading, StopStartAndTimer) {
+    PageModel page;
+    page.ShowPage({Block(6, 1, 1, 0, "PV", "+1.0")});
+    page.OnPageJobSucceeded();
+    StartLog log;
+    EXPECT_TRUE(page.TimerTick(log.Starter()));
+    EXPECT_FALSE(page.ToggleReading(log.Starter()));  // READ STOP
+    EXPECT_FALSE(page.reading);
+    EXPECT_FALSE(page.controls.timerEnabled);
+    EXPECT_TRUE(page.controls.readStopEnabled);
+    EXPECT_FALSE(page.controls.gridLocked);
+    EXPECT_FALSE(page.TimerTick(log.Starter()));
+    ASSERT_TRUE(page.ToggleReading(log.Starter()));  // READ START reads at once
+    EXPECT_EQ(log.started.back(),
+              (std::pair<int, std::string>{kJobPeriodicRead, "Periodic Upload for Updating"}));
+    EXPECT_TRUE(page.controls.timerEnabled);
+    EXPECT_FALSE(page.controls.writeEnabled);
+}
+
+}  // namespace
+}  // namespace rq50::parameter
