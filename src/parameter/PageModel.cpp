@@ -38,14 +38,7 @@ std::string AddressText(int ma, int mb) {
 }
 
 std::string DisplayData(const std::string& data, int kind) {
-    (void)kind;  // FIXME-JOBS: FormatDataForDisplay(data, kind, 0) once the value rules land
-    return data;
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return FormatDataForDisplay(data, kind, 0);
 }
 
 bool ReadInt(const std::string& text, int& value) {
@@ -86,10 +79,9 @@ void PageModel::FillRow(int row, const ItemBlock& block) {
     cells[kColName] = item.name;
     cells[kColData] = DisplayData(item.data, item.kind);
     cells[kColAux] = item.aux;
-    if (item.kind == 4 && !choices.empty() && item.ma == editMa && item.mb == editMb) {
-        for (const Choice& choice : choices) {
-            if (choice.code == item.mc) cells[kColAux] = choice.aux;
-        }
+    if (item.kind == kKindSelection && !edit.choices.entries.empty() && item.ma == editMa &&
+        item.mb == editMb) {
+        if (const Choice* choice = edit.choices.FindByCode(item.mc)) cells[kColAux] = choice->aux;
     }
     cells[kColMa] = std::to_string(item.ma);
     cells[kColMb] = std::to_string(item.mb);
@@ -298,7 +290,7 @@ bool PageModel::ClickTab(int tab, const JobStarter& start) {
     ClearRowColours();
     entryText.clear();
     controls.showChoiceList = false;
-    choices.clear();
+    edit = {};
     return true;
 }
 
@@ -319,10 +311,9 @@ bool PageModel::OpenItem(int row, const JobStarter& start) {
     return true;
 }
 
-void PageModel::OnItemRead(const ItemBlock& block, std::vector<Choice> choiceList,
-                           int preselected) {
-    choices = std::move(choiceList);
-    preselectedChoice = preselected;
+void PageModel::OnItemRead(const ItemBlock& block, const ChoiceList& choiceList) {
+    edit = PrepareEdit(DecodeItem(block, false));
+    edit.choices = choiceList;
     if (editedRow < 1 || editedRow > kPageRows) return;
     FillRow(editedRow, block);
     if (static_cast<std::size_t>(editedRow) <= workingCopy.size()) {
@@ -331,9 +322,10 @@ void PageModel::OnItemRead(const ItemBlock& block, std::vector<Choice> choiceLis
     screenPage = workingCopy;
     MarkEditedRow();
     const ItemTexts item = SplitItemTexts(block);
-    entryText = (item.kind == 0 || item.kind == 6 || item.kind == 4)
-                    ? std::string()
-                    : DisplayData(item.data, item.kind);
+    entryText =
+        (item.kind == kKindShown || item.kind == kKindMeasured || item.kind == kKindSelection)
+            ? std::string()
+            : DisplayData(item.data, item.kind);
     EnterRow(editedRow);
 }
 
@@ -354,27 +346,24 @@ void PageModel::EnterRow(int row) {
     editedRow = 0;
 }
 
-bool PageModel::Write(
-    const std::string& entry, int chosenIndex,
-    const std::function<bool(const std::string&, std::string&, std::string&)>& validate,
-    const JobStarter& start) {
+bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarter& start) {
     if (editedRow == 0 || !controls.writeEnabled) return false;
     ItemAddress address;
     int kind = 0;
     if (!RowAddress(editedRow, address, kind)) return false;
-    std::string sendText;
-    std::string echo;
-    if (!validate(entry, sendText, echo)) {
-        entryText = echo;
+    const EntryCheck check = ValidateEntry(entry, edit, shell::Catalogue(kTextWrite));
+    if (!check.valid) {
+        entryText = check.resetText;
         return false;
     }
-    if (kind == 4) {
-        if (chosenIndex < 0 || chosenIndex >= static_cast<int>(choices.size())) return false;
-        writeCode = choices[chosenIndex].code;
+    if (kind == kKindSelection) {
+        const auto& entries = edit.choices.entries;
+        if (chosenIndex < 0 || chosenIndex >= static_cast<int>(entries.size())) return false;
+        writeCode = entries[static_cast<std::size_t>(chosenIndex)].code;
         writeText.clear();
     } else {
-        entryText = echo;
-        writeText = sendText;
+        entryText = FormatDataForDisplay(check.sendText, kind, 1);
+        writeText = check.sendText;
         writeCode = address.mc;
     }
     ClearRowColours();

@@ -4,7 +4,9 @@
 // starts with which inputs. The page jobs fill it, the GUI only draws it, and
 // rq50-cli prints it.
 
+#include "parameter/ChoiceList.h"
 #include "parameter/ItemBlock.h"
+#include "parameter/ValueRules.h"
 
 #include <array>
 #include <cstdint>
@@ -72,14 +74,6 @@ struct PageWindow {
     bool operator==(const PageWindow&) const = default;
 };
 
-/// One choice of a selection item (kind 4), as the read job collects it.
-struct Choice {
-    std::string text;  ///< data text followed by auxiliary text, trimmed
-    std::string data;
-    std::string aux;
-    int code = 0;
-};
-
 /// Enabled states and captions of the screen's controls.
 struct PageControls {
     bool allEnabled = true;  ///< grid, tabs and buttons (SetAllEnabled)
@@ -125,8 +119,7 @@ class PageModel {
     std::array<bool, kPageRows + 1> yellowRow{};  ///< MarkEditedRow
     ItemArray screenPage;                         ///< items the last page job received
     ItemArray workingCopy;                        ///< items as shown, row r in element r - 1
-    std::vector<Choice> choices;
-    int preselectedChoice = 0;
+    EditContext edit;                             ///< the item opened for editing, with its choices
     std::string entryText;
     bool downloadAllowed = true;  ///< writing permitted (password rules)
     PageControls controls;
@@ -180,16 +173,13 @@ class PageModel {
     /// Double-click or Ctrl+Enter on a row.
     bool OpenItem(int row, const JobStarter& start);
     /// After job 17 answered: rewrites the row, prepares the entry.
-    void OnItemRead(const ItemBlock& block, std::vector<Choice> choiceList, int preselected);
+    void OnItemRead(const ItemBlock& block, const ChoiceList& choiceList);
     /// Grid cell change onto `row`.
     void EnterRow(int row);
-    /// WRITE. `validate` checks the entry as ValidateEntry does and gives the
-    /// send text; on failure it has shown the message. `chosenIndex` is the
-    /// selected entry of the choice list for a selection item.
-    bool Write(const std::string& entry, int chosenIndex,
-               const std::function<bool(const std::string& entry, std::string& sendText,
-                                        std::string& echo)>& validate,
-               const JobStarter& start);
+    /// WRITE: the entry is checked by ValidateEntry (which shows "Illegal
+    /// value entered." when it fails). `chosenIndex` is the selected entry of
+    /// the choice list for a selection item.
+    bool Write(const std::string& entry, int chosenIndex, const JobStarter& start);
     /// Next (forward) or Previous menu entry 0-6; `busy` is the engine's flag.
     bool Move(bool forward, int entry, bool busy, const JobStarter& start);
     /// READ STOP / READ START.

@@ -180,42 +180,40 @@ TEST(PageModelEdit, KindDecidesTheEntryAndSelfCheckDisablesWrite) {
     page.SetGridLocked(false);
     StartLog log;
     ASSERT_TRUE(page.OpenItem(1, log.Starter()));
-    page.OnItemRead(Block(4, 3, 1, 2, "TYPE", "K", "TC"),
-                    {{"J", "J", "", 1}, {"K TC", "K", "TC", 2}}, 1);
+    ChoiceList typeChoices;
+    typeChoices.entries = {{"J", "J", "", 1}, {"K TC", "K", "TC", 2}};
+    typeChoices.preselected = 1;
+    page.OnItemRead(Block(4, 3, 1, 2, "TYPE", "K", "TC"), typeChoices);
     EXPECT_TRUE(page.controls.showChoiceList);
     EXPECT_TRUE(page.controls.entryEnabled);
     EXPECT_TRUE(page.controls.writeEnabled);
     EXPECT_TRUE(page.yellowRow[1]);
     // A write of a selection item sends the chosen code and no text.
-    auto accept = [](const std::string&, std::string& send, std::string& echo) {
-        send = "IGNORED";
-        echo = "";
-        return true;
-    };
-    ASSERT_TRUE(page.Write("", 0, accept, log.Starter()));
+    ASSERT_TRUE(page.Write("", 0, log.Starter()));
     EXPECT_EQ(page.writeCode, 1);
     EXPECT_TRUE(page.writeText.empty());
     EXPECT_EQ(log.started.back().first, kJobWriteItem);
 
     ASSERT_TRUE(page.OpenItem(2, log.Starter()));
-    page.OnItemRead(Block(6, 3, 2, 0, "PV", "+1.0"), {}, 0);
+    page.OnItemRead(Block(6, 3, 2, 0, "PV", "+1.0"), {});
     EXPECT_FALSE(page.controls.entryEnabled);  // measured values are never editable
-    EXPECT_FALSE(page.Write("5", 0, accept, log.Starter()));
+    EXPECT_FALSE(page.Write("5", 0, log.Starter()));
 
     ASSERT_TRUE(page.OpenItem(3, log.Starter()));
-    page.OnItemRead(Block(4, 3, 3, 0, "SELF CHK", "OFF"), {{"OFF", "OFF", "", 0}}, 0);
+    ChoiceList offOnly;
+    offOnly.entries = {{"OFF", "OFF", "", 0}};
+    page.OnItemRead(Block(4, 3, 3, 0, "SELF CHK", "OFF"), offOnly);
     EXPECT_TRUE(page.controls.entryEnabled);
     EXPECT_FALSE(page.controls.writeEnabled);
 
     ASSERT_TRUE(page.OpenItem(4, log.Starter()));
-    page.OnItemRead(Block(2, 3, 4, 0, "ZERO", "+01.0"), {}, 0);
+    page.OnItemRead(Block(2, 3, 4, 0, "ZERO", "+01.0"), {});
     EXPECT_FALSE(page.controls.showChoiceList);
-    auto reject = [](const std::string&, std::string&, std::string& echo) {
-        echo = "+01.0";
-        return false;
-    };
-    EXPECT_FALSE(page.Write("abc", 0, reject, log.Starter()));
-    EXPECT_EQ(page.entryText, "+01.0");
+    EXPECT_FALSE(page.Write("123", 0, log.Starter()));  // above 9.9
+    EXPECT_EQ(page.entryText, "+01.0   ");
+    ASSERT_TRUE(page.Write("2.5", 0, log.Starter()));
+    EXPECT_EQ(page.writeText, "+02.5");
+    EXPECT_EQ(page.writeCode, 0);
     page.EnterRow(1);  // leaving the edited row forgets it
     EXPECT_EQ(page.editedRow, 0);
     EXPECT_FALSE(page.controls.entryEnabled);
@@ -226,7 +224,7 @@ TEST(PageModelEdit, WriteNeedsTheDownloadPermission) {
     page.downloadAllowed = false;
     StartLog log;
     ASSERT_TRUE(page.OpenItem(1, log.Starter()));
-    page.OnItemRead(Block(2, 3, 1, 0, "ITEM1", "+000.0"), {}, 0);
+    page.OnItemRead(Block(2, 3, 1, 0, "ITEM1", "+000.0"), {});
     EXPECT_TRUE(page.controls.entryEnabled);
     EXPECT_FALSE(page.controls.writeEnabled);
 }
