@@ -1,0 +1,567 @@
+#include "program/ProgramEditor.h"
+
+#include "program/ProgramModel.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace rq50::program {
+
+namespace {
+
+// Message numbers of the shared message table.
+enum EditorMessage : int {
+    kMsgIllegalValue = 13,
+    kMsgNoErrorFound = 17,
+    kMsgCannotIncreaseRows = 31,
+    kMsgUploadBeforeEdit = 44,
+    kMsgIllegalDropProgram = 53,
+    kMsgIllegalPasteProgram = 55,
+    kMsgIllegalPasteConst = 56,
+};
+
+// Catalogue texts of the editor.
+enum EditorText : int {
+    kTextCaption = 3001,
+    kTextCommandCheck = 3005,
+    kTextStep = 3011,
+    kTextProgram = 3012,
+    kTextComment = 3013,
+    kTextConst = 3014,
+    kTextProgramHint = 3015,
+    kTextConstHint = 3016,
+};
+
+constexpr const char* kHiddenMarker = "CONST";
+constexpr std::size_t kConstCellLength = 10;
+
+std::string RightTrim(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    return text;
+}
+
+std::string Comment(const std::string& text) {
+    std::string comment = text;
+    comment.resize(kCommentLength, ' ');
+    return comment;
+}
+
+bool IsConstChar(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
+           c == ' ';
+}
+
+bool IsZeroValue(const std::string& text) {
+    const std::string t = Trim(text);
+    return t.empty() || (IsNumericText(t) && t.find_first_of("123456789") == std::string::npos);
+}
+
+}  // namespace
+
+ProgramEditor::ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
+                             std::string undoFolder)
+    : m_categories(categories), m_state(state), m_host(host), m_undo(std::move(undoFolder)) {}
+
+int ProgramEditor::Show(int message, int buttons) {
+    return shell::RQ0000fnc_nShowMsgBox(message, buttons, shell::Catalogue(kTextCaption));
+}
+
+void ProgramEditor::SetUpGrids() {
+    const ProgramHeader& h = m_state.header;
+    m_program = CellGrid(h.stepCount > 0 ? kGridRows : kEmptyGridRows, kHiddenColumn);
+    m_const = CellGrid(h.constCount > 0 ? kGridRows : kEmptyGridRows, kValueColumn);
+    m_program.Set(0, 0, shell::Catalogue(kTextStep));
+    m_program.Set(0, kOperatorColumn, shell::Catalogue(kTextProgram));
+    m_program.Set(0, kCommentColumn, shell::Catalogue(kTextComment));
+    m_const.Set(0, kValueColumn, shell::Catalogue(kTextConst));
+}
+
+void ProgramEditor::Open() {
+    m_commandCheckEnabled = true;
+    m_programGridEnabled = true;
+    m_constGridEnabled = true;
+    m_modelChanged = false;
+    SetUpGrids();
+    FillFromMemory();
+    m_modelAtOpen = m_modelText;
+    m_modelOnFocus = m_modelText;
+    m_program.Set(m_program.Rows(), kHiddenColumn, kHiddenMarker);
+    m_undo.TakeBase(m_program, m_const);
+    m_state.modified = true;
+    FocusGrid(m_state.header.stepCount > 0 ? GridId::kProgram : GridId::kConst);
+}
+
+void ProgramEditor::FocusGrid(GridId id) {
+    m_active = id;
+    m_host.ShowStatusHint(
+        shell::Catalogue(id == GridId::kProgram ? kTextProgramHint : kTextConstHint));
+}
+
+void ProgramEditor::BlurGrid() {
+    m_host.ShowStatusHint({});
+}
+
+void ProgramEditor::FillFromMemory() {
+    if (m_state.source < kSourceNew || m_state.source > kSourceFile) return;
+    const ProgramHeader& h = m_state.header;
+    m_modelText = h.modelCode;
+    Msub_ReNum(m_modelText, true);
+
+    const auto record = [&](int index) -> const ProgramItemRecord* {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_state.records.size()) return nullptr;
+        return &m_state.records[static_cast<std::size_t>(index)];
+    };
+
+    if (h.stepCount <= 0) {
+        m_programGridEnabled = false;
+        m_commandCheckEnabled = false;
+    } else {
+        for (int i = 0; i < std::min(h.stepCount, m_program.Rows()); ++i) {
+            if (static_cast<std::size_t>(i) < h.stepComments.size()) {
+                m_program.Set(i + 1, kCommentColumn,
+                              Trim(h.stepComments[static_cast<std::size_t>(i)]));
+            }
+            if (const auto* r = record(i))
+                m_program.Set(i + 1, kOperatorColumn, Trim(RecordDataText(*r)));
+        }
+    }
+    if (h.constCount <= 0) {
+        m_constGridEnabled = false;
+    } else {
+        for (int i = 0; i < std::min(h.constCount, m_const.Rows()); ++i) {
+            if (const auto* r = record(h.stepCount + i)) {
+                m_const.Set(i + 1, kValueColumn, ConstDisplayText(Trim(RecordDataText(*r))));
+            }
+        }
+    }
+}
+
+bool ProgramEditor::Msub_ReNum(const std::string& model, bool goOn) {
+    m_program.ClearColumn(0);
+    m_const.ClearColumn(0);
+    const CategoryLookup found = FindCategoryEntry(m_categories, Trim(model));
+    int steps = 0;
+    int consts = 0;
+    std::string programStart;
+    std::string constStart;
+    if (!found.programStart.empty()) {
+        steps = NumberValue(found.stepCount);
+        consts = NumberValue(found.constCount);
+        programStart = found.programStart;
+        constStart = found.constStart;
+    } else {
+        m_commandCheckEnabled = false;
+        if (!goOn) return false;
+        const ProgramHeader& h = m_state.header;
+        steps = h.stepCount;
+        consts = h.constCount;
+        programStart = MakeAddress(h.programAreaLetter, h.programStartNumber);
+        constStart = MakeAddress(h.constAreaLetter, h.constStartNumber);
+    }
+    const auto fill = [](CellGrid& grid, int count, const std::string& start) {
+        if (start.empty()) return;
+        const int letter = AddressLetterCode(start);
+        const int first = StartNumber(start);
+        for (int i = 0; i < std::min(count, grid.Rows()); ++i) {
+            grid.Set(i + 1, 0, MakeAddress(letter, first + i));
+        }
+    };
+    fill(m_program, steps, programStart);
+    fill(m_const, consts, constStart);
+    return !found.programStart.empty();
+}
+
+WriteBackStatus ProgramEditor::WriteBack() {
+    m_lastProblem.clear();
+    ProgramHeader h = m_state.header;
+    const std::string model = Trim(m_modelText);
+    if (m_modelChanged || m_state.source != kSourceUpload) {
+        const CategoryLookup found = FindCategoryEntry(m_categories, model);
+        if (found.programStart.empty()) return WriteBackStatus::kNotRegistered;
+        m_lastProblem = CheckAreaRange(found);
+        if (!m_lastProblem.empty()) return WriteBackStatus::kAreaTooLarge;
+        h.modelCode = model;
+        h.slotNumber = m_host.ConfirmedSlotNumber();
+        h.programAreaLetter = AddressLetterCode(found.programStart);
+        if (h.stepCount != 0) h.stepCount = std::max(NumberValue(found.stepCount), 0);
+        h.constAreaLetter = AddressLetterCode(found.constStart);
+        if (h.constCount != 0) h.constCount = std::max(NumberValue(found.constCount), 0);
+    }
+    h.stepComments.resize(static_cast<std::size_t>(std::max(h.stepCount, 0)),
+                          std::string(kCommentLength, ' '));
+
+    std::vector<ProgramItemRecord> records;
+    records.reserve(static_cast<std::size_t>(std::max(h.stepCount + h.constCount, 0)));
+    for (int r = 1; r <= h.stepCount; ++r) {
+        const std::string op = WidenOperand(Trim(m_program.Get(r, kOperatorColumn)), h.modelCode);
+        m_program.Set(r, kOperatorColumn, op);
+        const std::string address = m_program.Get(r, 0);
+        auto record = BuildItemRecord(kKindProgramStep, address, {std::string(8, ' '), op, {}});
+        if (!record) {
+            m_lastProblem = "PROGRAM step " + std::to_string(r) + " (" + address +
+                            ") cannot be packed into an item record.";
+            return WriteBackStatus::kAreaTooLarge;
+        }
+        records.push_back(*record);
+        h.stepComments[static_cast<std::size_t>(r - 1)] = Comment(m_program.Get(r, kCommentColumn));
+    }
+    for (int r = 1; r <= h.constCount; ++r) {
+        std::string value = m_const.Get(r, kValueColumn);
+        if (!IsNumericText(value)) value = "+0.0";
+        const std::string stored = SignedConstText(value);
+        if (IsValidConstValue(value)) m_const.Set(r, kValueColumn, ConstDisplayText(stored));
+        const std::string address = m_const.Get(r, 0);
+        auto record = BuildItemRecord(kKindConstItem, address, {std::string(8, ' '), stored, {}});
+        if (!record) {
+            m_lastProblem = "CONST item " + std::to_string(r) + " (" + address +
+                            ") cannot be packed into an item record.";
+            return WriteBackStatus::kAreaTooLarge;
+        }
+        records.push_back(*record);
+    }
+    m_state.header = std::move(h);
+    m_state.records = std::move(records);
+    return WriteBackStatus::kReady;
+}
+
+void ProgramEditor::EnterModelBox() {
+    m_modelOnFocus = m_modelText;
+}
+
+void ProgramEditor::ChangeModel(const std::string& text) {
+    std::string model = text;
+    for (char& c : model) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    m_modelText = model;
+    m_modelChanged = model != m_modelAtOpen || m_modelChanged;
+
+    Msub_ReNum(model, false);
+    const CategoryLookup found = FindCategoryEntry(m_categories, Trim(model));
+    if (found.programStart.empty() || !CheckAreaRange(found).empty()) {
+        m_commandCheckEnabled = false;
+        return;
+    }
+    ProgramHeader& h = m_state.header;
+    m_commandCheckEnabled = h.stepCount > 0;
+    h.modelCode = Trim(model);
+    h.programAreaLetter = AddressLetterCode(found.programStart);
+    h.constAreaLetter = AddressLetterCode(found.constStart);
+    if (h.stepCount > 0) h.stepCount = std::max(NumberValue(found.stepCount), 0);
+    // A program without CONST keeps none, as the write-back does.
+    if (h.constCount > 0) h.constCount = std::max(NumberValue(found.constCount), 0);
+
+    if (h.constCount > 0) {
+        for (int r = 1; r <= std::min(h.constCount, m_const.Rows()); ++r) {
+            if (Trim(m_const.Get(r, kValueColumn)).empty()) m_const.Set(r, kValueColumn, "0.00000");
+        }
+    }
+    if (h.stepCount > 0) {
+        for (int r = 1; r <= std::min(h.stepCount, m_program.Rows()); ++r) {
+            if (Trim(m_program.Get(r, kOperatorColumn)).empty()) {
+                m_program.Set(r, kOperatorColumn, "NOP");
+            }
+        }
+    }
+    ClearSurplusRows(h.stepCount, h.constCount);
+}
+
+void ProgramEditor::ClearSurplusRows(int steps, int consts) {
+    // Rows beyond the new counts go only when they hold nothing of value;
+    // anything else stays for the command check to report.
+    for (int r = std::max(steps, 0) + 1; r <= m_program.Rows(); ++r) {
+        const std::string op = Trim(m_program.Get(r, kOperatorColumn));
+        if ((op.empty() || op == "NOP") && Trim(m_program.Get(r, kCommentColumn)).empty()) {
+            m_program.Set(r, kOperatorColumn, {});
+        }
+    }
+    for (int r = std::max(consts, 0) + 1; r <= m_const.Rows(); ++r) {
+        if (IsZeroValue(m_const.Get(r, kValueColumn))) m_const.Set(r, kValueColumn, {});
+    }
+}
+
+bool ProgramEditor::LeaveModelBox() {
+    if (m_modelText == m_modelOnFocus) return true;
+    const CategoryLookup found = FindCategoryEntry(m_categories, Trim(m_modelText));
+    if (!found.programStart.empty()) {
+        m_lastProblem = CheckAreaRange(found);
+        if (m_lastProblem.empty()) return true;
+    }
+    Show(kMsgUploadBeforeEdit);
+    ChangeModel(m_modelOnFocus);
+    return false;
+}
+
+std::string ProgramEditor::BeginEdit(GridId id, int row, int col) {
+    CellGrid& grid = Grid(id);
+    m_valueBeforeEdit = grid.Get(row, col);
+    if (id == GridId::kProgram) {
+        grid.Set(row, col, RightTrim(m_valueBeforeEdit));
+    } else if (IsValidConstValue(m_valueBeforeEdit)) {
+        grid.Set(row, col, SignedConstText(m_valueBeforeEdit));
+    }
+    return grid.Get(row, col);
+}
+
+void ProgramEditor::RestoreBeforeEdit(GridId id, int row, int col) {
+    Grid(id).Set(row, col, m_valueBeforeEdit);
+}
+
+bool ProgramEditor::EndEdit(GridId id, int row, int col, const std::string& text) {
+    CellGrid& grid = Grid(id);
+    if (id == GridId::kProgram) {
+        if (col == kOperatorColumn && !text.empty() &&
+            (!IsOperatorText(text) || text.size() > static_cast<std::size_t>(kOperatorLength))) {
+            Show(kMsgIllegalValue);
+            RestoreBeforeEdit(id, row, col);
+            return false;
+        }
+        const std::string stored = col == kCommentColumn && text.size() > kCommentLength
+                                       ? text.substr(0, kCommentLength)
+                                       : text;
+        grid.Set(row, col, stored);
+        if (stored != m_valueBeforeEdit) TakeSnapshot();
+        return true;
+    }
+
+    if (text.empty()) {
+        grid.Set(row, col, text);
+        if (text != m_valueBeforeEdit) TakeSnapshot();
+        return true;
+    }
+    if (text.size() > kConstCellLength || !std::all_of(text.begin(), text.end(), IsConstChar) ||
+        !IsValidConstValue(text)) {
+        Show(kMsgIllegalValue);
+        RestoreBeforeEdit(id, row, col);
+        return false;
+    }
+    const std::string stored = SignedConstText(text);
+    const int index = m_state.header.stepCount + row - 1;
+    if (row >= 1 && row <= m_state.header.constCount &&
+        static_cast<std::size_t>(index) < m_state.records.size()) {
+        auto& record = m_state.records[static_cast<std::size_t>(index)];
+        const std::string name = RecordNameText(record);
+        if (auto rebuilt = BuildItemRecord(
+                kKindConstItem, grid.Get(row, 0),
+                {name.empty() ? std::string(8, ' ') : name, stored, std::string(8, ' ')})) {
+            record = *rebuilt;
+        }
+    }
+    grid.Set(row, col, ConstDisplayText(stored));
+    if (grid.Get(row, col) != m_valueBeforeEdit) TakeSnapshot();
+    return true;
+}
+
+std::vector<JumpReference> CollectJumps(const CellGrid& program) {
+    std::vector<JumpReference> jumps;
+    for (int r = 1; r <= program.Rows(); ++r) {
+        const std::string t = Trim(program.Get(r, kOperatorColumn));
+        std::string operand;
+        bool isGo = false;
+        if (t.compare(0, 2, "GO") == 0) {
+            operand = t.substr(2);
+            isGo = true;
+        } else if (t.compare(0, 3, "GIF") == 0) {
+            operand = t.substr(3);
+        } else {
+            continue;
+        }
+        if (Trim(operand).empty() || !IsNumericText(operand)) continue;
+        jumps.push_back({r, NumberValue(operand), isGo});
+    }
+    return jumps;
+}
+
+void RenumberJumps(CellGrid& program, const std::vector<JumpReference>& jumps, int activeRow,
+                   bool insert) {
+    const int first = StartNumber(program.Get(1, 0));
+    const int p = first + activeRow - 1;
+    for (const JumpReference& j : jumps) {
+        const std::string op = j.isGo ? "GO" : "GIF";
+        if (insert) {
+            if (p <= j.target)
+                program.Set(j.row, kOperatorColumn, op + std::to_string(j.target + 1));
+        } else if (j.target > p) {
+            program.Set(j.row, kOperatorColumn, op + std::to_string(j.target - 1));
+        } else if (j.target == p) {
+            program.Set(j.row, kOperatorColumn, op);
+        }
+    }
+}
+
+bool Msub_Insert(CellGrid& program, int activeRow) {
+    for (int r = program.Rows(); r >= 1; --r) {
+        if (Trim(program.Get(r, kOperatorColumn)).empty()) {
+            program.DeleteRow(r);
+            program.InsertRow(activeRow);
+            return true;
+        }
+    }
+    shell::RQ0000fnc_nShowMsgBox(kMsgCannotIncreaseRows, shell::kButtonsOk, {});
+    return false;
+}
+
+void Msub_Delete(CellGrid& grid, int row) {
+    if (row >= 1 && row <= grid.Rows()) grid.DeleteRow(row);
+}
+
+void ProgramEditor::InsertRow(int activeRow) {
+    if (m_active != GridId::kProgram) return;
+    if (!Trim(m_program.Get(m_program.Rows(), kOperatorColumn)).empty()) {
+        m_host.Beep();
+        return;
+    }
+    const auto jumps = CollectJumps(m_program);
+    if (!jumps.empty()) RenumberJumps(m_program, jumps, activeRow, true);
+    if (!Msub_Insert(m_program, activeRow)) return;
+    Msub_ReNum(m_modelText, true);
+    TakeSnapshot();
+}
+
+void ProgramEditor::DeleteRow(int activeRow) {
+    if (m_active != GridId::kProgram) return;
+    const auto jumps = CollectJumps(m_program);
+    if (!jumps.empty()) RenumberJumps(m_program, jumps, activeRow, false);
+    Msub_Delete(m_program, activeRow);
+    Msub_ReNum(m_modelText, true);
+    TakeSnapshot();
+}
+
+std::vector<int> ProgramEditor::EditableColumns(GridId id) const {
+    if (id == GridId::kProgram) return {kOperatorColumn, kCommentColumn};
+    return {kValueColumn};
+}
+
+void ProgramEditor::DeleteBlock(GridId id, const CellRange& range, bool inEdit) {
+    if (!inEdit) {
+        CellRange r = range;
+        const auto cols = EditableColumns(id);
+        r.col1 = std::max(r.col1, cols.front());
+        r.col2 = std::min(r.col2, cols.back());
+        if (r.col1 <= r.col2) Grid(id).ClearRange(r);
+    }
+    TakeSnapshot();
+}
+
+std::string ProgramEditor::CopyBlock(GridId id, const CellRange& range, bool wholeRows,
+                                     int activeRow) const {
+    CellRange r = range;
+    if (wholeRows && id == GridId::kProgram)
+        r = {activeRow, kOperatorColumn, activeRow, kCommentColumn};
+    return Grid(id).CopyBlock(r);
+}
+
+bool ProgramEditor::Paste(GridId id, const CellRange& selection, const std::string& clipboard,
+                          bool inEdit) {
+    if (id == GridId::kConst) {
+        for (char c : clipboard) {
+            if (c != '\r' && c != '\n' && !IsConstChar(c)) {
+                Show(kMsgIllegalPasteConst);
+                if (inEdit) RestoreBeforeEdit(id, selection.row1, selection.col1);
+                return false;
+            }
+        }
+    }
+    const auto block = ParseClipboardBlock(clipboard);
+    if (id == GridId::kProgram && selection.col1 == kOperatorColumn) {
+        for (const auto& row : block) {
+            if (!IsOperatorText(row.front())) {
+                Show(kMsgIllegalPasteProgram);
+                if (inEdit) RestoreBeforeEdit(id, selection.row1, selection.col1);
+                return false;
+            }
+        }
+    }
+    if (inEdit) return true;
+
+    // Only the editable columns take pasted text; the address column and the
+    // hidden column never change.
+    const int lastCol = EditableColumns(id).back();
+    const bool oneValue = block.size() == 1 && block.front().size() == 1;
+    CellGrid& grid = Grid(id);
+    if (!selection.IsSingleCell() && oneValue) {
+        for (int r = selection.row1; r <= selection.row2; ++r) {
+            for (int c = std::max(selection.col1, 1); c <= std::min(selection.col2, lastCol); ++c) {
+                grid.Set(r, c, block.front().front());
+            }
+        }
+    } else {
+        for (std::size_t r = 0; r < block.size(); ++r) {
+            for (std::size_t c = 0; c < block[r].size(); ++c) {
+                const int col = selection.col1 + static_cast<int>(c);
+                if (col >= 1 && col <= lastCol) {
+                    grid.Set(selection.row1 + static_cast<int>(r), col, block[r][c]);
+                }
+            }
+        }
+    }
+    TakeSnapshot();
+    return true;
+}
+
+bool ProgramEditor::DropBlock(GridId id, const CellRange& source, int row, int col) {
+    CellGrid& grid = Grid(id);
+    std::vector<std::vector<std::string>> block;
+    for (int r = source.row1; r <= source.row2; ++r) {
+        block.emplace_back();
+        for (int c = source.col1; c <= source.col2; ++c) block.back().push_back(grid.Get(r, c));
+    }
+    if (id == GridId::kProgram && col == kOperatorColumn) {
+        for (const auto& cells : block) {
+            for (const auto& text : cells) {
+                if (!IsOperatorText(text)) {
+                    Show(kMsgIllegalDropProgram);
+                    return false;
+                }
+            }
+        }
+    }
+    const int lastCol = EditableColumns(id).back();
+    grid.ClearRange(source);
+    for (std::size_t r = 0; r < block.size(); ++r) {
+        for (std::size_t c = 0; c < block[r].size(); ++c) {
+            const int target = col + static_cast<int>(c);
+            if (target >= 1 && target <= lastCol) {
+                grid.Set(row + static_cast<int>(r), target, block[r][c]);
+            }
+        }
+    }
+    TakeSnapshot();
+    return true;
+}
+
+void ProgramEditor::TakeSnapshot() {
+    m_state.modified = true;
+    m_program.Set(m_program.Rows(), kHiddenColumn, kHiddenMarker);
+    m_undo.TakeSnapshot(m_program, m_const);
+}
+
+void ProgramEditor::UndoLast() {
+    if (m_undo.Undo(m_program, m_const)) {
+        m_program.Resize(m_program.Rows(), kHiddenColumn);
+        m_const.Resize(m_const.Rows(), kValueColumn);
+    }
+}
+
+void ProgramEditor::ResetUndoAfterSave() {
+    m_program.Set(m_program.Rows(), kHiddenColumn, kHiddenMarker);
+    m_undo.TakeBase(m_program, m_const);
+}
+
+int ProgramEditor::RunCheck() {
+    m_checker.ClearCheckResults();
+    WriteBack();
+    return m_checker.RunCommandCheck(
+        {m_program, m_const, m_modelText, m_state.header, m_categories});
+}
+
+int ProgramEditor::CommandCheckClicked() {
+    const int result = RunCheck();
+    if (result == 0) {
+        shell::RQ0000fnc_nShowMsgBox(kMsgNoErrorFound, shell::kButtonsOk,
+                                     shell::Catalogue(kTextCommandCheck));
+    }
+    return result;
+}
+
+}  // namespace rq50::program
