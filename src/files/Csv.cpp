@@ -1,0 +1,223 @@
+#include "files/Csv.h"
+
+#include "files/FileError.h"
+#include "files/OleDate.h"
+#include "files/RecordFile.h"
+#include "files/SingleByteText.h"
+#include "parameter/ItemBlock.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
+
+#include <array>
+#include <optional>
+
+namespace rq50::files {
+
+namespace {
+
+constexpr int kTextModel = 40;
+constexpr int kTextCreatedBy = 2611;
+constexpr int kTextDate = 2612;
+constexpr int kTextFileName = 2613;
+constexpr int kTextInstrumentNo = 2614;
+constexpr int kTextAddress = 2502;
+constexpr int kTextDisplay = 2503;
+constexpr int kTextData = 2504;
+constexpr int kTextAuxiliary = 2505;
+constexpr int kTextInformationArea = 2811;
+constexpr int kTextProgram = 2816;
+constexpr int kTextConst = 2817;
+constexpr int kTextComment = 2818;
+constexpr int kTextStep = 3103;
+constexpr int kTextErrorNumber = 4507;
+constexpr std::array<int, 4> kCategoryNames = {2321, 2341, 2361, 2381};
+constexpr int kMaintCategory = 3;
+
+std::string Text(int number) {
+    return shell::Catalogue(number);
+}
+
+std::string Bracketed(int number) {
+    return "[ " + Text(number) + " ] ";
+}
+
+void AppendCommonStart(CsvLines& lines, const std::string& model, const CsvAreas& areas,
+                       const InformationRecord& information) {
+    AppendLine(lines, Text(kTextModel) + "," + CsvQuote(Trim(model)));
+    if (areas.information) {
+        AppendInformationLines(lines, Text(kTextInformationArea), information);
+    }
+}
+
+void AppendAreaTitle(CsvLines& lines, const std::string& name) {
+    AppendLine(lines, "");
+    AppendLine(lines, "");
+    AppendLine(lines, "=== " + name + " ===");
+    AppendLine(lines, "");
+    AppendLine(lines, "");
+}
+
+std::string ParameterHeading() {
+    return Bracketed(kTextAddress) + "," + Bracketed(kTextDisplay) + "," + Bracketed(kTextData) +
+           "," + "[ " + Text(kTextAuxiliary) + " ]";
+}
+
+// First block of each category: the first block whose MA is the category's
+// start MA in the header.
+std::array<std::optional<std::size_t>, 4> CategoryStarts(const ParameterFileRecord& record) {
+    const std::array<std::int32_t, 4> startMa = {record.header.displayStart, record.header.setStart,
+                                                 record.header.adjustStart,
+                                                 record.header.maintStart};
+    std::array<std::optional<std::size_t>, 4> starts;
+    for (std::size_t i = 0; i < record.items.size(); ++i) {
+        const int ma = parameter::DecodeItem(record.items[i], false).ma;
+        for (std::size_t c = 0; c < starts.size(); ++c) {
+            if (!starts[c] && ma == startMa[c]) starts[c] = i;
+        }
+    }
+    return starts;
+}
+
+void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::size_t first,
+                    std::size_t end, int nameText) {
+    AppendAreaTitle(lines, Text(nameText));
+    const auto heading = parameter::DecodeItem(record.items[first], false);
+    AppendLine(lines, "@ " + heading.name);
+    AppendLine(lines, ParameterHeading());
+    int groupMa = heading.ma;
+    for (std::size_t i = first + 1; i < end; ++i) {
+        const auto item = parameter::DecodeItem(record.items[i], false);
+        if (item.ma != groupMa) {
+            groupMa = item.ma;
+            AppendLine(lines, "");
+            AppendLine(lines, "@ " + item.name);
+            AppendLine(lines, ParameterHeading());
+            continue;
+        }
+        AppendLine(lines, parameter::FormatAddress(item.ma, item.mb) + "," + CsvQuote(item.name) +
+                              "," + CsvQuote(item.data) + "," + CsvQuote(item.aux));
+    }
+}
+
+void ShowWriteError(int error) {
+    if (auto* host = shell::Svc().messages) {
+        host->Show({FileErrorDescription(error), Text(kTextErrorNumber) + std::to_string(error),
+                    shell::kButtonsOk, shell::MsgIcon::Critical});
+    }
+}
+
+}  // namespace
+
+std::string CsvQuote(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        out.push_back(c);
+        if (c == '"') out.push_back('"');
+    }
+    if (out.find(',') != std::string::npos) out = "\"" + out + "\"";
+    return out;
+}
+
+void AppendLine(CsvLines& lines, std::string text) {
+    lines.push_back(std::move(text));
+}
+
+void AppendInformationLines(CsvLines& lines, const std::string& caption,
+                            const InformationRecord& r) {
+    AppendLine(lines, "");
+    AppendLine(lines, caption);
+    AppendLine(lines, "");
+    auto field = [&lines](const std::string& label, const std::string& value) {
+        AppendLine(lines, CsvQuote(TrimRight(label)) + "," + CsvQuote(TrimRight(value)));
+    };
+    field(r.caption1, r.title1);
+    field(r.caption2, r.title2);
+    field(Text(kTextCreatedBy), r.createdBy);
+    field(Text(kTextDate), FormatGeneralDate(r.date));
+    field(Text(kTextFileName), r.fileName);
+    field(Text(kTextInstrumentNo), r.instrumentNo);
+    field(r.caption3, r.comment);
+}
+
+CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& areas,
+                           bool commandMenuUnlocked) {
+    CsvLines lines;
+    AppendCommonStart(lines, record.header.model, areas, record.information);
+    const std::array<bool, 4> selected = {areas.display, areas.set, areas.adjust, areas.maint};
+    const auto starts = CategoryStarts(record);
+    for (std::size_t c = 0; c < starts.size(); ++c) {
+        if (c == kMaintCategory && !commandMenuUnlocked) break;
+        if (!selected[c] || !starts[c]) continue;
+        std::size_t end = record.items.size();
+        for (std::size_t next = c + 1; next < starts.size(); ++next) {
+            if (starts[next]) {
+                end = *starts[next];
+                break;
+            }
+        }
+        if (end <= *starts[c]) continue;
+        AppendCategory(lines, record, *starts[c], end, kCategoryNames[c]);
+    }
+    return lines;
+}
+
+CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas) {
+    CsvLines lines;
+    const auto& h = record.header;
+    AppendCommonStart(lines, h.modelCode, areas, record.information);
+    const std::size_t available = record.items.size();
+    const std::size_t steps =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(h.stepCount, 0)), available);
+    const std::size_t consts = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max(h.constCount, 0)), available - steps);
+    if (areas.program) {
+        AppendAreaTitle(lines, Text(kTextProgram));
+        AppendLine(lines, Bracketed(kTextStep) + "," + Bracketed(kTextProgram) + "," +
+                              Bracketed(kTextComment));
+        for (std::size_t i = 0; i < steps; ++i) {
+            const auto item = parameter::DecodeItem(record.items[i], false);
+            const std::string comment = i < h.stepComments.size() ? Trim(h.stepComments[i]) : "";
+            AppendLine(lines, parameter::FormatAddress(h.programAreaLetter,
+                                                       h.programStartNumber + static_cast<int>(i)) +
+                                  "," + CsvQuote(item.data) + "," + CsvQuote(comment));
+        }
+    }
+    if (areas.constants) {
+        AppendAreaTitle(lines, Text(kTextConst));
+        AppendLine(lines, Bracketed(kTextStep) + "," + "[ " + Text(kTextConst) + " ]");
+        for (std::size_t i = 0; i < consts; ++i) {
+            const auto item = parameter::DecodeItem(record.items[steps + i], false);
+            AppendLine(lines, parameter::FormatAddress(h.constAreaLetter,
+                                                       h.constStartNumber + static_cast<int>(i)) +
+                                  "," + CsvQuote(item.data));
+        }
+    }
+    return lines;
+}
+
+int WriteCsvLines(const std::string& path, const CsvLines& lines) {
+    Bytes bytes;
+    for (const auto& line : lines) {
+        bytes.insert(bytes.end(), line.begin(), line.end());
+        bytes.push_back('\r');
+        bytes.push_back('\n');
+    }
+    return ReplaceFileContents(path, bytes);
+}
+
+bool WriteParameterCsv(const std::string& path, const CsvAreas& areas) {
+    const int error = WriteCsvLines(
+        path, BuildParameterCsv(CurrentParameterRecord(), areas, shell::G().commandMenuUnlocked));
+    if (error != kFileOk) ShowWriteError(error);
+    return error == kFileOk;
+}
+
+bool WriteProgramCsv(const std::string& path, const CsvAreas& areas) {
+    const int error = WriteCsvLines(path, BuildProgramCsv(CurrentProgramRecord(), areas));
+    if (error != kFileOk) ShowWriteError(error);
+    return error == kFileOk;
+}
+
+}  // namespace rq50::files

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "files/InformationRecord.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rq50::files {
+
+/// The report as lines of text, each written with CR LF.
+using CsvLines = std::vector<std::string>;
+
+/// Print areas the report is made of (the print dialog's check boxes).
+struct CsvAreas {
+    bool information = true;
+    bool display = true;
+    bool set = true;
+    bool adjust = true;
+    bool maint = false;
+    bool program = true;
+    bool constants = true;
+};
+
+/// Doubles every double quote; encloses the text in double quotes when it
+/// holds a comma.
+std::string CsvQuote(std::string_view text);
+
+void AppendLine(CsvLines& lines, std::string text);
+
+/// An empty line, `caption`, an empty line and the seven field lines of
+/// `record` (label, value).
+void AppendInformationLines(CsvLines& lines, const std::string& caption,
+                            const InformationRecord& record);
+
+/// The parameter report of `record`. MAINT is reported only when
+/// `commandMenuUnlocked` (and its area is selected).
+CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& areas,
+                           bool commandMenuUnlocked);
+
+/// The program report of `record`: the PROGRAM steps with their comments, then
+/// the CONST values, each part when its area is selected.
+CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas);
+
+/// Writes `lines` to `path` (single-byte, CR LF after each line), replacing
+/// the file only once every line is written. Returns 0 or a FileError.
+int WriteCsvLines(const std::string& path, const CsvLines& lines);
+
+/// Writes the report of the current data set (or program) to `path`. A write
+/// error is shown as its description with the title "ErrorNumber = " + number
+/// and a critical icon; the result is then false and any earlier file at
+/// `path` is left as it was.
+bool WriteParameterCsv(const std::string& path, const CsvAreas& areas);
+bool WriteProgramCsv(const std::string& path, const CsvAreas& areas);
+
+}  // namespace rq50::files

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "parameter/ItemBlock.h"
+
+#include <cstdint>
+#include <string>
+
+namespace rq50::files {
+
+/// What an upload learnt about the instrument besides its items: the model, the
+/// slot, where each category begins and how many groups it has. Saved and
+/// loaded with the data set. The data set itself and the upload buffer are the
+/// shared item arrays (parameter::Items()).
+struct DataSetHeader {
+    /// Data text of the instrument's model item, as received (not trimmed).
+    std::string model;
+    /// Slot number the data set was taken from.
+    std::int32_t slot = 0;
+    /// MA of the first group of DISPLAY, SET, ADJUST and MAINT.
+    std::int32_t displayStart = 0;
+    std::int32_t setStart = 0;
+    std::int32_t adjustStart = 0;
+    std::int32_t maintStart = 0;
+    /// Entries in each category's name list.
+    std::int32_t displayCount = 0;
+    std::int32_t setCount = 0;
+    std::int32_t adjustCount = 0;
+    std::int32_t maintCount = 0;
+    /// Custom-type flags of the instrument; 0 for models outside the V3 list.
+    std::uint8_t customType = 0;
+    friend bool operator==(const DataSetHeader&, const DataSetHeader&) = default;
+};
+
+/// The header of the current data set.
+DataSetHeader& CurrentDataSetHeader();
+
+}  // namespace rq50::files

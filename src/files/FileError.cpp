@@ -1,0 +1,118 @@
+#include "files/FileError.h"
+
+#include "shell/MessageBox.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
+
+#include <cerrno>
+
+namespace rq50::files {
+
+namespace {
+
+constexpr int kMsgFileNotFound = 18;
+constexpr int kMsgReadOnly = 19;
+constexpr int kMsgDiskNotReady = 20;
+constexpr int kMsgLackOfSpace = 22;
+
+}  // namespace
+
+std::string FileErrorDescription(int error) {
+    switch (error) {
+        case kErrBadFileNameOrNumber:
+            return "Bad file name or number";
+        case kErrBadFileMode:
+            return "Bad file mode";
+        case kErrIo:
+            return "Device I/O error";
+        case kErrDiskFull:
+            return "Disk full";
+        case kErrInputPastEnd:
+            return "Input past end of file";
+        case kErrBadFileName:
+            return "Bad file name";
+        case kErrDeviceUnavailable:
+            return "Device unavailable";
+        case kErrDiskNotReady:
+            return "Disk not ready";
+        case kErrPathFileAccess:
+            return "Path/File access error";
+        case kErrPathNotFound:
+            return "Path not found";
+        case kErrInvalidFormat:
+            return "Invalid file format";
+        default:
+            return "Application-defined or object-defined error";
+    }
+}
+
+int FileErrorFromErrno(int e) {
+    switch (e) {
+        case 0:
+            return kFileOk;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+        case EFBIG:
+            return kErrDiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ETXTBSY:
+            return kErrBadFileMode;
+        case ENOENT:
+        case ENOTDIR:
+            return kErrPathNotFound;
+        case ENAMETOOLONG:
+        case EINVAL:
+        case EISDIR:
+            return kErrBadFileName;
+        case ENXIO:
+        case ENODEV:
+#ifdef ENOMEDIUM
+        case ENOMEDIUM:
+#endif
+        case EIO:  // a removed medium
+            return kErrDiskNotReady;
+        default:
+            return kErrPathFileAccess;
+    }
+}
+
+int ReportFileError(int error, const std::string& title) {
+    int message = 0;
+    switch (error) {
+        case kFileOk:
+            return -1;
+        case kErrBadFileNameOrNumber:
+        case kErrBadFileName:
+        case kErrPathNotFound:
+            message = kMsgFileNotFound;
+            break;
+        case kErrBadFileMode:
+            message = kMsgReadOnly;
+            break;
+        case kErrDiskFull:
+            message = kMsgLackOfSpace;
+            break;
+        case kErrDeviceUnavailable:
+        case kErrDiskNotReady:
+            message = kMsgDiskNotReady;
+            break;
+        default:
+            break;
+    }
+    if (message != 0) {
+        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, title);
+        return message;
+    }
+    if (auto* host = shell::Svc().messages) {
+        host->Beep();
+        host->Show(
+            {FileErrorDescription(error), title, shell::kButtonsOk, shell::MsgIcon::Exclamation});
+    }
+    return 0;
+}
+
+}  // namespace rq50::files

@@ -1,0 +1,154 @@
+#include "files/InformationRecord.h"
+
+#include "files/OleDate.h"
+#include "files/SingleByteText.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+
+namespace rq50::files {
+
+namespace {
+
+constexpr int kTextTitle1 = 2621;
+constexpr int kTextTitle2 = 2622;
+constexpr int kTextComment = 2623;
+constexpr int kTextInformation = 2601;
+constexpr int kMsgIllegalValue = 13;
+constexpr int kMsgDateNotEntered = 32;
+constexpr int kTextNewFile = 12;
+
+}  // namespace
+
+InformationRecord& CurrentInformation() {
+    static InformationRecord record = DefaultInformation(0.0);
+    return record;
+}
+
+InformationRecord DefaultInformation(double date) {
+    InformationRecord r;
+    r.caption1 = FixedLength(shell::Catalogue(kTextTitle1), kCaptionLength);
+    r.caption2 = FixedLength(shell::Catalogue(kTextTitle2), kCaptionLength);
+    r.caption3 = FixedLength(shell::Catalogue(kTextComment), kCaptionLength);
+    r.title1 = FixedLength("", kInfoTextLength);
+    r.title2 = FixedLength("", kInfoTextLength);
+    r.createdBy = FixedLength("", kInfoTextLength);
+    r.date = date;
+    r.fileName = FixedLength(shell::Catalogue(kTextNewFile), kInfoTextLength);
+    r.instrumentNo = FixedLength("", kInfoTextLength);
+    r.comment = FixedLength("", kInfoCommentLength);
+    return r;
+}
+
+void InitInformationRecord(double date) {
+    CurrentInformation() = DefaultInformation(date);
+}
+
+void SetInformationFileName(InformationRecord& record, const std::string& fileTitle) {
+    record.fileName = FixedLength(fileTitle, kInfoTextLength);
+}
+
+void WriteInformationBlock(RecordWriter& out, const InformationRecord& r) {
+    out.FixedText(r.caption1, kCaptionLength);
+    out.FixedText(r.caption2, kCaptionLength);
+    out.FixedText(r.caption3, kCaptionLength);
+    out.FixedText(r.title1, kInfoTextLength);
+    out.FixedText(r.title2, kInfoTextLength);
+    out.FixedText(r.createdBy, kInfoTextLength);
+    out.Date(r.date);
+    out.FixedText(r.fileName, kInfoTextLength);
+    out.FixedText(r.instrumentNo, kInfoTextLength);
+    out.FixedText(r.comment, kInfoCommentLength);
+}
+
+InformationRecord ReadInformationBlock(RecordReader& in) {
+    InformationRecord r;
+    r.caption1 = in.FixedText(kCaptionLength);
+    r.caption2 = in.FixedText(kCaptionLength);
+    r.caption3 = in.FixedText(kCaptionLength);
+    r.title1 = in.FixedText(kInfoTextLength);
+    r.title2 = in.FixedText(kInfoTextLength);
+    r.createdBy = in.FixedText(kInfoTextLength);
+    r.date = in.Date();
+    r.fileName = in.FixedText(kInfoTextLength);
+    r.instrumentNo = in.FixedText(kInfoTextLength);
+    r.comment = in.FixedText(kInfoCommentLength);
+    return r;
+}
+
+std::size_t InfoBoxLimit(int box) {
+    switch (box) {
+        case kBoxCaption1:
+        case kBoxCaption2:
+        case kBoxCaption3:
+            return kCaptionLength;
+        case kBoxComment:
+            return kInfoCommentLength;
+        default:
+            return kInfoTextLength;
+    }
+}
+
+InfoForm InfoFormFromRecord(const InformationRecord& r) {
+    InfoForm f;
+    auto box = [&f](int index, const std::string& text) {
+        f.boxes[static_cast<std::size_t>(index)] = SingleByteToUtf8(TrimRight(text));
+    };
+    box(kBoxCaption1, r.caption1);
+    box(kBoxTitle1, r.title1);
+    box(kBoxCaption2, r.caption2);
+    box(kBoxTitle2, r.title2);
+    box(kBoxCreatedBy, r.createdBy);
+    f.boxes[kBoxDate] = FormatGeneralDate(r.date);
+    box(kBoxCaption3, r.caption3);
+    box(kBoxComment, r.comment);
+    box(kBoxInstrumentNo, r.instrumentNo);
+    f.fileNameLabel = SingleByteToUtf8(TrimRight(r.fileName));
+    return f;
+}
+
+bool NormaliseInfoDate(std::string& text) {
+    const auto date = ParseDateText(text);
+    if (!date) return false;
+    text = FormatGeneralDate(*date);
+    return true;
+}
+
+bool ValidateInfoField(int box, std::string& text) {
+    if (box == kBoxDate) {
+        if (Trim(text).empty() || NormaliseInfoDate(text)) return true;
+    } else if (SingleByteUnits(text) <= InfoBoxLimit(box)) {
+        return true;
+    }
+    shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk, "");
+    return false;
+}
+
+bool ApplyInformationOk(InfoForm& form, InformationRecord& record) {
+    std::string& dateBox = form.boxes[kBoxDate];
+    if (Trim(dateBox).empty()) {
+        shell::RQ0000fnc_nShowMsgBox(kMsgDateNotEntered, shell::kButtonsOk,
+                                     shell::Catalogue(kTextInformation));
+        return false;
+    }
+    if (!ValidateInfoField(kBoxDate, dateBox)) return false;
+
+    auto field = [&form](int index, std::size_t length) {
+        return FixedLength(Utf8ToSingleByte(Trim(form.boxes[static_cast<std::size_t>(index)])),
+                           length);
+    };
+    InformationRecord r;
+    r.caption1 = field(kBoxCaption1, kCaptionLength);
+    r.caption2 = field(kBoxCaption2, kCaptionLength);
+    r.caption3 = field(kBoxCaption3, kCaptionLength);
+    r.title1 = field(kBoxTitle1, kInfoTextLength);
+    r.title2 = field(kBoxTitle2, kInfoTextLength);
+    r.createdBy = field(kBoxCreatedBy, kInfoTextLength);
+    r.date = ParseDateText(dateBox).value_or(record.date);
+    r.fileName = FixedLength(Utf8ToSingleByte(Trim(form.fileNameLabel)), kInfoTextLength);
+    r.instrumentNo = field(kBoxInstrumentNo, kInfoTextLength);
+    r.comment = field(kBoxComment, kInfoCommentLength);
+    record = r;
+    return true;
+}
+
+}  // namespace rq50::files

@@ -1,0 +1,113 @@
+#include "files/ParameterFile.h"
+
+#include "files/FileError.h"
+#include "files/RecordFile.h"
+#include "shell/Catalogue.h"
+
+namespace rq50::files {
+
+namespace {
+
+constexpr int kTextSaveToFile = 1553;
+constexpr int kTextReadParameterFile = 2113;
+
+void WriteHeader(RecordWriter& out, const DataSetHeader& h) {
+    out.CountedText(h.model);
+    out.Int32(h.slot);
+    out.Int32(h.displayStart);
+    out.Int32(h.setStart);
+    out.Int32(h.adjustStart);
+    out.Int32(h.maintStart);
+    out.Int32(h.displayCount);
+    out.Int32(h.setCount);
+    out.Int32(h.adjustCount);
+    out.Int32(h.maintCount);
+    out.Byte(h.customType);
+}
+
+DataSetHeader ReadHeader(RecordReader& in) {
+    DataSetHeader h;
+    h.model = in.CountedText();
+    h.slot = in.Int32();
+    h.displayStart = in.Int32();
+    h.setStart = in.Int32();
+    h.adjustStart = in.Int32();
+    h.maintStart = in.Int32();
+    h.displayCount = in.Int32();
+    h.setCount = in.Int32();
+    h.adjustCount = in.Int32();
+    h.maintCount = in.Int32();
+    h.customType = in.Byte();
+    return h;
+}
+
+}  // namespace
+
+DataSetHeader& CurrentDataSetHeader() {
+    static DataSetHeader header;
+    return header;
+}
+
+Bytes EncodeParameterRecord(const ParameterFileRecord& record) {
+    RecordWriter out;
+    WriteInformationBlock(out, record.information);
+    out.Fill(' ', kParameterReservedText);
+    WriteHeader(out, record.header);
+    out.Fill(0, kReservedZeroBytes);
+    out.Blocks(record.items);
+    return out.Take();
+}
+
+int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out) {
+    RecordReader in(bytes);
+    ParameterFileRecord record;
+    record.information = ReadInformationBlock(in);
+    bool blank = in.Expect(' ', kParameterReservedText);
+    record.header = ReadHeader(in);
+    blank = in.Expect(0, kReservedZeroBytes) && blank;
+    if (in.Ok() && !blank) return kErrInvalidFormat;
+    record.items = in.Blocks();
+    if (!in.Ok()) return in.RanPastEnd() ? kErrInputPastEnd : kErrInvalidFormat;
+    out = std::move(record);
+    return kFileOk;
+}
+
+ParameterFileRecord CurrentParameterRecord() {
+    return {CurrentInformation(), CurrentDataSetHeader(), parameter::Items().dataSet};
+}
+
+bool WriteParameterFile(const std::string& path) {
+    const auto& items = parameter::Items().dataSet;
+    if (items.empty()) {
+        ReportNothingToSave();
+        return false;
+    }
+    if (!CheckSaveSpace(path, items.size())) return false;
+    const int error = ReplaceFileContents(path, EncodeParameterRecord(CurrentParameterRecord()));
+    if (error != kFileOk) {
+        ReportFileError(error, shell::Catalogue(kTextSaveToFile));
+        return false;
+    }
+    return true;
+}
+
+int LoadParameterFile(const std::string& path, ParameterFileRecord& out) {
+    Bytes bytes;
+    if (const int error = ReadWholeFile(path, bytes); error != kFileOk) return error;
+    return DecodeParameterRecord(bytes, out);
+}
+
+bool ReadParameterFile(const std::string& path, const std::string& fileTitle) {
+    ParameterFileRecord record;
+    if (const int error = LoadParameterFile(path, record); error != kFileOk) {
+        ReportFileError(error, shell::Catalogue(kTextReadParameterFile));
+        return false;
+    }
+    SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
+    CurrentInformation() = std::move(record.information);
+    CurrentDataSetHeader() = std::move(record.header);
+    parameter::Items().dataSet = std::move(record.items);
+    return true;
+}
+
+}  // namespace rq50::files

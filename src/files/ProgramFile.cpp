@@ -1,0 +1,110 @@
+#include "files/ProgramFile.h"
+
+#include "files/FileError.h"
+#include "files/ParameterFile.h"
+#include "files/RecordFile.h"
+#include "shell/Catalogue.h"
+
+namespace rq50::files {
+
+namespace {
+
+constexpr int kTextSaveToFile = 1553;
+constexpr int kTextReadProgramFile = 2116;
+
+void WriteHeader(RecordWriter& out, const program::ProgramHeader& h) {
+    out.CountedText(h.modelCode);
+    out.Int32(h.slotNumber);
+    out.Int32(h.programAreaLetter);
+    out.Int32(h.programStartNumber);
+    out.Int32(h.constAreaLetter);
+    out.Int32(h.constStartNumber);
+    out.Int32(h.stepCount);
+    out.Int32(h.constCount);
+    out.FixedTexts(h.stepComments, program::kCommentLength);
+}
+
+program::ProgramHeader ReadHeader(RecordReader& in) {
+    program::ProgramHeader h;
+    h.modelCode = in.CountedText();
+    h.slotNumber = in.Int32();
+    h.programAreaLetter = in.Int32();
+    h.programStartNumber = in.Int32();
+    h.constAreaLetter = in.Int32();
+    h.constStartNumber = in.Int32();
+    h.stepCount = in.Int32();
+    h.constCount = in.Int32();
+    h.stepComments = in.FixedTexts(program::kCommentLength);
+    return h;
+}
+
+}  // namespace
+
+Bytes EncodeProgramRecord(const ProgramFileRecord& record) {
+    RecordWriter out;
+    WriteInformationBlock(out, record.information);
+    out.Fill(' ', kProgramReservedText);
+    WriteHeader(out, record.header);
+    out.Fill(0, kReservedZeroBytes);
+    out.Blocks(record.items);
+    return out.Take();
+}
+
+int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out) {
+    RecordReader in(bytes);
+    ProgramFileRecord record;
+    record.information = ReadInformationBlock(in);
+    bool blank = in.Expect(' ', kProgramReservedText);
+    if (in.Ok() && !blank) return kErrInvalidFormat;
+    record.header = ReadHeader(in);
+    blank = in.Expect(0, kReservedZeroBytes);
+    if (in.Ok() && !blank) return kErrInvalidFormat;
+    record.items = in.Blocks();
+    if (!in.Ok()) return in.RanPastEnd() ? kErrInputPastEnd : kErrInvalidFormat;
+    out = std::move(record);
+    return kFileOk;
+}
+
+ProgramFileRecord CurrentProgramRecord() {
+    const auto& state = program::Program();
+    return {CurrentInformation(), state.header, state.records};
+}
+
+bool WriteProgramFile(const std::string& path) {
+    auto& state = program::Program();
+    if (state.records.empty()) {
+        ReportNothingToSave();
+        return false;
+    }
+    if (!CheckSaveSpace(path, state.records.size())) return false;
+    state.headerCopy = state.header;
+    const int error = ReplaceFileContents(path, EncodeProgramRecord(CurrentProgramRecord()));
+    if (error != kFileOk) {
+        ReportFileError(error, shell::Catalogue(kTextSaveToFile));
+        return false;
+    }
+    return true;
+}
+
+int LoadProgramFile(const std::string& path, ProgramFileRecord& out) {
+    Bytes bytes;
+    if (const int error = ReadWholeFile(path, bytes); error != kFileOk) return error;
+    return DecodeProgramRecord(bytes, out);
+}
+
+bool ReadProgramFile(const std::string& path, const std::string& fileTitle) {
+    ProgramFileRecord record;
+    if (const int error = LoadProgramFile(path, record); error != kFileOk) {
+        ReportFileError(error, shell::Catalogue(kTextReadProgramFile));
+        return false;
+    }
+    SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
+    auto& state = program::Program();
+    CurrentInformation() = std::move(record.information);
+    state.header = record.header;
+    state.headerCopy = std::move(record.header);
+    state.records = std::move(record.items);
+    return true;
+}
+
+}  // namespace rq50::files

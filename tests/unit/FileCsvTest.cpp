@@ -1,0 +1,128 @@
+#include "FileSamples.h"
+#include "FileTestSupport.h"
+#include "files/Csv.h"
+#include "files/RecordFile.h"
+#include "shell/GlobalState.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace rq50::files {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const Lines kInformationLines = {"",
+                                 "Information",
+                                 "",
+                                 "Title 1,Boiler 3 \"\"feed\"\"",
+                                 "\"Plant, area\",Line B",
+                                 "Created by:,K. Sato",
+                                 "Date:,2026/12/06 10:30:00",
+                                 "File Name:,PLANT1.7pa",
+                                 "Instrument No.,FIC-101",
+                                 "Comment,Checked\r\nafter repair"};
+
+Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+TEST(CsvQuote, DoublesQuotesAndEnclosesOnlyTextsWithCommas) {
+    EXPECT_EQ(CsvQuote("plain"), "plain");
+    EXPECT_EQ(CsvQuote("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvQuote("say \"hi\""), "say \"\"hi\"\"");
+    EXPECT_EQ(CsvQuote("\"x\",y"), "\"\"\"x\"\",y\"");
+    EXPECT_EQ(CsvQuote(""), "");
+}
+
+TEST(ParameterCsv, InformationOnly) {
+    CsvAreas areas{true, false, false, false, false, false, false};
+    const auto lines = BuildParameterCsv(test::SampleParameterRecord(), areas, true);
+    EXPECT_EQ(lines, Join({{"MODEL,RQB2"}, kInformationLines}));
+}
+
+TEST(ParameterCsv, CategoriesLineByLine) {
+    const auto lines = BuildParameterCsv(test::SampleParameterRecord(), CsvAreas{}, false);
+    const std::string heading = "[ Address ] ,[ Display ] ,[ Data ] ,[ Auxiliary Display ]";
+    EXPECT_EQ(lines, Join({{"MODEL,RQB2"},
+                           kInformationLines,
+                           {"", "", "=== DISPLAY ===", "", "", "@ INPUT   ", heading,
+                            "A01,PV      ,+012.34 ,degC    "},
+                           {"", "", "=== SET ===", "", "", "@ SET,A   ", heading}}));
+}
+
+// A data set with all four categories, two groups in ADJUST, and a model code
+// with trailing blanks.
+ParameterFileRecord FourCategories() {
+    ParameterFileRecord r = test::SampleParameterRecord();
+    r.header.model = "RQB2    ";
+    r.items.push_back(test::Block(0x80, 0x05, 0x00, 0, "ADJ     "));
+    r.items.push_back(test::Block(0x80, 0x05, 0x01, 0, "ZERO    +0000   "));
+    r.items.push_back(test::Block(0x80, 0x06, 0x00, 0, "SPAN    "));
+    r.items.push_back(test::Block(0x80, 0x06, 0x02, 0, "GAIN    1.000   "));
+    r.items.push_back(test::Block(0x80, 0x07, 0x00, 0, "MAINT   "));
+    r.items.push_back(test::Block(0x80, 0x07, 0x03, 0, "CAL     ON      "));
+    return r;
+}
+
+TEST(ParameterCsv, GroupsAndTheMaintRule) {
+    const std::string heading = "[ Address ] ,[ Display ] ,[ Data ] ,[ Auxiliary Display ]";
+    CsvAreas areas{false, false, false, true, true, false, false};
+    const Lines adjust = {"",           "",      "=== ADJUST ===", "",           "",
+                          "@ ADJ     ", heading, "E01,ZERO    ,+0000   ,", "", "@ SPAN    ",
+                          heading,      "F02,GAIN    ,1.000   ,"};
+    const Lines maint = {"", "", "=== MAINT ===", "", "", "@ MAINT   ", heading, "G03,CAL     ,ON      ,"};
+    EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, false), Join({{"MODEL,RQB2"}, adjust}));
+    EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, true), Join({{"MODEL,RQB2"}, adjust, maint}));
+    areas.maint = false;
+    EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, true), Join({{"MODEL,RQB2"}, adjust}));
+}
+
+TEST(ProgramCsv, StepsWithCommentsThenConst) {
+    CsvAreas areas{false, false, false, false, false, true, true};
+    const auto lines = BuildProgramCsv(test::SampleProgramRecord(), areas);
+    EXPECT_EQ(lines, (Lines{"MODEL,RQK2", "", "", "=== PROGRAM ===", "", "",
+                            "[ STEP ] ,[ PROGRAM ] ,[ Comment ] ", "P01,LDX1    ,load input",
+                            "P02,STY1    ,\"store, out\"", "P03,END     ,", "", "",
+                            "=== CONST ===", "", "", "[ STEP ] ,[ CONST ]", "Q01,+12.5000",
+                            "Q02,-0.50000"}));
+}
+
+TEST(ProgramCsv, CountsBeyondTheRecordsAreCut) {
+    ProgramFileRecord r = test::SampleProgramRecord();
+    r.header.stepCount = 1000;
+    r.header.constCount = -5;
+    r.header.stepComments.clear();
+    const auto lines = BuildProgramCsv(r, CsvAreas{false, false, false, false, false, true, true});
+    EXPECT_EQ(lines.size(), 1u + 6 + 5 + 6);  // five steps, no CONST rows
+    EXPECT_EQ(lines[11], "P05,-0.50000,");
+}
+
+TEST(CsvFile, CrLfAfterEveryLineAndFailuresKeepTheOldFile) {
+    test::ScopedFakeServices services;
+    const auto dir = test::FreshFolder("csv");
+    const auto path = (dir / "OUT.csv").string();
+    ASSERT_EQ(WriteCsvLines(path, {"MODEL,RQB2", "", "x\xE9"}), 0);
+    const std::string expected = "MODEL,RQB2\r\n\r\nx\xE9\r\n";
+    EXPECT_EQ(test::ReadBytes(path), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+
+    const auto savedItems = parameter::Items().dataSet;
+    parameter::Items().dataSet = test::SampleParameterRecord().items;
+    {
+        ScopedWriteFault fault(5, ENOSPC);
+        EXPECT_FALSE(WriteParameterCsv(path, CsvAreas{}));
+    }
+    parameter::Items().dataSet = savedItems;
+    EXPECT_EQ(test::ReadBytes(path), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+    ASSERT_EQ(services.messages.boxes.size(), 1u);
+    EXPECT_EQ(services.messages.boxes[0].text, "Disk full");
+    EXPECT_EQ(services.messages.boxes[0].title, "ErrorNumber = 61");
+    EXPECT_EQ(services.messages.boxes[0].icon, shell::MsgIcon::Critical);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace rq50::files

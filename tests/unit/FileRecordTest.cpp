@@ -1,0 +1,312 @@
+#include "FileSamples.h"
+#include "FileTestSupport.h"
+#include "files/FileError.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "files/RecordFile.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+namespace rq50::files {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+/// Saves the current data before a test and puts it back afterwards, so the
+/// tests can use the process-wide records freely.
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_information = CurrentInformation();
+        m_header = CurrentDataSetHeader();
+        m_items = parameter::Items().dataSet;
+        m_program = program::Program();
+        m_dir = test::FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override {
+        CurrentInformation() = m_information;
+        CurrentDataSetHeader() = m_header;
+        parameter::Items().dataSet = m_items;
+        program::Program() = m_program;
+        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(m_dir);
+    }
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    static void MakeCurrent(const ParameterFileRecord& r) {
+        CurrentInformation() = r.information;
+        CurrentDataSetHeader() = r.header;
+        parameter::Items().dataSet = r.items;
+    }
+    static void MakeCurrent(const ProgramFileRecord& r) {
+        CurrentInformation() = r.information;
+        program::Program().header = r.header;
+        program::Program().records = r.items;
+    }
+    /// Files in the test folder other than `keep`: a failed write must leave
+    /// no temporary file behind.
+    std::vector<std::string> OtherFiles(const std::string& keep) const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_dir)) {
+            if (e.path().filename() != keep) names.push_back(e.path().filename().string());
+        }
+        return names;
+    }
+
+    test::ScopedFakeServices m_services;
+    fs::path m_dir;
+
+private:
+    InformationRecord m_information;
+    DataSetHeader m_header;
+    parameter::ItemArray m_items;
+    program::ProgramState m_program;
+};
+
+void ExpectSameProgram(const ProgramFileRecord& a, const ProgramFileRecord& b) {
+    EXPECT_EQ(a.information, b.information);
+    EXPECT_EQ(a.header.modelCode, b.header.modelCode);
+    EXPECT_EQ(a.header.slotNumber, b.header.slotNumber);
+    EXPECT_EQ(a.header.programAreaLetter, b.header.programAreaLetter);
+    EXPECT_EQ(a.header.programStartNumber, b.header.programStartNumber);
+    EXPECT_EQ(a.header.constAreaLetter, b.header.constAreaLetter);
+    EXPECT_EQ(a.header.constStartNumber, b.header.constStartNumber);
+    EXPECT_EQ(a.header.stepCount, b.header.stepCount);
+    EXPECT_EQ(a.header.constCount, b.header.constCount);
+    EXPECT_EQ(a.header.stepComments, b.header.stepComments);
+    EXPECT_EQ(a.items, b.items);
+}
+
+TEST(RecordLayout, ParameterExampleIsByteForByte) {
+    const auto expected = test::SampleParameterBytes();
+    ASSERT_EQ(expected.size(), 876u);
+    const auto bytes = EncodeParameterRecord(test::SampleParameterRecord());
+    EXPECT_EQ(bytes, expected);
+
+    ParameterFileRecord decoded;
+    ASSERT_EQ(DecodeParameterRecord(expected, decoded), kFileOk);
+    EXPECT_EQ(decoded, test::SampleParameterRecord());
+    EXPECT_EQ(decoded.information.title2.size(), 40u);  // padding kept
+}
+
+TEST(RecordLayout, ProgramExampleIsByteForByte) {
+    const auto expected = test::SampleProgramBytes();
+    ASSERT_EQ(expected.size(), 1082u);
+    EXPECT_EQ(EncodeProgramRecord(test::SampleProgramRecord()), expected);
+
+    ProgramFileRecord decoded;
+    ASSERT_EQ(DecodeProgramRecord(expected, decoded), kFileOk);
+    ExpectSameProgram(decoded, test::SampleProgramRecord());
+    EXPECT_EQ(decoded.header.stepComments[0], "load input               ");
+}
+
+TEST(RecordLayout, EmptyArraysAreOneZeroWord) {
+    ProgramFileRecord r = test::SampleProgramRecord();
+    r.header.stepComments.clear();
+    r.items.clear();
+    const auto bytes = EncodeProgramRecord(r);
+    // 2 + L + 28 + 2 for the header, 2 for the item array.
+    EXPECT_EQ(bytes.size(), 668u + 76 + (2 + 4 + 28 + 2) + 9 + 2);
+    ProgramFileRecord back;
+    ASSERT_EQ(DecodeProgramRecord(bytes, back), kFileOk);
+    EXPECT_TRUE(back.items.empty());
+    EXPECT_TRUE(back.header.stepComments.empty());
+}
+
+TEST_F(FileTest, ParameterWrittenAndReadBackUnderAnotherName) {
+    MakeCurrent(test::SampleParameterRecord());
+    const std::string path = Path("PLANT1.7pa");
+    ASSERT_TRUE(WriteParameterFile(path));
+    EXPECT_EQ(ReadBytes(path), test::SampleParameterBytes());
+    EXPECT_EQ(m_services.utility.asked, std::vector<std::string>{m_dir.string()});
+
+    fs::rename(path, Path("RENAMED.7pa"));
+    parameter::Items().dataSet.clear();
+    CurrentDataSetHeader() = {};
+    ASSERT_TRUE(ReadParameterFile(Path("RENAMED.7pa")));
+    ParameterFileRecord expected = test::SampleParameterRecord();
+    expected.information.fileName = FixedLength("RENAMED.7pa", 40);
+    EXPECT_EQ(CurrentParameterRecord(), expected);
+    EXPECT_TRUE(m_services.messages.boxes.empty());
+}
+
+TEST_F(FileTest, ProgramWrittenAndReadBackUnderAnotherName) {
+    MakeCurrent(test::SampleProgramRecord());
+    const std::string path = Path("MIX.7pr");
+    ASSERT_TRUE(WriteProgramFile(path));
+    EXPECT_EQ(ReadBytes(path), test::SampleProgramBytes());
+
+    program::Program() = {};
+    ASSERT_TRUE(ReadProgramFile(path, "OTHER.7pr"));
+    ProgramFileRecord expected = test::SampleProgramRecord();
+    expected.information.fileName = FixedLength("OTHER.7pr", 40);
+    ExpectSameProgram(CurrentProgramRecord(), expected);
+    EXPECT_EQ(program::Program().headerCopy.stepComments, expected.header.stepComments);
+}
+
+// Every way a file can be wrong: each must fail with a message and leave the
+// data in memory exactly as it was.
+TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
+    const ParameterFileRecord current = test::SampleParameterRecord();
+    const auto good = test::SampleParameterBytes();
+    const auto program = test::SampleProgramBytes();
+
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases;
+    for (std::size_t cut = 0; cut < good.size(); cut += 7) {
+        cases.emplace_back("cut at " + std::to_string(cut), std::vector(good.begin(), good.begin() + static_cast<long>(cut)));
+    }
+    cases.emplace_back("program file", program);
+    auto absurd = good;
+    absurd[746 + 2] = 0xFF;  // element count 0x7FFFFFFF... of the item array
+    absurd[746 + 5] = 0x7F;
+    cases.emplace_back("absurd count", absurd);
+    auto negative = good;
+    negative[746 + 5] = 0x80;
+    cases.emplace_back("negative count", negative);
+    auto twoDims = good;
+    twoDims[746] = 2;
+    cases.emplace_back("two dimensions", twoDims);
+    auto lowerBound = good;
+    lowerBound[746 + 6] = 1;
+    cases.emplace_back("lower bound 1", lowerBound);
+    auto modelLength = good;
+    modelLength[694] = 0xFF;
+    modelLength[695] = 0xFF;
+    cases.emplace_back("model length beyond the end", modelLength);
+
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        MakeCurrent(current);
+        m_services.messages.boxes.clear();
+        WriteBytes(Path("BAD.7pa"), bytes);
+        EXPECT_FALSE(ReadParameterFile(Path("BAD.7pa")));
+        EXPECT_EQ(CurrentParameterRecord(), current);
+        ASSERT_EQ(m_services.messages.boxes.size(), 1u);
+        EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
+    }
+
+    // A parameter file read as a program file.
+    program::Program() = {};
+    MakeCurrent(test::SampleProgramRecord());
+    m_services.messages.boxes.clear();
+    WriteBytes(Path("BAD.7pr"), good);
+    EXPECT_FALSE(ReadProgramFile(Path("BAD.7pr")));
+    ExpectSameProgram(CurrentProgramRecord(), test::SampleProgramRecord());
+    ASSERT_EQ(m_services.messages.boxes.size(), 1u);
+    EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
+}
+
+TEST_F(FileTest, ReadErrorsUseTheirMessages) {
+    MakeCurrent(test::SampleParameterRecord());
+    EXPECT_FALSE(ReadParameterFile(Path("MISSING.7pa")));
+    WriteBytes(Path("EMPTY.7pa"), {});
+    EXPECT_FALSE(ReadParameterFile(Path("EMPTY.7pa")));
+    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{shell::Catalogue(1518),
+                                                            "Input past end of file"}));
+    EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
+}
+
+TEST_F(FileTest, TrailingBytesOfAnOlderFileAreIgnored) {
+    auto bytes = test::SampleParameterBytes();
+    bytes.insert(bytes.end(), 500, 0xAB);
+    WriteBytes(Path("LONG.7pa"), bytes);
+    ASSERT_TRUE(ReadParameterFile(Path("LONG.7pa")));
+    EXPECT_EQ(parameter::Items().dataSet, test::SampleParameterRecord().items);
+}
+
+// A write that fails part-way must leave the previous file byte-identical and
+// no temporary file behind.
+TEST_F(FileTest, FailedWritesKeepTheOldFile) {
+    const std::string path = Path("KEEP.7pa");
+    const std::vector<std::uint8_t> old(2000, 0x5A);
+    MakeCurrent(test::SampleParameterRecord());
+
+    struct Fault {
+        std::size_t after;
+        int error;
+        int message;
+    };
+    for (const Fault f : {Fault{0, ENOSPC, 1522}, Fault{700, ENOSPC, 1522},
+                          Fault{875, ENOSPC, 1522}, Fault{100, EIO, 1520}}) {
+        SCOPED_TRACE(f.after);
+        WriteBytes(path, old);
+        m_services.messages.boxes.clear();
+        {
+            ScopedWriteFault fault(f.after, f.error);
+            EXPECT_FALSE(WriteParameterFile(path));
+        }
+        EXPECT_EQ(ReadBytes(path), old);
+        EXPECT_TRUE(OtherFiles("KEEP.7pa").empty());
+        EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(f.message)});
+        EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(1553));
+    }
+
+    // The same record written without a fault replaces the longer file whole.
+    ASSERT_TRUE(WriteParameterFile(path));
+    EXPECT_EQ(ReadBytes(path), test::SampleParameterBytes());
+}
+
+TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
+    const std::string path = Path("RO.7pr");
+    const std::vector<std::uint8_t> old(100, 1);
+    WriteBytes(path, old);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    MakeCurrent(test::SampleProgramRecord());
+    EXPECT_FALSE(WriteProgramFile(path));
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
+
+    if (::geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop the superuser";
+    const std::string inFolder = Path("NEW.7pr");
+    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(WriteProgramFile(inFolder));
+    EXPECT_FALSE(fs::exists(inFolder));
+}
+
+TEST_F(FileTest, FreeSpaceRules) {
+    const std::string path = Path("SPACE.7pa");
+    MakeCurrent(test::SampleParameterRecord());
+    // Three blocks need 2 x 40 + 750 bytes.
+    m_services.utility.freeSpace = 829;
+    EXPECT_FALSE(WriteParameterFile(path));
+    EXPECT_EQ(shell::G().lastSaveRequirement, 830);
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1522)});
+    m_services.utility.freeSpace = -1;
+    EXPECT_FALSE(WriteParameterFile(path));
+    EXPECT_EQ(m_services.messages.boxes.size(), 1u);  // no further message
+    EXPECT_FALSE(fs::exists(path));
+    m_services.utility.freeSpace = 830;
+    EXPECT_TRUE(WriteParameterFile(path));
+
+    // Beyond 801 blocks the requirement no longer fits 16 bits; it must still save.
+    parameter::Items().dataSet.assign(900, test::Block(0x80, 0x01, 0x01, 0, "BIG     DATA    "));
+    m_services.utility.freeSpace = 1'000'000;
+    ASSERT_TRUE(WriteParameterFile(path));
+    EXPECT_EQ(shell::G().lastSaveRequirement, 899 * 40 + 750);
+    parameter::Items().dataSet.clear();
+    ASSERT_TRUE(ReadParameterFile(path));
+    EXPECT_EQ(parameter::Items().dataSet.size(), 900u);
+}
+
+TEST_F(FileTest, EmptyDataIsRefusedWithAMessage) {
+    MakeCurrent(test::SampleParameterRecord());
+    parameter::Items().dataSet.clear();
+    EXPECT_FALSE(WriteParameterFile(Path("E.7pa")));
+    program::Program() = {};
+    EXPECT_FALSE(WriteProgramFile(Path("E.7pr")));
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>(2, shell::Catalogue(1580)));
+    EXPECT_TRUE(OtherFiles("").empty());
+}
+
+}  // namespace
+}  // namespace rq50::files

@@ -1,0 +1,115 @@
+#pragma once
+
+// Fakes and an independent byte builder shared by the file tests.
+
+#include "shell/MessageBox.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
+#include "shell/UtilityComponent.h"
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace rq50::files::test {
+
+/// Records every box and answers OK.
+class RecordingMessages : public shell::MessageBoxHost {
+public:
+    int Show(const shell::MessageBoxRequest& box) override {
+        boxes.push_back(box);
+        return shell::kAnswerOk;
+    }
+    std::vector<shell::MessageBoxRequest> boxes;
+};
+
+/// A drive with a fixed amount of free space.
+class FakeUtility : public shell::UtilityComponent {
+public:
+    bool FileExists(const std::string& path) override { return std::filesystem::is_regular_file(path); }
+    bool FolderExists(const std::string& path) override { return std::filesystem::is_directory(path); }
+    void CreateFolder(const std::string& path) override { std::filesystem::create_directories(path); }
+    std::int64_t DriveFreeSpace(const std::string& drive) override {
+        asked.push_back(drive);
+        return freeSpace;
+    }
+    void Wait(std::int32_t) override {}
+    void SetCursorPosition(std::int32_t, std::int32_t) override {}
+    std::int64_t freeSpace = 1'000'000'000;
+    std::vector<std::string> asked;
+};
+
+/// Installs the fakes for one test and puts the previous services back.
+struct ScopedFakeServices {
+    ScopedFakeServices() : saved(shell::Svc()) {
+        shell::Svc().messages = &messages;
+        shell::Svc().utility = &utility;
+    }
+    ~ScopedFakeServices() { shell::Svc() = saved; }
+    /// Text of every box shown, in order.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& b : messages.boxes) texts.push_back(b.text);
+        return texts;
+    }
+    RecordingMessages messages;
+    FakeUtility utility;
+    shell::Services saved;
+};
+
+/// A fresh, empty folder under the system's temporary folder.
+inline std::filesystem::path FreshFolder(const std::string& name) {
+    auto dir = std::filesystem::temp_directory_path() / ("rq50_" + name + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+/// Appends file members byte by byte, written from the layout tables without
+/// the program's own writer.
+struct ByteBuilder {
+    std::vector<std::uint8_t> bytes;
+    ByteBuilder& U8(std::uint8_t v) {
+        bytes.push_back(v);
+        return *this;
+    }
+    ByteBuilder& U16(std::uint16_t v) { return U8(v & 0xFF).U8(v >> 8); }
+    ByteBuilder& I32(std::int32_t v) {
+        const auto u = static_cast<std::uint32_t>(v);
+        return U8(u & 0xFF).U8((u >> 8) & 0xFF).U8((u >> 16) & 0xFF).U8(u >> 24);
+    }
+    ByteBuilder& F64(double v) {
+        std::uint8_t raw[8];
+        std::memcpy(raw, &v, 8);  // the test machines are little-endian
+        for (auto b : raw) U8(b);
+        return *this;
+    }
+    ByteBuilder& Text(const std::string& s, std::size_t width) {
+        for (std::size_t i = 0; i < width; ++i) U8(i < s.size() ? static_cast<std::uint8_t>(s[i]) : ' ');
+        return *this;
+    }
+    ByteBuilder& Repeat(std::uint8_t v, std::size_t n) {
+        bytes.insert(bytes.end(), n, v);
+        return *this;
+    }
+    ByteBuilder& Raw(const std::vector<std::uint8_t>& v) {
+        bytes.insert(bytes.end(), v.begin(), v.end());
+        return *this;
+    }
+};
+
+}  // namespace rq50::files::test
