@@ -71,12 +71,14 @@ ParameterFileRecord FourCategories() {
 TEST(ParameterCsv, GroupsAndTheMaintRule) {
     const std::string heading = "[ Address ] ,[ Display ] ,[ Data ] ,[ Auxiliary Display ]";
     CsvAreas areas{false, false, false, true, true, false, false};
-    const Lines adjust = {"",           "",      "=== ADJUST ===", "",           "",
-                          "@ ADJ     ", heading, "E01,ZERO    ,+0000   ,", "", "@ SPAN    ",
-                          heading,      "F02,GAIN    ,1.000   ,"};
-    const Lines maint = {"", "", "=== MAINT ===", "", "", "@ MAINT   ", heading, "G03,CAL     ,ON      ,"};
+    const Lines adjust = {"", "",           "=== ADJUST ===", "",
+                          "", "@ ADJ     ", heading,          "E01,ZERO    ,+0000   ,",
+                          "", "@ SPAN    ", heading,          "F02,GAIN    ,1.000   ,"};
+    const Lines maint = {"", "",           "=== MAINT ===", "",
+                         "", "@ MAINT   ", heading,         "G03,CAL     ,ON      ,"};
     EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, false), Join({{"MODEL,RQB2"}, adjust}));
-    EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, true), Join({{"MODEL,RQB2"}, adjust, maint}));
+    EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, true),
+              Join({{"MODEL,RQB2"}, adjust, maint}));
     areas.maint = false;
     EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, true), Join({{"MODEL,RQB2"}, adjust}));
 }
@@ -86,9 +88,8 @@ TEST(ProgramCsv, StepsWithCommentsThenConst) {
     const auto lines = BuildProgramCsv(test::SampleProgramRecord(), areas);
     EXPECT_EQ(lines, (Lines{"MODEL,RQK2", "", "", "=== PROGRAM ===", "", "",
                             "[ STEP ] ,[ PROGRAM ] ,[ Comment ] ", "P01,LDX1    ,load input",
-                            "P02,STY1    ,\"store, out\"", "P03,END     ,", "", "",
-                            "=== CONST ===", "", "", "[ STEP ] ,[ CONST ]", "Q01,+12.5000",
-                            "Q02,-0.50000"}));
+                            "P02,STY1    ,\"store, out\"", "P03,END     ,", "", "", "=== CONST ===",
+                            "", "", "[ STEP ] ,[ CONST ]", "Q01,+12.5000", "Q02,-0.50000"}));
 }
 
 TEST(ProgramCsv, CountsBeyondTheRecordsAreCut) {

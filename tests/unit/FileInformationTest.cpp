@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace rq50::files {
 namespace {
 
@@ -14,10 +16,10 @@ TEST(OleDate, KnownDatesBothWays) {
         double ole;
         DateTimeParts parts;
     };
-    for (const Row& r : {Row{0.0, {1899, 12, 30, 0, 0, 0}}, Row{36526.0, {2000, 1, 1, 0, 0, 0}},
-                         Row{46362.4375, {2026, 12, 6, 10, 30, 0}},
-                         Row{-1.25, {1899, 12, 29, 6, 0, 0}},
-                         Row{60.0, {1900, 2, 28, 0, 0, 0}}, Row{61.0, {1900, 3, 1, 0, 0, 0}}}) {
+    for (const Row& r :
+         {Row{0.0, {1899, 12, 30, 0, 0, 0}}, Row{36526.0, {2000, 1, 1, 0, 0, 0}},
+          Row{46362.4375, {2026, 12, 6, 10, 30, 0}}, Row{-1.25, {1899, 12, 29, 6, 0, 0}},
+          Row{60.0, {1900, 2, 28, 0, 0, 0}}, Row{61.0, {1900, 3, 1, 0, 0, 0}}}) {
         SCOPED_TRACE(r.ole);
         EXPECT_EQ(OleDateToParts(r.ole), r.parts);
         EXPECT_DOUBLE_EQ(PartsToOleDate(r.parts).value(), r.ole);
@@ -49,10 +51,10 @@ TEST(NormaliseInfoDate, AcceptsGeneralAndIsoForms) {
 }
 
 TEST(NormaliseInfoDate, RejectsImpossibleDates) {
-    for (const char* text : {"2026/02/30", "2023/02/29", "1900/02/29", "2026/13/01", "2026/00/10",
-                             "2026/12/06 24:00:00", "2026/12/06 10:60", "2026/12/06 10:30:60",
-                             "0099/01/01", "2026/12-06", "2026/12/06T10:30", "26/12/06",
-                             "2026/12/06 10:30:00x", "", "yesterday"}) {
+    for (const char* text :
+         {"2026/02/30", "2023/02/29", "1900/02/29", "2026/13/01", "2026/00/10",
+          "2026/12/06 24:00:00", "2026/12/06 10:60", "2026/12/06 10:30:60", "0099/01/01",
+          "2026/12-06", "2026/12/06T10:30", "26/12/06", "2026/12/06 10:30:00x", "", "yesterday"}) {
         std::string box = text;
         EXPECT_FALSE(NormaliseInfoDate(box)) << text;
         EXPECT_EQ(box, text);
@@ -74,7 +76,7 @@ TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
     }
     // Latin-1 letters count one unit, other characters two.
     std::string accented = std::string(18, 'x') + "\xC3\xA9\xC3\xA9";  // 18 + "éé"
-    std::string wide = std::string(19, 'x') + "\xE6\xB8\xA9";           // 19 + one CJK
+    std::string wide = std::string(19, 'x') + "\xE6\xB8\xA9";          // 19 + one CJK
     EXPECT_TRUE(ValidateInfoField(kBoxCaption2, accented));
     EXPECT_FALSE(ValidateInfoField(kBoxCaption2, wide));
     EXPECT_EQ(services.Texts(), std::vector<std::string>(6, shell::Catalogue(1513)));

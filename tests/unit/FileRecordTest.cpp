@@ -25,7 +25,7 @@ using test::WriteBytes;
 /// Saves the current data before a test and puts it back afterwards, so the
 /// tests can use the process-wide records freely.
 class FileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_information = CurrentInformation();
         m_header = CurrentDataSetHeader();
@@ -66,7 +66,7 @@ protected:
     test::ScopedFakeServices m_services;
     fs::path m_dir;
 
-private:
+  private:
     InformationRecord m_information;
     DataSetHeader m_header;
     parameter::ItemArray m_items;
@@ -163,7 +163,8 @@ TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
 
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases;
     for (std::size_t cut = 0; cut < good.size(); cut += 7) {
-        cases.emplace_back("cut at " + std::to_string(cut), std::vector(good.begin(), good.begin() + static_cast<long>(cut)));
+        cases.emplace_back("cut at " + std::to_string(cut),
+                           std::vector(good.begin(), good.begin() + static_cast<long>(cut)));
     }
     cases.emplace_back("program file", program);
     auto absurd = good;
@@ -211,8 +212,8 @@ TEST_F(FileTest, ReadErrorsUseTheirMessages) {
     EXPECT_FALSE(ReadParameterFile(Path("MISSING.7pa")));
     WriteBytes(Path("EMPTY.7pa"), {});
     EXPECT_FALSE(ReadParameterFile(Path("EMPTY.7pa")));
-    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{shell::Catalogue(1518),
-                                                            "Input past end of file"}));
+    EXPECT_EQ(m_services.Texts(),
+              (std::vector<std::string>{shell::Catalogue(1518), "Input past end of file"}));
     EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
 }
 
@@ -265,12 +266,16 @@ TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
     EXPECT_FALSE(WriteProgramFile(path));
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
+}
 
+TEST_F(FileTest, ReadOnlyFolderIsRefused) {
     if (::geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop the superuser";
+    MakeCurrent(test::SampleProgramRecord());
     const std::string inFolder = Path("NEW.7pr");
     fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(WriteProgramFile(inFolder));
     EXPECT_FALSE(fs::exists(inFolder));
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
 }
 
 TEST_F(FileTest, FreeSpaceRules) {

@@ -7,6 +7,8 @@
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -19,7 +21,7 @@ namespace rq50::files::test {
 
 /// Records every box and answers OK.
 class RecordingMessages : public shell::MessageBoxHost {
-public:
+  public:
     int Show(const shell::MessageBoxRequest& box) override {
         boxes.push_back(box);
         return shell::kAnswerOk;
@@ -29,10 +31,16 @@ public:
 
 /// A drive with a fixed amount of free space.
 class FakeUtility : public shell::UtilityComponent {
-public:
-    bool FileExists(const std::string& path) override { return std::filesystem::is_regular_file(path); }
-    bool FolderExists(const std::string& path) override { return std::filesystem::is_directory(path); }
-    void CreateFolder(const std::string& path) override { std::filesystem::create_directories(path); }
+  public:
+    bool FileExists(const std::string& path) override {
+        return std::filesystem::is_regular_file(path);
+    }
+    bool FolderExists(const std::string& path) override {
+        return std::filesystem::is_directory(path);
+    }
+    void CreateFolder(const std::string& path) override {
+        std::filesystem::create_directories(path);
+    }
     std::int64_t DriveFreeSpace(const std::string& drive) override {
         asked.push_back(drive);
         return freeSpace;
@@ -63,7 +71,8 @@ struct ScopedFakeServices {
 
 /// A fresh, empty folder under the system's temporary folder.
 inline std::filesystem::path FreshFolder(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() / ("rq50_" + name + "_" + std::to_string(::getpid()));
+    auto dir = std::filesystem::temp_directory_path() /
+               ("rq50_" + name + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
@@ -76,7 +85,8 @@ inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 /// Appends file members byte by byte, written from the layout tables without
@@ -99,7 +109,8 @@ struct ByteBuilder {
         return *this;
     }
     ByteBuilder& Text(const std::string& s, std::size_t width) {
-        for (std::size_t i = 0; i < width; ++i) U8(i < s.size() ? static_cast<std::uint8_t>(s[i]) : ' ');
+        for (std::size_t i = 0; i < width; ++i)
+            U8(i < s.size() ? static_cast<std::uint8_t>(s[i]) : ' ');
         return *this;
     }
     ByteBuilder& Repeat(std::uint8_t v, std::size_t n) {
