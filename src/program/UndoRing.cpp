@@ -126,6 +126,7 @@ std::string UndoRing::PathOf(const std::string& name) const {
 }
 
 void UndoRing::ClearFolder() {
+    if (m_folder.empty()) return;
     std::error_code ec;
     fs::create_directories(m_folder, ec);
     for (const auto& entry : fs::directory_iterator(m_folder, ec)) {
@@ -136,6 +137,7 @@ void UndoRing::ClearFolder() {
 
 bool UndoRing::SaveSlot(int slot, const std::string& tag, const CellGrid& program,
                         const CellGrid& consts) {
+    if (m_folder.empty()) return false;
     const std::string time = m_timeOfDay();
     m_programNames[static_cast<std::size_t>(slot)] = "P_" + time + tag;
     m_constNames[static_cast<std::size_t>(slot)] = "C_" + time + tag;

@@ -21,7 +21,8 @@ class UndoRing {
   public:
     static constexpr int kSlots = 201;
 
-    /// `folder` is the undo folder; `timeOfDay` gives the "hhmmss_" part of the
+    /// `folder` is the undo folder (empty: no snapshots are kept, as for a
+    /// headless check); `timeOfDay` gives the "hhmmss_" part of the
     /// file names (the local time of day when not given).
     explicit UndoRing(std::string folder, std::function<std::string()> timeOfDay = {});
 

@@ -3,6 +3,7 @@
 #include "ProgramTestSupport.h"
 #include "ShellFakes.h"
 #include "program/ProgramModel.h"
+#include "program/ProgramText.h"
 
 #include <gtest/gtest.h>
 
@@ -353,6 +354,40 @@ TEST(SnapshotFile, RestoresEveryCell) {
     ASSERT_TRUE(LoadGridFile(path, back));
     EXPECT_EQ(back, grid);
     EXPECT_FALSE(LoadGridFile((folder.Path() / "missing").string(), back));
+}
+
+}  // namespace
+}  // namespace rq50::program
+
+namespace rq50::program {
+namespace {
+
+TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
+    shell::testing::ServicesScope services;
+    testing::TempAppFolder folder("text");
+    const CategoryTable categories = {testing::Row("RQK2", "4", "P01", "2", "Q01", "K2")};
+    ProgramState state;
+    ASSERT_EQ(CreateNewProgram(categories, state), NewProgramResult::kCreated);
+    state.header.stepComments[1] = "store";
+    EditorHost host;
+    ProgramEditor editor(categories, state, host, std::string());
+    editor.Open();
+    editor.TakeSnapshot();
+    EXPECT_FALSE(editor.UndoEnabled());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+    EXPECT_EQ(ProgramGridsText(editor),
+              "MODEL : RQK2\n\n"
+              "STEP   PROGRAM    Comment\n"
+              "P01    LDX1\n"
+              "P02    STY1       store\n"
+              "P03    END\n"
+              "P04    NOP\n"
+              "\n"
+              "       CONST\n"
+              "Q01    0.00000\n"
+              "Q02    0.00000\n");
+    EXPECT_EQ(ErrorListText({{"P03", "GO", "Specify jump address."}}),
+              "STEP   PROGRAM    Error Content\nP03    GO         Specify jump address.\n");
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+#include "program/ProgramText.h"
+
+#include "program/ProgramModel.h"
+#include "shell/Catalogue.h"
+
+namespace rq50::program {
+
+namespace {
+
+enum TextNumber : int {
+    kTextModel = 3010,
+    kTextErrorProgram = 3102,
+    kTextErrorStep = 3103,
+    kTextErrorContent = 3104,
+};
+
+std::string Pad(const std::string& text, std::size_t width) {
+    std::string padded = text;
+    if (padded.size() < width) padded.resize(width, ' ');
+    return padded + ' ';
+}
+
+std::string RightTrimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+bool RowHasText(const CellGrid& grid, int row, int lastCol) {
+    for (int c = 0; c <= lastCol; ++c) {
+        if (!Trim(grid.Get(row, c)).empty()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string ProgramGridsText(const ProgramEditor& editor) {
+    std::string out = shell::Catalogue(kTextModel) + " " + editor.ModelText() + "\n\n";
+    const CellGrid& p = editor.ProgramGrid();
+    out += RightTrimmed(Pad(p.Get(0, 0), 6) + Pad(p.Get(0, kOperatorColumn), 10) +
+                        p.Get(0, kCommentColumn)) +
+           "\n";
+    for (int r = 1; r <= p.Rows(); ++r) {
+        if (!RowHasText(p, r, kCommentColumn)) continue;
+        out += RightTrimmed(Pad(p.Get(r, 0), 6) + Pad(p.Get(r, kOperatorColumn), 10) +
+                            p.Get(r, kCommentColumn)) +
+               "\n";
+    }
+    const CellGrid& c = editor.ConstGrid();
+    out += "\n" + RightTrimmed(Pad(c.Get(0, 0), 6) + c.Get(0, kValueColumn)) + "\n";
+    for (int r = 1; r <= c.Rows(); ++r) {
+        if (!RowHasText(c, r, kValueColumn)) continue;
+        out += RightTrimmed(Pad(c.Get(r, 0), 6) + c.Get(r, kValueColumn)) + "\n";
+    }
+    return out;
+}
+
+std::string ErrorListText(const std::vector<ErrorLine>& lines) {
+    std::string out = Pad(shell::Catalogue(kTextErrorStep), 6) +
+                      Pad(shell::Catalogue(kTextErrorProgram), 10) +
+                      shell::Catalogue(kTextErrorContent) + "\n";
+    for (const ErrorLine& line : lines) {
+        out += Pad(line.step, 6) + Pad(line.program, 10) + line.content + "\n";
+    }
+    return out;
+}
+
+}  // namespace rq50::program
