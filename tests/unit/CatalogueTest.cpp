@@ -23,26 +23,32 @@ std::string ReadWholeFile(const fs::path& path) {
     return text.str();
 }
 
-// A number the sources under src/ pass as the first argument of `call`: a
-// literal, or a named integer constant defined in the same file (a constant
-// with an offset added, as in `kTextFirst + i`, counts as its base).
+// A number the sources under src/ ask for: the first argument of a call of
+// `call` that is a literal or a constant defined in the same file (a constant
+// with an offset added, as in `kTextFirst + i`, counts as its base), and every
+// constant whose name starts with `prefix` (the sources name text numbers
+// kText... and message numbers kMsg..., also when a helper passes them on).
 struct AskedNumber {
     int number;
     std::string where;
 };
 
-std::vector<AskedNumber> FindAskedNumbers(const std::string& call) {
+std::vector<AskedNumber> FindAskedNumbers(const std::string& call, const std::string& prefix) {
     const std::regex callPattern("\\b" + call + "\\(\\s*([0-9]+|k[A-Za-z0-9_]+)\\b");
-    const std::regex constantPattern("\\b(k[A-Za-z0-9_]+)\\s*=\\s*([0-9]+)\\s*;");
+    const std::regex constantPattern("\\b(k[A-Za-z0-9_]+)\\s*=\\s*([0-9]+)\\s*[;,}]");
     std::vector<AskedNumber> asked;
     for (const auto& entry : fs::recursive_directory_iterator(fs::path(RQ50_SOURCE_DIR) / "src")) {
         const auto ext = entry.path().extension();
         if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
         const std::string text = ReadWholeFile(entry.path());
+        const std::string file = entry.path().lexically_relative(RQ50_SOURCE_DIR).string();
         std::map<std::string, int> constants;
         for (std::sregex_iterator it(text.begin(), text.end(), constantPattern), end; it != end;
              ++it) {
-            constants[(*it)[1].str()] = std::stoi((*it)[2].str());
+            const std::string name = (*it)[1].str();
+            constants[name] = std::stoi((*it)[2].str());
+            if (name.rfind(prefix, 0) == 0)
+                asked.push_back({constants[name], file + " (" + name + ")"});
         }
         std::istringstream lines(text);
         std::string line;
@@ -58,8 +64,8 @@ std::vector<AskedNumber> FindAskedNumbers(const std::string& call) {
                 } else {
                     continue;  // defined elsewhere; not resolved here
                 }
-                asked.push_back({number, entry.path().lexically_relative(RQ50_SOURCE_DIR).string() +
-                                             ":" + std::to_string(lineNo) + " (" + argument + ")"});
+                asked.push_back(
+                    {number, file + ":" + std::to_string(lineNo) + " (" + argument + ")"});
             }
         }
     }
@@ -140,7 +146,7 @@ TEST(Catalogue, UnknownNumbersGiveAnEmptyText) {
 }
 
 TEST(Catalogue, EveryTextTheCodeAsksForExists) {
-    const auto texts = FindAskedNumbers("Catalogue");
+    const auto texts = FindAskedNumbers("Catalogue", "kText");
     ASSERT_FALSE(texts.empty()) << "no Catalogue(<number or constant>) call found under src/";
     for (const auto& use : texts) {
         EXPECT_TRUE(CatalogueHas(use.number)) << use.where << " asks for text " << use.number;
@@ -157,7 +163,7 @@ TEST(Catalogue, EveryTextTheCodeAsksForExists) {
         }
         ++message;
     }
-    for (const auto& use : FindAskedNumbers("RQ0000fnc_nShowMsgBox")) {
+    for (const auto& use : FindAskedNumbers("RQ0000fnc_nShowMsgBox", "kMsg")) {
         EXPECT_TRUE(use.number >= kFirstMessage && use.number <= kLastMessage)
             << use.where << " shows message " << use.number << ", which has no table row";
     }
