@@ -1,0 +1,90 @@
+#include "comm/CommLog.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "shell/AppPaths.h"
+
+namespace rq50::comm {
+
+bool MonitorOn = false;
+bool LogFileOn = false;
+bool MonitorAscii = false;
+
+namespace {
+
+std::function<std::string()>& TimeSource() {
+    static std::function<std::string()> source;
+    return source;
+}
+
+std::string Quoted(const std::string& field) {
+    std::string out = "\"";
+    for (char c : field) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string LogFilePath() {
+    return shell::AppFilePath("User\\RQ50.Log");
+}
+
+void ResetLogFile() {
+    std::error_code ec;
+    const std::filesystem::path path = LogFilePath();
+    if (!std::filesystem::is_directory(path.parent_path(), ec)) return;
+    if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);
+}
+
+std::string LogTimeStamp() {
+    if (TimeSource()) return TimeSource()();
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+    return text;
+}
+
+void SetLogTimeSource(std::function<std::string()> source) {
+    TimeSource() = std::move(source);
+}
+
+std::string LogRecord(const std::string& stamp, const std::string& label, const std::string& text) {
+    return Quoted(stamp) + "," + Quoted(label) + "," + Quoted(text) + "\r\n";
+}
+
+void LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
+    const std::string stamp = LogTimeStamp();
+    const std::string records =
+        LogRecord(stamp, sent ? kSendHexLabel : kRecvHexLabel, FrameToText(frame, false)) +
+        LogRecord(stamp, sent ? kSendAsciiLabel : kRecvAsciiLabel, FrameToText(frame, true));
+    // A log that cannot be written is skipped; the job never depends on it.
+    std::ofstream out(std::filesystem::path(LogFilePath()), std::ios::binary | std::ios::app);
+    if (!out) return;
+    out.write(records.data(), static_cast<std::streamsize>(records.size()));
+}
+
+bool IsMonitoredJob(int job) {
+    return (job >= kJobCategoryDisplay && job <= kJobPeriodicRead) ||
+           (job >= kJobReadItem && job <= kJobCancelForced);
+}
+
+void ShowMonitorFrame(bool sent) {
+    if (!MonitorOn || !IsMonitoredJob(CommJob)) return;
+    Host().ShowMonitorText(sent, FrameToText(sent ? SendBuffer : RecvBuffer, MonitorAscii));
+}
+
+}  // namespace rq50::comm

@@ -1,0 +1,81 @@
+#include "comm/CommPort.h"
+
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "comm/SerialPort.h"
+#include "shell/Clock.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
+
+namespace rq50::comm {
+
+QuillErrorInfo QuillError;
+
+namespace {
+
+void KeepError(SerialPort& port, int fallback, const std::string& source) {
+    QuillError.number = port.ErrorNumber() != 0 ? port.ErrorNumber() : fallback;
+    QuillError.description = port.ErrorDescription();
+    QuillError.source = source;
+}
+
+}  // namespace
+
+void SetCommPort(SerialPort& port) {
+    port.SetDevice(CommDevice());
+    LineSettings line;
+    line.speed = CommSettings.speed;
+    line.parity = CommSettings.parity.empty() ? 'N' : CommSettings.parity[0];
+    line.dataBits = CommSettings.dataBits;
+    line.stopBits = CommSettings.stopBits == "2" ? 2 : 1;
+    port.SetLineSettings(line);
+    port.SetInputLength(0);
+    if (port.IsOpen()) port.ClearBuffers();
+    port.SetDtr(true);
+}
+
+std::int32_t OpenCommPort(SerialPort& port) {
+    if (port.IsOpen()) {
+        PortWasOpen = true;
+        Host().SetBusyPointer(true);
+        return 0;
+    }
+    PortWasOpen = false;
+    SetCommPort(port);
+    if (!port.Open()) {
+        KeepError(port, kPortErrUnavailable, "OpenCommPort");
+        CommError = kErrPortOpen;
+        Host().SetBusyPointer(false);
+        return QuillError.number;
+    }
+    port.SetDtr(true);
+    Host().SetBusyPointer(true);
+    if (auto* clock = shell::Svc().clock) clock->Wait(kOpenSettleMs);
+    return 0;
+}
+
+std::int32_t CloseCommPort(SerialPort& port) {
+    std::int32_t result = 0;
+    if (port.IsOpen() && !port.Close()) {
+        KeepError(port, kPortErrNotOpen, "CloseCommPort");
+        result = QuillError.number;
+    }
+    Host().SetBusyPointer(false);
+    return result;
+}
+
+void ShowQuillError() {
+    auto* messages = shell::Svc().messages;
+    if (messages) {
+        messages->Beep();
+        shell::MessageBoxRequest box;
+        box.text = std::to_string(QuillError.number) + ":" + QuillError.description;
+        box.title = "Quill Error";
+        box.buttons = shell::kButtonsOk;
+        box.icon = shell::MsgIcon::Critical;
+        messages->Show(box);
+    }
+    QuillError = {};
+}
+
+}  // namespace rq50::comm

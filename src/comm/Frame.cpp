@@ -1,0 +1,224 @@
+#include "comm/Frame.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "comm/CommLog.h"
+#include "comm/Engine.h"
+#include "comm/SerialPort.h"
+#include "shell/Services.h"
+#include "shell/SettingsStore.h"
+
+namespace rq50::comm {
+
+PortSettings CommSettings;
+
+std::vector<std::uint8_t> SendBuffer;
+std::array<std::uint8_t, kSendDataSize> SendData{};
+int SendDataCount = 0;
+
+std::vector<std::uint8_t> RecvBuffer;
+int RecvTextLength = 0;
+
+int RespItemType = 0;
+int RespStatus = 0;
+int RespDataKind = 0;
+int RespNameLength = 0;
+int RespMA = 0;
+int RespDataLength = 0;
+int RespMB = 0;
+int RespMC = 0;
+int RespTextLength = 0;
+std::string RespName;
+std::string RespData;
+std::string RespAux;
+std::string LastRespName;
+parameter::DecodedItem RespItem;
+
+std::string CommSettingsString() {
+    return std::to_string(CommSettings.speed) + "," + CommSettings.parity + "," +
+           std::to_string(CommSettings.dataBits) + "," + CommSettings.stopBits;
+}
+
+std::string DeviceForPort(int portNumber) {
+    const std::string number = std::to_string(portNumber);
+    if (auto* settings = shell::Svc().settings) {
+        if (auto device = settings->Get("COM" + number + "Device"); device && !device->empty())
+            return *device;
+    }
+#ifdef _WIN32
+    return "COM" + number;
+#else
+    return "/dev/ttyS" + std::to_string(std::max(portNumber, 1) - 1);
+#endif
+}
+
+std::string CommDevice() {
+    if (!CommSettings.deviceOverride.empty()) return CommSettings.deviceOverride;
+    return DeviceForPort(CommSettings.portNumber);
+}
+
+void ClearSendData() {
+    SendData.fill(0);
+    SendDataCount = 0;
+}
+
+void SetSendDataText(const std::string& text) {
+    ClearSendData();
+    const std::size_t n = std::min(text.size(), SendData.size());
+    std::copy_n(text.begin(), n, SendData.begin());
+    SendDataCount = static_cast<int>(n);
+}
+
+void MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc) {
+    const bool write = function == kFnWrite || function == kFnWriteAlias;
+    if (function == kFnWriteAlias) function = kFnWrite;
+
+    SendBuffer.assign(kHeaderSize, 0);
+    int dataBytes = 0;
+    if (write) {
+        // Only 0, 8 and 16 data bytes exist; any other count sends none.
+        if (SendDataCount == 8 || SendDataCount == 16) dataBytes = SendDataCount;
+    }
+    SendBuffer[2] = retry != 0 ? 0x52 : 0x12;
+    SendBuffer[3] = static_cast<std::uint8_t>(4 + dataBytes);
+    SendBuffer[4] = static_cast<std::uint8_t>(function * 8 + subFunction);
+    SendBuffer[5] = static_cast<std::uint8_t>(ma);
+    SendBuffer[6] = static_cast<std::uint8_t>(mb);
+    SendBuffer[7] = static_cast<std::uint8_t>(mc);
+    SendBuffer.insert(SendBuffer.end(), SendData.begin(), SendData.begin() + dataBytes);
+
+    unsigned sum = 0;
+    for (auto b : SendBuffer) sum += b;
+    SendBuffer.push_back(static_cast<std::uint8_t>(sum & 0xFF));
+}
+
+void ReqFirstItem() {
+    MakeFrame(CommRetry, kFnRead, 0, 0, 1, 0);
+}
+void ReqItem(int ma, int mb, int mc) {
+    MakeFrame(CommRetry, kFnRead, 0, ma, mb, mc);
+}
+void ReqItem82(int ma) {
+    MakeFrame(CommRetry, kFnRead, 2, ma, 0, 0);
+}
+void ReqNextMB(int ma, int mb) {
+    MakeFrame(CommRetry, kFnRead, 4, ma, mb, 0);
+}
+void ReqPrevMB(int ma, int mb) {
+    MakeFrame(CommRetry, kFnRead, 5, ma, mb, 0);
+}
+void ReqItem86(int ma, int mb, int mc) {
+    MakeFrame(CommRetry, kFnRead, 6, ma, mb, mc);
+}
+void ReqCommand10(int ma, int mb, int mc) {
+    MakeFrame(CommRetry, kFnCommand, 0, ma, mb, mc);
+}
+void ReqWrite(int ma, int mb, int mc) {
+    MakeFrame(CommRetry, kFnWrite, 0, ma, mb, mc);
+}
+
+namespace {
+
+int NameLengthOf(int code) {
+    return code == 0 ? 8 : code == 1 ? 12 : 0;
+}
+int DataLengthOf(int code) {
+    return code == 0 ? 8 : code == 2 ? 16 : 0;
+}
+
+std::string TrimUpper(const std::string& text) {
+    auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    auto last = text.find_last_not_of(' ');
+    std::string out = text.substr(first, last - first + 1);
+    for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+int ResponseTextLength(const std::uint8_t* header) {
+    const int type = header[4] >> 6;
+    const int nameLength = NameLengthOf(header[5] >> 6);
+    const int dataLength = DataLengthOf(header[6] >> 6);
+    switch (type) {
+        case 1:
+            return dataLength;
+        case 2:
+            return nameLength + dataLength;
+        case 3:
+            return nameLength + dataLength + 8;
+        default:
+            return 0;
+    }
+}
+
+void DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
+    RespItem = parameter::DecodeItem(buffer, hasPrefix);
+    RespItemType = RespItem.itemType;
+    RespStatus = RespItem.status;
+    RespDataKind = RespItem.kind;
+    RespNameLength = RespItem.nameLength;
+    RespMA = RespItem.ma;
+    RespDataLength = RespItem.dataLength;
+    RespMB = RespItem.mb;
+    RespMC = RespItem.mc;
+    RespTextLength = RespItem.textLength;
+    RespName = RespItem.name;
+    RespData = RespItem.data;
+    RespAux = RespItem.aux;
+}
+
+void RecvFrame(SerialPort& port, int& recvStatus) {
+    if (recvStatus == kRecvHeader) {
+        if (port.BytesWaiting() < kHeaderSize) return;
+        port.SetInputLength(kHeaderSize);
+        auto header = port.Read();
+        if (header.size() < static_cast<std::size_t>(kHeaderSize)) return;
+        header.resize(kHeaderSize);
+        RecvBuffer = std::move(header);
+        RecvTextLength = ResponseTextLength(RecvBuffer.data());
+        recvStatus = kRecvBody;
+        // The body is the texts and the checksum byte; a response without
+        // texts still ends with its checksum.
+        port.SetInputLength(RecvTextLength + 1);
+        return;
+    }
+    if (recvStatus != kRecvBody) return;
+    if (port.BytesWaiting() < RecvTextLength + 1) return;
+    port.SetInputLength(RecvTextLength + 1);
+    auto body = port.Read();
+    if (body.size() < static_cast<std::size_t>(RecvTextLength + 1)) return;
+    RecvBuffer.resize(kHeaderSize);
+    RecvBuffer.insert(RecvBuffer.end(), body.begin(), body.begin() + RecvTextLength + 1);
+
+    if (LogFileOn) LogFrame(RecvBuffer, false);
+    ShowMonitorFrame(false);
+    DecodeResponse(RecvBuffer, true);
+    LastRespName = TrimUpper(RespName);
+    recvStatus = kRecvComplete;
+}
+
+std::string FrameToText(const std::vector<std::uint8_t>& bytes, bool asciiMode) {
+    std::string text;
+    if (!asciiMode) {
+        static const char* kDigits = "0123456789ABCDEF";
+        text.reserve(bytes.size() * 3);
+        for (auto b : bytes) {
+            text += kDigits[b >> 4];
+            text += kDigits[b & 0xF];
+            text += ' ';
+        }
+        return text;
+    }
+    text.reserve(bytes.size());
+    for (auto b : bytes) {
+        const bool replaced = b <= 31 || (b >= 127 && b <= 159) || b >= 224;
+        text += static_cast<char>(replaced ? 0xA5 : b);
+    }
+    return text;
+}
+
+}  // namespace rq50::comm

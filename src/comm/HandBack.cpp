@@ -1,0 +1,169 @@
+#include "comm/HandBack.h"
+
+#include <algorithm>
+
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+
+namespace rq50::comm {
+
+namespace {
+
+using shell::Screen;
+
+std::function<void(int)>& MenuHandler() {
+    static std::function<void(int)> handler;
+    return handler;
+}
+
+HandBackAction Event(int code, int follow = 0) {
+    return {HandBackKind::Event, code, follow, Screen::frmRQ2000};
+}
+HandBackAction Display(int display) {
+    return {HandBackKind::Display, display, 0, Screen::frmRQ2000};
+}
+HandBackAction Menu(int code) {
+    return {HandBackKind::MenuCommand, code, 0, Screen::frmRQ2000};
+}
+HandBackAction Enable(Screen screen) {
+    return {HandBackKind::Enable, 0, 0, screen};
+}
+HandBackAction Unload(Screen screen) {
+    return {HandBackKind::Unload, 0, 0, screen};
+}
+HandBackAction Nothing() {
+    return {};
+}
+
+/// Event 450 is the return to the setting menu; the follow code says what
+/// the menu shows about the failure.
+constexpr int kEventBackToSettingMenu = 450;
+
+int ProgramUploadFollow(int result) {
+    switch (result) {
+        case kErrTerminated:
+            return 324;
+        case kErrProgramRefused:
+            return 106;
+        case kErrConstRefused:
+            return 107;
+        default:
+            return 103;
+    }
+}
+
+int ProgramDownloadFollow(int result) {
+    switch (result) {
+        case kErrTerminated:
+            return 330;
+        case kErrModel:
+            return 126;
+        case kErrProgramRefused:
+            return 127;
+        case kErrConstRefused:
+            return 128;
+        default:
+            return 123;
+    }
+}
+
+HandBackAction Failed(int caller, int job, int result) {
+    switch (caller) {
+        case kCallerSettingMenuUpload:
+        case kCallerSettingMenuSet:
+            return Event(kEventBackToSettingMenu, 321);
+        case kCallerSettingMenuProgram:
+            if (job == kJobProgramUpload)
+                return Event(kEventBackToSettingMenu, ProgramUploadFollow(result));
+            if (job == kJobProgramDownload)
+                return Event(kEventBackToSettingMenu, ProgramDownloadFollow(result));
+            if (job == kJobBaudCheck) return Event(kEventBackToSettingMenu, 321);
+            return Nothing();
+        case kCallerDataView3:
+        case kCallerDataView4:
+            return Event(kEventBackToSettingMenu, 322);
+        case kCallerCategoryMenu:
+            return Display(4);
+        case kCallerProgramEditor:
+            return Event(383);
+        case kCallerBaudDialog:
+            if (job == kJobBaudChange) return Enable(Screen::frmRQ4200);
+            if (job == kJobSlot) return Enable(Screen::frmRQ4100);
+            return Nothing();
+        case kCallerSlotDialog:
+            return Enable(Screen::frmRQ2200);
+        default:
+            return Nothing();
+    }
+}
+
+HandBackAction Succeeded(int caller, int job, const HandBackFacts& facts) {
+    if (job == kJobBaudCheck && caller >= kCallerSettingMenuUpload &&
+        caller <= kCallerProgramEditor)
+        return Menu(kMenuBaudRateDialog);
+    switch (caller) {
+        case kCallerDataViewDownload:
+            return Event(445);
+        case kCallerSettingMenuUpload:
+            return Event(441);
+        case kCallerSettingMenuProgram:
+            if (job == kJobProgramUpload)
+                return facts.programItemCount >= 1 ? Event(381)
+                                                   : Event(kEventBackToSettingMenu, 108);
+            if (job == kJobProgramDownload) return Event(383);
+            return Nothing();
+        case kCallerDataView3:
+            return Event(443);
+        case kCallerDataView4:
+            return Event(442);
+        case kCallerCategoryMenu:
+            if (job == kJobSlot)
+                return facts.rackAnswered ? Menu(kMenuAfterSlotJob) : Enable(Screen::frmRQ2200);
+            return Event(446 + std::clamp(facts.category, 0, 3));
+        case kCallerSettingMenuSet:
+            return Event(41);
+        case kCallerProgramEditor:
+            return job == kJobProgramDownload ? Event(383) : Nothing();
+        case kCallerBaudDialog:
+            return Unload(Screen::frmRQ4200);
+        default:
+            return Nothing();
+    }
+}
+
+}  // namespace
+
+HandBackAction HandBackFor(int caller, int job, int result, const HandBackFacts& facts) {
+    return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
+}
+
+void RunHandBack(const HandBackAction& action) {
+    auto* navigation = shell::Svc().navigation;
+    // A host without screens (the command line) has nowhere to hand back to.
+    if (navigation == nullptr && action.kind != HandBackKind::MenuCommand) return;
+    switch (action.kind) {
+        case HandBackKind::None:
+            break;
+        case HandBackKind::Event:
+            shell::DisplayMatorix(action.code, action.follow, 0);
+            break;
+        case HandBackKind::Display:
+            shell::Pfnc_nShowDisplayMatorix(action.code);
+            break;
+        case HandBackKind::MenuCommand:
+            if (MenuHandler()) MenuHandler()(action.code);
+            break;
+        case HandBackKind::Enable:
+            navigation->EnableScreen(action.screen);
+            break;
+        case HandBackKind::Unload:
+            navigation->UnloadScreen(action.screen);
+            break;
+    }
+}
+
+void SetMenuCommandHandler(std::function<void(int code)> handler) {
+    MenuHandler() = std::move(handler);
+}
+
+}  // namespace rq50::comm

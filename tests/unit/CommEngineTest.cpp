@@ -1,0 +1,464 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "comm/CommLog.h"
+#include "comm/CommPort.h"
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "comm/HandBack.h"
+#include "shell/AppPaths.h"
+#include "unit/CommFakes.h"
+#include "unit/CommTestJob.h"
+
+namespace rq50::comm {
+namespace {
+
+using testing::Bytes;
+using testing::ResponseFrame;
+using testing::ScriptedPort;
+using Parts = std::vector<ScriptedPort::Part>;
+
+const std::string kTimeoutText = "Response time out. Check the connection.";
+const std::string kTerminatedText = "Communication terminated.";
+
+/// A scripted instrument: listens at one speed, answers after 20 ms; a rack
+/// interface answers the slot item until a slot is written.
+class CommEngine : public ::testing::Test, public testing::CommFixture {
+  protected:
+    void SetUp() override {
+        job.Register();
+        AttachCommPort(&port);
+        port.respond = [this](const Bytes& request, int speed) { return Answer(request, speed); };
+    }
+    void TearDown() override { UnregisterCommJob(testing::TestReadJob::kCode); }
+
+    Parts Answer(const Bytes& request, int speed) {
+        if (speed != instrumentSpeed || silent) return {};
+        Bytes frame;
+        const int command = request[4], ma = request[5], mb = request[6];
+        if (rack && !slotSelected) {
+            if (command == 0x40 && ma == 0 && mb == 0) slotSelected = true;
+            frame = ResponseFrame(0, 0, "SLOT NO ", slotSelected ? "      05" : "      00", 0, 0);
+        } else if ((ma == 0 && mb == 1) || command == 0x84) {
+            frame = ResponseFrame(0, 1, "MODEL   ", "RQB2    ", 0, 0);
+        } else {
+            frame = ResponseFrame(ma, mb, headName, "        ", status, 0);
+        }
+        return {{20, frame}};
+    }
+
+    /// Runs the started job to its end on the virtual clock.
+    void Run() { ASSERT_TRUE(RunCommJob(120'000)); }
+
+    bool Start() {
+        CommTitle = "Test";
+        return StartCommJob(testing::TestReadJob::kCode);
+    }
+
+    ScriptedPort port{clock};
+    testing::TestReadJob job;
+    int instrumentSpeed = 1200;
+    bool silent = false;
+    bool rack = false;
+    bool slotSelected = false;
+    int status = 0;
+    std::string headName = "PV      ";
+};
+
+TEST_F(CommEngine, JobRunsOneActionPerTickAndEndsIdle) {
+    job.reads = 2;
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(CommBusy);
+    std::vector<int> states;
+    while (CommBusy) {
+        states.push_back(CommState);
+        Timer1();
+        clock.Advance(kTickMs);
+    }
+    // Step 0 opens (one build tick), then per request: build, transmit, wait
+    // until the header, wait for the body, parse.
+    ASSERT_GE(states.size(), 5u);
+    EXPECT_EQ(states[0], kStateBuild);
+    EXPECT_EQ(states[1], kStateBuild);
+    EXPECT_EQ(states[2], kStateTransmit);
+    EXPECT_EQ(states[3], kStateWait);
+    EXPECT_EQ(states.back(), kStateFinish);
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(CommState, kStateIdle);
+    EXPECT_EQ(job.model, "RQB2    ");
+    EXPECT_EQ(job.names.size(), 3u);
+    EXPECT_EQ(port.sent.size(), 3u);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(host.dialogsClosed, 1);
+    EXPECT_EQ(host.progress.front(), 0);
+    EXPECT_EQ(host.progress.back(), 100);
+    EXPECT_TRUE(LastRespName.empty());
+}
+
+TEST_F(CommEngine, ThreeTimeOutsSwitchSpeedAndTheNewSpeedIsKept) {
+    instrumentSpeed = 9600;
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(CommResult, kErrNone);
+    ASSERT_EQ(port.sent.size(), 5u);  // 4 tries of the first request, then one read
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(port.sent[i].speed, 1200);
+    EXPECT_EQ(port.sent[0].frame[2], 0x12);
+    EXPECT_EQ(port.sent[1].frame[2], 0x52);
+    EXPECT_EQ(port.sent[3].speed, 9600);
+    EXPECT_EQ(port.sent[3].frame[2], 0x52);
+    EXPECT_EQ(port.sent[4].frame[2], 0x12) << "the retry counter resets after a response";
+    // Each try waits out the response timer; the switch adds the settling wait.
+    EXPECT_GE(port.sent[1].atMs - port.sent[0].atMs, kResponseTimeoutMs);
+    EXPECT_GE(port.sent[3].atMs - port.sent[2].atMs, kResponseTimeoutMs + kOpenSettleMs);
+    EXPECT_EQ(CommSpeed, 9600);
+    EXPECT_EQ(port.openCount, 2);
+
+    // The next job starts at the speed found.
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(port.sent.back().speed, 9600);
+    EXPECT_EQ(port.sent.size(), 7u);
+}
+
+TEST_F(CommEngine, NoInstrumentGivesSixTriesAndTheTimeOutMessage) {
+    silent = true;
+    ASSERT_TRUE(Start());
+    Run();
+    ASSERT_EQ(port.sent.size(), 6u);
+    EXPECT_EQ(port.sent[2].speed, 1200);
+    EXPECT_EQ(port.sent[3].speed, 9600);
+    EXPECT_EQ(port.sent[5].speed, 9600);
+    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kTimeoutText});
+    EXPECT_EQ(messages.boxes[0].title, "Communication Error");
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(CommEngine, SilenceAfterMaintEndsWithoutMessage) {
+    headName = "MAINT   ";
+    job.reads = 2;
+    ASSERT_TRUE(Start());
+    // Let the first read complete, then the instrument stops answering.
+    while (CommBusy && job.names.size() < 2) {
+        Timer1();
+        clock.Advance(kTickMs);
+    }
+    silent = true;
+    Run();
+    EXPECT_EQ(CommResult, kErrTimeout);
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(CommEngine, TerminateWhileWaitingEndsAtTheNextTick) {
+    silent = true;
+    ASSERT_TRUE(Start());
+    while (CommState != kStateWait) {
+        Timer1();
+        clock.Advance(kTickMs);
+    }
+    Terminate();
+    Timer1();
+    EXPECT_EQ(CommStep, kStepFinish);
+    Run();
+    EXPECT_EQ(port.sent.size(), 1u);
+    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kTerminatedText});
+    EXPECT_EQ(messages.boxes[0].title, "Test");
+}
+
+TEST_F(CommEngine, TerminateBetweenRequestsSendsTheNextOneFirst) {
+    job.reads = 3;
+    ASSERT_TRUE(Start());
+    while (job.names.size() < 2) {
+        Timer1();
+        clock.Advance(kTickMs);
+    }
+    ASSERT_EQ(CommState, kStateBuild);
+    const auto sentBefore = port.sent.size();
+    Terminate();
+    Run();
+    EXPECT_EQ(port.sent.size(), sentBefore + 1);
+    EXPECT_EQ(job.names.size(), 2u);
+    EXPECT_EQ(CommResult, kErrTerminated);
+}
+
+TEST_F(CommEngine, TerminateIsNotLostToAnExpiringResponseTimer) {
+    silent = true;
+    ASSERT_TRUE(Start());
+    while (CommState != kStateWait) {
+        Timer1();
+        clock.Advance(kTickMs);
+    }
+    clock.Advance(kResponseTimeoutMs);
+    Terminate();
+    Run();
+    EXPECT_EQ(port.sent.size(), 1u);
+    EXPECT_EQ(CommResult, kErrTerminated);
+}
+
+TEST_F(CommEngine, SlotZeroAsksForTheSlot) {
+    rack = true;
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(host.slotDialogs, 1);
+    EXPECT_EQ(CommResult, kErrTerminated) << "cancelled dialog";
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kTerminatedText});
+    EXPECT_EQ(port.sent.size(), 1u);
+
+    messages.boxes.clear();
+    host.slotAnswer = 5;
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(SlotNumber, 5);
+    EXPECT_EQ(job.model, "RQB2    ");
+    const Bytes& write = port.sent[2].frame;
+    ASSERT_EQ(write.size(), 17u);
+    EXPECT_EQ(std::string(write.begin() + 8, write.begin() + 16), "      05");
+}
+
+TEST_F(CommEngine, SlotZeroAfterTheConnectEndsWithCommunicationError) {
+    job.reads = 1;
+    headName = "SLOT NO ";
+    port.respond = [](const Bytes& request, int) {
+        if (request[5] == 0) return Parts{{20, ResponseFrame(0, 1, "MODEL   ", "RQB2    ")}};
+        return Parts{{20, ResponseFrame(0, 0, "SLOT NO ", "      00")}};
+    };
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(CommResult, kErrSlotZero);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Communication error. Check the connection and try again."});
+}
+
+TEST_F(CommEngine, StatusErrorsEndTheJobWithTheirMessages) {
+    const std::pair<int, std::string> cases[] = {
+        {1, "Command error. Communication will be terminated."},
+        {2, "Parameter address error. Communication will be terminated."},
+    };
+    for (const auto& [code, text] : cases) {
+        messages.boxes.clear();
+        status = code;
+        job.reads = 3;
+        ASSERT_TRUE(Start());
+        Run();
+        EXPECT_EQ(CommResult, code == 1 ? kErrCommand : kErrAddress);
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{text});
+        EXPECT_EQ(job.names.size(), 2u) << "no request after the refused one";
+        EXPECT_FALSE(port.IsOpen());
+    }
+}
+
+TEST_F(CommEngine, StatusTwoInProgramJobsIsRecordedAndTheJobGoesOn) {
+    RespStatus = kRespAddressError;
+    CommStep = 5;
+    CommJob = kJobProgramUpload;
+    EXPECT_FALSE(CheckRespStatus(0));
+    EXPECT_EQ(CommError, kErrProgramRefused);
+    EXPECT_FALSE(CheckRespStatus(1));
+    EXPECT_EQ(CommError, kErrConstRefused);
+    EXPECT_EQ(CommStep, 5);
+    RespStatus = kRespNormal;
+    EXPECT_TRUE(CheckRespStatus(0));
+}
+
+TEST_F(CommEngine, SecondStartIsRefusedAndUnknownJobsNeverStart) {
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(StartCommJob(kJobUpload));
+    EXPECT_EQ(CommJob, testing::TestReadJob::kCode);
+    Run();
+    EXPECT_FALSE(StartCommJob(22));
+    EXPECT_FALSE(CommBusy);
+    EXPECT_EQ(CommState, kStateIdle);
+}
+
+TEST_F(CommEngine, GarbageAndLateAnswersAreDiscarded) {
+    int tries = 0;
+    port.respond = [&](const Bytes& request, int) {
+        ++tries;
+        auto frame = request[5] == 0 ? ResponseFrame(0, 1, "MODEL   ", "RQB2    ")
+                                     : ResponseFrame(26, 0, "PV      ", "        ");
+        if (tries == 1) return Parts{{3010, frame}};  // after its time-out, before the retry
+        if (tries == 2) return Parts{{20, {0x01, 0x02, 0x03}}};  // noise only
+        // A response split in three parts.
+        return Parts{{10, Bytes(frame.begin(), frame.begin() + 3)},
+                     {60, Bytes(frame.begin() + 3, frame.begin() + 12)},
+                     {200, Bytes(frame.begin() + 12, frame.end())}};
+    };
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(tries, 4);
+    EXPECT_EQ(job.model, "RQB2    ");
+    EXPECT_EQ(job.names.back(), "PV      ");
+}
+
+TEST_F(CommEngine, FailedOpenEndsWithQuillErrorOnly) {
+    port.failOpen = true;
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(CommResult, kErrPortOpen);
+    EXPECT_TRUE(port.sent.empty());
+    EXPECT_EQ(port.closeCount, 0);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].title, "Quill Error");
+}
+
+TEST_F(CommEngine, FailedReopenDuringSpeedSwitchEndsLikeAFailedOpen) {
+    silent = true;
+    ASSERT_TRUE(Start());
+    while (port.sent.size() < 3 || CommState != kStateBuild) {
+        Timer1();
+        clock.Advance(kTickMs);
+    }
+    port.failOpen = true;
+    Run();
+    EXPECT_EQ(port.sent.size(), 3u);
+    EXPECT_EQ(CommResult, kErrPortOpen);
+    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].title, "Quill Error");
+}
+
+TEST_F(CommEngine, TickInsideAModalBoxDoesNothing) {
+    silent = true;
+    int statesSeen = -1;
+    messages.onShow = [&] {
+        const int before = CommState;
+        Timer1();
+        Timer1();
+        statesSeen = CommState == before ? 1 : 0;
+    };
+    ASSERT_TRUE(Start());
+    Run();
+    EXPECT_EQ(statesSeen, 1);
+    EXPECT_EQ(CommResult, kErrNoResponse);
+}
+
+TEST_F(CommEngine, MonitorShowsOnlyParameterScreenJobs) {
+    MonitorOn = true;
+    ASSERT_TRUE(Start());
+    Run();
+    ASSERT_EQ(host.monitor.size(), 4u);
+    EXPECT_TRUE(host.monitor[0].first);
+    EXPECT_EQ(host.monitor[0].second, "00 00 12 04 80 00 01 00 97 ");
+    EXPECT_FALSE(host.monitor[1].first);
+
+    host.monitor.clear();
+    RegisterCommJob(kJobUpload, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    ASSERT_TRUE(StartCommJob(kJobUpload));
+    Run();
+    UnregisterCommJob(kJobUpload);
+    EXPECT_TRUE(host.monitor.empty());
+    MonitorOn = false;
+}
+
+TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
+    const auto folder = std::filesystem::temp_directory_path() / "rq50_commlog_test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "User");
+    const auto savedFolder = shell::AppFolder();
+    shell::SetAppFolder(folder);
+    SetLogTimeSource([] { return std::string("2026/12/05 14:03:07"); });
+    LogFileOn = true;
+
+    job.reads = 3;
+    ASSERT_TRUE(Start());
+    Run();
+    job.reads = 1;
+    headName = "A\"B     ";
+    ASSERT_TRUE(Start());
+    Run();
+    LogFileOn = false;
+    SetLogTimeSource(nullptr);
+    shell::SetAppFolder(savedFolder);
+
+    std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    std::vector<std::string> lines;
+    std::string text = content.str();
+    for (std::size_t pos = 0; pos < text.size();) {
+        auto end = text.find("\r\n", pos);
+        ASSERT_NE(end, std::string::npos) << "every record ends with CR LF";
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    ASSERT_EQ(lines.size(), 4u * 2u) << "two requests and two responses, two records each";
+    EXPECT_EQ(lines[0], "\"2026/12/05 14:03:07\",\"  SEND HEX  \",\"00 00 12 04 80 00 01 00 97 \"");
+    EXPECT_EQ(lines[1].substr(0, 38), "\"2026/12/05 14:03:07\",\" SEND ASCII \",\"");
+    EXPECT_EQ(lines[1].substr(38, 3), "\xA5\xA5\xA5") << "control bytes are replaced";
+    EXPECT_EQ(lines[2].substr(22, 14), "\" RECIVE HEX \"");
+    EXPECT_EQ(lines[3].substr(22, 14), "\"RECIVE ASCII\"");
+    EXPECT_NE(lines[7].find("A\"\"B"), std::string::npos) << "a quote in a field is doubled";
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(CommEngine, LogWriteErrorsDoNotStopTheJob) {
+    const auto savedFolder = shell::AppFolder();
+    shell::SetAppFolder("/nonexistent/rq50");
+    LogFileOn = true;
+    ASSERT_TRUE(Start());
+    Run();
+    LogFileOn = false;
+    shell::SetAppFolder(savedFolder);
+    EXPECT_EQ(CommResult, kErrNone);
+}
+
+TEST(CommHandBack, TableChoosesTheNavigationCall) {
+    using K = HandBackKind;
+    using shell::Screen;
+    HandBackFacts facts;
+    struct Row {
+        int caller, job, result;
+        HandBackAction expected;
+    };
+    const Row rows[] = {
+        {kCallerDataViewDownload, kJobDownload, 0, {K::Event, 445}},
+        {kCallerDataViewDownload, kJobDownload, 2, {}},
+        {kCallerSettingMenuUpload, kJobUpload, 0, {K::Event, 441}},
+        {kCallerSettingMenuUpload, kJobUpload, 3, {K::Event, 450, 321}},
+        {kCallerSettingMenuUpload, kJobBaudCheck, 0, {K::MenuCommand, 101}},
+        {kCallerSettingMenuProgram, kJobProgramUpload, 3, {K::Event, 450, 324}},
+        {kCallerSettingMenuProgram, kJobProgramUpload, 8, {K::Event, 450, 107}},
+        {kCallerSettingMenuProgram, kJobProgramUpload, 2, {K::Event, 450, 103}},
+        {kCallerSettingMenuProgram, kJobProgramUpload, 0, {K::Event, 450, 108}},
+        {kCallerSettingMenuProgram, kJobProgramDownload, 4, {K::Event, 450, 126}},
+        {kCallerSettingMenuProgram, kJobProgramDownload, 9, {K::Event, 450, 123}},
+        {kCallerSettingMenuProgram, kJobBaudCheck, 13, {K::Event, 450, 321}},
+        {kCallerDataView3, kJobDownload, 0, {K::Event, 443}},
+        {kCallerDataView4, kJobDownload, 0, {K::Event, 442}},
+        {kCallerDataView4, kJobDownload, 2, {K::Event, 450, 322}},
+        {kCallerCategoryMenu, kJobCategorySet, 2, {K::Display, 4}},
+        {kCallerCategoryMenu, kJobSlot, 0, {K::Enable, 0, 0, Screen::frmRQ2200}},
+        {kCallerSettingMenuSet, kJobConnect, 0, {K::Event, 41}},
+        {kCallerProgramEditor, kJobProgramDownload, 2, {K::Event, 383}},
+        {kCallerProgramEditor, kJobBaudCheck, 0, {K::MenuCommand, 101}},
+        {kCallerBaudDialog, kJobBaudChange, 2, {K::Enable, 0, 0, Screen::frmRQ4200}},
+        {kCallerBaudDialog, kJobSlot, 3, {K::Enable, 0, 0, Screen::frmRQ4100}},
+        {kCallerBaudDialog, kJobBaudChange, 0, {K::Unload, 0, 0, Screen::frmRQ4200}},
+        {kCallerSlotDialog, kJobSlot, 3, {K::Enable, 0, 0, Screen::frmRQ2200}},
+        {kCallerSlotDialog, kJobSlot, 0, {}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(HandBackFor(row.caller, row.job, row.result, facts), row.expected)
+            << "caller " << row.caller << " job " << row.job << " result " << row.result;
+    }
+    facts.programItemCount = 3;
+    EXPECT_EQ(HandBackFor(kCallerSettingMenuProgram, kJobProgramUpload, 0, facts),
+              (HandBackAction{K::Event, 381}));
+    facts.rackAnswered = true;
+    EXPECT_EQ(HandBackFor(kCallerCategoryMenu, kJobSlot, 0, facts),
+              (HandBackAction{K::MenuCommand, 181}));
+    facts.category = 3;
+    EXPECT_EQ(HandBackFor(kCallerCategoryMenu, kJobCategoryMaint, 0, facts),
+              (HandBackAction{K::Event, 449}));
+}
+
+}  // namespace
+}  // namespace rq50::comm

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "comm/CommPort.h"
+#include "comm/Frame.h"
+#include "shell/SettingsStore.h"
+#include "unit/CommFakes.h"
+
+namespace rq50::comm {
+namespace {
+
+using testing::Bytes;
+using testing::ScriptedPort;
+
+/// Checksum recomputed independently of the builder.
+std::uint8_t SumOf(const Bytes& bytes, std::size_t count) {
+    return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.begin() + count, 0u) %
+                                     256);
+}
+
+class CommFrame : public ::testing::Test, public testing::CommFixture {};
+
+TEST_F(CommFrame, ReadRequestMatchesWorkedExampleAndItsRetransmission) {
+    ReqItem(26, 0, 0);
+    EXPECT_EQ(SendBuffer, (Bytes{0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0}));
+    EXPECT_EQ(FrameToText(SendBuffer, false), "00 00 12 04 80 1A 00 00 B0 ");
+
+    CommRetry = 1;
+    ReqItem(26, 0, 0);
+    EXPECT_EQ(SendBuffer, (Bytes{0x00, 0x00, 0x52, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xF0}));
+}
+
+TEST_F(CommFrame, EachBuilderSendsItsCommandAndAddress) {
+    struct Row {
+        void (*build)();
+        std::uint8_t command, ma, mb, mc;
+    };
+    const Row rows[] = {
+        {[] { ReqFirstItem(); }, 0x80, 0, 1, 0},
+        {[] { ReqItem82(7); }, 0x82, 7, 0, 0},
+        {[] { ReqNextMB(7, 3); }, 0x84, 7, 3, 0},
+        {[] { ReqPrevMB(7, 3); }, 0x85, 7, 3, 0},
+        {[] { ReqItem86(4, 7, 2); }, 0x86, 4, 7, 2},
+        {[] { ReqCommand10(0, 0, 0); }, 0x10, 0, 0, 0},
+        {[] { ReqWrite(20, 12, 5); }, 0x40, 20, 12, 5},
+    };
+    for (const auto& row : rows) {
+        ClearSendData();
+        row.build();
+        ASSERT_EQ(SendBuffer.size(), 9u);
+        EXPECT_EQ(SendBuffer[3], 4);
+        EXPECT_EQ(SendBuffer[4], row.command);
+        EXPECT_EQ(SendBuffer[5], row.ma);
+        EXPECT_EQ(SendBuffer[6], row.mb);
+        EXPECT_EQ(SendBuffer[7], row.mc);
+        EXPECT_EQ(SendBuffer[8], SumOf(SendBuffer, 8));
+    }
+}
+
+TEST_F(CommFrame, WriteRequestsCarryEightOrSixteenDataBytes) {
+    SetSendDataText("      05");
+    ReqWrite(0, 0, 0);
+    ASSERT_EQ(SendBuffer.size(), 17u);
+    EXPECT_EQ(SendBuffer[3], 0x0C);
+    EXPECT_EQ(std::string(SendBuffer.begin() + 8, SendBuffer.begin() + 16), "      05");
+    EXPECT_EQ(SendBuffer[16], SumOf(SendBuffer, 16));
+
+    SetSendDataText("ABCDEFGHIJKLMNOP");
+    ReqWrite(1, 2, 3);
+    ASSERT_EQ(SendBuffer.size(), 25u);
+    EXPECT_EQ(SendBuffer[3], 0x14);
+    EXPECT_EQ(SendBuffer[24], SumOf(SendBuffer, 24));
+
+    // The write alias builds the identical frame; data bytes never go with a read.
+    const Bytes write = SendBuffer;
+    MakeFrame(0, kFnWriteAlias, 0, 1, 2, 3);
+    EXPECT_EQ(SendBuffer, write);
+    ReqItem(1, 2, 3);
+    EXPECT_EQ(SendBuffer.size(), 9u);
+}
+
+TEST_F(CommFrame, AsciiRenderingReplacesControlAndUpperBytes) {
+    EXPECT_EQ(FrameToText({0x41, 0x0D, 0x7F, 0xC8}, true), "A\xA5\xA5\xC8");
+    EXPECT_EQ(FrameToText({0x1F, 0x20, 0x7E, 0x9F, 0xA0, 0xDF, 0xE0, 0xFF}, true),
+              "\xA5 ~\xA5\xA0\xDF\xA5\xA5");
+    EXPECT_EQ(FrameToText({0x0A, 0xFF}, false), "0A FF ");
+}
+
+TEST_F(CommFrame, TextLengthFollowsTypeAndLengthCodes) {
+    auto length = [](int b4, int b5, int b6) {
+        const std::uint8_t header[8] = {0,
+                                        0,
+                                        0,
+                                        0,
+                                        static_cast<std::uint8_t>(b4),
+                                        static_cast<std::uint8_t>(b5),
+                                        static_cast<std::uint8_t>(b6),
+                                        0};
+        return ResponseTextLength(header);
+    };
+    EXPECT_EQ(length(0x00, 0x00, 0x00), 0);
+    EXPECT_EQ(length(0x40, 0x00, 0x80), 16);      // type 1: data only
+    EXPECT_EQ(length(0x80, 0x40, 0x00), 12 + 8);  // type 2, name code 1
+    EXPECT_EQ(length(0xC0, 0x00, 0x80), 8 + 16 + 8);
+    EXPECT_EQ(length(0x80, 0x80, 0x40), 0);  // undecodable codes give nothing
+}
+
+TEST_F(CommFrame, ReceptionTakesHeaderThenBodyOnALaterStep) {
+    ScriptedPort port(clock);
+    port.Open();
+    port.respond = [](const Bytes&, int) {
+        auto frame = testing::ResponseFrame(26, 0, "PV      ", "  12.5  ");
+        return std::vector<ScriptedPort::Part>{{0, Bytes(frame.begin(), frame.begin() + 5)},
+                                               {100, Bytes(frame.begin() + 5, frame.end())}};
+    };
+    port.Write({});
+    int status = kRecvHeader;
+    RecvFrame(port, status);
+    EXPECT_EQ(status, kRecvHeader) << "five bytes are not a header";
+    clock.Advance(100);
+    RecvFrame(port, status);
+    EXPECT_EQ(status, kRecvBody);
+    EXPECT_EQ(RecvTextLength, 16);
+    RecvFrame(port, status);
+    EXPECT_EQ(status, kRecvComplete);
+    EXPECT_EQ(RespName, "PV      ");
+    EXPECT_EQ(RespData, "  12.5  ");
+    EXPECT_EQ(RespMA, 26);
+    EXPECT_EQ(LastRespName, "PV");
+    EXPECT_EQ(RecvBuffer.size(), 8u + 16u + 1u);
+}
+
+TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
+    ScriptedPort port(clock);
+    port.Open();
+    const Bytes frame = testing::ResponseFrame(3, 4, "", "", kRespAddressError);
+    ASSERT_EQ(frame.size(), 9u);
+    port.respond = [&](const Bytes&, int) {
+        return std::vector<ScriptedPort::Part>{{0, Bytes(frame.begin(), frame.begin() + 8)},
+                                               {50, {frame[8], 0x55, 0x66}}};
+    };
+    port.Write({});
+    int status = kRecvHeader;
+    RecvFrame(port, status);
+    ASSERT_EQ(status, kRecvBody);
+    RecvFrame(port, status);
+    EXPECT_EQ(status, kRecvBody);
+    clock.Advance(50);
+    RecvFrame(port, status);
+    EXPECT_EQ(status, kRecvComplete);
+    EXPECT_EQ(RecvBuffer, frame) << "trailing bytes stay in the port";
+    EXPECT_EQ(port.BytesWaiting(), 2);
+    EXPECT_EQ(RespStatus, kRespAddressError);
+}
+
+TEST_F(CommFrame, NameLengthCodesTwoAndThreeLeaveAllTextAsData) {
+    ScriptedPort port(clock);
+    port.Open();
+    Bytes frame = {0, 0, 0x12, 12, 0x81, static_cast<std::uint8_t>(0xC0 | 5), 2, 0};
+    const std::string text = "MODEL   ";
+    frame.insert(frame.end(), text.begin(), text.end());
+    frame.push_back(0);
+    port.respond = [&](const Bytes&, int) { return std::vector<ScriptedPort::Part>{{0, frame}}; };
+    port.Write({});
+    int status = kRecvHeader;
+    RecvFrame(port, status);
+    RecvFrame(port, status);
+    ASSERT_EQ(status, kRecvComplete);
+    EXPECT_EQ(RespName, "");
+    EXPECT_EQ(RespData, "MODEL   ");
+    EXPECT_EQ(RespMA, 5);
+}
+
+TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
+    shell::MemorySettingsStore settings;
+    settings.Set("COM2Device", "/dev/ttyUSB0");
+    shell::Svc().settings = &settings;
+    EXPECT_EQ(DeviceForPort(2), "/dev/ttyUSB0");
+#ifndef _WIN32
+    EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
+#endif
+
+    ScriptedPort port(clock);
+    CommSettings.portNumber = 2;
+    CommSettings.speed = 9600;
+    EXPECT_EQ(CommSettingsString(), "9600,N,8,1");
+    EXPECT_EQ(OpenCommPort(port), 0);
+    EXPECT_EQ(clock.NowMs(), kOpenSettleMs);
+    EXPECT_EQ(port.Device(), "/dev/ttyUSB0");
+    EXPECT_EQ(port.Speed(), 9600);
+    EXPECT_FALSE(PortWasOpen);
+
+    EXPECT_EQ(OpenCommPort(port), 0);
+    EXPECT_TRUE(PortWasOpen);
+    EXPECT_EQ(clock.NowMs(), kOpenSettleMs) << "an open port is not opened again";
+
+    CommSettings.deviceOverride = "/dev/pts/7";
+    EXPECT_EQ(CommDevice(), "/dev/pts/7");
+}
+
+TEST_F(CommFrame, FailedOpenIsKeptForQuillErrorAndSetsCode20) {
+    ScriptedPort port(clock);
+    port.failOpen = true;
+    EXPECT_EQ(OpenCommPort(port), 8002);
+    EXPECT_EQ(CommError, kErrPortOpen);
+    ShowQuillError();
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "8002:Invalid port number");
+    EXPECT_EQ(messages.boxes[0].title, "Quill Error");
+    EXPECT_EQ(messages.boxes[0].icon, shell::MsgIcon::Critical);
+    EXPECT_EQ(QuillError.number, 0);
+    EXPECT_TRUE(QuillError.description.empty());
+}
+
+}  // namespace
+}  // namespace rq50::comm

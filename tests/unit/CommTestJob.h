@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "comm/CommPort.h"
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+
+namespace rq50::comm::testing {
+
+/// A small transaction in the shape every real one has: connect (with the
+/// slot of a rack interface), then `reads` reads of the first DISPLAY head,
+/// then finish with the message of the error code.
+struct TestReadJob {
+    static constexpr int kCode = kJobCategoryDisplay;  // a monitored job code
+    int reads = 1;
+    std::vector<std::string> names;  ///< name text of every response
+    std::string model;
+
+    enum Step { kFirst = 1, kSlot = 2, kModel = 3, kRead = 4 };
+
+    void Register() {
+        RegisterCommJob(kCode, {[this](SerialPort& port) { Build(port); }, [this] { Parse(); }});
+    }
+
+    void Build(SerialPort& port) {
+        const int step = AdvanceStep();
+        if (step == 0) {
+            names.clear();
+            BeginJob(port);
+        } else if (step == kFirst) {
+            ReqFirstItem();
+        } else if (step == kSlot) {
+            char digits[3];
+            std::snprintf(digits, sizeof digits, "%02d", SlotNumber);
+            SetSendDataText(std::string("      ") + digits);
+            ReqWrite(0, 0, 0);
+        } else if (step == kModel) {
+            ReqNextMB(0, 0);
+        } else if (step >= kRead && step < kRead + reads) {
+            SetProgress(100 * (step - kRead + 1) / reads);
+            ReqItem(26, 0, 0);
+        } else if (step == kStepFinish) {
+            EndJobClosePort(port, false);
+            ShowCommErrorMessage(CommError);
+        }
+    }
+
+    void Parse() {
+        const int step = CommStep - 1;  // the step whose request was answered
+        if (step == kStepFinish || step + 1 == kStepFinish) return;
+        names.push_back(RespName);
+        if (!CheckRespStatus()) return;
+        if (step == kFirst) {
+            if (IsSlotZeroResponse()) {
+                AskSlotNumber();
+                return;
+            }
+            model = RespData;
+            CommStep = kRead;
+            return;
+        }
+        if (!CheckSlotZero()) return;
+        if (step == kModel) model = RespData;
+        if (step == kRead + reads - 1) CommStep = kStepFinish;
+    }
+};
+
+}  // namespace rq50::comm::testing
