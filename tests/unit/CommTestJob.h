@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace rq50::comm::testing {
 struct TestReadJob {
     static constexpr int kCode = kJobCategoryDisplay;  // a monitored job code
     int reads = 1;
+    /// The request of every read step; the head of the first DISPLAY group
+    /// unless a test asks for something else.
+    std::function<void()> request = [] { ReqItem(26, 0, 0); };
     std::vector<std::string> names;  ///< name text of every response
     std::string model;
 
@@ -41,7 +45,7 @@ struct TestReadJob {
             ReqNextMB(0, 0);
         } else if (step >= kRead && step < kRead + reads) {
             SetProgress(100 * (step - kRead + 1) / reads);
-            ReqItem(26, 0, 0);
+            request();
         } else if (step == kStepFinish) {
             EndJobClosePort(port, false);
             ShowCommErrorMessage(CommError);

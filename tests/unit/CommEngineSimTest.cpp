@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "comm/CommPort.h"
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "sim/Faults.h"
+#include "sim/Instrument.h"
+#include "sim/SimulatedLine.h"
+#include "unit/CommFakes.h"
+#include "unit/CommTestJob.h"
+
+namespace rq50::comm {
+namespace {
+
+using nlohmann::json;
+
+const std::string kInstruments = RQ50_SIM_INSTRUMENTS_DIR;
+
+json DirectInstrument() {
+    std::ifstream in(kInstruments + "/RQB2.json");
+    return json::parse(in);
+}
+
+/// The engine and the test job against a simulated instrument on the
+/// virtual clock.
+class CommEngineSim : public ::testing::Test, public testing::CommFixture {
+  protected:
+    void SetUp() override { job.Register(); }
+    void TearDown() override { UnregisterCommJob(testing::TestReadJob::kCode); }
+
+    void Connect(const json& description) {
+        instrument =
+            std::make_unique<sim::Instrument>(sim::Instrument::FromJson(description, kInstruments));
+        line = std::make_unique<sim::SimulatedLine>(clock, instrument.get());
+        AttachCommPort(line.get());
+    }
+    void ConnectNothing() {
+        line = std::make_unique<sim::SimulatedLine>(clock, nullptr);
+        AttachCommPort(line.get());
+    }
+    void RunJob() {
+        CommTitle = "Test";
+        ASSERT_TRUE(StartCommJob(testing::TestReadJob::kCode));
+        ASSERT_TRUE(RunCommJob(120'000));
+    }
+    const std::vector<sim::SimulatedLine::Sent>& Sent() const { return line->SentFrames(); }
+
+    std::unique_ptr<sim::Instrument> instrument;
+    std::unique_ptr<sim::SimulatedLine> line;
+    testing::TestReadJob job;
+};
+
+TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
+    auto description = DirectInstrument();
+    description["speed"] = 9600;
+    Connect(description);
+    RunJob();
+    EXPECT_EQ(CommResult, kErrNone);
+    ASSERT_EQ(Sent().size(), 5u);  // four tries of the first request, then one read
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Sent()[i].speed, 1200);
+    EXPECT_EQ(Sent()[0].bytes[2], 0x12);
+    EXPECT_EQ(Sent()[1].bytes[2], 0x52);
+    EXPECT_EQ(Sent()[3].speed, 9600);
+    EXPECT_EQ(Sent()[3].bytes[2], 0x52);
+    EXPECT_EQ(Sent()[4].bytes[2], 0x12) << "the retry counter restarts after a response";
+    EXPECT_EQ(job.model, "RQB2    ");
+    EXPECT_EQ(CommSpeed, 9600);
+
+    // The next job starts at the speed found and needs no retry.
+    RunJob();
+    EXPECT_EQ(Sent().size(), 7u);
+    EXPECT_EQ(Sent()[5].speed, 9600);
+}
+
+TEST_F(CommEngineSim, NoInstrumentEndsAfterSixTries) {
+    ConnectNothing();
+    const auto start = clock.NowMs();
+    RunJob();
+    ASSERT_EQ(Sent().size(), 6u);
+    EXPECT_EQ(Sent()[2].speed, 1200);
+    EXPECT_EQ(Sent()[3].speed, 9600);
+    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Response time out. Check the connection."});
+    EXPECT_EQ(messages.boxes[0].title, "Communication Error");
+    // Six response times, the settling wait of the first open and of the reopen.
+    EXPECT_GE(clock.NowMs() - start, 6 * kResponseTimeoutMs + 2 * kOpenSettleMs);
+    EXPECT_FALSE(line->IsOpen());
+}
+
+TEST_F(CommEngineSim, RackSlotIsAskedForAndCancellingTerminates) {
+    Connect(json{{"rack", {{"slots", {{"3", "RQB2.json"}}}}}});
+    RunJob();
+    EXPECT_EQ(host.slotDialogs, 1);
+    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Communication terminated."});
+    EXPECT_EQ(Sent().size(), 1u);
+
+    messages.boxes.clear();
+    host.slotAnswer = 3;
+    RunJob();
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(host.slotDialogs, 2) << "the rack forgot the slot when the port closed";
+    EXPECT_EQ(job.model, "RQB2    ");
+    EXPECT_EQ(job.names.back(), "PV      ");
+}
+
+TEST_F(CommEngineSim, RefusedRequestsEndTheJobWithTheirStatusMessage) {
+    Connect(DirectInstrument());
+    struct Case {
+        std::function<void()> request;
+        int error;
+        std::string text;
+    };
+    const Case cases[] = {
+        {[] { ReqItem(40, 1, 0); }, kErrAddress,
+         "Parameter address error. Communication will be terminated."},
+        {[] {
+             SetSendDataText("+001.00 ");
+             ReqWrite(1, 1, 0);  // a measured value cannot be written
+         },
+         kErrCommand, "Command error. Communication will be terminated."},
+    };
+    for (const auto& c : cases) {
+        messages.boxes.clear();
+        job.request = c.request;
+        job.reads = 3;
+        RunJob();
+        EXPECT_EQ(CommResult, c.error);
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.text});
+        EXPECT_EQ(job.names.size(), 2u) << "no request follows the refused one";
+        EXPECT_FALSE(line->IsOpen());
+    }
+}
+
+TEST_F(CommEngineSim, LostLateAndSplitAnswersAreRecoveredByRetries) {
+    auto description = DirectInstrument();
+    // At 9600 bit/s a whole answer fits between a time-out and the next
+    // transmission, which must discard it. Request 1 is dropped, request 2
+    // answered 30 ms after its time-out, request 3 answered in two parts.
+    description["speed"] = 9600;
+    description[std::string(sim::kFaultsKey)] = {
+        {std::string(sim::kFaultDrop), {{"on", {1}}}},
+        {std::string(sim::kFaultLate), {{"on", {2}}, {"ms", 2995}}},
+        {std::string(sim::kFaultSplit), {{"on", {3}}, {"after", 5}, {"pauseMs", 300}}},
+    };
+    Connect(description);
+    CommSpeed = 9600;
+    job.reads = 2;
+    RunJob();
+    EXPECT_EQ(CommResult, kErrNone);
+    ASSERT_EQ(Sent().size(), 5u);
+    EXPECT_EQ(Sent()[2].bytes[2], 0x52);
+    EXPECT_EQ(job.model, "RQB2    ");
+    ASSERT_EQ(job.names.size(), 3u);
+    EXPECT_EQ(job.names[0], "MODEL   ");
+    EXPECT_EQ(job.names[1], "PV      ");
+    EXPECT_EQ(CommSpeed, 9600);
+}
+
+}  // namespace
+}  // namespace rq50::comm
