@@ -110,6 +110,14 @@ TEST(RecordLayout, ProgramExampleIsByteForByte) {
     EXPECT_EQ(decoded.header.stepComments[0], "load input               ");
 }
 
+// The fixture files (also the fuzzers' seeds and the command-line tests'
+// input) are the byte-built samples.
+TEST(RecordLayout, FixturesAreTheSamples) {
+    const std::filesystem::path data = RQ50_TEST_DATA_DIR;
+    EXPECT_EQ(ReadBytes(data / "files" / "PLANT1.7pa"), test::SampleParameterBytes());
+    EXPECT_EQ(ReadBytes(data / "files" / "MIX.7pr"), test::SampleProgramBytes());
+}
+
 TEST(RecordLayout, EmptyArraysAreOneZeroWord) {
     ProgramFileRecord r = test::SampleProgramRecord();
     r.header.stepComments.clear();
