@@ -179,8 +179,7 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas)
         for (std::size_t i = 0; i < steps; ++i) {
             const auto item = parameter::DecodeItem(record.items[i], false);
             const std::string comment = i < h.stepComments.size() ? Trim(h.stepComments[i]) : "";
-            AppendLine(lines, parameter::FormatAddress(h.programAreaLetter,
-                                                       h.programStartNumber + static_cast<int>(i)) +
+            AppendLine(lines, ProgramItemAddress(h.programAreaLetter, h.programStartNumber, i) +
                                   "," + CsvQuote(item.data) + "," + CsvQuote(comment));
         }
     }
@@ -189,12 +188,26 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas)
         AppendLine(lines, Bracketed(kTextStep) + "," + "[ " + Text(kTextConst) + " ]");
         for (std::size_t i = 0; i < consts; ++i) {
             const auto item = parameter::DecodeItem(record.items[steps + i], false);
-            AppendLine(lines, parameter::FormatAddress(h.constAreaLetter,
-                                                       h.constStartNumber + static_cast<int>(i)) +
-                                  "," + CsvQuote(item.data));
+            AppendLine(lines, ProgramItemAddress(h.constAreaLetter, h.constStartNumber, i) + "," +
+                                  CsvQuote(item.data));
         }
     }
     return lines;
+}
+
+std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber,
+                               std::size_t index) {
+    // The letter is formatted alone; the number is added here in full width,
+    // so that no start number read from a file can overflow.
+    const auto letter = static_cast<std::int32_t>(static_cast<std::uint8_t>(areaLetter));
+    std::string address = parameter::FormatAddress(letter == areaLetter ? letter : 0, 0);
+    if (address.empty()) return address;
+    const std::int64_t number =
+        static_cast<std::int64_t>(startNumber) + static_cast<std::int64_t>(index);
+    if (number == 0) return address;
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    if (digits.size() < 2) digits.insert(0, "0");
+    return address + (number < 0 ? "-" : "") + digits;
 }
 
 int WriteCsvLines(const std::string& path, const CsvLines& lines) {

@@ -4,6 +4,8 @@
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +45,12 @@ CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& ar
 /// The program report of `record`: the PROGRAM steps with their comments, then
 /// the CONST values, each part when its area is selected.
 CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas);
+
+/// Address text of step (or CONST item) `index` of a program: the area letter
+/// followed by the area's start number + index as two or more digits. Any
+/// header values give a text, however odd.
+std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber,
+                               std::size_t index);
 
 /// Writes `lines` to `path` (single-byte, CR LF after each line), replacing
 /// the file only once every line is written. Returns 0 or a FileError.

@@ -102,6 +102,15 @@ TEST(ProgramCsv, CountsBeyondTheRecordsAreCut) {
     EXPECT_EQ(lines[11], "P05,-0.50000,");
 }
 
+TEST(ProgramCsv, AddressesOfOddHeaders) {
+    EXPECT_EQ(ProgramItemAddress(16, 1, 0), "P01");
+    EXPECT_EQ(ProgramItemAddress(17, 9, 3), "Q12");
+    EXPECT_EQ(ProgramItemAddress(16, 0, 0), "P");
+    EXPECT_EQ(ProgramItemAddress(0, 5, 0), "");
+    EXPECT_EQ(ProgramItemAddress(16, 2147483647, 1), "P2147483648");
+    EXPECT_EQ(ProgramItemAddress(16, -2147483647 - 1, 0), "P-2147483648");
+}
+
 TEST(CsvFile, CrLfAfterEveryLineAndFailuresKeepTheOldFile) {
     test::ScopedFakeServices services;
     const auto dir = test::FreshFolder("csv");
