@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 #include <utility>
 
 #include "comm/CommLog.h"
@@ -197,6 +198,21 @@ void TickFinish() {
     Host().SetBusyPointer(false);
 }
 
+/// Ends the running job at once after an unexpected error: the port is
+/// released and the job is reported as terminated.
+void AbortJob() {
+    StopTimer2();
+    if (CommState == kStateIdle && !CommBusy) return;
+    if (MainPort().IsOpen() && CloseCommPort(MainPort()) != 0) QuillError = {};
+    CommError = kErrTerminated;
+    CommState = kStateFinish;
+    try {
+        TickFinish();
+    } catch (const std::exception& error) {
+        shell::ShowRoutineError("Timer1_ERR", error.what());
+    }
+}
+
 }  // namespace
 
 void ResetCommEngine() {
@@ -288,28 +304,37 @@ bool StartCommJob(int job) {
 
 void Timer1() {
     if (g_inTick) return;
-    g_inTick = true;
-    CheckTimer2();
-    switch (CommState) {
-        case kStateBuild:
-            TickBuild();
-            break;
-        case kStateTransmit:
-            TickTransmit();
-            break;
-        case kStateWait:
-            TickWait();
-            break;
-        case kStateParse:
-            TickParse();
-            break;
-        case kStateFinish:
-            TickFinish();
-            break;
-        default:
-            break;
+    struct TickGuard {
+        TickGuard() { g_inTick = true; }
+        ~TickGuard() { g_inTick = false; }
+    } guard;
+    try {
+        CheckTimer2();
+        switch (CommState) {
+            case kStateBuild:
+                TickBuild();
+                break;
+            case kStateTransmit:
+                TickTransmit();
+                break;
+            case kStateWait:
+                TickWait();
+                break;
+            case kStateParse:
+                TickParse();
+                break;
+            case kStateFinish:
+                TickFinish();
+                break;
+            default:
+                break;
+        }
+    } catch (const std::exception& error) {
+        // A transaction that fails unexpectedly must not leave the engine
+        // busy for good: report it, release the port and end the job.
+        shell::ShowRoutineError("Timer1_ERR", error.what());
+        AbortJob();
     }
-    g_inTick = false;
 }
 
 void Terminate() {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "comm/CommLog.h"
 #include "comm/CommPort.h"
@@ -226,6 +227,26 @@ TEST_F(CommEngine, TickInsideAModalBoxDoesNothing) {
     Run();
     EXPECT_EQ(statesSeen, 1);
     EXPECT_EQ(CommResult, kErrNoResponse);
+}
+
+TEST_F(CommEngine, UnexpectedErrorInAJobEndsItAndFreesTheEngine) {
+    RegisterCommJob(kJobUpload, {[](SerialPort& p) {
+                                     if (AdvanceStep() == 0) {
+                                         BeginJob(p);
+                                         return;
+                                     }
+                                     throw std::out_of_range("index out of range");
+                                 },
+                                 {}});
+    ASSERT_TRUE(StartCommJob(kJobUpload));
+    Run();
+    UnregisterCommJob(kJobUpload);
+    EXPECT_FALSE(CommBusy);
+    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "Timer1_ERR\r\nindex out of range");
+    EXPECT_TRUE(Start()) << "the next job starts";
 }
 
 TEST_F(CommEngine, MonitorShowsOnlyParameterScreenJobs) {
