@@ -86,8 +86,8 @@ TEST_F(SimInstrument, GroupOrderIsCyclicAndMaintIsEnteredOnlyRightAfter10h) {
     EXPECT_EQ(order, (std::vector<int>{2, 3, 4, 5, 1, 2}));
 
     // MAINT addresses are closed until a 10h.
-    EXPECT_EQ(Ask(rqb2, kCmdRead, 6, 1).status, kStatusAddressError);
-    EXPECT_EQ(Ask(rqb2, kCmdWrite, 6, 2, 0, "+050.0  ").status, kStatusAddressError);
+    EXPECT_EQ(Ask(rqb2, kCmdRead, 30, 1).status, kStatusAddressError);
+    EXPECT_EQ(Ask(rqb2, kCmdWrite, 29, 1, 0, "+050.0  ").status, kStatusAddressError);
 
     // The tool's MAINT entry: read the ADJUST start, 10h, 82h from it.
     EXPECT_EQ(Ask(rqb2, kCmdRead, 5, 0).name, "ADJUST  ");
@@ -95,7 +95,7 @@ TEST_F(SimInstrument, GroupOrderIsCyclicAndMaintIsEnteredOnlyRightAfter10h) {
     EXPECT_EQ(current.ma, 5);  // answers with the current item
     EXPECT_EQ(current.name, "ADJUST  ");
     const Answer maint = Ask(rqb2, kCmdNextGroup, 5, 0);
-    EXPECT_EQ(maint.ma, 6);
+    EXPECT_EQ(maint.ma, 29);
     EXPECT_EQ(maint.name, "MAINT   ");
     // One-shot: a later 82h from ADJUST follows the cyclic order ...
     EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 5, 0).ma, 1);
@@ -104,13 +104,13 @@ TEST_F(SimInstrument, GroupOrderIsCyclicAndMaintIsEnteredOnlyRightAfter10h) {
     Ask(rqb2, kCmdRead, 5, 0);
     EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 5, 0).ma, 1);
     // The MAINT groups stay open and run on into DISPLAY.
-    EXPECT_EQ(Ask(rqb2, kCmdRead, 6, 1).name, "BAUDRATE");
-    EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 6, 0).ma, 7);
-    EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 7, 0).ma, 1);
+    EXPECT_EQ(Ask(rqb2, kCmdRead, 30, 1).name, "BAUDRATE");
+    EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 29, 0).ma, 30);
+    EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 30, 0).ma, 1);
 
     rqb2.LineClosed();
-    EXPECT_EQ(Ask(rqb2, kCmdRead, 6, 1).status, kStatusAddressError);
-    EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 7, 0).status, kStatusAddressError);
+    EXPECT_EQ(Ask(rqb2, kCmdRead, 30, 1).status, kStatusAddressError);
+    EXPECT_EQ(Ask(rqb2, kCmdNextGroup, 30, 0).status, kStatusAddressError);
 }
 
 TEST_F(SimInstrument, WritesStoreClampOrRefuse) {
@@ -166,12 +166,12 @@ TEST_F(SimInstrument, ChoicesCycleAndMeasuredValuesMove) {
 
 TEST_F(SimInstrument, BaudRateItemSwitchesAfterItsAnswer) {
     Ask(rqb2, kCmdMaintenance, 0, 0);
-    auto reply = rqb2.Respond(MakeRequest(kCmdWrite, 6, 1, 0, Text(" BR.96  ")));
+    auto reply = rqb2.Respond(MakeRequest(kCmdWrite, 30, 1, 0, Text(" BPS.02 ")));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->speed, 1200);
-    EXPECT_EQ(Decode(reply->bytes).data, " BR.96  ");
+    EXPECT_EQ(Decode(reply->bytes).data, " BPS.02 ");
     EXPECT_EQ(rqb2.Speed(), 9600);
-    EXPECT_EQ(Ask(rqb2, kCmdWrite, 6, 1, 0, " BR.55  ").status, kStatusCommandError);
+    EXPECT_EQ(Ask(rqb2, kCmdWrite, 30, 1, 0, " BPS.55 ").status, kStatusCommandError);
     EXPECT_EQ(rqb2.Speed(), 9600);
     rqb2.PowerCycle();
     EXPECT_EQ(rqb2.Speed(), 1200);

@@ -91,11 +91,11 @@ TEST_F(SimPty, ClosingThePortEndsMaintenanceAccess) {
     Start("RQB2.json");
     OpenSlave(B1200);
     EXPECT_EQ(Decode(Exchange(MakeRequest(kCmdMaintenance, 0, 0, 0), 2000)).status, kStatusNormal);
-    EXPECT_EQ(Decode(Exchange(MakeRequest(kCmdRead, 6, 1, 0), 2000)).name, "BAUDRATE");
+    EXPECT_EQ(Decode(Exchange(MakeRequest(kCmdRead, 30, 1, 0), 2000)).name, "BAUDRATE");
     CloseSlave();
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     OpenSlave(B1200);
-    EXPECT_EQ(Decode(Exchange(MakeRequest(kCmdRead, 6, 1, 0), 2000)).status, kStatusAddressError);
+    EXPECT_EQ(Decode(Exchange(MakeRequest(kCmdRead, 30, 1, 0), 2000)).status, kStatusAddressError);
 }
 
 }  // namespace

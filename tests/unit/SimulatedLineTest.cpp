@@ -84,9 +84,9 @@ TEST_F(SimLine, BaudRateChangeAnswersAtTheOldSpeed) {
     line.Write(MakeRequest(kCmdMaintenance, 0, 0, 0));
     clock.Advance(1000);
     line.ClearBuffers();
-    line.Write(MakeRequest(kCmdWrite, 6, 1, 0, Text(" BR.96  ")));
+    line.Write(MakeRequest(kCmdWrite, 30, 1, 0, Text(" BPS.02 ")));
     clock.Advance(1000);
-    EXPECT_EQ(Decode(line.Read()).data, " BR.96  ");
+    EXPECT_EQ(Decode(line.Read()).data, " BPS.02 ");
     line.Write(MakeRequest(kCmdRead, 0, 1, 0));
     clock.Advance(1000);
     EXPECT_EQ(line.BytesWaiting(), 0);
