@@ -11,6 +11,7 @@
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
 #include "shell/AppPaths.h"
+#include "shell/NavigationHost.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
 
@@ -305,6 +306,12 @@ TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
     EXPECT_EQ(lines[2].substr(22, 14), "\" RECIVE HEX \"");
     EXPECT_EQ(lines[3].substr(22, 14), "\"RECIVE ASCII\"");
     EXPECT_NE(lines[7].find("A\"\"B"), std::string::npos) << "a quote in a field is doubled";
+    const std::string stamp = LogTimeStamp();
+    ASSERT_EQ(stamp.size(), 19u);
+    EXPECT_EQ(stamp[4], '/');
+    EXPECT_EQ(stamp[7], '/');
+    EXPECT_EQ(stamp[10], ' ');
+    EXPECT_EQ(stamp.substr(13, 1) + stamp.substr(16, 1), "::");
     std::filesystem::remove_all(folder);
 }
 
@@ -317,6 +324,57 @@ TEST_F(CommEngine, LogWriteErrorsDoNotStopTheJob) {
     LogFileOn = false;
     shell::SetAppFolder(savedFolder);
     EXPECT_EQ(CommResult, kErrNone);
+}
+
+/// Records the navigation calls of a hand-back.
+class RecordingNavigation : public shell::NavigationHost {
+  public:
+    std::vector<std::string> calls;
+    void ShowScreen(shell::Screen s) override {
+        calls.push_back(std::string("show ") + shell::ScreenName(s));
+    }
+    void ShowScreenAndWait(shell::Screen s) override { ShowScreen(s); }
+    void EnableScreen(shell::Screen s) override {
+        calls.push_back(std::string("enable ") + shell::ScreenName(s));
+    }
+    void DisableScreen(shell::Screen) override {}
+    void UnloadScreen(shell::Screen s) override {
+        calls.push_back(std::string("unload ") + shell::ScreenName(s));
+    }
+    int RunOpenDialog() override { return 0; }
+    int RunSaveDialog() override { return 0; }
+    int RunCsvDialog() override { return 0; }
+    void PrintReport() override {}
+    void PrintErrorList() override {}
+};
+
+TEST_F(CommEngine, FinishedJobHandsBackThroughTheNavigation) {
+    RecordingNavigation navigation;
+    shell::Svc().navigation = &navigation;
+    std::vector<int> menuCommands;
+    SetMenuCommandHandler([&](int code) { menuCommands.push_back(code); });
+
+    // A cancelled slot job started from the SLOT No. dialog re-enables the
+    // category menu; a successful one from the category menu with a rack
+    // answering runs the menu command.
+    silent = true;
+    ASSERT_TRUE(Start());
+    CommCaller = kCallerSlotDialog;
+    Terminate();
+    Run();
+    EXPECT_EQ(navigation.calls, std::vector<std::string>{"enable frmRQ2200"});
+
+    silent = false;
+    RegisterCommJob(kJobSlot, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    ASSERT_TRUE(StartCommJob(kJobSlot));
+    CommCaller = kCallerCategoryMenu;
+    CommFacts.rackAnswered = true;
+    Run();
+    UnregisterCommJob(kJobSlot);
+    EXPECT_EQ(menuCommands, std::vector<int>{kMenuAfterSlotJob});
+
+    SetMenuCommandHandler(nullptr);
+    shell::Svc().navigation = nullptr;
 }
 
 TEST(CommHandBack, TableChoosesTheNavigationCall) {
