@@ -155,18 +155,8 @@ TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
 }
 
 TEST_F(CommFrame, NameLengthCodesTwoAndThreeLeaveAllTextAsData) {
-    ScriptedPort port(clock);
-    port.Open();
-    Bytes frame = {0, 0, 0x12, 12, 0x81, static_cast<std::uint8_t>(0xC0 | 5), 2, 0};
-    const std::string text = "MODEL   ";
-    frame.insert(frame.end(), text.begin(), text.end());
-    frame.push_back(0);
-    port.respond = [&](const Bytes&, int) { return std::vector<ScriptedPort::Part>{{0, frame}}; };
-    port.Write({});
-    int status = kRecvHeader;
-    RecvFrame(port, status);
-    RecvFrame(port, status);
-    ASSERT_EQ(status, kRecvComplete);
+    Bytes frame = {0, 0, 0x12, 12, 0x81, 0xC0 | 5, 2, 0, 'M', 'O', 'D', 'E', 'L', ' ', ' ', ' ', 0};
+    DecodeResponse(frame, true);
     EXPECT_EQ(RespName, "");
     EXPECT_EQ(RespData, "MODEL   ");
     EXPECT_EQ(RespMA, 5);
