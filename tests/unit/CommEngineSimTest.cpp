@@ -163,5 +163,22 @@ TEST_F(CommEngineSim, LostLateAndSplitAnswersAreRecoveredByRetries) {
     EXPECT_EQ(CommSpeed, 9600);
 }
 
+TEST_F(CommEngineSim, GarbledAnswerDoesNotSpillIntoTheNextExchange) {
+    auto description = DirectInstrument();
+    // The first read's answer loses its item type: the engine takes a short
+    // frame (nothing checks the sum) and the rest of the bytes stay behind
+    // until the next transmission clears them.
+    description[std::string(sim::kFaultsKey)] = {
+        {std::string(sim::kFaultCorrupt), {{"on", {2}}, {"byte", 4}, {"xor", 0xC0}}}};
+    Connect(description);
+    job.reads = 2;
+    RunJob();
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Sent().size(), 3u);
+    ASSERT_EQ(job.names.size(), 3u);
+    EXPECT_NE(job.names[1], "PV      ");
+    EXPECT_EQ(job.names[2], "PV      ");
+}
+
 }  // namespace
 }  // namespace rq50::comm
