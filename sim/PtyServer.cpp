@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -33,6 +34,7 @@ void SleepUntilUs(std::int64_t us) {
 PtyServer::PtyServer(Instrument& instrument) : m_instrument(instrument) {}
 
 PtyServer::~PtyServer() {
+    if (m_notify >= 0) ::close(m_notify);
     if (m_master >= 0) ::close(m_master);
 }
 
@@ -48,6 +50,15 @@ bool PtyServer::Open(std::string& error) {
         return false;
     }
     m_slavePath = name;
+    // Opens and closes of the slave are watched, so a close followed at once
+    // by a reopen is still seen. Without inotify the hang-up of the master
+    // (no program holds the slave) is the only sign.
+    m_notify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_notify >= 0 &&
+        ::inotify_add_watch(m_notify, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        ::close(m_notify);
+        m_notify = -1;
+    }
     // Until the program sets its own line settings the slave is raw at the
     // instrument's speed, so nothing is echoed or translated.
     termios settings{};
@@ -86,34 +97,58 @@ void PtyServer::Trace(const std::string& what, const Bytes& bytes) {
     *m_trace << std::endl;
 }
 
+void PtyServer::LineOpened() {
+    if (m_lineOpen) return;
+    m_lineOpen = true;
+    Trace("line open");
+}
+
+void PtyServer::LineClosed() {
+    if (!m_lineOpen) return;
+    m_lineOpen = false;
+    m_instrument.LineClosed();
+    m_assembler.Reset();
+    Trace("line closed");
+}
+
+void PtyServer::ReadNotifications() {
+    alignas(inotify_event) char buffer[4096];
+    while (true) {
+        const ssize_t count = ::read(m_notify, buffer, sizeof buffer);
+        if (count <= 0) return;
+        for (ssize_t at = 0; at < count;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & IN_OPEN) {
+                ++m_opened;
+                LineOpened();
+            } else if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+                if (m_opened > 0 && --m_opened == 0) LineClosed();
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
 void PtyServer::Run(const std::atomic<bool>& stop) {
-    bool lineOpen = false;
     std::uint8_t buffer[512];
     while (!stop) {
-        pollfd p{m_master, POLLIN, 0};
-        const int ready = ::poll(&p, 1, 20);
+        pollfd p[2] = {{m_master, POLLIN, 0}, {m_notify, POLLIN, 0}};
+        const int ready = ::poll(p, m_notify >= 0 ? 2 : 1, 20);
         if (ready < 0) {
             if (errno == EINTR) continue;
             Trace(std::string("poll failed: ") + std::strerror(errno));
             return;
         }
+        // Opens and closes first: bytes that follow a reopen belong to the new line.
+        if (m_notify >= 0 && (p[1].revents & POLLIN)) ReadNotifications();
         // With no program holding the slave open the master reports a hang-up.
-        const bool hangUp = (p.revents & POLLHUP) != 0;
-        if (hangUp) {
-            if (lineOpen) {
-                lineOpen = false;
-                m_instrument.LineClosed();
-                m_assembler.Reset();
-                Trace("line closed");
-            }
+        if (p[0].revents & POLLHUP) {
+            if (m_notify < 0) LineClosed();
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             continue;
         }
-        if (!lineOpen) {
-            lineOpen = true;
-            Trace("line open");
-        }
-        if ((p.revents & POLLIN) == 0) continue;
+        if (m_notify < 0) LineOpened();
+        if ((p[0].revents & POLLIN) == 0) continue;
         const ssize_t count = ::read(m_master, buffer, sizeof buffer);
         if (count <= 0) continue;
         const std::int64_t now = NowUs();

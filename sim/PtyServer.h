@@ -36,12 +36,18 @@ class PtyServer {
     int SlaveSpeed() const;
 
   private:
+    void ReadNotifications();
+    void LineOpened();
+    void LineClosed();
     void Serve(const Bytes& frame, std::int64_t receivedUs);
     void SendPaced(const Reply& reply, std::int64_t startUs);
     void Trace(const std::string& what, const Bytes& bytes = {});
 
     Instrument& m_instrument;
     int m_master = -1;
+    int m_notify = -1;  ///< inotify on the slave: opens and closes by the program
+    int m_opened = 0;   ///< handles the program holds on the slave
+    bool m_lineOpen = false;
     std::string m_slavePath;
     std::ostream* m_trace = nullptr;
     FrameAssembler m_assembler;
