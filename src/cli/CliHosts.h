@@ -1,0 +1,43 @@
+#pragma once
+
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
+
+#include <memory>
+
+namespace rq50::cli {
+
+/// Message boxes of a headless run: the text goes to stderr, and the box is
+/// answered at once the way that lets the operation go on (OK, Yes; Ignore for
+/// Abort/Retry/Ignore, Cancel for Retry/Cancel so that nothing loops).
+class CliMessageHost : public shell::MessageBoxHost {
+  public:
+    int Show(const shell::MessageBoxRequest& box) override;
+    /// Boxes shown so far.
+    int Count() const { return m_count; }
+
+  private:
+    int m_count = 0;
+};
+
+/// Installs the command line's services (message host, file-system utility,
+/// steady clock) into Svc() for the lifetime of the object and puts the
+/// previous ones back afterwards.
+class CliServices {
+  public:
+    CliServices();
+    ~CliServices();
+    CliServices(const CliServices&) = delete;
+    CliServices& operator=(const CliServices&) = delete;
+
+    /// Number of system messages printed so far.
+    int MessagesShown() const { return m_messages.Count(); }
+
+  private:
+    struct Owned;
+    CliMessageHost m_messages;
+    std::unique_ptr<Owned> m_owned;
+    shell::Services m_saved;
+};
+
+}  // namespace rq50::cli

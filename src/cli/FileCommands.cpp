@@ -1,0 +1,361 @@
+// rq50-cli commands on parameter (.7pa) and program (.7pr) files: show, csv
+// and copy.
+#include "cli/Cli.h"
+#include "cli/CliHosts.h"
+#include "files/ContentList.h"
+#include "files/Csv.h"
+#include "files/FileError.h"
+#include "files/InformationRecord.h"
+#include "files/OleDate.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "files/RecordFile.h"
+#include "files/SingleByteText.h"
+#include "parameter/ItemBlock.h"
+#include "parameter/ValueRules.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+namespace rq50::cli {
+
+namespace {
+
+using files::SingleByteToUtf8;
+using files::TrimRight;
+using nlohmann::ordered_json;
+
+constexpr int kTextReadParameterFile = 2113;
+constexpr int kTextReadProgramFile = 2116;
+constexpr int kTextModelLabel = 2270;
+constexpr int kMsgPathDoesNotExist = 23;
+
+enum class FileKind { Parameter, Program };
+
+std::optional<FileKind> KindOf(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == ".7pa") return FileKind::Parameter;
+    if (ext == ".7pr") return FileKind::Program;
+    return std::nullopt;
+}
+
+int UsageError(const std::string& text) {
+    std::cerr << "rq50-cli: " << text << "\n";
+    return kExitUsage;
+}
+
+// Ends an operation that failed: exit code 1. When the system showed no
+// message of its own, says on stderr what went wrong.
+int Failed(const CliServices& services, int messagesBefore, const std::string& what) {
+    if (services.MessagesShown() == messagesBefore) std::cerr << "rq50-cli: " << what << "\n";
+    return kExitSystemError;
+}
+
+// Reads `path` into the current data (data set or program) as the open dialog
+// does; a failure has already shown its message.
+bool ReadIntoCurrent(FileKind kind, const std::string& path) {
+    const std::string title = files::FileTitleOf(path);
+    return kind == FileKind::Parameter ? files::ReadParameterFile(path, title)
+                                       : files::ReadProgramFile(path, title);
+}
+
+std::string Hex(const parameter::ItemBlock& block) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::uint8_t b : block) {
+        out.push_back(kDigits[b >> 4]);
+        out.push_back(kDigits[b & 0x0F]);
+    }
+    return out;
+}
+
+ordered_json InformationJson(const files::InformationRecord& r) {
+    auto text = [](const std::string& s) { return SingleByteToUtf8(TrimRight(s)); };
+    const std::string date = files::FormatIsoDate(r.date);
+    return ordered_json{{"caption1", text(r.caption1)},
+                        {"caption2", text(r.caption2)},
+                        {"caption3", text(r.caption3)},
+                        {"title1", text(r.title1)},
+                        {"title2", text(r.title2)},
+                        {"createdBy", text(r.createdBy)},
+                        {"date", date.empty() ? ordered_json(nullptr) : ordered_json(date)},
+                        {"fileName", text(r.fileName)},
+                        {"instrumentNo", text(r.instrumentNo)},
+                        {"comment", text(r.comment)}};
+}
+
+ordered_json ItemsJson(const parameter::ItemArray& items) {
+    ordered_json list = ordered_json::array();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto d = parameter::DecodeItem(items[i], false);
+        list.push_back({{"index", i},
+                        {"hex", Hex(items[i])},
+                        {"address", parameter::FormatAddress(d.ma, d.mb)},
+                        {"type", d.itemType},
+                        {"status", d.status},
+                        {"kind", d.kind},
+                        {"ma", d.ma},
+                        {"mb", d.mb},
+                        {"mc", d.mc},
+                        {"name", SingleByteToUtf8(d.name)},
+                        {"data", SingleByteToUtf8(d.data)},
+                        {"aux", SingleByteToUtf8(d.aux)}});
+    }
+    return list;
+}
+
+ordered_json ParameterJson() {
+    const auto& h = files::CurrentDataSetHeader();
+    return ordered_json{{"kind", "parameter"},
+                        {"information", InformationJson(files::CurrentInformation())},
+                        {"header",
+                         {{"model", SingleByteToUtf8(h.model)},
+                          {"slot", h.slot},
+                          {"displayStart", h.displayStart},
+                          {"setStart", h.setStart},
+                          {"adjustStart", h.adjustStart},
+                          {"maintStart", h.maintStart},
+                          {"displayCount", h.displayCount},
+                          {"setCount", h.setCount},
+                          {"adjustCount", h.adjustCount},
+                          {"maintCount", h.maintCount},
+                          {"customType", h.customType}}},
+                        {"items", ItemsJson(parameter::Items().dataSet)}};
+}
+
+ordered_json ProgramJson() {
+    const auto& state = program::Program();
+    const auto& h = state.header;
+    ordered_json comments = ordered_json::array();
+    for (const auto& c : h.stepComments) comments.push_back(SingleByteToUtf8(c));
+    return ordered_json{{"kind", "program"},
+                        {"information", InformationJson(files::CurrentInformation())},
+                        {"header",
+                         {{"model", SingleByteToUtf8(h.modelCode)},
+                          {"slot", h.slotNumber},
+                          {"programLetter", h.programAreaLetter},
+                          {"programStart", h.programStartNumber},
+                          {"constLetter", h.constAreaLetter},
+                          {"constStart", h.constStartNumber},
+                          {"steps", h.stepCount},
+                          {"consts", h.constCount},
+                          {"comments", comments}}},
+                        {"items", ItemsJson(state.records)}};
+}
+
+void PrintParameterList(const std::string& path, bool maintMode) {
+    const auto& h = files::CurrentDataSetHeader();
+    std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.model) << "\n"
+              << SingleByteToUtf8(TrimRight(files::CurrentInformation().fileName)) << "\n"
+              << path << "\n\n";
+    std::cout << std::left << std::setw(8) << shell::Catalogue(2502) << std::setw(14)
+              << shell::Catalogue(2503) << std::setw(18) << shell::Catalogue(2504)
+              << shell::Catalogue(2505) << "\n";
+    for (const auto& row :
+         files::BuildContentList(parameter::Items().dataSet, h.maintStart, maintMode)) {
+        if (row.blank) {
+            std::cout << "\n";
+            continue;
+        }
+        std::cout << std::setw(8) << row.address << std::setw(14) << SingleByteToUtf8(row.name)
+                  << std::setw(18) << SingleByteToUtf8(row.data) << SingleByteToUtf8(row.aux)
+                  << "\n";
+    }
+}
+
+void PrintProgram(const std::string& path) {
+    const auto& state = program::Program();
+    const auto& h = state.header;
+    std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.modelCode) << "\n"
+              << SingleByteToUtf8(TrimRight(files::CurrentInformation().fileName)) << "\n"
+              << path << "\n"
+              << "slot " << h.slotNumber << ", " << h.stepCount << " steps from "
+              << files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, 0) << ", "
+              << h.constCount << " CONST items from "
+              << files::ProgramItemAddress(h.constAreaLetter, h.constStartNumber, 0) << "\n";
+    const std::size_t steps =
+        std::min(static_cast<std::size_t>(std::max(h.stepCount, 0)), state.records.size());
+    const std::size_t consts =
+        std::min(static_cast<std::size_t>(std::max(h.constCount, 0)), state.records.size() - steps);
+    std::cout << "\n=== " << shell::Catalogue(2816) << " ===\n";
+    for (std::size_t i = 0; i < steps; ++i) {
+        const auto item = parameter::DecodeItem(state.records[i], false);
+        const std::string comment =
+            i < h.stepComments.size() ? files::Trim(h.stepComments[i]) : std::string();
+        std::cout << std::left << std::setw(8)
+                  << files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, i)
+                  << std::setw(10) << SingleByteToUtf8(TrimRight(item.data))
+                  << SingleByteToUtf8(comment) << "\n";
+    }
+    std::cout << "\n=== " << shell::Catalogue(2817) << " ===\n";
+    for (std::size_t i = 0; i < consts; ++i) {
+        const auto item = parameter::DecodeItem(state.records[steps + i], false);
+        std::cout << std::left << std::setw(8)
+                  << files::ProgramItemAddress(h.constAreaLetter, h.constStartNumber, i)
+                  << SingleByteToUtf8(parameter::FormatDataForDisplay(item.data, item.kind, 0))
+                  << "\n";
+    }
+}
+
+struct ShowOptions {
+    std::string file;
+    bool json = false;
+    bool maint = false;
+};
+
+int RunShow(const ShowOptions& o) {
+    const auto kind = KindOf(o.file);
+    if (!kind)
+        return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
+    CliServices services;
+    if (!ReadIntoCurrent(*kind, o.file)) return Failed(services, 0, o.file + " could not be read");
+    if (o.json) {
+        const auto doc = *kind == FileKind::Parameter ? ParameterJson() : ProgramJson();
+        std::cout << doc.dump(2) << "\n";
+    } else if (*kind == FileKind::Parameter) {
+        PrintParameterList(o.file, o.maint);
+    } else {
+        PrintProgram(o.file);
+    }
+    return kExitOk;
+}
+
+struct CsvOptions {
+    std::string file;
+    std::string output;
+    std::optional<std::string> areas;
+    bool maint = false;
+};
+
+int RunCsv(const CsvOptions& o) {
+    const auto kind = KindOf(o.file);
+    if (!kind)
+        return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
+    const bool parameter = *kind == FileKind::Parameter;
+    files::CsvAreas areas;
+    areas.maint = o.maint;
+    if (o.areas) {
+        areas = {false, false, false, false, false, false, false};
+        const std::map<std::string, bool*> names =
+            parameter ? std::map<std::string, bool*>{{"information", &areas.information},
+                                                     {"display", &areas.display},
+                                                     {"set", &areas.set},
+                                                     {"adjust", &areas.adjust},
+                                                     {"maint", &areas.maint}}
+                      : std::map<std::string, bool*>{{"information", &areas.information},
+                                                     {"program", &areas.program},
+                                                     {"const", &areas.constants}};
+        std::stringstream list(*o.areas);
+        std::string name;
+        bool any = false;
+        while (std::getline(list, name, ',')) {
+            const auto it = names.find(name);
+            if (it == names.end()) return UsageError("unknown print area \"" + name + "\"");
+            *it->second = true;
+            any = true;
+        }
+        if (!any) return UsageError("no print area selected");
+    }
+    CliServices services;
+    if (!ReadIntoCurrent(*kind, o.file)) return Failed(services, 0, o.file + " could not be read");
+    shell::G().commandMenuUnlocked = o.maint;
+    const bool written = parameter ? files::WriteParameterCsv(o.output, areas)
+                                   : files::WriteProgramCsv(o.output, areas);
+    return written ? kExitOk : Failed(services, 0, o.output + " was not written");
+}
+
+struct CopyOptions {
+    std::string input;
+    std::string output;
+    std::map<int, std::string> boxes;  // information box -> new text
+};
+
+int RunCopy(const CopyOptions& o) {
+    const auto kind = KindOf(o.input);
+    if (!kind)
+        return UsageError(o.input + ": a parameter file (.7pa) or program file (.7pr) is expected");
+    CliServices services;
+    if (!ReadIntoCurrent(*kind, o.input))
+        return Failed(services, 0, o.input + " could not be read");
+
+    auto& information = files::CurrentInformation();
+    if (!o.boxes.empty()) {
+        auto form = files::InfoFormFromRecord(information);
+        for (auto [box, text] : o.boxes) {
+            if (!files::ValidateInfoField(box, text)) return kExitSystemError;
+            form.boxes[static_cast<std::size_t>(box)] = text;
+        }
+        if (!files::ApplyInformationOk(form, information)) return kExitSystemError;
+    }
+    // The save records the name the file is saved under, as the save dialog does.
+    files::SetInformationFileName(information, files::FileTitleOf(o.output));
+
+    std::filesystem::path folder = std::filesystem::path(o.output).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        shell::RQ0000fnc_nShowMsgBox(kMsgPathDoesNotExist, shell::kButtonsOk, "");
+        return kExitSystemError;
+    }
+    const int before = services.MessagesShown();
+    const bool written = *kind == FileKind::Parameter ? files::WriteParameterFile(o.output)
+                                                      : files::WriteProgramFile(o.output);
+    if (written) return kExitOk;
+    return Failed(services, before,
+                  o.output + " was not written: the free space of its drive cannot be told");
+}
+
+void AddFileCommands(CLI::App& app, CliContext& context) {
+    auto show = std::make_shared<ShowOptions>();
+    auto* showCmd = app.add_subcommand("show", "show a parameter or program file");
+    showCmd->add_option("FILE", show->file, "the .7pa or .7pr file")->required();
+    showCmd->add_flag("--json", show->json, "print every decoded field as JSON");
+    showCmd->add_flag("--maint", show->maint, "list the MAINT items too (MAINT Mode)");
+    showCmd->callback([show, &context] { context.run = [show] { return RunShow(*show); }; });
+
+    auto csv = std::make_shared<CsvOptions>();
+    auto* csvCmd = app.add_subcommand("csv", "write the CSV report of a parameter or program file");
+    csvCmd->add_option("FILE", csv->file, "the .7pa or .7pr file")->required();
+    csvCmd->add_option("-o,--output", csv->output, "the CSV file to write")->required();
+    csvCmd->add_option("--areas", csv->areas,
+                       "print areas, comma-separated: information,display,set,adjust,maint "
+                       "or information,program,const (default: all)");
+    csvCmd->add_flag("--maint", csv->maint, "unlock the Command menu, so that MAINT is reported");
+    csvCmd->callback([csv, &context] { context.run = [csv] { return RunCsv(*csv); }; });
+
+    auto copy = std::make_shared<CopyOptions>();
+    auto* copyCmd = app.add_subcommand(
+        "copy", "read a file and save it again, optionally with new information fields");
+    copyCmd->add_option("IN", copy->input, "the file to read")->required();
+    copyCmd->add_option("OUT", copy->output, "the file to write")->required();
+    const std::pair<const char*, int> fields[] = {
+        {"--title1", files::kBoxTitle1},        {"--title2", files::kBoxTitle2},
+        {"--created-by", files::kBoxCreatedBy}, {"--instrument-no", files::kBoxInstrumentNo},
+        {"--comment", files::kBoxComment},      {"--date", files::kBoxDate}};
+    for (const auto& [flag, box] : fields) {
+        copyCmd->add_option_function<std::string>(
+            flag, [copy, box = box](const std::string& text) { copy->boxes[box] = text; },
+            "new information field");
+    }
+    copyCmd->callback([copy, &context] { context.run = [copy] { return RunCopy(*copy); }; });
+}
+
+const RegisterCommands kFileCommands(&AddFileCommands);
+
+}  // namespace
+
+}  // namespace rq50::cli

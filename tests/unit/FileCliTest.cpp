@@ -1,0 +1,201 @@
+// rq50-cli's file commands, run as the user runs them.
+#include "FileSamples.h"
+#include "FileTestSupport.h"
+#include "files/Csv.h"
+#include "files/OleDate.h"
+#include "shell/Catalogue.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace rq50::files {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class FileCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = test::FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const fs::path data = fs::path(RQ50_TEST_DATA_DIR) / "files";
+        fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
+        fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
+        ASSERT_TRUE(fs::exists(fs::path(RQ50_BIN_DIR) / "rq50-cli")) << "build rq50-cli first";
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    CliRun Cli(const std::string& args) const {
+        const auto out = m_dir / "stdout.txt";
+        const auto err = m_dir / "stderr.txt";
+        const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" +
+                                    m_dir.string() + "' " + args + " >'" + out.string() + "' 2>'" +
+                                    err.string() + "'";
+        const int status = std::system(command.c_str());
+        CliRun r;
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = Slurp(out);
+        r.err = Slurp(err);
+        return r;
+    }
+    std::string P(const std::string& name) const { return "'" + (m_dir / name).string() + "'"; }
+
+    fs::path m_dir;
+};
+
+// Bytes of the file-name field of the information block.
+constexpr std::size_t kFileNameOffset = 188;
+constexpr std::size_t kFileNameLength = 40;
+
+std::vector<std::uint8_t> WithoutFileName(std::vector<std::uint8_t> bytes) {
+    if (bytes.size() >= kFileNameOffset + kFileNameLength) {
+        std::fill_n(bytes.begin() + kFileNameOffset, kFileNameLength, 0);
+    }
+    return bytes;
+}
+
+TEST_F(FileCli, CopyGivesTheSameBytesApartFromTheFileName) {
+    for (const char* name : {"PLANT1.7pa", "MIX.7pr"}) {
+        SCOPED_TRACE(name);
+        const std::string out = std::string("COPY") + fs::path(name).extension().string();
+        const CliRun r = Cli(std::string("copy ") + P(name) + " " + P(out));
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const auto original = test::ReadBytes(m_dir / name);
+        const auto copy = test::ReadBytes(m_dir / out);
+        EXPECT_EQ(WithoutFileName(copy), WithoutFileName(original));
+        EXPECT_EQ(std::string(copy.begin() + kFileNameOffset,
+                              copy.begin() + kFileNameOffset + kFileNameLength),
+                  FixedLength(out, kFileNameLength));
+    }
+}
+
+TEST_F(FileCli, CopyWithEditedInformation) {
+    CliRun r = Cli("copy " + P("PLANT1.7pa") + " " + P("NEW.7pa") +
+                   " --title1 '  Feed pump ' --created-by 'A. Ito' --date 2027-01-02T03:04:05");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ParameterFileRecord record;
+    ASSERT_EQ(LoadParameterFile((m_dir / "NEW.7pa").string(), record), 0);
+    EXPECT_EQ(record.information.title1, FixedLength("Feed pump", 40));
+    EXPECT_EQ(record.information.createdBy, FixedLength("A. Ito", 40));
+    EXPECT_EQ(FormatIsoDate(record.information.date), "2027-01-02T03:04:05");
+    EXPECT_EQ(record.items, test::SampleParameterRecord().items);
+
+    // Refusals: the message on stderr, exit code 1, nothing written.
+    const std::string tooLong(41, 'x');
+    for (const auto& [option, message] : {std::pair<std::string, int>{"--date 2027-02-30", 1513},
+                                          {"--date ' '", 1537},
+                                          {"--title2 " + tooLong, 1513}}) {
+        SCOPED_TRACE(option);
+        r = Cli("copy " + P("PLANT1.7pa") + " " + P("NOT.7pa") + " " + option);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, shell::Catalogue(message) + "\n");
+        EXPECT_FALSE(fs::exists(m_dir / "NOT.7pa"));
+    }
+}
+
+TEST_F(FileCli, ShowJsonDecodesEveryField) {
+    const CliRun r = Cli("show " + P("PLANT1.7pa") + " --json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc["kind"], "parameter");
+    const auto& info = doc["information"];
+    EXPECT_EQ(info["caption2"], "Plant, area");
+    EXPECT_EQ(info["title1"], "Boiler 3 \"feed\"");
+    EXPECT_EQ(info["createdBy"], "K. Sato");
+    EXPECT_EQ(info["date"], "2026-12-06T10:30:00");
+    EXPECT_EQ(info["fileName"], "PLANT1.7pa");
+    EXPECT_EQ(info["instrumentNo"], "FIC-101");
+    EXPECT_EQ(info["comment"], "Checked\r\nafter repair");
+    const auto& h = doc["header"];
+    EXPECT_EQ(h["model"], "RQB2");
+    EXPECT_EQ(h["slot"], 3);
+    EXPECT_EQ(h["setStart"], 3);
+    EXPECT_EQ(h["maintStart"], 7);
+    EXPECT_EQ(h["customType"], 5);
+    ASSERT_EQ(doc["items"].size(), 3u);
+    const auto& item = doc["items"][1];
+    EXPECT_EQ(item["index"], 1);
+    EXPECT_EQ(item["hex"].get<std::string>().substr(0, 8), "C2010100");
+    EXPECT_EQ(item["address"], "A01");
+    EXPECT_EQ(item["type"], 3);
+    EXPECT_EQ(item["kind"], 2);
+    EXPECT_EQ(item["name"], "PV      ");
+    EXPECT_EQ(item["data"], "+012.34 ");
+    EXPECT_EQ(item["aux"], "degC    ");
+
+    const CliRun p = Cli("show " + P("MIX.7pr") + " --json");
+    ASSERT_EQ(p.exitCode, 0) << p.err;
+    const auto prog = nlohmann::json::parse(p.out);
+    EXPECT_EQ(prog["kind"], "program");
+    EXPECT_EQ(prog["header"]["programLetter"], 16);
+    EXPECT_EQ(prog["header"]["steps"], 3);
+    EXPECT_EQ(prog["header"]["consts"], 2);
+    EXPECT_EQ(prog["header"]["comments"][1], "store, out               ");
+    EXPECT_EQ(prog["items"][3]["data"], "+12.5000");
+}
+
+TEST_F(FileCli, ShowListsGroupsAndProgram) {
+    const CliRun r = Cli("show " + P("PLANT1.7pa"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(" MODEL:RQB2\n"), std::string::npos);
+    // The DISPLAY group (MA 1) and the SET item (MA 3) are one blank row apart.
+    EXPECT_NE(r.out.find("degC    \n\nC05"), std::string::npos) << r.out;
+    const CliRun p = Cli("show " + P("MIX.7pr"));
+    ASSERT_EQ(p.exitCode, 0) << p.err;
+    EXPECT_NE(p.out.find("P02     STY1      store, out\n"), std::string::npos) << p.out;
+    EXPECT_NE(p.out.find("Q01     12.5000\n"), std::string::npos) << p.out;
+}
+
+TEST_F(FileCli, CsvMatchesTheReport) {
+    const CliRun r =
+        Cli("csv " + P("PLANT1.7pa") + " -o " + P("OUT.csv") + " --areas information,set");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    CsvAreas areas{true, false, true, false, false, false, false};
+    std::string expected;
+    for (const auto& line : BuildParameterCsv(test::SampleParameterRecord(), areas, false)) {
+        expected += line + "\r\n";
+    }
+    EXPECT_EQ(Slurp(m_dir / "OUT.csv"), expected);
+}
+
+TEST_F(FileCli, ErrorsAndExitCodes) {
+    CliRun r = Cli("show " + P("MISSING.7pa"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, shell::Catalogue(1518) + "\n");
+
+    // A program file under a parameter file's name.
+    fs::copy_file(m_dir / "MIX.7pr", m_dir / "MIX.7pa");
+    r = Cli("show " + P("MIX.7pa"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Invalid file format\n");
+
+    r = Cli("copy " + P("PLANT1.7pa") + " " + P("nofolder/X.7pa"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, shell::Catalogue(1523) + "\n");
+
+    EXPECT_EQ(Cli("show " + P("PLANT1.txt")).exitCode, 2);
+    EXPECT_EQ(Cli("csv " + P("PLANT1.7pa") + " -o " + P("O.csv") + " --areas program").exitCode, 2);
+    EXPECT_EQ(Cli("show").exitCode, 2);
+}
+
+}  // namespace
+}  // namespace rq50::files
