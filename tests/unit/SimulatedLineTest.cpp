@@ -137,6 +137,24 @@ TEST_F(SimLine, ClosingTheLineEndsMaintenanceAccessAndOpenCanFail) {
     EXPECT_TRUE(line.Open());
 }
 
+TEST_F(SimLine, InstrumentFindsTheNextRequestAfterNoiseOrABrokenFrame) {
+    // Noise right before a request is skipped.
+    Bytes noisy{0xFF, 0x13, 0x00, 0x07};
+    const Bytes request = MakeRequest(kCmdRead, 0, 1, 0);
+    noisy.insert(noisy.end(), request.begin(), request.end());
+    line.Write(noisy);
+    clock.Advance(1000);
+    EXPECT_EQ(Decode(line.Read()).data, "RQB2    ");
+
+    // A request cut short is dropped after a pause; the next one is answered.
+    line.Write(Bytes(request.begin(), request.begin() + 5));
+    clock.Advance(200);
+    line.Write(MakeRequest(kCmdRead, kSetStartMa, 0, 0));
+    clock.Advance(1000);
+    EXPECT_EQ(Decode(line.Read()).name, "INPUT   ");
+    EXPECT_EQ(instrument.RequestCount(), 2);
+}
+
 TEST(SimLineUnconnected, NothingAnswers) {
     shell::VirtualClock clock;
     SimulatedLine line{clock, nullptr};
