@@ -8,11 +8,12 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "shell/AppPaths.h"
+#include "shell/GlobalState.h"
 
 namespace rq50::comm {
 
-bool MonitorOn = false;
-bool LogFileOn = false;
+bool& MonitorOn = shell::G().monitorOn;
+bool& LogFileOn = shell::G().logFileOnCopy;
 bool MonitorAscii = false;
 
 namespace {

@@ -9,8 +9,9 @@ namespace rq50::comm {
 
 /// "Communication Monitor(&M)" and "Create Log File(&F)" of the Command menu;
 /// both off at start-up.
-extern bool MonitorOn;
-extern bool LogFileOn;
+/// They are the application state's flags, which the Command menu sets.
+extern bool& MonitorOn;
+extern bool& LogFileOn;
 /// Display option of the parameter screen's monitor: false hex, true ASCII.
 extern bool MonitorAscii;
 

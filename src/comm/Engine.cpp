@@ -11,6 +11,7 @@
 #include "comm/HandBack.h"
 #include "comm/SerialPort.h"
 #include "shell/Clock.h"
+#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
@@ -25,7 +26,7 @@ int CommRetry = 0;
 int CommRecvStatus = kRecvHeader;
 bool CommBusy = false;
 int CommResult = kErrNone;
-std::int32_t CommSpeed = 1200;
+std::int32_t& CommSpeed = shell::G().commSpeed;
 std::int32_t CommSpeedSaved = 1200;
 int CommProgress = 0;
 std::string CommTitle;

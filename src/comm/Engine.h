@@ -105,7 +105,8 @@ extern int CommRetry;
 extern int CommRecvStatus;
 extern bool CommBusy;
 extern int CommResult;
-extern std::int32_t CommSpeed;
+/// The link speed of the application state (shared with the main window).
+extern std::int32_t& CommSpeed;
 extern std::int32_t CommSpeedSaved;
 extern int CommProgress;
 extern std::string CommTitle;

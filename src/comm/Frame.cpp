@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <exception>
 
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
+#include "shell/GlobalState.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
 
@@ -56,7 +58,22 @@ std::string DeviceForPort(int portNumber) {
 
 std::string CommDevice() {
     if (!CommSettings.deviceOverride.empty()) return CommSettings.deviceOverride;
-    return DeviceForPort(CommSettings.portNumber);
+    return DeviceForPort(shell::G().comPort);
+}
+
+void InitCommSettings() {
+    CommSettings = {};
+    int port = 1;
+    if (auto* settings = shell::Svc().settings) {
+        if (auto text = settings->Get("COMPORT")) {
+            try {
+                port = std::stoi(*text);
+            } catch (const std::exception&) {
+                port = 1;
+            }
+        }
+    }
+    shell::G().comPort = static_cast<std::int16_t>(port >= 1 && port <= 4 ? port : 1);
 }
 
 void ClearSendData() {

@@ -13,7 +13,6 @@ class SerialPort;
 
 /// Line settings of the serial link, one instance (`CommSettings`).
 struct PortSettings {
-    int portNumber = 1;         ///< COM1-COM4 of the "Serial Port" menu
     std::int32_t speed = 1200;  ///< bit/s used at the next open: 1200 or 9600
     std::string parity = "N";
     int dataBits = 8;
@@ -32,8 +31,13 @@ std::string CommSettingsString();
 /// on Linux and COMn on Windows.
 std::string DeviceForPort(int portNumber);
 
-/// The device the link opens: the override when set, else the COMn mapping.
+/// The device the link opens: the override when set, else the device of the
+/// application state's port number (COM1-COM4 of the "Serial Port" menu).
 std::string CommDevice();
+
+/// Start-up: the port number from the stored setting "COMPORT" (1-4, else 1)
+/// and the line settings 1200,N,8,1.
+void InitCommSettings();
 
 // ---- Requests ---------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
 #include "shell/Clock.h"
+#include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 
@@ -148,6 +149,7 @@ class RecordingCommHost : public CommHost {
 class CommFixture {
   public:
     CommFixture() : m_saved(shell::Svc()) {
+        shell::ResetGlobalState();
         ResetCommEngine();
         shell::Svc().clock = &clock;
         shell::Svc().messages = &messages;
@@ -158,6 +160,7 @@ class CommFixture {
         SetCommHost(nullptr);
         AttachCommPort(nullptr);
         ResetCommEngine();
+        shell::ResetGlobalState();
         shell::Svc() = m_saved;
     }
     shell::VirtualClock clock;

@@ -172,7 +172,8 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
 #endif
 
     ScriptedPort port(clock);
-    CommSettings.portNumber = 2;
+    settings.Set("COMPORT", "2");
+    InitCommSettings();
     CommSettings.speed = 9600;
     EXPECT_EQ(CommSettingsString(), "9600,N,8,1");
     EXPECT_EQ(OpenCommPort(port), 0);
@@ -187,6 +188,10 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
 
     CommSettings.deviceOverride = "/dev/pts/7";
     EXPECT_EQ(CommDevice(), "/dev/pts/7");
+
+    settings.Set("COMPORT", "9");
+    InitCommSettings();
+    EXPECT_EQ(shell::G().comPort, 1) << "a stored number outside 1-4 gives COM1";
 }
 
 TEST_F(CommFrame, FailedOpenIsKeptForQuillErrorAndSetsCode20) {
