@@ -1,0 +1,162 @@
+#include "shell/ConfigTables.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/ListInput.h"
+#include "shell/NavigationHost.h"
+#include "shell/Services.h"
+#include "shell/Wildcard.h"
+
+namespace rq50::shell {
+
+namespace {
+
+constexpr int kTextV3ModelIni = 50;
+constexpr int kTextBaudrateIni = 51;
+constexpr int kTextCaptionOpen = 15;
+constexpr int kTextCaptionClose = 16;
+
+/// Hourglass for the length of a table read.
+class BusyPointer {
+  public:
+    BusyPointer() { Set(true); }
+    ~BusyPointer() { Set(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+  private:
+    static void Set(bool busy) {
+        if (Svc().navigation != nullptr) Svc().navigation->SetBusyPointer(busy);
+    }
+};
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+/// Reads a table file; `store(index, fields)` keeps each data row.
+template <typename Store>
+bool ReadTable(const std::string& path, std::size_t fields, std::size_t headers, Store store) {
+    BusyPointer busy;
+    if (!FileExists(path)) return false;
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadListInputFile(path, fields, headers, rows)) return false;
+    for (std::size_t i = 0; i < rows.size(); ++i) store(i, rows[i]);
+    return true;
+}
+
+}  // namespace
+
+std::vector<ModelEntry>& ModelTable() {
+    static std::vector<ModelEntry> table;
+    return table;
+}
+
+std::vector<CategoryRow>& CategoryTable() {
+    static std::vector<CategoryRow> table;
+    return table;
+}
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::int16_t HexToInt16(const std::string& text) {
+    std::uint32_t value = 0;
+    for (char c : Trim(text)) {
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else {
+            break;
+        }
+        value = ((value << 4) | static_cast<std::uint32_t>(digit)) & 0xFFFFu;
+    }
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+}
+
+bool ReadModelFile(const std::string& path) {
+    auto& table = ModelTable();
+    return ReadTable(path, kModelFields, kModelHeaderRecords,
+                     [&](std::size_t i, const std::vector<std::string>& f) {
+                         if (table.size() < i + 1) table.resize(i + 1);
+                         table[i] = ModelEntry{f[0], f[1]};
+                     });
+}
+
+bool ReadCategoryFile(const std::string& path) {
+    auto& table = CategoryTable();
+    return ReadTable(path, kCategoryFields, kCategoryHeaderRecords,
+                     [&](std::size_t i, const std::vector<std::string>& f) {
+                         if (table.size() < i + 1) table.resize(i + 1);
+                         std::copy(f.begin(), f.end(), table[i].begin());
+                     });
+}
+
+std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path) {
+    std::vector<BaudRateEntry> table;
+    ReadTable(path, kBaudRateFields, kBaudRateHeaderRecords,
+              [&](std::size_t, const std::vector<std::string>& f) {
+                  table.push_back(BaudRateEntry{f[0], HexToInt16(f[1]), HexToInt16(f[2]),
+                                                HexToInt16(f[3]), f[4], f[5], f[6]});
+              });
+    return table;
+}
+
+bool LoadModelTable() {
+    if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)))) return false;
+    GlobalState& g = G();
+    g.commSpeed = 1200;
+    g.instrumentSpeed = 1200;
+    g.logFileOn = false;
+    g.logFileOnCopy = false;
+    g.maintMode = false;
+    g.captionOpen = Catalogue(kTextCaptionOpen);
+    g.captionClose = Catalogue(kTextCaptionClose);
+    return true;
+}
+
+bool LoadCategoryTable() {
+    return ReadCategoryFile(AppFilePath("Category.ini"));
+}
+
+bool IsModelRegistered(const std::string& model) {
+    const std::string wanted = Trim(model);
+    return std::any_of(ModelTable().begin(), ModelTable().end(),
+                       [&](const ModelEntry& e) { return Trim(e.code) == wanted; });
+}
+
+std::int16_t FindBaudRateEntry(const std::string& model, std::vector<BaudRateEntry>* table) {
+    std::vector<BaudRateEntry> rows = ReadBaudRateFile(AppFilePath(Catalogue(kTextBaudrateIni)));
+    std::vector<std::pair<std::string, std::int16_t>> order;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        order.emplace_back(rows[i].modelPattern, static_cast<std::int16_t>(i));
+    }
+    // Longer patterns first; patterns of equal length keep file order.
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    std::int16_t found = -1;
+    for (const auto& [pattern, index] : order) {
+        if (WildcardMatch(model, pattern)) {
+            found = index;
+            break;
+        }
+    }
+    if (table != nullptr) *table = std::move(rows);
+    return found;
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,93 @@
+#include "shell/FileNameRules.h"
+
+#include <filesystem>
+#include <utility>
+
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/NavigationHost.h"
+#include "shell/Services.h"
+#include "shell/UtilityComponent.h"
+
+namespace rq50::shell {
+
+namespace {
+
+constexpr int kMsgNameTooLong = 41;
+constexpr int kMsgNameNotPrintable = 42;
+constexpr int kMsgDiskFull = 22;
+constexpr std::size_t kInfoFileNameLength = 40;
+constexpr int kTextModelTitle = 102;
+
+std::function<void(const std::string&)>& FileNameSink() {
+    static std::function<void(const std::string&)> sink;
+    return sink;
+}
+
+}  // namespace
+
+bool IsPrintableFileName(std::string_view text, bool allowLineBreaks) {
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 32 && c <= 126) continue;
+        if (allowLineBreaks && (c == 13 || c == 10)) continue;
+        return false;
+    }
+    return true;
+}
+
+bool CheckDialogFileName(DialogFileName& dialog) {
+    if (dialog.fileTitle.size() > kMaxFileTitleLength) {
+        RQ0000fnc_nShowMsgBox(kMsgNameTooLong, kButtonsOk, dialog.dialogTitle);
+        dialog.fileName.clear();
+        return false;
+    }
+    if (!IsPrintableFileName(dialog.fileTitle, false)) {
+        RQ0000fnc_nShowMsgBox(kMsgNameNotPrintable, kButtonsOk, dialog.dialogTitle);
+        dialog.fileName.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string DrivePart(const std::string& path) {
+    if (const auto backslash = path.find('\\'); backslash != std::string::npos) {
+        return path.substr(0, backslash + 1);
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+std::int64_t SpaceRequirement(std::int64_t lastItemIndex) {
+    return lastItemIndex * 40 + 750;
+}
+
+bool CheckDiskSpace(const std::string& path, std::int64_t lastItemIndex) {
+    UtilityComponent* utility = Svc().utility;
+    const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(DrivePart(path)) : -1;
+    if (free == -1) return false;
+    if (free >= SpaceRequirement(lastItemIndex)) return true;
+    RQ0000fnc_nShowMsgBox(kMsgDiskFull, kButtonsOk, "");
+    return false;
+}
+
+void SetCurrentFile(const std::string& title, const std::string& path) {
+    GlobalState& g = G();
+    g.currentFileTitle = title.empty() ? "NewFile" : title;
+    g.currentFilePath = path;
+    if (FileNameSink()) {
+        std::string field = title.substr(0, std::min(title.size(), kInfoFileNameLength));
+        field.resize(kInfoFileNameLength, ' ');
+        FileNameSink()(field);
+    }
+    g.mainCaption =
+        Catalogue(kTextModelTitle) + g.captionOpen + g.currentFileTitle + g.captionClose;
+    if (Svc().navigation != nullptr) Svc().navigation->SetMainCaption(g.mainCaption);
+}
+
+void SetInformationFileNameSink(std::function<void(const std::string&)> sink) {
+    FileNameSink() = std::move(sink);
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,48 @@
+#pragma once
+
+namespace rq50::shell {
+
+/// What start-up asks of the outside world; the GUI implements it, tests
+/// record the calls.
+class StartupHost {
+  public:
+    virtual ~StartupHost() = default;
+    /// True when another instance of the program is already running.
+    virtual bool AnotherInstanceRunning() = 0;
+    /// Shows the title screen without waiting and repaints it.
+    virtual void ShowTitleScreen() = 0;
+    /// Applies the serial line defaults (ComPort has been read already).
+    virtual void InitPortSettings() = 0;
+    /// Puts the information record to its defaults.
+    virtual void InitInformationRecord() = 0;
+    /// Creates the main window, not yet shown.
+    virtual void CreateMainWindow() = 0;
+    /// Runs the main window's load step (which opens the top menu).
+    virtual void LoadMainWindow() = 0;
+    virtual void UnloadTitleScreen() = 0;
+    /// Shows the main window without waiting.
+    virtual void ShowMainWindow() = 0;
+};
+
+/// How start-up ended.
+enum class StartupResult {
+    Running,          ///< the main window is shown; the program runs from its events
+    AlreadyRunning,   ///< another instance runs; this one ends
+    SettingsMissing,  ///< V3Model.ini or Category.ini is missing; the program ends
+    Failed,           ///< an unexpected error, reported as "Main_ERR"
+};
+
+/// Time the title screen stays up at least.
+inline constexpr int kTitleScreenMs = 3000;
+
+/// The program's start-up, strictly in order: single-instance check, title
+/// screen, V3Model.ini and Category.ini, port settings ("COMPORT", default 1),
+/// information record defaults, the Setting.ini path, the main window created,
+/// the 3000 ms wait through the utility component (or the Clock), the main
+/// window loaded, the title screen unloaded, the main window shown.
+StartupResult Main(StartupHost& host);
+
+/// The port number stored under "COMPORT": 1..4, 1 when absent or invalid.
+int ReadComPortSetting();
+
+}  // namespace rq50::shell

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace rq50::shell {
+
+/// The program editor's working folder, `Undo\` in the application folder.
+std::string UndoFolderPath();
+
+/// Empties the folder when it exists; otherwise creates it, asking up to 101
+/// times and letting window events run between attempts. True when the
+/// folder exists afterwards.
+bool PrepareUndoFolder();
+
+/// Deletes every file of the folder.
+void ClearUndoFolder();
+
+/// Removes the folder when it exists; a failure (a folder that still holds
+/// files) is ignored.
+void RemoveUndoFolder();
+
+}  // namespace rq50::shell

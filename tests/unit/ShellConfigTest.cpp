@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "ShellFakes.h"
+#include "ShellTempDir.h"
+#include "shell/ConfigTables.h"
+#include "shell/ListInput.h"
+
+namespace rq50::shell {
+namespace {
+
+using testing::ServicesScope;
+using testing::TempAppFolder;
+using Fields = std::vector<std::string>;
+
+TEST(ListInput, FieldRules) {
+    ListInputReader reader(
+        "  a , b c ,\"q, \"\" x \",\"kept \"  tail,last\r\n"
+        "\n"
+        "x,\ny,z");
+    EXPECT_EQ(reader.ReadRecord(5), (Fields{"a", "b c", "q, ", "kept ", "last"}));
+    EXPECT_EQ(reader.ReadRecord(1), Fields{""});  // the empty line
+    // A record spans lines: "x," ends at the comma, the next field is the
+    // rest of that line, and the record goes on with the next line.
+    EXPECT_EQ(reader.ReadRecord(4), (Fields{"x", "", "y", "z"}));
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_TRUE(reader.ReadRecord(2).empty());
+}
+
+TEST(ListInput, FileWithHeadersAndAShortLastRecord) {
+    TempAppFolder folder;
+    const auto path = folder.Write("t.ini", "H1,H2,H3\nA,1,2\nB,3\n\n");
+    std::vector<std::vector<std::string>> rows;
+    ASSERT_TRUE(ReadListInputFile(path, 3, 1, rows));
+    // "B,3" and the empty line form one short record; trailing blanks end it.
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (Fields{"A", "1", "2"}));
+    EXPECT_EQ(rows[1], (Fields{"B", "3", ""}));
+    EXPECT_FALSE(ReadListInputFile((folder.Path() / "none.ini").string(), 3, 1, rows));
+}
+
+TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
+    ServicesScope scope;
+    TempAppFolder folder;
+    ModelTable().clear();
+    CategoryTable().clear();
+    folder.Write("V3Model.ini", "\"MODEL\",\"NOTE\"\r\n");
+    folder.Write("Category.ini", "T,,,,,,,\nM,S,P,C,Q,K,O,N\n");
+    G().maintMode = true;
+    G().commSpeed = 9600;
+    EXPECT_TRUE(LoadModelTable());
+    EXPECT_TRUE(LoadCategoryTable());
+    EXPECT_TRUE(ModelTable().empty());
+    EXPECT_TRUE(CategoryTable().empty());
+    EXPECT_FALSE(IsModelRegistered("RQB2"));
+    EXPECT_FALSE(G().maintMode);
+    EXPECT_EQ(G().commSpeed, 1200);
+}
+
+TEST(ConfigTables, ModelAndCategoryRows) {
+    TempAppFolder folder;
+    ModelTable().clear();
+    CategoryTable().clear();
+    folder.Write("V3Model.ini", "MODEL,NOTE\n RQH2 ,v3\nRQG2,\"a, b\"\n");
+    folder.Write("Category.ini",
+                 "T,,,,,,,\nM,S,P,C,Q,K,O,N\nRQK2,48,P01,16,Q01,FPU,K2,\nLW*,0,,0,,LW,,x\n");
+    ASSERT_TRUE(LoadModelTable());
+    ASSERT_TRUE(LoadCategoryTable());
+    ASSERT_EQ(ModelTable().size(), 2u);
+    EXPECT_EQ(ModelTable()[1].column2, "a, b");
+    EXPECT_TRUE(IsModelRegistered("RQH2  "));
+    EXPECT_FALSE(IsModelRegistered("RQH"));
+    ASSERT_EQ(CategoryTable().size(), 2u);
+    EXPECT_EQ(CategoryTable()[0], (CategoryRow{"RQK2", "48", "P01", "16", "Q01", "FPU", "K2", ""}));
+    EXPECT_EQ(CategoryTable()[1][2], "");
+    // A second, shorter read replaces rows by index and keeps the rest.
+    folder.Write("V3Model.ini", "MODEL,NOTE\nRQX2,\n");
+    ASSERT_TRUE(LoadModelTable());
+    ASSERT_EQ(ModelTable().size(), 2u);
+    EXPECT_EQ(ModelTable()[0].code, "RQX2");
+    EXPECT_EQ(ModelTable()[1].code, "RQG2");
+}
+
+TEST(ConfigTables, MissingFilesFail) {
+    TempAppFolder folder;
+    EXPECT_FALSE(LoadModelTable());
+    EXPECT_FALSE(LoadCategoryTable());
+    EXPECT_TRUE(ReadBaudRateFile((folder.Path() / "Baudrate.ini").string()).empty());
+    EXPECT_EQ(FindBaudRateEntry("RQK2"), -1);
+}
+
+TEST(BaudRate, HexColumnsAndLongestPatternFirst) {
+    TempAppFolder folder;
+    for (const char* content : {"M,A,B,C,P,H,L\nRQ*,1E,1,0,BPS,02,01\nRQK2*,1e,2,ff,BPS,12,11\n",
+                                "M,A,B,C,P,H,L\nRQK2*,1e,2,ff,BPS,12,11\nRQ*,1E,1,0,BPS,02,01\n"}) {
+        folder.Write("Baudrate.ini", content);
+        std::vector<BaudRateEntry> table;
+        const int k2 = FindBaudRateEntry("RQK2", &table);
+        ASSERT_GE(k2, 0);
+        EXPECT_EQ(table[k2].modelPattern, "RQK2*");
+        EXPECT_EQ(table[k2].ma, 30);
+        EXPECT_EQ(table[k2].mb, 2);
+        EXPECT_EQ(table[k2].mc, 255);
+        EXPECT_EQ(table[k2].code9600, "12");
+        const int b2 = FindBaudRateEntry("RQB2");
+        EXPECT_EQ(table[b2].modelPattern, "RQ*");
+        EXPECT_EQ(FindBaudRateEntry("ZNC"), -1);
+        EXPECT_EQ(FindBaudRateEntry("rqk2"), -1);
+    }
+    EXPECT_EQ(HexToInt16("1F"), 31);
+    EXPECT_EQ(HexToInt16("FFFF"), -1);
+    EXPECT_EQ(HexToInt16("zz"), 0);
+    EXPECT_EQ(HexToInt16("1G"), 1);
+}
+
+TEST(SampleFiles, AreConsistentWithEachOther) {
+    TempAppFolder folder;
+    const std::filesystem::path samples =
+        std::filesystem::path(RQ50_SOURCE_DIR) / "src" / "resources" / "appdir";
+    for (const char* name : {"V3Model.ini", "Category.ini", "Baudrate.ini", "OPE_TBLK2.ini"}) {
+        std::filesystem::copy_file(samples / name, folder.Path() / name);
+    }
+    ModelTable().clear();
+    CategoryTable().clear();
+    ASSERT_TRUE(LoadModelTable());
+    ASSERT_TRUE(LoadCategoryTable());
+    EXPECT_FALSE(ModelTable().empty());
+    EXPECT_FALSE(IsModelRegistered("RQB2"));
+    bool k2Found = false;
+    for (const CategoryRow& row : CategoryTable()) {
+        if (row[0] != "RQK2") continue;
+        k2Found = true;
+        EXPECT_EQ(row[1], "48");
+        EXPECT_EQ(row[2], "P01");
+        EXPECT_EQ(row[3], "16");
+        EXPECT_EQ(row[4], "Q01");
+        EXPECT_TRUE(std::filesystem::exists(folder.Path() / ("OPE_TBL" + row[6] + ".ini")));
+    }
+    EXPECT_TRUE(k2Found);
+    std::vector<BaudRateEntry> table;
+    const int k2 = FindBaudRateEntry("RQK2", &table);
+    ASSERT_GE(k2, 0);
+    EXPECT_EQ(table[k2].modelPattern, "RQK2*");
+    EXPECT_GE(FindBaudRateEntry("RQB2"), 0);
+}
+
+}  // namespace
+}  // namespace rq50::shell

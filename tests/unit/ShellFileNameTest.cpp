@@ -1,0 +1,99 @@
+#include "shell/FileNameRules.h"
+
+#include <gtest/gtest.h>
+
+#include "ShellFakes.h"
+#include "shell/UtilityComponent.h"
+
+namespace rq50::shell {
+namespace {
+
+using testing::ServicesScope;
+
+TEST(FileNameRules, TitleLength) {
+    ServicesScope scope;
+    DialogFileName ok{"ABCDEFGHIJKLMNOP.7pa", "/d/ABCDEFGHIJKLMNOP.7pa", "Save As"};
+    EXPECT_TRUE(CheckDialogFileName(ok));
+    EXPECT_EQ(ok.fileName, "/d/ABCDEFGHIJKLMNOP.7pa");
+    EXPECT_TRUE(scope.messages.boxes.empty());
+
+    DialogFileName tooLong{"ABCDEFGHIJKLMNOPQ.7pa", "/d/ABCDEFGHIJKLMNOPQ.7pa", "Save As"};
+    EXPECT_FALSE(CheckDialogFileName(tooLong));
+    EXPECT_EQ(tooLong.fileName, "");
+    ASSERT_EQ(scope.messages.boxes.size(), 1u);
+    EXPECT_EQ(scope.messages.boxes[0].text, "Enter a file name within 16 alphanumeric characters.");
+    EXPECT_EQ(scope.messages.boxes[0].title, "Save As");
+}
+
+TEST(FileNameRules, PrintableCharacters) {
+    ServicesScope scope;
+    for (const std::string& title :
+         {std::string("A\x7f.7pa"), std::string("Caf\xe9.7pa"), std::string("a\tb.7pa")}) {
+        DialogFileName d{title, "/x/" + title, "Save As"};
+        EXPECT_FALSE(CheckDialogFileName(d));
+        EXPECT_EQ(d.fileName, "");
+    }
+    ASSERT_EQ(scope.messages.boxes.size(), 3u);
+    EXPECT_EQ(scope.messages.boxes[0].text,
+              "Only alphanumeric characters and symbols (Ascii code 32 - 126) are acceptable for "
+              "a file name.");
+    EXPECT_TRUE(IsPrintableFileName(" !~", false));
+    EXPECT_FALSE(IsPrintableFileName("a\r\nb", false));
+    EXPECT_TRUE(IsPrintableFileName("a\r\nb", true));
+    EXPECT_FALSE(IsPrintableFileName("a\tb", true));
+}
+
+TEST(SetCurrentFile, CaptionAndInformationFileName) {
+    ServicesScope scope;
+    std::string infoName;
+    SetInformationFileNameSink([&](const std::string& n) { infoName = n; });
+    SetCurrentFile("", "");
+    EXPECT_EQ(G().currentFileTitle, "NewFile");
+    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [NewFile]");
+    EXPECT_EQ(scope.navigation.caption, "MODEL:RQ50 - [NewFile]");
+    EXPECT_EQ(infoName, std::string(40, ' '));
+    SetCurrentFile("PUMP1.7pa", "/data/PUMP1.7pa");
+    EXPECT_EQ(G().currentFilePath, "/data/PUMP1.7pa");
+    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [PUMP1.7pa]");
+    EXPECT_EQ(infoName, "PUMP1.7pa" + std::string(31, ' '));
+    SetCurrentFile(std::string(45, 'x'), "p");
+    EXPECT_EQ(infoName, std::string(40, 'x'));
+    SetInformationFileNameSink(nullptr);
+}
+
+class FixedSpace : public UtilityComponent {
+  public:
+    explicit FixedSpace(std::int64_t free) : m_free(free) {}
+    bool FileExists(const std::string&) override { return false; }
+    bool FolderExists(const std::string&) override { return false; }
+    void CreateFolder(const std::string&) override {}
+    std::int64_t DriveFreeSpace(const std::string& drive) override {
+        asked = drive;
+        return m_free;
+    }
+    void Wait(std::int32_t) override {}
+    void SetCursorPosition(std::int32_t, std::int32_t) override {}
+    std::string asked;
+
+  private:
+    std::int64_t m_free;
+};
+
+TEST(CheckDiskSpace, RequirementIsLastIndexTimes40Plus750) {
+    ServicesScope scope;
+    FixedSpace exact(99 * 40 + 750);
+    Svc().utility = &exact;
+    EXPECT_TRUE(CheckDiskSpace("C:\\User\\PARAMETER\\A.7pa", 99));
+    EXPECT_EQ(exact.asked, "C:\\");
+    EXPECT_FALSE(CheckDiskSpace("/data/A.7pa", 100));
+    EXPECT_EQ(exact.asked, "/data");
+    ASSERT_EQ(scope.messages.boxes.size(), 1u);
+    EXPECT_EQ(scope.messages.boxes[0].title, "Save to File");
+    FixedSpace unknown(-1);
+    Svc().utility = &unknown;
+    EXPECT_FALSE(CheckDiskSpace("/data/A.7pa", 0));
+    EXPECT_EQ(scope.messages.boxes.size(), 1u);  // no message when it cannot be told
+}
+
+}  // namespace
+}  // namespace rq50::shell

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include "ShellFakes.h"
+#include "ShellTempDir.h"
+#include "shell/FormPosition.h"
+#include "shell/SettingFile.h"
+#include "shell/SettingsStore.h"
+#include "shell/UndoFolder.h"
+#include "shell/UtilityComponent.h"
+
+namespace rq50::shell {
+namespace {
+
+using testing::ServicesScope;
+using testing::TempAppFolder;
+
+std::string Codes(std::initializer_list<int> codes) {
+    std::string bytes;
+    for (int c : codes) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+/// Utility with a fixed free-space answer; folders are real.
+class FakeUtility : public UtilityComponent {
+  public:
+    bool FileExists(const std::string& p) override { return std::filesystem::is_regular_file(p); }
+    bool FolderExists(const std::string& p) override {
+        return failCreates == 0 && std::filesystem::is_directory(p);
+    }
+    void CreateFolder(const std::string& p) override {
+        ++creates;
+        if (failCreates > 0) {
+            --failCreates;
+            return;
+        }
+        std::filesystem::create_directory(p);
+    }
+    std::int64_t DriveFreeSpace(const std::string& d) override {
+        drives.push_back(d);
+        return freeSpace;
+    }
+    void Wait(std::int32_t) override {}
+    void SetCursorPosition(std::int32_t, std::int32_t) override {}
+
+    std::int64_t freeSpace = 1 << 20;
+    int creates = 0;
+    int failCreates = 0;
+    std::vector<std::string> drives;
+};
+
+struct SettingFileScope {
+    SettingFileScope() {
+        Svc().utility = &utility;
+        G().settingFilePath = AppFilePath("Setting.ini");
+    }
+    ServicesScope services;
+    TempAppFolder folder;
+    FakeUtility utility;
+};
+
+TEST(SettingFile, MissingFileMeansNoPassword) {
+    SettingFileScope s;
+    G().storedPassword = "1234";
+    EXPECT_FALSE(ReadSettingFile());
+    EXPECT_EQ(G().storedPassword, "----");
+    EXPECT_FALSE(G().passwordStored);
+    EXPECT_TRUE(G().noPassword);
+    EXPECT_EQ(s.services.navigation.passwordMenu, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(PasswordIsStored());
+}
+
+TEST(SettingFile, StoredCodes) {
+    struct Case {
+        std::string bytes;
+        const char* password;
+        bool stored;
+    };
+    const Case cases[] = {
+        {Codes({'4', '7', '1', '1'}), "4711", true},
+        {Codes({'-', '-', '-', '-'}), "----", false},
+        {Codes({'1', '2', 0, '9'}), "12", true},           // stops at code 0
+        {Codes({'1', '2', ' ', ' '}), "12", true},         // padded two-digit password
+        {Codes({'5', '6', '7', '8', '9'}), "5678", true},  // four codes at most
+        {std::string("3\0", 2) + "4", "34", true},         // a short file: missing bytes are 0
+    };
+    for (const Case& c : cases) {
+        SettingFileScope s;
+        s.folder.Write("Setting.ini", c.bytes);
+        EXPECT_TRUE(ReadSettingFile());
+        EXPECT_EQ(G().storedPassword, c.password);
+        EXPECT_EQ(G().passwordStored, c.stored);
+        EXPECT_EQ(G().noPassword, !c.stored);
+        UpdatePasswordMenu();
+        EXPECT_EQ(s.services.navigation.passwordMenu, (std::vector<bool>{!c.stored, c.stored}));
+    }
+}
+
+TEST(SettingFile, WriteAndReadBack) {
+    SettingFileScope s;
+    G().storedPassword = "12  ";
+    ASSERT_TRUE(WriteSettingFile());
+    EXPECT_EQ(s.folder.Read("Setting.ini"), Codes({'1', '2', ' ', ' '}));
+    ASSERT_EQ(s.utility.drives.size(), 1u);
+    EXPECT_EQ(s.utility.drives[0], s.folder.Path().string());
+    G().storedPassword = "----";
+    ASSERT_TRUE(WriteSettingFile());
+    EXPECT_TRUE(ReadSettingFile());
+    EXPECT_EQ(G().storedPassword, "----");
+    EXPECT_TRUE(G().noPassword);
+}
+
+TEST(SettingFile, WriteRefusedWhenTheDiskIsFull) {
+    SettingFileScope s;
+    s.utility.freeSpace = 3;
+    G().storedPassword = "1234";
+    EXPECT_FALSE(WriteSettingFile());
+    ASSERT_EQ(s.services.messages.boxes.size(), 1u);
+    EXPECT_EQ(s.services.messages.boxes[0].text,
+              "Lack of free disk space. Increase disk capacity or prepare a new disk.");
+    EXPECT_FALSE(std::filesystem::exists(G().settingFilePath));
+    // Free space that cannot be told does not stop the write.
+    s.utility.freeSpace = -1;
+    EXPECT_TRUE(WriteSettingFile());
+    EXPECT_EQ(s.folder.Read("Setting.ini"), Codes({'1', '2', '3', '4'}));
+}
+
+class Window : public FormWindow {
+  public:
+    std::string Name() const override { return "frmRQ2000"; }
+    float Left() const override { return left; }
+    float Top() const override { return top; }
+    float Width() const override { return width; }
+    float Height() const override { return height; }
+    void Move(float l, float t) override {
+        left = l;
+        top = t;
+    }
+    float left = 100, top = 200, width = 4800, height = 3600.5f;
+};
+
+TEST(FormPosition, PositionSurvivesARestartSizeDoesNot) {
+    ServicesScope scope;
+    MemorySettingsStore store;
+    Svc().settings = &store;
+    Window fresh;
+    EXPECT_EQ(COMsub_LoadFormPosition(fresh), 0);  // nothing stored: designed position
+    EXPECT_EQ(fresh.left, 100);
+    Window before;
+    before.left = 1234.5f;
+    before.top = 60;
+    before.width = 9000;
+    EXPECT_EQ(COMsub_SaveFormPosition(before), 0);
+    EXPECT_EQ(store.Get("frmRQ2000Left"), "1234.5");
+    EXPECT_EQ(store.Get("frmRQ2000Width"), "9000");
+    EXPECT_EQ(store.Get("frmRQ2000Height"), "3600.5");
+    Window after;
+    EXPECT_EQ(COMsub_LoadFormPosition(after), 0);
+    EXPECT_EQ(after.left, 1234.5f);
+    EXPECT_EQ(after.top, 60);
+    EXPECT_EQ(after.width, 4800);
+    store.Set("frmRQ2000Top", "abc");
+    EXPECT_EQ(COMsub_LoadFormPosition(after), -1);
+    EXPECT_EQ(after.top, 60);
+}
+
+TEST(UndoFolder, PrepareClearRemove) {
+    SettingFileScope s;
+    const auto undo = s.folder.Path() / "Undo";
+    EXPECT_TRUE(PrepareUndoFolder());
+    ASSERT_TRUE(std::filesystem::is_directory(undo));
+    std::ofstream(undo / "1.und") << "x";
+    std::ofstream(undo / "2") << "y";
+    // Removing a folder that holds files fails quietly.
+    RemoveUndoFolder();
+    EXPECT_TRUE(std::filesystem::is_directory(undo));
+    EXPECT_TRUE(PrepareUndoFolder());
+    EXPECT_TRUE(std::filesystem::is_empty(undo));
+    RemoveUndoFolder();
+    EXPECT_FALSE(std::filesystem::exists(undo));
+}
+
+TEST(UndoFolder, CreationIsRetriedUpTo101Times) {
+    SettingFileScope s;
+    s.utility.failCreates = 5;
+    EXPECT_TRUE(PrepareUndoFolder());
+    EXPECT_EQ(s.utility.creates, 6);
+    std::filesystem::remove(s.folder.Path() / "Undo");
+    s.utility.creates = 0;
+    s.utility.failCreates = 1000;
+    EXPECT_FALSE(PrepareUndoFolder());
+    EXPECT_EQ(s.utility.creates, 101);
+}
+
+}  // namespace
+}  // namespace rq50::shell
