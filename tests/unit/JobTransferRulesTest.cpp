@@ -31,6 +31,15 @@ TEST(JobFixedTexts, SlotAccessCodeAndBaudRate) {
     EXPECT_EQ(BaudRateText("BAUDRATE", "12"), " BAUDRAT");  // cut to 8 characters
 }
 
+TEST(JobSlotEntry, OneToSixteenOnly) {
+    EXPECT_FALSE(ParseSlotEntry("0"));
+    EXPECT_FALSE(ParseSlotEntry("17"));
+    EXPECT_FALSE(ParseSlotEntry(""));
+    EXPECT_FALSE(ParseSlotEntry("1a"));
+    EXPECT_EQ(ParseSlotEntry("16"), 16);
+    EXPECT_EQ(ParseSlotEntry("03"), 3);
+}
+
 TEST(JobFixedTexts, CustomTypeAndItsCheckedBits) {
     EXPECT_EQ(CustomTypeFromData("CT    82"), 0x82);
     EXPECT_EQ(CustomTypeFromData("CT    0a"), 0x0A);

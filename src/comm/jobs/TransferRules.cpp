@@ -78,6 +78,20 @@ std::string SlotWriteText(int slot) {
     return text;
 }
 
+std::optional<int> ParseSlotEntry(std::string_view text) {
+    constexpr int kFirstSlot = 1;
+    constexpr int kLastSlot = 16;
+    const std::string t = TrimBlanks(text);
+    if (t.empty() || t.size() > 2) return std::nullopt;
+    int value = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < kFirstSlot || value > kLastSlot) return std::nullopt;
+    return value;
+}
+
 std::string AccessCode() {
     // Put together from single characters so that the code never stands in
     // the program as one readable text.

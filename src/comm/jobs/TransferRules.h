@@ -30,6 +30,10 @@ bool IsSlotZero(std::string_view name, std::string_view data);
 /// and the slot as two digits.
 std::string SlotWriteText(int slot);
 
+/// OK of the SLOT No. dialog: the slot when the text is a whole number from 1
+/// to 16, else nothing ("Illegal value entered.").
+std::optional<int> ParseSlotEntry(std::string_view text);
+
 /// The access code that opens the custom-type byte of V3 models.
 std::string AccessCode();
 

@@ -1,0 +1,52 @@
+#pragma once
+
+// Small pieces every transaction uses: the response checks, storing a
+// response as an item block, the connect sequence.
+
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "comm/SerialPort.h"
+#include "comm/jobs/Jobs.h"
+#include "parameter/ItemBlock.h"
+
+#include <string>
+
+namespace rq50::comm::jobs {
+
+/// Steps of the connect sequence every job begins with.
+enum ConnectStep : int { kStepFirstItem = 1, kStepSlotWrite = 2, kStepModel = 3 };
+
+/// The step whose response the parser is handling, or -1 when the engine
+/// calls the parser on its way to the finishing step.
+int AnsweredStep();
+
+/// CheckRespStatus and CheckSlotZero, as every parser line begins.
+bool Checks(int flag = 0);
+
+/// The last response as an item block: from its byte 4 up to, not including,
+/// its checksum.
+parameter::ItemBlock ResponseBlock();
+/// The last response decoded.
+parameter::DecodedItem ResponseItem();
+
+/// Checks of the program jobs outside their area requests: there the engine
+/// keeps an address error pending while the job goes on, which would only
+/// repeat the request; an address error ends the job instead.
+bool ProgramChecks();
+
+/// Trimmed, upper-case name of the last response.
+std::string ResponseNameKey();
+/// The group names that uploads and pages pass over.
+bool IsProgramOrConst(const std::string& nameKey);
+
+/// Step 2 of the connect sequence: writes the slot to the rack interface.
+void BuildSlotWrite(int slot);
+
+/// Builds the finishing step at once, for a builder that finds it has no
+/// request to send.
+void FinishNow(const std::function<void(SerialPort&)>& build, SerialPort& port);
+
+/// Text of the status bar while a group is passed over.
+std::string SkippingText(const std::string& nameKey);
+
+}  // namespace rq50::comm::jobs

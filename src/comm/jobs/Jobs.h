@@ -1,0 +1,91 @@
+#pragma once
+
+// The communication jobs of the tool (codes 1-21 and 23), each a builder and
+// a parser registered with the engine, and the state they share with the
+// screens that start them.
+
+#include "comm/jobs/TransferRules.h"
+#include "files/DataSet.h"
+#include "parameter/ItemBlock.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rq50::parameter {
+class PageModel;
+}
+
+namespace rq50::comm::jobs {
+
+/// Groups a category can have and items a group can have: the address fields
+/// carry 6 bits each. A walk that goes on past these bounds is answered by an
+/// instrument that never ends a group or a category, and is stopped.
+constexpr int kMaxGroups = 63;
+constexpr int kMaxItemsPerGroup = 64;
+
+/// One row of Baudrate.ini as the rate change uses it.
+struct BaudRateRow {
+    std::string pattern;
+    int ma = 0;
+    int mb = 0;
+    int mc = 0;
+    std::string prefix;
+    std::string code9600;
+    std::string code1200;
+};
+
+/// Tables the jobs consult. The program installs readers of V3Model.ini,
+/// Category.ini and Baudrate.ini; tests install their own.
+struct JobTables {
+    std::function<bool(const std::string& model)> isV3Model;
+    std::function<CategoryAreas(const std::string& model)> findCategory;
+    std::function<std::optional<BaudRateRow>(const std::string& model)> findBaudRate;
+};
+JobTables& Tables();
+/// Installs the readers of the configuration files in the application folder.
+void UseConfigurationFiles();
+
+/// State the jobs leave for the screens.
+struct JobResults {
+    /// Name lists of the four categories from the last upload.
+    std::array<std::vector<std::string>, 4> categoryNames;
+    /// Items whose read-back differed in the last download.
+    std::vector<DownloadCheckEntry> downloadCheck;
+    /// Program jobs: the area the instrument refused (RefusedArea).
+    int refusedArea = kRefusedNone;
+    /// Job 20: the row of the connected model; job 21 writes through it.
+    std::optional<BaudRateRow> baudRow;
+    /// Job 23: model text of the module in the selected slot.
+    std::string slotModel;
+    /// The rate the instrument ran at before the baud-rate dialog changed it.
+    int previousInstrumentSpeed = 1200;
+    /// Header of the connected instrument as the page jobs learnt it; the
+    /// data set's header is not touched by them.
+    files::DataSetHeader onlineHeader;
+    /// Requests the last job sent (benchmarks, walk bounds).
+    int requests = 0;
+};
+JobResults& Results();
+
+/// The parameter screen the online jobs (4-14, 17-19) fill; nullptr when it
+/// is not open.
+void AttachPageModel(parameter::PageModel* page);
+parameter::PageModel* OnlinePage();
+
+/// Starts job 21 with the rate chosen in the baud-rate dialog (1200 or 9600):
+/// the previous rate is kept for a failure. False when the engine refuses.
+bool StartBaudRateChange(int rate);
+
+/// Registers every job with the engine.
+void RegisterAllJobs();
+
+// Registration of each family (RegisterAllJobs calls them all).
+void RegisterParameterJobs();
+void RegisterPageJobs();
+void RegisterProgramJobs();
+void RegisterDeviceJobs();
+
+}  // namespace rq50::comm::jobs

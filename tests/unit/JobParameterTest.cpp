@@ -1,0 +1,252 @@
+#include "comm/jobs/Jobs.h"
+#include "unit/JobTestSupport.h"
+
+namespace rq50::testing {
+namespace {
+
+using nlohmann::json;
+using namespace rq50::comm;
+
+constexpr int kRead = 0x80;
+constexpr int kNext = 0x84;
+constexpr int kWrite = 0x40;
+constexpr int kCommand10 = 0x10;
+
+/// A rack with `device` in slot `slot`.
+json Rack(const std::string& slot, json device) {
+    device.erase("latencyMs");
+    return json{{"rack", {{"slots", {{slot, device}}}}}};
+}
+
+std::string Name(const parameter::ItemBlock& b) {
+    return parameter::DecodeItem(b, false).name;
+}
+
+class JobUpload : public JobBench {};
+
+TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
+    Connect(SmallInstrument());
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_TRUE(Texts().empty());
+    // Model first, then the category starts: no slot write, no ReqNextMB(0, 0).
+    const auto sent = Sent();
+    ASSERT_GE(sent.size(), 4u);
+    EXPECT_EQ(sent[0].command, kRead);
+    EXPECT_EQ(sent[1].ma, 26);
+    EXPECT_EQ(sent[2].ma, 25);
+    EXPECT_EQ(sent[3].ma, 24);
+    EXPECT_EQ(CountCommand(kWrite), 0);  // not a V3 model: no access code
+
+    const auto& header = files::CurrentDataSetHeader();
+    EXPECT_EQ(header.model, "RQB2    ");
+    EXPECT_EQ(header.displayStart, 1);
+    EXPECT_EQ(header.setStart, 2);
+    EXPECT_EQ(header.adjustStart, 4);
+    EXPECT_EQ(header.maintStart, 5);
+    EXPECT_EQ(header.setCount, 2);
+    EXPECT_EQ(header.customType, 0);
+    EXPECT_EQ(jobs::Results().categoryNames[1], (std::vector<std::string>{"INPUT", "OUTPUT"}));
+
+    const auto& data = parameter::Items().dataSet;
+    const std::vector<std::string> names = {"PV      ", "PV      ", "INPUT   ", "INP TYPE",
+                                            "SCALE LO", "OUTPUT  ", "TAG     ", "ALARM   ",
+                                            "ADJUST  ", "ZERO ADJ", "MAINT   ", "FORCEOUT"};
+    ASSERT_EQ(data.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(Name(data[i]), names[i]) << i;
+    // Every block as the instrument sent it.
+    const auto direct = instrument->Handle(sim::MakeRequest(0x80, 2, 1, 0));
+    ASSERT_TRUE(direct);
+    EXPECT_EQ(data[3], parameter::ItemBlockFromResponse(*direct));
+}
+
+TEST_F(JobUpload, AnInstrumentThatStaysOnTheLastItemEndsEachGroup) {
+    Connect(SmallInstrument("RQB2", "stay"));
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(parameter::Items().dataSet.size(), 12u);
+}
+
+TEST_F(JobUpload, RackSlotIsAskedAndWrittenAsSixBlanksAndTwoDigits) {
+    Connect(Rack("3", SmallInstrument()));
+    host.slot = 3;
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(host.slotAsked, 1);
+    const auto sent = Sent();
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(sent[1].command, kWrite);
+    EXPECT_EQ(sent[1].data, "      03");
+    EXPECT_EQ(sent[2].command, kNext);
+    EXPECT_EQ(files::CurrentDataSetHeader().model, "RQB2    ");
+    EXPECT_EQ(files::CurrentDataSetHeader().slot, 3);
+}
+
+TEST_F(JobUpload, CancelledSlotDialogTerminates) {
+    Connect(Rack("3", SmallInstrument()));
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Communication terminated."}));
+}
+
+TEST_F(JobUpload, V3ModelWritesTheAccessCodeAndKeepsTheCustomType) {
+    json described = SmallInstrument("RQV3");
+    described["v3"] = {{"customType", "82"}};
+    described["set"][1]["ma"] = 20;  // the access code lives at (20, 3)
+    described["set"][1]["items"].push_back({{"name", "CODE"}, {"kind", "text"}, {"data", "x"}});
+    Connect(described);
+    UseTables({{"RQV3"}, {}, {}});
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    bool wroteCode = false;
+    for (const auto& r : Sent()) {
+        if (r.command == kWrite && r.ma == 20 && r.mb == 3)
+            wroteCode = r.data == jobs::AccessCode();
+    }
+    EXPECT_TRUE(wroteCode);
+    EXPECT_GE(CountCommand(kCommand10), 2);  // the V3 entry and the MAINT entry
+    EXPECT_EQ(files::CurrentDataSetHeader().customType, 0x82);
+}
+
+TEST_F(JobUpload, ProgramAndConstGroupsArePassedOver) {
+    json described = SmallInstrument("RQK2");
+    described["set"].push_back({{"program", {{"steps", 3}, {"operators", {"LDX1", "END"}}}}});
+    described["set"].push_back({{"const", {{"count", 2}}}});
+    Connect(described);
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    for (const auto& b : parameter::Items().dataSet) {
+        const auto name = jobs::TrimBlanks(Name(b));
+        EXPECT_NE(name, "PROGRAM");
+        EXPECT_NE(name, "CONST");
+    }
+    EXPECT_EQ(parameter::Items().dataSet.size(), 12u);
+    EXPECT_EQ(jobs::Results().categoryNames[1].size(), 2u);
+    bool namedProgram = false;
+    for (const auto& s : host.status) namedProgram |= s == "Now skipping PROGRAM ...";
+    EXPECT_TRUE(namedProgram);
+    EXPECT_TRUE(host.status.back().empty());
+}
+
+TEST_F(JobUpload, FailureKeepsThePreviousDataSetAndHeader) {
+    Connect(SmallInstrument());
+    ASSERT_TRUE(Run(kJobUpload));
+    const auto before = parameter::Items().dataSet;
+    const auto header = files::CurrentDataSetHeader();
+    instrument->Faults().drop.all = true;
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(parameter::Items().dataSet, before);
+    EXPECT_EQ(files::CurrentDataSetHeader(), header);
+    EXPECT_EQ(Texts().back(), "Response time out. Check the connection.");
+}
+
+class JobDownload : public JobBench {
+  protected:
+    void Upload(const json& described) {
+        Connect(described);
+        ASSERT_TRUE(Run(kJobUpload));
+        ASSERT_EQ(CommResult, kErrNone);
+    }
+    /// Puts a new data text into the data-set item named `name`.
+    void SetData(const std::string& name, const std::string& data) {
+        for (auto& b : parameter::Items().dataSet) {
+            const auto item = parameter::DecodeItem(b, false);
+            if (jobs::TrimBlanks(item.name) != name) continue;
+            for (std::size_t i = 0; i < 8; ++i) {
+                b[4 + item.nameLength + i] =
+                    static_cast<std::uint8_t>(i < data.size() ? data[i] : ' ');
+            }
+        }
+    }
+};
+
+TEST_F(JobDownload, UnchangedItemsCompleteWithAnEmptyCheckList) {
+    Upload(SmallInstrument());
+    const int before = static_cast<int>(line->SentFrames().size());
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading to TAVRO completed."}));
+    EXPECT_TRUE(jobs::Results().downloadCheck.empty());
+    // Only the four writable SET items are written (the selection by its code).
+    int writes = 0;
+    const auto sent = Sent();
+    for (std::size_t i = static_cast<std::size_t>(before); i < sent.size(); ++i) {
+        if (sent[i].command != kWrite) continue;
+        ++writes;
+        EXPECT_TRUE(sent[i].ma == 2 || sent[i].ma == 3);
+        if (sent[i].ma == 2 && sent[i].mb == 1) {
+            EXPECT_EQ(sent[i].mc, 1);
+            EXPECT_TRUE(sent[i].data.empty());
+        }
+    }
+    EXPECT_EQ(writes, 4);
+}
+
+TEST_F(JobDownload, ATrimmedModelStillMatches) {
+    Upload(SmallInstrument());
+    files::CurrentDataSetHeader().model = "RQB2";
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrNone);
+}
+
+TEST_F(JobDownload, AnotherModelWritesNothing) {
+    Upload(SmallInstrument());
+    files::CurrentDataSetHeader().model = "RQB3    ";
+    const std::size_t before = line->SentFrames().size();
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrModel);
+    EXPECT_EQ(line->SentFrames().size(), before + 1);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"Cannot download to TAVRO due to non-matching MODEL."}));
+}
+
+TEST_F(JobDownload, ClampedValueIsListed) {
+    Upload(SmallInstrument());
+    SetData("SCALE LO", "+150.00");
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrNone);
+    ASSERT_EQ(jobs::Results().downloadCheck.size(), 1u);
+    const auto& entry = jobs::Results().downloadCheck[0];
+    EXPECT_EQ(entry.ma, 2);
+    EXPECT_EQ(entry.mb, 2);
+    EXPECT_EQ(entry.sentData, "+150.00 ");
+    EXPECT_EQ(jobs::TrimBlanks(entry.setData), "+100.00");
+}
+
+TEST_F(JobDownload, V3CustomTypeMismatchStopsBeforeWriting) {
+    json described = SmallInstrument("RQV3");
+    described["v3"] = {{"customType", "82"}};
+    described["set"][1]["ma"] = 20;
+    described["set"][1]["items"].push_back({{"name", "CODE"}, {"kind", "text"}, {"data", "x"}});
+    Upload(described);
+    UseTables({{"RQV3"}, {}, {}});
+    ASSERT_TRUE(Run(kJobUpload));
+    files::CurrentDataSetHeader().customType = 0x80;  // bit 1 differs
+    const std::size_t before = line->SentFrames().size();
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrCustomType);
+    const auto sent = Sent();
+    for (std::size_t i = before; i < sent.size(); ++i) {
+        EXPECT_FALSE(sent[i].command == kWrite && !(sent[i].ma == 20 && sent[i].mb == 3));
+    }
+}
+
+class JobConnect : public JobBench {};
+
+TEST_F(JobConnect, LeavesThePortOpenOnSuccessAndClosesOnFailure) {
+    Connect(Rack("5", SmallInstrument()));
+    host.slot = 5;
+    ASSERT_TRUE(Run(kJobConnect));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_TRUE(line->IsOpen());
+    EXPECT_EQ(files::CurrentDataSetHeader().slot, 5);
+    line->Close();
+    instrument->Faults().drop.all = true;
+    ASSERT_TRUE(Run(kJobConnect));
+    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_FALSE(line->IsOpen());
+}
+
+}  // namespace
+}  // namespace rq50::testing

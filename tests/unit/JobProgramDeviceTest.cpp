@@ -1,0 +1,215 @@
+#include "comm/jobs/Jobs.h"
+#include "unit/JobTestSupport.h"
+
+namespace rq50::testing {
+namespace {
+
+using nlohmann::json;
+using namespace rq50::comm;
+
+constexpr int kWrite = 0x40;
+
+/// A program unit: PROGRAM at D01 (3 steps) and CONST at E01 (2 items).
+json ProgramUnit(const std::string& model = "RQK2", bool program = true, bool constants = true) {
+    json described = SmallInstrument(model);
+    if (program) {
+        described["set"].push_back(
+            {{"program", {{"steps", 3}, {"operators", {"LDX1", "STY1", "END"}}}}});
+    }
+    if (constants) described["set"].push_back({{"const", {{"count", 2}, {"values", {1.5, -2}}}}});
+    return described;
+}
+
+const jobs::CategoryAreas kRqk2Row{true, "3", "D01", "2", "E01"};
+// Rows whose areas the small instrument does not have: it answers status 2.
+const jobs::CategoryAreas kNoConstRow{true, "3", "D01", "2", "Q01"};
+const jobs::CategoryAreas kNoAreasRow{true, "3", "P01", "2", "Q01"};
+
+class JobProgramUpload : public JobBench {};
+
+TEST_F(JobProgramUpload, TableDrivenReadsExactlyTheListedItems) {
+    Connect(ProgramUnit());
+    UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_TRUE(Texts().empty());
+    const auto sent = Sent();
+    for (const auto& r : sent) EXPECT_FALSE(r.command == 0x80 && r.ma >= 24);  // no menu walk
+    EXPECT_EQ(sent.size(), 1u + 5u);
+    const auto& state = program::Program();
+    EXPECT_EQ(state.header.stepCount, 3);
+    EXPECT_EQ(state.header.constCount, 2);
+    EXPECT_EQ(state.header.programAreaLetter, 4);
+    EXPECT_EQ(state.header.constStartNumber, 1);
+    EXPECT_EQ(state.header.modelCode, "RQK2");
+    ASSERT_EQ(state.records.size(), 5u);
+    EXPECT_EQ(parameter::DecodeItem(state.records[2], false).data, "END     ");
+    EXPECT_EQ(parameter::DecodeItem(state.records[3], false).name, "CONST   ");
+    EXPECT_EQ(CommFacts.programItemCount, 5);
+}
+
+TEST_F(JobProgramUpload, MenuWalkFindsTheAreasOfAnUnlistedModel) {
+    Connect(ProgramUnit("RQK9"));
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(program::Program().header.stepCount, 3);
+    EXPECT_EQ(program::Program().header.constCount, 2);
+    EXPECT_EQ(program::Program().header.programAreaLetter, 4);
+    EXPECT_EQ(program::Program().records.size(), 5u);
+}
+
+TEST_F(JobProgramUpload, RefusedConstUploadsTheProgram) {
+    Connect(ProgramUnit("RQK2", true, false));
+    UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"Uploading of PROGRAM completed. Cannot upload CONST."}));
+    EXPECT_EQ(program::Program().records.size(), 3u);
+}
+
+TEST_F(JobProgramUpload, AUnitWithoutAreasUploadsNothing) {
+    Connect(SmallInstrument("RQK2"));
+    UseTables({{}, {{"RQK2", kNoAreasRow}}, {}});
+    program::Program().records.resize(7);
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot upload PROGRAM and CONST. Check if a "
+                                                 "Free Program Computing Unit is connected."}));
+    EXPECT_EQ(program::Program().records.size(), 7u);  // the program in memory is kept
+    EXPECT_EQ(CommFacts.programItemCount, 0);
+}
+
+class JobProgramDownload : public JobBench {
+  protected:
+    void UploadFrom(const json& described) {
+        Connect(described);
+        UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
+        ASSERT_TRUE(Run(kJobProgramUpload));
+        messages.boxes.clear();
+    }
+    int Writes(std::size_t from) const {
+        int n = 0;
+        const auto sent = Sent();
+        for (std::size_t i = from; i < sent.size(); ++i) n += sent[i].command == kWrite;
+        return n;
+    }
+};
+
+TEST_F(JobProgramDownload, WritesBothAreasBack) {
+    UploadFrom(ProgramUnit());
+    const std::size_t before = line->SentFrames().size();
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Writes(before), 5);
+    EXPECT_EQ(jobs::Results().refusedArea, jobs::kRefusedNone);
+    EXPECT_TRUE(jobs::Results().downloadCheck.empty());
+}
+
+TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
+    UploadFrom(ProgramUnit());
+    Connect(SmallInstrument("RQK2"));
+    UseTables({{}, {{"RQK2", kNoAreasRow}}, {}});
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrBothRefused);
+    EXPECT_EQ(Writes(0), 0);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot download PROGRAM and CONST."}));
+}
+
+TEST_F(JobProgramDownload, RefusedConstWritesTheProgramOnly) {
+    UploadFrom(ProgramUnit());
+    Connect(ProgramUnit("RQK2", true, false));
+    UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrConstRefused);
+    EXPECT_EQ(Writes(0), 3);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of PROGRAM completed."}));
+}
+
+TEST_F(JobProgramDownload, PatternModelFitsAnyInstrumentStartingWithIt) {
+    UploadFrom(ProgramUnit());
+    program::Program().header.modelCode = "RQK2*";
+    Connect(ProgramUnit("RQK2-B"));
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Writes(0), 5);
+    Connect(ProgramUnit("RQK3"));
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrModel);
+    EXPECT_EQ(Writes(0), 0);
+}
+
+class JobDevice : public JobBench {};
+
+TEST_F(JobDevice, SlotJobOnADirectInstrumentAsksForTheRack) {
+    Connect(SmallInstrument());
+    ASSERT_TRUE(Run(kJobSlot));
+    EXPECT_FALSE(CommFacts.rackAnswered);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Connect to ZNC."}));
+    EXPECT_EQ(CountCommand(kWrite), 0);
+}
+
+TEST_F(JobDevice, SlotJobWritesTheSlotAndReadsTheModule) {
+    json slot = SmallInstrument("RQX7");
+    slot.erase("latencyMs");
+    Connect(json{{"rack", {{"slots", {{"7", slot}}}}}});
+    host.slot = 7;
+    ASSERT_TRUE(Run(kJobSlot));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_TRUE(CommFacts.rackAnswered);
+    EXPECT_EQ(jobs::Results().slotModel, "RQX7    ");
+    EXPECT_EQ(Sent()[1].data, "      07");
+}
+
+TEST_F(JobDevice, BaudCheckRefusesRackAndUnlistedModels) {
+    json slot = SmallInstrument();
+    slot.erase("latencyMs");
+    Connect(json{{"rack", {{"slots", {{"1", slot}}}}}});
+    ASSERT_TRUE(Run(kJobBaudCheck));
+    EXPECT_EQ(CommResult, kErrRackBaud);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"You cannot change ZNC baud rate."}));
+    messages.boxes.clear();
+    Connect(SmallInstrument());
+    ASSERT_TRUE(Run(kJobBaudCheck));
+    EXPECT_EQ(CommResult, kErrBaudModel);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"You cannot change the baud rate of this model."}));
+    EXPECT_EQ(CommSpeed, 1200);
+}
+
+TEST_F(JobDevice, ChangeTo9600RemindsAndTheNextJobRunsAt9600) {
+    json described = SmallInstrument();
+    described["baudRate"] = {{"ma", 5},        {"mb", 2},          {"mc", 0},
+                             {"prefix", "BR"}, {"code9600", "96"}, {"code1200", "12"}};
+    described["maint"][0]["items"].push_back(
+        {{"name", "BAUDRATE"}, {"kind", "text"}, {"data", " BR.12"}});
+    Connect(described);
+    UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
+    ASSERT_TRUE(Run(kJobBaudCheck));
+    ASSERT_EQ(CommResult, kErrNone);
+    ASSERT_TRUE(jobs::StartBaudRateChange(9600));
+    ASSERT_TRUE(RunCommJob());
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Sent().back().data, " BR.96  ");
+    EXPECT_EQ(Texts(), (std::vector<std::string>{
+                           "Baud rate of TAVRO has been changed to 9600bps. Be sure to set it "
+                           "back to 1200bps before entering offline mode."}));
+    EXPECT_EQ(CommSpeed, 9600);
+    EXPECT_EQ(shell::G().instrumentSpeed, 9600);
+    ASSERT_TRUE(Run(kJobUpload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(line->SentFrames().back().speed, 9600);
+    EXPECT_EQ(parameter::Items().dataSet.size(), 13u);
+}
+
+TEST_F(JobDevice, FailedChangeRestoresThePreviousRate) {
+    Connect(SmallInstrument());
+    jobs::Results().baudRow = jobs::BaudRateRow{"RQB2", 5, 9, 0, "BR", "96", "12"};
+    ASSERT_TRUE(jobs::StartBaudRateChange(9600));
+    ASSERT_TRUE(RunCommJob());
+    EXPECT_NE(CommResult, kErrNone);
+    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(shell::G().instrumentSpeed, 1200);
+}
+
+}  // namespace
+}  // namespace rq50::testing
