@@ -1,0 +1,34 @@
+// The configuration files the jobs consult: V3Model.ini, Category.ini and
+// Baudrate.ini of the application folder.
+
+#include "comm/jobs/Jobs.h"
+#include "program/ProgramModel.h"
+#include "shell/ConfigTables.h"
+
+namespace rq50::comm::jobs {
+
+void UseConfigurationFiles() {
+    auto& t = Tables();
+    t.isV3Model = [](const std::string& model) { return shell::IsModelRegistered(model); };
+    t.findCategory = [](const std::string& model) {
+        program::CategoryTable table;
+        for (const auto& row : shell::CategoryTable()) table.push_back(program::CategoryEntry{row});
+        const program::CategoryLookup found = program::FindCategoryEntry(table, model);
+        CategoryAreas areas;
+        areas.found = !found.programStart.empty() || !found.constStart.empty();
+        areas.steps = found.stepCount;
+        areas.programStart = found.programStart;
+        areas.constants = found.constCount;
+        areas.constStart = found.constStart;
+        return areas;
+    };
+    t.findBaudRate = [](const std::string& model) -> std::optional<BaudRateRow> {
+        std::vector<shell::BaudRateEntry> rows;
+        const int index = shell::FindBaudRateEntry(model, &rows);
+        if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return std::nullopt;
+        const auto& r = rows[static_cast<std::size_t>(index)];
+        return BaudRateRow{r.modelPattern, r.ma, r.mb, r.mc, r.valuePrefix, r.code9600, r.code1200};
+    };
+}
+
+}  // namespace rq50::comm::jobs
