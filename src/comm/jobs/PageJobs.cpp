@@ -379,7 +379,10 @@ class MoveJob {
             if (!page) return;
             if (!m_forward) std::reverse(m_received.begin(), m_received.end());
             const auto window = page->window;
-            page->ShowPage(m_received, static_cast<int>(m_received.size()), m_forward);
+            // Nothing beyond the group's end: the rows stay as they are.
+            if (!m_received.empty()) {
+                page->ShowPage(m_received, static_cast<int>(m_received.size()), m_forward);
+            }
             page->window.categoryFirst = window.categoryFirst;
             page->window.categoryLast = window.categoryLast;
             page->window.categoryLastKnown = window.categoryLastKnown;
