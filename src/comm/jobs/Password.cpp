@@ -1,6 +1,9 @@
 #include "comm/jobs/Password.h"
 
 #include "comm/jobs/TransferRules.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/SettingFile.h"
 
 namespace rq50::comm::jobs {
 
@@ -67,6 +70,32 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
     out.message = kMsgPasswordSet;
     out.close = true;
     out.downloadAllowed = true;
+    return out;
+}
+
+PasswordOutcome PasswordDialogOk(int mode, const std::string& entry, const std::string& confirm,
+                                 const std::string& callerTitle) {
+    auto& g = shell::G();
+    if (entry.empty()) return {};
+    if (mode == kPasswordChange || mode == kPasswordEnter) {
+        g.downloadAllowed = false;
+        shell::ReadSettingFile();
+    }
+    PasswordOutcome out = EvaluatePassword(mode, entry, confirm, g.storedPassword);
+    if (mode == kPasswordChange || mode == kPasswordEnter) {
+        g.downloadAllowed = out.downloadAllowed;
+        g.passwordNotPassed = !out.downloadAllowed;
+    }
+    if (out.store) {
+        g.storedPassword = out.newPassword;
+        if (!shell::WriteSettingFile()) {
+            out.close = false;
+            return out;
+        }
+        shell::ReadSettingFile();
+        shell::UpdatePasswordMenu();
+    }
+    if (out.message != 0) shell::RQ0000fnc_nShowMsgBox(out.message, shell::kButtonsOk, callerTitle);
     return out;
 }
 

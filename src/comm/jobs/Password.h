@@ -29,6 +29,13 @@ struct PasswordOutcome {
 PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::string& confirm,
                                  const std::string& stored);
 
+/// OK of the password dialog against Setting.ini: modes 1 and 2 read the
+/// stored password and set the download-allowed state, mode 0 stores a valid
+/// new password and updates the password menus. The outcome's message is
+/// shown with `callerTitle`.
+PasswordOutcome PasswordDialogOk(int mode, const std::string& entry, const std::string& confirm,
+                                 const std::string& callerTitle = {});
+
 /// A stored password exists (anything but "----" or nothing).
 bool PasswordIsSet(const std::string& stored);
 
