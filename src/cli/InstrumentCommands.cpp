@@ -43,6 +43,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -138,6 +139,11 @@ class Session {
         CommSpeed = Link().speed;
         shell::G().instrumentSpeed = Link().speed;
         LogFileOn = Link().log;
+        if (LogFileOn) {
+            // The log is written only into an existing folder; --log asks for it.
+            std::error_code ec;
+            std::filesystem::create_directories(shell::AppFilePath("User"), ec);
+        }
         files::InitInformationRecord(NowAsOleDate());
     }
     ~Session() {
