@@ -1,0 +1,166 @@
+#include "shell/FileDialog.h"
+
+#include <cctype>
+#include <exception>
+
+#include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/FileNameRules.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/Navigation.h"
+#include "shell/NavigationHost.h"
+#include "shell/Services.h"
+
+namespace rq50::shell {
+
+namespace {
+
+constexpr int kTextSelectFile = 4501;
+constexpr int kTextSaveAs = 4502;
+constexpr int kTextCsvFile = 4504;
+constexpr int kTextParameterFile = 4505;
+constexpr int kTextProgramFile = 4506;
+constexpr int kEventSaveNameAccepted = 261;
+
+bool ProgramMode() {
+    return G().settingMode == 1;
+}
+
+std::string DataFilter() {
+    return ProgramMode() ? Catalogue(kTextProgramFile) + "(*.7pr)|*.7pr"
+                         : Catalogue(kTextParameterFile) + "(*.7pa)|*.7pa";
+}
+
+std::string DataFolder() {
+    return AppFilePath(ProgramMode() ? "User\\PROGRAM" : "User\\PARAMETER");
+}
+
+/// Case-insensitive: a file system that keeps "A.7PA" still names a .7pa file.
+bool HasExtension(const std::string& title, const std::string& ext) {
+    const auto dot = title.rfind('.');
+    const std::string actual = dot == std::string::npos ? std::string() : title.substr(dot + 1);
+    if (actual.size() != ext.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(actual[i])) !=
+            std::tolower(static_cast<unsigned char>(ext[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunOpen(FileDialogHost& host, const FileDialogActions& actions) {
+    const FileDialogSpec spec = FileDialogFor(kDialogOpen);
+    std::optional<DialogChoice> choice;
+    do {
+        choice = host.Show(spec);
+        if (!choice) return 0;
+    } while (!choice->fileName.empty() && !HasExtension(choice->fileTitle, spec.defaultExt));
+    if (choice->fileName.empty()) return 0;
+    SetCurrentFile(choice->fileTitle, choice->fileName);
+    const bool read = actions.readFile && actions.readFile(choice->fileName, choice->fileTitle);
+    return read ? -1 : 1;
+}
+
+/// Shows a save-style dialog until the name rules (and `accept`) pass.
+/// Returns the accepted choice, or nullopt when cancelled or left empty.
+template <typename Accept>
+std::optional<DialogChoice> ChooseName(int mode, FileDialogHost& host, Accept accept) {
+    const FileDialogSpec spec = FileDialogFor(mode);
+    for (;;) {
+        std::optional<DialogChoice> choice = host.Show(spec);
+        if (!choice) return std::nullopt;
+        DialogFileName name{choice->fileTitle, choice->fileName, spec.title};
+        if (!CheckDialogFileName(name)) continue;
+        if (choice->fileName.empty()) return std::nullopt;
+        if (!accept(*choice)) continue;
+        return choice;
+    }
+}
+
+int RunSave(FileDialogHost& host, const FileDialogActions& actions) {
+    const auto choice = ChooseName(kDialogSave, host, [&](const DialogChoice& c) {
+        SaveTargetPath() = c.fileName;
+        const std::int64_t last = actions.lastItemIndex ? actions.lastItemIndex() : -1;
+        return CheckDiskSpace(c.fileName, last);
+    });
+    if (!choice) return 0;
+    SetCurrentFile(choice->fileTitle, choice->fileName);
+    if (Svc().navigation != nullptr) {
+        Svc().navigation->DisableScreen(ProgramMode() ? Screen::frmRQ3000 : Screen::frmRQ2400);
+    }
+    DisplayMatorix(kEventSaveNameAccepted, 0, 0);
+    return -1;
+}
+
+int RunCsv(FileDialogHost& host, const FileDialogActions& actions) {
+    const auto choice = ChooseName(kDialogCsv, host, [](const DialogChoice&) { return true; });
+    if (!choice) return 0;
+    const bool written = actions.writeCsv && actions.writeCsv(choice->fileName);
+    return written ? -1 : 1;
+}
+
+}  // namespace
+
+FileDialogSpec FileDialogFor(int mode) {
+    FileDialogSpec spec;
+    switch (mode) {
+        case kDialogOpen:
+            spec.title = Catalogue(kTextSelectFile);
+            spec.filter = DataFilter();
+            spec.defaultExt = ProgramMode() ? "7pr" : "7pa";
+            spec.startFolder = DataFolder();
+            spec.fileMustExist = true;
+            break;
+        case kDialogSave:
+            spec.save = true;
+            spec.title = Catalogue(kTextSaveAs);
+            spec.filter = DataFilter();
+            spec.startFolder = DataFolder();
+            spec.overwritePrompt = true;
+            spec.pathMustExist = true;
+            spec.refuseReadOnly = true;
+            break;
+        case kDialogCsv:
+            spec.save = true;
+            spec.title = Catalogue(kTextSaveAs);
+            spec.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv";
+            spec.startFolder = DataFolder();
+            spec.overwritePrompt = true;
+            // A CSV report is usually a new file, so only its folder must exist.
+            spec.pathMustExist = true;
+            spec.refuseReadOnly = true;
+            break;
+        default:
+            break;
+    }
+    return spec;
+}
+
+std::string& SaveTargetPath() {
+    static std::string path;
+    return path;
+}
+
+int RQ0000fnc_nShowDiaLog(int mode, FileDialogHost& host, const FileDialogActions& actions) {
+    try {
+        switch (mode) {
+            case kDialogOpen:
+                return RunOpen(host, actions);
+            case kDialogPrint:
+                return -1;
+            case kDialogSave:
+                return RunSave(host, actions);
+            case kDialogCsv:
+                return RunCsv(host, actions);
+            default:
+                return 0;
+        }
+    } catch (const std::exception& e) {
+        ShowRoutineError("RQ0000fnc_nShowDiaLog", e.what());
+        return 1;
+    }
+}
+
+}  // namespace rq50::shell

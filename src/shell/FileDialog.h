@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace rq50::shell {
+
+/// Modes of the file dialog routine.
+enum FileDialogMode : int {
+    kDialogOpen = 0,   ///< open a data file
+    kDialogPrint = 1,  ///< no dialog; the print action
+    kDialogSave = 2,   ///< save a data file
+    kDialogCsv = 6,    ///< choose the CSV file
+};
+
+/// How the common file dialog is set up for one mode. The read-only box is
+/// always hidden and the file name always starts empty.
+struct FileDialogSpec {
+    bool save = false;       ///< a save dialog (else an open dialog)
+    std::string title;       ///< caption
+    std::string filter;      ///< "description|pattern"
+    std::string defaultExt;  ///< without the dot; empty for none
+    std::string startFolder;
+    bool fileMustExist = false;
+    bool overwritePrompt = false;
+    bool pathMustExist = false;
+    bool refuseReadOnly = false;
+};
+
+/// The dialog set-up of `mode` for the current SettingMode (parameter or
+/// program files). Mode 1 and unknown modes give an empty spec.
+FileDialogSpec FileDialogFor(int mode);
+
+/// What the user chose in the dialog.
+struct DialogChoice {
+    std::string fileName;   ///< full path
+    std::string fileTitle;  ///< name and extension without folder
+};
+
+/// The widget: shows one dialog and returns the choice, or nullopt when the
+/// user cancelled.
+class FileDialogHost {
+  public:
+    virtual ~FileDialogHost() = default;
+    virtual std::optional<DialogChoice> Show(const FileDialogSpec& spec) = 0;
+};
+
+/// The file work the dialog starts. Each reports whether it succeeded and has
+/// shown its own message when it did not.
+struct FileDialogActions {
+    /// Reads the chosen data file (parameter or program by SettingMode).
+    std::function<bool(const std::string& path, const std::string& title)> readFile;
+    /// Writes the CSV report of the current data to the chosen path.
+    std::function<bool(const std::string& path)> writeCsv;
+    /// Index of the last item block of the current data (-1 for none).
+    std::function<std::int64_t()> lastItemIndex;
+};
+
+/// Path chosen by the last accepted save dialog; the file is written there
+/// when the information window closes.
+std::string& SaveTargetPath();
+
+/// Runs the file dialog of `mode`: -1 done, 0 cancelled or no name, 1 failed
+/// (a read or CSV write that failed, or an unexpected error, which shows
+/// "RQ0000fnc_nShowDiaLog" and its description).
+///
+/// Open: the dialog comes back while the chosen file's extension is not the
+/// default one; the file becomes the current file and is read. Save: the
+/// dialog comes back while the name rules or the disk-space check refuse the
+/// name; an accepted name becomes the current file and the save target, the
+/// data view or program editor is disabled and the information window opens.
+/// CSV: as save without the disk-space check, then the CSV file is written.
+int RQ0000fnc_nShowDiaLog(int mode, FileDialogHost& host, const FileDialogActions& actions);
+
+}  // namespace rq50::shell

@@ -1,0 +1,121 @@
+#include "shell/FileDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "ShellFakes.h"
+#include "shell/UtilityComponent.h"
+
+namespace rq50::shell {
+namespace {
+
+using testing::ServicesScope;
+using Calls = std::vector<std::string>;
+
+/// Answers the dialog from a script; nullopt entries are Cancel.
+class ScriptedDialog : public FileDialogHost {
+  public:
+    std::optional<DialogChoice> Show(const FileDialogSpec& spec) override {
+        shown.push_back(spec);
+        if (script.empty()) return std::nullopt;
+        auto next = script.front();
+        script.pop_front();
+        return next;
+    }
+    std::deque<std::optional<DialogChoice>> script;
+    std::vector<FileDialogSpec> shown;
+};
+
+class Space : public UtilityComponent {
+  public:
+    bool FileExists(const std::string&) override { return false; }
+    bool FolderExists(const std::string&) override { return false; }
+    void CreateFolder(const std::string&) override {}
+    std::int64_t DriveFreeSpace(const std::string&) override { return free; }
+    void Wait(std::int32_t) override {}
+    void SetCursorPosition(std::int32_t, std::int32_t) override {}
+    std::int64_t free = 1 << 20;
+};
+
+DialogChoice Choice(const std::string& title) {
+    return {"/data/" + title, title};
+}
+
+TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
+    ServicesScope scope;
+    ScriptedDialog dialog;
+    dialog.script = {Choice("A.7pr"), Choice("A.csv"), Choice("PUMP.7pa")};
+    std::string readPath;
+    FileDialogActions actions;
+    actions.readFile = [&](const std::string& p, const std::string&) {
+        readPath = p;
+        return true;
+    };
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), -1);
+    EXPECT_EQ(dialog.shown.size(), 3u);
+    EXPECT_EQ(dialog.shown[0].title, "Select File");
+    EXPECT_EQ(dialog.shown[0].filter, "Parameter File(*.7pa)|*.7pa");
+    EXPECT_TRUE(dialog.shown[0].fileMustExist);
+    EXPECT_EQ(readPath, "/data/PUMP.7pa");
+    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
+
+    // Cancel: 0 and no message; a failed read: 1.
+    dialog.script = {std::nullopt};
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), 0);
+    EXPECT_TRUE(scope.messages.boxes.empty());
+    G().settingMode = 1;
+    dialog.script = {Choice("P.7pr")};
+    actions.readFile = [](const std::string&, const std::string&) { return false; };
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), 1);
+    EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
+}
+
+TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
+    ServicesScope scope;
+    Space space;
+    Svc().utility = &space;
+    ScriptedDialog dialog;
+    dialog.script = {Choice("ABCDEFGHIJKLMNOPQ.7pa"), Choice("Caf\xe9.7pa"),
+                     Choice("ABCDEFGHIJKLMNOP.7pa")};
+    FileDialogActions actions;
+    actions.lastItemIndex = [] { return std::int64_t{10}; };
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), -1);
+    ASSERT_EQ(scope.messages.boxes.size(), 2u);
+    EXPECT_EQ(scope.messages.boxes[0].text, "Enter a file name within 16 alphanumeric characters.");
+    EXPECT_EQ(scope.messages.boxes[0].title, "Save As");
+    EXPECT_EQ(SaveTargetPath(), "/data/ABCDEFGHIJKLMNOP.7pa");
+    EXPECT_EQ(G().currentFileTitle, "ABCDEFGHIJKLMNOP.7pa");
+    Calls expected{"disable frmRQ2400", "show frmRQ2600", "enable frmRQ2600"};
+    EXPECT_EQ(scope.navigation.calls, expected);
+
+    // Too little space: message 22 and the dialog again; then Cancel.
+    space.free = 10 * 40 + 749;
+    dialog.script = {Choice("B.7pa"), std::nullopt};
+    scope.navigation.calls.clear();
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), 0);
+    EXPECT_EQ(scope.messages.boxes.back().text,
+              "Lack of free disk space. Increase disk capacity or prepare a new disk.");
+    EXPECT_TRUE(scope.navigation.calls.empty());
+}
+
+TEST(FileDialog, CsvWritesTheChosenFile) {
+    ServicesScope scope;
+    ScriptedDialog dialog;
+    dialog.script = {Choice("R.csv")};
+    std::string written;
+    FileDialogActions actions;
+    actions.writeCsv = [&](const std::string& p) {
+        written = p;
+        return true;
+    };
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(written, "/data/R.csv");
+    EXPECT_FALSE(dialog.shown[0].fileMustExist);
+    EXPECT_EQ(dialog.shown[0].filter, "CSV File(*.csv)|*.csv");
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogPrint, dialog, actions), -1);
+    EXPECT_EQ(dialog.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace rq50::shell
