@@ -16,6 +16,7 @@ enum EditorMessage : int {
     kMsgIllegalValue = 13,
     kMsgNoErrorFound = 17,
     kMsgCannotIncreaseRows = 31,
+    kMsgModelNotRegistered = 43,
     kMsgUploadBeforeEdit = 44,
     kMsgIllegalDropProgram = 53,
     kMsgIllegalPasteProgram = 55,
@@ -174,14 +175,12 @@ bool ProgramEditor::Msub_ReNum(const std::string& model, bool goOn) {
 }
 
 WriteBackStatus ProgramEditor::WriteBack() {
-    m_lastProblem.clear();
     ProgramHeader h = m_state.header;
     const std::string model = Trim(m_modelText);
     if (m_modelChanged || m_state.source != kSourceUpload) {
         const CategoryLookup found = FindCategoryEntry(m_categories, model);
         if (found.programStart.empty()) return WriteBackStatus::kNotRegistered;
-        m_lastProblem = CheckAreaRange(found);
-        if (!m_lastProblem.empty()) return WriteBackStatus::kAreaTooLarge;
+        if (!AreasFitItemRecords(found)) return WriteBackStatus::kAreaTooLarge;
         h.modelCode = model;
         h.slotNumber = m_host.ConfirmedSlotNumber();
         h.programAreaLetter = AddressLetterCode(found.programStart);
@@ -199,11 +198,7 @@ WriteBackStatus ProgramEditor::WriteBack() {
         m_program.Set(r, kOperatorColumn, op);
         const std::string address = m_program.Get(r, 0);
         auto record = BuildItemRecord(kKindProgramStep, address, {std::string(8, ' '), op, {}});
-        if (!record) {
-            m_lastProblem = "PROGRAM step " + std::to_string(r) + " (" + address +
-                            ") cannot be packed into an item record.";
-            return WriteBackStatus::kAreaTooLarge;
-        }
+        if (!record) return WriteBackStatus::kAreaTooLarge;
         records.push_back(*record);
         h.stepComments[static_cast<std::size_t>(r - 1)] = Comment(m_program.Get(r, kCommentColumn));
     }
@@ -214,11 +209,7 @@ WriteBackStatus ProgramEditor::WriteBack() {
         if (IsValidConstValue(value)) m_const.Set(r, kValueColumn, ConstDisplayText(stored));
         const std::string address = m_const.Get(r, 0);
         auto record = BuildItemRecord(kKindConstItem, address, {std::string(8, ' '), stored, {}});
-        if (!record) {
-            m_lastProblem = "CONST item " + std::to_string(r) + " (" + address +
-                            ") cannot be packed into an item record.";
-            return WriteBackStatus::kAreaTooLarge;
-        }
+        if (!record) return WriteBackStatus::kAreaTooLarge;
         records.push_back(*record);
     }
     m_state.header = std::move(h);
@@ -238,7 +229,7 @@ void ProgramEditor::ChangeModel(const std::string& text) {
 
     Msub_ReNum(model, false);
     const CategoryLookup found = FindCategoryEntry(m_categories, Trim(model));
-    if (found.programStart.empty() || !CheckAreaRange(found).empty()) {
+    if (found.programStart.empty() || !AreasFitItemRecords(found)) {
         m_commandCheckEnabled = false;
         return;
     }
@@ -283,11 +274,13 @@ void ProgramEditor::ClearSurplusRows(int steps, int consts) {
 bool ProgramEditor::LeaveModelBox() {
     if (m_modelText == m_modelOnFocus) return true;
     const CategoryLookup found = FindCategoryEntry(m_categories, Trim(m_modelText));
-    if (!found.programStart.empty()) {
-        m_lastProblem = CheckAreaRange(found);
-        if (m_lastProblem.empty()) return true;
+    if (found.programStart.empty()) {
+        Show(kMsgUploadBeforeEdit);
+    } else if (!AreasFitItemRecords(found)) {
+        ShowAreaTooLargeMessage(shell::Catalogue(kTextCaption));
+    } else {
+        return true;
     }
-    Show(kMsgUploadBeforeEdit);
     ChangeModel(m_modelOnFocus);
     return false;
 }
@@ -463,6 +456,18 @@ bool ProgramEditor::Paste(GridId id, const CellRange& selection, const std::stri
         }
     }
     const auto block = ParseClipboardBlock(clipboard);
+    if (id == GridId::kConst && !inEdit) {
+        // Pasted values skip the cell editor, so they meet its rules here: a
+        // value out of range would otherwise reach the unit as it stands.
+        for (const auto& row : block) {
+            for (const auto& text : row) {
+                if (!Trim(text).empty() && !IsValidConstValue(text)) {
+                    Show(kMsgIllegalPasteConst);
+                    return false;
+                }
+            }
+        }
+    }
     if (id == GridId::kProgram && selection.col1 == kOperatorColumn) {
         for (const auto& row : block) {
             if (!IsOperatorText(row.front())) {
@@ -551,6 +556,21 @@ void ProgramEditor::ResetUndoAfterSave() {
 int ProgramEditor::RunCheck() {
     m_checker.ClearCheckResults();
     WriteBack();
+    return m_checker.RunCommandCheck(
+        {m_program, m_const, m_modelText, m_state.header, m_categories});
+}
+
+WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle) {
+    const WriteBackStatus status = WriteBack();
+    if (status == WriteBackStatus::kNotRegistered) {
+        shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, callerTitle);
+    } else if (status == WriteBackStatus::kAreaTooLarge) {
+        ShowAreaTooLargeMessage(callerTitle);
+    }
+    return status;
+}
+
+int ProgramEditor::CheckBeforeDownload() {
     return m_checker.RunCommandCheck(
         {m_program, m_const, m_modelText, m_state.header, m_categories});
 }

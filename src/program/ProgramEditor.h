@@ -127,13 +127,17 @@ class ProgramEditor {
     /// 0 nothing found, 1 errors (display set filled). An unregistered model
     /// still runs the check, which then reports it.
     int RunCheck();
+    /// Write-back before Save, Download and Print: "Model not registered." or
+    /// the item-number refusal is shown with `callerTitle` when the program
+    /// cannot be written back.
+    WriteBackStatus WriteBackForOutput(const std::string& callerTitle);
+    /// The check run before a download (after WriteBackForOutput): 0 nothing
+    /// found, 1 errors (the caller asks whether to see them).
+    int CheckBeforeDownload();
+
     /// The "Command Check" button: RunCheck, and "No error found." when it
     /// found nothing (with errors the display set is ready for the error list).
     int CommandCheckClicked();
-
-    /// The text shown for an area that cannot be packed, for the caller's
-    /// message.
-    const std::string& LastProblem() const { return m_lastProblem; }
 
   private:
     void SetUpGrids();
@@ -158,7 +162,6 @@ class ProgramEditor {
     GridId m_active = GridId::kProgram;
     CommandChecker m_checker;
     UndoRing m_undo;
-    std::string m_lastProblem;
 };
 
 /// A reference to a jump operator in the PROGRAM grid.

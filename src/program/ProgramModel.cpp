@@ -1,6 +1,9 @@
 #include "program/ProgramModel.h"
 
 #include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
 #include "shell/Wildcard.h"
 
 #include <algorithm>
@@ -13,6 +16,8 @@
 namespace rq50::program {
 
 namespace {
+
+constexpr int kTextAreaTooLarge = 3021;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -39,16 +44,12 @@ std::string PackedText(const std::string& text) {
     return packed;
 }
 
-/// Highest item number an area reaches: start + count - 1 (the start number
-/// alone when the count is 0).
-std::string AreaProblem(const char* areaName, const std::string& count, const std::string& start) {
-    if (start.empty()) return {};
+/// An area fits when its last item number, start + count - 1, is at most 63.
+bool AreaFits(const std::string& count, const std::string& start) {
+    if (start.empty()) return true;
     const int first = StartNumber(start);
-    const int n = NumberValue(count);
-    const int last = first + std::max(n, 1) - 1;
-    if (last <= kMaxItemNumber && first >= 0) return {};
-    return std::string(areaName) + " area " + start + " with " + std::to_string(n) +
-           " items passes item number " + std::to_string(kMaxItemNumber) + ".";
+    const int last = first + std::max(NumberValue(count), 1) - 1;
+    return first >= 0 && last <= kMaxItemNumber;
 }
 
 }  // namespace
@@ -100,10 +101,17 @@ const CategoryEntry* FindCategoryRowByPattern(const CategoryTable& table,
     return nullptr;
 }
 
-std::string CheckAreaRange(const CategoryLookup& lookup) {
-    std::string problem = AreaProblem("PROGRAM", lookup.stepCount, lookup.programStart);
-    if (problem.empty()) problem = AreaProblem("CONST", lookup.constCount, lookup.constStart);
-    return problem;
+bool AreasFitItemRecords(const CategoryLookup& lookup) {
+    return AreaFits(lookup.stepCount, lookup.programStart) &&
+           AreaFits(lookup.constCount, lookup.constStart);
+}
+
+void ShowAreaTooLargeMessage(const std::string& callerTitle) {
+    shell::MessageBoxHost* host = shell::Svc().messages;
+    if (host == nullptr) return;
+    host->Beep();
+    host->Show({shell::Catalogue(kTextAreaTooLarge), callerTitle, shell::kButtonsOk,
+                shell::MsgIcon::Exclamation});
 }
 
 int NumberValue(const std::string& text) {
@@ -311,7 +319,7 @@ bool LoadOperatorTable(const std::string& suffix) {
 NewProgramResult CreateNewProgram(const CategoryTable& table, ProgramState& state) {
     const CategoryLookup found = FindCategoryEntry(table, kNewProgramModel);
     if (found.programStart.empty()) return NewProgramResult::kNotRegistered;
-    if (!CheckAreaRange(found).empty()) return NewProgramResult::kAreaTooLarge;
+    if (!AreasFitItemRecords(found)) return NewProgramResult::kAreaTooLarge;
 
     ProgramHeader header;
     header.modelCode = kNewProgramModel;

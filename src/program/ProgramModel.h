@@ -31,10 +31,14 @@ const CategoryEntry* FindCategoryRowByPattern(const CategoryTable& table,
 /// bits above it in the same byte are the data-length code.
 inline constexpr int kMaxItemNumber = 63;
 
-/// Empty when both areas of the lookup stay within item number 63; otherwise
-/// a text naming the area that would pass it. Such a category row cannot be
-/// packed into item records.
-std::string CheckAreaRange(const CategoryLookup& lookup);
+/// True when both areas of the lookup stay within item number 63. A category
+/// row whose areas pass it cannot be packed into item records and is refused
+/// wherever it is used.
+bool AreasFitItemRecords(const CategoryLookup& lookup);
+
+/// Tells the user that the program's items lie above number 63 (the areas of
+/// the model in Category.ini are wrong), with the caller's title.
+void ShowAreaTooLargeMessage(const std::string& callerTitle);
 
 /// A decimal integer as the program side reads counts and numbers: leading
 /// digits after optional blanks, 0 when there are none.

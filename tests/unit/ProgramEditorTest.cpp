@@ -122,7 +122,6 @@ TEST_F(ProgramEditorTest, WriteBackRefusesUnregisteredModelsAndAreasPastItem63) 
     categories.push_back(Row("BIG1", "64", "P01", "4", "Q01"));
     editor.ChangeModel("BIG1");
     EXPECT_EQ(editor.WriteBack(), WriteBackStatus::kAreaTooLarge);
-    EXPECT_NE(editor.LastProblem().find("63"), std::string::npos);
     EXPECT_EQ(state.records, records);
 }
 
@@ -388,6 +387,40 @@ TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
               "Q02    0.00000\n");
     EXPECT_EQ(ErrorListText({{"P03", "GO", "Specify jump address."}}),
               "STEP   PROGRAM    Error Content\nP03    GO         Specify jump address.\n");
+}
+
+}  // namespace
+}  // namespace rq50::program
+
+namespace rq50::program {
+namespace {
+
+TEST_F(ProgramEditorTest, OutputAndPasteRefusals) {
+    OpenNew();
+    // A pasted CONST value meets the cell rules: 99999 would reach the unit.
+    EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "99999", false));
+    EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "1.123456", false));
+    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "0.00000");
+    EXPECT_TRUE(editor.Paste(GridId::kConst, {1, 1, 2, 1}, "-12.5\r\n\r\n", false));
+    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "-12.5");
+
+    services.messages.boxes.clear();
+    editor.ChangeModel("NOPE");
+    EXPECT_EQ(editor.WriteBackForOutput("Save to File"), WriteBackStatus::kNotRegistered);
+    categories.push_back(Row("BIG2", "10", "P60", "4", "Q01"));
+    editor.ChangeModel("BIG2");
+    EXPECT_EQ(editor.WriteBackForOutput("Print"), WriteBackStatus::kAreaTooLarge);
+    ASSERT_EQ(services.messages.boxes.size(), 2u);
+    EXPECT_EQ(services.messages.boxes[0].text, "Model not registered.");
+    EXPECT_EQ(services.messages.boxes[0].title, "Save to File");
+    EXPECT_NE(services.messages.boxes[1].text.find("above number 63"), std::string::npos);
+
+    // Leaving the box on such a model is refused the same way.
+    editor.ChangeModel("RQK2");
+    editor.EnterModelBox();
+    editor.ChangeModel("BIG2");
+    EXPECT_FALSE(editor.LeaveModelBox());
+    EXPECT_EQ(editor.ModelText(), "RQK2");
 }
 
 }  // namespace

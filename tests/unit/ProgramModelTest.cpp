@@ -67,9 +67,10 @@ TEST(BuildItemRecord, RefusesNumbersThatWouldCorruptTheRecord) {
     EXPECT_FALSE(BuildItemRecord(1, "P64", {" ", "X", ""}));
     EXPECT_FALSE(BuildItemRecord(1, "", {" ", "X", ""}));
 
-    EXPECT_TRUE(CheckAreaRange({"63", "P01", "16", "Q48"}).empty());
-    EXPECT_NE(CheckAreaRange({"64", "P01", "16", "Q01"}).find("PROGRAM"), std::string::npos);
-    EXPECT_NE(CheckAreaRange({"10", "P01", "16", "Q49"}).find("CONST"), std::string::npos);
+    EXPECT_TRUE(AreasFitItemRecords({"63", "P01", "16", "Q48"}));
+    EXPECT_FALSE(AreasFitItemRecords({"64", "P01", "16", "Q01"}));
+    EXPECT_FALSE(AreasFitItemRecords({"10", "P01", "16", "Q49"}));
+    EXPECT_FALSE(AreasFitItemRecords({"1", "P64", "16", "Q01"}));
 }
 
 TEST(WidenOperand, WidensSingleDigitJumpsAndLoadsOfRqk2Only) {
