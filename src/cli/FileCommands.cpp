@@ -13,7 +13,10 @@
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
+#include "program/ProgramEditor.h"
+#include "program/ProgramText.h"
 #include "shell/Catalogue.h"
+#include "shell/ConfigTables.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 
@@ -187,6 +190,18 @@ void PrintProgram(const std::string& path) {
               << files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, 0) << ", "
               << h.constCount << " CONST items from "
               << files::ProgramItemAddress(h.constAreaLetter, h.constStartNumber, 0) << "\n";
+    // The program as the editor's grids show it, when Category.ini can be read.
+    if (shell::LoadCategoryTable()) {
+        program::CategoryTable categories;
+        for (const auto& row : shell::CategoryTable()) {
+            categories.push_back(program::CategoryEntry{row});
+        }
+        program::EditorHost host;
+        program::ProgramEditor editor(categories, program::Program(), host, std::string());
+        editor.Open();
+        std::cout << "\n" << program::ProgramGridsText(editor);
+        return;
+    }
     const std::size_t steps =
         std::min(static_cast<std::size_t>(std::max(h.stepCount, 0)), state.records.size());
     const std::size_t consts =
