@@ -51,12 +51,12 @@ bool HasExtension(const std::string& title, const std::string& ext) {
 }
 
 int RunOpen(FileDialogHost& host, const FileDialogActions& actions) {
-    const FileDialogSpec spec = FileDialogFor(kDialogOpen);
+    const FileDialogSpec dialog = FileDialogFor(kDialogOpen);
     std::optional<DialogChoice> choice;
     do {
-        choice = host.Show(spec);
+        choice = host.Show(dialog);
         if (!choice) return 0;
-    } while (!choice->fileName.empty() && !HasExtension(choice->fileTitle, spec.defaultExt));
+    } while (!choice->fileName.empty() && !HasExtension(choice->fileTitle, dialog.defaultExt));
     if (choice->fileName.empty()) return 0;
     SetCurrentFile(choice->fileTitle, choice->fileName);
     const bool read = actions.readFile && actions.readFile(choice->fileName, choice->fileTitle);
@@ -67,11 +67,11 @@ int RunOpen(FileDialogHost& host, const FileDialogActions& actions) {
 /// Returns the accepted choice, or nullopt when cancelled or left empty.
 template <typename Accept>
 std::optional<DialogChoice> ChooseName(int mode, FileDialogHost& host, Accept accept) {
-    const FileDialogSpec spec = FileDialogFor(mode);
+    const FileDialogSpec dialog = FileDialogFor(mode);
     for (;;) {
-        std::optional<DialogChoice> choice = host.Show(spec);
+        std::optional<DialogChoice> choice = host.Show(dialog);
         if (!choice) return std::nullopt;
-        DialogFileName name{choice->fileTitle, choice->fileName, spec.title};
+        DialogFileName name{choice->fileTitle, choice->fileName, dialog.title};
         if (!CheckDialogFileName(name)) continue;
         if (choice->fileName.empty()) return std::nullopt;
         if (!accept(*choice)) continue;
@@ -104,38 +104,38 @@ int RunCsv(FileDialogHost& host, const FileDialogActions& actions) {
 }  // namespace
 
 FileDialogSpec FileDialogFor(int mode) {
-    FileDialogSpec spec;
+    FileDialogSpec dialog;
     switch (mode) {
         case kDialogOpen:
-            spec.title = Catalogue(kTextSelectFile);
-            spec.filter = DataFilter();
-            spec.defaultExt = ProgramMode() ? "7pr" : "7pa";
-            spec.startFolder = DataFolder();
-            spec.fileMustExist = true;
+            dialog.title = Catalogue(kTextSelectFile);
+            dialog.filter = DataFilter();
+            dialog.defaultExt = ProgramMode() ? "7pr" : "7pa";
+            dialog.startFolder = DataFolder();
+            dialog.fileMustExist = true;
             break;
         case kDialogSave:
-            spec.save = true;
-            spec.title = Catalogue(kTextSaveAs);
-            spec.filter = DataFilter();
-            spec.startFolder = DataFolder();
-            spec.overwritePrompt = true;
-            spec.pathMustExist = true;
-            spec.refuseReadOnly = true;
+            dialog.save = true;
+            dialog.title = Catalogue(kTextSaveAs);
+            dialog.filter = DataFilter();
+            dialog.startFolder = DataFolder();
+            dialog.overwritePrompt = true;
+            dialog.pathMustExist = true;
+            dialog.refuseReadOnly = true;
             break;
         case kDialogCsv:
-            spec.save = true;
-            spec.title = Catalogue(kTextSaveAs);
-            spec.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv";
-            spec.startFolder = DataFolder();
-            spec.overwritePrompt = true;
+            dialog.save = true;
+            dialog.title = Catalogue(kTextSaveAs);
+            dialog.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv";
+            dialog.startFolder = DataFolder();
+            dialog.overwritePrompt = true;
             // A CSV report is usually a new file, so only its folder must exist.
-            spec.pathMustExist = true;
-            spec.refuseReadOnly = true;
+            dialog.pathMustExist = true;
+            dialog.refuseReadOnly = true;
             break;
         default:
             break;
     }
-    return spec;
+    return dialog;
 }
 
 std::string& SaveTargetPath() {
