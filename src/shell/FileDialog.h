@@ -30,7 +30,7 @@ struct FileDialogSpec {
 };
 
 /// The dialog set-up of `mode` for the current SettingMode (parameter or
-/// program files). Mode 1 and unknown modes give an empty spec.
+/// program files). Mode 1 and unknown modes give an empty set of settings.
 FileDialogSpec FileDialogFor(int mode);
 
 /// What the user chose in the dialog.
@@ -44,7 +44,7 @@ struct DialogChoice {
 class FileDialogHost {
   public:
     virtual ~FileDialogHost() = default;
-    virtual std::optional<DialogChoice> Show(const FileDialogSpec& spec) = 0;
+    virtual std::optional<DialogChoice> Show(const FileDialogSpec& dialog) = 0;
 };
 
 /// The file work the dialog starts. Each reports whether it succeeded and has

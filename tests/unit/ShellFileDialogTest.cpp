@@ -16,8 +16,8 @@ using Calls = std::vector<std::string>;
 /// Answers the dialog from a script; nullopt entries are Cancel.
 class ScriptedDialog : public FileDialogHost {
   public:
-    std::optional<DialogChoice> Show(const FileDialogSpec& spec) override {
-        shown.push_back(spec);
+    std::optional<DialogChoice> Show(const FileDialogSpec& dialog) override {
+        shown.push_back(dialog);
         if (script.empty()) return std::nullopt;
         auto next = script.front();
         script.pop_front();
