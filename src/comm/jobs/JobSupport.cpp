@@ -67,4 +67,13 @@ std::string SkippingText(const std::string& nameKey) {
     return {};
 }
 
+bool AcceptFirstItem() {
+    if (!CheckRespStatus()) return false;
+    if (IsSlotZeroResponse()) {
+        AskSlotNumber();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace rq50::comm::jobs

@@ -34,6 +34,11 @@ parameter::DecodedItem ResponseItem();
 /// repeat the request; an address error ends the job instead.
 bool ProgramChecks();
 
+/// The answer to a connect's first request: its status is checked, and a rack
+/// interface that answers slot 00 gets the SLOT No. dialog. True when the
+/// answer is the instrument's first item and the job goes on with it.
+bool AcceptFirstItem();
+
 /// Trimmed, upper-case name of the last response.
 std::string ResponseNameKey();
 /// The group names that uploads and pages pass over.

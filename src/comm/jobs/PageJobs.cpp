@@ -148,11 +148,7 @@ class CategoryPageJob {
         const int step = AnsweredStep();
         if (step < 0) return;
         if (step == kStepFirstItem) {
-            if (!CheckRespStatus()) return;
-            if (IsSlotZeroResponse()) {
-                AskSlotNumber();
-                return;
-            }
+            if (!AcceptFirstItem()) return;
             m_header.model = RespData;
             CommStep = kDisplayStart;
             return;

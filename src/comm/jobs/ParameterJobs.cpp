@@ -127,11 +127,7 @@ class UploadJob {
         const int step = AnsweredStep();
         if (step < 0) return;
         if (step == kStepFirstItem) {
-            if (!CheckRespStatus()) return;
-            if (IsSlotZeroResponse()) {
-                AskSlotNumber();
-                return;
-            }
+            if (!AcceptFirstItem()) return;
             m_header.model = RespData;
             CommStep = kDisplayStart;
             return;
@@ -424,11 +420,7 @@ class DownloadJob {
         const auto& dataSet = parameter::Items().dataSet;
         switch (step) {
             case kStepFirstItem:
-                if (!CheckRespStatus()) return;
-                if (IsSlotZeroResponse()) {
-                    AskSlotNumber();
-                    return;
-                }
+                if (!AcceptFirstItem()) return;
                 CheckModel();
                 return;
             case kStepModel:

@@ -128,11 +128,7 @@ class ProgramUploadJob {
         const int step = AnsweredStep();
         if (step < 0) return;
         if (step == kStepFirstItem) {
-            if (!CheckRespStatus()) return;
-            if (IsSlotZeroResponse()) {
-                AskSlotNumber();
-                return;
-            }
+            if (!AcceptFirstItem()) return;
             TakeModel();
             return;
         }
@@ -485,11 +481,7 @@ class ProgramDownloadJob {
         if (step < 0) return;
         switch (step) {
             case kStepFirstItem:
-                if (!CheckRespStatus()) return;
-                if (IsSlotZeroResponse()) {
-                    AskSlotNumber();
-                    return;
-                }
+                if (!AcceptFirstItem()) return;
                 CheckModel();
                 return;
             case kStepModel:
