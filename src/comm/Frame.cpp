@@ -188,14 +188,45 @@ void DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
     RespAux = RespItem.aux;
 }
 
+namespace {
+
+/// Offset of the first place in `bytes` where a response could begin:
+/// 00h 00h then 12h or 52h, as far as the bytes go.
+std::size_t FrameStart(const std::vector<std::uint8_t>& bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::size_t left = bytes.size() - i;
+        if (bytes[i] != 0x00) continue;
+        if (left > 1 && bytes[i + 1] != 0x00) continue;
+        if (left > 2 && bytes[i + 2] != 0x12 && bytes[i + 2] != 0x52) continue;
+        return i;
+    }
+    return bytes.size();
+}
+
+}  // namespace
+
+void ResetReception() {
+    RecvBuffer.clear();
+    RecvTextLength = 0;
+}
+
 void RecvFrame(SerialPort& port, int& recvStatus) {
     if (recvStatus == kRecvHeader) {
-        if (port.BytesWaiting() < kHeaderSize) return;
-        port.SetInputLength(kHeaderSize);
-        auto header = port.Read();
-        if (header.size() < static_cast<std::size_t>(kHeaderSize)) return;
-        header.resize(kHeaderSize);
-        RecvBuffer = std::move(header);
+        // RecvBuffer holds the start of a header found after passing over
+        // stray bytes, or the previous response, which is done with.
+        if (RecvBuffer.size() >= static_cast<std::size_t>(kHeaderSize)) RecvBuffer.clear();
+        while (true) {
+            const int need = kHeaderSize - static_cast<int>(RecvBuffer.size());
+            if (port.BytesWaiting() < need) return;
+            port.SetInputLength(need);
+            const auto bytes = port.Read();
+            RecvBuffer.insert(RecvBuffer.end(), bytes.begin(), bytes.end());
+            if (RecvBuffer.size() < static_cast<std::size_t>(kHeaderSize)) return;
+            const std::size_t start = FrameStart(RecvBuffer);
+            if (start == 0) break;
+            RecvBuffer.erase(RecvBuffer.begin(),
+                             RecvBuffer.begin() + static_cast<std::ptrdiff_t>(start));
+        }
         RecvTextLength = ResponseTextLength(RecvBuffer.data());
         recvStatus = kRecvBody;
         // The body is the texts and the checksum byte; a response without
@@ -216,6 +247,46 @@ void RecvFrame(SerialPort& port, int& recvStatus) {
     DecodeResponse(RecvBuffer, true);
     LastRespName = TrimUpper(RespName);
     recvStatus = kRecvComplete;
+}
+
+bool ChecksumOk(const std::vector<std::uint8_t>& frame) {
+    if (frame.empty()) return false;
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < frame.size(); ++i) sum += frame[i];
+    return static_cast<std::uint8_t>(sum & 0xFF) == frame.back();
+}
+
+void MarkRetransmission(std::vector<std::uint8_t>& frame) {
+    if (frame.size() < static_cast<std::size_t>(kHeaderSize + 1)) return;
+    frame[2] = 0x52;
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < frame.size(); ++i) sum += frame[i];
+    frame.back() = static_cast<std::uint8_t>(sum & 0xFF);
+}
+
+bool AnswerBelongsTo(const std::vector<std::uint8_t>& request) {
+    if (request.size() < static_cast<std::size_t>(kHeaderSize)) return true;
+    if (RespName + RespData == "SLOT NO       00") return true;
+    const int ma = request[5] & 0x3F;
+    const int mb = request[6] & 0x3F;
+    // Reads of MA 24-26 answer the head of a category's first group.
+    constexpr int kAdjustStartMa = 24, kDisplayStartMa = 26;
+    switch (request[4]) {
+        case kFnRead * 8 + 0:  // the item asked for; MA 0 the model or the slot item
+            if (ma == 0) return RespMA == 0;
+            if (mb == 0 && ma >= kAdjustStartMa && ma <= kDisplayStartMa) return RespMB == 0;
+            return RespMA == ma && RespMB == mb;
+        case kFnRead * 8 + 2:  // the head of another group
+            return RespMB == 0;
+        case kFnRead * 8 + 4:  // another item of the same group
+        case kFnRead * 8 + 5:
+            return RespMA == ma;
+        case kFnRead * 8 + 6:  // the same item with another choice
+        case kFnWrite * 8:
+            return RespMA == ma && RespMB == mb;
+        default:
+            return true;  // 10h answers whatever item is current
+    }
 }
 
 std::string FrameToText(const std::vector<std::uint8_t>& bytes, bool asciiMode) {

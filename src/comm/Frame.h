@@ -114,8 +114,28 @@ int ResponseTextLength(const std::uint8_t* header);
 /// block (it starts at byte 0) into the Resp* variables.
 void DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix);
 
-/// One polling step of reception; advances `recvStatus` (RecvStatus).
+/// One polling step of reception; advances `recvStatus` (RecvStatus). A
+/// header is taken only where a frame can begin (00h 00h 12h, or 52h):
+/// bytes before that, the rest of an answer cut off by the clearing before a
+/// request, are passed over.
 void RecvFrame(SerialPort& port, int& recvStatus);
+
+/// Forgets a reception in progress, so the next request waits for a fresh
+/// frame.
+void ResetReception();
+
+/// True when the last byte of `frame` is the sum of the others modulo 256.
+bool ChecksumOk(const std::vector<std::uint8_t>& frame);
+
+/// Marks a request frame as a retransmission (byte 2 = 52h) and mends its
+/// checksum: the frame the builder would make with a non-zero retry counter.
+void MarkRetransmission(std::vector<std::uint8_t>& frame);
+
+/// Whether the decoded response (Resp*) can be the answer to `request`: its
+/// address must be the one the request names (the MA for 84h/85h, the head
+/// MB 0 for 82h and the category starts, nothing for 10h). A rack's
+/// "SLOT NO       00" belongs to every request.
+bool AnswerBelongsTo(const std::vector<std::uint8_t>& request);
 
 /// Hex mode: two upper-case digits and a blank per byte. ASCII mode: the byte
 /// itself, control and upper-range bytes replaced by A5h.

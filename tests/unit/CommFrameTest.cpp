@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "comm/CommPort.h"
+#include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "shell/SettingsStore.h"
 #include "unit/CommFakes.h"
@@ -129,6 +130,81 @@ TEST_F(CommFrame, ReceptionTakesHeaderThenBodyOnALaterStep) {
     EXPECT_EQ(RespMA, 26);
     EXPECT_EQ(LastRespName, "PV");
     EXPECT_EQ(RecvBuffer.size(), 8u + 16u + 1u);
+}
+
+TEST_F(CommFrame, StrayBytesBeforeAResponseArePassedOver) {
+    ScriptedPort port(clock);
+    port.Open();
+    const Bytes frame = testing::ResponseFrame(2, 3, "SCALE LO", "+012.50 ");
+    // The tail of an answer cut off by the clearing before this request, with
+    // a zero checksum, then the answer itself.
+    Bytes stream;
+    for (const char c : std::string("50  ")) stream.push_back(static_cast<std::uint8_t>(c));
+    stream.push_back(0x00);
+    for (const auto b : frame) stream.push_back(b);
+    port.respond = [&](const Bytes&, int) { return std::vector<ScriptedPort::Part>{{0, stream}}; };
+    port.Write({});
+    int status = kRecvHeader;
+    RecvFrame(port, status);
+    ASSERT_EQ(status, kRecvBody);
+    RecvFrame(port, status);
+    ASSERT_EQ(status, kRecvComplete);
+    EXPECT_EQ(RecvBuffer, frame);
+    EXPECT_TRUE(ChecksumOk(RecvBuffer));
+    EXPECT_EQ(RespName, "SCALE LO");
+    EXPECT_EQ(RespMB, 3);
+}
+
+TEST_F(CommFrame, RetransmissionMarkGivesTheBuildersFrame) {
+    ReqWrite(3, 4, 0);
+    auto frame = SendBuffer;
+    CommRetry = 1;
+    ReqWrite(3, 4, 0);
+    CommRetry = 0;
+    MarkRetransmission(frame);
+    EXPECT_EQ(frame, SendBuffer);
+    frame.back() ^= 1;
+    EXPECT_FALSE(ChecksumOk(frame));
+}
+
+TEST_F(CommFrame, AnAnswerBelongsToTheRequestThatNamesItsAddress) {
+    const auto answer = [](int ma, int mb, const std::string& name = "ITEM    ",
+                           const std::string& data = "        ") {
+        DecodeResponse(testing::ResponseFrame(ma, mb, name, data), true);
+    };
+    const auto request = [](void (*build)()) {
+        build();
+        return SendBuffer;
+    };
+    const auto read32 = request([] { ReqItem(3, 2, 0); });
+    answer(3, 2);
+    EXPECT_TRUE(AnswerBelongsTo(read32));
+    answer(3, 1);
+    EXPECT_FALSE(AnswerBelongsTo(read32)) << "the answer to the request before";
+    answer(0, 0, "SLOT NO ", "      00");
+    EXPECT_TRUE(AnswerBelongsTo(read32)) << "a rack that lost its slot is reported as such";
+
+    const auto setStart = request([] { ReqItem(25, 0, 0); });
+    answer(7, 0);
+    EXPECT_TRUE(AnswerBelongsTo(setStart));
+    answer(7, 1);
+    EXPECT_FALSE(AnswerBelongsTo(setStart));
+
+    const auto nextGroup = request([] { ReqItem82(4); });
+    answer(9, 0);
+    EXPECT_TRUE(AnswerBelongsTo(nextGroup));
+    answer(4, 2);
+    EXPECT_FALSE(AnswerBelongsTo(nextGroup));
+
+    const auto next = request([] { ReqNextMB(4, 2); });
+    answer(4, 1);
+    EXPECT_TRUE(AnswerBelongsTo(next)) << "wrapped to the group's first item";
+    answer(5, 3);
+    EXPECT_FALSE(AnswerBelongsTo(next));
+
+    const auto maintenance = request([] { ReqCommand10(0, 0, 0); });
+    answer(4, 0);
+    EXPECT_TRUE(AnswerBelongsTo(maintenance));
 }
 
 TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
