@@ -67,15 +67,26 @@ std::string LogRecord(const std::string& stamp, const std::string& label, const 
     return Quoted(stamp) + "," + Quoted(label) + "," + Quoted(text) + "\r\n";
 }
 
-void LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
-    const std::string stamp = LogTimeStamp();
-    const std::string records =
-        LogRecord(stamp, sent ? kSendHexLabel : kRecvHexLabel, FrameToText(frame, false)) +
-        LogRecord(stamp, sent ? kSendAsciiLabel : kRecvAsciiLabel, FrameToText(frame, true));
+namespace {
+
+void AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
     std::ofstream out(std::filesystem::path(LogFilePath()), std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(records.data(), static_cast<std::streamsize>(records.size()));
+}
+
+}  // namespace
+
+void LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
+    const std::string stamp = LogTimeStamp();
+    AppendToLog(
+        LogRecord(stamp, sent ? kSendHexLabel : kRecvHexLabel, FrameToText(frame, false)) +
+        LogRecord(stamp, sent ? kSendAsciiLabel : kRecvAsciiLabel, FrameToText(frame, true)));
+}
+
+void LogNote(const std::string& text) {
+    AppendToLog(LogRecord(LogTimeStamp(), kNoteLabel, text));
 }
 
 bool IsMonitoredJob(int job) {

@@ -20,6 +20,8 @@ inline constexpr const char* kSendHexLabel = "  SEND HEX  ";
 inline constexpr const char* kSendAsciiLabel = " SEND ASCII ";
 inline constexpr const char* kRecvHexLabel = " RECIVE HEX ";
 inline constexpr const char* kRecvAsciiLabel = "RECIVE ASCII";
+/// Label of a record that says how the engine treated the frame before it.
+inline constexpr const char* kNoteLabel = "    NOTE    ";
 
 /// The program folder's "User\RQ50.Log".
 std::string LogFilePath();
@@ -31,6 +33,11 @@ void ResetLogFile();
 /// Appends two records for `frame`: hex and ASCII rendering, each as
 /// "time stamp","label","text" CR LF. Write errors are ignored.
 void LogFrame(const std::vector<std::uint8_t>& frame, bool sent);
+
+/// Appends one record that explains the frame logged before it (an answer
+/// with a wrong checksum sent for again or taken, an answer to another
+/// request passed over). Write errors are ignored.
+void LogNote(const std::string& text);
 
 /// Time stamp of the log records, "yyyy/mm/dd hh:mm:ss" of the local time.
 std::string LogTimeStamp();

@@ -46,6 +46,18 @@ CommHost* g_host = nullptr;
 SerialPort* g_port = nullptr;
 bool g_inTick = false;
 
+/// The request of the current step as its builder made it. A retry sends
+/// these bytes again, so a time-out can never turn into another request.
+std::vector<std::uint8_t> g_request;
+int g_triesSent = 0;    ///< transmissions of g_request
+int g_answersSeen = 0;  ///< answers to it, taken or not
+/// The last answer to g_request whose checksum failed.
+std::vector<std::uint8_t> g_badAnswer;
+/// The answer taken for the previous request, and how many answers to its
+/// earlier tries may still be on their way.
+std::vector<std::uint8_t> g_lastAnswer;
+int g_staleAnswers = 0;
+
 std::map<int, CommJobRoutines>& Jobs() {
     static std::map<int, CommJobRoutines> jobs;
     return jobs;
@@ -83,12 +95,26 @@ void StopTimer2() {
     Timer2Enabled = false;
 }
 
-/// The response timer fires between ticks; a pending "Terminate" is kept so the
-/// user's request is not turned into one more retry.
-void CheckTimer2() {
-    if (!Timer2Enabled || Now() < Timer2Deadline) return;
+void ReceiveStep();
+
+/// The response timer, checked while the engine waits. An answer that has
+/// arrived by the deadline is the answer, even when the ticks have not yet
+/// read it; a pending "Terminate" is kept so the user's request is not turned
+/// into one more retry. True when the tick has acted.
+bool CheckTimer2() {
+    if (!Timer2Enabled || Now() < Timer2Deadline) return false;
+    if (CommError == kErrNone) {
+        for (int step = 0; step < 4 && CommState == kStateWait; ++step) {
+            const int before = CommRecvStatus;
+            const auto received = RecvBuffer.size();
+            ReceiveStep();
+            if (CommRecvStatus == before && RecvBuffer.size() == received) break;
+        }
+        if (CommState != kStateWait) return true;
+    }
     StopTimer2();
     if (CommError != kErrTerminated) CommError = kErrTimeout;
+    return false;
 }
 
 /// Three time-outs at one speed: try the other. A reopen that fails ends the
@@ -100,6 +126,7 @@ bool SwitchSpeed() {
     CommSettings.speed = CommSettings.speed == 1200 ? 9600 : 1200;
     CommSpeed = CommSettings.speed;
     if (CloseCommPort(port) != 0) ShowQuillError();
+    g_staleAnswers = 0;
     if (OpenCommPort(port) != 0) {
         ShowQuillError();
         CommSpeed = CommSpeedSaved;
@@ -112,25 +139,41 @@ bool SwitchSpeed() {
     return true;
 }
 
-void TickBuild() {
-    CommRecvStatus = kRecvHeader;
+/// Six tries without an answer. An instrument that stops answering after its
+/// MAINT item (leaving maintenance) ends the job with result 1 and no message.
+void AllTriesFailed() {
+    CommSpeed = CommSpeedSaved;
+    if (LastRespName != "MAINT") {
+        CommError = kErrNoResponse;
+        CommResult = kErrNoResponse;
+    } else {
+        CommError = kErrTimeout;
+    }
+    StopTimer2();
+    CommStep = kStepFinish;
+    CommState = kStateParse;
+}
+
+/// A retry: the kept request goes out again with the retransmission flag,
+/// after the speed switch at the fourth try.
+void Resend() {
     if (CommRetry == kTriesPerSpeed && !SwitchSpeed()) return;
     if (CommRetry >= 2 * kTriesPerSpeed) {
-        CommSpeed = CommSpeedSaved;
-        // An instrument that stops answering after its MAINT item (leaving
-        // maintenance) ends the job without the time-out message.
-        if (LastRespName != "MAINT") {
-            CommError = kErrNoResponse;
-            CommResult = kErrNoResponse;
-        }
-        StopTimer2();
-        CommStep = kStepFinish;
-        CommState = kStateParse;
+        AllTriesFailed();
         return;
     }
-    // A pending time-out is cleared before the retransmission; at the finishing
-    // step it is the job's result (silence after MAINT) and stays.
-    if (CommError == kErrTimeout && CommStep != kStepFinish) CommError = kErrNone;
+    if (CommError == kErrTimeout) CommError = kErrNone;
+    SendBuffer = g_request;
+    MarkRetransmission(SendBuffer);
+    CommState = kStateTransmit;
+}
+
+void TickBuild() {
+    CommRecvStatus = kRecvHeader;
+    if (CommRetry > 0) {
+        Resend();
+        return;
+    }
 
     SendDispatch(MainPort(), CommJob);
 
@@ -142,6 +185,10 @@ void TickBuild() {
     } else if (CommStep == kStepDone) {
         CommState = kStateFinish;
     } else {
+        g_request = SendBuffer;
+        g_triesSent = 0;
+        g_answersSeen = 0;
+        g_badAnswer.clear();
         CommState = kStateTransmit;
     }
 }
@@ -149,23 +196,74 @@ void TickBuild() {
 void TickTransmit() {
     auto& port = MainPort();
     StopTimer2();
+    // Whatever is left of earlier answers is no answer to this request.
     port.ClearBuffers();
+    ResetReception();
     port.Write(SendBuffer);
+    ++g_triesSent;
     StartTimer2();
     if (LogFileOn) LogFrame(SendBuffer, true);
     ShowMonitorFrame(true);
     CommState = kStateWait;
 }
 
+/// The answer is not taken: one more try of the same request, at once.
+void RetryNow() {
+    StopTimer2();
+    ++CommRetry;
+    CommState = kStateBuild;
+}
+
+void LogIfOn(const std::string& note) {
+    if (LogFileOn) LogNote(note);
+}
+
+/// Judges a complete frame. A wrong checksum asks again, within the tries a
+/// time-out has; the same wrong answer twice in a row is taken, for an
+/// instrument whose sums differ from ours. A frame that answers another
+/// request (a late answer to an earlier try) is passed over and the wait
+/// goes on.
+void JudgeAnswer(const std::string& nameBefore) {
+    if (!ChecksumOk(RecvBuffer)) {
+        ++g_answersSeen;
+        if (RecvBuffer != g_badAnswer) {
+            g_badAnswer = RecvBuffer;
+            LastRespName = nameBefore;
+            LogIfOn("Checksum error: the request is sent again.");
+            RetryNow();
+            return;
+        }
+        LogIfOn("Checksum error in the same answer twice: the answer is taken.");
+    } else if (!AnswerBelongsTo(g_request) || (g_staleAnswers > 0 && RecvBuffer == g_lastAnswer)) {
+        if (g_staleAnswers > 0) --g_staleAnswers;
+        LastRespName = nameBefore;
+        LogIfOn("Answer to an earlier request: passed over.");
+        CommRecvStatus = kRecvHeader;
+        ResetReception();
+        return;
+    } else {
+        ++g_answersSeen;
+    }
+    g_lastAnswer = RecvBuffer;
+    g_staleAnswers = std::max(0, g_triesSent - g_answersSeen);
+    StopTimer2();
+    CommState = kStateParse;
+}
+
+/// One step of reception; a complete frame is judged at once.
+void ReceiveStep() {
+    const std::string nameBefore = LastRespName;
+    RecvFrame(MainPort(), CommRecvStatus);
+    if (CommRecvStatus == kRecvComplete) JudgeAnswer(nameBefore);
+}
+
 void TickWait() {
     switch (CommError) {
         case kErrNone:
-            RecvFrame(MainPort(), CommRecvStatus);
-            if (CommRecvStatus == kRecvComplete) CommState = kStateParse;
+            ReceiveStep();
             break;
         case kErrTimeout:
             ++CommRetry;
-            --CommStep;
             CommState = kStateBuild;
             break;
         case kErrTerminated:
@@ -244,6 +342,12 @@ void ResetCommEngine() {
     RecvBuffer.clear();
     ClearSendData();
     g_inTick = false;
+    g_request.clear();
+    g_triesSent = 0;
+    g_answersSeen = 0;
+    g_badAnswer.clear();
+    g_lastAnswer.clear();
+    g_staleAnswers = 0;
 }
 
 void SetCommHost(CommHost* host) {
@@ -300,6 +404,9 @@ bool StartCommJob(int job) {
     Timer2Enabled = false;
     CommSettings.speed = CommSpeed;
     CommSpeedSaved = CommSpeed;
+    // Late answers of the last job end with the line; an open port (the
+    // online jobs) may still bring them.
+    if (!MainPort().IsOpen()) g_staleAnswers = 0;
     return true;
 }
 
@@ -310,7 +417,7 @@ void Timer1() {
         ~TickGuard() { g_inTick = false; }
     } guard;
     try {
-        CheckTimer2();
+        if (CommState == kStateWait && CheckTimer2()) return;
         switch (CommState) {
             case kStateBuild:
                 TickBuild();
@@ -353,6 +460,10 @@ bool RunCommJob(std::int64_t maxMs) {
         clock->Wait(Timer1Interval);
     }
     return true;
+}
+
+bool AnsweredAfterResend() {
+    return CommRetry > 0;
 }
 
 int AdvanceStep() {

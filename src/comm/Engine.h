@@ -210,6 +210,10 @@ bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
 
 // ---- Helpers for the transactions -------------------------------------------
 
+/// In a parser: the request just answered had to be sent more than once, so
+/// the instrument may have acted on an earlier try whose answer was lost.
+bool AnsweredAfterResend();
+
 /// Builder contract: stores `CommStep + 1` and returns the old step.
 int AdvanceStep();
 

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "comm/CommLog.h"
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "shell/AppPaths.h"
 #include "sim/Faults.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
@@ -163,21 +167,74 @@ TEST_F(CommEngineSim, LostLateAndSplitAnswersAreRecoveredByRetries) {
     EXPECT_EQ(CommSpeed, 9600);
 }
 
-TEST_F(CommEngineSim, GarbledAnswerDoesNotSpillIntoTheNextExchange) {
+TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
     auto description = DirectInstrument();
-    // The first read's answer loses its item type: the engine takes a short
-    // frame (nothing checks the sum) and the rest of the bytes stay behind
-    // until the next transmission clears them.
+    // The first read's answer loses its item type, so it also comes out
+    // shorter than sent: its checksum does not hold.
     description[std::string(sim::kFaultsKey)] = {
         {std::string(sim::kFaultCorrupt), {{"on", {2}}, {"byte", 4}, {"xor", 0xC0}}}};
     Connect(description);
     job.reads = 2;
     RunJob();
     EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(Sent().size(), 3u);
-    ASSERT_EQ(job.names.size(), 3u);
-    EXPECT_NE(job.names[1], "PV      ");
-    EXPECT_EQ(job.names[2], "PV      ");
+    ASSERT_EQ(Sent().size(), 4u);
+    EXPECT_EQ(Sent()[2].bytes[2], 0x52);
+    EXPECT_EQ(Sent()[2].bytes[4], Sent()[1].bytes[4]) << "the same request again";
+    EXPECT_EQ(Sent()[3].bytes[2], 0x12);
+    EXPECT_EQ(job.names, (std::vector<std::string>{"MODEL   ", "PV      ", "PV      "}));
+}
+
+TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
+    const auto folder = std::filesystem::temp_directory_path() / "rq50_checksum_log_test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "User");
+    const auto savedFolder = shell::AppFolder();
+    shell::SetAppFolder(folder);
+    LogFileOn = true;
+
+    auto description = DirectInstrument();
+    // Every answer comes with its first text byte changed, so no sum holds,
+    // as from an instrument whose sums differ from ours: each request is
+    // answered twice alike and the answer is then taken.
+    description[std::string(sim::kFaultsKey)] = {
+        {std::string(sim::kFaultCorrupt), {{"on", "all"}, {"byte", 8}, {"xor", 0x01}}}};
+    Connect(description);
+    job.reads = 1;
+    RunJob();
+    LogFileOn = false;
+    shell::SetAppFolder(savedFolder);
+
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(Sent().size(), 4u);
+    EXPECT_EQ(job.names.size(), 2u);
+    std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
+    std::stringstream log;
+    log << in.rdbuf();
+    const std::string text = log.str();
+    EXPECT_NE(text.find("Checksum error: the request is sent again."), std::string::npos);
+    EXPECT_NE(text.find("Checksum error in the same answer twice: the answer is taken."),
+              std::string::npos);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(CommEngineSim, AnAnswerCompleteBeforeTheDeadlineIsTheAnswer) {
+    // A 25-byte answer at 1200 bit/s takes 208 ms; these delays complete it
+    // from about 160 ms to 30 ms before the response timer runs out, across
+    // the phases of the ticks.
+    for (int lateMs = 2540; lateMs <= 2670; lateMs += 10) {
+        auto description = DirectInstrument();
+        description[std::string(sim::kFaultsKey)] = {
+            {std::string(sim::kFaultLate), {{"on", {2}}, {"ms", lateMs}}}};
+        Connect(description);
+        messages.boxes.clear();
+        job.reads = 1;  // the late answer is the job's last
+        job.request = [] { ReqFirstItem(); };
+        RunJob();
+        EXPECT_EQ(CommResult, kErrNone) << lateMs;
+        EXPECT_TRUE(messages.boxes.empty()) << lateMs;
+        EXPECT_EQ(Sent().size(), 2u) << lateMs;
+        EXPECT_EQ(job.names.size(), 2u) << lateMs;
+    }
 }
 
 }  // namespace
