@@ -164,6 +164,7 @@ class BaudChangeJob {
         switch (step) {
             case 0:
                 Results().requests = 0;
+                m_again = false;
                 BeginJob(port);
                 return;
             case kCommand10:
@@ -191,11 +192,24 @@ class BaudChangeJob {
 
     void Parse() {
         const int step = AnsweredStep();
+        if (step == kWriteRate && LostToTheSpeedSwitch()) {
+            m_again = true;
+            CommStep = kCommand10;
+            return;
+        }
         if (step < 0 || !Checks()) return;
         if (step == kWriteRate) CommStep = kStepFinish;
     }
 
   private:
+    /// The answer to the rate write was lost while the instrument took the
+    /// new rate; the speed switch found it at that rate, but closing the line
+    /// ended its maintenance access, so the write is refused. The 10h and
+    /// the write are made once more.
+    bool LostToTheSpeedSwitch() const {
+        return !m_again && CommRetry >= kTriesPerSpeed && RespStatus == kRespAddressError;
+    }
+
     void Finish(SerialPort& port) {
         SetProgress(100);
         auto& g = shell::G();
@@ -215,6 +229,8 @@ class BaudChangeJob {
         CommSettings.speed = CommSpeed;
         if (port.IsOpen()) SetCommPort(port);
     }
+
+    bool m_again = false;
 };
 
 }  // namespace

@@ -61,6 +61,13 @@ void FinishNow(const std::function<void(SerialPort&)>& build, SerialPort& port) 
     build(port);
 }
 
+bool MaintEntryNeedsRepeat(int& entries) {
+    constexpr int kMaxRepeats = 3;
+    if (!AnsweredAfterResend() || entries >= kMaxRepeats) return false;
+    ++entries;
+    return true;
+}
+
 std::string SkippingText(const std::string& nameKey) {
     if (nameKey == "PROGRAM") return shell::Catalogue(kTextSkippingProgram);
     if (nameKey == "CONST") return shell::Catalogue(kTextSkippingConst);

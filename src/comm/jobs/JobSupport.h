@@ -51,6 +51,13 @@ void BuildSlotWrite(int slot);
 /// request to send.
 void FinishNow(const std::function<void(SerialPort&)>& build, SerialPort& port);
 
+/// The MAINT entry (ADJUST head, 10h, 82h from the ADJUST start) leads to the
+/// MAINT head only on the 82h right after the 10h. When that 82h had to be
+/// sent again, its first try may have used the entry and the answer is the
+/// next ADJUST or DISPLAY head: the entry is then made again, a few times at
+/// most. `entries` counts the repeats of the running job.
+bool MaintEntryNeedsRepeat(int& entries);
+
 /// Text of the status bar while a group is passed over.
 std::string SkippingText(const std::string& nameKey);
 

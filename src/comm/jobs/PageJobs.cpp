@@ -94,6 +94,7 @@ class CategoryPageJob {
                 m_items.clear();
                 m_firstKnown = false;
                 m_lastKnown = false;
+                m_maintEntries = 0;
                 BeginOnlineJob(port);
                 return;
             case kStepFirstItem:
@@ -196,6 +197,10 @@ class CategoryPageJob {
                 CommStep = kFirstItem;
                 break;
             case kMaintItem82:
+                if (MaintEntryNeedsRepeat(m_maintEntries)) {
+                    CommStep = kMaintAdjust;
+                    break;
+                }
                 m_header.maintStart = RespMA;
                 m_cur = {RespMA, RespMB, RespMC};
                 CommStep = kCategoryHead;
@@ -310,6 +315,7 @@ class CategoryPageJob {
     int m_firstMb = 0;
     int m_groupItems = 0;
     int m_groups = 0;
+    int m_maintEntries = 0;
 };
 
 // ====================================================== jobs 8 and 9: moving

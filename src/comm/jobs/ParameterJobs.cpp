@@ -50,6 +50,7 @@ class UploadJob {
                 m_names = {};
                 m_category = kDisplay;
                 m_items.clear();
+                m_maintEntries = 0;
                 Results().requests = 0;
                 Host().ShowStatusText({});
                 BeginJob(port);
@@ -170,6 +171,10 @@ class UploadJob {
                 ParseNextGroup();
                 break;
             case kMaintItem82:
+                if (MaintEntryNeedsRepeat(m_maintEntries)) {
+                    CommStep = kMaintAdjust;
+                    break;
+                }
                 m_ma = RespMA;
                 m_mb = RespMB;
                 m_header.maintStart = RespMA;
@@ -320,6 +325,7 @@ class UploadJob {
     int m_firstMb = 0;
     int m_groupItems = 0;
     int m_groups = 0;
+    int m_maintEntries = 0;
 };
 
 // ============================================================ job 2: download

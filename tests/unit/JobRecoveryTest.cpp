@@ -1,0 +1,286 @@
+// Lost, garbled and late answers at every request of a job: each job must end
+// exactly as it does on a clean line, with the same result, messages and data.
+
+#include "comm/jobs/Jobs.h"
+#include "parameter/PageModel.h"
+#include "sim/Faults.h"
+#include "unit/JobTestSupport.h"
+
+#include <functional>
+#include <sstream>
+
+namespace rq50::testing {
+namespace {
+
+using nlohmann::json;
+using namespace rq50::comm;
+
+const jobs::CategoryAreas kProgramRow{true, "3", "D01", "2", "E01"};
+
+/// A program unit: PROGRAM at D01 (3 steps) and CONST at E01 (2 items).
+json ProgramUnit(const std::string& model) {
+    json described = SmallInstrument(model);
+    described["set"].push_back(
+        {{"program", {{"steps", 3}, {"operators", {"LDX1", "STY1", "END"}}}}});
+    described["set"].push_back({{"const", {{"count", 2}, {"values", {1.5, -2}}}}});
+    return described;
+}
+
+/// `device` in slot 3 of a rack.
+json InRack(json device) {
+    device.erase("latencyMs");
+    return json{{"rack", {{"slots", {{"3", device}}}}}};
+}
+
+json WithBaudItem(json described) {
+    described["baudRate"] = {{"ma", 5},        {"mb", 2},          {"mc", 0},
+                             {"prefix", "BR"}, {"code9600", "96"}, {"code1200", "12"}};
+    described["maint"][0]["items"].push_back(
+        {{"name", "BAUDRATE"}, {"kind", "text"}, {"data", " BR.12"}});
+    return described;
+}
+
+std::string Hex(const parameter::ItemArray& blocks) {
+    std::ostringstream out;
+    for (const auto& b : blocks) {
+        for (auto byte : b) out << static_cast<int>(byte) << ' ';
+        out << '\n';
+    }
+    return out.str();
+}
+
+/// Puts `text` into the data field of an item block (name length 8).
+void SetData(parameter::ItemBlock& block, const std::string& text) {
+    for (std::size_t i = 0; i < 8; ++i)
+        block[4 + 8 + i] = static_cast<std::uint8_t>(i < text.size() ? text[i] : ' ');
+}
+
+class JobRecovery : public JobBench {
+  protected:
+    /// A job run on the line `described` (faults included) that returns what
+    /// it left: result, messages and the data it moved.
+    using Scenario = std::function<std::string(const json& described)>;
+
+    /// Runs `scenario` on a clean line, then once with `fault` on each request
+    /// the clean run made, and expects every run to end the same.
+    void ExpectEveryRequestSurvives(const json& described, const Scenario& scenario,
+                                    const json& fault, const std::string& what) {
+        Fresh();
+        const std::string clean = scenario(described);
+        const int requests = instrument->RequestCount();
+        ASSERT_GT(requests, 0);
+        for (int n = 1; n <= requests; ++n) {
+            json faulty = described;
+            json rule = fault;
+            rule[std::string(sim::kFaultOn)] = {n};
+            faulty[std::string(sim::kFaultsKey)] = {{what, rule}};
+            Fresh();
+            EXPECT_EQ(scenario(faulty), clean) << what << " on request " << n << " of " << requests;
+        }
+    }
+
+    /// The state a job starts from, as the fixture sets it up.
+    void Fresh() {
+        shell::ResetGlobalState();
+        comm::ResetCommEngine();
+        comm::SetCommHost(&host);
+        jobs::AttachPageModel(nullptr);
+        jobs::Results() = {};
+        files::CurrentDataSetHeader() = {};
+        parameter::Items() = {};
+        program::Program() = {};
+        messages.boxes.clear();
+        host.slot = 3;
+        host.slotAsked = 0;
+    }
+
+    /// Result and messages of the job just run.
+    std::string Ending() const {
+        std::string out = "result " + std::to_string(CommResult) + "\n";
+        for (const auto& text : Texts()) out += text + "\n";
+        return out;
+    }
+
+    std::string DataSet() const {
+        const auto& h = files::CurrentDataSetHeader();
+        std::ostringstream out;
+        out << h.model << '|' << h.slot << '|' << h.displayStart << ' ' << h.setStart << ' '
+            << h.adjustStart << ' ' << h.maintStart << '|' << h.displayCount << ' ' << h.setCount
+            << ' ' << h.adjustCount << ' ' << h.maintCount << '|' << int(h.customType) << '\n'
+            << Hex(parameter::Items().dataSet);
+        return out.str();
+    }
+
+    std::string ProgramData() const {
+        const auto& p = program::Program();
+        std::ostringstream out;
+        out << p.header.modelCode << '|' << p.header.stepCount << ' ' << p.header.constCount << '|'
+            << p.header.programAreaLetter << ' ' << p.header.programStartNumber << ' '
+            << p.header.constAreaLetter << ' ' << p.header.constStartNumber << '\n'
+            << Hex(p.records);
+        return out.str();
+    }
+
+    // ---- the jobs, each as a scenario
+
+    std::string Upload(const json& described) {
+        Connect(described);
+        UseTables({{"RQG2"}, {}, {}});
+        EXPECT_TRUE(Run(kJobUpload));
+        return Ending() + DataSet();
+    }
+
+    /// Job 2 writes changed SET values; an upload afterwards shows what the
+    /// instrument holds.
+    std::string Download(const json& described) {
+        Connect(SmallInstrument());
+        EXPECT_TRUE(Run(kJobUpload));
+        auto& data = parameter::Items().dataSet;
+        EXPECT_EQ(data.size(), 12u);
+        if (data.size() < 8) return {};
+        SetData(data[4], "+012.50");  // SCALE LO
+        SetData(data[6], "PIC-202");  // TAG
+        messages.boxes.clear();
+        Connect(described);
+        EXPECT_TRUE(Run(kJobDownload));
+        std::string out = Ending();
+        for (const auto& e : jobs::Results().downloadCheck)
+            out += e.sentData + "/" + e.setData + "\n";
+        EXPECT_TRUE(Run(kJobUpload));
+        return out + DataSet();
+    }
+
+    std::string ConnectOnline(const json& described) {
+        Connect(described);
+        EXPECT_TRUE(Run(kJobConnect));
+        return Ending() + "slot " + std::to_string(files::CurrentDataSetHeader().slot) + "\n";
+    }
+
+    std::string ProgramUpload(const json& described) {
+        Connect(described);
+        UseTables({{}, {{"RQK2", kProgramRow}}, {}});
+        EXPECT_TRUE(Run(kJobProgramUpload));
+        return Ending() + ProgramData();
+    }
+
+    std::string ProgramDownload(const json& described) {
+        Connect(ProgramUnit("RQK2"));
+        UseTables({{}, {{"RQK2", kProgramRow}}, {}});
+        EXPECT_TRUE(Run(kJobProgramUpload));
+        auto& records = program::Program().records;
+        EXPECT_EQ(records.size(), 5u);
+        if (records.size() < 5) return {};
+        SetData(records[1], "MUL");
+        SetData(records[4], "+7.25000");
+        messages.boxes.clear();
+        Connect(described);
+        EXPECT_TRUE(Run(kJobProgramDownload));
+        std::string out = Ending();
+        program::Program() = {};
+        EXPECT_TRUE(Run(kJobProgramUpload));
+        return out + ProgramData();
+    }
+
+    std::string BaudCheck(const json& described) {
+        Connect(described);
+        UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
+        EXPECT_TRUE(Run(kJobBaudCheck));
+        return Ending() + (jobs::Results().baudRow ? jobs::Results().baudRow->pattern : "none");
+    }
+
+    std::string BaudChange(const json& described) {
+        Connect(described);
+        jobs::Results().baudRow = jobs::BaudRateRow{"RQB2*", 5, 2, 0, "BR", "96", "12"};
+        EXPECT_TRUE(jobs::StartBaudRateChange(9600));
+        EXPECT_TRUE(RunCommJob());
+        return Ending() + "speed " + std::to_string(CommSpeed) + " instrument " +
+               std::to_string(instrument->Speed());
+    }
+
+    /// Job 3, then the MAINT page (job 7), which finds MAINT through the
+    /// maintenance entry.
+    std::string MaintPage(const json& described) {
+        Connect(described);
+        parameter::PageModel page(parameter::PageCategory::Maint);
+        jobs::AttachPageModel(&page);
+        EXPECT_TRUE(Run(kJobConnect));
+        EXPECT_TRUE(Run(kJobCategoryMaint));
+        std::string out = Ending() + Hex(page.screenPage);
+        for (const auto& name : page.tabNames) out += name + "\n";
+        jobs::AttachPageModel(nullptr);
+        return out;
+    }
+};
+
+json Lost() {
+    return json::object();
+}
+
+TEST_F(JobRecovery, ALostAnswerIsAskedForAgainInEveryStepOfEveryJob) {
+    json v3 = SmallInstrument("RQG2");
+    v3["v3"] = {{"accessCode", "R350.01 "}, {"customType", "82"}};
+    const std::string drop(sim::kFaultDrop);
+    ExpectEveryRequestSurvives(
+        InRack(v3), [this](const json& d) { return Upload(d); }, Lost(), drop);
+    ExpectEveryRequestSurvives(
+        InRack(SmallInstrument()), [this](const json& d) { return Download(d); }, Lost(), drop);
+    ExpectEveryRequestSurvives(
+        InRack(SmallInstrument()), [this](const json& d) { return ConnectOnline(d); }, Lost(),
+        drop);
+    ExpectEveryRequestSurvives(
+        InRack(ProgramUnit("RQK2")), [this](const json& d) { return ProgramUpload(d); }, Lost(),
+        drop);
+    // A model outside the category table: its areas are found by walking SET.
+    ExpectEveryRequestSurvives(
+        ProgramUnit("RQK9"), [this](const json& d) { return ProgramUpload(d); }, Lost(), drop);
+    ExpectEveryRequestSurvives(
+        ProgramUnit("RQK2"), [this](const json& d) { return ProgramDownload(d); }, Lost(), drop);
+    ExpectEveryRequestSurvives(
+        SmallInstrument(), [this](const json& d) { return BaudCheck(d); }, Lost(), drop);
+    // The lost answer of the rate write: the instrument already listens at
+    // the new rate, which the speed switch finds.
+    ExpectEveryRequestSurvives(
+        WithBaudItem(SmallInstrument()), [this](const json& d) { return BaudChange(d); }, Lost(),
+        drop);
+    ExpectEveryRequestSurvives(
+        InRack(SmallInstrument()), [this](const json& d) { return MaintPage(d); }, Lost(), drop);
+}
+
+TEST_F(JobRecovery, AGarbledAnswerNeverChangesTheUploadedData) {
+    json v3 = SmallInstrument("RQG2");
+    v3["v3"] = {{"accessCode", "R350.01 "}, {"customType", "82"}};
+    const std::string corrupt(sim::kFaultCorrupt);
+    // The status and kind byte (with the item type, so the length changes),
+    // an address byte, the length byte, a text byte and the first checksum.
+    const std::vector<std::pair<int, int>> garbles = {{4, 0x01}, {4, 0xC0},  {6, 0x02},
+                                                      {3, 0x10}, {14, 0x20}, {8, 0x01}};
+    for (const auto& [byte, bits] : garbles) {
+        const json fault = {{std::string(sim::kFaultCorruptByte), byte},
+                            {std::string(sim::kFaultCorruptXor), bits}};
+        ExpectEveryRequestSurvives(
+            InRack(v3), [this](const json& d) { return Upload(d); }, fault, corrupt);
+    }
+    ExpectEveryRequestSurvives(
+        InRack(ProgramUnit("RQK2")), [this](const json& d) { return ProgramUpload(d); },
+        {{std::string(sim::kFaultCorruptByte), 12}, {std::string(sim::kFaultCorruptXor), 0x08}},
+        corrupt);
+}
+
+TEST_F(JobRecovery, AnAnswerLaterThanItsTimeOutIsNotTakenForTheNextRequest) {
+    json v3 = SmallInstrument("RQG2");
+    v3["v3"] = {{"accessCode", "R350.01 "}, {"customType", "82"}};
+    const std::string late(sim::kFaultLate);
+    for (int ms : {3100, 3500, 5000}) {
+        const json fault = {{std::string(sim::kFaultLateMs), ms}};
+        ExpectEveryRequestSurvives(
+            InRack(v3), [this](const json& d) { return Upload(d); }, fault, late);
+        ExpectEveryRequestSurvives(
+            InRack(SmallInstrument()), [this](const json& d) { return MaintPage(d); }, fault, late);
+    }
+    ExpectEveryRequestSurvives(
+        ProgramUnit("RQK9"), [this](const json& d) { return ProgramUpload(d); },
+        {{std::string(sim::kFaultLateMs), 3500}}, late);
+}
+
+}  // namespace
+}  // namespace rq50::testing
