@@ -118,6 +118,7 @@ std::string RecordReader::CountedText() {
     const std::uint16_t count = Int16();
     if (m_ok && count > Remaining()) {
         m_ok = false;
+        m_pastEnd = true;
         return {};
     }
     return FixedText(count);
@@ -129,14 +130,25 @@ bool RecordReader::Expect(std::uint8_t value, std::size_t length) {
     return std::all_of(b.begin(), b.end(), [value](std::uint8_t c) { return c == value; });
 }
 
+bool RecordReader::NextAre(std::uint8_t value, std::size_t length) const {
+    if (length > Remaining()) return false;
+    const auto part = m_bytes.subspan(m_offset, length);
+    return std::all_of(part.begin(), part.end(), [value](std::uint8_t c) { return c == value; });
+}
+
 std::size_t RecordReader::ArrayCount(std::size_t elementSize) {
     const std::uint16_t dimensions = Int16();
     if (!m_ok || dimensions == 0) return 0;
     const std::int32_t count = Int32();
     const std::int32_t lowerBound = Int32();
-    if (!m_ok || dimensions != kArrayDimensions || lowerBound != 0 || count < 0 ||
-        static_cast<std::size_t>(count) > Remaining() / elementSize) {
+    if (!m_ok || dimensions != kArrayDimensions || lowerBound != 0 || count < 0) {
         m_ok = false;
+        return 0;
+    }
+    // A count the bytes left cannot hold: the file ends inside the array.
+    if (static_cast<std::size_t>(count) > Remaining() / elementSize) {
+        m_ok = false;
+        m_pastEnd = true;
         return 0;
     }
     return static_cast<std::size_t>(count);

@@ -56,8 +56,9 @@ class RecordReader {
     explicit RecordReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
     bool Ok() const { return m_ok; }
-    /// After a failure: true when the bytes simply ended before a member of
-    /// fixed size, false when a count or descriptor was impossible.
+    /// After a failure: true when the bytes ended before a member, or before
+    /// the texts or elements a count announced; false when a descriptor or a
+    /// count was impossible in itself (negative, two dimensions ...).
     bool RanPastEnd() const { return m_pastEnd; }
     std::size_t Offset() const { return m_offset; }
     std::size_t Remaining() const { return m_ok ? m_bytes.size() - m_offset : 0; }
@@ -70,6 +71,9 @@ class RecordReader {
     std::string CountedText();
     /// True when the next `length` bytes all equal `value`; they are consumed.
     bool Expect(std::uint8_t value, std::size_t length);
+    /// True when the next `length` bytes are there and all equal `value`;
+    /// nothing is consumed.
+    bool NextAre(std::uint8_t value, std::size_t length) const;
     std::vector<parameter::ItemBlock> Blocks();
     std::vector<std::string> FixedTexts(std::size_t length);
 

@@ -33,6 +33,8 @@ std::string FileErrorDescription(int error) {
             return "Bad file name";
         case kErrDeviceUnavailable:
             return "Device unavailable";
+        case kErrPermissionDenied:
+            return "Permission denied";
         case kErrDiskNotReady:
             return "Disk not ready";
         case kErrPathFileAccess:
@@ -41,6 +43,8 @@ std::string FileErrorDescription(int error) {
             return "Path not found";
         case kErrInvalidFormat:
             return "Invalid file format";
+        case kErrNotAFile:
+            return "Not a file (a folder, a device or a pipe)";
         default:
             return "Application-defined or object-defined error";
     }
@@ -78,6 +82,11 @@ int FileErrorFromErrno(int e) {
         default:
             return kErrPathFileAccess;
     }
+}
+
+int ReadErrorFromErrno(int e) {
+    if (e == EACCES || e == EPERM) return kErrPermissionDenied;
+    return FileErrorFromErrno(e);
 }
 
 int ReportFileError(int error, const std::string& title) {

@@ -16,17 +16,26 @@ enum FileError : int {
     kErrInputPastEnd = 62,  ///< the file ends before the record does
     kErrBadFileName = 64,
     kErrDeviceUnavailable = 68,
+    kErrPermissionDenied = 70,  ///< the file may not be read
     kErrDiskNotReady = 71,
     kErrPathFileAccess = 75,
     kErrPathNotFound = 76,
     kErrInvalidFormat = 321,  ///< the bytes are not a record of the expected kind
+    /// The name is that of a folder, a device or a pipe, which the file
+    /// routines neither read nor replace.
+    kErrNotAFile = 1001,
 };
 
 /// The description of a run-time file error ("Disk full" ...).
 std::string FileErrorDescription(int error);
 
-/// The file error matching a C library error code (errno).
+/// The file error matching a C library error code (errno) of a write.
 int FileErrorFromErrno(int errnoValue);
+
+/// The file error matching errno of a read: as for a write, except that a
+/// file the user may not read is kErrPermissionDenied, not the read-only
+/// error of a save.
+int ReadErrorFromErrno(int errnoValue);
 
 /// Shows the message of file error `error` with an OK button and `title`:
 /// message 18 for a bad or missing name or path, 19 for a read-only target, 22

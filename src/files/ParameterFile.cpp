@@ -63,6 +63,9 @@ int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileReco
     ParameterFileRecord record;
     record.information = ReadInformationBlock(in);
     bool blank = in.Expect(' ', kParameterReservedText);
+    // Spaces where the model's length stands are the wider reserved text of a
+    // program file (no model code is 8224 characters long).
+    if (in.Ok() && blank && in.NextAre(' ', 2)) return kErrInvalidFormat;
     record.header = ReadHeader(in);
     blank = in.Expect(0, kReservedZeroBytes) && blank;
     if (in.Ok() && !blank) return kErrInvalidFormat;

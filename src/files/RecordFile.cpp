@@ -16,6 +16,7 @@
 
 #if !defined(_WIN32)
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -29,6 +30,8 @@ constexpr int kTextSaveToFile = 1553;
 constexpr int kTextNothingToSave = 1580;
 constexpr std::int64_t kBytesPerItem = 40;
 constexpr std::int64_t kRecordOverhead = 750;
+// Temporary files of a save are named "<target>.tmp<pid>_<n>".
+constexpr const char* kTemporaryTag = ".tmp";
 
 struct WriteFault {
     std::size_t bytesBeforeFailure;
@@ -55,7 +58,7 @@ int WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 // Opens a new, unused temporary file next to `target`.
 int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temp) {
-    const std::string base = target.string() + ".tmp";
+    const std::string base = target.string() + kTemporaryTag;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = base + std::to_string(::getpid()) + "_" + std::to_string(attempt);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -65,17 +68,54 @@ int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& 
     return -1;
 }
 
+// The process id in the name of a temporary file of `target`
+// ("<target name>.tmp<pid>_<n>"), or 0 when the name is not one.
+pid_t TemporaryOwner(const std::string& name, const std::string& targetName) {
+    const std::string prefix = targetName + kTemporaryTag;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
+    const std::string rest = name.substr(prefix.size());
+    const auto underscore = rest.find('_');
+    if (underscore == 0 || underscore == std::string::npos || underscore > 9 ||
+        underscore + 1 == rest.size()) {
+        return 0;
+    }
+    const auto digits = [](const std::string& t) {
+        return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(rest.substr(0, underscore)) || !digits(rest.substr(underscore + 1))) return 0;
+    return static_cast<pid_t>(std::stol(rest.substr(0, underscore)));
+}
+
+// Removes the temporary files a save of `target` left behind when its process
+// was killed before it could clean up. Files of a process that still runs are
+// another save in progress and stay.
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    const std::string targetName = target.filename().string();
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const pid_t owner = TemporaryOwner(it->path().filename().string(), targetName);
+        if (owner <= 0 || owner == ::getpid()) continue;
+        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
+        ::unlink(it->path().c_str());
+    }
+}
+
 }  // namespace
 
 int ReadWholeFile(const std::string& path, Bytes& out) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status)) {
-        return FileErrorFromErrno(ec ? ec.value() : ENOENT);
+    // Opened without blocking, so that a pipe given as the file cannot hang
+    // the program; only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return ReadErrorFromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return kErrNotAFile;
     }
-    if (std::filesystem::is_directory(status)) return kErrBadFileName;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FileErrorFromErrno(errno);
     Bytes bytes;
     std::uint8_t buffer[8192];
     int error = kFileOk;
@@ -83,7 +123,7 @@ int ReadWholeFile(const std::string& path, Bytes& out) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            error = FileErrorFromErrno(errno);
+            error = ReadErrorFromErrno(errno);
             break;
         }
         if (n == 0) break;
@@ -103,7 +143,8 @@ int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> b
     if (target.filename().empty()) return kErrBadFileName;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return kErrBadFileName;
+        // A folder, device or pipe is never replaced by a file.
+        if (!S_ISREG(st.st_mode)) return kErrNotAFile;
         // A read-only file stays read-only, even when the folder would let
         // the rename replace it.
         if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
@@ -112,6 +153,7 @@ int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> b
         }
     }
 
+    RemoveStaleTemporaries(target);
     std::filesystem::path temp;
     const int fd = CreateTemporary(target, temp);
     if (fd < 0) return FileErrorFromErrno(errno);

@@ -2,12 +2,14 @@
 #include "FileSamples.h"
 #include "FileTestSupport.h"
 #include "files/Csv.h"
+#include "files/FileError.h"
 #include "files/OleDate.h"
 #include "shell/Catalogue.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -187,6 +189,15 @@ TEST_F(FileCli, ErrorsAndExitCodes) {
     r = Cli("show " + P("MIX.7pa"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Invalid file format\n");
+
+    // A folder or a pipe under a file's name: refused at once, never read.
+    fs::create_directory(m_dir / "FOLDER.7pa");
+    ASSERT_EQ(::mkfifo((m_dir / "PIPE.7pr").c_str(), 0600), 0);
+    for (const char* name : {"FOLDER.7pa", "PIPE.7pr"}) {
+        r = Cli("show " + P(name));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, FileErrorDescription(kErrNotAFile) + "\n");
+    }
 
     r = Cli("copy " + P("PLANT1.7pa") + " " + P("nofolder/X.7pa"));
     EXPECT_EQ(r.exitCode, 1);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -202,6 +203,13 @@ TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
         EXPECT_EQ(CurrentParameterRecord(), current);
         ASSERT_EQ(m_services.messages.boxes.size(), 1u);
         EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
+        // A file that ends inside a member, a text or an array, or whose count
+        // asks for more than is left, ends too soon; a descriptor or count that
+        // is impossible in itself is a wrong format.
+        const bool impossible = name == "program file" || name == "negative count" ||
+                                name == "two dimensions" || name == "lower bound 1";
+        EXPECT_EQ(m_services.messages.boxes[0].text,
+                  impossible ? "Invalid file format" : "Input past end of file");
     }
 
     // A parameter file read as a program file.
@@ -276,14 +284,96 @@ TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
 }
 
+// A save that cannot replace its target fails with a message and leaves
+// nothing behind. Of these, only the read-only folder stops the superuser, so
+// the targets that are no file at all keep the failed save tested in CI.
 TEST_F(FileTest, ReadOnlyFolderIsRefused) {
-    if (::geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop the superuser";
     MakeCurrent(test::SampleProgramRecord());
+    fs::create_directory(Path("FOLDER.7pr"));
+    EXPECT_FALSE(WriteProgramFile(Path("FOLDER.7pr")));
+    EXPECT_TRUE(fs::is_directory(Path("FOLDER.7pr")));
+    EXPECT_TRUE(fs::is_empty(Path("FOLDER.7pr")));
+
+    WriteBytes(Path("PLAIN"), {1, 2, 3});
+    EXPECT_FALSE(WriteProgramFile(Path("PLAIN") + "/UNDER.7pr"));
+    EXPECT_EQ(ReadBytes(Path("PLAIN")), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{FileErrorDescription(kErrNotAFile),
+                                                            shell::Catalogue(1518)}));
+    EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(1553));
+    EXPECT_EQ(OtherFiles("PLAIN"), std::vector<std::string>{"FOLDER.7pr"});
+
+    if (::geteuid() == 0) return;  // a read-only folder does not stop the superuser
+    m_services.messages.boxes.clear();
     const std::string inFolder = Path("NEW.7pr");
     fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(WriteProgramFile(inFolder));
     EXPECT_FALSE(fs::exists(inFolder));
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
+}
+
+// Only regular files are read: a folder or a pipe is refused at once with a
+// message of its own (a pipe must not block the reader).
+TEST_F(FileTest, OnlyRegularFilesAreRead) {
+    MakeCurrent(test::SampleParameterRecord());
+    fs::create_directory(Path("FOLDER.7pa"));
+    ASSERT_EQ(::mkfifo(Path("PIPE.7pa").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadParameterFile(Path("FOLDER.7pa")));
+    EXPECT_FALSE(ReadParameterFile(Path("PIPE.7pa")));
+    const std::string description = FileErrorDescription(kErrNotAFile);
+    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{description, description}));
+    EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
+    EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
+
+    // Nor is a pipe or folder ever replaced by a save.
+    EXPECT_FALSE(WriteParameterFile(Path("PIPE.7pa")));
+    EXPECT_TRUE(fs::is_fifo(Path("PIPE.7pa")));
+}
+
+// A file the user may not read says so under the read's own title, not with
+// the read-only message of a save.
+TEST_F(FileTest, AReadWithoutPermissionHasItsOwnMessage) {
+    EXPECT_EQ(ReadErrorFromErrno(EACCES), kErrPermissionDenied);
+    EXPECT_EQ(ReadErrorFromErrno(EPERM), kErrPermissionDenied);
+    EXPECT_EQ(ReadErrorFromErrno(ENOENT), kErrPathNotFound);
+    EXPECT_EQ(ReportFileError(kErrPermissionDenied, shell::Catalogue(2116)), 0);
+    ASSERT_EQ(m_services.messages.boxes.size(), 1u);
+    EXPECT_EQ(m_services.messages.boxes[0].text, "Permission denied");
+    EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
+
+    if (::geteuid() == 0) return;  // the superuser reads any file
+    m_services.messages.boxes.clear();
+    MakeCurrent(test::SampleProgramRecord());
+    WriteBytes(Path("LOCKED.7pr"), test::SampleProgramBytes());
+    fs::permissions(Path("LOCKED.7pr"), fs::perms::none);
+    program::Program() = {};
+    EXPECT_FALSE(ReadProgramFile(Path("LOCKED.7pr")));
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{"Permission denied"});
+    EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
+}
+
+// Temporary files of a save killed part-way are removed by the next save of
+// the same target; those of a running save, of other targets and other names
+// stay.
+TEST_F(FileTest, StaleTemporaryFilesOfATargetAreRemovedByTheNextSave) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);  // a process that no longer runs
+    const std::string dead = std::to_string(child);
+    const std::string alive = std::to_string(::getppid());
+    const std::vector<std::string> stale = {"DATA.7pa.tmp" + dead + "_0",
+                                            "DATA.7pa.tmp" + dead + "_17"};
+    const std::vector<std::string> kept = {"DATA.7pa.tmp" + alive + "_0",
+                                           "OTHER.7pa.tmp" + dead + "_0", "DATA.7pa.tmp" + dead,
+                                           "DATA.7pa.tmpx_0", "DATA.7pa.bak"};
+    for (const auto& name : stale) WriteBytes(Path(name), std::vector<std::uint8_t>(64, 7));
+    for (const auto& name : kept) WriteBytes(Path(name), {1});
+
+    MakeCurrent(test::SampleParameterRecord());
+    ASSERT_TRUE(WriteParameterFile(Path("DATA.7pa")));
+    for (const auto& name : stale) EXPECT_FALSE(fs::exists(Path(name))) << name;
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(Path(name))) << name;
+    EXPECT_EQ(ReadBytes(Path("DATA.7pa")), test::SampleParameterBytes());
 }
 
 TEST_F(FileTest, FreeSpaceRules) {
