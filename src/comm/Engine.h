@@ -72,6 +72,7 @@ enum CommErrors : int {
     kErrCustomType = 15,
     kErrPortOpen = 20,  ///< opening the port failed; the port is not closed
     kErrSlotZero = 21,
+    kErrDataSetRefused = 22,  ///< the data set cannot be downloaded; nothing was sent
 };
 
 /// Caller codes (`CommCaller`): the screen that started the job.

@@ -1,6 +1,8 @@
 #include "comm/jobs/Jobs.h"
 #include "unit/JobTestSupport.h"
 
+#include <cstdint>
+
 namespace rq50::testing {
 namespace {
 
@@ -230,6 +232,20 @@ TEST_F(JobDownload, V3CustomTypeMismatchStopsBeforeWriting) {
     for (std::size_t i = before; i < sent.size(); ++i) {
         EXPECT_FALSE(sent[i].command == kWrite && !(sent[i].ma == 20 && sent[i].mb == 3));
     }
+}
+
+// A file whose header holds nonsense category starts is refused with a message
+// before anything is sent, and the job does not end as completed.
+TEST_F(JobDownload, AHeaderThatDoesNotFitItsItemsIsRefusedBeforeAnythingIsSent) {
+    Upload(SmallInstrument());
+    files::CurrentDataSetHeader().setStart = INT32_MIN;
+    files::CurrentDataSetHeader().adjustStart = INT32_MAX;
+    const std::size_t before = line->SentFrames().size();
+    ASSERT_TRUE(Run(kJobDownload, "Download to TAVRO"));
+    EXPECT_EQ(CommResult, kErrDataSetRefused);
+    EXPECT_EQ(line->SentFrames().size(), before);
+    EXPECT_EQ(Texts(), std::vector<std::string>{shell::Catalogue(jobs::kTextHeaderDoesNotFit)});
+    EXPECT_EQ(messages.boxes.back().title, "Download to TAVRO");
 }
 
 class JobConnect : public JobBench {};

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace rq50::comm::jobs {
 namespace {
 
@@ -91,6 +93,31 @@ TEST(JobDownloadSelection, OnlyWritableSetItemsInOrder) {
     EXPECT_EQ(third->index, 6u);
     EXPECT_FALSE(NextDownloadItem(set, third->index + 1, 3, 5));
     EXPECT_EQ(CountDownloadItems({}, 3, 5), 0);
+}
+
+// A header whose category starts do not fit its items is refused before a
+// download: it would otherwise end "completed" with nothing written, or write
+// items of another category.
+TEST(JobDownloadRefusal, TheHeaderMustFitTheItems) {
+    const auto set = SampleDataSet();
+    EXPECT_EQ(DownloadRefusal(set, {1, 3, 5, 7}), 0);
+    EXPECT_EQ(DownloadRefusal(set, {1, 3, 5, 0}), 0);  // no MAINT category
+    const CategoryStarts unfit[] = {
+        {1, INT32_MIN, INT32_MAX, 7},  // nonsense from a damaged file
+        {1, 3, 64, 7},                 // no MA of six bits
+        {-1, 3, 5, 7},
+        {1, 0, 5, 7},  // SET would take the MA-0 items
+        {1, 5, 3, 7},  // SET behind ADJUST selects nothing
+        {1, 2, 5, 7},  // no group of the data set begins SET
+    };
+    for (const auto& starts : unfit) {
+        SCOPED_TRACE(starts.set);
+        EXPECT_EQ(DownloadRefusal(set, starts), kTextHeaderDoesNotFit);
+    }
+    // A SET category of display-only items has nothing to write.
+    EXPECT_EQ(DownloadRefusal({Block(0, 3, 0, 0, "INPUT", ""), Block(6, 3, 1, 0, "PV", "+1")},
+                              {1, 3, 5, 7}),
+              kTextNothingToDownload);
 }
 
 TEST(JobVerifyWrite, ComparesByKind) {

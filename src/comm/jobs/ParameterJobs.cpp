@@ -4,7 +4,10 @@
 #include "comm/CommPort.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
+#include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
 
 #include <algorithm>
 
@@ -330,6 +333,14 @@ class UploadJob {
 
 // ============================================================ job 2: download
 
+void ShowDownloadRefusal(int text) {
+    if (auto* host = shell::Svc().messages) {
+        host->Beep();
+        host->Show(
+            {shell::Catalogue(text), CommTitle, shell::kButtonsOk, shell::MsgIcon::Exclamation});
+    }
+}
+
 class DownloadJob {
   public:
     enum Step : int {
@@ -352,6 +363,17 @@ class DownloadJob {
             m_position = 0;
             Results().downloadCheck.clear();
             Results().requests = 0;
+            // A data set whose header does not fit its items is refused before
+            // the port is opened.
+            if (const int refusal = DownloadRefusal(parameter::Items().dataSet,
+                                                    {header.displayStart, header.setStart,
+                                                     header.adjustStart, header.maintStart})) {
+                ShowDownloadRefusal(refusal);
+                m_increment = 0;
+                CommError = kErrDataSetRefused;
+                FinishNow([this](SerialPort& p) { Build(p); }, port);
+                return;
+            }
             BeginJob(port);
             return;
         }

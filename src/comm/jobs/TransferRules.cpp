@@ -2,6 +2,7 @@
 
 #include "shell/Wildcard.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -148,6 +149,20 @@ int CountDownloadItems(const parameter::ItemArray& dataSet, int setStart, int ad
         from = item->index + 1;
     }
     return count;
+}
+
+int DownloadRefusal(const parameter::ItemArray& dataSet, const CategoryStarts& starts) {
+    constexpr int kMaxMa = 63;  // MA has six bits
+    for (const int start : {starts.display, starts.set, starts.adjust, starts.maint}) {
+        if (start < 0 || start > kMaxMa) return kTextHeaderDoesNotFit;
+    }
+    if (starts.set < 1 || starts.set >= starts.adjust) return kTextHeaderDoesNotFit;
+    const bool setBegins = std::any_of(dataSet.begin(), dataSet.end(), [&](const auto& block) {
+        return parameter::DecodeItem(block, false).ma == starts.set;
+    });
+    if (!setBegins) return kTextHeaderDoesNotFit;
+    if (CountDownloadItems(dataSet, starts.set, starts.adjust) == 0) return kTextNothingToDownload;
+    return 0;
 }
 
 std::optional<DownloadCheckEntry> VerifyWrite(const parameter::ItemBlock& sent, std::size_t index,

@@ -66,6 +66,28 @@ std::optional<WriteItem> NextDownloadItem(const parameter::ItemArray& dataSet, s
 /// How many items NextDownloadItem selects over the whole data set.
 int CountDownloadItems(const parameter::ItemArray& dataSet, int setStart, int adjustStart);
 
+/// The category starts (MA) a data set's header gives.
+struct CategoryStarts {
+    int display = 0;
+    int set = 0;
+    int adjust = 0;
+    int maint = 0;
+};
+
+/// Catalogue texts of the download refusals.
+enum DownloadRefusalText : int {
+    kTextHeaderDoesNotFit = 1581,  ///< the starts are no addresses or miss the items
+    kTextNothingToDownload = 1582,
+};
+
+/// Why `dataSet` cannot be downloaded, as a catalogue text number, or 0 when
+/// it can. The header must fit its items: every start an MA (0 to 63), a SET
+/// category that begins (MA 1 or more) before ADJUST and whose first group is
+/// in the data set; and at least one item must be written. A file whose header
+/// holds other values would otherwise "complete" without writing anything, or
+/// write items of another category.
+int DownloadRefusal(const parameter::ItemArray& dataSet, const CategoryStarts& starts);
+
 /// One written item whose read-back differs from what was sent.
 struct DownloadCheckEntry {
     int ma = 0;
