@@ -184,8 +184,10 @@ int ShowDisplay(int display) {
 
 /// Leaving a screen whose data may be unsaved: asks, saves or goes back.
 /// Returns -1 when the save dialog completed.
+/// `clearOnNo`: "No" also clears the data-changed flag (the program editor's
+/// prompt); leaving the data view with "No" keeps it, as unsaved data it is.
 int LeaveWithSaveQuestion(int answer, int message, int titleText, std::int16_t infoPurpose,
-                          int backDisplay, Screen leaving) {
+                          int backDisplay, Screen leaving, bool clearOnNo) {
     auto goBack = [&] {
         ShowDisplay(backDisplay);
         Host().UnloadScreen(leaving);
@@ -201,7 +203,7 @@ int LeaveWithSaveQuestion(int answer, int message, int titleText, std::int16_t i
         return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;
     }
     if (reply == kAnswerNo) {
-        G().dataChanged = false;
+        if (clearOnNo) G().dataChanged = false;
         goBack();
     }
     return 0;
@@ -237,8 +239,8 @@ int AfterProgramDownload() {
 int RunEvent(int eventCode, int answer) {
     switch (eventCode) {
         case kEventLeaveDataView:
-            return LeaveWithSaveQuestion(answer, 9, 2411, 5, kDisplaySettingMenu,
-                                         Screen::frmRQ2400);
+            return LeaveWithSaveQuestion(answer, 9, 2411, 5, kDisplaySettingMenu, Screen::frmRQ2400,
+                                         false);
         case kEventDataViewToSettingMenu:
             ShowDisplay(kDisplaySettingMenu);
             Host().UnloadScreen(Screen::frmRQ2400);
@@ -247,7 +249,7 @@ int RunEvent(int eventCode, int answer) {
             return AfterProgramDownload();
         case kEventLeaveProgramEditor:
             return LeaveWithSaveQuestion(answer, 12, 3001, 7, kDisplaySettingMenuProgram,
-                                         Screen::frmRQ3000);
+                                         Screen::frmRQ3000, true);
         case kEventSaveProgram:
             G().infoPurpose = 2;
             return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;

@@ -185,11 +185,13 @@ TEST(DisplayMatorix, LeavingTheDataView) {
         scope.navigation.saveResult = 0;
         EXPECT_EQ(DisplayMatorix(165, 0, kAnswerDataChanged), 0);
     }
-    {  // changed, No: leave without saving
+    {  // changed, No: leave without saving; the data is still unsaved
         ServicesScope scope;
+        G().dataChanged = true;
         scope.messages.answers = {kAnswerNo};
         EXPECT_EQ(DisplayMatorix(165, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
+        EXPECT_TRUE(G().dataChanged);
     }
     {  // changed, Cancel; and an answer value that means nothing
         ServicesScope scope;
