@@ -14,6 +14,7 @@
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
 #include "program/ProgramEditor.h"
+#include "program/ProgramModel.h"
 #include "program/ProgramText.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
@@ -183,19 +184,23 @@ void PrintParameterList(const std::string& path, bool maintMode) {
 void PrintProgram(const std::string& path) {
     const auto& state = program::Program();
     const auto& h = state.header;
+    // Steps are named as the editor names its rows: by the model's row of
+    // Category.ini when it can be read, else by the header.
+    const bool haveCategories = shell::LoadCategoryTable();
+    const program::CategoryTable categories =
+        haveCategories ? program::LoadedCategoryTable() : program::CategoryTable{};
+    const auto starts = program::EditorAreaStarts(categories, h.modelCode, h);
+    const auto address = [](const std::string& start, std::size_t i) {
+        return files::ProgramItemAddress(program::AddressLetterCode(start),
+                                         program::StartNumber(start), i);
+    };
     std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.modelCode) << "\n"
               << SingleByteToUtf8(TrimRight(files::CurrentInformation().fileName)) << "\n"
               << path << "\n"
               << "slot " << h.slotNumber << ", " << h.stepCount << " steps from "
-              << files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, 0) << ", "
-              << h.constCount << " CONST items from "
-              << files::ProgramItemAddress(h.constAreaLetter, h.constStartNumber, 0) << "\n";
-    // The program as the editor's grids show it, when Category.ini can be read.
-    if (shell::LoadCategoryTable()) {
-        program::CategoryTable categories;
-        for (const auto& row : shell::CategoryTable()) {
-            categories.push_back(program::CategoryEntry{row});
-        }
+              << address(starts.program, 0) << ", " << h.constCount << " CONST items from "
+              << address(starts.constants, 0) << "\n";
+    if (haveCategories) {
         program::EditorHost host;
         program::ProgramEditor editor(categories, program::Program(), host, std::string());
         editor.Open();
@@ -211,16 +216,13 @@ void PrintProgram(const std::string& path) {
         const auto item = parameter::DecodeItem(state.records[i], false);
         const std::string comment =
             i < h.stepComments.size() ? files::Trim(h.stepComments[i]) : std::string();
-        std::cout << std::left << std::setw(8)
-                  << files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, i)
-                  << std::setw(10) << SingleByteToUtf8(TrimRight(item.data))
-                  << SingleByteToUtf8(comment) << "\n";
+        std::cout << std::left << std::setw(8) << address(starts.program, i) << std::setw(10)
+                  << SingleByteToUtf8(TrimRight(item.data)) << SingleByteToUtf8(comment) << "\n";
     }
     std::cout << "\n=== " << shell::Catalogue(2817) << " ===\n";
     for (std::size_t i = 0; i < consts; ++i) {
         const auto item = parameter::DecodeItem(state.records[steps + i], false);
-        std::cout << std::left << std::setw(8)
-                  << files::ProgramItemAddress(h.constAreaLetter, h.constStartNumber, i)
+        std::cout << std::left << std::setw(8) << address(starts.constants, i)
                   << SingleByteToUtf8(parameter::FormatDataForDisplay(item.data, item.kind, 0))
                   << "\n";
     }
@@ -288,6 +290,8 @@ int RunCsv(const CsvOptions& o) {
     CliServices services;
     if (!ReadIntoCurrent(*kind, o.file)) return Failed(services, 0, o.file + " could not be read");
     shell::G().commandMenuUnlocked = o.maint;
+    // The program report names its steps by Category.ini, as the editor does.
+    if (!parameter) shell::LoadCategoryTable();
     const bool written = parameter ? files::WriteParameterCsv(o.output, areas)
                                    : files::WriteProgramCsv(o.output, areas);
     return written ? kExitOk : Failed(services, 0, o.output + " was not written");

@@ -24,6 +24,7 @@ namespace {
 enum : int {
     kMsgModelNotRegistered = 43,
     kTextNoErrorFound = 1517,
+    kTextCommandCheck = 3005,
     kTextFailedToInitialize = 1529,
 };
 
@@ -86,7 +87,14 @@ int Check(const std::string& path) {
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(path, categories, host, editor)) return kExitSystemError;
 
-    const int result = editor->RunCheck();
+    // A program that Save and Download would refuse fails the check with
+    // their message, before any list is printed.
+    editor->Checker().ClearCheckResults();
+    if (editor->WriteBackForOutput(shell::Catalogue(kTextCommandCheck)) !=
+        program::WriteBackStatus::kReady) {
+        return kExitSystemError;
+    }
+    const int result = editor->CheckBeforeDownload();
     if (result == 0) {
         std::cout << shell::Catalogue(kTextNoErrorFound) << "\n";
         return kExitOk;

@@ -5,11 +5,13 @@
 #include "files/RecordFile.h"
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
+#include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -65,7 +67,8 @@ std::string ParameterHeading() {
 }
 
 // First block of each category: the first block whose MA is the category's
-// start MA in the header.
+// start MA in the header. A MAINT start below 1 marks a data set without a
+// MAINT category, as in the content list.
 std::array<std::optional<std::size_t>, 4> CategoryStarts(const ParameterFileRecord& record) {
     const std::array<std::int32_t, 4> startMa = {record.header.displayStart, record.header.setStart,
                                                  record.header.adjustStart,
@@ -74,15 +77,35 @@ std::array<std::optional<std::size_t>, 4> CategoryStarts(const ParameterFileReco
     for (std::size_t i = 0; i < record.items.size(); ++i) {
         const int ma = parameter::DecodeItem(record.items[i], false).ma;
         for (std::size_t c = 0; c < starts.size(); ++c) {
+            if (c == kMaintCategory && startMa[c] < 1) continue;
             if (!starts[c] && ma == startMa[c]) starts[c] = i;
         }
     }
     return starts;
 }
 
+// End of the category starting at block `first`: the nearest start of another
+// category behind it, or the end of the data set. Every block thus belongs to
+// one category at most, whatever order the header's starts come in.
+std::size_t CategoryEnd(const std::array<std::optional<std::size_t>, 4>& starts, std::size_t c,
+                        std::size_t itemCount) {
+    std::size_t end = itemCount;
+    for (std::size_t other = 0; other < starts.size(); ++other) {
+        if (other == c || !starts[other]) continue;
+        // Two categories that start at the same block: the earlier one in
+        // category order is empty, the later one takes the blocks.
+        const bool behind =
+            *starts[other] > *starts[c] || (*starts[other] == *starts[c] && other > c);
+        if (behind) end = std::min(end, *starts[other]);
+    }
+    return end;
+}
+
 void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::size_t first,
                     std::size_t end, int nameText) {
     AppendAreaTitle(lines, Text(nameText));
+    // A category that shares its start with a later one keeps its heading.
+    if (first >= end) return;
     const auto heading = parameter::DecodeItem(record.items[first], false);
     AppendLine(lines, "@ " + heading.name);
     AppendLine(lines, ParameterHeading());
@@ -150,22 +173,25 @@ CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& ar
     for (std::size_t c = 0; c < starts.size(); ++c) {
         if (c == kMaintCategory && !commandMenuUnlocked) break;
         if (!selected[c] || !starts[c]) continue;
-        std::size_t end = record.items.size();
-        for (std::size_t next = c + 1; next < starts.size(); ++next) {
-            if (starts[next]) {
-                end = *starts[next];
-                break;
-            }
-        }
-        if (end <= *starts[c]) continue;
-        AppendCategory(lines, record, *starts[c], end, kCategoryNames[c]);
+        AppendCategory(lines, record, *starts[c], CategoryEnd(starts, c, record.items.size()),
+                       kCategoryNames[c]);
     }
     return lines;
 }
 
-CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas) {
+CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
+                         const program::CategoryTable& categories) {
     CsvLines lines;
     const auto& h = record.header;
+    const auto starts = program::EditorAreaStarts(categories, h.modelCode, h);
+    const auto stepAddress = [&](std::size_t i) {
+        return ProgramItemAddress(program::AddressLetterCode(starts.program),
+                                  program::StartNumber(starts.program), i);
+    };
+    const auto constAddress = [&](std::size_t i) {
+        return ProgramItemAddress(program::AddressLetterCode(starts.constants),
+                                  program::StartNumber(starts.constants), i);
+    };
     AppendCommonStart(lines, h.modelCode, areas, record.information);
     const std::size_t available = record.items.size();
     const std::size_t steps =
@@ -179,8 +205,7 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas)
         for (std::size_t i = 0; i < steps; ++i) {
             const auto item = parameter::DecodeItem(record.items[i], false);
             const std::string comment = i < h.stepComments.size() ? Trim(h.stepComments[i]) : "";
-            AppendLine(lines, ProgramItemAddress(h.programAreaLetter, h.programStartNumber, i) +
-                                  "," + CsvQuote(item.data) + "," + CsvQuote(comment));
+            AppendLine(lines, stepAddress(i) + "," + CsvQuote(item.data) + "," + CsvQuote(comment));
         }
     }
     if (areas.constants) {
@@ -188,8 +213,7 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas)
         AppendLine(lines, Bracketed(kTextStep) + "," + "[ " + Text(kTextConst) + " ]");
         for (std::size_t i = 0; i < consts; ++i) {
             const auto item = parameter::DecodeItem(record.items[steps + i], false);
-            AppendLine(lines, ProgramItemAddress(h.constAreaLetter, h.constStartNumber, i) + "," +
-                                  CsvQuote(item.data));
+            AppendLine(lines, constAddress(i) + "," + CsvQuote(item.data));
         }
     }
     return lines;
@@ -204,10 +228,9 @@ std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber
     if (address.empty()) return address;
     const std::int64_t number =
         static_cast<std::int64_t>(startNumber) + static_cast<std::int64_t>(index);
-    if (number == 0) return address;
-    std::string digits = std::to_string(number < 0 ? -number : number);
+    std::string digits = std::to_string(number);
     if (digits.size() < 2) digits.insert(0, "0");
-    return address + (number < 0 ? "-" : "") + digits;
+    return address + digits;
 }
 
 int WriteCsvLines(const std::string& path, const CsvLines& lines) {
@@ -228,7 +251,8 @@ bool WriteParameterCsv(const std::string& path, const CsvAreas& areas) {
 }
 
 bool WriteProgramCsv(const std::string& path, const CsvAreas& areas) {
-    const int error = WriteCsvLines(path, BuildProgramCsv(CurrentProgramRecord(), areas));
+    const int error = WriteCsvLines(
+        path, BuildProgramCsv(CurrentProgramRecord(), areas, program::LoadedCategoryTable()));
     if (error != kFileOk) ShowWriteError(error);
     return error == kFileOk;
 }

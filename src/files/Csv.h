@@ -3,6 +3,7 @@
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
+#include "program/ProgramTypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,12 +44,15 @@ CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& ar
                            bool commandMenuUnlocked);
 
 /// The program report of `record`: the PROGRAM steps with their comments, then
-/// the CONST values, each part when its area is selected.
-CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas);
+/// the CONST values, each part when its area is selected. Steps and CONST
+/// items are named as the program editor names its rows: from the model's
+/// row of `categories` when it has a PROGRAM area, else from the header.
+CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
+                         const program::CategoryTable& categories = {});
 
 /// Address text of step (or CONST item) `index` of a program: the area letter
-/// followed by the area's start number + index as two or more digits. Any
-/// header values give a text, however odd.
+/// followed by the area's start number + index, written as the editor writes
+/// it (at least two digits). Any header values give a text, however odd.
 std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber,
                                std::size_t index);
 
@@ -56,7 +60,8 @@ std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber
 /// the file only once every line is written. Returns 0 or a FileError.
 int WriteCsvLines(const std::string& path, const CsvLines& lines);
 
-/// Writes the report of the current data set (or program) to `path`. A write
+/// Writes the report of the current data set (or program, named by the
+/// category table read at start-up) to `path`. A write
 /// error is shown as its description with the title "ErrorNumber = " + number
 /// and a critical icon; the result is then false and any earlier file at
 /// `path` is left as it was.

@@ -16,6 +16,7 @@ enum CheckText : int {
     kTextSpecifyJump = 3112,
     kTextTooManySteps = 3113,
     kTextTooManyConst = 3114,
+    kTextNoOperatorTable = 3115,
 };
 
 constexpr int kMinErrorRows = 20;
@@ -80,7 +81,16 @@ void CommandChecker::CheckOperators(const CheckInput& input) {
     const std::string model = Trim(input.modelText);
     const CategoryEntry* row = FindCategoryRowByPattern(input.categories, model);
     const std::string suffix = row != nullptr ? Trim(row->Column(7)) : std::string();
-    if (!LoadOperatorTable(suffix)) return;
+    // Without its operator table no operator can be told valid: the check
+    // says so instead of passing every step.
+    if (!LoadOperatorTable(suffix)) {
+        // An unregistered model has no table of its own; the count pass
+        // already reports it.
+        if (row == nullptr) return;
+        m_working.operators.tableMissing = true;
+        m_working.operators.tableFile = OperatorTableFileName(suffix);
+        return;
+    }
 
     const int steps = NumberValue(FindCategoryEntry(input.categories, model).stepCount);
     const auto& table = OperatorTable();
@@ -148,6 +158,10 @@ std::vector<ErrorLine> BuildErrorLines(const CommandCheckResult& result) {
     }
     if (result.counts.tooManyConst) {
         lines.push_back({" ", " ", shell::Catalogue(kTextTooManyConst)});
+    }
+    if (result.operators.tableMissing) {
+        lines.push_back(
+            {" ", " ", shell::Catalogue(kTextNoOperatorTable) + " " + result.operators.tableFile});
     }
     for (const auto& e : result.operators.errors) {
         lines.push_back({e.address, e.op, shell::Catalogue(kTextInvalidOperator)});

@@ -28,6 +28,10 @@ struct CountCheck {
 /// Operators missing from the model's operator table.
 struct OperatorCheck {
     bool invalidOperator = false;
+    /// The model's operator table could not be read, so no operator was
+    /// checked; `tableFile` names it.
+    bool tableMissing = false;
+    std::string tableFile;
     struct Error {
         std::string address;
         std::string op;
@@ -54,7 +58,7 @@ struct CommandCheckResult {
 
     bool AnyError() const {
         return counts.modelNotRegistered || counts.tooManyConst || counts.tooManySteps ||
-               operators.invalidOperator || jumps.jumpError;
+               operators.invalidOperator || operators.tableMissing || jumps.jumpError;
     }
 };
 
@@ -115,7 +119,8 @@ JumpVerdict ValidateJumpAddress(const std::string& op, bool isGo, const ProgramH
                                 const CategoryTable& categories);
 
 /// Lines of the error list for a result set: too many steps, too many CONST
-/// items, operator errors, jump errors. An unregistered model gives no line.
+/// items, an operator table that could not be read, operator errors, jump
+/// errors. An unregistered model gives no line.
 std::vector<ErrorLine> BuildErrorLines(const CommandCheckResult& result);
 
 /// Rows of the error list grid: the number of lines, at least 20.

@@ -3,6 +3,8 @@
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,6 +35,7 @@ enum EditorText : int {
     kTextConst = 3014,
     kTextProgramHint = 3015,
     kTextConstHint = 3016,
+    kTextBadCounts = 3022,
 };
 
 constexpr const char* kHiddenMarker = "CONST";
@@ -143,23 +146,17 @@ bool ProgramEditor::Msub_ReNum(const std::string& model, bool goOn) {
     m_program.ClearColumn(0);
     m_const.ClearColumn(0);
     const CategoryLookup found = FindCategoryEntry(m_categories, Trim(model));
+    const AreaStarts starts = EditorAreaStarts(m_categories, model, m_state.header);
     int steps = 0;
     int consts = 0;
-    std::string programStart;
-    std::string constStart;
-    if (!found.programStart.empty()) {
+    if (starts.registered) {
         steps = NumberValue(found.stepCount);
         consts = NumberValue(found.constCount);
-        programStart = found.programStart;
-        constStart = found.constStart;
     } else {
         m_commandCheckEnabled = false;
         if (!goOn) return false;
-        const ProgramHeader& h = m_state.header;
-        steps = h.stepCount;
-        consts = h.constCount;
-        programStart = MakeAddress(h.programAreaLetter, h.programStartNumber);
-        constStart = MakeAddress(h.constAreaLetter, h.constStartNumber);
+        steps = m_state.header.stepCount;
+        consts = m_state.header.constCount;
     }
     const auto fill = [](CellGrid& grid, int count, const std::string& start) {
         if (start.empty()) return;
@@ -169,13 +166,16 @@ bool ProgramEditor::Msub_ReNum(const std::string& model, bool goOn) {
             grid.Set(i + 1, 0, MakeAddress(letter, first + i));
         }
     };
-    fill(m_program, steps, programStart);
-    fill(m_const, consts, constStart);
-    return !found.programStart.empty();
+    fill(m_program, steps, starts.program);
+    fill(m_const, consts, starts.constants);
+    return starts.registered;
 }
 
 WriteBackStatus ProgramEditor::WriteBack() {
     ProgramHeader h = m_state.header;
+    // Only a damaged file holds a negative count; packing it would stop half
+    // way, so nothing is written back.
+    if (h.stepCount < 0 || h.constCount < 0) return WriteBackStatus::kBadCounts;
     const std::string model = Trim(m_modelText);
     if (m_modelChanged || m_state.source != kSourceUpload) {
         const CategoryLookup found = FindCategoryEntry(m_categories, model);
@@ -542,9 +542,11 @@ void ProgramEditor::TakeSnapshot() {
 }
 
 void ProgramEditor::UndoLast() {
+    // Whatever rows the snapshot held, both grids come back with the editor's
+    // 64 rows and their own columns.
     if (m_undo.Undo(m_program, m_const)) {
-        m_program.Resize(m_program.Rows(), kHiddenColumn);
-        m_const.Resize(m_const.Rows(), kValueColumn);
+        m_program.Resize(kGridRows, kHiddenColumn);
+        m_const.Resize(kGridRows, kValueColumn);
     }
 }
 
@@ -566,6 +568,12 @@ WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle
         shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, callerTitle);
     } else if (status == WriteBackStatus::kAreaTooLarge) {
         ShowAreaTooLargeMessage(callerTitle);
+    } else if (status == WriteBackStatus::kBadCounts) {
+        if (auto* host = shell::Svc().messages) {
+            host->Beep();
+            host->Show({shell::Catalogue(kTextBadCounts), callerTitle, shell::kButtonsOk,
+                        shell::MsgIcon::Exclamation});
+        }
     }
     return status;
 }

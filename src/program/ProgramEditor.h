@@ -41,6 +41,7 @@ enum class WriteBackStatus {
     kReady,
     kNotRegistered,  ///< the model has no PROGRAM area in the category table
     kAreaTooLarge,   ///< the model's areas pass item number 63 and cannot be packed
+    kBadCounts,      ///< the header's step or CONST count is negative (damaged data)
 };
 
 /// The program editor without its window: the PROGRAM and CONST grids, the
@@ -127,9 +128,9 @@ class ProgramEditor {
     /// 0 nothing found, 1 errors (display set filled). An unregistered model
     /// still runs the check, which then reports it.
     int RunCheck();
-    /// Write-back before Save, Download and Print: "Model not registered." or
-    /// the item-number refusal is shown with `callerTitle` when the program
-    /// cannot be written back.
+    /// Write-back before Save, Download and Print: "Model not registered.",
+    /// the item-number refusal or the damaged-counts refusal is shown with
+    /// `callerTitle` when the program cannot be written back.
     WriteBackStatus WriteBackForOutput(const std::string& callerTitle);
     /// The check run before a download (after WriteBackForOutput): 0 nothing
     /// found, 1 errors (the caller asks whether to see them).

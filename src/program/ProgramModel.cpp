@@ -2,6 +2,8 @@
 
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
+#include "shell/ConfigTables.h"
+#include "shell/ListInput.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/Wildcard.h"
@@ -11,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace rq50::program {
@@ -21,16 +24,6 @@ constexpr int kTextAreaTooLarge = 3021;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-/// One field of an operator table line: blanks around it dropped, quotes
-/// around it removed.
-std::string Field(const std::string& raw) {
-    std::string text = Trim(raw);
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        text = text.substr(1, text.size() - 2);
-    }
-    return text;
 }
 
 /// Texts packed into a record: code-0 characters removed, padded with spaces
@@ -91,6 +84,20 @@ CategoryLookup FindCategoryEntry(const CategoryTable& table, const std::string& 
         return {row.Column(2), row.Column(3), row.Column(4), row.Column(5)};
     }
     return {};
+}
+
+AreaStarts EditorAreaStarts(const CategoryTable& table, const std::string& modelCode,
+                            const ProgramHeader& header) {
+    const CategoryLookup found = FindCategoryEntry(table, Trim(modelCode));
+    if (!found.programStart.empty()) return {found.programStart, found.constStart, true};
+    return {MakeAddress(header.programAreaLetter, header.programStartNumber),
+            MakeAddress(header.constAreaLetter, header.constStartNumber), false};
+}
+
+CategoryTable LoadedCategoryTable() {
+    CategoryTable table;
+    for (const auto& row : shell::CategoryTable()) table.push_back(CategoryEntry{row});
+    return table;
 }
 
 const CategoryEntry* FindCategoryRowByPattern(const CategoryTable& table,
@@ -293,25 +300,34 @@ std::vector<OperatorEntry>& OperatorTable() {
     return table;
 }
 
+std::string OperatorTableFileName(const std::string& suffix) {
+    return "OPE_TBL" + suffix + ".ini";
+}
+
 bool LoadOperatorTable(const std::string& suffix) {
-    std::ifstream in(shell::AppFilePath("OPE_TBL" + suffix + ".ini"), std::ios::binary);
+    const auto path = shell::AppFilePath(OperatorTableFileName(suffix));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::vector<OperatorEntry> rows;
     std::string line;
     bool heading = true;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (heading) {
             heading = false;
             continue;
         }
-        const auto comma = line.find(',');
-        if (comma == std::string::npos) {
-            rows.push_back({Field(line), {}});
-        } else {
-            rows.push_back({Field(line.substr(0, comma)), Field(line.substr(comma + 1))});
-        }
+        // Fields as the other configuration files read them: a quoted field
+        // keeps its commas; a line of blanks is no row (it would otherwise
+        // make an empty step a valid operator).
+        shell::ListInputReader reader(line);
+        if (reader.AtEnd()) continue;
+        std::vector<std::string> fields = reader.ReadRecord(2);
+        fields.resize(2);
+        rows.push_back({std::move(fields[0]), std::move(fields[1])});
     }
+    if (in.bad()) return false;
     OperatorTable() = std::move(rows);
     return true;
 }

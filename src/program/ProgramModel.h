@@ -22,6 +22,22 @@ struct CategoryLookup {
 /// order.
 CategoryLookup FindCategoryEntry(const CategoryTable& table, const std::string& modelCode);
 
+/// Start addresses of the PROGRAM and CONST areas as the editor numbers its
+/// rows: those of the model's category row when it has a PROGRAM area,
+/// otherwise the header's area letters and start numbers (letter + number of
+/// at least two digits). `registered` tells which.
+struct AreaStarts {
+    std::string program;
+    std::string constants;
+    bool registered = false;
+};
+AreaStarts EditorAreaStarts(const CategoryTable& table, const std::string& modelCode,
+                            const ProgramHeader& header);
+
+/// The category table read at start-up (Category.ini of the application
+/// folder), as the program side takes it.
+CategoryTable LoadedCategoryTable();
+
 /// The first row in file order whose column 1, used as a wildcard pattern,
 /// matches the model text; nullptr when none does.
 const CategoryEntry* FindCategoryRowByPattern(const CategoryTable& table,
@@ -110,9 +126,14 @@ std::string Trim(const std::string& text);
 /// The operator table last loaded.
 std::vector<OperatorEntry>& OperatorTable();
 
+/// "OPE_TBL" + suffix + ".ini": the name of a model's operator table file.
+std::string OperatorTableFileName(const std::string& suffix);
+
 /// Reads "OPE_TBL" + suffix + ".ini" of the application folder into the
-/// operator table (line 1 is a heading). False, with the table unchanged,
-/// when the file does not exist.
+/// operator table, one row a line: line 1 is a heading, lines of blanks are
+/// skipped, fields are read as in the other configuration files (a quoted
+/// field keeps its commas). False, with the table unchanged, when the file
+/// does not exist or cannot be read.
 bool LoadOperatorTable(const std::string& suffix);
 
 /// The model every new program is made for.

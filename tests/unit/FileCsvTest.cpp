@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace rq50::files {
@@ -83,6 +84,38 @@ TEST(ParameterCsv, GroupsAndTheMaintRule) {
     EXPECT_EQ(BuildParameterCsv(FourCategories(), areas, true), Join({{"MODEL,RQB2"}, adjust}));
 }
 
+// A MAINT start of 0 marks a data set without MAINT (as in the content list),
+// even when a block of MA 0 is present; categories that share a start keep
+// their heading and no block is listed twice.
+TEST(ParameterCsv, MaintStartZeroAndSharedStarts) {
+    ParameterFileRecord r = FourCategories();
+    r.items.insert(r.items.begin(), test::Block(0x80, 0x00, 0x00, 0, "MODEL   "));
+    r.header.maintStart = 0;
+    CsvAreas areas{false, true, true, true, true, false, false};
+    auto lines = BuildParameterCsv(r, areas, true);
+    const auto count = [&lines](const std::string& text) {
+        return std::count(lines.begin(), lines.end(), text);
+    };
+    EXPECT_EQ(count("=== DISPLAY ==="), 1);
+    EXPECT_EQ(count("=== SET ==="), 1);
+    EXPECT_EQ(count("=== MAINT ==="), 0);
+    EXPECT_EQ(count("A01,PV      ,+012.34 ,degC    "), 1);
+    // Without MAINT, ADJUST runs to the end of the data set.
+    EXPECT_EQ(lines.back(), "G03,CAL     ,ON      ,");
+
+    // SET and ADJUST both start at MA 5: SET is shown, empty; ADJUST holds
+    // the blocks once.
+    r = FourCategories();
+    r.header.setStart = 5;
+    lines = BuildParameterCsv(r, areas, true);
+    EXPECT_EQ(count("=== SET ==="), 1);
+    EXPECT_EQ(count("=== ADJUST ==="), 1);
+    EXPECT_EQ(count("E01,ZERO    ,+0000   ,"), 1);
+    const auto set = std::find(lines.begin(), lines.end(), "=== SET ===");
+    EXPECT_EQ(*(set + 3), "");
+    EXPECT_EQ(*(set + 5), "=== ADJUST ===");
+}
+
 TEST(ProgramCsv, StepsWithCommentsThenConst) {
     CsvAreas areas{false, false, false, false, false, true, true};
     const auto lines = BuildProgramCsv(test::SampleProgramRecord(), areas);
@@ -102,10 +135,33 @@ TEST(ProgramCsv, CountsBeyondTheRecordsAreCut) {
     EXPECT_EQ(lines[11], "P05,-0.50000,");
 }
 
+// A program made by New keeps start numbers 0 in its header; its steps are
+// still named as the editor names its rows, from the model's category row.
+TEST(ProgramCsv, NewProgramIsNamedAsTheEditorNamesIt) {
+    ProgramFileRecord r = test::SampleProgramRecord();
+    r.header.programStartNumber = 0;
+    r.header.constStartNumber = 0;
+    const program::CategoryTable categories = {
+        program::CategoryEntry{{"RQK2", "3", "P01", "2", "Q01", "FPU", "K2", ""}}};
+    CsvAreas areas{false, false, false, false, false, true, true};
+    const auto lines = BuildProgramCsv(r, areas, categories);
+    EXPECT_EQ(lines[7], "P01,LDX1    ,load input");
+    EXPECT_EQ(lines[9], "P03,END     ,");
+    EXPECT_EQ(lines[16], "Q01,+12.5000");
+    EXPECT_EQ(lines[17], "Q02,-0.50000");
+
+    // A model the table does not know: the header's letters and numbers, as
+    // the editor's address column shows them.
+    const auto unknown = BuildProgramCsv(r, areas, {});
+    EXPECT_EQ(unknown[7], "P00,LDX1    ,load input");
+    EXPECT_EQ(unknown[17], "Q01,-0.50000");
+}
+
 TEST(ProgramCsv, AddressesOfOddHeaders) {
     EXPECT_EQ(ProgramItemAddress(16, 1, 0), "P01");
     EXPECT_EQ(ProgramItemAddress(17, 9, 3), "Q12");
-    EXPECT_EQ(ProgramItemAddress(16, 0, 0), "P");
+    EXPECT_EQ(ProgramItemAddress(16, 0, 0), "P00");
+    EXPECT_EQ(ProgramItemAddress(16, -5, 0), "P-5");
     EXPECT_EQ(ProgramItemAddress(0, 5, 0), "");
     EXPECT_EQ(ProgramItemAddress(16, 2147483647, 1), "P2147483648");
     EXPECT_EQ(ProgramItemAddress(16, -2147483647 - 1, 0), "P-2147483648");

@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,17 +35,38 @@ class ProgramCli : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    int Cli(const std::string& args, std::string* out = nullptr) const {
+    int Cli(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) const {
         const auto outFile = m_dir / "stdout.txt";
+        const auto errFile = m_dir / "stderr.txt";
         const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" +
                                     m_dir.string() + "' " + args + " >'" + outFile.string() +
-                                    "' 2>/dev/null";
+                                    "' 2>'" + errFile.string() + "'";
         const int status = std::system(command.c_str());
-        if (out) {
-            const auto bytes = files::test::ReadBytes(outFile);
-            out->assign(bytes.begin(), bytes.end());
-        }
+        const auto slurp = [](const fs::path& path, std::string* text) {
+            if (!text) return;
+            const auto bytes = files::test::ReadBytes(path);
+            text->assign(bytes.begin(), bytes.end());
+        };
+        slurp(outFile, out);
+        slurp(errFile, err);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    /// Saves a new program made for `model`'s row of `categoryRow`, with the
+    /// header changed by `change`.
+    std::string NewProgramFile(const std::string& name,
+                               const std::function<void(ProgramHeader&)>& change) {
+        const std::string path = (m_dir / name).string();
+        EXPECT_EQ(Cli("new-program -o '" + path + "'"), 0);
+        files::test::ScopedFakeServices services;
+        EXPECT_TRUE(files::ReadProgramFile(path));
+        change(Program().header);
+        EXPECT_TRUE(files::WriteProgramFile(path));
+        return path;
+    }
+
+    void AppendCategoryRow(const std::string& row) const {
+        std::ofstream(m_dir / "Category.ini", std::ios::app) << row << "\r\n";
     }
 
     // Each output line as its blank-separated words joined by single blanks.
@@ -95,6 +118,58 @@ TEST_F(ProgramCli, NewProgramPassesTheCheckAndEachErrorKindIsListedInOrder) {
                               "P04 GO Specify jump address.",
                               "P05 GO99 Invalid jump address.",
                           }));
+}
+
+// What Save and Download refuse, the check refuses with their message.
+TEST_F(ProgramCli, CheckFailsWithTheMessageOfSaveAndDownload) {
+    AppendCategoryRow("LW12,0,,0,,LW,,\"no program\"");
+    AppendCategoryRow("RQZ9,48,P40,16,Q01,FPU,K2,\"areas past 63\"");
+    const std::pair<std::function<void(ProgramHeader&)>, std::string> cases[] = {
+        {[](ProgramHeader& h) { h.modelCode = "LW12"; }, "Model not registered."},
+        {[](ProgramHeader& h) { h.modelCode = "RQZ9"; }, "above number 63"},
+        {[](ProgramHeader& h) { h.stepCount = -5; }, "negative"},
+        {[](ProgramHeader& h) { h.constCount = -1; }, "negative"},
+    };
+    int n = 0;
+    for (const auto& [change, message] : cases) {
+        SCOPED_TRACE(message);
+        const std::string path = NewProgramFile("BAD" + std::to_string(++n) + ".7pr", change);
+        std::string out, err;
+        EXPECT_EQ(Cli("check '" + path + "'", &out, &err), 1);
+        EXPECT_EQ(out.find("No error found."), std::string::npos) << out;
+        EXPECT_NE(err.find(message), std::string::npos) << err;
+    }
+}
+
+// Without the model's operator table no operator can be checked: the check
+// says so and fails.
+TEST_F(ProgramCli, CheckWithoutTheOperatorTableFails) {
+    const std::string path = NewProgramFile("NEW.7pr", [](ProgramHeader&) {});
+    fs::remove(m_dir / "OPE_TBLK2.ini");
+    std::string out;
+    EXPECT_EQ(Cli("check '" + path + "'", &out), 1);
+    EXPECT_NE(out.find("Operators not checked: cannot read the operator table OPE_TBLK2.ini"),
+              std::string::npos)
+        << out;
+}
+
+// A new program keeps start numbers 0 in its header; its CSV and its listing
+// still name the steps P01..., as the editor does.
+TEST_F(ProgramCli, NewProgramIsListedAsTheEditorNamesIt) {
+    const std::string path = (m_dir / "NEW.7pr").string();
+    ASSERT_EQ(Cli("new-program -o '" + path + "'"), 0);
+    const std::string csv = (m_dir / "NEW.csv").string();
+    ASSERT_EQ(Cli("csv '" + path + "' -o '" + csv + "' --areas program,const"), 0);
+    const auto bytes = files::test::ReadBytes(csv);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find("\r\nP01,LDX1    ,\r\nP02,STY1    ,\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nP48,NOP     ,\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nQ01,+0.00000\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("\r\nP,"), std::string::npos);
+
+    std::string out;
+    ASSERT_EQ(Cli("show '" + path + "'", &out), 0);
+    EXPECT_NE(out.find("48 steps from P01, 16 CONST items from Q01"), std::string::npos) << out;
 }
 
 TEST_F(ProgramCli, CheckOfAMissingFileFails) {

@@ -341,6 +341,39 @@ TEST_F(ProgramEditorTest, UndoRingKeepsTwoHundredChanges) {
     EXPECT_EQ(UndoFiles(), 2u);
 }
 
+// Undo gives both grids the editor's 64 rows back, also a grid whose table
+// is missing (15 rows when the editor opened).
+TEST_F(ProgramEditorTest, UndoBringsBackSixtyFourRows) {
+    ASSERT_EQ(CreateNewProgram(categories, state), NewProgramResult::kCreated);
+    state.header.constCount = 0;
+    state.records.resize(static_cast<std::size_t>(state.header.stepCount));
+    state.source = kSourceFile;
+    editor.Open();
+    ASSERT_EQ(editor.ConstGrid().Rows(), kEmptyGridRows);
+    SetOp(5, "END");
+    editor.TakeSnapshot();
+    editor.UndoLast();
+    EXPECT_EQ(Op(5), "NOP");
+    EXPECT_EQ(editor.ProgramGrid().Rows(), kGridRows);
+    EXPECT_EQ(editor.ConstGrid().Rows(), kGridRows);
+    EXPECT_EQ(editor.ConstGrid().Cols(), kValueColumn);
+}
+
+// A negative count can only come from a damaged file: the program is not
+// written back (nothing changes) and Save, Download and Print say why.
+TEST_F(ProgramEditorTest, NegativeCountsAreRefusedWhole) {
+    OpenNew();
+    state.header.stepCount = -5;
+    const auto header = state.header;
+    const auto records = state.records;
+    EXPECT_EQ(editor.WriteBackForOutput("Save to File"), WriteBackStatus::kBadCounts);
+    EXPECT_EQ(state.records, records);
+    EXPECT_EQ(state.header.stepCount, header.stepCount);
+    ASSERT_EQ(services.messages.boxes.size(), 1u);
+    EXPECT_NE(services.messages.boxes[0].text.find("negative"), std::string::npos);
+    EXPECT_EQ(services.messages.boxes[0].title, "Save to File");
+}
+
 TEST(SnapshotFile, RestoresEveryCell) {
     testing::TempAppFolder folder("grid");
     CellGrid grid(3, 2);

@@ -120,6 +120,15 @@ TEST(LoadOperatorTable, ReadsPairsAfterTheHeadingAndKeepsTableWhenMissing) {
 
     EXPECT_FALSE(LoadOperatorTable("ZZ"));
     EXPECT_EQ(OperatorTable().size(), 3u);
+
+    // Quoted fields keep their commas; lines of blanks are no rows.
+    folder.Write("OPE_TBLK3.ini",
+                 "MNEMONIC,MEANING\n\"A,B\",\"pair, quoted\"\n  \n\nEND,end\n \t\r\n");
+    ASSERT_TRUE(LoadOperatorTable("K3"));
+    ASSERT_EQ(OperatorTable().size(), 2u);
+    EXPECT_EQ(OperatorTable()[0].mnemonic, "A,B");
+    EXPECT_EQ(OperatorTable()[0].second, "pair, quoted");
+    EXPECT_EQ(OperatorTable()[1].mnemonic, "END");
 }
 
 TEST(CreateNewProgram, BuildsTheTemplateFromTheRqk2Row) {

@@ -1,0 +1,61 @@
+// The content list: one row per item, a blank row between groups, and the cut
+// before the MAINT category unless MAINT Mode is on.
+#include "FileSamples.h"
+#include "files/ContentList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace rq50::files {
+namespace {
+
+using test::Block;
+
+// Each row as its address, or "-" for a blank row.
+std::vector<std::string> Addresses(const std::vector<ContentRow>& rows) {
+    std::vector<std::string> out;
+    for (const auto& r : rows) out.push_back(r.blank ? "-" : r.address);
+    return out;
+}
+
+// Groups A (two items), B, C (MAINT from MA 3).
+parameter::ItemArray ThreeGroups() {
+    return {Block(0x80, 0x01, 0x00, 0, "INPUT   "),
+            Block(0xC2, 0x01, 0x01, 0, "PV      +012.34 degC    "),
+            Block(0x83, 0x02, 0x05, 0, "SET,A   1A2B    "), Block(0x80, 0x03, 0x00, 0, "MAINT   "),
+            Block(0x83, 0x03, 0x01, 0, "CAL     ON      ")};
+}
+
+TEST(BuildContentList, GroupsAreOneBlankRowApartAndMaintIsCutUnlessMaintMode) {
+    const auto items = ThreeGroups();
+    EXPECT_EQ(Addresses(BuildContentList(items, 3, false)),
+              (std::vector<std::string>{"A", "A01", "-", "B05"}));
+    EXPECT_EQ(Addresses(BuildContentList(items, 3, true)),
+              (std::vector<std::string>{"A", "A01", "-", "B05", "-", "C", "C01"}));
+
+    // The row texts: name, data formatted for the list, auxiliary text.
+    const auto rows = BuildContentList(items, 3, false);
+    EXPECT_EQ(rows[1].name, "PV      ");
+    EXPECT_EQ(rows[1].data, "12.34 ");
+    EXPECT_EQ(rows[1].aux, "degC    ");
+}
+
+TEST(BuildContentList, MaintStartZeroListsEverything) {
+    const auto items = ThreeGroups();
+    EXPECT_EQ(BuildContentList(items, 0, false).size(), BuildContentList(items, 3, true).size());
+    EXPECT_EQ(BuildContentList(items, -7, false).size(), 7u);
+}
+
+// An item of MA 0 is no group of its own: no blank row follows it.
+TEST(BuildContentList, NoBlankRowAfterAnItemOfMaZero) {
+    parameter::ItemArray items = {Block(0x80, 0x00, 0x01, 0, "MODEL   "),
+                                  Block(0x80, 0x01, 0x00, 0, "INPUT   "),
+                                  Block(0x80, 0x02, 0x00, 0, "OUTPUT  ")};
+    EXPECT_EQ(Addresses(BuildContentList(items, 7, false)),
+              (std::vector<std::string>{"", "A", "-", "B"}));
+}
+
+}  // namespace
+}  // namespace rq50::files
