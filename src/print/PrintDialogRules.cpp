@@ -1,0 +1,120 @@
+#include "print/PrintDialogRules.h"
+
+#include "comm/jobs/Jobs.h"
+#include "files/Csv.h"
+#include "parameter/ValueRules.h"
+#include "shell/GlobalState.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace rq50::print {
+
+namespace {
+
+constexpr int kProgramSetting = 1;
+
+}  // namespace
+
+PrintAreaBoxes OpenPrintAreas(int settingMode, bool maintMode) {
+    PrintAreaBoxes boxes;
+    const bool program = settingMode == kProgramSetting;
+    boxes.visible[kAreaInformation] = true;
+    for (int area : {kAreaDisplay, kAreaSet, kAreaAdjust}) boxes.visible[area] = !program;
+    boxes.visible[kAreaMaint] = !program && maintMode;
+    boxes.visible[kAreaProgram] = program;
+    boxes.visible[kAreaConst] = program;
+    boxes.checked = boxes.visible;
+    boxes.monitorMenuVisible = !program;
+    return boxes;
+}
+
+void ApplyMaintMode(PrintAreaBoxes& boxes, int settingMode, bool maintMode) {
+    if (!maintMode) {
+        boxes.visible[kAreaMaint] = false;
+        boxes.checked[kAreaMaint] = false;
+    } else if (settingMode != kProgramSetting) {
+        boxes.visible[kAreaMaint] = true;
+        boxes.checked[kAreaMaint] = true;
+    }
+}
+
+bool AnyAreaSelected(const PrintAreaBoxes& boxes) {
+    for (int area = 0; area < kAreaCount; ++area) {
+        if (boxes.visible[area] && boxes.checked[area]) return true;
+    }
+    return false;
+}
+
+PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes) {
+    PrintAreas areas;
+    for (int area = 0; area < kAreaCount; ++area) {
+        AreaFlag(areas, area) = boxes.visible[area] && boxes.checked[area];
+    }
+    return areas;
+}
+
+PrintAreas& SelectedAreas() {
+    static PrintAreas areas;
+    return areas;
+}
+
+std::vector<program::ErrorLine>& ErrorPrintList() {
+    static std::vector<program::ErrorLine> lines;
+    return lines;
+}
+
+bool PrintReportOf(ReportKind kind, PrintControl& control, const ReportSetup& setup) {
+    switch (kind) {
+        case ReportKind::DownloadCheck:
+            return PrintDownloadCheckList(control, comm::jobs::Results().downloadCheck,
+                                          files::CurrentInformation(), setup);
+        case ReportKind::ErrorList:
+            return PrintErrorList(control, ErrorPrintList(), files::CurrentInformation(), setup);
+        case ReportKind::Current:
+            break;
+    }
+    if (shell::G().settingMode == kProgramSetting) {
+        return PrintProgramReport(control, files::CurrentProgramRecord(), SelectedAreas(), setup);
+    }
+    return PrintParameterReport(control, files::CurrentParameterRecord(), SelectedAreas(),
+                                shell::G().maintMode, setup);
+}
+
+int RunCsvFileDialog(shell::FileDialogHost& host) {
+    shell::FileDialogActions actions;
+    actions.writeCsv = [](const std::string& path) {
+        return shell::G().settingMode == kProgramSetting
+                   ? files::WriteProgramCsv(path, SelectedAreas())
+                   : files::WriteParameterCsv(path, SelectedAreas());
+    };
+    return shell::RQ0000fnc_nShowDiaLog(shell::kDialogCsv, host, actions);
+}
+
+TypedZoom ReadTypedZoom(std::string_view text, bool wholeView) {
+    TypedZoom zoom;
+    const std::string typed(text);
+    if (!parameter::IsNumeric(typed)) {
+        zoom.action = wholeView ? TypedZoom::Action::WholeView : TypedZoom::Action::ShowCurrent;
+        return zoom;
+    }
+    std::string digits;
+    for (char c : typed) {
+        if (c != ' ') digits.push_back(c);
+    }
+    const double value = std::strtod(digits.c_str(), nullptr);
+    zoom.action = TypedZoom::Action::SetPercent;
+    if (value > kZoomMax) {
+        zoom.percent = kZoomMax;
+        zoom.text = "200";
+    } else if (value < kZoomMin) {
+        zoom.percent = kZoomMin;
+        zoom.text = "10";
+    } else {
+        zoom.percent = value;
+        zoom.text = parameter::TrimBlanks(typed);
+    }
+    return zoom;
+}
+
+}  // namespace rq50::print

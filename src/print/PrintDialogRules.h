@@ -1,0 +1,82 @@
+#pragma once
+
+#include "print/Reports.h"
+#include "shell/FileDialog.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rq50::print {
+
+/// The print-area check boxes of the print dialog.
+struct PrintAreaBoxes {
+    std::array<bool, kAreaCount> visible{};
+    std::array<bool, kAreaCount> checked{};
+    /// "Communication Monitor" in the dialog's Command menu (parameter mode only).
+    bool monitorMenuVisible = false;
+};
+
+/// The boxes as the dialog opens: Information in both modes; DISPLAY, SET,
+/// ADJUST in parameter mode (`settingMode` 0) and MAINT there only in MAINT
+/// Mode; PROGRAM and CONST in program mode. Every shown box is ticked.
+PrintAreaBoxes OpenPrintAreas(int settingMode, bool maintMode);
+
+/// MAINT Mode switched while the dialog is open: off hides and clears MAINT;
+/// on shows and ticks it in parameter mode.
+void ApplyMaintMode(PrintAreaBoxes& boxes, int settingMode, bool maintMode);
+
+/// The area check: at least one shown box is ticked.
+bool AnyAreaSelected(const PrintAreaBoxes& boxes);
+
+/// The shown and ticked boxes as print areas.
+PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes);
+
+/// The areas last chosen in the print dialog; the printer, the preview and
+/// the CSV file take their selection from here.
+PrintAreas& SelectedAreas();
+
+/// The lines of the error list being printed (the command check's error
+/// window copies its lines here before it prints).
+std::vector<program::ErrorLine>& ErrorPrintList();
+
+/// What a report prints.
+enum class ReportKind {
+    Current,        ///< the parameter report (SettingMode 0) or the program report (1)
+    DownloadCheck,  ///< the download check list of the last download
+    ErrorList,      ///< the command check's error list (ErrorPrintList)
+};
+
+/// Writes report `kind` of the current data with the selected areas.
+bool PrintReportOf(ReportKind kind, PrintControl& control, const ReportSetup& setup);
+
+/// The CSV file dialog (mode 6): asks for the name, then writes the
+/// parameter or program CSV report (by SettingMode) of the selected areas.
+/// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
+int RunCsvFileDialog(shell::FileDialogHost& host);
+
+// ---- The preview's magnification --------------------------------------------
+
+inline constexpr double kZoomMin = 10.0;
+inline constexpr double kZoomMax = 200.0;
+
+/// What the magnification box does with a typed text.
+struct TypedZoom {
+    enum class Action {
+        SetPercent,   ///< take `percent`, show `text`
+        WholeView,    ///< select "Whole View" again
+        ShowCurrent,  ///< put the preview's current magnification back in the box
+    };
+    Action action = Action::ShowCurrent;
+    double percent = 0.0;
+    std::string text;
+};
+
+/// A number above 200 becomes 200 and one below 10 becomes 10 (the box then
+/// shows that value); any other number stands as typed. A text that is not a
+/// number goes back to "Whole View" when that was the last list choice, else
+/// to the current magnification.
+TypedZoom ReadTypedZoom(std::string_view text, bool wholeView);
+
+}  // namespace rq50::print

@@ -1,0 +1,302 @@
+#include "print/Reports.h"
+
+#include "files/OleDate.h"
+#include "files/SingleByteText.h"
+#include "parameter/ItemBlock.h"
+#include "parameter/ValueRules.h"
+#include "program/ProgramModel.h"
+#include "shell/Catalogue.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace rq50::print {
+
+namespace {
+
+constexpr int kTextCreatedBy = 2611;
+constexpr int kTextDate = 2612;
+constexpr int kTextFileName = 2613;
+constexpr int kTextInstrumentNo = 2614;
+constexpr int kTextAddress = 2502;
+constexpr int kTextDisplay = 2503;
+constexpr int kTextData = 2504;
+constexpr int kTextAuxiliary = 2505;
+constexpr int kTextCheckListTitle = 2701;
+constexpr int kTextSendData = 2702;
+constexpr int kTextSetData = 2703;
+constexpr int kTextInformation = 2811;
+constexpr int kTextProgram = 2816;
+constexpr int kTextConst = 2817;
+constexpr int kTextComment = 2818;
+constexpr int kTextErrorListTitle = 3101;
+constexpr int kTextErrorProgram = 3102;
+constexpr int kTextErrorStep = 3103;
+constexpr int kTextErrorContent = 3104;
+constexpr int kTextHeaderDate = 4601;
+constexpr int kTextFontName = 4602;
+constexpr std::array<int, 4> kCategoryTitles = {2321, 2341, 2361, 2381};
+
+// Width of the label column of the information and page-header blocks.
+constexpr int kLabelColumn = 3000;
+
+std::string Text(int number) {
+    return shell::Catalogue(number);
+}
+
+std::string Bracketed(const std::string& label) {
+    return " [ " + files::TrimRight(label) + " ] ";
+}
+
+// A plain two-column table over the whole body: labels and their values.
+void WriteLabelledLines(PrintControl& control, const std::vector<TableRow>& rows) {
+    const int valueWidth = std::max(control.BodyRight() - control.BodyLeft() - kLabelColumn, 1);
+    const std::string format = std::to_string(kLabelColumn) + "|" + std::to_string(valueWidth);
+    TableStyle style;
+    style.ruled = false;
+    control.AddTable(format, {}, rows, style);
+}
+
+// Runs one report: page set-up, the document, and the new-page handler that
+// writes the block at the top of each page.
+template <typename Body>
+bool RunReport(PrintControl& control, const ReportSetup& setup, std::function<void()> pageHeader,
+               Body body) {
+    SetUpReportPage(control, setup);
+    control.SetNewPageHandler(std::move(pageHeader));
+    if (!control.StartDoc()) {
+        control.SetNewPageHandler({});
+        return false;
+    }
+    body();
+    const bool done = control.EndDoc();
+    control.SetNewPageHandler({});
+    return done;
+}
+
+// First item of each category: the first item whose MA is the category's
+// first MA in the header.
+std::array<std::optional<std::size_t>, 4> CategoryStarts(const files::ParameterFileRecord& record) {
+    const std::array<std::int32_t, 4> startMa = {record.header.displayStart, record.header.setStart,
+                                                 record.header.adjustStart,
+                                                 record.header.maintStart};
+    std::array<std::optional<std::size_t>, 4> starts;
+    for (std::size_t i = 0; i < record.items.size(); ++i) {
+        const int ma = parameter::DecodeItem(record.items[i], false).ma;
+        for (std::size_t c = 0; c < starts.size(); ++c) {
+            if (!starts[c] && ma == startMa[c]) starts[c] = i;
+        }
+    }
+    return starts;
+}
+
+std::vector<TableRow> ParameterRows(const files::ParameterFileRecord& record, std::size_t first,
+                                    std::size_t end) {
+    std::vector<TableRow> rows;
+    for (std::size_t i = first; i < end; ++i) {
+        const auto item = parameter::DecodeItem(record.items[i], false);
+        rows.push_back({parameter::FormatAddress(item.ma, item.mb), files::Trim(item.name),
+                        files::Trim(parameter::FormatDataForDisplay(item.data, item.kind,
+                                                                    parameter::kDisplayGrid)),
+                        files::Trim(item.aux)});
+    }
+    return rows;
+}
+
+}  // namespace
+
+bool& AreaFlag(PrintAreas& areas, int area) {
+    switch (area) {
+        case kAreaInformation:
+            return areas.information;
+        case kAreaDisplay:
+            return areas.display;
+        case kAreaSet:
+            return areas.set;
+        case kAreaAdjust:
+            return areas.adjust;
+        case kAreaMaint:
+            return areas.maint;
+        case kAreaProgram:
+            return areas.program;
+        default:
+            return areas.constants;
+    }
+}
+
+bool AreaFlag(const PrintAreas& areas, int area) {
+    return AreaFlag(const_cast<PrintAreas&>(areas), area);
+}
+
+void SetUpReportPage(PrintControl& control, const ReportSetup& setup) {
+    control.SetMargins(kReportMargins);
+    control.SetPageFormat(setup.page);
+    control.SetFont(Text(kTextFontName), kReportFontPoints);
+    control.SetFooter("|%d|");
+    // The day only: the first part of the general date-and-time form.
+    const std::string day = files::FormatGeneralDate(setup.date).substr(0, 10);
+    control.SetHeader("||" + Text(kTextHeaderDate) + " : " + day);
+}
+
+void WriteInformationBlock(PrintControl& control, const files::InformationRecord& r) {
+    control.SetBold(true);
+    control.Paragraph(Text(kTextInformation));
+    control.SetBold(false);
+    WriteLabelledLines(control,
+                       {
+                           {Bracketed(Text(kTextCreatedBy)), files::TrimRight(r.createdBy)},
+                           {Bracketed(Text(kTextDate)), files::FormatGeneralDate(r.date)},
+                           {Bracketed(Text(kTextFileName)), files::TrimRight(r.fileName)},
+                           {Bracketed(Text(kTextInstrumentNo)), files::TrimRight(r.instrumentNo)},
+                           {Bracketed(r.caption1), files::TrimRight(r.title1)},
+                           {Bracketed(r.caption2), files::TrimRight(r.title2)},
+                           {Bracketed(r.caption3), files::TrimRight(r.comment)},
+                       });
+    control.Space(control.LineHeight());
+}
+
+void WritePageHeaderBlock(PrintControl& control, const files::InformationRecord& r) {
+    WriteLabelledLines(control, {
+                                    {Text(kTextFileName), files::TrimRight(r.fileName)},
+                                    {Text(kTextCreatedBy), files::TrimRight(r.createdBy)},
+                                    {Text(kTextInstrumentNo), files::TrimRight(r.instrumentNo)},
+                                });
+    control.Space(control.LineHeight() / 4);
+    control.Rule();
+    control.Space(control.LineHeight() / 2);
+}
+
+bool PrintParameterReport(PrintControl& control, const files::ParameterFileRecord& record,
+                          const PrintAreas& areas, bool maintMode, const ReportSetup& setup) {
+    const std::array<bool, 4> selected = {areas.display, areas.set, areas.adjust,
+                                          areas.maint && maintMode};
+    const bool anyTable = std::find(selected.begin(), selected.end(), true) != selected.end();
+    std::function<void()> pageHeader;
+    if (anyTable) pageHeader = [&] { WritePageHeaderBlock(control, record.information); };
+
+    return RunReport(control, setup, pageHeader, [&] {
+        if (areas.information) WriteInformationBlock(control, record.information);
+        const auto starts = CategoryStarts(record);
+        const TableRow heading = {Text(kTextAddress), Text(kTextDisplay), Text(kTextData),
+                                  Text(kTextAuxiliary)};
+        for (std::size_t c = 0; c < starts.size(); ++c) {
+            if (!selected[c] || !starts[c]) continue;
+            // A category ends where the next one that exists begins.
+            std::size_t end = record.items.size();
+            for (std::size_t next = c + 1; next < starts.size(); ++next) {
+                if (starts[next]) {
+                    end = *starts[next];
+                    break;
+                }
+            }
+            if (end <= *starts[c]) continue;
+            TableStyle style;
+            style.title = Text(kCategoryTitles[c]);
+            control.AddTable(kParameterTableFormat, heading, ParameterRows(record, *starts[c], end),
+                             style);
+            control.Space(control.LineHeight());
+        }
+    });
+}
+
+bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& record,
+                        const PrintAreas& areas, const ReportSetup& setup) {
+    const auto& h = record.header;
+    std::function<void()> pageHeader;
+    if (areas.program || areas.constants) {
+        pageHeader = [&] { WritePageHeaderBlock(control, record.information); };
+    }
+    return RunReport(control, setup, pageHeader, [&] {
+        if (areas.information) WriteInformationBlock(control, record.information);
+        // Steps first, then CONST items, as far as the records go.
+        const std::size_t available = record.items.size();
+        const std::size_t steps =
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(h.stepCount, 0)), available);
+        const std::size_t consts = std::min<std::size_t>(
+            static_cast<std::size_t>(std::max(h.constCount, 0)), available - steps);
+        if (areas.program) {
+            std::vector<TableRow> rows;
+            for (std::size_t i = 0; i < steps; ++i) {
+                const auto item = parameter::DecodeItem(record.items[i], false);
+                const std::string comment =
+                    i < h.stepComments.size() ? files::Trim(h.stepComments[i]) : std::string();
+                rows.push_back(
+                    {files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, i),
+                     files::Trim(item.data), comment});
+            }
+            TableStyle style;
+            style.title = Text(kTextProgram);
+            control.AddTable(kProgramTableFormat,
+                             {Text(kTextAddress), Text(kTextProgram), Text(kTextComment)}, rows,
+                             style);
+            control.Space(control.LineHeight());
+        }
+        if (areas.constants) {
+            std::vector<TableRow> rows;
+            for (std::size_t i = 0; i < consts; ++i) {
+                const auto item = parameter::DecodeItem(record.items[steps + i], false);
+                rows.push_back({files::ProgramItemAddress(h.constAreaLetter, h.constStartNumber, i),
+                                program::ConstDisplayText(item.data)});
+            }
+            TableStyle style;
+            style.title = Text(kTextConst);
+            control.AddTable(kProgramTableFormat, {Text(kTextAddress), Text(kTextConst)}, rows,
+                             style);
+        }
+    });
+}
+
+std::vector<TableRow> DownloadCheckRows(
+    const std::vector<comm::jobs::DownloadCheckEntry>& entries) {
+    std::vector<TableRow> rows;
+    rows.reserve(entries.size());
+    for (const auto& e : entries) {
+        rows.push_back({files::Trim(parameter::FormatAddress(e.ma, e.mb)), files::Trim(e.sentName),
+                        files::Trim(e.sentData) + files::Trim(e.sentAux),
+                        files::Trim(e.setData) + files::Trim(e.setAux)});
+    }
+    return rows;
+}
+
+bool PrintDownloadCheckList(PrintControl& control,
+                            const std::vector<comm::jobs::DownloadCheckEntry>& entries,
+                            const files::InformationRecord& record, const ReportSetup& setup) {
+    auto pageHeader = [&] {
+        control.SetBold(true);
+        control.Paragraph(Text(kTextCheckListTitle));
+        control.SetBold(false);
+        WriteLabelledLines(control,
+                           {{Text(kTextFileName), files::TrimRight(record.fileName)},
+                            {Text(kTextInstrumentNo), files::TrimRight(record.instrumentNo)}});
+        control.Space(control.LineHeight() / 4);
+        control.Rule();
+        control.Space(control.LineHeight() / 2);
+    };
+    return RunReport(control, setup, pageHeader, [&] {
+        control.AddTable(
+            kCheckListTableFormat,
+            {Text(kTextAddress), Text(kTextDisplay), Text(kTextSendData), Text(kTextSetData)},
+            DownloadCheckRows(entries));
+    });
+}
+
+bool PrintErrorList(PrintControl& control, const std::vector<program::ErrorLine>& lines,
+                    const files::InformationRecord& record, const ReportSetup& setup) {
+    auto pageHeader = [&] { WritePageHeaderBlock(control, record); };
+    return RunReport(control, setup, pageHeader, [&] {
+        std::vector<TableRow> rows;
+        rows.reserve(lines.size());
+        for (const auto& line : lines) {
+            rows.push_back(
+                {files::Trim(line.step), files::Trim(line.program), files::Trim(line.content)});
+        }
+        TableStyle style;
+        style.title = Text(kTextErrorListTitle);
+        control.AddTable(kErrorListTableFormat,
+                         {Text(kTextErrorStep), Text(kTextErrorProgram), Text(kTextErrorContent)},
+                         rows, style);
+    });
+}
+
+}  // namespace rq50::print

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "comm/jobs/TransferRules.h"
+#include "files/Csv.h"
+#include "files/InformationRecord.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "print/PrintControl.h"
+#include "program/CommandCheck.h"
+
+#include <vector>
+
+namespace rq50::print {
+
+/// The print dialog's check boxes, by index.
+enum PrintArea : int {
+    kAreaInformation = 0,
+    kAreaDisplay = 1,
+    kAreaSet = 2,
+    kAreaAdjust = 3,
+    kAreaMaint = 4,
+    kAreaProgram = 5,
+    kAreaConst = 6,
+};
+inline constexpr int kAreaCount = 7;
+
+/// The selected print areas. The same selection makes the CSV report.
+using PrintAreas = files::CsvAreas;
+
+/// The flag of check box `area` (kAreaInformation .. kAreaConst).
+bool& AreaFlag(PrintAreas& areas, int area);
+bool AreaFlag(const PrintAreas& areas, int area);
+
+/// Layout of every report: margins, font, and the page footer and header.
+inline constexpr Margins kReportMargins{1087, 1300, 1087, 640};
+inline constexpr double kReportFontPoints = 12.0;
+/// Column formats of the tables.
+inline constexpr const char* kParameterTableFormat = "2000|2000|>2000|<3000";
+inline constexpr const char* kProgramTableFormat = "2000|2000|4000|1000";
+inline constexpr const char* kCheckListTableFormat = "1000|2000|3000|3000";
+inline constexpr const char* kErrorListTableFormat = "1200|2000|6000";
+
+/// What the reports take from outside: the paper of the printer (or of the
+/// PDF) and the date printed in the page header.
+struct ReportSetup {
+    PageFormat page;
+    double date = 0.0;  ///< OLE Automation date; the header shows its day
+};
+
+/// Page set-up shared by every report: margins, font "MS Sans Serif" 12
+/// point, the date at the right of the page header, the page number in the
+/// middle of the footer.
+void SetUpReportPage(PrintControl& control, const ReportSetup& setup);
+
+/// The information record: "Created by:", "Date:", "File Name:",
+/// "Instrument No.", then the two titles and the comment under their captions.
+void WriteInformationBlock(PrintControl& control, const files::InformationRecord& record);
+
+/// The lines at the top of every page: file name, creator and instrument
+/// number of the record.
+void WritePageHeaderBlock(PrintControl& control, const files::InformationRecord& record);
+
+/// The parameter report of `record`: the information block when selected,
+/// then DISPLAY, SET, ADJUST and MAINT (MAINT only in MAINT Mode), each
+/// selected category as a bold title and a table of address, name, data and
+/// auxiliary text. Every page of a report with tables starts with the page
+/// header block. Returns false when the document could not be produced.
+bool PrintParameterReport(PrintControl& control, const files::ParameterFileRecord& record,
+                          const PrintAreas& areas, bool maintMode, const ReportSetup& setup);
+
+/// The program report: the information block when selected, the PROGRAM
+/// table (address, operator, comment) and the CONST table (address, value).
+bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& record,
+                        const PrintAreas& areas, const ReportSetup& setup);
+
+/// The download check list as its window shows it: address, name, sent data
+/// and the data the instrument holds now.
+std::vector<TableRow> DownloadCheckRows(const std::vector<comm::jobs::DownloadCheckEntry>& entries);
+
+/// Prints the download check list under its own page header (the window's
+/// title and the data set's file name and instrument number).
+bool PrintDownloadCheckList(PrintControl& control,
+                            const std::vector<comm::jobs::DownloadCheckEntry>& entries,
+                            const files::InformationRecord& record, const ReportSetup& setup);
+
+/// Prints the command check's error list (STEP, PROGRAM, Error Content) of
+/// the program described by `record`.
+bool PrintErrorList(PrintControl& control, const std::vector<program::ErrorLine>& lines,
+                    const files::InformationRecord& record, const ReportSetup& setup);
+
+}  // namespace rq50::print
