@@ -1,0 +1,236 @@
+// rq50-cli report: PDF reports read back with pdftotext, as a technician would
+// read the printed pages.
+
+#include "files/ParameterFile.h"
+#include "files/RecordFile.h"
+#include "unit/FileSamples.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace rq50::integration {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ShellRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+ShellRun Shell(const std::string& command) {
+    ShellRun run;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.output.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class CliReport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("rq50_report_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        const fs::path data = fs::path(RQ50_TEST_DATA_DIR) / "files";
+        fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
+        fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    ShellRun Report(const std::string& arguments) const {
+        return Shell(std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" + m_dir.string() +
+                     "' report " + arguments);
+    }
+    std::string P(const std::string& name) const { return "'" + (m_dir / name).string() + "'"; }
+
+    /// The pages of a PDF as text, laid out as on the page (pdftotext -layout).
+    std::vector<std::string> Pages(const std::string& pdf) const {
+        const ShellRun text = Shell("pdftotext -layout " + P(pdf) + " -");
+        EXPECT_EQ(text.exitCode, 0) << text.output;
+        std::vector<std::string> pages(1);
+        for (char c : text.output) {
+            if (c == '\f') {
+                pages.emplace_back();
+            } else {
+                pages.back().push_back(c);
+            }
+        }
+        if (pages.back().find_first_not_of(" \n") == std::string::npos) pages.pop_back();
+        return pages;
+    }
+
+    fs::path m_dir;
+};
+
+// Each text must be found after the one before it.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& wanted) {
+    std::size_t at = 0;
+    for (const auto& w : wanted) {
+        const std::size_t found = text.find(w, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: \"" << w << "\" in\n"
+                                            << text;
+        at = found + w.size();
+    }
+}
+
+// The last non-blank line of a page: the footer.
+std::string LastLine(const std::string& page) {
+    std::string line;
+    std::size_t end = page.find_last_not_of(" \n");
+    if (end == std::string::npos) return line;
+    std::size_t start = page.rfind('\n', end);
+    start = start == std::string::npos ? 0 : start + 1;
+    start = page.find_first_not_of(' ', start);
+    return page.substr(start, end - start + 1);
+}
+
+TEST_F(CliReport, ParameterReportHoldsHeadingsAndRowsInOrder) {
+    const ShellRun run = Report(P("PLANT1.7pa") + " --pdf " + P("plant.pdf"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("1 page"), std::string::npos) << run.output;
+    const auto pages = Pages("plant.pdf");
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectInOrder(pages[0], {"DATE : ",
+                             "File Name:",
+                             "PLANT1.7pa",
+                             "Information",
+                             "Created by:",
+                             "K. Sato",
+                             "Date:",
+                             "2026/12/06 10:30:00",
+                             "Instrument No.",
+                             "FIC-101",
+                             "Title 1",
+                             "Boiler 3 \"feed\"",
+                             "Plant, area",
+                             "Line B",
+                             "Comment",
+                             "Checked",
+                             "after repair",
+                             "DISPLAY",
+                             "Address",
+                             "Display",
+                             "Data",
+                             "Auxiliary Display",
+                             "INPUT",
+                             "A01",
+                             "PV",
+                             "12.34",
+                             "degC",
+                             "SET",
+                             "C05",
+                             "SET,A",
+                             "1A2B"});
+    EXPECT_EQ(LastLine(pages[0]), "1");
+}
+
+TEST_F(CliReport, ProgramReportHoldsStepsAndConstValues) {
+    const ShellRun run = Report(P("MIX.7pr") + " --pdf " + P("mix.pdf"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto pages = Pages("mix.pdf");
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectInOrder(
+        pages[0],
+        {"MIX.7pr", "Information", "PROGRAM", "Address", "PROGRAM",    "Comment", "P01",
+         "LDX1",    "load input",  "P02",     "STY1",    "store, out", "P03",     "END",
+         "CONST",   "Address",     "CONST",   "Q01",     "12.5",       "Q02",     "-0.50000"});
+    EXPECT_EQ(LastLine(pages[0]), "1");
+}
+
+TEST_F(CliReport, LargeReportNumbersItsPagesAndRepeatsTheHeaderBlock) {
+    files::ParameterFileRecord record;
+    record.information = files::test::SampleInformation("BIG.7pa");
+    record.header.model = "RQB2";
+    record.header.displayStart = 1;
+    record.header.setStart = 6;
+    record.header.adjustStart = 11;
+    for (int ma = 1; ma <= 16; ++ma) {
+        record.items.push_back(
+            files::test::Block(0x80, static_cast<std::uint8_t>(ma), 0, 0, "GROUP           "));
+        for (int mb = 1; mb < 50; ++mb) {
+            record.items.push_back(files::test::Block(0xC2, static_cast<std::uint8_t>(ma),
+                                                      static_cast<std::uint8_t>(mb), 0,
+                                                      "ITEM    +0012.50unit    "));
+        }
+    }
+    {
+        const auto bytes = files::EncodeParameterRecord(record);
+        std::ofstream out(m_dir / "BIG.7pa", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    const ShellRun run =
+        Report(P("BIG.7pa") + " --pdf " + P("big.pdf") + " --areas display,set,adjust");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const auto pages = Pages("big.pdf");
+    ASSERT_GT(pages.size(), 10u);
+    std::size_t items = 0;
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        ExpectInOrder(pages[p], {"DATE : ", "File Name:", "BIG.7pa", "Created by:", "K. Sato",
+                                 "Instrument No.", "FIC-101"});
+        EXPECT_EQ(LastLine(pages[p]), std::to_string(p + 1));
+        for (std::size_t at = pages[p].find("ITEM"); at != std::string::npos;
+             at = pages[p].find("ITEM", at + 1)) {
+            ++items;
+        }
+    }
+    EXPECT_EQ(items, 16u * 49u);
+    ExpectInOrder(pages.front(), {"DISPLAY", "A01"});
+    ExpectInOrder(pages.back(), {"P49"});
+}
+
+TEST_F(CliReport, AreasChooseWhatIsPrinted) {
+    ASSERT_EQ(Report(P("PLANT1.7pa") + " --pdf " + P("info.pdf") + " --areas info").exitCode, 0);
+    const auto info = Pages("info.pdf");
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_NE(info[0].find("K. Sato"), std::string::npos);
+    EXPECT_EQ(info[0].find("Address"), std::string::npos);
+
+    ASSERT_EQ(Report(P("MIX.7pr") + " --pdf " + P("const.pdf") + " --areas const").exitCode, 0);
+    const auto constOnly = Pages("const.pdf");
+    ASSERT_EQ(constOnly.size(), 1u);
+    EXPECT_EQ(constOnly[0].find("LDX1"), std::string::npos);
+    EXPECT_NE(constOnly[0].find("Q02"), std::string::npos);
+}
+
+TEST_F(CliReport, RefusesWhatItCannotDoAndKeepsEarlierFiles) {
+    // Areas of the other kind of file, unknown areas and unknown files are
+    // usage errors.
+    EXPECT_EQ(Report(P("PLANT1.7pa") + " --pdf " + P("x.pdf") + " --areas program").exitCode, 2);
+    EXPECT_EQ(Report(P("PLANT1.7pa") + " --pdf " + P("x.pdf") + " --areas colour").exitCode, 2);
+    EXPECT_EQ(Report(P("notes.txt") + " --pdf " + P("x.pdf")).exitCode, 2);
+    EXPECT_FALSE(fs::exists(m_dir / "x.pdf"));
+
+    // A file that cannot be read leaves the earlier report as it was.
+    { std::ofstream(m_dir / "old.pdf") << "earlier report"; }
+    { std::ofstream(m_dir / "BROKEN.7pa") << "not a parameter file"; }
+    const ShellRun broken = Report(P("BROKEN.7pa") + " --pdf " + P("old.pdf"));
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_FALSE(broken.output.empty());
+    std::ifstream in(m_dir / "old.pdf");
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "earlier report");
+
+    const ShellRun noFolder = Report(P("PLANT1.7pa") + " --pdf " + P("missing/x.pdf"));
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_NE(noFolder.output.find("missing"), std::string::npos) << noFolder.output;
+}
+
+}  // namespace
+}  // namespace rq50::integration
