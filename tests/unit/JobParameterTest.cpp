@@ -84,6 +84,17 @@ TEST_F(JobUpload, RackSlotIsAskedAndWrittenAsSixBlanksAndTwoDigits) {
     EXPECT_EQ(files::CurrentDataSetHeader().slot, 3);
 }
 
+TEST_F(JobUpload, ADirectInstrumentAfterARackUploadRecordsNoSlot) {
+    Connect(Rack("3", SmallInstrument()));
+    host.slot = 3;
+    ASSERT_TRUE(Run(kJobUpload));
+    ASSERT_EQ(files::CurrentDataSetHeader().slot, 3);
+    Connect(SmallInstrument());
+    ASSERT_TRUE(Run(kJobUpload));
+    ASSERT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(files::CurrentDataSetHeader().slot, 0);
+}
+
 TEST_F(JobUpload, CancelledSlotDialogTerminates) {
     Connect(Rack("3", SmallInstrument()));
     ASSERT_TRUE(Run(kJobUpload));

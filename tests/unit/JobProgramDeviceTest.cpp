@@ -79,6 +79,24 @@ TEST_F(JobProgramUpload, AUnitWithoutAreasUploadsNothing) {
     EXPECT_EQ(CommFacts.programItemCount, 0);
 }
 
+// The slot of a rack stays with the line it was chosen on: a unit connected
+// directly afterwards is not recorded as sitting in that slot.
+TEST_F(JobProgramUpload, ADirectUnitAfterARackUploadRecordsNoSlot) {
+    json slotted = ProgramUnit();
+    slotted.erase("latencyMs");
+    Connect(json{{"rack", {{"slots", {{"4", slotted}}}}}});
+    UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
+    host.slot = 4;
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    ASSERT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(program::Program().header.slotNumber, 4);
+    Connect(ProgramUnit());
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    ASSERT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(program::Program().header.slotNumber, 0);
+    EXPECT_EQ(host.slotAsked, 1);
+}
+
 class JobProgramDownload : public JobBench {
   protected:
     void UploadFrom(const json& described) {
