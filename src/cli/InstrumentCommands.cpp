@@ -13,6 +13,7 @@
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
 #include "files/DataSet.h"
@@ -30,6 +31,7 @@
 #include "shell/ConfigTables.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SettingFile.h"
 #include "sim/Instrument.h"
@@ -60,9 +62,6 @@ using namespace rq50::comm;
 constexpr int kMsgStartPrompt = 1;
 constexpr int kMsgIllegalValue = 13;
 constexpr int kMsgWrongPassword = 50;
-constexpr int kMsgProgramAndConstDownloaded = 37;
-constexpr int kMsgProgramDownloaded = 38;
-constexpr int kMsgConstDownloaded = 39;
 constexpr int kTextUpload = 2112;
 constexpr int kTextSet = 2111;
 constexpr int kTextDownload = 2403;
@@ -267,7 +266,7 @@ void PrintCheckList() {
     for (const auto& e : list) {
         std::cout << std::left << std::setw(8) << Trim(parameter::FormatAddress(e.ma, e.mb))
                   << std::setw(14) << Trim(e.sentName) << std::setw(20)
-                  << Trim(e.sentData) + Trim(e.sentAux) << Trim(e.setData) + Trim(e.setAux) << "\n";
+                  << Trim(e.sentData) + Trim(e.sentAux) << jobs::CheckEntrySetText(e) << "\n";
     }
 }
 
@@ -308,15 +307,17 @@ int RunProgramDownload(const std::string& file) {
     if (!files::ReadProgramFile(file, files::FileTitleOf(file))) return kExitSystemError;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
-    if (!ok) return kExitSystemError;
+    // What was written and read back differently is listed even when the
+    // download stopped half way.
     PrintCheckList();
-    if (!jobs::Results().downloadCheck.empty()) return kExitSystemError;
-    const int refused = jobs::Results().refusedArea;
-    const int message = refused == jobs::kRefusedProgram ? kMsgConstDownloaded
-                        : refused == jobs::kRefusedConst ? kMsgProgramDownloaded
-                                                         : kMsgProgramAndConstDownloaded;
-    shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk,
-                                 shell::Catalogue(kTextProgramDownload));
+    if (!ok || !jobs::Results().downloadCheck.empty()) return kExitSystemError;
+    // The screens show this message after the job (the hand-back); there are
+    // no screens here.
+    const int message = shell::ProgramDownloadMessage(jobs::Results().refusedArea);
+    if (message != 0) {
+        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk,
+                                     shell::Catalogue(kTextProgramDownload));
+    }
     return kExitOk;
 }
 

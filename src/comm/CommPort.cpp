@@ -41,6 +41,10 @@ std::int32_t OpenCommPort(SerialPort& port) {
         return 0;
     }
     PortWasOpen = false;
+    // A rack interface forgets its slot when the line closes: on a line opened
+    // now no slot is selected until the SLOT No. dialog confirms one, so an
+    // instrument that answers directly is never taken for the earlier slot.
+    SlotConfirmed = false;
     SetCommPort(port);
     if (!port.Open()) {
         KeepError(port, kPortErrUnavailable, "OpenCommPort");

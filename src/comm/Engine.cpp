@@ -390,7 +390,9 @@ bool StartCommJob(int job) {
     // A code without routines would send nothing and never finish.
     if (!IsCommJobRegistered(job)) return false;
     static const bool statusInstalled = [] {
-        shell::SetJobStatusSource([] { return shell::JobStatus{CommResult, CommTitle}; });
+        shell::SetJobStatusSource([] {
+            return shell::JobStatus{CommResult, CommTitle, CommFacts.refusedArea};
+        });
         return true;
     }();
     (void)statusInstalled;
@@ -489,7 +491,7 @@ void EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CloseCommPort(port) != 0) ShowQuillError();
 }
 
-int ShowCommErrorMessage(int code) {
+int ShowCommErrorMessage(int code, const std::string& detail) {
     static const std::map<int, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
         {kErrSensorType, 7}, {kErrAddress, 8},     {kErrCommand, 4},     {kErrBothRefused, 40},
@@ -497,7 +499,7 @@ int ShowCommErrorMessage(int code) {
     };
     auto it = kMessageOf.find(code);
     if (it == kMessageOf.end()) return 0;
-    shell::RQ0000fnc_nShowMsgBox(it->second, shell::kButtonsOk, CommTitle);
+    shell::ShowMsgBoxWithDetail(it->second, shell::kButtonsOk, CommTitle, detail);
     return it->second;
 }
 

@@ -129,6 +129,9 @@ struct HandBackFacts {
     int programItemCount = 0;   ///< job 15: PROGRAM steps + CONST items uploaded
     bool rackAnswered = false;  ///< job 23: a rack interface answered
     int category = 0;           ///< parameter screen category: 0 DISPLAY .. 3 MAINT
+    /// Job 16: the area the instrument refused (0, 7 PROGRAM, 8 CONST), or
+    /// the error code that ended the download.
+    int refusedArea = 0;
 };
 extern HandBackFacts CommFacts;
 
@@ -228,9 +231,10 @@ bool BeginJob(SerialPort& port);
 void EndJobClosePort(SerialPort& port, bool keepIfWasOpen);
 
 /// Shows the message that belongs to `code` (2, 3, 4, 5, 6, 9, 10, 11, 12, 13,
-/// 15, 21) with `CommTitle` as the caller title; returns the message number
-/// shown, 0 for codes without a general message (0, 1, 7, 8, 20).
-int ShowCommErrorMessage(int code);
+/// 15, 21) with `CommTitle` as the caller title, and `detail` below its text;
+/// returns the message number shown, 0 for codes without a general message
+/// (0, 1, 7, 8, 20).
+int ShowCommErrorMessage(int code, const std::string& detail = {});
 
 /// Checks the status of the last response: status 1 and 2 end the job
 /// (`CommError` 10 / 9, step 98) except that jobs 15 and 16 record status 2

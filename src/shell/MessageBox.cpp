@@ -102,9 +102,15 @@ MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::str
 }
 
 int RQ0000fnc_nShowMsgBox(int messageNumber, int buttons, const std::string& callerTitle) {
+    return ShowMsgBoxWithDetail(messageNumber, buttons, callerTitle, {});
+}
+
+int ShowMsgBoxWithDetail(int messageNumber, int buttons, const std::string& callerTitle,
+                         const std::string& detail) {
     MessageBoxHost* host = Svc().messages;
     if (host == nullptr) return 0;
-    const MessageBoxRequest box = BuildMessageBox(messageNumber, buttons, callerTitle);
+    MessageBoxRequest box = BuildMessageBox(messageNumber, buttons, callerTitle);
+    if (!detail.empty()) box.text += "\r\n\r\n" + detail;
     host->Beep();
     return host->Show(box);
 }

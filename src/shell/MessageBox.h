@@ -30,6 +30,12 @@ MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::str
 /// (MsgAnswer). Returns 0 when no message host is installed.
 int RQ0000fnc_nShowMsgBox(int messageNumber, int buttons, const std::string& callerTitle);
 
+/// RQ0000fnc_nShowMsgBox with `detail` below the message's own text, after a
+/// blank line: the particulars the fixed text cannot hold (how far a download
+/// came before it stopped). An empty detail shows the message alone.
+int ShowMsgBoxWithDetail(int messageNumber, int buttons, const std::string& callerTitle,
+                         const std::string& detail);
+
 /// The message every routine's error trap shows: `label` (the routine name
 /// followed by "_ERR"), CR LF, `description`; critical icon, OK, title "RQ50".
 void ShowRoutineError(const std::string& label, const std::string& description);

@@ -217,20 +217,8 @@ int AfterProgramDownload() {
     }
     JobStatus status;
     if (JobStatusSource()) status = JobStatusSource()();
-    int message = 0;
-    switch (status.result) {
-        case kProgramDownloadAll:
-            message = 37;
-            break;
-        case kProgramDownloadConstOnly:
-            message = 39;
-            break;
-        case kProgramDownloadProgramOnly:
-            message = 38;
-            break;
-        default:
-            break;
-    }
+    const int message =
+        ProgramDownloadMessage(status.result != 0 ? status.result : status.refusedArea);
     if (message != 0) RQ0000fnc_nShowMsgBox(message, kButtonsOk, status.title);
     ShowDisplay(kDisplayProgramEditor);
     return 0;
@@ -344,6 +332,22 @@ int DisplayMatorix(int eventCode, int followCode, int answer) {
     } catch (const std::exception& e) {
         ShowRoutineError("DisplayMatorix_ERR", e.what());
         return 0;
+    }
+}
+
+int ProgramDownloadMessage(int outcome) {
+    constexpr int kMsgProgramAndConstDownloaded = 37;
+    constexpr int kMsgProgramDownloaded = 38;
+    constexpr int kMsgConstDownloaded = 39;
+    switch (outcome) {
+        case kProgramDownloadAll:
+            return kMsgProgramAndConstDownloaded;
+        case kProgramDownloadConstOnly:
+            return kMsgConstDownloaded;
+        case kProgramDownloadProgramOnly:
+            return kMsgProgramDownloaded;
+        default:
+            return 0;
     }
 }
 

@@ -52,10 +52,16 @@ enum NavigationEvent : int {
     kEventAfterDownloadCheckJob = 442,
 };
 
-/// Result codes of a program download that choose the message after event 383.
+/// Outcomes of a program download that choose the message after event 383:
+/// nothing refused, the PROGRAM area refused, the CONST area refused.
 inline constexpr int kProgramDownloadAll = 0;
 inline constexpr int kProgramDownloadConstOnly = 7;
 inline constexpr int kProgramDownloadProgramOnly = 8;
+
+/// The message that reports a program download with `outcome`: 37, 39 or 38
+/// for the three outcomes above, 0 (none) for any other code, whose message
+/// the download itself has shown.
+int ProgramDownloadMessage(int outcome);
 
 /// The display an event code maps to, or 0 when the event table does not list
 /// it (the special event codes are not in the table).
@@ -76,10 +82,13 @@ int Pfnc_nShowDisplayMatorix(int display);
 int DisplayMatorix(int eventCode, int followCode, int answer);
 
 /// What the navigation needs to know of the last communication job after a
-/// program download: its result code and the job title.
+/// program download: its result code, the job title and the area the
+/// instrument refused. A download whose instrument refused one area ends with
+/// result 0; the refused area then says which of the areas was written.
 struct JobStatus {
     int result = -1;
     std::string title;
+    int refusedArea = 0;
 };
 
 /// Installs where the navigation reads the last job's status (the

@@ -5,6 +5,8 @@
 #include "parameter/PageModel.h"
 #include "unit/JobTestSupport.h"
 
+#include <array>
+
 namespace rq50::testing {
 namespace {
 
@@ -30,6 +32,25 @@ class JobPage : public JobBench {
             CommTitle = title;
             return StartCommJob(job);
         };
+    }
+    /// Starts what the page model chose, presses Terminate while the job waits
+    /// for its first answer, and runs it to its end.
+    bool TerminateWhileWaiting(bool started) {
+        if (!started) return false;
+        while (CommBusy && CommState != kStateWait) Timer1();
+        Terminate();
+        const bool ended = RunCommJob();
+        // The answer still on its way is dropped when the next request goes out.
+        clock.Wait(1000);
+        return ended;
+    }
+    /// The requests sent from index `from` on: command, MA, MB.
+    std::vector<std::array<int, 3>> SentSince(std::size_t from) const {
+        std::vector<std::array<int, 3>> out;
+        const auto sent = Sent();
+        for (std::size_t i = from; i < sent.size(); ++i)
+            out.push_back({sent[i].command, sent[i].ma, sent[i].mb});
+        return out;
     }
     std::unique_ptr<PageModel> page;
 };
@@ -138,6 +159,89 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColName]), "INP TYPE");
     EXPECT_EQ(Texts().back(), "Response time out. Check the connection.");
     EXPECT_EQ(messages.boxes.back().title, "Communication Error");
+}
+
+// MAINT items answer only after 10h: the page opens maintenance before its
+// walk, and reading an item for editing sends 10h first, so the read works
+// even on a line opened anew.
+TEST_F(JobPage, MaintPageAndItsItemReadOpenMaintenanceFirst) {
+    Open(PageCategory::Maint, SmallInstrument());
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColName]), "FORCEOUT");
+    EXPECT_EQ(page->tabNames, (std::vector<std::string>{"MAINT"}));
+    std::size_t before = Sent().size();
+    ASSERT_TRUE(Act(page->OpenItem(1, Start())));
+    EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x10, 0, 0}, {0x80, 5, 1}}));
+    EXPECT_TRUE(page->controls.entryEnabled);
+    ASSERT_TRUE(Act(page->Write("50", 0, Start())));
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "50.0");
+
+    line->Close();  // maintenance access ends with the line
+    before = Sent().size();
+    ASSERT_TRUE(Act(page->OpenItem(1, Start())));
+    EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x10, 0, 0}, {0x80, 5, 1}}));
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "50.0");
+}
+
+// After writing an item whose change alters others (INP TYPE is listed) the
+// item and the page are read again; any other item is only written.
+TEST_F(JobPage, WritingAListedItemReadsItAndThePageAgain) {
+    Open(PageCategory::Set, SmallInstrument());
+    ASSERT_TRUE(Act(page->OpenItem(1, Start())));
+    ASSERT_EQ(page->edit.choices.entries.size(), 3u);
+    std::size_t before = Sent().size();
+    ASSERT_TRUE(Act(page->Write(page->edit.choices.entries[1].listText, 1, Start())));  // TC
+    EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{
+                                     {0x40, 2, 1}, {0x80, 2, 1}, {0x80, 2, 1}, {0x84, 2, 1}}));
+    EXPECT_EQ(Sent()[before].mc, 2);
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "TC");
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[2][parameter::kColName]), "SCALE LO");
+
+    ASSERT_TRUE(Act(page->OpenItem(2, Start())));
+    before = Sent().size();
+    ASSERT_TRUE(Act(page->Write("20", 0, Start())));
+    EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x40, 2, 2}}));
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[2][parameter::kColData]), "20.00");
+}
+
+TEST_F(JobPage, CancelForcedOutputReadsTheItemAgain) {
+    Open(PageCategory::Adjust, SmallInstrument());
+    // The instrument's value changes behind the page's back.
+    const std::string value = "+01.500";
+    ASSERT_TRUE(instrument->Handle(
+        sim::MakeRequest(0x40, 4, 1, 0, sim::Bytes(value.begin(), value.end()))));
+    const std::size_t before = Sent().size();
+    ASSERT_TRUE(Act(page->CancelForcedOutput(Start())));
+    EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x80, 4, 1}}));
+    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "1.500");
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_FALSE(page->controls.entryEnabled);
+}
+
+// The jobs on an open page report time-outs, address, command and slot
+// errors; ending as terminated is the screen's own doing and shows nothing.
+TEST_F(JobPage, JobsOnAnOpenPageEndTerminatedWithoutAMessage) {
+    Open(PageCategory::Display, LongGroup());
+    ASSERT_TRUE(page->reading);
+    EXPECT_TRUE(TerminateWhileWaiting(page->TimerTick(Start())));  // job 14
+    EXPECT_EQ(CommResult, kErrTerminated);
+    page->SetReading(false);
+    page->SetGridLocked(false);
+    EXPECT_TRUE(TerminateWhileWaiting(page->OpenItem(1, Start())));  // job 17
+    EXPECT_EQ(CommResult, kErrTerminated);
+
+    Open(PageCategory::Set, LongGroup());
+    EXPECT_TRUE(TerminateWhileWaiting(page->Move(true, 0, CommBusy, Start())));  // job 8
+    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_EQ(page->grid[1][parameter::kColMb], "1");  // the page is as it was
+
+    // A write that gets no answer still says so.
+    ASSERT_TRUE(Act(page->OpenItem(1, Start())));
+    instrument->Faults().drop.all = true;
+    const bool started = page->Write("1", 0, Start());
+    EXPECT_TRUE(started) << page->controls.writeEnabled << page->editedRow;
+    EXPECT_FALSE(Act(started));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Response time out. Check the connection."}));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
+#include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "unit/JobTestSupport.h"
 
 #include <cstdint>
+#include <fstream>
 
 namespace rq50::testing {
 namespace {
@@ -82,6 +84,17 @@ TEST_F(JobUpload, RackSlotIsAskedAndWrittenAsSixBlanksAndTwoDigits) {
     EXPECT_EQ(sent[2].command, kNext);
     EXPECT_EQ(files::CurrentDataSetHeader().model, "RQB2    ");
     EXPECT_EQ(files::CurrentDataSetHeader().slot, 3);
+}
+
+TEST_F(JobUpload, ADirectInstrumentAfterARackUploadRecordsNoSlot) {
+    Connect(Rack("3", SmallInstrument()));
+    host.slot = 3;
+    ASSERT_TRUE(Run(kJobUpload));
+    ASSERT_EQ(files::CurrentDataSetHeader().slot, 3);
+    Connect(SmallInstrument());
+    ASSERT_TRUE(Run(kJobUpload));
+    ASSERT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(files::CurrentDataSetHeader().slot, 0);
 }
 
 TEST_F(JobUpload, CancelledSlotDialogTerminates) {
@@ -246,6 +259,84 @@ TEST_F(JobDownload, AHeaderThatDoesNotFitItsItemsIsRefusedBeforeAnythingIsSent) 
     EXPECT_EQ(line->SentFrames().size(), before);
     EXPECT_EQ(Texts(), std::vector<std::string>{shell::Catalogue(jobs::kTextHeaderDoesNotFit)});
     EXPECT_EQ(messages.boxes.back().title, "Download to TAVRO");
+}
+
+// A write the instrument refuses (status 1) or leaves unanswered stops the
+// download half way; the check list and the message say which items the
+// instrument took and which it did not.
+TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
+    json described = SmallInstrument();
+    described["set"][0]["items"][1]["readOnly"] = true;  // B02 SCALE LO
+    Upload(described);
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrCommand);
+    EXPECT_EQ(Texts().back(),
+              "Command error. Communication will be terminated.\r\n\r\n"
+              "Items written: 1\r\n"
+              "Last item written: B01 INP TYPE\r\n"
+              "Items not written: 3, from B02 SCALE LO on");
+    const auto& list = jobs::Results().downloadCheck;
+    ASSERT_EQ(list.size(), 3u);
+    const std::vector<std::pair<int, int>> addresses = {{2, 2}, {3, 1}, {3, 2}};
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(std::make_pair(list[i].ma, list[i].mb), addresses[i]) << i;
+        EXPECT_EQ(list[i].reason, jobs::CheckReason::NotWritten) << i;
+        EXPECT_EQ(jobs::CheckEntrySetText(list[i]), "(not written)") << i;
+    }
+    EXPECT_EQ(jobs::TrimBlanks(list[1].sentData), "FIC-101");
+
+    // No answer to the write of B02 at either speed: it may have been taken.
+    Upload(SmallInstrument());
+    messages.boxes.clear();
+    const int before = instrument->RequestCount();
+    // Requests: the model, the write of B01, then the three tries of B02 at
+    // 1200 bit/s (the tries at 9600 bit/s do not reach the instrument).
+    for (int n = before + 3; n <= before + 5; ++n) instrument->Faults().drop.on.insert(n);
+    ASSERT_TRUE(Run(kJobDownload));
+    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{
+                           "Response time out. Check the connection.\r\n\r\n"
+                           "Items written: 1\r\n"
+                           "Last item written: B01 INP TYPE\r\n"
+                           "No answer came to the write of B02 SCALE LO: check that item on the "
+                           "instrument.\r\n"
+                           "Items not written: 2, from C01 TAG on"}));
+    ASSERT_EQ(jobs::Results().downloadCheck.size(), 3u);
+    EXPECT_EQ(jobs::CheckEntrySetText(jobs::Results().downloadCheck[0]), "(no answer)");
+}
+
+// OUT2 TYPE and SENSOR TYPE of a V3 model must hold a choice the data set
+// holds too; otherwise nothing is written.
+TEST_F(JobDownload, Out2TypeOrSensorTypeMismatchStopsBeforeWriting) {
+    std::ifstream file(std::string(RQ50_SOURCE_DIR) + "/sim/instruments/RQG2.json");
+    const json rqg2 = json::parse(file);
+    UseTables({{"RQG2"}, {}, {}});
+    const struct {
+        int ma, mb, code;
+        int error;
+        const char* text;
+    } cases[] = {
+        {20, 12, 1, kErrOut2Type, "Cannot download to TAVRO due to non-matching OUT2 TYPE."},
+        {4, 7, 2, kErrSensorType, "Cannot download to TAVRO due to non-matching SENSOR TYPE."},
+    };
+    for (const auto& c : cases) {
+        Upload(rqg2);
+        messages.boxes.clear();
+        // The data set holds another choice than the instrument.
+        for (auto& b : parameter::Items().dataSet) {
+            if ((b[1] & 63) == c.ma && (b[2] & 63) == c.mb)
+                b[3] = static_cast<std::uint8_t>(c.code);
+        }
+        const std::size_t before = line->SentFrames().size();
+        ASSERT_TRUE(Run(kJobDownload));
+        EXPECT_EQ(CommResult, c.error);
+        EXPECT_EQ(Texts(), (std::vector<std::string>{c.text}));
+        const auto sent = Sent();
+        for (std::size_t i = before; i < sent.size(); ++i) {
+            EXPECT_FALSE(sent[i].command == kWrite && !(sent[i].ma == 20 && sent[i].mb == 3))
+                << c.text;
+        }
+    }
 }
 
 class JobConnect : public JobBench {};

@@ -1,5 +1,6 @@
 #include "comm/jobs/Jobs.h"
 #include "unit/JobTestSupport.h"
+#include "unit/ShellFakes.h"
 
 namespace rq50::testing {
 namespace {
@@ -24,6 +25,7 @@ const jobs::CategoryAreas kRqk2Row{true, "3", "D01", "2", "E01"};
 // Rows whose areas the small instrument does not have: it answers status 2.
 const jobs::CategoryAreas kNoConstRow{true, "3", "D01", "2", "Q01"};
 const jobs::CategoryAreas kNoAreasRow{true, "3", "P01", "2", "Q01"};
+const jobs::CategoryAreas kNoProgramRow{true, "3", "P01", "2", "E01"};
 
 class JobProgramUpload : public JobBench {};
 
@@ -79,6 +81,24 @@ TEST_F(JobProgramUpload, AUnitWithoutAreasUploadsNothing) {
     EXPECT_EQ(CommFacts.programItemCount, 0);
 }
 
+// The slot of a rack stays with the line it was chosen on: a unit connected
+// directly afterwards is not recorded as sitting in that slot.
+TEST_F(JobProgramUpload, ADirectUnitAfterARackUploadRecordsNoSlot) {
+    json slotted = ProgramUnit();
+    slotted.erase("latencyMs");
+    Connect(json{{"rack", {{"slots", {{"4", slotted}}}}}});
+    UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
+    host.slot = 4;
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    ASSERT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(program::Program().header.slotNumber, 4);
+    Connect(ProgramUnit());
+    ASSERT_TRUE(Run(kJobProgramUpload));
+    ASSERT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(program::Program().header.slotNumber, 0);
+    EXPECT_EQ(host.slotAsked, 1);
+}
+
 class JobProgramDownload : public JobBench {
   protected:
     void UploadFrom(const json& described) {
@@ -115,14 +135,63 @@ TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot download PROGRAM and CONST."}));
 }
 
-TEST_F(JobProgramDownload, RefusedConstWritesTheProgramOnly) {
+// A refused area is no error: the job ends with 0 and the hand-back to the
+// editor (event 383) names what was written, once.
+TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenArea) {
     UploadFrom(ProgramUnit());
+    shell::testing::RecordingNavigation navigation;
+    shell::Svc().navigation = &navigation;
+    CommCaller = kCallerProgramEditor;
+
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrConstRefused);
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(jobs::Results().refusedArea, jobs::kRefusedConst);
     EXPECT_EQ(Writes(0), 3);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of PROGRAM completed."}));
+    EXPECT_EQ(navigation.calls.back(), "enable frmRQ3000");
+
+    // The PROGRAM area refused: only the constants are written.
+    messages.boxes.clear();
+    json noProgram = ProgramUnit("RQK2", false, false);
+    noProgram["set"].push_back(
+        {{"name", "SPARE"}, {"items", {{{"name", "S"}, {"kind", "text"}, {"data", "x"}}}}});
+    noProgram["set"].push_back({{"const", {{"count", 2}}}});  // E01, where the program had them
+    Connect(noProgram);
+    UseTables({{}, {{"RQK2", kNoProgramRow}}, {}});
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(jobs::Results().refusedArea, jobs::kRefusedProgram);
+    EXPECT_EQ(Writes(0), 2);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of CONST completed."}));
+}
+
+TEST_F(JobProgramDownload, AStepTheUnitRefusesStopsTheDownloadAndNamesWhatWasNotWritten) {
+    UploadFrom(ProgramUnit());
+    json refusing = SmallInstrument("RQK2");
+    json steps = json::array();
+    for (const char* op : {"LDX1", "STY1", "END"}) {
+        steps.push_back({{"name", "PROGRAM"}, {"kind", "text"}, {"data", op}});
+    }
+    steps[1]["readOnly"] = true;  // the write of D02 answers status 1
+    refusing["set"].push_back({{"name", "PROGRAM"}, {"items", steps}});
+    refusing["set"].push_back({{"const", {{"count", 2}}}});
+    Connect(refusing);
+    ASSERT_TRUE(Run(kJobProgramDownload));
+    EXPECT_EQ(CommResult, kErrCommand);
+    EXPECT_EQ(Writes(0), 2);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"Command error. Communication will be terminated.\r\n\r\n"
+                                        "Items written: 1\r\n"
+                                        "Last item written: D01 PROGRAM\r\n"
+                                        "Items not written: 4, from D02 PROGRAM on"}));
+    const auto& list = jobs::Results().downloadCheck;
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].mb, 2);
+    EXPECT_EQ(jobs::TrimBlanks(list[0].sentData), "STY1");
+    EXPECT_EQ(list[3].ma, 5);
+    for (const auto& entry : list) EXPECT_EQ(entry.reason, jobs::CheckReason::NotWritten);
 }
 
 TEST_F(JobProgramDownload, PatternModelFitsAnyInstrumentStartingWithIt) {

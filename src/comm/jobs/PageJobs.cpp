@@ -33,11 +33,22 @@ bool NeedsPageReRead(const std::string& nameKey) {
     return std::find(kReReadNames.begin(), kReReadNames.end(), nameKey) != kReReadNames.end();
 }
 
-/// The finishing message of an online job, by error code.
-void ShowOnlineError(SerialPort& port, const std::string& title) {
+/// The codes whose message the jobs on an open page (8, 9, 14, 17-19) show.
+/// They run on the line the page was opened on, without the progress dialog
+/// and its Terminate button and without the SLOT No. dialog, so an ending as
+/// terminated is the screen's own doing and needs no message.
+bool ShownOnOpenPage(int code) {
+    return code == kErrNoResponse || code == kErrAddress || code == kErrCommand ||
+           code == kErrSlotZero;
+}
+
+/// The finishing message of an online job, by error code, with `title` as
+/// the title when one is given; after a time-out the port is reopened at
+/// `CommSpeed`. `everyCode` false keeps to the codes of ShownOnOpenPage.
+void ShowOnlineError(SerialPort& port, const std::string& title, bool everyCode) {
     const std::string saved = CommTitle;
     if (!title.empty()) CommTitle = title;
-    ShowCommErrorMessage(CommError);
+    if (everyCode || ShownOnOpenPage(CommError)) ShowCommErrorMessage(CommError);
     CommTitle = saved;
     if (CommError == kErrNoResponse) {
         CommSettings.speed = CommSpeed;
@@ -46,6 +57,18 @@ void ShowOnlineError(SerialPort& port, const std::string& title) {
             if (OpenCommPort(port) != 0) ShowQuillError();
         }
     }
+}
+
+/// The page jobs (4-7, 10-13) show every code's message with their category
+/// name as title: their connect can end as terminated by a cancelled SLOT No.
+/// dialog.
+void ShowPageJobError(SerialPort& port, const std::string& categoryTitle) {
+    ShowOnlineError(port, categoryTitle, true);
+}
+
+/// The jobs on an open page (8, 9, 14, 17-19).
+void ShowOpenPageError(SerialPort& port) {
+    ShowOnlineError(port, {}, false);
 }
 
 /// Step 0 of every online job: the page window is kept aside and the screen
@@ -293,7 +316,7 @@ class CategoryPageJob {
             page->OnPageJobSucceeded();
             return;
         }
-        ShowOnlineError(port, shell::Catalogue(kTextCategoryTitle + m_category));
+        ShowPageJobError(port, shell::Catalogue(kTextCategoryTitle + m_category));
         if (page) page->OnPageJobFailed(false);
     }
 
@@ -392,7 +415,7 @@ class MoveJob {
             page->OnPageJobSucceeded();
             return;
         }
-        ShowOnlineError(port, {});
+        ShowOpenPageError(port);
         if (page) page->OnPageJobFailed(!m_received.empty());
     }
 
@@ -419,7 +442,7 @@ class PeriodicReadJob {
         if (step == kStepFinish) {
             EndJobClosePort(port, true);
             if (CommError != kErrNone) {
-                ShowOnlineError(port, {});
+                ShowOpenPageError(port);
                 if (page) {
                     page->SetReading(false);
                     page->SetGridLocked(false);
@@ -556,7 +579,7 @@ class ReadItemJob {
             }
             return;
         }
-        ShowOnlineError(port, {});
+        ShowOpenPageError(port);
         if (page) {
             page->editedRow = 0;
             page->SetEntryEnabled(false);
@@ -668,7 +691,7 @@ class WriteItemJob {
     void Finish(SerialPort& port) {
         EndJobClosePort(port, true);
         PageModel* page = OnlinePage();
-        if (CommError != kErrNone) ShowOnlineError(port, {});
+        if (CommError != kErrNone) ShowOpenPageError(port);
         if (CommError == kErrNone) SetProgress(100);
         if (!page) return;
         page->SetAllEnabled(true);
@@ -706,7 +729,7 @@ class CancelOutputJob {
         }
         if (step != kStepFinish) return;
         EndJobClosePort(port, true);
-        if (CommError != kErrNone) ShowOnlineError(port, {});
+        if (CommError != kErrNone) ShowOpenPageError(port);
         if (page) {
             page->SetAllEnabled(true);
             page->SetMoveMenus();

@@ -2,6 +2,7 @@
 // for online setting).
 
 #include "comm/CommPort.h"
+#include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
 #include "shell/Catalogue.h"
@@ -361,6 +362,7 @@ class DownloadJob {
                 parameter::Items().dataSet, header.setStart, header.adjustStart));
             m_progress = 0;
             m_position = 0;
+            m_writes.Reset();
             Results().downloadCheck.clear();
             Results().requests = 0;
             // A data set whose header does not fit its items is refused before
@@ -422,18 +424,12 @@ class DownloadJob {
                     SetSendDataText(m_item->sendData);
                 }
                 m_sendCount = static_cast<std::size_t>(SendDataCount);
+                m_writes.Sent(*m_item);
                 ReqWrite(m_item->ma, m_item->mb, m_item->mc);
                 break;
             }
             case kStepFinish:
-                EndJobClosePort(port, false);
-                if (CommError == kErrNone) {
-                    SetProgress(100);
-                    shell::RQ0000fnc_nShowMsgBox(kMsgDownloadCompleted, shell::kButtonsOk,
-                                                 CommTitle);
-                } else {
-                    ShowCommErrorMessage(CommError);
-                }
+                Finish(port);
                 return;
             default:
                 return;
@@ -482,7 +478,12 @@ class DownloadJob {
                 }
                 return;
             case kWrite:
-                if (!Checks() || !m_item) return;
+                if (!m_item) return;
+                if (!Checks()) {
+                    m_writes.Refused();
+                    return;
+                }
+                m_writes.Taken();
                 if (auto entry = VerifyWrite(dataSet[m_item->index], m_item->index, ResponseItem(),
                                              m_sendCount)) {
                     Results().downloadCheck.push_back(*entry);
@@ -497,6 +498,26 @@ class DownloadJob {
     }
 
   private:
+    /// A download that stops while writing says how far it came, in the
+    /// check list and below the message.
+    void Finish(SerialPort& port) {
+        EndJobClosePort(port, false);
+        if (CommError == kErrNone) {
+            SetProgress(100);
+            shell::RQ0000fnc_nShowMsgBox(kMsgDownloadCompleted, shell::kButtonsOk, CommTitle);
+            return;
+        }
+        const auto& header = files::CurrentDataSetHeader();
+        const auto& dataSet = parameter::Items().dataSet;
+        const std::string detail = m_writes.ReportStop(
+            dataSet,
+            [&](std::size_t from) {
+                return NextDownloadItem(dataSet, from, header.setStart, header.adjustStart);
+            },
+            Results().downloadCheck);
+        ShowCommErrorMessage(CommError, detail);
+    }
+
     void CheckModel() {
         const auto& header = files::CurrentDataSetHeader();
         if (!SameModel(RespData, header.model)) {
@@ -513,6 +534,7 @@ class DownloadJob {
     std::size_t m_position = 0;
     std::size_t m_sendCount = 0;
     std::optional<WriteItem> m_item;
+    WriteProgress m_writes;
 };
 
 // ============================================================= job 3: connect

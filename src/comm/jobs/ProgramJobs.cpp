@@ -7,6 +7,7 @@
 // messages and result codes are the same either way.
 
 #include "comm/CommPort.h"
+#include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/JobSupport.h"
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
@@ -20,8 +21,6 @@ namespace {
 constexpr int kMsgOnlyConstUploaded = 35;
 constexpr int kMsgOnlyProgramUploaded = 34;
 constexpr int kMsgNothingUploaded = 36;
-constexpr int kMsgProgramDownloaded = 38;
-constexpr int kMsgConstDownloaded = 39;
 constexpr std::size_t kCommentLength = program::kCommentLength;
 
 enum Phase : int {
@@ -419,11 +418,12 @@ class ProgramDownloadJob {
         switch (step) {
             case 0:
                 m_refused = kRefusedNone;
-                m_constRefused = false;
+                m_writes.Reset();
                 m_position = 0;
                 m_progress = 0;
                 m_increment = 0;
                 Results().refusedArea = kRefusedNone;
+                CommFacts.refusedArea = kRefusedNone;
                 Results().downloadCheck.clear();
                 Results().requests = 0;
                 BeginJob(port);
@@ -464,6 +464,7 @@ class ProgramDownloadJob {
                 m_sendCount = static_cast<std::size_t>(SendDataCount);
                 m_progress += m_increment;
                 SetProgress(m_progress);
+                m_writes.Sent(*m_item);
                 ReqWrite(m_item->ma, m_item->mb, m_item->mc);
                 break;
             }
@@ -502,13 +503,17 @@ class ProgramDownloadJob {
                         return;
                     }
                     m_refused = kRefusedConst;
-                    m_constRefused = true;
                 }
                 if (!CheckSlotZero()) return;
                 m_position = 0;
                 return;
             case kWrite: {
-                if (!ProgramChecks() || !m_item) return;
+                if (!m_item) return;
+                if (!ProgramChecks()) {
+                    m_writes.Refused();
+                    return;
+                }
+                m_writes.Taken();
                 const auto& records = program::Program().records;
                 if (auto entry = VerifyWrite(records[m_item->index], m_item->index, ResponseItem(),
                                              m_sendCount)) {
@@ -552,32 +557,32 @@ class ProgramDownloadJob {
         CommStep = kProgramArea;
     }
 
+    /// A refused area is no error: the job ends with code 0 and the refused
+    /// area tells the hand-back which message to show (event 383), so the
+    /// message appears once, after the job.
     void Finish(SerialPort& port) {
         EndJobClosePort(port, false);
-        if (CommError == kErrNone && m_constRefused) CommError = kErrConstRefused;
-        if (CommError != kErrNone) m_refused = CommError;
-        Results().refusedArea = m_refused;
-        switch (CommError) {
-            case kErrNone:
-                SetProgress(100);
-                break;
-            case kErrProgramRefused:
-                shell::RQ0000fnc_nShowMsgBox(kMsgConstDownloaded, shell::kButtonsOk, CommTitle);
-                break;
-            case kErrConstRefused:
-                shell::RQ0000fnc_nShowMsgBox(kMsgProgramDownloaded, shell::kButtonsOk, CommTitle);
-                break;
-            default:
-                ShowCommErrorMessage(CommError);
-                break;
+        if (CommError == kErrNone) {
+            SetProgress(100);
+        } else {
+            // A download that stops while writing says how far it came.
+            const auto& records = program::Program().records;
+            const int refused = m_refused;
+            const std::string detail = m_writes.ReportStop(
+                records, [&](std::size_t from) { return NextProgramItem(records, from, refused); },
+                Results().downloadCheck);
+            m_refused = CommError;
+            ShowCommErrorMessage(CommError, detail);
         }
+        Results().refusedArea = m_refused;
+        CommFacts.refusedArea = m_refused;
     }
 
     ProgramAreas m_areas;
     int m_refused = kRefusedNone;
-    bool m_constRefused = false;
     std::size_t m_position = 0;
     std::size_t m_sendCount = 0;
+    WriteProgress m_writes;
     int m_progress = 0;
     int m_increment = 0;
     std::optional<WriteItem> m_item;

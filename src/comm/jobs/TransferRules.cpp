@@ -187,8 +187,14 @@ std::optional<DownloadCheckEntry> VerifyWrite(const parameter::ItemBlock& sent, 
         }
     }
     if (!differs) return std::nullopt;
-    return DownloadCheckEntry{item.ma,  item.mb,       item.name,    item.data,
-                              item.aux, response.data, response.aux, static_cast<int>(index)};
+    return DownloadCheckEntry{.ma = item.ma,
+                              .mb = item.mb,
+                              .sentName = item.name,
+                              .sentData = item.data,
+                              .sentAux = item.aux,
+                              .setData = response.data,
+                              .setAux = response.aux,
+                              .index = static_cast<int>(index)};
 }
 
 bool DataSetHoldsChoice(const parameter::ItemArray& dataSet, int ma, int mb, int mc) {

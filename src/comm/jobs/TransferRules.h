@@ -88,7 +88,15 @@ enum DownloadRefusalText : int {
 /// write items of another category.
 int DownloadRefusal(const parameter::ItemArray& dataSet, const CategoryStarts& starts);
 
-/// One written item whose read-back differs from what was sent.
+/// Why a download check entry is listed.
+enum class CheckReason {
+    ReadBackDiffers,  ///< written; the instrument holds another value
+    NotWritten,       ///< the download stopped before the instrument took it
+    Unanswered,       ///< written, but no answer came: the instrument may hold either value
+};
+
+/// One item whose read-back differs from what was sent, or that a download
+/// which stopped half way did not write (set data and auxiliary text empty).
 struct DownloadCheckEntry {
     int ma = 0;
     int mb = 0;
@@ -98,6 +106,7 @@ struct DownloadCheckEntry {
     std::string setData;
     std::string setAux;
     int index = 0;
+    CheckReason reason = CheckReason::ReadBackDiffers;
 };
 
 /// Compares the instrument's answer to a write with the item that was sent:

@@ -1,0 +1,93 @@
+#include "comm/jobs/DownloadStop.h"
+
+#include "shell/Catalogue.h"
+
+namespace rq50::comm::jobs {
+
+namespace {
+
+constexpr int kTextItemsWritten = 1585;
+constexpr int kTextLastWritten = 1586;
+constexpr int kTextItemsNotWritten = 1587;
+constexpr int kTextUnanswered = 1588;
+constexpr int kTextNotWrittenMark = 2704;
+constexpr int kTextUnansweredMark = 2705;
+
+/// `text` with "%1" replaced by `first` and "%2" by `second`.
+std::string Fill(std::string text, const std::string& first, const std::string& second = {}) {
+    for (const auto& [mark, value] : {std::pair{"%1", first}, std::pair{"%2", second}}) {
+        if (auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
+    }
+    return text;
+}
+
+/// "C03 SCALE HI": the item as the check list and the parameter screen name it.
+std::string Describe(const parameter::ItemBlock& block) {
+    const parameter::DecodedItem item = parameter::DecodeItem(block, false);
+    return TrimBlanks(parameter::FormatAddress(item.ma, item.mb)) + " " + TrimBlanks(item.name);
+}
+
+DownloadCheckEntry EntryOf(const parameter::ItemBlock& block, std::size_t index,
+                           CheckReason reason) {
+    const parameter::DecodedItem item = parameter::DecodeItem(block, false);
+    DownloadCheckEntry entry;
+    entry.ma = item.ma;
+    entry.mb = item.mb;
+    entry.sentName = item.name;
+    entry.sentData = item.data;
+    entry.sentAux = item.aux;
+    entry.index = static_cast<int>(index);
+    entry.reason = reason;
+    return entry;
+}
+
+}  // namespace
+
+std::string WriteProgress::ReportStop(const parameter::ItemArray& items, const NextItem& next,
+                                      std::vector<DownloadCheckEntry>& list) const {
+    if (!m_current || *m_current >= items.size()) return {};
+    const std::size_t stopped = *m_current;
+    list.push_back(EntryOf(items[stopped], stopped,
+                           m_answered ? CheckReason::NotWritten : CheckReason::Unanswered));
+    // The item whose write went unanswered may have been taken: it is named on
+    // its own, and the count of items not written starts after it.
+    std::optional<std::size_t> firstNotWritten;
+    int notWritten = 0;
+    if (m_answered) {
+        firstNotWritten = stopped;
+        notWritten = 1;
+    }
+    for (auto item = next(stopped + 1); item && item->index < items.size();
+         item = next(item->index + 1)) {
+        list.push_back(EntryOf(items[item->index], item->index, CheckReason::NotWritten));
+        if (!firstNotWritten) firstNotWritten = item->index;
+        ++notWritten;
+    }
+
+    std::string lines = Fill(shell::Catalogue(kTextItemsWritten), std::to_string(m_written));
+    if (m_lastWritten && *m_lastWritten < items.size()) {
+        lines += "\r\n" + Fill(shell::Catalogue(kTextLastWritten), Describe(items[*m_lastWritten]));
+    }
+    if (!m_answered) {
+        lines += "\r\n" + Fill(shell::Catalogue(kTextUnanswered), Describe(items[stopped]));
+    }
+    if (firstNotWritten) {
+        lines += "\r\n" + Fill(shell::Catalogue(kTextItemsNotWritten), std::to_string(notWritten),
+                               Describe(items[*firstNotWritten]));
+    }
+    return lines;
+}
+
+std::string CheckEntrySetText(const DownloadCheckEntry& entry) {
+    switch (entry.reason) {
+        case CheckReason::NotWritten:
+            return shell::Catalogue(kTextNotWrittenMark);
+        case CheckReason::Unanswered:
+            return shell::Catalogue(kTextUnansweredMark);
+        case CheckReason::ReadBackDiffers:
+            break;
+    }
+    return TrimBlanks(entry.setData) + TrimBlanks(entry.setAux);
+}
+
+}  // namespace rq50::comm::jobs
