@@ -12,6 +12,18 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+/// A configuration file is text: a control byte other than tab, line ends
+/// and the end-of-file mark means a binary or damaged file, whose "rows"
+/// would be taken for models and areas that do not exist.
+bool IsText(const std::string& content) {
+    for (const char c : content) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\x1a') return false;
+        if (byte == 0x7f) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ListInputReader::IsLineEnd(std::size_t pos) const {
@@ -72,6 +84,7 @@ bool ReadListInputFile(const std::string& path, std::size_t fieldsPerRecord,
     if (!in) return false;
     std::ostringstream content;
     content << in.rdbuf();
+    if (in.bad() || !IsText(content.str())) return false;
     ListInputReader reader(content.str());
     std::size_t record = 0;
     while (!reader.AtEnd()) {
