@@ -1,5 +1,6 @@
 #include "shell/ListInput.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -80,6 +81,8 @@ std::vector<std::string> ListInputReader::ReadRecord(std::size_t count) {
 
 bool ReadListInputFile(const std::string& path, std::size_t fieldsPerRecord,
                        std::size_t headerRecords, std::vector<std::vector<std::string>>& rows) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream content;
