@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace rq50::shell {
+class CoreSession;
+}
+
 namespace rq50::cli {
 
 /// Exit codes of rq50-cli.
@@ -21,7 +25,12 @@ enum ExitCode : int {
 struct CliContext {
     std::string appDir;  ///< --app-dir
     std::function<int()> run;
+    /// False for commands that run without the program's start-up (version).
+    bool startUp = true;
 };
+
+/// The core session of this run, started by main() before the command runs.
+shell::CoreSession& Core();
 
 /// Adds one family of subcommands (files, program, instrument ...) to the app.
 using CommandRegistrar = void (*)(CLI::App& app, CliContext& context);

@@ -4,6 +4,7 @@
 #include "shell/Services.h"
 
 #include <memory>
+#include <string>
 
 namespace rq50::cli {
 
@@ -15,9 +16,12 @@ class CliMessageHost : public shell::MessageBoxHost {
     int Show(const shell::MessageBoxRequest& box) override;
     /// Boxes shown so far.
     int Count() const { return m_count; }
+    /// Title of the last box shown.
+    const std::string& LastTitle() const { return m_lastTitle; }
 
   private:
     int m_count = 0;
+    std::string m_lastTitle;
 };
 
 /// Installs the command line's services (message host, file-system utility,

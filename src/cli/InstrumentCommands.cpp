@@ -29,6 +29,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/ConfigTables.h"
+#include "shell/CoreSession.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
@@ -43,7 +44,6 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
@@ -74,7 +74,6 @@ constexpr int kTextPeriodicRead = 2315;
 constexpr int kTextRead = 2316;
 constexpr int kTextWrite = 2308;
 constexpr int kTextCancelOutput = 2366;
-constexpr double kOleDayOfUnixEpoch = 25569.0;
 constexpr std::int64_t kJobLimitMs = 60 * 60 * 1000;
 
 /// Options every instrument command reads (given before or after the command).
@@ -90,13 +89,6 @@ struct LinkOptions {
 LinkOptions& Link() {
     static LinkOptions options;
     return options;
-}
-
-double NowAsOleDate() {
-    using namespace std::chrono;
-    const auto seconds =
-        duration_cast<std::chrono::seconds>(system_clock::now().time_since_epoch());
-    return kOleDayOfUnixEpoch + static_cast<double>(seconds.count()) / 86400.0;
 }
 
 /// Progress on stderr, the SLOT No. dialog answered by --slot.
@@ -123,18 +115,13 @@ class CliCommHost : public CommHost {
     bool m_shown = false;
 };
 
-/// One run against an instrument: services, tables, engine, jobs and port.
+/// One run against an instrument: the core session of the run lends it the
+/// command's communication host, port and clock.
 class Session {
   public:
     Session() {
-        shell::G().settingFilePath = shell::AppFilePath("Setting.ini");
-        shell::LoadModelTable();
-        shell::LoadCategoryTable();
-        jobs::UseConfigurationFiles();
-        ResetCommEngine();
-        jobs::RegisterAllJobs();
         m_host.slotAnswer = Link().slot > 0 ? std::optional<int>(Link().slot) : std::nullopt;
-        SetCommHost(&m_host);
+        Core().UseCommHost(&m_host);
         CommSpeed = Link().speed;
         shell::G().instrumentSpeed = Link().speed;
         LogFileOn = Link().log;
@@ -143,21 +130,19 @@ class Session {
             std::error_code ec;
             std::filesystem::create_directories(shell::AppFilePath("User"), ec);
         }
-        files::InitInformationRecord(NowAsOleDate());
     }
     ~Session() {
         if (m_port && m_port->IsOpen()) m_port->Close();
         jobs::AttachPageModel(nullptr);
-        AttachCommPort(nullptr);
-        SetCommHost(nullptr);
-        shell::Svc().clock = m_savedClock;
+        Core().AttachPort(nullptr);
+        Core().UseCommHost(nullptr);
+        if (m_clockReplaced) Core().UseClock(m_savedClock);
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     /// Opens the line; false (with the reason on stderr) when it cannot be.
     bool Attach() {
-        m_savedClock = shell::Svc().clock;
         if (!Link().port.empty()) {
 #ifdef RQ50_HAVE_QT_PORT
             const std::string& p = Link().port;
@@ -168,7 +153,7 @@ class Session {
                 CommSettings.deviceOverride = p;
             }
             m_port = std::make_unique<platform::QtSerialPort>();
-            AttachCommPort(m_port.get());
+            Core().AttachPort(m_port.get());
             return true;
 #else
             std::cerr << "rq50-cli: this build has no serial-port support; leave out --port\n";
@@ -185,9 +170,11 @@ class Session {
         }
         if (!Link().quiet)
             std::cerr << "rq50-cli: no --port given: simulated instrument " << file << "\n";
-        shell::Svc().clock = &m_virtualClock;
+        m_savedClock = shell::Svc().clock;
+        m_clockReplaced = true;
+        Core().UseClock(&m_virtualClock);
         m_port = std::make_unique<sim::SimulatedLine>(m_virtualClock, m_instrument.get());
-        AttachCommPort(m_port.get());
+        Core().AttachPort(m_port.get());
         return true;
     }
 
@@ -209,6 +196,7 @@ class Session {
     CliCommHost m_host;
     shell::VirtualClock m_virtualClock;
     shell::Clock* m_savedClock = nullptr;
+    bool m_clockReplaced = false;
     std::unique_ptr<sim::Instrument> m_instrument;
     std::unique_ptr<SerialPort> m_port;
 };

@@ -1,15 +1,54 @@
 // rq50-cli: the headless front end. Each command file registers its own
 // subcommands; this file parses the command line and runs the chosen one.
 #include "cli/Cli.h"
+#include "cli/CliHosts.h"
 #include "shell/AppPaths.h"
+#include "shell/Clock.h"
+#include "shell/CoreSession.h"
+#include "shell/FileSystemUtility.h"
+#include "shell/MessageBox.h"
 
 #include <iostream>
 
 namespace rq50::cli {
 
+namespace {
+shell::CoreSession* g_core = nullptr;
+}  // namespace
+
 std::vector<CommandRegistrar>& CommandRegistrars() {
     static std::vector<CommandRegistrar> registrars;
     return registrars;
+}
+
+shell::CoreSession& Core() {
+    return *g_core;
+}
+
+/// Starts the core as the program starts (configuration tables, port
+/// settings, information record) and runs the command; a configuration that
+/// the program would refuse is refused here too.
+int RunStarted(const CliContext& context) {
+    CliMessageHost messages;
+    shell::FileSystemUtility utility;
+    shell::SteadyClock clock;
+    shell::FrontEnd frontEnd;
+    frontEnd.clock = &clock;
+    frontEnd.utility = &utility;
+    frontEnd.messages = &messages;
+    shell::CoreSession session(frontEnd);
+    if (session.Start() != shell::StartupResult::Running) {
+        // The box's title names the file that failed ("RQ50  " + path).
+        const std::string prefix = std::string(shell::kAppTitle) + "  ";
+        if (messages.LastTitle().rfind(prefix, 0) == 0) {
+            std::cerr << messages.LastTitle().substr(prefix.size()) << "\n";
+        }
+        return kExitSystemError;
+    }
+    g_core = &session;
+    const int rc = context.run();
+    g_core = nullptr;
+    return rc;
 }
 
 }  // namespace rq50::cli
@@ -22,6 +61,7 @@ int main(int argc, char** argv) {
     app.add_option("--app-dir", context.appDir,
                    "application folder (configuration files, User and Undo folders)");
     app.add_subcommand("version", "print the program's version")->callback([&context] {
+        context.startUp = false;
         context.run = [] {
             std::cout << "RQ50 R " << RQ50_VERSION_TEXT << "\n";
             return kExitOk;
@@ -38,7 +78,7 @@ int main(int argc, char** argv) {
     rq50::shell::InitAppFolder(argc > 0 ? argv[0] : "", context.appDir);
     if (!context.run) return kExitUsage;
     try {
-        return context.run();
+        return context.startUp ? RunStarted(context) : context.run();
     } catch (const std::exception& e) {
         std::cerr << "rq50-cli: " << e.what() << "\n";
         return kExitSystemError;

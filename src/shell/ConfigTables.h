@@ -38,19 +38,21 @@ std::vector<ModelEntry>& ModelTable();
 std::vector<CategoryRow>& CategoryTable();
 
 /// Reads V3Model.ini at `path` into the model table; false when the file does
-/// not exist. Rows are stored over the existing ones by index.
+/// not exist or cannot be read as text. Rows are stored over the existing ones
+/// by index.
 bool ReadModelFile(const std::string& path);
 /// Reads Category.ini at `path` into the category table; false when it does
-/// not exist.
+/// not exist or cannot be read as text.
 bool ReadCategoryFile(const std::string& path);
 /// Reads Baudrate.ini at `path`; an empty table when the file does not exist.
 std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path);
 
 /// Reads V3Model.ini of the application folder; on success also sets both
 /// link speeds to 1200, clears the log and MAINT flags and loads the caption
-/// affixes. False when the file is missing.
+/// affixes. False when the file is missing or unreadable.
 bool LoadModelTable();
-/// Reads Category.ini of the application folder; false when it is missing.
+/// Reads Category.ini of the application folder; false when it is missing or
+/// unreadable.
 bool LoadCategoryTable();
 
 /// True when the trimmed `model` equals the trimmed code of a model table row.

@@ -1,5 +1,6 @@
 #include "shell/ListInput.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -10,6 +11,18 @@ namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
+}
+
+/// A configuration file is text: a control byte other than tab, line ends
+/// and the end-of-file mark means a binary or damaged file, whose "rows"
+/// would be taken for models and areas that do not exist.
+bool IsText(const std::string& content) {
+    for (const char c : content) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\x1a') return false;
+        if (byte == 0x7f) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -68,10 +81,13 @@ std::vector<std::string> ListInputReader::ReadRecord(std::size_t count) {
 
 bool ReadListInputFile(const std::string& path, std::size_t fieldsPerRecord,
                        std::size_t headerRecords, std::vector<std::vector<std::string>>& rows) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream content;
     content << in.rdbuf();
+    if (in.bad() || !IsText(content.str())) return false;
     ListInputReader reader(content.str());
     std::size_t record = 0;
     while (!reader.AtEnd()) {

@@ -34,7 +34,8 @@ class ListInputReader {
 
 /// Reads a whole list-input file: `headerRecords` records of `fieldsPerRecord`
 /// fields are skipped, every further record becomes one row (a short last
-/// record is filled with empty fields). False when the file cannot be opened.
+/// record is filled with empty fields). False when the file cannot be read or
+/// is not text (it holds control bytes other than tab, CR, LF and Ctrl-Z).
 bool ReadListInputFile(const std::string& path, std::size_t fieldsPerRecord,
                        std::size_t headerRecords, std::vector<std::vector<std::string>>& rows);
 

@@ -41,13 +41,9 @@ void WaitMs(int ms) {
     }
 }
 
-StartupResult Run(StartupHost& host) {
-    if (host.AnotherInstanceRunning()) {
-        ShowBox(Catalogue(kTextAlreadyStarted), kAppTitle, MsgIcon::Exclamation, false);
-        return StartupResult::AlreadyRunning;
-    }
-    host.ShowTitleScreen();
-
+/// The configuration tables, port settings, information record and the
+/// Setting.ini path: what every front end needs before the first command.
+StartupResult InitSettings(StartupHost& host) {
     if (!LoadModelTable()) {
         ShowSettingsFailure(AppFilePath(Catalogue(kTextV3ModelIni)), MsgIcon::Critical);
         return StartupResult::SettingsMissing;
@@ -64,6 +60,18 @@ StartupResult Run(StartupHost& host) {
     host.InitPortSettings();
     host.InitInformationRecord();
     G().settingFilePath = AppFilePath("Setting.ini");
+    return StartupResult::Running;
+}
+
+StartupResult Run(StartupHost& host) {
+    if (host.AnotherInstanceRunning()) {
+        ShowBox(Catalogue(kTextAlreadyStarted), kAppTitle, MsgIcon::Exclamation, false);
+        return StartupResult::AlreadyRunning;
+    }
+    host.ShowTitleScreen();
+    if (const StartupResult settings = InitSettings(host); settings != StartupResult::Running) {
+        return settings;
+    }
 
     host.CreateMainWindow();
     WaitMs(kTitleScreenMs);
@@ -86,6 +94,15 @@ int ReadComPortSetting() {
 StartupResult Main(StartupHost& host) {
     try {
         return Run(host);
+    } catch (const std::exception& e) {
+        ShowRoutineError("Main_ERR", e.what());
+        return StartupResult::Failed;
+    }
+}
+
+StartupResult StartWithoutWindows(StartupHost& host) {
+    try {
+        return InitSettings(host);
     } catch (const std::exception& e) {
         ShowRoutineError("Main_ERR", e.what());
         return StartupResult::Failed;

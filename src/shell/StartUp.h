@@ -2,19 +2,15 @@
 
 namespace rq50::shell {
 
-/// What start-up asks of the outside world; the GUI implements it, tests
-/// record the calls.
-class StartupHost {
+/// The windows start-up shows; the GUI implements them (through the core
+/// session, shell/CoreSession.h), tests record the calls.
+class StartupWindows {
   public:
-    virtual ~StartupHost() = default;
+    virtual ~StartupWindows() = default;
     /// True when another instance of the program is already running.
     virtual bool AnotherInstanceRunning() = 0;
     /// Shows the title screen without waiting and repaints it.
     virtual void ShowTitleScreen() = 0;
-    /// Applies the serial line defaults (ComPort has been read already).
-    virtual void InitPortSettings() = 0;
-    /// Puts the information record to its defaults.
-    virtual void InitInformationRecord() = 0;
     /// Creates the main window, not yet shown.
     virtual void CreateMainWindow() = 0;
     /// Runs the main window's load step (which opens the top menu).
@@ -24,11 +20,21 @@ class StartupHost {
     virtual void ShowMainWindow() = 0;
 };
 
+/// Everything start-up asks of the outside world: the windows, and the two
+/// steps that belong to other subsystems (the core session fills them in).
+class StartupHost : public StartupWindows {
+  public:
+    /// Applies the serial line defaults (ComPort has been read already).
+    virtual void InitPortSettings() = 0;
+    /// Puts the information record to its defaults.
+    virtual void InitInformationRecord() = 0;
+};
+
 /// How start-up ended.
 enum class StartupResult {
     Running,          ///< the main window is shown; the program runs from its events
     AlreadyRunning,   ///< another instance runs; this one ends
-    SettingsMissing,  ///< V3Model.ini or Category.ini is missing; the program ends
+    SettingsMissing,  ///< V3Model.ini or Category.ini is missing or unreadable; the program ends
     Failed,           ///< an unexpected error, reported as "Main_ERR"
 };
 
@@ -41,6 +47,11 @@ inline constexpr int kTitleScreenMs = 3000;
 /// the 3000 ms wait through the utility component (or the Clock), the main
 /// window loaded, the title screen unloaded, the main window shown.
 StartupResult Main(StartupHost& host);
+
+/// Start-up of a front end without windows (rq50-cli): the same tables with
+/// the same failure messages, port settings, information record defaults and
+/// Setting.ini path, with no instance check, no windows and no title wait.
+StartupResult StartWithoutWindows(StartupHost& host);
 
 /// The port number stored under "COMPORT": 1..4, 1 when absent or invalid.
 int ReadComPortSetting();

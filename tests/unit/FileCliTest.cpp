@@ -42,6 +42,12 @@ class FileCli : public ::testing::Test {
         const fs::path data = fs::path(RQ50_TEST_DATA_DIR) / "files";
         fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
         fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
+        // rq50-cli starts only with the configuration files the program needs.
+        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+            if (entry.path().extension() == ".ini") {
+                fs::copy_file(entry.path(), m_dir / entry.path().filename());
+            }
+        }
         ASSERT_TRUE(fs::exists(fs::path(RQ50_BIN_DIR) / "rq50-cli")) << "build rq50-cli first";
     }
     void TearDown() override { fs::remove_all(m_dir); }
@@ -163,8 +169,8 @@ TEST_F(FileCli, ShowListsGroupsAndProgram) {
     EXPECT_NE(r.out.find("degC    \n\nC05"), std::string::npos) << r.out;
     const CliRun p = Cli("show " + P("MIX.7pr"));
     ASSERT_EQ(p.exitCode, 0) << p.err;
-    EXPECT_NE(p.out.find("P02     STY1      store, out\n"), std::string::npos) << p.out;
-    EXPECT_NE(p.out.find("Q01     12.5000\n"), std::string::npos) << p.out;
+    EXPECT_NE(p.out.find("P02    STY1       store, out\n"), std::string::npos) << p.out;
+    EXPECT_NE(p.out.find("Q01    12.5000\n"), std::string::npos) << p.out;
 }
 
 TEST_F(FileCli, CsvMatchesTheReport) {

@@ -38,6 +38,24 @@ TEST(ListInput, FileWithHeadersAndAShortLastRecord) {
     EXPECT_FALSE(ReadListInputFile((folder.Path() / "none.ini").string(), 3, 1, rows));
 }
 
+TEST(ListInput, OnlyTextFilesAreRead) {
+    TempAppFolder folder;
+    std::vector<std::vector<std::string>> rows;
+    // Tabs, CR LF, a trailing Ctrl-Z and Latin-1 letters are text.
+    EXPECT_TRUE(ReadListInputFile(folder.Write("ok.ini", "H\tX\r\nR\xe9G2\r\n\x1a"), 1, 1, rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "R\xe9G2");
+    // A NUL or another control byte means a binary or damaged file.
+    rows.clear();
+    EXPECT_FALSE(
+        ReadListInputFile(folder.Write("nul.ini", std::string("H\nRQG2\0,x\n", 10)), 2, 1, rows));
+    EXPECT_FALSE(ReadListInputFile(folder.Write("ctl.ini", "H\nRQ\x02G2\n"), 1, 1, rows));
+    EXPECT_TRUE(rows.empty());
+    // A folder under the file's name cannot be read.
+    std::filesystem::create_directory(folder.Path() / "dir.ini");
+    EXPECT_FALSE(ReadListInputFile((folder.Path() / "dir.ini").string(), 1, 1, rows));
+}
+
 TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     ServicesScope scope;
     TempAppFolder folder;

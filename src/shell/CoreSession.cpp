@@ -1,0 +1,100 @@
+#include "shell/CoreSession.h"
+
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "comm/HandBack.h"
+#include "comm/jobs/Jobs.h"
+#include "files/InformationRecord.h"
+#include "files/OleDate.h"
+#include "shell/ConfigTables.h"
+
+namespace rq50::shell {
+
+/// Start-up's own steps around the front end's windows: the port settings and
+/// the information record belong to the core, the windows to the front end.
+class CoreSession::Steps : public StartupHost {
+  public:
+    explicit Steps(StartupWindows* windows) : m_windows(windows) {}
+
+    bool AnotherInstanceRunning() override {
+        return m_windows != nullptr && m_windows->AnotherInstanceRunning();
+    }
+    void ShowTitleScreen() override {
+        if (m_windows != nullptr) m_windows->ShowTitleScreen();
+    }
+    void InitPortSettings() override {
+        // The line defaults; the port number was read from "COMPORT" already.
+        comm::CommSettings = comm::PortSettings{};
+    }
+    void InitInformationRecord() override { files::InitInformationRecord(files::OleDateNow()); }
+    void CreateMainWindow() override {
+        if (m_windows != nullptr) m_windows->CreateMainWindow();
+    }
+    void LoadMainWindow() override {
+        if (m_windows != nullptr) m_windows->LoadMainWindow();
+    }
+    void UnloadTitleScreen() override {
+        if (m_windows != nullptr) m_windows->UnloadTitleScreen();
+    }
+    void ShowMainWindow() override {
+        if (m_windows != nullptr) m_windows->ShowMainWindow();
+    }
+
+  private:
+    StartupWindows* m_windows;
+};
+
+CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
+    Services& svc = Svc();
+    svc.clock = frontEnd.clock;
+    svc.utility = frontEnd.utility;
+    svc.settings = frontEnd.settings;
+    svc.messages = frontEnd.messages;
+    svc.navigation = frontEnd.navigation;
+
+    comm::ResetCommEngine();
+    comm::SetCommHost(frontEnd.comm);
+    comm::AttachCommPort(frontEnd.port);
+    comm::SetMenuCommandHandler(frontEnd.menuCommand);
+    comm::jobs::UseConfigurationFiles();
+    comm::jobs::RegisterAllJobs();
+}
+
+CoreSession::~CoreSession() {
+    comm::jobs::AttachPageModel(nullptr);
+    comm::AttachCommPort(nullptr);
+    comm::SetCommHost(nullptr);
+    comm::SetMenuCommandHandler(nullptr);
+    Svc() = m_saved;
+}
+
+StartupResult CoreSession::Run(StartupWindows* windows) {
+    // The tables are read over their rows; a session starts from empty ones
+    // as the program does.
+    ModelTable().clear();
+    CategoryTable().clear();
+    Steps steps(windows);
+    return windows != nullptr ? Main(steps) : StartWithoutWindows(steps);
+}
+
+StartupResult CoreSession::Start(StartupWindows& windows) {
+    return Run(&windows);
+}
+
+StartupResult CoreSession::Start() {
+    return Run(nullptr);
+}
+
+void CoreSession::AttachPort(comm::SerialPort* port) {
+    comm::AttachCommPort(port);
+}
+
+void CoreSession::UseCommHost(comm::CommHost* host) {
+    comm::SetCommHost(host);
+}
+
+void CoreSession::UseClock(Clock* clock) {
+    Svc().clock = clock;
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <functional>
+
+#include "shell/Services.h"
+#include "shell/StartUp.h"
+
+namespace rq50::comm {
+class CommHost;
+class SerialPort;
+}  // namespace rq50::comm
+
+namespace rq50::shell {
+
+/// What a front end lends the core. The front end owns every object and keeps
+/// it alive for the session; a null entry leaves that part out (no message
+/// boxes, no settings store, a silent communication host, no port).
+struct FrontEnd {
+    Clock* clock = nullptr;
+    UtilityComponent* utility = nullptr;
+    SettingsStore* settings = nullptr;
+    MessageBoxHost* messages = nullptr;
+    NavigationHost* navigation = nullptr;
+    /// The "Now Communicating" dialog, the SLOT No. dialog, the parameter
+    /// screen's monitor rows, the status bar.
+    comm::CommHost* comm = nullptr;
+    /// The main window's serial port.
+    comm::SerialPort* port = nullptr;
+    /// The main window's shared menu handler, which job hand-backs call
+    /// (the baud-rate dialog after job 20, the slot menu after job 23).
+    std::function<void(int code)> menuCommand;
+};
+
+/// The core as one front end runs it, from start-up to the end of the program.
+///
+/// Creating the session installs the front end's services, puts the engine to
+/// its start-up state, lets the jobs consult V3Model.ini, Category.ini and
+/// Baudrate.ini of the application folder and registers every job. Start()
+/// then runs the program's start-up. Ending the session detaches the port,
+/// the hosts and the online page and puts the previous services back.
+///
+/// The application folder must be set (InitAppFolder) before Start().
+/// One session at a time.
+class CoreSession {
+  public:
+    explicit CoreSession(const FrontEnd& frontEnd);
+    ~CoreSession();
+    CoreSession(const CoreSession&) = delete;
+    CoreSession& operator=(const CoreSession&) = delete;
+
+    /// The program's start-up with its windows (the GUI): the instance check,
+    /// the title screen, the configuration tables ("Failed to initialize
+    /// settings." when V3Model.ini or Category.ini is missing or unreadable),
+    /// port settings, information record defaults, the title wait and the
+    /// main window. The program runs on only when this returns Running.
+    StartupResult Start(StartupWindows& windows);
+    /// The same start-up for a front end without windows (rq50-cli): the
+    /// tables with the same failure messages, port settings and record
+    /// defaults; no instance check and no wait.
+    StartupResult Start();
+
+    /// Later changes of what the front end lent (a command line picks its
+    /// port and its clock per command). Null detaches.
+    void AttachPort(comm::SerialPort* port);
+    void UseCommHost(comm::CommHost* host);
+    void UseClock(Clock* clock);
+
+  private:
+    class Steps;
+    StartupResult Run(StartupWindows* windows);
+
+    Services m_saved;
+};
+
+}  // namespace rq50::shell
