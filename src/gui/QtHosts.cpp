@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
 
 namespace rq50::gui {
 
@@ -153,6 +154,10 @@ void QtSettingsStore::Set(const std::string& key, const std::string& value) {
 
 // ------------------------------------------------------------ file dialog
 
+namespace {
+constexpr int kMsgReadOnlyFile = 19;
+}
+
 std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& spec) {
     QFileDialog dialog(QApplication::activeWindow(), Text(spec.title), Text(spec.startFolder));
     dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -174,7 +179,10 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return shell::DialogChoice{};
         const QFileInfo info(files.front());
-        if (spec.refuseReadOnly && info.exists() && !info.isWritable()) continue;
+        if (spec.refuseReadOnly && info.exists() && !info.isWritable()) {
+            shell::RQ0000fnc_nShowMsgBox(kMsgReadOnlyFile, shell::kButtonsOk, "");
+            continue;
+        }
         if (spec.pathMustExist && !info.absoluteDir().exists()) continue;
         return shell::DialogChoice{Bytes(info.absoluteFilePath()), Bytes(info.fileName())};
     }
