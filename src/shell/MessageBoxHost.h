@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace rq50::shell {
@@ -50,6 +51,13 @@ class MessageBoxHost {
     virtual void Beep() {}
     /// Shows the box modally and returns the answer code (MsgAnswer).
     virtual int Show(const MessageBoxRequest& box) = 0;
+    /// Asks for one line of text; nothing when the user cancelled.
+    virtual std::optional<std::string> InputBox(const std::string& prompt,
+                                                const std::string& title) {
+        (void)prompt;
+        (void)title;
+        return std::nullopt;
+    }
 };
 
 }  // namespace rq50::shell

@@ -71,6 +71,8 @@ class NavigationHost {
     virtual void SetBusyPointer(bool busy) { (void)busy; }
     /// Lets pending window events run (between retries of a slow step).
     virtual void ProcessEvents() {}
+    /// Ends the program (the quit path has already asked and cleaned up).
+    virtual void EndProgram() {}
 };
 
 }  // namespace rq50::shell

@@ -58,8 +58,15 @@ TEST_F(JobPasswordFile, SetThenEnterRightAndWrong) {
     EXPECT_EQ(boxes.texts.back(),
               "Wrong password. You can upload parameter values from TAVRO but cannot download "
               "to TAVRO.");
+    // The work goes on with uploads only: the dialog counts as passed.
+    EXPECT_FALSE(shell::G().passwordNotPassed);
     EXPECT_TRUE(PasswordDialogOk(kPasswordEnter, "12", "").downloadAllowed);
     EXPECT_TRUE(shell::G().downloadAllowed);
+
+    // Before a change, a wrong entry keeps the dialog open and not passed.
+    const auto wrongOld = PasswordDialogOk(kPasswordChange, "99", "");
+    EXPECT_FALSE(wrongOld.close);
+    EXPECT_TRUE(shell::G().passwordNotPassed);
 }
 
 }  // namespace

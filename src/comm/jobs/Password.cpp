@@ -84,7 +84,9 @@ PasswordOutcome PasswordDialogOk(int mode, const std::string& entry, const std::
     PasswordOutcome out = EvaluatePassword(mode, entry, confirm, g.storedPassword);
     if (mode == kPasswordChange || mode == kPasswordEnter) {
         g.downloadAllowed = out.downloadAllowed;
-        g.passwordNotPassed = !out.downloadAllowed;
+        // A wrong entry before work is acknowledged and the work goes on with
+        // uploads only; only a dialog left without it stops the work.
+        g.passwordNotPassed = !out.downloadAllowed && !(mode == kPasswordEnter && out.close);
     }
     if (out.store) {
         g.storedPassword = out.newPassword;

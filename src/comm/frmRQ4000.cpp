@@ -1,0 +1,45 @@
+#include "comm/frmRQ4000.h"
+
+#include <algorithm>
+
+#include "comm/Engine.h"
+#include "gui/QtHosts.h"
+#include "ui_frmRQ4000.h"
+
+namespace rq50::comm {
+
+namespace {
+constexpr int kTextCaption = 4001;
+constexpr int kTextTerminate = 4002;
+}  // namespace
+
+frmRQ4000::frmRQ4000(QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ4000, parent), m_ui(std::make_unique<Ui::frmRQ4000>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->cmdStop, &QPushButton::clicked, this,
+            [] { gui::Trap("RQ4000_cmdStop_Click", [] { Terminate(); }); });
+}
+
+frmRQ4000::~frmRQ4000() = default;
+
+void frmRQ4000::Load() {
+    setWindowTitle(gui::CatalogueText(kTextCaption));
+    m_ui->lblTitle->setText(gui::Text(CommTitle));
+    m_ui->lblTitle->setAccessibleName(m_ui->lblTitle->text());
+    m_ui->cmdStop->setText(gui::CatalogueText(kTextTerminate));
+    m_ui->cmdStop->setAccessibleName(m_ui->cmdStop->text());
+    m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCaption));
+    m_ui->cmdStop->setFocus();
+    CommProgress = 0;
+    SetProgress(0);
+}
+
+void frmRQ4000::SetProgress(int value) {
+    m_ui->prgWait->setValue(std::clamp(value, 0, 100));
+}
+
+int frmRQ4000::Progress() const {
+    return m_ui->prgWait->value();
+}
+
+}  // namespace rq50::comm

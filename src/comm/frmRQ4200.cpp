@@ -1,0 +1,72 @@
+#include "comm/frmRQ4200.h"
+
+#include "comm/Engine.h"
+#include "comm/jobs/Jobs.h"
+#include "files/DataSet.h"
+#include "gui/QtHosts.h"
+#include "shell/GlobalState.h"
+#include "shell/Menus.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "ui_frmRQ4200.h"
+
+namespace rq50::comm {
+
+namespace {
+constexpr int kTextCaption = 4201;
+constexpr int kTextModel = 4202;
+constexpr int kText1200 = 4203;
+constexpr int kText9600 = 4204;
+constexpr int kTextOk = 4205;
+constexpr int kTextCancel = 4206;
+}  // namespace
+
+frmRQ4200::frmRQ4200(QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ4200, parent), m_ui(std::make_unique<Ui::frmRQ4200>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->cmdOK, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ4200_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ4200_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+}
+
+frmRQ4200::~frmRQ4200() = default;
+
+void frmRQ4200::Load() {
+    setWindowTitle(gui::CatalogueText(kTextCaption));
+    m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
+                            gui::Text(files::CurrentDataSetHeader().model));
+    m_ui->opt1200->setText(gui::CatalogueText(kText1200));
+    m_ui->opt9600->setText(gui::CatalogueText(kText9600));
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+    m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+    for (QWidget* w : {static_cast<QWidget*>(m_ui->lblModel), static_cast<QWidget*>(m_ui->opt1200),
+                       static_cast<QWidget*>(m_ui->opt9600), static_cast<QWidget*>(m_ui->cmdOK),
+                       static_cast<QWidget*>(m_ui->cmdCancel)}) {
+        w->setAccessibleName(w->property("text").toString().trimmed());
+    }
+    m_ui->fraRate->setAccessibleName(windowTitle());
+    (CommSpeed == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
+}
+
+void frmRQ4200::Unload() {
+    // The screen the Baud Rate command disabled works again once the dialog
+    // is gone, whichever way it went.
+    if (shell::Svc().navigation != nullptr)
+        shell::Svc().navigation->EnableScreen(shell::ScreenOfCurrentId());
+}
+
+void frmRQ4200::cmdOK_Click() {
+    if (!jobs::StartBaudRateChange(m_ui->opt9600->isChecked() ? 9600 : 1200)) return;
+    if (shell::Svc().navigation != nullptr)
+        shell::Svc().navigation->DisableScreen(shell::Screen::frmRQ4200);
+    CommCaller = kCallerBaudDialog;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
+}
+
+void frmRQ4200::cmdCancel_Click() {
+    if (shell::Svc().navigation != nullptr)
+        shell::Svc().navigation->UnloadScreen(shell::Screen::frmRQ4200);
+}
+
+}  // namespace rq50::comm

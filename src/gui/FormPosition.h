@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <string>
+
+#include "shell/FormPosition.h"
+
+namespace rq50::gui {
+
+/// Stored positions are twips: 15 to a device-independent pixel (1440 to the
+/// inch at 96 dpi), whatever the screen's scaling.
+inline constexpr float kTwipsPerPixel = 15.0F;
+
+/// A window or sub-window as the position routines see it.
+class WidgetForm : public shell::FormWindow {
+  public:
+    WidgetForm(QWidget* widget, std::string name) : m_widget(widget), m_name(std::move(name)) {}
+    std::string Name() const override { return m_name; }
+    float Left() const override;
+    float Top() const override;
+    float Width() const override;
+    float Height() const override;
+    /// Moves the window, kept where the user can reach it: a sub-window
+    /// inside its area, a top-level window on the desktop.
+    void Move(float left, float top) override;
+
+  private:
+    QPointer<QWidget> m_widget;
+    std::string m_name;
+};
+
+/// Restores and stores a window's position through the shared routines.
+void LoadPosition(QWidget* widget, const std::string& name);
+void SavePosition(QWidget* widget, const std::string& name);
+
+}  // namespace rq50::gui

@@ -1,0 +1,156 @@
+#include "gui/GuiApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <chrono>
+#include <filesystem>
+
+#include "comm/Engine.h"
+#include "comm/Frame.h"
+#include "comm/HandBack.h"
+#include "comm/jobs/Jobs.h"
+#include "files/InformationRecord.h"
+#include "gui/GuiCommHost.h"
+#include "gui/Screens.h"
+#include "platform/QtSerialPort.h"
+#include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/Menus.h"
+#include "shell/frmRQ0000.h"
+#include "shell/frmRQ0100.h"
+#include "sim/Instrument.h"
+#include "sim/SimulatedLine.h"
+
+namespace rq50::gui {
+
+namespace {
+
+constexpr int kTextDemoLine = 17;
+constexpr double kOleDayOfUnixEpoch = 25569.0;
+
+double NowAsOleDate() {
+    using namespace std::chrono;
+    const auto seconds =
+        duration_cast<std::chrono::seconds>(system_clock::now().time_since_epoch());
+    return kOleDayOfUnixEpoch + static_cast<double>(seconds.count()) / 86400.0;
+}
+
+}  // namespace
+
+std::string DefaultDemoInstrument() {
+    // Next to the program first (an installed copy), then the source tree.
+    const std::filesystem::path installed = shell::AppFolder() / "instruments" / "RQB2.json";
+    std::error_code ec;
+    if (std::filesystem::exists(installed, ec)) return installed.string();
+    return std::string(RQ50_SIM_INSTRUMENTS_DIR) + "/RQB2.json";
+}
+
+GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
+    shell::InitAppFolder(QCoreApplication::applicationFilePath().toStdString(), m_options.appDir);
+    shell::ResetGlobalState();
+    comm::ResetCommEngine();
+    if (m_options.clock == nullptr) m_ownClock = std::make_unique<GuiClock>();
+    m_clock = m_options.clock != nullptr ? m_options.clock : m_ownClock.get();
+    m_utility = std::make_unique<GuiUtility>(*m_clock);
+    m_settings = std::make_unique<QtSettingsStore>(m_options.settingsFile);
+
+    shell::Services& svc = shell::Svc();
+    svc.clock = m_clock;
+    svc.utility = m_utility.get();
+    svc.settings = m_settings.get();
+    svc.messages = &m_messages;
+    svc.navigation = nullptr;
+
+    comm::jobs::UseConfigurationFiles();
+    comm::jobs::RegisterAllJobs();
+    comm::SetMenuCommandHandler([](int code) { shell::MenuCommand(code); });
+    RegisterAllScreens();
+}
+
+GuiApp::~GuiApp() {
+    comm::SetCommHost(nullptr);
+    comm::AttachCommPort(nullptr);
+    comm::SetMenuCommandHandler({});
+    if (m_port && m_port->IsOpen()) m_port->Close();
+    shell::Svc().navigation = nullptr;
+    m_main.reset();
+    m_title.reset();
+    shell::Svc() = shell::Services{};
+}
+
+int GuiApp::Start() {
+    const shell::StartupResult result = shell::Main(*this);
+    if (result == shell::StartupResult::Running) return 0;
+    m_title.reset();
+    return 1;
+}
+
+bool GuiApp::AnotherInstanceRunning() {
+    QString folder = m_options.lockFolder;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    QDir().mkpath(folder);
+    m_lock = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("rq50.lock")));
+    // A lock left by a program that crashed is taken over (its process is gone).
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) return false;
+    // Only a live holder counts; a folder we cannot write does not stop the program.
+    return m_lock->error() == QLockFile::LockFailedError;
+}
+
+void GuiApp::ShowTitleScreen() {
+    m_title = std::make_unique<shell::frmRQ0100>();
+    m_title->show();
+    m_title->repaint();
+    QApplication::processEvents();
+}
+
+void GuiApp::InitPortSettings() {
+    comm::InitCommSettings();
+    comm::CommSettings.deviceOverride = m_options.port;
+}
+
+void GuiApp::InitInformationRecord() {
+    files::InitInformationRecord(NowAsOleDate());
+}
+
+void GuiApp::CreateMainWindow() {
+    m_main = std::make_unique<shell::frmRQ0000>();
+    m_comm = std::make_unique<GuiCommHost>(*m_main);
+    shell::Svc().navigation = m_main.get();
+    comm::SetCommHost(m_comm.get());
+    AttachLine();
+}
+
+void GuiApp::AttachLine() {
+    if (m_options.demo) {
+        const std::string file =
+            m_options.demoInstrument.empty() ? DefaultDemoInstrument() : m_options.demoInstrument;
+        m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
+        m_port = std::make_unique<sim::SimulatedLine>(*m_clock, m_instrument.get());
+        m_main->SetLineText(CatalogueText(kTextDemoLine) +
+                            QFileInfo(QString::fromStdString(file)).completeBaseName());
+    } else {
+        m_port = std::make_unique<platform::QtSerialPort>();
+    }
+    comm::AttachCommPort(m_port.get());
+}
+
+void GuiApp::LoadMainWindow() {
+    m_main->Load();
+}
+
+void GuiApp::UnloadTitleScreen() {
+    m_title.reset();
+}
+
+void GuiApp::ShowMainWindow() {
+    m_main->show();
+}
+
+}  // namespace rq50::gui

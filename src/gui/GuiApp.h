@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+#include "gui/QtHosts.h"
+#include "shell/Services.h"
+#include "shell/StartUp.h"
+
+namespace rq50::comm {
+class SerialPort;
+}
+namespace rq50::sim {
+class Instrument;
+}
+namespace rq50::shell {
+class frmRQ0000;
+class frmRQ0100;
+}  // namespace rq50::shell
+
+namespace rq50::gui {
+
+class GuiCommHost;
+
+/// How rq50 was started.
+struct GuiOptions {
+    std::string appDir;             ///< --app-dir
+    std::string port;               ///< --port DEV: any device path, overrides COMn
+    bool demo = false;              ///< --demo: the simulated instrument serves the port
+    std::string demoInstrument;     ///< instrument file of --demo (RQB2 when empty)
+    QString settingsFile;           ///< an INI file instead of the user's store (tests)
+    QString lockFolder;             ///< folder of the instance lock (default: runtime folder)
+    shell::Clock* clock = nullptr;  ///< a clock of the caller's (tests); the real one otherwise
+};
+
+/// The program: its services, the instance lock, the title screen, the main
+/// window and the line (a serial port, or the simulated instrument).
+class GuiApp : public shell::StartupHost {
+  public:
+    explicit GuiApp(GuiOptions options);
+    ~GuiApp() override;
+    GuiApp(const GuiApp&) = delete;
+    GuiApp& operator=(const GuiApp&) = delete;
+
+    /// Runs the start-up. 0 when the main window is up, else the exit code.
+    int Start();
+
+    shell::frmRQ0000* MainWindow() const { return m_main.get(); }
+    GuiCommHost* Comm() const { return m_comm.get(); }
+    /// The simulated instrument of --demo, or nullptr.
+    sim::Instrument* DemoInstrument() const { return m_instrument.get(); }
+
+    // StartupHost
+    bool AnotherInstanceRunning() override;
+    void ShowTitleScreen() override;
+    void InitPortSettings() override;
+    void InitInformationRecord() override;
+    void CreateMainWindow() override;
+    void LoadMainWindow() override;
+    void UnloadTitleScreen() override;
+    void ShowMainWindow() override;
+
+  private:
+    void AttachLine();
+
+    GuiOptions m_options;
+    QtMessageBoxHost m_messages;
+    std::unique_ptr<shell::Clock> m_ownClock;
+    shell::Clock* m_clock;
+    std::unique_ptr<GuiUtility> m_utility;
+    std::unique_ptr<QtSettingsStore> m_settings;
+    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<shell::frmRQ0100> m_title;
+    std::unique_ptr<shell::frmRQ0000> m_main;
+    std::unique_ptr<GuiCommHost> m_comm;
+    std::unique_ptr<sim::Instrument> m_instrument;
+    std::unique_ptr<comm::SerialPort> m_port;
+};
+
+/// The instrument file --demo uses when none is named.
+std::string DefaultDemoInstrument();
+
+}  // namespace rq50::gui

@@ -1,0 +1,37 @@
+#include "gui/GuiCommHost.h"
+
+#include "comm/frmRQ4000.h"
+#include "comm/frmRQ4100.h"
+#include "gui/QtHosts.h"
+#include "shell/frmRQ0000.h"
+
+namespace rq50::gui {
+
+void GuiCommHost::ShowProgress(int value) {
+    if (auto* dialog = qobject_cast<comm::frmRQ4000*>(m_main.FindScreen(shell::Screen::frmRQ4000)))
+        dialog->SetProgress(value);
+}
+
+void GuiCommHost::CloseCommDialog() {
+    comm::frmRQ4100::TakePresetSlot();
+    m_main.UnloadScreen(shell::Screen::frmRQ4000);
+}
+
+std::optional<int> GuiCommHost::AskSlot() {
+    if (auto preset = comm::frmRQ4100::TakePresetSlot()) return preset;
+    return comm::frmRQ4100::Ask(&m_main);
+}
+
+void GuiCommHost::ShowMonitorText(bool sent, const std::string& text) {
+    if (monitorRows) monitorRows(sent, text);
+}
+
+void GuiCommHost::ShowStatusText(const std::string& text) {
+    m_main.SetStatusText(Text(text));
+}
+
+void GuiCommHost::SetBusyPointer(bool busy) {
+    m_main.SetBusyPointer(busy);
+}
+
+}  // namespace rq50::gui

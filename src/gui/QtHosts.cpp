@@ -1,0 +1,192 @@
+#include "gui/QtHosts.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+
+namespace rq50::gui {
+
+QString Text(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString CatalogueText(int number) {
+    return Text(shell::Catalogue(number));
+}
+
+std::string Bytes(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    for (QChar c : text) out.push_back(c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?');
+    return out;
+}
+
+// ------------------------------------------------------------ message boxes
+
+namespace {
+
+QMessageBox::Icon IconOf(shell::MsgIcon icon) {
+    switch (icon) {
+        case shell::MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case shell::MsgIcon::Question:
+            return QMessageBox::Question;
+        case shell::MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case shell::MsgIcon::Information:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+struct ButtonAnswer {
+    QMessageBox::StandardButton button;
+    int answer;
+};
+
+std::vector<ButtonAnswer> ButtonsOf(int set) {
+    using B = QMessageBox;
+    switch (set) {
+        case shell::kButtonsOkCancel:
+            return {{B::Ok, shell::kAnswerOk}, {B::Cancel, shell::kAnswerCancel}};
+        case shell::kButtonsAbortRetryIgnore:
+            return {{B::Abort, shell::kAnswerAbort},
+                    {B::Retry, shell::kAnswerRetry},
+                    {B::Ignore, shell::kAnswerIgnore}};
+        case shell::kButtonsYesNoCancel:
+            return {{B::Yes, shell::kAnswerYes},
+                    {B::No, shell::kAnswerNo},
+                    {B::Cancel, shell::kAnswerCancel}};
+        case shell::kButtonsYesNo:
+            return {{B::Yes, shell::kAnswerYes}, {B::No, shell::kAnswerNo}};
+        case shell::kButtonsRetryCancel:
+            return {{B::Retry, shell::kAnswerRetry}, {B::Cancel, shell::kAnswerCancel}};
+        default:
+            return {{B::Ok, shell::kAnswerOk}};
+    }
+}
+
+}  // namespace
+
+void QtMessageBoxHost::Beep() {
+    QApplication::beep();
+}
+
+int QtMessageBoxHost::Show(const shell::MessageBoxRequest& box) {
+    QMessageBox dialog(IconOf(box.icon), Text(box.title),
+                       Text(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                       QMessageBox::NoButton, QApplication::activeWindow());
+    const auto buttons = ButtonsOf(box.buttons);
+    for (const auto& b : buttons) {
+        QPushButton* button = dialog.addButton(b.button);
+        button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+    }
+    // Escape answers Cancel where there is one, else the last button (No, OK).
+    dialog.setEscapeButton(dialog.button(buttons.back().button));
+    dialog.setDefaultButton(buttons.front().button);
+    dialog.exec();
+    const auto clicked = dialog.standardButton(dialog.clickedButton());
+    for (const auto& b : buttons) {
+        if (b.button == clicked) return b.answer;
+    }
+    return buttons.back().answer;
+}
+
+std::optional<std::string> QtMessageBoxHost::InputBox(const std::string& prompt,
+                                                      const std::string& title) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), Text(title),
+                                               Text(prompt), QLineEdit::Normal, {}, &ok);
+    if (!ok) return std::nullopt;
+    return Bytes(text);
+}
+
+// ------------------------------------------------------------ clock and utility
+
+GuiClock::GuiClock() {
+    m_timer.start();
+}
+
+std::int64_t GuiClock::NowMs() const {
+    return m_timer.elapsed();
+}
+
+void GuiClock::Wait(std::int32_t ms) {
+    if (ms <= 0) return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void GuiUtility::SetCursorPosition(std::int32_t x, std::int32_t y) {
+    QCursor::setPos(x, y);
+}
+
+// ------------------------------------------------------------ settings
+
+QtSettingsStore::QtSettingsStore(const QString& iniFile)
+    : m_settings(iniFile.isEmpty()
+                     ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                   QStringLiteral("RQ50"), QStringLiteral("RQ50"))
+                     : std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+
+std::optional<std::string> QtSettingsStore::Get(const std::string& key) const {
+    const QString name = QStringLiteral("Settings/") + Text(key);
+    if (!m_settings->contains(name)) return std::nullopt;
+    return Bytes(m_settings->value(name).toString());
+}
+
+void QtSettingsStore::Set(const std::string& key, const std::string& value) {
+    m_settings->setValue(QStringLiteral("Settings/") + Text(key), Text(value));
+    m_settings->sync();
+}
+
+// ------------------------------------------------------------ file dialog
+
+namespace {
+constexpr int kMsgReadOnlyFile = 19;
+}
+
+std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& spec) {
+    QFileDialog dialog(QApplication::activeWindow(), Text(spec.title), Text(spec.startFolder));
+    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(spec.fileMustExist && !spec.save ? QFileDialog::ExistingFile
+                                                        : QFileDialog::AnyFile);
+    // "Parameter File(*.7pa)|*.7pa": Qt wants the pattern in the description.
+    const QString filter = Text(spec.filter);
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    const QString pattern = bar < 0 ? filter : filter.mid(bar + 1);
+    const QString description = bar < 0 ? filter : filter.left(bar);
+    dialog.setNameFilter(description.contains(pattern) ? description
+                                                       : description + " (" + pattern + ")");
+    if (!spec.defaultExt.empty()) dialog.setDefaultSuffix(Text(spec.defaultExt));
+    QFileDialog::Options options;
+    if (!spec.overwritePrompt) options |= QFileDialog::DontConfirmOverwrite;
+    dialog.setOptions(options);
+    dialog.selectFile(QString());
+    while (dialog.exec() == QDialog::Accepted) {
+        const QStringList files = dialog.selectedFiles();
+        if (files.isEmpty()) return shell::DialogChoice{};
+        const QFileInfo info(files.front());
+        if (spec.refuseReadOnly && info.exists() && !info.isWritable()) {
+            shell::RQ0000fnc_nShowMsgBox(kMsgReadOnlyFile, shell::kButtonsOk, "");
+            continue;
+        }
+        if (spec.pathMustExist && !info.absoluteDir().exists()) continue;
+        return shell::DialogChoice{Bytes(info.absoluteFilePath()), Bytes(info.fileName())};
+    }
+    return std::nullopt;
+}
+
+}  // namespace rq50::gui

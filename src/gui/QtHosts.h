@@ -1,0 +1,81 @@
+#pragma once
+
+// The Qt implementations of the core's host interfaces that are not screens:
+// message boxes, the clock, the utility component, the settings store and
+// the file dialog widget.
+
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "shell/Clock.h"
+#include "shell/FileDialog.h"
+#include "shell/FileSystemUtility.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/SettingsStore.h"
+
+namespace rq50::gui {
+
+/// Catalogue and item texts are 8-bit; they become Latin-1 on screen.
+QString Text(const std::string& bytes);
+QString CatalogueText(int number);
+/// A screen text back to the core's 8-bit form (characters beyond Latin-1
+/// become '?', which every name and value rule refuses).
+std::string Bytes(const QString& text);
+
+/// Message boxes as QMessageBox: the icon, the button set, the answer code.
+class QtMessageBoxHost : public shell::MessageBoxHost {
+  public:
+    void Beep() override;
+    int Show(const shell::MessageBoxRequest& box) override;
+    std::optional<std::string> InputBox(const std::string& prompt,
+                                        const std::string& title) override;
+};
+
+/// Monotonic time of the process; Wait keeps the window events running in a
+/// nested event loop, so timers and repaints go on while a step waits.
+class GuiClock : public shell::Clock {
+  public:
+    GuiClock();
+    std::int64_t NowMs() const override;
+    void Wait(std::int32_t ms) override;
+
+  private:
+    QElapsedTimer m_timer;
+};
+
+/// The utility component: the file system of the core, the GUI's wait and
+/// the mouse pointer.
+class GuiUtility : public shell::FileSystemUtility {
+  public:
+    explicit GuiUtility(shell::Clock& clock) : m_clock(clock) {}
+    void Wait(std::int32_t ms) override { m_clock.Wait(ms); }
+    void SetCursorPosition(std::int32_t x, std::int32_t y) override;
+
+  private:
+    shell::Clock& m_clock;
+};
+
+/// The per-user store: QSettings of application "RQ50", group "Settings".
+/// `iniFile` names an INI file instead (tests).
+class QtSettingsStore : public shell::SettingsStore {
+  public:
+    explicit QtSettingsStore(const QString& iniFile = {});
+    std::optional<std::string> Get(const std::string& key) const override;
+    void Set(const std::string& key, const std::string& value) override;
+
+  private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+/// The common file dialog as QFileDialog.
+class QtFileDialogHost : public shell::FileDialogHost {
+  public:
+    std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec& dialog) override;
+};
+
+}  // namespace rq50::gui

@@ -1,0 +1,200 @@
+#include "gui/ScreenBase.h"
+
+#include <QInputDialog>
+#include <QMouseEvent>
+#include <QSerialPortInfo>
+
+#include "comm/Frame.h"
+#include "gui/QtHosts.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/Services.h"
+#include "shell/SettingsStore.h"
+
+namespace rq50::gui {
+
+namespace {
+
+constexpr int kTextFile = 1000;
+constexpr int kTextExit = 1001;
+constexpr int kTextCommSettings = 1100;
+constexpr int kTextSerialPort = 1110;
+constexpr int kTextCom1 = 1111;
+constexpr int kTextPortDevice = 1115;
+constexpr int kTextDeviceFor = 1116;
+constexpr int kTextBaudRate = 1120;
+constexpr int kTextSlotNo = 1130;
+constexpr int kTextHelp = 1200;
+constexpr int kTextVersion = 1201;
+constexpr int kTextCommand = 1300;
+constexpr int kTextMaintMode = 1301;
+
+/// An action with the catalogue caption; its accessible name is the caption
+/// without the accelerator mark.
+QAction* AddItem(QMenu* menu, int text) {
+    QAction* action = menu->addAction(CatalogueText(text));
+    return action;
+}
+
+QMenu* NewMenu(QWidget* owner, int text) {
+    auto* menu = new QMenu(CatalogueText(text), owner);
+    menu->setAccessibleName(CatalogueText(text).remove(QLatin1Char('&')));
+    return menu;
+}
+
+}  // namespace
+
+void ShowTrapped(const char* label, const char* description) {
+    shell::ShowRoutineError(std::string(label) + "_ERR", description);
+}
+
+StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
+    mnuFile = NewMenu(owner, kTextFile);
+    mnuFileExit = AddItem(mnuFile, kTextExit);
+
+    mnuPort = NewMenu(owner, kTextCommSettings);
+    mnuPortSerial = NewMenu(owner, kTextSerialPort);
+    mnuPort->addMenu(mnuPortSerial);
+    for (int i = 0; i < 4; ++i) {
+        mnuPortCom[static_cast<std::size_t>(i)] = AddItem(mnuPortSerial, kTextCom1 + i);
+        mnuPortCom[static_cast<std::size_t>(i)]->setCheckable(true);
+    }
+    mnuPortSerial->addSeparator();
+    mnuPortDevice = AddItem(mnuPortSerial, kTextPortDevice);
+    mnuPortBaud = AddItem(mnuPort, kTextBaudRate);
+    mnuPortSlot = AddItem(mnuPort, kTextSlotNo);
+
+    mnuHelp = NewMenu(owner, kTextHelp);
+    mnuHelpVersion = AddItem(mnuHelp, kTextVersion);
+
+    mnuCommand = NewMenu(owner, kTextCommand);
+    for (int i = 0; i < 3; ++i) {
+        mnuCommandItems[static_cast<std::size_t>(i)] = AddItem(mnuCommand, kTextMaintMode + i);
+        mnuCommandItems[static_cast<std::size_t>(i)]->setCheckable(true);
+    }
+    mnuCommand->menuAction()->setVisible(false);
+}
+
+QAction* StandardMenus::CommandItem(int item) const {
+    if (item != 10 && item != 20 && item != 30) return nullptr;
+    return mnuCommandItems[static_cast<std::size_t>(item / 10 - 1)];
+}
+
+QAction* StandardMenus::PortItem(int item) const {
+    if (item < 10 || item > 40 || item % 10 != 0) return nullptr;
+    return mnuPortCom[static_cast<std::size_t>(item / 10 - 1)];
+}
+
+ScreenBase::ScreenBase(shell::Screen id, QWidget* parent) : QWidget(parent), m_id(id) {
+    setObjectName(QString::fromLatin1(shell::ScreenName(id)));
+}
+
+void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
+    m_std = new StandardMenus(this);
+    StandardMenus& s = *m_std;
+    m_menus = {s.mnuFile, s.mnuPort, s.mnuHelp};
+    m_menus.append(extra);
+    m_menus.append(s.mnuCommand);
+
+    connect(s.mnuFileExit, &QAction::triggered, this,
+            [this] { Trap("FileExit", [this] { OnFileExit(); }); });
+    for (int i = 0; i < 4; ++i) {
+        const int item = (i + 1) * 10;
+        connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                [this, item] { shell::COMfnc_nCheckMarkMenuCommPort(*this, item); });
+    }
+    connect(s.mnuPortDevice, &QAction::triggered, this,
+            [this] { Trap("mnuPortDevice_Click", [this] { ChoosePortDevice(); }); });
+    connect(s.mnuPortBaud, &QAction::triggered, this,
+            [this] { Trap("mnuPortItems_Click", [this] { OnBaudRate(); }); });
+    connect(s.mnuPortSlot, &QAction::triggered, this,
+            [this] { Trap("mnuPortItems_Click", [this] { OnSlotNo(); }); });
+    connect(s.mnuHelpVersion, &QAction::triggered, this,
+            [this] { Trap("mnuHelpItems_Click", [this] { OnVersion(); }); });
+    for (int i = 0; i < 3; ++i) {
+        const int item = (i + 1) * 10;
+        connect(s.mnuCommandItems[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                [this, item] {
+                    // The mark follows the flag, not Qt's own toggle.
+                    shell::COMfnc_nCheckMarkMenuCommand(*this, item);
+                });
+    }
+    shell::COMsub_CheckMarkPortMenu(*this);
+}
+
+bool ScreenBase::ExitEnabled() const {
+    return m_std != nullptr && m_std->mnuFileExit->isEnabled();
+}
+
+void ScreenBase::Activated() {
+    if (m_std == nullptr) return;
+    shell::COMfnc_nCheckMenu(*this);
+    shell::COMsub_CheckMarkPortMenu(*this);
+}
+
+void ScreenBase::SetCommandMenuVisible(bool visible) {
+    if (m_std == nullptr) return;
+    m_std->mnuCommand->menuAction()->setVisible(visible);
+    m_std->mnuCommand->setEnabled(visible);
+}
+
+void ScreenBase::SetCommandMark(int item, bool checked) {
+    if (m_std == nullptr) return;
+    if (QAction* a = m_std->CommandItem(item)) a->setChecked(checked);
+}
+
+void ScreenBase::SetPortMark(int item, bool checked) {
+    if (m_std == nullptr) return;
+    if (QAction* a = m_std->PortItem(item)) a->setChecked(checked);
+}
+
+void ScreenBase::TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    const int shift = ((modifiers & Qt::ShiftModifier) ? 1 : 0) |
+                      ((modifiers & Qt::ControlModifier) ? 2 : 0) |
+                      ((modifiers & Qt::AltModifier) ? 4 : 0);
+    const int mouse = button == Qt::LeftButton    ? shell::kLeftButton
+                      : button == Qt::RightButton ? shell::kRightButton
+                                                  : 0;
+    if (shell::COMfnc_nUnlockCommandMenu(mouse, shift) == 0) SetCommandMenuVisible(true);
+}
+
+void ScreenBase::mousePressEvent(QMouseEvent* event) {
+    if (m_unlockGesture) {
+        Trap("Form_MouseDown",
+             [this, event] { TryUnlockCommandMenu(event->button(), event->modifiers()); });
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void ScreenBase::OnFileExit() {
+    if (shell::COMsub_FileItemsExit() && shell::Svc().navigation != nullptr)
+        shell::Svc().navigation->EndProgram();
+}
+
+void ScreenBase::OnSlotNo() {
+    shell::MenuCommand(shell::kMenuSlotNo);
+}
+
+void ScreenBase::OnVersion() {
+    shell::MenuCommand(shell::kMenuVersion);
+}
+
+void ScreenBase::ChoosePortDevice() {
+    const int port = shell::G().comPort;
+    const QString com = CatalogueText(kTextCom1 + port - 1);
+    QStringList devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        devices << info.systemLocation();
+    }
+    const QString current = Text(comm::DeviceForPort(port));
+    if (!devices.contains(current)) devices.prepend(current);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        this, CatalogueText(kTextPortDevice).remove(QLatin1Char('&')).remove(QStringLiteral("...")),
+        CatalogueText(kTextDeviceFor) + com, devices, static_cast<int>(devices.indexOf(current)),
+        true, &ok);
+    if (!ok || chosen.trimmed().isEmpty() || shell::Svc().settings == nullptr) return;
+    shell::Svc().settings->Set("COM" + std::to_string(port) + "Device", Bytes(chosen.trimmed()));
+}
+
+}  // namespace rq50::gui

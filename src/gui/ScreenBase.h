@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QAction>
+#include <QList>
+#include <QMenu>
+#include <QWidget>
+
+#include <array>
+
+#include "shell/Menus.h"
+#include "shell/NavigationHost.h"
+
+namespace rq50::gui {
+
+/// The standard menus every screen carries: File (Exit at index 10),
+/// Communication Settings (Serial Port with COM1-COM4 and the device of the
+/// port, Baud Rate, Slot No.), Help (Version Information) and the hidden
+/// Command menu. The owning screen decides what each item does.
+class StandardMenus : public QObject {
+    Q_OBJECT
+  public:
+    explicit StandardMenus(QWidget* owner);
+
+    QMenu* mnuFile;
+    QAction* mnuFileExit;  ///< mnuFileitems(10)
+    QMenu* mnuPort;
+    QMenu* mnuPortSerial;                ///< mnuPortItems(10)
+    std::array<QAction*, 4> mnuPortCom;  ///< mnuPortItemsCom(10..40)
+    QAction* mnuPortDevice;              ///< the device that serves the chosen COMn
+    QAction* mnuPortBaud;                ///< mnuPortItems(20)
+    QAction* mnuPortSlot;                ///< mnuPortItems(30)
+    QMenu* mnuHelp;
+    QAction* mnuHelpVersion;  ///< mnuHelpItems(10)
+    QMenu* mnuCommand;
+    std::array<QAction*, 3>
+        mnuCommandItems;  ///< MAINT Mode, Communication Monitor, Create Log File
+
+    /// The Command item of index 10, 20 or 30; nullptr for others.
+    QAction* CommandItem(int item) const;
+    /// The Serial Port item of index 10..40; nullptr for others.
+    QAction* PortItem(int item) const;
+};
+
+/// A screen of the chain, shown as a sub-window of the main window. Its menus
+/// become the main window's menu bar while it is the active screen. Slots of
+/// a screen call the core and redraw from the core's state.
+class ScreenBase : public QWidget, public shell::MenuScreen {
+    Q_OBJECT
+  public:
+    ScreenBase(shell::Screen id, QWidget* parent = nullptr);
+
+    shell::Screen Id() const { return m_id; }
+    /// The screen's menus in menu-bar order.
+    const QList<QMenu*>& Menus() const { return m_menus; }
+    StandardMenus& Std() { return *m_std; }
+    /// File/Exit enabled: the main window's close request is considered.
+    virtual bool ExitEnabled() const;
+    /// The screen became the active one (marks of the Command menu).
+    virtual void Activated();
+    /// Load step, run once the screen sits in its sub-window.
+    virtual void Load() {}
+    /// Unload step, run before the screen is destroyed.
+    virtual void Unload() {}
+    /// The screen's own exit routine, run when the main window is closed
+    /// while it is active and it handles quitting itself (the data view).
+    virtual void RunOwnExit() {}
+
+    // MenuScreen
+    void SetCommandMenuVisible(bool visible) override;
+    void SetCommandMark(int item, bool checked) override;
+    void SetPortMark(int item, bool checked) override;
+
+  protected:
+    /// Builds File, Communication Settings, Help and Command (in that order)
+    /// and wires their common behaviour; `extra` menus follow Help.
+    void SetMenus(const QList<QMenu*>& extra = {});
+    /// The screen offers the hidden Command menu's unlock gesture (right
+    /// button with Shift, Ctrl and Alt anywhere on the screen).
+    void OfferCommandMenuUnlock() { m_unlockGesture = true; }
+    void TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void mousePressEvent(QMouseEvent* event) override;
+
+    // Handlers of the standard items; the defaults are the shared routines.
+    virtual void OnFileExit();
+    virtual void OnBaudRate() {}
+    virtual void OnSlotNo();
+    virtual void OnVersion();
+
+  private:
+    void ChoosePortDevice();
+
+    shell::Screen m_id;
+    StandardMenus* m_std = nullptr;
+    QList<QMenu*> m_menus;
+    bool m_unlockGesture = false;
+};
+
+/// Runs a slot's body under the routine error trap: an exception becomes
+/// the critical box "<label>_ERR" with its description, and the program goes
+/// on.
+template <typename Body>
+void Trap(const char* label, Body&& body);
+
+void ShowTrapped(const char* label, const char* description);
+
+template <typename Body>
+void Trap(const char* label, Body&& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        ShowTrapped(label, e.what());
+    } catch (...) {
+        ShowTrapped(label, "unknown error");
+    }
+}
+
+}  // namespace rq50::gui

@@ -1,0 +1,44 @@
+// Every screen the program has. A new screen adds one line here.
+#include "gui/Screens.h"
+
+#include <map>
+
+#include "comm/frmRQ4000.h"
+#include "comm/frmRQ4100.h"
+#include "comm/frmRQ4200.h"
+#include "shell/frmRQ0200.h"
+#include "shell/frmRQ2000.h"
+
+namespace rq50::gui {
+
+namespace {
+std::map<shell::Screen, ScreenMaker>& Makers() {
+    static std::map<shell::Screen, ScreenMaker> makers;
+    return makers;
+}
+}  // namespace
+
+void RegisterScreen(shell::Screen screen, std::function<ScreenBase*()> make) {
+    Makers()[screen] = ScreenMaker{std::move(make), {}};
+}
+
+void RegisterModalScreen(shell::Screen screen, std::function<void(QWidget* parent)> run) {
+    Makers()[screen] = ScreenMaker{{}, std::move(run)};
+}
+
+const ScreenMaker* FindScreenMaker(shell::Screen screen) {
+    const auto it = Makers().find(screen);
+    return it == Makers().end() ? nullptr : &it->second;
+}
+
+void RegisterAllScreens() {
+    using shell::Screen;
+    RegisterScreen(Screen::frmRQ2000, [] { return new shell::frmRQ2000; });
+    RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
+    RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
+    RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });
+    RegisterModalScreen(Screen::frmRQ4100,
+                        [](QWidget* parent) { comm::frmRQ4100::RunSlotSetting(parent); });
+}
+
+}  // namespace rq50::gui

@@ -1,0 +1,199 @@
+#include "shell/Menus.h"
+
+#include <cctype>
+#include <exception>
+#include <string>
+
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/Navigation.h"
+#include "shell/NavigationHost.h"
+#include "shell/Services.h"
+#include "shell/SettingsStore.h"
+#include "shell/UndoFolder.h"
+
+namespace rq50::shell {
+
+namespace {
+
+constexpr int kTextEnterPassword = 1056;
+constexpr int kTextPassWordTitle = 1057;
+constexpr int kMsgResetBaudRate = 24;
+constexpr int kMsgQuitQuestion = 25;
+constexpr std::int32_t kFastRate = 9600;
+
+/// Runs `body` under the routine's error trap; `fallback` is its default result.
+template <typename T, typename Body>
+T Trapped(const char* label, T fallback, Body body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        ShowRoutineError(std::string(label) + "_ERR", e.what());
+        return fallback;
+    }
+}
+
+/// Message 24 asked when `rate` is 9600: true when the user keeps the program.
+bool KeepForBaudRate(std::int32_t rate) {
+    if (rate != kFastRate) return false;
+    return RQ0000fnc_nShowMsgBox(kMsgResetBaudRate, kButtonsYesNo, "") != kAnswerNo;
+}
+
+/// The screen that CurrentScreenId names, disabled before the baud-rate dialog.
+Screen ScreenOfId(int id) {
+    switch (id) {
+        case 1:
+        case 2:
+        case 6:
+            return Screen::frmRQ2100;
+        case 5:
+            return Screen::frmRQ2200;
+        case 7:
+            return Screen::frmRQ3000;
+        default:
+            return Screen::frmRQ2400;
+    }
+}
+
+}  // namespace
+
+Screen ScreenOfCurrentId() {
+    return ScreenOfId(G().currentScreenId);
+}
+
+std::int16_t COMfnc_nUnlockCommandMenu(int button, int shift) {
+    return Trapped<std::int16_t>("COMfnc_nUnlockCommandMenu", -1, [&]() -> std::int16_t {
+        if (button != kRightButton || shift != kShiftCtrlAlt) return -1;
+        if (Svc().messages == nullptr) return -1;
+        const auto answer =
+            Svc().messages->InputBox(Catalogue(kTextEnterPassword), Catalogue(kTextPassWordTitle));
+        if (!answer || answer->size() != 1) return -1;
+        if (std::toupper(static_cast<unsigned char>((*answer)[0])) != kCommandMenuCode) return -1;
+        G().commandMenuUnlocked = true;
+        return 0;
+    });
+}
+
+std::int16_t COMfnc_nCheckMenu(MenuScreen& screen) {
+    return Trapped<std::int16_t>("COMfnc_nCheckMenu", -1, [&]() -> std::int16_t {
+        const GlobalState& g = G();
+        if (!g.commandMenuUnlocked) return 0;
+        screen.SetCommandMenuVisible(true);
+        if (g.maintMode) screen.SetCommandMark(kItemMaintMode, true);
+        if (g.monitorOn) screen.SetCommandMark(kItemMonitor, true);
+        if (g.logFileOn) screen.SetCommandMark(kItemLogFile, true);
+        return 0;
+    });
+}
+
+void COMsub_CheckMarkPortMenu(MenuScreen& screen) {
+    Trapped<int>("COMsub_CheckMarkPortMenu", 0, [&] {
+        for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
+        const int port = G().comPort;
+        if (port >= 1 && port <= 4) screen.SetPortMark(port * 10, true);
+        return 0;
+    });
+}
+
+std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item) {
+    return Trapped<std::int16_t>("COMfnc_nCheckMarkMenuCommPort", -1, [&]() -> std::int16_t {
+        if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
+        for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
+        screen.SetPortMark(item, true);
+        G().comPort = static_cast<std::int16_t>(item / 10);
+        if (Svc().settings != nullptr) Svc().settings->Set("COMPORT", std::to_string(G().comPort));
+        return 0;
+    });
+}
+
+std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
+    return Trapped<std::int16_t>("COMfnc_nCheckMarkMenuCommand", -1, [&]() -> std::int16_t {
+        GlobalState& g = G();
+        switch (item) {
+            case kItemMaintMode:
+                g.maintMode = !g.maintMode;
+                screen.SetCommandMark(item, g.maintMode);
+                screen.OnMaintModeChanged(g.maintMode);
+                return 0;
+            case kItemMonitor:
+                g.monitorOn = !g.monitorOn;
+                screen.SetCommandMark(item, g.monitorOn);
+                screen.OnMonitorChanged(g.monitorOn);
+                return 0;
+            case kItemLogFile:
+                g.logFileOn = !g.logFileOn;
+                g.logFileOnCopy = g.logFileOn;
+                screen.SetCommandMark(item, g.logFileOn);
+                return 0;
+            default:
+                return 0;
+        }
+    });
+}
+
+bool COMsub_FileItemsExit() {
+    return Trapped<bool>("COMsub_FileItemsExit", false, [] {
+        if (KeepForBaudRate(G().instrumentSpeed)) return false;
+        if (RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes) return false;
+        RemoveUndoFolder();
+        return true;
+    });
+}
+
+CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, bool activeIsDataView) {
+    return Trapped<CloseDecision>("frmRQ0000_QueryUnload", CloseDecision::Cancel, [&] {
+        if (busy || !activeExitEnabled) return CloseDecision::Cancel;
+        if (activeIsDataView) {
+            if (KeepForBaudRate(G().instrumentSpeed)) return CloseDecision::Cancel;
+            return CloseDecision::DataViewExit;
+        }
+        return COMsub_FileItemsExit() ? CloseDecision::Quit : CloseDecision::Cancel;
+    });
+}
+
+void MenuCommand(int code) {
+    Trapped<int>("MenuCommand", 0, [&] {
+        GlobalState& g = G();
+        switch (code) {
+            case kMenuSave:
+                g.infoPurpose = 5;
+                if (Pfnc_nShowDisplayMatorix(kDisplaySaveFile) == -1) {
+                    g.infoPurpose = 8;
+                    Pfnc_nShowDisplayMatorix(kDisplayInformation);
+                }
+                break;
+            case kMenuInformation:
+                g.infoPurpose = 7;
+                Pfnc_nShowDisplayMatorix(kDisplayInformation);
+                break;
+            case kMenuExitAt9600:
+                if (KeepForBaudRate(g.commSpeed)) break;
+                if (Svc().navigation != nullptr) Svc().navigation->EndProgram();
+                break;
+            case kMenuBaudRate:
+                try {
+                    if (Svc().navigation != nullptr)
+                        Svc().navigation->DisableScreen(ScreenOfId(g.currentScreenId));
+                } catch (const std::exception&) {
+                    // The dialog opens even when the screen could not be disabled.
+                }
+                Pfnc_nShowDisplayMatorix(kDisplayBaudRateDialog);
+                break;
+            case kMenuSlotNo:
+                Pfnc_nShowDisplayMatorix(kDisplaySlotDialog);
+                break;
+            case kMenuCategory:
+                Pfnc_nShowDisplayMatorix(kDisplayCategoryMenu);
+                break;
+            case kMenuVersion:
+                Pfnc_nShowDisplayMatorix(kDisplayVersion);
+                break;
+            default:
+                break;
+        }
+        return 0;
+    });
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "shell/NavigationHost.h"
+
+namespace rq50::shell {
+
+/// Items of the standard menus, addressed by their array index (which is also
+/// the code passed to the shared routines).
+enum MenuItem : int {
+    kItemCom1 = 10,
+    kItemCom2 = 20,
+    kItemCom3 = 30,
+    kItemCom4 = 40,
+    kItemMaintMode = 10,
+    kItemMonitor = 20,
+    kItemLogFile = 30,
+};
+
+/// Codes of the shared menu handler `MenuCommand`.
+enum MenuCommandCode : int {
+    kMenuSave = 1,
+    kMenuInformation = 21,
+    kMenuExitAt9600 = 22,
+    kMenuBaudRate = 101,
+    kMenuSlotNo = 161,
+    kMenuCategory = 181,
+    kMenuVersion = 201,
+};
+
+/// Mouse buttons and the shift state as the unlock gesture sees them.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+inline constexpr int kShiftCtrlAlt = 7;
+
+/// The one-letter code that unlocks the hidden Command menu (either case).
+inline constexpr char kCommandMenuCode = 'Q';
+
+/// The standard menus of one screen as the shared menu routines see them.
+/// Screens without one of the side effects keep the empty defaults.
+class MenuScreen {
+  public:
+    virtual ~MenuScreen() = default;
+    /// The Command menu shown and enabled (or hidden).
+    virtual void SetCommandMenuVisible(bool visible) = 0;
+    /// Check mark of Command item 10, 20 or 30.
+    virtual void SetCommandMark(int item, bool checked) = 0;
+    /// Check mark of Serial Port item 10..40.
+    virtual void SetPortMark(int item, bool checked) = 0;
+    /// MAINT Mode switched: the category menu shows or hides its MAINT
+    /// option, the print dialog its MAINT area.
+    virtual void OnMaintModeChanged(bool on) { (void)on; }
+    /// Communication Monitor switched: the parameter screen shows or hides
+    /// its monitor frame.
+    virtual void OnMonitorChanged(bool on) { (void)on; }
+};
+
+/// The hidden Command menu's gesture: with the right button and Shift, Ctrl
+/// and Alt held, asks "Enter password." and unlocks the menu for the rest of
+/// the run when the answer is the one-letter code. 0 when unlocked now, -1
+/// otherwise (nothing changed).
+std::int16_t COMfnc_nUnlockCommandMenu(int button, int shift);
+
+/// Run when a screen that carries the Command menu becomes active: once
+/// unlocked, the menu is shown with marks for the flags that are on (marks
+/// are only set here, never cleared).
+std::int16_t COMfnc_nCheckMenu(MenuScreen& screen);
+
+/// Marks the Serial Port item of ComPort and clears the others.
+void COMsub_CheckMarkPortMenu(MenuScreen& screen);
+
+/// A Serial Port item chosen: marks it, sets ComPort and stores "COMPORT".
+std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item);
+
+/// A Command item chosen: toggles MAINT Mode, Communication Monitor or Create
+/// Log File with its mark and side effects; other items change nothing.
+std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item);
+
+/// File/Exit: message 24 when the instrument was left at 9600 bit/s (Yes
+/// keeps the program), then the quit question (message 25). True when the
+/// program is to end (the undo folder has been removed).
+bool COMsub_FileItemsExit();
+
+/// What the main window does with a close request.
+enum class CloseDecision {
+    Cancel,        ///< the program keeps running
+    Quit,          ///< the program ends
+    DataViewExit,  ///< cancel, and run the data view's own exit routine
+};
+
+/// The main window's close request. `busy` is CommBusy; `activeExitEnabled`
+/// tells whether the active screen exists with its File/Exit enabled;
+/// `activeIsDataView` whether it is the parameter data view.
+CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, bool activeIsDataView);
+
+/// The screen that CurrentScreenId names (the one the Baud Rate command
+/// disables while the baud-rate dialog is open).
+Screen ScreenOfCurrentId();
+
+/// The shared handler of the File, Communication Settings and Help items.
+/// Code 22 ends the program through the navigation host unless message 24
+/// keeps it.
+void MenuCommand(int code);
+
+}  // namespace rq50::shell

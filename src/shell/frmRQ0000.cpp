@@ -1,0 +1,281 @@
+#include "shell/frmRQ0000.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "comm/Engine.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "gui/FormPosition.h"
+#include "gui/ScreenBase.h"
+#include "gui/Screens.h"
+#include "parameter/ItemBlock.h"
+#include "program/ProgramTypes.h"
+#include "shell/FileDialog.h"
+#include "shell/GlobalState.h"
+#include "shell/Menus.h"
+#include "shell/MessageBox.h"
+#include "shell/Navigation.h"
+#include "shell/frmRQ2000.h"
+#include "ui_frmRQ0000.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr const char* kName = "frmRQ0000";
+}
+
+frmRQ0000::frmRQ0000(QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::frmRQ0000>()) {
+    m_ui->setupUi(this);
+    setObjectName(QString::fromLatin1(kName));
+    m_statusText = new QLabel(this);
+    m_lineText = new QLabel(this);
+    m_statusText->setAccessibleName(QStringLiteral("Status"));
+    m_lineText->setAccessibleName(QStringLiteral("Line"));
+    m_ui->sbStatusBar->addWidget(m_statusText, 1);
+    m_ui->sbStatusBar->addPermanentWidget(m_lineText);
+    connect(m_ui->mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuBar(); });
+    // Timer1 runs for the whole program; the engine does nothing while idle.
+    connect(&m_timer1, &QTimer::timeout, this, [this] { Tick(); });
+    m_timer1.start(comm::Timer1Interval > 0 ? comm::Timer1Interval : comm::kTickMs);
+}
+
+frmRQ0000::~frmRQ0000() {
+    m_timer1.stop();
+    for (auto& [screen, window] : m_screens) {
+        if (window) delete window.data();
+    }
+}
+
+void frmRQ0000::Load() {
+    gui::LoadPosition(this, kName);
+    Pfnc_nShowDisplayMatorix(kDisplayTopMenu);
+}
+
+QMdiArea* frmRQ0000::MdiArea() const {
+    return m_ui->mdiArea;
+}
+
+void frmRQ0000::SetStatusText(const QString& text) {
+    m_statusText->setText(text);
+}
+
+void frmRQ0000::SetLineText(const QString& text) {
+    m_lineText->setText(text);
+}
+
+void frmRQ0000::Tick() {
+    if (comm::Timer1Interval > 0 && m_timer1.interval() != comm::Timer1Interval)
+        m_timer1.setInterval(comm::Timer1Interval);
+    gui::Trap("Timer1_Timer", [] { comm::Timer1(); });
+}
+
+// ------------------------------------------------------------ screens
+
+QMdiSubWindow* frmRQ0000::SubWindowOf(Screen screen) const {
+    const auto it = m_screens.find(screen);
+    return it == m_screens.end() ? nullptr : it->second.data();
+}
+
+gui::ScreenBase* frmRQ0000::FindScreen(Screen screen) const {
+    QMdiSubWindow* window = SubWindowOf(screen);
+    return window ? static_cast<gui::ScreenBase*>(window->widget()) : nullptr;
+}
+
+gui::ScreenBase* frmRQ0000::ActiveScreen() const {
+    QMdiSubWindow* window = m_ui->mdiArea->activeSubWindow();
+    if (window == nullptr) window = m_ui->mdiArea->currentSubWindow();
+    return window ? qobject_cast<gui::ScreenBase*>(window->widget()) : nullptr;
+}
+
+gui::ScreenBase* frmRQ0000::Load(Screen screen) {
+    if (gui::ScreenBase* loaded = FindScreen(screen)) return loaded;
+    const gui::ScreenMaker* maker = gui::FindScreenMaker(screen);
+    if (maker == nullptr || !maker->make) {
+        throw std::runtime_error(std::string("the screen ") + ScreenName(screen) +
+                                 " is not part of this program yet");
+    }
+    gui::ScreenBase* widget = maker->make();
+    auto* window = new QMdiSubWindow;
+    window->setWidget(widget);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Screens are left through their own buttons and menus, never the frame.
+    window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    window->setWindowTitle(widget->windowTitle());
+    window->setWindowIcon(QIcon());
+    m_ui->mdiArea->addSubWindow(window);
+    m_screens[screen] = window;
+    connect(widget, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
+    window->adjustSize();
+    widget->Load();
+    gui::LoadPosition(window, ScreenName(screen));
+    return widget;
+}
+
+void frmRQ0000::ShowScreen(Screen screen) {
+    if (const gui::ScreenMaker* maker = gui::FindScreenMaker(screen); maker && maker->runModal) {
+        maker->runModal(this);
+        return;
+    }
+    Load(screen);
+    QMdiSubWindow* window = SubWindowOf(screen);
+    window->show();
+    m_ui->mdiArea->setActiveSubWindow(window);
+    UpdateMenuBar();
+}
+
+void frmRQ0000::ShowScreenAndWait(Screen screen) {
+    const gui::ScreenMaker* maker = gui::FindScreenMaker(screen);
+    if (maker != nullptr && maker->runModal) {
+        maker->runModal(this);
+        return;
+    }
+    ShowScreen(screen);
+}
+
+void frmRQ0000::EnableScreen(Screen screen) {
+    if (QMdiSubWindow* window = SubWindowOf(screen)) {
+        window->setEnabled(true);
+        if (window->isVisible()) m_ui->mdiArea->setActiveSubWindow(window);
+        UpdateMenuBar();
+    }
+}
+
+void frmRQ0000::DisableScreen(Screen screen) {
+    if (QMdiSubWindow* window = SubWindowOf(screen)) {
+        window->setEnabled(false);
+        UpdateMenuBar();
+    }
+}
+
+void frmRQ0000::UnloadScreen(Screen screen) {
+    QMdiSubWindow* window = SubWindowOf(screen);
+    if (window == nullptr) return;
+    auto* widget = static_cast<gui::ScreenBase*>(window->widget());
+    m_screens.erase(screen);
+    widget->Unload();
+    gui::SavePosition(window, ScreenName(screen));
+    m_ui->mdiArea->removeSubWindow(window);
+    window->hide();
+    window->deleteLater();
+    UpdateMenuBar();
+}
+
+void frmRQ0000::UpdateMenuBar() {
+    QMenuBar* bar = m_ui->menubar;
+    bar->clear();
+    gui::ScreenBase* active = ActiveScreen();
+    if (active == nullptr) return;
+    for (QMenu* menu : active->Menus()) bar->addMenu(menu);
+    // A disabled screen cannot be used, through its menus neither.
+    const QWidget* window = active->parentWidget();
+    bar->setEnabled(window == nullptr || window->isEnabled());
+    if (bar->isEnabled()) active->Activated();
+}
+
+// ------------------------------------------------------------ file actions
+
+int frmRQ0000::RunFileDialog(int mode) {
+    FileDialogActions actions;
+    actions.readFile = [](const std::string& path, const std::string& title) {
+        return G().settingMode == 0 ? files::ReadParameterFile(path, title)
+                                    : files::ReadProgramFile(path, title);
+    };
+    actions.lastItemIndex = []() -> std::int64_t {
+        if (G().settingMode == 0)
+            return static_cast<std::int64_t>(parameter::Items().dataSet.size()) - 1;
+        return static_cast<std::int64_t>(program::Program().records.size()) - 1;
+    };
+    actions.writeCsv = [this](const std::string& path) {
+        if (!csvWriter) {
+            throw std::runtime_error("writing CSV files is not part of this program yet");
+        }
+        return csvWriter(path);
+    };
+    return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, actions);
+}
+
+int frmRQ0000::RunOpenDialog() {
+    return RunFileDialog(kDialogOpen);
+}
+
+int frmRQ0000::RunSaveDialog() {
+    return RunFileDialog(kDialogSave);
+}
+
+int frmRQ0000::RunCsvDialog() {
+    return RunFileDialog(kDialogCsv);
+}
+
+void frmRQ0000::PrintReport() {
+    if (!printReport) throw std::runtime_error("printing is not part of this program yet");
+    printReport();
+}
+
+void frmRQ0000::PrintErrorList() {
+    if (!printErrorList) throw std::runtime_error("printing is not part of this program yet");
+    printErrorList();
+}
+
+// ------------------------------------------------------------ hooks
+
+void frmRQ0000::SetMainCaption(const std::string& caption) {
+    setWindowTitle(gui::Text(caption));
+}
+
+void frmRQ0000::SetPasswordMenu(bool setEnabled, bool changeEnabled) {
+    if (auto* top = qobject_cast<frmRQ2000*>(FindScreen(Screen::frmRQ2000)))
+        top->SetPasswordItems(setEnabled, changeEnabled);
+}
+
+void frmRQ0000::SetBusyPointer(bool busy) {
+    if (busy && m_busyDepth == 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_busyDepth = 1;
+    } else if (!busy && m_busyDepth > 0) {
+        QApplication::restoreOverrideCursor();
+        m_busyDepth = 0;
+    }
+}
+
+void frmRQ0000::ProcessEvents() {
+    QApplication::processEvents();
+}
+
+void frmRQ0000::EndProgram() {
+    m_ending = true;
+    close();
+}
+
+void frmRQ0000::closeEvent(QCloseEvent* event) {
+    if (!m_ending) {
+        gui::ScreenBase* active = ActiveScreen();
+        const bool enabled = active != nullptr && active->parentWidget() != nullptr &&
+                             active->parentWidget()->isEnabled();
+        CloseDecision decision = CloseDecision::Cancel;
+        gui::Trap("Form_QueryUnload", [&] {
+            decision =
+                MainWindowQueryUnload(comm::CommBusy, enabled && active->ExitEnabled(),
+                                      active != nullptr && active->Id() == Screen::frmRQ2400);
+        });
+        if (decision == CloseDecision::DataViewExit) active->RunOwnExit();
+        if (decision != CloseDecision::Quit) {
+            event->ignore();
+            return;
+        }
+    }
+    // Unload: every screen saves its position, then the main window unless minimised.
+    std::vector<Screen> loaded;
+    for (const auto& entry : m_screens) loaded.push_back(entry.first);
+    for (Screen screen : loaded) UnloadScreen(screen);
+    if (!isMinimized()) gui::SavePosition(this, kName);
+    m_timer1.stop();
+    event->accept();
+    QApplication::quit();
+}
+
+}  // namespace rq50::shell

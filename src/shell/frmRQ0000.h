@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "gui/QtHosts.h"
+#include "shell/NavigationHost.h"
+
+namespace Ui {
+class frmRQ0000;
+}
+
+namespace rq50::gui {
+class ScreenBase;
+}
+
+namespace rq50::shell {
+
+/// The main window: every screen of the chain is a sub-window of its MDI
+/// area, the active screen's menus are the menu bar, and it owns the status
+/// bar and the engine's tick timer. It is also the navigation host: it shows,
+/// enables, disables and unloads the screens the navigation names.
+class frmRQ0000 : public QMainWindow, public NavigationHost {
+    Q_OBJECT
+  public:
+    explicit frmRQ0000(QWidget* parent = nullptr);
+    ~frmRQ0000() override;
+
+    /// The load step: restores the position and opens the top menu.
+    void Load();
+
+    /// The screen when it is loaded, else nullptr.
+    gui::ScreenBase* FindScreen(Screen screen) const;
+    /// The active screen, or nullptr.
+    gui::ScreenBase* ActiveScreen() const;
+    QMdiArea* MdiArea() const;
+
+    /// First panel of the status bar; the second tells which line is served.
+    void SetStatusText(const QString& text);
+    void SetLineText(const QString& text);
+
+    /// Printing and the CSV write belong to the print screens, which install
+    /// them here; until then the actions report that they cannot run.
+    std::function<void()> printReport;
+    std::function<void()> printErrorList;
+    std::function<bool(const std::string& path)> csvWriter;
+
+    // NavigationHost
+    void ShowScreen(Screen screen) override;
+    void ShowScreenAndWait(Screen screen) override;
+    void EnableScreen(Screen screen) override;
+    void DisableScreen(Screen screen) override;
+    void UnloadScreen(Screen screen) override;
+    int RunOpenDialog() override;
+    int RunSaveDialog() override;
+    int RunCsvDialog() override;
+    void PrintReport() override;
+    void PrintErrorList() override;
+    void SetMainCaption(const std::string& caption) override;
+    void SetPasswordMenu(bool setEnabled, bool changeEnabled) override;
+    void SetBusyPointer(bool busy) override;
+    void ProcessEvents() override;
+    void EndProgram() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QMdiSubWindow* SubWindowOf(Screen screen) const;
+    gui::ScreenBase* Load(Screen screen);
+    void UpdateMenuBar();
+    void Tick();
+    int RunFileDialog(int mode);
+
+    std::unique_ptr<Ui::frmRQ0000> m_ui;
+    std::map<Screen, QPointer<QMdiSubWindow>> m_screens;
+    QTimer m_timer1;
+    QLabel* m_statusText = nullptr;
+    QLabel* m_lineText = nullptr;
+    gui::QtFileDialogHost m_fileDialog;
+    bool m_ending = false;
+    int m_busyDepth = 0;
+};
+
+}  // namespace rq50::shell

@@ -1,0 +1,86 @@
+#include "shell/frmRQ0200.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "gui/FormPosition.h"
+#include "gui/QtHosts.h"
+#include "gui/ScreenBase.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+#include "shell/Services.h"
+#include "shell/frmRQ0100.h"
+#include "ui_frmRQ0200.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr int kTextCaption = 201;
+constexpr int kTextModel = 210;
+constexpr int kTextTool = 211;
+constexpr int kTextOk = 221;
+constexpr int kTextSysInfo = 222;
+constexpr int kTextSysInfoUnavailable = 230;
+/// The window stands this far above the exact centre of the screen.
+constexpr int kAboveCentrePx = 1000 / 15;
+}  // namespace
+
+frmRQ0200::frmRQ0200(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::frmRQ0200>()) {
+    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("frmRQ0200"));
+    setWindowTitle(gui::CatalogueText(kTextCaption));
+    m_ui->lblTitle0->setText(gui::CatalogueText(kTextModel));
+    m_ui->lblTitle1->setText(gui::CatalogueText(kTextTool));
+    m_ui->lblVersion->setText(VersionText());
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+    m_ui->cmdSysInfo->setText(gui::CatalogueText(kTextSysInfo));
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_ui->lblTitle0), static_cast<QWidget*>(m_ui->lblTitle1),
+          static_cast<QWidget*>(m_ui->lblVersion), static_cast<QWidget*>(m_ui->cmdOK),
+          static_cast<QWidget*>(m_ui->cmdSysInfo)}) {
+        w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
+    }
+    m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); }); });
+    adjustSize();
+    // COMsub_CenterForm: centred, a little above the middle of the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center() - QPoint(0, kAboveCentrePx));
+    }
+}
+
+frmRQ0200::~frmRQ0200() = default;
+
+void frmRQ0200::Run(QWidget* parent) {
+    frmRQ0200 dialog(parent);
+    dialog.exec();
+}
+
+QString frmRQ0200::SystemInfoProgram() {
+#ifdef Q_OS_WIN
+    return QStandardPaths::findExecutable(QStringLiteral("msinfo32"));
+#else
+    for (const char* name : {"hardinfo2", "hardinfo", "kinfocenter", "gnome-system-monitor"}) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty()) return path;
+    }
+    return {};
+#endif
+}
+
+void frmRQ0200::StartSysInfo() {
+    const QString program = SystemInfoProgram();
+    if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
+    QApplication::beep();
+    MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextCaption), kButtonsOk,
+                          MsgIcon::None};
+    if (Svc().messages != nullptr) Svc().messages->Show(box);
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,124 @@
+#include "shell/frmRQ2000.h"
+
+#include <QMouseEvent>
+
+#include "comm/frmRQ4300.h"
+#include "comm/jobs/Password.h"
+#include "gui/QtHosts.h"
+#include "shell/Catalogue.h"
+#include "shell/FileNameRules.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "shell/SettingFile.h"
+#include "ui_frmRQ2000.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr int kTextCaption = 2011;
+constexpr int kTextParameterSetting = 2001;
+constexpr int kTextProgramSetting = 2002;
+constexpr int kTextOk = 221;
+constexpr int kTextPassword = 1350;
+constexpr int kTextPasswordSet = 1351;
+constexpr int kTextPasswordChange = 1352;
+constexpr int kTextPasswordTitle = 4305;
+constexpr int kMsgCancelPassword = 52;
+constexpr int kEventParameterSetting = 21;
+constexpr int kEventProgramSetting = 22;
+}  // namespace
+
+frmRQ2000::frmRQ2000(QWidget* parent)
+    : gui::ScreenBase(Screen::frmRQ2000, parent), m_ui(std::make_unique<Ui::frmRQ2000>()) {
+    m_ui->setupUi(this);
+    m_mnuPassword = new QMenu(gui::CatalogueText(kTextPassword), this);
+    m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPassword));
+    mnuPasswordSet = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordSet));
+    mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
+    SetMenus({m_mnuPassword});
+
+    connect(m_ui->cmdOK, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2000_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(mnuPasswordSet, &QAction::triggered, this, [this] {
+        gui::Trap("RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordSet_Click(); });
+    });
+    connect(mnuPasswordChange, &QAction::triggered, this, [this] {
+        gui::Trap("RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordChange_Click(); });
+    });
+}
+
+frmRQ2000::~frmRQ2000() = default;
+
+void frmRQ2000::Load() {
+    gui::Trap("RQ2000_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->optPPM0->setText(gui::CatalogueText(kTextParameterSetting));
+        m_ui->optPPM1->setText(gui::CatalogueText(kTextProgramSetting));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        for (QWidget* w :
+             {static_cast<QWidget*>(m_ui->optPPM0), static_cast<QWidget*>(m_ui->optPPM1),
+              static_cast<QWidget*>(m_ui->cmdOK)}) {
+            w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
+        }
+        m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextCaption));
+        Std().mnuPort->setEnabled(false);
+        Std().mnuCommand->setEnabled(false);
+        UpdatePasswordMenu();
+        SetCurrentFile("", "");
+    });
+}
+
+void frmRQ2000::Activated() {
+    // The top menu keeps its Command menu hidden; only the port marks follow.
+    COMsub_CheckMarkPortMenu(*this);
+}
+
+void frmRQ2000::SetPasswordItems(bool setEnabled, bool changeEnabled) {
+    mnuPasswordSet->setEnabled(setEnabled);
+    mnuPasswordChange->setEnabled(changeEnabled);
+}
+
+void frmRQ2000::cmdOK_Click() {
+    if (PasswordIsStored()) {
+        G().passwordNotPassed = true;
+        comm::frmRQ4300::Run(this, kPasswordEntry);
+        if (G().passwordNotPassed) return;
+    }
+    if (Svc().navigation != nullptr) Svc().navigation->DisableScreen(Screen::frmRQ2000);
+    const bool parameter = m_ui->optPPM0->isChecked();
+    G().settingMode = parameter ? 0 : 1;
+    DisplayMatorix(parameter ? kEventParameterSetting : kEventProgramSetting, 0, 0);
+}
+
+void frmRQ2000::mnuPasswordSet_Click() {
+    comm::frmRQ4300::Run(this, kPasswordSet);
+}
+
+void frmRQ2000::mnuPasswordChange_Click() {
+    G().passwordNotPassed = true;
+    comm::frmRQ4300::Run(this, kPasswordVerify);
+    if (!G().passwordNotPassed) comm::frmRQ4300::Run(this, kPasswordSet);
+}
+
+void frmRQ2000::mousePressEvent(QMouseEvent* event) {
+    gui::Trap("RQ2000_Form_MouseDown", [this, event] {
+        ReadSettingFile();
+        const auto mods = event->modifiers();
+        const bool gesture = event->button() == Qt::LeftButton && (mods & Qt::ShiftModifier) &&
+                             (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
+        if (!G().passwordStored || !gesture) return;
+        if (RQ0000fnc_nShowMsgBox(kMsgCancelPassword, kButtonsOkCancel,
+                                  Catalogue(kTextPasswordTitle)) != kAnswerOk)
+            return;
+        G().storedPassword = kNoPassword;
+        G().passwordStored = false;
+        G().noPassword = true;
+        WriteSettingFile();
+        UpdatePasswordMenu();
+    });
+    QWidget::mousePressEvent(event);
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ2000;
+}
+
+namespace rq50::shell {
+
+/// The top menu: parameter or program setting, and the download password.
+class frmRQ2000 : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit frmRQ2000(QWidget* parent = nullptr);
+    ~frmRQ2000() override;
+
+    void Load() override;
+    void Activated() override;
+    /// Password / "Set..." and "Change..." enabled or not.
+    void SetPasswordItems(bool setEnabled, bool changeEnabled);
+
+    QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
+    QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    void cmdOK_Click();
+    void mnuPasswordSet_Click();
+    void mnuPasswordChange_Click();
+
+    std::unique_ptr<Ui::frmRQ2000> m_ui;
+    QMenu* m_mnuPassword = nullptr;
+};
+
+}  // namespace rq50::shell

@@ -1,0 +1,149 @@
+#include "GuiTestSupport.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QThread>
+#include <QTimer>
+
+#include "comm/Engine.h"
+#include "comm/ScreenJob.h"
+#include "gui/QtHosts.h"
+#include "gui/Screens.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/Services.h"
+#include "shell/frmRQ0000.h"
+
+namespace rq50::guitest {
+
+void SkippingClock::Wait(std::int32_t ms) {
+    QApplication::processEvents();
+    if (ms > 0) m_skipped += ms;
+}
+
+int ScriptedMessages::Show(const shell::MessageBoxRequest& box) {
+    boxes.push_back(box);
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    switch (box.buttons) {
+        case shell::kButtonsYesNo:
+            return shell::kAnswerNo;
+        case shell::kButtonsOkCancel:
+        case shell::kButtonsYesNoCancel:
+        case shell::kButtonsRetryCancel:
+            return shell::kAnswerCancel;
+        case shell::kButtonsAbortRetryIgnore:
+            return shell::kAnswerIgnore;
+        default:
+            return shell::kAnswerOk;
+    }
+}
+
+std::optional<std::string> ScriptedMessages::InputBox(const std::string& prompt,
+                                                      const std::string& title) {
+    prompts.push_back(prompt + "|" + title);
+    if (inputs.empty()) return std::nullopt;
+    auto answer = inputs.front();
+    inputs.pop_front();
+    return answer;
+}
+
+std::vector<std::string> ScriptedMessages::Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes) texts.push_back(box.text);
+    return texts;
+}
+
+StandInScreen::StandInScreen(shell::Screen id, int callerCode)
+    : gui::ScreenBase(id), caller(callerCode) {
+    SetMenus();
+    OfferCommandMenuUnlock();
+    setWindowTitle(QString::fromLatin1(shell::ScreenName(id)));
+    setMinimumSize(240, 120);
+}
+
+void StandInScreen::OnBaudRate() {
+    comm::StartScreenJob(comm::kJobBaudCheck, shell::Catalogue(2130), caller, Id());
+}
+
+void RegisterStandInScreens() {
+    gui::RegisterScreen(shell::Screen::frmRQ2100,
+                        [] { return new StandInScreen(shell::Screen::frmRQ2100, 1); });
+    gui::RegisterScreen(shell::Screen::frmRQ2200,
+                        [] { return new StandInScreen(shell::Screen::frmRQ2200, 5); });
+}
+
+Program::Program(const Program* keep) {
+    if (keep != nullptr) {
+        m_dir = keep->m_dir;
+    } else {
+        m_dir = std::make_shared<QTemporaryDir>();
+        QDir root(m_dir->path());
+        root.mkpath(QStringLiteral("app"));
+        root.mkpath(QStringLiteral("run"));
+        // The sample configuration files of the build.
+        for (const char* name : {"V3Model.ini", "Category.ini", "Baudrate.ini", "OPE_TBLK2.ini"}) {
+            QFile::copy(QStringLiteral(RQ50_BIN_DIR "/") + QString::fromLatin1(name),
+                        root.filePath(QStringLiteral("app/")) + QString::fromLatin1(name));
+        }
+    }
+    const QDir root(m_dir->path());
+    appDir = root.filePath(QStringLiteral("app"));
+    settingsFile = root.filePath(QStringLiteral("settings.ini"));
+    lockFolder = root.filePath(QStringLiteral("run"));
+    options.appDir = appDir.toStdString();
+    options.settingsFile = settingsFile;
+    options.lockFolder = lockFolder;
+    options.clock = &m_clock;
+    options.demo = true;
+}
+
+Program::~Program() {
+    m_app.reset();
+}
+
+int Program::Start() {
+    m_app = std::make_unique<gui::GuiApp>(options);
+    shell::Svc().messages = &messages;
+    RegisterStandInScreens();
+    return m_app->Start();
+}
+
+shell::frmRQ0000& Program::Main() {
+    return *m_app->MainWindow();
+}
+
+void Program::Close() {
+    if (m_app && m_app->MainWindow() != nullptr) m_app->MainWindow()->EndProgram();
+    m_app.reset();
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void WhenModal(const char* className, std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    const QByteArray name(className);
+    QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal->objectName().toLatin1() != name) return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start(20);
+}
+
+}  // namespace rq50::guitest

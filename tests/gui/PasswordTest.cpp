@@ -1,0 +1,127 @@
+// The password dialog's fields and modes, and the top menu's use of it.
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "GuiTestSupport.h"
+#include "comm/frmRQ4300.h"
+#include "shell/GlobalState.h"
+#include "shell/frmRQ0000.h"
+#include "shell/frmRQ2000.h"
+
+using namespace rq50;
+using namespace rq50::guitest;
+
+namespace {
+
+QLineEdit* Field(QWidget* dialog, const char* name) {
+    return dialog->findChild<QLineEdit*>(name);
+}
+
+void Ok(QWidget* dialog) {
+    QTest::mouseClick(dialog->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+}
+
+}  // namespace
+
+class PasswordTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void fieldsTakeFourMaskedDigits();
+    void setThenEnterBeforeWork();
+    void cancelOrWrongEntryAtTheTopMenu();
+};
+
+void PasswordTest::fieldsTakeFourMaskedDigits() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    comm::frmRQ4300 dialog(0, &program.Main());
+    QLineEdit* first = Field(&dialog, "txtPassword1");
+    QCOMPARE(first->echoMode(), QLineEdit::Password);
+    QTest::keyClicks(first, "1a2-3.45");
+    QCOMPARE(first->text(), QString("1234"));
+    QTest::keyClick(first, Qt::Key_Backspace);
+    QCOMPARE(first->text(), QString("123"));
+    QCOMPARE(first->accessibleName(), QString("New Password"));
+    QVERIFY(Field(&dialog, "txtPassword2")->isVisibleTo(&dialog));
+    QCOMPARE(dialog.windowTitle(), QString("Set/Change Password"));
+
+    comm::frmRQ4300 entry(2, &program.Main());
+    QCOMPARE(entry.windowTitle(), QString("Password Entry"));
+    QVERIFY(!Field(&entry, "txtPassword2")->isVisibleTo(&entry));
+    QCOMPARE(Field(&entry, "txtPassword1")->accessibleName(), QString("Password"));
+}
+
+void PasswordTest::setThenEnterBeforeWork() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+
+    // Set: a mismatch keeps the dialog; a match stores "12" and two blanks.
+    WhenModal("frmRQ4300", [&](QWidget* dialog) {
+        QTest::keyClicks(Field(dialog, "txtPassword1"), "12");
+        QTest::keyClicks(Field(dialog, "txtPassword2"), "13");
+        Ok(dialog);
+        QVERIFY(dialog->isVisible());
+        Field(dialog, "txtPassword2")->setText("12");
+        Ok(dialog);
+    });
+    top->mnuPasswordSet->trigger();
+    QCOMPARE(program.messages.Texts(),
+             (std::vector<std::string>{
+                 "New password does not match. Enter the new password again for verification.",
+                 "Password has been set."}));
+    QFile file(program.appDir + "/Setting.ini");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("1\0002\000 \000 \000", 8));
+    QVERIFY(!top->mnuPasswordSet->isEnabled());
+    QVERIFY(top->mnuPasswordChange->isEnabled());
+
+    // OK now asks for it; the right one lets the work go on with downloads.
+    WhenModal("frmRQ4300", [&](QWidget* dialog) {
+        QTest::keyClicks(Field(dialog, "txtPassword1"), "12");
+        Ok(dialog);
+    });
+    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(shell::G().downloadAllowed);
+    QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
+    QVERIFY(!top->parentWidget()->isEnabled());
+}
+
+void PasswordTest::cancelOrWrongEntryAtTheTopMenu() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    QFile file(program.appDir + "/Setting.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("4\0003\0002\0001\000", 8));
+    file.close();
+    auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+    top->findChild<QRadioButton*>("optPPM1")->setChecked(true);
+
+    // Cancel: the top menu stays where it was.
+    WhenModal("frmRQ4300", [](QWidget* dialog) {
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    });
+    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QCOMPARE(program.Main().ActiveScreen(), top);
+    QVERIFY(top->parentWidget()->isEnabled());
+
+    // A wrong password: the message, then the work goes on without downloads.
+    WhenModal("frmRQ4300", [](QWidget* dialog) {
+        QTest::keyClicks(Field(dialog, "txtPassword1"), "1111");
+        Ok(dialog);
+    });
+    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QCOMPARE(program.messages.boxes.back().text,
+             std::string("Wrong password. You can upload parameter values from TAVRO but cannot "
+                         "download to TAVRO."));
+    QVERIFY(!shell::G().downloadAllowed);
+    QCOMPARE(shell::G().settingMode, std::int16_t(1));
+    QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
+}
+
+QTEST_MAIN(PasswordTest)
+#include "PasswordTest.moc"

@@ -1,0 +1,140 @@
+// rq50-screenshots DIR: renders every screen of rq50 into DIR as PNG files,
+// each inside the main window as a user sees it (the window caption is drawn
+// above the window, where a desktop puts its title bar).
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "GuiTestSupport.h"
+#include "comm/Engine.h"
+#include "comm/ScreenJob.h"
+#include "comm/frmRQ4100.h"
+#include "comm/frmRQ4300.h"
+#include "shell/Catalogue.h"
+#include "shell/Navigation.h"
+#include "shell/frmRQ0000.h"
+#include "shell/frmRQ0100.h"
+#include "shell/frmRQ0200.h"
+
+using namespace rq50;
+using namespace rq50::guitest;
+
+namespace {
+
+QString g_folder;
+
+/// The window with its caption drawn as a title strip above it.
+QImage WithCaption(QWidget* window) {
+    const QPixmap body = window->grab();
+    const int strip = window->fontMetrics().height() + 12;
+    QImage image(body.width(), body.height() + strip, QImage::Format_RGB32);
+    image.fill(QColor(0x3c, 0x50, 0x78));
+    QPainter p(&image);
+    QFont bold = window->font();
+    bold.setBold(true);
+    p.setFont(bold);
+    p.setPen(Qt::white);
+    p.drawText(QRect(10, 0, body.width() - 20, strip), Qt::AlignVCenter | Qt::AlignLeft,
+               window->windowTitle());
+    p.drawPixmap(0, strip, body);
+    return image;
+}
+
+void Save(const QImage& image, const char* name) {
+    const QString path = QDir(g_folder).filePath(QString::fromLatin1(name) + ".png");
+    image.save(path);
+    std::printf("%s\n", path.toLocal8Bit().constData());
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+/// The main window with an open menu of its menu bar drawn where it drops.
+QImage WithOpenMenu(shell::frmRQ0000& main, int menuIndex) {
+    QAction* action = main.menuBar()->actions().value(menuIndex);
+    QMenu* menu = action ? action->menu() : nullptr;
+    QImage image = WithCaption(&main);
+    if (menu == nullptr) return image;
+    menu->popup(main.menuBar()->mapToGlobal(main.menuBar()->actionGeometry(action).bottomLeft()));
+    Settle();
+    const QPixmap dropped = menu->grab();
+    const QPoint at = main.mapFromGlobal(menu->pos());
+    QPainter p(&image);
+    const int strip = main.fontMetrics().height() + 12;
+    p.drawPixmap(at.x(), at.y() + strip, dropped);
+    p.setPen(Qt::darkGray);
+    p.drawRect(at.x(), at.y() + strip, dropped.width() - 1, dropped.height() - 1);
+    menu->hide();
+    return image;
+}
+
+void ModalShot(const char* className, const char* name) {
+    WhenModal(className, [name](QWidget* dialog) {
+        Settle();
+        Save(WithCaption(dialog), name);
+        dialog->close();
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(g_folder);
+
+    {
+        shell::frmRQ0100 title;
+        title.show();
+        Settle();
+        Save(title.grab().toImage(), "frmRQ0100_title");
+    }
+
+    Program program;
+    if (program.Start() != 0) {
+        std::fprintf(stderr, "rq50-screenshots: the program did not start\n");
+        return 1;
+    }
+    shell::frmRQ0000& main = program.Main();
+    main.resize(820, 560);
+    main.show();
+    Settle();
+    Save(WithCaption(&main), "frmRQ2000_top_menu");
+    Save(WithOpenMenu(main, 0), "frmRQ2000_file_menu");
+    Save(WithOpenMenu(main, 3), "frmRQ2000_password_menu");
+
+    ModalShot("frmRQ0200", "frmRQ0200_version");
+    shell::frmRQ0200::Run(&main);
+
+    ModalShot("frmRQ4300", "frmRQ4300_set_password");
+    comm::frmRQ4300::Run(&main, 0);
+    ModalShot("frmRQ4300", "frmRQ4300_password_entry");
+    comm::frmRQ4300::Run(&main, 2);
+    ModalShot("frmRQ4100", "frmRQ4100_slot");
+    comm::frmRQ4100::Ask(&main);
+
+    // "Now Communicating." while an upload runs, then the baud-rate dialog.
+    comm::StartScreenJob(comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog,
+                         shell::Screen::frmRQ2000, false);
+    WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4000) != nullptr; });
+    WaitFor([] { return comm::CommProgress >= 20; }, 20000);
+    Settle();
+    Save(WithCaption(&main), "frmRQ4000_now_communicating");
+    comm::Terminate();
+    WaitFor([] { return !comm::CommBusy; });
+    program.messages.boxes.clear();
+
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);
+    Settle();
+    Save(WithCaption(&main), "frmRQ4200_baud_rate");
+    program.Close();
+    return 0;
+}

@@ -1,0 +1,188 @@
+// The shared menu routines: the hidden Command menu, check marks, the port
+// choice, the quit path and the shared menu handler.
+#include "shell/Menus.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+
+#include "ShellFakes.h"
+#include "shell/SettingsStore.h"
+
+namespace rq50::shell {
+namespace {
+
+using testing::ServicesScope;
+
+/// The menus of one screen, recorded.
+struct FakeMenus : MenuScreen {
+    void SetCommandMenuVisible(bool v) override { commandVisible = v; }
+    void SetCommandMark(int item, bool c) override { commandMarks[item] = c; }
+    void SetPortMark(int item, bool c) override { portMarks[item] = c; }
+    void OnMaintModeChanged(bool on) override { maintCalls.push_back(on); }
+    void OnMonitorChanged(bool on) override { monitorCalls.push_back(on); }
+    std::optional<bool> commandVisible;
+    std::map<int, bool> commandMarks;
+    std::map<int, bool> portMarks;
+    std::vector<bool> maintCalls;
+    std::vector<bool> monitorCalls;
+};
+
+/// Message boxes with a scripted text input.
+struct InputMessages : testing::RecordingMessages {
+    std::optional<std::string> InputBox(const std::string& prompt,
+                                        const std::string& title) override {
+        prompts.push_back(prompt + "|" + title);
+        return input;
+    }
+    std::optional<std::string> input;
+    std::vector<std::string> prompts;
+};
+
+struct EndingNavigation : testing::RecordingNavigation {
+    void EndProgram() override { calls.push_back("end"); }
+};
+
+class Menus : public ::testing::Test {
+  protected:
+    Menus() {
+        Svc().messages = &messages;
+        Svc().navigation = &navigation;
+        Svc().settings = &settings;
+    }
+    ServicesScope scope;
+    InputMessages messages;
+    EndingNavigation navigation;
+    MemorySettingsStore settings;
+    FakeMenus screen;
+};
+
+TEST_F(Menus, CommandMenuUnlocksOnlyWithTheGestureAndTheLetter) {
+    messages.input = "q";
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kLeftButton, kShiftCtrlAlt), -1);
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, 3), -1);
+    EXPECT_TRUE(messages.prompts.empty());
+
+    for (const char* wrong : {"x", "QQ", ""}) {
+        messages.input = wrong;
+        EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), -1) << wrong;
+    }
+    messages.input.reset();  // cancelled
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), -1);
+    EXPECT_FALSE(G().commandMenuUnlocked);
+    EXPECT_EQ(messages.prompts.front(), "Enter password.|Pass Word");
+
+    messages.input = "q";
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), 0);
+    EXPECT_TRUE(G().commandMenuUnlocked);
+    ResetGlobalState();
+    messages.input = "Q";
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), 0);
+}
+
+TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
+    G().maintMode = true;
+    COMfnc_nCheckMenu(screen);
+    EXPECT_FALSE(screen.commandVisible.has_value());
+
+    G().commandMenuUnlocked = true;
+    G().logFileOn = true;
+    screen.commandMarks[kItemMonitor] = true;  // left over: never cleared here
+    COMfnc_nCheckMenu(screen);
+    EXPECT_EQ(screen.commandVisible, true);
+    EXPECT_EQ(
+        screen.commandMarks,
+        (std::map<int, bool>{{kItemMaintMode, true}, {kItemMonitor, true}, {kItemLogFile, true}}));
+}
+
+TEST_F(Menus, PortChoiceMarksStoresAndIsReadBack) {
+    COMsub_CheckMarkPortMenu(screen);
+    EXPECT_EQ(screen.portMarks,
+              (std::map<int, bool>{{10, true}, {20, false}, {30, false}, {40, false}}));
+
+    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(screen, kItemCom3), 0);
+    EXPECT_EQ(screen.portMarks,
+              (std::map<int, bool>{{10, false}, {20, false}, {30, true}, {40, false}}));
+    EXPECT_EQ(G().comPort, 3);
+    EXPECT_EQ(settings.Get("COMPORT"), "3");
+
+    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(screen, 25), -1);
+    EXPECT_EQ(G().comPort, 3);
+}
+
+TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
+    COMfnc_nCheckMarkMenuCommand(screen, kItemMaintMode);
+    COMfnc_nCheckMarkMenuCommand(screen, kItemMaintMode);
+    EXPECT_EQ(screen.maintCalls, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(G().maintMode);
+
+    COMfnc_nCheckMarkMenuCommand(screen, kItemMonitor);
+    EXPECT_TRUE(G().monitorOn);
+    EXPECT_EQ(screen.monitorCalls, (std::vector<bool>{true}));
+
+    COMfnc_nCheckMarkMenuCommand(screen, kItemLogFile);
+    EXPECT_TRUE(G().logFileOn);
+    EXPECT_TRUE(G().logFileOnCopy);
+    EXPECT_EQ(screen.commandMarks[kItemLogFile], true);
+
+    COMfnc_nCheckMarkMenuCommand(screen, 40);
+    EXPECT_EQ(screen.commandMarks.size(), 3U);
+}
+
+TEST_F(Menus, QuitAsksAboutTheBaudRateFirstAndThenWhetherToQuit) {
+    G().instrumentSpeed = 9600;
+    messages.answers = {kAnswerYes};
+    EXPECT_FALSE(COMsub_FileItemsExit());
+    ASSERT_EQ(messages.boxes.size(), 1U);
+    EXPECT_EQ(messages.boxes[0].title, "Exit");
+    EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNo);
+
+    messages.answers = {kAnswerNo, kAnswerYes};
+    EXPECT_TRUE(COMsub_FileItemsExit());
+    EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
+
+    G().instrumentSpeed = 1200;
+    messages.boxes.clear();
+    messages.answers = {kAnswerNo};
+    EXPECT_FALSE(COMsub_FileItemsExit());
+    EXPECT_EQ(messages.boxes.size(), 1U);
+}
+
+TEST_F(Menus, MainWindowCloseRequest) {
+    EXPECT_EQ(MainWindowQueryUnload(true, true, false), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(false, false, false), CloseDecision::Cancel);
+    EXPECT_TRUE(messages.boxes.empty());
+
+    G().instrumentSpeed = 9600;
+    messages.answers = {kAnswerYes};
+    EXPECT_EQ(MainWindowQueryUnload(false, true, true), CloseDecision::Cancel);
+    messages.answers = {kAnswerNo};
+    EXPECT_EQ(MainWindowQueryUnload(false, true, true), CloseDecision::DataViewExit);
+
+    G().instrumentSpeed = 1200;
+    messages.answers = {kAnswerYes};
+    EXPECT_EQ(MainWindowQueryUnload(false, true, false), CloseDecision::Quit);
+}
+
+TEST_F(Menus, SharedMenuHandler) {
+    G().currentScreenId = 5;
+    MenuCommand(kMenuBaudRate);
+    MenuCommand(kMenuSlotNo);
+    MenuCommand(kMenuVersion);
+    EXPECT_EQ(navigation.calls,
+              (std::vector<std::string>{"disable frmRQ2200", "show frmRQ4200", "enable frmRQ4200",
+                                        "modal frmRQ4100", "enable frmRQ4100", "modal frmRQ0200"}));
+
+    navigation.calls.clear();
+    G().commSpeed = 9600;
+    messages.answers = {kAnswerYes};
+    MenuCommand(kMenuExitAt9600);
+    EXPECT_TRUE(navigation.calls.empty());
+    messages.answers = {kAnswerNo};
+    MenuCommand(kMenuExitAt9600);
+    EXPECT_EQ(navigation.calls, std::vector<std::string>{"end"});
+}
+
+}  // namespace
+}  // namespace rq50::shell
