@@ -110,8 +110,11 @@ gui::ScreenBase* frmRQ0000::Load(Screen screen) {
     m_ui->mdiArea->addSubWindow(window);
     m_screens[screen] = window;
     connect(widget, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
-    window->adjustSize();
     widget->Load();
+    // Sized once the load step has set the captions, wide enough for its title.
+    window->adjustSize();
+    const int titleWidth = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 72;
+    if (window->width() < titleWidth) window->resize(titleWidth, window->height());
     gui::LoadPosition(window, ScreenName(screen));
     return widget;
 }
