@@ -158,32 +158,32 @@ namespace {
 constexpr int kMsgReadOnlyFile = 19;
 }
 
-std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& spec) {
-    QFileDialog dialog(QApplication::activeWindow(), Text(spec.title), Text(spec.startFolder));
-    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.fileMustExist && !spec.save ? QFileDialog::ExistingFile
+std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& dialogSpec) {
+    QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title), Text(dialogSpec.startFolder));
+    dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(dialogSpec.fileMustExist && !dialogSpec.save ? QFileDialog::ExistingFile
                                                         : QFileDialog::AnyFile);
     // "Parameter File(*.7pa)|*.7pa": Qt wants the pattern in the description.
-    const QString filter = Text(spec.filter);
+    const QString filter = Text(dialogSpec.filter);
     const qsizetype bar = filter.indexOf(QLatin1Char('|'));
     const QString pattern = bar < 0 ? filter : filter.mid(bar + 1);
     const QString description = bar < 0 ? filter : filter.left(bar);
     dialog.setNameFilter(description.contains(pattern) ? description
                                                        : description + " (" + pattern + ")");
-    if (!spec.defaultExt.empty()) dialog.setDefaultSuffix(Text(spec.defaultExt));
+    if (!dialogSpec.defaultExt.empty()) dialog.setDefaultSuffix(Text(dialogSpec.defaultExt));
     QFileDialog::Options options;
-    if (!spec.overwritePrompt) options |= QFileDialog::DontConfirmOverwrite;
+    if (!dialogSpec.overwritePrompt) options |= QFileDialog::DontConfirmOverwrite;
     dialog.setOptions(options);
     dialog.selectFile(QString());
     while (dialog.exec() == QDialog::Accepted) {
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return shell::DialogChoice{};
         const QFileInfo info(files.front());
-        if (spec.refuseReadOnly && info.exists() && !info.isWritable()) {
+        if (dialogSpec.refuseReadOnly && info.exists() && !info.isWritable()) {
             shell::RQ0000fnc_nShowMsgBox(kMsgReadOnlyFile, shell::kButtonsOk, "");
             continue;
         }
-        if (spec.pathMustExist && !info.absoluteDir().exists()) continue;
+        if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) continue;
         return shell::DialogChoice{Bytes(info.absoluteFilePath()), Bytes(info.fileName())};
     }
     return std::nullopt;

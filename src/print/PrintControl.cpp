@@ -255,8 +255,8 @@ std::vector<PrintControl::Column> PrintControl::FitColumns(std::vector<ColumnSpe
         for (const auto& row : rows) count = std::max(count, row.size());
     }
     specs.resize(count, ColumnSpec{kDefaultColumnWidth, Align::Left});
-    for (auto& spec : specs) {
-        if (spec.width <= 0) spec.width = kDefaultColumnWidth;
+    for (auto& columnSpec : specs) {
+        if (columnSpec.width <= 0) columnSpec.width = kDefaultColumnWidth;
     }
 
     // The widest word of every column, the heading measured in bold.
@@ -281,7 +281,7 @@ std::vector<PrintControl::Column> PrintControl::FitColumns(std::vector<ColumnSpe
     ApplyFont();
 
     int spare = BodyRight() - BodyLeft();
-    for (const auto& spec : specs) spare -= spec.width;
+    for (const auto& columnSpec : specs) spare -= columnSpec.width;
     std::vector<Column> columns(count);
     int x = BodyLeft();
     for (std::size_t c = 0; c < count; ++c) {

@@ -39,7 +39,7 @@ class RecordingSurface : public ReportSurface {
         ended = true;
         return !failEnd;
     }
-    void SetFont(const FontSpec& spec) override { font = spec; }
+    void SetFont(const FontSpec& fontSpec) override { font = fontSpec; }
     int TextWidth(std::string_view text) override {
         return static_cast<int>(text.size()) * (font.bold ? 120 : 100);
     }

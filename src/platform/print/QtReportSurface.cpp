@@ -21,7 +21,7 @@ constexpr int kTwipsPerPoint = 20;
 
 }  // namespace
 
-QFont ReportFont(const print::FontSpec& spec) {
+QFont ReportFont(const print::FontSpec& fontSpec) {
     // Fonts with the proportions of the Windows sans serif face, then any sans
     // serif face.
     static const bool substituted = [] {
@@ -32,10 +32,10 @@ QFont ReportFont(const print::FontSpec& spec) {
         return true;
     }();
     (void)substituted;
-    QFont font(FromSingleByte(spec.name));
+    QFont font(FromSingleByte(fontSpec.name));
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.points > 0 ? spec.points : 12.0);
-    font.setBold(spec.bold);
+    font.setPointSizeF(fontSpec.points > 0 ? fontSpec.points : 12.0);
+    font.setBold(fontSpec.bold);
     return font;
 }
 

@@ -47,7 +47,7 @@ class QtReportSurface : public print::ReportSurface {
 
 /// The font the reports name, with stand-ins of similar shape and width where
 /// it is not installed (it rarely is outside Windows).
-QFont ReportFont(const print::FontSpec& spec);
+QFont ReportFont(const print::FontSpec& fontSpec);
 
 /// A single-byte text as Qt shows it (Latin-1; control bytes as blanks).
 QString FromSingleByte(std::string_view text);
