@@ -1011,13 +1011,16 @@ int RunCancelOutput() {
         if (now[parameter::kColData] == was[parameter::kColData] &&
             now[parameter::kColAux] == was[parameter::kColAux] && row != page.FirstItemRow())
             continue;
+        auto value = [](const auto& cells) {
+            const std::string aux = Trim(cells[parameter::kColAux]);
+            return Trim(cells[parameter::kColData]) + (aux.empty() ? "" : " " + aux);
+        };
         std::cout << Trim(now[parameter::kColAddress]) << " " << Trim(now[parameter::kColName])
-                  << " = " << Trim(now[parameter::kColData] + " " + now[parameter::kColAux]);
+                  << " = " << value(now);
         if (now[parameter::kColData] != was[parameter::kColData] ||
             now[parameter::kColAux] != was[parameter::kColAux]) {
             ++changed;
-            std::cout << " (was " << Trim(was[parameter::kColData] + " " + was[parameter::kColAux])
-                      << ")";
+            std::cout << " (was " << value(was) << ")";
         }
         std::cout << "\n";
     }

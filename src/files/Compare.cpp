@@ -56,11 +56,14 @@ ItemDifference DifferenceOf(const DecodedItem* first, const DecodedItem* second)
     return d;
 }
 
+// The editor's name of a step or constant. A program made by New has no
+// start numbers yet; its areas then count from 1, as the editor shows them.
 std::string AreaAddress(const ProgramFileRecord& a, const ProgramFileRecord& b, bool constArea,
                         std::size_t index) {
     const auto& h = a.header.programAreaLetter > 0 ? a.header : b.header;
-    return constArea ? ProgramItemAddress(h.constAreaLetter, h.constStartNumber, index)
-                     : ProgramItemAddress(h.programAreaLetter, h.programStartNumber, index);
+    const auto start = [](std::int32_t number) { return number > 0 ? number : 1; };
+    return constArea ? ProgramItemAddress(h.constAreaLetter, start(h.constStartNumber), index)
+                     : ProgramItemAddress(h.programAreaLetter, start(h.programStartNumber), index);
 }
 
 std::string Comment(const program::ProgramHeader& h, std::size_t index) {

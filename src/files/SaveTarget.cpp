@@ -40,6 +40,11 @@ std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kin
         problem = path + " names no file";
         return std::nullopt;
     }
+    std::error_code ec;
+    if (fs::is_directory(p, ec)) {
+        problem = path + " is a folder; give a file name";
+        return std::nullopt;
+    }
     const std::string ext = p.extension().string();
     if (ext.empty()) return path + ExtensionOf(kind);
     if (DataFileKindOf(path) == kind) return path;

@@ -13,9 +13,14 @@ constexpr std::size_t kWriteWidth = 8;
 constexpr std::size_t kTextStart = 4;
 constexpr std::uint8_t kLow6Bits = 0x3F;
 
+// Upper case, one blank for each run of blanks: "DC      4-20mA" and "dc
+// 4-20ma" name the same choice.
 std::string Folded(const std::string& text) {
-    std::string out = TrimBlanks(text);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string out;
+    for (const char c : TrimBlanks(text)) {
+        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+        out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
     return out;
 }
 
