@@ -4,7 +4,7 @@
 //
 // With --port the commands use a serial device (a COMn name of the settings
 // or any device path). Without it they run against the built-in simulated
-// instrument (sim/instruments/RQB2.json unless --sim names another file) on
+// instrument (the sample RQB2.json unless --sim names another file) on
 // virtual time, so every command can be tried without hardware.
 
 #include "cli/Cli.h"
@@ -41,6 +41,7 @@
 #include "shell/Services.h"
 #include "shell/SettingFile.h"
 #include "sim/Instrument.h"
+#include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"
 
 #ifdef RQ50_HAVE_QT_PORT
@@ -271,7 +272,7 @@ class Session {
 #endif
         }
         const std::string file =
-            Link().sim.empty() ? std::string(RQ50_SIM_INSTRUMENTS_DIR) + "/RQB2.json" : Link().sim;
+            Link().sim.empty() ? sim::SampleInstrumentFile("RQB2.json") : Link().sim;
         try {
             m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
         } catch (const std::exception& e) {
