@@ -51,8 +51,15 @@ if [ "$gui" = 1 ]; then
     # The desktop program starts from the installed tree, offscreen, and
     # prepares the same per-user folder.
     rm -rf "$data"
-    QT_QPA_PLATFORM=offscreen timeout 10 "$root/usr/bin/rq50" --demo >/dev/null 2>&1 || [ $? = 124 ] ||
-        fail "rq50 did not start"
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/rq50" --demo >"$scratch/rq50.out" 2>&1 &
+    gui_pid=$!
+    for _ in $(seq 60); do
+        [ -d "$data/User/PARAMETER" ] && break
+        kill -0 "$gui_pid" 2>/dev/null || break
+        sleep 0.5
+    done
+    kill "$gui_pid" 2>/dev/null || { cat "$scratch/rq50.out"; fail "rq50 ended at start-up"; }
+    wait "$gui_pid" 2>/dev/null || true
     [ -d "$data/User/PARAMETER" ] || fail "rq50 did not prepare $data"
 fi
 
