@@ -10,7 +10,7 @@ namespace rq50::cli {
 int CliMessageHost::Show(const shell::MessageBoxRequest& box) {
     ++m_count;
     m_lastTitle = box.title;
-    std::cerr << box.text << "\n";
+    std::cerr << (rewrite ? rewrite(box.text) : box.text) << "\n";
     switch (box.buttons) {
         case shell::kButtonsYesNo:
         case shell::kButtonsYesNoCancel:

@@ -3,6 +3,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,9 @@ class CliMessageHost : public shell::MessageBoxHost {
     int Count() const { return m_count; }
     /// Title of the last box shown.
     const std::string& LastTitle() const { return m_lastTitle; }
+    /// Lets a command say more than a box's text: it gets the text and
+    /// returns what is printed instead.
+    std::function<std::string(const std::string&)> rewrite;
 
   private:
     int m_count = 0;
@@ -36,6 +40,7 @@ class CliServices {
 
     /// Number of system messages printed so far.
     int MessagesShown() const { return m_messages.Count(); }
+    CliMessageHost& Messages() { return m_messages; }
 
   private:
     struct Owned;

@@ -2,6 +2,7 @@
 // and copy.
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
+#include "cli/CliSupport.h"
 #include "files/ContentList.h"
 #include "files/Csv.h"
 #include "files/FileError.h"
@@ -44,7 +45,10 @@ using nlohmann::ordered_json;
 constexpr int kTextReadParameterFile = 2113;
 constexpr int kTextReadProgramFile = 2116;
 constexpr int kTextModelLabel = 2270;
-constexpr int kMsgPathDoesNotExist = 23;
+constexpr int kTextCreatedBy = 2611;
+constexpr int kTextDate = 2612;
+constexpr int kTextFileName = 2613;
+constexpr int kTextInstrumentNo = 2614;
 
 enum class FileKind { Parameter, Program };
 
@@ -62,10 +66,10 @@ int UsageError(const std::string& text) {
     return kExitUsage;
 }
 
-// Ends an operation that failed: exit code 1. When the system showed no
-// message of its own, says on stderr what went wrong.
-int Failed(const CliServices& services, int messagesBefore, const std::string& what) {
-    if (services.MessagesShown() == messagesBefore) std::cerr << "rq50-cli: " << what << "\n";
+// Ends an operation that failed: exit code 1. Follows the system's message,
+// if it showed one, with a line that names the file.
+int Failed(const std::string& what) {
+    std::cerr << "rq50-cli: " << what << "\n";
     return kExitSystemError;
 }
 
@@ -228,6 +232,26 @@ void PrintProgram(const std::string& path) {
     }
 }
 
+/// The information fields as the information window shows them: each caption
+/// (title 1, title 2, comment) before its text.
+void PrintInformation(const files::InformationRecord& r) {
+    auto text = [](const std::string& s) { return SingleByteToUtf8(files::Trim(s)); };
+    const std::pair<std::string, std::string> lines[] = {
+        {text(r.caption1), text(r.title1)},
+        {text(r.caption2), text(r.title2)},
+        {shell::Catalogue(kTextCreatedBy), text(r.createdBy)},
+        {shell::Catalogue(kTextDate), files::FormatGeneralDate(r.date)},
+        {shell::Catalogue(kTextFileName), text(r.fileName)},
+        {shell::Catalogue(kTextInstrumentNo), text(r.instrumentNo)},
+        {text(r.caption3), text(r.comment)}};
+    for (const auto& [caption, value] : lines) {
+        std::cout << std::left << std::setw(16)
+                  << caption + (!caption.empty() && caption.back() == ':' ? "" : ":") << value
+                  << "\n";
+    }
+    std::cout << "\n";
+}
+
 struct ShowOptions {
     std::string file;
     bool json = false;
@@ -239,13 +263,15 @@ int RunShow(const ShowOptions& o) {
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
     CliServices services;
-    if (!ReadIntoCurrent(*kind, o.file)) return Failed(services, 0, o.file + " could not be read");
+    if (!ReadIntoCurrent(*kind, o.file)) return Failed(o.file + " could not be read");
     if (o.json) {
         const auto doc = *kind == FileKind::Parameter ? ParameterJson() : ProgramJson();
         std::cout << doc.dump(2) << "\n";
     } else if (*kind == FileKind::Parameter) {
+        PrintInformation(files::CurrentInformation());
         PrintParameterList(o.file, o.maint);
     } else {
+        PrintInformation(files::CurrentInformation());
         PrintProgram(o.file);
     }
     return kExitOk;
@@ -288,13 +314,13 @@ int RunCsv(const CsvOptions& o) {
         if (!any) return UsageError("no print area selected");
     }
     CliServices services;
-    if (!ReadIntoCurrent(*kind, o.file)) return Failed(services, 0, o.file + " could not be read");
+    if (!ReadIntoCurrent(*kind, o.file)) return Failed(o.file + " could not be read");
     shell::G().commandMenuUnlocked = o.maint;
     // The program report names its steps by Category.ini, as the editor does.
     if (!parameter) shell::LoadCategoryTable();
     const bool written = parameter ? files::WriteParameterCsv(o.output, areas)
                                    : files::WriteProgramCsv(o.output, areas);
-    return written ? kExitOk : Failed(services, 0, o.output + " was not written");
+    return written ? kExitOk : Failed(o.output + " was not written");
 }
 
 struct CopyOptions {
@@ -308,34 +334,21 @@ int RunCopy(const CopyOptions& o) {
     if (!kind)
         return UsageError(o.input + ": a parameter file (.7pa) or program file (.7pr) is expected");
     CliServices services;
-    if (!ReadIntoCurrent(*kind, o.input))
-        return Failed(services, 0, o.input + " could not be read");
+    if (!ReadIntoCurrent(*kind, o.input)) return Failed(o.input + " could not be read");
 
-    auto& information = files::CurrentInformation();
-    if (!o.boxes.empty()) {
-        auto form = files::InfoFormFromRecord(information);
-        for (auto [box, text] : o.boxes) {
-            if (!files::ValidateInfoField(box, text)) return kExitSystemError;
-            form.boxes[static_cast<std::size_t>(box)] = text;
-        }
-        if (!files::ApplyInformationOk(form, information)) return kExitSystemError;
-    }
+    if (!ApplyInformationFields(o.boxes)) return kExitSystemError;
+    // The copy is saved under the name rules of the save dialog: the file's
+    // own extension added when missing, the other kind's refused.
+    const auto output =
+        PrepareSave(o.output, *kind == FileKind::Parameter ? files::DataFileKind::kParameter
+                                                           : files::DataFileKind::kProgram);
+    if (!output) return kExitSystemError;
     // The save records the name the file is saved under, as the save dialog does.
-    files::SetInformationFileName(information, files::FileTitleOf(o.output));
-
-    std::filesystem::path folder = std::filesystem::path(o.output).parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgPathDoesNotExist, shell::kButtonsOk, "");
-        return kExitSystemError;
-    }
-    const int before = services.MessagesShown();
-    const bool written = *kind == FileKind::Parameter ? files::WriteParameterFile(o.output)
-                                                      : files::WriteProgramFile(o.output);
+    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
+    const bool written = *kind == FileKind::Parameter ? files::WriteParameterFile(*output)
+                                                      : files::WriteProgramFile(*output);
     if (written) return kExitOk;
-    return Failed(services, before,
-                  o.output + " was not written: the free space of its drive cannot be told");
+    return Failed(*output + " was not written");
 }
 
 void AddFileCommands(CLI::App& app, CliContext& context) {

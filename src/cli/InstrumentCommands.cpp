@@ -4,11 +4,13 @@
 //
 // With --port the commands use a serial device (a COMn name of the settings
 // or any device path). Without it they run against the built-in simulated
-// instrument (sim/instruments/RQB2.json unless --sim names another file) on
+// instrument (the sample RQB2.json unless --sim names another file) on
 // virtual time, so every command can be tried without hardware.
 
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
+#include "cli/CliSupport.h"
+#include "cli/ProgramSupport.h"
 #include "comm/CommLog.h"
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
@@ -16,12 +18,15 @@
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
+#include "files/Compare.h"
 #include "files/DataSet.h"
+#include "files/FileError.h"
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "parameter/ItemBlock.h"
+#include "parameter/ItemEdit.h"
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
 #include "program/ProgramTypes.h"
@@ -36,16 +41,25 @@
 #include "shell/Services.h"
 #include "shell/SettingFile.h"
 #include "sim/Instrument.h"
+#include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"
 
 #ifdef RQ50_HAVE_QT_PORT
 #include "platform/QtSerialPort.h"
+#include "platform/SerialPortList.h"
+
+#include <QCoreApplication>
 #endif
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -59,7 +73,6 @@ namespace {
 
 using namespace rq50::comm;
 
-constexpr int kMsgStartPrompt = 1;
 constexpr int kMsgIllegalValue = 13;
 constexpr int kMsgWrongPassword = 50;
 constexpr int kTextUpload = 2112;
@@ -74,15 +87,21 @@ constexpr int kTextPeriodicRead = 2315;
 constexpr int kTextRead = 2316;
 constexpr int kTextWrite = 2308;
 constexpr int kTextCancelOutput = 2366;
+constexpr int kTextAddressError = 1508;
+constexpr int kTextDownloadCompleted = 1515;
+constexpr int kTextNonMatchingModel = 1504;
 constexpr std::int64_t kJobLimitMs = 60 * 60 * 1000;
+constexpr int kExitSignalBase = 128;
 
 /// Options every instrument command reads (given before or after the command).
 struct LinkOptions {
     std::string port;
     int speed = 1200;
     int slot = 0;
-    bool log = false;
+    std::optional<std::string> log;  ///< --log [FILE]: empty text for the default file
+    bool logAppend = false;
     bool quiet = false;
+    bool json = false;
     std::string sim;
 };
 
@@ -91,10 +110,71 @@ LinkOptions& Link() {
     return options;
 }
 
+// ------------------------------------------------------------ signals
+
+/// SIGINT or SIGTERM received; the running job is ended at its next safe point.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    g_stopSignal = signal;
+}
+
+/// While a command talks to an instrument, Ctrl-C and SIGTERM press
+/// "Terminate": the job ends between two exchanges and closes the port, and
+/// the command says what was done. A second signal ends the process at once.
+class StopSignals {
+  public:
+    StopSignals() {
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, &m_savedInt);
+        sigaction(SIGTERM, &action, &m_savedTerm);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &m_savedInt, nullptr);
+        sigaction(SIGTERM, &m_savedTerm, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    struct sigaction m_savedInt {};
+    struct sigaction m_savedTerm {};
+};
+
+bool Stopped() {
+    return g_stopSignal != 0;
+}
+
+int StoppedExit() {
+    return kExitSignalBase + static_cast<int>(g_stopSignal);
+}
+
+/// Runs the started job to its end. A stop signal presses "Terminate" once
+/// the request on the line has been answered (or has timed out), so the job
+/// ends between two exchanges.
+void RunStartedJob() {
+    auto* clock = shell::Svc().clock;
+    const std::int64_t end = clock->NowMs() + kJobLimitMs;
+    bool terminated = false;
+    while (CommBusy) {
+        if (Stopped() && !terminated && CommState == kStateBuild) {
+            Terminate();
+            terminated = true;
+        }
+        Timer1();
+        if (!CommBusy || clock->NowMs() >= end) break;
+        clock->Wait(Timer1Interval);
+    }
+}
+
 /// Progress on stderr, the SLOT No. dialog answered by --slot.
 class CliCommHost : public CommHost {
   public:
     std::optional<int> slotAnswer;
+    bool slotAsked = false;
     void ShowProgress(int value) override {
         if (Link().quiet || !isatty(STDERR_FILENO)) return;
         std::cerr << "\r" << CommTitle << " " << std::setw(3) << value << "%" << std::flush;
@@ -105,8 +185,10 @@ class CliCommHost : public CommHost {
         m_shown = false;
     }
     std::optional<int> AskSlot() override {
+        slotAsked = true;
         if (!slotAnswer) {
-            std::cerr << "rq50-cli: a rack interface asks for the slot number; pass --slot N\n";
+            std::cerr << "rq50-cli: a rack interface (ZNC) asks for the slot number; pass --slot "
+                         "N (1-16)\n";
         }
         return slotAnswer;
     }
@@ -114,6 +196,36 @@ class CliCommHost : public CommHost {
   private:
     bool m_shown = false;
 };
+
+#ifdef RQ50_HAVE_QT_PORT
+/// The Qt serial port expects the thread's Qt application object; without it
+/// every open warns about its socket notifiers.
+void EnsureQtApplication() {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "rq50-cli";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+}
+#endif
+
+/// The log of a run: --log keeps every frame of the command's jobs in one
+/// file (the program folder's User/RQ50.Log unless a file is named), emptied
+/// first unless --log-append.
+void SetUpLog() {
+    LogFileOn = Link().log.has_value();
+    if (!LogFileOn) return;
+    LogTarget target;
+    target.path = Link().log->empty() ? std::string() : *Link().log;
+    target.keepAcrossJobs = true;
+    SetLogTarget(target);
+    const std::filesystem::path path = LogFilePath();
+    std::error_code ec;
+    if (!path.parent_path().empty()) std::filesystem::create_directories(path.parent_path(), ec);
+    if (!Link().logAppend) std::filesystem::remove(path, ec);
+    std::ofstream probe(path, std::ios::app);
+    if (!probe) Note("the log " + path.string() + " cannot be written");
+}
 
 /// One run against an instrument: the core session of the run lends it the
 /// command's communication host, port and clock.
@@ -124,12 +236,8 @@ class Session {
         Core().UseCommHost(&m_host);
         CommSpeed = Link().speed;
         shell::G().instrumentSpeed = Link().speed;
-        LogFileOn = Link().log;
-        if (LogFileOn) {
-            // The log is written only into an existing folder; --log asks for it.
-            std::error_code ec;
-            std::filesystem::create_directories(shell::AppFilePath("User"), ec);
-        }
+        SetUpLog();
+        m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
     }
     ~Session() {
         if (m_port && m_port->IsOpen()) m_port->Close();
@@ -137,6 +245,8 @@ class Session {
         Core().AttachPort(nullptr);
         Core().UseCommHost(nullptr);
         if (m_clockReplaced) Core().UseClock(m_savedClock);
+        if (LogFileOn && !Link().quiet) Note("log: " + LogFilePath());
+        SetLogTarget({});
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -145,6 +255,7 @@ class Session {
     bool Attach() {
         if (!Link().port.empty()) {
 #ifdef RQ50_HAVE_QT_PORT
+            EnsureQtApplication();
             const std::string& p = Link().port;
             if (p.size() == 4 && p.rfind("COM", 0) == 0 && p[3] >= '1' && p[3] <= '4') {
                 shell::G().comPort = static_cast<std::int16_t>(p[3] - '0');
@@ -161,7 +272,7 @@ class Session {
 #endif
         }
         const std::string file =
-            Link().sim.empty() ? std::string(RQ50_SIM_INSTRUMENTS_DIR) + "/RQB2.json" : Link().sim;
+            Link().sim.empty() ? sim::SampleInstrumentFile("RQB2.json") : Link().sim;
         try {
             m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
         } catch (const std::exception& e) {
@@ -178,12 +289,13 @@ class Session {
         return true;
     }
 
-    /// The prompt of every starting screen, then the job.
-    bool RunJob(int job, const std::string& title, bool prompt = true) {
-        if (prompt) shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title);
+    /// Runs a job to its end. The screens ask "Starts communication. Press OK
+    /// button if ready." first; on the command line the command itself is
+    /// that answer, so nothing is asked.
+    bool RunJob(int job, const std::string& title) {
         CommTitle = title;
         if (!StartCommJob(job)) return false;
-        RunCommJob(kJobLimitMs);
+        RunStartedJob();
         return CommResult == kErrNone;
     }
 
@@ -191,7 +303,24 @@ class Session {
         return m_host;
     }
 
+    /// Extra words for a message the command line can say more about.
+    std::function<std::string(const std::string&)> explain;
+
   private:
+    std::string Explain(const std::string& text) {
+        if (explain) {
+            std::string more = explain(text);
+            if (!more.empty()) return more;
+        }
+        // The answer of a rack interface whose selected slot holds nothing.
+        if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked && RespMA == 0 &&
+            RespMB == 0) {
+            return text + "\nrq50-cli: slot " + std::to_string(SlotNumber) +
+                   " of the rack interface (ZNC) holds no instrument";
+        }
+        return text;
+    }
+
     CliServices m_services;
     CliCommHost m_host;
     shell::VirtualClock m_virtualClock;
@@ -199,6 +328,7 @@ class Session {
     bool m_clockReplaced = false;
     std::unique_ptr<sim::Instrument> m_instrument;
     std::unique_ptr<SerialPort> m_port;
+    StopSignals m_signals;
 };
 
 int ExitOf(bool ok) {
@@ -218,22 +348,27 @@ struct UploadOptions {
 
 int RunUpload(const UploadOptions& o) {
     Session session;
+    // Everything about the file is settled before the instrument is asked.
+    const auto output = PrepareSave(o.output, files::DataFileKind::kParameter);
+    if (!output) return kExitSystemError;
+    if (!ApplyInformationFields(o.boxes)) return kExitSystemError;
+    const files::InformationRecord information = files::CurrentInformation();
     if (!session.Attach()) return kExitSystemError;
-    if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload))) return kExitSystemError;
-    auto& information = files::CurrentInformation();
-    if (!o.boxes.empty()) {
-        auto form = files::InfoFormFromRecord(information);
-        for (auto [box, text] : o.boxes) {
-            if (!files::ValidateInfoField(box, text)) return kExitSystemError;
-            form.boxes[static_cast<std::size_t>(box)] = text;
-        }
-        if (!files::ApplyInformationOk(form, information)) return kExitSystemError;
+    const bool ok = session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
+    if (Stopped()) {
+        Note("upload stopped; nothing was saved");
+        return StoppedExit();
     }
-    files::SetInformationFileName(information, files::FileTitleOf(o.output));
-    if (!files::WriteParameterFile(o.output)) return kExitSystemError;
+    if (!ok) return kExitSystemError;
+    files::CurrentInformation() = information;
+    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
+    if (!files::WriteParameterFile(*output)) {
+        Note(*output + " was not written");
+        return kExitSystemError;
+    }
     if (!Link().quiet) {
-        std::cerr << "rq50-cli: " << parameter::Items().dataSet.size() << " items of model "
-                  << Trim(files::CurrentDataSetHeader().model) << " saved to " << o.output << "\n";
+        Note(std::to_string(parameter::Items().dataSet.size()) + " items of model " +
+             Trim(files::CurrentDataSetHeader().model) + " saved to " + *output);
     }
     return kExitOk;
 }
@@ -243,7 +378,19 @@ int RunUpload(const UploadOptions& o) {
 struct DownloadOptions {
     std::string file;
     std::optional<std::string> password;
+    bool force = false;
 };
+
+ordered_json CheckListJson() {
+    ordered_json list = ordered_json::array();
+    for (const auto& e : jobs::Results().downloadCheck) {
+        list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
+                        {"name", JsonText(e.sentName)},
+                        {"sent", JsonText(e.sentData + e.sentAux)},
+                        {"set", JsonText(e.setData + e.setAux)}});
+    }
+    return list;
+}
 
 void PrintCheckList() {
     const auto& list = jobs::Results().downloadCheck;
@@ -258,6 +405,43 @@ void PrintCheckList() {
     }
 }
 
+/// What a download says beyond the system's own messages: the two models of
+/// a mismatch, and the number of read-back differences of a completed one.
+std::string ExplainDownload(const std::string& text, const std::string& fileModel) {
+    if (text == shell::Catalogue(kTextNonMatchingModel)) {
+        return text + "\nrq50-cli: the file is for model " + Trim(fileModel) +
+               ", the instrument is model " + Trim(jobs::Results().instrumentModel);
+    }
+    const auto differences = jobs::Results().downloadCheck.size();
+    if (text == shell::Catalogue(kTextDownloadCompleted) && differences > 0) {
+        return "Downloading to TAVRO completed with " + std::to_string(differences) +
+               (differences == 1 ? " difference" : " differences") +
+               ": the instrument holds other values than the file for the items below.";
+    }
+    return {};
+}
+
+/// After a stop signal: how far a download got.
+int ReportStoppedDownload(const char* what, int total) {
+    const int written = jobs::Results().itemsWritten;
+    Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
+         std::to_string(total) + " items" +
+         (written == 0 ? "; nothing was written"
+                       : "; the instrument holds a mix of the file's values and its own"));
+    return StoppedExit();
+}
+
+ordered_json DownloadJson(const std::string& file, bool ok, int total) {
+    return ordered_json{{"file", file},
+                        {"completed", ok && !Stopped()},
+                        {"result", CommResult},
+                        {"stopped", Stopped()},
+                        {"written", jobs::Results().itemsWritten},
+                        {"total", total},
+                        {"instrumentModel", Trim(jobs::Results().instrumentModel)},
+                        {"differences", CheckListJson()}};
+}
+
 /// With a stored password the download needs it, as the password entry of
 /// the top menu asks for it.
 bool DownloadAllowed(const std::optional<std::string>& password) {
@@ -265,48 +449,148 @@ bool DownloadAllowed(const std::optional<std::string>& password) {
     shell::ReadSettingFile();
     if (password && jobs::DownloadAllowedWith(shell::G().storedPassword, *password)) return true;
     shell::RQ0000fnc_nShowMsgBox(kMsgWrongPassword, shell::kButtonsOk, "");
+    if (!password) Note("a download password is set; pass it with --password");
     return false;
 }
 
 int RunDownload(const DownloadOptions& o) {
     Session session;
     if (!DownloadAllowed(o.password)) return kExitSystemError;
-    if (!files::ReadParameterFile(o.file, files::FileTitleOf(o.file))) return kExitSystemError;
+    if (!ReadDataFile(files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+    const auto& header = files::CurrentDataSetHeader();
+    const int total =
+        jobs::CountDownloadItems(parameter::Items().dataSet, header.setStart, header.adjustStart);
+    const std::string fileModel = header.model;
+    session.explain = [fileModel](const std::string& text) {
+        return ExplainDownload(text, fileModel);
+    };
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobDownload, shell::Catalogue(kTextDownload));
-    PrintCheckList();
+    if (Link().json) {
+        PrintJson(DownloadJson(o.file, ok, total));
+    } else {
+        PrintCheckList();
+    }
+    if (Stopped()) return ReportStoppedDownload("download", total);
     return ExitOf(ok && jobs::Results().downloadCheck.empty());
 }
 
 // ------------------------------------------------------------ program
 
-int RunProgramUpload(const std::string& output) {
+int RunProgramUpload(const std::string& path) {
     Session session;
+    const auto output = PrepareSave(path, files::DataFileKind::kProgram);
+    if (!output) return kExitSystemError;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
+    if (Stopped()) {
+        Note("program upload stopped; nothing was saved");
+        return StoppedExit();
+    }
     if (!ok || CommFacts.programItemCount == 0) return kExitSystemError;
     program::Program().source = program::kSourceUpload;
-    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(output));
-    return ExitOf(files::WriteProgramFile(output));
+    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
+    return ExitOf(files::WriteProgramFile(*output));
 }
 
-int RunProgramDownload(const std::string& file) {
+int ProgramItemsToWrite() {
+    int count = 0;
+    const auto& records = program::Program().records;
+    for (auto item = jobs::NextProgramItem(records, 0, jobs::kRefusedNone); item;
+         item = jobs::NextProgramItem(records, item->index + 1, jobs::kRefusedNone)) {
+        ++count;
+    }
+    return count;
+}
+
+int RunProgramDownload(const DownloadOptions& o) {
     Session session;
-    if (!files::ReadProgramFile(file, files::FileTitleOf(file))) return kExitSystemError;
+    if (!DownloadAllowed(o.password)) return kExitSystemError;
+    ordered_json errors = ordered_json::array();
+    if (!ProgramReadyForDownload(o.file, o.force, &errors)) {
+        if (Link().json) {
+            PrintJson({{"file", o.file}, {"completed", false}, {"checkErrors", errors}});
+        }
+        return kExitSystemError;
+    }
+    const std::string fileModel = program::Program().header.modelCode;
+    session.explain = [fileModel](const std::string& text) {
+        return ExplainDownload(text, fileModel);
+    };
+    const int total = ProgramItemsToWrite();
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
-    // What was written and read back differently is listed even when the
-    // download stopped half way.
-    PrintCheckList();
-    if (!ok || !jobs::Results().downloadCheck.empty()) return kExitSystemError;
-    // The screens show this message after the job (the hand-back); there are
-    // no screens here.
+    if (Link().json) {
+        auto document = DownloadJson(o.file, ok, total);
+        document["checkErrors"] = errors;
+        document["refusedArea"] = jobs::Results().refusedArea;
+        PrintJson(document);
+    } else {
+        PrintCheckList();
+    }
+    if (Stopped()) return ReportStoppedDownload("program download", total);
+    if (!ok) return kExitSystemError;
+    // The screens show the final message after the job (the hand-back); there
+    // are no screens here.
+    if (!jobs::Results().downloadCheck.empty()) {
+        Note("Downloading completed with " + std::to_string(jobs::Results().downloadCheck.size()) +
+             " differences: the instrument holds other values than the file for the items above");
+        return kExitSystemError;
+    }
     const int message = shell::ProgramDownloadMessage(jobs::Results().refusedArea);
     if (message != 0) {
         shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk,
                                      shell::Catalogue(kTextProgramDownload));
     }
     return kExitOk;
+}
+
+// ------------------------------------------------------------ verify
+
+/// The instrument's data against a file, without writing anything.
+int RunVerify(const std::string& file) {
+    Session session;
+    const auto kind = files::DataFileKindOf(file);
+    if (!kind) {
+        Note(file + ": a parameter file (.7pa) or program file (.7pr) is expected");
+        return kExitUsage;
+    }
+    std::vector<files::ItemDifference> found;
+    std::vector<std::string> notes;
+    if (*kind == files::DataFileKind::kParameter) {
+        files::ParameterFileRecord record;
+        if (const int error = files::LoadParameterFile(file, record); error != 0) {
+            files::ReportFileError(error, shell::Catalogue(kTextDownload));
+            Note("cannot read " + file);
+            return kExitSystemError;
+        }
+        if (!session.Attach()) return kExitSystemError;
+        if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload)))
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        const auto& instrument = files::CurrentDataSetHeader();
+        notes = files::CompareHeaders(record.header, instrument);
+        found = files::CompareDataSets(record.items, parameter::Items().dataSet,
+                                       files::CompareScope::kDownloadable, record.header.setStart,
+                                       record.header.adjustStart);
+    } else {
+        files::ProgramFileRecord record;
+        if (const int error = files::LoadProgramFile(file, record); error != 0) {
+            files::ReportFileError(error, shell::Catalogue(kTextProgramDownload));
+            Note("cannot read " + file);
+            return kExitSystemError;
+        }
+        if (!session.Attach()) return kExitSystemError;
+        const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
+        if (!ok || CommFacts.programItemCount == 0)
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        if (Trim(record.header.modelCode) != Trim(program::Program().header.modelCode)) {
+            notes.push_back("model " + Trim(record.header.modelCode) + " against " +
+                            Trim(program::Program().header.modelCode));
+        }
+        found = files::ComparePrograms(record, files::CurrentProgramRecord(), false);
+    }
+    PrintDifferences(file, "instrument", notes, found, Link().json);
+    return found.empty() && notes.empty() ? kExitOk : kExitSystemError;
 }
 
 // ------------------------------------------------------------ device settings
@@ -316,7 +600,7 @@ int RunBaud(int rate) {
     if (!session.Attach()) return kExitSystemError;
     if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRate))) return kExitSystemError;
     if (!jobs::StartBaudRateChange(rate)) return kExitSystemError;
-    RunCommJob(kJobLimitMs);
+    RunStartedJob();
     return ExitOf(CommResult == kErrNone);
 }
 
@@ -326,13 +610,18 @@ int RunSlot(const std::string& text) {
     if (!slot) {
         shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
                                      shell::Catalogue(kTextSlot));
-        return kExitSystemError;
+        Note("the slot number is a whole number from 1 to 16");
+        return kExitUsage;
     }
     session.Host().slotAnswer = *slot;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlot));
     if (ok && CommFacts.rackAnswered) {
         std::cout << "slot " << *slot << ": " << Trim(jobs::Results().slotModel) << "\n";
+        if (!Link().quiet) {
+            Note("the rack interface forgets the slot when the line closes; give --slot " +
+                 std::to_string(*slot) + " to the commands that work on this instrument");
+        }
     }
     return ExitOf(ok && CommFacts.rackAnswered);
 }
@@ -347,20 +636,50 @@ struct PageOptions {
     std::string address;
     std::string value;
     int count = 3;
+    std::string csv;
 };
 
-std::optional<parameter::PageCategory> CategoryOf(const std::string& name) {
-    static const std::map<std::string, parameter::PageCategory> kNames = {
-        {"display", parameter::PageCategory::Display},
-        {"set", parameter::PageCategory::Set},
-        {"adjust", parameter::PageCategory::Adjust},
-        {"maint", parameter::PageCategory::Maint}};
-    const auto it = kNames.find(name);
-    if (it == kNames.end()) return std::nullopt;
-    return it->second;
+const std::vector<std::string>& CategoryNames() {
+    static const std::vector<std::string> kNames = {"display", "set", "adjust", "maint"};
+    return kNames;
+}
+
+parameter::PageCategory CategoryOf(const std::string& name) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto& names = CategoryNames();
+    const auto it = std::find(names.begin(), names.end(), lower);
+    return static_cast<parameter::PageCategory>(it == names.end() ? 0 : it - names.begin());
+}
+
+ordered_json RowJson(const parameter::PageModel& page, int row) {
+    const auto& c = page.grid[row];
+    const int kind = c[parameter::kColKind].empty() ? 0 : std::atoi(c[parameter::kColKind].c_str());
+    return ordered_json{{"row", row},
+                        {"address", Trim(c[parameter::kColAddress])},
+                        {"name", JsonText(c[parameter::kColName])},
+                        {"data", JsonText(c[parameter::kColData])},
+                        {"aux", JsonText(c[parameter::kColAux])},
+                        {"ma", std::atoi(c[parameter::kColMa].c_str())},
+                        {"mb", std::atoi(c[parameter::kColMb].c_str())},
+                        {"mc", std::atoi(c[parameter::kColMc].c_str())},
+                        {"kind", kind},
+                        {"kindName", KindName(kind)}};
 }
 
 void PrintPage(const parameter::PageModel& page) {
+    if (Link().json) {
+        ordered_json rows = ordered_json::array();
+        for (int row = 1; row <= parameter::kPageRows; ++row) {
+            if (!Trim(page.grid[row][parameter::kColAddress]).empty())
+                rows.push_back(RowJson(page, row));
+        }
+        PrintJson({{"category", parameter::PageModel::CategoryTitle(page.category)},
+                   {"tab", page.confirmedTab},
+                   {"tabs", page.tabNames},
+                   {"items", rows}});
+        return;
+    }
     std::cout << "tabs:";
     for (std::size_t i = 0; i < page.tabNames.size(); ++i) {
         std::cout << (static_cast<int>(i) + 1 == page.confirmedTab ? " [" : " ") << page.tabNames[i]
@@ -388,8 +707,8 @@ class OnlineSession {
         if (!session.RunJob(kJobConnect, shell::Catalogue(kTextSet))) return false;
         page.currentTab = page.confirmedTab = 1;
         const int job = kJobCategoryDisplay + static_cast<int>(page.category);
-        return session.RunJob(
-            job, shell::Catalogue(kTextCategory + static_cast<int>(page.category)), false);
+        return session.RunJob(job,
+                              shell::Catalogue(kTextCategory + static_cast<int>(page.category)));
     }
     /// Starts the job the page model chose; the model finishes its own part
     /// of the start before the job runs (Ran).
@@ -402,7 +721,7 @@ class OnlineSession {
     /// Runs the job a page action started; true when one ran and ended well.
     static bool Ran(bool started) {
         if (!started) return false;
-        RunCommJob(kJobLimitMs);
+        RunStartedJob();
         return CommResult == kErrNone;
     }
     Session session;
@@ -410,14 +729,14 @@ class OnlineSession {
 };
 
 int RunPage(const PageOptions& o) {
-    const auto category = CategoryOf(o.category);
-    if (!category) {
-        std::cerr << "rq50-cli: --category is display, set, adjust or maint\n";
-        return kExitUsage;
-    }
-    OnlineSession online(*category);
-    if (!online.Open()) return kExitSystemError;
+    OnlineSession online(CategoryOf(o.category));
+    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     if (o.tab != 1) {
+        if (o.tab > static_cast<int>(online.page.tabNames.size())) {
+            Note("--tab " + std::to_string(o.tab) + ": the category has " +
+                 std::to_string(online.page.tabNames.size()) + " tabs");
+            return kExitUsage;
+        }
         if (!OnlineSession::Ran(online.page.ClickTab(o.tab, online.Starter())))
             return kExitSystemError;
     }
@@ -440,6 +759,8 @@ int RunPage(const PageOptions& o) {
 /// The grid row of an address, after moving through the tabs of the category.
 int FindRow(OnlineSession& online, const std::string& address) {
     auto& page = online.page;
+    const auto wanted = parameter::ParseAddress(address);
+    const std::string text = wanted ? parameter::FormatAddress(wanted->first, wanted->second) : "";
     const std::size_t tabs = page.tabNames.size();
     for (std::size_t tab = 1; tab <= std::max<std::size_t>(tabs, 1); ++tab) {
         if (static_cast<int>(tab) != page.currentTab) {
@@ -448,7 +769,7 @@ int FindRow(OnlineSession& online, const std::string& address) {
         }
         for (int guard = 0; guard < 64; ++guard) {
             for (int row = 1; row <= parameter::kPageRows; ++row) {
-                if (Trim(page.grid[row][parameter::kColAddress]) == address) return row;
+                if (Trim(page.grid[row][parameter::kColAddress]) == text) return row;
             }
             if (!page.Move(true, 6, CommBusy, online.Starter())) break;
             if (!OnlineSession::Ran(true)) return 0;
@@ -458,16 +779,54 @@ int FindRow(OnlineSession& online, const std::string& address) {
 }
 
 int OpenAndRead(OnlineSession& online, const PageOptions& o) {
+    if (!parameter::ParseAddress(o.address)) {
+        Note("\"" + o.address +
+             "\" is no item address; an address is a group letter and a number, "
+             "e.g. C02");
+        return -2;
+    }
     if (!online.Open()) return -1;
     online.page.SetReading(false);
     online.page.SetGridLocked(false);
     const int row = FindRow(online, o.address);
     if (row == 0) {
-        if (CommResult == kErrNone) std::cerr << "rq50-cli: no item at " << o.address << "\n";
+        if (CommResult == kErrNone) {
+            Note("no item at " + o.address + " in " +
+                 parameter::PageModel::CategoryTitle(online.page.category) +
+                 "; --category names the category that holds it");
+        }
         return -1;
     }
     if (!OnlineSession::Ran(online.page.OpenItem(row, online.Starter()))) return -1;
     return row;
+}
+
+/// The item of a grid row as the last job left it.
+parameter::DecodedItem RowItem(const parameter::PageModel& page, int row) {
+    const auto index = static_cast<std::size_t>(row - 1);
+    if (row >= 1 && index < page.workingCopy.size())
+        return parameter::DecodeItem(page.workingCopy[index], false);
+    return {};
+}
+
+bool Writable(const parameter::PageModel& page) {
+    const int kind = page.edit.kind;
+    return kind != parameter::kKindShown && kind != parameter::kKindMeasured &&
+           kind != parameter::kKindOther;
+}
+
+ordered_json ItemJson(const parameter::PageModel& page, int row) {
+    auto item = RowJson(page, row);
+    item["writable"] = Writable(page);
+    item["allowed"] = parameter::AllowedValues(page.edit);
+    ordered_json choices = ordered_json::array();
+    for (const auto& choice : page.edit.choices.entries) {
+        choices.push_back({{"code", choice.code},
+                           {"text", JsonText(choice.listText)},
+                           {"current", choice.code == page.edit.choices.currentCode}});
+    }
+    item["choices"] = choices;
+    return item;
 }
 
 void PrintItem(const parameter::PageModel& page, int row) {
@@ -476,107 +835,289 @@ void PrintItem(const parameter::PageModel& page, int row) {
     if (!Trim(c[3]).empty()) std::cout << " " << Trim(c[3]);
     std::cout << "\n";
     for (const auto& choice : page.edit.choices.entries) {
-        std::cout << "  " << choice.code << ": " << choice.listText << "\n";
+        std::cout << (choice.code == page.edit.choices.currentCode ? "* " : "  ") << choice.code
+                  << ": " << choice.listText << "\n";
     }
+    std::cout << "takes " << parameter::AllowedValues(page.edit) << "\n";
 }
 
 int RunRead(const PageOptions& o) {
-    const auto category = CategoryOf(o.category);
-    if (!category) return kExitUsage;
-    OnlineSession online(*category);
+    OnlineSession online(CategoryOf(o.category));
     const int row = OpenAndRead(online, o);
-    if (row < 0) return kExitSystemError;
-    PrintItem(online.page, row);
+    if (row == -2) return kExitUsage;
+    if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (Link().json) {
+        PrintJson(ItemJson(online.page, row));
+    } else {
+        PrintItem(online.page, row);
+    }
     return kExitOk;
 }
 
 int RunWrite(const PageOptions& o) {
-    const auto category = CategoryOf(o.category);
-    if (!category) return kExitUsage;
-    OnlineSession online(*category);
+    OnlineSession online(CategoryOf(o.category));
     online.page.downloadAllowed = true;
     const int row = OpenAndRead(online, o);
-    if (row < 0) return kExitSystemError;
+    if (row == -2) return kExitUsage;
+    if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
-    int chosen = -1;
-    if (page.edit.kind == parameter::kKindSelection) {
-        const auto& entries = page.edit.choices.entries;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].listText == o.value || std::to_string(entries[i].code) == o.value) {
-                chosen = static_cast<int>(i);
-            }
-        }
-        if (chosen < 0) {
-            shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
-                                         shell::Catalogue(kTextWrite));
-            return kExitSystemError;
-        }
-    }
-    if (!page.controls.writeEnabled) {
-        std::cerr << "rq50-cli: " << o.address << " cannot be written\n";
+    if (!Writable(page) || !page.controls.writeEnabled) {
+        Note(o.address + " cannot be written");
         return kExitSystemError;
     }
-    if (!OnlineSession::Ran(page.Write(o.value, chosen, online.Starter()))) return kExitSystemError;
-    PrintItem(page, row);
+    int chosen = -1;
+    int chosenCode = page.edit.mc;
+    if (page.edit.kind == parameter::kKindSelection) {
+        const auto pick = parameter::PickChoice(page.edit.choices, o.value);
+        const auto& entries = page.edit.choices.entries;
+        if (pick.index < 0) {
+            Note("\"" + o.value + "\" " +
+                 (pick.candidates.empty() ? "is none of the choices of " + o.address
+                                          : "names several choices of " + o.address) +
+                 "; give one of:");
+            for (const auto& choice : entries) {
+                const bool candidate = pick.candidates.empty() ||
+                                       std::find(pick.candidates.begin(), pick.candidates.end(),
+                                                 &choice - entries.data()) != pick.candidates.end();
+                if (candidate) std::cerr << "  " << choice.code << ": " << choice.listText << "\n";
+            }
+            return kExitSystemError;
+        }
+        chosen = pick.index;
+        chosenCode = entries[static_cast<std::size_t>(chosen)].code;
+    } else if (!parameter::CheckEntry(o.value, page.edit).valid) {
+        shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
+                                     shell::Catalogue(kTextWrite));
+        Note(o.address + " takes " + parameter::AllowedValues(page.edit));
+        return kExitSystemError;
+    }
+    const std::string sent = page.edit.kind == parameter::kKindSelection
+                                 ? std::string()
+                                 : parameter::CheckEntry(o.value, page.edit).sendText;
+    if (!OnlineSession::Ran(page.Write(o.value, chosen, online.Starter())))
+        return Stopped() ? StoppedExit() : kExitSystemError;
+    const auto held = RowItem(page, row);
+    const bool same = parameter::HoldsAskedValue(o.value, page.edit, held, chosenCode);
+    const std::string shown = files::ShownValue(held);
+    if (Link().json) {
+        auto document = RowJson(page, row);
+        document["asked"] = o.value;
+        document["sent"] = Trim(sent);
+        document["held"] = JsonText(shown);
+        document["asExpected"] = same;
+        PrintJson(document);
+    } else {
+        PrintItem(page, row);
+    }
+    if (!same) {
+        Note("asked " + o.value + ", instrument holds " + shown);
+        return kExitSystemError;
+    }
     return kExitOk;
+}
+
+std::string TimeStampNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
+
+std::string CsvField(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + "\"";
 }
 
 int RunMonitor(const PageOptions& o) {
     OnlineSession online(parameter::PageCategory::Display);
-    if (!online.Open()) return kExitSystemError;
+    std::ofstream csv;
+    if (!o.csv.empty()) {
+        csv.open(o.csv, std::ios::binary | std::ios::trunc);
+        if (!csv) {
+            Note("cannot write " + o.csv);
+            return kExitSystemError;
+        }
+    }
+    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
     if (page.window.measured.empty()) {
-        std::cerr << "rq50-cli: the DISPLAY page holds no measured items\n";
+        Note("the DISPLAY page holds no measured items");
         return kExitSystemError;
     }
-    for (int i = 0; i < o.count; ++i) {
+    if (csv.is_open()) {
+        csv << CsvField("time");
+        for (const auto& m : page.window.measured) {
+            csv << ","
+                << CsvField(Trim(page.grid[m.row][parameter::kColAddress]) + " " +
+                            Trim(page.grid[m.row][parameter::kColName]));
+        }
+        csv << "\r\n";
+    }
+    for (int i = 0; i < o.count && !Stopped(); ++i) {
         if (i > 0) shell::Svc().clock->Wait(parameter::kPeriodicReadMs);
+        if (Stopped()) break;
         CommTitle = shell::Catalogue(kTextPeriodicRead);
         if (!StartCommJob(kJobPeriodicRead)) return kExitSystemError;
-        RunCommJob(kJobLimitMs);
-        if (CommResult != kErrNone) return kExitSystemError;
+        RunStartedJob();
+        if (CommResult != kErrNone) return Stopped() ? StoppedExit() : kExitSystemError;
+        const std::string stamp = TimeStampNow();
+        ordered_json values = ordered_json::array();
+        if (!Link().json) std::cout << stamp;
+        if (csv.is_open()) csv << CsvField(stamp);
         for (const auto& m : page.window.measured) {
-            std::cout << (m.row == page.window.measured.front().row ? "" : "  ")
-                      << Trim(page.grid[m.row][parameter::kColName]) << " "
-                      << Trim(page.grid[m.row][parameter::kColData]);
+            const std::string name = Trim(page.grid[m.row][parameter::kColName]);
+            const std::string data = Trim(page.grid[m.row][parameter::kColData]);
+            values.push_back({{"address", Trim(page.grid[m.row][parameter::kColAddress])},
+                              {"name", JsonText(name)},
+                              {"value", JsonText(data)},
+                              {"aux", JsonText(page.grid[m.row][parameter::kColAux])}});
+            if (!Link().json) std::cout << "  " << name << " " << data;
+            if (csv.is_open()) csv << "," << CsvField(data);
         }
-        std::cout << std::endl;
+        if (Link().json) {
+            std::cout << ordered_json{{"time", stamp}, {"values", values}}.dump() << std::endl;
+        } else {
+            std::cout << std::endl;
+        }
+        if (csv.is_open()) csv << "\r\n" << std::flush;
     }
-    return kExitOk;
+    if (csv.is_open() && !csv) {
+        Note("the CSV file " + o.csv + " was not completely written");
+        return kExitSystemError;
+    }
+    return Stopped() ? StoppedExit() : kExitOk;
 }
 
 int RunCancelOutput() {
     OnlineSession online(parameter::PageCategory::Adjust);
-    if (!online.Open()) return kExitSystemError;
-    online.page.SetReading(false);
+    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    auto& page = online.page;
+    page.SetReading(false);
+    const auto before = page.grid;
     CommTitle = shell::Catalogue(kTextCancelOutput);
-    return ExitOf(OnlineSession::Ran(online.page.CancelForcedOutput(online.Starter())));
+    if (!OnlineSession::Ran(page.CancelForcedOutput(online.Starter())))
+        return Stopped() ? StoppedExit() : kExitSystemError;
+    // The job reads an item again; say what it holds now and what changed.
+    int changed = 0;
+    for (int row = 1; row <= parameter::kPageRows; ++row) {
+        const auto& now = page.grid[row];
+        if (Trim(now[parameter::kColAddress]).empty()) continue;
+        const auto& was = before[row];
+        if (now[parameter::kColData] == was[parameter::kColData] &&
+            now[parameter::kColAux] == was[parameter::kColAux] && row != page.FirstItemRow())
+            continue;
+        auto value = [](const auto& cells) {
+            const std::string aux = Trim(cells[parameter::kColAux]);
+            return Trim(cells[parameter::kColData]) + (aux.empty() ? "" : " " + aux);
+        };
+        std::cout << Trim(now[parameter::kColAddress]) << " " << Trim(now[parameter::kColName])
+                  << " = " << value(now);
+        if (now[parameter::kColData] != was[parameter::kColData] ||
+            now[parameter::kColAux] != was[parameter::kColAux]) {
+            ++changed;
+            std::cout << " (was " << value(was) << ")";
+        }
+        std::cout << "\n";
+    }
+    if (changed == 0) std::cout << "nothing changed\n";
+    return kExitOk;
+}
+
+// ------------------------------------------------------------ ports
+
+int RunPorts() {
+#ifdef RQ50_HAVE_QT_PORT
+    const auto ports = platform::AvailableSerialPorts();
+    if (Link().json) {
+        ordered_json list = ordered_json::array();
+        for (const auto& p : ports) {
+            list.push_back({{"name", p.name},
+                            {"device", p.device},
+                            {"description", p.description},
+                            {"manufacturer", p.manufacturer}});
+        }
+        PrintJson(list);
+        return kExitOk;
+    }
+    if (ports.empty()) Note("no serial ports found");
+    for (const auto& p : ports) {
+        std::cout << p.device;
+        if (!p.description.empty()) std::cout << "  " << p.description;
+        if (!p.manufacturer.empty()) std::cout << " (" << p.manufacturer << ")";
+        std::cout << "\n";
+    }
+    return kExitOk;
+#else
+    Note("this build has no serial-port support");
+    return kExitSystemError;
+#endif
 }
 
 // ------------------------------------------------------------ registration
 
 void AddLinkOptions(CLI::App& app) {
     auto& l = Link();
-    app.add_option("--port", l.port, "serial device: COM1-COM4 or a device path")
+    app.add_option("--port", l.port,
+                   "serial device: COM1-COM4 or a device path (see the ports command); "
+                   "without it the built-in simulated instrument answers")
         ->group("Instrument link");
-    app.add_option("--speed", l.speed, "starting speed in bit/s")
+    app.add_option("--speed", l.speed, "starting speed in bit/s: 1200 or 9600")
         ->check(CLI::IsMember({1200, 9600}))
         ->group("Instrument link");
     app.add_option("--slot", l.slot, "slot to select when a rack interface asks (1-16)")
-        ->check(CLI::Range(1, 16))
+        ->check(CLI::Range(1, 16).description("1-16"))
         ->group("Instrument link");
-    app.add_flag("--log", l.log, "write the frames to User/RQ50.Log")->group("Instrument link");
+    app.add_option("--log", l.log,
+                   "write every frame of the run to FILE (default User/RQ50.Log of the "
+                   "application folder); the path is printed at the end")
+        ->expected(0, 1)
+        ->type_name("[FILE]")
+        ->group("Instrument link");
+    app.add_flag("--log-append", l.logAppend, "add to the log instead of starting it afresh")
+        ->group("Instrument link");
     app.add_flag("--quiet", l.quiet, "no progress line and no notes")->group("Instrument link");
     app.add_option("--sim", l.sim, "instrument file of the simulated instrument (without --port)")
         ->group("Instrument link");
+}
+
+CLI::Option* AddCategoryOption(CLI::App* command, std::string& category) {
+    return command
+        ->add_option("--category", category, "the category: display, set, adjust or maint")
+        ->check(CLI::IsMember(CategoryNames(), CLI::ignore_case).description(""))
+        ->type_name("CATEGORY");
+}
+
+void AddJsonFlag(CLI::App* command, const std::string& what) {
+    command->add_flag("--json", Link().json, "print " + what + " as JSON (see docs/cli.md)");
+}
+
+const char* const kLinkFooter =
+    "Instrument link options, before or after the command: --port DEV (COM1-COM4 or a device "
+    "path; without it the built-in simulated instrument answers), --speed 1200|9600, --slot N, "
+    "--log [FILE], --log-append, --quiet, --sim FILE. See rq50-cli --help.";
+
+CLI::App* AddInstrumentCommand(CLI::App& app, const std::string& name,
+                               const std::string& description) {
+    auto* command = app.add_subcommand(name, description);
+    command->fallthrough();
+    command->footer(kLinkFooter);
+    return command;
 }
 
 void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     AddLinkOptions(app);
 
     auto upload = std::make_shared<UploadOptions>();
-    auto* up = app.add_subcommand("upload", "upload all parameters into a parameter file");
-    up->add_option("-o,--output", upload->output, "the .7pa file to write")->required();
+    auto* up = AddInstrumentCommand(app, "upload", "upload all parameters into a parameter file");
+    up->add_option("-o,--output", upload->output,
+                   "the .7pa file to write (.7pa is added to a name without extension)")
+        ->required();
     const std::pair<const char*, int> fields[] = {
         {"--title1", files::kBoxTitle1},        {"--title2", files::kBoxTitle2},
         {"--created-by", files::kBoxCreatedBy}, {"--instrument-no", files::kBoxInstrumentNo},
@@ -586,81 +1127,116 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
             flag, [upload, box = box](const std::string& text) { upload->boxes[box] = text; },
             "information field");
     }
-    up->fallthrough();
     up->callback([upload, &context] { context.run = [upload] { return RunUpload(*upload); }; });
 
     auto download = std::make_shared<DownloadOptions>();
-    auto* down = app.add_subcommand("download", "download a parameter file to the instrument");
+    auto* down = AddInstrumentCommand(
+        app, "download",
+        "download a parameter file to the instrument and check every value read back");
     down->add_option("FILE", download->file, "the .7pa file")->required();
     down->add_option_function<std::string>(
         "--password", [download](const std::string& p) { download->password = p; },
-        "the download password, when one is stored");
-    down->fallthrough();
+        "the download password, when one is set");
+    AddJsonFlag(down, "the outcome and the read-back differences");
     down->callback(
         [download, &context] { context.run = [download] { return RunDownload(*download); }; });
 
     auto programOut = std::make_shared<std::string>();
-    auto* pu = app.add_subcommand("program-upload", "upload PROGRAM and CONST into a program file");
-    pu->add_option("-o,--output", *programOut, "the .7pr file to write")->required();
-    pu->fallthrough();
+    auto* pu =
+        AddInstrumentCommand(app, "program-upload", "upload PROGRAM and CONST into a program file");
+    pu->add_option("-o,--output", *programOut,
+                   "the .7pr file to write (.7pr is added to a name without extension)")
+        ->required();
     pu->callback([programOut, &context] {
         context.run = [programOut] { return RunProgramUpload(*programOut); };
     });
 
-    auto programIn = std::make_shared<std::string>();
-    auto* pd = app.add_subcommand("program-download", "download a program file");
-    pd->add_option("FILE", *programIn, "the .7pr file")->required();
-    pd->fallthrough();
+    auto programIn = std::make_shared<DownloadOptions>();
+    auto* pd = AddInstrumentCommand(
+        app, "program-download",
+        "run the command check, then download a program file and check every value read back");
+    pd->add_option("FILE", programIn->file, "the .7pr file")->required();
+    pd->add_flag("--force", programIn->force, "download even when the command check finds errors");
+    pd->add_option_function<std::string>(
+        "--password", [programIn](const std::string& p) { programIn->password = p; },
+        "the download password, when one is set");
+    AddJsonFlag(pd, "the check errors, the outcome and the read-back differences");
     pd->callback([programIn, &context] {
         context.run = [programIn] { return RunProgramDownload(*programIn); };
     });
 
+    auto verify = std::make_shared<std::string>();
+    auto* vf = AddInstrumentCommand(
+        app, "verify",
+        "read the instrument and list every value that differs from a parameter file's SET "
+        "items or a program file; writes nothing (exit 1 when any differ)");
+    vf->add_option("FILE", *verify, "the .7pa or .7pr file")->required();
+    AddJsonFlag(vf, "the differences");
+    vf->callback([verify, &context] { context.run = [verify] { return RunVerify(*verify); }; });
+
     auto page = std::make_shared<PageOptions>();
-    auto* pg = app.add_subcommand("page", "show a page of a category online");
-    pg->add_option("--category", page->category, "display, set, adjust or maint");
-    pg->add_option("--tab", page->tab, "the tab (group) to show")->check(CLI::PositiveNumber);
-    pg->add_option("--next", page->next, "move forward by K rows")->check(CLI::PositiveNumber);
-    pg->add_option("--prev", page->previous, "move back by K rows")->check(CLI::PositiveNumber);
-    pg->fallthrough();
+    auto* pg = AddInstrumentCommand(app, "page", "show a page of a category online");
+    AddCategoryOption(pg, page->category);
+    pg->add_option("--tab", page->tab, "the tab (group) to show, from 1")
+        ->check(CLI::Range(1, 63).description("1-63"));
+    pg->add_option("--next", page->next, "move forward by K rows")
+        ->check(CLI::Range(1, 4096).description("K >= 1"));
+    pg->add_option("--prev", page->previous, "move back by K rows")
+        ->check(CLI::Range(1, 4096).description("K >= 1"));
+    AddJsonFlag(pg, "the page");
     pg->callback([page, &context] { context.run = [page] { return RunPage(*page); }; });
 
     auto read = std::make_shared<PageOptions>();
-    auto* rd = app.add_subcommand("read", "read one item for editing");
-    rd->add_option("--category", read->category, "display, set, adjust or maint")->required();
+    auto* rd =
+        AddInstrumentCommand(app, "read", "read one item, with its choices or the values it takes");
+    AddCategoryOption(rd, read->category)->required();
     rd->add_option("ADDRESS", read->address, "the item's address, e.g. C02")->required();
-    rd->fallthrough();
+    AddJsonFlag(rd, "the item");
     rd->callback([read, &context] { context.run = [read] { return RunRead(*read); }; });
 
     auto write = std::make_shared<PageOptions>();
-    auto* wr = app.add_subcommand("write", "write one item");
-    wr->add_option("--category", write->category, "display, set, adjust or maint")->required();
+    auto* wr = AddInstrumentCommand(
+        app, "write",
+        "write one item and check what the instrument holds afterwards (exit 1 when it is not "
+        "the value asked for)");
+    AddCategoryOption(wr, write->category)->required();
     wr->add_option("ADDRESS", write->address, "the item's address, e.g. C02")->required();
-    wr->add_option("VALUE", write->value, "the value; for a selection its text or code")
+    wr->add_option("VALUE", write->value,
+                   "the value; for a selection its code, its text or the start of its text")
         ->required();
-    wr->fallthrough();
+    AddJsonFlag(wr, "the item as read back");
     wr->callback([write, &context] { context.run = [write] { return RunWrite(*write); }; });
 
     auto monitor = std::make_shared<PageOptions>();
-    auto* mo = app.add_subcommand("monitor", "read the measured values every 5 s");
-    mo->add_option("--count", monitor->count, "number of reads")->check(CLI::PositiveNumber);
-    mo->fallthrough();
+    auto* mo = AddInstrumentCommand(
+        app, "monitor", "read the measured values of the DISPLAY page every 5 s, time-stamped");
+    mo->add_option("--count", monitor->count, "number of reads")
+        ->check(CLI::Range(1, 1000000).description("N >= 1"));
+    mo->add_option("--csv", monitor->csv, "also write the readings to a CSV file");
+    AddJsonFlag(mo, "one JSON object a reading (JSON lines)");
     mo->callback([monitor, &context] { context.run = [monitor] { return RunMonitor(*monitor); }; });
 
-    auto* co = app.add_subcommand("cancel-output", "cancel a forced output (ADJUST page)");
-    co->fallthrough();
+    auto* co = AddInstrumentCommand(app, "cancel-output",
+                                    "cancel a forced output (ADJUST page) and show what changed");
     co->callback([&context] { context.run = [] { return RunCancelOutput(); }; });
 
     auto rate = std::make_shared<int>(1200);
-    auto* bd = app.add_subcommand("baud", "change the instrument's baud rate");
+    auto* bd = AddInstrumentCommand(app, "baud", "change the instrument's baud rate");
     bd->add_option("RATE", *rate, "1200 or 9600")->required()->check(CLI::IsMember({1200, 9600}));
-    bd->fallthrough();
     bd->callback([rate, &context] { context.run = [rate] { return RunBaud(*rate); }; });
 
     auto slot = std::make_shared<std::string>();
-    auto* sl = app.add_subcommand("slot", "select a slot of the rack interface");
+    auto* sl = AddInstrumentCommand(
+        app, "slot",
+        "select slot N of a rack interface and report the instrument in it; the rack forgets "
+        "the slot when the line closes, so other commands take --slot N");
     sl->add_option("N", *slot, "slot number 1-16")->required();
-    sl->fallthrough();
     sl->callback([slot, &context] { context.run = [slot] { return RunSlot(*slot); }; });
+
+    auto* ports = app.add_subcommand("ports", "list the serial ports of this machine");
+    ports->fallthrough();
+    AddJsonFlag(ports, "the ports");
+    ports->callback([&context] { context.run = [] { return RunPorts(); }; });
 }
 
 const RegisterCommands kInstrumentCommands(&AddInstrumentCommands);

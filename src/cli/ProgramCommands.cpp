@@ -2,6 +2,7 @@
 // run on the same core as the program editor.
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
+#include "cli/ProgramSupport.h"
 #include "files/InformationRecord.h"
 #include "files/OleDate.h"
 #include "files/ProgramFile.h"
@@ -26,10 +27,11 @@ enum : int {
     kTextNoErrorFound = 1517,
     kTextCommandCheck = 3005,
     kTextFailedToInitialize = 1529,
+    kTextProgramDownload = 1551,
 };
 
-/// Category.ini of the application folder as the program side sees it;
-/// false (message printed) when it is missing.
+}  // namespace
+
 bool LoadCategories(program::CategoryTable& table) {
     if (!shell::LoadCategoryTable()) {
         std::cerr << shell::Catalogue(kTextFailedToInitialize) << "\n"
@@ -40,6 +42,8 @@ bool LoadCategories(program::CategoryTable& table) {
     for (const auto& row : shell::CategoryTable()) table.push_back(program::CategoryEntry{row});
     return true;
 }
+
+namespace {
 
 int NewProgram(const std::string& out) {
     CliServices services;
@@ -66,7 +70,8 @@ int NewProgram(const std::string& out) {
     return kExitOk;
 }
 
-/// Reads a program file and shows it in an editor without a window.
+}  // namespace
+
 bool OpenInEditor(const std::string& path, const program::CategoryTable& categories,
                   program::EditorHost& host, std::unique_ptr<program::ProgramEditor>& editor) {
     if (!files::ReadProgramFile(path)) return false;
@@ -79,13 +84,57 @@ bool OpenInEditor(const std::string& path, const program::CategoryTable& categor
     return true;
 }
 
-int Check(const std::string& path) {
+ordered_json ErrorLinesJson(const std::vector<program::ErrorLine>& lines) {
+    ordered_json list = ordered_json::array();
+    for (const auto& line : lines) {
+        list.push_back({{"step", JsonText(line.step)},
+                        {"operator", JsonText(line.program)},
+                        {"message", line.content}});
+    }
+    return list;
+}
+
+bool ProgramReadyForDownload(const std::string& path, bool force, ordered_json* errors) {
+    program::CategoryTable categories;
+    if (!LoadCategories(categories)) return false;
+    static program::EditorHost host;
+    std::unique_ptr<program::ProgramEditor> editor;
+    if (!OpenInEditor(path, categories, host, editor)) {
+        Note("cannot read " + path);
+        return false;
+    }
+    const std::string title = shell::Catalogue(kTextProgramDownload);
+    if (editor->WriteBackForOutput(title) != program::WriteBackStatus::kReady) return false;
+    if (editor->CheckBeforeDownload() == 0) return true;
+    const auto lines = editor->Checker().ErrorLines();
+    if (errors) *errors = ErrorLinesJson(lines);
+    if (!lines.empty()) std::cerr << program::ErrorListText(lines);
+    if (force) {
+        Note("the command check found errors; downloading anyway (--force)");
+        return true;
+    }
+    Note("the command check found errors in " + path +
+         "; nothing was downloaded. Mend them, or pass --force to download anyway");
+    return false;
+}
+
+namespace {
+
+struct CheckOptions {
+    std::string file;
+    bool json = false;
+};
+
+int Check(const CheckOptions& o) {
     CliServices services;
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return kExitSystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
-    if (!OpenInEditor(path, categories, host, editor)) return kExitSystemError;
+    if (!OpenInEditor(o.file, categories, host, editor)) {
+        Note("cannot read " + o.file);
+        return kExitSystemError;
+    }
 
     // A program that Save and Download would refuse fails the check with
     // their message, before any list is printed.
@@ -95,15 +144,21 @@ int Check(const std::string& path) {
         return kExitSystemError;
     }
     const int result = editor->CheckBeforeDownload();
+    const bool registered = result == 0 || !editor->Checker().Display().counts.modelNotRegistered;
+    const auto lines =
+        result == 0 ? std::vector<program::ErrorLine>{} : editor->Checker().ErrorLines();
+    if (o.json) {
+        PrintJson({{"file", o.file},
+                   {"ok", result == 0},
+                   {"modelRegistered", registered},
+                   {"errors", ErrorLinesJson(lines)}});
+        return result == 0 ? kExitOk : kExitSystemError;
+    }
     if (result == 0) {
         std::cout << shell::Catalogue(kTextNoErrorFound) << "\n";
         return kExitOk;
     }
-    const auto& display = editor->Checker().Display();
-    if (display.counts.modelNotRegistered) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, {});
-    }
-    const auto lines = editor->Checker().ErrorLines();
+    if (!registered) shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, {});
     if (!lines.empty()) std::cout << program::ErrorListText(lines);
     return kExitSystemError;
 }
@@ -117,9 +172,10 @@ void AddProgramCommands(CLI::App& app, CliContext& context) {
 
     auto* check = app.add_subcommand(
         "check", "run the command check on a program file, as the program editor does");
-    auto file = std::make_shared<std::string>();
-    check->add_option("file", *file, "program file (.7pr)")->required();
-    check->callback([&context, file] { context.run = [file] { return Check(*file); }; });
+    auto options = std::make_shared<CheckOptions>();
+    check->add_option("file", options->file, "program file (.7pr)")->required();
+    check->add_flag("--json", options->json, "print the error list as JSON (see docs/cli.md)");
+    check->callback([&context, options] { context.run = [options] { return Check(*options); }; });
 }
 
 const RegisterCommands kProgramCommands(&AddProgramCommands);

@@ -9,6 +9,7 @@
 #include "shell/MessageBox.h"
 
 #include <iostream>
+#include <string>
 
 namespace rq50::cli {
 
@@ -57,7 +58,12 @@ int main(int argc, char** argv) {
     using namespace rq50::cli;
     CliContext context;
     CLI::App app{"RQ50 - PC-Based Parameter Setting Tool For TAVRO (command line)", "rq50-cli"};
-    app.require_subcommand(1);
+    // A missing command is reported below; a wrong word is an "extra" that
+    // CLI11 names, which it would not do if a command were required here.
+    app.require_subcommand(0, 1);
+    app.footer(
+        "Exit codes: 0 done, 1 the operation failed or found differences, 2 usage error, "
+        "128 + N stopped by signal N. See docs/cli.md.");
     app.add_option("--app-dir", context.appDir,
                    "application folder (configuration files, User and Undo folders)");
     app.add_subcommand("version", "print the program's version")->callback([&context] {
@@ -69,14 +75,30 @@ int main(int argc, char** argv) {
     });
     for (CommandRegistrar registrar : CommandRegistrars()) registrar(app, context);
 
+    auto commandList = [&app] {
+        std::string names;
+        for (const auto* command : app.get_subcommands({})) {
+            names += (names.empty() ? "" : ", ") + command->get_name();
+        }
+        return names;
+    };
     try {
         app.parse(argc, argv);
+    } catch (const CLI::ExtrasError& e) {
+        std::cerr << "rq50-cli: " << e.what() << "\n"
+                  << "rq50-cli: the commands are " << commandList()
+                  << "; rq50-cli COMMAND --help shows a command's options\n";
+        return kExitUsage;
     } catch (const CLI::ParseError& e) {
         const int rc = app.exit(e);
         return rc == 0 ? kExitOk : kExitUsage;
     }
     rq50::shell::InitAppFolder(argc > 0 ? argv[0] : "", context.appDir);
-    if (!context.run) return kExitUsage;
+    if (!context.run) {
+        std::cerr << "rq50-cli: a command is required: " << commandList()
+                  << "\nrq50-cli --help describes them\n";
+        return kExitUsage;
+    }
     try {
         return context.startUp ? RunStarted(context) : context.run();
     } catch (const std::exception& e) {

@@ -32,13 +32,24 @@ std::string Quoted(const std::string& field) {
     return out + "\"";
 }
 
+LogTarget& Target() {
+    static LogTarget target;
+    return target;
+}
+
 }  // namespace
 
 std::string LogFilePath() {
+    if (!Target().path.empty()) return Target().path;
     return shell::AppFilePath("User\\RQ50.Log");
 }
 
+void SetLogTarget(const LogTarget& target) {
+    Target() = target;
+}
+
 void ResetLogFile() {
+    if (Target().keepAcrossJobs) return;
     std::error_code ec;
     const std::filesystem::path path = LogFilePath();
     if (!std::filesystem::is_directory(path.parent_path(), ec)) return;

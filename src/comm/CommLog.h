@@ -23,11 +23,22 @@ inline constexpr const char* kRecvAsciiLabel = "RECIVE ASCII";
 /// Label of a record that says how the engine treated the frame before it.
 inline constexpr const char* kNoteLabel = "    NOTE    ";
 
-/// The program folder's "User\RQ50.Log".
+/// The program folder's "User\RQ50.Log", or the file SetLogTarget named.
 std::string LogFilePath();
 
+/// Where the log goes and how long it keeps its frames. By default the log is
+/// the program folder's file and holds the last job only; a front end that
+/// runs several jobs for one command (rq50-cli) can name its own file and keep
+/// every job's frames in it.
+struct LogTarget {
+    std::string path;             ///< empty: the program folder's log
+    bool keepAcrossJobs = false;  ///< ResetLogFile leaves the file alone
+};
+void SetLogTarget(const LogTarget& target);
+
 /// Deletes the log so it holds the frames of the coming job only. Nothing is
-/// deleted when the folder is missing.
+/// deleted when the folder is missing, or when the log target keeps the
+/// frames across jobs.
 void ResetLogFile();
 
 /// Appends two records for `frame`: hex and ASCII rendering, each as

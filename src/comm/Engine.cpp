@@ -170,6 +170,14 @@ void Resend() {
 
 void TickBuild() {
     CommRecvStatus = kRecvHeader;
+    // "Terminate" pressed between two exchanges ends the job before the next
+    // request or retry goes out, so no write is left sent but unanswered.
+    if (CommError == kErrTerminated && CommStep != kStepFinish) {
+        StopTimer2();
+        CommStep = kStepFinish;
+        CommState = kStateParse;
+        return;
+    }
     if (CommRetry > 0) {
         Resend();
         return;

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <chrono>
 #include <filesystem>
 
 #include "comm/Engine.h"
@@ -30,15 +29,6 @@ namespace rq50::gui {
 namespace {
 
 constexpr int kTextDemoLine = 17;
-constexpr double kOleDayOfUnixEpoch = 25569.0;
-
-double NowAsOleDate() {
-    using namespace std::chrono;
-    const auto seconds =
-        duration_cast<std::chrono::seconds>(system_clock::now().time_since_epoch());
-    return kOleDayOfUnixEpoch + static_cast<double>(seconds.count()) / 86400.0;
-}
-
 }  // namespace
 
 std::string DefaultDemoInstrument() {
@@ -52,38 +42,35 @@ std::string DefaultDemoInstrument() {
 GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     shell::InitAppFolder(QCoreApplication::applicationFilePath().toStdString(), m_options.appDir);
     shell::ResetGlobalState();
-    comm::ResetCommEngine();
     if (m_options.clock == nullptr) m_ownClock = std::make_unique<GuiClock>();
     m_clock = m_options.clock != nullptr ? m_options.clock : m_ownClock.get();
     m_utility = std::make_unique<GuiUtility>(*m_clock);
     m_settings = std::make_unique<QtSettingsStore>(m_options.settingsFile);
 
-    shell::Services& svc = shell::Svc();
-    svc.clock = m_clock;
-    svc.utility = m_utility.get();
-    svc.settings = m_settings.get();
-    svc.messages = &m_messages;
-    svc.navigation = nullptr;
-
-    comm::jobs::UseConfigurationFiles();
-    comm::jobs::RegisterAllJobs();
-    comm::SetMenuCommandHandler([](int code) { shell::MenuCommand(code); });
+    // The core starts through its session; the main window, the engine's host
+    // and the line join it when the main window is created.
+    shell::FrontEnd frontEnd;
+    frontEnd.clock = m_clock;
+    frontEnd.utility = m_utility.get();
+    frontEnd.settings = m_settings.get();
+    frontEnd.messages = &m_messages;
+    frontEnd.menuCommand = [](int code) { shell::MenuCommand(code); };
+    m_session = std::make_unique<shell::CoreSession>(frontEnd);
     RegisterAllScreens();
 }
 
 GuiApp::~GuiApp() {
-    comm::SetCommHost(nullptr);
-    comm::AttachCommPort(nullptr);
-    comm::SetMenuCommandHandler({});
     if (m_port && m_port->IsOpen()) m_port->Close();
+    m_session->AttachPort(nullptr);
+    m_session->UseCommHost(nullptr);
     shell::Svc().navigation = nullptr;
     m_main.reset();
     m_title.reset();
-    shell::Svc() = shell::Services{};
+    m_session.reset();
 }
 
 int GuiApp::Start() {
-    const shell::StartupResult result = shell::Main(*this);
+    const shell::StartupResult result = m_session->Start(*this);
     if (result == shell::StartupResult::Running) return 0;
     m_title.reset();
     return 1;
@@ -110,20 +97,13 @@ void GuiApp::ShowTitleScreen() {
     QApplication::processEvents();
 }
 
-void GuiApp::InitPortSettings() {
-    comm::InitCommSettings();
-    comm::CommSettings.deviceOverride = m_options.port;
-}
-
-void GuiApp::InitInformationRecord() {
-    files::InitInformationRecord(NowAsOleDate());
-}
-
 void GuiApp::CreateMainWindow() {
     m_main = std::make_unique<shell::frmRQ0000>();
     m_comm = std::make_unique<GuiCommHost>(*m_main);
     shell::Svc().navigation = m_main.get();
-    comm::SetCommHost(m_comm.get());
+    m_session->UseCommHost(m_comm.get());
+    // --port names any device instead of the COMn of the settings.
+    comm::CommSettings.deviceOverride = m_options.port;
     AttachLine();
 }
 
@@ -138,7 +118,7 @@ void GuiApp::AttachLine() {
     } else {
         m_port = std::make_unique<platform::QtSerialPort>();
     }
-    comm::AttachCommPort(m_port.get());
+    m_session->AttachPort(m_port.get());
 }
 
 void GuiApp::LoadMainWindow() {

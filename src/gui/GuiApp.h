@@ -7,7 +7,7 @@
 #include <string>
 
 #include "gui/QtHosts.h"
-#include "shell/Services.h"
+#include "shell/CoreSession.h"
 #include "shell/StartUp.h"
 
 namespace rq50::comm {
@@ -38,7 +38,7 @@ struct GuiOptions {
 
 /// The program: its services, the instance lock, the title screen, the main
 /// window and the line (a serial port, or the simulated instrument).
-class GuiApp : public shell::StartupHost {
+class GuiApp : public shell::StartupWindows {
   public:
     explicit GuiApp(GuiOptions options);
     ~GuiApp() override;
@@ -53,11 +53,9 @@ class GuiApp : public shell::StartupHost {
     /// The simulated instrument of --demo, or nullptr.
     sim::Instrument* DemoInstrument() const { return m_instrument.get(); }
 
-    // StartupHost
+    // StartupWindows
     bool AnotherInstanceRunning() override;
     void ShowTitleScreen() override;
-    void InitPortSettings() override;
-    void InitInformationRecord() override;
     void CreateMainWindow() override;
     void LoadMainWindow() override;
     void UnloadTitleScreen() override;
@@ -78,6 +76,7 @@ class GuiApp : public shell::StartupHost {
     std::unique_ptr<GuiCommHost> m_comm;
     std::unique_ptr<sim::Instrument> m_instrument;
     std::unique_ptr<comm::SerialPort> m_port;
+    std::unique_ptr<shell::CoreSession> m_session;
 };
 
 /// The instrument file --demo uses when none is named.

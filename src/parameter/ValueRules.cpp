@@ -174,6 +174,12 @@ bool IsNumeric(const std::string& text) {
     return ParseDecimal(text).has_value();
 }
 
+bool SameNumber(const std::string& a, const std::string& b) {
+    const std::optional<Decimal> x = ParseDecimal(a);
+    const std::optional<Decimal> y = ParseDecimal(b);
+    return x && y && x->negative == y->negative && CompareMagnitude(*x, *y) == 0;
+}
+
 std::string NormalizeNumber(const std::string& text) {
     const std::optional<Decimal> value = ParseDecimal(text);
     if (!value) return text;

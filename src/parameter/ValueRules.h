@@ -24,6 +24,10 @@ std::string TrimBlanks(const std::string& text);
 /// blanks, digits with at most one ".", blanks; at least one digit.
 bool IsNumeric(const std::string& text);
 
+/// True when both texts read as numbers of the same value: "+012.50" and
+/// "12.5" are the same, "12.55" and "12.555" are not. Compared digit by digit.
+bool SameNumber(const std::string& a, const std::string& b);
+
 /// Sign ("-" only for a negative value), integer part without leading zeros,
 /// then the "." and everything behind it as it stands: "+0012.50" gives
 /// "12.50", "-0.50" gives "-0.50". A text that is not numeric is returned as is.

@@ -1,56 +1,196 @@
 #include "shell/AppPaths.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <random>
 #include <system_error>
 
 namespace rq50::shell {
 
 namespace {
 
-std::filesystem::path& Folder() {
-    static std::filesystem::path folder = std::filesystem::current_path();
+namespace fs = std::filesystem;
+
+/// The file whose presence marks a folder as an application folder.
+constexpr const char* kMarkerFile = "V3Model.ini";
+
+AppFolders& Folders() {
+    static AppFolders folders{fs::current_path(), fs::current_path()};
+    return folders;
+}
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+fs::path ExecutableFolder(const std::string& argv0) {
+    std::error_code ec;
+    auto self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || self.empty()) self = fs::absolute(argv0, ec);
+    return self.parent_path();
+}
+
+fs::path Absolute(const fs::path& folder) {
+    std::error_code ec;
+    auto absolute = fs::absolute(folder, ec);
+    return (ec ? folder : absolute).lexically_normal();
+}
+
+/// Removes a trailing separator so that the folder compares and prints alike
+/// however it was given.
+fs::path WithoutTrailingSeparator(fs::path folder) {
+    if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
     return folder;
 }
 
-std::filesystem::path ExecutableFolder(const std::string& argv0) {
-    std::error_code ec;
-    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || self.empty()) self = std::filesystem::absolute(argv0, ec);
-    return self.parent_path();
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+/// True for the names of the files the tool writes: Setting.ini and
+/// everything under User\ and Undo\.
+bool IsUserFile(const std::string& name) {
+    const std::string_view first = std::string_view(name).substr(0, name.find_first_of("\\/"));
+    return EqualsIgnoringCase(first, "User") || EqualsIgnoringCase(first, "Undo") ||
+           EqualsIgnoringCase(name, "Setting.ini");
+}
+
+std::string Join(const fs::path& folder, const std::string& name) {
+    std::string native = name;
+    for (char& c : native) {
+        if (c == '\\') c = fs::path::preferred_separator;
+    }
+    std::string text = folder.string();
+    if (text.empty() || text.back() != fs::path::preferred_separator) {
+        text += fs::path::preferred_separator;
+    }
+    return text + native;
 }
 
 }  // namespace
 
-void InitAppFolder(const std::string& argv0, const std::string& overrideDir) {
+UserEnvironment CurrentUserEnvironment() {
+#ifdef _WIN32
+    return {Env("USERPROFILE"), {}, Env("APPDATA")};
+#else
+    return {Env("HOME"), Env("XDG_DATA_HOME"), {}};
+#endif
+}
+
+fs::path PerUserDataFolder(const UserEnvironment& env, std::string_view organization,
+                           std::string_view application) {
+#if defined(_WIN32)
+    fs::path folder =
+        !env.appData.empty() ? fs::path(env.appData) : fs::path(env.home) / "AppData" / "Roaming";
+#elif defined(__APPLE__)
+    fs::path folder =
+        fs::path(env.home.empty() ? "/" : env.home) / "Library" / "Application Support";
+#else
+    // A missing HOME counts as the root folder, as Qt takes it.
+    fs::path folder = !env.xdgDataHome.empty()
+                          ? fs::path(env.xdgDataHome)
+                          : fs::path(env.home.empty() ? "/" : env.home) / ".local" / "share";
+#endif
+    if (!organization.empty()) folder /= organization;
+    if (!application.empty()) folder /= application;
+    return WithoutTrailingSeparator(folder.lexically_normal());
+}
+
+fs::path PerUserDataFolder() {
+    return PerUserDataFolder(CurrentUserEnvironment());
+}
+
+std::vector<fs::path> AppFolderCandidates(const fs::path& exeFolder) {
+    const fs::path exe = WithoutTrailingSeparator(Absolute(exeFolder));
+    return {exe, WithoutTrailingSeparator((exe / ".." / "share" / "rq50").lexically_normal())};
+}
+
+bool FolderIsWritable(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return false;
+    std::random_device random;
+    const fs::path probe = folder / (".rq50-write-probe-" + std::to_string(random()));
+    bool created = false;
+    {
+        std::ofstream out(probe, std::ios::binary);
+        created = out.is_open();
+    }
+    if (created) fs::remove(probe, ec);
+    return created;
+}
+
+AppFolders ChooseAppFolders(const fs::path& exeFolder, const std::string& overrideDir,
+                            const std::string& envDir, const fs::path& perUserFolder) {
+    fs::path app;
+    bool installed = false;
     if (!overrideDir.empty()) {
-        SetAppFolder(overrideDir);
-    } else if (const char* env = std::getenv("RQ50_APPDIR"); env != nullptr && *env != '\0') {
-        SetAppFolder(env);
+        app = overrideDir;
+    } else if (!envDir.empty()) {
+        app = envDir;
     } else {
-        SetAppFolder(ExecutableFolder(argv0));
+        const auto candidates = AppFolderCandidates(exeFolder);
+        app = candidates.front();
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            std::error_code ec;
+            if (fs::is_regular_file(candidates[i] / kMarkerFile, ec)) {
+                app = candidates[i];
+                installed = i > 0;
+                break;
+            }
+        }
+    }
+    app = WithoutTrailingSeparator(Absolute(app));
+    // An installed share folder is never written, even by an administrator
+    // who could: the package manager owns it.
+    if (!installed && FolderIsWritable(app)) return {app, app};
+    return {app, WithoutTrailingSeparator(Absolute(perUserFolder))};
+}
+
+void InitAppFolder(const std::string& argv0, const std::string& overrideDir) {
+    const AppFolders folders = ChooseAppFolders(ExecutableFolder(argv0), overrideDir,
+                                                Env("RQ50_APPDIR"), PerUserDataFolder());
+    SetAppFolders(folders);
+    if (folders.data != folders.app) {
+        // The default folders of the file dialogs; a failure shows later, when
+        // a file is saved there.
+        std::error_code ec;
+        fs::create_directories(folders.data / "User" / "PARAMETER", ec);
+        fs::create_directories(folders.data / "User" / "PROGRAM", ec);
     }
 }
 
-void SetAppFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    auto absolute = std::filesystem::absolute(folder, ec);
-    Folder() = ec ? folder : absolute;
+void SetAppFolder(const fs::path& folder) {
+    const fs::path absolute = Absolute(folder);
+    SetAppFolders({absolute, absolute});
 }
 
-const std::filesystem::path& AppFolder() {
-    return Folder();
+void SetAppFolders(const AppFolders& folders) {
+    Folders() = folders;
+}
+
+const fs::path& AppFolder() {
+    return Folders().app;
+}
+
+const fs::path& UserDataFolder() {
+    return Folders().data;
 }
 
 std::string AppFilePath(const std::string& name) {
-    std::string native = name;
-    for (char& c : native) {
-        if (c == '\\') c = std::filesystem::path::preferred_separator;
+    const AppFolders& folders = Folders();
+    if (IsUserFile(name)) return Join(folders.data, name);
+    if (folders.data != folders.app) {
+        const std::string own = Join(folders.data, name);
+        std::error_code ec;
+        if (fs::exists(own, ec)) return own;
     }
-    std::string folder = Folder().string();
-    if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator) {
-        folder += std::filesystem::path::preferred_separator;
-    }
-    return folder + native;
+    return Join(folders.app, name);
 }
 
 }  // namespace rq50::shell

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 namespace rq50::integration {
 namespace {
@@ -109,6 +111,10 @@ TEST_F(CliInstrument, UploadThenDownloadReportsNoDifference) {
     const auto down = RunCli("--quiet --port " + sim.Path() + " download " + File("a.7pa"));
     EXPECT_EQ(down.exitCode, 0) << down.output;
     EXPECT_NE(down.output.find("Downloading to TAVRO completed."), std::string::npos);
+    // The Qt port runs under its application object, and no prompt is printed.
+    EXPECT_EQ(up.output.find("QSocketNotifier"), std::string::npos) << up.output;
+    EXPECT_EQ(down.output.find("QSocketNotifier"), std::string::npos) << down.output;
+    EXPECT_EQ(down.output.find("Starts communication"), std::string::npos) << down.output;
 }
 
 TEST_F(CliInstrument, DownloadOfAnOutOfRangeValueListsTheClampedItem) {
@@ -155,6 +161,45 @@ TEST_F(CliInstrument, BaudChangeThenUploadAt9600) {
     const auto up =
         RunCli("--quiet --port " + sim.Path() + " --speed 9600 upload -o " + File("f.7pa"));
     EXPECT_EQ(up.exitCode, 0) << up.output;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(CliInstrument, SigintDuringADownloadStopsBetweenExchangesAndSaysHowFar) {
+    SimProcess sim("RQB2.json");
+    ASSERT_EQ(RunCli("--quiet --port " + sim.Path() + " upload -o " + File("a.7pa")).exitCode, 0);
+    const std::string log = File("run.log");
+    const std::string out = File("out.txt");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const std::string exe = std::string(RQ50_BIN_DIR) + "/rq50-cli";
+        const std::string redirect = exe + " --app-dir " + RQ50_BIN_DIR + " --quiet --port " +
+                                     sim.Path() + " --log " + log + " download " + File("a.7pa") +
+                                     " >" + out + " 2>&1";
+        ::execl("/bin/sh", "sh", "-c", ("exec " + redirect).c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // RQB2 is read once for its model, then its 8 SET items are written: stop
+    // the download after the first writes.
+    for (int i = 0; i < 400 && Count(ReadAll(log), "SEND HEX") < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const std::string text = ReadAll(out);
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << text;
+    EXPECT_NE(text.find("Communication terminated."), std::string::npos) << text;
+    EXPECT_NE(text.find("download stopped after "), std::string::npos) << text;
+    EXPECT_NE(text.find("of 8 items"), std::string::npos) << text;
+    // Every request of the log was answered: the job ended between exchanges.
+    const std::string frames = ReadAll(log);
+    EXPECT_EQ(Count(frames, "SEND HEX"), Count(frames, "RECIVE HEX")) << frames;
 }
 
 }  // namespace

@@ -54,10 +54,14 @@ struct JobResults {
     std::array<std::vector<std::string>, 4> categoryNames;
     /// Items whose read-back differed in the last download.
     std::vector<DownloadCheckEntry> downloadCheck;
+    /// Jobs 2 and 16: items written and answered so far.
+    int itemsWritten = 0;
     /// Program jobs: the area the instrument refused (RefusedArea).
     int refusedArea = kRefusedNone;
     /// Job 20: the row of the connected model; job 21 writes through it.
     std::optional<BaudRateRow> baudRow;
+    /// Jobs 2 and 16: model text the instrument reported, as received.
+    std::string instrumentModel;
     /// Job 23: model text of the module in the selected slot.
     std::string slotModel;
     /// The rate the instrument ran at before the baud-rate dialog changed it.

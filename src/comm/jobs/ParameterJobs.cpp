@@ -364,6 +364,7 @@ class DownloadJob {
             m_position = 0;
             m_writes.Reset();
             Results().downloadCheck.clear();
+            Results().itemsWritten = 0;
             Results().requests = 0;
             // A data set whose header does not fit its items is refused before
             // the port is opened.
@@ -488,6 +489,7 @@ class DownloadJob {
                                              m_sendCount)) {
                     Results().downloadCheck.push_back(*entry);
                 }
+                ++Results().itemsWritten;
                 m_position = m_item->index + 1;
                 CommStep = kWrite;
                 return;
@@ -520,6 +522,7 @@ class DownloadJob {
 
     void CheckModel() {
         const auto& header = files::CurrentDataSetHeader();
+        Results().instrumentModel = RespData;
         if (!SameModel(RespData, header.model)) {
             CommError = kErrModel;
             CommStep = kStepFinish;

@@ -425,6 +425,7 @@ class ProgramDownloadJob {
                 Results().refusedArea = kRefusedNone;
                 CommFacts.refusedArea = kRefusedNone;
                 Results().downloadCheck.clear();
+                Results().itemsWritten = 0;
                 Results().requests = 0;
                 BeginJob(port);
                 return;
@@ -519,6 +520,7 @@ class ProgramDownloadJob {
                                              m_sendCount)) {
                     Results().downloadCheck.push_back(*entry);
                 }
+                ++Results().itemsWritten;
                 m_position = m_item->index + 1;
                 CommStep = m_position < records.size() ? static_cast<int>(kWrite) : kStepFinish;
                 return;
@@ -546,6 +548,7 @@ class ProgramDownloadJob {
         fromHeader.steps = header.stepCount;
         fromHeader.constants = header.constCount;
         const std::string instrument = TrimBlanks(RespData);
+        Results().instrumentModel = RespData;
         auto areas =
             CheckProgramModel(instrument, header.modelCode, LookupCategory(instrument), fromHeader);
         if (!areas) {

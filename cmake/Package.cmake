@@ -1,0 +1,29 @@
+# The Debian package (scripts/package): everything of cmake/Install.cmake
+# under /usr. Library dependencies come from dpkg-shlibdeps.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rq50)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "RQ50 developers <rq50@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "PC-based parameter setting tool for TAVRO signal conditioners")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "PC-based parameter setting tool for TAVRO signal conditioners
+RQ50 configures the TAVRO family of plug-in signal conditioners over a
+serial line: it uploads an instrument's parameters into parameter files,
+downloads them back with a read-back check of every value, works online on
+single items and live values, edits the user program of the Free Program
+Computing Unit, and sets baud rate, rack slot and a download password.
+.
+The package holds the command-line tool rq50-cli, the instrument simulator
+tavro-sim with sample instruments for training and testing, and the desktop
+program rq50 when it was built.")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+if(TARGET rq50)
+    # The desktop program needs a platform plugin; Debian ships them apart.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-qpa-plugins)
+endif()
+include(CPack)

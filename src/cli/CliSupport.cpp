@@ -1,0 +1,123 @@
+#include "cli/CliSupport.h"
+
+#include "files/InformationRecord.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "files/RecordFile.h"
+#include "files/SingleByteText.h"
+#include "parameter/ValueRules.h"
+
+#include <iomanip>
+#include <iostream>
+
+namespace rq50::cli {
+
+void Note(const std::string& text) {
+    std::cerr << "rq50-cli: " << text << "\n";
+}
+
+bool ReadDataFile(files::DataFileKind kind, const std::string& path) {
+    const std::string title = files::FileTitleOf(path);
+    const bool read = kind == files::DataFileKind::kParameter
+                          ? files::ReadParameterFile(path, title)
+                          : files::ReadProgramFile(path, title);
+    if (!read) Note("cannot read " + path);
+    return read;
+}
+
+std::optional<std::string> PrepareSave(const std::string& path, files::DataFileKind kind) {
+    std::string problem;
+    const auto name = files::SaveNameFor(path, kind, problem);
+    if (!name) {
+        Note(problem);
+        return std::nullopt;
+    }
+    problem = files::SaveTargetProblem(*name);
+    if (!problem.empty()) {
+        Note(problem);
+        return std::nullopt;
+    }
+    return name;
+}
+
+bool ApplyInformationFields(const std::map<int, std::string>& boxes) {
+    if (boxes.empty()) return true;
+    auto& information = files::CurrentInformation();
+    auto form = files::InfoFormFromRecord(information);
+    for (const auto& [box, given] : boxes) {
+        std::string text = given;
+        if (!files::ValidateInfoField(box, text)) {
+            if (box == files::kBoxDate) {
+                Note(
+                    "--date takes yyyy/mm/dd, yyyy/mm/dd hh:mm or yyyy/mm/dd hh:mm:ss (\"-\" may "
+                    "stand for \"/\"), or yyyy-mm-ddThh:mm:ss");
+            } else {
+                Note("the information field \"" + text + "\" is too long");
+            }
+            return false;
+        }
+        form.boxes[static_cast<std::size_t>(box)] = text;
+    }
+    return files::ApplyInformationOk(form, information);
+}
+
+std::string JsonText(const std::string& singleByte) {
+    return files::SingleByteToUtf8(parameter::TrimBlanks(singleByte));
+}
+
+std::string KindName(int kind) {
+    static const char* const kNames[] = {"shown",     "text",         "decimal",  "hex",
+                                         "selection", "free-decimal", "measured", "other"};
+    return kind >= 0 && kind < 8 ? kNames[kind] : "unknown";
+}
+
+void PrintJson(const ordered_json& document) {
+    std::cout << document.dump(2) << "\n";
+}
+
+void PrintDifferences(const std::string& first, const std::string& second,
+                      const std::vector<std::string>& notes,
+                      const std::vector<files::ItemDifference>& differences, bool json) {
+    using Side = files::ItemDifference::Side;
+    if (json) {
+        ordered_json items = ordered_json::array();
+        for (const auto& d : differences) {
+            items.push_back(
+                {{"address", d.address},
+                 {"name", JsonText(d.name)},
+                 {"kind", d.kind},
+                 {"kindName", KindName(d.kind)},
+                 {"first", d.side == Side::kSecondOnly ? ordered_json(nullptr)
+                                                       : ordered_json(JsonText(d.first))},
+                 {"second", d.side == Side::kFirstOnly ? ordered_json(nullptr)
+                                                       : ordered_json(JsonText(d.second))}});
+        }
+        PrintJson({{"first", first},
+                   {"second", second},
+                   {"same", notes.empty() && differences.empty()},
+                   {"header", notes},
+                   {"differences", items}});
+        return;
+    }
+    for (const auto& note : notes) std::cout << "header: " << note << "\n";
+    if (!differences.empty()) {
+        std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "Name"
+                  << std::setw(24) << first << second << "\n";
+    }
+    for (const auto& d : differences) {
+        const std::string a = d.side == Side::kSecondOnly ? "(none)" : d.first;
+        const std::string b = d.side == Side::kFirstOnly ? "(none)" : d.second;
+        std::cout << std::left << std::setw(8) << d.address << std::setw(14)
+                  << files::SingleByteToUtf8(d.name) << std::setw(24) << files::SingleByteToUtf8(a)
+                  << files::SingleByteToUtf8(b) << "\n";
+    }
+    if (notes.empty() && differences.empty()) {
+        std::cout << "no differences\n";
+    } else {
+        Note(std::to_string(differences.size()) +
+             (differences.size() == 1 ? " item differs" : " items differ") +
+             (notes.empty() ? "" : ", and the headers differ"));
+    }
+}
+
+}  // namespace rq50::cli

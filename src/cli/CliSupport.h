@@ -1,0 +1,56 @@
+#pragma once
+
+// What several rq50-cli commands share: reading and saving data files with
+// the names and checks of the file dialogs, the information fields of a save,
+// and printing JSON.
+
+#include "files/Compare.h"
+#include "files/SaveTarget.h"
+
+#include <nlohmann/json.hpp>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rq50::cli {
+
+using nlohmann::ordered_json;
+
+/// Prints `text` as "rq50-cli: text" on stderr.
+void Note(const std::string& text);
+
+/// Reads a parameter or program file into the current data, as the open
+/// dialog does. On failure the system's message is followed by a line that
+/// names the file.
+bool ReadDataFile(files::DataFileKind kind, const std::string& path);
+
+/// The file a save of `kind` writes for the name the user gave: the
+/// extension added when missing, a name of another kind refused, and the
+/// place checked before any work is done (a folder, a missing folder, a folder
+/// that takes no file). nullopt (reason printed) when it cannot be saved.
+std::optional<std::string> PrepareSave(const std::string& path, files::DataFileKind kind);
+
+/// Information fields given on the command line (text box index -> text),
+/// applied to the current information record as OK of the information
+/// window does. False (reason printed) when a field is refused.
+bool ApplyInformationFields(const std::map<int, std::string>& boxes);
+
+/// The texts of the single-byte world as UTF-8 for JSON, trimmed of blanks.
+std::string JsonText(const std::string& singleByte);
+
+/// Name of a data kind ("text", "decimal", ...).
+std::string KindName(int kind);
+
+/// Prints a JSON document on stdout.
+void PrintJson(const ordered_json& document);
+
+/// Prints the outcome of a comparison of `first` with `second` (file names,
+/// or "instrument"): the header notes, then one line an item; as JSON when
+/// `json` is set.
+void PrintDifferences(const std::string& first, const std::string& second,
+                      const std::vector<std::string>& notes,
+                      const std::vector<files::ItemDifference>& differences, bool json);
+
+}  // namespace rq50::cli

@@ -1,0 +1,295 @@
+// rq50-cli commands that work on files without an instrument: set a value in
+// a parameter file, set a step or constant of a program file, compare two
+// files, and the download password kept in Setting.ini.
+#include "cli/Cli.h"
+#include "cli/CliHosts.h"
+#include "cli/CliSupport.h"
+#include "cli/ProgramSupport.h"
+#include "comm/jobs/Password.h"
+#include "files/Compare.h"
+#include "files/DataSet.h"
+#include "files/FileError.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "files/SingleByteText.h"
+#include "parameter/ItemEdit.h"
+#include "parameter/ValueRules.h"
+#include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/SettingFile.h"
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+namespace rq50::cli {
+
+namespace {
+
+using files::DataFileKind;
+
+constexpr int kTextSaveToFile = 1553;
+constexpr int kTextPassword = 4305;
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return parameter::TrimBlanks(text);
+}
+
+// ------------------------------------------------------------ set
+
+struct SetOptions {
+    std::string file;
+    std::string address;
+    std::string value;
+};
+
+int RunSet(const SetOptions& o) {
+    CliServices services;
+    if (files::DataFileKindOf(o.file) != DataFileKind::kParameter) {
+        Note(o.file + ": set changes a parameter file (.7pa); program-set changes a program file");
+        return kExitUsage;
+    }
+    const auto address = parameter::ParseAddress(o.address);
+    if (!address) {
+        Note("\"" + o.address +
+             "\" is no item address; an address is a group letter and a "
+             "number, e.g. C02");
+        return kExitUsage;
+    }
+    if (!ReadDataFile(DataFileKind::kParameter, o.file)) return kExitSystemError;
+    auto& items = parameter::Items().dataSet;
+    const auto it = std::find_if(items.begin(), items.end(), [&](const parameter::ItemBlock& b) {
+        const auto item = parameter::DecodeItem(b, false);
+        return item.ma == address->first && item.mb == address->second;
+    });
+    if (it == items.end()) {
+        Note(o.file + " holds no item " +
+             parameter::FormatAddress(address->first, address->second));
+        return kExitSystemError;
+    }
+    const auto before = parameter::DecodeItem(*it, false);
+    const std::string label = parameter::FormatAddress(before.ma, before.mb) + " " +
+                              files::SingleByteToUtf8(parameter::TrimBlanks(before.name));
+    const auto edit = parameter::SetItemValue(*it, o.value);
+    if (!edit.ok) {
+        Note(label + ": " + edit.error);
+        return kExitSystemError;
+    }
+    *it = edit.block;
+    if (!files::WriteParameterFile(o.file)) {
+        Note(o.file + " was not written; it is as it was");
+        return kExitSystemError;
+    }
+    const auto after = parameter::DecodeItem(edit.block, false);
+    std::cout << label << ": " << files::SingleByteToUtf8(files::ShownValue(before)) << " -> "
+              << files::SingleByteToUtf8(files::ShownValue(after)) << "\n";
+    const auto& h = files::CurrentDataSetHeader();
+    if (before.ma < h.setStart || before.ma >= h.adjustStart) {
+        Note("only SET items are downloaded; " + parameter::FormatAddress(before.ma, before.mb) +
+             " is changed in the file only");
+    }
+    return kExitOk;
+}
+
+// ------------------------------------------------------------ program-set
+
+int RunProgramSet(const SetOptions& o) {
+    CliServices services;
+    if (files::DataFileKindOf(o.file) != DataFileKind::kProgram) {
+        Note(o.file + ": program-set changes a program file (.7pr); set changes a parameter file");
+        return kExitUsage;
+    }
+    program::CategoryTable categories;
+    if (!LoadCategories(categories)) return kExitSystemError;
+    program::EditorHost host;
+    std::unique_ptr<program::ProgramEditor> editor;
+    if (!OpenInEditor(o.file, categories, host, editor)) {
+        Note("cannot read " + o.file);
+        return kExitSystemError;
+    }
+    const std::string wanted = Upper(o.address);
+    for (const auto id : {program::GridId::kProgram, program::GridId::kConst}) {
+        const auto& grid = editor->Grid(id);
+        for (int row = 1; row <= grid.Rows(); ++row) {
+            if (Upper(grid.Get(row, 0)) != wanted || wanted.empty()) continue;
+            const int column =
+                id == program::GridId::kProgram ? program::kOperatorColumn : program::kValueColumn;
+            const std::string before = grid.Get(row, column);
+            editor->BeginEdit(id, row, column);
+            if (!editor->EndEdit(id, row, column, o.value)) {
+                Note(wanted + ": \"" + o.value + "\" is refused by the program editor's rules");
+                return kExitSystemError;
+            }
+            const std::string after = editor->Grid(id).Get(row, column);
+            if (editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile)) !=
+                program::WriteBackStatus::kReady)
+                return kExitSystemError;
+            if (!files::WriteProgramFile(o.file)) {
+                Note(o.file + " was not written; it is as it was");
+                return kExitSystemError;
+            }
+            std::cout << wanted << ": " << parameter::TrimBlanks(before) << " -> "
+                      << parameter::TrimBlanks(after) << "\n";
+            return kExitOk;
+        }
+    }
+    Note(o.file + " has no step or CONST item " + wanted);
+    return kExitSystemError;
+}
+
+// ------------------------------------------------------------ diff
+
+struct DiffOptions {
+    std::string first;
+    std::string second;
+    bool all = false;
+    bool json = false;
+};
+
+int RunDiff(const DiffOptions& o) {
+    CliServices services;
+    const auto kind = files::DataFileKindOf(o.first);
+    if (!kind || files::DataFileKindOf(o.second) != kind) {
+        Note("diff compares two parameter files (.7pa) or two program files (.7pr)");
+        return kExitUsage;
+    }
+    std::vector<std::string> notes;
+    std::vector<files::ItemDifference> differences;
+    auto unreadable = [](const std::string& path, int error) {
+        files::ReportFileError(error, "");
+        Note("cannot read " + path);
+        return kExitSystemError;
+    };
+    if (*kind == DataFileKind::kParameter) {
+        files::ParameterFileRecord a, b;
+        if (const int e = files::LoadParameterFile(o.first, a)) return unreadable(o.first, e);
+        if (const int e = files::LoadParameterFile(o.second, b)) return unreadable(o.second, e);
+        notes = files::CompareHeaders(a.header, b.header);
+        differences = files::CompareDataSets(
+            a.items, b.items,
+            o.all ? files::CompareScope::kAll : files::CompareScope::kAllButMeasured, 0, 0);
+    } else {
+        files::ProgramFileRecord a, b;
+        if (const int e = files::LoadProgramFile(o.first, a)) return unreadable(o.first, e);
+        if (const int e = files::LoadProgramFile(o.second, b)) return unreadable(o.second, e);
+        if (Upper(a.header.modelCode) != Upper(b.header.modelCode)) {
+            notes.push_back("model " + parameter::TrimBlanks(a.header.modelCode) + " against " +
+                            parameter::TrimBlanks(b.header.modelCode));
+        }
+        differences = files::ComparePrograms(a, b, true);
+    }
+    PrintDifferences(o.first, o.second, notes, differences, o.json);
+    return notes.empty() && differences.empty() ? kExitOk : kExitSystemError;
+}
+
+// ------------------------------------------------------------ password
+
+/// The password rules of the password dialog, applied to Setting.ini of the
+/// application folder.
+int RunPassword(const std::string& action, const std::vector<std::string>& args) {
+    CliServices services;
+    shell::G().settingFilePath = shell::AppFilePath("Setting.ini");
+    const std::string title = shell::Catalogue(kTextPassword);
+    const bool stored = shell::PasswordIsStored();
+    auto needs = [&](std::size_t n, const char* form) {
+        if (args.size() == n) return true;
+        Note(std::string("usage: rq50-cli password ") + form);
+        return false;
+    };
+    auto setNew = [&](const std::string& entry) {
+        const auto out =
+            comm::jobs::PasswordDialogOk(comm::jobs::kPasswordNew, entry, entry, title);
+        return out.store && out.close ? kExitOk : kExitSystemError;
+    };
+    auto currentIsRight = [&](const std::string& entry) {
+        return comm::jobs::PasswordDialogOk(comm::jobs::kPasswordChange, entry, entry, title)
+            .downloadAllowed;
+    };
+    if (action == "set") {
+        if (!needs(1, "set NEW")) return kExitUsage;
+        if (stored) {
+            Note("a password is set already; use password change OLD NEW");
+            return kExitSystemError;
+        }
+        return setNew(args[0]);
+    }
+    if (action == "change") {
+        if (!needs(2, "change OLD NEW")) return kExitUsage;
+        if (!stored) {
+            Note("no password is set; use password set NEW");
+            return kExitSystemError;
+        }
+        if (!currentIsRight(args[0])) return kExitSystemError;
+        return setNew(args[1]);
+    }
+    // clear
+    if (!needs(1, "clear CURRENT")) return kExitUsage;
+    if (!stored) {
+        Note("no password is set");
+        return kExitOk;
+    }
+    if (!currentIsRight(args[0])) return kExitSystemError;
+    shell::G().storedPassword = shell::kNoPassword;
+    if (!shell::WriteSettingFile()) {
+        Note("Setting.ini was not written; the password is unchanged");
+        return kExitSystemError;
+    }
+    shell::ReadSettingFile();
+    std::cout << "The password has been cancelled.\n";
+    return kExitOk;
+}
+
+void AddEditCommands(CLI::App& app, CliContext& context) {
+    auto set = std::make_shared<SetOptions>();
+    auto* st = app.add_subcommand(
+        "set", "change one value of a parameter file, with the entry rules of the online WRITE");
+    st->add_option("FILE", set->file, "the .7pa file (saved in place)")->required();
+    st->add_option("ADDRESS", set->address, "the item's address, e.g. C02")->required();
+    st->add_option("VALUE", set->value, "the value; a selection takes a choice code")->required();
+    st->callback([set, &context] { context.run = [set] { return RunSet(*set); }; });
+
+    auto pset = std::make_shared<SetOptions>();
+    auto* ps = app.add_subcommand(
+        "program-set",
+        "change one PROGRAM step's operator or one CONST value of a program file, with the "
+        "program editor's rules");
+    ps->add_option("FILE", pset->file, "the .7pr file (saved in place)")->required();
+    ps->add_option("ADDRESS", pset->address, "a step (e.g. P05) or a CONST item (e.g. Q03)")
+        ->required();
+    ps->add_option("VALUE", pset->value, "the operator, or the CONST value")->required();
+    ps->callback([pset, &context] { context.run = [pset] { return RunProgramSet(*pset); }; });
+
+    auto diff = std::make_shared<DiffOptions>();
+    auto* df = app.add_subcommand(
+        "diff", "list the items whose values differ between two files (exit 1 when any differ)");
+    df->add_option("FIRST", diff->first, "a .7pa or .7pr file")->required();
+    df->add_option("SECOND", diff->second, "a file of the same kind")->required();
+    df->add_flag("--all", diff->all, "compare measured values too");
+    df->add_flag("--json", diff->json, "print the differences as JSON (see docs/cli.md)");
+    df->callback([diff, &context] { context.run = [diff] { return RunDiff(*diff); }; });
+
+    auto* pw =
+        app.add_subcommand("password", "set, change or cancel the download password (Setting.ini)");
+    pw->require_subcommand(1);
+    const std::tuple<const char*, const char*, int> actions[] = {
+        {"set", "set a password of 1-4 digits when none is set: password set NEW", 1},
+        {"change", "change the password: password change OLD NEW", 2},
+        {"clear", "cancel the password: password clear CURRENT", 1}};
+    for (const auto& [name, help, count] : actions) {
+        auto args = std::make_shared<std::vector<std::string>>();
+        auto* action = pw->add_subcommand(name, help);
+        action->add_option("PASSWORDS", *args, "the passwords, in the order shown")
+            ->expected(count);
+        action->callback([args, &context, action = std::string(name)] {
+            context.run = [args, action] { return RunPassword(action, *args); };
+        });
+    }
+}
+
+const RegisterCommands kEditCommands(&AddEditCommands);
+
+}  // namespace
+
+}  // namespace rq50::cli

@@ -1,0 +1,82 @@
+#include "files/SaveTarget.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace rq50::files {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+std::string ExtensionOf(DataFileKind kind) {
+    return kind == DataFileKind::kParameter ? ".7pa" : ".7pr";
+}
+
+std::optional<DataFileKind> DataFileKindOf(const std::string& path) {
+    const std::string ext = Lower(fs::path(path).extension().string());
+    if (ext == ExtensionOf(DataFileKind::kParameter)) return DataFileKind::kParameter;
+    if (ext == ExtensionOf(DataFileKind::kProgram)) return DataFileKind::kProgram;
+    return std::nullopt;
+}
+
+std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kind,
+                                       std::string& problem) {
+    const fs::path p(path);
+    if (p.filename().empty() || p.filename() == "." || p.filename() == "..") {
+        problem = path + " names no file";
+        return std::nullopt;
+    }
+    std::error_code ec;
+    if (fs::is_directory(p, ec)) {
+        problem = path + " is a folder; give a file name";
+        return std::nullopt;
+    }
+    const std::string ext = p.extension().string();
+    if (ext.empty()) return path + ExtensionOf(kind);
+    if (DataFileKindOf(path) == kind) return path;
+    problem = path + ": a " +
+              std::string(kind == DataFileKind::kParameter ? "parameter" : "program") +
+              " file is saved with the extension " + ExtensionOf(kind) +
+              ", or give the name without an extension";
+    return std::nullopt;
+}
+
+std::string SaveTargetProblem(const std::string& path) {
+    std::error_code ec;
+    const fs::path target(path);
+    if (fs::is_directory(target, ec)) return path + " is a folder; give a file name";
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
+        return path + " is not a regular file";
+    // Creating a file is the only sure test that the folder takes one: access
+    // rights, a read-only or pseudo file system and quotas all show here.
+    const fs::path probe = folder / (".rq50-probe-" + std::to_string(::getpid()));
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) {
+        return "cannot save into the folder " + folder.string() + ": " + std::strerror(errno);
+    }
+    ::close(fd);
+    fs::remove(probe, ec);
+    if (fs::exists(target, ec) && ::access(target.c_str(), W_OK) != 0) {
+        return "cannot replace " + path + ": " + std::strerror(errno);
+    }
+    return {};
+}
+
+}  // namespace rq50::files

@@ -1,0 +1,32 @@
+#pragma once
+
+// Names and places of data files before anything is written: which kind of
+// file a name stands for, the name a save uses, and whether a save to a path
+// can succeed at all, so that no work is done for a file that cannot be kept.
+
+#include <optional>
+#include <string>
+
+namespace rq50::files {
+
+enum class DataFileKind { kParameter, kProgram };
+
+/// ".7pa" or ".7pr".
+std::string ExtensionOf(DataFileKind kind);
+
+/// The kind a file name stands for by its extension (any case); nullopt for
+/// any other extension.
+std::optional<DataFileKind> DataFileKindOf(const std::string& path);
+
+/// The name a save of `kind` uses, as the save dialog makes it: the kind's
+/// extension is added to a name without one. A name with another extension
+/// (the other kind's, or ".txt") is refused with a sentence in `problem`.
+std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kind,
+                                       std::string& problem);
+
+/// Empty when a file can be saved at `path`; otherwise the reason as a
+/// sentence: the path is a folder, its folder does not exist, or the folder
+/// takes no new file (tried by creating and removing a file there).
+std::string SaveTargetProblem(const std::string& path);
+
+}  // namespace rq50::files

@@ -1,0 +1,390 @@
+// rq50-cli as a technician uses it, against the built-in simulated
+// instrument (virtual time) and on files: safe writes, honest exits, offline
+// edits, comparisons, the password and the JSON output.
+#include "FileTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace rq50::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    std::string all() const { return out + err; }
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class CliTool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = files::test::FreshFolder(
+            std::string("cli_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // The application folder with the configuration files of the build.
+        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+            if (entry.path().extension() == ".ini")
+                fs::copy_file(entry.path(), m_dir / entry.path().filename());
+        }
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    CliRun Cli(const std::string& args) const {
+        const auto out = m_dir / "stdout.txt";
+        const auto err = m_dir / "stderr.txt";
+        const std::string command = "cd '" + m_dir.string() + "' && " + RQ50_BIN_DIR +
+                                    "/rq50-cli --app-dir '" + m_dir.string() + "' " + args + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        CliRun r;
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = Slurp(out);
+        r.err = Slurp(err);
+        return r;
+    }
+    std::string Sim(const std::string& name) const {
+        return std::string("--sim ") + RQ50_SOURCE_DIR + "/sim/instruments/" + name;
+    }
+    std::string P(const std::string& name) const { return (m_dir / name).string(); }
+
+    fs::path m_dir;
+};
+
+// ---- download safety ---------------------------------------------------------
+
+TEST_F(CliTool, AProgramWithCheckErrorsIsNotDownloadedUnlessForced) {
+    ASSERT_EQ(Cli(Sim("RQK2.json") + " --quiet program-upload -o p").exitCode, 0);
+    ASSERT_TRUE(fs::exists(P("p.7pr")));
+    const auto set = Cli("program-set p.7pr P02 QQQ9");
+    ASSERT_EQ(set.exitCode, 0) << set.all();
+    const auto refused = Cli(Sim("RQK2.json") + " --quiet program-download p.7pr");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Has(refused.err, "QQQ9")) << refused.err;
+    EXPECT_TRUE(Has(refused.err, "Invalid operator."));
+    EXPECT_TRUE(Has(refused.err, "--force"));
+    EXPECT_FALSE(Has(refused.all(), "Downloading of PROGRAM and CONST completed."));
+    const auto forced = Cli(Sim("RQK2.json") + " --quiet program-download --force p.7pr");
+    EXPECT_EQ(forced.exitCode, 0) << forced.all();
+    EXPECT_TRUE(Has(forced.all(), "Downloading of PROGRAM and CONST completed."));
+}
+
+TEST_F(CliTool, AWriteSaysWhenTheInstrumentHoldsAnotherValue) {
+    const auto clamped = Cli(Sim("RQB2.json") + " --quiet write --category set C02 500");
+    EXPECT_EQ(clamped.exitCode, 1);
+    EXPECT_TRUE(Has(clamped.err, "asked 500, instrument holds 100.00")) << clamped.all();
+    const auto cut = Cli(Sim("RQB2.json") + " --quiet write --category set C02 12.555");
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_TRUE(Has(cut.err, "asked 12.555, instrument holds 12.55")) << cut.all();
+    const auto exact = Cli(Sim("RQB2.json") + " --quiet write --category set C02 12.5");
+    EXPECT_EQ(exact.exitCode, 0) << exact.all();
+    const auto json =
+        Cli(Sim("RQB2.json") + " --quiet write --json --category SET C01 \"DC 1-5V\"");
+    ASSERT_EQ(json.exitCode, 0) << json.all();
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["address"], "C01");
+    EXPECT_EQ(doc["mc"], 1);
+    EXPECT_EQ(doc["kindName"], "selection");
+    EXPECT_EQ(doc["asExpected"], true);
+}
+
+TEST_F(CliTool, ChoicesAndAllowedValuesAreShown) {
+    const auto read = Cli(Sim("RQB2.json") + " --quiet read --category set C01");
+    ASSERT_EQ(read.exitCode, 0) << read.all();
+    EXPECT_TRUE(Has(read.out, "* 0: DC      4-20mA")) << read.out;
+    EXPECT_TRUE(Has(read.out, "  2: DC      0-10V"));
+    const auto number = Cli(Sim("RQB2.json") + " --quiet read --json --category set C02");
+    ASSERT_EQ(number.exitCode, 0) << number.all();
+    const auto doc = nlohmann::json::parse(number.out);
+    EXPECT_EQ(doc["name"], "SCALE LO");
+    EXPECT_EQ(doc["kind"], 2);
+    EXPECT_TRUE(Has(doc["allowed"].get<std::string>(), "-999.99 to 999.99"));
+    const auto ambiguous = Cli(Sim("RQB2.json") + " --quiet write --category set C01 DC");
+    EXPECT_EQ(ambiguous.exitCode, 1);
+    EXPECT_TRUE(Has(ambiguous.err, "names several choices")) << ambiguous.err;
+    EXPECT_TRUE(Has(ambiguous.err, "1: DC      1-5V"));
+}
+
+TEST_F(CliTool, CancelOutputShowsTheItemReadAgain) {
+    const auto run = Cli(Sim("RQB2.json") + " --quiet cancel-output");
+    EXPECT_EQ(run.exitCode, 0) << run.all();
+    EXPECT_TRUE(Has(run.out, "E01 ZERO ADJ")) << run.out;
+}
+
+TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
+    ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
+    std::string bytes = Slurp(P("a.7pa"));
+    const auto at = bytes.find("SCALE LO+000.00 ");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + 8, 7, "-150.00");
+    std::ofstream(P("b.7pa"), std::ios::binary) << bytes;
+    const auto down = Cli(Sim("RQB2.json") + " --quiet download b.7pa");
+    EXPECT_EQ(down.exitCode, 1);
+    EXPECT_TRUE(Has(down.err, "completed with 1 difference")) << down.err;
+    EXPECT_FALSE(Has(down.err, "Downloading to TAVRO completed.\n"));
+    const auto json = Cli(Sim("RQB2.json") + " --quiet download --json b.7pa");
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["differences"].size(), 1u);
+    EXPECT_EQ(doc["differences"][0]["sent"], "-150.00 %");
+    EXPECT_EQ(doc["differences"][0]["set"], "-100.00 %");
+    EXPECT_EQ(doc["written"], doc["total"]);
+    const auto other = Cli(Sim("RQG2.json") + " --quiet download a.7pa");
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_TRUE(Has(other.err, "non-matching MODEL."));
+    EXPECT_TRUE(Has(other.err, "the file is for model RQB2, the instrument is model RQG2"))
+        << other.err;
+}
+
+// ---- files before instruments -----------------------------------------------
+
+TEST_F(CliTool, OutputPathsAreCheckedBeforeTheInstrumentIsAsked) {
+    fs::create_directories(P("folder"));
+    const auto folder = Cli(Sim("RQB2.json") + " upload -o " + P("folder"));
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_TRUE(Has(folder.err, "is a folder")) << folder.err;
+    EXPECT_FALSE(Has(folder.err, "simulated instrument"));
+    const auto missing = Cli(Sim("RQB2.json") + " upload -o " + P("none/x.7pa"));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Has(missing.err, "does not exist")) << missing.err;
+    const auto proc = Cli(Sim("RQB2.json") + " upload -o /proc/x.7pa");
+    EXPECT_EQ(proc.exitCode, 1);
+    EXPECT_TRUE(Has(proc.err, "cannot save into the folder /proc")) << proc.err;
+    EXPECT_FALSE(Has(proc.err, "Lack of free disk space"));
+}
+
+TEST_F(CliTool, FilesAreSavedOnlyUnderNamesTheToolReads) {
+    const auto plain = Cli(Sim("RQB2.json") + " --quiet upload -o plant");
+    EXPECT_EQ(plain.exitCode, 0) << plain.all();
+    EXPECT_TRUE(fs::exists(P("plant.7pa")));
+    EXPECT_EQ(Cli("show plant.7pa").exitCode, 0);
+    const auto text = Cli(Sim("RQB2.json") + " --quiet upload -o x.txt");
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_FALSE(fs::exists(P("x.txt")));
+    const auto copy = Cli("copy plant.7pa b.7pr");
+    EXPECT_EQ(copy.exitCode, 1);
+    EXPECT_TRUE(Has(copy.err, ".7pa")) << copy.err;
+    EXPECT_FALSE(fs::exists(P("b.7pr")));
+    EXPECT_EQ(Cli("copy plant.7pa b").exitCode, 0);
+    EXPECT_TRUE(fs::exists(P("b.7pa")));
+}
+
+TEST_F(CliTool, MessagesNameTheFileAndTheAcceptedForms) {
+    const auto date = Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa --date 2026/02/30");
+    EXPECT_EQ(date.exitCode, 1);
+    EXPECT_TRUE(Has(date.err, "yyyy/mm/dd")) << date.err;
+    EXPECT_FALSE(fs::exists(P("a.7pa")));
+    ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
+    const std::string bytes = Slurp(P("a.7pa"));
+    std::ofstream(P("cut.7pa"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    for (const char* command : {"show cut.7pa", "download cut.7pa", "set cut.7pa C02 1"}) {
+        const auto run = Cli(Sim("RQB2.json") + " --quiet " + command);
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_TRUE(Has(run.err, "cut.7pa")) << command << ": " << run.err;
+    }
+}
+
+TEST_F(CliTool, ShowPrintsTheInformationAndCheckSpeaksJson) {
+    ASSERT_EQ(
+        Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa --title1 \"Line 4\" --created-by Ann")
+            .exitCode,
+        0);
+    const auto show = Cli("show a.7pa");
+    ASSERT_EQ(show.exitCode, 0) << show.all();
+    EXPECT_TRUE(Has(show.out, "Title 1:        Line 4")) << show.out;
+    EXPECT_TRUE(Has(show.out, "Created by:     Ann"));
+    EXPECT_TRUE(Has(show.out, "File Name:      a.7pa"));
+    ASSERT_EQ(Cli("new-program -o p.7pr").exitCode, 0);
+    ASSERT_EQ(Cli("program-set p.7pr P02 QQQ9").exitCode, 0);
+    const auto check = Cli("check --json p.7pr");
+    EXPECT_EQ(check.exitCode, 1);
+    const auto doc = nlohmann::json::parse(check.out);
+    EXPECT_EQ(doc["ok"], false);
+    ASSERT_EQ(doc["errors"].size(), 1u);
+    EXPECT_EQ(doc["errors"][0]["step"], "P02");
+    EXPECT_EQ(doc["errors"][0]["operator"], "QQQ9");
+    EXPECT_EQ(doc["errors"][0]["message"], "Invalid operator.");
+}
+
+// ---- offline edits and comparisons ---------------------------------------------
+
+TEST_F(CliTool, SetDiffDownloadVerify) {
+    ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
+    ASSERT_EQ(Cli("copy a.7pa b.7pa").exitCode, 0);
+    const auto set = Cli("set b.7pa C02 -12.5");
+    ASSERT_EQ(set.exitCode, 0) << set.all();
+    EXPECT_TRUE(Has(set.out, "C02 SCALE LO: 0.00 % -> -12.50 %")) << set.out;
+    EXPECT_EQ(Cli("set b.7pa C01 2").exitCode, 0);
+    EXPECT_EQ(Cli("set b.7pa D01 mA").exitCode, 0);
+    const auto refused = Cli("set b.7pa C02 1000");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Has(refused.err, "Illegal value entered."));
+
+    const auto diff = Cli("diff a.7pa b.7pa");
+    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_TRUE(Has(diff.out, "C02")) << diff.out;
+    EXPECT_TRUE(Has(diff.out, "-12.50 %"));
+    EXPECT_TRUE(Has(diff.out, "D01"));
+    const auto json = Cli("diff --json a.7pa b.7pa");
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["same"], false);
+    EXPECT_EQ(doc["differences"].size(), 3u);
+    EXPECT_EQ(Cli("diff a.7pa a.7pa").exitCode, 0);
+
+    // The simulated instrument starts afresh each run: it holds a.7pa's values.
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet verify a.7pa").exitCode, 0);
+    const auto differs = Cli(Sim("RQB2.json") + " --quiet verify --json b.7pa");
+    EXPECT_EQ(differs.exitCode, 1);
+    const auto vdoc = nlohmann::json::parse(differs.out);
+    EXPECT_EQ(vdoc["differences"].size(), 3u);
+    EXPECT_EQ(vdoc["second"], "instrument");
+    const auto down = Cli(Sim("RQB2.json") + " --quiet download b.7pa");
+    EXPECT_EQ(down.exitCode, 0) << down.all();
+}
+
+TEST_F(CliTool, ProgramSetAndDiffUseTheEditorsRules) {
+    ASSERT_EQ(Cli("new-program -o p.7pr").exitCode, 0);
+    ASSERT_EQ(Cli("copy p.7pr q.7pr").exitCode, 0);
+    const auto step = Cli("program-set q.7pr P05 ADD");
+    ASSERT_EQ(step.exitCode, 0) << step.all();
+    const auto constant = Cli("program-set q.7pr Q03 1.5");
+    ASSERT_EQ(constant.exitCode, 0) << constant.all();
+    EXPECT_EQ(Cli("program-set q.7pr Q03 abc").exitCode, 1);
+    EXPECT_EQ(Cli("program-set q.7pr P99 ADD").exitCode, 1);
+    const auto diff = Cli("diff p.7pr q.7pr");
+    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_TRUE(Has(diff.out, "P05")) << diff.out;
+    EXPECT_TRUE(Has(diff.out, "ADD"));
+    EXPECT_TRUE(Has(diff.out, "Q03"));
+    EXPECT_TRUE(Has(diff.out, "+1.50000"));
+}
+
+TEST_F(CliTool, PasswordSetChangeClearGuardDownloads) {
+    ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
+    EXPECT_EQ(Cli("password set 12a").exitCode, 1);
+    const auto set = Cli("password set 12");
+    ASSERT_EQ(set.exitCode, 0) << set.all();
+    EXPECT_TRUE(Has(set.err, "Password has been set."));
+    EXPECT_EQ(Cli("password set 34").exitCode, 1);
+    const auto without = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    EXPECT_EQ(without.exitCode, 1);
+    EXPECT_TRUE(Has(without.err, "--password"));
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download --password 12 a.7pa").exitCode, 0);
+    const auto wrong = Cli("password change 99 34");
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(Has(wrong.err, "Wrong password. You cannot change password."));
+    EXPECT_EQ(Cli("password change 12 34").exitCode, 0);
+    EXPECT_EQ(Cli("password clear 12").exitCode, 1);
+    EXPECT_EQ(Cli("password clear 34").exitCode, 0);
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download a.7pa").exitCode, 0);
+}
+
+// ---- usage, log, slot, output --------------------------------------------------
+
+TEST_F(CliTool, UsageErrorsNameTheWrongWordAndTheAllowedValues) {
+    const auto category = Cli("read --category sett C02");
+    EXPECT_EQ(category.exitCode, 2);
+    EXPECT_TRUE(Has(category.err, "sett")) << category.err;
+    EXPECT_TRUE(Has(category.err, "display"));
+    const auto tab = Cli("page --tab 0");
+    EXPECT_EQ(tab.exitCode, 2);
+    EXPECT_FALSE(Has(tab.err, "1.79")) << tab.err;
+    EXPECT_TRUE(Has(tab.err, "1 to 63"));
+    const auto typo = Cli("uplod -o x.7pa");
+    EXPECT_EQ(typo.exitCode, 2);
+    EXPECT_TRUE(Has(typo.err, "uplod")) << typo.err;
+    EXPECT_TRUE(Has(typo.err, "upload"));
+    const auto option = Cli("upload --bogus -o x.7pa");
+    EXPECT_EQ(option.exitCode, 2);
+    EXPECT_TRUE(Has(option.err, "--bogus")) << option.err;
+    const auto address = Cli(Sim("RQB2.json") + " read --category set 2C");
+    EXPECT_EQ(address.exitCode, 2);
+    EXPECT_TRUE(Has(address.err, "2C"));
+    const auto help = Cli("download --help");
+    EXPECT_TRUE(Has(help.out, "--port")) << help.out;
+}
+
+TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
+    const auto first = Cli(Sim("RQB2.json") + " read --log run.log --category set C02");
+    ASSERT_EQ(first.exitCode, 0) << first.all();
+    EXPECT_TRUE(Has(first.err, "log: run.log")) << first.err;
+    const std::string log = Slurp(P("run.log"));
+    auto count = [](const std::string& text) {
+        std::size_t n = 0;
+        for (auto at = text.find("SEND HEX"); at != std::string::npos;
+             at = text.find("SEND HEX", at + 1))
+            ++n;
+        return n;
+    };
+    // Connect, the SET page and the read: far more than the last exchange.
+    EXPECT_GT(count(log), 10u);
+    ASSERT_EQ(
+        Cli(Sim("RQB2.json") + " read --log run.log --log-append --category set C02").exitCode, 0);
+    EXPECT_EQ(count(Slurp(P("run.log"))), 2 * count(log));
+    ASSERT_EQ(Cli(Sim("RQB2.json") + " read --log run.log --category set C02").exitCode, 0);
+    EXPECT_EQ(count(Slurp(P("run.log"))), count(log));
+    const auto fallback = Cli(Sim("RQB2.json") + " --quiet --log page");
+    EXPECT_EQ(fallback.exitCode, 0) << fallback.all();
+    EXPECT_TRUE(fs::exists(m_dir / "User" / "RQ50.Log"));
+}
+
+TEST_F(CliTool, SlotReportsTheInstrumentAndAnEmptySlotHasItsOwnMessage) {
+    const auto slot = Cli(Sim("ZNC.json") + " slot 3");
+    EXPECT_EQ(slot.exitCode, 0) << slot.all();
+    EXPECT_TRUE(Has(slot.out, "slot 3: RQG2"));
+    EXPECT_TRUE(Has(slot.err, "--slot 3"));
+    const auto empty = Cli(Sim("ZNC.json") + " --quiet slot 5");
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(Has(empty.err, "slot 5 of the rack interface (ZNC) holds no instrument"))
+        << empty.err;
+    EXPECT_EQ(Cli(Sim("ZNC.json") + " --quiet slot 17").exitCode, 2);
+}
+
+TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
+    const auto page = Cli(Sim("RQB2.json") + " --quiet page --json --category set");
+    ASSERT_EQ(page.exitCode, 0) << page.all();
+    EXPECT_FALSE(Has(page.all(), "Starts communication"));
+    const auto doc = nlohmann::json::parse(page.out);
+    EXPECT_EQ(doc["category"], "SET");
+    EXPECT_EQ(doc["items"][0]["address"], "C01");
+    EXPECT_EQ(doc["items"][1]["kindName"], "decimal");
+
+    const auto monitor = Cli(Sim("RQB2.json") + " --quiet monitor --count 2 --csv m.csv");
+    ASSERT_EQ(monitor.exitCode, 0) << monitor.all();
+    std::istringstream lines(monitor.out);
+    std::string line;
+    int n = 0;
+    while (std::getline(lines, line)) {
+        ++n;
+        EXPECT_EQ(line.substr(4, 1), "-") << line;  // yyyy-mm-ddThh:mm:ss first
+        EXPECT_TRUE(Has(line, "PV"));
+    }
+    EXPECT_EQ(n, 2);
+    const std::string csv = Slurp(P("m.csv"));
+    EXPECT_TRUE(Has(csv, "\"time\",\"A01 PV\""));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    const auto json = Cli(Sim("RQB2.json") + " --quiet monitor --json --count 1");
+    const auto reading = nlohmann::json::parse(json.out);
+    EXPECT_EQ(reading["values"][0]["name"], "PV");
+}
+
+}  // namespace
+}  // namespace rq50::cli
