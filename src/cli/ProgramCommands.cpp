@@ -6,6 +6,7 @@
 #include "files/InformationRecord.h"
 #include "files/OleDate.h"
 #include "files/ProgramFile.h"
+#include "files/RecordFile.h"
 #include "program/ProgramEditor.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
@@ -105,13 +106,20 @@ bool ProgramReadyForDownload(const std::string& path, bool force, ordered_json* 
     }
     const std::string title = shell::Catalogue(kTextProgramDownload);
     if (editor->WriteBackForOutput(title) != program::WriteBackStatus::kReady) return false;
-    if (editor->CheckBeforeDownload() == 0) return true;
+    // The check runs on the editor's copy; what goes to the instrument is the
+    // file exactly as stored.
+    auto reread = [&path] {
+        if (files::ReadProgramFile(path, files::FileTitleOf(path))) return true;
+        Note("cannot read " + path);
+        return false;
+    };
+    if (editor->CheckBeforeDownload() == 0) return reread();
     const auto lines = editor->Checker().ErrorLines();
     if (errors) *errors = ErrorLinesJson(lines);
     if (!lines.empty()) std::cerr << program::ErrorListText(lines);
     if (force) {
         Note("the command check found errors; downloading anyway (--force)");
-        return true;
+        return reread();
     }
     Note("the command check found errors in " + path +
          "; nothing was downloaded. Mend them, or pass --force to download anyway");

@@ -10,7 +10,7 @@ namespace {
 // The instrument takes at most 8 characters in one write.
 constexpr std::size_t kWriteWidth = 8;
 // Offset of the texts within an item block.
-constexpr std::size_t kBlockTextOffset = 4;
+constexpr std::size_t kBlockTextStart = 4;
 constexpr std::uint8_t kLow6Bits = 0x3F;
 
 // Upper case, one blank for each run of blanks: "DC      4-20mA" and "dc
@@ -120,7 +120,7 @@ OfflineEdit SetItemValue(const ItemBlock& block, const std::string& value) {
     edit.block = block;
     const DecodedItem item = DecodeItem(block, false);
     const EditContext context = PrepareEdit(item);
-    const std::size_t dataStart = kBlockTextOffset + static_cast<std::size_t>(item.nameLength);
+    const std::size_t dataStart = kBlockTextStart + static_cast<std::size_t>(item.nameLength);
     const std::size_t dataLength = static_cast<std::size_t>(item.dataLength);
 
     if (item.kind == kKindSelection) {
@@ -139,7 +139,7 @@ OfflineEdit SetItemValue(const ItemBlock& block, const std::string& value) {
             edit.block[3] = static_cast<std::uint8_t>((block[3] & ~kLow6Bits) | code);
             // The texts of another choice are the instrument's: leave them blank.
             const std::size_t end =
-                std::min(edit.block.size(), kBlockTextOffset + static_cast<std::size_t>(item.textLength));
+                std::min(edit.block.size(), kBlockTextStart + static_cast<std::size_t>(item.textLength));
             for (std::size_t i = dataStart; i < end; ++i) edit.block[i] = ' ';
         }
         edit.ok = true;
