@@ -12,9 +12,9 @@
 
 namespace rq50::comm {
 
-bool& MonitorOn = shell::G().monitorOn;
-bool& LogFileOn = shell::G().logFileOnCopy;
-bool MonitorAscii = false;
+constinit bool& MonitorOn = shell::detail::applicationState.monitorOn;
+constinit bool& LogFileOn = shell::detail::applicationState.logFileOnCopy;
+constinit bool MonitorAscii = false;
 
 namespace {
 

@@ -9,8 +9,6 @@
 
 namespace rq50::comm {
 
-QuillErrorInfo QuillError;
-
 namespace {
 
 void KeepError(SerialPort& port, int fallback, const std::string& source) {

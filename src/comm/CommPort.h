@@ -22,7 +22,7 @@ struct QuillErrorInfo {
     std::string description;
     std::string source;
 };
-extern QuillErrorInfo QuillError;
+extern QuillErrorInfo& QuillError;
 
 /// Applies `CommSettings` to the port without opening it: device, line
 /// settings, pending input discarded, DTR on.

@@ -18,45 +18,62 @@
 
 namespace rq50::comm {
 
-int CommState = kStateIdle;
-int CommJob = 0;
-int CommStep = 0;
-int CommError = kErrNone;
-int CommRetry = 0;
-int CommRecvStatus = kRecvHeader;
-bool CommBusy = false;
-int CommResult = kErrNone;
-std::int32_t& CommSpeed = shell::G().commSpeed;
-std::int32_t CommSpeedSaved = 1200;
-int CommProgress = 0;
-std::string CommTitle;
-int CommCaller = 0;
-bool PortWasOpen = false;
-int Timer1Interval = kTickMs;
-bool Timer2Enabled = false;
-std::int64_t Timer2Deadline = 0;
-int SlotNumber = 0;
-bool SlotConfirmed = false;
-HandBackFacts CommFacts;
+namespace {
+constinit CommEngineState g_engine;
+}  // namespace
+
+CommEngineState& CommEngine() {
+    return g_engine;
+}
+
+constinit int& CommState = g_engine.CommState;
+constinit int& CommJob = g_engine.CommJob;
+constinit int& CommStep = g_engine.CommStep;
+constinit int& CommError = g_engine.CommError;
+constinit int& CommRetry = g_engine.CommRetry;
+constinit int& CommRecvStatus = g_engine.CommRecvStatus;
+constinit bool& CommBusy = g_engine.CommBusy;
+constinit int& CommResult = g_engine.CommResult;
+constinit std::int32_t& CommSpeed = shell::detail::applicationState.commSpeed;
+constinit std::int32_t& CommSpeedSaved = g_engine.CommSpeedSaved;
+constinit int& CommProgress = g_engine.CommProgress;
+constinit std::string& CommTitle = g_engine.CommTitle;
+constinit int& CommCaller = g_engine.CommCaller;
+constinit bool& PortWasOpen = g_engine.PortWasOpen;
+constinit int& Timer1Interval = g_engine.Timer1Interval;
+constinit bool& Timer2Enabled = g_engine.Timer2Enabled;
+constinit std::int64_t& Timer2Deadline = g_engine.Timer2Deadline;
+constinit int& SlotNumber = g_engine.SlotNumber;
+constinit bool& SlotConfirmed = g_engine.SlotConfirmed;
+constinit HandBackFacts& CommFacts = g_engine.CommFacts;
+
+constinit PortSettings& CommSettings = g_engine.CommSettings;
+constinit QuillErrorInfo& QuillError = g_engine.QuillError;
+constinit std::vector<std::uint8_t>& SendBuffer = g_engine.SendBuffer;
+constinit std::array<std::uint8_t, kSendDataSize>& SendData = g_engine.SendData;
+constinit int& SendDataCount = g_engine.SendDataCount;
+constinit std::vector<std::uint8_t>& RecvBuffer = g_engine.RecvBuffer;
+constinit int& RecvTextLength = g_engine.RecvTextLength;
+constinit int& RespItemType = g_engine.RespItemType;
+constinit int& RespStatus = g_engine.RespStatus;
+constinit int& RespDataKind = g_engine.RespDataKind;
+constinit int& RespNameLength = g_engine.RespNameLength;
+constinit int& RespMA = g_engine.RespMA;
+constinit int& RespDataLength = g_engine.RespDataLength;
+constinit int& RespMB = g_engine.RespMB;
+constinit int& RespMC = g_engine.RespMC;
+constinit int& RespTextLength = g_engine.RespTextLength;
+constinit std::string& RespName = g_engine.RespName;
+constinit std::string& RespData = g_engine.RespData;
+constinit std::string& RespAux = g_engine.RespAux;
+constinit std::string& LastRespName = g_engine.LastRespName;
+constinit parameter::DecodedItem& RespItem = g_engine.RespItem;
 
 namespace {
 
-CommHost g_silentHost;
-CommHost* g_host = nullptr;
-SerialPort* g_port = nullptr;
-bool g_inTick = false;
-
-/// The request of the current step as its builder made it. A retry sends
-/// these bytes again, so a time-out can never turn into another request.
-std::vector<std::uint8_t> g_request;
-int g_triesSent = 0;    ///< transmissions of g_request
-int g_answersSeen = 0;  ///< answers to it, taken or not
-/// The last answer to g_request whose checksum failed.
-std::vector<std::uint8_t> g_badAnswer;
-/// The answer taken for the previous request, and how many answers to its
-/// earlier tries may still be on their way.
-std::vector<std::uint8_t> g_lastAnswer;
-int g_staleAnswers = 0;
+constinit CommHost g_silentHost;
+constinit CommHost* g_host = nullptr;
+constinit SerialPort* g_port = nullptr;
 
 std::map<int, CommJobRoutines>& Jobs() {
     static std::map<int, CommJobRoutines> jobs;
@@ -95,6 +112,14 @@ void StopTimer2() {
     Timer2Enabled = false;
 }
 
+/// The engine ends the job itself: the finishing step is built next, without
+/// a parse of its own.
+void EndNow(int code) {
+    StopTimer2();
+    EndJob(code);
+    CommState = kStateParse;
+}
+
 void ReceiveStep();
 
 /// The response timer, checked while the engine waits. An answer that has
@@ -126,14 +151,11 @@ bool SwitchSpeed() {
     CommSettings.speed = CommSettings.speed == 1200 ? 9600 : 1200;
     CommSpeed = CommSettings.speed;
     if (CloseCommPort(port) != 0) ShowQuillError();
-    g_staleAnswers = 0;
+    g_engine.staleAnswers = 0;
     if (OpenCommPort(port) != 0) {
         ShowQuillError();
         CommSpeed = CommSpeedSaved;
-        CommError = kErrPortOpen;
-        StopTimer2();
-        CommStep = kStepFinish;
-        CommState = kStateParse;
+        EndNow(kErrPortOpen);
         return false;
     }
     return true;
@@ -143,15 +165,9 @@ bool SwitchSpeed() {
 /// MAINT item (leaving maintenance) ends the job with result 1 and no message.
 void AllTriesFailed() {
     CommSpeed = CommSpeedSaved;
-    if (LastRespName != "MAINT") {
-        CommError = kErrNoResponse;
-        CommResult = kErrNoResponse;
-    } else {
-        CommError = kErrTimeout;
-    }
-    StopTimer2();
-    CommStep = kStepFinish;
-    CommState = kStateParse;
+    const bool leftMaintenance = LastRespName == "MAINT";
+    if (!leftMaintenance) CommResult = kErrNoResponse;
+    EndNow(leftMaintenance ? kErrTimeout : kErrNoResponse);
 }
 
 /// A retry: the kept request goes out again with the retransmission flag,
@@ -163,7 +179,7 @@ void Resend() {
         return;
     }
     if (CommError == kErrTimeout) CommError = kErrNone;
-    SendBuffer = g_request;
+    SendBuffer = g_engine.request;
     MarkRetransmission(SendBuffer);
     CommState = kStateTransmit;
 }
@@ -186,17 +202,14 @@ void TickBuild() {
     SendDispatch(MainPort(), CommJob);
 
     if (CommStep == 1) {
-        if (CommError != kErrNone) {
-            CommStep = kStepFinish;
-            CommState = kStateParse;
-        }
+        if (CommError != kErrNone) EndNow(CommError);
     } else if (CommStep == kStepDone) {
         CommState = kStateFinish;
     } else {
-        g_request = SendBuffer;
-        g_triesSent = 0;
-        g_answersSeen = 0;
-        g_badAnswer.clear();
+        g_engine.request = SendBuffer;
+        g_engine.triesSent = 0;
+        g_engine.answersSeen = 0;
+        g_engine.badAnswer.clear();
         CommState = kStateTransmit;
     }
 }
@@ -208,7 +221,8 @@ void TickTransmit() {
     port.ClearBuffers();
     ResetReception();
     port.Write(SendBuffer);
-    ++g_triesSent;
+    ++g_engine.triesSent;
+    ++g_engine.requestsSent;
     StartTimer2();
     if (LogFileOn) LogFrame(SendBuffer, true);
     ShowMonitorFrame(true);
@@ -233,27 +247,28 @@ void LogIfOn(const std::string& note) {
 /// goes on.
 void JudgeAnswer(const std::string& nameBefore) {
     if (!ChecksumOk(RecvBuffer)) {
-        ++g_answersSeen;
-        if (RecvBuffer != g_badAnswer) {
-            g_badAnswer = RecvBuffer;
+        ++g_engine.answersSeen;
+        if (RecvBuffer != g_engine.badAnswer) {
+            g_engine.badAnswer = RecvBuffer;
             LastRespName = nameBefore;
             LogIfOn("Checksum error: the request is sent again.");
             RetryNow();
             return;
         }
         LogIfOn("Checksum error in the same answer twice: the answer is taken.");
-    } else if (!AnswerBelongsTo(g_request) || (g_staleAnswers > 0 && RecvBuffer == g_lastAnswer)) {
-        if (g_staleAnswers > 0) --g_staleAnswers;
+    } else if (!AnswerBelongsTo(g_engine.request) ||
+               (g_engine.staleAnswers > 0 && RecvBuffer == g_engine.lastAnswer)) {
+        if (g_engine.staleAnswers > 0) --g_engine.staleAnswers;
         LastRespName = nameBefore;
         LogIfOn("Answer to an earlier request: passed over.");
         CommRecvStatus = kRecvHeader;
         ResetReception();
         return;
     } else {
-        ++g_answersSeen;
+        ++g_engine.answersSeen;
     }
-    g_lastAnswer = RecvBuffer;
-    g_staleAnswers = std::max(0, g_triesSent - g_answersSeen);
+    g_engine.lastAnswer = RecvBuffer;
+    g_engine.staleAnswers = std::max(0, g_engine.triesSent - g_engine.answersSeen);
     StopTimer2();
     CommState = kStateParse;
 }
@@ -275,8 +290,7 @@ void TickWait() {
             CommState = kStateBuild;
             break;
         case kErrTerminated:
-            CommStep = kStepFinish;
-            CommState = kStateParse;
+            EndNow(kErrTerminated);
             break;
         default:
             break;
@@ -323,39 +337,12 @@ void AbortJob() {
 }  // namespace
 
 void ResetCommEngine() {
-    CommState = kStateIdle;
-    CommJob = 0;
-    CommStep = 0;
-    CommError = kErrNone;
-    CommRetry = 0;
-    CommRecvStatus = kRecvHeader;
-    CommBusy = false;
-    CommResult = kErrNone;
+    g_engine = CommEngineState{};
     CommSpeed = 1200;
-    CommSpeedSaved = 1200;
-    CommProgress = 0;
-    CommTitle.clear();
-    CommCaller = 0;
-    PortWasOpen = false;
-    Timer1Interval = kTickMs;
-    Timer2Enabled = false;
-    Timer2Deadline = 0;
-    SlotNumber = 0;
-    SlotConfirmed = false;
-    CommFacts = {};
-    CommSettings = {};
-    QuillError = {};
-    LastRespName.clear();
-    SendBuffer.clear();
-    RecvBuffer.clear();
-    ClearSendData();
-    g_inTick = false;
-    g_request.clear();
-    g_triesSent = 0;
-    g_answersSeen = 0;
-    g_badAnswer.clear();
-    g_lastAnswer.clear();
-    g_staleAnswers = 0;
+}
+
+int RequestsSent() {
+    return g_engine.requestsSent;
 }
 
 void SetCommHost(CommHost* host) {
@@ -412,19 +399,20 @@ bool StartCommJob(int job) {
     CommRetry = 0;
     Timer1Interval = kTickMs;
     Timer2Enabled = false;
+    g_engine.requestsSent = 0;
     CommSettings.speed = CommSpeed;
     CommSpeedSaved = CommSpeed;
     // Late answers of the last job end with the line; an open port (the
     // online jobs) may still bring them.
-    if (!MainPort().IsOpen()) g_staleAnswers = 0;
+    if (!MainPort().IsOpen()) g_engine.staleAnswers = 0;
     return true;
 }
 
 void Timer1() {
-    if (g_inTick) return;
+    if (g_engine.inTick) return;
     struct TickGuard {
-        TickGuard() { g_inTick = true; }
-        ~TickGuard() { g_inTick = false; }
+        TickGuard() { g_engine.inTick = true; }
+        ~TickGuard() { g_engine.inTick = false; }
     } guard;
     try {
         if (CommState == kStateWait && CheckTimer2()) return;
@@ -476,6 +464,11 @@ bool AnsweredAfterResend() {
     return CommRetry > 0;
 }
 
+void EndJob(int code) {
+    CommError = code;
+    CommStep = kStepFinish;
+}
+
 int AdvanceStep() {
     const int step = CommStep;
     CommStep = step + 1;
@@ -513,16 +506,14 @@ int ShowCommErrorMessage(int code, const std::string& detail) {
 
 bool CheckRespStatus(int flag) {
     if (RespStatus == kRespCommandError) {
-        CommError = kErrCommand;
-        CommStep = kStepFinish;
+        EndJob(kErrCommand);
         return false;
     }
     if (RespStatus == kRespAddressError) {
         if (CommJob == kJobProgramUpload || CommJob == kJobProgramDownload) {
             CommError = flag != 0 ? kErrConstRefused : kErrProgramRefused;
         } else {
-            CommError = kErrAddress;
-            CommStep = kStepFinish;
+            EndJob(kErrAddress);
         }
         return false;
     }
@@ -535,8 +526,7 @@ bool IsSlotZeroResponse() {
 
 bool CheckSlotZero() {
     if (!IsSlotZeroResponse()) return true;
-    CommError = kErrSlotZero;
-    CommStep = kStepFinish;
+    EndJob(kErrSlotZero);
     return false;
 }
 
@@ -547,8 +537,7 @@ void AskSlotNumber() {
         SlotConfirmed = true;
         return;
     }
-    CommError = kErrTerminated;
-    CommStep = kStepFinish;
+    EndJob(kErrTerminated);
 }
 
 void SetProgress(int value) {

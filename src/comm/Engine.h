@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "comm/EngineState.h"
+
 namespace rq50::comm {
 
 class SerialPort;
@@ -92,52 +94,43 @@ enum CommCallers : int {
 /// Status field of a response.
 enum RespStatuses : int { kRespNormal = 0, kRespCommandError = 1, kRespAddressError = 2 };
 
-constexpr int kTickMs = 50;               ///< Timer1 interval
-constexpr int kResponseTimeoutMs = 3000;  ///< Timer2 interval
-constexpr int kTriesPerSpeed = 3;
-
 // ---- Engine variables -------------------------------------------------------
+// The fields of CommEngine() under their documented names.
 
-extern int CommState;
-extern int CommJob;
-extern int CommStep;
-extern int CommError;
-extern int CommRetry;
-extern int CommRecvStatus;
-extern bool CommBusy;
-extern int CommResult;
+extern int& CommState;
+extern int& CommJob;
+extern int& CommStep;
+extern int& CommError;
+extern int& CommRetry;
+extern int& CommRecvStatus;
+extern bool& CommBusy;
+extern int& CommResult;
 /// The link speed of the application state (shared with the main window).
 extern std::int32_t& CommSpeed;
-extern std::int32_t CommSpeedSaved;
-extern int CommProgress;
-extern std::string CommTitle;
-extern int CommCaller;
-extern bool PortWasOpen;
+extern std::int32_t& CommSpeedSaved;
+extern int& CommProgress;
+extern std::string& CommTitle;
+extern int& CommCaller;
+extern bool& PortWasOpen;
 /// Timer1 interval in ms; the GUI's tick timer follows it.
-extern int Timer1Interval;
+extern int& Timer1Interval;
 /// Timer2: enabled while the engine waits for a response; fires at the deadline.
-extern bool Timer2Enabled;
-extern std::int64_t Timer2Deadline;
+extern bool& Timer2Enabled;
+extern std::int64_t& Timer2Deadline;
 
 /// Slot of a rack interface chosen in the SLOT No. dialog (1-16), and whether
 /// the dialog was left with a valid number.
-extern int SlotNumber;
-extern bool SlotConfirmed;
+extern int& SlotNumber;
+extern bool& SlotConfirmed;
 
-/// Facts some hand-backs depend on; the jobs keep them current.
-struct HandBackFacts {
-    int programItemCount = 0;   ///< job 15: PROGRAM steps + CONST items uploaded
-    bool rackAnswered = false;  ///< job 23: a rack interface answered
-    int category = 0;           ///< parameter screen category: 0 DISPLAY .. 3 MAINT
-    /// Job 16: the area the instrument refused (0, 7 PROGRAM, 8 CONST), or
-    /// the error code that ended the download.
-    int refusedArea = 0;
-};
-extern HandBackFacts CommFacts;
+extern HandBackFacts& CommFacts;
 
-/// Puts every engine variable back to its start-up value and forgets the
-/// registered jobs' running state (tests; the program starts this way).
+/// Puts the engine back to its start-up state, and the shared link speed to
+/// 1200 bit/s (tests; the program starts this way).
 void ResetCommEngine();
+
+/// Requests the running (or last) job has transmitted, retries included.
+int RequestsSent();
 
 // ---- Outside world ----------------------------------------------------------
 
@@ -217,6 +210,9 @@ bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
 /// In a parser: the request just answered had to be sent more than once, so
 /// the instrument may have acted on an earlier try whose answer was lost.
 bool AnsweredAfterResend();
+
+/// Ends the running job with `code`: the finishing step comes next.
+void EndJob(int code);
 
 /// Builder contract: stores `CommStep + 1` and returns the old step.
 int AdvanceStep();

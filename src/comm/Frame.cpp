@@ -14,30 +14,6 @@
 
 namespace rq50::comm {
 
-PortSettings CommSettings;
-
-std::vector<std::uint8_t> SendBuffer;
-std::array<std::uint8_t, kSendDataSize> SendData{};
-int SendDataCount = 0;
-
-std::vector<std::uint8_t> RecvBuffer;
-int RecvTextLength = 0;
-
-int RespItemType = 0;
-int RespStatus = 0;
-int RespDataKind = 0;
-int RespNameLength = 0;
-int RespMA = 0;
-int RespDataLength = 0;
-int RespMB = 0;
-int RespMC = 0;
-int RespTextLength = 0;
-std::string RespName;
-std::string RespData;
-std::string RespAux;
-std::string LastRespName;
-parameter::DecodedItem RespItem;
-
 std::string CommSettingsString() {
     return std::to_string(CommSettings.speed) + "," + CommSettings.parity + "," +
            std::to_string(CommSettings.dataBits) + "," + CommSettings.stopBits;

@@ -11,7 +11,9 @@ namespace rq50::comm {
 
 class SerialPort;
 
-/// Line settings of the serial link, one instance (`CommSettings`).
+/// Line settings of the serial link, one instance (`CommSettings`). The
+/// variables of the link below are fields of the engine's state
+/// (comm/EngineState.h) under their documented names.
 struct PortSettings {
     std::int32_t speed = 1200;  ///< bit/s used at the next open: 1200 or 9600
     std::string parity = "N";
@@ -22,7 +24,7 @@ struct PortSettings {
     std::string deviceOverride;
 };
 
-extern PortSettings CommSettings;
+extern PortSettings& CommSettings;
 
 /// "1200,N,8,1" or "9600,N,8,1": speed, parity, data bits, stop bits.
 std::string CommSettingsString();
@@ -52,11 +54,11 @@ enum RequestFunction : int {
 constexpr int kSendDataSize = 28;
 
 /// The request being built; rebuilt for every request.
-extern std::vector<std::uint8_t> SendBuffer;
+extern std::vector<std::uint8_t>& SendBuffer;
 /// Data bytes of the next write request and how many of them it carries
 /// (0, 8 or 16).
-extern std::array<std::uint8_t, kSendDataSize> SendData;
-extern int SendDataCount;
+extern std::array<std::uint8_t, kSendDataSize>& SendData;
+extern int& SendDataCount;
 
 void ClearSendData();
 /// Clears the data area and puts `text` (8 or 16 characters) into it.
@@ -84,28 +86,28 @@ constexpr int kHeaderSize = 8;
 enum RecvStatus : int { kRecvHeader = 0, kRecvBody = 1, kRecvComplete = 2 };
 
 /// The response being received: header, texts and checksum.
-extern std::vector<std::uint8_t> RecvBuffer;
+extern std::vector<std::uint8_t>& RecvBuffer;
 /// Text bytes that follow the header of the response being received.
-extern int RecvTextLength;
+extern int& RecvTextLength;
 
 /// The last complete response, decoded; overwritten by every response.
-extern int RespItemType;
-extern int RespStatus;
-extern int RespDataKind;
-extern int RespNameLength;
-extern int RespMA;
-extern int RespDataLength;
-extern int RespMB;
-extern int RespMC;
-extern int RespTextLength;
-extern std::string RespName;
-extern std::string RespData;
-extern std::string RespAux;
+extern int& RespItemType;
+extern int& RespStatus;
+extern int& RespDataKind;
+extern int& RespNameLength;
+extern int& RespMA;
+extern int& RespDataLength;
+extern int& RespMB;
+extern int& RespMC;
+extern int& RespTextLength;
+extern std::string& RespName;
+extern std::string& RespData;
+extern std::string& RespAux;
 /// Name text of the last complete response, trimmed and in upper case;
 /// emptied at the end of every job.
-extern std::string LastRespName;
+extern std::string& LastRespName;
 /// The same response as one decoded item.
-extern parameter::DecodedItem RespItem;
+extern parameter::DecodedItem& RespItem;
 
 /// Text length L of a response from its header (bytes 4-6 of `header`).
 int ResponseTextLength(const std::uint8_t* header);

@@ -2,10 +2,7 @@
 
 namespace rq50::shell {
 
-GlobalState& G() {
-    static GlobalState state;
-    return state;
-}
+constinit GlobalState detail::applicationState;
 
 void ResetGlobalState() {
     G() = GlobalState{};

@@ -71,8 +71,15 @@ struct GlobalState {
     std::int64_t lastSaveRequirement = 0;
 };
 
+namespace detail {
+/// Constant-initialised, so other variables may refer to its fields.
+extern GlobalState applicationState;
+}  // namespace detail
+
 /// The one application state of the process.
-GlobalState& G();
+inline GlobalState& G() {
+    return detail::applicationState;
+}
 
 /// Puts every value of G() back to its start-up default.
 void ResetGlobalState();

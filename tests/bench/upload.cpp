@@ -116,7 +116,7 @@ Figures Upload(comm::SerialPort& port, shell::Clock& clock, int speed,
     f.ok = comm::CommResult == comm::kErrNone;
     f.seconds = static_cast<double>(clock.NowMs() - start) / 1000.0;
     f.items = parameter::Items().dataSet.size();
-    f.requests = comm::jobs::Results().requests;
+    f.requests = comm::RequestsSent();
     f.wireSeconds = static_cast<double>(counting.written + counting.read) * 10.0 / speed;
     comm::AttachCommPort(nullptr);
     comm::SetCommHost(nullptr);

@@ -2,6 +2,7 @@
 // instrument's baud rate) and 23 (select the slot of a rack interface).
 
 #include "comm/CommPort.h"
+#include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
 #include "shell/GlobalState.h"
@@ -27,181 +28,115 @@ void ReopenAtCommSpeed(SerialPort& port) {
     if (OpenCommPort(port) != 0) ShowQuillError();
 }
 
-/// The finishing step of the device jobs: the port is closed unless the job
-/// found it open, and the codes these jobs report get their messages.
-void FinishDeviceJob(SerialPort& port) {
-    EndJobClosePort(port, true);
-    switch (CommError) {
-        case kErrNoResponse:
-            ShowCommErrorMessage(CommError);
-            ReopenAtCommSpeed(port);
-            break;
-        case kErrTerminated:
-        case kErrAddress:
-        case kErrCommand:
-        case kErrSlotZero:
-            ShowCommErrorMessage(CommError);
-            break;
-        default:
-            break;
+/// The device jobs: the port is closed at the end unless the job found it
+/// open, and the codes these jobs report get their messages.
+class DeviceJob : public StepJob {
+  protected:
+    void Begin(SerialPort& port) override { BeginJob(port); }
+
+    void Finish(SerialPort& port) override {
+        EndJobClosePort(port, true);
+        switch (CommError) {
+            case kErrNoResponse:
+                ShowCommErrorMessage(CommError);
+                ReopenAtCommSpeed(port);
+                break;
+            case kErrTerminated:
+            case kErrAddress:
+            case kErrCommand:
+            case kErrSlotZero:
+                ShowCommErrorMessage(CommError);
+                break;
+            default:
+                break;
+        }
     }
-}
+};
 
 // ================================================================ job 23: slot
 
-class SlotJob {
-  public:
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        switch (step) {
-            case 0:
-                CommFacts.rackAnswered = false;
-                Results().slotModel.clear();
-                Results().requests = 0;
-                BeginJob(port);
-                return;
-            case kStepFirstItem:
-                SetProgress(25);
-                ReqFirstItem();
-                break;
-            case kStepSlotWrite:
-                SetProgress(50);
-                BuildSlotWrite(SlotNumber);
-                break;
-            case kStepModel:
-                SetProgress(75);
-                ReqNextMB(0, 0);
-                break;
-            case kStepFinish:
-                if (CommFacts.rackAnswered) SetProgress(100);
-                FinishDeviceJob(port);
-                return;
-            default:
-                return;
-        }
-        ++Results().requests;
+class SlotJob : public DeviceJob {
+    void Begin(SerialPort& port) override {
+        CommFacts.rackAnswered = false;
+        Results().slotModel.clear();
+        DeviceJob::Begin(port);
     }
 
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 0) return;
-        if (step == kStepFirstItem) {
-            if (!CheckRespStatus()) return;
-            if (!IsSlotZeroResponse()) {
-                CommFacts.rackAnswered = false;
-                shell::RQ0000fnc_nShowMsgBox(kMsgConnectRack, shell::kButtonsOk, CommTitle);
-                CommStep = kStepFinish;
-                return;
-            }
-            CommFacts.rackAnswered = true;
-            AskSlotNumber();
-            return;
+    void BeforeRequest(int step) override { SetProgress(25 * step); }
+
+    void Step(int step) override { ConnectSequence(step); }
+
+    void RackAnswered() override {
+        CommFacts.rackAnswered = true;
+        AskSlotNumber();
+    }
+
+    /// A directly connected instrument answers the first request with its
+    /// model: there is no rack to set.
+    void ModelAnswered(const std::string& model) override {
+        if (CommFacts.rackAnswered) {
+            Results().slotModel = model;
+        } else {
+            shell::RQ0000fnc_nShowMsgBox(kMsgConnectRack, shell::kButtonsOk, CommTitle);
         }
-        if (!Checks()) return;
-        if (step == kStepModel) {
-            Results().slotModel = RespData;
-            CommStep = kStepFinish;
-        }
+        CommStep = kStepFinish;
+    }
+
+    void Finish(SerialPort& port) override {
+        if (CommFacts.rackAnswered) SetProgress(100);
+        DeviceJob::Finish(port);
     }
 };
 
 // ===================================================== job 20: baud-rate check
 
-class BaudCheckJob {
-  public:
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        switch (step) {
-            case 0:
-                Results().baudRow.reset();
-                Results().requests = 0;
-                BeginJob(port);
-                return;
-            case kStepFirstItem:
-                ReqFirstItem();
-                ++Results().requests;
-                return;
-            case kStepFinish:
-                FinishDeviceJob(port);
-                return;
-            default:
-                return;
-        }
+class BaudCheckJob : public DeviceJob {
+    void Begin(SerialPort& port) override {
+        Results().baudRow.reset();
+        DeviceJob::Begin(port);
     }
 
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step != kStepFirstItem || !CheckRespStatus()) return;
+    void Step(int step) override {
+        if (step != kStepFirstItem) return;
+        if (Sending()) return ReqFirstItem();
+        if (!CheckRespStatus()) return;
         CommStep = kStepFinish;
-        if (IsSlotZeroResponse()) {
-            shell::RQ0000fnc_nShowMsgBox(kMsgRackBaud, shell::kButtonsOk, CommTitle);
-            CommSpeed = kSlowSpeed;
-            CommError = kErrRackBaud;
-            return;
-        }
-        const std::string model = TrimBlanks(RespData);
+        if (IsSlotZeroResponse()) return Refuse(kMsgRackBaud, kErrRackBaud);
         std::optional<BaudRateRow> row;
-        if (Tables().findBaudRate) row = Tables().findBaudRate(model);
-        if (!row) {
-            shell::RQ0000fnc_nShowMsgBox(kMsgModelBaud, shell::kButtonsOk, CommTitle);
-            CommSpeed = kSlowSpeed;
-            CommError = kErrBaudModel;
-            return;
-        }
+        if (Tables().findBaudRate) row = Tables().findBaudRate(TrimBlanks(RespData));
+        if (!row) return Refuse(kMsgModelBaud, kErrBaudModel);
         Results().baudRow = row;
         files::CurrentDataSetHeader().model = RespData;
+    }
+
+    /// The rate of this instrument cannot be changed: said at once, and the
+    /// link falls back to 1200 bit/s.
+    static void Refuse(int message, int error) {
+        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, CommTitle);
+        CommSpeed = kSlowSpeed;
+        CommError = error;
     }
 };
 
 // ==================================================== job 21: baud-rate change
 
-class BaudChangeJob {
-  public:
+class BaudChangeJob : public DeviceJob {
     enum Step : int { kCommand10 = 1, kWriteRate = 2 };
 
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        switch (step) {
-            case 0:
-                Results().requests = 0;
-                m_again = false;
-                BeginJob(port);
-                return;
-            case kCommand10:
-                SetProgress(40);
-                ReqCommand10(0, 0, 0);
-                break;
-            case kWriteRate: {
-                SetProgress(80);
-                const BaudRateRow row = Results().baudRow.value_or(BaudRateRow{});
-                const bool fast = shell::G().instrumentSpeed == kFastSpeed;
-                std::string text = BaudRateText(row.prefix, fast ? row.code9600 : row.code1200);
-                text.resize(8, ' ');
-                SetSendDataText(text);
-                ReqWrite(row.ma, row.mb, row.mc);
-                break;
-            }
-            case kStepFinish:
-                Finish(port);
-                return;
-            default:
-                return;
-        }
-        ++Results().requests;
+    void Begin(SerialPort& port) override {
+        m_again = false;
+        DeviceJob::Begin(port);
     }
 
-    void Parse() {
-        const int step = AnsweredStep();
+    bool AnswerChecks(int step) override {
         if (step == kWriteRate && LostToTheSpeedSwitch()) {
             m_again = true;
             CommStep = kCommand10;
-            return;
+            return false;
         }
-        if (step < 0 || !Checks()) return;
-        if (step == kWriteRate) CommStep = kStepFinish;
+        return Checks();
     }
 
-  private:
     /// The answer to the rate write was lost while the instrument took the
     /// new rate; the speed switch found it at that rate, but closing the line
     /// ended its maintenance access, so the write is refused. The 10h and
@@ -210,14 +145,41 @@ class BaudChangeJob {
         return !m_again && CommRetry >= kTriesPerSpeed && RespStatus == kRespAddressError;
     }
 
-    void Finish(SerialPort& port) {
+    void Step(int step) override {
+        switch (step) {
+            case kCommand10:
+                if (Sending()) {
+                    SetProgress(40);
+                    ReqCommand10(0, 0, 0);
+                }
+                break;
+            case kWriteRate:
+                if (Sending()) return WriteRate();
+                CommStep = kStepFinish;
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void WriteRate() {
+        SetProgress(80);
+        const BaudRateRow row = Results().baudRow.value_or(BaudRateRow{});
+        const bool fast = shell::G().instrumentSpeed == kFastSpeed;
+        std::string text = BaudRateText(row.prefix, fast ? row.code9600 : row.code1200);
+        text.resize(8, ' ');
+        SetSendDataText(text);
+        ReqWrite(row.ma, row.mb, row.mc);
+    }
+
+    void Finish(SerialPort& port) override {
         SetProgress(100);
         auto& g = shell::G();
         const bool ok = CommError == kErrNone;
         if (ok && g.instrumentSpeed == kFastSpeed) {
             shell::RQ0000fnc_nShowMsgBox(kMsgSpeedReminder, shell::kButtonsOk, CommTitle);
         }
-        FinishDeviceJob(port);
+        DeviceJob::Finish(port);
         if (ok) {
             CommSpeed = g.instrumentSpeed;
         } else {
@@ -239,11 +201,9 @@ void RegisterDeviceJobs() {
     static SlotJob slot;
     static BaudCheckJob baudCheck;
     static BaudChangeJob baudChange;
-    RegisterCommJob(kJobSlot, {[](SerialPort& p) { slot.Build(p); }, [] { slot.Parse(); }});
-    RegisterCommJob(kJobBaudCheck,
-                    {[](SerialPort& p) { baudCheck.Build(p); }, [] { baudCheck.Parse(); }});
-    RegisterCommJob(kJobBaudChange,
-                    {[](SerialPort& p) { baudChange.Build(p); }, [] { baudChange.Parse(); }});
+    RegisterCommJob(kJobSlot, slot.Routines());
+    RegisterCommJob(kJobBaudCheck, baudCheck.Routines());
+    RegisterCommJob(kJobBaudChange, baudChange.Routines());
 }
 
 }  // namespace rq50::comm::jobs

@@ -24,8 +24,7 @@ bool Checks(int flag) {
 
 bool ProgramChecks() {
     if (RespStatus == kRespAddressError) {
-        CommError = kErrAddress;
-        CommStep = kStepFinish;
+        EndJob(kErrAddress);
         return false;
     }
     return Checks();
@@ -56,31 +55,59 @@ void BuildSlotWrite(int slot) {
     ReqWrite(0, 0, 0);
 }
 
-void FinishNow(const std::function<void(SerialPort&)>& build, SerialPort& port) {
-    CommStep = kStepFinish;
-    build(port);
+void ItemWrites::Restart() {
+    m_position = 0;
+    m_item.reset();
+    m_course.Reset();
+    Results().itemsWritten = 0;
 }
 
-bool MaintEntryNeedsRepeat(int& entries) {
-    constexpr int kMaxRepeats = 3;
-    if (!AnsweredAfterResend() || entries >= kMaxRepeats) return false;
-    ++entries;
+bool ItemWrites::Send(const Select& select) {
+    m_item = select(m_position);
+    if (!m_item) return false;
+    m_course.Sent(*m_item);
+    if (m_item->sendData.empty()) {
+        ClearSendData();
+    } else {
+        SetSendDataText(m_item->sendData);
+    }
+    ReqWrite(m_item->ma, m_item->mb, m_item->mc);
     return true;
+}
+
+void ItemWrites::Check(const parameter::ItemArray& items) {
+    if (!m_item || m_item->index >= items.size()) return;
+    m_course.Taken();
+    const std::size_t sent = std::min(m_item->sendData.size(), SendData.size());
+    if (auto entry = VerifyWrite(items[m_item->index], m_item->index, ResponseItem(), sent))
+        Results().downloadCheck.push_back(*entry);
+    ++Results().itemsWritten;
+    m_position = m_item->index + 1;
+}
+
+int CategoryStartOf(const files::DataSetHeader& header, int category) {
+    switch (category) {
+        case 0:
+            return header.displayStart;
+        case 1:
+            return header.setStart;
+        case 2:
+            return header.adjustStart;
+        default:
+            return header.maintStart;
+    }
+}
+
+int NextCategoryStartOf(const files::DataSetHeader& header, int category) {
+    return category == 0   ? header.setStart
+           : category == 1 ? header.adjustStart
+                           : header.displayStart;
 }
 
 std::string SkippingText(const std::string& nameKey) {
     if (nameKey == "PROGRAM") return shell::Catalogue(kTextSkippingProgram);
     if (nameKey == "CONST") return shell::Catalogue(kTextSkippingConst);
     return {};
-}
-
-bool AcceptFirstItem() {
-    if (!CheckRespStatus()) return false;
-    if (IsSlotZeroResponse()) {
-        AskSlotNumber();
-        return false;
-    }
-    return true;
 }
 
 }  // namespace rq50::comm::jobs

@@ -1,20 +1,21 @@
 #pragma once
 
-// Small pieces every transaction uses: the response checks, storing a
-// response as an item block, the connect sequence.
+// Small pieces every transaction uses: the response checks, the response as
+// an item block, the slot write.
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/SerialPort.h"
+#include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
+#include "files/DataSet.h"
 #include "parameter/ItemBlock.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace rq50::comm::jobs {
-
-/// Steps of the connect sequence every job begins with.
-enum ConnectStep : int { kStepFirstItem = 1, kStepSlotWrite = 2, kStepModel = 3 };
 
 /// The step whose response the parser is handling, or -1 when the engine
 /// calls the parser on its way to the finishing step.
@@ -34,11 +35,6 @@ parameter::DecodedItem ResponseItem();
 /// repeat the request; an address error ends the job instead.
 bool ProgramChecks();
 
-/// The answer to a connect's first request: its status is checked, and a rack
-/// interface that answers slot 00 gets the SLOT No. dialog. True when the
-/// answer is the instrument's first item and the job goes on with it.
-bool AcceptFirstItem();
-
 /// Trimmed, upper-case name of the last response.
 std::string ResponseNameKey();
 /// The group names that uploads and pages pass over.
@@ -47,16 +43,39 @@ bool IsProgramOrConst(const std::string& nameKey);
 /// Step 2 of the connect sequence: writes the slot to the rack interface.
 void BuildSlotWrite(int slot);
 
-/// Builds the finishing step at once, for a builder that finds it has no
-/// request to send.
-void FinishNow(const std::function<void(SerialPort&)>& build, SerialPort& port);
+/// The write step of a download: each item a selection finds from the
+/// position on is written (its data text, or none for a selection, whose
+/// choice travels in MC), and its read-back is checked against the item.
+class ItemWrites {
+  public:
+    using Select = std::function<std::optional<WriteItem>(std::size_t from)>;
+    void Restart();
+    /// Builds the write of the next item; false when the selection finds none.
+    bool Send(const Select& select);
+    /// The answer to the write: a difference from the item in `items` goes to
+    /// the download check list, and the position moves past the item.
+    void Check(const parameter::ItemArray& items);
+    /// The answer to the write did not pass the checks: the item was not
+    /// taken.
+    void Refused() { m_course.Refused(); }
+    std::size_t Position() const { return m_position; }
+    /// After the download ended with an error: how far it came (WriteProgress).
+    std::string ReportStop(const parameter::ItemArray& items, const Select& select,
+                           std::vector<DownloadCheckEntry>& list) const {
+        return m_course.ReportStop(items, select, list);
+    }
 
-/// The MAINT entry (ADJUST head, 10h, 82h from the ADJUST start) leads to the
-/// MAINT head only on the 82h right after the 10h. When that 82h had to be
-/// sent again, its first try may have used the entry and the answer is the
-/// next ADJUST or DISPLAY head: the entry is then made again, a few times at
-/// most. `entries` counts the repeats of the running job.
-bool MaintEntryNeedsRepeat(int& entries);
+  private:
+    std::size_t m_position = 0;
+    std::optional<WriteItem> m_item;
+    WriteProgress m_course;
+};
+
+/// First MA of a category (0 DISPLAY .. 3 MAINT) in `header`, and the first
+/// MA 82h reaches after the category's last group: SET after DISPLAY, ADJUST
+/// after SET; ADJUST and MAINT wrap around to DISPLAY.
+int CategoryStartOf(const files::DataSetHeader& header, int category);
+int NextCategoryStartOf(const files::DataSetHeader& header, int category);
 
 /// Text of the status bar while a group is passed over.
 std::string SkippingText(const std::string& nameKey);

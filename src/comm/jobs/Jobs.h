@@ -4,6 +4,7 @@
 // a parser registered with the engine, and the state they share with the
 // screens that start them.
 
+#include "comm/jobs/GroupWalk.h"
 #include "comm/jobs/TransferRules.h"
 #include "files/DataSet.h"
 #include "parameter/ItemBlock.h"
@@ -19,12 +20,6 @@ class PageModel;
 }
 
 namespace rq50::comm::jobs {
-
-/// Groups a category can have and items a group can have: the address fields
-/// carry 6 bits each. A walk that goes on past these bounds is answered by an
-/// instrument that never ends a group or a category, and is stopped.
-constexpr int kMaxGroups = 63;
-constexpr int kMaxItemsPerGroup = 64;
 
 /// One row of Baudrate.ini as the rate change uses it.
 struct BaudRateRow {
@@ -69,8 +64,6 @@ struct JobResults {
     /// Header of the connected instrument as the page jobs learnt it; the
     /// data set's header is not touched by them.
     files::DataSetHeader onlineHeader;
-    /// Requests the last job sent (benchmarks, walk bounds).
-    int requests = 0;
 };
 JobResults& Results();
 

@@ -4,6 +4,8 @@
 // them run on the port that job 3 left open and leave it open.
 
 #include "comm/CommPort.h"
+#include "comm/jobs/GroupWalk.h"
+#include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
@@ -74,7 +76,6 @@ void ShowOpenPageError(SerialPort& port) {
 /// Step 0 of every online job: the page window is kept aside and the screen
 /// waits; the port is opened unless job 3 left it open.
 void BeginOnlineJob(SerialPort& port) {
-    Results().requests = 0;
     if (PageModel* page = OnlinePage()) {
         page->SavePageWindow();
         page->SetAllEnabled(false);
@@ -82,170 +83,64 @@ void BeginOnlineJob(SerialPort& port) {
     BeginJob(port);
 }
 
-void CountRequest() {
-    ++Results().requests;
+/// A row of the page rewritten from the answer: its grid row and the working
+/// copy.
+void RewriteRow(PageModel& page, int row) {
+    if (row < 1 || row > parameter::kPageRows) return;
+    const auto block = ResponseBlock();
+    page.FillRow(row, block);
+    if (static_cast<std::size_t>(row) <= page.workingCopy.size()) {
+        page.workingCopy[static_cast<std::size_t>(row - 1)] = block;
+        page.screenPage = page.workingCopy;
+    }
 }
 
 // ======================================================= jobs 4-7 and 10-13
 
-class CategoryPageJob {
+class CategoryPageJob : public StepJob {
   public:
-    enum Step : int {
-        kDisplayStart = 4,
-        kSetStart = 5,
-        kAdjustStart = 6,
-        kCategoryHead = 7,
-        kFirstItem = 8,
-        kNextItem = 9,
-        kNextGroup = 10,
-        kMaintAdjust = 11,
-        kMaintCommand10 = 12,
-        kMaintItem82 = 13,
-    };
+    /// The MAINT entry is steps 11-13.
+    enum Step : int { kCategoryHead = 7, kFirstItem, kNextItem, kNextGroup, kMaintEntry };
 
     explicit CategoryPageJob(int jobBase) : m_jobBase(jobBase) {}
 
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        switch (step) {
-            case 0:
-                m_category = CommJob - m_jobBase;
-                m_wantedTab = OnlinePage() ? OnlinePage()->currentTab : 1;
-                m_header = {};
-                m_names.clear();
-                m_groupCounter = 0;
-                m_items.clear();
-                m_firstKnown = false;
-                m_lastKnown = false;
-                m_maintEntries = 0;
-                BeginOnlineJob(port);
-                return;
-            case kStepFirstItem:
-                ReqFirstItem();
-                break;
-            case kStepSlotWrite:
-                BuildSlotWrite(SlotNumber);
-                break;
-            case kStepModel:
-                ReqNextMB(0, 0);
-                break;
-            case kDisplayStart:
-                ReqItem(26, 0, 0);
-                break;
-            case kSetStart:
-                ReqItem(25, 0, 0);
-                break;
-            case kAdjustStart:
-                ReqItem(24, 0, 0);
-                break;
-            case kCategoryHead:
-                m_groups = 1;
-                m_cur = {CategoryStart(), 0, 0};
-                ReqItem(m_cur.ma, 0, 0);
-                break;
-            case kFirstItem:
-            case kNextItem:
-                ReqNextMB(m_cur.ma, m_cur.mb);
-                break;
-            case kNextGroup:
-                ReqItem82(m_cur.ma);
-                break;
-            case kMaintAdjust:
-                ReqItem(m_header.adjustStart, 0, 0);
-                break;
-            case kMaintCommand10:
-                ReqCommand10(0, 0, 0);
-                break;
-            case kMaintItem82:
-                ReqItem82(m_header.adjustStart);
-                break;
-            case kStepFinish:
-                Finish(port);
-                return;
-            default:
-                return;
-        }
-        CountRequest();
-    }
-
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 0) return;
-        if (step == kStepFirstItem) {
-            if (!AcceptFirstItem()) return;
-            m_header.model = RespData;
-            CommStep = kDisplayStart;
-            return;
-        }
-        if (!Checks()) return;
-        switch (step) {
-            case kStepModel:
-                m_header.model = RespData;
-                break;
-            case kDisplayStart:
-                m_header.displayStart = RespMA;
-                break;
-            case kSetStart:
-                m_header.setStart = RespMA;
-                break;
-            case kAdjustStart:
-                m_header.adjustStart = RespMA;
-                if (m_category == 3) CommStep = kMaintAdjust;
-                break;
-            case kCategoryHead:
-                m_ownStart = CategoryStart();
-                m_nextStart = m_category == 0   ? m_header.setStart
-                              : m_category == 1 ? m_header.adjustStart
-                                                : m_header.displayStart;
-                EnterGroup();
-                break;
-            case kFirstItem:
-                ParseFirstItem();
-                break;
-            case kNextItem:
-                ParseNextItem();
-                break;
-            case kNextGroup:
-                m_cur = {RespMA, RespMB, RespMC};
-                if (RespMA == m_ownStart || RespMA == m_nextStart) {
-                    CommStep = kStepFinish;
-                    return;
-                }
-                if (++m_groups > kMaxGroups) {
-                    CommError = kErrAddress;
-                    CommStep = kStepFinish;
-                    return;
-                }
-                EnterGroup();
-                CommStep = kFirstItem;
-                break;
-            case kMaintItem82:
-                if (MaintEntryNeedsRepeat(m_maintEntries)) {
-                    CommStep = kMaintAdjust;
-                    break;
-                }
-                m_header.maintStart = RespMA;
-                m_cur = {RespMA, RespMB, RespMC};
-                CommStep = kCategoryHead;
-                break;
-            default:
-                break;
-        }
-    }
-
   private:
-    int CategoryStart() const {
-        switch (m_category) {
-            case 0:
-                return m_header.displayStart;
-            case 1:
-                return m_header.setStart;
-            case 2:
-                return m_header.adjustStart;
-            default:
-                return m_header.maintStart;
-        }
+    void Begin(SerialPort& port) override {
+        m_category = CommJob - m_jobBase;
+        m_wantedTab = OnlinePage() ? OnlinePage()->currentTab : 1;
+        m_header = {};
+        m_names.clear();
+        m_groupCounter = 0;
+        m_items.clear();
+        m_firstKnown = false;
+        m_lastKnown = false;
+        BeginOnlineJob(port);
     }
+
+    void ModelAnswered(const std::string& model) override { m_header.model = model; }
+
+    void CategoryStartsAnswered() override {
+        if (m_category == 3) CommStep = kMaintEntry;
+    }
+
+    void MaintStartAnswered() override {
+        m_header.maintStart = RespMA;
+        CommStep = kCategoryHead;
+    }
+
+    void Step(int step) override {
+        if (ConnectSequence(step) || CategoryStarts(step, m_header) ||
+            GroupWalkSteps(step, kFirstItem, m_walk) ||
+            MaintEntry(step, kMaintEntry, m_header.adjustStart))
+            return;
+        if (step != kCategoryHead) return;
+        if (Sending()) return ReqItem(CategoryStart(), 0, 0);
+        m_walk.Start(CategoryStart(), NextCategoryStartOf(m_header, m_category), CategoryStart(),
+                     0);
+        EnterGroup();
+    }
+
+    int CategoryStart() const { return CategoryStartOf(m_header, m_category); }
 
     /// A group head: its name becomes a tab. PROGRAM and CONST groups are
     /// passed over and get no tab, so tab n is always the n-th group shown.
@@ -259,21 +154,29 @@ class CategoryPageJob {
 
     bool Wanted() const { return !m_groupIsArea && m_groupCounter == m_wantedTab; }
 
+    /// An item of the wanted group goes on the page until the page is full.
     void Offer() {
         if (!Wanted() || IsProgramOrConst(ResponseNameKey())) return;
         m_items.push_back(ResponseBlock());
     }
 
-    void ParseFirstItem() {
-        const int asked = m_cur.mb;
-        m_cur = {RespMA, RespMB, RespMC};
-        m_firstMb = RespMB;
-        m_groupItems = 1;
-        if (Wanted()) {
-            m_first = m_cur;
+    void ItemAnswered(bool item) override {
+        const bool first = m_walk.FromHead();
+        if (first && Wanted()) {
+            m_first = {RespMA, RespMB, RespMC};
             m_firstKnown = true;
         }
-        if (!Wanted() || RespMB == asked) {
+        if (!item) {
+            // The walk stays on the group's last item.
+            if (!first) {
+                m_last = {m_walk.Ma(), m_walk.Mb(), 0};
+                m_lastKnown = true;
+            }
+            CommStep = kNextGroup;
+            return;
+        }
+        if (!first) Host().ShowStatusText(SkippingText(ResponseNameKey()));
+        if (first && !Wanted()) {
             CommStep = kNextGroup;
             return;
         }
@@ -281,27 +184,16 @@ class CategoryPageJob {
         CommStep = m_items.size() < parameter::kPageRows ? kNextItem : kNextGroup;
     }
 
-    void ParseNextItem() {
-        // The instrument wraps to the group's first item or keeps answering
-        // the item asked from: either way the group has ended.
-        if (RespMB == m_firstMb || RespMB == m_cur.mb) {
-            m_last = m_cur;
-            m_lastKnown = true;
-            CommStep = kNextGroup;
-            return;
-        }
-        if (++m_groupItems > kMaxItemsPerGroup) {
-            CommError = kErrAddress;
+    void GroupAnswered(bool group) override {
+        if (!group) {
             CommStep = kStepFinish;
             return;
         }
-        m_cur = {RespMA, RespMB, RespMC};
-        Host().ShowStatusText(SkippingText(ResponseNameKey()));
-        Offer();
-        CommStep = m_items.size() < parameter::kPageRows ? kNextItem : kNextGroup;
+        EnterGroup();
+        CommStep = kFirstItem;
     }
 
-    void Finish(SerialPort& port) {
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, true);
         Host().ShowStatusText({});
         PageModel* page = OnlinePage();
@@ -328,51 +220,37 @@ class CategoryPageJob {
     int m_groupCounter = 0;
     bool m_groupIsArea = false;
     parameter::ItemArray m_items;
-    ItemAddress m_cur;
+    GroupWalk m_walk;
     ItemAddress m_first;
     ItemAddress m_last;
     bool m_firstKnown = false;
     bool m_lastKnown = false;
-    int m_ownStart = 0;
-    int m_nextStart = 0;
-    int m_firstMb = 0;
-    int m_groupItems = 0;
-    int m_groups = 0;
-    int m_maintEntries = 0;
 };
 
 // ====================================================== jobs 8 and 9: moving
 
-class MoveJob {
+class MoveJob : public StepJob {
   public:
     explicit MoveJob(bool forward) : m_forward(forward) {}
 
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        if (step == 0) {
-            m_received.clear();
-            PageModel* page = OnlinePage();
-            m_cur = page ? ItemAddress{page->anchorMa, page->anchorMb, 0} : ItemAddress{};
-            m_wanted = page ? page->step : 0;
-            m_groupFirstMb = page ? page->window.categoryFirst.mb : 0;
-            BeginOnlineJob(port);
-            return;
-        }
-        if (step == kStepFinish) {
-            Finish(port);
-            return;
-        }
-        if (step != 1) return;
-        if (m_forward) {
-            ReqNextMB(m_cur.ma, m_cur.mb);
-        } else {
-            ReqPrevMB(m_cur.ma, m_cur.mb);
-        }
-        CountRequest();
+  private:
+    enum Step : int { kMove = 1 };
+
+    void Begin(SerialPort& port) override {
+        m_received.clear();
+        PageModel* page = OnlinePage();
+        m_cur = page ? ItemAddress{page->anchorMa, page->anchorMb, 0} : ItemAddress{};
+        m_wanted = page ? page->step : 0;
+        m_groupFirstMb = page ? page->window.categoryFirst.mb : 0;
+        BeginOnlineJob(port);
     }
 
-    void Parse() {
-        if (AnsweredStep() != 1 || !Checks()) return;
+    bool AnswerChecks(int /*step*/) override { return Checks(); }
+
+    void Step(int step) override {
+        if (step != kMove) return;
+        if (Sending())
+            return m_forward ? ReqNextMB(m_cur.ma, m_cur.mb) : ReqPrevMB(m_cur.ma, m_cur.mb);
         PageModel* page = OnlinePage();
         const bool stayed = RespMB == m_cur.mb || RespMA != m_cur.ma;
         const bool wrapped =
@@ -392,11 +270,10 @@ class MoveJob {
         m_received.push_back(ResponseBlock());
         const bool done = static_cast<int>(m_received.size()) >= m_wanted ||
                           static_cast<int>(m_received.size()) >= kMaxItemsPerGroup;
-        CommStep = done ? kStepFinish : 1;
+        CommStep = done ? static_cast<int>(kStepFinish) : kMove;
     }
 
-  private:
-    void Finish(SerialPort& port) {
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, true);
         PageModel* page = OnlinePage();
         if (CommError == kErrNone) {
@@ -428,123 +305,89 @@ class MoveJob {
 
 // =============================================== job 14: periodic reading
 
-class PeriodicReadJob {
-  public:
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
+class PeriodicReadJob : public StepJob {
+    void Begin(SerialPort& port) override {
         PageModel* page = OnlinePage();
-        if (step == 0) {
-            m_list = page ? page->window.measured : std::vector<parameter::MeasuredItem>{};
-            BeginJob(port);
-            Results().requests = 0;
-            return;
-        }
-        if (step == kStepFinish) {
-            EndJobClosePort(port, true);
-            if (CommError != kErrNone) {
-                ShowOpenPageError(port);
-                if (page) {
-                    page->SetReading(false);
-                    page->SetGridLocked(false);
-                    page->SetEntryEnabled(false);
-                }
-            }
-            return;
-        }
-        const std::size_t index = static_cast<std::size_t>(step - 1);
-        if (index >= m_list.size()) {
-            FinishNow([this](SerialPort& p) { Build(p); }, port);
-            return;
-        }
-        const auto& a = m_list[index].address;
-        ReqItem(a.ma, a.mb, a.mc);
-        CountRequest();
+        m_list = page ? page->window.measured : std::vector<parameter::MeasuredItem>{};
+        BeginJob(port);
     }
 
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 1 || !Checks()) return;
+    bool AnswerChecks(int /*step*/) override { return Checks(); }
+
+    /// Step n reads the n-th measured item of the page.
+    void Step(int step) override {
         const std::size_t index = static_cast<std::size_t>(step - 1);
-        PageModel* page = OnlinePage();
-        if (page && index < m_list.size()) {
-            const int row = m_list[index].row;
-            const auto block = ResponseBlock();
-            page->FillRow(row, block);
-            if (static_cast<std::size_t>(row) <= page->workingCopy.size()) {
-                page->workingCopy[static_cast<std::size_t>(row - 1)] = block;
-                page->screenPage = page->workingCopy;
-            }
+        if (index >= m_list.size()) return NothingToSend();
+        if (Sending()) {
+            const auto& a = m_list[index].address;
+            return ReqItem(a.ma, a.mb, a.mc);
         }
+        if (PageModel* page = OnlinePage()) RewriteRow(*page, m_list[index].row);
         if (index + 1 >= m_list.size()) CommStep = kStepFinish;
     }
 
-  private:
+    void Finish(SerialPort& port) override {
+        EndJobClosePort(port, true);
+        if (CommError == kErrNone) return;
+        ShowOpenPageError(port);
+        if (PageModel* page = OnlinePage()) {
+            page->SetReading(false);
+            page->SetGridLocked(false);
+            page->SetEntryEnabled(false);
+        }
+    }
+
     std::vector<parameter::MeasuredItem> m_list;
 };
 
 // ================================================= job 17: read for editing
 
-class ReadItemJob {
-  public:
+class ReadItemJob : public StepJob {
     enum Step : int { kCommand10 = 1, kItem = 2, kChoice = 3 };
 
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
+    void Begin(SerialPort& port) override {
         PageModel* page = OnlinePage();
+        m_maint = page && page->category == parameter::PageCategory::Maint;
+        m_ma = page ? page->editMa : 0;
+        m_mb = page ? page->editMb : 0;
+        m_choices = {};
+        m_have = false;
+        if (page) {
+            page->SetAllEnabled(false);
+            page->edit = {};
+        }
+        BeginJob(port);
+    }
+
+    bool AnswerChecks(int /*step*/) override { return Checks(); }
+
+    void Step(int step) override {
         switch (step) {
-            case 0:
-                m_maint = page && page->category == parameter::PageCategory::Maint;
-                m_ma = page ? page->editMa : 0;
-                m_mb = page ? page->editMb : 0;
-                m_choices = {};
-                m_have = false;
-                if (page) {
-                    page->SetAllEnabled(false);
-                    page->edit = {};
-                }
-                Results().requests = 0;
-                BeginJob(port);
-                return;
             case kCommand10:
-                if (m_maint) {
-                    ReqCommand10(0, 0, 0);
-                } else {
-                    CommStep = kChoice;
-                    ReqItem(m_ma, m_mb, 0);
-                }
-                break;
+                // Only MAINT items need maintenance access; any other item is
+                // read at once, and its answer is taken as step 2's.
+                if (!Sending()) return;
+                if (m_maint) return ReqCommand10(0, 0, 0);
+                CommStep = kChoice;
+                return ReqItem(m_ma, m_mb, 0);
             case kItem:
-                ReqItem(m_ma, m_mb, 0);
+                if (Sending()) return ReqItem(m_ma, m_mb, 0);
+                TakeItem();
                 break;
-            case kChoice:
-                ReqItem86(m_choices.nextMa, m_choices.nextMb, m_choices.nextMc);
+            case kChoice: {
+                if (Sending())
+                    return ReqItem86(m_choices.nextMa, m_choices.nextMb, m_choices.nextMc);
+                const bool more = m_choices.Offer(ResponseItem());
+                const bool bounded = static_cast<int>(m_choices.entries.size()) >= kMaxChoices;
+                CommStep = more && !bounded ? static_cast<int>(kChoice) : kStepFinish;
                 break;
-            case kStepFinish:
-                Finish(port);
-                return;
+            }
             default:
-                return;
-        }
-        CountRequest();
-    }
-
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 0 || !Checks()) return;
-        if (step == kCommand10) return;
-        if (step == kItem) {
-            ParseItem();
-            return;
-        }
-        if (step == kChoice) {
-            const bool more = m_choices.Offer(ResponseItem());
-            const bool bounded = static_cast<int>(m_choices.entries.size()) >= kMaxChoices;
-            CommStep = more && !bounded ? static_cast<int>(kChoice) : kStepFinish;
+                break;
         }
     }
 
-  private:
-    void ParseItem() {
+    void TakeItem() {
         if (IsProgramOrConst(ResponseNameKey())) {
             CommStep = kStepFinish;
             return;
@@ -559,7 +402,7 @@ class ReadItemJob {
         CommStep = kStepFinish;
     }
 
-    void Finish(SerialPort& port) {
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, true);
         PageModel* page = OnlinePage();
         if (page) {
@@ -597,98 +440,72 @@ class ReadItemJob {
 
 // ======================================================= job 18: write
 
-class WriteItemJob {
-  public:
+class WriteItemJob : public StepJob {
     enum Step : int { kWrite = 1, kReReadItem = 2, kPageFirst = 3, kPageNext = 4 };
 
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        PageModel* page = OnlinePage();
-        switch (step) {
-            case 0:
-                m_pageRows = 0;
-                BeginOnlineJob(port);
-                return;
-            case kWrite: {
-                if (!page) {
-                    FinishNow([this](SerialPort& p) { Build(p); }, port);
-                    return;
-                }
-                ItemAddress address;
-                int kind = 0;
-                page->RowAddress(page->editedRow, address, kind);
-                if (kind == parameter::kKindSelection) {
-                    ClearSendData();
-                } else {
-                    std::string text = page->writeText;
-                    text.resize(8, ' ');
-                    SetSendDataText(text);
-                }
-                ReqWrite(page->editMa, page->editMb, page->writeCode);
-                break;
-            }
-            case kReReadItem:
-                ReqItem(page->editMa, page->editMb, 0);
-                break;
-            case kPageFirst:
-                m_cur = page->window.pageFirst;
-                ReqItem(m_cur.ma, m_cur.mb, m_cur.mc);
-                break;
-            case kPageNext:
-                ReqNextMB(m_cur.ma, m_cur.mb);
-                break;
-            case kStepFinish:
-                Finish(port);
-                return;
-            default:
-                return;
-        }
-        CountRequest();
+    void Begin(SerialPort& port) override {
+        m_pageRows = 0;
+        BeginOnlineJob(port);
     }
 
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 0 || !Checks()) return;
+    bool AnswerChecks(int /*step*/) override { return Checks(); }
+
+    void Step(int step) override {
         PageModel* page = OnlinePage();
-        if (!page) return;
+        if (!page) return NothingToSend();
         switch (step) {
             case kWrite:
+                if (Sending()) return WriteEntry(*page);
+                RewriteRow(*page, page->editedRow);
+                if (!NeedsPageReRead(ResponseNameKey())) CommStep = kStepFinish;
+                break;
             case kReReadItem:
-                Rewrite(*page, page->editedRow);
-                if (step == kWrite && !NeedsPageReRead(ResponseNameKey())) {
-                    CommStep = kStepFinish;
-                }
+                if (Sending()) return ReqItem(page->editMa, page->editMb, 0);
+                RewriteRow(*page, page->editedRow);
                 break;
             case kPageFirst:
-            case kPageNext: {
-                if (step == kPageNext && (RespMB == m_cur.mb || RespMB < m_cur.mb)) {
-                    CommStep = kStepFinish;  // the group ended before the page
+                if (Sending()) {
+                    m_cur = page->window.pageFirst;
+                    return ReqItem(m_cur.ma, m_cur.mb, m_cur.mc);
+                }
+                TakePageRow(*page);
+                break;
+            case kPageNext:
+                if (Sending()) return ReqNextMB(m_cur.ma, m_cur.mb);
+                // The group ended before the page.
+                if (RespMB == m_cur.mb || RespMB < m_cur.mb) {
+                    CommStep = kStepFinish;
                     return;
                 }
-                m_cur = {RespMA, RespMB, RespMC};
-                ++m_pageRows;
-                Rewrite(*page, m_pageRows);
-                CommStep =
-                    m_pageRows < page->window.rowCount ? static_cast<int>(kPageNext) : kStepFinish;
+                TakePageRow(*page);
                 break;
-            }
             default:
                 break;
         }
     }
 
-  private:
-    static void Rewrite(PageModel& page, int row) {
-        if (row < 1 || row > parameter::kPageRows) return;
-        const auto block = ResponseBlock();
-        page.FillRow(row, block);
-        if (static_cast<std::size_t>(row) <= page.workingCopy.size()) {
-            page.workingCopy[static_cast<std::size_t>(row - 1)] = block;
-            page.screenPage = page.workingCopy;
+    static void WriteEntry(PageModel& page) {
+        ItemAddress address;
+        int kind = 0;
+        page.RowAddress(page.editedRow, address, kind);
+        if (kind == parameter::kKindSelection) {
+            ClearSendData();
+        } else {
+            std::string text = page.writeText;
+            text.resize(8, ' ');
+            SetSendDataText(text);
         }
+        ReqWrite(page.editMa, page.editMb, page.writeCode);
     }
 
-    void Finish(SerialPort& port) {
+    void TakePageRow(PageModel& page) {
+        m_cur = {RespMA, RespMB, RespMC};
+        ++m_pageRows;
+        RewriteRow(page, m_pageRows);
+        CommStep = m_pageRows < page.window.rowCount ? static_cast<int>(kPageNext) : kStepFinish;
+    }
+
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, true);
         PageModel* page = OnlinePage();
         if (CommError != kErrNone) ShowOpenPageError(port);
@@ -707,52 +524,41 @@ class WriteItemJob {
 
 // ============================================= job 19: cancel forced output
 
-class CancelOutputJob {
-  public:
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        PageModel* page = OnlinePage();
-        if (step == 0) {
-            m_row = 0;
-            if (page) {
-                m_row = page->editedRow != 0 ? page->editedRow : page->FirstItemRow();
-                int kind = 0;
-                page->RowAddress(m_row, m_address, kind);
-            }
-            BeginOnlineJob(port);
-            return;
+class CancelOutputJob : public StepJob {
+    void Begin(SerialPort& port) override {
+        m_row = 0;
+        if (PageModel* page = OnlinePage()) {
+            m_row = page->editedRow != 0 ? page->editedRow : page->FirstItemRow();
+            int kind = 0;
+            page->RowAddress(m_row, m_address, kind);
         }
-        if (step == 1) {
-            ReqItem(m_address.ma, m_address.mb, m_address.mc);
-            CountRequest();
-            return;
-        }
-        if (step != kStepFinish) return;
+        BeginOnlineJob(port);
+    }
+
+    bool AnswerChecks(int /*step*/) override { return Checks(); }
+
+    /// The item is read again.
+    void Step(int step) override {
+        if (step != 1) return;
+        if (Sending()) return ReqItem(m_address.ma, m_address.mb, m_address.mc);
+        if (PageModel* page = OnlinePage(); page && m_row > 0)
+            page->FillRow(m_row, ResponseBlock());
+        CommStep = kStepFinish;
+    }
+
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, true);
         if (CommError != kErrNone) ShowOpenPageError(port);
-        if (page) {
+        if (PageModel* page = OnlinePage()) {
             page->SetAllEnabled(true);
             page->SetMoveMenus();
             page->SetEntryEnabled(false);
         }
     }
 
-    void Parse() {
-        if (AnsweredStep() != 1 || !Checks()) return;
-        if (PageModel* page = OnlinePage(); page && m_row > 0)
-            page->FillRow(m_row, ResponseBlock());
-        CommStep = kStepFinish;
-    }
-
-  private:
     int m_row = 0;
     ItemAddress m_address;
 };
-
-template <typename Job>
-CommJobRoutines RoutinesOf(Job& job) {
-    return {[&job](SerialPort& p) { job.Build(p); }, [&job] { job.Parse(); }};
-}
 
 }  // namespace
 
@@ -766,17 +572,17 @@ void RegisterPageJobs() {
     static WriteItemJob write;
     static CancelOutputJob cancel;
     for (int job = kJobCategoryDisplay; job <= kJobCategoryMaint; ++job) {
-        RegisterCommJob(job, RoutinesOf(openPage));
+        RegisterCommJob(job, openPage.Routines());
     }
     for (int job = kJobTabDisplay; job <= kJobTabMaint; ++job) {
-        RegisterCommJob(job, RoutinesOf(tabPage));
+        RegisterCommJob(job, tabPage.Routines());
     }
-    RegisterCommJob(kJobNextPage, RoutinesOf(next));
-    RegisterCommJob(kJobPrevPage, RoutinesOf(previous));
-    RegisterCommJob(kJobPeriodicRead, RoutinesOf(periodic));
-    RegisterCommJob(kJobReadItem, RoutinesOf(read));
-    RegisterCommJob(kJobWriteItem, RoutinesOf(write));
-    RegisterCommJob(kJobCancelForced, RoutinesOf(cancel));
+    RegisterCommJob(kJobNextPage, next.Routines());
+    RegisterCommJob(kJobPrevPage, previous.Routines());
+    RegisterCommJob(kJobPeriodicRead, periodic.Routines());
+    RegisterCommJob(kJobReadItem, read.Routines());
+    RegisterCommJob(kJobWriteItem, write.Routines());
+    RegisterCommJob(kJobCancelForced, cancel.Routines());
 }
 
 }  // namespace rq50::comm::jobs

@@ -7,7 +7,8 @@
 // messages and result codes are the same either way.
 
 #include "comm/CommPort.h"
-#include "comm/jobs/DownloadStop.h"
+#include "comm/jobs/GroupWalk.h"
+#include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
@@ -23,13 +24,8 @@ constexpr int kMsgOnlyProgramUploaded = 34;
 constexpr int kMsgNothingUploaded = 36;
 constexpr std::size_t kCommentLength = program::kCommentLength;
 
-enum Phase : int {
-    kPhaseNone = 0,
-    kPhaseProgram = 1,
-    kPhaseProgramDone = 2,
-    kPhaseConst = 3,
-    kPhaseConstDone = 4,
-};
+/// Where the walk of the areas stands.
+enum Phase : int { kPhaseNone, kPhaseProgram, kPhaseProgramDone, kPhaseConst, kPhaseConstDone };
 
 std::string UpperTrim(const std::string& text) {
     std::string key = TrimBlanks(text);
@@ -44,161 +40,26 @@ CategoryAreas LookupCategory(const std::string& model) {
     return Tables().findCategory(UpperTrim(model));
 }
 
+/// Both program jobs: an address error outside the area requests ends the
+/// job (the engine would otherwise keep it pending and repeat the request).
+class ProgramStepJob : public StepJob {
+  protected:
+    bool AnswerChecks(int step) override {
+        return step == kStepFirstItem || AreaStep(step) || ProgramChecks();
+    }
+    /// The steps whose status 2 is a refused area; they check their answers.
+    virtual bool AreaStep(int step) const = 0;
+};
+
 // ===================================================== job 15: program upload
 
-class ProgramUploadJob {
+class ProgramUploadJob : public ProgramStepJob {
   public:
-    enum Step : int {
-        kDisplayStart = 4,
-        kSetStart = 5,
-        kAdjustStart = 6,
-        kCategoryHead = 7,
-        kFirstItem = 8,
-        kNextItem = 9,
-        kNextGroup = 10,
-        kAreaStart = 19,
-        kAreaNext = 20,
-    };
-
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        switch (step) {
-            case 0:
-                Reset();
-                BeginJob(port);
-                return;
-            case kStepFirstItem:
-                ReqFirstItem();
-                break;
-            case kStepSlotWrite:
-                BuildSlotWrite(SlotNumber);
-                break;
-            case kStepModel:
-                ReqNextMB(0, 0);
-                break;
-            case kDisplayStart:
-                ReqItem(26, 0, 0);
-                break;
-            case kSetStart:
-                ReqItem(25, 0, 0);
-                break;
-            case kAdjustStart:
-                m_category = 1;
-                ReqItem(24, 0, 0);
-                break;
-            case kCategoryHead:
-                m_groups = 1;
-                ReqItem(m_category == 1 ? m_setStart : m_adjustStart, 0, 0);
-                break;
-            case kFirstItem:
-            case kNextItem:
-            case kAreaNext:
-                ReqNextMB(m_ma, m_mb);
-                break;
-            case kNextGroup:
-                ReqItem82(m_ma);
-                break;
-            case kAreaStart:
-                if (m_phase == kPhaseNone && m_areas.steps == 0) m_phase = kPhaseProgramDone;
-                if (m_phase == kPhaseNone) {
-                    m_phase = kPhaseProgram;
-                    m_count = 0;
-                    ReqItem(m_areas.program.ma, m_areas.program.mb, m_areas.program.mc);
-                } else if (m_phase == kPhaseProgramDone && m_areas.constants > 0) {
-                    m_phase = kPhaseConst;
-                    m_count = 0;
-                    ReqItem(m_areas.constant.ma, m_areas.constant.mb, m_areas.constant.mc);
-                } else {
-                    FinishNow([this](SerialPort& p) { Build(p); }, port);
-                    return;
-                }
-                break;
-            case kStepFinish:
-                Finish(port);
-                return;
-            default:
-                return;
-        }
-        SetProgress(std::min(CommProgress + 1, 99));
-        ++Results().requests;
-    }
-
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 0) return;
-        if (step == kStepFirstItem) {
-            if (!AcceptFirstItem()) return;
-            TakeModel();
-            return;
-        }
-        if (step == kAreaStart) {
-            ParseAreaStart();
-            return;
-        }
-        if (!ProgramChecks()) return;
-        switch (step) {
-            case kStepModel:
-                TakeModel();
-                if (CommStep != kAreaStart) CommStep = kDisplayStart;
-                break;
-            case kDisplayStart:
-                m_displayStart = RespMA;
-                break;
-            case kSetStart:
-                m_setStart = RespMA;
-                break;
-            case kAdjustStart:
-                m_adjustStart = RespMA;
-                break;
-            case kCategoryHead:
-                if (RespDataKind != 0) {
-                    CommError = m_phase > kPhaseProgramDone ? kErrConstRefused : kErrProgramRefused;
-                    CommStep = kStepFinish;
-                    return;
-                }
-                m_ownStart = m_category == 1 ? m_setStart : m_adjustStart;
-                m_nextStart = m_category == 1 ? m_adjustStart : m_displayStart;
-                m_ma = RespMA;
-                m_mb = RespMB;
-                break;
-            case kFirstItem:
-                m_ma = RespMA;
-                m_mb = RespMB;
-                m_firstMb = RespMB;
-                m_groupItems = 1;
-                StoreProgramItem();
-                if (m_phase == kPhaseConstDone) EndAfterConst();
-                break;
-            case kNextItem:
-                ParseNextItem();
-                break;
-            case kNextGroup:
-                m_ma = RespMA;
-                m_mb = RespMB;
-                if (RespMA != m_ownStart && RespMA != m_nextStart) {
-                    if (++m_groups > kMaxGroups) {
-                        CommError = kErrAddress;
-                        CommStep = kStepFinish;
-                        return;
-                    }
-                    CommStep = kFirstItem;
-                } else if (m_category == 1) {
-                    m_category = 2;
-                    CommStep = kCategoryHead;
-                } else {
-                    CommStep = kStepFinish;
-                }
-                break;
-            case kAreaNext:
-                ParseAreaNext();
-                break;
-            default:
-                break;
-        }
-    }
+    enum Step : int { kCategoryHead = 7, kFirstItem, kNextItem, kNextGroup };
+    enum AreaReadStep : int { kAreaStart = 19, kAreaNext };
 
   private:
-    void Reset() {
+    void Begin(SerialPort& port) override {
         m_phase = kPhaseNone;
         m_count = 0;
         m_steps = 0;
@@ -206,20 +67,82 @@ class ProgramUploadJob {
         m_model.clear();
         m_items.clear();
         m_areas = {};
+        m_starts = {};
         m_category = 1;
-        Results().requests = 0;
         Results().refusedArea = kRefusedNone;
         CommFacts.programItemCount = 0;
+        BeginJob(port);
     }
 
-    void TakeModel() {
-        m_model = RespData;
+    void BeforeRequest(int /*step*/) override { SetProgress(std::min(CommProgress + 1, 99)); }
+
+    bool AreaStep(int step) const override { return step == kAreaStart; }
+
+    void Step(int step) override {
+        if (ConnectSequence(step) || CategoryStarts(step, m_starts) ||
+            GroupWalkSteps(step, kFirstItem, m_walk))
+            return;
+        switch (step) {
+            case kCategoryHead:
+                if (Sending()) return ReqItem(CategoryStart(), 0, 0);
+                if (RespDataKind != 0)
+                    return EndJob(m_phase > kPhaseProgramDone ? kErrConstRefused
+                                                              : kErrProgramRefused);
+                m_walk.Start(CategoryStart(), NextCategoryStartOf(m_starts, m_category), RespMA,
+                             RespMB);
+                break;
+            case kAreaStart:
+                if (Sending()) return RequestAreaStart();
+                TakeAreaStart();
+                break;
+            case kAreaNext:
+                if (Sending()) return ReqNextMB(m_ma, m_mb);
+                TakeAreaItem();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void ModelAnswered(const std::string& model) override {
+        m_model = model;
         const CategoryAreas row = LookupCategory(m_model);
         if (row.found) {
             m_areas = AreasFromCategory(row);
             CommStep = kAreaStart;
         } else {
-            CommStep = kDisplayStart;
+            CommStep = kStepDisplayStart;
+        }
+    }
+
+    void CategoryStartsAnswered() override { m_category = 1; }
+
+    int CategoryStart() const { return CategoryStartOf(m_starts, m_category); }
+
+    // ---- the menu walk through SET and ADJUST (a model the table does not list)
+
+    void ItemAnswered(bool item) override {
+        if (item) {
+            StoreProgramItem();
+            if (m_phase == kPhaseConstDone) return EndAfterConst();
+            CommStep = kNextItem;
+            return;
+        }
+        // The group has ended, and with it an area being read.
+        if (m_phase == kPhaseProgram) CloseProgramArea();
+        if (m_phase == kPhaseConst) return EndAfterConst();
+        CommStep = kNextGroup;
+    }
+
+    /// SET, then ADJUST.
+    void GroupAnswered(bool group) override {
+        if (group) {
+            CommStep = kFirstItem;
+        } else if (m_category == 1) {
+            m_category = 2;
+            CommStep = kCategoryHead;
+        } else {
+            CommStep = kStepFinish;
         }
     }
 
@@ -256,30 +179,28 @@ class ProgramUploadJob {
         CommStep = kStepFinish;
     }
 
-    void ParseNextItem() {
-        const bool groupEnd = RespMB == m_firstMb || RespMB == m_mb;
-        m_ma = RespMA;
-        m_mb = RespMB;
-        if (!groupEnd) {
-            if (++m_groupItems > kMaxItemsPerGroup) {
-                CommError = kErrAddress;
-                CommStep = kStepFinish;
-                return;
-            }
-            StoreProgramItem();
-            if (m_phase == kPhaseConstDone) {
-                EndAfterConst();
-                return;
-            }
-            CommStep = kNextItem;
-            return;
-        }
-        if (m_phase == kPhaseProgram) CloseProgramArea();
-        if (m_phase == kPhaseConst) EndAfterConst();
+    // ---- the areas the category table gives
+
+    /// The area the next start request asks for: PROGRAM first, then CONST;
+    /// an area of no items is not asked for.
+    const AreaAddress* NextArea() const {
+        if (m_phase == kPhaseNone && m_areas.steps > 0) return &m_areas.program;
+        if (m_phase <= kPhaseProgramDone && m_areas.constants > 0) return &m_areas.constant;
+        return nullptr;
     }
 
-    void ParseAreaStart() {
-        const bool constPhase = m_phase >= kPhaseConst;
+    void RequestAreaStart() {
+        const AreaAddress* area = NextArea();
+        if (!area) return NothingToSend();
+        ReqItem(area->ma, area->mb, area->mc);
+    }
+
+    void TakeAreaStart() {
+        // The phase moves on with the answer, so a request sent again asks
+        // for the same area.
+        const bool constPhase = NextArea() == &m_areas.constant;
+        m_phase = constPhase ? kPhaseConst : kPhaseProgram;
+        m_count = 0;
         const bool normal = CheckRespStatus(constPhase ? 1 : 0);
         if (!normal && RespStatus != kRespAddressError) return;  // command error: ends
         if (!normal) {
@@ -302,17 +223,12 @@ class ProgramUploadJob {
         AfterAreaItem();
     }
 
-    void ParseAreaNext() {
-        if (!ProgramChecks()) return;
+    void TakeAreaItem() {
         StoreProgramItem();
         m_ma = RespMA;
         m_mb = RespMB;
         CommStep = kAreaNext;
-        if (m_count > kMaxItemsPerGroup) {
-            CommError = kErrAddress;
-            CommStep = kStepFinish;
-            return;
-        }
+        if (m_count > kMaxItemsPerGroup) return EndJob(kErrAddress);
         AfterAreaItem();
     }
 
@@ -331,12 +247,12 @@ class ProgramUploadJob {
             CommStep = kAreaStart;
         } else if (m_phase == kPhaseConstDone) {
             CommStep = kStepFinish;
-        } else if (CommStep != kAreaNext) {
+        } else {
             CommStep = kAreaNext;
         }
     }
 
-    void Finish(SerialPort& port) {
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, false);
         // An area still open when the walk ended holds what was read of it.
         if (m_phase == kPhaseProgram) CloseProgramArea();
@@ -394,144 +310,80 @@ class ProgramUploadJob {
     ProgramAreas m_areas;
     std::string m_model;
     parameter::ItemArray m_items;
-    int m_category = 1;
-    int m_displayStart = 0;
-    int m_setStart = 0;
-    int m_adjustStart = 0;
-    int m_ownStart = 0;
-    int m_nextStart = 0;
-    int m_ma = 0;
+    files::DataSetHeader m_starts;  ///< the category starts of the menu walk
+    int m_category = 1;             ///< 1 SET, 2 ADJUST
+    GroupWalk m_walk;
+    int m_ma = 0;  ///< the area item asked from
     int m_mb = 0;
-    int m_firstMb = 0;
-    int m_groupItems = 0;
-    int m_groups = 0;
 };
 
 // =================================================== job 16: program download
 
-class ProgramDownloadJob {
+class ProgramDownloadJob : public ProgramStepJob {
   public:
     enum Step : int { kProgramArea = 4, kConstArea = 5, kWrite = 6 };
 
-    void Build(SerialPort& port) {
-        const int step = AdvanceStep();
-        switch (step) {
-            case 0:
-                m_refused = kRefusedNone;
-                m_writes.Reset();
-                m_position = 0;
-                m_progress = 0;
-                m_increment = 0;
-                Results().refusedArea = kRefusedNone;
-                CommFacts.refusedArea = kRefusedNone;
-                Results().downloadCheck.clear();
-                Results().itemsWritten = 0;
-                Results().requests = 0;
-                BeginJob(port);
-                return;
-            case kStepFirstItem:
-                ReqFirstItem();
-                break;
-            case kStepSlotWrite:
-                // The slot just confirmed in the SLOT No. dialog, as every
-                // other job writes: the slot of an older data set may name
-                // another module or none.
-                BuildSlotWrite(SlotNumber);
-                break;
-            case kStepModel:
-                ReqNextMB(0, 0);
-                break;
-            case kProgramArea:
-                ReqItem(m_areas.program.ma, m_areas.program.mb, m_areas.program.mc);
-                break;
-            case kConstArea: {
-                const auto& records = program::Program().records;
-                const int last = static_cast<int>(records.size()) - 1;
-                m_increment = last > 0 ? 100 / last : 100;
-                ReqItem(m_areas.constant.ma, m_areas.constant.mb, m_areas.constant.mc);
-                break;
-            }
-            case kWrite: {
-                m_item = NextProgramItem(program::Program().records, m_position, m_refused);
-                if (!m_item) {
-                    FinishNow([this](SerialPort& p) { Build(p); }, port);
-                    return;
-                }
-                if (m_item->sendData.empty()) {
-                    ClearSendData();
-                } else {
-                    SetSendDataText(m_item->sendData);
-                }
-                m_sendCount = static_cast<std::size_t>(SendDataCount);
-                m_progress += m_increment;
-                SetProgress(m_progress);
-                m_writes.Sent(*m_item);
-                ReqWrite(m_item->ma, m_item->mb, m_item->mc);
-                break;
-            }
-            case kStepFinish:
-                Finish(port);
-                return;
-            default:
-                return;
-        }
-        ++Results().requests;
+  private:
+    void Begin(SerialPort& port) override {
+        m_refused = kRefusedNone;
+        CommFacts.refusedArea = kRefusedNone;
+        m_writes.Restart();
+        m_progress = 0;
+        m_increment = 0;
+        Results().refusedArea = kRefusedNone;
+        Results().downloadCheck.clear();
+        BeginJob(port);
     }
 
-    void Parse() {
-        const int step = AnsweredStep();
-        if (step < 0) return;
+    bool AreaStep(int step) const override { return step == kProgramArea || step == kConstArea; }
+
+    bool AnswerChecks(int step) override {
+        if (step != kWrite) return ProgramStepJob::AnswerChecks(step);
+        if (ProgramChecks()) return true;
+        m_writes.Refused();
+        return false;
+    }
+
+    void Step(int step) override {
+        // Step 2 writes the slot just confirmed in the SLOT No. dialog, as every
+        // other job does: the slot of an older data set may name another
+        // module or none.
+        if (ConnectSequence(step)) return;
         switch (step) {
-            case kStepFirstItem:
-                if (!AcceptFirstItem()) return;
-                CheckModel();
-                return;
-            case kStepModel:
-                if (!ProgramChecks()) return;
-                CheckModel();
-                return;
             case kProgramArea:
+                if (Sending()) return ReqArea(m_areas.program);
                 if (!AreaAnswer()) return;
                 if (RespStatus == kRespAddressError) m_refused = kRefusedProgram;
                 CheckSlotZero();
-                return;
+                break;
             case kConstArea:
+                if (Sending()) {
+                    const int last = static_cast<int>(program::Program().records.size()) - 1;
+                    m_increment = last > 0 ? 100 / last : 100;
+                    return ReqArea(m_areas.constant);
+                }
                 if (!AreaAnswer()) return;
                 if (RespStatus == kRespAddressError) {
-                    if (m_refused == kRefusedProgram) {
-                        CommError = kErrBothRefused;
-                        CommStep = kStepFinish;
-                        return;
-                    }
+                    if (m_refused == kRefusedProgram) return EndJob(kErrBothRefused);
                     m_refused = kRefusedConst;
                 }
                 if (!CheckSlotZero()) return;
-                m_position = 0;
-                return;
-            case kWrite: {
-                if (!m_item) return;
-                if (!ProgramChecks()) {
-                    m_writes.Refused();
-                    return;
-                }
-                m_writes.Taken();
-                const auto& records = program::Program().records;
-                if (auto entry = VerifyWrite(records[m_item->index], m_item->index, ResponseItem(),
-                                             m_sendCount)) {
-                    Results().downloadCheck.push_back(*entry);
-                }
-                ++Results().itemsWritten;
-                m_position = m_item->index + 1;
-                CommStep = m_position < records.size() ? static_cast<int>(kWrite) : kStepFinish;
-                return;
-            }
+                m_writes.Restart();
+                break;
+            case kWrite:
+                if (Sending()) return WriteNextItem();
+                m_writes.Check(program::Program().records);
+                CommStep = m_writes.Position() < program::Program().records.size()
+                               ? static_cast<int>(kWrite)
+                               : kStepFinish;
+                break;
             default:
-                ProgramChecks();
-                return;
+                break;
         }
     }
 
-  private:
+    static void ReqArea(const AreaAddress& area) { ReqItem(area.ma, area.mb, area.mc); }
+
     /// Status 2 is a refused area and the job goes on; status 1 ends it.
     bool AreaAnswer() {
         if (CheckRespStatus()) return true;
@@ -540,30 +392,35 @@ class ProgramDownloadJob {
         return true;
     }
 
-    void CheckModel() {
+    void ModelAnswered(const std::string& model) override {
+        Results().instrumentModel = model;
         const auto& header = program::Program().header;
         ProgramAreas fromHeader;
         fromHeader.program = {header.programAreaLetter, header.programStartNumber, 0};
         fromHeader.constant = {header.constAreaLetter, header.constStartNumber, 0};
         fromHeader.steps = header.stepCount;
         fromHeader.constants = header.constCount;
-        const std::string instrument = TrimBlanks(RespData);
-        Results().instrumentModel = RespData;
+        const std::string instrument = TrimBlanks(model);
         auto areas =
             CheckProgramModel(instrument, header.modelCode, LookupCategory(instrument), fromHeader);
-        if (!areas) {
-            CommError = kErrModel;
-            CommStep = kStepFinish;
-            return;
-        }
+        if (!areas) return EndJob(kErrModel);
         m_areas = *areas;
         CommStep = kProgramArea;
+    }
+
+    void WriteNextItem() {
+        const bool found = m_writes.Send([this](std::size_t from) {
+            return NextProgramItem(program::Program().records, from, m_refused);
+        });
+        if (!found) return NothingToSend();
+        m_progress += m_increment;
+        SetProgress(m_progress);
     }
 
     /// A refused area is no error: the job ends with code 0 and the refused
     /// area tells the hand-back which message to show (event 383), so the
     /// message appears once, after the job.
-    void Finish(SerialPort& port) {
+    void Finish(SerialPort& port) override {
         EndJobClosePort(port, false);
         if (CommError == kErrNone) {
             SetProgress(100);
@@ -583,12 +440,9 @@ class ProgramDownloadJob {
 
     ProgramAreas m_areas;
     int m_refused = kRefusedNone;
-    std::size_t m_position = 0;
-    std::size_t m_sendCount = 0;
-    WriteProgress m_writes;
     int m_progress = 0;
     int m_increment = 0;
-    std::optional<WriteItem> m_item;
+    ItemWrites m_writes;
 };
 
 }  // namespace
@@ -596,10 +450,8 @@ class ProgramDownloadJob {
 void RegisterProgramJobs() {
     static ProgramUploadJob upload;
     static ProgramDownloadJob download;
-    RegisterCommJob(kJobProgramUpload,
-                    {[](SerialPort& p) { upload.Build(p); }, [] { upload.Parse(); }});
-    RegisterCommJob(kJobProgramDownload,
-                    {[](SerialPort& p) { download.Build(p); }, [] { download.Parse(); }});
+    RegisterCommJob(kJobProgramUpload, upload.Routines());
+    RegisterCommJob(kJobProgramDownload, download.Routines());
 }
 
 }  // namespace rq50::comm::jobs

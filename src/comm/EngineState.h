@@ -1,0 +1,100 @@
+#pragma once
+
+// The communication engine's whole state as one object. Its fields carry the
+// names the engine's documentation gives its variables, and Engine.h,
+// Frame.h and CommPort.h keep those names as references to the fields, so
+// the routines read as documented. A reset is one assignment.
+
+#include "comm/CommPort.h"
+#include "comm/Frame.h"
+#include "parameter/ItemBlock.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rq50::comm {
+
+/// Facts some hand-backs depend on; the jobs keep them current.
+struct HandBackFacts {
+    int programItemCount = 0;   ///< job 15: PROGRAM steps + CONST items uploaded
+    bool rackAnswered = false;  ///< job 23: a rack interface answered
+    int category = 0;           ///< parameter screen category: 0 DISPLAY .. 3 MAINT
+    /// Job 16: the area the instrument refused (0, 7 PROGRAM, 8 CONST), or
+    /// the error code that ended the download.
+    int refusedArea = 0;
+};
+
+constexpr int kTickMs = 50;               ///< Timer1 interval
+constexpr int kResponseTimeoutMs = 3000;  ///< Timer2 interval
+constexpr int kTriesPerSpeed = 3;
+
+struct CommEngineState {
+    // The engine.
+    int CommState = 0;
+    int CommJob = 0;
+    int CommStep = 0;
+    int CommError = 0;
+    int CommRetry = 0;
+    int CommRecvStatus = 0;
+    bool CommBusy = false;
+    int CommResult = 0;
+    std::int32_t CommSpeedSaved = 1200;
+    int CommProgress = 0;
+    std::string CommTitle;
+    int CommCaller = 0;
+    bool PortWasOpen = false;
+    int Timer1Interval = kTickMs;
+    bool Timer2Enabled = false;
+    std::int64_t Timer2Deadline = 0;
+    int SlotNumber = 0;
+    bool SlotConfirmed = false;
+    HandBackFacts CommFacts;
+
+    // The link and the frames.
+    PortSettings CommSettings;
+    QuillErrorInfo QuillError;
+    std::vector<std::uint8_t> SendBuffer;
+    std::array<std::uint8_t, kSendDataSize> SendData{};
+    int SendDataCount = 0;
+    std::vector<std::uint8_t> RecvBuffer;
+    int RecvTextLength = 0;
+    int RespItemType = 0;
+    int RespStatus = 0;
+    int RespDataKind = 0;
+    int RespNameLength = 0;
+    int RespMA = 0;
+    int RespDataLength = 0;
+    int RespMB = 0;
+    int RespMC = 0;
+    int RespTextLength = 0;
+    std::string RespName;
+    std::string RespData;
+    std::string RespAux;
+    std::string LastRespName;
+    parameter::DecodedItem RespItem;
+
+    // How the request of the current step fares.
+    /// The request as its step built it; every retry sends these bytes again.
+    std::vector<std::uint8_t> request;
+    int triesSent = 0;    ///< transmissions of `request`
+    int answersSeen = 0;  ///< answers to it, taken or not
+    /// The last answer to `request` whose checksum failed.
+    std::vector<std::uint8_t> badAnswer;
+    /// The answer taken for the previous request, and how many answers to its
+    /// earlier tries may still be on their way.
+    std::vector<std::uint8_t> lastAnswer;
+    int staleAnswers = 0;
+    /// Requests the running (or last) job transmitted, retries included.
+    int requestsSent = 0;
+
+    /// A tick is running (a modal box shown from inside it must not start
+    /// another).
+    bool inTick = false;
+};
+
+/// The engine of the process.
+CommEngineState& CommEngine();
+
+}  // namespace rq50::comm
