@@ -69,7 +69,6 @@ constexpr int kTextProgramUpload = 2115;
 constexpr int kTextProgramDownload = 1551;
 constexpr int kTextBaudRate = 2130;
 constexpr int kTextSlot = 4101;
-constexpr int kTextCategory = 2201;
 constexpr int kTextPeriodicRead = 2315;
 constexpr int kTextRead = 2316;
 constexpr int kTextWrite = 2308;
@@ -362,13 +361,14 @@ std::optional<parameter::PageCategory> CategoryOf(const std::string& name) {
 
 void PrintPage(const parameter::PageModel& page) {
     std::cout << "tabs:";
-    for (std::size_t i = 0; i < page.tabNames.size(); ++i) {
-        std::cout << (static_cast<int>(i) + 1 == page.confirmedTab ? " [" : " ") << page.tabNames[i]
-                  << (static_cast<int>(i) + 1 == page.confirmedTab ? "]" : "");
+    for (std::size_t i = 0; i < page.TabNames().size(); ++i) {
+        std::cout << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? " [" : " ")
+                  << page.TabNames()[i]
+                  << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? "]" : "");
     }
     std::cout << "\n";
     for (int row = 1; row <= parameter::kPageRows; ++row) {
-        const auto& c = page.grid[row];
+        const auto& c = page.Rows()[static_cast<std::size_t>(row)];
         std::cout << std::setw(2) << row << " " << std::left << std::setw(5) << c[0]
                   << std::setw(13) << c[1] << std::setw(17) << c[2] << std::setw(9) << c[3]
                   << std::right << std::setw(3) << c[4] << std::setw(3) << c[5] << std::setw(3)
@@ -381,15 +381,12 @@ class OnlineSession {
   public:
     explicit OnlineSession(parameter::PageCategory category) : page(category) {
         jobs::AttachPageModel(&page);
-        page.downloadAllowed = !shell::PasswordIsStored();
+        page.SetDownloadAllowed(!shell::PasswordIsStored());
     }
     bool Open() {
         if (!session.Attach()) return false;
         if (!session.RunJob(kJobConnect, shell::Catalogue(kTextSet))) return false;
-        page.currentTab = page.confirmedTab = 1;
-        const int job = kJobCategoryDisplay + static_cast<int>(page.category);
-        return session.RunJob(
-            job, shell::Catalogue(kTextCategory + static_cast<int>(page.category)), false);
+        return Ran(page.OpenCategory(Starter()));
     }
     /// Starts the job the page model chose; the model finishes its own part
     /// of the start before the job runs (Ran).
@@ -440,15 +437,15 @@ int RunPage(const PageOptions& o) {
 /// The grid row of an address, after moving through the tabs of the category.
 int FindRow(OnlineSession& online, const std::string& address) {
     auto& page = online.page;
-    const std::size_t tabs = page.tabNames.size();
+    const std::size_t tabs = page.TabNames().size();
     for (std::size_t tab = 1; tab <= std::max<std::size_t>(tabs, 1); ++tab) {
-        if (static_cast<int>(tab) != page.currentTab) {
+        if (static_cast<int>(tab) != page.CurrentTab()) {
             if (!OnlineSession::Ran(page.ClickTab(static_cast<int>(tab), online.Starter())))
                 return 0;
         }
         for (int guard = 0; guard < 64; ++guard) {
             for (int row = 1; row <= parameter::kPageRows; ++row) {
-                if (Trim(page.grid[row][parameter::kColAddress]) == address) return row;
+                if (Trim(page.Cell(row, parameter::kColAddress)) == address) return row;
             }
             if (!page.Move(true, 6, CommBusy, online.Starter())) break;
             if (!OnlineSession::Ran(true)) return 0;
@@ -471,11 +468,11 @@ int OpenAndRead(OnlineSession& online, const PageOptions& o) {
 }
 
 void PrintItem(const parameter::PageModel& page, int row) {
-    const auto& c = page.grid[row];
+    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
     std::cout << Trim(c[0]) << " " << Trim(c[1]) << " = " << Trim(c[2]);
     if (!Trim(c[3]).empty()) std::cout << " " << Trim(c[3]);
     std::cout << "\n";
-    for (const auto& choice : page.edit.choices.entries) {
+    for (const auto& choice : page.Edit().choices.entries) {
         std::cout << "  " << choice.code << ": " << choice.listText << "\n";
     }
 }
@@ -494,13 +491,13 @@ int RunWrite(const PageOptions& o) {
     const auto category = CategoryOf(o.category);
     if (!category) return kExitUsage;
     OnlineSession online(*category);
-    online.page.downloadAllowed = true;
+    online.page.SetDownloadAllowed(true);
     const int row = OpenAndRead(online, o);
     if (row < 0) return kExitSystemError;
     auto& page = online.page;
     int chosen = -1;
-    if (page.edit.kind == parameter::kKindSelection) {
-        const auto& entries = page.edit.choices.entries;
+    if (page.Edit().kind == parameter::kKindSelection) {
+        const auto& entries = page.Edit().choices.entries;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (entries[i].listText == o.value || std::to_string(entries[i].code) == o.value) {
                 chosen = static_cast<int>(i);
@@ -512,7 +509,7 @@ int RunWrite(const PageOptions& o) {
             return kExitSystemError;
         }
     }
-    if (!page.controls.writeEnabled) {
+    if (!page.Controls().writeEnabled) {
         std::cerr << "rq50-cli: " << o.address << " cannot be written\n";
         return kExitSystemError;
     }
@@ -525,7 +522,7 @@ int RunMonitor(const PageOptions& o) {
     OnlineSession online(parameter::PageCategory::Display);
     if (!online.Open()) return kExitSystemError;
     auto& page = online.page;
-    if (page.window.measured.empty()) {
+    if (page.Window().measured.empty()) {
         std::cerr << "rq50-cli: the DISPLAY page holds no measured items\n";
         return kExitSystemError;
     }
@@ -535,10 +532,10 @@ int RunMonitor(const PageOptions& o) {
         if (!StartCommJob(kJobPeriodicRead)) return kExitSystemError;
         RunCommJob(kJobLimitMs);
         if (CommResult != kErrNone) return kExitSystemError;
-        for (const auto& m : page.window.measured) {
-            std::cout << (m.row == page.window.measured.front().row ? "" : "  ")
-                      << Trim(page.grid[m.row][parameter::kColName]) << " "
-                      << Trim(page.grid[m.row][parameter::kColData]);
+        for (const auto& m : page.Window().measured) {
+            std::cout << (m.row == page.Window().measured.front().row ? "" : "  ")
+                      << Trim(page.Cell(m.row, parameter::kColName)) << " "
+                      << Trim(page.Cell(m.row, parameter::kColData));
         }
         std::cout << std::endl;
     }

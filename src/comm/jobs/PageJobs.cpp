@@ -110,7 +110,7 @@ class CategoryPageJob {
         switch (step) {
             case 0:
                 m_category = CommJob - m_jobBase;
-                m_wantedTab = OnlinePage() ? OnlinePage()->currentTab : 1;
+                m_wantedTab = OnlinePage() ? OnlinePage()->CurrentTab() : 1;
                 m_header = {};
                 m_names.clear();
                 m_groupCounter = 0;
@@ -254,7 +254,7 @@ class CategoryPageJob {
         if (m_groupIsArea) return;
         ++m_groupCounter;
         m_names.push_back(TrimBlanks(RespName));
-        if (PageModel* page = OnlinePage()) page->tabNames = m_names;
+        if (PageModel* page = OnlinePage()) page->SetTabNames(m_names);
     }
 
     bool Wanted() const { return !m_groupIsArea && m_groupCounter == m_wantedTab; }
@@ -309,9 +309,8 @@ class CategoryPageJob {
             SetProgress(100);
             Results().onlineHeader = m_header;
             if (!page) return;
-            page->window.categoryFirst = m_firstKnown ? m_first : ItemAddress{};
-            page->window.categoryLast = m_lastKnown ? m_last : ItemAddress{};
-            page->window.categoryLastKnown = m_lastKnown;
+            page->SetGroupBounds(m_firstKnown ? m_first : ItemAddress{},
+                                 m_lastKnown ? m_last : ItemAddress{}, m_lastKnown);
             page->ShowPage(m_items);
             page->OnPageJobSucceeded();
             return;
@@ -352,9 +351,9 @@ class MoveJob {
         if (step == 0) {
             m_received.clear();
             PageModel* page = OnlinePage();
-            m_cur = page ? ItemAddress{page->anchorMa, page->anchorMb, 0} : ItemAddress{};
-            m_wanted = page ? page->step : 0;
-            m_groupFirstMb = page ? page->window.categoryFirst.mb : 0;
+            m_cur = page ? page->Anchor() : ItemAddress{};
+            m_wanted = page ? page->Step() : 0;
+            m_groupFirstMb = page ? page->Window().categoryFirst.mb : 0;
             BeginOnlineJob(port);
             return;
         }
@@ -380,10 +379,9 @@ class MoveJob {
         if (stayed || wrapped || RespMB == 0) {
             // The group ends here: in that direction there is nothing more.
             if (page && m_forward) {
-                page->window.categoryLast = m_cur;
-                page->window.categoryLastKnown = true;
+                page->SetGroupLast(m_cur);
             } else if (page) {
-                page->window.categoryFirst = m_cur;
+                page->SetGroupFirst(m_cur);
             }
             CommStep = kStepFinish;
             return;
@@ -403,15 +401,10 @@ class MoveJob {
             SetProgress(100);
             if (!page) return;
             if (!m_forward) std::reverse(m_received.begin(), m_received.end());
-            const auto window = page->window;
             // Nothing beyond the group's end: the rows stay as they are.
             if (!m_received.empty()) {
                 page->ShowPage(m_received, static_cast<int>(m_received.size()), m_forward);
             }
-            page->window.categoryFirst = window.categoryFirst;
-            page->window.categoryLast = window.categoryLast;
-            page->window.categoryLastKnown = window.categoryLastKnown;
-            page->SetMoveMenus();
             page->OnPageJobSucceeded();
             return;
         }
@@ -434,7 +427,7 @@ class PeriodicReadJob {
         const int step = AdvanceStep();
         PageModel* page = OnlinePage();
         if (step == 0) {
-            m_list = page ? page->window.measured : std::vector<parameter::MeasuredItem>{};
+            m_list = page ? page->Window().measured : std::vector<parameter::MeasuredItem>{};
             BeginJob(port);
             Results().requests = 0;
             return;
@@ -467,13 +460,7 @@ class PeriodicReadJob {
         const std::size_t index = static_cast<std::size_t>(step - 1);
         PageModel* page = OnlinePage();
         if (page && index < m_list.size()) {
-            const int row = m_list[index].row;
-            const auto block = ResponseBlock();
-            page->FillRow(row, block);
-            if (static_cast<std::size_t>(row) <= page->workingCopy.size()) {
-                page->workingCopy[static_cast<std::size_t>(row - 1)] = block;
-                page->screenPage = page->workingCopy;
-            }
+            page->ReplaceRow(m_list[index].row, ResponseBlock());
         }
         if (index + 1 >= m_list.size()) CommStep = kStepFinish;
     }
@@ -493,14 +480,14 @@ class ReadItemJob {
         PageModel* page = OnlinePage();
         switch (step) {
             case 0:
-                m_maint = page && page->category == parameter::PageCategory::Maint;
-                m_ma = page ? page->editMa : 0;
-                m_mb = page ? page->editMb : 0;
+                m_maint = page && page->Category() == parameter::PageCategory::Maint;
+                m_ma = page ? page->EditAddress().ma : 0;
+                m_mb = page ? page->EditAddress().mb : 0;
                 m_choices = {};
                 m_have = false;
                 if (page) {
                     page->SetAllEnabled(false);
-                    page->edit = {};
+                    page->ForgetEdit();
                 }
                 Results().requests = 0;
                 BeginJob(port);
@@ -570,21 +557,13 @@ class ReadItemJob {
             SetProgress(100);
             if (page && m_have) {
                 page->OnItemRead(m_block, m_choices);
-                if (static_cast<std::size_t>(page->editedRow) <= page->screenPage.size() &&
-                    page->editedRow > 0) {
-                    page->screenPage[static_cast<std::size_t>(page->editedRow - 1)] = m_block;
-                }
             } else if (page) {
                 page->SetEntryEnabled(false);
             }
             return;
         }
         ShowOpenPageError(port);
-        if (page) {
-            page->editedRow = 0;
-            page->SetEntryEnabled(false);
-            page->SetReading(page->window.hasMeasuredItems);
-        }
+        if (page) page->OnItemReadFailed();
     }
 
     bool m_maint = false;
@@ -616,22 +595,22 @@ class WriteItemJob {
                 }
                 ItemAddress address;
                 int kind = 0;
-                page->RowAddress(page->editedRow, address, kind);
+                page->RowAddress(page->EditedRow(), address, kind);
                 if (kind == parameter::kKindSelection) {
                     ClearSendData();
                 } else {
-                    std::string text = page->writeText;
+                    std::string text = page->WriteText();
                     text.resize(8, ' ');
                     SetSendDataText(text);
                 }
-                ReqWrite(page->editMa, page->editMb, page->writeCode);
+                ReqWrite(page->EditAddress().ma, page->EditAddress().mb, page->WriteCode());
                 break;
             }
             case kReReadItem:
-                ReqItem(page->editMa, page->editMb, 0);
+                ReqItem(page->EditAddress().ma, page->EditAddress().mb, 0);
                 break;
             case kPageFirst:
-                m_cur = page->window.pageFirst;
+                m_cur = page->Window().pageFirst;
                 ReqItem(m_cur.ma, m_cur.mb, m_cur.mc);
                 break;
             case kPageNext:
@@ -654,7 +633,7 @@ class WriteItemJob {
         switch (step) {
             case kWrite:
             case kReReadItem:
-                Rewrite(*page, page->editedRow);
+                page->ReplaceRow(page->EditedRow(), ResponseBlock());
                 if (step == kWrite && !NeedsPageReRead(ResponseNameKey())) {
                     CommStep = kStepFinish;
                 }
@@ -667,9 +646,9 @@ class WriteItemJob {
                 }
                 m_cur = {RespMA, RespMB, RespMC};
                 ++m_pageRows;
-                Rewrite(*page, m_pageRows);
-                CommStep =
-                    m_pageRows < page->window.rowCount ? static_cast<int>(kPageNext) : kStepFinish;
+                page->ReplaceRow(m_pageRows, ResponseBlock());
+                CommStep = m_pageRows < page->Window().rowCount ? static_cast<int>(kPageNext)
+                                                                : kStepFinish;
                 break;
             }
             default:
@@ -678,16 +657,6 @@ class WriteItemJob {
     }
 
   private:
-    static void Rewrite(PageModel& page, int row) {
-        if (row < 1 || row > parameter::kPageRows) return;
-        const auto block = ResponseBlock();
-        page.FillRow(row, block);
-        if (static_cast<std::size_t>(row) <= page.workingCopy.size()) {
-            page.workingCopy[static_cast<std::size_t>(row - 1)] = block;
-            page.screenPage = page.workingCopy;
-        }
-    }
-
     void Finish(SerialPort& port) {
         EndJobClosePort(port, true);
         PageModel* page = OnlinePage();
@@ -696,9 +665,9 @@ class WriteItemJob {
         if (!page) return;
         page->SetAllEnabled(true);
         page->SetMoveMenus();
-        page->SetReading(page->window.hasMeasuredItems);
-        page->SetGridLocked(page->window.hasMeasuredItems);
-        page->EnterRow(page->editedRow);
+        page->SetReading(page->Window().hasMeasuredItems);
+        page->SetGridLocked(page->Window().hasMeasuredItems);
+        page->EnterRow(page->EditedRow());
     }
 
     int m_pageRows = 0;
@@ -715,7 +684,7 @@ class CancelOutputJob {
         if (step == 0) {
             m_row = 0;
             if (page) {
-                m_row = page->editedRow != 0 ? page->editedRow : page->FirstItemRow();
+                m_row = page->EditedRow() != 0 ? page->EditedRow() : page->FirstItemRow();
                 int kind = 0;
                 page->RowAddress(m_row, m_address, kind);
             }
@@ -740,7 +709,7 @@ class CancelOutputJob {
     void Parse() {
         if (AnsweredStep() != 1 || !Checks()) return;
         if (PageModel* page = OnlinePage(); page && m_row > 0)
-            page->FillRow(m_row, ResponseBlock());
+            page->ReplaceRow(m_row, ResponseBlock());
         CommStep = kStepFinish;
     }
 
