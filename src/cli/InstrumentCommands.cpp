@@ -653,7 +653,7 @@ parameter::PageCategory CategoryOf(const std::string& name) {
 }
 
 ordered_json RowJson(const parameter::PageModel& page, int row) {
-    const auto& c = page.grid[row];
+    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
     const int kind = c[parameter::kColKind].empty() ? 0 : std::atoi(c[parameter::kColKind].c_str());
     return ordered_json{{"row", row},
                         {"address", Trim(c[parameter::kColAddress])},
@@ -671,23 +671,23 @@ void PrintPage(const parameter::PageModel& page) {
     if (Link().json) {
         ordered_json rows = ordered_json::array();
         for (int row = 1; row <= parameter::kPageRows; ++row) {
-            if (!Trim(page.grid[row][parameter::kColAddress]).empty())
+            if (!Trim(page.Cell(row, parameter::kColAddress)).empty())
                 rows.push_back(RowJson(page, row));
         }
-        PrintJson({{"category", parameter::PageModel::CategoryTitle(page.category)},
-                   {"tab", page.confirmedTab},
-                   {"tabs", page.tabNames},
+        PrintJson({{"category", parameter::PageModel::CategoryTitle(page.Category())},
+                   {"tab", page.ConfirmedTab()},
+                   {"tabs", page.TabNames()},
                    {"items", rows}});
         return;
     }
     std::cout << "tabs:";
-    for (std::size_t i = 0; i < page.tabNames.size(); ++i) {
-        std::cout << (static_cast<int>(i) + 1 == page.confirmedTab ? " [" : " ") << page.tabNames[i]
-                  << (static_cast<int>(i) + 1 == page.confirmedTab ? "]" : "");
+    for (std::size_t i = 0; i < page.TabNames().size(); ++i) {
+        std::cout << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? " [" : " ") << page.TabNames()[i]
+                  << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? "]" : "");
     }
     std::cout << "\n";
     for (int row = 1; row <= parameter::kPageRows; ++row) {
-        const auto& c = page.grid[row];
+        const auto& c = page.Rows()[static_cast<std::size_t>(row)];
         std::cout << std::setw(2) << row << " " << std::left << std::setw(5) << c[0]
                   << std::setw(13) << c[1] << std::setw(17) << c[2] << std::setw(9) << c[3]
                   << std::right << std::setw(3) << c[4] << std::setw(3) << c[5] << std::setw(3)
@@ -700,15 +700,12 @@ class OnlineSession {
   public:
     explicit OnlineSession(parameter::PageCategory category) : page(category) {
         jobs::AttachPageModel(&page);
-        page.downloadAllowed = !shell::PasswordIsStored();
+        page.SetDownloadAllowed(!shell::PasswordIsStored());
     }
     bool Open() {
         if (!session.Attach()) return false;
         if (!session.RunJob(kJobConnect, shell::Catalogue(kTextSet))) return false;
-        page.currentTab = page.confirmedTab = 1;
-        const int job = kJobCategoryDisplay + static_cast<int>(page.category);
-        return session.RunJob(job,
-                              shell::Catalogue(kTextCategory + static_cast<int>(page.category)));
+        return Ran(page.OpenCategory(Starter()));
     }
     /// Starts the job the page model chose; the model finishes its own part
     /// of the start before the job runs (Ran).
@@ -732,9 +729,9 @@ int RunPage(const PageOptions& o) {
     OnlineSession online(CategoryOf(o.category));
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     if (o.tab != 1) {
-        if (o.tab > static_cast<int>(online.page.tabNames.size())) {
+        if (o.tab > static_cast<int>(online.page.TabNames().size())) {
             Note("--tab " + std::to_string(o.tab) + ": the category has " +
-                 std::to_string(online.page.tabNames.size()) + " tabs");
+                 std::to_string(online.page.TabNames().size()) + " tabs");
             return kExitUsage;
         }
         if (!OnlineSession::Ran(online.page.ClickTab(o.tab, online.Starter())))
@@ -761,15 +758,15 @@ int FindRow(OnlineSession& online, const std::string& address) {
     auto& page = online.page;
     const auto wanted = parameter::ParseAddress(address);
     const std::string text = wanted ? parameter::FormatAddress(wanted->first, wanted->second) : "";
-    const std::size_t tabs = page.tabNames.size();
+    const std::size_t tabs = page.TabNames().size();
     for (std::size_t tab = 1; tab <= std::max<std::size_t>(tabs, 1); ++tab) {
-        if (static_cast<int>(tab) != page.currentTab) {
+        if (static_cast<int>(tab) != page.CurrentTab()) {
             if (!OnlineSession::Ran(page.ClickTab(static_cast<int>(tab), online.Starter())))
                 return 0;
         }
         for (int guard = 0; guard < 64; ++guard) {
             for (int row = 1; row <= parameter::kPageRows; ++row) {
-                if (Trim(page.grid[row][parameter::kColAddress]) == text) return row;
+                if (Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
             }
             if (!page.Move(true, 6, CommBusy, online.Starter())) break;
             if (!OnlineSession::Ran(true)) return 0;
@@ -792,7 +789,7 @@ int OpenAndRead(OnlineSession& online, const PageOptions& o) {
     if (row == 0) {
         if (CommResult == kErrNone) {
             Note("no item at " + o.address + " in " +
-                 parameter::PageModel::CategoryTitle(online.page.category) +
+                 parameter::PageModel::CategoryTitle(online.page.Category()) +
                  "; --category names the category that holds it");
         }
         return -1;
@@ -804,13 +801,13 @@ int OpenAndRead(OnlineSession& online, const PageOptions& o) {
 /// The item of a grid row as the last job left it.
 parameter::DecodedItem RowItem(const parameter::PageModel& page, int row) {
     const auto index = static_cast<std::size_t>(row - 1);
-    if (row >= 1 && index < page.workingCopy.size())
-        return parameter::DecodeItem(page.workingCopy[index], false);
+    if (row >= 1 && index < page.WorkingCopy().size())
+        return parameter::DecodeItem(page.WorkingCopy()[index], false);
     return {};
 }
 
 bool Writable(const parameter::PageModel& page) {
-    const int kind = page.edit.kind;
+    const int kind = page.Edit().kind;
     return kind != parameter::kKindShown && kind != parameter::kKindMeasured &&
            kind != parameter::kKindOther;
 }
@@ -818,27 +815,27 @@ bool Writable(const parameter::PageModel& page) {
 ordered_json ItemJson(const parameter::PageModel& page, int row) {
     auto item = RowJson(page, row);
     item["writable"] = Writable(page);
-    item["allowed"] = parameter::AllowedValues(page.edit);
+    item["allowed"] = parameter::AllowedValues(page.Edit());
     ordered_json choices = ordered_json::array();
-    for (const auto& choice : page.edit.choices.entries) {
+    for (const auto& choice : page.Edit().choices.entries) {
         choices.push_back({{"code", choice.code},
                            {"text", JsonText(choice.listText)},
-                           {"current", choice.code == page.edit.choices.currentCode}});
+                           {"current", choice.code == page.Edit().choices.currentCode}});
     }
     item["choices"] = choices;
     return item;
 }
 
 void PrintItem(const parameter::PageModel& page, int row) {
-    const auto& c = page.grid[row];
+    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
     std::cout << Trim(c[0]) << " " << Trim(c[1]) << " = " << Trim(c[2]);
     if (!Trim(c[3]).empty()) std::cout << " " << Trim(c[3]);
     std::cout << "\n";
-    for (const auto& choice : page.edit.choices.entries) {
-        std::cout << (choice.code == page.edit.choices.currentCode ? "* " : "  ") << choice.code
+    for (const auto& choice : page.Edit().choices.entries) {
+        std::cout << (choice.code == page.Edit().choices.currentCode ? "* " : "  ") << choice.code
                   << ": " << choice.listText << "\n";
     }
-    std::cout << "takes " << parameter::AllowedValues(page.edit) << "\n";
+    std::cout << "takes " << parameter::AllowedValues(page.Edit()) << "\n";
 }
 
 int RunRead(const PageOptions& o) {
@@ -856,20 +853,20 @@ int RunRead(const PageOptions& o) {
 
 int RunWrite(const PageOptions& o) {
     OnlineSession online(CategoryOf(o.category));
-    online.page.downloadAllowed = true;
+    online.page.SetDownloadAllowed(true);
     const int row = OpenAndRead(online, o);
     if (row == -2) return kExitUsage;
     if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
-    if (!Writable(page) || !page.controls.writeEnabled) {
+    if (!Writable(page) || !page.Controls().writeEnabled) {
         Note(o.address + " cannot be written");
         return kExitSystemError;
     }
     int chosen = -1;
-    int chosenCode = page.edit.mc;
-    if (page.edit.kind == parameter::kKindSelection) {
-        const auto pick = parameter::PickChoice(page.edit.choices, o.value);
-        const auto& entries = page.edit.choices.entries;
+    int chosenCode = page.Edit().mc;
+    if (page.Edit().kind == parameter::kKindSelection) {
+        const auto pick = parameter::PickChoice(page.Edit().choices, o.value);
+        const auto& entries = page.Edit().choices.entries;
         if (pick.index < 0) {
             Note("\"" + o.value + "\" " +
                  (pick.candidates.empty() ? "is none of the choices of " + o.address
@@ -885,19 +882,19 @@ int RunWrite(const PageOptions& o) {
         }
         chosen = pick.index;
         chosenCode = entries[static_cast<std::size_t>(chosen)].code;
-    } else if (!parameter::CheckEntry(o.value, page.edit).valid) {
+    } else if (!parameter::CheckEntry(o.value, page.Edit()).valid) {
         shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
                                      shell::Catalogue(kTextWrite));
-        Note(o.address + " takes " + parameter::AllowedValues(page.edit));
+        Note(o.address + " takes " + parameter::AllowedValues(page.Edit()));
         return kExitSystemError;
     }
-    const std::string sent = page.edit.kind == parameter::kKindSelection
+    const std::string sent = page.Edit().kind == parameter::kKindSelection
                                  ? std::string()
-                                 : parameter::CheckEntry(o.value, page.edit).sendText;
+                                 : parameter::CheckEntry(o.value, page.Edit()).sendText;
     if (!OnlineSession::Ran(page.Write(o.value, chosen, online.Starter())))
         return Stopped() ? StoppedExit() : kExitSystemError;
     const auto held = RowItem(page, row);
-    const bool same = parameter::HoldsAskedValue(o.value, page.edit, held, chosenCode);
+    const bool same = parameter::HoldsAskedValue(o.value, page.Edit(), held, chosenCode);
     const std::string shown = files::ShownValue(held);
     if (Link().json) {
         auto document = RowJson(page, row);
@@ -946,16 +943,16 @@ int RunMonitor(const PageOptions& o) {
     }
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
-    if (page.window.measured.empty()) {
+    if (page.Window().measured.empty()) {
         Note("the DISPLAY page holds no measured items");
         return kExitSystemError;
     }
     if (csv.is_open()) {
         csv << CsvField("time");
-        for (const auto& m : page.window.measured) {
+        for (const auto& m : page.Window().measured) {
             csv << ","
-                << CsvField(Trim(page.grid[m.row][parameter::kColAddress]) + " " +
-                            Trim(page.grid[m.row][parameter::kColName]));
+                << CsvField(Trim(page.Cell(m.row, parameter::kColAddress)) + " " +
+                            Trim(page.Cell(m.row, parameter::kColName)));
         }
         csv << "\r\n";
     }
@@ -970,13 +967,13 @@ int RunMonitor(const PageOptions& o) {
         ordered_json values = ordered_json::array();
         if (!Link().json) std::cout << stamp;
         if (csv.is_open()) csv << CsvField(stamp);
-        for (const auto& m : page.window.measured) {
-            const std::string name = Trim(page.grid[m.row][parameter::kColName]);
-            const std::string data = Trim(page.grid[m.row][parameter::kColData]);
-            values.push_back({{"address", Trim(page.grid[m.row][parameter::kColAddress])},
+        for (const auto& m : page.Window().measured) {
+            const std::string name = Trim(page.Cell(m.row, parameter::kColName));
+            const std::string data = Trim(page.Cell(m.row, parameter::kColData));
+            values.push_back({{"address", Trim(page.Cell(m.row, parameter::kColAddress))},
                               {"name", JsonText(name)},
                               {"value", JsonText(data)},
-                              {"aux", JsonText(page.grid[m.row][parameter::kColAux])}});
+                              {"aux", JsonText(page.Cell(m.row, parameter::kColAux))}});
             if (!Link().json) std::cout << "  " << name << " " << data;
             if (csv.is_open()) csv << "," << CsvField(data);
         }
@@ -999,14 +996,14 @@ int RunCancelOutput() {
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
     page.SetReading(false);
-    const auto before = page.grid;
+    const auto before = page.Rows();
     CommTitle = shell::Catalogue(kTextCancelOutput);
     if (!OnlineSession::Ran(page.CancelForcedOutput(online.Starter())))
         return Stopped() ? StoppedExit() : kExitSystemError;
     // The job reads an item again; say what it holds now and what changed.
     int changed = 0;
     for (int row = 1; row <= parameter::kPageRows; ++row) {
-        const auto& now = page.grid[row];
+        const auto& now = page.Rows()[static_cast<std::size_t>(row)];
         if (Trim(now[parameter::kColAddress]).empty()) continue;
         const auto& was = before[row];
         if (now[parameter::kColData] == was[parameter::kColData] &&

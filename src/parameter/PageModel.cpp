@@ -54,7 +54,70 @@ bool ReadInt(const std::string& text, int& value) {
 
 }  // namespace
 
-PageModel::PageModel(PageCategory cat) : category(cat) {}
+/// Gathers what one operation changes and tells the listener once, when the
+/// outermost operation ends.
+class PageModel::Change {
+  public:
+    explicit Change(PageModel& model)
+        : m_model(model),
+          m_controls(model.m_controls),
+          m_reading(model.m_reading),
+          m_tabNames(model.m_tabNames),
+          m_currentTab(model.m_currentTab),
+          m_confirmedTab(model.m_confirmedTab),
+          m_entryText(model.m_entryText),
+          m_editedRow(model.m_editedRow) {
+        ++m_model.m_changeDepth;
+    }
+    ~Change() {
+        PageModel& m = m_model;
+        if (--m.m_changeDepth > 0) return;
+        const int first = m.m_dirtyFirst;
+        const int last = m.m_dirtyLast;
+        const bool controls = !(m.m_controls == m_controls) || m.m_reading != m_reading;
+        const bool tabs = m.m_tabNames != m_tabNames || m.m_currentTab != m_currentTab ||
+                          m.m_confirmedTab != m_confirmedTab;
+        const bool entry =
+            m.m_entryDirty || m.m_entryText != m_entryText || m.m_editedRow != m_editedRow;
+        m.m_dirtyFirst = m.m_dirtyLast = 0;
+        m.m_entryDirty = false;
+        PageListener* listener = m.m_listener.get();
+        if (listener == nullptr) return;
+        if (first != 0) listener->RowsChanged(first, last);
+        if (controls) listener->ControlsChanged();
+        if (tabs) listener->TabsChanged();
+        if (entry) listener->EntryPrepared();
+    }
+    Change(const Change&) = delete;
+    Change& operator=(const Change&) = delete;
+
+  private:
+    PageModel& m_model;
+    PageControls m_controls;
+    bool m_reading;
+    std::vector<std::string> m_tabNames;
+    int m_currentTab;
+    int m_confirmedTab;
+    std::string m_entryText;
+    int m_editedRow;
+};
+
+PageModel::PageModel(PageCategory category) : m_category(category) {}
+
+const std::string& PageModel::Cell(int row, int column) const {
+    static const std::string kNone;
+    if (row < 1 || row > kPageRows || column < 0 || column >= kGridColumns) return kNone;
+    return m_grid[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+bool PageModel::RowMarked(int row) const {
+    return row >= 1 && row <= kPageRows && m_yellowRow[static_cast<std::size_t>(row)];
+}
+
+void PageModel::MarkRows(int first, int last) {
+    m_dirtyFirst = m_dirtyFirst == 0 ? first : std::min(m_dirtyFirst, first);
+    m_dirtyLast = std::max(m_dirtyLast, last);
+}
 
 std::string PageModel::CategoryTitle(PageCategory cat) {
     return shell::Catalogue(kTextCategoryTitle + static_cast<int>(cat));
@@ -74,29 +137,35 @@ void PageModel::FillRow(int row, const ItemBlock& block) {
     if (row < 1 || row > kPageRows) return;
     const ItemTexts item = SplitItemTexts(block);
     if (item.mb == 0) return;
-    auto& cells = grid[row];
+    auto& cells = m_grid[static_cast<std::size_t>(row)];
     cells[kColAddress] = AddressText(item.ma, item.mb);
     cells[kColName] = item.name;
     cells[kColData] = DisplayData(item.data, item.kind);
     cells[kColAux] = item.aux;
-    if (item.kind == kKindSelection && !edit.choices.entries.empty() && item.ma == editMa &&
-        item.mb == editMb) {
-        if (const Choice* choice = edit.choices.FindByCode(item.mc)) cells[kColAux] = choice->aux;
+    if (item.kind == kKindSelection && !m_edit.choices.entries.empty() && item.ma == m_editMa &&
+        item.mb == m_editMb) {
+        if (const Choice* choice = m_edit.choices.FindByCode(item.mc)) cells[kColAux] = choice->aux;
     }
     cells[kColMa] = std::to_string(item.ma);
     cells[kColMb] = std::to_string(item.mb);
     cells[kColMc] = std::to_string(item.mc);
     cells[kColKind] = std::to_string(item.kind);
+    MarkRows(row, row);
 }
 
 void PageModel::ClearRow(int row) {
     if (row < 1 || row > kPageRows) return;
-    grid[row] = {};
+    m_grid[static_cast<std::size_t>(row)] = {};
+    MarkRows(row, row);
+}
+
+void PageModel::ClearAllRows() {
+    for (int row = 1; row <= kPageRows; ++row) ClearRow(row);
 }
 
 bool PageModel::RowAddress(int row, ItemAddress& address, int& kind) const {
     if (row < 1 || row > kPageRows) return false;
-    const auto& cells = grid[row];
+    const auto& cells = m_grid[static_cast<std::size_t>(row)];
     ItemAddress a;
     int k = 0;
     if (!ReadInt(cells[kColMa], a.ma) || !ReadInt(cells[kColMb], a.mb) ||
@@ -111,7 +180,7 @@ bool PageModel::RowAddress(int row, ItemAddress& address, int& kind) const {
 int PageModel::FirstItemRow() const {
     int v = 0;
     for (int row = 1; row <= kPageRows; ++row) {
-        if (ReadInt(grid[row][kColMa], v)) return row;
+        if (ReadInt(m_grid[static_cast<std::size_t>(row)][kColMa], v)) return row;
     }
     return 0;
 }
@@ -119,25 +188,82 @@ int PageModel::FirstItemRow() const {
 int PageModel::LastItemRow() const {
     int v = 0;
     for (int row = kPageRows; row >= 1; --row) {
-        if (ReadInt(grid[row][kColMa], v)) return row;
+        if (ReadInt(m_grid[static_cast<std::size_t>(row)][kColMa], v)) return row;
     }
     return 0;
 }
 
 void PageModel::ClearRowColours() {
-    yellowRow.fill(false);
+    Change change(*this);
+    for (int row = 1; row <= kPageRows; ++row) {
+        if (m_yellowRow[static_cast<std::size_t>(row)]) MarkRows(row, row);
+    }
+    m_yellowRow.fill(false);
 }
 
 void PageModel::MarkEditedRow() {
-    if (editedRow >= 1 && editedRow <= kPageRows) yellowRow[editedRow] = true;
+    Change change(*this);
+    if (m_editedRow < 1 || m_editedRow > kPageRows) return;
+    m_yellowRow[static_cast<std::size_t>(m_editedRow)] = true;
+    MarkRows(m_editedRow, m_editedRow);
+}
+
+// ---------------------------------------------------------------- job operations
+
+void PageModel::SetTabNames(std::vector<std::string> names) {
+    Change change(*this);
+    m_tabNames = std::move(names);
+}
+
+void PageModel::SetGroupBounds(const ItemAddress& first, const ItemAddress& last, bool lastKnown) {
+    Change change(*this);
+    m_window.categoryFirst = first;
+    m_window.categoryLast = last;
+    m_window.categoryLastKnown = lastKnown;
+}
+
+void PageModel::SetGroupFirst(const ItemAddress& first) {
+    Change change(*this);
+    m_window.categoryFirst = first;
+}
+
+void PageModel::SetGroupLast(const ItemAddress& last) {
+    Change change(*this);
+    m_window.categoryLast = last;
+    m_window.categoryLastKnown = true;
+}
+
+void PageModel::ReplaceRow(int row, const ItemBlock& block) {
+    Change change(*this);
+    if (row < 1 || row > kPageRows) return;
+    FillRow(row, block);
+    const auto index = static_cast<std::size_t>(row - 1);
+    if (index < m_workingCopy.size()) {
+        m_workingCopy[index] = block;
+        m_screenPage = m_workingCopy;
+    }
+}
+
+void PageModel::ForgetEdit() {
+    Change change(*this);
+    m_edit = {};
+    m_entryDirty = true;
+}
+
+void PageModel::OnItemReadFailed() {
+    Change change(*this);
+    m_editedRow = 0;
+    SetEntryEnabled(false);
+    SetReading(m_window.hasMeasuredItems);
 }
 
 // ---------------------------------------------------------------- page window
 
 void PageModel::ShowPage(const ItemArray& received, int moveBy, bool forward) {
+    Change change(*this);
     if (moveBy <= 0) {
-        workingCopy.assign(received.begin(),
-                           received.begin() + std::min<std::size_t>(received.size(), kPageRows));
+        m_workingCopy.assign(received.begin(),
+                             received.begin() + std::min<std::size_t>(received.size(), kPageRows));
     } else {
         // Rows still in view slide over; the received items take the rows the
         // move brings in. A move that reached the group's end with fewer items
@@ -145,243 +271,282 @@ void PageModel::ShowPage(const ItemArray& received, int moveBy, bool forward) {
         const std::size_t shift = std::min<std::size_t>(received.size(), kPageRows);
         ItemArray rows;
         if (forward) {
-            const std::size_t keep = workingCopy.size() > shift ? workingCopy.size() - shift : 0;
-            rows.assign(workingCopy.end() - keep, workingCopy.end());
+            const std::size_t keep =
+                m_workingCopy.size() > shift ? m_workingCopy.size() - shift : 0;
+            rows.assign(m_workingCopy.end() - keep, m_workingCopy.end());
             rows.insert(rows.end(), received.end() - shift, received.end());
         } else {
             rows.assign(received.begin(), received.begin() + shift);
-            rows.insert(rows.end(), workingCopy.begin(), workingCopy.end());
+            rows.insert(rows.end(), m_workingCopy.begin(), m_workingCopy.end());
             if (rows.size() > kPageRows) rows.resize(kPageRows);
         }
-        workingCopy = std::move(rows);
+        m_workingCopy = std::move(rows);
     }
-    screenPage = workingCopy;
-    for (int row = 1; row <= kPageRows; ++row) ClearRow(row);
-    for (std::size_t i = 0; i < workingCopy.size(); ++i) {
-        FillRow(static_cast<int>(i) + 1, workingCopy[i]);
+    m_screenPage = m_workingCopy;
+    ClearAllRows();
+    for (std::size_t i = 0; i < m_workingCopy.size(); ++i) {
+        FillRow(static_cast<int>(i) + 1, m_workingCopy[i]);
     }
     RescanPage();
     SetMoveMenus();
 }
 
 void PageModel::RescanPage() {
-    window.rowCount = 0;
-    window.hasMeasuredItems = false;
-    window.measured.clear();
-    window.pageFirst = {};
-    window.pageLast = {};
+    m_window.rowCount = 0;
+    m_window.hasMeasuredItems = false;
+    m_window.measured.clear();
+    m_window.pageFirst = {};
+    m_window.pageLast = {};
     for (int row = 1; row <= kPageRows; ++row) {
         ItemAddress address;
         int kind = 0;
         if (!RowAddress(row, address, kind)) continue;
-        if (window.rowCount == 0) window.pageFirst = address;
-        window.pageLast = address;
-        ++window.rowCount;
-        if (kind == 6) {
-            window.measured.push_back({address, row});
-            window.hasMeasuredItems = true;
+        if (m_window.rowCount == 0) m_window.pageFirst = address;
+        m_window.pageLast = address;
+        ++m_window.rowCount;
+        if (kind == kKindMeasured) {
+            m_window.measured.push_back({address, row});
+            m_window.hasMeasuredItems = true;
         }
     }
 }
 
 void PageModel::SetMoveMenus() {
+    Change change(*this);
     const auto same = [](const ItemAddress& a, const ItemAddress& b) {
         return a.ma == b.ma && a.mb == b.mb;
     };
-    if (window.rowCount == 0) {
-        controls.previousEnabled = false;
-        controls.nextEnabled = false;
+    if (m_window.rowCount == 0) {
+        m_controls.previousEnabled = false;
+        m_controls.nextEnabled = false;
         return;
     }
-    controls.previousEnabled = !same(window.pageFirst, window.categoryFirst);
-    controls.nextEnabled =
-        !(window.categoryLastKnown && same(window.pageLast, window.categoryLast));
+    m_controls.previousEnabled = !same(m_window.pageFirst, m_window.categoryFirst);
+    m_controls.nextEnabled =
+        !(m_window.categoryLastKnown && same(m_window.pageLast, m_window.categoryLast));
 }
 
 void PageModel::SavePageWindow() {
-    savedWindow = window;
+    m_savedWindow = m_window;
 }
 
 void PageModel::RestorePage() {
-    screenPage = workingCopy;
+    m_screenPage = m_workingCopy;
 }
 
 void PageModel::RefillGrid() {
-    workingCopy = screenPage;
-    for (int row = 1; row <= kPageRows; ++row) ClearRow(row);
-    for (std::size_t i = 0; i < workingCopy.size() && i < kPageRows; ++i) {
-        FillRow(static_cast<int>(i) + 1, workingCopy[i]);
+    Change change(*this);
+    m_workingCopy = m_screenPage;
+    ClearAllRows();
+    for (std::size_t i = 0; i < m_workingCopy.size() && i < kPageRows; ++i) {
+        FillRow(static_cast<int>(i) + 1, m_workingCopy[i]);
     }
-    currentTab = confirmedTab;
+    m_currentTab = m_confirmedTab;
 }
 
 void PageModel::OnPageJobFailed(bool receivedItems) {
+    Change change(*this);
     if (receivedItems) RestorePage();
     RefillGrid();
-    window = savedWindow;
+    m_window = m_savedWindow;
     SetMoveMenus();
     SetAllEnabled(true);
-    SetReading(savedWindow.hasMeasuredItems);
-    SetGridLocked(savedWindow.hasMeasuredItems);
+    SetReading(m_savedWindow.hasMeasuredItems);
+    SetGridLocked(m_savedWindow.hasMeasuredItems);
     SetEntryEnabled(false);
-    tabSwitchRunning = false;
+    m_tabSwitchRunning = false;
 }
 
 void PageModel::OnPageJobSucceeded() {
-    confirmedTab = currentTab;
+    Change change(*this);
+    m_confirmedTab = m_currentTab;
     SavePageWindow();
     SetAllEnabled(true);
     SetMoveMenus();
-    SetReading(window.hasMeasuredItems);
-    SetGridLocked(window.hasMeasuredItems);
+    SetReading(m_window.hasMeasuredItems);
+    SetGridLocked(m_window.hasMeasuredItems);
     SetEntryEnabled(false);
-    tabSwitchRunning = false;
+    m_tabSwitchRunning = false;
 }
 
 // ---------------------------------------------------------------- controls
 
 void PageModel::SetAllEnabled(bool enabled) {
-    controls.allEnabled = enabled;
-    controls.outputOffEnabled = false;
+    Change change(*this);
+    m_controls.allEnabled = enabled;
+    m_controls.outputOffEnabled = false;
     if (!enabled) {
-        controls.timerEnabled = false;
-        controls.entryEnabled = false;
-        controls.writeEnabled = false;
-        controls.readStopEnabled = false;
+        m_controls.timerEnabled = false;
+        m_controls.entryEnabled = false;
+        m_controls.writeEnabled = false;
+        m_controls.readStopEnabled = false;
     } else {
-        controls.outputOffEnabled = !reading;
+        m_controls.outputOffEnabled = !m_reading;
     }
 }
 
 void PageModel::SetReading(bool on) {
-    reading = on;
-    controls.outputOffEnabled = !on;
-    controls.writeEnabled = !on && downloadAllowed;
-    controls.entryEnabled = !on;
-    controls.readStopEnabled = on;
-    controls.timerEnabled = on;
+    Change change(*this);
+    m_reading = on;
+    m_controls.outputOffEnabled = !on;
+    m_controls.writeEnabled = !on && m_downloadAllowed;
+    m_controls.entryEnabled = !on;
+    m_controls.readStopEnabled = on;
+    m_controls.timerEnabled = on;
 }
 
 void PageModel::SetEntryEnabled(bool enabled) {
-    controls.entryEnabled = enabled;
-    controls.writeEnabled = enabled && downloadAllowed;
+    Change change(*this);
+    m_controls.entryEnabled = enabled;
+    m_controls.writeEnabled = enabled && m_downloadAllowed;
     // Cancelling a forced output is offered only while no item is open.
-    controls.outputOffEnabled = !enabled && !reading;
+    m_controls.outputOffEnabled = !enabled && !m_reading;
 }
 
 void PageModel::SetGridLocked(bool locked) {
-    controls.gridLocked = locked;
+    Change change(*this);
+    m_controls.gridLocked = locked;
+}
+
+void PageModel::SetDownloadAllowed(bool allowed) {
+    m_downloadAllowed = allowed;
+}
+
+void PageModel::SetLogMode(int mode) {
+    m_logMode = mode;
 }
 
 // ---------------------------------------------------------------- user actions
 
+bool PageModel::OpenCategory(const JobStarter& start) {
+    Change change(*this);
+    m_currentTab = m_confirmedTab = 1;
+    return start(kJobPageDisplay + static_cast<int>(m_category), CategoryTitle(m_category));
+}
+
 bool PageModel::ClickTab(int tab, const JobStarter& start) {
-    if (tabSwitchRunning || tab == currentTab) return false;
-    const int oldTab = currentTab;
-    currentTab = tab;
-    const int job = kJobTabDisplay + static_cast<int>(category);
-    if (!start(job, CategoryTitle(category))) {
-        currentTab = oldTab;
+    Change change(*this);
+    if (m_tabSwitchRunning || tab == m_currentTab) return false;
+    const int oldTab = m_currentTab;
+    m_currentTab = tab;
+    const int job = kJobTabDisplay + static_cast<int>(m_category);
+    if (!start(job, CategoryTitle(m_category))) {
+        m_currentTab = oldTab;
         return false;
     }
-    tabSwitchRunning = true;
+    m_tabSwitchRunning = true;
     SetAllEnabled(false);
-    for (int row = 1; row <= kPageRows; ++row) ClearRow(row);
+    ClearAllRows();
     ClearRowColours();
-    entryText.clear();
-    controls.showChoiceList = false;
-    edit = {};
+    m_entryText.clear();
+    m_controls.showChoiceList = false;
+    m_edit = {};
+    m_entryDirty = true;
     return true;
 }
 
 bool PageModel::OpenItem(int row, const JobStarter& start) {
-    if (controls.gridLocked || !controls.allEnabled) return false;
+    Change change(*this);
+    if (m_controls.gridLocked || !m_controls.allEnabled) return false;
     const int first = FirstItemRow();
     const int last = LastItemRow();
     if (first == 0 || row < first || row > last || row < 1 || row > kPageRows) return false;
     ItemAddress address;
     int kind = 0;
     if (!RowAddress(row, address, kind)) return false;
-    editMa = address.ma;
-    editMb = address.mb;
-    writeCode = 0;
-    editedRow = row;
+    m_editMa = address.ma;
+    m_editMb = address.mb;
+    m_writeCode = 0;
+    m_editedRow = row;
     if (!start(kJobReadItem, shell::Catalogue(kTextRead))) return false;
     ClearRowColours();
     return true;
 }
 
 void PageModel::OnItemRead(const ItemBlock& block, const ChoiceList& choiceList) {
-    edit = PrepareEdit(DecodeItem(block, false));
-    edit.choices = choiceList;
-    if (editedRow < 1 || editedRow > kPageRows) return;
-    FillRow(editedRow, block);
-    if (static_cast<std::size_t>(editedRow) <= workingCopy.size()) {
-        workingCopy[editedRow - 1] = block;
+    Change change(*this);
+    m_edit = PrepareEdit(DecodeItem(block, false));
+    m_edit.choices = choiceList;
+    m_entryDirty = true;
+    if (m_editedRow < 1 || m_editedRow > kPageRows) return;
+    FillRow(m_editedRow, block);
+    const auto index = static_cast<std::size_t>(m_editedRow - 1);
+    if (index < m_workingCopy.size()) {
+        m_workingCopy[index] = block;
+        m_screenPage = m_workingCopy;
+    } else if (index < m_screenPage.size()) {
+        m_screenPage[index] = block;
     }
-    screenPage = workingCopy;
     MarkEditedRow();
     const ItemTexts item = SplitItemTexts(block);
-    entryText =
+    m_entryText =
         (item.kind == kKindShown || item.kind == kKindMeasured || item.kind == kKindSelection)
             ? std::string()
             : DisplayData(item.data, item.kind);
-    EnterRow(editedRow);
+    EnterRow(m_editedRow);
 }
 
 void PageModel::EnterRow(int row) {
-    if (row != 0 && row == editedRow) {
+    Change change(*this);
+    if (row != 0 && row == m_editedRow) {
         ItemAddress address;
         int kind = -1;
         const bool readable = RowAddress(row, address, kind);
-        controls.showChoiceList = readable && kind == 4;
-        const bool editable = readable && kind != 6 && kind != 0 && kind != 7;
-        SetEntryEnabled(editable && !reading);
-        if (TrimBlanks(grid[row][kColName]) == "SELF CHK") controls.writeEnabled = false;
+        m_controls.showChoiceList = readable && kind == kKindSelection;
+        const bool editable =
+            readable && kind != kKindMeasured && kind != kKindShown && kind != kKindOther;
+        SetEntryEnabled(editable && !m_reading);
+        if (TrimBlanks(m_grid[static_cast<std::size_t>(row)][kColName]) == "SELF CHK") {
+            m_controls.writeEnabled = false;
+        }
         return;
     }
     SetEntryEnabled(false);
-    entryText.clear();
-    controls.showChoiceList = false;
-    editedRow = 0;
+    m_entryText.clear();
+    m_controls.showChoiceList = false;
+    m_editedRow = 0;
 }
 
 bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarter& start) {
-    if (editedRow == 0 || !controls.writeEnabled) return false;
+    Change change(*this);
+    if (m_editedRow == 0 || !m_controls.writeEnabled) return false;
     ItemAddress address;
     int kind = 0;
-    if (!RowAddress(editedRow, address, kind)) return false;
-    const EntryCheck check = ValidateEntry(entry, edit, shell::Catalogue(kTextWrite));
+    if (!RowAddress(m_editedRow, address, kind)) return false;
+    const EntryCheck check = ValidateEntry(entry, m_edit, shell::Catalogue(kTextWrite));
     if (!check.valid) {
-        entryText = check.resetText;
+        m_entryText = check.resetText;
+        m_entryDirty = true;
         return false;
     }
     if (kind == kKindSelection) {
-        const auto& entries = edit.choices.entries;
+        const auto& entries = m_edit.choices.entries;
         if (chosenIndex < 0 || chosenIndex >= static_cast<int>(entries.size())) return false;
-        writeCode = entries[static_cast<std::size_t>(chosenIndex)].code;
-        writeText.clear();
+        m_writeCode = entries[static_cast<std::size_t>(chosenIndex)].code;
+        m_writeText.clear();
     } else {
-        entryText = FormatDataForDisplay(check.sendText, kind, 1);
-        writeText = check.sendText;
-        writeCode = address.mc;
+        m_entryText = FormatDataForDisplay(check.sendText, kind, 1);
+        m_entryDirty = true;
+        m_writeText = check.sendText;
+        m_writeCode = address.mc;
     }
     ClearRowColours();
     return start(kJobWriteItem, shell::Catalogue(kTextWrite));
 }
 
 bool PageModel::Move(bool forward, int entry, bool busy, const JobStarter& start) {
+    Change change(*this);
     if (busy || entry == kSeparatorEntry || entry < 0 || entry > kPageEntry) return false;
-    if (forward ? !controls.nextEnabled : !controls.previousEnabled) return false;
+    if (forward ? !m_controls.nextEnabled : !m_controls.previousEnabled) return false;
     const int row = forward ? LastItemRow() : FirstItemRow();
     if (row < 1 || row > kPageRows) return false;
     ItemAddress address;
     int kind = 0;
     if (!RowAddress(row, address, kind)) return false;
-    anchorMa = address.ma;
-    anchorMb = address.mb;
-    step = entry == kPageEntry ? kMovePage : entry + 1;
-    editedRow = 0;
+    m_anchorMa = address.ma;
+    m_anchorMb = address.mb;
+    m_step = entry == kPageEntry ? kMovePage : entry + 1;
+    m_editedRow = 0;
     SetEntryEnabled(false);
     ClearRowColours();
     const std::string title = forward ? NextEntryCaption(entry) : PreviousEntryCaption(entry);
@@ -395,10 +560,11 @@ void PageModel::ReadAfterReadingStopped() {
 }
 
 bool PageModel::ToggleReading(const JobStarter& start) {
-    SetReading(!reading);
-    SetGridLocked(reading);
-    controls.readStopEnabled = true;
-    if (!reading) {
+    Change change(*this);
+    SetReading(!m_reading);
+    SetGridLocked(m_reading);
+    m_controls.readStopEnabled = true;
+    if (!m_reading) {
         ReadAfterReadingStopped();
         return false;
     }
@@ -410,12 +576,13 @@ bool PageModel::ToggleReading(const JobStarter& start) {
 }
 
 bool PageModel::TimerTick(const JobStarter& start) {
-    if (!reading || !controls.timerEnabled || window.measured.empty()) return false;
+    if (!m_reading || !m_controls.timerEnabled || m_window.measured.empty()) return false;
     return start(kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead));
 }
 
 bool PageModel::CancelForcedOutput(const JobStarter& start) {
-    if (category != PageCategory::Adjust || !controls.outputOffEnabled) return false;
+    Change change(*this);
+    if (m_category != PageCategory::Adjust || !m_controls.outputOffEnabled) return false;
     ClearRowColours();
     return start(kJobCancelOutput, shell::Catalogue(kTextCancelOutput));
 }

@@ -86,43 +86,81 @@ struct PageControls {
     bool readStopEnabled = false;   ///< cmdReadStop
     bool showChoiceList = false;    ///< cboSetData shown instead of txtSetData
     bool timerEnabled = false;      ///< tmrCycle
+    bool operator==(const PageControls&) const = default;
 };
 
 /// Starts a job: returns false when the engine refuses (a job is running).
 using JobStarter = std::function<bool(int jobCode, const std::string& title)>;
 
-/// The state of frmRQ2300 and the rules that act on it.
+/// What a screen learns from the page model. Each call comes once at the end
+/// of the operation that changed something, so a screen redraws only what
+/// changed.
+class PageListener {
+  public:
+    virtual ~PageListener() = default;
+    /// Grid rows `first` to `last` (1-12) changed: texts or the edit colour.
+    virtual void RowsChanged(int first, int last) {
+        (void)first;
+        (void)last;
+    }
+    /// An enabled state, caption choice or the reading flag changed.
+    virtual void ControlsChanged() {}
+    /// The tab names, the current or the confirmed tab changed.
+    virtual void TabsChanged() {}
+    /// The entry changed: an item was opened, its entry text set, the entry
+    /// emptied, or the choice list filled or dropped.
+    virtual void EntryPrepared() {}
+};
+
+/// The state of frmRQ2300 and the rules that act on it. The screen and the
+/// command line act through the user actions, the page jobs through the named
+/// operations; everyone reads the state through the accessors.
 class PageModel {
   public:
-    explicit PageModel(PageCategory category = PageCategory::Display);
+    using Grid = std::array<std::array<std::string, kGridColumns>, kPageRows + 1>;
 
-    // --- state (read by jobs and by whatever draws the screen) -------------
-    PageCategory category;
-    int currentTab = 1;
-    int confirmedTab = 1;
-    int logMode = 0;  ///< 0 hex, 1 ASCII
-    bool reading = false;
-    bool tabSwitchRunning = false;
-    int editedRow = 0;
-    int editMa = 0;
-    int editMb = 0;
-    int writeCode = 0;
-    std::string writeText;
-    int step = 0;
-    int anchorMa = 0;
-    int anchorMb = 0;
-    PageWindow window;
-    PageWindow savedWindow;
-    std::vector<std::string> tabNames;
+    explicit PageModel(PageCategory category = PageCategory::Display);
+    /// The screen that wants to hear of changes (nullptr: none). A copy of
+    /// the model starts without one.
+    void SetListener(PageListener* listener) { m_listener.listener = listener; }
+
+    // --- state --------------------------------------------------------------
+    PageCategory Category() const { return m_category; }
+    int CurrentTab() const { return m_currentTab; }
+    int ConfirmedTab() const { return m_confirmedTab; }
+    int LogMode() const { return m_logMode; }  ///< 0 hex, 1 ASCII
+    bool Reading() const { return m_reading; }
+    bool TabSwitchRunning() const { return m_tabSwitchRunning; }
+    /// Grid row of the item opened for editing; 0 = none.
+    int EditedRow() const { return m_editedRow; }
+    /// MA and MB of the item opened for editing (MC 0).
+    ItemAddress EditAddress() const { return {m_editMa, m_editMb, 0}; }
+    /// MC of the opened item, or the chosen code of a selection item.
+    int WriteCode() const { return m_writeCode; }
+    /// Send text of the value to write.
+    const std::string& WriteText() const { return m_writeText; }
+    /// Rows to move (1-5, or 12 for a page) and the row the move starts from.
+    int Step() const { return m_step; }
+    ItemAddress Anchor() const { return {m_anchorMa, m_anchorMb, 0}; }
+    const PageWindow& Window() const { return m_window; }
+    const PageWindow& SavedWindow() const { return m_savedWindow; }
+    const std::vector<std::string>& TabNames() const { return m_tabNames; }
     /// Rows 1-12 of the grid (index 0 is unused: the heading row).
-    std::array<std::array<std::string, kGridColumns>, kPageRows + 1> grid{};
-    std::array<bool, kPageRows + 1> yellowRow{};  ///< MarkEditedRow
-    ItemArray screenPage;                         ///< items the last page job received
-    ItemArray workingCopy;                        ///< items as shown, row r in element r - 1
-    EditContext edit;                             ///< the item opened for editing, with its choices
-    std::string entryText;
-    bool downloadAllowed = true;  ///< writing permitted (password rules)
-    PageControls controls;
+    const Grid& Rows() const { return m_grid; }
+    const std::string& Cell(int row, int column) const;
+    /// The edit colour of a row (MarkEditedRow).
+    bool RowMarked(int row) const;
+    /// Items the last page job received, and the items as shown (row r in
+    /// element r - 1).
+    const ItemArray& ScreenPage() const { return m_screenPage; }
+    const ItemArray& WorkingCopy() const { return m_workingCopy; }
+    /// The item opened for editing, with its choices.
+    const EditContext& Edit() const { return m_edit; }
+    /// Text the model puts into the entry box.
+    const std::string& EntryText() const { return m_entryText; }
+    /// Writing permitted (no password, or the right one entered).
+    bool DownloadAllowed() const { return m_downloadAllowed; }
+    const PageControls& Controls() const { return m_controls; }
 
     // --- titles ------------------------------------------------------------
     /// "DISPLAY", "SET", "ADJUST" or "MAINT".
@@ -131,9 +169,6 @@ class PageModel {
     static std::string NextEntryCaption(int entry);
 
     // --- grid --------------------------------------------------------------
-    /// Writes grid row `row` (1-12) from an item block; MB 0 writes nothing.
-    void FillRow(int row, const ItemBlock& block);
-    void ClearRow(int row);
     /// First and last grid rows holding an item (column MA readable), 0 if none.
     int FirstItemRow() const;
     int LastItemRow() const;
@@ -142,6 +177,24 @@ class PageModel {
     bool RowAddress(int row, ItemAddress& address, int& kind) const;
     void ClearRowColours();
     void MarkEditedRow();
+
+    // --- operations of the page jobs -----------------------------------------
+    /// Every page name the category upload has collected so far, one a tab.
+    void SetTabNames(std::vector<std::string> names);
+    /// The first and last item of the page's group, as a walk learnt them;
+    /// an unknown last item keeps "Next" offered.
+    void SetGroupBounds(const ItemAddress& first, const ItemAddress& last, bool lastKnown);
+    /// A move walk reached the group's first item (going back) or its last
+    /// item (going forward).
+    void SetGroupFirst(const ItemAddress& first);
+    void SetGroupLast(const ItemAddress& last);
+    /// Rewrites grid row `row` (1-12) from a freshly read item block and keeps
+    /// it in the working copy and the screen page; MB 0 writes nothing.
+    void ReplaceRow(int row, const ItemBlock& block);
+    /// A READ begins: the item opened before, with its choices, is dropped.
+    void ForgetEdit();
+    /// A READ failed: no item is open any more.
+    void OnItemReadFailed();
 
     // --- page window --------------------------------------------------------
     /// Fills the grid after a page, move or upload job. `moveBy` > 0 with
@@ -166,8 +219,14 @@ class PageModel {
     void SetReading(bool reading);
     void SetEntryEnabled(bool enabled);
     void SetGridLocked(bool locked);
+    void SetDownloadAllowed(bool allowed);
+    /// The HEX / ASCII option of the communication monitor.
+    void SetLogMode(int mode);
 
     // --- user actions (each decides which job runs with which inputs) -------
+    /// The category menu opens the screen: tab 1 becomes current and
+    /// confirmed, and the category's first page is read (jobs 4-7).
+    bool OpenCategory(const JobStarter& start);
     /// Tab strip click. Returns true when a job was started.
     bool ClickTab(int tab, const JobStarter& start);
     /// Double-click or Ctrl+Enter on a row.
@@ -189,8 +248,57 @@ class PageModel {
     bool CancelForcedOutput(const JobStarter& start);
 
   private:
+    class Change;
+    /// The listener belongs to one screen, not to copies of its model.
+    struct ListenerSlot {
+        PageListener* listener = nullptr;
+        ListenerSlot() = default;
+        ListenerSlot(const ListenerSlot&) {}
+        ListenerSlot& operator=(const ListenerSlot&) { return *this; }
+        PageListener* get() const { return listener; }
+    };
+
+    void FillRow(int row, const ItemBlock& block);
+    void ClearRow(int row);
+    void ClearAllRows();
+    void MarkRows(int first, int last);
     void ReadAfterReadingStopped();
     void RescanPage();
+
+    PageCategory m_category;
+    int m_currentTab = 1;
+    int m_confirmedTab = 1;
+    int m_logMode = 0;
+    bool m_reading = false;
+    bool m_tabSwitchRunning = false;
+    int m_editedRow = 0;
+    int m_editMa = 0;
+    int m_editMb = 0;
+    int m_writeCode = 0;
+    std::string m_writeText;
+    int m_step = 0;
+    int m_anchorMa = 0;
+    int m_anchorMb = 0;
+    PageWindow m_window;
+    PageWindow m_savedWindow;
+    std::vector<std::string> m_tabNames;
+    Grid m_grid{};
+    std::array<bool, kPageRows + 1> m_yellowRow{};
+    ItemArray m_screenPage;
+    ItemArray m_workingCopy;
+    EditContext m_edit;
+    std::string m_entryText;
+    bool m_downloadAllowed = true;
+    PageControls m_controls;
+
+    // What the operation under way has changed; told to the listener when
+    // the outermost operation ends.
+    ListenerSlot m_listener;
+    int m_changeDepth = 0;
+    int m_dirtyFirst = 0;
+    int m_dirtyLast = 0;
+    bool m_tabsDirty = false;
+    bool m_entryDirty = false;
 };
 
 }  // namespace rq50::parameter

@@ -72,11 +72,11 @@ json LongGroup(const std::string& end = "wrap") {
 
 TEST_F(JobPage, FirstPageHoldsTwelveItemsAndTheTabs) {
     Open(PageCategory::Set, LongGroup());
-    EXPECT_EQ(page->tabNames, (std::vector<std::string>{"LONG", "OUTPUT"}));
-    EXPECT_EQ(page->window.rowCount, 12);
-    EXPECT_EQ(page->grid[12][parameter::kColMb], "12");
-    EXPECT_TRUE(page->controls.nextEnabled);
-    EXPECT_FALSE(page->controls.previousEnabled);
+    EXPECT_EQ(page->TabNames(), (std::vector<std::string>{"LONG", "OUTPUT"}));
+    EXPECT_EQ(page->Window().rowCount, 12);
+    EXPECT_EQ(page->Cell(12, parameter::kColMb), "12");
+    EXPECT_TRUE(page->Controls().nextEnabled);
+    EXPECT_FALSE(page->Controls().previousEnabled);
     EXPECT_TRUE(line->IsOpen());  // the online jobs keep the port open
 }
 
@@ -84,25 +84,25 @@ TEST_F(JobPage, MovesStopAtTheGroupEndForBothInstrumentBehaviours) {
     for (const std::string end : {"wrap", "stay"}) {
         Open(PageCategory::Set, LongGroup(end));
         ASSERT_TRUE(Act(page->Move(true, 2, CommBusy, Start())));  // 3 rows forward
-        EXPECT_EQ(page->grid[1][parameter::kColMb], "4") << end;
-        EXPECT_EQ(page->grid[12][parameter::kColMb], "15") << end;
-        EXPECT_TRUE(page->controls.nextEnabled) << end;            // the end is not known yet
+        EXPECT_EQ(page->Cell(1, parameter::kColMb), "4") << end;
+        EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
+        EXPECT_TRUE(page->Controls().nextEnabled) << end;          // the end is not known yet
         ASSERT_TRUE(Act(page->Move(true, 6, CommBusy, Start())));  // a page: nothing more
-        EXPECT_EQ(page->grid[12][parameter::kColMb], "15") << end;
-        EXPECT_FALSE(page->controls.nextEnabled) << end;
+        EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
+        EXPECT_FALSE(page->Controls().nextEnabled) << end;
         ASSERT_TRUE(Act(page->Move(false, 6, CommBusy, Start())));  // back a page
-        EXPECT_EQ(page->grid[1][parameter::kColMb], "1") << end;
-        EXPECT_EQ(page->grid[12][parameter::kColMb], "12") << end;
-        EXPECT_FALSE(page->controls.previousEnabled) << end;
+        EXPECT_EQ(page->Cell(1, parameter::kColMb), "1") << end;
+        EXPECT_EQ(page->Cell(12, parameter::kColMb), "12") << end;
+        EXPECT_FALSE(page->Controls().previousEnabled) << end;
     }
 }
 
 TEST_F(JobPage, TabChangeShowsTheOtherGroup) {
     Open(PageCategory::Set, SmallInstrument());
     ASSERT_TRUE(Act(page->ClickTab(2, Start())));
-    EXPECT_EQ(page->confirmedTab, 2);
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColName]), "TAG");
-    EXPECT_FALSE(page->tabSwitchRunning);
+    EXPECT_EQ(page->ConfirmedTab(), 2);
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "TAG");
+    EXPECT_FALSE(page->TabSwitchRunning());
 }
 
 TEST_F(JobPage, ReadingASelectionCollectsItsChoicesOnce) {
@@ -111,13 +111,13 @@ TEST_F(JobPage, ReadingASelectionCollectsItsChoicesOnce) {
     Open(PageCategory::Set, described);
     page->SetReading(false);
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
-    const auto& entries = page->edit.choices.entries;
+    const auto& entries = page->Edit().choices.entries;
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].code, 1);
     EXPECT_EQ(entries[1].code, 2);
     EXPECT_EQ(entries[2].code, 0);
-    EXPECT_EQ(page->edit.choices.preselected, 1);
-    EXPECT_TRUE(page->controls.showChoiceList);
+    EXPECT_EQ(page->Edit().choices.preselected, 1);
+    EXPECT_TRUE(page->Controls().showChoiceList);
     EXPECT_EQ(CountCommand(0x86), 4);
 }
 
@@ -129,7 +129,7 @@ TEST_F(JobPage, MeasuredItemEndsAfterItsRead) {
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
     EXPECT_EQ(CountCommand(0x80), before + 1);
     EXPECT_EQ(CountCommand(0x86), 0);
-    EXPECT_FALSE(page->controls.entryEnabled);
+    EXPECT_FALSE(page->Controls().entryEnabled);
 }
 
 TEST_F(JobPage, WriteSendsTheValueAndShowsTheReadBack) {
@@ -138,16 +138,16 @@ TEST_F(JobPage, WriteSendsTheValueAndShowsTheReadBack) {
     // 150 fits the item's own format (up to 999.99); the instrument clamps it.
     ASSERT_TRUE(Act(page->Write("150", 0, Start())));
     EXPECT_EQ(Sent().back().data.substr(0, 7), "+150.00");
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[2][parameter::kColData]), "100.00");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(2, parameter::kColData)), "100.00");
 }
 
 TEST_F(JobPage, PeriodicReadRewritesTheMeasuredRows) {
     Open(PageCategory::Display, SmallInstrument());
-    ASSERT_TRUE(page->reading);
+    ASSERT_TRUE(page->Reading());
     const int before = CountCommand(0x80);
     ASSERT_TRUE(Act(page->TimerTick(Start())));
     EXPECT_EQ(CountCommand(0x80), before + 1);
-    EXPECT_FALSE(page->grid[1][parameter::kColData].empty());
+    EXPECT_FALSE(page->Cell(1, parameter::kColData).empty());
 }
 
 TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
@@ -155,8 +155,8 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     instrument->Faults().drop.all = true;
     EXPECT_FALSE(Act(page->ClickTab(2, Start())));
     EXPECT_EQ(CommResult, kErrNoResponse);
-    EXPECT_EQ(page->currentTab, 1);
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColName]), "INP TYPE");
+    EXPECT_EQ(page->CurrentTab(), 1);
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "INP TYPE");
     EXPECT_EQ(Texts().back(), "Response time out. Check the connection.");
     EXPECT_EQ(messages.boxes.back().title, "Communication Error");
 }
@@ -166,20 +166,20 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
 // even on a line opened anew.
 TEST_F(JobPage, MaintPageAndItsItemReadOpenMaintenanceFirst) {
     Open(PageCategory::Maint, SmallInstrument());
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColName]), "FORCEOUT");
-    EXPECT_EQ(page->tabNames, (std::vector<std::string>{"MAINT"}));
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "FORCEOUT");
+    EXPECT_EQ(page->TabNames(), (std::vector<std::string>{"MAINT"}));
     std::size_t before = Sent().size();
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x10, 0, 0}, {0x80, 5, 1}}));
-    EXPECT_TRUE(page->controls.entryEnabled);
+    EXPECT_TRUE(page->Controls().entryEnabled);
     ASSERT_TRUE(Act(page->Write("50", 0, Start())));
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "50.0");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "50.0");
 
     line->Close();  // maintenance access ends with the line
     before = Sent().size();
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x10, 0, 0}, {0x80, 5, 1}}));
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "50.0");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "50.0");
 }
 
 // After writing an item whose change alters others (INP TYPE is listed) the
@@ -187,20 +187,20 @@ TEST_F(JobPage, MaintPageAndItsItemReadOpenMaintenanceFirst) {
 TEST_F(JobPage, WritingAListedItemReadsItAndThePageAgain) {
     Open(PageCategory::Set, SmallInstrument());
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
-    ASSERT_EQ(page->edit.choices.entries.size(), 3u);
+    ASSERT_EQ(page->Edit().choices.entries.size(), 3u);
     std::size_t before = Sent().size();
-    ASSERT_TRUE(Act(page->Write(page->edit.choices.entries[1].listText, 1, Start())));  // TC
+    ASSERT_TRUE(Act(page->Write(page->Edit().choices.entries[1].listText, 1, Start())));  // TC
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{
                                      {0x40, 2, 1}, {0x80, 2, 1}, {0x80, 2, 1}, {0x84, 2, 1}}));
     EXPECT_EQ(Sent()[before].mc, 2);
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "TC");
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[2][parameter::kColName]), "SCALE LO");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "TC");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(2, parameter::kColName)), "SCALE LO");
 
     ASSERT_TRUE(Act(page->OpenItem(2, Start())));
     before = Sent().size();
     ASSERT_TRUE(Act(page->Write("20", 0, Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x40, 2, 2}}));
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[2][parameter::kColData]), "20.00");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(2, parameter::kColData)), "20.00");
 }
 
 TEST_F(JobPage, CancelForcedOutputReadsTheItemAgain) {
@@ -212,16 +212,16 @@ TEST_F(JobPage, CancelForcedOutputReadsTheItemAgain) {
     const std::size_t before = Sent().size();
     ASSERT_TRUE(Act(page->CancelForcedOutput(Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x80, 4, 1}}));
-    EXPECT_EQ(parameter::TrimBlanks(page->grid[1][parameter::kColData]), "1.500");
+    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "1.500");
     EXPECT_TRUE(Texts().empty());
-    EXPECT_FALSE(page->controls.entryEnabled);
+    EXPECT_FALSE(page->Controls().entryEnabled);
 }
 
 // The jobs on an open page report time-outs, address, command and slot
 // errors; ending as terminated is the screen's own doing and shows nothing.
 TEST_F(JobPage, JobsOnAnOpenPageEndTerminatedWithoutAMessage) {
     Open(PageCategory::Display, LongGroup());
-    ASSERT_TRUE(page->reading);
+    ASSERT_TRUE(page->Reading());
     EXPECT_TRUE(TerminateWhileWaiting(page->TimerTick(Start())));  // job 14
     EXPECT_EQ(CommResult, kErrTerminated);
     page->SetReading(false);
@@ -233,13 +233,13 @@ TEST_F(JobPage, JobsOnAnOpenPageEndTerminatedWithoutAMessage) {
     EXPECT_TRUE(TerminateWhileWaiting(page->Move(true, 0, CommBusy, Start())));  // job 8
     EXPECT_EQ(CommResult, kErrTerminated);
     EXPECT_TRUE(Texts().empty());
-    EXPECT_EQ(page->grid[1][parameter::kColMb], "1");  // the page is as it was
+    EXPECT_EQ(page->Cell(1, parameter::kColMb), "1");  // the page is as it was
 
     // A write that gets no answer still says so.
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
     instrument->Faults().drop.all = true;
     const bool started = page->Write("1", 0, Start());
-    EXPECT_TRUE(started) << page->controls.writeEnabled << page->editedRow;
+    EXPECT_TRUE(started) << page->Controls().writeEnabled << page->EditedRow();
     EXPECT_FALSE(Act(started));
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Response time out. Check the connection."}));
 }

@@ -205,8 +205,8 @@ class JobRecovery : public JobBench {
         jobs::AttachPageModel(&page);
         EXPECT_TRUE(Run(kJobConnect));
         EXPECT_TRUE(Run(kJobCategoryMaint));
-        std::string out = Ending() + Hex(page.screenPage);
-        for (const auto& name : page.tabNames) out += name + "\n";
+        std::string out = Ending() + Hex(page.ScreenPage());
+        for (const auto& name : page.TabNames()) out += name + "\n";
         jobs::AttachPageModel(nullptr);
         return out;
     }

@@ -85,15 +85,7 @@ void BeginOnlineJob(SerialPort& port) {
 
 /// A row of the page rewritten from the answer: its grid row and the working
 /// copy.
-void RewriteRow(PageModel& page, int row) {
-    if (row < 1 || row > parameter::kPageRows) return;
-    const auto block = ResponseBlock();
-    page.FillRow(row, block);
-    if (static_cast<std::size_t>(row) <= page.workingCopy.size()) {
-        page.workingCopy[static_cast<std::size_t>(row - 1)] = block;
-        page.screenPage = page.workingCopy;
-    }
-}
+void RewriteRow(PageModel& page, int row) { page.ReplaceRow(row, ResponseBlock()); }
 
 // ======================================================= jobs 4-7 and 10-13
 
@@ -107,7 +99,7 @@ class CategoryPageJob : public StepJob {
   private:
     void Begin(SerialPort& port) override {
         m_category = CommJob - m_jobBase;
-        m_wantedTab = OnlinePage() ? OnlinePage()->currentTab : 1;
+        m_wantedTab = OnlinePage() ? OnlinePage()->CurrentTab() : 1;
         m_header = {};
         m_names.clear();
         m_groupCounter = 0;
@@ -149,7 +141,7 @@ class CategoryPageJob : public StepJob {
         if (m_groupIsArea) return;
         ++m_groupCounter;
         m_names.push_back(TrimBlanks(RespName));
-        if (PageModel* page = OnlinePage()) page->tabNames = m_names;
+        if (PageModel* page = OnlinePage()) page->SetTabNames(m_names);
     }
 
     bool Wanted() const { return !m_groupIsArea && m_groupCounter == m_wantedTab; }
@@ -201,9 +193,8 @@ class CategoryPageJob : public StepJob {
             SetProgress(100);
             Results().onlineHeader = m_header;
             if (!page) return;
-            page->window.categoryFirst = m_firstKnown ? m_first : ItemAddress{};
-            page->window.categoryLast = m_lastKnown ? m_last : ItemAddress{};
-            page->window.categoryLastKnown = m_lastKnown;
+            page->SetGroupBounds(m_firstKnown ? m_first : ItemAddress{},
+                                 m_lastKnown ? m_last : ItemAddress{}, m_lastKnown);
             page->ShowPage(m_items);
             page->OnPageJobSucceeded();
             return;
@@ -239,9 +230,9 @@ class MoveJob : public StepJob {
     void Begin(SerialPort& port) override {
         m_received.clear();
         PageModel* page = OnlinePage();
-        m_cur = page ? ItemAddress{page->anchorMa, page->anchorMb, 0} : ItemAddress{};
-        m_wanted = page ? page->step : 0;
-        m_groupFirstMb = page ? page->window.categoryFirst.mb : 0;
+        m_cur = page ? page->Anchor() : ItemAddress{};
+        m_wanted = page ? page->Step() : 0;
+        m_groupFirstMb = page ? page->Window().categoryFirst.mb : 0;
         BeginOnlineJob(port);
     }
 
@@ -258,10 +249,9 @@ class MoveJob : public StepJob {
         if (stayed || wrapped || RespMB == 0) {
             // The group ends here: in that direction there is nothing more.
             if (page && m_forward) {
-                page->window.categoryLast = m_cur;
-                page->window.categoryLastKnown = true;
+                page->SetGroupLast(m_cur);
             } else if (page) {
-                page->window.categoryFirst = m_cur;
+                page->SetGroupFirst(m_cur);
             }
             CommStep = kStepFinish;
             return;
@@ -280,15 +270,10 @@ class MoveJob : public StepJob {
             SetProgress(100);
             if (!page) return;
             if (!m_forward) std::reverse(m_received.begin(), m_received.end());
-            const auto window = page->window;
             // Nothing beyond the group's end: the rows stay as they are.
             if (!m_received.empty()) {
                 page->ShowPage(m_received, static_cast<int>(m_received.size()), m_forward);
             }
-            page->window.categoryFirst = window.categoryFirst;
-            page->window.categoryLast = window.categoryLast;
-            page->window.categoryLastKnown = window.categoryLastKnown;
-            page->SetMoveMenus();
             page->OnPageJobSucceeded();
             return;
         }
@@ -308,7 +293,7 @@ class MoveJob : public StepJob {
 class PeriodicReadJob : public StepJob {
     void Begin(SerialPort& port) override {
         PageModel* page = OnlinePage();
-        m_list = page ? page->window.measured : std::vector<parameter::MeasuredItem>{};
+        m_list = page ? page->Window().measured : std::vector<parameter::MeasuredItem>{};
         BeginJob(port);
     }
 
@@ -347,14 +332,14 @@ class ReadItemJob : public StepJob {
 
     void Begin(SerialPort& port) override {
         PageModel* page = OnlinePage();
-        m_maint = page && page->category == parameter::PageCategory::Maint;
-        m_ma = page ? page->editMa : 0;
-        m_mb = page ? page->editMb : 0;
+        m_maint = page && page->Category() == parameter::PageCategory::Maint;
+        m_ma = page ? page->EditAddress().ma : 0;
+        m_mb = page ? page->EditAddress().mb : 0;
         m_choices = {};
         m_have = false;
         if (page) {
             page->SetAllEnabled(false);
-            page->edit = {};
+            page->ForgetEdit();
         }
         BeginJob(port);
     }
@@ -413,21 +398,13 @@ class ReadItemJob : public StepJob {
             SetProgress(100);
             if (page && m_have) {
                 page->OnItemRead(m_block, m_choices);
-                if (static_cast<std::size_t>(page->editedRow) <= page->screenPage.size() &&
-                    page->editedRow > 0) {
-                    page->screenPage[static_cast<std::size_t>(page->editedRow - 1)] = m_block;
-                }
             } else if (page) {
                 page->SetEntryEnabled(false);
             }
             return;
         }
         ShowOpenPageError(port);
-        if (page) {
-            page->editedRow = 0;
-            page->SetEntryEnabled(false);
-            page->SetReading(page->window.hasMeasuredItems);
-        }
+        if (page) page->OnItemReadFailed();
     }
 
     bool m_maint = false;
@@ -456,16 +433,16 @@ class WriteItemJob : public StepJob {
         switch (step) {
             case kWrite:
                 if (Sending()) return WriteEntry(*page);
-                RewriteRow(*page, page->editedRow);
+                RewriteRow(*page, page->EditedRow());
                 if (!NeedsPageReRead(ResponseNameKey())) CommStep = kStepFinish;
                 break;
             case kReReadItem:
-                if (Sending()) return ReqItem(page->editMa, page->editMb, 0);
-                RewriteRow(*page, page->editedRow);
+                if (Sending()) return ReqItem(page->EditAddress().ma, page->EditAddress().mb, 0);
+                RewriteRow(*page, page->EditedRow());
                 break;
             case kPageFirst:
                 if (Sending()) {
-                    m_cur = page->window.pageFirst;
+                    m_cur = page->Window().pageFirst;
                     return ReqItem(m_cur.ma, m_cur.mb, m_cur.mc);
                 }
                 TakePageRow(*page);
@@ -487,22 +464,22 @@ class WriteItemJob : public StepJob {
     static void WriteEntry(PageModel& page) {
         ItemAddress address;
         int kind = 0;
-        page.RowAddress(page.editedRow, address, kind);
+        page.RowAddress(page.EditedRow(), address, kind);
         if (kind == parameter::kKindSelection) {
             ClearSendData();
         } else {
-            std::string text = page.writeText;
+            std::string text = page.WriteText();
             text.resize(8, ' ');
             SetSendDataText(text);
         }
-        ReqWrite(page.editMa, page.editMb, page.writeCode);
+        ReqWrite(page.EditAddress().ma, page.EditAddress().mb, page.WriteCode());
     }
 
     void TakePageRow(PageModel& page) {
         m_cur = {RespMA, RespMB, RespMC};
         ++m_pageRows;
         RewriteRow(page, m_pageRows);
-        CommStep = m_pageRows < page.window.rowCount ? static_cast<int>(kPageNext) : kStepFinish;
+        CommStep = m_pageRows < page.Window().rowCount ? static_cast<int>(kPageNext) : kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
@@ -513,9 +490,9 @@ class WriteItemJob : public StepJob {
         if (!page) return;
         page->SetAllEnabled(true);
         page->SetMoveMenus();
-        page->SetReading(page->window.hasMeasuredItems);
-        page->SetGridLocked(page->window.hasMeasuredItems);
-        page->EnterRow(page->editedRow);
+        page->SetReading(page->Window().hasMeasuredItems);
+        page->SetGridLocked(page->Window().hasMeasuredItems);
+        page->EnterRow(page->EditedRow());
     }
 
     int m_pageRows = 0;
@@ -528,7 +505,7 @@ class CancelOutputJob : public StepJob {
     void Begin(SerialPort& port) override {
         m_row = 0;
         if (PageModel* page = OnlinePage()) {
-            m_row = page->editedRow != 0 ? page->editedRow : page->FirstItemRow();
+            m_row = page->EditedRow() != 0 ? page->EditedRow() : page->FirstItemRow();
             int kind = 0;
             page->RowAddress(m_row, m_address, kind);
         }
@@ -542,7 +519,7 @@ class CancelOutputJob : public StepJob {
         if (step != 1) return;
         if (Sending()) return ReqItem(m_address.ma, m_address.mb, m_address.mc);
         if (PageModel* page = OnlinePage(); page && m_row > 0)
-            page->FillRow(m_row, ResponseBlock());
+            page->ReplaceRow(m_row, ResponseBlock());
         CommStep = kStepFinish;
     }
 
