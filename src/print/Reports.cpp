@@ -1,5 +1,6 @@
 #include "print/Reports.h"
 
+#include "comm/jobs/DownloadStop.h"
 #include "files/OleDate.h"
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
@@ -254,7 +255,7 @@ std::vector<TableRow> DownloadCheckRows(
     for (const auto& e : entries) {
         rows.push_back({files::Trim(parameter::FormatAddress(e.ma, e.mb)), files::Trim(e.sentName),
                         files::Trim(e.sentData) + files::Trim(e.sentAux),
-                        files::Trim(e.setData) + files::Trim(e.setAux)});
+                        comm::jobs::CheckEntrySetText(e)});
     }
     return rows;
 }

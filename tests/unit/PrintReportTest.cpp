@@ -168,6 +168,10 @@ TEST_F(ReportFixture, DownloadCheckListUnderItsOwnHeader) {
                    "+1000.0degC", "+0900.0degC", "C60"});
     EXPECT_EQ(DownloadCheckRows(entries)[0],
               (TableRow{"C01", "SPAN", "+1000.0degC", "+0900.0degC"}));
+    // An item a download that stopped half way did not write.
+    entries[1].reason = comm::jobs::CheckReason::NotWritten;
+    EXPECT_EQ(DownloadCheckRows(entries)[1],
+              (TableRow{"C02", "SPAN", "+1000.0degC", "(not written)"}));
 
     RecordingSurface empty;
     PrintControl emptyControl(empty);
