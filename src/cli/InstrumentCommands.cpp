@@ -37,6 +37,7 @@
 #include "shell/CoreSession.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SettingFile.h"
@@ -73,8 +74,6 @@ namespace {
 
 using namespace rq50::comm;
 
-constexpr int kMsgIllegalValue = 13;
-constexpr int kMsgWrongPassword = 50;
 constexpr int kTextUpload = 2112;
 constexpr int kTextSet = 2111;
 constexpr int kTextDownload = 2403;
@@ -448,7 +447,7 @@ bool DownloadAllowed(const std::optional<std::string>& password) {
     if (!shell::PasswordIsStored()) return true;
     shell::ReadSettingFile();
     if (password && jobs::DownloadAllowedWith(shell::G().storedPassword, *password)) return true;
-    shell::RQ0000fnc_nShowMsgBox(kMsgWrongPassword, shell::kButtonsOk, "");
+    shell::RQ0000fnc_nShowMsgBox(kMsgWrongPasswordEntry, shell::kButtonsOk, "");
     if (!password) Note("a download password is set; pass it with --password");
     return false;
 }

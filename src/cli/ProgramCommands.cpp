@@ -14,6 +14,7 @@
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 
 #include <filesystem>
 #include <iostream>
@@ -24,7 +25,6 @@ namespace rq50::cli {
 namespace {
 
 enum : int {
-    kMsgModelNotRegistered = 43,
     kTextNoErrorFound = 1517,
     kTextCommandCheck = 3005,
     kTextFailedToInitialize = 1529,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "comm/EngineState.h"
+#include "comm/JobCodes.h"
 
 namespace rq50::comm {
 
@@ -27,32 +28,6 @@ enum CommStates : int {
 enum CommSteps : int {
     kStepFinish = 98,  ///< finish and report
     kStepDone = 99,    ///< the job is over
-};
-
-/// Job codes (`CommJob`). 22 is not used.
-enum CommJobs : int {
-    kJobUpload = 1,
-    kJobDownload = 2,
-    kJobConnect = 3,
-    kJobCategoryDisplay = 4,
-    kJobCategorySet = 5,
-    kJobCategoryAdjust = 6,
-    kJobCategoryMaint = 7,
-    kJobNextPage = 8,
-    kJobPrevPage = 9,
-    kJobTabDisplay = 10,
-    kJobTabSet = 11,
-    kJobTabAdjust = 12,
-    kJobTabMaint = 13,
-    kJobPeriodicRead = 14,
-    kJobProgramUpload = 15,
-    kJobProgramDownload = 16,
-    kJobReadItem = 17,
-    kJobWriteItem = 18,
-    kJobCancelForced = 19,
-    kJobBaudCheck = 20,
-    kJobBaudChange = 21,
-    kJobSlot = 23,
 };
 
 /// Error codes (`CommError`, `CommResult`).

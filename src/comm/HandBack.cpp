@@ -35,9 +35,8 @@ HandBackAction Nothing() {
     return {};
 }
 
-/// Event 450 is the return to the setting menu; the follow code says what
-/// the menu shows about the failure.
-constexpr int kEventBackToSettingMenu = 450;
+// On the return to the setting menu (kEventBackToSettingMenu) the follow
+// code says what the menu shows about the failure.
 
 int ProgramUploadFollow(int result) {
     switch (result) {
@@ -71,17 +70,17 @@ HandBackAction Failed(int caller, int job, int result) {
     switch (caller) {
         case kCallerSettingMenuUpload:
         case kCallerSettingMenuSet:
-            return Event(kEventBackToSettingMenu, 321);
+            return Event(shell::kEventBackToSettingMenu, 321);
         case kCallerSettingMenuProgram:
             if (job == kJobProgramUpload)
-                return Event(kEventBackToSettingMenu, ProgramUploadFollow(result));
+                return Event(shell::kEventBackToSettingMenu, ProgramUploadFollow(result));
             if (job == kJobProgramDownload)
-                return Event(kEventBackToSettingMenu, ProgramDownloadFollow(result));
-            if (job == kJobBaudCheck) return Event(kEventBackToSettingMenu, 321);
+                return Event(shell::kEventBackToSettingMenu, ProgramDownloadFollow(result));
+            if (job == kJobBaudCheck) return Event(shell::kEventBackToSettingMenu, 321);
             return Nothing();
         case kCallerDataView3:
         case kCallerDataView4:
-            return Event(kEventBackToSettingMenu, 322);
+            return Event(shell::kEventBackToSettingMenu, 322);
         case kCallerCategoryMenu:
             return Display(4);
         case kCallerProgramEditor:
@@ -109,7 +108,7 @@ HandBackAction Succeeded(int caller, int job, const HandBackFacts& facts) {
         case kCallerSettingMenuProgram:
             if (job == kJobProgramUpload)
                 return facts.programItemCount >= 1 ? Event(381)
-                                                   : Event(kEventBackToSettingMenu, 108);
+                                                   : Event(shell::kEventBackToSettingMenu, 108);
             if (job == kJobProgramDownload) return Event(383);
             return Nothing();
         case kCallerDataView3:

@@ -2,14 +2,12 @@
 
 #include "comm/Engine.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 
 namespace rq50::comm {
 
-namespace {
-constexpr int kMsgStartPrompt = 1;
-}
 
 bool StartScreenJob(int job, const std::string& title, int caller, shell::Screen screen,
                     bool prompt) {

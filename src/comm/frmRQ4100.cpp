@@ -11,6 +11,7 @@
 #include "parameter/NumericKeyFilter.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "ui_frmRQ4100.h"
 
@@ -21,7 +22,6 @@ constexpr int kTextCaption = 4101;
 constexpr int kTextSlot = 4102;
 constexpr int kTextOk = 4103;
 constexpr int kTextCancel = 4104;
-constexpr int kMsgIllegalValue = 13;
 constexpr const char* kName = "frmRQ4100";
 
 std::optional<int>& PresetSlot() {

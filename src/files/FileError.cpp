@@ -2,20 +2,13 @@
 
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 
 #include <cerrno>
 
 namespace rq50::files {
 
-namespace {
-
-constexpr int kMsgFileNotFound = 18;
-constexpr int kMsgReadOnly = 19;
-constexpr int kMsgDiskNotReady = 20;
-constexpr int kMsgLackOfSpace = 22;
-
-}  // namespace
 
 std::string FileErrorDescription(int error) {
     switch (error) {
@@ -100,7 +93,7 @@ int ReportFileError(int error, const std::string& title) {
             message = kMsgFileNotFound;
             break;
         case kErrBadFileMode:
-            message = kMsgReadOnly;
+            message = kMsgReadOnlyFile;
             break;
         case kErrDiskFull:
             message = kMsgLackOfSpace;

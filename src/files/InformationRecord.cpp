@@ -4,6 +4,7 @@
 #include "files/SingleByteText.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 
 namespace rq50::files {
 
@@ -13,8 +14,6 @@ constexpr int kTextTitle1 = 2621;
 constexpr int kTextTitle2 = 2622;
 constexpr int kTextComment = 2623;
 constexpr int kTextInformation = 2601;
-constexpr int kMsgIllegalValue = 13;
-constexpr int kMsgDateNotEntered = 32;
 constexpr int kTextNewFile = 12;
 
 }  // namespace

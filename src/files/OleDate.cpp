@@ -17,7 +17,7 @@ constexpr double kFirstOleDay = -657434.0;
 constexpr double kLastOleDay = 2958465.0;
 
 // Days since 1 January 1970 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2 ? 1 : 0;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -38,7 +38,7 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-const std::int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
 
 bool IsLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;

@@ -4,6 +4,7 @@
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
 
@@ -25,7 +26,6 @@ namespace rq50::files {
 
 namespace {
 
-constexpr int kMsgLackOfSpace = 22;
 constexpr int kTextSaveToFile = 1553;
 constexpr int kTextNothingToSave = 1580;
 constexpr std::int64_t kBytesPerItem = 40;

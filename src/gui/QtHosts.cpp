@@ -13,6 +13,7 @@
 
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 
 namespace rq50::gui {
 
@@ -154,9 +155,6 @@ void QtSettingsStore::Set(const std::string& key, const std::string& value) {
 
 // ------------------------------------------------------------ file dialog
 
-namespace {
-constexpr int kMsgReadOnlyFile = 19;
-}
 
 std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& dialogSpec) {
     QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title), Text(dialogSpec.startFolder));

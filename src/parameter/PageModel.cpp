@@ -421,7 +421,8 @@ void PageModel::SetLogMode(int mode) {
 bool PageModel::OpenCategory(const JobStarter& start) {
     Change change(*this);
     m_currentTab = m_confirmedTab = 1;
-    return start(kJobPageDisplay + static_cast<int>(m_category), CategoryTitle(m_category));
+    return start(comm::kJobCategoryDisplay + static_cast<int>(m_category),
+                 CategoryTitle(m_category));
 }
 
 bool PageModel::ClickTab(int tab, const JobStarter& start) {
@@ -429,7 +430,7 @@ bool PageModel::ClickTab(int tab, const JobStarter& start) {
     if (m_tabSwitchRunning || tab == m_currentTab) return false;
     const int oldTab = m_currentTab;
     m_currentTab = tab;
-    const int job = kJobTabDisplay + static_cast<int>(m_category);
+    const int job = comm::kJobTabDisplay + static_cast<int>(m_category);
     if (!start(job, CategoryTitle(m_category))) {
         m_currentTab = oldTab;
         return false;
@@ -458,7 +459,7 @@ bool PageModel::OpenItem(int row, const JobStarter& start) {
     m_editMb = address.mb;
     m_writeCode = 0;
     m_editedRow = row;
-    if (!start(kJobReadItem, shell::Catalogue(kTextRead))) return false;
+    if (!start(comm::kJobReadItem, shell::Catalogue(kTextRead))) return false;
     ClearRowColours();
     return true;
 }
@@ -531,7 +532,7 @@ bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarte
         m_writeCode = address.mc;
     }
     ClearRowColours();
-    return start(kJobWriteItem, shell::Catalogue(kTextWrite));
+    return start(comm::kJobWriteItem, shell::Catalogue(kTextWrite));
 }
 
 bool PageModel::Move(bool forward, int entry, bool busy, const JobStarter& start) {
@@ -550,7 +551,7 @@ bool PageModel::Move(bool forward, int entry, bool busy, const JobStarter& start
     SetEntryEnabled(false);
     ClearRowColours();
     const std::string title = forward ? NextEntryCaption(entry) : PreviousEntryCaption(entry);
-    return start(forward ? kJobMoveNext : kJobMovePrevious, title);
+    return start(forward ? comm::kJobNextPage : comm::kJobPrevPage, title);
 }
 
 void PageModel::ReadAfterReadingStopped() {
@@ -568,7 +569,7 @@ bool PageModel::ToggleReading(const JobStarter& start) {
         ReadAfterReadingStopped();
         return false;
     }
-    if (!start(kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead))) {
+    if (!start(comm::kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead))) {
         ReadAfterReadingStopped();
         return false;
     }
@@ -577,14 +578,14 @@ bool PageModel::ToggleReading(const JobStarter& start) {
 
 bool PageModel::TimerTick(const JobStarter& start) {
     if (!m_reading || !m_controls.timerEnabled || m_window.measured.empty()) return false;
-    return start(kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead));
+    return start(comm::kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead));
 }
 
 bool PageModel::CancelForcedOutput(const JobStarter& start) {
     Change change(*this);
     if (m_category != PageCategory::Adjust || !m_controls.outputOffEnabled) return false;
     ClearRowColours();
-    return start(kJobCancelOutput, shell::Catalogue(kTextCancelOutput));
+    return start(comm::kJobCancelForced, shell::Catalogue(kTextCancelOutput));
 }
 
 }  // namespace rq50::parameter

@@ -4,6 +4,7 @@
 // starts with which inputs. The page jobs fill it, the GUI only draws it, and
 // rq50-cli prints it.
 
+#include "comm/JobCodes.h"
 #include "parameter/ChoiceList.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
@@ -18,18 +19,6 @@ namespace rq50::parameter {
 
 /// Categories of the online screen, in the instrument's order.
 enum class PageCategory : int { Display = 0, Set = 1, Adjust = 2, Maint = 3 };
-
-/// Job codes the online screen starts.
-enum PageJob : int {
-    kJobPageDisplay = 4,  ///< 4-7: open the screen on a category
-    kJobMoveNext = 8,
-    kJobMovePrevious = 9,
-    kJobTabDisplay = 10,  ///< 10-13: change of tab
-    kJobPeriodicRead = 14,
-    kJobReadItem = 17,
-    kJobWriteItem = 18,
-    kJobCancelOutput = 19,
-};
 
 constexpr int kPageRows = 12;    ///< data rows of the grid
 constexpr int kGridColumns = 8;  ///< address, name, data, aux, MA, MB, MC, kind

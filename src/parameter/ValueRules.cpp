@@ -1,15 +1,13 @@
 #include "parameter/ValueRules.h"
 
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 
 #include <algorithm>
 #include <optional>
 
 namespace rq50::parameter {
 namespace {
-
-// Message shown for an entry that fails the checks.
-constexpr int kMsgIllegalValue = 13;
 
 // The instrument takes at most 8 characters in one write.
 constexpr std::size_t kWriteWidth = 8;

@@ -4,6 +4,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 
 #include <algorithm>
@@ -12,18 +13,6 @@
 namespace rq50::program {
 
 namespace {
-
-// Message numbers of the shared message table.
-enum EditorMessage : int {
-    kMsgIllegalValue = 13,
-    kMsgNoErrorFound = 17,
-    kMsgCannotIncreaseRows = 31,
-    kMsgModelNotRegistered = 43,
-    kMsgUploadBeforeEdit = 44,
-    kMsgIllegalDropProgram = 53,
-    kMsgIllegalPasteProgram = 55,
-    kMsgIllegalPasteConst = 56,
-};
 
 // Catalogue texts of the editor.
 enum EditorText : int {

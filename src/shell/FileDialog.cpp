@@ -21,7 +21,6 @@ constexpr int kTextSaveAs = 4502;
 constexpr int kTextCsvFile = 4504;
 constexpr int kTextParameterFile = 4505;
 constexpr int kTextProgramFile = 4506;
-constexpr int kEventSaveNameAccepted = 261;
 
 bool ProgramMode() {
     return G().settingMode == 1;

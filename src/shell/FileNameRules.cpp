@@ -6,6 +6,7 @@
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
@@ -14,9 +15,6 @@ namespace rq50::shell {
 
 namespace {
 
-constexpr int kMsgNameTooLong = 41;
-constexpr int kMsgNameNotPrintable = 42;
-constexpr int kMsgDiskFull = 22;
 constexpr std::size_t kInfoFileNameLength = 40;
 constexpr int kTextModelTitle = 102;
 
@@ -68,7 +66,7 @@ bool CheckDiskSpace(const std::string& path, std::int64_t lastItemIndex) {
     const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(DrivePart(path)) : -1;
     if (free == -1) return false;
     if (free >= SpaceRequirement(lastItemIndex)) return true;
-    RQ0000fnc_nShowMsgBox(kMsgDiskFull, kButtonsOk, "");
+    RQ0000fnc_nShowMsgBox(kMsgLackOfSpace, kButtonsOk, "");
     return false;
 }
 

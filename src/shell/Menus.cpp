@@ -7,6 +7,7 @@
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
@@ -19,8 +20,6 @@ namespace {
 
 constexpr int kTextEnterPassword = 1056;
 constexpr int kTextPassWordTitle = 1057;
-constexpr int kMsgResetBaudRate = 24;
-constexpr int kMsgQuitQuestion = 25;
 constexpr std::int32_t kFastRate = 9600;
 
 /// Runs `body` under the routine's error trap; `fallback` is its default result.

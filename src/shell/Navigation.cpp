@@ -8,6 +8,7 @@
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 
@@ -336,9 +337,6 @@ int DisplayMatorix(int eventCode, int followCode, int answer) {
 }
 
 int ProgramDownloadMessage(int outcome) {
-    constexpr int kMsgProgramAndConstDownloaded = 37;
-    constexpr int kMsgProgramDownloaded = 38;
-    constexpr int kMsgConstDownloaded = 39;
     switch (outcome) {
         case kProgramDownloadAll:
             return kMsgProgramAndConstDownloaded;

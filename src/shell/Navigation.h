@@ -41,15 +41,20 @@ enum Display : int {
     kDisplayCsvFile = 28,
 };
 
-/// Event codes with their own handling in DisplayMatorix.
+/// Event codes the program refers to by name; the navigation table holds the
+/// others as numbers.
 enum NavigationEvent : int {
+    kEventParameterSetting = 21,
+    kEventProgramSetting = 22,
     kEventLeaveDataView = 165,
     kEventDataViewToSettingMenu = 185,
+    kEventSaveNameAccepted = 261,
     kEventAfterProgramDownload = 383,
     kEventLeaveProgramEditor = 403,
     kEventSaveProgram = 407,
     kEventPrintErrorList = 422,
     kEventAfterDownloadCheckJob = 442,
+    kEventBackToSettingMenu = 450,  ///< a failed job returns to the setting menu
 };
 
 /// Outcomes of a program download that choose the message after event 383:

@@ -10,6 +10,7 @@
 #include "shell/FileNameRules.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr std::size_t kPasswordCodes = 4;
 constexpr std::int64_t kPasswordFileBytes = 4;
-constexpr int kMsgDiskFull = 22;
 
 class BusyPointer {
   public:
@@ -84,7 +84,7 @@ bool WriteSettingFile() {
     // When the free space cannot be told the write is tried all the same:
     // the write itself reports whether it worked.
     if (free != -1 && free < kPasswordFileBytes) {
-        RQ0000fnc_nShowMsgBox(kMsgDiskFull, kButtonsOk, "");
+        RQ0000fnc_nShowMsgBox(kMsgLackOfSpace, kButtonsOk, "");
         return false;
     }
     std::string bytes;

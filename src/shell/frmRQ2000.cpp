@@ -9,6 +9,7 @@
 #include "shell/FileNameRules.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SettingFile.h"
@@ -25,9 +26,6 @@ constexpr int kTextPassword = 1350;
 constexpr int kTextPasswordSet = 1351;
 constexpr int kTextPasswordChange = 1352;
 constexpr int kTextPasswordTitle = 4305;
-constexpr int kMsgCancelPassword = 52;
-constexpr int kEventParameterSetting = 21;
-constexpr int kEventProgramSetting = 22;
 }  // namespace
 
 frmRQ2000::frmRQ2000(QWidget* parent)

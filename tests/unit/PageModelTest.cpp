@@ -84,7 +84,7 @@ TEST(PageModelMove, NextIsOfferedUntilThePageEndsTheGroup) {
     EXPECT_FALSE(page.Controls().previousEnabled);
     StartLog log;
     ASSERT_TRUE(page.Move(true, 2, false, log.Starter()));  // "3 rows forward"
-    EXPECT_EQ(log.started.back().first, kJobMoveNext);
+    EXPECT_EQ(log.started.back().first, comm::kJobNextPage);
     EXPECT_EQ(log.started.back().second, "3 rows forward");
     EXPECT_EQ(page.Step(), 3);
     EXPECT_EQ(page.Anchor().ma, 3);
@@ -103,7 +103,7 @@ TEST(PageModelMove, NextIsOfferedUntilThePageEndsTheGroup) {
     EXPECT_FALSE(page.Move(true, 0, false, log.Starter()));
     // Previous by 2 brings two rows in at the top.
     ASSERT_TRUE(page.Move(false, 1, false, log.Starter()));
-    EXPECT_EQ(log.started.back().first, kJobMovePrevious);
+    EXPECT_EQ(log.started.back().first, comm::kJobPrevPage);
     EXPECT_EQ(page.Anchor().mb, 9);
     page.ShowPage(GroupItems(3, 7, 2), 2, false);
     EXPECT_EQ(page.Cell(1, kColMb), "7");
@@ -163,7 +163,7 @@ TEST(PageModelEdit, OpeningRowsBetweenTheItemsOnly) {
     EXPECT_FALSE(page.OpenItem(4, log.Starter()));  // empty row below the last item
     EXPECT_FALSE(page.OpenItem(0, log.Starter()));
     ASSERT_TRUE(page.OpenItem(2, log.Starter()));
-    EXPECT_EQ(log.started.back(), (std::pair<int, std::string>{kJobReadItem, "READ"}));
+    EXPECT_EQ(log.started.back(), (std::pair<int, std::string>{comm::kJobReadItem, "READ"}));
     EXPECT_EQ(page.EditAddress().ma, 3);
     EXPECT_EQ(page.EditAddress().mb, 2);
     EXPECT_EQ(page.WriteCode(), 0);
@@ -191,7 +191,7 @@ TEST(PageModelEdit, KindDecidesTheEntryAndSelfCheckDisablesWrite) {
     ASSERT_TRUE(page.Write("", 0, log.Starter()));
     EXPECT_EQ(page.WriteCode(), 1);
     EXPECT_TRUE(page.WriteText().empty());
-    EXPECT_EQ(log.started.back().first, kJobWriteItem);
+    EXPECT_EQ(log.started.back().first, comm::kJobWriteItem);
 
     ASSERT_TRUE(page.OpenItem(2, log.Starter()));
     page.OnItemRead(Block(6, 3, 2, 0, "PV", "+1.0"), {});
@@ -242,7 +242,7 @@ TEST(PageModelReading, StopStartAndTimer) {
     EXPECT_FALSE(page.TimerTick(log.Starter()));
     ASSERT_TRUE(page.ToggleReading(log.Starter()));  // READ START reads at once
     EXPECT_EQ(log.started.back(),
-              (std::pair<int, std::string>{kJobPeriodicRead, "Periodic Upload for Updating"}));
+              (std::pair<int, std::string>{comm::kJobPeriodicRead, "Periodic Upload for Updating"}));
     EXPECT_TRUE(page.Controls().timerEnabled);
     EXPECT_FALSE(page.Controls().writeEnabled);
 }

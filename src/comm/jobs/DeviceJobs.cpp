@@ -7,15 +7,12 @@
 #include "files/DataSet.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 
 namespace rq50::comm::jobs {
 
 namespace {
 
-constexpr int kMsgRackBaud = 29;
-constexpr int kMsgModelBaud = 30;
-constexpr int kMsgConnectRack = 33;
-constexpr int kMsgSpeedReminder = 16;
 constexpr int kSlowSpeed = 1200;
 constexpr int kFastSpeed = 9600;
 
@@ -198,12 +195,9 @@ class BaudChangeJob : public DeviceJob {
 }  // namespace
 
 void RegisterDeviceJobs() {
-    static SlotJob slot;
-    static BaudCheckJob baudCheck;
-    static BaudChangeJob baudChange;
-    RegisterCommJob(kJobSlot, slot.Routines());
-    RegisterCommJob(kJobBaudCheck, baudCheck.Routines());
-    RegisterCommJob(kJobBaudChange, baudChange.Routines());
+    RegisterStepJob<SlotJob>(kJobSlot);
+    RegisterStepJob<BaudCheckJob>(kJobBaudCheck);
+    RegisterStepJob<BaudChangeJob>(kJobBaudChange);
 }
 
 }  // namespace rq50::comm::jobs

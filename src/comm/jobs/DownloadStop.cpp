@@ -6,12 +6,15 @@ namespace rq50::comm::jobs {
 
 namespace {
 
-constexpr int kTextItemsWritten = 1585;
-constexpr int kTextLastWritten = 1586;
-constexpr int kTextItemsNotWritten = 1587;
-constexpr int kTextUnanswered = 1588;
-constexpr int kTextNotWrittenMark = 2704;
-constexpr int kTextUnansweredMark = 2705;
+// Catalogue texts of the report.
+enum StopText : int {
+    kTextItemsWritten = 1585,
+    kTextLastWritten = 1586,
+    kTextItemsNotWritten = 1587,
+    kTextUnanswered = 1588,
+    kTextNotWrittenMark = 2704,
+    kTextUnansweredMark = 2705,
+};
 
 /// `text` with "%1" replaced by `first` and "%2" by `second`.
 std::string Fill(std::string text, const std::string& first, const std::string& second = {}) {

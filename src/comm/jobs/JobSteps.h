@@ -101,4 +101,12 @@ class StepJob {
     int m_maintEntries = 0;
 };
 
+/// Registers one job object, made on first use and kept for the process, for
+/// the job code `job`.
+template <class Job, class... Args>
+void RegisterStepJob(int job, Args... args) {
+    static Job instance(args...);
+    RegisterCommJob(job, instance.Routines());
+}
+
 }  // namespace rq50::comm::jobs

@@ -85,7 +85,9 @@ void BeginOnlineJob(SerialPort& port) {
 
 /// A row of the page rewritten from the answer: its grid row and the working
 /// copy.
-void RewriteRow(PageModel& page, int row) { page.ReplaceRow(row, ResponseBlock()); }
+void RewriteRow(PageModel& page, int row) {
+    page.ReplaceRow(row, ResponseBlock());
+}
 
 // ======================================================= jobs 4-7 and 10-13
 

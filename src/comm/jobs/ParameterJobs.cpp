@@ -9,6 +9,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 
 #include <algorithm>
@@ -16,8 +17,6 @@
 namespace rq50::comm::jobs {
 
 namespace {
-
-constexpr int kMsgDownloadCompleted = 15;
 
 /// Selection items whose choice in the instrument must be one the data set
 /// holds: OUT2 TYPE and SENSOR TYPE.
@@ -365,12 +364,10 @@ class ConnectJob : public StepJob {
 }  // namespace
 
 void RegisterParameterJobs() {
-    static UploadJob upload;
-    static DownloadJob download;
-    static ConnectJob connect;
-    RegisterCommJob(kJobUpload, upload.Routines());
-    RegisterCommJob(kJobDownload, download.Routines());
-    RegisterCommJob(kJobConnect, connect.Routines());
+    RegisterStepJob<UploadJob>(kJobUpload);
+    RegisterStepJob<DownloadJob>(kJobDownload);
+    // Job 3 only connects and reads the model: the online screen's first job.
+    RegisterStepJob<ConnectJob>(kJobConnect);
 }
 
 }  // namespace rq50::comm::jobs

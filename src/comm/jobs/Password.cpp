@@ -3,17 +3,13 @@
 #include "comm/jobs/TransferRules.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/SettingFile.h"
 
 namespace rq50::comm::jobs {
 
 namespace {
 
-constexpr int kMsgIllegalValue = 13;
-constexpr int kMsgPasswordSet = 47;
-constexpr int kMsgPasswordMismatch = 48;
-constexpr int kMsgWrongPasswordEntry = 50;
-constexpr int kMsgWrongPasswordChange = 51;
 constexpr std::size_t kPasswordLength = 4;
 
 bool AllDigits(const std::string& text) {

@@ -12,6 +12,7 @@
 #include "comm/jobs/JobSupport.h"
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 
 #include <algorithm>
 
@@ -19,9 +20,6 @@ namespace rq50::comm::jobs {
 
 namespace {
 
-constexpr int kMsgOnlyConstUploaded = 35;
-constexpr int kMsgOnlyProgramUploaded = 34;
-constexpr int kMsgNothingUploaded = 36;
 constexpr std::size_t kCommentLength = program::kCommentLength;
 
 /// Where the walk of the areas stands.
@@ -448,10 +446,8 @@ class ProgramDownloadJob : public ProgramStepJob {
 }  // namespace
 
 void RegisterProgramJobs() {
-    static ProgramUploadJob upload;
-    static ProgramDownloadJob download;
-    RegisterCommJob(kJobProgramUpload, upload.Routines());
-    RegisterCommJob(kJobProgramDownload, download.Routines());
+    RegisterStepJob<ProgramUploadJob>(kJobProgramUpload);
+    RegisterStepJob<ProgramDownloadJob>(kJobProgramDownload);
 }
 
 }  // namespace rq50::comm::jobs
