@@ -346,6 +346,32 @@ TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
     EXPECT_TRUE(fs::exists(m_dir / "User" / "RQ50.Log"));
 }
 
+TEST_F(CliTool, PortsListsDevicesThatCanBeNamedWithPort) {
+    const auto json = Cli("ports --json");
+    ASSERT_EQ(json.exitCode, 0) << json.all();
+    const auto list = nlohmann::json::parse(json.out);
+    ASSERT_TRUE(list.is_array());
+    const auto text = Cli("ports");
+    ASSERT_EQ(text.exitCode, 0) << text.all();
+    if (list.empty()) {
+        EXPECT_TRUE(Has(text.err, "no serial ports found")) << text.all();
+        EXPECT_TRUE(text.out.empty());
+        return;
+    }
+    // Each line starts with the device path the --port option takes.
+    std::istringstream lines(text.out);
+    std::string line;
+    std::size_t index = 0;
+    while (std::getline(lines, line)) {
+        ASSERT_LT(index, list.size()) << text.out;
+        const std::string device = list[index]["device"].get<std::string>();
+        EXPECT_EQ(line.substr(0, line.find("  ")), device);
+        EXPECT_TRUE(fs::exists(device)) << device;
+        ++index;
+    }
+    EXPECT_EQ(index, list.size());
+}
+
 TEST_F(CliTool, SlotReportsTheInstrumentAndAnEmptySlotHasItsOwnMessage) {
     const auto slot = Cli(Sim("ZNC.json") + " slot 3");
     EXPECT_EQ(slot.exitCode, 0) << slot.all();
