@@ -6,6 +6,8 @@
 #include "comm/frmRQ4000.h"
 #include "comm/frmRQ4100.h"
 #include "comm/frmRQ4200.h"
+#include "print/frmRQ2800.h"
+#include "print/frmRQ2900.h"
 #include "shell/frmRQ0200.h"
 #include "shell/frmRQ2000.h"
 
@@ -34,6 +36,8 @@ const ScreenMaker* FindScreenMaker(shell::Screen screen) {
 void RegisterAllScreens() {
     using shell::Screen;
     RegisterScreen(Screen::frmRQ2000, [] { return new shell::frmRQ2000; });
+    RegisterScreen(Screen::frmRQ2800, [] { return new print::frmRQ2800; });
+    RegisterScreen(Screen::frmRQ2900, [] { return new print::frmRQ2900; });
     RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
     RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
     RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });

@@ -3,6 +3,7 @@
 #include "comm/jobs/Jobs.h"
 #include "files/Csv.h"
 #include "parameter/ValueRules.h"
+#include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 
 #include <cstdlib>
@@ -13,6 +14,9 @@ namespace rq50::print {
 namespace {
 
 constexpr int kProgramSetting = 1;
+constexpr int kTextPrintTitle = 2801;
+constexpr int kTextNoPrinter = 2832;
+constexpr int kTextPdfInstead = 2837;
 
 }  // namespace
 
@@ -89,6 +93,17 @@ int RunCsvFileDialog(shell::FileDialogHost& host) {
                    : files::WriteParameterCsv(path, SelectedAreas());
     };
     return shell::RQ0000fnc_nShowDiaLog(shell::kDialogCsv, host, actions);
+}
+
+PrinterCheck P_CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages) {
+    std::string error;
+    if (!printer.DefaultPrinterName(error).empty()) return PrinterCheck::Ready;
+    if (error.empty()) error = shell::Catalogue(kTextNoPrinter);
+    messages.Beep();
+    const int answer = messages.Show({error + "\n\n" + shell::Catalogue(kTextPdfInstead),
+                                      shell::Catalogue(kTextPrintTitle), shell::kButtonsYesNo,
+                                      shell::MsgIcon::Critical});
+    return answer == shell::kAnswerYes ? PrinterCheck::SaveAsPdf : PrinterCheck::NoPrinter;
 }
 
 TypedZoom ReadTypedZoom(std::string_view text, bool wholeView) {

@@ -2,6 +2,7 @@
 
 #include "print/Reports.h"
 #include "shell/FileDialog.h"
+#include "shell/MessageBoxHost.h"
 
 #include <array>
 #include <string>
@@ -55,6 +56,30 @@ bool PrintReportOf(ReportKind kind, PrintControl& control, const ReportSetup& se
 /// parameter or program CSV report (by SettingMode) of the selected areas.
 /// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
 int RunCsvFileDialog(shell::FileDialogHost& host);
+
+// ---- The printer check -----------------------------------------------------
+
+/// The platform's printer object.
+class PrinterHost {
+  public:
+    virtual ~PrinterHost() = default;
+    /// The default printer's device name; empty, with the platform's reason
+    /// in `error` (empty when it gives none), when there is no printer.
+    virtual std::string DefaultPrinterName(std::string& error) = 0;
+};
+
+enum class PrinterCheck {
+    Ready,      ///< a printer is there
+    NoPrinter,  ///< none, and the user wants no PDF file
+    SaveAsPdf,  ///< none, and the user asked for the report as a PDF file
+};
+
+/// `P_CheckPrintDevice`: Ready when the platform has a default printer.
+/// Otherwise beeps and shows the platform's reason (or "No printer is
+/// available.") with the question whether to save the report as a PDF file
+/// instead, so that a machine without a printer can still hand out the
+/// report.
+PrinterCheck P_CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages);
 
 // ---- The preview's magnification --------------------------------------------
 

@@ -10,9 +10,11 @@
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "gui/FormPosition.h"
+#include "gui/ReportOutput.h"
 #include "gui/ScreenBase.h"
 #include "gui/Screens.h"
 #include "parameter/ItemBlock.h"
+#include "print/PrintDialogRules.h"
 #include "program/ProgramTypes.h"
 #include "shell/FileDialog.h"
 #include "shell/GlobalState.h"
@@ -193,12 +195,6 @@ int frmRQ0000::RunFileDialog(int mode) {
             return static_cast<std::int64_t>(parameter::Items().dataSet.size()) - 1;
         return static_cast<std::int64_t>(program::Program().records.size()) - 1;
     };
-    actions.writeCsv = [this](const std::string& path) {
-        if (!csvWriter) {
-            throw std::runtime_error("writing CSV files is not part of this program yet");
-        }
-        return csvWriter(path);
-    };
     return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, actions);
 }
 
@@ -211,17 +207,15 @@ int frmRQ0000::RunSaveDialog() {
 }
 
 int frmRQ0000::RunCsvDialog() {
-    return RunFileDialog(kDialogCsv);
+    return print::RunCsvFileDialog(m_fileDialog);
 }
 
 void frmRQ0000::PrintReport() {
-    if (!printReport) throw std::runtime_error("printing is not part of this program yet");
-    printReport();
+    gui::PrintOnPrinter(print::ReportKind::Current);
 }
 
 void frmRQ0000::PrintErrorList() {
-    if (!printErrorList) throw std::runtime_error("printing is not part of this program yet");
-    printErrorList();
+    gui::PrintFromScreen(Screen::frmRQ3100);
 }
 
 // ------------------------------------------------------------ hooks

@@ -46,12 +46,6 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     void SetStatusText(const QString& text);
     void SetLineText(const QString& text);
 
-    /// Printing and the CSV write belong to the print screens, which install
-    /// them here; until then the actions report that they cannot run.
-    std::function<void()> printReport;
-    std::function<void()> printErrorList;
-    std::function<bool(const std::string& path)> csvWriter;
-
     // NavigationHost
     void ShowScreen(Screen screen) override;
     void ShowScreenAndWait(Screen screen) override;

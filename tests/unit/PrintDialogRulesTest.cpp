@@ -1,6 +1,9 @@
 // The print dialog's area rules and the preview's typed magnification.
 #include "print/PrintDialogRules.h"
 
+#include "ShellFakes.h"
+#include "shell/Catalogue.h"
+
 #include <gtest/gtest.h>
 
 namespace rq50::print {
@@ -82,6 +85,43 @@ TEST(PreviewZoom, TextThatIsNoNumber) {
     EXPECT_EQ(ReadTypedZoom("abc", false).action, Action::ShowCurrent);
     EXPECT_EQ(ReadTypedZoom("", true).action, Action::WholeView);
     EXPECT_EQ(ReadTypedZoom("1e3", false).action, Action::ShowCurrent);
+}
+
+class FakePrinter : public PrinterHost {
+  public:
+    std::string DefaultPrinterName(std::string& error) override {
+        ++asked;
+        error = reason;
+        return name;
+    }
+    std::string name;
+    std::string reason;
+    int asked = 0;
+};
+
+TEST(PrinterCheckRule, NoPrinterOffersAPdfFileInstead) {
+    FakePrinter printer;
+    printer.name = "Office";
+    shell::testing::RecordingMessages messages;
+    EXPECT_EQ(P_CheckPrintDevice(printer, messages), PrinterCheck::Ready);
+    EXPECT_TRUE(messages.boxes.empty());
+
+    // No printer and no reason from the platform: our own text, then the
+    // question; No prints nothing.
+    printer.name.clear();
+    messages.answers = {shell::kAnswerNo};
+    EXPECT_EQ(P_CheckPrintDevice(printer, messages), PrinterCheck::NoPrinter);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "No printer is available.\n\n" + shell::Catalogue(2837));
+    EXPECT_EQ(messages.boxes[0].buttons, shell::kButtonsYesNo);
+    EXPECT_EQ(messages.boxes[0].icon, shell::MsgIcon::Critical);
+    EXPECT_EQ(messages.beepsBeforeBox[0], 1);
+
+    // The platform's reason stands first; Yes asks for the PDF file.
+    printer.reason = "The print spooler is not running.";
+    messages.answers = {shell::kAnswerYes};
+    EXPECT_EQ(P_CheckPrintDevice(printer, messages), PrinterCheck::SaveAsPdf);
+    EXPECT_EQ(messages.boxes[1].text.rfind(printer.reason + "\n\n", 0), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,172 @@
+#include "gui/ReportOutput.h"
+
+#include "files/OleDate.h"
+#include "gui/QtHosts.h"
+#include "platform/print/QtPrinter.h"
+#include "platform/print/QtReportSurface.h"
+#include "print/PrintControl.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBoxHost.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace rq50::gui {
+
+namespace {
+
+constexpr int kTextPrint = 2801;
+constexpr int kTextSaveAsPdf = 2833;
+constexpr int kTextPdfFile = 2834;
+constexpr int kTextPdfNotWritten = 2835;
+constexpr int kTextNotPrinted = 2836;
+
+class DefaultPrinter : public ReportPrinter {
+  public:
+    print::PrinterHost& Host() override { return m_host; }
+    std::unique_ptr<QPrinter> MakePrinter() override {
+        return std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    }
+
+  private:
+    platform::QtPrinterHost m_host;
+};
+
+ReportPrinter*& InstalledPrinter() {
+    static ReportPrinter* printer = nullptr;
+    return printer;
+}
+
+void ShowFailure(const std::string& text) {
+    auto* host = shell::Svc().messages;
+    if (host == nullptr) return;
+    host->Beep();
+    host->Show({text, shell::Catalogue(kTextPrint), shell::kButtonsOk, shell::MsgIcon::Critical});
+}
+
+class BusyPointer {
+  public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+// Codes the print dialog is opened with from its two callers.
+constexpr int kEventPrintParameterData = 184;
+constexpr int kEventPrintProgram = 384;
+
+}  // namespace
+
+ReportPrinter& Printer() {
+    static DefaultPrinter platformPrinter;
+    return InstalledPrinter() != nullptr ? *InstalledPrinter() : platformPrinter;
+}
+
+void SetPrinter(ReportPrinter* printer) {
+    InstalledPrinter() = printer;
+}
+
+shell::FileDialogHost*& PdfFileDialog() {
+    static shell::FileDialogHost* dialog = nullptr;
+    return dialog;
+}
+
+print::ReportSetup CurrentReportSetup() {
+    return print::ReportSetup{platform::DefaultPageFormat(), files::OleDateNow()};
+}
+
+bool CheckPrinter(print::ReportKind kind) {
+    auto* messages = shell::Svc().messages;
+    if (messages == nullptr) return false;
+    switch (print::P_CheckPrintDevice(Printer().Host(), *messages)) {
+        case print::PrinterCheck::Ready:
+            return true;
+        case print::PrinterCheck::SaveAsPdf:
+            SaveReportAsPdf(kind);
+            return false;
+        case print::PrinterCheck::NoPrinter:
+            break;
+    }
+    return false;
+}
+
+bool PrintOnPrinter(print::ReportKind kind) {
+    BusyPointer busy;
+    const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
+    bool printed = false;
+    if (printer != nullptr) {
+        const print::ReportSetup setup{platform::PageFormatOf(*printer), files::OleDateNow()};
+        platform::QtReportSurface surface(*printer);
+        print::PrintControl control(surface);
+        printed = print::PrintReportOf(kind, control, setup);
+    }
+    if (!printed) ShowFailure(shell::Catalogue(kTextNotPrinted));
+    return printed;
+}
+
+bool SaveReportAsPdf(print::ReportKind kind) {
+    shell::FileDialogSpec spec;
+    spec.save = true;
+    spec.title = shell::Catalogue(kTextSaveAsPdf);
+    spec.filter = shell::Catalogue(kTextPdfFile) + "(*.pdf)|*.pdf";
+    spec.defaultExt = "pdf";
+    spec.startFolder = shell::FileDialogFor(shell::kDialogCsv).startFolder;
+    spec.overwritePrompt = true;
+    spec.pathMustExist = true;
+    QtFileDialogHost standard;
+    shell::FileDialogHost& dialog = PdfFileDialog() != nullptr ? *PdfFileDialog() : standard;
+    const auto choice = dialog.Show(spec);
+    if (!choice || choice->fileName.empty()) return false;
+    QString path = Text(choice->fileName);
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+
+    BusyPointer busy;
+    platform::PdfReport pdf(path);
+    bool written = false;
+    if (pdf.Surface() != nullptr) {
+        print::PrintControl control(*pdf.Surface());
+        written = print::PrintReportOf(kind, control, CurrentReportSetup()) && pdf.Commit();
+    }
+    if (!written) ShowFailure(shell::Catalogue(kTextPdfNotWritten) + Bytes(pdf.ErrorText()));
+    return written;
+}
+
+print::ReportKind& PreviewReportKind() {
+    static print::ReportKind kind = print::ReportKind::Current;
+    return kind;
+}
+
+void PrintFromScreen(shell::Screen screen) {
+    auto* navigation = shell::Svc().navigation;
+    if (navigation == nullptr) return;
+    print::ReportKind kind = print::ReportKind::Current;
+    switch (screen) {
+        case shell::Screen::frmRQ2400:
+            shell::DisplayMatorix(kEventPrintParameterData, 0, shell::kAnswerNoChange);
+            navigation->DisableScreen(screen);
+            return;
+        case shell::Screen::frmRQ3000:
+            shell::DisplayMatorix(kEventPrintProgram, 0, shell::kAnswerNoChange);
+            navigation->DisableScreen(screen);
+            return;
+        case shell::Screen::frmRQ2700:
+            kind = print::ReportKind::DownloadCheck;
+            break;
+        case shell::Screen::frmRQ3100:
+            kind = print::ReportKind::ErrorList;
+            break;
+        default:
+            return;
+    }
+    if (!CheckPrinter(kind)) return;
+    PreviewReportKind() = kind;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
+    navigation->DisableScreen(screen);
+}
+
+}  // namespace rq50::gui

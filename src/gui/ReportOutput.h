@@ -1,0 +1,66 @@
+#pragma once
+
+// The printed outputs of the desktop program: the printer check, printing on
+// the default printer, saving a report as PDF, and the one call each screen's
+// Print button makes.
+
+#include "print/PrintDialogRules.h"
+#include "shell/FileDialog.h"
+#include "shell/NavigationHost.h"
+
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+namespace rq50::gui {
+
+/// The printer the print actions use: the platform's default printer, unless
+/// another is installed (the tests install one that prints into a PDF file).
+class ReportPrinter {
+  public:
+    virtual ~ReportPrinter() = default;
+    /// What the printer check asks.
+    virtual print::PrinterHost& Host() = 0;
+    /// A printer for one print job, set to the default printer's paper.
+    virtual std::unique_ptr<QPrinter> MakePrinter() = 0;
+};
+
+ReportPrinter& Printer();
+/// Installs `printer` (nullptr: the platform's default printer again).
+void SetPrinter(ReportPrinter* printer);
+
+/// The dialog that asks for a PDF file name; nullptr for the common file
+/// dialog (tests put a scripted one here).
+shell::FileDialogHost*& PdfFileDialog();
+
+/// The paper of the default printer (A4 without one) and today's date.
+print::ReportSetup CurrentReportSetup();
+
+/// The printer check: true when there is a printer. Without one the user is
+/// told so and may save report `kind` as a PDF file instead.
+bool CheckPrinter(print::ReportKind kind);
+
+/// Prints report `kind` on the printer, with its paper and orientation; the
+/// busy pointer shows meanwhile. A failure is shown.
+bool PrintOnPrinter(print::ReportKind kind);
+
+/// Asks for a PDF file name and writes report `kind` there. False when
+/// cancelled or failed (a failure is shown).
+bool SaveReportAsPdf(print::ReportKind kind);
+
+/// The report the print preview shows when it opens next.
+print::ReportKind& PreviewReportKind();
+
+/// The Print command of a screen; each screen's Print button calls this with
+/// its own name once its data is in place:
+/// - frmRQ2400 (parameter data view), frmRQ3000 (program editor): the print
+///   dialog opens for the data held (parameter or program, by SettingMode)
+///   and the screen waits, disabled, until the dialog returns to it;
+/// - frmRQ2700 (download check): the list of the last download,
+///   frmRQ3100 (error list): the lines the window put in
+///   print::ErrorPrintList(); after the printer check the print preview
+///   shows the list, to be printed or saved as PDF from there.
+void PrintFromScreen(shell::Screen screen);
+
+}  // namespace rq50::gui

@@ -1,0 +1,161 @@
+#include "print/frmRQ2800.h"
+
+#include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
+#include "shell/GlobalState.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "ui_frmRQ2800.h"
+
+namespace rq50::print {
+
+namespace {
+
+constexpr int kTextCaption = 2801;
+constexpr int kTextFirstArea = 2811;  // "Information", then DISPLAY .. CONST
+constexpr int kTextPrint = 2821;
+constexpr int kTextCancel = 2822;
+constexpr int kTextPreview = 2823;
+constexpr int kTextCsv = 2824;
+constexpr int kTextInfo = 2825;
+constexpr int kTextAreaFrame = 2831;
+
+constexpr int kEventPrint = 301;
+constexpr int kEventCancelParameter = 302;
+constexpr int kEventCancelProgram = 304;
+constexpr int kEventPreview = 305;
+constexpr int kEventCsv = 306;
+constexpr int kEventInformation = 307;
+constexpr int kFollowInformation = 3;
+// Why the information record window opens: the print dialog's button.
+constexpr int kInfoFromPrintDialog = 3;
+constexpr int kProgramSetting = 1;
+// Index of "Communication Monitor" among the Command items.
+constexpr std::size_t kMonitorItem = 1;
+
+void Navigate(int event, int follow = 0) {
+    shell::DisplayMatorix(event, follow, shell::kAnswerNoChange);
+}
+
+}  // namespace
+
+frmRQ2800::frmRQ2800(QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2800, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
+    m_ui->setupUi(this);
+    m_areas = {m_ui->chkPrint0, m_ui->chkPrint1, m_ui->chkPrint2, m_ui->chkPrint3,
+               m_ui->chkPrint4, m_ui->chkPrint5, m_ui->chkPrint6};
+    SetMenus();
+    OfferCommandMenuUnlock();
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2800_cmdPrint_Click", [this] { cmdPrint_Click(); }); });
+    connect(m_ui->cmdPreview, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2800_cmdPreview_Click", [this] { cmdPreview_Click(); }); });
+    connect(m_ui->cmdCSVFile, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2800_cmdCSVFile_Click", [this] { cmdCSVFile_Click(); }); });
+    connect(m_ui->cmdInfo, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2800_cmdInfo_Click", [this] { cmdInfo_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2800_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+}
+
+frmRQ2800::~frmRQ2800() = default;
+
+QCheckBox* frmRQ2800::chkPrint(int area) const {
+    return m_areas.at(static_cast<std::size_t>(area));
+}
+
+void frmRQ2800::Load() {
+    gui::Trap("RQ2800_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->fraPrint->setTitle(gui::CatalogueText(kTextAreaFrame));
+        m_ui->fraPrint->setAccessibleName(gui::CatalogueText(kTextAreaFrame));
+        for (int area = 0; area < kAreaCount; ++area) {
+            chkPrint(area)->setText(gui::CatalogueText(kTextFirstArea + area));
+        }
+        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+        m_ui->cmdPreview->setText(gui::CatalogueText(kTextPreview));
+        m_ui->cmdCSVFile->setText(gui::CatalogueText(kTextCsv));
+        m_ui->cmdInfo->setText(gui::CatalogueText(kTextInfo));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        QList<QWidget*> captioned = {m_ui->cmdPrint, m_ui->cmdPreview, m_ui->cmdCSVFile,
+                                     m_ui->cmdInfo, m_ui->cmdCancel};
+        for (QCheckBox* box : m_areas) captioned.append(box);
+        for (QWidget* w : captioned) {
+            w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
+        }
+        const int mode = shell::G().settingMode;
+        ShowBoxes(OpenPrintAreas(mode, shell::G().maintMode));
+        Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
+    });
+}
+
+void frmRQ2800::OnMaintModeChanged(bool on) {
+    PrintAreaBoxes boxes = Boxes();
+    ApplyMaintMode(boxes, shell::G().settingMode, on);
+    ShowBoxes(boxes);
+}
+
+PrintAreaBoxes frmRQ2800::Boxes() const {
+    PrintAreaBoxes boxes;
+    for (int area = 0; area < kAreaCount; ++area) {
+        // Visibility as the dialog set it, whether or not the window shows.
+        boxes.visible[area] = !chkPrint(area)->isHidden();
+        boxes.checked[area] = chkPrint(area)->isChecked();
+    }
+    return boxes;
+}
+
+void frmRQ2800::ShowBoxes(const PrintAreaBoxes& boxes) {
+    for (int area = 0; area < kAreaCount; ++area) {
+        chkPrint(area)->setVisible(boxes.visible[area]);
+        chkPrint(area)->setEnabled(boxes.visible[area]);
+        chkPrint(area)->setChecked(boxes.checked[area]);
+    }
+}
+
+bool frmRQ2800::TakeSelection() {
+    const PrintAreaBoxes boxes = Boxes();
+    if (!AnyAreaSelected(boxes)) return false;
+    SelectedAreas() = SelectedAreasOf(boxes);
+    return true;
+}
+
+void frmRQ2800::cmdPrint_Click() {
+    if (!TakeSelection()) return;
+    if (!gui::CheckPrinter(ReportKind::Current)) return;
+    Navigate(kEventPrint);
+}
+
+void frmRQ2800::cmdPreview_Click() {
+    if (!TakeSelection()) return;
+    if (!gui::CheckPrinter(ReportKind::Current)) return;
+    gui::PreviewReportKind() = ReportKind::Current;
+    Navigate(kEventPreview);
+    if (auto* navigation = shell::Svc().navigation) {
+        navigation->DisableScreen(shell::Screen::frmRQ2800);
+    }
+}
+
+void frmRQ2800::cmdCSVFile_Click() {
+    if (!TakeSelection()) return;
+    Navigate(kEventCsv);
+}
+
+void frmRQ2800::cmdInfo_Click() {
+    shell::G().infoPurpose = kInfoFromPrintDialog;
+    Navigate(kEventInformation, kFollowInformation);
+    if (auto* navigation = shell::Svc().navigation) {
+        navigation->DisableScreen(shell::Screen::frmRQ2800);
+    }
+}
+
+void frmRQ2800::cmdCancel_Click() {
+    const int event =
+        shell::G().settingMode == kProgramSetting ? kEventCancelProgram : kEventCancelParameter;
+    if (auto* navigation = shell::Svc().navigation) {
+        navigation->UnloadScreen(shell::Screen::frmRQ2800);
+    }
+    Navigate(event);
+}
+
+}  // namespace rq50::print
