@@ -56,10 +56,6 @@ class BusyPointer {
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-// Codes the print dialog is opened with from its two callers.
-constexpr int kEventPrintParameterData = 184;
-constexpr int kEventPrintProgram = 384;
-
 }  // namespace
 
 ReportPrinter& Printer() {
@@ -147,11 +143,11 @@ void PrintFromScreen(shell::Screen screen) {
     print::ReportKind kind = print::ReportKind::Current;
     switch (screen) {
         case shell::Screen::frmRQ2400:
-            shell::DisplayMatorix(kEventPrintParameterData, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(shell::kEventPrintParameterData, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ3000:
-            shell::DisplayMatorix(kEventPrintProgram, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(shell::kEventPrintProgram, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ2700:

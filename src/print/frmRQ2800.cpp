@@ -20,12 +20,6 @@ constexpr int kTextCsv = 2824;
 constexpr int kTextInfo = 2825;
 constexpr int kTextAreaFrame = 2831;
 
-constexpr int kEventPrint = 301;
-constexpr int kEventCancelParameter = 302;
-constexpr int kEventCancelProgram = 304;
-constexpr int kEventPreview = 305;
-constexpr int kEventCsv = 306;
-constexpr int kEventInformation = 307;
 constexpr int kFollowInformation = 3;
 // Why the information record window opens: the print dialog's button.
 constexpr int kInfoFromPrintDialog = 3;
@@ -111,6 +105,13 @@ void frmRQ2800::ShowBoxes(const PrintAreaBoxes& boxes) {
         chkPrint(area)->setEnabled(boxes.visible[area]);
         chkPrint(area)->setChecked(boxes.checked[area]);
     }
+    // Room for the captions and for the boxes shown now (MAINT comes and
+    // goes with MAINT Mode).
+    layout()->activate();
+    setMinimumSize(sizeHint());
+    if (QWidget* window = parentWidget()) {
+        window->resize(window->size().expandedTo(window->sizeHint()));
+    }
 }
 
 bool frmRQ2800::TakeSelection() {
@@ -123,14 +124,14 @@ bool frmRQ2800::TakeSelection() {
 void frmRQ2800::cmdPrint_Click() {
     if (!TakeSelection()) return;
     if (!gui::CheckPrinter(ReportKind::Current)) return;
-    Navigate(kEventPrint);
+    Navigate(shell::kEventPrintDialogPrint);
 }
 
 void frmRQ2800::cmdPreview_Click() {
     if (!TakeSelection()) return;
     if (!gui::CheckPrinter(ReportKind::Current)) return;
     gui::PreviewReportKind() = ReportKind::Current;
-    Navigate(kEventPreview);
+    Navigate(shell::kEventPrintDialogPreview);
     if (auto* navigation = shell::Svc().navigation) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
@@ -138,20 +139,21 @@ void frmRQ2800::cmdPreview_Click() {
 
 void frmRQ2800::cmdCSVFile_Click() {
     if (!TakeSelection()) return;
-    Navigate(kEventCsv);
+    Navigate(shell::kEventPrintDialogCsv);
 }
 
 void frmRQ2800::cmdInfo_Click() {
     shell::G().infoPurpose = kInfoFromPrintDialog;
-    Navigate(kEventInformation, kFollowInformation);
+    Navigate(shell::kEventPrintDialogInformation, kFollowInformation);
     if (auto* navigation = shell::Svc().navigation) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
 }
 
 void frmRQ2800::cmdCancel_Click() {
-    const int event =
-        shell::G().settingMode == kProgramSetting ? kEventCancelProgram : kEventCancelParameter;
+    const int event = shell::G().settingMode == kProgramSetting
+                          ? shell::kEventPrintDialogCancelToProgram
+                          : shell::kEventPrintDialogCancelToDataView;
     if (auto* navigation = shell::Svc().navigation) {
         navigation->UnloadScreen(shell::Screen::frmRQ2800);
     }

@@ -33,7 +33,6 @@ constexpr int kWholeViewEntry = 3;
 constexpr int kTextClose = 2931;
 constexpr int kTextPrint = 1038;
 constexpr int kTextSaveAsPdf = 2833;
-constexpr int kEventClose = 341;
 // Digits and Backspace only.
 constexpr int kKeyFilterDigits = 6;
 
@@ -201,7 +200,7 @@ void frmRQ2900::cmdClose_Click() {
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::frmRQ2900);
     switch (kind) {
         case ReportKind::Current:
-            shell::DisplayMatorix(kEventClose, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(shell::kEventPreviewClose, 0, shell::kAnswerNoChange);
             break;
         case ReportKind::ErrorList:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ3100);

@@ -275,7 +275,9 @@ void PrintTest::printsTheSelectedAreas() {
     shell::G().settingMode = 0;
     auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
-    QTest::mouseClick(dialog->chkPrint(print::kAreaSet), Qt::LeftButton);
+    QCheckBox* set = dialog->chkPrint(print::kAreaSet);
+    QTest::mouseClick(set, Qt::LeftButton, {}, QPoint(8, set->height() / 2));
+    QVERIFY(!set->isChecked());
     QTest::mouseClick(Button(dialog, "cmdPrint"), Qt::LeftButton);
     QCOMPARE(printer.jobs, 1);
     QVERIFY(program.messages.boxes.empty());

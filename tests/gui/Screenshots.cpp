@@ -11,13 +11,18 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <fstream>
 
+#include "../unit/FileSamples.h"
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "comm/ScreenJob.h"
 #include "comm/frmRQ4100.h"
 #include "comm/frmRQ4300.h"
+#include "files/ParameterFile.h"
+#include "print/PrintDialogRules.h"
 #include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ0100.h"
@@ -84,6 +89,36 @@ void ModalShot(const char* className, const char* name) {
     });
 }
 
+/// The print dialog and the preview of a parameter report of some pages.
+void PrintScreens(Program& program) {
+    shell::frmRQ0000& main = program.Main();
+    auto record = files::test::SampleParameterRecord();
+    for (int mb = 2; mb < 40; ++mb) {
+        record.items.insert(record.items.begin() + mb,
+                            files::test::Block(0xC2, 0x01, static_cast<std::uint8_t>(mb), 0,
+                                               "PV      +012.34 degC    "));
+    }
+    const std::string path = (program.appDir + "/PLANT.7pa").toStdString();
+    const auto bytes = files::EncodeParameterRecord(record);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    files::ReadParameterFile(path);
+    shell::G().settingMode = 0;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintDialog);
+    Settle();
+    Save(WithCaption(&main), "frmRQ2800_print_dialog");
+
+    print::SelectedAreas() = print::PrintAreas{};
+    main.resize(1000, 820);
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
+    if (QWidget* preview = main.FindScreen(shell::Screen::frmRQ2900)) {
+        preview->parentWidget()->showMaximized();
+    }
+    Settle();
+    Save(WithCaption(&main), "frmRQ2900_preview");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,6 +170,8 @@ int main(int argc, char** argv) {
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
+    main.FindScreen(shell::Screen::frmRQ4200)->parentWidget()->hide();
+    PrintScreens(program);
     program.Close();
     return 0;
 }
