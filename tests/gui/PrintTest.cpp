@@ -21,7 +21,9 @@
 
 #include "../unit/FileSamples.h"
 #include "GuiTestSupport.h"
+#include "comm/jobs/Jobs.h"
 #include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
 #include "gui/ReportOutput.h"
 #include "gui/Screens.h"
 #include "print/frmRQ2800.h"
@@ -163,6 +165,7 @@ class PrintTest : public QObject {
     void previewZoomRules();
     void previewPagesOfALongReport();
     void errorListAndCheckListGoToThePreview();
+    void programReportThroughThePreview();
     void csvDialogWritesWhatTheCommandLineWrites();
 };
 
@@ -412,16 +415,69 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3100); }));
 
-    // The download check list: with no printer only the PDF file is offered.
+    // The download check list: the preview of the last download's list.
     gui::RegisterScreen(shell::Screen::frmRQ2700,
                         [] { return new StandInScreen(shell::Screen::frmRQ2700, 3); });
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
+    comm::jobs::DownloadCheckEntry entry;
+    entry.ma = 3;
+    entry.mb = 5;
+    entry.sentName = "SET,A   ";
+    entry.sentData = "1A2B    ";
+    entry.setData = "1A2C    ";
+    comm::jobs::Results().downloadCheck = {entry};
+    gui::PrintFromScreen(shell::Screen::frmRQ2700);
+    preview = qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    QVERIFY(preview != nullptr);
+    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2700));
+    QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
+    QCOMPARE(printer.jobs, 1);
+    const QString list = PdfText(program.appDir + "/printed.pdf");
+    QVERIFY2(list.contains("Check Downloading to TAVRO") && list.contains("C05") &&
+                 list.contains("1A2C"),
+             qPrintable(list));
+    QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2700); }));
+    comm::jobs::Results().downloadCheck.clear();
+
+    // With no printer only the PDF file is offered.
     TestPrinter none(false, {});
     program.messages.answers = {shell::kAnswerNo};
     gui::PrintFromScreen(shell::Screen::frmRQ2700);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) == nullptr);
     QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2700));
+}
+
+void PrintTest::programReportThroughThePreview() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    TestPrinter printer(true, program.appDir + "/printed.pdf");
+    shell::G().settingMode = 1;
+    const std::string path = (program.appDir + "/MIX.7pr").toStdString();
+    const auto bytes = files::EncodeProgramRecord(files::test::SampleProgramRecord());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    QVERIFY(files::ReadProgramFile(path));
+    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ3000);
+    QVERIFY(dialog != nullptr);
+    QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
+    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
+    auto* preview =
+        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    QVERIFY(preview != nullptr);
+    const QString pdf = program.appDir + "/program.pdf";
+    NamedFile named(pdf.toStdString());
+    gui::PdfFileDialog() = &named;
+    QTest::mouseClick(Button(preview, "cmdPdf"), Qt::LeftButton);
+    gui::PdfFileDialog() = nullptr;
+    const QString text = PdfText(pdf);
+    QVERIFY2(!text.contains("Information") && text.indexOf("LDX1") < text.indexOf("STY1") &&
+                 text.indexOf("STY1") < text.indexOf("12.5"),
+             qPrintable(text));
+    QVERIFY(text.contains("load input"));
+    shell::G().settingMode = 0;
 }
 
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
