@@ -170,7 +170,13 @@ void PtyServer::Serve(const Bytes& frame, std::int64_t receivedUs) {
         Trace("no answer");
         return;
     }
-    SendPaced(*reply, receivedUs + std::int64_t{reply->delayMs} * 1000);
+    // A pseudo-terminal hands the request over at once; on a serial line its
+    // last byte arrives one wire time after the first, and only then does the
+    // instrument start its delay.
+    SendPaced(*reply,
+              receivedUs +
+                  WireTimeUs(static_cast<std::int64_t>(frame.size()), m_instrument.Speed()) +
+                  std::int64_t{reply->delayMs} * 1000);
     Trace("answer:", reply->bytes);
 }
 

@@ -102,6 +102,8 @@ struct LinkOptions {
     bool quiet = false;
     bool json = false;
     std::string sim;
+    bool fast = false;  ///< --fast: the next request as soon as an answer is complete
+    int gapMs = comm::kDefaultGapMs;
 };
 
 LinkOptions& Link() {
@@ -235,6 +237,7 @@ class Session {
         Core().UseCommHost(&m_host);
         CommSpeed = Link().speed;
         shell::G().instrumentSpeed = Link().speed;
+        SetCommPacing({Link().fast, Link().gapMs});
         SetUpLog();
         m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
     }
@@ -681,7 +684,8 @@ void PrintPage(const parameter::PageModel& page) {
     }
     std::cout << "tabs:";
     for (std::size_t i = 0; i < page.TabNames().size(); ++i) {
-        std::cout << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? " [" : " ") << page.TabNames()[i]
+        std::cout << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? " [" : " ")
+                  << page.TabNames()[i]
                   << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? "]" : "");
     }
     std::cout << "\n";
@@ -1078,6 +1082,15 @@ void AddLinkOptions(CLI::App& app) {
     app.add_flag("--log-append", l.logAppend, "add to the log instead of starting it afresh")
         ->group("Instrument link");
     app.add_flag("--quiet", l.quiet, "no progress line and no notes")->group("Instrument link");
+    app.add_flag("--fast", l.fast,
+                 "fast communication: send the next request as soon as an answer is complete "
+                 "(after the --gap pause) instead of on the 50 ms tick")
+        ->group("Instrument link");
+    app.add_option("--gap", l.gapMs,
+                   "with --fast: pause in ms between an answer and the next "
+                   "request (default 20)")
+        ->check(CLI::Range(0, 1000).description("0-1000"))
+        ->group("Instrument link");
     app.add_option("--sim", l.sim, "instrument file of the simulated instrument (without --port)")
         ->group("Instrument link");
 }
@@ -1096,7 +1109,7 @@ void AddJsonFlag(CLI::App* command, const std::string& what) {
 const char* const kLinkFooter =
     "Instrument link options, before or after the command: --port DEV (COM1-COM4 or a device "
     "path; without it the built-in simulated instrument answers), --speed 1200|9600, --slot N, "
-    "--log [FILE], --log-append, --quiet, --sim FILE. See rq50-cli --help.";
+    "--log [FILE], --log-append, --quiet, --fast, --gap MS, --sim FILE. See rq50-cli --help.";
 
 CLI::App* AddInstrumentCommand(CLI::App& app, const std::string& name,
                                const std::string& description) {

@@ -107,6 +107,11 @@ void ResetCommEngine();
 /// Requests the running (or last) job has transmitted, retries included.
 int RequestsSent();
 
+/// The pacing of the next jobs (classic after a reset). A gap is kept within
+/// 0-1000 ms. A running job keeps the pacing it started with.
+void SetCommPacing(const CommPacing& pacing);
+const CommPacing& Pacing();
+
 // ---- Outside world ----------------------------------------------------------
 
 /// What the engine and the jobs need from the screens. Every call has a
@@ -170,7 +175,10 @@ bool StartCommJob(int job);
 
 /// The engine tick: one action according to `CommState`. Also fires Timer2
 /// when its deadline has passed. A tick that arrives while another is still
-/// running (a modal box shown from inside it) returns at once.
+/// running (a modal box shown from inside it) returns at once. In fast
+/// pacing a tick goes on through the actions that need no waiting: a
+/// complete answer is parsed, the next request built and, once the gap since
+/// the answer has passed, sent.
 void Timer1();
 
 /// The "Terminate" button.

@@ -29,6 +29,18 @@ struct HandBackFacts {
 constexpr int kTickMs = 50;               ///< Timer1 interval
 constexpr int kResponseTimeoutMs = 3000;  ///< Timer2 interval
 constexpr int kTriesPerSpeed = 3;
+constexpr int kFastPollMs = 1;     ///< the tick interval in fast pacing
+constexpr int kDefaultGapMs = 20;  ///< fast pacing: pause between answer and request
+
+/// How the engine paces its exchanges. Classic: one action per 50 ms tick,
+/// as the instrument family was tested with. Fast: the engine acts as soon as
+/// an answer is complete and sends the next request after `gapMs`; the settle
+/// after opening, the response time-out, the tries and the speed switch are
+/// the same in both.
+struct CommPacing {
+    bool fast = false;
+    int gapMs = kDefaultGapMs;
+};
 
 struct CommEngineState {
     // The engine.
@@ -92,6 +104,10 @@ struct CommEngineState {
     /// A tick is running (a modal box shown from inside it must not start
     /// another).
     bool inTick = false;
+
+    CommPacing pacing;
+    /// When the last complete frame arrived (fast pacing keeps the gap from it).
+    std::int64_t lastFrameAtMs = 0;
 };
 
 /// The engine of the process.

@@ -24,6 +24,7 @@ constexpr int kTextPortDevice = 1115;
 constexpr int kTextDeviceFor = 1116;
 constexpr int kTextBaudRate = 1120;
 constexpr int kTextSlotNo = 1130;
+constexpr int kTextFastComm = 1140;
 constexpr int kTextHelp = 1200;
 constexpr int kTextVersion = 1201;
 constexpr int kTextCommand = 1300;
@@ -63,6 +64,9 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuPortDevice = AddItem(mnuPortSerial, kTextPortDevice);
     mnuPortBaud = AddItem(mnuPort, kTextBaudRate);
     mnuPortSlot = AddItem(mnuPort, kTextSlotNo);
+    mnuPort->addSeparator();
+    mnuPortFast = AddItem(mnuPort, kTextFastComm);
+    mnuPortFast->setCheckable(true);
 
     mnuHelp = NewMenu(owner, kTextHelp);
     mnuHelpVersion = AddItem(mnuHelp, kTextVersion);
@@ -109,6 +113,13 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
             [this] { Trap("mnuPortItems_Click", [this] { OnBaudRate(); }); });
     connect(s.mnuPortSlot, &QAction::triggered, this,
             [this] { Trap("mnuPortItems_Click", [this] { OnSlotNo(); }); });
+    // The mark follows the engine's pacing, which every screen shares.
+    connect(s.mnuPort, &QMenu::aboutToShow, this,
+            [this] { m_std->mnuPortFast->setChecked(shell::FastCommunicationOn()); });
+    connect(s.mnuPortFast, &QAction::triggered, this, [this] {
+        Trap("mnuPortFast_Click",
+             [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication()); });
+    });
     connect(s.mnuHelpVersion, &QAction::triggered, this,
             [this] { Trap("mnuHelpItems_Click", [this] { OnVersion(); }); });
     for (int i = 0; i < 3; ++i) {
@@ -120,6 +131,7 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
                 });
     }
     shell::COMsub_CheckMarkPortMenu(*this);
+    s.mnuPortFast->setChecked(shell::FastCommunicationOn());
 }
 
 bool ScreenBase::ExitEnabled() const {

@@ -29,6 +29,7 @@ class StandardMenus : public QObject {
     QAction* mnuPortDevice;              ///< the device that serves the chosen COMn
     QAction* mnuPortBaud;                ///< mnuPortItems(20)
     QAction* mnuPortSlot;                ///< mnuPortItems(30)
+    QAction* mnuPortFast;                ///< Fast Communication (checkable)
     QMenu* mnuHelp;
     QAction* mnuHelpVersion;  ///< mnuHelpItems(10)
     QMenu* mnuCommand;

@@ -4,7 +4,9 @@
 #include <exception>
 #include <string>
 
+#include "comm/Engine.h"
 #include "shell/Catalogue.h"
+#include "shell/ConfigTables.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -129,6 +131,34 @@ std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
                 return 0;
         }
     });
+}
+
+bool ToggleFastCommunication() {
+    comm::CommPacing pacing = comm::Pacing();
+    pacing.fast = !pacing.fast;
+    comm::SetCommPacing(pacing);
+    if (Svc().settings != nullptr) Svc().settings->Set("FASTCOMM", pacing.fast ? "1" : "0");
+    return pacing.fast;
+}
+
+bool FastCommunicationOn() {
+    return comm::Pacing().fast;
+}
+
+void ApplyStoredPacing() {
+    comm::CommPacing pacing;
+    if (Svc().settings != nullptr) {
+        const auto fast = Svc().settings->Get("FASTCOMM");
+        pacing.fast = fast && Trim(*fast) == "1";
+        if (const auto gap = Svc().settings->Get("FASTCOMMGAP")) {
+            try {
+                pacing.gapMs = std::stoi(Trim(*gap));
+            } catch (const std::exception&) {
+                // A gap that is no number leaves the default.
+            }
+        }
+    }
+    comm::SetCommPacing(pacing);
 }
 
 bool COMsub_FileItemsExit() {

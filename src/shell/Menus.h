@@ -78,6 +78,14 @@ std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item);
 /// Log File with its mark and side effects; other items change nothing.
 std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item);
 
+/// "Fast Communication" of the Communication Settings menu: switches the
+/// engine between classic and fast pacing for the next jobs and stores the
+/// choice (settings "FASTCOMM" 0/1). Returns the new state.
+bool ToggleFastCommunication();
+bool FastCommunicationOn();
+/// Start-up: the stored choice, with its gap ("FASTCOMMGAP", ms, default 20).
+void ApplyStoredPacing();
+
 /// File/Exit: message 24 when the instrument was left at 9600 bit/s (Yes
 /// keeps the program), then the quit question (message 25). True when the
 /// program is to end (the undo folder has been removed).

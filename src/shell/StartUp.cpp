@@ -8,6 +8,7 @@
 #include "shell/Clock.h"
 #include "shell/ConfigTables.h"
 #include "shell/GlobalState.h"
+#include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
@@ -57,6 +58,7 @@ StartupResult InitSettings(StartupHost& host) {
     G().maintMode = false;
 
     G().comPort = static_cast<std::int16_t>(ReadComPortSetting());
+    ApplyStoredPacing();
     host.InitPortSettings();
     host.InitInformationRecord();
     G().settingFilePath = AppFilePath("Setting.ini");

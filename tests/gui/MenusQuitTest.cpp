@@ -2,6 +2,7 @@
 // window.
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSettings>
 #include <QTest>
 
 #include "GuiTestSupport.h"
@@ -30,6 +31,7 @@ class MenusQuitTest : public QObject {
     void commandMenuUnlockCarriesToScreensOpenedLater();
     void quitIsRefusedWhileAJobRuns();
     void quitWarnsWhenTheInstrumentWasLeftAt9600();
+    void fastCommunicationIsMarkedStoredAndKeptAfterARestart();
 };
 
 void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
@@ -107,6 +109,36 @@ void MenusQuitTest::quitWarnsWhenTheInstrumentWasLeftAt9600() {
     program.messages.answers = {shell::kAnswerNo, shell::kAnswerYes};
     program.Main().ActiveScreen()->Std().mnuFileExit->trigger();
     QVERIFY(!program.Main().isVisible());
+}
+
+void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
+    Program first;
+    QCOMPARE(first.Start(), 0);
+    gui::ScreenBase* top = first.Main().ActiveScreen();
+    QAction* fast = top->Std().mnuPortFast;
+    QCOMPARE(fast->text(), QString("Fast Communication(&F)"));
+    QVERIFY(fast->isCheckable());
+    QVERIFY(!fast->isChecked());
+    QVERIFY(!comm::Pacing().fast);
+    fast->trigger();
+    QVERIFY(fast->isChecked());
+    QVERIFY(comm::Pacing().fast);
+    // Another screen shows the same state in its own menu.
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    QVERIFY(first.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
+    first.Close();
+    {
+        QSettings stored(first.settingsFile, QSettings::IniFormat);
+        QCOMPARE(stored.value("Settings/FASTCOMM").toString(), QString("1"));
+    }
+    comm::ResetCommEngine();
+
+    Program second(&first);
+    QCOMPARE(second.Start(), 0);
+    QVERIFY(comm::Pacing().fast);
+    QVERIFY(second.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
+    second.Main().ActiveScreen()->Std().mnuPortFast->trigger();
+    QVERIFY(!comm::Pacing().fast);
 }
 
 QTEST_MAIN(MenusQuitTest)

@@ -10,6 +10,7 @@
 #include "integration/CommPtyTest.h"
 #include "platform/QtSerialPort.h"
 #include "shell/Clock.h"
+#include "unit/PacingUnderTest.h"
 #include "shell/Services.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
@@ -120,6 +121,7 @@ TEST_F(TavroSimPty, AnswersAt1200AndIgnoresAFrameAt9600) {
 
 TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
     comm::ResetCommEngine();
+    comm::SetCommPacing(rq50::testing::PacingUnderTest());
     const auto saved = shell::Svc();
     shell::SteadyClock clock;
     comm::testing::RecordingMessages messages;

@@ -346,6 +346,19 @@ TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
     EXPECT_TRUE(fs::exists(m_dir / "User" / "RQ50.Log"));
 }
 
+TEST_F(CliTool, FastCommunicationUploadsTheSameData) {
+    ASSERT_EQ(Cli(Sim("RQG2.json") + " --quiet upload -o classic").exitCode, 0);
+    const auto fast = Cli(Sim("RQG2.json") + " --quiet --fast --gap 5 upload -o fast");
+    ASSERT_EQ(fast.exitCode, 0) << fast.all();
+    const auto classic = nlohmann::json::parse(Cli("show classic.7pa --json").out);
+    const auto quick = nlohmann::json::parse(Cli("show fast.7pa --json").out);
+    EXPECT_EQ(quick["header"], classic["header"]);
+    EXPECT_EQ(quick["items"], classic["items"]);
+    const auto wrongGap = Cli(Sim("RQG2.json") + " --fast --gap 5000 upload -o x");
+    EXPECT_EQ(wrongGap.exitCode, 2);
+    EXPECT_TRUE(Has(wrongGap.err, "--gap")) << wrongGap.all();
+}
+
 TEST_F(CliTool, PortsListsDevicesThatCanBeNamedWithPort) {
     const auto json = Cli("ports --json");
     ASSERT_EQ(json.exitCode, 0) << json.all();

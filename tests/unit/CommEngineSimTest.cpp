@@ -10,6 +10,7 @@
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "unit/PacingUnderTest.h"
 #include "shell/AppPaths.h"
 #include "sim/Faults.h"
 #include "sim/Instrument.h"
@@ -33,7 +34,10 @@ json DirectInstrument() {
 /// virtual clock.
 class CommEngineSim : public ::testing::Test, public testing::CommFixture {
   protected:
-    void SetUp() override { job.Register(); }
+    void SetUp() override {
+        SetCommPacing(rq50::testing::PacingUnderTest());
+        job.Register();
+    }
     void TearDown() override { UnregisterCommJob(testing::TestReadJob::kCode); }
 
     void Connect(const json& description) {

@@ -83,6 +83,7 @@ class JobRecovery : public JobBench {
     void Fresh() {
         shell::ResetGlobalState();
         comm::ResetCommEngine();
+        comm::SetCommPacing(PacingUnderTest());
         comm::SetCommHost(&host);
         jobs::AttachPageModel(nullptr);
         jobs::Results() = {};

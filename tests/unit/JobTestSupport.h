@@ -14,6 +14,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/GlobalState.h"
+#include "unit/PacingUnderTest.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "sim/Frame.h"
@@ -68,6 +69,7 @@ class JobBench : public ::testing::Test {
         shell::Svc().messages = &messages;
         shell::ResetGlobalState();
         comm::ResetCommEngine();
+        comm::SetCommPacing(PacingUnderTest());
         comm::SetCommHost(&host);
         comm::jobs::RegisterAllJobs();
         comm::jobs::Results() = {};
