@@ -64,6 +64,9 @@ enum CommCallers : int {
     kCallerProgramEditor = 7,
     kCallerBaudDialog = 8,
     kCallerSlotDialog = 9,
+    /// The parameter screen's own jobs (tabs, moves, reads, writes): they end
+    /// on that screen, with no hand-back.
+    kCallerParameterScreen = 10,
 };
 
 /// Status field of a response.

@@ -6,6 +6,9 @@
 #include "comm/frmRQ4000.h"
 #include "comm/frmRQ4100.h"
 #include "comm/frmRQ4200.h"
+#include "parameter/frmRQ2100.h"
+#include "parameter/frmRQ2200.h"
+#include "parameter/frmRQ2300.h"
 #include "print/frmRQ2800.h"
 #include "print/frmRQ2900.h"
 #include "shell/frmRQ0200.h"
@@ -38,6 +41,9 @@ void RegisterAllScreens() {
     RegisterScreen(Screen::frmRQ2000, [] { return new shell::frmRQ2000; });
     RegisterScreen(Screen::frmRQ2800, [] { return new print::frmRQ2800; });
     RegisterScreen(Screen::frmRQ2900, [] { return new print::frmRQ2900; });
+    RegisterScreen(Screen::frmRQ2100, [] { return new parameter::frmRQ2100; });
+    RegisterScreen(Screen::frmRQ2200, [] { return new parameter::frmRQ2200; });
+    RegisterScreen(Screen::frmRQ2300, [] { return new parameter::frmRQ2300; });
     RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
     RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
     RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });

@@ -58,6 +58,9 @@ struct GlobalState {
     std::int16_t infoPurpose = 0;      ///< why the information window was opened
     std::int16_t currentScreenId = 0;  ///< ScreenId
     std::int16_t parameterTab = 0;     ///< 0 DISPLAY, 1 SET, 2 ADJUST, 3 MAINT
+    /// Where the data view's data set came from: 0 uploaded, 1 read from a
+    /// file, 2 program data.
+    std::int16_t dataSource = 0;
     std::string currentFileTitle = "NewFile";
     std::string currentFilePath;
     bool dataChanged = false;           ///< the data shown differs from its file

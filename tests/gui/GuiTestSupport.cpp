@@ -17,6 +17,12 @@
 
 namespace rq50::guitest {
 
+void SkippingClock::SetRate(int rate) {
+    // The time reached so far stays where it is.
+    m_skipped = NowMs() - m_timer.elapsed() * rate;
+    m_rate = rate;
+}
+
 void SkippingClock::Wait(std::int32_t ms) {
     QApplication::processEvents();
     if (ms > 0) m_skipped += ms;
@@ -109,7 +115,7 @@ Program::~Program() {
 int Program::Start() {
     m_app = std::make_unique<gui::GuiApp>(options);
     shell::Svc().messages = &messages;
-    RegisterStandInScreens();
+    if (standIns) RegisterStandInScreens();
     return m_app->Start();
 }
 

@@ -29,10 +29,14 @@ namespace rq50::guitest {
 class SkippingClock : public shell::Clock {
   public:
     SkippingClock() { m_timer.start(); }
-    std::int64_t NowMs() const override { return m_timer.elapsed() + m_skipped; }
+    std::int64_t NowMs() const override { return m_timer.elapsed() * m_rate + m_skipped; }
     void Wait(std::int32_t ms) override;
+    /// Lets the clock run `rate` times faster than real time from now on, so
+    /// the simulated line and the engine's time-outs pass quickly.
+    void SetRate(int rate);
 
   private:
+    int m_rate = 1;
     QElapsedTimer m_timer;
     std::int64_t m_skipped = 0;
 };
@@ -79,6 +83,9 @@ class Program {
 
     gui::GuiOptions options;
     ScriptedMessages messages;
+    /// Stand-ins for the setting and category menus (false: the real ones).
+    bool standIns = true;
+    SkippingClock& Clock() { return m_clock; }
     /// Runs the start-up; 0 when the main window is up.
     int Start();
     gui::GuiApp& App() { return *m_app; }

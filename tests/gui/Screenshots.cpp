@@ -8,6 +8,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -23,6 +27,7 @@
 #include "print/PrintDialogRules.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ0100.h"
@@ -119,6 +124,55 @@ void PrintScreens(Program& program) {
     Save(WithCaption(&main), "frmRQ2900_preview");
 }
 
+/// The online path: setting menu, category menu, the SET page with an item
+/// opened, and the DISPLAY page with the communication monitor.
+void ParameterScreens(Program& program, shell::frmRQ0000& main) {
+    program.Clock().SetRate(20);
+    main.resize(1000, 720);
+    auto idle = [] { return WaitFor([] { return !comm::CommBusy; }); };
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    Settle();
+    Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
+    gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    idle();
+    Settle();
+    Save(WithCaption(&main), "frmRQ2200_category_menu");
+
+    gui::ScreenBase* category = main.FindScreen(shell::Screen::frmRQ2200);
+    category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    idle();
+    gui::ScreenBase* page = main.FindScreen(shell::Screen::frmRQ2300);
+    auto* grid = page->findChild<QTableView*>("ssRQ2300");
+    const QPoint at = grid->visualRect(grid->model()->index(1, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    idle();
+    Settle();
+    Save(WithCaption(&main), "frmRQ2300_set_item_opened");
+    Save(WithOpenMenu(main, 4), "frmRQ2300_next_menu");
+
+    QTest::mouseClick(page->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
+    Settle();
+    shell::G().monitorOn = true;
+    category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    idle();
+    Settle();
+    Save(WithCaption(&main), "frmRQ2300_display_monitor");
+    shell::G().monitorOn = false;
+    // Back to the setting menu, the instrument left alone.
+    idle();
+    QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
+                      Qt::LeftButton);
+    QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    main.UnloadScreen(shell::Screen::frmRQ2100);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +188,7 @@ int main(int argc, char** argv) {
     }
 
     Program program;
+    program.standIns = false;
     if (program.Start() != 0) {
         std::fprintf(stderr, "rq50-screenshots: the program did not start\n");
         return 1;
@@ -170,7 +225,8 @@ int main(int argc, char** argv) {
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
-    main.FindScreen(shell::Screen::frmRQ4200)->parentWidget()->hide();
+    main.UnloadScreen(shell::Screen::frmRQ4200);
+    ParameterScreens(program, main);
     PrintScreens(program);
     program.Close();
     return 0;

@@ -345,7 +345,11 @@ class ConnectJob : public StepJob {
         AskSlotNumber();
     }
 
-    void ModelAnswered(const std::string& /*model*/) override { CommStep = kStepFinish; }
+    void ModelAnswered(const std::string& model) override {
+        // The category menu names the connected model.
+        Results().onlineHeader.model = model;
+        CommStep = kStepFinish;
+    }
 
     void Finish(SerialPort& port) override {
         if (CommError == kErrNone) {

@@ -1,0 +1,152 @@
+#include "parameter/frmRQ2200.h"
+
+#include "comm/Engine.h"
+#include "comm/ScreenJob.h"
+#include "comm/jobs/Jobs.h"
+#include "gui/EnterKey.h"
+#include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "parameter/PageModel.h"
+#include "parameter/ValueRules.h"
+#include "parameter/frmRQ2300.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "ui_frmRQ2200.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextCaption = 2251;
+constexpr int kTextCategory = 2201;  ///< 2201-2204
+constexpr int kTextModel = 2270;
+constexpr int kTextOk = 221;
+constexpr int kTextCancel = 2261;
+constexpr int kTextBaudRate = 2130;
+constexpr int kTextSlotSetting = 4101;
+constexpr int kEventBackToSettingMenu = 65;
+constexpr int kMaintOption = 3;
+
+shell::NavigationHost* Nav() {
+    return shell::Svc().navigation;
+}
+}  // namespace
+
+frmRQ2200::frmRQ2200(QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2200, parent), m_ui(std::make_unique<Ui::frmRQ2200>()) {
+    m_ui->setupUi(this);
+    SetMenus();
+    OfferCommandMenuUnlock();
+    new gui::EnterPresses(m_ui->cmdOK,
+                          {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
+    connect(m_ui->cmdOK, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2200_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2200_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+}
+
+frmRQ2200::~frmRQ2200() = default;
+
+QRadioButton* frmRQ2200::Option(int category) const {
+    switch (category) {
+        case 0:
+            return m_ui->optMenu0;
+        case 1:
+            return m_ui->optMenu1;
+        case 2:
+            return m_ui->optMenu2;
+        case 3:
+            return m_ui->optMenu3;
+        default:
+            return nullptr;
+    }
+}
+
+void frmRQ2200::Load() {
+    gui::Trap("RQ2200_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        const std::string model = TrimBlanks(comm::jobs::Results().onlineHeader.model);
+        m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(model));
+        for (QWidget* w :
+             {static_cast<QWidget*>(m_ui->optMenu0), static_cast<QWidget*>(m_ui->optMenu1),
+              static_cast<QWidget*>(m_ui->optMenu2), static_cast<QWidget*>(m_ui->optMenu3),
+              static_cast<QWidget*>(m_ui->cmdOK), static_cast<QWidget*>(m_ui->cmdCancel),
+              static_cast<QWidget*>(m_ui->lblModel)}) {
+            w->setAccessibleName(w->property("text").toString().trimmed());
+        }
+        m_ui->fraMenu->setAccessibleName(windowTitle());
+        ShowMaintOption(shell::G().maintMode);
+    });
+}
+
+void frmRQ2200::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void frmRQ2200::Activated() {
+    shell::G().currentScreenId = shell::kScreenCategoryMenu;
+    // The parameter screen works only while this menu waits behind it; when
+    // the menu is back in use, a screen whose opening failed goes.
+    if (!comm::CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ2300);
+    gui::ScreenBase::Activated();
+}
+
+void frmRQ2200::OnMaintModeChanged(bool on) {
+    ShowMaintOption(on);
+}
+
+void frmRQ2200::ShowMaintOption(bool on) {
+    QRadioButton* maint = Option(kMaintOption);
+    if (!on && maint->isChecked()) m_ui->optMenu0->setChecked(true);
+    maint->setVisible(on);
+    maint->setEnabled(on);
+}
+
+void frmRQ2200::OnBaudRate() {
+    comm::StartScreenJob(comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
+                         comm::kCallerCategoryMenu, Id());
+}
+
+void frmRQ2200::OnSlotNo() {
+    comm::StartScreenJob(comm::kJobSlot, shell::Catalogue(kTextSlotSetting),
+                         comm::kCallerCategoryMenu, Id());
+}
+
+void frmRQ2200::cmdOK_Click() {
+    int category = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
+    }
+    PageModel& page = frmRQ2300::NewOnlinePage(static_cast<PageCategory>(category));
+    page.SetDownloadAllowed(shell::G().downloadAllowed);
+    const bool started = page.OpenCategory([this, category](int job, const std::string& title) {
+        if (shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
+            shell::kAnswerOk)
+            return false;
+        comm::CommTitle = title;
+        if (!comm::StartCommJob(job)) return false;
+        comm::CommFacts.category = category;
+        comm::CommCaller = comm::kCallerCategoryMenu;
+        if (Nav() != nullptr) Nav()->DisableScreen(Id());
+        // The parameter screen is up while its first page is read, so its
+        // tabs appear as the walk finds the groups.
+        shell::Pfnc_nShowDisplayMatorix(shell::kDisplayParameterDisplay + category);
+        shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
+        return true;
+    });
+    if (!started) frmRQ2300::DropOnlinePage();
+}
+
+void frmRQ2200::cmdCancel_Click() {
+    shell::DisplayMatorix(kEventBackToSettingMenu, 0, 0);
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
+}
+
+}  // namespace rq50::parameter

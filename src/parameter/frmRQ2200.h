@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QRadioButton>
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ2200;
+}
+
+namespace rq50::parameter {
+
+/// The category menu of online setting: DISPLAY, SET, ADJUST and, in MAINT
+/// Mode, MAINT. OK reads the category's first page and opens the parameter
+/// screen on it.
+class frmRQ2200 : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit frmRQ2200(QWidget* parent = nullptr);
+    ~frmRQ2200() override;
+
+    void Load() override;
+    void Activated() override;
+    void OnMaintModeChanged(bool on) override;
+
+    QRadioButton* Option(int category) const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void OnBaudRate() override;
+    void OnSlotNo() override;
+
+  private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void ShowMaintOption(bool on);
+
+    std::unique_ptr<Ui::frmRQ2200> m_ui;
+};
+
+}  // namespace rq50::parameter

@@ -1,0 +1,423 @@
+// The online path as a technician walks it in the demo: top menu, setting
+// menu "Set", category menu, and the parameter screen with its tabs, moves,
+// reads, writes, periodic reading and the communication monitor.
+#include <QComboBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "GuiTestSupport.h"
+#include "comm/Engine.h"
+#include "parameter/frmRQ2300.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/frmRQ0000.h"
+#include "sim/Instrument.h"
+
+using namespace rq50;
+using namespace rq50::guitest;
+using shell::Screen;
+
+namespace {
+
+/// The demo instrument with a SET group of 15 items: the selection INP TYPE,
+/// then 14 numbers, so moves by rows and pages have room.
+QString LongGroupInstrument(const QString& folder) {
+    QFile sample(QString::fromStdString(gui::DefaultDemoInstrument()));
+    sample.open(QIODevice::ReadOnly);
+    QJsonObject described = QJsonDocument::fromJson(sample.readAll()).object();
+    QJsonArray set = described["set"].toArray();
+    QJsonObject input = set[0].toObject();
+    QJsonArray items;
+    items.append(input["items"].toArray()[0]);
+    for (int i = 2; i <= 15; ++i) {
+        items.append(QJsonObject{{"name", QString("ITEM%1").arg(i)},
+                                 {"kind", "numeric"},
+                                 {"data", "+000.00"},
+                                 {"min", -100},
+                                 {"max", 100}});
+    }
+    input["name"] = "LONG";
+    input["items"] = items;
+    set[0] = input;
+    described["set"] = set;
+    const QString path = folder + "/LONG.json";
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    out.write(QJsonDocument(described).toJson());
+    return path;
+}
+
+template <typename T>
+T* Find(QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+/// A double click on a data cell as the window system delivers it: press,
+/// release, then the double click.
+void DoubleClick(QTableView* grid, int row) {
+    const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+bool Idle() {
+    return WaitFor([] { return !comm::CommBusy; });
+}
+
+}  // namespace
+
+class ParameterOnlineTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void cleanup();
+    void settingMenuLeadsToTheCategoryMenu();
+    void pageMovesAndTabs();
+    void readAndWriteANumberAndAChoice();
+    void refusals();
+    void periodicReadingAndMonitor();
+    void cancelForcedOutputOnAdjust();
+    void lostAnswerDuringAMovePutsThePageBack();
+
+  private:
+    /// Requests the demo instrument has taken so far.
+    int Requests() { return m_program->App().DemoInstrument()->RequestCount(); }
+    /// Top menu OK, "Set" OK (answering the prompt), up to the category menu.
+    gui::ScreenBase* ToCategoryMenu();
+    /// Category menu: the option of `category` and OK, up to the page.
+    gui::ScreenBase* OpenCategory(int category);
+    QString Cell(int row, int col) const;
+
+    std::unique_ptr<Program> m_program;
+    QTemporaryDir m_dir;
+    gui::ScreenBase* m_page = nullptr;
+};
+
+void ParameterOnlineTest::init() {
+    m_program = std::make_unique<Program>();
+    m_program->standIns = false;
+    m_program->options.demoInstrument = LongGroupInstrument(m_dir.path()).toStdString();
+    QCOMPARE(m_program->Start(), 0);
+    m_program->Clock().SetRate(20);
+    m_program->Main().resize(1000, 700);
+}
+
+void ParameterOnlineTest::cleanup() {
+    m_program->Close();
+    m_program.reset();
+    m_page = nullptr;
+}
+
+QString ParameterOnlineTest::Cell(int row, int col) const {
+    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
+    if (col == 0) return grid->model()->headerData(row - 1, Qt::Vertical).toString().trimmed();
+    return grid->model()->index(row - 1, col - 1).data().toString().trimmed();
+}
+
+gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
+    shell::frmRQ0000& main = m_program->Main();
+    gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
+    QTest::mouseClick(Find<QPushButton>(top, "cmdOK"), Qt::LeftButton);
+    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    if (setting == nullptr) return nullptr;
+    if (setting->windowTitle() != "Parameter Setting Menu") return nullptr;
+    if (!Find<QRadioButton>(setting, "optParameter0")->isChecked()) return nullptr;
+    m_program->messages.answers = {shell::kAnswerOk};
+    // The keyboard: Enter on the chosen option confirms it.
+    Find<QRadioButton>(setting, "optParameter0")->setFocus();
+    QTest::keyClick(Find<QRadioButton>(setting, "optParameter0"), Qt::Key_Return);
+    if (!Idle()) return nullptr;
+    gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
+    if (category == nullptr || main.ActiveScreen() != category) return nullptr;
+    return category;
+}
+
+gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
+    shell::frmRQ0000& main = m_program->Main();
+    gui::ScreenBase* menu = main.FindScreen(Screen::frmRQ2200);
+    QTest::mouseClick(Find<QRadioButton>(menu, QString("optMenu%1").arg(category).toLatin1()),
+                      Qt::LeftButton);
+    m_program->messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(Find<QPushButton>(menu, "cmdOK"), Qt::LeftButton);
+    // The screen is up, with its tabs, while the first page is still read.
+    m_page = main.FindScreen(Screen::frmRQ2300);
+    if (m_page == nullptr || !Idle()) return nullptr;
+    if (main.ActiveScreen() != m_page || !m_page->parentWidget()->isEnabled()) return nullptr;
+    return m_page;
+}
+
+void ParameterOnlineTest::settingMenuLeadsToTheCategoryMenu() {
+    gui::ScreenBase* menu = ToCategoryMenu();
+    QVERIFY(menu != nullptr);
+    QCOMPARE(menu->windowTitle(), QString("Menu"));
+    QVERIFY(WaitFor([&] { return menu->width() >= menu->sizeHint().width(); }));  // nothing cut off
+    QCOMPARE(Find<QLabel>(menu, "lblModel")->text(), QString(" MODEL:RQB2"));
+    // MAINT only in MAINT Mode.
+    QVERIFY(Find<QRadioButton>(menu, "optMenu3")->isHidden());
+    QVERIFY(!Find<QRadioButton>(menu, "optMenu2")->isHidden());
+    // The prompt carried the option's caption.
+    QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));
+    // Cancel goes back to the setting menu.
+    QTest::mouseClick(Find<QPushButton>(menu, "cmdCancel"), Qt::LeftButton);
+    QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
+    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
+}
+
+void ParameterOnlineTest::pageMovesAndTabs() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    QVERIFY(OpenCategory(1) != nullptr);
+    QCOMPARE(m_page->windowTitle(), QString("SET"));
+    auto* tabs = Find<QTabBar>(m_page, "tabRQ2300");
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QString("LONG"));
+    QCOMPARE(tabs->tabText(1), QString("OUTPUT"));
+    QCOMPARE(Cell(1, 0), QString("C01"));
+    QCOMPARE(Cell(12, 1), QString("ITEM12"));
+    // The address columns are hidden without the monitor, but filled.
+    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
+    QVERIFY(grid->isColumnHidden(3));
+    QCOMPARE(Cell(12, 5), QString("12"));
+    QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+    QVERIFY(Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+
+    auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
+    // "3 rows forward", from the Next menu.
+    screen->NextMenu()->actions().at(2)->trigger();
+    QVERIFY(Idle());
+    QCOMPARE(Cell(1, 1), QString("ITEM4"));
+    QCOMPARE(Cell(12, 1), QString("ITEM15"));
+    QVERIFY(Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+    // "Next page" from the keyboard: nothing lies beyond, and Next goes off.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
+    QVERIFY(Idle());
+    QCOMPARE(Cell(12, 1), QString("ITEM15"));
+    QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    // "Previous page".
+    screen->PreviousMenu()->actions().at(6)->trigger();
+    QVERIFY(Idle());
+    QCOMPARE(Cell(1, 1), QString("INP TYPE"));
+    QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+
+    // The second tab shows the other group; the already selected tab starts nothing.
+    const int before = Requests();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    QCOMPARE(Requests(), before);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QVERIFY(Idle());
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(Cell(1, 1), QString("OUT1UNIT"));
+    QCOMPARE(Cell(1, 0), QString("D01"));
+    QCOMPARE(Cell(5, 1), QString());
+
+    // Close: back to the category menu.
+    QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
+    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2200));
+    QVERIFY(parameter::frmRQ2300::OnlinePage() == nullptr);
+}
+
+void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    QVERIFY(OpenCategory(1) != nullptr);
+    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
+    auto* entry = Find<QLineEdit>(m_page, "txtSetData");
+    auto* list = Find<QComboBox>(m_page, "cboSetData");
+    auto* write = Find<QPushButton>(m_page, "cmdWrite");
+    QVERIFY(!entry->isEnabled());
+
+    // A number: row 2 opened by the keyboard (Ctrl+Enter on the cell).
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(Idle());
+    QVERIFY(entry->isEnabled() && entry->isVisible());
+    QVERIFY(write->isEnabled());
+    QCOMPARE(grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
+             QColor(255, 255, 0));
+    QCOMPARE(entry->text().trimmed(), QString("0.00"));
+    entry->selectAll();
+    QTest::keyClicks(entry, "12x.5");  // the x is refused by the number filter
+    QCOMPARE(entry->text(), QString("12.5"));
+    QTest::keyClick(entry, Qt::Key_Return);  // Enter writes
+    QVERIFY(Idle());
+    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Cell(2, 2), QString("12.50"));
+    QVERIFY(!grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
+
+    // A choice: double-click on row 1 shows the list in place of the box.
+    DoubleClick(grid, 0);
+    QVERIFY(Idle());
+    QVERIFY(list->isVisible() && list->isEnabled());
+    QVERIFY(!entry->isVisible());
+    QCOMPARE(list->count(), 3);
+    // The current choice is preselected; the user picks another.
+    QVERIFY(list->currentText().contains("4-20mA"));
+    list->setCurrentIndex(list->findText("0-10V", Qt::MatchContains));
+    QVERIFY(list->currentIndex() >= 0);
+    QTest::mouseClick(write, Qt::LeftButton);
+    QVERIFY(Idle());
+    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Cell(1, 3), QString("0-10V"));
+
+    // Moving to another row closes the item.
+    grid->setCurrentIndex(grid->model()->index(4, 1));
+    QVERIFY(!list->isVisible());
+    QVERIFY(!write->isEnabled());
+}
+
+void ParameterOnlineTest::refusals() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    // Without download permission (a password not entered) WRITE stays off.
+    shell::G().downloadAllowed = false;
+    QVERIFY(OpenCategory(1) != nullptr);
+    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
+    auto* entry = Find<QLineEdit>(m_page, "txtSetData");
+    auto* write = Find<QPushButton>(m_page, "cmdWrite");
+    DoubleClick(grid, 1);
+    QVERIFY(Idle());
+    QVERIFY(entry->isEnabled());
+    QVERIFY(!write->isEnabled());
+    QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
+
+    // With it, an entry outside the item's range is refused and nothing is sent.
+    shell::G().downloadAllowed = true;
+    QVERIFY(OpenCategory(1) != nullptr);
+    grid = Find<QTableView>(m_page, "ssRQ2300");
+    entry = Find<QLineEdit>(m_page, "txtSetData");
+    write = Find<QPushButton>(m_page, "cmdWrite");
+    DoubleClick(grid, 1);
+    QVERIFY(Idle());
+    QVERIFY(write->isEnabled());
+    entry->selectAll();
+    QTest::keyClicks(entry, "1000");
+    const int before = Requests();
+    m_program->messages.boxes.clear();
+    QTest::mouseClick(write, Qt::LeftButton);
+    QVERIFY(!comm::CommBusy);
+    QCOMPARE(Requests(), before);
+    QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
+    // The box gets the item's data text back.
+    QCOMPARE(entry->text().trimmed(), QString("+000.00"));
+    QCOMPARE(Cell(2, 2), QString("0.00"));
+
+    // Double-clicking an empty row starts nothing.
+    QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
+    QVERIFY(OpenCategory(1) != nullptr);
+    auto* tabs = Find<QTabBar>(m_page, "tabRQ2300");
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QVERIFY(Idle());
+    grid = Find<QTableView>(m_page, "ssRQ2300");
+    const int sent = Requests();
+    DoubleClick(grid, 8);
+    QVERIFY(!comm::CommBusy);
+    QCOMPARE(Requests(), sent);
+}
+
+void ParameterOnlineTest::periodicReadingAndMonitor() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    shell::G().monitorOn = true;
+    QVERIFY(OpenCategory(0) != nullptr);
+    QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
+    auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
+    auto* readStop = Find<QPushButton>(m_page, "cmdReadStop");
+    auto* log = Find<QTableWidget>(m_page, "ssLog");
+    QVERIFY(Find<QWidget>(m_page, "fraHideDisp")->isVisible());
+    QVERIFY(!Find<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
+    // The page holds measured items: reading runs by itself, the grid locked.
+    QCOMPARE(readStop->text(), QString("READ STOP"));
+    QVERIFY(readStop->isEnabled());
+    QCOMPARE(Find<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::NoFocus);
+    QVERIFY(screen->CycleTimer().isActive());
+    const int quiet = Requests();
+    DoubleClick(Find<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
+    QVERIFY(!comm::CommBusy);
+    QCOMPARE(Requests(), quiet);
+
+    // Each tick of the cycle re-reads the measured values (a fast cycle here).
+    const QString first = Cell(1, 2);
+    screen->CycleTimer().setInterval(50);
+    screen->CycleTimer().start();
+    QVERIFY(WaitFor([&] { return Cell(1, 2) != first; }));
+    screen->CycleTimer().setInterval(parameter::kPeriodicReadMs);
+    QVERIFY(Idle());
+    // The monitor shows the last request and answer of the reading.
+    QVERIFY(!log->item(1, 0)->text().isEmpty());
+    QVERIFY(!log->item(0, 0)->text().isEmpty());
+
+    // READ STOP stops the cycle at once and hands the grid back.
+    QVERIFY(WaitFor([&] { return readStop->isEnabled(); }));
+    QTest::mouseClick(readStop, Qt::LeftButton);
+    QCOMPARE(readStop->text(), QString("READ START"));
+    QVERIFY(readStop->isEnabled());
+    QVERIFY(!screen->CycleTimer().isActive());
+    QCOMPARE(Find<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::StrongFocus);
+    // READ START reads at once.
+    const int before = Requests();
+    QTest::mouseClick(readStop, Qt::LeftButton);
+    QVERIFY(comm::CommBusy);
+    QVERIFY(Idle());
+    QVERIFY(Requests() > before);
+    QCOMPARE(readStop->text(), QString("READ STOP"));
+
+    // The monitor off hides the frame and the address columns again.
+    shell::G().monitorOn = false;
+    screen->OnMonitorChanged(false);
+    QVERIFY(!Find<QWidget>(m_page, "fraHideDisp")->isVisible());
+    QVERIFY(Find<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
+}
+
+void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    QVERIFY(OpenCategory(2) != nullptr);
+    QCOMPARE(m_page->windowTitle(), QString("ADJUST"));
+    auto* outputOff = Find<QPushButton>(m_page, "cmdOutputOff");
+    QVERIFY(outputOff->isVisible());
+    QVERIFY(Find<QPushButton>(m_page, "cmdReadStop")->isHidden());
+    QVERIFY(outputOff->isEnabled());
+    const int before = Requests();
+    QTest::mouseClick(outputOff, Qt::LeftButton);
+    QVERIFY(Idle());
+    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QVERIFY(Requests() > before);
+    QVERIFY(outputOff->isEnabled());
+}
+
+void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    QVERIFY(OpenCategory(1) != nullptr);
+    auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
+    m_program->App().DemoInstrument()->Faults().drop.all = true;
+    m_program->messages.boxes.clear();
+    screen->NextMenu()->actions().at(2)->trigger();
+    QVERIFY(Idle());
+    QCOMPARE(comm::CommResult, int(comm::kErrNoResponse));
+    QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{shell::Catalogue(1501)});
+    QCOMPARE(Cell(1, 1), QString("INP TYPE"));
+    QCOMPARE(Cell(12, 1), QString("ITEM12"));
+    QVERIFY(Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(Find<QPushButton>(m_page, "cmdExit")->isEnabled());
+    // The instrument answers again: the same move works.
+    m_program->App().DemoInstrument()->Faults().drop.all = false;
+    screen->NextMenu()->actions().at(2)->trigger();
+    QVERIFY(Idle());
+    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Cell(1, 1), QString("ITEM4"));
+}
+
+QTEST_MAIN(ParameterOnlineTest)
+#include "ParameterOnlineTest.moc"
