@@ -68,6 +68,9 @@ int ProgramDownloadFollow(int result) {
 
 HandBackAction Failed(int caller, int job, int result) {
     switch (caller) {
+        case kCallerDataViewDownload:
+            // The data view stays in use after a download that failed.
+            return Enable(Screen::frmRQ2400);
         case kCallerSettingMenuUpload:
         case kCallerSettingMenuSet:
             return Event(shell::kEventBackToSettingMenu, 321);

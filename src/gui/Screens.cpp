@@ -9,6 +9,10 @@
 #include "parameter/frmRQ2100.h"
 #include "parameter/frmRQ2200.h"
 #include "parameter/frmRQ2300.h"
+#include "parameter/frmRQ2400.h"
+#include "parameter/frmRQ2500.h"
+#include "parameter/frmRQ2600.h"
+#include "parameter/frmRQ2700.h"
 #include "print/frmRQ2800.h"
 #include "print/frmRQ2900.h"
 #include "shell/frmRQ0200.h"
@@ -44,6 +48,10 @@ void RegisterAllScreens() {
     RegisterScreen(Screen::frmRQ2100, [] { return new parameter::frmRQ2100; });
     RegisterScreen(Screen::frmRQ2200, [] { return new parameter::frmRQ2200; });
     RegisterScreen(Screen::frmRQ2300, [] { return new parameter::frmRQ2300; });
+    RegisterScreen(Screen::frmRQ2400, [] { return new parameter::frmRQ2400; });
+    RegisterScreen(Screen::frmRQ2500, [] { return new parameter::frmRQ2500; });
+    RegisterScreen(Screen::frmRQ2600, [] { return new parameter::frmRQ2600; });
+    RegisterScreen(Screen::frmRQ2700, [] { return new parameter::frmRQ2700; });
     RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
     RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
     RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });

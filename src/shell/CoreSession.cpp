@@ -7,6 +7,8 @@
 #include "files/InformationRecord.h"
 #include "files/OleDate.h"
 #include "shell/ConfigTables.h"
+#include "shell/FileNameRules.h"
+#include "shell/GlobalState.h"
 
 namespace rq50::shell {
 
@@ -58,9 +60,15 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
     comm::SetMenuCommandHandler(frontEnd.menuCommand);
     comm::jobs::UseConfigurationFiles();
     comm::jobs::RegisterAllJobs();
+    // The file a save or an open names is the one the information record
+    // names ("NewFile" while there is none, as the caption shows).
+    SetInformationFileNameSink([](const std::string&) {
+        files::SetInformationFileName(files::CurrentInformation(), G().currentFileTitle);
+    });
 }
 
 CoreSession::~CoreSession() {
+    SetInformationFileNameSink(nullptr);
     comm::jobs::AttachPageModel(nullptr);
     comm::AttachCommPort(nullptr);
     comm::SetCommHost(nullptr);

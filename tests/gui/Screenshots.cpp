@@ -23,7 +23,11 @@
 #include "comm/ScreenJob.h"
 #include "comm/frmRQ4100.h"
 #include "comm/frmRQ4300.h"
+#include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
+#include "files/SingleByteText.h"
+#include "parameter/ItemBlock.h"
+#include "parameter/ItemEdit.h"
 #include "print/PrintDialogRules.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
@@ -173,6 +177,52 @@ void ParameterScreens(Program& program, shell::frmRQ0000& main) {
     main.UnloadScreen(shell::Screen::frmRQ2100);
 }
 
+/// The data path: the data view of an upload, its content list, the
+/// information window and the check list of a download whose value the
+/// instrument clamped.
+void DataScreens(Program& program, shell::frmRQ0000& main) {
+    auto idle = [] { return WaitFor([] { return !comm::CommBusy; }); };
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
+    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    idle();
+    Settle();
+    Save(WithCaption(&main), "frmRQ2400_data_view");
+    gui::ScreenBase* view = main.FindScreen(shell::Screen::frmRQ2400);
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Settle();
+    Save(WithCaption(&main), "frmRQ2500_content_list");
+    QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2500)->findChild<QPushButton*>("cmdExit"),
+                      Qt::LeftButton);
+
+    files::CurrentInformation().title1 = files::FixedLength("Pump 1 feed", 40);
+    files::CurrentInformation().createdBy = files::FixedLength("R. Tanaka", 40);
+    shell::G().infoPurpose = 10;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    Settle();
+    Save(WithCaption(&main), "frmRQ2600_information");
+    QTest::mouseClick(
+        main.FindScreen(shell::Screen::frmRQ2600)->findChild<QPushButton*>("cmdCancel"),
+        Qt::LeftButton);
+
+    for (auto& block : parameter::Items().dataSet) {
+        if (files::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
+        block = parameter::SetItemValue(block, "200").block;
+    }
+    view->findChild<QRadioButton*>("optFile2")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    idle();
+    Settle();
+    Save(WithCaption(&main), "frmRQ2700_download_check");
+    if (QWidget* check = main.FindScreen(shell::Screen::frmRQ2700))
+        QTest::mouseClick(check->findChild<QPushButton*>("cmdRet"), Qt::LeftButton);
+    main.UnloadScreen(shell::Screen::frmRQ2400);
+    main.UnloadScreen(shell::Screen::frmRQ2100);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,6 +277,7 @@ int main(int argc, char** argv) {
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
     main.UnloadScreen(shell::Screen::frmRQ4200);
     ParameterScreens(program, main);
+    DataScreens(program, main);
     PrintScreens(program);
     program.Close();
     return 0;

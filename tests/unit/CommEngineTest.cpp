@@ -378,7 +378,7 @@ TEST(CommHandBack, TableChoosesTheNavigationCall) {
     };
     const Row rows[] = {
         {kCallerDataViewDownload, kJobDownload, 0, {K::Event, 445}},
-        {kCallerDataViewDownload, kJobDownload, 2, {}},
+        {kCallerDataViewDownload, kJobDownload, 2, {K::Enable, 0, 0, Screen::frmRQ2400}},
         {kCallerSettingMenuUpload, kJobUpload, 0, {K::Event, 441}},
         {kCallerSettingMenuUpload, kJobUpload, 3, {K::Event, 450, 321}},
         {kCallerSettingMenuUpload, kJobBaudCheck, 0, {K::MenuCommand, 101}},

@@ -9,7 +9,9 @@
 #include "comm/SerialPort.h"
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
+#include "files/SingleByteText.h"
 #include "shell/ConfigTables.h"
+#include "shell/FileNameRules.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/SettingsStore.h"
 
@@ -89,6 +91,11 @@ TEST(CoreSession, HeadlessStartLoadsTheTablesAndLeavesTheJobsReady) {
         EXPECT_TRUE(comm::jobs::Tables().isV3Model("RQG2"));
         EXPECT_FALSE(comm::jobs::Tables().isV3Model("RQB2"));
         EXPECT_EQ(comm::jobs::Tables().findCategory("RQK2").steps, "48");
+        // A file named by a save or an open is the one the record names.
+        SetCurrentFile("pump1.7pa", "/tmp/pump1.7pa");
+        EXPECT_EQ(files::CurrentInformation().fileName, files::FixedLength("pump1.7pa", 40));
+        SetCurrentFile("", "");
+        EXPECT_EQ(files::CurrentInformation().fileName, files::FixedLength("NewFile", 40));
     }
     EXPECT_EQ(Svc().messages, nullptr) << "the previous services come back";
 }

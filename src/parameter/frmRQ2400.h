@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QRadioButton>
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ2400;
+}
+
+namespace rq50::parameter {
+
+/// The data view: what to do with the data set held, uploaded or read from a
+/// file: check its content, save it, download it, print it.
+class frmRQ2400 : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit frmRQ2400(QWidget* parent = nullptr);
+    ~frmRQ2400() override;
+
+    void Load() override;
+    void Activated() override;
+    /// RQ2400MenuExit: leaving the program from here offers to save data
+    /// that is in no file yet.
+    void RunOwnExit() override;
+
+    QRadioButton* Option(int index) const;
+    QAction* mnuFileInformation = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void OnBaudRate() override;
+    void OnFileExit() override { RunOwnExit(); }
+
+  private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void mnuFileInformation_Click();
+    void Disable();
+
+    std::unique_ptr<Ui::frmRQ2400> m_ui;
+};
+
+}  // namespace rq50::parameter

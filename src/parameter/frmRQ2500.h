@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "files/ContentList.h"
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ2500;
+}
+
+namespace rq50::gui {
+class GridModel;
+}
+
+namespace rq50::parameter {
+
+/// The content list: the whole data set, read only, one row an item and a
+/// blank row between groups; the MAINT items only in MAINT Mode.
+class frmRQ2500 : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit frmRQ2500(QWidget* parent = nullptr);
+    ~frmRQ2500() override;
+
+    void Load() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void cmdExit_Click();
+
+    std::unique_ptr<Ui::frmRQ2500> m_ui;
+    std::vector<files::ContentRow> m_rows;
+    gui::GridModel* m_grid = nullptr;
+};
+
+}  // namespace rq50::parameter

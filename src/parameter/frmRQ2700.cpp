@@ -1,0 +1,122 @@
+#include "parameter/frmRQ2700.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "comm/jobs/Jobs.h"
+#include "gui/FitWindow.h"
+#include "gui/GridModel.h"
+#include "gui/QtHosts.h"
+#include "print/Reports.h"
+#include "shell/GlobalState.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "ui_frmRQ2700.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextCaption = 2701;
+constexpr int kTextAddress = 2502;
+constexpr int kTextSendData = 2702;
+constexpr int kTextSetData = 2703;
+constexpr int kTextPrint = 1038;
+constexpr int kTextClose = 2931;
+/// Back to the data view (parameters) or the program editor.
+constexpr int kEventBackToDataView = 281;
+constexpr int kEventBackToEditor = 282;
+constexpr int kMinimumRows = 20;
+/// Column widths in characters: address, name, sent data, data set.
+constexpr int kColumnWidths[] = {8, 12, 10, 20};
+}  // namespace
+
+frmRQ2700::frmRQ2700(QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2700, parent), m_ui(std::make_unique<Ui::frmRQ2700>()) {
+    m_ui->setupUi(this);
+    SetMenus();
+    gui::GridModel::Source source;
+    source.rows = [this] { return std::max(kMinimumRows, static_cast<int>(m_rows.size())); };
+    source.cols = [] { return 4; };
+    source.text = [this](int row, int col) -> std::string {
+        if (row == 0) {
+            switch (col) {
+                case 1:
+                    return gui::Bytes(gui::CatalogueText(kTextAddress));
+                case 3:
+                    return gui::Bytes(gui::CatalogueText(kTextSendData));
+                case 4:
+                    return gui::Bytes(gui::CatalogueText(kTextSetData));
+                default:
+                    return {};
+            }
+        }
+        if (col == 0) return std::to_string(row);
+        const auto index = static_cast<std::size_t>(row - 1);
+        if (index >= m_rows.size()) return {};
+        const auto& cells = m_rows[index];
+        const auto cell = static_cast<std::size_t>(col - 1);
+        return cell < cells.size() ? cells[cell] : std::string();
+    };
+    m_grid = new gui::GridModel(source, this);
+    m_ui->ssWriteCheckTAVRO->setModel(m_grid);
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2700_cmdPrint_Click", [this] { cmdPrint_Click(); }); });
+    connect(m_ui->cmdRet, &QPushButton::clicked, this,
+            [this] { gui::Trap("RQ2700_cmdRet_Click", [this] { cmdRet_Click(); }); });
+}
+
+frmRQ2700::~frmRQ2700() = default;
+
+std::function<void()>& frmRQ2700::PrintCheckList() {
+    static std::function<void()> print;
+    return print;
+}
+
+void frmRQ2700::Load() {
+    gui::Trap("RQ2700_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+        m_ui->cmdRet->setText(gui::CatalogueText(kTextClose));
+        m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
+        m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
+        m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
+        m_ui->cmdPrint->setEnabled(static_cast<bool>(PrintCheckList()));
+        m_rows = print::DownloadCheckRows(comm::jobs::Results().downloadCheck);
+        m_grid->Refresh();
+
+        QTableView* grid = m_ui->ssWriteCheckTAVRO;
+        const int unit = grid->fontMetrics().averageCharWidth();
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+        int width = grid->verticalHeader()->sizeHint().width() + 12;
+        for (int c = 0; c < 4; ++c) {
+            const QString title = m_grid->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            grid->setColumnWidth(c, std::max(kColumnWidths[c] * unit + 10,
+                                             grid->fontMetrics().horizontalAdvance(title) + 16));
+            width += grid->columnWidth(c);
+        }
+        grid->horizontalHeader()->setStretchLastSection(true);
+        grid->setMinimumWidth(width + grid->verticalScrollBar()->sizeHint().width() +
+                              2 * grid->frameWidth());
+        grid->setMinimumHeight(grid->horizontalHeader()->sizeHint().height() +
+                               12 * grid->verticalHeader()->defaultSectionSize() +
+                               2 * grid->frameWidth());
+        m_ui->cmdRet->setFocus();
+    });
+}
+
+void frmRQ2700::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void frmRQ2700::cmdPrint_Click() {
+    if (PrintCheckList()) PrintCheckList()();
+}
+
+void frmRQ2700::cmdRet_Click() {
+    const bool program = shell::G().settingMode == 1;
+    if (shell::Svc().navigation != nullptr) shell::Svc().navigation->UnloadScreen(Id());
+    shell::DisplayMatorix(program ? kEventBackToEditor : kEventBackToDataView, 0, 0);
+}
+
+}  // namespace rq50::parameter

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ2700;
+}
+
+namespace rq50::gui {
+class GridModel;
+}
+
+namespace rq50::parameter {
+
+/// The download check list: every item of the last download whose value did
+/// not come back as sent, with what was sent and what the instrument holds.
+class frmRQ2700 : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit frmRQ2700(QWidget* parent = nullptr);
+    ~frmRQ2700() override;
+
+    void Load() override;
+
+    /// Prints the list; the printing side installs it. Without one the Print
+    /// button is disabled.
+    static std::function<void()>& PrintCheckList();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void cmdPrint_Click();
+    void cmdRet_Click();
+
+    std::unique_ptr<Ui::frmRQ2700> m_ui;
+    std::vector<std::vector<std::string>> m_rows;
+    gui::GridModel* m_grid = nullptr;
+};
+
+}  // namespace rq50::parameter
