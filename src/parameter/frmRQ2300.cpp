@@ -144,6 +144,7 @@ frmRQ2300::frmRQ2300(QWidget* parent)
     m_ui->ssRQ2300->viewport()->installEventFilter(this);
     m_ui->tabRQ2300->setExpanding(false);
     m_ui->txtSetData->installEventFilter(this);
+    m_ui->cboSetData->installEventFilter(this);
 
     connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this, [this](int index) {
         gui::Trap("RQ2300_tabRQ2300_Click", [this, index] { tabRQ2300_Click(index); });
@@ -224,6 +225,10 @@ void frmRQ2300::BuildMenus() {
         addAction(a);
     }
     SetMenus({m_mnuOnlineDec, m_mnuOnlineInc});
+    // The line serves the open page: its rate and slot change from the menus
+    // before the page is opened, not under it.
+    Std().mnuPortBaud->setEnabled(false);
+    Std().mnuPortSlot->setEnabled(false);
 }
 
 void frmRQ2300::Load() {
@@ -453,6 +458,13 @@ bool frmRQ2300::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == m_ui->txtSetData) return EntryKey(key);
+    // Enter on the chosen entry of a selection item writes it, as in the box.
+    if (watched == m_ui->cboSetData &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (m_ui->cmdWrite->isEnabled())
+            gui::Trap("RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+        return true;
+    }
     return gui::ScreenBase::eventFilter(watched, event);
 }
 

@@ -18,6 +18,7 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "parameter/frmRQ2100.h"
 #include "parameter/frmRQ2300.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
@@ -84,6 +85,7 @@ class ParameterOnlineTest : public QObject {
     void init();
     void cleanup();
     void settingMenuLeadsToTheCategoryMenu();
+    void settingMenuInProgramModeHandsOver();
     void pageMovesAndTabs();
     void readAndWriteANumberAndAChoice();
     void refusals();
@@ -173,6 +175,34 @@ void ParameterOnlineTest::settingMenuLeadsToTheCategoryMenu() {
     QTest::mouseClick(Find<QPushButton>(menu, "cmdCancel"), Qt::LeftButton);
     QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
     QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
+}
+
+void ParameterOnlineTest::settingMenuInProgramModeHandsOver() {
+    shell::frmRQ0000& main = m_program->Main();
+    gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
+    QTest::mouseClick(Find<QRadioButton>(top, "optPPM1"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(top, "cmdOK"), Qt::LeftButton);
+    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    QVERIFY(setting != nullptr);
+    QCOMPARE(setting->windowTitle(), QString("Program Setting Menu"));
+    QCOMPARE(Find<QRadioButton>(setting, "optParameter0")->text(), QString("New"));
+    QCOMPARE(Find<QRadioButton>(setting, "optParameter2")->text(),
+             QString("Read Program Data from a File"));
+    // The program side takes the options over.
+    std::vector<int> handed;
+    parameter::frmRQ2100::ProgramHandover() = [&](int option) {
+        handed.push_back(option);
+        return true;
+    };
+    QTest::mouseClick(Find<QRadioButton>(setting, "optParameter1"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(setting, "cmdOK"), Qt::LeftButton);
+    parameter::frmRQ2100::ProgramHandover() = nullptr;
+    QCOMPARE(handed, std::vector<int>{1});
+    QVERIFY(!comm::CommBusy);
+    // Cancel: back to the top menu, the setting menu gone.
+    QTest::mouseClick(Find<QPushButton>(setting, "cmdCancel"), Qt::LeftButton);
+    QVERIFY(main.FindScreen(Screen::frmRQ2100) == nullptr);
+    QCOMPARE(main.ActiveScreen(), top);
 }
 
 void ParameterOnlineTest::pageMovesAndTabs() {
@@ -267,7 +297,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(list->currentText().contains("4-20mA"));
     list->setCurrentIndex(list->findText("0-10V", Qt::MatchContains));
     QVERIFY(list->currentIndex() >= 0);
-    QTest::mouseClick(write, Qt::LeftButton);
+    QTest::keyClick(list, Qt::Key_Return);  // Enter on the list writes
     QVERIFY(Idle());
     QCOMPARE(comm::CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(1, 3), QString("0-10V"));
