@@ -5,6 +5,7 @@
 #include "gui/EnterKey.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/Menus.h"
@@ -39,8 +40,6 @@ constexpr int kEventContentUploaded = 161;
 constexpr int kEventContentFile = 181;
 constexpr int kEventSaveUploaded = 162;
 constexpr int kEventSaveFile = 182;
-constexpr int kEventPrintUploaded = 164;
-constexpr int kEventPrintFile = 184;
 constexpr int kEventLeave = 165;
 
 shell::NavigationHost* Nav() {
@@ -147,8 +146,7 @@ void frmRQ2400::cmdOK_Click() {
         comm::StartScreenJob(comm::kJobDownload, shell::Catalogue(kTextDownload),
                              comm::kCallerDataViewDownload, Id());
     } else {
-        Disable();
-        shell::DisplayMatorix(Uploaded() ? kEventPrintUploaded : kEventPrintFile, 0, 0);
+        gui::PrintFromScreen(Id());
     }
 }
 

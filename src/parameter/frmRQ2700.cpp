@@ -7,6 +7,7 @@
 #include "gui/FitWindow.h"
 #include "gui/GridModel.h"
 #include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
 #include "print/Reports.h"
 #include "shell/GlobalState.h"
 #include "shell/Navigation.h"
@@ -67,11 +68,6 @@ frmRQ2700::frmRQ2700(QWidget* parent)
 
 frmRQ2700::~frmRQ2700() = default;
 
-std::function<void()>& frmRQ2700::PrintCheckList() {
-    static std::function<void()> print;
-    return print;
-}
-
 void frmRQ2700::Load() {
     gui::Trap("RQ2700_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
@@ -80,7 +76,6 @@ void frmRQ2700::Load() {
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
         m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
         m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
-        m_ui->cmdPrint->setEnabled(static_cast<bool>(PrintCheckList()));
         m_rows = print::DownloadCheckRows(comm::jobs::Results().downloadCheck);
         m_grid->Refresh();
 
@@ -110,7 +105,7 @@ void frmRQ2700::showEvent(QShowEvent* event) {
 }
 
 void frmRQ2700::cmdPrint_Click() {
-    if (PrintCheckList()) PrintCheckList()();
+    gui::PrintFromScreen(Id());
 }
 
 void frmRQ2700::cmdRet_Click() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,10 +25,6 @@ class frmRQ2700 : public gui::ScreenBase {
     ~frmRQ2700() override;
 
     void Load() override;
-
-    /// Prints the list; the printing side installs it. Without one the Print
-    /// button is disabled.
-    static std::function<void()>& PrintCheckList();
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -5,13 +5,13 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGraphicsView>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
@@ -141,8 +141,9 @@ void AnswerFileDialog(const QString& path) {
         if (dialog == nullptr) return;
         timer->stop();
         timer->deleteLater();
-        dialog->setDirectory(QFileInfo(path).absolutePath());
-        dialog->selectFile(QFileInfo(path).fileName());
+        // As a user types it: the name box takes a full path.
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (name != nullptr) name->setText(path);
         static_cast<QDialog*>(dialog)->accept();
     });
     timer->start(20);
@@ -166,6 +167,7 @@ class PrintTest : public QObject {
     void previewPagesOfALongReport();
     void errorListAndCheckListGoToThePreview();
     void programReportThroughThePreview();
+    void printButtonsOfTheParameterScreens();
     void csvDialogWritesWhatTheCommandLineWrites();
 };
 
@@ -478,6 +480,35 @@ void PrintTest::programReportThroughThePreview() {
              qPrintable(text));
     QVERIFY(text.contains("load input"));
     shell::G().settingMode = 0;
+}
+
+void PrintTest::printButtonsOfTheParameterScreens() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    TestPrinter printer(true, program.appDir + "/printed.pdf");
+    LoadParameterData(program.appDir, files::test::SampleParameterRecord());
+    shell::G().settingMode = 0;
+
+    // The data view's Print option opens the print dialog; Cancel goes back.
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDataViewFile);
+    QWidget* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
+    QVERIFY(view != nullptr);
+    Child<QRadioButton>(view, "optFile3")->setChecked(true);
+    QTest::mouseClick(Button(view, "cmdOK"), Qt::LeftButton);
+    auto* dialog =
+        qobject_cast<print::frmRQ2800*>(program.Main().FindScreen(shell::Screen::frmRQ2800));
+    QVERIFY(dialog != nullptr);
+    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2400));
+    QTest::mouseClick(Button(dialog, "cmdCancel"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2400); }));
+
+    // The download check's Print shows the list in the preview.
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
+    QWidget* check = program.Main().FindScreen(shell::Screen::frmRQ2700);
+    QVERIFY(check != nullptr);
+    QTest::mouseClick(Button(check, "cmdPrint"), Qt::LeftButton);
+    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) != nullptr);
+    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2700));
 }
 
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
