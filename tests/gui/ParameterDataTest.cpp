@@ -46,16 +46,21 @@ void WhenFileDialog(const QString& path) {
     auto* timer = new QTimer;
     auto seen = std::make_shared<bool>(false);
     auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, path, seen, ticks] {
+    auto lastAnswer = std::make_shared<int>(-100);
+    QObject::connect(timer, &QTimer::timeout, [timer, path, seen, ticks, lastAnswer] {
+        ++*ticks;
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
-            if (*seen || ++*ticks > 500) {
+            if (*seen || *ticks > 500) {
                 timer->stop();
                 timer->deleteLater();
             }
             return;
         }
         *seen = true;
+        // A dialog that is still closing is not answered twice.
+        if (*ticks - *lastAnswer < 20) return;
+        *lastAnswer = *ticks;
         // Typed into the name box, as a user does.
         if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
             name->setText(path);
@@ -173,6 +178,22 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(saved.information.comment.find("line one") != std::string::npos);
     QVERIFY(saved.information.comment.find("line two") != std::string::npos);
     QCOMPARE(saved.items.size(), parameter::Items().dataSet.size());
+
+    // Cancel in the information window still writes the file, with the
+    // record as it was.
+    const QString copy = m_program->appDir + "/pump1-copy.7pa";
+    WhenFileDialog(copy);
+    QVERIFY(Choose(view, "optFile1"));
+    info = Screen(Screen::frmRQ2600);
+    QVERIFY(info != nullptr);
+    Find<QLineEdit>(info, "txtInfo1")->setText("not stored");
+    QTest::mouseClick(Find<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
+    files::ParameterFileRecord copied;
+    QCOMPARE(files::LoadParameterFile(copy.toStdString(), copied), 0);
+    QCOMPARE(files::Trim(copied.information.title1), std::string("Pump 1 feed"));
+    QCOMPARE(files::Trim(copied.information.fileName), std::string("pump1-copy.7pa"));
+    QVERIFY(view->parentWidget()->isEnabled());
 
     // Leaving the saved data asks nothing; the file opens again from the menu.
     m_program->messages.boxes.clear();
