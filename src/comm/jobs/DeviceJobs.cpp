@@ -195,9 +195,7 @@ class BaudChangeJob : public DeviceJob {
 }  // namespace
 
 void RegisterDeviceJobs() {
-    RegisterStepJob<SlotJob>(kJobSlot);
-    RegisterStepJob<BaudCheckJob>(kJobBaudCheck);
-    RegisterStepJob<BaudChangeJob>(kJobBaudChange);
+    RegisterStepJobs<SlotJob, BaudCheckJob, BaudChangeJob>(kJobSlot, kJobBaudCheck, kJobBaudChange);
 }
 
 }  // namespace rq50::comm::jobs

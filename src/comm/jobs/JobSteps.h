@@ -109,4 +109,11 @@ void RegisterStepJob(int job, Args... args) {
     RegisterCommJob(job, instance.Routines());
 }
 
+/// Registers several jobs at once: the n-th job class for the n-th code.
+template <class... Jobs, class... Codes>
+void RegisterStepJobs(Codes... codes) {
+    static_assert(sizeof...(Jobs) == sizeof...(Codes), "one code for each job");
+    (RegisterStepJob<Jobs>(codes), ...);
+}
+
 }  // namespace rq50::comm::jobs

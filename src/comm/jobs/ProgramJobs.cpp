@@ -446,8 +446,7 @@ class ProgramDownloadJob : public ProgramStepJob {
 }  // namespace
 
 void RegisterProgramJobs() {
-    RegisterStepJob<ProgramUploadJob>(kJobProgramUpload);
-    RegisterStepJob<ProgramDownloadJob>(kJobProgramDownload);
+    RegisterStepJobs<ProgramUploadJob, ProgramDownloadJob>(kJobProgramUpload, kJobProgramDownload);
 }
 
 }  // namespace rq50::comm::jobs
