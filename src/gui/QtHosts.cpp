@@ -155,12 +155,12 @@ void QtSettingsStore::Set(const std::string& key, const std::string& value) {
 
 // ------------------------------------------------------------ file dialog
 
-
 std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& dialogSpec) {
-    QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title), Text(dialogSpec.startFolder));
+    QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title),
+                       Text(dialogSpec.startFolder));
     dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(dialogSpec.fileMustExist && !dialogSpec.save ? QFileDialog::ExistingFile
-                                                        : QFileDialog::AnyFile);
+                                                                    : QFileDialog::AnyFile);
     // "Parameter File(*.7pa)|*.7pa": Qt wants the pattern in the description.
     const QString filter = Text(dialogSpec.filter);
     const qsizetype bar = filter.indexOf(QLatin1Char('|'));
@@ -177,6 +177,9 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return shell::DialogChoice{};
         const QFileInfo info(files.front());
+        // Accepted before the dialog had listed its folder, the selection can
+        // be the folder itself: that is no file, so the dialog stays.
+        if (info.isDir()) continue;
         if (dialogSpec.refuseReadOnly && info.exists() && !info.isWritable()) {
             shell::RQ0000fnc_nShowMsgBox(kMsgReadOnlyFile, shell::kButtonsOk, "");
             continue;
