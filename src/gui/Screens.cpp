@@ -15,6 +15,9 @@
 #include "parameter/frmRQ2700.h"
 #include "print/frmRQ2800.h"
 #include "print/frmRQ2900.h"
+#include "program/ProgramMenu.h"
+#include "program/frmRQ3000.h"
+#include "program/frmRQ3100.h"
 #include "shell/frmRQ0200.h"
 #include "shell/frmRQ2000.h"
 
@@ -52,6 +55,12 @@ void RegisterAllScreens() {
     RegisterScreen(Screen::frmRQ2500, [] { return new parameter::frmRQ2500; });
     RegisterScreen(Screen::frmRQ2600, [] { return new parameter::frmRQ2600; });
     RegisterScreen(Screen::frmRQ2700, [] { return new parameter::frmRQ2700; });
+    RegisterScreen(Screen::frmRQ3000, [] { return new program::frmRQ3000; });
+    RegisterScreen(Screen::frmRQ3100, [] { return new program::frmRQ3100; });
+    parameter::frmRQ2100::ProgramHandover() = [](int option) {
+        program::ProgramMenuConfirm(static_cast<program::ProgramMenuOption>(option));
+        return true;
+    };
     RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
     RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
     RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });

@@ -334,6 +334,23 @@ bool ProgramEditor::EndEdit(GridId id, int row, int col, const std::string& text
     return true;
 }
 
+void ProgramEditor::CancelEdit(GridId id, int row, int col) {
+    RestoreBeforeEdit(id, row, col);
+}
+
+int EditLength(GridId id, int col) {
+    if (id == GridId::kConst) return col == kValueColumn ? static_cast<int>(kConstCellLength) : 0;
+    if (col == kOperatorColumn) return kOperatorLength;
+    if (col == kCommentColumn) return static_cast<int>(kCommentLength);
+    return 0;
+}
+
+bool TypedCharAccepted(GridId id, int col, char c) {
+    if (id == GridId::kConst) return IsConstChar(c);
+    if (col == kOperatorColumn) return IsOperatorChar(c);
+    return true;
+}
+
 std::vector<JumpReference> CollectJumps(const CellGrid& program) {
     std::vector<JumpReference> jumps;
     for (int r = 1; r <= program.Rows(); ++r) {

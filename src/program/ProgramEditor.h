@@ -98,6 +98,9 @@ class ProgramEditor {
     /// Leaving edit mode with `text`. False when the text was refused (the
     /// message was shown and the value before edit restored).
     bool EndEdit(GridId id, int row, int col, const std::string& text);
+    /// Leaving edit mode without keeping the typed text (Escape): the cell
+    /// gets back the value it had when edit mode was entered.
+    void CancelEdit(GridId id, int row, int col);
 
     // Row operations (PROGRAM grid, active row).
     void InsertRow(int activeRow);
@@ -164,6 +167,15 @@ class ProgramEditor {
     CommandChecker m_checker;
     UndoRing m_undo;
 };
+
+/// Most characters a cell editor takes: 8 for an operator, 25 for a comment,
+/// 10 for a CONST value; 0 for a column that is not edited.
+int EditLength(GridId id, int col);
+
+/// Whether a typed character is let into a cell editor: digits, letters and
+/// codes 32..47 in the operator column; digits, "+", "-", "." and space in a
+/// CONST cell; anything in a comment.
+bool TypedCharAccepted(GridId id, int col, char c);
 
 /// A reference to a jump operator in the PROGRAM grid.
 struct JumpReference {

@@ -29,6 +29,8 @@
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "print/PrintDialogRules.h"
+#include "program/ProgramMenu.h"
+#include "program/frmRQ3000.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
@@ -223,6 +225,39 @@ void DataScreens(Program& program, shell::frmRQ0000& main) {
     main.UnloadScreen(shell::Screen::frmRQ2100);
 }
 
+/// The program editor with the RQK2 sample program uploaded from the
+/// simulated unit, and the error list of a check of it.
+void ProgramShots() {
+    Program program;
+    program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
+    if (program.Start() != 0) return;
+    shell::frmRQ0000& main = program.Main();
+    main.resize(1180, 760);
+    main.show();
+    shell::G().settingMode = 1;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
+    rq50::program::ProgramMenuLoad();
+    program.messages.answers = {shell::kAnswerOk};
+    rq50::program::ProgramMenuConfirm(rq50::program::ProgramMenuOption::kUpload);
+    WaitFor([&] { return !comm::CommBusy && main.FindScreen(shell::Screen::frmRQ3000); }, 60000);
+    auto* editor =
+        qobject_cast<rq50::program::frmRQ3000*>(main.FindScreen(shell::Screen::frmRQ3000));
+    if (editor == nullptr) return;
+    editor->parentWidget()->move(0, 0);
+    Settle();
+    Save(WithCaption(&main), "frmRQ3000_program_editor");
+    auto& grid = editor->Editor().Grid(rq50::program::GridId::kProgram);
+    grid.Set(6, 1, "LDX9");
+    grid.Set(7, 1, "GO77");
+    editor->Redraw();
+    editor->findChild<QPushButton*>("cmdEditItems4")->click();
+    if (QWidget* list = main.FindScreen(shell::Screen::frmRQ3100))
+        list->parentWidget()->move(40, 40);
+    Settle();
+    Save(WithCaption(&main), "frmRQ3100_error_list");
+    program.Close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -280,5 +315,6 @@ int main(int argc, char** argv) {
     DataScreens(program, main);
     PrintScreens(program);
     program.Close();
+    ProgramShots();
     return 0;
 }

@@ -174,6 +174,35 @@ TEST_F(ProgramEditorTest, ConstCellValidationAndImmediateRecordRebuild) {
     EXPECT_EQ(RecordDataText(record), "-32000.0");
 }
 
+TEST_F(ProgramEditorTest, CancelledEditAndTypingFilters) {
+    OpenNew();
+    // Escape after BeginEdit put the CONST cell in its signed form: the
+    // display form comes back.
+    EXPECT_EQ(editor.BeginEdit(GridId::kConst, 1, 1), "+0.00000");
+    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "+0.00000");
+    editor.CancelEdit(GridId::kConst, 1, 1);
+    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "0.00000");
+    EXPECT_FALSE(editor.UndoEnabled());
+
+    EXPECT_EQ(EditLength(GridId::kProgram, kOperatorColumn), 8);
+    EXPECT_EQ(EditLength(GridId::kProgram, kCommentColumn), 25);
+    EXPECT_EQ(EditLength(GridId::kConst, kValueColumn), 10);
+    EXPECT_EQ(EditLength(GridId::kProgram, kHiddenColumn), 0);
+    for (char c : std::string("aZ09 /+.#")) {
+        EXPECT_TRUE(TypedCharAccepted(GridId::kProgram, kOperatorColumn, c)) << c;
+    }
+    for (char c : std::string("@[_:~")) {
+        EXPECT_FALSE(TypedCharAccepted(GridId::kProgram, kOperatorColumn, c)) << c;
+        EXPECT_TRUE(TypedCharAccepted(GridId::kProgram, kCommentColumn, c)) << c;
+    }
+    for (char c : std::string("09+-. ")) {
+        EXPECT_TRUE(TypedCharAccepted(GridId::kConst, kValueColumn, c)) << c;
+    }
+    for (char c : std::string("aE,\t")) {
+        EXPECT_FALSE(TypedCharAccepted(GridId::kConst, kValueColumn, c)) << c;
+    }
+}
+
 TEST_F(ProgramEditorTest, ModelChangeFillsNewRowsAndClearsOnlyEmptySurplus) {
     OpenNew();
     SetOp(5, "LDX1");                              // inside RQK3's 5 steps

@@ -1,0 +1,29 @@
+#pragma once
+
+// The program branch of the setting menu: what its window calls on load,
+// confirm and unload. The window itself only shows the options.
+
+#include "program/ProgramTypes.h"
+
+namespace rq50::program {
+
+/// The options of the setting menu in program mode, in their order on screen.
+enum class ProgramMenuOption { kNew = 0, kUpload = 1, kReadFile = 2 };
+
+/// Load in program mode: the undo folder exists and is empty. False when it
+/// could not be created.
+bool ProgramMenuLoad();
+
+/// Unload: the undo folder is removed.
+void ProgramMenuUnload();
+
+/// Confirm in program mode. The menu is disabled, then:
+/// New builds the template (model RQK2) and opens the editor; Upload asks
+/// "Starts communication. Press OK button if ready." and starts the
+/// PROGRAM/CONST upload job, whose end opens the editor; Read opens the file
+/// dialog, and a file read opens the editor. False when nothing was started
+/// (New refused, upload prompt cancelled, dialog cancelled or failed): the
+/// menu is enabled again with its option unchanged.
+bool ProgramMenuConfirm(ProgramMenuOption option);
+
+}  // namespace rq50::program

@@ -1,0 +1,669 @@
+// The program editor and its error list on screen, driven by keys and mouse,
+// and the program flows of the setting menu against the simulated RQK2.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "GuiTestSupport.h"
+#include "comm/Engine.h"
+#include "files/ProgramFile.h"
+#include "gui/CellGridView.h"
+#include "gui/Screens.h"
+#include "program/ProgramMenu.h"
+#include "program/ProgramModel.h"
+#include "program/ProgramText.h"
+#include "program/frmRQ3000.h"
+#include "shell/Catalogue.h"
+#include "shell/FileDialog.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "shell/frmRQ0000.h"
+
+using namespace rq50;
+using namespace rq50::guitest;
+using program::GridId;
+using program::ProgramMenuOption;
+using shell::Screen;
+
+namespace {
+
+struct Editor {
+    program::frmRQ3000* screen = nullptr;
+    gui::CellGridView* program = nullptr;
+    gui::CellGridView* consts = nullptr;
+    QPushButton* Button(int i) const {
+        return screen->findChild<QPushButton*>(QStringLiteral("cmdEditItems%1").arg(i));
+    }
+};
+
+Editor Find(Program& p) {
+    Editor e;
+    e.screen = qobject_cast<program::frmRQ3000*>(p.Main().FindScreen(Screen::frmRQ3000));
+    if (e.screen != nullptr) {
+        e.program = e.screen->View(GridId::kProgram);
+        e.consts = e.screen->View(GridId::kConst);
+    }
+    return e;
+}
+
+/// The program menu (a stand-in window) with the undo folder made, as its
+/// load does in program mode.
+void OpenProgramMenu(Program& p) {
+    p.Main().show();
+    p.Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
+    shell::G().settingMode = 1;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
+    QVERIFY(program::ProgramMenuLoad());
+}
+
+Editor OpenNew(Program& p) {
+    OpenProgramMenu(p);
+    program::ProgramMenuConfirm(ProgramMenuOption::kNew);
+    return Find(p);
+}
+
+QString Cell(const QTableView* view, int row, int col) {
+    return view->model()->index(row - 1, col - 1).data().toString();
+}
+
+QString RowHeading(const QTableView* view, int row) {
+    return view->model()->headerData(row - 1, Qt::Vertical).toString();
+}
+
+void Select(gui::CellGridView* view, int row, int col) {
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(row - 1, col - 1));
+}
+
+/// F2 on the cell, the old text selected and replaced by typing, Enter.
+void Type(gui::CellGridView* view, int row, int col, const QString& text) {
+    Select(view, row, col);
+    QTest::keyClick(view, Qt::Key_F2);
+    QLineEdit* editor = nullptr;  // closed editors linger until deleted
+    for (QLineEdit* open : view->viewport()->findChildren<QLineEdit*>()) {
+        if (open->isVisible()) editor = open;
+    }
+    QVERIFY(editor != nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The cell editor commits from the event loop, after its own key handling.
+    QApplication::processEvents();
+}
+
+QString LastMessage(const Program& p) {
+    return p.messages.boxes.empty() ? QString()
+                                    : QString::fromStdString(p.messages.boxes.back().text);
+}
+
+void Drop(gui::CellGridView* view, const program::CellRange& block, int row, int col) {
+    const QPoint at = view->visualRect(view->model()->index(row - 1, col - 1)).center();
+    QMimeData* mime = gui::CellGridView::BlockMime(block);
+    QDragEnterEvent enter(at, Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enter);
+    QDropEvent drop(at, Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &drop);
+    delete mime;
+}
+
+QMenu* RightClick(gui::CellGridView* view, int row, int col) {
+    const QPoint at = view->visualRect(view->model()->index(row - 1, col - 1)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &event);
+    const char* name = view->objectName() == "ssProgram" ? "mnuPopUpProgram" : "mnuPopUpConst";
+    return view->window()->findChild<QMenu*>(name);
+}
+
+QAction* Action(QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text) return a;
+    }
+    return nullptr;
+}
+
+/// Answers the next file dialog with `path` (or cancels it when empty).
+void AnswerFileDialog(const QString& path) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+            name->setText(QFileInfo(path).fileName());
+        } else {
+            dialog->selectFile(path);
+        }
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    timer->start(20);
+}
+
+/// A left click delivered to the widget itself.
+void Click(QWidget* widget, const QPoint& at) {
+    const QPointF global = widget->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+bool Enabled(const QWidget* screen) {
+    return screen->parentWidget() != nullptr && screen->parentWidget()->isEnabled();
+}
+
+}  // namespace
+
+class ProgramEditorTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void newProgramOpensTheTemplate();
+    void settingMenuLeadsToTheEditorAndBack();
+    void typingIsFilteredAndCheckedByTheCore();
+    void rowKeysInsertAndDeleteWithJumpRenumbering();
+    void clipboardAndPopUpMenus();
+    void dragAndDropWithTheDropCheck();
+    void undoGoesBackToTheFirstSnapshot();
+    void modelBoxTypesCapitalsAndRefusesAModelWithoutProgram();
+    void commandCheckOpensTheErrorListAtTheFirstError();
+    void downloadWithErrorsAsksAndFollowsTheAnswer();
+    void uploadFromTheSimulatedUnitOpensTheEditor();
+    void closeAsksToSaveAndSaveWritesWhatTheCliLists();
+};
+
+void ProgramEditorTest::newProgramOpensTheTemplate() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    QVERIFY(e.screen != nullptr);
+    QCOMPARE(p.Main().ActiveScreen(), e.screen);
+    QCOMPARE(e.screen->windowTitle(), QString("Program Editor"));
+    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
+    QCOMPARE(Cell(e.program, 2, 1), QString("STY1"));
+    QCOMPARE(Cell(e.program, 3, 1), QString("END"));
+    QCOMPARE(Cell(e.program, 4, 1), QString("NOP"));
+    QCOMPARE(e.program->model()->rowCount(), 64);
+    QVERIFY(!RowHeading(e.program, 1).isEmpty());
+    QVERIFY(!Cell(e.consts, 1, 1).isEmpty());
+    QVERIFY(e.program->isColumnHidden(2));
+    QCOMPARE(e.screen->findChild<QComboBox*>("cboModel")->currentText(), QString("RQK2"));
+    // The template does not contact the unit and the menu stays loaded.
+    QVERIFY(!comm::CommBusy);
+    QVERIFY(p.Main().FindScreen(Screen::frmRQ2100) != nullptr);
+
+    // Buttons: captions, accessible names, enabling.
+    const QStringList captions{"Close",         "Insert Row",   "Delete Row",        "Undo",
+                               "Command Check", "Save to file", "Download to TAVRO", "Print"};
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(e.Button(i)->text(), captions[i]);
+        QCOMPARE(e.Button(i)->accessibleName(), captions[i]);
+    }
+    QVERIFY(!e.Button(3)->isEnabled());  // nothing to undo yet
+    QVERIFY(e.Button(1)->isEnabled());   // the PROGRAM grid is active
+    QVERIFY(!e.program->accessibleName().isEmpty());
+    QVERIFY(!e.consts->accessibleName().isEmpty());
+    QVERIFY(!e.screen->findChild<QComboBox*>("cboModel")->accessibleName().isEmpty());
+
+    // The CONST grid active: the row buttons are disabled and F3 does nothing.
+    Select(e.consts, 1, 1);
+    QVERIFY(!e.Button(1)->isEnabled());
+    QVERIFY(!e.Button(2)->isEnabled());
+    QTest::keyClick(e.consts, Qt::Key_F3);
+    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
+    Select(e.program, 1, 1);
+    QVERIFY(e.Button(1)->isEnabled());
+}
+
+void ProgramEditorTest::settingMenuLeadsToTheEditorAndBack() {
+    Program p;
+    p.standIns = false;
+    QCOMPARE(p.Start(), 0);
+    p.Main().show();
+    gui::ScreenBase* top = p.Main().ActiveScreen();
+    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
+    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
+    QVERIFY(QDir(p.appDir + "/Undo").exists());
+    QTest::mouseClick(menu->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);  // New
+    Editor e = Find(p);
+    QVERIFY(e.screen != nullptr);
+    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
+    QVERIFY(!Enabled(menu));
+
+    p.messages.answers = {shell::kAnswerNo};
+    QTest::mouseClick(e.Button(0), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
+    QVERIFY(Enabled(menu));
+    QTest::mouseClick(menu->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2100) == nullptr; }));
+    QVERIFY(!QDir(p.appDir + "/Undo").exists());
+}
+
+void ProgramEditorTest::typingIsFilteredAndCheckedByTheCore() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    // "@" and "[" are dropped as typed; letters of both cases pass.
+    Type(e.program, 5, 1, "l@d[x1");
+    QCOMPARE(Cell(e.program, 5, 1), QString("ldx1"));
+    // At most 8 characters in an operator cell.
+    Type(e.program, 6, 1, "ABCDEFGHIJ");
+    QCOMPARE(Cell(e.program, 6, 1), QString("ABCDEFGH"));
+    // CONST cells take digits, signs, point and blank only.
+    Type(e.consts, 1, 1, "1a2.5");
+    QCOMPARE(Cell(e.consts, 1, 1).toDouble(), 12.5);
+    // A value out of range is refused by the core and the old value is back.
+    const QString before = Cell(e.consts, 2, 1);
+    Type(e.consts, 2, 1, "32000.5");
+    QCOMPARE(LastMessage(p), QString("Illegal value entered."));
+    QCOMPARE(Cell(e.consts, 2, 1), before);
+    // Escape keeps the old text.
+    Select(e.program, 1, 1);
+    QTest::keyClick(e.program, Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "MUL");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
+    QVERIFY(e.Button(3)->isEnabled());  // the accepted edits took snapshots
+}
+
+void ProgramEditorTest::rowKeysInsertAndDeleteWithJumpRenumbering() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    Type(e.program, 3, 1, "GO5");
+    Type(e.program, 5, 1, "GIF2");
+    const QString firstAddress = RowHeading(e.program, 1);
+
+    Select(e.program, 2, 1);
+    QTest::keyClick(e.program, Qt::Key_F3);
+    QCOMPARE(Cell(e.program, 2, 1), QString());
+    QCOMPARE(Cell(e.program, 4, 1), QString("GO6"));
+    QCOMPARE(Cell(e.program, 6, 1), QString("GIF3"));
+    QCOMPARE(RowHeading(e.program, 1), firstAddress);
+
+    Select(e.program, 2, 1);
+    QTest::keyClick(e.program, Qt::Key_F4);
+    QCOMPARE(Cell(e.program, 3, 1), QString("GO5"));
+    QCOMPARE(Cell(e.program, 5, 1), QString("GIF2"));
+
+    // Deleting the step a jump aims at leaves the jump without its address.
+    Select(e.program, 2, 1);
+    QTest::keyClick(e.program, Qt::Key_F4);
+    QCOMPARE(Cell(e.program, 2, 1), QString("GO4"));
+    QCOMPARE(Cell(e.program, 4, 1), QString("GIF"));
+
+    // The buttons do the same as the keys.
+    Select(e.program, 1, 1);
+    QTest::mouseClick(e.Button(1), Qt::LeftButton);
+    QCOMPARE(Cell(e.program, 1, 1), QString());
+    QCOMPARE(Cell(e.program, 3, 1), QString("GO5"));
+}
+
+void ProgramEditorTest::clipboardAndPopUpMenus() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    QClipboard* clipboard = QApplication::clipboard();
+
+    // Ctrl+C puts the block on the system clipboard as tab and line text.
+    e.program->SelectBlock({1, 1, 2, 2});
+    QTest::keyClick(e.program, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(clipboard->text().startsWith("LDX1\t\r\nSTY1\t"));
+
+    // One value pasted onto a block fills every cell of it.
+    clipboard->setText("NOP");
+    e.program->setFocus();
+    e.program->SelectBlock({6, 1, 9, 2});
+    QTest::keyClick(e.program, Qt::Key_V, Qt::ControlModifier);
+    for (int r = 6; r <= 9; ++r) {
+        for (int c = 1; c <= 2; ++c) QCOMPARE(Cell(e.program, r, c), QString("NOP"));
+    }
+    clipboard->setText("7");
+    e.consts->setFocus();
+    e.consts->SelectBlock({1, 1, 3, 1});
+    QTest::keyClick(e.consts, Qt::Key_V, Qt::ControlModifier);
+    for (int r = 1; r <= 3; ++r) QCOMPARE(Cell(e.consts, r, 1), QString("7"));
+
+    // A CONST paste with a tab is refused with its message.
+    clipboard->setText("1\t2");
+    Select(e.consts, 4, 1);
+    const QString before = Cell(e.consts, 4, 1);
+    QTest::keyClick(e.consts, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(LastMessage(p), QString("Attempted to perform an illegal operation on CONST."));
+    QCOMPARE(Cell(e.consts, 4, 1), before);
+
+    // Ctrl+X copies and clears; Delete clears.
+    Select(e.program, 1, 1);
+    QTest::keyClick(e.program, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(clipboard->text().trimmed(), QString("LDX1"));
+    QCOMPARE(Cell(e.program, 1, 1), QString());
+    Select(e.program, 2, 1);
+    QTest::keyClick(e.program, Qt::Key_Delete);
+    QCOMPARE(Cell(e.program, 2, 1), QString());
+
+    // Right-click: Paste only with text on the clipboard.
+    clipboard->clear();
+    QMenu* menu = RightClick(e.program, 3, 1);
+    QVERIFY(menu != nullptr && menu->isVisible());
+    QVERIFY(!Action(menu, "Paste(&P)")->isEnabled());
+    QVERIFY(Action(menu, "Copy(&C)")->isEnabled());
+    menu->hide();
+    clipboard->setText("MUL");
+    menu = RightClick(e.program, 3, 1);
+    QVERIFY(Action(menu, "Paste(&P)")->isEnabled());
+    Action(menu, "Paste(&P)")->trigger();
+    QCOMPARE(Cell(e.program, 3, 1), QString("MUL"));
+    menu->hide();
+    menu = RightClick(e.program, 3, 1);
+    Action(menu, "Insert Row")->trigger();
+    menu->hide();
+    QCOMPARE(Cell(e.program, 4, 1), QString("MUL"));
+    QMenu* constMenu = RightClick(e.consts, 1, 1);
+    QCOMPARE(constMenu->actions().size(), 2);
+    constMenu->hide();
+
+    // Whole rows by their headings select the operator and comment only.
+    e.program->setFocus();
+    Click(e.program->verticalHeader()->viewport(),
+          QPoint(5, e.program->verticalHeader()->sectionViewportPosition(4) +
+                        e.program->verticalHeader()->sectionSize(4) / 2));
+    const program::CellRange rows = e.program->SelectedRange();
+    QCOMPARE(rows.row1, 5);
+    QCOMPARE(rows.col1, 1);
+    QCOMPARE(rows.col2, 2);
+    QVERIFY(!e.program->selectionModel()->isSelected(e.program->model()->index(4, 2)));
+    // A column by its heading: row 1 to the last row, column 1 to the last.
+    Click(e.program->horizontalHeader()->viewport(),
+          QPoint(e.program->horizontalHeader()->sectionViewportPosition(1) +
+                     e.program->horizontalHeader()->sectionSize(1) / 2,
+                 5));
+    const program::CellRange cols = e.program->SelectedRange();
+    QCOMPARE(cols.row1, 1);
+    QCOMPARE(cols.row2, 64);
+    QCOMPARE(cols.col1, 1);
+    QCOMPARE(cols.col2, 2);
+}
+
+void ProgramEditorTest::dragAndDropWithTheDropCheck() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    Type(e.program, 1, 2, "a@b");
+    // A comment with "@" cannot land in the operator column.
+    Drop(e.program, {1, 2, 1, 2}, 5, 1);
+    QCOMPARE(LastMessage(p), QString("Attempted to perform an illegal operation on the PROGRAM."));
+    QCOMPARE(Cell(e.program, 5, 1), QString("NOP"));
+    QCOMPARE(Cell(e.program, 1, 2), QString("a@b"));
+    // Operators may: the block moves.
+    const std::size_t shown = p.messages.boxes.size();
+    Drop(e.program, {1, 1, 2, 1}, 10, 1);
+    QCOMPARE(p.messages.boxes.size(), shown);
+    QCOMPARE(Cell(e.program, 10, 1), QString("LDX1"));
+    QCOMPARE(Cell(e.program, 11, 1), QString("STY1"));
+    QCOMPARE(Cell(e.program, 1, 1), QString());
+    // The comment may go to another comment cell.
+    Drop(e.program, {1, 2, 1, 2}, 3, 2);
+    QCOMPARE(Cell(e.program, 3, 2), QString("a@b"));
+    // CONST drops are not checked.
+    Type(e.consts, 1, 1, "5");
+    Drop(e.consts, {1, 1, 1, 1}, 6, 1);
+    QCOMPARE(Cell(e.consts, 6, 1).toDouble(), 5.0);
+}
+
+void ProgramEditorTest::undoGoesBackToTheFirstSnapshot() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    QStringList opened;
+    for (int r = 1; r <= 8; ++r) opened << Cell(e.program, r, 1) << Cell(e.consts, r, 1);
+
+    Type(e.program, 1, 1, "MUL");
+    Select(e.program, 2, 1);
+    QTest::keyClick(e.program, Qt::Key_F3);
+    Type(e.consts, 2, 1, "-32000");
+    QCOMPARE(Cell(e.consts, 2, 1), QString("-32000.0"));
+    int undos = 0;
+    while (e.Button(3)->isEnabled() && undos < 10) {
+        QTest::mouseClick(e.Button(3), Qt::LeftButton);
+        ++undos;
+    }
+    QCOMPARE(undos, 3);  // the third press reaches the first state
+    QStringList now;
+    for (int r = 1; r <= 8; ++r) now << Cell(e.program, r, 1) << Cell(e.consts, r, 1);
+    QCOMPARE(now, opened);
+    QVERIFY(!e.Button(3)->isEnabled());
+}
+
+void ProgramEditorTest::modelBoxTypesCapitalsAndRefusesAModelWithoutProgram() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    auto* combo = e.screen->findChild<QComboBox*>("cboModel");
+    QVERIFY(combo->count() > 1);
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(combo, "rqb2");
+    QCOMPARE(combo->currentText(), QString("RQB2"));
+    QVERIFY(!e.Button(4)->isEnabled());  // not a model with a PROGRAM area
+    e.program->setFocus();
+    QVERIFY(LastMessage(p).startsWith("For this model name of TAVRO"));
+    QCOMPARE(combo->currentText(), QString("RQK2"));
+    QVERIFY(e.Button(4)->isEnabled());
+}
+
+void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    QTest::mouseClick(e.Button(4), Qt::LeftButton);
+    QCOMPARE(LastMessage(p), QString("No error found."));
+
+    Type(e.program, 4, 1, "XYZ");
+    Type(e.program, 5, 1, "GO");
+    const QString step4 = RowHeading(e.program, 4);
+    QTest::mouseClick(e.Button(4), Qt::LeftButton);
+    auto* list = p.Main().FindScreen(Screen::frmRQ3100);
+    QVERIFY(list != nullptr);
+    QCOMPARE(p.Main().ActiveScreen(), list);
+    QCOMPARE(list->windowTitle(), QString("Command Check Error"));
+    QVERIFY(!Enabled(e.screen));
+    auto* grid = list->findChild<QTableWidget*>("ssError");
+    QCOMPARE(grid->columnCount(), 3);
+    QCOMPARE(grid->rowCount(), 20);
+    QCOMPARE(grid->horizontalHeaderItem(0)->text(), QString("STEP"));
+    QCOMPARE(grid->item(0, 0)->text(), step4);
+    QCOMPARE(grid->item(0, 1)->text(), QString("XYZ"));
+    QCOMPARE(grid->item(0, 2)->text(), QString("Invalid operator."));
+    // Operator errors first, then jump errors: "GO" is both.
+    QCOMPARE(grid->item(1, 1)->text(), QString("GO"));
+    QCOMPARE(grid->item(1, 2)->text(), QString("Invalid operator."));
+    QCOMPARE(grid->item(2, 2)->text(), QString("Specify jump address."));
+    QVERIFY(grid->item(3, 0) == nullptr);
+    QCOMPARE(grid->verticalScrollBar()->value(), 0);
+    QCOMPARE(grid->currentRow(), 0);
+    auto* close = list->findChild<QPushButton*>("cmdReturn");
+    QCOMPARE(close->accessibleName(), QString("Close"));
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ3100) == nullptr; }));
+    QVERIFY(Enabled(e.screen));
+    QCOMPARE(p.Main().ActiveScreen(), e.screen);
+    QVERIFY(e.screen->Editor().Checker().ErrorLines().empty());
+}
+
+void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
+    Program p;
+    p.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    Type(e.program, 4, 1, "XYZ");
+
+    // Yes: the error list, nothing sent.
+    p.messages.answers = {shell::kAnswerYes};
+    QTest::mouseClick(e.Button(6), Qt::LeftButton);
+    QCOMPARE(LastMessage(p), QString("Error found during command check. Do you want to see the "
+                                     "error content?"));
+    QVERIFY(p.Main().FindScreen(Screen::frmRQ3100) != nullptr);
+    QVERIFY(!comm::CommBusy);
+    QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ3100)->findChild<QPushButton*>("cmdReturn"),
+                      Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+
+    // No: the download goes on after its own question.
+    Type(e.program, 4, 1, "NOP");
+    Type(e.program, 6, 1, "XYZ");
+    p.messages.answers = {shell::kAnswerNo, shell::kAnswerOk};
+    QTest::mouseClick(e.Button(6), Qt::LeftButton);
+    QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
+    QVERIFY(comm::CommBusy);
+    QVERIFY(!Enabled(e.screen));
+    QVERIFY(WaitFor([] { return !comm::CommBusy; }, 60000));
+    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
+    QCOMPARE(Find(p).screen, e.screen);
+
+    // What the unit holds now comes back by an upload.
+    p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
+    QTest::mouseClick(e.Button(0), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
+    p.messages.answers = {shell::kAnswerOk};
+    QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
+    QVERIFY(WaitFor([&] { return !comm::CommBusy && Find(p).screen != nullptr; }, 60000));
+    QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
+}
+
+void ProgramEditorTest::uploadFromTheSimulatedUnitOpensTheEditor() {
+    Program p;
+    p.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
+    QCOMPARE(p.Start(), 0);
+    OpenProgramMenu(p);
+    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
+
+    // Cancelled at the prompt: nothing starts, the menu is back.
+    p.messages.answers = {shell::kAnswerCancel};
+    QVERIFY(!program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
+    QVERIFY(!comm::CommBusy);
+    QVERIFY(Enabled(menu));
+    QVERIFY(!program::Program().dataPresent);
+
+    p.messages.answers = {shell::kAnswerOk};
+    QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
+    QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
+             QString("Upload Program Data from TAVRO"));
+    QVERIFY(comm::CommBusy);
+    QVERIFY(WaitFor([&] { return !comm::CommBusy && Find(p).screen != nullptr; }, 60000));
+    Editor e = Find(p);
+    QCOMPARE(program::Program().source, std::int16_t(program::kSourceUpload));
+    const QStringList ops{"LDX1", "LDC01", "MUL", "STY1", "END", "NOP"};
+    for (int r = 1; r <= ops.size(); ++r) QCOMPARE(Cell(e.program, r, 1), ops[r - 1]);
+    QCOMPARE(Cell(e.consts, 1, 1).toDouble(), 1.5);
+    QCOMPARE(Cell(e.consts, 2, 1).toDouble(), -0.25);
+    QCOMPARE(Cell(e.consts, 3, 1).toDouble(), 100.0);
+    QCOMPARE(RowHeading(e.program, 1), QString("P01"));
+    QCOMPARE(RowHeading(e.consts, 1), QString("Q01"));
+    QVERIFY(RowHeading(e.program, 49).isEmpty());  // 48 steps
+}
+
+void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    Type(e.program, 4, 1, "MUL");
+    Type(e.program, 4, 2, "scale");
+    Type(e.consts, 1, 1, "2.5");
+
+    // Close with changes asks; Cancel stays, Yes opens the save dialog.
+    p.messages.answers = {shell::kAnswerCancel};
+    QTest::mouseClick(e.Button(0), Qt::LeftButton);
+    QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
+    QCOMPARE(Find(p).screen, e.screen);
+
+    // Save to file: the dialog, the information window, the file.
+    QDir().mkpath(p.appDir + "/User/PROGRAM");
+    const QString path = p.appDir + "/User/PROGRAM/scaled.7pr";
+    AnswerFileDialog(path);
+    QTest::mouseClick(e.Button(5), Qt::LeftButton);
+    gui::ScreenBase* info = p.Main().FindScreen(Screen::frmRQ2600);
+    QVERIFY(info != nullptr);
+    QVERIFY(!Enabled(e.screen));
+    QTest::mouseClick(info->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!e.Button(3)->isEnabled());  // the undo history starts again
+
+    // What rq50-cli shows of the file is what the editor shows.
+    QProcess cli;
+    cli.start(RQ50_BIN_DIR "/rq50-cli", {"--app-dir", p.appDir, "show", path});
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QString listed = QString::fromUtf8(cli.readAllStandardOutput());
+    const QString shown = QString::fromStdString(program::ProgramGridsText(e.screen->Editor()));
+    QVERIFY2(listed.endsWith(shown), qPrintable(listed + "\n---\n" + shown));
+    QVERIFY(shown.contains("MUL") && shown.contains("scale") && shown.contains("2.5"));
+
+    // Saved: Close leaves without a question.
+    const std::size_t asked = p.messages.boxes.size();
+    QTest::mouseClick(e.Button(0), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
+    QCOMPARE(p.messages.boxes.size(), asked);
+    QVERIFY(Enabled(p.Main().FindScreen(Screen::frmRQ2100)));
+
+    // Read Program Data from a File opens the editor with it.
+    AnswerFileDialog(path);
+    QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kReadFile));
+    e = Find(p);
+    QVERIFY(e.screen != nullptr);
+    p.Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
+    QCOMPARE(Cell(e.program, 4, 1), QString("MUL"));
+    QCOMPARE(Cell(e.program, 4, 2), QString("scale"));
+    QCOMPARE(Cell(e.consts, 1, 1).toDouble(), 2.5);
+
+    // Changes and No: back to the menu, nothing written.
+    Type(e.program, 1, 1, "END");
+    p.messages.answers = {shell::kAnswerNo};
+    QTest::mouseClick(e.Button(0), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
+    QVERIFY(files::ReadProgramFile(path.toStdString()));
+    QCOMPARE(QString::fromStdString(program::Program().header.modelCode), QString("RQK2"));
+    QCOMPARE(
+        QString::fromStdString(program::RecordDataText(program::Program().records.at(0))).trimmed(),
+        QString("LDX1"));
+
+    // The undo folder goes with the menu.
+    program::ProgramMenuUnload();
+    QVERIFY(!QDir(p.appDir + "/Undo").exists());
+}
+
+QTEST_MAIN(ProgramEditorTest)
+#include "ProgramEditorTest.moc"
