@@ -138,7 +138,8 @@ void AnswerFileDialog(const QString& path) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, path] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) return;
+        // A dialog accepted before it is up would be shown again by exec().
+        if (dialog == nullptr || !dialog->isVisible()) return;
         timer->stop();
         timer->deleteLater();
         // As a user types it: the name box takes a full path.
