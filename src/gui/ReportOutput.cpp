@@ -106,17 +106,17 @@ bool PrintOnPrinter(print::ReportKind kind) {
 }
 
 bool SaveReportAsPdf(print::ReportKind kind) {
-    shell::FileDialogSpec spec;
-    spec.save = true;
-    spec.title = shell::Catalogue(kTextSaveAsPdf);
-    spec.filter = shell::Catalogue(kTextPdfFile) + "(*.pdf)|*.pdf";
-    spec.defaultExt = "pdf";
-    spec.startFolder = shell::FileDialogFor(shell::kDialogCsv).startFolder;
-    spec.overwritePrompt = true;
-    spec.pathMustExist = true;
+    shell::FileDialogSpec pdfDialog;
+    pdfDialog.save = true;
+    pdfDialog.title = shell::Catalogue(kTextSaveAsPdf);
+    pdfDialog.filter = shell::Catalogue(kTextPdfFile) + "(*.pdf)|*.pdf";
+    pdfDialog.defaultExt = "pdf";
+    pdfDialog.startFolder = shell::FileDialogFor(shell::kDialogCsv).startFolder;
+    pdfDialog.overwritePrompt = true;
+    pdfDialog.pathMustExist = true;
     QtFileDialogHost standard;
     shell::FileDialogHost& dialog = PdfFileDialog() != nullptr ? *PdfFileDialog() : standard;
-    const auto choice = dialog.Show(spec);
+    const auto choice = dialog.Show(pdfDialog);
     if (!choice || choice->fileName.empty()) return false;
     QString path = Text(choice->fileName);
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");

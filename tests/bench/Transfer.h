@@ -202,6 +202,26 @@ inline void PrintRow(const std::string& name, int speed, const Figures& classic,
                 classic.ok && fast.ok && classic.requests == fast.requests ? "" : "  FAIL");
 }
 
+/// The table of every sample instrument at both speeds in both pacings on
+/// the virtual clock; `prepare` runs on the line before each measured job.
+template <class Prepare>
+void VirtualTable(int job, const char* title, Prepare prepare) {
+    PrintHeading(title);
+    for (const char* file : {"RQB2.json", "RQG2.json", "RQK2.json", "ZNC.json"}) {
+        for (const int speed : {1200, 9600}) {
+            Figures runs[2];
+            for (const bool fast : {false, true}) {
+                auto instrument = sim::Instrument::FromFile(AtSpeed(file, speed));
+                shell::VirtualClock clock;
+                sim::SimulatedLine line(clock, &instrument);
+                prepare(line, clock, speed);
+                runs[fast ? 1 : 0] = Transfer(job, {fast, comm::kDefaultGapMs}, line, clock, speed);
+            }
+            PrintRow(file, speed, runs[0], runs[1]);
+        }
+    }
+}
+
 #ifdef RQ50_BENCH_REAL_LINE
 /// RQB2 at `speed` in real time through tavro-sim, in both pacings, against
 /// the same run on the virtual clock. `prepare` runs first on the virtual

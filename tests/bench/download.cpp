@@ -23,21 +23,8 @@ int main(int argc, char** argv) {
     (void)argc;
     (void)argv;
 #endif
-    bench::PrintHeading("Download on the virtual clock (ZNC: the module in slot 1)");
-    for (const char* file : {"RQB2.json", "RQG2.json", "RQK2.json", "ZNC.json"}) {
-        for (const int speed : {1200, 9600}) {
-            bench::Figures runs[2];
-            for (const bool fast : {false, true}) {
-                auto instrument = sim::Instrument::FromFile(bench::AtSpeed(file, speed));
-                shell::VirtualClock clock;
-                sim::SimulatedLine line(clock, &instrument);
-                UploadFirst(line, clock, speed);
-                runs[fast ? 1 : 0] = bench::Transfer(
-                    comm::kJobDownload, {fast, comm::kDefaultGapMs}, line, clock, speed);
-            }
-            bench::PrintRow(file, speed, runs[0], runs[1]);
-        }
-    }
+    bench::VirtualTable(comm::kJobDownload,
+                        "Download on the virtual clock (ZNC: the module in slot 1)", UploadFirst);
 #ifdef RQ50_BENCH_REAL_LINE
     const auto upload = [](comm::SerialPort& line, shell::Clock& clock) {
         UploadFirst(line, clock, 9600);
