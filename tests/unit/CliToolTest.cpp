@@ -41,11 +41,7 @@ class CliTool : public ::testing::Test {
     void SetUp() override {
         m_dir = files::test::FreshFolder(
             std::string("cli_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        // The application folder with the configuration files of the build.
-        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
-            if (entry.path().extension() == ".ini")
-                fs::copy_file(entry.path(), m_dir / entry.path().filename());
-        }
+        files::test::CopyConfigurationFiles(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
 

@@ -42,12 +42,7 @@ class FileCli : public ::testing::Test {
         const fs::path data = fs::path(RQ50_TEST_DATA_DIR) / "files";
         fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
         fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
-        // rq50-cli starts only with the configuration files the program needs.
-        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
-            if (entry.path().extension() == ".ini") {
-                fs::copy_file(entry.path(), m_dir / entry.path().filename());
-            }
-        }
+        files::test::CopyConfigurationFiles(m_dir);
         ASSERT_TRUE(fs::exists(fs::path(RQ50_BIN_DIR) / "rq50-cli")) << "build rq50-cli first";
     }
     void TearDown() override { fs::remove_all(m_dir); }

@@ -78,6 +78,17 @@ inline std::filesystem::path FreshFolder(const std::string& name) {
     return dir;
 }
 
+#ifdef RQ50_BIN_DIR
+/// Copies the configuration files the build puts next to the programs into
+/// `dir`, so rq50-cli can start with `dir` as its application folder.
+inline void CopyConfigurationFiles(const std::filesystem::path& dir) {
+    for (const auto& entry : std::filesystem::directory_iterator(RQ50_BIN_DIR)) {
+        if (entry.path().extension() == ".ini")
+            std::filesystem::copy_file(entry.path(), dir / entry.path().filename());
+    }
+}
+#endif
+
 inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -24,11 +24,7 @@ class JobCli : public ::testing::Test {
   protected:
     void SetUp() override {
         m_dir = files::test::FreshFolder("job_cli");
-        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
-            if (entry.path().extension() == ".ini") {
-                fs::copy_file(entry.path(), m_dir / entry.path().filename());
-            }
-        }
+        files::test::CopyConfigurationFiles(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
 

@@ -25,12 +25,7 @@ class ProgramCli : public ::testing::Test {
   protected:
     void SetUp() override {
         m_dir = files::test::FreshFolder("program_cli");
-        // The sample configuration files the build puts next to the programs.
-        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
-            if (entry.path().extension() == ".ini") {
-                fs::copy_file(entry.path(), m_dir / entry.path().filename());
-            }
-        }
+        files::test::CopyConfigurationFiles(m_dir);
         ASSERT_TRUE(fs::exists(m_dir / "Category.ini"));
     }
     void TearDown() override { fs::remove_all(m_dir); }
