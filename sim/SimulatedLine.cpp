@@ -1,5 +1,7 @@
 #include "sim/SimulatedLine.h"
 
+#include "comm/CommPort.h"
+
 #include <algorithm>
 
 namespace rq50::sim {
@@ -24,6 +26,13 @@ void SimulatedLine::FailOpen(int number, const std::string& description) {
 void SimulatedLine::SetLineSettings(const comm::LineSettings& settings) {
     Advance();  // what is on the wire so far was sent at the old speed
     m_settings = settings;
+}
+
+void SimulatedLine::Unplug() {
+    m_open = false;
+    m_input.clear();
+    SetError(comm::kPortErrUnavailable, "The device " + m_device + " was removed");
+    FailOpen(comm::kPortErrInvalidPort, "Invalid port number: " + m_device + " does not exist");
 }
 
 bool SimulatedLine::Open() {

@@ -42,6 +42,11 @@ class SimulatedLine : public comm::SerialPort {
     /// Makes the next Open calls fail with this error until cleared with 0.
     void FailOpen(int number, const std::string& description = "Port not available");
 
+    /// The device goes away as a pulled USB adapter does: the open port
+    /// closes itself with an error, and opening it again fails as for a
+    /// device that does not exist.
+    void Unplug();
+
     /// One write of the tool, as it went out.
     struct Sent {
         std::int64_t atMs = 0;

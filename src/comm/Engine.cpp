@@ -10,9 +10,11 @@
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
 #include "comm/SerialPort.h"
+#include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageBoxHost.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 
@@ -141,8 +143,20 @@ bool CheckTimer2() {
         if (CommState != kStateWait) return true;
     }
     StopTimer2();
-    if (CommError != kErrTerminated) CommError = kErrTimeout;
+    // After "Terminate" the unanswered request is not tried again.
+    const bool stopping = g_engine.stopRequested || CommError == kErrTerminated;
+    CommError = stopping ? kErrTerminated : kErrTimeout;
     return false;
+}
+
+/// The port went away under the job: what it said is kept for the message,
+/// and the job ends with nothing more sent.
+void LineLost() {
+    QuillError.number = MainPort().ErrorNumber();
+    QuillError.description = MainPort().ErrorDescription();
+    QuillError.source = "LineLost";
+    if (LogFileOn) LogNote("The connection to " + CommDevice() + " was lost.");
+    EndNow(kErrLineLost);
 }
 
 /// Three time-outs at one speed: try the other. A reopen that fails ends the
@@ -191,8 +205,10 @@ void TickBuild() {
     CommRecvStatus = kRecvHeader;
     // "Terminate" pressed between two exchanges ends the job before the next
     // request or retry goes out, so no write is left sent but unanswered.
-    if (CommError == kErrTerminated && CommStep != kStepFinish) {
+    // A job its last answer already ended keeps that ending.
+    if ((CommError == kErrTerminated || g_engine.stopRequested) && CommStep != kStepFinish) {
         StopTimer2();
+        CommError = kErrTerminated;
         CommStep = kStepFinish;
         CommState = kStateParse;
         return;
@@ -229,7 +245,11 @@ void TickTransmit() {
     // Whatever is left of earlier answers is no answer to this request.
     port.ClearBuffers();
     ResetReception();
-    port.Write(SendBuffer);
+    if (!port.Write(SendBuffer)) {
+        // A port that closed under the job takes nothing more.
+        if (!port.IsOpen()) return LineLost();
+        // Anything else is left to the response time-out and its retries.
+    }
     ++g_engine.triesSent;
     ++g_engine.requestsSent;
     StartTimer2();
@@ -286,6 +306,9 @@ void JudgeAnswer(const std::string& nameBefore) {
 void ReceiveStep() {
     const std::string nameBefore = LastRespName;
     RecvFrame(MainPort(), CommRecvStatus);
+    // The port closes itself when its device goes away: no answer can come,
+    // so the job ends now rather than after its tries.
+    if (!MainPort().IsOpen()) return LineLost();
     if (CommRecvStatus != kRecvComplete) return;
     g_engine.lastFrameAtMs = Now();
     JudgeAnswer(nameBefore);
@@ -324,6 +347,7 @@ void TickFinish() {
     CommRetry = 0;
     LastRespName.clear();
     CommBusy = false;
+    g_engine.stopRequested = false;
     StopTimer2();
     Host().CloseCommDialog();
     RunHandBack(HandBackFor(CommCaller, CommJob, CommResult, CommFacts));
@@ -416,6 +440,7 @@ bool StartCommJob(int job) {
     CommStep = 0;
     CommError = kErrNone;
     CommRetry = 0;
+    g_engine.stopRequested = false;
     Timer1Interval = g_engine.pacing.fast ? kFastPollMs : kTickMs;
     Timer2Enabled = false;
     g_engine.lastFrameAtMs = 0;
@@ -476,7 +501,10 @@ void Timer1() {
 }
 
 void Terminate() {
-    CommError = kErrTerminated;
+    g_engine.stopRequested = CommBusy;
+    // A request on the line waits for its answer or its time-out; at any
+    // other moment the job ends before the next request.
+    if (CommState != kStateWait) CommError = kErrTerminated;
 }
 
 bool RunCommJob(std::int64_t maxMs) {
@@ -524,12 +552,43 @@ void EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CloseCommPort(port) != 0) ShowQuillError();
 }
 
+namespace {
+
+constexpr int kTextCommunicationError = 1558;
+constexpr int kTextLineLost = 1589;
+constexpr int kTextCheckTheLine = 1590;
+
+/// "The connection to DEV was lost…", what the job got done, and what to
+/// check. It reads as a fault of the line, not of a typed port name.
+void ShowLineLost(const std::string& detail) {
+    auto* messages = shell::Svc().messages;
+    if (!messages) return;
+    shell::MessageBoxRequest box;
+    box.text = shell::Catalogue(kTextLineLost);
+    if (const auto at = box.text.find("%1"); at != std::string::npos)
+        box.text.replace(at, 2, CommDevice());
+    if (!detail.empty()) box.text += "\r\n\r\n" + detail;
+    box.text += "\r\n\r\n" + shell::Catalogue(kTextCheckTheLine);
+    box.title = shell::Catalogue(kTextCommunicationError);
+    box.buttons = shell::kButtonsOk;
+    box.icon = shell::MsgIcon::Exclamation;
+    messages->Beep();
+    messages->Show(box);
+    QuillError = {};
+}
+
+}  // namespace
+
 int ShowCommErrorMessage(int code, const std::string& detail) {
     static const std::map<int, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
         {kErrSensorType, 7}, {kErrAddress, 8},     {kErrCommand, 4},     {kErrBothRefused, 40},
         {kErrRackBaud, 29},  {kErrBaudModel, 30},  {kErrCustomType, 46}, {kErrSlotZero, 3},
     };
+    if (code == kErrLineLost) {
+        ShowLineLost(detail);
+        return 0;
+    }
     auto it = kMessageOf.find(code);
     if (it == kMessageOf.end()) return 0;
     shell::ShowMsgBoxWithDetail(it->second, shell::kButtonsOk, CommTitle, detail);

@@ -49,6 +49,9 @@ enum CommErrors : int {
     kErrCustomType = 15,
     kErrPortOpen = 20,  ///< opening the port failed; the port is not closed
     kErrSlotZero = 21,
+    /// The open port went away during the job (a USB adapter pulled out, the
+    /// device closed under the program): nothing more can be sent.
+    kErrLineLost = 23,
     kErrDataSetRefused = 22,  ///< the data set cannot be downloaded; nothing was sent
 };
 
@@ -184,7 +187,9 @@ bool StartCommJob(int job);
 /// the answer has passed, sent.
 void Timer1();
 
-/// The "Terminate" button.
+/// The "Terminate" button: the job ends between two exchanges. A request
+/// already on the line keeps its answer (or its time-out) first, so a write
+/// the instrument took is counted as written; no further request goes out.
 void Terminate();
 
 /// Drives the engine until the running job has ended: a tick, then the clock
@@ -213,7 +218,7 @@ bool BeginJob(SerialPort& port);
 void EndJobClosePort(SerialPort& port, bool keepIfWasOpen);
 
 /// Shows the message that belongs to `code` (2, 3, 4, 5, 6, 9, 10, 11, 12, 13,
-/// 15, 21) with `CommTitle` as the caller title, and `detail` below its text;
+/// 15, 21, 23) with `CommTitle` as the caller title, and `detail` below its text;
 /// returns the message number shown, 0 for codes without a general message
 /// (0, 1, 7, 8, 20).
 int ShowCommErrorMessage(int code, const std::string& detail = {});

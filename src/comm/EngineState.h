@@ -98,6 +98,9 @@ struct CommEngineState {
     /// earlier tries may still be on their way.
     std::vector<std::uint8_t> lastAnswer;
     int staleAnswers = 0;
+    /// "Terminate" was pressed: the job ends before its next request, once
+    /// the request on the line has its answer or its time-out.
+    bool stopRequested = false;
     /// Requests the running (or last) job transmitted, retries included.
     int requestsSent = 0;
 

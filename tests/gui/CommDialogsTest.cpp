@@ -35,6 +35,7 @@ class CommDialogsTest : public QObject {
     void slotDialogOnARack();
     void slotDialogRefusesNumbersOutsideTheRack();
     void terminateEndsAJob();
+    void terminateLetsTheWriteOnTheLineBeAnswered();
 };
 
 void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
@@ -145,6 +146,36 @@ void CommDialogsTest::terminateEndsAJob() {
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
     QVERIFY(setting->parentWidget()->isEnabled());
     QCOMPARE(main.ActiveScreen(), setting);
+}
+
+// Terminate while a download's write waits for its answer: the answer is
+// taken, so the write counts as written, and nothing more is sent.
+void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    shell::frmRQ0000& main = program.Main();
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    program.Clock().SetRate(20);
+    QVERIFY(comm::StartScreenJob(comm::kJobUpload, shell::Catalogue(2112),
+                                 comm::kCallerSettingMenuUpload, shell::Screen::frmRQ2100, false));
+    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
+    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+
+    program.Clock().SetRate(1);
+    program.messages.boxes.clear();
+    QVERIFY(comm::StartScreenJob(comm::kJobDownload, shell::Catalogue(2403),
+                                 comm::kCallerDataViewDownload, shell::Screen::frmRQ2400, false));
+    auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
+    QVERIFY(progress != nullptr);
+    QVERIFY(WaitFor([] {
+        return comm::jobs::Results().itemsWritten == 1 && comm::CommState == comm::kStateWait;
+    }));
+    QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
+    QCOMPARE(comm::CommResult, int(comm::kErrTerminated));
+    const std::string text = program.messages.boxes.back().text;
+    QVERIFY2(text.find("Items written: 2") != std::string::npos, text.c_str());
+    QVERIFY2(text.find("No answer came") == std::string::npos, text.c_str());
 }
 
 QTEST_MAIN(CommDialogsTest)

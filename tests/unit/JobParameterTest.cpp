@@ -3,6 +3,7 @@
 #include "unit/JobTestSupport.h"
 
 #include <cstdint>
+#include <functional>
 #include <fstream>
 
 namespace rq50::testing {
@@ -303,6 +304,52 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
                            "Items not written: 2, from C01 TAG on"}));
     ASSERT_EQ(jobs::Results().downloadCheck.size(), 3u);
     EXPECT_EQ(jobs::CheckEntrySetText(jobs::Results().downloadCheck[0]), "(no answer)");
+}
+
+// "Terminate" and a line that goes away both end a download between two
+// exchanges, and both say how far it came. A stop pressed while a write's
+// answer is on its way waits for that answer, so the write counts as written.
+TEST_F(JobDownload, AStopOrALostLineEndsBetweenExchangesAndSaysHowFar) {
+    Upload(SmallInstrument());
+    const auto writesSent = [this] { return CountCommand(kWrite); };
+    // Runs the download until the second write is on the line, then acts.
+    const auto runUntilSecondWrite = [&](const std::function<void()>& act) {
+        messages.boxes.clear();
+        comm::CommTitle = "TEST";
+        ASSERT_TRUE(StartCommJob(kJobDownload));
+        const int before = writesSent();
+        while (CommBusy && !(writesSent() == before + 2 && CommState == kStateWait)) {
+            Timer1();
+            clock.Advance(Timer1Interval);
+        }
+        ASSERT_TRUE(CommBusy);
+        act();
+        ASSERT_TRUE(RunCommJob());
+    };
+
+    runUntilSecondWrite([] { Terminate(); });
+    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{
+                           "Communication terminated.\r\n\r\n"
+                           "Items written: 2\r\n"
+                           "Last item written: B02 SCALE LO\r\n"
+                           "Items not written: 2, from C01 TAG on"}));
+
+    runUntilSecondWrite([this] { line->Unplug(); });
+    const int sentAfterLoss = static_cast<int>(line->SentFrames().size());
+    EXPECT_EQ(CommResult, kErrLineLost);
+    EXPECT_EQ(static_cast<int>(line->SentFrames().size()), sentAfterLoss);  // no retry
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].title, "Communication Error");
+    EXPECT_EQ(messages.boxes[0].text,
+              "The connection to " + comm::CommDevice() +
+                  " was lost: the serial port went away during communication.\r\n\r\n"
+                  "Items written: 1\r\n"
+                  "Last item written: B01 INP TYPE\r\n"
+                  "No answer came to the write of B02 SCALE LO: check that item on the "
+                  "instrument.\r\n"
+                  "Items not written: 2, from C01 TAG on\r\n\r\n" +
+                  shell::Catalogue(1590));
 }
 
 // OUT2 TYPE and SENSOR TYPE of a V3 model must hold a choice the data set

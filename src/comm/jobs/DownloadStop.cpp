@@ -48,31 +48,45 @@ DownloadCheckEntry EntryOf(const parameter::ItemBlock& block, std::size_t index,
 
 std::string WriteProgress::ReportStop(const parameter::ItemArray& items, const NextItem& next,
                                       std::vector<DownloadCheckEntry>& list) const {
-    if (!m_current || *m_current >= items.size()) return {};
-    const std::size_t stopped = *m_current;
-    list.push_back(EntryOf(items[stopped], stopped,
-                           m_answered ? CheckReason::NotWritten : CheckReason::Unanswered));
-    // The item whose write went unanswered may have been taken: it is named on
-    // its own, and the count of items not written starts after it.
+    // Stopped while a write was out (refused or unanswered), or between two
+    // writes ("Terminate", a lost line): the items after that point were not
+    // written.
+    const bool writing = m_current && *m_current < items.size();
+    std::size_t from = 0;
+    if (writing) {
+        from = *m_current + 1;
+    } else if (m_lastWritten && *m_lastWritten < items.size()) {
+        from = *m_lastWritten + 1;
+    } else {
+        return {};
+    }
     std::optional<std::size_t> firstNotWritten;
     int notWritten = 0;
-    if (m_answered) {
-        firstNotWritten = stopped;
-        notWritten = 1;
+    if (writing) {
+        const std::size_t stopped = *m_current;
+        list.push_back(EntryOf(items[stopped], stopped,
+                               m_answered ? CheckReason::NotWritten : CheckReason::Unanswered));
+        // The item whose write went unanswered may have been taken: it is
+        // named on its own, and the count of items not written starts after it.
+        if (m_answered) {
+            firstNotWritten = stopped;
+            notWritten = 1;
+        }
     }
-    for (auto item = next(stopped + 1); item && item->index < items.size();
+    for (auto item = next(from); item && item->index < items.size();
          item = next(item->index + 1)) {
         list.push_back(EntryOf(items[item->index], item->index, CheckReason::NotWritten));
         if (!firstNotWritten) firstNotWritten = item->index;
         ++notWritten;
     }
+    if (!writing && !firstNotWritten) return {};  // everything was written
 
     std::string lines = Fill(shell::Catalogue(kTextItemsWritten), std::to_string(m_written));
     if (m_lastWritten && *m_lastWritten < items.size()) {
         lines += "\r\n" + Fill(shell::Catalogue(kTextLastWritten), Describe(items[*m_lastWritten]));
     }
-    if (!m_answered) {
-        lines += "\r\n" + Fill(shell::Catalogue(kTextUnanswered), Describe(items[stopped]));
+    if (writing && !m_answered) {
+        lines += "\r\n" + Fill(shell::Catalogue(kTextUnanswered), Describe(items[*m_current]));
     }
     if (firstNotWritten) {
         lines += "\r\n" + Fill(shell::Catalogue(kTextItemsNotWritten), std::to_string(notWritten),

@@ -44,11 +44,12 @@ class WriteProgress {
     using NextItem = std::function<std::optional<WriteItem>(std::size_t from)>;
 
     /// After a download ended with an error while writing: appends to `list`
-    /// an entry for the item being written (not written when the instrument
-    /// refused it, unanswered when no answer came) and a not-written entry for
-    /// every item the download would have written after it. Returns the lines
-    /// that tell how far the download came; empty when it had not begun
-    /// writing, or had written everything.
+    /// an entry for the item being written, if one was out (not written when
+    /// the instrument refused it, unanswered when no answer came), and a
+    /// not-written entry for every item the download would have written
+    /// after it or after the last item written. Returns the lines that tell
+    /// how far the download came; empty when it had not begun writing, or
+    /// had written everything.
     std::string ReportStop(const parameter::ItemArray& items, const NextItem& next,
                            std::vector<DownloadCheckEntry>& list) const;
 

@@ -41,7 +41,7 @@ bool NeedsPageReRead(const std::string& nameKey) {
 /// terminated is the screen's own doing and needs no message.
 bool ShownOnOpenPage(int code) {
     return code == kErrNoResponse || code == kErrAddress || code == kErrCommand ||
-           code == kErrSlotZero;
+           code == kErrSlotZero || code == kErrLineLost;
 }
 
 /// The finishing message of an online job, by error code, with `title` as
