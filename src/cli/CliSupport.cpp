@@ -37,6 +37,12 @@ std::optional<std::string> PrepareSave(const std::string& path, files::DataFileK
         Note(problem);
         return std::nullopt;
     }
+    // The smallest file still needs room: a full disk is found before any
+    // work (an upload) is done for it.
+    if (!files::CheckSaveSpace(*name, 1)) {
+        Note(*name + " cannot be saved: not enough free disk space");
+        return std::nullopt;
+    }
     return name;
 }
 

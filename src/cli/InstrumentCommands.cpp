@@ -117,19 +117,27 @@ LinkOptions& Link() {
 volatile std::sig_atomic_t g_stopSignal = 0;
 
 extern "C" void OnStopSignal(int signal) {
-    g_stopSignal = signal;
+    if (g_stopSignal == 0) {
+        g_stopSignal = signal;
+        return;
+    }
+    // Ending the process now could leave a write sent and unanswered: the
+    // stop already asked for is on its way, and the user is told so.
+    static const char kNote[] =
+        "\nrq50-cli: stopping after the exchange on the line (at most a few seconds)\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
 }
 
 /// While a command talks to an instrument, Ctrl-C and SIGTERM press
 /// "Terminate": the job ends between two exchanges and closes the port, and
-/// the command says what was done. A second signal ends the process at once.
+/// the command says what was done. A further signal does not cut that short.
 class StopSignals {
   public:
     StopSignals() {
         struct sigaction action {};
         action.sa_handler = OnStopSignal;
         sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
+        action.sa_flags = 0;
         sigaction(SIGINT, &action, &m_savedInt);
         sigaction(SIGTERM, &action, &m_savedTerm);
     }
@@ -153,15 +161,15 @@ int StoppedExit() {
     return kExitSignalBase + static_cast<int>(g_stopSignal);
 }
 
-/// Runs the started job to its end. A stop signal presses "Terminate" once
-/// the request on the line has been answered (or has timed out), so the job
-/// ends between two exchanges.
+/// Runs the started job to its end. A stop signal presses "Terminate", which
+/// lets the request on the line be answered (or time out) and ends the job
+/// before the next one, in either pacing.
 void RunStartedJob() {
     auto* clock = shell::Svc().clock;
     const std::int64_t end = clock->NowMs() + kJobLimitMs;
     bool terminated = false;
     while (CommBusy) {
-        if (Stopped() && !terminated && CommState == kStateBuild) {
+        if (Stopped() && !terminated) {
             Terminate();
             terminated = true;
         }
@@ -492,7 +500,17 @@ int RunProgramUpload(const std::string& path) {
     if (!ok || CommFacts.programItemCount == 0) return kExitSystemError;
     program::Program().source = program::kSourceUpload;
     files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
-    return ExitOf(files::WriteProgramFile(*output));
+    if (!files::WriteProgramFile(*output)) {
+        Note(*output + " was not written");
+        return kExitSystemError;
+    }
+    if (!Link().quiet) {
+        const auto& header = program::Program().header;
+        Note(std::to_string(header.stepCount) + " PROGRAM steps and " +
+             std::to_string(header.constCount) + " CONST items of model " +
+             Trim(header.modelCode) + " saved to " + *output);
+    }
+    return kExitOk;
 }
 
 int ProgramItemsToWrite() {
@@ -1066,6 +1084,16 @@ void AddLinkOptions(CLI::App& app) {
     app.add_option("--port", l.port,
                    "serial device: COM1-COM4 or a device path (see the ports command); "
                    "without it the built-in simulated instrument answers")
+        ->check(
+            [](const std::string& device) -> std::string {
+                // An empty word (an unset shell variable) must never fall back
+                // to the simulated instrument and "succeed".
+                return device.find_first_not_of(" \t") == std::string::npos
+                           ? "--port names no device (an empty value); leave --port out for "
+                             "the simulated instrument"
+                           : std::string();
+            },
+            "DEVICE")
         ->group("Instrument link");
     app.add_option("--speed", l.speed, "starting speed in bit/s: 1200 or 9600")
         ->check(CLI::IsMember({1200, 9600}))

@@ -9,6 +9,9 @@
 
 #include <array>
 #include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -169,37 +172,170 @@ std::size_t Count(const std::string& text, const std::string& part) {
     return n;
 }
 
-TEST_F(CliInstrument, SigintDuringADownloadStopsBetweenExchangesAndSaysHowFar) {
-    SimProcess sim("RQB2.json");
-    ASSERT_EQ(RunCli("--quiet --port " + sim.Path() + " upload -o " + File("a.7pa")).exitCode, 0);
-    const std::string log = File("run.log");
-    const std::string out = File("out.txt");
+/// rq50-cli run in the background with its frames logged: `act` is called
+/// once the log holds `sends` requests, then the run is waited for.
+struct StoppedRun {
+    int exitCode = -1;
+    std::string output;
+    std::string frames;
+};
+
+StoppedRun RunCliAndActAfter(const std::string& arguments, const std::string& folder, int sends,
+                             const std::function<void(pid_t)>& act) {
+    const std::string log = folder + "/run.log";
+    const std::string out = folder + "/out.txt";
+    fs::remove(log);  // the count below is of this run's requests only
     const pid_t pid = ::fork();
     if (pid == 0) {
         const std::string exe = std::string(RQ50_BIN_DIR) + "/rq50-cli";
-        const std::string redirect = exe + " --app-dir " + RQ50_BIN_DIR + " --quiet --port " +
-                                     sim.Path() + " --log " + log + " download " + File("a.7pa") +
-                                     " >" + out + " 2>&1";
-        ::execl("/bin/sh", "sh", "-c", ("exec " + redirect).c_str(), static_cast<char*>(nullptr));
+        const std::string command = "exec " + exe + " --app-dir " + RQ50_BIN_DIR + " --log " +
+                                    log + " " + arguments + " >" + out + " 2>&1";
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // RQB2 is read once for its model, then its 8 SET items are written: stop
-    // the download after the first writes.
-    for (int i = 0; i < 400 && Count(ReadAll(log), "SEND HEX") < 3; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    for (int i = 0; i < 800 && Count(ReadAll(log), "SEND HEX") < static_cast<std::size_t>(sends); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ::kill(pid, SIGINT);
+    act(pid);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    const std::string text = ReadAll(out);
-    ASSERT_TRUE(WIFEXITED(status)) << text;
-    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << text;
-    EXPECT_NE(text.find("Communication terminated."), std::string::npos) << text;
-    EXPECT_NE(text.find("download stopped after "), std::string::npos) << text;
-    EXPECT_NE(text.find("of 8 items"), std::string::npos) << text;
-    // Every request of the log was answered: the job ended between exchanges.
-    const std::string frames = ReadAll(log);
-    EXPECT_EQ(Count(frames, "SEND HEX"), Count(frames, "RECIVE HEX")) << frames;
+    StoppedRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.output = ReadAll(out);
+    run.frames = ReadAll(log);
+    return run;
+}
+
+/// The written count of "download stopped after N of M items".
+int WrittenBeforeStop(const std::string& output) {
+    const auto at = output.find("stopped after ");
+    return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + 14);
+}
+
+class CliStop : public CliInstrument, public ::testing::WithParamInterface<const char*> {};
+
+// Ctrl-C ends a download between two exchanges in either pacing: nothing is
+// written after it, every request of the log has its answer, and the command
+// says how far it came. A second Ctrl-C does not cut that short.
+TEST_P(CliStop, SigintDuringADownloadStopsBetweenExchangesAndSaysHowFar) {
+    const std::string pacing = GetParam();
+    SimProcess sim("RQB2.json");
+    const std::string link = "--quiet --port " + sim.Path() + " " + pacing + " ";
+    // The file comes from the built-in simulated RQB2, which takes no time.
+    ASSERT_EQ(RunCli("--quiet upload -o " + File("a.7pa")).exitCode, 0);
+    // RQB2 is read once for its model, then its 8 SET items are written.
+    for (const int signals : {1, 2}) {
+        const auto run = RunCliAndActAfter(link + "download " + File("a.7pa"), File(""), 3,
+                                           [signals](pid_t pid) {
+                                               for (int i = 0; i < signals; ++i) {
+                                                   ::kill(pid, SIGINT);
+                                                   std::this_thread::sleep_for(
+                                                       std::chrono::milliseconds(5));
+                                               }
+                                           });
+        EXPECT_EQ(run.exitCode, 128 + SIGINT) << run.output;
+        EXPECT_NE(run.output.find("Communication terminated."), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("Downloading to TAVRO completed."), std::string::npos)
+            << run.output;
+        EXPECT_NE(run.output.find("of 8 items"), std::string::npos) << run.output;
+        const int written = WrittenBeforeStop(run.output);
+        EXPECT_GE(written, 1) << run.output;
+        EXPECT_LT(written, 8) << run.output;
+        EXPECT_NE(run.output.find("Items written: " + std::to_string(written)), std::string::npos)
+            << run.output;
+        EXPECT_EQ(Count(run.frames, "SEND HEX"), Count(run.frames, "RECIVE HEX")) << run.frames;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPacings, CliStop, ::testing::Values("", "--fast"),
+                         [](const auto& info) {
+                             return std::string(info.param).empty() ? "Classic" : "Fast";
+                         });
+
+TEST_F(CliInstrument, SigintDuringAFastProgramDownloadStopsIt) {
+    SimProcess sim("RQK2.json");
+    ASSERT_EQ(RunCli("new-program -o " + File("p.7pr")).exitCode, 0);
+    const auto run = RunCliAndActAfter(
+        "--quiet --fast --port " + sim.Path() + " program-download " + File("p.7pr"), File(""),
+        4, [](pid_t pid) { ::kill(pid, SIGINT); });
+    EXPECT_EQ(run.exitCode, 128 + SIGINT) << run.output;
+    const int written = WrittenBeforeStop(run.output);
+    EXPECT_GE(written, 0) << run.output;
+    EXPECT_LT(written, 64) << run.output;
+    EXPECT_EQ(Count(run.frames, "SEND HEX"), Count(run.frames, "RECIVE HEX")) << run.frames;
+}
+
+// A line that goes away half way (the simulator's end of the pty closes, as a
+// pulled USB adapter does) is said to be lost, with what was written, at once
+// rather than after the retries at both speeds.
+TEST_F(CliInstrument, ALineLostMidDownloadIsNamedWithWhatWasWritten) {
+    auto sim = std::make_unique<SimProcess>("RQB2.json");
+    const std::string device = sim->Path();
+    ASSERT_EQ(RunCli("--quiet upload -o " + File("a.7pa")).exitCode, 0);
+    const auto run = RunCliAndActAfter("--quiet --port " + device + " download " + File("a.7pa"),
+                                       File(""), 5, [&sim](pid_t) { sim.reset(); });
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("The connection to " + device + " was lost"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Items written: "), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("Invalid port number"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("Response time out"), std::string::npos) << run.output;
+}
+
+// A full disk and a read-only file system are named before any work is done
+// for a file that could not be kept. Mounting needs the superuser (as in CI).
+TEST_F(CliInstrument, FullAndReadOnlyFileSystemsAreNamedBeforeAnyWork) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs the superuser";
+    const std::string full = File("full");
+    const std::string readOnly = File("ro");
+    fs::create_directories(full);
+    fs::create_directories(readOnly);
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + full + "' && mount -t tmpfs -o ro "
+                     "tmpfs '" + readOnly + "'").c_str()) != 0) {
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    }
+    struct Unmount {
+        std::string a, b;
+        ~Unmount() { std::system(("umount '" + a + "'; umount '" + b + "'").c_str()); }
+    } unmount{full, readOnly};
+    {
+        std::ofstream fill(full + "/fill", std::ios::binary);
+        const std::string block(4096, 'x');
+        for (int i = 0; i < 64 && fill; ++i) fill << block << std::flush;
+    }
+    const std::string sim = std::string("--sim ") + RQ50_SOURCE_DIR + "/sim/instruments/";
+    const std::string log = " --log " + File("run.log") + " ";
+
+    auto run = RunCli(log + "upload -o " + full + "/x.7pa");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("not enough free disk space"), std::string::npos) << run.output;
+    EXPECT_EQ(Count(ReadAll(File("run.log")), "SEND HEX"), 0u) << "nothing was uploaded";
+    run = RunCli(log + sim + "RQK2.json program-upload -o " + full + "/p.7pr");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("not enough free disk space"), std::string::npos) << run.output;
+
+    run = RunCli("upload -o " + readOnly + "/x.7pa");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("the folder " + readOnly + " is read-only"), std::string::npos)
+        << run.output;
+    ASSERT_EQ(RunCli("--quiet upload -o " + File("a.7pa")).exitCode, 0);
+    run = RunCli("csv " + File("a.7pa") + " -o " + readOnly + "/a.csv");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("The folder is read-only"), std::string::npos) << run.output;
+
+    // Where there is room, a program upload says what it saved.
+    run = RunCli(sim + "RQK2.json program-upload -o " + File("p.7pr"));
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("48 PROGRAM steps and 16 CONST items of model RQK2 saved to"),
+              std::string::npos)
+        << run.output;
+}
+
+TEST_F(CliInstrument, AnEmptyPortIsAUsageError) {
+    const auto run = RunCli("--port '' upload -o " + File("e.7pa"));
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_NE(run.output.find("--port names no device"), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(File("e.7pa")));
 }
 
 }  // namespace
