@@ -11,6 +11,7 @@
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
+#include "files/SaveTarget.h"
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
@@ -313,6 +314,8 @@ int RunCsv(const CsvOptions& o) {
         }
         if (!any) return UsageError("no print area selected");
     }
+    if (const auto problem = files::ExportTargetProblem(o.output, o.file); !problem.empty())
+        return Failed(problem);
     CliServices services;
     if (!ReadIntoCurrent(*kind, o.file)) return Failed(o.file + " could not be read");
     shell::G().commandMenuUnlocked = o.maint;

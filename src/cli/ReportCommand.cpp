@@ -6,6 +6,7 @@
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
+#include "files/SaveTarget.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/Reports.h"
 
@@ -86,6 +87,10 @@ int RunReport(const ReportOptions& o) {
     std::string error;
     const auto areas = ParseAreas(o.areas, parameter, error);
     if (!areas) return UsageError(error);
+    if (const auto problem = files::ExportTargetProblem(o.pdf, o.file); !problem.empty()) {
+        std::cerr << "rq50-cli: " << problem << "\n";
+        return kExitSystemError;
+    }
 
     CliServices services;
     const std::string title = files::FileTitleOf(o.file);

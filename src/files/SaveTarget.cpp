@@ -61,7 +61,16 @@ std::string SaveTargetProblem(const std::string& path) {
     if (fs::is_directory(target, ec)) return path + " is a folder; give a file name";
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
+    if (!fs::is_directory(folder, ec)) {
+        // "x.7pa/sub.7pa" where x.7pa is a file: the folder exists as a file.
+        for (fs::path part = folder; !part.empty() && part != part.root_path();
+             part = part.parent_path()) {
+            if (fs::exists(part, ec) && !fs::is_directory(part, ec))
+                return part.string() + " is a file, not a folder";
+            if (!part.has_parent_path() || part.parent_path() == part) break;
+        }
+        return "the folder " + folder.string() + " does not exist";
+    }
     if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
         return path + " is not a regular file";
     // Creating a file is the only sure test that the folder takes one: access
@@ -69,12 +78,27 @@ std::string SaveTargetProblem(const std::string& path) {
     const fs::path probe = folder / (".rq50-probe-" + std::to_string(::getpid()));
     const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (fd < 0) {
+        if (errno == EROFS) return "the folder " + folder.string() + " is read-only";
         return "cannot save into the folder " + folder.string() + ": " + std::strerror(errno);
     }
     ::close(fd);
     fs::remove(probe, ec);
     if (fs::exists(target, ec) && ::access(target.c_str(), W_OK) != 0) {
         return "cannot replace " + path + ": " + std::strerror(errno);
+    }
+    return {};
+}
+
+std::string ExportTargetProblem(const std::string& output, const std::string& input) {
+    std::error_code ec;
+    if (fs::equivalent(output, input, ec) ||
+        fs::weakly_canonical(output, ec) == fs::weakly_canonical(input, ec)) {
+        return output + " is the file being exported; give another name for the output";
+    }
+    if (const auto kind = DataFileKindOf(output)) {
+        return output + ": an export is not written to a name ending in " + ExtensionOf(*kind) +
+               ", which stands for a " +
+               (*kind == DataFileKind::kParameter ? "parameter" : "program") + " file";
     }
     return {};
 }

@@ -29,4 +29,10 @@ std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kin
 /// takes no new file (tried by creating and removing a file there).
 std::string SaveTargetProblem(const std::string& path);
 
+/// Empty when an export (CSV, PDF) of `input` may be written to `output`;
+/// otherwise the reason as a sentence: the output is the input file itself,
+/// or a name that stands for a parameter or program file, which an export
+/// must never replace.
+std::string ExportTargetProblem(const std::string& output, const std::string& input);
+
 }  // namespace rq50::files

@@ -5,6 +5,8 @@
 #include "files/RecordFile.h"
 #include "unit/FileSamples.h"
 
+#include "unit/ShellTempDir.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -42,11 +44,7 @@ ShellRun Shell(const std::string& command) {
 class CliReport : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("rq50_report_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
+        m_dir = shell::testing::MakeTempFolder("rq50_report_");
         const fs::path data = fs::path(RQ50_TEST_DATA_DIR) / "files";
         fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
         fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
@@ -59,9 +57,14 @@ class CliReport : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    ShellRun Report(const std::string& arguments) const {
-        return Shell(std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" + m_dir.string() +
-                     "' report " + arguments);
+    /// Runs "rq50-cli report ARGUMENTS"; an exit other than `expectedExit`
+    /// fails the test with the command and all it printed.
+    ShellRun Report(const std::string& arguments, int expectedExit = 0) const {
+        const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" +
+                                    m_dir.string() + "' report " + arguments;
+        ShellRun run = Shell(command);
+        EXPECT_EQ(run.exitCode, expectedExit) << command << "\n" << run.output;
+        return run;
     }
     std::string P(const std::string& name) const { return "'" + (m_dir / name).string() + "'"; }
 
@@ -202,13 +205,13 @@ TEST_F(CliReport, LargeReportNumbersItsPagesAndRepeatsTheHeaderBlock) {
 }
 
 TEST_F(CliReport, AreasChooseWhatIsPrinted) {
-    ASSERT_EQ(Report(P("PLANT1.7pa") + " --pdf " + P("info.pdf") + " --areas info").exitCode, 0);
+    Report(P("PLANT1.7pa") + " --pdf " + P("info.pdf") + " --areas info");
     const auto info = Pages("info.pdf");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_NE(info[0].find("K. Sato"), std::string::npos);
     EXPECT_EQ(info[0].find("Address"), std::string::npos);
 
-    ASSERT_EQ(Report(P("MIX.7pr") + " --pdf " + P("const.pdf") + " --areas const").exitCode, 0);
+    Report(P("MIX.7pr") + " --pdf " + P("const.pdf") + " --areas const");
     const auto constOnly = Pages("const.pdf");
     ASSERT_EQ(constOnly.size(), 1u);
     EXPECT_EQ(constOnly[0].find("LDX1"), std::string::npos);
@@ -218,24 +221,35 @@ TEST_F(CliReport, AreasChooseWhatIsPrinted) {
 TEST_F(CliReport, RefusesWhatItCannotDoAndKeepsEarlierFiles) {
     // Areas of the other kind of file, unknown areas and unknown files are
     // usage errors.
-    EXPECT_EQ(Report(P("PLANT1.7pa") + " --pdf " + P("x.pdf") + " --areas program").exitCode, 2);
-    EXPECT_EQ(Report(P("PLANT1.7pa") + " --pdf " + P("x.pdf") + " --areas colour").exitCode, 2);
-    EXPECT_EQ(Report(P("notes.txt") + " --pdf " + P("x.pdf")).exitCode, 2);
+    Report(P("PLANT1.7pa") + " --pdf " + P("x.pdf") + " --areas program", 2);
+    Report(P("PLANT1.7pa") + " --pdf " + P("x.pdf") + " --areas colour", 2);
+    Report(P("notes.txt") + " --pdf " + P("x.pdf"), 2);
     EXPECT_FALSE(fs::exists(m_dir / "x.pdf"));
 
     // A file that cannot be read leaves the earlier report as it was.
     { std::ofstream(m_dir / "old.pdf") << "earlier report"; }
     { std::ofstream(m_dir / "BROKEN.7pa") << "not a parameter file"; }
-    const ShellRun broken = Report(P("BROKEN.7pa") + " --pdf " + P("old.pdf"));
-    EXPECT_EQ(broken.exitCode, 1);
+    const ShellRun broken = Report(P("BROKEN.7pa") + " --pdf " + P("old.pdf"), 1);
     EXPECT_FALSE(broken.output.empty());
     std::ifstream in(m_dir / "old.pdf");
     std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, "earlier report");
 
-    const ShellRun noFolder = Report(P("PLANT1.7pa") + " --pdf " + P("missing/x.pdf"));
-    EXPECT_EQ(noFolder.exitCode, 1);
+    const ShellRun noFolder = Report(P("PLANT1.7pa") + " --pdf " + P("missing/x.pdf"), 1);
     EXPECT_NE(noFolder.output.find("missing"), std::string::npos) << noFolder.output;
+
+    // A report never replaces its own input or another parameter or program file.
+    for (const char* output : {"PLANT1.7pa", "MIX.7pr"}) {
+        const ShellRun over = Report(P("PLANT1.7pa") + " --pdf " + P(output), 1);
+        EXPECT_NE(over.output.find(output), std::string::npos) << over.output;
+    }
+    const auto bytes = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_TRUE(bytes(m_dir / "PLANT1.7pa") ==
+                bytes(fs::path(RQ50_TEST_DATA_DIR) / "files" / "PLANT1.7pa"))
+        << "the input file was changed";
 }
 
 }  // namespace

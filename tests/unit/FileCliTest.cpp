@@ -209,6 +209,16 @@ TEST_F(FileCli, ErrorsAndExitCodes) {
     // Checked before anything is written, naming the missing folder.
     EXPECT_NE(r.err.find("nofolder does not exist"), std::string::npos) << r.err;
 
+    // An export never replaces its own input or any parameter or program file.
+    const std::string before = Slurp(m_dir / "PLANT1.7pa");
+    for (const char* output : {"PLANT1.7pa", "MIX.7pr", "OTHER.7PA"}) {
+        r = Cli("csv " + P("PLANT1.7pa") + " -o " + P(output));
+        EXPECT_EQ(r.exitCode, 1) << output;
+        EXPECT_NE(r.err.find(output), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Slurp(m_dir / "PLANT1.7pa"), before);
+    EXPECT_FALSE(fs::exists(m_dir / "OTHER.7PA"));
+
     EXPECT_EQ(Cli("show " + P("PLANT1.txt")).exitCode, 2);
     EXPECT_EQ(Cli("csv " + P("PLANT1.7pa") + " -o " + P("O.csv") + " --areas program").exitCode, 2);
     EXPECT_EQ(Cli("show").exitCode, 2);
