@@ -38,6 +38,8 @@ std::string FileErrorDescription(int error) {
             return "Invalid file format";
         case kErrNotAFile:
             return "Not a file (a folder, a device or a pipe)";
+        case kErrFolderReadOnly:
+            return "The folder is read-only: no file can be created in it. Choose another folder.";
         default:
             return "Application-defined or object-defined error";
     }

@@ -24,6 +24,9 @@ enum FileError : int {
     /// The name is that of a folder, a device or a pipe, which the file
     /// routines neither read nor replace.
     kErrNotAFile = 1001,
+    /// A new file cannot be created in the folder: the folder (or its file
+    /// system) is read-only, or the user may not write there.
+    kErrFolderReadOnly = 1002,
 };
 
 /// The description of a run-time file error ("Disk full" ...).

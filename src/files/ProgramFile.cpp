@@ -38,6 +38,26 @@ program::ProgramHeader ReadHeader(RecordReader& in) {
     return h;
 }
 
+/// Most items an area holds: item numbers run from 1 to 63.
+constexpr std::int32_t kMaxAreaItems = 63;
+
+/// The header's counts fit the records that follow it: each within 0-63,
+/// one record for each step and CONST item, steps (data kind 1) before
+/// CONST items (data kind 5). Anything else is a damaged file, which would
+/// otherwise show operators as constants or size the editor by nonsense.
+bool CountsFitRecords(const program::ProgramHeader& h,
+                      const std::vector<program::ProgramItemRecord>& items) {
+    const auto inRange = [](std::int32_t count) { return count >= 0 && count <= kMaxAreaItems; };
+    if (!inRange(h.stepCount) || !inRange(h.constCount)) return false;
+    const auto steps = static_cast<std::size_t>(h.stepCount);
+    if (items.size() != steps + static_cast<std::size_t>(h.constCount)) return false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const int kind = items[i][0] & 0x07;
+        if (kind != (i < steps ? program::kKindProgramStep : program::kKindConstItem)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Bytes EncodeProgramRecord(const ProgramFileRecord& record) {
@@ -61,6 +81,7 @@ int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& 
     if (in.Ok() && !blank) return kErrInvalidFormat;
     record.items = in.Blocks();
     if (!in.Ok()) return in.RanPastEnd() ? kErrInputPastEnd : kErrInvalidFormat;
+    if (!CountsFitRecords(record.header, record.items)) return kErrInvalidFormat;
     out = std::move(record);
     return kFileOk;
 }

@@ -138,11 +138,68 @@ int ReadWholeFile(const std::string& path, Bytes& out) {
     return error;
 }
 
+namespace {
+
+/// The file a save of `path` writes: through symbolic links (also one whose
+/// target does not exist yet) to the file they name, so that a save keeps
+/// the link and updates what it points to.
+std::filesystem::path FollowLinks(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code ec;
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(target, ec); ++hop) {
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+/// Creating the temporary file failed: a folder that takes no new file says
+/// so, rather than calling the file read-only.
+int CreateError(int errnoValue) {
+    if (errnoValue == EACCES || errnoValue == EPERM || errnoValue == EROFS)
+        return kErrFolderReadOnly;
+    return FileErrorFromErrno(errnoValue);
+}
+
+void SyncFolderOf(const std::filesystem::path& target) {
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    if (const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+/// Writes `bytes` over the file `target` in place (same inode, so its other
+/// hard links see the new contents). `old` is written back when the new
+/// contents cannot be written whole. Returns 0 or an errno value.
+int OverwriteInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                     const Bytes& old) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int err = WriteAll(fd, bytes);
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (err != 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0) {
+        std::size_t done = 0;
+        while (done < old.size()) {
+            const ssize_t n = ::write(fd, old.data() + done, old.size() - done);
+            if (n <= 0 && errno != EINTR) break;
+            if (n > 0) done += static_cast<std::size_t>(n);
+        }
+        ::fsync(fd);
+    }
+    if (::close(fd) != 0 && err == 0) err = errno;
+    return err;
+}
+
+}  // namespace
+
 int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target(path);
-    if (target.filename().empty()) return kErrBadFileName;
+    if (std::filesystem::path(path).filename().empty()) return kErrBadFileName;
+    const std::filesystem::path target = FollowLinks(path);
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists) {
         // A folder, device or pipe is never replaced by a file.
         if (!S_ISREG(st.st_mode)) return kErrNotAFile;
         // A read-only file stays read-only, even when the folder would let
@@ -156,21 +213,33 @@ int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> b
     RemoveStaleTemporaries(target);
     std::filesystem::path temp;
     const int fd = CreateTemporary(target, temp);
-    if (fd < 0) return FileErrorFromErrno(errno);
+    if (fd < 0) return CreateError(errno);
     int err = WriteAll(fd, bytes);
+    if (err == 0 && exists) {
+        // The new file keeps the old one's permissions and, where allowed, owner.
+        if (::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+        if (err == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM) err = errno;
+    }
     if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && exists && st.st_nlink > 1) {
+        // A file with other hard links is written in place, so that every
+        // name keeps showing one file. The temporary file has shown that the
+        // new contents fit; should the write still fail, the old contents
+        // are put back.
+        Bytes old;
+        err = ReadWholeFile(target.string(), old) == kFileOk ? 0 : EIO;
+        if (err == 0) err = OverwriteInPlace(target, bytes, old);
+        ::unlink(temp.c_str());
+        return err == 0 ? kFileOk : FileErrorFromErrno(err);
+    }
     if (err == 0 && std::rename(temp.c_str(), target.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(temp.c_str());
         return FileErrorFromErrno(err);
     }
     // Make the rename itself durable.
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    if (const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    SyncFolderOf(target);
     return kFileOk;
 }
 

@@ -102,8 +102,9 @@ void ProgramEditor::FillFromMemory() {
     m_modelText = h.modelCode;
     Msub_ReNum(m_modelText, true);
 
-    const auto record = [&](int index) -> const ProgramItemRecord* {
-        if (index < 0 || static_cast<std::size_t>(index) >= m_state.records.size()) return nullptr;
+    // Indexes are taken wide: a damaged header's counts must not overflow.
+    const auto record = [&](std::int64_t index) -> const ProgramItemRecord* {
+        if (index < 0 || static_cast<std::uint64_t>(index) >= m_state.records.size()) return nullptr;
         return &m_state.records[static_cast<std::size_t>(index)];
     };
 
@@ -124,7 +125,7 @@ void ProgramEditor::FillFromMemory() {
         m_constGridEnabled = false;
     } else {
         for (int i = 0; i < std::min(h.constCount, m_const.Rows()); ++i) {
-            if (const auto* r = record(h.stepCount + i)) {
+            if (const auto* r = record(std::int64_t{h.stepCount} + i)) {
                 m_const.Set(i + 1, kValueColumn, ConstDisplayText(Trim(RecordDataText(*r))));
             }
         }

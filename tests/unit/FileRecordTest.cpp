@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <functional>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -122,6 +126,8 @@ TEST(RecordLayout, FixturesAreTheSamples) {
 TEST(RecordLayout, EmptyArraysAreOneZeroWord) {
     ProgramFileRecord r = test::SampleProgramRecord();
     r.header.stepComments.clear();
+    r.header.stepCount = 0;
+    r.header.constCount = 0;
     r.items.clear();
     const auto bytes = EncodeProgramRecord(r);
     // 2 + L + 28 + 2 for the header, 2 for the item array.
@@ -212,6 +218,35 @@ TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
                   impossible ? "Invalid file format" : "Input past end of file");
     }
 
+    // Program headers whose counts do not fit their records: each refused on
+    // reading as damaged, never shown as "2147483647 CONST items" or with
+    // operators taken for constants.
+    const auto damaged = [](const std::function<void(ProgramFileRecord&)>& change) {
+        ProgramFileRecord record = test::SampleProgramRecord();
+        change(record);
+        return EncodeProgramRecord(record);
+    };
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> programCases = {
+        {"huge CONST count", damaged([](auto& r) { r.header.constCount = INT32_MAX; })},
+        {"64 steps", damaged([](auto& r) { r.header.stepCount = 64; })},
+        {"no steps over step records", damaged([](auto& r) {
+             r.header.constCount += r.header.stepCount;
+             r.header.stepCount = 0;
+             r.header.stepComments.clear();
+         })},
+        {"a record missing", damaged([](auto& r) { r.items.pop_back(); })},
+    };
+    for (const auto& [name, bytes] : programCases) {
+        SCOPED_TRACE(name);
+        program::Program() = {};
+        MakeCurrent(test::SampleProgramRecord());
+        m_services.messages.boxes.clear();
+        WriteBytes(Path("BAD.7pr"), bytes);
+        EXPECT_FALSE(ReadProgramFile(Path("BAD.7pr")));
+        ExpectSameProgram(CurrentProgramRecord(), test::SampleProgramRecord());
+        EXPECT_EQ(m_services.Texts(), std::vector<std::string>{"Invalid file format"});
+    }
+
     // A parameter file read as a program file.
     program::Program() = {};
     MakeCurrent(test::SampleProgramRecord());
@@ -273,6 +308,48 @@ TEST_F(FileTest, FailedWritesKeepTheOldFile) {
     EXPECT_EQ(ReadBytes(path), test::SampleParameterBytes());
 }
 
+// A save replaces the contents, not the file's identity: its permissions,
+// a symbolic link to it and its other hard links all stay as they were.
+TEST_F(FileTest, ASaveKeepsPermissionsLinksAndHardLinks) {
+    MakeCurrent(test::SampleParameterRecord());
+    const std::vector<std::uint8_t> old(100, 7);
+    const auto mode = [](const std::string& path) {
+        return fs::status(path).permissions() & fs::perms::mask;
+    };
+
+    const std::string privateFile = Path("PRIVATE.7pa");
+    WriteBytes(privateFile, old);
+    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WriteParameterFile(privateFile));
+    EXPECT_EQ(mode(privateFile), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes(privateFile), test::SampleParameterBytes());
+
+    fs::create_directory(Path("real"));
+    const std::string target = Path("real") + "/TARGET.7pa";
+    WriteBytes(target, old);
+    fs::create_symlink("real/TARGET.7pa", Path("LINK.7pa"));
+    ASSERT_TRUE(WriteParameterFile(Path("LINK.7pa")));
+    EXPECT_TRUE(fs::is_symlink(Path("LINK.7pa")));
+    EXPECT_EQ(ReadBytes(target), test::SampleParameterBytes());
+
+    const std::string first = Path("FIRST.7pa");
+    WriteBytes(first, old);
+    fs::create_hard_link(first, Path("SECOND.7pa"));
+    ASSERT_TRUE(WriteParameterFile(first));
+    EXPECT_EQ(fs::hard_link_count(first), 2u);
+    EXPECT_EQ(ReadBytes(Path("SECOND.7pa")), test::SampleParameterBytes());
+    // A hard-linked file that cannot take the new contents keeps its old ones.
+    WriteBytes(first, old);
+    {
+        ScopedWriteFault fault(300, ENOSPC);
+        EXPECT_FALSE(WriteParameterFile(first));
+    }
+    EXPECT_EQ(ReadBytes(Path("SECOND.7pa")), old);
+    auto left = OtherFiles("FIRST.7pa");  // no temporary file stays
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"LINK.7pa", "PRIVATE.7pa", "SECOND.7pa", "real"}));
+}
+
 TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
     const std::string path = Path("RO.7pr");
     const std::vector<std::uint8_t> old(100, 1);
@@ -308,7 +385,8 @@ TEST_F(FileTest, ReadOnlyFolderIsRefused) {
     fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(WriteProgramFile(inFolder));
     EXPECT_FALSE(fs::exists(inFolder));
-    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
+    EXPECT_EQ(m_services.Texts(),
+              std::vector<std::string>{FileErrorDescription(kErrFolderReadOnly)});
 }
 
 // Only regular files are read: a folder or a pipe is refused at once with a

@@ -4,6 +4,7 @@
 #include "files/Compare.h"
 #include "files/SaveTarget.h"
 #include "parameter/ItemEdit.h"
+#include "unit/ShellTempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -165,13 +166,16 @@ TEST(DataFileNames, TheSaveDialogsExtensionRules) {
 
 TEST(DataFileNames, ASaveTargetIsCheckedBeforeAnyWork) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "rq50-save-target";
-    fs::create_directories(dir);
+    const fs::path dir = shell::testing::MakeTempFolder("rq50-save-target-");
     EXPECT_EQ(files::SaveTargetProblem((dir / "ok.7pa").string()), "");
     EXPECT_NE(files::SaveTargetProblem(dir.string()).find("is a folder"), std::string::npos);
     EXPECT_NE(files::SaveTargetProblem((dir / "missing" / "x.7pa").string()).find("does not exist"),
               std::string::npos);
     EXPECT_NE(files::SaveTargetProblem("/proc/x.7pa").find("cannot save"), std::string::npos);
+    std::ofstream(dir / "x.7pa") << "a file";
+    EXPECT_EQ(files::SaveTargetProblem((dir / "x.7pa" / "sub.7pa").string()),
+              (dir / "x.7pa").string() + " is a file, not a folder");
+    fs::remove(dir / "x.7pa");
     // The probe leaves nothing behind.
     EXPECT_TRUE(fs::is_empty(dir));
     fs::remove_all(dir);

@@ -122,8 +122,9 @@ TEST_F(ProgramCli, CheckFailsWithTheMessageOfSaveAndDownload) {
     const std::pair<std::function<void(ProgramHeader&)>, std::string> cases[] = {
         {[](ProgramHeader& h) { h.modelCode = "LW12"; }, "Model not registered."},
         {[](ProgramHeader& h) { h.modelCode = "RQZ9"; }, "above number 63"},
-        {[](ProgramHeader& h) { h.stepCount = -5; }, "negative"},
-        {[](ProgramHeader& h) { h.constCount = -1; }, "negative"},
+        // Counts that do not fit the records are a damaged file: refused on reading.
+        {[](ProgramHeader& h) { h.stepCount = -5; }, "Invalid file format"},
+        {[](ProgramHeader& h) { h.constCount = -1; }, "Invalid file format"},
     };
     int n = 0;
     for (const auto& [change, message] : cases) {
