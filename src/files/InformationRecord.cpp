@@ -43,7 +43,9 @@ void InitInformationRecord(double date) {
 }
 
 void SetInformationFileName(InformationRecord& record, const std::string& fileTitle) {
-    record.fileName = FixedLength(fileTitle, kInfoTextLength);
+    // The name comes as the file system has it (UTF-8); the record holds
+    // single-byte text like every other file text.
+    record.fileName = FixedLength(Utf8ToSingleByte(fileTitle), kInfoTextLength);
 }
 
 void WriteInformationBlock(RecordWriter& out, const InformationRecord& r) {

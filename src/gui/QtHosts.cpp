@@ -11,9 +11,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "files/SaveTarget.h"
+#include "files/SingleByteText.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/Services.h"
 
 namespace rq50::gui {
 
@@ -30,6 +33,14 @@ std::string Bytes(const QString& text) {
     out.reserve(static_cast<std::size_t>(text.size()));
     for (QChar c : text) out.push_back(c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?');
     return out;
+}
+
+QString PathText(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+std::string PathBytes(const QString& path) {
+    return path.toStdString();
 }
 
 // ------------------------------------------------------------ message boxes
@@ -157,7 +168,7 @@ void QtSettingsStore::Set(const std::string& key, const std::string& value) {
 
 std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& dialogSpec) {
     QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title),
-                       Text(dialogSpec.startFolder));
+                       PathText(dialogSpec.startFolder));
     dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(dialogSpec.fileMustExist && !dialogSpec.save ? QFileDialog::ExistingFile
                                                                     : QFileDialog::AnyFile);
@@ -184,8 +195,18 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
             shell::RQ0000fnc_nShowMsgBox(kMsgReadOnlyFile, shell::kButtonsOk, "");
             continue;
         }
-        if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) continue;
-        return shell::DialogChoice{Bytes(info.absoluteFilePath()), Bytes(info.fileName())};
+        if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) {
+            // A name under a file or a missing folder: say which, then ask again.
+            if (auto* messages = shell::Svc().messages) {
+                const std::string problem =
+                    files::SaveTargetProblem(PathBytes(info.absoluteFilePath()));
+                messages->Beep();
+                messages->Show({files::Utf8ToSingleByte(problem), Bytes(dialog.windowTitle()),
+                                shell::kButtonsOk, shell::MsgIcon::Exclamation});
+            }
+            continue;
+        }
+        return shell::DialogChoice{PathBytes(info.absoluteFilePath()), PathBytes(info.fileName())};
     }
     return std::nullopt;
 }

@@ -26,6 +26,10 @@ QString CatalogueText(int number);
 /// A screen text back to the core's 8-bit form (characters beyond Latin-1
 /// become '?', which every name and value rule refuses).
 std::string Bytes(const QString& text);
+/// Paths and file names stay native from end to end (UTF-8 in the core, as
+/// the file system has them); only the instrument's texts are single-byte.
+QString PathText(const std::string& path);
+std::string PathBytes(const QString& path);
 
 /// Message boxes as QMessageBox: the icon, the button set, the answer code.
 class QtMessageBoxHost : public shell::MessageBoxHost {

@@ -70,8 +70,8 @@ void frmRQ2500::Load() {
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
                                 gui::Text(TrimBlanks(header.model)));
         const bool fromFile = shell::G().dataSource != kSourceUploaded;
-        m_ui->lblFile->setText(fromFile ? gui::Text(shell::G().currentFileTitle) : QString());
-        m_ui->lblPas->setText(fromFile ? gui::Text(shell::G().currentFilePath) : QString());
+        m_ui->lblFile->setText(fromFile ? gui::PathText(shell::G().currentFileTitle) : QString());
+        m_ui->lblPas->setText(fromFile ? gui::PathText(shell::G().currentFilePath) : QString());
         m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
         m_ui->cmdExit->setAccessibleName(m_ui->cmdExit->text());
         m_ui->ssContent->setAccessibleName(windowTitle());

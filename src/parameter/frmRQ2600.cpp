@@ -53,9 +53,10 @@ int TipText(int box) {
 /// dialog chose.
 bool SaveToTarget() {
     const std::string& path = shell::SaveTargetPath();
-    if (shell::G().settingMode == 0) return files::WriteParameterFile(path);
-    const bool saved = files::WriteProgramFile(path);
-    if (saved) shell::G().dataChanged = false;
+    const bool program = shell::G().settingMode != 0;
+    const bool saved = program ? files::WriteProgramFile(path) : files::WriteParameterFile(path);
+    if (!saved) shell::SaveTargetNotWritten();
+    if (saved && program) shell::G().dataChanged = false;
     return saved;
 }
 }  // namespace

@@ -542,13 +542,16 @@ void frmRQ3000::ModelLeft() {
 
 bool frmRQ3000::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->cboModel) {
+        // Only focus events are focus events: the box gets moves, paints and
+        // more through this filter too.
+        const bool focusIn = event->type() == QEvent::FocusIn;
+        if (!focusIn && event->type() != QEvent::FocusOut) return false;
         const auto* focus = static_cast<QFocusEvent*>(event);
-        if (event->type() == QEvent::FocusIn && focus->reason() != Qt::PopupFocusReason &&
-            !m_inModelBox) {
+        if (focus->reason() == Qt::PopupFocusReason) return false;
+        if (focusIn && !m_inModelBox) {
             m_inModelBox = true;
             gui::Trap("RQ3000_cboModel_GotFocus", [this] { m_editor->EnterModelBox(); });
-        } else if (event->type() == QEvent::FocusOut && focus->reason() != Qt::PopupFocusReason &&
-                   m_inModelBox) {
+        } else if (!focusIn && m_inModelBox) {
             gui::Trap("RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
         }
         return false;

@@ -49,6 +49,21 @@ bool HasExtension(const std::string& title, const std::string& ext) {
     return true;
 }
 
+struct CurrentFile {
+    std::string title;
+    std::string path;
+};
+
+CurrentFile RememberCurrentFile() {
+    return {G().currentFileTitle, G().currentFilePath};
+}
+
+/// The current file as it was before the last save dialog named another.
+CurrentFile& SaveTargetPrevious() {
+    static CurrentFile previous;
+    return previous;
+}
+
 int RunOpen(FileDialogHost& host, const FileDialogActions& actions) {
     const FileDialogSpec dialog = FileDialogFor(kDialogOpen);
     std::optional<DialogChoice> choice;
@@ -57,8 +72,12 @@ int RunOpen(FileDialogHost& host, const FileDialogActions& actions) {
         if (!choice) return 0;
     } while (!choice->fileName.empty() && !HasExtension(choice->fileTitle, dialog.defaultExt));
     if (choice->fileName.empty()) return 0;
+    const CurrentFile before = RememberCurrentFile();
     SetCurrentFile(choice->fileTitle, choice->fileName);
     const bool read = actions.readFile && actions.readFile(choice->fileName, choice->fileTitle);
+    // A file that could not be read is not the current file: the caption
+    // keeps naming the data still in memory.
+    if (!read) SetCurrentFile(before.title, before.path);
     return read ? -1 : 1;
 }
 
@@ -85,6 +104,7 @@ int RunSave(FileDialogHost& host, const FileDialogActions& actions) {
         return CheckDiskSpace(c.fileName, last);
     });
     if (!choice) return 0;
+    SaveTargetPrevious() = RememberCurrentFile();
     SetCurrentFile(choice->fileTitle, choice->fileName);
     if (Svc().navigation != nullptr) {
         Svc().navigation->DisableScreen(ProgramMode() ? Screen::frmRQ3000 : Screen::frmRQ2400);
@@ -140,6 +160,10 @@ FileDialogSpec FileDialogFor(int mode) {
 std::string& SaveTargetPath() {
     static std::string path;
     return path;
+}
+
+void SaveTargetNotWritten() {
+    SetCurrentFile(SaveTargetPrevious().title, SaveTargetPrevious().path);
 }
 
 int RQ0000fnc_nShowDiaLog(int mode, FileDialogHost& host, const FileDialogActions& actions) {

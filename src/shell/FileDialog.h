@@ -61,6 +61,9 @@ struct FileDialogActions {
 /// Path chosen by the last accepted save dialog; the file is written there
 /// when the information window closes.
 std::string& SaveTargetPath();
+/// The save to SaveTargetPath() failed: the current file (caption,
+/// information record) is again the one before the save dialog.
+void SaveTargetNotWritten();
 
 /// Runs the file dialog of `mode`: -1 done, 0 cancelled or no name, 1 failed
 /// (a read or CSV write that failed, or an unexpected error, which shows

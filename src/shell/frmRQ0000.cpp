@@ -221,7 +221,9 @@ void frmRQ0000::PrintErrorList() {
 // ------------------------------------------------------------ hooks
 
 void frmRQ0000::SetMainCaption(const std::string& caption) {
-    setWindowTitle(gui::Text(caption));
+    // The caption ends in the file's name, which is kept as the file system
+    // has it.
+    setWindowTitle(gui::PathText(caption));
 }
 
 void frmRQ0000::SetPasswordMenu(bool setEnabled, bool changeEnabled) {

@@ -1,6 +1,8 @@
 // The data path as a technician walks it in the demo: upload, the data
 // view, the content list, saving with the information window, opening the
 // file again, and a download whose clamped value the check list shows.
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -145,7 +147,9 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(view->parentWidget()->isEnabled());
 
     // Save: the file dialog, then the information window; OK writes the file.
-    const QString path = m_program->appDir + "/pump1.7pa";
+    // The folder's name is outside ASCII, as a user's folder may be.
+    QVERIFY(QDir(m_program->appDir).mkdir(QString::fromUtf8("Müller")));
+    const QString path = m_program->appDir + QString::fromUtf8("/Müller/pump1.7pa");
     WhenFileDialog(path);
     QVERIFY(Choose(view, "optFile1"));
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
@@ -181,7 +185,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 
     // Cancel in the information window still writes the file, with the
     // record as it was.
-    const QString copy = m_program->appDir + "/pump1-copy.7pa";
+    const QString copy = m_program->appDir + QString::fromUtf8("/Müller/pump1-copy.7pa");
     WhenFileDialog(copy);
     QVERIFY(Choose(view, "optFile1"));
     info = Screen(Screen::frmRQ2600);
@@ -201,12 +205,17 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(m_program->messages.boxes.empty());
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
     parameter::Items().dataSet.clear();
-    WhenFileDialog(path);
+    // A name beyond Latin-1 opens as it is and shows as it is in the caption.
+    const QString odd = QString::fromUtf8("ünï cødé ✓.7pa");
+    QVERIFY(QFile::copy(path, m_program->appDir + "/" + odd));
+    WhenFileDialog(m_program->appDir + "/" + odd);
     QVERIFY(Choose(Screen(Screen::frmRQ2100), "optParameter2"));
     view = Screen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Read from a File"));
     QCOMPARE(parameter::Items().dataSet.size(), saved.items.size());
+    QVERIFY2(m_program->Main().windowTitle().endsWith("[" + odd + "]"),
+             qPrintable(m_program->Main().windowTitle()));
 
     // Download with SCALE HI above what the instrument takes: it keeps its
     // maximum, and the check list shows the difference.

@@ -69,6 +69,9 @@ TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
     actions.readFile = [](const std::string&, const std::string&) { return false; };
     EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), 1);
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
+    // The caption still names the data in memory, not the file that failed.
+    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
+    EXPECT_EQ(G().currentFilePath, "/data/PUMP.7pa");
 }
 
 TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
@@ -88,6 +91,11 @@ TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
     EXPECT_EQ(G().currentFileTitle, "ABCDEFGHIJKLMNOP.7pa");
     Calls expected{"disable frmRQ2400", "show frmRQ2600", "enable frmRQ2600"};
     EXPECT_EQ(scope.navigation.calls, expected);
+    // The write after the information window failed: the data is still the
+    // new file's, not the one the dialog named.
+    SaveTargetNotWritten();
+    EXPECT_EQ(G().currentFileTitle, "NewFile");
+    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [NewFile]");
 
     // Too little space: message 22 and the dialog again; then Cancel.
     space.free = 10 * 40 + 749;
