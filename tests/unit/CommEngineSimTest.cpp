@@ -17,6 +17,7 @@
 #include "sim/SimulatedLine.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
+#include "unit/ShellTempDir.h"
 
 namespace rq50::comm {
 namespace {
@@ -189,8 +190,7 @@ TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
 }
 
 TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
-    const auto folder = std::filesystem::temp_directory_path() / "rq50_checksum_log_test";
-    std::filesystem::remove_all(folder);
+    const auto folder = shell::testing::MakeTempFolder("rq50_checksum_log_");
     std::filesystem::create_directories(folder / "User");
     const auto savedFolder = shell::AppFolder();
     shell::SetAppFolder(folder);

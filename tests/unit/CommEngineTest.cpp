@@ -14,6 +14,7 @@
 #include "shell/NavigationHost.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
+#include "unit/ShellTempDir.h"
 
 namespace rq50::comm {
 namespace {
@@ -260,8 +261,7 @@ TEST_F(CommEngine, MonitorShowsOnlyParameterScreenJobs) {
 }
 
 TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
-    const auto folder = std::filesystem::temp_directory_path() / "rq50_commlog_test";
-    std::filesystem::remove_all(folder);
+    const auto folder = shell::testing::MakeTempFolder("rq50_commlog_");
     std::filesystem::create_directories(folder / "User");
     const auto savedFolder = shell::AppFolder();
     shell::SetAppFolder(folder);

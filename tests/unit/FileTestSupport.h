@@ -6,6 +6,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
+#include "ShellTempDir.h"
 
 #include <unistd.h>
 
@@ -71,11 +72,7 @@ struct ScopedFakeServices {
 
 /// A fresh, empty folder under the system's temporary folder.
 inline std::filesystem::path FreshFolder(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("rq50_" + name + "_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
+    return shell::testing::MakeTempFolder("rq50_" + name + "_");
 }
 
 #ifdef RQ50_BIN_DIR

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -10,6 +11,16 @@
 #include "shell/AppPaths.h"
 
 namespace rq50::shell::testing {
+
+/// A new, empty folder in the system's temporary folder whose name no other
+/// test, copy of a test or run on the machine shares.
+inline std::filesystem::path MakeTempFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "cannot create a temporary folder " << pattern;
+    }
+    return pattern;
+}
 
 /// A fresh folder used as the application folder for one test; removed and
 /// the previous application folder restored afterwards.
