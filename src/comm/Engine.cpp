@@ -149,12 +149,8 @@ bool CheckTimer2() {
     return false;
 }
 
-/// The port went away under the job: what it said is kept for the message,
-/// and the job ends with nothing more sent.
+/// The port went away under the job: the job ends with nothing more sent.
 void LineLost() {
-    QuillError.number = MainPort().ErrorNumber();
-    QuillError.description = MainPort().ErrorDescription();
-    QuillError.source = "LineLost";
     if (LogFileOn) LogNote("The connection to " + CommDevice() + " was lost.");
     EndNow(kErrLineLost);
 }
@@ -574,7 +570,6 @@ void ShowLineLost(const std::string& detail) {
     box.icon = shell::MsgIcon::Exclamation;
     messages->Beep();
     messages->Show(box);
-    QuillError = {};
 }
 
 }  // namespace
