@@ -423,7 +423,8 @@ std::string ExplainDownload(const std::string& text, const std::string& fileMode
                ", the instrument is model " + Trim(jobs::Results().instrumentModel);
     }
     const auto differences = jobs::Results().downloadCheck.size();
-    if (text == shell::Catalogue(kTextDownloadCompleted) && differences > 0) {
+    // The message itself counts the differences; the command line lists them.
+    if (text.starts_with(shell::Catalogue(kTextDownloadCompleted)) && differences > 0) {
         return "Downloading to TAVRO completed with " + std::to_string(differences) +
                (differences == 1 ? " difference" : " differences") +
                ": the instrument holds other values than the file for the items below.";

@@ -24,6 +24,8 @@ struct HandBackFacts {
     /// Job 16: the area the instrument refused (0, 7 PROGRAM, 8 CONST), or
     /// the error code that ended the download.
     int refusedArea = 0;
+    /// Job 2: the items whose read-back differs from what was sent.
+    int downloadDifferences = 0;
 };
 
 constexpr int kTickMs = 50;               ///< Timer1 interval

@@ -105,7 +105,8 @@ HandBackAction Succeeded(int caller, int job, const HandBackFacts& facts) {
         return Menu(kMenuBaudRateDialog);
     switch (caller) {
         case kCallerDataViewDownload:
-            return Event(445);
+            // The check list only when a value came back otherwise.
+            return facts.downloadDifferences > 0 ? Event(445) : Enable(Screen::frmRQ2400);
         case kCallerSettingMenuUpload:
             return Event(441);
         case kCallerSettingMenuProgram:

@@ -1,6 +1,7 @@
 #include "comm/ScreenJob.h"
 
 #include "comm/Engine.h"
+#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
@@ -8,9 +9,13 @@
 
 namespace rq50::comm {
 
-
 bool StartScreenJob(int job, const std::string& title, int caller, shell::Screen screen,
                     bool prompt) {
+    // Without the password no download starts, whichever screen asks.
+    if ((job == kJobDownload || job == kJobProgramDownload) && !shell::G().downloadAllowed) {
+        shell::RQ0000fnc_nShowMsgBox(kMsgWrongPasswordEntry, shell::kButtonsOk, title);
+        return false;
+    }
     if (prompt && shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
                       shell::kAnswerOk) {
         return false;

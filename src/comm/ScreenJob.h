@@ -10,7 +10,8 @@ namespace rq50::comm {
 /// OK button if ready." (when `prompt`), sets the job title, starts the job,
 /// and when the engine accepts it disables `screen`, records `caller` and
 /// shows the "Now Communicating" dialog. False when the user cancelled or
-/// the engine refused (nothing changed then).
+/// the engine refused (nothing changed then). A download (job 2 or 16) is
+/// refused with the wrong-password message while downloads are not allowed.
 bool StartScreenJob(int job, const std::string& title, int caller, shell::Screen screen,
                     bool prompt = true);
 

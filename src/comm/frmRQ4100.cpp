@@ -44,6 +44,7 @@ frmRQ4100::frmRQ4100(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
             [this] { gui::Trap("RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    gui::AddMnemonics(this);
     adjustSize();
     gui::LoadPosition(this, kName);
 }

@@ -24,6 +24,7 @@ constexpr int kTextCancel = 4206;
 frmRQ4200::frmRQ4200(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ4200, parent), m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdCancel);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
             [this] { gui::Trap("RQ4200_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this,

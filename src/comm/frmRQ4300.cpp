@@ -46,6 +46,7 @@ frmRQ4300::frmRQ4300(int mode, QWidget* parent)
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
             [this] { gui::Trap("RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    gui::AddMnemonics(this);
     adjustSize();
     gui::LoadPosition(this, kName);
 }

@@ -1,7 +1,17 @@
 #include "files/InfoWindowRules.h"
 
 #include "files/InformationRecord.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
 #include "files/SingleByteText.h"
+#include "shell/Catalogue.h"
+#include "shell/FileDialog.h"
+#include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "shell/UndoFolder.h"
 
 #include <array>
 
@@ -26,15 +36,84 @@ InfoPurposeRule InfoPurposeFor(int purpose) {
     return kRules[static_cast<std::size_t>(purpose)];
 }
 
-int NextInfoBox(int box) {
-    static const std::array<int, kInfoBoxCount> kOrder = {
-        kBoxCaption1, kBoxTitle1,       kBoxCaption2, kBoxTitle2, kBoxCreatedBy,
-        kBoxDate,     kBoxInstrumentNo, kBoxCaption3, kBoxComment};
-    if (box == kBoxComment) return kBoxComment;
-    for (std::size_t i = 0; i < kOrder.size(); ++i) {
-        if (kOrder[i] == box) return kOrder[(i + 1) % kOrder.size()];
+bool SaveToTarget() {
+    const std::string& path = shell::SaveTargetPath();
+    const bool program = shell::G().settingMode != 0;
+    const bool saved = program ? WriteProgramFile(path) : WriteParameterFile(path);
+    // A file that was not written is not the current file.
+    if (!saved) shell::SaveTargetNotWritten();
+    if (saved && program) shell::G().dataChanged = false;
+    return saved;
+}
+
+void InformationWindowClosed(int purpose) {
+    using shell::Screen;
+    constexpr int kTextExit = 1554;
+    shell::NavigationHost* nav = shell::Svc().navigation;
+    // The window goes first; what follows may end the program.
+    if (nav != nullptr) nav->UnloadScreen(Screen::frmRQ2600);
+    const auto giveBack = [nav](Screen screen) {
+        if (nav != nullptr) nav->EnableScreen(screen);
+    };
+    switch (InfoPurposeFor(purpose).onClose) {
+        case InfoClose::Nothing:
+            return;
+        case InfoClose::Save:
+            SaveToTarget();
+            return;
+        case InfoClose::SaveUnloadDataView:
+            if (SaveToTarget()) {
+                shell::DisplayMatorix(shell::kEventDataViewToSettingMenu, 0, 0);
+            } else if (nav != nullptr) {
+                nav->DisableScreen(Screen::frmRQ2100);
+                giveBack(Screen::frmRQ2400);
+            }
+            return;
+        case InfoClose::SaveUnloadEditorIfSaved:
+            if (SaveToTarget()) {
+                shell::DisplayMatorix(shell::kEventLeaveProgramEditor, 0, shell::kAnswerNoChange);
+            } else {
+                giveBack(Screen::frmRQ3000);
+            }
+            return;
+        case InfoClose::SaveThenAskQuit:
+            if (SaveToTarget() &&
+                shell::RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, shell::kButtonsYesNo,
+                                             shell::Catalogue(kTextExit)) == shell::kAnswerYes) {
+                shell::RemoveUndoFolder();
+                if (nav != nullptr) nav->EndProgram();
+                return;
+            }
+            giveBack(shell::G().exitFrom);
+            return;
+        case InfoClose::EnableEditor:
+            giveBack(Screen::frmRQ3000);
+            return;
+        case InfoClose::EnableDataView:
+            giveBack(Screen::frmRQ2400);
+            return;
     }
-    return kBoxCaption1;
+}
+
+int NextInfoBox(int box) {
+    // The captions are labels, out of the walk: each leads to the box it names.
+    static const std::array<int, 6> kOrder = {kBoxTitle1, kBoxTitle2,       kBoxCreatedBy,
+                                              kBoxDate,   kBoxInstrumentNo, kBoxComment};
+    switch (box) {
+        case kBoxCaption1:
+            return kBoxTitle1;
+        case kBoxCaption2:
+            return kBoxTitle2;
+        case kBoxCaption3:
+        case kBoxComment:
+            return kBoxComment;
+        default:
+            break;
+    }
+    for (std::size_t i = 0; i + 1 < kOrder.size(); ++i) {
+        if (kOrder[i] == box) return kOrder[i + 1];
+    }
+    return kBoxTitle1;
 }
 
 bool InfoKeyFits(int box, std::string_view text, std::string_view selected,

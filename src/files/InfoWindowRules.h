@@ -31,9 +31,26 @@ struct InfoPurposeRule {
 /// closes without writing.
 InfoPurposeRule InfoPurposeFor(int purpose);
 
-/// The box Enter moves to from `box`: 0, 1, 2, 3, 4, 5, 8, 6, 7, and from
-/// the last back to the first. The comment box (7) keeps Enter for its line
-/// breaks; it returns 7.
+/// Writes the data held (the parameter file in parameter mode, the program
+/// file in program mode) to the file the last save dialog chose. A program
+/// that was written is no longer changed. False when the write failed (the
+/// writer has shown why).
+bool SaveToTarget();
+
+/// The information window opened for `purpose` is closing (OK and Cancel
+/// have navigated already): it is unloaded, the file is written when the
+/// purpose saves, and the user gets a screen to work on. When a save fails,
+/// the screen whose data it was stays and is given back, so nothing unsaved
+/// is closed: the data view leaves only once its data is written, the
+/// program editor goes back through the navigation (event 403) to the
+/// program menu, and a save before quitting asks the quit question only
+/// when it wrote the file, giving back the screen the exit came from when
+/// the user stays.
+void InformationWindowClosed(int purpose);
+
+/// The box Enter moves to from `box`: 1, 3, 4, 5, 8, 7. The captions (0, 2,
+/// 6) are read-only labels and take no part; each leads to the box it names.
+/// The comment box (7) keeps Enter for its line breaks; it returns 7.
 int NextInfoBox(int box);
 
 /// Whether a typed key (`typed`, UTF-8) still fits box `box` whose text is

@@ -1,7 +1,9 @@
 #include "gui/ScreenBase.h"
 
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSerialPortInfo>
 
 #include "comm/Frame.h"
@@ -47,6 +49,56 @@ QMenu* NewMenu(QWidget* owner, int text) {
 
 void ShowTrapped(const char* label, const char* description) {
     shell::ShowRoutineError(std::string(label) + "_ERR", description);
+}
+
+namespace {
+
+/// The letter after a caption's "&" mark, upper case; a null character when
+/// it has none ("&&" is a plain "&").
+QChar MnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) continue;
+        if (text[i + 1] != QLatin1Char('&')) return text[i + 1].toUpper();
+        ++i;
+    }
+    return {};
+}
+
+}  // namespace
+
+QString MenuMnemonics(const QList<QMenu*>& menus) {
+    QString letters;
+    for (const QMenu* menu : menus) {
+        if (const QChar c = MnemonicOf(menu->title()); !c.isNull()) letters += c;
+    }
+    return letters;
+}
+
+void AddMnemonics(QWidget* root, const QString& taken) {
+    QString used = taken.toUpper();
+    const QList<QPushButton*> buttons = root->findChildren<QPushButton*>();
+    for (const QPushButton* b : buttons) {
+        if (const QChar c = MnemonicOf(b->text()); !c.isNull()) used += c;
+    }
+    for (QPushButton* b : buttons) {
+        const QString text = b->text();
+        if (text.isEmpty() || text.contains(QLatin1Char('&'))) continue;
+        // Word starts first, then any letter or digit of the caption.
+        qsizetype at = -1;
+        for (int pass = 0; pass < 2 && at < 0; ++pass) {
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const bool wordStart = i == 0 || !text[i - 1].isLetterOrNumber();
+                if (!text[i].isLetterOrNumber() || (pass == 0 && !wordStart)) continue;
+                if (used.contains(text[i].toUpper())) continue;
+                at = i;
+                break;
+            }
+        }
+        if (at < 0) continue;
+        used += text[at].toUpper();
+        if (b->accessibleName().isEmpty()) b->setAccessibleName(text);
+        b->setText(QString(text).insert(at, QLatin1Char('&')));
+    }
 }
 
 StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
@@ -132,6 +184,26 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     }
     shell::COMsub_CheckMarkPortMenu(*this);
     s.mnuPortFast->setChecked(shell::FastCommunicationOn());
+    // Only screens that check the instrument first can change its rate.
+    s.mnuPortBaud->setEnabled(false);
+}
+
+void ScreenBase::OfferBaudRate() {
+    if (m_std != nullptr) m_std->mnuPortBaud->setEnabled(true);
+}
+
+void ScreenBase::SetEscapeButton(QAbstractButton* button) {
+    m_escapeButton = button;
+}
+
+void ScreenBase::keyPressEvent(QKeyEvent* event) {
+    // Escape that no control of the screen used reaches the screen itself.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_escapeButton &&
+        m_escapeButton->isEnabled() && m_escapeButton->isVisible()) {
+        m_escapeButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool ScreenBase::ExitEnabled() const {
@@ -179,7 +251,7 @@ void ScreenBase::mousePressEvent(QMouseEvent* event) {
 }
 
 void ScreenBase::OnFileExit() {
-    if (shell::COMsub_FileItemsExit() && shell::Svc().navigation != nullptr)
+    if (shell::ExitProgram(Id()) == shell::ExitOutcome::Quit && shell::Svc().navigation != nullptr)
         shell::Svc().navigation->EndProgram();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QList>
 #include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -62,9 +64,9 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     virtual void Load() {}
     /// Unload step, run before the screen is destroyed.
     virtual void Unload() {}
-    /// The screen's own exit routine, run when the main window is closed
-    /// while it is active and it handles quitting itself (the data view).
-    virtual void RunOwnExit() {}
+    /// Hands the edits the screen still holds to the core before its data is
+    /// saved (the program editor writes its grids back).
+    virtual void CommitEdits() {}
 
     // MenuScreen
     void SetCommandMenuVisible(bool visible) override;
@@ -79,7 +81,13 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     /// button with Shift, Ctrl and Alt anywhere on the screen).
     void OfferCommandMenuUnlock() { m_unlockGesture = true; }
     void TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    /// The screen answers Communication Settings > Baud Rate (OnBaudRate);
+    /// on other screens the item is disabled.
+    void OfferBaudRate();
+    /// Escape anywhere on the screen presses `button` (its Close or Cancel).
+    void SetEscapeButton(QAbstractButton* button);
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Handlers of the standard items; the defaults are the shared routines.
     virtual void OnFileExit();
@@ -94,6 +102,7 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     StandardMenus* m_std = nullptr;
     QList<QMenu*> m_menus;
     bool m_unlockGesture = false;
+    QPointer<QAbstractButton> m_escapeButton;
 };
 
 /// Runs a slot's body under the routine error trap: an exception becomes
@@ -103,6 +112,15 @@ template <typename Body>
 void Trap(const char* label, Body&& body);
 
 void ShowTrapped(const char* label, const char* description);
+
+/// Gives every push button under `root` whose caption has no mnemonic one of
+/// its own: the first free letter of a word's start, else of the caption.
+/// Letters in `taken` (the menu bar's) and those of other buttons are not
+/// used. A button's accessible name stays its caption without the mark.
+void AddMnemonics(QWidget* root, const QString& taken = {});
+
+/// The mnemonic letters of the screen's menus, in upper case ("FSHC").
+QString MenuMnemonics(const QList<QMenu*>& menus);
 
 template <typename Body>
 void Trap(const char* label, Body&& body) {

@@ -38,6 +38,7 @@ frmRQ2100::frmRQ2100(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2100, parent), m_ui(std::make_unique<Ui::frmRQ2100>()) {
     m_ui->setupUi(this);
     SetMenus();
+    OfferBaudRate();
     OfferCommandMenuUnlock();
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});

@@ -39,6 +39,7 @@ frmRQ2200::frmRQ2200(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2200, parent), m_ui(std::make_unique<Ui::frmRQ2200>()) {
     m_ui->setupUi(this);
     SetMenus();
+    OfferBaudRate();
     OfferCommandMenuUnlock();
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});

@@ -26,7 +26,6 @@ constexpr int kTextOk = 221;
 constexpr int kTextCancel = 2421;
 constexpr int kTextInformation = 1006;
 constexpr int kTextBaudRate = 2130;
-constexpr int kMsgSaveParameterData = 9;
 
 constexpr std::int16_t kSourceUploaded = 0;
 constexpr std::int16_t kSourceProgram = 2;
@@ -55,6 +54,7 @@ frmRQ2400::frmRQ2400(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2400, parent), m_ui(std::make_unique<Ui::frmRQ2400>()) {
     m_ui->setupUi(this);
     SetMenus();
+    OfferBaudRate();
     OfferCommandMenuUnlock();
     // File: Information, a separator, Exit.
     mnuFileInformation = new QAction(gui::CatalogueText(kTextInformation), this);
@@ -106,6 +106,8 @@ void frmRQ2400::Load() {
             b->setAccessibleName(b->text().remove(QLatin1Char('&')));
         }
         m_ui->fraFile->setAccessibleName(windowTitle());
+        // Without the download password the data goes nowhere but to a file.
+        m_ui->optFile2->setEnabled(shell::G().downloadAllowed);
         // Uploaded data is in no file until it is saved.
         if (source == kSourceUploaded) shell::G().dataChanged = true;
     });
@@ -160,22 +162,6 @@ void frmRQ2400::mnuFileInformation_Click() {
     shell::G().infoPurpose = kPurposeFileMenu;
     Disable();
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
-}
-
-void frmRQ2400::RunOwnExit() {
-    gui::Trap("RQ2400MenuExit", [this] {
-        if (shell::G().dataChanged) {
-            const int reply = shell::RQ0000fnc_nShowMsgBox(
-                kMsgSaveParameterData, shell::kButtonsYesNoCancel, gui::Bytes(windowTitle()));
-            if (reply == shell::kAnswerCancel) return;
-            if (reply == shell::kAnswerYes) {
-                // Save, then the information window; closing it asks to quit.
-                shell::MenuCommand(shell::kMenuSave);
-                return;
-            }
-        }
-        if (shell::COMsub_FileItemsExit() && Nav() != nullptr) Nav()->EndProgram();
-    });
 }
 
 }  // namespace rq50::parameter

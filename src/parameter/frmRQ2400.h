@@ -22,9 +22,6 @@ class frmRQ2400 : public gui::ScreenBase {
 
     void Load() override;
     void Activated() override;
-    /// RQ2400MenuExit: leaving the program from here offers to save data
-    /// that is in no file yet.
-    void RunOwnExit() override;
 
     QRadioButton* Option(int index) const;
     QAction* mnuFileInformation = nullptr;
@@ -32,7 +29,6 @@ class frmRQ2400 : public gui::ScreenBase {
   protected:
     void showEvent(QShowEvent* event) override;
     void OnBaudRate() override;
-    void OnFileExit() override { RunOwnExit(); }
 
   private:
     void cmdOK_Click();

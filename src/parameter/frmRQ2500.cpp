@@ -34,6 +34,7 @@ constexpr int kRowsShown = 20;
 frmRQ2500::frmRQ2500(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2500, parent), m_ui(std::make_unique<Ui::frmRQ2500>()) {
     m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdExit);
     SetMenus();
     gui::GridModel::Source source;
     source.rows = [this] { return static_cast<int>(m_rows.size()); };

@@ -6,15 +6,9 @@
 
 #include "files/InfoWindowRules.h"
 #include "files/InformationRecord.h"
-#include "files/ParameterFile.h"
-#include "files/ProgramFile.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
-#include "shell/Catalogue.h"
-#include "shell/FileDialog.h"
 #include "shell/GlobalState.h"
-#include "shell/MessageBox.h"
-#include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "ui_frmRQ2600.h"
@@ -28,11 +22,6 @@ constexpr int kTextOk = 2631;
 constexpr int kTextCancel = 2632;
 constexpr int kTextWithin20 = 2640;  ///< 2640-2642: 20, 40, 400 characters
 constexpr int kTextSetsDate = 2643;
-constexpr int kTextExit = 1554;
-
-shell::NavigationHost* Nav() {
-    return shell::Svc().navigation;
-}
 
 int TipText(int box) {
     switch (box) {
@@ -47,17 +36,6 @@ int TipText(int box) {
         default:
             return kTextWithin20 + 1;
     }
-}
-
-/// The current data (parameters or program) into the file the last save
-/// dialog chose.
-bool SaveToTarget() {
-    const std::string& path = shell::SaveTargetPath();
-    const bool program = shell::G().settingMode != 0;
-    const bool saved = program ? files::WriteProgramFile(path) : files::WriteParameterFile(path);
-    if (!saved) shell::SaveTargetNotWritten();
-    if (saved && program) shell::G().dataChanged = false;
-    return saved;
 }
 }  // namespace
 
@@ -132,10 +110,24 @@ void frmRQ2600::Load() {
         m_ui->txtInfo1->setAccessibleName(BoxText(files::kBoxCaption1));
         m_ui->txtInfo3->setAccessibleName(BoxText(files::kBoxCaption2));
         m_ui->txtInfo7->setAccessibleName(BoxText(files::kBoxCaption3));
+        // The captions are labels of the record: no typing, no Tab stop.
+        for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3}) {
+            auto* caption = static_cast<QLineEdit*>(Box(i));
+            caption->setReadOnly(true);
+            caption->setFocusPolicy(Qt::NoFocus);
+        }
         const int unit = fontMetrics().averageCharWidth();
         m_ui->txtInfo1->setMinimumWidth(42 * unit);
         m_ui->txtInfo7->setMinimumHeight(fontMetrics().height() * 6);
-        m_ui->txtInfo0->setFocus();
+        QWidget* previous = m_ui->txtInfo1;
+        for (int box = files::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
+             box = files::NextInfoBox(box)) {
+            setTabOrder(previous, Box(box));
+            previous = Box(box);
+        }
+        setTabOrder(previous, m_ui->cmdOK);
+        setTabOrder(m_ui->cmdOK, m_ui->cmdCancel);
+        m_ui->txtInfo1->setFocus();
     });
 }
 
@@ -230,38 +222,7 @@ void frmRQ2600::cmdCancel_Click() {
 
 void frmRQ2600::CloseWindow() {
     m_closing = true;
-    const files::InfoPurposeRule rule = files::InfoPurposeFor(shell::G().infoPurpose);
-    shell::NavigationHost* nav = Nav();
-    using files::InfoClose;
-    // The window goes first; what follows may end the program.
-    if (nav != nullptr) nav->UnloadScreen(Id());
-    switch (rule.onClose) {
-        case InfoClose::Nothing:
-            break;
-        case InfoClose::Save:
-            SaveToTarget();
-            break;
-        case InfoClose::SaveUnloadDataView:
-            SaveToTarget();
-            if (nav != nullptr) nav->UnloadScreen(shell::Screen::frmRQ2400);
-            break;
-        case InfoClose::SaveUnloadEditorIfSaved:
-            if (SaveToTarget() && nav != nullptr) nav->UnloadScreen(shell::Screen::frmRQ3000);
-            break;
-        case InfoClose::SaveThenAskQuit:
-            SaveToTarget();
-            if (shell::RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, shell::kButtonsYesNo,
-                                             shell::Catalogue(kTextExit)) == shell::kAnswerYes &&
-                nav != nullptr)
-                nav->EndProgram();
-            break;
-        case InfoClose::EnableEditor:
-            if (nav != nullptr) nav->EnableScreen(shell::Screen::frmRQ3000);
-            break;
-        case InfoClose::EnableDataView:
-            if (nav != nullptr) nav->EnableScreen(shell::Screen::frmRQ2400);
-            break;
-    }
+    files::InformationWindowClosed(shell::G().infoPurpose);
 }
 
 }  // namespace rq50::parameter

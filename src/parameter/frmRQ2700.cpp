@@ -19,6 +19,7 @@ namespace rq50::parameter {
 namespace {
 constexpr int kTextCaption = 2701;
 constexpr int kTextAddress = 2502;
+constexpr int kTextDisplay = 2503;
 constexpr int kTextSendData = 2702;
 constexpr int kTextSetData = 2703;
 constexpr int kTextPrint = 1038;
@@ -34,6 +35,7 @@ constexpr int kColumnWidths[] = {8, 12, 10, 20};
 frmRQ2700::frmRQ2700(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2700, parent), m_ui(std::make_unique<Ui::frmRQ2700>()) {
     m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdRet);
     SetMenus();
     gui::GridModel::Source source;
     source.rows = [this] { return std::max(kMinimumRows, static_cast<int>(m_rows.size())); };
@@ -43,6 +45,8 @@ frmRQ2700::frmRQ2700(QWidget* parent)
             switch (col) {
                 case 1:
                     return gui::Bytes(gui::CatalogueText(kTextAddress));
+                case 2:  // the name column, headed as the printed list heads it
+                    return gui::Bytes(gui::CatalogueText(kTextDisplay));
                 case 3:
                     return gui::Bytes(gui::CatalogueText(kTextSendData));
                 case 4:

@@ -36,6 +36,7 @@ void Navigate(int event, int follow = 0) {
 frmRQ2800::frmRQ2800(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2800, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdCancel);
     m_areas = {m_ui->chkPrint0, m_ui->chkPrint1, m_ui->chkPrint2, m_ui->chkPrint3,
                m_ui->chkPrint4, m_ui->chkPrint5, m_ui->chkPrint6};
     SetMenus();

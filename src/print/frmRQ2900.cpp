@@ -41,6 +41,7 @@ constexpr int kKeyFilterDigits = 6;
 frmRQ2900::frmRQ2900(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2900, parent), m_ui(std::make_unique<Ui::frmRQ2900>()) {
     m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdClose);
     SetMenus();
     new gui::NumericKeyGuard(m_ui->cboZoom->lineEdit(), kKeyFilterDigits);
     // Enter takes a typed magnification as typed: the combo box would

@@ -51,6 +51,7 @@ enum EditorText : int {
     kTextCopy = 3018,
     kTextPaste = 3019,
     kTextInformation = 1006,
+    kTextBaudRateItem = 1120,
     kTextBaudCheck = 2130,
     kTextProgramDownload = 1551,
     kTextSaveToFile = 1553,
@@ -171,9 +172,14 @@ frmRQ3000::frmRQ3000(QWidget* parent)
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
-    // The editor's Command menu holds Create Log File only of the shared items.
+    // The editor's Command menu holds Create Log File of the shared items,
+    // and Baud Rate.
     Std().mnuCommandItems[0]->setVisible(false);
     Std().mnuCommandItems[1]->setVisible(false);
+    QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateItem));
+    connect(commandBaud, &QAction::triggered, this,
+            [this] { gui::Trap("RQ3000_mnuCommandItems_Click", [this] { OnBaudRate(); }); });
+    OfferBaudRate();
     OfferCommandMenuUnlock();
 
     const std::array<QPushButton*, 8> buttons{
@@ -372,6 +378,10 @@ void frmRQ3000::Load() {
         View(first)->setFocus();
         m_editor->FocusGrid(first);
     });
+}
+
+void frmRQ3000::CommitEdits() {
+    gui::Trap("RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
 }
 
 void frmRQ3000::Unload() {

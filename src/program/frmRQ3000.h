@@ -61,6 +61,8 @@ class frmRQ3000 : public gui::ScreenBase, private EditorHost {
 
     void Load() override;
     void Unload() override;
+    /// The grids into the program in memory (write-back), before a save.
+    void CommitEdits() override;
 
     /// The editor of the window that is open, or nullptr (the error list reads
     /// its check results).

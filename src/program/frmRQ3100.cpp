@@ -44,6 +44,7 @@ std::vector<ErrorLine> Lines() {
 frmRQ3100::frmRQ3100(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ3100, parent), m_ui(std::make_unique<Ui::frmRQ3100>()) {
     m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdReturn);
     SetMenus();
     connect(m_ui->cmdReturn, &QPushButton::clicked, this,
             [this] { gui::Trap("RQ3100_cmdReturn_Click", [this] { cmdReturn_Click(); }); });

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/NavigationHost.h"
+
 namespace rq50::shell {
 
 /// Screen shown active for the Baud Rate command (`CurrentScreenId`).
@@ -67,6 +69,9 @@ struct GlobalState {
     bool editorOpenedFromFile = false;  ///< the program editor shows a program read from a file
     bool cameFromDownloadCheck = false;
     std::int16_t downloadCheckMode = 0;
+    /// The screen an exit that saves first was started from: it is given back
+    /// when the save fails or the user stays.
+    Screen exitFrom = Screen::frmRQ2000;
     bool printingFromPrintDialog = false;
 
     /// Bytes the last parameter-file or program-file save needed (0 before any

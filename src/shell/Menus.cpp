@@ -1,10 +1,13 @@
 #include "shell/Menus.h"
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "comm/Engine.h"
+#include "program/ProgramTypes.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
 #include "shell/GlobalState.h"
@@ -22,7 +25,13 @@ namespace {
 
 constexpr int kTextEnterPassword = 1056;
 constexpr int kTextPassWordTitle = 1057;
+constexpr int kTextDataUploaded = 2411;  ///< 2411-2413: the data view's titles by data source
+constexpr int kTextProgramEditor = 3001;
 constexpr std::int32_t kFastRate = 9600;
+/// InfoPurpose of the save before quitting: first the save dialog's, then
+/// the information window's, which asks to quit once the file is written.
+constexpr std::int16_t kPurposeSaveAndLeave = 5;
+constexpr std::int16_t kPurposeSaveAndQuit = 8;
 
 /// Runs `body` under the routine's error trap; `fallback` is its default result.
 template <typename T, typename Body>
@@ -55,6 +64,42 @@ Screen ScreenOfId(int id) {
         default:
             return Screen::frmRQ2400;
     }
+}
+
+/// The question that offers to save the work an exit would throw away, with
+/// its title; none when nothing is unsaved. Parameter data counts while the
+/// data view holds it (leaving that view with "No" lets it go); a program
+/// while the editor holds it.
+struct SaveQuestion {
+    int message;
+    std::string title;
+};
+
+std::optional<SaveQuestion> UnsavedWork() {
+    const NavigationHost* nav = Svc().navigation;
+    if (nav == nullptr) return std::nullopt;
+    const GlobalState& g = G();
+    if (g.settingMode == 0) {
+        if (!g.dataChanged || !nav->IsLoaded(Screen::frmRQ2400)) return std::nullopt;
+        return SaveQuestion{kMsgSaveParameterData,
+                            Catalogue(kTextDataUploaded + std::clamp<int>(g.dataSource, 0, 2))};
+    }
+    if (!program::Program().modified || !nav->IsLoaded(Screen::frmRQ3000)) return std::nullopt;
+    return SaveQuestion{kMsgSaveProgramData, Catalogue(kTextProgramEditor)};
+}
+
+/// Save, then quit: the save dialog, and when a name was accepted the
+/// information window, whose closing writes the file and asks to quit. True
+/// when the information window is up; `from` waits disabled until then.
+bool SaveBeforeQuitting(Screen from) {
+    GlobalState& g = G();
+    g.exitFrom = from;
+    g.infoPurpose = kPurposeSaveAndLeave;
+    if (Pfnc_nShowDisplayMatorix(kDisplaySaveFile) != -1) return false;
+    g.infoPurpose = kPurposeSaveAndQuit;
+    if (Svc().navigation != nullptr) Svc().navigation->DisableScreen(from);
+    Pfnc_nShowDisplayMatorix(kDisplayInformation);
+    return true;
 }
 
 }  // namespace
@@ -170,14 +215,30 @@ bool COMsub_FileItemsExit() {
     });
 }
 
-CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, bool activeIsDataView) {
+ExitOutcome ExitProgram(Screen from) {
+    return Trapped<ExitOutcome>("COMsub_FileItemsExit", ExitOutcome::Stay, [&] {
+        if (comm::CommBusy) return ExitOutcome::Stay;
+        if (KeepForBaudRate(G().instrumentSpeed)) return ExitOutcome::Stay;
+        if (Svc().navigation != nullptr) Svc().navigation->CommitEdits();
+        if (const auto question = UnsavedWork()) {
+            const int reply =
+                RQ0000fnc_nShowMsgBox(question->message, kButtonsYesNoCancel, question->title);
+            if (reply == kAnswerYes)
+                return SaveBeforeQuitting(from) ? ExitOutcome::Saving : ExitOutcome::Stay;
+            if (reply != kAnswerNo) return ExitOutcome::Stay;
+        }
+        if (RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
+            return ExitOutcome::Stay;
+        RemoveUndoFolder();
+        return ExitOutcome::Quit;
+    });
+}
+
+CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, Screen active) {
     return Trapped<CloseDecision>("frmRQ0000_QueryUnload", CloseDecision::Cancel, [&] {
         if (busy || !activeExitEnabled) return CloseDecision::Cancel;
-        if (activeIsDataView) {
-            if (KeepForBaudRate(G().instrumentSpeed)) return CloseDecision::Cancel;
-            return CloseDecision::DataViewExit;
-        }
-        return COMsub_FileItemsExit() ? CloseDecision::Quit : CloseDecision::Cancel;
+        return ExitProgram(active) == ExitOutcome::Quit ? CloseDecision::Quit
+                                                        : CloseDecision::Cancel;
     });
 }
 
@@ -186,11 +247,7 @@ void MenuCommand(int code) {
         GlobalState& g = G();
         switch (code) {
             case kMenuSave:
-                g.infoPurpose = 5;
-                if (Pfnc_nShowDisplayMatorix(kDisplaySaveFile) == -1) {
-                    g.infoPurpose = 8;
-                    Pfnc_nShowDisplayMatorix(kDisplayInformation);
-                }
+                SaveBeforeQuitting(ScreenOfId(g.currentScreenId));
                 break;
             case kMenuInformation:
                 g.infoPurpose = 7;

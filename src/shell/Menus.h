@@ -91,17 +91,34 @@ void ApplyStoredPacing();
 /// program is to end (the undo folder has been removed).
 bool COMsub_FileItemsExit();
 
+/// What an exit request came to.
+enum class ExitOutcome {
+    Stay,    ///< the program keeps running, the screen as it was
+    Quit,    ///< the program is to end now (the undo folder has been removed)
+    Saving,  ///< the save is under way; the information window asks to quit
+};
+
+/// Every way out of the program (File/Exit of any screen, the main window's
+/// close box), from the screen `from`: refused without a word while a job
+/// runs; message 24 at 9600 bit/s; then unsaved work is offered for saving,
+/// as leaving its screen does: uploaded or changed parameter data while the
+/// data view holds it (message 9), a modified program while the editor holds
+/// it (message 12). Cancel stays; Yes runs the save dialog and the
+/// information window (purpose 8), which writes the file and then asks the
+/// quit question, giving `from` back when the user stays; No, or nothing
+/// unsaved, asks the quit question (message 25).
+ExitOutcome ExitProgram(Screen from);
+
 /// What the main window does with a close request.
 enum class CloseDecision {
-    Cancel,        ///< the program keeps running
-    Quit,          ///< the program ends
-    DataViewExit,  ///< cancel, and run the data view's own exit routine
+    Cancel,  ///< the program keeps running (or a save before quitting is under way)
+    Quit,    ///< the program ends
 };
 
 /// The main window's close request. `busy` is CommBusy; `activeExitEnabled`
 /// tells whether the active screen exists with its File/Exit enabled;
-/// `activeIsDataView` whether it is the parameter data view.
-CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, bool activeIsDataView);
+/// `active` is that screen, from which the exit runs (ExitProgram).
+CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, Screen active);
 
 /// The screen that CurrentScreenId names (the one the Baud Rate command
 /// disables while the baud-rate dialog is open).
@@ -109,7 +126,8 @@ Screen ScreenOfCurrentId();
 
 /// The shared handler of the File, Communication Settings and Help items.
 /// Code 22 ends the program through the navigation host unless message 24
-/// keeps it.
+/// keeps it. Code 1 (save, then quit) gives back the screen CurrentScreenId
+/// names when the user stays.
 void MenuCommand(int code);
 
 }  // namespace rq50::shell

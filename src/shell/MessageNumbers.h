@@ -7,6 +7,8 @@
 namespace rq50 {
 
 constexpr int kMsgStartPrompt = 1;
+constexpr int kMsgSaveParameterData = 9;
+constexpr int kMsgSaveProgramData = 12;
 constexpr int kMsgIllegalValue = 13;
 constexpr int kMsgDownloadCompleted = 15;
 constexpr int kMsgSpeedReminder = 16;

@@ -118,7 +118,11 @@ int ShowDisplay(int display) {
             const int result = host.RunOpenDialog();
             if (result != -1) {
                 host.EnableScreen(Screen::frmRQ2100);
-            } else if (G().settingMode == 0) {
+                return result;
+            }
+            // A file just read is its own saved copy, whatever was left unsaved before.
+            G().dataChanged = false;
+            if (G().settingMode == 0) {
                 ShowAndEnable(Screen::frmRQ2400);
             } else {
                 G().editorOpenedFromFile = true;

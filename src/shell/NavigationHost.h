@@ -44,6 +44,14 @@ class NavigationHost {
     virtual void DisableScreen(Screen screen) = 0;
     /// Closes and destroys the screen (it saves its position on the way).
     virtual void UnloadScreen(Screen screen) = 0;
+    /// Whether the screen is loaded (shown, or disabled under another).
+    virtual bool IsLoaded(Screen screen) const {
+        (void)screen;
+        return false;
+    }
+    /// The loaded screens hand the edits they still hold to the core (the
+    /// program editor writes its grids back), before the data is saved.
+    virtual void CommitEdits() {}
 
     /// The open-file dialog: -1 when a file was chosen and read, 0 when it was
     /// cancelled or no name was chosen, 1 when it failed (a read that failed

@@ -113,6 +113,7 @@ gui::ScreenBase* frmRQ0000::Load(Screen screen) {
     m_screens[screen] = window;
     connect(widget, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     widget->Load();
+    gui::AddMnemonics(widget, gui::MenuMnemonics(widget->Menus()));
     // Sized once the load step has set the captions, wide enough for its title.
     window->adjustSize();
     const int titleWidth = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 72;
@@ -168,6 +169,16 @@ void frmRQ0000::UnloadScreen(Screen screen) {
     window->hide();
     window->deleteLater();
     UpdateMenuBar();
+}
+
+bool frmRQ0000::IsLoaded(Screen screen) const {
+    return FindScreen(screen) != nullptr;
+}
+
+void frmRQ0000::CommitEdits() {
+    for (const auto& [screen, window] : m_screens) {
+        if (gui::ScreenBase* widget = FindScreen(screen)) widget->CommitEdits();
+    }
 }
 
 void frmRQ0000::UpdateMenuBar() {
@@ -257,11 +268,9 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
                              active->parentWidget()->isEnabled();
         CloseDecision decision = CloseDecision::Cancel;
         gui::Trap("Form_QueryUnload", [&] {
-            decision =
-                MainWindowQueryUnload(comm::CommBusy, enabled && active->ExitEnabled(),
-                                      active != nullptr && active->Id() == Screen::frmRQ2400);
+            decision = MainWindowQueryUnload(comm::CommBusy, enabled && active->ExitEnabled(),
+                                             enabled ? active->Id() : Screen::frmRQ2000);
         });
-        if (decision == CloseDecision::DataViewExit) active->RunOwnExit();
         if (decision != CloseDecision::Quit) {
             event->ignore();
             return;

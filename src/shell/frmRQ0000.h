@@ -52,6 +52,8 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     void EnableScreen(Screen screen) override;
     void DisableScreen(Screen screen) override;
     void UnloadScreen(Screen screen) override;
+    bool IsLoaded(Screen screen) const override;
+    void CommitEdits() override;
     int RunOpenDialog() override;
     int RunSaveDialog() override;
     int RunCsvDialog() override;

@@ -47,6 +47,7 @@ frmRQ0200::frmRQ0200(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cmdSysInfo, &QPushButton::clicked, this,
             [this] { gui::Trap("RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); }); });
+    gui::AddMnemonics(this);
     adjustSize();
     // COMsub_CenterForm: centred, a little above the middle of the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -78,6 +78,17 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
              shell::Catalogue(1516));  // the reminder to set it back
     QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
     QVERIFY(setting->parentWidget()->isEnabled());
+
+    // Escape in the dialog is its Cancel: the screen comes back unchanged.
+    program.messages.answers = {shell::kAnswerOk};
+    setting->Std().mnuPortBaud->trigger();
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) != nullptr; }));
+    baud = main.FindScreen(shell::Screen::frmRQ4200);
+    QVERIFY(Button(baud, "cmdCancel")->text().contains('&'));
+    QTest::keyClick(baud->findChild<QRadioButton*>("opt9600"), Qt::Key_Escape);
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
+    QVERIFY(setting->parentWidget()->isEnabled());
+    QCOMPARE(shell::G().instrumentSpeed, 9600);
 }
 
 void CommDialogsTest::slotDialogOnARack() {
@@ -112,6 +123,7 @@ void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
     Program program;
     QCOMPARE(program.Start(), 0);
     std::vector<QString> seen;
+    QString okCaption;
     WhenModal("frmRQ4100", [&](QWidget* dialog) {
         auto* slot = dialog->findChild<QLineEdit*>("txtSlot");
         for (const char* text : {"0", "17"}) {
@@ -120,9 +132,11 @@ void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
             seen.push_back(QString::fromStdString(program.messages.boxes.back().text));
             QVERIFY(dialog->isVisible());
         }
-        QTest::mouseClick(Button(dialog, "cmdCancel"), Qt::LeftButton);
+        okCaption = Button(dialog, "cmdOK")->text();
+        QTest::keyClick(slot, Qt::Key_Escape);  // as Cancel
     });
     shell::MenuCommand(shell::kMenuSlotNo);
+    QVERIFY(okCaption.contains('&'));
     QCOMPARE(seen, (std::vector<QString>{"Illegal value entered.", "Illegal value entered."}));
     QVERIFY(!comm::CommBusy);
     QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ4000) == nullptr);

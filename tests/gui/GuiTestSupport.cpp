@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QThread>
 #include <QTimer>
 
@@ -67,6 +70,7 @@ std::vector<std::string> ScriptedMessages::Texts() const {
 StandInScreen::StandInScreen(shell::Screen id, int callerCode)
     : gui::ScreenBase(id), caller(callerCode) {
     SetMenus();
+    OfferBaudRate();
     OfferCommandMenuUnlock();
     setWindowTitle(QString::fromLatin1(shell::ScreenName(id)));
     setMinimumSize(240, 120);
@@ -150,6 +154,45 @@ void WhenModal(const char* className, std::function<void(QWidget*)> act) {
         act(modal);
     });
     timer->start(20);
+}
+
+void WhenFileDialog(const QString& path) {
+    auto* timer = new QTimer;
+    auto seen = std::make_shared<bool>(false);
+    auto ticks = std::make_shared<int>(0);
+    auto lastAnswer = std::make_shared<int>(-100);
+    QObject::connect(timer, &QTimer::timeout, [timer, path, seen, ticks, lastAnswer] {
+        ++*ticks;
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            if (*seen || *ticks > 500) {
+                timer->stop();
+                timer->deleteLater();
+            }
+            return;
+        }
+        *seen = true;
+        // A dialog that is still closing is not answered twice.
+        if (*ticks - *lastAnswer < 20) return;
+        *lastAnswer = *ticks;
+        if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+            name->setText(path);
+        } else {
+            dialog->selectFile(path);
+        }
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    timer->start(50);
+}
+
+gui::ScreenBase* UsableScreen(Program& program) {
+    shell::frmRQ0000& main = program.Main();
+    gui::ScreenBase* active = main.ActiveScreen();
+    if (active == nullptr || active->parentWidget() == nullptr) return nullptr;
+    const QWidget* window = active->parentWidget();
+    if (!window->isVisible() || !window->isEnabled() || !main.menuBar()->isEnabled())
+        return nullptr;
+    return active;
 }
 
 }  // namespace rq50::guitest

@@ -1,13 +1,21 @@
-// The hidden Command menu across screens, and the quit path of the main
-// window.
+// The hidden Command menu across screens, and the quit paths of the main
+// window and the screens.
+#include <QFile>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 
+#include <algorithm>
+
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "files/ParameterFile.h"
+#include "parameter/ItemBlock.h"
 #include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/frmRQ0000.h"
 
@@ -32,6 +40,7 @@ class MenusQuitTest : public QObject {
     void quitIsRefusedWhileAJobRuns();
     void quitWarnsWhenTheInstrumentWasLeftAt9600();
     void fastCommunicationIsMarkedStoredAndKeptAfterARestart();
+    void everyExitPathOffersToSaveUploadedData();
 };
 
 void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
@@ -139,6 +148,77 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QVERIFY(second.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     second.Main().ActiveScreen()->Std().mnuPortFast->trigger();
     QVERIFY(!comm::Pacing().fast);
+}
+
+/// Uploaded data that is in no file yet: File > Exit of any screen and the
+/// main window's close box offer to save it first; Cancel keeps the program
+/// and the screen, No goes on to the quit question, Yes saves and then asks.
+void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
+    Program program;
+    program.standIns = false;
+    QCOMPARE(program.Start(), 0);
+    program.Clock().SetRate(20);
+    shell::frmRQ0000& main = program.Main();
+    auto choose = [&](shell::Screen screen, const char* option) {
+        gui::ScreenBase* s = main.FindScreen(screen);
+        auto* button = s->findChild<QRadioButton*>(option);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        QTest::mouseClick(s->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    };
+    auto asked = [&](const std::string& text) {
+        const std::vector<std::string> texts = program.messages.Texts();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    const std::string saveQuestion = "Do you want to save the parameter data?";
+    const std::string quitQuestion = "Is it OK to quit the system RQ50?";
+    QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2000)->findChild<QPushButton*>("cmdOK"),
+                      Qt::LeftButton);
+    program.messages.answers = {shell::kAnswerOk};
+    choose(shell::Screen::frmRQ2100, "optParameter1");
+    QVERIFY(WaitFor([] { return !comm::CommBusy; }));
+    QVERIFY(main.FindScreen(shell::Screen::frmRQ2400) != nullptr);
+
+    // The content list: File > Exit, Cancel.
+    choose(shell::Screen::frmRQ2400, "optFile0");
+    gui::ScreenBase* list = UsableScreen(program);
+    QVERIFY(list != nullptr && list->Id() == shell::Screen::frmRQ2500);
+    QVERIFY(!list->Std().mnuPortBaud->isEnabled());  // no Baud Rate from here
+    program.messages.boxes.clear();
+    program.messages.answers = {shell::kAnswerCancel};
+    list->Std().mnuFileExit->trigger();
+    QCOMPARE(program.messages.Texts(), std::vector<std::string>{saveQuestion});
+    QVERIFY(main.isVisible());
+    QCOMPARE(UsableScreen(program), list);
+    // The main window's close box, No, then No to quitting.
+    program.messages.boxes.clear();
+    program.messages.answers = {shell::kAnswerNo, shell::kAnswerNo};
+    QVERIFY(!main.close());
+    QCOMPARE(program.messages.Texts(), (std::vector<std::string>{saveQuestion, quitQuestion}));
+    QCOMPARE(UsableScreen(program), list);
+
+    // The print dialog: Yes saves through the file dialog and the
+    // information window, then asks to quit.
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ2500) == nullptr; }));
+    choose(shell::Screen::frmRQ2400, "optFile3");
+    gui::ScreenBase* print = UsableScreen(program);
+    QVERIFY(print != nullptr && print->Id() == shell::Screen::frmRQ2800);
+    QVERIFY(!print->Std().mnuPortBaud->isEnabled());
+    const QString path = program.appDir + "/kept.7pa";
+    WhenFileDialog(path);
+    program.messages.boxes.clear();
+    program.messages.answers = {shell::kAnswerYes};
+    print->Std().mnuFileExit->trigger();
+    QVERIFY(asked(saveQuestion));
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ2600) != nullptr; }));
+    program.messages.answers = {shell::kAnswerYes};
+    QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2600)->findChild<QPushButton*>("cmdOK"),
+                      Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !main.isVisible(); }));
+    QCOMPARE(program.messages.Texts().back(), quitQuestion);
+    files::ParameterFileRecord saved;
+    QCOMPARE(files::LoadParameterFile(path.toStdString(), saved), 0);
+    QCOMPARE(saved.items.size(), parameter::Items().dataSet.size());
 }
 
 QTEST_MAIN(MenusQuitTest)

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +22,8 @@
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
+#include "parameter/frmRQ2400.h"
+#include "program/ProgramTypes.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
@@ -41,39 +44,6 @@ bool Idle() {
     return WaitFor([] { return !comm::CommBusy; });
 }
 
-/// Answers the next file dialog with `path` (typed into its name box). The
-/// dialog lists its folder in the background; until it has, accepting may
-/// leave it open, so the answer is given again until the dialog is gone.
-void WhenFileDialog(const QString& path) {
-    auto* timer = new QTimer;
-    auto seen = std::make_shared<bool>(false);
-    auto ticks = std::make_shared<int>(0);
-    auto lastAnswer = std::make_shared<int>(-100);
-    QObject::connect(timer, &QTimer::timeout, [timer, path, seen, ticks, lastAnswer] {
-        ++*ticks;
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            if (*seen || *ticks > 500) {
-                timer->stop();
-                timer->deleteLater();
-            }
-            return;
-        }
-        *seen = true;
-        // A dialog that is still closing is not answered twice.
-        if (*ticks - *lastAnswer < 20) return;
-        *lastAnswer = *ticks;
-        // Typed into the name box, as a user does.
-        if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
-            name->setText(path);
-        } else {
-            dialog->selectFile(path);
-        }
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    timer->start(50);
-}
-
 /// The texts of a table's data rows (columns joined by "|"), blank rows kept.
 QStringList Rows(QTableView* grid, int columns) {
     QStringList rows;
@@ -92,11 +62,19 @@ class ParameterDataTest : public QObject {
     Q_OBJECT
   private slots:
     void uploadSaveOpenAndDownload();
+    void everyInformationPurposeLeavesAUsableScreen();
     void informationWindowKeys();
 
   private:
     gui::ScreenBase* Screen(shell::Screen screen) { return m_program->Main().FindScreen(screen); }
     bool Choose(gui::ScreenBase* screen, const char* option);
+    /// Top menu OK in the mode of `option` (0 parameter, 1 program).
+    bool StartWork(int option);
+    /// Upload from the setting menu up to the data view.
+    gui::ScreenBase* Upload();
+    /// OK or Cancel in the information window, until it has gone.
+    bool CloseInformation(bool ok);
+    shell::Screen UsableId();
 
     std::unique_ptr<Program> m_program;
 };
@@ -104,9 +82,39 @@ class ParameterDataTest : public QObject {
 bool ParameterDataTest::Choose(gui::ScreenBase* screen, const char* option) {
     if (screen == nullptr) return false;
     auto* button = Find<QRadioButton>(screen, option);
-    QTest::mouseClick(button, Qt::LeftButton);
+    // On the indicator: a short caption leaves the middle of a wide button empty.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
     QTest::mouseClick(Find<QPushButton>(screen, "cmdOK"), Qt::LeftButton);
     return true;
+}
+
+bool ParameterDataTest::StartWork(int option) {
+    gui::ScreenBase* top = Screen(Screen::frmRQ2000);
+    if (top == nullptr || UsableScreen(*m_program) != top) return false;
+    QTest::mouseClick(Find<QRadioButton>(top, option == 0 ? "optPPM0" : "optPPM1"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(top, "cmdOK"), Qt::LeftButton);
+    return UsableScreen(*m_program) == Screen(Screen::frmRQ2100);
+}
+
+gui::ScreenBase* ParameterDataTest::Upload() {
+    m_program->messages.answers = {shell::kAnswerOk};
+    if (!Choose(Screen(Screen::frmRQ2100), "optParameter1") || !Idle()) return nullptr;
+    gui::ScreenBase* view = Screen(Screen::frmRQ2400);
+    return view != nullptr && UsableScreen(*m_program) == view ? view : nullptr;
+}
+
+bool ParameterDataTest::CloseInformation(bool ok) {
+    gui::ScreenBase* info = Screen(Screen::frmRQ2600);
+    if (info == nullptr) return false;
+    QTest::mouseClick(Find<QPushButton>(info, ok ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
+    return WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; });
+}
+
+/// What a user can work on now; the top menu stands for "nothing" when no
+/// screen is usable (the top menu itself is not among the screens walked).
+shell::Screen ParameterDataTest::UsableId() {
+    gui::ScreenBase* usable = UsableScreen(*m_program);
+    return usable != nullptr ? usable->Id() : Screen::frmRQ2000;
 }
 
 void ParameterDataTest::uploadSaveOpenAndDownload() {
@@ -142,7 +150,10 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(rows.contains("C01|INP TYPE|DC|4-20mA"));
     QVERIFY(!rows.join(' ').contains("MAINT"));
     QVERIFY(!rows.last().isEmpty() && !rows.last().startsWith("|"));
-    QTest::mouseClick(Find<QPushButton>(list, "cmdExit"), Qt::LeftButton);
+    // Its Close has a mnemonic, and Escape closes the list as Close does.
+    QVERIFY(Find<QPushButton>(list, "cmdExit")->text().contains('&'));
+    QCOMPARE(Find<QPushButton>(list, "cmdExit")->accessibleName(), QString("Close"));
+    QTest::keyClick(Find<QTableView>(list, "ssContent"), Qt::Key_Escape);
     QVERIFY(Screen(Screen::frmRQ2500) == nullptr);
     QVERIFY(view->parentWidget()->isEnabled());
 
@@ -161,8 +172,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     auto* title1 = Find<QLineEdit>(info, "txtInfo1");
     title1->setFocus();
     QTest::keyClicks(title1, "Pump 1 feed");
-    QTest::keyClick(title1, Qt::Key_Return);  // Enter walks on
-    QVERIFY(Find<QLineEdit>(info, "txtInfo2")->hasFocus());
+    QTest::keyClick(title1, Qt::Key_Return);  // Enter walks on, past the caption
+    QVERIFY(Find<QLineEdit>(info, "txtInfo3")->hasFocus());
     auto* created = Find<QLineEdit>(info, "txtInfo4");
     created->setFocus();
     QTest::keyClicks(created, "R. Tanaka");
@@ -230,6 +241,9 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(Choose(view, "optFile2"));
     QVERIFY(Idle());
+    QCOMPARE(
+        m_program->messages.boxes.back().text,
+        std::string("Downloading to TAVRO completed.\r\n\r\n1 item differs; see the check list."));
     gui::ScreenBase* check = Screen(Screen::frmRQ2700);
     QVERIFY(check != nullptr);
     QCOMPARE(check->windowTitle(), QString("Check Downloading to TAVRO"));
@@ -238,11 +252,198 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     const QStringList checked = Rows(grid, 4);
     QCOMPARE(checked[0], QString("C03|SCALE HI|+200.00%|+150.00%"));
     QCOMPARE(checked[1], QString("|||"));
+    QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), QString("Display"));
     QCOMPARE(grid->model()->headerData(3, Qt::Horizontal).toString(),
              QString("Data that has been set"));
-    QTest::mouseClick(Find<QPushButton>(check, "cmdRet"), Qt::LeftButton);
+    QCOMPARE(check->Std().mnuPortBaud->isEnabled(), false);  // no Baud Rate from here
+    QTest::keyClick(grid, Qt::Key_Escape);                   // as Close
     QVERIFY(Screen(Screen::frmRQ2700) == nullptr);
-    QCOMPARE(m_program->Main().ActiveScreen(), Screen(Screen::frmRQ2400));
+    QCOMPARE(UsableScreen(*m_program), Screen(Screen::frmRQ2400));
+
+    // The value the instrument holds, downloaded again: nothing differs, so
+    // the message says so and no empty check list comes up.
+    for (auto& block : items) {
+        if (files::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
+        block = parameter::SetItemValue(block, "150").block;
+    }
+    m_program->messages.answers = {shell::kAnswerOk};
+    QVERIFY(Choose(view, "optFile2"));
+    QVERIFY(Idle());
+    QCOMPARE(m_program->messages.boxes.back().text, std::string("Downloading to TAVRO completed."));
+    QVERIFY(Screen(Screen::frmRQ2700) == nullptr);
+    QCOMPARE(UsableScreen(*m_program), Screen(Screen::frmRQ2400));
+    m_program->Close();
+}
+
+// Every reason the information window is opened for, through the flows that
+// open it, and the screen the user can work on once it has closed (OK and
+// Cancel). The quit question after a save-and-exit is answered No. The walk
+// notes what it finds and goes on from the screen that should be usable, so
+// one run shows every purpose.
+void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
+    m_program = std::make_unique<Program>();
+    m_program->standIns = false;
+    QCOMPARE(m_program->Start(), 0);
+    m_program->Clock().SetRate(20);
+    m_program->Main().resize(1000, 700);
+    m_program->Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
+    QStringList seen;
+    QStringList wanted;
+    auto after = [&](int purpose, const QString& how, shell::Screen expected) {
+        const shell::Screen actual = UsableId();
+        const QString step = QString("%1 %2: ").arg(purpose).arg(how);
+        seen << step + shell::ScreenName(actual);
+        wanted << step + shell::ScreenName(expected);
+        if (actual != expected) m_program->Main().EnableScreen(expected);
+    };
+    auto okOrCancel = [](bool ok) { return QString(ok ? "OK" : "Cancel"); };
+    // A new file every save (the file dialog would ask before overwriting).
+    int saves = 0;
+    auto newFile = [&](const char* ext) {
+        return m_program->appDir + QString("/walk%1.").arg(++saves) + ext;
+    };
+    QVERIFY(StartWork(0));
+    auto* view = qobject_cast<parameter::frmRQ2400*>(Upload());
+    QVERIFY(view != nullptr);
+
+    // 10: the data view's File menu.
+    view->mnuFileInformation->trigger();
+    QCOMPARE(shell::G().infoPurpose, std::int16_t(10));
+    QVERIFY(CloseInformation(true));
+    after(10, "OK", Screen::frmRQ2400);
+    // 1: Save to file; Cancel still writes.
+    const QString path = newFile("7pa");
+    WhenFileDialog(path);
+    QVERIFY(Choose(view, "optFile1"));
+    QCOMPARE(shell::G().infoPurpose, std::int16_t(1));
+    QVERIFY(CloseInformation(false));
+    after(1, "Cancel", Screen::frmRQ2400);
+    QVERIFY(QFile::exists(path));
+    // 0, which nothing sets, leads back to the data view as well.
+    shell::G().infoPurpose = 0;
+    m_program->Main().DisableScreen(Screen::frmRQ2400);
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    QVERIFY(CloseInformation(true));
+    after(0, "OK", Screen::frmRQ2400);
+    // 3 and 4: the print dialog's Information button.
+    QVERIFY(Choose(view, "optFile3"));
+    gui::ScreenBase* print = Screen(Screen::frmRQ2800);
+    QVERIFY(print != nullptr);
+    for (bool ok : {true, false}) {
+        QTest::mouseClick(Find<QPushButton>(print, "cmdInfo"), Qt::LeftButton);
+        QCOMPARE(shell::G().infoPurpose, std::int16_t(3));
+        QVERIFY(CloseInformation(ok));
+        after(3, okOrCancel(ok), Screen::frmRQ2800);
+    }
+    shell::G().infoPurpose = 4;
+    m_program->Main().DisableScreen(Screen::frmRQ2800);
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    QVERIFY(CloseInformation(true));
+    after(4, "OK", Screen::frmRQ2800);
+    QTest::mouseClick(Find<QPushButton>(print, "cmdCancel"), Qt::LeftButton);
+    QCOMPARE(UsableId(), Screen::frmRQ2400);
+    // 6, which nothing sets: the data view goes, the setting menu comes.
+    shell::G().infoPurpose = 6;
+    m_program->Main().DisableScreen(Screen::frmRQ2400);
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    QVERIFY(CloseInformation(true));
+    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
+    after(6, "OK", Screen::frmRQ2100);
+
+    for (bool ok : {true, false}) {
+        view = qobject_cast<parameter::frmRQ2400*>(Upload());
+        QVERIFY(view != nullptr);
+        // 8: File > Exit with unsaved data, Yes, the save; No to quitting
+        // gives the data view back with its menus.
+        WhenFileDialog(newFile("7pa"));
+        m_program->messages.answers = {shell::kAnswerYes};
+        view->Std().mnuFileExit->trigger();
+        QCOMPARE(m_program->messages.boxes.back().text,
+                 std::string("Do you want to save the parameter data?"));
+        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
+        QCOMPARE(shell::G().infoPurpose, std::int16_t(8));
+        m_program->messages.answers = {shell::kAnswerNo};
+        QVERIFY(CloseInformation(ok));
+        QCOMPARE(m_program->messages.boxes.back().text,
+                 std::string("Is it OK to quit the system RQ50?"));
+        QVERIFY(m_program->Main().isVisible());
+        after(8, okOrCancel(ok) + ", No to quitting", Screen::frmRQ2400);
+        QVERIFY(!m_program->Main().menuBar()->actions().isEmpty());
+        // 5: leaving the data view, Yes: the setting menu once saved.
+        shell::G().dataChanged = true;  // unsaved again, as after a new upload
+        WhenFileDialog(newFile("7pa"));
+        m_program->messages.answers = {shell::kAnswerYes};
+        QTest::mouseClick(Find<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
+        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
+        QCOMPARE(shell::G().infoPurpose, std::int16_t(5));
+        QVERIFY(CloseInformation(ok));
+        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
+        after(5, okOrCancel(ok), Screen::frmRQ2100);
+    }
+
+    // Uploaded data left with No, then a file opened and left untouched:
+    // nothing to save.
+    QVERIFY(Upload() != nullptr);
+    m_program->messages.answers = {shell::kAnswerNo};
+    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2400), "cmdCancel"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
+    WhenFileDialog(path);
+    QVERIFY(Choose(Screen(Screen::frmRQ2100), "optParameter2"));
+    QCOMPARE(UsableId(), Screen::frmRQ2400);
+    QCOMPARE(Screen(Screen::frmRQ2400)->windowTitle(), QString("Data Read from a File"));
+    m_program->messages.boxes.clear();
+    m_program->messages.answers = {shell::kAnswerNo};
+    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2400), "cmdCancel"), Qt::LeftButton);
+    QStringList asked;
+    for (const std::string& text : m_program->messages.Texts())
+        asked << QString::fromStdString(text);
+    seen << "leaving an untouched file after unsaved data was left: " + asked.join('|');
+    wanted << "leaving an untouched file after unsaved data was left: ";
+    QCOMPARE(UsableId(), Screen::frmRQ2100);
+
+    // The program side: back to the top menu, Program Setting, New.
+    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2100), "cmdCancel"), Qt::LeftButton);
+    QVERIFY(StartWork(1));
+    auto fileItem = [](gui::ScreenBase* screen, const QString& text) -> QAction* {
+        for (QAction* a : screen->Std().mnuFile->actions()) {
+            if (a->text() == text) return a;
+        }
+        return nullptr;
+    };
+    for (bool ok : {true, false}) {
+        QVERIFY(Choose(Screen(Screen::frmRQ2100), "optParameter0"));
+        gui::ScreenBase* editor = Screen(Screen::frmRQ3000);
+        QVERIFY(editor != nullptr);
+        QCOMPARE(UsableId(), Screen::frmRQ3000);
+        // 9: the editor's File menu.
+        fileItem(editor, "Information(&I)")->trigger();
+        QCOMPARE(shell::G().infoPurpose, std::int16_t(9));
+        QVERIFY(CloseInformation(ok));
+        after(9, okOrCancel(ok), Screen::frmRQ3000);
+        // 2: Save to file.
+        WhenFileDialog(newFile("7pr"));
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems5"), Qt::LeftButton);
+        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
+        QCOMPARE(shell::G().infoPurpose, std::int16_t(2));
+        QVERIFY(CloseInformation(ok));
+        after(2, okOrCancel(ok), Screen::frmRQ3000);
+        // 7: Close with changes, Yes, the save: the program menu comes back.
+        program::Program().modified = true;
+        const QString programPath = newFile("7pr");
+        WhenFileDialog(programPath);
+        m_program->messages.answers = {shell::kAnswerYes};
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems0"), Qt::LeftButton);
+        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
+        QCOMPARE(shell::G().infoPurpose, std::int16_t(7));
+        QVERIFY(CloseInformation(ok));
+        QVERIFY(QFile::exists(programPath));
+        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ3000) == nullptr; }));
+        after(7, okOrCancel(ok), Screen::frmRQ2100);
+        QCOMPARE(Screen(Screen::frmRQ2100)->windowTitle(), QString("Program Setting Menu"));
+    }
+    QVERIFY2(seen == wanted, qPrintable("\nfound:\n  " + seen.join("\n  ") + "\nwanted:\n  " +
+                                        wanted.join("\n  ")));
     m_program->Close();
 }
 
@@ -257,6 +458,18 @@ void ParameterDataTest::informationWindowKeys() {
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
     auto* title1 = Find<QLineEdit>(info, "txtInfo1");
+    // The captions are labels: no typing, no place in the Tab order; the
+    // first entry box has the focus.
+    QVERIFY(WaitFor([&] { return title1->hasFocus(); }));
+    for (const char* name : {"txtInfo0", "txtInfo2", "txtInfo6"}) {
+        auto* caption = Find<QLineEdit>(info, name);
+        QVERIFY(caption->isReadOnly());
+        QCOMPARE(caption->focusPolicy(), Qt::NoFocus);
+        QTest::keyClicks(caption, "x");
+    }
+    QCOMPARE(Find<QLineEdit>(info, "txtInfo0")->text(), QString("Title 1"));
+    QTest::keyClick(title1, Qt::Key_Tab);
+    QVERIFY(Find<QLineEdit>(info, "txtInfo3")->hasFocus());
     title1->setFocus();
     title1->clear();
     QTest::keyClicks(title1, QString(40, 'x'));

@@ -350,6 +350,13 @@ void ParameterOnlineTest::refusals() {
     QVERIFY(OpenCategory(1) != nullptr);
     auto* tabs = Find<QTabBar>(m_page, "tabRQ2300");
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    // File > Exit while the screen's own job runs is refused, as the main
+    // window's close is: no question, the program stays.
+    QVERIFY(comm::CommBusy);
+    m_program->messages.boxes.clear();
+    m_page->Std().mnuFileExit->trigger();
+    QVERIFY(m_program->messages.boxes.empty());
+    QVERIFY(m_program->Main().isVisible());
     QVERIFY(Idle());
     grid = Find<QTableView>(m_page, "ssRQ2300");
     const int sent = Requests();

@@ -7,10 +7,13 @@
 #include <QTest>
 
 #include "GuiTestSupport.h"
+#include "comm/Engine.h"
 #include "comm/frmRQ4300.h"
 #include "shell/GlobalState.h"
+#include "shell/MessageBox.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ2000.h"
+#include "sim/Instrument.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -33,6 +36,7 @@ class PasswordTest : public QObject {
     void fieldsTakeFourMaskedDigits();
     void setThenEnterBeforeWork();
     void cancelOrWrongEntryAtTheTopMenu();
+    void wrongPasswordKeepsTheDataViewFromDownloading();
 };
 
 void PasswordTest::fieldsTakeFourMaskedDigits() {
@@ -121,6 +125,48 @@ void PasswordTest::cancelOrWrongEntryAtTheTopMenu() {
     QVERIFY(!shell::G().downloadAllowed);
     QCOMPARE(shell::G().settingMode, std::int16_t(1));
     QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
+}
+
+void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
+    Program program;
+    program.standIns = false;
+    QCOMPARE(program.Start(), 0);
+    program.Clock().SetRate(20);
+    QFile file(program.appDir + "/Setting.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("4\0003\0002\0001\000", 8));
+    file.close();
+    auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+    WhenModal("frmRQ4300", [](QWidget* dialog) {
+        QTest::keyClicks(Field(dialog, "txtPassword1"), "1111");
+        Ok(dialog);
+    });
+    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(!shell::G().downloadAllowed);
+
+    // Upload is allowed; the data view offers no download.
+    gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::frmRQ2100);
+    QVERIFY(setting != nullptr);
+    QTest::mouseClick(setting->findChild<QRadioButton*>("optParameter1"), Qt::LeftButton);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(WaitFor([] { return !comm::CommBusy; }));
+    gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
+    QVERIFY(view != nullptr);
+    auto* download = view->findChild<QRadioButton*>("optFile2");
+    QVERIFY(!download->isEnabled());
+    // Chosen all the same, it is refused with the wrong-password message and
+    // nothing is sent.
+    download->setChecked(true);
+    const int requests = program.App().DemoInstrument()->RequestCount();
+    program.messages.answers = {shell::kAnswerOk, shell::kAnswerOk};
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(!comm::CommBusy);
+    QCOMPARE(program.App().DemoInstrument()->RequestCount(), requests);
+    QCOMPARE(program.messages.boxes.back().text,
+             std::string("Wrong password. You can upload parameter values from TAVRO but cannot "
+                         "download to TAVRO."));
+    QCOMPARE(UsableScreen(program), view);
 }
 
 QTEST_MAIN(PasswordTest)

@@ -207,7 +207,7 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2400));
 
     // Program mode: Information, PROGRAM and CONST, whatever MAINT Mode; no
-    // monitor item.
+    // monitor item, no Baud Rate. Escape is Cancel.
     shell::G().settingMode = 1;
     shell::G().maintMode = true;
     dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ3000);
@@ -215,7 +215,9 @@ void PrintTest::areasByModeAndMaintMode() {
     for (int area : {0, 5, 6}) QVERIFY(!dialog->chkPrint(area)->isHidden());
     for (int area : {1, 2, 3, 4}) QVERIFY(dialog->chkPrint(area)->isHidden());
     QVERIFY(!dialog->Std().mnuCommandItems[1]->isVisible());
-    QTest::mouseClick(Button(dialog, "cmdCancel"), Qt::LeftButton);
+    QVERIFY(!dialog->Std().mnuPortBaud->isEnabled());
+    QVERIFY(Button(dialog, "cmdCancel")->text().contains('&'));
+    QTest::keyClick(dialog->chkPrint(0), Qt::Key_Escape);
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3000); }));
     shell::G().settingMode = 0;
     shell::G().maintMode = false;
@@ -351,7 +353,8 @@ void PrintTest::previewZoomRules() {
     // Print from the preview; Close returns to the print dialog.
     QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
     QCOMPARE(printer.jobs, 1);
-    QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
+    QVERIFY(!preview->Std().mnuPortBaud->isEnabled());
+    QTest::keyClick(preview->cboZoom(), Qt::Key_Escape);  // as Close
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2800); }));
     QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) == nullptr);
 }

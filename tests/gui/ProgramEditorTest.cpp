@@ -194,6 +194,7 @@ class ProgramEditorTest : public QObject {
     void downloadWithErrorsAsksAndFollowsTheAnswer();
     void uploadFromTheSimulatedUnitOpensTheEditor();
     void closeAsksToSaveAndSaveWritesWhatTheCliLists();
+    void exitOffersToSaveTheProgram();
 };
 
 void ProgramEditorTest::newProgramOpensTheTemplate() {
@@ -219,9 +220,16 @@ void ProgramEditorTest::newProgramOpensTheTemplate() {
     // Buttons: captions, accessible names, enabling.
     const QStringList captions{"Close",         "Insert Row",   "Delete Row",        "Undo",
                                "Command Check", "Save to file", "Download to TAVRO", "Print"};
+    // Each button has a mnemonic of its own (none of the menu bar's).
+    QString mnemonics = "FSHC";
     for (int i = 0; i < 8; ++i) {
-        QCOMPARE(e.Button(i)->text(), captions[i]);
+        const QString text = e.Button(i)->text();
+        QCOMPARE(QString(text).remove('&'), captions[i]);
         QCOMPARE(e.Button(i)->accessibleName(), captions[i]);
+        const qsizetype mark = text.indexOf('&');
+        QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(text));
+        QVERIFY2(!mnemonics.contains(text.at(mark + 1).toUpper()), qPrintable(text));
+        mnemonics += text.at(mark + 1).toUpper();
     }
     QVERIFY(!e.Button(3)->isEnabled());  // nothing to undo yet
     QVERIFY(e.Button(1)->isEnabled());   // the PROGRAM grid is active
@@ -513,7 +521,14 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QCOMPARE(grid->currentRow(), 0);
     auto* close = list->findChild<QPushButton*>("cmdReturn");
     QCOMPARE(close->accessibleName(), QString("Close"));
-    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(close->text().contains('&'));
+    QVERIFY(!list->Std().mnuPortBaud->isEnabled());  // no Baud Rate from here
+    // Leaving the program from here offers to save the program first.
+    p.messages.answers = {shell::kAnswerCancel};
+    list->Std().mnuFileExit->trigger();
+    QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
+    QCOMPARE(UsableScreen(p), list);
+    QTest::keyClick(grid, Qt::Key_Escape);  // as Close
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ3100) == nullptr; }));
     QVERIFY(Enabled(e.screen));
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
@@ -663,6 +678,44 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
     // The undo folder goes with the menu.
     program::ProgramMenuUnload();
     QVERIFY(!QDir(p.appDir + "/Undo").exists());
+}
+
+void ProgramEditorTest::exitOffersToSaveTheProgram() {
+    Program p;
+    QCOMPARE(p.Start(), 0);
+    Editor e = OpenNew(p);
+    Type(e.program, 4, 1, "MUL");
+
+    // The Command menu carries Baud Rate, which checks the instrument first.
+    QAction* baud = Action(e.screen->Std().mnuCommand, "Baud Rate(&B)");
+    QVERIFY(baud != nullptr);
+    p.messages.answers = {shell::kAnswerCancel};
+    baud->trigger();
+    QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
+    QVERIFY(!comm::CommBusy);
+
+    // File > Exit with changes asks to save them; Cancel keeps everything.
+    p.messages.answers = {shell::kAnswerCancel};
+    e.screen->Std().mnuFileExit->trigger();
+    QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
+    QVERIFY(p.Main().isVisible());
+    QCOMPARE(UsableScreen(p), e.screen);
+
+    // The main window's close box, Yes: the save with the edit, then quit.
+    const QString path = p.appDir + "/exit.7pr";
+    WhenFileDialog(path);
+    p.messages.answers = {shell::kAnswerYes};
+    QVERIFY(!p.Main().close());
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2600) != nullptr; }));
+    p.messages.answers = {shell::kAnswerYes};
+    QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ2600)->findChild<QPushButton*>("cmdOK"),
+                      Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !p.Main().isVisible(); }));
+    QCOMPARE(LastMessage(p), QString("Is it OK to quit the system RQ50?"));
+    QVERIFY(files::ReadProgramFile(path.toStdString()));
+    QCOMPARE(
+        QString::fromStdString(program::RecordDataText(program::Program().records.at(3))).trimmed(),
+        QString("MUL"));
 }
 
 QTEST_MAIN(ProgramEditorTest)

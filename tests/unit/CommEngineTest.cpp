@@ -377,7 +377,7 @@ TEST(CommHandBack, TableChoosesTheNavigationCall) {
         HandBackAction expected;
     };
     const Row rows[] = {
-        {kCallerDataViewDownload, kJobDownload, 0, {K::Event, 445}},
+        {kCallerDataViewDownload, kJobDownload, 0, {K::Enable, 0, 0, Screen::frmRQ2400}},
         {kCallerDataViewDownload, kJobDownload, 2, {K::Enable, 0, 0, Screen::frmRQ2400}},
         {kCallerSettingMenuUpload, kJobUpload, 0, {K::Event, 441}},
         {kCallerSettingMenuUpload, kJobUpload, 3, {K::Event, 450, 321}},
@@ -407,6 +407,9 @@ TEST(CommHandBack, TableChoosesTheNavigationCall) {
         EXPECT_EQ(HandBackFor(row.caller, row.job, row.result, facts), row.expected)
             << "caller " << row.caller << " job " << row.job << " result " << row.result;
     }
+    facts.downloadDifferences = 1;  // the check list only when it holds something
+    EXPECT_EQ(HandBackFor(kCallerDataViewDownload, kJobDownload, 0, facts),
+              (HandBackAction{K::Event, 445}));
     facts.programItemCount = 3;
     EXPECT_EQ(HandBackFor(kCallerSettingMenuProgram, kJobProgramUpload, 0, facts),
               (HandBackAction{K::Event, 381}));

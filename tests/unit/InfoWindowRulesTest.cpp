@@ -25,15 +25,17 @@ TEST(InfoWindowRules, PurposeChoosesTheEventsAndTheClosingWork) {
     EXPECT_EQ(InfoPurposeFor(-1).okEvent, 0);
 }
 
-TEST(InfoWindowRules, EnterWalksTheBoxesAndStaysInTheComment) {
+TEST(InfoWindowRules, EnterWalksTheEntryBoxesPastTheCaptionsAndStaysInTheComment) {
     std::string walk;
-    int box = kBoxCaption1;
-    for (int i = 0; i < 9; ++i) {
+    int box = kBoxTitle1;
+    for (int i = 0; i < 7; ++i) {
         walk += std::to_string(box);
         box = NextInfoBox(box);
     }
-    EXPECT_EQ(walk, "012345867");
-    EXPECT_EQ(NextInfoBox(kBoxComment), kBoxComment);
+    EXPECT_EQ(walk, "1345877");
+    EXPECT_EQ(NextInfoBox(kBoxCaption1), kBoxTitle1);
+    EXPECT_EQ(NextInfoBox(kBoxCaption2), kBoxTitle2);
+    EXPECT_EQ(NextInfoBox(kBoxCaption3), kBoxComment);
 }
 
 TEST(InfoWindowRules, KeysCountInSingleByteUnits) {

@@ -6,8 +6,10 @@
 
 #include <map>
 #include <optional>
+#include <set>
 
 #include "ShellFakes.h"
+#include "comm/Engine.h"
 #include "shell/SettingsStore.h"
 
 namespace rq50::shell {
@@ -42,6 +44,9 @@ struct InputMessages : testing::RecordingMessages {
 
 struct EndingNavigation : testing::RecordingNavigation {
     void EndProgram() override { calls.push_back("end"); }
+    bool IsLoaded(Screen s) const override { return loaded.count(s) != 0; }
+    void CommitEdits() override { calls.push_back("commit"); }
+    std::set<Screen> loaded;
 };
 
 class Menus : public ::testing::Test {
@@ -150,19 +155,53 @@ TEST_F(Menus, QuitAsksAboutTheBaudRateFirstAndThenWhetherToQuit) {
 }
 
 TEST_F(Menus, MainWindowCloseRequest) {
-    EXPECT_EQ(MainWindowQueryUnload(true, true, false), CloseDecision::Cancel);
-    EXPECT_EQ(MainWindowQueryUnload(false, false, false), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(true, true, Screen::frmRQ2100), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(false, false, Screen::frmRQ2100), CloseDecision::Cancel);
     EXPECT_TRUE(messages.boxes.empty());
 
     G().instrumentSpeed = 9600;
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(MainWindowQueryUnload(false, true, true), CloseDecision::Cancel);
-    messages.answers = {kAnswerNo};
-    EXPECT_EQ(MainWindowQueryUnload(false, true, true), CloseDecision::DataViewExit);
+    EXPECT_EQ(MainWindowQueryUnload(false, true, Screen::frmRQ2400), CloseDecision::Cancel);
+    EXPECT_EQ(messages.boxes.size(), 1U);
 
     G().instrumentSpeed = 1200;
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(MainWindowQueryUnload(false, true, false), CloseDecision::Quit);
+    EXPECT_EQ(MainWindowQueryUnload(false, true, Screen::frmRQ2400), CloseDecision::Quit);
+}
+
+TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
+    G().settingMode = 0;
+    G().dataChanged = true;
+    // Left with "No" earlier: the flag stays, but no data view holds the data.
+    messages.answers = {kAnswerNo};
+    EXPECT_EQ(ExitProgram(Screen::frmRQ2100), ExitOutcome::Stay);
+    EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
+
+    navigation.loaded = {Screen::frmRQ2400, Screen::frmRQ2500};
+    messages.boxes.clear();
+    messages.answers = {kAnswerCancel};
+    EXPECT_EQ(ExitProgram(Screen::frmRQ2500), ExitOutcome::Stay);
+    ASSERT_EQ(messages.boxes.size(), 1U);
+    EXPECT_EQ(messages.boxes[0].text, "Do you want to save the parameter data?");
+    EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNoCancel);
+
+    messages.answers = {kAnswerNo, kAnswerYes};
+    EXPECT_EQ(ExitProgram(Screen::frmRQ2500), ExitOutcome::Quit);
+
+    navigation.calls.clear();
+    messages.answers = {kAnswerYes};
+    EXPECT_EQ(ExitProgram(Screen::frmRQ2500), ExitOutcome::Saving);
+    EXPECT_EQ(G().infoPurpose, 8);
+    EXPECT_EQ(G().exitFrom, Screen::frmRQ2500);
+    EXPECT_EQ(navigation.calls, (std::vector<std::string>{"commit", "save", "disable frmRQ2500",
+                                                          "show frmRQ2600", "enable frmRQ2600"}));
+
+    // A job running: nothing is asked.
+    comm::CommBusy = true;
+    messages.boxes.clear();
+    EXPECT_EQ(ExitProgram(Screen::frmRQ2300), ExitOutcome::Stay);
+    EXPECT_TRUE(messages.boxes.empty());
+    comm::CommBusy = false;
 }
 
 TEST_F(Menus, SharedMenuHandler) {

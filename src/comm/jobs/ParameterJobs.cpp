@@ -20,6 +20,8 @@ namespace {
 
 /// Selection items whose choice in the instrument must be one the data set
 /// holds: OUT2 TYPE and SENSOR TYPE.
+constexpr int kTextOneDifference = 1597;
+constexpr int kTextDifferences = 1598;
 constexpr int kOut2TypeMa = 20;
 constexpr int kOut2TypeMb = 12;
 constexpr int kSensorTypeMa = 4;
@@ -216,6 +218,7 @@ class DownloadJob : public StepJob {
         m_progress = 0;
         m_writes.Restart();
         Results().downloadCheck.clear();
+        CommFacts.downloadDifferences = 0;
         // A data set whose header does not fit its items is refused before
         // the port is opened.
         if (const int refusal = DownloadRefusal(
@@ -309,7 +312,18 @@ class DownloadJob : public StepJob {
         EndJobClosePort(port, false);
         if (CommError == kErrNone) {
             SetProgress(100);
-            shell::RQ0000fnc_nShowMsgBox(kMsgDownloadCompleted, shell::kButtonsOk, CommTitle);
+            // How many values came back otherwise, so the check list is
+            // expected (it opens only when there is something in it).
+            const auto differences = Results().downloadCheck.size();
+            CommFacts.downloadDifferences = static_cast<int>(differences);
+            std::string detail;
+            if (differences == 1) detail = shell::Catalogue(kTextOneDifference);
+            if (differences > 1) {
+                detail = shell::Catalogue(kTextDifferences);
+                detail.replace(detail.find("%1"), 2, std::to_string(differences));
+            }
+            shell::ShowMsgBoxWithDetail(kMsgDownloadCompleted, shell::kButtonsOk, CommTitle,
+                                        detail);
             return;
         }
         const auto& header = files::CurrentDataSetHeader();
