@@ -10,6 +10,7 @@
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
 #include "comm/SerialPort.h"
+#include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
@@ -524,6 +525,26 @@ void EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CloseCommPort(port) != 0) ShowQuillError();
 }
 
+namespace {
+
+constexpr int kTextNoAnswerFrom = 1596;
+
+/// Which device stayed silent and at which speeds, so that a wrong port or a
+/// cable left unplugged shows in the message: the six tries run three at the
+/// speed of the job and three at the other.
+std::string NoAnswerDetail() {
+    std::string text = shell::Catalogue(kTextNoAnswerFrom);
+    const std::int32_t other = CommSpeed == 9600 ? 1200 : 9600;
+    for (const auto& [mark, value] : {std::pair{std::string("%1"), CommDevice()},
+                                      std::pair{std::string("%2"), std::to_string(CommSpeed)},
+                                      std::pair{std::string("%3"), std::to_string(other)}}) {
+        if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
+    }
+    return text;
+}
+
+}  // namespace
+
 int ShowCommErrorMessage(int code, const std::string& detail) {
     static const std::map<int, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
@@ -532,7 +553,9 @@ int ShowCommErrorMessage(int code, const std::string& detail) {
     };
     auto it = kMessageOf.find(code);
     if (it == kMessageOf.end()) return 0;
-    shell::ShowMsgBoxWithDetail(it->second, shell::kButtonsOk, CommTitle, detail);
+    shell::ShowMsgBoxWithDetail(
+        it->second, shell::kButtonsOk, CommTitle,
+        detail.empty() && code == kErrNoResponse ? NoAnswerDetail() : detail);
     return it->second;
 }
 
