@@ -40,6 +40,9 @@ frmRQ0000::frmRQ0000(QWidget* parent)
     m_lineText = new QLabel(this);
     m_statusText->setAccessibleName(QStringLiteral("Status"));
     m_lineText->setAccessibleName(QStringLiteral("Line"));
+    // Long texts are cut rather than widen the window beyond a small screen.
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_lineText->setMinimumWidth(1);
     m_ui->sbStatusBar->addWidget(m_statusText, 1);
     m_ui->sbStatusBar->addPermanentWidget(m_lineText);
     connect(m_ui->mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuBar(); });

@@ -64,6 +64,8 @@ QRect InArea(const QWidget* widget, const QMdiArea* area) {
 /// window has scrolled to it. Returns what is out of reach.
 QStringList OutOfReach(shell::frmRQ0000& main, bool scrolling) {
     QStringList out;
+    if (!main.screen()->availableGeometry().contains(main.frameGeometry()))
+        out << QStringLiteral("the main window is %1 wide").arg(main.frameGeometry().width());
     QMdiArea* area = main.MdiArea();
     const QRect visible = area->viewport()->rect();
     for (QMdiSubWindow* window : area->subWindowList()) {
