@@ -1,6 +1,8 @@
 #include "comm/CommLog.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +48,17 @@ std::string LogFilePath() {
 
 void SetLogTarget(const LogTarget& target) {
     Target() = target;
+}
+
+std::string LogFileProblem() {
+    const std::filesystem::path path = LogFilePath();
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    if (ec) return ec.message();
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    if (out) return {};
+    return errno != 0 ? std::strerror(errno) : "the file cannot be opened";
 }
 
 void ResetLogFile() {

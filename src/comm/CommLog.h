@@ -36,6 +36,11 @@ struct LogTarget {
 };
 void SetLogTarget(const LogTarget& target);
 
+/// Makes the log's folder when it is missing and tries to open the log for
+/// appending. Empty when frames can be logged; otherwise the reason, so that
+/// switching the log on can say why no log will come.
+std::string LogFileProblem();
+
 /// Deletes the log so it holds the frames of the coming job only. Nothing is
 /// deleted when the folder is missing, or when the log target keeps the
 /// frames across jobs.

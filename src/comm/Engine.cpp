@@ -572,6 +572,22 @@ void ShowLineLost(const std::string& detail) {
     messages->Show(box);
 }
 
+constexpr int kTextNoAnswerFrom = 1596;
+
+/// Which device stayed silent and at which speeds, so that a wrong port or a
+/// cable left unplugged shows in the message: the six tries run three at the
+/// speed of the job and three at the other.
+std::string NoAnswerDetail() {
+    std::string text = shell::Catalogue(kTextNoAnswerFrom);
+    const std::int32_t other = CommSpeed == 9600 ? 1200 : 9600;
+    for (const auto& [mark, value] : {std::pair{std::string("%1"), CommDevice()},
+                                      std::pair{std::string("%2"), std::to_string(CommSpeed)},
+                                      std::pair{std::string("%3"), std::to_string(other)}}) {
+        if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
+    }
+    return text;
+}
+
 }  // namespace
 
 int ShowCommErrorMessage(int code, const std::string& detail) {
@@ -586,7 +602,9 @@ int ShowCommErrorMessage(int code, const std::string& detail) {
     }
     auto it = kMessageOf.find(code);
     if (it == kMessageOf.end()) return 0;
-    shell::ShowMsgBoxWithDetail(it->second, shell::kButtonsOk, CommTitle, detail);
+    shell::ShowMsgBoxWithDetail(
+        it->second, shell::kButtonsOk, CommTitle,
+        detail.empty() && code == kErrNoResponse ? NoAnswerDetail() : detail);
     return it->second;
 }
 

@@ -28,6 +28,14 @@ struct HandBackFacts {
     int downloadDifferences = 0;
 };
 
+/// The instrument the last job reached, for the status bar: its model and,
+/// behind a rack interface, its slot. Cleared when a job starts.
+struct InstrumentFacts {
+    std::string model;     ///< trimmed model text; empty until the model answered
+    bool viaRack = false;  ///< a rack interface answered the first request
+    int slot = 0;          ///< the slot written to the rack interface
+};
+
 constexpr int kTickMs = 50;               ///< Timer1 interval
 constexpr int kResponseTimeoutMs = 3000;  ///< Timer2 interval
 constexpr int kTriesPerSpeed = 3;
@@ -65,6 +73,7 @@ struct CommEngineState {
     int SlotNumber = 0;
     bool SlotConfirmed = false;
     HandBackFacts CommFacts;
+    InstrumentFacts lastInstrument;
 
     // The link and the frames.
     PortSettings CommSettings;

@@ -7,12 +7,20 @@
 
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
+#include "comm/EngineState.h"
 #include "comm/SerialPort.h"
+#include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
 
 namespace rq50::comm {
+
+namespace {
+constexpr int kTextSpeed = 4010;
+constexpr int kTextRackSlot = 4011;
+constexpr const char* kStatusSeparator = "  |  ";
+}  // namespace
 
 std::string CommSettingsString() {
     return std::to_string(CommSettings.speed) + "," + CommSettings.parity + "," +
@@ -35,6 +43,27 @@ std::string DeviceForPort(int portNumber) {
 std::string CommDevice() {
     if (!CommSettings.deviceOverride.empty()) return CommSettings.deviceOverride;
     return DeviceForPort(shell::G().comPort);
+}
+
+std::string LineStatusText(const std::string& demoName) {
+    auto fill = [](std::string text, const std::string& first, const std::string& second) {
+        for (const auto& [mark, value] :
+             {std::pair{std::string("%1"), first}, std::pair{std::string("%2"), second}}) {
+            if (const auto at = text.find(mark); at != std::string::npos)
+                text.replace(at, 2, value);
+        }
+        return text;
+    };
+    std::string text = demoName.empty() ? CommDevice() : demoName;
+    text += kStatusSeparator + fill(shell::Catalogue(kTextSpeed), std::to_string(CommSpeed), {});
+    const InstrumentFacts& last = CommEngine().lastInstrument;
+    if (!last.model.empty()) {
+        text += kStatusSeparator;
+        text += last.viaRack
+                    ? fill(shell::Catalogue(kTextRackSlot), std::to_string(last.slot), last.model)
+                    : last.model;
+    }
+    return text;
 }
 
 void InitCommSettings() {

@@ -37,6 +37,11 @@ std::string DeviceForPort(int portNumber);
 /// application state's port number (COM1-COM4 of the "Serial Port" menu).
 std::string CommDevice();
 
+/// The line as the status bar names it: the device (or `demoName`, the
+/// simulated instrument that serves the port), the speed, and the instrument
+/// the last job reached ("ZNC slot 3: RQB2" behind a rack interface).
+std::string LineStatusText(const std::string& demoName = {});
+
 /// Start-up: the port number from the stored setting "COMPORT" (1-4, else 1)
 /// and the line settings 1200,N,8,1.
 void InitCommSettings();

@@ -1,40 +1,39 @@
 #pragma once
 
-#include <QLayout>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
+#include <QScrollArea>
 
-#include <algorithm>
+class QMdiSubWindow;
+class QWidget;
 
 namespace rq50::gui {
 
-/// Grows the sub-window of `screen` so that its content fits: a window is
-/// sized once its captions are set, and a restored position may be smaller
-/// than what the screen shows now (a longer caption, the monitor rows).
-inline void FitWindow(QWidget* screen) {
-    QWidget* window = screen->parentWidget();
-    if (window == nullptr) return;
-    // The window never gets smaller than its content needs; the layouts
-    // keep that minimum whenever the content changes.
-    for (QLayout* layout : {screen->layout(), window->layout()}) {
-        if (layout == nullptr) continue;
-        layout->setSizeConstraint(QLayout::SetMinimumSize);
-        layout->invalidate();
-    }
-    const QSize wanted = window->sizeHint().expandedTo(window->minimumSizeHint());
-    window->resize(std::max(window->width(), wanted.width()),
-                   std::max(window->height(), wanted.height()));
-}
+/// The sub-window's content: the screen inside a scroll area that asks for
+/// the screen's whole size, so that a window shrunk to fit a small area
+/// keeps every control within reach through scroll bars.
+class ScreenScrollArea : public QScrollArea {
+    Q_OBJECT
+  public:
+    explicit ScreenScrollArea(QWidget* screen);
+    QSize sizeHint() const override;
+};
+
+/// The screen a sub-window shows (nullptr for none).
+QWidget* ScreenIn(const QMdiSubWindow* window);
+
+/// The sub-window that shows `screen` (nullptr when it is in none).
+QMdiSubWindow* SubWindowOf(const QWidget* screen);
+
+/// Sizes the sub-window to its content (its caption included) and keeps it
+/// wholly inside its MDI area: a window grows to what its content asks for,
+/// never beyond the area, and is moved into it (shell::FitInside).
+void FitSubWindow(QMdiSubWindow* window);
+
+/// FitSubWindow for the sub-window of `screen`: run when a screen's content
+/// changes (captions, the monitor rows, the MAINT boxes).
+void FitWindow(QWidget* screen);
 
 /// FitWindow now and once more when the events of the showing (polish,
 /// layout) have run.
-inline void FitWindowWhenShown(QWidget* screen) {
-    FitWindow(screen);
-    QPointer<QWidget> guard(screen);
-    QTimer::singleShot(0, screen, [guard] {
-        if (guard) FitWindow(guard);
-    });
-}
+void FitWindowWhenShown(QWidget* screen);
 
 }  // namespace rq50::gui

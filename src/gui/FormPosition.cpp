@@ -1,10 +1,18 @@
 #include "gui/FormPosition.h"
 
 #include <QGuiApplication>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QScreen>
+#include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+
+#include "gui/FitWindow.h"
 
 namespace rq50::gui {
 
@@ -43,6 +51,130 @@ void WidgetForm::Move(float left, float top) {
         y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() - 40));
     }
     m_widget->move(x, y);
+}
+
+namespace {
+
+shell::FormRect RectOf(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+/// A place that no widget has now (a maximised window's normal place).
+class PlacedForm : public shell::FormWindow {
+  public:
+    PlacedForm(std::string name, const QRect& rect) : m_name(std::move(name)), m_rect(rect) {}
+    std::string Name() const override { return m_name; }
+    float Left() const override { return static_cast<float>(m_rect.x()) * kTwipsPerPixel; }
+    float Top() const override { return static_cast<float>(m_rect.y()) * kTwipsPerPixel; }
+    float Width() const override { return static_cast<float>(m_rect.width()) * kTwipsPerPixel; }
+    float Height() const override { return static_cast<float>(m_rect.height()) * kTwipsPerPixel; }
+    void Move(float, float) override {}
+
+  private:
+    std::string m_name;
+    QRect m_rect;
+};
+
+}  // namespace
+
+bool RestoreMainWindow(QWidget* window, const std::string& name) {
+    std::vector<shell::FormRect> screens;
+    // Room for the frame the window system draws around the window's own
+    // area (not known before it is shown): a title bar and thin borders.
+    const int titleBar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    constexpr int kBorder = 8;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (QScreen* screen : all) {
+        shell::FormRect area = RectOf(screen->availableGeometry());
+        area.width = std::max(area.width - 2 * kBorder, 1);
+        area.height = std::max(area.height - titleBar - 2 * kBorder, 1);
+        screens.push_back(area);
+    }
+    const auto place = shell::PlaceMainWindow(shell::LoadFormRect(name, kTwipsPerPixel),
+                                              shell::LoadFormMaximized(name), screens);
+    window->resize(std::max(place.rect.width, window->minimumWidth()),
+                   std::max(place.rect.height, window->minimumHeight()));
+    window->move(place.rect.left, place.rect.top);
+    return place.maximized;
+}
+
+void SaveMainWindow(QWidget* window, const std::string& name) {
+    const bool maximized = window->isMaximized();
+    shell::SaveFormMaximized(name, maximized);
+    if (!maximized) {
+        SavePosition(window, name);
+        return;
+    }
+    // The place it returns to from maximised.
+    const QRect normal = window->normalGeometry();
+    if (normal.isValid()) shell::COMsub_SaveFormPosition(PlacedForm(name, normal));
+}
+
+ScreenScrollArea::ScreenScrollArea(QWidget* screen) {
+    setObjectName(QStringLiteral("screenScrollArea"));
+    setFrameShape(QFrame::NoFrame);
+    // Tab goes from control to control; the area scrolls to the one with focus.
+    setFocusPolicy(Qt::NoFocus);
+    setWidgetResizable(true);
+    setWidget(screen);
+}
+
+QSize ScreenScrollArea::sizeHint() const {
+    const QWidget* screen = widget();
+    if (screen == nullptr) return QScrollArea::sizeHint();
+    const int frame = 2 * frameWidth();
+    return screen->sizeHint().expandedTo(screen->minimumSizeHint()) + QSize(frame, frame);
+}
+
+QWidget* ScreenIn(const QMdiSubWindow* window) {
+    if (window == nullptr) return nullptr;
+    if (auto* scroll = qobject_cast<QScrollArea*>(window->widget())) return scroll->widget();
+    return window->widget();
+}
+
+QMdiSubWindow* SubWindowOf(const QWidget* screen) {
+    for (QWidget* w = screen != nullptr ? screen->parentWidget() : nullptr; w != nullptr;
+         w = w->parentWidget()) {
+        if (auto* window = qobject_cast<QMdiSubWindow*>(w)) return window;
+    }
+    return nullptr;
+}
+
+void FitSubWindow(QMdiSubWindow* window) {
+    if (window == nullptr) return;
+    if (QWidget* screen = ScreenIn(window); screen != nullptr && screen->layout() != nullptr) {
+        // The screen never gets smaller than its content needs; the scroll
+        // area shows what the sub-window has no room for.
+        screen->layout()->setSizeConstraint(QLayout::SetMinimumSize);
+        screen->layout()->invalidate();
+        screen->layout()->activate();
+    }
+    if (window->layout() != nullptr) window->layout()->invalidate();
+    QSize wanted = window->sizeHint();
+    const int titleWidth = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 72;
+    wanted.setWidth(std::max(wanted.width(), titleWidth));
+    shell::FormRect area;
+    if (QMdiArea* mdi = window->mdiArea(); mdi != nullptr && mdi->isVisible())
+        area = RectOf(mdi->viewport()->rect());
+    const shell::FormRect placed =
+        shell::FitInside(RectOf(window->geometry()), wanted.width(), wanted.height(), area);
+    window->setGeometry(placed.left, placed.top, placed.width, placed.height);
+}
+
+void FitWindow(QWidget* screen) {
+    FitSubWindow(SubWindowOf(screen));
+}
+
+void FitWindowWhenShown(QWidget* screen) {
+    FitWindow(screen);
+    QPointer<QWidget> guard(screen);
+    QTimer::singleShot(0, screen, [guard] {
+        if (guard) FitWindow(guard);
+    });
 }
 
 void LoadPosition(QWidget* widget, const std::string& name) {

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <filesystem>
+#include <iostream>
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
@@ -19,6 +21,8 @@
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/Menus.h"
+#include "shell/MessageBox.h"
+#include "shell/Services.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ0100.h"
 #include "sim/Instrument.h"
@@ -29,6 +33,7 @@ namespace rq50::gui {
 namespace {
 
 constexpr int kTextDemoLine = 17;
+constexpr int kTextDemoUnusable = 1595;
 }  // namespace
 
 std::string DefaultDemoInstrument() {
@@ -45,7 +50,15 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     if (m_options.clock == nullptr) m_ownClock = std::make_unique<GuiClock>();
     m_clock = m_options.clock != nullptr ? m_options.clock : m_ownClock.get();
     m_utility = std::make_unique<GuiUtility>(*m_clock);
-    m_settings = std::make_unique<QtSettingsStore>(m_options.settingsFile);
+    // Every setting stays with the set-up's own files, Qt's own (the file
+    // dialog's history) included: two copies on one account share nothing.
+    const QString dataFolder = QString::fromStdString(shell::UserDataFolder().string());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dataFolder);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dataFolder);
+    m_settings = std::make_unique<QtSettingsStore>(
+        m_options.settingsFile.isEmpty()
+            ? QString::fromStdString(shell::SettingsFilePath().string())
+            : m_options.settingsFile);
 
     // The core starts through its session; the main window, the engine's host
     // and the line join it when the main window is created.
@@ -70,6 +83,8 @@ GuiApp::~GuiApp() {
 }
 
 int GuiApp::Start() {
+    // A demo without its instrument cannot start: said before anything shows.
+    if (m_options.demo && !LoadDemoInstrument()) return 1;
     const shell::StartupResult result = m_session->Start(*this);
     if (result == shell::StartupResult::Running) return 0;
     m_title.reset();
@@ -107,14 +122,37 @@ void GuiApp::CreateMainWindow() {
     AttachLine();
 }
 
+bool GuiApp::LoadDemoInstrument() {
+    const std::string file =
+        m_options.demoInstrument.empty() ? DefaultDemoInstrument() : m_options.demoInstrument;
+    std::string problem;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        problem = file + " does not exist";
+    } else {
+        try {
+            m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
+            m_demoFile = file;
+            return true;
+        } catch (const std::exception& e) {
+            problem = e.what();
+        }
+    }
+    std::string text = shell::Catalogue(kTextDemoUnusable);
+    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, problem);
+    std::cerr << "rq50: " << text << "\n";
+    if (auto* messages = shell::Svc().messages) {
+        messages->Beep();
+        messages->Show({text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
+    }
+    return false;
+}
+
 void GuiApp::AttachLine() {
-    if (m_options.demo) {
-        const std::string file =
-            m_options.demoInstrument.empty() ? DefaultDemoInstrument() : m_options.demoInstrument;
-        m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
+    if (m_instrument) {
         m_port = std::make_unique<sim::SimulatedLine>(*m_clock, m_instrument.get());
-        m_main->SetLineText(CatalogueText(kTextDemoLine) +
-                            QFileInfo(QString::fromStdString(file)).completeBaseName());
+        m_main->SetDemoName(shell::Catalogue(kTextDemoLine) +
+                            std::filesystem::path(m_demoFile).stem().string());
     } else {
         m_port = std::make_unique<platform::QtSerialPort>();
     }
@@ -130,7 +168,7 @@ void GuiApp::UnloadTitleScreen() {
 }
 
 void GuiApp::ShowMainWindow() {
-    m_main->show();
+    m_main->ShowAsLeft();
 }
 
 }  // namespace rq50::gui

@@ -31,7 +31,7 @@ struct GuiOptions {
     std::string port;               ///< --port DEV: any device path, overrides COMn
     bool demo = false;              ///< --demo: the simulated instrument serves the port
     std::string demoInstrument;     ///< instrument file of --demo (RQB2 when empty)
-    QString settingsFile;           ///< an INI file instead of the user's store (tests)
+    QString settingsFile;           ///< an INI file instead of the set-up's RQ50.ini (tests)
     QString lockFolder;             ///< folder of the instance lock (default: runtime folder)
     shell::Clock* clock = nullptr;  ///< a clock of the caller's (tests); the real one otherwise
 };
@@ -62,6 +62,9 @@ class GuiApp : public shell::StartupWindows {
     void ShowMainWindow() override;
 
   private:
+    /// Loads the instrument of --demo; when it cannot be used, says which
+    /// file and why and returns false.
+    bool LoadDemoInstrument();
     void AttachLine();
 
     GuiOptions m_options;
@@ -75,6 +78,7 @@ class GuiApp : public shell::StartupWindows {
     std::unique_ptr<shell::frmRQ0000> m_main;
     std::unique_ptr<GuiCommHost> m_comm;
     std::unique_ptr<sim::Instrument> m_instrument;
+    std::string m_demoFile;
     std::unique_ptr<comm::SerialPort> m_port;
     std::unique_ptr<shell::CoreSession> m_session;
 };

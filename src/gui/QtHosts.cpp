@@ -148,10 +148,7 @@ void GuiUtility::SetCursorPosition(std::int32_t x, std::int32_t y) {
 // ------------------------------------------------------------ settings
 
 QtSettingsStore::QtSettingsStore(const QString& iniFile)
-    : m_settings(iniFile.isEmpty()
-                     ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                   QStringLiteral("RQ50"), QStringLiteral("RQ50"))
-                     : std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+    : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
 
 std::optional<std::string> QtSettingsStore::Get(const std::string& key) const {
     const QString name = QStringLiteral("Settings/") + Text(key);
@@ -183,7 +180,7 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
     QFileDialog::Options options;
     if (!dialogSpec.overwritePrompt) options |= QFileDialog::DontConfirmOverwrite;
     dialog.setOptions(options);
-    dialog.selectFile(QString());
+    dialog.selectFile(Text(dialogSpec.initialName));
     while (dialog.exec() == QDialog::Accepted) {
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return shell::DialogChoice{};

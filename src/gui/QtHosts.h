@@ -64,11 +64,10 @@ class GuiUtility : public shell::FileSystemUtility {
     shell::Clock& m_clock;
 };
 
-/// The per-user store: QSettings of application "RQ50", group "Settings".
-/// `iniFile` names an INI file instead (tests).
+/// The settings store: group "Settings" of the INI file `iniFile`.
 class QtSettingsStore : public shell::SettingsStore {
   public:
-    explicit QtSettingsStore(const QString& iniFile = {});
+    explicit QtSettingsStore(const QString& iniFile);
     std::optional<std::string> Get(const std::string& key) const override;
     void Set(const std::string& key, const std::string& value) override;
 

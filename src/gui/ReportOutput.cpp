@@ -159,7 +159,6 @@ void PrintFromScreen(shell::Screen screen) {
         default:
             return;
     }
-    if (!CheckPrinter(kind)) return;
     PreviewReportKind() = kind;
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
     navigation->DisableScreen(screen);

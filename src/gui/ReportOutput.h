@@ -59,8 +59,8 @@ print::ReportKind& PreviewReportKind();
 ///   and the screen waits, disabled, until the dialog returns to it;
 /// - frmRQ2700 (download check): the list of the last download,
 ///   frmRQ3100 (error list): the lines the window put in
-///   print::ErrorPrintList(); after the printer check the print preview
-///   shows the list, to be printed or saved as PDF from there.
+///   print::ErrorPrintList(); the print preview shows the list, printer or
+///   not, to be printed or saved as PDF from there.
 void PrintFromScreen(shell::Screen screen);
 
 }  // namespace rq50::gui

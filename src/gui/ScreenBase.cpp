@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QSerialPortInfo>
 
+#include <algorithm>
+
 #include "comm/Frame.h"
 #include "gui/QtHosts.h"
 #include "shell/GlobalState.h"
@@ -112,6 +114,9 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
         mnuPortCom[static_cast<std::size_t>(i)] = AddItem(mnuPortSerial, kTextCom1 + i);
         mnuPortCom[static_cast<std::size_t>(i)]->setCheckable(true);
     }
+    mnuPortSession = mnuPortSerial->addAction(QString());
+    mnuPortSession->setCheckable(true);
+    mnuPortSession->setVisible(false);
     mnuPortSerial->addSeparator();
     mnuPortDevice = AddItem(mnuPortSerial, kTextPortDevice);
     mnuPortBaud = AddItem(mnuPort, kTextBaudRate);
@@ -159,6 +164,9 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
         connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
                 [this, item] { shell::COMfnc_nCheckMarkMenuCommPort(*this, item); });
     }
+    // The session's device stays the one in use until a COMn is chosen.
+    connect(s.mnuPortSession, &QAction::triggered, this,
+            [this] { shell::COMsub_CheckMarkPortMenu(*this); });
     connect(s.mnuPortDevice, &QAction::triggered, this,
             [this] { Trap("mnuPortDevice_Click", [this] { ChoosePortDevice(); }); });
     connect(s.mnuPortBaud, &QAction::triggered, this,
@@ -232,6 +240,13 @@ void ScreenBase::SetPortMark(int item, bool checked) {
     if (QAction* a = m_std->PortItem(item)) a->setChecked(checked);
 }
 
+void ScreenBase::SetSessionPortItem(const std::string& device) {
+    if (m_std == nullptr) return;
+    m_std->mnuPortSession->setText(Text(device));
+    m_std->mnuPortSession->setVisible(!device.empty());
+    m_std->mnuPortSession->setChecked(!device.empty());
+}
+
 void ScreenBase::TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
     const int shift = ((modifiers & Qt::ShiftModifier) ? 1 : 0) |
                       ((modifiers & Qt::ControlModifier) ? 2 : 0) |
@@ -265,20 +280,24 @@ void ScreenBase::OnVersion() {
 
 void ScreenBase::ChoosePortDevice() {
     const int port = shell::G().comPort;
-    const QString com = CatalogueText(kTextCom1 + port - 1);
-    QStringList devices;
+    std::vector<shell::PortInfo> available;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        devices << info.systemLocation();
+        available.push_back({Bytes(info.systemLocation()), Bytes(info.description())});
     }
-    const QString current = Text(comm::DeviceForPort(port));
-    if (!devices.contains(current)) devices.prepend(current);
+    int current = 0;
+    const auto choices = shell::PortChoices(available, comm::CommDevice(), current);
+    QStringList labels;
+    for (const auto& choice : choices) labels << Text(choice.label);
+    const bool session = !comm::CommSettings.deviceOverride.empty();
+    const QString forWhat =
+        session ? Text(comm::CommSettings.deviceOverride) : CatalogueText(kTextCom1 + port - 1);
     bool ok = false;
     const QString chosen = QInputDialog::getItem(
         this, CatalogueText(kTextPortDevice).remove(QLatin1Char('&')).remove(QStringLiteral("...")),
-        CatalogueText(kTextDeviceFor) + com, devices, static_cast<int>(devices.indexOf(current)),
-        true, &ok);
-    if (!ok || chosen.trimmed().isEmpty() || shell::Svc().settings == nullptr) return;
-    shell::Svc().settings->Set("COM" + std::to_string(port) + "Device", Bytes(chosen.trimmed()));
+        CatalogueText(kTextDeviceFor) + forWhat, labels, std::max(current, 0), true, &ok);
+    if (!ok) return;
+    shell::UsePortDevice(shell::DeviceOfChoice(choices, Bytes(chosen)));
+    shell::COMsub_CheckMarkPortMenu(*this);
 }
 
 }  // namespace rq50::gui

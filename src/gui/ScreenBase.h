@@ -28,6 +28,7 @@ class StandardMenus : public QObject {
     QMenu* mnuPort;
     QMenu* mnuPortSerial;                ///< mnuPortItems(10)
     std::array<QAction*, 4> mnuPortCom;  ///< mnuPortItemsCom(10..40)
+    QAction* mnuPortSession;             ///< the device of --port, while in use
     QAction* mnuPortDevice;              ///< the device that serves the chosen COMn
     QAction* mnuPortBaud;                ///< mnuPortItems(20)
     QAction* mnuPortSlot;                ///< mnuPortItems(30)
@@ -72,6 +73,7 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     void SetCommandMenuVisible(bool visible) override;
     void SetCommandMark(int item, bool checked) override;
     void SetPortMark(int item, bool checked) override;
+    void SetSessionPortItem(const std::string& device) override;
 
   protected:
     /// Builds File, Communication Settings, Help and Command (in that order)

@@ -1,5 +1,6 @@
 #include "print/frmRQ2800.h"
 
+#include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "shell/GlobalState.h"
@@ -108,11 +109,7 @@ void frmRQ2800::ShowBoxes(const PrintAreaBoxes& boxes) {
     }
     // Room for the captions and for the boxes shown now (MAINT comes and
     // goes with MAINT Mode).
-    layout()->activate();
-    setMinimumSize(sizeHint());
-    if (QWidget* window = parentWidget()) {
-        window->resize(window->size().expandedTo(window->sizeHint()));
-    }
+    gui::FitWindow(this);
 }
 
 bool frmRQ2800::TakeSelection() {
@@ -129,8 +126,9 @@ void frmRQ2800::cmdPrint_Click() {
 }
 
 void frmRQ2800::cmdPreview_Click() {
+    // The preview needs no printer (many field laptops have none); its own
+    // Print asks for one.
     if (!TakeSelection()) return;
-    if (!gui::CheckPrinter(ReportKind::Current)) return;
     gui::PreviewReportKind() = ReportKind::Current;
     Navigate(shell::kEventPrintDialogPreview);
     if (auto* navigation = shell::Svc().navigation) {

@@ -156,13 +156,12 @@ void InitAppFolder(const std::string& argv0, const std::string& overrideDir) {
     const AppFolders folders = ChooseAppFolders(ExecutableFolder(argv0), overrideDir,
                                                 Env("RQ50_APPDIR"), PerUserDataFolder());
     SetAppFolders(folders);
-    if (folders.data != folders.app) {
-        // The default folders of the file dialogs; a failure shows later, when
-        // a file is saved there.
-        std::error_code ec;
-        fs::create_directories(folders.data / "User" / "PARAMETER", ec);
-        fs::create_directories(folders.data / "User" / "PROGRAM", ec);
-    }
+    // The default folders of the file dialogs and the log's folder, wherever
+    // the user's files live (a portable copy too); a failure shows later,
+    // when a file is saved there.
+    std::error_code ec;
+    fs::create_directories(folders.data / "User" / "PARAMETER", ec);
+    fs::create_directories(folders.data / "User" / "PROGRAM", ec);
 }
 
 void SetAppFolder(const fs::path& folder) {
@@ -180,6 +179,10 @@ const fs::path& AppFolder() {
 
 const fs::path& UserDataFolder() {
     return Folders().data;
+}
+
+fs::path SettingsFilePath() {
+    return Folders().data / "RQ50.ini";
 }
 
 std::string AppFilePath(const std::string& name) {

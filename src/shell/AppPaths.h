@@ -63,8 +63,7 @@ AppFolders ChooseAppFolders(const std::filesystem::path& exeFolder, const std::s
 /// Sets the application folder and the user's data folder for this process
 /// from the executable (`argv0` is the fallback when its path cannot be
 /// told), --app-dir (`overrideDir`), RQ50_APPDIR and the per-user data
-/// folder; creates the data folder with User\PARAMETER and User\PROGRAM when
-/// it is not the application folder.
+/// folder; creates User\PARAMETER and User\PROGRAM in the data folder.
 void InitAppFolder(const std::string& argv0, const std::string& overrideDir = {});
 
 /// Sets the application folder directly; the user's files go into the same
@@ -80,6 +79,11 @@ const std::filesystem::path& AppFolder();
 /// The folder that holds the user's files: the application folder when it is
 /// writable, else the per-user data folder.
 const std::filesystem::path& UserDataFolder();
+
+/// The desktop program's settings file (ports, window positions): RQ50.ini in
+/// the user's data folder, so that each set-up (installed, portable,
+/// --app-dir) keeps its own.
+std::filesystem::path SettingsFilePath();
 
 /// The application folder joined with `name`. Backslashes in `name` separate
 /// folders ("User\PARAMETER", "Undo\") and become the platform's separator; a

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <exception>
+#include <filesystem>
 
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
@@ -31,8 +32,27 @@ std::string DataFilter() {
                          : Catalogue(kTextParameterFile) + "(*.7pa)|*.7pa";
 }
 
+std::string DataExtension() {
+    return ProgramMode() ? "7pr" : "7pa";
+}
+
+/// The user's folder of the current kind of data, made when it is missing so
+/// that the dialog opens in it rather than one folder up.
 std::string DataFolder() {
-    return AppFilePath(ProgramMode() ? "User\\PROGRAM" : "User\\PARAMETER");
+    const std::string folder = AppFilePath(ProgramMode() ? "User\\PROGRAM" : "User\\PARAMETER");
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
+}
+
+/// Save starts where the data's own file is, under its name; data that has
+/// no file yet starts in the user's folder with an empty name.
+void StartAtCurrentFile(FileDialogSpec& dialog) {
+    const std::filesystem::path current(G().currentFilePath);
+    std::error_code ec;
+    if (current.empty() || !std::filesystem::is_directory(current.parent_path(), ec)) return;
+    dialog.startFolder = current.parent_path().string();
+    dialog.initialName = current.filename().string();
 }
 
 /// Case-insensitive: a file system that keeps "A.7PA" still names a .7pa file.
@@ -89,6 +109,10 @@ std::optional<DialogChoice> ChooseName(int mode, FileDialogHost& host, Accept ac
     for (;;) {
         std::optional<DialogChoice> choice = host.Show(dialog);
         if (!choice) return std::nullopt;
+        if (!choice->fileName.empty()) {
+            choice->fileName = WithDefaultExtension(choice->fileName, dialog.defaultExt);
+            choice->fileTitle = WithDefaultExtension(choice->fileTitle, dialog.defaultExt);
+        }
         DialogFileName name{choice->fileTitle, choice->fileName, dialog.title};
         if (!CheckDialogFileName(name)) continue;
         if (choice->fileName.empty()) return std::nullopt;
@@ -128,7 +152,7 @@ FileDialogSpec FileDialogFor(int mode) {
         case kDialogOpen:
             dialog.title = Catalogue(kTextSelectFile);
             dialog.filter = DataFilter();
-            dialog.defaultExt = ProgramMode() ? "7pr" : "7pa";
+            dialog.defaultExt = DataExtension();
             dialog.startFolder = DataFolder();
             dialog.fileMustExist = true;
             break;
@@ -136,7 +160,9 @@ FileDialogSpec FileDialogFor(int mode) {
             dialog.save = true;
             dialog.title = Catalogue(kTextSaveAs);
             dialog.filter = DataFilter();
+            dialog.defaultExt = DataExtension();
             dialog.startFolder = DataFolder();
+            StartAtCurrentFile(dialog);
             dialog.overwritePrompt = true;
             dialog.pathMustExist = true;
             dialog.refuseReadOnly = true;
@@ -145,6 +171,7 @@ FileDialogSpec FileDialogFor(int mode) {
             dialog.save = true;
             dialog.title = Catalogue(kTextSaveAs);
             dialog.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv";
+            dialog.defaultExt = "csv";
             dialog.startFolder = DataFolder();
             dialog.overwritePrompt = true;
             // A CSV report is usually a new file, so only its folder must exist.

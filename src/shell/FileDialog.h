@@ -16,13 +16,16 @@ enum FileDialogMode : int {
 };
 
 /// How the common file dialog is set up for one mode. The read-only box is
-/// always hidden and the file name always starts empty.
+/// always hidden.
 struct FileDialogSpec {
-    bool save = false;       ///< a save dialog (else an open dialog)
-    std::string title;       ///< caption
-    std::string filter;      ///< "description|pattern"
-    std::string defaultExt;  ///< without the dot; empty for none
-    std::string startFolder;
+    bool save = false;   ///< a save dialog (else an open dialog)
+    std::string title;   ///< caption
+    std::string filter;  ///< "description|pattern"
+    /// Without the dot; empty for none. Open lists only files with it; a save
+    /// adds it to a name typed without an extension.
+    std::string defaultExt;
+    std::string startFolder;  ///< exists when the dialog is shown
+    std::string initialName;  ///< the file name the dialog starts with (often empty)
     bool fileMustExist = false;
     bool overwritePrompt = false;
     bool pathMustExist = false;
@@ -31,6 +34,9 @@ struct FileDialogSpec {
 
 /// The dialog set-up of `mode` for the current SettingMode (parameter or
 /// program files). Mode 1 and unknown modes give an empty set of settings.
+/// Every dialog starts in the user's PARAMETER or PROGRAM folder (made when
+/// missing) with an empty name; Save of data that came from a file starts in
+/// that file's folder with its name.
 FileDialogSpec FileDialogFor(int mode);
 
 /// What the user chose in the dialog.
@@ -71,10 +77,11 @@ void SaveTargetNotWritten();
 ///
 /// Open: the dialog comes back while the chosen file's extension is not the
 /// default one; the file becomes the current file and is read. Save: the
-/// dialog comes back while the name rules or the disk-space check refuse the
-/// name; an accepted name becomes the current file and the save target, the
-/// data view or program editor is disabled and the information window opens.
-/// CSV: as save without the disk-space check, then the CSV file is written.
+/// filter's extension is added to a name typed without one; the dialog comes
+/// back while the name rules or the disk-space check refuse the name; an
+/// accepted name becomes the current file and the save target, the data view
+/// or program editor is disabled and the information window opens. CSV: as
+/// save without the disk-space check, then the CSV file is written.
 int RQ0000fnc_nShowDiaLog(int mode, FileDialogHost& host, const FileDialogActions& actions);
 
 }  // namespace rq50::shell

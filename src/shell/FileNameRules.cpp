@@ -49,6 +49,13 @@ bool CheckDialogFileName(DialogFileName& dialog) {
     return true;
 }
 
+std::string WithDefaultExtension(const std::string& name, std::string_view ext) {
+    if (ext.empty() || name.empty()) return name;
+    const std::filesystem::path title = std::filesystem::path(name).filename();
+    if (title.empty() || title.has_extension()) return name;
+    return name + "." + std::string(ext);
+}
+
 std::string DrivePart(const std::string& path) {
     if (const auto backslash = path.find('\\'); backslash != std::string::npos) {
         return path.substr(0, backslash + 1);

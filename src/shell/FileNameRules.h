@@ -26,6 +26,12 @@ bool IsPrintableFileName(std::string_view text, bool allowLineBreaks);
 /// clears the dialog's file name and fails.
 bool CheckDialogFileName(DialogFileName& dialog);
 
+/// `name` (a path or a file title) as a save dialog keeps it: `ext` (without
+/// the dot) is added when the file title has no extension of its own, so that
+/// "pump1" is saved as "pump1.7pa" and the open dialog lists it again; a name
+/// that has an extension is kept as typed.
+std::string WithDefaultExtension(const std::string& name, std::string_view ext);
+
 /// The part of `path` whose free space counts: up to and including the first
 /// backslash for a path written with backslashes ("C:\"), otherwise the
 /// folder that holds the file.

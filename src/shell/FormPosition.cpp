@@ -1,6 +1,8 @@
 #include "shell/FormPosition.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 #include "shell/Services.h"
@@ -53,6 +55,86 @@ std::int16_t COMsub_SaveFormPosition(const FormWindow& window) {
     store->Set(name + "Width", FormatNumber(window.Width()));
     store->Set(name + "Height", FormatNumber(window.Height()));
     return 0;
+}
+
+FormRect FitInside(FormRect window, int wantedWidth, int wantedHeight, const FormRect& area) {
+    window.width = std::max(window.width, wantedWidth);
+    window.height = std::max(window.height, wantedHeight);
+    if (area.Empty()) return window;
+    window.width = std::min(window.width, area.width);
+    window.height = std::min(window.height, area.height);
+    window.left = std::clamp(window.left, area.left, area.left + area.width - window.width);
+    window.top = std::clamp(window.top, area.top, area.top + area.height - window.height);
+    return window;
+}
+
+namespace {
+
+int Overlap(const FormRect& a, const FormRect& b) {
+    const int w = std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
+    const int h = std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+bool Holds(const FormRect& area, int x, int y) {
+    return x >= area.left && x < area.left + area.width && y >= area.top &&
+           y < area.top + area.height;
+}
+
+}  // namespace
+
+MainWindowPlace PlaceMainWindow(const std::optional<FormRect>& stored, bool storedMaximized,
+                                const std::vector<FormRect>& screens) {
+    if (screens.empty()) return {stored.value_or(FormRect{}), !stored || storedMaximized};
+    if (!stored || stored->Empty()) return {screens.front(), true};
+    const FormRect& window = *stored;
+    const FormRect* screen = nullptr;
+    for (const FormRect& s : screens) {
+        if (Holds(s, window.left + window.width / 2, window.top + window.height / 2)) {
+            screen = &s;
+            break;
+        }
+    }
+    if (screen == nullptr) {
+        int most = 0;
+        for (const FormRect& s : screens) {
+            if (const int overlap = Overlap(s, window); overlap > most) {
+                most = overlap;
+                screen = &s;
+            }
+        }
+    }
+    if (screen == nullptr) screen = &screens.front();
+    FormRect placed = FitInside({window.left, window.top, std::min(window.width, screen->width),
+                                 std::min(window.height, screen->height)},
+                                0, 0, *screen);
+    return {placed, storedMaximized};
+}
+
+std::optional<FormRect> LoadFormRect(const std::string& name, float unitsPerPixel) {
+    SettingsStore* store = Svc().settings;
+    if (store == nullptr || unitsPerPixel <= 0) return std::nullopt;
+    int values[4] = {};
+    const char* keys[4] = {"Left", "Top", "Width", "Height"};
+    for (int i = 0; i < 4; ++i) {
+        const auto text = store->Get(name + keys[i]);
+        const auto value = text ? ParseNumber(*text) : std::nullopt;
+        if (!value || !std::isfinite(*value)) return std::nullopt;
+        values[i] = static_cast<int>(std::lround(*value / unitsPerPixel));
+    }
+    return FormRect{values[0], values[1], values[2], values[3]};
+}
+
+bool LoadFormMaximized(const std::string& name) {
+    SettingsStore* store = Svc().settings;
+    if (store == nullptr) return false;
+    const auto text = store->Get(name + "Maximized");
+    return text && *text == "1";
+}
+
+void SaveFormMaximized(const std::string& name, bool maximized) {
+    if (SettingsStore* store = Svc().settings)
+        store->Set(name + "Maximized", maximized ? "1" : "0");
 }
 
 }  // namespace rq50::shell

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "comm/CommLog.h"
 #include "comm/Engine.h"
+#include "comm/Frame.h"
 #include "program/ProgramTypes.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
@@ -27,6 +29,8 @@ constexpr int kTextEnterPassword = 1056;
 constexpr int kTextPassWordTitle = 1057;
 constexpr int kTextDataUploaded = 2411;  ///< 2411-2413: the data view's titles by data source
 constexpr int kTextProgramEditor = 3001;
+constexpr int kTextLogNotWritten = 1594;
+constexpr int kTextPortInUse = 1117;
 constexpr std::int32_t kFastRate = 9600;
 /// InfoPurpose of the save before quitting: first the save dialog's, then
 /// the information window's, which asks to quit once the file is written.
@@ -102,6 +106,21 @@ bool SaveBeforeQuitting(Screen from) {
     return true;
 }
 
+/// A log switched on that cannot be written is said at once, not found
+/// empty after the job; the mark stays, so the log starts once the folder
+/// takes it.
+void ReportLogFileProblem() {
+    const std::string problem = comm::LogFileProblem();
+    if (problem.empty() || Svc().messages == nullptr) return;
+    std::string text = Catalogue(kTextLogNotWritten);
+    for (const auto& [mark, value] : {std::pair{std::string("%1"), comm::LogFilePath()},
+                                      std::pair{std::string("%2"), problem}}) {
+        if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
+    }
+    Svc().messages->Beep();
+    Svc().messages->Show({text, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+}
+
 }  // namespace
 
 Screen ScreenOfCurrentId() {
@@ -136,10 +155,50 @@ std::int16_t COMfnc_nCheckMenu(MenuScreen& screen) {
 void COMsub_CheckMarkPortMenu(MenuScreen& screen) {
     Trapped<int>("COMsub_CheckMarkPortMenu", 0, [&] {
         for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
+        const std::string& session = comm::CommSettings.deviceOverride;
+        screen.SetSessionPortItem(session);
+        if (!session.empty()) return 0;
         const int port = G().comPort;
         if (port >= 1 && port <= 4) screen.SetPortMark(port * 10, true);
         return 0;
     });
+}
+
+std::vector<PortChoice> PortChoices(const std::vector<PortInfo>& available,
+                                    const std::string& inUse, int& current) {
+    std::vector<PortInfo> ports = available;
+    const bool listed = std::any_of(ports.begin(), ports.end(),
+                                    [&](const PortInfo& p) { return p.device == inUse; });
+    if (!listed && !inUse.empty()) ports.insert(ports.begin(), PortInfo{inUse, {}});
+    std::vector<PortChoice> choices;
+    current = -1;
+    for (const PortInfo& port : ports) {
+        std::string label = port.device;
+        if (!port.description.empty()) label += "  " + port.description;
+        if (port.device == inUse) {
+            label += Catalogue(kTextPortInUse);
+            current = static_cast<int>(choices.size());
+        }
+        choices.push_back({port.device, label});
+    }
+    return choices;
+}
+
+std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::string& text) {
+    for (const PortChoice& choice : choices) {
+        if (choice.label == text) return choice.device;
+    }
+    return Trim(text);
+}
+
+void UsePortDevice(const std::string& device) {
+    if (device.empty()) return;
+    if (!comm::CommSettings.deviceOverride.empty()) {
+        comm::CommSettings.deviceOverride = device;
+        return;
+    }
+    if (Svc().settings != nullptr)
+        Svc().settings->Set("COM" + std::to_string(G().comPort) + "Device", device);
 }
 
 std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item) {
@@ -147,6 +206,8 @@ std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item) {
         if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
         for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
         screen.SetPortMark(item, true);
+        comm::CommSettings.deviceOverride.clear();
+        screen.SetSessionPortItem({});
         G().comPort = static_cast<std::int16_t>(item / 10);
         if (Svc().settings != nullptr) Svc().settings->Set("COMPORT", std::to_string(G().comPort));
         return 0;
@@ -171,6 +232,7 @@ std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
                 g.logFileOn = !g.logFileOn;
                 g.logFileOnCopy = g.logFileOn;
                 screen.SetCommandMark(item, g.logFileOn);
+                if (g.logFileOn) ReportLogFileProblem();
                 return 0;
             default:
                 return 0;

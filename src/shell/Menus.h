@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "shell/NavigationHost.h"
 
@@ -49,6 +50,9 @@ class MenuScreen {
     virtual void SetCommandMark(int item, bool checked) = 0;
     /// Check mark of Serial Port item 10..40.
     virtual void SetPortMark(int item, bool checked) = 0;
+    /// The Serial Port item of the device the session was started on
+    /// (--port), shown checked; an empty device hides it.
+    virtual void SetSessionPortItem(const std::string& device) { (void)device; }
     /// MAINT Mode switched: the category menu shows or hides its MAINT
     /// option, the print dialog its MAINT area.
     virtual void OnMaintModeChanged(bool on) { (void)on; }
@@ -68,11 +72,41 @@ std::int16_t COMfnc_nUnlockCommandMenu(int button, int shift);
 /// are only set here, never cleared).
 std::int16_t COMfnc_nCheckMenu(MenuScreen& screen);
 
-/// Marks the Serial Port item of ComPort and clears the others.
+/// Marks the Serial Port item of the port in use and clears the others: the
+/// session's device (--port) when one is set, else COM1-COM4 by ComPort.
 void COMsub_CheckMarkPortMenu(MenuScreen& screen);
 
 /// A Serial Port item chosen: marks it, sets ComPort and stores "COMPORT".
+/// The session's device is left: the next job opens the COMn chosen.
 std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item);
+
+/// A serial port the system reports, as "Port Device..." lists it.
+struct PortInfo {
+    std::string device;       ///< the path to open (/dev/ttyUSB0, COM5)
+    std::string description;  ///< what the system calls it; may be empty
+};
+
+/// One line of the port list: the device and the text shown for it.
+struct PortChoice {
+    std::string device;
+    std::string label;
+};
+
+/// The list "Port Device..." offers: every port the system reports, and the
+/// device in use (`inUse`) even when the system does not report it; each
+/// label is the device, its description, and a mark on the one in use.
+/// Returns the list and sets `current` to the index of the one in use.
+std::vector<PortChoice> PortChoices(const std::vector<PortInfo>& available,
+                                    const std::string& inUse, int& current);
+
+/// The device a line of the list, or a typed path, stands for (empty when
+/// nothing but blanks was typed).
+std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::string& text);
+
+/// "Port Device..." answered with `device`: the device the next job opens.
+/// A session started on a device (--port) goes on with the new one; otherwise
+/// it becomes the stored device of the chosen COMn ("COMnDevice").
+void UsePortDevice(const std::string& device);
 
 /// A Command item chosen: toggles MAINT Mode, Communication Monitor or Create
 /// Log File with its mark and side effects; other items change nothing.

@@ -36,6 +36,7 @@ constexpr int kMsgModelNotRegistered = 43;
 constexpr int kMsgUploadBeforeEdit = 44;
 constexpr int kMsgPasswordSet = 47;
 constexpr int kMsgPasswordMismatch = 48;
+constexpr int kMsgPasswordChanged = 49;
 constexpr int kMsgWrongPasswordEntry = 50;
 constexpr int kMsgWrongPasswordChange = 51;
 constexpr int kMsgCancelPassword = 52;

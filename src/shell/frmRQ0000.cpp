@@ -7,8 +7,10 @@
 #include <QStatusBar>
 
 #include "comm/Engine.h"
+#include "comm/Frame.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
+#include "gui/FitWindow.h"
 #include "gui/FormPosition.h"
 #include "gui/ReportOutput.h"
 #include "gui/ScreenBase.h"
@@ -38,9 +40,14 @@ frmRQ0000::frmRQ0000(QWidget* parent)
     m_lineText = new QLabel(this);
     m_statusText->setAccessibleName(QStringLiteral("Status"));
     m_lineText->setAccessibleName(QStringLiteral("Line"));
+    // Long texts are cut rather than widen the window beyond a small screen.
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_lineText->setMinimumWidth(1);
     m_ui->sbStatusBar->addWidget(m_statusText, 1);
     m_ui->sbStatusBar->addPermanentWidget(m_lineText);
     connect(m_ui->mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuBar(); });
+    // A smaller main window keeps every screen inside it.
+    m_ui->mdiArea->installEventFilter(this);
     // Timer1 runs for the whole program; the engine does nothing while idle.
     connect(&m_timer1, &QTimer::timeout, this, [this] { Tick(); });
     m_timer1.start(comm::Timer1Interval > 0 ? comm::Timer1Interval : comm::kTickMs);
@@ -54,8 +61,15 @@ frmRQ0000::~frmRQ0000() {
 }
 
 void frmRQ0000::Load() {
-    gui::LoadPosition(this, kName);
+    m_showMaximized = gui::RestoreMainWindow(this, kName);
     Pfnc_nShowDisplayMatorix(kDisplayTopMenu);
+}
+
+void frmRQ0000::ShowAsLeft() {
+    show();
+    FitSubWindows();
+    // Maximised once it is up, so that the window system sizes it.
+    if (m_showMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 QMdiArea* frmRQ0000::MdiArea() const {
@@ -66,14 +80,27 @@ void frmRQ0000::SetStatusText(const QString& text) {
     m_statusText->setText(text);
 }
 
-void frmRQ0000::SetLineText(const QString& text) {
-    m_lineText->setText(text);
+void frmRQ0000::SetDemoName(const std::string& name) {
+    m_demoName = name;
+    UpdateLineText();
+}
+
+QString frmRQ0000::LineText() const {
+    return m_lineText->text();
+}
+
+void frmRQ0000::UpdateLineText() {
+    const QString line = gui::Text(comm::LineStatusText(m_demoName));
+    if (line != m_lineText->text()) m_lineText->setText(line);
 }
 
 void frmRQ0000::Tick() {
     if (comm::Timer1Interval > 0 && m_timer1.interval() != comm::Timer1Interval)
         m_timer1.setInterval(comm::Timer1Interval);
-    gui::Trap("Timer1_Timer", [] { comm::Timer1(); });
+    gui::Trap("Timer1_Timer", [this] {
+        comm::Timer1();
+        UpdateLineText();
+    });
 }
 
 // ------------------------------------------------------------ screens
@@ -84,14 +111,13 @@ QMdiSubWindow* frmRQ0000::SubWindowOf(Screen screen) const {
 }
 
 gui::ScreenBase* frmRQ0000::FindScreen(Screen screen) const {
-    QMdiSubWindow* window = SubWindowOf(screen);
-    return window ? static_cast<gui::ScreenBase*>(window->widget()) : nullptr;
+    return static_cast<gui::ScreenBase*>(gui::ScreenIn(SubWindowOf(screen)));
 }
 
 gui::ScreenBase* frmRQ0000::ActiveScreen() const {
     QMdiSubWindow* window = m_ui->mdiArea->activeSubWindow();
     if (window == nullptr) window = m_ui->mdiArea->currentSubWindow();
-    return window ? qobject_cast<gui::ScreenBase*>(window->widget()) : nullptr;
+    return qobject_cast<gui::ScreenBase*>(gui::ScreenIn(window));
 }
 
 gui::ScreenBase* frmRQ0000::Load(Screen screen) {
@@ -103,7 +129,7 @@ gui::ScreenBase* frmRQ0000::Load(Screen screen) {
     }
     gui::ScreenBase* widget = maker->make();
     auto* window = new QMdiSubWindow;
-    window->setWidget(widget);
+    window->setWidget(new gui::ScreenScrollArea(widget));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     // Screens are left through their own buttons and menus, never the frame.
     window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -114,11 +140,10 @@ gui::ScreenBase* frmRQ0000::Load(Screen screen) {
     connect(widget, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     widget->Load();
     gui::AddMnemonics(widget, gui::MenuMnemonics(widget->Menus()));
-    // Sized once the load step has set the captions, wide enough for its title.
+    // Sized once the load step has set the captions, and kept inside the area.
     window->adjustSize();
-    const int titleWidth = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 72;
-    if (window->width() < titleWidth) window->resize(titleWidth, window->height());
     gui::LoadPosition(window, ScreenName(screen));
+    gui::FitSubWindow(window);
     return widget;
 }
 
@@ -127,9 +152,11 @@ void frmRQ0000::ShowScreen(Screen screen) {
         maker->runModal(this);
         return;
     }
-    Load(screen);
+    gui::ScreenBase* widget = Load(screen);
     QMdiSubWindow* window = SubWindowOf(screen);
     window->show();
+    // Fitted to its content once it is polished, inside the area.
+    gui::FitWindowWhenShown(widget);
     m_ui->mdiArea->setActiveSubWindow(window);
     UpdateMenuBar();
 }
@@ -161,7 +188,7 @@ void frmRQ0000::DisableScreen(Screen screen) {
 void frmRQ0000::UnloadScreen(Screen screen) {
     QMdiSubWindow* window = SubWindowOf(screen);
     if (window == nullptr) return;
-    auto* widget = static_cast<gui::ScreenBase*>(window->widget());
+    auto* widget = static_cast<gui::ScreenBase*>(gui::ScreenIn(window));
     m_screens.erase(screen);
     widget->Unload();
     gui::SavePosition(window, ScreenName(screen));
@@ -261,6 +288,23 @@ void frmRQ0000::EndProgram() {
     close();
 }
 
+void frmRQ0000::FitSubWindows() {
+    for (const auto& [screen, window] : m_screens) {
+        if (window && !window->isHidden()) gui::FitSubWindow(window);
+    }
+}
+
+bool frmRQ0000::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->mdiArea && event->type() == QEvent::Resize) FitSubWindows();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmRQ0000::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The screens loaded before the window was shown had no area to fit in.
+    QTimer::singleShot(0, this, [this] { FitSubWindows(); });
+}
+
 void frmRQ0000::closeEvent(QCloseEvent* event) {
     if (!m_ending) {
         gui::ScreenBase* active = ActiveScreen();
@@ -280,7 +324,7 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
     std::vector<Screen> loaded;
     for (const auto& entry : m_screens) loaded.push_back(entry.first);
     for (Screen screen : loaded) UnloadScreen(screen);
-    if (!isMinimized()) gui::SavePosition(this, kName);
+    if (!isMinimized()) gui::SaveMainWindow(this, kName);
     m_timer1.stop();
     event->accept();
     QApplication::quit();

@@ -35,6 +35,9 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
 
     /// The load step: restores the position and opens the top menu.
     void Load();
+    /// Shows the window where Load placed it: maximised on the first start
+    /// and whenever the user left it so.
+    void ShowAsLeft();
 
     /// The screen when it is loaded, else nullptr.
     gui::ScreenBase* FindScreen(Screen screen) const;
@@ -42,9 +45,13 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     gui::ScreenBase* ActiveScreen() const;
     QMdiArea* MdiArea() const;
 
-    /// First panel of the status bar; the second tells which line is served.
+    /// First panel of the status bar; the second names the line (device,
+    /// speed, the instrument of the last job), kept current by Timer1.
     void SetStatusText(const QString& text);
-    void SetLineText(const QString& text);
+    /// The simulated instrument that serves the line ("Demo: ..."), named in
+    /// the line panel instead of the device.
+    void SetDemoName(const std::string& name);
+    QString LineText() const;
 
     // NavigationHost
     void ShowScreen(Screen screen) override;
@@ -67,11 +74,16 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QMdiSubWindow* SubWindowOf(Screen screen) const;
     gui::ScreenBase* Load(Screen screen);
     void UpdateMenuBar();
+    void UpdateLineText();
+    /// Keeps every shown sub-window inside the MDI area.
+    void FitSubWindows();
     void Tick();
     int RunFileDialog(int mode);
 
@@ -80,8 +92,10 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     QTimer m_timer1;
     QLabel* m_statusText = nullptr;
     QLabel* m_lineText = nullptr;
+    std::string m_demoName;
     gui::QtFileDialogHost m_fileDialog;
     bool m_ending = false;
+    bool m_showMaximized = false;
     int m_busyDepth = 0;
 };
 

@@ -1,10 +1,14 @@
 // The communication dialogs driven by the engine against the simulated
 // instrument: the Baud Rate command, the SLOT No. dialog on a rack, and
 // Terminate.
+#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
@@ -16,6 +20,7 @@
 #include "shell/Menus.h"
 #include "shell/Navigation.h"
 #include "shell/frmRQ0000.h"
+#include "sim/Instrument.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -24,6 +29,38 @@ namespace {
 
 QPushButton* Button(QWidget* parent, const char* name) {
     return parent->findChild<QPushButton*>(name);
+}
+
+/// The status bar's panel that names the line.
+QString LineText(shell::frmRQ0000& main) {
+    for (QLabel* label : main.statusBar()->findChildren<QLabel*>()) {
+        if (label->accessibleName() == "Line") return label->text();
+    }
+    return {};
+}
+
+/// The Serial Port items that are shown, "*" before the checked ones.
+QStringList PortMenu(gui::ScreenBase* screen) {
+    QStringList items;
+    for (QAction* a : screen->Std().mnuPortSerial->actions()) {
+        if (a->isVisible() && !a->isSeparator() && a->isCheckable())
+            items << (a->isChecked() ? "*" : "") + a->text();
+    }
+    return items;
+}
+
+/// Once the list of "Port Device..." is up, types `path` into it.
+void TypeIntoPortList(const QString& path) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, path] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        dialog->setTextValue(path);
+        dialog->accept();
+    });
+    timer->start(20);
 }
 
 }  // namespace
@@ -36,6 +73,7 @@ class CommDialogsTest : public QObject {
     void slotDialogRefusesNumbersOutsideTheRack();
     void terminateEndsAJob();
     void terminateLetsTheWriteOnTheLineBeAnswered();
+    void sessionPortStatusBarAndASilentLine();
 };
 
 void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
@@ -117,6 +155,10 @@ void CommDialogsTest::slotDialogOnARack() {
     QVERIFY(comm::CommFacts.rackAnswered);
     QCOMPARE(comm::SlotNumber, 3);
     QVERIFY(!comm::jobs::Results().slotModel.empty());
+    // The status bar names the rack's slot and what sits in it.
+    const QString slotModel = QString::fromStdString(comm::jobs::Results().slotModel).trimmed();
+    QVERIFY2(WaitFor([&] { return LineText(main).contains("ZNC slot 3: " + slotModel); }, 2000),
+             qPrintable(LineText(main)));
 }
 
 void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
@@ -190,6 +232,57 @@ void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
     const std::string text = program.messages.boxes.back().text;
     QVERIFY2(text.find("Items written: 2") != std::string::npos, text.c_str());
     QVERIFY2(text.find("No answer came") == std::string::npos, text.c_str());
+}
+
+void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
+    Program program;
+    program.options.port = "/dev/ttyRQ50a";
+    QCOMPARE(program.Start(), 0);
+    shell::frmRQ0000& main = program.Main();
+    gui::ScreenBase* top = main.ActiveScreen();
+
+    // --port is the port of the session: the menu marks it, no COMn.
+    QCOMPARE(PortMenu(top), (QStringList{"COM1", "COM2", "COM3", "COM4", "*/dev/ttyRQ50a"}));
+    // The status bar names the line (here the simulated instrument) and its speed.
+    QVERIFY(WaitFor([&] { return LineText(main).contains("1200 bps"); }, 2000));
+    QVERIFY2(LineText(main).contains("Demo"), qPrintable(LineText(main)));
+
+    // A device typed into "Port Device..." is the one the next job opens.
+    TypeIntoPortList("/dev/ttyUSB9");
+    top->Std().mnuPortDevice->trigger();
+    QCOMPARE(comm::CommDevice(), std::string("/dev/ttyUSB9"));
+    QCOMPARE(PortMenu(top), (QStringList{"COM1", "COM2", "COM3", "COM4", "*/dev/ttyUSB9"}));
+    // A COMn chosen from the menu takes over at the next job.
+    top->Std().PortItem(20)->trigger();
+    QCOMPARE(PortMenu(top), (QStringList{"COM1", "*COM2", "COM3", "COM4"}));
+    QCOMPARE(comm::CommDevice(), comm::DeviceForPort(2));
+
+    // After a job the status bar names the instrument it reached.
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    shell::G().currentScreenId = 1;
+    gui::ScreenBase* setting = main.ActiveScreen();
+    program.messages.answers = {shell::kAnswerOk};
+    setting->Std().mnuPortBaud->trigger();
+    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
+    QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps  |  RQB2"); }, 2000));
+    main.UnloadScreen(shell::Screen::frmRQ4200);
+
+    // An instrument that stays silent: the time-out names the device and
+    // both speeds tried.
+    program.App().DemoInstrument()->Faults().drop.all = true;
+    program.Clock().SetRate(50);
+    program.messages.boxes.clear();
+    program.messages.answers = {shell::kAnswerOk};
+    setting->Std().mnuPortBaud->trigger();
+    QVERIFY(WaitFor([&] { return !comm::CommBusy; }, 60000));
+    QCOMPARE(comm::CommResult, int(comm::kErrNoResponse));
+    const QString text = QString::fromStdString(program.messages.boxes.back().text);
+    QVERIFY2(text.startsWith("Response time out.") &&
+                 text.contains(QString::fromStdString(comm::DeviceForPort(2))) &&
+                 text.contains("1200 bps") && text.contains("9600 bps"),
+             qPrintable(text));
+    // The silent job reached no instrument.
+    QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps"); }, 2000));
 }
 
 QTEST_MAIN(CommDialogsTest)

@@ -11,6 +11,7 @@
 #include "comm/frmRQ4300.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/SettingFile.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ2000.h"
 #include "sim/Instrument.h"
@@ -103,6 +104,21 @@ void PasswordTest::cancelOrWrongEntryAtTheTopMenu() {
     file.write(QByteArray("4\0003\0002\0001\000", 8));
     file.close();
     auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+    shell::UpdatePasswordMenu();
+    QVERIFY(top->mnuPasswordChange->isEnabled());
+
+    // Change: the stored password first, then the new one twice.
+    WhenModal("frmRQ4300", [](QWidget* dialog) {
+        QTest::keyClicks(Field(dialog, "txtPassword1"), "4321");
+        WhenModal("frmRQ4300", [](QWidget* next) {
+            QTest::keyClicks(Field(next, "txtPassword1"), "5678");
+            QTest::keyClicks(Field(next, "txtPassword2"), "5678");
+            Ok(next);
+        });
+        Ok(dialog);
+    });
+    top->mnuPasswordChange->trigger();
+    QCOMPARE(program.messages.Texts(), std::vector<std::string>{"Password has been changed."});
     top->findChild<QRadioButton*>("optPPM1")->setChecked(true);
 
     // Cancel: the top menu stays where it was.

@@ -259,19 +259,28 @@ void PrintTest::noPrinterOffersAPdfFile() {
              shell::Catalogue(2832) + "\n\n" + shell::Catalogue(2837));
     QCOMPARE(printer.jobs, 0);
 
-    // Yes: the report goes to the PDF file chosen; the preview stays shut.
+    // The preview needs no printer: it shows the report at once.
+    program.messages.boxes.clear();
+    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
+    QVERIFY(program.messages.boxes.empty());
+    auto* preview =
+        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    QVERIFY(preview != nullptr);
+    QVERIFY(preview->vspData()->pageCount() >= 1);
+
+    // Its Print asks for the printer; Yes: the report goes to the PDF file chosen.
     const QString pdf = program.appDir + "/report.pdf";
     NamedFile named(pdf.toStdString());
     gui::PdfFileDialog() = &named;
     program.messages.answers = {shell::kAnswerYes};
-    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
+    QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
     gui::PdfFileDialog() = nullptr;
+    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     QCOMPARE(named.specs.size(), std::size_t(1));
     QCOMPARE(QString::fromStdString(named.specs[0].filter), QString("PDF File(*.pdf)|*.pdf"));
     const QString text = PdfText(pdf);
     QVERIFY2(text.contains("DISPLAY") && text.contains("SET,A"), qPrintable(text));
-    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) == nullptr);
-    QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2800));
+    QCOMPARE(printer.jobs, 0);
 }
 
 void PrintTest::printsTheSelectedAreas() {
@@ -446,13 +455,12 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2700); }));
     comm::jobs::Results().downloadCheck.clear();
 
-    // With no printer only the PDF file is offered.
+    // With no printer the list is still previewed, without a word.
     TestPrinter none(false, {});
-    program.messages.answers = {shell::kAnswerNo};
+    program.messages.boxes.clear();
     gui::PrintFromScreen(shell::Screen::frmRQ2700);
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) == nullptr);
-    QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2700));
+    QVERIFY(program.messages.boxes.empty());
+    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) != nullptr);
 }
 
 void PrintTest::programReportThroughThePreview() {

@@ -26,6 +26,7 @@
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
+#include "gui/FitWindow.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "print/PrintDialogRules.h"
@@ -121,10 +122,9 @@ void PrintScreens(Program& program) {
     Save(WithCaption(&main), "frmRQ2800_print_dialog");
 
     print::SelectedAreas() = print::PrintAreas{};
-    main.resize(1000, 820);
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
-    if (QWidget* preview = main.FindScreen(shell::Screen::frmRQ2900)) {
-        preview->parentWidget()->showMaximized();
+    if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::frmRQ2900))) {
+        preview->showMaximized();
     }
     Settle();
     Save(WithCaption(&main), "frmRQ2900_preview");
@@ -134,7 +134,6 @@ void PrintScreens(Program& program) {
 /// opened, and the DISPLAY page with the communication monitor.
 void ParameterScreens(Program& program, shell::frmRQ0000& main) {
     program.Clock().SetRate(20);
-    main.resize(1000, 720);
     auto idle = [] { return WaitFor([] { return !comm::CommBusy; }); };
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
     Settle();
@@ -232,8 +231,6 @@ void ProgramShots() {
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     if (program.Start() != 0) return;
     shell::frmRQ0000& main = program.Main();
-    main.resize(1180, 760);
-    main.show();
     shell::G().settingMode = 1;
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
     rq50::program::ProgramMenuLoad();
@@ -243,7 +240,7 @@ void ProgramShots() {
     auto* editor =
         qobject_cast<rq50::program::frmRQ3000*>(main.FindScreen(shell::Screen::frmRQ3000));
     if (editor == nullptr) return;
-    editor->parentWidget()->move(0, 0);
+    gui::SubWindowOf(editor)->move(0, 0);
     Settle();
     Save(WithCaption(&main), "frmRQ3000_program_editor");
     auto& grid = editor->Editor().Grid(rq50::program::GridId::kProgram);
@@ -252,7 +249,7 @@ void ProgramShots() {
     editor->Redraw();
     editor->findChild<QPushButton*>("cmdEditItems4")->click();
     if (QWidget* list = main.FindScreen(shell::Screen::frmRQ3100))
-        list->parentWidget()->move(40, 40);
+        gui::SubWindowOf(list)->move(40, 40);
     Settle();
     Save(WithCaption(&main), "frmRQ3100_error_list");
     program.Close();
@@ -279,8 +276,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     shell::frmRQ0000& main = program.Main();
-    main.resize(820, 560);
-    main.show();
+    // The main window as a user first sees it: filling the screen.
     Settle();
     Save(WithCaption(&main), "frmRQ2000_top_menu");
     Save(WithOpenMenu(main, 0), "frmRQ2000_file_menu");

@@ -1,32 +1,173 @@
-// Start-up, the main window, the standard menus' port marks and window
-// positions, on a program started on scratch folders.
+// Start-up, the main window, the standard menus' port marks, window
+// positions and every screen's place on a small screen, and where the user's
+// files and settings go, on a program started on scratch folders. The
+// offscreen screen is 1024x768; the test runs once more at QT_SCALE_FACTOR=2.
+#include <QAbstractButton>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <memory>
 
 #include "GuiTestSupport.h"
+#include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "comm/ScreenJob.h"
+#include "comm/frmRQ4100.h"
+#include "comm/frmRQ4300.h"
+#include "comm/jobs/Jobs.h"
+#include "files/ParameterFile.h"
 #include "gui/ScreenBase.h"
+#include "program/ProgramMenu.h"
+#include "program/frmRQ3000.h"
+#include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
+#include "shell/Menus.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/Navigation.h"
 #include "shell/frmRQ0000.h"
+#include "shell/frmRQ0200.h"
 #include "shell/frmRQ2000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
+using shell::Screen;
+
+namespace {
+
+bool Idle() {
+    return WaitFor([] { return !comm::CommBusy; }, 60000);
+}
+
+QRect InArea(const QWidget* widget, const QMdiArea* area) {
+    return {widget->mapTo(area->viewport(), QPoint(0, 0)), widget->size()};
+}
+
+/// Every shown sub-window lies wholly inside the MDI area, and every enabled
+/// button in it can be seen there: at once, or (`scrolling`) after its
+/// window has scrolled to it. Returns what is out of reach.
+QStringList OutOfReach(shell::frmRQ0000& main, bool scrolling) {
+    QStringList out;
+    if (!main.screen()->availableGeometry().contains(main.frameGeometry()))
+        out << QStringLiteral("the main window is %1 wide").arg(main.frameGeometry().width());
+    QMdiArea* area = main.MdiArea();
+    const QRect visible = area->viewport()->rect();
+    for (QMdiSubWindow* window : area->subWindowList()) {
+        if (!window->isVisible()) continue;
+        const QString name = window->windowTitle();
+        if (!visible.contains(window->geometry())) {
+            out << QStringLiteral("%1 at %2,%3 %4x%5 outside %6x%7")
+                       .arg(name)
+                       .arg(window->x())
+                       .arg(window->y())
+                       .arg(window->width())
+                       .arg(window->height())
+                       .arg(visible.width())
+                       .arg(visible.height());
+        }
+        auto* scroll = qobject_cast<QScrollArea*>(window->widget());
+        if (scroll != nullptr && !scrolling &&
+            (scroll->horizontalScrollBar()->isVisible() ||
+             scroll->verticalScrollBar()->isVisible()))
+            out << name + " needs scrolling";
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (!button->isVisible() || !button->isEnabled()) continue;
+            if (scroll != nullptr && scrolling) scroll->ensureWidgetVisible(button, 0, 0);
+            QRect seen = visible;
+            if (scroll != nullptr) seen &= InArea(scroll->viewport(), area);
+            if (!seen.contains(InArea(button, area)))
+                out << name + ": " + button->text() + " out of sight";
+        }
+    }
+    return out;
+}
+
+/// A modal dialog lies on the screen with its buttons inside it.
+QStringList DialogOutOfReach(QWidget* dialog) {
+    QStringList out;
+    const QRect screen = dialog->screen()->availableGeometry();
+    if (!screen.contains(dialog->frameGeometry())) out << dialog->windowTitle() + " off the screen";
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+        if (button->isVisible() &&
+            !dialog->rect().contains(QRect(button->mapTo(dialog, QPoint()), button->size())))
+            out << dialog->windowTitle() + ": " + button->text() + " cut off";
+    }
+    return out;
+}
+
+/// The label or button shows its whole caption.
+bool Whole(const QWidget* widget) {
+    return widget->width() >= widget->sizeHint().width();
+}
+
+/// Answers the next common file dialog: records where it started and what
+/// name it offered, then types `name` into its name box and accepts it.
+struct FileDialogAnswer {
+    QString folder;
+    QString offered;
+    bool answered = false;
+};
+
+std::shared_ptr<FileDialogAnswer> AnswerFileDialog(const QString& name) {
+    auto answer = std::make_shared<FileDialogAnswer>();
+    auto* timer = new QTimer;
+    QObject::connect(
+        timer, &QTimer::timeout, [timer, name, answer, seen = QPointer<QFileDialog>()]() mutable {
+            // One dialog is answered; the timer ends with it.
+            if (answer->answered && (seen.isNull() || !seen->isVisible())) {
+                timer->stop();
+                timer->deleteLater();
+                return;
+            }
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || (seen && dialog != seen)) return;
+            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+            if (!answer->answered) {
+                answer->folder = dialog->directory().absolutePath();
+                answer->offered = edit != nullptr ? edit->text() : QString();
+                answer->answered = true;
+                seen = dialog;
+            }
+            // Typed into the name box, as a user does; a dialog still listing
+            // its folder may stay, and is answered again.
+            if (edit != nullptr) edit->setText(name);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+    timer->start(50);
+    return answer;
+}
+
+}  // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
   private slots:
     void missingConfigurationEndsTheStart_data();
     void missingConfigurationEndsTheStart();
+    void unusableDemoInstrumentEndsTheStart_data();
+    void unusableDemoInstrumentEndsTheStart();
     void secondInstanceIsRefused();
     void topMenuInsideTheMainWindow();
     void chosenPortIsStoredMarkedAfterRestartAndMapped();
     void windowPositionsSurviveARestart();
+    void everyScreenInsideTheArea();
+    void userFilesAndSettingsStayWithTheSetUp();
 };
 
 void StartupTest::missingConfigurationEndsTheStart_data() {
@@ -48,6 +189,33 @@ void StartupTest::missingConfigurationEndsTheStart() {
     QCOMPARE(int(box.icon), icon);
     QVERIFY(QString::fromStdString(box.title).startsWith("RQ50  "));
     QVERIFY(QString::fromStdString(box.title).endsWith(file));
+    QVERIFY(program.App().MainWindow() == nullptr || !program.App().MainWindow()->isVisible());
+}
+
+void StartupTest::unusableDemoInstrumentEndsTheStart_data() {
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing") << QString() << "does not exist";
+    QTest::newRow("not JSON") << "{ \"model\": "
+                              << "parse error";
+}
+
+void StartupTest::unusableDemoInstrumentEndsTheStart() {
+    QFETCH(QString, content);
+    QFETCH(QString, why);
+    Program program;
+    const QString file = program.appDir + "/RQB9.json";
+    if (!content.isEmpty()) {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content.toUtf8());
+    }
+    program.options.demoInstrument = file.toStdString();
+    QVERIFY(program.Start() != 0);
+    // One plain message that names the file and why; no routine error.
+    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
+    const QString text = QString::fromStdString(program.messages.boxes.front().text);
+    QVERIFY2(text.contains(file) && text.contains(why) && !text.contains("_ERR"), qPrintable(text));
     QVERIFY(program.App().MainWindow() == nullptr || !program.App().MainWindow()->isVisible());
 }
 
@@ -121,9 +289,13 @@ void StartupTest::chosenPortIsStoredMarkedAfterRestartAndMapped() {
 }
 
 void StartupTest::windowPositionsSurviveARestart() {
+    // The first start fills the screen.
     Program first;
     QCOMPARE(first.Start(), 0);
-    first.Main().move(123, 77);
+    QVERIFY(first.Main().isMaximized());
+    first.Main().showNormal();
+    first.Main().resize(400, 300);
+    first.Main().move(23, 17);
     QMdiSubWindow* sub = first.Main().MdiArea()->activeSubWindow();
     QVERIFY(sub != nullptr);
     sub->move(31, 42);
@@ -137,13 +309,266 @@ void StartupTest::windowPositionsSurviveARestart() {
         QVERIFY(stored.contains("Settings/frmRQ0000Width"));
     }
 
+    // Then as the user left it.
     Program second(&first);
     QCOMPARE(second.Start(), 0);
-    QCOMPARE(second.Main().pos(), QPoint(123, 77));
+    QVERIFY(!second.Main().isMaximized());
+    QCOMPARE(second.Main().pos(), QPoint(23, 17));
+    QCOMPARE(second.Main().size(), QSize(400, 300));
     QMdiSubWindow* again = second.Main().MdiArea()->activeSubWindow();
     QCOMPARE(again->pos(), QPoint(31, 42));
-    QCOMPARE(again->size(), size);
+    QVERIFY2(WaitFor([&] { return again->size() == size; }, 2000),
+             qPrintable(QStringLiteral("%1x%2").arg(again->width()).arg(again->height())));
+    second.Close();
+
+    // Places stored for a larger screen are brought into view, whole.
+    {
+        QSettings stored(first.settingsFile, QSettings::IniFormat);
+        for (const auto& [key, value] :
+             {std::pair{"frmRQ0000Left", 30000}, std::pair{"frmRQ0000Top", 15000},
+              std::pair{"frmRQ0000Width", 24000}, std::pair{"frmRQ0000Height", 15000},
+              std::pair{"frmRQ2000Left", 40000}, std::pair{"frmRQ2000Top", 40000}})
+            stored.setValue(QStringLiteral("Settings/") + key, value);
+    }
+    Program third(&first);
+    QCOMPARE(third.Start(), 0);
+    const QRect screen = third.Main().screen()->availableGeometry();
+    QVERIFY(WaitFor([&] { return screen.contains(third.Main().frameGeometry()); }, 2000));
+    QStringList found;
+    QVERIFY2(WaitFor(
+                 [&] {
+                     found = OutOfReach(third.Main(), true);
+                     return found.isEmpty();
+                 },
+                 2000),
+             qPrintable(found.join('\n')));
 }
 
-QTEST_MAIN(StartupTest)
+void StartupTest::everyScreenInsideTheArea() {
+    Program program;
+    program.standIns = false;
+    QCOMPARE(program.Start(), 0);
+    program.Clock().SetRate(20);
+    shell::frmRQ0000& main = program.Main();
+    // A 1024x768 screen shows every screen whole; at twice the scale a
+    // screen may need scrolling, but nothing is out of reach.
+    const bool scrolling = main.screen()->availableGeometry().width() < 1000;
+    QVERIFY(main.isMaximized());
+    auto text = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    QVERIFY2(
+        WaitFor([&] { return main.screen()->availableGeometry().contains(main.frameGeometry()); },
+                2000),
+        qPrintable(text(main.geometry()) + " frame " + text(main.frameGeometry()) + " on " +
+                   text(main.screen()->availableGeometry())));
+    QStringList problems;
+    auto check = [&](const char* step) {
+        // Windows are fitted once the events of their showing have run.
+        QStringList found;
+        WaitFor(
+            [&] {
+                found = OutOfReach(main, scrolling);
+                return found.isEmpty();
+            },
+            2000);
+        for (const QString& problem : found) problems << QString::fromLatin1(step) + ": " + problem;
+    };
+    check("top menu");
+
+    // The baud-rate dialog shows its model and rates whole.
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);
+    check("baud rate");
+    if (QWidget* baud = main.FindScreen(Screen::frmRQ4200)) {
+        for (const char* name : {"lblModel", "opt1200", "opt9600"}) {
+            auto* w = baud->findChild<QWidget*>(name);
+            QVERIFY2(Whole(w), name);
+        }
+    }
+    main.UnloadScreen(Screen::frmRQ4200);
+
+    // The online path: setting menu, category menu, parameter screen.
+    QTest::mouseClick(main.FindScreen(Screen::frmRQ2000)->findChild<QPushButton*>("cmdOK"),
+                      Qt::LeftButton);
+    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    QVERIFY(setting != nullptr);
+    check("setting menu");
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(Idle());
+    gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
+    QVERIFY(category != nullptr);
+    check("category menu");
+    category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(Idle());
+    check("parameter screen");
+    QTest::mouseClick(main.FindScreen(Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
+                      Qt::LeftButton);
+    QVERIFY(Idle());
+    QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2200) == nullptr; }));
+
+    // The data path: "Now Communicating." during an upload, the data view,
+    // the content list, the information window, the download check list,
+    // the print dialog and the preview.
+    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    check("now communicating");
+    QVERIFY(Idle());
+    gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
+    QVERIFY(view != nullptr);
+    check("data view");
+    view->findChild<QRadioButton*>("optFile0")->setChecked(true);
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    check("content list");
+    main.UnloadScreen(Screen::frmRQ2500);
+    shell::G().infoPurpose = 10;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    check("information");
+    main.UnloadScreen(Screen::frmRQ2600);
+    comm::jobs::DownloadCheckEntry entry;
+    entry.ma = 3;
+    entry.mb = 5;
+    entry.sentName = "SCALE HI";
+    entry.sentData = "+200.00 ";
+    entry.setData = "+150.00 ";
+    comm::jobs::Results().downloadCheck = {entry};
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
+    check("download check");
+    main.UnloadScreen(Screen::frmRQ2700);
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintDialog);
+    check("print dialog");
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
+    check("print preview");
+    main.UnloadScreen(Screen::frmRQ2900);
+    main.UnloadScreen(Screen::frmRQ2800);
+    main.UnloadScreen(Screen::frmRQ2400);
+    main.UnloadScreen(Screen::frmRQ2100);
+
+    // The program editor and the error list of its command check.
+    shell::G().settingMode = 1;
+    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
+    QVERIFY(program::ProgramMenuLoad());
+    program::ProgramMenuConfirm(program::ProgramMenuOption::kNew);
+    auto* editor = qobject_cast<program::frmRQ3000*>(main.FindScreen(Screen::frmRQ3000));
+    QVERIFY(editor != nullptr);
+    check("program editor");
+    editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
+    editor->Redraw();
+    program.messages.answers = {shell::kAnswerYes};  // see the errors
+    QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems4"), Qt::LeftButton);
+    QVERIFY(main.FindScreen(Screen::frmRQ3100) != nullptr);
+    check("error list");
+
+    // The dialogs that open on their own: version, password, SLOT No.
+    for (const char* dialog : {"frmRQ0200", "frmRQ4300", "frmRQ4100"}) {
+        WhenModal(dialog, [&](QWidget* shown) {
+            QApplication::processEvents();
+            problems << DialogOutOfReach(shown);
+            shown->close();
+        });
+        if (QByteArray(dialog) == "frmRQ0200") shell::frmRQ0200::Run(&main);
+        if (QByteArray(dialog) == "frmRQ4300") comm::frmRQ4300::Run(&main, 0);
+        if (QByteArray(dialog) == "frmRQ4100") comm::frmRQ4100::Ask(&main);
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+}
+
+void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
+    // A portable copy: the application folder is writable and holds the
+    // settings too.
+    Program program;
+    program.standIns = false;
+    program.options.settingsFile.clear();
+    QCOMPARE(program.Start(), 0);
+    program.Clock().SetRate(20);
+    shell::frmRQ0000& main = program.Main();
+    const QDir app(program.appDir);
+    QVERIFY(app.exists("User/PARAMETER"));
+    QVERIFY(app.exists("User/PROGRAM"));
+
+    // Create Log File: a log that cannot be written is said at once.
+    QVERIFY(app.mkpath("User/RQ50.Log"));
+    gui::ScreenBase* top = main.ActiveScreen();
+    shell::COMfnc_nCheckMarkMenuCommand(*top, shell::kItemLogFile);
+    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
+    QVERIFY(QString::fromStdString(program.messages.boxes[0].text).contains("RQ50.Log"));
+    QVERIFY(app.rmdir("User/RQ50.Log"));
+    shell::COMfnc_nCheckMarkMenuCommand(*top, shell::kItemLogFile);
+    shell::COMfnc_nCheckMarkMenuCommand(*top, shell::kItemLogFile);
+    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
+
+    // Upload, then Save: the dialog starts in User/PARAMETER with no name,
+    // and "pump1" is saved as pump1.7pa, which the open dialog lists.
+    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
+    program.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(Idle());
+    QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
+    gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
+    QVERIFY(view != nullptr);
+    auto saveAnswer = AnswerFileDialog("pump1");
+    view->findChild<QRadioButton*>("optFile1")->setChecked(true);
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(saveAnswer->answered);
+    QCOMPARE(saveAnswer->folder, app.filePath("User/PARAMETER"));
+    QCOMPARE(saveAnswer->offered, QString());
+    gui::ScreenBase* info = main.FindScreen(Screen::frmRQ2600);
+    QVERIFY(info != nullptr);
+    QTest::mouseClick(info->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2600) == nullptr; }));
+    const QString saved = app.filePath("User/PARAMETER/pump1.7pa");
+    QVERIFY(QFile::exists(saved));
+    QVERIFY(!QFile::exists(app.filePath("User/PARAMETER/pump1")));
+    files::ParameterFileRecord record;
+    QCOMPARE(files::LoadParameterFile(saved.toStdString(), record), 0);
+
+    // Save again: the dialog offers the data's own file.
+    auto againAnswer = AnswerFileDialog("pump2");
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(againAnswer->answered);
+    QCOMPARE(againAnswer->offered, QString("pump1.7pa"));
+    QCOMPARE(againAnswer->folder, app.filePath("User/PARAMETER"));
+    gui::ScreenBase* again = main.FindScreen(Screen::frmRQ2600);
+    QVERIFY(again != nullptr);
+    QTest::mouseClick(again->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return QFile::exists(app.filePath("User/PARAMETER/pump2.7pa")); }));
+
+    // The port chosen is stored with the set-up, and nothing of the program
+    // lands in the account's own configuration folder.
+    gui::ScreenBase* active = main.ActiveScreen();
+    active->Std().PortItem(20)->trigger();
+    program.Close();
+    QSettings stored(app.filePath("RQ50.ini"), QSettings::IniFormat);
+    QCOMPARE(stored.value("Settings/COMPORT").toString(), QString("2"));
+    QStringList foreign;
+    QDirIterator it(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) foreign << it.next();
+    QVERIFY2(foreign.isEmpty(), qPrintable(foreign.join(' ')));
+}
+
+int main(int argc, char** argv) {
+    // One 1024x768 screen, and a configuration folder of the test's own, so
+    // that nothing reaches the account's ~/.config.
+    QTemporaryDir scratch;
+    const QString screens = scratch.filePath("screens.json");
+    {
+        QFile file(screens);
+        if (!file.open(QIODevice::WriteOnly)) return 1;
+        file.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1024,
+                     "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", scratch.filePath("config").toLocal8Bit());
+    QApplication app(argc, argv);
+    StartupTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "StartupTest.moc"

@@ -287,7 +287,9 @@ TEST_F(CliTool, PasswordSetChangeClearGuardDownloads) {
     const auto wrong = Cli("password change 99 34");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(Has(wrong.err, "Wrong password. You cannot change password."));
-    EXPECT_EQ(Cli("password change 12 34").exitCode, 0);
+    const auto change = Cli("password change 12 34");
+    EXPECT_EQ(change.exitCode, 0);
+    EXPECT_TRUE(Has(change.err, "Password has been changed.")) << change.all();
     EXPECT_EQ(Cli("password clear 12").exitCode, 1);
     EXPECT_EQ(Cli("password clear 34").exitCode, 0);
     EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download a.7pa").exitCode, 0);

@@ -10,13 +10,13 @@
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "unit/PacingUnderTest.h"
 #include "shell/AppPaths.h"
 #include "sim/Faults.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
+#include "unit/PacingUnderTest.h"
 #include "unit/ShellTempDir.h"
 
 namespace rq50::comm {
@@ -94,8 +94,12 @@ TEST_F(CommEngineSim, NoInstrumentEndsAfterSixTries) {
     EXPECT_EQ(Sent()[3].speed, 9600);
     EXPECT_EQ(CommResult, kErrNoResponse);
     EXPECT_EQ(CommSpeed, 1200);
+    // The message names the silent device and both speeds tried.
     EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{"Response time out. Check the connection."});
+              std::vector<std::string>{
+                  "Response time out. Check the connection.\r\n\r\nNo answer from " + CommDevice() +
+                  ", tried at 1200 bps and at 9600 bps. Check the port, the "
+                  "cable and that the instrument is powered."});
     EXPECT_EQ(messages.boxes[0].title, "Communication Error");
     // Six response times, the settling wait of the first open and of the reopen.
     EXPECT_GE(clock.NowMs() - start, 6 * kResponseTimeoutMs + 2 * kOpenSettleMs);

@@ -157,7 +157,7 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     EXPECT_EQ(CommResult, kErrNoResponse);
     EXPECT_EQ(page->CurrentTab(), 1);
     EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "INP TYPE");
-    EXPECT_EQ(Texts().back(), "Response time out. Check the connection.");
+    EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
     EXPECT_EQ(messages.boxes.back().title, "Communication Error");
 }
 
@@ -241,7 +241,8 @@ TEST_F(JobPage, JobsOnAnOpenPageEndTerminatedWithoutAMessage) {
     const bool started = page->Write("1", 0, Start());
     EXPECT_TRUE(started) << page->Controls().writeEnabled << page->EditedRow();
     EXPECT_FALSE(Act(started));
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"Response time out. Check the connection."}));
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_TRUE(Texts()[0].starts_with("Response time out. Check the connection."));
 }
 
 }  // namespace

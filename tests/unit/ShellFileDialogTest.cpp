@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 
 #include "ShellFakes.h"
+#include "ShellTempDir.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
@@ -44,6 +46,7 @@ DialogChoice Choice(const std::string& title) {
 
 TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
     ServicesScope scope;
+    testing::TempAppFolder app;
     ScriptedDialog dialog;
     dialog.script = {Choice("A.7pr"), Choice("A.csv"), Choice("PUMP.7pa")};
     std::string readPath;
@@ -76,6 +79,7 @@ TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
 
 TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
     ServicesScope scope;
+    testing::TempAppFolder app;
     Space space;
     Svc().utility = &space;
     ScriptedDialog dialog;
@@ -107,8 +111,52 @@ TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
     EXPECT_TRUE(scope.navigation.calls.empty());
 }
 
+TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
+    ServicesScope scope;
+    testing::TempAppFolder app;
+    Space space;
+    Svc().utility = &space;
+    ScriptedDialog dialog;
+    FileDialogActions actions;
+    // A name typed without extension gets the filter's; one with an
+    // extension is kept as typed.
+    dialog.script = {Choice("pump1")};
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(SaveTargetPath(), "/data/pump1.7pa");
+    EXPECT_EQ(G().currentFileTitle, "pump1.7pa");
+    EXPECT_EQ(dialog.shown[0].initialName, "");
+    G().settingMode = 1;
+    dialog.script = {Choice("mix.7PR")};
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(SaveTargetPath(), "/data/mix.7PR");
+    // The length rule sees the name with its extension: 16 + ".7pr" passes,
+    // 17 without an extension does not.
+    dialog.script = {Choice("ABCDEFGHIJKLMNOPQ"), std::nullopt};
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), 0);
+    EXPECT_EQ(scope.messages.boxes.back().text,
+              "Enter a file name within 16 alphanumeric characters.");
+    std::string csv;
+    dialog.script = {Choice("report")};
+    actions.writeCsv = [&](const std::string& path) {
+        csv = path;
+        return true;
+    };
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(csv, "/data/report.csv");
+
+    // Save of data that came from a file starts at that file, under its name.
+    const auto folder = std::filesystem::temp_directory_path();
+    G().currentFilePath = (folder / "line3.7pr").string();
+    dialog.script = {std::nullopt};
+    RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions);
+    EXPECT_EQ(dialog.shown.back().startFolder, folder.string());
+    EXPECT_EQ(dialog.shown.back().initialName, "line3.7pr");
+    EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
+}
+
 TEST(FileDialog, CsvWritesTheChosenFile) {
     ServicesScope scope;
+    testing::TempAppFolder app;
     ScriptedDialog dialog;
     dialog.script = {Choice("R.csv")};
     std::string written;

@@ -10,6 +10,7 @@
 
 #include "ShellFakes.h"
 #include "comm/Engine.h"
+#include "comm/Frame.h"
 #include "shell/SettingsStore.h"
 
 namespace rq50::shell {
@@ -114,6 +115,40 @@ TEST_F(Menus, PortChoiceMarksStoresAndIsReadBack) {
 
     EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(screen, 25), -1);
     EXPECT_EQ(G().comPort, 3);
+}
+
+TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
+    struct SessionMenus : FakeMenus {
+        void SetSessionPortItem(const std::string& device) override { session = device; }
+        std::string session;
+    } menus;
+    comm::CommSettings.deviceOverride = "/dev/pts/7";
+    COMsub_CheckMarkPortMenu(menus);
+    EXPECT_EQ(menus.session, "/dev/pts/7");
+    EXPECT_EQ(menus.portMarks,
+              (std::map<int, bool>{{10, false}, {20, false}, {30, false}, {40, false}}));
+
+    // The list: every reported port, the one in use marked and listed even
+    // when the system does not report it.
+    int current = -1;
+    const auto choices = PortChoices({{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", "FT232R USB UART"}},
+                                     "/dev/pts/7", current);
+    ASSERT_EQ(choices.size(), 3u);
+    EXPECT_EQ(current, 0);
+    EXPECT_EQ(choices[0].label, "/dev/pts/7  (in use)");
+    EXPECT_EQ(choices[2].label, "/dev/ttyUSB0  FT232R USB UART");
+    EXPECT_EQ(DeviceOfChoice(choices, choices[2].label), "/dev/ttyUSB0");
+    EXPECT_EQ(DeviceOfChoice(choices, " /dev/rfcomm0 "), "/dev/rfcomm0");
+
+    // A device chosen goes on with the session; a COMn chosen ends it.
+    UsePortDevice("/dev/ttyUSB0");
+    EXPECT_EQ(comm::CommDevice(), "/dev/ttyUSB0");
+    EXPECT_FALSE(settings.Get("COM1Device"));
+    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(menus, kItemCom2), 0);
+    EXPECT_EQ(menus.session, "");
+    UsePortDevice("/dev/ttyACM0");
+    EXPECT_EQ(settings.Get("COM2Device"), "/dev/ttyACM0");
+    EXPECT_EQ(comm::CommDevice(), "/dev/ttyACM0");
 }
 
 TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {

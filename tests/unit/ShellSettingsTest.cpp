@@ -166,6 +166,38 @@ TEST(FormPosition, PositionSurvivesARestartSizeDoesNot) {
     EXPECT_EQ(after.top, 60);
 }
 
+TEST(FormPosition, SubWindowsLieWhollyInsideTheirArea) {
+    const FormRect area{0, 0, 800, 500};
+    // Grown to its content, moved in from a place stored for a larger area.
+    EXPECT_EQ(FitInside({700, 450, 100, 50}, 300, 200, area), (FormRect{500, 300, 300, 200}));
+    // Larger than the area: as large as the area (its content scrolls).
+    EXPECT_EQ(FitInside({40, 30, 200, 100}, 1200, 900, area), (FormRect{0, 0, 800, 500}));
+    // A window the user made larger keeps its size while it fits.
+    EXPECT_EQ(FitInside({10, 10, 400, 300}, 200, 100, area), (FormRect{10, 10, 400, 300}));
+    // No area yet: only grown.
+    EXPECT_EQ(FitInside({-5, 2000, 10, 10}, 20, 30, {}), (FormRect{-5, 2000, 20, 30}));
+}
+
+TEST(FormPosition, MainWindowFillsTheScreenFirstThenStaysOnItsScreen) {
+    const std::vector<FormRect> screens{{0, 0, 1024, 740}, {1024, 0, 1920, 1050}};
+    const auto first = PlaceMainWindow(std::nullopt, false, screens);
+    EXPECT_TRUE(first.maximized);
+    EXPECT_EQ(first.rect, screens[0]);
+    // On the second screen, as left.
+    const auto second = PlaceMainWindow(FormRect{1100, 50, 900, 640}, false, screens);
+    EXPECT_EQ(second.rect, (FormRect{1100, 50, 900, 640}));
+    EXPECT_FALSE(second.maximized);
+    // Mostly off the first screen's bottom right: back on it, whole.
+    EXPECT_EQ(PlaceMainWindow(FormRect{600, 500, 900, 640}, true, {screens[0]}).rect,
+              (FormRect{124, 100, 900, 640}));
+    // Larger than its screen: as large as the screen.
+    EXPECT_EQ(PlaceMainWindow(FormRect{-50, -50, 2000, 2000}, false, {screens[0]}).rect,
+              screens[0]);
+    // A screen that is gone: the primary one.
+    EXPECT_EQ(PlaceMainWindow(FormRect{5000, 0, 300, 200}, false, screens).rect,
+              (FormRect{724, 0, 300, 200}));
+}
+
 TEST(UndoFolder, PrepareClearRemove) {
     SettingFileScope s;
     const auto undo = s.folder.Path() / "Undo";

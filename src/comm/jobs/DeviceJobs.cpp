@@ -2,6 +2,7 @@
 // instrument's baud rate) and 23 (select the slot of a rack interface).
 
 #include "comm/CommPort.h"
+#include "comm/EngineState.h"
 #include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
@@ -98,7 +99,11 @@ class BaudCheckJob : public DeviceJob {
         if (Sending()) return ReqFirstItem();
         if (!CheckRespStatus()) return;
         CommStep = kStepFinish;
-        if (IsSlotZeroResponse()) return Refuse(kMsgRackBaud, kErrRackBaud);
+        if (IsSlotZeroResponse()) {
+            CommEngine().lastInstrument.viaRack = true;
+            return Refuse(kMsgRackBaud, kErrRackBaud);
+        }
+        CommEngine().lastInstrument.model = TrimBlanks(RespData);
         std::optional<BaudRateRow> row;
         if (Tables().findBaudRate) row = Tables().findBaudRate(TrimBlanks(RespData));
         if (!row) return Refuse(kMsgModelBaud, kErrBaudModel);

@@ -1,5 +1,6 @@
 #include "comm/jobs/JobSteps.h"
 
+#include "comm/EngineState.h"
 #include "comm/Frame.h"
 #include "comm/jobs/JobSupport.h"
 #include "comm/jobs/TransferRules.h"
@@ -22,6 +23,7 @@ void StepJob::Build(SerialPort& port) {
     const int step = AdvanceStep();
     if (step == 0) {
         m_maintEntries = 0;
+        CommEngine().lastInstrument = {};
         Begin(port);
         return;
     }
@@ -56,9 +58,11 @@ bool StepJob::ConnectSequence(int step) {
                 ReqFirstItem();
             } else if (CheckRespStatus()) {
                 if (IsSlotZeroResponse()) {
+                    CommEngine().lastInstrument.viaRack = true;
                     RackAnswered();
                 } else {
                     CommStep = kStepDisplayStart;
+                    CommEngine().lastInstrument.model = TrimBlanks(RespData);
                     ModelAnswered(RespData);
                 }
             }
@@ -70,6 +74,8 @@ bool StepJob::ConnectSequence(int step) {
             if (Sending()) {
                 ReqNextMB(0, 0);
             } else {
+                CommEngine().lastInstrument.model = TrimBlanks(RespData);
+                CommEngine().lastInstrument.slot = SlotNumber;
                 ModelAnswered(RespData);
             }
             return true;

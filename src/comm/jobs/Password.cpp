@@ -63,7 +63,8 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
     }
     out.store = true;
     out.newPassword = entry + std::string(kPasswordLength - entry.size(), ' ');
-    out.message = kMsgPasswordSet;
+    // A new password over a stored one is a change (the old one was entered first).
+    out.message = PasswordIsSet(stored) ? kMsgPasswordChanged : kMsgPasswordSet;
     out.close = true;
     out.downloadAllowed = true;
     return out;
