@@ -68,6 +68,9 @@ class ParameterDataTest : public QObject {
   private:
     gui::ScreenBase* Screen(shell::Screen screen) { return m_program->Main().FindScreen(screen); }
     bool Choose(gui::ScreenBase* screen, const char* option);
+    /// The program on the demo instrument, its clock 20 times faster, its
+    /// main window active at the top menu.
+    bool StartProgram();
     /// Top menu OK in the mode of `option` (0 parameter, 1 program).
     bool StartWork(int option);
     /// Upload from the setting menu up to the data view.
@@ -112,19 +115,23 @@ bool ParameterDataTest::CloseInformation(bool ok) {
 
 /// What a user can work on now; the top menu stands for "nothing" when no
 /// screen is usable (the top menu itself is not among the screens walked).
+bool ParameterDataTest::StartProgram() {
+    m_program = std::make_unique<Program>();
+    m_program->standIns = false;
+    if (m_program->Start() != 0) return false;
+    m_program->Clock().SetRate(20);
+    m_program->Main().resize(1000, 700);
+    m_program->Main().activateWindow();
+    return QTest::qWaitForWindowActive(&m_program->Main());
+}
+
 shell::Screen ParameterDataTest::UsableId() {
     gui::ScreenBase* usable = UsableScreen(*m_program);
     return usable != nullptr ? usable->Id() : Screen::frmRQ2000;
 }
 
 void ParameterDataTest::uploadSaveOpenAndDownload() {
-    m_program = std::make_unique<Program>();
-    m_program->standIns = false;
-    QCOMPARE(m_program->Start(), 0);
-    m_program->Clock().SetRate(20);
-    m_program->Main().resize(1000, 700);
-    m_program->Main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
+    QVERIFY(StartProgram());
     QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2000), "cmdOK"), Qt::LeftButton);
 
     // Upload: the data view for uploaded data.
@@ -281,13 +288,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 // notes what it finds and goes on from the screen that should be usable, so
 // one run shows every purpose.
 void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
-    m_program = std::make_unique<Program>();
-    m_program->standIns = false;
-    QCOMPARE(m_program->Start(), 0);
-    m_program->Clock().SetRate(20);
-    m_program->Main().resize(1000, 700);
-    m_program->Main().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
+    QVERIFY(StartProgram());
     QStringList seen;
     QStringList wanted;
     auto after = [&](int purpose, const QString& how, shell::Screen expected) {
