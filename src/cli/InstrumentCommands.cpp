@@ -30,6 +30,7 @@
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
 #include "program/ProgramTypes.h"
+#include "shell/Workspace.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
@@ -73,6 +74,11 @@ namespace rq50::cli {
 namespace {
 
 using namespace rq50::comm;
+
+/// The engine of the command's session.
+CommEngine& Engine() {
+    return Core().Engine();
+}
 
 constexpr int kTextUpload = 2112;
 constexpr int kTextSet = 2111;
@@ -168,14 +174,14 @@ void RunStartedJob() {
     auto* clock = shell::Svc().clock;
     const std::int64_t end = clock->NowMs() + kJobLimitMs;
     bool terminated = false;
-    while (CommBusy) {
+    while (Engine().CommBusy) {
         if (Stopped() && !terminated) {
-            Terminate();
+            Engine().Terminate();
             terminated = true;
         }
-        Timer1();
-        if (!CommBusy || clock->NowMs() >= end) break;
-        clock->Wait(Timer1Interval);
+        Engine().Timer1();
+        if (!Engine().CommBusy || clock->NowMs() >= end) break;
+        clock->Wait(Engine().Timer1Interval);
     }
 }
 
@@ -186,11 +192,11 @@ class CliCommHost : public CommHost {
     bool slotAsked = false;
     void ShowProgress(int value) override {
         if (Link().quiet || !isatty(STDERR_FILENO)) return;
-        std::cerr << "\r" << CommTitle << " " << std::setw(3) << value << "%" << std::flush;
+        std::cerr << "\r" << Engine().CommTitle << " " << std::setw(3) << value << "%" << std::flush;
         m_shown = true;
     }
     void CloseCommDialog() override {
-        if (m_shown) std::cerr << "\r" << std::string(CommTitle.size() + 6, ' ') << "\r";
+        if (m_shown) std::cerr << "\r" << std::string(Engine().CommTitle.size() + 6, ' ') << "\r";
         m_shown = false;
     }
     std::optional<int> AskSlot() override {
@@ -222,13 +228,13 @@ void EnsureQtApplication() {
 /// file (the program folder's User/RQ50.Log unless a file is named), emptied
 /// first unless --log-append.
 void SetUpLog() {
-    LogFileOn = Link().log.has_value();
-    if (!LogFileOn) return;
+    Engine().LogFileOn = Link().log.has_value();
+    if (!Engine().LogFileOn) return;
     LogTarget target;
     target.path = Link().log->empty() ? std::string() : *Link().log;
     target.keepAcrossJobs = true;
-    SetLogTarget(target);
-    const std::filesystem::path path = LogFilePath();
+    Engine().SetLogTarget(target);
+    const std::filesystem::path path = Engine().LogFilePath();
     std::error_code ec;
     if (!path.parent_path().empty()) std::filesystem::create_directories(path.parent_path(), ec);
     if (!Link().logAppend) std::filesystem::remove(path, ec);
@@ -243,20 +249,20 @@ class Session {
     Session() {
         m_host.slotAnswer = Link().slot > 0 ? std::optional<int>(Link().slot) : std::nullopt;
         Core().UseCommHost(&m_host);
-        CommSpeed = Link().speed;
+        Engine().CommSpeed = Link().speed;
         shell::G().instrumentSpeed = Link().speed;
-        SetCommPacing({Link().fast, Link().gapMs});
+        Engine().SetCommPacing({Link().fast, Link().gapMs});
         SetUpLog();
         m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
     }
     ~Session() {
         if (m_port && m_port->IsOpen()) m_port->Close();
-        jobs::AttachPageModel(nullptr);
+        Engine().AttachPageModel(nullptr);
         Core().AttachPort(nullptr);
         Core().UseCommHost(nullptr);
         if (m_clockReplaced) Core().UseClock(m_savedClock);
-        if (LogFileOn && !Link().quiet) Note("log: " + LogFilePath());
-        SetLogTarget({});
+        if (Engine().LogFileOn && !Link().quiet) Note("log: " + Engine().LogFilePath());
+        Engine().SetLogTarget({});
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -269,9 +275,9 @@ class Session {
             const std::string& p = Link().port;
             if (p.size() == 4 && p.rfind("COM", 0) == 0 && p[3] >= '1' && p[3] <= '4') {
                 shell::G().comPort = static_cast<std::int16_t>(p[3] - '0');
-                CommSettings.deviceOverride.clear();
+                Engine().CommSettings.deviceOverride.clear();
             } else {
-                CommSettings.deviceOverride = p;
+                Engine().CommSettings.deviceOverride = p;
             }
             m_port = std::make_unique<platform::QtSerialPort>();
             Core().AttachPort(m_port.get());
@@ -303,10 +309,9 @@ class Session {
     /// button if ready." first; on the command line the command itself is
     /// that answer, so nothing is asked.
     bool RunJob(int job, const std::string& title) {
-        CommTitle = title;
-        if (!StartCommJob(job)) return false;
+        if (!Engine().StartCommJob({job, title})) return false;
         RunStartedJob();
-        return CommResult == kErrNone;
+        return Engine().CommResult == kErrNone;
     }
 
     CliCommHost& Host() {
@@ -323,9 +328,9 @@ class Session {
             if (!more.empty()) return more;
         }
         // The answer of a rack interface whose selected slot holds nothing.
-        if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked && RespMA == 0 &&
-            RespMB == 0) {
-            return text + "\nrq50-cli: slot " + std::to_string(SlotNumber) +
+        if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked && Engine().RespMA == 0 &&
+            Engine().RespMB == 0) {
+            return text + "\nrq50-cli: slot " + std::to_string(Engine().SlotNumber) +
                    " of the rack interface (ZNC) holds no instrument";
         }
         return text;
@@ -377,8 +382,8 @@ int RunUpload(const UploadOptions& o) {
         return kExitSystemError;
     }
     if (!Link().quiet) {
-        Note(std::to_string(parameter::Items().dataSet.size()) + " items of model " +
-             Trim(files::CurrentDataSetHeader().model) + " saved to " + *output);
+        Note(std::to_string(Engine().Data().items.dataSet.size()) + " items of model " +
+             Trim(Engine().Data().header.model) + " saved to " + *output);
     }
     return kExitOk;
 }
@@ -393,7 +398,7 @@ struct DownloadOptions {
 
 ordered_json CheckListJson() {
     ordered_json list = ordered_json::array();
-    for (const auto& e : jobs::Results().downloadCheck) {
+    for (const auto& e : Engine().Results().downloadCheck) {
         list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
                         {"name", JsonText(e.sentName)},
                         {"sent", JsonText(e.sentData + e.sentAux)},
@@ -403,7 +408,7 @@ ordered_json CheckListJson() {
 }
 
 void PrintCheckList() {
-    const auto& list = jobs::Results().downloadCheck;
+    const auto& list = Engine().Results().downloadCheck;
     if (list.empty()) return;
     std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "" << std::setw(20)
               << "Send Data"
@@ -420,9 +425,9 @@ void PrintCheckList() {
 std::string ExplainDownload(const std::string& text, const std::string& fileModel) {
     if (text == shell::Catalogue(kTextNonMatchingModel)) {
         return text + "\nrq50-cli: the file is for model " + Trim(fileModel) +
-               ", the instrument is model " + Trim(jobs::Results().instrumentModel);
+               ", the instrument is model " + Trim(Engine().Results().instrumentModel);
     }
-    const auto differences = jobs::Results().downloadCheck.size();
+    const auto differences = Engine().Results().downloadCheck.size();
     // The message itself counts the differences; the command line lists them.
     if (text.starts_with(shell::Catalogue(kTextDownloadCompleted)) && differences > 0) {
         return "Downloading to TAVRO completed with " + std::to_string(differences) +
@@ -434,7 +439,7 @@ std::string ExplainDownload(const std::string& text, const std::string& fileMode
 
 /// After a stop signal: how far a download got.
 int ReportStoppedDownload(const char* what, int total) {
-    const int written = jobs::Results().itemsWritten;
+    const int written = Engine().Results().itemsWritten;
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
          std::to_string(total) + " items" +
          (written == 0 ? "; nothing was written"
@@ -445,11 +450,11 @@ int ReportStoppedDownload(const char* what, int total) {
 ordered_json DownloadJson(const std::string& file, bool ok, int total) {
     return ordered_json{{"file", file},
                         {"completed", ok && !Stopped()},
-                        {"result", CommResult},
+                        {"result", Engine().CommResult},
                         {"stopped", Stopped()},
-                        {"written", jobs::Results().itemsWritten},
+                        {"written", Engine().Results().itemsWritten},
                         {"total", total},
-                        {"instrumentModel", Trim(jobs::Results().instrumentModel)},
+                        {"instrumentModel", Trim(Engine().Results().instrumentModel)},
                         {"differences", CheckListJson()}};
 }
 
@@ -468,9 +473,9 @@ int RunDownload(const DownloadOptions& o) {
     Session session;
     if (!DownloadAllowed(o.password)) return kExitSystemError;
     if (!ReadDataFile(files::DataFileKind::kParameter, o.file)) return kExitSystemError;
-    const auto& header = files::CurrentDataSetHeader();
+    const auto& header = Engine().Data().header;
     const int total =
-        jobs::CountDownloadItems(parameter::Items().dataSet, header.setStart, header.adjustStart);
+        jobs::CountDownloadItems(Engine().Data().items.dataSet, header.setStart, header.adjustStart);
     const std::string fileModel = header.model;
     session.explain = [fileModel](const std::string& text) {
         return ExplainDownload(text, fileModel);
@@ -483,7 +488,7 @@ int RunDownload(const DownloadOptions& o) {
         PrintCheckList();
     }
     if (Stopped()) return ReportStoppedDownload("download", total);
-    return ExitOf(ok && jobs::Results().downloadCheck.empty());
+    return ExitOf(ok && Engine().Results().downloadCheck.empty());
 }
 
 // ------------------------------------------------------------ program
@@ -498,15 +503,15 @@ int RunProgramUpload(const std::string& path) {
         Note("program upload stopped; nothing was saved");
         return StoppedExit();
     }
-    if (!ok || CommFacts.programItemCount == 0) return kExitSystemError;
-    program::Program().source = program::kSourceUpload;
+    if (!ok || Engine().CommFacts.programItemCount == 0) return kExitSystemError;
+    Engine().Data().program.source = program::kSourceUpload;
     files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
     if (!files::WriteProgramFile(*output)) {
         Note(*output + " was not written");
         return kExitSystemError;
     }
     if (!Link().quiet) {
-        const auto& header = program::Program().header;
+        const auto& header = Engine().Data().program.header;
         Note(std::to_string(header.stepCount) + " PROGRAM steps and " +
              std::to_string(header.constCount) + " CONST items of model " +
              Trim(header.modelCode) + " saved to " + *output);
@@ -516,7 +521,7 @@ int RunProgramUpload(const std::string& path) {
 
 int ProgramItemsToWrite() {
     int count = 0;
-    const auto& records = program::Program().records;
+    const auto& records = Engine().Data().program.records;
     for (auto item = jobs::NextProgramItem(records, 0, jobs::kRefusedNone); item;
          item = jobs::NextProgramItem(records, item->index + 1, jobs::kRefusedNone)) {
         ++count;
@@ -534,7 +539,7 @@ int RunProgramDownload(const DownloadOptions& o) {
         }
         return kExitSystemError;
     }
-    const std::string fileModel = program::Program().header.modelCode;
+    const std::string fileModel = Engine().Data().program.header.modelCode;
     session.explain = [fileModel](const std::string& text) {
         return ExplainDownload(text, fileModel);
     };
@@ -544,7 +549,7 @@ int RunProgramDownload(const DownloadOptions& o) {
     if (Link().json) {
         auto document = DownloadJson(o.file, ok, total);
         document["checkErrors"] = errors;
-        document["refusedArea"] = jobs::Results().refusedArea;
+        document["refusedArea"] = Engine().Results().refusedArea;
         PrintJson(document);
     } else {
         PrintCheckList();
@@ -553,12 +558,12 @@ int RunProgramDownload(const DownloadOptions& o) {
     if (!ok) return kExitSystemError;
     // The screens show the final message after the job (the hand-back); there
     // are no screens here.
-    if (!jobs::Results().downloadCheck.empty()) {
-        Note("Downloading completed with " + std::to_string(jobs::Results().downloadCheck.size()) +
+    if (!Engine().Results().downloadCheck.empty()) {
+        Note("Downloading completed with " + std::to_string(Engine().Results().downloadCheck.size()) +
              " differences: the instrument holds other values than the file for the items above");
         return kExitSystemError;
     }
-    const int message = shell::ProgramDownloadMessage(jobs::Results().refusedArea);
+    const int message = shell::ProgramDownloadMessage(Engine().Results().refusedArea);
     if (message != 0) {
         shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk,
                                      shell::Catalogue(kTextProgramDownload));
@@ -588,9 +593,9 @@ int RunVerify(const std::string& file) {
         if (!session.Attach()) return kExitSystemError;
         if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload)))
             return Stopped() ? StoppedExit() : kExitSystemError;
-        const auto& instrument = files::CurrentDataSetHeader();
+        const auto& instrument = Engine().Data().header;
         notes = files::CompareHeaders(record.header, instrument);
-        found = files::CompareDataSets(record.items, parameter::Items().dataSet,
+        found = files::CompareDataSets(record.items, Engine().Data().items.dataSet,
                                        files::CompareScope::kDownloadable, record.header.setStart,
                                        record.header.adjustStart);
     } else {
@@ -602,11 +607,11 @@ int RunVerify(const std::string& file) {
         }
         if (!session.Attach()) return kExitSystemError;
         const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
-        if (!ok || CommFacts.programItemCount == 0)
+        if (!ok || Engine().CommFacts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
-        if (Trim(record.header.modelCode) != Trim(program::Program().header.modelCode)) {
+        if (Trim(record.header.modelCode) != Trim(Engine().Data().program.header.modelCode)) {
             notes.push_back("model " + Trim(record.header.modelCode) + " against " +
-                            Trim(program::Program().header.modelCode));
+                            Trim(Engine().Data().program.header.modelCode));
         }
         found = files::ComparePrograms(record, files::CurrentProgramRecord(), false);
     }
@@ -620,9 +625,9 @@ int RunBaud(int rate) {
     Session session;
     if (!session.Attach()) return kExitSystemError;
     if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRate))) return kExitSystemError;
-    if (!jobs::StartBaudRateChange(rate)) return kExitSystemError;
+    if (!jobs::StartBaudRateChange(Engine(), rate)) return kExitSystemError;
     RunStartedJob();
-    return ExitOf(CommResult == kErrNone);
+    return ExitOf(Engine().CommResult == kErrNone);
 }
 
 int RunSlot(const std::string& text) {
@@ -637,14 +642,14 @@ int RunSlot(const std::string& text) {
     session.Host().slotAnswer = *slot;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlot));
-    if (ok && CommFacts.rackAnswered) {
-        std::cout << "slot " << *slot << ": " << Trim(jobs::Results().slotModel) << "\n";
+    if (ok && Engine().CommFacts.rackAnswered) {
+        std::cout << "slot " << *slot << ": " << Trim(Engine().Results().slotModel) << "\n";
         if (!Link().quiet) {
             Note("the rack interface forgets the slot when the line closes; give --slot " +
                  std::to_string(*slot) + " to the commands that work on this instrument");
         }
     }
-    return ExitOf(ok && CommFacts.rackAnswered);
+    return ExitOf(ok && Engine().CommFacts.rackAnswered);
 }
 
 // ------------------------------------------------------------ online page
@@ -721,7 +726,7 @@ void PrintPage(const parameter::PageModel& page) {
 class OnlineSession {
   public:
     explicit OnlineSession(parameter::PageCategory category) : page(category) {
-        jobs::AttachPageModel(&page);
+        Engine().AttachPageModel(&page);
         page.SetDownloadAllowed(!shell::PasswordIsStored());
     }
     bool Open() {
@@ -733,15 +738,14 @@ class OnlineSession {
     /// of the start before the job runs (Ran).
     parameter::JobStarter Starter() {
         return [](int job, const std::string& title) {
-            CommTitle = title;
-            return StartCommJob(job);
+            return Engine().StartCommJob({job, title});
         };
     }
     /// Runs the job a page action started; true when one ran and ended well.
     static bool Ran(bool started) {
         if (!started) return false;
         RunStartedJob();
-        return CommResult == kErrNone;
+        return Engine().CommResult == kErrNone;
     }
     Session session;
     parameter::PageModel page;
@@ -761,13 +765,13 @@ int RunPage(const PageOptions& o) {
     }
     for (int remaining = o.next; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
-        if (!online.page.Move(true, entry, CommBusy, online.Starter())) break;
+        if (!online.page.Move(true, entry, Engine().CommBusy, online.Starter())) break;
         if (!OnlineSession::Ran(true)) return kExitSystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
     for (int remaining = o.previous; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
-        if (!online.page.Move(false, entry, CommBusy, online.Starter())) break;
+        if (!online.page.Move(false, entry, Engine().CommBusy, online.Starter())) break;
         if (!OnlineSession::Ran(true)) return kExitSystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
@@ -790,7 +794,7 @@ int FindRow(OnlineSession& online, const std::string& address) {
             for (int row = 1; row <= parameter::kPageRows; ++row) {
                 if (Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
             }
-            if (!page.Move(true, 6, CommBusy, online.Starter())) break;
+            if (!page.Move(true, 6, Engine().CommBusy, online.Starter())) break;
             if (!OnlineSession::Ran(true)) return 0;
         }
     }
@@ -809,7 +813,7 @@ int OpenAndRead(OnlineSession& online, const PageOptions& o) {
     online.page.SetGridLocked(false);
     const int row = FindRow(online, o.address);
     if (row == 0) {
-        if (CommResult == kErrNone) {
+        if (Engine().CommResult == kErrNone) {
             Note("no item at " + o.address + " in " +
                  parameter::PageModel::CategoryTitle(online.page.Category()) +
                  "; --category names the category that holds it");
@@ -981,10 +985,10 @@ int RunMonitor(const PageOptions& o) {
     for (int i = 0; i < o.count && !Stopped(); ++i) {
         if (i > 0) shell::Svc().clock->Wait(parameter::kPeriodicReadMs);
         if (Stopped()) break;
-        CommTitle = shell::Catalogue(kTextPeriodicRead);
-        if (!StartCommJob(kJobPeriodicRead)) return kExitSystemError;
+        if (!Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
+            return kExitSystemError;
         RunStartedJob();
-        if (CommResult != kErrNone) return Stopped() ? StoppedExit() : kExitSystemError;
+        if (Engine().CommResult != kErrNone) return Stopped() ? StoppedExit() : kExitSystemError;
         const std::string stamp = TimeStampNow();
         ordered_json values = ordered_json::array();
         if (!Link().json) std::cout << stamp;
@@ -1019,7 +1023,6 @@ int RunCancelOutput() {
     auto& page = online.page;
     page.SetReading(false);
     const auto before = page.Rows();
-    CommTitle = shell::Catalogue(kTextCancelOutput);
     if (!OnlineSession::Ran(page.CancelForcedOutput(online.Starter())))
         return Stopped() ? StoppedExit() : kExitSystemError;
     // The job reads an item again; say what it holds now and what changed.

@@ -10,20 +10,10 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "shell/AppPaths.h"
-#include "shell/GlobalState.h"
 
 namespace rq50::comm {
 
-constinit bool& MonitorOn = shell::detail::applicationState.monitorOn;
-constinit bool& LogFileOn = shell::detail::applicationState.logFileOnCopy;
-constinit bool MonitorAscii = false;
-
 namespace {
-
-std::function<std::string()>& TimeSource() {
-    static std::function<std::string()> source;
-    return source;
-}
 
 std::string Quoted(const std::string& field) {
     std::string out = "\"";
@@ -34,23 +24,14 @@ std::string Quoted(const std::string& field) {
     return out + "\"";
 }
 
-LogTarget& Target() {
-    static LogTarget target;
-    return target;
-}
-
 }  // namespace
 
-std::string LogFilePath() {
-    if (!Target().path.empty()) return Target().path;
+std::string CommEngine::LogFilePath() const {
+    if (!m_logTarget.path.empty()) return m_logTarget.path;
     return shell::AppFilePath("User\\RQ50.Log");
 }
 
-void SetLogTarget(const LogTarget& target) {
-    Target() = target;
-}
-
-std::string LogFileProblem() {
+std::string CommEngine::LogFileProblem() const {
     const std::filesystem::path path = LogFilePath();
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
@@ -61,16 +42,16 @@ std::string LogFileProblem() {
     return errno != 0 ? std::strerror(errno) : "the file cannot be opened";
 }
 
-void ResetLogFile() {
-    if (Target().keepAcrossJobs) return;
+void CommEngine::ResetLogFile() {
+    if (m_logTarget.keepAcrossJobs) return;
     std::error_code ec;
     const std::filesystem::path path = LogFilePath();
     if (!std::filesystem::is_directory(path.parent_path(), ec)) return;
     if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);
 }
 
-std::string LogTimeStamp() {
-    if (TimeSource()) return TimeSource()();
+std::string CommEngine::LogTimeStamp() const {
+    if (m_logTime) return m_logTime();
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};
 #ifdef _WIN32
@@ -83,33 +64,25 @@ std::string LogTimeStamp() {
     return text;
 }
 
-void SetLogTimeSource(std::function<std::string()> source) {
-    TimeSource() = std::move(source);
-}
-
 std::string LogRecord(const std::string& stamp, const std::string& label, const std::string& text) {
     return Quoted(stamp) + "," + Quoted(label) + "," + Quoted(text) + "\r\n";
 }
 
-namespace {
-
-void AppendToLog(const std::string& records) {
+void CommEngine::AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
     std::ofstream out(std::filesystem::path(LogFilePath()), std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(records.data(), static_cast<std::streamsize>(records.size()));
 }
 
-}  // namespace
-
-void LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
+void CommEngine::LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
     const std::string stamp = LogTimeStamp();
     AppendToLog(
         LogRecord(stamp, sent ? kSendHexLabel : kRecvHexLabel, FrameToText(frame, false)) +
         LogRecord(stamp, sent ? kSendAsciiLabel : kRecvAsciiLabel, FrameToText(frame, true)));
 }
 
-void LogNote(const std::string& text) {
+void CommEngine::LogNote(const std::string& text) {
     AppendToLog(LogRecord(LogTimeStamp(), kNoteLabel, text));
 }
 
@@ -118,7 +91,7 @@ bool IsMonitoredJob(int job) {
            (job >= kJobReadItem && job <= kJobCancelForced);
 }
 
-void ShowMonitorFrame(bool sent) {
+void CommEngine::ShowMonitorFrame(bool sent) {
     if (!MonitorOn || !IsMonitoredJob(CommJob)) return;
     Host().ShowMonitorText(sent, FrameToText(sent ? SendBuffer : RecvBuffer, MonitorAscii));
 }

@@ -9,17 +9,13 @@
 
 namespace rq50::comm {
 
-namespace {
-
-void KeepError(SerialPort& port, int fallback, const std::string& source) {
+void CommEngine::KeepPortError(SerialPort& port, int fallback, const std::string& source) {
     QuillError.number = port.ErrorNumber() != 0 ? port.ErrorNumber() : fallback;
     QuillError.description = port.ErrorDescription();
     QuillError.source = source;
 }
 
-}  // namespace
-
-void SetCommPort(SerialPort& port) {
+void CommEngine::SetCommPort(SerialPort& port) {
     port.SetDevice(CommDevice());
     LineSettings line;
     line.speed = CommSettings.speed;
@@ -32,7 +28,7 @@ void SetCommPort(SerialPort& port) {
     port.SetDtr(true);
 }
 
-std::int32_t OpenCommPort(SerialPort& port) {
+std::int32_t CommEngine::OpenCommPort(SerialPort& port) {
     if (port.IsOpen()) {
         PortWasOpen = true;
         Host().SetBusyPointer(true);
@@ -45,28 +41,28 @@ std::int32_t OpenCommPort(SerialPort& port) {
     SlotConfirmed = false;
     SetCommPort(port);
     if (!port.Open()) {
-        KeepError(port, kPortErrUnavailable, "OpenCommPort");
+        KeepPortError(port, kPortErrUnavailable, "OpenCommPort");
         CommError = kErrPortOpen;
         Host().SetBusyPointer(false);
         return QuillError.number;
     }
     port.SetDtr(true);
     Host().SetBusyPointer(true);
-    if (auto* clock = shell::Svc().clock) clock->Wait(kOpenSettleMs);
+    if (m_clock) m_clock->Wait(kOpenSettleMs);
     return 0;
 }
 
-std::int32_t CloseCommPort(SerialPort& port) {
+std::int32_t CommEngine::CloseCommPort(SerialPort& port) {
     std::int32_t result = 0;
     if (port.IsOpen() && !port.Close()) {
-        KeepError(port, kPortErrNotOpen, "CloseCommPort");
+        KeepPortError(port, kPortErrNotOpen, "CloseCommPort");
         result = QuillError.number;
     }
     Host().SetBusyPointer(false);
     return result;
 }
 
-void ShowQuillError() {
+void CommEngine::ShowQuillError() {
     auto* messages = shell::Svc().messages;
     if (messages) {
         messages->Beep();

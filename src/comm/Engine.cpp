@@ -12,75 +12,16 @@
 #include "comm/SerialPort.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
+#include "comm/jobs/JobResults.h"
 
 namespace rq50::comm {
 
 namespace {
-constinit CommEngineState g_engine;
-}  // namespace
-
-CommEngineState& CommEngine() {
-    return g_engine;
-}
-
-constinit int& CommState = g_engine.CommState;
-constinit int& CommJob = g_engine.CommJob;
-constinit int& CommStep = g_engine.CommStep;
-constinit int& CommError = g_engine.CommError;
-constinit int& CommRetry = g_engine.CommRetry;
-constinit int& CommRecvStatus = g_engine.CommRecvStatus;
-constinit bool& CommBusy = g_engine.CommBusy;
-constinit int& CommResult = g_engine.CommResult;
-constinit std::int32_t& CommSpeed = shell::detail::applicationState.commSpeed;
-constinit std::int32_t& CommSpeedSaved = g_engine.CommSpeedSaved;
-constinit int& CommProgress = g_engine.CommProgress;
-constinit std::string& CommTitle = g_engine.CommTitle;
-constinit int& CommCaller = g_engine.CommCaller;
-constinit bool& PortWasOpen = g_engine.PortWasOpen;
-constinit int& Timer1Interval = g_engine.Timer1Interval;
-constinit bool& Timer2Enabled = g_engine.Timer2Enabled;
-constinit std::int64_t& Timer2Deadline = g_engine.Timer2Deadline;
-constinit int& SlotNumber = g_engine.SlotNumber;
-constinit bool& SlotConfirmed = g_engine.SlotConfirmed;
-constinit HandBackFacts& CommFacts = g_engine.CommFacts;
-
-constinit PortSettings& CommSettings = g_engine.CommSettings;
-constinit QuillErrorInfo& QuillError = g_engine.QuillError;
-constinit std::vector<std::uint8_t>& SendBuffer = g_engine.SendBuffer;
-constinit std::array<std::uint8_t, kSendDataSize>& SendData = g_engine.SendData;
-constinit int& SendDataCount = g_engine.SendDataCount;
-constinit std::vector<std::uint8_t>& RecvBuffer = g_engine.RecvBuffer;
-constinit int& RecvTextLength = g_engine.RecvTextLength;
-constinit int& RespItemType = g_engine.RespItemType;
-constinit int& RespStatus = g_engine.RespStatus;
-constinit int& RespDataKind = g_engine.RespDataKind;
-constinit int& RespNameLength = g_engine.RespNameLength;
-constinit int& RespMA = g_engine.RespMA;
-constinit int& RespDataLength = g_engine.RespDataLength;
-constinit int& RespMB = g_engine.RespMB;
-constinit int& RespMC = g_engine.RespMC;
-constinit int& RespTextLength = g_engine.RespTextLength;
-constinit std::string& RespName = g_engine.RespName;
-constinit std::string& RespData = g_engine.RespData;
-constinit std::string& RespAux = g_engine.RespAux;
-constinit std::string& LastRespName = g_engine.LastRespName;
-constinit parameter::DecodedItem& RespItem = g_engine.RespItem;
-
-namespace {
-
-constinit CommHost g_silentHost;
-constinit CommHost* g_host = nullptr;
-constinit SerialPort* g_port = nullptr;
-
-std::map<int, CommJobRoutines>& Jobs() {
-    static std::map<int, CommJobRoutines> jobs;
-    return jobs;
-}
 
 /// Stands in for the main window's port when none is attached: it never opens.
 class NoPort : public SerialPort {
@@ -100,39 +41,37 @@ class NoPort : public SerialPort {
     std::string ErrorDescription() const override { return "No serial port is configured"; }
 };
 
-std::int64_t Now() {
-    auto* clock = shell::Svc().clock;
-    return clock ? clock->NowMs() : 0;
-}
-
-void StartTimer2() {
-    Timer2Enabled = true;
-    Timer2Deadline = Now() + kResponseTimeoutMs;
-}
-
-void StopTimer2() {
-    Timer2Enabled = false;
-}
-
 /// Fast pacing: most actions one tick may take (a whole exchange is five).
 constexpr int kFastActionsPerTick = 16;
 
+CommHost g_silentHost;
+
+}  // namespace
+
+void CommEngine::StartTimer2() {
+    Timer2Enabled = true;
+    Timer2Deadline = NowMs() + kResponseTimeoutMs;
+}
+
+void CommEngine::StopTimer2() {
+    Timer2Enabled = false;
+}
+
 /// The engine ends the job itself: the finishing step is built next, without
 /// a parse of its own.
-void EndNow(int code) {
+void CommEngine::EndNow(int code) {
     StopTimer2();
     EndJob(code);
     CommState = kStateParse;
 }
 
-void ReceiveStep();
 
 /// The response timer, checked while the engine waits. An answer that has
 /// arrived by the deadline is the answer, even when the ticks have not yet
 /// read it; a pending "Terminate" is kept so the user's request is not turned
 /// into one more retry. True when the tick has acted.
-bool CheckTimer2() {
-    if (!Timer2Enabled || Now() < Timer2Deadline) return false;
+bool CommEngine::CheckTimer2() {
+    if (!Timer2Enabled || NowMs() < Timer2Deadline) return false;
     if (CommError == kErrNone) {
         for (int step = 0; step < 4 && CommState == kStateWait; ++step) {
             const int before = CommRecvStatus;
@@ -144,13 +83,13 @@ bool CheckTimer2() {
     }
     StopTimer2();
     // After "Terminate" the unanswered request is not tried again.
-    const bool stopping = g_engine.stopRequested || CommError == kErrTerminated;
+    const bool stopping = stopRequested || CommError == kErrTerminated;
     CommError = stopping ? kErrTerminated : kErrTimeout;
     return false;
 }
 
 /// The port went away under the job: the job ends with nothing more sent.
-void LineLost() {
+void CommEngine::LineLost() {
     if (LogFileOn) LogNote("The connection to " + CommDevice() + " was lost.");
     EndNow(kErrLineLost);
 }
@@ -158,13 +97,13 @@ void LineLost() {
 /// Three time-outs at one speed: try the other. A reopen that fails ends the
 /// job as a failed open at step 0 does, since nothing can be sent anyway.
 /// Returns false when the job has ended.
-bool SwitchSpeed() {
+bool CommEngine::SwitchSpeed() {
     auto& port = MainPort();
     CommSpeedSaved = CommSettings.speed;
     CommSettings.speed = CommSettings.speed == 1200 ? 9600 : 1200;
     CommSpeed = CommSettings.speed;
     if (CloseCommPort(port) != 0) ShowQuillError();
-    g_engine.staleAnswers = 0;
+    staleAnswers = 0;
     if (OpenCommPort(port) != 0) {
         ShowQuillError();
         CommSpeed = CommSpeedSaved;
@@ -176,7 +115,7 @@ bool SwitchSpeed() {
 
 /// Six tries without an answer. An instrument that stops answering after its
 /// MAINT item (leaving maintenance) ends the job with result 1 and no message.
-void AllTriesFailed() {
+void CommEngine::AllTriesFailed() {
     CommSpeed = CommSpeedSaved;
     const bool leftMaintenance = LastRespName == "MAINT";
     if (!leftMaintenance) CommResult = kErrNoResponse;
@@ -185,24 +124,24 @@ void AllTriesFailed() {
 
 /// A retry: the kept request goes out again with the retransmission flag,
 /// after the speed switch at the fourth try.
-void Resend() {
+void CommEngine::Resend() {
     if (CommRetry == kTriesPerSpeed && !SwitchSpeed()) return;
     if (CommRetry >= 2 * kTriesPerSpeed) {
         AllTriesFailed();
         return;
     }
     if (CommError == kErrTimeout) CommError = kErrNone;
-    SendBuffer = g_engine.request;
+    SendBuffer = request;
     MarkRetransmission(SendBuffer);
     CommState = kStateTransmit;
 }
 
-void TickBuild() {
+void CommEngine::TickBuild() {
     CommRecvStatus = kRecvHeader;
     // "Terminate" pressed between two exchanges ends the job before the next
     // request or retry goes out, so no write is left sent but unanswered.
     // A job its last answer already ended keeps that ending.
-    if ((CommError == kErrTerminated || g_engine.stopRequested) && CommStep != kStepFinish) {
+    if ((CommError == kErrTerminated || stopRequested) && CommStep != kStepFinish) {
         StopTimer2();
         CommError = kErrTerminated;
         CommStep = kStepFinish;
@@ -221,20 +160,20 @@ void TickBuild() {
     } else if (CommStep == kStepDone) {
         CommState = kStateFinish;
     } else {
-        g_engine.request = SendBuffer;
-        g_engine.triesSent = 0;
-        g_engine.answersSeen = 0;
-        g_engine.badAnswer.clear();
+        request = SendBuffer;
+        triesSent = 0;
+        answersSeen = 0;
+        badAnswer.clear();
         CommState = kStateTransmit;
     }
 }
 
 /// Fast pacing: the pause after the last answer has not yet passed.
-bool InGap() {
-    return g_engine.pacing.fast && Now() < g_engine.lastFrameAtMs + g_engine.pacing.gapMs;
+bool CommEngine::InGap() const {
+    return pacing.fast && NowMs() < lastFrameAtMs + pacing.gapMs;
 }
 
-void TickTransmit() {
+void CommEngine::TickTransmit() {
     if (InGap()) return;
     auto& port = MainPort();
     StopTimer2();
@@ -246,8 +185,8 @@ void TickTransmit() {
         if (!port.IsOpen()) return LineLost();
         // Anything else is left to the response time-out and its retries.
     }
-    ++g_engine.triesSent;
-    ++g_engine.requestsSent;
+    ++triesSent;
+    ++requestsSent;
     StartTimer2();
     if (LogFileOn) LogFrame(SendBuffer, true);
     ShowMonitorFrame(true);
@@ -255,13 +194,13 @@ void TickTransmit() {
 }
 
 /// The answer is not taken: one more try of the same request, at once.
-void RetryNow() {
+void CommEngine::RetryNow() {
     StopTimer2();
     ++CommRetry;
     CommState = kStateBuild;
 }
 
-void LogIfOn(const std::string& note) {
+void CommEngine::LogIfOn(const std::string& note) {
     if (LogFileOn) LogNote(note);
 }
 
@@ -270,47 +209,47 @@ void LogIfOn(const std::string& note) {
 /// instrument whose sums differ from ours. A frame that answers another
 /// request (a late answer to an earlier try) is passed over and the wait
 /// goes on.
-void JudgeAnswer(const std::string& nameBefore) {
+void CommEngine::JudgeAnswer(const std::string& nameBefore) {
     if (!ChecksumOk(RecvBuffer)) {
-        ++g_engine.answersSeen;
-        if (RecvBuffer != g_engine.badAnswer) {
-            g_engine.badAnswer = RecvBuffer;
+        ++answersSeen;
+        if (RecvBuffer != badAnswer) {
+            badAnswer = RecvBuffer;
             LastRespName = nameBefore;
             LogIfOn("Checksum error: the request is sent again.");
             RetryNow();
             return;
         }
         LogIfOn("Checksum error in the same answer twice: the answer is taken.");
-    } else if (!AnswerBelongsTo(g_engine.request) ||
-               (g_engine.staleAnswers > 0 && RecvBuffer == g_engine.lastAnswer)) {
-        if (g_engine.staleAnswers > 0) --g_engine.staleAnswers;
+    } else if (!AnswerBelongsTo(request) ||
+               (staleAnswers > 0 && RecvBuffer == lastAnswer)) {
+        if (staleAnswers > 0) --staleAnswers;
         LastRespName = nameBefore;
         LogIfOn("Answer to an earlier request: passed over.");
         CommRecvStatus = kRecvHeader;
         ResetReception();
         return;
     } else {
-        ++g_engine.answersSeen;
+        ++answersSeen;
     }
-    g_engine.lastAnswer = RecvBuffer;
-    g_engine.staleAnswers = std::max(0, g_engine.triesSent - g_engine.answersSeen);
+    lastAnswer = RecvBuffer;
+    staleAnswers = std::max(0, triesSent - answersSeen);
     StopTimer2();
     CommState = kStateParse;
 }
 
 /// One step of reception; a complete frame is judged at once.
-void ReceiveStep() {
+void CommEngine::ReceiveStep() {
     const std::string nameBefore = LastRespName;
     RecvFrame(MainPort(), CommRecvStatus);
     // The port closes itself when its device goes away: no answer can come,
     // so the job ends now rather than after its tries.
     if (!MainPort().IsOpen()) return LineLost();
     if (CommRecvStatus != kRecvComplete) return;
-    g_engine.lastFrameAtMs = Now();
+    lastFrameAtMs = NowMs();
     JudgeAnswer(nameBefore);
 }
 
-void TickWait() {
+void CommEngine::TickWait() {
     switch (CommError) {
         case kErrNone:
             ReceiveStep();
@@ -327,14 +266,14 @@ void TickWait() {
     }
 }
 
-void TickParse() {
+void CommEngine::TickParse() {
     StopTimer2();
     RecvDispatch(CommJob);
     CommRetry = 0;
     CommState = CommStep == kStepDone ? kStateFinish : kStateBuild;
 }
 
-void TickFinish() {
+void CommEngine::TickFinish() {
     CommResult = CommError;
     CommRecvStatus = kRecvHeader;
     CommStep = 0;
@@ -343,16 +282,16 @@ void TickFinish() {
     CommRetry = 0;
     LastRespName.clear();
     CommBusy = false;
-    g_engine.stopRequested = false;
+    stopRequested = false;
     StopTimer2();
     Host().CloseCommDialog();
-    RunHandBack(HandBackFor(CommCaller, CommJob, CommResult, CommFacts));
+    RunHandBack(HandBackFor(CommCaller, CommJob, CommResult, CommFacts), m_menuCommand);
     Host().SetBusyPointer(false);
 }
 
 /// Ends the running job at once after an unexpected error: the port is
 /// released and the job is reported as terminated.
-void AbortJob() {
+void CommEngine::AbortJob() {
     StopTimer2();
     if (CommState == kStateIdle && !CommBusy) return;
     if (MainPort().IsOpen() && CloseCommPort(MainPort()) != 0) QuillError = {};
@@ -365,101 +304,106 @@ void AbortJob() {
     }
 }
 
-}  // namespace
+CommEngine::CommEngine()
+    : m_workspace(&shell::FrontEndWorkspace()),
+      m_tables(std::make_unique<jobs::JobTables>()),
+      m_results(std::make_unique<jobs::JobResults>()) {}
 
-void ResetCommEngine() {
-    g_engine = CommEngineState{};
-    CommSpeed = 1200;
-}
+CommEngine::~CommEngine() = default;
 
-int RequestsSent() {
-    return g_engine.requestsSent;
-}
-
-void SetCommPacing(const CommPacing& pacing) {
-    g_engine.pacing = {pacing.fast, std::clamp(pacing.gapMs, 0, 1000)};
+void CommEngine::Reset() {
+    static_cast<CommEngineState&>(*this) = CommEngineState{};
 }
 
-const CommPacing& Pacing() {
-    return g_engine.pacing;
+std::int64_t CommEngine::NowMs() const {
+    return m_clock ? m_clock->NowMs() : 0;
 }
 
-void SetCommHost(CommHost* host) {
-    g_host = host;
-}
-CommHost& Host() {
-    return g_host ? *g_host : g_silentHost;
+void CommEngine::SetClock(shell::Clock* clock) {
+    m_clock = clock;
 }
 
-void AttachCommPort(SerialPort* port) {
-    g_port = port;
+void CommEngine::SetMenuCommandHandler(std::function<void(int code)> handler) {
+    m_menuCommand = std::move(handler);
 }
-SerialPort& MainPort() {
+
+void CommEngine::SetCommPacing(const CommPacing& next) {
+    pacing = {next.fast, std::clamp(next.gapMs, 0, 1000)};
+}
+
+void CommEngine::SetHost(CommHost* host) {
+    m_host = host;
+}
+CommHost& CommEngine::Host() {
+    return m_host ? *m_host : g_silentHost;
+}
+
+void CommEngine::AttachPort(SerialPort* port) {
+    m_port = port;
+}
+SerialPort& CommEngine::MainPort() {
     static NoPort none;
-    return g_port ? *g_port : none;
+    return m_port ? *m_port : none;
 }
 
-void RegisterCommJob(int job, CommJobRoutines routines) {
-    Jobs()[job] = std::move(routines);
+void CommEngine::RegisterCommJob(int job, CommJobRoutines routines) {
+    m_jobs[job] = std::move(routines);
 }
-void UnregisterCommJob(int job) {
-    Jobs().erase(job);
+void CommEngine::UnregisterCommJob(int job) {
+    m_jobs.erase(job);
 }
-bool IsCommJobRegistered(int job) {
-    return Jobs().count(job) != 0;
-}
-
-void SendDispatch(SerialPort& port, int job) {
-    auto it = Jobs().find(job);
-    if (it != Jobs().end() && it->second.build) it->second.build(port);
+bool CommEngine::IsCommJobRegistered(int job) const {
+    return m_jobs.count(job) != 0;
 }
 
-void RecvDispatch(int job) {
-    auto it = Jobs().find(job);
-    if (it != Jobs().end() && it->second.parse) it->second.parse();
+void CommEngine::SendDispatch(SerialPort& port, int job) {
+    auto it = m_jobs.find(job);
+    if (it != m_jobs.end() && it->second.build) it->second.build(port);
 }
 
-bool StartCommJob(int job) {
+void CommEngine::RecvDispatch(int job) {
+    auto it = m_jobs.find(job);
+    if (it != m_jobs.end() && it->second.parse) it->second.parse();
+}
+
+bool CommEngine::StartCommJob(const JobRequest& request) {
     if (CommState != kStateIdle || CommBusy) return false;
     // A code without routines would send nothing and never finish.
-    if (!IsCommJobRegistered(job)) return false;
-    static const bool statusInstalled = [] {
-        shell::SetJobStatusSource([] {
-            return shell::JobStatus{CommResult, CommTitle, CommFacts.refusedArea};
-        });
-        return true;
-    }();
-    (void)statusInstalled;
+    if (!IsCommJobRegistered(request.code)) return false;
+    CommTitle = request.title;
+    CommCaller = request.caller;
+    CommFacts.category = request.category;
     CommBusy = true;
-    CommJob = job;
+    CommJob = request.code;
     CommState = kStateBuild;
     CommStep = 0;
     CommError = kErrNone;
     CommRetry = 0;
-    g_engine.stopRequested = false;
-    Timer1Interval = g_engine.pacing.fast ? kFastPollMs : kTickMs;
+    stopRequested = false;
+    Timer1Interval = pacing.fast ? kFastPollMs : kTickMs;
     Timer2Enabled = false;
-    g_engine.lastFrameAtMs = 0;
-    g_engine.requestsSent = 0;
+    lastFrameAtMs = 0;
+    requestsSent = 0;
     CommSettings.speed = CommSpeed;
     CommSpeedSaved = CommSpeed;
     // Late answers of the last job end with the line; an open port (the
     // online jobs) may still bring them.
-    if (!MainPort().IsOpen()) g_engine.staleAnswers = 0;
+    if (!MainPort().IsOpen()) staleAnswers = 0;
     return true;
 }
 
-void Timer1() {
-    if (g_engine.inTick) return;
+void CommEngine::Timer1() {
+    if (inTick) return;
     struct TickGuard {
-        TickGuard() { g_engine.inTick = true; }
-        ~TickGuard() { g_engine.inTick = false; }
-    } guard;
+        explicit TickGuard(bool& flag) : flag(flag) { flag = true; }
+        ~TickGuard() { flag = false; }
+        bool& flag;
+    } guard(inTick);
     try {
         // Classic pacing: one action. Fast pacing: actions until one leaves
         // the state as it was (waiting for bytes or for the gap), bounded so
         // a job that loops without the line still lets the program breathe.
-        const int actions = g_engine.pacing.fast ? kFastActionsPerTick : 1;
+        const int actions = pacing.fast ? kFastActionsPerTick : 1;
         for (int action = 0; action < actions; ++action) {
             if (CommState == kStateWait && CheckTimer2()) return;
             const int before = CommState;
@@ -496,15 +440,15 @@ void Timer1() {
     }
 }
 
-void Terminate() {
-    g_engine.stopRequested = CommBusy;
+void CommEngine::Terminate() {
+    stopRequested = CommBusy;
     // A request on the line waits for its answer or its time-out; at any
     // other moment the job ends before the next request.
     if (CommState != kStateWait) CommError = kErrTerminated;
 }
 
-bool RunCommJob(std::int64_t maxMs) {
-    auto* clock = shell::Svc().clock;
+bool CommEngine::RunCommJob(std::int64_t maxMs) {
+    auto* clock = m_clock;
     if (!clock) return false;
     const std::int64_t end = clock->NowMs() + maxMs;
     while (CommBusy) {
@@ -516,22 +460,18 @@ bool RunCommJob(std::int64_t maxMs) {
     return true;
 }
 
-bool AnsweredAfterResend() {
-    return CommRetry > 0;
-}
-
-void EndJob(int code) {
+void CommEngine::EndJob(int code) {
     CommError = code;
     CommStep = kStepFinish;
 }
 
-int AdvanceStep() {
+int CommEngine::AdvanceStep() {
     const int step = CommStep;
     CommStep = step + 1;
     return step;
 }
 
-bool BeginJob(SerialPort& port) {
+bool CommEngine::BeginJob(SerialPort& port) {
     SetProgress(0);
     CommResult = kErrNone;
     if (LogFileOn) ResetLogFile();
@@ -542,7 +482,7 @@ bool BeginJob(SerialPort& port) {
     return true;
 }
 
-void EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
+void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CommError == kErrPortOpen) return;
     if (keepIfWasOpen && PortWasOpen) return;
     if (CloseCommPort(port) != 0) ShowQuillError();
@@ -552,11 +492,14 @@ namespace {
 
 constexpr int kTextCommunicationError = 1558;
 constexpr int kTextLineLost = 1589;
+constexpr int kTextNoAnswerFrom = 1596;
 constexpr int kTextCheckTheLine = 1590;
 
 /// "The connection to DEV was lost…", what the job got done, and what to
 /// check. It reads as a fault of the line, not of a typed port name.
-void ShowLineLost(const std::string& detail) {
+}  // namespace
+
+void CommEngine::ShowLineLost(const std::string& detail) {
     auto* messages = shell::Svc().messages;
     if (!messages) return;
     shell::MessageBoxRequest box;
@@ -572,12 +515,11 @@ void ShowLineLost(const std::string& detail) {
     messages->Show(box);
 }
 
-constexpr int kTextNoAnswerFrom = 1596;
 
 /// Which device stayed silent and at which speeds, so that a wrong port or a
 /// cable left unplugged shows in the message: the six tries run three at the
 /// speed of the job and three at the other.
-std::string NoAnswerDetail() {
+std::string CommEngine::NoAnswerDetail() const {
     std::string text = shell::Catalogue(kTextNoAnswerFrom);
     const std::int32_t other = CommSpeed == 9600 ? 1200 : 9600;
     for (const auto& [mark, value] : {std::pair{std::string("%1"), CommDevice()},
@@ -588,9 +530,7 @@ std::string NoAnswerDetail() {
     return text;
 }
 
-}  // namespace
-
-int ShowCommErrorMessage(int code, const std::string& detail) {
+int CommEngine::ShowCommErrorMessage(int code, const std::string& detail) {
     static const std::map<int, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
         {kErrSensorType, 7}, {kErrAddress, 8},     {kErrCommand, 4},     {kErrBothRefused, 40},
@@ -608,7 +548,7 @@ int ShowCommErrorMessage(int code, const std::string& detail) {
     return it->second;
 }
 
-bool CheckRespStatus(int flag) {
+bool CommEngine::CheckRespStatus(int flag) {
     if (RespStatus == kRespCommandError) {
         EndJob(kErrCommand);
         return false;
@@ -624,17 +564,17 @@ bool CheckRespStatus(int flag) {
     return true;
 }
 
-bool IsSlotZeroResponse() {
+bool CommEngine::IsSlotZeroResponse() const {
     return RespName + RespData == "SLOT NO       00";
 }
 
-bool CheckSlotZero() {
+bool CommEngine::CheckSlotZero() {
     if (!IsSlotZeroResponse()) return true;
     EndJob(kErrSlotZero);
     return false;
 }
 
-void AskSlotNumber() {
+void CommEngine::AskSlotNumber() {
     SlotConfirmed = false;
     if (auto slot = Host().AskSlot(); slot && *slot >= 1 && *slot <= 16) {
         SlotNumber = *slot;
@@ -644,12 +584,12 @@ void AskSlotNumber() {
     EndJob(kErrTerminated);
 }
 
-void SetProgress(int value) {
+void CommEngine::SetProgress(int value) {
     CommProgress = value;
     RefreshProgress();
 }
 
-void RefreshProgress() {
+void CommEngine::RefreshProgress() {
     Host().ShowProgress(std::clamp(CommProgress, 0, 100));
 }
 

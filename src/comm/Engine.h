@@ -2,15 +2,30 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "comm/EngineState.h"
 #include "comm/JobCodes.h"
 
+namespace rq50::parameter {
+class PageModel;
+}
+namespace rq50::shell {
+class Clock;
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::comm {
 
 class SerialPort;
+namespace jobs {
+struct JobTables;
+struct JobResults;
+}  // namespace jobs
 
 // ---- Codes ------------------------------------------------------------------
 
@@ -75,49 +90,6 @@ enum CommCallers : int {
 /// Status field of a response.
 enum RespStatuses : int { kRespNormal = 0, kRespCommandError = 1, kRespAddressError = 2 };
 
-// ---- Engine variables -------------------------------------------------------
-// The fields of CommEngine() under their documented names.
-
-extern int& CommState;
-extern int& CommJob;
-extern int& CommStep;
-extern int& CommError;
-extern int& CommRetry;
-extern int& CommRecvStatus;
-extern bool& CommBusy;
-extern int& CommResult;
-/// The link speed of the application state (shared with the main window).
-extern std::int32_t& CommSpeed;
-extern std::int32_t& CommSpeedSaved;
-extern int& CommProgress;
-extern std::string& CommTitle;
-extern int& CommCaller;
-extern bool& PortWasOpen;
-/// Timer1 interval in ms; the GUI's tick timer follows it.
-extern int& Timer1Interval;
-/// Timer2: enabled while the engine waits for a response; fires at the deadline.
-extern bool& Timer2Enabled;
-extern std::int64_t& Timer2Deadline;
-
-/// Slot of a rack interface chosen in the SLOT No. dialog (1-16), and whether
-/// the dialog was left with a valid number.
-extern int& SlotNumber;
-extern bool& SlotConfirmed;
-
-extern HandBackFacts& CommFacts;
-
-/// Puts the engine back to its start-up state, and the shared link speed to
-/// 1200 bit/s (tests; the program starts this way).
-void ResetCommEngine();
-
-/// Requests the running (or last) job has transmitted, retries included.
-int RequestsSent();
-
-/// The pacing of the next jobs (classic after a reset). A gap is kept within
-/// 0-1000 ms. A running job keeps the pacing it started with.
-void SetCommPacing(const CommPacing& pacing);
-const CommPacing& Pacing();
-
 // ---- Outside world ----------------------------------------------------------
 
 /// What the engine and the jobs need from the screens. Every call has a
@@ -142,105 +114,291 @@ class CommHost {
     virtual void SetBusyPointer(bool /*busy*/) {}
 };
 
-/// Installs the host (nullptr: a silent one). The caller keeps ownership.
-void SetCommHost(CommHost* host);
-CommHost& Host();
-
-/// The serial link the engine drives (the main window's port). The caller
-/// keeps ownership; a job started without a port fails to open.
-void AttachCommPort(SerialPort* port);
-SerialPort& MainPort();
-
-// ---- Jobs -------------------------------------------------------------------
-
 /// The two routines of a transaction. `build` is called in the build state:
 /// it advances `CommStep` (AdvanceStep) and prepares the next request, or
 /// opens (step 0) and finishes (step 98). `parse` is called in the parse state
-/// with `CommStep` already advanced; it reads the Resp* variables and may set
+/// with `CommStep` already advanced; it reads the Resp* fields and may set
 /// `CommStep`. It never sends.
 struct CommJobRoutines {
     std::function<void(SerialPort& port)> build;
     std::function<void()> parse;
 };
 
-/// Registers the routines of a job code (replacing earlier ones).
-void RegisterCommJob(int job, CommJobRoutines routines);
-void UnregisterCommJob(int job);
-bool IsCommJobRegistered(int job);
+/// A front end without screens (rq50-cli, tests): no hand-back.
+constexpr int kCallerNone = -1;
 
-/// Builder of `job`; nothing for a code without routines.
-void SendDispatch(SerialPort& port, int job);
-/// Parser of `job`; nothing for a code without routines.
-void RecvDispatch(int job);
+/// What a screen or a command asks the engine to run: the job, the title its
+/// messages carry, the screen that gets control back, and the facts its
+/// hand-back depends on.
+struct JobRequest {
+    int code = 0;
+    std::string title;
+    int caller = kCallerNone;
+    /// The category menu's choice (0 DISPLAY .. 3 MAINT) for jobs 4-7.
+    int category = 0;
+};
 
-// ---- Engine -----------------------------------------------------------------
+/// Where the log goes and how long it keeps its frames. By default the log is
+/// the program folder's file and holds the last job only; a front end that
+/// runs several jobs for one command (rq50-cli) can name its own file and keep
+/// every job's frames in it.
+struct LogTarget {
+    std::string path;             ///< empty: the program folder's log
+    bool keepAcrossJobs = false;  ///< ResetLogFile leaves the file alone
+};
 
-/// Starts a job; false (and nothing changed) while another runs or when no
-/// routines are registered for `job`.
-bool StartCommJob(int job);
+/// The communication engine of one session: its state under the documented
+/// names (CommEngineState), the port and host it works with, the jobs it can
+/// run and what they leave behind. The session owns it and lends it to the
+/// jobs, the screens and the command line; nothing about it is process-wide,
+/// so two sessions in one process talk to two instruments independently.
+class CommEngine : public CommEngineState {
+  public:
+    CommEngine();
+    ~CommEngine();
+    CommEngine(const CommEngine&) = delete;
+    CommEngine& operator=(const CommEngine&) = delete;
 
-/// The engine tick: one action according to `CommState`. Also fires Timer2
-/// when its deadline has passed. A tick that arrives while another is still
-/// running (a modal box shown from inside it) returns at once. In fast
-/// pacing a tick goes on through the actions that need no waiting: a
-/// complete answer is parsed, the next request built and, once the gap since
-/// the answer has passed, sent.
-void Timer1();
+    /// Back to the start-up state, the link speed to 1200 bit/s. The host,
+    /// port, clock, jobs and tables stay.
+    void Reset();
 
-/// The "Terminate" button: the job ends between two exchanges. A request
-/// already on the line keeps its answer (or its time-out) first, so a write
-/// the instrument took is counted as written; no further request goes out.
-void Terminate();
+    // ---- What the engine works with
+    /// The host (nullptr: a silent one) and the serial link (nullptr: none,
+    /// and a job fails to open). The caller keeps ownership.
+    void SetHost(CommHost* host);
+    CommHost& Host();
+    void AttachPort(SerialPort* port);
+    SerialPort& MainPort();
+    /// The clock the engine waits and times out by (nullptr: time stands).
+    void SetClock(shell::Clock* clock);
+    shell::Clock* GetClock() const { return m_clock; }
+    std::int64_t NowMs() const;
+    /// The data the jobs read and fill (the session's workspace).
+    void SetWorkspace(shell::Workspace& workspace) { m_workspace = &workspace; }
+    shell::Workspace& Data() { return *m_workspace; }
+    /// Where hand-backs of kind MenuCommand go (the main window's menu handler).
+    void SetMenuCommandHandler(std::function<void(int code)> handler);
+    /// The parameter screen the online jobs (4-14, 17-19) fill; nullptr when
+    /// it is not open.
+    void AttachPageModel(parameter::PageModel* page) { m_page = page; }
+    parameter::PageModel* OnlinePage() const { return m_page; }
+    /// The tables the jobs consult and the state they leave for the screens.
+    jobs::JobTables& Tables() { return *m_tables; }
+    jobs::JobResults& Results() { return *m_results; }
 
-/// Drives the engine until the running job has ended: a tick, then the clock
-/// moves on by one tick interval. `maxMs` bounds the run (false when reached).
-bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
+    // ---- Jobs
+    /// Registers the routines of a job code (replacing earlier ones).
+    void RegisterCommJob(int job, CommJobRoutines routines);
+    void UnregisterCommJob(int job);
+    bool IsCommJobRegistered(int job) const;
+    /// Keeps an object a job's routines refer to for the engine's lifetime.
+    void KeepJobObject(std::shared_ptr<void> object) { m_jobObjects.push_back(std::move(object)); }
 
-// ---- Helpers for the transactions -------------------------------------------
+    /// Starts a job; false (and nothing changed) while another runs or when
+    /// no routines are registered for its code. Title, caller and category
+    /// are taken only when the job starts.
+    bool StartCommJob(const JobRequest& request);
 
-/// In a parser: the request just answered had to be sent more than once, so
-/// the instrument may have acted on an earlier try whose answer was lost.
-bool AnsweredAfterResend();
+    /// The engine tick: one action according to `CommState`. Also fires
+    /// Timer2 when its deadline has passed. A tick that arrives while another
+    /// is still running (a modal box shown from inside it) returns at once.
+    /// In fast pacing a tick goes on through the actions that need no
+    /// waiting: a complete answer is parsed, the next request built and,
+    /// once the gap since the answer has passed, sent.
+    void Timer1();
 
-/// Ends the running job with `code`: the finishing step comes next.
-void EndJob(int code);
+    /// The "Terminate" button: the job ends between two exchanges. A request
+    /// already on the line keeps its answer (or its time-out) first, so a
+    /// write the instrument took is counted as written; no further request
+    /// goes out.
+    void Terminate();
 
-/// Builder contract: stores `CommStep + 1` and returns the old step.
-int AdvanceStep();
+    /// Drives the engine until the running job has ended: a tick, then the
+    /// clock moves on by one tick interval. `maxMs` bounds the run (false
+    /// when reached).
+    bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
 
-/// Step 0 of a job: progress 0, `CommResult` 0, log reset when logging is on,
-/// the port opened (`ShowQuillError` when that fails, leaving `CommError` 20).
-/// True when the port is open.
-bool BeginJob(SerialPort& port);
+    /// Requests the running (or last) job has transmitted, retries included.
+    int RequestsSent() const { return requestsSent; }
 
-/// Step 98's port work: closes the port unless `CommError` is 20 or
-/// (`keepIfWasOpen` and `PortWasOpen`); `ShowQuillError` when closing fails.
-void EndJobClosePort(SerialPort& port, bool keepIfWasOpen);
+    /// The pacing of the next jobs (classic after a reset). A gap is kept
+    /// within 0-1000 ms. A running job keeps the pacing it started with.
+    void SetCommPacing(const CommPacing& pacing);
+    const CommPacing& Pacing() const { return pacing; }
 
-/// Shows the message that belongs to `code` (2, 3, 4, 5, 6, 9, 10, 11, 12, 13,
-/// 15, 21, 23) with `CommTitle` as the caller title, and `detail` below its text;
-/// returns the message number shown, 0 for codes without a general message
-/// (0, 1, 7, 8, 20).
-int ShowCommErrorMessage(int code, const std::string& detail = {});
+    // ---- Helpers for the transactions
+    /// In a parser: the request just answered had to be sent more than once,
+    /// so the instrument may have acted on an earlier try whose answer was
+    /// lost.
+    bool AnsweredAfterResend() const { return CommRetry > 0; }
+    /// Ends the running job with `code`: the finishing step comes next.
+    void EndJob(int code);
+    /// Builder contract: stores `CommStep + 1` and returns the old step.
+    int AdvanceStep();
+    /// Step 0 of a job: progress 0, `CommResult` 0, log reset when logging is
+    /// on, the port opened (`ShowQuillError` when that fails, leaving
+    /// `CommError` 20). True when the port is open.
+    bool BeginJob(SerialPort& port);
+    /// Step 98's port work: closes the port unless `CommError` is 20 or
+    /// (`keepIfWasOpen` and `PortWasOpen`); `ShowQuillError` when closing fails.
+    void EndJobClosePort(SerialPort& port, bool keepIfWasOpen);
+    /// Shows the message that belongs to `code` (2, 3, 4, 5, 6, 9, 10, 11, 12,
+    /// 13, 15, 21, 23) with `CommTitle` as the caller title, and `detail` below
+    /// its text; returns the message number shown, 0 for codes without a
+    /// general message (0, 1, 7, 8, 20).
+    int ShowCommErrorMessage(int code, const std::string& detail = {});
+    /// Checks the status of the last response: status 1 and 2 end the job
+    /// (`CommError` 10 / 9, step 98) except that jobs 15 and 16 record status
+    /// 2 as 8 (`flag` non-zero) or 7 and go on. True when the status is normal.
+    bool CheckRespStatus(int flag = 0);
+    /// False (with `CommError` 21, step 98) when the response reads
+    /// "SLOT NO       00".
+    bool CheckSlotZero();
+    /// True when name + data of the last response read "SLOT NO       00".
+    bool IsSlotZeroResponse() const;
+    /// Shows the SLOT No. dialog; without a confirmed slot the job ends as
+    /// terminated (`CommError` 3, step 98).
+    void AskSlotNumber();
+    /// Sets `CommProgress` and shows it, clamped to 0-100.
+    void SetProgress(int value);
+    void RefreshProgress();
 
-/// Checks the status of the last response: status 1 and 2 end the job
-/// (`CommError` 10 / 9, step 98) except that jobs 15 and 16 record status 2
-/// as 8 (`flag` non-zero) or 7 and go on. True when the status is normal.
-bool CheckRespStatus(int flag = 0);
+    // ---- The link
+    /// "1200,N,8,1" or "9600,N,8,1": speed, parity, data bits, stop bits.
+    std::string CommSettingsString() const;
+    /// The device the link opens: the override when set, else the device of
+    /// the application state's port number (COM1-COM4 of the "Serial Port"
+    /// menu).
+    std::string CommDevice() const;
+    /// The line as the status bar names it: the device (or `demoName`, the
+    /// simulated instrument that serves the port), the speed, and the
+    /// instrument the last job reached ("ZNC slot 3: RQB2" behind a rack
+    /// interface).
+    std::string LineStatusText(const std::string& demoName = {}) const;
+    /// Start-up: the port number from the stored setting "COMPORT" (1-4, else
+    /// 1) and the line settings 1200,N,8,1.
+    void InitCommSettings();
+    /// Applies `CommSettings` to the port without opening it: device, line
+    /// settings, pending input discarded, DTR on.
+    void SetCommPort(SerialPort& port);
+    /// Opens the port and waits 2000 ms for the line to settle. An open port
+    /// is left as it is (`PortWasOpen` true). Returns 0 or the error number;
+    /// on an error the error is kept for `ShowQuillError` and `CommError`
+    /// becomes 20.
+    std::int32_t OpenCommPort(SerialPort& port);
+    /// Closes the port; 0 or the error number (kept for `ShowQuillError`).
+    std::int32_t CloseCommPort(SerialPort& port);
+    /// Beeps and shows the kept error as "number:description" titled
+    /// "Quill Error", then forgets it.
+    void ShowQuillError();
 
-/// False (with `CommError` 21, step 98) when the response reads
-/// "SLOT NO       00".
-bool CheckSlotZero();
+    // ---- Requests
+    void ClearSendData();
+    /// Clears the data area and puts `text` (8 or 16 characters) into it.
+    void SetSendDataText(const std::string& text);
+    /// General request builder: header, address, data of a write, checksum.
+    /// A non-zero `retry` marks the frame as a retransmission.
+    void MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc);
+    // The request shapes the transactions use; they take the retry counter.
+    void ReqFirstItem();
+    void ReqItem(int ma, int mb, int mc);
+    void ReqItem82(int ma);
+    void ReqNextMB(int ma, int mb);
+    void ReqPrevMB(int ma, int mb);
+    void ReqItem86(int ma, int mb, int mc);
+    void ReqCommand10(int ma, int mb, int mc);
+    void ReqWrite(int ma, int mb, int mc);
 
-/// True when name + data of the last response read "SLOT NO       00".
-bool IsSlotZeroResponse();
+    // ---- Responses
+    /// Decodes a response (`hasPrefix`: the item starts at byte 4) or a
+    /// stored item block (it starts at byte 0) into the Resp* fields.
+    void DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix);
+    /// One polling step of reception; advances `recvStatus` (RecvStatus). A
+    /// header is taken only where a frame can begin (00h 00h 12h, or 52h):
+    /// bytes before that, the rest of an answer cut off by the clearing
+    /// before a request, are passed over.
+    void RecvFrame(SerialPort& port, int& recvStatus);
+    /// Forgets a reception in progress, so the next request waits for a
+    /// fresh frame.
+    void ResetReception();
+    /// Whether the decoded response (Resp*) can be the answer to `request`:
+    /// its address must be the one the request names (the MA for 84h/85h,
+    /// the head MB 0 for 82h and the category starts, nothing for 10h). A
+    /// rack's "SLOT NO       00" belongs to every request.
+    bool AnswerBelongsTo(const std::vector<std::uint8_t>& request) const;
 
-/// Shows the SLOT No. dialog; without a confirmed slot the job ends as
-/// terminated (`CommError` 3, step 98).
-void AskSlotNumber();
+    // ---- The communication log and the monitor
+    /// The program folder's "User\RQ50.Log", or the file SetLogTarget named.
+    std::string LogFilePath() const;
+    void SetLogTarget(const LogTarget& target) { m_logTarget = target; }
+    /// Makes the log's folder when it is missing and tries to open the log
+    /// for appending. Empty when frames can be logged; otherwise the reason,
+    /// so that switching the log on can say why no log will come.
+    std::string LogFileProblem() const;
+    /// Deletes the log so it holds the frames of the coming job only. Nothing
+    /// is deleted when the folder is missing, or when the log target keeps
+    /// the frames across jobs.
+    void ResetLogFile();
+    /// Appends two records for `frame`: hex and ASCII rendering, each as
+    /// "time stamp","label","text" CR LF. Write errors are ignored.
+    void LogFrame(const std::vector<std::uint8_t>& frame, bool sent);
+    /// Appends one record that explains the frame logged before it (an answer
+    /// with a wrong checksum sent for again or taken, an answer to another
+    /// request passed over). Write errors are ignored.
+    void LogNote(const std::string& text);
+    /// Time stamp of the log records, "yyyy/mm/dd hh:mm:ss" of the local time.
+    std::string LogTimeStamp() const;
+    /// Replaces the source of the time stamp (tests); nullptr restores the clock.
+    void SetLogTimeSource(std::function<std::string()> source) { m_logTime = std::move(source); }
+    /// Shows the last request (`sent`) or response in the parameter screen's
+    /// monitor while the monitor is on and the job belongs to that screen
+    /// (jobs 4-14 and 17-19).
+    void ShowMonitorFrame(bool sent);
 
-/// Sets `CommProgress` and shows it, clamped to 0-100.
-void SetProgress(int value);
-void RefreshProgress();
+  private:
+    // The tick's actions and what they share.
+    void StartTimer2();
+    void StopTimer2();
+    void EndNow(int code);
+    bool CheckTimer2();
+    void LineLost();
+    bool SwitchSpeed();
+    void AllTriesFailed();
+    void Resend();
+    void TickBuild();
+    bool InGap() const;
+    void TickTransmit();
+    void RetryNow();
+    void LogIfOn(const std::string& note);
+    void JudgeAnswer(const std::string& nameBefore);
+    void ReceiveStep();
+    void TickWait();
+    void TickParse();
+    void TickFinish();
+    void AbortJob();
+    void SendDispatch(SerialPort& port, int job);
+    void RecvDispatch(int job);
+    void KeepPortError(SerialPort& port, int fallback, const std::string& source);
+    void ShowLineLost(const std::string& detail);
+    std::string NoAnswerDetail() const;
+    void AppendToLog(const std::string& records);
+
+    CommHost* m_host = nullptr;
+    SerialPort* m_port = nullptr;
+    shell::Clock* m_clock = nullptr;
+    shell::Workspace* m_workspace;
+    parameter::PageModel* m_page = nullptr;
+    std::function<void(int code)> m_menuCommand;
+    std::map<int, CommJobRoutines> m_jobs;
+    std::vector<std::shared_ptr<void>> m_jobObjects;
+    std::unique_ptr<jobs::JobTables> m_tables;
+    std::unique_ptr<jobs::JobResults> m_results;
+    LogTarget m_logTarget;
+    std::function<std::string()> m_logTime;
+};
+
+/// True for the jobs whose frames the parameter screen's monitor shows.
+bool IsMonitoredJob(int job);
 
 }  // namespace rq50::comm

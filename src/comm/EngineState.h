@@ -1,9 +1,8 @@
 #pragma once
 
-// The communication engine's whole state as one object. Its fields carry the
-// names the engine's documentation gives its variables, and Engine.h,
-// Frame.h and CommPort.h keep those names as references to the fields, so
-// the routines read as documented. A reset is one assignment.
+// The communication engine's whole state as one value. Its fields carry the
+// names the engine's documentation gives its variables, so the routines read
+// as documented. A reset is one assignment.
 
 #include "comm/CommPort.h"
 #include "comm/Frame.h"
@@ -62,6 +61,8 @@ struct CommEngineState {
     int CommRecvStatus = 0;
     bool CommBusy = false;
     int CommResult = 0;
+    /// The link speed the tool talks at (the main window shows it).
+    std::int32_t CommSpeed = 1200;
     std::int32_t CommSpeedSaved = 1200;
     int CommProgress = 0;
     std::string CommTitle;
@@ -74,6 +75,13 @@ struct CommEngineState {
     bool SlotConfirmed = false;
     HandBackFacts CommFacts;
     InstrumentFacts lastInstrument;
+
+    /// "Communication Monitor(&M)" and "Create Log File(&F)" of the Command
+    /// menu, both off at start-up, and the monitor's display option (false
+    /// hex, true ASCII).
+    bool MonitorOn = false;
+    bool LogFileOn = false;
+    bool MonitorAscii = false;
 
     // The link and the frames.
     PortSettings CommSettings;
@@ -123,8 +131,5 @@ struct CommEngineState {
     /// When the last complete frame arrived (fast pacing keeps the gap from it).
     std::int64_t lastFrameAtMs = 0;
 };
-
-/// The engine of the process.
-CommEngineState& CommEngine();
 
 }  // namespace rq50::comm

@@ -7,7 +7,6 @@
 
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
-#include "comm/EngineState.h"
 #include "comm/SerialPort.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
@@ -22,7 +21,7 @@ constexpr int kTextRackSlot = 4011;
 constexpr const char* kStatusSeparator = "  |  ";
 }  // namespace
 
-std::string CommSettingsString() {
+std::string CommEngine::CommSettingsString() const {
     return std::to_string(CommSettings.speed) + "," + CommSettings.parity + "," +
            std::to_string(CommSettings.dataBits) + "," + CommSettings.stopBits;
 }
@@ -40,12 +39,12 @@ std::string DeviceForPort(int portNumber) {
 #endif
 }
 
-std::string CommDevice() {
+std::string CommEngine::CommDevice() const {
     if (!CommSettings.deviceOverride.empty()) return CommSettings.deviceOverride;
     return DeviceForPort(shell::G().comPort);
 }
 
-std::string LineStatusText(const std::string& demoName) {
+std::string CommEngine::LineStatusText(const std::string& demoName) const {
     auto fill = [](std::string text, const std::string& first, const std::string& second) {
         for (const auto& [mark, value] :
              {std::pair{std::string("%1"), first}, std::pair{std::string("%2"), second}}) {
@@ -56,7 +55,7 @@ std::string LineStatusText(const std::string& demoName) {
     };
     std::string text = demoName.empty() ? CommDevice() : demoName;
     text += kStatusSeparator + fill(shell::Catalogue(kTextSpeed), std::to_string(CommSpeed), {});
-    const InstrumentFacts& last = CommEngine().lastInstrument;
+    const InstrumentFacts& last = lastInstrument;
     if (!last.model.empty()) {
         text += kStatusSeparator;
         text += last.viaRack
@@ -66,7 +65,7 @@ std::string LineStatusText(const std::string& demoName) {
     return text;
 }
 
-void InitCommSettings() {
+void CommEngine::InitCommSettings() {
     CommSettings = {};
     int port = 1;
     if (auto* settings = shell::Svc().settings) {
@@ -81,19 +80,19 @@ void InitCommSettings() {
     shell::G().comPort = static_cast<std::int16_t>(port >= 1 && port <= 4 ? port : 1);
 }
 
-void ClearSendData() {
+void CommEngine::ClearSendData() {
     SendData.fill(0);
     SendDataCount = 0;
 }
 
-void SetSendDataText(const std::string& text) {
+void CommEngine::SetSendDataText(const std::string& text) {
     ClearSendData();
     const std::size_t n = std::min(text.size(), SendData.size());
     std::copy_n(text.begin(), n, SendData.begin());
     SendDataCount = static_cast<int>(n);
 }
 
-void MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc) {
+void CommEngine::MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc) {
     const bool write = function == kFnWrite || function == kFnWriteAlias;
     if (function == kFnWriteAlias) function = kFnWrite;
 
@@ -116,28 +115,28 @@ void MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc)
     SendBuffer.push_back(static_cast<std::uint8_t>(sum & 0xFF));
 }
 
-void ReqFirstItem() {
+void CommEngine::ReqFirstItem() {
     MakeFrame(CommRetry, kFnRead, 0, 0, 1, 0);
 }
-void ReqItem(int ma, int mb, int mc) {
+void CommEngine::ReqItem(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnRead, 0, ma, mb, mc);
 }
-void ReqItem82(int ma) {
+void CommEngine::ReqItem82(int ma) {
     MakeFrame(CommRetry, kFnRead, 2, ma, 0, 0);
 }
-void ReqNextMB(int ma, int mb) {
+void CommEngine::ReqNextMB(int ma, int mb) {
     MakeFrame(CommRetry, kFnRead, 4, ma, mb, 0);
 }
-void ReqPrevMB(int ma, int mb) {
+void CommEngine::ReqPrevMB(int ma, int mb) {
     MakeFrame(CommRetry, kFnRead, 5, ma, mb, 0);
 }
-void ReqItem86(int ma, int mb, int mc) {
+void CommEngine::ReqItem86(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnRead, 6, ma, mb, mc);
 }
-void ReqCommand10(int ma, int mb, int mc) {
+void CommEngine::ReqCommand10(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnCommand, 0, ma, mb, mc);
 }
-void ReqWrite(int ma, int mb, int mc) {
+void CommEngine::ReqWrite(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnWrite, 0, ma, mb, mc);
 }
 
@@ -177,7 +176,7 @@ int ResponseTextLength(const std::uint8_t* header) {
     }
 }
 
-void DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
+void CommEngine::DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
     RespItem = parameter::DecodeItem(buffer, hasPrefix);
     RespItemType = RespItem.itemType;
     RespStatus = RespItem.status;
@@ -210,12 +209,12 @@ std::size_t FrameStart(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-void ResetReception() {
+void CommEngine::ResetReception() {
     RecvBuffer.clear();
     RecvTextLength = 0;
 }
 
-void RecvFrame(SerialPort& port, int& recvStatus) {
+void CommEngine::RecvFrame(SerialPort& port, int& recvStatus) {
     if (recvStatus == kRecvHeader) {
         // RecvBuffer holds the start of a header found after passing over
         // stray bytes, or the previous response, which is done with.
@@ -269,7 +268,7 @@ void MarkRetransmission(std::vector<std::uint8_t>& frame) {
     frame.back() = static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-bool AnswerBelongsTo(const std::vector<std::uint8_t>& request) {
+bool CommEngine::AnswerBelongsTo(const std::vector<std::uint8_t>& request) const {
     if (request.size() < static_cast<std::size_t>(kHeaderSize)) return true;
     if (RespName + RespData == "SLOT NO       00") return true;
     const int ma = request[5] & 0x3F;

@@ -11,11 +11,6 @@ namespace {
 
 using shell::Screen;
 
-std::function<void(int)>& MenuHandler() {
-    static std::function<void(int)> handler;
-    return handler;
-}
-
 HandBackAction Event(int code, int follow = 0) {
     return {HandBackKind::Event, code, follow, Screen::frmRQ2000};
 }
@@ -140,7 +135,7 @@ HandBackAction HandBackFor(int caller, int job, int result, const HandBackFacts&
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }
 
-void RunHandBack(const HandBackAction& action) {
+void RunHandBack(const HandBackAction& action, const std::function<void(int code)>& menuCommand) {
     auto* navigation = shell::Svc().navigation;
     // A host without screens (the command line) has nowhere to hand back to.
     if (navigation == nullptr && action.kind != HandBackKind::MenuCommand) return;
@@ -154,7 +149,7 @@ void RunHandBack(const HandBackAction& action) {
             shell::Pfnc_nShowDisplayMatorix(action.code);
             break;
         case HandBackKind::MenuCommand:
-            if (MenuHandler()) MenuHandler()(action.code);
+            if (menuCommand) menuCommand(action.code);
             break;
         case HandBackKind::Enable:
             navigation->EnableScreen(action.screen);
@@ -163,10 +158,6 @@ void RunHandBack(const HandBackAction& action) {
             navigation->UnloadScreen(action.screen);
             break;
     }
-}
-
-void SetMenuCommandHandler(std::function<void(int code)> handler) {
-    MenuHandler() = std::move(handler);
 }
 
 }  // namespace rq50::comm

@@ -31,11 +31,9 @@ struct HandBackAction {
 /// with `result` (CommResult).
 HandBackAction HandBackFor(int caller, int job, int result, const HandBackFacts& facts);
 
-/// Carries out `action` through the navigation routines.
-void RunHandBack(const HandBackAction& action);
-
-/// Where `MenuCommand` hand-backs go (the main window's shared menu handler).
-void SetMenuCommandHandler(std::function<void(int code)> handler);
+/// Carries out `action` through the navigation routines; a MenuCommand goes
+/// to `menuCommand` (the main window's shared menu handler).
+void RunHandBack(const HandBackAction& action, const std::function<void(int code)>& menuCommand);
 
 /// Menu command that opens the baud-rate dialog after job 20.
 constexpr int kMenuBaudRateDialog = 101;

@@ -9,21 +9,20 @@
 
 namespace rq50::comm {
 
-bool StartScreenJob(int job, const std::string& title, int caller, shell::Screen screen,
+bool StartScreenJob(CommEngine& engine, const JobRequest& request, shell::Screen screen,
                     bool prompt) {
     // Without the password no download starts, whichever screen asks.
+    const int job = request.code;
     if ((job == kJobDownload || job == kJobProgramDownload) && !shell::G().downloadAllowed) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgWrongPasswordEntry, shell::kButtonsOk, title);
+        shell::RQ0000fnc_nShowMsgBox(kMsgWrongPasswordEntry, shell::kButtonsOk, request.title);
         return false;
     }
-    if (prompt && shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
-                      shell::kAnswerOk) {
+    if (prompt && shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel,
+                                               request.title) != shell::kAnswerOk) {
         return false;
     }
-    CommTitle = title;
-    if (!StartCommJob(job)) return false;
+    if (!engine.StartCommJob(request)) return false;
     if (shell::Svc().navigation != nullptr) shell::Svc().navigation->DisableScreen(screen);
-    CommCaller = caller;
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
     return true;
 }

@@ -17,20 +17,20 @@ frmRQ4000::frmRQ4000(QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ4000, parent), m_ui(std::make_unique<Ui::frmRQ4000>()) {
     m_ui->setupUi(this);
     connect(m_ui->cmdStop, &QPushButton::clicked, this,
-            [] { gui::Trap("RQ4000_cmdStop_Click", [] { Terminate(); }); });
+            [] { gui::Trap("RQ4000_cmdStop_Click", [] { Engine().Terminate(); }); });
 }
 
 frmRQ4000::~frmRQ4000() = default;
 
 void frmRQ4000::Load() {
     setWindowTitle(gui::CatalogueText(kTextCaption));
-    m_ui->lblTitle->setText(gui::Text(CommTitle));
+    m_ui->lblTitle->setText(gui::Text(Engine().CommTitle));
     m_ui->lblTitle->setAccessibleName(m_ui->lblTitle->text());
     m_ui->cmdStop->setText(gui::CatalogueText(kTextTerminate));
     m_ui->cmdStop->setAccessibleName(m_ui->cmdStop->text());
     m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCaption));
     m_ui->cmdStop->setFocus();
-    CommProgress = 0;
+    Engine().CommProgress = 0;
     SetProgress(0);
 }
 

@@ -62,8 +62,9 @@ void frmRQ4100::cmdOK_Click() {
         m_ui->txtSlot->selectAll();
         return;
     }
-    SlotNumber = *m_slot;
-    SlotConfirmed = true;
+    CommEngine& engine = shell::FrontEndEngine();
+    engine.SlotNumber = *m_slot;
+    engine.SlotConfirmed = true;
     accept();
 }
 
@@ -82,12 +83,11 @@ void frmRQ4100::RunSlotSetting(QWidget* parent) {
     if (!slot) return;
     PresetSlot() = slot;
     // The screen behind stays as it is: the job only writes the slot.
-    CommTitle = shell::Catalogue(kTextCaption);
-    if (!StartCommJob(kJobSlot)) {
+    if (!shell::FrontEndEngine().StartCommJob(
+            {kJobSlot, shell::Catalogue(kTextCaption), kCallerSlotDialog})) {
         PresetSlot().reset();
         return;
     }
-    CommCaller = kCallerSlotDialog;
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
 }
 

@@ -47,7 +47,7 @@ void frmRQ4200::Load() {
         w->setAccessibleName(w->property("text").toString().trimmed());
     }
     m_ui->fraRate->setAccessibleName(windowTitle());
-    (CommSpeed == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
+    (Engine().CommSpeed == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
 }
 
 void frmRQ4200::Unload() {
@@ -58,10 +58,11 @@ void frmRQ4200::Unload() {
 }
 
 void frmRQ4200::cmdOK_Click() {
-    if (!jobs::StartBaudRateChange(m_ui->opt9600->isChecked() ? 9600 : 1200)) return;
+    if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
+                                   kCallerBaudDialog))
+        return;
     if (shell::Svc().navigation != nullptr)
         shell::Svc().navigation->DisableScreen(shell::Screen::frmRQ4200);
-    CommCaller = kCallerBaudDialog;
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
 }
 

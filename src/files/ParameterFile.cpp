@@ -43,10 +43,6 @@ DataSetHeader ReadHeader(RecordReader& in) {
 
 }  // namespace
 
-DataSetHeader& CurrentDataSetHeader() {
-    static DataSetHeader header;
-    return header;
-}
 
 Bytes EncodeParameterRecord(const ParameterFileRecord& record) {
     RecordWriter out;

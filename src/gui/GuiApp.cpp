@@ -118,7 +118,7 @@ void GuiApp::CreateMainWindow() {
     shell::Svc().navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());
     // --port names any device instead of the COMn of the settings.
-    comm::CommSettings.deviceOverride = m_options.port;
+    m_session->Engine().CommSettings.deviceOverride = m_options.port;
     AttachLine();
 }
 

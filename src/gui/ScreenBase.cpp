@@ -285,12 +285,12 @@ void ScreenBase::ChoosePortDevice() {
         available.push_back({Bytes(info.systemLocation()), Bytes(info.description())});
     }
     int current = 0;
-    const auto choices = shell::PortChoices(available, comm::CommDevice(), current);
+    const auto choices = shell::PortChoices(available, Engine().CommDevice(), current);
     QStringList labels;
     for (const auto& choice : choices) labels << Text(choice.label);
-    const bool session = !comm::CommSettings.deviceOverride.empty();
+    const bool session = !Engine().CommSettings.deviceOverride.empty();
     const QString forWhat =
-        session ? Text(comm::CommSettings.deviceOverride) : CatalogueText(kTextCom1 + port - 1);
+        session ? Text(Engine().CommSettings.deviceOverride) : CatalogueText(kTextCom1 + port - 1);
     bool ok = false;
     const QString chosen = QInputDialog::getItem(
         this, CatalogueText(kTextPortDevice).remove(QLatin1Char('&')).remove(QStringLiteral("...")),

@@ -9,8 +9,10 @@
 
 #include <array>
 
+#include "comm/Engine.h"
 #include "shell/Menus.h"
 #include "shell/NavigationHost.h"
+#include "shell/Services.h"
 
 namespace rq50::gui {
 
@@ -76,6 +78,9 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     void SetSessionPortItem(const std::string& device) override;
 
   protected:
+    /// The engine of the program's session, which the screen's jobs run on.
+    static comm::CommEngine& Engine() { return shell::FrontEndEngine(); }
+
     /// Builds File, Communication Settings, Help and Command (in that order)
     /// and wires their common behaviour; `extra` menus follow Help.
     void SetMenus(const QList<QMenu*>& extra = {});

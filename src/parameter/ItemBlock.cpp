@@ -102,9 +102,5 @@ ItemBlock ItemBlockFromResponse(std::span<const std::uint8_t> frame) {
     return block;
 }
 
-ItemArrays& Items() {
-    static ItemArrays arrays;
-    return arrays;
-}
 
 }  // namespace rq50::parameter

@@ -87,7 +87,7 @@ struct ItemArrays {
     ItemArray screenWorking;  ///< the page as shown in the grid: row r in element r - 1
 };
 
-/// The process-wide item arrays.
+/// The item arrays of the front end's workspace.
 ItemArrays& Items();
 
 }  // namespace rq50::parameter

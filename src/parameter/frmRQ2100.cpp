@@ -118,9 +118,7 @@ void frmRQ2100::Activated() {
 }
 
 void frmRQ2100::OnBaudRate() {
-    comm::StartScreenJob(
-        comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
-        ProgramMode() ? comm::kCallerSettingMenuProgram : comm::kCallerSettingMenuUpload, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), ProgramMode() ? comm::kCallerSettingMenuProgram : comm::kCallerSettingMenuUpload}, Id());
 }
 
 void frmRQ2100::cmdOK_Click() {
@@ -135,10 +133,10 @@ void frmRQ2100::ParameterOk(int option) {
     const std::string title = gui::Bytes(Option(option)->text());
     switch (option) {
         case kOptionSetOrNew:
-            comm::StartScreenJob(comm::kJobConnect, title, comm::kCallerSettingMenuSet, Id());
+            comm::StartScreenJob(Engine(), {comm::kJobConnect, title, comm::kCallerSettingMenuSet}, Id());
             return;
         case kOptionUpload:
-            if (comm::StartScreenJob(comm::kJobUpload, title, comm::kCallerSettingMenuUpload, Id()))
+            if (comm::StartScreenJob(Engine(), {comm::kJobUpload, title, comm::kCallerSettingMenuUpload}, Id()))
                 shell::G().dataSource = kSourceUploaded;
             return;
         default:
@@ -158,8 +156,7 @@ void frmRQ2100::ProgramOk(int option) {
             shell::DisplayMatorix(kEventNewProgram, 0, 0);
             return;
         case kOptionUpload:
-            comm::StartScreenJob(comm::kJobProgramUpload, title, comm::kCallerSettingMenuProgram,
-                                 Id());
+            comm::StartScreenJob(Engine(), {comm::kJobProgramUpload, title, comm::kCallerSettingMenuProgram}, Id());
             return;
         default:
             if (shell::Svc().navigation != nullptr) shell::Svc().navigation->DisableScreen(Id());

@@ -72,7 +72,7 @@ void frmRQ2200::Load() {
         for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-        const std::string model = TrimBlanks(comm::jobs::Results().onlineHeader.model);
+        const std::string model = TrimBlanks(Engine().Results().onlineHeader.model);
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(model));
         for (QWidget* w :
              {static_cast<QWidget*>(m_ui->optMenu0), static_cast<QWidget*>(m_ui->optMenu1),
@@ -95,7 +95,7 @@ void frmRQ2200::Activated() {
     shell::G().currentScreenId = shell::kScreenCategoryMenu;
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
-    if (!comm::CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ2300);
+    if (!Engine().CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ2300);
     gui::ScreenBase::Activated();
 }
 
@@ -111,13 +111,11 @@ void frmRQ2200::ShowMaintOption(bool on) {
 }
 
 void frmRQ2200::OnBaudRate() {
-    comm::StartScreenJob(comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
-                         comm::kCallerCategoryMenu, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerCategoryMenu}, Id());
 }
 
 void frmRQ2200::OnSlotNo() {
-    comm::StartScreenJob(comm::kJobSlot, shell::Catalogue(kTextSlotSetting),
-                         comm::kCallerCategoryMenu, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotSetting), comm::kCallerCategoryMenu}, Id());
 }
 
 void frmRQ2200::cmdOK_Click() {
@@ -131,10 +129,8 @@ void frmRQ2200::cmdOK_Click() {
         if (shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
             shell::kAnswerOk)
             return false;
-        comm::CommTitle = title;
-        if (!comm::StartCommJob(job)) return false;
-        comm::CommFacts.category = category;
-        comm::CommCaller = comm::kCallerCategoryMenu;
+        if (!Engine().StartCommJob({job, title, comm::kCallerCategoryMenu, category}))
+            return false;
         if (Nav() != nullptr) Nav()->DisableScreen(Id());
         // The parameter screen is up while its first page is read, so its
         // tabs appear as the walk finds the groups.

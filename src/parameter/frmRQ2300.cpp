@@ -52,10 +52,7 @@ std::unique_ptr<PageModel>& Held() {
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
 bool StartPageJob(int job, const std::string& title) {
-    comm::CommTitle = title;
-    if (!comm::StartCommJob(job)) return false;
-    comm::CommCaller = comm::kCallerParameterScreen;
-    return true;
+    return shell::FrontEndEngine().StartCommJob({job, title, comm::kCallerParameterScreen});
 }
 
 /// The page grid with the edited row in yellow.
@@ -85,18 +82,18 @@ shell::NavigationHost* Nav() {
 }
 
 gui::GuiCommHost* CommHost() {
-    return dynamic_cast<gui::GuiCommHost*>(&comm::Host());
+    return dynamic_cast<gui::GuiCommHost*>(&shell::FrontEndEngine().Host());
 }
 }  // namespace
 
 PageModel& frmRQ2300::NewOnlinePage(PageCategory category) {
     Held() = std::make_unique<PageModel>(category);
-    comm::jobs::AttachPageModel(Held().get());
+    shell::FrontEndEngine().AttachPageModel(Held().get());
     return *Held();
 }
 
 void frmRQ2300::DropOnlinePage() {
-    comm::jobs::AttachPageModel(nullptr);
+    shell::FrontEndEngine().AttachPageModel(nullptr);
     Held().reset();
 }
 
@@ -175,12 +172,12 @@ frmRQ2300::frmRQ2300(QWidget* parent)
             [this] { gui::Trap("RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(1); }); });
     connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
-        comm::MonitorAscii = false;
+        Engine().MonitorAscii = false;
         Page().SetLogMode(0);
     });
     connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
-        comm::MonitorAscii = true;
+        Engine().MonitorAscii = true;
         Page().SetLogMode(1);
     });
     connect(&m_tmrCycle, &QTimer::timeout, this,
@@ -238,7 +235,7 @@ void frmRQ2300::Load() {
         m_ui->optQuill0->setText(gui::CatalogueText(kTextHex));
         m_ui->optQuill1->setText(gui::CatalogueText(kTextAscii));
         m_ui->optQuill0->setChecked(true);
-        comm::MonitorAscii = false;
+        Engine().MonitorAscii = false;
         m_ui->ssLog->setColumnCount(1);
         m_ui->ssLog->setRowCount(2);
         m_ui->ssLog->setVerticalHeaderLabels(
@@ -326,7 +323,7 @@ void frmRQ2300::FormSetting() {
 /// RQ2300fnc_nSelectShowType: the monitor frame and the address columns
 /// follow the Communication Monitor command.
 void frmRQ2300::SelectShowType() {
-    const bool on = shell::G().monitorOn;
+    const bool on = Engine().MonitorOn;
     QTableView* grid = m_ui->ssRQ2300;
     for (int col = kColMa; col <= kColKind; ++col) grid->setColumnHidden(col - 1, !on);
     int width = grid->verticalHeader()->sizeHint().width() + 2 * grid->frameWidth();
@@ -526,7 +523,7 @@ void frmRQ2300::cmdUpDown_Click(int index) {
 }
 
 void frmRQ2300::MoveEntry(bool forward, int entry) {
-    Page().Move(forward, entry, comm::CommBusy, StartPageJob);
+    Page().Move(forward, entry, Engine().CommBusy, StartPageJob);
 }
 
 void frmRQ2300::tmrCycle_Timer() {

@@ -124,8 +124,7 @@ void frmRQ2400::Activated() {
 }
 
 void frmRQ2400::OnBaudRate() {
-    comm::StartScreenJob(comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
-                         comm::kCallerDataView3, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerDataView3}, Id());
 }
 
 void frmRQ2400::Disable() {
@@ -145,8 +144,7 @@ void frmRQ2400::cmdOK_Click() {
         shell::DisplayMatorix(Uploaded() ? kEventSaveUploaded : kEventSaveFile, 0, 0);
     } else if (m_ui->optFile2->isChecked()) {
         shell::G().cameFromDownloadCheck = false;
-        comm::StartScreenJob(comm::kJobDownload, shell::Catalogue(kTextDownload),
-                             comm::kCallerDataViewDownload, Id());
+        comm::StartScreenJob(Engine(), {comm::kJobDownload, shell::Catalogue(kTextDownload), comm::kCallerDataViewDownload}, Id());
     } else {
         gui::PrintFromScreen(Id());
     }

@@ -80,7 +80,7 @@ void frmRQ2700::Load() {
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
         m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
         m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
-        m_rows = print::DownloadCheckRows(comm::jobs::Results().downloadCheck);
+        m_rows = print::DownloadCheckRows(Engine().Results().downloadCheck);
         m_grid->Refresh();
 
         QTableView* grid = m_ui->ssWriteCheckTAVRO;

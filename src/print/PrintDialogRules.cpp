@@ -5,6 +5,7 @@
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
+#include "shell/Services.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -71,7 +72,7 @@ std::vector<program::ErrorLine>& ErrorPrintList() {
 bool PrintReportOf(ReportKind kind, PrintControl& control, const ReportSetup& setup) {
     switch (kind) {
         case ReportKind::DownloadCheck:
-            return PrintDownloadCheckList(control, comm::jobs::Results().downloadCheck,
+            return PrintDownloadCheckList(control, shell::FrontEndEngine().Results().downloadCheck,
                                           files::CurrentInformation(), setup);
         case ReportKind::ErrorList:
             return PrintErrorList(control, ErrorPrintList(), files::CurrentInformation(), setup);

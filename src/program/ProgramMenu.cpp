@@ -63,8 +63,10 @@ bool ProgramMenuConfirm(ProgramMenuOption option) {
         case ProgramMenuOption::kUpload: {
             const std::int16_t before = state.source;
             state.source = kSourceUpload;
-            if (!comm::StartScreenJob(comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
-                                      comm::kCallerSettingMenuProgram, shell::Screen::frmRQ2100)) {
+            if (!comm::StartScreenJob(shell::FrontEndEngine(),
+                                      {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
+                                       comm::kCallerSettingMenuProgram},
+                                      shell::Screen::frmRQ2100)) {
                 state.source = before;
                 state.dataPresent = false;
                 EnableMenu();

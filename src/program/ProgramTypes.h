@@ -99,10 +99,7 @@ struct ProgramState {
     bool modified = false;
 };
 
-/// The process-wide program state.
-inline ProgramState& Program() {
-    static ProgramState state;
-    return state;
-}
+/// The program of the front end's workspace.
+ProgramState& Program();
 
 }  // namespace rq50::program

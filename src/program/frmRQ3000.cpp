@@ -420,7 +420,7 @@ void frmRQ3000::Redraw() {
 // ------------------------------------------------------------ EditorHost
 
 int frmRQ3000::ConfirmedSlotNumber() {
-    return comm::SlotNumber;
+    return Engine().SlotNumber;
 }
 
 void frmRQ3000::Beep() {
@@ -620,8 +620,7 @@ void frmRQ3000::mousePressEvent(QMouseEvent* event) {
 }
 
 void frmRQ3000::OnBaudRate() {
-    comm::StartScreenJob(comm::kJobBaudCheck, shell::Catalogue(kTextBaudCheck),
-                         comm::kCallerProgramEditor, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudCheck), comm::kCallerProgramEditor}, Id());
 }
 
 // ------------------------------------------------------------ buttons
@@ -685,8 +684,7 @@ void frmRQ3000::cmdDownload_Click() {
         OpenErrorList();
         return;
     }
-    comm::StartScreenJob(comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
-                         comm::kCallerProgramEditor, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload), comm::kCallerProgramEditor}, Id());
 }
 
 void frmRQ3000::cmdPrint_Click() {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "comm/Engine.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
@@ -119,10 +120,11 @@ std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path) {
 bool LoadModelTable() {
     if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)))) return false;
     GlobalState& g = G();
-    g.commSpeed = 1200;
     g.instrumentSpeed = 1200;
-    g.logFileOn = false;
-    g.logFileOnCopy = false;
+    if (Svc().engine != nullptr) {
+        Svc().engine->CommSpeed = 1200;
+        Svc().engine->LogFileOn = false;
+    }
     g.maintMode = false;
     g.captionOpen = Catalogue(kTextCaptionOpen);
     g.captionClose = Catalogue(kTextCaptionClose);

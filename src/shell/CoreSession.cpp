@@ -9,6 +9,7 @@
 #include "shell/ConfigTables.h"
 #include "shell/FileNameRules.h"
 #include "shell/GlobalState.h"
+#include "shell/Navigation.h"
 
 namespace rq50::shell {
 
@@ -16,7 +17,8 @@ namespace rq50::shell {
 /// the information record belong to the core, the windows to the front end.
 class CoreSession::Steps : public StartupHost {
   public:
-    explicit Steps(StartupWindows* windows) : m_windows(windows) {}
+    Steps(StartupWindows* windows, comm::CommEngine& engine)
+        : m_windows(windows), m_engine(engine) {}
 
     bool AnotherInstanceRunning() override {
         return m_windows != nullptr && m_windows->AnotherInstanceRunning();
@@ -26,7 +28,7 @@ class CoreSession::Steps : public StartupHost {
     }
     void InitPortSettings() override {
         // The line defaults; the port number was read from "COMPORT" already.
-        comm::CommSettings = comm::PortSettings{};
+        m_engine.CommSettings = comm::PortSettings{};
     }
     void InitInformationRecord() override { files::InitInformationRecord(files::OleDateNow()); }
     void CreateMainWindow() override {
@@ -44,6 +46,7 @@ class CoreSession::Steps : public StartupHost {
 
   private:
     StartupWindows* m_windows;
+    comm::CommEngine& m_engine;
 };
 
 CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
@@ -53,13 +56,18 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
     svc.settings = frontEnd.settings;
     svc.messages = frontEnd.messages;
     svc.navigation = frontEnd.navigation;
+    svc.engine = &m_engine;
 
-    comm::ResetCommEngine();
-    comm::SetCommHost(frontEnd.comm);
-    comm::AttachCommPort(frontEnd.port);
-    comm::SetMenuCommandHandler(frontEnd.menuCommand);
-    comm::jobs::UseConfigurationFiles();
-    comm::jobs::RegisterAllJobs();
+    m_engine.SetClock(frontEnd.clock);
+    m_engine.SetHost(frontEnd.comm);
+    m_engine.AttachPort(frontEnd.port);
+    m_engine.SetMenuCommandHandler(frontEnd.menuCommand);
+    comm::jobs::UseConfigurationFiles(m_engine);
+    comm::jobs::RegisterAllJobs(m_engine);
+    comm::CommEngine& engine = m_engine;
+    SetJobStatusSource([&engine] {
+        return JobStatus{engine.CommResult, engine.CommTitle, engine.CommFacts.refusedArea};
+    });
     // The file a save or an open names is the one the information record
     // names ("NewFile" while there is none, as the caption shows).
     SetInformationFileNameSink([](const std::string&) {
@@ -69,10 +77,7 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
 
 CoreSession::~CoreSession() {
     SetInformationFileNameSink(nullptr);
-    comm::jobs::AttachPageModel(nullptr);
-    comm::AttachCommPort(nullptr);
-    comm::SetCommHost(nullptr);
-    comm::SetMenuCommandHandler(nullptr);
+    SetJobStatusSource(nullptr);
     Svc() = m_saved;
 }
 
@@ -81,7 +86,7 @@ StartupResult CoreSession::Run(StartupWindows* windows) {
     // as the program does.
     ModelTable().clear();
     CategoryTable().clear();
-    Steps steps(windows);
+    Steps steps(windows, m_engine);
     return windows != nullptr ? Main(steps) : StartWithoutWindows(steps);
 }
 
@@ -94,15 +99,16 @@ StartupResult CoreSession::Start() {
 }
 
 void CoreSession::AttachPort(comm::SerialPort* port) {
-    comm::AttachCommPort(port);
+    m_engine.AttachPort(port);
 }
 
 void CoreSession::UseCommHost(comm::CommHost* host) {
-    comm::SetCommHost(host);
+    m_engine.SetHost(host);
 }
 
 void CoreSession::UseClock(Clock* clock) {
     Svc().clock = clock;
+    m_engine.SetClock(clock);
 }
 
 }  // namespace rq50::shell

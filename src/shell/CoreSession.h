@@ -2,13 +2,9 @@
 
 #include <functional>
 
+#include "comm/Engine.h"
 #include "shell/Services.h"
 #include "shell/StartUp.h"
-
-namespace rq50::comm {
-class CommHost;
-class SerialPort;
-}  // namespace rq50::comm
 
 namespace rq50::shell {
 
@@ -33,14 +29,15 @@ struct FrontEnd {
 
 /// The core as one front end runs it, from start-up to the end of the program.
 ///
-/// Creating the session installs the front end's services, puts the engine to
-/// its start-up state, lets the jobs consult V3Model.ini, Category.ini and
-/// Baudrate.ini of the application folder and registers every job. Start()
-/// then runs the program's start-up. Ending the session detaches the port,
-/// the hosts and the online page and puts the previous services back.
+/// The session owns its communication engine, with every job registered on
+/// it and the jobs' tables reading V3Model.ini, Category.ini and Baudrate.ini
+/// of the application folder; it lends the engine to the front end, which
+/// starts jobs and ticks it. Creating the session also installs the front
+/// end's services (message boxes, settings, navigation) for the screens and
+/// menus. Start() then runs the program's start-up. Ending the session puts
+/// the previous services back.
 ///
 /// The application folder must be set (InitAppFolder) before Start().
-/// One session at a time.
 class CoreSession {
   public:
     explicit CoreSession(const FrontEnd& frontEnd);
@@ -65,11 +62,15 @@ class CoreSession {
     void UseCommHost(comm::CommHost* host);
     void UseClock(Clock* clock);
 
+    /// The session's engine.
+    comm::CommEngine& Engine() { return m_engine; }
+
   private:
     class Steps;
     StartupResult Run(StartupWindows* windows);
 
     Services m_saved;
+    comm::CommEngine m_engine;
 };
 
 }  // namespace rq50::shell

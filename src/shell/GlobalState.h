@@ -29,14 +29,10 @@ struct GlobalState {
     std::int16_t settingMode = 0;  ///< 0 parameter setting, 1 program setting
     std::int16_t comPort = 1;      ///< serial port 1..4 ("COMPORT")
     bool maintMode = false;
-    bool logFileOn = false;
-    bool logFileOnCopy = false;  ///< the communication log's own copy of logFileOn
-    bool monitorOn = false;
     bool commandMenuUnlocked = false;
 
-    // Link speeds: the rate the tool talks at, and the rate the instrument was
-    // last set to (quitting warns when that is 9600).
-    std::int32_t commSpeed = 1200;
+    // The rate the instrument was last set to (quitting warns when that is
+    // 9600); the rate the tool talks at is the engine's CommSpeed.
     std::int32_t instrumentSpeed = 1200;
 
     // Caption affixes: title + " - [" + file name + "]".

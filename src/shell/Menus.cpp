@@ -110,10 +110,10 @@ bool SaveBeforeQuitting(Screen from) {
 /// empty after the job; the mark stays, so the log starts once the folder
 /// takes it.
 void ReportLogFileProblem() {
-    const std::string problem = comm::LogFileProblem();
+    const std::string problem = FrontEndEngine().LogFileProblem();
     if (problem.empty() || Svc().messages == nullptr) return;
     std::string text = Catalogue(kTextLogNotWritten);
-    for (const auto& [mark, value] : {std::pair{std::string("%1"), comm::LogFilePath()},
+    for (const auto& [mark, value] : {std::pair{std::string("%1"), FrontEndEngine().LogFilePath()},
                                       std::pair{std::string("%2"), problem}}) {
         if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
     }
@@ -146,8 +146,9 @@ std::int16_t COMfnc_nCheckMenu(MenuScreen& screen) {
         if (!g.commandMenuUnlocked) return 0;
         screen.SetCommandMenuVisible(true);
         if (g.maintMode) screen.SetCommandMark(kItemMaintMode, true);
-        if (g.monitorOn) screen.SetCommandMark(kItemMonitor, true);
-        if (g.logFileOn) screen.SetCommandMark(kItemLogFile, true);
+        const comm::CommEngine& engine = FrontEndEngine();
+        if (engine.MonitorOn) screen.SetCommandMark(kItemMonitor, true);
+        if (engine.LogFileOn) screen.SetCommandMark(kItemLogFile, true);
         return 0;
     });
 }
@@ -155,7 +156,7 @@ std::int16_t COMfnc_nCheckMenu(MenuScreen& screen) {
 void COMsub_CheckMarkPortMenu(MenuScreen& screen) {
     Trapped<int>("COMsub_CheckMarkPortMenu", 0, [&] {
         for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
-        const std::string& session = comm::CommSettings.deviceOverride;
+        const std::string& session = FrontEndEngine().CommSettings.deviceOverride;
         screen.SetSessionPortItem(session);
         if (!session.empty()) return 0;
         const int port = G().comPort;
@@ -193,8 +194,8 @@ std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::st
 
 void UsePortDevice(const std::string& device) {
     if (device.empty()) return;
-    if (!comm::CommSettings.deviceOverride.empty()) {
-        comm::CommSettings.deviceOverride = device;
+    if (!FrontEndEngine().CommSettings.deviceOverride.empty()) {
+        FrontEndEngine().CommSettings.deviceOverride = device;
         return;
     }
     if (Svc().settings != nullptr)
@@ -206,7 +207,7 @@ std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item) {
         if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
         for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
         screen.SetPortMark(item, true);
-        comm::CommSettings.deviceOverride.clear();
+        FrontEndEngine().CommSettings.deviceOverride.clear();
         screen.SetSessionPortItem({});
         G().comPort = static_cast<std::int16_t>(item / 10);
         if (Svc().settings != nullptr) Svc().settings->Set("COMPORT", std::to_string(G().comPort));
@@ -223,17 +224,20 @@ std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
                 screen.SetCommandMark(item, g.maintMode);
                 screen.OnMaintModeChanged(g.maintMode);
                 return 0;
-            case kItemMonitor:
-                g.monitorOn = !g.monitorOn;
-                screen.SetCommandMark(item, g.monitorOn);
-                screen.OnMonitorChanged(g.monitorOn);
+            case kItemMonitor: {
+                bool& on = FrontEndEngine().MonitorOn;
+                on = !on;
+                screen.SetCommandMark(item, on);
+                screen.OnMonitorChanged(on);
                 return 0;
-            case kItemLogFile:
-                g.logFileOn = !g.logFileOn;
-                g.logFileOnCopy = g.logFileOn;
-                screen.SetCommandMark(item, g.logFileOn);
-                if (g.logFileOn) ReportLogFileProblem();
+            }
+            case kItemLogFile: {
+                bool& on = FrontEndEngine().LogFileOn;
+                on = !on;
+                screen.SetCommandMark(item, on);
+                if (on) ReportLogFileProblem();
                 return 0;
+            }
             default:
                 return 0;
         }
@@ -241,15 +245,15 @@ std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
 }
 
 bool ToggleFastCommunication() {
-    comm::CommPacing pacing = comm::Pacing();
+    comm::CommPacing pacing = FrontEndEngine().Pacing();
     pacing.fast = !pacing.fast;
-    comm::SetCommPacing(pacing);
+    FrontEndEngine().SetCommPacing(pacing);
     if (Svc().settings != nullptr) Svc().settings->Set("FASTCOMM", pacing.fast ? "1" : "0");
     return pacing.fast;
 }
 
 bool FastCommunicationOn() {
-    return comm::Pacing().fast;
+    return FrontEndEngine().Pacing().fast;
 }
 
 void ApplyStoredPacing() {
@@ -265,7 +269,7 @@ void ApplyStoredPacing() {
             }
         }
     }
-    comm::SetCommPacing(pacing);
+    FrontEndEngine().SetCommPacing(pacing);
 }
 
 bool COMsub_FileItemsExit() {
@@ -279,7 +283,7 @@ bool COMsub_FileItemsExit() {
 
 ExitOutcome ExitProgram(Screen from) {
     return Trapped<ExitOutcome>("COMsub_FileItemsExit", ExitOutcome::Stay, [&] {
-        if (comm::CommBusy) return ExitOutcome::Stay;
+        if (FrontEndEngine().CommBusy) return ExitOutcome::Stay;
         if (KeepForBaudRate(G().instrumentSpeed)) return ExitOutcome::Stay;
         if (Svc().navigation != nullptr) Svc().navigation->CommitEdits();
         if (const auto question = UnsavedWork()) {
@@ -316,7 +320,7 @@ void MenuCommand(int code) {
                 Pfnc_nShowDisplayMatorix(kDisplayInformation);
                 break;
             case kMenuExitAt9600:
-                if (KeepForBaudRate(g.commSpeed)) break;
+                if (KeepForBaudRate(FrontEndEngine().CommSpeed)) break;
                 if (Svc().navigation != nullptr) Svc().navigation->EndProgram();
                 break;
             case kMenuBaudRate:

@@ -1,5 +1,9 @@
 #pragma once
 
+namespace rq50::comm {
+class CommEngine;
+}
+
 namespace rq50::shell {
 
 class Clock;
@@ -16,9 +20,16 @@ struct Services {
     SettingsStore* settings = nullptr;
     MessageBoxHost* messages = nullptr;
     NavigationHost* navigation = nullptr;
+    /// The engine of the front end's session, for the screens and menus that
+    /// start jobs; the jobs themselves get their engine by reference.
+    comm::CommEngine* engine = nullptr;
 };
 
 /// The process-wide set of services.
 Services& Svc();
+
+/// The engine of the front end's session (Svc().engine); std::logic_error
+/// when no session runs.
+comm::CommEngine& FrontEndEngine();
 
 }  // namespace rq50::shell

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "comm/Engine.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
@@ -53,8 +54,7 @@ StartupResult InitSettings(StartupHost& host) {
         ShowSettingsFailure(AppFilePath("Category.ini"), MsgIcon::Exclamation);
         return StartupResult::SettingsMissing;
     }
-    G().logFileOn = false;
-    G().logFileOnCopy = false;
+    if (Svc().engine != nullptr) Svc().engine->LogFileOn = false;
     G().maintMode = false;
 
     G().comPort = static_cast<std::int16_t>(ReadComPortSetting());

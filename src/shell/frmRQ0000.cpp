@@ -50,7 +50,7 @@ frmRQ0000::frmRQ0000(QWidget* parent)
     m_ui->mdiArea->installEventFilter(this);
     // Timer1 runs for the whole program; the engine does nothing while idle.
     connect(&m_timer1, &QTimer::timeout, this, [this] { Tick(); });
-    m_timer1.start(comm::Timer1Interval > 0 ? comm::Timer1Interval : comm::kTickMs);
+    m_timer1.start(comm::kTickMs);
 }
 
 frmRQ0000::~frmRQ0000() {
@@ -90,15 +90,17 @@ QString frmRQ0000::LineText() const {
 }
 
 void frmRQ0000::UpdateLineText() {
-    const QString line = gui::Text(comm::LineStatusText(m_demoName));
+    const QString line = gui::Text(shell::FrontEndEngine().LineStatusText(m_demoName));
     if (line != m_lineText->text()) m_lineText->setText(line);
 }
 
 void frmRQ0000::Tick() {
-    if (comm::Timer1Interval > 0 && m_timer1.interval() != comm::Timer1Interval)
-        m_timer1.setInterval(comm::Timer1Interval);
-    gui::Trap("Timer1_Timer", [this] {
-        comm::Timer1();
+    comm::CommEngine* engine = shell::Svc().engine;
+    if (engine == nullptr) return;
+    if (engine->Timer1Interval > 0 && m_timer1.interval() != engine->Timer1Interval)
+        m_timer1.setInterval(engine->Timer1Interval);
+    gui::Trap("Timer1_Timer", [this, engine] {
+        engine->Timer1();
         UpdateLineText();
     });
 }
@@ -312,7 +314,7 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
                              active->parentWidget()->isEnabled();
         CloseDecision decision = CloseDecision::Cancel;
         gui::Trap("Form_QueryUnload", [&] {
-            decision = MainWindowQueryUnload(comm::CommBusy, enabled && active->ExitEnabled(),
+            decision = MainWindowQueryUnload(shell::FrontEndEngine().CommBusy, enabled && active->ExitEnabled(),
                                              enabled ? active->Id() : Screen::frmRQ2000);
         });
         if (decision != CloseDecision::Quit) {

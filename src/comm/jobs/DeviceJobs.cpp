@@ -19,31 +19,34 @@ constexpr int kFastSpeed = 9600;
 
 /// After a time-out the engine may have left the port at the other speed;
 /// an open port is brought back to `CommSpeed`.
-void ReopenAtCommSpeed(SerialPort& port) {
-    CommSettings.speed = CommSpeed;
+void ReopenAtCommSpeed(CommEngine& e, SerialPort& port) {
+    e.CommSettings.speed = e.CommSpeed;
     if (!port.IsOpen()) return;
-    if (CloseCommPort(port) != 0) ShowQuillError();
-    if (OpenCommPort(port) != 0) ShowQuillError();
+    if (e.CloseCommPort(port) != 0) e.ShowQuillError();
+    if (e.OpenCommPort(port) != 0) e.ShowQuillError();
 }
 
 /// The device jobs: the port is closed at the end unless the job found it
 /// open, and the codes these jobs report get their messages.
 class DeviceJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
   protected:
-    void Begin(SerialPort& port) override { BeginJob(port); }
+    void Begin(SerialPort& port) override { e.BeginJob(port); }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        switch (CommError) {
+        e.EndJobClosePort(port, true);
+        switch (e.CommError) {
             case kErrNoResponse:
-                ShowCommErrorMessage(CommError);
-                ReopenAtCommSpeed(port);
+                e.ShowCommErrorMessage(e.CommError);
+                ReopenAtCommSpeed(e, port);
                 break;
             case kErrTerminated:
             case kErrAddress:
             case kErrCommand:
             case kErrSlotZero:
-                ShowCommErrorMessage(CommError);
+                e.ShowCommErrorMessage(e.CommError);
                 break;
             default:
                 break;
@@ -54,34 +57,37 @@ class DeviceJob : public StepJob {
 // ================================================================ job 23: slot
 
 class SlotJob : public DeviceJob {
+  public:
+    using DeviceJob::DeviceJob;
+
     void Begin(SerialPort& port) override {
-        CommFacts.rackAnswered = false;
-        Results().slotModel.clear();
+        e.CommFacts.rackAnswered = false;
+        e.Results().slotModel.clear();
         DeviceJob::Begin(port);
     }
 
-    void BeforeRequest(int step) override { SetProgress(25 * step); }
+    void BeforeRequest(int step) override { e.SetProgress(25 * step); }
 
     void Step(int step) override { ConnectSequence(step); }
 
     void RackAnswered() override {
-        CommFacts.rackAnswered = true;
-        AskSlotNumber();
+        e.CommFacts.rackAnswered = true;
+        e.AskSlotNumber();
     }
 
     /// A directly connected instrument answers the first request with its
     /// model: there is no rack to set.
     void ModelAnswered(const std::string& model) override {
-        if (CommFacts.rackAnswered) {
-            Results().slotModel = model;
+        if (e.CommFacts.rackAnswered) {
+            e.Results().slotModel = model;
         } else {
-            shell::RQ0000fnc_nShowMsgBox(kMsgConnectRack, shell::kButtonsOk, CommTitle);
+            shell::RQ0000fnc_nShowMsgBox(kMsgConnectRack, shell::kButtonsOk, e.CommTitle);
         }
-        CommStep = kStepFinish;
+        e.CommStep = kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
-        if (CommFacts.rackAnswered) SetProgress(100);
+        if (e.CommFacts.rackAnswered) e.SetProgress(100);
         DeviceJob::Finish(port);
     }
 };
@@ -89,40 +95,46 @@ class SlotJob : public DeviceJob {
 // ===================================================== job 20: baud-rate check
 
 class BaudCheckJob : public DeviceJob {
+  public:
+    using DeviceJob::DeviceJob;
+
     void Begin(SerialPort& port) override {
-        Results().baudRow.reset();
+        e.Results().baudRow.reset();
         DeviceJob::Begin(port);
     }
 
     void Step(int step) override {
         if (step != kStepFirstItem) return;
-        if (Sending()) return ReqFirstItem();
-        if (!CheckRespStatus()) return;
-        CommStep = kStepFinish;
-        if (IsSlotZeroResponse()) {
-            CommEngine().lastInstrument.viaRack = true;
+        if (Sending()) return e.ReqFirstItem();
+        if (!e.CheckRespStatus()) return;
+        e.CommStep = kStepFinish;
+        if (e.IsSlotZeroResponse()) {
+            e.lastInstrument.viaRack = true;
             return Refuse(kMsgRackBaud, kErrRackBaud);
         }
-        CommEngine().lastInstrument.model = TrimBlanks(RespData);
+        e.lastInstrument.model = TrimBlanks(e.RespData);
         std::optional<BaudRateRow> row;
-        if (Tables().findBaudRate) row = Tables().findBaudRate(TrimBlanks(RespData));
+        if (e.Tables().findBaudRate) row = e.Tables().findBaudRate(TrimBlanks(e.RespData));
         if (!row) return Refuse(kMsgModelBaud, kErrBaudModel);
-        Results().baudRow = row;
-        files::CurrentDataSetHeader().model = RespData;
+        e.Results().baudRow = row;
+        e.Data().header.model = e.RespData;
     }
 
     /// The rate of this instrument cannot be changed: said at once, and the
     /// link falls back to 1200 bit/s.
-    static void Refuse(int message, int error) {
-        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, CommTitle);
-        CommSpeed = kSlowSpeed;
-        CommError = error;
+    void Refuse(int message, int error) {
+        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, e.CommTitle);
+        e.CommSpeed = kSlowSpeed;
+        e.CommError = error;
     }
 };
 
 // ==================================================== job 21: baud-rate change
 
 class BaudChangeJob : public DeviceJob {
+  public:
+    using DeviceJob::DeviceJob;
+
     enum Step : int { kCommand10 = 1, kWriteRate = 2 };
 
     void Begin(SerialPort& port) override {
@@ -133,10 +145,10 @@ class BaudChangeJob : public DeviceJob {
     bool AnswerChecks(int step) override {
         if (step == kWriteRate && LostToTheSpeedSwitch()) {
             m_again = true;
-            CommStep = kCommand10;
+            e.CommStep = kCommand10;
             return false;
         }
-        return Checks();
+        return Checks(e);
     }
 
     /// The answer to the rate write was lost while the instrument took the
@@ -144,54 +156,53 @@ class BaudChangeJob : public DeviceJob {
     /// ended its maintenance access, so the write is refused. The 10h and
     /// the write are made once more.
     bool LostToTheSpeedSwitch() const {
-        return !m_again && CommRetry >= kTriesPerSpeed && RespStatus == kRespAddressError;
+        return !m_again && e.CommRetry >= kTriesPerSpeed && e.RespStatus == kRespAddressError;
     }
 
     void Step(int step) override {
         switch (step) {
             case kCommand10:
                 if (Sending()) {
-                    SetProgress(40);
-                    ReqCommand10(0, 0, 0);
+                    e.SetProgress(40);
+                    e.ReqCommand10(0, 0, 0);
                 }
                 break;
             case kWriteRate:
                 if (Sending()) return WriteRate();
-                CommStep = kStepFinish;
+                e.CommStep = kStepFinish;
                 break;
             default:
                 break;
         }
     }
 
-    static void WriteRate() {
-        SetProgress(80);
-        const BaudRateRow row = Results().baudRow.value_or(BaudRateRow{});
+    void WriteRate() {
+        e.SetProgress(80);
+        const BaudRateRow row = e.Results().baudRow.value_or(BaudRateRow{});
         const bool fast = shell::G().instrumentSpeed == kFastSpeed;
         std::string text = BaudRateText(row.prefix, fast ? row.code9600 : row.code1200);
         text.resize(8, ' ');
-        SetSendDataText(text);
-        ReqWrite(row.ma, row.mb, row.mc);
+        e.SetSendDataText(text);
+        e.ReqWrite(row.ma, row.mb, row.mc);
     }
 
     void Finish(SerialPort& port) override {
-        SetProgress(100);
+        e.SetProgress(100);
         auto& g = shell::G();
-        const bool ok = CommError == kErrNone;
+        const bool ok = e.CommError == kErrNone;
         if (ok && g.instrumentSpeed == kFastSpeed) {
-            shell::RQ0000fnc_nShowMsgBox(kMsgSpeedReminder, shell::kButtonsOk, CommTitle);
+            shell::RQ0000fnc_nShowMsgBox(kMsgSpeedReminder, shell::kButtonsOk, e.CommTitle);
         }
         DeviceJob::Finish(port);
         if (ok) {
-            CommSpeed = g.instrumentSpeed;
+            e.CommSpeed = g.instrumentSpeed;
         } else {
-            g.instrumentSpeed = Results().previousInstrumentSpeed;
-            CommSpeed = Results().previousInstrumentSpeed;
+            g.instrumentSpeed = e.Results().previousInstrumentSpeed;
+            e.CommSpeed = e.Results().previousInstrumentSpeed;
         }
-        g.commSpeed = CommSpeed;
         // The instrument now listens at the new rate; the port follows.
-        CommSettings.speed = CommSpeed;
-        if (port.IsOpen()) SetCommPort(port);
+        e.CommSettings.speed = e.CommSpeed;
+        if (port.IsOpen()) e.SetCommPort(port);
     }
 
     bool m_again = false;
@@ -199,8 +210,8 @@ class BaudChangeJob : public DeviceJob {
 
 }  // namespace
 
-void RegisterDeviceJobs() {
-    RegisterStepJobs<SlotJob, BaudCheckJob, BaudChangeJob>(kJobSlot, kJobBaudCheck, kJobBaudChange);
+void RegisterDeviceJobs(CommEngine& e) {
+    RegisterStepJobs<SlotJob, BaudCheckJob, BaudChangeJob>(e, kJobSlot, kJobBaudCheck, kJobBaudChange);
 }
 
 }  // namespace rq50::comm::jobs

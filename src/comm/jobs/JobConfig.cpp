@@ -7,8 +7,8 @@
 
 namespace rq50::comm::jobs {
 
-void UseConfigurationFiles() {
-    auto& t = Tables();
+void UseConfigurationFiles(CommEngine& engine) {
+    auto& t = engine.Tables();
     t.isV3Model = [](const std::string& model) { return shell::IsModelRegistered(model); };
     t.findCategory = [](const std::string& model) {
         program::CategoryTable table;

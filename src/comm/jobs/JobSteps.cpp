@@ -16,14 +16,14 @@ CommJobRoutines StepJob::Routines() {
 }
 
 bool StepJob::AnswerChecks(int step) {
-    return step == kStepFirstItem || Checks();
+    return step == kStepFirstItem || Checks(e);
 }
 
 void StepJob::Build(SerialPort& port) {
-    const int step = AdvanceStep();
+    const int step = e.AdvanceStep();
     if (step == 0) {
         m_maintEntries = 0;
-        CommEngine().lastInstrument = {};
+        e.lastInstrument = {};
         Begin(port);
         return;
     }
@@ -32,21 +32,21 @@ void StepJob::Build(SerialPort& port) {
         return;
     }
     if (step == kStepDone) return;
-    SendBuffer.clear();
+    e.SendBuffer.clear();
     m_sending = true;
     BeforeRequest(step);
     Step(step);
     m_sending = false;
     // A step that builds no request ends the job: nothing is sent twice.
-    if (SendBuffer.empty()) CommStep = kStepFinish;
-    if (CommStep == kStepFinish) {
-        AdvanceStep();
+    if (e.SendBuffer.empty()) e.CommStep = kStepFinish;
+    if (e.CommStep == kStepFinish) {
+        e.AdvanceStep();
         Finish(port);
     }
 }
 
 void StepJob::Parse() {
-    const int step = AnsweredStep();
+    const int step = AnsweredStep(e);
     if (step < 0 || !AnswerChecks(step)) return;
     Step(step);
 }
@@ -55,28 +55,28 @@ bool StepJob::ConnectSequence(int step) {
     switch (step) {
         case kStepFirstItem:
             if (Sending()) {
-                ReqFirstItem();
-            } else if (CheckRespStatus()) {
-                if (IsSlotZeroResponse()) {
-                    CommEngine().lastInstrument.viaRack = true;
+                e.ReqFirstItem();
+            } else if (e.CheckRespStatus()) {
+                if (e.IsSlotZeroResponse()) {
+                    e.lastInstrument.viaRack = true;
                     RackAnswered();
                 } else {
-                    CommStep = kStepDisplayStart;
-                    CommEngine().lastInstrument.model = TrimBlanks(RespData);
-                    ModelAnswered(RespData);
+                    e.CommStep = kStepDisplayStart;
+                    e.lastInstrument.model = TrimBlanks(e.RespData);
+                    ModelAnswered(e.RespData);
                 }
             }
             return true;
         case kStepSlotWrite:
-            if (Sending()) BuildSlotWrite(SlotNumber);
+            if (Sending()) BuildSlotWrite(e, e.SlotNumber);
             return true;
         case kStepModel:
             if (Sending()) {
-                ReqNextMB(0, 0);
+                e.ReqNextMB(0, 0);
             } else {
-                CommEngine().lastInstrument.model = TrimBlanks(RespData);
-                CommEngine().lastInstrument.slot = SlotNumber;
-                ModelAnswered(RespData);
+                e.lastInstrument.model = TrimBlanks(e.RespData);
+                e.lastInstrument.slot = e.SlotNumber;
+                ModelAnswered(e.RespData);
             }
             return true;
         default:
@@ -89,12 +89,12 @@ bool StepJob::CategoryStarts(int step, files::DataSetHeader& header) {
     const int offset = step - kStepDisplayStart;
     if (offset < 0 || offset > 2) return false;
     if (Sending()) {
-        ReqItem(kStartMa[static_cast<std::size_t>(offset)], 0, 0);
+        e.ReqItem(kStartMa[static_cast<std::size_t>(offset)], 0, 0);
         return true;
     }
     const std::array<int*, 3> starts = {&header.displayStart, &header.setStart,
                                         &header.adjustStart};
-    *starts[static_cast<std::size_t>(offset)] = RespMA;
+    *starts[static_cast<std::size_t>(offset)] = e.RespMA;
     if (step == kStepAdjustStart) CategoryStartsAnswered();
     return true;
 }
@@ -104,17 +104,17 @@ bool StepJob::GroupWalkSteps(int step, int firstItem, GroupWalk& walk) {
     if (!item && step != firstItem + 2) return false;
     if (Sending()) {
         if (item) {
-            ReqNextMB(walk.Ma(), walk.Mb());
+            e.ReqNextMB(walk.Ma(), walk.Mb());
         } else {
-            ReqItem82(walk.Ma());
+            e.ReqItem82(walk.Ma());
         }
         return true;
     }
-    const WalkStep next = item ? walk.NextItem(RespMA, RespMB) : walk.NextGroup(RespMA, RespMB);
+    const WalkStep next = item ? walk.NextItem(e.RespMA, e.RespMB) : walk.NextGroup(e.RespMA, e.RespMB);
     // An instrument whose walk never ends: stop with an address error rather
     // than ask for ever.
     if (next == WalkStep::BoundExceeded) {
-        EndJob(kErrAddress);
+        e.EndJob(kErrAddress);
     } else if (item) {
         ItemAnswered(next == WalkStep::Item);
     } else {
@@ -126,13 +126,13 @@ bool StepJob::GroupWalkSteps(int step, int firstItem, GroupWalk& walk) {
 void StepJob::EntryRequest(int offset, int adjustStart) {
     switch (offset) {
         case 0:
-            ReqItem(adjustStart, 0, 0);
+            e.ReqItem(adjustStart, 0, 0);
             break;
         case 1:
-            ReqCommand10(0, 0, 0);
+            e.ReqCommand10(0, 0, 0);
             break;
         default:
-            ReqItem82(adjustStart);
+            e.ReqItem82(adjustStart);
             break;
     }
 }
@@ -145,10 +145,10 @@ bool StepJob::V3Access(int step, int first, int adjustStart) {
         return true;
     }
     if (Sending()) {
-        SetSendDataText(AccessCode());
-        ReqWrite(kAccessCodeMa, kAccessCodeMb, 0);
+        e.SetSendDataText(AccessCode());
+        e.ReqWrite(kAccessCodeMa, kAccessCodeMb, 0);
     } else {
-        CustomTypeAnswered(CustomTypeFromData(RespData));
+        CustomTypeAnswered(CustomTypeFromData(e.RespData));
     }
     return true;
 }
@@ -159,9 +159,9 @@ bool StepJob::MaintEntry(int step, int first, int adjustStart) {
     if (Sending()) {
         EntryRequest(offset, adjustStart);
     } else if (offset == 2) {
-        if (AnsweredAfterResend() && m_maintEntries < kMaxMaintEntries) {
+        if (e.AnsweredAfterResend() && m_maintEntries < kMaxMaintEntries) {
             ++m_maintEntries;
-            CommStep = first;
+            e.CommStep = first;
         } else {
             MaintStartAnswered();
         }

@@ -9,8 +9,10 @@
 #include "comm/Engine.h"
 #include "comm/jobs/GroupWalk.h"
 #include "files/DataSet.h"
+#include "shell/Workspace.h"
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace rq50::comm::jobs {
@@ -31,12 +33,16 @@ constexpr int kAccessCodeMb = 3;
 
 class StepJob {
   public:
+    explicit StepJob(CommEngine& engine) : e(engine) {}
     virtual ~StepJob() = default;
 
     /// The builder and parser the engine calls.
     CommJobRoutines Routines();
 
   protected:
+    /// The engine the job runs on.
+    CommEngine& e;
+
     /// Step 0: prepares the job and opens the port.
     virtual void Begin(SerialPort& port) = 0;
     /// Step 98: closes or keeps the port and reports.
@@ -55,7 +61,7 @@ class StepJob {
     /// default asks for the slot), and the instrument's model text, from the
     /// first answer of a direct instrument or from step 3. The sequence goes
     /// on at step 4 unless the hook jumps.
-    virtual void RackAnswered() { AskSlotNumber(); }
+    virtual void RackAnswered() { e.AskSlotNumber(); }
     virtual void ModelAnswered(const std::string& /*model*/) {}
     /// The category starts are known (after step 6's answer).
     virtual void CategoryStartsAnswered() {}
@@ -71,7 +77,7 @@ class StepJob {
 
     bool Sending() const { return m_sending; }
     /// A step that finds nothing to send ends the job instead.
-    void NothingToSend() { CommStep = kStepFinish; }
+    void NothingToSend() { e.CommStep = kStepFinish; }
 
     // ---- shared blocks; each is true when `step` is one of its steps
 
@@ -101,19 +107,20 @@ class StepJob {
     int m_maintEntries = 0;
 };
 
-/// Registers one job object, made on first use and kept for the process, for
-/// the job code `job`.
+/// Registers one job object with `engine` for the job code `job`; the engine
+/// keeps the object as long as it lives.
 template <class Job, class... Args>
-void RegisterStepJob(int job, Args... args) {
-    static Job instance(args...);
-    RegisterCommJob(job, instance.Routines());
+void RegisterStepJob(CommEngine& engine, int job, Args... args) {
+    auto instance = std::make_shared<Job>(engine, args...);
+    engine.RegisterCommJob(job, instance->Routines());
+    engine.KeepJobObject(instance);
 }
 
 /// Registers several jobs at once: the n-th job class for the n-th code.
 template <class... Jobs, class... Codes>
-void RegisterStepJobs(Codes... codes) {
+void RegisterStepJobs(CommEngine& engine, Codes... codes) {
     static_assert(sizeof...(Jobs) == sizeof...(Codes), "one code for each job");
-    (RegisterStepJob<Jobs>(codes), ...);
+    (RegisterStepJob<Jobs>(engine, codes), ...);
 }
 
 }  // namespace rq50::comm::jobs

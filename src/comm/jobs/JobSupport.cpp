@@ -13,34 +13,34 @@ constexpr int kTextSkippingProgram = 10;
 constexpr int kTextSkippingConst = 11;
 }  // namespace
 
-int AnsweredStep() {
-    if (CommStep == kStepFinish || CommStep == kStepDone) return -1;
-    return CommStep - 1;
+int AnsweredStep(CommEngine& e) {
+    if (e.CommStep == kStepFinish || e.CommStep == kStepDone) return -1;
+    return e.CommStep - 1;
 }
 
-bool Checks(int flag) {
-    return CheckRespStatus(flag) && CheckSlotZero();
+bool Checks(CommEngine& e, int flag) {
+    return e.CheckRespStatus(flag) && e.CheckSlotZero();
 }
 
-bool ProgramChecks() {
-    if (RespStatus == kRespAddressError) {
-        EndJob(kErrAddress);
+bool ProgramChecks(CommEngine& e) {
+    if (e.RespStatus == kRespAddressError) {
+        e.EndJob(kErrAddress);
         return false;
     }
-    return Checks();
+    return Checks(e);
 }
 
-parameter::ItemBlock ResponseBlock() {
-    return parameter::ItemBlockFromResponse(RecvBuffer);
+parameter::ItemBlock ResponseBlock(CommEngine& e) {
+    return parameter::ItemBlockFromResponse(e.RecvBuffer);
 }
 
-parameter::DecodedItem ResponseItem() {
-    const std::size_t withoutChecksum = RecvBuffer.empty() ? 0 : RecvBuffer.size() - 1;
-    return parameter::DecodeItem(std::span(RecvBuffer.data(), withoutChecksum), true);
+parameter::DecodedItem ResponseItem(CommEngine& e) {
+    const std::size_t withoutChecksum = e.RecvBuffer.empty() ? 0 : e.RecvBuffer.size() - 1;
+    return parameter::DecodeItem(std::span(e.RecvBuffer.data(), withoutChecksum), true);
 }
 
-std::string ResponseNameKey() {
-    std::string key = TrimBlanks(RespName);
+std::string ResponseNameKey(CommEngine& e) {
+    std::string key = TrimBlanks(e.RespName);
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return key;
@@ -50,16 +50,16 @@ bool IsProgramOrConst(const std::string& nameKey) {
     return nameKey == "PROGRAM" || nameKey == "CONST";
 }
 
-void BuildSlotWrite(int slot) {
-    SetSendDataText(SlotWriteText(slot));
-    ReqWrite(0, 0, 0);
+void BuildSlotWrite(CommEngine& e, int slot) {
+    e.SetSendDataText(SlotWriteText(slot));
+    e.ReqWrite(0, 0, 0);
 }
 
 void ItemWrites::Restart() {
     m_position = 0;
     m_item.reset();
     m_course.Reset();
-    Results().itemsWritten = 0;
+    e.Results().itemsWritten = 0;
 }
 
 bool ItemWrites::Send(const Select& select) {
@@ -67,21 +67,21 @@ bool ItemWrites::Send(const Select& select) {
     if (!m_item) return false;
     m_course.Sent(*m_item);
     if (m_item->sendData.empty()) {
-        ClearSendData();
+        e.ClearSendData();
     } else {
-        SetSendDataText(m_item->sendData);
+        e.SetSendDataText(m_item->sendData);
     }
-    ReqWrite(m_item->ma, m_item->mb, m_item->mc);
+    e.ReqWrite(m_item->ma, m_item->mb, m_item->mc);
     return true;
 }
 
 void ItemWrites::Check(const parameter::ItemArray& items) {
     if (!m_item || m_item->index >= items.size()) return;
     m_course.Taken();
-    const std::size_t sent = std::min(m_item->sendData.size(), SendData.size());
-    if (auto entry = VerifyWrite(items[m_item->index], m_item->index, ResponseItem(), sent))
-        Results().downloadCheck.push_back(*entry);
-    ++Results().itemsWritten;
+    const std::size_t sent = std::min(m_item->sendData.size(), e.SendData.size());
+    if (auto entry = VerifyWrite(items[m_item->index], m_item->index, ResponseItem(e), sent))
+        e.Results().downloadCheck.push_back(*entry);
+    ++e.Results().itemsWritten;
     m_position = m_item->index + 1;
 }
 

@@ -19,29 +19,29 @@ namespace rq50::comm::jobs {
 
 /// The step whose response the parser is handling, or -1 when the engine
 /// calls the parser on its way to the finishing step.
-int AnsweredStep();
+int AnsweredStep(CommEngine& e);
 
 /// CheckRespStatus and CheckSlotZero, as every parser line begins.
-bool Checks(int flag = 0);
+bool Checks(CommEngine& e, int flag = 0);
 
 /// The last response as an item block: from its byte 4 up to, not including,
 /// its checksum.
-parameter::ItemBlock ResponseBlock();
+parameter::ItemBlock ResponseBlock(CommEngine& e);
 /// The last response decoded.
-parameter::DecodedItem ResponseItem();
+parameter::DecodedItem ResponseItem(CommEngine& e);
 
 /// Checks of the program jobs outside their area requests: there the engine
 /// keeps an address error pending while the job goes on, which would only
 /// repeat the request; an address error ends the job instead.
-bool ProgramChecks();
+bool ProgramChecks(CommEngine& e);
 
 /// Trimmed, upper-case name of the last response.
-std::string ResponseNameKey();
+std::string ResponseNameKey(CommEngine& e);
 /// The group names that uploads and pages pass over.
 bool IsProgramOrConst(const std::string& nameKey);
 
 /// Step 2 of the connect sequence: writes the slot to the rack interface.
-void BuildSlotWrite(int slot);
+void BuildSlotWrite(CommEngine& e, int slot);
 
 /// The write step of a download: each item a selection finds from the
 /// position on is written (its data text, or none for a selection, whose
@@ -49,6 +49,7 @@ void BuildSlotWrite(int slot);
 class ItemWrites {
   public:
     using Select = std::function<std::optional<WriteItem>(std::size_t from)>;
+    explicit ItemWrites(CommEngine& engine) : e(engine) {}
     void Restart();
     /// Builds the write of the next item; false when the selection finds none.
     bool Send(const Select& select);
@@ -66,6 +67,7 @@ class ItemWrites {
     }
 
   private:
+    CommEngine& e;
     std::size_t m_position = 0;
     std::optional<WriteItem> m_item;
     WriteProgress m_course;

@@ -4,8 +4,9 @@
 // a parser registered with the engine, and the state they share with the
 // screens that start them.
 
+#include "comm/Engine.h"
 #include "comm/jobs/GroupWalk.h"
-#include "comm/jobs/TransferRules.h"
+#include "comm/jobs/JobResults.h"
 #include "files/DataSet.h"
 #include "parameter/ItemBlock.h"
 
@@ -15,74 +16,25 @@
 #include <string>
 #include <vector>
 
-namespace rq50::parameter {
-class PageModel;
-}
 
 namespace rq50::comm::jobs {
 
-/// One row of Baudrate.ini as the rate change uses it.
-struct BaudRateRow {
-    std::string pattern;
-    int ma = 0;
-    int mb = 0;
-    int mc = 0;
-    std::string prefix;
-    std::string code9600;
-    std::string code1200;
-};
-
-/// Tables the jobs consult. The program installs readers of V3Model.ini,
-/// Category.ini and Baudrate.ini; tests install their own.
-struct JobTables {
-    std::function<bool(const std::string& model)> isV3Model;
-    std::function<CategoryAreas(const std::string& model)> findCategory;
-    std::function<std::optional<BaudRateRow>(const std::string& model)> findBaudRate;
-};
-JobTables& Tables();
-/// Installs the readers of the configuration files in the application folder.
-void UseConfigurationFiles();
-
-/// State the jobs leave for the screens.
-struct JobResults {
-    /// Name lists of the four categories from the last upload.
-    std::array<std::vector<std::string>, 4> categoryNames;
-    /// Items whose read-back differed in the last download.
-    std::vector<DownloadCheckEntry> downloadCheck;
-    /// Jobs 2 and 16: items written and answered so far.
-    int itemsWritten = 0;
-    /// Program jobs: the area the instrument refused (RefusedArea).
-    int refusedArea = kRefusedNone;
-    /// Job 20: the row of the connected model; job 21 writes through it.
-    std::optional<BaudRateRow> baudRow;
-    /// Jobs 2 and 16: model text the instrument reported, as received.
-    std::string instrumentModel;
-    /// Job 23: model text of the module in the selected slot.
-    std::string slotModel;
-    /// The rate the instrument ran at before the baud-rate dialog changed it.
-    int previousInstrumentSpeed = 1200;
-    /// Header of the connected instrument as the page jobs learnt it; the
-    /// data set's header is not touched by them.
-    files::DataSetHeader onlineHeader;
-};
-JobResults& Results();
-
-/// The parameter screen the online jobs (4-14, 17-19) fill; nullptr when it
-/// is not open.
-void AttachPageModel(parameter::PageModel* page);
-parameter::PageModel* OnlinePage();
+/// Installs the readers of the configuration files in the application folder
+/// as the tables of `engine`'s jobs.
+void UseConfigurationFiles(CommEngine& engine);
 
 /// Starts job 21 with the rate chosen in the baud-rate dialog (1200 or 9600):
 /// the previous rate is kept for a failure. False when the engine refuses.
-bool StartBaudRateChange(int rate);
+bool StartBaudRateChange(CommEngine& engine, int rate, int caller = kCallerNone);
 
-/// Registers every job with the engine.
-void RegisterAllJobs();
+/// Registers every job with `engine`; each job object lives as long as the
+/// engine.
+void RegisterAllJobs(CommEngine& engine);
 
 // Registration of each family (RegisterAllJobs calls them all).
-void RegisterParameterJobs();
-void RegisterPageJobs();
-void RegisterProgramJobs();
-void RegisterDeviceJobs();
+void RegisterParameterJobs(CommEngine& engine);
+void RegisterPageJobs(CommEngine& engine);
+void RegisterProgramJobs(CommEngine& engine);
+void RegisterDeviceJobs(CommEngine& engine);
 
 }  // namespace rq50::comm::jobs

@@ -47,16 +47,16 @@ bool ShownOnOpenPage(int code) {
 /// The finishing message of an online job, by error code, with `title` as
 /// the title when one is given; after a time-out the port is reopened at
 /// `CommSpeed`. `everyCode` false keeps to the codes of ShownOnOpenPage.
-void ShowOnlineError(SerialPort& port, const std::string& title, bool everyCode) {
-    const std::string saved = CommTitle;
-    if (!title.empty()) CommTitle = title;
-    if (everyCode || ShownOnOpenPage(CommError)) ShowCommErrorMessage(CommError);
-    CommTitle = saved;
-    if (CommError == kErrNoResponse) {
-        CommSettings.speed = CommSpeed;
+void ShowOnlineError(CommEngine& e, SerialPort& port, const std::string& title, bool everyCode) {
+    const std::string saved = e.CommTitle;
+    if (!title.empty()) e.CommTitle = title;
+    if (everyCode || ShownOnOpenPage(e.CommError)) e.ShowCommErrorMessage(e.CommError);
+    e.CommTitle = saved;
+    if (e.CommError == kErrNoResponse) {
+        e.CommSettings.speed = e.CommSpeed;
         if (port.IsOpen()) {
-            if (CloseCommPort(port) != 0) ShowQuillError();
-            if (OpenCommPort(port) != 0) ShowQuillError();
+            if (e.CloseCommPort(port) != 0) e.ShowQuillError();
+            if (e.OpenCommPort(port) != 0) e.ShowQuillError();
         }
     }
 }
@@ -64,62 +64,65 @@ void ShowOnlineError(SerialPort& port, const std::string& title, bool everyCode)
 /// The page jobs (4-7, 10-13) show every code's message with their category
 /// name as title: their connect can end as terminated by a cancelled SLOT No.
 /// dialog.
-void ShowPageJobError(SerialPort& port, const std::string& categoryTitle) {
-    ShowOnlineError(port, categoryTitle, true);
+void ShowPageJobError(CommEngine& e, SerialPort& port, const std::string& categoryTitle) {
+    ShowOnlineError(e, port, categoryTitle, true);
 }
 
 /// The jobs on an open page (8, 9, 14, 17-19).
-void ShowOpenPageError(SerialPort& port) {
-    ShowOnlineError(port, {}, false);
+void ShowOpenPageError(CommEngine& e, SerialPort& port) {
+    ShowOnlineError(e, port, {}, false);
 }
 
 /// Step 0 of every online job: the page window is kept aside and the screen
 /// waits; the port is opened unless job 3 left it open.
-void BeginOnlineJob(SerialPort& port) {
-    if (PageModel* page = OnlinePage()) {
+void BeginOnlineJob(CommEngine& e, SerialPort& port) {
+    if (PageModel* page = e.OnlinePage()) {
         page->SavePageWindow();
         page->SetAllEnabled(false);
     }
-    BeginJob(port);
+    e.BeginJob(port);
 }
 
 /// A row of the page rewritten from the answer: its grid row and the working
 /// copy.
-void RewriteRow(PageModel& page, int row) {
-    page.ReplaceRow(row, ResponseBlock());
+void RewriteRow(CommEngine& e, PageModel& page, int row) {
+    page.ReplaceRow(row, ResponseBlock(e));
 }
 
 // ======================================================= jobs 4-7 and 10-13
 
 class CategoryPageJob : public StepJob {
   public:
+    using StepJob::StepJob;
+
+  public:
     /// The MAINT entry is steps 11-13.
     enum Step : int { kCategoryHead = 7, kFirstItem, kNextItem, kNextGroup, kMaintEntry };
 
-    explicit CategoryPageJob(int jobBase) : m_jobBase(jobBase) {}
+    CategoryPageJob(CommEngine& engine, int jobBase) : StepJob(engine), m_jobBase(jobBase) {}
 
   private:
     void Begin(SerialPort& port) override {
-        m_category = CommJob - m_jobBase;
-        m_wantedTab = OnlinePage() ? OnlinePage()->CurrentTab() : 1;
+        m_category = e.CommJob - m_jobBase;
+        m_wantedTab = e.OnlinePage() ? e.OnlinePage()->CurrentTab() : 1;
         m_header = {};
         m_names.clear();
         m_groupCounter = 0;
         m_items.clear();
         m_firstKnown = false;
         m_lastKnown = false;
-        BeginOnlineJob(port);
+        BeginOnlineJob(e, port);
     }
 
     void ModelAnswered(const std::string& model) override { m_header.model = model; }
 
     void CategoryStartsAnswered() override {
-        if (m_category == 3) CommStep = kMaintEntry;
+        if (m_category == 3) e.CommStep = kMaintEntry;
     }
 
     void MaintStartAnswered() override {
-        m_header.maintStart = RespMA;
-        CommStep = kCategoryHead;
+        m_header.maintStart = e.RespMA;
+        e.CommStep = kCategoryHead;
     }
 
     void Step(int step) override {
@@ -128,7 +131,7 @@ class CategoryPageJob : public StepJob {
             MaintEntry(step, kMaintEntry, m_header.adjustStart))
             return;
         if (step != kCategoryHead) return;
-        if (Sending()) return ReqItem(CategoryStart(), 0, 0);
+        if (Sending()) return e.ReqItem(CategoryStart(), 0, 0);
         m_walk.Start(CategoryStart(), NextCategoryStartOf(m_header, m_category), CategoryStart(),
                      0);
         EnterGroup();
@@ -139,25 +142,25 @@ class CategoryPageJob : public StepJob {
     /// A group head: its name becomes a tab. PROGRAM and CONST groups are
     /// passed over and get no tab, so tab n is always the n-th group shown.
     void EnterGroup() {
-        m_groupIsArea = IsProgramOrConst(ResponseNameKey());
+        m_groupIsArea = IsProgramOrConst(ResponseNameKey(e));
         if (m_groupIsArea) return;
         ++m_groupCounter;
-        m_names.push_back(TrimBlanks(RespName));
-        if (PageModel* page = OnlinePage()) page->SetTabNames(m_names);
+        m_names.push_back(TrimBlanks(e.RespName));
+        if (PageModel* page = e.OnlinePage()) page->SetTabNames(m_names);
     }
 
     bool Wanted() const { return !m_groupIsArea && m_groupCounter == m_wantedTab; }
 
     /// An item of the wanted group goes on the page until the page is full.
     void Offer() {
-        if (!Wanted() || IsProgramOrConst(ResponseNameKey())) return;
-        m_items.push_back(ResponseBlock());
+        if (!Wanted() || IsProgramOrConst(ResponseNameKey(e))) return;
+        m_items.push_back(ResponseBlock(e));
     }
 
     void ItemAnswered(bool item) override {
         const bool first = m_walk.FromHead();
         if (first && Wanted()) {
-            m_first = {RespMA, RespMB, RespMC};
+            m_first = {e.RespMA, e.RespMB, e.RespMC};
             m_firstKnown = true;
         }
         if (!item) {
@@ -166,34 +169,34 @@ class CategoryPageJob : public StepJob {
                 m_last = {m_walk.Ma(), m_walk.Mb(), 0};
                 m_lastKnown = true;
             }
-            CommStep = kNextGroup;
+            e.CommStep = kNextGroup;
             return;
         }
-        if (!first) Host().ShowStatusText(SkippingText(ResponseNameKey()));
+        if (!first) e.Host().ShowStatusText(SkippingText(ResponseNameKey(e)));
         if (first && !Wanted()) {
-            CommStep = kNextGroup;
+            e.CommStep = kNextGroup;
             return;
         }
         Offer();
-        CommStep = m_items.size() < parameter::kPageRows ? kNextItem : kNextGroup;
+        e.CommStep = m_items.size() < parameter::kPageRows ? kNextItem : kNextGroup;
     }
 
     void GroupAnswered(bool group) override {
         if (!group) {
-            CommStep = kStepFinish;
+            e.CommStep = kStepFinish;
             return;
         }
         EnterGroup();
-        CommStep = kFirstItem;
+        e.CommStep = kFirstItem;
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        Host().ShowStatusText({});
-        PageModel* page = OnlinePage();
-        if (CommError == kErrNone) {
-            SetProgress(100);
-            Results().onlineHeader = m_header;
+        e.EndJobClosePort(port, true);
+        e.Host().ShowStatusText({});
+        PageModel* page = e.OnlinePage();
+        if (e.CommError == kErrNone) {
+            e.SetProgress(100);
+            e.Results().onlineHeader = m_header;
             if (!page) return;
             page->SetGroupBounds(m_firstKnown ? m_first : ItemAddress{},
                                  m_lastKnown ? m_last : ItemAddress{}, m_lastKnown);
@@ -201,7 +204,7 @@ class CategoryPageJob : public StepJob {
             page->OnPageJobSucceeded();
             return;
         }
-        ShowPageJobError(port, shell::Catalogue(kTextCategoryTitle + m_category));
+        ShowPageJobError(e, port, shell::Catalogue(kTextCategoryTitle + m_category));
         if (page) page->OnPageJobFailed(false);
     }
 
@@ -224,52 +227,55 @@ class CategoryPageJob : public StepJob {
 
 class MoveJob : public StepJob {
   public:
-    explicit MoveJob(bool forward) : m_forward(forward) {}
+    using StepJob::StepJob;
+
+  public:
+    MoveJob(CommEngine& engine, bool forward) : StepJob(engine), m_forward(forward) {}
 
   private:
     enum Step : int { kMove = 1 };
 
     void Begin(SerialPort& port) override {
         m_received.clear();
-        PageModel* page = OnlinePage();
+        PageModel* page = e.OnlinePage();
         m_cur = page ? page->Anchor() : ItemAddress{};
         m_wanted = page ? page->Step() : 0;
         m_groupFirstMb = page ? page->Window().categoryFirst.mb : 0;
-        BeginOnlineJob(port);
+        BeginOnlineJob(e, port);
     }
 
-    bool AnswerChecks(int /*step*/) override { return Checks(); }
+    bool AnswerChecks(int /*step*/) override { return Checks(e); }
 
     void Step(int step) override {
         if (step != kMove) return;
         if (Sending())
-            return m_forward ? ReqNextMB(m_cur.ma, m_cur.mb) : ReqPrevMB(m_cur.ma, m_cur.mb);
-        PageModel* page = OnlinePage();
-        const bool stayed = RespMB == m_cur.mb || RespMA != m_cur.ma;
+            return m_forward ? e.ReqNextMB(m_cur.ma, m_cur.mb) : e.ReqPrevMB(m_cur.ma, m_cur.mb);
+        PageModel* page = e.OnlinePage();
+        const bool stayed = e.RespMB == m_cur.mb || e.RespMA != m_cur.ma;
         const bool wrapped =
-            m_forward ? (RespMB == m_groupFirstMb || RespMB < m_cur.mb) : (RespMB > m_cur.mb);
-        if (stayed || wrapped || RespMB == 0) {
+            m_forward ? (e.RespMB == m_groupFirstMb || e.RespMB < m_cur.mb) : (e.RespMB > m_cur.mb);
+        if (stayed || wrapped || e.RespMB == 0) {
             // The group ends here: in that direction there is nothing more.
             if (page && m_forward) {
                 page->SetGroupLast(m_cur);
             } else if (page) {
                 page->SetGroupFirst(m_cur);
             }
-            CommStep = kStepFinish;
+            e.CommStep = kStepFinish;
             return;
         }
-        m_cur = {RespMA, RespMB, RespMC};
-        m_received.push_back(ResponseBlock());
+        m_cur = {e.RespMA, e.RespMB, e.RespMC};
+        m_received.push_back(ResponseBlock(e));
         const bool done = static_cast<int>(m_received.size()) >= m_wanted ||
                           static_cast<int>(m_received.size()) >= kMaxItemsPerGroup;
-        CommStep = done ? static_cast<int>(kStepFinish) : kMove;
+        e.CommStep = done ? static_cast<int>(kStepFinish) : kMove;
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        PageModel* page = OnlinePage();
-        if (CommError == kErrNone) {
-            SetProgress(100);
+        e.EndJobClosePort(port, true);
+        PageModel* page = e.OnlinePage();
+        if (e.CommError == kErrNone) {
+            e.SetProgress(100);
             if (!page) return;
             if (!m_forward) std::reverse(m_received.begin(), m_received.end());
             // Nothing beyond the group's end: the rows stay as they are.
@@ -279,7 +285,7 @@ class MoveJob : public StepJob {
             page->OnPageJobSucceeded();
             return;
         }
-        ShowOpenPageError(port);
+        ShowOpenPageError(e, port);
         if (page) page->OnPageJobFailed(!m_received.empty());
     }
 
@@ -293,13 +299,16 @@ class MoveJob : public StepJob {
 // =============================================== job 14: periodic reading
 
 class PeriodicReadJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
     void Begin(SerialPort& port) override {
-        PageModel* page = OnlinePage();
+        PageModel* page = e.OnlinePage();
         m_list = page ? page->Window().measured : std::vector<parameter::MeasuredItem>{};
-        BeginJob(port);
+        e.BeginJob(port);
     }
 
-    bool AnswerChecks(int /*step*/) override { return Checks(); }
+    bool AnswerChecks(int /*step*/) override { return Checks(e); }
 
     /// Step n reads the n-th measured item of the page.
     void Step(int step) override {
@@ -307,17 +316,17 @@ class PeriodicReadJob : public StepJob {
         if (index >= m_list.size()) return NothingToSend();
         if (Sending()) {
             const auto& a = m_list[index].address;
-            return ReqItem(a.ma, a.mb, a.mc);
+            return e.ReqItem(a.ma, a.mb, a.mc);
         }
-        if (PageModel* page = OnlinePage()) RewriteRow(*page, m_list[index].row);
-        if (index + 1 >= m_list.size()) CommStep = kStepFinish;
+        if (PageModel* page = e.OnlinePage()) RewriteRow(e, *page, m_list[index].row);
+        if (index + 1 >= m_list.size()) e.CommStep = kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        if (CommError == kErrNone) return;
-        ShowOpenPageError(port);
-        if (PageModel* page = OnlinePage()) {
+        e.EndJobClosePort(port, true);
+        if (e.CommError == kErrNone) return;
+        ShowOpenPageError(e, port);
+        if (PageModel* page = e.OnlinePage()) {
             page->SetReading(false);
             page->SetGridLocked(false);
             page->SetEntryEnabled(false);
@@ -330,10 +339,13 @@ class PeriodicReadJob : public StepJob {
 // ================================================= job 17: read for editing
 
 class ReadItemJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
     enum Step : int { kCommand10 = 1, kItem = 2, kChoice = 3 };
 
     void Begin(SerialPort& port) override {
-        PageModel* page = OnlinePage();
+        PageModel* page = e.OnlinePage();
         m_maint = page && page->Category() == parameter::PageCategory::Maint;
         m_ma = page ? page->EditAddress().ma : 0;
         m_mb = page ? page->EditAddress().mb : 0;
@@ -343,10 +355,10 @@ class ReadItemJob : public StepJob {
             page->SetAllEnabled(false);
             page->ForgetEdit();
         }
-        BeginJob(port);
+        e.BeginJob(port);
     }
 
-    bool AnswerChecks(int /*step*/) override { return Checks(); }
+    bool AnswerChecks(int /*step*/) override { return Checks(e); }
 
     void Step(int step) override {
         switch (step) {
@@ -354,19 +366,19 @@ class ReadItemJob : public StepJob {
                 // Only MAINT items need maintenance access; any other item is
                 // read at once, and its answer is taken as step 2's.
                 if (!Sending()) return;
-                if (m_maint) return ReqCommand10(0, 0, 0);
-                CommStep = kChoice;
-                return ReqItem(m_ma, m_mb, 0);
+                if (m_maint) return e.ReqCommand10(0, 0, 0);
+                e.CommStep = kChoice;
+                return e.ReqItem(m_ma, m_mb, 0);
             case kItem:
-                if (Sending()) return ReqItem(m_ma, m_mb, 0);
+                if (Sending()) return e.ReqItem(m_ma, m_mb, 0);
                 TakeItem();
                 break;
             case kChoice: {
                 if (Sending())
-                    return ReqItem86(m_choices.nextMa, m_choices.nextMb, m_choices.nextMc);
-                const bool more = m_choices.Offer(ResponseItem());
+                    return e.ReqItem86(m_choices.nextMa, m_choices.nextMb, m_choices.nextMc);
+                const bool more = m_choices.Offer(ResponseItem(e));
                 const bool bounded = static_cast<int>(m_choices.entries.size()) >= kMaxChoices;
-                CommStep = more && !bounded ? static_cast<int>(kChoice) : kStepFinish;
+                e.CommStep = more && !bounded ? static_cast<int>(kChoice) : kStepFinish;
                 break;
             }
             default:
@@ -375,29 +387,29 @@ class ReadItemJob : public StepJob {
     }
 
     void TakeItem() {
-        if (IsProgramOrConst(ResponseNameKey())) {
-            CommStep = kStepFinish;
+        if (IsProgramOrConst(ResponseNameKey(e))) {
+            e.CommStep = kStepFinish;
             return;
         }
-        m_block = ResponseBlock();
+        m_block = ResponseBlock(e);
         m_have = true;
-        if (RespDataKind == parameter::kKindSelection) {
-            m_choices.Start(RespMA, RespMB, RespMC);
-            CommStep = kChoice;
+        if (e.RespDataKind == parameter::kKindSelection) {
+            m_choices.Start(e.RespMA, e.RespMB, e.RespMC);
+            e.CommStep = kChoice;
             return;
         }
-        CommStep = kStepFinish;
+        e.CommStep = kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        PageModel* page = OnlinePage();
+        e.EndJobClosePort(port, true);
+        PageModel* page = e.OnlinePage();
         if (page) {
             page->SetAllEnabled(true);
             page->SetMoveMenus();
         }
-        if (CommError == kErrNone) {
-            SetProgress(100);
+        if (e.CommError == kErrNone) {
+            e.SetProgress(100);
             if (page && m_have) {
                 page->OnItemRead(m_block, m_choices);
             } else if (page) {
@@ -405,7 +417,7 @@ class ReadItemJob : public StepJob {
             }
             return;
         }
-        ShowOpenPageError(port);
+        ShowOpenPageError(e, port);
         if (page) page->OnItemReadFailed();
     }
 
@@ -420,40 +432,43 @@ class ReadItemJob : public StepJob {
 // ======================================================= job 18: write
 
 class WriteItemJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
     enum Step : int { kWrite = 1, kReReadItem = 2, kPageFirst = 3, kPageNext = 4 };
 
     void Begin(SerialPort& port) override {
         m_pageRows = 0;
-        BeginOnlineJob(port);
+        BeginOnlineJob(e, port);
     }
 
-    bool AnswerChecks(int /*step*/) override { return Checks(); }
+    bool AnswerChecks(int /*step*/) override { return Checks(e); }
 
     void Step(int step) override {
-        PageModel* page = OnlinePage();
+        PageModel* page = e.OnlinePage();
         if (!page) return NothingToSend();
         switch (step) {
             case kWrite:
                 if (Sending()) return WriteEntry(*page);
-                RewriteRow(*page, page->EditedRow());
-                if (!NeedsPageReRead(ResponseNameKey())) CommStep = kStepFinish;
+                RewriteRow(e, *page, page->EditedRow());
+                if (!NeedsPageReRead(ResponseNameKey(e))) e.CommStep = kStepFinish;
                 break;
             case kReReadItem:
-                if (Sending()) return ReqItem(page->EditAddress().ma, page->EditAddress().mb, 0);
-                RewriteRow(*page, page->EditedRow());
+                if (Sending()) return e.ReqItem(page->EditAddress().ma, page->EditAddress().mb, 0);
+                RewriteRow(e, *page, page->EditedRow());
                 break;
             case kPageFirst:
                 if (Sending()) {
                     m_cur = page->Window().pageFirst;
-                    return ReqItem(m_cur.ma, m_cur.mb, m_cur.mc);
+                    return e.ReqItem(m_cur.ma, m_cur.mb, m_cur.mc);
                 }
                 TakePageRow(*page);
                 break;
             case kPageNext:
-                if (Sending()) return ReqNextMB(m_cur.ma, m_cur.mb);
+                if (Sending()) return e.ReqNextMB(m_cur.ma, m_cur.mb);
                 // The group ended before the page.
-                if (RespMB == m_cur.mb || RespMB < m_cur.mb) {
-                    CommStep = kStepFinish;
+                if (e.RespMB == m_cur.mb || e.RespMB < m_cur.mb) {
+                    e.CommStep = kStepFinish;
                     return;
                 }
                 TakePageRow(*page);
@@ -463,32 +478,32 @@ class WriteItemJob : public StepJob {
         }
     }
 
-    static void WriteEntry(PageModel& page) {
+    void WriteEntry(PageModel& page) {
         ItemAddress address;
         int kind = 0;
         page.RowAddress(page.EditedRow(), address, kind);
         if (kind == parameter::kKindSelection) {
-            ClearSendData();
+            e.ClearSendData();
         } else {
             std::string text = page.WriteText();
             text.resize(8, ' ');
-            SetSendDataText(text);
+            e.SetSendDataText(text);
         }
-        ReqWrite(page.EditAddress().ma, page.EditAddress().mb, page.WriteCode());
+        e.ReqWrite(page.EditAddress().ma, page.EditAddress().mb, page.WriteCode());
     }
 
     void TakePageRow(PageModel& page) {
-        m_cur = {RespMA, RespMB, RespMC};
+        m_cur = {e.RespMA, e.RespMB, e.RespMC};
         ++m_pageRows;
-        RewriteRow(page, m_pageRows);
-        CommStep = m_pageRows < page.Window().rowCount ? static_cast<int>(kPageNext) : kStepFinish;
+        RewriteRow(e, page, m_pageRows);
+        e.CommStep = m_pageRows < page.Window().rowCount ? static_cast<int>(kPageNext) : kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        PageModel* page = OnlinePage();
-        if (CommError != kErrNone) ShowOpenPageError(port);
-        if (CommError == kErrNone) SetProgress(100);
+        e.EndJobClosePort(port, true);
+        PageModel* page = e.OnlinePage();
+        if (e.CommError != kErrNone) ShowOpenPageError(e, port);
+        if (e.CommError == kErrNone) e.SetProgress(100);
         if (!page) return;
         page->SetAllEnabled(true);
         page->SetMoveMenus();
@@ -504,31 +519,34 @@ class WriteItemJob : public StepJob {
 // ============================================= job 19: cancel forced output
 
 class CancelOutputJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
     void Begin(SerialPort& port) override {
         m_row = 0;
-        if (PageModel* page = OnlinePage()) {
+        if (PageModel* page = e.OnlinePage()) {
             m_row = page->EditedRow() != 0 ? page->EditedRow() : page->FirstItemRow();
             int kind = 0;
             page->RowAddress(m_row, m_address, kind);
         }
-        BeginOnlineJob(port);
+        BeginOnlineJob(e, port);
     }
 
-    bool AnswerChecks(int /*step*/) override { return Checks(); }
+    bool AnswerChecks(int /*step*/) override { return Checks(e); }
 
     /// The item is read again.
     void Step(int step) override {
         if (step != 1) return;
-        if (Sending()) return ReqItem(m_address.ma, m_address.mb, m_address.mc);
-        if (PageModel* page = OnlinePage(); page && m_row > 0)
-            page->ReplaceRow(m_row, ResponseBlock());
-        CommStep = kStepFinish;
+        if (Sending()) return e.ReqItem(m_address.ma, m_address.mb, m_address.mc);
+        if (PageModel* page = e.OnlinePage(); page && m_row > 0)
+            page->ReplaceRow(m_row, ResponseBlock(e));
+        e.CommStep = kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, true);
-        if (CommError != kErrNone) ShowOpenPageError(port);
-        if (PageModel* page = OnlinePage()) {
+        e.EndJobClosePort(port, true);
+        if (e.CommError != kErrNone) ShowOpenPageError(e, port);
+        if (PageModel* page = e.OnlinePage()) {
             page->SetAllEnabled(true);
             page->SetMoveMenus();
             page->SetEntryEnabled(false);
@@ -541,27 +559,20 @@ class CancelOutputJob : public StepJob {
 
 }  // namespace
 
-void RegisterPageJobs() {
-    static CategoryPageJob openPage(kJobCategoryDisplay);
-    static CategoryPageJob tabPage(kJobTabDisplay);
-    static MoveJob next(true);
-    static MoveJob previous(false);
-    static PeriodicReadJob periodic;
-    static ReadItemJob read;
-    static WriteItemJob write;
-    static CancelOutputJob cancel;
-    for (int job = kJobCategoryDisplay; job <= kJobCategoryMaint; ++job) {
-        RegisterCommJob(job, openPage.Routines());
-    }
-    for (int job = kJobTabDisplay; job <= kJobTabMaint; ++job) {
-        RegisterCommJob(job, tabPage.Routines());
-    }
-    RegisterCommJob(kJobNextPage, next.Routines());
-    RegisterCommJob(kJobPrevPage, previous.Routines());
-    RegisterCommJob(kJobPeriodicRead, periodic.Routines());
-    RegisterCommJob(kJobReadItem, read.Routines());
-    RegisterCommJob(kJobWriteItem, write.Routines());
-    RegisterCommJob(kJobCancelForced, cancel.Routines());
+void RegisterPageJobs(CommEngine& e) {
+    // One page job serves the four categories, another the four tabs.
+    auto openPage = std::make_shared<CategoryPageJob>(e, kJobCategoryDisplay);
+    auto tabPage = std::make_shared<CategoryPageJob>(e, kJobTabDisplay);
+    for (int job = kJobCategoryDisplay; job <= kJobCategoryMaint; ++job)
+        e.RegisterCommJob(job, openPage->Routines());
+    for (int job = kJobTabDisplay; job <= kJobTabMaint; ++job)
+        e.RegisterCommJob(job, tabPage->Routines());
+    e.KeepJobObject(openPage);
+    e.KeepJobObject(tabPage);
+    RegisterStepJob<MoveJob>(e, kJobNextPage, true);
+    RegisterStepJob<MoveJob>(e, kJobPrevPage, false);
+    RegisterStepJobs<PeriodicReadJob, ReadItemJob, WriteItemJob, CancelOutputJob>(
+        e, kJobPeriodicRead, kJobReadItem, kJobWriteItem, kJobCancelForced);
 }
 
 }  // namespace rq50::comm::jobs

@@ -38,6 +38,9 @@ enum Category : int { kDisplay = 0, kSet = 1, kAdjust = 2, kMaint = 3 };
 
 class UploadJob : public StepJob {
   public:
+    using StepJob::StepJob;
+
+  public:
     /// The V3 access is steps 7-10, the MAINT entry steps 15-17.
     static constexpr int kV3Access = 7;
     enum Step : int { kCategoryHead = 11, kFirstItem, kNextItem, kNextGroup, kMaintEntry };
@@ -48,35 +51,35 @@ class UploadJob : public StepJob {
         m_names = {};
         m_category = kDisplay;
         m_items.clear();
-        Host().ShowStatusText({});
-        BeginJob(port);
+        e.Host().ShowStatusText({});
+        e.BeginJob(port);
     }
 
     void BeforeRequest(int step) override {
         switch (step) {
             case kStepFirstItem:
-                SetProgress(3);
+                e.SetProgress(3);
                 break;
             case kStepSlotWrite:
-                SetProgress(6);
+                e.SetProgress(6);
                 break;
             case kStepModel:
                 break;
             case kStepDisplayStart:
-                SetProgress(8);
+                e.SetProgress(8);
                 break;
             case kStepSetStart:
-                SetProgress(10);
+                e.SetProgress(10);
                 break;
             case kStepAdjustStart:
-                SetProgress(12);
+                e.SetProgress(12);
                 break;
             case kCategoryHead:
-                if (CommProgress < kCategoryProgressStart[m_category] || m_category != kMaint)
-                    SetProgress(kCategoryProgressStart[m_category]);
+                if (e.CommProgress < kCategoryProgressStart[m_category] || m_category != kMaint)
+                    e.SetProgress(kCategoryProgressStart[m_category]);
                 break;
             default:
-                SetProgress(std::min(CommProgress + 1, kCategoryProgressEnd[m_category]));
+                e.SetProgress(std::min(e.CommProgress + 1, kCategoryProgressEnd[m_category]));
                 break;
         }
     }
@@ -89,9 +92,9 @@ class UploadJob : public StepJob {
             return;
         switch (step) {
             case kCategoryHead:
-                if (Sending()) return ReqItem(CategoryStartOf(m_header, m_category), 0, 0);
+                if (Sending()) return e.ReqItem(CategoryStartOf(m_header, m_category), 0, 0);
                 m_walk.Start(CategoryStartOf(m_header, m_category),
-                             NextCategoryStartOf(m_header, m_category), RespMA, RespMB);
+                             NextCategoryStartOf(m_header, m_category), e.RespMA, e.RespMB);
                 AddGroupName();
                 Store();
                 break;
@@ -103,9 +106,9 @@ class UploadJob : public StepJob {
     void ModelAnswered(const std::string& model) override { m_header.model = model; }
 
     void CategoryStartsAnswered() override {
-        if (Tables().isV3Model && Tables().isV3Model(m_header.model)) return;
+        if (e.Tables().isV3Model && e.Tables().isV3Model(m_header.model)) return;
         m_header.customType = 0;
-        CommStep = kCategoryHead;
+        e.CommStep = kCategoryHead;
     }
 
     void CustomTypeAnswered(int customType) override {
@@ -113,42 +116,42 @@ class UploadJob : public StepJob {
     }
 
     void MaintStartAnswered() override {
-        m_header.maintStart = RespMA;
+        m_header.maintStart = e.RespMA;
         m_category = kMaint;
-        CommStep = kCategoryHead;
+        e.CommStep = kCategoryHead;
     }
 
     void AddGroupName() {
-        if (IsProgramOrConst(ResponseNameKey())) return;
-        m_names[m_category].push_back(TrimBlanks(RespName));
+        if (IsProgramOrConst(ResponseNameKey(e))) return;
+        m_names[m_category].push_back(TrimBlanks(e.RespName));
     }
 
     void Store() {
-        if (!IsProgramOrConst(ResponseNameKey())) m_items.push_back(ResponseBlock());
+        if (!IsProgramOrConst(ResponseNameKey(e))) m_items.push_back(ResponseBlock(e));
     }
 
     void ItemAnswered(bool item) override {
         if (!item) {
-            CommStep = kNextGroup;
+            e.CommStep = kNextGroup;
             return;
         }
-        Host().ShowStatusText(SkippingText(ResponseNameKey()));
+        e.Host().ShowStatusText(SkippingText(ResponseNameKey(e)));
         Store();
-        CommStep = kNextItem;
+        e.CommStep = kNextItem;
     }
 
     /// PROGRAM and CONST groups are passed over.
     void GroupAnswered(bool group) override {
         if (!group) return NextCategory();
-        const std::string name = ResponseNameKey();
+        const std::string name = ResponseNameKey(e);
         if (IsProgramOrConst(name)) {
-            Host().ShowStatusText(SkippingText(name));
-            CommStep = kNextGroup;
+            e.Host().ShowStatusText(SkippingText(name));
+            e.CommStep = kNextGroup;
             return;
         }
         AddGroupName();
         Store();
-        CommStep = kFirstItem;
+        e.CommStep = kFirstItem;
     }
 
     void NextCategory() {
@@ -156,36 +159,36 @@ class UploadJob : public StepJob {
             case kDisplay:
             case kSet:
                 ++m_category;
-                CommStep = kCategoryHead;
+                e.CommStep = kCategoryHead;
                 break;
             case kAdjust:
                 m_category = kMaint;
-                CommStep = kMaintEntry;
+                e.CommStep = kMaintEntry;
                 break;
             default:
-                CommStep = kStepFinish;
+                e.CommStep = kStepFinish;
                 break;
         }
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, false);
-        Host().ShowStatusText({});
-        if (CommError == kErrNone) {
-            SetProgress(100);
-            m_header.slot = SlotConfirmed ? SlotNumber : 0;
+        e.EndJobClosePort(port, false);
+        e.Host().ShowStatusText({});
+        if (e.CommError == kErrNone) {
+            e.SetProgress(100);
+            m_header.slot = e.SlotConfirmed ? e.SlotNumber : 0;
             m_header.displayCount = static_cast<int>(m_names[kDisplay].size());
             m_header.setCount = static_cast<int>(m_names[kSet].size());
             m_header.adjustCount = static_cast<int>(m_names[kAdjust].size());
             m_header.maintCount = static_cast<int>(m_names[kMaint].size());
             // A failed upload leaves the data set and its header as they were.
-            parameter::Items().uploadBuffer = m_items;
-            parameter::Items().dataSet = m_items;
-            files::CurrentDataSetHeader() = m_header;
-            Results().categoryNames = m_names;
+            e.Data().items.uploadBuffer = m_items;
+            e.Data().items.dataSet = m_items;
+            e.Data().header = m_header;
+            e.Results().categoryNames = m_names;
             return;
         }
-        ShowCommErrorMessage(CommError);
+        e.ShowCommErrorMessage(e.CommError);
     }
 
     files::DataSetHeader m_header;
@@ -197,44 +200,47 @@ class UploadJob : public StepJob {
 
 // ============================================================ job 2: download
 
-void ShowDownloadRefusal(int text) {
+void ShowDownloadRefusal(CommEngine& e, int text) {
     if (auto* host = shell::Svc().messages) {
         host->Beep();
         host->Show(
-            {shell::Catalogue(text), CommTitle, shell::kButtonsOk, shell::MsgIcon::Exclamation});
+            {shell::Catalogue(text), e.CommTitle, shell::kButtonsOk, shell::MsgIcon::Exclamation});
     }
 }
 
 class DownloadJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
   public:
     /// The V3 access is steps 4-7; steps 8-18 are never reached.
     enum Step : int { kV3Access = 4, kOut2Type = 19, kSensorType, kWrite };
 
   private:
     void Begin(SerialPort& port) override {
-        const auto& header = files::CurrentDataSetHeader();
+        const auto& header = e.Data().header;
         m_increment = ProgressIncrement(
-            CountDownloadItems(parameter::Items().dataSet, header.setStart, header.adjustStart));
+            CountDownloadItems(e.Data().items.dataSet, header.setStart, header.adjustStart));
         m_progress = 0;
         m_writes.Restart();
-        Results().downloadCheck.clear();
-        CommFacts.downloadDifferences = 0;
+        e.Results().downloadCheck.clear();
+        e.CommFacts.downloadDifferences = 0;
         // A data set whose header does not fit its items is refused before
         // the port is opened.
         if (const int refusal = DownloadRefusal(
-                parameter::Items().dataSet,
+                e.Data().items.dataSet,
                 {header.displayStart, header.setStart, header.adjustStart, header.maintStart})) {
-            ShowDownloadRefusal(refusal);
+            ShowDownloadRefusal(e, refusal);
             m_increment = 0;
-            CommError = kErrDataSetRefused;
+            e.CommError = kErrDataSetRefused;
             return;
         }
-        BeginJob(port);
+        e.BeginJob(port);
     }
 
     void BeforeRequest(int /*step*/) override {
         m_progress += m_increment;
-        SetProgress(m_progress);
+        e.SetProgress(m_progress);
     }
 
     /// OUT2 TYPE and SENSOR TYPE: an instrument without the item answers
@@ -242,31 +248,31 @@ class DownloadJob : public StepJob {
     bool AnswerChecks(int step) override {
         if (step == kOut2Type || step == kSensorType) return true;
         if (step != kWrite) return StepJob::AnswerChecks(step);
-        if (Checks()) return true;
+        if (Checks(e)) return true;
         m_writes.Refused();
         return false;
     }
 
     void Step(int step) override {
-        const auto& header = files::CurrentDataSetHeader();
+        const auto& header = e.Data().header;
         if (ConnectSequence(step) || V3Access(step, kV3Access, header.adjustStart)) return;
         switch (step) {
             case kOut2Type:
-                if (Sending()) return ReqItem(kOut2TypeMa, kOut2TypeMb, 0);
+                if (Sending()) return e.ReqItem(kOut2TypeMa, kOut2TypeMb, 0);
                 CompareSelection(kOut2TypeMa, kOut2TypeMb, kErrOut2Type);
                 break;
             case kSensorType:
-                if (Sending()) return ReqItem(kSensorTypeMa, kSensorTypeMb, 0);
+                if (Sending()) return e.ReqItem(kSensorTypeMa, kSensorTypeMb, 0);
                 CompareSelection(kSensorTypeMa, kSensorTypeMb, kErrSensorType);
-                if (CommError == kErrNone) {
+                if (e.CommError == kErrNone) {
                     m_writes.Restart();
-                    Results().downloadCheck.clear();
+                    e.Results().downloadCheck.clear();
                 }
                 break;
             case kWrite:
                 if (Sending()) return SendNextItem();
-                m_writes.Check(parameter::Items().dataSet);
-                CommStep = kWrite;
+                m_writes.Check(e.Data().items.dataSet);
+                e.CommStep = kWrite;
                 break;
             default:
                 break;
@@ -274,33 +280,33 @@ class DownloadJob : public StepJob {
     }
 
     void ModelAnswered(const std::string& model) override {
-        Results().instrumentModel = model;
-        const auto& header = files::CurrentDataSetHeader();
-        if (!SameModel(model, header.model)) return EndJob(kErrModel);
-        const bool v3 = Tables().isV3Model && Tables().isV3Model(header.model);
-        CommStep = v3 ? kV3Access : kWrite;
+        e.Results().instrumentModel = model;
+        const auto& header = e.Data().header;
+        if (!SameModel(model, header.model)) return e.EndJob(kErrModel);
+        const bool v3 = e.Tables().isV3Model && e.Tables().isV3Model(header.model);
+        e.CommStep = v3 ? kV3Access : kWrite;
     }
 
     void CustomTypeAnswered(int customType) override {
         if (!CustomTypesCompatible(static_cast<std::uint8_t>(customType),
-                                   files::CurrentDataSetHeader().customType))
-            return EndJob(kErrCustomType);
-        CommStep = kOut2Type;
+                                   e.Data().header.customType))
+            return e.EndJob(kErrCustomType);
+        e.CommStep = kOut2Type;
     }
 
     /// The instrument's choice of a selection item must be one the data set
     /// holds for it.
     void CompareSelection(int ma, int mb, int error) {
-        if (RespStatus == kRespNormal &&
-            !DataSetHoldsChoice(parameter::Items().dataSet, ma, mb, RespMC))
-            return EndJob(error);
-        CheckSlotZero();
+        if (e.RespStatus == kRespNormal &&
+            !DataSetHoldsChoice(e.Data().items.dataSet, ma, mb, e.RespMC))
+            return e.EndJob(error);
+        e.CheckSlotZero();
     }
 
     void SendNextItem() {
-        const auto& header = files::CurrentDataSetHeader();
-        const bool found = m_writes.Send([&header](std::size_t from) {
-            return NextDownloadItem(parameter::Items().dataSet, from, header.setStart,
+        const auto& header = e.Data().header;
+        const bool found = m_writes.Send([this, &header](std::size_t from) {
+            return NextDownloadItem(e.Data().items.dataSet, from, header.setStart,
                                     header.adjustStart);
         });
         if (!found) NothingToSend();
@@ -309,71 +315,74 @@ class DownloadJob : public StepJob {
     /// A download that stops while writing says how far it came, in the
     /// check list and below the message.
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, false);
-        if (CommError == kErrNone) {
-            SetProgress(100);
+        e.EndJobClosePort(port, false);
+        if (e.CommError == kErrNone) {
+            e.SetProgress(100);
             // How many values came back otherwise, so the check list is
             // expected (it opens only when there is something in it).
-            const auto differences = Results().downloadCheck.size();
-            CommFacts.downloadDifferences = static_cast<int>(differences);
+            const auto differences = e.Results().downloadCheck.size();
+            e.CommFacts.downloadDifferences = static_cast<int>(differences);
             std::string detail;
             if (differences == 1) detail = shell::Catalogue(kTextOneDifference);
             if (differences > 1) {
                 detail = shell::Catalogue(kTextDifferences);
                 detail.replace(detail.find("%1"), 2, std::to_string(differences));
             }
-            shell::ShowMsgBoxWithDetail(kMsgDownloadCompleted, shell::kButtonsOk, CommTitle,
+            shell::ShowMsgBoxWithDetail(kMsgDownloadCompleted, shell::kButtonsOk, e.CommTitle,
                                         detail);
             return;
         }
-        const auto& header = files::CurrentDataSetHeader();
-        const auto& dataSet = parameter::Items().dataSet;
+        const auto& header = e.Data().header;
+        const auto& dataSet = e.Data().items.dataSet;
         const std::string detail = m_writes.ReportStop(
             dataSet,
             [&](std::size_t from) {
                 return NextDownloadItem(dataSet, from, header.setStart, header.adjustStart);
             },
-            Results().downloadCheck);
-        ShowCommErrorMessage(CommError, detail);
+            e.Results().downloadCheck);
+        e.ShowCommErrorMessage(e.CommError, detail);
     }
 
     int m_increment = 0;
     int m_progress = 0;
-    ItemWrites m_writes;
+    ItemWrites m_writes{e};
 };
 
 // ============================================================= job 3: connect
 
 class ConnectJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
     void Begin(SerialPort& port) override {
         m_rack = false;
-        BeginJob(port);
+        e.BeginJob(port);
     }
 
-    void BeforeRequest(int step) override { SetProgress(25 * step); }
+    void BeforeRequest(int step) override { e.SetProgress(25 * step); }
 
     void Step(int step) override { ConnectSequence(step); }
 
     void RackAnswered() override {
         m_rack = true;
-        AskSlotNumber();
+        e.AskSlotNumber();
     }
 
     void ModelAnswered(const std::string& model) override {
         // The category menu names the connected model.
-        Results().onlineHeader.model = model;
-        CommStep = kStepFinish;
+        e.Results().onlineHeader.model = model;
+        e.CommStep = kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
-        if (CommError == kErrNone) {
+        if (e.CommError == kErrNone) {
             // The port stays open for the online jobs that follow.
-            SetProgress(100);
-            files::CurrentDataSetHeader().slot = m_rack ? SlotNumber : 0;
+            e.SetProgress(100);
+            e.Data().header.slot = m_rack ? e.SlotNumber : 0;
             return;
         }
-        EndJobClosePort(port, false);
-        ShowCommErrorMessage(CommError);
+        e.EndJobClosePort(port, false);
+        e.ShowCommErrorMessage(e.CommError);
     }
 
     bool m_rack = false;
@@ -381,11 +390,11 @@ class ConnectJob : public StepJob {
 
 }  // namespace
 
-void RegisterParameterJobs() {
-    RegisterStepJob<UploadJob>(kJobUpload);
-    RegisterStepJob<DownloadJob>(kJobDownload);
+void RegisterParameterJobs(CommEngine& e) {
+    RegisterStepJob<UploadJob>(e, kJobUpload);
+    RegisterStepJob<DownloadJob>(e, kJobDownload);
     // Job 3 only connects and reads the model: the online screen's first job.
-    RegisterStepJob<ConnectJob>(kJobConnect);
+    RegisterStepJob<ConnectJob>(e, kJobConnect);
 }
 
 }  // namespace rq50::comm::jobs

@@ -33,17 +33,20 @@ std::string UpperTrim(const std::string& text) {
 }
 
 /// The category-table row of a model, if the program installed a table.
-CategoryAreas LookupCategory(const std::string& model) {
-    if (!Tables().findCategory) return {};
-    return Tables().findCategory(UpperTrim(model));
+CategoryAreas LookupCategory(CommEngine& e, const std::string& model) {
+    if (!e.Tables().findCategory) return {};
+    return e.Tables().findCategory(UpperTrim(model));
 }
 
 /// Both program jobs: an address error outside the area requests ends the
 /// job (the engine would otherwise keep it pending and repeat the request).
 class ProgramStepJob : public StepJob {
+  public:
+    using StepJob::StepJob;
+
   protected:
     bool AnswerChecks(int step) override {
-        return step == kStepFirstItem || AreaStep(step) || ProgramChecks();
+        return step == kStepFirstItem || AreaStep(step) || ProgramChecks(e);
     }
     /// The steps whose status 2 is a refused area; they check their answers.
     virtual bool AreaStep(int step) const = 0;
@@ -52,6 +55,9 @@ class ProgramStepJob : public StepJob {
 // ===================================================== job 15: program upload
 
 class ProgramUploadJob : public ProgramStepJob {
+  public:
+    using ProgramStepJob::ProgramStepJob;
+
   public:
     enum Step : int { kCategoryHead = 7, kFirstItem, kNextItem, kNextGroup };
     enum AreaReadStep : int { kAreaStart = 19, kAreaNext };
@@ -67,12 +73,12 @@ class ProgramUploadJob : public ProgramStepJob {
         m_areas = {};
         m_starts = {};
         m_category = 1;
-        Results().refusedArea = kRefusedNone;
-        CommFacts.programItemCount = 0;
-        BeginJob(port);
+        e.Results().refusedArea = kRefusedNone;
+        e.CommFacts.programItemCount = 0;
+        e.BeginJob(port);
     }
 
-    void BeforeRequest(int /*step*/) override { SetProgress(std::min(CommProgress + 1, 99)); }
+    void BeforeRequest(int /*step*/) override { e.SetProgress(std::min(e.CommProgress + 1, 99)); }
 
     bool AreaStep(int step) const override { return step == kAreaStart; }
 
@@ -82,19 +88,19 @@ class ProgramUploadJob : public ProgramStepJob {
             return;
         switch (step) {
             case kCategoryHead:
-                if (Sending()) return ReqItem(CategoryStart(), 0, 0);
-                if (RespDataKind != 0)
-                    return EndJob(m_phase > kPhaseProgramDone ? kErrConstRefused
+                if (Sending()) return e.ReqItem(CategoryStart(), 0, 0);
+                if (e.RespDataKind != 0)
+                    return e.EndJob(m_phase > kPhaseProgramDone ? kErrConstRefused
                                                               : kErrProgramRefused);
-                m_walk.Start(CategoryStart(), NextCategoryStartOf(m_starts, m_category), RespMA,
-                             RespMB);
+                m_walk.Start(CategoryStart(), NextCategoryStartOf(m_starts, m_category), e.RespMA,
+                             e.RespMB);
                 break;
             case kAreaStart:
                 if (Sending()) return RequestAreaStart();
                 TakeAreaStart();
                 break;
             case kAreaNext:
-                if (Sending()) return ReqNextMB(m_ma, m_mb);
+                if (Sending()) return e.ReqNextMB(m_ma, m_mb);
                 TakeAreaItem();
                 break;
             default:
@@ -104,12 +110,12 @@ class ProgramUploadJob : public ProgramStepJob {
 
     void ModelAnswered(const std::string& model) override {
         m_model = model;
-        const CategoryAreas row = LookupCategory(m_model);
+        const CategoryAreas row = LookupCategory(e, m_model);
         if (row.found) {
             m_areas = AreasFromCategory(row);
-            CommStep = kAreaStart;
+            e.CommStep = kAreaStart;
         } else {
-            CommStep = kStepDisplayStart;
+            e.CommStep = kStepDisplayStart;
         }
     }
 
@@ -123,39 +129,39 @@ class ProgramUploadJob : public ProgramStepJob {
         if (item) {
             StoreProgramItem();
             if (m_phase == kPhaseConstDone) return EndAfterConst();
-            CommStep = kNextItem;
+            e.CommStep = kNextItem;
             return;
         }
         // The group has ended, and with it an area being read.
         if (m_phase == kPhaseProgram) CloseProgramArea();
         if (m_phase == kPhaseConst) return EndAfterConst();
-        CommStep = kNextGroup;
+        e.CommStep = kNextGroup;
     }
 
     /// SET, then ADJUST.
     void GroupAnswered(bool group) override {
         if (group) {
-            CommStep = kFirstItem;
+            e.CommStep = kFirstItem;
         } else if (m_category == 1) {
             m_category = 2;
-            CommStep = kCategoryHead;
+            e.CommStep = kCategoryHead;
         } else {
-            CommStep = kStepFinish;
+            e.CommStep = kStepFinish;
         }
     }
 
     /// Keeps PROGRAM and CONST items; any other item ends the area being read.
     void StoreProgramItem() {
-        const std::string key = ResponseNameKey();
+        const std::string key = ResponseNameKey(e);
         const bool program = key == "PROGRAM";
         if (program || key == "CONST") {
             if (m_count == 0) {
                 AreaAddress& start = program ? m_areas.program : m_areas.constant;
-                start = {RespMA, RespMB, RespMC};
+                start = {e.RespMA, e.RespMB, e.RespMC};
                 m_phase = program ? kPhaseProgram : kPhaseConst;
             }
             ++m_count;
-            m_items.push_back(ResponseBlock());
+            m_items.push_back(ResponseBlock(e));
             return;
         }
         if (m_phase == kPhaseProgram) CloseProgramArea();
@@ -174,7 +180,7 @@ class ProgramUploadJob : public ProgramStepJob {
     void EndAfterConst() {
         m_constants = m_count;
         m_phase = kPhaseNone;
-        CommStep = kStepFinish;
+        e.CommStep = kStepFinish;
     }
 
     // ---- the areas the category table gives
@@ -190,7 +196,7 @@ class ProgramUploadJob : public ProgramStepJob {
     void RequestAreaStart() {
         const AreaAddress* area = NextArea();
         if (!area) return NothingToSend();
-        ReqItem(area->ma, area->mb, area->mc);
+        e.ReqItem(area->ma, area->mb, area->mc);
     }
 
     void TakeAreaStart() {
@@ -199,34 +205,34 @@ class ProgramUploadJob : public ProgramStepJob {
         const bool constPhase = NextArea() == &m_areas.constant;
         m_phase = constPhase ? kPhaseConst : kPhaseProgram;
         m_count = 0;
-        const bool normal = CheckRespStatus(constPhase ? 1 : 0);
-        if (!normal && RespStatus != kRespAddressError) return;  // command error: ends
+        const bool normal = e.CheckRespStatus(constPhase ? 1 : 0);
+        if (!normal && e.RespStatus != kRespAddressError) return;  // command error: ends
         if (!normal) {
-            CommError = kErrNone;  // read on at once (see above)
+            e.CommError = kErrNone;  // read on at once (see above)
             if (!constPhase) {
                 m_phase = kPhaseProgramDone;
                 m_steps = 0;
-                CommStep = kAreaStart;
+                e.CommStep = kAreaStart;
             } else {
                 m_phase = kPhaseConstDone;
                 m_constants = 0;
-                CommStep = kStepFinish;
+                e.CommStep = kStepFinish;
             }
             return;
         }
-        if (!CheckSlotZero()) return;
+        if (!e.CheckSlotZero()) return;
         StoreProgramItem();
-        m_ma = RespMA;
-        m_mb = RespMB;
+        m_ma = e.RespMA;
+        m_mb = e.RespMB;
         AfterAreaItem();
     }
 
     void TakeAreaItem() {
         StoreProgramItem();
-        m_ma = RespMA;
-        m_mb = RespMB;
-        CommStep = kAreaNext;
-        if (m_count > kMaxItemsPerGroup) return EndJob(kErrAddress);
+        m_ma = e.RespMA;
+        m_mb = e.RespMB;
+        e.CommStep = kAreaNext;
+        if (m_count > kMaxItemsPerGroup) return e.EndJob(kErrAddress);
         AfterAreaItem();
     }
 
@@ -242,23 +248,23 @@ class ProgramUploadJob : public ProgramStepJob {
             m_phase = kPhaseConstDone;
         }
         if (m_phase == kPhaseProgramDone) {
-            CommStep = kAreaStart;
+            e.CommStep = kAreaStart;
         } else if (m_phase == kPhaseConstDone) {
-            CommStep = kStepFinish;
+            e.CommStep = kStepFinish;
         } else {
-            CommStep = kAreaNext;
+            e.CommStep = kAreaNext;
         }
     }
 
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, false);
+        e.EndJobClosePort(port, false);
         // An area still open when the walk ended holds what was read of it.
         if (m_phase == kPhaseProgram) CloseProgramArea();
         if (m_phase == kPhaseConst) m_constants = m_count;
-        CommFacts.programItemCount = m_steps + m_constants;
-        switch (CommError) {
+        e.CommFacts.programItemCount = m_steps + m_constants;
+        switch (e.CommError) {
             case kErrNone:
-                SetProgress(100);
+                e.SetProgress(100);
                 if (m_steps + m_constants > 0) StoreProgram();
                 ShowCountMessage();
                 break;
@@ -267,7 +273,7 @@ class ProgramUploadJob : public ProgramStepJob {
                 ShowCountMessage();
                 break;
             default:
-                ShowCommErrorMessage(CommError);
+                e.ShowCommErrorMessage(e.CommError);
                 break;
         }
     }
@@ -281,14 +287,14 @@ class ProgramUploadJob : public ProgramStepJob {
         } else if (m_constants == 0) {
             message = kMsgOnlyProgramUploaded;
         }
-        if (message != 0) shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, CommTitle);
+        if (message != 0) shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, e.CommTitle);
     }
 
     void StoreProgram() {
-        auto& state = program::Program();
+        auto& state = e.Data().program;
         auto& header = state.header;
         header.modelCode = TrimTrailingBlanks(m_model);
-        header.slotNumber = SlotConfirmed ? SlotNumber : 0;
+        header.slotNumber = e.SlotConfirmed ? e.SlotNumber : 0;
         header.programAreaLetter = m_steps > 0 ? m_areas.program.ma : 0;
         header.programStartNumber = m_steps > 0 ? m_areas.program.mb : 0;
         header.constAreaLetter = m_constants > 0 ? m_areas.constant.ma : 0;
@@ -319,25 +325,28 @@ class ProgramUploadJob : public ProgramStepJob {
 
 class ProgramDownloadJob : public ProgramStepJob {
   public:
+    using ProgramStepJob::ProgramStepJob;
+
+  public:
     enum Step : int { kProgramArea = 4, kConstArea = 5, kWrite = 6 };
 
   private:
     void Begin(SerialPort& port) override {
         m_refused = kRefusedNone;
-        CommFacts.refusedArea = kRefusedNone;
+        e.CommFacts.refusedArea = kRefusedNone;
         m_writes.Restart();
         m_progress = 0;
         m_increment = 0;
-        Results().refusedArea = kRefusedNone;
-        Results().downloadCheck.clear();
-        BeginJob(port);
+        e.Results().refusedArea = kRefusedNone;
+        e.Results().downloadCheck.clear();
+        e.BeginJob(port);
     }
 
     bool AreaStep(int step) const override { return step == kProgramArea || step == kConstArea; }
 
     bool AnswerChecks(int step) override {
         if (step != kWrite) return ProgramStepJob::AnswerChecks(step);
-        if (ProgramChecks()) return true;
+        if (ProgramChecks(e)) return true;
         m_writes.Refused();
         return false;
     }
@@ -351,27 +360,27 @@ class ProgramDownloadJob : public ProgramStepJob {
             case kProgramArea:
                 if (Sending()) return ReqArea(m_areas.program);
                 if (!AreaAnswer()) return;
-                if (RespStatus == kRespAddressError) m_refused = kRefusedProgram;
-                CheckSlotZero();
+                if (e.RespStatus == kRespAddressError) m_refused = kRefusedProgram;
+                e.CheckSlotZero();
                 break;
             case kConstArea:
                 if (Sending()) {
-                    const int last = static_cast<int>(program::Program().records.size()) - 1;
+                    const int last = static_cast<int>(e.Data().program.records.size()) - 1;
                     m_increment = last > 0 ? 100 / last : 100;
                     return ReqArea(m_areas.constant);
                 }
                 if (!AreaAnswer()) return;
-                if (RespStatus == kRespAddressError) {
-                    if (m_refused == kRefusedProgram) return EndJob(kErrBothRefused);
+                if (e.RespStatus == kRespAddressError) {
+                    if (m_refused == kRefusedProgram) return e.EndJob(kErrBothRefused);
                     m_refused = kRefusedConst;
                 }
-                if (!CheckSlotZero()) return;
+                if (!e.CheckSlotZero()) return;
                 m_writes.Restart();
                 break;
             case kWrite:
                 if (Sending()) return WriteNextItem();
-                m_writes.Check(program::Program().records);
-                CommStep = m_writes.Position() < program::Program().records.size()
+                m_writes.Check(e.Data().program.records);
+                e.CommStep = m_writes.Position() < e.Data().program.records.size()
                                ? static_cast<int>(kWrite)
                                : kStepFinish;
                 break;
@@ -380,19 +389,19 @@ class ProgramDownloadJob : public ProgramStepJob {
         }
     }
 
-    static void ReqArea(const AreaAddress& area) { ReqItem(area.ma, area.mb, area.mc); }
+    void ReqArea(const AreaAddress& area) { e.ReqItem(area.ma, area.mb, area.mc); }
 
     /// Status 2 is a refused area and the job goes on; status 1 ends it.
     bool AreaAnswer() {
-        if (CheckRespStatus()) return true;
-        if (RespStatus != kRespAddressError) return false;
-        CommError = kErrNone;  // read on at once (see above)
+        if (e.CheckRespStatus()) return true;
+        if (e.RespStatus != kRespAddressError) return false;
+        e.CommError = kErrNone;  // read on at once (see above)
         return true;
     }
 
     void ModelAnswered(const std::string& model) override {
-        Results().instrumentModel = model;
-        const auto& header = program::Program().header;
+        e.Results().instrumentModel = model;
+        const auto& header = e.Data().program.header;
         ProgramAreas fromHeader;
         fromHeader.program = {header.programAreaLetter, header.programStartNumber, 0};
         fromHeader.constant = {header.constAreaLetter, header.constStartNumber, 0};
@@ -400,53 +409,53 @@ class ProgramDownloadJob : public ProgramStepJob {
         fromHeader.constants = header.constCount;
         const std::string instrument = TrimBlanks(model);
         auto areas =
-            CheckProgramModel(instrument, header.modelCode, LookupCategory(instrument), fromHeader);
-        if (!areas) return EndJob(kErrModel);
+            CheckProgramModel(instrument, header.modelCode, LookupCategory(e, instrument), fromHeader);
+        if (!areas) return e.EndJob(kErrModel);
         m_areas = *areas;
-        CommStep = kProgramArea;
+        e.CommStep = kProgramArea;
     }
 
     void WriteNextItem() {
         const bool found = m_writes.Send([this](std::size_t from) {
-            return NextProgramItem(program::Program().records, from, m_refused);
+            return NextProgramItem(e.Data().program.records, from, m_refused);
         });
         if (!found) return NothingToSend();
         m_progress += m_increment;
-        SetProgress(m_progress);
+        e.SetProgress(m_progress);
     }
 
     /// A refused area is no error: the job ends with code 0 and the refused
     /// area tells the hand-back which message to show (event 383), so the
     /// message appears once, after the job.
     void Finish(SerialPort& port) override {
-        EndJobClosePort(port, false);
-        if (CommError == kErrNone) {
-            SetProgress(100);
+        e.EndJobClosePort(port, false);
+        if (e.CommError == kErrNone) {
+            e.SetProgress(100);
         } else {
             // A download that stops while writing says how far it came.
-            const auto& records = program::Program().records;
+            const auto& records = e.Data().program.records;
             const int refused = m_refused;
             const std::string detail = m_writes.ReportStop(
                 records, [&](std::size_t from) { return NextProgramItem(records, from, refused); },
-                Results().downloadCheck);
-            m_refused = CommError;
-            ShowCommErrorMessage(CommError, detail);
+                e.Results().downloadCheck);
+            m_refused = e.CommError;
+            e.ShowCommErrorMessage(e.CommError, detail);
         }
-        Results().refusedArea = m_refused;
-        CommFacts.refusedArea = m_refused;
+        e.Results().refusedArea = m_refused;
+        e.CommFacts.refusedArea = m_refused;
     }
 
     ProgramAreas m_areas;
     int m_refused = kRefusedNone;
     int m_progress = 0;
     int m_increment = 0;
-    ItemWrites m_writes;
+    ItemWrites m_writes{e};
 };
 
 }  // namespace
 
-void RegisterProgramJobs() {
-    RegisterStepJobs<ProgramUploadJob, ProgramDownloadJob>(kJobProgramUpload, kJobProgramDownload);
+void RegisterProgramJobs(CommEngine& e) {
+    RegisterStepJobs<ProgramUploadJob, ProgramDownloadJob>(e, kJobProgramUpload, kJobProgramDownload);
 }
 
 }  // namespace rq50::comm::jobs
