@@ -177,6 +177,7 @@ class CommEngine : public CommEngineState {
     /// The data the jobs read and fill (the session's workspace).
     void SetWorkspace(shell::Workspace& workspace) { m_workspace = &workspace; }
     shell::Workspace& Data() { return *m_workspace; }
+    const shell::Workspace& Data() const { return *m_workspace; }
     /// Where hand-backs of kind MenuCommand go (the main window's menu handler).
     void SetMenuCommandHandler(std::function<void(int code)> handler);
     /// The parameter screen the online jobs (4-14, 17-19) fill; nullptr when

@@ -64,10 +64,7 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
     m_engine.SetMenuCommandHandler(frontEnd.menuCommand);
     comm::jobs::UseConfigurationFiles(m_engine);
     comm::jobs::RegisterAllJobs(m_engine);
-    comm::CommEngine& engine = m_engine;
-    SetJobStatusSource([&engine] {
-        return JobStatus{engine.CommResult, engine.CommTitle, engine.CommFacts.refusedArea};
-    });
+
     // The file a save or an open names is the one the information record
     // names ("NewFile" while there is none, as the caption shows).
     SetInformationFileNameSink([](const std::string&) {
@@ -77,7 +74,6 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
 
 CoreSession::~CoreSession() {
     SetInformationFileNameSink(nullptr);
-    SetJobStatusSource(nullptr);
     Svc() = m_saved;
 }
 

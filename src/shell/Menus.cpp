@@ -257,6 +257,7 @@ bool FastCommunicationOn() {
 }
 
 void ApplyStoredPacing() {
+    if (Svc().engine == nullptr) return;
     comm::CommPacing pacing;
     if (Svc().settings != nullptr) {
         const auto fast = Svc().settings->Get("FASTCOMM");

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "comm/Engine.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
@@ -71,11 +72,6 @@ int Lookup(const CodeRow* begin, const CodeRow* end, int code) {
         }
     }
     return 0;
-}
-
-std::function<JobStatus()>& JobStatusSource() {
-    static std::function<JobStatus()> source;
-    return source;
 }
 
 NavigationHost& Host() {
@@ -220,11 +216,15 @@ int AfterProgramDownload() {
         ShowDisplay(kDisplayDownloadCheck);
         return 0;
     }
-    JobStatus status;
-    if (JobStatusSource()) status = JobStatusSource()();
-    const int message =
-        ProgramDownloadMessage(status.result != 0 ? status.result : status.refusedArea);
-    if (message != 0) RQ0000fnc_nShowMsgBox(message, kButtonsOk, status.title);
+    // The job that just ended: its result, title and the area the instrument
+    // refused. A download whose instrument refused one area ends with result
+    // 0; the refused area then says which of the areas was written.
+    if (const comm::CommEngine* engine = Svc().engine) {
+        const int result = engine->CommResult;
+        const int message =
+            ProgramDownloadMessage(result != 0 ? result : engine->CommFacts.refusedArea);
+        if (message != 0) RQ0000fnc_nShowMsgBox(message, kButtonsOk, engine->CommTitle);
+    }
     ShowDisplay(kDisplayProgramEditor);
     return 0;
 }
@@ -351,10 +351,6 @@ int ProgramDownloadMessage(int outcome) {
         default:
             return 0;
     }
-}
-
-void SetJobStatusSource(std::function<JobStatus()> source) {
-    JobStatusSource() = std::move(source);
 }
 
 }  // namespace rq50::shell

@@ -95,18 +95,4 @@ int Pfnc_nShowDisplayMatorix(int display);
 /// -1 when a save dialog completed (codes 165, 403, 407), else 0.
 int DisplayMatorix(int eventCode, int followCode, int answer);
 
-/// What the navigation needs to know of the last communication job after a
-/// program download: its result code, the job title and the area the
-/// instrument refused. A download whose instrument refused one area ends with
-/// result 0; the refused area then says which of the areas was written.
-struct JobStatus {
-    int result = -1;
-    std::string title;
-    int refusedArea = 0;
-};
-
-/// Installs where the navigation reads the last job's status (the
-/// communication engine installs it; without one, no message is chosen).
-void SetJobStatusSource(std::function<JobStatus()> source);
-
 }  // namespace rq50::shell

@@ -36,31 +36,30 @@ json DirectInstrument() {
 class CommEngineSim : public ::testing::Test, public testing::CommFixture {
   protected:
     void SetUp() override {
-        SetCommPacing(rq50::testing::PacingUnderTest());
+        engine.SetCommPacing(rq50::testing::PacingUnderTest());
         job.Register();
     }
-    void TearDown() override { UnregisterCommJob(testing::TestReadJob::kCode); }
+    void TearDown() override { engine.UnregisterCommJob(testing::TestReadJob::kCode); }
 
     void Connect(const json& description) {
         instrument =
             std::make_unique<sim::Instrument>(sim::Instrument::FromJson(description, kInstruments));
         line = std::make_unique<sim::SimulatedLine>(clock, instrument.get());
-        AttachCommPort(line.get());
+        engine.AttachPort(line.get());
     }
     void ConnectNothing() {
         line = std::make_unique<sim::SimulatedLine>(clock, nullptr);
-        AttachCommPort(line.get());
+        engine.AttachPort(line.get());
     }
     void RunJob() {
-        CommTitle = "Test";
-        ASSERT_TRUE(StartCommJob(testing::TestReadJob::kCode));
-        ASSERT_TRUE(RunCommJob(120'000));
+        ASSERT_TRUE(engine.StartCommJob({testing::TestReadJob::kCode, "Test"}));
+        ASSERT_TRUE(engine.RunCommJob(120'000));
     }
     const std::vector<sim::SimulatedLine::Sent>& Sent() const { return line->SentFrames(); }
 
     std::unique_ptr<sim::Instrument> instrument;
     std::unique_ptr<sim::SimulatedLine> line;
-    testing::TestReadJob job;
+    testing::TestReadJob job{engine};
 };
 
 TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
@@ -68,7 +67,7 @@ TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
     description["speed"] = 9600;
     Connect(description);
     RunJob();
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     ASSERT_EQ(Sent().size(), 5u);  // four tries of the first request, then one read
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Sent()[i].speed, 1200);
     EXPECT_EQ(Sent()[0].bytes[2], 0x12);
@@ -77,7 +76,7 @@ TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
     EXPECT_EQ(Sent()[3].bytes[2], 0x52);
     EXPECT_EQ(Sent()[4].bytes[2], 0x12) << "the retry counter restarts after a response";
     EXPECT_EQ(job.model, "RQB2    ");
-    EXPECT_EQ(CommSpeed, 9600);
+    EXPECT_EQ(engine.CommSpeed, 9600);
 
     // The next job starts at the speed found and needs no retry.
     RunJob();
@@ -92,12 +91,12 @@ TEST_F(CommEngineSim, NoInstrumentEndsAfterSixTries) {
     ASSERT_EQ(Sent().size(), 6u);
     EXPECT_EQ(Sent()[2].speed, 1200);
     EXPECT_EQ(Sent()[3].speed, 9600);
-    EXPECT_EQ(CommResult, kErrNoResponse);
-    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.CommSpeed, 1200);
     // The message names the silent device and both speeds tried.
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{
-                  "Response time out. Check the connection.\r\n\r\nNo answer from " + CommDevice() +
+                  "Response time out. Check the connection.\r\n\r\nNo answer from " + engine.CommDevice() +
                   ", tried at 1200 bps and at 9600 bps. Check the port, the "
                   "cable and that the instrument is powered."});
     EXPECT_EQ(messages.boxes[0].title, "Communication Error");
@@ -110,14 +109,14 @@ TEST_F(CommEngineSim, RackSlotIsAskedForAndCancellingTerminates) {
     Connect(json{{"rack", {{"slots", {{"3", "RQB2.json"}}}}}});
     RunJob();
     EXPECT_EQ(host.slotDialogs, 1);
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Communication terminated."});
     EXPECT_EQ(Sent().size(), 1u);
 
     messages.boxes.clear();
     host.slotAnswer = 3;
     RunJob();
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(host.slotDialogs, 2) << "the rack forgot the slot when the port closed";
     EXPECT_EQ(job.model, "RQB2    ");
     EXPECT_EQ(job.names.back(), "PV      ");
@@ -131,11 +130,11 @@ TEST_F(CommEngineSim, RefusedRequestsEndTheJobWithTheirStatusMessage) {
         std::string text;
     };
     const Case cases[] = {
-        {[] { ReqItem(40, 1, 0); }, kErrAddress,
+        {[this] { engine.ReqItem(40, 1, 0); }, kErrAddress,
          "Parameter address error. Communication will be terminated."},
-        {[] {
-             SetSendDataText("+001.00 ");
-             ReqWrite(1, 1, 0);  // a measured value cannot be written
+        {[this] {
+             engine.SetSendDataText("+001.00 ");
+             engine.ReqWrite(1, 1, 0);  // a measured value cannot be written
          },
          kErrCommand, "Command error. Communication will be terminated."},
     };
@@ -144,7 +143,7 @@ TEST_F(CommEngineSim, RefusedRequestsEndTheJobWithTheirStatusMessage) {
         job.request = c.request;
         job.reads = 3;
         RunJob();
-        EXPECT_EQ(CommResult, c.error);
+        EXPECT_EQ(engine.CommResult, c.error);
         EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(job.names.size(), 2u) << "no request follows the refused one";
         EXPECT_FALSE(line->IsOpen());
@@ -163,17 +162,17 @@ TEST_F(CommEngineSim, LostLateAndSplitAnswersAreRecoveredByRetries) {
         {std::string(sim::kFaultSplit), {{"on", {3}}, {"after", 5}, {"pauseMs", 300}}},
     };
     Connect(description);
-    CommSpeed = 9600;
+    engine.CommSpeed = 9600;
     job.reads = 2;
     RunJob();
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     ASSERT_EQ(Sent().size(), 5u);
     EXPECT_EQ(Sent()[2].bytes[2], 0x52);
     EXPECT_EQ(job.model, "RQB2    ");
     ASSERT_EQ(job.names.size(), 3u);
     EXPECT_EQ(job.names[0], "MODEL   ");
     EXPECT_EQ(job.names[1], "PV      ");
-    EXPECT_EQ(CommSpeed, 9600);
+    EXPECT_EQ(engine.CommSpeed, 9600);
 }
 
 TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
@@ -185,7 +184,7 @@ TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
     Connect(description);
     job.reads = 2;
     RunJob();
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     ASSERT_EQ(Sent().size(), 4u);
     EXPECT_EQ(Sent()[2].bytes[2], 0x52);
     EXPECT_EQ(Sent()[2].bytes[4], Sent()[1].bytes[4]) << "the same request again";
@@ -198,7 +197,7 @@ TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     std::filesystem::create_directories(folder / "User");
     const auto savedFolder = shell::AppFolder();
     shell::SetAppFolder(folder);
-    LogFileOn = true;
+    engine.LogFileOn = true;
 
     auto description = DirectInstrument();
     // Every answer comes with its first text byte changed, so no sum holds,
@@ -209,10 +208,10 @@ TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     Connect(description);
     job.reads = 1;
     RunJob();
-    LogFileOn = false;
+    engine.LogFileOn = false;
     shell::SetAppFolder(savedFolder);
 
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Sent().size(), 4u);
     EXPECT_EQ(job.names.size(), 2u);
     std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
@@ -236,9 +235,9 @@ TEST_F(CommEngineSim, AnAnswerCompleteBeforeTheDeadlineIsTheAnswer) {
         Connect(description);
         messages.boxes.clear();
         job.reads = 1;  // the late answer is the job's last
-        job.request = [] { ReqFirstItem(); };
+        job.request = [this] { engine.ReqFirstItem(); };
         RunJob();
-        EXPECT_EQ(CommResult, kErrNone) << lateMs;
+        EXPECT_EQ(engine.CommResult, kErrNone) << lateMs;
         EXPECT_TRUE(messages.boxes.empty()) << lateMs;
         EXPECT_EQ(Sent().size(), 2u) << lateMs;
         EXPECT_EQ(job.names.size(), 2u) << lateMs;

@@ -28,14 +28,14 @@ const std::string kTerminatedText = "Communication terminated.";
 
 /// A scripted instrument that answers every request after 20 ms, or not at
 /// all: for the engine's own timing, Terminate, logging and monitor rules.
-class CommEngine : public ::testing::Test, public testing::CommFixture {
+class EngineTest : public ::testing::Test, public testing::CommFixture {
   protected:
     void SetUp() override {
         job.Register();
-        AttachCommPort(&port);
+        engine.AttachPort(&port);
         port.respond = [this](const Bytes& request, int speed) { return Answer(request, speed); };
     }
-    void TearDown() override { UnregisterCommJob(testing::TestReadJob::kCode); }
+    void TearDown() override { engine.UnregisterCommJob(testing::TestReadJob::kCode); }
 
     Parts Answer(const Bytes& request, int /*speed*/) {
         if (silent) return {};
@@ -46,27 +46,26 @@ class CommEngine : public ::testing::Test, public testing::CommFixture {
     }
 
     /// Runs the started job to its end on the virtual clock.
-    void Run() { ASSERT_TRUE(RunCommJob(120'000)); }
+    void Run() { ASSERT_TRUE(engine.RunCommJob(120'000)); }
 
     bool Start() {
-        CommTitle = "Test";
-        return StartCommJob(testing::TestReadJob::kCode);
+        return engine.StartCommJob({testing::TestReadJob::kCode, "Test"});
     }
 
     ScriptedPort port{clock};
-    testing::TestReadJob job;
+    testing::TestReadJob job{engine};
     bool silent = false;
     std::string headName = "PV      ";
 };
 
-TEST_F(CommEngine, JobRunsOneActionPerTickAndEndsIdle) {
+TEST_F(EngineTest, JobRunsOneActionPerTickAndEndsIdle) {
     job.reads = 2;
     ASSERT_TRUE(Start());
-    EXPECT_TRUE(CommBusy);
+    EXPECT_TRUE(engine.CommBusy);
     std::vector<int> states;
-    while (CommBusy) {
-        states.push_back(CommState);
-        Timer1();
+    while (engine.CommBusy) {
+        states.push_back(engine.CommState);
+        engine.Timer1();
         clock.Advance(kTickMs);
     }
     // Step 0 opens (one build tick), then per request: build, transmit, wait
@@ -77,8 +76,8 @@ TEST_F(CommEngine, JobRunsOneActionPerTickAndEndsIdle) {
     EXPECT_EQ(states[2], kStateTransmit);
     EXPECT_EQ(states[3], kStateWait);
     EXPECT_EQ(states.back(), kStateFinish);
-    EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(CommState, kStateIdle);
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.CommState, kStateIdle);
     EXPECT_EQ(job.model, "RQB2    ");
     EXPECT_EQ(job.names.size(), 3u);
     EXPECT_EQ(port.sent.size(), 3u);
@@ -87,63 +86,63 @@ TEST_F(CommEngine, JobRunsOneActionPerTickAndEndsIdle) {
     EXPECT_EQ(host.dialogsClosed, 1);
     EXPECT_EQ(host.progress.front(), 0);
     EXPECT_EQ(host.progress.back(), 100);
-    EXPECT_TRUE(LastRespName.empty());
+    EXPECT_TRUE(engine.LastRespName.empty());
 }
 
-TEST_F(CommEngine, SilenceAfterMaintEndsWithoutMessage) {
+TEST_F(EngineTest, SilenceAfterMaintEndsWithoutMessage) {
     headName = "MAINT   ";
     job.reads = 2;
     ASSERT_TRUE(Start());
     // Let the first read complete, then the instrument stops answering.
-    while (CommBusy && job.names.size() < 2) {
-        Timer1();
+    while (engine.CommBusy && job.names.size() < 2) {
+        engine.Timer1();
         clock.Advance(kTickMs);
     }
     silent = true;
     Run();
-    EXPECT_EQ(CommResult, kErrTimeout);
+    EXPECT_EQ(engine.CommResult, kErrTimeout);
     EXPECT_TRUE(messages.boxes.empty());
 }
 
-TEST_F(CommEngine, TerminateWhileWaitingEndsAtTheNextTick) {
+TEST_F(EngineTest, TerminateWhileWaitingEndsAtTheNextTick) {
     silent = true;
     ASSERT_TRUE(Start());
-    while (CommState != kStateWait) {
-        Timer1();
+    while (engine.CommState != kStateWait) {
+        engine.Timer1();
         clock.Advance(kTickMs);
     }
     // Pressed just as the response timer runs out: the user's request wins
     // over one more retry.
     clock.Advance(kResponseTimeoutMs);
-    Terminate();
-    Timer1();
-    EXPECT_EQ(CommStep, kStepFinish);
+    engine.Terminate();
+    engine.Timer1();
+    EXPECT_EQ(engine.CommStep, kStepFinish);
     Run();
     EXPECT_EQ(port.sent.size(), 1u);
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kTerminatedText});
     EXPECT_EQ(messages.boxes[0].title, "Test");
 }
 
 // "Terminate" between two exchanges ends the job before the next request, so
 // nothing more reaches the instrument (a write would otherwise go out unanswered).
-TEST_F(CommEngine, TerminateBetweenRequestsSendsNothingMore) {
+TEST_F(EngineTest, TerminateBetweenRequestsSendsNothingMore) {
     job.reads = 3;
     ASSERT_TRUE(Start());
     while (job.names.size() < 2) {
-        Timer1();
+        engine.Timer1();
         clock.Advance(kTickMs);
     }
-    ASSERT_EQ(CommState, kStateBuild);
+    ASSERT_EQ(engine.CommState, kStateBuild);
     const auto sentBefore = port.sent.size();
-    Terminate();
+    engine.Terminate();
     Run();
     EXPECT_EQ(port.sent.size(), sentBefore);
     EXPECT_EQ(job.names.size(), 2u);
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
 }
 
-TEST_F(CommEngine, SlotZeroAfterTheConnectEndsWithCommunicationError) {
+TEST_F(EngineTest, SlotZeroAfterTheConnectEndsWithCommunicationError) {
     job.reads = 1;
     headName = "SLOT NO ";
     port.respond = [](const Bytes& request, int) {
@@ -152,98 +151,98 @@ TEST_F(CommEngine, SlotZeroAfterTheConnectEndsWithCommunicationError) {
     };
     ASSERT_TRUE(Start());
     Run();
-    EXPECT_EQ(CommResult, kErrSlotZero);
+    EXPECT_EQ(engine.CommResult, kErrSlotZero);
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Communication error. Check the connection and try again."});
 }
 
-TEST_F(CommEngine, StatusTwoInProgramJobsIsRecordedAndTheJobGoesOn) {
-    RespStatus = kRespAddressError;
-    CommStep = 5;
-    CommJob = kJobProgramUpload;
-    EXPECT_FALSE(CheckRespStatus(0));
-    EXPECT_EQ(CommError, kErrProgramRefused);
-    EXPECT_FALSE(CheckRespStatus(1));
-    EXPECT_EQ(CommError, kErrConstRefused);
-    EXPECT_EQ(CommStep, 5);
-    RespStatus = kRespNormal;
-    EXPECT_TRUE(CheckRespStatus(0));
+TEST_F(EngineTest, StatusTwoInProgramJobsIsRecordedAndTheJobGoesOn) {
+    engine.RespStatus = kRespAddressError;
+    engine.CommStep = 5;
+    engine.CommJob = kJobProgramUpload;
+    EXPECT_FALSE(engine.CheckRespStatus(0));
+    EXPECT_EQ(engine.CommError, kErrProgramRefused);
+    EXPECT_FALSE(engine.CheckRespStatus(1));
+    EXPECT_EQ(engine.CommError, kErrConstRefused);
+    EXPECT_EQ(engine.CommStep, 5);
+    engine.RespStatus = kRespNormal;
+    EXPECT_TRUE(engine.CheckRespStatus(0));
 }
 
-TEST_F(CommEngine, SecondStartIsRefusedAndUnknownJobsNeverStart) {
+TEST_F(EngineTest, SecondStartIsRefusedAndUnknownJobsNeverStart) {
     ASSERT_TRUE(Start());
-    EXPECT_FALSE(StartCommJob(kJobUpload));
-    EXPECT_EQ(CommJob, testing::TestReadJob::kCode);
+    EXPECT_FALSE(engine.StartCommJob({kJobUpload, "Test"}));
+    EXPECT_EQ(engine.CommJob, testing::TestReadJob::kCode);
     Run();
-    EXPECT_FALSE(StartCommJob(22));
-    EXPECT_FALSE(CommBusy);
-    EXPECT_EQ(CommState, kStateIdle);
+    EXPECT_FALSE(engine.StartCommJob({22, "Test"}));
+    EXPECT_FALSE(engine.CommBusy);
+    EXPECT_EQ(engine.CommState, kStateIdle);
 }
 
-TEST_F(CommEngine, FailedOpenEndsWithQuillErrorOnly) {
+TEST_F(EngineTest, FailedOpenEndsWithQuillErrorOnly) {
     port.failOpen = true;
     ASSERT_TRUE(Start());
     Run();
-    EXPECT_EQ(CommResult, kErrPortOpen);
+    EXPECT_EQ(engine.CommResult, kErrPortOpen);
     EXPECT_TRUE(port.sent.empty());
     EXPECT_EQ(port.closeCount, 0);
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].title, "Quill Error");
 }
 
-TEST_F(CommEngine, FailedReopenDuringSpeedSwitchEndsLikeAFailedOpen) {
+TEST_F(EngineTest, FailedReopenDuringSpeedSwitchEndsLikeAFailedOpen) {
     silent = true;
     ASSERT_TRUE(Start());
-    while (port.sent.size() < 3 || CommState != kStateBuild) {
-        Timer1();
+    while (port.sent.size() < 3 || engine.CommState != kStateBuild) {
+        engine.Timer1();
         clock.Advance(kTickMs);
     }
     port.failOpen = true;
     Run();
     EXPECT_EQ(port.sent.size(), 3u);
-    EXPECT_EQ(CommResult, kErrPortOpen);
-    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(engine.CommResult, kErrPortOpen);
+    EXPECT_EQ(engine.CommSpeed, 1200);
     EXPECT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].title, "Quill Error");
 }
 
-TEST_F(CommEngine, TickInsideAModalBoxDoesNothing) {
+TEST_F(EngineTest, TickInsideAModalBoxDoesNothing) {
     silent = true;
     int statesSeen = -1;
     messages.onShow = [&] {
-        const int before = CommState;
-        Timer1();
-        Timer1();
-        statesSeen = CommState == before ? 1 : 0;
+        const int before = engine.CommState;
+        engine.Timer1();
+        engine.Timer1();
+        statesSeen = engine.CommState == before ? 1 : 0;
     };
     ASSERT_TRUE(Start());
     Run();
     EXPECT_EQ(statesSeen, 1);
-    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
 }
 
-TEST_F(CommEngine, UnexpectedErrorInAJobEndsItAndFreesTheEngine) {
-    RegisterCommJob(kJobUpload, {[](SerialPort& p) {
-                                     if (AdvanceStep() == 0) {
-                                         BeginJob(p);
+TEST_F(EngineTest, UnexpectedErrorInAJobEndsItAndFreesTheEngine) {
+    engine.RegisterCommJob(kJobUpload, {[this](SerialPort& p) {
+                                     if (engine.AdvanceStep() == 0) {
+                                         engine.BeginJob(p);
                                          return;
                                      }
                                      throw std::out_of_range("index out of range");
                                  },
                                  {}});
-    ASSERT_TRUE(StartCommJob(kJobUpload));
+    ASSERT_TRUE(engine.StartCommJob({kJobUpload, "Test"}));
     Run();
-    UnregisterCommJob(kJobUpload);
-    EXPECT_FALSE(CommBusy);
-    EXPECT_EQ(CommResult, kErrTerminated);
+    engine.UnregisterCommJob(kJobUpload);
+    EXPECT_FALSE(engine.CommBusy);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_FALSE(port.IsOpen());
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].text, "Timer1_ERR\r\nindex out of range");
     EXPECT_TRUE(Start()) << "the next job starts";
 }
 
-TEST_F(CommEngine, MonitorShowsOnlyParameterScreenJobs) {
-    MonitorOn = true;
+TEST_F(EngineTest, MonitorShowsOnlyParameterScreenJobs) {
+    engine.MonitorOn = true;
     ASSERT_TRUE(Start());
     Run();
     ASSERT_EQ(host.monitor.size(), 4u);
@@ -252,21 +251,21 @@ TEST_F(CommEngine, MonitorShowsOnlyParameterScreenJobs) {
     EXPECT_FALSE(host.monitor[1].first);
 
     host.monitor.clear();
-    RegisterCommJob(kJobUpload, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
-    ASSERT_TRUE(StartCommJob(kJobUpload));
+    engine.RegisterCommJob(kJobUpload, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    ASSERT_TRUE(engine.StartCommJob({kJobUpload, "Test"}));
     Run();
-    UnregisterCommJob(kJobUpload);
+    engine.UnregisterCommJob(kJobUpload);
     EXPECT_TRUE(host.monitor.empty());
-    MonitorOn = false;
+    engine.MonitorOn = false;
 }
 
-TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
+TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     const auto folder = shell::testing::MakeTempFolder("rq50_commlog_");
     std::filesystem::create_directories(folder / "User");
     const auto savedFolder = shell::AppFolder();
     shell::SetAppFolder(folder);
-    SetLogTimeSource([] { return std::string("2026/12/05 14:03:07"); });
-    LogFileOn = true;
+    engine.SetLogTimeSource([] { return std::string("2026/12/05 14:03:07"); });
+    engine.LogFileOn = true;
 
     job.reads = 3;
     ASSERT_TRUE(Start());
@@ -275,8 +274,8 @@ TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
     headName = "A\"B     ";
     ASSERT_TRUE(Start());
     Run();
-    LogFileOn = false;
-    SetLogTimeSource(nullptr);
+    engine.LogFileOn = false;
+    engine.SetLogTimeSource(nullptr);
     shell::SetAppFolder(savedFolder);
 
     std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
@@ -297,7 +296,7 @@ TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
     EXPECT_EQ(lines[2].substr(22, 14), "\" RECIVE HEX \"");
     EXPECT_EQ(lines[3].substr(22, 14), "\"RECIVE ASCII\"");
     EXPECT_NE(lines[7].find("A\"\"B"), std::string::npos) << "a quote in a field is doubled";
-    const std::string stamp = LogTimeStamp();
+    const std::string stamp = engine.LogTimeStamp();
     ASSERT_EQ(stamp.size(), 19u);
     EXPECT_EQ(stamp[4], '/');
     EXPECT_EQ(stamp[7], '/');
@@ -306,15 +305,15 @@ TEST_F(CommEngine, LogHoldsExactlyTheFramesOfTheLastJob) {
     std::filesystem::remove_all(folder);
 }
 
-TEST_F(CommEngine, LogWriteErrorsDoNotStopTheJob) {
+TEST_F(EngineTest, LogWriteErrorsDoNotStopTheJob) {
     const auto savedFolder = shell::AppFolder();
     shell::SetAppFolder("/nonexistent/rq50");
-    LogFileOn = true;
+    engine.LogFileOn = true;
     ASSERT_TRUE(Start());
     Run();
-    LogFileOn = false;
+    engine.LogFileOn = false;
     shell::SetAppFolder(savedFolder);
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
 }
 
 /// Records the navigation calls of a hand-back.
@@ -339,32 +338,32 @@ class RecordingNavigation : public shell::NavigationHost {
     void PrintErrorList() override {}
 };
 
-TEST_F(CommEngine, FinishedJobHandsBackThroughTheNavigation) {
+TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     RecordingNavigation navigation;
     shell::Svc().navigation = &navigation;
     std::vector<int> menuCommands;
-    SetMenuCommandHandler([&](int code) { menuCommands.push_back(code); });
+    engine.SetMenuCommandHandler([&](int code) { menuCommands.push_back(code); });
 
     // A cancelled slot job started from the SLOT No. dialog re-enables the
     // category menu; a successful one from the category menu with a rack
     // answering runs the menu command.
     silent = true;
     ASSERT_TRUE(Start());
-    CommCaller = kCallerSlotDialog;
-    Terminate();
+    engine.CommCaller = kCallerSlotDialog;
+    engine.Terminate();
     Run();
     EXPECT_EQ(navigation.calls, std::vector<std::string>{"enable frmRQ2200"});
 
     silent = false;
-    RegisterCommJob(kJobSlot, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
-    ASSERT_TRUE(StartCommJob(kJobSlot));
-    CommCaller = kCallerCategoryMenu;
-    CommFacts.rackAnswered = true;
+    engine.RegisterCommJob(kJobSlot, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    ASSERT_TRUE(engine.StartCommJob({kJobSlot, "Test"}));
+    engine.CommCaller = kCallerCategoryMenu;
+    engine.CommFacts.rackAnswered = true;
     Run();
-    UnregisterCommJob(kJobSlot);
+    engine.UnregisterCommJob(kJobSlot);
     EXPECT_EQ(menuCommands, std::vector<int>{kMenuAfterSlotJob});
 
-    SetMenuCommandHandler(nullptr);
+    engine.SetMenuCommandHandler(nullptr);
     shell::Svc().navigation = nullptr;
 }
 

@@ -144,28 +144,28 @@ class RecordingCommHost : public CommHost {
     }
 };
 
-/// Installs a virtual clock, recording hosts and a clean engine; restores the
+/// A fresh engine on a virtual clock with recording hosts; restores the
 /// services afterwards.
 class CommFixture {
   public:
     CommFixture() : m_saved(shell::Svc()) {
         shell::ResetGlobalState();
-        ResetCommEngine();
         shell::Svc().clock = &clock;
         shell::Svc().messages = &messages;
         shell::Svc().navigation = nullptr;
-        SetCommHost(&host);
+        shell::Svc().engine = &engine;
+        engine.SetClock(&clock);
+        engine.SetHost(&host);
     }
     ~CommFixture() {
-        SetCommHost(nullptr);
-        AttachCommPort(nullptr);
-        ResetCommEngine();
         shell::ResetGlobalState();
         shell::Svc() = m_saved;
     }
     shell::VirtualClock clock;
     RecordingMessages messages;
     RecordingCommHost host;
+    /// A fresh engine for every test.
+    CommEngine engine;
 
   private:
     shell::Services m_saved;

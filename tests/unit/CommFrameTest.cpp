@@ -23,62 +23,62 @@ std::uint8_t SumOf(const Bytes& bytes, std::size_t count) {
 class CommFrame : public ::testing::Test, public testing::CommFixture {};
 
 TEST_F(CommFrame, ReadRequestMatchesWorkedExampleAndItsRetransmission) {
-    ReqItem(26, 0, 0);
-    EXPECT_EQ(SendBuffer, (Bytes{0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0}));
-    EXPECT_EQ(FrameToText(SendBuffer, false), "00 00 12 04 80 1A 00 00 B0 ");
+    engine.ReqItem(26, 0, 0);
+    EXPECT_EQ(engine.SendBuffer, (Bytes{0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0}));
+    EXPECT_EQ(FrameToText(engine.SendBuffer, false), "00 00 12 04 80 1A 00 00 B0 ");
 
-    CommRetry = 1;
-    ReqItem(26, 0, 0);
-    EXPECT_EQ(SendBuffer, (Bytes{0x00, 0x00, 0x52, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xF0}));
+    engine.CommRetry = 1;
+    engine.ReqItem(26, 0, 0);
+    EXPECT_EQ(engine.SendBuffer, (Bytes{0x00, 0x00, 0x52, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xF0}));
 }
 
 TEST_F(CommFrame, EachBuilderSendsItsCommandAndAddress) {
     struct Row {
-        void (*build)();
+        std::function<void()> build;
         std::uint8_t command, ma, mb, mc;
     };
     const Row rows[] = {
-        {[] { ReqFirstItem(); }, 0x80, 0, 1, 0},
-        {[] { ReqItem82(7); }, 0x82, 7, 0, 0},
-        {[] { ReqNextMB(7, 3); }, 0x84, 7, 3, 0},
-        {[] { ReqPrevMB(7, 3); }, 0x85, 7, 3, 0},
-        {[] { ReqItem86(4, 7, 2); }, 0x86, 4, 7, 2},
-        {[] { ReqCommand10(0, 0, 0); }, 0x10, 0, 0, 0},
-        {[] { ReqWrite(20, 12, 5); }, 0x40, 20, 12, 5},
+        {[this] { engine.ReqFirstItem(); }, 0x80, 0, 1, 0},
+        {[this] { engine.ReqItem82(7); }, 0x82, 7, 0, 0},
+        {[this] { engine.ReqNextMB(7, 3); }, 0x84, 7, 3, 0},
+        {[this] { engine.ReqPrevMB(7, 3); }, 0x85, 7, 3, 0},
+        {[this] { engine.ReqItem86(4, 7, 2); }, 0x86, 4, 7, 2},
+        {[this] { engine.ReqCommand10(0, 0, 0); }, 0x10, 0, 0, 0},
+        {[this] { engine.ReqWrite(20, 12, 5); }, 0x40, 20, 12, 5},
     };
     for (const auto& row : rows) {
-        ClearSendData();
+        engine.ClearSendData();
         row.build();
-        ASSERT_EQ(SendBuffer.size(), 9u);
-        EXPECT_EQ(SendBuffer[3], 4);
-        EXPECT_EQ(SendBuffer[4], row.command);
-        EXPECT_EQ(SendBuffer[5], row.ma);
-        EXPECT_EQ(SendBuffer[6], row.mb);
-        EXPECT_EQ(SendBuffer[7], row.mc);
-        EXPECT_EQ(SendBuffer[8], SumOf(SendBuffer, 8));
+        ASSERT_EQ(engine.SendBuffer.size(), 9u);
+        EXPECT_EQ(engine.SendBuffer[3], 4);
+        EXPECT_EQ(engine.SendBuffer[4], row.command);
+        EXPECT_EQ(engine.SendBuffer[5], row.ma);
+        EXPECT_EQ(engine.SendBuffer[6], row.mb);
+        EXPECT_EQ(engine.SendBuffer[7], row.mc);
+        EXPECT_EQ(engine.SendBuffer[8], SumOf(engine.SendBuffer, 8));
     }
 }
 
 TEST_F(CommFrame, WriteRequestsCarryEightOrSixteenDataBytes) {
-    SetSendDataText("      05");
-    ReqWrite(0, 0, 0);
-    ASSERT_EQ(SendBuffer.size(), 17u);
-    EXPECT_EQ(SendBuffer[3], 0x0C);
-    EXPECT_EQ(std::string(SendBuffer.begin() + 8, SendBuffer.begin() + 16), "      05");
-    EXPECT_EQ(SendBuffer[16], SumOf(SendBuffer, 16));
+    engine.SetSendDataText("      05");
+    engine.ReqWrite(0, 0, 0);
+    ASSERT_EQ(engine.SendBuffer.size(), 17u);
+    EXPECT_EQ(engine.SendBuffer[3], 0x0C);
+    EXPECT_EQ(std::string(engine.SendBuffer.begin() + 8, engine.SendBuffer.begin() + 16), "      05");
+    EXPECT_EQ(engine.SendBuffer[16], SumOf(engine.SendBuffer, 16));
 
-    SetSendDataText("ABCDEFGHIJKLMNOP");
-    ReqWrite(1, 2, 3);
-    ASSERT_EQ(SendBuffer.size(), 25u);
-    EXPECT_EQ(SendBuffer[3], 0x14);
-    EXPECT_EQ(SendBuffer[24], SumOf(SendBuffer, 24));
+    engine.SetSendDataText("ABCDEFGHIJKLMNOP");
+    engine.ReqWrite(1, 2, 3);
+    ASSERT_EQ(engine.SendBuffer.size(), 25u);
+    EXPECT_EQ(engine.SendBuffer[3], 0x14);
+    EXPECT_EQ(engine.SendBuffer[24], SumOf(engine.SendBuffer, 24));
 
     // The write alias builds the identical frame; data bytes never go with a read.
-    const Bytes write = SendBuffer;
-    MakeFrame(0, kFnWriteAlias, 0, 1, 2, 3);
-    EXPECT_EQ(SendBuffer, write);
-    ReqItem(1, 2, 3);
-    EXPECT_EQ(SendBuffer.size(), 9u);
+    const Bytes write = engine.SendBuffer;
+    engine.MakeFrame(0, kFnWriteAlias, 0, 1, 2, 3);
+    EXPECT_EQ(engine.SendBuffer, write);
+    engine.ReqItem(1, 2, 3);
+    EXPECT_EQ(engine.SendBuffer.size(), 9u);
 }
 
 TEST_F(CommFrame, AsciiRenderingReplacesControlAndUpperBytes) {
@@ -117,19 +117,19 @@ TEST_F(CommFrame, ReceptionTakesHeaderThenBodyOnALaterStep) {
     };
     port.Write({});
     int status = kRecvHeader;
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvHeader) << "five bytes are not a header";
     clock.Advance(100);
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvBody);
-    EXPECT_EQ(RecvTextLength, 16);
-    RecvFrame(port, status);
+    EXPECT_EQ(engine.RecvTextLength, 16);
+    engine.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvComplete);
-    EXPECT_EQ(RespName, "PV      ");
-    EXPECT_EQ(RespData, "  12.5  ");
-    EXPECT_EQ(RespMA, 26);
-    EXPECT_EQ(LastRespName, "PV");
-    EXPECT_EQ(RecvBuffer.size(), 8u + 16u + 1u);
+    EXPECT_EQ(engine.RespName, "PV      ");
+    EXPECT_EQ(engine.RespData, "  12.5  ");
+    EXPECT_EQ(engine.RespMA, 26);
+    EXPECT_EQ(engine.LastRespName, "PV");
+    EXPECT_EQ(engine.RecvBuffer.size(), 8u + 16u + 1u);
 }
 
 TEST_F(CommFrame, StrayBytesBeforeAResponseArePassedOver) {
@@ -145,66 +145,66 @@ TEST_F(CommFrame, StrayBytesBeforeAResponseArePassedOver) {
     port.respond = [&](const Bytes&, int) { return std::vector<ScriptedPort::Part>{{0, stream}}; };
     port.Write({});
     int status = kRecvHeader;
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     ASSERT_EQ(status, kRecvBody);
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     ASSERT_EQ(status, kRecvComplete);
-    EXPECT_EQ(RecvBuffer, frame);
-    EXPECT_TRUE(ChecksumOk(RecvBuffer));
-    EXPECT_EQ(RespName, "SCALE LO");
-    EXPECT_EQ(RespMB, 3);
+    EXPECT_EQ(engine.RecvBuffer, frame);
+    EXPECT_TRUE(ChecksumOk(engine.RecvBuffer));
+    EXPECT_EQ(engine.RespName, "SCALE LO");
+    EXPECT_EQ(engine.RespMB, 3);
 }
 
 TEST_F(CommFrame, RetransmissionMarkGivesTheBuildersFrame) {
-    ReqWrite(3, 4, 0);
-    auto frame = SendBuffer;
-    CommRetry = 1;
-    ReqWrite(3, 4, 0);
-    CommRetry = 0;
+    engine.ReqWrite(3, 4, 0);
+    auto frame = engine.SendBuffer;
+    engine.CommRetry = 1;
+    engine.ReqWrite(3, 4, 0);
+    engine.CommRetry = 0;
     MarkRetransmission(frame);
-    EXPECT_EQ(frame, SendBuffer);
+    EXPECT_EQ(frame, engine.SendBuffer);
     frame.back() ^= 1;
     EXPECT_FALSE(ChecksumOk(frame));
 }
 
 TEST_F(CommFrame, AnAnswerBelongsToTheRequestThatNamesItsAddress) {
-    const auto answer = [](int ma, int mb, const std::string& name = "ITEM    ",
+    const auto answer = [this](int ma, int mb, const std::string& name = "ITEM    ",
                            const std::string& data = "        ") {
-        DecodeResponse(testing::ResponseFrame(ma, mb, name, data), true);
+        engine.DecodeResponse(testing::ResponseFrame(ma, mb, name, data), true);
     };
-    const auto request = [](void (*build)()) {
+    const auto request = [this](const std::function<void()>& build) {
         build();
-        return SendBuffer;
+        return engine.SendBuffer;
     };
-    const auto read32 = request([] { ReqItem(3, 2, 0); });
+    const auto read32 = request([this] { engine.ReqItem(3, 2, 0); });
     answer(3, 2);
-    EXPECT_TRUE(AnswerBelongsTo(read32));
+    EXPECT_TRUE(engine.AnswerBelongsTo(read32));
     answer(3, 1);
-    EXPECT_FALSE(AnswerBelongsTo(read32)) << "the answer to the request before";
+    EXPECT_FALSE(engine.AnswerBelongsTo(read32)) << "the answer to the request before";
     answer(0, 0, "SLOT NO ", "      00");
-    EXPECT_TRUE(AnswerBelongsTo(read32)) << "a rack that lost its slot is reported as such";
+    EXPECT_TRUE(engine.AnswerBelongsTo(read32)) << "a rack that lost its slot is reported as such";
 
-    const auto setStart = request([] { ReqItem(25, 0, 0); });
+    const auto setStart = request([this] { engine.ReqItem(25, 0, 0); });
     answer(7, 0);
-    EXPECT_TRUE(AnswerBelongsTo(setStart));
+    EXPECT_TRUE(engine.AnswerBelongsTo(setStart));
     answer(7, 1);
-    EXPECT_FALSE(AnswerBelongsTo(setStart));
+    EXPECT_FALSE(engine.AnswerBelongsTo(setStart));
 
-    const auto nextGroup = request([] { ReqItem82(4); });
+    const auto nextGroup = request([this] { engine.ReqItem82(4); });
     answer(9, 0);
-    EXPECT_TRUE(AnswerBelongsTo(nextGroup));
+    EXPECT_TRUE(engine.AnswerBelongsTo(nextGroup));
     answer(4, 2);
-    EXPECT_FALSE(AnswerBelongsTo(nextGroup));
+    EXPECT_FALSE(engine.AnswerBelongsTo(nextGroup));
 
-    const auto next = request([] { ReqNextMB(4, 2); });
+    const auto next = request([this] { engine.ReqNextMB(4, 2); });
     answer(4, 1);
-    EXPECT_TRUE(AnswerBelongsTo(next)) << "wrapped to the group's first item";
+    EXPECT_TRUE(engine.AnswerBelongsTo(next)) << "wrapped to the group's first item";
     answer(5, 3);
-    EXPECT_FALSE(AnswerBelongsTo(next));
+    EXPECT_FALSE(engine.AnswerBelongsTo(next));
 
-    const auto maintenance = request([] { ReqCommand10(0, 0, 0); });
+    const auto maintenance = request([this] { engine.ReqCommand10(0, 0, 0); });
     answer(4, 0);
-    EXPECT_TRUE(AnswerBelongsTo(maintenance));
+    EXPECT_TRUE(engine.AnswerBelongsTo(maintenance));
 }
 
 TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
@@ -218,24 +218,24 @@ TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
     };
     port.Write({});
     int status = kRecvHeader;
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     ASSERT_EQ(status, kRecvBody);
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvBody);
     clock.Advance(50);
-    RecvFrame(port, status);
+    engine.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvComplete);
-    EXPECT_EQ(RecvBuffer, frame) << "trailing bytes stay in the port";
+    EXPECT_EQ(engine.RecvBuffer, frame) << "trailing bytes stay in the port";
     EXPECT_EQ(port.BytesWaiting(), 2);
-    EXPECT_EQ(RespStatus, kRespAddressError);
+    EXPECT_EQ(engine.RespStatus, kRespAddressError);
 }
 
 TEST_F(CommFrame, NameLengthCodesTwoAndThreeLeaveAllTextAsData) {
     Bytes frame = {0, 0, 0x12, 12, 0x81, 0xC0 | 5, 2, 0, 'M', 'O', 'D', 'E', 'L', ' ', ' ', ' ', 0};
-    DecodeResponse(frame, true);
-    EXPECT_EQ(RespName, "");
-    EXPECT_EQ(RespData, "MODEL   ");
-    EXPECT_EQ(RespMA, 5);
+    engine.DecodeResponse(frame, true);
+    EXPECT_EQ(engine.RespName, "");
+    EXPECT_EQ(engine.RespData, "MODEL   ");
+    EXPECT_EQ(engine.RespMA, 5);
 }
 
 TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
@@ -249,39 +249,39 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
 
     ScriptedPort port(clock);
     settings.Set("COMPORT", "2");
-    InitCommSettings();
-    CommSettings.speed = 9600;
-    EXPECT_EQ(CommSettingsString(), "9600,N,8,1");
-    EXPECT_EQ(OpenCommPort(port), 0);
+    engine.InitCommSettings();
+    engine.CommSettings.speed = 9600;
+    EXPECT_EQ(engine.CommSettingsString(), "9600,N,8,1");
+    EXPECT_EQ(engine.OpenCommPort(port), 0);
     EXPECT_EQ(clock.NowMs(), kOpenSettleMs);
     EXPECT_EQ(port.Device(), "/dev/ttyUSB0");
     EXPECT_EQ(port.Speed(), 9600);
-    EXPECT_FALSE(PortWasOpen);
+    EXPECT_FALSE(engine.PortWasOpen);
 
-    EXPECT_EQ(OpenCommPort(port), 0);
-    EXPECT_TRUE(PortWasOpen);
+    EXPECT_EQ(engine.OpenCommPort(port), 0);
+    EXPECT_TRUE(engine.PortWasOpen);
     EXPECT_EQ(clock.NowMs(), kOpenSettleMs) << "an open port is not opened again";
 
-    CommSettings.deviceOverride = "/dev/pts/7";
-    EXPECT_EQ(CommDevice(), "/dev/pts/7");
+    engine.CommSettings.deviceOverride = "/dev/pts/7";
+    EXPECT_EQ(engine.CommDevice(), "/dev/pts/7");
 
     settings.Set("COMPORT", "9");
-    InitCommSettings();
+    engine.InitCommSettings();
     EXPECT_EQ(shell::G().comPort, 1) << "a stored number outside 1-4 gives COM1";
 }
 
 TEST_F(CommFrame, FailedOpenIsKeptForQuillErrorAndSetsCode20) {
     ScriptedPort port(clock);
     port.failOpen = true;
-    EXPECT_EQ(OpenCommPort(port), 8002);
-    EXPECT_EQ(CommError, kErrPortOpen);
-    ShowQuillError();
+    EXPECT_EQ(engine.OpenCommPort(port), 8002);
+    EXPECT_EQ(engine.CommError, kErrPortOpen);
+    engine.ShowQuillError();
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].text, "8002:Invalid port number");
     EXPECT_EQ(messages.boxes[0].title, "Quill Error");
     EXPECT_EQ(messages.boxes[0].icon, shell::MsgIcon::Critical);
-    EXPECT_EQ(QuillError.number, 0);
-    EXPECT_TRUE(QuillError.description.empty());
+    EXPECT_EQ(engine.QuillError.number, 0);
+    EXPECT_TRUE(engine.QuillError.description.empty());
 }
 
 }  // namespace

@@ -25,22 +25,22 @@ class CommPacingTest : public JobBench {
     };
 
     Outcome Upload(const CommPacing& pacing, int speed, bool download = false) {
-        comm::ResetCommEngine();
-        comm::SetCommPacing(pacing);
-        comm::CommSpeed = speed;
+        engine.Reset();
+        engine.SetCommPacing(pacing);
+        engine.CommSpeed = speed;
         auto description = SampleInstrument("RQB2.json");
         description["speed"] = speed;
         Connect(description);
         const std::int64_t start = clock.NowMs();
         Outcome out;
         if (!Run(download ? kJobDownload : kJobUpload)) return out;
-        out.result = CommResult;
+        out.result = engine.CommResult;
         out.elapsedMs = clock.NowMs() - start;
         for (const auto& sent : line->SentFrames()) {
             out.frames.push_back(sent.bytes);
             out.sentAtMs.push_back(sent.atMs);
         }
-        out.data = parameter::Items().dataSet;
+        out.data = engine.Data().items.dataSet;
         return out;
     }
 };
@@ -78,25 +78,25 @@ TEST_F(CommPacingTest, FastPacingKeepsTheGapAndTheSettleBeforeEachRequest) {
 }
 
 TEST_F(CommPacingTest, ATimeOutInFastPacingStillWaitsTheFullResponseTime) {
-    comm::ResetCommEngine();
-    comm::SetCommPacing({true, kDefaultGapMs});
+    engine.Reset();
+    engine.SetCommPacing({true, kDefaultGapMs});
     line = std::make_unique<sim::SimulatedLine>(clock, nullptr);
-    comm::AttachCommPort(line.get());
+    engine.AttachPort(line.get());
     const std::int64_t start = clock.NowMs();
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
     // Six tries of 3 s each, after the settle of each opening.
     EXPECT_GE(clock.NowMs() - start, 6 * kResponseTimeoutMs);
     EXPECT_EQ(line->SentFrames().size(), 6u);
 }
 
 TEST_F(CommPacingTest, TheGapIsKeptWithinItsRange) {
-    comm::SetCommPacing({true, -5});
-    EXPECT_EQ(comm::Pacing().gapMs, 0);
-    comm::SetCommPacing({true, 99999});
-    EXPECT_EQ(comm::Pacing().gapMs, 1000);
-    comm::ResetCommEngine();
-    EXPECT_FALSE(comm::Pacing().fast);
+    engine.SetCommPacing({true, -5});
+    EXPECT_EQ(engine.Pacing().gapMs, 0);
+    engine.SetCommPacing({true, 99999});
+    EXPECT_EQ(engine.Pacing().gapMs, 1000);
+    engine.Reset();
+    EXPECT_FALSE(engine.Pacing().fast);
 }
 
 }  // namespace

@@ -16,59 +16,61 @@ namespace rq50::comm::testing {
 /// then finish with the message of the error code.
 struct TestReadJob {
     static constexpr int kCode = kJobCategoryDisplay;  // a monitored job code
+    explicit TestReadJob(CommEngine& engine) : e(engine) {}
+    CommEngine& e;
     int reads = 1;
     /// The request of every read step; the head of the first DISPLAY group
     /// unless a test asks for something else.
-    std::function<void()> request = [] { ReqItem(26, 0, 0); };
+    std::function<void()> request = [this] { e.ReqItem(26, 0, 0); };
     std::vector<std::string> names;  ///< name text of every response
     std::string model;
 
     enum Step { kFirst = 1, kSlot = 2, kModel = 3, kRead = 4 };
 
     void Register() {
-        RegisterCommJob(kCode, {[this](SerialPort& port) { Build(port); }, [this] { Parse(); }});
+        e.RegisterCommJob(kCode, {[this](SerialPort& port) { Build(port); }, [this] { Parse(); }});
     }
 
     void Build(SerialPort& port) {
-        const int step = AdvanceStep();
+        const int step = e.AdvanceStep();
         if (step == 0) {
             names.clear();
-            BeginJob(port);
+            e.BeginJob(port);
         } else if (step == kFirst) {
-            ReqFirstItem();
+            e.ReqFirstItem();
         } else if (step == kSlot) {
             char digits[3];
-            std::snprintf(digits, sizeof digits, "%02d", SlotNumber);
-            SetSendDataText(std::string("      ") + digits);
-            ReqWrite(0, 0, 0);
+            std::snprintf(digits, sizeof digits, "%02d", e.SlotNumber);
+            e.SetSendDataText(std::string("      ") + digits);
+            e.ReqWrite(0, 0, 0);
         } else if (step == kModel) {
-            ReqNextMB(0, 0);
+            e.ReqNextMB(0, 0);
         } else if (step >= kRead && step < kRead + reads) {
-            SetProgress(100 * (step - kRead + 1) / reads);
+            e.SetProgress(100 * (step - kRead + 1) / reads);
             request();
         } else if (step == kStepFinish) {
-            EndJobClosePort(port, false);
-            ShowCommErrorMessage(CommError);
+            e.EndJobClosePort(port, false);
+            e.ShowCommErrorMessage(e.CommError);
         }
     }
 
     void Parse() {
-        const int step = CommStep - 1;  // the step whose request was answered
+        const int step = e.CommStep - 1;  // the step whose request was answered
         if (step == kStepFinish || step + 1 == kStepFinish) return;
-        names.push_back(RespName);
-        if (!CheckRespStatus()) return;
+        names.push_back(e.RespName);
+        if (!e.CheckRespStatus()) return;
         if (step == kFirst) {
-            if (IsSlotZeroResponse()) {
-                AskSlotNumber();
+            if (e.IsSlotZeroResponse()) {
+                e.AskSlotNumber();
                 return;
             }
-            model = RespData;
-            CommStep = kRead;
+            model = e.RespData;
+            e.CommStep = kRead;
             return;
         }
-        if (!CheckSlotZero()) return;
-        if (step == kModel) model = RespData;
-        if (step == kRead + reads - 1) CommStep = kStepFinish;
+        if (!e.CheckSlotZero()) return;
+        if (step == kModel) model = e.RespData;
+        if (step == kRead + reads - 1) e.CommStep = kStepFinish;
     }
 };
 

@@ -20,17 +20,16 @@ class JobPage : public JobBench {
     void Open(PageCategory category, const json& described) {
         Connect(described);
         page = std::make_unique<PageModel>(category);
-        jobs::AttachPageModel(page.get());
+        engine.AttachPageModel(page.get());
         ASSERT_TRUE(Run(kJobConnect));
         ASSERT_TRUE(Run(kJobCategoryDisplay + static_cast<int>(category)));
-        ASSERT_EQ(CommResult, kErrNone);
+        ASSERT_EQ(engine.CommResult, kErrNone);
     }
     /// Starts what the page model chose and runs it to its end.
-    bool Act(bool started) { return started && RunCommJob() && CommResult == kErrNone; }
+    bool Act(bool started) { return started && engine.RunCommJob() && engine.CommResult == kErrNone; }
     parameter::JobStarter Start() {
-        return [](int job, const std::string& title) {
-            CommTitle = title;
-            return StartCommJob(job);
+        return [this](int job, const std::string& title) {
+            return engine.StartCommJob({job, title});
         };
     }
     /// Starts what the page model chose and presses Terminate while the job
@@ -38,9 +37,9 @@ class JobPage : public JobBench {
     bool TerminateWhileWaiting(bool started) {
         if (!started) return false;
         instrument->Faults().drop.all = true;
-        while (CommBusy && CommState != kStateWait) Timer1();
-        Terminate();
-        const bool ended = RunCommJob();
+        while (engine.CommBusy && engine.CommState != kStateWait) engine.Timer1();
+        engine.Terminate();
+        const bool ended = engine.RunCommJob();
         instrument->Faults().drop.all = false;
         return ended;
     }
@@ -83,14 +82,14 @@ TEST_F(JobPage, FirstPageHoldsTwelveItemsAndTheTabs) {
 TEST_F(JobPage, MovesStopAtTheGroupEndForBothInstrumentBehaviours) {
     for (const std::string end : {"wrap", "stay"}) {
         Open(PageCategory::Set, LongGroup(end));
-        ASSERT_TRUE(Act(page->Move(true, 2, CommBusy, Start())));  // 3 rows forward
+        ASSERT_TRUE(Act(page->Move(true, 2, engine.CommBusy, Start())));  // 3 rows forward
         EXPECT_EQ(page->Cell(1, parameter::kColMb), "4") << end;
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
         EXPECT_TRUE(page->Controls().nextEnabled) << end;          // the end is not known yet
-        ASSERT_TRUE(Act(page->Move(true, 6, CommBusy, Start())));  // a page: nothing more
+        ASSERT_TRUE(Act(page->Move(true, 6, engine.CommBusy, Start())));  // a page: nothing more
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
         EXPECT_FALSE(page->Controls().nextEnabled) << end;
-        ASSERT_TRUE(Act(page->Move(false, 6, CommBusy, Start())));  // back a page
+        ASSERT_TRUE(Act(page->Move(false, 6, engine.CommBusy, Start())));  // back a page
         EXPECT_EQ(page->Cell(1, parameter::kColMb), "1") << end;
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "12") << end;
         EXPECT_FALSE(page->Controls().previousEnabled) << end;
@@ -154,7 +153,7 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     Open(PageCategory::Set, SmallInstrument());
     instrument->Faults().drop.all = true;
     EXPECT_FALSE(Act(page->ClickTab(2, Start())));
-    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_EQ(page->CurrentTab(), 1);
     EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "INP TYPE");
     EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
@@ -223,15 +222,15 @@ TEST_F(JobPage, JobsOnAnOpenPageEndTerminatedWithoutAMessage) {
     Open(PageCategory::Display, LongGroup());
     ASSERT_TRUE(page->Reading());
     EXPECT_TRUE(TerminateWhileWaiting(page->TimerTick(Start())));  // job 14
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     page->SetReading(false);
     page->SetGridLocked(false);
     EXPECT_TRUE(TerminateWhileWaiting(page->OpenItem(1, Start())));  // job 17
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
 
     Open(PageCategory::Set, LongGroup());
-    EXPECT_TRUE(TerminateWhileWaiting(page->Move(true, 0, CommBusy, Start())));  // job 8
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_TRUE(TerminateWhileWaiting(page->Move(true, 0, engine.CommBusy, Start())));  // job 8
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_TRUE(Texts().empty());
     EXPECT_EQ(page->Cell(1, parameter::kColMb), "1");  // the page is as it was
 

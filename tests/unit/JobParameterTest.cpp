@@ -32,7 +32,7 @@ class JobUpload : public JobBench {};
 TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_TRUE(Texts().empty());
     // Model first, then the category starts: no slot write, no ReqNextMB(0, 0).
     const auto sent = Sent();
@@ -43,7 +43,7 @@ TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
     EXPECT_EQ(sent[3].ma, 24);
     EXPECT_EQ(CountCommand(kWrite), 0);  // not a V3 model: no access code
 
-    const auto& header = files::CurrentDataSetHeader();
+    const auto& header = engine.Data().header;
     EXPECT_EQ(header.model, "RQB2    ");
     EXPECT_EQ(header.displayStart, 1);
     EXPECT_EQ(header.setStart, 2);
@@ -51,9 +51,9 @@ TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
     EXPECT_EQ(header.maintStart, 5);
     EXPECT_EQ(header.setCount, 2);
     EXPECT_EQ(header.customType, 0);
-    EXPECT_EQ(jobs::Results().categoryNames[1], (std::vector<std::string>{"INPUT", "OUTPUT"}));
+    EXPECT_EQ(engine.Results().categoryNames[1], (std::vector<std::string>{"INPUT", "OUTPUT"}));
 
-    const auto& data = parameter::Items().dataSet;
+    const auto& data = engine.Data().items.dataSet;
     const std::vector<std::string> names = {"PV      ", "PV      ", "INPUT   ", "INP TYPE",
                                             "SCALE LO", "OUTPUT  ", "TAG     ", "ALARM   ",
                                             "ADJUST  ", "ZERO ADJ", "MAINT   ", "FORCEOUT"};
@@ -68,40 +68,40 @@ TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
 TEST_F(JobUpload, AnInstrumentThatStaysOnTheLastItemEndsEachGroup) {
     Connect(SmallInstrument("RQB2", "stay"));
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(parameter::Items().dataSet.size(), 12u);
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Data().items.dataSet.size(), 12u);
 }
 
 TEST_F(JobUpload, RackSlotIsAskedAndWrittenAsSixBlanksAndTwoDigits) {
     Connect(Rack("3", SmallInstrument()));
     host.slot = 3;
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(host.slotAsked, 1);
     const auto sent = Sent();
     ASSERT_GE(sent.size(), 3u);
     EXPECT_EQ(sent[1].command, kWrite);
     EXPECT_EQ(sent[1].data, "      03");
     EXPECT_EQ(sent[2].command, kNext);
-    EXPECT_EQ(files::CurrentDataSetHeader().model, "RQB2    ");
-    EXPECT_EQ(files::CurrentDataSetHeader().slot, 3);
+    EXPECT_EQ(engine.Data().header.model, "RQB2    ");
+    EXPECT_EQ(engine.Data().header.slot, 3);
 }
 
 TEST_F(JobUpload, ADirectInstrumentAfterARackUploadRecordsNoSlot) {
     Connect(Rack("3", SmallInstrument()));
     host.slot = 3;
     ASSERT_TRUE(Run(kJobUpload));
-    ASSERT_EQ(files::CurrentDataSetHeader().slot, 3);
+    ASSERT_EQ(engine.Data().header.slot, 3);
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobUpload));
-    ASSERT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(files::CurrentDataSetHeader().slot, 0);
+    ASSERT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Data().header.slot, 0);
 }
 
 TEST_F(JobUpload, CancelledSlotDialogTerminates) {
     Connect(Rack("3", SmallInstrument()));
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrTerminated);
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Communication terminated."}));
 }
 
@@ -113,7 +113,7 @@ TEST_F(JobUpload, V3ModelWritesTheAccessCodeAndKeepsTheCustomType) {
     Connect(described);
     UseTables({{"RQV3"}, {}, {}});
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     bool wroteCode = false;
     for (const auto& r : Sent()) {
         if (r.command == kWrite && r.ma == 20 && r.mb == 3)
@@ -121,7 +121,7 @@ TEST_F(JobUpload, V3ModelWritesTheAccessCodeAndKeepsTheCustomType) {
     }
     EXPECT_TRUE(wroteCode);
     EXPECT_GE(CountCommand(kCommand10), 2);  // the V3 entry and the MAINT entry
-    EXPECT_EQ(files::CurrentDataSetHeader().customType, 0x82);
+    EXPECT_EQ(engine.Data().header.customType, 0x82);
 }
 
 TEST_F(JobUpload, ProgramAndConstGroupsArePassedOver) {
@@ -130,14 +130,14 @@ TEST_F(JobUpload, ProgramAndConstGroupsArePassedOver) {
     described["set"].push_back({{"const", {{"count", 2}}}});
     Connect(described);
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNone);
-    for (const auto& b : parameter::Items().dataSet) {
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    for (const auto& b : engine.Data().items.dataSet) {
         const auto name = jobs::TrimBlanks(Name(b));
         EXPECT_NE(name, "PROGRAM");
         EXPECT_NE(name, "CONST");
     }
-    EXPECT_EQ(parameter::Items().dataSet.size(), 12u);
-    EXPECT_EQ(jobs::Results().categoryNames[1].size(), 2u);
+    EXPECT_EQ(engine.Data().items.dataSet.size(), 12u);
+    EXPECT_EQ(engine.Results().categoryNames[1].size(), 2u);
     bool namedProgram = false;
     for (const auto& s : host.status) namedProgram |= s == "Now skipping PROGRAM ...";
     EXPECT_TRUE(namedProgram);
@@ -147,13 +147,13 @@ TEST_F(JobUpload, ProgramAndConstGroupsArePassedOver) {
 TEST_F(JobUpload, FailureKeepsThePreviousDataSetAndHeader) {
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobUpload));
-    const auto before = parameter::Items().dataSet;
-    const auto header = files::CurrentDataSetHeader();
+    const auto before = engine.Data().items.dataSet;
+    const auto header = engine.Data().header;
     instrument->Faults().drop.all = true;
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNoResponse);
-    EXPECT_EQ(parameter::Items().dataSet, before);
-    EXPECT_EQ(files::CurrentDataSetHeader(), header);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.Data().items.dataSet, before);
+    EXPECT_EQ(engine.Data().header, header);
     EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
 }
 
@@ -162,11 +162,11 @@ class JobDownload : public JobBench {
     void Upload(const json& described) {
         Connect(described);
         ASSERT_TRUE(Run(kJobUpload));
-        ASSERT_EQ(CommResult, kErrNone);
+        ASSERT_EQ(engine.CommResult, kErrNone);
     }
     /// Puts a new data text into the data-set item named `name`.
     void SetData(const std::string& name, const std::string& data) {
-        for (auto& b : parameter::Items().dataSet) {
+        for (auto& b : engine.Data().items.dataSet) {
             const auto item = parameter::DecodeItem(b, false);
             if (jobs::TrimBlanks(item.name) != name) continue;
             for (std::size_t i = 0; i < 8; ++i) {
@@ -181,9 +181,9 @@ TEST_F(JobDownload, UnchangedItemsCompleteWithAnEmptyCheckList) {
     Upload(SmallInstrument());
     const int before = static_cast<int>(line->SentFrames().size());
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading to TAVRO completed."}));
-    EXPECT_TRUE(jobs::Results().downloadCheck.empty());
+    EXPECT_TRUE(engine.Results().downloadCheck.empty());
     // Only the four writable SET items are written (the selection by its code).
     int writes = 0;
     const auto sent = Sent();
@@ -201,17 +201,17 @@ TEST_F(JobDownload, UnchangedItemsCompleteWithAnEmptyCheckList) {
 
 TEST_F(JobDownload, ATrimmedModelStillMatches) {
     Upload(SmallInstrument());
-    files::CurrentDataSetHeader().model = "RQB2";
+    engine.Data().header.model = "RQB2";
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
 }
 
 TEST_F(JobDownload, AnotherModelWritesNothing) {
     Upload(SmallInstrument());
-    files::CurrentDataSetHeader().model = "RQB3    ";
+    engine.Data().header.model = "RQB3    ";
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrModel);
+    EXPECT_EQ(engine.CommResult, kErrModel);
     EXPECT_EQ(line->SentFrames().size(), before + 1);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"Cannot download to TAVRO due to non-matching MODEL."}));
@@ -221,9 +221,9 @@ TEST_F(JobDownload, ClampedValueIsListed) {
     Upload(SmallInstrument());
     SetData("SCALE LO", "+150.00");
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrNone);
-    ASSERT_EQ(jobs::Results().downloadCheck.size(), 1u);
-    const auto& entry = jobs::Results().downloadCheck[0];
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.Results().downloadCheck.size(), 1u);
+    const auto& entry = engine.Results().downloadCheck[0];
     EXPECT_EQ(entry.ma, 2);
     EXPECT_EQ(entry.mb, 2);
     EXPECT_EQ(entry.sentData, "+150.00 ");
@@ -238,10 +238,10 @@ TEST_F(JobDownload, V3CustomTypeMismatchStopsBeforeWriting) {
     Upload(described);
     UseTables({{"RQV3"}, {}, {}});
     ASSERT_TRUE(Run(kJobUpload));
-    files::CurrentDataSetHeader().customType = 0x80;  // bit 1 differs
+    engine.Data().header.customType = 0x80;  // bit 1 differs
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrCustomType);
+    EXPECT_EQ(engine.CommResult, kErrCustomType);
     const auto sent = Sent();
     for (std::size_t i = before; i < sent.size(); ++i) {
         EXPECT_FALSE(sent[i].command == kWrite && !(sent[i].ma == 20 && sent[i].mb == 3));
@@ -252,11 +252,11 @@ TEST_F(JobDownload, V3CustomTypeMismatchStopsBeforeWriting) {
 // before anything is sent, and the job does not end as completed.
 TEST_F(JobDownload, AHeaderThatDoesNotFitItsItemsIsRefusedBeforeAnythingIsSent) {
     Upload(SmallInstrument());
-    files::CurrentDataSetHeader().setStart = INT32_MIN;
-    files::CurrentDataSetHeader().adjustStart = INT32_MAX;
+    engine.Data().header.setStart = INT32_MIN;
+    engine.Data().header.adjustStart = INT32_MAX;
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload, "Download to TAVRO"));
-    EXPECT_EQ(CommResult, kErrDataSetRefused);
+    EXPECT_EQ(engine.CommResult, kErrDataSetRefused);
     EXPECT_EQ(line->SentFrames().size(), before);
     EXPECT_EQ(Texts(), std::vector<std::string>{shell::Catalogue(jobs::kTextHeaderDoesNotFit)});
     EXPECT_EQ(messages.boxes.back().title, "Download to TAVRO");
@@ -270,13 +270,13 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
     described["set"][0]["items"][1]["readOnly"] = true;  // B02 SCALE LO
     Upload(described);
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrCommand);
+    EXPECT_EQ(engine.CommResult, kErrCommand);
     EXPECT_EQ(Texts().back(),
               "Command error. Communication will be terminated.\r\n\r\n"
               "Items written: 1\r\n"
               "Last item written: B01 INP TYPE\r\n"
               "Items not written: 3, from B02 SCALE LO on");
-    const auto& list = jobs::Results().downloadCheck;
+    const auto& list = engine.Results().downloadCheck;
     ASSERT_EQ(list.size(), 3u);
     const std::vector<std::pair<int, int>> addresses = {{2, 2}, {3, 1}, {3, 2}};
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -294,7 +294,7 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
     // 1200 bit/s (the tries at 9600 bit/s do not reach the instrument).
     for (int n = before + 3; n <= before + 5; ++n) instrument->Faults().drop.on.insert(n);
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Response time out. Check the connection.\r\n\r\n"
                            "Items written: 1\r\n"
@@ -302,8 +302,8 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
                            "No answer came to the write of B02 SCALE LO: check that item on the "
                            "instrument.\r\n"
                            "Items not written: 2, from C01 TAG on"}));
-    ASSERT_EQ(jobs::Results().downloadCheck.size(), 3u);
-    EXPECT_EQ(jobs::CheckEntrySetText(jobs::Results().downloadCheck[0]), "(no answer)");
+    ASSERT_EQ(engine.Results().downloadCheck.size(), 3u);
+    EXPECT_EQ(jobs::CheckEntrySetText(engine.Results().downloadCheck[0]), "(no answer)");
 }
 
 // "Terminate" and a line that goes away both end a download between two
@@ -315,20 +315,19 @@ TEST_F(JobDownload, AStopOrALostLineEndsBetweenExchangesAndSaysHowFar) {
     // Runs the download until the second write is on the line, then acts.
     const auto runUntilSecondWrite = [&](const std::function<void()>& act) {
         messages.boxes.clear();
-        comm::CommTitle = "TEST";
-        ASSERT_TRUE(StartCommJob(kJobDownload));
+        ASSERT_TRUE(engine.StartCommJob({kJobDownload, "TEST"}));
         const int before = writesSent();
-        while (CommBusy && !(writesSent() == before + 2 && CommState == kStateWait)) {
-            Timer1();
-            clock.Advance(Timer1Interval);
+        while (engine.CommBusy && !(writesSent() == before + 2 && engine.CommState == kStateWait)) {
+            engine.Timer1();
+            clock.Advance(engine.Timer1Interval);
         }
-        ASSERT_TRUE(CommBusy);
+        ASSERT_TRUE(engine.CommBusy);
         act();
-        ASSERT_TRUE(RunCommJob());
+        ASSERT_TRUE(engine.RunCommJob());
     };
 
-    runUntilSecondWrite([] { Terminate(); });
-    EXPECT_EQ(CommResult, kErrTerminated);
+    runUntilSecondWrite([this] { engine.Terminate(); });
+    EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Communication terminated.\r\n\r\n"
                            "Items written: 2\r\n"
@@ -337,12 +336,12 @@ TEST_F(JobDownload, AStopOrALostLineEndsBetweenExchangesAndSaysHowFar) {
 
     runUntilSecondWrite([this] { line->Unplug(); });
     const int sentAfterLoss = static_cast<int>(line->SentFrames().size());
-    EXPECT_EQ(CommResult, kErrLineLost);
+    EXPECT_EQ(engine.CommResult, kErrLineLost);
     EXPECT_EQ(static_cast<int>(line->SentFrames().size()), sentAfterLoss);  // no retry
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].title, "Communication Error");
     EXPECT_EQ(messages.boxes[0].text,
-              "The connection to " + comm::CommDevice() +
+              "The connection to " + engine.CommDevice() +
                   " was lost: the serial port went away during communication.\r\n\r\n"
                   "Items written: 1\r\n"
                   "Last item written: B01 INP TYPE\r\n"
@@ -370,13 +369,13 @@ TEST_F(JobDownload, Out2TypeOrSensorTypeMismatchStopsBeforeWriting) {
         Upload(rqg2);
         messages.boxes.clear();
         // The data set holds another choice than the instrument.
-        for (auto& b : parameter::Items().dataSet) {
+        for (auto& b : engine.Data().items.dataSet) {
             if ((b[1] & 63) == c.ma && (b[2] & 63) == c.mb)
                 b[3] = static_cast<std::uint8_t>(c.code);
         }
         const std::size_t before = line->SentFrames().size();
         ASSERT_TRUE(Run(kJobDownload));
-        EXPECT_EQ(CommResult, c.error);
+        EXPECT_EQ(engine.CommResult, c.error);
         EXPECT_EQ(Texts(), (std::vector<std::string>{c.text}));
         const auto sent = Sent();
         for (std::size_t i = before; i < sent.size(); ++i) {
@@ -392,13 +391,13 @@ TEST_F(JobConnect, LeavesThePortOpenOnSuccessAndClosesOnFailure) {
     Connect(Rack("5", SmallInstrument()));
     host.slot = 5;
     ASSERT_TRUE(Run(kJobConnect));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_TRUE(line->IsOpen());
-    EXPECT_EQ(files::CurrentDataSetHeader().slot, 5);
+    EXPECT_EQ(engine.Data().header.slot, 5);
     line->Close();
     instrument->Faults().drop.all = true;
     ASSERT_TRUE(Run(kJobConnect));
-    EXPECT_EQ(CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_FALSE(line->IsOpen());
 }
 

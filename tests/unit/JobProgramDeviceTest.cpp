@@ -33,12 +33,12 @@ TEST_F(JobProgramUpload, TableDrivenReadsExactlyTheListedItems) {
     Connect(ProgramUnit());
     UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_TRUE(Texts().empty());
     const auto sent = Sent();
     for (const auto& r : sent) EXPECT_FALSE(r.command == 0x80 && r.ma >= 24);  // no menu walk
     EXPECT_EQ(sent.size(), 1u + 5u);
-    const auto& state = program::Program();
+    const auto& state = engine.Data().program;
     EXPECT_EQ(state.header.stepCount, 3);
     EXPECT_EQ(state.header.constCount, 2);
     EXPECT_EQ(state.header.programAreaLetter, 4);
@@ -47,38 +47,38 @@ TEST_F(JobProgramUpload, TableDrivenReadsExactlyTheListedItems) {
     ASSERT_EQ(state.records.size(), 5u);
     EXPECT_EQ(parameter::DecodeItem(state.records[2], false).data, "END     ");
     EXPECT_EQ(parameter::DecodeItem(state.records[3], false).name, "CONST   ");
-    EXPECT_EQ(CommFacts.programItemCount, 5);
+    EXPECT_EQ(engine.CommFacts.programItemCount, 5);
 }
 
 TEST_F(JobProgramUpload, MenuWalkFindsTheAreasOfAnUnlistedModel) {
     Connect(ProgramUnit("RQK9"));
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(program::Program().header.stepCount, 3);
-    EXPECT_EQ(program::Program().header.constCount, 2);
-    EXPECT_EQ(program::Program().header.programAreaLetter, 4);
-    EXPECT_EQ(program::Program().records.size(), 5u);
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Data().program.header.stepCount, 3);
+    EXPECT_EQ(engine.Data().program.header.constCount, 2);
+    EXPECT_EQ(engine.Data().program.header.programAreaLetter, 4);
+    EXPECT_EQ(engine.Data().program.records.size(), 5u);
 }
 
 TEST_F(JobProgramUpload, RefusedConstUploadsTheProgram) {
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"Uploading of PROGRAM completed. Cannot upload CONST."}));
-    EXPECT_EQ(program::Program().records.size(), 3u);
+    EXPECT_EQ(engine.Data().program.records.size(), 3u);
 }
 
 TEST_F(JobProgramUpload, AUnitWithoutAreasUploadsNothing) {
     Connect(SmallInstrument("RQK2"));
     UseTables({{}, {{"RQK2", kNoAreasRow}}, {}});
-    program::Program().records.resize(7);
+    engine.Data().program.records.resize(7);
     ASSERT_TRUE(Run(kJobProgramUpload));
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot upload PROGRAM and CONST. Check if a "
                                                  "Free Program Computing Unit is connected."}));
-    EXPECT_EQ(program::Program().records.size(), 7u);  // the program in memory is kept
-    EXPECT_EQ(CommFacts.programItemCount, 0);
+    EXPECT_EQ(engine.Data().program.records.size(), 7u);  // the program in memory is kept
+    EXPECT_EQ(engine.CommFacts.programItemCount, 0);
 }
 
 // The slot of a rack stays with the line it was chosen on: a unit connected
@@ -90,12 +90,12 @@ TEST_F(JobProgramUpload, ADirectUnitAfterARackUploadRecordsNoSlot) {
     UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
     host.slot = 4;
     ASSERT_TRUE(Run(kJobProgramUpload));
-    ASSERT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(program::Program().header.slotNumber, 4);
+    ASSERT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Data().program.header.slotNumber, 4);
     Connect(ProgramUnit());
     ASSERT_TRUE(Run(kJobProgramUpload));
-    ASSERT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(program::Program().header.slotNumber, 0);
+    ASSERT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Data().program.header.slotNumber, 0);
     EXPECT_EQ(host.slotAsked, 1);
 }
 
@@ -119,10 +119,10 @@ TEST_F(JobProgramDownload, WritesBothAreasBack) {
     UploadFrom(ProgramUnit());
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Writes(before), 5);
-    EXPECT_EQ(jobs::Results().refusedArea, jobs::kRefusedNone);
-    EXPECT_TRUE(jobs::Results().downloadCheck.empty());
+    EXPECT_EQ(engine.Results().refusedArea, jobs::kRefusedNone);
+    EXPECT_TRUE(engine.Results().downloadCheck.empty());
 }
 
 TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
@@ -130,7 +130,7 @@ TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
     Connect(SmallInstrument("RQK2"));
     UseTables({{}, {{"RQK2", kNoAreasRow}}, {}});
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrBothRefused);
+    EXPECT_EQ(engine.CommResult, kErrBothRefused);
     EXPECT_EQ(Writes(0), 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot download PROGRAM and CONST."}));
 }
@@ -141,13 +141,12 @@ TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenA
     UploadFrom(ProgramUnit());
     shell::testing::RecordingNavigation navigation;
     shell::Svc().navigation = &navigation;
-    CommCaller = kCallerProgramEditor;
 
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
-    ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(jobs::Results().refusedArea, jobs::kRefusedConst);
+    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", kCallerProgramEditor));
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Results().refusedArea, jobs::kRefusedConst);
     EXPECT_EQ(Writes(0), 3);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of PROGRAM completed."}));
     EXPECT_EQ(navigation.calls.back(), "enable frmRQ3000");
@@ -160,9 +159,9 @@ TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenA
     noProgram["set"].push_back({{"const", {{"count", 2}}}});  // E01, where the program had them
     Connect(noProgram);
     UseTables({{}, {{"RQK2", kNoProgramRow}}, {}});
-    ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_EQ(jobs::Results().refusedArea, jobs::kRefusedProgram);
+    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", kCallerProgramEditor));
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.Results().refusedArea, jobs::kRefusedProgram);
     EXPECT_EQ(Writes(0), 2);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of CONST completed."}));
 }
@@ -179,14 +178,14 @@ TEST_F(JobProgramDownload, AStepTheUnitRefusesStopsTheDownloadAndNamesWhatWasNot
     refusing["set"].push_back({{"const", {{"count", 2}}}});
     Connect(refusing);
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrCommand);
+    EXPECT_EQ(engine.CommResult, kErrCommand);
     EXPECT_EQ(Writes(0), 2);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"Command error. Communication will be terminated.\r\n\r\n"
                                         "Items written: 1\r\n"
                                         "Last item written: D01 PROGRAM\r\n"
                                         "Items not written: 4, from D02 PROGRAM on"}));
-    const auto& list = jobs::Results().downloadCheck;
+    const auto& list = engine.Results().downloadCheck;
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].mb, 2);
     EXPECT_EQ(jobs::TrimBlanks(list[0].sentData), "STY1");
@@ -196,14 +195,14 @@ TEST_F(JobProgramDownload, AStepTheUnitRefusesStopsTheDownloadAndNamesWhatWasNot
 
 TEST_F(JobProgramDownload, PatternModelFitsAnyInstrumentStartingWithIt) {
     UploadFrom(ProgramUnit());
-    program::Program().header.modelCode = "RQK2*";
+    engine.Data().program.header.modelCode = "RQK2*";
     Connect(ProgramUnit("RQK2-B"));
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Writes(0), 5);
     Connect(ProgramUnit("RQK3"));
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(CommResult, kErrModel);
+    EXPECT_EQ(engine.CommResult, kErrModel);
     EXPECT_EQ(Writes(0), 0);
 }
 
@@ -212,7 +211,7 @@ class JobDevice : public JobBench {};
 TEST_F(JobDevice, SlotJobOnADirectInstrumentAsksForTheRack) {
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobSlot));
-    EXPECT_FALSE(CommFacts.rackAnswered);
+    EXPECT_FALSE(engine.CommFacts.rackAnswered);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Connect to ZNC."}));
     EXPECT_EQ(CountCommand(kWrite), 0);
 }
@@ -223,9 +222,9 @@ TEST_F(JobDevice, SlotJobWritesTheSlotAndReadsTheModule) {
     Connect(json{{"rack", {{"slots", {{"7", slot}}}}}});
     host.slot = 7;
     ASSERT_TRUE(Run(kJobSlot));
-    EXPECT_EQ(CommResult, kErrNone);
-    EXPECT_TRUE(CommFacts.rackAnswered);
-    EXPECT_EQ(jobs::Results().slotModel, "RQX7    ");
+    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_TRUE(engine.CommFacts.rackAnswered);
+    EXPECT_EQ(engine.Results().slotModel, "RQX7    ");
     EXPECT_EQ(Sent()[1].data, "      07");
 }
 
@@ -234,15 +233,15 @@ TEST_F(JobDevice, BaudCheckRefusesRackAndUnlistedModels) {
     slot.erase("latencyMs");
     Connect(json{{"rack", {{"slots", {{"1", slot}}}}}});
     ASSERT_TRUE(Run(kJobBaudCheck));
-    EXPECT_EQ(CommResult, kErrRackBaud);
+    EXPECT_EQ(engine.CommResult, kErrRackBaud);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"You cannot change ZNC baud rate."}));
     messages.boxes.clear();
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobBaudCheck));
-    EXPECT_EQ(CommResult, kErrBaudModel);
+    EXPECT_EQ(engine.CommResult, kErrBaudModel);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"You cannot change the baud rate of this model."}));
-    EXPECT_EQ(CommSpeed, 1200);
+    EXPECT_EQ(engine.CommSpeed, 1200);
 }
 
 TEST_F(JobDevice, ChangeTo9600RemindsAndTheNextJobRunsAt9600) {
@@ -254,29 +253,29 @@ TEST_F(JobDevice, ChangeTo9600RemindsAndTheNextJobRunsAt9600) {
     Connect(described);
     UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
     ASSERT_TRUE(Run(kJobBaudCheck));
-    ASSERT_EQ(CommResult, kErrNone);
-    ASSERT_TRUE(jobs::StartBaudRateChange(9600));
-    ASSERT_TRUE(RunCommJob());
-    EXPECT_EQ(CommResult, kErrNone);
+    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_TRUE(jobs::StartBaudRateChange(engine, 9600));
+    ASSERT_TRUE(engine.RunCommJob());
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Sent().back().data, " BR.96  ");
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Baud rate of TAVRO has been changed to 9600bps. Be sure to set it "
                            "back to 1200bps before entering offline mode."}));
-    EXPECT_EQ(CommSpeed, 9600);
+    EXPECT_EQ(engine.CommSpeed, 9600);
     EXPECT_EQ(shell::G().instrumentSpeed, 9600);
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrNone);
+    EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(line->SentFrames().back().speed, 9600);
-    EXPECT_EQ(parameter::Items().dataSet.size(), 13u);
+    EXPECT_EQ(engine.Data().items.dataSet.size(), 13u);
 }
 
 TEST_F(JobDevice, FailedChangeRestoresThePreviousRate) {
     Connect(SmallInstrument());
-    jobs::Results().baudRow = jobs::BaudRateRow{"RQB2", 5, 9, 0, "BR", "96", "12"};
-    ASSERT_TRUE(jobs::StartBaudRateChange(9600));
-    ASSERT_TRUE(RunCommJob());
-    EXPECT_NE(CommResult, kErrNone);
-    EXPECT_EQ(CommSpeed, 1200);
+    engine.Results().baudRow = jobs::BaudRateRow{"RQB2", 5, 9, 0, "BR", "96", "12"};
+    ASSERT_TRUE(jobs::StartBaudRateChange(engine, 9600));
+    ASSERT_TRUE(engine.RunCommJob());
+    EXPECT_NE(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.CommSpeed, 1200);
     EXPECT_EQ(shell::G().instrumentSpeed, 1200);
 }
 

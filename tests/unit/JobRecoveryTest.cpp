@@ -82,14 +82,14 @@ class JobRecovery : public JobBench {
     /// The state a job starts from, as the fixture sets it up.
     void Fresh() {
         shell::ResetGlobalState();
-        comm::ResetCommEngine();
-        comm::SetCommPacing(PacingUnderTest());
-        comm::SetCommHost(&host);
-        jobs::AttachPageModel(nullptr);
-        jobs::Results() = {};
-        files::CurrentDataSetHeader() = {};
-        parameter::Items() = {};
-        program::Program() = {};
+        engine.Reset();
+        engine.SetCommPacing(PacingUnderTest());
+        engine.SetHost(&host);
+        engine.AttachPageModel(nullptr);
+        engine.Results() = {};
+        engine.Data().header = {};
+        engine.Data().items = {};
+        engine.Data().program = {};
         messages.boxes.clear();
         host.slot = 3;
         host.slotAsked = 0;
@@ -97,23 +97,23 @@ class JobRecovery : public JobBench {
 
     /// Result and messages of the job just run.
     std::string Ending() const {
-        std::string out = "result " + std::to_string(CommResult) + "\n";
+        std::string out = "result " + std::to_string(engine.CommResult) + "\n";
         for (const auto& text : Texts()) out += text + "\n";
         return out;
     }
 
     std::string DataSet() const {
-        const auto& h = files::CurrentDataSetHeader();
+        const auto& h = engine.Data().header;
         std::ostringstream out;
         out << h.model << '|' << h.slot << '|' << h.displayStart << ' ' << h.setStart << ' '
             << h.adjustStart << ' ' << h.maintStart << '|' << h.displayCount << ' ' << h.setCount
             << ' ' << h.adjustCount << ' ' << h.maintCount << '|' << int(h.customType) << '\n'
-            << Hex(parameter::Items().dataSet);
+            << Hex(engine.Data().items.dataSet);
         return out.str();
     }
 
     std::string ProgramData() const {
-        const auto& p = program::Program();
+        const auto& p = engine.Data().program;
         std::ostringstream out;
         out << p.header.modelCode << '|' << p.header.stepCount << ' ' << p.header.constCount << '|'
             << p.header.programAreaLetter << ' ' << p.header.programStartNumber << ' '
@@ -136,7 +136,7 @@ class JobRecovery : public JobBench {
     std::string Download(const json& described) {
         Connect(SmallInstrument());
         EXPECT_TRUE(Run(kJobUpload));
-        auto& data = parameter::Items().dataSet;
+        auto& data = engine.Data().items.dataSet;
         EXPECT_EQ(data.size(), 12u);
         if (data.size() < 8) return {};
         SetData(data[4], "+012.50");  // SCALE LO
@@ -145,7 +145,7 @@ class JobRecovery : public JobBench {
         Connect(described);
         EXPECT_TRUE(Run(kJobDownload));
         std::string out = Ending();
-        for (const auto& e : jobs::Results().downloadCheck)
+        for (const auto& e : engine.Results().downloadCheck)
             out += e.sentData + "/" + e.setData + "\n";
         EXPECT_TRUE(Run(kJobUpload));
         return out + DataSet();
@@ -154,7 +154,7 @@ class JobRecovery : public JobBench {
     std::string ConnectOnline(const json& described) {
         Connect(described);
         EXPECT_TRUE(Run(kJobConnect));
-        return Ending() + "slot " + std::to_string(files::CurrentDataSetHeader().slot) + "\n";
+        return Ending() + "slot " + std::to_string(engine.Data().header.slot) + "\n";
     }
 
     std::string ProgramUpload(const json& described) {
@@ -168,7 +168,7 @@ class JobRecovery : public JobBench {
         Connect(ProgramUnit("RQK2"));
         UseTables({{}, {{"RQK2", kProgramRow}}, {}});
         EXPECT_TRUE(Run(kJobProgramUpload));
-        auto& records = program::Program().records;
+        auto& records = engine.Data().program.records;
         EXPECT_EQ(records.size(), 5u);
         if (records.size() < 5) return {};
         SetData(records[1], "MUL");
@@ -177,7 +177,7 @@ class JobRecovery : public JobBench {
         Connect(described);
         EXPECT_TRUE(Run(kJobProgramDownload));
         std::string out = Ending();
-        program::Program() = {};
+        engine.Data().program = {};
         EXPECT_TRUE(Run(kJobProgramUpload));
         return out + ProgramData();
     }
@@ -186,15 +186,15 @@ class JobRecovery : public JobBench {
         Connect(described);
         UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
         EXPECT_TRUE(Run(kJobBaudCheck));
-        return Ending() + (jobs::Results().baudRow ? jobs::Results().baudRow->pattern : "none");
+        return Ending() + (engine.Results().baudRow ? engine.Results().baudRow->pattern : "none");
     }
 
     std::string BaudChange(const json& described) {
         Connect(described);
-        jobs::Results().baudRow = jobs::BaudRateRow{"RQB2*", 5, 2, 0, "BR", "96", "12"};
-        EXPECT_TRUE(jobs::StartBaudRateChange(9600));
-        EXPECT_TRUE(RunCommJob());
-        return Ending() + "speed " + std::to_string(CommSpeed) + " instrument " +
+        engine.Results().baudRow = jobs::BaudRateRow{"RQB2*", 5, 2, 0, "BR", "96", "12"};
+        EXPECT_TRUE(jobs::StartBaudRateChange(engine, 9600));
+        EXPECT_TRUE(engine.RunCommJob());
+        return Ending() + "speed " + std::to_string(engine.CommSpeed) + " instrument " +
                std::to_string(instrument->Speed());
     }
 
@@ -203,12 +203,12 @@ class JobRecovery : public JobBench {
     std::string MaintPage(const json& described) {
         Connect(described);
         parameter::PageModel page(parameter::PageCategory::Maint);
-        jobs::AttachPageModel(&page);
+        engine.AttachPageModel(&page);
         EXPECT_TRUE(Run(kJobConnect));
         EXPECT_TRUE(Run(kJobCategoryMaint));
         std::string out = Ending() + Hex(page.ScreenPage());
         for (const auto& name : page.TabNames()) out += name + "\n";
-        jobs::AttachPageModel(nullptr);
+        engine.AttachPageModel(nullptr);
         return out;
     }
 };

@@ -17,6 +17,7 @@
 #include "unit/PacingUnderTest.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 #include "sim/Frame.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
@@ -67,29 +68,21 @@ class JobBench : public ::testing::Test {
         m_saved = shell::Svc();
         shell::Svc().clock = &clock;
         shell::Svc().messages = &messages;
+        shell::Svc().engine = &engine;
         shell::ResetGlobalState();
-        comm::ResetCommEngine();
-        comm::SetCommPacing(PacingUnderTest());
-        comm::SetCommHost(&host);
-        comm::jobs::RegisterAllJobs();
-        comm::jobs::Results() = {};
-        files::CurrentDataSetHeader() = {};
-        parameter::Items() = {};
-        program::Program() = {};
+        engine.SetClock(&clock);
+        engine.SetWorkspace(workspace);
+        engine.SetCommPacing(PacingUnderTest());
+        engine.SetHost(&host);
+        comm::jobs::RegisterAllJobs(engine);
         UseTables({});
     }
 
-    void TearDown() override {
-        comm::AttachCommPort(nullptr);
-        comm::SetCommHost(nullptr);
-        comm::jobs::AttachPageModel(nullptr);
-        comm::ResetCommEngine();
-        shell::Svc() = m_saved;
-    }
+    void TearDown() override { shell::Svc() = m_saved; }
 
     void UseTables(JobTableRows rows) {
         m_rows = std::move(rows);
-        auto& t = comm::jobs::Tables();
+        auto& t = engine.Tables();
         t.isV3Model = [this](const std::string& m) {
             return m_rows.v3.count(comm::jobs::TrimBlanks(m)) != 0;
         };
@@ -108,15 +101,14 @@ class JobBench : public ::testing::Test {
     sim::Instrument& Connect(const nlohmann::json& description) {
         instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromJson(description));
         line = std::make_unique<sim::SimulatedLine>(clock, instrument.get());
-        comm::AttachCommPort(line.get());
+        engine.AttachPort(line.get());
         return *instrument;
     }
 
     /// Runs a job to its end; false when it did not start or did not end.
-    bool Run(int job, const std::string& title = "TEST") {
-        comm::CommTitle = title;
-        if (!comm::StartCommJob(job)) return false;
-        return comm::RunCommJob();
+    bool Run(int job, const std::string& title = "TEST", int caller = comm::kCallerNone) {
+        if (!engine.StartCommJob({job, title, caller})) return false;
+        return engine.RunCommJob();
     }
 
     std::vector<std::string> Texts() const {
@@ -149,6 +141,9 @@ class JobBench : public ::testing::Test {
     shell::VirtualClock clock;
     JobMessages messages;
     JobHost host;
+    /// A fresh engine and workspace for every test: nothing carries over.
+    shell::Workspace workspace;
+    comm::CommEngine engine;
     std::unique_ptr<sim::Instrument> instrument;
     std::unique_ptr<sim::SimulatedLine> line;
 

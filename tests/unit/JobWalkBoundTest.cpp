@@ -78,7 +78,7 @@ class JobWalkBound : public JobBench {
   protected:
     void SetUp() override {
         JobBench::SetUp();
-        comm::AttachCommPort(&port);
+        engine.AttachPort(&port);
     }
     MisbehavingPort port;
 };
@@ -104,14 +104,14 @@ TEST_F(JobWalkBound, AGroupThatNeverEndsStopsTheUpload) {
                                            : mb == 2 ? 3
                                                      : 2; },
                        [](int ma) { return ma % 3 + 1; });
-    const auto before = parameter::Items().dataSet;
+    const auto before = engine.Data().items.dataSet;
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrAddress);
+    EXPECT_EQ(engine.CommResult, kErrAddress);
     EXPECT_EQ(
         Texts(),
         (std::vector<std::string>{"Parameter address error. Communication will be terminated."}));
     EXPECT_LT(port.requests, 10 + jobs::kMaxItemsPerGroup + 2);
-    EXPECT_EQ(parameter::Items().dataSet, before);
+    EXPECT_EQ(engine.Data().items.dataSet, before);
 }
 
 TEST_F(JobWalkBound, ACategoryThatNeverEndsStopsTheUpload) {
@@ -119,7 +119,7 @@ TEST_F(JobWalkBound, ACategoryThatNeverEndsStopsTheUpload) {
     port.answer = Menu([](int mb) { return mb == 0 ? 1 : 1; },
                        [](int ma) { return ma < 4 ? 4 : ma % 60 + 4; });
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(CommResult, kErrAddress);
+    EXPECT_EQ(engine.CommResult, kErrAddress);
     EXPECT_LT(port.requests, 10 + 3 * (jobs::kMaxGroups + 1));
 }
 
@@ -130,7 +130,7 @@ TEST_F(JobWalkBound, TheProgramWalkIsBoundedToo) {
                                                      : 2; },
                        [](int ma) { return ma % 3 + 1; });
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(CommResult, kErrAddress);
+    EXPECT_EQ(engine.CommResult, kErrAddress);
     EXPECT_LT(port.requests, 10 + jobs::kMaxItemsPerGroup + 2);
 }
 

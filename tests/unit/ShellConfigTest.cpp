@@ -2,6 +2,7 @@
 
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
+#include "comm/Engine.h"
 #include "shell/ConfigTables.h"
 #include "shell/ListInput.h"
 
@@ -63,15 +64,17 @@ TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     CategoryTable().clear();
     folder.Write("V3Model.ini", "\"MODEL\",\"NOTE\"\r\n");
     folder.Write("Category.ini", "T,,,,,,,\nM,S,P,C,Q,K,O,N\n");
+    comm::CommEngine engine;
+    Svc().engine = &engine;
     G().maintMode = true;
-    G().commSpeed = 9600;
+    engine.CommSpeed = 9600;
     EXPECT_TRUE(LoadModelTable());
     EXPECT_TRUE(LoadCategoryTable());
     EXPECT_TRUE(ModelTable().empty());
     EXPECT_TRUE(CategoryTable().empty());
     EXPECT_FALSE(IsModelRegistered("RQB2"));
     EXPECT_FALSE(G().maintMode);
-    EXPECT_EQ(G().commSpeed, 1200);
+    EXPECT_EQ(engine.CommSpeed, 1200);
 }
 
 TEST(ConfigTables, ModelAndCategoryRows) {

@@ -86,11 +86,11 @@ TEST(CoreSession, HeadlessStartLoadsTheTablesAndLeavesTheJobsReady) {
         EXPECT_EQ(G().settingFilePath, AppFilePath("Setting.ini"));
         EXPECT_EQ(files::CurrentInformation().fileName.substr(0, 7), "NewFile");
         // The jobs consult the files of the application folder.
-        EXPECT_TRUE(comm::IsCommJobRegistered(comm::kJobUpload));
-        EXPECT_TRUE(comm::IsCommJobRegistered(comm::kJobSlot));
-        EXPECT_TRUE(comm::jobs::Tables().isV3Model("RQG2"));
-        EXPECT_FALSE(comm::jobs::Tables().isV3Model("RQB2"));
-        EXPECT_EQ(comm::jobs::Tables().findCategory("RQK2").steps, "48");
+        EXPECT_TRUE(session.Engine().IsCommJobRegistered(comm::kJobUpload));
+        EXPECT_TRUE(session.Engine().IsCommJobRegistered(comm::kJobSlot));
+        EXPECT_TRUE(session.Engine().Tables().isV3Model("RQG2"));
+        EXPECT_FALSE(session.Engine().Tables().isV3Model("RQB2"));
+        EXPECT_EQ(session.Engine().Tables().findCategory("RQK2").steps, "48");
         // A file named by a save or an open is the one the record names.
         SetCurrentFile("pump1.7pa", "/tmp/pump1.7pa");
         EXPECT_EQ(files::CurrentInformation().fileName, files::FixedLength("pump1.7pa", 40));
@@ -158,10 +158,9 @@ TEST(CoreSession, LaterChangesAreUndoneWhenItEnds) {
         ASSERT_EQ(session.Start(), StartupResult::Running);
         session.UseCommHost(&host);
         session.UseClock(&other);
-        EXPECT_EQ(&comm::Host(), &host);
+        EXPECT_EQ(&session.Engine().Host(), &host);
         EXPECT_EQ(Svc().clock, &other);
     }
-    EXPECT_NE(&comm::Host(), &host);
     EXPECT_EQ(Svc().clock, nullptr);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "comm/Engine.h"
+
 #include <map>
 #include <optional>
 #include <set>
@@ -56,8 +58,10 @@ class Menus : public ::testing::Test {
         Svc().messages = &messages;
         Svc().navigation = &navigation;
         Svc().settings = &settings;
+        Svc().engine = &engine;
     }
     ServicesScope scope;
+    comm::CommEngine engine;
     InputMessages messages;
     EndingNavigation navigation;
     MemorySettingsStore settings;
@@ -93,7 +97,7 @@ TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
     EXPECT_FALSE(screen.commandVisible.has_value());
 
     G().commandMenuUnlocked = true;
-    G().logFileOn = true;
+    engine.LogFileOn = true;
     screen.commandMarks[kItemMonitor] = true;  // left over: never cleared here
     COMfnc_nCheckMenu(screen);
     EXPECT_EQ(screen.commandVisible, true);
@@ -122,7 +126,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
         void SetSessionPortItem(const std::string& device) override { session = device; }
         std::string session;
     } menus;
-    comm::CommSettings.deviceOverride = "/dev/pts/7";
+    engine.CommSettings.deviceOverride = "/dev/pts/7";
     COMsub_CheckMarkPortMenu(menus);
     EXPECT_EQ(menus.session, "/dev/pts/7");
     EXPECT_EQ(menus.portMarks,
@@ -142,13 +146,13 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
 
     // A device chosen goes on with the session; a COMn chosen ends it.
     UsePortDevice("/dev/ttyUSB0");
-    EXPECT_EQ(comm::CommDevice(), "/dev/ttyUSB0");
+    EXPECT_EQ(engine.CommDevice(), "/dev/ttyUSB0");
     EXPECT_FALSE(settings.Get("COM1Device"));
     EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(menus, kItemCom2), 0);
     EXPECT_EQ(menus.session, "");
     UsePortDevice("/dev/ttyACM0");
     EXPECT_EQ(settings.Get("COM2Device"), "/dev/ttyACM0");
-    EXPECT_EQ(comm::CommDevice(), "/dev/ttyACM0");
+    EXPECT_EQ(engine.CommDevice(), "/dev/ttyACM0");
 }
 
 TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
@@ -158,12 +162,11 @@ TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
     EXPECT_FALSE(G().maintMode);
 
     COMfnc_nCheckMarkMenuCommand(screen, kItemMonitor);
-    EXPECT_TRUE(G().monitorOn);
+    EXPECT_TRUE(engine.MonitorOn);
     EXPECT_EQ(screen.monitorCalls, (std::vector<bool>{true}));
 
     COMfnc_nCheckMarkMenuCommand(screen, kItemLogFile);
-    EXPECT_TRUE(G().logFileOn);
-    EXPECT_TRUE(G().logFileOnCopy);
+    EXPECT_TRUE(engine.LogFileOn);
     EXPECT_EQ(screen.commandMarks[kItemLogFile], true);
 
     COMfnc_nCheckMarkMenuCommand(screen, 40);
@@ -232,11 +235,11 @@ TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
                                                           "show frmRQ2600", "enable frmRQ2600"}));
 
     // A job running: nothing is asked.
-    comm::CommBusy = true;
+    engine.CommBusy = true;
     messages.boxes.clear();
     EXPECT_EQ(ExitProgram(Screen::frmRQ2300), ExitOutcome::Stay);
     EXPECT_TRUE(messages.boxes.empty());
-    comm::CommBusy = false;
+    engine.CommBusy = false;
 }
 
 TEST_F(Menus, SharedMenuHandler) {
@@ -249,7 +252,7 @@ TEST_F(Menus, SharedMenuHandler) {
                                         "modal frmRQ4100", "enable frmRQ4100", "modal frmRQ0200"}));
 
     navigation.calls.clear();
-    G().commSpeed = 9600;
+    engine.CommSpeed = 9600;
     messages.answers = {kAnswerYes};
     MenuCommand(kMenuExitAt9600);
     EXPECT_TRUE(navigation.calls.empty());

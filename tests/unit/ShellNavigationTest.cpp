@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ShellFakes.h"
+#include "comm/Engine.h"
 
 namespace rq50::shell {
 namespace {
@@ -244,7 +245,10 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     };
     for (const auto& [result, text] : cases) {
         ServicesScope scope;
-        SetJobStatusSource([r = result] { return JobStatus{r, "Download"}; });
+        comm::CommEngine engine;
+        engine.CommResult = result;
+        engine.CommTitle = "Download";
+        Svc().engine = &engine;
         DisplayMatorix(383, 0, 0);
         if (text == nullptr) {
             EXPECT_TRUE(scope.messages.boxes.empty());
@@ -261,7 +265,6 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     EXPECT_EQ(G().downloadCheckMode, 2);
     EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     EXPECT_TRUE(scope.messages.boxes.empty());
-    SetJobStatusSource(nullptr);
 }
 
 TEST(DisplayMatorix, DownloadCheckReturnAndErrorListPrint) {
