@@ -8,6 +8,7 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/jobs/Jobs.h"
+#include "shell/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "shell/Clock.h"
 #include "shell/GlobalState.h"
@@ -100,29 +101,27 @@ inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPor
     shell::Svc().clock = &clock;
     shell::Svc().messages = &messages;
     shell::ResetGlobalState();
-    comm::ResetCommEngine();
-    comm::SetCommPacing(pacing);
-    comm::jobs::RegisterAllJobs();
-    comm::SetCommHost(&host);
+    comm::CommEngine engine;
+    engine.SetClock(&clock);
+    engine.SetCommPacing(pacing);
+    comm::jobs::RegisterAllJobs(engine);
+    engine.SetHost(&host);
     CountingPort counting(port);
-    comm::AttachCommPort(&counting);
-    comm::CommSpeed = speed;
-    comm::CommSettings.deviceOverride = device;
-    comm::CommTitle = "Transfer";
-    if (job == comm::kJobUpload) parameter::Items() = {};
+    engine.AttachPort(&counting);
+    engine.CommSpeed = speed;
+    engine.CommSettings.deviceOverride = device;
+    // A download sends what the last upload left in the program's workspace.
+    if (job == comm::kJobUpload) engine.Data().items = {};
     Figures f;
     const auto start = clock.NowMs();
-    if (!comm::StartCommJob(job)) return f;
-    comm::RunCommJob();
-    f.ok = comm::CommResult == comm::kErrNone;
+    if (!engine.StartCommJob({job, "Transfer"})) return f;
+    engine.RunCommJob();
+    f.ok = engine.CommResult == comm::kErrNone;
     f.seconds = static_cast<double>(clock.NowMs() - start) / 1000.0;
-    f.items = job == comm::kJobUpload
-                  ? parameter::Items().dataSet.size()
-                  : static_cast<std::size_t>(comm::jobs::Results().itemsWritten);
-    f.requests = comm::RequestsSent();
+    f.items = job == comm::kJobUpload ? engine.Data().items.dataSet.size()
+                                      : static_cast<std::size_t>(engine.Results().itemsWritten);
+    f.requests = engine.RequestsSent();
     f.wireSeconds = static_cast<double>(counting.written + counting.read) * 10.0 / speed;
-    comm::AttachCommPort(nullptr);
-    comm::SetCommHost(nullptr);
     return f;
 }
 

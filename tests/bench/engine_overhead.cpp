@@ -51,6 +51,7 @@ using namespace rq50;
 /// Reads the head of the first DISPLAY group `count` times and notes the
 /// virtual time of the first read's build tick and of the finishing tick.
 struct ExchangeJob {
+    comm::CommEngine& e;
     int count = 100;
     std::int64_t firstBuildMs = 0;
     std::int64_t endMs = 0;
@@ -60,30 +61,30 @@ struct ExchangeJob {
     int done = 0;
 
     void Build(comm::SerialPort& port) {
-        const int step = comm::AdvanceStep();
-        const std::int64_t now = shell::Svc().clock->NowMs();
+        const int step = e.AdvanceStep();
+        const std::int64_t now = e.NowMs();
         if (step == 0) {
-            comm::BeginJob(port);
+            e.BeginJob(port);
         } else if (step == 1) {
             if (done == 0) firstBuildMs = now;
-            comm::ReqItem(26, 0, 0);
-            requestBytes = comm::SendBuffer.size();
+            e.ReqItem(26, 0, 0);
+            requestBytes = e.SendBuffer.size();
         } else if (step == comm::kStepFinish) {
             endMs = now;
-            comm::EndJobClosePort(port, false);
+            e.EndJobClosePort(port, false);
         }
     }
 
     /// Every answer sends the job back to step 1 until `count` are done, as
     /// an upload walks its items.
     void Parse() {
-        if (comm::CommStep == comm::kStepFinish) return;
-        answerBytes = comm::RecvBuffer.size();
-        if (!comm::CheckRespStatus()) {
+        if (e.CommStep == comm::kStepFinish) return;
+        answerBytes = e.RecvBuffer.size();
+        if (!e.CheckRespStatus()) {
             failed = true;
             return;
         }
-        comm::CommStep = ++done < count ? 1 : comm::kStepFinish;
+        e.CommStep = ++done < count ? 1 : comm::kStepFinish;
     }
 };
 
@@ -112,38 +113,36 @@ double DesignBoundMs(double r, double a, double latency, int speed) {
 
 int Run(int speed, int count) {
     shell::VirtualClock clock;
-    shell::Svc().clock = &clock;
-    comm::ResetCommEngine();
+    comm::CommEngine engine;
+    engine.SetClock(&clock);
 
     auto instrument = std::make_unique<sim::Instrument>(
         sim::Instrument::FromFile(std::string(RQ50_SIM_INSTRUMENTS_DIR) + "/RQB2.json"));
     instrument->Faults().startSpeed = speed;
     instrument->PowerCycle();
     sim::SimulatedLine line(clock, instrument.get());
-    comm::AttachCommPort(&line);
+    engine.AttachPort(&line);
 
-    ExchangeJob job;
+    ExchangeJob job{engine};
     job.count = count;
-    comm::RegisterCommJob(comm::kJobUpload,
-                          {[&](comm::SerialPort& p) { job.Build(p); }, [&] { job.Parse(); }});
-    comm::CommSpeed = speed;
-    if (!comm::StartCommJob(comm::kJobUpload)) return 1;
+    engine.RegisterCommJob(comm::kJobUpload,
+                           {[&](comm::SerialPort& p) { job.Build(p); }, [&] { job.Parse(); }});
+    engine.CommSpeed = speed;
+    if (!engine.StartCommJob({comm::kJobUpload})) return 1;
 
     double cpuMs = 0;
-    while (comm::CommBusy) {
+    while (engine.CommBusy) {
         const double before = ThreadCpuMs();
-        comm::Timer1();
+        engine.Timer1();
         cpuMs += ThreadCpuMs() - before;
-        if (!comm::CommBusy) break;
-        clock.Wait(comm::Timer1Interval);
+        if (!engine.CommBusy) break;
+        clock.Wait(engine.Timer1Interval);
     }
-    comm::UnregisterCommJob(comm::kJobUpload);
-    comm::AttachCommPort(nullptr);
 
-    if (job.failed || comm::CommResult != comm::kErrNone || instrument->Speed() != speed ||
+    if (job.failed || engine.CommResult != comm::kErrNone || instrument->Speed() != speed ||
         line.SentFrames().size() != static_cast<std::size_t>(count)) {
         std::printf("%5d bit/s: the run failed (result %d, %zu frames sent)\n", speed,
-                    comm::CommResult, line.SentFrames().size());
+                    engine.CommResult, line.SentFrames().size());
         return 1;
     }
 

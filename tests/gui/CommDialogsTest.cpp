@@ -92,11 +92,11 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->windowTitle(), QString("Now Communicating."));
     QVERIFY(!setting->parentWidget()->isEnabled());
-    QVERIFY(comm::CommBusy);
+    QVERIFY(Engine().CommBusy);
 
     // It ends, and the hand-back opens the baud-rate dialog for the model.
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) == nullptr);
     gui::ScreenBase* baud = main.FindScreen(shell::Screen::frmRQ4200);
     QVERIFY(baud != nullptr);
@@ -108,10 +108,10 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     baud->findChild<QRadioButton*>("opt9600")->setChecked(true);
     program.messages.answers.clear();
     QTest::mouseClick(Button(baud, "cmdOK"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(shell::G().instrumentSpeed, 9600);
-    QCOMPARE(comm::CommSpeed, 9600);
+    QCOMPARE(Engine().CommSpeed, 9600);
     QCOMPARE(program.messages.boxes.back().text,
              shell::Catalogue(1516));  // the reminder to set it back
     QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
@@ -149,14 +149,14 @@ void CommDialogsTest::slotDialogOnARack() {
     category->Std().mnuPortSlot->trigger();
     sawProgress = main.FindScreen(shell::Screen::frmRQ4000) != nullptr;
     QVERIFY(sawProgress);
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
     QVERIFY(category->parentWidget()->isEnabled());
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
-    QVERIFY(comm::CommFacts.rackAnswered);
-    QCOMPARE(comm::SlotNumber, 3);
-    QVERIFY(!comm::jobs::Results().slotModel.empty());
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(Engine().CommFacts.rackAnswered);
+    QCOMPARE(Engine().SlotNumber, 3);
+    QVERIFY(!Engine().Results().slotModel.empty());
     // The status bar names the rack's slot and what sits in it.
-    const QString slotModel = QString::fromStdString(comm::jobs::Results().slotModel).trimmed();
+    const QString slotModel = QString::fromStdString(Engine().Results().slotModel).trimmed();
     QVERIFY2(WaitFor([&] { return LineText(main).contains("ZNC slot 3: " + slotModel); }, 2000),
              qPrintable(LineText(main)));
 }
@@ -180,7 +180,7 @@ void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
     shell::MenuCommand(shell::kMenuSlotNo);
     QVERIFY(okCaption.contains('&'));
     QCOMPARE(seen, (std::vector<QString>{"Illegal value entered.", "Illegal value entered."}));
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ4000) == nullptr);
 }
 
@@ -189,14 +189,13 @@ void CommDialogsTest::terminateEndsAJob() {
     QCOMPARE(program.Start(), 0);
     shell::frmRQ0000& main = program.Main();
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
-    QVERIFY(comm::StartScreenJob(comm::kJobUpload, shell::Catalogue(2112),
-                                 comm::kCallerSettingMenuUpload, shell::Screen::frmRQ2100, false));
+    QVERIFY(comm::StartScreenJob(Engine(), {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload}, shell::Screen::frmRQ2100, false));
     auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
     QVERIFY(progress != nullptr);
     QVERIFY(WaitFor([&] { return progress->Progress() > 0; }));
     QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
-    QCOMPARE(comm::CommResult, int(comm::kErrTerminated));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QCOMPARE(Engine().CommResult, int(comm::kErrTerminated));
     QCOMPARE(program.messages.boxes.back().text, std::string("Communication terminated."));
     // The failed upload hands back to the setting menu, enabled again.
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
@@ -212,23 +211,21 @@ void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
     shell::frmRQ0000& main = program.Main();
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
     program.Clock().SetRate(20);
-    QVERIFY(comm::StartScreenJob(comm::kJobUpload, shell::Catalogue(2112),
-                                 comm::kCallerSettingMenuUpload, shell::Screen::frmRQ2100, false));
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QVERIFY(comm::StartScreenJob(Engine(), {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload}, shell::Screen::frmRQ2100, false));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
 
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
-    QVERIFY(comm::StartScreenJob(comm::kJobDownload, shell::Catalogue(2403),
-                                 comm::kCallerDataViewDownload, shell::Screen::frmRQ2400, false));
+    QVERIFY(comm::StartScreenJob(Engine(), {comm::kJobDownload, shell::Catalogue(2403), comm::kCallerDataViewDownload}, shell::Screen::frmRQ2400, false));
     auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
     QVERIFY(progress != nullptr);
     QVERIFY(WaitFor([] {
-        return comm::jobs::Results().itemsWritten == 1 && comm::CommState == comm::kStateWait;
+        return Engine().Results().itemsWritten == 1 && Engine().CommState == comm::kStateWait;
     }));
     QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
-    QCOMPARE(comm::CommResult, int(comm::kErrTerminated));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QCOMPARE(Engine().CommResult, int(comm::kErrTerminated));
     const std::string text = program.messages.boxes.back().text;
     QVERIFY2(text.find("Items written: 2") != std::string::npos, text.c_str());
     QVERIFY2(text.find("No answer came") == std::string::npos, text.c_str());
@@ -250,12 +247,12 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     // A device typed into "Port Device..." is the one the next job opens.
     TypeIntoPortList("/dev/ttyUSB9");
     top->Std().mnuPortDevice->trigger();
-    QCOMPARE(comm::CommDevice(), std::string("/dev/ttyUSB9"));
+    QCOMPARE(Engine().CommDevice(), std::string("/dev/ttyUSB9"));
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "COM2", "COM3", "COM4", "*/dev/ttyUSB9"}));
     // A COMn chosen from the menu takes over at the next job.
     top->Std().PortItem(20)->trigger();
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "*COM2", "COM3", "COM4"}));
-    QCOMPARE(comm::CommDevice(), comm::DeviceForPort(2));
+    QCOMPARE(Engine().CommDevice(), comm::DeviceForPort(2));
 
     // After a job the status bar names the instrument it reached.
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
@@ -263,7 +260,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps  |  RQB2"); }, 2000));
     main.UnloadScreen(shell::Screen::frmRQ4200);
 
@@ -274,8 +271,8 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     program.messages.boxes.clear();
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return !comm::CommBusy; }, 60000));
-    QCOMPARE(comm::CommResult, int(comm::kErrNoResponse));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }, 60000));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNoResponse));
     const QString text = QString::fromStdString(program.messages.boxes.back().text);
     QVERIFY2(text.startsWith("Response time out.") &&
                  text.contains(QString::fromStdString(comm::DeviceForPort(2))) &&

@@ -77,7 +77,7 @@ StandInScreen::StandInScreen(shell::Screen id, int callerCode)
 }
 
 void StandInScreen::OnBaudRate() {
-    comm::StartScreenJob(comm::kJobBaudCheck, shell::Catalogue(2130), caller, Id());
+    comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130), caller}, Id());
 }
 
 void RegisterStandInScreens() {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "comm/Engine.h"
+#include "shell/Services.h"
 #include "gui/GuiApp.h"
 #include "gui/ScreenBase.h"
 #include "shell/Clock.h"
@@ -105,6 +107,11 @@ class Program {
 
 /// Runs events until `done` holds or `ms` of real time have passed.
 bool WaitFor(const std::function<bool()>& done, int ms = 15000);
+
+/// The engine of the running program's session.
+inline comm::CommEngine& Engine() {
+    return shell::FrontEndEngine();
+}
 
 /// Once a modal dialog of class T is up, runs `act` on it (from a timer, so
 /// the caller can then open the dialog and block in it).

@@ -70,7 +70,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     setting->Std().CommandItem(10)->trigger();
     setting->Std().CommandItem(30)->trigger();
     QVERIFY(shell::G().maintMode);
-    QVERIFY(shell::G().logFileOnCopy);
+    QVERIFY(Engine().LogFileOn);
 
     // A screen opened afterwards shows the menu with the marks of the flags.
     shell::DisplayMatorix(41, 0, 0);
@@ -89,10 +89,10 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
 void MenusQuitTest::quitIsRefusedWhileAJobRuns() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    comm::CommBusy = true;
+    Engine().CommBusy = true;
     QVERIFY(!program.Main().close());
     QVERIFY(program.messages.boxes.empty());
-    comm::CommBusy = false;
+    Engine().CommBusy = false;
 
     // With the top menu disabled (handed over) its Exit cannot be used.
     program.Main().DisableScreen(shell::Screen::frmRQ2000);
@@ -128,10 +128,10 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QCOMPARE(fast->text(), QString("Fast Communication(&F)"));
     QVERIFY(fast->isCheckable());
     QVERIFY(!fast->isChecked());
-    QVERIFY(!comm::Pacing().fast);
+    QVERIFY(!Engine().Pacing().fast);
     fast->trigger();
     QVERIFY(fast->isChecked());
-    QVERIFY(comm::Pacing().fast);
+    QVERIFY(Engine().Pacing().fast);
     // Another screen shows the same state in its own menu.
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
     QVERIFY(first.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
@@ -140,14 +140,12 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
         QSettings stored(first.settingsFile, QSettings::IniFormat);
         QCOMPARE(stored.value("Settings/FASTCOMM").toString(), QString("1"));
     }
-    comm::ResetCommEngine();
-
     Program second(&first);
     QCOMPARE(second.Start(), 0);
-    QVERIFY(comm::Pacing().fast);
+    QVERIFY(Engine().Pacing().fast);
     QVERIFY(second.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     second.Main().ActiveScreen()->Std().mnuPortFast->trigger();
-    QVERIFY(!comm::Pacing().fast);
+    QVERIFY(!Engine().Pacing().fast);
 }
 
 /// Uploaded data that is in no file yet: File > Exit of any screen and the
@@ -175,7 +173,7 @@ void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
                       Qt::LeftButton);
     program.messages.answers = {shell::kAnswerOk};
     choose(shell::Screen::frmRQ2100, "optParameter1");
-    QVERIFY(WaitFor([] { return !comm::CommBusy; }));
+    QVERIFY(WaitFor([] { return !Engine().CommBusy; }));
     QVERIFY(main.FindScreen(shell::Screen::frmRQ2400) != nullptr);
 
     // The content list: File > Exit, Cancel.

@@ -41,7 +41,7 @@ T* Find(QWidget* parent, const char* name) {
 }
 
 bool Idle() {
-    return WaitFor([] { return !comm::CommBusy; });
+    return WaitFor([] { return !Engine().CommBusy; });
 }
 
 /// The texts of a table's data rows (columns joined by "|"), blank rows kept.
@@ -138,7 +138,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(Choose(Screen(Screen::frmRQ2100), "optParameter1"));
     QVERIFY(Idle());
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     gui::ScreenBase* view = Screen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Uploaded from TAVRO"));

@@ -74,7 +74,7 @@ void DoubleClick(QTableView* grid, int row) {
 }
 
 bool Idle() {
-    return WaitFor([] { return !comm::CommBusy; });
+    return WaitFor([] { return !Engine().CommBusy; });
 }
 
 }  // namespace
@@ -198,7 +198,7 @@ void ParameterOnlineTest::settingMenuInProgramModeHandsOver() {
     QTest::mouseClick(Find<QPushButton>(setting, "cmdOK"), Qt::LeftButton);
     parameter::frmRQ2100::ProgramHandover() = nullptr;
     QCOMPARE(handed, std::vector<int>{1});
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     // Cancel: back to the top menu, the setting menu gone.
     QTest::mouseClick(Find<QPushButton>(setting, "cmdCancel"), Qt::LeftButton);
     QVERIFY(main.FindScreen(Screen::frmRQ2100) == nullptr);
@@ -283,7 +283,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QCOMPARE(entry->text(), QString("12.5"));
     QTest::keyClick(entry, Qt::Key_Return);  // Enter writes
     QVERIFY(Idle());
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(2, 2), QString("12.50"));
     QVERIFY(!grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
 
@@ -299,7 +299,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(list->currentIndex() >= 0);
     QTest::keyClick(list, Qt::Key_Return);  // Enter on the list writes
     QVERIFY(Idle());
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(1, 3), QString("0-10V"));
 
     // Moving to another row closes the item.
@@ -337,7 +337,7 @@ void ParameterOnlineTest::refusals() {
     const int before = Requests();
     m_program->messages.boxes.clear();
     QTest::mouseClick(write, Qt::LeftButton);
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QCOMPARE(Requests(), before);
     QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
     // The box gets the item's data text back.
@@ -352,7 +352,7 @@ void ParameterOnlineTest::refusals() {
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
     // File > Exit while the screen's own job runs is refused, as the main
     // window's close is: no question, the program stays.
-    QVERIFY(comm::CommBusy);
+    QVERIFY(Engine().CommBusy);
     m_program->messages.boxes.clear();
     m_page->Std().mnuFileExit->trigger();
     QVERIFY(m_program->messages.boxes.empty());
@@ -361,13 +361,13 @@ void ParameterOnlineTest::refusals() {
     grid = Find<QTableView>(m_page, "ssRQ2300");
     const int sent = Requests();
     DoubleClick(grid, 8);
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QCOMPARE(Requests(), sent);
 }
 
 void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(ToCategoryMenu() != nullptr);
-    shell::G().monitorOn = true;
+    Engine().MonitorOn = true;
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
     auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
@@ -382,7 +382,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(screen->CycleTimer().isActive());
     const int quiet = Requests();
     DoubleClick(Find<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QCOMPARE(Requests(), quiet);
 
     // Each tick of the cycle re-reads the measured values (a fast cycle here).
@@ -406,13 +406,13 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     // READ START reads at once.
     const int before = Requests();
     QTest::mouseClick(readStop, Qt::LeftButton);
-    QVERIFY(comm::CommBusy);
+    QVERIFY(Engine().CommBusy);
     QVERIFY(Idle());
     QVERIFY(Requests() > before);
     QCOMPARE(readStop->text(), QString("READ STOP"));
 
     // The monitor off hides the frame and the address columns again.
-    shell::G().monitorOn = false;
+    Engine().MonitorOn = false;
     screen->OnMonitorChanged(false);
     QVERIFY(!Find<QWidget>(m_page, "fraHideDisp")->isVisible());
     QVERIFY(Find<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
@@ -429,7 +429,7 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
     const int before = Requests();
     QTest::mouseClick(outputOff, Qt::LeftButton);
     QVERIFY(Idle());
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QVERIFY(Requests() > before);
     QVERIFY(outputOff->isEnabled());
 }
@@ -442,7 +442,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle());
-    QCOMPARE(comm::CommResult, int(comm::kErrNoResponse));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNoResponse));
     QCOMPARE(m_program->messages.Texts().size(), std::size_t(1));
     QVERIFY(m_program->messages.Texts()[0].starts_with(shell::Catalogue(1501)));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
@@ -453,7 +453,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->App().DemoInstrument()->Faults().drop.all = false;
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle());
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
 }
 

@@ -166,7 +166,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QTest::mouseClick(setting->findChild<QRadioButton*>("optParameter1"), Qt::LeftButton);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(WaitFor([] { return !comm::CommBusy; }));
+    QVERIFY(WaitFor([] { return !Engine().CommBusy; }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     auto* download = view->findChild<QRadioButton*>("optFile2");
@@ -177,7 +177,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     const int requests = program.App().DemoInstrument()->RequestCount();
     program.messages.answers = {shell::kAnswerOk, shell::kAnswerOk};
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QCOMPARE(program.App().DemoInstrument()->RequestCount(), requests);
     QCOMPARE(program.messages.boxes.back().text,
              std::string("Wrong password. You can upload parameter values from TAVRO but cannot "

@@ -440,7 +440,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     entry.sentName = "SET,A   ";
     entry.sentData = "1A2B    ";
     entry.setData = "1A2C    ";
-    comm::jobs::Results().downloadCheck = {entry};
+    Engine().Results().downloadCheck = {entry};
     gui::PrintFromScreen(shell::Screen::frmRQ2700);
     preview = qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
@@ -453,7 +453,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
              qPrintable(list));
     QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2700); }));
-    comm::jobs::Results().downloadCheck.clear();
+    Engine().Results().downloadCheck.clear();
 
     // With no printer the list is still previewed, without a word.
     TestPrinter none(false, {});

@@ -214,7 +214,7 @@ void ProgramEditorTest::newProgramOpensTheTemplate() {
     QVERIFY(e.program->isColumnHidden(2));
     QCOMPARE(e.screen->findChild<QComboBox*>("cboModel")->currentText(), QString("RQK2"));
     // The template does not contact the unit and the menu stays loaded.
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QVERIFY(p.Main().FindScreen(Screen::frmRQ2100) != nullptr);
 
     // Buttons: captions, accessible names, enabling.
@@ -548,7 +548,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     QCOMPARE(LastMessage(p), QString("Error found during command check. Do you want to see the "
                                      "error content?"));
     QVERIFY(p.Main().FindScreen(Screen::frmRQ3100) != nullptr);
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ3100)->findChild<QPushButton*>("cmdReturn"),
                       Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
@@ -559,11 +559,11 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     p.messages.answers = {shell::kAnswerNo, shell::kAnswerOk};
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
-    QVERIFY(comm::CommBusy);
+    QVERIFY(Engine().CommBusy);
     QVERIFY(!Enabled(e.screen));
-    QVERIFY(WaitFor([] { return !comm::CommBusy; }, 60000));
+    QVERIFY(WaitFor([] { return !Engine().CommBusy; }, 60000));
     QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
-    QCOMPARE(comm::CommResult, int(comm::kErrNone));
+    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
 
@@ -573,7 +573,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     p.messages.answers = {shell::kAnswerOk};
     QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
-    QVERIFY(WaitFor([&] { return !comm::CommBusy && Find(p).screen != nullptr; }, 60000));
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
     QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
 }
 
@@ -587,7 +587,7 @@ void ProgramEditorTest::uploadFromTheSimulatedUnitOpensTheEditor() {
     // Cancelled at the prompt: nothing starts, the menu is back.
     p.messages.answers = {shell::kAnswerCancel};
     QVERIFY(!program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
     QVERIFY(Enabled(menu));
     QVERIFY(!program::Program().dataPresent);
 
@@ -595,8 +595,8 @@ void ProgramEditorTest::uploadFromTheSimulatedUnitOpensTheEditor() {
     QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
-    QVERIFY(comm::CommBusy);
-    QVERIFY(WaitFor([&] { return !comm::CommBusy && Find(p).screen != nullptr; }, 60000));
+    QVERIFY(Engine().CommBusy);
+    QVERIFY(WaitFor([&] { return !Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
     Editor e = Find(p);
     QCOMPARE(program::Program().source, std::int16_t(program::kSourceUpload));
     const QStringList ops{"LDX1", "LDC01", "MUL", "STY1", "END", "NOP"};
@@ -692,7 +692,7 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     p.messages.answers = {shell::kAnswerCancel};
     baud->trigger();
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
-    QVERIFY(!comm::CommBusy);
+    QVERIFY(!Engine().CommBusy);
 
     // File > Exit with changes asks to save them; Cancel keeps everything.
     p.messages.answers = {shell::kAnswerCancel};

@@ -134,7 +134,7 @@ void PrintScreens(Program& program) {
 /// opened, and the DISPLAY page with the communication monitor.
 void ParameterScreens(Program& program, shell::frmRQ0000& main) {
     program.Clock().SetRate(20);
-    auto idle = [] { return WaitFor([] { return !comm::CommBusy; }); };
+    auto idle = [] { return WaitFor([] { return !Engine().CommBusy; }); };
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
@@ -162,14 +162,14 @@ void ParameterScreens(Program& program, shell::frmRQ0000& main) {
 
     QTest::mouseClick(page->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
     Settle();
-    shell::G().monitorOn = true;
+    Engine().MonitorOn = true;
     category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2300_display_monitor");
-    shell::G().monitorOn = false;
+    Engine().MonitorOn = false;
     // Back to the setting menu, the instrument left alone.
     idle();
     QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
@@ -182,7 +182,7 @@ void ParameterScreens(Program& program, shell::frmRQ0000& main) {
 /// information window and the check list of a download whose value the
 /// instrument clamped.
 void DataScreens(Program& program, shell::frmRQ0000& main) {
-    auto idle = [] { return WaitFor([] { return !comm::CommBusy; }); };
+    auto idle = [] { return WaitFor([] { return !Engine().CommBusy; }); };
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
     setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
@@ -236,7 +236,7 @@ void ProgramShots() {
     rq50::program::ProgramMenuLoad();
     program.messages.answers = {shell::kAnswerOk};
     rq50::program::ProgramMenuConfirm(rq50::program::ProgramMenuOption::kUpload);
-    WaitFor([&] { return !comm::CommBusy && main.FindScreen(shell::Screen::frmRQ3000); }, 60000);
+    WaitFor([&] { return !Engine().CommBusy && main.FindScreen(shell::Screen::frmRQ3000); }, 60000);
     auto* editor =
         qobject_cast<rq50::program::frmRQ3000*>(main.FindScreen(shell::Screen::frmRQ3000));
     if (editor == nullptr) return;
@@ -293,14 +293,13 @@ int main(int argc, char** argv) {
     comm::frmRQ4100::Ask(&main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
-    comm::StartScreenJob(comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog,
-                         shell::Screen::frmRQ2000, false);
+    comm::StartScreenJob(Engine(), {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog}, shell::Screen::frmRQ2000, false);
     WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4000) != nullptr; });
-    WaitFor([] { return comm::CommProgress >= 20; }, 20000);
+    WaitFor([] { return Engine().CommProgress >= 20; }, 20000);
     Settle();
     Save(WithCaption(&main), "frmRQ4000_now_communicating");
-    comm::Terminate();
-    WaitFor([] { return !comm::CommBusy; });
+    Engine().Terminate();
+    WaitFor([] { return !Engine().CommBusy; });
     program.messages.boxes.clear();
 
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);

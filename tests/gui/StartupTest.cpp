@@ -52,7 +52,7 @@ using shell::Screen;
 namespace {
 
 bool Idle() {
-    return WaitFor([] { return !comm::CommBusy; }, 60000);
+    return WaitFor([] { return !Engine().CommBusy; }, 60000);
 }
 
 QRect InArea(const QWidget* widget, const QMdiArea* area) {
@@ -285,7 +285,7 @@ void StartupTest::chosenPortIsStoredMarkedAfterRestartAndMapped() {
     QVERIFY(again->Std().PortItem(30)->isChecked());
     QVERIFY(!again->Std().PortItem(10)->isChecked());
     QCOMPARE(shell::G().comPort, std::int16_t(3));
-    QCOMPARE(comm::CommDevice(), std::string("/dev/ttyUSB7"));
+    QCOMPARE(Engine().CommDevice(), std::string("/dev/ttyUSB7"));
 }
 
 void StartupTest::windowPositionsSurviveARestart() {
@@ -435,7 +435,7 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.sentName = "SCALE HI";
     entry.sentData = "+200.00 ";
     entry.setData = "+150.00 ";
-    comm::jobs::Results().downloadCheck = {entry};
+    Engine().Results().downloadCheck = {entry};
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
     check("download check");
     main.UnloadScreen(Screen::frmRQ2700);

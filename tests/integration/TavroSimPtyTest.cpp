@@ -81,9 +81,9 @@ Bytes Exchange(platform::QtSerialPort& port, int speed, int waitMs) {
     line.speed = speed;
     port.SetLineSettings(line);
     port.ClearBuffers();
-    comm::CommRetry = 0;
-    comm::ReqFirstItem();
-    EXPECT_TRUE(port.Write(comm::SendBuffer));
+    comm::CommEngine engine;
+    engine.ReqFirstItem();
+    EXPECT_TRUE(port.Write(engine.SendBuffer));
     WaitFor([&] { return port.BytesWaiting() >= 9 + 16; }, waitMs);
     port.SetInputLength(0);
     return port.Read();
@@ -120,27 +120,24 @@ TEST_F(TavroSimPty, AnswersAt1200AndIgnoresAFrameAt9600) {
 }
 
 TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
-    comm::ResetCommEngine();
-    comm::SetCommPacing(rq50::testing::PacingUnderTest());
+    comm::CommEngine engine;
+    engine.SetCommPacing(rq50::testing::PacingUnderTest());
     const auto saved = shell::Svc();
     shell::SteadyClock clock;
     comm::testing::RecordingMessages messages;
     shell::Svc().clock = &clock;
     shell::Svc().messages = &messages;
     shell::Svc().navigation = nullptr;
-    comm::CommSettings.deviceOverride = sim->Path();
-    comm::AttachCommPort(&port);
-    comm::testing::TestReadJob job;
+    engine.SetClock(&clock);
+    engine.CommSettings.deviceOverride = sim->Path();
+    engine.AttachPort(&port);
+    comm::testing::TestReadJob job{engine};
     job.reads = 2;
     job.Register();
 
-    ASSERT_TRUE(comm::StartCommJob(comm::testing::TestReadJob::kCode));
-    const bool ended = comm::RunCommJob(20'000);
-    const int result = comm::CommResult;
-
-    comm::UnregisterCommJob(comm::testing::TestReadJob::kCode);
-    comm::AttachCommPort(nullptr);
-    comm::ResetCommEngine();
+    ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode}));
+    const bool ended = engine.RunCommJob(20'000);
+    const int result = engine.CommResult;
     shell::Svc() = saved;
 
     ASSERT_TRUE(ended);
