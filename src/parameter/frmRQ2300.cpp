@@ -82,7 +82,9 @@ shell::NavigationHost* Nav() {
 }
 
 gui::GuiCommHost* CommHost() {
-    return dynamic_cast<gui::GuiCommHost*>(&shell::FrontEndEngine().Host());
+    // The screen may outlive the session by a deferred delete.
+    comm::CommEngine* engine = shell::Svc().engine;
+    return engine ? dynamic_cast<gui::GuiCommHost*>(&engine->Host()) : nullptr;
 }
 }  // namespace
 
@@ -93,7 +95,7 @@ PageModel& frmRQ2300::NewOnlinePage(PageCategory category) {
 }
 
 void frmRQ2300::DropOnlinePage() {
-    shell::FrontEndEngine().AttachPageModel(nullptr);
+    if (comm::CommEngine* engine = shell::Svc().engine) engine->AttachPageModel(nullptr);
     Held().reset();
 }
 

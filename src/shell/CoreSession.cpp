@@ -9,6 +9,7 @@
 #include "shell/ConfigTables.h"
 #include "shell/FileNameRules.h"
 #include "shell/GlobalState.h"
+#include "shell/Workspace.h"
 #include "shell/Navigation.h"
 
 namespace rq50::shell {
@@ -59,6 +60,7 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
     svc.engine = &m_engine;
 
     m_engine.SetClock(frontEnd.clock);
+    m_engine.SetWorkspace(frontEnd.workspace ? *frontEnd.workspace : FrontEndWorkspace());
     m_engine.SetHost(frontEnd.comm);
     m_engine.AttachPort(frontEnd.port);
     m_engine.SetMenuCommandHandler(frontEnd.menuCommand);

@@ -8,6 +8,8 @@
 
 namespace rq50::shell {
 
+struct Workspace;
+
 /// What a front end lends the core. The front end owns every object and keeps
 /// it alive for the session; a null entry leaves that part out (no message
 /// boxes, no settings store, a silent communication host, no port).
@@ -22,6 +24,9 @@ struct FrontEnd {
     comm::CommHost* comm = nullptr;
     /// The main window's serial port.
     comm::SerialPort* port = nullptr;
+    /// The data the session's jobs fill and send; null: the front end's
+    /// workspace, which the screens and file commands show.
+    Workspace* workspace = nullptr;
     /// The main window's shared menu handler, which job hand-backs call
     /// (the baud-rate dialog after job 20, the slot menu after job 23).
     std::function<void(int code)> menuCommand;

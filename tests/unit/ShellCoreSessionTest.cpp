@@ -14,6 +14,10 @@
 #include "shell/FileNameRules.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/SettingsStore.h"
+#include "shell/Workspace.h"
+#include "sim/Instrument.h"
+#include "sim/SampleInstruments.h"
+#include "sim/SimulatedLine.h"
 
 namespace rq50::shell {
 namespace {
@@ -162,6 +166,58 @@ TEST(CoreSession, LaterChangesAreUndoneWhenItEnds) {
         EXPECT_EQ(Svc().clock, &other);
     }
     EXPECT_EQ(Svc().clock, nullptr);
+}
+
+// Each session owns its engine and its data: two sessions in one process talk
+// to two instruments at once, and neither sees the other's line, data set or
+// job state.
+TEST(CoreSession, TwoSessionsUploadFromTwoInstrumentsSideBySide) {
+    SessionScope s;
+    s.WriteTables();
+    struct Side {
+        explicit Side(const std::string& file)
+            : instrument(sim::Instrument::FromFile(sim::SampleInstrumentFile(file))) {}
+        sim::Instrument instrument;
+        std::unique_ptr<sim::SimulatedLine> line;
+        Workspace workspace;
+        std::unique_ptr<CoreSession> session;
+    };
+    Side a("RQB2.json"), b("RQK2.json");
+    for (Side* side : {&a, &b}) {
+        side->line = std::make_unique<sim::SimulatedLine>(s.clock, &side->instrument);
+        FrontEnd frontEnd = s.frontEnd;
+        frontEnd.port = side->line.get();
+        frontEnd.workspace = &side->workspace;
+        side->session = std::make_unique<CoreSession>(frontEnd);
+        ASSERT_EQ(side->session->Start(), StartupResult::Running);
+    }
+    comm::CommEngine& one = a.session->Engine();
+    comm::CommEngine& two = b.session->Engine();
+    ASSERT_NE(&one, &two);
+    ASSERT_TRUE(one.StartCommJob({comm::kJobUpload, "A"}));
+    ASSERT_TRUE(two.StartCommJob({comm::kJobUpload, "B"}));
+    // Both engines tick on one clock until both jobs have ended.
+    for (int tick = 0; (one.CommBusy || two.CommBusy) && tick < 100'000; ++tick) {
+        one.Timer1();
+        two.Timer1();
+        s.clock.Wait(comm::kTickMs);
+    }
+    EXPECT_EQ(one.CommResult, comm::kErrNone);
+    EXPECT_EQ(two.CommResult, comm::kErrNone);
+    EXPECT_EQ(one.CommTitle, "A");
+    EXPECT_EQ(two.CommTitle, "B");
+    EXPECT_EQ(a.workspace.header.model.substr(0, 4), "RQB2");
+    EXPECT_EQ(b.workspace.header.model.substr(0, 4), "RQK2");
+    EXPECT_FALSE(a.workspace.items.dataSet.empty());
+    EXPECT_FALSE(b.workspace.items.dataSet.empty());
+    EXPECT_NE(a.workspace.items.dataSet, b.workspace.items.dataSet);
+    // Each line carried its own session's requests only, and no message box
+    // was needed by either.
+    EXPECT_EQ(static_cast<int>(a.line->SentFrames().size()), one.RequestsSent());
+    EXPECT_EQ(static_cast<int>(b.line->SentFrames().size()), two.RequestsSent());
+    EXPECT_TRUE(s.messages.boxes.empty());
+    b.session.reset();
+    a.session.reset();
 }
 
 }  // namespace
