@@ -406,7 +406,7 @@ void CommEngine::Timer1() {
         const int actions = pacing.fast ? kFastActionsPerTick : 1;
         for (int action = 0; action < actions; ++action) {
             if (CommState == kStateWait && CheckTimer2()) return;
-            const int before = CommState;
+            const CommStates before = CommState;
             const auto received = RecvBuffer.size();
             switch (CommState) {
                 case kStateBuild:

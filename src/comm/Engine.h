@@ -29,15 +29,6 @@ struct JobResults;
 
 // ---- Codes ------------------------------------------------------------------
 
-/// Engine states (`CommState`): one action per tick according to the state.
-enum CommStates : int {
-    kStateIdle = 0,
-    kStateBuild = 1,
-    kStateTransmit = 2,
-    kStateWait = 3,
-    kStateParse = 4,
-    kStateFinish = 5,
-};
 
 /// Step values with a meaning to the engine.
 enum CommSteps : int {
@@ -70,22 +61,6 @@ enum CommErrors : int {
     kErrDataSetRefused = 22,  ///< the data set cannot be downloaded; nothing was sent
 };
 
-/// Caller codes (`CommCaller`): the screen that started the job.
-enum CommCallers : int {
-    kCallerDataViewDownload = 0,
-    kCallerSettingMenuUpload = 1,
-    kCallerSettingMenuProgram = 2,
-    kCallerDataView3 = 3,
-    kCallerDataView4 = 4,
-    kCallerCategoryMenu = 5,
-    kCallerSettingMenuSet = 6,
-    kCallerProgramEditor = 7,
-    kCallerBaudDialog = 8,
-    kCallerSlotDialog = 9,
-    /// The parameter screen's own jobs (tabs, moves, reads, writes): they end
-    /// on that screen, with no hand-back.
-    kCallerParameterScreen = 10,
-};
 
 /// Status field of a response.
 enum RespStatuses : int { kRespNormal = 0, kRespCommandError = 1, kRespAddressError = 2 };
@@ -124,16 +99,13 @@ struct CommJobRoutines {
     std::function<void()> parse;
 };
 
-/// A front end without screens (rq50-cli, tests): no hand-back.
-constexpr int kCallerNone = -1;
-
 /// What a screen or a command asks the engine to run: the job, the title its
 /// messages carry, the screen that gets control back, and the facts its
 /// hand-back depends on.
 struct JobRequest {
     int code = 0;
     std::string title;
-    int caller = kCallerNone;
+    CommCallers caller = kCallerNone;
     /// The category menu's choice (0 DISPLAY .. 3 MAINT) for jobs 4-7.
     int category = 0;
 };

@@ -51,9 +51,49 @@ struct CommPacing {
     int gapMs = kDefaultGapMs;
 };
 
+/// Engine states (`CommState`): one action per tick according to the state.
+enum class CommStates : int { Idle = 0, Build = 1, Transmit = 2, Wait = 3, Parse = 4, Finish = 5 };
+inline constexpr CommStates kStateIdle = CommStates::Idle;
+inline constexpr CommStates kStateBuild = CommStates::Build;
+inline constexpr CommStates kStateTransmit = CommStates::Transmit;
+inline constexpr CommStates kStateWait = CommStates::Wait;
+inline constexpr CommStates kStateParse = CommStates::Parse;
+inline constexpr CommStates kStateFinish = CommStates::Finish;
+
+/// Caller codes (`CommCaller`): the screen that started the job, which gets
+/// control back when it ends.
+enum class CommCallers : int {
+    None = -1,  ///< a front end without screens (rq50-cli, tests): no hand-back
+    DataViewDownload = 0,
+    SettingMenuUpload = 1,
+    SettingMenuProgram = 2,
+    DataView3 = 3,
+    DataView4 = 4,
+    CategoryMenu = 5,
+    SettingMenuSet = 6,
+    ProgramEditor = 7,
+    BaudDialog = 8,
+    SlotDialog = 9,
+    /// The parameter screen's own jobs (tabs, moves, reads, writes): they end
+    /// on that screen, with no hand-back.
+    ParameterScreen = 10,
+};
+inline constexpr CommCallers kCallerNone = CommCallers::None;
+inline constexpr CommCallers kCallerDataViewDownload = CommCallers::DataViewDownload;
+inline constexpr CommCallers kCallerSettingMenuUpload = CommCallers::SettingMenuUpload;
+inline constexpr CommCallers kCallerSettingMenuProgram = CommCallers::SettingMenuProgram;
+inline constexpr CommCallers kCallerDataView3 = CommCallers::DataView3;
+inline constexpr CommCallers kCallerDataView4 = CommCallers::DataView4;
+inline constexpr CommCallers kCallerCategoryMenu = CommCallers::CategoryMenu;
+inline constexpr CommCallers kCallerSettingMenuSet = CommCallers::SettingMenuSet;
+inline constexpr CommCallers kCallerProgramEditor = CommCallers::ProgramEditor;
+inline constexpr CommCallers kCallerBaudDialog = CommCallers::BaudDialog;
+inline constexpr CommCallers kCallerSlotDialog = CommCallers::SlotDialog;
+inline constexpr CommCallers kCallerParameterScreen = CommCallers::ParameterScreen;
+
 struct CommEngineState {
     // The engine.
-    int CommState = 0;
+    CommStates CommState = kStateIdle;
     int CommJob = 0;
     int CommStep = 0;
     int CommError = 0;
@@ -66,7 +106,7 @@ struct CommEngineState {
     std::int32_t CommSpeedSaved = 1200;
     int CommProgress = 0;
     std::string CommTitle;
-    int CommCaller = 0;
+    CommCallers CommCaller = kCallerDataViewDownload;
     bool PortWasOpen = false;
     int Timer1Interval = kTickMs;
     bool Timer2Enabled = false;

@@ -61,7 +61,7 @@ int ProgramDownloadFollow(int result) {
     }
 }
 
-HandBackAction Failed(int caller, int job, int result) {
+HandBackAction Failed(CommCallers caller, int job, int result) {
     switch (caller) {
         case kCallerDataViewDownload:
             // The data view stays in use after a download that failed.
@@ -94,7 +94,7 @@ HandBackAction Failed(int caller, int job, int result) {
     }
 }
 
-HandBackAction Succeeded(int caller, int job, const HandBackFacts& facts) {
+HandBackAction Succeeded(CommCallers caller, int job, const HandBackFacts& facts) {
     if (job == kJobBaudCheck && caller >= kCallerSettingMenuUpload &&
         caller <= kCallerProgramEditor)
         return Menu(kMenuBaudRateDialog);
@@ -131,7 +131,7 @@ HandBackAction Succeeded(int caller, int job, const HandBackFacts& facts) {
 
 }  // namespace
 
-HandBackAction HandBackFor(int caller, int job, int result, const HandBackFacts& facts) {
+HandBackAction HandBackFor(CommCallers caller, int job, int result, const HandBackFacts& facts) {
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }
 

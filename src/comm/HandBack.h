@@ -29,7 +29,7 @@ struct HandBackAction {
 
 /// The hand-back of a job started by `caller` (CommCaller) as `job` that ended
 /// with `result` (CommResult).
-HandBackAction HandBackFor(int caller, int job, int result, const HandBackFacts& facts);
+HandBackAction HandBackFor(CommCallers caller, int job, int result, const HandBackFacts& facts);
 
 /// Carries out `action` through the navigation routines; a MenuCommand goes
 /// to `menuCommand` (the main window's shared menu handler).

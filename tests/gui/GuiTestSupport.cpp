@@ -67,7 +67,7 @@ std::vector<std::string> ScriptedMessages::Texts() const {
     return texts;
 }
 
-StandInScreen::StandInScreen(shell::Screen id, int callerCode)
+StandInScreen::StandInScreen(shell::Screen id, comm::CommCallers callerCode)
     : gui::ScreenBase(id), caller(callerCode) {
     SetMenus();
     OfferBaudRate();
@@ -82,9 +82,9 @@ void StandInScreen::OnBaudRate() {
 
 void RegisterStandInScreens() {
     gui::RegisterScreen(shell::Screen::frmRQ2100,
-                        [] { return new StandInScreen(shell::Screen::frmRQ2100, 1); });
+                        [] { return new StandInScreen(shell::Screen::frmRQ2100, comm::kCallerSettingMenuUpload); });
     gui::RegisterScreen(shell::Screen::frmRQ2200,
-                        [] { return new StandInScreen(shell::Screen::frmRQ2200, 5); });
+                        [] { return new StandInScreen(shell::Screen::frmRQ2200, comm::kCallerCategoryMenu); });
 }
 
 Program::Program(const Program* keep) {

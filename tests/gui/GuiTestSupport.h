@@ -64,8 +64,8 @@ class ScriptedMessages : public shell::MessageBoxHost {
 class StandInScreen : public gui::ScreenBase {
     Q_OBJECT
   public:
-    StandInScreen(shell::Screen id, int caller);
-    int caller;
+    StandInScreen(shell::Screen id, comm::CommCallers caller);
+    comm::CommCallers caller;
 
   protected:
     void OnBaudRate() override;

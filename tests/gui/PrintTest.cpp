@@ -113,7 +113,7 @@ files::ParameterFileRecord ManyItems() {
 
 /// The parameter data view stands in for the screen that opens the dialog.
 print::frmRQ2800* OpenPrintDialog(shell::frmRQ0000& main, shell::Screen from) {
-    gui::RegisterScreen(from, [from] { return new StandInScreen(from, 3); });
+    gui::RegisterScreen(from, [from] { return new StandInScreen(from, comm::kCallerDataView3); });
     shell::Pfnc_nShowDisplayMatorix(from == shell::Screen::frmRQ3000 ? shell::kDisplayProgramEditor
                                                                      : shell::kDisplayDataView);
     gui::PrintFromScreen(from);
@@ -408,7 +408,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
     gui::RegisterScreen(shell::Screen::frmRQ3100,
-                        [] { return new StandInScreen(shell::Screen::frmRQ3100, 7); });
+                        [] { return new StandInScreen(shell::Screen::frmRQ3100, comm::kCallerProgramEditor); });
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayErrorList);
     print::ErrorPrintList() = {{"P01", "LDX9", "Invalid operator."},
                                {"P02", "GO99", "Invalid jump address."}};
@@ -432,7 +432,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
 
     // The download check list: the preview of the last download's list.
     gui::RegisterScreen(shell::Screen::frmRQ2700,
-                        [] { return new StandInScreen(shell::Screen::frmRQ2700, 3); });
+                        [] { return new StandInScreen(shell::Screen::frmRQ2700, comm::kCallerDataView3); });
     shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
     comm::jobs::DownloadCheckEntry entry;
     entry.ma = 3;

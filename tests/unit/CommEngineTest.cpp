@@ -62,7 +62,7 @@ TEST_F(EngineTest, JobRunsOneActionPerTickAndEndsIdle) {
     job.reads = 2;
     ASSERT_TRUE(Start());
     EXPECT_TRUE(engine.CommBusy);
-    std::vector<int> states;
+    std::vector<CommStates> states;
     while (engine.CommBusy) {
         states.push_back(engine.CommState);
         engine.Timer1();
@@ -210,7 +210,7 @@ TEST_F(EngineTest, TickInsideAModalBoxDoesNothing) {
     silent = true;
     int statesSeen = -1;
     messages.onShow = [&] {
-        const int before = engine.CommState;
+        const CommStates before = engine.CommState;
         engine.Timer1();
         engine.Timer1();
         statesSeen = engine.CommState == before ? 1 : 0;
@@ -372,7 +372,8 @@ TEST(CommHandBack, TableChoosesTheNavigationCall) {
     using shell::Screen;
     HandBackFacts facts;
     struct Row {
-        int caller, job, result;
+        CommCallers caller;
+        int job, result;
         HandBackAction expected;
     };
     const Row rows[] = {
@@ -404,7 +405,7 @@ TEST(CommHandBack, TableChoosesTheNavigationCall) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(HandBackFor(row.caller, row.job, row.result, facts), row.expected)
-            << "caller " << row.caller << " job " << row.job << " result " << row.result;
+            << "caller " << static_cast<int>(row.caller) << " job " << row.job << " result " << row.result;
     }
     facts.downloadDifferences = 1;  // the check list only when it holds something
     EXPECT_EQ(HandBackFor(kCallerDataViewDownload, kJobDownload, 0, facts),

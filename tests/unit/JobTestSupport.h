@@ -106,7 +106,7 @@ class JobBench : public ::testing::Test {
     }
 
     /// Runs a job to its end; false when it did not start or did not end.
-    bool Run(int job, const std::string& title = "TEST", int caller = comm::kCallerNone) {
+    bool Run(int job, const std::string& title = "TEST", comm::CommCallers caller = comm::kCallerNone) {
         if (!engine.StartCommJob({job, title, caller})) return false;
         return engine.RunCommJob();
     }

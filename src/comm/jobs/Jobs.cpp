@@ -10,7 +10,7 @@ namespace {
 constexpr int kTextBaudRateDialog = 4201;
 }  // namespace
 
-bool StartBaudRateChange(CommEngine& e, int rate, int caller) {
+bool StartBaudRateChange(CommEngine& e, int rate, CommCallers caller) {
     auto& g = shell::G();
     e.Results().previousInstrumentSpeed = g.instrumentSpeed;
     g.instrumentSpeed = rate;

@@ -25,7 +25,7 @@ void UseConfigurationFiles(CommEngine& engine);
 
 /// Starts job 21 with the rate chosen in the baud-rate dialog (1200 or 9600):
 /// the previous rate is kept for a failure. False when the engine refuses.
-bool StartBaudRateChange(CommEngine& engine, int rate, int caller = kCallerNone);
+bool StartBaudRateChange(CommEngine& engine, int rate, CommCallers caller = kCallerNone);
 
 /// Registers every job with `engine`; each job object lives as long as the
 /// engine.

@@ -1,0 +1,177 @@
+// A parameter and a program upload from one simulated instrument through the
+// two front ends at one speed and pacing, and on the virtual clock (the
+// engine's design time). First on the simulated line inside the process: the
+// desktop program offscreen on the real clock with its demo line, against the
+// command line's loop (the engine ticked and the real clock waited, as
+// rq50-cli runs a job). Then through tavro-sim on a pseudo-terminal: the
+// desktop program on its serial port against the rq50-cli binary. Prints the
+// seconds of each and the ratios.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "GuiTestSupport.h"
+#include "comm/ScreenJob.h"
+#include "comm/jobs/Jobs.h"
+#include "shell/Clock.h"
+#include "shell/Navigation.h"
+#include "shell/Workspace.h"
+#include "sim/Instrument.h"
+#include "sim/SampleInstruments.h"
+#include "sim/SimulatedLine.h"
+
+namespace {
+
+using namespace rq50;
+
+/// The job on an engine of its own over the simulated instrument; seconds
+/// on `clock`.
+double EngineRun(shell::Clock& clock, int job, const comm::CommPacing& pacing,
+                 const std::string& file) {
+    auto instrument = sim::Instrument::FromFile(file);
+    sim::SimulatedLine line(clock, &instrument);
+    shell::Workspace workspace;
+    comm::CommEngine engine;
+    engine.SetClock(&clock);
+    engine.SetWorkspace(workspace);
+    engine.SetCommPacing(pacing);
+    engine.AttachPort(&line);
+    comm::jobs::UseConfigurationFiles(engine);
+    comm::jobs::RegisterAllJobs(engine);
+    const std::int64_t start = clock.NowMs();
+    if (!engine.StartCommJob({job, "bench"}) || !engine.RunCommJob()) return -1;
+    if (engine.CommResult != comm::kErrNone) return -1;
+    return static_cast<double>(clock.NowMs() - start) / 1000.0;
+}
+
+/// The same job started from the desktop program's top menu, as a screen
+/// starts it: the "Now Communicating" dialog up, Timer1 ticking the engine.
+double GuiRun(int job, const comm::CommPacing& pacing) {
+    comm::CommEngine& engine = guitest::Engine();
+    engine.SetCommPacing(pacing);
+    QElapsedTimer timer;
+    timer.start();
+    if (!comm::StartScreenJob(engine, {job, "bench"}, shell::Screen::frmRQ2000, false)) return -1;
+    if (!guitest::WaitFor([&] { return !engine.CommBusy; }, 10 * 60 * 1000)) return -1;
+    const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
+    if (shell::Svc().navigation) shell::Svc().navigation->EnableScreen(shell::Screen::frmRQ2000);
+    return engine.CommResult == comm::kErrNone ? seconds : -1;
+}
+
+/// tavro-sim serving the instrument on a pseudo-terminal while it lives.
+class TavroSim {
+  public:
+    explicit TavroSim(const std::string& file) {
+        m_process.start(QStringLiteral(RQ50_BIN_DIR "/tavro-sim"),
+                        {QStringLiteral("--instrument"), QString::fromStdString(file)});
+        if (!m_process.waitForStarted(5000)) return;
+        // The first line names the pseudo-terminal.
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
+        }
+        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        if (line.startsWith(QStringLiteral("PTY "))) path = line.mid(4).toStdString();
+    }
+    ~TavroSim() {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    std::string path;
+
+  private:
+    QProcess m_process;
+};
+
+/// rq50-cli running the job against `port`; wall seconds, or -1.
+double CliProcessRun(int job, bool fast, const std::string& port, const QString& folder) {
+    QStringList args = {QStringLiteral("--quiet"), QStringLiteral("--port"),
+                        QString::fromStdString(port)};
+    if (fast) args << QStringLiteral("--fast");
+    if (job == comm::kJobUpload)
+        args << QStringLiteral("upload") << QStringLiteral("-o") << folder + "/bench.7pa";
+    else
+        args << QStringLiteral("program-upload") << QStringLiteral("-o") << folder + "/bench.7pr";
+    QProcess cli;
+    QElapsedTimer timer;
+    timer.start();
+    cli.start(QStringLiteral(RQ50_BIN_DIR "/rq50-cli"), args);
+    if (!cli.waitForFinished(10 * 60 * 1000) || cli.exitCode() != 0) return -1;
+    return static_cast<double>(timer.elapsed()) / 1000.0;
+}
+
+void PrintHeading(const char* title) {
+    std::printf("%s\n%-16s %-8s %9s %9s %9s %9s %9s\n", title, "job", "pacing", "design",
+                "cli", "gui", "gui/cli", "gui/dsgn");
+}
+
+void PrintRow(const char* job, bool fast, double design, double cli, double gui) {
+    std::printf("%-16s %-8s %9.2f %9.2f %9.2f %9.3f %9.3f\n", job, fast ? "fast" : "classic",
+                design, cli, gui, gui / cli, gui / design);
+    std::fflush(stdout);
+}
+
+constexpr std::pair<int, const char*> kJobs[] = {{comm::kJobUpload, "parameter upload"},
+                                                  {comm::kJobProgramUpload, "program upload"}};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const std::string name = argc > 1 ? argv[1] : "RQK2.json";
+    const std::string file = sim::SampleInstrumentFile(name);
+
+    guitest::Program program;
+    program.options.clock = nullptr;  // the program's own real clock
+    program.options.demoInstrument = file;
+    if (program.Start() != 0) {
+        std::fprintf(stderr, "the program did not start\n");
+        return 1;
+    }
+    std::printf("%s at %d bit/s: seconds per job\n", name.c_str(), guitest::Engine().CommSpeed);
+    PrintHeading("on the simulated line in the process");
+    std::map<std::pair<int, bool>, double> designs;
+    for (const auto& [job, jobName] : kJobs) {
+        for (const bool fast : {false, true}) {
+            const comm::CommPacing pacing{fast, comm::kDefaultGapMs};
+            shell::VirtualClock virtualClock;
+            shell::SteadyClock steadyClock;
+            const double design = EngineRun(virtualClock, job, pacing, file);
+            designs[{job, fast}] = design;
+            const double cli = EngineRun(steadyClock, job, pacing, file);
+            PrintRow(jobName, fast, design, cli, GuiRun(job, pacing));
+        }
+    }
+    program.Close();
+
+    // The same jobs through tavro-sim: the desktop program on the serial port.
+    TavroSim sim(file);
+    if (sim.path.empty()) {
+        std::fprintf(stderr, "tavro-sim did not start\n");
+        return 1;
+    }
+    guitest::Program onPort;
+    onPort.options.clock = nullptr;
+    onPort.options.demo = false;
+    onPort.options.port = sim.path;
+    if (onPort.Start() != 0) {
+        std::fprintf(stderr, "the program did not start on %s\n", sim.path.c_str());
+        return 1;
+    }
+    QTemporaryDir folder;
+    PrintHeading("through tavro-sim on a pseudo-terminal (cli: the rq50-cli binary)");
+    for (const auto& [job, jobName] : kJobs) {
+        for (const bool fast : {false, true}) {
+            const double cli = CliProcessRun(job, fast, sim.path, folder.path());
+            const double gui = GuiRun(job, {fast, comm::kDefaultGapMs});
+            PrintRow(jobName, fast, designs[{job, fast}], cli, gui);
+        }
+    }
+    onPort.Close();
+    return 0;
+}
