@@ -11,6 +11,7 @@
 
 #include "shell/Menus.h"
 #include "shell/NavigationHost.h"
+#include "shell/Quit.h"
 
 namespace rq50::gui {
 
@@ -102,6 +103,7 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
 
     shell::Screen m_id;
     StandardMenus* m_std = nullptr;
+    shell::Quit m_quit;
     QList<QMenu*> m_menus;
     bool m_unlockGesture = false;
     QPointer<QAbstractButton> m_escapeButton;

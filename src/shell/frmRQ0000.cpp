@@ -8,16 +8,13 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "files/ParameterFile.h"
-#include "files/ProgramFile.h"
+#include "files/DataFileActions.h"
 #include "gui/FitWindow.h"
 #include "gui/FormPosition.h"
 #include "gui/ReportOutput.h"
 #include "gui/ScreenBase.h"
 #include "gui/Screens.h"
-#include "parameter/ItemBlock.h"
 #include "print/PrintDialogRules.h"
-#include "program/ProgramTypes.h"
 #include "shell/FileDialog.h"
 #include "shell/GlobalState.h"
 #include "shell/Menus.h"
@@ -78,6 +75,10 @@ QMdiArea* frmRQ0000::MdiArea() const {
 
 void frmRQ0000::SetStatusText(const QString& text) {
     m_statusText->setText(text);
+}
+
+void frmRQ0000::SetStatusText(const std::string& text) {
+    SetStatusText(gui::Text(text));
 }
 
 void frmRQ0000::SetDemoName(const std::string& name) {
@@ -223,17 +224,7 @@ void frmRQ0000::UpdateMenuBar() {
 // ------------------------------------------------------------ file actions
 
 int frmRQ0000::RunFileDialog(int mode) {
-    FileDialogActions actions;
-    actions.readFile = [](const std::string& path, const std::string& title) {
-        return G().settingMode == 0 ? files::ReadParameterFile(path, title)
-                                    : files::ReadProgramFile(path, title);
-    };
-    actions.lastItemIndex = []() -> std::int64_t {
-        if (G().settingMode == 0)
-            return static_cast<std::int64_t>(parameter::Items().dataSet.size()) - 1;
-        return static_cast<std::int64_t>(program::Program().records.size()) - 1;
-    };
-    return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, actions);
+    return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, files::DataFileActions());
 }
 
 int frmRQ0000::RunOpenDialog() {
@@ -310,12 +301,12 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
         gui::ScreenBase* active = ActiveScreen();
         const bool enabled = active != nullptr && active->parentWidget() != nullptr &&
                              active->parentWidget()->isEnabled();
-        CloseDecision decision = CloseDecision::Cancel;
+        bool mayClose = false;
         gui::Trap("Form_QueryUnload", [&] {
-            decision = MainWindowQueryUnload(comm::CommBusy, enabled && active->ExitEnabled(),
-                                             enabled ? active->Id() : Screen::frmRQ2000);
+            mayClose = m_quit.MayClose(enabled && active->ExitEnabled(),
+                                       enabled ? active->Id() : Screen::frmRQ2000);
         });
-        if (decision != CloseDecision::Quit) {
+        if (!mayClose) {
             event->ignore();
             return;
         }
