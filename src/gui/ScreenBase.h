@@ -69,6 +69,12 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     /// Hands the edits the screen still holds to the core before its data is
     /// saved (the program editor writes its grids back).
     virtual void CommitEdits() {}
+    /// The Password items changed ("Set..." and "Change..." enabled or not);
+    /// the screen that carries them follows.
+    virtual void OnPasswordMenu(bool setEnabled, bool changeEnabled) {
+        (void)setEnabled;
+        (void)changeEnabled;
+    }
 
     // MenuScreen
     void SetCommandMenuVisible(bool visible) override;

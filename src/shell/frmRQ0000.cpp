@@ -20,7 +20,6 @@
 #include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
-#include "shell/frmRQ2000.h"
 #include "ui_frmRQ0000.h"
 
 namespace rq50::shell {
@@ -256,8 +255,10 @@ void frmRQ0000::SetMainCaption(const std::string& caption) {
 }
 
 void frmRQ0000::SetPasswordMenu(bool setEnabled, bool changeEnabled) {
-    if (auto* top = qobject_cast<frmRQ2000*>(FindScreen(Screen::frmRQ2000)))
-        top->SetPasswordItems(setEnabled, changeEnabled);
+    for (const auto& [screen, window] : m_screens) {
+        if (gui::ScreenBase* widget = FindScreen(screen))
+            widget->OnPasswordMenu(setEnabled, changeEnabled);
+    }
 }
 
 void frmRQ0000::SetBusyPointer(bool busy) {

@@ -65,7 +65,7 @@ void frmRQ2000::Activated() {
     COMsub_CheckMarkPortMenu(*this);
 }
 
-void frmRQ2000::SetPasswordItems(bool setEnabled, bool changeEnabled) {
+void frmRQ2000::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
     mnuPasswordSet->setEnabled(setEnabled);
     mnuPasswordChange->setEnabled(changeEnabled);
 }

@@ -22,7 +22,7 @@ class frmRQ2000 : public gui::ScreenBase, private TopMenuHost {
     void Load() override;
     void Activated() override;
     /// Password / "Set..." and "Change..." enabled or not.
-    void SetPasswordItems(bool setEnabled, bool changeEnabled);
+    void OnPasswordMenu(bool setEnabled, bool changeEnabled) override;
 
     QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
     QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
