@@ -19,18 +19,19 @@ namespace rq50::files {
 
 InfoPurposeRule InfoPurposeFor(int purpose) {
     using C = InfoClose;
+    using E = shell::NavEvent;
     static const std::array<InfoPurposeRule, 11> kRules = {{
-        {241, 242, C::Save},
-        {243, 244, C::Save},
-        {245, 246, C::Save},
-        {255, 256, C::Nothing},
-        {255, 256, C::Nothing},
-        {247, 248, C::SaveUnloadDataView},
-        {0, 250, C::SaveUnloadDataView},
-        {251, 252, C::SaveUnloadEditorIfSaved},
-        {0, 0, C::SaveThenAskQuit},
-        {0, 0, C::EnableEditor},
-        {0, 0, C::EnableDataView},
+        {E::kInfoDataViewOk, E::kInfoDataViewCancel, C::Save},
+        {E::kInfoSaveButtonOk, E::kInfoSaveButtonCancel, C::Save},
+        {E::kInfoProgramSaveOk, E::kInfoProgramSaveCancel, C::Save},
+        {E::kInfoPrintDialogOk, E::kInfoPrintDialogCancel, C::Nothing},
+        {E::kInfoPrintDialogOk, E::kInfoPrintDialogCancel, C::Nothing},
+        {E::kInfoLeaveDataViewOk, E::kInfoLeaveDataViewCancel, C::SaveUnloadDataView},
+        {E::kNone, E::kInfoUnloadDataViewCancel, C::SaveUnloadDataView},
+        {E::kInfoLeaveEditorOk, E::kInfoLeaveEditorCancel, C::SaveUnloadEditorIfSaved},
+        {E::kNone, E::kNone, C::SaveThenAskQuit},
+        {E::kNone, E::kNone, C::EnableEditor},
+        {E::kNone, E::kNone, C::EnableDataView},
     }};
     if (purpose < 0 || purpose >= static_cast<int>(kRules.size())) return {};
     return kRules[static_cast<std::size_t>(purpose)];
@@ -63,7 +64,7 @@ void InformationWindowClosed(int purpose) {
             return;
         case InfoClose::SaveUnloadDataView:
             if (SaveToTarget()) {
-                shell::DisplayMatorix(shell::kEventDataViewToSettingMenu, 0, 0);
+                shell::DisplayMatorix(shell::NavEvent::kDataViewToSettingMenu);
             } else if (nav != nullptr) {
                 nav->DisableScreen(Screen::frmRQ2100);
                 giveBack(Screen::frmRQ2400);
@@ -71,7 +72,7 @@ void InformationWindowClosed(int purpose) {
             return;
         case InfoClose::SaveUnloadEditorIfSaved:
             if (SaveToTarget()) {
-                shell::DisplayMatorix(shell::kEventLeaveProgramEditor, 0, shell::kAnswerNoChange);
+                shell::DisplayMatorix(shell::NavEvent::kLeaveProgramEditor);
             } else {
                 giveBack(Screen::frmRQ3000);
             }

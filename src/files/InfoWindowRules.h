@@ -6,6 +6,8 @@
 
 #include <string_view>
 
+#include "shell/NavigationEvents.h"
+
 namespace rq50::files {
 
 /// What closing the information window does.
@@ -19,11 +21,11 @@ enum class InfoClose {
     EnableDataView,           ///< give the data view back
 };
 
-/// The navigation of one InfoPurpose: the event codes OK and Cancel hand to
-/// the navigation (0: none) and what closing does.
+/// The navigation of one InfoPurpose: the events OK and Cancel hand to the
+/// navigation (kNone: none) and what closing does.
 struct InfoPurposeRule {
-    int okEvent = 0;
-    int cancelEvent = 0;
+    shell::NavEvent okEvent = shell::NavEvent::kNone;
+    shell::NavEvent cancelEvent = shell::NavEvent::kNone;
     InfoClose onClose = InfoClose::Nothing;
 };
 

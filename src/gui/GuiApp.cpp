@@ -69,7 +69,7 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     frontEnd.messages = &m_messages;
     frontEnd.menuCommand = [](int code) { shell::MenuCommand(code); };
     m_session = std::make_unique<shell::CoreSession>(frontEnd);
-    RegisterAllScreens();
+    RegisterAllScreens(m_shared);
 }
 
 GuiApp::~GuiApp() {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/QtHosts.h"
+#include "gui/Screens.h"
 #include "shell/CoreSession.h"
 #include "shell/StartUp.h"
 
@@ -74,6 +75,7 @@ class GuiApp : public shell::StartupWindows {
     std::unique_ptr<GuiUtility> m_utility;
     std::unique_ptr<QtSettingsStore> m_settings;
     std::unique_ptr<QLockFile> m_lock;
+    ScreenContext m_shared;
     std::unique_ptr<shell::frmRQ0100> m_title;
     std::unique_ptr<shell::frmRQ0000> m_main;
     std::unique_ptr<GuiCommHost> m_comm;

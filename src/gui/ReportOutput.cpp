@@ -143,11 +143,11 @@ void PrintFromScreen(shell::Screen screen) {
     print::ReportKind kind = print::ReportKind::Current;
     switch (screen) {
         case shell::Screen::frmRQ2400:
-            shell::DisplayMatorix(shell::kEventPrintParameterData, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(shell::NavEvent::kPrintParameterData, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ3000:
-            shell::DisplayMatorix(shell::kEventPrintProgram, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ2700:

@@ -266,8 +266,7 @@ void ScreenBase::mousePressEvent(QMouseEvent* event) {
 }
 
 void ScreenBase::OnFileExit() {
-    if (shell::ExitProgram(Id()) == shell::ExitOutcome::Quit && shell::Svc().navigation != nullptr)
-        shell::Svc().navigation->EndProgram();
+    m_quit.Exit(Id());
 }
 
 void ScreenBase::OnSlotNo() {

@@ -12,6 +12,7 @@
 #include "comm/Engine.h"
 #include "shell/Menus.h"
 #include "shell/NavigationHost.h"
+#include "shell/Quit.h"
 #include "shell/Services.h"
 
 namespace rq50::gui {
@@ -70,6 +71,12 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     /// Hands the edits the screen still holds to the core before its data is
     /// saved (the program editor writes its grids back).
     virtual void CommitEdits() {}
+    /// The Password items changed ("Set..." and "Change..." enabled or not);
+    /// the screen that carries them follows.
+    virtual void OnPasswordMenu(bool setEnabled, bool changeEnabled) {
+        (void)setEnabled;
+        (void)changeEnabled;
+    }
 
     // MenuScreen
     void SetCommandMenuVisible(bool visible) override;
@@ -107,6 +114,7 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
 
     shell::Screen m_id;
     StandardMenus* m_std = nullptr;
+    shell::Quit m_quit;
     QList<QMenu*> m_menus;
     bool m_unlockGesture = false;
     QPointer<QAbstractButton> m_escapeButton;

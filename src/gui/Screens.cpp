@@ -15,7 +15,6 @@
 #include "parameter/frmRQ2700.h"
 #include "print/frmRQ2800.h"
 #include "print/frmRQ2900.h"
-#include "program/ProgramMenu.h"
 #include "program/frmRQ3000.h"
 #include "program/frmRQ3100.h"
 #include "shell/frmRQ0200.h"
@@ -43,24 +42,24 @@ const ScreenMaker* FindScreenMaker(shell::Screen screen) {
     return it == Makers().end() ? nullptr : &it->second;
 }
 
-void RegisterAllScreens() {
+void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
     RegisterScreen(Screen::frmRQ2000, [] { return new shell::frmRQ2000; });
     RegisterScreen(Screen::frmRQ2800, [] { return new print::frmRQ2800; });
     RegisterScreen(Screen::frmRQ2900, [] { return new print::frmRQ2900; });
     RegisterScreen(Screen::frmRQ2100, [] { return new parameter::frmRQ2100; });
-    RegisterScreen(Screen::frmRQ2200, [] { return new parameter::frmRQ2200; });
-    RegisterScreen(Screen::frmRQ2300, [] { return new parameter::frmRQ2300; });
+    RegisterScreen(Screen::frmRQ2200,
+                   [&context] { return new parameter::frmRQ2200(context.onlinePage); });
+    RegisterScreen(Screen::frmRQ2300,
+                   [&context] { return new parameter::frmRQ2300(context.onlinePage); });
     RegisterScreen(Screen::frmRQ2400, [] { return new parameter::frmRQ2400; });
     RegisterScreen(Screen::frmRQ2500, [] { return new parameter::frmRQ2500; });
     RegisterScreen(Screen::frmRQ2600, [] { return new parameter::frmRQ2600; });
     RegisterScreen(Screen::frmRQ2700, [] { return new parameter::frmRQ2700; });
-    RegisterScreen(Screen::frmRQ3000, [] { return new program::frmRQ3000; });
-    RegisterScreen(Screen::frmRQ3100, [] { return new program::frmRQ3100; });
-    parameter::frmRQ2100::ProgramHandover() = [](int option) {
-        program::ProgramMenuConfirm(static_cast<program::ProgramMenuOption>(option));
-        return true;
-    };
+    RegisterScreen(Screen::frmRQ3000,
+                   [&context] { return new program::frmRQ3000(context.programCheck); });
+    RegisterScreen(Screen::frmRQ3100,
+                   [&context] { return new program::frmRQ3100(context.programCheck); });
     RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
     RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
     RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });

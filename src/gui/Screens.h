@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "parameter/OnlinePage.h"
+#include "program/CommandCheck.h"
 #include "shell/NavigationHost.h"
 
 namespace rq50::gui {
@@ -23,7 +25,17 @@ void RegisterModalScreen(shell::Screen screen, std::function<void(QWidget* paren
 /// nullptr when no screen of that name is built into the program.
 const ScreenMaker* FindScreenMaker(shell::Screen screen);
 
-/// Registers every screen of the program (Screens.cpp lists them).
-void RegisterAllScreens();
+/// What screens share, owned by the program and lent to the screens that
+/// need it: one screen never reaches another.
+struct ScreenContext {
+    /// The category menu opens it, the parameter screen draws it.
+    parameter::OnlinePage onlinePage;
+    /// The program editor's command check fills it, the error list shows it.
+    program::CommandChecker programCheck;
+};
+
+/// Registers every screen of the program (Screens.cpp lists them); the
+/// screens keep references into `context`, which outlives them.
+void RegisterAllScreens(ScreenContext& context);
 
 }  // namespace rq50::gui

@@ -8,7 +8,6 @@
 #include "gui/QtHosts.h"
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
-#include "parameter/frmRQ2300.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
@@ -27,7 +26,6 @@ constexpr int kTextOk = 221;
 constexpr int kTextCancel = 2261;
 constexpr int kTextBaudRate = 2130;
 constexpr int kTextSlotSetting = 4101;
-constexpr int kEventBackToSettingMenu = 65;
 constexpr int kMaintOption = 3;
 
 shell::NavigationHost* Nav() {
@@ -35,8 +33,10 @@ shell::NavigationHost* Nav() {
 }
 }  // namespace
 
-frmRQ2200::frmRQ2200(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2200, parent), m_ui(std::make_unique<Ui::frmRQ2200>()) {
+frmRQ2200::frmRQ2200(OnlinePage& page, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2200, parent),
+      m_ui(std::make_unique<Ui::frmRQ2200>()),
+      m_online(page) {
     m_ui->setupUi(this);
     SetMenus();
     OfferBaudRate();
@@ -123,7 +123,7 @@ void frmRQ2200::cmdOK_Click() {
     for (int i = 0; i < 4; ++i) {
         if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
     }
-    PageModel& page = frmRQ2300::NewOnlinePage(static_cast<PageCategory>(category));
+    PageModel& page = m_online.New(static_cast<PageCategory>(category));
     page.SetDownloadAllowed(shell::G().downloadAllowed);
     const bool started = page.OpenCategory([this, category](int job, const std::string& title) {
         if (shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
@@ -138,11 +138,11 @@ void frmRQ2200::cmdOK_Click() {
         shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
         return true;
     });
-    if (!started) frmRQ2300::DropOnlinePage();
+    if (!started) m_online.Drop();
 }
 
 void frmRQ2200::cmdCancel_Click() {
-    shell::DisplayMatorix(kEventBackToSettingMenu, 0, 0);
+    shell::DisplayMatorix(shell::NavEvent::kCategoryMenuBack);
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
+#include "parameter/OnlinePage.h"
 
 namespace Ui {
 class frmRQ2200;
@@ -18,7 +19,8 @@ namespace rq50::parameter {
 class frmRQ2200 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2200(QWidget* parent = nullptr);
+    /// OK opens the chosen category on `page`, which the parameter screen draws.
+    explicit frmRQ2200(OnlinePage& page, QWidget* parent = nullptr);
     ~frmRQ2200() override;
 
     void Load() override;
@@ -38,6 +40,7 @@ class frmRQ2200 : public gui::ScreenBase {
     void ShowMaintOption(bool on);
 
     std::unique_ptr<Ui::frmRQ2200> m_ui;
+    OnlinePage& m_online;
 };
 
 }  // namespace rq50::parameter

@@ -38,17 +38,14 @@ constexpr int kTextNextEntry = 2394;  ///< 2394-2400
 constexpr int kTextClose = 2931;
 constexpr std::array<int, 4> kTextCaption = {2321, 2341, 2361, 2381};
 /// Leaving the screen, by category: back to the category menu.
-constexpr std::array<int, 4> kEventLeave = {83, 102, 123, 142};
+constexpr std::array<shell::NavEvent, 4> kEventLeave = {
+    shell::NavEvent::kLeaveDisplay, shell::NavEvent::kLeaveSet, shell::NavEvent::kLeaveAdjust,
+    shell::NavEvent::kLeaveMaint};
 constexpr int kSeparatorEntry = 5;
 constexpr int kPageEntry = 6;
 /// Grid column widths in characters, columns 1-7; the row heading takes 5.
 constexpr std::array<int, 7> kColumnWidths = {15, 20, 10, 5, 5, 5, 5};
 constexpr int kRowHeadingWidth = 5;
-
-std::unique_ptr<PageModel>& Held() {
-    static std::unique_ptr<PageModel> page;
-    return page;
-}
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
 bool StartPageJob(int job, const std::string& title) {
@@ -88,28 +85,15 @@ gui::GuiCommHost* CommHost() {
 }
 }  // namespace
 
-PageModel& frmRQ2300::NewOnlinePage(PageCategory category) {
-    Held() = std::make_unique<PageModel>(category);
-    shell::FrontEndEngine().AttachPageModel(Held().get());
-    return *Held();
-}
-
-void frmRQ2300::DropOnlinePage() {
-    if (comm::CommEngine* engine = shell::Svc().engine) engine->AttachPageModel(nullptr);
-    Held().reset();
-}
-
-PageModel* frmRQ2300::OnlinePage() {
-    return Held().get();
-}
-
-frmRQ2300::frmRQ2300(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2300, parent), m_ui(std::make_unique<Ui::frmRQ2300>()) {
+frmRQ2300::frmRQ2300(OnlinePage& page, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2300, parent),
+      m_ui(std::make_unique<Ui::frmRQ2300>()),
+      m_online(page) {
     m_ui->setupUi(this);
     // A screen shown without the category menu (never in the chain) gets a
     // page of its own, so it always has one to draw.
-    if (!Held())
-        NewOnlinePage(static_cast<PageCategory>(std::clamp<int>(shell::G().parameterTab, 0, 3)));
+    if (m_online.Get() == nullptr)
+        m_online.New(static_cast<PageCategory>(std::clamp<int>(shell::G().parameterTab, 0, 3)));
     BuildMenus();
     OfferCommandMenuUnlock();
 
@@ -187,12 +171,12 @@ frmRQ2300::frmRQ2300(QWidget* parent)
 }
 
 frmRQ2300::~frmRQ2300() {
-    if (Held()) Held()->SetListener(nullptr);
+    if (m_online.Get() != nullptr) m_online.Get()->SetListener(nullptr);
     if (CommHost() != nullptr) CommHost()->monitorRows = nullptr;
 }
 
 PageModel& frmRQ2300::Page() const {
-    return *Held();
+    return *m_online.Get();
 }
 
 void frmRQ2300::BuildMenus() {
@@ -284,7 +268,7 @@ void frmRQ2300::Unload() {
     gui::Trap("RQ2300_Form_Unload", [this] {
         m_tmrCycle.stop();
         if (CommHost() != nullptr) CommHost()->monitorRows = nullptr;
-        DropOnlinePage();
+        m_online.Drop();
     });
 }
 
@@ -534,9 +518,9 @@ void frmRQ2300::tmrCycle_Timer() {
 
 void frmRQ2300::cmdExit_Click() {
     m_tmrCycle.stop();
-    const int event = kEventLeave[static_cast<std::size_t>(Page().Category())];
+    const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
-    shell::DisplayMatorix(event, 0, 0);
+    shell::DisplayMatorix(event);
 }
 
 }  // namespace rq50::parameter

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
+#include "parameter/OnlinePage.h"
 #include "parameter/PageModel.h"
 
 namespace Ui {
@@ -26,16 +27,10 @@ namespace rq50::parameter {
 class frmRQ2300 : public gui::ScreenBase, public PageListener {
     Q_OBJECT
   public:
-    explicit frmRQ2300(QWidget* parent = nullptr);
+    /// `page` is the page the category menu opened; the screen draws it and
+    /// drops it when it closes.
+    explicit frmRQ2300(OnlinePage& page, QWidget* parent = nullptr);
     ~frmRQ2300() override;
-
-    /// The page the category menu is about to open: a fresh model for
-    /// `category`, attached to the page jobs. The screen, once shown, draws it.
-    static PageModel& NewOnlinePage(PageCategory category);
-    /// Drops the page (the category's first page was not started).
-    static void DropOnlinePage();
-    /// The open page, or nullptr.
-    static PageModel* OnlinePage();
 
     void Load() override;
     void Unload() override;
@@ -76,6 +71,7 @@ class frmRQ2300 : public gui::ScreenBase, public PageListener {
     PageModel& Page() const;
 
     std::unique_ptr<Ui::frmRQ2300> m_ui;
+    OnlinePage& m_online;
     gui::GridModel* m_grid = nullptr;
     QMenu* m_mnuOnlineDec = nullptr;
     QMenu* m_mnuOnlineInc = nullptr;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
+#include "parameter/DataMenu.h"
 
 namespace Ui {
 class frmRQ2400;
@@ -13,8 +14,9 @@ class frmRQ2400;
 namespace rq50::parameter {
 
 /// The data view: what to do with the data set held, uploaded or read from a
-/// file: check its content, save it, download it, print it.
-class frmRQ2400 : public gui::ScreenBase {
+/// file: check its content, save it, download it, print it. Its presenter
+/// (DataMenu) decides where each option leads.
+class frmRQ2400 : public gui::ScreenBase, private DataMenuHost {
     Q_OBJECT
   public:
     explicit frmRQ2400(QWidget* parent = nullptr);
@@ -34,9 +36,11 @@ class frmRQ2400 : public gui::ScreenBase {
     void cmdOK_Click();
     void cmdCancel_Click();
     void mnuFileInformation_Click();
-    void Disable();
+    // DataMenuHost
+    void PrintData() override;
 
     std::unique_ptr<Ui::frmRQ2400> m_ui;
+    DataMenu m_menu;
 };
 
 }  // namespace rq50::parameter

@@ -22,9 +22,6 @@ constexpr int kTextAddress = 2502;  ///< 2502-2505: the four headings
 constexpr int kTextModel = 2270;
 constexpr int kTextClose = 2931;
 constexpr std::int16_t kSourceUploaded = 0;
-/// Back to the data view: uploaded data, data from a file.
-constexpr int kEventBackUploaded = 222;
-constexpr int kEventBackFile = 221;
 /// Column widths in characters: row heading, address, display, data, auxiliary.
 constexpr int kRowHeadingWidth = 5;
 constexpr int kColumnWidths[] = {8, 20, 20, 20};
@@ -106,7 +103,8 @@ void frmRQ2500::showEvent(QShowEvent* event) {
 void frmRQ2500::cmdExit_Click() {
     const bool uploaded = shell::G().dataSource == kSourceUploaded;
     if (shell::Svc().navigation != nullptr) shell::Svc().navigation->UnloadScreen(Id());
-    shell::DisplayMatorix(uploaded ? kEventBackUploaded : kEventBackFile, 0, 0);
+    shell::DisplayMatorix(uploaded ? shell::NavEvent::kContentListBackUploaded
+                                   : shell::NavEvent::kContentListBackFile);
 }
 
 }  // namespace rq50::parameter

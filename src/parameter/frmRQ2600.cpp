@@ -8,9 +8,6 @@
 #include "files/InformationRecord.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
-#include "shell/GlobalState.h"
-#include "shell/Navigation.h"
-#include "shell/Services.h"
 #include "ui_frmRQ2600.h"
 
 namespace rq50::parameter {
@@ -91,7 +88,7 @@ void frmRQ2600::Load() {
         for (std::size_t i = 0; i < labels.size(); ++i) {
             labels[i]->setText(gui::CatalogueText(kTextCreatedBy + static_cast<int>(i)));
         }
-        const files::InfoForm form = files::InfoFormFromRecord(files::CurrentInformation());
+        const files::InfoForm form = m_window.Form();
         for (int i = 0; i < files::kInfoBoxCount; ++i) {
             QWidget* box = Box(i);
             SetBoxText(i, QString::fromStdString(form.boxes[static_cast<std::size_t>(i)]));
@@ -189,7 +186,7 @@ bool frmRQ2600::BoxKey(int index, QKeyEvent* key) {
 }
 
 void frmRQ2600::BoxLeft(int index) {
-    if (m_closing) return;
+    if (m_window.Closing()) return;
     QWidget* now = QApplication::focusWidget();
     if (now == m_ui->cmdCancel || now == Box(index) || !isVisible()) return;
     std::string text = BoxText(index).toStdString();
@@ -205,24 +202,11 @@ void frmRQ2600::cmdOK_Click() {
     for (int i = 0; i < files::kInfoBoxCount; ++i)
         form.boxes[static_cast<std::size_t>(i)] = BoxText(i).toStdString();
     form.fileNameLabel = m_ui->lblInfo3->text().toStdString();
-    if (!files::ApplyInformationOk(form, files::CurrentInformation())) {
-        Box(files::kBoxDate)->setFocus();
-        return;
-    }
-    const files::InfoPurposeRule rule = files::InfoPurposeFor(shell::G().infoPurpose);
-    if (rule.okEvent != 0) shell::DisplayMatorix(rule.okEvent, 0, 0);
-    CloseWindow();
+    if (!m_window.Ok(form)) Box(files::kBoxDate)->setFocus();
 }
 
 void frmRQ2600::cmdCancel_Click() {
-    const files::InfoPurposeRule rule = files::InfoPurposeFor(shell::G().infoPurpose);
-    if (rule.cancelEvent != 0) shell::DisplayMatorix(rule.cancelEvent, 0, 0);
-    CloseWindow();
-}
-
-void frmRQ2600::CloseWindow() {
-    m_closing = true;
-    files::InformationWindowClosed(shell::G().infoPurpose);
+    m_window.Cancel();
 }
 
 }  // namespace rq50::parameter

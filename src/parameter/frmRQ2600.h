@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "files/InfoWindow.h"
 #include "gui/ScreenBase.h"
 
 namespace Ui {
@@ -14,7 +15,7 @@ namespace rq50::parameter {
 /// The information window: the record every file carries (titles with
 /// their captions, creator, date, instrument number, comment). It is the
 /// last step of every save: closing it, with OK or Cancel, writes the file
-/// when it was opened for a save.
+/// when it was opened for a save. Its presenter (files::InfoWindow) decides.
 class frmRQ2600 : public gui::ScreenBase {
     Q_OBJECT
   public:
@@ -37,12 +38,10 @@ class frmRQ2600 : public gui::ScreenBase {
     void BoxLeft(int index);
     void cmdOK_Click();
     void cmdCancel_Click();
-    /// Closing: the work of the purpose, then the window goes.
-    void CloseWindow();
 
     std::unique_ptr<Ui::frmRQ2600> m_ui;
     std::array<QWidget*, 9> m_boxes{};
-    bool m_closing = false;
+    files::InfoWindow m_window;
 };
 
 }  // namespace rq50::parameter

@@ -24,9 +24,6 @@ constexpr int kTextSendData = 2702;
 constexpr int kTextSetData = 2703;
 constexpr int kTextPrint = 1038;
 constexpr int kTextClose = 2931;
-/// Back to the data view (parameters) or the program editor.
-constexpr int kEventBackToDataView = 281;
-constexpr int kEventBackToEditor = 282;
 constexpr int kMinimumRows = 20;
 /// Column widths in characters: address, name, sent data, data set.
 constexpr int kColumnWidths[] = {8, 12, 10, 20};
@@ -115,7 +112,8 @@ void frmRQ2700::cmdPrint_Click() {
 void frmRQ2700::cmdRet_Click() {
     const bool program = shell::G().settingMode == 1;
     if (shell::Svc().navigation != nullptr) shell::Svc().navigation->UnloadScreen(Id());
-    shell::DisplayMatorix(program ? kEventBackToEditor : kEventBackToDataView, 0, 0);
+    shell::DisplayMatorix(program ? shell::NavEvent::kCheckBackToEditor
+                                  : shell::NavEvent::kCheckBackToDataView);
 }
 
 }  // namespace rq50::parameter

@@ -28,7 +28,7 @@ constexpr int kProgramSetting = 1;
 // Index of "Communication Monitor" among the Command items.
 constexpr std::size_t kMonitorItem = 1;
 
-void Navigate(int event, int follow = 0) {
+void Navigate(shell::NavEvent event, int follow = 0) {
     shell::DisplayMatorix(event, follow, shell::kAnswerNoChange);
 }
 
@@ -122,7 +122,7 @@ bool frmRQ2800::TakeSelection() {
 void frmRQ2800::cmdPrint_Click() {
     if (!TakeSelection()) return;
     if (!gui::CheckPrinter(ReportKind::Current)) return;
-    Navigate(shell::kEventPrintDialogPrint);
+    Navigate(shell::NavEvent::kPrintDialogPrint);
 }
 
 void frmRQ2800::cmdPreview_Click() {
@@ -130,7 +130,7 @@ void frmRQ2800::cmdPreview_Click() {
     // Print asks for one.
     if (!TakeSelection()) return;
     gui::PreviewReportKind() = ReportKind::Current;
-    Navigate(shell::kEventPrintDialogPreview);
+    Navigate(shell::NavEvent::kPrintDialogPreview);
     if (auto* navigation = shell::Svc().navigation) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
@@ -138,21 +138,21 @@ void frmRQ2800::cmdPreview_Click() {
 
 void frmRQ2800::cmdCSVFile_Click() {
     if (!TakeSelection()) return;
-    Navigate(shell::kEventPrintDialogCsv);
+    Navigate(shell::NavEvent::kPrintDialogCsv);
 }
 
 void frmRQ2800::cmdInfo_Click() {
     shell::G().infoPurpose = kInfoFromPrintDialog;
-    Navigate(shell::kEventPrintDialogInformation, kFollowInformation);
+    Navigate(shell::NavEvent::kPrintDialogInformation, kFollowInformation);
     if (auto* navigation = shell::Svc().navigation) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
 }
 
 void frmRQ2800::cmdCancel_Click() {
-    const int event = shell::G().settingMode == kProgramSetting
-                          ? shell::kEventPrintDialogCancelToProgram
-                          : shell::kEventPrintDialogCancelToDataView;
+    const shell::NavEvent event = shell::G().settingMode == kProgramSetting
+                                      ? shell::NavEvent::kPrintDialogCancelToProgram
+                                      : shell::NavEvent::kPrintDialogCancelToDataView;
     if (auto* navigation = shell::Svc().navigation) {
         navigation->UnloadScreen(shell::Screen::frmRQ2800);
     }

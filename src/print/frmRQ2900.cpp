@@ -201,7 +201,7 @@ void frmRQ2900::cmdClose_Click() {
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::frmRQ2900);
     switch (kind) {
         case ReportKind::Current:
-            shell::DisplayMatorix(shell::kEventPreviewClose, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(shell::NavEvent::kPreviewClose);
             break;
         case ReportKind::ErrorList:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ3100);

@@ -55,7 +55,19 @@ bool IsZeroValue(const std::string& text) {
 
 ProgramEditor::ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
                              std::string undoFolder)
-    : m_categories(categories), m_state(state), m_host(host), m_undo(std::move(undoFolder)) {}
+    : m_categories(categories),
+      m_state(state),
+      m_host(host),
+      m_checker(m_ownChecker),
+      m_undo(std::move(undoFolder)) {}
+
+ProgramEditor::ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
+                             std::string undoFolder, CommandChecker& checks)
+    : m_categories(categories),
+      m_state(state),
+      m_host(host),
+      m_checker(checks),
+      m_undo(std::move(undoFolder)) {}
 
 int ProgramEditor::Show(int message, int buttons) {
     return shell::RQ0000fnc_nShowMsgBox(message, buttons, shell::Catalogue(kTextCaption));
@@ -104,7 +116,8 @@ void ProgramEditor::FillFromMemory() {
 
     // Indexes are taken wide: a damaged header's counts must not overflow.
     const auto record = [&](std::int64_t index) -> const ProgramItemRecord* {
-        if (index < 0 || static_cast<std::uint64_t>(index) >= m_state.records.size()) return nullptr;
+        if (index < 0 || static_cast<std::uint64_t>(index) >= m_state.records.size())
+            return nullptr;
         return &m_state.records[static_cast<std::size_t>(index)];
     };
 

@@ -51,6 +51,10 @@ class ProgramEditor {
   public:
     ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
                   std::string undoFolder);
+    /// The same with the command check's results kept in `checks`, which the
+    /// error list reads while the editor waits behind it.
+    ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
+                  std::string undoFolder, CommandChecker& checks);
 
     /// Entering the editor: builds both grids, fills them from memory, takes
     /// the base undo snapshot and marks the program modified.
@@ -164,7 +168,8 @@ class ProgramEditor {
     bool m_programGridEnabled = true;
     bool m_constGridEnabled = true;
     GridId m_active = GridId::kProgram;
-    CommandChecker m_checker;
+    CommandChecker m_ownChecker;
+    CommandChecker& m_checker;
     UndoRing m_undo;
 };
 

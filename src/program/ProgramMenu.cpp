@@ -17,9 +17,6 @@ namespace {
 constexpr int kMsgModelNotRegistered = 43;
 constexpr int kTextUploadProgram = 2115;
 constexpr int kTextProgramSettingMenu = 2102;
-// Setting menu codes of the navigation: open the editor, open a file.
-constexpr int kEventOpenEditor = 361;
-constexpr int kEventOpenFile = 363;
 
 void EnableMenu() {
     if (auto* nav = shell::Svc().navigation) nav->EnableScreen(shell::Screen::frmRQ2100);
@@ -57,7 +54,7 @@ bool ProgramMenuConfirm(ProgramMenuOption option) {
             }
             state.dataPresent = true;
             state.source = kSourceNew;
-            shell::DisplayMatorix(kEventOpenEditor, 0, 0);
+            shell::DisplayMatorix(shell::NavEvent::kNewProgram);
             return true;
         }
         case ProgramMenuOption::kUpload: {
@@ -78,7 +75,7 @@ bool ProgramMenuConfirm(ProgramMenuOption option) {
         case ProgramMenuOption::kReadFile:
             // The navigation re-enables the menu when the dialog is cancelled
             // or the read fails, and opens the editor on a file read.
-            shell::DisplayMatorix(kEventOpenFile, 0, 0);
+            shell::DisplayMatorix(shell::NavEvent::kReadProgramFile);
             return shell::G().editorOpenedFromFile;
     }
     EnableMenu();

@@ -28,7 +28,6 @@
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/UndoFolder.h"
-#include "shell/frmRQ0000.h"
 #include "ui_frmRQ3000.h"
 
 namespace rq50::program {
@@ -55,13 +54,6 @@ enum EditorText : int {
     kTextBaudCheck = 2130,
     kTextProgramDownload = 1551,
     kTextSaveToFile = 1553,
-};
-
-// Navigation codes the editor reports.
-enum EditorEvent : int {
-    kEventLeave = 403,
-    kEventErrorList = 406,
-    kEventSave = 407,
 };
 
 constexpr int kMsgSeeCheckErrors = 45;
@@ -159,15 +151,13 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 // ------------------------------------------------------------ window
 
-frmRQ3000* frmRQ3000::s_open = nullptr;
-
-frmRQ3000::frmRQ3000(QWidget* parent)
+frmRQ3000::frmRQ3000(CommandChecker& checks, QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ3000, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
       m_categories(LoadedCategoryTable()) {
     m_ui->setupUi(this);
     m_editor = std::make_unique<ProgramEditor>(
-        m_categories, Program(), static_cast<EditorHost&>(*this), shell::UndoFolderPath());
+        m_categories, Program(), static_cast<EditorHost&>(*this), shell::UndoFolderPath(), checks);
     m_mnuInformation = new QAction(gui::CatalogueText(kTextInformation), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
@@ -236,13 +226,7 @@ frmRQ3000::frmRQ3000(QWidget* parent)
     });
 }
 
-frmRQ3000::~frmRQ3000() {
-    if (s_open == this) s_open = nullptr;
-}
-
-frmRQ3000* frmRQ3000::OpenEditor() {
-    return s_open;
-}
+frmRQ3000::~frmRQ3000() = default;
 
 gui::CellGridView* frmRQ3000::View(GridId id) const {
     return id == GridId::kProgram ? m_ui->ssProgram : m_ui->ssConst;
@@ -350,7 +334,6 @@ void frmRQ3000::SetUpGrid(GridId id) {
 
 void frmRQ3000::Load() {
     gui::Trap("RQ3000_Form_Load", [this] {
-        s_open = this;
         shell::G().currentScreenId = kScreenIdProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
         shell::PrepareUndoFolder();
@@ -386,7 +369,6 @@ void frmRQ3000::CommitEdits() {
 
 void frmRQ3000::Unload() {
     gui::Trap("RQ3000_Form_Unload", [this] {
-        if (s_open == this) s_open = nullptr;
         shell::ClearUndoFolder();
         shell::G().editorOpenedFromFile = false;
         shell::SetCurrentFile("", "");
@@ -428,8 +410,7 @@ void frmRQ3000::Beep() {
 }
 
 void frmRQ3000::ShowStatusHint(const std::string& text) {
-    if (auto* main = qobject_cast<shell::frmRQ0000*>(window()))
-        main->SetStatusText(gui::Text(text));
+    if (auto* nav = shell::Svc().navigation) nav->SetStatusText(text);
 }
 
 // ------------------------------------------------------------ grid operations
@@ -638,7 +619,7 @@ void frmRQ3000::SetEnabledScreen(bool enabled) {
 void frmRQ3000::cmdClose_Click() {
     m_editor->WriteBack();
     shell::G().dataChanged = Program().modified;
-    shell::DisplayMatorix(kEventLeave, 0,
+    shell::DisplayMatorix(shell::NavEvent::kLeaveProgramEditor, 0,
                           Program().modified ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
 }
 
@@ -650,7 +631,7 @@ void frmRQ3000::cmdUndo_Click() {
 void frmRQ3000::OpenErrorList() {
     SetEnabledScreen(false);
     try {
-        shell::DisplayMatorix(kEventErrorList, 0, 0);
+        shell::DisplayMatorix(shell::NavEvent::kShowErrorList);
     } catch (...) {
         SetEnabledScreen(true);
         throw;
@@ -667,7 +648,7 @@ void frmRQ3000::cmdSave_Click() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile));
     Redraw();
     if (status != WriteBackStatus::kReady) return;
-    const int saved = shell::DisplayMatorix(kEventSave, 0, 0);
+    const int saved = shell::DisplayMatorix(shell::NavEvent::kSaveProgram);
     // Once the save dialog has been up, the undo history starts again.
     m_editor->ResetUndoAfterSave();
     if (saved == -1) Program().modified = false;

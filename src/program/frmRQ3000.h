@@ -56,7 +56,9 @@ class CellEditDelegate : public QStyledItemDelegate {
 class frmRQ3000 : public gui::ScreenBase, private EditorHost {
     Q_OBJECT
   public:
-    explicit frmRQ3000(QWidget* parent = nullptr);
+    /// The command check keeps its results in `checks`, where the error list
+    /// reads them.
+    explicit frmRQ3000(CommandChecker& checks, QWidget* parent = nullptr);
     ~frmRQ3000() override;
 
     void Load() override;
@@ -64,9 +66,6 @@ class frmRQ3000 : public gui::ScreenBase, private EditorHost {
     /// The grids into the program in memory (write-back), before a save.
     void CommitEdits() override;
 
-    /// The editor of the window that is open, or nullptr (the error list reads
-    /// its check results).
-    static frmRQ3000* OpenEditor();
     ProgramEditor& Editor() { return *m_editor; }
     gui::CellGridView* View(GridId id) const;
     /// Redraws grids, model box and buttons from the core editor.
@@ -124,7 +123,6 @@ class frmRQ3000 : public gui::ScreenBase, private EditorHost {
     QAction* m_mnuInformation = nullptr;
     bool m_wholeRows = false;
     bool m_inModelBox = false;
-    static frmRQ3000* s_open;
 };
 
 }  // namespace rq50::program

@@ -10,7 +10,6 @@
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "print/PrintDialogRules.h"
-#include "program/frmRQ3000.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "ui_frmRQ3100.h"
@@ -28,21 +27,14 @@ enum ErrorListText : int {
     kTextPrint = 1038,
 };
 
-enum ErrorListEvent : int {
-    kEventReturn = 421,
-};
-
 constexpr int kVisibleRows = 20;
-
-std::vector<ErrorLine> Lines() {
-    frmRQ3000* editor = frmRQ3000::OpenEditor();
-    return editor ? editor->Editor().Checker().ErrorLines() : std::vector<ErrorLine>{};
-}
 
 }  // namespace
 
-frmRQ3100::frmRQ3100(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ3100, parent), m_ui(std::make_unique<Ui::frmRQ3100>()) {
+frmRQ3100::frmRQ3100(CommandChecker& checks, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ3100, parent),
+      m_ui(std::make_unique<Ui::frmRQ3100>()),
+      m_checks(checks) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdReturn);
     SetMenus();
@@ -64,7 +56,7 @@ void frmRQ3100::Load() {
 
         QTableWidget* grid = m_ui->ssError;
         grid->setAccessibleName(windowTitle());
-        const std::vector<ErrorLine> lines = Lines();
+        const std::vector<ErrorLine> lines = m_checks.ErrorLines();
         grid->setColumnCount(3);
         grid->setRowCount(std::max(static_cast<int>(lines.size()), kVisibleRows));
         grid->setHorizontalHeaderLabels({gui::CatalogueText(kTextStep),
@@ -98,14 +90,11 @@ void frmRQ3100::Load() {
 }
 
 void frmRQ3100::Unload() {
-    gui::Trap("RQ3100_Form_Unload", [] {
-        if (frmRQ3000* editor = frmRQ3000::OpenEditor())
-            editor->Editor().Checker().ClearCheckResults();
-    });
+    gui::Trap("RQ3100_Form_Unload", [this] { m_checks.ClearCheckResults(); });
 }
 
 void frmRQ3100::cmdReturn_Click() {
-    shell::DisplayMatorix(kEventReturn, 0, 0);
+    shell::DisplayMatorix(shell::NavEvent::kErrorListReturn);
     if (auto* nav = shell::Svc().navigation) nav->UnloadScreen(shell::Screen::frmRQ3100);
 }
 

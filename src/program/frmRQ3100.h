@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
+#include "program/CommandCheck.h"
 
 namespace Ui {
 class frmRQ3100;
@@ -11,11 +12,12 @@ class frmRQ3100;
 namespace rq50::program {
 
 /// The command check's error list: one line per error (STEP, PROGRAM, Error
-/// Content) from the display set of the open editor's check.
+/// Content) from the display set of the editor's last check.
 class frmRQ3100 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ3100(QWidget* parent = nullptr);
+    /// `checks` holds the results of the editor's command check.
+    explicit frmRQ3100(CommandChecker& checks, QWidget* parent = nullptr);
     ~frmRQ3100() override;
 
     void Load() override;
@@ -26,6 +28,7 @@ class frmRQ3100 : public gui::ScreenBase {
     void cmdPrint_Click();
 
     std::unique_ptr<Ui::frmRQ3100> m_ui;
+    CommandChecker& m_checks;
 };
 
 }  // namespace rq50::program

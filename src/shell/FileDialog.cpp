@@ -133,7 +133,7 @@ int RunSave(FileDialogHost& host, const FileDialogActions& actions) {
     if (Svc().navigation != nullptr) {
         Svc().navigation->DisableScreen(ProgramMode() ? Screen::frmRQ3000 : Screen::frmRQ2400);
     }
-    DisplayMatorix(kEventSaveNameAccepted, 0, 0);
+    DisplayMatorix(NavEvent::kSaveNameAccepted);
     return -1;
 }
 

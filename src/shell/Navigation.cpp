@@ -230,26 +230,26 @@ int AfterProgramDownload() {
 }
 
 int RunEvent(int eventCode, int answer) {
-    switch (eventCode) {
-        case kEventLeaveDataView:
+    switch (static_cast<NavEvent>(eventCode)) {
+        case NavEvent::kLeaveDataView:
             return LeaveWithSaveQuestion(answer, 9, 2411, 5, kDisplaySettingMenu, Screen::frmRQ2400,
                                          false);
-        case kEventDataViewToSettingMenu:
+        case NavEvent::kDataViewToSettingMenu:
             ShowDisplay(kDisplaySettingMenu);
             Host().UnloadScreen(Screen::frmRQ2400);
             return 0;
-        case kEventAfterProgramDownload:
+        case NavEvent::kAfterProgramDownload:
             return AfterProgramDownload();
-        case kEventLeaveProgramEditor:
+        case NavEvent::kLeaveProgramEditor:
             return LeaveWithSaveQuestion(answer, 12, 3001, 7, kDisplaySettingMenuProgram,
                                          Screen::frmRQ3000, true);
-        case kEventSaveProgram:
+        case NavEvent::kSaveProgram:
             G().infoPurpose = 2;
             return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;
-        case kEventPrintErrorList:
+        case NavEvent::kPrintErrorList:
             Host().PrintErrorList();
             return 0;
-        case kEventAfterDownloadCheckJob:
+        case NavEvent::kAfterDownloadCheckJob:
             if (G().cameFromDownloadCheck) {
                 G().downloadCheckMode = 0;
                 ShowDisplay(kDisplayDownloadCheck);
@@ -327,6 +327,10 @@ int Pfnc_nShowDisplayMatorix(int display) {
         ShowRoutineError("Pfnc_nShowDisplayMatorix_ERR", e.what());
         return 0;
     }
+}
+
+int DisplayMatorix(NavEvent event, int followCode, int answer) {
+    return DisplayMatorix(EventCode(event), followCode, answer);
 }
 
 int DisplayMatorix(int eventCode, int followCode, int answer) {

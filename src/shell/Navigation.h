@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "shell/NavigationEvents.h"
+
 namespace rq50::shell {
 
 /// Answer argument of DisplayMatorix for the codes that ask the user.
@@ -41,30 +43,9 @@ enum Display : int {
     kDisplayCsvFile = 28,
 };
 
-/// Event codes the program refers to by name; the navigation table holds the
-/// others as numbers.
-enum NavigationEvent : int {
-    kEventParameterSetting = 21,
-    kEventProgramSetting = 22,
-    kEventLeaveDataView = 165,
-    kEventPrintParameterData = 184,  ///< the data view's Print opens the print dialog
-    kEventDataViewToSettingMenu = 185,
-    kEventSaveNameAccepted = 261,
-    kEventPrintDialogPrint = 301,
-    kEventPrintDialogCancelToDataView = 302,
-    kEventPrintDialogCancelToProgram = 304,
-    kEventPrintDialogPreview = 305,
-    kEventPrintDialogCsv = 306,
-    kEventPrintDialogInformation = 307,
-    kEventPreviewClose = 341,
-    kEventAfterProgramDownload = 383,
-    kEventPrintProgram = 384,  ///< the program editor's Print opens the print dialog
-    kEventLeaveProgramEditor = 403,
-    kEventSaveProgram = 407,
-    kEventPrintErrorList = 422,
-    kEventAfterDownloadCheckJob = 442,
-    kEventBackToSettingMenu = 450,  ///< a failed job returns to the setting menu
-};
+/// The engine's hand-back to the setting menu after a failed job, as the
+/// communication side names it.
+inline constexpr int kEventBackToSettingMenu = EventCode(NavEvent::kBackToSettingMenu);
 
 /// Outcomes of a program download that choose the message after event 383:
 /// nothing refused, the PROGRAM area refused, the CONST area refused.
@@ -93,6 +74,9 @@ int Pfnc_nShowDisplayMatorix(int display);
 /// Performs the action of `eventCode`, then that of `followCode`. `answer`
 /// carries kAnswerDataChanged for the codes that ask whether to save. Returns
 /// -1 when a save dialog completed (codes 165, 403, 407), else 0.
+int DisplayMatorix(NavEvent event, int followCode = 0, int answer = kAnswerNoChange);
+/// The same for a code the engine hands back after a job (any number the
+/// table lists, named or not).
 int DisplayMatorix(int eventCode, int followCode, int answer);
 
 }  // namespace rq50::shell

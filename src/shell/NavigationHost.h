@@ -75,6 +75,8 @@ class NavigationHost {
         (void)setEnabled;
         (void)changeEnabled;
     }
+    /// The first panel of the status bar (a screen's hint; empty clears it).
+    virtual void SetStatusText(const std::string& text) { (void)text; }
     /// Hourglass pointer on (true) or the normal pointer back (false).
     virtual void SetBusyPointer(bool busy) { (void)busy; }
     /// Lets pending window events run (between retries of a slow step).

@@ -8,22 +8,18 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "files/ParameterFile.h"
-#include "files/ProgramFile.h"
+#include "files/DataFileActions.h"
 #include "gui/FitWindow.h"
 #include "gui/FormPosition.h"
 #include "gui/ReportOutput.h"
 #include "gui/ScreenBase.h"
 #include "gui/Screens.h"
-#include "parameter/ItemBlock.h"
 #include "print/PrintDialogRules.h"
-#include "program/ProgramTypes.h"
 #include "shell/FileDialog.h"
 #include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
-#include "shell/frmRQ2000.h"
 #include "ui_frmRQ0000.h"
 
 namespace rq50::shell {
@@ -78,6 +74,10 @@ QMdiArea* frmRQ0000::MdiArea() const {
 
 void frmRQ0000::SetStatusText(const QString& text) {
     m_statusText->setText(text);
+}
+
+void frmRQ0000::SetStatusText(const std::string& text) {
+    SetStatusText(gui::Text(text));
 }
 
 void frmRQ0000::SetDemoName(const std::string& name) {
@@ -225,17 +225,7 @@ void frmRQ0000::UpdateMenuBar() {
 // ------------------------------------------------------------ file actions
 
 int frmRQ0000::RunFileDialog(int mode) {
-    FileDialogActions actions;
-    actions.readFile = [](const std::string& path, const std::string& title) {
-        return G().settingMode == 0 ? files::ReadParameterFile(path, title)
-                                    : files::ReadProgramFile(path, title);
-    };
-    actions.lastItemIndex = []() -> std::int64_t {
-        if (G().settingMode == 0)
-            return static_cast<std::int64_t>(parameter::Items().dataSet.size()) - 1;
-        return static_cast<std::int64_t>(program::Program().records.size()) - 1;
-    };
-    return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, actions);
+    return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, files::DataFileActions());
 }
 
 int frmRQ0000::RunOpenDialog() {
@@ -267,8 +257,10 @@ void frmRQ0000::SetMainCaption(const std::string& caption) {
 }
 
 void frmRQ0000::SetPasswordMenu(bool setEnabled, bool changeEnabled) {
-    if (auto* top = qobject_cast<frmRQ2000*>(FindScreen(Screen::frmRQ2000)))
-        top->SetPasswordItems(setEnabled, changeEnabled);
+    for (const auto& [screen, window] : m_screens) {
+        if (gui::ScreenBase* widget = FindScreen(screen))
+            widget->OnPasswordMenu(setEnabled, changeEnabled);
+    }
 }
 
 void frmRQ0000::SetBusyPointer(bool busy) {
@@ -312,12 +304,12 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
         gui::ScreenBase* active = ActiveScreen();
         const bool enabled = active != nullptr && active->parentWidget() != nullptr &&
                              active->parentWidget()->isEnabled();
-        CloseDecision decision = CloseDecision::Cancel;
+        bool mayClose = false;
         gui::Trap("Form_QueryUnload", [&] {
-            decision = MainWindowQueryUnload(shell::FrontEndEngine().CommBusy, enabled && active->ExitEnabled(),
-                                             enabled ? active->Id() : Screen::frmRQ2000);
+            mayClose = m_quit.MayClose(enabled && active->ExitEnabled(),
+                                       enabled ? active->Id() : Screen::frmRQ2000);
         });
-        if (decision != CloseDecision::Quit) {
+        if (!mayClose) {
             event->ignore();
             return;
         }

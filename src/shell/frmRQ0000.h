@@ -12,6 +12,7 @@
 
 #include "gui/QtHosts.h"
 #include "shell/NavigationHost.h"
+#include "shell/Quit.h"
 
 namespace Ui {
 class frmRQ0000;
@@ -48,6 +49,7 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     /// First panel of the status bar; the second names the line (device,
     /// speed, the instrument of the last job), kept current by Timer1.
     void SetStatusText(const QString& text);
+    void SetStatusText(const std::string& text) override;
     /// The simulated instrument that serves the line ("Demo: ..."), named in
     /// the line panel instead of the device.
     void SetDemoName(const std::string& name);
@@ -94,6 +96,7 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     QLabel* m_lineText = nullptr;
     std::string m_demoName;
     gui::QtFileDialogHost m_fileDialog;
+    Quit m_quit;
     bool m_ending = false;
     bool m_showMaximized = false;
     int m_busyDepth = 0;

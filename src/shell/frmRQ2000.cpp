@@ -3,16 +3,8 @@
 #include <QMouseEvent>
 
 #include "comm/frmRQ4300.h"
-#include "comm/jobs/Password.h"
 #include "gui/QtHosts.h"
-#include "shell/Catalogue.h"
-#include "shell/FileNameRules.h"
-#include "shell/GlobalState.h"
-#include "shell/MessageBox.h"
-#include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
-#include "shell/Services.h"
-#include "shell/SettingFile.h"
+#include "shell/Menus.h"
 #include "ui_frmRQ2000.h"
 
 namespace rq50::shell {
@@ -25,11 +17,12 @@ constexpr int kTextOk = 221;
 constexpr int kTextPassword = 1350;
 constexpr int kTextPasswordSet = 1351;
 constexpr int kTextPasswordChange = 1352;
-constexpr int kTextPasswordTitle = 4305;
 }  // namespace
 
 frmRQ2000::frmRQ2000(QWidget* parent)
-    : gui::ScreenBase(Screen::frmRQ2000, parent), m_ui(std::make_unique<Ui::frmRQ2000>()) {
+    : gui::ScreenBase(Screen::frmRQ2000, parent),
+      m_ui(std::make_unique<Ui::frmRQ2000>()),
+      m_menu(static_cast<TopMenuHost&>(*this)) {
     m_ui->setupUi(this);
     m_mnuPassword = new QMenu(gui::CatalogueText(kTextPassword), this);
     m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPassword));
@@ -63,8 +56,7 @@ void frmRQ2000::Load() {
         m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextCaption));
         Std().mnuPort->setEnabled(false);
         Std().mnuCommand->setEnabled(false);
-        UpdatePasswordMenu();
-        SetCurrentFile("", "");
+        m_menu.Load();
     });
 }
 
@@ -73,48 +65,33 @@ void frmRQ2000::Activated() {
     COMsub_CheckMarkPortMenu(*this);
 }
 
-void frmRQ2000::SetPasswordItems(bool setEnabled, bool changeEnabled) {
+void frmRQ2000::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
     mnuPasswordSet->setEnabled(setEnabled);
     mnuPasswordChange->setEnabled(changeEnabled);
 }
 
+void frmRQ2000::RunPasswordDialog(int mode) {
+    comm::frmRQ4300::Run(this, mode);
+}
+
 void frmRQ2000::cmdOK_Click() {
-    if (PasswordIsStored()) {
-        G().passwordNotPassed = true;
-        comm::frmRQ4300::Run(this, kPasswordEntry);
-        if (G().passwordNotPassed) return;
-    }
-    if (Svc().navigation != nullptr) Svc().navigation->DisableScreen(Screen::frmRQ2000);
-    const bool parameter = m_ui->optPPM0->isChecked();
-    G().settingMode = parameter ? 0 : 1;
-    DisplayMatorix(parameter ? kEventParameterSetting : kEventProgramSetting, 0, 0);
+    m_menu.Confirm(m_ui->optPPM0->isChecked());
 }
 
 void frmRQ2000::mnuPasswordSet_Click() {
-    comm::frmRQ4300::Run(this, kPasswordSet);
+    m_menu.SetPassword();
 }
 
 void frmRQ2000::mnuPasswordChange_Click() {
-    G().passwordNotPassed = true;
-    comm::frmRQ4300::Run(this, kPasswordVerify);
-    if (!G().passwordNotPassed) comm::frmRQ4300::Run(this, kPasswordSet);
+    m_menu.ChangePassword();
 }
 
 void frmRQ2000::mousePressEvent(QMouseEvent* event) {
     gui::Trap("RQ2000_Form_MouseDown", [this, event] {
-        ReadSettingFile();
         const auto mods = event->modifiers();
         const bool gesture = event->button() == Qt::LeftButton && (mods & Qt::ShiftModifier) &&
                              (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
-        if (!G().passwordStored || !gesture) return;
-        if (RQ0000fnc_nShowMsgBox(kMsgCancelPassword, kButtonsOkCancel,
-                                  Catalogue(kTextPasswordTitle)) != kAnswerOk)
-            return;
-        G().storedPassword = kNoPassword;
-        G().passwordStored = false;
-        G().noPassword = true;
-        WriteSettingFile();
-        UpdatePasswordMenu();
+        m_menu.MousePressed(gesture);
     });
     QWidget::mousePressEvent(event);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
+#include "shell/TopMenu.h"
 
 namespace Ui {
 class frmRQ2000;
@@ -11,7 +12,8 @@ class frmRQ2000;
 namespace rq50::shell {
 
 /// The top menu: parameter or program setting, and the download password.
-class frmRQ2000 : public gui::ScreenBase {
+/// Its presenter (TopMenu) decides; the window shows the password dialog.
+class frmRQ2000 : public gui::ScreenBase, private TopMenuHost {
     Q_OBJECT
   public:
     explicit frmRQ2000(QWidget* parent = nullptr);
@@ -20,7 +22,7 @@ class frmRQ2000 : public gui::ScreenBase {
     void Load() override;
     void Activated() override;
     /// Password / "Set..." and "Change..." enabled or not.
-    void SetPasswordItems(bool setEnabled, bool changeEnabled);
+    void OnPasswordMenu(bool setEnabled, bool changeEnabled) override;
 
     QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
     QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
@@ -32,8 +34,11 @@ class frmRQ2000 : public gui::ScreenBase {
     void cmdOK_Click();
     void mnuPasswordSet_Click();
     void mnuPasswordChange_Click();
+    // TopMenuHost
+    void RunPasswordDialog(int mode) override;
 
     std::unique_ptr<Ui::frmRQ2000> m_ui;
+    TopMenu m_menu;
     QMenu* m_mnuPassword = nullptr;
 };
 

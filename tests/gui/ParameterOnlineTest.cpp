@@ -18,7 +18,7 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
-#include "parameter/frmRQ2100.h"
+#include "comm/jobs/Jobs.h"
 #include "parameter/frmRQ2300.h"
 #include "shell/Catalogue.h"
 #include "shell/GlobalState.h"
@@ -85,7 +85,6 @@ class ParameterOnlineTest : public QObject {
     void init();
     void cleanup();
     void settingMenuLeadsToTheCategoryMenu();
-    void settingMenuInProgramModeHandsOver();
     void pageMovesAndTabs();
     void readAndWriteANumberAndAChoice();
     void refusals();
@@ -177,34 +176,6 @@ void ParameterOnlineTest::settingMenuLeadsToTheCategoryMenu() {
     QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
 }
 
-void ParameterOnlineTest::settingMenuInProgramModeHandsOver() {
-    shell::frmRQ0000& main = m_program->Main();
-    gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
-    QTest::mouseClick(Find<QRadioButton>(top, "optPPM1"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(top, "cmdOK"), Qt::LeftButton);
-    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
-    QVERIFY(setting != nullptr);
-    QCOMPARE(setting->windowTitle(), QString("Program Setting Menu"));
-    QCOMPARE(Find<QRadioButton>(setting, "optParameter0")->text(), QString("New"));
-    QCOMPARE(Find<QRadioButton>(setting, "optParameter2")->text(),
-             QString("Read Program Data from a File"));
-    // The program side takes the options over.
-    std::vector<int> handed;
-    parameter::frmRQ2100::ProgramHandover() = [&](int option) {
-        handed.push_back(option);
-        return true;
-    };
-    QTest::mouseClick(Find<QRadioButton>(setting, "optParameter1"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(setting, "cmdOK"), Qt::LeftButton);
-    parameter::frmRQ2100::ProgramHandover() = nullptr;
-    QCOMPARE(handed, std::vector<int>{1});
-    QVERIFY(!Engine().CommBusy);
-    // Cancel: back to the top menu, the setting menu gone.
-    QTest::mouseClick(Find<QPushButton>(setting, "cmdCancel"), Qt::LeftButton);
-    QVERIFY(main.FindScreen(Screen::frmRQ2100) == nullptr);
-    QCOMPARE(main.ActiveScreen(), top);
-}
-
 void ParameterOnlineTest::pageMovesAndTabs() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
@@ -256,7 +227,7 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
     QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2200));
-    QVERIFY(parameter::frmRQ2300::OnlinePage() == nullptr);
+    QVERIFY(Engine().OnlinePage() == nullptr);
 }
 
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {

@@ -413,7 +413,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     print::ErrorPrintList() = {{"P01", "LDX9", "Invalid operator."},
                                {"P02", "GO99", "Invalid jump address."}};
     // What the error window's Print does.
-    shell::DisplayMatorix(shell::kEventPrintErrorList, 0, shell::kAnswerNoChange);
+    shell::DisplayMatorix(shell::NavEvent::kPrintErrorList);
     auto* preview =
         qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);

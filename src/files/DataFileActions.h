@@ -1,0 +1,15 @@
+#pragma once
+
+// The file work behind the open and save dialogs of the data files: which
+// reader a chosen file goes to and how many item blocks the data holds, both
+// by SettingMode (parameter or program data).
+
+#include "shell/FileDialog.h"
+
+namespace rq50::files {
+
+/// The reader of the mode (ReadParameterFile or ReadProgramFile) and the
+/// index of the data's last item block (-1 for none).
+shell::FileDialogActions DataFileActions();
+
+}  // namespace rq50::files

@@ -1,0 +1,61 @@
+#pragma once
+
+// The data view as its window presents it: the data set held (uploaded, read
+// from a file, or of a program) and what to do with it. Each option goes to
+// its navigation event by the data's source; leaving asks about unsaved data
+// first. The window shows the options and calls these.
+
+#include <string>
+
+namespace rq50::parameter {
+
+/// The four options, in their order on screen.
+enum class DataMenuOption {
+    kContentOrEditor = 0,  ///< check the content (the program editor for a program)
+    kSave = 1,
+    kDownload = 2,
+    kPrint = 3,
+};
+
+/// What the data menu needs of its window.
+class DataMenuHost {
+  public:
+    virtual ~DataMenuHost() = default;
+    /// Print: the window's report goes to the print dialog.
+    virtual void PrintData() = 0;
+};
+
+class DataMenu {
+  public:
+    explicit DataMenu(DataMenuHost& host) : m_host(host) {}
+
+    /// The data's source: 0 uploaded, 1 from a file, 2 a program.
+    int Source() const;
+    /// The caption by source, and the option texts.
+    std::string Caption() const;
+    std::string OptionText(DataMenuOption option) const;
+    /// Without the download password the data goes nowhere but to a file.
+    bool DownloadAllowed() const;
+
+    /// Load: uploaded data is in no file until it is saved.
+    void Load();
+    /// The view became the working screen (the Baud Rate command's screen).
+    void Activated();
+
+    /// OK with `option` chosen: the content list (or the program editor), the
+    /// save dialog with the information window after it, the download job, or
+    /// the print dialog.
+    void Confirm(DataMenuOption option);
+    /// Cancel: back to the setting menu, asking first when the data is
+    /// unsaved.
+    void Cancel();
+    /// File / Information: the information window over the disabled view.
+    void Information();
+    /// Baud Rate of the Communication Settings menu: the check job.
+    void BaudRate();
+
+  private:
+    DataMenuHost& m_host;
+};
+
+}  // namespace rq50::parameter

@@ -1,0 +1,34 @@
+#pragma once
+
+// The page of the online parameter screen, shared by the category menu that
+// opens a category, the parameter screen that draws it and the page jobs that
+// fill it. Whoever owns the screens owns one of these; the screens hold a
+// reference, never each other.
+
+#include <memory>
+
+#include "parameter/PageModel.h"
+
+namespace rq50::parameter {
+
+class OnlinePage {
+  public:
+    OnlinePage() = default;
+    ~OnlinePage();
+    OnlinePage(const OnlinePage&) = delete;
+    OnlinePage& operator=(const OnlinePage&) = delete;
+
+    /// A fresh page of `category`, attached to the page jobs (the page held
+    /// before goes).
+    PageModel& New(PageCategory category);
+    /// The page is detached from the jobs and goes: the screen closed or the
+    /// category was not opened.
+    void Drop();
+    /// The page held, or nullptr.
+    PageModel* Get() const { return m_page.get(); }
+
+  private:
+    std::unique_ptr<PageModel> m_page;
+};
+
+}  // namespace rq50::parameter

@@ -1,0 +1,102 @@
+#include "parameter/SettingMenu.h"
+
+#include "comm/Engine.h"
+#include "comm/JobCodes.h"
+#include "comm/ScreenJob.h"
+#include "program/ProgramMenu.h"
+#include "shell/Catalogue.h"
+#include "shell/GlobalState.h"
+#include "shell/Navigation.h"
+#include "shell/Services.h"
+#include "shell/UndoFolder.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextParameterCaption = 2101;
+constexpr int kTextProgramCaption = 2102;
+constexpr int kTextParameterOption = 2111;  ///< 2111-2113
+constexpr int kTextProgramOption = 2114;    ///< 2114-2116
+constexpr int kTextBaudRate = 2130;
+
+/// Data source of the data view.
+constexpr std::int16_t kSourceUploaded = 0;
+constexpr std::int16_t kSourceFile = 1;
+
+constexpr shell::Screen kScreen = shell::Screen::frmRQ2100;
+
+void DisableMenu() {
+    if (auto* nav = shell::Svc().navigation) nav->DisableScreen(kScreen);
+}
+}  // namespace
+
+bool SettingMenu::ProgramMode() const {
+    return shell::G().settingMode == 1;
+}
+
+std::string SettingMenu::Caption() const {
+    return shell::Catalogue(ProgramMode() ? kTextProgramCaption : kTextParameterCaption);
+}
+
+std::string SettingMenu::OptionText(SettingMenuOption option) const {
+    const int first = ProgramMode() ? kTextProgramOption : kTextParameterOption;
+    return shell::Catalogue(first + static_cast<int>(option));
+}
+
+void SettingMenu::Load() {
+    if (ProgramMode()) program::ProgramMenuLoad();
+}
+
+void SettingMenu::Unload() {
+    if (ProgramMode()) program::ProgramMenuUnload();
+}
+
+void SettingMenu::Activated() {
+    shell::G().currentScreenId = shell::kScreenSettingMenu;
+}
+
+SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
+    const std::string title = shell::Catalogue(kTextParameterOption + static_cast<int>(option));
+    switch (option) {
+        case SettingMenuOption::kSetOrNew:
+            return {comm::kJobConnect, comm::kCallerSettingMenuSet, title};
+        case SettingMenuOption::kUpload:
+            return {comm::kJobUpload, comm::kCallerSettingMenuUpload, title};
+        case SettingMenuOption::kFile:
+            break;
+    }
+    return {};
+}
+
+void SettingMenu::Confirm(SettingMenuOption option) {
+    if (ProgramMode()) {
+        program::ProgramMenuConfirm(static_cast<program::ProgramMenuOption>(option));
+        return;
+    }
+    if (option == SettingMenuOption::kFile) {
+        shell::G().dataSource = kSourceFile;
+        DisableMenu();
+        shell::DisplayMatorix(shell::NavEvent::kReadParameterFile);
+        return;
+    }
+    const SettingMenuJob job = JobFor(option);
+    if (comm::StartScreenJob(shell::FrontEndEngine(), {job.job, job.title, job.caller}, kScreen) &&
+        option == SettingMenuOption::kUpload)
+        shell::G().dataSource = kSourceUploaded;
+}
+
+void SettingMenu::Cancel() {
+    shell::DisplayMatorix(ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
+                                        : shell::NavEvent::kSettingMenuBackParameter);
+    if (auto* nav = shell::Svc().navigation) nav->UnloadScreen(kScreen);
+}
+
+void SettingMenu::BaudRate() {
+    comm::StartScreenJob(
+        shell::FrontEndEngine(),
+        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
+         ProgramMode() ? comm::kCallerSettingMenuProgram : comm::kCallerSettingMenuUpload},
+        kScreen);
+}
+
+}  // namespace rq50::parameter

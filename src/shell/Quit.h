@@ -1,0 +1,23 @@
+#pragma once
+
+// The way out of the program as the windows present it: File/Exit of every
+// screen and the main window's close box. ExitProgram (shell/Menus.h) holds
+// the questions; this decides when the program ends and ends it through the
+// navigation.
+
+#include "shell/NavigationHost.h"
+
+namespace rq50::shell {
+
+class Quit {
+  public:
+    /// File/Exit on screen `from`: the program ends when the exit comes to
+    /// Quit; a save before quitting asks the quit question itself.
+    void Exit(Screen from);
+    /// The main window's close box: true when the window may close now.
+    /// Refused while a job runs and when the active screen (`active`) has no
+    /// enabled File/Exit (`activeExitEnabled` false); otherwise as Exit.
+    bool MayClose(bool activeExitEnabled, Screen active);
+};
+
+}  // namespace rq50::shell

@@ -1,0 +1,169 @@
+// The presenters of the menu screens: what each choice leads to, told by the
+// navigation calls, the boxes shown and the files written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "ShellFakes.h"
+#include "ShellTempDir.h"
+#include "parameter/DataMenu.h"
+#include "parameter/SettingMenu.h"
+#include "shell/SettingFile.h"
+#include "shell/TopMenu.h"
+
+namespace rq50 {
+namespace {
+
+using Calls = std::vector<std::string>;
+using shell::testing::ServicesScope;
+
+/// The password dialog as the top menu sees it: each run takes the next
+/// scripted outcome (passed or not) and records its mode.
+struct ScriptedPasswordDialog : shell::TopMenuHost {
+    void RunPasswordDialog(int mode) override {
+        modes.push_back(mode);
+        const bool passed = !outcomes.empty() && outcomes.front();
+        if (!outcomes.empty()) outcomes.erase(outcomes.begin());
+        if (passed) shell::G().passwordNotPassed = false;
+    }
+    std::vector<int> modes;
+    std::vector<bool> outcomes;
+};
+
+class TopMenuTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = shell::testing::MakeTempFolder("rq50-topmenu-");
+        shell::G().settingFilePath = (folder / "Setting.ini").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    void StorePassword(const std::string& bytes) {
+        std::ofstream(shell::G().settingFilePath, std::ios::binary) << bytes;
+    }
+    std::string SettingFile() const {
+        std::ifstream in(shell::G().settingFilePath, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    ServicesScope scope;
+    std::filesystem::path folder;
+    ScriptedPasswordDialog dialog;
+    shell::TopMenu menu{dialog};
+};
+
+TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
+    // No password stored: no dialog, the parameter setting menu at once.
+    menu.Confirm(true);
+    EXPECT_TRUE(dialog.modes.empty());
+    EXPECT_EQ(scope.navigation.calls,
+              (Calls{"disable frmRQ2000", "show frmRQ2100", "enable frmRQ2100"}));
+
+    // A password stored: the dialog asks before work; left unpassed, nothing.
+    StorePassword(std::string("4\0003\0002\0001\000", 8));
+    scope.navigation.calls.clear();
+    dialog.outcomes = {false};
+    menu.Confirm(false);
+    EXPECT_EQ(dialog.modes, std::vector<int>{shell::kPasswordEntry});
+    EXPECT_TRUE(scope.navigation.calls.empty());
+    EXPECT_EQ(shell::G().settingMode, 0);
+
+    dialog.outcomes = {true};
+    EXPECT_TRUE(menu.PasswordGate());
+    dialog.outcomes = {true};
+    menu.Confirm(false);
+    EXPECT_EQ(shell::G().settingMode, 1);
+    EXPECT_EQ(scope.navigation.calls.front(), "disable frmRQ2000");
+
+    // Change: a new password only after the stored one was passed.
+    dialog.modes.clear();
+    dialog.outcomes = {false};
+    menu.ChangePassword();
+    dialog.outcomes = {true, true};
+    menu.ChangePassword();
+    EXPECT_EQ(dialog.modes, (std::vector<int>{shell::kPasswordVerify, shell::kPasswordVerify,
+                                              shell::kPasswordSet}));
+}
+
+TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
+    StorePassword(std::string("4\0003\0002\0001\000", 8));
+    menu.MousePressed(false);  // a plain press only reads the file again
+    EXPECT_TRUE(shell::G().passwordStored);
+    EXPECT_TRUE(scope.messages.boxes.empty());
+
+    scope.messages.answers = {shell::kAnswerCancel};
+    menu.MousePressed(true);
+    ASSERT_EQ(scope.messages.boxes.size(), 1U);
+    EXPECT_EQ(scope.messages.boxes[0].text, "Is it OK to cancel password?");
+    EXPECT_EQ(scope.messages.boxes[0].title, "Password");
+    EXPECT_EQ(SettingFile(), std::string("4\0003\0002\0001\000", 8));
+
+    menu.MousePressed(true);  // OK
+    EXPECT_FALSE(shell::G().passwordStored);
+    EXPECT_TRUE(shell::G().noPassword);
+    EXPECT_EQ(SettingFile(), std::string("-\000-\000-\000-\000", 8));
+    EXPECT_EQ(scope.navigation.passwordMenu, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(shell::PasswordIsStored());
+}
+
+TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
+    ServicesScope scope;
+    parameter::SettingMenu menu;
+    using Option = parameter::SettingMenuOption;
+
+    // Parameter mode: the jobs run under their options' captions.
+    scope.messages.answers = {shell::kAnswerCancel, shell::kAnswerCancel};
+    menu.Confirm(Option::kSetOrNew);
+    menu.Confirm(Option::kUpload);
+    ASSERT_EQ(scope.messages.boxes.size(), 2U);
+    EXPECT_EQ(scope.messages.boxes[0].title, "Set");
+    EXPECT_EQ(scope.messages.boxes[1].title, "Upload Parameter Data from TAVRO");
+    EXPECT_TRUE(scope.navigation.calls.empty());
+
+    menu.Confirm(Option::kFile);
+    EXPECT_EQ(shell::G().dataSource, 1);
+    EXPECT_EQ(scope.navigation.calls,
+              (Calls{"disable frmRQ2100", "open", "show frmRQ2400", "enable frmRQ2400"}));
+
+    // Program mode: the program side's branch (a file opens the editor).
+    shell::G().settingMode = 1;
+    EXPECT_EQ(menu.Caption(), "Program Setting Menu");
+    EXPECT_EQ(menu.OptionText(Option::kUpload), "Upload Program Data from TAVRO");
+    scope.navigation.calls.clear();
+    menu.Confirm(Option::kFile);
+    EXPECT_TRUE(shell::G().editorOpenedFromFile);
+    EXPECT_EQ(scope.navigation.calls,
+              (Calls{"disable frmRQ2100", "open", "show frmRQ3000", "enable frmRQ3000"}));
+
+    // Cancel: the top menu, and the menu goes.
+    scope.navigation.calls.clear();
+    menu.Cancel();
+    EXPECT_EQ(scope.navigation.calls,
+              (Calls{"show frmRQ2000", "enable frmRQ2000", "unload frmRQ2100"}));
+}
+
+struct PrintRecorder : parameter::DataMenuHost {
+    void PrintData() override { ++prints; }
+    int prints = 0;
+};
+
+TEST(DataMenuTest, ProgramDataOpensTheEditorAndPrintIsTheWindows) {
+    ServicesScope scope;
+    PrintRecorder host;
+    parameter::DataMenu menu(host);
+    using Option = parameter::DataMenuOption;
+    shell::G().dataSource = 2;
+    menu.Load();
+    EXPECT_FALSE(shell::G().dataChanged);  // only uploaded data starts unsaved
+    EXPECT_EQ(menu.Caption(), "Program Setting");
+    EXPECT_EQ(menu.OptionText(Option::kContentOrEditor), "Open Program Editor");
+    menu.Confirm(Option::kContentOrEditor);
+    EXPECT_EQ(scope.navigation.calls,
+              (Calls{"disable frmRQ2400", "show frmRQ3000", "enable frmRQ3000"}));
+    menu.Confirm(Option::kPrint);
+    EXPECT_EQ(host.prints, 1);
+}
+
+}  // namespace
+}  // namespace rq50
