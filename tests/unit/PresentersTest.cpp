@@ -8,6 +8,7 @@
 
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
+#include "comm/Engine.h"
 #include "parameter/DataMenu.h"
 #include "parameter/SettingMenu.h"
 #include "shell/SettingFile.h"
@@ -109,6 +110,8 @@ TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
 
 TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
     ServicesScope scope;
+    comm::CommEngine engine;
+    shell::Svc().engine = &engine;
     parameter::SettingMenu menu;
     using Option = parameter::SettingMenuOption;
 
