@@ -1,4 +1,5 @@
 #include "comm/CommLog.h"
+#include "files/PlatformFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -51,7 +52,7 @@ void SetLogTarget(const LogTarget& target) {
 }
 
 std::string LogFileProblem() {
-    const std::filesystem::path path = LogFilePath();
+    const std::filesystem::path path = files::platform::PathFromUtf8(LogFilePath());
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return ec.message();
@@ -64,7 +65,7 @@ std::string LogFileProblem() {
 void ResetLogFile() {
     if (Target().keepAcrossJobs) return;
     std::error_code ec;
-    const std::filesystem::path path = LogFilePath();
+    const std::filesystem::path path = files::platform::PathFromUtf8(LogFilePath());
     if (!std::filesystem::is_directory(path.parent_path(), ec)) return;
     if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);
 }
@@ -95,7 +96,7 @@ namespace {
 
 void AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
-    std::ofstream out(std::filesystem::path(LogFilePath()), std::ios::binary | std::ios::app);
+    std::ofstream out(files::platform::PathFromUtf8(LogFilePath()), std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(records.data(), static_cast<std::streamsize>(records.size()));
 }

@@ -1,4 +1,5 @@
 #include "shell/FileNameRules.h"
+#include "files/PlatformFile.h"
 
 #include <filesystem>
 #include <utility>
@@ -51,7 +52,7 @@ bool CheckDialogFileName(DialogFileName& dialog) {
 
 std::string WithDefaultExtension(const std::string& name, std::string_view ext) {
     if (ext.empty() || name.empty()) return name;
-    const std::filesystem::path title = std::filesystem::path(name).filename();
+    const std::filesystem::path title = files::platform::PathFromUtf8(name).filename();
     if (title.empty() || title.has_extension()) return name;
     return name + "." + std::string(ext);
 }
@@ -60,8 +61,8 @@ std::string DrivePart(const std::string& path) {
     if (const auto backslash = path.find('\\'); backslash != std::string::npos) {
         return path.substr(0, backslash + 1);
     }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return folder.empty() ? std::string(".") : folder.string();
+    const std::filesystem::path folder = files::platform::PathFromUtf8(path).parent_path();
+    return folder.empty() ? std::string(".") : files::platform::Utf8FromPath(folder);
 }
 
 std::int64_t SpaceRequirement(std::int64_t lastItemIndex) {
