@@ -300,6 +300,12 @@ int ReplaceWithTemporary(OpenFile& file, const fs::path& temp, const fs::path& t
     return error;
 }
 
+std::tm LocalTime(std::time_t time) {
+    std::tm local{};
+    localtime_s(&local, &time);
+    return local;
+}
+
 unsigned long ProcessNumber() {
     return ::GetCurrentProcessId();
 }
@@ -468,6 +474,12 @@ int ReplaceWithTemporary(OpenFile& file, const fs::path& temp, const fs::path& t
         ::close(dirFd);
     }
     return file.Close();
+}
+
+std::tm LocalTime(std::time_t time) {
+    std::tm local{};
+    localtime_r(&time, &local);
+    return local;
 }
 
 unsigned long ProcessNumber() {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -106,6 +107,9 @@ bool RemoveIfUnused(const std::filesystem::path& path);
 /// left as it was. Returns 0 or an errno value.
 int ReplaceWithTemporary(OpenFile& file, const std::filesystem::path& temp,
                          const std::filesystem::path& target);
+
+/// `time` as the local calendar time (thread-safe).
+std::tm LocalTime(std::time_t time);
 
 /// A number that tells this process from the other running ones.
 unsigned long ProcessNumber();

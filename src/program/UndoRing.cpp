@@ -19,12 +19,7 @@ constexpr const char* kGridMagic = "RQ50GRID";
 
 std::string LocalTimeOfDay() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = files::platform::LocalTime(now);
     char text[16];
     std::snprintf(text, sizeof text, "%02d%02d%02d_", local.tm_hour, local.tm_min, local.tm_sec);
     return text;
