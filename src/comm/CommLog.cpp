@@ -91,7 +91,8 @@ namespace {
 
 void AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
-    std::ofstream out(files::platform::PathFromUtf8(LogFilePath()), std::ios::binary | std::ios::app);
+    std::ofstream out(files::platform::PathFromUtf8(LogFilePath()),
+                      std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(records.data(), static_cast<std::streamsize>(records.size()));
 }

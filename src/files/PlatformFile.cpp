@@ -380,8 +380,8 @@ int StatusOf(const fs::path& path, TargetStatus& status) {
     status.exists = true;
     status.regular = S_ISREG(st.st_mode);
     // A file without any write bit stays read-only even for the superuser.
-    status.writable = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
-                      ::access(path.c_str(), W_OK) == 0;
+    status.writable =
+        (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
     status.otherNames = st.st_nlink > 1;
     status.mode = st.st_mode & 07777;
     status.owner = st.st_uid;

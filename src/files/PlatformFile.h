@@ -45,11 +45,11 @@ int ReadRegularFile(const std::filesystem::path& path, std::vector<std::uint8_t>
 /// What a save needs to know of the file it replaces.
 struct TargetStatus {
     bool exists = false;
-    bool regular = false;       ///< a regular file (not a folder, device or pipe)
-    bool writable = false;      ///< this user may write it (and it is not read-only)
-    bool otherNames = false;    ///< more hard links than one
-    std::uint32_t mode = 0;     ///< POSIX permission bits (0 on Windows)
-    std::uint32_t owner = 0;    ///< POSIX user and group (0 on Windows)
+    bool regular = false;     ///< a regular file (not a folder, device or pipe)
+    bool writable = false;    ///< this user may write it (and it is not read-only)
+    bool otherNames = false;  ///< more hard links than one
+    std::uint32_t mode = 0;   ///< POSIX permission bits (0 on Windows)
+    std::uint32_t owner = 0;  ///< POSIX user and group (0 on Windows)
     std::uint32_t group = 0;
 };
 

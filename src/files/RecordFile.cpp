@@ -47,8 +47,8 @@ int WriteAll(platform::OpenFile& file, std::span<const std::uint8_t> bytes) {
 // Creates a new, unused temporary file next to `target`.
 int CreateTemporary(const fs::path& target, platform::OpenFile& file, fs::path& temp) {
     const fs::path::string_type base =
-        target.native() + fs::path(kTemporaryTag + std::to_string(platform::ProcessNumber()) + "_")
-                              .native();
+        target.native() +
+        fs::path(kTemporaryTag + std::to_string(platform::ProcessNumber()) + "_").native();
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = base + fs::path(std::to_string(attempt)).native();
         const int error = platform::CreateTemporaryFile(temp, file);
@@ -93,8 +93,8 @@ void RemoveStaleTemporaries(const fs::path& target) {
 }  // namespace
 
 int ReadWholeFile(const std::string& path, Bytes& out) {
-    const int result = platform::ReadRegularFile(platform::PathFromUtf8(path), out,
-                                                 kMaxRecordFileSize);
+    const int result =
+        platform::ReadRegularFile(platform::PathFromUtf8(path), out, kMaxRecordFileSize);
     if (result == platform::kNotARegularFile) return kErrNotAFile;
     if (result == platform::kFileTooLarge) return kErrInvalidFormat;
     return result == 0 ? kFileOk : ReadErrorFromErrno(result);

@@ -96,7 +96,8 @@ std::string ExportTargetProblem(const std::string& output, const std::string& in
     std::error_code ec;
     const fs::path out = PathOf(output);
     const fs::path in = PathOf(input);
-    if (fs::equivalent(out, in, ec) || fs::weakly_canonical(out, ec) == fs::weakly_canonical(in, ec)) {
+    if (fs::equivalent(out, in, ec) ||
+        fs::weakly_canonical(out, ec) == fs::weakly_canonical(in, ec)) {
         return output + " is the file being exported; give another name for the output";
     }
     if (const auto kind = DataFileKindOf(output)) {

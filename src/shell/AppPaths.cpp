@@ -97,10 +97,10 @@ fs::path PerUserDataFolder(const UserEnvironment& env, std::string_view organiza
                       "Application Support";
 #else
     // A missing HOME counts as the root folder, as Qt takes it.
-    fs::path folder = !env.xdgDataHome.empty()
-                          ? platform::PathFromUtf8(env.xdgDataHome)
-                          : platform::PathFromUtf8(env.home.empty() ? "/" : env.home) / ".local" /
-                                "share";
+    fs::path folder =
+        !env.xdgDataHome.empty()
+            ? platform::PathFromUtf8(env.xdgDataHome)
+            : platform::PathFromUtf8(env.home.empty() ? "/" : env.home) / ".local" / "share";
 #endif
     if (!organization.empty()) folder /= platform::PathFromUtf8(organization);
     if (!application.empty()) folder /= platform::PathFromUtf8(application);

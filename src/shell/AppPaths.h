@@ -18,7 +18,7 @@ inline constexpr std::string_view kApplicationName = "RQ50";
 struct UserEnvironment {
     std::string home;         ///< HOME (USERPROFILE on Windows)
     std::string xdgDataHome;  ///< XDG_DATA_HOME (Linux and other Unix)
-    std::string localAppData; ///< LOCALAPPDATA (Windows)
+    std::string localAppData;  ///< LOCALAPPDATA (Windows)
 };
 
 /// The current process's environment.

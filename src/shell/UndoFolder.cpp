@@ -52,7 +52,8 @@ bool PrepareUndoFolder() {
 
 void ClearUndoFolder() {
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(files::platform::PathFromUtf8(UndoFolderPath()), ec)) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(files::platform::PathFromUtf8(UndoFolderPath()), ec)) {
         std::error_code fileEc;
         if (entry.is_regular_file(fileEc)) std::filesystem::remove(entry.path(), fileEc);
     }

@@ -1,8 +1,8 @@
+#include "ShellTempDir.h"
 #include "comm/jobs/Password.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
-#include "ShellTempDir.h"
 
 #include <gtest/gtest.h>
 
