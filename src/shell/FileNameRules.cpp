@@ -58,10 +58,11 @@ std::string WithDefaultExtension(const std::string& name, std::string_view ext) 
 }
 
 std::string DrivePart(const std::string& path) {
-    // A network path's drive is its \\server\share\ part (Windows).
-    if (const auto p = files::platform::PathFromUtf8(path);
-        path.rfind("\\\\", 0) == 0 && p.has_root_name()) {
-        return files::platform::Utf8FromPath(p.root_path());
+    // A network path's drive is its \\server\share\ part.
+    if (path.rfind("\\\\", 0) == 0) {
+        const auto server = path.find('\\', 2);
+        const auto share = server == std::string::npos ? server : path.find('\\', server + 1);
+        if (share != std::string::npos) return path.substr(0, share + 1);
     }
     if (const auto backslash = path.find('\\'); backslash != std::string::npos) {
         return path.substr(0, backslash + 1);
