@@ -1,4 +1,5 @@
 #include "comm/CommLog.h"
+#include "files/PlatformFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -32,7 +33,7 @@ std::string CommEngine::LogFilePath() const {
 }
 
 std::string CommEngine::LogFileProblem() const {
-    const std::filesystem::path path = LogFilePath();
+    const std::filesystem::path path = files::platform::PathFromUtf8(LogFilePath());
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return ec.message();
@@ -45,7 +46,7 @@ std::string CommEngine::LogFileProblem() const {
 void CommEngine::ResetLogFile() {
     if (m_logTarget.keepAcrossJobs) return;
     std::error_code ec;
-    const std::filesystem::path path = LogFilePath();
+    const std::filesystem::path path = files::platform::PathFromUtf8(LogFilePath());
     if (!std::filesystem::is_directory(path.parent_path(), ec)) return;
     if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);
 }
@@ -53,12 +54,7 @@ void CommEngine::ResetLogFile() {
 std::string CommEngine::LogTimeStamp() const {
     if (m_logTime) return m_logTime();
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = files::platform::LocalTime(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
     return text;
@@ -70,7 +66,8 @@ std::string LogRecord(const std::string& stamp, const std::string& label, const 
 
 void CommEngine::AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
-    std::ofstream out(std::filesystem::path(LogFilePath()), std::ios::binary | std::ios::app);
+    std::ofstream out(files::platform::PathFromUtf8(LogFilePath()),
+                      std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(records.data(), static_cast<std::streamsize>(records.size()));
 }

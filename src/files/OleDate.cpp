@@ -1,4 +1,5 @@
 #include "files/OleDate.h"
+#include "files/PlatformFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -158,12 +159,7 @@ std::optional<double> ParseDateText(std::string_view text) {
 
 double OleDateNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = files::platform::LocalTime(now);
     DateTimeParts p{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                     local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
     return PartsToOleDate(p).value_or(0.0);

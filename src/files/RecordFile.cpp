@@ -8,29 +8,25 @@
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
 
+#include "files/PlatformFile.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
-
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace rq50::files {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int kTextSaveToFile = 1553;
 constexpr int kTextNothingToSave = 1580;
 constexpr std::int64_t kBytesPerItem = 40;
 constexpr std::int64_t kRecordOverhead = 750;
-// Temporary files of a save are named "<target>.tmp<pid>_<n>".
+// Temporary files of a save are named "<target>.tmp<process>_<n>".
 constexpr const char* kTemporaryTag = ".tmp";
 
 struct WriteFault {
@@ -39,103 +35,69 @@ struct WriteFault {
 };
 std::optional<WriteFault> g_writeFault;
 
-// Writes all of `bytes` to the open file `fd`; a simulated fault stops the
-// writing part-way. Returns 0 or an errno value.
-int WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+// Writes all of `bytes` to `file`; a simulated fault stops the writing
+// part-way. Returns 0 or an errno value.
+int WriteAll(platform::OpenFile& file, std::span<const std::uint8_t> bytes) {
     std::size_t limit = bytes.size();
     if (g_writeFault) limit = std::min(limit, g_writeFault->bytesBeforeFailure);
-    std::size_t done = 0;
-    while (done < limit) {
-        const ssize_t n = ::write(fd, bytes.data() + done, limit - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (const int error = file.Write(bytes.data(), limit); error != 0) return error;
     return limit < bytes.size() ? g_writeFault->errnoValue : 0;
 }
 
-// Opens a new, unused temporary file next to `target`.
-int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& temp) {
-    const std::string base = target.string() + kTemporaryTag;
+// Creates a new, unused temporary file next to `target`.
+int CreateTemporary(const fs::path& target, platform::OpenFile& file, fs::path& temp) {
+    const fs::path::string_type base =
+        target.native() +
+        fs::path(kTemporaryTag + std::to_string(platform::ProcessNumber()) + "_").native();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = base + std::to_string(::getpid()) + "_" + std::to_string(attempt);
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        temp = base + fs::path(std::to_string(attempt)).native();
+        const int error = platform::CreateTemporaryFile(temp, file);
+        if (error != EEXIST) return error;
     }
-    errno = EEXIST;
-    return -1;
+    return EEXIST;
 }
 
-// The process id in the name of a temporary file of `target`
-// ("<target name>.tmp<pid>_<n>"), or 0 when the name is not one.
-pid_t TemporaryOwner(const std::string& name, const std::string& targetName) {
+// True when `name` is that of a temporary file of a save to `targetName`
+// ("<target name>.tmp<process>_<n>").
+bool IsTemporaryOf(const std::string& name, const std::string& targetName) {
     const std::string prefix = targetName + kTemporaryTag;
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
     const std::string rest = name.substr(prefix.size());
     const auto underscore = rest.find('_');
-    if (underscore == 0 || underscore == std::string::npos || underscore > 9 ||
+    if (underscore == 0 || underscore == std::string::npos || underscore > 10 ||
         underscore + 1 == rest.size()) {
-        return 0;
+        return false;
     }
     const auto digits = [](const std::string& t) {
         return std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
     };
-    if (!digits(rest.substr(0, underscore)) || !digits(rest.substr(underscore + 1))) return 0;
-    return static_cast<pid_t>(std::stol(rest.substr(0, underscore)));
+    return digits(rest.substr(0, underscore)) && digits(rest.substr(underscore + 1));
 }
 
 // Removes the temporary files a save of `target` left behind when its process
-// was killed before it could clean up. Files of a process that still runs are
-// another save in progress and stay.
-void RemoveStaleTemporaries(const std::filesystem::path& target) {
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    const std::string targetName = target.filename().string();
+// was killed before it could clean up. A save in progress keeps its file open,
+// and an open temporary file is never removed, whatever process holds it.
+void RemoveStaleTemporaries(const fs::path& target) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    const std::string targetName = platform::Utf8FromPath(target.filename());
     std::error_code ec;
-    std::filesystem::directory_iterator it(folder, ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const pid_t owner = TemporaryOwner(it->path().filename().string(), targetName);
-        if (owner <= 0 || owner == ::getpid()) continue;
-        if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        if (!IsTemporaryOf(platform::Utf8FromPath(it->path().filename()), targetName)) continue;
         std::error_code typeError;
         if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-        ::unlink(it->path().c_str());
+        platform::RemoveIfUnused(it->path());
     }
 }
 
 }  // namespace
 
 int ReadWholeFile(const std::string& path, Bytes& out) {
-    // Opened without blocking, so that a pipe given as the file cannot hang
-    // the program; only a regular file is read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return ReadErrorFromErrno(errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return kErrNotAFile;
-    }
-    Bytes bytes;
-    std::uint8_t buffer[8192];
-    int error = kFileOk;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = ReadErrorFromErrno(errno);
-            break;
-        }
-        if (n == 0) break;
-        if (bytes.size() + static_cast<std::size_t>(n) > kMaxRecordFileSize) {
-            error = kErrInvalidFormat;
-            break;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    ::close(fd);
-    if (error == kFileOk) out = std::move(bytes);
-    return error;
+    const int result =
+        platform::ReadRegularFile(platform::PathFromUtf8(path), out, kMaxRecordFileSize);
+    if (result == platform::kNotARegularFile) return kErrNotAFile;
+    if (result == platform::kFileTooLarge) return kErrInvalidFormat;
+    return result == 0 ? kFileOk : ReadErrorFromErrno(result);
 }
 
 namespace {
@@ -143,11 +105,11 @@ namespace {
 /// The file a save of `path` writes: through symbolic links (also one whose
 /// target does not exist yet) to the file they name, so that a save keeps
 /// the link and updates what it points to.
-std::filesystem::path FollowLinks(const std::filesystem::path& path) {
-    std::filesystem::path target = path;
+fs::path FollowLinks(const fs::path& path) {
+    fs::path target = path;
     std::error_code ec;
-    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(target, ec); ++hop) {
-        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+    for (int hop = 0; hop < 40 && fs::is_symlink(target, ec); ++hop) {
+        const fs::path next = fs::read_symlink(target, ec);
         if (ec) break;
         target = next.is_absolute() ? next : target.parent_path() / next;
     }
@@ -162,85 +124,67 @@ int CreateError(int errnoValue) {
     return FileErrorFromErrno(errnoValue);
 }
 
-void SyncFolderOf(const std::filesystem::path& target) {
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    if (const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-}
-
-/// Writes `bytes` over the file `target` in place (same inode, so its other
+/// Writes `bytes` over the file `target` in place (same file, so its other
 /// hard links see the new contents). `old` is written back when the new
 /// contents cannot be written whole. Returns 0 or an errno value.
-int OverwriteInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+int OverwriteInPlace(const fs::path& target, std::span<const std::uint8_t> bytes,
                      const Bytes& old) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return errno;
-    int err = WriteAll(fd, bytes);
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
-    if (err != 0 && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0) {
-        std::size_t done = 0;
-        while (done < old.size()) {
-            const ssize_t n = ::write(fd, old.data() + done, old.size() - done);
-            if (n <= 0 && errno != EINTR) break;
-            if (n > 0) done += static_cast<std::size_t>(n);
-        }
-        ::fsync(fd);
+    platform::OpenFile file;
+    if (const int error = platform::OpenExisting(target, file); error != 0) return error;
+    int err = WriteAll(file, bytes);
+    if (err == 0) err = file.Sync();
+    if (err != 0 && file.Truncate() == 0) {
+        file.Write(old.data(), old.size());
+        file.Sync();
     }
-    if (::close(fd) != 0 && err == 0) err = errno;
-    return err;
+    const int closeError = file.Close();
+    return err != 0 ? err : closeError;
 }
 
 }  // namespace
 
 int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (std::filesystem::path(path).filename().empty()) return kErrBadFileName;
-    const std::filesystem::path target = FollowLinks(path);
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists) {
+    const fs::path given = platform::PathFromUtf8(path);
+    if (given.filename().empty()) return kErrBadFileName;
+    const fs::path target = FollowLinks(given);
+    platform::TargetStatus st;
+    if (const int error = platform::StatusOf(target, st); error != 0)
+        return FileErrorFromErrno(error);
+    if (st.exists) {
         // A folder, device or pipe is never replaced by a file.
-        if (!S_ISREG(st.st_mode)) return kErrNotAFile;
+        if (!st.regular) return kErrNotAFile;
         // A read-only file stays read-only, even when the folder would let
         // the rename replace it.
-        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-            ::access(target.c_str(), W_OK) != 0) {
-            return kErrBadFileMode;
-        }
+        if (!st.writable) return kErrBadFileMode;
     }
 
     RemoveStaleTemporaries(target);
-    std::filesystem::path temp;
-    const int fd = CreateTemporary(target, temp);
-    if (fd < 0) return CreateError(errno);
-    int err = WriteAll(fd, bytes);
-    if (err == 0 && exists) {
-        // The new file keeps the old one's permissions and, where allowed, owner.
-        if (::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
-        if (err == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM) err = errno;
-    }
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && exists && st.st_nlink > 1) {
+    platform::OpenFile file;
+    fs::path temp;
+    if (const int error = CreateTemporary(target, file, temp); error != 0)
+        return CreateError(error);
+    int err = WriteAll(file, bytes);
+    // The new file keeps the old one's permissions and, where allowed, owner.
+    if (err == 0 && st.exists) err = file.CopyAccessFrom(st);
+    if (err == 0) err = file.Sync();
+    if (err == 0 && st.exists && st.otherNames) {
         // A file with other hard links is written in place, so that every
         // name keeps showing one file. The temporary file has shown that the
         // new contents fit; should the write still fail, the old contents
         // are put back.
+        file.Close();
         Bytes old;
-        err = ReadWholeFile(target.string(), old) == kFileOk ? 0 : EIO;
+        err = ReadWholeFile(platform::Utf8FromPath(target), old) == kFileOk ? 0 : EIO;
         if (err == 0) err = OverwriteInPlace(target, bytes, old);
-        ::unlink(temp.c_str());
+        std::error_code ec;
+        fs::remove(temp, ec);
         return err == 0 ? kFileOk : FileErrorFromErrno(err);
     }
-    if (err == 0 && std::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-    if (err != 0) {
-        ::unlink(temp.c_str());
-        return FileErrorFromErrno(err);
-    }
-    // Make the rename itself durable.
-    SyncFolderOf(target);
-    return kFileOk;
+    if (err == 0) return FileErrorFromErrno(platform::ReplaceWithTemporary(file, temp, target));
+    file.Close();
+    std::error_code ec;
+    fs::remove(temp, ec);
+    return FileErrorFromErrno(err);
 }
 
 ScopedWriteFault::ScopedWriteFault(std::size_t bytesBeforeFailure, int errnoValue) {
@@ -257,16 +201,17 @@ std::int64_t SpaceRequirement(std::size_t itemCount) {
 }
 
 std::string FileTitleOf(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return platform::Utf8FromPath(platform::PathFromUtf8(path).filename());
 }
 
 bool CheckSaveSpace(const std::string& path, std::size_t itemCount) {
     const std::int64_t requirement = SpaceRequirement(itemCount);
     shell::G().lastSaveRequirement = requirement;
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    fs::path folder = platform::PathFromUtf8(path).parent_path();
     if (folder.empty()) folder = ".";
     auto* utility = shell::Svc().utility;
-    const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(folder.string()) : -1;
+    const std::int64_t free =
+        utility != nullptr ? utility->DriveFreeSpace(platform::Utf8FromPath(folder)) : -1;
     if (free >= requirement) return true;
     if (free != -1) shell::RQ0000fnc_nShowMsgBox(kMsgLackOfSpace, shell::kButtonsOk, "");
     return false;

@@ -1,7 +1,6 @@
 #include "files/SaveTarget.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "files/PlatformFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +12,14 @@ namespace rq50::files {
 namespace {
 
 namespace fs = std::filesystem;
+
+fs::path PathOf(const std::string& text) {
+    return platform::PathFromUtf8(text);
+}
+
+std::string Text(const fs::path& path) {
+    return platform::Utf8FromPath(path);
+}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -27,7 +34,7 @@ std::string ExtensionOf(DataFileKind kind) {
 }
 
 std::optional<DataFileKind> DataFileKindOf(const std::string& path) {
-    const std::string ext = Lower(fs::path(path).extension().string());
+    const std::string ext = Lower(Text(PathOf(path).extension()));
     if (ext == ExtensionOf(DataFileKind::kParameter)) return DataFileKind::kParameter;
     if (ext == ExtensionOf(DataFileKind::kProgram)) return DataFileKind::kProgram;
     return std::nullopt;
@@ -35,7 +42,7 @@ std::optional<DataFileKind> DataFileKindOf(const std::string& path) {
 
 std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kind,
                                        std::string& problem) {
-    const fs::path p(path);
+    const fs::path p = PathOf(path);
     if (p.filename().empty() || p.filename() == "." || p.filename() == "..") {
         problem = path + " names no file";
         return std::nullopt;
@@ -45,7 +52,7 @@ std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kin
         problem = path + " is a folder; give a file name";
         return std::nullopt;
     }
-    const std::string ext = p.extension().string();
+    const std::string ext = Text(p.extension());
     if (ext.empty()) return path + ExtensionOf(kind);
     if (DataFileKindOf(path) == kind) return path;
     problem = path + ": a " +
@@ -57,7 +64,7 @@ std::optional<std::string> SaveNameFor(const std::string& path, DataFileKind kin
 
 std::string SaveTargetProblem(const std::string& path) {
     std::error_code ec;
-    const fs::path target(path);
+    const fs::path target = PathOf(path);
     if (fs::is_directory(target, ec)) return path + " is a folder; give a file name";
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
@@ -66,33 +73,31 @@ std::string SaveTargetProblem(const std::string& path) {
         for (fs::path part = folder; !part.empty() && part != part.root_path();
              part = part.parent_path()) {
             if (fs::exists(part, ec) && !fs::is_directory(part, ec))
-                return part.string() + " is a file, not a folder";
+                return Text(part) + " is a file, not a folder";
             if (!part.has_parent_path() || part.parent_path() == part) break;
         }
-        return "the folder " + folder.string() + " does not exist";
+        return "the folder " + Text(folder) + " does not exist";
     }
     if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
         return path + " is not a regular file";
     // Creating a file is the only sure test that the folder takes one: access
     // rights, a read-only or pseudo file system and quotas all show here.
-    const fs::path probe = folder / (".rq50-probe-" + std::to_string(::getpid()));
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (fd < 0) {
-        if (errno == EROFS) return "the folder " + folder.string() + " is read-only";
-        return "cannot save into the folder " + folder.string() + ": " + std::strerror(errno);
+    if (const int error = platform::ProbeFolder(folder); error != 0) {
+        if (error == EROFS) return "the folder " + Text(folder) + " is read-only";
+        return "cannot save into the folder " + Text(folder) + ": " + std::strerror(error);
     }
-    ::close(fd);
-    fs::remove(probe, ec);
-    if (fs::exists(target, ec) && ::access(target.c_str(), W_OK) != 0) {
-        return "cannot replace " + path + ": " + std::strerror(errno);
-    }
+    platform::TargetStatus status;
+    if (platform::StatusOf(target, status) == 0 && status.exists && !status.writable)
+        return "cannot replace " + path + ": " + std::strerror(EACCES);
     return {};
 }
 
 std::string ExportTargetProblem(const std::string& output, const std::string& input) {
     std::error_code ec;
-    if (fs::equivalent(output, input, ec) ||
-        fs::weakly_canonical(output, ec) == fs::weakly_canonical(input, ec)) {
+    const fs::path out = PathOf(output);
+    const fs::path in = PathOf(input);
+    if (fs::equivalent(out, in, ec) ||
+        fs::weakly_canonical(out, ec) == fs::weakly_canonical(in, ec)) {
         return output + " is the file being exported; give another name for the output";
     }
     if (const auto kind = DataFileKindOf(output)) {

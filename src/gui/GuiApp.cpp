@@ -14,6 +14,7 @@
 #include "comm/HandBack.h"
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
+#include "files/PlatformFile.h"
 #include "gui/GuiCommHost.h"
 #include "gui/Screens.h"
 #include "platform/QtSerialPort.h"
@@ -40,7 +41,7 @@ std::string DefaultDemoInstrument() {
     // Next to the program first (an installed copy), then the source tree.
     const std::filesystem::path installed = shell::AppFolder() / "instruments" / "RQB2.json";
     std::error_code ec;
-    if (std::filesystem::exists(installed, ec)) return installed.string();
+    if (std::filesystem::exists(installed, ec)) return files::platform::Utf8FromPath(installed);
     return std::string(RQ50_SIM_INSTRUMENTS_DIR) + "/RQB2.json";
 }
 
@@ -52,12 +53,13 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     m_utility = std::make_unique<GuiUtility>(*m_clock);
     // Every setting stays with the set-up's own files, Qt's own (the file
     // dialog's history) included: two copies on one account share nothing.
-    const QString dataFolder = QString::fromStdString(shell::UserDataFolder().string());
+    const QString dataFolder =
+        QString::fromStdString(files::platform::Utf8FromPath(shell::UserDataFolder()));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dataFolder);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dataFolder);
     m_settings = std::make_unique<QtSettingsStore>(
         m_options.settingsFile.isEmpty()
-            ? QString::fromStdString(shell::SettingsFilePath().string())
+            ? QString::fromStdString(files::platform::Utf8FromPath(shell::SettingsFilePath()))
             : m_options.settingsFile);
 
     // The core starts through its session; the main window, the engine's host

@@ -1,6 +1,7 @@
 #include "shell/AppPaths.h"
 
-#include <cstdlib>
+#include "files/PlatformFile.h"
+
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -10,6 +11,7 @@ namespace rq50::shell {
 namespace {
 
 namespace fs = std::filesystem;
+namespace platform = files::platform;
 
 /// The file whose presence marks a folder as an application folder.
 constexpr const char* kMarkerFile = "V3Model.ini";
@@ -20,14 +22,13 @@ AppFolders& Folders() {
 }
 
 std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
+    return platform::EnvironmentValue(name);
 }
 
 fs::path ExecutableFolder(const std::string& argv0) {
     std::error_code ec;
-    auto self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || self.empty()) self = fs::absolute(argv0, ec);
+    auto self = platform::ExecutablePath();
+    if (self.empty()) self = fs::absolute(platform::PathFromUtf8(argv0), ec);
     return self.parent_path();
 }
 
@@ -62,14 +63,13 @@ bool IsUserFile(const std::string& name) {
 }
 
 std::string Join(const fs::path& folder, const std::string& name) {
+    constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
     std::string native = name;
     for (char& c : native) {
-        if (c == '\\') c = fs::path::preferred_separator;
+        if (c == '\\') c = kSeparator;
     }
-    std::string text = folder.string();
-    if (text.empty() || text.back() != fs::path::preferred_separator) {
-        text += fs::path::preferred_separator;
-    }
+    std::string text = platform::Utf8FromPath(folder);
+    if (text.empty() || text.back() != kSeparator) text += kSeparator;
     return text + native;
 }
 
@@ -77,7 +77,7 @@ std::string Join(const fs::path& folder, const std::string& name) {
 
 UserEnvironment CurrentUserEnvironment() {
 #ifdef _WIN32
-    return {Env("USERPROFILE"), {}, Env("APPDATA")};
+    return {Env("USERPROFILE"), {}, Env("LOCALAPPDATA")};
 #else
     return {Env("HOME"), Env("XDG_DATA_HOME"), {}};
 #endif
@@ -86,19 +86,24 @@ UserEnvironment CurrentUserEnvironment() {
 fs::path PerUserDataFolder(const UserEnvironment& env, std::string_view organization,
                            std::string_view application) {
 #if defined(_WIN32)
-    fs::path folder =
-        !env.appData.empty() ? fs::path(env.appData) : fs::path(env.home) / "AppData" / "Roaming";
+    // The user's files stay on this machine (Local, not the roaming profile),
+    // in a folder of the application's own name.
+    fs::path folder = !env.localAppData.empty()
+                          ? platform::PathFromUtf8(env.localAppData)
+                          : platform::PathFromUtf8(env.home) / "AppData" / "Local";
+    organization = {};
 #elif defined(__APPLE__)
-    fs::path folder =
-        fs::path(env.home.empty() ? "/" : env.home) / "Library" / "Application Support";
+    fs::path folder = platform::PathFromUtf8(env.home.empty() ? "/" : env.home) / "Library" /
+                      "Application Support";
 #else
     // A missing HOME counts as the root folder, as Qt takes it.
-    fs::path folder = !env.xdgDataHome.empty()
-                          ? fs::path(env.xdgDataHome)
-                          : fs::path(env.home.empty() ? "/" : env.home) / ".local" / "share";
+    fs::path folder =
+        !env.xdgDataHome.empty()
+            ? platform::PathFromUtf8(env.xdgDataHome)
+            : platform::PathFromUtf8(env.home.empty() ? "/" : env.home) / ".local" / "share";
 #endif
-    if (!organization.empty()) folder /= organization;
-    if (!application.empty()) folder /= application;
+    if (!organization.empty()) folder /= platform::PathFromUtf8(organization);
+    if (!application.empty()) folder /= platform::PathFromUtf8(application);
     return WithoutTrailingSeparator(folder.lexically_normal());
 }
 
@@ -130,9 +135,9 @@ AppFolders ChooseAppFolders(const fs::path& exeFolder, const std::string& overri
     fs::path app;
     bool installed = false;
     if (!overrideDir.empty()) {
-        app = overrideDir;
+        app = platform::PathFromUtf8(overrideDir);
     } else if (!envDir.empty()) {
-        app = envDir;
+        app = platform::PathFromUtf8(envDir);
     } else {
         const auto candidates = AppFolderCandidates(exeFolder);
         app = candidates.front();
@@ -191,7 +196,7 @@ std::string AppFilePath(const std::string& name) {
     if (folders.data != folders.app) {
         const std::string own = Join(folders.data, name);
         std::error_code ec;
-        if (fs::exists(own, ec)) return own;
+        if (fs::exists(platform::PathFromUtf8(own), ec)) return own;
     }
     return Join(folders.app, name);
 }

@@ -9,8 +9,8 @@ namespace rq50::shell {
 
 /// The organisation and application names the desktop program gives
 /// QCoreApplication (its settings store uses them too). The per-user data
-/// folder follows from them: ~/.local/share/RQ50/RQ50 on Linux,
-/// %APPDATA%\RQ50\RQ50 on Windows.
+/// folder follows from them: ~/.local/share/RQ50/RQ50 on Linux; on Windows
+/// the application name alone, %LOCALAPPDATA%\RQ50.
 inline constexpr std::string_view kOrganizationName = "RQ50";
 inline constexpr std::string_view kApplicationName = "RQ50";
 
@@ -18,17 +18,19 @@ inline constexpr std::string_view kApplicationName = "RQ50";
 struct UserEnvironment {
     std::string home;         ///< HOME (USERPROFILE on Windows)
     std::string xdgDataHome;  ///< XDG_DATA_HOME (Linux and other Unix)
-    std::string appData;      ///< APPDATA (Windows)
+    std::string localAppData;  ///< LOCALAPPDATA (Windows)
 };
 
 /// The current process's environment.
 UserEnvironment CurrentUserEnvironment();
 
-/// The per-user application data folder, the folder Qt's
+/// The per-user application data folder; on Linux and macOS the folder Qt's
 /// QStandardPaths::writableLocation(AppDataLocation) names for an application
 /// with these organisation and application names. On Linux: XDG_DATA_HOME, or
 /// HOME/.local/share when it is not set, then the organisation name (when not
-/// empty) and the application name.
+/// empty) and the application name. On Windows: LOCALAPPDATA, or
+/// USERPROFILE\AppData\Local when it is not set, then the application name
+/// (Windows programs keep one folder of their own there). Texts are UTF-8.
 std::filesystem::path PerUserDataFolder(const UserEnvironment& env,
                                         std::string_view organization = kOrganizationName,
                                         std::string_view application = kApplicationName);

@@ -1,4 +1,5 @@
 #include "shell/ConfigTables.h"
+#include "files/PlatformFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -38,7 +39,7 @@ class BusyPointer {
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return std::filesystem::is_regular_file(files::platform::PathFromUtf8(path), ec);
 }
 
 /// Reads a table file; `store(index, fields)` keeps each data row.

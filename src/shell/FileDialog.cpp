@@ -1,4 +1,5 @@
 #include "shell/FileDialog.h"
+#include "files/PlatformFile.h"
 
 #include <cctype>
 #include <exception>
@@ -41,18 +42,18 @@ std::string DataExtension() {
 std::string DataFolder() {
     const std::string folder = AppFilePath(ProgramMode() ? "User\\PROGRAM" : "User\\PARAMETER");
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    std::filesystem::create_directories(files::platform::PathFromUtf8(folder), ec);
     return folder;
 }
 
 /// Save starts where the data's own file is, under its name; data that has
 /// no file yet starts in the user's folder with an empty name.
 void StartAtCurrentFile(FileDialogSpec& dialog) {
-    const std::filesystem::path current(G().currentFilePath);
+    const std::filesystem::path current = files::platform::PathFromUtf8(G().currentFilePath);
     std::error_code ec;
     if (current.empty() || !std::filesystem::is_directory(current.parent_path(), ec)) return;
-    dialog.startFolder = current.parent_path().string();
-    dialog.initialName = current.filename().string();
+    dialog.startFolder = files::platform::Utf8FromPath(current.parent_path());
+    dialog.initialName = files::platform::Utf8FromPath(current.filename());
 }
 
 /// Case-insensitive: a file system that keeps "A.7PA" still names a .7pa file.

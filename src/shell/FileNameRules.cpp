@@ -1,4 +1,5 @@
 #include "shell/FileNameRules.h"
+#include "files/PlatformFile.h"
 
 #include <filesystem>
 #include <utility>
@@ -51,17 +52,23 @@ bool CheckDialogFileName(DialogFileName& dialog) {
 
 std::string WithDefaultExtension(const std::string& name, std::string_view ext) {
     if (ext.empty() || name.empty()) return name;
-    const std::filesystem::path title = std::filesystem::path(name).filename();
+    const std::filesystem::path title = files::platform::PathFromUtf8(name).filename();
     if (title.empty() || title.has_extension()) return name;
     return name + "." + std::string(ext);
 }
 
 std::string DrivePart(const std::string& path) {
+    // A network path's drive is its \\server\share\ part.
+    if (path.rfind("\\\\", 0) == 0) {
+        const auto server = path.find('\\', 2);
+        const auto share = server == std::string::npos ? server : path.find('\\', server + 1);
+        if (share != std::string::npos) return path.substr(0, share + 1);
+    }
     if (const auto backslash = path.find('\\'); backslash != std::string::npos) {
         return path.substr(0, backslash + 1);
     }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return folder.empty() ? std::string(".") : folder.string();
+    const std::filesystem::path folder = files::platform::PathFromUtf8(path).parent_path();
+    return folder.empty() ? std::string(".") : files::platform::Utf8FromPath(folder);
 }
 
 std::int64_t SpaceRequirement(std::int64_t lastItemIndex) {

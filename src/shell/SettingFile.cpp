@@ -1,4 +1,5 @@
 #include "shell/SettingFile.h"
+#include "files/PlatformFile.h"
 
 #include <array>
 #include <cstdint>
@@ -37,7 +38,7 @@ class BusyPointer {
 
 bool SettingFileExists() {
     std::error_code ec;
-    return std::filesystem::is_regular_file(G().settingFilePath, ec);
+    return std::filesystem::is_regular_file(files::platform::PathFromUtf8(G().settingFilePath), ec);
 }
 
 void SetPasswordFlags(bool stored) {
@@ -46,7 +47,7 @@ void SetPasswordFlags(bool stored) {
 }
 
 bool ReadPasswordCodes() {
-    std::ifstream in(G().settingFilePath, std::ios::binary);
+    std::ifstream in(files::platform::PathFromUtf8(G().settingFilePath), std::ios::binary);
     if (!in) return false;
     std::array<unsigned char, kPasswordCodes * 2> bytes{};
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -94,8 +95,9 @@ bool WriteSettingFile() {
     }
     // Written over the old content from offset 0, so the file keeps its size
     // when a shorter text is written; the reader stops after four codes.
-    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
-    if (!out) out.open(path, std::ios::binary | std::ios::out);
+    const std::filesystem::path file = files::platform::PathFromUtf8(path);
+    std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+    if (!out) out.open(file, std::ios::binary | std::ios::out);
     if (!out) return false;
     out.seekp(0);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

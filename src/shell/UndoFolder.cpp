@@ -1,4 +1,5 @@
 #include "shell/UndoFolder.h"
+#include "files/PlatformFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -17,7 +18,7 @@ constexpr int kCreateAttempts = 101;
 bool FolderExists(const std::string& path) {
     if (Svc().utility != nullptr) return Svc().utility->FolderExists(path);
     std::error_code ec;
-    return std::filesystem::is_directory(path, ec);
+    return std::filesystem::is_directory(files::platform::PathFromUtf8(path), ec);
 }
 
 void CreateFolder(const std::string& path) {
@@ -26,7 +27,7 @@ void CreateFolder(const std::string& path) {
         return;
     }
     std::error_code ec;
-    std::filesystem::create_directory(path, ec);
+    std::filesystem::create_directory(files::platform::PathFromUtf8(path), ec);
 }
 
 }  // namespace
@@ -51,7 +52,8 @@ bool PrepareUndoFolder() {
 
 void ClearUndoFolder() {
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(UndoFolderPath(), ec)) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(files::platform::PathFromUtf8(UndoFolderPath()), ec)) {
         std::error_code fileEc;
         if (entry.is_regular_file(fileEc)) std::filesystem::remove(entry.path(), fileEc);
     }
@@ -62,7 +64,7 @@ void RemoveUndoFolder() {
     if (!FolderExists(folder)) return;
     std::error_code ec;
     // The folder text ends in a separator; the folder itself is its parent path.
-    std::filesystem::remove(std::filesystem::path(folder).parent_path(), ec);
+    std::filesystem::remove(files::platform::PathFromUtf8(folder).parent_path(), ec);
 }
 
 }  // namespace rq50::shell

@@ -46,18 +46,32 @@ class TempTree {
     fs::path m_root;
 };
 
-/// Sets or clears an environment variable for one scope.
+/// Sets or clears an environment variable (value in UTF-8) for one scope.
 class ScopedEnv {
   public:
     ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
+#ifdef _WIN32
+        if (const wchar_t* old = _wgetenv(Wide(name).c_str())) m_old = old;
+        Set(value ? std::optional<std::wstring>(Wide(*value)) : std::nullopt);
+#else
         if (const char* old = std::getenv(name)) m_old = old;
         Set(value);
+#endif
     }
     ~ScopedEnv() { Set(m_old); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
   private:
+#ifdef _WIN32
+    static std::wstring Wide(const std::string& utf8) {
+        return fs::path(std::u8string(utf8.begin(), utf8.end())).wstring();
+    }
+    void Set(const std::optional<std::wstring>& value) {
+        _wputenv_s(Wide(m_name).c_str(), value ? value->c_str() : L"");
+    }
+    std::optional<std::wstring> m_old;
+#else
     void Set(const std::optional<std::string>& value) {
         if (value) {
             ::setenv(m_name, value->c_str(), 1);
@@ -65,18 +79,27 @@ class ScopedEnv {
             ::unsetenv(m_name);
         }
     }
-    const char* m_name;
     std::optional<std::string> m_old;
+#endif
+    const char* m_name;
 };
 
 TEST(AppFilePath, JoinsFolderAndBackslashSubPaths) {
     TempTree tree;
-    SetAppFolder("/opt/rq50");
-    EXPECT_EQ(AppFilePath("V3Model.ini"), "/opt/rq50/V3Model.ini");
-    EXPECT_EQ(AppFilePath("User\\PARAMETER"), "/opt/rq50/User/PARAMETER");
-    EXPECT_EQ(AppFilePath("Undo\\"), "/opt/rq50/Undo/");
-    SetAppFolder("/opt/rq50/");
-    EXPECT_EQ(AppFilePath("Setting.ini"), "/opt/rq50/Setting.ini");
+#ifdef _WIN32
+    const std::string root = "C:\\Program Files\\RQ50";
+    const std::string s = "\\";
+    SetAppFolder("C:/Program Files/RQ50");  // a drive letter and slashes
+#else
+    const std::string root = "/opt/rq50";
+    const std::string s = "/";
+    SetAppFolder(root);
+#endif
+    EXPECT_EQ(AppFilePath("V3Model.ini"), root + s + "V3Model.ini");
+    EXPECT_EQ(AppFilePath("User\\PARAMETER"), root + s + "User" + s + "PARAMETER");
+    EXPECT_EQ(AppFilePath("Undo\\"), root + s + "Undo" + s);
+    SetAppFolder(root + s);
+    EXPECT_EQ(AppFilePath("Setting.ini"), root + s + "Setting.ini");
 }
 
 TEST(AppFilePath, UserFilesGoToTheDataFolderAndUserCopiesOverrideConfiguration) {
@@ -85,9 +108,9 @@ TEST(AppFilePath, UserFilesGoToTheDataFolderAndUserCopiesOverrideConfiguration) 
     const fs::path data = tree.Folder("home/.local/share/rq50");
     SetAppFolders({app, data});
 
-    EXPECT_EQ(AppFilePath("User\\PARAMETER"), (data / "User/PARAMETER").string());
-    EXPECT_EQ(AppFilePath("User\\RQ50.Log"), (data / "User/RQ50.Log").string());
-    EXPECT_EQ(AppFilePath("Undo\\"), (data / "Undo/").string());
+    EXPECT_EQ(AppFilePath("User\\PARAMETER"), (data / "User" / "PARAMETER").string());
+    EXPECT_EQ(AppFilePath("User\\RQ50.Log"), (data / "User" / "RQ50.Log").string());
+    EXPECT_EQ(AppFilePath("Undo\\"), (data / "Undo" / "").string());
     EXPECT_EQ(AppFilePath("Setting.ini"), (data / "Setting.ini").string());
 
     // A configuration file comes from the application folder until the user
@@ -111,6 +134,17 @@ TEST(PerUserDataFolder, FollowsXdgDataHomeElseHomeLocalShare) {
     ScopedEnv home("HOME", "/home/tester");
     ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
     EXPECT_EQ(PerUserDataFolder(), fs::path("/home/tester/.local/share/RQ50/RQ50"));
+}
+#endif
+
+#ifdef _WIN32
+TEST(PerUserDataFolder, LocalAppDataElseTheProfileThenTheApplication) {
+    EXPECT_EQ(PerUserDataFolder({"C:\\Users\\eng", "", "D:\\Local"}), fs::path("D:\\Local\\RQ50"));
+    EXPECT_EQ(PerUserDataFolder({"C:\\Users\\eng", "", ""}),
+              fs::path("C:\\Users\\eng\\AppData\\Local\\RQ50"));
+    // The environment's texts are UTF-8 however the user is called.
+    ScopedEnv local("LOCALAPPDATA", "C:\\Users\\J\xc3\xbcrgen\\AppData\\Local");
+    EXPECT_EQ(PerUserDataFolder().wstring(), L"C:\\Users\\J\u00fcrgen\\AppData\\Local\\RQ50");
 }
 #endif
 
@@ -176,14 +210,19 @@ TEST(ChooseAppFolders, ReadOnlyApplicationFolderSendsUserFilesToThePerUserFolder
 
 TEST(InitAppFolder, PreparesThePerUserFolderWhenTheApplicationFolderIsNotWritable) {
     TempTree tree;
+#ifdef _WIN32
+    ScopedEnv local("LOCALAPPDATA", (tree.Root() / "xdg").string());
+    const fs::path perUser = tree.Root() / "xdg" / "RQ50";
+#else
     ScopedEnv xdg("XDG_DATA_HOME", (tree.Root() / "xdg").string());
+    const fs::path perUser = tree.Root() / "xdg" / "RQ50" / "RQ50";
+#endif
     ScopedEnv appDir("RQ50_APPDIR", (tree.Root() / "from-env").string());
 
     // --app-dir wins over RQ50_APPDIR; a folder that does not exist cannot
     // take the user's files, whoever runs the program.
     const fs::path missing = tree.Root() / "not-there";
     InitAppFolder("", missing.string());
-    const fs::path perUser = tree.Root() / "xdg" / "RQ50" / "RQ50";
     EXPECT_EQ(AppFolder(), missing);
     EXPECT_EQ(UserDataFolder(), perUser);
     EXPECT_TRUE(fs::is_directory(perUser / "User" / "PARAMETER"));

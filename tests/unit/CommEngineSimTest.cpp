@@ -217,6 +217,7 @@ TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
     std::stringstream log;
     log << in.rdbuf();
+    in.close();  // Windows removes no open file
     const std::string text = log.str();
     EXPECT_NE(text.find("Checksum error: the request is sent again."), std::string::npos);
     EXPECT_NE(text.find("Checksum error in the same answer twice: the answer is taken."),

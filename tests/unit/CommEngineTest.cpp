@@ -281,6 +281,7 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
     std::stringstream content;
     content << in.rdbuf();
+    in.close();  // Windows removes no open file
     std::vector<std::string> lines;
     std::string text = content.str();
     for (std::size_t pos = 0; pos < text.size();) {

@@ -243,7 +243,9 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
     settings.Set("COM2Device", "/dev/ttyUSB0");
     shell::Svc().settings = &settings;
     EXPECT_EQ(DeviceForPort(2), "/dev/ttyUSB0");
-#ifndef _WIN32
+#ifdef _WIN32
+    EXPECT_EQ(DeviceForPort(3), "COM3");  // the Windows port of that name
+#else
     EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
 #endif
 

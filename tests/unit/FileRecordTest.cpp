@@ -2,6 +2,7 @@
 #include "FileTestSupport.h"
 #include "files/FileError.h"
 #include "files/ParameterFile.h"
+#include "files/PlatformFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "shell/Catalogue.h"
@@ -13,9 +14,10 @@
 #include <climits>
 #include <functional>
 
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -167,6 +169,20 @@ TEST_F(FileTest, ProgramWrittenAndReadBackUnderAnotherName) {
     expected.information.fileName = FixedLength("OTHER.7pr", 40);
     ExpectSameProgram(CurrentProgramRecord(), expected);
     EXPECT_EQ(program::Program().headerCopy.stepComments, expected.header.stepComments);
+
+    // Names are UTF-8 texts, also where the system keeps them in UTF-16.
+    const std::u8string folder = u8"Pr\u00fcfstand \u6e2c\u5b9a";
+    const std::string title = "Anlage \xc3\x96l.7pr";
+    fs::create_directory(m_dir / folder);
+    const std::string wide = platform::Utf8FromPath(m_dir / folder) + "/" + title;
+    MakeCurrent(test::SampleProgramRecord());
+    ASSERT_TRUE(WriteProgramFile(wide));
+    const auto entry = *fs::directory_iterator(m_dir / folder);
+    EXPECT_EQ(platform::Utf8FromPath(entry.path().filename()), title);
+    EXPECT_EQ(ReadBytes(entry.path()), test::SampleProgramBytes());
+    program::Program() = {};
+    ASSERT_TRUE(ReadProgramFile(wide));
+    EXPECT_EQ(CurrentProgramRecord().items, test::SampleProgramRecord().items);
 }
 
 // Every way a file can be wrong: each must fail with a message and leave the
@@ -308,35 +324,18 @@ TEST_F(FileTest, FailedWritesKeepTheOldFile) {
     EXPECT_EQ(ReadBytes(path), test::SampleParameterBytes());
 }
 
-// A save replaces the contents, not the file's identity: its permissions,
-// a symbolic link to it and its other hard links all stay as they were.
-TEST_F(FileTest, ASaveKeepsPermissionsLinksAndHardLinks) {
+// A save replaces the contents, not the file's identity: its other hard links
+// see the new contents.
+TEST_F(FileTest, ASaveKeepsHardLinks) {
     MakeCurrent(test::SampleParameterRecord());
     const std::vector<std::uint8_t> old(100, 7);
-    const auto mode = [](const std::string& path) {
-        return fs::status(path).permissions() & fs::perms::mask;
-    };
-
-    const std::string privateFile = Path("PRIVATE.7pa");
-    WriteBytes(privateFile, old);
-    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(WriteParameterFile(privateFile));
-    EXPECT_EQ(mode(privateFile), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(ReadBytes(privateFile), test::SampleParameterBytes());
-
-    fs::create_directory(Path("real"));
-    const std::string target = Path("real") + "/TARGET.7pa";
-    WriteBytes(target, old);
-    fs::create_symlink("real/TARGET.7pa", Path("LINK.7pa"));
-    ASSERT_TRUE(WriteParameterFile(Path("LINK.7pa")));
-    EXPECT_TRUE(fs::is_symlink(Path("LINK.7pa")));
-    EXPECT_EQ(ReadBytes(target), test::SampleParameterBytes());
-
     const std::string first = Path("FIRST.7pa");
     WriteBytes(first, old);
     fs::create_hard_link(first, Path("SECOND.7pa"));
     ASSERT_TRUE(WriteParameterFile(first));
-    EXPECT_EQ(fs::hard_link_count(first), 2u);
+    platform::TargetStatus status;
+    ASSERT_EQ(platform::StatusOf(platform::PathFromUtf8(first), status), 0);
+    EXPECT_TRUE(status.otherNames);
     EXPECT_EQ(ReadBytes(Path("SECOND.7pa")), test::SampleParameterBytes());
     // A hard-linked file that cannot take the new contents keeps its old ones.
     WriteBytes(first, old);
@@ -345,9 +344,7 @@ TEST_F(FileTest, ASaveKeepsPermissionsLinksAndHardLinks) {
         EXPECT_FALSE(WriteParameterFile(first));
     }
     EXPECT_EQ(ReadBytes(Path("SECOND.7pa")), old);
-    auto left = OtherFiles("FIRST.7pa");  // no temporary file stays
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"LINK.7pa", "PRIVATE.7pa", "SECOND.7pa", "real"}));
+    EXPECT_EQ(OtherFiles("FIRST.7pa"), std::vector<std::string>{"SECOND.7pa"});
 }
 
 TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
@@ -359,12 +356,12 @@ TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
     EXPECT_FALSE(WriteProgramFile(path));
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
 }
 
 // A save that cannot replace its target fails with a message and leaves
-// nothing behind. Of these, only the read-only folder stops the superuser, so
-// the targets that are no file at all keep the failed save tested in CI.
-TEST_F(FileTest, ReadOnlyFolderIsRefused) {
+// nothing behind.
+TEST_F(FileTest, TargetsThatAreNoFileAreRefused) {
     MakeCurrent(test::SampleProgramRecord());
     fs::create_directory(Path("FOLDER.7pr"));
     EXPECT_FALSE(WriteProgramFile(Path("FOLDER.7pr")));
@@ -379,32 +376,14 @@ TEST_F(FileTest, ReadOnlyFolderIsRefused) {
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(1553));
     EXPECT_EQ(OtherFiles("PLAIN"), std::vector<std::string>{"FOLDER.7pr"});
 
-    if (::geteuid() == 0) return;  // a read-only folder does not stop the superuser
+    // Nor is a folder read as a file.
     m_services.messages.boxes.clear();
-    const std::string inFolder = Path("NEW.7pr");
-    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(WriteProgramFile(inFolder));
-    EXPECT_FALSE(fs::exists(inFolder));
-    EXPECT_EQ(m_services.Texts(),
-              std::vector<std::string>{FileErrorDescription(kErrFolderReadOnly)});
-}
-
-// Only regular files are read: a folder or a pipe is refused at once with a
-// message of its own (a pipe must not block the reader).
-TEST_F(FileTest, OnlyRegularFilesAreRead) {
     MakeCurrent(test::SampleParameterRecord());
     fs::create_directory(Path("FOLDER.7pa"));
-    ASSERT_EQ(::mkfifo(Path("PIPE.7pa").c_str(), 0600), 0);
     EXPECT_FALSE(ReadParameterFile(Path("FOLDER.7pa")));
-    EXPECT_FALSE(ReadParameterFile(Path("PIPE.7pa")));
-    const std::string description = FileErrorDescription(kErrNotAFile);
-    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{description, description}));
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(kErrNotAFile)});
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
     EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
-
-    // Nor is a pipe or folder ever replaced by a save.
-    EXPECT_FALSE(WriteParameterFile(Path("PIPE.7pa")));
-    EXPECT_TRUE(fs::is_fifo(Path("PIPE.7pa")));
 }
 
 // A file the user may not read says so under the read's own title, not with
@@ -417,9 +396,80 @@ TEST_F(FileTest, AReadWithoutPermissionHasItsOwnMessage) {
     ASSERT_EQ(m_services.messages.boxes.size(), 1u);
     EXPECT_EQ(m_services.messages.boxes[0].text, "Permission denied");
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
+}
 
-    if (::geteuid() == 0) return;  // the superuser reads any file
-    m_services.messages.boxes.clear();
+// Temporary files of a save killed part-way are removed by the next save of
+// the same target. The open file of a save still running stays, whatever
+// process number its name holds; so do those of other targets and other names.
+TEST_F(FileTest, StaleTemporaryFilesOfATargetAreRemovedByTheNextSave) {
+    const std::vector<std::string> stale = {"DATA.7pa.tmp4242_0", "DATA.7pa.tmp4242_17"};
+    const std::vector<std::string> kept = {"OTHER.7pa.tmp4242_0", "DATA.7pa.tmp4242",
+                                           "DATA.7pa.tmpx_0", "DATA.7pa.bak"};
+    for (const auto& name : stale) WriteBytes(Path(name), std::vector<std::uint8_t>(64, 7));
+    for (const auto& name : kept) WriteBytes(Path(name), {1});
+    const std::string running = "DATA.7pa.tmp999999999_0";
+    platform::OpenFile runningSave;
+    ASSERT_EQ(platform::CreateTemporaryFile(platform::PathFromUtf8(Path(running)), runningSave), 0);
+
+    MakeCurrent(test::SampleParameterRecord());
+    ASSERT_TRUE(WriteParameterFile(Path("DATA.7pa")));
+    for (const auto& name : stale) EXPECT_FALSE(fs::exists(Path(name))) << name;
+    for (const auto& name : kept) EXPECT_TRUE(fs::exists(Path(name))) << name;
+    EXPECT_TRUE(fs::exists(Path(running)));
+    EXPECT_EQ(ReadBytes(Path("DATA.7pa")), test::SampleParameterBytes());
+
+    // Once that save has ended without cleaning up, its file goes too.
+    runningSave.Close();
+    ASSERT_TRUE(WriteParameterFile(Path("DATA.7pa")));
+    EXPECT_FALSE(fs::exists(Path(running)));
+}
+
+#ifndef _WIN32
+// POSIX file semantics that Windows does not share: permission bits and
+// owners, pipes, symbolic links (Windows makes them only with a privilege)
+// and the superuser. scripts/windows-check lists this suite as left out.
+using FilePosix = FileTest;
+
+TEST_F(FilePosix, ASaveKeepsPermissionsAndSymbolicLinks) {
+    MakeCurrent(test::SampleParameterRecord());
+    const std::vector<std::uint8_t> old(100, 7);
+    const auto mode = [](const std::string& path) {
+        return fs::status(path).permissions() & fs::perms::mask;
+    };
+    const std::string privateFile = Path("PRIVATE.7pa");
+    WriteBytes(privateFile, old);
+    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WriteParameterFile(privateFile));
+    EXPECT_EQ(mode(privateFile), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes(privateFile), test::SampleParameterBytes());
+
+    fs::create_directory(Path("real"));
+    const std::string target = Path("real") + "/TARGET.7pa";
+    WriteBytes(target, old);
+    fs::create_symlink("real/TARGET.7pa", Path("LINK.7pa"));
+    ASSERT_TRUE(WriteParameterFile(Path("LINK.7pa")));
+    EXPECT_TRUE(fs::is_symlink(Path("LINK.7pa")));
+    EXPECT_EQ(ReadBytes(target), test::SampleParameterBytes());
+    auto left = OtherFiles("PRIVATE.7pa");  // no temporary file stays
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"LINK.7pa", "real"}));
+}
+
+// A pipe is refused at once (it must not block the reader) and never
+// replaced by a save.
+TEST_F(FilePosix, APipeIsNeitherReadNorReplaced) {
+    MakeCurrent(test::SampleParameterRecord());
+    ASSERT_EQ(::mkfifo(Path("PIPE.7pa").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadParameterFile(Path("PIPE.7pa")));
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(kErrNotAFile)});
+    EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
+    EXPECT_FALSE(WriteParameterFile(Path("PIPE.7pa")));
+    EXPECT_TRUE(fs::is_fifo(Path("PIPE.7pa")));
+}
+
+// Permission bits that stop this user (the superuser passes them).
+TEST_F(FilePosix, FolderAndFilePermissionsStopTheUser) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser passes every permission";
     MakeCurrent(test::SampleProgramRecord());
     WriteBytes(Path("LOCKED.7pr"), test::SampleProgramBytes());
     fs::permissions(Path("LOCKED.7pr"), fs::perms::none);
@@ -427,32 +477,17 @@ TEST_F(FileTest, AReadWithoutPermissionHasItsOwnMessage) {
     EXPECT_FALSE(ReadProgramFile(Path("LOCKED.7pr")));
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{"Permission denied"});
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
-}
 
-// Temporary files of a save killed part-way are removed by the next save of
-// the same target; those of a running save, of other targets and other names
-// stay.
-TEST_F(FileTest, StaleTemporaryFilesOfATargetAreRemovedByTheNextSave) {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ASSERT_GT(child, 0);
-    ::waitpid(child, nullptr, 0);  // a process that no longer runs
-    const std::string dead = std::to_string(child);
-    const std::string alive = std::to_string(::getppid());
-    const std::vector<std::string> stale = {"DATA.7pa.tmp" + dead + "_0",
-                                            "DATA.7pa.tmp" + dead + "_17"};
-    const std::vector<std::string> kept = {"DATA.7pa.tmp" + alive + "_0",
-                                           "OTHER.7pa.tmp" + dead + "_0", "DATA.7pa.tmp" + dead,
-                                           "DATA.7pa.tmpx_0", "DATA.7pa.bak"};
-    for (const auto& name : stale) WriteBytes(Path(name), std::vector<std::uint8_t>(64, 7));
-    for (const auto& name : kept) WriteBytes(Path(name), {1});
-
-    MakeCurrent(test::SampleParameterRecord());
-    ASSERT_TRUE(WriteParameterFile(Path("DATA.7pa")));
-    for (const auto& name : stale) EXPECT_FALSE(fs::exists(Path(name))) << name;
-    for (const auto& name : kept) EXPECT_TRUE(fs::exists(Path(name))) << name;
-    EXPECT_EQ(ReadBytes(Path("DATA.7pa")), test::SampleParameterBytes());
+    m_services.messages.boxes.clear();
+    MakeCurrent(test::SampleProgramRecord());
+    const std::string inFolder = Path("NEW.7pr");
+    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(WriteProgramFile(inFolder));
+    EXPECT_FALSE(fs::exists(inFolder));
+    EXPECT_EQ(m_services.Texts(),
+              std::vector<std::string>{FileErrorDescription(kErrFolderReadOnly)});
 }
+#endif
 
 TEST_F(FileTest, FreeSpaceRules) {
     const std::string path = Path("SPACE.7pa");

@@ -8,8 +8,6 @@
 #include "shell/UtilityComponent.h"
 #include "ShellTempDir.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>

@@ -1,10 +1,10 @@
+#include "ShellTempDir.h"
 #include "comm/jobs/Password.h"
 #include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -28,9 +28,7 @@ class JobPasswordFile : public ::testing::Test {
         m_saved = shell::Svc();
         shell::Svc().messages = &boxes;
         shell::ResetGlobalState();
-        folder = std::filesystem::temp_directory_path() /
-                 ("rq50-password-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
+        folder = shell::testing::MakeTempFolder("rq50-password-");
         shell::G().settingFilePath = (folder / "Setting.ini").string();
     }
     void TearDown() override {

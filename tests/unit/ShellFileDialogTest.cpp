@@ -149,7 +149,7 @@ TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     G().currentFilePath = (folder / "line3.7pr").string();
     dialog.script = {std::nullopt};
     RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions);
-    EXPECT_EQ(dialog.shown.back().startFolder, folder.string());
+    EXPECT_EQ(dialog.shown.back().startFolder, (folder / "line3.7pr").parent_path().string());
     EXPECT_EQ(dialog.shown.back().initialName, "line3.7pr");
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
 }

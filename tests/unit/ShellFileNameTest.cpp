@@ -87,6 +87,8 @@ TEST(CheckDiskSpace, RequirementIsLastIndexTimes40Plus750) {
     EXPECT_EQ(exact.asked, "C:\\");
     EXPECT_FALSE(CheckDiskSpace("/data/A.7pa", 100));
     EXPECT_EQ(exact.asked, "/data");
+    EXPECT_TRUE(CheckDiskSpace("\\\\plant-nas\\rq50\\A.7pa", 99));  // a network share
+    EXPECT_EQ(exact.asked, "\\\\plant-nas\\rq50\\");
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].title, "Save to File");
     FixedSpace unknown(-1);

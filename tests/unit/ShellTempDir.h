@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -15,11 +14,15 @@ namespace rq50::shell::testing {
 /// A new, empty folder in the system's temporary folder whose name no other
 /// test, copy of a test or run on the machine shares.
 inline std::filesystem::path MakeTempFolder(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "cannot create a temporary folder " << pattern;
+    std::random_device random;
+    std::error_code ec;
+    const auto base = std::filesystem::temp_directory_path(ec);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto folder = base / (prefix + std::to_string(random()));
+        if (std::filesystem::create_directory(folder, ec)) return folder;
     }
-    return pattern;
+    ADD_FAILURE() << "cannot create a temporary folder in " << base;
+    return base / prefix;
 }
 
 /// A fresh folder used as the application folder for one test; removed and
