@@ -80,7 +80,7 @@ enum ProgramSource : std::int16_t {
     kSourceFile = 2,
 };
 
-/// The process-wide program state shared by the editor, the PROGRAM/CONST
+/// The program of a workspace, shared by the editor, the PROGRAM/CONST
 /// transfer and the program file.
 struct ProgramState {
     /// The program being edited.
