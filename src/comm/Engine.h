@@ -104,7 +104,7 @@ struct CommJobRoutines {
 /// hand-back depends on.
 struct JobRequest {
     int code = 0;
-    std::string title;
+    std::string title = {};
     CommCallers caller = kCallerNone;
     /// The category menu's choice (0 DISPLAY .. 3 MAINT) for jobs 4-7.
     int category = 0;

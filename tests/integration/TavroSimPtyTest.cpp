@@ -135,7 +135,7 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
     job.reads = 2;
     job.Register();
 
-    ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode}));
+    ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode, "Test"}));
     const bool ended = engine.RunCommJob(20'000);
     const int result = engine.CommResult;
     shell::Svc() = saved;
