@@ -21,16 +21,14 @@ enum ExitCode : int {
 
 /// Options every command may read, and the command to run. A subcommand's
 /// CLI11 callback only stores its work in `run`; main() runs it once the whole
-/// command line is parsed and the application folder is set.
+/// command line is parsed and the application folder is set, with the core
+/// session of the run, which the command works on.
 struct CliContext {
     std::string appDir;  ///< --app-dir
-    std::function<int()> run;
+    std::function<int(shell::CoreSession& core)> run;
     /// False for commands that run without the program's start-up (version).
     bool startUp = true;
 };
-
-/// The core session of this run, started by main() before the command runs.
-shell::CoreSession& Core();
 
 /// Adds one family of subcommands (files, program, instrument ...) to the app.
 using CommandRegistrar = void (*)(CLI::App& app, CliContext& context);

@@ -2,6 +2,7 @@
 
 #include "shell/Clock.h"
 #include "shell/FileSystemUtility.h"
+#include "shell/Workspace.h"
 
 #include <iostream>
 
@@ -26,18 +27,19 @@ int CliMessageHost::Show(const shell::MessageBoxRequest& box) {
 
 struct CliServices::Owned {
     shell::SteadyClock clock;
-    shell::FileSystemUtility utility;
+    shell::FileSystemUtility utility{&clock};
 };
 
-CliServices::CliServices() : m_owned(std::make_unique<Owned>()), m_saved(shell::Svc()) {
-    auto& svc = shell::Svc();
+CliServices::CliServices(shell::Workspace& ws)
+    : m_ws(ws), m_owned(std::make_unique<Owned>()), m_saved(ws.hosts) {
+    auto& svc = ws.hosts;
     svc.messages = &m_messages;
     svc.utility = &m_owned->utility;
     if (svc.clock == nullptr) svc.clock = &m_owned->clock;
 }
 
 CliServices::~CliServices() {
-    shell::Svc() = m_saved;
+    m_ws.hosts = m_saved;
 }
 
 }  // namespace rq50::cli

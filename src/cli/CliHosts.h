@@ -7,6 +7,10 @@
 #include <memory>
 #include <string>
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::cli {
 
 /// Message boxes of a headless run: the text goes to stderr, and the box is
@@ -29,11 +33,11 @@ class CliMessageHost : public shell::MessageBoxHost {
 };
 
 /// Installs the command line's services (message host, file-system utility,
-/// steady clock) into Svc() for the lifetime of the object and puts the
-/// previous ones back afterwards.
+/// steady clock) into the session's workspace for the lifetime of the object
+/// and puts the previous ones back afterwards.
 class CliServices {
   public:
-    CliServices();
+    explicit CliServices(shell::Workspace& ws);
     ~CliServices();
     CliServices(const CliServices&) = delete;
     CliServices& operator=(const CliServices&) = delete;
@@ -44,6 +48,7 @@ class CliServices {
 
   private:
     struct Owned;
+    shell::Workspace& m_ws;
     CliMessageHost m_messages;
     std::unique_ptr<Owned> m_owned;
     shell::Services m_saved;

@@ -6,6 +6,8 @@
 #include "files/RecordFile.h"
 #include "files/SingleByteText.h"
 #include "parameter/ValueRules.h"
+#include "shell/CoreSession.h"
+#include "shell/Workspace.h"
 
 #include <iomanip>
 #include <iostream>
@@ -16,16 +18,17 @@ void Note(const std::string& text) {
     std::cerr << "rq50-cli: " << text << "\n";
 }
 
-bool ReadDataFile(files::DataFileKind kind, const std::string& path) {
+bool ReadDataFile(shell::CoreSession& core, files::DataFileKind kind, const std::string& path) {
     const std::string title = files::FileTitleOf(path);
     const bool read = kind == files::DataFileKind::kParameter
-                          ? files::ReadParameterFile(path, title)
-                          : files::ReadProgramFile(path, title);
+                          ? files::ReadParameterFile(core.Data(), path, title)
+                          : files::ReadProgramFile(core.Data(), path, title);
     if (!read) Note("cannot read " + path);
     return read;
 }
 
-std::optional<std::string> PrepareSave(const std::string& path, files::DataFileKind kind) {
+std::optional<std::string> PrepareSave(shell::CoreSession& core, const std::string& path,
+                                       files::DataFileKind kind) {
     std::string problem;
     const auto name = files::SaveNameFor(path, kind, problem);
     if (!name) {
@@ -39,20 +42,20 @@ std::optional<std::string> PrepareSave(const std::string& path, files::DataFileK
     }
     // The smallest file still needs room: a full disk is found before any
     // work (an upload) is done for it.
-    if (!files::CheckSaveSpace(*name, 1)) {
+    if (!files::CheckSaveSpace(core.Data(), *name, 1)) {
         Note(*name + " cannot be saved: not enough free disk space");
         return std::nullopt;
     }
     return name;
 }
 
-bool ApplyInformationFields(const std::map<int, std::string>& boxes) {
+bool ApplyInformationFields(shell::CoreSession& core, const std::map<int, std::string>& boxes) {
     if (boxes.empty()) return true;
-    auto& information = files::CurrentInformation();
+    auto& information = core.Data().information;
     auto form = files::InfoFormFromRecord(information);
     for (const auto& [box, given] : boxes) {
         std::string text = given;
-        if (!files::ValidateInfoField(box, text)) {
+        if (!files::ValidateInfoField(core.Data().hosts, box, text)) {
             if (box == files::kBoxDate) {
                 Note(
                     "--date takes yyyy/mm/dd, yyyy/mm/dd hh:mm or yyyy/mm/dd hh:mm:ss (\"-\" may "
@@ -64,7 +67,7 @@ bool ApplyInformationFields(const std::map<int, std::string>& boxes) {
         }
         form.boxes[static_cast<std::size_t>(box)] = text;
     }
-    return files::ApplyInformationOk(form, information);
+    return files::ApplyInformationOk(core.Data().hosts, form, information);
 }
 
 std::string JsonText(const std::string& singleByte) {

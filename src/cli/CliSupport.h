@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+namespace rq50::shell {
+class CoreSession;
+}  // namespace rq50::shell
+
 namespace rq50::cli {
 
 using nlohmann::ordered_json;
@@ -24,18 +28,19 @@ void Note(const std::string& text);
 /// Reads a parameter or program file into the current data, as the open
 /// dialog does. On failure the system's message is followed by a line that
 /// names the file.
-bool ReadDataFile(files::DataFileKind kind, const std::string& path);
+bool ReadDataFile(shell::CoreSession& core, files::DataFileKind kind, const std::string& path);
 
 /// The file a save of `kind` writes for the name the user gave: the
 /// extension added when missing, a name of another kind refused, and the
 /// place checked before any work is done (a folder, a missing folder, a folder
 /// that takes no file). nullopt (reason printed) when it cannot be saved.
-std::optional<std::string> PrepareSave(const std::string& path, files::DataFileKind kind);
+std::optional<std::string> PrepareSave(shell::CoreSession& core, const std::string& path,
+                                       files::DataFileKind kind);
 
 /// Information fields given on the command line (text box index -> text),
 /// applied to the current information record as OK of the information
 /// window does. False (reason printed) when a field is refused.
-bool ApplyInformationFields(const std::map<int, std::string>& boxes);
+bool ApplyInformationFields(shell::CoreSession& core, const std::map<int, std::string>& boxes);
 
 /// The texts of the single-byte world as UTF-8 for JSON, trimmed of blanks.
 std::string JsonText(const std::string& singleByte);

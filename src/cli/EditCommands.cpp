@@ -16,8 +16,10 @@
 #include "parameter/ValueRules.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
+#include "shell/CoreSession.h"
+#include "shell/SessionState.h"
 #include "shell/SettingFile.h"
+#include "shell/Workspace.h"
 
 #include <algorithm>
 #include <iostream>
@@ -45,8 +47,8 @@ struct SetOptions {
     std::string value;
 };
 
-int RunSet(const SetOptions& o) {
-    CliServices services;
+int RunSet(shell::CoreSession& core, const SetOptions& o) {
+    CliServices services(core.Data());
     if (files::DataFileKindOf(o.file) != DataFileKind::kParameter) {
         Note(o.file + ": set changes a parameter file (.7pa); program-set changes a program file");
         return kExitUsage;
@@ -58,8 +60,8 @@ int RunSet(const SetOptions& o) {
              "number, e.g. C02");
         return kExitUsage;
     }
-    if (!ReadDataFile(DataFileKind::kParameter, o.file)) return kExitSystemError;
-    auto& items = parameter::Items().dataSet;
+    if (!ReadDataFile(core, DataFileKind::kParameter, o.file)) return kExitSystemError;
+    auto& items = core.Data().items.dataSet;
     const auto it = std::find_if(items.begin(), items.end(), [&](const parameter::ItemBlock& b) {
         const auto item = parameter::DecodeItem(b, false);
         return item.ma == address->first && item.mb == address->second;
@@ -78,14 +80,14 @@ int RunSet(const SetOptions& o) {
         return kExitSystemError;
     }
     *it = edit.block;
-    if (!files::WriteParameterFile(o.file)) {
+    if (!files::WriteParameterFile(core.Data(), o.file)) {
         Note(o.file + " was not written; it is as it was");
         return kExitSystemError;
     }
     const auto after = parameter::DecodeItem(edit.block, false);
     std::cout << label << ": " << files::SingleByteToUtf8(files::ShownValue(before)) << " -> "
               << files::SingleByteToUtf8(files::ShownValue(after)) << "\n";
-    const auto& h = files::CurrentDataSetHeader();
+    const auto& h = core.Data().header;
     if (before.ma < h.setStart || before.ma >= h.adjustStart) {
         Note("only SET items are downloaded; " + parameter::FormatAddress(before.ma, before.mb) +
              " is changed in the file only");
@@ -95,8 +97,8 @@ int RunSet(const SetOptions& o) {
 
 // ------------------------------------------------------------ program-set
 
-int RunProgramSet(const SetOptions& o) {
-    CliServices services;
+int RunProgramSet(shell::CoreSession& core, const SetOptions& o) {
+    CliServices services(core.Data());
     if (files::DataFileKindOf(o.file) != DataFileKind::kProgram) {
         Note(o.file + ": program-set changes a program file (.7pr); set changes a parameter file");
         return kExitUsage;
@@ -105,7 +107,7 @@ int RunProgramSet(const SetOptions& o) {
     if (!LoadCategories(categories)) return kExitSystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
-    if (!OpenInEditor(o.file, categories, host, editor)) {
+    if (!OpenInEditor(core, o.file, categories, host, editor)) {
         Note("cannot read " + o.file);
         return kExitSystemError;
     }
@@ -126,7 +128,7 @@ int RunProgramSet(const SetOptions& o) {
             if (editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile)) !=
                 program::WriteBackStatus::kReady)
                 return kExitSystemError;
-            if (!files::WriteProgramFile(o.file)) {
+            if (!files::WriteProgramFile(core.Data(), o.file)) {
                 Note(o.file + " was not written; it is as it was");
                 return kExitSystemError;
             }
@@ -148,8 +150,8 @@ struct DiffOptions {
     bool json = false;
 };
 
-int RunDiff(const DiffOptions& o) {
-    CliServices services;
+int RunDiff(shell::CoreSession& core, const DiffOptions& o) {
+    CliServices services(core.Data());
     const auto kind = files::DataFileKindOf(o.first);
     if (!kind || files::DataFileKindOf(o.second) != kind) {
         Note("diff compares two parameter files (.7pa) or two program files (.7pr)");
@@ -157,8 +159,8 @@ int RunDiff(const DiffOptions& o) {
     }
     std::vector<std::string> notes;
     std::vector<files::ItemDifference> differences;
-    auto unreadable = [](const std::string& path, int error) {
-        files::ReportFileError(error, "");
+    auto unreadable = [&core](const std::string& path, int error) {
+        files::ReportFileError(core.Data().hosts, error, "");
         Note("cannot read " + path);
         return kExitSystemError;
     };
@@ -188,23 +190,25 @@ int RunDiff(const DiffOptions& o) {
 
 /// The password rules of the password dialog, applied to Setting.ini of the
 /// application folder.
-int RunPassword(const std::string& action, const std::vector<std::string>& args) {
-    CliServices services;
-    shell::G().settingFilePath = shell::AppFilePath("Setting.ini");
+int RunPassword(shell::CoreSession& core, const std::string& action,
+                const std::vector<std::string>& args) {
+    CliServices services(core.Data());
+    core.Data().state.settingFilePath = shell::AppFilePath("Setting.ini");
     const std::string title = shell::Catalogue(kTextPassword);
-    const bool stored = shell::PasswordIsStored();
+    const bool stored = shell::PasswordIsStored(core.Data());
     auto needs = [&](std::size_t n, const char* form) {
         if (args.size() == n) return true;
         Note(std::string("usage: rq50-cli password ") + form);
         return false;
     };
     auto setNew = [&](const std::string& entry) {
-        const auto out =
-            comm::jobs::PasswordDialogOk(comm::jobs::kPasswordNew, entry, entry, title);
+        const auto out = comm::jobs::PasswordDialogOk(core.Data(), comm::jobs::kPasswordNew, entry,
+                                                      entry, title);
         return out.store && out.close ? kExitOk : kExitSystemError;
     };
     auto currentIsRight = [&](const std::string& entry) {
-        return comm::jobs::PasswordDialogOk(comm::jobs::kPasswordChange, entry, entry, title)
+        return comm::jobs::PasswordDialogOk(core.Data(), comm::jobs::kPasswordChange, entry, entry,
+                                            title)
             .downloadAllowed;
     };
     if (action == "set") {
@@ -231,12 +235,12 @@ int RunPassword(const std::string& action, const std::vector<std::string>& args)
         return kExitOk;
     }
     if (!currentIsRight(args[0])) return kExitSystemError;
-    shell::G().storedPassword = shell::kNoPassword;
-    if (!shell::WriteSettingFile()) {
+    core.Data().state.storedPassword = shell::kNoPassword;
+    if (!shell::WriteSettingFile(core.Data())) {
         Note("Setting.ini was not written; the password is unchanged");
         return kExitSystemError;
     }
-    shell::ReadSettingFile();
+    shell::ReadSettingFile(core.Data());
     std::cout << "The password has been cancelled.\n";
     return kExitOk;
 }
@@ -248,7 +252,9 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
     st->add_option("FILE", set->file, "the .7pa file (saved in place)")->required();
     st->add_option("ADDRESS", set->address, "the item's address, e.g. C02")->required();
     st->add_option("VALUE", set->value, "the value; a selection takes a choice code")->required();
-    st->callback([set, &context] { context.run = [set] { return RunSet(*set); }; });
+    st->callback([set, &context] {
+        context.run = [set](shell::CoreSession& core) { return RunSet(core, *set); };
+    });
 
     auto pset = std::make_shared<SetOptions>();
     auto* ps = app.add_subcommand(
@@ -259,7 +265,9 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
     ps->add_option("ADDRESS", pset->address, "a step (e.g. P05) or a CONST item (e.g. Q03)")
         ->required();
     ps->add_option("VALUE", pset->value, "the operator, or the CONST value")->required();
-    ps->callback([pset, &context] { context.run = [pset] { return RunProgramSet(*pset); }; });
+    ps->callback([pset, &context] {
+        context.run = [pset](shell::CoreSession& core) { return RunProgramSet(core, *pset); };
+    });
 
     auto diff = std::make_shared<DiffOptions>();
     auto* df = app.add_subcommand(
@@ -268,7 +276,9 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
     df->add_option("SECOND", diff->second, "a file of the same kind")->required();
     df->add_flag("--all", diff->all, "compare measured values too");
     df->add_flag("--json", diff->json, "print the differences as JSON (see docs/cli.md)");
-    df->callback([diff, &context] { context.run = [diff] { return RunDiff(*diff); }; });
+    df->callback([diff, &context] {
+        context.run = [diff](shell::CoreSession& core) { return RunDiff(core, *diff); };
+    });
 
     auto* pw =
         app.add_subcommand("password", "set, change or cancel the download password (Setting.ini)");
@@ -283,7 +293,9 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
         action->add_option("PASSWORDS", *args, "the passwords, in the order shown")
             ->expected(count);
         action->callback([args, &context, action = std::string(name)] {
-            context.run = [args, action] { return RunPassword(action, *args); };
+            context.run = [args, action](shell::CoreSession& core) {
+                return RunPassword(core, action, *args);
+            };
         });
     }
 }

@@ -20,8 +20,10 @@
 #include "program/ProgramText.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
-#include "shell/GlobalState.h"
+#include "shell/CoreSession.h"
 #include "shell/MessageBox.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 #include <nlohmann/json.hpp>
 
@@ -76,10 +78,10 @@ int Failed(const std::string& what) {
 
 // Reads `path` into the current data (data set or program) as the open dialog
 // does; a failure has already shown its message.
-bool ReadIntoCurrent(FileKind kind, const std::string& path) {
+bool ReadIntoCurrent(shell::CoreSession& core, FileKind kind, const std::string& path) {
     const std::string title = files::FileTitleOf(path);
-    return kind == FileKind::Parameter ? files::ReadParameterFile(path, title)
-                                       : files::ReadProgramFile(path, title);
+    return kind == FileKind::Parameter ? files::ReadParameterFile(core.Data(), path, title)
+                                       : files::ReadProgramFile(core.Data(), path, title);
 }
 
 std::string Hex(const parameter::ItemBlock& block) {
@@ -127,10 +129,10 @@ ordered_json ItemsJson(const parameter::ItemArray& items) {
     return list;
 }
 
-ordered_json ParameterJson() {
-    const auto& h = files::CurrentDataSetHeader();
+ordered_json ParameterJson(shell::CoreSession& core) {
+    const auto& h = core.Data().header;
     return ordered_json{{"kind", "parameter"},
-                        {"information", InformationJson(files::CurrentInformation())},
+                        {"information", InformationJson(core.Data().information)},
                         {"header",
                          {{"model", SingleByteToUtf8(h.model)},
                           {"slot", h.slot},
@@ -143,16 +145,16 @@ ordered_json ParameterJson() {
                           {"adjustCount", h.adjustCount},
                           {"maintCount", h.maintCount},
                           {"customType", h.customType}}},
-                        {"items", ItemsJson(parameter::Items().dataSet)}};
+                        {"items", ItemsJson(core.Data().items.dataSet)}};
 }
 
-ordered_json ProgramJson() {
-    const auto& state = program::Program();
+ordered_json ProgramJson(shell::CoreSession& core) {
+    const auto& state = core.Data().program;
     const auto& h = state.header;
     ordered_json comments = ordered_json::array();
     for (const auto& c : h.stepComments) comments.push_back(SingleByteToUtf8(c));
     return ordered_json{{"kind", "program"},
-                        {"information", InformationJson(files::CurrentInformation())},
+                        {"information", InformationJson(core.Data().information)},
                         {"header",
                          {{"model", SingleByteToUtf8(h.modelCode)},
                           {"slot", h.slotNumber},
@@ -166,16 +168,16 @@ ordered_json ProgramJson() {
                         {"items", ItemsJson(state.records)}};
 }
 
-void PrintParameterList(const std::string& path, bool maintMode) {
-    const auto& h = files::CurrentDataSetHeader();
+void PrintParameterList(shell::CoreSession& core, const std::string& path, bool maintMode) {
+    const auto& h = core.Data().header;
     std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.model) << "\n"
-              << SingleByteToUtf8(TrimRight(files::CurrentInformation().fileName)) << "\n"
+              << SingleByteToUtf8(TrimRight(core.Data().information.fileName)) << "\n"
               << path << "\n\n";
     std::cout << std::left << std::setw(8) << shell::Catalogue(2502) << std::setw(14)
               << shell::Catalogue(2503) << std::setw(18) << shell::Catalogue(2504)
               << shell::Catalogue(2505) << "\n";
     for (const auto& row :
-         files::BuildContentList(parameter::Items().dataSet, h.maintStart, maintMode)) {
+         files::BuildContentList(core.Data().items.dataSet, h.maintStart, maintMode)) {
         if (row.blank) {
             std::cout << "\n";
             continue;
@@ -186,8 +188,8 @@ void PrintParameterList(const std::string& path, bool maintMode) {
     }
 }
 
-void PrintProgram(const std::string& path) {
-    const auto& state = program::Program();
+void PrintProgram(shell::CoreSession& core, const std::string& path) {
+    const auto& state = core.Data().program;
     const auto& h = state.header;
     // Steps are named as the editor names its rows: by the model's row of
     // Category.ini when it can be read, else by the header.
@@ -200,14 +202,15 @@ void PrintProgram(const std::string& path) {
                                          program::StartNumber(start), i);
     };
     std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.modelCode) << "\n"
-              << SingleByteToUtf8(TrimRight(files::CurrentInformation().fileName)) << "\n"
+              << SingleByteToUtf8(TrimRight(core.Data().information.fileName)) << "\n"
               << path << "\n"
               << "slot " << h.slotNumber << ", " << h.stepCount << " steps from "
               << address(starts.program, 0) << ", " << h.constCount << " CONST items from "
               << address(starts.constants, 0) << "\n";
     if (haveCategories) {
         program::EditorHost host;
-        program::ProgramEditor editor(categories, program::Program(), host, std::string());
+        program::ProgramEditor editor(core.Data().hosts, categories, core.Data().program, host,
+                                      std::string());
         editor.Open();
         std::cout << "\n" << program::ProgramGridsText(editor);
         return;
@@ -259,21 +262,21 @@ struct ShowOptions {
     bool maint = false;
 };
 
-int RunShow(const ShowOptions& o) {
+int RunShow(shell::CoreSession& core, const ShowOptions& o) {
     const auto kind = KindOf(o.file);
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
-    CliServices services;
-    if (!ReadIntoCurrent(*kind, o.file)) return Failed(o.file + " could not be read");
+    CliServices services(core.Data());
+    if (!ReadIntoCurrent(core, *kind, o.file)) return Failed(o.file + " could not be read");
     if (o.json) {
-        const auto doc = *kind == FileKind::Parameter ? ParameterJson() : ProgramJson();
+        const auto doc = *kind == FileKind::Parameter ? ParameterJson(core) : ProgramJson(core);
         std::cout << doc.dump(2) << "\n";
     } else if (*kind == FileKind::Parameter) {
-        PrintInformation(files::CurrentInformation());
-        PrintParameterList(o.file, o.maint);
+        PrintInformation(core.Data().information);
+        PrintParameterList(core, o.file, o.maint);
     } else {
-        PrintInformation(files::CurrentInformation());
-        PrintProgram(o.file);
+        PrintInformation(core.Data().information);
+        PrintProgram(core, o.file);
     }
     return kExitOk;
 }
@@ -285,7 +288,7 @@ struct CsvOptions {
     bool maint = false;
 };
 
-int RunCsv(const CsvOptions& o) {
+int RunCsv(shell::CoreSession& core, const CsvOptions& o) {
     const auto kind = KindOf(o.file);
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -316,13 +319,13 @@ int RunCsv(const CsvOptions& o) {
     }
     if (const auto problem = files::ExportTargetProblem(o.output, o.file); !problem.empty())
         return Failed(problem);
-    CliServices services;
-    if (!ReadIntoCurrent(*kind, o.file)) return Failed(o.file + " could not be read");
-    shell::G().commandMenuUnlocked = o.maint;
+    CliServices services(core.Data());
+    if (!ReadIntoCurrent(core, *kind, o.file)) return Failed(o.file + " could not be read");
+    core.Data().state.commandMenuUnlocked = o.maint;
     // The program report names its steps by Category.ini, as the editor does.
     if (!parameter) shell::LoadCategoryTable();
-    const bool written = parameter ? files::WriteParameterCsv(o.output, areas)
-                                   : files::WriteProgramCsv(o.output, areas);
+    const bool written = parameter ? files::WriteParameterCsv(core.Data(), o.output, areas)
+                                   : files::WriteProgramCsv(core.Data(), o.output, areas);
     return written ? kExitOk : Failed(o.output + " was not written");
 }
 
@@ -332,24 +335,25 @@ struct CopyOptions {
     std::map<int, std::string> boxes;  // information box -> new text
 };
 
-int RunCopy(const CopyOptions& o) {
+int RunCopy(shell::CoreSession& core, const CopyOptions& o) {
     const auto kind = KindOf(o.input);
     if (!kind)
         return UsageError(o.input + ": a parameter file (.7pa) or program file (.7pr) is expected");
-    CliServices services;
-    if (!ReadIntoCurrent(*kind, o.input)) return Failed(o.input + " could not be read");
+    CliServices services(core.Data());
+    if (!ReadIntoCurrent(core, *kind, o.input)) return Failed(o.input + " could not be read");
 
-    if (!ApplyInformationFields(o.boxes)) return kExitSystemError;
+    if (!ApplyInformationFields(core, o.boxes)) return kExitSystemError;
     // The copy is saved under the name rules of the save dialog: the file's
     // own extension added when missing, the other kind's refused.
-    const auto output =
-        PrepareSave(o.output, *kind == FileKind::Parameter ? files::DataFileKind::kParameter
-                                                           : files::DataFileKind::kProgram);
+    const auto output = PrepareSave(core, o.output,
+                                    *kind == FileKind::Parameter ? files::DataFileKind::kParameter
+                                                                 : files::DataFileKind::kProgram);
     if (!output) return kExitSystemError;
     // The save records the name the file is saved under, as the save dialog does.
-    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
-    const bool written = *kind == FileKind::Parameter ? files::WriteParameterFile(*output)
-                                                      : files::WriteProgramFile(*output);
+    files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
+    const bool written = *kind == FileKind::Parameter
+                             ? files::WriteParameterFile(core.Data(), *output)
+                             : files::WriteProgramFile(core.Data(), *output);
     if (written) return kExitOk;
     return Failed(*output + " was not written");
 }
@@ -360,7 +364,9 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
     showCmd->add_option("FILE", show->file, "the .7pa or .7pr file")->required();
     showCmd->add_flag("--json", show->json, "print every decoded field as JSON");
     showCmd->add_flag("--maint", show->maint, "list the MAINT items too (MAINT Mode)");
-    showCmd->callback([show, &context] { context.run = [show] { return RunShow(*show); }; });
+    showCmd->callback([show, &context] {
+        context.run = [show](shell::CoreSession& core) { return RunShow(core, *show); };
+    });
 
     auto csv = std::make_shared<CsvOptions>();
     auto* csvCmd = app.add_subcommand("csv", "write the CSV report of a parameter or program file");
@@ -370,7 +376,9 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
                        "print areas, comma-separated: information,display,set,adjust,maint "
                        "or information,program,const (default: all)");
     csvCmd->add_flag("--maint", csv->maint, "unlock the Command menu, so that MAINT is reported");
-    csvCmd->callback([csv, &context] { context.run = [csv] { return RunCsv(*csv); }; });
+    csvCmd->callback([csv, &context] {
+        context.run = [csv](shell::CoreSession& core) { return RunCsv(core, *csv); };
+    });
 
     auto copy = std::make_shared<CopyOptions>();
     auto* copyCmd = app.add_subcommand(
@@ -386,7 +394,9 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
             flag, [copy, box = box](const std::string& text) { copy->boxes[box] = text; },
             "new information field");
     }
-    copyCmd->callback([copy, &context] { context.run = [copy] { return RunCopy(*copy); }; });
+    copyCmd->callback([copy, &context] {
+        context.run = [copy](shell::CoreSession& core) { return RunCopy(core, *copy); };
+    });
 }
 
 const RegisterCommands kFileCommands(&AddFileCommands);

@@ -30,18 +30,18 @@
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
 #include "program/ProgramTypes.h"
-#include "shell/Workspace.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/ConfigTables.h"
 #include "shell/CoreSession.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingFile.h"
+#include "shell/Workspace.h"
 #include "sim/Instrument.h"
 #include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"
@@ -74,11 +74,6 @@ namespace rq50::cli {
 namespace {
 
 using namespace rq50::comm;
-
-/// The engine of the command's session.
-CommEngine& Engine() {
-    return Core().Engine();
-}
 
 constexpr int kTextUpload = 2112;
 constexpr int kTextSet = 2111;
@@ -170,33 +165,35 @@ int StoppedExit() {
 /// Runs the started job to its end. A stop signal presses "Terminate", which
 /// lets the request on the line be answered (or time out) and ends the job
 /// before the next one, in either pacing.
-void RunStartedJob() {
-    auto* clock = shell::Svc().clock;
+void RunStartedJob(shell::CoreSession& core) {
+    auto* clock = core.Data().hosts.clock;
     const std::int64_t end = clock->NowMs() + kJobLimitMs;
     bool terminated = false;
-    while (Engine().CommBusy) {
+    while (core.Engine().CommBusy) {
         if (Stopped() && !terminated) {
-            Engine().Terminate();
+            core.Engine().Terminate();
             terminated = true;
         }
-        Engine().Timer1();
-        if (!Engine().CommBusy || clock->NowMs() >= end) break;
-        clock->Wait(Engine().Timer1Interval);
+        core.Engine().Timer1();
+        if (!core.Engine().CommBusy || clock->NowMs() >= end) break;
+        clock->Wait(core.Engine().Timer1Interval);
     }
 }
 
 /// Progress on stderr, the SLOT No. dialog answered by --slot.
 class CliCommHost : public CommHost {
   public:
+    explicit CliCommHost(CommEngine& engine) : m_engine(engine) {}
     std::optional<int> slotAnswer;
     bool slotAsked = false;
     void ShowProgress(int value) override {
         if (Link().quiet || !isatty(STDERR_FILENO)) return;
-        std::cerr << "\r" << Engine().CommTitle << " " << std::setw(3) << value << "%" << std::flush;
+        std::cerr << "\r" << m_engine.CommTitle << " " << std::setw(3) << value << "%"
+                  << std::flush;
         m_shown = true;
     }
     void CloseCommDialog() override {
-        if (m_shown) std::cerr << "\r" << std::string(Engine().CommTitle.size() + 6, ' ') << "\r";
+        if (m_shown) std::cerr << "\r" << std::string(m_engine.CommTitle.size() + 6, ' ') << "\r";
         m_shown = false;
     }
     std::optional<int> AskSlot() override {
@@ -209,6 +206,7 @@ class CliCommHost : public CommHost {
     }
 
   private:
+    CommEngine& m_engine;
     bool m_shown = false;
 };
 
@@ -227,14 +225,14 @@ void EnsureQtApplication() {
 /// The log of a run: --log keeps every frame of the command's jobs in one
 /// file (the program folder's User/RQ50.Log unless a file is named), emptied
 /// first unless --log-append.
-void SetUpLog() {
-    Engine().LogFileOn = Link().log.has_value();
-    if (!Engine().LogFileOn) return;
+void SetUpLog(shell::CoreSession& core) {
+    core.Engine().LogFileOn = Link().log.has_value();
+    if (!core.Engine().LogFileOn) return;
     LogTarget target;
     target.path = Link().log->empty() ? std::string() : *Link().log;
     target.keepAcrossJobs = true;
-    Engine().SetLogTarget(target);
-    const std::filesystem::path path = Engine().LogFilePath();
+    core.Engine().SetLogTarget(target);
+    const std::filesystem::path path = core.Engine().LogFilePath();
     std::error_code ec;
     if (!path.parent_path().empty()) std::filesystem::create_directories(path.parent_path(), ec);
     if (!Link().logAppend) std::filesystem::remove(path, ec);
@@ -246,23 +244,25 @@ void SetUpLog() {
 /// command's communication host, port and clock.
 class Session {
   public:
-    Session() {
+    explicit Session(shell::CoreSession& core)
+        : m_core(core), m_services(m_core.Data()), m_host(m_core.Engine()) {
         m_host.slotAnswer = Link().slot > 0 ? std::optional<int>(Link().slot) : std::nullopt;
-        Core().UseCommHost(&m_host);
-        Engine().CommSpeed = Link().speed;
-        shell::G().instrumentSpeed = Link().speed;
-        Engine().SetCommPacing({Link().fast, Link().gapMs});
-        SetUpLog();
+        m_core.UseCommHost(&m_host);
+        m_core.Engine().CommSpeed = Link().speed;
+        m_core.Data().state.instrumentSpeed = Link().speed;
+        m_core.Engine().SetCommPacing({Link().fast, Link().gapMs});
+        SetUpLog(m_core);
         m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
     }
     ~Session() {
         if (m_port && m_port->IsOpen()) m_port->Close();
-        Engine().AttachPageModel(nullptr);
-        Core().AttachPort(nullptr);
-        Core().UseCommHost(nullptr);
-        if (m_clockReplaced) Core().UseClock(m_savedClock);
-        if (Engine().LogFileOn && !Link().quiet) Note("log: " + Engine().LogFilePath());
-        Engine().SetLogTarget({});
+        m_core.Engine().AttachPageModel(nullptr);
+        m_core.AttachPort(nullptr);
+        m_core.UseCommHost(nullptr);
+        if (m_clockReplaced) m_core.UseClock(m_savedClock);
+        if (m_core.Engine().LogFileOn && !Link().quiet)
+            Note("log: " + m_core.Engine().LogFilePath());
+        m_core.Engine().SetLogTarget({});
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -274,13 +274,13 @@ class Session {
             EnsureQtApplication();
             const std::string& p = Link().port;
             if (p.size() == 4 && p.rfind("COM", 0) == 0 && p[3] >= '1' && p[3] <= '4') {
-                shell::G().comPort = static_cast<std::int16_t>(p[3] - '0');
-                Engine().CommSettings.deviceOverride.clear();
+                m_core.Data().state.comPort = static_cast<std::int16_t>(p[3] - '0');
+                m_core.Engine().CommSettings.deviceOverride.clear();
             } else {
-                Engine().CommSettings.deviceOverride = p;
+                m_core.Engine().CommSettings.deviceOverride = p;
             }
             m_port = std::make_unique<platform::QtSerialPort>();
-            Core().AttachPort(m_port.get());
+            m_core.AttachPort(m_port.get());
             return true;
 #else
             std::cerr << "rq50-cli: this build has no serial-port support; leave out --port\n";
@@ -297,11 +297,11 @@ class Session {
         }
         if (!Link().quiet)
             std::cerr << "rq50-cli: no --port given: simulated instrument " << file << "\n";
-        m_savedClock = shell::Svc().clock;
+        m_savedClock = m_core.Data().hosts.clock;
         m_clockReplaced = true;
-        Core().UseClock(&m_virtualClock);
+        m_core.UseClock(&m_virtualClock);
         m_port = std::make_unique<sim::SimulatedLine>(m_virtualClock, m_instrument.get());
-        Core().AttachPort(m_port.get());
+        m_core.AttachPort(m_port.get());
         return true;
     }
 
@@ -309,9 +309,9 @@ class Session {
     /// button if ready." first; on the command line the command itself is
     /// that answer, so nothing is asked.
     bool RunJob(int job, const std::string& title) {
-        if (!Engine().StartCommJob({job, title})) return false;
-        RunStartedJob();
-        return Engine().CommResult == kErrNone;
+        if (!m_core.Engine().StartCommJob({job, title})) return false;
+        RunStartedJob(m_core);
+        return m_core.Engine().CommResult == kErrNone;
     }
 
     CliCommHost& Host() {
@@ -328,14 +328,15 @@ class Session {
             if (!more.empty()) return more;
         }
         // The answer of a rack interface whose selected slot holds nothing.
-        if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked && Engine().RespMA == 0 &&
-            Engine().RespMB == 0) {
-            return text + "\nrq50-cli: slot " + std::to_string(Engine().SlotNumber) +
+        if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked &&
+            m_core.Engine().RespMA == 0 && m_core.Engine().RespMB == 0) {
+            return text + "\nrq50-cli: slot " + std::to_string(m_core.Engine().SlotNumber) +
                    " of the rack interface (ZNC) holds no instrument";
         }
         return text;
     }
 
+    shell::CoreSession& m_core;
     CliServices m_services;
     CliCommHost m_host;
     shell::VirtualClock m_virtualClock;
@@ -361,13 +362,13 @@ struct UploadOptions {
     std::map<int, std::string> boxes;
 };
 
-int RunUpload(const UploadOptions& o) {
-    Session session;
+int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
+    Session session(core);
     // Everything about the file is settled before the instrument is asked.
-    const auto output = PrepareSave(o.output, files::DataFileKind::kParameter);
+    const auto output = PrepareSave(core, o.output, files::DataFileKind::kParameter);
     if (!output) return kExitSystemError;
-    if (!ApplyInformationFields(o.boxes)) return kExitSystemError;
-    const files::InformationRecord information = files::CurrentInformation();
+    if (!ApplyInformationFields(core, o.boxes)) return kExitSystemError;
+    const files::InformationRecord information = core.Data().information;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
     if (Stopped()) {
@@ -375,15 +376,15 @@ int RunUpload(const UploadOptions& o) {
         return StoppedExit();
     }
     if (!ok) return kExitSystemError;
-    files::CurrentInformation() = information;
-    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
-    if (!files::WriteParameterFile(*output)) {
+    core.Data().information = information;
+    files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
+    if (!files::WriteParameterFile(core.Data(), *output)) {
         Note(*output + " was not written");
         return kExitSystemError;
     }
     if (!Link().quiet) {
-        Note(std::to_string(Engine().Data().items.dataSet.size()) + " items of model " +
-             Trim(Engine().Data().header.model) + " saved to " + *output);
+        Note(std::to_string(core.Engine().Data().items.dataSet.size()) + " items of model " +
+             Trim(core.Engine().Data().header.model) + " saved to " + *output);
     }
     return kExitOk;
 }
@@ -396,9 +397,9 @@ struct DownloadOptions {
     bool force = false;
 };
 
-ordered_json CheckListJson() {
+ordered_json CheckListJson(shell::CoreSession& core) {
     ordered_json list = ordered_json::array();
-    for (const auto& e : Engine().Results().downloadCheck) {
+    for (const auto& e : core.Engine().Results().downloadCheck) {
         list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
                         {"name", JsonText(e.sentName)},
                         {"sent", JsonText(e.sentData + e.sentAux)},
@@ -407,8 +408,8 @@ ordered_json CheckListJson() {
     return list;
 }
 
-void PrintCheckList() {
-    const auto& list = Engine().Results().downloadCheck;
+void PrintCheckList(shell::CoreSession& core) {
+    const auto& list = core.Engine().Results().downloadCheck;
     if (list.empty()) return;
     std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "" << std::setw(20)
               << "Send Data"
@@ -422,12 +423,13 @@ void PrintCheckList() {
 
 /// What a download says beyond the system's own messages: the two models of
 /// a mismatch, and the number of read-back differences of a completed one.
-std::string ExplainDownload(const std::string& text, const std::string& fileModel) {
+std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
+                            const std::string& fileModel) {
     if (text == shell::Catalogue(kTextNonMatchingModel)) {
         return text + "\nrq50-cli: the file is for model " + Trim(fileModel) +
-               ", the instrument is model " + Trim(Engine().Results().instrumentModel);
+               ", the instrument is model " + Trim(core.Engine().Results().instrumentModel);
     }
-    const auto differences = Engine().Results().downloadCheck.size();
+    const auto differences = core.Engine().Results().downloadCheck.size();
     // The message itself counts the differences; the command line lists them.
     if (text.starts_with(shell::Catalogue(kTextDownloadCompleted)) && differences > 0) {
         return "Downloading to TAVRO completed with " + std::to_string(differences) +
@@ -438,8 +440,8 @@ std::string ExplainDownload(const std::string& text, const std::string& fileMode
 }
 
 /// After a stop signal: how far a download got.
-int ReportStoppedDownload(const char* what, int total) {
-    const int written = Engine().Results().itemsWritten;
+int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total) {
+    const int written = core.Engine().Results().itemsWritten;
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
          std::to_string(total) + " items" +
          (written == 0 ? "; nothing was written"
@@ -447,55 +449,56 @@ int ReportStoppedDownload(const char* what, int total) {
     return StoppedExit();
 }
 
-ordered_json DownloadJson(const std::string& file, bool ok, int total) {
+ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, bool ok, int total) {
     return ordered_json{{"file", file},
                         {"completed", ok && !Stopped()},
-                        {"result", Engine().CommResult},
+                        {"result", core.Engine().CommResult},
                         {"stopped", Stopped()},
-                        {"written", Engine().Results().itemsWritten},
+                        {"written", core.Engine().Results().itemsWritten},
                         {"total", total},
-                        {"instrumentModel", Trim(Engine().Results().instrumentModel)},
-                        {"differences", CheckListJson()}};
+                        {"instrumentModel", Trim(core.Engine().Results().instrumentModel)},
+                        {"differences", CheckListJson(core)}};
 }
 
 /// With a stored password the download needs it, as the password entry of
 /// the top menu asks for it.
-bool DownloadAllowed(const std::optional<std::string>& password) {
-    if (!shell::PasswordIsStored()) return true;
-    shell::ReadSettingFile();
-    if (password && jobs::DownloadAllowedWith(shell::G().storedPassword, *password)) return true;
-    shell::RQ0000fnc_nShowMsgBox(kMsgWrongPasswordEntry, shell::kButtonsOk, "");
+bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password) {
+    if (!shell::PasswordIsStored(core.Data())) return true;
+    shell::ReadSettingFile(core.Data());
+    if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password))
+        return true;
+    shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
     if (!password) Note("a download password is set; pass it with --password");
     return false;
 }
 
-int RunDownload(const DownloadOptions& o) {
-    Session session;
-    if (!DownloadAllowed(o.password)) return kExitSystemError;
-    if (!ReadDataFile(files::DataFileKind::kParameter, o.file)) return kExitSystemError;
-    const auto& header = Engine().Data().header;
-    const int total =
-        jobs::CountDownloadItems(Engine().Data().items.dataSet, header.setStart, header.adjustStart);
+int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
+    Session session(core);
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+    const auto& header = core.Engine().Data().header;
+    const int total = jobs::CountDownloadItems(core.Engine().Data().items.dataSet, header.setStart,
+                                               header.adjustStart);
     const std::string fileModel = header.model;
-    session.explain = [fileModel](const std::string& text) {
-        return ExplainDownload(text, fileModel);
+    session.explain = [&core, fileModel](const std::string& text) {
+        return ExplainDownload(core, text, fileModel);
     };
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobDownload, shell::Catalogue(kTextDownload));
     if (Link().json) {
-        PrintJson(DownloadJson(o.file, ok, total));
+        PrintJson(DownloadJson(core, o.file, ok, total));
     } else {
-        PrintCheckList();
+        PrintCheckList(core);
     }
-    if (Stopped()) return ReportStoppedDownload("download", total);
-    return ExitOf(ok && Engine().Results().downloadCheck.empty());
+    if (Stopped()) return ReportStoppedDownload(core, "download", total);
+    return ExitOf(ok && core.Engine().Results().downloadCheck.empty());
 }
 
 // ------------------------------------------------------------ program
 
-int RunProgramUpload(const std::string& path) {
-    Session session;
-    const auto output = PrepareSave(path, files::DataFileKind::kProgram);
+int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
+    Session session(core);
+    const auto output = PrepareSave(core, path, files::DataFileKind::kProgram);
     if (!output) return kExitSystemError;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
@@ -503,15 +506,15 @@ int RunProgramUpload(const std::string& path) {
         Note("program upload stopped; nothing was saved");
         return StoppedExit();
     }
-    if (!ok || Engine().CommFacts.programItemCount == 0) return kExitSystemError;
-    Engine().Data().program.source = program::kSourceUpload;
-    files::SetInformationFileName(files::CurrentInformation(), files::FileTitleOf(*output));
-    if (!files::WriteProgramFile(*output)) {
+    if (!ok || core.Engine().CommFacts.programItemCount == 0) return kExitSystemError;
+    core.Engine().Data().program.source = program::kSourceUpload;
+    files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
+    if (!files::WriteProgramFile(core.Data(), *output)) {
         Note(*output + " was not written");
         return kExitSystemError;
     }
     if (!Link().quiet) {
-        const auto& header = Engine().Data().program.header;
+        const auto& header = core.Engine().Data().program.header;
         Note(std::to_string(header.stepCount) + " PROGRAM steps and " +
              std::to_string(header.constCount) + " CONST items of model " +
              Trim(header.modelCode) + " saved to " + *output);
@@ -519,9 +522,9 @@ int RunProgramUpload(const std::string& path) {
     return kExitOk;
 }
 
-int ProgramItemsToWrite() {
+int ProgramItemsToWrite(shell::CoreSession& core) {
     int count = 0;
-    const auto& records = Engine().Data().program.records;
+    const auto& records = core.Engine().Data().program.records;
     for (auto item = jobs::NextProgramItem(records, 0, jobs::kRefusedNone); item;
          item = jobs::NextProgramItem(records, item->index + 1, jobs::kRefusedNone)) {
         ++count;
@@ -529,43 +532,44 @@ int ProgramItemsToWrite() {
     return count;
 }
 
-int RunProgramDownload(const DownloadOptions& o) {
-    Session session;
-    if (!DownloadAllowed(o.password)) return kExitSystemError;
+int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
+    Session session(core);
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     ordered_json errors = ordered_json::array();
-    if (!ProgramReadyForDownload(o.file, o.force, &errors)) {
+    if (!ProgramReadyForDownload(core, o.file, o.force, &errors)) {
         if (Link().json) {
             PrintJson({{"file", o.file}, {"completed", false}, {"checkErrors", errors}});
         }
         return kExitSystemError;
     }
-    const std::string fileModel = Engine().Data().program.header.modelCode;
-    session.explain = [fileModel](const std::string& text) {
-        return ExplainDownload(text, fileModel);
+    const std::string fileModel = core.Engine().Data().program.header.modelCode;
+    session.explain = [&core, fileModel](const std::string& text) {
+        return ExplainDownload(core, text, fileModel);
     };
-    const int total = ProgramItemsToWrite();
+    const int total = ProgramItemsToWrite(core);
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
     if (Link().json) {
-        auto document = DownloadJson(o.file, ok, total);
+        auto document = DownloadJson(core, o.file, ok, total);
         document["checkErrors"] = errors;
-        document["refusedArea"] = Engine().Results().refusedArea;
+        document["refusedArea"] = core.Engine().Results().refusedArea;
         PrintJson(document);
     } else {
-        PrintCheckList();
+        PrintCheckList(core);
     }
-    if (Stopped()) return ReportStoppedDownload("program download", total);
+    if (Stopped()) return ReportStoppedDownload(core, "program download", total);
     if (!ok) return kExitSystemError;
     // The screens show the final message after the job (the hand-back); there
     // are no screens here.
-    if (!Engine().Results().downloadCheck.empty()) {
-        Note("Downloading completed with " + std::to_string(Engine().Results().downloadCheck.size()) +
+    if (!core.Engine().Results().downloadCheck.empty()) {
+        Note("Downloading completed with " +
+             std::to_string(core.Engine().Results().downloadCheck.size()) +
              " differences: the instrument holds other values than the file for the items above");
         return kExitSystemError;
     }
-    const int message = shell::ProgramDownloadMessage(Engine().Results().refusedArea);
+    const int message = shell::ProgramDownloadMessage(core.Engine().Results().refusedArea);
     if (message != 0) {
-        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk,
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, message, shell::kButtonsOk,
                                      shell::Catalogue(kTextProgramDownload));
     }
     return kExitOk;
@@ -574,8 +578,8 @@ int RunProgramDownload(const DownloadOptions& o) {
 // ------------------------------------------------------------ verify
 
 /// The instrument's data against a file, without writing anything.
-int RunVerify(const std::string& file) {
-    Session session;
+int RunVerify(shell::CoreSession& core, const std::string& file) {
+    Session session(core);
     const auto kind = files::DataFileKindOf(file);
     if (!kind) {
         Note(file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -586,34 +590,35 @@ int RunVerify(const std::string& file) {
     if (*kind == files::DataFileKind::kParameter) {
         files::ParameterFileRecord record;
         if (const int error = files::LoadParameterFile(file, record); error != 0) {
-            files::ReportFileError(error, shell::Catalogue(kTextDownload));
+            files::ReportFileError(core.Data().hosts, error, shell::Catalogue(kTextDownload));
             Note("cannot read " + file);
             return kExitSystemError;
         }
         if (!session.Attach()) return kExitSystemError;
         if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload)))
             return Stopped() ? StoppedExit() : kExitSystemError;
-        const auto& instrument = Engine().Data().header;
+        const auto& instrument = core.Engine().Data().header;
         notes = files::CompareHeaders(record.header, instrument);
-        found = files::CompareDataSets(record.items, Engine().Data().items.dataSet,
+        found = files::CompareDataSets(record.items, core.Engine().Data().items.dataSet,
                                        files::CompareScope::kDownloadable, record.header.setStart,
                                        record.header.adjustStart);
     } else {
         files::ProgramFileRecord record;
         if (const int error = files::LoadProgramFile(file, record); error != 0) {
-            files::ReportFileError(error, shell::Catalogue(kTextProgramDownload));
+            files::ReportFileError(core.Data().hosts, error,
+                                   shell::Catalogue(kTextProgramDownload));
             Note("cannot read " + file);
             return kExitSystemError;
         }
         if (!session.Attach()) return kExitSystemError;
         const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
-        if (!ok || Engine().CommFacts.programItemCount == 0)
+        if (!ok || core.Engine().CommFacts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
-        if (Trim(record.header.modelCode) != Trim(Engine().Data().program.header.modelCode)) {
+        if (Trim(record.header.modelCode) != Trim(core.Engine().Data().program.header.modelCode)) {
             notes.push_back("model " + Trim(record.header.modelCode) + " against " +
-                            Trim(Engine().Data().program.header.modelCode));
+                            Trim(core.Engine().Data().program.header.modelCode));
         }
-        found = files::ComparePrograms(record, files::CurrentProgramRecord(), false);
+        found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
     }
     PrintDifferences(file, "instrument", notes, found, Link().json);
     return found.empty() && notes.empty() ? kExitOk : kExitSystemError;
@@ -621,20 +626,20 @@ int RunVerify(const std::string& file) {
 
 // ------------------------------------------------------------ device settings
 
-int RunBaud(int rate) {
-    Session session;
+int RunBaud(shell::CoreSession& core, int rate) {
+    Session session(core);
     if (!session.Attach()) return kExitSystemError;
     if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRate))) return kExitSystemError;
-    if (!jobs::StartBaudRateChange(Engine(), rate)) return kExitSystemError;
-    RunStartedJob();
-    return ExitOf(Engine().CommResult == kErrNone);
+    if (!jobs::StartBaudRateChange(core.Engine(), rate)) return kExitSystemError;
+    RunStartedJob(core);
+    return ExitOf(core.Engine().CommResult == kErrNone);
 }
 
-int RunSlot(const std::string& text) {
-    Session session;
+int RunSlot(shell::CoreSession& core, const std::string& text) {
+    Session session(core);
     const auto slot = jobs::ParseSlotEntry(text);
     if (!slot) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
                                      shell::Catalogue(kTextSlot));
         Note("the slot number is a whole number from 1 to 16");
         return kExitUsage;
@@ -642,14 +647,14 @@ int RunSlot(const std::string& text) {
     session.Host().slotAnswer = *slot;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlot));
-    if (ok && Engine().CommFacts.rackAnswered) {
-        std::cout << "slot " << *slot << ": " << Trim(Engine().Results().slotModel) << "\n";
+    if (ok && core.Engine().CommFacts.rackAnswered) {
+        std::cout << "slot " << *slot << ": " << Trim(core.Engine().Results().slotModel) << "\n";
         if (!Link().quiet) {
             Note("the rack interface forgets the slot when the line closes; give --slot " +
                  std::to_string(*slot) + " to the commands that work on this instrument");
         }
     }
-    return ExitOf(ok && Engine().CommFacts.rackAnswered);
+    return ExitOf(ok && core.Engine().CommFacts.rackAnswered);
 }
 
 // ------------------------------------------------------------ online page
@@ -725,9 +730,10 @@ void PrintPage(const parameter::PageModel& page) {
 /// Job 3 and the category's first page, with the page model attached.
 class OnlineSession {
   public:
-    explicit OnlineSession(parameter::PageCategory category) : page(category) {
-        Engine().AttachPageModel(&page);
-        page.SetDownloadAllowed(!shell::PasswordIsStored());
+    OnlineSession(shell::CoreSession& core, parameter::PageCategory category)
+        : core(core), session(core), page(category, core.Data().hosts) {
+        core.Engine().AttachPageModel(&page);
+        page.SetDownloadAllowed(!shell::PasswordIsStored(core.Data()));
     }
     bool Open() {
         if (!session.Attach()) return false;
@@ -737,22 +743,23 @@ class OnlineSession {
     /// Starts the job the page model chose; the model finishes its own part
     /// of the start before the job runs (Ran).
     parameter::JobStarter Starter() {
-        return [](int job, const std::string& title) {
-            return Engine().StartCommJob({job, title});
+        return [this](int job, const std::string& title) {
+            return core.Engine().StartCommJob({job, title});
         };
     }
     /// Runs the job a page action started; true when one ran and ended well.
-    static bool Ran(bool started) {
+    bool Ran(bool started) {
         if (!started) return false;
-        RunStartedJob();
-        return Engine().CommResult == kErrNone;
+        RunStartedJob(core);
+        return core.Engine().CommResult == kErrNone;
     }
+    shell::CoreSession& core;
     Session session;
     parameter::PageModel page;
 };
 
-int RunPage(const PageOptions& o) {
-    OnlineSession online(CategoryOf(o.category));
+int RunPage(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, CategoryOf(o.category));
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     if (o.tab != 1) {
         if (o.tab > static_cast<int>(online.page.TabNames().size())) {
@@ -760,19 +767,18 @@ int RunPage(const PageOptions& o) {
                  std::to_string(online.page.TabNames().size()) + " tabs");
             return kExitUsage;
         }
-        if (!OnlineSession::Ran(online.page.ClickTab(o.tab, online.Starter())))
-            return kExitSystemError;
+        if (!online.Ran(online.page.ClickTab(o.tab, online.Starter()))) return kExitSystemError;
     }
     for (int remaining = o.next; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
-        if (!online.page.Move(true, entry, Engine().CommBusy, online.Starter())) break;
-        if (!OnlineSession::Ran(true)) return kExitSystemError;
+        if (!online.page.Move(true, entry, core.Engine().CommBusy, online.Starter())) break;
+        if (!online.Ran(true)) return kExitSystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
     for (int remaining = o.previous; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
-        if (!online.page.Move(false, entry, Engine().CommBusy, online.Starter())) break;
-        if (!OnlineSession::Ran(true)) return kExitSystemError;
+        if (!online.page.Move(false, entry, core.Engine().CommBusy, online.Starter())) break;
+        if (!online.Ran(true)) return kExitSystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
     PrintPage(online.page);
@@ -780,28 +786,27 @@ int RunPage(const PageOptions& o) {
 }
 
 /// The grid row of an address, after moving through the tabs of the category.
-int FindRow(OnlineSession& online, const std::string& address) {
+int FindRow(shell::CoreSession& core, OnlineSession& online, const std::string& address) {
     auto& page = online.page;
     const auto wanted = parameter::ParseAddress(address);
     const std::string text = wanted ? parameter::FormatAddress(wanted->first, wanted->second) : "";
     const std::size_t tabs = page.TabNames().size();
     for (std::size_t tab = 1; tab <= std::max<std::size_t>(tabs, 1); ++tab) {
         if (static_cast<int>(tab) != page.CurrentTab()) {
-            if (!OnlineSession::Ran(page.ClickTab(static_cast<int>(tab), online.Starter())))
-                return 0;
+            if (!online.Ran(page.ClickTab(static_cast<int>(tab), online.Starter()))) return 0;
         }
         for (int guard = 0; guard < 64; ++guard) {
             for (int row = 1; row <= parameter::kPageRows; ++row) {
                 if (Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
             }
-            if (!page.Move(true, 6, Engine().CommBusy, online.Starter())) break;
-            if (!OnlineSession::Ran(true)) return 0;
+            if (!page.Move(true, 6, core.Engine().CommBusy, online.Starter())) break;
+            if (!online.Ran(true)) return 0;
         }
     }
     return 0;
 }
 
-int OpenAndRead(OnlineSession& online, const PageOptions& o) {
+int OpenAndRead(shell::CoreSession& core, OnlineSession& online, const PageOptions& o) {
     if (!parameter::ParseAddress(o.address)) {
         Note("\"" + o.address +
              "\" is no item address; an address is a group letter and a number, "
@@ -811,16 +816,16 @@ int OpenAndRead(OnlineSession& online, const PageOptions& o) {
     if (!online.Open()) return -1;
     online.page.SetReading(false);
     online.page.SetGridLocked(false);
-    const int row = FindRow(online, o.address);
+    const int row = FindRow(core, online, o.address);
     if (row == 0) {
-        if (Engine().CommResult == kErrNone) {
+        if (core.Engine().CommResult == kErrNone) {
             Note("no item at " + o.address + " in " +
                  parameter::PageModel::CategoryTitle(online.page.Category()) +
                  "; --category names the category that holds it");
         }
         return -1;
     }
-    if (!OnlineSession::Ran(online.page.OpenItem(row, online.Starter()))) return -1;
+    if (!online.Ran(online.page.OpenItem(row, online.Starter()))) return -1;
     return row;
 }
 
@@ -864,9 +869,9 @@ void PrintItem(const parameter::PageModel& page, int row) {
     std::cout << "takes " << parameter::AllowedValues(page.Edit()) << "\n";
 }
 
-int RunRead(const PageOptions& o) {
-    OnlineSession online(CategoryOf(o.category));
-    const int row = OpenAndRead(online, o);
+int RunRead(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, CategoryOf(o.category));
+    const int row = OpenAndRead(core, online, o);
     if (row == -2) return kExitUsage;
     if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
     if (Link().json) {
@@ -877,10 +882,10 @@ int RunRead(const PageOptions& o) {
     return kExitOk;
 }
 
-int RunWrite(const PageOptions& o) {
-    OnlineSession online(CategoryOf(o.category));
+int RunWrite(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, CategoryOf(o.category));
     online.page.SetDownloadAllowed(true);
-    const int row = OpenAndRead(online, o);
+    const int row = OpenAndRead(core, online, o);
     if (row == -2) return kExitUsage;
     if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
@@ -909,7 +914,7 @@ int RunWrite(const PageOptions& o) {
         chosen = pick.index;
         chosenCode = entries[static_cast<std::size_t>(chosen)].code;
     } else if (!parameter::CheckEntry(o.value, page.Edit()).valid) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
                                      shell::Catalogue(kTextWrite));
         Note(o.address + " takes " + parameter::AllowedValues(page.Edit()));
         return kExitSystemError;
@@ -917,7 +922,7 @@ int RunWrite(const PageOptions& o) {
     const std::string sent = page.Edit().kind == parameter::kKindSelection
                                  ? std::string()
                                  : parameter::CheckEntry(o.value, page.Edit()).sendText;
-    if (!OnlineSession::Ran(page.Write(o.value, chosen, online.Starter())))
+    if (!online.Ran(page.Write(o.value, chosen, online.Starter())))
         return Stopped() ? StoppedExit() : kExitSystemError;
     const auto held = RowItem(page, row);
     const bool same = parameter::HoldsAskedValue(o.value, page.Edit(), held, chosenCode);
@@ -957,8 +962,8 @@ std::string CsvField(const std::string& text) {
     return out + "\"";
 }
 
-int RunMonitor(const PageOptions& o) {
-    OnlineSession online(parameter::PageCategory::Display);
+int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, parameter::PageCategory::Display);
     std::ofstream csv;
     if (!o.csv.empty()) {
         csv.open(o.csv, std::ios::binary | std::ios::trunc);
@@ -983,12 +988,13 @@ int RunMonitor(const PageOptions& o) {
         csv << "\r\n";
     }
     for (int i = 0; i < o.count && !Stopped(); ++i) {
-        if (i > 0) shell::Svc().clock->Wait(parameter::kPeriodicReadMs);
+        if (i > 0) core.Data().hosts.clock->Wait(parameter::kPeriodicReadMs);
         if (Stopped()) break;
-        if (!Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
+        if (!core.Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
             return kExitSystemError;
-        RunStartedJob();
-        if (Engine().CommResult != kErrNone) return Stopped() ? StoppedExit() : kExitSystemError;
+        RunStartedJob(core);
+        if (core.Engine().CommResult != kErrNone)
+            return Stopped() ? StoppedExit() : kExitSystemError;
         const std::string stamp = TimeStampNow();
         ordered_json values = ordered_json::array();
         if (!Link().json) std::cout << stamp;
@@ -1017,13 +1023,13 @@ int RunMonitor(const PageOptions& o) {
     return Stopped() ? StoppedExit() : kExitOk;
 }
 
-int RunCancelOutput() {
-    OnlineSession online(parameter::PageCategory::Adjust);
+int RunCancelOutput(shell::CoreSession& core) {
+    OnlineSession online(core, parameter::PageCategory::Adjust);
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
     page.SetReading(false);
     const auto before = page.Rows();
-    if (!OnlineSession::Ran(page.CancelForcedOutput(online.Starter())))
+    if (!online.Ran(page.CancelForcedOutput(online.Starter())))
         return Stopped() ? StoppedExit() : kExitSystemError;
     // The job reads an item again; say what it holds now and what changed.
     int changed = 0;
@@ -1053,7 +1059,7 @@ int RunCancelOutput() {
 
 // ------------------------------------------------------------ ports
 
-int RunPorts() {
+int RunPorts(shell::CoreSession& core) {
 #ifdef RQ50_HAVE_QT_PORT
     const auto ports = platform::AvailableSerialPorts();
     if (Link().json) {
@@ -1168,7 +1174,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
             flag, [upload, box = box](const std::string& text) { upload->boxes[box] = text; },
             "information field");
     }
-    up->callback([upload, &context] { context.run = [upload] { return RunUpload(*upload); }; });
+    up->callback([upload, &context] {
+        context.run = [upload](shell::CoreSession& core) { return RunUpload(core, *upload); };
+    });
 
     auto download = std::make_shared<DownloadOptions>();
     auto* down = AddInstrumentCommand(
@@ -1179,8 +1187,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "--password", [download](const std::string& p) { download->password = p; },
         "the download password, when one is set");
     AddJsonFlag(down, "the outcome and the read-back differences");
-    down->callback(
-        [download, &context] { context.run = [download] { return RunDownload(*download); }; });
+    down->callback([download, &context] {
+        context.run = [download](shell::CoreSession& core) { return RunDownload(core, *download); };
+    });
 
     auto programOut = std::make_shared<std::string>();
     auto* pu =
@@ -1189,7 +1198,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "the .7pr file to write (.7pr is added to a name without extension)")
         ->required();
     pu->callback([programOut, &context] {
-        context.run = [programOut] { return RunProgramUpload(*programOut); };
+        context.run = [programOut](shell::CoreSession& core) {
+            return RunProgramUpload(core, *programOut);
+        };
     });
 
     auto programIn = std::make_shared<DownloadOptions>();
@@ -1203,7 +1214,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "the download password, when one is set");
     AddJsonFlag(pd, "the check errors, the outcome and the read-back differences");
     pd->callback([programIn, &context] {
-        context.run = [programIn] { return RunProgramDownload(*programIn); };
+        context.run = [programIn](shell::CoreSession& core) {
+            return RunProgramDownload(core, *programIn);
+        };
     });
 
     auto verify = std::make_shared<std::string>();
@@ -1213,7 +1226,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "items or a program file; writes nothing (exit 1 when any differ)");
     vf->add_option("FILE", *verify, "the .7pa or .7pr file")->required();
     AddJsonFlag(vf, "the differences");
-    vf->callback([verify, &context] { context.run = [verify] { return RunVerify(*verify); }; });
+    vf->callback([verify, &context] {
+        context.run = [verify](shell::CoreSession& core) { return RunVerify(core, *verify); };
+    });
 
     auto page = std::make_shared<PageOptions>();
     auto* pg = AddInstrumentCommand(app, "page", "show a page of a category online");
@@ -1225,7 +1240,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     pg->add_option("--prev", page->previous, "move back by K rows")
         ->check(CLI::Range(1, 4096).description("K >= 1"));
     AddJsonFlag(pg, "the page");
-    pg->callback([page, &context] { context.run = [page] { return RunPage(*page); }; });
+    pg->callback([page, &context] {
+        context.run = [page](shell::CoreSession& core) { return RunPage(core, *page); };
+    });
 
     auto read = std::make_shared<PageOptions>();
     auto* rd =
@@ -1233,7 +1250,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     AddCategoryOption(rd, read->category)->required();
     rd->add_option("ADDRESS", read->address, "the item's address, e.g. C02")->required();
     AddJsonFlag(rd, "the item");
-    rd->callback([read, &context] { context.run = [read] { return RunRead(*read); }; });
+    rd->callback([read, &context] {
+        context.run = [read](shell::CoreSession& core) { return RunRead(core, *read); };
+    });
 
     auto write = std::make_shared<PageOptions>();
     auto* wr = AddInstrumentCommand(
@@ -1246,7 +1265,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "the value; for a selection its code, its text or the start of its text")
         ->required();
     AddJsonFlag(wr, "the item as read back");
-    wr->callback([write, &context] { context.run = [write] { return RunWrite(*write); }; });
+    wr->callback([write, &context] {
+        context.run = [write](shell::CoreSession& core) { return RunWrite(core, *write); };
+    });
 
     auto monitor = std::make_shared<PageOptions>();
     auto* mo = AddInstrumentCommand(
@@ -1255,16 +1276,22 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         ->check(CLI::Range(1, 1000000).description("N >= 1"));
     mo->add_option("--csv", monitor->csv, "also write the readings to a CSV file");
     AddJsonFlag(mo, "one JSON object a reading (JSON lines)");
-    mo->callback([monitor, &context] { context.run = [monitor] { return RunMonitor(*monitor); }; });
+    mo->callback([monitor, &context] {
+        context.run = [monitor](shell::CoreSession& core) { return RunMonitor(core, *monitor); };
+    });
 
     auto* co = AddInstrumentCommand(app, "cancel-output",
                                     "cancel a forced output (ADJUST page) and show what changed");
-    co->callback([&context] { context.run = [] { return RunCancelOutput(); }; });
+    co->callback([&context] {
+        context.run = [](shell::CoreSession& core) { return RunCancelOutput(core); };
+    });
 
     auto rate = std::make_shared<int>(1200);
     auto* bd = AddInstrumentCommand(app, "baud", "change the instrument's baud rate");
     bd->add_option("RATE", *rate, "1200 or 9600")->required()->check(CLI::IsMember({1200, 9600}));
-    bd->callback([rate, &context] { context.run = [rate] { return RunBaud(*rate); }; });
+    bd->callback([rate, &context] {
+        context.run = [rate](shell::CoreSession& core) { return RunBaud(core, *rate); };
+    });
 
     auto slot = std::make_shared<std::string>();
     auto* sl = AddInstrumentCommand(
@@ -1272,12 +1299,15 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "select slot N of a rack interface and report the instrument in it; the rack forgets "
         "the slot when the line closes, so other commands take --slot N");
     sl->add_option("N", *slot, "slot number 1-16")->required();
-    sl->callback([slot, &context] { context.run = [slot] { return RunSlot(*slot); }; });
+    sl->callback([slot, &context] {
+        context.run = [slot](shell::CoreSession& core) { return RunSlot(core, *slot); };
+    });
 
     auto* ports = app.add_subcommand("ports", "list the serial ports of this machine");
     ports->fallthrough();
     AddJsonFlag(ports, "the ports");
-    ports->callback([&context] { context.run = [] { return RunPorts(); }; });
+    ports->callback(
+        [&context] { context.run = [](shell::CoreSession& core) { return RunPorts(core); }; });
 }
 
 const RegisterCommands kInstrumentCommands(&AddInstrumentCommands);

@@ -13,8 +13,10 @@
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
+#include "shell/CoreSession.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/Workspace.h"
 
 #include <filesystem>
 #include <iostream>
@@ -46,41 +48,44 @@ bool LoadCategories(program::CategoryTable& table) {
 
 namespace {
 
-int NewProgram(const std::string& out) {
-    CliServices services;
+int NewProgram(shell::CoreSession& core, const std::string& out) {
+    CliServices services(core.Data());
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return kExitSystemError;
-    auto& state = program::Program();
+    auto& state = core.Data().program;
     switch (program::CreateNewProgram(categories, state)) {
         case program::NewProgramResult::kCreated:
             break;
         case program::NewProgramResult::kNotRegistered:
-            shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, {});
+            shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgModelNotRegistered,
+                                         shell::kButtonsOk, {});
             return kExitSystemError;
         case program::NewProgramResult::kAreaTooLarge:
-            program::ShowAreaTooLargeMessage({});
+            program::ShowAreaTooLargeMessage(core.Data().hosts, {});
             return kExitSystemError;
     }
     state.source = program::kSourceNew;
     state.dataPresent = true;
-    files::InitInformationRecord(files::OleDateNow());
-    files::SetInformationFileName(files::CurrentInformation(),
+    core.Data().information = files::DefaultInformation(files::OleDateNow());
+    files::SetInformationFileName(core.Data().information,
                                   std::filesystem::path(out).filename().string());
-    if (!files::WriteProgramFile(out)) return kExitSystemError;
+    if (!files::WriteProgramFile(core.Data(), out)) return kExitSystemError;
     std::cout << out << "\n";
     return kExitOk;
 }
 
 }  // namespace
 
-bool OpenInEditor(const std::string& path, const program::CategoryTable& categories,
-                  program::EditorHost& host, std::unique_ptr<program::ProgramEditor>& editor) {
-    if (!files::ReadProgramFile(path)) return false;
-    auto& state = program::Program();
+bool OpenInEditor(shell::CoreSession& core, const std::string& path,
+                  const program::CategoryTable& categories, program::EditorHost& host,
+                  std::unique_ptr<program::ProgramEditor>& editor) {
+    if (!files::ReadProgramFile(core.Data(), path)) return false;
+    auto& state = core.Data().program;
     state.source = program::kSourceFile;
     state.dataPresent = true;
     // No undo history is kept for a headless run.
-    editor = std::make_unique<program::ProgramEditor>(categories, state, host, std::string());
+    editor = std::make_unique<program::ProgramEditor>(core.Data().hosts, categories, state, host,
+                                                      std::string());
     editor->Open();
     return true;
 }
@@ -95,12 +100,13 @@ ordered_json ErrorLinesJson(const std::vector<program::ErrorLine>& lines) {
     return list;
 }
 
-bool ProgramReadyForDownload(const std::string& path, bool force, ordered_json* errors) {
+bool ProgramReadyForDownload(shell::CoreSession& core, const std::string& path, bool force,
+                             ordered_json* errors) {
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return false;
     static program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
-    if (!OpenInEditor(path, categories, host, editor)) {
+    if (!OpenInEditor(core, path, categories, host, editor)) {
         Note("cannot read " + path);
         return false;
     }
@@ -108,8 +114,8 @@ bool ProgramReadyForDownload(const std::string& path, bool force, ordered_json* 
     if (editor->WriteBackForOutput(title) != program::WriteBackStatus::kReady) return false;
     // The check runs on the editor's copy; what goes to the instrument is the
     // file exactly as stored.
-    auto reread = [&path] {
-        if (files::ReadProgramFile(path, files::FileTitleOf(path))) return true;
+    auto reread = [&core, &path] {
+        if (files::ReadProgramFile(core.Data(), path, files::FileTitleOf(path))) return true;
         Note("cannot read " + path);
         return false;
     };
@@ -133,13 +139,13 @@ struct CheckOptions {
     bool json = false;
 };
 
-int Check(const CheckOptions& o) {
-    CliServices services;
+int Check(shell::CoreSession& core, const CheckOptions& o) {
+    CliServices services(core.Data());
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return kExitSystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
-    if (!OpenInEditor(o.file, categories, host, editor)) {
+    if (!OpenInEditor(core, o.file, categories, host, editor)) {
         Note("cannot read " + o.file);
         return kExitSystemError;
     }
@@ -166,7 +172,9 @@ int Check(const CheckOptions& o) {
         std::cout << shell::Catalogue(kTextNoErrorFound) << "\n";
         return kExitOk;
     }
-    if (!registered) shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, {});
+    if (!registered)
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgModelNotRegistered, shell::kButtonsOk,
+                                     {});
     if (!lines.empty()) std::cout << program::ErrorListText(lines);
     return kExitSystemError;
 }
@@ -176,14 +184,18 @@ void AddProgramCommands(CLI::App& app, CliContext& context) {
         app.add_subcommand("new-program", "save the new-program template of model RQK2");
     auto out = std::make_shared<std::string>();
     newProgram->add_option("-o,--output", *out, "program file to write (.7pr)")->required();
-    newProgram->callback([&context, out] { context.run = [out] { return NewProgram(*out); }; });
+    newProgram->callback([&context, out] {
+        context.run = [out](shell::CoreSession& core) { return NewProgram(core, *out); };
+    });
 
     auto* check = app.add_subcommand(
         "check", "run the command check on a program file, as the program editor does");
     auto options = std::make_shared<CheckOptions>();
     check->add_option("file", options->file, "program file (.7pr)")->required();
     check->add_flag("--json", options->json, "print the error list as JSON (see docs/cli.md)");
-    check->callback([&context, options] { context.run = [options] { return Check(*options); }; });
+    check->callback([&context, options] {
+        context.run = [options](shell::CoreSession& core) { return Check(core, *options); };
+    });
 }
 
 const RegisterCommands kProgramCommands(&AddProgramCommands);

@@ -10,6 +10,10 @@
 #include <memory>
 #include <string>
 
+namespace rq50::shell {
+class CoreSession;
+}  // namespace rq50::shell
+
 namespace rq50::cli {
 
 /// Category.ini of the application folder as the program side sees it;
@@ -17,14 +21,16 @@ namespace rq50::cli {
 bool LoadCategories(program::CategoryTable& table);
 
 /// Reads a program file and opens it in an editor without a window.
-bool OpenInEditor(const std::string& path, const program::CategoryTable& categories,
-                  program::EditorHost& host, std::unique_ptr<program::ProgramEditor>& editor);
+bool OpenInEditor(shell::CoreSession& core, const std::string& path,
+                  const program::CategoryTable& categories, program::EditorHost& host,
+                  std::unique_ptr<program::ProgramEditor>& editor);
 
 /// The check of the editor's Download: the program file is read, written back
 /// and checked. With errors they are listed (as JSON lines into `errors` when
 /// given) and the download is refused unless `force`. True when the current
 /// program may be downloaded.
-bool ProgramReadyForDownload(const std::string& path, bool force, ordered_json* errors);
+bool ProgramReadyForDownload(shell::CoreSession& core, const std::string& path, bool force,
+                             ordered_json* errors);
 
 /// The error list of the last check as JSON.
 ordered_json ErrorLinesJson(const std::vector<program::ErrorLine>& lines);

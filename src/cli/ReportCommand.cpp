@@ -9,6 +9,7 @@
 #include "files/SaveTarget.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/Reports.h"
+#include "shell/CoreSession.h"
 
 #include <QGuiApplication>
 
@@ -78,7 +79,7 @@ std::optional<print::PrintAreas> ParseAreas(const std::optional<std::string>& li
     return areas;
 }
 
-int RunReport(const ReportOptions& o) {
+int RunReport(shell::CoreSession& core, const ReportOptions& o) {
     const std::string ext = Lower(std::filesystem::path(o.file).extension().string());
     if (ext != ".7pa" && ext != ".7pr") {
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -92,10 +93,10 @@ int RunReport(const ReportOptions& o) {
         return kExitSystemError;
     }
 
-    CliServices services;
+    CliServices services(core.Data());
     const std::string title = files::FileTitleOf(o.file);
-    const bool read =
-        parameter ? files::ReadParameterFile(o.file, title) : files::ReadProgramFile(o.file, title);
+    const bool read = parameter ? files::ReadParameterFile(core.Data(), o.file, title)
+                                : files::ReadProgramFile(core.Data(), o.file, title);
     if (!read) {
         if (services.MessagesShown() == 0)
             std::cerr << "rq50-cli: " << o.file << " could not be read\n";
@@ -117,10 +118,10 @@ int RunReport(const ReportOptions& o) {
     print::PrintControl control(*pdf.Surface());
     const print::ReportSetup setup{print::PageFormat{}, files::OleDateNow()};
     const bool printed =
-        parameter
-            ? print::PrintParameterReport(control, files::CurrentParameterRecord(), *areas,
-                                          areas->maint, setup)
-            : print::PrintProgramReport(control, files::CurrentProgramRecord(), *areas, setup);
+        parameter ? print::PrintParameterReport(control, files::CurrentParameterRecord(core.Data()),
+                                                *areas, areas->maint, setup)
+                  : print::PrintProgramReport(control, files::CurrentProgramRecord(core.Data()),
+                                              *areas, setup);
     if (!printed || !pdf.Commit()) {
         std::cerr << "rq50-cli: " << o.pdf << " was not written";
         const QString reason = pdf.ErrorText();
@@ -142,8 +143,9 @@ void AddReportCommand(CLI::App& app, CliContext& context) {
     command->add_option("--areas", options->areas,
                         "print areas, comma-separated: info,display,set,adjust,maint or "
                         "info,program,const (default: as the print dialog opens, MAINT off)");
-    command->callback(
-        [options, &context] { context.run = [options] { return RunReport(*options); }; });
+    command->callback([options, &context] {
+        context.run = [options](shell::CoreSession& core) { return RunReport(core, *options); };
+    });
 }
 
 const RegisterCommands kReportCommand(&AddReportCommand);

@@ -13,31 +13,25 @@
 
 namespace rq50::cli {
 
-namespace {
-shell::CoreSession* g_core = nullptr;
-}  // namespace
-
 std::vector<CommandRegistrar>& CommandRegistrars() {
     static std::vector<CommandRegistrar> registrars;
     return registrars;
 }
 
-shell::CoreSession& Core() {
-    return *g_core;
-}
-
 /// Starts the core as the program starts (configuration tables, port
-/// settings, information record) and runs the command; a configuration that
-/// the program would refuse is refused here too.
+/// settings, information record) and runs the command on its session; a
+/// configuration that the program would refuse is refused here too. A
+/// command without start-up (version) gets the session unstarted.
 int RunStarted(const CliContext& context) {
     CliMessageHost messages;
-    shell::FileSystemUtility utility;
     shell::SteadyClock clock;
+    shell::FileSystemUtility utility(&clock);
     shell::FrontEnd frontEnd;
     frontEnd.clock = &clock;
     frontEnd.utility = &utility;
     frontEnd.messages = &messages;
     shell::CoreSession session(frontEnd);
+    if (!context.startUp) return context.run(session);
     if (session.Start() != shell::StartupResult::Running) {
         // The box's title names the file that failed ("RQ50  " + path).
         const std::string prefix = std::string(shell::kAppTitle) + "  ";
@@ -46,10 +40,7 @@ int RunStarted(const CliContext& context) {
         }
         return kExitSystemError;
     }
-    g_core = &session;
-    const int rc = context.run();
-    g_core = nullptr;
-    return rc;
+    return context.run(session);
 }
 
 }  // namespace rq50::cli
@@ -68,7 +59,7 @@ int main(int argc, char** argv) {
                    "application folder (configuration files, User and Undo folders)");
     app.add_subcommand("version", "print the program's version")->callback([&context] {
         context.startUp = false;
-        context.run = [] {
+        context.run = [](rq50::shell::CoreSession&) {
             std::cout << "RQ50 R " << RQ50_VERSION_TEXT << "\n";
             return kExitOk;
         };
@@ -100,7 +91,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     try {
-        return context.startUp ? RunStarted(context) : context.run();
+        return RunStarted(context);
     } catch (const std::exception& e) {
         std::cerr << "rq50-cli: " << e.what() << "\n";
         return kExitSystemError;

@@ -6,6 +6,7 @@
 #include "shell/Clock.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm {
 
@@ -63,7 +64,7 @@ std::int32_t CommEngine::CloseCommPort(SerialPort& port) {
 }
 
 void CommEngine::ShowQuillError() {
-    auto* messages = shell::Svc().messages;
+    auto* messages = Data().hosts.messages;
     if (messages) {
         messages->Beep();
         shell::MessageBoxRequest box;

@@ -285,7 +285,7 @@ void CommEngine::TickFinish() {
     stopRequested = false;
     StopTimer2();
     Host().CloseCommDialog();
-    RunHandBack(HandBackFor(CommCaller, CommJob, CommResult, CommFacts), m_menuCommand);
+    RunHandBack(Data(), HandBackFor(CommCaller, CommJob, CommResult, CommFacts), m_menuCommand);
     Host().SetBusyPointer(false);
 }
 
@@ -300,14 +300,17 @@ void CommEngine::AbortJob() {
     try {
         TickFinish();
     } catch (const std::exception& error) {
-        shell::ShowRoutineError("Timer1_ERR", error.what());
+        shell::ShowRoutineError(Data().hosts, "Timer1_ERR", error.what());
     }
 }
 
 CommEngine::CommEngine()
-    : m_workspace(&shell::FrontEndWorkspace()),
+    : m_ownWorkspace(std::make_unique<shell::Workspace>()),
+      m_workspace(m_ownWorkspace.get()),
       m_tables(std::make_unique<jobs::JobTables>()),
-      m_results(std::make_unique<jobs::JobResults>()) {}
+      m_results(std::make_unique<jobs::JobResults>()) {
+    m_ownWorkspace->hosts.engine = this;
+}
 
 CommEngine::~CommEngine() = default;
 
@@ -435,7 +438,7 @@ void CommEngine::Timer1() {
     } catch (const std::exception& error) {
         // A transaction that fails unexpectedly must not leave the engine
         // busy for good: report it, release the port and end the job.
-        shell::ShowRoutineError("Timer1_ERR", error.what());
+        shell::ShowRoutineError(Data().hosts, "Timer1_ERR", error.what());
         AbortJob();
     }
 }
@@ -500,7 +503,7 @@ constexpr int kTextCheckTheLine = 1590;
 }  // namespace
 
 void CommEngine::ShowLineLost(const std::string& detail) {
-    auto* messages = shell::Svc().messages;
+    auto* messages = Data().hosts.messages;
     if (!messages) return;
     shell::MessageBoxRequest box;
     box.text = shell::Catalogue(kTextLineLost);
@@ -543,7 +546,7 @@ int CommEngine::ShowCommErrorMessage(int code, const std::string& detail) {
     auto it = kMessageOf.find(code);
     if (it == kMessageOf.end()) return 0;
     shell::ShowMsgBoxWithDetail(
-        it->second, shell::kButtonsOk, CommTitle,
+        Data().hosts, it->second, shell::kButtonsOk, CommTitle,
         detail.empty() && code == kErrNoResponse ? NoAnswerDetail() : detail);
     return it->second;
 }

@@ -146,7 +146,9 @@ class CommEngine : public CommEngineState {
     void SetClock(shell::Clock* clock);
     shell::Clock* GetClock() const { return m_clock; }
     std::int64_t NowMs() const;
-    /// The data the jobs read and fill (the session's workspace).
+    /// The data the jobs read and fill, with the state and hosts of the
+    /// session (its workspace). An engine made on its own works on a
+    /// workspace it owns, with no hosts, until a session gives it one.
     void SetWorkspace(shell::Workspace& workspace) { m_workspace = &workspace; }
     shell::Workspace& Data() { return *m_workspace; }
     const shell::Workspace& Data() const { return *m_workspace; }
@@ -360,6 +362,7 @@ class CommEngine : public CommEngineState {
     CommHost* m_host = nullptr;
     SerialPort* m_port = nullptr;
     shell::Clock* m_clock = nullptr;
+    std::unique_ptr<shell::Workspace> m_ownWorkspace;
     shell::Workspace* m_workspace;
     parameter::PageModel* m_page = nullptr;
     std::function<void(int code)> m_menuCommand;

@@ -9,9 +9,10 @@
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm {
 
@@ -26,9 +27,9 @@ std::string CommEngine::CommSettingsString() const {
            std::to_string(CommSettings.dataBits) + "," + CommSettings.stopBits;
 }
 
-std::string DeviceForPort(int portNumber) {
+std::string DeviceForPort(const shell::Services& hosts, int portNumber) {
     const std::string number = std::to_string(portNumber);
-    if (auto* settings = shell::Svc().settings) {
+    if (auto* settings = hosts.settings) {
         if (auto device = settings->Get("COM" + number + "Device"); device && !device->empty())
             return *device;
     }
@@ -41,7 +42,7 @@ std::string DeviceForPort(int portNumber) {
 
 std::string CommEngine::CommDevice() const {
     if (!CommSettings.deviceOverride.empty()) return CommSettings.deviceOverride;
-    return DeviceForPort(shell::G().comPort);
+    return DeviceForPort(Data().hosts, Data().state.comPort);
 }
 
 std::string CommEngine::LineStatusText(const std::string& demoName) const {
@@ -68,7 +69,7 @@ std::string CommEngine::LineStatusText(const std::string& demoName) const {
 void CommEngine::InitCommSettings() {
     CommSettings = {};
     int port = 1;
-    if (auto* settings = shell::Svc().settings) {
+    if (auto* settings = Data().hosts.settings) {
         if (auto text = settings->Get("COMPORT")) {
             try {
                 port = std::stoi(*text);
@@ -77,7 +78,7 @@ void CommEngine::InitCommSettings() {
             }
         }
     }
-    shell::G().comPort = static_cast<std::int16_t>(port >= 1 && port <= 4 ? port : 1);
+    Data().state.comPort = static_cast<std::int16_t>(port >= 1 && port <= 4 ? port : 1);
 }
 
 void CommEngine::ClearSendData() {

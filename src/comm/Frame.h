@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "shell/Services.h"
 
 namespace rq50::comm {
 
@@ -23,7 +24,7 @@ struct PortSettings {
 
 /// The device behind COMn: the stored setting "COMnDevice", else /dev/ttyS(n-1)
 /// on Linux and COMn on Windows.
-std::string DeviceForPort(int portNumber);
+std::string DeviceForPort(const shell::Services& hosts, int portNumber);
 
 // ---- Requests ---------------------------------------------------------------
 

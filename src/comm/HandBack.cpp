@@ -4,6 +4,7 @@
 
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm {
 
@@ -135,18 +136,19 @@ HandBackAction HandBackFor(CommCallers caller, int job, int result, const HandBa
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }
 
-void RunHandBack(const HandBackAction& action, const std::function<void(int code)>& menuCommand) {
-    auto* navigation = shell::Svc().navigation;
+void RunHandBack(shell::Workspace& ws, const HandBackAction& action,
+                 const std::function<void(int code)>& menuCommand) {
+    auto* navigation = ws.hosts.navigation;
     // A host without screens (the command line) has nowhere to hand back to.
     if (navigation == nullptr && action.kind != HandBackKind::MenuCommand) return;
     switch (action.kind) {
         case HandBackKind::None:
             break;
         case HandBackKind::Event:
-            shell::DisplayMatorix(action.code, action.follow, 0);
+            shell::DisplayMatorix(ws, action.code, action.follow, 0);
             break;
         case HandBackKind::Display:
-            shell::Pfnc_nShowDisplayMatorix(action.code);
+            shell::Pfnc_nShowDisplayMatorix(ws, action.code);
             break;
         case HandBackKind::MenuCommand:
             if (menuCommand) menuCommand(action.code);

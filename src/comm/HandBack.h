@@ -6,13 +6,17 @@
 #include "comm/Engine.h"
 #include "shell/NavigationHost.h"
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::comm {
 
 /// How control returns to the screens when a job ends.
 enum class HandBackKind {
     None,         ///< nothing happens
-    Event,        ///< DisplayMatorix(code, follow)
-    Display,      ///< Pfnc_nShowDisplayMatorix(code)
+    Event,        ///< DisplayMatorix(ws, code, follow)
+    Display,      ///< Pfnc_nShowDisplayMatorix(ws, code)
     MenuCommand,  ///< MenuCommand(code)
     Enable,       ///< the screen is enabled again
     Unload,       ///< the screen is closed
@@ -33,7 +37,8 @@ HandBackAction HandBackFor(CommCallers caller, int job, int result, const HandBa
 
 /// Carries out `action` through the navigation routines; a MenuCommand goes
 /// to `menuCommand` (the main window's shared menu handler).
-void RunHandBack(const HandBackAction& action, const std::function<void(int code)>& menuCommand);
+void RunHandBack(shell::Workspace& ws, const HandBackAction& action,
+                 const std::function<void(int code)>& menuCommand);
 
 /// Menu command that opens the baud-rate dialog after job 20.
 constexpr int kMenuBaudRateDialog = 101;

@@ -8,6 +8,10 @@ namespace Ui {
 class frmRQ4000;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::comm {
 
 /// "Now Communicating.": the running job's title, its progress and the
@@ -15,7 +19,7 @@ namespace rq50::comm {
 class frmRQ4000 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ4000(QWidget* parent = nullptr);
+    explicit frmRQ4000(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ4000() override;
 
     void Load() override;

@@ -13,6 +13,7 @@
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ4100.h"
 
 namespace rq50::comm {
@@ -24,13 +25,10 @@ constexpr int kTextOk = 4103;
 constexpr int kTextCancel = 4104;
 constexpr const char* kName = "frmRQ4100";
 
-std::optional<int>& PresetSlot() {
-    static std::optional<int> slot;
-    return slot;
-}
 }  // namespace
 
-frmRQ4100::frmRQ4100(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::frmRQ4100>()) {
+frmRQ4100::frmRQ4100(shell::Workspace& ws, QWidget* parent)
+    : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4100>()) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
     setWindowTitle(gui::CatalogueText(kTextCaption));
@@ -42,53 +40,52 @@ frmRQ4100::frmRQ4100(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
     new gui::NumericKeyGuard(m_ui->txtSlot, parameter::kDigitsOnly);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     gui::AddMnemonics(this);
     adjustSize();
-    gui::LoadPosition(this, kName);
+    gui::LoadPosition(Ws(), this, kName);
 }
 
 frmRQ4100::~frmRQ4100() {
-    gui::SavePosition(this, kName);
+    gui::SavePosition(Ws(), this, kName);
 }
 
 void frmRQ4100::cmdOK_Click() {
     m_slot = jobs::ParseSlotEntry(gui::Bytes(m_ui->txtSlot->text()));
     if (!m_slot) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk,
+        shell::RQ0000fnc_nShowMsgBox(Ws().hosts, kMsgIllegalValue, shell::kButtonsOk,
                                      shell::Catalogue(kTextCaption));
         m_ui->txtSlot->setFocus();
         m_ui->txtSlot->selectAll();
         return;
     }
-    CommEngine& engine = shell::FrontEndEngine();
+    CommEngine& engine = Ws().Engine();
     engine.SlotNumber = *m_slot;
     engine.SlotConfirmed = true;
     accept();
 }
 
-std::optional<int> frmRQ4100::Ask(QWidget* parent) {
-    frmRQ4100 dialog(parent);
+std::optional<int> frmRQ4100::Ask(shell::Workspace& ws, QWidget* parent) {
+    frmRQ4100 dialog(ws, parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Slot();
 }
 
-std::optional<int> frmRQ4100::TakePresetSlot() {
-    return std::exchange(PresetSlot(), std::nullopt);
+std::optional<int> frmRQ4100::TakePresetSlot(shell::Workspace& ws) {
+    return std::exchange(ws.state.presetSlot, std::nullopt);
 }
 
-void frmRQ4100::RunSlotSetting(QWidget* parent) {
-    const std::optional<int> slot = Ask(parent);
+void frmRQ4100::RunSlotSetting(shell::Workspace& ws, QWidget* parent) {
+    const std::optional<int> slot = Ask(ws, parent);
     if (!slot) return;
-    PresetSlot() = slot;
+    ws.state.presetSlot = slot;
     // The screen behind stays as it is: the job only writes the slot.
-    if (!shell::FrontEndEngine().StartCommJob(
-            {kJobSlot, shell::Catalogue(kTextCaption), kCallerSlotDialog})) {
-        PresetSlot().reset();
+    if (!ws.Engine().StartCommJob({kJobSlot, shell::Catalogue(kTextCaption), kCallerSlotDialog})) {
+        ws.state.presetSlot.reset();
         return;
     }
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayCommProgress);
 }
 
 }  // namespace rq50::comm

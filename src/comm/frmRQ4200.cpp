@@ -4,10 +4,11 @@
 #include "comm/jobs/Jobs.h"
 #include "files/DataSet.h"
 #include "gui/QtHosts.h"
-#include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ4200.h"
 
 namespace rq50::comm {
@@ -21,22 +22,23 @@ constexpr int kTextOk = 4205;
 constexpr int kTextCancel = 4206;
 }  // namespace
 
-frmRQ4200::frmRQ4200(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ4200, parent), m_ui(std::make_unique<Ui::frmRQ4200>()) {
+frmRQ4200::frmRQ4200(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ4200, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ4200_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ4200_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ4200_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ4200_cmdCancel_Click", [this] { cmdCancel_Click(); });
+    });
 }
 
 frmRQ4200::~frmRQ4200() = default;
 
 void frmRQ4200::Load() {
     setWindowTitle(gui::CatalogueText(kTextCaption));
-    m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
-                            gui::Text(files::CurrentDataSetHeader().model));
+    m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(Ws().header.model));
     m_ui->opt1200->setText(gui::CatalogueText(kText1200));
     m_ui->opt9600->setText(gui::CatalogueText(kText9600));
     m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
@@ -53,22 +55,22 @@ void frmRQ4200::Load() {
 void frmRQ4200::Unload() {
     // The screen the Baud Rate command disabled works again once the dialog
     // is gone, whichever way it went.
-    if (shell::Svc().navigation != nullptr)
-        shell::Svc().navigation->EnableScreen(shell::ScreenOfCurrentId());
+    if (Ws().hosts.navigation != nullptr)
+        Ws().hosts.navigation->EnableScreen(shell::ScreenOfCurrentId(Ws()));
 }
 
 void frmRQ4200::cmdOK_Click() {
     if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
                                    kCallerBaudDialog))
         return;
-    if (shell::Svc().navigation != nullptr)
-        shell::Svc().navigation->DisableScreen(shell::Screen::frmRQ4200);
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
+    if (Ws().hosts.navigation != nullptr)
+        Ws().hosts.navigation->DisableScreen(shell::Screen::frmRQ4200);
+    shell::Pfnc_nShowDisplayMatorix(Ws(), shell::kDisplayCommProgress);
 }
 
 void frmRQ4200::cmdCancel_Click() {
-    if (shell::Svc().navigation != nullptr)
-        shell::Svc().navigation->UnloadScreen(shell::Screen::frmRQ4200);
+    if (Ws().hosts.navigation != nullptr)
+        Ws().hosts.navigation->UnloadScreen(shell::Screen::frmRQ4200);
 }
 
 }  // namespace rq50::comm

@@ -8,6 +8,10 @@ namespace Ui {
 class frmRQ4200;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::comm {
 
 /// Baud rate setting: switches the connected instrument between 1200 and
@@ -15,7 +19,7 @@ namespace rq50::comm {
 class frmRQ4200 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ4200(QWidget* parent = nullptr);
+    explicit frmRQ4200(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ4200() override;
 
     void Load() override;

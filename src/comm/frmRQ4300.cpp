@@ -6,7 +6,8 @@
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
 #include "parameter/NumericKeyFilter.h"
-#include "shell/GlobalState.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ4300.h"
 
 namespace rq50::comm {
@@ -23,8 +24,8 @@ constexpr int kTextCancel = 2121;
 constexpr const char* kName = "frmRQ4300";
 }  // namespace
 
-frmRQ4300::frmRQ4300(int mode, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::frmRQ4300>()), m_mode(mode) {
+frmRQ4300::frmRQ4300(shell::Workspace& ws, int mode, QWidget* parent)
+    : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4300>()), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
     const bool setting = mode == jobs::kPasswordNew;
@@ -44,26 +45,26 @@ frmRQ4300::frmRQ4300(int mode, QWidget* parent)
     new gui::NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
     new gui::NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     gui::AddMnemonics(this);
     adjustSize();
-    gui::LoadPosition(this, kName);
+    gui::LoadPosition(Ws(), this, kName);
 }
 
 frmRQ4300::~frmRQ4300() {
-    gui::SavePosition(this, kName);
+    gui::SavePosition(Ws(), this, kName);
 }
 
-void frmRQ4300::Run(QWidget* parent, int mode) {
-    shell::G().passwordMode = mode;
-    frmRQ4300 dialog(mode, parent);
+void frmRQ4300::Run(shell::Workspace& ws, QWidget* parent, int mode) {
+    ws.state.passwordMode = mode;
+    frmRQ4300 dialog(ws, mode, parent);
     dialog.exec();
 }
 
 void frmRQ4300::cmdOK_Click() {
     const jobs::PasswordOutcome out =
-        jobs::PasswordDialogOk(m_mode, gui::Bytes(m_ui->txtPassword1->text()),
+        jobs::PasswordDialogOk(Ws(), m_mode, gui::Bytes(m_ui->txtPassword1->text()),
                                gui::Bytes(m_ui->txtPassword2->text()), gui::Bytes(windowTitle()));
     if (out.close) {
         accept();

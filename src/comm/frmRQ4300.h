@@ -8,6 +8,10 @@ namespace Ui {
 class frmRQ4300;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::comm {
 
 /// The password dialog: mode 0 sets a new password (entry and confirmation),
@@ -16,17 +20,20 @@ namespace rq50::comm {
 class frmRQ4300 : public QDialog {
     Q_OBJECT
   public:
-    frmRQ4300(int mode, QWidget* parent = nullptr);
+    explicit frmRQ4300(shell::Workspace& ws, int mode, QWidget* parent = nullptr);
     ~frmRQ4300() override;
 
     /// Shows the dialog modally in `mode` and returns when it is closed; the
     /// outcome is in the application state (password, download allowed,
     /// dialog not passed).
-    static void Run(QWidget* parent, int mode);
+    static void Run(shell::Workspace& ws, QWidget* parent, int mode);
 
   private:
+    shell::Workspace& Ws() const { return m_ws; }
+
     void cmdOK_Click();
 
+    shell::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4300> m_ui;
     int m_mode;
 };

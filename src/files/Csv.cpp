@@ -7,9 +7,10 @@
 #include "parameter/ItemBlock.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 #include <algorithm>
 #include <array>
@@ -124,8 +125,8 @@ void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::siz
     }
 }
 
-void ShowWriteError(int error) {
-    if (auto* host = shell::Svc().messages) {
+void ShowWriteError(const shell::Services& hosts, int error) {
+    if (auto* host = hosts.messages) {
         host->Show({FileErrorDescription(error), Text(kTextErrorNumber) + std::to_string(error),
                     shell::kButtonsOk, shell::MsgIcon::Critical});
     }
@@ -243,17 +244,17 @@ int WriteCsvLines(const std::string& path, const CsvLines& lines) {
     return ReplaceFileContents(path, bytes);
 }
 
-bool WriteParameterCsv(const std::string& path, const CsvAreas& areas) {
+bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas) {
     const int error = WriteCsvLines(
-        path, BuildParameterCsv(CurrentParameterRecord(), areas, shell::G().commandMenuUnlocked));
-    if (error != kFileOk) ShowWriteError(error);
+        path, BuildParameterCsv(CurrentParameterRecord(ws), areas, ws.state.commandMenuUnlocked));
+    if (error != kFileOk) ShowWriteError(ws.hosts, error);
     return error == kFileOk;
 }
 
-bool WriteProgramCsv(const std::string& path, const CsvAreas& areas) {
+bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas) {
     const int error = WriteCsvLines(
-        path, BuildProgramCsv(CurrentProgramRecord(), areas, program::LoadedCategoryTable()));
-    if (error != kFileOk) ShowWriteError(error);
+        path, BuildProgramCsv(CurrentProgramRecord(ws), areas, program::LoadedCategoryTable()));
+    if (error != kFileOk) ShowWriteError(ws.hosts, error);
     return error == kFileOk;
 }
 

@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// The report as lines of text, each written with CR LF.
@@ -65,7 +69,7 @@ int WriteCsvLines(const std::string& path, const CsvLines& lines);
 /// error is shown as its description with the title "ErrorNumber = " + number
 /// and a critical icon; the result is then false and any earlier file at
 /// `path` is left as it was.
-bool WriteParameterCsv(const std::string& path, const CsvAreas& areas);
-bool WriteProgramCsv(const std::string& path, const CsvAreas& areas);
+bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas);
+bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas);
 
 }  // namespace rq50::files

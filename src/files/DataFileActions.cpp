@@ -4,24 +4,26 @@
 #include "files/ProgramFile.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
-#include "shell/GlobalState.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::files {
 
 namespace {
-bool ProgramMode() {
-    return shell::G().settingMode != 0;
+bool ProgramMode(const shell::Workspace& ws) {
+    return ws.state.settingMode != 0;
 }
 }  // namespace
 
-shell::FileDialogActions DataFileActions() {
+shell::FileDialogActions DataFileActions(shell::Workspace& ws) {
     shell::FileDialogActions actions;
-    actions.readFile = [](const std::string& path, const std::string& title) {
-        return ProgramMode() ? ReadProgramFile(path, title) : ReadParameterFile(path, title);
+    actions.readFile = [&ws](const std::string& path, const std::string& title) {
+        return ProgramMode(ws) ? ReadProgramFile(ws, path, title)
+                               : ReadParameterFile(ws, path, title);
     };
-    actions.lastItemIndex = []() -> std::int64_t {
-        if (ProgramMode()) return static_cast<std::int64_t>(program::Program().records.size()) - 1;
-        return static_cast<std::int64_t>(parameter::Items().dataSet.size()) - 1;
+    actions.lastItemIndex = [&ws]() -> std::int64_t {
+        if (ProgramMode(ws)) return static_cast<std::int64_t>(ws.program.records.size()) - 1;
+        return static_cast<std::int64_t>(ws.items.dataSet.size()) - 1;
     };
     return actions;
 }

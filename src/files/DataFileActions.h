@@ -6,10 +6,14 @@
 
 #include "shell/FileDialog.h"
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// The reader of the mode (ReadParameterFile or ReadProgramFile) and the
 /// index of the data's last item block (-1 for none).
-shell::FileDialogActions DataFileActions();
+shell::FileDialogActions DataFileActions(shell::Workspace& ws);
 
 }  // namespace rq50::files

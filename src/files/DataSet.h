@@ -10,7 +10,7 @@ namespace rq50::files {
 /// What an upload learnt about the instrument besides its items: the model, the
 /// slot, where each category begins and how many groups it has. Saved and
 /// loaded with the data set. The data set itself and the upload buffer are the
-/// shared item arrays (parameter::Items()).
+/// item arrays of the session's workspace.
 struct DataSetHeader {
     /// Data text of the instrument's model item, as received (not trimmed).
     std::string model;
@@ -30,8 +30,5 @@ struct DataSetHeader {
     std::uint8_t customType = 0;
     friend bool operator==(const DataSetHeader&, const DataSetHeader&) = default;
 };
-
-/// The header of the current data set.
-DataSetHeader& CurrentDataSetHeader();
 
 }  // namespace rq50::files

@@ -4,6 +4,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 #include <cerrno>
 
@@ -84,7 +85,7 @@ int ReadErrorFromErrno(int e) {
     return FileErrorFromErrno(e);
 }
 
-int ReportFileError(int error, const std::string& title) {
+int ReportFileError(const shell::Services& hosts, int error, const std::string& title) {
     int message = 0;
     switch (error) {
         case kFileOk:
@@ -108,10 +109,10 @@ int ReportFileError(int error, const std::string& title) {
             break;
     }
     if (message != 0) {
-        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, title);
+        shell::RQ0000fnc_nShowMsgBox(hosts, message, shell::kButtonsOk, title);
         return message;
     }
-    if (auto* host = shell::Svc().messages) {
+    if (auto* host = hosts.messages) {
         host->Beep();
         host->Show(
             {FileErrorDescription(error), title, shell::kButtonsOk, shell::MsgIcon::Exclamation});

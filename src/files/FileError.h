@@ -2,6 +2,11 @@
 
 #include <string>
 
+namespace rq50::shell {
+struct Services;
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// Run-time error numbers of the file routines. ReportFileError turns them into
@@ -46,6 +51,6 @@ int ReadErrorFromErrno(int errnoValue);
 /// damaged or foreign file, an access error) is shown as its description, so
 /// that no failed read or write goes by without a word. Returns the message
 /// number shown, 0 when the description was shown instead, or -1 for kFileOk.
-int ReportFileError(int error, const std::string& title);
+int ReportFileError(const shell::Services& hosts, int error, const std::string& title);
 
 }  // namespace rq50::files

@@ -1,32 +1,33 @@
 #include "files/InfoWindow.h"
 
 #include "files/InfoWindowRules.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::files {
 
 InfoForm InfoWindow::Form() const {
-    return InfoFormFromRecord(CurrentInformation());
+    return InfoFormFromRecord(m_ws.information);
 }
 
 bool InfoWindow::Ok(InfoForm form) {
-    if (!ApplyInformationOk(form, CurrentInformation())) return false;
-    const InfoPurposeRule rule = InfoPurposeFor(shell::G().infoPurpose);
-    if (rule.okEvent != shell::NavEvent::kNone) shell::DisplayMatorix(rule.okEvent);
+    if (!ApplyInformationOk(m_ws.hosts, form, m_ws.information)) return false;
+    const InfoPurposeRule rule = InfoPurposeFor(m_ws.state.infoPurpose);
+    if (rule.okEvent != shell::NavEvent::kNone) shell::DisplayMatorix(m_ws, rule.okEvent);
     Close();
     return true;
 }
 
 void InfoWindow::Cancel() {
-    const InfoPurposeRule rule = InfoPurposeFor(shell::G().infoPurpose);
-    if (rule.cancelEvent != shell::NavEvent::kNone) shell::DisplayMatorix(rule.cancelEvent);
+    const InfoPurposeRule rule = InfoPurposeFor(m_ws.state.infoPurpose);
+    if (rule.cancelEvent != shell::NavEvent::kNone) shell::DisplayMatorix(m_ws, rule.cancelEvent);
     Close();
 }
 
 void InfoWindow::Close() {
     m_closing = true;
-    InformationWindowClosed(shell::G().infoPurpose);
+    InformationWindowClosed(m_ws, m_ws.state.infoPurpose);
 }
 
 }  // namespace rq50::files

@@ -8,10 +8,16 @@
 
 #include "files/InformationRecord.h"
 
+namespace rq50::shell {
+struct Workspace;
+}
+
 namespace rq50::files {
 
 class InfoWindow {
   public:
+    explicit InfoWindow(shell::Workspace& ws) : m_ws(ws) {}
+
     /// The boxes filled from the current information record.
     InfoForm Form() const;
 
@@ -27,6 +33,7 @@ class InfoWindow {
   private:
     void Close();
 
+    shell::Workspace& m_ws;
     bool m_closing = false;
 };
 

@@ -6,12 +6,13 @@
 #include "files/SingleByteText.h"
 #include "shell/Catalogue.h"
 #include "shell/FileDialog.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UndoFolder.h"
+#include "shell/Workspace.h"
 
 #include <array>
 
@@ -37,20 +38,20 @@ InfoPurposeRule InfoPurposeFor(int purpose) {
     return kRules[static_cast<std::size_t>(purpose)];
 }
 
-bool SaveToTarget() {
-    const std::string& path = shell::SaveTargetPath();
-    const bool program = shell::G().settingMode != 0;
-    const bool saved = program ? WriteProgramFile(path) : WriteParameterFile(path);
+bool SaveToTarget(shell::Workspace& ws) {
+    const std::string& path = shell::SaveTargetPath(ws);
+    const bool program = ws.state.settingMode != 0;
+    const bool saved = program ? WriteProgramFile(ws, path) : WriteParameterFile(ws, path);
     // A file that was not written is not the current file.
-    if (!saved) shell::SaveTargetNotWritten();
-    if (saved && program) shell::G().dataChanged = false;
+    if (!saved) shell::SaveTargetNotWritten(ws);
+    if (saved && program) ws.state.dataChanged = false;
     return saved;
 }
 
-void InformationWindowClosed(int purpose) {
+void InformationWindowClosed(shell::Workspace& ws, int purpose) {
     using shell::Screen;
     constexpr int kTextExit = 1554;
-    shell::NavigationHost* nav = shell::Svc().navigation;
+    shell::NavigationHost* nav = ws.hosts.navigation;
     // The window goes first; what follows may end the program.
     if (nav != nullptr) nav->UnloadScreen(Screen::frmRQ2600);
     const auto giveBack = [nav](Screen screen) {
@@ -60,32 +61,32 @@ void InformationWindowClosed(int purpose) {
         case InfoClose::Nothing:
             return;
         case InfoClose::Save:
-            SaveToTarget();
+            SaveToTarget(ws);
             return;
         case InfoClose::SaveUnloadDataView:
-            if (SaveToTarget()) {
-                shell::DisplayMatorix(shell::NavEvent::kDataViewToSettingMenu);
+            if (SaveToTarget(ws)) {
+                shell::DisplayMatorix(ws, shell::NavEvent::kDataViewToSettingMenu);
             } else if (nav != nullptr) {
                 nav->DisableScreen(Screen::frmRQ2100);
                 giveBack(Screen::frmRQ2400);
             }
             return;
         case InfoClose::SaveUnloadEditorIfSaved:
-            if (SaveToTarget()) {
-                shell::DisplayMatorix(shell::NavEvent::kLeaveProgramEditor);
+            if (SaveToTarget(ws)) {
+                shell::DisplayMatorix(ws, shell::NavEvent::kLeaveProgramEditor);
             } else {
                 giveBack(Screen::frmRQ3000);
             }
             return;
         case InfoClose::SaveThenAskQuit:
-            if (SaveToTarget() &&
-                shell::RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, shell::kButtonsYesNo,
+            if (SaveToTarget(ws) &&
+                shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgQuitQuestion, shell::kButtonsYesNo,
                                              shell::Catalogue(kTextExit)) == shell::kAnswerYes) {
-                shell::RemoveUndoFolder();
+                shell::RemoveUndoFolder(ws);
                 if (nav != nullptr) nav->EndProgram();
                 return;
             }
-            giveBack(shell::G().exitFrom);
+            giveBack(ws.state.exitFrom);
             return;
         case InfoClose::EnableEditor:
             giveBack(Screen::frmRQ3000);

@@ -8,6 +8,10 @@
 
 #include "shell/NavigationEvents.h"
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// What closing the information window does.
@@ -37,7 +41,7 @@ InfoPurposeRule InfoPurposeFor(int purpose);
 /// file in program mode) to the file the last save dialog chose. A program
 /// that was written is no longer changed. False when the write failed (the
 /// writer has shown why).
-bool SaveToTarget();
+bool SaveToTarget(shell::Workspace& ws);
 
 /// The information window opened for `purpose` is closing (OK and Cancel
 /// have navigated already): it is unloaded, the file is written when the
@@ -48,7 +52,7 @@ bool SaveToTarget();
 /// program menu, and a save before quitting asks the quit question only
 /// when it wrote the file, giving back the screen the exit came from when
 /// the user stays.
-void InformationWindowClosed(int purpose);
+void InformationWindowClosed(shell::Workspace& ws, int purpose);
 
 /// The box Enter moves to from `box`: 1, 3, 4, 5, 8, 7. The captions (0, 2,
 /// 6) are read-only labels and take no part; each leads to the box it names.

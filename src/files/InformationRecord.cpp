@@ -5,6 +5,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/Workspace.h"
 
 namespace rq50::files {
 
@@ -17,11 +18,6 @@ constexpr int kTextInformation = 2601;
 constexpr int kTextNewFile = 12;
 
 }  // namespace
-
-InformationRecord& CurrentInformation() {
-    static InformationRecord record = DefaultInformation(0.0);
-    return record;
-}
 
 InformationRecord DefaultInformation(double date) {
     InformationRecord r;
@@ -36,10 +32,6 @@ InformationRecord DefaultInformation(double date) {
     r.instrumentNo = FixedLength("", kInfoTextLength);
     r.comment = FixedLength("", kInfoCommentLength);
     return r;
-}
-
-void InitInformationRecord(double date) {
-    CurrentInformation() = DefaultInformation(date);
 }
 
 void SetInformationFileName(InformationRecord& record, const std::string& fileTitle) {
@@ -114,24 +106,24 @@ bool NormaliseInfoDate(std::string& text) {
     return true;
 }
 
-bool ValidateInfoField(int box, std::string& text) {
+bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text) {
     if (box == kBoxDate) {
         if (Trim(text).empty() || NormaliseInfoDate(text)) return true;
     } else if (SingleByteUnits(text) <= InfoBoxLimit(box)) {
         return true;
     }
-    shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk, "");
+    shell::RQ0000fnc_nShowMsgBox(hosts, kMsgIllegalValue, shell::kButtonsOk, "");
     return false;
 }
 
-bool ApplyInformationOk(InfoForm& form, InformationRecord& record) {
+bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, InformationRecord& record) {
     std::string& dateBox = form.boxes[kBoxDate];
     if (Trim(dateBox).empty()) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgDateNotEntered, shell::kButtonsOk,
+        shell::RQ0000fnc_nShowMsgBox(hosts, kMsgDateNotEntered, shell::kButtonsOk,
                                      shell::Catalogue(kTextInformation));
         return false;
     }
-    if (!ValidateInfoField(kBoxDate, dateBox)) return false;
+    if (!ValidateInfoField(hosts, kBoxDate, dateBox)) return false;
 
     auto field = [&form](int index, std::size_t length) {
         return FixedLength(Utf8ToSingleByte(Trim(form.boxes[static_cast<std::size_t>(index)])),

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include "shell/Services.h"
 
 namespace rq50::files {
 
@@ -31,16 +32,9 @@ struct InformationRecord {
     friend bool operator==(const InformationRecord&, const InformationRecord&) = default;
 };
 
-/// The information record of the current data set or program.
-InformationRecord& CurrentInformation();
-
 /// A record with the start-up defaults: captions "Title 1", "Title 2",
 /// "Comment", file name "NewFile", the given date, every other text blank.
 InformationRecord DefaultInformation(double date);
-
-/// Puts the defaults into the current record, dated `date` (the moment the
-/// program started).
-void InitInformationRecord(double date);
 
 /// Sets the file-name field (padded or cut to its 40 characters).
 void SetInformationFileName(InformationRecord& record, const std::string& fileTitle);
@@ -84,11 +78,11 @@ bool NormaliseInfoDate(std::string& text);
 /// catches it) and is otherwise normalised; other boxes must fit their limit
 /// in single-byte units. Shows message 13 "Illegal value entered." and returns
 /// false when the text is not acceptable.
-bool ValidateInfoField(int box, std::string& text);
+bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text);
 
 /// The OK button: refuses an empty date (message 32) or a date that is no date
 /// (message 13), then stores every box, trimmed, into `record`. Returns false,
 /// with `record` unchanged, when it refused.
-bool ApplyInformationOk(InfoForm& form, InformationRecord& record);
+bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, InformationRecord& record);
 
 }  // namespace rq50::files

@@ -3,6 +3,7 @@
 #include "files/FileError.h"
 #include "files/RecordFile.h"
 #include "shell/Catalogue.h"
+#include "shell/Workspace.h"
 
 namespace rq50::files {
 
@@ -71,20 +72,20 @@ int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileReco
     return kFileOk;
 }
 
-ParameterFileRecord CurrentParameterRecord() {
-    return {CurrentInformation(), CurrentDataSetHeader(), parameter::Items().dataSet};
+ParameterFileRecord CurrentParameterRecord(const shell::Workspace& ws) {
+    return {ws.information, ws.header, ws.items.dataSet};
 }
 
-bool WriteParameterFile(const std::string& path) {
-    const auto& items = parameter::Items().dataSet;
+bool WriteParameterFile(shell::Workspace& ws, const std::string& path) {
+    const auto& items = ws.items.dataSet;
     if (items.empty()) {
-        ReportNothingToSave();
+        ReportNothingToSave(ws.hosts);
         return false;
     }
-    if (!CheckSaveSpace(path, items.size())) return false;
-    const int error = ReplaceFileContents(path, EncodeParameterRecord(CurrentParameterRecord()));
+    if (!CheckSaveSpace(ws, path, items.size())) return false;
+    const int error = ReplaceFileContents(path, EncodeParameterRecord(CurrentParameterRecord(ws)));
     if (error != kFileOk) {
-        ReportFileError(error, shell::Catalogue(kTextSaveToFile));
+        ReportFileError(ws.hosts, error, shell::Catalogue(kTextSaveToFile));
         return false;
     }
     return true;
@@ -96,16 +97,17 @@ int LoadParameterFile(const std::string& path, ParameterFileRecord& out) {
     return DecodeParameterRecord(bytes, out);
 }
 
-bool ReadParameterFile(const std::string& path, const std::string& fileTitle) {
+bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
+                       const std::string& fileTitle) {
     ParameterFileRecord record;
     if (const int error = LoadParameterFile(path, record); error != kFileOk) {
-        ReportFileError(error, shell::Catalogue(kTextReadParameterFile));
+        ReportFileError(ws.hosts, error, shell::Catalogue(kTextReadParameterFile));
         return false;
     }
     SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
-    CurrentInformation() = std::move(record.information);
-    CurrentDataSetHeader() = std::move(record.header);
-    parameter::Items().dataSet = std::move(record.items);
+    ws.information = std::move(record.information);
+    ws.header = std::move(record.header);
+    ws.items.dataSet = std::move(record.items);
     return true;
 }
 

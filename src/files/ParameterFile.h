@@ -9,6 +9,11 @@
 #include <span>
 #include <string>
 
+namespace rq50::shell {
+struct Services;
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// Everything a parameter file (.7pa) holds.
@@ -36,20 +41,21 @@ Bytes EncodeParameterRecord(const ParameterFileRecord& record);
 int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out);
 
 /// The current data as a record.
-ParameterFileRecord CurrentParameterRecord();
+ParameterFileRecord CurrentParameterRecord(const shell::Workspace& ws);
 
 /// Saves the current information record, data-set header and data set to
 /// `path`. Refuses an empty data set with a message, checks the free space,
 /// and replaces the file only once the whole record is on the disk. Reports a
 /// failure with its message (title "Save to File") and returns false.
-bool WriteParameterFile(const std::string& path);
+bool WriteParameterFile(shell::Workspace& ws, const std::string& path);
 
 /// Reads the parameter file at `path` into the current information record,
 /// header and data set; the file-name field takes `fileTitle` (the name the
 /// file was opened under; the name part of `path` when empty). On failure
 /// reports the error (title "Read Parameter Data from a File"), leaves the
 /// current data untouched and returns false.
-bool ReadParameterFile(const std::string& path, const std::string& fileTitle = {});
+bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
+                       const std::string& fileTitle = {});
 
 /// The same as ReadParameterFile, into `out` instead of the current data, and
 /// without a message. Returns 0 or a FileError.

@@ -4,6 +4,7 @@
 #include "files/ParameterFile.h"
 #include "files/RecordFile.h"
 #include "shell/Catalogue.h"
+#include "shell/Workspace.h"
 
 namespace rq50::files {
 
@@ -86,22 +87,22 @@ int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& 
     return kFileOk;
 }
 
-ProgramFileRecord CurrentProgramRecord() {
-    const auto& state = program::Program();
-    return {CurrentInformation(), state.header, state.records};
+ProgramFileRecord CurrentProgramRecord(const shell::Workspace& ws) {
+    const auto& state = ws.program;
+    return {ws.information, state.header, state.records};
 }
 
-bool WriteProgramFile(const std::string& path) {
-    auto& state = program::Program();
+bool WriteProgramFile(shell::Workspace& ws, const std::string& path) {
+    auto& state = ws.program;
     if (state.records.empty()) {
-        ReportNothingToSave();
+        ReportNothingToSave(ws.hosts);
         return false;
     }
-    if (!CheckSaveSpace(path, state.records.size())) return false;
+    if (!CheckSaveSpace(ws, path, state.records.size())) return false;
     state.headerCopy = state.header;
-    const int error = ReplaceFileContents(path, EncodeProgramRecord(CurrentProgramRecord()));
+    const int error = ReplaceFileContents(path, EncodeProgramRecord(CurrentProgramRecord(ws)));
     if (error != kFileOk) {
-        ReportFileError(error, shell::Catalogue(kTextSaveToFile));
+        ReportFileError(ws.hosts, error, shell::Catalogue(kTextSaveToFile));
         return false;
     }
     return true;
@@ -113,15 +114,15 @@ int LoadProgramFile(const std::string& path, ProgramFileRecord& out) {
     return DecodeProgramRecord(bytes, out);
 }
 
-bool ReadProgramFile(const std::string& path, const std::string& fileTitle) {
+bool ReadProgramFile(shell::Workspace& ws, const std::string& path, const std::string& fileTitle) {
     ProgramFileRecord record;
     if (const int error = LoadProgramFile(path, record); error != kFileOk) {
-        ReportFileError(error, shell::Catalogue(kTextReadProgramFile));
+        ReportFileError(ws.hosts, error, shell::Catalogue(kTextReadProgramFile));
         return false;
     }
     SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
-    auto& state = program::Program();
-    CurrentInformation() = std::move(record.information);
+    auto& state = ws.program;
+    ws.information = std::move(record.information);
     state.header = record.header;
     state.headerCopy = std::move(record.header);
     state.records = std::move(record.items);

@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+namespace rq50::shell {
+struct Services;
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// Everything a program file (.7pr) holds.
@@ -29,16 +34,17 @@ Bytes EncodeProgramRecord(const ProgramFileRecord& record);
 int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out);
 
 /// The current program as a record.
-ProgramFileRecord CurrentProgramRecord();
+ProgramFileRecord CurrentProgramRecord(const shell::Workspace& ws);
 
 /// Saves the current information record, program header and item records to
 /// `path`, as WriteParameterFile does for a data set.
-bool WriteProgramFile(const std::string& path);
+bool WriteProgramFile(shell::Workspace& ws, const std::string& path);
 
 /// Reads the program file at `path` into the current information record,
 /// program header (both copies) and item records; title of a failure "Read
 /// Program Data from a File". As ReadParameterFile otherwise.
-bool ReadProgramFile(const std::string& path, const std::string& fileTitle = {});
+bool ReadProgramFile(shell::Workspace& ws, const std::string& path,
+                     const std::string& fileTitle = {});
 
 /// ReadProgramFile into `out`, without a message. Returns 0 or a FileError.
 int LoadProgramFile(const std::string& path, ProgramFileRecord& out);

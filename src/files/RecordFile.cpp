@@ -2,13 +2,14 @@
 
 #include "files/FileError.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UtilityComponent.h"
 
 #include "files/PlatformFile.h"
+#include "shell/Workspace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -204,21 +205,21 @@ std::string FileTitleOf(const std::string& path) {
     return platform::Utf8FromPath(platform::PathFromUtf8(path).filename());
 }
 
-bool CheckSaveSpace(const std::string& path, std::size_t itemCount) {
+bool CheckSaveSpace(shell::Workspace& ws, const std::string& path, std::size_t itemCount) {
     const std::int64_t requirement = SpaceRequirement(itemCount);
-    shell::G().lastSaveRequirement = requirement;
+    ws.state.lastSaveRequirement = requirement;
     fs::path folder = platform::PathFromUtf8(path).parent_path();
     if (folder.empty()) folder = ".";
-    auto* utility = shell::Svc().utility;
+    auto* utility = ws.hosts.utility;
     const std::int64_t free =
         utility != nullptr ? utility->DriveFreeSpace(platform::Utf8FromPath(folder)) : -1;
     if (free >= requirement) return true;
-    if (free != -1) shell::RQ0000fnc_nShowMsgBox(kMsgLackOfSpace, shell::kButtonsOk, "");
+    if (free != -1) shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgLackOfSpace, shell::kButtonsOk, "");
     return false;
 }
 
-void ReportNothingToSave() {
-    if (auto* host = shell::Svc().messages) {
+void ReportNothingToSave(const shell::Services& hosts) {
+    if (auto* host = hosts.messages) {
         host->Beep();
         host->Show({shell::Catalogue(kTextNothingToSave), shell::Catalogue(kTextSaveToFile),
                     shell::kButtonsOk, shell::MsgIcon::Exclamation});

@@ -7,6 +7,11 @@
 #include <span>
 #include <string>
 
+namespace rq50::shell {
+struct Services;
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::files {
 
 /// Largest file the readers take in: far beyond any record the program writes
@@ -54,10 +59,10 @@ std::string FileTitleOf(const std::string& path);
 /// drive has room. When the room is too small it shows message 22 "Lack of free
 /// disk space..." and fails; when the free space cannot be told it fails
 /// without a message.
-bool CheckSaveSpace(const std::string& path, std::size_t itemCount);
+bool CheckSaveSpace(shell::Workspace& ws, const std::string& path, std::size_t itemCount);
 
 /// Refuses a save of nothing: shows "There is no data to save." with the title
 /// "Save to File".
-void ReportNothingToSave();
+void ReportNothingToSave(const shell::Services& hosts);
 
 }  // namespace rq50::files

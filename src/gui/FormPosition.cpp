@@ -77,7 +77,7 @@ class PlacedForm : public shell::FormWindow {
 
 }  // namespace
 
-bool RestoreMainWindow(QWidget* window, const std::string& name) {
+bool RestoreMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name) {
     std::vector<shell::FormRect> screens;
     // Room for the frame the window system draws around the window's own
     // area (not known before it is shown): a title bar and thin borders.
@@ -94,24 +94,24 @@ bool RestoreMainWindow(QWidget* window, const std::string& name) {
         area.height = std::max(area.height - titleBar - 2 * kBorder, 1);
         screens.push_back(area);
     }
-    const auto place = shell::PlaceMainWindow(shell::LoadFormRect(name, kTwipsPerPixel),
-                                              shell::LoadFormMaximized(name), screens);
+    const auto place = shell::PlaceMainWindow(shell::LoadFormRect(ws, name, kTwipsPerPixel),
+                                              shell::LoadFormMaximized(ws, name), screens);
     window->resize(std::max(place.rect.width, window->minimumWidth()),
                    std::max(place.rect.height, window->minimumHeight()));
     window->move(place.rect.left, place.rect.top);
     return place.maximized;
 }
 
-void SaveMainWindow(QWidget* window, const std::string& name) {
+void SaveMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name) {
     const bool maximized = window->isMaximized();
-    shell::SaveFormMaximized(name, maximized);
+    shell::SaveFormMaximized(ws, name, maximized);
     if (!maximized) {
-        SavePosition(window, name);
+        SavePosition(ws, window, name);
         return;
     }
     // The place it returns to from maximised.
     const QRect normal = window->normalGeometry();
-    if (normal.isValid()) shell::COMsub_SaveFormPosition(PlacedForm(name, normal));
+    if (normal.isValid()) shell::COMsub_SaveFormPosition(ws, PlacedForm(name, normal));
 }
 
 ScreenScrollArea::ScreenScrollArea(QWidget* screen) {
@@ -177,14 +177,14 @@ void FitWindowWhenShown(QWidget* screen) {
     });
 }
 
-void LoadPosition(QWidget* widget, const std::string& name) {
+void LoadPosition(shell::Workspace& ws, QWidget* widget, const std::string& name) {
     WidgetForm form(widget, name);
-    shell::COMsub_LoadFormPosition(form);
+    shell::COMsub_LoadFormPosition(ws, form);
 }
 
-void SavePosition(QWidget* widget, const std::string& name) {
+void SavePosition(shell::Workspace& ws, QWidget* widget, const std::string& name) {
     WidgetForm form(widget, name);
-    shell::COMsub_SaveFormPosition(form);
+    shell::COMsub_SaveFormPosition(ws, form);
 }
 
 }  // namespace rq50::gui

@@ -32,15 +32,15 @@ class WidgetForm : public shell::FormWindow {
 };
 
 /// Restores and stores a window's position through the shared routines.
-void LoadPosition(QWidget* widget, const std::string& name);
-void SavePosition(QWidget* widget, const std::string& name);
+void LoadPosition(shell::Workspace& ws, QWidget* widget, const std::string& name);
+void SavePosition(shell::Workspace& ws, QWidget* widget, const std::string& name);
 
 /// The main window's place (shell::PlaceMainWindow): maximised on the first
 /// start, then as the user left it, kept on the screen it is on. Run before
 /// it is shown; true when it is to be maximised once shown (a window shown
 /// maximised keeps this place as its normal one).
-bool RestoreMainWindow(QWidget* window, const std::string& name);
+bool RestoreMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name);
 /// Stores the main window's normal place and whether it is maximised.
-void SaveMainWindow(QWidget* window, const std::string& name);
+void SaveMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name);
 
 }  // namespace rq50::gui

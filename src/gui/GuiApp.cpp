@@ -20,10 +20,11 @@
 #include "platform/QtSerialPort.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ0100.h"
 #include "sim/Instrument.h"
@@ -47,7 +48,6 @@ std::string DefaultDemoInstrument() {
 
 GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     shell::InitAppFolder(QCoreApplication::applicationFilePath().toStdString(), m_options.appDir);
-    shell::ResetGlobalState();
     if (m_options.clock == nullptr) m_ownClock = std::make_unique<GuiClock>();
     m_clock = m_options.clock != nullptr ? m_options.clock : m_ownClock.get();
     m_utility = std::make_unique<GuiUtility>(*m_clock);
@@ -69,18 +69,21 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     frontEnd.utility = m_utility.get();
     frontEnd.settings = m_settings.get();
     frontEnd.messages = &m_messages;
-    frontEnd.menuCommand = [](int code) { shell::MenuCommand(code); };
+    frontEnd.menuCommand = [this](int code) { shell::MenuCommand(m_session->Data(), code); };
     m_session = std::make_unique<shell::CoreSession>(frontEnd);
-    RegisterAllScreens(m_shared);
+    m_shared = std::make_unique<ScreenContext>(m_session->Data());
+    RegisterAllScreens(*m_shared);
 }
 
 GuiApp::~GuiApp() {
     if (m_port && m_port->IsOpen()) m_port->Close();
     m_session->AttachPort(nullptr);
     m_session->UseCommHost(nullptr);
-    shell::Svc().navigation = nullptr;
+    m_session->Data().hosts.navigation = nullptr;
+    // The screens and what they share go before the session they show.
     m_main.reset();
     m_title.reset();
+    m_shared.reset();
     m_session.reset();
 }
 
@@ -115,9 +118,9 @@ void GuiApp::ShowTitleScreen() {
 }
 
 void GuiApp::CreateMainWindow() {
-    m_main = std::make_unique<shell::frmRQ0000>();
-    m_comm = std::make_unique<GuiCommHost>(*m_main);
-    shell::Svc().navigation = m_main.get();
+    m_main = std::make_unique<shell::frmRQ0000>(m_session->Data());
+    m_comm = std::make_unique<GuiCommHost>(m_session->Data(), *m_main);
+    m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());
     // --port names any device instead of the COMn of the settings.
     m_session->Engine().CommSettings.deviceOverride = m_options.port;
@@ -143,7 +146,7 @@ bool GuiApp::LoadDemoInstrument() {
     std::string text = shell::Catalogue(kTextDemoUnusable);
     if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, problem);
     std::cerr << "rq50: " << text << "\n";
-    if (auto* messages = shell::Svc().messages) {
+    if (auto* messages = m_session->Data().hosts.messages) {
         messages->Beep();
         messages->Show({text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
     }

@@ -50,6 +50,8 @@ class GuiApp : public shell::StartupWindows {
     int Start();
 
     shell::frmRQ0000* MainWindow() const { return m_main.get(); }
+    /// The program's core session.
+    shell::CoreSession& Session() const { return *m_session; }
     GuiCommHost* Comm() const { return m_comm.get(); }
     /// The simulated instrument of --demo, or nullptr.
     sim::Instrument* DemoInstrument() const { return m_instrument.get(); }
@@ -75,7 +77,7 @@ class GuiApp : public shell::StartupWindows {
     std::unique_ptr<GuiUtility> m_utility;
     std::unique_ptr<QtSettingsStore> m_settings;
     std::unique_ptr<QLockFile> m_lock;
-    ScreenContext m_shared;
+    std::unique_ptr<ScreenContext> m_shared;
     std::unique_ptr<shell::frmRQ0100> m_title;
     std::unique_ptr<shell::frmRQ0000> m_main;
     std::unique_ptr<GuiCommHost> m_comm;

@@ -13,13 +13,13 @@ void GuiCommHost::ShowProgress(int value) {
 }
 
 void GuiCommHost::CloseCommDialog() {
-    comm::frmRQ4100::TakePresetSlot();
+    comm::frmRQ4100::TakePresetSlot(m_ws);
     m_main.UnloadScreen(shell::Screen::frmRQ4000);
 }
 
 std::optional<int> GuiCommHost::AskSlot() {
-    if (auto preset = comm::frmRQ4100::TakePresetSlot()) return preset;
-    return comm::frmRQ4100::Ask(&m_main);
+    if (auto preset = comm::frmRQ4100::TakePresetSlot(m_ws)) return preset;
+    return comm::frmRQ4100::Ask(m_ws, &m_main);
 }
 
 void GuiCommHost::ShowMonitorText(bool sent, const std::string& text) {

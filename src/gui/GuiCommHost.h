@@ -14,7 +14,7 @@ namespace rq50::gui {
 /// SLOT No. dialog, the status bar, the busy pointer and the monitor rows.
 class GuiCommHost : public comm::CommHost {
   public:
-    explicit GuiCommHost(shell::frmRQ0000& main) : m_main(main) {}
+    GuiCommHost(shell::Workspace& ws, shell::frmRQ0000& main) : m_ws(ws), m_main(main) {}
 
     void ShowProgress(int value) override;
     void CloseCommDialog() override;
@@ -27,6 +27,7 @@ class GuiCommHost : public comm::CommHost {
     std::function<void(bool sent, const std::string& text)> monitorRows;
 
   private:
+    shell::Workspace& m_ws;
     shell::frmRQ0000& m_main;
 };
 

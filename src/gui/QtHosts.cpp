@@ -17,6 +17,7 @@
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 namespace rq50::gui {
 
@@ -189,12 +190,12 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
         // be the folder itself: that is no file, so the dialog stays.
         if (info.isDir()) continue;
         if (dialogSpec.refuseReadOnly && info.exists() && !info.isWritable()) {
-            shell::RQ0000fnc_nShowMsgBox(kMsgReadOnlyFile, shell::kButtonsOk, "");
+            shell::RQ0000fnc_nShowMsgBox(m_hosts, kMsgReadOnlyFile, shell::kButtonsOk, "");
             continue;
         }
         if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) {
             // A name under a file or a missing folder: say which, then ask again.
-            if (auto* messages = shell::Svc().messages) {
+            if (auto* messages = m_hosts.messages) {
                 const std::string problem =
                     files::SaveTargetProblem(PathBytes(info.absoluteFilePath()));
                 messages->Beep();

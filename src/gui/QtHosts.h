@@ -16,6 +16,7 @@
 #include "shell/FileDialog.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
 #include "shell/SettingsStore.h"
 
 namespace rq50::gui {
@@ -56,12 +57,8 @@ class GuiClock : public shell::Clock {
 /// the mouse pointer.
 class GuiUtility : public shell::FileSystemUtility {
   public:
-    explicit GuiUtility(shell::Clock& clock) : m_clock(clock) {}
-    void Wait(std::int32_t ms) override { m_clock.Wait(ms); }
+    explicit GuiUtility(shell::Clock& clock) : FileSystemUtility(&clock) {}
     void SetCursorPosition(std::int32_t x, std::int32_t y) override;
-
-  private:
-    shell::Clock& m_clock;
 };
 
 /// The settings store: group "Settings" of the INI file `iniFile`.
@@ -75,10 +72,15 @@ class QtSettingsStore : public shell::SettingsStore {
     std::unique_ptr<QSettings> m_settings;
 };
 
-/// The common file dialog as QFileDialog.
+/// The common file dialog as QFileDialog; its refusals (a read-only file, a
+/// missing folder) are said through the session's message host.
 class QtFileDialogHost : public shell::FileDialogHost {
   public:
+    explicit QtFileDialogHost(const shell::Services& hosts) : m_hosts(hosts) {}
     std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec& dialog) override;
+
+  private:
+    const shell::Services& m_hosts;
 };
 
 }  // namespace rq50::gui

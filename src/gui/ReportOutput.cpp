@@ -9,6 +9,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -41,8 +42,8 @@ ReportPrinter*& InstalledPrinter() {
     return printer;
 }
 
-void ShowFailure(const std::string& text) {
-    auto* host = shell::Svc().messages;
+void ShowFailure(const shell::Services& hosts, const std::string& text) {
+    auto* host = hosts.messages;
     if (host == nullptr) return;
     host->Beep();
     host->Show({text, shell::Catalogue(kTextPrint), shell::kButtonsOk, shell::MsgIcon::Critical});
@@ -76,14 +77,14 @@ print::ReportSetup CurrentReportSetup() {
     return print::ReportSetup{platform::DefaultPageFormat(), files::OleDateNow()};
 }
 
-bool CheckPrinter(print::ReportKind kind) {
-    auto* messages = shell::Svc().messages;
+bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind) {
+    auto* messages = ws.hosts.messages;
     if (messages == nullptr) return false;
     switch (print::P_CheckPrintDevice(Printer().Host(), *messages)) {
         case print::PrinterCheck::Ready:
             return true;
         case print::PrinterCheck::SaveAsPdf:
-            SaveReportAsPdf(kind);
+            SaveReportAsPdf(ws, kind);
             return false;
         case print::PrinterCheck::NoPrinter:
             break;
@@ -91,7 +92,7 @@ bool CheckPrinter(print::ReportKind kind) {
     return false;
 }
 
-bool PrintOnPrinter(print::ReportKind kind) {
+bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind) {
     BusyPointer busy;
     const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
     bool printed = false;
@@ -99,22 +100,22 @@ bool PrintOnPrinter(print::ReportKind kind) {
         const print::ReportSetup setup{platform::PageFormatOf(*printer), files::OleDateNow()};
         platform::QtReportSurface surface(*printer);
         print::PrintControl control(surface);
-        printed = print::PrintReportOf(kind, control, setup);
+        printed = print::PrintReportOf(ws, kind, control, setup);
     }
-    if (!printed) ShowFailure(shell::Catalogue(kTextNotPrinted));
+    if (!printed) ShowFailure(ws.hosts, shell::Catalogue(kTextNotPrinted));
     return printed;
 }
 
-bool SaveReportAsPdf(print::ReportKind kind) {
+bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind) {
     shell::FileDialogSpec pdfDialog;
     pdfDialog.save = true;
     pdfDialog.title = shell::Catalogue(kTextSaveAsPdf);
     pdfDialog.filter = shell::Catalogue(kTextPdfFile) + "(*.pdf)|*.pdf";
     pdfDialog.defaultExt = "pdf";
-    pdfDialog.startFolder = shell::FileDialogFor(shell::kDialogCsv).startFolder;
+    pdfDialog.startFolder = shell::FileDialogFor(ws, shell::kDialogCsv).startFolder;
     pdfDialog.overwritePrompt = true;
     pdfDialog.pathMustExist = true;
-    QtFileDialogHost standard;
+    QtFileDialogHost standard(ws.hosts);
     shell::FileDialogHost& dialog = PdfFileDialog() != nullptr ? *PdfFileDialog() : standard;
     const auto choice = dialog.Show(pdfDialog);
     if (!choice || choice->fileName.empty()) return false;
@@ -126,28 +127,25 @@ bool SaveReportAsPdf(print::ReportKind kind) {
     bool written = false;
     if (pdf.Surface() != nullptr) {
         print::PrintControl control(*pdf.Surface());
-        written = print::PrintReportOf(kind, control, CurrentReportSetup()) && pdf.Commit();
+        written = print::PrintReportOf(ws, kind, control, CurrentReportSetup()) && pdf.Commit();
     }
-    if (!written) ShowFailure(shell::Catalogue(kTextPdfNotWritten) + Bytes(pdf.ErrorText()));
+    if (!written)
+        ShowFailure(ws.hosts, shell::Catalogue(kTextPdfNotWritten) + Bytes(pdf.ErrorText()));
     return written;
 }
 
-print::ReportKind& PreviewReportKind() {
-    static print::ReportKind kind = print::ReportKind::Current;
-    return kind;
-}
-
-void PrintFromScreen(shell::Screen screen) {
-    auto* navigation = shell::Svc().navigation;
+void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {
+    auto* navigation = ws.hosts.navigation;
     if (navigation == nullptr) return;
     print::ReportKind kind = print::ReportKind::Current;
     switch (screen) {
         case shell::Screen::frmRQ2400:
-            shell::DisplayMatorix(shell::NavEvent::kPrintParameterData, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(ws, shell::NavEvent::kPrintParameterData, 0,
+                                  shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ3000:
-            shell::DisplayMatorix(shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
+            shell::DisplayMatorix(ws, shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ2700:
@@ -159,8 +157,8 @@ void PrintFromScreen(shell::Screen screen) {
         default:
             return;
     }
-    PreviewReportKind() = kind;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
+    ws.previewReport = kind;
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayPrintPreview);
     navigation->DisableScreen(screen);
 }
 

@@ -39,18 +39,15 @@ print::ReportSetup CurrentReportSetup();
 
 /// The printer check: true when there is a printer. Without one the user is
 /// told so and may save report `kind` as a PDF file instead.
-bool CheckPrinter(print::ReportKind kind);
+bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind);
 
 /// Prints report `kind` on the printer, with its paper and orientation; the
 /// busy pointer shows meanwhile. A failure is shown.
-bool PrintOnPrinter(print::ReportKind kind);
+bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind);
 
 /// Asks for a PDF file name and writes report `kind` there. False when
 /// cancelled or failed (a failure is shown).
-bool SaveReportAsPdf(print::ReportKind kind);
-
-/// The report the print preview shows when it opens next.
-print::ReportKind& PreviewReportKind();
+bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind);
 
 /// The Print command of a screen; each screen's Print button calls this with
 /// its own name once its data is in place:
@@ -59,8 +56,8 @@ print::ReportKind& PreviewReportKind();
 ///   and the screen waits, disabled, until the dialog returns to it;
 /// - frmRQ2700 (download check): the list of the last download,
 ///   frmRQ3100 (error list): the lines the window put in
-///   print::ErrorPrintList(); the print preview shows the list, printer or
+///   the workspace's errorPrintList; the print preview shows the list, printer or
 ///   not, to be printed or saved as PDF from there.
-void PrintFromScreen(shell::Screen screen);
+void PrintFromScreen(shell::Workspace& ws, shell::Screen screen);
 
 }  // namespace rq50::gui

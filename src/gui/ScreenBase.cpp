@@ -10,10 +10,11 @@
 
 #include "comm/Frame.h"
 #include "gui/QtHosts.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/Workspace.h"
 
 namespace rq50::gui {
 
@@ -49,8 +50,8 @@ QMenu* NewMenu(QWidget* owner, int text) {
 
 }  // namespace
 
-void ShowTrapped(const char* label, const char* description) {
-    shell::ShowRoutineError(std::string(label) + "_ERR", description);
+void ShowTrapped(const shell::Services& hosts, const char* label, const char* description) {
+    shell::ShowRoutineError(hosts, std::string(label) + "_ERR", description);
 }
 
 namespace {
@@ -146,7 +147,8 @@ QAction* StandardMenus::PortItem(int item) const {
     return mnuPortCom[static_cast<std::size_t>(item / 10 - 1)];
 }
 
-ScreenBase::ScreenBase(shell::Screen id, QWidget* parent) : QWidget(parent), m_id(id) {
+ScreenBase::ScreenBase(shell::Screen id, shell::Workspace& ws, QWidget* parent)
+    : QWidget(parent), m_id(id), m_ws(ws), m_quit(ws) {
     setObjectName(QString::fromLatin1(shell::ScreenName(id)));
 }
 
@@ -158,40 +160,40 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     m_menus.append(s.mnuCommand);
 
     connect(s.mnuFileExit, &QAction::triggered, this,
-            [this] { Trap("FileExit", [this] { OnFileExit(); }); });
+            [this] { Trap(Ws().hosts, "FileExit", [this] { OnFileExit(); }); });
     for (int i = 0; i < 4; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
-                [this, item] { shell::COMfnc_nCheckMarkMenuCommPort(*this, item); });
+                [this, item] { shell::COMfnc_nCheckMarkMenuCommPort(Ws(), *this, item); });
     }
     // The session's device stays the one in use until a COMn is chosen.
     connect(s.mnuPortSession, &QAction::triggered, this,
-            [this] { shell::COMsub_CheckMarkPortMenu(*this); });
+            [this] { shell::COMsub_CheckMarkPortMenu(Ws(), *this); });
     connect(s.mnuPortDevice, &QAction::triggered, this,
-            [this] { Trap("mnuPortDevice_Click", [this] { ChoosePortDevice(); }); });
+            [this] { Trap(Ws().hosts, "mnuPortDevice_Click", [this] { ChoosePortDevice(); }); });
     connect(s.mnuPortBaud, &QAction::triggered, this,
-            [this] { Trap("mnuPortItems_Click", [this] { OnBaudRate(); }); });
+            [this] { Trap(Ws().hosts, "mnuPortItems_Click", [this] { OnBaudRate(); }); });
     connect(s.mnuPortSlot, &QAction::triggered, this,
-            [this] { Trap("mnuPortItems_Click", [this] { OnSlotNo(); }); });
+            [this] { Trap(Ws().hosts, "mnuPortItems_Click", [this] { OnSlotNo(); }); });
     // The mark follows the engine's pacing, which every screen shares.
     connect(s.mnuPort, &QMenu::aboutToShow, this,
-            [this] { m_std->mnuPortFast->setChecked(shell::FastCommunicationOn()); });
+            [this] { m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws())); });
     connect(s.mnuPortFast, &QAction::triggered, this, [this] {
-        Trap("mnuPortFast_Click",
-             [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication()); });
+        Trap(Ws().hosts, "mnuPortFast_Click",
+             [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
     });
     connect(s.mnuHelpVersion, &QAction::triggered, this,
-            [this] { Trap("mnuHelpItems_Click", [this] { OnVersion(); }); });
+            [this] { Trap(Ws().hosts, "mnuHelpItems_Click", [this] { OnVersion(); }); });
     for (int i = 0; i < 3; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuCommandItems[static_cast<std::size_t>(i)], &QAction::triggered, this,
                 [this, item] {
                     // The mark follows the flag, not Qt's own toggle.
-                    shell::COMfnc_nCheckMarkMenuCommand(*this, item);
+                    shell::COMfnc_nCheckMarkMenuCommand(Ws(), *this, item);
                 });
     }
-    shell::COMsub_CheckMarkPortMenu(*this);
-    s.mnuPortFast->setChecked(shell::FastCommunicationOn());
+    shell::COMsub_CheckMarkPortMenu(Ws(), *this);
+    s.mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
     // Only screens that check the instrument first can change its rate.
     s.mnuPortBaud->setEnabled(false);
 }
@@ -220,8 +222,8 @@ bool ScreenBase::ExitEnabled() const {
 
 void ScreenBase::Activated() {
     if (m_std == nullptr) return;
-    shell::COMfnc_nCheckMenu(*this);
-    shell::COMsub_CheckMarkPortMenu(*this);
+    shell::COMfnc_nCheckMenu(Ws(), *this);
+    shell::COMsub_CheckMarkPortMenu(Ws(), *this);
 }
 
 void ScreenBase::SetCommandMenuVisible(bool visible) {
@@ -254,12 +256,12 @@ void ScreenBase::TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifi
     const int mouse = button == Qt::LeftButton    ? shell::kLeftButton
                       : button == Qt::RightButton ? shell::kRightButton
                                                   : 0;
-    if (shell::COMfnc_nUnlockCommandMenu(mouse, shift) == 0) SetCommandMenuVisible(true);
+    if (shell::COMfnc_nUnlockCommandMenu(Ws(), mouse, shift) == 0) SetCommandMenuVisible(true);
 }
 
 void ScreenBase::mousePressEvent(QMouseEvent* event) {
     if (m_unlockGesture) {
-        Trap("Form_MouseDown",
+        Trap(Ws().hosts, "Form_MouseDown",
              [this, event] { TryUnlockCommandMenu(event->button(), event->modifiers()); });
     }
     QWidget::mousePressEvent(event);
@@ -270,15 +272,15 @@ void ScreenBase::OnFileExit() {
 }
 
 void ScreenBase::OnSlotNo() {
-    shell::MenuCommand(shell::kMenuSlotNo);
+    shell::MenuCommand(Ws(), shell::kMenuSlotNo);
 }
 
 void ScreenBase::OnVersion() {
-    shell::MenuCommand(shell::kMenuVersion);
+    shell::MenuCommand(Ws(), shell::kMenuVersion);
 }
 
 void ScreenBase::ChoosePortDevice() {
-    const int port = shell::G().comPort;
+    const int port = Ws().state.comPort;
     std::vector<shell::PortInfo> available;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         available.push_back({Bytes(info.systemLocation()), Bytes(info.description())});
@@ -295,8 +297,8 @@ void ScreenBase::ChoosePortDevice() {
         this, CatalogueText(kTextPortDevice).remove(QLatin1Char('&')).remove(QStringLiteral("...")),
         CatalogueText(kTextDeviceFor) + forWhat, labels, std::max(current, 0), true, &ok);
     if (!ok) return;
-    shell::UsePortDevice(shell::DeviceOfChoice(choices, Bytes(chosen)));
-    shell::COMsub_CheckMarkPortMenu(*this);
+    shell::UsePortDevice(Ws(), shell::DeviceOfChoice(choices, Bytes(chosen)));
+    shell::COMsub_CheckMarkPortMenu(Ws(), *this);
 }
 
 }  // namespace rq50::gui

@@ -14,6 +14,7 @@
 #include "shell/NavigationHost.h"
 #include "shell/Quit.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 namespace rq50::gui {
 
@@ -54,9 +55,13 @@ class StandardMenus : public QObject {
 class ScreenBase : public QWidget, public shell::MenuScreen {
     Q_OBJECT
   public:
-    ScreenBase(shell::Screen id, QWidget* parent = nullptr);
+    /// `ws`: the workspace of the program's session, which outlives the
+    /// screen.
+    ScreenBase(shell::Screen id, shell::Workspace& ws, QWidget* parent = nullptr);
 
     shell::Screen Id() const { return m_id; }
+    /// The session's workspace, which the screen shows.
+    shell::Workspace& Ws() const { return m_ws; }
     /// The screen's menus in menu-bar order.
     const QList<QMenu*>& Menus() const { return m_menus; }
     StandardMenus& Std() { return *m_std; }
@@ -85,8 +90,8 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     void SetSessionPortItem(const std::string& device) override;
 
   protected:
-    /// The engine of the program's session, which the screen's jobs run on.
-    static comm::CommEngine& Engine() { return shell::FrontEndEngine(); }
+    /// The session's engine, whose jobs the screen starts.
+    comm::CommEngine& Engine() const { return m_ws.Engine(); }
 
     /// Builds File, Communication Settings, Help and Command (in that order)
     /// and wires their common behaviour; `extra` menus follow Help.
@@ -113,6 +118,7 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     void ChoosePortDevice();
 
     shell::Screen m_id;
+    shell::Workspace& m_ws;
     StandardMenus* m_std = nullptr;
     shell::Quit m_quit;
     QList<QMenu*> m_menus;
@@ -124,9 +130,9 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
 /// the critical box "<label>_ERR" with its description, and the program goes
 /// on.
 template <typename Body>
-void Trap(const char* label, Body&& body);
+void Trap(const shell::Services& hosts, const char* label, Body&& body);
 
-void ShowTrapped(const char* label, const char* description);
+void ShowTrapped(const shell::Services& hosts, const char* label, const char* description);
 
 /// Gives every push button under `root` whose caption has no mnemonic one of
 /// its own: the first free letter of a word's start, else of the caption.
@@ -138,13 +144,13 @@ void AddMnemonics(QWidget* root, const QString& taken = {});
 QString MenuMnemonics(const QList<QMenu*>& menus);
 
 template <typename Body>
-void Trap(const char* label, Body&& body) {
+void Trap(const shell::Services& hosts, const char* label, Body&& body) {
     try {
         body();
     } catch (const std::exception& e) {
-        ShowTrapped(label, e.what());
+        ShowTrapped(hosts, label, e.what());
     } catch (...) {
-        ShowTrapped(label, "unknown error");
+        ShowTrapped(hosts, label, "unknown error");
     }
 }
 

@@ -44,27 +44,44 @@ const ScreenMaker* FindScreenMaker(shell::Screen screen) {
 
 void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
-    RegisterScreen(Screen::frmRQ2000, [] { return new shell::frmRQ2000; });
-    RegisterScreen(Screen::frmRQ2800, [] { return new print::frmRQ2800; });
-    RegisterScreen(Screen::frmRQ2900, [] { return new print::frmRQ2900; });
-    RegisterScreen(Screen::frmRQ2100, [] { return new parameter::frmRQ2100; });
-    RegisterScreen(Screen::frmRQ2200,
-                   [&context] { return new parameter::frmRQ2200(context.onlinePage); });
-    RegisterScreen(Screen::frmRQ2300,
-                   [&context] { return new parameter::frmRQ2300(context.onlinePage); });
-    RegisterScreen(Screen::frmRQ2400, [] { return new parameter::frmRQ2400; });
-    RegisterScreen(Screen::frmRQ2500, [] { return new parameter::frmRQ2500; });
-    RegisterScreen(Screen::frmRQ2600, [] { return new parameter::frmRQ2600; });
-    RegisterScreen(Screen::frmRQ2700, [] { return new parameter::frmRQ2700; });
-    RegisterScreen(Screen::frmRQ3000,
-                   [&context] { return new program::frmRQ3000(context.programCheck); });
-    RegisterScreen(Screen::frmRQ3100,
-                   [&context] { return new program::frmRQ3100(context.programCheck); });
-    RegisterScreen(Screen::frmRQ4000, [] { return new comm::frmRQ4000; });
-    RegisterScreen(Screen::frmRQ4200, [] { return new comm::frmRQ4200; });
-    RegisterModalScreen(Screen::frmRQ0200, [](QWidget* parent) { shell::frmRQ0200::Run(parent); });
-    RegisterModalScreen(Screen::frmRQ4100,
-                        [](QWidget* parent) { comm::frmRQ4100::RunSlotSetting(parent); });
+    RegisterScreen(Screen::frmRQ2000,
+                   [&context] { return new shell::frmRQ2000(context.workspace); });
+    RegisterScreen(Screen::frmRQ2800,
+                   [&context] { return new print::frmRQ2800(context.workspace); });
+    RegisterScreen(Screen::frmRQ2900,
+                   [&context] { return new print::frmRQ2900(context.workspace); });
+    RegisterScreen(Screen::frmRQ2100,
+                   [&context] { return new parameter::frmRQ2100(context.workspace); });
+    RegisterScreen(Screen::frmRQ2200, [&context] {
+        return new parameter::frmRQ2200(context.workspace, context.onlinePage);
+    });
+    RegisterScreen(Screen::frmRQ2300, [&context] {
+        return new parameter::frmRQ2300(context.workspace, context.onlinePage);
+    });
+    RegisterScreen(Screen::frmRQ2400,
+                   [&context] { return new parameter::frmRQ2400(context.workspace); });
+    RegisterScreen(Screen::frmRQ2500,
+                   [&context] { return new parameter::frmRQ2500(context.workspace); });
+    RegisterScreen(Screen::frmRQ2600,
+                   [&context] { return new parameter::frmRQ2600(context.workspace); });
+    RegisterScreen(Screen::frmRQ2700,
+                   [&context] { return new parameter::frmRQ2700(context.workspace); });
+    RegisterScreen(Screen::frmRQ3000, [&context] {
+        return new program::frmRQ3000(context.workspace, context.programCheck);
+    });
+    RegisterScreen(Screen::frmRQ3100, [&context] {
+        return new program::frmRQ3100(context.workspace, context.programCheck);
+    });
+    RegisterScreen(Screen::frmRQ4000,
+                   [&context] { return new comm::frmRQ4000(context.workspace); });
+    RegisterScreen(Screen::frmRQ4200,
+                   [&context] { return new comm::frmRQ4200(context.workspace); });
+    RegisterModalScreen(Screen::frmRQ0200, [&context](QWidget* parent) {
+        shell::frmRQ0200::Run(context.workspace, parent);
+    });
+    RegisterModalScreen(Screen::frmRQ4100, [&context](QWidget* parent) {
+        comm::frmRQ4100::RunSlotSetting(context.workspace, parent);
+    });
 }
 
 }  // namespace rq50::gui

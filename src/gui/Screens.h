@@ -28,6 +28,10 @@ const ScreenMaker* FindScreenMaker(shell::Screen screen);
 /// What screens share, owned by the program and lent to the screens that
 /// need it: one screen never reaches another.
 struct ScreenContext {
+    explicit ScreenContext(shell::Workspace& ws) : workspace(ws), onlinePage(ws) {}
+
+    /// The session's data, state and hosts, which every screen shows.
+    shell::Workspace& workspace;
     /// The category menu opens it, the parameter screen draws it.
     parameter::OnlinePage onlinePage;
     /// The program editor's command check fills it, the error list shows it.

@@ -6,9 +6,10 @@
 #include "comm/JobCodes.h"
 #include "comm/ScreenJob.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::parameter {
 
@@ -29,13 +30,13 @@ constexpr std::int16_t kPurposeFileMenu = 10;
 
 constexpr shell::Screen kScreen = shell::Screen::frmRQ2400;
 
-void DisableView() {
-    if (auto* nav = shell::Svc().navigation) nav->DisableScreen(kScreen);
+void DisableView(shell::Workspace& ws) {
+    if (auto* nav = ws.hosts.navigation) nav->DisableScreen(kScreen);
 }
 }  // namespace
 
 int DataMenu::Source() const {
-    return std::clamp<int>(shell::G().dataSource, kSourceUploaded, kSourceProgram);
+    return std::clamp<int>(m_ws.state.dataSource, kSourceUploaded, kSourceProgram);
 }
 
 std::string DataMenu::Caption() const {
@@ -49,40 +50,40 @@ std::string DataMenu::OptionText(DataMenuOption option) const {
 }
 
 bool DataMenu::DownloadAllowed() const {
-    return shell::G().downloadAllowed;
+    return m_ws.state.downloadAllowed;
 }
 
 void DataMenu::Load() {
-    if (Source() == kSourceUploaded) shell::G().dataChanged = true;
+    if (Source() == kSourceUploaded) m_ws.state.dataChanged = true;
 }
 
 void DataMenu::Activated() {
-    shell::G().currentScreenId = shell::kScreenDataView;
+    m_ws.state.currentScreenId = shell::kScreenDataView;
 }
 
 void DataMenu::Confirm(DataMenuOption option) {
-    const bool uploaded = shell::G().dataSource == kSourceUploaded;
+    const bool uploaded = m_ws.state.dataSource == kSourceUploaded;
     switch (option) {
         case DataMenuOption::kContentOrEditor:
-            DisableView();
-            if (shell::G().dataSource == kSourceProgram) {
-                shell::Pfnc_nShowDisplayMatorix(shell::kDisplayProgramEditor);
+            DisableView(m_ws);
+            if (m_ws.state.dataSource == kSourceProgram) {
+                shell::Pfnc_nShowDisplayMatorix(m_ws, shell::kDisplayProgramEditor);
             } else {
-                shell::DisplayMatorix(uploaded ? shell::NavEvent::kContentUploaded
-                                               : shell::NavEvent::kContentFile);
+                shell::DisplayMatorix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
+                                                     : shell::NavEvent::kContentFile);
             }
             return;
         case DataMenuOption::kSave:
-            shell::G().infoPurpose = kPurposeSaveButton;
-            shell::DisplayMatorix(uploaded ? shell::NavEvent::kSaveUploaded
-                                           : shell::NavEvent::kSaveFile);
+            m_ws.state.infoPurpose = kPurposeSaveButton;
+            shell::DisplayMatorix(
+                m_ws, uploaded ? shell::NavEvent::kSaveUploaded : shell::NavEvent::kSaveFile);
             return;
         case DataMenuOption::kDownload:
-            shell::G().cameFromDownloadCheck = false;
-            comm::StartScreenJob(
-                shell::FrontEndEngine(),
-                {comm::kJobDownload, shell::Catalogue(kTextDownload), comm::kCallerDataViewDownload},
-                kScreen);
+            m_ws.state.cameFromDownloadCheck = false;
+            comm::StartScreenJob(m_ws.Engine(),
+                                 {comm::kJobDownload, shell::Catalogue(kTextDownload),
+                                  comm::kCallerDataViewDownload},
+                                 kScreen);
             return;
         case DataMenuOption::kPrint:
             m_host.PrintData();
@@ -92,20 +93,20 @@ void DataMenu::Confirm(DataMenuOption option) {
 
 void DataMenu::Cancel() {
     shell::DisplayMatorix(
-        shell::NavEvent::kLeaveDataView, 0,
-        shell::G().dataChanged ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
+        m_ws, shell::NavEvent::kLeaveDataView, 0,
+        m_ws.state.dataChanged ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
 }
 
 void DataMenu::Information() {
-    shell::G().infoPurpose = kPurposeFileMenu;
-    DisableView();
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    m_ws.state.infoPurpose = kPurposeFileMenu;
+    DisableView(m_ws);
+    shell::Pfnc_nShowDisplayMatorix(m_ws, shell::kDisplayInformation);
 }
 
 void DataMenu::BaudRate() {
-    comm::StartScreenJob(shell::FrontEndEngine(),
-                         {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerDataView3},
-                         kScreen);
+    comm::StartScreenJob(
+        m_ws.Engine(),
+        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerDataView3}, kScreen);
 }
 
 }  // namespace rq50::parameter

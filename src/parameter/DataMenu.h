@@ -7,6 +7,10 @@
 
 #include <string>
 
+namespace rq50::shell {
+struct Workspace;
+}
+
 namespace rq50::parameter {
 
 /// The four options, in their order on screen.
@@ -27,7 +31,7 @@ class DataMenuHost {
 
 class DataMenu {
   public:
-    explicit DataMenu(DataMenuHost& host) : m_host(host) {}
+    DataMenu(shell::Workspace& ws, DataMenuHost& host) : m_ws(ws), m_host(host) {}
 
     /// The data's source: 0 uploaded, 1 from a file, 2 a program.
     int Source() const;
@@ -55,6 +59,7 @@ class DataMenu {
     void BaudRate();
 
   private:
+    shell::Workspace& m_ws;
     DataMenuHost& m_host;
 };
 

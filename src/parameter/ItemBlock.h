@@ -87,7 +87,4 @@ struct ItemArrays {
     ItemArray screenWorking;  ///< the page as shown in the grid: row r in element r - 1
 };
 
-/// The item arrays of the front end's workspace.
-ItemArrays& Items();
-
 }  // namespace rq50::parameter

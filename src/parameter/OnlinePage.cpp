@@ -2,6 +2,7 @@
 
 #include "comm/Engine.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 namespace rq50::parameter {
 
@@ -11,16 +12,16 @@ OnlinePage::~OnlinePage() {
 
 PageModel& OnlinePage::New(PageCategory category) {
     Drop();
-    m_page = std::make_unique<PageModel>(category);
+    m_page = std::make_unique<PageModel>(category, m_ws.hosts);
     // The session's engine fills the page its online jobs work on.
-    if (comm::CommEngine* engine = shell::Svc().engine) engine->AttachPageModel(m_page.get());
+    if (comm::CommEngine* engine = m_ws.hosts.engine) engine->AttachPageModel(m_page.get());
     return *m_page;
 }
 
 void OnlinePage::Drop() {
     if (!m_page) return;
-    // The page may outlive the session (the program's end).
-    comm::CommEngine* engine = shell::Svc().engine;
+    // A workspace without an engine (a test) has no page attached.
+    comm::CommEngine* engine = m_ws.hosts.engine;
     if (engine != nullptr && engine->OnlinePage() == m_page.get()) engine->AttachPageModel(nullptr);
     m_page.reset();
 }

@@ -9,11 +9,15 @@
 
 #include "parameter/PageModel.h"
 
+namespace rq50::shell {
+struct Workspace;
+}
+
 namespace rq50::parameter {
 
 class OnlinePage {
   public:
-    OnlinePage() = default;
+    explicit OnlinePage(shell::Workspace& ws) : m_ws(ws) {}
     ~OnlinePage();
     OnlinePage(const OnlinePage&) = delete;
     OnlinePage& operator=(const OnlinePage&) = delete;
@@ -28,6 +32,7 @@ class OnlinePage {
     PageModel* Get() const { return m_page.get(); }
 
   private:
+    shell::Workspace& m_ws;
     std::unique_ptr<PageModel> m_page;
 };
 

@@ -102,7 +102,8 @@ class PageModel::Change {
     int m_editedRow;
 };
 
-PageModel::PageModel(PageCategory category) : m_category(category) {}
+PageModel::PageModel(PageCategory category, shell::Services hosts)
+    : m_category(category), m_hosts(hosts) {}
 
 const std::string& PageModel::Cell(int row, int column) const {
     static const std::string kNone;
@@ -514,7 +515,7 @@ bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarte
     ItemAddress address;
     int kind = 0;
     if (!RowAddress(m_editedRow, address, kind)) return false;
-    const EntryCheck check = ValidateEntry(entry, m_edit, shell::Catalogue(kTextWrite));
+    const EntryCheck check = ValidateEntry(m_hosts, entry, m_edit, shell::Catalogue(kTextWrite));
     if (!check.valid) {
         m_entryText = check.resetText;
         m_entryDirty = true;

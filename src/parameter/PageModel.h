@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "shell/Services.h"
 
 namespace rq50::parameter {
 
@@ -108,7 +109,9 @@ class PageModel {
   public:
     using Grid = std::array<std::array<std::string, kGridColumns>, kPageRows + 1>;
 
-    explicit PageModel(PageCategory category = PageCategory::Display);
+    /// `hosts`: the session's, whose message host shows "Illegal value"
+    /// (none: no box).
+    explicit PageModel(PageCategory category = PageCategory::Display, shell::Services hosts = {});
     /// The screen that wants to hear of changes (nullptr: none). A copy of
     /// the model starts without one.
     void SetListener(PageListener* listener) { m_listener.listener = listener; }
@@ -255,6 +258,7 @@ class PageModel {
     void RescanPage();
 
     PageCategory m_category;
+    shell::Services m_hosts;
     int m_currentTab = 1;
     int m_confirmedTab = 1;
     int m_logMode = 0;

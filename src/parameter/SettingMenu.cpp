@@ -5,10 +5,11 @@
 #include "comm/ScreenJob.h"
 #include "program/ProgramMenu.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UndoFolder.h"
+#include "shell/Workspace.h"
 
 namespace rq50::parameter {
 
@@ -25,13 +26,13 @@ constexpr std::int16_t kSourceFile = 1;
 
 constexpr shell::Screen kScreen = shell::Screen::frmRQ2100;
 
-void DisableMenu() {
-    if (auto* nav = shell::Svc().navigation) nav->DisableScreen(kScreen);
+void DisableMenu(shell::Workspace& ws) {
+    if (auto* nav = ws.hosts.navigation) nav->DisableScreen(kScreen);
 }
 }  // namespace
 
 bool SettingMenu::ProgramMode() const {
-    return shell::G().settingMode == 1;
+    return m_ws.state.settingMode == 1;
 }
 
 std::string SettingMenu::Caption() const {
@@ -44,15 +45,15 @@ std::string SettingMenu::OptionText(SettingMenuOption option) const {
 }
 
 void SettingMenu::Load() {
-    if (ProgramMode()) program::ProgramMenuLoad();
+    if (ProgramMode()) program::ProgramMenuLoad(m_ws);
 }
 
 void SettingMenu::Unload() {
-    if (ProgramMode()) program::ProgramMenuUnload();
+    if (ProgramMode()) program::ProgramMenuUnload(m_ws);
 }
 
 void SettingMenu::Activated() {
-    shell::G().currentScreenId = shell::kScreenSettingMenu;
+    m_ws.state.currentScreenId = shell::kScreenSettingMenu;
 }
 
 SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
@@ -70,30 +71,30 @@ SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
 
 void SettingMenu::Confirm(SettingMenuOption option) {
     if (ProgramMode()) {
-        program::ProgramMenuConfirm(static_cast<program::ProgramMenuOption>(option));
+        program::ProgramMenuConfirm(m_ws, static_cast<program::ProgramMenuOption>(option));
         return;
     }
     if (option == SettingMenuOption::kFile) {
-        shell::G().dataSource = kSourceFile;
-        DisableMenu();
-        shell::DisplayMatorix(shell::NavEvent::kReadParameterFile);
+        m_ws.state.dataSource = kSourceFile;
+        DisableMenu(m_ws);
+        shell::DisplayMatorix(m_ws, shell::NavEvent::kReadParameterFile);
         return;
     }
     const SettingMenuJob job = JobFor(option);
-    if (comm::StartScreenJob(shell::FrontEndEngine(), {job.job, job.title, job.caller}, kScreen) &&
+    if (comm::StartScreenJob(m_ws.Engine(), {job.job, job.title, job.caller}, kScreen) &&
         option == SettingMenuOption::kUpload)
-        shell::G().dataSource = kSourceUploaded;
+        m_ws.state.dataSource = kSourceUploaded;
 }
 
 void SettingMenu::Cancel() {
-    shell::DisplayMatorix(ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
-                                        : shell::NavEvent::kSettingMenuBackParameter);
-    if (auto* nav = shell::Svc().navigation) nav->UnloadScreen(kScreen);
+    shell::DisplayMatorix(m_ws, ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
+                                              : shell::NavEvent::kSettingMenuBackParameter);
+    if (auto* nav = m_ws.hosts.navigation) nav->UnloadScreen(kScreen);
 }
 
 void SettingMenu::BaudRate() {
     comm::StartScreenJob(
-        shell::FrontEndEngine(),
+        m_ws.Engine(),
         {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
          ProgramMode() ? comm::kCallerSettingMenuProgram : comm::kCallerSettingMenuUpload},
         kScreen);

@@ -10,6 +10,10 @@
 
 #include "comm/EngineState.h"
 
+namespace rq50::shell {
+struct Workspace;
+}
+
 namespace rq50::parameter {
 
 /// The three options, in their order on screen, in both modes.
@@ -25,6 +29,8 @@ struct SettingMenuJob {
 
 class SettingMenu {
   public:
+    explicit SettingMenu(shell::Workspace& ws) : m_ws(ws) {}
+
     /// Program mode (SettingMode 1) or parameter mode.
     bool ProgramMode() const;
     std::string Caption() const;
@@ -49,6 +55,9 @@ class SettingMenu {
     void Cancel();
     /// Baud Rate of the Communication Settings menu: the check job.
     void BaudRate();
+
+  private:
+    shell::Workspace& m_ws;
 };
 
 }  // namespace rq50::parameter

@@ -321,11 +321,11 @@ EntryCheck CheckEntry(const std::string& entry, const EditContext& context) {
     return check;
 }
 
-EntryCheck ValidateEntry(const std::string& entry, const EditContext& context,
-                         const std::string& callerTitle) {
+EntryCheck ValidateEntry(const shell::Services& hosts, const std::string& entry,
+                         const EditContext& context, const std::string& callerTitle) {
     EntryCheck check = CheckEntry(entry, context);
     if (!check.valid)
-        shell::RQ0000fnc_nShowMsgBox(kMsgIllegalValue, shell::kButtonsOk, callerTitle);
+        shell::RQ0000fnc_nShowMsgBox(hosts, kMsgIllegalValue, shell::kButtonsOk, callerTitle);
     return check;
 }
 

@@ -2,6 +2,7 @@
 
 #include "parameter/ChoiceList.h"
 #include "parameter/ItemBlock.h"
+#include "shell/Services.h"
 
 #include <cstdint>
 #include <string>
@@ -70,7 +71,7 @@ EntryCheck CheckEntry(const std::string& entry, const EditContext& context);
 
 /// CheckEntry, and on failure message 13 "Illegal value entered." with the
 /// caller's title.
-EntryCheck ValidateEntry(const std::string& entry, const EditContext& context,
-                         const std::string& callerTitle = {});
+EntryCheck ValidateEntry(const shell::Services& hosts, const std::string& entry,
+                         const EditContext& context, const std::string& callerTitle = {});
 
 }  // namespace rq50::parameter

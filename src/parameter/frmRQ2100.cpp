@@ -13,8 +13,10 @@ constexpr int kTextOk = 221;
 constexpr int kTextCancel = 2121;
 }  // namespace
 
-frmRQ2100::frmRQ2100(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2100, parent), m_ui(std::make_unique<Ui::frmRQ2100>()) {
+frmRQ2100::frmRQ2100(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2100, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2100>()),
+      m_menu(ws) {
     m_ui->setupUi(this);
     SetMenus();
     OfferBaudRate();
@@ -22,9 +24,10 @@ frmRQ2100::frmRQ2100(QWidget* parent)
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2100_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2100_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2100_cmdCancel_Click", [this] { cmdCancel_Click(); });
+    });
 }
 
 frmRQ2100::~frmRQ2100() = default;
@@ -50,7 +53,7 @@ SettingMenuOption frmRQ2100::SelectedOption() const {
 }
 
 void frmRQ2100::Load() {
-    gui::Trap("RQ2100_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2100_Form_Load", [this] {
         setWindowTitle(gui::Text(m_menu.Caption()));
         for (int i = 0; i < 3; ++i)
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<SettingMenuOption>(i))));
@@ -70,7 +73,7 @@ void frmRQ2100::Load() {
 }
 
 void frmRQ2100::Unload() {
-    gui::Trap("RQ2100_Form_Unload", [this] { m_menu.Unload(); });
+    gui::Trap(Ws().hosts, "RQ2100_Form_Unload", [this] { m_menu.Unload(); });
 }
 
 void frmRQ2100::showEvent(QShowEvent* event) {

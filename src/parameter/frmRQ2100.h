@@ -11,6 +11,10 @@ namespace Ui {
 class frmRQ2100;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::parameter {
 
 /// The setting menu of both work modes: it shows the options its presenter
@@ -18,7 +22,7 @@ namespace rq50::parameter {
 class frmRQ2100 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2100(QWidget* parent = nullptr);
+    explicit frmRQ2100(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2100() override;
 
     void Load() override;

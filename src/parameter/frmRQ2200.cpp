@@ -9,11 +9,12 @@
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2200.h"
 
 namespace rq50::parameter {
@@ -28,13 +29,13 @@ constexpr int kTextBaudRate = 2130;
 constexpr int kTextSlotSetting = 4101;
 constexpr int kMaintOption = 3;
 
-shell::NavigationHost* Nav() {
-    return shell::Svc().navigation;
+shell::NavigationHost* Nav(shell::Workspace& ws) {
+    return ws.hosts.navigation;
 }
 }  // namespace
 
-frmRQ2200::frmRQ2200(OnlinePage& page, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2200, parent),
+frmRQ2200::frmRQ2200(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2200, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2200>()),
       m_online(page) {
     m_ui->setupUi(this);
@@ -44,9 +45,10 @@ frmRQ2200::frmRQ2200(OnlinePage& page, QWidget* parent)
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2200_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2200_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2200_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2200_cmdCancel_Click", [this] { cmdCancel_Click(); });
+    });
 }
 
 frmRQ2200::~frmRQ2200() = default;
@@ -67,7 +69,7 @@ QRadioButton* frmRQ2200::Option(int category) const {
 }
 
 void frmRQ2200::Load() {
-    gui::Trap("RQ2200_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2200_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
@@ -82,7 +84,7 @@ void frmRQ2200::Load() {
             w->setAccessibleName(w->property("text").toString().trimmed());
         }
         m_ui->fraMenu->setAccessibleName(windowTitle());
-        ShowMaintOption(shell::G().maintMode);
+        ShowMaintOption(Ws().state.maintMode);
     });
 }
 
@@ -92,10 +94,11 @@ void frmRQ2200::showEvent(QShowEvent* event) {
 }
 
 void frmRQ2200::Activated() {
-    shell::G().currentScreenId = shell::kScreenCategoryMenu;
+    Ws().state.currentScreenId = shell::kScreenCategoryMenu;
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
-    if (!Engine().CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ2300);
+    if (!Engine().CommBusy && Nav(Ws()) != nullptr)
+        Nav(Ws())->UnloadScreen(shell::Screen::frmRQ2300);
     gui::ScreenBase::Activated();
 }
 
@@ -124,26 +127,26 @@ void frmRQ2200::cmdOK_Click() {
         if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
     }
     PageModel& page = m_online.New(static_cast<PageCategory>(category));
-    page.SetDownloadAllowed(shell::G().downloadAllowed);
+    page.SetDownloadAllowed(Ws().state.downloadAllowed);
     const bool started = page.OpenCategory([this, category](int job, const std::string& title) {
-        if (shell::RQ0000fnc_nShowMsgBox(kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
-            shell::kAnswerOk)
+        if (shell::RQ0000fnc_nShowMsgBox(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel,
+                                         title) != shell::kAnswerOk)
             return false;
         if (!Engine().StartCommJob({job, title, comm::kCallerCategoryMenu, category}))
             return false;
-        if (Nav() != nullptr) Nav()->DisableScreen(Id());
+        if (Nav(Ws()) != nullptr) Nav(Ws())->DisableScreen(Id());
         // The parameter screen is up while its first page is read, so its
         // tabs appear as the walk finds the groups.
-        shell::Pfnc_nShowDisplayMatorix(shell::kDisplayParameterDisplay + category);
-        shell::Pfnc_nShowDisplayMatorix(shell::kDisplayCommProgress);
+        shell::Pfnc_nShowDisplayMatorix(Ws(), shell::kDisplayParameterDisplay + category);
+        shell::Pfnc_nShowDisplayMatorix(Ws(), shell::kDisplayCommProgress);
         return true;
     });
     if (!started) m_online.Drop();
 }
 
 void frmRQ2200::cmdCancel_Click() {
-    shell::DisplayMatorix(shell::NavEvent::kCategoryMenuBack);
-    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
+    shell::DisplayMatorix(Ws(), shell::NavEvent::kCategoryMenuBack);
+    if (Nav(Ws()) != nullptr) Nav(Ws())->UnloadScreen(Id());
 }
 
 }  // namespace rq50::parameter

@@ -11,6 +11,10 @@ namespace Ui {
 class frmRQ2200;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::parameter {
 
 /// The category menu of online setting: DISPLAY, SET, ADJUST and, in MAINT
@@ -20,7 +24,7 @@ class frmRQ2200 : public gui::ScreenBase {
     Q_OBJECT
   public:
     /// OK opens the chosen category on `page`, which the parameter screen draws.
-    explicit frmRQ2200(OnlinePage& page, QWidget* parent = nullptr);
+    explicit frmRQ2200(shell::Workspace& ws, OnlinePage& page, QWidget* parent = nullptr);
     ~frmRQ2200() override;
 
     void Load() override;

@@ -12,9 +12,10 @@
 #include "gui/GuiCommHost.h"
 #include "gui/QtHosts.h"
 #include "parameter/ValueRules.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2300.h"
 
 namespace rq50::parameter {
@@ -48,8 +49,8 @@ constexpr std::array<int, 7> kColumnWidths = {15, 20, 10, 5, 5, 5, 5};
 constexpr int kRowHeadingWidth = 5;
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
-bool StartPageJob(int job, const std::string& title) {
-    return shell::FrontEndEngine().StartCommJob({job, title, comm::kCallerParameterScreen});
+bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
+    return ws.Engine().StartCommJob({job, title, comm::kCallerParameterScreen});
 }
 
 /// The page grid with the edited row in yellow.
@@ -74,26 +75,29 @@ class PageGridModel : public gui::GridModel {
     std::function<bool(int)> m_marked;
 };
 
-shell::NavigationHost* Nav() {
-    return shell::Svc().navigation;
+shell::NavigationHost* Nav(shell::Workspace& ws) {
+    return ws.hosts.navigation;
 }
 
-gui::GuiCommHost* CommHost() {
-    // The screen may outlive the session by a deferred delete.
-    comm::CommEngine* engine = shell::Svc().engine;
+gui::GuiCommHost* CommHost(shell::Workspace& ws) {
+    comm::CommEngine* engine = ws.hosts.engine;
     return engine ? dynamic_cast<gui::GuiCommHost*>(&engine->Host()) : nullptr;
 }
 }  // namespace
 
-frmRQ2300::frmRQ2300(OnlinePage& page, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2300, parent),
+JobStarter frmRQ2300::Starter() {
+    return [this](int job, const std::string& title) { return StartPageJob(Ws(), job, title); };
+}
+
+frmRQ2300::frmRQ2300(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2300, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2300>()),
       m_online(page) {
     m_ui->setupUi(this);
     // A screen shown without the category menu (never in the chain) gets a
     // page of its own, so it always has one to draw.
     if (m_online.Get() == nullptr)
-        m_online.New(static_cast<PageCategory>(std::clamp<int>(shell::G().parameterTab, 0, 3)));
+        m_online.New(static_cast<PageCategory>(std::clamp<int>(Ws().state.parameterTab, 0, 3)));
     BuildMenus();
     OfferCommandMenuUnlock();
 
@@ -130,32 +134,38 @@ frmRQ2300::frmRQ2300(OnlinePage& page, QWidget* parent)
     m_ui->cboSetData->installEventFilter(this);
 
     connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this, [this](int index) {
-        gui::Trap("RQ2300_tabRQ2300_Click", [this, index] { tabRQ2300_Click(index); });
+        gui::Trap(Ws().hosts, "RQ2300_tabRQ2300_Click", [this, index] { tabRQ2300_Click(index); });
     });
     connect(m_ui->ssRQ2300, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        gui::Trap("RQ2300_ssRQ2300_DblClick", [this, index] { ssRQ2300_DblClick(index); });
+        gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_DblClick",
+                  [this, index] { ssRQ2300_DblClick(index); });
     });
     connect(m_ui->ssRQ2300->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
-                gui::Trap("RQ2300_ssRQ2300_LeaveCell",
+                gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_LeaveCell",
                           [&] { ssRQ2300_LeaveCell(current, previous); });
             });
-    connect(m_ui->cmdWrite, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); }); });
+    connect(m_ui->cmdWrite, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+    });
     connect(m_ui->txtSetData, &QLineEdit::returnPressed, this, [this] {
         if (m_ui->cmdWrite->isEnabled())
-            gui::Trap("RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+            gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
     });
-    connect(m_ui->cmdReadStop, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2300_cmdReadStop_Click", [this] { cmdReadStop_Click(); }); });
-    connect(m_ui->cmdOutputOff, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2300_cmdOutputOff_Click", [this] { cmdOutputOff_Click(); }); });
+    connect(m_ui->cmdReadStop, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2300_cmdReadStop_Click", [this] { cmdReadStop_Click(); });
+    });
+    connect(m_ui->cmdOutputOff, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2300_cmdOutputOff_Click", [this] { cmdOutputOff_Click(); });
+    });
     connect(m_ui->cmdExit, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2300_cmdExit_Click", [this] { cmdExit_Click(); }); });
-    connect(m_ui->cmdUpDown0, &QToolButton::clicked, this,
-            [this] { gui::Trap("RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(0); }); });
-    connect(m_ui->cmdUpDown1, &QToolButton::clicked, this,
-            [this] { gui::Trap("RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(1); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2300_cmdExit_Click", [this] { cmdExit_Click(); }); });
+    connect(m_ui->cmdUpDown0, &QToolButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(0); });
+    });
+    connect(m_ui->cmdUpDown1, &QToolButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(1); });
+    });
     connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = false;
@@ -166,13 +176,14 @@ frmRQ2300::frmRQ2300(OnlinePage& page, QWidget* parent)
         Engine().MonitorAscii = true;
         Page().SetLogMode(1);
     });
-    connect(&m_tmrCycle, &QTimer::timeout, this,
-            [this] { gui::Trap("RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); }); });
+    connect(&m_tmrCycle, &QTimer::timeout, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
+    });
 }
 
 frmRQ2300::~frmRQ2300() {
     if (m_online.Get() != nullptr) m_online.Get()->SetListener(nullptr);
-    if (CommHost() != nullptr) CommHost()->monitorRows = nullptr;
+    if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
 }
 
 PageModel& frmRQ2300::Page() const {
@@ -194,10 +205,11 @@ void frmRQ2300::BuildMenus() {
         m_decItems[index] = m_mnuOnlineDec->addAction(gui::CatalogueText(kTextPreviousEntry + i));
         m_incItems[index] = m_mnuOnlineInc->addAction(gui::CatalogueText(kTextNextEntry + i));
         connect(m_decItems[index], &QAction::triggered, this, [this, i] {
-            gui::Trap("RQ2300_mnuOnlineDecMB_Click", [this, i] { MoveEntry(false, i); });
+            gui::Trap(Ws().hosts, "RQ2300_mnuOnlineDecMB_Click",
+                      [this, i] { MoveEntry(false, i); });
         });
         connect(m_incItems[index], &QAction::triggered, this, [this, i] {
-            gui::Trap("RQ2300_mnuOnlineIncMB_Click", [this, i] { MoveEntry(true, i); });
+            gui::Trap(Ws().hosts, "RQ2300_mnuOnlineIncMB_Click", [this, i] { MoveEntry(true, i); });
         });
     }
     // A page at a time from the keyboard as well.
@@ -215,7 +227,7 @@ void frmRQ2300::BuildMenus() {
 }
 
 void frmRQ2300::Load() {
-    gui::Trap("RQ2300_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2300_Form_Load", [this] {
         m_tmrCycle.stop();
         FormSetting();
         m_ui->optQuill0->setText(gui::CatalogueText(kTextHex));
@@ -250,8 +262,8 @@ void frmRQ2300::Load() {
         m_ui->ssRQ2300->setAccessibleName(windowTitle());
         m_ui->tabRQ2300->setAccessibleName(windowTitle());
         m_ui->aniBusy->setAccessibleName(QStringLiteral("Busy"));
-        if (CommHost() != nullptr) {
-            CommHost()->monitorRows = [this](bool sent, const std::string& text) {
+        if (CommHost(Ws()) != nullptr) {
+            CommHost(Ws())->monitorRows = [this](bool sent, const std::string& text) {
                 ShowMonitorText(sent, text);
             };
         }
@@ -265,9 +277,9 @@ void frmRQ2300::Load() {
 }
 
 void frmRQ2300::Unload() {
-    gui::Trap("RQ2300_Form_Unload", [this] {
+    gui::Trap(Ws().hosts, "RQ2300_Form_Unload", [this] {
         m_tmrCycle.stop();
-        if (CommHost() != nullptr) CommHost()->monitorRows = nullptr;
+        if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
         m_online.Drop();
     });
 }
@@ -327,7 +339,7 @@ void frmRQ2300::showEvent(QShowEvent* event) {
 }
 
 void frmRQ2300::OnMonitorChanged(bool) {
-    gui::Trap("RQ2300fnc_nSelectShowType", [this] { SelectShowType(); });
+    gui::Trap(Ws().hosts, "RQ2300fnc_nSelectShowType", [this] { SelectShowType(); });
 }
 
 void frmRQ2300::ShowMonitorText(bool sent, const std::string& text) {
@@ -437,7 +449,8 @@ bool frmRQ2300::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->ssRQ2300 && (key->modifiers() & Qt::ControlModifier) &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
         const int row = m_ui->ssRQ2300->currentIndex().row() + 1;
-        gui::Trap("RQ2300_ssRQ2300_KeyDown", [this, row] { Page().OpenItem(row, StartPageJob); });
+        gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_KeyDown",
+                  [this, row] { Page().OpenItem(row, Starter()); });
         return true;
     }
     if (watched == m_ui->txtSetData) return EntryKey(key);
@@ -445,7 +458,7 @@ bool frmRQ2300::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->cboSetData &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
         if (m_ui->cmdWrite->isEnabled())
-            gui::Trap("RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+            gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
         return true;
     }
     return gui::ScreenBase::eventFilter(watched, event);
@@ -469,14 +482,14 @@ bool frmRQ2300::EntryKey(QKeyEvent* key) {
 
 void frmRQ2300::tabRQ2300_Click(int index) {
     if (m_drawingTabs || index < 0) return;
-    Page().ClickTab(index + 1, StartPageJob);
+    Page().ClickTab(index + 1, Starter());
     // A refused switch puts the strip back on the tab that is shown.
     TabsChanged();
 }
 
 void frmRQ2300::ssRQ2300_DblClick(const QModelIndex& index) {
     if (!index.isValid()) return;
-    Page().OpenItem(index.row() + 1, StartPageJob);
+    Page().OpenItem(index.row() + 1, Starter());
 }
 
 void frmRQ2300::ssRQ2300_LeaveCell(const QModelIndex& current, const QModelIndex& previous) {
@@ -486,7 +499,7 @@ void frmRQ2300::ssRQ2300_LeaveCell(const QModelIndex& current, const QModelIndex
 
 void frmRQ2300::cmdWrite_Click() {
     const int chosen = m_ui->cboSetData->isVisible() ? m_ui->cboSetData->currentIndex() : -1;
-    if (Page().Write(gui::Bytes(m_ui->txtSetData->text()), chosen, StartPageJob)) return;
+    if (Page().Write(gui::Bytes(m_ui->txtSetData->text()), chosen, Starter())) return;
     if (m_ui->txtSetData->isVisible() && m_ui->txtSetData->isEnabled()) {
         m_ui->txtSetData->setFocus();
         m_ui->txtSetData->selectAll();
@@ -494,12 +507,12 @@ void frmRQ2300::cmdWrite_Click() {
 }
 
 void frmRQ2300::cmdReadStop_Click() {
-    Page().ToggleReading(StartPageJob);
+    Page().ToggleReading(Starter());
     if (!Page().Reading() && !m_gridLocked) m_ui->ssRQ2300->setFocus();
 }
 
 void frmRQ2300::cmdOutputOff_Click() {
-    Page().CancelForcedOutput(StartPageJob);
+    Page().CancelForcedOutput(Starter());
 }
 
 void frmRQ2300::cmdUpDown_Click(int index) {
@@ -509,18 +522,18 @@ void frmRQ2300::cmdUpDown_Click(int index) {
 }
 
 void frmRQ2300::MoveEntry(bool forward, int entry) {
-    Page().Move(forward, entry, Engine().CommBusy, StartPageJob);
+    Page().Move(forward, entry, Engine().CommBusy, Starter());
 }
 
 void frmRQ2300::tmrCycle_Timer() {
-    Page().TimerTick(StartPageJob);
+    Page().TimerTick(Starter());
 }
 
 void frmRQ2300::cmdExit_Click() {
     m_tmrCycle.stop();
     const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
-    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
-    shell::DisplayMatorix(event);
+    if (Nav(Ws()) != nullptr) Nav(Ws())->UnloadScreen(Id());
+    shell::DisplayMatorix(Ws(), event);
 }
 
 }  // namespace rq50::parameter

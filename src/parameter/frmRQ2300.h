@@ -14,6 +14,10 @@ namespace Ui {
 class frmRQ2300;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::gui {
 class GridModel;
 }
@@ -29,7 +33,7 @@ class frmRQ2300 : public gui::ScreenBase, public PageListener {
   public:
     /// `page` is the page the category menu opened; the screen draws it and
     /// drops it when it closes.
-    explicit frmRQ2300(OnlinePage& page, QWidget* parent = nullptr);
+    explicit frmRQ2300(shell::Workspace& ws, OnlinePage& page, QWidget* parent = nullptr);
     ~frmRQ2300() override;
 
     void Load() override;
@@ -69,6 +73,8 @@ class frmRQ2300 : public gui::ScreenBase, public PageListener {
     void tmrCycle_Timer();
 
     PageModel& Page() const;
+    /// How the page starts its jobs: on the session's engine, ending here.
+    JobStarter Starter();
 
     std::unique_ptr<Ui::frmRQ2300> m_ui;
     OnlinePage& m_online;

@@ -14,10 +14,10 @@ constexpr int kTextCancel = 2421;
 constexpr int kTextInformation = 1006;
 }  // namespace
 
-frmRQ2400::frmRQ2400(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2400, parent),
+frmRQ2400::frmRQ2400(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2400, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2400>()),
-      m_menu(static_cast<DataMenuHost&>(*this)) {
+      m_menu(ws, static_cast<DataMenuHost&>(*this)) {
     m_ui->setupUi(this);
     SetMenus();
     OfferBaudRate();
@@ -27,14 +27,15 @@ frmRQ2400::frmRQ2400(QWidget* parent)
     Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
     connect(mnuFileInformation, &QAction::triggered, this, [this] {
-        gui::Trap("RQ2400_mnuFileItems_Click", [this] { mnuFileInformation_Click(); });
+        gui::Trap(Ws().hosts, "RQ2400_mnuFileItems_Click", [this] { mnuFileInformation_Click(); });
     });
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optFile0, m_ui->optFile1, m_ui->optFile2, m_ui->optFile3});
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2400_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2400_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2400_cmdCancel_Click", [this] { cmdCancel_Click(); });
+    });
 }
 
 frmRQ2400::~frmRQ2400() = default;
@@ -55,7 +56,7 @@ QRadioButton* frmRQ2400::Option(int index) const {
 }
 
 void frmRQ2400::Load() {
-    gui::Trap("RQ2400_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
         setWindowTitle(gui::Text(m_menu.Caption()));
         for (int i = 0; i < 4; ++i)
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
@@ -90,7 +91,7 @@ void frmRQ2400::OnBaudRate() {
 }
 
 void frmRQ2400::PrintData() {
-    gui::PrintFromScreen(Id());
+    gui::PrintFromScreen(Ws(), Id());
 }
 
 void frmRQ2400::cmdOK_Click() {

@@ -11,6 +11,10 @@ namespace Ui {
 class frmRQ2400;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::parameter {
 
 /// The data view: what to do with the data set held, uploaded or read from a
@@ -19,7 +23,7 @@ namespace rq50::parameter {
 class frmRQ2400 : public gui::ScreenBase, private DataMenuHost {
     Q_OBJECT
   public:
-    explicit frmRQ2400(QWidget* parent = nullptr);
+    explicit frmRQ2400(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2400() override;
 
     void Load() override;

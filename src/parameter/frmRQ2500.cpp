@@ -9,9 +9,10 @@
 #include "gui/QtHosts.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2500.h"
 
 namespace rq50::parameter {
@@ -28,8 +29,9 @@ constexpr int kColumnWidths[] = {8, 20, 20, 20};
 constexpr int kRowsShown = 20;
 }  // namespace
 
-frmRQ2500::frmRQ2500(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2500, parent), m_ui(std::make_unique<Ui::frmRQ2500>()) {
+frmRQ2500::frmRQ2500(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2500, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2500>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdExit);
     SetMenus();
@@ -54,22 +56,23 @@ frmRQ2500::frmRQ2500(QWidget* parent)
     m_grid = new gui::GridModel(source, this);
     m_ui->ssContent->setModel(m_grid);
     connect(m_ui->cmdExit, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2500_cmdExit_Click", [this] { cmdExit_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2500_cmdExit_Click", [this] { cmdExit_Click(); }); });
 }
 
 frmRQ2500::~frmRQ2500() = default;
 
 void frmRQ2500::Load() {
-    gui::Trap("RQ2500_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2500_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
-        const files::DataSetHeader& header = files::CurrentDataSetHeader();
-        m_rows = files::BuildContentList(Items().dataSet, header.maintStart, shell::G().maintMode);
+        const files::DataSetHeader& header = Ws().header;
+        m_rows =
+            files::BuildContentList(Ws().items.dataSet, header.maintStart, Ws().state.maintMode);
         m_grid->Refresh();
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
                                 gui::Text(TrimBlanks(header.model)));
-        const bool fromFile = shell::G().dataSource != kSourceUploaded;
-        m_ui->lblFile->setText(fromFile ? gui::PathText(shell::G().currentFileTitle) : QString());
-        m_ui->lblPas->setText(fromFile ? gui::PathText(shell::G().currentFilePath) : QString());
+        const bool fromFile = Ws().state.dataSource != kSourceUploaded;
+        m_ui->lblFile->setText(fromFile ? gui::PathText(Ws().state.currentFileTitle) : QString());
+        m_ui->lblPas->setText(fromFile ? gui::PathText(Ws().state.currentFilePath) : QString());
         m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
         m_ui->cmdExit->setAccessibleName(m_ui->cmdExit->text());
         m_ui->ssContent->setAccessibleName(windowTitle());
@@ -101,10 +104,10 @@ void frmRQ2500::showEvent(QShowEvent* event) {
 }
 
 void frmRQ2500::cmdExit_Click() {
-    const bool uploaded = shell::G().dataSource == kSourceUploaded;
-    if (shell::Svc().navigation != nullptr) shell::Svc().navigation->UnloadScreen(Id());
-    shell::DisplayMatorix(uploaded ? shell::NavEvent::kContentListBackUploaded
-                                   : shell::NavEvent::kContentListBackFile);
+    const bool uploaded = Ws().state.dataSource == kSourceUploaded;
+    if (Ws().hosts.navigation != nullptr) Ws().hosts.navigation->UnloadScreen(Id());
+    shell::DisplayMatorix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
+                                         : shell::NavEvent::kContentListBackFile);
 }
 
 }  // namespace rq50::parameter

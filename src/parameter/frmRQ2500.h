@@ -10,6 +10,10 @@ namespace Ui {
 class frmRQ2500;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::gui {
 class GridModel;
 }
@@ -21,7 +25,7 @@ namespace rq50::parameter {
 class frmRQ2500 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2500(QWidget* parent = nullptr);
+    explicit frmRQ2500(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2500() override;
 
     void Load() override;

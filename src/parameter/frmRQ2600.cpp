@@ -8,6 +8,7 @@
 #include "files/InformationRecord.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2600.h"
 
 namespace rq50::parameter {
@@ -36,17 +37,20 @@ int TipText(int box) {
 }
 }  // namespace
 
-frmRQ2600::frmRQ2600(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2600, parent), m_ui(std::make_unique<Ui::frmRQ2600>()) {
+frmRQ2600::frmRQ2600(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2600, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2600>()),
+      m_window(ws) {
     m_ui->setupUi(this);
     m_boxes = {m_ui->txtInfo0, m_ui->txtInfo1, m_ui->txtInfo2, m_ui->txtInfo3, m_ui->txtInfo4,
                m_ui->txtInfo5, m_ui->txtInfo6, m_ui->txtInfo7, m_ui->txtInfo8};
     for (QWidget* box : m_boxes) box->installEventFilter(this);
     m_ui->txtInfo7->viewport()->installEventFilter(this);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2600_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2600_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2600_cmdCancel_Click", [this] { cmdCancel_Click(); });
+    });
 }
 
 frmRQ2600::~frmRQ2600() = default;
@@ -77,7 +81,7 @@ void frmRQ2600::SetBoxText(int index, const QString& text) {
 }
 
 void frmRQ2600::Load() {
-    gui::Trap("RQ2600_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
@@ -150,7 +154,8 @@ bool frmRQ2600::eventFilter(QObject* watched, QEvent* event) {
                 // Checked once the focus has arrived, so the check knows where
                 // it went (Cancel takes no check).
                 QTimer::singleShot(0, this, [this, index] {
-                    gui::Trap("RQ2600_txtInfo_LostFocus", [this, index] { BoxLeft(index); });
+                    gui::Trap(Ws().hosts, "RQ2600_txtInfo_LostFocus",
+                              [this, index] { BoxLeft(index); });
                 });
             }
             break;
@@ -190,7 +195,7 @@ void frmRQ2600::BoxLeft(int index) {
     QWidget* now = QApplication::focusWidget();
     if (now == m_ui->cmdCancel || now == Box(index) || !isVisible()) return;
     std::string text = BoxText(index).toStdString();
-    if (files::ValidateInfoField(index, text)) {
+    if (files::ValidateInfoField(Ws().hosts, index, text)) {
         if (index == files::kBoxDate) SetBoxText(index, QString::fromStdString(text));
         return;
     }

@@ -10,6 +10,10 @@ namespace Ui {
 class frmRQ2600;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::parameter {
 
 /// The information window: the record every file carries (titles with
@@ -19,7 +23,7 @@ namespace rq50::parameter {
 class frmRQ2600 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2600(QWidget* parent = nullptr);
+    explicit frmRQ2600(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2600() override;
 
     void Load() override;

@@ -9,9 +9,10 @@
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "print/Reports.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2700.h"
 
 namespace rq50::parameter {
@@ -29,8 +30,9 @@ constexpr int kMinimumRows = 20;
 constexpr int kColumnWidths[] = {8, 12, 10, 20};
 }  // namespace
 
-frmRQ2700::frmRQ2700(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2700, parent), m_ui(std::make_unique<Ui::frmRQ2700>()) {
+frmRQ2700::frmRQ2700(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2700, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2700>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdRet);
     SetMenus();
@@ -61,16 +63,17 @@ frmRQ2700::frmRQ2700(QWidget* parent)
     };
     m_grid = new gui::GridModel(source, this);
     m_ui->ssWriteCheckTAVRO->setModel(m_grid);
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2700_cmdPrint_Click", [this] { cmdPrint_Click(); }); });
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2700_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    });
     connect(m_ui->cmdRet, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2700_cmdRet_Click", [this] { cmdRet_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2700_cmdRet_Click", [this] { cmdRet_Click(); }); });
 }
 
 frmRQ2700::~frmRQ2700() = default;
 
 void frmRQ2700::Load() {
-    gui::Trap("RQ2700_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2700_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
         m_ui->cmdRet->setText(gui::CatalogueText(kTextClose));
@@ -106,14 +109,14 @@ void frmRQ2700::showEvent(QShowEvent* event) {
 }
 
 void frmRQ2700::cmdPrint_Click() {
-    gui::PrintFromScreen(Id());
+    gui::PrintFromScreen(Ws(), Id());
 }
 
 void frmRQ2700::cmdRet_Click() {
-    const bool program = shell::G().settingMode == 1;
-    if (shell::Svc().navigation != nullptr) shell::Svc().navigation->UnloadScreen(Id());
-    shell::DisplayMatorix(program ? shell::NavEvent::kCheckBackToEditor
-                                  : shell::NavEvent::kCheckBackToDataView);
+    const bool program = Ws().state.settingMode == 1;
+    if (Ws().hosts.navigation != nullptr) Ws().hosts.navigation->UnloadScreen(Id());
+    shell::DisplayMatorix(Ws(), program ? shell::NavEvent::kCheckBackToEditor
+                                        : shell::NavEvent::kCheckBackToDataView);
 }
 
 }  // namespace rq50::parameter

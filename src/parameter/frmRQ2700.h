@@ -10,6 +10,10 @@ namespace Ui {
 class frmRQ2700;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::gui {
 class GridModel;
 }
@@ -21,7 +25,7 @@ namespace rq50::parameter {
 class frmRQ2700 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2700(QWidget* parent = nullptr);
+    explicit frmRQ2700(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2700() override;
 
     void Load() override;

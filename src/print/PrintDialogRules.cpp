@@ -4,8 +4,9 @@
 #include "files/Csv.h"
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -59,41 +60,32 @@ PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes) {
     return areas;
 }
 
-PrintAreas& SelectedAreas() {
-    static PrintAreas areas;
-    return areas;
-}
-
-std::vector<program::ErrorLine>& ErrorPrintList() {
-    static std::vector<program::ErrorLine> lines;
-    return lines;
-}
-
-bool PrintReportOf(ReportKind kind, PrintControl& control, const ReportSetup& setup) {
+bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
+                   const ReportSetup& setup) {
     switch (kind) {
         case ReportKind::DownloadCheck:
-            return PrintDownloadCheckList(control, shell::FrontEndEngine().Results().downloadCheck,
-                                          files::CurrentInformation(), setup);
+            return PrintDownloadCheckList(control, ws.Engine().Results().downloadCheck,
+                                          ws.information, setup);
         case ReportKind::ErrorList:
-            return PrintErrorList(control, ErrorPrintList(), files::CurrentInformation(), setup);
+            return PrintErrorList(control, ws.errorPrintList, ws.information, setup);
         case ReportKind::Current:
             break;
     }
-    if (shell::G().settingMode == kProgramSetting) {
-        return PrintProgramReport(control, files::CurrentProgramRecord(), SelectedAreas(), setup);
+    if (ws.state.settingMode == kProgramSetting) {
+        return PrintProgramReport(control, files::CurrentProgramRecord(ws), ws.printAreas, setup);
     }
-    return PrintParameterReport(control, files::CurrentParameterRecord(), SelectedAreas(),
-                                shell::G().maintMode, setup);
+    return PrintParameterReport(control, files::CurrentParameterRecord(ws), ws.printAreas,
+                                ws.state.maintMode, setup);
 }
 
-int RunCsvFileDialog(shell::FileDialogHost& host) {
+int RunCsvFileDialog(shell::Workspace& ws, shell::FileDialogHost& host) {
     shell::FileDialogActions actions;
-    actions.writeCsv = [](const std::string& path) {
-        return shell::G().settingMode == kProgramSetting
-                   ? files::WriteProgramCsv(path, SelectedAreas())
-                   : files::WriteParameterCsv(path, SelectedAreas());
+    actions.writeCsv = [&ws](const std::string& path) {
+        return ws.state.settingMode == kProgramSetting
+                   ? files::WriteProgramCsv(ws, path, ws.printAreas)
+                   : files::WriteParameterCsv(ws, path, ws.printAreas);
     };
-    return shell::RQ0000fnc_nShowDiaLog(shell::kDialogCsv, host, actions);
+    return shell::RQ0000fnc_nShowDiaLog(ws, shell::kDialogCsv, host, actions);
 }
 
 PrinterCheck P_CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "print/ReportKind.h"
 #include "print/Reports.h"
 #include "shell/FileDialog.h"
 #include "shell/MessageBoxHost.h"
@@ -8,6 +9,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
 
 namespace rq50::print {
 
@@ -34,28 +39,14 @@ bool AnyAreaSelected(const PrintAreaBoxes& boxes);
 /// The shown and ticked boxes as print areas.
 PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes);
 
-/// The areas last chosen in the print dialog; the printer, the preview and
-/// the CSV file take their selection from here.
-PrintAreas& SelectedAreas();
-
-/// The lines of the error list being printed (the command check's error
-/// window copies its lines here before it prints).
-std::vector<program::ErrorLine>& ErrorPrintList();
-
-/// What a report prints.
-enum class ReportKind {
-    Current,        ///< the parameter report (SettingMode 0) or the program report (1)
-    DownloadCheck,  ///< the download check list of the last download
-    ErrorList,      ///< the command check's error list (ErrorPrintList)
-};
-
 /// Writes report `kind` of the current data with the selected areas.
-bool PrintReportOf(ReportKind kind, PrintControl& control, const ReportSetup& setup);
+bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
+                   const ReportSetup& setup);
 
 /// The CSV file dialog (mode 6): asks for the name, then writes the
 /// parameter or program CSV report (by SettingMode) of the selected areas.
 /// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
-int RunCsvFileDialog(shell::FileDialogHost& host);
+int RunCsvFileDialog(shell::Workspace& ws, shell::FileDialogHost& host);
 
 // ---- The printer check -----------------------------------------------------
 

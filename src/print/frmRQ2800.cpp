@@ -3,9 +3,10 @@
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2800.h"
 
 namespace rq50::print {
@@ -28,30 +29,35 @@ constexpr int kProgramSetting = 1;
 // Index of "Communication Monitor" among the Command items.
 constexpr std::size_t kMonitorItem = 1;
 
-void Navigate(shell::NavEvent event, int follow = 0) {
-    shell::DisplayMatorix(event, follow, shell::kAnswerNoChange);
+void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
+    shell::DisplayMatorix(ws, event, follow, shell::kAnswerNoChange);
 }
 
 }  // namespace
 
-frmRQ2800::frmRQ2800(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2800, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
+frmRQ2800::frmRQ2800(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2800, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
     m_areas = {m_ui->chkPrint0, m_ui->chkPrint1, m_ui->chkPrint2, m_ui->chkPrint3,
                m_ui->chkPrint4, m_ui->chkPrint5, m_ui->chkPrint6};
     SetMenus();
     OfferCommandMenuUnlock();
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2800_cmdPrint_Click", [this] { cmdPrint_Click(); }); });
-    connect(m_ui->cmdPreview, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2800_cmdPreview_Click", [this] { cmdPreview_Click(); }); });
-    connect(m_ui->cmdCSVFile, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2800_cmdCSVFile_Click", [this] { cmdCSVFile_Click(); }); });
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2800_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    });
+    connect(m_ui->cmdPreview, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2800_cmdPreview_Click", [this] { cmdPreview_Click(); });
+    });
+    connect(m_ui->cmdCSVFile, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2800_cmdCSVFile_Click", [this] { cmdCSVFile_Click(); });
+    });
     connect(m_ui->cmdInfo, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2800_cmdInfo_Click", [this] { cmdInfo_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2800_cmdCancel_Click", [this] { cmdCancel_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2800_cmdInfo_Click", [this] { cmdInfo_Click(); }); });
+    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2800_cmdCancel_Click", [this] { cmdCancel_Click(); });
+    });
 }
 
 frmRQ2800::~frmRQ2800() = default;
@@ -61,7 +67,7 @@ QCheckBox* frmRQ2800::chkPrint(int area) const {
 }
 
 void frmRQ2800::Load() {
-    gui::Trap("RQ2800_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         m_ui->fraPrint->setTitle(gui::CatalogueText(kTextAreaFrame));
         m_ui->fraPrint->setAccessibleName(gui::CatalogueText(kTextAreaFrame));
@@ -79,15 +85,15 @@ void frmRQ2800::Load() {
         for (QWidget* w : captioned) {
             w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
         }
-        const int mode = shell::G().settingMode;
-        ShowBoxes(OpenPrintAreas(mode, shell::G().maintMode));
+        const int mode = Ws().state.settingMode;
+        ShowBoxes(OpenPrintAreas(mode, Ws().state.maintMode));
         Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
     });
 }
 
 void frmRQ2800::OnMaintModeChanged(bool on) {
     PrintAreaBoxes boxes = Boxes();
-    ApplyMaintMode(boxes, shell::G().settingMode, on);
+    ApplyMaintMode(boxes, Ws().state.settingMode, on);
     ShowBoxes(boxes);
 }
 
@@ -115,48 +121,48 @@ void frmRQ2800::ShowBoxes(const PrintAreaBoxes& boxes) {
 bool frmRQ2800::TakeSelection() {
     const PrintAreaBoxes boxes = Boxes();
     if (!AnyAreaSelected(boxes)) return false;
-    SelectedAreas() = SelectedAreasOf(boxes);
+    Ws().printAreas = SelectedAreasOf(boxes);
     return true;
 }
 
 void frmRQ2800::cmdPrint_Click() {
     if (!TakeSelection()) return;
-    if (!gui::CheckPrinter(ReportKind::Current)) return;
-    Navigate(shell::NavEvent::kPrintDialogPrint);
+    if (!gui::CheckPrinter(Ws(), ReportKind::Current)) return;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
 }
 
 void frmRQ2800::cmdPreview_Click() {
     // The preview needs no printer (many field laptops have none); its own
     // Print asks for one.
     if (!TakeSelection()) return;
-    gui::PreviewReportKind() = ReportKind::Current;
-    Navigate(shell::NavEvent::kPrintDialogPreview);
-    if (auto* navigation = shell::Svc().navigation) {
+    Ws().previewReport = ReportKind::Current;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
+    if (auto* navigation = Ws().hosts.navigation) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
 }
 
 void frmRQ2800::cmdCSVFile_Click() {
     if (!TakeSelection()) return;
-    Navigate(shell::NavEvent::kPrintDialogCsv);
+    Navigate(Ws(), shell::NavEvent::kPrintDialogCsv);
 }
 
 void frmRQ2800::cmdInfo_Click() {
-    shell::G().infoPurpose = kInfoFromPrintDialog;
-    Navigate(shell::NavEvent::kPrintDialogInformation, kFollowInformation);
-    if (auto* navigation = shell::Svc().navigation) {
+    Ws().state.infoPurpose = kInfoFromPrintDialog;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
+    if (auto* navigation = Ws().hosts.navigation) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
 }
 
 void frmRQ2800::cmdCancel_Click() {
-    const shell::NavEvent event = shell::G().settingMode == kProgramSetting
+    const shell::NavEvent event = Ws().state.settingMode == kProgramSetting
                                       ? shell::NavEvent::kPrintDialogCancelToProgram
                                       : shell::NavEvent::kPrintDialogCancelToDataView;
-    if (auto* navigation = shell::Svc().navigation) {
+    if (auto* navigation = Ws().hosts.navigation) {
         navigation->UnloadScreen(shell::Screen::frmRQ2800);
     }
-    Navigate(event);
+    Navigate(Ws(), event);
 }
 
 }  // namespace rq50::print

@@ -12,6 +12,10 @@ namespace Ui {
 class frmRQ2800;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::print {
 
 /// The print dialog: which parts of the held data to print, then print them,
@@ -19,7 +23,7 @@ namespace rq50::print {
 class frmRQ2800 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2800(QWidget* parent = nullptr);
+    explicit frmRQ2800(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2800() override;
 
     void Load() override;

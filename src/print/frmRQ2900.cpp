@@ -16,6 +16,7 @@
 #include "print/PrintControl.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ2900.h"
 
 namespace rq50::print {
@@ -38,8 +39,9 @@ constexpr int kKeyFilterDigits = 6;
 
 }  // namespace
 
-frmRQ2900::frmRQ2900(QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2900, parent), m_ui(std::make_unique<Ui::frmRQ2900>()) {
+frmRQ2900::frmRQ2900(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2900, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2900>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdClose);
     SetMenus();
@@ -48,24 +50,27 @@ frmRQ2900::frmRQ2900(QWidget* parent)
     // otherwise pick a list entry of the same text, a list choice.
     m_ui->cboZoom->lineEdit()->installEventFilter(this);
     connect(m_ui->vspData, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        gui::Trap("RQ2900_vspData_NewPage", [&] { PaintReport(printer); });
+        gui::Trap(Ws().hosts, "RQ2900_vspData_NewPage", [&] { PaintReport(printer); });
     });
     connect(m_ui->vspData, &QPrintPreviewWidget::previewChanged, this,
             [this] { ShowPreviewState(); });
     connect(m_ui->cboZoom, &QComboBox::activated, this, [this](int index) {
-        gui::Trap("RQ2900_cboZoom_Click", [&] { cboZoom_Click(index); });
+        gui::Trap(Ws().hosts, "RQ2900_cboZoom_Click", [&] { cboZoom_Click(index); });
     });
-    connect(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, this,
-            [this] { gui::Trap("RQ2900_cboZoom_LostFocus", [this] { cboZoom_Typed(); }); });
+    connect(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2900_cboZoom_LostFocus", [this] { cboZoom_Typed(); });
+    });
     connect(m_ui->txtPage, &QSpinBox::valueChanged, this, [this](int page) {
         if (!m_updating) m_ui->vspData->setCurrentPage(page);
     });
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2900_cmdPrint_Click", [this] { cmdPrint_Click(); }); });
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2900_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    });
     connect(m_ui->cmdPdf, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2900_cmdPdf_Click", [this] { cmdPdf_Click(); }); });
-    connect(m_ui->cmdClose, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2900_cmdClose_Click", [this] { cmdClose_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2900_cmdPdf_Click", [this] { cmdPdf_Click(); }); });
+    connect(m_ui->cmdClose, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ2900_cmdClose_Click", [this] { cmdClose_Click(); });
+    });
 }
 
 frmRQ2900::~frmRQ2900() = default;
@@ -87,7 +92,7 @@ double frmRQ2900::ZoomPercent() const {
 }
 
 void frmRQ2900::Load() {
-    gui::Trap("RQ2900_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2900_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         m_ui->lblZoom->setText(gui::CatalogueText(kTextZoom));
         m_ui->lblZoomUnit->setText(gui::CatalogueText(kTextZoomUnit));
@@ -109,7 +114,7 @@ void frmRQ2900::Load() {
             m_ui->cboZoom->addItem(gui::CatalogueText(kTextFirstZoomEntry + i));
         }
 
-        m_kind = gui::PreviewReportKind();
+        m_kind = Ws().previewReport;
         m_ui->vspData->updatePreview();
         const int pages = std::max(m_ui->vspData->pageCount(), 1);
         m_updating = true;
@@ -126,7 +131,7 @@ bool frmRQ2900::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->cboZoom->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            gui::Trap("RQ2900_cboZoom_KeyPress", [this] { cboZoom_Typed(); });
+            gui::Trap(Ws().hosts, "RQ2900_cboZoom_KeyPress", [this] { cboZoom_Typed(); });
             return true;
         }
     }
@@ -134,13 +139,13 @@ bool frmRQ2900::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmRQ2900::Unload() {
-    gui::PreviewReportKind() = ReportKind::Current;
+    Ws().previewReport = ReportKind::Current;
 }
 
 void frmRQ2900::PaintReport(QPrinter* printer) {
     platform::QtReportSurface surface(*printer);
     PrintControl control(surface);
-    PrintReportOf(m_kind, control, gui::CurrentReportSetup());
+    PrintReportOf(Ws(), m_kind, control, gui::CurrentReportSetup());
 }
 
 void frmRQ2900::cboZoom_Click(int index) {
@@ -187,21 +192,21 @@ void frmRQ2900::ShowPreviewState() {
 }
 
 void frmRQ2900::cmdPrint_Click() {
-    if (!gui::CheckPrinter(m_kind)) return;
-    gui::PrintOnPrinter(m_kind);
+    if (!gui::CheckPrinter(Ws(), m_kind)) return;
+    gui::PrintOnPrinter(Ws(), m_kind);
 }
 
 void frmRQ2900::cmdPdf_Click() {
-    gui::SaveReportAsPdf(m_kind);
+    gui::SaveReportAsPdf(Ws(), m_kind);
 }
 
 void frmRQ2900::cmdClose_Click() {
     const ReportKind kind = m_kind;
-    auto* navigation = shell::Svc().navigation;
+    auto* navigation = Ws().hosts.navigation;
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::frmRQ2900);
     switch (kind) {
         case ReportKind::Current:
-            shell::DisplayMatorix(shell::NavEvent::kPreviewClose);
+            shell::DisplayMatorix(Ws(), shell::NavEvent::kPreviewClose);
             break;
         case ReportKind::ErrorList:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ3100);

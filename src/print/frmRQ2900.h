@@ -14,6 +14,10 @@ class QPrinter;
 class QPrintPreviewWidget;
 class QSpinBox;
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::print {
 
 /// The print preview: the report page by page at a chosen magnification.
@@ -23,7 +27,7 @@ namespace rq50::print {
 class frmRQ2900 : public gui::ScreenBase {
     Q_OBJECT
   public:
-    explicit frmRQ2900(QWidget* parent = nullptr);
+    explicit frmRQ2900(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2900() override;
 
     void Load() override;

@@ -53,24 +53,27 @@ bool IsZeroValue(const std::string& text) {
 
 }  // namespace
 
-ProgramEditor::ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
-                             std::string undoFolder)
-    : m_categories(categories),
+ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
+                             ProgramState& state, EditorHost& host, std::string undoFolder)
+    : m_hosts(hosts),
+      m_categories(categories),
       m_state(state),
       m_host(host),
       m_checker(m_ownChecker),
       m_undo(std::move(undoFolder)) {}
 
-ProgramEditor::ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
-                             std::string undoFolder, CommandChecker& checks)
-    : m_categories(categories),
+ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
+                             ProgramState& state, EditorHost& host, std::string undoFolder,
+                             CommandChecker& checks)
+    : m_hosts(hosts),
+      m_categories(categories),
       m_state(state),
       m_host(host),
       m_checker(checks),
       m_undo(std::move(undoFolder)) {}
 
 int ProgramEditor::Show(int message, int buttons) {
-    return shell::RQ0000fnc_nShowMsgBox(message, buttons, shell::Catalogue(kTextCaption));
+    return shell::RQ0000fnc_nShowMsgBox(m_hosts, message, buttons, shell::Catalogue(kTextCaption));
 }
 
 void ProgramEditor::SetUpGrids() {
@@ -280,7 +283,7 @@ bool ProgramEditor::LeaveModelBox() {
     if (found.programStart.empty()) {
         Show(kMsgUploadBeforeEdit);
     } else if (!AreasFitItemRecords(found)) {
-        ShowAreaTooLargeMessage(shell::Catalogue(kTextCaption));
+        ShowAreaTooLargeMessage(m_hosts, shell::Catalogue(kTextCaption));
     } else {
         return true;
     }
@@ -402,7 +405,7 @@ void RenumberJumps(CellGrid& program, const std::vector<JumpReference>& jumps, i
     }
 }
 
-bool Msub_Insert(CellGrid& program, int activeRow) {
+bool Msub_Insert(const shell::Services& hosts, CellGrid& program, int activeRow) {
     for (int r = program.Rows(); r >= 1; --r) {
         if (Trim(program.Get(r, kOperatorColumn)).empty()) {
             program.DeleteRow(r);
@@ -410,7 +413,7 @@ bool Msub_Insert(CellGrid& program, int activeRow) {
             return true;
         }
     }
-    shell::RQ0000fnc_nShowMsgBox(kMsgCannotIncreaseRows, shell::kButtonsOk, {});
+    shell::RQ0000fnc_nShowMsgBox(hosts, kMsgCannotIncreaseRows, shell::kButtonsOk, {});
     return false;
 }
 
@@ -426,7 +429,7 @@ void ProgramEditor::InsertRow(int activeRow) {
     }
     const auto jumps = CollectJumps(m_program);
     if (!jumps.empty()) RenumberJumps(m_program, jumps, activeRow, true);
-    if (!Msub_Insert(m_program, activeRow)) return;
+    if (!Msub_Insert(m_hosts, m_program, activeRow)) return;
     Msub_ReNum(m_modelText, true);
     TakeSnapshot();
 }
@@ -585,11 +588,12 @@ int ProgramEditor::RunCheck() {
 WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle) {
     const WriteBackStatus status = WriteBack();
     if (status == WriteBackStatus::kNotRegistered) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk, callerTitle);
+        shell::RQ0000fnc_nShowMsgBox(m_hosts, kMsgModelNotRegistered, shell::kButtonsOk,
+                                     callerTitle);
     } else if (status == WriteBackStatus::kAreaTooLarge) {
-        ShowAreaTooLargeMessage(callerTitle);
+        ShowAreaTooLargeMessage(m_hosts, callerTitle);
     } else if (status == WriteBackStatus::kBadCounts) {
-        if (auto* host = shell::Svc().messages) {
+        if (auto* host = m_hosts.messages) {
             host->Beep();
             host->Show({shell::Catalogue(kTextBadCounts), callerTitle, shell::kButtonsOk,
                         shell::MsgIcon::Exclamation});
@@ -606,7 +610,7 @@ int ProgramEditor::CheckBeforeDownload() {
 int ProgramEditor::CommandCheckClicked() {
     const int result = RunCheck();
     if (result == 0) {
-        shell::RQ0000fnc_nShowMsgBox(kMsgNoErrorFound, shell::kButtonsOk,
+        shell::RQ0000fnc_nShowMsgBox(m_hosts, kMsgNoErrorFound, shell::kButtonsOk,
                                      shell::Catalogue(kTextCommandCheck));
     }
     return result;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "shell/Services.h"
 
 namespace rq50::program {
 
@@ -49,12 +50,15 @@ enum class WriteBackStatus {
 /// row operations, clipboard and undo.
 class ProgramEditor {
   public:
-    ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
-                  std::string undoFolder);
+    /// `hosts`: the session's, whose message host shows the editor's
+    /// messages.
+    ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
+                  ProgramState& state, EditorHost& host, std::string undoFolder);
     /// The same with the command check's results kept in `checks`, which the
     /// error list reads while the editor waits behind it.
-    ProgramEditor(const CategoryTable& categories, ProgramState& state, EditorHost& host,
-                  std::string undoFolder, CommandChecker& checks);
+    ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
+                  ProgramState& state, EditorHost& host, std::string undoFolder,
+                  CommandChecker& checks);
 
     /// Entering the editor: builds both grids, fills them from memory, takes
     /// the base undo snapshot and marks the program modified.
@@ -154,6 +158,7 @@ class ProgramEditor {
     int Show(int message, int buttons = 0);
     std::vector<int> EditableColumns(GridId id) const;
 
+    shell::Services m_hosts;
     const CategoryTable& m_categories;
     ProgramState& m_state;
     EditorHost& m_host;
@@ -199,7 +204,7 @@ void RenumberJumps(CellGrid& program, const std::vector<JumpReference>& jumps, i
 
 /// Makes room at the active row: drops the lowest blank row and inserts a
 /// blank one. False (message shown) when no row is blank.
-bool Msub_Insert(CellGrid& program, int activeRow);
+bool Msub_Insert(const shell::Services& hosts, CellGrid& program, int activeRow);
 
 /// Removes a row; the rows below move up.
 void Msub_Delete(CellGrid& grid, int row);

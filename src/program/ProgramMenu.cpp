@@ -4,11 +4,12 @@
 #include "comm/ScreenJob.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UndoFolder.h"
+#include "shell/Workspace.h"
 
 namespace rq50::program {
 
@@ -18,24 +19,24 @@ constexpr int kMsgModelNotRegistered = 43;
 constexpr int kTextUploadProgram = 2115;
 constexpr int kTextProgramSettingMenu = 2102;
 
-void EnableMenu() {
-    if (auto* nav = shell::Svc().navigation) nav->EnableScreen(shell::Screen::frmRQ2100);
+void EnableMenu(shell::Workspace& ws) {
+    if (auto* nav = ws.hosts.navigation) nav->EnableScreen(shell::Screen::frmRQ2100);
 }
 
 }  // namespace
 
-bool ProgramMenuLoad() {
-    return shell::PrepareUndoFolder();
+bool ProgramMenuLoad(shell::Workspace& ws) {
+    return shell::PrepareUndoFolder(ws);
 }
 
-void ProgramMenuUnload() {
-    shell::RemoveUndoFolder();
+void ProgramMenuUnload(shell::Workspace& ws) {
+    shell::RemoveUndoFolder(ws);
 }
 
-bool ProgramMenuConfirm(ProgramMenuOption option) {
-    if (auto* nav = shell::Svc().navigation) nav->DisableScreen(shell::Screen::frmRQ2100);
-    ProgramState& state = Program();
-    shell::G().editorOpenedFromFile = false;
+bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
+    if (auto* nav = ws.hosts.navigation) nav->DisableScreen(shell::Screen::frmRQ2100);
+    ProgramState& state = ws.program;
+    ws.state.editorOpenedFromFile = false;
     switch (option) {
         case ProgramMenuOption::kNew: {
             const CategoryTable categories = LoadedCategoryTable();
@@ -43,30 +44,32 @@ bool ProgramMenuConfirm(ProgramMenuOption option) {
                 case NewProgramResult::kCreated:
                     break;
                 case NewProgramResult::kNotRegistered:
-                    shell::RQ0000fnc_nShowMsgBox(kMsgModelNotRegistered, shell::kButtonsOk,
+                    shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgModelNotRegistered,
+                                                 shell::kButtonsOk,
                                                  shell::Catalogue(kTextProgramSettingMenu));
-                    EnableMenu();
+                    EnableMenu(ws);
                     return false;
                 case NewProgramResult::kAreaTooLarge:
-                    ShowAreaTooLargeMessage(shell::Catalogue(kTextProgramSettingMenu));
-                    EnableMenu();
+                    ShowAreaTooLargeMessage(ws.hosts, shell::Catalogue(kTextProgramSettingMenu));
+                    EnableMenu(ws);
                     return false;
             }
             state.dataPresent = true;
             state.source = kSourceNew;
-            shell::DisplayMatorix(shell::NavEvent::kNewProgram);
+            shell::DisplayMatorix(ws, shell::NavEvent::kNewProgram);
             return true;
         }
         case ProgramMenuOption::kUpload: {
             const std::int16_t before = state.source;
             state.source = kSourceUpload;
-            if (!comm::StartScreenJob(shell::FrontEndEngine(),
-                                      {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
-                                       comm::kCallerSettingMenuProgram},
-                                      shell::Screen::frmRQ2100)) {
+            if (!comm::StartScreenJob(
+                    ws.Engine(),
+                    {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
+                     comm::kCallerSettingMenuProgram},
+                    shell::Screen::frmRQ2100)) {
                 state.source = before;
                 state.dataPresent = false;
-                EnableMenu();
+                EnableMenu(ws);
                 return false;
             }
             state.dataPresent = true;
@@ -75,10 +78,10 @@ bool ProgramMenuConfirm(ProgramMenuOption option) {
         case ProgramMenuOption::kReadFile:
             // The navigation re-enables the menu when the dialog is cancelled
             // or the read fails, and opens the editor on a file read.
-            shell::DisplayMatorix(shell::NavEvent::kReadProgramFile);
-            return shell::G().editorOpenedFromFile;
+            shell::DisplayMatorix(ws, shell::NavEvent::kReadProgramFile);
+            return ws.state.editorOpenedFromFile;
     }
-    EnableMenu();
+    EnableMenu(ws);
     return false;
 }
 

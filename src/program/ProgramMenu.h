@@ -5,6 +5,10 @@
 
 #include "program/ProgramTypes.h"
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::program {
 
 /// The options of the setting menu in program mode, in their order on screen.
@@ -12,10 +16,10 @@ enum class ProgramMenuOption { kNew = 0, kUpload = 1, kReadFile = 2 };
 
 /// Load in program mode: the undo folder exists and is empty. False when it
 /// could not be created.
-bool ProgramMenuLoad();
+bool ProgramMenuLoad(shell::Workspace& ws);
 
 /// Unload: the undo folder is removed.
-void ProgramMenuUnload();
+void ProgramMenuUnload(shell::Workspace& ws);
 
 /// Confirm in program mode. The menu is disabled, then:
 /// New builds the template (model RQK2) and opens the editor; Upload asks
@@ -24,6 +28,6 @@ void ProgramMenuUnload();
 /// dialog, and a file read opens the editor. False when nothing was started
 /// (New refused, upload prompt cancelled, dialog cancelled or failed): the
 /// menu is enabled again with its option unchanged.
-bool ProgramMenuConfirm(ProgramMenuOption option);
+bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option);
 
 }  // namespace rq50::program

@@ -114,8 +114,8 @@ bool AreasFitItemRecords(const CategoryLookup& lookup) {
            AreaFits(lookup.constCount, lookup.constStart);
 }
 
-void ShowAreaTooLargeMessage(const std::string& callerTitle) {
-    shell::MessageBoxHost* host = shell::Svc().messages;
+void ShowAreaTooLargeMessage(const shell::Services& hosts, const std::string& callerTitle) {
+    shell::MessageBoxHost* host = hosts.messages;
     if (host == nullptr) return;
     host->Beep();
     host->Show({shell::Catalogue(kTextAreaTooLarge), callerTitle, shell::kButtonsOk,

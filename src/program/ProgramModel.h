@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "shell/Services.h"
 
 namespace rq50::program {
 
@@ -54,7 +55,7 @@ bool AreasFitItemRecords(const CategoryLookup& lookup);
 
 /// Tells the user that the program's items lie above number 63 (the areas of
 /// the model in Category.ini are wrong), with the caller's title.
-void ShowAreaTooLargeMessage(const std::string& callerTitle);
+void ShowAreaTooLargeMessage(const shell::Services& hosts, const std::string& callerTitle);
 
 /// A decimal integer as the program side reads counts and numbers: leading
 /// digits after optional blanks, 0 when there are none.

@@ -99,7 +99,4 @@ struct ProgramState {
     bool modified = false;
 };
 
-/// The program of the front end's workspace.
-ProgramState& Program();
-
 }  // namespace rq50::program

@@ -23,11 +23,12 @@
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/FileNameRules.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UndoFolder.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ3000.h"
 
 namespace rq50::program {
@@ -112,7 +113,7 @@ void CellEditDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     if (!m_open || m_committing) return;
     m_committing = true;
     m_open = false;
-    gui::Trap("RQ3000_ss_EditMode", [&] {
+    gui::Trap(m_screen.Ws().hosts, "RQ3000_ss_EditMode", [&] {
         model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
     });
     m_committing = false;
@@ -151,13 +152,14 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 // ------------------------------------------------------------ window
 
-frmRQ3000::frmRQ3000(CommandChecker& checks, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ3000, parent),
+frmRQ3000::frmRQ3000(shell::Workspace& ws, CommandChecker& checks, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ3000, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
       m_categories(LoadedCategoryTable()) {
     m_ui->setupUi(this);
-    m_editor = std::make_unique<ProgramEditor>(
-        m_categories, Program(), static_cast<EditorHost&>(*this), shell::UndoFolderPath(), checks);
+    m_editor = std::make_unique<ProgramEditor>(ws.hosts, m_categories, ws.program,
+                                               static_cast<EditorHost&>(*this),
+                                               shell::UndoFolderPath(), checks);
     m_mnuInformation = new QAction(gui::CatalogueText(kTextInformation), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
@@ -167,8 +169,9 @@ frmRQ3000::frmRQ3000(CommandChecker& checks, QWidget* parent)
     Std().mnuCommandItems[0]->setVisible(false);
     Std().mnuCommandItems[1]->setVisible(false);
     QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateItem));
-    connect(commandBaud, &QAction::triggered, this,
-            [this] { gui::Trap("RQ3000_mnuCommandItems_Click", [this] { OnBaudRate(); }); });
+    connect(commandBaud, &QAction::triggered, this, [this] {
+        gui::Trap(Ws().hosts, "RQ3000_mnuCommandItems_Click", [this] { OnBaudRate(); });
+    });
     OfferBaudRate();
     OfferCommandMenuUnlock();
 
@@ -184,31 +187,34 @@ frmRQ3000::frmRQ3000(CommandChecker& checks, QWidget* parent)
                                                        [this] { cmdDownload_Click(); },
                                                        [this] { cmdPrint_Click(); }};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        connect(buttons[i], &QPushButton::clicked, this,
-                [action = actions[i]] { gui::Trap("RQ3000_cmdEditItems_Click", action); });
+        connect(buttons[i], &QPushButton::clicked, this, [this, action = actions[i]] {
+            gui::Trap(Ws().hosts, "RQ3000_cmdEditItems_Click", action);
+        });
     }
-    connect(m_mnuInformation, &QAction::triggered, this,
-            [this] { gui::Trap("RQ3000_mnuFileItems_Click", [this] { mnuInformation_Click(); }); });
+    connect(m_mnuInformation, &QAction::triggered, this, [this] {
+        gui::Trap(Ws().hosts, "RQ3000_mnuFileItems_Click", [this] { mnuInformation_Click(); });
+    });
 
     m_programMenu = new QMenu(this);
     m_programMenu->addAction(gui::CatalogueText(kTextInsertRow), this, [this] {
-        gui::Trap("RQ3000_mnuPopUp_Click", [this] { InsertRow(); });
+        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { InsertRow(); });
     });
     m_programMenu->addAction(gui::CatalogueText(kTextDeleteRow), this, [this] {
-        gui::Trap("RQ3000_mnuPopUp_Click", [this] { DeleteRow(); });
+        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { DeleteRow(); });
     });
     m_programMenu->addSeparator();
     m_programMenu->addAction(gui::CatalogueText(kTextDelete), this, [this] {
-        gui::Trap("RQ3000_mnuPopUp_Click", [this] { DeleteSelection(GridId::kProgram); });
+        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click",
+                  [this] { DeleteSelection(GridId::kProgram); });
     });
     m_constMenu = new QMenu(this);
     for (auto [menu, id] :
          {std::pair{m_programMenu, GridId::kProgram}, std::pair{m_constMenu, GridId::kConst}}) {
         menu->addAction(gui::CatalogueText(kTextCopy), this, [this, id = id] {
-            gui::Trap("RQ3000_mnuPopUp_Click", [this, id] { CopySelection(id); });
+            gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { CopySelection(id); });
         });
         menu->addAction(gui::CatalogueText(kTextPaste), this, [this, id = id] {
-            gui::Trap("RQ3000_mnuPopUp_Click", [this, id] { PasteSelection(id); });
+            gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { PasteSelection(id); });
         });
         menu->setObjectName(id == GridId::kProgram ? "mnuPopUpProgram" : "mnuPopUpConst");
     }
@@ -219,10 +225,10 @@ frmRQ3000::frmRQ3000(CommandChecker& checks, QWidget* parent)
     combo->setCompleter(nullptr);
     combo->installEventFilter(this);
     connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        gui::Trap("RQ3000_cboModel_Change", [this, &text] { ModelTyped(text); });
+        gui::Trap(Ws().hosts, "RQ3000_cboModel_Change", [this, &text] { ModelTyped(text); });
     });
     connect(combo, &QComboBox::activated, this, [this](int index) {
-        gui::Trap("RQ3000_cboModel_Click", [this, index] { ModelPicked(index); });
+        gui::Trap(Ws().hosts, "RQ3000_cboModel_Click", [this, index] { ModelPicked(index); });
     });
 }
 
@@ -300,7 +306,7 @@ void frmRQ3000::SetUpGrid(GridId id) {
 
     view->installEventFilter(this);
     connect(view, &gui::CellGridView::gridFocusChanged, this, [this, id](bool in) {
-        gui::Trap("RQ3000_ss_GotFocus", [this, id, in] {
+        gui::Trap(Ws().hosts, "RQ3000_ss_GotFocus", [this, id, in] {
             if (in) {
                 m_editor->FocusGrid(id);
             } else {
@@ -313,7 +319,7 @@ void frmRQ3000::SetUpGrid(GridId id) {
     connect(
         view, &gui::CellGridView::blockDropped, this,
         [this, id](const CellRange& source, int row, int col) {
-            gui::Trap("RQ3000_ss_DragDropBlock", [&] {
+            gui::Trap(Ws().hosts, "RQ3000_ss_DragDropBlock", [&] {
                 m_editor->DropBlock(id, source, row, col);
                 Redraw();
                 View(id)->SelectBlock({row, col, row + source.Rows() - 1, col + source.Cols() - 1});
@@ -324,7 +330,8 @@ void frmRQ3000::SetUpGrid(GridId id) {
     connect(view, &QAbstractItemView::pressed, this, [this] { m_wholeRows = false; });
     auto headerRule = [this, id](bool rows) {
         return [this, id, rows](int) {
-            gui::Trap("RQ3000_ss_HeaderSelection", [this, id, rows] { HeaderSelection(id, rows); });
+            gui::Trap(Ws().hosts, "RQ3000_ss_HeaderSelection",
+                      [this, id, rows] { HeaderSelection(id, rows); });
         };
     };
     connect(view->verticalHeader(), &QHeaderView::sectionPressed, this, headerRule(true));
@@ -333,12 +340,12 @@ void frmRQ3000::SetUpGrid(GridId id) {
 }
 
 void frmRQ3000::Load() {
-    gui::Trap("RQ3000_Form_Load", [this] {
-        shell::G().currentScreenId = kScreenIdProgramEditor;
+    gui::Trap(Ws().hosts, "RQ3000_Form_Load", [this] {
+        Ws().state.currentScreenId = kScreenIdProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
-        shell::PrepareUndoFolder();
-        ProgramState& state = Program();
-        if (shell::G().editorOpenedFromFile) {
+        shell::PrepareUndoFolder(Ws());
+        ProgramState& state = Ws().program;
+        if (Ws().state.editorOpenedFromFile) {
             state.source = kSourceFile;
             state.dataPresent = true;
         }
@@ -364,14 +371,14 @@ void frmRQ3000::Load() {
 }
 
 void frmRQ3000::CommitEdits() {
-    gui::Trap("RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
+    gui::Trap(Ws().hosts, "RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
 }
 
 void frmRQ3000::Unload() {
-    gui::Trap("RQ3000_Form_Unload", [this] {
+    gui::Trap(Ws().hosts, "RQ3000_Form_Unload", [this] {
         shell::ClearUndoFolder();
-        shell::G().editorOpenedFromFile = false;
-        shell::SetCurrentFile("", "");
+        Ws().state.editorOpenedFromFile = false;
+        shell::SetCurrentFile(Ws(), "", "");
     });
 }
 
@@ -396,7 +403,7 @@ void frmRQ3000::Redraw() {
     m_ui->cmdEditItems2->setEnabled(rows);
     m_ui->cmdEditItems3->setEnabled(m_editor->UndoEnabled());
     m_ui->cmdEditItems4->setEnabled(m_editor->CommandCheckEnabled());
-    m_ui->cmdEditItems6->setEnabled(shell::G().downloadAllowed);
+    m_ui->cmdEditItems6->setEnabled(Ws().state.downloadAllowed);
 }
 
 // ------------------------------------------------------------ EditorHost
@@ -410,7 +417,7 @@ void frmRQ3000::Beep() {
 }
 
 void frmRQ3000::ShowStatusHint(const std::string& text) {
-    if (auto* nav = shell::Svc().navigation) nav->SetStatusText(text);
+    if (auto* nav = Ws().hosts.navigation) nav->SetStatusText(text);
 }
 
 // ------------------------------------------------------------ grid operations
@@ -454,7 +461,7 @@ void frmRQ3000::PasteSelection(GridId id) {
 
 bool frmRQ3000::PasteInEdit(GridId id, int row, int col) {
     bool accepted = true;
-    gui::Trap("RQ3000_ss_KeyDown", [&] {
+    gui::Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
         accepted = m_editor->Paste(id, {row, col, row, col},
                                    gui::Bytes(QApplication::clipboard()->text()), true);
     });
@@ -541,9 +548,10 @@ bool frmRQ3000::eventFilter(QObject* watched, QEvent* event) {
         if (focus->reason() == Qt::PopupFocusReason) return false;
         if (focusIn && !m_inModelBox) {
             m_inModelBox = true;
-            gui::Trap("RQ3000_cboModel_GotFocus", [this] { m_editor->EnterModelBox(); });
+            gui::Trap(Ws().hosts, "RQ3000_cboModel_GotFocus",
+                      [this] { m_editor->EnterModelBox(); });
         } else if (!focusIn && m_inModelBox) {
-            gui::Trap("RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
+            gui::Trap(Ws().hosts, "RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
         }
         return false;
     }
@@ -553,7 +561,7 @@ bool frmRQ3000::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const GridId id = IdOf(view);
     bool handled = true;
-    gui::Trap("RQ3000_ss_KeyDown", [&] {
+    gui::Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
         if (key->matches(QKeySequence::Copy)) {
             CopySelection(id);
         } else if (key->matches(QKeySequence::Paste)) {
@@ -571,7 +579,7 @@ bool frmRQ3000::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmRQ3000::keyPressEvent(QKeyEvent* event) {
-    gui::Trap("RQ3000_Form_KeyDown", [this, event] {
+    gui::Trap(Ws().hosts, "RQ3000_Form_KeyDown", [this, event] {
         switch (event->key()) {
             case Qt::Key_F2: {
                 gui::CellGridView* view = View(m_editor->ActiveGrid());
@@ -607,7 +615,7 @@ void frmRQ3000::OnBaudRate() {
 // ------------------------------------------------------------ buttons
 
 void frmRQ3000::SetEnabledScreen(bool enabled) {
-    if (auto* nav = shell::Svc().navigation) {
+    if (auto* nav = Ws().hosts.navigation) {
         if (enabled) {
             nav->EnableScreen(Id());
         } else {
@@ -618,9 +626,10 @@ void frmRQ3000::SetEnabledScreen(bool enabled) {
 
 void frmRQ3000::cmdClose_Click() {
     m_editor->WriteBack();
-    shell::G().dataChanged = Program().modified;
-    shell::DisplayMatorix(shell::NavEvent::kLeaveProgramEditor, 0,
-                          Program().modified ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
+    Ws().state.dataChanged = Ws().program.modified;
+    shell::DisplayMatorix(
+        Ws(), shell::NavEvent::kLeaveProgramEditor, 0,
+        Ws().program.modified ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
 }
 
 void frmRQ3000::cmdUndo_Click() {
@@ -631,7 +640,7 @@ void frmRQ3000::cmdUndo_Click() {
 void frmRQ3000::OpenErrorList() {
     SetEnabledScreen(false);
     try {
-        shell::DisplayMatorix(shell::NavEvent::kShowErrorList);
+        shell::DisplayMatorix(Ws(), shell::NavEvent::kShowErrorList);
     } catch (...) {
         SetEnabledScreen(true);
         throw;
@@ -648,10 +657,10 @@ void frmRQ3000::cmdSave_Click() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile));
     Redraw();
     if (status != WriteBackStatus::kReady) return;
-    const int saved = shell::DisplayMatorix(shell::NavEvent::kSaveProgram);
+    const int saved = shell::DisplayMatorix(Ws(), shell::NavEvent::kSaveProgram);
     // Once the save dialog has been up, the undo history starts again.
     m_editor->ResetUndoAfterSave();
-    if (saved == -1) Program().modified = false;
+    if (saved == -1) Ws().program.modified = false;
     Redraw();
 }
 
@@ -660,7 +669,7 @@ void frmRQ3000::cmdDownload_Click() {
     Redraw();
     if (status != WriteBackStatus::kReady) return;
     if (m_editor->CheckBeforeDownload() != 0 &&
-        shell::RQ0000fnc_nShowMsgBox(kMsgSeeCheckErrors, shell::kButtonsYesNo,
+        shell::RQ0000fnc_nShowMsgBox(Ws().hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
                                      shell::Catalogue(kTextCaption)) == shell::kAnswerYes) {
         OpenErrorList();
         return;
@@ -672,14 +681,14 @@ void frmRQ3000::cmdPrint_Click() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextPrint));
     Redraw();
     if (status != WriteBackStatus::kReady) return;
-    gui::PrintFromScreen(Id());
+    gui::PrintFromScreen(Ws(), Id());
 }
 
 void frmRQ3000::mnuInformation_Click() {
-    shell::G().infoPurpose = kInfoFromEditorMenu;
+    Ws().state.infoPurpose = kInfoFromEditorMenu;
     SetEnabledScreen(false);
     try {
-        shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+        shell::Pfnc_nShowDisplayMatorix(Ws(), shell::kDisplayInformation);
     } catch (...) {
         SetEnabledScreen(true);
         throw;

@@ -12,6 +12,10 @@ class frmRQ3000;
 }
 class QMenu;
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::gui {
 class CellGridView;
 class GridModel;
@@ -58,7 +62,7 @@ class frmRQ3000 : public gui::ScreenBase, private EditorHost {
   public:
     /// The command check keeps its results in `checks`, where the error list
     /// reads them.
-    explicit frmRQ3000(CommandChecker& checks, QWidget* parent = nullptr);
+    explicit frmRQ3000(shell::Workspace& ws, CommandChecker& checks, QWidget* parent = nullptr);
     ~frmRQ3000() override;
 
     void Load() override;

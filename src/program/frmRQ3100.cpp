@@ -12,6 +12,7 @@
 #include "print/PrintDialogRules.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ3100.h"
 
 namespace rq50::program {
@@ -31,23 +32,25 @@ constexpr int kVisibleRows = 20;
 
 }  // namespace
 
-frmRQ3100::frmRQ3100(CommandChecker& checks, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ3100, parent),
+frmRQ3100::frmRQ3100(shell::Workspace& ws, CommandChecker& checks, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ3100, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3100>()),
       m_checks(checks) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdReturn);
     SetMenus();
-    connect(m_ui->cmdReturn, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ3100_cmdReturn_Click", [this] { cmdReturn_Click(); }); });
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ3100_cmdPrint_Click", [this] { cmdPrint_Click(); }); });
+    connect(m_ui->cmdReturn, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ3100_cmdReturn_Click", [this] { cmdReturn_Click(); });
+    });
+    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ3100_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    });
 }
 
 frmRQ3100::~frmRQ3100() = default;
 
 void frmRQ3100::Load() {
-    gui::Trap("RQ3100_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ3100_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         m_ui->cmdReturn->setText(gui::CatalogueText(kTextClose));
         m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
@@ -90,16 +93,16 @@ void frmRQ3100::Load() {
 }
 
 void frmRQ3100::Unload() {
-    gui::Trap("RQ3100_Form_Unload", [this] { m_checks.ClearCheckResults(); });
+    gui::Trap(Ws().hosts, "RQ3100_Form_Unload", [this] { m_checks.ClearCheckResults(); });
 }
 
 void frmRQ3100::cmdReturn_Click() {
-    shell::DisplayMatorix(shell::NavEvent::kErrorListReturn);
-    if (auto* nav = shell::Svc().navigation) nav->UnloadScreen(shell::Screen::frmRQ3100);
+    shell::DisplayMatorix(Ws(), shell::NavEvent::kErrorListReturn);
+    if (auto* nav = Ws().hosts.navigation) nav->UnloadScreen(shell::Screen::frmRQ3100);
 }
 
 void frmRQ3100::cmdPrint_Click() {
-    auto& list = print::ErrorPrintList();
+    auto& list = Ws().errorPrintList;
     list.clear();
     for (int r = 0; r < m_ui->ssError->rowCount(); ++r) {
         ErrorLine line;
@@ -113,7 +116,7 @@ void frmRQ3100::cmdPrint_Click() {
         }
         if (any) list.push_back(line);
     }
-    gui::PrintFromScreen(Id());
+    gui::PrintFromScreen(Ws(), Id());
 }
 
 }  // namespace rq50::program

@@ -9,6 +9,10 @@ namespace Ui {
 class frmRQ3100;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::program {
 
 /// The command check's error list: one line per error (STEP, PROGRAM, Error
@@ -17,7 +21,7 @@ class frmRQ3100 : public gui::ScreenBase {
     Q_OBJECT
   public:
     /// `checks` holds the results of the editor's command check.
-    explicit frmRQ3100(CommandChecker& checks, QWidget* parent = nullptr);
+    explicit frmRQ3100(shell::Workspace& ws, CommandChecker& checks, QWidget* parent = nullptr);
     ~frmRQ3100() override;
 
     void Load() override;

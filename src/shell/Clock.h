@@ -15,6 +15,10 @@ class Clock {
     /// Returns after `ms` milliseconds have passed. The GUI keeps its window
     /// events running meanwhile; the virtual clock simply moves on.
     virtual void Wait(std::int32_t ms) = 0;
+    /// The engine's timer is about to take a tick `ms` after the last one.
+    /// A clock that runs on the ticks (the desktop program's tests) moves on
+    /// by `ms`; a clock of real time has moved on by itself and ignores it.
+    virtual void Ticked(std::int32_t ms) { (void)ms; }
 };
 
 /// Time that moves only when told to. Wait() advances it at once.

@@ -8,11 +8,12 @@
 #include "comm/Engine.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/ListInput.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/Wildcard.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -26,15 +27,16 @@ constexpr int kTextCaptionClose = 16;
 /// Hourglass for the length of a table read.
 class BusyPointer {
   public:
-    BusyPointer() { Set(true); }
+    explicit BusyPointer(NavigationHost* navigation) : m_navigation(navigation) { Set(true); }
     ~BusyPointer() { Set(false); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 
   private:
-    static void Set(bool busy) {
-        if (Svc().navigation != nullptr) Svc().navigation->SetBusyPointer(busy);
+    void Set(bool busy) {
+        if (m_navigation != nullptr) m_navigation->SetBusyPointer(busy);
     }
+    NavigationHost* m_navigation;
 };
 
 bool FileExists(const std::string& path) {
@@ -44,8 +46,9 @@ bool FileExists(const std::string& path) {
 
 /// Reads a table file; `store(index, fields)` keeps each data row.
 template <typename Store>
-bool ReadTable(const std::string& path, std::size_t fields, std::size_t headers, Store store) {
-    BusyPointer busy;
+bool ReadTable(const std::string& path, std::size_t fields, std::size_t headers, Store store,
+               NavigationHost* navigation) {
+    BusyPointer busy(navigation);
     if (!FileExists(path)) return false;
     std::vector<std::vector<std::string>> rows;
     if (!ReadListInputFile(path, fields, headers, rows)) return false;
@@ -90,41 +93,47 @@ std::int16_t HexToInt16(const std::string& text) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
-bool ReadModelFile(const std::string& path) {
+bool ReadModelFile(const std::string& path, NavigationHost* navigation) {
     auto& table = ModelTable();
-    return ReadTable(path, kModelFields, kModelHeaderRecords,
-                     [&](std::size_t i, const std::vector<std::string>& f) {
-                         if (table.size() < i + 1) table.resize(i + 1);
-                         table[i] = ModelEntry{f[0], f[1]};
-                     });
+    return ReadTable(
+        path, kModelFields, kModelHeaderRecords,
+        [&](std::size_t i, const std::vector<std::string>& f) {
+            if (table.size() < i + 1) table.resize(i + 1);
+            table[i] = ModelEntry{f[0], f[1]};
+        },
+        navigation);
 }
 
-bool ReadCategoryFile(const std::string& path) {
+bool ReadCategoryFile(const std::string& path, NavigationHost* navigation) {
     auto& table = CategoryTable();
-    return ReadTable(path, kCategoryFields, kCategoryHeaderRecords,
-                     [&](std::size_t i, const std::vector<std::string>& f) {
-                         if (table.size() < i + 1) table.resize(i + 1);
-                         std::copy(f.begin(), f.end(), table[i].begin());
-                     });
+    return ReadTable(
+        path, kCategoryFields, kCategoryHeaderRecords,
+        [&](std::size_t i, const std::vector<std::string>& f) {
+            if (table.size() < i + 1) table.resize(i + 1);
+            std::copy(f.begin(), f.end(), table[i].begin());
+        },
+        navigation);
 }
 
-std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path) {
+std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path, NavigationHost* navigation) {
     std::vector<BaudRateEntry> table;
-    ReadTable(path, kBaudRateFields, kBaudRateHeaderRecords,
-              [&](std::size_t, const std::vector<std::string>& f) {
-                  table.push_back(BaudRateEntry{f[0], HexToInt16(f[1]), HexToInt16(f[2]),
-                                                HexToInt16(f[3]), f[4], f[5], f[6]});
-              });
+    ReadTable(
+        path, kBaudRateFields, kBaudRateHeaderRecords,
+        [&](std::size_t, const std::vector<std::string>& f) {
+            table.push_back(BaudRateEntry{f[0], HexToInt16(f[1]), HexToInt16(f[2]),
+                                          HexToInt16(f[3]), f[4], f[5], f[6]});
+        },
+        navigation);
     return table;
 }
 
-bool LoadModelTable() {
-    if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)))) return false;
-    GlobalState& g = G();
+bool LoadModelTable(Workspace& ws) {
+    if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)), ws.hosts.navigation)) return false;
+    SessionState& g = ws.state;
     g.instrumentSpeed = 1200;
-    if (Svc().engine != nullptr) {
-        Svc().engine->CommSpeed = 1200;
-        Svc().engine->LogFileOn = false;
+    if (ws.hosts.engine != nullptr) {
+        ws.hosts.engine->CommSpeed = 1200;
+        ws.hosts.engine->LogFileOn = false;
     }
     g.maintMode = false;
     g.captionOpen = Catalogue(kTextCaptionOpen);
@@ -132,8 +141,8 @@ bool LoadModelTable() {
     return true;
 }
 
-bool LoadCategoryTable() {
-    return ReadCategoryFile(AppFilePath("Category.ini"));
+bool LoadCategoryTable(NavigationHost* navigation) {
+    return ReadCategoryFile(AppFilePath("Category.ini"), navigation);
 }
 
 bool IsModelRegistered(const std::string& model) {
@@ -142,8 +151,10 @@ bool IsModelRegistered(const std::string& model) {
                        [&](const ModelEntry& e) { return Trim(e.code) == wanted; });
 }
 
-std::int16_t FindBaudRateEntry(const std::string& model, std::vector<BaudRateEntry>* table) {
-    std::vector<BaudRateEntry> rows = ReadBaudRateFile(AppFilePath(Catalogue(kTextBaudrateIni)));
+std::int16_t FindBaudRateEntry(const std::string& model, std::vector<BaudRateEntry>* table,
+                               NavigationHost* navigation) {
+    std::vector<BaudRateEntry> rows =
+        ReadBaudRateFile(AppFilePath(Catalogue(kTextBaudrateIni)), navigation);
     std::vector<std::pair<std::string, std::int16_t>> order;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         order.emplace_back(rows[i].modelPattern, static_cast<std::int16_t>(i));

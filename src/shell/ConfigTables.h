@@ -7,6 +7,12 @@
 
 namespace rq50::shell {
 
+class NavigationHost;
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
+
 /// One row of V3Model.ini.
 struct ModelEntry {
     std::string code;     ///< model code as written (compared trimmed)
@@ -37,23 +43,27 @@ std::vector<ModelEntry>& ModelTable();
 /// The category table read at start-up.
 std::vector<CategoryRow>& CategoryTable();
 
+/// The readers below show the busy pointer through `navigation` (when given)
+/// while they read.
+///
 /// Reads V3Model.ini at `path` into the model table; false when the file does
 /// not exist or cannot be read as text. Rows are stored over the existing ones
 /// by index.
-bool ReadModelFile(const std::string& path);
+bool ReadModelFile(const std::string& path, NavigationHost* navigation = nullptr);
 /// Reads Category.ini at `path` into the category table; false when it does
 /// not exist or cannot be read as text.
-bool ReadCategoryFile(const std::string& path);
+bool ReadCategoryFile(const std::string& path, NavigationHost* navigation = nullptr);
 /// Reads Baudrate.ini at `path`; an empty table when the file does not exist.
-std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path);
+std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path,
+                                            NavigationHost* navigation = nullptr);
 
 /// Reads V3Model.ini of the application folder; on success also sets both
 /// link speeds to 1200, clears the log and MAINT flags and loads the caption
 /// affixes. False when the file is missing or unreadable.
-bool LoadModelTable();
+bool LoadModelTable(Workspace& ws);
 /// Reads Category.ini of the application folder; false when it is missing or
 /// unreadable.
-bool LoadCategoryTable();
+bool LoadCategoryTable(NavigationHost* navigation = nullptr);
 
 /// True when the trimmed `model` equals the trimmed code of a model table row.
 bool IsModelRegistered(const std::string& model);
@@ -62,7 +72,8 @@ bool IsModelRegistered(const std::string& model);
 /// pattern `model` matches, longer patterns tried first; -1 when none does.
 /// `table` receives the rows read.
 std::int16_t FindBaudRateEntry(const std::string& model,
-                               std::vector<BaudRateEntry>* table = nullptr);
+                               std::vector<BaudRateEntry>* table = nullptr,
+                               NavigationHost* navigation = nullptr);
 
 /// The hexadecimal value of a text ("1F" gives 31) as a 16-bit integer; the
 /// digits end at the first character that is not one, no digits give 0.

@@ -8,9 +8,9 @@
 #include "files/OleDate.h"
 #include "shell/ConfigTables.h"
 #include "shell/FileNameRules.h"
-#include "shell/GlobalState.h"
-#include "shell/Workspace.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -18,8 +18,8 @@ namespace rq50::shell {
 /// the information record belong to the core, the windows to the front end.
 class CoreSession::Steps : public StartupHost {
   public:
-    Steps(StartupWindows* windows, comm::CommEngine& engine)
-        : m_windows(windows), m_engine(engine) {}
+    Steps(StartupWindows* windows, comm::CommEngine& engine, Workspace& workspace)
+        : m_windows(windows), m_engine(engine), m_workspace(workspace) {}
 
     bool AnotherInstanceRunning() override {
         return m_windows != nullptr && m_windows->AnotherInstanceRunning();
@@ -31,7 +31,9 @@ class CoreSession::Steps : public StartupHost {
         // The line defaults; the port number was read from "COMPORT" already.
         m_engine.CommSettings = comm::PortSettings{};
     }
-    void InitInformationRecord() override { files::InitInformationRecord(files::OleDateNow()); }
+    void InitInformationRecord() override {
+        m_workspace.information = files::DefaultInformation(files::OleDateNow());
+    }
     void CreateMainWindow() override {
         if (m_windows != nullptr) m_windows->CreateMainWindow();
     }
@@ -48,44 +50,36 @@ class CoreSession::Steps : public StartupHost {
   private:
     StartupWindows* m_windows;
     comm::CommEngine& m_engine;
+    Workspace& m_workspace;
 };
 
-CoreSession::CoreSession(const FrontEnd& frontEnd) : m_saved(Svc()) {
-    Services& svc = Svc();
-    svc.clock = frontEnd.clock;
-    svc.utility = frontEnd.utility;
-    svc.settings = frontEnd.settings;
-    svc.messages = frontEnd.messages;
-    svc.navigation = frontEnd.navigation;
-    svc.engine = &m_engine;
+CoreSession::CoreSession(const FrontEnd& frontEnd) {
+    Services& hosts = m_workspace.hosts;
+    hosts.clock = frontEnd.clock;
+    hosts.utility = frontEnd.utility;
+    hosts.settings = frontEnd.settings;
+    hosts.messages = frontEnd.messages;
+    hosts.navigation = frontEnd.navigation;
+    hosts.engine = &m_engine;
 
     m_engine.SetClock(frontEnd.clock);
-    m_engine.SetWorkspace(frontEnd.workspace ? *frontEnd.workspace : FrontEndWorkspace());
+    m_engine.SetWorkspace(m_workspace);
     m_engine.SetHost(frontEnd.comm);
     m_engine.AttachPort(frontEnd.port);
     m_engine.SetMenuCommandHandler(frontEnd.menuCommand);
     comm::jobs::UseConfigurationFiles(m_engine);
     comm::jobs::RegisterAllJobs(m_engine);
-
-    // The file a save or an open names is the one the information record
-    // names ("NewFile" while there is none, as the caption shows).
-    SetInformationFileNameSink([](const std::string&) {
-        files::SetInformationFileName(files::CurrentInformation(), G().currentFileTitle);
-    });
 }
 
-CoreSession::~CoreSession() {
-    SetInformationFileNameSink(nullptr);
-    Svc() = m_saved;
-}
+CoreSession::~CoreSession() = default;
 
 StartupResult CoreSession::Run(StartupWindows* windows) {
     // The tables are read over their rows; a session starts from empty ones
     // as the program does.
     ModelTable().clear();
     CategoryTable().clear();
-    Steps steps(windows, m_engine);
-    return windows != nullptr ? Main(steps) : StartWithoutWindows(steps);
+    Steps steps(windows, m_engine, m_workspace);
+    return windows != nullptr ? Main(m_workspace, steps) : StartWithoutWindows(m_workspace, steps);
 }
 
 StartupResult CoreSession::Start(StartupWindows& windows) {
@@ -105,7 +99,7 @@ void CoreSession::UseCommHost(comm::CommHost* host) {
 }
 
 void CoreSession::UseClock(Clock* clock) {
-    Svc().clock = clock;
+    m_workspace.hosts.clock = clock;
     m_engine.SetClock(clock);
 }
 

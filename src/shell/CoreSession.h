@@ -5,10 +5,9 @@
 #include "comm/Engine.h"
 #include "shell/Services.h"
 #include "shell/StartUp.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
-
-struct Workspace;
 
 /// What a front end lends the core. The front end owns every object and keeps
 /// it alive for the session; a null entry leaves that part out (no message
@@ -24,9 +23,6 @@ struct FrontEnd {
     comm::CommHost* comm = nullptr;
     /// The main window's serial port.
     comm::SerialPort* port = nullptr;
-    /// The data the session's jobs fill and send; null: the front end's
-    /// workspace, which the screens and file commands show.
-    Workspace* workspace = nullptr;
     /// The main window's shared menu handler, which job hand-backs call
     /// (the baud-rate dialog after job 20, the slot menu after job 23).
     std::function<void(int code)> menuCommand;
@@ -37,10 +33,10 @@ struct FrontEnd {
 /// The session owns its communication engine, with every job registered on
 /// it and the jobs' tables reading V3Model.ini, Category.ini and Baudrate.ini
 /// of the application folder; it lends the engine to the front end, which
-/// starts jobs and ticks it. Creating the session also installs the front
-/// end's services (message boxes, settings, navigation) for the screens and
-/// menus. Start() then runs the program's start-up. Ending the session puts
-/// the previous services back.
+/// starts jobs and ticks it. It also owns the workspace (data, state and the
+/// front end's hosts) that its jobs, presenters, screens and commands are
+/// given by reference; two sessions in one process share nothing. Start()
+/// then runs the program's start-up.
 ///
 /// The application folder must be set (InitAppFolder) before Start().
 class CoreSession {
@@ -69,12 +65,14 @@ class CoreSession {
 
     /// The session's engine.
     comm::CommEngine& Engine() { return m_engine; }
+    /// The session's data, state and hosts.
+    Workspace& Data() { return m_workspace; }
 
   private:
     class Steps;
     StartupResult Run(StartupWindows* windows);
 
-    Services m_saved;
+    Workspace m_workspace;
     comm::CommEngine m_engine;
 };
 

@@ -8,11 +8,12 @@
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/FileNameRules.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -24,23 +25,23 @@ constexpr int kTextCsvFile = 4504;
 constexpr int kTextParameterFile = 4505;
 constexpr int kTextProgramFile = 4506;
 
-bool ProgramMode() {
-    return G().settingMode == 1;
+bool ProgramMode(Workspace& ws) {
+    return ws.state.settingMode == 1;
 }
 
-std::string DataFilter() {
-    return ProgramMode() ? Catalogue(kTextProgramFile) + "(*.7pr)|*.7pr"
-                         : Catalogue(kTextParameterFile) + "(*.7pa)|*.7pa";
+std::string DataFilter(Workspace& ws) {
+    return ProgramMode(ws) ? Catalogue(kTextProgramFile) + "(*.7pr)|*.7pr"
+                           : Catalogue(kTextParameterFile) + "(*.7pa)|*.7pa";
 }
 
-std::string DataExtension() {
-    return ProgramMode() ? "7pr" : "7pa";
+std::string DataExtension(Workspace& ws) {
+    return ProgramMode(ws) ? "7pr" : "7pa";
 }
 
 /// The user's folder of the current kind of data, made when it is missing so
 /// that the dialog opens in it rather than one folder up.
-std::string DataFolder() {
-    const std::string folder = AppFilePath(ProgramMode() ? "User\\PROGRAM" : "User\\PARAMETER");
+std::string DataFolder(Workspace& ws) {
+    const std::string folder = AppFilePath(ProgramMode(ws) ? "User\\PROGRAM" : "User\\PARAMETER");
     std::error_code ec;
     std::filesystem::create_directories(files::platform::PathFromUtf8(folder), ec);
     return folder;
@@ -48,8 +49,8 @@ std::string DataFolder() {
 
 /// Save starts where the data's own file is, under its name; data that has
 /// no file yet starts in the user's folder with an empty name.
-void StartAtCurrentFile(FileDialogSpec& dialog) {
-    const std::filesystem::path current = files::platform::PathFromUtf8(G().currentFilePath);
+void StartAtCurrentFile(Workspace& ws, FileDialogSpec& dialog) {
+    const std::filesystem::path current = files::platform::PathFromUtf8(ws.state.currentFilePath);
     std::error_code ec;
     if (current.empty() || !std::filesystem::is_directory(current.parent_path(), ec)) return;
     dialog.startFolder = files::platform::Utf8FromPath(current.parent_path());
@@ -75,38 +76,33 @@ struct CurrentFile {
     std::string path;
 };
 
-CurrentFile RememberCurrentFile() {
-    return {G().currentFileTitle, G().currentFilePath};
+CurrentFile RememberCurrentFile(Workspace& ws) {
+    return {ws.state.currentFileTitle, ws.state.currentFilePath};
 }
 
-/// The current file as it was before the last save dialog named another.
-CurrentFile& SaveTargetPrevious() {
-    static CurrentFile previous;
-    return previous;
-}
-
-int RunOpen(FileDialogHost& host, const FileDialogActions& actions) {
-    const FileDialogSpec dialog = FileDialogFor(kDialogOpen);
+int RunOpen(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
+    const FileDialogSpec dialog = FileDialogFor(ws, kDialogOpen);
     std::optional<DialogChoice> choice;
     do {
         choice = host.Show(dialog);
         if (!choice) return 0;
     } while (!choice->fileName.empty() && !HasExtension(choice->fileTitle, dialog.defaultExt));
     if (choice->fileName.empty()) return 0;
-    const CurrentFile before = RememberCurrentFile();
-    SetCurrentFile(choice->fileTitle, choice->fileName);
+    const CurrentFile before = RememberCurrentFile(ws);
+    SetCurrentFile(ws, choice->fileTitle, choice->fileName);
     const bool read = actions.readFile && actions.readFile(choice->fileName, choice->fileTitle);
     // A file that could not be read is not the current file: the caption
     // keeps naming the data still in memory.
-    if (!read) SetCurrentFile(before.title, before.path);
+    if (!read) SetCurrentFile(ws, before.title, before.path);
     return read ? -1 : 1;
 }
 
 /// Shows a save-style dialog until the name rules (and `accept`) pass.
 /// Returns the accepted choice, or nullopt when cancelled or left empty.
 template <typename Accept>
-std::optional<DialogChoice> ChooseName(int mode, FileDialogHost& host, Accept accept) {
-    const FileDialogSpec dialog = FileDialogFor(mode);
+std::optional<DialogChoice> ChooseName(Workspace& ws, int mode, FileDialogHost& host,
+                                       Accept accept) {
+    const FileDialogSpec dialog = FileDialogFor(ws, mode);
     for (;;) {
         std::optional<DialogChoice> choice = host.Show(dialog);
         if (!choice) return std::nullopt;
@@ -115,31 +111,32 @@ std::optional<DialogChoice> ChooseName(int mode, FileDialogHost& host, Accept ac
             choice->fileTitle = WithDefaultExtension(choice->fileTitle, dialog.defaultExt);
         }
         DialogFileName name{choice->fileTitle, choice->fileName, dialog.title};
-        if (!CheckDialogFileName(name)) continue;
+        if (!CheckDialogFileName(ws, name)) continue;
         if (choice->fileName.empty()) return std::nullopt;
         if (!accept(*choice)) continue;
         return choice;
     }
 }
 
-int RunSave(FileDialogHost& host, const FileDialogActions& actions) {
-    const auto choice = ChooseName(kDialogSave, host, [&](const DialogChoice& c) {
-        SaveTargetPath() = c.fileName;
+int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
+    const auto choice = ChooseName(ws, kDialogSave, host, [&](const DialogChoice& c) {
+        SaveTargetPath(ws) = c.fileName;
         const std::int64_t last = actions.lastItemIndex ? actions.lastItemIndex() : -1;
-        return CheckDiskSpace(c.fileName, last);
+        return CheckDiskSpace(ws, c.fileName, last);
     });
     if (!choice) return 0;
-    SaveTargetPrevious() = RememberCurrentFile();
-    SetCurrentFile(choice->fileTitle, choice->fileName);
-    if (Svc().navigation != nullptr) {
-        Svc().navigation->DisableScreen(ProgramMode() ? Screen::frmRQ3000 : Screen::frmRQ2400);
+    ws.state.fileBeforeSave = ws.state.currentFileTitle;
+    ws.state.pathBeforeSave = ws.state.currentFilePath;
+    SetCurrentFile(ws, choice->fileTitle, choice->fileName);
+    if (ws.hosts.navigation != nullptr) {
+        ws.hosts.navigation->DisableScreen(ProgramMode(ws) ? Screen::frmRQ3000 : Screen::frmRQ2400);
     }
-    DisplayMatorix(NavEvent::kSaveNameAccepted);
+    DisplayMatorix(ws, NavEvent::kSaveNameAccepted);
     return -1;
 }
 
-int RunCsv(FileDialogHost& host, const FileDialogActions& actions) {
-    const auto choice = ChooseName(kDialogCsv, host, [](const DialogChoice&) { return true; });
+int RunCsv(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
+    const auto choice = ChooseName(ws, kDialogCsv, host, [](const DialogChoice&) { return true; });
     if (!choice) return 0;
     const bool written = actions.writeCsv && actions.writeCsv(choice->fileName);
     return written ? -1 : 1;
@@ -147,23 +144,23 @@ int RunCsv(FileDialogHost& host, const FileDialogActions& actions) {
 
 }  // namespace
 
-FileDialogSpec FileDialogFor(int mode) {
+FileDialogSpec FileDialogFor(Workspace& ws, int mode) {
     FileDialogSpec dialog;
     switch (mode) {
         case kDialogOpen:
             dialog.title = Catalogue(kTextSelectFile);
-            dialog.filter = DataFilter();
-            dialog.defaultExt = DataExtension();
-            dialog.startFolder = DataFolder();
+            dialog.filter = DataFilter(ws);
+            dialog.defaultExt = DataExtension(ws);
+            dialog.startFolder = DataFolder(ws);
             dialog.fileMustExist = true;
             break;
         case kDialogSave:
             dialog.save = true;
             dialog.title = Catalogue(kTextSaveAs);
-            dialog.filter = DataFilter();
-            dialog.defaultExt = DataExtension();
-            dialog.startFolder = DataFolder();
-            StartAtCurrentFile(dialog);
+            dialog.filter = DataFilter(ws);
+            dialog.defaultExt = DataExtension(ws);
+            dialog.startFolder = DataFolder(ws);
+            StartAtCurrentFile(ws, dialog);
             dialog.overwritePrompt = true;
             dialog.pathMustExist = true;
             dialog.refuseReadOnly = true;
@@ -173,7 +170,7 @@ FileDialogSpec FileDialogFor(int mode) {
             dialog.title = Catalogue(kTextSaveAs);
             dialog.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv";
             dialog.defaultExt = "csv";
-            dialog.startFolder = DataFolder();
+            dialog.startFolder = DataFolder(ws);
             dialog.overwritePrompt = true;
             // A CSV report is usually a new file, so only its folder must exist.
             dialog.pathMustExist = true;
@@ -185,31 +182,31 @@ FileDialogSpec FileDialogFor(int mode) {
     return dialog;
 }
 
-std::string& SaveTargetPath() {
-    static std::string path;
-    return path;
+std::string& SaveTargetPath(Workspace& ws) {
+    return ws.state.saveTargetPath;
 }
 
-void SaveTargetNotWritten() {
-    SetCurrentFile(SaveTargetPrevious().title, SaveTargetPrevious().path);
+void SaveTargetNotWritten(Workspace& ws) {
+    SetCurrentFile(ws, ws.state.fileBeforeSave, ws.state.pathBeforeSave);
 }
 
-int RQ0000fnc_nShowDiaLog(int mode, FileDialogHost& host, const FileDialogActions& actions) {
+int RQ0000fnc_nShowDiaLog(Workspace& ws, int mode, FileDialogHost& host,
+                          const FileDialogActions& actions) {
     try {
         switch (mode) {
             case kDialogOpen:
-                return RunOpen(host, actions);
+                return RunOpen(ws, host, actions);
             case kDialogPrint:
                 return -1;
             case kDialogSave:
-                return RunSave(host, actions);
+                return RunSave(ws, host, actions);
             case kDialogCsv:
-                return RunCsv(host, actions);
+                return RunCsv(ws, host, actions);
             default:
                 return 0;
         }
     } catch (const std::exception& e) {
-        ShowRoutineError("RQ0000fnc_nShowDiaLog", e.what());
+        ShowRoutineError(ws.hosts, "RQ0000fnc_nShowDiaLog", e.what());
         return 1;
     }
 }

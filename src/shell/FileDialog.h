@@ -6,6 +6,10 @@
 #include <string>
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// Modes of the file dialog routine.
 enum FileDialogMode : int {
@@ -37,7 +41,7 @@ struct FileDialogSpec {
 /// Every dialog starts in the user's PARAMETER or PROGRAM folder (made when
 /// missing) with an empty name; Save of data that came from a file starts in
 /// that file's folder with its name.
-FileDialogSpec FileDialogFor(int mode);
+FileDialogSpec FileDialogFor(Workspace& ws, int mode);
 
 /// What the user chose in the dialog.
 struct DialogChoice {
@@ -66,10 +70,10 @@ struct FileDialogActions {
 
 /// Path chosen by the last accepted save dialog; the file is written there
 /// when the information window closes.
-std::string& SaveTargetPath();
-/// The save to SaveTargetPath() failed: the current file (caption,
+std::string& SaveTargetPath(Workspace& ws);
+/// The save to SaveTargetPath(ws) failed: the current file (caption,
 /// information record) is again the one before the save dialog.
-void SaveTargetNotWritten();
+void SaveTargetNotWritten(Workspace& ws);
 
 /// Runs the file dialog of `mode`: -1 done, 0 cancelled or no name, 1 failed
 /// (a read or CSV write that failed, or an unexpected error, which shows
@@ -82,6 +86,7 @@ void SaveTargetNotWritten();
 /// accepted name becomes the current file and the save target, the data view
 /// or program editor is disabled and the information window opens. CSV: as
 /// save without the disk-space check, then the CSV file is written.
-int RQ0000fnc_nShowDiaLog(int mode, FileDialogHost& host, const FileDialogActions& actions);
+int RQ0000fnc_nShowDiaLog(Workspace& ws, int mode, FileDialogHost& host,
+                          const FileDialogActions& actions);
 
 }  // namespace rq50::shell

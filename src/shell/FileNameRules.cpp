@@ -5,24 +5,19 @@
 #include <utility>
 
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UtilityComponent.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
 namespace {
 
-constexpr std::size_t kInfoFileNameLength = 40;
 constexpr int kTextModelTitle = 102;
-
-std::function<void(const std::string&)>& FileNameSink() {
-    static std::function<void(const std::string&)> sink;
-    return sink;
-}
 
 }  // namespace
 
@@ -36,14 +31,14 @@ bool IsPrintableFileName(std::string_view text, bool allowLineBreaks) {
     return true;
 }
 
-bool CheckDialogFileName(DialogFileName& dialog) {
+bool CheckDialogFileName(Workspace& ws, DialogFileName& dialog) {
     if (dialog.fileTitle.size() > kMaxFileTitleLength) {
-        RQ0000fnc_nShowMsgBox(kMsgNameTooLong, kButtonsOk, dialog.dialogTitle);
+        RQ0000fnc_nShowMsgBox(ws.hosts, kMsgNameTooLong, kButtonsOk, dialog.dialogTitle);
         dialog.fileName.clear();
         return false;
     }
     if (!IsPrintableFileName(dialog.fileTitle, false)) {
-        RQ0000fnc_nShowMsgBox(kMsgNameNotPrintable, kButtonsOk, dialog.dialogTitle);
+        RQ0000fnc_nShowMsgBox(ws.hosts, kMsgNameNotPrintable, kButtonsOk, dialog.dialogTitle);
         dialog.fileName.clear();
         return false;
     }
@@ -75,31 +70,25 @@ std::int64_t SpaceRequirement(std::int64_t lastItemIndex) {
     return lastItemIndex * 40 + 750;
 }
 
-bool CheckDiskSpace(const std::string& path, std::int64_t lastItemIndex) {
-    UtilityComponent* utility = Svc().utility;
+bool CheckDiskSpace(Workspace& ws, const std::string& path, std::int64_t lastItemIndex) {
+    UtilityComponent* utility = ws.hosts.utility;
     const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(DrivePart(path)) : -1;
     if (free == -1) return false;
     if (free >= SpaceRequirement(lastItemIndex)) return true;
-    RQ0000fnc_nShowMsgBox(kMsgLackOfSpace, kButtonsOk, "");
+    RQ0000fnc_nShowMsgBox(ws.hosts, kMsgLackOfSpace, kButtonsOk, "");
     return false;
 }
 
-void SetCurrentFile(const std::string& title, const std::string& path) {
-    GlobalState& g = G();
+void SetCurrentFile(Workspace& ws, const std::string& title, const std::string& path) {
+    SessionState& g = ws.state;
     g.currentFileTitle = title.empty() ? "NewFile" : title;
     g.currentFilePath = path;
-    if (FileNameSink()) {
-        std::string field = title.substr(0, std::min(title.size(), kInfoFileNameLength));
-        field.resize(kInfoFileNameLength, ' ');
-        FileNameSink()(field);
-    }
+    // The file a save or an open names is the one the information record
+    // names ("NewFile" while there is none, as the caption shows).
+    files::SetInformationFileName(ws.information, g.currentFileTitle);
     g.mainCaption =
         Catalogue(kTextModelTitle) + g.captionOpen + g.currentFileTitle + g.captionClose;
-    if (Svc().navigation != nullptr) Svc().navigation->SetMainCaption(g.mainCaption);
-}
-
-void SetInformationFileNameSink(std::function<void(const std::string&)> sink) {
-    FileNameSink() = std::move(sink);
+    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->SetMainCaption(g.mainCaption);
 }
 
 }  // namespace rq50::shell

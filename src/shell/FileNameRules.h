@@ -6,6 +6,10 @@
 #include <string_view>
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// The name chosen in a file dialog, as the name rules see it.
 struct DialogFileName {
@@ -24,7 +28,7 @@ bool IsPrintableFileName(std::string_view text, bool allowLineBreaks);
 /// Applies the file-name rules to a dialog's choice: a title of 21 characters
 /// or more gives message 41, a character outside 32..126 message 42; either
 /// clears the dialog's file name and fails.
-bool CheckDialogFileName(DialogFileName& dialog);
+bool CheckDialogFileName(Workspace& ws, DialogFileName& dialog);
 
 /// `name` (a path or a file title) as a save dialog keeps it: `ext` (without
 /// the dot) is added when the file title has no extension of its own, so that
@@ -44,16 +48,12 @@ std::int64_t SpaceRequirement(std::int64_t lastItemIndex);
 /// True when the drive of `path` has room for the current data. When the free
 /// space cannot be told the check fails silently; otherwise a lack of space
 /// shows message 22.
-bool CheckDiskSpace(const std::string& path, std::int64_t lastItemIndex);
+bool CheckDiskSpace(Workspace& ws, const std::string& path, std::int64_t lastItemIndex);
 
 /// Records the current file: CurrentFileTitle (title, or "NewFile" when
 /// empty), CurrentFilePath, the information record's file name (title padded
 /// or cut to 40 characters) and the main window caption
 /// "MODEL:RQ50 - [title]".
-void SetCurrentFile(const std::string& title, const std::string& path);
-
-/// Called by SetCurrentFile with the 40-character file name field of the
-/// information record (the record's owner installs it).
-void SetInformationFileNameSink(std::function<void(const std::string&)> sink);
+void SetCurrentFile(Workspace& ws, const std::string& title, const std::string& path);
 
 }  // namespace rq50::shell

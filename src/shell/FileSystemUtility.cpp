@@ -55,8 +55,8 @@ std::int64_t FileSystemUtility::DriveFreeSpace(const std::string& drive) {
 }
 
 void FileSystemUtility::Wait(std::int32_t ms) {
-    if (Svc().clock != nullptr) {
-        Svc().clock->Wait(ms);
+    if (m_clock != nullptr) {
+        m_clock->Wait(ms);
         return;
     }
     SteadyClock clock;

@@ -7,6 +7,7 @@
 
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -28,8 +29,8 @@ std::string FormatNumber(float value) {
 
 }  // namespace
 
-std::int16_t COMsub_LoadFormPosition(FormWindow& window) {
-    SettingsStore* store = Svc().settings;
+std::int16_t COMsub_LoadFormPosition(Workspace& ws, FormWindow& window) {
+    SettingsStore* store = ws.hosts.settings;
     if (store == nullptr) return -1;
     const std::string name = window.Name();
     std::int16_t status = 0;
@@ -46,8 +47,8 @@ std::int16_t COMsub_LoadFormPosition(FormWindow& window) {
     return status;
 }
 
-std::int16_t COMsub_SaveFormPosition(const FormWindow& window) {
-    SettingsStore* store = Svc().settings;
+std::int16_t COMsub_SaveFormPosition(Workspace& ws, const FormWindow& window) {
+    SettingsStore* store = ws.hosts.settings;
     if (store == nullptr) return -1;
     const std::string name = window.Name();
     store->Set(name + "Left", FormatNumber(window.Left()));
@@ -111,8 +112,8 @@ MainWindowPlace PlaceMainWindow(const std::optional<FormRect>& stored, bool stor
     return {placed, storedMaximized};
 }
 
-std::optional<FormRect> LoadFormRect(const std::string& name, float unitsPerPixel) {
-    SettingsStore* store = Svc().settings;
+std::optional<FormRect> LoadFormRect(Workspace& ws, const std::string& name, float unitsPerPixel) {
+    SettingsStore* store = ws.hosts.settings;
     if (store == nullptr || unitsPerPixel <= 0) return std::nullopt;
     int values[4] = {};
     const char* keys[4] = {"Left", "Top", "Width", "Height"};
@@ -125,15 +126,15 @@ std::optional<FormRect> LoadFormRect(const std::string& name, float unitsPerPixe
     return FormRect{values[0], values[1], values[2], values[3]};
 }
 
-bool LoadFormMaximized(const std::string& name) {
-    SettingsStore* store = Svc().settings;
+bool LoadFormMaximized(Workspace& ws, const std::string& name) {
+    SettingsStore* store = ws.hosts.settings;
     if (store == nullptr) return false;
     const auto text = store->Get(name + "Maximized");
     return text && *text == "1";
 }
 
-void SaveFormMaximized(const std::string& name, bool maximized) {
-    if (SettingsStore* store = Svc().settings)
+void SaveFormMaximized(Workspace& ws, const std::string& name, bool maximized) {
+    if (SettingsStore* store = ws.hosts.settings)
         store->Set(name + "Maximized", maximized ? "1" : "0");
 }
 

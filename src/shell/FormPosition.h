@@ -6,6 +6,10 @@
 #include <vector>
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// A window as its position routines see it; positions are in twips.
 class FormWindow {
@@ -23,11 +27,11 @@ class FormWindow {
 /// Restores the window's Left and Top from the settings store (keys name +
 /// "Left" / "Top"); a key that is absent keeps the current value. Returns 0,
 /// or -1 when a stored value is not a number or no store is installed.
-std::int16_t COMsub_LoadFormPosition(FormWindow& window);
+std::int16_t COMsub_LoadFormPosition(Workspace& ws, FormWindow& window);
 
 /// Stores Left, Top, Width and Height as decimal texts under name + "Left",
 /// "Top", "Width", "Height". Returns 0, or -1 when no store is installed.
-std::int16_t COMsub_SaveFormPosition(const FormWindow& window);
+std::int16_t COMsub_SaveFormPosition(Workspace& ws, const FormWindow& window);
 
 /// A window's place in pixels: left, top, width, height.
 struct FormRect {
@@ -63,10 +67,10 @@ MainWindowPlace PlaceMainWindow(const std::optional<FormRect>& stored, bool stor
 
 /// The place stored under the window's name (Left, Top, Width, Height),
 /// divided by `unitsPerPixel`; nullopt when one is missing or no number.
-std::optional<FormRect> LoadFormRect(const std::string& name, float unitsPerPixel);
+std::optional<FormRect> LoadFormRect(Workspace& ws, const std::string& name, float unitsPerPixel);
 
 /// Whether the window was left maximised (key name + "Maximized", "1").
-bool LoadFormMaximized(const std::string& name);
-void SaveFormMaximized(const std::string& name, bool maximized);
+bool LoadFormMaximized(Workspace& ws, const std::string& name);
+void SaveFormMaximized(Workspace& ws, const std::string& name, bool maximized);
 
 }  // namespace rq50::shell

@@ -12,14 +12,15 @@
 #include "program/ProgramTypes.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
 #include "shell/UndoFolder.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -39,19 +40,19 @@ constexpr std::int16_t kPurposeSaveAndQuit = 8;
 
 /// Runs `body` under the routine's error trap; `fallback` is its default result.
 template <typename T, typename Body>
-T Trapped(const char* label, T fallback, Body body) {
+T Trapped(Workspace& ws, const char* label, T fallback, Body body) {
     try {
         return body();
     } catch (const std::exception& e) {
-        ShowRoutineError(std::string(label) + "_ERR", e.what());
+        ShowRoutineError(ws.hosts, std::string(label) + "_ERR", e.what());
         return fallback;
     }
 }
 
 /// Message 24 asked when `rate` is 9600: true when the user keeps the program.
-bool KeepForBaudRate(std::int32_t rate) {
+bool KeepForBaudRate(Workspace& ws, std::int32_t rate) {
     if (rate != kFastRate) return false;
-    return RQ0000fnc_nShowMsgBox(kMsgResetBaudRate, kButtonsYesNo, "") != kAnswerNo;
+    return RQ0000fnc_nShowMsgBox(ws.hosts, kMsgResetBaudRate, kButtonsYesNo, "") != kAnswerNo;
 }
 
 /// The screen that CurrentScreenId names, disabled before the baud-rate dialog.
@@ -79,87 +80,87 @@ struct SaveQuestion {
     std::string title;
 };
 
-std::optional<SaveQuestion> UnsavedWork() {
-    const NavigationHost* nav = Svc().navigation;
+std::optional<SaveQuestion> UnsavedWork(Workspace& ws) {
+    const NavigationHost* nav = ws.hosts.navigation;
     if (nav == nullptr) return std::nullopt;
-    const GlobalState& g = G();
+    const SessionState& g = ws.state;
     if (g.settingMode == 0) {
         if (!g.dataChanged || !nav->IsLoaded(Screen::frmRQ2400)) return std::nullopt;
         return SaveQuestion{kMsgSaveParameterData,
                             Catalogue(kTextDataUploaded + std::clamp<int>(g.dataSource, 0, 2))};
     }
-    if (!program::Program().modified || !nav->IsLoaded(Screen::frmRQ3000)) return std::nullopt;
+    if (!ws.program.modified || !nav->IsLoaded(Screen::frmRQ3000)) return std::nullopt;
     return SaveQuestion{kMsgSaveProgramData, Catalogue(kTextProgramEditor)};
 }
 
 /// Save, then quit: the save dialog, and when a name was accepted the
 /// information window, whose closing writes the file and asks to quit. True
 /// when the information window is up; `from` waits disabled until then.
-bool SaveBeforeQuitting(Screen from) {
-    GlobalState& g = G();
+bool SaveBeforeQuitting(Workspace& ws, Screen from) {
+    SessionState& g = ws.state;
     g.exitFrom = from;
     g.infoPurpose = kPurposeSaveAndLeave;
-    if (Pfnc_nShowDisplayMatorix(kDisplaySaveFile) != -1) return false;
+    if (Pfnc_nShowDisplayMatorix(ws, kDisplaySaveFile) != -1) return false;
     g.infoPurpose = kPurposeSaveAndQuit;
-    if (Svc().navigation != nullptr) Svc().navigation->DisableScreen(from);
-    Pfnc_nShowDisplayMatorix(kDisplayInformation);
+    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(from);
+    Pfnc_nShowDisplayMatorix(ws, kDisplayInformation);
     return true;
 }
 
 /// A log switched on that cannot be written is said at once, not found
 /// empty after the job; the mark stays, so the log starts once the folder
 /// takes it.
-void ReportLogFileProblem() {
-    const std::string problem = FrontEndEngine().LogFileProblem();
-    if (problem.empty() || Svc().messages == nullptr) return;
+void ReportLogFileProblem(Workspace& ws) {
+    const std::string problem = ws.Engine().LogFileProblem();
+    if (problem.empty() || ws.hosts.messages == nullptr) return;
     std::string text = Catalogue(kTextLogNotWritten);
-    for (const auto& [mark, value] : {std::pair{std::string("%1"), FrontEndEngine().LogFilePath()},
+    for (const auto& [mark, value] : {std::pair{std::string("%1"), ws.Engine().LogFilePath()},
                                       std::pair{std::string("%2"), problem}}) {
         if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
     }
-    Svc().messages->Beep();
-    Svc().messages->Show({text, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+    ws.hosts.messages->Beep();
+    ws.hosts.messages->Show({text, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
 }
 
 }  // namespace
 
-Screen ScreenOfCurrentId() {
-    return ScreenOfId(G().currentScreenId);
+Screen ScreenOfCurrentId(Workspace& ws) {
+    return ScreenOfId(ws.state.currentScreenId);
 }
 
-std::int16_t COMfnc_nUnlockCommandMenu(int button, int shift) {
-    return Trapped<std::int16_t>("COMfnc_nUnlockCommandMenu", -1, [&]() -> std::int16_t {
+std::int16_t COMfnc_nUnlockCommandMenu(Workspace& ws, int button, int shift) {
+    return Trapped<std::int16_t>(ws, "COMfnc_nUnlockCommandMenu", -1, [&]() -> std::int16_t {
         if (button != kRightButton || shift != kShiftCtrlAlt) return -1;
-        if (Svc().messages == nullptr) return -1;
-        const auto answer =
-            Svc().messages->InputBox(Catalogue(kTextEnterPassword), Catalogue(kTextPassWordTitle));
+        if (ws.hosts.messages == nullptr) return -1;
+        const auto answer = ws.hosts.messages->InputBox(Catalogue(kTextEnterPassword),
+                                                        Catalogue(kTextPassWordTitle));
         if (!answer || answer->size() != 1) return -1;
         if (std::toupper(static_cast<unsigned char>((*answer)[0])) != kCommandMenuCode) return -1;
-        G().commandMenuUnlocked = true;
+        ws.state.commandMenuUnlocked = true;
         return 0;
     });
 }
 
-std::int16_t COMfnc_nCheckMenu(MenuScreen& screen) {
-    return Trapped<std::int16_t>("COMfnc_nCheckMenu", -1, [&]() -> std::int16_t {
-        const GlobalState& g = G();
+std::int16_t COMfnc_nCheckMenu(Workspace& ws, MenuScreen& screen) {
+    return Trapped<std::int16_t>(ws, "COMfnc_nCheckMenu", -1, [&]() -> std::int16_t {
+        const SessionState& g = ws.state;
         if (!g.commandMenuUnlocked) return 0;
         screen.SetCommandMenuVisible(true);
         if (g.maintMode) screen.SetCommandMark(kItemMaintMode, true);
-        const comm::CommEngine& engine = FrontEndEngine();
+        const comm::CommEngine& engine = ws.Engine();
         if (engine.MonitorOn) screen.SetCommandMark(kItemMonitor, true);
         if (engine.LogFileOn) screen.SetCommandMark(kItemLogFile, true);
         return 0;
     });
 }
 
-void COMsub_CheckMarkPortMenu(MenuScreen& screen) {
-    Trapped<int>("COMsub_CheckMarkPortMenu", 0, [&] {
+void COMsub_CheckMarkPortMenu(Workspace& ws, MenuScreen& screen) {
+    Trapped<int>(ws, "COMsub_CheckMarkPortMenu", 0, [&] {
         for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
-        const std::string& session = FrontEndEngine().CommSettings.deviceOverride;
+        const std::string& session = ws.Engine().CommSettings.deviceOverride;
         screen.SetSessionPortItem(session);
         if (!session.empty()) return 0;
-        const int port = G().comPort;
+        const int port = ws.state.comPort;
         if (port >= 1 && port <= 4) screen.SetPortMark(port * 10, true);
         return 0;
     });
@@ -192,32 +193,33 @@ std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::st
     return Trim(text);
 }
 
-void UsePortDevice(const std::string& device) {
+void UsePortDevice(Workspace& ws, const std::string& device) {
     if (device.empty()) return;
-    if (!FrontEndEngine().CommSettings.deviceOverride.empty()) {
-        FrontEndEngine().CommSettings.deviceOverride = device;
+    if (!ws.Engine().CommSettings.deviceOverride.empty()) {
+        ws.Engine().CommSettings.deviceOverride = device;
         return;
     }
-    if (Svc().settings != nullptr)
-        Svc().settings->Set("COM" + std::to_string(G().comPort) + "Device", device);
+    if (ws.hosts.settings != nullptr)
+        ws.hosts.settings->Set("COM" + std::to_string(ws.state.comPort) + "Device", device);
 }
 
-std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item) {
-    return Trapped<std::int16_t>("COMfnc_nCheckMarkMenuCommPort", -1, [&]() -> std::int16_t {
+std::int16_t COMfnc_nCheckMarkMenuCommPort(Workspace& ws, MenuScreen& screen, int item) {
+    return Trapped<std::int16_t>(ws, "COMfnc_nCheckMarkMenuCommPort", -1, [&]() -> std::int16_t {
         if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
         for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
         screen.SetPortMark(item, true);
-        FrontEndEngine().CommSettings.deviceOverride.clear();
+        ws.Engine().CommSettings.deviceOverride.clear();
         screen.SetSessionPortItem({});
-        G().comPort = static_cast<std::int16_t>(item / 10);
-        if (Svc().settings != nullptr) Svc().settings->Set("COMPORT", std::to_string(G().comPort));
+        ws.state.comPort = static_cast<std::int16_t>(item / 10);
+        if (ws.hosts.settings != nullptr)
+            ws.hosts.settings->Set("COMPORT", std::to_string(ws.state.comPort));
         return 0;
     });
 }
 
-std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
-    return Trapped<std::int16_t>("COMfnc_nCheckMarkMenuCommand", -1, [&]() -> std::int16_t {
-        GlobalState& g = G();
+std::int16_t COMfnc_nCheckMarkMenuCommand(Workspace& ws, MenuScreen& screen, int item) {
+    return Trapped<std::int16_t>(ws, "COMfnc_nCheckMarkMenuCommand", -1, [&]() -> std::int16_t {
+        SessionState& g = ws.state;
         switch (item) {
             case kItemMaintMode:
                 g.maintMode = !g.maintMode;
@@ -225,17 +227,17 @@ std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
                 screen.OnMaintModeChanged(g.maintMode);
                 return 0;
             case kItemMonitor: {
-                bool& on = FrontEndEngine().MonitorOn;
+                bool& on = ws.Engine().MonitorOn;
                 on = !on;
                 screen.SetCommandMark(item, on);
                 screen.OnMonitorChanged(on);
                 return 0;
             }
             case kItemLogFile: {
-                bool& on = FrontEndEngine().LogFileOn;
+                bool& on = ws.Engine().LogFileOn;
                 on = !on;
                 screen.SetCommandMark(item, on);
-                if (on) ReportLogFileProblem();
+                if (on) ReportLogFileProblem(ws);
                 return 0;
             }
             default:
@@ -244,25 +246,25 @@ std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item) {
     });
 }
 
-bool ToggleFastCommunication() {
-    comm::CommPacing pacing = FrontEndEngine().Pacing();
+bool ToggleFastCommunication(Workspace& ws) {
+    comm::CommPacing pacing = ws.Engine().Pacing();
     pacing.fast = !pacing.fast;
-    FrontEndEngine().SetCommPacing(pacing);
-    if (Svc().settings != nullptr) Svc().settings->Set("FASTCOMM", pacing.fast ? "1" : "0");
+    ws.Engine().SetCommPacing(pacing);
+    if (ws.hosts.settings != nullptr) ws.hosts.settings->Set("FASTCOMM", pacing.fast ? "1" : "0");
     return pacing.fast;
 }
 
-bool FastCommunicationOn() {
-    return FrontEndEngine().Pacing().fast;
+bool FastCommunicationOn(Workspace& ws) {
+    return ws.Engine().Pacing().fast;
 }
 
-void ApplyStoredPacing() {
-    if (Svc().engine == nullptr) return;
+void ApplyStoredPacing(Workspace& ws) {
+    if (ws.hosts.engine == nullptr) return;
     comm::CommPacing pacing;
-    if (Svc().settings != nullptr) {
-        const auto fast = Svc().settings->Get("FASTCOMM");
+    if (ws.hosts.settings != nullptr) {
+        const auto fast = ws.hosts.settings->Get("FASTCOMM");
         pacing.fast = fast && Trim(*fast) == "1";
-        if (const auto gap = Svc().settings->Get("FASTCOMMGAP")) {
+        if (const auto gap = ws.hosts.settings->Get("FASTCOMMGAP")) {
             try {
                 pacing.gapMs = std::stoi(Trim(*gap));
             } catch (const std::exception&) {
@@ -270,77 +272,79 @@ void ApplyStoredPacing() {
             }
         }
     }
-    FrontEndEngine().SetCommPacing(pacing);
+    ws.Engine().SetCommPacing(pacing);
 }
 
-bool COMsub_FileItemsExit() {
-    return Trapped<bool>("COMsub_FileItemsExit", false, [] {
-        if (KeepForBaudRate(G().instrumentSpeed)) return false;
-        if (RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes) return false;
-        RemoveUndoFolder();
+bool COMsub_FileItemsExit(Workspace& ws) {
+    return Trapped<bool>(ws, "COMsub_FileItemsExit", false, [&] {
+        if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return false;
+        if (RQ0000fnc_nShowMsgBox(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
+            return false;
+        RemoveUndoFolder(ws);
         return true;
     });
 }
 
-ExitOutcome ExitProgram(Screen from) {
-    return Trapped<ExitOutcome>("COMsub_FileItemsExit", ExitOutcome::Stay, [&] {
-        if (FrontEndEngine().CommBusy) return ExitOutcome::Stay;
-        if (KeepForBaudRate(G().instrumentSpeed)) return ExitOutcome::Stay;
-        if (Svc().navigation != nullptr) Svc().navigation->CommitEdits();
-        if (const auto question = UnsavedWork()) {
-            const int reply =
-                RQ0000fnc_nShowMsgBox(question->message, kButtonsYesNoCancel, question->title);
+ExitOutcome ExitProgram(Workspace& ws, Screen from) {
+    return Trapped<ExitOutcome>(ws, "COMsub_FileItemsExit", ExitOutcome::Stay, [&] {
+        if (ws.Engine().CommBusy) return ExitOutcome::Stay;
+        if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return ExitOutcome::Stay;
+        if (ws.hosts.navigation != nullptr) ws.hosts.navigation->CommitEdits();
+        if (const auto question = UnsavedWork(ws)) {
+            const int reply = RQ0000fnc_nShowMsgBox(ws.hosts, question->message,
+                                                    kButtonsYesNoCancel, question->title);
             if (reply == kAnswerYes)
-                return SaveBeforeQuitting(from) ? ExitOutcome::Saving : ExitOutcome::Stay;
+                return SaveBeforeQuitting(ws, from) ? ExitOutcome::Saving : ExitOutcome::Stay;
             if (reply != kAnswerNo) return ExitOutcome::Stay;
         }
-        if (RQ0000fnc_nShowMsgBox(kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
+        if (RQ0000fnc_nShowMsgBox(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
             return ExitOutcome::Stay;
-        RemoveUndoFolder();
+        RemoveUndoFolder(ws);
         return ExitOutcome::Quit;
     });
 }
 
-CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, Screen active) {
-    return Trapped<CloseDecision>("frmRQ0000_QueryUnload", CloseDecision::Cancel, [&] {
+CloseDecision MainWindowQueryUnload(Workspace& ws, bool busy, bool activeExitEnabled,
+                                    Screen active) {
+    return Trapped<CloseDecision>(ws, "frmRQ0000_QueryUnload", CloseDecision::Cancel, [&] {
         if (busy || !activeExitEnabled) return CloseDecision::Cancel;
-        return ExitProgram(active) == ExitOutcome::Quit ? CloseDecision::Quit
-                                                        : CloseDecision::Cancel;
+        return ExitProgram(ws, active) == ExitOutcome::Quit ? CloseDecision::Quit
+                                                            : CloseDecision::Cancel;
     });
 }
 
-void MenuCommand(int code) {
-    Trapped<int>("MenuCommand", 0, [&] {
-        GlobalState& g = G();
+void MenuCommand(Workspace& ws, int code) {
+    Trapped<int>(ws, "MenuCommand", 0, [&] {
+        SessionState& g = ws.state;
         switch (code) {
             case kMenuSave:
-                SaveBeforeQuitting(ScreenOfId(g.currentScreenId));
+                SaveBeforeQuitting(ws, ScreenOfId(g.currentScreenId));
                 break;
             case kMenuInformation:
                 g.infoPurpose = 7;
-                Pfnc_nShowDisplayMatorix(kDisplayInformation);
+                Pfnc_nShowDisplayMatorix(ws, kDisplayInformation);
                 break;
             case kMenuExitAt9600:
-                if (KeepForBaudRate(FrontEndEngine().CommSpeed)) break;
-                if (Svc().navigation != nullptr) Svc().navigation->EndProgram();
+                if (KeepForBaudRate(ws, ws.Engine().CommSpeed)) break;
+                if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EndProgram();
                 break;
             case kMenuBaudRate:
                 try {
-                    if (Svc().navigation != nullptr)
-                        Svc().navigation->DisableScreen(ScreenOfId(g.currentScreenId));
+                    if (ws.hosts.navigation != nullptr)
+                        ws.hosts.navigation->DisableScreen(ScreenOfId(g.currentScreenId));
                 } catch (const std::exception&) {
                     // The dialog opens even when the screen could not be disabled.
                 }
-                Pfnc_nShowDisplayMatorix(kDisplayBaudRateDialog);
+                Pfnc_nShowDisplayMatorix(ws, kDisplayBaudRateDialog);
                 break;
             case kMenuSlotNo:
-                Pfnc_nShowDisplayMatorix(kDisplaySlotDialog);
+                Pfnc_nShowDisplayMatorix(ws, kDisplaySlotDialog);
                 break;
             case kMenuCategory:
-                Pfnc_nShowDisplayMatorix(kDisplayCategoryMenu);
+                Pfnc_nShowDisplayMatorix(ws, kDisplayCategoryMenu);
                 break;
             case kMenuVersion:
-                Pfnc_nShowDisplayMatorix(kDisplayVersion);
+                Pfnc_nShowDisplayMatorix(ws, kDisplayVersion);
                 break;
             default:
                 break;

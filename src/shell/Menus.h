@@ -7,6 +7,10 @@
 #include "shell/NavigationHost.h"
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// Items of the standard menus, addressed by their array index (which is also
 /// the code passed to the shared routines).
@@ -65,20 +69,20 @@ class MenuScreen {
 /// and Alt held, asks "Enter password." and unlocks the menu for the rest of
 /// the run when the answer is the one-letter code. 0 when unlocked now, -1
 /// otherwise (nothing changed).
-std::int16_t COMfnc_nUnlockCommandMenu(int button, int shift);
+std::int16_t COMfnc_nUnlockCommandMenu(Workspace& ws, int button, int shift);
 
 /// Run when a screen that carries the Command menu becomes active: once
 /// unlocked, the menu is shown with marks for the flags that are on (marks
 /// are only set here, never cleared).
-std::int16_t COMfnc_nCheckMenu(MenuScreen& screen);
+std::int16_t COMfnc_nCheckMenu(Workspace& ws, MenuScreen& screen);
 
 /// Marks the Serial Port item of the port in use and clears the others: the
 /// session's device (--port) when one is set, else COM1-COM4 by ComPort.
-void COMsub_CheckMarkPortMenu(MenuScreen& screen);
+void COMsub_CheckMarkPortMenu(Workspace& ws, MenuScreen& screen);
 
 /// A Serial Port item chosen: marks it, sets ComPort and stores "COMPORT".
 /// The session's device is left: the next job opens the COMn chosen.
-std::int16_t COMfnc_nCheckMarkMenuCommPort(MenuScreen& screen, int item);
+std::int16_t COMfnc_nCheckMarkMenuCommPort(Workspace& ws, MenuScreen& screen, int item);
 
 /// A serial port the system reports, as "Port Device..." lists it.
 struct PortInfo {
@@ -106,24 +110,24 @@ std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::st
 /// "Port Device..." answered with `device`: the device the next job opens.
 /// A session started on a device (--port) goes on with the new one; otherwise
 /// it becomes the stored device of the chosen COMn ("COMnDevice").
-void UsePortDevice(const std::string& device);
+void UsePortDevice(Workspace& ws, const std::string& device);
 
 /// A Command item chosen: toggles MAINT Mode, Communication Monitor or Create
 /// Log File with its mark and side effects; other items change nothing.
-std::int16_t COMfnc_nCheckMarkMenuCommand(MenuScreen& screen, int item);
+std::int16_t COMfnc_nCheckMarkMenuCommand(Workspace& ws, MenuScreen& screen, int item);
 
 /// "Fast Communication" of the Communication Settings menu: switches the
 /// engine between classic and fast pacing for the next jobs and stores the
 /// choice (settings "FASTCOMM" 0/1). Returns the new state.
-bool ToggleFastCommunication();
-bool FastCommunicationOn();
+bool ToggleFastCommunication(Workspace& ws);
+bool FastCommunicationOn(Workspace& ws);
 /// Start-up: the stored choice, with its gap ("FASTCOMMGAP", ms, default 20).
-void ApplyStoredPacing();
+void ApplyStoredPacing(Workspace& ws);
 
 /// File/Exit: message 24 when the instrument was left at 9600 bit/s (Yes
 /// keeps the program), then the quit question (message 25). True when the
 /// program is to end (the undo folder has been removed).
-bool COMsub_FileItemsExit();
+bool COMsub_FileItemsExit(Workspace& ws);
 
 /// What an exit request came to.
 enum class ExitOutcome {
@@ -141,7 +145,7 @@ enum class ExitOutcome {
 /// information window (purpose 8), which writes the file and then asks the
 /// quit question, giving `from` back when the user stays; No, or nothing
 /// unsaved, asks the quit question (message 25).
-ExitOutcome ExitProgram(Screen from);
+ExitOutcome ExitProgram(Workspace& ws, Screen from);
 
 /// What the main window does with a close request.
 enum class CloseDecision {
@@ -152,16 +156,17 @@ enum class CloseDecision {
 /// The main window's close request. `busy` is CommBusy; `activeExitEnabled`
 /// tells whether the active screen exists with its File/Exit enabled;
 /// `active` is that screen, from which the exit runs (ExitProgram).
-CloseDecision MainWindowQueryUnload(bool busy, bool activeExitEnabled, Screen active);
+CloseDecision MainWindowQueryUnload(Workspace& ws, bool busy, bool activeExitEnabled,
+                                    Screen active);
 
 /// The screen that CurrentScreenId names (the one the Baud Rate command
 /// disables while the baud-rate dialog is open).
-Screen ScreenOfCurrentId();
+Screen ScreenOfCurrentId(Workspace& ws);
 
 /// The shared handler of the File, Communication Settings and Help items.
 /// Code 22 ends the program through the navigation host unless message 24
 /// keeps it. Code 1 (save, then quit) gives back the screen CurrentScreenId
 /// names when the user stays.
-void MenuCommand(int code);
+void MenuCommand(Workspace& ws, int code);
 
 }  // namespace rq50::shell

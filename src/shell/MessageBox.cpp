@@ -101,13 +101,14 @@ MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::str
     return box;
 }
 
-int RQ0000fnc_nShowMsgBox(int messageNumber, int buttons, const std::string& callerTitle) {
-    return ShowMsgBoxWithDetail(messageNumber, buttons, callerTitle, {});
+int RQ0000fnc_nShowMsgBox(const Services& hosts, int messageNumber, int buttons,
+                          const std::string& callerTitle) {
+    return ShowMsgBoxWithDetail(hosts, messageNumber, buttons, callerTitle, {});
 }
 
-int ShowMsgBoxWithDetail(int messageNumber, int buttons, const std::string& callerTitle,
-                         const std::string& detail) {
-    MessageBoxHost* host = Svc().messages;
+int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,
+                         const std::string& callerTitle, const std::string& detail) {
+    MessageBoxHost* host = hosts.messages;
     if (host == nullptr) return 0;
     MessageBoxRequest box = BuildMessageBox(messageNumber, buttons, callerTitle);
     if (!detail.empty()) box.text += "\r\n\r\n" + detail;
@@ -115,8 +116,9 @@ int ShowMsgBoxWithDetail(int messageNumber, int buttons, const std::string& call
     return host->Show(box);
 }
 
-void ShowRoutineError(const std::string& label, const std::string& description) {
-    MessageBoxHost* host = Svc().messages;
+void ShowRoutineError(const Services& hosts, const std::string& label,
+                      const std::string& description) {
+    MessageBoxHost* host = hosts.messages;
     if (host == nullptr) return;
     MessageBoxRequest box;
     box.text = label + "\r\n" + description;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
 
 namespace rq50::shell {
 
@@ -26,19 +27,21 @@ const std::array<MessageEntry, kLastMessage>& MessageTable();
 MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::string& callerTitle);
 
 /// Shows message `messageNumber` with button set `buttons` (MsgButtons): beeps,
-/// shows the modal box through Svc().messages and returns the answer code
+/// shows the modal box through the hosts' message host and returns the answer code
 /// (MsgAnswer). Returns 0 when no message host is installed.
-int RQ0000fnc_nShowMsgBox(int messageNumber, int buttons, const std::string& callerTitle);
+int RQ0000fnc_nShowMsgBox(const Services& hosts, int messageNumber, int buttons,
+                          const std::string& callerTitle);
 
 /// RQ0000fnc_nShowMsgBox with `detail` below the message's own text, after a
 /// blank line: the particulars the fixed text cannot hold (how far a download
 /// came before it stopped). An empty detail shows the message alone.
-int ShowMsgBoxWithDetail(int messageNumber, int buttons, const std::string& callerTitle,
-                         const std::string& detail);
+int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,
+                         const std::string& callerTitle, const std::string& detail);
 
 /// The message every routine's error trap shows: `label` (the routine name
 /// followed by "_ERR"), CR LF, `description`; critical icon, OK, title "RQ50".
-void ShowRoutineError(const std::string& label, const std::string& description);
+void ShowRoutineError(const Services& hosts, const std::string& label,
+                      const std::string& description);
 
 /// The application title used by start-up and error messages.
 inline constexpr const char* kAppTitle = "RQ50";

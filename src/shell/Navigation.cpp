@@ -7,11 +7,12 @@
 
 #include "comm/Engine.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -74,41 +75,41 @@ int Lookup(const CodeRow* begin, const CodeRow* end, int code) {
     return 0;
 }
 
-NavigationHost& Host() {
-    NavigationHost* host = Svc().navigation;
+NavigationHost& Host(Workspace& ws) {
+    NavigationHost* host = ws.hosts.navigation;
     if (host == nullptr) throw std::logic_error("no navigation host installed");
     return *host;
 }
 
-void ShowAndEnable(Screen screen) {
-    Host().ShowScreen(screen);
-    Host().EnableScreen(screen);
+void ShowAndEnable(Workspace& ws, Screen screen) {
+    Host(ws).ShowScreen(screen);
+    Host(ws).EnableScreen(screen);
 }
 
-int ShowDisplay(int display) {
-    NavigationHost& host = Host();
+int ShowDisplay(Workspace& ws, int display) {
+    NavigationHost& host = Host(ws);
     switch (display) {
         case kDisplayTopMenu:
-            ShowAndEnable(Screen::frmRQ2000);
+            ShowAndEnable(ws, Screen::frmRQ2000);
             return 0;
         case kDisplaySettingMenu:
         case kDisplaySettingMenuProgram:
-            ShowAndEnable(Screen::frmRQ2100);
+            ShowAndEnable(ws, Screen::frmRQ2100);
             return 0;
         case kDisplayCategoryMenu:
-            ShowAndEnable(Screen::frmRQ2200);
+            ShowAndEnable(ws, Screen::frmRQ2200);
             return 0;
         case kDisplayParameterDisplay:
         case kDisplayParameterSet:
         case kDisplayParameterAdjust:
         case kDisplayParameterMaint:
-            G().parameterTab = static_cast<std::int16_t>(display - kDisplayParameterDisplay);
-            ShowAndEnable(Screen::frmRQ2300);
+            ws.state.parameterTab = static_cast<std::int16_t>(display - kDisplayParameterDisplay);
+            ShowAndEnable(ws, Screen::frmRQ2300);
             return 0;
         case kDisplayDataView:
         case kDisplayDataViewUploaded:
         case kDisplayDataViewFile:
-            ShowAndEnable(Screen::frmRQ2400);
+            ShowAndEnable(ws, Screen::frmRQ2400);
             return 0;
         case kDisplayOpenFile: {
             const int result = host.RunOpenDialog();
@@ -117,61 +118,61 @@ int ShowDisplay(int display) {
                 return result;
             }
             // A file just read is its own saved copy, whatever was left unsaved before.
-            G().dataChanged = false;
-            if (G().settingMode == 0) {
-                ShowAndEnable(Screen::frmRQ2400);
+            ws.state.dataChanged = false;
+            if (ws.state.settingMode == 0) {
+                ShowAndEnable(ws, Screen::frmRQ2400);
             } else {
-                G().editorOpenedFromFile = true;
-                ShowAndEnable(Screen::frmRQ3000);
+                ws.state.editorOpenedFromFile = true;
+                ShowAndEnable(ws, Screen::frmRQ3000);
             }
             return result;
         }
         case kDisplayContentList:
-            ShowAndEnable(Screen::frmRQ2500);
+            ShowAndEnable(ws, Screen::frmRQ2500);
             return 0;
         case kDisplayInformation:
-            ShowAndEnable(Screen::frmRQ2600);
+            ShowAndEnable(ws, Screen::frmRQ2600);
             return 0;
         case kDisplaySaveFile: {
             const int result = host.RunSaveDialog();
             if (result != -1) return 0;
-            G().dataChanged = false;
+            ws.state.dataChanged = false;
             return -1;
         }
         case kDisplayDownloadCheck:
-            ShowAndEnable(Screen::frmRQ2700);
+            ShowAndEnable(ws, Screen::frmRQ2700);
             return 0;
         case kDisplayPrintDialog:
-            ShowAndEnable(Screen::frmRQ2800);
+            ShowAndEnable(ws, Screen::frmRQ2800);
             return 0;
         case kDisplayPrintNow:
-            G().printingFromPrintDialog = true;
+            ws.state.printingFromPrintDialog = true;
             try {
                 host.PrintReport();
             } catch (...) {
-                G().printingFromPrintDialog = false;
+                ws.state.printingFromPrintDialog = false;
                 throw;
             }
-            G().printingFromPrintDialog = false;
+            ws.state.printingFromPrintDialog = false;
             return 0;
         case kDisplayPrintPreview:
-            ShowAndEnable(Screen::frmRQ2900);
+            ShowAndEnable(ws, Screen::frmRQ2900);
             return 0;
         case kDisplayProgramEditor:
-            ShowAndEnable(Screen::frmRQ3000);
+            ShowAndEnable(ws, Screen::frmRQ3000);
             return 0;
         case kDisplayErrorList:
-            ShowAndEnable(Screen::frmRQ3100);
+            ShowAndEnable(ws, Screen::frmRQ3100);
             return 0;
         case kDisplayCommProgress:
-            ShowAndEnable(Screen::frmRQ4000);
+            ShowAndEnable(ws, Screen::frmRQ4000);
             return 0;
         case kDisplaySlotDialog:
             host.ShowScreenAndWait(Screen::frmRQ4100);
             host.EnableScreen(Screen::frmRQ4100);
             return 0;
         case kDisplayBaudRateDialog:
-            ShowAndEnable(Screen::frmRQ4200);
+            ShowAndEnable(ws, Screen::frmRQ4200);
             return 0;
         case kDisplayVersion:
             host.ShowScreenAndWait(Screen::frmRQ0200);
@@ -187,89 +188,91 @@ int ShowDisplay(int display) {
 /// Returns -1 when the save dialog completed.
 /// `clearOnNo`: "No" also clears the data-changed flag (the program editor's
 /// prompt); leaving the data view with "No" keeps it, as unsaved data it is.
-int LeaveWithSaveQuestion(int answer, int message, int titleText, std::int16_t infoPurpose,
-                          int backDisplay, Screen leaving, bool clearOnNo) {
+int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
+                          std::int16_t infoPurpose, int backDisplay, Screen leaving,
+                          bool clearOnNo) {
     auto goBack = [&] {
-        ShowDisplay(backDisplay);
-        Host().UnloadScreen(leaving);
+        ShowDisplay(ws, backDisplay);
+        Host(ws).UnloadScreen(leaving);
     };
     if (answer == kAnswerNoChange) {
         goBack();
         return 0;
     }
     if (answer != kAnswerDataChanged) return 0;
-    const int reply = RQ0000fnc_nShowMsgBox(message, kButtonsYesNoCancel, Catalogue(titleText));
+    const int reply =
+        RQ0000fnc_nShowMsgBox(ws.hosts, message, kButtonsYesNoCancel, Catalogue(titleText));
     if (reply == kAnswerYes) {
-        G().infoPurpose = infoPurpose;
-        return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;
+        ws.state.infoPurpose = infoPurpose;
+        return ShowDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
     }
     if (reply == kAnswerNo) {
-        if (clearOnNo) G().dataChanged = false;
+        if (clearOnNo) ws.state.dataChanged = false;
         goBack();
     }
     return 0;
 }
 
-int AfterProgramDownload() {
-    if (G().cameFromDownloadCheck) {
-        G().downloadCheckMode = 2;
-        ShowDisplay(kDisplayDownloadCheck);
+int AfterProgramDownload(Workspace& ws) {
+    if (ws.state.cameFromDownloadCheck) {
+        ws.state.downloadCheckMode = 2;
+        ShowDisplay(ws, kDisplayDownloadCheck);
         return 0;
     }
     // The job that just ended: its result, title and the area the instrument
     // refused. A download whose instrument refused one area ends with result
     // 0; the refused area then says which of the areas was written.
-    if (const comm::CommEngine* engine = Svc().engine) {
+    if (const comm::CommEngine* engine = ws.hosts.engine) {
         const int result = engine->CommResult;
         const int message =
             ProgramDownloadMessage(result != 0 ? result : engine->CommFacts.refusedArea);
-        if (message != 0) RQ0000fnc_nShowMsgBox(message, kButtonsOk, engine->CommTitle);
+        if (message != 0) RQ0000fnc_nShowMsgBox(ws.hosts, message, kButtonsOk, engine->CommTitle);
     }
-    ShowDisplay(kDisplayProgramEditor);
+    ShowDisplay(ws, kDisplayProgramEditor);
     return 0;
 }
 
-int RunEvent(int eventCode, int answer) {
+int RunEvent(Workspace& ws, int eventCode, int answer) {
     switch (static_cast<NavEvent>(eventCode)) {
         case NavEvent::kLeaveDataView:
-            return LeaveWithSaveQuestion(answer, 9, 2411, 5, kDisplaySettingMenu, Screen::frmRQ2400,
-                                         false);
+            return LeaveWithSaveQuestion(ws, answer, 9, 2411, 5, kDisplaySettingMenu,
+                                         Screen::frmRQ2400, false);
         case NavEvent::kDataViewToSettingMenu:
-            ShowDisplay(kDisplaySettingMenu);
-            Host().UnloadScreen(Screen::frmRQ2400);
+            ShowDisplay(ws, kDisplaySettingMenu);
+            Host(ws).UnloadScreen(Screen::frmRQ2400);
             return 0;
         case NavEvent::kAfterProgramDownload:
-            return AfterProgramDownload();
+            return AfterProgramDownload(ws);
         case NavEvent::kLeaveProgramEditor:
-            return LeaveWithSaveQuestion(answer, 12, 3001, 7, kDisplaySettingMenuProgram,
+            return LeaveWithSaveQuestion(ws, answer, 12, 3001, 7, kDisplaySettingMenuProgram,
                                          Screen::frmRQ3000, true);
         case NavEvent::kSaveProgram:
-            G().infoPurpose = 2;
-            return ShowDisplay(kDisplaySaveFile) == -1 ? -1 : 0;
+            ws.state.infoPurpose = 2;
+            return ShowDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
         case NavEvent::kPrintErrorList:
-            Host().PrintErrorList();
+            Host(ws).PrintErrorList();
             return 0;
         case NavEvent::kAfterDownloadCheckJob:
-            if (G().cameFromDownloadCheck) {
-                G().downloadCheckMode = 0;
-                ShowDisplay(kDisplayDownloadCheck);
+            if (ws.state.cameFromDownloadCheck) {
+                ws.state.downloadCheckMode = 0;
+                ShowDisplay(ws, kDisplayDownloadCheck);
             } else {
-                ShowDisplay(kDisplayDataView);
+                ShowDisplay(ws, kDisplayDataView);
             }
             return 0;
         default:
             break;
     }
-    if (const int display = EventDisplay(eventCode); display != 0) ShowDisplay(display);
+    if (const int display = EventDisplay(eventCode); display != 0) ShowDisplay(ws, display);
     return 0;
 }
 
-void RunFollow(int followCode) {
+void RunFollow(Workspace& ws, int followCode) {
     if (followCode == kFollowEnableSettingMenu) {
-        Host().EnableScreen(Screen::frmRQ2100);
+        Host(ws).EnableScreen(Screen::frmRQ2100);
         return;
     }
-    if (const int display = FollowDisplay(followCode); display != 0) ShowDisplay(display);
+    if (const int display = FollowDisplay(followCode); display != 0) ShowDisplay(ws, display);
 }
 
 }  // namespace
@@ -320,26 +323,26 @@ int FollowDisplay(int followCode) {
     return Lookup(std::begin(kFollowTable), std::end(kFollowTable), followCode);
 }
 
-int Pfnc_nShowDisplayMatorix(int display) {
+int Pfnc_nShowDisplayMatorix(Workspace& ws, int display) {
     try {
-        return ShowDisplay(display);
+        return ShowDisplay(ws, display);
     } catch (const std::exception& e) {
-        ShowRoutineError("Pfnc_nShowDisplayMatorix_ERR", e.what());
+        ShowRoutineError(ws.hosts, "Pfnc_nShowDisplayMatorix_ERR", e.what());
         return 0;
     }
 }
 
-int DisplayMatorix(NavEvent event, int followCode, int answer) {
-    return DisplayMatorix(EventCode(event), followCode, answer);
+int DisplayMatorix(Workspace& ws, NavEvent event, int followCode, int answer) {
+    return DisplayMatorix(ws, EventCode(event), followCode, answer);
 }
 
-int DisplayMatorix(int eventCode, int followCode, int answer) {
+int DisplayMatorix(Workspace& ws, int eventCode, int followCode, int answer) {
     try {
-        const int result = RunEvent(eventCode, answer);
-        RunFollow(followCode);
+        const int result = RunEvent(ws, eventCode, answer);
+        RunFollow(ws, followCode);
         return result;
     } catch (const std::exception& e) {
-        ShowRoutineError("DisplayMatorix_ERR", e.what());
+        ShowRoutineError(ws.hosts, "DisplayMatorix_ERR", e.what());
         return 0;
     }
 }

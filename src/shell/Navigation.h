@@ -7,6 +7,10 @@
 #include "shell/NavigationEvents.h"
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// Answer argument of DisplayMatorix for the codes that ask the user.
 inline constexpr int kAnswerDataChanged = -1;
@@ -66,17 +70,17 @@ int EventDisplay(int eventCode);
 /// enables the setting menu instead and also gives 0).
 int FollowDisplay(int followCode);
 
-/// Shows one screen or runs one file action through Svc().navigation. Returns
+/// Shows one screen or runs one file action through the workspace's navigation host. Returns
 /// the file dialog's result for displays 10, 14 and 28 (-1 when it completed),
 /// 0 for all other displays. Unknown displays do nothing.
-int Pfnc_nShowDisplayMatorix(int display);
+int Pfnc_nShowDisplayMatorix(Workspace& ws, int display);
 
 /// Performs the action of `eventCode`, then that of `followCode`. `answer`
 /// carries kAnswerDataChanged for the codes that ask whether to save. Returns
 /// -1 when a save dialog completed (codes 165, 403, 407), else 0.
-int DisplayMatorix(NavEvent event, int followCode = 0, int answer = kAnswerNoChange);
+int DisplayMatorix(Workspace& ws, NavEvent event, int followCode = 0, int answer = kAnswerNoChange);
 /// The same for a code the engine hands back after a job (any number the
 /// table lists, named or not).
-int DisplayMatorix(int eventCode, int followCode, int answer);
+int DisplayMatorix(Workspace& ws, int eventCode, int followCode, int answer);
 
 }  // namespace rq50::shell

@@ -3,16 +3,18 @@
 #include "comm/Engine.h"
 #include "shell/Menus.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
 void Quit::Exit(Screen from) {
-    if (ExitProgram(from) == ExitOutcome::Quit && Svc().navigation != nullptr)
-        Svc().navigation->EndProgram();
+    if (ExitProgram(m_ws, from) == ExitOutcome::Quit && m_ws.hosts.navigation != nullptr)
+        m_ws.hosts.navigation->EndProgram();
 }
 
 bool Quit::MayClose(bool activeExitEnabled, Screen active) {
-    return MainWindowQueryUnload(FrontEndEngine().CommBusy, activeExitEnabled, active) == CloseDecision::Quit;
+    return MainWindowQueryUnload(m_ws, m_ws.Engine().CommBusy, activeExitEnabled, active) ==
+           CloseDecision::Quit;
 }
 
 }  // namespace rq50::shell

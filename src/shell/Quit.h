@@ -9,8 +9,12 @@
 
 namespace rq50::shell {
 
+struct Workspace;
+
 class Quit {
   public:
+    explicit Quit(Workspace& ws) : m_ws(ws) {}
+
     /// File/Exit on screen `from`: the program ends when the exit comes to
     /// Quit; a save before quitting asks the quit question itself.
     void Exit(Screen from);
@@ -18,6 +22,9 @@ class Quit {
     /// Refused while a job runs and when the active screen (`active`) has no
     /// enabled File/Exit (`activeExitEnabled` false); otherwise as Exit.
     bool MayClose(bool activeExitEnabled, Screen active);
+
+  private:
+    Workspace& m_ws;
 };
 
 }  // namespace rq50::shell

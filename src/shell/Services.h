@@ -12,24 +12,17 @@ class SettingsStore;
 class MessageBoxHost;
 class NavigationHost;
 
-/// The outside world as the core sees it. The GUI, the CLI and tests install
-/// their implementations here before the core runs; the core never owns them.
+/// The outside world as the core sees it: what the GUI, the CLI or a test
+/// lends a session. The session keeps them in its workspace and never owns
+/// them.
 struct Services {
     Clock* clock = nullptr;
     UtilityComponent* utility = nullptr;
     SettingsStore* settings = nullptr;
     MessageBoxHost* messages = nullptr;
     NavigationHost* navigation = nullptr;
-    /// The engine of the front end's session, for the screens and menus that
-    /// start jobs; the jobs themselves get their engine by reference.
+    /// The engine of the session, for the screens and menus that start jobs.
     comm::CommEngine* engine = nullptr;
 };
-
-/// The process-wide set of services.
-Services& Svc();
-
-/// The engine of the front end's session (Svc().engine); std::logic_error
-/// when no session runs.
-comm::CommEngine& FrontEndEngine();
 
 }  // namespace rq50::shell

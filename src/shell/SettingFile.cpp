@@ -9,12 +9,13 @@
 
 #include "shell/ConfigTables.h"
 #include "shell/FileNameRules.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/UtilityComponent.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -25,29 +26,31 @@ constexpr std::int64_t kPasswordFileBytes = 4;
 
 class BusyPointer {
   public:
-    BusyPointer() { Set(true); }
+    explicit BusyPointer(NavigationHost* navigation) : m_navigation(navigation) { Set(true); }
     ~BusyPointer() { Set(false); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 
   private:
-    static void Set(bool busy) {
-        if (Svc().navigation != nullptr) Svc().navigation->SetBusyPointer(busy);
+    void Set(bool busy) {
+        if (m_navigation != nullptr) m_navigation->SetBusyPointer(busy);
     }
+    NavigationHost* m_navigation;
 };
 
-bool SettingFileExists() {
+bool SettingFileExists(Workspace& ws) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(files::platform::PathFromUtf8(G().settingFilePath), ec);
+    return std::filesystem::is_regular_file(files::platform::PathFromUtf8(ws.state.settingFilePath),
+                                            ec);
 }
 
-void SetPasswordFlags(bool stored) {
-    G().passwordStored = stored;
-    G().noPassword = !stored;
+void SetPasswordFlags(Workspace& ws, bool stored) {
+    ws.state.passwordStored = stored;
+    ws.state.noPassword = !stored;
 }
 
-bool ReadPasswordCodes() {
-    std::ifstream in(files::platform::PathFromUtf8(G().settingFilePath), std::ios::binary);
+bool ReadPasswordCodes(Workspace& ws) {
+    std::ifstream in(files::platform::PathFromUtf8(ws.state.settingFilePath), std::ios::binary);
     if (!in) return false;
     std::array<unsigned char, kPasswordCodes * 2> bytes{};
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -58,38 +61,38 @@ bool ReadPasswordCodes() {
         // Codes above one byte cannot come from this tool; keep their low byte.
         text.push_back(static_cast<char>(code & 0xFF));
     }
-    G().storedPassword = Trim(text);
+    ws.state.storedPassword = Trim(text);
     return true;
 }
 
 }  // namespace
 
-bool ReadSettingFile() {
-    BusyPointer busy;
-    if (!SettingFileExists() || !ReadPasswordCodes()) {
-        G().storedPassword = kNoPassword;
-        UpdatePasswordMenu();
+bool ReadSettingFile(Workspace& ws) {
+    BusyPointer busy(ws.hosts.navigation);
+    if (!SettingFileExists(ws) || !ReadPasswordCodes(ws)) {
+        ws.state.storedPassword = kNoPassword;
+        UpdatePasswordMenu(ws);
         // No file is no password: downloading needs no entry.
-        SetPasswordFlags(false);
+        SetPasswordFlags(ws, false);
         return false;
     }
-    SetPasswordFlags(G().storedPassword != kNoPassword);
+    SetPasswordFlags(ws, ws.state.storedPassword != kNoPassword);
     return true;
 }
 
-bool WriteSettingFile() {
-    BusyPointer busy;
-    const std::string& path = G().settingFilePath;
-    UtilityComponent* utility = Svc().utility;
+bool WriteSettingFile(Workspace& ws) {
+    BusyPointer busy(ws.hosts.navigation);
+    const std::string& path = ws.state.settingFilePath;
+    UtilityComponent* utility = ws.hosts.utility;
     const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(DrivePart(path)) : -1;
     // When the free space cannot be told the write is tried all the same:
     // the write itself reports whether it worked.
     if (free != -1 && free < kPasswordFileBytes) {
-        RQ0000fnc_nShowMsgBox(kMsgLackOfSpace, kButtonsOk, "");
+        RQ0000fnc_nShowMsgBox(ws.hosts, kMsgLackOfSpace, kButtonsOk, "");
         return false;
     }
     std::string bytes;
-    for (char c : G().storedPassword) {
+    for (char c : ws.state.storedPassword) {
         bytes.push_back(c);
         bytes.push_back('\0');
     }
@@ -105,17 +108,17 @@ bool WriteSettingFile() {
     return !out.fail();
 }
 
-bool PasswordIsStored() {
-    return SettingFileExists() && ReadSettingFile() && G().storedPassword != kNoPassword;
+bool PasswordIsStored(Workspace& ws) {
+    return SettingFileExists(ws) && ReadSettingFile(ws) && ws.state.storedPassword != kNoPassword;
 }
 
-void UpdatePasswordMenu() {
+void UpdatePasswordMenu(Workspace& ws) {
     const bool stored =
-        SettingFileExists() && ReadPasswordCodes() && G().storedPassword != kNoPassword;
-    if (stored) SetPasswordFlags(true);
-    G().passwordSetEnabled = !stored;
-    G().passwordChangeEnabled = stored;
-    if (Svc().navigation != nullptr) Svc().navigation->SetPasswordMenu(!stored, stored);
+        SettingFileExists(ws) && ReadPasswordCodes(ws) && ws.state.storedPassword != kNoPassword;
+    if (stored) SetPasswordFlags(ws, true);
+    ws.state.passwordSetEnabled = !stored;
+    ws.state.passwordChangeEnabled = stored;
+    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->SetPasswordMenu(!stored, stored);
 }
 
 }  // namespace rq50::shell

@@ -8,12 +8,13 @@
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/ConfigTables.h"
-#include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
 #include "shell/UtilityComponent.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -23,60 +24,61 @@ constexpr int kTextAlreadyStarted = 1;
 constexpr int kTextV3ModelIni = 50;
 constexpr int kTextInitFailed = 1529;
 
-void ShowBox(const std::string& text, const std::string& title, MsgIcon icon, bool beep) {
-    MessageBoxHost* host = Svc().messages;
+void ShowBox(Workspace& ws, const std::string& text, const std::string& title, MsgIcon icon,
+             bool beep) {
+    MessageBoxHost* host = ws.hosts.messages;
     if (host == nullptr) return;
     if (beep) host->Beep();
     host->Show(MessageBoxRequest{text, title, kButtonsOk, icon});
 }
 
 /// "Failed to initialize settings." titled with the missing file's path.
-void ShowSettingsFailure(const std::string& path, MsgIcon icon) {
-    ShowBox(Catalogue(kTextInitFailed), std::string(kAppTitle) + "  " + path, icon, true);
+void ShowSettingsFailure(Workspace& ws, const std::string& path, MsgIcon icon) {
+    ShowBox(ws, Catalogue(kTextInitFailed), std::string(kAppTitle) + "  " + path, icon, true);
 }
 
-void WaitMs(int ms) {
-    if (Svc().utility != nullptr) {
-        Svc().utility->Wait(ms);
-    } else if (Svc().clock != nullptr) {
-        Svc().clock->Wait(ms);
+void WaitMs(Workspace& ws, int ms) {
+    if (ws.hosts.utility != nullptr) {
+        ws.hosts.utility->Wait(ms);
+    } else if (ws.hosts.clock != nullptr) {
+        ws.hosts.clock->Wait(ms);
     }
 }
 
 /// The configuration tables, port settings, information record and the
 /// Setting.ini path: what every front end needs before the first command.
-StartupResult InitSettings(StartupHost& host) {
-    if (!LoadModelTable()) {
-        ShowSettingsFailure(AppFilePath(Catalogue(kTextV3ModelIni)), MsgIcon::Critical);
+StartupResult InitSettings(Workspace& ws, StartupHost& host) {
+    if (!LoadModelTable(ws)) {
+        ShowSettingsFailure(ws, AppFilePath(Catalogue(kTextV3ModelIni)), MsgIcon::Critical);
         return StartupResult::SettingsMissing;
     }
-    if (!LoadCategoryTable()) {
-        ShowSettingsFailure(AppFilePath("Category.ini"), MsgIcon::Exclamation);
+    if (!LoadCategoryTable(ws.hosts.navigation)) {
+        ShowSettingsFailure(ws, AppFilePath("Category.ini"), MsgIcon::Exclamation);
         return StartupResult::SettingsMissing;
     }
-    if (Svc().engine != nullptr) Svc().engine->LogFileOn = false;
-    G().maintMode = false;
+    if (ws.hosts.engine != nullptr) ws.hosts.engine->LogFileOn = false;
+    ws.state.maintMode = false;
 
-    G().comPort = static_cast<std::int16_t>(ReadComPortSetting());
-    ApplyStoredPacing();
+    ws.state.comPort = static_cast<std::int16_t>(ReadComPortSetting(ws));
+    ApplyStoredPacing(ws);
     host.InitPortSettings();
     host.InitInformationRecord();
-    G().settingFilePath = AppFilePath("Setting.ini");
+    ws.state.settingFilePath = AppFilePath("Setting.ini");
     return StartupResult::Running;
 }
 
-StartupResult Run(StartupHost& host) {
+StartupResult Run(Workspace& ws, StartupHost& host) {
     if (host.AnotherInstanceRunning()) {
-        ShowBox(Catalogue(kTextAlreadyStarted), kAppTitle, MsgIcon::Exclamation, false);
+        ShowBox(ws, Catalogue(kTextAlreadyStarted), kAppTitle, MsgIcon::Exclamation, false);
         return StartupResult::AlreadyRunning;
     }
     host.ShowTitleScreen();
-    if (const StartupResult settings = InitSettings(host); settings != StartupResult::Running) {
+    if (const StartupResult settings = InitSettings(ws, host); settings != StartupResult::Running) {
         return settings;
     }
 
     host.CreateMainWindow();
-    WaitMs(kTitleScreenMs);
+    WaitMs(ws, kTitleScreenMs);
     host.LoadMainWindow();
     host.UnloadTitleScreen();
     host.ShowMainWindow();
@@ -85,28 +87,28 @@ StartupResult Run(StartupHost& host) {
 
 }  // namespace
 
-int ReadComPortSetting() {
-    if (Svc().settings == nullptr) return 1;
-    const auto stored = Svc().settings->Get("COMPORT");
+int ReadComPortSetting(Workspace& ws) {
+    if (ws.hosts.settings == nullptr) return 1;
+    const auto stored = ws.hosts.settings->Get("COMPORT");
     const std::string text = stored ? Trim(*stored) : std::string();
     if (text.size() != 1 || text[0] < '1' || text[0] > '4') return 1;
     return text[0] - '0';
 }
 
-StartupResult Main(StartupHost& host) {
+StartupResult Main(Workspace& ws, StartupHost& host) {
     try {
-        return Run(host);
+        return Run(ws, host);
     } catch (const std::exception& e) {
-        ShowRoutineError("Main_ERR", e.what());
+        ShowRoutineError(ws.hosts, "Main_ERR", e.what());
         return StartupResult::Failed;
     }
 }
 
-StartupResult StartWithoutWindows(StartupHost& host) {
+StartupResult StartWithoutWindows(Workspace& ws, StartupHost& host) {
     try {
-        return InitSettings(host);
+        return InitSettings(ws, host);
     } catch (const std::exception& e) {
-        ShowRoutineError("Main_ERR", e.what());
+        ShowRoutineError(ws.hosts, "Main_ERR", e.what());
         return StartupResult::Failed;
     }
 }

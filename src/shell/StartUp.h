@@ -1,6 +1,10 @@
 #pragma once
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// The windows start-up shows; the GUI implements them (through the core
 /// session, shell/CoreSession.h), tests record the calls.
@@ -46,14 +50,14 @@ inline constexpr int kTitleScreenMs = 3000;
 /// information record defaults, the Setting.ini path, the main window created,
 /// the 3000 ms wait through the utility component (or the Clock), the main
 /// window loaded, the title screen unloaded, the main window shown.
-StartupResult Main(StartupHost& host);
+StartupResult Main(Workspace& ws, StartupHost& host);
 
 /// Start-up of a front end without windows (rq50-cli): the same tables with
 /// the same failure messages, port settings, information record defaults and
 /// Setting.ini path, with no instance check, no windows and no title wait.
-StartupResult StartWithoutWindows(StartupHost& host);
+StartupResult StartWithoutWindows(Workspace& ws, StartupHost& host);
 
 /// The port number stored under "COMPORT": 1..4, 1 when absent or invalid.
-int ReadComPortSetting();
+int ReadComPortSetting(Workspace& ws);
 
 }  // namespace rq50::shell

@@ -2,12 +2,13 @@
 
 #include "shell/Catalogue.h"
 #include "shell/FileNameRules.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingFile.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -16,27 +17,28 @@ constexpr int kTextPasswordTitle = 4305;
 }
 
 void TopMenu::Load() {
-    UpdatePasswordMenu();
-    SetCurrentFile("", "");
+    UpdatePasswordMenu(m_ws);
+    SetCurrentFile(m_ws, "", "");
 }
 
 bool TopMenu::PasswordDialogPassed(int mode) {
     // The dialog's rules clear the flag when it is passed.
-    G().passwordNotPassed = true;
+    m_ws.state.passwordNotPassed = true;
     m_host.RunPasswordDialog(mode);
-    return !G().passwordNotPassed;
+    return !m_ws.state.passwordNotPassed;
 }
 
 bool TopMenu::PasswordGate() {
-    if (!PasswordIsStored()) return true;
+    if (!PasswordIsStored(m_ws)) return true;
     return PasswordDialogPassed(kPasswordEntry);
 }
 
 void TopMenu::Confirm(bool parameterSetting) {
     if (!PasswordGate()) return;
-    if (Svc().navigation != nullptr) Svc().navigation->DisableScreen(Screen::frmRQ2000);
-    G().settingMode = parameterSetting ? 0 : 1;
-    DisplayMatorix(parameterSetting ? NavEvent::kParameterSetting : NavEvent::kProgramSetting);
+    if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->DisableScreen(Screen::frmRQ2000);
+    m_ws.state.settingMode = parameterSetting ? 0 : 1;
+    DisplayMatorix(m_ws,
+                   parameterSetting ? NavEvent::kParameterSetting : NavEvent::kProgramSetting);
 }
 
 void TopMenu::SetPassword() {
@@ -48,16 +50,16 @@ void TopMenu::ChangePassword() {
 }
 
 void TopMenu::MousePressed(bool cancelGesture) {
-    ReadSettingFile();
-    if (!G().passwordStored || !cancelGesture) return;
-    if (RQ0000fnc_nShowMsgBox(kMsgCancelPassword, kButtonsOkCancel,
+    ReadSettingFile(m_ws);
+    if (!m_ws.state.passwordStored || !cancelGesture) return;
+    if (RQ0000fnc_nShowMsgBox(m_ws.hosts, kMsgCancelPassword, kButtonsOkCancel,
                               Catalogue(kTextPasswordTitle)) != kAnswerOk)
         return;
-    G().storedPassword = kNoPassword;
-    G().passwordStored = false;
-    G().noPassword = true;
-    WriteSettingFile();
-    UpdatePasswordMenu();
+    m_ws.state.storedPassword = kNoPassword;
+    m_ws.state.passwordStored = false;
+    m_ws.state.noPassword = true;
+    WriteSettingFile(m_ws);
+    UpdatePasswordMenu(m_ws);
 }
 
 }  // namespace rq50::shell

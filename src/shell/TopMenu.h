@@ -7,6 +7,8 @@
 namespace rq50::shell {
 
 /// What the top menu needs of its window.
+struct Workspace;
+
 class TopMenuHost {
   public:
     virtual ~TopMenuHost() = default;
@@ -17,7 +19,7 @@ class TopMenuHost {
 
 class TopMenu {
   public:
-    explicit TopMenu(TopMenuHost& host) : m_host(host) {}
+    TopMenu(Workspace& ws, TopMenuHost& host) : m_ws(ws), m_host(host) {}
 
     /// Load: the password items follow Setting.ini, the main caption names no
     /// file.
@@ -46,6 +48,7 @@ class TopMenu {
     /// Runs the dialog in `mode` and returns whether it was passed.
     bool PasswordDialogPassed(int mode);
 
+    Workspace& m_ws;
     TopMenuHost& m_host;
 };
 

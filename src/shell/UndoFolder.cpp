@@ -8,6 +8,7 @@
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -15,15 +16,15 @@ namespace {
 
 constexpr int kCreateAttempts = 101;
 
-bool FolderExists(const std::string& path) {
-    if (Svc().utility != nullptr) return Svc().utility->FolderExists(path);
+bool FolderExists(Workspace& ws, const std::string& path) {
+    if (ws.hosts.utility != nullptr) return ws.hosts.utility->FolderExists(path);
     std::error_code ec;
     return std::filesystem::is_directory(files::platform::PathFromUtf8(path), ec);
 }
 
-void CreateFolder(const std::string& path) {
-    if (Svc().utility != nullptr) {
-        Svc().utility->CreateFolder(path);
+void CreateFolder(Workspace& ws, const std::string& path) {
+    if (ws.hosts.utility != nullptr) {
+        ws.hosts.utility->CreateFolder(path);
         return;
     }
     std::error_code ec;
@@ -36,16 +37,16 @@ std::string UndoFolderPath() {
     return AppFilePath("Undo\\");
 }
 
-bool PrepareUndoFolder() {
+bool PrepareUndoFolder(Workspace& ws) {
     const std::string folder = UndoFolderPath();
-    if (FolderExists(folder)) {
+    if (FolderExists(ws, folder)) {
         ClearUndoFolder();
         return true;
     }
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        CreateFolder(folder);
-        if (FolderExists(folder)) return true;
-        if (Svc().navigation != nullptr) Svc().navigation->ProcessEvents();
+        CreateFolder(ws, folder);
+        if (FolderExists(ws, folder)) return true;
+        if (ws.hosts.navigation != nullptr) ws.hosts.navigation->ProcessEvents();
     }
     return false;
 }
@@ -59,9 +60,9 @@ void ClearUndoFolder() {
     }
 }
 
-void RemoveUndoFolder() {
+void RemoveUndoFolder(Workspace& ws) {
     const std::string folder = UndoFolderPath();
-    if (!FolderExists(folder)) return;
+    if (!FolderExists(ws, folder)) return;
     std::error_code ec;
     // The folder text ends in a separator; the folder itself is its parent path.
     std::filesystem::remove(files::platform::PathFromUtf8(folder).parent_path(), ec);

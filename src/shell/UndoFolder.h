@@ -3,6 +3,10 @@
 #include <string>
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// The program editor's working folder, `Undo\` in the application folder.
 std::string UndoFolderPath();
@@ -10,13 +14,13 @@ std::string UndoFolderPath();
 /// Empties the folder when it exists; otherwise creates it, asking up to 101
 /// times and letting window events run between attempts. True when the
 /// folder exists afterwards.
-bool PrepareUndoFolder();
+bool PrepareUndoFolder(Workspace& ws);
 
 /// Deletes every file of the folder.
 void ClearUndoFolder();
 
 /// Removes the folder when it exists; a failure (a folder that still holds
 /// files) is ignored.
-void RemoveUndoFolder();
+void RemoveUndoFolder(Workspace& ws);
 
 }  // namespace rq50::shell

@@ -1,24 +1,48 @@
 #pragma once
 
-// The data one session works on, apart from the engine: the parameter data
-// set with its header, and the program of the Free Program Computing Unit.
+// What one session works on and with, apart from its engine: the parameter
+// data set with its header and information record, the program of the Free
+// Program Computing Unit, the session's flags and navigation state, and the
+// hosts its front end lent. Jobs, presenters, screens and commands are given
+// the workspace (or the engine, whose Data() it is) by reference; nothing of
+// it is process-wide.
 
+#include <stdexcept>
+
+#include <vector>
+
+#include "files/Csv.h"
 #include "files/DataSet.h"
+#include "files/InformationRecord.h"
 #include "parameter/ItemBlock.h"
+#include "print/ReportKind.h"
+#include "program/CommandCheck.h"
 #include "program/ProgramTypes.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
 
 namespace rq50::shell {
 
 struct Workspace {
     parameter::ItemArrays items;
     files::DataSetHeader header;
+    files::InformationRecord information = files::DefaultInformation(0.0);
     program::ProgramState program;
-};
+    SessionState state;
+    /// The areas the print dialog chose, the command check's error lines
+    /// kept for printing, and the report the print preview shows.
+    files::CsvAreas printAreas;
+    std::vector<program::ErrorLine> errorPrintList;
+    print::ReportKind previewReport = print::ReportKind::Current;
+    /// The front end's message boxes, settings, navigation, clock and the
+    /// session's engine; a null entry leaves that part out.
+    Services hosts;
 
-/// The workspace of the desktop program's and the command line's session,
-/// which its screens and file commands still reach through Items(),
-/// CurrentDataSetHeader() and Program(). A session of its own (a second
-/// instrument, a test) gives its engine another workspace.
-Workspace& FrontEndWorkspace();
+    /// The session's engine; std::logic_error when the workspace has none.
+    comm::CommEngine& Engine() const {
+        if (hosts.engine == nullptr) throw std::logic_error("the workspace has no engine");
+        return *hosts.engine;
+    }
+};
 
 }  // namespace rq50::shell

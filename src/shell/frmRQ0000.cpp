@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include <algorithm>
+
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "files/DataFileActions.h"
@@ -15,11 +17,13 @@
 #include "gui/ScreenBase.h"
 #include "gui/Screens.h"
 #include "print/PrintDialogRules.h"
+#include "shell/Clock.h"
 #include "shell/FileDialog.h"
-#include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "ui_frmRQ0000.h"
 
 namespace rq50::shell {
@@ -28,8 +32,12 @@ namespace {
 constexpr const char* kName = "frmRQ0000";
 }
 
-frmRQ0000::frmRQ0000(QWidget* parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::frmRQ0000>()) {
+frmRQ0000::frmRQ0000(shell::Workspace& ws, QWidget* parent)
+    : QMainWindow(parent),
+      m_ws(ws),
+      m_ui(std::make_unique<Ui::frmRQ0000>()),
+      m_fileDialog(ws.hosts),
+      m_quit(ws) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
     m_statusText = new QLabel(this);
@@ -57,8 +65,8 @@ frmRQ0000::~frmRQ0000() {
 }
 
 void frmRQ0000::Load() {
-    m_showMaximized = gui::RestoreMainWindow(this, kName);
-    Pfnc_nShowDisplayMatorix(kDisplayTopMenu);
+    m_showMaximized = gui::RestoreMainWindow(Ws(), this, kName);
+    Pfnc_nShowDisplayMatorix(Ws(), kDisplayTopMenu);
 }
 
 void frmRQ0000::ShowAsLeft() {
@@ -90,16 +98,22 @@ QString frmRQ0000::LineText() const {
 }
 
 void frmRQ0000::UpdateLineText() {
-    const QString line = gui::Text(shell::FrontEndEngine().LineStatusText(m_demoName));
+    const QString line = gui::Text(Ws().Engine().LineStatusText(m_demoName));
     if (line != m_lineText->text()) m_lineText->setText(line);
 }
 
+void frmRQ0000::SetTickSpeedUp(int speedUp) {
+    m_tickSpeedUp = std::max(speedUp, 1);
+}
+
 void frmRQ0000::Tick() {
-    comm::CommEngine* engine = shell::Svc().engine;
+    comm::CommEngine* engine = Ws().hosts.engine;
     if (engine == nullptr) return;
-    if (engine->Timer1Interval > 0 && m_timer1.interval() != engine->Timer1Interval)
-        m_timer1.setInterval(engine->Timer1Interval);
-    gui::Trap("Timer1_Timer", [this, engine] {
+    const int interval = engine->Timer1Interval > 0 ? engine->Timer1Interval : comm::kTickMs;
+    const int period = std::max(interval / m_tickSpeedUp, 1);
+    if (m_timer1.interval() != period) m_timer1.setInterval(period);
+    if (shell::Clock* clock = Ws().hosts.clock) clock->Ticked(interval);
+    gui::Trap(Ws().hosts, "Timer1_Timer", [this, engine] {
         engine->Timer1();
         UpdateLineText();
     });
@@ -144,7 +158,7 @@ gui::ScreenBase* frmRQ0000::Load(Screen screen) {
     gui::AddMnemonics(widget, gui::MenuMnemonics(widget->Menus()));
     // Sized once the load step has set the captions, and kept inside the area.
     window->adjustSize();
-    gui::LoadPosition(window, ScreenName(screen));
+    gui::LoadPosition(Ws(), window, ScreenName(screen));
     gui::FitSubWindow(window);
     return widget;
 }
@@ -193,8 +207,11 @@ void frmRQ0000::UnloadScreen(Screen screen) {
     auto* widget = static_cast<gui::ScreenBase*>(gui::ScreenIn(window));
     m_screens.erase(screen);
     widget->Unload();
-    gui::SavePosition(window, ScreenName(screen));
+    gui::SavePosition(Ws(), window, ScreenName(screen));
     m_ui->mdiArea->removeSubWindow(window);
+    // Still the main window's child until its deferred delete: a screen never
+    // outlives the main window, which goes before the session it shows.
+    window->setParent(this);
     window->hide();
     window->deleteLater();
     UpdateMenuBar();
@@ -225,7 +242,7 @@ void frmRQ0000::UpdateMenuBar() {
 // ------------------------------------------------------------ file actions
 
 int frmRQ0000::RunFileDialog(int mode) {
-    return RQ0000fnc_nShowDiaLog(mode, m_fileDialog, files::DataFileActions());
+    return RQ0000fnc_nShowDiaLog(Ws(), mode, m_fileDialog, files::DataFileActions(Ws()));
 }
 
 int frmRQ0000::RunOpenDialog() {
@@ -237,15 +254,15 @@ int frmRQ0000::RunSaveDialog() {
 }
 
 int frmRQ0000::RunCsvDialog() {
-    return print::RunCsvFileDialog(m_fileDialog);
+    return print::RunCsvFileDialog(Ws(), m_fileDialog);
 }
 
 void frmRQ0000::PrintReport() {
-    gui::PrintOnPrinter(print::ReportKind::Current);
+    gui::PrintOnPrinter(Ws(), print::ReportKind::Current);
 }
 
 void frmRQ0000::PrintErrorList() {
-    gui::PrintFromScreen(Screen::frmRQ3100);
+    gui::PrintFromScreen(Ws(), Screen::frmRQ3100);
 }
 
 // ------------------------------------------------------------ hooks
@@ -305,7 +322,7 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
         const bool enabled = active != nullptr && active->parentWidget() != nullptr &&
                              active->parentWidget()->isEnabled();
         bool mayClose = false;
-        gui::Trap("Form_QueryUnload", [&] {
+        gui::Trap(Ws().hosts, "Form_QueryUnload", [&] {
             mayClose = m_quit.MayClose(enabled && active->ExitEnabled(),
                                        enabled ? active->Id() : Screen::frmRQ2000);
         });
@@ -318,7 +335,7 @@ void frmRQ0000::closeEvent(QCloseEvent* event) {
     std::vector<Screen> loaded;
     for (const auto& entry : m_screens) loaded.push_back(entry.first);
     for (Screen screen : loaded) UnloadScreen(screen);
-    if (!isMinimized()) gui::SaveMainWindow(this, kName);
+    if (!isMinimized()) gui::SaveMainWindow(Ws(), this, kName);
     m_timer1.stop();
     event->accept();
     QApplication::quit();

@@ -18,6 +18,10 @@ namespace Ui {
 class frmRQ0000;
 }
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::gui {
 class ScreenBase;
 }
@@ -31,7 +35,7 @@ namespace rq50::shell {
 class frmRQ0000 : public QMainWindow, public NavigationHost {
     Q_OBJECT
   public:
-    explicit frmRQ0000(QWidget* parent = nullptr);
+    explicit frmRQ0000(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ0000() override;
 
     /// The load step: restores the position and opens the top menu.
@@ -53,6 +57,9 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     /// The simulated instrument that serves the line ("Demo: ..."), named in
     /// the line panel instead of the device.
     void SetDemoName(const std::string& name);
+    /// Tests: the engine's timer fires `speedUp` times as often as its
+    /// interval says (1: as it says), the clock told of each tick.
+    void SetTickSpeedUp(int speedUp);
     QString LineText() const;
 
     // NavigationHost
@@ -80,6 +87,8 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     void showEvent(QShowEvent* event) override;
 
   private:
+    shell::Workspace& Ws() const { return m_ws; }
+
     QMdiSubWindow* SubWindowOf(Screen screen) const;
     gui::ScreenBase* Load(Screen screen);
     void UpdateMenuBar();
@@ -89,9 +98,11 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     void Tick();
     int RunFileDialog(int mode);
 
+    shell::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ0000> m_ui;
     std::map<Screen, QPointer<QMdiSubWindow>> m_screens;
     QTimer m_timer1;
+    int m_tickSpeedUp = 1;
     QLabel* m_statusText = nullptr;
     QLabel* m_lineText = nullptr;
     std::string m_demoName;

@@ -12,6 +12,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 #include "shell/frmRQ0100.h"
 #include "ui_frmRQ0200.h"
 
@@ -28,7 +29,8 @@ constexpr int kTextSysInfoUnavailable = 230;
 constexpr int kAboveCentrePx = 1000 / 15;
 }  // namespace
 
-frmRQ0200::frmRQ0200(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::frmRQ0200>()) {
+frmRQ0200::frmRQ0200(shell::Workspace& ws, QWidget* parent)
+    : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ0200>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0200"));
     setWindowTitle(gui::CatalogueText(kTextCaption));
@@ -45,8 +47,9 @@ frmRQ0200::frmRQ0200(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     }
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); }); });
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
+    });
     gui::AddMnemonics(this);
     adjustSize();
     // COMsub_CenterForm: centred, a little above the middle of the screen.
@@ -58,8 +61,8 @@ frmRQ0200::frmRQ0200(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
 
 frmRQ0200::~frmRQ0200() = default;
 
-void frmRQ0200::Run(QWidget* parent) {
-    frmRQ0200 dialog(parent);
+void frmRQ0200::Run(shell::Workspace& ws, QWidget* parent) {
+    frmRQ0200 dialog(ws, parent);
     dialog.exec();
 }
 
@@ -81,7 +84,7 @@ void frmRQ0200::StartSysInfo() {
     QApplication::beep();
     MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextCaption), kButtonsOk,
                           MsgIcon::None};
-    if (Svc().messages != nullptr) Svc().messages->Show(box);
+    if (Ws().hosts.messages != nullptr) Ws().hosts.messages->Show(box);
 }
 
 }  // namespace rq50::shell

@@ -19,10 +19,10 @@ constexpr int kTextPasswordSet = 1351;
 constexpr int kTextPasswordChange = 1352;
 }  // namespace
 
-frmRQ2000::frmRQ2000(QWidget* parent)
-    : gui::ScreenBase(Screen::frmRQ2000, parent),
+frmRQ2000::frmRQ2000(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(Screen::frmRQ2000, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2000>()),
-      m_menu(static_cast<TopMenuHost&>(*this)) {
+      m_menu(ws, static_cast<TopMenuHost&>(*this)) {
     m_ui->setupUi(this);
     m_mnuPassword = new QMenu(gui::CatalogueText(kTextPassword), this);
     m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPassword));
@@ -31,19 +31,20 @@ frmRQ2000::frmRQ2000(QWidget* parent)
     SetMenus({m_mnuPassword});
 
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap("RQ2000_cmdOK_Click", [this] { cmdOK_Click(); }); });
+            [this] { gui::Trap(Ws().hosts, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(mnuPasswordSet, &QAction::triggered, this, [this] {
-        gui::Trap("RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordSet_Click(); });
+        gui::Trap(Ws().hosts, "RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordSet_Click(); });
     });
     connect(mnuPasswordChange, &QAction::triggered, this, [this] {
-        gui::Trap("RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordChange_Click(); });
+        gui::Trap(Ws().hosts, "RQ2000_mnuPasswordItem_Click",
+                  [this] { mnuPasswordChange_Click(); });
     });
 }
 
 frmRQ2000::~frmRQ2000() = default;
 
 void frmRQ2000::Load() {
-    gui::Trap("RQ2000_Form_Load", [this] {
+    gui::Trap(Ws().hosts, "RQ2000_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         m_ui->optPPM0->setText(gui::CatalogueText(kTextParameterSetting));
         m_ui->optPPM1->setText(gui::CatalogueText(kTextProgramSetting));
@@ -62,7 +63,7 @@ void frmRQ2000::Load() {
 
 void frmRQ2000::Activated() {
     // The top menu keeps its Command menu hidden; only the port marks follow.
-    COMsub_CheckMarkPortMenu(*this);
+    COMsub_CheckMarkPortMenu(Ws(), *this);
 }
 
 void frmRQ2000::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
@@ -71,7 +72,7 @@ void frmRQ2000::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
 }
 
 void frmRQ2000::RunPasswordDialog(int mode) {
-    comm::frmRQ4300::Run(this, mode);
+    comm::frmRQ4300::Run(Ws(), this, mode);
 }
 
 void frmRQ2000::cmdOK_Click() {
@@ -87,7 +88,7 @@ void frmRQ2000::mnuPasswordChange_Click() {
 }
 
 void frmRQ2000::mousePressEvent(QMouseEvent* event) {
-    gui::Trap("RQ2000_Form_MouseDown", [this, event] {
+    gui::Trap(Ws().hosts, "RQ2000_Form_MouseDown", [this, event] {
         const auto mods = event->modifiers();
         const bool gesture = event->button() == Qt::LeftButton && (mods & Qt::ShiftModifier) &&
                              (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);

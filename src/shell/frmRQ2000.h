@@ -10,13 +10,17 @@ class frmRQ2000;
 }
 
 namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
 
 /// The top menu: parameter or program setting, and the download password.
 /// Its presenter (TopMenu) decides; the window shows the password dialog.
 class frmRQ2000 : public gui::ScreenBase, private TopMenuHost {
     Q_OBJECT
   public:
-    explicit frmRQ2000(QWidget* parent = nullptr);
+    explicit frmRQ2000(shell::Workspace& ws, QWidget* parent = nullptr);
     ~frmRQ2000() override;
 
     void Load() override;

@@ -8,12 +8,12 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/jobs/Jobs.h"
-#include "shell/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "shell/Clock.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 
@@ -98,10 +98,9 @@ inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPor
                         shell::Clock& clock, int speed, const std::string& device = {}) {
     SilentMessages messages;
     SlotHost host;
-    shell::Svc().clock = &clock;
-    shell::Svc().messages = &messages;
-    shell::ResetGlobalState();
     comm::CommEngine engine;
+    engine.Data().hosts.clock = &clock;
+    engine.Data().hosts.messages = &messages;
     engine.SetClock(&clock);
     engine.SetCommPacing(pacing);
     comm::jobs::RegisterAllJobs(engine);

@@ -16,9 +16,9 @@
 #include "comm/frmRQ4000.h"
 #include "comm/jobs/Jobs.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 #include "sim/Instrument.h"
 
@@ -80,8 +80,8 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     Program program;
     QCOMPARE(program.Start(), 0);
     shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
-    shell::G().currentScreenId = 1;
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};  // "Starts communication..."
     setting->Std().mnuPortBaud->trigger();
@@ -92,11 +92,11 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->windowTitle(), QString("Now Communicating."));
     QVERIFY(!setting->parentWidget()->isEnabled());
-    QVERIFY(Engine().CommBusy);
+    QVERIFY(program.Engine().CommBusy);
 
     // It ends, and the hand-back opens the baud-rate dialog for the model.
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
     QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) == nullptr);
     gui::ScreenBase* baud = main.FindScreen(shell::Screen::frmRQ4200);
     QVERIFY(baud != nullptr);
@@ -108,10 +108,10 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     baud->findChild<QRadioButton*>("opt9600")->setChecked(true);
     program.messages.answers.clear();
     QTest::mouseClick(Button(baud, "cmdOK"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
-    QCOMPARE(shell::G().instrumentSpeed, 9600);
-    QCOMPARE(Engine().CommSpeed, 9600);
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
+    QCOMPARE(program.Engine().CommSpeed, 9600);
     QCOMPARE(program.messages.boxes.back().text,
              shell::Catalogue(1516));  // the reminder to set it back
     QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
@@ -126,7 +126,7 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QTest::keyClick(baud->findChild<QRadioButton*>("opt9600"), Qt::Key_Escape);
     QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
     QVERIFY(setting->parentWidget()->isEnabled());
-    QCOMPARE(shell::G().instrumentSpeed, 9600);
+    QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
 }
 
 void CommDialogsTest::slotDialogOnARack() {
@@ -134,8 +134,8 @@ void CommDialogsTest::slotDialogOnARack() {
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
     QCOMPARE(program.Start(), 0);
     shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
-    shell::DisplayMatorix(41, 0, 0);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    shell::DisplayMatorix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
 
     bool sawProgress = false;
@@ -149,14 +149,15 @@ void CommDialogsTest::slotDialogOnARack() {
     category->Std().mnuPortSlot->trigger();
     sawProgress = main.FindScreen(shell::Screen::frmRQ4000) != nullptr;
     QVERIFY(sawProgress);
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QVERIFY(category->parentWidget()->isEnabled());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
-    QVERIFY(Engine().CommFacts.rackAnswered);
-    QCOMPARE(Engine().SlotNumber, 3);
-    QVERIFY(!Engine().Results().slotModel.empty());
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(program.Engine().CommFacts.rackAnswered);
+    QCOMPARE(program.Engine().SlotNumber, 3);
+    QVERIFY(!program.Engine().Results().slotModel.empty());
     // The status bar names the rack's slot and what sits in it.
-    const QString slotModel = QString::fromStdString(Engine().Results().slotModel).trimmed();
+    const QString slotModel =
+        QString::fromStdString(program.Engine().Results().slotModel).trimmed();
     QVERIFY2(WaitFor([&] { return LineText(main).contains("ZNC slot 3: " + slotModel); }, 2000),
              qPrintable(LineText(main)));
 }
@@ -177,10 +178,10 @@ void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
         okCaption = Button(dialog, "cmdOK")->text();
         QTest::keyClick(slot, Qt::Key_Escape);  // as Cancel
     });
-    shell::MenuCommand(shell::kMenuSlotNo);
+    shell::MenuCommand(program.Ws(), shell::kMenuSlotNo);
     QVERIFY(okCaption.contains('&'));
     QCOMPARE(seen, (std::vector<QString>{"Illegal value entered.", "Illegal value entered."}));
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!program.Engine().CommBusy);
     QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ4000) == nullptr);
 }
 
@@ -188,14 +189,17 @@ void CommDialogsTest::terminateEndsAJob() {
     Program program;
     QCOMPARE(program.Start(), 0);
     shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
-    QVERIFY(comm::StartScreenJob(Engine(), {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload}, shell::Screen::frmRQ2100, false));
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    QVERIFY(comm::StartScreenJob(
+        program.Engine(),
+        {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload},
+        shell::Screen::frmRQ2100, false));
     auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
     QVERIFY(progress != nullptr);
     QVERIFY(WaitFor([&] { return progress->Progress() > 0; }));
     QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
-    QCOMPARE(Engine().CommResult, int(comm::kErrTerminated));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
     QCOMPARE(program.messages.boxes.back().text, std::string("Communication terminated."));
     // The failed upload hands back to the setting menu, enabled again.
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
@@ -209,23 +213,30 @@ void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
     Program program;
     QCOMPARE(program.Start(), 0);
     shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
     program.Clock().SetRate(20);
-    QVERIFY(comm::StartScreenJob(Engine(), {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload}, shell::Screen::frmRQ2100, false));
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(comm::StartScreenJob(
+        program.Engine(),
+        {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload},
+        shell::Screen::frmRQ2100, false));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
 
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
-    QVERIFY(comm::StartScreenJob(Engine(), {comm::kJobDownload, shell::Catalogue(2403), comm::kCallerDataViewDownload}, shell::Screen::frmRQ2400, false));
+    QVERIFY(comm::StartScreenJob(
+        program.Engine(),
+        {comm::kJobDownload, shell::Catalogue(2403), comm::kCallerDataViewDownload},
+        shell::Screen::frmRQ2400, false));
     auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
     QVERIFY(progress != nullptr);
-    QVERIFY(WaitFor([] {
-        return Engine().Results().itemsWritten == 1 && Engine().CommState == comm::kStateWait;
+    QVERIFY(WaitFor([&] {
+        return program.Engine().Results().itemsWritten == 1 &&
+               program.Engine().CommState == comm::kStateWait;
     }));
     QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
-    QCOMPARE(Engine().CommResult, int(comm::kErrTerminated));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
     const std::string text = program.messages.boxes.back().text;
     QVERIFY2(text.find("Items written: 2") != std::string::npos, text.c_str());
     QVERIFY2(text.find("No answer came") == std::string::npos, text.c_str());
@@ -247,20 +258,20 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     // A device typed into "Port Device..." is the one the next job opens.
     TypeIntoPortList("/dev/ttyUSB9");
     top->Std().mnuPortDevice->trigger();
-    QCOMPARE(Engine().CommDevice(), std::string("/dev/ttyUSB9"));
+    QCOMPARE(program.Engine().CommDevice(), std::string("/dev/ttyUSB9"));
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "COM2", "COM3", "COM4", "*/dev/ttyUSB9"}));
     // A COMn chosen from the menu takes over at the next job.
     top->Std().PortItem(20)->trigger();
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "*COM2", "COM3", "COM4"}));
-    QCOMPARE(Engine().CommDevice(), comm::DeviceForPort(2));
+    QCOMPARE(program.Engine().CommDevice(), comm::DeviceForPort(program.Ws().hosts, 2));
 
     // After a job the status bar names the instrument it reached.
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
-    shell::G().currentScreenId = 1;
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps  |  RQB2"); }, 2000));
     main.UnloadScreen(shell::Screen::frmRQ4200);
 
@@ -271,13 +282,14 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     program.messages.boxes.clear();
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy; }, 60000));
-    QCOMPARE(Engine().CommResult, int(comm::kErrNoResponse));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }, 60000));
+    QCOMPARE(program.Engine().CommResult, int(comm::kErrNoResponse));
     const QString text = QString::fromStdString(program.messages.boxes.back().text);
-    QVERIFY2(text.startsWith("Response time out.") &&
-                 text.contains(QString::fromStdString(comm::DeviceForPort(2))) &&
-                 text.contains("1200 bps") && text.contains("9600 bps"),
-             qPrintable(text));
+    QVERIFY2(
+        text.startsWith("Response time out.") &&
+            text.contains(QString::fromStdString(comm::DeviceForPort(program.Ws().hosts, 2))) &&
+            text.contains("1200 bps") && text.contains("9600 bps"),
+        qPrintable(text));
     // The silent job reached no instrument.
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps"); }, 2000));
 }

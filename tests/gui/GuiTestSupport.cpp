@@ -14,21 +14,20 @@
 #include "gui/QtHosts.h"
 #include "gui/Screens.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 
 namespace rq50::guitest {
 
 void SkippingClock::SetRate(int rate) {
-    // The time reached so far stays where it is.
-    m_skipped = NowMs() - m_timer.elapsed() * rate;
     m_rate = rate;
+    if (onRate) onRate(rate);
 }
 
 void SkippingClock::Wait(std::int32_t ms) {
     QApplication::processEvents();
-    if (ms > 0) m_skipped += ms;
+    if (ms > 0) m_now += ms;
 }
 
 int ScriptedMessages::Show(const shell::MessageBoxRequest& box) {
@@ -67,8 +66,8 @@ std::vector<std::string> ScriptedMessages::Texts() const {
     return texts;
 }
 
-StandInScreen::StandInScreen(shell::Screen id, comm::CommCallers callerCode)
-    : gui::ScreenBase(id), caller(callerCode) {
+StandInScreen::StandInScreen(shell::Screen id, shell::Workspace& ws, comm::CommCallers callerCode)
+    : gui::ScreenBase(id, ws), caller(callerCode) {
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
@@ -80,11 +79,13 @@ void StandInScreen::OnBaudRate() {
     comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130), caller}, Id());
 }
 
-void RegisterStandInScreens() {
-    gui::RegisterScreen(shell::Screen::frmRQ2100,
-                        [] { return new StandInScreen(shell::Screen::frmRQ2100, comm::kCallerSettingMenuUpload); });
-    gui::RegisterScreen(shell::Screen::frmRQ2200,
-                        [] { return new StandInScreen(shell::Screen::frmRQ2200, comm::kCallerCategoryMenu); });
+void RegisterStandInScreens(shell::Workspace& ws) {
+    gui::RegisterScreen(shell::Screen::frmRQ2100, [&ws] {
+        return new StandInScreen(shell::Screen::frmRQ2100, ws, comm::kCallerSettingMenuUpload);
+    });
+    gui::RegisterScreen(shell::Screen::frmRQ2200, [&ws] {
+        return new StandInScreen(shell::Screen::frmRQ2200, ws, comm::kCallerCategoryMenu);
+    });
 }
 
 Program::Program(const Program* keep) {
@@ -118,9 +119,16 @@ Program::~Program() {
 
 int Program::Start() {
     m_app = std::make_unique<gui::GuiApp>(options);
-    shell::Svc().messages = &messages;
-    if (standIns) RegisterStandInScreens();
-    return m_app->Start();
+    Ws().hosts.messages = &messages;
+    if (standIns) RegisterStandInScreens(Ws());
+    const int started = m_app->Start();
+    if (started == 0) {
+        m_clock.onRate = [this](int rate) {
+            if (m_app && m_app->MainWindow()) m_app->MainWindow()->SetTickSpeedUp(rate);
+        };
+        m_clock.SetRate(m_clock.Rate());
+    }
+    return started;
 }
 
 shell::frmRQ0000& Program::Main() {

@@ -17,30 +17,39 @@
 #include <vector>
 
 #include "comm/Engine.h"
-#include "shell/Services.h"
 #include "gui/GuiApp.h"
 #include "gui/ScreenBase.h"
 #include "shell/Clock.h"
+#include "shell/CoreSession.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/Services.h"
 
 namespace rq50::guitest {
 
-/// Real time, except that Wait() lets pending events run and jumps over the
-/// rest: the title screen and the port's settling wait cost nothing, while
-/// timers and the simulated line keep their order.
+/// The program's time in the tests: virtual, moved on only by the engine's
+/// ticks and by waits (which let pending events run and jump over the rest).
+/// A busy machine slows a test down but never changes what the engine and
+/// the simulated line see: the title screen and the port's settling wait
+/// cost nothing, and a time-out is a count of ticks.
 class SkippingClock : public shell::Clock {
   public:
-    SkippingClock() { m_timer.start(); }
-    std::int64_t NowMs() const override { return m_timer.elapsed() * m_rate + m_skipped; }
+    std::int64_t NowMs() const override { return m_now; }
+    /// Runs the window events, then moves on by `ms` at once.
     void Wait(std::int32_t ms) override;
-    /// Lets the clock run `rate` times faster than real time from now on, so
-    /// the simulated line and the engine's time-outs pass quickly.
+    /// Each tick of the engine's timer moves the clock on by its interval.
+    void Ticked(std::int32_t ms) override {
+        if (ms > 0) m_now += ms;
+    }
+    /// Lets the engine's timer fire `rate` times as often in real time from
+    /// now on, so the simulated line and the engine's time-outs pass quickly.
     void SetRate(int rate);
+    int Rate() const { return m_rate; }
+    /// Called with the rate whenever it changes (the program's main window).
+    std::function<void(int rate)> onRate;
 
   private:
     int m_rate = 1;
-    QElapsedTimer m_timer;
-    std::int64_t m_skipped = 0;
+    std::int64_t m_now = 0;
 };
 
 /// Message boxes answered from a script (OK, or the last button when the
@@ -64,7 +73,7 @@ class ScriptedMessages : public shell::MessageBoxHost {
 class StandInScreen : public gui::ScreenBase {
     Q_OBJECT
   public:
-    StandInScreen(shell::Screen id, comm::CommCallers caller);
+    StandInScreen(shell::Screen id, shell::Workspace& ws, comm::CommCallers caller);
     comm::CommCallers caller;
 
   protected:
@@ -73,7 +82,7 @@ class StandInScreen : public gui::ScreenBase {
 
 /// Registers stand-ins for the setting menu (caller 1) and the category menu
 /// (caller 5).
-void RegisterStandInScreens();
+void RegisterStandInScreens(shell::Workspace& ws);
 
 /// One started program on scratch folders.
 class Program {
@@ -91,6 +100,9 @@ class Program {
     /// Runs the start-up; 0 when the main window is up.
     int Start();
     gui::GuiApp& App() { return *m_app; }
+    /// The started program's session: its workspace and its engine.
+    shell::Workspace& Ws() { return m_app->Session().Data(); }
+    comm::CommEngine& Engine() { return m_app->Session().Engine(); }
     shell::frmRQ0000& Main();
     /// Closes the program the way the main window does when it ends.
     void Close();
@@ -107,11 +119,6 @@ class Program {
 
 /// Runs events until `done` holds or `ms` of real time have passed.
 bool WaitFor(const std::function<bool()>& done, int ms = 15000);
-
-/// The engine of the running program's session.
-inline comm::CommEngine& Engine() {
-    return shell::FrontEndEngine();
-}
 
 /// Once a modal dialog of class T is up, runs `act` on it (from a timer, so
 /// the caller can then open the dialog and block in it).

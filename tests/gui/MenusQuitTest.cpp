@@ -14,9 +14,9 @@
 #include "comm/Engine.h"
 #include "files/ParameterFile.h"
 #include "parameter/ItemBlock.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 
 using namespace rq50;
@@ -47,7 +47,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     Program program;
     QCOMPARE(program.Start(), 0);
     shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.ActiveScreen();
     QCOMPARE(setting->Id(), shell::Screen::frmRQ2100);
     QVERIFY(!MenuBarShows(main, "Command(&C)"));
@@ -65,15 +65,15 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     program.messages.inputs = {std::string("q")};
     QTest::mouseClick(setting, Qt::RightButton,
                       Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    QVERIFY(shell::G().commandMenuUnlocked);
+    QVERIFY(program.Ws().state.commandMenuUnlocked);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
     setting->Std().CommandItem(10)->trigger();
     setting->Std().CommandItem(30)->trigger();
-    QVERIFY(shell::G().maintMode);
-    QVERIFY(Engine().LogFileOn);
+    QVERIFY(program.Ws().state.maintMode);
+    QVERIFY(program.Engine().LogFileOn);
 
     // A screen opened afterwards shows the menu with the marks of the flags.
-    shell::DisplayMatorix(41, 0, 0);
+    shell::DisplayMatorix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
     QCOMPARE(category->Id(), shell::Screen::frmRQ2200);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
@@ -82,17 +82,17 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     QVERIFY(category->Std().CommandItem(30)->isChecked());
     // Switching MAINT Mode off there clears its mark and the flag.
     category->Std().CommandItem(10)->trigger();
-    QVERIFY(!shell::G().maintMode);
+    QVERIFY(!program.Ws().state.maintMode);
     QVERIFY(!category->Std().CommandItem(10)->isChecked());
 }
 
 void MenusQuitTest::quitIsRefusedWhileAJobRuns() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    Engine().CommBusy = true;
+    program.Engine().CommBusy = true;
     QVERIFY(!program.Main().close());
     QVERIFY(program.messages.boxes.empty());
-    Engine().CommBusy = false;
+    program.Engine().CommBusy = false;
 
     // With the top menu disabled (handed over) its Exit cannot be used.
     program.Main().DisableScreen(shell::Screen::frmRQ2000);
@@ -104,7 +104,7 @@ void MenusQuitTest::quitIsRefusedWhileAJobRuns() {
 void MenusQuitTest::quitWarnsWhenTheInstrumentWasLeftAt9600() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::G().instrumentSpeed = 9600;
+    program.Ws().state.instrumentSpeed = 9600;
     program.messages.answers = {shell::kAnswerYes};
     QVERIFY(!program.Main().close());
     QCOMPARE(program.messages.Texts(),
@@ -128,12 +128,12 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QCOMPARE(fast->text(), QString("Fast Communication(&F)"));
     QVERIFY(fast->isCheckable());
     QVERIFY(!fast->isChecked());
-    QVERIFY(!Engine().Pacing().fast);
+    QVERIFY(!first.Engine().Pacing().fast);
     fast->trigger();
     QVERIFY(fast->isChecked());
-    QVERIFY(Engine().Pacing().fast);
+    QVERIFY(first.Engine().Pacing().fast);
     // Another screen shows the same state in its own menu.
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    shell::Pfnc_nShowDisplayMatorix(first.Ws(), shell::kDisplaySettingMenu);
     QVERIFY(first.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     first.Close();
     {
@@ -142,10 +142,10 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     }
     Program second(&first);
     QCOMPARE(second.Start(), 0);
-    QVERIFY(Engine().Pacing().fast);
+    QVERIFY(second.Engine().Pacing().fast);
     QVERIFY(second.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     second.Main().ActiveScreen()->Std().mnuPortFast->trigger();
-    QVERIFY(!Engine().Pacing().fast);
+    QVERIFY(!second.Engine().Pacing().fast);
 }
 
 /// Uploaded data that is in no file yet: File > Exit of any screen and the
@@ -173,7 +173,7 @@ void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
                       Qt::LeftButton);
     program.messages.answers = {shell::kAnswerOk};
     choose(shell::Screen::frmRQ2100, "optParameter1");
-    QVERIFY(WaitFor([] { return !Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QVERIFY(main.FindScreen(shell::Screen::frmRQ2400) != nullptr);
 
     // The content list: File > Exit, Cancel.
@@ -216,7 +216,7 @@ void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
     QCOMPARE(program.messages.Texts().back(), quitQuestion);
     files::ParameterFileRecord saved;
     QCOMPARE(files::LoadParameterFile(path.toStdString(), saved), 0);
-    QCOMPARE(saved.items.size(), parameter::Items().dataSet.size());
+    QCOMPARE(saved.items.size(), program.Ws().items.dataSet.size());
 }
 
 QTEST_MAIN(MenusQuitTest)

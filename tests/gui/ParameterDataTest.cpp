@@ -24,9 +24,9 @@
 #include "parameter/ItemEdit.h"
 #include "parameter/frmRQ2400.h"
 #include "program/ProgramTypes.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 
 using namespace rq50;
@@ -40,8 +40,8 @@ T* Find(QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
 
-bool Idle() {
-    return WaitFor([] { return !Engine().CommBusy; });
+bool Idle(Program& program) {
+    return WaitFor([&program] { return !program.Engine().CommBusy; });
 }
 
 /// The texts of a table's data rows (columns joined by "|"), blank rows kept.
@@ -101,7 +101,7 @@ bool ParameterDataTest::StartWork(int option) {
 
 gui::ScreenBase* ParameterDataTest::Upload() {
     m_program->messages.answers = {shell::kAnswerOk};
-    if (!Choose(Screen(Screen::frmRQ2100), "optParameter1") || !Idle()) return nullptr;
+    if (!Choose(Screen(Screen::frmRQ2100), "optParameter1") || !Idle(*m_program)) return nullptr;
     gui::ScreenBase* view = Screen(Screen::frmRQ2400);
     return view != nullptr && UsableScreen(*m_program) == view ? view : nullptr;
 }
@@ -137,8 +137,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     // Upload: the data view for uploaded data.
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(Choose(Screen(Screen::frmRQ2100), "optParameter1"));
-    QVERIFY(Idle());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     gui::ScreenBase* view = Screen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Uploaded from TAVRO"));
@@ -199,7 +199,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QCOMPARE(files::Trim(saved.information.createdBy), std::string("R. Tanaka"));
     QVERIFY(saved.information.comment.find("line one") != std::string::npos);
     QVERIFY(saved.information.comment.find("line two") != std::string::npos);
-    QCOMPARE(saved.items.size(), parameter::Items().dataSet.size());
+    QCOMPARE(saved.items.size(), m_program->Ws().items.dataSet.size());
 
     // Cancel in the information window still writes the file, with the
     // record as it was.
@@ -222,7 +222,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QTest::mouseClick(Find<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
     QVERIFY(m_program->messages.boxes.empty());
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
-    parameter::Items().dataSet.clear();
+    m_program->Ws().items.dataSet.clear();
     // A name beyond Latin-1 opens as it is and shows as it is in the caption.
     const QString odd = QString::fromUtf8("ünï cødé ✓.7pa");
     QVERIFY(QFile::copy(path, m_program->appDir + "/" + odd));
@@ -231,13 +231,13 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     view = Screen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Read from a File"));
-    QCOMPARE(parameter::Items().dataSet.size(), saved.items.size());
+    QCOMPARE(m_program->Ws().items.dataSet.size(), saved.items.size());
     QVERIFY2(m_program->Main().windowTitle().endsWith("[" + odd + "]"),
              qPrintable(m_program->Main().windowTitle()));
 
     // Download with SCALE HI above what the instrument takes: it keeps its
     // maximum, and the check list shows the difference.
-    auto& items = parameter::Items().dataSet;
+    auto& items = m_program->Ws().items.dataSet;
     for (auto& block : items) {
         const auto item = parameter::DecodeItem(block, false);
         if (files::Trim(item.name) != "SCALE HI") continue;
@@ -247,7 +247,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     }
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(Choose(view, "optFile2"));
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QCOMPARE(
         m_program->messages.boxes.back().text,
         std::string("Downloading to TAVRO completed.\r\n\r\n1 item differs; see the check list."));
@@ -275,7 +275,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     }
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(Choose(view, "optFile2"));
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QCOMPARE(m_program->messages.boxes.back().text, std::string("Downloading to TAVRO completed."));
     QVERIFY(Screen(Screen::frmRQ2700) == nullptr);
     QCOMPARE(UsableScreen(*m_program), Screen(Screen::frmRQ2400));
@@ -310,21 +310,21 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
 
     // 10: the data view's File menu.
     view->mnuFileInformation->trigger();
-    QCOMPARE(shell::G().infoPurpose, std::int16_t(10));
+    QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(10));
     QVERIFY(CloseInformation(true));
     after(10, "OK", Screen::frmRQ2400);
     // 1: Save to file; Cancel still writes.
     const QString path = newFile("7pa");
     WhenFileDialog(path);
     QVERIFY(Choose(view, "optFile1"));
-    QCOMPARE(shell::G().infoPurpose, std::int16_t(1));
+    QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(1));
     QVERIFY(CloseInformation(false));
     after(1, "Cancel", Screen::frmRQ2400);
     QVERIFY(QFile::exists(path));
     // 0, which nothing sets, leads back to the data view as well.
-    shell::G().infoPurpose = 0;
+    m_program->Ws().state.infoPurpose = 0;
     m_program->Main().DisableScreen(Screen::frmRQ2400);
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     after(0, "OK", Screen::frmRQ2400);
     // 3 and 4: the print dialog's Information button.
@@ -333,21 +333,21 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     QVERIFY(print != nullptr);
     for (bool ok : {true, false}) {
         QTest::mouseClick(Find<QPushButton>(print, "cmdInfo"), Qt::LeftButton);
-        QCOMPARE(shell::G().infoPurpose, std::int16_t(3));
+        QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(3));
         QVERIFY(CloseInformation(ok));
         after(3, okOrCancel(ok), Screen::frmRQ2800);
     }
-    shell::G().infoPurpose = 4;
+    m_program->Ws().state.infoPurpose = 4;
     m_program->Main().DisableScreen(Screen::frmRQ2800);
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     after(4, "OK", Screen::frmRQ2800);
     QTest::mouseClick(Find<QPushButton>(print, "cmdCancel"), Qt::LeftButton);
     QCOMPARE(UsableId(), Screen::frmRQ2400);
     // 6, which nothing sets: the data view goes, the setting menu comes.
-    shell::G().infoPurpose = 6;
+    m_program->Ws().state.infoPurpose = 6;
     m_program->Main().DisableScreen(Screen::frmRQ2400);
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
     after(6, "OK", Screen::frmRQ2100);
@@ -363,7 +363,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         QCOMPARE(m_program->messages.boxes.back().text,
                  std::string("Do you want to save the parameter data?"));
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
-        QCOMPARE(shell::G().infoPurpose, std::int16_t(8));
+        QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(8));
         m_program->messages.answers = {shell::kAnswerNo};
         QVERIFY(CloseInformation(ok));
         QCOMPARE(m_program->messages.boxes.back().text,
@@ -372,12 +372,12 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         after(8, okOrCancel(ok) + ", No to quitting", Screen::frmRQ2400);
         QVERIFY(!m_program->Main().menuBar()->actions().isEmpty());
         // 5: leaving the data view, Yes: the setting menu once saved.
-        shell::G().dataChanged = true;  // unsaved again, as after a new upload
+        m_program->Ws().state.dataChanged = true;  // unsaved again, as after a new upload
         WhenFileDialog(newFile("7pa"));
         m_program->messages.answers = {shell::kAnswerYes};
         QTest::mouseClick(Find<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
-        QCOMPARE(shell::G().infoPurpose, std::int16_t(5));
+        QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(5));
         QVERIFY(CloseInformation(ok));
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
         after(5, okOrCancel(ok), Screen::frmRQ2100);
@@ -419,24 +419,24 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         QCOMPARE(UsableId(), Screen::frmRQ3000);
         // 9: the editor's File menu.
         fileItem(editor, "Information(&I)")->trigger();
-        QCOMPARE(shell::G().infoPurpose, std::int16_t(9));
+        QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(9));
         QVERIFY(CloseInformation(ok));
         after(9, okOrCancel(ok), Screen::frmRQ3000);
         // 2: Save to file.
         WhenFileDialog(newFile("7pr"));
         QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems5"), Qt::LeftButton);
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
-        QCOMPARE(shell::G().infoPurpose, std::int16_t(2));
+        QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(2));
         QVERIFY(CloseInformation(ok));
         after(2, okOrCancel(ok), Screen::frmRQ3000);
         // 7: Close with changes, Yes, the save: the program menu comes back.
-        program::Program().modified = true;
+        m_program->Ws().program.modified = true;
         const QString programPath = newFile("7pr");
         WhenFileDialog(programPath);
         m_program->messages.answers = {shell::kAnswerYes};
         QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems0"), Qt::LeftButton);
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
-        QCOMPARE(shell::G().infoPurpose, std::int16_t(7));
+        QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(7));
         QVERIFY(CloseInformation(ok));
         QVERIFY(QFile::exists(programPath));
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ3000) == nullptr; }));
@@ -454,8 +454,8 @@ void ParameterDataTest::informationWindowKeys() {
     QCOMPARE(m_program->Start(), 0);
     m_program->Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
-    shell::G().infoPurpose = 10;  // from the data view's File menu: nothing is written
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
+    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
     auto* title1 = Find<QLineEdit>(info, "txtInfo1");
@@ -501,7 +501,7 @@ void ParameterDataTest::informationWindowKeys() {
     // Cancel closes without storing anything.
     QTest::mouseClick(Find<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
-    QVERIFY(files::Trim(files::CurrentInformation().title1).empty());
+    QVERIFY(files::Trim(m_program->Ws().information.title1).empty());
     m_program->Close();
 }
 

@@ -21,8 +21,8 @@
 #include "comm/jobs/Jobs.h"
 #include "parameter/frmRQ2300.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 #include "sim/Instrument.h"
 
@@ -73,8 +73,8 @@ void DoubleClick(QTableView* grid, int row) {
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
-bool Idle() {
-    return WaitFor([] { return !Engine().CommBusy; });
+bool Idle(Program& program) {
+    return WaitFor([&program] { return !program.Engine().CommBusy; });
 }
 
 }  // namespace
@@ -139,7 +139,7 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
     // The keyboard: Enter on the chosen option confirms it.
     Find<QRadioButton>(setting, "optParameter0")->setFocus();
     QTest::keyClick(Find<QRadioButton>(setting, "optParameter0"), Qt::Key_Return);
-    if (!Idle()) return nullptr;
+    if (!Idle(*m_program)) return nullptr;
     gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
     if (category == nullptr || main.ActiveScreen() != category) return nullptr;
     return category;
@@ -154,7 +154,7 @@ gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     QTest::mouseClick(Find<QPushButton>(menu, "cmdOK"), Qt::LeftButton);
     // The screen is up, with its tabs, while the first page is still read.
     m_page = main.FindScreen(Screen::frmRQ2300);
-    if (m_page == nullptr || !Idle()) return nullptr;
+    if (m_page == nullptr || !Idle(*m_program)) return nullptr;
     if (main.ActiveScreen() != m_page || !m_page->parentWidget()->isEnabled()) return nullptr;
     return m_page;
 }
@@ -196,19 +196,19 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
     // "3 rows forward", from the Next menu.
     screen->NextMenu()->actions().at(2)->trigger();
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
     QVERIFY(Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
     // "Next page" from the keyboard: nothing lies beyond, and Next goes off.
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
     QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
     // "Previous page".
     screen->PreviousMenu()->actions().at(6)->trigger();
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
     QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
 
@@ -217,7 +217,7 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
     QCOMPARE(Requests(), before);
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QCOMPARE(tabs->currentIndex(), 1);
     QCOMPARE(Cell(1, 1), QString("OUT1UNIT"));
     QCOMPARE(Cell(1, 0), QString("D01"));
@@ -227,7 +227,7 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
     QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2200));
-    QVERIFY(Engine().OnlinePage() == nullptr);
+    QVERIFY(m_program->Engine().OnlinePage() == nullptr);
 }
 
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
@@ -243,7 +243,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     grid->setFocus();
     grid->setCurrentIndex(grid->model()->index(1, 1));
     QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QVERIFY(entry->isEnabled() && entry->isVisible());
     QVERIFY(write->isEnabled());
     QCOMPARE(grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
@@ -253,14 +253,14 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QTest::keyClicks(entry, "12x.5");  // the x is refused by the number filter
     QCOMPARE(entry->text(), QString("12.5"));
     QTest::keyClick(entry, Qt::Key_Return);  // Enter writes
-    QVERIFY(Idle());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(2, 2), QString("12.50"));
     QVERIFY(!grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
 
     // A choice: double-click on row 1 shows the list in place of the box.
     DoubleClick(grid, 0);
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QVERIFY(list->isVisible() && list->isEnabled());
     QVERIFY(!entry->isVisible());
     QCOMPARE(list->count(), 3);
@@ -269,8 +269,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     list->setCurrentIndex(list->findText("0-10V", Qt::MatchContains));
     QVERIFY(list->currentIndex() >= 0);
     QTest::keyClick(list, Qt::Key_Return);  // Enter on the list writes
-    QVERIFY(Idle());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(1, 3), QString("0-10V"));
 
     // Moving to another row closes the item.
@@ -282,33 +282,33 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
 void ParameterOnlineTest::refusals() {
     QVERIFY(ToCategoryMenu() != nullptr);
     // Without download permission (a password not entered) WRITE stays off.
-    shell::G().downloadAllowed = false;
+    m_program->Ws().state.downloadAllowed = false;
     QVERIFY(OpenCategory(1) != nullptr);
     auto* grid = Find<QTableView>(m_page, "ssRQ2300");
     auto* entry = Find<QLineEdit>(m_page, "txtSetData");
     auto* write = Find<QPushButton>(m_page, "cmdWrite");
     DoubleClick(grid, 1);
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QVERIFY(entry->isEnabled());
     QVERIFY(!write->isEnabled());
     QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
 
     // With it, an entry outside the item's range is refused and nothing is sent.
-    shell::G().downloadAllowed = true;
+    m_program->Ws().state.downloadAllowed = true;
     QVERIFY(OpenCategory(1) != nullptr);
     grid = Find<QTableView>(m_page, "ssRQ2300");
     entry = Find<QLineEdit>(m_page, "txtSetData");
     write = Find<QPushButton>(m_page, "cmdWrite");
     DoubleClick(grid, 1);
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     QVERIFY(write->isEnabled());
     entry->selectAll();
     QTest::keyClicks(entry, "1000");
     const int before = Requests();
     m_program->messages.boxes.clear();
     QTest::mouseClick(write, Qt::LeftButton);
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!m_program->Engine().CommBusy);
     QCOMPARE(Requests(), before);
     QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
     // The box gets the item's data text back.
@@ -323,22 +323,22 @@ void ParameterOnlineTest::refusals() {
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
     // File > Exit while the screen's own job runs is refused, as the main
     // window's close is: no question, the program stays.
-    QVERIFY(Engine().CommBusy);
+    QVERIFY(m_program->Engine().CommBusy);
     m_program->messages.boxes.clear();
     m_page->Std().mnuFileExit->trigger();
     QVERIFY(m_program->messages.boxes.empty());
     QVERIFY(m_program->Main().isVisible());
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     grid = Find<QTableView>(m_page, "ssRQ2300");
     const int sent = Requests();
     DoubleClick(grid, 8);
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!m_program->Engine().CommBusy);
     QCOMPARE(Requests(), sent);
 }
 
 void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(ToCategoryMenu() != nullptr);
-    Engine().MonitorOn = true;
+    m_program->Engine().MonitorOn = true;
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
     auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
@@ -353,7 +353,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(screen->CycleTimer().isActive());
     const int quiet = Requests();
     DoubleClick(Find<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!m_program->Engine().CommBusy);
     QCOMPARE(Requests(), quiet);
 
     // Each tick of the cycle re-reads the measured values (a fast cycle here).
@@ -362,7 +362,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     screen->CycleTimer().start();
     QVERIFY(WaitFor([&] { return Cell(1, 2) != first; }));
     screen->CycleTimer().setInterval(parameter::kPeriodicReadMs);
-    QVERIFY(Idle());
+    QVERIFY(Idle(*m_program));
     // The monitor shows the last request and answer of the reading.
     QVERIFY(!log->item(1, 0)->text().isEmpty());
     QVERIFY(!log->item(0, 0)->text().isEmpty());
@@ -377,13 +377,13 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     // READ START reads at once.
     const int before = Requests();
     QTest::mouseClick(readStop, Qt::LeftButton);
-    QVERIFY(Engine().CommBusy);
-    QVERIFY(Idle());
+    QVERIFY(m_program->Engine().CommBusy);
+    QVERIFY(Idle(*m_program));
     QVERIFY(Requests() > before);
     QCOMPARE(readStop->text(), QString("READ STOP"));
 
     // The monitor off hides the frame and the address columns again.
-    Engine().MonitorOn = false;
+    m_program->Engine().MonitorOn = false;
     screen->OnMonitorChanged(false);
     QVERIFY(!Find<QWidget>(m_page, "fraHideDisp")->isVisible());
     QVERIFY(Find<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
@@ -399,8 +399,8 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
     QVERIFY(outputOff->isEnabled());
     const int before = Requests();
     QTest::mouseClick(outputOff, Qt::LeftButton);
-    QVERIFY(Idle());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     QVERIFY(Requests() > before);
     QVERIFY(outputOff->isEnabled());
 }
@@ -412,8 +412,8 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->App().DemoInstrument()->Faults().drop.all = true;
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();
-    QVERIFY(Idle());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNoResponse));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNoResponse));
     QCOMPARE(m_program->messages.Texts().size(), std::size_t(1));
     QVERIFY(m_program->messages.Texts()[0].starts_with(shell::Catalogue(1501)));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
@@ -423,8 +423,8 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     // The instrument answers again: the same move works.
     m_program->App().DemoInstrument()->Faults().drop.all = false;
     screen->NextMenu()->actions().at(2)->trigger();
-    QVERIFY(Idle());
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
 }
 

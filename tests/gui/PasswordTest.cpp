@@ -9,8 +9,8 @@
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "comm/frmRQ4300.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
+#include "shell/SessionState.h"
 #include "shell/SettingFile.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ2000.h"
@@ -43,7 +43,7 @@ class PasswordTest : public QObject {
 void PasswordTest::fieldsTakeFourMaskedDigits() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    comm::frmRQ4300 dialog(0, &program.Main());
+    comm::frmRQ4300 dialog(program.Ws(), 0, &program.Main());
     QLineEdit* first = Field(&dialog, "txtPassword1");
     QCOMPARE(first->echoMode(), QLineEdit::Password);
     QTest::keyClicks(first, "1a2-3.45");
@@ -54,7 +54,7 @@ void PasswordTest::fieldsTakeFourMaskedDigits() {
     QVERIFY(Field(&dialog, "txtPassword2")->isVisibleTo(&dialog));
     QCOMPARE(dialog.windowTitle(), QString("Set/Change Password"));
 
-    comm::frmRQ4300 entry(2, &program.Main());
+    comm::frmRQ4300 entry(program.Ws(), 2, &program.Main());
     QCOMPARE(entry.windowTitle(), QString("Password Entry"));
     QVERIFY(!Field(&entry, "txtPassword2")->isVisibleTo(&entry));
     QCOMPARE(Field(&entry, "txtPassword1")->accessibleName(), QString("Password"));
@@ -91,7 +91,7 @@ void PasswordTest::setThenEnterBeforeWork() {
         Ok(dialog);
     });
     QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(shell::G().downloadAllowed);
+    QVERIFY(program.Ws().state.downloadAllowed);
     QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
     QVERIFY(!top->parentWidget()->isEnabled());
 }
@@ -104,7 +104,7 @@ void PasswordTest::cancelOrWrongEntryAtTheTopMenu() {
     file.write(QByteArray("4\0003\0002\0001\000", 8));
     file.close();
     auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
-    shell::UpdatePasswordMenu();
+    shell::UpdatePasswordMenu(program.Ws());
     QVERIFY(top->mnuPasswordChange->isEnabled());
 
     // Change: the stored password first, then the new one twice.
@@ -138,8 +138,8 @@ void PasswordTest::cancelOrWrongEntryAtTheTopMenu() {
     QCOMPARE(program.messages.boxes.back().text,
              std::string("Wrong password. You can upload parameter values from TAVRO but cannot "
                          "download to TAVRO."));
-    QVERIFY(!shell::G().downloadAllowed);
-    QCOMPARE(shell::G().settingMode, std::int16_t(1));
+    QVERIFY(!program.Ws().state.downloadAllowed);
+    QCOMPARE(program.Ws().state.settingMode, std::int16_t(1));
     QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
 }
 
@@ -158,7 +158,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
         Ok(dialog);
     });
     QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(!shell::G().downloadAllowed);
+    QVERIFY(!program.Ws().state.downloadAllowed);
 
     // Upload is allowed; the data view offers no download.
     gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::frmRQ2100);
@@ -166,7 +166,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QTest::mouseClick(setting->findChild<QRadioButton*>("optParameter1"), Qt::LeftButton);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(WaitFor([] { return !Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     auto* download = view->findChild<QRadioButton*>("optFile2");
@@ -177,7 +177,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     const int requests = program.App().DemoInstrument()->RequestCount();
     program.messages.answers = {shell::kAnswerOk, shell::kAnswerOk};
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!program.Engine().CommBusy);
     QCOMPARE(program.App().DemoInstrument()->RequestCount(), requests);
     QCOMPARE(program.messages.boxes.back().text,
              std::string("Wrong password. You can upload parameter values from TAVRO but cannot "

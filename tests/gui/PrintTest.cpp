@@ -29,8 +29,8 @@
 #include "print/frmRQ2800.h"
 #include "print/frmRQ2900.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 
 using namespace rq50;
@@ -93,13 +93,15 @@ QString Slurp(const QString& path) {
 }
 
 /// Writes `record` as a parameter file and reads it as the open dialog does.
-void LoadParameterData(const QString& folder, const files::ParameterFileRecord& record) {
+void LoadParameterData(Program& program, const files::ParameterFileRecord& record) {
+    const QString& folder = program.appDir;
+    shell::Workspace& ws = program.Ws();
     const std::string path = (folder + "/PLANT.7pa").toStdString();
     const auto bytes = files::EncodeParameterRecord(record);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    QVERIFY(files::ReadParameterFile(path));
+    QVERIFY(files::ReadParameterFile(ws, path));
 }
 
 files::ParameterFileRecord ManyItems() {
@@ -112,11 +114,15 @@ files::ParameterFileRecord ManyItems() {
 }
 
 /// The parameter data view stands in for the screen that opens the dialog.
-print::frmRQ2800* OpenPrintDialog(shell::frmRQ0000& main, shell::Screen from) {
-    gui::RegisterScreen(from, [from] { return new StandInScreen(from, comm::kCallerDataView3); });
-    shell::Pfnc_nShowDisplayMatorix(from == shell::Screen::frmRQ3000 ? shell::kDisplayProgramEditor
-                                                                     : shell::kDisplayDataView);
-    gui::PrintFromScreen(from);
+print::frmRQ2800* OpenPrintDialog(Program& program, shell::Screen from) {
+    shell::frmRQ0000& main = program.Main();
+    shell::Workspace& ws = program.Ws();
+    gui::RegisterScreen(
+        from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
+    shell::Pfnc_nShowDisplayMatorix(ws, from == shell::Screen::frmRQ3000
+                                            ? shell::kDisplayProgramEditor
+                                            : shell::kDisplayDataView);
+    gui::PrintFromScreen(ws, from);
     return qobject_cast<print::frmRQ2800*>(main.FindScreen(shell::Screen::frmRQ2800));
 }
 
@@ -175,9 +181,9 @@ class PrintTest : public QObject {
 void PrintTest::areasByModeAndMaintMode() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::G().settingMode = 0;
-    shell::G().maintMode = false;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    program.Ws().state.settingMode = 0;
+    program.Ws().state.maintMode = false;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2400));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
@@ -190,9 +196,9 @@ void PrintTest::areasByModeAndMaintMode() {
     QCOMPARE(Button(dialog, "cmdCSVFile")->accessibleName(), QString("CSV file output"));
 
     // MAINT Mode switched on while the dialog is open shows and ticks MAINT.
-    shell::G().commandMenuUnlocked = true;
+    program.Ws().state.commandMenuUnlocked = true;
     dialog->Std().mnuCommandItems[0]->trigger();
-    QVERIFY(shell::G().maintMode);
+    QVERIFY(program.Ws().state.maintMode);
     QVERIFY(!dialog->chkPrint(4)->isHidden());
     QVERIFY(dialog->chkPrint(4)->isChecked());
     dialog->Std().mnuCommandItems[0]->trigger();
@@ -208,9 +214,9 @@ void PrintTest::areasByModeAndMaintMode() {
 
     // Program mode: Information, PROGRAM and CONST, whatever MAINT Mode; no
     // monitor item, no Baud Rate. Escape is Cancel.
-    shell::G().settingMode = 1;
-    shell::G().maintMode = true;
-    dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ3000);
+    program.Ws().state.settingMode = 1;
+    program.Ws().state.maintMode = true;
+    dialog = OpenPrintDialog(program, shell::Screen::frmRQ3000);
     QVERIFY(dialog != nullptr);
     for (int area : {0, 5, 6}) QVERIFY(!dialog->chkPrint(area)->isHidden());
     for (int area : {1, 2, 3, 4}) QVERIFY(dialog->chkPrint(area)->isHidden());
@@ -219,17 +225,17 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(Button(dialog, "cmdCancel")->text().contains('&'));
     QTest::keyClick(dialog->chkPrint(0), Qt::Key_Escape);
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3000); }));
-    shell::G().settingMode = 0;
-    shell::G().maintMode = false;
-    shell::G().commandMenuUnlocked = false;
+    program.Ws().state.settingMode = 0;
+    program.Ws().state.maintMode = false;
+    program.Ws().state.commandMenuUnlocked = false;
 }
 
 void PrintTest::nothingHappensWithoutASelectedArea() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    shell::G().settingMode = 0;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    program.Ws().state.settingMode = 0;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     // Unticked by keyboard.
     for (int area = 0; area < 4; ++area) QTest::keyClick(dialog->chkPrint(area), Qt::Key_Space);
@@ -246,9 +252,9 @@ void PrintTest::noPrinterOffersAPdfFile() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(false, {});
-    LoadParameterData(program.appDir, files::test::SampleParameterRecord());
-    shell::G().settingMode = 0;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    LoadParameterData(program, files::test::SampleParameterRecord());
+    program.Ws().state.settingMode = 0;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
 
     // No: nothing is printed or saved.
@@ -288,9 +294,9 @@ void PrintTest::printsTheSelectedAreas() {
     QCOMPARE(program.Start(), 0);
     const QString printed = program.appDir + "/printed.pdf";
     TestPrinter printer(true, printed);
-    LoadParameterData(program.appDir, files::test::SampleParameterRecord());
-    shell::G().settingMode = 0;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    LoadParameterData(program, files::test::SampleParameterRecord());
+    program.Ws().state.settingMode = 0;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     QCheckBox* set = dialog->chkPrint(print::kAreaSet);
     QTest::mouseClick(set, Qt::LeftButton, {}, QPoint(8, set->height() / 2));
@@ -311,9 +317,9 @@ void PrintTest::previewZoomRules() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    LoadParameterData(program.appDir, files::test::SampleParameterRecord());
-    shell::G().settingMode = 0;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    LoadParameterData(program, files::test::SampleParameterRecord());
+    program.Ws().state.settingMode = 0;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
     auto* preview =
@@ -372,9 +378,9 @@ void PrintTest::previewPagesOfALongReport() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    LoadParameterData(program.appDir, ManyItems());
-    shell::G().settingMode = 0;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    LoadParameterData(program, ManyItems());
+    program.Ws().state.settingMode = 0;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
     auto* preview =
@@ -407,13 +413,15 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    gui::RegisterScreen(shell::Screen::frmRQ3100,
-                        [] { return new StandInScreen(shell::Screen::frmRQ3100, comm::kCallerProgramEditor); });
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayErrorList);
-    print::ErrorPrintList() = {{"P01", "LDX9", "Invalid operator."},
-                               {"P02", "GO99", "Invalid jump address."}};
+    gui::RegisterScreen(shell::Screen::frmRQ3100, [&program] {
+        return new StandInScreen(shell::Screen::frmRQ3100, program.Ws(),
+                                 comm::kCallerProgramEditor);
+    });
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayErrorList);
+    program.Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
+                                   {"P02", "GO99", "Invalid jump address."}};
     // What the error window's Print does.
-    shell::DisplayMatorix(shell::NavEvent::kPrintErrorList);
+    shell::DisplayMatorix(program.Ws(), shell::NavEvent::kPrintErrorList);
     auto* preview =
         qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
@@ -431,17 +439,18 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3100); }));
 
     // The download check list: the preview of the last download's list.
-    gui::RegisterScreen(shell::Screen::frmRQ2700,
-                        [] { return new StandInScreen(shell::Screen::frmRQ2700, comm::kCallerDataView3); });
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
+    gui::RegisterScreen(shell::Screen::frmRQ2700, [&program] {
+        return new StandInScreen(shell::Screen::frmRQ2700, program.Ws(), comm::kCallerDataView3);
+    });
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
     comm::jobs::DownloadCheckEntry entry;
     entry.ma = 3;
     entry.mb = 5;
     entry.sentName = "SET,A   ";
     entry.sentData = "1A2B    ";
     entry.setData = "1A2C    ";
-    Engine().Results().downloadCheck = {entry};
-    gui::PrintFromScreen(shell::Screen::frmRQ2700);
+    program.Engine().Results().downloadCheck = {entry};
+    gui::PrintFromScreen(program.Ws(), shell::Screen::frmRQ2700);
     preview = qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2700));
@@ -453,12 +462,12 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
              qPrintable(list));
     QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2700); }));
-    Engine().Results().downloadCheck.clear();
+    program.Engine().Results().downloadCheck.clear();
 
     // With no printer the list is still previewed, without a word.
     TestPrinter none(false, {});
     program.messages.boxes.clear();
-    gui::PrintFromScreen(shell::Screen::frmRQ2700);
+    gui::PrintFromScreen(program.Ws(), shell::Screen::frmRQ2700);
     QVERIFY(program.messages.boxes.empty());
     QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) != nullptr);
 }
@@ -467,14 +476,14 @@ void PrintTest::programReportThroughThePreview() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    shell::G().settingMode = 1;
+    program.Ws().state.settingMode = 1;
     const std::string path = (program.appDir + "/MIX.7pr").toStdString();
     const auto bytes = files::EncodeProgramRecord(files::test::SampleProgramRecord());
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    QVERIFY(files::ReadProgramFile(path));
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ3000);
+    QVERIFY(files::ReadProgramFile(program.Ws(), path));
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ3000);
     QVERIFY(dialog != nullptr);
     QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
@@ -491,18 +500,18 @@ void PrintTest::programReportThroughThePreview() {
                  text.indexOf("STY1") < text.indexOf("12.5"),
              qPrintable(text));
     QVERIFY(text.contains("load input"));
-    shell::G().settingMode = 0;
+    program.Ws().state.settingMode = 0;
 }
 
 void PrintTest::printButtonsOfTheParameterScreens() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    LoadParameterData(program.appDir, files::test::SampleParameterRecord());
-    shell::G().settingMode = 0;
+    LoadParameterData(program, files::test::SampleParameterRecord());
+    program.Ws().state.settingMode = 0;
 
     // The data view's Print option opens the print dialog; Cancel goes back.
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDataViewFile);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDataViewFile);
     QWidget* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     Child<QRadioButton>(view, "optFile3")->setChecked(true);
@@ -515,7 +524,7 @@ void PrintTest::printButtonsOfTheParameterScreens() {
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2400); }));
 
     // The download check's Print shows the list in the preview.
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
     QWidget* check = program.Main().FindScreen(shell::Screen::frmRQ2700);
     QVERIFY(check != nullptr);
     QTest::mouseClick(Button(check, "cmdPrint"), Qt::LeftButton);
@@ -526,9 +535,9 @@ void PrintTest::printButtonsOfTheParameterScreens() {
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    LoadParameterData(program.appDir, files::test::SampleParameterRecord());
-    shell::G().settingMode = 0;
-    auto* dialog = OpenPrintDialog(program.Main(), shell::Screen::frmRQ2400);
+    LoadParameterData(program, files::test::SampleParameterRecord());
+    program.Ws().state.settingMode = 0;
+    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     dialog->chkPrint(print::kAreaSet)->setChecked(false);
 

@@ -30,10 +30,10 @@
 #include "program/frmRQ3000.h"
 #include "shell/Catalogue.h"
 #include "shell/FileDialog.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 
 using namespace rq50;
@@ -69,14 +69,15 @@ void OpenProgramMenu(Program& p) {
     p.Main().show();
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
-    shell::G().settingMode = 1;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
-    QVERIFY(program::ProgramMenuLoad());
+    p.Ws().state.settingMode = 1;
+    shell::Pfnc_nShowDisplayMatorix(p.Ws(), shell::kDisplaySettingMenuProgram);
+    QVERIFY(program::ProgramMenuLoad(p.Ws()));
 }
 
 Editor OpenNew(Program& p) {
+    shell::Workspace& ws = p.Ws();
     OpenProgramMenu(p);
-    program::ProgramMenuConfirm(ProgramMenuOption::kNew);
+    program::ProgramMenuConfirm(ws, ProgramMenuOption::kNew);
     return Find(p);
 }
 
@@ -214,7 +215,7 @@ void ProgramEditorTest::newProgramOpensTheTemplate() {
     QVERIFY(e.program->isColumnHidden(2));
     QCOMPARE(e.screen->findChild<QComboBox*>("cboModel")->currentText(), QString("RQK2"));
     // The template does not contact the unit and the menu stays loaded.
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!p.Engine().CommBusy);
     QVERIFY(p.Main().FindScreen(Screen::frmRQ2100) != nullptr);
 
     // Buttons: captions, accessible names, enabling.
@@ -548,7 +549,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     QCOMPARE(LastMessage(p), QString("Error found during command check. Do you want to see the "
                                      "error content?"));
     QVERIFY(p.Main().FindScreen(Screen::frmRQ3100) != nullptr);
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!p.Engine().CommBusy);
     QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ3100)->findChild<QPushButton*>("cmdReturn"),
                       Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
@@ -559,11 +560,11 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     p.messages.answers = {shell::kAnswerNo, shell::kAnswerOk};
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
-    QVERIFY(Engine().CommBusy);
+    QVERIFY(p.Engine().CommBusy);
     QVERIFY(!Enabled(e.screen));
-    QVERIFY(WaitFor([] { return !Engine().CommBusy; }, 60000));
+    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy; }, 60000));
     QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
-    QCOMPARE(Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(p.Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
 
@@ -572,8 +573,8 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     p.messages.answers = {shell::kAnswerOk};
-    QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
+    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
+    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
     QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
 }
 
@@ -586,19 +587,19 @@ void ProgramEditorTest::uploadFromTheSimulatedUnitOpensTheEditor() {
 
     // Cancelled at the prompt: nothing starts, the menu is back.
     p.messages.answers = {shell::kAnswerCancel};
-    QVERIFY(!program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
+    QVERIFY(!p.Engine().CommBusy);
     QVERIFY(Enabled(menu));
-    QVERIFY(!program::Program().dataPresent);
+    QVERIFY(!p.Ws().program.dataPresent);
 
     p.messages.answers = {shell::kAnswerOk};
-    QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kUpload));
+    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
-    QVERIFY(Engine().CommBusy);
-    QVERIFY(WaitFor([&] { return !Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
+    QVERIFY(p.Engine().CommBusy);
+    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
     Editor e = Find(p);
-    QCOMPARE(program::Program().source, std::int16_t(program::kSourceUpload));
+    QCOMPARE(p.Ws().program.source, std::int16_t(program::kSourceUpload));
     const QStringList ops{"LDX1", "LDC01", "MUL", "STY1", "END", "NOP"};
     for (int r = 1; r <= ops.size(); ++r) QCOMPARE(Cell(e.program, r, 1), ops[r - 1]);
     QCOMPARE(Cell(e.consts, 1, 1).toDouble(), 1.5);
@@ -655,7 +656,7 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
 
     // Read Program Data from a File opens the editor with it.
     AnswerFileDialog(path);
-    QVERIFY(program::ProgramMenuConfirm(ProgramMenuOption::kReadFile));
+    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kReadFile));
     e = Find(p);
     QVERIFY(e.screen != nullptr);
     p.Main().activateWindow();
@@ -669,14 +670,14 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
     p.messages.answers = {shell::kAnswerNo};
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
-    QVERIFY(files::ReadProgramFile(path.toStdString()));
-    QCOMPARE(QString::fromStdString(program::Program().header.modelCode), QString("RQK2"));
+    QVERIFY(files::ReadProgramFile(p.Ws(), path.toStdString()));
+    QCOMPARE(QString::fromStdString(p.Ws().program.header.modelCode), QString("RQK2"));
     QCOMPARE(
-        QString::fromStdString(program::RecordDataText(program::Program().records.at(0))).trimmed(),
+        QString::fromStdString(program::RecordDataText(p.Ws().program.records.at(0))).trimmed(),
         QString("LDX1"));
 
     // The undo folder goes with the menu.
-    program::ProgramMenuUnload();
+    program::ProgramMenuUnload(p.Ws());
     QVERIFY(!QDir(p.appDir + "/Undo").exists());
 }
 
@@ -692,7 +693,7 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     p.messages.answers = {shell::kAnswerCancel};
     baud->trigger();
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
-    QVERIFY(!Engine().CommBusy);
+    QVERIFY(!p.Engine().CommBusy);
 
     // File > Exit with changes asks to save them; Cancel keeps everything.
     p.messages.answers = {shell::kAnswerCancel};
@@ -712,9 +713,9 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
                       Qt::LeftButton);
     QVERIFY(WaitFor([&] { return !p.Main().isVisible(); }));
     QCOMPARE(LastMessage(p), QString("Is it OK to quit the system RQ50?"));
-    QVERIFY(files::ReadProgramFile(path.toStdString()));
+    QVERIFY(files::ReadProgramFile(p.Ws(), path.toStdString()));
     QCOMPARE(
-        QString::fromStdString(program::RecordDataText(program::Program().records.at(3))).trimmed(),
+        QString::fromStdString(program::RecordDataText(p.Ws().program.records.at(3))).trimmed(),
         QString("MUL"));
 }
 

@@ -33,9 +33,9 @@
 #include "program/ProgramMenu.h"
 #include "program/frmRQ3000.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ0100.h"
 #include "shell/frmRQ0200.h"
@@ -103,6 +103,7 @@ void ModalShot(const char* className, const char* name) {
 
 /// The print dialog and the preview of a parameter report of some pages.
 void PrintScreens(Program& program) {
+    shell::Workspace& ws = program.Ws();
     shell::frmRQ0000& main = program.Main();
     auto record = files::test::SampleParameterRecord();
     for (int mb = 2; mb < 40; ++mb) {
@@ -115,14 +116,14 @@ void PrintScreens(Program& program) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    files::ReadParameterFile(path);
-    shell::G().settingMode = 0;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintDialog);
+    files::ReadParameterFile(ws, path);
+    ws.state.settingMode = 0;
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayPrintDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ2800_print_dialog");
 
-    print::SelectedAreas() = print::PrintAreas{};
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
+    ws.printAreas = print::PrintAreas{};
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayPrintPreview);
     if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::frmRQ2900))) {
         preview->showMaximized();
     }
@@ -133,9 +134,10 @@ void PrintScreens(Program& program) {
 /// The online path: setting menu, category menu, the SET page with an item
 /// opened, and the DISPLAY page with the communication monitor.
 void ParameterScreens(Program& program, shell::frmRQ0000& main) {
+    shell::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
-    auto idle = [] { return WaitFor([] { return !Engine().CommBusy; }); };
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplaySettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
@@ -162,14 +164,14 @@ void ParameterScreens(Program& program, shell::frmRQ0000& main) {
 
     QTest::mouseClick(page->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
     Settle();
-    Engine().MonitorOn = true;
+    program.Engine().MonitorOn = true;
     category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2300_display_monitor");
-    Engine().MonitorOn = false;
+    program.Engine().MonitorOn = false;
     // Back to the setting menu, the instrument left alone.
     idle();
     QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
@@ -182,8 +184,9 @@ void ParameterScreens(Program& program, shell::frmRQ0000& main) {
 /// information window and the check list of a download whose value the
 /// instrument clamped.
 void DataScreens(Program& program, shell::frmRQ0000& main) {
-    auto idle = [] { return WaitFor([] { return !Engine().CommBusy; }); };
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenu);
+    shell::Workspace& ws = program.Ws();
+    auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
     setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
@@ -198,17 +201,17 @@ void DataScreens(Program& program, shell::frmRQ0000& main) {
     QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2500)->findChild<QPushButton*>("cmdExit"),
                       Qt::LeftButton);
 
-    files::CurrentInformation().title1 = files::FixedLength("Pump 1 feed", 40);
-    files::CurrentInformation().createdBy = files::FixedLength("R. Tanaka", 40);
-    shell::G().infoPurpose = 10;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
+    ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
+    ws.state.infoPurpose = 10;
+    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayInformation);
     Settle();
     Save(WithCaption(&main), "frmRQ2600_information");
     QTest::mouseClick(
         main.FindScreen(shell::Screen::frmRQ2600)->findChild<QPushButton*>("cmdCancel"),
         Qt::LeftButton);
 
-    for (auto& block : parameter::Items().dataSet) {
+    for (auto& block : ws.items.dataSet) {
         if (files::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
         block = parameter::SetItemValue(block, "200").block;
     }
@@ -231,12 +234,13 @@ void ProgramShots() {
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     if (program.Start() != 0) return;
     shell::frmRQ0000& main = program.Main();
-    shell::G().settingMode = 1;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
-    rq50::program::ProgramMenuLoad();
+    program.Ws().state.settingMode = 1;
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenuProgram);
+    rq50::program::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};
-    rq50::program::ProgramMenuConfirm(rq50::program::ProgramMenuOption::kUpload);
-    WaitFor([&] { return !Engine().CommBusy && main.FindScreen(shell::Screen::frmRQ3000); }, 60000);
+    rq50::program::ProgramMenuConfirm(program.Ws(), rq50::program::ProgramMenuOption::kUpload);
+    WaitFor([&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::frmRQ3000); },
+            60000);
     auto* editor =
         qobject_cast<rq50::program::frmRQ3000*>(main.FindScreen(shell::Screen::frmRQ3000));
     if (editor == nullptr) return;
@@ -283,26 +287,28 @@ int main(int argc, char** argv) {
     Save(WithOpenMenu(main, 3), "frmRQ2000_password_menu");
 
     ModalShot("frmRQ0200", "frmRQ0200_version");
-    shell::frmRQ0200::Run(&main);
+    shell::frmRQ0200::Run(program.Ws(), &main);
 
     ModalShot("frmRQ4300", "frmRQ4300_set_password");
-    comm::frmRQ4300::Run(&main, 0);
+    comm::frmRQ4300::Run(program.Ws(), &main, 0);
     ModalShot("frmRQ4300", "frmRQ4300_password_entry");
-    comm::frmRQ4300::Run(&main, 2);
+    comm::frmRQ4300::Run(program.Ws(), &main, 2);
     ModalShot("frmRQ4100", "frmRQ4100_slot");
-    comm::frmRQ4100::Ask(&main);
+    comm::frmRQ4100::Ask(program.Ws(), &main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
-    comm::StartScreenJob(Engine(), {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog}, shell::Screen::frmRQ2000, false);
+    comm::StartScreenJob(program.Engine(),
+                         {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog},
+                         shell::Screen::frmRQ2000, false);
     WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4000) != nullptr; });
-    WaitFor([] { return Engine().CommProgress >= 20; }, 20000);
+    WaitFor([&] { return program.Engine().CommProgress >= 20; }, 20000);
     Settle();
     Save(WithCaption(&main), "frmRQ4000_now_communicating");
-    Engine().Terminate();
-    WaitFor([] { return !Engine().CommBusy; });
+    program.Engine().Terminate();
+    WaitFor([&] { return !program.Engine().CommBusy; });
     program.messages.boxes.clear();
 
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayBaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
     main.UnloadScreen(shell::Screen::frmRQ4200);

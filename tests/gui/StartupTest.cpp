@@ -37,10 +37,10 @@
 #include "program/ProgramMenu.h"
 #include "program/frmRQ3000.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
 #include "shell/Menus.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Navigation.h"
+#include "shell/SessionState.h"
 #include "shell/frmRQ0000.h"
 #include "shell/frmRQ0200.h"
 #include "shell/frmRQ2000.h"
@@ -51,8 +51,8 @@ using shell::Screen;
 
 namespace {
 
-bool Idle() {
-    return WaitFor([] { return !Engine().CommBusy; }, 60000);
+bool Idle(Program& program) {
+    return WaitFor([&program] { return !program.Engine().CommBusy; }, 60000);
 }
 
 QRect InArea(const QWidget* widget, const QMdiArea* area) {
@@ -284,8 +284,8 @@ void StartupTest::chosenPortIsStoredMarkedAfterRestartAndMapped() {
     gui::ScreenBase* again = second.Main().ActiveScreen();
     QVERIFY(again->Std().PortItem(30)->isChecked());
     QVERIFY(!again->Std().PortItem(10)->isChecked());
-    QCOMPARE(shell::G().comPort, std::int16_t(3));
-    QCOMPARE(Engine().CommDevice(), std::string("/dev/ttyUSB7"));
+    QCOMPARE(second.Ws().state.comPort, std::int16_t(3));
+    QCOMPARE(second.Engine().CommDevice(), std::string("/dev/ttyUSB7"));
 }
 
 void StartupTest::windowPositionsSurviveARestart() {
@@ -377,7 +377,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("top menu");
 
     // The baud-rate dialog shows its model and rates whole.
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayBaudRateDialog);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayBaudRateDialog);
     check("baud rate");
     if (QWidget* baud = main.FindScreen(Screen::frmRQ4200)) {
         for (const char* name : {"lblModel", "opt1200", "opt9600"}) {
@@ -395,18 +395,18 @@ void StartupTest::everyScreenInsideTheArea() {
     check("setting menu");
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(Idle());
+    QVERIFY(Idle(program));
     gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
     QVERIFY(category != nullptr);
     check("category menu");
     category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(Idle());
+    QVERIFY(Idle(program));
     check("parameter screen");
     QTest::mouseClick(main.FindScreen(Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
                       Qt::LeftButton);
-    QVERIFY(Idle());
+    QVERIFY(Idle(program));
     QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2200) == nullptr; }));
 
@@ -417,7 +417,7 @@ void StartupTest::everyScreenInsideTheArea() {
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     check("now communicating");
-    QVERIFY(Idle());
+    QVERIFY(Idle(program));
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     check("data view");
@@ -425,8 +425,8 @@ void StartupTest::everyScreenInsideTheArea() {
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     check("content list");
     main.UnloadScreen(Screen::frmRQ2500);
-    shell::G().infoPurpose = 10;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayInformation);
+    program.Ws().state.infoPurpose = 10;
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayInformation);
     check("information");
     main.UnloadScreen(Screen::frmRQ2600);
     comm::jobs::DownloadCheckEntry entry;
@@ -435,13 +435,13 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.sentName = "SCALE HI";
     entry.sentData = "+200.00 ";
     entry.setData = "+150.00 ";
-    Engine().Results().downloadCheck = {entry};
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayDownloadCheck);
+    program.Engine().Results().downloadCheck = {entry};
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
     check("download check");
     main.UnloadScreen(Screen::frmRQ2700);
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintDialog);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayPrintDialog);
     check("print dialog");
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplayPrintPreview);
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayPrintPreview);
     check("print preview");
     main.UnloadScreen(Screen::frmRQ2900);
     main.UnloadScreen(Screen::frmRQ2800);
@@ -449,10 +449,10 @@ void StartupTest::everyScreenInsideTheArea() {
     main.UnloadScreen(Screen::frmRQ2100);
 
     // The program editor and the error list of its command check.
-    shell::G().settingMode = 1;
-    shell::Pfnc_nShowDisplayMatorix(shell::kDisplaySettingMenuProgram);
-    QVERIFY(program::ProgramMenuLoad());
-    program::ProgramMenuConfirm(program::ProgramMenuOption::kNew);
+    program.Ws().state.settingMode = 1;
+    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenuProgram);
+    QVERIFY(program::ProgramMenuLoad(program.Ws()));
+    program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
     auto* editor = qobject_cast<program::frmRQ3000*>(main.FindScreen(Screen::frmRQ3000));
     QVERIFY(editor != nullptr);
     check("program editor");
@@ -470,9 +470,9 @@ void StartupTest::everyScreenInsideTheArea() {
             problems << DialogOutOfReach(shown);
             shown->close();
         });
-        if (QByteArray(dialog) == "frmRQ0200") shell::frmRQ0200::Run(&main);
-        if (QByteArray(dialog) == "frmRQ4300") comm::frmRQ4300::Run(&main, 0);
-        if (QByteArray(dialog) == "frmRQ4100") comm::frmRQ4100::Ask(&main);
+        if (QByteArray(dialog) == "frmRQ0200") shell::frmRQ0200::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ4300") comm::frmRQ4300::Run(program.Ws(), &main, 0);
+        if (QByteArray(dialog) == "frmRQ4100") comm::frmRQ4100::Ask(program.Ws(), &main);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
@@ -493,12 +493,12 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     // Create Log File: a log that cannot be written is said at once.
     QVERIFY(app.mkpath("User/RQ50.Log"));
     gui::ScreenBase* top = main.ActiveScreen();
-    shell::COMfnc_nCheckMarkMenuCommand(*top, shell::kItemLogFile);
+    shell::COMfnc_nCheckMarkMenuCommand(program.Ws(), *top, shell::kItemLogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     QVERIFY(QString::fromStdString(program.messages.boxes[0].text).contains("RQ50.Log"));
     QVERIFY(app.rmdir("User/RQ50.Log"));
-    shell::COMfnc_nCheckMarkMenuCommand(*top, shell::kItemLogFile);
-    shell::COMfnc_nCheckMarkMenuCommand(*top, shell::kItemLogFile);
+    shell::COMfnc_nCheckMarkMenuCommand(program.Ws(), *top, shell::kItemLogFile);
+    shell::COMfnc_nCheckMarkMenuCommand(program.Ws(), *top, shell::kItemLogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
 
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,
@@ -508,7 +508,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(Idle());
+    QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);

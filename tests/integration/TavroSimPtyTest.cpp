@@ -122,12 +122,10 @@ TEST_F(TavroSimPty, AnswersAt1200AndIgnoresAFrameAt9600) {
 TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
     comm::CommEngine engine;
     engine.SetCommPacing(rq50::testing::PacingUnderTest());
-    const auto saved = shell::Svc();
     shell::SteadyClock clock;
     comm::testing::RecordingMessages messages;
-    shell::Svc().clock = &clock;
-    shell::Svc().messages = &messages;
-    shell::Svc().navigation = nullptr;
+    engine.Data().hosts.clock = &clock;
+    engine.Data().hosts.messages = &messages;
     engine.SetClock(&clock);
     engine.CommSettings.deviceOverride = sim->Path();
     engine.AttachPort(&port);
@@ -138,7 +136,6 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
     ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode, "Test"}));
     const bool ended = engine.RunCommJob(20'000);
     const int result = engine.CommResult;
-    shell::Svc() = saved;
 
     ASSERT_TRUE(ended);
     EXPECT_EQ(result, comm::kErrNone);

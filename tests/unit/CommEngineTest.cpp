@@ -341,7 +341,7 @@ class RecordingNavigation : public shell::NavigationHost {
 
 TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     RecordingNavigation navigation;
-    shell::Svc().navigation = &navigation;
+    ws.hosts.navigation = &navigation;
     std::vector<int> menuCommands;
     engine.SetMenuCommandHandler([&](int code) { menuCommands.push_back(code); });
 
@@ -365,7 +365,7 @@ TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     EXPECT_EQ(menuCommands, std::vector<int>{kMenuAfterSlotJob});
 
     engine.SetMenuCommandHandler(nullptr);
-    shell::Svc().navigation = nullptr;
+    ws.hosts.navigation = nullptr;
 }
 
 TEST(CommHandBack, TableChoosesTheNavigationCall) {

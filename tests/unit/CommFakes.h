@@ -9,9 +9,10 @@
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
 #include "shell/Clock.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm::testing {
 
@@ -148,27 +149,18 @@ class RecordingCommHost : public CommHost {
 /// services afterwards.
 class CommFixture {
   public:
-    CommFixture() : m_saved(shell::Svc()) {
-        shell::ResetGlobalState();
-        shell::Svc().clock = &clock;
-        shell::Svc().messages = &messages;
-        shell::Svc().navigation = nullptr;
-        shell::Svc().engine = &engine;
+    CommFixture() {
+        ws.hosts.clock = &clock;
+        ws.hosts.messages = &messages;
         engine.SetClock(&clock);
         engine.SetHost(&host);
-    }
-    ~CommFixture() {
-        shell::ResetGlobalState();
-        shell::Svc() = m_saved;
     }
     shell::VirtualClock clock;
     RecordingMessages messages;
     RecordingCommHost host;
-    /// A fresh engine for every test.
+    /// A fresh engine for every test, with the workspace it owns.
     CommEngine engine;
-
-  private:
-    shell::Services m_saved;
+    shell::Workspace& ws = engine.Data();
 };
 
 /// A response frame: header, texts, checksum (item type 2 unless told).

@@ -241,12 +241,12 @@ TEST_F(CommFrame, NameLengthCodesTwoAndThreeLeaveAllTextAsData) {
 TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
     shell::MemorySettingsStore settings;
     settings.Set("COM2Device", "/dev/ttyUSB0");
-    shell::Svc().settings = &settings;
-    EXPECT_EQ(DeviceForPort(2), "/dev/ttyUSB0");
+    ws.hosts.settings = &settings;
+    EXPECT_EQ(DeviceForPort(ws.hosts, 2), "/dev/ttyUSB0");
 #ifdef _WIN32
-    EXPECT_EQ(DeviceForPort(3), "COM3");  // the Windows port of that name
+    EXPECT_EQ(DeviceForPort(ws.hosts, 3), "COM3");  // the Windows port of that name
 #else
-    EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
+    EXPECT_EQ(DeviceForPort(ws.hosts, 3), "/dev/ttyS2");
 #endif
 
     ScriptedPort port(clock);
@@ -269,7 +269,7 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
 
     settings.Set("COMPORT", "9");
     engine.InitCommSettings();
-    EXPECT_EQ(shell::G().comPort, 1) << "a stored number outside 1-4 gives COM1";
+    EXPECT_EQ(ws.state.comPort, 1) << "a stored number outside 1-4 gives COM1";
 }
 
 TEST_F(CommFrame, FailedOpenIsKeptForQuillErrorAndSetsCode20) {

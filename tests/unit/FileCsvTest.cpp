@@ -2,7 +2,7 @@
 #include "FileTestSupport.h"
 #include "files/Csv.h"
 #include "files/RecordFile.h"
-#include "shell/GlobalState.h"
+#include "shell/SessionState.h"
 
 #include <gtest/gtest.h>
 
@@ -169,19 +169,20 @@ TEST(ProgramCsv, AddressesOfOddHeaders) {
 
 TEST(CsvFile, CrLfAfterEveryLineAndFailuresKeepTheOldFile) {
     test::ScopedFakeServices services;
+    shell::Workspace& ws = services.ws;
     const auto dir = test::FreshFolder("csv");
     const auto path = (dir / "OUT.csv").string();
     ASSERT_EQ(WriteCsvLines(path, {"MODEL,RQB2", "", "x\xE9"}), 0);
     const std::string expected = "MODEL,RQB2\r\n\r\nx\xE9\r\n";
     EXPECT_EQ(test::ReadBytes(path), std::vector<std::uint8_t>(expected.begin(), expected.end()));
 
-    const auto savedItems = parameter::Items().dataSet;
-    parameter::Items().dataSet = test::SampleParameterRecord().items;
+    const auto savedItems = ws.items.dataSet;
+    ws.items.dataSet = test::SampleParameterRecord().items;
     {
         ScopedWriteFault fault(5, ENOSPC);
-        EXPECT_FALSE(WriteParameterCsv(path, CsvAreas{}));
+        EXPECT_FALSE(WriteParameterCsv(ws, path, CsvAreas{}));
     }
-    parameter::Items().dataSet = savedItems;
+    ws.items.dataSet = savedItems;
     EXPECT_EQ(test::ReadBytes(path), std::vector<std::uint8_t>(expected.begin(), expected.end()));
     ASSERT_EQ(services.messages.boxes.size(), 1u);
     EXPECT_EQ(services.messages.boxes[0].text, "Disk full");

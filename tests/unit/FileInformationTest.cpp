@@ -63,6 +63,7 @@ TEST(NormaliseInfoDate, RejectsImpossibleDates) {
 
 TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
     test::ScopedFakeServices services;
+    shell::Workspace& ws = services.ws;
     struct Row {
         int box;
         std::size_t limit;
@@ -71,37 +72,38 @@ TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
                         Row{kBoxInstrumentNo, 40}, Row{kBoxComment, 400}}) {
         std::string fits(r.limit, 'x');
         std::string over(r.limit + 1, 'x');
-        EXPECT_TRUE(ValidateInfoField(r.box, fits));
-        EXPECT_FALSE(ValidateInfoField(r.box, over));
+        EXPECT_TRUE(ValidateInfoField(ws.hosts, r.box, fits));
+        EXPECT_FALSE(ValidateInfoField(ws.hosts, r.box, over));
     }
     // Latin-1 letters count one unit, other characters two.
     std::string accented = std::string(18, 'x') + "\xC3\xA9\xC3\xA9";  // 18 + "éé"
     std::string wide = std::string(19, 'x') + "\xE6\xB8\xA9";          // 19 + one CJK
-    EXPECT_TRUE(ValidateInfoField(kBoxCaption2, accented));
-    EXPECT_FALSE(ValidateInfoField(kBoxCaption2, wide));
+    EXPECT_TRUE(ValidateInfoField(ws.hosts, kBoxCaption2, accented));
+    EXPECT_FALSE(ValidateInfoField(ws.hosts, kBoxCaption2, wide));
     EXPECT_EQ(services.Texts(), std::vector<std::string>(6, shell::Catalogue(1513)));
 
     services.messages.boxes.clear();
     std::string empty = "   ";
     std::string impossible = "2026/02/30";
     std::string valid = "2026-02-28";
-    EXPECT_TRUE(ValidateInfoField(kBoxDate, empty));
-    EXPECT_FALSE(ValidateInfoField(kBoxDate, impossible));
-    EXPECT_TRUE(ValidateInfoField(kBoxDate, valid));
+    EXPECT_TRUE(ValidateInfoField(ws.hosts, kBoxDate, empty));
+    EXPECT_FALSE(ValidateInfoField(ws.hosts, kBoxDate, impossible));
+    EXPECT_TRUE(ValidateInfoField(ws.hosts, kBoxDate, valid));
     EXPECT_EQ(valid, "2026/02/28 00:00:00");
     EXPECT_EQ(services.Texts(), std::vector<std::string>{shell::Catalogue(1513)});
 }
 
 TEST(InformationOk, EmptyOrBadDateIsRefusedAndNothingStored) {
     test::ScopedFakeServices services;
+    shell::Workspace& ws = services.ws;
     const InformationRecord before = DefaultInformation(46362.4375);
     InformationRecord record = before;
     InfoForm form = InfoFormFromRecord(record);
     form.boxes[kBoxTitle1] = "changed";
     form.boxes[kBoxDate] = "  ";
-    EXPECT_FALSE(ApplyInformationOk(form, record));
+    EXPECT_FALSE(ApplyInformationOk(ws.hosts, form, record));
     form.boxes[kBoxDate] = "2026/02/30 10:00";
-    EXPECT_FALSE(ApplyInformationOk(form, record));
+    EXPECT_FALSE(ApplyInformationOk(ws.hosts, form, record));
     EXPECT_EQ(record, before);
     ASSERT_EQ(services.messages.boxes.size(), 2u);
     EXPECT_EQ(services.messages.boxes[0].text, shell::Catalogue(1537));
@@ -111,6 +113,7 @@ TEST(InformationOk, EmptyOrBadDateIsRefusedAndNothingStored) {
 
 TEST(InformationOk, StoresTrimmedPaddedFields) {
     test::ScopedFakeServices services;
+    shell::Workspace& ws = services.ws;
     InformationRecord record = DefaultInformation(0.0);
     InfoForm form = InfoFormFromRecord(record);
     EXPECT_EQ(form.boxes[kBoxCaption1], "Title 1");
@@ -119,7 +122,7 @@ TEST(InformationOk, StoresTrimmedPaddedFields) {
     form.boxes[kBoxCreatedBy] = "Jos\xC3\xA9";  // UTF-8 from the window
     form.boxes[kBoxComment] = "line 1\r\nline 2";
     form.boxes[kBoxDate] = "2026-12-06T10:30:00";
-    ASSERT_TRUE(ApplyInformationOk(form, record));
+    ASSERT_TRUE(ApplyInformationOk(ws.hosts, form, record));
     EXPECT_EQ(record.title1, FixedLength("Boiler 3", 40));
     EXPECT_EQ(record.createdBy, FixedLength("Jos\xE9", 40));  // single-byte in the record
     EXPECT_EQ(record.comment, FixedLength("line 1\r\nline 2", 400));
@@ -130,8 +133,7 @@ TEST(InformationOk, StoresTrimmedPaddedFields) {
 }
 
 TEST(InformationRecord, DefaultsAndBlockSize) {
-    InitInformationRecord(46362.0);
-    const InformationRecord& r = CurrentInformation();
+    const InformationRecord r = DefaultInformation(46362.0);
     EXPECT_EQ(r.caption1, FixedLength("Title 1", 20));
     EXPECT_EQ(r.caption2, FixedLength("Title 2", 20));
     EXPECT_EQ(r.caption3, FixedLength("Comment", 20));

@@ -6,7 +6,7 @@
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
+#include "shell/SessionState.h"
 
 #include <gtest/gtest.h>
 
@@ -34,31 +34,31 @@ using test::WriteBytes;
 class FileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_information = CurrentInformation();
-        m_header = CurrentDataSetHeader();
-        m_items = parameter::Items().dataSet;
-        m_program = program::Program();
+        m_information = ws.information;
+        m_header = ws.header;
+        m_items = ws.items.dataSet;
+        m_program = ws.program;
         m_dir = test::FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override {
-        CurrentInformation() = m_information;
-        CurrentDataSetHeader() = m_header;
-        parameter::Items().dataSet = m_items;
-        program::Program() = m_program;
+        ws.information = m_information;
+        ws.header = m_header;
+        ws.items.dataSet = m_items;
+        ws.program = m_program;
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(m_dir);
     }
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
 
-    static void MakeCurrent(const ParameterFileRecord& r) {
-        CurrentInformation() = r.information;
-        CurrentDataSetHeader() = r.header;
-        parameter::Items().dataSet = r.items;
+    void MakeCurrent(const ParameterFileRecord& r) {
+        ws.information = r.information;
+        ws.header = r.header;
+        ws.items.dataSet = r.items;
     }
-    static void MakeCurrent(const ProgramFileRecord& r) {
-        CurrentInformation() = r.information;
-        program::Program().header = r.header;
-        program::Program().records = r.items;
+    void MakeCurrent(const ProgramFileRecord& r) {
+        ws.information = r.information;
+        ws.program.header = r.header;
+        ws.program.records = r.items;
     }
     /// Files in the test folder other than `keep`: a failed write must leave
     /// no temporary file behind.
@@ -71,6 +71,8 @@ class FileTest : public ::testing::Test {
     }
 
     test::ScopedFakeServices m_services;
+
+    shell::Workspace& ws = m_services.ws;
     fs::path m_dir;
 
   private:
@@ -143,32 +145,32 @@ TEST(RecordLayout, EmptyArraysAreOneZeroWord) {
 TEST_F(FileTest, ParameterWrittenAndReadBackUnderAnotherName) {
     MakeCurrent(test::SampleParameterRecord());
     const std::string path = Path("PLANT1.7pa");
-    ASSERT_TRUE(WriteParameterFile(path));
+    ASSERT_TRUE(WriteParameterFile(ws, path));
     EXPECT_EQ(ReadBytes(path), test::SampleParameterBytes());
     EXPECT_EQ(m_services.utility.asked, std::vector<std::string>{m_dir.string()});
 
     fs::rename(path, Path("RENAMED.7pa"));
-    parameter::Items().dataSet.clear();
-    CurrentDataSetHeader() = {};
-    ASSERT_TRUE(ReadParameterFile(Path("RENAMED.7pa")));
+    ws.items.dataSet.clear();
+    ws.header = {};
+    ASSERT_TRUE(ReadParameterFile(ws, Path("RENAMED.7pa")));
     ParameterFileRecord expected = test::SampleParameterRecord();
     expected.information.fileName = FixedLength("RENAMED.7pa", 40);
-    EXPECT_EQ(CurrentParameterRecord(), expected);
+    EXPECT_EQ(CurrentParameterRecord(ws), expected);
     EXPECT_TRUE(m_services.messages.boxes.empty());
 }
 
 TEST_F(FileTest, ProgramWrittenAndReadBackUnderAnotherName) {
     MakeCurrent(test::SampleProgramRecord());
     const std::string path = Path("MIX.7pr");
-    ASSERT_TRUE(WriteProgramFile(path));
+    ASSERT_TRUE(WriteProgramFile(ws, path));
     EXPECT_EQ(ReadBytes(path), test::SampleProgramBytes());
 
-    program::Program() = {};
-    ASSERT_TRUE(ReadProgramFile(path, "OTHER.7pr"));
+    ws.program = {};
+    ASSERT_TRUE(ReadProgramFile(ws, path, "OTHER.7pr"));
     ProgramFileRecord expected = test::SampleProgramRecord();
     expected.information.fileName = FixedLength("OTHER.7pr", 40);
-    ExpectSameProgram(CurrentProgramRecord(), expected);
-    EXPECT_EQ(program::Program().headerCopy.stepComments, expected.header.stepComments);
+    ExpectSameProgram(CurrentProgramRecord(ws), expected);
+    EXPECT_EQ(ws.program.headerCopy.stepComments, expected.header.stepComments);
 
     // Names are UTF-8 texts, also where the system keeps them in UTF-16.
     const std::u8string folder = u8"Pr\u00fcfstand \u6e2c\u5b9a";
@@ -176,13 +178,13 @@ TEST_F(FileTest, ProgramWrittenAndReadBackUnderAnotherName) {
     fs::create_directory(m_dir / folder);
     const std::string wide = platform::Utf8FromPath(m_dir / folder) + "/" + title;
     MakeCurrent(test::SampleProgramRecord());
-    ASSERT_TRUE(WriteProgramFile(wide));
+    ASSERT_TRUE(WriteProgramFile(ws, wide));
     const auto entry = *fs::directory_iterator(m_dir / folder);
     EXPECT_EQ(platform::Utf8FromPath(entry.path().filename()), title);
     EXPECT_EQ(ReadBytes(entry.path()), test::SampleProgramBytes());
-    program::Program() = {};
-    ASSERT_TRUE(ReadProgramFile(wide));
-    EXPECT_EQ(CurrentProgramRecord().items, test::SampleProgramRecord().items);
+    ws.program = {};
+    ASSERT_TRUE(ReadProgramFile(ws, wide));
+    EXPECT_EQ(CurrentProgramRecord(ws).items, test::SampleProgramRecord().items);
 }
 
 // Every way a file can be wrong: each must fail with a message and leave the
@@ -221,8 +223,8 @@ TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
         MakeCurrent(current);
         m_services.messages.boxes.clear();
         WriteBytes(Path("BAD.7pa"), bytes);
-        EXPECT_FALSE(ReadParameterFile(Path("BAD.7pa")));
-        EXPECT_EQ(CurrentParameterRecord(), current);
+        EXPECT_FALSE(ReadParameterFile(ws, Path("BAD.7pa")));
+        EXPECT_EQ(CurrentParameterRecord(ws), current);
         ASSERT_EQ(m_services.messages.boxes.size(), 1u);
         EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
         // A file that ends inside a member, a text or an array, or whose count
@@ -254,42 +256,42 @@ TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
     };
     for (const auto& [name, bytes] : programCases) {
         SCOPED_TRACE(name);
-        program::Program() = {};
+        ws.program = {};
         MakeCurrent(test::SampleProgramRecord());
         m_services.messages.boxes.clear();
         WriteBytes(Path("BAD.7pr"), bytes);
-        EXPECT_FALSE(ReadProgramFile(Path("BAD.7pr")));
-        ExpectSameProgram(CurrentProgramRecord(), test::SampleProgramRecord());
+        EXPECT_FALSE(ReadProgramFile(ws, Path("BAD.7pr")));
+        ExpectSameProgram(CurrentProgramRecord(ws), test::SampleProgramRecord());
         EXPECT_EQ(m_services.Texts(), std::vector<std::string>{"Invalid file format"});
     }
 
     // A parameter file read as a program file.
-    program::Program() = {};
+    ws.program = {};
     MakeCurrent(test::SampleProgramRecord());
     m_services.messages.boxes.clear();
     WriteBytes(Path("BAD.7pr"), good);
-    EXPECT_FALSE(ReadProgramFile(Path("BAD.7pr")));
-    ExpectSameProgram(CurrentProgramRecord(), test::SampleProgramRecord());
+    EXPECT_FALSE(ReadProgramFile(ws, Path("BAD.7pr")));
+    ExpectSameProgram(CurrentProgramRecord(ws), test::SampleProgramRecord());
     ASSERT_EQ(m_services.messages.boxes.size(), 1u);
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
 }
 
 TEST_F(FileTest, ReadErrorsUseTheirMessages) {
     MakeCurrent(test::SampleParameterRecord());
-    EXPECT_FALSE(ReadParameterFile(Path("MISSING.7pa")));
+    EXPECT_FALSE(ReadParameterFile(ws, Path("MISSING.7pa")));
     WriteBytes(Path("EMPTY.7pa"), {});
-    EXPECT_FALSE(ReadParameterFile(Path("EMPTY.7pa")));
+    EXPECT_FALSE(ReadParameterFile(ws, Path("EMPTY.7pa")));
     EXPECT_EQ(m_services.Texts(),
               (std::vector<std::string>{shell::Catalogue(1518), "Input past end of file"}));
-    EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
+    EXPECT_EQ(CurrentParameterRecord(ws), test::SampleParameterRecord());
 }
 
 TEST_F(FileTest, TrailingBytesOfAnOlderFileAreIgnored) {
     auto bytes = test::SampleParameterBytes();
     bytes.insert(bytes.end(), 500, 0xAB);
     WriteBytes(Path("LONG.7pa"), bytes);
-    ASSERT_TRUE(ReadParameterFile(Path("LONG.7pa")));
-    EXPECT_EQ(parameter::Items().dataSet, test::SampleParameterRecord().items);
+    ASSERT_TRUE(ReadParameterFile(ws, Path("LONG.7pa")));
+    EXPECT_EQ(ws.items.dataSet, test::SampleParameterRecord().items);
 }
 
 // A write that fails part-way must leave the previous file byte-identical and
@@ -311,7 +313,7 @@ TEST_F(FileTest, FailedWritesKeepTheOldFile) {
         m_services.messages.boxes.clear();
         {
             ScopedWriteFault fault(f.after, f.error);
-            EXPECT_FALSE(WriteParameterFile(path));
+            EXPECT_FALSE(WriteParameterFile(ws, path));
         }
         EXPECT_EQ(ReadBytes(path), old);
         EXPECT_TRUE(OtherFiles("KEEP.7pa").empty());
@@ -320,7 +322,7 @@ TEST_F(FileTest, FailedWritesKeepTheOldFile) {
     }
 
     // The same record written without a fault replaces the longer file whole.
-    ASSERT_TRUE(WriteParameterFile(path));
+    ASSERT_TRUE(WriteParameterFile(ws, path));
     EXPECT_EQ(ReadBytes(path), test::SampleParameterBytes());
 }
 
@@ -332,7 +334,7 @@ TEST_F(FileTest, ASaveKeepsHardLinks) {
     const std::string first = Path("FIRST.7pa");
     WriteBytes(first, old);
     fs::create_hard_link(first, Path("SECOND.7pa"));
-    ASSERT_TRUE(WriteParameterFile(first));
+    ASSERT_TRUE(WriteParameterFile(ws, first));
     platform::TargetStatus status;
     ASSERT_EQ(platform::StatusOf(platform::PathFromUtf8(first), status), 0);
     EXPECT_TRUE(status.otherNames);
@@ -341,7 +343,7 @@ TEST_F(FileTest, ASaveKeepsHardLinks) {
     WriteBytes(first, old);
     {
         ScopedWriteFault fault(300, ENOSPC);
-        EXPECT_FALSE(WriteParameterFile(first));
+        EXPECT_FALSE(WriteParameterFile(ws, first));
     }
     EXPECT_EQ(ReadBytes(Path("SECOND.7pa")), old);
     EXPECT_EQ(OtherFiles("FIRST.7pa"), std::vector<std::string>{"SECOND.7pa"});
@@ -353,7 +355,7 @@ TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
     WriteBytes(path, old);
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     MakeCurrent(test::SampleProgramRecord());
-    EXPECT_FALSE(WriteProgramFile(path));
+    EXPECT_FALSE(WriteProgramFile(ws, path));
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1519)});
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
@@ -364,12 +366,12 @@ TEST_F(FileTest, ReadOnlyTargetsAreRefused) {
 TEST_F(FileTest, TargetsThatAreNoFileAreRefused) {
     MakeCurrent(test::SampleProgramRecord());
     fs::create_directory(Path("FOLDER.7pr"));
-    EXPECT_FALSE(WriteProgramFile(Path("FOLDER.7pr")));
+    EXPECT_FALSE(WriteProgramFile(ws, Path("FOLDER.7pr")));
     EXPECT_TRUE(fs::is_directory(Path("FOLDER.7pr")));
     EXPECT_TRUE(fs::is_empty(Path("FOLDER.7pr")));
 
     WriteBytes(Path("PLAIN"), {1, 2, 3});
-    EXPECT_FALSE(WriteProgramFile(Path("PLAIN") + "/UNDER.7pr"));
+    EXPECT_FALSE(WriteProgramFile(ws, Path("PLAIN") + "/UNDER.7pr"));
     EXPECT_EQ(ReadBytes(Path("PLAIN")), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{FileErrorDescription(kErrNotAFile),
                                                             shell::Catalogue(1518)}));
@@ -380,10 +382,10 @@ TEST_F(FileTest, TargetsThatAreNoFileAreRefused) {
     m_services.messages.boxes.clear();
     MakeCurrent(test::SampleParameterRecord());
     fs::create_directory(Path("FOLDER.7pa"));
-    EXPECT_FALSE(ReadParameterFile(Path("FOLDER.7pa")));
+    EXPECT_FALSE(ReadParameterFile(ws, Path("FOLDER.7pa")));
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(kErrNotAFile)});
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
-    EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
+    EXPECT_EQ(CurrentParameterRecord(ws), test::SampleParameterRecord());
 }
 
 // A file the user may not read says so under the read's own title, not with
@@ -392,7 +394,7 @@ TEST_F(FileTest, AReadWithoutPermissionHasItsOwnMessage) {
     EXPECT_EQ(ReadErrorFromErrno(EACCES), kErrPermissionDenied);
     EXPECT_EQ(ReadErrorFromErrno(EPERM), kErrPermissionDenied);
     EXPECT_EQ(ReadErrorFromErrno(ENOENT), kErrPathNotFound);
-    EXPECT_EQ(ReportFileError(kErrPermissionDenied, shell::Catalogue(2116)), 0);
+    EXPECT_EQ(ReportFileError(ws.hosts, kErrPermissionDenied, shell::Catalogue(2116)), 0);
     ASSERT_EQ(m_services.messages.boxes.size(), 1u);
     EXPECT_EQ(m_services.messages.boxes[0].text, "Permission denied");
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
@@ -412,7 +414,7 @@ TEST_F(FileTest, StaleTemporaryFilesOfATargetAreRemovedByTheNextSave) {
     ASSERT_EQ(platform::CreateTemporaryFile(platform::PathFromUtf8(Path(running)), runningSave), 0);
 
     MakeCurrent(test::SampleParameterRecord());
-    ASSERT_TRUE(WriteParameterFile(Path("DATA.7pa")));
+    ASSERT_TRUE(WriteParameterFile(ws, Path("DATA.7pa")));
     for (const auto& name : stale) EXPECT_FALSE(fs::exists(Path(name))) << name;
     for (const auto& name : kept) EXPECT_TRUE(fs::exists(Path(name))) << name;
     EXPECT_TRUE(fs::exists(Path(running)));
@@ -420,7 +422,7 @@ TEST_F(FileTest, StaleTemporaryFilesOfATargetAreRemovedByTheNextSave) {
 
     // Once that save has ended without cleaning up, its file goes too.
     runningSave.Close();
-    ASSERT_TRUE(WriteParameterFile(Path("DATA.7pa")));
+    ASSERT_TRUE(WriteParameterFile(ws, Path("DATA.7pa")));
     EXPECT_FALSE(fs::exists(Path(running)));
 }
 
@@ -439,7 +441,7 @@ TEST_F(FilePosix, ASaveKeepsPermissionsAndSymbolicLinks) {
     const std::string privateFile = Path("PRIVATE.7pa");
     WriteBytes(privateFile, old);
     fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(WriteParameterFile(privateFile));
+    ASSERT_TRUE(WriteParameterFile(ws, privateFile));
     EXPECT_EQ(mode(privateFile), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadBytes(privateFile), test::SampleParameterBytes());
 
@@ -447,7 +449,7 @@ TEST_F(FilePosix, ASaveKeepsPermissionsAndSymbolicLinks) {
     const std::string target = Path("real") + "/TARGET.7pa";
     WriteBytes(target, old);
     fs::create_symlink("real/TARGET.7pa", Path("LINK.7pa"));
-    ASSERT_TRUE(WriteParameterFile(Path("LINK.7pa")));
+    ASSERT_TRUE(WriteParameterFile(ws, Path("LINK.7pa")));
     EXPECT_TRUE(fs::is_symlink(Path("LINK.7pa")));
     EXPECT_EQ(ReadBytes(target), test::SampleParameterBytes());
     auto left = OtherFiles("PRIVATE.7pa");  // no temporary file stays
@@ -460,10 +462,10 @@ TEST_F(FilePosix, ASaveKeepsPermissionsAndSymbolicLinks) {
 TEST_F(FilePosix, APipeIsNeitherReadNorReplaced) {
     MakeCurrent(test::SampleParameterRecord());
     ASSERT_EQ(::mkfifo(Path("PIPE.7pa").c_str(), 0600), 0);
-    EXPECT_FALSE(ReadParameterFile(Path("PIPE.7pa")));
+    EXPECT_FALSE(ReadParameterFile(ws, Path("PIPE.7pa")));
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(kErrNotAFile)});
-    EXPECT_EQ(CurrentParameterRecord(), test::SampleParameterRecord());
-    EXPECT_FALSE(WriteParameterFile(Path("PIPE.7pa")));
+    EXPECT_EQ(CurrentParameterRecord(ws), test::SampleParameterRecord());
+    EXPECT_FALSE(WriteParameterFile(ws, Path("PIPE.7pa")));
     EXPECT_TRUE(fs::is_fifo(Path("PIPE.7pa")));
 }
 
@@ -473,8 +475,8 @@ TEST_F(FilePosix, FolderAndFilePermissionsStopTheUser) {
     MakeCurrent(test::SampleProgramRecord());
     WriteBytes(Path("LOCKED.7pr"), test::SampleProgramBytes());
     fs::permissions(Path("LOCKED.7pr"), fs::perms::none);
-    program::Program() = {};
-    EXPECT_FALSE(ReadProgramFile(Path("LOCKED.7pr")));
+    ws.program = {};
+    EXPECT_FALSE(ReadProgramFile(ws, Path("LOCKED.7pr")));
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{"Permission denied"});
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
 
@@ -482,7 +484,7 @@ TEST_F(FilePosix, FolderAndFilePermissionsStopTheUser) {
     MakeCurrent(test::SampleProgramRecord());
     const std::string inFolder = Path("NEW.7pr");
     fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(WriteProgramFile(inFolder));
+    EXPECT_FALSE(WriteProgramFile(ws, inFolder));
     EXPECT_FALSE(fs::exists(inFolder));
     EXPECT_EQ(m_services.Texts(),
               std::vector<std::string>{FileErrorDescription(kErrFolderReadOnly)});
@@ -494,32 +496,32 @@ TEST_F(FileTest, FreeSpaceRules) {
     MakeCurrent(test::SampleParameterRecord());
     // Three blocks need 2 x 40 + 750 bytes.
     m_services.utility.freeSpace = 829;
-    EXPECT_FALSE(WriteParameterFile(path));
-    EXPECT_EQ(shell::G().lastSaveRequirement, 830);
+    EXPECT_FALSE(WriteParameterFile(ws, path));
+    EXPECT_EQ(ws.state.lastSaveRequirement, 830);
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>{shell::Catalogue(1522)});
     m_services.utility.freeSpace = -1;
-    EXPECT_FALSE(WriteParameterFile(path));
+    EXPECT_FALSE(WriteParameterFile(ws, path));
     EXPECT_EQ(m_services.messages.boxes.size(), 1u);  // no further message
     EXPECT_FALSE(fs::exists(path));
     m_services.utility.freeSpace = 830;
-    EXPECT_TRUE(WriteParameterFile(path));
+    EXPECT_TRUE(WriteParameterFile(ws, path));
 
     // Beyond 801 blocks the requirement no longer fits 16 bits; it must still save.
-    parameter::Items().dataSet.assign(900, test::Block(0x80, 0x01, 0x01, 0, "BIG     DATA    "));
+    ws.items.dataSet.assign(900, test::Block(0x80, 0x01, 0x01, 0, "BIG     DATA    "));
     m_services.utility.freeSpace = 1'000'000;
-    ASSERT_TRUE(WriteParameterFile(path));
-    EXPECT_EQ(shell::G().lastSaveRequirement, 899 * 40 + 750);
-    parameter::Items().dataSet.clear();
-    ASSERT_TRUE(ReadParameterFile(path));
-    EXPECT_EQ(parameter::Items().dataSet.size(), 900u);
+    ASSERT_TRUE(WriteParameterFile(ws, path));
+    EXPECT_EQ(ws.state.lastSaveRequirement, 899 * 40 + 750);
+    ws.items.dataSet.clear();
+    ASSERT_TRUE(ReadParameterFile(ws, path));
+    EXPECT_EQ(ws.items.dataSet.size(), 900u);
 }
 
 TEST_F(FileTest, EmptyDataIsRefusedWithAMessage) {
     MakeCurrent(test::SampleParameterRecord());
-    parameter::Items().dataSet.clear();
-    EXPECT_FALSE(WriteParameterFile(Path("E.7pa")));
-    program::Program() = {};
-    EXPECT_FALSE(WriteProgramFile(Path("E.7pr")));
+    ws.items.dataSet.clear();
+    EXPECT_FALSE(WriteParameterFile(ws, Path("E.7pa")));
+    ws.program = {};
+    EXPECT_FALSE(WriteProgramFile(ws, Path("E.7pr")));
     EXPECT_EQ(m_services.Texts(), std::vector<std::string>(2, shell::Catalogue(1580)));
     EXPECT_TRUE(OtherFiles("").empty());
 }

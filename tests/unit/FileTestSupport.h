@@ -2,11 +2,12 @@
 
 // Fakes and an independent byte builder shared by the file tests.
 
+#include "ShellTempDir.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
-#include "ShellTempDir.h"
+#include "shell/Workspace.h"
 
 #include <cstdint>
 #include <cstring>
@@ -50,13 +51,14 @@ class FakeUtility : public shell::UtilityComponent {
     std::vector<std::string> asked;
 };
 
-/// Installs the fakes for one test and puts the previous services back.
+/// A fresh workspace whose hosts are the fakes, for one test.
 struct ScopedFakeServices {
-    ScopedFakeServices() : saved(shell::Svc()) {
-        shell::Svc().messages = &messages;
-        shell::Svc().utility = &utility;
+    ScopedFakeServices() {
+        ws.hosts.messages = &messages;
+        ws.hosts.utility = &utility;
     }
-    ~ScopedFakeServices() { shell::Svc() = saved; }
+    ScopedFakeServices(const ScopedFakeServices&) = delete;
+    ScopedFakeServices& operator=(const ScopedFakeServices&) = delete;
     /// Text of every box shown, in order.
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -65,7 +67,7 @@ struct ScopedFakeServices {
     }
     RecordingMessages messages;
     FakeUtility utility;
-    shell::Services saved;
+    shell::Workspace ws;
 };
 
 /// A fresh, empty folder under the system's temporary folder.

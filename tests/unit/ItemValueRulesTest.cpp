@@ -144,9 +144,10 @@ TEST(CheckEntry, HexTextSelectionAndReadOnlyItems) {
 
 TEST(ValidateEntry, IllegalValueShowsMessageAndGivesBackTheDataText) {
     shell::testing::ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     const EditContext context = Opened(kKindDecimal, "+012.34 ");
 
-    const EntryCheck bad = ValidateEntry("1000", context, "SET");
+    const EntryCheck bad = ValidateEntry(scope.ws.hosts, "1000", context, "SET");
     EXPECT_FALSE(bad.valid);
     EXPECT_EQ(bad.resetText, "+012.34 ");
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
@@ -154,7 +155,7 @@ TEST(ValidateEntry, IllegalValueShowsMessageAndGivesBackTheDataText) {
     EXPECT_EQ(scope.messages.boxes[0].title, "SET");
     EXPECT_EQ(scope.messages.boxes[0].icon, shell::MsgIcon::Exclamation);
 
-    EXPECT_TRUE(ValidateEntry("12.5", context, "SET").valid);
+    EXPECT_TRUE(ValidateEntry({}, "12.5", context, "SET").valid);
     EXPECT_EQ(scope.messages.boxes.size(), 1u);
 }
 

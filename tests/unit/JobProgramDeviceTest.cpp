@@ -140,7 +140,7 @@ TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
 TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenArea) {
     UploadFrom(ProgramUnit());
     shell::testing::RecordingNavigation navigation;
-    shell::Svc().navigation = &navigation;
+    ws.hosts.navigation = &navigation;
 
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
@@ -262,7 +262,7 @@ TEST_F(JobDevice, ChangeTo9600RemindsAndTheNextJobRunsAt9600) {
                            "Baud rate of TAVRO has been changed to 9600bps. Be sure to set it "
                            "back to 1200bps before entering offline mode."}));
     EXPECT_EQ(engine.CommSpeed, 9600);
-    EXPECT_EQ(shell::G().instrumentSpeed, 9600);
+    EXPECT_EQ(ws.state.instrumentSpeed, 9600);
     ASSERT_TRUE(Run(kJobUpload));
     EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(line->SentFrames().back().speed, 9600);
@@ -276,7 +276,7 @@ TEST_F(JobDevice, FailedChangeRestoresThePreviousRate) {
     ASSERT_TRUE(engine.RunCommJob());
     EXPECT_NE(engine.CommResult, kErrNone);
     EXPECT_EQ(engine.CommSpeed, 1200);
-    EXPECT_EQ(shell::G().instrumentSpeed, 1200);
+    EXPECT_EQ(ws.state.instrumentSpeed, 1200);
 }
 
 }  // namespace

@@ -81,7 +81,6 @@ class JobRecovery : public JobBench {
 
     /// The state a job starts from, as the fixture sets it up.
     void Fresh() {
-        shell::ResetGlobalState();
         engine.Reset();
         engine.SetCommPacing(PacingUnderTest());
         engine.SetHost(&host);

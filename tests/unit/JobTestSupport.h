@@ -13,14 +13,14 @@
 #include "program/ProgramTypes.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
-#include "shell/GlobalState.h"
-#include "unit/PacingUnderTest.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/Workspace.h"
 #include "sim/Frame.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
+#include "unit/PacingUnderTest.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -65,11 +65,9 @@ struct JobTableRows {
 class JobBench : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_saved = shell::Svc();
-        shell::Svc().clock = &clock;
-        shell::Svc().messages = &messages;
-        shell::Svc().engine = &engine;
-        shell::ResetGlobalState();
+        workspace.hosts.clock = &clock;
+        workspace.hosts.messages = &messages;
+        workspace.hosts.engine = &engine;
         engine.SetClock(&clock);
         engine.SetWorkspace(workspace);
         engine.SetCommPacing(PacingUnderTest());
@@ -77,8 +75,6 @@ class JobBench : public ::testing::Test {
         comm::jobs::RegisterAllJobs(engine);
         UseTables({});
     }
-
-    void TearDown() override { shell::Svc() = m_saved; }
 
     void UseTables(JobTableRows rows) {
         m_rows = std::move(rows);
@@ -143,12 +139,12 @@ class JobBench : public ::testing::Test {
     JobHost host;
     /// A fresh engine and workspace for every test: nothing carries over.
     shell::Workspace workspace;
+    shell::Workspace& ws = workspace;
     comm::CommEngine engine;
     std::unique_ptr<sim::Instrument> instrument;
     std::unique_ptr<sim::SimulatedLine> line;
 
   private:
-    shell::Services m_saved;
     JobTableRows m_rows;
 };
 

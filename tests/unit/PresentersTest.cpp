@@ -23,12 +23,14 @@ using shell::testing::ServicesScope;
 /// The password dialog as the top menu sees it: each run takes the next
 /// scripted outcome (passed or not) and records its mode.
 struct ScriptedPasswordDialog : shell::TopMenuHost {
+    explicit ScriptedPasswordDialog(shell::Workspace& ws) : ws(ws) {}
     void RunPasswordDialog(int mode) override {
         modes.push_back(mode);
         const bool passed = !outcomes.empty() && outcomes.front();
         if (!outcomes.empty()) outcomes.erase(outcomes.begin());
-        if (passed) shell::G().passwordNotPassed = false;
+        if (passed) ws.state.passwordNotPassed = false;
     }
+    shell::Workspace& ws;
     std::vector<int> modes;
     std::vector<bool> outcomes;
 };
@@ -37,21 +39,23 @@ class TopMenuTest : public ::testing::Test {
   protected:
     void SetUp() override {
         folder = shell::testing::MakeTempFolder("rq50-topmenu-");
-        shell::G().settingFilePath = (folder / "Setting.ini").string();
+        ws.state.settingFilePath = (folder / "Setting.ini").string();
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
     void StorePassword(const std::string& bytes) {
-        std::ofstream(shell::G().settingFilePath, std::ios::binary) << bytes;
+        std::ofstream(ws.state.settingFilePath, std::ios::binary) << bytes;
     }
     std::string SettingFile() const {
-        std::ifstream in(shell::G().settingFilePath, std::ios::binary);
+        std::ifstream in(ws.state.settingFilePath, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     ServicesScope scope;
+
+    shell::Workspace& ws = scope.ws;
     std::filesystem::path folder;
-    ScriptedPasswordDialog dialog;
-    shell::TopMenu menu{dialog};
+    ScriptedPasswordDialog dialog{ws};
+    shell::TopMenu menu{ws, dialog};
 };
 
 TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
@@ -68,13 +72,13 @@ TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
     menu.Confirm(false);
     EXPECT_EQ(dialog.modes, std::vector<int>{shell::kPasswordEntry});
     EXPECT_TRUE(scope.navigation.calls.empty());
-    EXPECT_EQ(shell::G().settingMode, 0);
+    EXPECT_EQ(ws.state.settingMode, 0);
 
     dialog.outcomes = {true};
     EXPECT_TRUE(menu.PasswordGate());
     dialog.outcomes = {true};
     menu.Confirm(false);
-    EXPECT_EQ(shell::G().settingMode, 1);
+    EXPECT_EQ(ws.state.settingMode, 1);
     EXPECT_EQ(scope.navigation.calls.front(), "disable frmRQ2000");
 
     // Change: a new password only after the stored one was passed.
@@ -90,7 +94,7 @@ TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
 TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
     StorePassword(std::string("4\0003\0002\0001\000", 8));
     menu.MousePressed(false);  // a plain press only reads the file again
-    EXPECT_TRUE(shell::G().passwordStored);
+    EXPECT_TRUE(ws.state.passwordStored);
     EXPECT_TRUE(scope.messages.boxes.empty());
 
     scope.messages.answers = {shell::kAnswerCancel};
@@ -101,18 +105,20 @@ TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
     EXPECT_EQ(SettingFile(), std::string("4\0003\0002\0001\000", 8));
 
     menu.MousePressed(true);  // OK
-    EXPECT_FALSE(shell::G().passwordStored);
-    EXPECT_TRUE(shell::G().noPassword);
+    EXPECT_FALSE(ws.state.passwordStored);
+    EXPECT_TRUE(ws.state.noPassword);
     EXPECT_EQ(SettingFile(), std::string("-\000-\000-\000-\000", 8));
     EXPECT_EQ(scope.navigation.passwordMenu, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(shell::PasswordIsStored());
+    EXPECT_FALSE(shell::PasswordIsStored(ws));
 }
 
 TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     comm::CommEngine engine;
-    shell::Svc().engine = &engine;
-    parameter::SettingMenu menu;
+    ws.hosts.engine = &engine;
+    engine.SetWorkspace(ws);
+    parameter::SettingMenu menu(ws);
     using Option = parameter::SettingMenuOption;
 
     // Parameter mode: the jobs run under their options' captions.
@@ -125,17 +131,17 @@ TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
     EXPECT_TRUE(scope.navigation.calls.empty());
 
     menu.Confirm(Option::kFile);
-    EXPECT_EQ(shell::G().dataSource, 1);
+    EXPECT_EQ(ws.state.dataSource, 1);
     EXPECT_EQ(scope.navigation.calls,
               (Calls{"disable frmRQ2100", "open", "show frmRQ2400", "enable frmRQ2400"}));
 
     // Program mode: the program side's branch (a file opens the editor).
-    shell::G().settingMode = 1;
+    ws.state.settingMode = 1;
     EXPECT_EQ(menu.Caption(), "Program Setting Menu");
     EXPECT_EQ(menu.OptionText(Option::kUpload), "Upload Program Data from TAVRO");
     scope.navigation.calls.clear();
     menu.Confirm(Option::kFile);
-    EXPECT_TRUE(shell::G().editorOpenedFromFile);
+    EXPECT_TRUE(ws.state.editorOpenedFromFile);
     EXPECT_EQ(scope.navigation.calls,
               (Calls{"disable frmRQ2100", "open", "show frmRQ3000", "enable frmRQ3000"}));
 
@@ -153,12 +159,13 @@ struct PrintRecorder : parameter::DataMenuHost {
 
 TEST(DataMenuTest, ProgramDataOpensTheEditorAndPrintIsTheWindows) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     PrintRecorder host;
-    parameter::DataMenu menu(host);
+    parameter::DataMenu menu(ws, host);
     using Option = parameter::DataMenuOption;
-    shell::G().dataSource = 2;
+    ws.state.dataSource = 2;
     menu.Load();
-    EXPECT_FALSE(shell::G().dataChanged);  // only uploaded data starts unsaved
+    EXPECT_FALSE(ws.state.dataChanged);  // only uploaded data starts unsaved
     EXPECT_EQ(menu.Caption(), "Program Setting");
     EXPECT_EQ(menu.OptionText(Option::kContentOrEditor), "Open Program Editor");
     menu.Confirm(Option::kContentOrEditor);

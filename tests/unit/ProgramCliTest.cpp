@@ -54,9 +54,10 @@ class ProgramCli : public ::testing::Test {
         const std::string path = (m_dir / name).string();
         EXPECT_EQ(Cli("new-program -o '" + path + "'"), 0);
         files::test::ScopedFakeServices services;
-        EXPECT_TRUE(files::ReadProgramFile(path));
-        change(Program().header);
-        EXPECT_TRUE(files::WriteProgramFile(path));
+        shell::Workspace& ws = services.ws;
+        EXPECT_TRUE(files::ReadProgramFile(ws, path));
+        change(ws.program.header);
+        EXPECT_TRUE(files::WriteProgramFile(ws, path));
         return path;
     }
 
@@ -90,8 +91,9 @@ TEST_F(ProgramCli, NewProgramPassesTheCheckAndEachErrorKindIsListedInOrder) {
     // Steps 3 to 6: an unknown operator, a jump without address, a jump past
     // the program's end, and a one-digit jump that the editor widens.
     files::test::ScopedFakeServices services;
-    ASSERT_TRUE(files::ReadProgramFile(fresh));
-    auto& records = Program().records;
+    shell::Workspace& ws = services.ws;
+    ASSERT_TRUE(files::ReadProgramFile(ws, fresh));
+    auto& records = ws.program.records;
     ASSERT_GE(records.size(), 6u);
     const std::pair<const char*, const char*> steps[] = {
         {"P03", "XYZ"}, {"P04", "GO"}, {"P05", "GO99"}, {"P06", "GO5"}};
@@ -102,7 +104,7 @@ TEST_F(ProgramCli, NewProgramPassesTheCheckAndEachErrorKindIsListedInOrder) {
         records[2 + i] = *record;
     }
     const std::string faulty = (m_dir / "FAULTY.7pr").string();
-    ASSERT_TRUE(files::WriteProgramFile(faulty));
+    ASSERT_TRUE(files::WriteProgramFile(ws, faulty));
 
     EXPECT_EQ(Cli("check '" + faulty + "'", &out), 1);
     EXPECT_EQ(Words(out), (std::vector<std::string>{

@@ -27,7 +27,8 @@ class FakeEditorHost : public EditorHost {
 class ProgramEditorTest : public ::testing::Test {
   protected:
     ProgramEditorTest()
-        : folder("editor"), editor(categories, state, host, shell::AppFilePath("Undo\\")) {}
+        : folder("editor"),
+          editor(services.ws.hosts, categories, state, host, shell::AppFilePath("Undo\\")) {}
 
     /// A new RQK2 program in the editor.
     void OpenNew() {
@@ -52,6 +53,8 @@ class ProgramEditorTest : public ::testing::Test {
     }
 
     shell::testing::ServicesScope services;
+
+    shell::Workspace& ws = services.ws;
     testing::TempAppFolder folder;
     CategoryTable categories = {Row("RQK2", "10", "P01", "4", "Q01", "K2"),
                                 Row("RQK3", "5", "P01", "2", "Q01", "K2"),
@@ -103,7 +106,7 @@ TEST_F(ProgramEditorTest, WriteBackWidensOperatorsAndNormalisesConstants) {
     EXPECT_EQ(RecordDataText(state.records[12]), "+0.00000");
 
     // Filling a second editor from memory shows the program as written back.
-    ProgramEditor again(categories, state, host, shell::AppFilePath("Undo\\"));
+    ProgramEditor again(ws.hosts, categories, state, host, shell::AppFilePath("Undo\\"));
     again.Open();
     EXPECT_EQ(again.ProgramGrid().Get(4, 1), "GO05");
     EXPECT_EQ(again.ProgramGrid().Get(4, kCommentColumn), "jump");
@@ -131,7 +134,7 @@ TEST_F(ProgramEditorTest, UploadedProgramKeepsItsCountsWhileTheModelStays) {
     state.header.stepComments.resize(3);
     state.records.resize(3 + 4);
     state.source = kSourceUpload;
-    ProgramEditor uploaded(categories, state, host, shell::AppFilePath("Undo\\"));
+    ProgramEditor uploaded(ws.hosts, categories, state, host, shell::AppFilePath("Undo\\"));
     uploaded.Open();
     ASSERT_EQ(uploaded.WriteBack(), WriteBackStatus::kReady);
     EXPECT_EQ(state.header.stepCount, 3);
@@ -290,7 +293,7 @@ TEST_F(ProgramEditorTest, InsertNeedsAFreeLastRow) {
 
     CellGrid full(64, 3);
     for (int r = 1; r <= 64; ++r) full.Set(r, 1, "NOP");
-    EXPECT_FALSE(Msub_Insert(full, 1));
+    EXPECT_FALSE(Msub_Insert(ws.hosts, full, 1));
     EXPECT_EQ(MessageTexts().back(), "You cannot increase rows any more.");
 
     editor.FocusGrid(GridId::kConst);
@@ -425,13 +428,14 @@ namespace {
 
 TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
     shell::testing::ServicesScope services;
+    shell::Workspace& ws = services.ws;
     testing::TempAppFolder folder("text");
     const CategoryTable categories = {testing::Row("RQK2", "4", "P01", "2", "Q01", "K2")};
     ProgramState state;
     ASSERT_EQ(CreateNewProgram(categories, state), NewProgramResult::kCreated);
     state.header.stepComments[1] = "store";
     EditorHost host;
-    ProgramEditor editor(categories, state, host, std::string());
+    ProgramEditor editor(services.ws.hosts, categories, state, host, std::string());
     editor.Open();
     editor.TakeSnapshot();
     EXPECT_FALSE(editor.UndoEnabled());

@@ -59,32 +59,35 @@ TEST(ListInput, OnlyTextFilesAreRead) {
 
 TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     TempAppFolder folder;
     ModelTable().clear();
     CategoryTable().clear();
     folder.Write("V3Model.ini", "\"MODEL\",\"NOTE\"\r\n");
     folder.Write("Category.ini", "T,,,,,,,\nM,S,P,C,Q,K,O,N\n");
     comm::CommEngine engine;
-    Svc().engine = &engine;
-    G().maintMode = true;
+    ws.hosts.engine = &engine;
+    engine.SetWorkspace(ws);
+    ws.state.maintMode = true;
     engine.CommSpeed = 9600;
-    EXPECT_TRUE(LoadModelTable());
+    EXPECT_TRUE(LoadModelTable(ws));
     EXPECT_TRUE(LoadCategoryTable());
     EXPECT_TRUE(ModelTable().empty());
     EXPECT_TRUE(CategoryTable().empty());
     EXPECT_FALSE(IsModelRegistered("RQB2"));
-    EXPECT_FALSE(G().maintMode);
+    EXPECT_FALSE(ws.state.maintMode);
     EXPECT_EQ(engine.CommSpeed, 1200);
 }
 
 TEST(ConfigTables, ModelAndCategoryRows) {
+    Workspace ws;
     TempAppFolder folder;
     ModelTable().clear();
     CategoryTable().clear();
     folder.Write("V3Model.ini", "MODEL,NOTE\n RQH2 ,v3\nRQG2,\"a, b\"\n");
     folder.Write("Category.ini",
                  "T,,,,,,,\nM,S,P,C,Q,K,O,N\nRQK2,48,P01,16,Q01,FPU,K2,\nLW*,0,,0,,LW,,x\n");
-    ASSERT_TRUE(LoadModelTable());
+    ASSERT_TRUE(LoadModelTable(ws));
     ASSERT_TRUE(LoadCategoryTable());
     ASSERT_EQ(ModelTable().size(), 2u);
     EXPECT_EQ(ModelTable()[1].column2, "a, b");
@@ -95,15 +98,16 @@ TEST(ConfigTables, ModelAndCategoryRows) {
     EXPECT_EQ(CategoryTable()[1][2], "");
     // A second, shorter read replaces rows by index and keeps the rest.
     folder.Write("V3Model.ini", "MODEL,NOTE\nRQX2,\n");
-    ASSERT_TRUE(LoadModelTable());
+    ASSERT_TRUE(LoadModelTable(ws));
     ASSERT_EQ(ModelTable().size(), 2u);
     EXPECT_EQ(ModelTable()[0].code, "RQX2");
     EXPECT_EQ(ModelTable()[1].code, "RQG2");
 }
 
 TEST(ConfigTables, MissingFilesFail) {
+    Workspace ws;
     TempAppFolder folder;
-    EXPECT_FALSE(LoadModelTable());
+    EXPECT_FALSE(LoadModelTable(ws));
     EXPECT_FALSE(LoadCategoryTable());
     EXPECT_TRUE(ReadBaudRateFile((folder.Path() / "Baudrate.ini").string()).empty());
     EXPECT_EQ(FindBaudRateEntry("RQK2"), -1);
@@ -134,6 +138,7 @@ TEST(BaudRate, HexColumnsAndLongestPatternFirst) {
 }
 
 TEST(SampleFiles, AreConsistentWithEachOther) {
+    Workspace ws;
     TempAppFolder folder;
     const std::filesystem::path samples =
         std::filesystem::path(RQ50_SOURCE_DIR) / "src" / "resources" / "appdir";
@@ -142,7 +147,7 @@ TEST(SampleFiles, AreConsistentWithEachOther) {
     }
     ModelTable().clear();
     CategoryTable().clear();
-    ASSERT_TRUE(LoadModelTable());
+    ASSERT_TRUE(LoadModelTable(ws));
     ASSERT_TRUE(LoadCategoryTable());
     EXPECT_FALSE(ModelTable().empty());
     EXPECT_FALSE(IsModelRegistered("RQB2"));

@@ -46,17 +46,13 @@ class RecordingWindows : public StartupWindows {
 
 /// A front end as the GUI or the CLI lends it, over a fresh application folder.
 struct SessionScope {
-    SessionScope() : saved(Svc()), windows(clock) {
-        ResetGlobalState();
-        Svc() = Services{};
+    SessionScope() : windows(clock) {
         frontEnd.clock = &clock;
         frontEnd.utility = &utility;
         frontEnd.settings = &store;
         frontEnd.messages = &messages;
     }
     ~SessionScope() {
-        Svc() = saved;
-        ResetGlobalState();
         ModelTable().clear();
         CategoryTable().clear();
     }
@@ -64,10 +60,9 @@ struct SessionScope {
         folder.Write("V3Model.ini", "\"MODEL\",\"NOTE\"\nRQG2,x\n");
         folder.Write("Category.ini", "T,,,,,,,\nH,,,,,,,\nRQK2,48,P01,16,Q01,FPU,K2,x\n");
     }
-    Services saved;
     TempAppFolder folder;
     VirtualClock clock;
-    FileSystemUtility utility;
+    FileSystemUtility utility{&clock};
     MemorySettingsStore store;
     RecordingMessages messages;
     RecordingWindows windows;
@@ -78,17 +73,19 @@ TEST(CoreSession, HeadlessStartLoadsTheTablesAndLeavesTheJobsReady) {
     SessionScope s;
     s.WriteTables();
     s.store.Set("COMPORT", "2");
-    G().maintMode = true;
     {
         CoreSession session(s.frontEnd);
-        EXPECT_EQ(Svc().messages, &s.messages);
+        Workspace& ws = session.Data();
+        ws.state.maintMode = true;
+        EXPECT_EQ(ws.hosts.messages, &s.messages);
+        EXPECT_EQ(ws.hosts.engine, &session.Engine());
         ASSERT_EQ(session.Start(), StartupResult::Running);
         EXPECT_TRUE(s.messages.boxes.empty());
         EXPECT_EQ(s.clock.NowMs(), 0) << "no title wait without windows";
-        EXPECT_EQ(G().comPort, 2);
-        EXPECT_FALSE(G().maintMode);
-        EXPECT_EQ(G().settingFilePath, AppFilePath("Setting.ini"));
-        EXPECT_EQ(files::CurrentInformation().fileName.substr(0, 7), "NewFile");
+        EXPECT_EQ(ws.state.comPort, 2);
+        EXPECT_FALSE(ws.state.maintMode);
+        EXPECT_EQ(ws.state.settingFilePath, AppFilePath("Setting.ini"));
+        EXPECT_EQ(ws.information.fileName.substr(0, 7), "NewFile");
         // The jobs consult the files of the application folder.
         EXPECT_TRUE(session.Engine().IsCommJobRegistered(comm::kJobUpload));
         EXPECT_TRUE(session.Engine().IsCommJobRegistered(comm::kJobSlot));
@@ -96,12 +93,11 @@ TEST(CoreSession, HeadlessStartLoadsTheTablesAndLeavesTheJobsReady) {
         EXPECT_FALSE(session.Engine().Tables().isV3Model("RQB2"));
         EXPECT_EQ(session.Engine().Tables().findCategory("RQK2").steps, "48");
         // A file named by a save or an open is the one the record names.
-        SetCurrentFile("pump1.7pa", "/tmp/pump1.7pa");
-        EXPECT_EQ(files::CurrentInformation().fileName, files::FixedLength("pump1.7pa", 40));
-        SetCurrentFile("", "");
-        EXPECT_EQ(files::CurrentInformation().fileName, files::FixedLength("NewFile", 40));
+        SetCurrentFile(ws, "pump1.7pa", "/tmp/pump1.7pa");
+        EXPECT_EQ(ws.information.fileName, files::FixedLength("pump1.7pa", 40));
+        SetCurrentFile(ws, "", "");
+        EXPECT_EQ(ws.information.fileName, files::FixedLength("NewFile", 40));
     }
-    EXPECT_EQ(Svc().messages, nullptr) << "the previous services come back";
 }
 
 TEST(CoreSession, WindowedStartRunsTheWindowsInOrder) {
@@ -152,7 +148,7 @@ TEST(CoreSession, MissingOrUnreadableTablesRefuseToStart) {
     }
 }
 
-TEST(CoreSession, LaterChangesAreUndoneWhenItEnds) {
+TEST(CoreSession, LaterChangesReachTheEngineAndTheHosts) {
     SessionScope s;
     s.WriteTables();
     comm::CommHost host;
@@ -163,9 +159,9 @@ TEST(CoreSession, LaterChangesAreUndoneWhenItEnds) {
         session.UseCommHost(&host);
         session.UseClock(&other);
         EXPECT_EQ(&session.Engine().Host(), &host);
-        EXPECT_EQ(Svc().clock, &other);
+        EXPECT_EQ(session.Data().hosts.clock, &other);
+        EXPECT_EQ(session.Engine().GetClock(), &other);
     }
-    EXPECT_EQ(Svc().clock, nullptr);
 }
 
 // Each session owns its engine and its data: two sessions in one process talk
@@ -179,7 +175,6 @@ TEST(CoreSession, TwoSessionsUploadFromTwoInstrumentsSideBySide) {
             : instrument(sim::Instrument::FromFile(sim::SampleInstrumentFile(file))) {}
         sim::Instrument instrument;
         std::unique_ptr<sim::SimulatedLine> line;
-        Workspace workspace;
         std::unique_ptr<CoreSession> session;
     };
     Side a("RQB2.json"), b("RQK2.json");
@@ -187,7 +182,6 @@ TEST(CoreSession, TwoSessionsUploadFromTwoInstrumentsSideBySide) {
         side->line = std::make_unique<sim::SimulatedLine>(s.clock, &side->instrument);
         FrontEnd frontEnd = s.frontEnd;
         frontEnd.port = side->line.get();
-        frontEnd.workspace = &side->workspace;
         side->session = std::make_unique<CoreSession>(frontEnd);
         ASSERT_EQ(side->session->Start(), StartupResult::Running);
     }
@@ -206,11 +200,11 @@ TEST(CoreSession, TwoSessionsUploadFromTwoInstrumentsSideBySide) {
     EXPECT_EQ(two.CommResult, comm::kErrNone);
     EXPECT_EQ(one.CommTitle, "A");
     EXPECT_EQ(two.CommTitle, "B");
-    EXPECT_EQ(a.workspace.header.model.substr(0, 4), "RQB2");
-    EXPECT_EQ(b.workspace.header.model.substr(0, 4), "RQK2");
-    EXPECT_FALSE(a.workspace.items.dataSet.empty());
-    EXPECT_FALSE(b.workspace.items.dataSet.empty());
-    EXPECT_NE(a.workspace.items.dataSet, b.workspace.items.dataSet);
+    EXPECT_EQ(a.session->Data().header.model.substr(0, 4), "RQB2");
+    EXPECT_EQ(b.session->Data().header.model.substr(0, 4), "RQK2");
+    EXPECT_FALSE(a.session->Data().items.dataSet.empty());
+    EXPECT_FALSE(b.session->Data().items.dataSet.empty());
+    EXPECT_NE(a.session->Data().items.dataSet, b.session->Data().items.dataSet);
     // Each line carried its own session's requests only, and no message box
     // was needed by either.
     EXPECT_EQ(static_cast<int>(a.line->SentFrames().size()), one.RequestsSent());

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "shell/Clock.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::shell::testing {
 
@@ -59,7 +60,8 @@ class RecordingNavigation : public NavigationHost {
         return csvResult;
     }
     void PrintReport() override {
-        calls.push_back(G().printingFromPrintDialog ? "print (from dialog)" : "print");
+        const bool fromDialog = ws != nullptr && ws->state.printingFromPrintDialog;
+        calls.push_back(fromDialog ? "print (from dialog)" : "print");
     }
     void PrintErrorList() override { calls.push_back("print errors"); }
     void SetMainCaption(const std::string& caption) override { this->caption = caption; }
@@ -73,21 +75,18 @@ class RecordingNavigation : public NavigationHost {
     int csvResult = -1;
     std::string caption;
     std::vector<bool> passwordMenu;
+    /// The workspace whose state the print tells apart (from the dialog or not).
+    const Workspace* ws = nullptr;
 };
 
-/// Installs fresh fakes in Svc() and a fresh global state; puts everything
-/// back when it goes out of scope.
+/// A fresh workspace whose hosts are recording fakes.
 class ServicesScope {
   public:
-    ServicesScope() : m_saved(Svc()) {
-        Svc().messages = &messages;
-        Svc().navigation = &navigation;
-        Svc().clock = &clock;
-        ResetGlobalState();
-    }
-    ~ServicesScope() {
-        Svc() = m_saved;
-        ResetGlobalState();
+    ServicesScope() {
+        ws.hosts.messages = &messages;
+        ws.hosts.navigation = &navigation;
+        ws.hosts.clock = &clock;
+        navigation.ws = &ws;
     }
     ServicesScope(const ServicesScope&) = delete;
     ServicesScope& operator=(const ServicesScope&) = delete;
@@ -95,9 +94,7 @@ class ServicesScope {
     RecordingMessages messages;
     RecordingNavigation navigation;
     VirtualClock clock;
-
-  private:
-    Services m_saved;
+    Workspace ws;
 };
 
 }  // namespace rq50::shell::testing

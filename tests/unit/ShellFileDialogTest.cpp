@@ -46,6 +46,7 @@ DialogChoice Choice(const std::string& title) {
 
 TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     testing::TempAppFolder app;
     ScriptedDialog dialog;
     dialog.script = {Choice("A.7pr"), Choice("A.csv"), Choice("PUMP.7pa")};
@@ -55,57 +56,58 @@ TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
         readPath = p;
         return true;
     };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), -1);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogOpen, dialog, actions), -1);
     EXPECT_EQ(dialog.shown.size(), 3u);
     EXPECT_EQ(dialog.shown[0].title, "Select File");
     EXPECT_EQ(dialog.shown[0].filter, "Parameter File(*.7pa)|*.7pa");
     EXPECT_TRUE(dialog.shown[0].fileMustExist);
     EXPECT_EQ(readPath, "/data/PUMP.7pa");
-    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
+    EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
 
     // Cancel: 0 and no message; a failed read: 1.
     dialog.script = {std::nullopt};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), 0);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogOpen, dialog, actions), 0);
     EXPECT_TRUE(scope.messages.boxes.empty());
-    G().settingMode = 1;
+    ws.state.settingMode = 1;
     dialog.script = {Choice("P.7pr")};
     actions.readFile = [](const std::string&, const std::string&) { return false; };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogOpen, dialog, actions), 1);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogOpen, dialog, actions), 1);
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
     // The caption still names the data in memory, not the file that failed.
-    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
-    EXPECT_EQ(G().currentFilePath, "/data/PUMP.7pa");
+    EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
+    EXPECT_EQ(ws.state.currentFilePath, "/data/PUMP.7pa");
 }
 
 TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     testing::TempAppFolder app;
     Space space;
-    Svc().utility = &space;
+    ws.hosts.utility = &space;
     ScriptedDialog dialog;
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ.7pa"), Choice("Caf\xe9.7pa"),
                      Choice("ABCDEFGHIJKLMNOP.7pa")};
     FileDialogActions actions;
     actions.lastItemIndex = [] { return std::int64_t{10}; };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
     ASSERT_EQ(scope.messages.boxes.size(), 2u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Enter a file name within 16 alphanumeric characters.");
     EXPECT_EQ(scope.messages.boxes[0].title, "Save As");
-    EXPECT_EQ(SaveTargetPath(), "/data/ABCDEFGHIJKLMNOP.7pa");
-    EXPECT_EQ(G().currentFileTitle, "ABCDEFGHIJKLMNOP.7pa");
+    EXPECT_EQ(SaveTargetPath(ws), "/data/ABCDEFGHIJKLMNOP.7pa");
+    EXPECT_EQ(ws.state.currentFileTitle, "ABCDEFGHIJKLMNOP.7pa");
     Calls expected{"disable frmRQ2400", "show frmRQ2600", "enable frmRQ2600"};
     EXPECT_EQ(scope.navigation.calls, expected);
     // The write after the information window failed: the data is still the
     // new file's, not the one the dialog named.
-    SaveTargetNotWritten();
-    EXPECT_EQ(G().currentFileTitle, "NewFile");
-    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [NewFile]");
+    SaveTargetNotWritten(ws);
+    EXPECT_EQ(ws.state.currentFileTitle, "NewFile");
+    EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [NewFile]");
 
     // Too little space: message 22 and the dialog again; then Cancel.
     space.free = 10 * 40 + 749;
     dialog.script = {Choice("B.7pa"), std::nullopt};
     scope.navigation.calls.clear();
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), 0);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), 0);
     EXPECT_EQ(scope.messages.boxes.back().text,
               "Lack of free disk space. Increase disk capacity or prepare a new disk.");
     EXPECT_TRUE(scope.navigation.calls.empty());
@@ -113,26 +115,27 @@ TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
 
 TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     testing::TempAppFolder app;
     Space space;
-    Svc().utility = &space;
+    ws.hosts.utility = &space;
     ScriptedDialog dialog;
     FileDialogActions actions;
     // A name typed without extension gets the filter's; one with an
     // extension is kept as typed.
     dialog.script = {Choice("pump1")};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), -1);
-    EXPECT_EQ(SaveTargetPath(), "/data/pump1.7pa");
-    EXPECT_EQ(G().currentFileTitle, "pump1.7pa");
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(SaveTargetPath(ws), "/data/pump1.7pa");
+    EXPECT_EQ(ws.state.currentFileTitle, "pump1.7pa");
     EXPECT_EQ(dialog.shown[0].initialName, "");
-    G().settingMode = 1;
+    ws.state.settingMode = 1;
     dialog.script = {Choice("mix.7PR")};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), -1);
-    EXPECT_EQ(SaveTargetPath(), "/data/mix.7PR");
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(SaveTargetPath(ws), "/data/mix.7PR");
     // The length rule sees the name with its extension: 16 + ".7pr" passes,
     // 17 without an extension does not.
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ"), std::nullopt};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions), 0);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), 0);
     EXPECT_EQ(scope.messages.boxes.back().text,
               "Enter a file name within 16 alphanumeric characters.");
     std::string csv;
@@ -141,14 +144,14 @@ TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
         csv = path;
         return true;
     };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogCsv, dialog, actions), -1);
     EXPECT_EQ(csv, "/data/report.csv");
 
     // Save of data that came from a file starts at that file, under its name.
     const auto folder = std::filesystem::temp_directory_path();
-    G().currentFilePath = (folder / "line3.7pr").string();
+    ws.state.currentFilePath = (folder / "line3.7pr").string();
     dialog.script = {std::nullopt};
-    RQ0000fnc_nShowDiaLog(kDialogSave, dialog, actions);
+    RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions);
     EXPECT_EQ(dialog.shown.back().startFolder, (folder / "line3.7pr").parent_path().string());
     EXPECT_EQ(dialog.shown.back().initialName, "line3.7pr");
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
@@ -156,6 +159,7 @@ TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
 
 TEST(FileDialog, CsvWritesTheChosenFile) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     testing::TempAppFolder app;
     ScriptedDialog dialog;
     dialog.script = {Choice("R.csv")};
@@ -165,11 +169,11 @@ TEST(FileDialog, CsvWritesTheChosenFile) {
         written = p;
         return true;
     };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogCsv, dialog, actions), -1);
     EXPECT_EQ(written, "/data/R.csv");
     EXPECT_FALSE(dialog.shown[0].fileMustExist);
     EXPECT_EQ(dialog.shown[0].filter, "CSV File(*.csv)|*.csv");
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(kDialogPrint, dialog, actions), -1);
+    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogPrint, dialog, actions), -1);
     EXPECT_EQ(dialog.shown.size(), 1u);
 }
 

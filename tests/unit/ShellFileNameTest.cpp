@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ShellFakes.h"
+#include "files/SingleByteText.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
@@ -12,13 +13,14 @@ using testing::ServicesScope;
 
 TEST(FileNameRules, TitleLength) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     DialogFileName ok{"ABCDEFGHIJKLMNOP.7pa", "/d/ABCDEFGHIJKLMNOP.7pa", "Save As"};
-    EXPECT_TRUE(CheckDialogFileName(ok));
+    EXPECT_TRUE(CheckDialogFileName(ws, ok));
     EXPECT_EQ(ok.fileName, "/d/ABCDEFGHIJKLMNOP.7pa");
     EXPECT_TRUE(scope.messages.boxes.empty());
 
     DialogFileName tooLong{"ABCDEFGHIJKLMNOPQ.7pa", "/d/ABCDEFGHIJKLMNOPQ.7pa", "Save As"};
-    EXPECT_FALSE(CheckDialogFileName(tooLong));
+    EXPECT_FALSE(CheckDialogFileName(ws, tooLong));
     EXPECT_EQ(tooLong.fileName, "");
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Enter a file name within 16 alphanumeric characters.");
@@ -27,10 +29,11 @@ TEST(FileNameRules, TitleLength) {
 
 TEST(FileNameRules, PrintableCharacters) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     for (const std::string& title :
          {std::string("A\x7f.7pa"), std::string("Caf\xe9.7pa"), std::string("a\tb.7pa")}) {
         DialogFileName d{title, "/x/" + title, "Save As"};
-        EXPECT_FALSE(CheckDialogFileName(d));
+        EXPECT_FALSE(CheckDialogFileName(ws, d));
         EXPECT_EQ(d.fileName, "");
     }
     ASSERT_EQ(scope.messages.boxes.size(), 3u);
@@ -45,20 +48,18 @@ TEST(FileNameRules, PrintableCharacters) {
 
 TEST(SetCurrentFile, CaptionAndInformationFileName) {
     ServicesScope scope;
-    std::string infoName;
-    SetInformationFileNameSink([&](const std::string& n) { infoName = n; });
-    SetCurrentFile("", "");
-    EXPECT_EQ(G().currentFileTitle, "NewFile");
-    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [NewFile]");
+    shell::Workspace& ws = scope.ws;
+    SetCurrentFile(ws, "", "");
+    EXPECT_EQ(ws.state.currentFileTitle, "NewFile");
+    EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [NewFile]");
     EXPECT_EQ(scope.navigation.caption, "MODEL:RQ50 - [NewFile]");
-    EXPECT_EQ(infoName, std::string(40, ' '));
-    SetCurrentFile("PUMP1.7pa", "/data/PUMP1.7pa");
-    EXPECT_EQ(G().currentFilePath, "/data/PUMP1.7pa");
-    EXPECT_EQ(G().mainCaption, "MODEL:RQ50 - [PUMP1.7pa]");
-    EXPECT_EQ(infoName, "PUMP1.7pa" + std::string(31, ' '));
-    SetCurrentFile(std::string(45, 'x'), "p");
-    EXPECT_EQ(infoName, std::string(40, 'x'));
-    SetInformationFileNameSink(nullptr);
+    EXPECT_EQ(ws.information.fileName, files::FixedLength("NewFile", 40));
+    SetCurrentFile(ws, "PUMP1.7pa", "/data/PUMP1.7pa");
+    EXPECT_EQ(ws.state.currentFilePath, "/data/PUMP1.7pa");
+    EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [PUMP1.7pa]");
+    EXPECT_EQ(ws.information.fileName, "PUMP1.7pa" + std::string(31, ' '));
+    SetCurrentFile(ws, std::string(45, 'x'), "p");
+    EXPECT_EQ(ws.information.fileName, std::string(40, 'x'));
 }
 
 class FixedSpace : public UtilityComponent {
@@ -81,19 +82,20 @@ class FixedSpace : public UtilityComponent {
 
 TEST(CheckDiskSpace, RequirementIsLastIndexTimes40Plus750) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     FixedSpace exact(99 * 40 + 750);
-    Svc().utility = &exact;
-    EXPECT_TRUE(CheckDiskSpace("C:\\User\\PARAMETER\\A.7pa", 99));
+    ws.hosts.utility = &exact;
+    EXPECT_TRUE(CheckDiskSpace(ws, "C:\\User\\PARAMETER\\A.7pa", 99));
     EXPECT_EQ(exact.asked, "C:\\");
-    EXPECT_FALSE(CheckDiskSpace("/data/A.7pa", 100));
+    EXPECT_FALSE(CheckDiskSpace(ws, "/data/A.7pa", 100));
     EXPECT_EQ(exact.asked, "/data");
-    EXPECT_TRUE(CheckDiskSpace("\\\\plant-nas\\rq50\\A.7pa", 99));  // a network share
+    EXPECT_TRUE(CheckDiskSpace(ws, "\\\\plant-nas\\rq50\\A.7pa", 99));  // a network share
     EXPECT_EQ(exact.asked, "\\\\plant-nas\\rq50\\");
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].title, "Save to File");
     FixedSpace unknown(-1);
-    Svc().utility = &unknown;
-    EXPECT_FALSE(CheckDiskSpace("/data/A.7pa", 0));
+    ws.hosts.utility = &unknown;
+    EXPECT_FALSE(CheckDiskSpace(ws, "/data/A.7pa", 0));
     EXPECT_EQ(scope.messages.boxes.size(), 1u);  // no message when it cannot be told
 }
 

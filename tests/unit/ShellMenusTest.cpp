@@ -55,12 +55,14 @@ struct EndingNavigation : testing::RecordingNavigation {
 class Menus : public ::testing::Test {
   protected:
     Menus() {
-        Svc().messages = &messages;
-        Svc().navigation = &navigation;
-        Svc().settings = &settings;
-        Svc().engine = &engine;
+        ws.hosts.messages = &messages;
+        ws.hosts.navigation = &navigation;
+        ws.hosts.settings = &settings;
+        ws.hosts.engine = &engine;
+        engine.SetWorkspace(ws);
     }
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     comm::CommEngine engine;
     InputMessages messages;
     EndingNavigation navigation;
@@ -70,36 +72,35 @@ class Menus : public ::testing::Test {
 
 TEST_F(Menus, CommandMenuUnlocksOnlyWithTheGestureAndTheLetter) {
     messages.input = "q";
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kLeftButton, kShiftCtrlAlt), -1);
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, 3), -1);
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kLeftButton, kShiftCtrlAlt), -1);
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, 3), -1);
     EXPECT_TRUE(messages.prompts.empty());
 
     for (const char* wrong : {"x", "QQ", ""}) {
         messages.input = wrong;
-        EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), -1) << wrong;
+        EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), -1) << wrong;
     }
     messages.input.reset();  // cancelled
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), -1);
-    EXPECT_FALSE(G().commandMenuUnlocked);
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), -1);
+    EXPECT_FALSE(ws.state.commandMenuUnlocked);
     EXPECT_EQ(messages.prompts.front(), "Enter password.|Pass Word");
 
     messages.input = "q";
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), 0);
-    EXPECT_TRUE(G().commandMenuUnlocked);
-    ResetGlobalState();
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), 0);
+    EXPECT_TRUE(ws.state.commandMenuUnlocked);
     messages.input = "Q";
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(kRightButton, kShiftCtrlAlt), 0);
+    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), 0);
 }
 
 TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
-    G().maintMode = true;
-    COMfnc_nCheckMenu(screen);
+    ws.state.maintMode = true;
+    COMfnc_nCheckMenu(ws, screen);
     EXPECT_FALSE(screen.commandVisible.has_value());
 
-    G().commandMenuUnlocked = true;
+    ws.state.commandMenuUnlocked = true;
     engine.LogFileOn = true;
     screen.commandMarks[kItemMonitor] = true;  // left over: never cleared here
-    COMfnc_nCheckMenu(screen);
+    COMfnc_nCheckMenu(ws, screen);
     EXPECT_EQ(screen.commandVisible, true);
     EXPECT_EQ(
         screen.commandMarks,
@@ -107,18 +108,18 @@ TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
 }
 
 TEST_F(Menus, PortChoiceMarksStoresAndIsReadBack) {
-    COMsub_CheckMarkPortMenu(screen);
+    COMsub_CheckMarkPortMenu(ws, screen);
     EXPECT_EQ(screen.portMarks,
               (std::map<int, bool>{{10, true}, {20, false}, {30, false}, {40, false}}));
 
-    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(screen, kItemCom3), 0);
+    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(ws, screen, kItemCom3), 0);
     EXPECT_EQ(screen.portMarks,
               (std::map<int, bool>{{10, false}, {20, false}, {30, true}, {40, false}}));
-    EXPECT_EQ(G().comPort, 3);
+    EXPECT_EQ(ws.state.comPort, 3);
     EXPECT_EQ(settings.Get("COMPORT"), "3");
 
-    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(screen, 25), -1);
-    EXPECT_EQ(G().comPort, 3);
+    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(ws, screen, 25), -1);
+    EXPECT_EQ(ws.state.comPort, 3);
 }
 
 TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
@@ -127,7 +128,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
         std::string session;
     } menus;
     engine.CommSettings.deviceOverride = "/dev/pts/7";
-    COMsub_CheckMarkPortMenu(menus);
+    COMsub_CheckMarkPortMenu(ws, menus);
     EXPECT_EQ(menus.session, "/dev/pts/7");
     EXPECT_EQ(menus.portMarks,
               (std::map<int, bool>{{10, false}, {20, false}, {30, false}, {40, false}}));
@@ -145,108 +146,108 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
     EXPECT_EQ(DeviceOfChoice(choices, " /dev/rfcomm0 "), "/dev/rfcomm0");
 
     // A device chosen goes on with the session; a COMn chosen ends it.
-    UsePortDevice("/dev/ttyUSB0");
+    UsePortDevice(ws, "/dev/ttyUSB0");
     EXPECT_EQ(engine.CommDevice(), "/dev/ttyUSB0");
     EXPECT_FALSE(settings.Get("COM1Device"));
-    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(menus, kItemCom2), 0);
+    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(ws, menus, kItemCom2), 0);
     EXPECT_EQ(menus.session, "");
-    UsePortDevice("/dev/ttyACM0");
+    UsePortDevice(ws, "/dev/ttyACM0");
     EXPECT_EQ(settings.Get("COM2Device"), "/dev/ttyACM0");
     EXPECT_EQ(engine.CommDevice(), "/dev/ttyACM0");
 }
 
 TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
-    COMfnc_nCheckMarkMenuCommand(screen, kItemMaintMode);
-    COMfnc_nCheckMarkMenuCommand(screen, kItemMaintMode);
+    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemMaintMode);
+    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemMaintMode);
     EXPECT_EQ(screen.maintCalls, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(G().maintMode);
+    EXPECT_FALSE(ws.state.maintMode);
 
-    COMfnc_nCheckMarkMenuCommand(screen, kItemMonitor);
+    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemMonitor);
     EXPECT_TRUE(engine.MonitorOn);
     EXPECT_EQ(screen.monitorCalls, (std::vector<bool>{true}));
 
-    COMfnc_nCheckMarkMenuCommand(screen, kItemLogFile);
+    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemLogFile);
     EXPECT_TRUE(engine.LogFileOn);
     EXPECT_EQ(screen.commandMarks[kItemLogFile], true);
 
-    COMfnc_nCheckMarkMenuCommand(screen, 40);
+    COMfnc_nCheckMarkMenuCommand(ws, screen, 40);
     EXPECT_EQ(screen.commandMarks.size(), 3U);
 }
 
 TEST_F(Menus, QuitAsksAboutTheBaudRateFirstAndThenWhetherToQuit) {
-    G().instrumentSpeed = 9600;
+    ws.state.instrumentSpeed = 9600;
     messages.answers = {kAnswerYes};
-    EXPECT_FALSE(COMsub_FileItemsExit());
+    EXPECT_FALSE(COMsub_FileItemsExit(ws));
     ASSERT_EQ(messages.boxes.size(), 1U);
     EXPECT_EQ(messages.boxes[0].title, "Exit");
     EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNo);
 
     messages.answers = {kAnswerNo, kAnswerYes};
-    EXPECT_TRUE(COMsub_FileItemsExit());
+    EXPECT_TRUE(COMsub_FileItemsExit(ws));
     EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
 
-    G().instrumentSpeed = 1200;
+    ws.state.instrumentSpeed = 1200;
     messages.boxes.clear();
     messages.answers = {kAnswerNo};
-    EXPECT_FALSE(COMsub_FileItemsExit());
+    EXPECT_FALSE(COMsub_FileItemsExit(ws));
     EXPECT_EQ(messages.boxes.size(), 1U);
 }
 
 TEST_F(Menus, MainWindowCloseRequest) {
-    EXPECT_EQ(MainWindowQueryUnload(true, true, Screen::frmRQ2100), CloseDecision::Cancel);
-    EXPECT_EQ(MainWindowQueryUnload(false, false, Screen::frmRQ2100), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(ws, true, true, Screen::frmRQ2100), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(ws, false, false, Screen::frmRQ2100), CloseDecision::Cancel);
     EXPECT_TRUE(messages.boxes.empty());
 
-    G().instrumentSpeed = 9600;
+    ws.state.instrumentSpeed = 9600;
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(MainWindowQueryUnload(false, true, Screen::frmRQ2400), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::frmRQ2400), CloseDecision::Cancel);
     EXPECT_EQ(messages.boxes.size(), 1U);
 
-    G().instrumentSpeed = 1200;
+    ws.state.instrumentSpeed = 1200;
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(MainWindowQueryUnload(false, true, Screen::frmRQ2400), CloseDecision::Quit);
+    EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::frmRQ2400), CloseDecision::Quit);
 }
 
 TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
-    G().settingMode = 0;
-    G().dataChanged = true;
+    ws.state.settingMode = 0;
+    ws.state.dataChanged = true;
     // Left with "No" earlier: the flag stays, but no data view holds the data.
     messages.answers = {kAnswerNo};
-    EXPECT_EQ(ExitProgram(Screen::frmRQ2100), ExitOutcome::Stay);
+    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2100), ExitOutcome::Stay);
     EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
 
     navigation.loaded = {Screen::frmRQ2400, Screen::frmRQ2500};
     messages.boxes.clear();
     messages.answers = {kAnswerCancel};
-    EXPECT_EQ(ExitProgram(Screen::frmRQ2500), ExitOutcome::Stay);
+    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2500), ExitOutcome::Stay);
     ASSERT_EQ(messages.boxes.size(), 1U);
     EXPECT_EQ(messages.boxes[0].text, "Do you want to save the parameter data?");
     EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNoCancel);
 
     messages.answers = {kAnswerNo, kAnswerYes};
-    EXPECT_EQ(ExitProgram(Screen::frmRQ2500), ExitOutcome::Quit);
+    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2500), ExitOutcome::Quit);
 
     navigation.calls.clear();
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(ExitProgram(Screen::frmRQ2500), ExitOutcome::Saving);
-    EXPECT_EQ(G().infoPurpose, 8);
-    EXPECT_EQ(G().exitFrom, Screen::frmRQ2500);
+    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2500), ExitOutcome::Saving);
+    EXPECT_EQ(ws.state.infoPurpose, 8);
+    EXPECT_EQ(ws.state.exitFrom, Screen::frmRQ2500);
     EXPECT_EQ(navigation.calls, (std::vector<std::string>{"commit", "save", "disable frmRQ2500",
                                                           "show frmRQ2600", "enable frmRQ2600"}));
 
     // A job running: nothing is asked.
     engine.CommBusy = true;
     messages.boxes.clear();
-    EXPECT_EQ(ExitProgram(Screen::frmRQ2300), ExitOutcome::Stay);
+    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2300), ExitOutcome::Stay);
     EXPECT_TRUE(messages.boxes.empty());
     engine.CommBusy = false;
 }
 
 TEST_F(Menus, SharedMenuHandler) {
-    G().currentScreenId = 5;
-    MenuCommand(kMenuBaudRate);
-    MenuCommand(kMenuSlotNo);
-    MenuCommand(kMenuVersion);
+    ws.state.currentScreenId = 5;
+    MenuCommand(ws, kMenuBaudRate);
+    MenuCommand(ws, kMenuSlotNo);
+    MenuCommand(ws, kMenuVersion);
     EXPECT_EQ(navigation.calls,
               (std::vector<std::string>{"disable frmRQ2200", "show frmRQ4200", "enable frmRQ4200",
                                         "modal frmRQ4100", "enable frmRQ4100", "modal frmRQ0200"}));
@@ -254,10 +255,10 @@ TEST_F(Menus, SharedMenuHandler) {
     navigation.calls.clear();
     engine.CommSpeed = 9600;
     messages.answers = {kAnswerYes};
-    MenuCommand(kMenuExitAt9600);
+    MenuCommand(ws, kMenuExitAt9600);
     EXPECT_TRUE(navigation.calls.empty());
     messages.answers = {kAnswerNo};
-    MenuCommand(kMenuExitAt9600);
+    MenuCommand(ws, kMenuExitAt9600);
     EXPECT_EQ(navigation.calls, std::vector<std::string>{"end"});
 }
 

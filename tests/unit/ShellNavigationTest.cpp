@@ -98,15 +98,17 @@ TEST(DisplayMatorix, EveryEventCodeShowsItsDisplay) {
     for (const auto& [display, codes] : table) {
         for (int code : codes) {
             ServicesScope scope;
-            DisplayMatorix(code, 0, 0);
+            shell::Workspace& ws = scope.ws;
+            DisplayMatorix(ws, code, 0, 0);
             EXPECT_EQ(scope.navigation.calls, ExpectedDisplayCalls(display)) << "event " << code;
         }
     }
     for (int tab = 0; tab < 4; ++tab) {
         ServicesScope scope;
-        DisplayMatorix(446 + tab, 0, 0);
+        shell::Workspace& ws = scope.ws;
+        DisplayMatorix(ws, 446 + tab, 0, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2300"));
-        EXPECT_EQ(G().parameterTab, tab);
+        EXPECT_EQ(ws.state.parameterTab, tab);
     }
 }
 
@@ -126,19 +128,22 @@ TEST(DisplayMatorix, EveryFollowCodeRunsItsAction) {
     for (const auto& [display, codes] : table) {
         for (int code : codes) {
             ServicesScope scope;
-            DisplayMatorix(9999, code, 0);
+            shell::Workspace& ws = scope.ws;
+            DisplayMatorix(ws, 9999, code, 0);
             EXPECT_EQ(scope.navigation.calls, ExpectedDisplayCalls(display)) << "follow " << code;
         }
     }
     ServicesScope scope;
-    DisplayMatorix(0, 2, 0);
+    shell::Workspace& ws = scope.ws;
+    DisplayMatorix(ws, 0, 2, 0);
     EXPECT_EQ(scope.navigation.calls, Calls{"enable frmRQ2100"});
 }
 
 TEST(DisplayMatorix, EventThenFollowInThatOrder) {
     ServicesScope scope;
-    DisplayMatorix(41, 4, 0);  // category menu, follow 4 lists nothing
-    DisplayMatorix(307, 321, 0);
+    shell::Workspace& ws = scope.ws;
+    DisplayMatorix(ws, 41, 4, 0);  // category menu, follow 4 lists nothing
+    DisplayMatorix(ws, 307, 321, 0);
     Calls expected = ShowEnable("frmRQ2200");
     for (const auto& c : ShowEnable("frmRQ2600")) expected.push_back(c);
     for (const auto& c : ShowEnable("frmRQ2100")) expected.push_back(c);
@@ -147,21 +152,23 @@ TEST(DisplayMatorix, EventThenFollowInThatOrder) {
 
 TEST(DisplayMatorix, UnknownCodesDoNothingAndReturnZero) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     for (int code : {0, 42, 82, 251, 450, 521, 30000, -1}) {
-        EXPECT_EQ(DisplayMatorix(code, 0, 0), 0);
-        EXPECT_EQ(DisplayMatorix(0, code, 0), 0);
+        EXPECT_EQ(DisplayMatorix(ws, code, 0, 0), 0);
+        EXPECT_EQ(DisplayMatorix(ws, 0, code, 0), 0);
     }
     EXPECT_TRUE(scope.navigation.calls.empty());
     EXPECT_TRUE(scope.messages.boxes.empty());
-    EXPECT_EQ(Pfnc_nShowDisplayMatorix(1), 0);
-    EXPECT_EQ(Pfnc_nShowDisplayMatorix(27), 0);
+    EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 1), 0);
+    EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 27), 0);
     EXPECT_TRUE(scope.navigation.calls.empty());
 }
 
 TEST(DisplayMatorix, LeavingTheDataView) {
     {  // unchanged data: back to the setting menu
         ServicesScope scope;
-        EXPECT_EQ(DisplayMatorix(165, 0, 0), 0);
+        shell::Workspace& ws = scope.ws;
+        EXPECT_EQ(DisplayMatorix(ws, 165, 0, 0), 0);
         Calls expected = ShowEnable("frmRQ2100");
         expected.push_back("unload frmRQ2400");
         EXPECT_EQ(scope.navigation.calls, expected);
@@ -169,41 +176,46 @@ TEST(DisplayMatorix, LeavingTheDataView) {
     }
     {  // changed, Yes, saved
         ServicesScope scope;
-        G().dataChanged = true;
+        shell::Workspace& ws = scope.ws;
+        ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerYes};
-        EXPECT_EQ(DisplayMatorix(165, 0, kAnswerDataChanged), -1);
+        EXPECT_EQ(DisplayMatorix(ws, 165, 0, kAnswerDataChanged), -1);
         ASSERT_EQ(scope.messages.boxes.size(), 1u);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the parameter data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Data Uploaded from TAVRO");
         EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsYesNoCancel);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
-        EXPECT_EQ(G().infoPurpose, 5);
-        EXPECT_FALSE(G().dataChanged);
+        EXPECT_EQ(ws.state.infoPurpose, 5);
+        EXPECT_FALSE(ws.state.dataChanged);
     }
     {  // changed, Yes, save dialog cancelled
         ServicesScope scope;
+        shell::Workspace& ws = scope.ws;
         scope.messages.answers = {kAnswerYes};
         scope.navigation.saveResult = 0;
-        EXPECT_EQ(DisplayMatorix(165, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatorix(ws, 165, 0, kAnswerDataChanged), 0);
     }
     {  // changed, No: leave without saving; the data is still unsaved
         ServicesScope scope;
-        G().dataChanged = true;
+        shell::Workspace& ws = scope.ws;
+        ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerNo};
-        EXPECT_EQ(DisplayMatorix(165, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatorix(ws, 165, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
-        EXPECT_TRUE(G().dataChanged);
+        EXPECT_TRUE(ws.state.dataChanged);
     }
     {  // changed, Cancel; and an answer value that means nothing
         ServicesScope scope;
+        shell::Workspace& ws = scope.ws;
         scope.messages.answers = {kAnswerCancel};
-        DisplayMatorix(165, 0, kAnswerDataChanged);
-        DisplayMatorix(165, 0, 5);
+        DisplayMatorix(ws, 165, 0, kAnswerDataChanged);
+        DisplayMatorix(ws, 165, 0, 5);
         EXPECT_TRUE(scope.navigation.calls.empty());
     }
     {
         ServicesScope scope;
-        DisplayMatorix(185, 0, kAnswerDataChanged);
+        shell::Workspace& ws = scope.ws;
+        DisplayMatorix(ws, 185, 0, kAnswerDataChanged);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
         EXPECT_TRUE(scope.messages.boxes.empty());
     }
@@ -212,26 +224,29 @@ TEST(DisplayMatorix, LeavingTheDataView) {
 TEST(DisplayMatorix, LeavingTheProgramEditor) {
     {
         ServicesScope scope;
-        G().dataChanged = true;
+        shell::Workspace& ws = scope.ws;
+        ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerNo};
-        EXPECT_EQ(DisplayMatorix(403, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatorix(ws, 403, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the program data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Program Editor");
         Calls expected = ShowEnable("frmRQ2100");
         expected.push_back("unload frmRQ3000");
         EXPECT_EQ(scope.navigation.calls, expected);
-        EXPECT_FALSE(G().dataChanged);
+        EXPECT_FALSE(ws.state.dataChanged);
     }
     {
         ServicesScope scope;
+        shell::Workspace& ws = scope.ws;
         scope.messages.answers = {kAnswerYes};
-        EXPECT_EQ(DisplayMatorix(403, 0, kAnswerDataChanged), -1);
-        EXPECT_EQ(G().infoPurpose, 7);
+        EXPECT_EQ(DisplayMatorix(ws, 403, 0, kAnswerDataChanged), -1);
+        EXPECT_EQ(ws.state.infoPurpose, 7);
     }
     {
         ServicesScope scope;
-        EXPECT_EQ(DisplayMatorix(407, 0, 0), -1);
-        EXPECT_EQ(G().infoPurpose, 2);
+        shell::Workspace& ws = scope.ws;
+        EXPECT_EQ(DisplayMatorix(ws, 407, 0, 0), -1);
+        EXPECT_EQ(ws.state.infoPurpose, 2);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
     }
 }
@@ -245,11 +260,13 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     };
     for (const auto& [result, text] : cases) {
         ServicesScope scope;
+        shell::Workspace& ws = scope.ws;
         comm::CommEngine engine;
         engine.CommResult = result;
         engine.CommTitle = "Download";
-        Svc().engine = &engine;
-        DisplayMatorix(383, 0, 0);
+        ws.hosts.engine = &engine;
+        engine.SetWorkspace(ws);
+        DisplayMatorix(ws, 383, 0, 0);
         if (text == nullptr) {
             EXPECT_TRUE(scope.messages.boxes.empty());
         } else {
@@ -260,9 +277,10 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ3000"));
     }
     ServicesScope scope;
-    G().cameFromDownloadCheck = true;
-    DisplayMatorix(383, 0, 0);
-    EXPECT_EQ(G().downloadCheckMode, 2);
+    shell::Workspace& ws = scope.ws;
+    ws.state.cameFromDownloadCheck = true;
+    DisplayMatorix(ws, 383, 0, 0);
+    EXPECT_EQ(ws.state.downloadCheckMode, 2);
     EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     EXPECT_TRUE(scope.messages.boxes.empty());
 }
@@ -270,17 +288,19 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
 TEST(DisplayMatorix, DownloadCheckReturnAndErrorListPrint) {
     {
         ServicesScope scope;
-        G().cameFromDownloadCheck = true;
-        G().downloadCheckMode = 2;
-        DisplayMatorix(442, 0, 0);
-        EXPECT_EQ(G().downloadCheckMode, 0);
+        shell::Workspace& ws = scope.ws;
+        ws.state.cameFromDownloadCheck = true;
+        ws.state.downloadCheckMode = 2;
+        DisplayMatorix(ws, 442, 0, 0);
+        EXPECT_EQ(ws.state.downloadCheckMode, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     }
     {
         ServicesScope scope;
-        DisplayMatorix(442, 0, 0);
+        shell::Workspace& ws = scope.ws;
+        DisplayMatorix(ws, 442, 0, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2400"));
-        DisplayMatorix(422, 0, 0);
+        DisplayMatorix(ws, 422, 0, 0);
         EXPECT_EQ(scope.navigation.calls.back(), "print errors");
     }
 }
@@ -288,24 +308,27 @@ TEST(DisplayMatorix, DownloadCheckReturnAndErrorListPrint) {
 TEST(ShowDisplayMatorix, OpenDialogOutcomes) {
     {  // cancelled or failed: the setting menu comes back
         ServicesScope scope;
+        shell::Workspace& ws = scope.ws;
         scope.navigation.openResult = 0;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(10), 0);
+        EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 10), 0);
         scope.navigation.openResult = 1;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(10), 1);
+        EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 10), 1);
         EXPECT_EQ(scope.navigation.calls,
                   (Calls{"open", "enable frmRQ2100", "open", "enable frmRQ2100"}));
     }
     {  // a program read from a file opens the editor marked as such
         ServicesScope scope;
-        G().settingMode = 1;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(10), -1);
-        EXPECT_TRUE(G().editorOpenedFromFile);
+        shell::Workspace& ws = scope.ws;
+        ws.state.settingMode = 1;
+        EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 10), -1);
+        EXPECT_TRUE(ws.state.editorOpenedFromFile);
         EXPECT_EQ(scope.navigation.calls, (Calls{"open", "show frmRQ3000", "enable frmRQ3000"}));
     }
     {  // printing at once marks and unmarks the print-dialog source
         ServicesScope scope;
-        Pfnc_nShowDisplayMatorix(17);
-        EXPECT_FALSE(G().printingFromPrintDialog);
+        shell::Workspace& ws = scope.ws;
+        Pfnc_nShowDisplayMatorix(ws, 17);
+        EXPECT_FALSE(ws.state.printingFromPrintDialog);
     }
 }
 
@@ -316,9 +339,10 @@ class ThrowingNavigation : public testing::RecordingNavigation {
 
 TEST(DisplayMatorix, AFailureShowsTheRoutineErrorAndStops) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     ThrowingNavigation throwing;
-    Svc().navigation = &throwing;
-    EXPECT_EQ(DisplayMatorix(21, 0, 0), 0);
+    ws.hosts.navigation = &throwing;
+    EXPECT_EQ(DisplayMatorix(ws, 21, 0, 0), 0);
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].text, "DisplayMatorix_ERR\r\nwindow failed");
 }

@@ -53,23 +53,25 @@ class FakeUtility : public UtilityComponent {
 
 struct SettingFileScope {
     SettingFileScope() {
-        Svc().utility = &utility;
-        G().settingFilePath = AppFilePath("Setting.ini");
+        ws.hosts.utility = &utility;
+        ws.state.settingFilePath = AppFilePath("Setting.ini");
     }
     ServicesScope services;
+    shell::Workspace& ws = services.ws;
     TempAppFolder folder;
     FakeUtility utility;
 };
 
 TEST(SettingFile, MissingFileMeansNoPassword) {
     SettingFileScope s;
-    G().storedPassword = "1234";
-    EXPECT_FALSE(ReadSettingFile());
-    EXPECT_EQ(G().storedPassword, "----");
-    EXPECT_FALSE(G().passwordStored);
-    EXPECT_TRUE(G().noPassword);
+    shell::Workspace& ws = s.ws;
+    ws.state.storedPassword = "1234";
+    EXPECT_FALSE(ReadSettingFile(ws));
+    EXPECT_EQ(ws.state.storedPassword, "----");
+    EXPECT_FALSE(ws.state.passwordStored);
+    EXPECT_TRUE(ws.state.noPassword);
     EXPECT_EQ(s.services.navigation.passwordMenu, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(PasswordIsStored());
+    EXPECT_FALSE(PasswordIsStored(ws));
 }
 
 TEST(SettingFile, StoredCodes) {
@@ -88,20 +90,22 @@ TEST(SettingFile, StoredCodes) {
     };
     for (const Case& c : cases) {
         SettingFileScope s;
+        shell::Workspace& ws = s.ws;
         s.folder.Write("Setting.ini", c.bytes);
-        EXPECT_TRUE(ReadSettingFile());
-        EXPECT_EQ(G().storedPassword, c.password);
-        EXPECT_EQ(G().passwordStored, c.stored);
-        EXPECT_EQ(G().noPassword, !c.stored);
-        UpdatePasswordMenu();
+        EXPECT_TRUE(ReadSettingFile(ws));
+        EXPECT_EQ(ws.state.storedPassword, c.password);
+        EXPECT_EQ(ws.state.passwordStored, c.stored);
+        EXPECT_EQ(ws.state.noPassword, !c.stored);
+        UpdatePasswordMenu(ws);
         EXPECT_EQ(s.services.navigation.passwordMenu, (std::vector<bool>{!c.stored, c.stored}));
     }
 }
 
 TEST(SettingFile, WriteAndReadBack) {
     SettingFileScope s;
-    G().storedPassword = "12  ";
-    ASSERT_TRUE(WriteSettingFile());
+    shell::Workspace& ws = s.ws;
+    ws.state.storedPassword = "12  ";
+    ASSERT_TRUE(WriteSettingFile(ws));
     EXPECT_EQ(s.folder.Read("Setting.ini"), Codes({'1', '2', ' ', ' '}));
     ASSERT_EQ(s.utility.drives.size(), 1u);
 #ifdef _WIN32
@@ -109,25 +113,26 @@ TEST(SettingFile, WriteAndReadBack) {
 #else
     EXPECT_EQ(s.utility.drives[0], s.folder.Path().string());
 #endif
-    G().storedPassword = "----";
-    ASSERT_TRUE(WriteSettingFile());
-    EXPECT_TRUE(ReadSettingFile());
-    EXPECT_EQ(G().storedPassword, "----");
-    EXPECT_TRUE(G().noPassword);
+    ws.state.storedPassword = "----";
+    ASSERT_TRUE(WriteSettingFile(ws));
+    EXPECT_TRUE(ReadSettingFile(ws));
+    EXPECT_EQ(ws.state.storedPassword, "----");
+    EXPECT_TRUE(ws.state.noPassword);
 }
 
 TEST(SettingFile, WriteRefusedWhenTheDiskIsFull) {
     SettingFileScope s;
+    shell::Workspace& ws = s.ws;
     s.utility.freeSpace = 3;
-    G().storedPassword = "1234";
-    EXPECT_FALSE(WriteSettingFile());
+    ws.state.storedPassword = "1234";
+    EXPECT_FALSE(WriteSettingFile(ws));
     ASSERT_EQ(s.services.messages.boxes.size(), 1u);
     EXPECT_EQ(s.services.messages.boxes[0].text,
               "Lack of free disk space. Increase disk capacity or prepare a new disk.");
-    EXPECT_FALSE(std::filesystem::exists(G().settingFilePath));
+    EXPECT_FALSE(std::filesystem::exists(ws.state.settingFilePath));
     // Free space that cannot be told does not stop the write.
     s.utility.freeSpace = -1;
-    EXPECT_TRUE(WriteSettingFile());
+    EXPECT_TRUE(WriteSettingFile(ws));
     EXPECT_EQ(s.folder.Read("Setting.ini"), Codes({'1', '2', '3', '4'}));
 }
 
@@ -147,26 +152,27 @@ class Window : public FormWindow {
 
 TEST(FormPosition, PositionSurvivesARestartSizeDoesNot) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     MemorySettingsStore store;
-    Svc().settings = &store;
+    ws.hosts.settings = &store;
     Window fresh;
-    EXPECT_EQ(COMsub_LoadFormPosition(fresh), 0);  // nothing stored: designed position
+    EXPECT_EQ(COMsub_LoadFormPosition(ws, fresh), 0);  // nothing stored: designed position
     EXPECT_EQ(fresh.left, 100);
     Window before;
     before.left = 1234.5f;
     before.top = 60;
     before.width = 9000;
-    EXPECT_EQ(COMsub_SaveFormPosition(before), 0);
+    EXPECT_EQ(COMsub_SaveFormPosition(ws, before), 0);
     EXPECT_EQ(store.Get("frmRQ2000Left"), "1234.5");
     EXPECT_EQ(store.Get("frmRQ2000Width"), "9000");
     EXPECT_EQ(store.Get("frmRQ2000Height"), "3600.5");
     Window after;
-    EXPECT_EQ(COMsub_LoadFormPosition(after), 0);
+    EXPECT_EQ(COMsub_LoadFormPosition(ws, after), 0);
     EXPECT_EQ(after.left, 1234.5f);
     EXPECT_EQ(after.top, 60);
     EXPECT_EQ(after.width, 4800);
     store.Set("frmRQ2000Top", "abc");
-    EXPECT_EQ(COMsub_LoadFormPosition(after), -1);
+    EXPECT_EQ(COMsub_LoadFormPosition(ws, after), -1);
     EXPECT_EQ(after.top, 60);
 }
 
@@ -204,29 +210,31 @@ TEST(FormPosition, MainWindowFillsTheScreenFirstThenStaysOnItsScreen) {
 
 TEST(UndoFolder, PrepareClearRemove) {
     SettingFileScope s;
+    shell::Workspace& ws = s.ws;
     const auto undo = s.folder.Path() / "Undo";
-    EXPECT_TRUE(PrepareUndoFolder());
+    EXPECT_TRUE(PrepareUndoFolder(ws));
     ASSERT_TRUE(std::filesystem::is_directory(undo));
     std::ofstream(undo / "1.und") << "x";
     std::ofstream(undo / "2") << "y";
     // Removing a folder that holds files fails quietly.
-    RemoveUndoFolder();
+    RemoveUndoFolder(ws);
     EXPECT_TRUE(std::filesystem::is_directory(undo));
-    EXPECT_TRUE(PrepareUndoFolder());
+    EXPECT_TRUE(PrepareUndoFolder(ws));
     EXPECT_TRUE(std::filesystem::is_empty(undo));
-    RemoveUndoFolder();
+    RemoveUndoFolder(ws);
     EXPECT_FALSE(std::filesystem::exists(undo));
 }
 
 TEST(UndoFolder, CreationIsRetriedUpTo101Times) {
     SettingFileScope s;
+    shell::Workspace& ws = s.ws;
     s.utility.failCreates = 5;
-    EXPECT_TRUE(PrepareUndoFolder());
+    EXPECT_TRUE(PrepareUndoFolder(ws));
     EXPECT_EQ(s.utility.creates, 6);
     std::filesystem::remove(s.folder.Path() / "Undo");
     s.utility.creates = 0;
     s.utility.failCreates = 1000;
-    EXPECT_FALSE(PrepareUndoFolder());
+    EXPECT_FALSE(PrepareUndoFolder(ws));
     EXPECT_EQ(s.utility.creates, 101);
 }
 

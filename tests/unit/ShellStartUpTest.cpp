@@ -19,13 +19,13 @@ using Calls = std::vector<std::string>;
 
 class RecordingStartup : public StartupHost {
   public:
-    explicit RecordingStartup(const VirtualClock& clock) : m_clock(clock) {}
+    RecordingStartup(const VirtualClock& clock, const Workspace& ws) : m_clock(clock), m_ws(ws) {}
     bool AnotherInstanceRunning() override {
         Log("instance check");
         return otherInstance;
     }
     void ShowTitleScreen() override { Log("title"); }
-    void InitPortSettings() override { Log("port COM" + std::to_string(G().comPort)); }
+    void InitPortSettings() override { Log("port COM" + std::to_string(m_ws.state.comPort)); }
     void InitInformationRecord() override {
         Log("information record");
         if (failInformation) throw std::runtime_error("no memory");
@@ -44,12 +44,13 @@ class RecordingStartup : public StartupHost {
         calls.push_back(what + " @" + std::to_string(m_clock.NowMs()));
     }
     const VirtualClock& m_clock;
+    const Workspace& m_ws;
 };
 
 struct StartupScope {
-    StartupScope() : host(services.clock) {
-        Svc().settings = &store;
-        Svc().utility = &utility;
+    StartupScope() : host(services.clock, services.ws) {
+        ws.hosts.settings = &store;
+        ws.hosts.utility = &utility;
         ModelTable().clear();
         CategoryTable().clear();
     }
@@ -58,32 +59,35 @@ struct StartupScope {
         folder.Write("Category.ini", "T,,,,,,,\nH,,,,,,,\n");
     }
     ServicesScope services;
+    shell::Workspace& ws = services.ws;
     TempAppFolder folder;
     MemorySettingsStore store;
-    FileSystemUtility utility;
+    FileSystemUtility utility{&services.clock};
     RecordingStartup host;
 };
 
 TEST(Main, RunsItsStepsInOrderWithTheTitleUpFor3000ms) {
     StartupScope s;
+    Workspace& ws = s.ws;
     s.WriteTables();
     s.store.Set("COMPORT", "3");
-    G().maintMode = true;
-    EXPECT_EQ(Main(s.host), StartupResult::Running);
+    ws.state.maintMode = true;
+    EXPECT_EQ(Main(s.ws, s.host), StartupResult::Running);
     EXPECT_EQ(s.host.calls, (Calls{"instance check @0", "title @0", "port COM3 @0",
                                    "information record @0", "create main @0", "load main @3000",
                                    "unload title @3000", "show main @3000"}));
     EXPECT_TRUE(s.services.messages.boxes.empty());
     EXPECT_TRUE(IsModelRegistered("RQH2"));
-    EXPECT_FALSE(G().maintMode);
-    EXPECT_EQ(G().settingFilePath, AppFilePath("Setting.ini"));
+    EXPECT_FALSE(ws.state.maintMode);
+    EXPECT_EQ(ws.state.settingFilePath, AppFilePath("Setting.ini"));
 }
 
 TEST(Main, SecondInstanceEndsAtOnce) {
     StartupScope s;
+    Workspace& ws = s.ws;
     s.WriteTables();
     s.host.otherInstance = true;
-    EXPECT_EQ(Main(s.host), StartupResult::AlreadyRunning);
+    EXPECT_EQ(Main(s.ws, s.host), StartupResult::AlreadyRunning);
     EXPECT_EQ(s.host.calls, Calls{"instance check @0"});
     ASSERT_EQ(s.services.messages.boxes.size(), 1u);
     EXPECT_EQ(s.services.messages.boxes[0].text, "System is already started up.");
@@ -94,8 +98,9 @@ TEST(Main, SecondInstanceEndsAtOnce) {
 TEST(Main, MissingTablesStopWithTheirMessage) {
     {
         StartupScope s;
+        Workspace& ws = s.ws;
         s.folder.Write("Category.ini", "T,,,,,,,\nH,,,,,,,\n");
-        EXPECT_EQ(Main(s.host), StartupResult::SettingsMissing);
+        EXPECT_EQ(Main(s.ws, s.host), StartupResult::SettingsMissing);
         EXPECT_EQ(s.host.calls, (Calls{"instance check @0", "title @0"}));
         ASSERT_EQ(s.services.messages.boxes.size(), 1u);
         const MessageBoxRequest& box = s.services.messages.boxes[0];
@@ -106,8 +111,9 @@ TEST(Main, MissingTablesStopWithTheirMessage) {
     }
     {
         StartupScope s;
+        Workspace& ws = s.ws;
         s.folder.Write("V3Model.ini", "MODEL,NOTE\n");
-        EXPECT_EQ(Main(s.host), StartupResult::SettingsMissing);
+        EXPECT_EQ(Main(s.ws, s.host), StartupResult::SettingsMissing);
         ASSERT_EQ(s.services.messages.boxes.size(), 1u);
         EXPECT_EQ(s.services.messages.boxes[0].title, "RQ50  " + AppFilePath("Category.ini"));
         EXPECT_EQ(s.services.messages.boxes[0].icon, MsgIcon::Exclamation);
@@ -116,9 +122,10 @@ TEST(Main, MissingTablesStopWithTheirMessage) {
 
 TEST(Main, UnexpectedErrorShowsMainErr) {
     StartupScope s;
+    Workspace& ws = s.ws;
     s.WriteTables();
     s.host.failInformation = true;
-    EXPECT_EQ(Main(s.host), StartupResult::Failed);
+    EXPECT_EQ(Main(s.ws, s.host), StartupResult::Failed);
     ASSERT_EQ(s.services.messages.boxes.size(), 1u);
     EXPECT_EQ(s.services.messages.boxes[0].text, "Main_ERR\r\nno memory");
     EXPECT_EQ(s.host.calls.back(), "information record @0");
@@ -126,20 +133,22 @@ TEST(Main, UnexpectedErrorShowsMainErr) {
 
 TEST(ComPortSetting, DefaultsToOne) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     MemorySettingsStore store;
-    Svc().settings = &store;
-    EXPECT_EQ(ReadComPortSetting(), 1);
+    ws.hosts.settings = &store;
+    EXPECT_EQ(ReadComPortSetting(ws), 1);
     for (const auto& [text, port] : std::vector<std::pair<std::string, int>>{
              {"4", 4}, {"0", 1}, {"5", 1}, {"x", 1}, {"", 1}}) {
         store.Set("COMPORT", text);
-        EXPECT_EQ(ReadComPortSetting(), port) << text;
+        EXPECT_EQ(ReadComPortSetting(ws), port) << text;
     }
 }
 
 TEST(FileSystemUtility, FilesFoldersAndFreeSpace) {
     ServicesScope scope;
+    shell::Workspace& ws = scope.ws;
     TempAppFolder folder;
-    FileSystemUtility utility;
+    FileSystemUtility utility(&scope.clock);
     const std::string sub = (folder.Path() / "a").string();
     EXPECT_FALSE(utility.FolderExists(sub));
     utility.CreateFolder(sub);

@@ -6,9 +6,10 @@
 #include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 
@@ -81,7 +82,8 @@ class SlotJob : public DeviceJob {
         if (e.CommFacts.rackAnswered) {
             e.Results().slotModel = model;
         } else {
-            shell::RQ0000fnc_nShowMsgBox(kMsgConnectRack, shell::kButtonsOk, e.CommTitle);
+            shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, kMsgConnectRack, shell::kButtonsOk,
+                                         e.CommTitle);
         }
         e.CommStep = kStepFinish;
     }
@@ -123,7 +125,7 @@ class BaudCheckJob : public DeviceJob {
     /// The rate of this instrument cannot be changed: said at once, and the
     /// link falls back to 1200 bit/s.
     void Refuse(int message, int error) {
-        shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, e.CommTitle);
+        shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
         e.CommSpeed = kSlowSpeed;
         e.CommError = error;
     }
@@ -179,7 +181,7 @@ class BaudChangeJob : public DeviceJob {
     void WriteRate() {
         e.SetProgress(80);
         const BaudRateRow row = e.Results().baudRow.value_or(BaudRateRow{});
-        const bool fast = shell::G().instrumentSpeed == kFastSpeed;
+        const bool fast = e.Data().state.instrumentSpeed == kFastSpeed;
         std::string text = BaudRateText(row.prefix, fast ? row.code9600 : row.code1200);
         text.resize(8, ' ');
         e.SetSendDataText(text);
@@ -188,10 +190,11 @@ class BaudChangeJob : public DeviceJob {
 
     void Finish(SerialPort& port) override {
         e.SetProgress(100);
-        auto& g = shell::G();
+        auto& g = e.Data().state;
         const bool ok = e.CommError == kErrNone;
         if (ok && g.instrumentSpeed == kFastSpeed) {
-            shell::RQ0000fnc_nShowMsgBox(kMsgSpeedReminder, shell::kButtonsOk, e.CommTitle);
+            shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, kMsgSpeedReminder, shell::kButtonsOk,
+                                         e.CommTitle);
         }
         DeviceJob::Finish(port);
         if (ok) {

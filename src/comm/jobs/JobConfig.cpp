@@ -4,6 +4,7 @@
 #include "comm/jobs/Jobs.h"
 #include "program/ProgramModel.h"
 #include "shell/ConfigTables.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 
@@ -22,9 +23,9 @@ void UseConfigurationFiles(CommEngine& engine) {
         areas.constStart = found.constStart;
         return areas;
     };
-    t.findBaudRate = [](const std::string& model) -> std::optional<BaudRateRow> {
+    t.findBaudRate = [&engine](const std::string& model) -> std::optional<BaudRateRow> {
         std::vector<shell::BaudRateEntry> rows;
-        const int index = shell::FindBaudRateEntry(model, &rows);
+        const int index = shell::FindBaudRateEntry(model, &rows, engine.Data().hosts.navigation);
         if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return std::nullopt;
         const auto& r = rows[static_cast<std::size_t>(index)];
         return BaudRateRow{r.modelPattern, r.ma, r.mb, r.mc, r.valuePrefix, r.code9600, r.code1200};

@@ -2,7 +2,8 @@
 
 #include "comm/Engine.h"
 #include "shell/Catalogue.h"
-#include "shell/GlobalState.h"
+#include "shell/SessionState.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 
@@ -11,7 +12,7 @@ constexpr int kTextBaudRateDialog = 4201;
 }  // namespace
 
 bool StartBaudRateChange(CommEngine& e, int rate, CommCallers caller) {
-    auto& g = shell::G();
+    auto& g = e.Data().state;
     e.Results().previousInstrumentSpeed = g.instrumentSpeed;
     g.instrumentSpeed = rate;
     if (e.StartCommJob({kJobBaudChange, shell::Catalogue(kTextBaudRateDialog), caller})) return true;

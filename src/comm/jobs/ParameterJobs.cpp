@@ -11,6 +11,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/Workspace.h"
 
 #include <algorithm>
 
@@ -201,7 +202,7 @@ class UploadJob : public StepJob {
 // ============================================================ job 2: download
 
 void ShowDownloadRefusal(CommEngine& e, int text) {
-    if (auto* host = shell::Svc().messages) {
+    if (auto* host = e.Data().hosts.messages) {
         host->Beep();
         host->Show(
             {shell::Catalogue(text), e.CommTitle, shell::kButtonsOk, shell::MsgIcon::Exclamation});
@@ -328,8 +329,8 @@ class DownloadJob : public StepJob {
                 detail = shell::Catalogue(kTextDifferences);
                 detail.replace(detail.find("%1"), 2, std::to_string(differences));
             }
-            shell::ShowMsgBoxWithDetail(kMsgDownloadCompleted, shell::kButtonsOk, e.CommTitle,
-                                        detail);
+            shell::ShowMsgBoxWithDetail(e.Data().hosts, kMsgDownloadCompleted, shell::kButtonsOk,
+                                        e.CommTitle, detail);
             return;
         }
         const auto& header = e.Data().header;

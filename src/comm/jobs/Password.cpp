@@ -1,10 +1,11 @@
 #include "comm/jobs/Password.h"
 
 #include "comm/jobs/TransferRules.h"
-#include "shell/GlobalState.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/SessionState.h"
 #include "shell/SettingFile.h"
+#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 
@@ -70,13 +71,13 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
     return out;
 }
 
-PasswordOutcome PasswordDialogOk(int mode, const std::string& entry, const std::string& confirm,
-                                 const std::string& callerTitle) {
-    auto& g = shell::G();
+PasswordOutcome PasswordDialogOk(shell::Workspace& ws, int mode, const std::string& entry,
+                                 const std::string& confirm, const std::string& callerTitle) {
+    auto& g = ws.state;
     if (entry.empty()) return {};
     if (mode == kPasswordChange || mode == kPasswordEnter) {
         g.downloadAllowed = false;
-        shell::ReadSettingFile();
+        shell::ReadSettingFile(ws);
     }
     PasswordOutcome out = EvaluatePassword(mode, entry, confirm, g.storedPassword);
     if (mode == kPasswordChange || mode == kPasswordEnter) {
@@ -87,14 +88,15 @@ PasswordOutcome PasswordDialogOk(int mode, const std::string& entry, const std::
     }
     if (out.store) {
         g.storedPassword = out.newPassword;
-        if (!shell::WriteSettingFile()) {
+        if (!shell::WriteSettingFile(ws)) {
             out.close = false;
             return out;
         }
-        shell::ReadSettingFile();
-        shell::UpdatePasswordMenu();
+        shell::ReadSettingFile(ws);
+        shell::UpdatePasswordMenu(ws);
     }
-    if (out.message != 0) shell::RQ0000fnc_nShowMsgBox(out.message, shell::kButtonsOk, callerTitle);
+    if (out.message != 0)
+        shell::RQ0000fnc_nShowMsgBox(ws.hosts, out.message, shell::kButtonsOk, callerTitle);
     return out;
 }
 

@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
 namespace rq50::comm::jobs {
 
 /// Modes of the password dialog.
@@ -33,8 +37,8 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
 /// stored password and set the download-allowed state, mode 0 stores a valid
 /// new password and updates the password menus. The outcome's message is
 /// shown with `callerTitle`.
-PasswordOutcome PasswordDialogOk(int mode, const std::string& entry, const std::string& confirm,
-                                 const std::string& callerTitle = {});
+PasswordOutcome PasswordDialogOk(shell::Workspace& ws, int mode, const std::string& entry,
+                                 const std::string& confirm, const std::string& callerTitle = {});
 
 /// A stored password exists (anything but "----" or nothing).
 bool PasswordIsSet(const std::string& stored);

@@ -13,6 +13,7 @@
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/Workspace.h"
 
 #include <algorithm>
 
@@ -287,7 +288,8 @@ class ProgramUploadJob : public ProgramStepJob {
         } else if (m_constants == 0) {
             message = kMsgOnlyProgramUploaded;
         }
-        if (message != 0) shell::RQ0000fnc_nShowMsgBox(message, shell::kButtonsOk, e.CommTitle);
+        if (message != 0)
+            shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
     }
 
     void StoreProgram() {

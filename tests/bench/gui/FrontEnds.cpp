@@ -52,15 +52,16 @@ double EngineRun(shell::Clock& clock, int job, const comm::CommPacing& pacing,
 
 /// The same job started from the desktop program's top menu, as a screen
 /// starts it: the "Now Communicating" dialog up, Timer1 ticking the engine.
-double GuiRun(int job, const comm::CommPacing& pacing) {
-    comm::CommEngine& engine = guitest::Engine();
+double GuiRun(guitest::Program& program, int job, const comm::CommPacing& pacing) {
+    comm::CommEngine& engine = program.Engine();
+    shell::Workspace& ws = program.Ws();
     engine.SetCommPacing(pacing);
     QElapsedTimer timer;
     timer.start();
     if (!comm::StartScreenJob(engine, {job, "bench"}, shell::Screen::frmRQ2000, false)) return -1;
     if (!guitest::WaitFor([&] { return !engine.CommBusy; }, 10 * 60 * 1000)) return -1;
     const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
-    if (shell::Svc().navigation) shell::Svc().navigation->EnableScreen(shell::Screen::frmRQ2000);
+    if (ws.hosts.navigation) ws.hosts.navigation->EnableScreen(shell::Screen::frmRQ2000);
     return engine.CommResult == comm::kErrNone ? seconds : -1;
 }
 
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the program did not start\n");
         return 1;
     }
-    std::printf("%s at %d bit/s: seconds per job\n", name.c_str(), guitest::Engine().CommSpeed);
+    std::printf("%s at %d bit/s: seconds per job\n", name.c_str(), program.Engine().CommSpeed);
     PrintHeading("on the simulated line in the process");
     std::map<std::pair<int, bool>, double> designs;
     for (const auto& [job, jobName] : kJobs) {
@@ -144,7 +145,7 @@ int main(int argc, char** argv) {
             const double design = EngineRun(virtualClock, job, pacing, file);
             designs[{job, fast}] = design;
             const double cli = EngineRun(steadyClock, job, pacing, file);
-            PrintRow(jobName, fast, design, cli, GuiRun(job, pacing));
+            PrintRow(jobName, fast, design, cli, GuiRun(program, job, pacing));
         }
     }
     program.Close();
@@ -168,7 +169,7 @@ int main(int argc, char** argv) {
     for (const auto& [job, jobName] : kJobs) {
         for (const bool fast : {false, true}) {
             const double cli = CliProcessRun(job, fast, sim.path, folder.path());
-            const double gui = GuiRun(job, {fast, comm::kDefaultGapMs});
+            const double gui = GuiRun(onPort, job, {fast, comm::kDefaultGapMs});
             PrintRow(jobName, fast, designs[{job, fast}], cli, gui);
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "shell/NavigationHost.h"
@@ -22,9 +23,11 @@ enum PasswordMode : int {
     kPasswordEntry = 2,   ///< enter the password before work
 };
 
-/// The process-wide application state that every screen and routine reads and
-/// writes. `ResetGlobalState` gives the values the program starts with.
-struct GlobalState {
+/// The flags and navigation state of one session: the setting mode, the
+/// menus' marks, the password, where the data came from and where the user
+/// goes back to. A default-constructed value is the state the program starts
+/// with. It lives in the session's workspace.
+struct SessionState {
     // Mode and menus.
     std::int16_t settingMode = 0;  ///< 0 parameter setting, 1 program setting
     std::int16_t comPort = 1;      ///< serial port 1..4 ("COMPORT")
@@ -61,6 +64,11 @@ struct GlobalState {
     std::int16_t dataSource = 0;
     std::string currentFileTitle = "NewFile";
     std::string currentFilePath;
+    /// The file the last save dialog accepted, and the current file before it
+    /// (given back when that save is not written).
+    std::string saveTargetPath;
+    std::string fileBeforeSave;
+    std::string pathBeforeSave;
     bool dataChanged = false;           ///< the data shown differs from its file
     bool editorOpenedFromFile = false;  ///< the program editor shows a program read from a file
     bool cameFromDownloadCheck = false;
@@ -69,23 +77,13 @@ struct GlobalState {
     /// when the save fails or the user stays.
     Screen exitFrom = Screen::frmRQ2000;
     bool printingFromPrintDialog = false;
+    /// The slot the SLOT No. dialog took for the slot job it started; the
+    /// job's slot question takes it instead of asking again.
+    std::optional<int> presetSlot;
 
     /// Bytes the last parameter-file or program-file save needed (0 before any
     /// save); the password writer compares the free space with it.
     std::int64_t lastSaveRequirement = 0;
 };
-
-namespace detail {
-/// Constant-initialised, so other variables may refer to its fields.
-extern GlobalState applicationState;
-}  // namespace detail
-
-/// The one application state of the process.
-inline GlobalState& G() {
-    return detail::applicationState;
-}
-
-/// Puts every value of G() back to its start-up default.
-void ResetGlobalState();
 
 }  // namespace rq50::shell
