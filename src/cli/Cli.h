@@ -30,6 +30,11 @@ struct CliContext {
     bool startUp = true;
 };
 
+/// Parses the command line, starts a core session of its own and runs the
+/// command on it; the exit code. What rq50-cli's main() does, callable again
+/// in one process (tests run commands so, beside running the program).
+int RunCommandLine(int argc, char** argv);
+
 /// Adds one family of subcommands (files, program, instrument ...) to the app.
 using CommandRegistrar = void (*)(CLI::App& app, CliContext& context);
 

@@ -1059,7 +1059,7 @@ int RunCancelOutput(shell::CoreSession& core) {
 
 // ------------------------------------------------------------ ports
 
-int RunPorts(shell::CoreSession& core) {
+int RunPorts(shell::CoreSession&) {
 #ifdef RQ50_HAVE_QT_PORT
     const auto ports = platform::AvailableSerialPorts();
     if (Link().json) {
@@ -1090,6 +1090,10 @@ int RunPorts(shell::CoreSession& core) {
 // ------------------------------------------------------------ registration
 
 void AddLinkOptions(CLI::App& app) {
+    // Every run of the command line starts from the defaults, also when one
+    // process runs several (the in-process tests).
+    Link() = LinkOptions{};
+    g_stopSignal = 0;
     auto& l = Link();
     app.add_option("--port", l.port,
                    "serial device: COM1-COM4 or a device path (see the ports command); "

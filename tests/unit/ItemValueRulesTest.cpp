@@ -144,7 +144,6 @@ TEST(CheckEntry, HexTextSelectionAndReadOnlyItems) {
 
 TEST(ValidateEntry, IllegalValueShowsMessageAndGivesBackTheDataText) {
     shell::testing::ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
     const EditContext context = Opened(kKindDecimal, "+012.34 ");
 
     const EntryCheck bad = ValidateEntry(scope.ws.hosts, "1000", context, "SET");

@@ -428,7 +428,6 @@ namespace {
 
 TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
     shell::testing::ServicesScope services;
-    shell::Workspace& ws = services.ws;
     testing::TempAppFolder folder("text");
     const CategoryTable categories = {testing::Row("RQK2", "4", "P01", "2", "Q01", "K2")};
     ProgramState state;

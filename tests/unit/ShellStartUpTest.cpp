@@ -84,7 +84,6 @@ TEST(Main, RunsItsStepsInOrderWithTheTitleUpFor3000ms) {
 
 TEST(Main, SecondInstanceEndsAtOnce) {
     StartupScope s;
-    Workspace& ws = s.ws;
     s.WriteTables();
     s.host.otherInstance = true;
     EXPECT_EQ(Main(s.ws, s.host), StartupResult::AlreadyRunning);
@@ -98,7 +97,6 @@ TEST(Main, SecondInstanceEndsAtOnce) {
 TEST(Main, MissingTablesStopWithTheirMessage) {
     {
         StartupScope s;
-        Workspace& ws = s.ws;
         s.folder.Write("Category.ini", "T,,,,,,,\nH,,,,,,,\n");
         EXPECT_EQ(Main(s.ws, s.host), StartupResult::SettingsMissing);
         EXPECT_EQ(s.host.calls, (Calls{"instance check @0", "title @0"}));
@@ -111,7 +109,6 @@ TEST(Main, MissingTablesStopWithTheirMessage) {
     }
     {
         StartupScope s;
-        Workspace& ws = s.ws;
         s.folder.Write("V3Model.ini", "MODEL,NOTE\n");
         EXPECT_EQ(Main(s.ws, s.host), StartupResult::SettingsMissing);
         ASSERT_EQ(s.services.messages.boxes.size(), 1u);
@@ -122,7 +119,6 @@ TEST(Main, MissingTablesStopWithTheirMessage) {
 
 TEST(Main, UnexpectedErrorShowsMainErr) {
     StartupScope s;
-    Workspace& ws = s.ws;
     s.WriteTables();
     s.host.failInformation = true;
     EXPECT_EQ(Main(s.ws, s.host), StartupResult::Failed);
@@ -146,7 +142,6 @@ TEST(ComPortSetting, DefaultsToOne) {
 
 TEST(FileSystemUtility, FilesFoldersAndFreeSpace) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
     TempAppFolder folder;
     FileSystemUtility utility(&scope.clock);
     const std::string sub = (folder.Path() / "a").string();

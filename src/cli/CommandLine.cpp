@@ -1,0 +1,99 @@
+// The command line of rq50-cli: each command file registers its own
+// subcommands; this file parses the command line and runs the chosen one on
+// a core session of its own.
+#include "cli/Cli.h"
+#include "cli/CliHosts.h"
+#include "shell/AppPaths.h"
+#include "shell/Clock.h"
+#include "shell/CoreSession.h"
+#include "shell/FileSystemUtility.h"
+#include "shell/MessageBox.h"
+
+#include <iostream>
+#include <string>
+
+namespace rq50::cli {
+
+std::vector<CommandRegistrar>& CommandRegistrars() {
+    static std::vector<CommandRegistrar> registrars;
+    return registrars;
+}
+
+/// Starts the core as the program starts (configuration tables, port
+/// settings, information record) and runs the command on its session; a
+/// configuration that the program would refuse is refused here too. A
+/// command without start-up (version) gets the session unstarted.
+int RunStarted(const CliContext& context) {
+    CliMessageHost messages;
+    shell::SteadyClock clock;
+    shell::FileSystemUtility utility(&clock);
+    shell::FrontEnd frontEnd;
+    frontEnd.clock = &clock;
+    frontEnd.utility = &utility;
+    frontEnd.messages = &messages;
+    shell::CoreSession session(frontEnd);
+    if (!context.startUp) return context.run(session);
+    if (session.Start() != shell::StartupResult::Running) {
+        // The box's title names the file that failed ("RQ50  " + path).
+        const std::string prefix = std::string(shell::kAppTitle) + "  ";
+        if (messages.LastTitle().rfind(prefix, 0) == 0) {
+            std::cerr << messages.LastTitle().substr(prefix.size()) << "\n";
+        }
+        return kExitSystemError;
+    }
+    return context.run(session);
+}
+
+int RunCommandLine(int argc, char** argv) {
+    CliContext context;
+    CLI::App app{"RQ50 - PC-Based Parameter Setting Tool For TAVRO (command line)", "rq50-cli"};
+    // A missing command is reported below; a wrong word is an "extra" that
+    // CLI11 names, which it would not do if a command were required here.
+    app.require_subcommand(0, 1);
+    app.footer(
+        "Exit codes: 0 done, 1 the operation failed or found differences, 2 usage error, "
+        "128 + N stopped by signal N. See docs/cli.md.");
+    app.add_option("--app-dir", context.appDir,
+                   "application folder (configuration files, User and Undo folders)");
+    app.add_subcommand("version", "print the program's version")->callback([&context] {
+        context.startUp = false;
+        context.run = [](shell::CoreSession&) {
+            std::cout << "RQ50 R " << RQ50_VERSION_TEXT << "\n";
+            return kExitOk;
+        };
+    });
+    for (CommandRegistrar registrar : CommandRegistrars()) registrar(app, context);
+
+    auto commandList = [&app] {
+        std::string names;
+        for (const auto* command : app.get_subcommands({})) {
+            names += (names.empty() ? "" : ", ") + command->get_name();
+        }
+        return names;
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ExtrasError& e) {
+        std::cerr << "rq50-cli: " << e.what() << "\n"
+                  << "rq50-cli: the commands are " << commandList()
+                  << "; rq50-cli COMMAND --help shows a command's options\n";
+        return kExitUsage;
+    } catch (const CLI::ParseError& e) {
+        const int rc = app.exit(e);
+        return rc == 0 ? kExitOk : kExitUsage;
+    }
+    shell::InitAppFolder(argc > 0 ? argv[0] : "", context.appDir);
+    if (!context.run) {
+        std::cerr << "rq50-cli: a command is required: " << commandList()
+                  << "\nrq50-cli --help describes them\n";
+        return kExitUsage;
+    }
+    try {
+        return RunStarted(context);
+    } catch (const std::exception& e) {
+        std::cerr << "rq50-cli: " << e.what() << "\n";
+        return kExitSystemError;
+    }
+}
+
+}  // namespace rq50::cli
