@@ -92,15 +92,19 @@ struct Figures {
     double wireSeconds = 0;
 };
 
-/// Runs `job` (upload or download) once and measures it. A download sends
-/// the data set the last upload left.
+/// Runs `job` (upload or download) once on `data` and measures it: an upload
+/// fills the data set, a download sends the one an upload left there.
 inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPort& port,
-                        shell::Clock& clock, int speed, const std::string& device = {}) {
+                        shell::Clock& clock, int speed, shell::Workspace& data,
+                        const std::string& device = {}) {
     SilentMessages messages;
     SlotHost host;
     comm::CommEngine engine;
-    engine.Data().hosts.clock = &clock;
-    engine.Data().hosts.messages = &messages;
+    engine.SetWorkspace(data);
+    data.hosts = {};
+    data.hosts.clock = &clock;
+    data.hosts.messages = &messages;
+    data.hosts.engine = &engine;
     engine.SetClock(&clock);
     engine.SetCommPacing(pacing);
     comm::jobs::RegisterAllJobs(engine);
@@ -109,8 +113,7 @@ inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPor
     engine.AttachPort(&counting);
     engine.CommSpeed = speed;
     engine.CommSettings.deviceOverride = device;
-    // A download sends what the last upload left in the program's workspace.
-    if (job == comm::kJobUpload) engine.Data().items = {};
+    if (job == comm::kJobUpload) data.items = {};
     Figures f;
     const auto start = clock.NowMs();
     if (!engine.StartCommJob({job, "Transfer"})) return f;
@@ -121,6 +124,7 @@ inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPor
                                       : static_cast<std::size_t>(engine.Results().itemsWritten);
     f.requests = engine.RequestsSent();
     f.wireSeconds = static_cast<double>(counting.written + counting.read) * 10.0 / speed;
+    data.hosts = {};
     return f;
 }
 
@@ -212,8 +216,10 @@ void VirtualTable(int job, const char* title, Prepare prepare) {
                 auto instrument = sim::Instrument::FromFile(AtSpeed(file, speed));
                 shell::VirtualClock clock;
                 sim::SimulatedLine line(clock, &instrument);
-                prepare(line, clock, speed);
-                runs[fast ? 1 : 0] = Transfer(job, {fast, comm::kDefaultGapMs}, line, clock, speed);
+                shell::Workspace data;
+                prepare(line, clock, speed, data);
+                runs[fast ? 1 : 0] =
+                    Transfer(job, {fast, comm::kDefaultGapMs}, line, clock, speed, data);
             }
             PrintRow(file, speed, runs[0], runs[1]);
         }
@@ -234,12 +240,13 @@ int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
     for (const bool fast : {false, true}) {
         const comm::CommPacing pacing{fast, comm::kDefaultGapMs};
         Figures virtualRun;
+        shell::Workspace data;
         {
             auto instrument = sim::Instrument::FromFile(file);
             shell::VirtualClock clock;
             sim::SimulatedLine line(clock, &instrument);
-            prepare(line, clock);
-            virtualRun = Transfer(job, pacing, line, clock, speed);
+            prepare(line, clock, data);
+            virtualRun = Transfer(job, pacing, line, clock, speed, data);
         }
         pid_t pid = -1;
         int out = -1;
@@ -251,7 +258,7 @@ int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
         platform::QtSerialPort port;
         shell::SteadyClock clock;
         const auto wallStart = std::chrono::steady_clock::now();
-        const Figures real = Transfer(job, pacing, port, clock, speed, path);
+        const Figures real = Transfer(job, pacing, port, clock, speed, data, path);
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         ::kill(pid, SIGTERM);

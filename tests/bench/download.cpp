@@ -10,8 +10,8 @@ namespace {
 using namespace rq50;
 
 /// Fills the data set from the instrument, as a technician's upload does.
-void UploadFirst(comm::SerialPort& line, shell::Clock& clock, int speed) {
-    bench::Transfer(comm::kJobUpload, {true, comm::kDefaultGapMs}, line, clock, speed);
+void UploadFirst(comm::SerialPort& line, shell::Clock& clock, int speed, shell::Workspace& data) {
+    bench::Transfer(comm::kJobUpload, {true, comm::kDefaultGapMs}, line, clock, speed, data);
 }
 
 }  // namespace
@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
     bench::VirtualTable(comm::kJobDownload,
                         "Download on the virtual clock (ZNC: the module in slot 1)", UploadFirst);
 #ifdef RQ50_BENCH_REAL_LINE
-    const auto upload = [](comm::SerialPort& line, shell::Clock& clock) {
-        UploadFirst(line, clock, 9600);
+    const auto upload = [](comm::SerialPort& line, shell::Clock& clock, shell::Workspace& data) {
+        UploadFirst(line, clock, 9600, data);
     };
     if (bench::RealTimeRuns(comm::kJobDownload, argv[0], 9600, upload) != 0) return 1;
 #endif

@@ -14,9 +14,9 @@ int main(int argc, char** argv) {
     (void)argv;
 #endif
     bench::VirtualTable(comm::kJobUpload, "Upload on the virtual clock (ZNC: the module in slot 1)",
-                        [](comm::SerialPort&, shell::Clock&, int) {});
+                        [](comm::SerialPort&, shell::Clock&, int, shell::Workspace&) {});
 #ifdef RQ50_BENCH_REAL_LINE
-    const auto nothing = [](comm::SerialPort&, shell::Clock&) {};
+    const auto nothing = [](comm::SerialPort&, shell::Clock&, shell::Workspace&) {};
     if (bench::RealTimeRuns(comm::kJobUpload, argv[0], 9600, nothing) != 0) return 1;
 #endif
     return 0;
