@@ -168,6 +168,20 @@ void CommEngine::TickBuild() {
     }
 }
 
+std::int64_t CommEngine::MsUntilNextAction() const {
+    switch (CommState) {
+        case kStateIdle:
+            return -1;
+        case kStateTransmit:
+            return InGap() ? lastFrameAtMs + pacing.gapMs - NowMs() : 0;
+        case kStateWait:
+            if (!Timer2Enabled) return Timer1Interval;
+            return std::max<std::int64_t>(Timer2Deadline - NowMs(), 0);
+        default:
+            return 0;
+    }
+}
+
 /// Fast pacing: the pause after the last answer has not yet passed.
 bool CommEngine::InGap() const {
     return pacing.fast && NowMs() < lastFrameAtMs + pacing.gapMs;

@@ -194,6 +194,13 @@ class CommEngine : public CommEngineState {
     /// when reached).
     bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
 
+    /// How long the engine can wait before its next tick finds work: 0 when
+    /// it has work now, the rest of the fast pacing's gap before a request,
+    /// the time to the answer's time-out while it waits (arriving bytes are
+    /// work before that), -1 when no job runs. A front end whose port hears
+    /// of arriving bytes ticks then and at this time instead of polling.
+    std::int64_t MsUntilNextAction() const;
+
     /// Requests the running (or last) job has transmitted, retries included.
     int RequestsSent() const { return requestsSent; }
 

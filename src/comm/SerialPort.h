@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ struct LineSettings {
 };
 
 /// The transport under the engine: a real serial device, a simulated line or
-/// a pseudo-terminal. Reception is polled; nothing here blocks or waits.
+/// a pseudo-terminal. The engine polls it from its tick; a port that learns of
+/// arriving bytes from an event loop also says so at once (OnDataArrived),
+/// so a front end can tick the engine then instead of polling.
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -40,6 +43,11 @@ public:
     /// Discards pending input and output.
     virtual void ClearBuffers() = 0;
     virtual void SetDtr(bool on) = 0;
+    /// Called whenever bytes have arrived, by ports that hear of them from an
+    /// event loop; a polled port never calls it. Null removes it.
+    virtual void OnDataArrived(std::function<void()> handler) { (void)handler; }
+    /// True when the port hears of arriving bytes by itself (OnDataArrived).
+    virtual bool EventDriven() const { return false; }
 
     /// The last failure's number (0 when none) and description.
     virtual int ErrorNumber() const = 0;

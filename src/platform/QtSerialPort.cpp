@@ -6,7 +6,20 @@
 
 namespace rq50::platform {
 
-QtSerialPort::QtSerialPort() = default;
+QtSerialPort::QtSerialPort(Mode mode) : m_mode(mode) {
+    if (m_mode != Mode::EventDriven) return;
+    QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
+        if (m_dataArrived) m_dataArrived();
+    });
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::ResourceError && m_port.isOpen()) DeviceRemoved();
+    });
+    // A write finishes in the background; an error on the way shows as
+    // errorOccurred, what is still to go as BytesToWrite.
+    QObject::connect(&m_port, &QSerialPort::bytesWritten, [this](qint64) {
+        if (m_port.error() == QSerialPort::WriteError) m_port.clearError();
+    });
+}
 
 QtSerialPort::~QtSerialPort() {
     if (m_port.isOpen()) m_port.close();
@@ -96,17 +109,24 @@ bool QtSerialPort::IsOpen() const {
     return m_port.isOpen();
 }
 
+void QtSerialPort::OnDataArrived(std::function<void()> handler) {
+    m_dataArrived = std::move(handler);
+}
+
+void QtSerialPort::DeviceRemoved() {
+    Fail(comm::kPortErrUnavailable, "The device " + m_device + " was removed");
+    m_port.close();
+    m_port.clearError();
+}
+
 void QtSerialPort::Pump() {
-    // Without an event loop Qt moves received bytes into its buffer only when
-    // asked; a zero wait takes what the device holds and never blocks.
-    if (!m_port.isOpen()) return;
+    // The event loop moves received bytes into Qt's buffer by itself.
+    // Without one Qt does so only when asked; a zero wait takes what the
+    // device holds and never blocks.
+    if (!m_port.isOpen() || m_mode == Mode::EventDriven) return;
     m_port.waitForReadyRead(0);
     if (m_port.error() == QSerialPort::TimeoutError) m_port.clearError();
-    if (m_port.error() == QSerialPort::ResourceError) {
-        Fail(comm::kPortErrUnavailable, "The device " + m_device + " was removed");
-        m_port.close();
-        m_port.clearError();
-    }
+    if (m_port.error() == QSerialPort::ResourceError) DeviceRemoved();
 }
 
 int QtSerialPort::BytesWaiting() {
@@ -138,10 +158,11 @@ bool QtSerialPort::Write(const std::vector<std::uint8_t>& bytes) {
         m_port.clearError();
         return false;
     }
-    // Hand the frame to the device now: the engine does not wait for an
-    // event loop to do it.
+    // Hand the frame to the device now. Without an event loop nothing would
+    // write the rest, so the polled port waits for it; the event loop writes
+    // it in the background.
     m_port.flush();
-    if (m_port.bytesToWrite() > 0) m_port.waitForBytesWritten(1000);
+    if (m_mode == Mode::Polled && m_port.bytesToWrite() > 0) m_port.waitForBytesWritten(1000);
     m_port.clearError();
     return true;
 }

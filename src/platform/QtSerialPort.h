@@ -10,11 +10,18 @@
 namespace rq50::platform {
 
 /// The serial link on Qt Serial Port: Windows COM ports, USB adapters, Linux
-/// devices and pseudo-terminals alike. Reception is polled from the engine's
-/// tick, so the port works with or without a running event loop.
+/// devices and pseudo-terminals alike.
+///
+/// Polled (the command line, no event loop): each read asks the device for
+/// what it holds without waiting, and a write waits until the frame has left.
+/// Event-driven (the desktop program): the thread's event loop takes received
+/// bytes (readyRead, which also calls OnDataArrived's handler), writes
+/// finish in the background (bytesWritten) and a removed device is noticed
+/// when it happens (errorOccurred); nothing waits on the device.
 class QtSerialPort : public comm::SerialPort {
   public:
-    QtSerialPort();
+    enum class Mode { Polled, EventDriven };
+    explicit QtSerialPort(Mode mode = Mode::Polled);
     ~QtSerialPort() override;
 
     void SetDevice(const std::string& device) override;
@@ -28,6 +35,10 @@ class QtSerialPort : public comm::SerialPort {
     bool Write(const std::vector<std::uint8_t>& bytes) override;
     void ClearBuffers() override;
     void SetDtr(bool on) override;
+    void OnDataArrived(std::function<void()> handler) override;
+    bool EventDriven() const override { return m_mode == Mode::EventDriven; }
+    /// Bytes handed to the device and not yet written by it.
+    qint64 BytesToWrite() const { return m_port.bytesToWrite(); }
 
     int ErrorNumber() const override { return m_errorNumber; }
     std::string ErrorDescription() const override { return m_errorText; }
@@ -36,8 +47,11 @@ class QtSerialPort : public comm::SerialPort {
     bool ApplyLineSettings();
     void Fail(int number, const std::string& text);
     void Pump();
+    void DeviceRemoved();
 
+    Mode m_mode;
     QSerialPort m_port;
+    std::function<void()> m_dataArrived;
     std::string m_device;
     comm::LineSettings m_settings;
     bool m_dtr = true;

@@ -10,6 +10,7 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "comm/SerialPort.h"
 #include "files/DataFileActions.h"
 #include "gui/FitWindow.h"
 #include "gui/FormPosition.h"
@@ -53,7 +54,7 @@ frmRQ0000::frmRQ0000(shell::Workspace& ws, QWidget* parent)
     // A smaller main window keeps every screen inside it.
     m_ui->mdiArea->installEventFilter(this);
     // Timer1 runs for the whole program; the engine does nothing while idle.
-    connect(&m_timer1, &QTimer::timeout, this, [this] { Tick(); });
+    connect(&m_timer1, &QTimer::timeout, this, [this] { Tick(m_nextTickMs); });
     m_timer1.start(comm::kTickMs);
 }
 
@@ -106,17 +107,39 @@ void frmRQ0000::SetTickSpeedUp(int speedUp) {
     m_tickSpeedUp = std::max(speedUp, 1);
 }
 
-void frmRQ0000::Tick() {
+void frmRQ0000::TickNow() {
+    if (m_tickQueued) return;
+    m_tickQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_tickQueued = false;
+        Tick(0);
+    });
+}
+
+void frmRQ0000::Tick(int sinceLastMs) {
     comm::CommEngine* engine = Ws().hosts.engine;
     if (engine == nullptr) return;
-    const int interval = engine->Timer1Interval > 0 ? engine->Timer1Interval : comm::kTickMs;
-    const int period = std::max(interval / m_tickSpeedUp, 1);
-    if (m_timer1.interval() != period) m_timer1.setInterval(period);
-    if (shell::Clock* clock = Ws().hosts.clock) clock->Ticked(interval);
+    if (shell::Clock* clock = Ws().hosts.clock) clock->Ticked(sinceLastMs);
     gui::Trap(Ws().hosts, "Timer1_Timer", [this, engine] {
         engine->Timer1();
         UpdateLineText();
     });
+    ScheduleTick(*engine);
+}
+
+void frmRQ0000::ScheduleTick(comm::CommEngine& engine) {
+    // Classic pacing keeps its tick; so does fast pacing on a polled line.
+    int next = engine.Timer1Interval > 0 ? engine.Timer1Interval : comm::kTickMs;
+    if (engine.Pacing().fast && engine.MainPort().EventDriven()) {
+        // Arriving bytes tick at once (TickNow); otherwise the engine says
+        // when it has work: at the end of the gap, at the answer's time-out.
+        const std::int64_t wait = engine.MsUntilNextAction();
+        next = wait < 0 ? comm::kTickMs
+                        : static_cast<int>(std::clamp<std::int64_t>(wait, 1, comm::kTickMs));
+    }
+    m_nextTickMs = next;
+    const int period = std::max(next / m_tickSpeedUp, 1);
+    if (m_timer1.interval() != period) m_timer1.setInterval(period);
 }
 
 // ------------------------------------------------------------ screens

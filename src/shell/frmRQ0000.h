@@ -10,9 +10,14 @@
 #include <map>
 #include <memory>
 
+#include "comm/EngineState.h"
 #include "gui/QtHosts.h"
 #include "shell/NavigationHost.h"
 #include "shell/Quit.h"
+
+namespace rq50::comm {
+class CommEngine;
+}
 
 namespace Ui {
 class frmRQ0000;
@@ -60,6 +65,9 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     /// Tests: the engine's timer fires `speedUp` times as often as its
     /// interval says (1: as it says), the clock told of each tick.
     void SetTickSpeedUp(int speedUp);
+    /// Bytes arrived on the line: the engine ticks as soon as the window's
+    /// events allow, not at the next timer tick.
+    void TickNow();
     QString LineText() const;
 
     // NavigationHost
@@ -95,7 +103,11 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     void UpdateLineText();
     /// Keeps every shown sub-window inside the MDI area.
     void FitSubWindows();
-    void Tick();
+    /// One engine tick, `sinceLastMs` after the one before (the clock is told).
+    void Tick(int sinceLastMs);
+    /// When the next timer tick comes: the engine's interval, or in fast
+    /// pacing on a line that reports its bytes, when the engine has work.
+    void ScheduleTick(comm::CommEngine& engine);
     int RunFileDialog(int mode);
 
     shell::Workspace& m_ws;
@@ -103,6 +115,8 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     std::map<Screen, QPointer<QMdiSubWindow>> m_screens;
     QTimer m_timer1;
     int m_tickSpeedUp = 1;
+    int m_nextTickMs = comm::kTickMs;
+    bool m_tickQueued = false;
     QLabel* m_statusText = nullptr;
     QLabel* m_lineText = nullptr;
     std::string m_demoName;

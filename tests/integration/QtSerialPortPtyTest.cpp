@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -67,6 +69,40 @@ TEST_F(QtSerialPortPty, OpensDespiteDtrAndMovesBytesBothWays) {
     EXPECT_EQ(port.BytesWaiting(), 0);
     EXPECT_TRUE(port.Close());
     EXPECT_FALSE(port.IsOpen());
+}
+
+// The desktop program's port: the event loop takes the bytes and says so; a
+// read never asks the device and a write never waits for it.
+TEST_F(QtSerialPortPty, EventDrivenPortHearsOfBytesFromTheEventLoop) {
+    platform::QtSerialPort events(platform::QtSerialPort::Mode::EventDriven);
+    events.SetDevice(pty.Slave());
+    int arrivals = 0;
+    events.OnDataArrived([&] { ++arrivals; });
+    ASSERT_TRUE(events.Open()) << events.ErrorDescription();
+    EXPECT_TRUE(events.EventDriven());
+    EXPECT_FALSE(port.EventDriven());
+
+    const Bytes frame = {0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0};
+    ASSERT_TRUE(events.Write(frame));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return events.BytesToWrite() == 0;
+        },
+        1000));
+    EXPECT_EQ(ReadFd(pty.Master(), frame.size(), 1000), frame);
+
+    const Bytes answer = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_EQ(::write(pty.Master(), answer.data(), answer.size()),
+              static_cast<ssize_t>(answer.size()));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return events.BytesWaiting() >= 10;
+        },
+        1000));
+    EXPECT_GE(arrivals, 1);
+    EXPECT_EQ(events.Read(), answer);
 }
 
 TEST_F(QtSerialPortPty, LineSpeedReachesTheTerminalSettings) {

@@ -62,6 +62,43 @@ class CommEngineSim : public ::testing::Test, public testing::CommFixture {
     testing::TestReadJob job{engine};
 };
 
+// A front end whose line reports arriving bytes ticks only then and when the
+// engine says it has work (MsUntilNextAction): the same requests at the same
+// moments as a tick every millisecond, with a small share of the ticks.
+TEST_F(CommEngineSim, FastPacingCanTickOnArrivalsAndTheEnginesOwnDeadlines) {
+    engine.SetCommPacing({true, kDefaultGapMs});
+    job.reads = 6;
+    EXPECT_EQ(engine.MsUntilNextAction(), -1);
+
+    Connect(DirectInstrument());
+    RunJob();  // one tick per millisecond
+    const auto polled = Sent();
+    const std::int64_t polledEnd = clock.NowMs();
+    ASSERT_EQ(engine.CommResult, kErrNone);
+
+    Connect(DirectInstrument());
+    const std::int64_t start = clock.NowMs();
+    ASSERT_TRUE(engine.StartCommJob({testing::TestReadJob::kCode, "Test"}));
+    EXPECT_EQ(engine.MsUntilNextAction(), 0);
+    int ticks = 0;
+    while (engine.CommBusy && ticks < 10'000) {
+        const std::int64_t wait = engine.MsUntilNextAction();
+        const int waiting = line->BytesWaiting();
+        for (std::int64_t ms = 0; ms < wait && line->BytesWaiting() == waiting; ++ms) clock.Wait(1);
+        engine.Timer1();
+        ++ticks;
+    }
+    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(Sent().size(), polled.size());
+    for (std::size_t i = 0; i < polled.size(); ++i) {
+        EXPECT_EQ(Sent()[i].bytes, polled[i].bytes) << i;
+        EXPECT_EQ(Sent()[i].atMs - start, polled[i].atMs) << i;
+    }
+    EXPECT_EQ(clock.NowMs() - start, polledEnd);
+    // A tick a millisecond against a tick per arriving byte and deadline.
+    EXPECT_LT(ticks * 10, polledEnd / kFastPollMs) << ticks << " ticks";
+}
+
 TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
     auto description = DirectInstrument();
     description["speed"] = 9600;
