@@ -118,7 +118,7 @@ void GuiApp::ShowTitleScreen() {
 }
 
 void GuiApp::CreateMainWindow() {
-    m_main = std::make_unique<shell::frmRQ0000>(m_session->Data());
+    m_main = std::make_unique<shell::frmRQ0000>(m_session->Data(), m_shared->makers);
     m_comm = std::make_unique<GuiCommHost>(m_session->Data(), *m_main);
     m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());

@@ -22,64 +22,58 @@
 
 namespace rq50::gui {
 
-namespace {
-std::map<shell::Screen, ScreenMaker>& Makers() {
-    static std::map<shell::Screen, ScreenMaker> makers;
-    return makers;
-}
-}  // namespace
-
-void RegisterScreen(shell::Screen screen, std::function<ScreenBase*()> make) {
-    Makers()[screen] = ScreenMaker{std::move(make), {}};
+void ScreenMakers::Register(shell::Screen screen, std::function<ScreenBase*()> make) {
+    m_makers[screen] = ScreenMaker{std::move(make), {}};
 }
 
-void RegisterModalScreen(shell::Screen screen, std::function<void(QWidget* parent)> run) {
-    Makers()[screen] = ScreenMaker{{}, std::move(run)};
+void ScreenMakers::RegisterModal(shell::Screen screen, std::function<void(QWidget* parent)> run) {
+    m_makers[screen] = ScreenMaker{{}, std::move(run)};
 }
 
-const ScreenMaker* FindScreenMaker(shell::Screen screen) {
-    const auto it = Makers().find(screen);
-    return it == Makers().end() ? nullptr : &it->second;
+const ScreenMaker* ScreenMakers::Find(shell::Screen screen) const {
+    const auto it = m_makers.find(screen);
+    return it == m_makers.end() ? nullptr : &it->second;
 }
 
 void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
-    RegisterScreen(Screen::frmRQ2000,
-                   [&context] { return new shell::frmRQ2000(context.workspace); });
-    RegisterScreen(Screen::frmRQ2800,
-                   [&context] { return new print::frmRQ2800(context.workspace); });
-    RegisterScreen(Screen::frmRQ2900,
-                   [&context] { return new print::frmRQ2900(context.workspace); });
-    RegisterScreen(Screen::frmRQ2100,
-                   [&context] { return new parameter::frmRQ2100(context.workspace); });
-    RegisterScreen(Screen::frmRQ2200, [&context] {
+    ScreenMakers& makers = context.makers;
+    makers.Register(Screen::frmRQ2000,
+                    [&context] { return new shell::frmRQ2000(context.workspace); });
+    makers.Register(Screen::frmRQ2800,
+                    [&context] { return new print::frmRQ2800(context.workspace); });
+    makers.Register(Screen::frmRQ2900,
+                    [&context] { return new print::frmRQ2900(context.workspace); });
+    makers.Register(Screen::frmRQ2100,
+                    [&context] { return new parameter::frmRQ2100(context.workspace); });
+    makers.Register(Screen::frmRQ2200, [&context] {
         return new parameter::frmRQ2200(context.workspace, context.onlinePage);
     });
-    RegisterScreen(Screen::frmRQ2300, [&context] {
+    makers.Register(Screen::frmRQ2300, [&context] {
         return new parameter::frmRQ2300(context.workspace, context.onlinePage);
     });
-    RegisterScreen(Screen::frmRQ2400,
-                   [&context] { return new parameter::frmRQ2400(context.workspace); });
-    RegisterScreen(Screen::frmRQ2500,
-                   [&context] { return new parameter::frmRQ2500(context.workspace); });
-    RegisterScreen(Screen::frmRQ2600,
-                   [&context] { return new parameter::frmRQ2600(context.workspace); });
-    RegisterScreen(Screen::frmRQ2700,
-                   [&context] { return new parameter::frmRQ2700(context.workspace); });
-    RegisterScreen(Screen::frmRQ3000, [&context] {
+    makers.Register(Screen::frmRQ2400,
+                    [&context] { return new parameter::frmRQ2400(context.workspace); });
+    makers.Register(Screen::frmRQ2500,
+                    [&context] { return new parameter::frmRQ2500(context.workspace); });
+    makers.Register(Screen::frmRQ2600,
+                    [&context] { return new parameter::frmRQ2600(context.workspace); });
+    makers.Register(Screen::frmRQ2700,
+                    [&context] { return new parameter::frmRQ2700(context.workspace); });
+    makers.Register(Screen::frmRQ3000, [&context] {
         return new program::frmRQ3000(context.workspace, context.programCheck);
     });
-    RegisterScreen(Screen::frmRQ3100, [&context] {
+    makers.Register(Screen::frmRQ3100, [&context] {
         return new program::frmRQ3100(context.workspace, context.programCheck);
     });
-    RegisterScreen(Screen::frmRQ4000,
-                   [&context] { return new comm::frmRQ4000(context.workspace); });
-    RegisterScreen(Screen::frmRQ4200,
-                   [&context] { return new comm::frmRQ4200(context.workspace); });
-    RegisterModalScreen(Screen::frmRQ0200, [&context](QWidget* parent) {
+    makers.Register(Screen::frmRQ4000,
+                    [&context] { return new comm::frmRQ4000(context.workspace); });
+    makers.Register(Screen::frmRQ4200,
+                    [&context] { return new comm::frmRQ4200(context.workspace); });
+    makers.RegisterModal(Screen::frmRQ0200, [&context](QWidget* parent) {
         shell::frmRQ0200::Run(context.workspace, parent);
     });
-    RegisterModalScreen(Screen::frmRQ4100, [&context](QWidget* parent) {
+    makers.RegisterModal(Screen::frmRQ4100, [&context](QWidget* parent) {
         comm::frmRQ4100::RunSlotSetting(context.workspace, parent);
     });
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 
 #include "parameter/OnlinePage.h"
 #include "program/CommandCheck.h"
@@ -20,10 +21,18 @@ struct ScreenMaker {
     std::function<void(QWidget* parent)> runModal;
 };
 
-void RegisterScreen(shell::Screen screen, std::function<ScreenBase*()> make);
-void RegisterModalScreen(shell::Screen screen, std::function<void(QWidget* parent)> run);
-/// nullptr when no screen of that name is built into the program.
-const ScreenMaker* FindScreenMaker(shell::Screen screen);
+/// The screens one program can show, by name (Screens.cpp fills it; a test
+/// may put a stand-in in a screen's place).
+class ScreenMakers {
+  public:
+    void Register(shell::Screen screen, std::function<ScreenBase*()> make);
+    void RegisterModal(shell::Screen screen, std::function<void(QWidget* parent)> run);
+    /// nullptr when no screen of that name is built into the program.
+    const ScreenMaker* Find(shell::Screen screen) const;
+
+  private:
+    std::map<shell::Screen, ScreenMaker> m_makers;
+};
 
 /// What screens share, owned by the program and lent to the screens that
 /// need it: one screen never reaches another.
@@ -36,10 +45,13 @@ struct ScreenContext {
     parameter::OnlinePage onlinePage;
     /// The program editor's command check fills it, the error list shows it.
     program::CommandChecker programCheck;
+    /// How the navigation makes the screens, which keep references into
+    /// this context.
+    ScreenMakers makers;
 };
 
-/// Registers every screen of the program (Screens.cpp lists them); the
-/// screens keep references into `context`, which outlives them.
+/// Puts every screen of the program into `context.makers` (Screens.cpp lists
+/// them); the screens keep references into `context`, which outlives them.
 void RegisterAllScreens(ScreenContext& context);
 
 }  // namespace rq50::gui

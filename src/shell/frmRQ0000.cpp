@@ -33,9 +33,10 @@ namespace {
 constexpr const char* kName = "frmRQ0000";
 }
 
-frmRQ0000::frmRQ0000(shell::Workspace& ws, QWidget* parent)
+frmRQ0000::frmRQ0000(shell::Workspace& ws, const gui::ScreenMakers& makers, QWidget* parent)
     : QMainWindow(parent),
       m_ws(ws),
+      m_makers(makers),
       m_ui(std::make_unique<Ui::frmRQ0000>()),
       m_fileDialog(ws.hosts),
       m_quit(ws) {
@@ -161,7 +162,7 @@ gui::ScreenBase* frmRQ0000::ActiveScreen() const {
 
 gui::ScreenBase* frmRQ0000::Load(Screen screen) {
     if (gui::ScreenBase* loaded = FindScreen(screen)) return loaded;
-    const gui::ScreenMaker* maker = gui::FindScreenMaker(screen);
+    const gui::ScreenMaker* maker = m_makers.Find(screen);
     if (maker == nullptr || !maker->make) {
         throw std::runtime_error(std::string("the screen ") + ScreenName(screen) +
                                  " is not part of this program yet");
@@ -187,7 +188,7 @@ gui::ScreenBase* frmRQ0000::Load(Screen screen) {
 }
 
 void frmRQ0000::ShowScreen(Screen screen) {
-    if (const gui::ScreenMaker* maker = gui::FindScreenMaker(screen); maker && maker->runModal) {
+    if (const gui::ScreenMaker* maker = m_makers.Find(screen); maker && maker->runModal) {
         maker->runModal(this);
         return;
     }
@@ -201,7 +202,7 @@ void frmRQ0000::ShowScreen(Screen screen) {
 }
 
 void frmRQ0000::ShowScreenAndWait(Screen screen) {
-    const gui::ScreenMaker* maker = gui::FindScreenMaker(screen);
+    const gui::ScreenMaker* maker = m_makers.Find(screen);
     if (maker != nullptr && maker->runModal) {
         maker->runModal(this);
         return;

@@ -19,6 +19,10 @@ namespace rq50::comm {
 class CommEngine;
 }
 
+namespace rq50::gui {
+class ScreenMakers;
+}
+
 namespace Ui {
 class frmRQ0000;
 }
@@ -40,7 +44,8 @@ namespace rq50::shell {
 class frmRQ0000 : public QMainWindow, public NavigationHost {
     Q_OBJECT
   public:
-    explicit frmRQ0000(shell::Workspace& ws, QWidget* parent = nullptr);
+    /// `makers`: how the navigation makes the program's screens.
+    frmRQ0000(shell::Workspace& ws, const gui::ScreenMakers& makers, QWidget* parent = nullptr);
     ~frmRQ0000() override;
 
     /// The load step: restores the position and opens the top menu.
@@ -111,6 +116,7 @@ class frmRQ0000 : public QMainWindow, public NavigationHost {
     int RunFileDialog(int mode);
 
     shell::Workspace& m_ws;
+    const gui::ScreenMakers& m_makers;
     std::unique_ptr<Ui::frmRQ0000> m_ui;
     std::map<Screen, QPointer<QMdiSubWindow>> m_screens;
     QTimer m_timer1;

@@ -79,11 +79,12 @@ void StandInScreen::OnBaudRate() {
     comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130), caller}, Id());
 }
 
-void RegisterStandInScreens(shell::Workspace& ws) {
-    gui::RegisterScreen(shell::Screen::frmRQ2100, [&ws] {
+void RegisterStandInScreens(gui::ScreenContext& screens) {
+    shell::Workspace& ws = screens.workspace;
+    screens.makers.Register(shell::Screen::frmRQ2100, [&ws] {
         return new StandInScreen(shell::Screen::frmRQ2100, ws, comm::kCallerSettingMenuUpload);
     });
-    gui::RegisterScreen(shell::Screen::frmRQ2200, [&ws] {
+    screens.makers.Register(shell::Screen::frmRQ2200, [&ws] {
         return new StandInScreen(shell::Screen::frmRQ2200, ws, comm::kCallerCategoryMenu);
     });
 }
@@ -120,7 +121,7 @@ Program::~Program() {
 int Program::Start() {
     m_app = std::make_unique<gui::GuiApp>(options);
     Ws().hosts.messages = &messages;
-    if (standIns) RegisterStandInScreens(Ws());
+    if (standIns) RegisterStandInScreens(m_app->Screens());
     const int started = m_app->Start();
     if (started == 0) {
         m_clock.onRate = [this](int rate) {

@@ -82,7 +82,7 @@ class StandInScreen : public gui::ScreenBase {
 
 /// Registers stand-ins for the setting menu (caller 1) and the category menu
 /// (caller 5).
-void RegisterStandInScreens(shell::Workspace& ws);
+void RegisterStandInScreens(gui::ScreenContext& screens);
 
 /// One started program on scratch folders.
 class Program {

@@ -117,7 +117,7 @@ files::ParameterFileRecord ManyItems() {
 print::frmRQ2800* OpenPrintDialog(Program& program, shell::Screen from) {
     shell::frmRQ0000& main = program.Main();
     shell::Workspace& ws = program.Ws();
-    gui::RegisterScreen(
+    program.App().Screens().makers.Register(
         from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
     shell::Pfnc_nShowDisplayMatorix(ws, from == shell::Screen::frmRQ3000
                                             ? shell::kDisplayProgramEditor
@@ -413,7 +413,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     Program program;
     QCOMPARE(program.Start(), 0);
     TestPrinter printer(true, program.appDir + "/printed.pdf");
-    gui::RegisterScreen(shell::Screen::frmRQ3100, [&program] {
+    program.App().Screens().makers.Register(shell::Screen::frmRQ3100, [&program] {
         return new StandInScreen(shell::Screen::frmRQ3100, program.Ws(),
                                  comm::kCallerProgramEditor);
     });
@@ -439,7 +439,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3100); }));
 
     // The download check list: the preview of the last download's list.
-    gui::RegisterScreen(shell::Screen::frmRQ2700, [&program] {
+    program.App().Screens().makers.Register(shell::Screen::frmRQ2700, [&program] {
         return new StandInScreen(shell::Screen::frmRQ2700, program.Ws(), comm::kCallerDataView3);
     });
     shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
