@@ -10,7 +10,7 @@ file(GLOB_RECURSE coreFiles
     ${PROJECT_SOURCE_DIR}/src/program/*.cpp ${PROJECT_SOURCE_DIR}/src/program/*.h
     ${PROJECT_SOURCE_DIR}/src/files/*.cpp ${PROJECT_SOURCE_DIR}/src/files/*.h
     ${PROJECT_SOURCE_DIR}/src/print/*.cpp ${PROJECT_SOURCE_DIR}/src/print/*.h)
-list(FILTER coreFiles EXCLUDE REGEX "/frmRQ[0-9]+[^/]*$|/files/PlatformFile\\.cpp$")
+list(FILTER coreFiles EXCLUDE REGEX "/files/PlatformFile\\.cpp$")
 set(systemHeader "#[ \t]*include[ \t]*<(unistd|fcntl|signal|pthread|dlfcn|termios|poll|dirent|pwd|grp|spawn|io|direct|process|windows|winsock2|sys/[a-z_]+)\\.h>")
 set(posixCall "[^A-Za-z_.>](localtime_r|gmtime_r|strerror_r|popen|pclose|setenv|unsetenv|realpath|mkstemp|mkdtemp|getpid|kill|fsync|fchmod|fchown|statvfs)[ \t]*\\(")
 foreach(f ${coreFiles})

@@ -25,8 +25,8 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/Workspace.h"
-#include "shell/frmRQ0000.h"
-#include "shell/frmRQ0100.h"
+#include "gui/shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0100.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 

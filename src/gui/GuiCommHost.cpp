@@ -1,9 +1,9 @@
 #include "gui/GuiCommHost.h"
 
-#include "comm/frmRQ4000.h"
-#include "comm/frmRQ4100.h"
+#include "gui/comm/frmRQ4000.h"
+#include "gui/comm/frmRQ4100.h"
 #include "gui/QtHosts.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 namespace rq50::gui {
 

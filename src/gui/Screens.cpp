@@ -3,22 +3,22 @@
 
 #include <map>
 
-#include "comm/frmRQ4000.h"
-#include "comm/frmRQ4100.h"
-#include "comm/frmRQ4200.h"
-#include "parameter/frmRQ2100.h"
-#include "parameter/frmRQ2200.h"
-#include "parameter/frmRQ2300.h"
-#include "parameter/frmRQ2400.h"
-#include "parameter/frmRQ2500.h"
-#include "parameter/frmRQ2600.h"
-#include "parameter/frmRQ2700.h"
-#include "print/frmRQ2800.h"
-#include "print/frmRQ2900.h"
-#include "program/frmRQ3000.h"
-#include "program/frmRQ3100.h"
-#include "shell/frmRQ0200.h"
-#include "shell/frmRQ2000.h"
+#include "gui/comm/frmRQ4000.h"
+#include "gui/comm/frmRQ4100.h"
+#include "gui/comm/frmRQ4200.h"
+#include "gui/parameter/frmRQ2100.h"
+#include "gui/parameter/frmRQ2200.h"
+#include "gui/parameter/frmRQ2300.h"
+#include "gui/parameter/frmRQ2400.h"
+#include "gui/parameter/frmRQ2500.h"
+#include "gui/parameter/frmRQ2600.h"
+#include "gui/parameter/frmRQ2700.h"
+#include "gui/print/frmRQ2800.h"
+#include "gui/print/frmRQ2900.h"
+#include "gui/program/frmRQ3000.h"
+#include "gui/program/frmRQ3100.h"
+#include "gui/shell/frmRQ0200.h"
+#include "gui/shell/frmRQ2000.h"
 
 namespace rq50::gui {
 

@@ -16,7 +16,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 namespace rq50::guitest {
 

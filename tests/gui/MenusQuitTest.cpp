@@ -17,7 +17,7 @@
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

@@ -22,12 +22,12 @@
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
-#include "parameter/frmRQ2400.h"
+#include "gui/parameter/frmRQ2400.h"
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

@@ -19,11 +19,11 @@
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "comm/jobs/Jobs.h"
-#include "parameter/frmRQ2300.h"
+#include "gui/parameter/frmRQ2300.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 #include "sim/Instrument.h"
 
 using namespace rq50;

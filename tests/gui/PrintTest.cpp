@@ -26,12 +26,12 @@
 #include "files/ProgramFile.h"
 #include "gui/ReportOutput.h"
 #include "gui/Screens.h"
-#include "print/frmRQ2800.h"
-#include "print/frmRQ2900.h"
+#include "gui/print/frmRQ2800.h"
+#include "gui/print/frmRQ2900.h"
 #include "shell/Catalogue.h"
 #include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

@@ -27,14 +27,14 @@
 #include "program/ProgramMenu.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
-#include "program/frmRQ3000.h"
+#include "gui/program/frmRQ3000.h"
 #include "shell/Catalogue.h"
 #include "shell/FileDialog.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

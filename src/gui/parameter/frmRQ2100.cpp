@@ -1,4 +1,4 @@
-#include "parameter/frmRQ2100.h"
+#include "gui/parameter/frmRQ2100.h"
 
 #include "gui/EnterKey.h"
 #include "gui/FitWindow.h"

@@ -1,8 +1,8 @@
-#include "shell/frmRQ2000.h"
+#include "gui/shell/frmRQ2000.h"
 
 #include <QMouseEvent>
 
-#include "comm/frmRQ4300.h"
+#include "gui/comm/frmRQ4300.h"
 #include "gui/QtHosts.h"
 #include "shell/Menus.h"
 #include "ui_frmRQ2000.h"

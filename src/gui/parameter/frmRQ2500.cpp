@@ -1,4 +1,4 @@
-#include "parameter/frmRQ2500.h"
+#include "gui/parameter/frmRQ2500.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "comm/frmRQ4300.h"
+#include "gui/comm/frmRQ4300.h"
 
 #include "comm/jobs/Password.h"
 #include "gui/FormPosition.h"

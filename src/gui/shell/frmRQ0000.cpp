@@ -1,4 +1,4 @@
-#include "shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0000.h"
 
 #include <QApplication>
 #include <QCloseEvent>

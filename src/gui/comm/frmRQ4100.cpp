@@ -1,4 +1,4 @@
-#include "comm/frmRQ4100.h"
+#include "gui/comm/frmRQ4100.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "parameter/frmRQ2700.h"
+#include "gui/parameter/frmRQ2700.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

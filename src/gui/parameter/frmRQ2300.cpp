@@ -1,4 +1,4 @@
-#include "parameter/frmRQ2300.h"
+#include "gui/parameter/frmRQ2300.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

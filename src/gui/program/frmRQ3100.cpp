@@ -1,4 +1,4 @@
-#include "program/frmRQ3100.h"
+#include "gui/program/frmRQ3100.h"
 
 #include <QHeaderView>
 #include <QPushButton>

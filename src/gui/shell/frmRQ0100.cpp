@@ -1,4 +1,4 @@
-#include "shell/frmRQ0100.h"
+#include "gui/shell/frmRQ0100.h"
 
 #include <QGuiApplication>
 #include <QScreen>

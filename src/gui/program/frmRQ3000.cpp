@@ -1,4 +1,4 @@
-#include "program/frmRQ3000.h"
+#include "gui/program/frmRQ3000.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "comm/frmRQ4200.h"
+#include "gui/comm/frmRQ4200.h"
 
 #include "comm/Engine.h"
 #include "comm/jobs/Jobs.h"

@@ -1,4 +1,4 @@
-#include "comm/frmRQ4000.h"
+#include "gui/comm/frmRQ4000.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "shell/frmRQ0200.h"
+#include "gui/shell/frmRQ0200.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -13,7 +13,7 @@
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/Workspace.h"
-#include "shell/frmRQ0100.h"
+#include "gui/shell/frmRQ0100.h"
 #include "ui_frmRQ0200.h"
 
 namespace rq50::shell {

@@ -1,4 +1,4 @@
-#include "parameter/frmRQ2600.h"
+#include "gui/parameter/frmRQ2600.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "print/frmRQ2900.h"
+#include "gui/print/frmRQ2900.h"
 
 #include <QApplication>
 #include <QComboBox>

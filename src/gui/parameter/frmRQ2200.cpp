@@ -1,4 +1,4 @@
-#include "parameter/frmRQ2200.h"
+#include "gui/parameter/frmRQ2200.h"
 
 #include "comm/Engine.h"
 #include "comm/ScreenJob.h"

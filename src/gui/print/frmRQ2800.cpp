@@ -1,4 +1,4 @@
-#include "print/frmRQ2800.h"
+#include "gui/print/frmRQ2800.h"
 
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
