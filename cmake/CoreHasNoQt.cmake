@@ -2,11 +2,13 @@
 # target_link_libraries(Qt6::...), so the core is kept free of Qt by refusing
 # any Qt library or Qt include folder on it: a stray #include <Q...> in a core
 # file then fails to compile.
-foreach(prop INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
-    get_target_property(value rq50core ${prop})
-    if(value AND "${value}" MATCHES "[Qq]t[56]")
-        message(FATAL_ERROR "rq50core must not see Qt, but its ${prop} holds: ${value}")
-    endif()
+foreach(layer ${RQ50_CORE_LAYERS})
+    foreach(prop INCLUDE_DIRECTORIES INTERFACE_INCLUDE_DIRECTORIES LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+        get_target_property(value rq50_${layer} ${prop})
+        if(value AND "${value}" MATCHES "[Qq]t[56]")
+            message(FATAL_ERROR "rq50_${layer} must not see Qt, but its ${prop} holds: ${value}")
+        endif()
+    endforeach()
 endforeach()
 get_directory_property(globalIncludes DIRECTORY ${CMAKE_SOURCE_DIR}/src INCLUDE_DIRECTORIES)
 if(globalIncludes MATCHES "[Qq]t[56]")

@@ -1,8 +1,8 @@
 #include "cli/CliHosts.h"
 
+#include "files/Workspace.h"
 #include "shell/Clock.h"
 #include "shell/FileSystemUtility.h"
-#include "shell/Workspace.h"
 
 #include <iostream>
 

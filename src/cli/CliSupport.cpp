@@ -5,9 +5,9 @@
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "parameter/ValueRules.h"
-#include "shell/CoreSession.h"
-#include "shell/Workspace.h"
+#include "session/CoreSession.h"
 
 #include <iomanip>
 #include <iostream>

@@ -3,9 +3,9 @@
 // a core session of its own.
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
+#include "session/CoreSession.h"
 #include "shell/AppPaths.h"
 #include "shell/Clock.h"
-#include "shell/CoreSession.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/MessageBox.h"
 

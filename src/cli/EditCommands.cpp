@@ -11,15 +11,15 @@
 #include "files/FileError.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
+#include "files/SettingFile.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "parameter/ItemEdit.h"
 #include "parameter/ValueRules.h"
+#include "session/CoreSession.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
-#include "shell/CoreSession.h"
 #include "shell/SessionState.h"
-#include "shell/SettingFile.h"
-#include "shell/Workspace.h"
 
 #include <algorithm>
 #include <iostream>

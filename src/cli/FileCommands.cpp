@@ -13,17 +13,17 @@
 #include "files/RecordFile.h"
 #include "files/SaveTarget.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
 #include "program/ProgramEditor.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
+#include "session/CoreSession.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
-#include "shell/CoreSession.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 #include <nlohmann/json.hpp>
 

@@ -7,16 +7,16 @@
 #include "files/OleDate.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
+#include "files/Workspace.h"
 #include "program/ProgramEditor.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
+#include "session/CoreSession.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
-#include "shell/CoreSession.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Workspace.h"
 
 #include <filesystem>
 #include <iostream>

@@ -9,7 +9,7 @@
 #include "files/SaveTarget.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/Reports.h"
-#include "shell/CoreSession.h"
+#include "session/CoreSession.h"
 
 #include <QGuiApplication>
 

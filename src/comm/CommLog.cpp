@@ -1,5 +1,5 @@
 #include "comm/CommLog.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -33,7 +33,7 @@ std::string CommEngine::LogFilePath() const {
 }
 
 std::string CommEngine::LogFileProblem() const {
-    const std::filesystem::path path = files::platform::PathFromUtf8(LogFilePath());
+    const std::filesystem::path path = shell::platform::PathFromUtf8(LogFilePath());
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return ec.message();
@@ -46,7 +46,7 @@ std::string CommEngine::LogFileProblem() const {
 void CommEngine::ResetLogFile() {
     if (m_logTarget.keepAcrossJobs) return;
     std::error_code ec;
-    const std::filesystem::path path = files::platform::PathFromUtf8(LogFilePath());
+    const std::filesystem::path path = shell::platform::PathFromUtf8(LogFilePath());
     if (!std::filesystem::is_directory(path.parent_path(), ec)) return;
     if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);
 }
@@ -54,7 +54,7 @@ void CommEngine::ResetLogFile() {
 std::string CommEngine::LogTimeStamp() const {
     if (m_logTime) return m_logTime();
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    const std::tm local = files::platform::LocalTime(now);
+    const std::tm local = shell::platform::LocalTime(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
     return text;
@@ -66,7 +66,7 @@ std::string LogRecord(const std::string& stamp, const std::string& label, const 
 
 void CommEngine::AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
-    std::ofstream out(files::platform::PathFromUtf8(LogFilePath()),
+    std::ofstream out(shell::platform::PathFromUtf8(LogFilePath()),
                       std::ios::binary | std::ios::app);
     if (!out) return;
     out.write(records.data(), static_cast<std::streamsize>(records.size()));

@@ -3,10 +3,10 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/SerialPort.h"
+#include "files/Workspace.h"
 #include "shell/Clock.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm {
 

@@ -9,15 +9,15 @@
 #include "comm/CommPort.h"
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
+#include "comm/Navigation.h"
 #include "comm/SerialPort.h"
+#include "comm/jobs/JobResults.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
-#include "comm/jobs/JobResults.h"
 
 namespace rq50::comm {
 

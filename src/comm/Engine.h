@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "comm/EngineState.h"
-#include "comm/JobCodes.h"
+#include "shell/JobCodes.h"
 
 namespace rq50::parameter {
 class PageModel;

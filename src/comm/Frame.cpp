@@ -8,11 +8,11 @@
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "shell/Navigation.h"
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm {
 

@@ -1,12 +1,12 @@
 #include "comm/ScreenJob.h"
 
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm {
 

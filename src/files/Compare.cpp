@@ -1,11 +1,11 @@
 #include "files/Compare.h"
 
-#include "comm/jobs/TransferRules.h"
 #include "files/Csv.h"
 #include "parameter/ValueRules.h"
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace rq50::files {
@@ -114,7 +114,7 @@ std::vector<ItemDifference> CompareDataSets(const parameter::ItemArray& first,
 
 std::vector<std::string> CompareHeaders(const DataSetHeader& first, const DataSetHeader& second) {
     std::vector<std::string> notes;
-    if (!comm::jobs::SameModel(first.model, second.model)) {
+    if (!parameter::SameModel(first.model, second.model)) {
         notes.push_back("model " + TrimBlanks(first.model) + " against " +
                         TrimBlanks(second.model));
     }

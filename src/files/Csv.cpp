@@ -4,13 +4,13 @@
 #include "files/OleDate.h"
 #include "files/RecordFile.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 #include <algorithm>
 #include <array>

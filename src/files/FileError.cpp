@@ -1,10 +1,10 @@
 #include "files/FileError.h"
 
+#include "files/Workspace.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 #include <cerrno>
 

@@ -2,10 +2,10 @@
 
 #include "files/OleDate.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Workspace.h"
 
 namespace rq50::files {
 

@@ -1,5 +1,5 @@
 #include "files/OleDate.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -159,7 +159,7 @@ std::optional<double> ParseDateText(std::string_view text) {
 
 double OleDateNow() {
     const std::time_t now = std::time(nullptr);
-    const std::tm local = files::platform::LocalTime(now);
+    const std::tm local = shell::platform::LocalTime(now);
     DateTimeParts p{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                     local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
     return PartsToOleDate(p).value_or(0.0);

@@ -2,8 +2,8 @@
 
 #include "files/FileError.h"
 #include "files/RecordFile.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
-#include "shell/Workspace.h"
 
 namespace rq50::files {
 

@@ -8,8 +8,8 @@
 #include "shell/SessionState.h"
 #include "shell/UtilityComponent.h"
 
-#include "files/PlatformFile.h"
-#include "shell/Workspace.h"
+#include "files/Workspace.h"
+#include "shell/PlatformFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,6 +22,7 @@ namespace rq50::files {
 namespace {
 
 namespace fs = std::filesystem;
+namespace platform = shell::platform;
 
 constexpr int kTextSaveToFile = 1553;
 constexpr int kTextNothingToSave = 1580;

@@ -1,6 +1,6 @@
 #include "files/SaveTarget.h"
 
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +12,7 @@ namespace rq50::files {
 namespace {
 
 namespace fs = std::filesystem;
+namespace platform = shell::platform;
 
 fs::path PathOf(const std::string& text) {
     return platform::PathFromUtf8(text);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/FormPosition.h"
+#include "session/FormPosition.h"
 
 namespace rq50::gui {
 

@@ -14,19 +14,19 @@
 #include "comm/HandBack.h"
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
-#include "files/PlatformFile.h"
+#include "files/Workspace.h"
 #include "gui/GuiCommHost.h"
 #include "gui/Screens.h"
-#include "platform/QtSerialPort.h"
-#include "shell/AppPaths.h"
-#include "shell/Catalogue.h"
-#include "shell/Menus.h"
-#include "shell/MessageBox.h"
-#include "shell/Services.h"
-#include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "gui/shell/frmRQ0000.h"
 #include "gui/shell/frmRQ0100.h"
+#include "platform/QtSerialPort.h"
+#include "session/Menus.h"
+#include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+#include "shell/PlatformFile.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 
@@ -42,7 +42,7 @@ std::string DefaultDemoInstrument() {
     // Next to the program first (an installed copy), then the source tree.
     const std::filesystem::path installed = shell::AppFolder() / "instruments" / "RQB2.json";
     std::error_code ec;
-    if (std::filesystem::exists(installed, ec)) return files::platform::Utf8FromPath(installed);
+    if (std::filesystem::exists(installed, ec)) return shell::platform::Utf8FromPath(installed);
     return std::string(RQ50_SIM_INSTRUMENTS_DIR) + "/RQB2.json";
 }
 
@@ -54,12 +54,12 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     // Every setting stays with the set-up's own files, Qt's own (the file
     // dialog's history) included: two copies on one account share nothing.
     const QString dataFolder =
-        QString::fromStdString(files::platform::Utf8FromPath(shell::UserDataFolder()));
+        QString::fromStdString(shell::platform::Utf8FromPath(shell::UserDataFolder()));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dataFolder);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dataFolder);
     m_settings = std::make_unique<QtSettingsStore>(
         m_options.settingsFile.isEmpty()
-            ? QString::fromStdString(files::platform::Utf8FromPath(shell::SettingsFilePath()))
+            ? QString::fromStdString(shell::platform::Utf8FromPath(shell::SettingsFilePath()))
             : m_options.settingsFile);
 
     // The core starts through its session; the main window, the engine's host

@@ -8,8 +8,8 @@
 
 #include "gui/QtHosts.h"
 #include "gui/Screens.h"
-#include "shell/CoreSession.h"
-#include "shell/StartUp.h"
+#include "session/CoreSession.h"
+#include "session/StartUp.h"
 
 namespace rq50::comm {
 class SerialPort;

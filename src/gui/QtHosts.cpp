@@ -13,11 +13,11 @@
 
 #include "files/SaveTarget.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 namespace rq50::gui {
 

@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "session/FileDialog.h"
 #include "shell/Clock.h"
-#include "shell/FileDialog.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"

@@ -1,15 +1,15 @@
 #include "gui/ReportOutput.h"
 
+#include "comm/Navigation.h"
 #include "files/OleDate.h"
+#include "files/Workspace.h"
 #include "gui/QtHosts.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 // Print button makes.
 
 #include "print/PrintDialogRules.h"
-#include "shell/FileDialog.h"
+#include "session/FileDialog.h"
 #include "shell/NavigationHost.h"
 
 #include <memory>

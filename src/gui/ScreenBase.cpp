@@ -9,12 +9,12 @@
 #include <algorithm>
 
 #include "comm/Frame.h"
+#include "files/Workspace.h"
 #include "gui/QtHosts.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
-#include "shell/Workspace.h"
 
 namespace rq50::gui {
 

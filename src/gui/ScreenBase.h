@@ -10,11 +10,11 @@
 #include <array>
 
 #include "comm/Engine.h"
-#include "shell/Menus.h"
+#include "files/Workspace.h"
+#include "session/Menus.h"
+#include "session/Quit.h"
 #include "shell/NavigationHost.h"
-#include "shell/Quit.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 namespace rq50::gui {
 

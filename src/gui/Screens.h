@@ -5,8 +5,8 @@
 #include <functional>
 #include <map>
 
-#include "parameter/OnlinePage.h"
 #include "program/CommandCheck.h"
+#include "session/OnlinePage.h"
 #include "shell/NavigationHost.h"
 
 namespace rq50::gui {

@@ -4,10 +4,10 @@
 // starts with which inputs. The page jobs fill it, the GUI only draws it, and
 // rq50-cli prints it.
 
-#include "comm/JobCodes.h"
 #include "parameter/ChoiceList.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
+#include "shell/JobCodes.h"
 
 #include <array>
 #include <cstdint>

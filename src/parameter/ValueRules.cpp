@@ -329,4 +329,11 @@ EntryCheck ValidateEntry(const shell::Services& hosts, const std::string& entry,
     return check;
 }
 
+bool SameModel(std::string_view a, std::string_view b) {
+    const auto end = [](std::string_view text) {
+        return text.substr(0, text.find_last_not_of(' ') + 1);
+    };
+    return end(a) == end(b);
+}
+
 }  // namespace rq50::parameter

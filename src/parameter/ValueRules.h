@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace rq50::parameter {
 
@@ -20,6 +21,10 @@ inline constexpr int kKeyBackspace = 8;
 
 /// Removes leading and trailing blanks (spaces only, as the instrument pads).
 std::string TrimBlanks(const std::string& text);
+
+/// Model texts are equal when they differ only in trailing blanks: an upload
+/// keeps "RQB2    " as received while a file may hold "RQB2".
+bool SameModel(std::string_view a, std::string_view b);
 
 /// True when the text reads as a decimal number: blanks, an optional sign,
 /// blanks, digits with at most one ".", blanks; at least one digit.

@@ -2,11 +2,11 @@
 
 #include "comm/jobs/Jobs.h"
 #include "files/Csv.h"
+#include "files/Workspace.h"
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -76,16 +76,6 @@ bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
     }
     return PrintParameterReport(control, files::CurrentParameterRecord(ws), ws.printAreas,
                                 ws.state.maintMode, setup);
-}
-
-int RunCsvFileDialog(shell::Workspace& ws, shell::FileDialogHost& host) {
-    shell::FileDialogActions actions;
-    actions.writeCsv = [&ws](const std::string& path) {
-        return ws.state.settingMode == kProgramSetting
-                   ? files::WriteProgramCsv(ws, path, ws.printAreas)
-                   : files::WriteParameterCsv(ws, path, ws.printAreas);
-    };
-    return shell::RQ0000fnc_nShowDiaLog(ws, shell::kDialogCsv, host, actions);
 }
 
 PrinterCheck P_CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages) {

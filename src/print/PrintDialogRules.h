@@ -1,8 +1,7 @@
 #pragma once
 
-#include "print/ReportKind.h"
+#include "files/ReportKind.h"
 #include "print/Reports.h"
-#include "shell/FileDialog.h"
 #include "shell/MessageBoxHost.h"
 
 #include <array>
@@ -42,11 +41,6 @@ PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes);
 /// Writes report `kind` of the current data with the selected areas.
 bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
                    const ReportSetup& setup);
-
-/// The CSV file dialog (mode 6): asks for the name, then writes the
-/// parameter or program CSV report (by SettingMode) of the selected areas.
-/// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
-int RunCsvFileDialog(shell::Workspace& ws, shell::FileDialogHost& host);
 
 // ---- The printer check -----------------------------------------------------
 

@@ -1,5 +1,5 @@
 #include "program/ProgramModel.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
@@ -308,7 +308,7 @@ std::string OperatorTableFileName(const std::string& suffix) {
 bool LoadOperatorTable(const std::string& suffix) {
     const auto path = shell::AppFilePath(OperatorTableFileName(suffix));
     std::error_code ec;
-    const std::filesystem::path file = files::platform::PathFromUtf8(path);
+    const std::filesystem::path file = shell::platform::PathFromUtf8(path);
     if (!std::filesystem::is_regular_file(file, ec)) return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;

@@ -1,5 +1,5 @@
 #include "program/UndoRing.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <chrono>
 #include <cstdio>
@@ -19,7 +19,7 @@ constexpr const char* kGridMagic = "RQ50GRID";
 
 std::string LocalTimeOfDay() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    const std::tm local = files::platform::LocalTime(now);
+    const std::tm local = shell::platform::LocalTime(now);
     char text[16];
     std::snprintf(text, sizeof text, "%02d%02d%02d_", local.tm_hour, local.tm_min, local.tm_sec);
     return text;
@@ -76,7 +76,7 @@ int NextSlot(int slot) {
 }  // namespace
 
 bool SaveGridFile(const std::string& path, const CellGrid& grid) {
-    std::ofstream out(files::platform::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(shell::platform::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out << kGridMagic << ' ' << grid.Rows() << ' ' << grid.Cols() << '\n';
     for (const auto& row : grid.Cells()) {
@@ -91,7 +91,7 @@ bool SaveGridFile(const std::string& path, const CellGrid& grid) {
 }
 
 bool LoadGridFile(const std::string& path, CellGrid& grid) {
-    std::ifstream in(files::platform::PathFromUtf8(path), std::ios::binary);
+    std::ifstream in(shell::platform::PathFromUtf8(path), std::ios::binary);
     if (!in) return false;
     std::string line;
     if (!std::getline(in, line)) return false;
@@ -118,13 +118,13 @@ UndoRing::UndoRing(std::string folder, std::function<std::string()> timeOfDay)
 }
 
 std::string UndoRing::PathOf(const std::string& name) const {
-    return files::platform::Utf8FromPath(files::platform::PathFromUtf8(m_folder) / name);
+    return shell::platform::Utf8FromPath(shell::platform::PathFromUtf8(m_folder) / name);
 }
 
 void UndoRing::ClearFolder() {
     if (m_folder.empty()) return;
     std::error_code ec;
-    const fs::path folder = files::platform::PathFromUtf8(m_folder);
+    const fs::path folder = shell::platform::PathFromUtf8(m_folder);
     fs::create_directories(folder, ec);
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         std::error_code removeError;
@@ -146,7 +146,7 @@ void UndoRing::DeleteSlotFiles(int slot) {
     std::error_code ec;
     for (const std::string* name : {&m_programNames[static_cast<std::size_t>(slot)],
                                     &m_constNames[static_cast<std::size_t>(slot)]}) {
-        if (!name->empty()) fs::remove(files::platform::PathFromUtf8(PathOf(*name)), ec);
+        if (!name->empty()) fs::remove(shell::platform::PathFromUtf8(PathOf(*name)), ec);
     }
     m_programNames[static_cast<std::size_t>(slot)].clear();
     m_constNames[static_cast<std::size_t>(slot)].clear();

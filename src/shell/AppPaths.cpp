@@ -1,6 +1,6 @@
 #include "shell/AppPaths.h"
 
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <fstream>
 #include <random>
@@ -11,7 +11,6 @@ namespace rq50::shell {
 namespace {
 
 namespace fs = std::filesystem;
-namespace platform = files::platform;
 
 /// The file whose presence marks a folder as an application folder.
 constexpr const char* kMarkerFile = "V3Model.ini";

@@ -1,28 +1,22 @@
 #include "shell/ConfigTables.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <utility>
 
-#include "comm/Engine.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/ListInput.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
-#include "shell/SessionState.h"
 #include "shell/Wildcard.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
 namespace {
 
-constexpr int kTextV3ModelIni = 50;
 constexpr int kTextBaudrateIni = 51;
-constexpr int kTextCaptionOpen = 15;
-constexpr int kTextCaptionClose = 16;
 
 /// Hourglass for the length of a table read.
 class BusyPointer {
@@ -41,7 +35,7 @@ class BusyPointer {
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(files::platform::PathFromUtf8(path), ec);
+    return std::filesystem::is_regular_file(shell::platform::PathFromUtf8(path), ec);
 }
 
 /// Reads a table file; `store(index, fields)` keeps each data row.
@@ -125,20 +119,6 @@ std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path, NavigationH
         },
         navigation);
     return table;
-}
-
-bool LoadModelTable(Workspace& ws) {
-    if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)), ws.hosts.navigation)) return false;
-    SessionState& g = ws.state;
-    g.instrumentSpeed = 1200;
-    if (ws.hosts.engine != nullptr) {
-        ws.hosts.engine->CommSpeed = 1200;
-        ws.hosts.engine->LogFileOn = false;
-    }
-    g.maintMode = false;
-    g.captionOpen = Catalogue(kTextCaptionOpen);
-    g.captionClose = Catalogue(kTextCaptionClose);
-    return true;
 }
 
 bool LoadCategoryTable(NavigationHost* navigation) {

@@ -8,7 +8,6 @@
 namespace rq50::shell {
 
 class NavigationHost;
-struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::shell {
@@ -57,10 +56,6 @@ bool ReadCategoryFile(const std::string& path, NavigationHost* navigation = null
 std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path,
                                             NavigationHost* navigation = nullptr);
 
-/// Reads V3Model.ini of the application folder; on success also sets both
-/// link speeds to 1200, clears the log and MAINT flags and loads the caption
-/// affixes. False when the file is missing or unreadable.
-bool LoadModelTable(Workspace& ws);
 /// Reads Category.ini of the application folder; false when it is missing or
 /// unreadable.
 bool LoadCategoryTable(NavigationHost* navigation = nullptr);

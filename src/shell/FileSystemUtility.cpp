@@ -1,5 +1,5 @@
 #include "shell/FileSystemUtility.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -19,7 +19,7 @@ fs::path Native(const std::string& path) {
     for (char& c : text) {
         if (c == '\\') c = fs::path::preferred_separator;
     }
-    return files::platform::PathFromUtf8(text);
+    return shell::platform::PathFromUtf8(text);
 }
 
 }  // namespace

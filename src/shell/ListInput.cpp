@@ -1,5 +1,5 @@
 #include "shell/ListInput.h"
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -83,7 +83,7 @@ std::vector<std::string> ListInputReader::ReadRecord(std::size_t count) {
 bool ReadListInputFile(const std::string& path, std::size_t fieldsPerRecord,
                        std::size_t headerRecords, std::vector<std::vector<std::string>>& rows) {
     std::error_code ec;
-    const std::filesystem::path file = files::platform::PathFromUtf8(path);
+    const std::filesystem::path file = shell::platform::PathFromUtf8(path);
     if (!std::filesystem::is_regular_file(file, ec)) return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;

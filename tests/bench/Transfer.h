@@ -8,12 +8,12 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "shell/Clock.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 

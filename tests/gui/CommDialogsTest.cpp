@@ -12,14 +12,14 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
-#include "gui/comm/frmRQ4000.h"
 #include "comm/jobs/Jobs.h"
-#include "shell/Catalogue.h"
-#include "shell/Menus.h"
-#include "shell/Navigation.h"
-#include "shell/SessionState.h"
+#include "gui/comm/frmRQ4000.h"
 #include "gui/shell/frmRQ0000.h"
+#include "session/Menus.h"
+#include "shell/Catalogue.h"
+#include "shell/SessionState.h"
 #include "sim/Instrument.h"
 
 using namespace rq50;

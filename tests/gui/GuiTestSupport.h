@@ -19,8 +19,8 @@
 #include "comm/Engine.h"
 #include "gui/GuiApp.h"
 #include "gui/ScreenBase.h"
+#include "session/CoreSession.h"
 #include "shell/Clock.h"
-#include "shell/CoreSession.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 

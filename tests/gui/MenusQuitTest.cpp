@@ -12,12 +12,12 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "files/ParameterFile.h"
+#include "gui/shell/frmRQ0000.h"
 #include "parameter/ItemBlock.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

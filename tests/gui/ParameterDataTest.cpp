@@ -18,16 +18,16 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
+#include "gui/parameter/frmRQ2400.h"
+#include "gui/shell/frmRQ0000.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
-#include "gui/parameter/frmRQ2400.h"
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

@@ -8,12 +8,12 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "files/SettingFile.h"
 #include "gui/comm/frmRQ4300.h"
-#include "shell/MessageBox.h"
-#include "shell/SessionState.h"
-#include "shell/SettingFile.h"
 #include "gui/shell/frmRQ0000.h"
 #include "gui/shell/frmRQ2000.h"
+#include "shell/MessageBox.h"
+#include "shell/SessionState.h"
 #include "sim/Instrument.h"
 
 using namespace rq50;

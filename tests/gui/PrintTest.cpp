@@ -21,6 +21,7 @@
 
 #include "../unit/FileSamples.h"
 #include "GuiTestSupport.h"
+#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
@@ -28,10 +29,9 @@
 #include "gui/Screens.h"
 #include "gui/print/frmRQ2800.h"
 #include "gui/print/frmRQ2900.h"
-#include "shell/Catalogue.h"
-#include "shell/Navigation.h"
-#include "shell/SessionState.h"
 #include "gui/shell/frmRQ0000.h"
+#include "shell/Catalogue.h"
+#include "shell/SessionState.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

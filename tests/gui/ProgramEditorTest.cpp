@@ -21,20 +21,20 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "files/ProgramFile.h"
 #include "gui/CellGridView.h"
 #include "gui/Screens.h"
-#include "program/ProgramMenu.h"
+#include "gui/program/frmRQ3000.h"
+#include "gui/shell/frmRQ0000.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
-#include "gui/program/frmRQ3000.h"
+#include "session/FileDialog.h"
+#include "session/ProgramMenu.h"
 #include "shell/Catalogue.h"
-#include "shell/FileDialog.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "gui/shell/frmRQ0000.h"
 
 using namespace rq50;
 using namespace rq50::guitest;

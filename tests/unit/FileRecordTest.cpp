@@ -2,10 +2,10 @@
 #include "FileTestSupport.h"
 #include "files/FileError.h"
 #include "files/ParameterFile.h"
-#include "files/PlatformFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "shell/Catalogue.h"
+#include "shell/PlatformFile.h"
 #include "shell/SessionState.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +26,7 @@ namespace rq50::files {
 namespace {
 
 namespace fs = std::filesystem;
+namespace platform = shell::platform;
 using test::ReadBytes;
 using test::WriteBytes;
 

@@ -3,11 +3,11 @@
 // Fakes and an independent byte builder shared by the file tests.
 
 #include "ShellTempDir.h"
+#include "files/Workspace.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
-#include "shell/Workspace.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The information window's navigation by purpose, its Enter order and the
 // key limit in single-byte units.
 
-#include "files/InfoWindowRules.h"
 #include "files/InformationRecord.h"
+#include "session/InfoWindowRules.h"
 
 #include <gtest/gtest.h>
 

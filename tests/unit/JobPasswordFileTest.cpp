@@ -1,9 +1,9 @@
 #include "ShellTempDir.h"
 #include "comm/jobs/Password.h"
+#include "files/Workspace.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 #include <gtest/gtest.h>
 

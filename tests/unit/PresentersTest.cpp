@@ -9,10 +9,10 @@
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "comm/Engine.h"
-#include "parameter/DataMenu.h"
-#include "parameter/SettingMenu.h"
-#include "shell/SettingFile.h"
-#include "shell/TopMenu.h"
+#include "files/SettingFile.h"
+#include "session/DataMenu.h"
+#include "session/SettingMenu.h"
+#include "session/TopMenu.h"
 
 namespace rq50 {
 namespace {

@@ -3,6 +3,7 @@
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "comm/Engine.h"
+#include "session/StartUp.h"
 #include "shell/ConfigTables.h"
 #include "shell/ListInput.h"
 

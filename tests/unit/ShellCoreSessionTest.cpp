@@ -1,5 +1,5 @@
 // The core session every front end starts through.
-#include "shell/CoreSession.h"
+#include "session/CoreSession.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,13 @@
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/Jobs.h"
+#include "files/FileNameRules.h"
 #include "files/InformationRecord.h"
 #include "files/SingleByteText.h"
+#include "files/Workspace.h"
 #include "shell/ConfigTables.h"
-#include "shell/FileNameRules.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/SettingsStore.h"
-#include "shell/Workspace.h"
 #include "sim/Instrument.h"
 #include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"

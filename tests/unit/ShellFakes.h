@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "files/Workspace.h"
 #include "shell/Clock.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell::testing {
 

@@ -1,4 +1,4 @@
-#include "shell/FileDialog.h"
+#include "session/FileDialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/FileNameRules.h"
+#include "files/FileNameRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The shared menu routines: the hidden Command menu, check marks, the port
 // choice, the quit path and the shared menu handler.
-#include "shell/Menus.h"
+#include "session/Menus.h"
 
 #include <gtest/gtest.h>
 

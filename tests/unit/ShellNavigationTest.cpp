@@ -1,4 +1,4 @@
-#include "shell/Navigation.h"
+#include "comm/Navigation.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
-#include "shell/FormPosition.h"
-#include "shell/SettingFile.h"
+#include "files/SettingFile.h"
+#include "files/UndoFolder.h"
+#include "session/FormPosition.h"
 #include "shell/SettingsStore.h"
-#include "shell/UndoFolder.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {

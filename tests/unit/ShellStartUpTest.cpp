@@ -1,4 +1,4 @@
-#include "shell/StartUp.h"
+#include "session/StartUp.h"
 
 #include <gtest/gtest.h>
 

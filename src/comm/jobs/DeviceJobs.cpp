@@ -6,10 +6,10 @@
 #include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
+#include "files/Workspace.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 

@@ -2,9 +2,9 @@
 // Baudrate.ini of the application folder.
 
 #include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
 #include "program/ProgramModel.h"
 #include "shell/ConfigTables.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 

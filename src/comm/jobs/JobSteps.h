@@ -9,7 +9,7 @@
 #include "comm/Engine.h"
 #include "comm/jobs/GroupWalk.h"
 #include "files/DataSet.h"
-#include "shell/Workspace.h"
+#include "files/Workspace.h"
 
 #include <array>
 #include <memory>

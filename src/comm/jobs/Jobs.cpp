@@ -1,9 +1,9 @@
 #include "comm/jobs/Jobs.h"
 
 #include "comm/Engine.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 

@@ -6,12 +6,12 @@
 #include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
 #include "files/DataSet.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 #include <algorithm>
 

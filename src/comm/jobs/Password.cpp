@@ -1,11 +1,11 @@
 #include "comm/jobs/Password.h"
 
 #include "comm/jobs/TransferRules.h"
+#include "files/SettingFile.h"
+#include "files/Workspace.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/SessionState.h"
-#include "shell/SettingFile.h"
-#include "shell/Workspace.h"
 
 namespace rq50::comm::jobs {
 

@@ -10,10 +10,10 @@
 #include "comm/jobs/GroupWalk.h"
 #include "comm/jobs/JobSteps.h"
 #include "comm/jobs/JobSupport.h"
+#include "files/Workspace.h"
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Workspace.h"
 
 #include <algorithm>
 

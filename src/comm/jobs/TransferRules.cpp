@@ -63,10 +63,6 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-bool SameModel(std::string_view a, std::string_view b) {
-    return TrimTrailingBlanks(a) == TrimTrailingBlanks(b);
-}
-
 bool IsSlotZero(std::string_view name, std::string_view data) {
     return std::string(name) + std::string(data) == "SLOT NO       00";
 }

@@ -5,6 +5,7 @@
 // which instrument, and the fixed texts written to the instrument.
 
 #include "parameter/ItemBlock.h"
+#include "parameter/ValueRules.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,9 +20,7 @@ std::string TrimTrailingBlanks(std::string_view text);
 /// `text` without blanks at both ends.
 std::string TrimBlanks(std::string_view text);
 
-/// Model texts are equal when they differ only in trailing blanks: an upload
-/// keeps "RQB2    " as received while a file may hold "RQB2".
-bool SameModel(std::string_view a, std::string_view b);
+using parameter::SameModel;
 
 /// A rack interface with no slot selected: name and data read "SLOT NO       00".
 bool IsSlotZero(std::string_view name, std::string_view data);

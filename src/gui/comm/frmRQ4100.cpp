@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/jobs/TransferRules.h"
+#include "files/Workspace.h"
 #include "gui/FormPosition.h"
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
@@ -12,8 +14,6 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ4100.h"
 
 namespace rq50::comm {

@@ -1,14 +1,14 @@
 #include "gui/comm/frmRQ4200.h"
 
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
 #include "files/DataSet.h"
+#include "files/Workspace.h"
 #include "gui/QtHosts.h"
-#include "shell/Menus.h"
-#include "shell/Navigation.h"
+#include "session/Menus.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ4200.h"
 
 namespace rq50::comm {

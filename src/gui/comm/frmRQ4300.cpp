@@ -1,13 +1,13 @@
 #include "gui/comm/frmRQ4300.h"
 
 #include "comm/jobs/Password.h"
+#include "files/Workspace.h"
 #include "gui/FormPosition.h"
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
 #include "parameter/NumericKeyFilter.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ4300.h"
 
 namespace rq50::comm {

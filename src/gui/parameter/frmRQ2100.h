@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
-#include "parameter/SettingMenu.h"
+#include "session/SettingMenu.h"
 
 namespace Ui {
 class frmRQ2100;

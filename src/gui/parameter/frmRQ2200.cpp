@@ -1,8 +1,10 @@
 #include "gui/parameter/frmRQ2200.h"
 
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
 #include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
 #include "gui/EnterKey.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
@@ -11,10 +13,8 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ2200.h"
 
 namespace rq50::parameter {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
-#include "parameter/OnlinePage.h"
+#include "session/OnlinePage.h"
 
 namespace Ui {
 class frmRQ2200;

@@ -6,16 +6,16 @@
 
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
 #include "gui/FitWindow.h"
 #include "gui/GridModel.h"
 #include "gui/GuiCommHost.h"
 #include "gui/QtHosts.h"
 #include "parameter/ValueRules.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ2300.h"
 
 namespace rq50::parameter {

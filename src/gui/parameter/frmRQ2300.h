@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
-#include "parameter/OnlinePage.h"
 #include "parameter/PageModel.h"
+#include "session/OnlinePage.h"
 
 namespace Ui {
 class frmRQ2300;

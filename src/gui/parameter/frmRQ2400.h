@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
-#include "parameter/DataMenu.h"
+#include "session/DataMenu.h"
 
 namespace Ui {
 class frmRQ2400;

@@ -3,16 +3,16 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+#include "comm/Navigation.h"
 #include "files/DataSet.h"
+#include "files/Workspace.h"
 #include "gui/FitWindow.h"
 #include "gui/GridModel.h"
 #include "gui/QtHosts.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ2500.h"
 
 namespace rq50::parameter {

@@ -4,11 +4,11 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "files/InfoWindowRules.h"
 #include "files/InformationRecord.h"
+#include "files/Workspace.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
-#include "shell/Workspace.h"
+#include "session/InfoWindowRules.h"
 #include "ui_frmRQ2600.h"
 
 namespace rq50::parameter {

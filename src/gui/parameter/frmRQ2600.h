@@ -3,8 +3,8 @@
 #include <array>
 #include <memory>
 
-#include "files/InfoWindow.h"
 #include "gui/ScreenBase.h"
+#include "session/InfoWindow.h"
 
 namespace Ui {
 class frmRQ2600;

@@ -1,12 +1,12 @@
 #include "gui/print/frmRQ2800.h"
 
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ2800.h"
 
 namespace rq50::print {

@@ -9,14 +9,14 @@
 
 #include <cmath>
 
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ2900.h"
 
 namespace rq50::print {

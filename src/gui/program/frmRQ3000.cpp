@@ -15,20 +15,20 @@
 #include <functional>
 
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
+#include "files/FileNameRules.h"
+#include "files/UndoFolder.h"
+#include "files/Workspace.h"
 #include "gui/CellGridView.h"
 #include "gui/GridModel.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
-#include "shell/FileNameRules.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/UndoFolder.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ3000.h"
 
 namespace rq50::program {

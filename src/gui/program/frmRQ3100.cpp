@@ -7,12 +7,12 @@
 
 #include <algorithm>
 
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "print/PrintDialogRules.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ3100.h"
 
 namespace rq50::program {

@@ -10,21 +10,21 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "comm/Navigation.h"
 #include "comm/SerialPort.h"
-#include "files/DataFileActions.h"
+#include "files/Workspace.h"
 #include "gui/FitWindow.h"
 #include "gui/FormPosition.h"
 #include "gui/ReportOutput.h"
 #include "gui/ScreenBase.h"
 #include "gui/Screens.h"
 #include "print/PrintDialogRules.h"
+#include "session/DataFileActions.h"
+#include "session/FileDialog.h"
+#include "session/Menus.h"
 #include "shell/Clock.h"
-#include "shell/FileDialog.h"
-#include "shell/Menus.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 #include "ui_frmRQ0000.h"
 
 namespace rq50::shell {
@@ -278,7 +278,7 @@ int frmRQ0000::RunSaveDialog() {
 }
 
 int frmRQ0000::RunCsvDialog() {
-    return print::RunCsvFileDialog(Ws(), m_fileDialog);
+    return shell::RunCsvFileDialog(Ws(), m_fileDialog);
 }
 
 void frmRQ0000::PrintReport() {

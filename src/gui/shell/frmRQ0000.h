@@ -12,8 +12,8 @@
 
 #include "comm/EngineState.h"
 #include "gui/QtHosts.h"
+#include "session/Quit.h"
 #include "shell/NavigationHost.h"
-#include "shell/Quit.h"
 
 namespace rq50::comm {
 class CommEngine;

@@ -6,14 +6,14 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include "files/Workspace.h"
 #include "gui/FormPosition.h"
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
+#include "gui/shell/frmRQ0100.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
-#include "gui/shell/frmRQ0100.h"
 #include "ui_frmRQ0200.h"
 
 namespace rq50::shell {

@@ -2,9 +2,9 @@
 
 #include <QMouseEvent>
 
-#include "gui/comm/frmRQ4300.h"
 #include "gui/QtHosts.h"
-#include "shell/Menus.h"
+#include "gui/comm/frmRQ4300.h"
+#include "session/Menus.h"
 #include "ui_frmRQ2000.h"
 
 namespace rq50::shell {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "gui/ScreenBase.h"
-#include "shell/TopMenu.h"
+#include "session/TopMenu.h"
 
 namespace Ui {
 class frmRQ2000;

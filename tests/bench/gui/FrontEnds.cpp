@@ -17,11 +17,11 @@
 #include <utility>
 
 #include "GuiTestSupport.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
 #include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
 #include "shell/Clock.h"
-#include "shell/Navigation.h"
-#include "shell/Workspace.h"
 #include "sim/Instrument.h"
 #include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"

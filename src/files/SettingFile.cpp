@@ -1,5 +1,5 @@
-#include "shell/SettingFile.h"
-#include "files/PlatformFile.h"
+#include "files/SettingFile.h"
+#include "shell/PlatformFile.h"
 
 #include <array>
 #include <cstdint>
@@ -7,15 +7,15 @@
 #include <fstream>
 #include <string>
 
+#include "files/FileNameRules.h"
+#include "files/Workspace.h"
 #include "shell/ConfigTables.h"
-#include "shell/FileNameRules.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/UtilityComponent.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -40,7 +40,7 @@ class BusyPointer {
 
 bool SettingFileExists(Workspace& ws) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(files::platform::PathFromUtf8(ws.state.settingFilePath),
+    return std::filesystem::is_regular_file(shell::platform::PathFromUtf8(ws.state.settingFilePath),
                                             ec);
 }
 
@@ -50,7 +50,7 @@ void SetPasswordFlags(Workspace& ws, bool stored) {
 }
 
 bool ReadPasswordCodes(Workspace& ws) {
-    std::ifstream in(files::platform::PathFromUtf8(ws.state.settingFilePath), std::ios::binary);
+    std::ifstream in(shell::platform::PathFromUtf8(ws.state.settingFilePath), std::ios::binary);
     if (!in) return false;
     std::array<unsigned char, kPasswordCodes * 2> bytes{};
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -98,7 +98,7 @@ bool WriteSettingFile(Workspace& ws) {
     }
     // Written over the old content from offset 0, so the file keeps its size
     // when a shorter text is written; the reader stops after four codes.
-    const std::filesystem::path file = files::platform::PathFromUtf8(path);
+    const std::filesystem::path file = shell::platform::PathFromUtf8(path);
     std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
     if (!out) out.open(file, std::ios::binary | std::ios::out);
     if (!out) return false;

@@ -4,7 +4,7 @@
 // reader a chosen file goes to and how many item blocks the data holds, both
 // by SettingMode (parameter or program data).
 
-#include "shell/FileDialog.h"
+#include "session/FileDialog.h"
 
 namespace rq50::shell {
 struct Workspace;

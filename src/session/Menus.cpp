@@ -1,4 +1,4 @@
-#include "shell/Menus.h"
+#include "session/Menus.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,18 +9,18 @@
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "comm/Navigation.h"
+#include "files/UndoFolder.h"
+#include "files/Workspace.h"
 #include "program/ProgramTypes.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
-#include "shell/UndoFolder.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

@@ -1,15 +1,15 @@
-#include "parameter/DataMenu.h"
+#include "session/DataMenu.h"
 
 #include <algorithm>
 
 #include "comm/Engine.h"
-#include "comm/JobCodes.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
-#include "shell/Navigation.h"
+#include "shell/JobCodes.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::parameter {
 

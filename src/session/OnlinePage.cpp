@@ -1,8 +1,8 @@
-#include "parameter/OnlinePage.h"
+#include "session/OnlinePage.h"
 
 #include "comm/Engine.h"
+#include "files/Workspace.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 namespace rq50::parameter {
 

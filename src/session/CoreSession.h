@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "comm/Engine.h"
+#include "files/Workspace.h"
+#include "session/StartUp.h"
 #include "shell/Services.h"
-#include "shell/StartUp.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

@@ -1,11 +1,11 @@
-#include "files/DataFileActions.h"
+#include "session/DataFileActions.h"
 
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
+#include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::files {
 

@@ -1,9 +1,10 @@
-#include "shell/FileNameRules.h"
-#include "files/PlatformFile.h"
+#include "files/FileNameRules.h"
+#include "shell/PlatformFile.h"
 
 #include <filesystem>
 #include <utility>
 
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -11,7 +12,6 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/UtilityComponent.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -47,7 +47,7 @@ bool CheckDialogFileName(Workspace& ws, DialogFileName& dialog) {
 
 std::string WithDefaultExtension(const std::string& name, std::string_view ext) {
     if (ext.empty() || name.empty()) return name;
-    const std::filesystem::path title = files::platform::PathFromUtf8(name).filename();
+    const std::filesystem::path title = shell::platform::PathFromUtf8(name).filename();
     if (title.empty() || title.has_extension()) return name;
     return name + "." + std::string(ext);
 }
@@ -62,8 +62,8 @@ std::string DrivePart(const std::string& path) {
     if (const auto backslash = path.find('\\'); backslash != std::string::npos) {
         return path.substr(0, backslash + 1);
     }
-    const std::filesystem::path folder = files::platform::PathFromUtf8(path).parent_path();
-    return folder.empty() ? std::string(".") : files::platform::Utf8FromPath(folder);
+    const std::filesystem::path folder = shell::platform::PathFromUtf8(path).parent_path();
+    return folder.empty() ? std::string(".") : shell::platform::Utf8FromPath(folder);
 }
 
 std::int64_t SpaceRequirement(std::int64_t lastItemIndex) {

@@ -1,15 +1,15 @@
-#include "program/ProgramMenu.h"
+#include "session/ProgramMenu.h"
 
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
+#include "files/UndoFolder.h"
+#include "files/Workspace.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/UndoFolder.h"
-#include "shell/Workspace.h"
 
 namespace rq50::program {
 

@@ -1,4 +1,4 @@
-#include "shell/Navigation.h"
+#include "comm/Navigation.h"
 
 #include <exception>
 #include <initializer_list>
@@ -6,13 +6,13 @@
 #include <utility>
 
 #include "comm/Engine.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

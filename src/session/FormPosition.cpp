@@ -1,13 +1,13 @@
-#include "shell/FormPosition.h"
+#include "session/FormPosition.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
 
+#include "files/Workspace.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

@@ -1,4 +1,4 @@
-#include "files/PlatformFile.h"
+#include "shell/PlatformFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,7 +22,7 @@
 #include <cstdlib>
 #endif
 
-namespace rq50::files::platform {
+namespace rq50::shell::platform {
 
 namespace fs = std::filesystem;
 
@@ -497,4 +497,4 @@ int ProbeFolder(const fs::path& folder) {
 
 #endif
 
-}  // namespace rq50::files::platform
+}  // namespace rq50::shell::platform

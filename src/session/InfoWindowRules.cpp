@@ -1,18 +1,18 @@
-#include "files/InfoWindowRules.h"
+#include "session/InfoWindowRules.h"
 
+#include "comm/Navigation.h"
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "files/SingleByteText.h"
+#include "files/UndoFolder.h"
+#include "files/Workspace.h"
+#include "session/FileDialog.h"
 #include "shell/Catalogue.h"
-#include "shell/FileDialog.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/UndoFolder.h"
-#include "shell/Workspace.h"
 
 #include <array>
 

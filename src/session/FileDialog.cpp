@@ -1,19 +1,20 @@
-#include "shell/FileDialog.h"
-#include "files/PlatformFile.h"
+#include "session/FileDialog.h"
+#include "shell/PlatformFile.h"
 
 #include <cctype>
 #include <exception>
 #include <filesystem>
 
+#include "comm/Navigation.h"
+#include "files/Csv.h"
+#include "files/FileNameRules.h"
+#include "files/Workspace.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
-#include "shell/FileNameRules.h"
 #include "shell/MessageBox.h"
-#include "shell/Navigation.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -43,18 +44,18 @@ std::string DataExtension(Workspace& ws) {
 std::string DataFolder(Workspace& ws) {
     const std::string folder = AppFilePath(ProgramMode(ws) ? "User\\PROGRAM" : "User\\PARAMETER");
     std::error_code ec;
-    std::filesystem::create_directories(files::platform::PathFromUtf8(folder), ec);
+    std::filesystem::create_directories(shell::platform::PathFromUtf8(folder), ec);
     return folder;
 }
 
 /// Save starts where the data's own file is, under its name; data that has
 /// no file yet starts in the user's folder with an empty name.
 void StartAtCurrentFile(Workspace& ws, FileDialogSpec& dialog) {
-    const std::filesystem::path current = files::platform::PathFromUtf8(ws.state.currentFilePath);
+    const std::filesystem::path current = shell::platform::PathFromUtf8(ws.state.currentFilePath);
     std::error_code ec;
     if (current.empty() || !std::filesystem::is_directory(current.parent_path(), ec)) return;
-    dialog.startFolder = files::platform::Utf8FromPath(current.parent_path());
-    dialog.initialName = files::platform::Utf8FromPath(current.filename());
+    dialog.startFolder = shell::platform::Utf8FromPath(current.parent_path());
+    dialog.initialName = shell::platform::Utf8FromPath(current.filename());
 }
 
 /// Case-insensitive: a file system that keeps "A.7PA" still names a .7pa file.
@@ -209,6 +210,15 @@ int RQ0000fnc_nShowDiaLog(Workspace& ws, int mode, FileDialogHost& host,
         ShowRoutineError(ws.hosts, "RQ0000fnc_nShowDiaLog", e.what());
         return 1;
     }
+}
+
+int RunCsvFileDialog(Workspace& ws, FileDialogHost& host) {
+    FileDialogActions actions;
+    actions.writeCsv = [&ws](const std::string& path) {
+        return ProgramMode(ws) ? files::WriteProgramCsv(ws, path, ws.printAreas)
+                               : files::WriteParameterCsv(ws, path, ws.printAreas);
+    };
+    return RQ0000fnc_nShowDiaLog(ws, kDialogCsv, host, actions);
 }
 
 }  // namespace rq50::shell

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace rq50::files::platform {
+namespace rq50::shell::platform {
 
 /// The path a UTF-8 text names.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
@@ -118,4 +118,4 @@ unsigned long ProcessNumber();
 /// new file. Returns 0 or an errno value.
 int ProbeFolder(const std::filesystem::path& folder);
 
-}  // namespace rq50::files::platform
+}  // namespace rq50::shell::platform

@@ -1,14 +1,14 @@
-#include "shell/UndoFolder.h"
-#include "files/PlatformFile.h"
+#include "files/UndoFolder.h"
+#include "shell/PlatformFile.h"
 
 #include <filesystem>
 #include <system_error>
 
+#include "files/Workspace.h"
 #include "shell/AppPaths.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -19,7 +19,7 @@ constexpr int kCreateAttempts = 101;
 bool FolderExists(Workspace& ws, const std::string& path) {
     if (ws.hosts.utility != nullptr) return ws.hosts.utility->FolderExists(path);
     std::error_code ec;
-    return std::filesystem::is_directory(files::platform::PathFromUtf8(path), ec);
+    return std::filesystem::is_directory(shell::platform::PathFromUtf8(path), ec);
 }
 
 void CreateFolder(Workspace& ws, const std::string& path) {
@@ -28,7 +28,7 @@ void CreateFolder(Workspace& ws, const std::string& path) {
         return;
     }
     std::error_code ec;
-    std::filesystem::create_directory(files::platform::PathFromUtf8(path), ec);
+    std::filesystem::create_directory(shell::platform::PathFromUtf8(path), ec);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ bool PrepareUndoFolder(Workspace& ws) {
 void ClearUndoFolder() {
     std::error_code ec;
     for (const auto& entry :
-         std::filesystem::directory_iterator(files::platform::PathFromUtf8(UndoFolderPath()), ec)) {
+         std::filesystem::directory_iterator(shell::platform::PathFromUtf8(UndoFolderPath()), ec)) {
         std::error_code fileEc;
         if (entry.is_regular_file(fileEc)) std::filesystem::remove(entry.path(), fileEc);
     }
@@ -65,7 +65,7 @@ void RemoveUndoFolder(Workspace& ws) {
     if (!FolderExists(ws, folder)) return;
     std::error_code ec;
     // The folder text ends in a separator; the folder itself is its parent path.
-    std::filesystem::remove(files::platform::PathFromUtf8(folder).parent_path(), ec);
+    std::filesystem::remove(shell::platform::PathFromUtf8(folder).parent_path(), ec);
 }
 
 }  // namespace rq50::shell

@@ -1,20 +1,20 @@
-#include "shell/StartUp.h"
+#include "session/StartUp.h"
 
 #include <exception>
 #include <string>
 
 #include "comm/Engine.h"
+#include "files/Workspace.h"
+#include "session/Menus.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/ConfigTables.h"
-#include "shell/Menus.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
 #include "shell/UtilityComponent.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 
@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kTextAlreadyStarted = 1;
 constexpr int kTextV3ModelIni = 50;
+constexpr int kTextCaptionOpen = 15;
+constexpr int kTextCaptionClose = 16;
 constexpr int kTextInitFailed = 1529;
 
 void ShowBox(Workspace& ws, const std::string& text, const std::string& title, MsgIcon icon,
@@ -86,6 +88,20 @@ StartupResult Run(Workspace& ws, StartupHost& host) {
 }
 
 }  // namespace
+
+bool LoadModelTable(Workspace& ws) {
+    if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)), ws.hosts.navigation)) return false;
+    SessionState& g = ws.state;
+    g.instrumentSpeed = 1200;
+    if (ws.hosts.engine != nullptr) {
+        ws.hosts.engine->CommSpeed = 1200;
+        ws.hosts.engine->LogFileOn = false;
+    }
+    g.maintMode = false;
+    g.captionOpen = Catalogue(kTextCaptionOpen);
+    g.captionClose = Catalogue(kTextCaptionClose);
+    return true;
+}
 
 int ReadComPortSetting(Workspace& ws) {
     if (ws.hosts.settings == nullptr) return 1;

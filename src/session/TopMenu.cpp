@@ -1,14 +1,14 @@
-#include "shell/TopMenu.h"
+#include "session/TopMenu.h"
 
+#include "comm/Navigation.h"
+#include "files/FileNameRules.h"
+#include "files/SettingFile.h"
+#include "files/Workspace.h"
 #include "shell/Catalogue.h"
-#include "shell/FileNameRules.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/SettingFile.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

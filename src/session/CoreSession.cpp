@@ -1,16 +1,16 @@
-#include "shell/CoreSession.h"
+#include "session/CoreSession.h"
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
+#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
+#include "files/FileNameRules.h"
 #include "files/InformationRecord.h"
 #include "files/OleDate.h"
+#include "files/Workspace.h"
 #include "shell/ConfigTables.h"
-#include "shell/FileNameRules.h"
-#include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

@@ -1,9 +1,9 @@
-#include "files/InfoWindow.h"
+#include "session/InfoWindow.h"
 
-#include "files/InfoWindowRules.h"
-#include "shell/Navigation.h"
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
+#include "session/InfoWindowRules.h"
 #include "shell/SessionState.h"
-#include "shell/Workspace.h"
 
 namespace rq50::files {
 

@@ -1,9 +1,9 @@
-#include "shell/Quit.h"
+#include "session/Quit.h"
 
 #include "comm/Engine.h"
-#include "shell/Menus.h"
+#include "files/Workspace.h"
+#include "session/Menus.h"
 #include "shell/Services.h"
-#include "shell/Workspace.h"
 
 namespace rq50::shell {
 

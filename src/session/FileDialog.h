@@ -89,4 +89,9 @@ void SaveTargetNotWritten(Workspace& ws);
 int RQ0000fnc_nShowDiaLog(Workspace& ws, int mode, FileDialogHost& host,
                           const FileDialogActions& actions);
 
+/// The CSV file dialog (mode 6): asks for the name, then writes the
+/// parameter or program CSV report (by SettingMode) of the selected areas.
+/// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
+int RunCsvFileDialog(Workspace& ws, FileDialogHost& host);
+
 }  // namespace rq50::shell

@@ -1,15 +1,15 @@
-#include "parameter/SettingMenu.h"
+#include "session/SettingMenu.h"
 
 #include "comm/Engine.h"
-#include "comm/JobCodes.h"
+#include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
-#include "program/ProgramMenu.h"
+#include "files/UndoFolder.h"
+#include "files/Workspace.h"
+#include "session/ProgramMenu.h"
 #include "shell/Catalogue.h"
-#include "shell/Navigation.h"
+#include "shell/JobCodes.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "shell/UndoFolder.h"
-#include "shell/Workspace.h"
 
 namespace rq50::parameter {
 
