@@ -176,8 +176,7 @@ void PrintParameterList(shell::CoreSession& core, const std::string& path, bool 
     std::cout << std::left << std::setw(8) << shell::Catalogue(2502) << std::setw(14)
               << shell::Catalogue(2503) << std::setw(18) << shell::Catalogue(2504)
               << shell::Catalogue(2505) << "\n";
-    for (const auto& row :
-         files::BuildContentList(core.Data().items.dataSet, h.maintStart, maintMode)) {
+    for (const auto& row : files::BuildContentList(core.Data().items.dataSet, h, maintMode)) {
         if (row.blank) {
             std::cout << "\n";
             continue;

@@ -1,5 +1,6 @@
 #include "files/ContentList.h"
 
+#include "files/Categories.h"
 #include "parameter/ValueRules.h"
 
 namespace rq50::files {
@@ -10,13 +11,14 @@ constexpr int kDisplayInList = 0;
 
 }  // namespace
 
-std::vector<ContentRow> BuildContentList(const parameter::ItemArray& items, std::int32_t maintStart,
-                                         bool maintMode) {
+std::vector<ContentRow> BuildContentList(const parameter::ItemArray& items,
+                                         const DataSetHeader& header, bool maintMode) {
+    const auto maint = CategoryRanges(header, items)[kMaintCategory];
     std::vector<ContentRow> rows;
     int previousMa = 0;
-    for (const auto& block : items) {
-        const auto item = parameter::DecodeItem(block, false);
-        if (!maintMode && maintStart > 0 && item.ma >= maintStart) break;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!maintMode && maint && maint->Holds(i)) continue;
+        const auto item = parameter::DecodeItem(items[i], false);
         if (item.ma != previousMa && previousMa != 0)
             rows.push_back(ContentRow{true, {}, {}, {}, {}});
         previousMa = item.ma;

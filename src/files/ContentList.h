@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/DataSet.h"
 #include "parameter/ItemBlock.h"
 
 #include <cstdint>
@@ -18,10 +19,9 @@ struct ContentRow {
 };
 
 /// The rows of the content list of `items`: one row per item, a blank row
-/// where the MA changes. Unless `maintMode`, the list ends before the first
-/// item whose MA is at least `maintStart` (a start of 0 or less marks a data
-/// set without a MAINT category, which is then listed whole).
-std::vector<ContentRow> BuildContentList(const parameter::ItemArray& items, std::int32_t maintStart,
-                                         bool maintMode);
+/// where the MA changes. Unless `maintMode`, the blocks of the MAINT category
+/// (CategoryRanges) are left out; a data set without MAINT is listed whole.
+std::vector<ContentRow> BuildContentList(const parameter::ItemArray& items,
+                                         const DataSetHeader& header, bool maintMode);
 
 }  // namespace rq50::files

@@ -1,5 +1,6 @@
 #include "files/Csv.h"
 
+#include "files/Categories.h"
 #include "files/FileError.h"
 #include "files/OleDate.h"
 #include "files/RecordFile.h"
@@ -36,7 +37,6 @@ constexpr int kTextComment = 2818;
 constexpr int kTextStep = 3103;
 constexpr int kTextErrorNumber = 4507;
 constexpr std::array<int, 4> kCategoryNames = {2321, 2341, 2361, 2381};
-constexpr int kMaintCategory = 3;
 
 std::string Text(int number) {
     return shell::Catalogue(number);
@@ -65,41 +65,6 @@ void AppendAreaTitle(CsvLines& lines, const std::string& name) {
 std::string ParameterHeading() {
     return Bracketed(kTextAddress) + "," + Bracketed(kTextDisplay) + "," + Bracketed(kTextData) +
            "," + "[ " + Text(kTextAuxiliary) + " ]";
-}
-
-// First block of each category: the first block whose MA is the category's
-// start MA in the header. A MAINT start below 1 marks a data set without a
-// MAINT category, as in the content list.
-std::array<std::optional<std::size_t>, 4> CategoryStarts(const ParameterFileRecord& record) {
-    const std::array<std::int32_t, 4> startMa = {record.header.displayStart, record.header.setStart,
-                                                 record.header.adjustStart,
-                                                 record.header.maintStart};
-    std::array<std::optional<std::size_t>, 4> starts;
-    for (std::size_t i = 0; i < record.items.size(); ++i) {
-        const int ma = parameter::DecodeItem(record.items[i], false).ma;
-        for (std::size_t c = 0; c < starts.size(); ++c) {
-            if (c == kMaintCategory && startMa[c] < 1) continue;
-            if (!starts[c] && ma == startMa[c]) starts[c] = i;
-        }
-    }
-    return starts;
-}
-
-// End of the category starting at block `first`: the nearest start of another
-// category behind it, or the end of the data set. Every block thus belongs to
-// one category at most, whatever order the header's starts come in.
-std::size_t CategoryEnd(const std::array<std::optional<std::size_t>, 4>& starts, std::size_t c,
-                        std::size_t itemCount) {
-    std::size_t end = itemCount;
-    for (std::size_t other = 0; other < starts.size(); ++other) {
-        if (other == c || !starts[other]) continue;
-        // Two categories that start at the same block: the earlier one in
-        // category order is empty, the later one takes the blocks.
-        const bool behind =
-            *starts[other] > *starts[c] || (*starts[other] == *starts[c] && other > c);
-        if (behind) end = std::min(end, *starts[other]);
-    }
-    return end;
 }
 
 void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::size_t first,
@@ -170,12 +135,11 @@ CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& ar
     CsvLines lines;
     AppendCommonStart(lines, record.header.model, areas, record.information);
     const std::array<bool, 4> selected = {areas.display, areas.set, areas.adjust, areas.maint};
-    const auto starts = CategoryStarts(record);
-    for (std::size_t c = 0; c < starts.size(); ++c) {
+    const auto ranges = CategoryRanges(record.header, record.items);
+    for (std::size_t c = 0; c < ranges.size(); ++c) {
         if (c == kMaintCategory && !commandMenuUnlocked) break;
-        if (!selected[c] || !starts[c]) continue;
-        AppendCategory(lines, record, *starts[c], CategoryEnd(starts, c, record.items.size()),
-                       kCategoryNames[c]);
+        if (!selected[c] || !ranges[c]) continue;
+        AppendCategory(lines, record, ranges[c]->first, ranges[c]->end, kCategoryNames[c]);
     }
     return lines;
 }

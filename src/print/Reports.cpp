@@ -1,6 +1,7 @@
 #include "print/Reports.h"
 
 #include "comm/jobs/DownloadStop.h"
+#include "files/Categories.h"
 #include "files/OleDate.h"
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
@@ -74,22 +75,6 @@ bool RunReport(PrintControl& control, const ReportSetup& setup, std::function<vo
     const bool done = control.EndDoc();
     control.SetNewPageHandler({});
     return done;
-}
-
-// First item of each category: the first item whose MA is the category's
-// first MA in the header.
-std::array<std::optional<std::size_t>, 4> CategoryStarts(const files::ParameterFileRecord& record) {
-    const std::array<std::int32_t, 4> startMa = {record.header.displayStart, record.header.setStart,
-                                                 record.header.adjustStart,
-                                                 record.header.maintStart};
-    std::array<std::optional<std::size_t>, 4> starts;
-    for (std::size_t i = 0; i < record.items.size(); ++i) {
-        const int ma = parameter::DecodeItem(record.items[i], false).ma;
-        for (std::size_t c = 0; c < starts.size(); ++c) {
-            if (!starts[c] && ma == startMa[c]) starts[c] = i;
-        }
-    }
-    return starts;
 }
 
 std::vector<TableRow> ParameterRows(const files::ParameterFileRecord& record, std::size_t first,
@@ -178,24 +163,15 @@ bool PrintParameterReport(PrintControl& control, const files::ParameterFileRecor
 
     return RunReport(control, setup, pageHeader, [&] {
         if (areas.information) WriteInformationBlock(control, record.information);
-        const auto starts = CategoryStarts(record);
+        const auto ranges = files::CategoryRanges(record.header, record.items);
         const TableRow heading = {Text(kTextAddress), Text(kTextDisplay), Text(kTextData),
                                   Text(kTextAuxiliary)};
-        for (std::size_t c = 0; c < starts.size(); ++c) {
-            if (!selected[c] || !starts[c]) continue;
-            // A category ends where the next one that exists begins.
-            std::size_t end = record.items.size();
-            for (std::size_t next = c + 1; next < starts.size(); ++next) {
-                if (starts[next]) {
-                    end = *starts[next];
-                    break;
-                }
-            }
-            if (end <= *starts[c]) continue;
+        for (std::size_t c = 0; c < ranges.size(); ++c) {
+            if (!selected[c] || !ranges[c] || ranges[c]->Empty()) continue;
             TableStyle style;
             style.title = Text(kCategoryTitles[c]);
-            control.AddTable(kParameterTableFormat, heading, ParameterRows(record, *starts[c], end),
-                             style);
+            control.AddTable(kParameterTableFormat, heading,
+                             ParameterRows(record, ranges[c]->first, ranges[c]->end), style);
             control.Space(control.LineHeight());
         }
     });

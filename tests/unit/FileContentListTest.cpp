@@ -28,15 +28,21 @@ parameter::ItemArray ThreeGroups() {
             Block(0x83, 0x03, 0x01, 0, "CAL     ON      ")};
 }
 
+DataSetHeader MaintFrom(std::int32_t maintStart) {
+    DataSetHeader h;
+    h.maintStart = maintStart;
+    return h;
+}
+
 TEST(BuildContentList, GroupsAreOneBlankRowApartAndMaintIsCutUnlessMaintMode) {
     const auto items = ThreeGroups();
-    EXPECT_EQ(Addresses(BuildContentList(items, 3, false)),
+    EXPECT_EQ(Addresses(BuildContentList(items, MaintFrom(3), false)),
               (std::vector<std::string>{"A", "A01", "-", "B05"}));
-    EXPECT_EQ(Addresses(BuildContentList(items, 3, true)),
+    EXPECT_EQ(Addresses(BuildContentList(items, MaintFrom(3), true)),
               (std::vector<std::string>{"A", "A01", "-", "B05", "-", "C", "C01"}));
 
     // The row texts: name, data formatted for the list, auxiliary text.
-    const auto rows = BuildContentList(items, 3, false);
+    const auto rows = BuildContentList(items, MaintFrom(3), false);
     EXPECT_EQ(rows[1].name, "PV      ");
     EXPECT_EQ(rows[1].data, "12.34 ");
     EXPECT_EQ(rows[1].aux, "degC    ");
@@ -44,8 +50,9 @@ TEST(BuildContentList, GroupsAreOneBlankRowApartAndMaintIsCutUnlessMaintMode) {
 
 TEST(BuildContentList, MaintStartZeroListsEverything) {
     const auto items = ThreeGroups();
-    EXPECT_EQ(BuildContentList(items, 0, false).size(), BuildContentList(items, 3, true).size());
-    EXPECT_EQ(BuildContentList(items, -7, false).size(), 7u);
+    EXPECT_EQ(BuildContentList(items, MaintFrom(0), false).size(),
+              BuildContentList(items, MaintFrom(3), true).size());
+    EXPECT_EQ(BuildContentList(items, MaintFrom(-7), false).size(), 7u);
 }
 
 // An item of MA 0 is no group of its own: no blank row follows it.
@@ -53,7 +60,7 @@ TEST(BuildContentList, NoBlankRowAfterAnItemOfMaZero) {
     parameter::ItemArray items = {Block(0x80, 0x00, 0x01, 0, "MODEL   "),
                                   Block(0x80, 0x01, 0x00, 0, "INPUT   "),
                                   Block(0x80, 0x02, 0x00, 0, "OUTPUT  ")};
-    EXPECT_EQ(Addresses(BuildContentList(items, 7, false)),
+    EXPECT_EQ(Addresses(BuildContentList(items, MaintFrom(7), false)),
               (std::vector<std::string>{"", "A", "-", "B"}));
 }
 

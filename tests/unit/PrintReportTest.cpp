@@ -2,11 +2,14 @@
 // the page header block and the areas shape them.
 #include "FileSamples.h"
 #include "PrintRecorder.h"
+#include "files/ContentList.h"
+#include "files/Csv.h"
 #include "print/Reports.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -212,6 +215,58 @@ TEST_F(ReportFixture, AreaFlagsByCheckBoxIndex) {
         }
         AreaFlag(areas, area) = false;
     }
+}
+
+// The printout, the CSV export and the content list cut one file into the
+// same categories, also an awkward one: a block of MA 0 before DISPLAY, a
+// MAINT start of 0 (no MAINT), SET and ADJUST sharing their first block.
+TEST(CategorySplit, PrintoutCsvAndContentListAgree) {
+    files::ParameterFileRecord record = files::test::SampleParameterRecord();
+    record.items = {Block(0x80, 0x00, 0x01, 0, "MODEL   RQB2    "),
+                    Block(0x80, 0x01, 0x00, 0, "INPUT   "),
+                    Block(0xC2, 0x01, 0x01, 0, "PV      +012.34 degC    "),
+                    Block(0x80, 0x03, 0x00, 0, "SETS    "),
+                    Block(0x83, 0x03, 0x05, 0, "SP      1A2B    "),
+                    Block(0x80, 0x05, 0x00, 0, "TUNE    "),
+                    Block(0x83, 0x05, 0x01, 0, "GAIN    ON      ")};
+    record.header.displayStart = 1;
+    record.header.setStart = record.header.adjustStart = 3;
+    const std::vector<std::string> names = {"MODEL", "INPUT", "PV", "SETS", "SP", "TUNE", "GAIN"};
+
+    // The names each output shows, for a MAINT start and whether MAINT is open.
+    const auto shown = [&](std::int32_t maintStart, bool maint) {
+        record.header.maintStart = maintStart;
+        std::set<std::string> printed, exported, listed;
+        RecordingSurface surface;
+        PrintControl control(surface);
+        PrintAreas areas;
+        areas.maint = true;
+        EXPECT_TRUE(PrintParameterReport(control, record, areas, maint,
+                                         ReportSetup{PageFormat{}, kSampleDate}));
+        files::CsvAreas csvAreas;
+        csvAreas.maint = true;
+        const auto lines = files::BuildParameterCsv(record, csvAreas, maint);
+        const auto rows = files::BuildContentList(record.items, record.header, maint);
+        for (const auto& name : names) {
+            if (!surface.Find(name).empty()) printed.insert(name);
+            for (const auto& line : lines) {
+                if (line.find(name + " ") != std::string::npos) exported.insert(name);
+            }
+            for (const auto& row : rows) {
+                if (row.name.rfind(name + " ", 0) == 0) listed.insert(name);
+            }
+        }
+        EXPECT_EQ(printed, exported) << "MAINT from " << maintStart << ", open " << maint;
+        // The content list shows every block outside MAINT, the MA 0 one too.
+        listed.erase("MODEL");
+        EXPECT_EQ(printed, listed) << "MAINT from " << maintStart << ", open " << maint;
+        return printed;
+    };
+    const std::set<std::string> all = {"INPUT", "PV", "SETS", "SP", "TUNE", "GAIN"};
+    EXPECT_EQ(shown(0, true), all);
+    EXPECT_EQ(shown(0, false), all);
+    EXPECT_EQ(shown(5, true), all);
+    EXPECT_EQ(shown(5, false), (std::set<std::string>{"INPUT", "PV", "SETS", "SP"}));
 }
 
 }  // namespace

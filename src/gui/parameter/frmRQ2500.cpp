@@ -65,8 +65,7 @@ void frmRQ2500::Load() {
     gui::Trap(Ws().hosts, "RQ2500_Form_Load", [this] {
         setWindowTitle(gui::CatalogueText(kTextCaption));
         const files::DataSetHeader& header = Ws().header;
-        m_rows =
-            files::BuildContentList(Ws().items.dataSet, header.maintStart, Ws().state.maintMode);
+        m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
         m_grid->Refresh();
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
                                 gui::Text(TrimBlanks(header.model)));
