@@ -21,12 +21,10 @@
 #include <QCoreApplication>
 
 #include "platform/QtSerialPort.h"
+#include "support/SimProcess.h"
 #define RQ50_BENCH_REAL_LINE 1
 #endif
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
@@ -149,33 +147,6 @@ inline std::string AtSpeed(const std::string& file, int speed) {
     return path.string();
 }
 
-#ifdef RQ50_BENCH_REAL_LINE
-inline std::string StartSim(const std::string& exe, const std::string& file, pid_t& pid, int& out) {
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    pid = ::fork();
-    if (pid == 0) {
-        ::dup2(fds[1], STDOUT_FILENO);
-        ::close(fds[0]);
-        ::close(fds[1]);
-        ::execl(exe.c_str(), exe.c_str(), "--instrument", file.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    out = fds[0];
-    std::string line;
-    while (true) {
-        pollfd p{out, POLLIN, 0};
-        if (::poll(&p, 1, 5000) <= 0) break;
-        char c = 0;
-        if (::read(out, &c, 1) != 1 || c == '\n') break;
-        line += c;
-    }
-    return line.rfind("PTY ", 0) == 0 ? line.substr(4) : std::string();
-}
-#endif
-
 /// Seconds the port settles after opening before the first request.
 constexpr double kSettleSeconds = 2.0;
 
@@ -248,9 +219,8 @@ int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
             prepare(line, clock, data);
             virtualRun = Transfer(job, pacing, line, clock, speed, data);
         }
-        pid_t pid = -1;
-        int out = -1;
-        const std::string path = StartSim(simExe, file, pid, out);
+        auto sim = std::make_unique<test::SimProcess>(file, simExe);
+        const std::string path = sim->Path();
         if (path.empty()) {
             std::printf("tavro-sim did not start\n");
             return 1;
@@ -261,8 +231,7 @@ int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
         const Figures real = Transfer(job, pacing, port, clock, speed, data, path);
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
+        sim.reset();
         std::printf("%-8s %10s %5zu %8d %10.2f %10.2f %8.3f%s\n", fast ? "fast" : "classic", "",
                     real.items, real.requests, virtualRun.seconds, wall,
                     virtualRun.seconds > 0 ? wall / virtualRun.seconds : 0.0,

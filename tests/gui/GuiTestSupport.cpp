@@ -165,26 +165,31 @@ void WhenModal(const char* className, std::function<void(QWidget*)> act) {
     timer->start(20);
 }
 
-void WhenFileDialog(const QString& path) {
+std::shared_ptr<FileDialogAnswer> WhenFileDialog(const QString& path) {
     auto* timer = new QTimer;
-    auto seen = std::make_shared<bool>(false);
+    auto answer = std::make_shared<FileDialogAnswer>();
     auto ticks = std::make_shared<int>(0);
     auto lastAnswer = std::make_shared<int>(-100);
-    QObject::connect(timer, &QTimer::timeout, [timer, path, seen, ticks, lastAnswer] {
+    QObject::connect(timer, &QTimer::timeout, [timer, path, answer, ticks, lastAnswer] {
         ++*ticks;
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
-            if (*seen || *ticks > 500) {
+            if (answer->answered || *ticks > 500) {
                 timer->stop();
                 timer->deleteLater();
             }
             return;
         }
-        *seen = true;
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (!answer->answered) {
+            answer->folder = dialog->directory().absolutePath();
+            answer->offered = name != nullptr ? name->text() : QString();
+            answer->answered = true;
+        }
         // A dialog that is still closing is not answered twice.
         if (*ticks - *lastAnswer < 20) return;
         *lastAnswer = *ticks;
-        if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) {
+        if (name != nullptr) {
             name->setText(path);
         } else {
             dialog->selectFile(path);
@@ -192,6 +197,7 @@ void WhenFileDialog(const QString& path) {
         static_cast<QDialog*>(dialog)->accept();
     });
     timer->start(50);
+    return answer;
 }
 
 gui::ScreenBase* UsableScreen(Program& program) {

@@ -124,10 +124,17 @@ bool WaitFor(const std::function<bool()>& done, int ms = 15000);
 /// the caller can then open the dialog and block in it).
 void WhenModal(const char* className, std::function<void(QWidget*)> act);
 
+/// What the answered file dialog showed first: its folder and the name it offered.
+struct FileDialogAnswer {
+    QString folder;
+    QString offered;
+    bool answered = false;
+};
+
 /// Answers the next file dialog by typing `path` into its name box and
 /// accepting it, again until the dialog is gone (a dialog still listing its
 /// folder may stay open on the first answer).
-void WhenFileDialog(const QString& path);
+std::shared_ptr<FileDialogAnswer> WhenFileDialog(const QString& path);
 
 /// The screen the user can work on now: the active screen when its window
 /// and the menu bar are enabled, else nullptr.

@@ -12,7 +12,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -114,43 +113,6 @@ QStringList DialogOutOfReach(QWidget* dialog) {
 /// The label or button shows its whole caption.
 bool Whole(const QWidget* widget) {
     return widget->width() >= widget->sizeHint().width();
-}
-
-/// Answers the next common file dialog: records where it started and what
-/// name it offered, then types `name` into its name box and accepts it.
-struct FileDialogAnswer {
-    QString folder;
-    QString offered;
-    bool answered = false;
-};
-
-std::shared_ptr<FileDialogAnswer> AnswerFileDialog(const QString& name) {
-    auto answer = std::make_shared<FileDialogAnswer>();
-    auto* timer = new QTimer;
-    QObject::connect(
-        timer, &QTimer::timeout, [timer, name, answer, seen = QPointer<QFileDialog>()]() mutable {
-            // One dialog is answered; the timer ends with it.
-            if (answer->answered && (seen.isNull() || !seen->isVisible())) {
-                timer->stop();
-                timer->deleteLater();
-                return;
-            }
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || (seen && dialog != seen)) return;
-            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
-            if (!answer->answered) {
-                answer->folder = dialog->directory().absolutePath();
-                answer->offered = edit != nullptr ? edit->text() : QString();
-                answer->answered = true;
-                seen = dialog;
-            }
-            // Typed into the name box, as a user does; a dialog still listing
-            // its folder may stay, and is answered again.
-            if (edit != nullptr) edit->setText(name);
-            static_cast<QDialog*>(dialog)->accept();
-        });
-    timer->start(50);
-    return answer;
 }
 
 }  // namespace
@@ -512,7 +474,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
-    auto saveAnswer = AnswerFileDialog("pump1");
+    auto saveAnswer = WhenFileDialog("pump1");
     view->findChild<QRadioButton*>("optFile1")->setChecked(true);
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     QVERIFY(saveAnswer->answered);
@@ -529,7 +491,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     QCOMPARE(files::LoadParameterFile(saved.toStdString(), record), 0);
 
     // Save again: the dialog offers the data's own file.
-    auto againAnswer = AnswerFileDialog("pump2");
+    auto againAnswer = WhenFileDialog("pump2");
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     QVERIFY(againAnswer->answered);
     QCOMPARE(againAnswer->offered, QString("pump1.7pa"));

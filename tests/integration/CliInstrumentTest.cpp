@@ -2,90 +2,30 @@
 // user runs them, with the real serial port and real time.
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
-#include <memory>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+
+#include "support/CliRunner.h"
+#include "support/SimProcess.h"
 
 namespace rq50::integration {
 namespace {
 
 namespace fs = std::filesystem;
 
-/// tavro-sim serving an instrument file on a pseudo-terminal.
-class SimProcess {
-  public:
-    explicit SimProcess(const std::string& instrument) {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::close(out[1]);
-            const std::string exe = std::string(RQ50_BIN_DIR) + "/tavro-sim";
-            const std::string file =
-                std::string(RQ50_SOURCE_DIR) + "/sim/instruments/" + instrument;
-            ::execl(exe.c_str(), exe.c_str(), "--instrument", file.c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        m_out = out[0];
-        std::string line;
-        while (true) {
-            pollfd p{m_out, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0) break;
-            char c = 0;
-            if (::read(m_out, &c, 1) != 1 || c == '\n') break;
-            line += c;
-        }
-        if (line.rfind("PTY ", 0) == 0) m_path = line.substr(4);
-    }
-    ~SimProcess() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_out >= 0) ::close(m_out);
-    }
-    const std::string& Path() const { return m_path; }
-
-  private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_path;
-};
-
-struct CliRun {
-    int exitCode = -1;
-    std::string output;  ///< stdout and stderr together
-};
-
-CliRun RunCli(const std::string& arguments) {
-    const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir " + RQ50_BIN_DIR +
-                                " " + arguments + " 2>&1";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 512> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe)) run.output += buffer.data();
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using test::CliRun;
+using test::ReadText;
+using test::SimProcess;
 
 class CliInstrument : public ::testing::Test {
   protected:
@@ -95,75 +35,73 @@ class CliInstrument : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(m_folder); }
     std::string File(const std::string& name) const { return (m_folder / name).string(); }
+    CliRun RunCli(const std::string& arguments) const {
+        return test::CliRunner(RQ50_BIN_DIR, m_folder)(arguments);
+    }
 
   private:
     fs::path m_folder;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST_F(CliInstrument, UploadThenDownloadReportsNoDifference) {
     SimProcess sim("RQB2.json");
     ASSERT_FALSE(sim.Path().empty());
     const auto up = RunCli("--quiet --port " + sim.Path() + " upload -o " + File("a.7pa"));
-    ASSERT_EQ(up.exitCode, 0) << up.output;
+    ASSERT_EQ(up.exitCode, 0) << up.all();
     ASSERT_TRUE(fs::exists(File("a.7pa")));
     const auto down = RunCli("--quiet --port " + sim.Path() + " download " + File("a.7pa"));
-    EXPECT_EQ(down.exitCode, 0) << down.output;
-    EXPECT_NE(down.output.find("Downloading to TAVRO completed."), std::string::npos);
+    EXPECT_EQ(down.exitCode, 0) << down.all();
+    EXPECT_NE(down.all().find("Downloading to TAVRO completed."), std::string::npos);
     // The Qt port runs under its application object, and no prompt is printed.
-    EXPECT_EQ(up.output.find("QSocketNotifier"), std::string::npos) << up.output;
-    EXPECT_EQ(down.output.find("QSocketNotifier"), std::string::npos) << down.output;
-    EXPECT_EQ(down.output.find("Starts communication"), std::string::npos) << down.output;
+    EXPECT_EQ(up.all().find("QSocketNotifier"), std::string::npos) << up.all();
+    EXPECT_EQ(down.all().find("QSocketNotifier"), std::string::npos) << down.all();
+    EXPECT_EQ(down.all().find("Starts communication"), std::string::npos) << down.all();
 }
 
 TEST_F(CliInstrument, DownloadOfAnOutOfRangeValueListsTheClampedItem) {
     SimProcess sim("RQB2.json");
     ASSERT_EQ(RunCli("--quiet --port " + sim.Path() + " upload -o " + File("a.7pa")).exitCode, 0);
     // SCALE LO allows -100 to 100: put -150 into the stored block.
-    std::string bytes = ReadAll(File("a.7pa"));
+    std::string bytes = ReadText(File("a.7pa"));
     const std::string stored = "SCALE LO+000.00 ";
     const auto at = bytes.find(stored);
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at + 8, 7, "-150.00");
     std::ofstream(File("b.7pa"), std::ios::binary) << bytes;
     const auto down = RunCli("--quiet --port " + sim.Path() + " download " + File("b.7pa"));
-    EXPECT_EQ(down.exitCode, 1) << down.output;
-    EXPECT_NE(down.output.find("Data that has been set"), std::string::npos);
-    EXPECT_NE(down.output.find("-150.00"), std::string::npos);
-    EXPECT_NE(down.output.find("-100.00"), std::string::npos);
+    EXPECT_EQ(down.exitCode, 1) << down.all();
+    EXPECT_NE(down.all().find("Data that has been set"), std::string::npos);
+    EXPECT_NE(down.all().find("-150.00"), std::string::npos);
+    EXPECT_NE(down.all().find("-100.00"), std::string::npos);
 }
 
 TEST_F(CliInstrument, ProgramUploadAndDownload) {
     SimProcess sim("RQK2.json");
     const auto up = RunCli("--quiet --port " + sim.Path() + " program-upload -o " + File("p.7pr"));
-    ASSERT_EQ(up.exitCode, 0) << up.output;
+    ASSERT_EQ(up.exitCode, 0) << up.all();
     const auto down = RunCli("--quiet --port " + sim.Path() + " program-download " + File("p.7pr"));
-    EXPECT_EQ(down.exitCode, 0) << down.output;
-    EXPECT_NE(down.output.find("Downloading of PROGRAM and CONST completed."), std::string::npos);
+    EXPECT_EQ(down.exitCode, 0) << down.all();
+    EXPECT_NE(down.all().find("Downloading of PROGRAM and CONST completed."), std::string::npos);
 }
 
 TEST_F(CliInstrument, RackNeedsTheSlotOption) {
     SimProcess sim("ZNC.json");
     const auto refused = RunCli("--quiet --port " + sim.Path() + " upload -o " + File("r.7pa"));
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.output.find("Communication terminated."), std::string::npos);
-    EXPECT_NE(refused.output.find("--slot"), std::string::npos);
+    EXPECT_NE(refused.all().find("Communication terminated."), std::string::npos);
+    EXPECT_NE(refused.all().find("--slot"), std::string::npos);
     const auto up = RunCli("--quiet --port " + sim.Path() + " --slot 3 upload -o " + File("r.7pa"));
-    EXPECT_EQ(up.exitCode, 0) << up.output;
+    EXPECT_EQ(up.exitCode, 0) << up.all();
 }
 
 TEST_F(CliInstrument, BaudChangeThenUploadAt9600) {
     SimProcess sim("RQB2.json");
     const auto baud = RunCli("--quiet --port " + sim.Path() + " baud 9600");
-    ASSERT_EQ(baud.exitCode, 0) << baud.output;
-    EXPECT_NE(baud.output.find("changed to 9600bps"), std::string::npos);
+    ASSERT_EQ(baud.exitCode, 0) << baud.all();
+    EXPECT_NE(baud.all().find("changed to 9600bps"), std::string::npos);
     const auto up =
         RunCli("--quiet --port " + sim.Path() + " --speed 9600 upload -o " + File("f.7pa"));
-    EXPECT_EQ(up.exitCode, 0) << up.output;
+    EXPECT_EQ(up.exitCode, 0) << up.all();
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -174,9 +112,7 @@ std::size_t Count(const std::string& text, const std::string& part) {
 
 /// rq50-cli run in the background with its frames logged: `act` is called
 /// once the log holds `sends` requests, then the run is waited for.
-struct StoppedRun {
-    int exitCode = -1;
-    std::string output;
+struct StoppedRun : CliRun {
     std::string frames;
 };
 
@@ -187,13 +123,14 @@ StoppedRun RunCliAndActAfter(const std::string& arguments, const std::string& fo
     fs::remove(log);  // the count below is of this run's requests only
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const std::string exe = std::string(RQ50_BIN_DIR) + "/rq50-cli";
-        const std::string command = "exec " + exe + " --app-dir " + RQ50_BIN_DIR + " --log " +
-                                    log + " " + arguments + " >" + out + " 2>&1";
+        const std::string command =
+            "exec " + test::CliRunner(RQ50_BIN_DIR).Command("--log " + log + " " + arguments) +
+            " >" + out + " 2>&1";
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    for (int i = 0; i < 800 && Count(ReadAll(log), "SEND HEX") < static_cast<std::size_t>(sends); ++i) {
+    for (int i = 0; i < 800 && Count(ReadText(log), "SEND HEX") < static_cast<std::size_t>(sends);
+         ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     act(pid);
@@ -201,8 +138,8 @@ StoppedRun RunCliAndActAfter(const std::string& arguments, const std::string& fo
     ::waitpid(pid, &status, 0);
     StoppedRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.output = ReadAll(out);
-    run.frames = ReadAll(log);
+    run.out = ReadText(out);
+    run.frames = ReadText(log);
     return run;
 }
 
@@ -233,16 +170,16 @@ TEST_P(CliStop, SigintDuringADownloadStopsBetweenExchangesAndSaysHowFar) {
                                                        std::chrono::milliseconds(5));
                                                }
                                            });
-        EXPECT_EQ(run.exitCode, 128 + SIGINT) << run.output;
-        EXPECT_NE(run.output.find("Communication terminated."), std::string::npos) << run.output;
-        EXPECT_EQ(run.output.find("Downloading to TAVRO completed."), std::string::npos)
-            << run.output;
-        EXPECT_NE(run.output.find("of 8 items"), std::string::npos) << run.output;
-        const int written = WrittenBeforeStop(run.output);
-        EXPECT_GE(written, 1) << run.output;
-        EXPECT_LT(written, 8) << run.output;
-        EXPECT_NE(run.output.find("Items written: " + std::to_string(written)), std::string::npos)
-            << run.output;
+        EXPECT_EQ(run.exitCode, 128 + SIGINT) << run.all();
+        EXPECT_NE(run.all().find("Communication terminated."), std::string::npos) << run.all();
+        EXPECT_EQ(run.all().find("Downloading to TAVRO completed."), std::string::npos)
+            << run.all();
+        EXPECT_NE(run.all().find("of 8 items"), std::string::npos) << run.all();
+        const int written = WrittenBeforeStop(run.all());
+        EXPECT_GE(written, 1) << run.all();
+        EXPECT_LT(written, 8) << run.all();
+        EXPECT_NE(run.all().find("Items written: " + std::to_string(written)), std::string::npos)
+            << run.all();
         EXPECT_EQ(Count(run.frames, "SEND HEX"), Count(run.frames, "RECIVE HEX")) << run.frames;
     }
 }
@@ -258,10 +195,10 @@ TEST_F(CliInstrument, SigintDuringAFastProgramDownloadStopsIt) {
     const auto run = RunCliAndActAfter(
         "--quiet --fast --port " + sim.Path() + " program-download " + File("p.7pr"), File(""),
         4, [](pid_t pid) { ::kill(pid, SIGINT); });
-    EXPECT_EQ(run.exitCode, 128 + SIGINT) << run.output;
-    const int written = WrittenBeforeStop(run.output);
-    EXPECT_GE(written, 0) << run.output;
-    EXPECT_LT(written, 64) << run.output;
+    EXPECT_EQ(run.exitCode, 128 + SIGINT) << run.all();
+    const int written = WrittenBeforeStop(run.all());
+    EXPECT_GE(written, 0) << run.all();
+    EXPECT_LT(written, 64) << run.all();
     EXPECT_EQ(Count(run.frames, "SEND HEX"), Count(run.frames, "RECIVE HEX")) << run.frames;
 }
 
@@ -274,12 +211,12 @@ TEST_F(CliInstrument, ALineLostMidDownloadIsNamedWithWhatWasWritten) {
     ASSERT_EQ(RunCli("--quiet upload -o " + File("a.7pa")).exitCode, 0);
     const auto run = RunCliAndActAfter("--quiet --port " + device + " download " + File("a.7pa"),
                                        File(""), 5, [&sim](pid_t) { sim.reset(); });
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("The connection to " + device + " was lost"), std::string::npos)
-        << run.output;
-    EXPECT_NE(run.output.find("Items written: "), std::string::npos) << run.output;
-    EXPECT_EQ(run.output.find("Invalid port number"), std::string::npos) << run.output;
-    EXPECT_EQ(run.output.find("Response time out"), std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, 1) << run.all();
+    EXPECT_NE(run.all().find("The connection to " + device + " was lost"), std::string::npos)
+        << run.all();
+    EXPECT_NE(run.all().find("Items written: "), std::string::npos) << run.all();
+    EXPECT_EQ(run.all().find("Invalid port number"), std::string::npos) << run.all();
+    EXPECT_EQ(run.all().find("Response time out"), std::string::npos) << run.all();
 }
 
 // A full disk and a read-only file system are named before any work is done
@@ -307,34 +244,34 @@ TEST_F(CliInstrument, FullAndReadOnlyFileSystemsAreNamedBeforeAnyWork) {
     const std::string log = " --log " + File("run.log") + " ";
 
     auto run = RunCli(log + "upload -o " + full + "/x.7pa");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("not enough free disk space"), std::string::npos) << run.output;
-    EXPECT_EQ(Count(ReadAll(File("run.log")), "SEND HEX"), 0u) << "nothing was uploaded";
+    EXPECT_EQ(run.exitCode, 1) << run.all();
+    EXPECT_NE(run.all().find("not enough free disk space"), std::string::npos) << run.all();
+    EXPECT_EQ(Count(ReadText(File("run.log")), "SEND HEX"), 0u) << "nothing was uploaded";
     run = RunCli(log + sim + "RQK2.json program-upload -o " + full + "/p.7pr");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("not enough free disk space"), std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, 1) << run.all();
+    EXPECT_NE(run.all().find("not enough free disk space"), std::string::npos) << run.all();
 
     run = RunCli("upload -o " + readOnly + "/x.7pa");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("the folder " + readOnly + " is read-only"), std::string::npos)
-        << run.output;
+    EXPECT_EQ(run.exitCode, 1) << run.all();
+    EXPECT_NE(run.all().find("the folder " + readOnly + " is read-only"), std::string::npos)
+        << run.all();
     ASSERT_EQ(RunCli("--quiet upload -o " + File("a.7pa")).exitCode, 0);
     run = RunCli("csv " + File("a.7pa") + " -o " + readOnly + "/a.csv");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("The folder is read-only"), std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, 1) << run.all();
+    EXPECT_NE(run.all().find("The folder is read-only"), std::string::npos) << run.all();
 
     // Where there is room, a program upload says what it saved.
     run = RunCli(sim + "RQK2.json program-upload -o " + File("p.7pr"));
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("48 PROGRAM steps and 16 CONST items of model RQK2 saved to"),
+    EXPECT_EQ(run.exitCode, 0) << run.all();
+    EXPECT_NE(run.all().find("48 PROGRAM steps and 16 CONST items of model RQK2 saved to"),
               std::string::npos)
-        << run.output;
+        << run.all();
 }
 
 TEST_F(CliInstrument, AnEmptyPortIsAUsageError) {
     const auto run = RunCli("--port '' upload -o " + File("e.7pa"));
-    EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_NE(run.output.find("--port names no device"), std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, 2) << run.all();
+    EXPECT_NE(run.all().find("--port names no device"), std::string::npos) << run.all();
     EXPECT_FALSE(fs::exists(File("e.7pa")));
 }
 

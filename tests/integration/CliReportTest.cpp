@@ -5,13 +5,12 @@
 #include "files/RecordFile.h"
 #include "unit/FileSamples.h"
 
+#include "support/CliRunner.h"
+#include "unit/FileTestSupport.h"
 #include "unit/ShellTempDir.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,23 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ShellRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-ShellRun Shell(const std::string& command) {
-    ShellRun run;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using ShellRun = test::CliRun;
 
 class CliReport : public ::testing::Test {
   protected:
@@ -48,32 +31,25 @@ class CliReport : public ::testing::Test {
         const fs::path data = fs::path(RQ50_TEST_DATA_DIR) / "files";
         fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
         fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
-        // rq50-cli starts only with the configuration files the program needs.
-        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
-            if (entry.path().extension() == ".ini") {
-                fs::copy_file(entry.path(), m_dir / entry.path().filename());
-            }
-        }
+        files::test::CopyConfigurationFiles(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
     /// Runs "rq50-cli report ARGUMENTS"; an exit other than `expectedExit`
     /// fails the test with the command and all it printed.
     ShellRun Report(const std::string& arguments, int expectedExit = 0) const {
-        const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" +
-                                    m_dir.string() + "' report " + arguments;
-        ShellRun run = Shell(command);
-        EXPECT_EQ(run.exitCode, expectedExit) << command << "\n" << run.output;
+        ShellRun run = test::CliRunner(m_dir)("report " + arguments);
+        EXPECT_EQ(run.exitCode, expectedExit) << arguments << "\n" << run.all();
         return run;
     }
     std::string P(const std::string& name) const { return "'" + (m_dir / name).string() + "'"; }
 
     /// The pages of a PDF as text, laid out as on the page (pdftotext -layout).
     std::vector<std::string> Pages(const std::string& pdf) const {
-        const ShellRun text = Shell("pdftotext -layout " + P(pdf) + " -");
-        EXPECT_EQ(text.exitCode, 0) << text.output;
+        const ShellRun text = test::CliRunner(m_dir).Shell("pdftotext -layout " + P(pdf) + " -");
+        EXPECT_EQ(text.exitCode, 0) << text.err;
         std::vector<std::string> pages(1);
-        for (char c : text.output) {
+        for (char c : text.out) {
             if (c == '\f') {
                 pages.emplace_back();
             } else {
@@ -111,8 +87,8 @@ std::string LastLine(const std::string& page) {
 
 TEST_F(CliReport, ParameterReportHoldsHeadingsAndRowsInOrder) {
     const ShellRun run = Report(P("PLANT1.7pa") + " --pdf " + P("plant.pdf"));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("1 page"), std::string::npos) << run.output;
+    ASSERT_EQ(run.exitCode, 0) << run.all();
+    EXPECT_NE(run.all().find("1 page"), std::string::npos) << run.all();
     const auto pages = Pages("plant.pdf");
     ASSERT_EQ(pages.size(), 1u);
     ExpectInOrder(pages[0], {"DATE : ",
@@ -151,7 +127,7 @@ TEST_F(CliReport, ParameterReportHoldsHeadingsAndRowsInOrder) {
 
 TEST_F(CliReport, ProgramReportHoldsStepsAndConstValues) {
     const ShellRun run = Report(P("MIX.7pr") + " --pdf " + P("mix.pdf"));
-    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(run.exitCode, 0) << run.all();
     const auto pages = Pages("mix.pdf");
     ASSERT_EQ(pages.size(), 1u);
     ExpectInOrder(
@@ -186,7 +162,7 @@ TEST_F(CliReport, LargeReportNumbersItsPagesAndRepeatsTheHeaderBlock) {
     }
     const ShellRun run =
         Report(P("BIG.7pa") + " --pdf " + P("big.pdf") + " --areas display,set,adjust");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(run.exitCode, 0) << run.all();
     const auto pages = Pages("big.pdf");
     ASSERT_GT(pages.size(), 10u);
     std::size_t items = 0;
@@ -230,18 +206,18 @@ TEST_F(CliReport, RefusesWhatItCannotDoAndKeepsEarlierFiles) {
     { std::ofstream(m_dir / "old.pdf") << "earlier report"; }
     { std::ofstream(m_dir / "BROKEN.7pa") << "not a parameter file"; }
     const ShellRun broken = Report(P("BROKEN.7pa") + " --pdf " + P("old.pdf"), 1);
-    EXPECT_FALSE(broken.output.empty());
+    EXPECT_FALSE(broken.all().empty());
     std::ifstream in(m_dir / "old.pdf");
     std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, "earlier report");
 
     const ShellRun noFolder = Report(P("PLANT1.7pa") + " --pdf " + P("missing/x.pdf"), 1);
-    EXPECT_NE(noFolder.output.find("missing"), std::string::npos) << noFolder.output;
+    EXPECT_NE(noFolder.all().find("missing"), std::string::npos) << noFolder.all();
 
     // A report never replaces its own input or another parameter or program file.
     for (const char* output : {"PLANT1.7pa", "MIX.7pr"}) {
         const ShellRun over = Report(P("PLANT1.7pa") + " --pdf " + P(output), 1);
-        EXPECT_NE(over.output.find(output), std::string::npos) << over.output;
+        EXPECT_NE(over.all().find(output), std::string::npos) << over.all();
     }
     const auto bytes = [](const fs::path& file) {
         std::ifstream in(file, std::ios::binary);

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
-#include <filesystem>
+#include <memory>
 
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
@@ -10,70 +8,14 @@
 #include "integration/CommPtyTest.h"
 #include "platform/QtSerialPort.h"
 #include "shell/Clock.h"
-#include "unit/PacingUnderTest.h"
 #include "shell/Services.h"
+#include "support/SimProcess.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
+#include "unit/PacingUnderTest.h"
 
 namespace rq50::integration {
 namespace {
-
-/// tavro-sim serving a directly connected instrument on a pseudo-terminal.
-class TavroSim {
-  public:
-    explicit TavroSim(const std::string& instrument) {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::close(out[1]);
-            const std::string exe = std::string(RQ50_BIN_DIR) + "/tavro-sim";
-            ::execl(exe.c_str(), exe.c_str(), "--instrument", instrument.c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        m_out = out[0];
-        // The first line names the pseudo-terminal.
-        std::string line;
-        const Bytes text = ReadLine();
-        line.assign(text.begin(), text.end());
-        if (line.rfind("PTY ", 0) == 0) m_path = line.substr(4);
-    }
-    ~TavroSim() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_out >= 0) ::close(m_out);
-    }
-    const std::string& Path() const { return m_path; }
-
-  private:
-    Bytes ReadLine() {
-        Bytes line;
-        while (true) {
-            pollfd p{m_out, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0) return line;
-            std::uint8_t c = 0;
-            if (::read(m_out, &c, 1) != 1 || c == '\n') return line;
-            line.push_back(c);
-        }
-    }
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_path;
-};
-
-std::string DirectInstrument() {
-    const std::filesystem::path folder = std::string(RQ50_SOURCE_DIR) + "/sim/instruments";
-    if (std::filesystem::exists(folder / "RQB2.json")) return (folder / "RQB2.json").string();
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().extension() == ".json") return entry.path().string();
-    return {};
-}
 
 /// Sends the first-item request at `speed` and collects what comes back.
 Bytes Exchange(platform::QtSerialPort& port, int speed, int waitMs) {
@@ -92,12 +34,11 @@ Bytes Exchange(platform::QtSerialPort& port, int speed, int waitMs) {
 class TavroSimPty : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_FALSE(DirectInstrument().empty());
-        sim = std::make_unique<TavroSim>(DirectInstrument());
+        sim = std::make_unique<test::SimProcess>("RQB2.json");
         ASSERT_FALSE(sim->Path().empty()) << "tavro-sim printed no PTY line";
         port.SetDevice(sim->Path());
     }
-    std::unique_ptr<TavroSim> sim;
+    std::unique_ptr<test::SimProcess> sim;
     platform::QtSerialPort port;
 };
 

@@ -2,15 +2,14 @@
 // instrument (virtual time) and on files: safe writes, honest exits, offline
 // edits, comparisons, the password and the JSON output.
 #include "FileTestSupport.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace rq50::cli {
@@ -18,23 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-    std::string all() const { return out + err; }
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+using test::CliRun;
+using test::Has;
+using test::ReadText;
+using test::Sim;
 
 class CliTool : public ::testing::Test {
   protected:
@@ -45,22 +31,7 @@ class CliTool : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    CliRun Cli(const std::string& args) const {
-        const auto out = m_dir / "stdout.txt";
-        const auto err = m_dir / "stderr.txt";
-        const std::string command = "cd '" + m_dir.string() + "' && " + RQ50_BIN_DIR +
-                                    "/rq50-cli --app-dir '" + m_dir.string() + "' " + args + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        CliRun r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
-    std::string Sim(const std::string& name) const {
-        return std::string("--sim ") + RQ50_SOURCE_DIR + "/sim/instruments/" + name;
-    }
+    CliRun Cli(const std::string& args) const { return test::CliRunner(m_dir)(args); }
     std::string P(const std::string& name) const { return (m_dir / name).string(); }
 
     fs::path m_dir;
@@ -128,7 +99,7 @@ TEST_F(CliTool, CancelOutputShowsTheItemReadAgain) {
 
 TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
-    std::string bytes = Slurp(P("a.7pa"));
+    std::string bytes = ReadText(P("a.7pa"));
     const auto at = bytes.find("SCALE LO+000.00 ");
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at + 8, 7, "-150.00");
@@ -189,7 +160,7 @@ TEST_F(CliTool, MessagesNameTheFileAndTheAcceptedForms) {
     EXPECT_TRUE(Has(date.err, "yyyy/mm/dd")) << date.err;
     EXPECT_FALSE(fs::exists(P("a.7pa")));
     ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
-    const std::string bytes = Slurp(P("a.7pa"));
+    const std::string bytes = ReadText(P("a.7pa"));
     std::ofstream(P("cut.7pa"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
     for (const char* command : {"show cut.7pa", "download cut.7pa", "set cut.7pa C02 1"}) {
         const auto run = Cli(Sim("RQB2.json") + " --quiet " + command);
@@ -324,7 +295,7 @@ TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
     const auto first = Cli(Sim("RQB2.json") + " read --log run.log --category set C02");
     ASSERT_EQ(first.exitCode, 0) << first.all();
     EXPECT_TRUE(Has(first.err, "log: run.log")) << first.err;
-    const std::string log = Slurp(P("run.log"));
+    const std::string log = ReadText(P("run.log"));
     auto count = [](const std::string& text) {
         std::size_t n = 0;
         for (auto at = text.find("SEND HEX"); at != std::string::npos;
@@ -336,9 +307,9 @@ TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
     EXPECT_GT(count(log), 10u);
     ASSERT_EQ(
         Cli(Sim("RQB2.json") + " read --log run.log --log-append --category set C02").exitCode, 0);
-    EXPECT_EQ(count(Slurp(P("run.log"))), 2 * count(log));
+    EXPECT_EQ(count(ReadText(P("run.log"))), 2 * count(log));
     ASSERT_EQ(Cli(Sim("RQB2.json") + " read --log run.log --category set C02").exitCode, 0);
-    EXPECT_EQ(count(Slurp(P("run.log"))), count(log));
+    EXPECT_EQ(count(ReadText(P("run.log"))), count(log));
     const auto fallback = Cli(Sim("RQB2.json") + " --quiet --log page");
     EXPECT_EQ(fallback.exitCode, 0) << fallback.all();
     EXPECT_TRUE(fs::exists(m_dir / "User" / "RQ50.Log"));
@@ -415,12 +386,98 @@ TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
         EXPECT_TRUE(Has(line, "PV"));
     }
     EXPECT_EQ(n, 2);
-    const std::string csv = Slurp(P("m.csv"));
+    const std::string csv = ReadText(P("m.csv"));
     EXPECT_TRUE(Has(csv, "\"time\",\"A01 PV\""));
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
     const auto json = Cli(Sim("RQB2.json") + " --quiet monitor --json --count 1");
     const auto reading = nlohmann::json::parse(json.out);
     EXPECT_EQ(reading["values"][0]["name"], "PV");
+}
+
+// ---- start-up ----------------------------------------------------------------
+// A configuration the desktop program refuses is refused by every command that
+// starts the system; a V3 model's upload keeps its custom type.
+
+TEST_F(CliTool, AV3ModelUploadKeepsItsCustomType) {
+    ASSERT_EQ(Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa").exitCode, 0);
+    const CliRun shown = Cli("show --json G.7pa");
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_EQ(nlohmann::json::parse(shown.out)["header"]["customType"], 0x82);
+}
+
+TEST_F(CliTool, MissingOrGarbledTablesRefuseEveryCommand) {
+    for (const std::string file : {"V3Model.ini", "Category.ini"}) {
+        for (const bool garble : {false, true}) {
+            SCOPED_TRACE(file + (garble ? " garbled" : " missing"));
+            SetUp();
+            if (garble) {
+                std::ofstream(m_dir / file, std::ios::binary) << std::string(
+                    "\x7f"
+                    "ELF\x02\x01\0\0RQG2",
+                    12);
+            } else {
+                fs::remove(m_dir / file);
+            }
+            const CliRun r = Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa");
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, "Failed to initialize settings.\n" + P(file) + "\n");
+            EXPECT_FALSE(fs::exists(m_dir / "G.7pa")) << "nothing talked to the instrument";
+            EXPECT_EQ(Cli("new-program -o N.7pr").exitCode, 1);
+            EXPECT_FALSE(fs::exists(m_dir / "N.7pr"));
+            // The version needs no configuration.
+            EXPECT_EQ(Cli("version").exitCode, 0);
+            TearDown();
+        }
+    }
+}
+
+// ---- program download to a unit that refuses an area or a step ---------------
+
+/// The shipped RQK2 with its SET groups changed by `edit`, as a file in `dir`.
+std::string EditedRqk2(const fs::path& dir, const std::function<void(nlohmann::json& set)>& edit) {
+    std::ifstream in(std::string(RQ50_SOURCE_DIR) + "/sim/instruments/RQK2.json");
+    nlohmann::json unit = nlohmann::json::parse(in);
+    edit(unit["set"]);
+    const fs::path file = dir / "unit.json";
+    std::ofstream(file) << unit.dump();
+    return "--sim " + file.string();
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(CliTool, ProgramDownloadToAUnitWithoutConstSucceedsWithOneMessage) {
+    ASSERT_EQ(Cli(Sim("RQK2.json") + " --quiet program-upload -o p.7pr").exitCode, 0);
+    const auto noConst = EditedRqk2(m_dir, [](nlohmann::json& set) { set.erase(2); });
+    const CliRun down = Cli(noConst + " --quiet program-download p.7pr");
+    EXPECT_EQ(down.exitCode, 0) << down.all();
+    EXPECT_EQ(Count(down.all(), "Downloading of PROGRAM completed."), 1) << down.all();
+    EXPECT_EQ(Count(down.all(), "CONST completed"), 0) << down.all();
+}
+
+// A step the unit will not take stops the download: the check list names
+// every item not written, and the command fails.
+TEST_F(CliTool, ProgramDownloadStoppedHalfWayPrintsTheCheckList) {
+    ASSERT_EQ(Cli(Sim("RQK2.json") + " --quiet program-upload -o p.7pr").exitCode, 0);
+    const auto refusing = EditedRqk2(m_dir, [](nlohmann::json& set) {
+        nlohmann::json steps = nlohmann::json::array();
+        for (int i = 1; i <= 48; ++i) {
+            steps.push_back({{"name", "PROGRAM"}, {"kind", "text"}, {"data", "NOP"}});
+        }
+        steps[46]["readOnly"] = true;  // P47
+        set[1] = {{"ma", 16}, {"name", "PROGRAM"}, {"items", steps}};
+    });
+    const CliRun down = Cli(refusing + " --quiet program-download p.7pr");
+    const std::string text = down.all();
+    EXPECT_EQ(down.exitCode, 1) << text;
+    EXPECT_TRUE(Has(text, "Command error. Communication will be terminated.")) << text;
+    EXPECT_TRUE(Has(text, "Items not written: 18, from P47 PROGRAM on")) << text;
+    EXPECT_TRUE(Has(text, "Data that has been set")) << text;
+    EXPECT_EQ(Count(text, "(not written)"), 18) << text;
+    EXPECT_EQ(Count(text, "completed"), 0) << text;
 }
 
 }  // namespace

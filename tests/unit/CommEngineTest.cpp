@@ -11,9 +11,9 @@
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
 #include "shell/AppPaths.h"
-#include "shell/NavigationHost.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
+#include "unit/ShellFakes.h"
 #include "unit/ShellTempDir.h"
 
 namespace rq50::comm {
@@ -58,24 +58,12 @@ class EngineTest : public ::testing::Test, public testing::CommFixture {
     std::string headName = "PV      ";
 };
 
-TEST_F(EngineTest, JobRunsOneActionPerTickAndEndsIdle) {
+TEST_F(EngineTest, JobRunsToItsEndAndLeavesTheEngineIdle) {
     job.reads = 2;
     ASSERT_TRUE(Start());
     EXPECT_TRUE(engine.CommBusy);
-    std::vector<CommStates> states;
-    while (engine.CommBusy) {
-        states.push_back(engine.CommState);
-        engine.Timer1();
-        clock.Advance(kTickMs);
-    }
-    // Step 0 opens (one build tick), then per request: build, transmit, wait
-    // until the header, wait for the body, parse.
-    ASSERT_GE(states.size(), 5u);
-    EXPECT_EQ(states[0], kStateBuild);
-    EXPECT_EQ(states[1], kStateBuild);
-    EXPECT_EQ(states[2], kStateTransmit);
-    EXPECT_EQ(states[3], kStateWait);
-    EXPECT_EQ(states.back(), kStateFinish);
+    Run();
+    EXPECT_FALSE(engine.CommBusy);
     EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(engine.CommState, kStateIdle);
     EXPECT_EQ(job.model, "RQB2    ");
@@ -154,19 +142,6 @@ TEST_F(EngineTest, SlotZeroAfterTheConnectEndsWithCommunicationError) {
     EXPECT_EQ(engine.CommResult, kErrSlotZero);
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Communication error. Check the connection and try again."});
-}
-
-TEST_F(EngineTest, StatusTwoInProgramJobsIsRecordedAndTheJobGoesOn) {
-    engine.RespStatus = kRespAddressError;
-    engine.CommStep = 5;
-    engine.CommJob = kJobProgramUpload;
-    EXPECT_FALSE(engine.CheckRespStatus(0));
-    EXPECT_EQ(engine.CommError, kErrProgramRefused);
-    EXPECT_FALSE(engine.CheckRespStatus(1));
-    EXPECT_EQ(engine.CommError, kErrConstRefused);
-    EXPECT_EQ(engine.CommStep, 5);
-    engine.RespStatus = kRespNormal;
-    EXPECT_TRUE(engine.CheckRespStatus(0));
 }
 
 TEST_F(EngineTest, SecondStartIsRefusedAndUnknownJobsNeverStart) {
@@ -317,30 +292,8 @@ TEST_F(EngineTest, LogWriteErrorsDoNotStopTheJob) {
     EXPECT_EQ(engine.CommResult, kErrNone);
 }
 
-/// Records the navigation calls of a hand-back.
-class RecordingNavigation : public shell::NavigationHost {
-  public:
-    std::vector<std::string> calls;
-    void ShowScreen(shell::Screen s) override {
-        calls.push_back(std::string("show ") + shell::ScreenName(s));
-    }
-    void ShowScreenAndWait(shell::Screen s) override { ShowScreen(s); }
-    void EnableScreen(shell::Screen s) override {
-        calls.push_back(std::string("enable ") + shell::ScreenName(s));
-    }
-    void DisableScreen(shell::Screen) override {}
-    void UnloadScreen(shell::Screen s) override {
-        calls.push_back(std::string("unload ") + shell::ScreenName(s));
-    }
-    int RunOpenDialog() override { return 0; }
-    int RunSaveDialog() override { return 0; }
-    int RunCsvDialog() override { return 0; }
-    void PrintReport() override {}
-    void PrintErrorList() override {}
-};
-
 TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
-    RecordingNavigation navigation;
+    shell::testing::RecordingNavigation navigation;
     ws.hosts.navigation = &navigation;
     std::vector<int> menuCommands;
     engine.SetMenuCommandHandler([&](int code) { menuCommands.push_back(code); });
@@ -366,60 +319,6 @@ TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
 
     engine.SetMenuCommandHandler(nullptr);
     ws.hosts.navigation = nullptr;
-}
-
-TEST(CommHandBack, TableChoosesTheNavigationCall) {
-    using K = HandBackKind;
-    using shell::Screen;
-    HandBackFacts facts;
-    struct Row {
-        CommCallers caller;
-        int job, result;
-        HandBackAction expected;
-    };
-    const Row rows[] = {
-        {kCallerDataViewDownload, kJobDownload, 0, {K::Enable, 0, 0, Screen::frmRQ2400}},
-        {kCallerDataViewDownload, kJobDownload, 2, {K::Enable, 0, 0, Screen::frmRQ2400}},
-        {kCallerSettingMenuUpload, kJobUpload, 0, {K::Event, 441}},
-        {kCallerSettingMenuUpload, kJobUpload, 3, {K::Event, 450, 321}},
-        {kCallerSettingMenuUpload, kJobBaudCheck, 0, {K::MenuCommand, 101}},
-        {kCallerSettingMenuProgram, kJobProgramUpload, 3, {K::Event, 450, 324}},
-        {kCallerSettingMenuProgram, kJobProgramUpload, 8, {K::Event, 450, 107}},
-        {kCallerSettingMenuProgram, kJobProgramUpload, 2, {K::Event, 450, 103}},
-        {kCallerSettingMenuProgram, kJobProgramUpload, 0, {K::Event, 450, 108}},
-        {kCallerSettingMenuProgram, kJobProgramDownload, 4, {K::Event, 450, 126}},
-        {kCallerSettingMenuProgram, kJobProgramDownload, 9, {K::Event, 450, 123}},
-        {kCallerSettingMenuProgram, kJobBaudCheck, 13, {K::Event, 450, 321}},
-        {kCallerDataView3, kJobDownload, 0, {K::Event, 443}},
-        {kCallerDataView4, kJobDownload, 0, {K::Event, 442}},
-        {kCallerDataView4, kJobDownload, 2, {K::Event, 450, 322}},
-        {kCallerCategoryMenu, kJobCategorySet, 2, {K::Display, 4}},
-        {kCallerCategoryMenu, kJobSlot, 0, {K::Enable, 0, 0, Screen::frmRQ2200}},
-        {kCallerSettingMenuSet, kJobConnect, 0, {K::Event, 41}},
-        {kCallerProgramEditor, kJobProgramDownload, 2, {K::Event, 383}},
-        {kCallerProgramEditor, kJobBaudCheck, 0, {K::MenuCommand, 101}},
-        {kCallerBaudDialog, kJobBaudChange, 2, {K::Enable, 0, 0, Screen::frmRQ4200}},
-        {kCallerBaudDialog, kJobSlot, 3, {K::Enable, 0, 0, Screen::frmRQ4100}},
-        {kCallerBaudDialog, kJobBaudChange, 0, {K::Unload, 0, 0, Screen::frmRQ4200}},
-        {kCallerSlotDialog, kJobSlot, 3, {K::Enable, 0, 0, Screen::frmRQ2200}},
-        {kCallerSlotDialog, kJobSlot, 0, {}},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(HandBackFor(row.caller, row.job, row.result, facts), row.expected)
-            << "caller " << static_cast<int>(row.caller) << " job " << row.job << " result " << row.result;
-    }
-    facts.downloadDifferences = 1;  // the check list only when it holds something
-    EXPECT_EQ(HandBackFor(kCallerDataViewDownload, kJobDownload, 0, facts),
-              (HandBackAction{K::Event, 445}));
-    facts.programItemCount = 3;
-    EXPECT_EQ(HandBackFor(kCallerSettingMenuProgram, kJobProgramUpload, 0, facts),
-              (HandBackAction{K::Event, 381}));
-    facts.rackAnswered = true;
-    EXPECT_EQ(HandBackFor(kCallerCategoryMenu, kJobSlot, 0, facts),
-              (HandBackAction{K::MenuCommand, 181}));
-    facts.category = 3;
-    EXPECT_EQ(HandBackFor(kCallerCategoryMenu, kJobCategoryMaint, 0, facts),
-              (HandBackAction{K::Event, 449}));
 }
 
 }  // namespace

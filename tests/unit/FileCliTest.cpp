@@ -5,14 +5,12 @@
 #include "files/FileError.h"
 #include "files/OleDate.h"
 #include "shell/Catalogue.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,18 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using rq50::test::CliRun;
+using rq50::test::ReadText;
 
 class FileCli : public ::testing::Test {
   protected:
@@ -43,23 +31,10 @@ class FileCli : public ::testing::Test {
         fs::copy_file(data / "PLANT1.7pa", m_dir / "PLANT1.7pa");
         fs::copy_file(data / "MIX.7pr", m_dir / "MIX.7pr");
         files::test::CopyConfigurationFiles(m_dir);
-        ASSERT_TRUE(fs::exists(fs::path(RQ50_BIN_DIR) / "rq50-cli")) << "build rq50-cli first";
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    CliRun Cli(const std::string& args) const {
-        const auto out = m_dir / "stdout.txt";
-        const auto err = m_dir / "stderr.txt";
-        const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" +
-                                    m_dir.string() + "' " + args + " >'" + out.string() + "' 2>'" +
-                                    err.string() + "'";
-        const int status = std::system(command.c_str());
-        CliRun r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
+    CliRun Cli(const std::string& args) const { return rq50::test::CliRunner(m_dir)(args); }
     std::string P(const std::string& name) const { return "'" + (m_dir / name).string() + "'"; }
 
     fs::path m_dir;
@@ -178,7 +153,7 @@ TEST_F(FileCli, CsvMatchesTheReport) {
     for (const auto& line : BuildParameterCsv(test::SampleParameterRecord(), areas, false)) {
         expected += line + "\r\n";
     }
-    EXPECT_EQ(Slurp(m_dir / "OUT.csv"), expected);
+    EXPECT_EQ(ReadText(m_dir / "OUT.csv"), expected);
 }
 
 TEST_F(FileCli, ErrorsAndExitCodes) {
@@ -210,13 +185,13 @@ TEST_F(FileCli, ErrorsAndExitCodes) {
     EXPECT_NE(r.err.find("nofolder does not exist"), std::string::npos) << r.err;
 
     // An export never replaces its own input or any parameter or program file.
-    const std::string before = Slurp(m_dir / "PLANT1.7pa");
+    const std::string before = ReadText(m_dir / "PLANT1.7pa");
     for (const char* output : {"PLANT1.7pa", "MIX.7pr", "OTHER.7PA"}) {
         r = Cli("csv " + P("PLANT1.7pa") + " -o " + P(output));
         EXPECT_EQ(r.exitCode, 1) << output;
         EXPECT_NE(r.err.find(output), std::string::npos) << r.err;
     }
-    EXPECT_EQ(Slurp(m_dir / "PLANT1.7pa"), before);
+    EXPECT_EQ(ReadText(m_dir / "PLANT1.7pa"), before);
     EXPECT_FALSE(fs::exists(m_dir / "OTHER.7PA"));
 
     EXPECT_EQ(Cli("show " + P("PLANT1.txt")).exitCode, 2);

@@ -3,12 +3,10 @@
 #include "files/ProgramFile.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramTypes.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -31,20 +29,10 @@ class ProgramCli : public ::testing::Test {
     void TearDown() override { fs::remove_all(m_dir); }
 
     int Cli(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) const {
-        const auto outFile = m_dir / "stdout.txt";
-        const auto errFile = m_dir / "stderr.txt";
-        const std::string command = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir '" +
-                                    m_dir.string() + "' " + args + " >'" + outFile.string() +
-                                    "' 2>'" + errFile.string() + "'";
-        const int status = std::system(command.c_str());
-        const auto slurp = [](const fs::path& path, std::string* text) {
-            if (!text) return;
-            const auto bytes = files::test::ReadBytes(path);
-            text->assign(bytes.begin(), bytes.end());
-        };
-        slurp(outFile, out);
-        slurp(errFile, err);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const rq50::test::CliRun run = rq50::test::CliRunner(m_dir)(args);
+        if (out) *out = run.out;
+        if (err) *err = run.err;
+        return run.exitCode;
     }
 
     /// Saves a new program made for `model`'s row of `categoryRow`, with the

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <stdexcept>
 
 #include "ShellFakes.h"
 #include "comm/Engine.h"
+#include "comm/HandBack.h"
 
 namespace rq50::shell {
 namespace {
@@ -18,125 +18,201 @@ Calls ShowEnable(const char* name) {
     return {std::string("show ") + name, std::string("enable ") + name};
 }
 
-// What each display does when every dialog completes.
-Calls ExpectedDisplayCalls(int display) {
-    switch (display) {
-        case 2:
-            return ShowEnable("frmRQ2000");
-        case 3:
-        case 19:
-            return ShowEnable("frmRQ2100");
-        case 4:
-            return ShowEnable("frmRQ2200");
-        case 5:
-        case 6:
-        case 7:
-        case 8:
-            return ShowEnable("frmRQ2300");
-        case 9:
-        case 11:
-        case 20:
-            return ShowEnable("frmRQ2400");
-        case 10:
-            return {"open", "show frmRQ2400", "enable frmRQ2400"};
-        case 12:
-            return ShowEnable("frmRQ2500");
-        case 13:
-            return ShowEnable("frmRQ2600");
-        case 14:
-            return {"save"};
-        case 15:
-            return ShowEnable("frmRQ2700");
-        case 16:
-            return ShowEnable("frmRQ2800");
-        case 17:
-            return {"print (from dialog)"};
-        case 18:
-            return ShowEnable("frmRQ2900");
-        case 21:
-            return ShowEnable("frmRQ3000");
-        case 22:
-            return ShowEnable("frmRQ3100");
-        case 23:
-            return ShowEnable("frmRQ4000");
-        case 24:
-            return {"modal frmRQ4100", "enable frmRQ4100"};
-        case 25:
-            return ShowEnable("frmRQ4200");
-        case 26:
-            return {"modal frmRQ0200"};
-        case 28:
-            return {"csv"};
-        default:
-            return {};
-    }
-}
+// Which screen the user works on after an event of a screen (and a follow
+// code), or after a job ends and the engine hands back to the screens.
 
-TEST(DisplayMatorix, EveryEventCodeShowsItsDisplay) {
-    const std::map<int, std::vector<int>> table = {
-        {2, {1, 44, 364}},
-        {3, {21, 65, 202, 247, 248}},
-        {19, {22, 204, 385}},
-        {4, {41, 83, 102, 123, 142}},
-        {10, {43, 363}},
-        {23, {61, 62, 63, 64}},
-        {12, {161, 181}},
-        {14, {162, 182}},
-        {16, {164, 184, 255, 256, 325, 326, 341, 384}},
-        {11, {201, 222, 243, 244, 264, 303, 443}},
-        {20, {203, 272, 274}},
-        {9, {221, 241, 242, 262, 268, 270, 281, 302, 441}},
-        {21, {245, 246, 253, 254, 282, 283, 304, 361, 381, 421, 444}},
-        {27, {249, 250}},
-        {13, {261, 307, 382}},
-        {17, {284, 301}},
-        {18, {305}},
-        {28, {306}},
-        {15, {321, 322, 445}},
-        {22, {323, 324, 406}},
+struct EventScenario {
+    const char* what;
+    int event, follow;
+    Calls expected;
+};
+
+TEST(DisplayMatorix, EachEventLeadsToItsScreen) {
+    const EventScenario scenarios[] = {
+        {"back to the top menu", 1, 0, ShowEnable("frmRQ2000")},
+        {"top menu OK in parameter mode", 21, 0, ShowEnable("frmRQ2100")},
+        {"top menu OK in program mode", 22, 0, ShowEnable("frmRQ2100")},
+        {"Read Data from a File", 43, 0, {"open", "show frmRQ2400", "enable frmRQ2400"}},
+        {"now communicating", 61, 0, ShowEnable("frmRQ4000")},
+        {"content list", 161, 0, ShowEnable("frmRQ2500")},
+        {"save to file", 162, 0, {"save"}},
+        {"print dialog", 164, 0, ShowEnable("frmRQ2800")},
+        {"information window", 261, 0, ShowEnable("frmRQ2600")},
+        {"print from the dialog", 284, 0, {"print (from dialog)"}},
+        {"print preview", 305, 0, ShowEnable("frmRQ2900")},
+        {"CSV file", 306, 0, {"csv"}},
+        {"command check error list", 323, 0, ShowEnable("frmRQ3100")},
+        {"a follow code alone: the parameter screen", 9999, 241, ShowEnable("frmRQ2300")},
+        {"follow code 2 enables the setting menu", 0, 2, {"enable frmRQ2100"}},
     };
-    for (const auto& [display, codes] : table) {
-        for (int code : codes) {
-            ServicesScope scope;
-            shell::Workspace& ws = scope.ws;
-            DisplayMatorix(ws, code, 0, 0);
-            EXPECT_EQ(scope.navigation.calls, ExpectedDisplayCalls(display)) << "event " << code;
-        }
-    }
-    for (int tab = 0; tab < 4; ++tab) {
+    for (const auto& s : scenarios) {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        DisplayMatorix(ws, 446 + tab, 0, 0);
+        DisplayMatorix(scope.ws, s.event, s.follow, 0);
+        EXPECT_EQ(scope.navigation.calls, s.expected) << s.what;
+    }
+    for (int tab = 0; tab < 4; ++tab) {  // the category menu's four categories
+        ServicesScope scope;
+        DisplayMatorix(scope.ws, 446 + tab, 0, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2300"));
-        EXPECT_EQ(ws.state.parameterTab, tab);
+        EXPECT_EQ(scope.ws.state.parameterTab, tab);
     }
 }
 
-TEST(DisplayMatorix, EveryFollowCodeRunsItsAction) {
-    const std::map<int, std::vector<int>> table = {
-        {4, {1, 162}},
-        {23, {21, 101, 121, 41, 81}},
-        {19, {102, 103, 104, 105, 106, 107, 108, 324}},
-        {21, {123, 124, 125, 126, 127, 128, 330}},
-        {5, {241}},
-        {6, {242}},
-        {7, {243}},
-        {8, {244}},
-        {3, {321}},
-        {9, {322}},
+struct HandBackScenario {
+    const char* what;
+    comm::CommCallers caller;
+    int job, result;
+    comm::HandBackFacts facts;
+    Calls expected;
+    std::vector<int> menuCommands;
+};
+
+TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
+    using namespace comm;
+    const HandBackScenario scenarios[] = {
+        {"upload: the data view",
+         kCallerSettingMenuUpload,
+         kJobUpload,
+         0,
+         {},
+         ShowEnable("frmRQ2400"),
+         {}},
+        {"failed upload: the setting menu",
+         kCallerSettingMenuUpload,
+         kJobUpload,
+         kErrTerminated,
+         {},
+         ShowEnable("frmRQ2100"),
+         {}},
+        {"program upload: the editor",
+         kCallerSettingMenuProgram,
+         kJobProgramUpload,
+         0,
+         {.programItemCount = 3},
+         ShowEnable("frmRQ3000"),
+         {}},
+        {"empty program upload: the program menu",
+         kCallerSettingMenuProgram,
+         kJobProgramUpload,
+         0,
+         {},
+         ShowEnable("frmRQ2100"),
+         {}},
+        {"program upload refused: the program menu",
+         kCallerSettingMenuProgram,
+         kJobProgramUpload,
+         kErrNoResponse,
+         {},
+         ShowEnable("frmRQ2100"),
+         {}},
+        {"failed program download: the editor",
+         kCallerSettingMenuProgram,
+         kJobProgramDownload,
+         kErrModel,
+         {},
+         ShowEnable("frmRQ3000"),
+         {}},
+        {"download with differences: the check list",
+         kCallerDataViewDownload,
+         kJobDownload,
+         0,
+         {.downloadDifferences = 1},
+         ShowEnable("frmRQ2700"),
+         {}},
+        {"clean download: the data view again",
+         kCallerDataViewDownload,
+         kJobDownload,
+         0,
+         {},
+         {"enable frmRQ2400"},
+         {}},
+        {"failed download: the data view stays",
+         kCallerDataViewDownload,
+         kJobDownload,
+         kErrNoResponse,
+         {},
+         {"enable frmRQ2400"},
+         {}},
+        {"failed download from the list: the data view",
+         kCallerDataView4,
+         kJobDownload,
+         kErrNoResponse,
+         {},
+         ShowEnable("frmRQ2400"),
+         {}},
+        {"connect: the category menu",
+         kCallerSettingMenuSet,
+         kJobConnect,
+         0,
+         {},
+         ShowEnable("frmRQ2200"),
+         {}},
+        {"failed category job: the category menu",
+         kCallerCategoryMenu,
+         kJobCategorySet,
+         kErrNoResponse,
+         {},
+         ShowEnable("frmRQ2200"),
+         {}},
+        {"MAINT category: the parameter screen",
+         kCallerCategoryMenu,
+         kJobCategoryMaint,
+         0,
+         {.category = 3},
+         ShowEnable("frmRQ2300"),
+         {}},
+        {"slot with a rack: the menu command",
+         kCallerCategoryMenu,
+         kJobSlot,
+         0,
+         {.rackAnswered = true},
+         {},
+         {kMenuAfterSlotJob}},
+        {"slot without a rack: the category menu",
+         kCallerCategoryMenu,
+         kJobSlot,
+         0,
+         {},
+         {"enable frmRQ2200"},
+         {}},
+        {"baud check: the baud-rate dialog",
+         kCallerProgramEditor,
+         kJobBaudCheck,
+         0,
+         {},
+         {},
+         {kMenuBaudRateDialog}},
+        {"baud change: the dialog closes",
+         kCallerBaudDialog,
+         kJobBaudChange,
+         0,
+         {},
+         {"unload frmRQ4200"},
+         {}},
+        {"failed baud change: the dialog stays",
+         kCallerBaudDialog,
+         kJobBaudChange,
+         kErrNoResponse,
+         {},
+         {"enable frmRQ4200"},
+         {}},
+        {"slot dialog cancelled: the category menu",
+         kCallerSlotDialog,
+         kJobSlot,
+         kErrTerminated,
+         {},
+         {"enable frmRQ2200"},
+         {}},
+        {"slot dialog done: nothing", kCallerSlotDialog, kJobSlot, 0, {}, {}, {}},
     };
-    for (const auto& [display, codes] : table) {
-        for (int code : codes) {
-            ServicesScope scope;
-            shell::Workspace& ws = scope.ws;
-            DisplayMatorix(ws, 9999, code, 0);
-            EXPECT_EQ(scope.navigation.calls, ExpectedDisplayCalls(display)) << "follow " << code;
-        }
+    for (const auto& s : scenarios) {
+        ServicesScope scope;
+        std::vector<int> menuCommands;
+        RunHandBack(scope.ws, HandBackFor(s.caller, s.job, s.result, s.facts),
+                    [&](int code) { menuCommands.push_back(code); });
+        EXPECT_EQ(scope.navigation.calls, s.expected) << s.what;
+        EXPECT_EQ(menuCommands, s.menuCommands) << s.what;
     }
-    ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    DisplayMatorix(ws, 0, 2, 0);
-    EXPECT_EQ(scope.navigation.calls, Calls{"enable frmRQ2100"});
 }
 
 TEST(DisplayMatorix, EventThenFollowInThatOrder) {
