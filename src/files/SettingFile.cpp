@@ -24,20 +24,6 @@ namespace {
 constexpr std::size_t kPasswordCodes = 4;
 constexpr std::int64_t kPasswordFileBytes = 4;
 
-class BusyPointer {
-  public:
-    explicit BusyPointer(NavigationHost* navigation) : m_navigation(navigation) { Set(true); }
-    ~BusyPointer() { Set(false); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-  private:
-    void Set(bool busy) {
-        if (m_navigation != nullptr) m_navigation->SetBusyPointer(busy);
-    }
-    NavigationHost* m_navigation;
-};
-
 bool SettingFileExists(Workspace& ws) {
     std::error_code ec;
     return std::filesystem::is_regular_file(shell::platform::PathFromUtf8(ws.state.settingFilePath),

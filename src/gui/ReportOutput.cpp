@@ -4,6 +4,7 @@
 #include "files/OleDate.h"
 #include "files/Workspace.h"
 #include "gui/QtHosts.h"
+#include "gui/WaitCursor.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
@@ -49,14 +50,6 @@ void ShowFailure(const shell::Services& hosts, const std::string& text) {
     host->Show({text, shell::Catalogue(kTextPrint), shell::kButtonsOk, shell::MsgIcon::Critical});
 }
 
-class BusyPointer {
-  public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-
 }  // namespace
 
 ReportPrinter& Printer() {
@@ -93,7 +86,7 @@ bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind) {
 }
 
 bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind) {
-    BusyPointer busy;
+    WaitCursor busy;
     const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
     bool printed = false;
     if (printer != nullptr) {
@@ -122,7 +115,7 @@ bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind) {
     QString path = Text(choice->fileName);
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
 
-    BusyPointer busy;
+    WaitCursor busy;
     platform::PdfReport pdf(path);
     bool written = false;
     if (pdf.Surface() != nullptr) {

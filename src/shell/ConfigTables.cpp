@@ -18,21 +18,6 @@ namespace {
 
 constexpr int kTextBaudrateIni = 51;
 
-/// Hourglass for the length of a table read.
-class BusyPointer {
-  public:
-    explicit BusyPointer(NavigationHost* navigation) : m_navigation(navigation) { Set(true); }
-    ~BusyPointer() { Set(false); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-  private:
-    void Set(bool busy) {
-        if (m_navigation != nullptr) m_navigation->SetBusyPointer(busy);
-    }
-    NavigationHost* m_navigation;
-};
-
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(shell::platform::PathFromUtf8(path), ec);

@@ -85,4 +85,19 @@ class NavigationHost {
     virtual void EndProgram() {}
 };
 
+/// The hourglass pointer for as long as it lives (nothing without a host).
+class BusyPointer {
+  public:
+    explicit BusyPointer(NavigationHost* navigation) : m_navigation(navigation) { Set(true); }
+    ~BusyPointer() { Set(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+  private:
+    void Set(bool busy) {
+        if (m_navigation != nullptr) m_navigation->SetBusyPointer(busy);
+    }
+    NavigationHost* m_navigation;
+};
+
 }  // namespace rq50::shell

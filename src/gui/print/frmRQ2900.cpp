@@ -14,6 +14,7 @@
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
+#include "gui/WaitCursor.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
 #include "shell/Services.h"
@@ -149,7 +150,7 @@ void frmRQ2900::PaintReport(QPrinter* printer) {
 }
 
 void frmRQ2900::cboZoom_Click(int index) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const gui::WaitCursor busy;
     if (index == kWholeViewEntry) {
         m_wholeView = true;
         m_ui->vspData->fitInView();
@@ -157,7 +158,6 @@ void frmRQ2900::cboZoom_Click(int index) {
         m_wholeView = false;
         m_ui->vspData->setZoomFactor(m_ui->cboZoom->itemText(index).toDouble() / 100.0);
     }
-    QApplication::restoreOverrideCursor();
 }
 
 void frmRQ2900::cboZoom_Typed() {
