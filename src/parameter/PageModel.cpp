@@ -413,10 +413,6 @@ void PageModel::SetDownloadAllowed(bool allowed) {
     m_downloadAllowed = allowed;
 }
 
-void PageModel::SetLogMode(int mode) {
-    m_logMode = mode;
-}
-
 // ---------------------------------------------------------------- user actions
 
 bool PageModel::OpenCategory(const JobStarter& start) {

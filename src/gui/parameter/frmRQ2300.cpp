@@ -169,12 +169,10 @@ frmRQ2300::frmRQ2300(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
     connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = false;
-        Page().SetLogMode(0);
     });
     connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = true;
-        Page().SetLogMode(1);
     });
     connect(&m_tmrCycle, &QTimer::timeout, this, [this] {
         gui::Trap(Ws().hosts, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
