@@ -22,11 +22,6 @@ constexpr int kTextRackSlot = 4011;
 constexpr const char* kStatusSeparator = "  |  ";
 }  // namespace
 
-std::string CommEngine::CommSettingsString() const {
-    return std::to_string(CommSettings.speed) + "," + CommSettings.parity + "," +
-           std::to_string(CommSettings.dataBits) + "," + CommSettings.stopBits;
-}
-
 std::string DeviceForPort(const shell::Services& hosts, int portNumber) {
     const std::string number = std::to_string(portNumber);
     if (auto* settings = hosts.settings) {
@@ -64,21 +59,6 @@ std::string CommEngine::LineStatusText(const std::string& demoName) const {
                     : last.model;
     }
     return text;
-}
-
-void CommEngine::InitCommSettings() {
-    CommSettings = {};
-    int port = 1;
-    if (auto* settings = Data().hosts.settings) {
-        if (auto text = settings->Get("COMPORT")) {
-            try {
-                port = std::stoi(*text);
-            } catch (const std::exception&) {
-                port = 1;
-            }
-        }
-    }
-    Data().state.comPort = static_cast<std::int16_t>(port >= 1 && port <= 4 ? port : 1);
 }
 
 void CommEngine::ClearSendData() {

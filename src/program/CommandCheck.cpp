@@ -19,8 +19,6 @@ enum CheckText : int {
     kTextNoOperatorTable = 3115,
 };
 
-constexpr int kMinErrorRows = 20;
-
 int LastRow(const CellGrid& grid) {
     return std::min(grid.Rows(), kGridRows);
 }
@@ -171,10 +169,6 @@ std::vector<ErrorLine> BuildErrorLines(const CommandCheckResult& result) {
                          shell::Catalogue(e.invalidAddress ? kTextInvalidJump : kTextSpecifyJump)});
     }
     return lines;
-}
-
-int ErrorListRowCount(std::size_t lineCount) {
-    return std::max(static_cast<int>(lineCount), kMinErrorRows);
 }
 
 }  // namespace rq50::program

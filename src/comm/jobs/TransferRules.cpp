@@ -67,10 +67,6 @@ bool SameModel(std::string_view a, std::string_view b) {
     return TrimTrailingBlanks(a) == TrimTrailingBlanks(b);
 }
 
-bool IsSlotZero(std::string_view name, std::string_view data) {
-    return std::string(name) + std::string(data) == "SLOT NO       00";
-}
-
 std::string SlotWriteText(int slot) {
     const int two = ((slot % 100) + 100) % 100;
     std::string text(6, ' ');

@@ -23,9 +23,6 @@ std::string TrimBlanks(std::string_view text);
 /// keeps "RQB2    " as received while a file may hold "RQB2".
 bool SameModel(std::string_view a, std::string_view b);
 
-/// A rack interface with no slot selected: name and data read "SLOT NO       00".
-bool IsSlotZero(std::string_view name, std::string_view data);
-
 /// The 8 data bytes that select slot `slot` of a rack interface: six blanks
 /// and the slot as two digits.
 std::string SlotWriteText(int slot);
