@@ -154,30 +154,15 @@ class StopSignals {
     struct sigaction m_savedTerm {};
 };
 
+/// A stop signal came. Given to the engine's job run, it presses
+/// "Terminate", which lets the request on the line be answered (or time out)
+/// and ends the job before the next one, in either pacing.
 bool Stopped() {
     return g_stopSignal != 0;
 }
 
 int StoppedExit() {
     return kExitSignalBase + static_cast<int>(g_stopSignal);
-}
-
-/// Runs the started job to its end. A stop signal presses "Terminate", which
-/// lets the request on the line be answered (or time out) and ends the job
-/// before the next one, in either pacing.
-void RunStartedJob(shell::CoreSession& core) {
-    auto* clock = core.Data().hosts.clock;
-    const std::int64_t end = clock->NowMs() + kJobLimitMs;
-    bool terminated = false;
-    while (core.Engine().CommBusy) {
-        if (Stopped() && !terminated) {
-            core.Engine().Terminate();
-            terminated = true;
-        }
-        core.Engine().Timer1();
-        if (!core.Engine().CommBusy || clock->NowMs() >= end) break;
-        clock->Wait(core.Engine().Timer1Interval);
-    }
 }
 
 /// Progress on stderr, the SLOT No. dialog answered by --slot.
@@ -310,7 +295,7 @@ class Session {
     /// that answer, so nothing is asked.
     bool RunJob(int job, const std::string& title) {
         if (!m_core.Engine().StartCommJob({job, title})) return false;
-        RunStartedJob(m_core);
+        m_core.Engine().RunCommJob(kJobLimitMs, Stopped);
         return m_core.Engine().CommResult == kErrNone;
     }
 
@@ -631,7 +616,7 @@ int RunBaud(shell::CoreSession& core, int rate) {
     if (!session.Attach()) return kExitSystemError;
     if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRate))) return kExitSystemError;
     if (!jobs::StartBaudRateChange(core.Engine(), rate)) return kExitSystemError;
-    RunStartedJob(core);
+    core.Engine().RunCommJob(kJobLimitMs, Stopped);
     return ExitOf(core.Engine().CommResult == kErrNone);
 }
 
@@ -750,7 +735,7 @@ class OnlineSession {
     /// Runs the job a page action started; true when one ran and ended well.
     bool Ran(bool started) {
         if (!started) return false;
-        RunStartedJob(core);
+        core.Engine().RunCommJob(kJobLimitMs, Stopped);
         return core.Engine().CommResult == kErrNone;
     }
     shell::CoreSession& core;
@@ -992,7 +977,7 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         if (Stopped()) break;
         if (!core.Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
             return kExitSystemError;
-        RunStartedJob(core);
+        core.Engine().RunCommJob(kJobLimitMs, Stopped);
         if (core.Engine().CommResult != kErrNone)
             return Stopped() ? StoppedExit() : kExitSystemError;
         const std::string stamp = TimeStampNow();

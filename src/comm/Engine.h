@@ -190,8 +190,10 @@ class CommEngine : public CommEngineState {
 
     /// Drives the engine until the running job has ended: a tick, then the
     /// clock moves on by one tick interval. `maxMs` bounds the run (false
-    /// when reached).
-    bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
+    /// when reached). When `stopAsked` returns true before a tick, the job is
+    /// terminated once (Terminate) and run on to its end.
+    bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000,
+                    const std::function<bool()>& stopAsked = {});
 
     /// How long the engine can wait before its next tick finds work: 0 when
     /// it has work now, the rest of the fast pacing's gap before a request,
