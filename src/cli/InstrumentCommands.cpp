@@ -56,10 +56,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -929,15 +927,6 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
     return kExitOk;
 }
 
-std::string TimeStampNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return text;
-}
-
 std::string CsvField(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
@@ -980,7 +969,7 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
         if (core.Engine().CommResult != kErrNone)
             return Stopped() ? StoppedExit() : kExitSystemError;
-        const std::string stamp = TimeStampNow();
+        const std::string stamp = shell::LocalTimeText("%Y-%m-%dT%H:%M:%S");
         ordered_json values = ordered_json::array();
         if (!Link().json) std::cout << stamp;
         if (csv.is_open()) csv << CsvField(stamp);
