@@ -7,6 +7,7 @@
 #include "files/SingleByteText.h"
 #include "parameter/ValueRules.h"
 #include "shell/CoreSession.h"
+#include "shell/TextTrim.h"
 #include "shell/Workspace.h"
 
 #include <iomanip>
@@ -71,7 +72,7 @@ bool ApplyInformationFields(shell::CoreSession& core, const std::map<int, std::s
 }
 
 std::string JsonText(const std::string& singleByte) {
-    return files::SingleByteToUtf8(parameter::TrimBlanks(singleByte));
+    return files::SingleByteToUtf8(shell::Trim(singleByte));
 }
 
 std::string KindName(int kind) {

@@ -49,6 +49,7 @@
 #ifdef RQ50_HAVE_QT_PORT
 #include "platform/QtSerialPort.h"
 #include "platform/SerialPortList.h"
+#include "shell/TextTrim.h"
 
 #include <QCoreApplication>
 #endif
@@ -334,10 +335,6 @@ int ExitOf(bool ok) {
     return ok ? kExitOk : kExitSystemError;
 }
 
-std::string Trim(const std::string& text) {
-    return jobs::TrimBlanks(text);
-}
-
 // ------------------------------------------------------------ upload
 
 struct UploadOptions {
@@ -367,7 +364,7 @@ int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
     }
     if (!Link().quiet) {
         Note(std::to_string(core.Engine().Data().items.dataSet.size()) + " items of model " +
-             Trim(core.Engine().Data().header.model) + " saved to " + *output);
+             shell::Trim(core.Engine().Data().header.model) + " saved to " + *output);
     }
     return kExitOk;
 }
@@ -398,9 +395,10 @@ void PrintCheckList(shell::CoreSession& core) {
               << "Send Data"
               << "Data that has been set\n";
     for (const auto& e : list) {
-        std::cout << std::left << std::setw(8) << Trim(parameter::FormatAddress(e.ma, e.mb))
-                  << std::setw(14) << Trim(e.sentName) << std::setw(20)
-                  << Trim(e.sentData) + Trim(e.sentAux) << jobs::CheckEntrySetText(e) << "\n";
+        std::cout << std::left << std::setw(8) << shell::Trim(parameter::FormatAddress(e.ma, e.mb))
+                  << std::setw(14) << shell::Trim(e.sentName) << std::setw(20)
+                  << shell::Trim(e.sentData) + shell::Trim(e.sentAux) << jobs::CheckEntrySetText(e)
+                  << "\n";
     }
 }
 
@@ -409,8 +407,8 @@ void PrintCheckList(shell::CoreSession& core) {
 std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
                             const std::string& fileModel) {
     if (text == shell::Catalogue(kTextNonMatchingModel)) {
-        return text + "\nrq50-cli: the file is for model " + Trim(fileModel) +
-               ", the instrument is model " + Trim(core.Engine().Results().instrumentModel);
+        return text + "\nrq50-cli: the file is for model " + shell::Trim(fileModel) +
+               ", the instrument is model " + shell::Trim(core.Engine().Results().instrumentModel);
     }
     const auto differences = core.Engine().Results().downloadCheck.size();
     // The message itself counts the differences; the command line lists them.
@@ -439,7 +437,7 @@ ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, boo
                         {"stopped", Stopped()},
                         {"written", core.Engine().Results().itemsWritten},
                         {"total", total},
-                        {"instrumentModel", Trim(core.Engine().Results().instrumentModel)},
+                        {"instrumentModel", shell::Trim(core.Engine().Results().instrumentModel)},
                         {"differences", CheckListJson(core)}};
 }
 
@@ -500,7 +498,7 @@ int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
         const auto& header = core.Engine().Data().program.header;
         Note(std::to_string(header.stepCount) + " PROGRAM steps and " +
              std::to_string(header.constCount) + " CONST items of model " +
-             Trim(header.modelCode) + " saved to " + *output);
+             shell::Trim(header.modelCode) + " saved to " + *output);
     }
     return kExitOk;
 }
@@ -597,9 +595,10 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
         const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
         if (!ok || core.Engine().CommFacts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
-        if (Trim(record.header.modelCode) != Trim(core.Engine().Data().program.header.modelCode)) {
-            notes.push_back("model " + Trim(record.header.modelCode) + " against " +
-                            Trim(core.Engine().Data().program.header.modelCode));
+        if (shell::Trim(record.header.modelCode) !=
+            shell::Trim(core.Engine().Data().program.header.modelCode)) {
+            notes.push_back("model " + shell::Trim(record.header.modelCode) + " against " +
+                            shell::Trim(core.Engine().Data().program.header.modelCode));
         }
         found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
     }
@@ -631,7 +630,8 @@ int RunSlot(shell::CoreSession& core, const std::string& text) {
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlot));
     if (ok && core.Engine().CommFacts.rackAnswered) {
-        std::cout << "slot " << *slot << ": " << Trim(core.Engine().Results().slotModel) << "\n";
+        std::cout << "slot " << *slot << ": " << shell::Trim(core.Engine().Results().slotModel)
+                  << "\n";
         if (!Link().quiet) {
             Note("the rack interface forgets the slot when the line closes; give --slot " +
                  std::to_string(*slot) + " to the commands that work on this instrument");
@@ -670,7 +670,7 @@ ordered_json RowJson(const parameter::PageModel& page, int row) {
     const auto& c = page.Rows()[static_cast<std::size_t>(row)];
     const int kind = c[parameter::kColKind].empty() ? 0 : std::atoi(c[parameter::kColKind].c_str());
     return ordered_json{{"row", row},
-                        {"address", Trim(c[parameter::kColAddress])},
+                        {"address", shell::Trim(c[parameter::kColAddress])},
                         {"name", JsonText(c[parameter::kColName])},
                         {"data", JsonText(c[parameter::kColData])},
                         {"aux", JsonText(c[parameter::kColAux])},
@@ -685,7 +685,7 @@ void PrintPage(const parameter::PageModel& page) {
     if (Link().json) {
         ordered_json rows = ordered_json::array();
         for (int row = 1; row <= parameter::kPageRows; ++row) {
-            if (!Trim(page.Cell(row, parameter::kColAddress)).empty())
+            if (!shell::Trim(page.Cell(row, parameter::kColAddress)).empty())
                 rows.push_back(RowJson(page, row));
         }
         PrintJson({{"category", parameter::PageModel::CategoryTitle(page.Category())},
@@ -780,7 +780,7 @@ int FindRow(shell::CoreSession& core, OnlineSession& online, const std::string& 
         }
         for (int guard = 0; guard < 64; ++guard) {
             for (int row = 1; row <= parameter::kPageRows; ++row) {
-                if (Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
+                if (shell::Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
             }
             if (!page.Move(true, 6, core.Engine().CommBusy, online.Starter())) break;
             if (!online.Ran(true)) return 0;
@@ -842,8 +842,8 @@ ordered_json ItemJson(const parameter::PageModel& page, int row) {
 
 void PrintItem(const parameter::PageModel& page, int row) {
     const auto& c = page.Rows()[static_cast<std::size_t>(row)];
-    std::cout << Trim(c[0]) << " " << Trim(c[1]) << " = " << Trim(c[2]);
-    if (!Trim(c[3]).empty()) std::cout << " " << Trim(c[3]);
+    std::cout << shell::Trim(c[0]) << " " << shell::Trim(c[1]) << " = " << shell::Trim(c[2]);
+    if (!shell::Trim(c[3]).empty()) std::cout << " " << shell::Trim(c[3]);
     std::cout << "\n";
     for (const auto& choice : page.Edit().choices.entries) {
         std::cout << (choice.code == page.Edit().choices.currentCode ? "* " : "  ") << choice.code
@@ -913,7 +913,7 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
     if (Link().json) {
         auto document = RowJson(page, row);
         document["asked"] = o.value;
-        document["sent"] = Trim(sent);
+        document["sent"] = shell::Trim(sent);
         document["held"] = JsonText(shown);
         document["asExpected"] = same;
         PrintJson(document);
@@ -956,8 +956,8 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         csv << CsvField("time");
         for (const auto& m : page.Window().measured) {
             csv << ","
-                << CsvField(Trim(page.Cell(m.row, parameter::kColAddress)) + " " +
-                            Trim(page.Cell(m.row, parameter::kColName)));
+                << CsvField(shell::Trim(page.Cell(m.row, parameter::kColAddress)) + " " +
+                            shell::Trim(page.Cell(m.row, parameter::kColName)));
         }
         csv << "\r\n";
     }
@@ -974,9 +974,9 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         if (!Link().json) std::cout << stamp;
         if (csv.is_open()) csv << CsvField(stamp);
         for (const auto& m : page.Window().measured) {
-            const std::string name = Trim(page.Cell(m.row, parameter::kColName));
-            const std::string data = Trim(page.Cell(m.row, parameter::kColData));
-            values.push_back({{"address", Trim(page.Cell(m.row, parameter::kColAddress))},
+            const std::string name = shell::Trim(page.Cell(m.row, parameter::kColName));
+            const std::string data = shell::Trim(page.Cell(m.row, parameter::kColData));
+            values.push_back({{"address", shell::Trim(page.Cell(m.row, parameter::kColAddress))},
                               {"name", JsonText(name)},
                               {"value", JsonText(data)},
                               {"aux", JsonText(page.Cell(m.row, parameter::kColAux))}});
@@ -1009,17 +1009,17 @@ int RunCancelOutput(shell::CoreSession& core) {
     int changed = 0;
     for (int row = 1; row <= parameter::kPageRows; ++row) {
         const auto& now = page.Rows()[static_cast<std::size_t>(row)];
-        if (Trim(now[parameter::kColAddress]).empty()) continue;
+        if (shell::Trim(now[parameter::kColAddress]).empty()) continue;
         const auto& was = before[row];
         if (now[parameter::kColData] == was[parameter::kColData] &&
             now[parameter::kColAux] == was[parameter::kColAux] && row != page.FirstItemRow())
             continue;
         auto value = [](const auto& cells) {
-            const std::string aux = Trim(cells[parameter::kColAux]);
-            return Trim(cells[parameter::kColData]) + (aux.empty() ? "" : " " + aux);
+            const std::string aux = shell::Trim(cells[parameter::kColAux]);
+            return shell::Trim(cells[parameter::kColData]) + (aux.empty() ? "" : " " + aux);
         };
-        std::cout << Trim(now[parameter::kColAddress]) << " " << Trim(now[parameter::kColName])
-                  << " = " << value(now);
+        std::cout << shell::Trim(now[parameter::kColAddress]) << " "
+                  << shell::Trim(now[parameter::kColName]) << " = " << value(now);
         if (now[parameter::kColData] != was[parameter::kColData] ||
             now[parameter::kColAux] != was[parameter::kColAux]) {
             ++changed;
@@ -1076,7 +1076,7 @@ void AddLinkOptions(CLI::App& app) {
             [](const std::string& device) -> std::string {
                 // An empty word (an unset shell variable) must never fall back
                 // to the simulated instrument and "succeed".
-                return device.find_first_not_of(" \t") == std::string::npos
+                return shell::Trim(device, shell::kSpaceOrTab).empty()
                            ? "--port names no device (an empty value); leave --port out for "
                              "the simulated instrument"
                            : std::string();

@@ -12,6 +12,7 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
 #include "shell/Workspace.h"
 
 namespace rq50::comm {
@@ -131,10 +132,7 @@ int DataLengthOf(int code) {
 }
 
 std::string TrimUpper(const std::string& text) {
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    auto last = text.find_last_not_of(' ');
-    std::string out = text.substr(first, last - first + 1);
+    std::string out = shell::Trim(text);
     for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }

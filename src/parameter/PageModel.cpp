@@ -1,6 +1,7 @@
 #include "parameter/PageModel.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 
@@ -494,7 +495,7 @@ void PageModel::EnterRow(int row) {
         const bool editable =
             readable && kind != kKindMeasured && kind != kKindShown && kind != kKindOther;
         SetEntryEnabled(editable && !m_reading);
-        if (TrimBlanks(m_grid[static_cast<std::size_t>(row)][kColName]) == "SELF CHK") {
+        if (shell::Trim(m_grid[static_cast<std::size_t>(row)][kColName]) == "SELF CHK") {
             m_controls.writeEnabled = false;
         }
         return;

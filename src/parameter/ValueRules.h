@@ -18,9 +18,6 @@ enum DisplayMode : int {
 /// Key code of Backspace as the entry boxes see it.
 inline constexpr int kKeyBackspace = 8;
 
-/// Removes leading and trailing blanks (spaces only, as the instrument pads).
-std::string TrimBlanks(const std::string& text);
-
 /// True when the text reads as a decimal number: blanks, an optional sign,
 /// blanks, digits with at most one ".", blanks; at least one digit.
 bool IsNumeric(const std::string& text);

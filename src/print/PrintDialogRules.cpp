@@ -6,6 +6,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/Workspace.h"
 
 #include <cstdlib>
@@ -120,7 +121,7 @@ TypedZoom ReadTypedZoom(std::string_view text, bool wholeView) {
         zoom.text = "10";
     } else {
         zoom.percent = value;
-        zoom.text = parameter::TrimBlanks(typed);
+        zoom.text = shell::Trim(typed);
     }
     return zoom;
 }

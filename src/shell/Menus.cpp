@@ -19,6 +19,7 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
 #include "shell/UndoFolder.h"
 #include "shell/Workspace.h"
 

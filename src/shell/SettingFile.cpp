@@ -14,6 +14,7 @@
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 #include "shell/Workspace.h"
 

@@ -13,6 +13,7 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 #include "shell/Workspace.h"
 

@@ -21,24 +21,25 @@
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "comm/ScreenJob.h"
-#include "gui/comm/frmRQ4100.h"
-#include "gui/comm/frmRQ4300.h"
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
 #include "gui/FitWindow.h"
+#include "gui/comm/frmRQ4100.h"
+#include "gui/comm/frmRQ4300.h"
+#include "gui/program/frmRQ3000.h"
+#include "gui/shell/frmRQ0000.h"
+#include "gui/shell/frmRQ0100.h"
+#include "gui/shell/frmRQ0200.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "print/PrintDialogRules.h"
 #include "program/ProgramMenu.h"
-#include "gui/program/frmRQ3000.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/Navigation.h"
 #include "shell/SessionState.h"
-#include "gui/shell/frmRQ0000.h"
-#include "gui/shell/frmRQ0100.h"
-#include "gui/shell/frmRQ0200.h"
+#include "shell/TextTrim.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -212,7 +213,7 @@ void DataScreens(Program& program, shell::frmRQ0000& main) {
         Qt::LeftButton);
 
     for (auto& block : ws.items.dataSet) {
-        if (files::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
+        if (shell::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
         block = parameter::SetItemValue(block, "200").block;
     }
     view->findChild<QRadioButton*>("optFile2")->setChecked(true);

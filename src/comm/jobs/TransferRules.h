@@ -14,11 +14,6 @@
 
 namespace rq50::comm::jobs {
 
-/// `text` without blanks at its end.
-std::string TrimTrailingBlanks(std::string_view text);
-/// `text` without blanks at both ends.
-std::string TrimBlanks(std::string_view text);
-
 /// Model texts are equal when they differ only in trailing blanks: an upload
 /// keeps "RQB2    " as received while a file may hold "RQB2".
 bool SameModel(std::string_view a, std::string_view b);

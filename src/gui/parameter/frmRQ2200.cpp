@@ -14,6 +14,7 @@
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/Workspace.h"
 #include "ui_frmRQ2200.h"
 
@@ -74,7 +75,7 @@ void frmRQ2200::Load() {
         for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-        const std::string model = TrimBlanks(Engine().Results().onlineHeader.model);
+        const std::string model = shell::Trim(Engine().Results().onlineHeader.model);
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(model));
         for (QWidget* w :
              {static_cast<QWidget*>(m_ui->optMenu0), static_cast<QWidget*>(m_ui->optMenu1),

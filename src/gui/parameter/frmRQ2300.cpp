@@ -15,6 +15,7 @@
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/Workspace.h"
 #include "ui_frmRQ2300.h"
 
@@ -402,7 +403,7 @@ void frmRQ2300::TabsChanged() {
     const auto& names = Page().TabNames();
     while (tabs->count() > static_cast<int>(names.size())) tabs->removeTab(tabs->count() - 1);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const QString text = gui::Text(TrimBlanks(names[i]));
+        const QString text = gui::Text(shell::Trim(names[i]));
         if (static_cast<int>(i) < tabs->count()) {
             tabs->setTabText(static_cast<int>(i), text);
         } else {

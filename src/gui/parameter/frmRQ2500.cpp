@@ -12,6 +12,7 @@
 #include "shell/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/Workspace.h"
 #include "ui_frmRQ2500.h"
 
@@ -69,7 +70,7 @@ void frmRQ2500::Load() {
             files::BuildContentList(Ws().items.dataSet, header.maintStart, Ws().state.maintMode);
         m_grid->Refresh();
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
-                                gui::Text(TrimBlanks(header.model)));
+                                gui::Text(shell::Trim(header.model)));
         const bool fromFile = Ws().state.dataSource != kSourceUploaded;
         m_ui->lblFile->setText(fromFile ? gui::PathText(Ws().state.currentFileTitle) : QString());
         m_ui->lblPas->setText(fromFile ? gui::PathText(Ws().state.currentFilePath) : QString());
