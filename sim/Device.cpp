@@ -1,4 +1,5 @@
 #include "sim/Device.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,12 +10,6 @@
 namespace rq50::sim {
 
 namespace {
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 int Rank(Category category) {
     return static_cast<int>(category);
@@ -77,10 +72,10 @@ std::optional<double> ParseNumber(const std::string& text) {
 
 NumberFormat FormatOf(const std::string& text) {
     NumberFormat format;
-    std::string body = Trim(text);
+    std::string body = shell::Trim(text);
     format.width = static_cast<int>(body.size());
     format.sign = !body.empty() && (body[0] == '+' || body[0] == '-');
-    if (format.sign) body = Trim(body.substr(1));
+    if (format.sign) body = shell::Trim(body.substr(1));
     const auto point = body.find('.');
     if (point == std::string::npos) {
         format.intDigits = static_cast<int>(body.size());
@@ -334,10 +329,10 @@ Bytes Device::Write(const Request& r) {
     stored = PadTo(stored, item->dataLength);
 
     if (baudRate && baudRate->ma == r.ma && baudRate->mb == r.mb) {
-        const std::string wanted = Trim(stored);
-        if (wanted == Trim(" " + baudRate->prefix + "." + baudRate->code9600))
+        const std::string wanted = shell::Trim(stored);
+        if (wanted == shell::Trim(" " + baudRate->prefix + "." + baudRate->code9600))
             m_requestedSpeed = 9600;
-        else if (wanted == Trim(" " + baudRate->prefix + "." + baudRate->code1200))
+        else if (wanted == shell::Trim(" " + baudRate->prefix + "." + baudRate->code1200))
             m_requestedSpeed = 1200;
         else
             return StatusFrame(kStatusCommandError, r);
@@ -348,9 +343,9 @@ Bytes Device::Write(const Request& r) {
 
 void Device::Validate() const {
     auto fail = [this](const std::string& what) {
-        throw std::runtime_error("instrument " + Trim(model) + ": " + what);
+        throw std::runtime_error("instrument " + shell::Trim(model) + ": " + what);
     };
-    if (Trim(model).empty()) fail("no model code");
+    if (shell::Trim(model).empty()) fail("no model code");
     int lastMa = 0;
     int lastRank = 0;
     for (const Group& group : groups) {

@@ -8,6 +8,7 @@
 #include "files/Workspace.h"
 #include "parameter/ValueRules.h"
 #include "session/CoreSession.h"
+#include "shell/TextTrim.h"
 
 #include <iomanip>
 #include <iostream>
@@ -71,7 +72,7 @@ bool ApplyInformationFields(shell::CoreSession& core, const std::map<int, std::s
 }
 
 std::string JsonText(const std::string& singleByte) {
-    return files::SingleByteToUtf8(parameter::TrimBlanks(singleByte));
+    return files::SingleByteToUtf8(shell::Trim(singleByte));
 }
 
 std::string KindName(int kind) {

@@ -20,6 +20,7 @@
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <iostream>
@@ -36,7 +37,7 @@ constexpr int kTextPassword = 4305;
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return parameter::TrimBlanks(text);
+    return shell::Trim(text);
 }
 
 // ------------------------------------------------------------ set
@@ -73,7 +74,7 @@ int RunSet(shell::CoreSession& core, const SetOptions& o) {
     }
     const auto before = parameter::DecodeItem(*it, false);
     const std::string label = parameter::FormatAddress(before.ma, before.mb) + " " +
-                              files::SingleByteToUtf8(parameter::TrimBlanks(before.name));
+                              files::SingleByteToUtf8(shell::Trim(before.name));
     const auto edit = parameter::SetItemValue(*it, o.value);
     if (!edit.ok) {
         Note(label + ": " + edit.error);
@@ -132,8 +133,8 @@ int RunProgramSet(shell::CoreSession& core, const SetOptions& o) {
                 Note(o.file + " was not written; it is as it was");
                 return kExitSystemError;
             }
-            std::cout << wanted << ": " << parameter::TrimBlanks(before) << " -> "
-                      << parameter::TrimBlanks(after) << "\n";
+            std::cout << wanted << ": " << shell::Trim(before) << " -> " << shell::Trim(after)
+                      << "\n";
             return kExitOk;
         }
     }
@@ -177,8 +178,8 @@ int RunDiff(shell::CoreSession& core, const DiffOptions& o) {
         if (const int e = files::LoadProgramFile(o.first, a)) return unreadable(o.first, e);
         if (const int e = files::LoadProgramFile(o.second, b)) return unreadable(o.second, e);
         if (Upper(a.header.modelCode) != Upper(b.header.modelCode)) {
-            notes.push_back("model " + parameter::TrimBlanks(a.header.modelCode) + " against " +
-                            parameter::TrimBlanks(b.header.modelCode));
+            notes.push_back("model " + shell::Trim(a.header.modelCode) + " against " +
+                            shell::Trim(b.header.modelCode));
         }
         differences = files::ComparePrograms(a, b, true);
     }

@@ -24,6 +24,7 @@
 #include "shell/ConfigTables.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,8 +43,8 @@ namespace rq50::cli {
 namespace {
 
 using files::SingleByteToUtf8;
-using files::TrimRight;
 using nlohmann::ordered_json;
+using shell::TrimRight;
 
 constexpr int kTextReadParameterFile = 2113;
 constexpr int kTextReadProgramFile = 2116;
@@ -222,7 +223,7 @@ void PrintProgram(shell::CoreSession& core, const std::string& path) {
     for (std::size_t i = 0; i < steps; ++i) {
         const auto item = parameter::DecodeItem(state.records[i], false);
         const std::string comment =
-            i < h.stepComments.size() ? files::Trim(h.stepComments[i]) : std::string();
+            i < h.stepComments.size() ? shell::Trim(h.stepComments[i]) : std::string();
         std::cout << std::left << std::setw(8) << address(starts.program, i) << std::setw(10)
                   << SingleByteToUtf8(TrimRight(item.data)) << SingleByteToUtf8(comment) << "\n";
     }
@@ -238,7 +239,7 @@ void PrintProgram(shell::CoreSession& core, const std::string& path) {
 /// The information fields as the information window shows them: each caption
 /// (title 1, title 2, comment) before its text.
 void PrintInformation(const files::InformationRecord& r) {
-    auto text = [](const std::string& s) { return SingleByteToUtf8(files::Trim(s)); };
+    auto text = [](const std::string& s) { return SingleByteToUtf8(shell::Trim(s)); };
     const std::pair<std::string, std::string> lines[] = {
         {text(r.caption1), text(r.title1)},
         {text(r.caption2), text(r.title2)},

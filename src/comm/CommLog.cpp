@@ -2,15 +2,14 @@
 #include "shell/PlatformFile.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "shell/AppPaths.h"
+#include "shell/Clock.h"
 
 namespace rq50::comm {
 
@@ -53,11 +52,7 @@ void CommEngine::ResetLogFile() {
 
 std::string CommEngine::LogTimeStamp() const {
     if (m_logTime) return m_logTime();
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    const std::tm local = shell::platform::LocalTime(now);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
+    return shell::LocalTimeText("%Y/%m/%d %H:%M:%S");
 }
 
 std::string LogRecord(const std::string& stamp, const std::string& label, const std::string& text) {

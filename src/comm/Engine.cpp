@@ -464,11 +464,16 @@ void CommEngine::Terminate() {
     if (CommState != kStateWait) CommError = kErrTerminated;
 }
 
-bool CommEngine::RunCommJob(std::int64_t maxMs) {
+bool CommEngine::RunCommJob(std::int64_t maxMs, const std::function<bool()>& stopAsked) {
     auto* clock = m_clock;
     if (!clock) return false;
     const std::int64_t end = clock->NowMs() + maxMs;
+    bool terminated = false;
     while (CommBusy) {
+        if (!terminated && stopAsked && stopAsked()) {
+            Terminate();
+            terminated = true;
+        }
         Timer1();
         if (!CommBusy) break;
         if (clock->NowMs() >= end) return false;

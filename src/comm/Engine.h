@@ -144,7 +144,6 @@ class CommEngine : public CommEngineState {
     SerialPort& MainPort();
     /// The clock the engine waits and times out by (nullptr: time stands).
     void SetClock(shell::Clock* clock);
-    shell::Clock* GetClock() const { return m_clock; }
     std::int64_t NowMs() const;
     /// The data the jobs read and fill, with the state and hosts of the
     /// session (its workspace). An engine made on its own works on a
@@ -191,8 +190,10 @@ class CommEngine : public CommEngineState {
 
     /// Drives the engine until the running job has ended: a tick, then the
     /// clock moves on by one tick interval. `maxMs` bounds the run (false
-    /// when reached).
-    bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000);
+    /// when reached). When `stopAsked` returns true before a tick, the job is
+    /// terminated once (Terminate) and run on to its end.
+    bool RunCommJob(std::int64_t maxMs = 10 * 60 * 1000,
+                    const std::function<bool()>& stopAsked = {});
 
     /// How long the engine can wait before its next tick finds work: 0 when
     /// it has work now, the rest of the fast pacing's gap before a request,
@@ -247,8 +248,6 @@ class CommEngine : public CommEngineState {
     void RefreshProgress();
 
     // ---- The link
-    /// "1200,N,8,1" or "9600,N,8,1": speed, parity, data bits, stop bits.
-    std::string CommSettingsString() const;
     /// The device the link opens: the override when set, else the device of
     /// the application state's port number (COM1-COM4 of the "Serial Port"
     /// menu).
@@ -258,9 +257,6 @@ class CommEngine : public CommEngineState {
     /// instrument the last job reached ("ZNC slot 3: RQB2" behind a rack
     /// interface).
     std::string LineStatusText(const std::string& demoName = {}) const;
-    /// Start-up: the port number from the stored setting "COMPORT" (1-4, else
-    /// 1) and the line settings 1200,N,8,1.
-    void InitCommSettings();
     /// Applies `CommSettings` to the port without opening it: device, line
     /// settings, pending input discarded, DTR on.
     void SetCommPort(SerialPort& port);

@@ -13,6 +13,7 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::comm {
 
@@ -21,11 +22,6 @@ constexpr int kTextSpeed = 4010;
 constexpr int kTextRackSlot = 4011;
 constexpr const char* kStatusSeparator = "  |  ";
 }  // namespace
-
-std::string CommEngine::CommSettingsString() const {
-    return std::to_string(CommSettings.speed) + "," + CommSettings.parity + "," +
-           std::to_string(CommSettings.dataBits) + "," + CommSettings.stopBits;
-}
 
 std::string DeviceForPort(const shell::Services& hosts, int portNumber) {
     const std::string number = std::to_string(portNumber);
@@ -64,21 +60,6 @@ std::string CommEngine::LineStatusText(const std::string& demoName) const {
                     : last.model;
     }
     return text;
-}
-
-void CommEngine::InitCommSettings() {
-    CommSettings = {};
-    int port = 1;
-    if (auto* settings = Data().hosts.settings) {
-        if (auto text = settings->Get("COMPORT")) {
-            try {
-                port = std::stoi(*text);
-            } catch (const std::exception&) {
-                port = 1;
-            }
-        }
-    }
-    Data().state.comPort = static_cast<std::int16_t>(port >= 1 && port <= 4 ? port : 1);
 }
 
 void CommEngine::ClearSendData() {
@@ -151,10 +132,7 @@ int DataLengthOf(int code) {
 }
 
 std::string TrimUpper(const std::string& text) {
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    auto last = text.find_last_not_of(' ');
-    std::string out = text.substr(first, last - first + 1);
+    std::string out = shell::Trim(text);
     for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "files/Csv.h"
 #include "parameter/ValueRules.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <map>
@@ -12,7 +13,6 @@ namespace rq50::files {
 namespace {
 
 using parameter::DecodedItem;
-using parameter::TrimBlanks;
 
 bool InScope(const DecodedItem& item, CompareScope scope, int setStart, int adjustStart) {
     switch (scope) {
@@ -50,7 +50,7 @@ ItemDifference DifferenceOf(const DecodedItem* first, const DecodedItem* second)
     d.mb = any.mb;
     d.kind = any.kind;
     d.address = parameter::FormatAddress(any.ma, any.mb);
-    d.name = TrimBlanks(any.name);
+    d.name = shell::Trim(any.name);
     if (first) d.first = ShownValue(*first);
     if (second) d.second = ShownValue(*second);
     return d;
@@ -67,15 +67,15 @@ std::string AreaAddress(const ProgramFileRecord& a, const ProgramFileRecord& b, 
 }
 
 std::string Comment(const program::ProgramHeader& h, std::size_t index) {
-    return index < h.stepComments.size() ? TrimBlanks(h.stepComments[index]) : std::string();
+    return index < h.stepComments.size() ? shell::Trim(h.stepComments[index]) : std::string();
 }
 
 }  // namespace
 
 std::string ShownValue(const DecodedItem& item) {
     std::string value =
-        TrimBlanks(parameter::FormatDataForDisplay(item.data, item.kind, parameter::kDisplayGrid));
-    const std::string aux = TrimBlanks(item.aux);
+        shell::Trim(parameter::FormatDataForDisplay(item.data, item.kind, parameter::kDisplayGrid));
+    const std::string aux = shell::Trim(item.aux);
     if (!aux.empty()) value += value.empty() ? aux : " " + aux;
     if (item.kind == parameter::kKindSelection) value += " (code " + std::to_string(item.mc) + ")";
     return value;
@@ -115,8 +115,8 @@ std::vector<ItemDifference> CompareDataSets(const parameter::ItemArray& first,
 std::vector<std::string> CompareHeaders(const DataSetHeader& first, const DataSetHeader& second) {
     std::vector<std::string> notes;
     if (!parameter::SameModel(first.model, second.model)) {
-        notes.push_back("model " + TrimBlanks(first.model) + " against " +
-                        TrimBlanks(second.model));
+        notes.push_back("model " + shell::Trim(first.model) + " against " +
+                        shell::Trim(second.model));
     }
     const std::pair<const char*, std::pair<int, int>> starts[] = {
         {"DISPLAY", {first.displayStart, second.displayStart}},
@@ -160,15 +160,15 @@ std::vector<ItemDifference> ComparePrograms(const ProgramFileRecord& first,
             if (same) {
                 same = constArea && parameter::IsNumeric(a->data) && parameter::IsNumeric(b->data)
                            ? parameter::SameNumber(a->data, b->data)
-                           : TrimBlanks(a->data) == TrimBlanks(b->data);
+                           : shell::Trim(a->data) == shell::Trim(b->data);
             }
             const bool commentsDiffer = comments && !constArea && a && b &&
                                         Comment(first.header, i) != Comment(second.header, i);
             if (same && !commentsDiffer) continue;
             ItemDifference d = DifferenceOf(a ? &*a : nullptr, b ? &*b : nullptr);
             d.address = AreaAddress(first, second, constArea, i);
-            if (a) d.first = TrimBlanks(a->data);
-            if (b) d.second = TrimBlanks(b->data);
+            if (a) d.first = shell::Trim(a->data);
+            if (b) d.second = shell::Trim(b->data);
             if (commentsDiffer) {
                 d.first += "  # " + Comment(first.header, i);
                 d.second += "  # " + Comment(second.header, i);

@@ -12,6 +12,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <array>
@@ -48,7 +49,7 @@ std::string Bracketed(int number) {
 
 void AppendCommonStart(CsvLines& lines, const std::string& model, const CsvAreas& areas,
                        const InformationRecord& information) {
-    AppendLine(lines, Text(kTextModel) + "," + CsvQuote(Trim(model)));
+    AppendLine(lines, Text(kTextModel) + "," + CsvQuote(shell::Trim(model)));
     if (areas.information) {
         AppendInformationLines(lines, Text(kTextInformationArea), information);
     }
@@ -119,7 +120,8 @@ void AppendInformationLines(CsvLines& lines, const std::string& caption,
     AppendLine(lines, caption);
     AppendLine(lines, "");
     auto field = [&lines](const std::string& label, const std::string& value) {
-        AppendLine(lines, CsvQuote(TrimRight(label)) + "," + CsvQuote(TrimRight(value)));
+        AppendLine(lines,
+                   CsvQuote(shell::TrimRight(label)) + "," + CsvQuote(shell::TrimRight(value)));
     };
     field(r.caption1, r.title1);
     field(r.caption2, r.title2);
@@ -169,7 +171,8 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
                               Bracketed(kTextComment));
         for (std::size_t i = 0; i < steps; ++i) {
             const auto item = parameter::DecodeItem(record.items[i], false);
-            const std::string comment = i < h.stepComments.size() ? Trim(h.stepComments[i]) : "";
+            const std::string comment =
+                i < h.stepComments.size() ? shell::Trim(h.stepComments[i]) : "";
             AppendLine(lines, stepAddress(i) + "," + CsvQuote(item.data) + "," + CsvQuote(comment));
         }
     }

@@ -6,6 +6,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::files {
 
@@ -84,7 +85,7 @@ std::size_t InfoBoxLimit(int box) {
 InfoForm InfoFormFromRecord(const InformationRecord& r) {
     InfoForm f;
     auto box = [&f](int index, const std::string& text) {
-        f.boxes[static_cast<std::size_t>(index)] = SingleByteToUtf8(TrimRight(text));
+        f.boxes[static_cast<std::size_t>(index)] = SingleByteToUtf8(shell::TrimRight(text));
     };
     box(kBoxCaption1, r.caption1);
     box(kBoxTitle1, r.title1);
@@ -95,7 +96,7 @@ InfoForm InfoFormFromRecord(const InformationRecord& r) {
     box(kBoxCaption3, r.caption3);
     box(kBoxComment, r.comment);
     box(kBoxInstrumentNo, r.instrumentNo);
-    f.fileNameLabel = SingleByteToUtf8(TrimRight(r.fileName));
+    f.fileNameLabel = SingleByteToUtf8(shell::TrimRight(r.fileName));
     return f;
 }
 
@@ -108,7 +109,7 @@ bool NormaliseInfoDate(std::string& text) {
 
 bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text) {
     if (box == kBoxDate) {
-        if (Trim(text).empty() || NormaliseInfoDate(text)) return true;
+        if (shell::Trim(text).empty() || NormaliseInfoDate(text)) return true;
     } else if (SingleByteUnits(text) <= InfoBoxLimit(box)) {
         return true;
     }
@@ -118,7 +119,7 @@ bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text)
 
 bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, InformationRecord& record) {
     std::string& dateBox = form.boxes[kBoxDate];
-    if (Trim(dateBox).empty()) {
+    if (shell::Trim(dateBox).empty()) {
         shell::RQ0000fnc_nShowMsgBox(hosts, kMsgDateNotEntered, shell::kButtonsOk,
                                      shell::Catalogue(kTextInformation));
         return false;
@@ -126,8 +127,8 @@ bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, Informatio
     if (!ValidateInfoField(hosts, kBoxDate, dateBox)) return false;
 
     auto field = [&form](int index, std::size_t length) {
-        return FixedLength(Utf8ToSingleByte(Trim(form.boxes[static_cast<std::size_t>(index)])),
-                           length);
+        return FixedLength(
+            Utf8ToSingleByte(shell::Trim(form.boxes[static_cast<std::size_t>(index)])), length);
     };
     InformationRecord r;
     r.caption1 = field(kBoxCaption1, kCaptionLength);
@@ -137,7 +138,7 @@ bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, Informatio
     r.title2 = field(kBoxTitle2, kInfoTextLength);
     r.createdBy = field(kBoxCreatedBy, kInfoTextLength);
     r.date = ParseDateText(dateBox).value_or(record.date);
-    r.fileName = FixedLength(Utf8ToSingleByte(Trim(form.fileNameLabel)), kInfoTextLength);
+    r.fileName = FixedLength(Utf8ToSingleByte(shell::Trim(form.fileNameLabel)), kInfoTextLength);
     r.instrumentNo = field(kBoxInstrumentNo, kInfoTextLength);
     r.comment = field(kBoxComment, kInfoCommentLength);
     record = r;

@@ -1,5 +1,6 @@
 #include "files/OleDate.h"
 #include "shell/PlatformFile.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,12 +64,6 @@ bool Number(std::string_view s, std::size_t& pos, int minDigits, int maxDigits, 
     return n >= minDigits;
 }
 
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
 
 std::optional<DateTimeParts> OleDateToParts(double oleDate) {
@@ -125,7 +120,8 @@ std::string FormatIsoDate(double oleDate) {
 }
 
 std::optional<double> ParseDateText(std::string_view text) {
-    const std::string_view s = Trimmed(text);
+    const std::string trimmed = shell::Trim(text, shell::kSpaceOrTab);
+    const std::string_view s = trimmed;
     std::size_t pos = 0;
     DateTimeParts p;
     if (!Number(s, pos, 4, 4, p.year) || pos >= s.size()) return std::nullopt;

@@ -15,6 +15,7 @@
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {

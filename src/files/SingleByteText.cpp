@@ -86,17 +86,6 @@ std::size_t SingleByteUnits(std::string_view utf8) {
     return units;
 }
 
-std::string TrimRight(std::string_view text) {
-    const auto end = text.find_last_not_of(' ');
-    return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
-std::string Trim(std::string_view text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos) return {};
-    return TrimRight(text.substr(begin));
-}
-
 std::string FixedLength(std::string_view text, std::size_t length) {
     std::string out(text.substr(0, length));
     out.resize(length, ' ');

@@ -21,12 +21,6 @@ std::string Utf8ToSingleByte(std::string_view text);
 /// code up to 255, 2 for any other.
 std::size_t SingleByteUnits(std::string_view utf8);
 
-/// `text` without trailing spaces.
-std::string TrimRight(std::string_view text);
-
-/// `text` without leading and trailing spaces.
-std::string Trim(std::string_view text);
-
 /// `text` padded on the right with spaces, or cut, to exactly `length` bytes.
 std::string FixedLength(std::string_view text, std::size_t length);
 

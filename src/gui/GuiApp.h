@@ -54,7 +54,6 @@ class GuiApp : public shell::StartupWindows {
     shell::CoreSession& Session() const { return *m_session; }
     /// What the program's screens share, the makers of the screens among it.
     ScreenContext& Screens() const { return *m_shared; }
-    GuiCommHost* Comm() const { return m_comm.get(); }
     /// The simulated instrument of --demo, or nullptr.
     sim::Instrument* DemoInstrument() const { return m_instrument.get(); }
 

@@ -159,8 +159,7 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     m_menus.append(extra);
     m_menus.append(s.mnuCommand);
 
-    connect(s.mnuFileExit, &QAction::triggered, this,
-            [this] { Trap(Ws().hosts, "FileExit", [this] { OnFileExit(); }); });
+    OnSignal(s.mnuFileExit, &QAction::triggered, "FileExit", [this] { OnFileExit(); });
     for (int i = 0; i < 4; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
@@ -169,21 +168,14 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     // The session's device stays the one in use until a COMn is chosen.
     connect(s.mnuPortSession, &QAction::triggered, this,
             [this] { shell::COMsub_CheckMarkPortMenu(Ws(), *this); });
-    connect(s.mnuPortDevice, &QAction::triggered, this,
-            [this] { Trap(Ws().hosts, "mnuPortDevice_Click", [this] { ChoosePortDevice(); }); });
-    connect(s.mnuPortBaud, &QAction::triggered, this,
-            [this] { Trap(Ws().hosts, "mnuPortItems_Click", [this] { OnBaudRate(); }); });
-    connect(s.mnuPortSlot, &QAction::triggered, this,
-            [this] { Trap(Ws().hosts, "mnuPortItems_Click", [this] { OnSlotNo(); }); });
+    OnSignal(s.mnuPortDevice, &QAction::triggered, "mnuPortDevice_Click", [this] { ChoosePortDevice(); });
+    OnSignal(s.mnuPortBaud, &QAction::triggered, "mnuPortItems_Click", [this] { OnBaudRate(); });
+    OnSignal(s.mnuPortSlot, &QAction::triggered, "mnuPortItems_Click", [this] { OnSlotNo(); });
     // The mark follows the engine's pacing, which every screen shares.
     connect(s.mnuPort, &QMenu::aboutToShow, this,
             [this] { m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws())); });
-    connect(s.mnuPortFast, &QAction::triggered, this, [this] {
-        Trap(Ws().hosts, "mnuPortFast_Click",
-             [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
-    });
-    connect(s.mnuHelpVersion, &QAction::triggered, this,
-            [this] { Trap(Ws().hosts, "mnuHelpItems_Click", [this] { OnVersion(); }); });
+    OnSignal(s.mnuPortFast, &QAction::triggered, "mnuPortFast_Click", [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
+    OnSignal(s.mnuHelpVersion, &QAction::triggered, "mnuHelpItems_Click", [this] { OnVersion(); });
     for (int i = 0; i < 3; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuCommandItems[static_cast<std::size_t>(i)], &QAction::triggered, this,
@@ -299,6 +291,11 @@ void ScreenBase::ChoosePortDevice() {
     if (!ok) return;
     shell::UsePortDevice(Ws(), shell::DeviceOfChoice(choices, Bytes(chosen)));
     shell::COMsub_CheckMarkPortMenu(Ws(), *this);
+}
+
+void NameByCaption(const QList<QWidget*>& controls) {
+    for (QWidget* w : controls)
+        w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')).trimmed());
 }
 
 }  // namespace rq50::gui

@@ -92,6 +92,12 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
   protected:
     /// The session's engine, whose jobs the screen starts.
     comm::CommEngine& Engine() const { return m_ws.Engine(); }
+    /// The front end's navigation; nullptr in a session without one.
+    shell::NavigationHost* Nav() const { return m_ws.hosts.navigation; }
+    /// Runs `slot` whenever `sender` emits `signal`, under the error trap
+    /// named `label` (see Trap).
+    template <typename Sender, typename Signal, typename Slot>
+    void OnSignal(Sender* sender, Signal signal, const char* label, Slot slot);
 
     /// Builds File, Communication Settings, Help and Command (in that order)
     /// and wires their common behaviour; `extra` menus follow Help.
@@ -140,6 +146,10 @@ void ShowTrapped(const shell::Services& hosts, const char* label, const char* de
 /// used. A button's accessible name stays its caption without the mark.
 void AddMnemonics(QWidget* root, const QString& taken = {});
 
+/// Gives each control the accessible name of its caption (without the
+/// mnemonic mark and the blanks around it).
+void NameByCaption(const QList<QWidget*>& controls);
+
 /// The mnemonic letters of the screen's menus, in upper case ("FSHC").
 QString MenuMnemonics(const QList<QMenu*>& menus);
 
@@ -152,6 +162,11 @@ void Trap(const shell::Services& hosts, const char* label, Body&& body) {
     } catch (...) {
         ShowTrapped(hosts, label, "unknown error");
     }
+}
+
+template <typename Sender, typename Signal, typename Slot>
+void ScreenBase::OnSignal(Sender* sender, Signal signal, const char* label, Slot slot) {
+    connect(sender, signal, this, [this, label, slot] { Trap(Ws().hosts, label, slot); });
 }
 
 }  // namespace rq50::gui

@@ -1,6 +1,7 @@
 #include "parameter/ChoiceList.h"
 
 #include "parameter/ValueRules.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 
@@ -29,7 +30,7 @@ bool ChoiceList::Offer(const DecodedItem& answer) {
     if (FindByCode(answer.mc) != nullptr) return false;
 
     Choice choice;
-    choice.listText = TrimBlanks(answer.data + answer.aux);
+    choice.listText = shell::Trim(answer.data + answer.aux);
     choice.data = answer.data;
     choice.aux = answer.aux;
     choice.code = answer.mc;

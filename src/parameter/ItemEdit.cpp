@@ -1,4 +1,5 @@
 #include "parameter/ItemEdit.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,20 +18,15 @@ constexpr std::uint8_t kLow6Bits = 0x3F;
 // 4-20ma" name the same choice.
 std::string Folded(const std::string& text) {
     std::string out;
-    for (const char c : TrimBlanks(text)) {
+    for (const char c : shell::Trim(text)) {
         if (c == ' ' && !out.empty() && out.back() == ' ') continue;
         out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return out;
 }
 
-std::string WithoutTrailingBlanks(const std::string& text) {
-    const std::size_t last = text.find_last_not_of(' ');
-    return last == std::string::npos ? std::string() : text.substr(0, last + 1);
-}
-
 std::optional<int> WholeNumber(const std::string& text) {
-    const std::string t = TrimBlanks(text);
+    const std::string t = shell::Trim(text);
     if (t.empty() || t.size() > 2 ||
         !std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
         return std::nullopt;
@@ -111,7 +107,7 @@ bool HoldsAskedValue(const std::string& asked, const EditContext& context,
         case kKindHex:
             return Folded(asked) == Folded(readBack.data);
         default:
-            return WithoutTrailingBlanks(asked) == WithoutTrailingBlanks(readBack.data);
+            return shell::TrimRight(asked) == shell::TrimRight(readBack.data);
     }
 }
 
@@ -131,7 +127,7 @@ OfflineEdit SetItemValue(const ItemBlock& block, const std::string& value) {
             code = item.mc;
         } else {
             edit.error = "the file holds only the current choice (" +
-                         TrimBlanks(item.data + item.aux) + ", code " + std::to_string(item.mc) +
+                         shell::Trim(item.data + item.aux) + ", code " + std::to_string(item.mc) +
                          "); give a choice code, or list the choices with rq50-cli read";
             return edit;
         }

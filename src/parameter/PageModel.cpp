@@ -1,6 +1,7 @@
 #include "parameter/PageModel.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 
@@ -413,10 +414,6 @@ void PageModel::SetDownloadAllowed(bool allowed) {
     m_downloadAllowed = allowed;
 }
 
-void PageModel::SetLogMode(int mode) {
-    m_logMode = mode;
-}
-
 // ---------------------------------------------------------------- user actions
 
 bool PageModel::OpenCategory(const JobStarter& start) {
@@ -498,7 +495,7 @@ void PageModel::EnterRow(int row) {
         const bool editable =
             readable && kind != kKindMeasured && kind != kKindShown && kind != kKindOther;
         SetEntryEnabled(editable && !m_reading);
-        if (TrimBlanks(m_grid[static_cast<std::size_t>(row)][kColName]) == "SELF CHK") {
+        if (shell::Trim(m_grid[static_cast<std::size_t>(row)][kColName]) == "SELF CHK") {
             m_controls.writeEnabled = false;
         }
         return;

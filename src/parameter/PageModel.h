@@ -120,7 +120,6 @@ class PageModel {
     PageCategory Category() const { return m_category; }
     int CurrentTab() const { return m_currentTab; }
     int ConfirmedTab() const { return m_confirmedTab; }
-    int LogMode() const { return m_logMode; }  ///< 0 hex, 1 ASCII
     bool Reading() const { return m_reading; }
     bool TabSwitchRunning() const { return m_tabSwitchRunning; }
     /// Grid row of the item opened for editing; 0 = none.
@@ -212,8 +211,6 @@ class PageModel {
     void SetEntryEnabled(bool enabled);
     void SetGridLocked(bool locked);
     void SetDownloadAllowed(bool allowed);
-    /// The HEX / ASCII option of the communication monitor.
-    void SetLogMode(int mode);
 
     // --- user actions (each decides which job runs with which inputs) -------
     /// The category menu opens the screen: tab 1 becomes current and
@@ -261,7 +258,6 @@ class PageModel {
     shell::Services m_hosts;
     int m_currentTab = 1;
     int m_confirmedTab = 1;
-    int m_logMode = 0;
     bool m_reading = false;
     bool m_tabSwitchRunning = false;
     int m_editedRow = 0;

@@ -2,6 +2,7 @@
 
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <optional>
@@ -162,12 +163,6 @@ std::string FreeDecimalSendText(const Decimal& value) {
 
 }  // namespace
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 bool IsNumeric(const std::string& text) {
     return ParseDecimal(text).has_value();
 }
@@ -203,7 +198,7 @@ std::string FormatDataForDisplay(const std::string& data, int kind, int mode) {
         case kKindFreeDecimal:
             return IsNumeric(data) ? NormalizeNumber(data) : data;
         case kKindText:
-            if (mode == kDisplayEcho) return data.substr(0, data.find_last_not_of(' ') + 1);
+            if (mode == kDisplayEcho) return shell::TrimRight(data);
             return data;
         default:
             return data;
@@ -241,10 +236,10 @@ EditContext PrepareEdit(const DecodedItem& item) {
     context.open = true;
     context.kind = item.kind;
     context.dataText = item.data;
-    context.fieldWidth = static_cast<std::int16_t>(TrimBlanks(item.data).size());
+    context.fieldWidth = static_cast<std::int16_t>(shell::Trim(item.data).size());
     if (item.kind == kKindDecimal || item.kind == kKindFreeDecimal) {
         // The item's format, read from its current value behind the sign.
-        const std::string digits = TrimBlanks(item.data.empty() ? item.data : item.data.substr(1));
+        const std::string digits = shell::Trim(item.data.empty() ? item.data : item.data.substr(1));
         const std::size_t point = digits.find('.');
         context.integerDigits =
             static_cast<std::int16_t>(point == std::string::npos ? digits.size() : point);
@@ -270,7 +265,7 @@ EntryCheck CheckEntry(const std::string& entry, const EditContext& context) {
     }
 
     std::string filtered;
-    for (const char c : TrimBlanks(entry)) {
+    for (const char c : shell::Trim(entry)) {
         const int key = FilterKey(static_cast<unsigned char>(c), context.kind);
         if (key == 0) return check;
         filtered += static_cast<char>(key);
@@ -330,10 +325,7 @@ EntryCheck ValidateEntry(const shell::Services& hosts, const std::string& entry,
 }
 
 bool SameModel(std::string_view a, std::string_view b) {
-    const auto end = [](std::string_view text) {
-        return text.substr(0, text.find_last_not_of(' ') + 1);
-    };
-    return end(a) == end(b);
+    return shell::TrimRight(a) == shell::TrimRight(b);
 }
 
 }  // namespace rq50::parameter

@@ -19,9 +19,6 @@ enum DisplayMode : int {
 /// Key code of Backspace as the entry boxes see it.
 inline constexpr int kKeyBackspace = 8;
 
-/// Removes leading and trailing blanks (spaces only, as the instrument pads).
-std::string TrimBlanks(const std::string& text);
-
 /// Model texts are equal when they differ only in trailing blanks: an upload
 /// keeps "RQB2    " as received while a file may hold "RQB2".
 bool SameModel(std::string_view a, std::string_view b);

@@ -91,7 +91,6 @@ class PrintControl {
     int PageCount() const { return m_page; }
 
     void SetBold(bool bold);
-    bool Bold() const { return m_bold; }
 
     // The body: the page inside the margins.
     int BodyLeft() const { return m_margins.left; }

@@ -7,6 +7,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -110,7 +111,7 @@ TypedZoom ReadTypedZoom(std::string_view text, bool wholeView) {
         zoom.text = "10";
     } else {
         zoom.percent = value;
-        zoom.text = parameter::TrimBlanks(typed);
+        zoom.text = shell::Trim(typed);
     }
     return zoom;
 }

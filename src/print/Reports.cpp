@@ -8,6 +8,7 @@
 #include "parameter/ValueRules.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <array>
@@ -48,7 +49,7 @@ std::string Text(int number) {
 }
 
 std::string Bracketed(const std::string& label) {
-    return " [ " + files::TrimRight(label) + " ] ";
+    return " [ " + shell::TrimRight(label) + " ] ";
 }
 
 // A plain two-column table over the whole body: labels and their values.
@@ -82,10 +83,10 @@ std::vector<TableRow> ParameterRows(const files::ParameterFileRecord& record, st
     std::vector<TableRow> rows;
     for (std::size_t i = first; i < end; ++i) {
         const auto item = parameter::DecodeItem(record.items[i], false);
-        rows.push_back({parameter::FormatAddress(item.ma, item.mb), files::Trim(item.name),
-                        files::Trim(parameter::FormatDataForDisplay(item.data, item.kind,
+        rows.push_back({parameter::FormatAddress(item.ma, item.mb), shell::Trim(item.name),
+                        shell::Trim(parameter::FormatDataForDisplay(item.data, item.kind,
                                                                     parameter::kDisplayGrid)),
-                        files::Trim(item.aux)});
+                        shell::Trim(item.aux)});
     }
     return rows;
 }
@@ -131,22 +132,22 @@ void WriteInformationBlock(PrintControl& control, const files::InformationRecord
     control.SetBold(false);
     WriteLabelledLines(control,
                        {
-                           {Bracketed(Text(kTextCreatedBy)), files::TrimRight(r.createdBy)},
+                           {Bracketed(Text(kTextCreatedBy)), shell::TrimRight(r.createdBy)},
                            {Bracketed(Text(kTextDate)), files::FormatGeneralDate(r.date)},
-                           {Bracketed(Text(kTextFileName)), files::TrimRight(r.fileName)},
-                           {Bracketed(Text(kTextInstrumentNo)), files::TrimRight(r.instrumentNo)},
-                           {Bracketed(r.caption1), files::TrimRight(r.title1)},
-                           {Bracketed(r.caption2), files::TrimRight(r.title2)},
-                           {Bracketed(r.caption3), files::TrimRight(r.comment)},
+                           {Bracketed(Text(kTextFileName)), shell::TrimRight(r.fileName)},
+                           {Bracketed(Text(kTextInstrumentNo)), shell::TrimRight(r.instrumentNo)},
+                           {Bracketed(r.caption1), shell::TrimRight(r.title1)},
+                           {Bracketed(r.caption2), shell::TrimRight(r.title2)},
+                           {Bracketed(r.caption3), shell::TrimRight(r.comment)},
                        });
     control.Space(control.LineHeight());
 }
 
 void WritePageHeaderBlock(PrintControl& control, const files::InformationRecord& r) {
     WriteLabelledLines(control, {
-                                    {Text(kTextFileName), files::TrimRight(r.fileName)},
-                                    {Text(kTextCreatedBy), files::TrimRight(r.createdBy)},
-                                    {Text(kTextInstrumentNo), files::TrimRight(r.instrumentNo)},
+                                    {Text(kTextFileName), shell::TrimRight(r.fileName)},
+                                    {Text(kTextCreatedBy), shell::TrimRight(r.createdBy)},
+                                    {Text(kTextInstrumentNo), shell::TrimRight(r.instrumentNo)},
                                 });
     control.Space(control.LineHeight() / 4);
     control.Rule();
@@ -197,10 +198,10 @@ bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& r
             for (std::size_t i = 0; i < steps; ++i) {
                 const auto item = parameter::DecodeItem(record.items[i], false);
                 const std::string comment =
-                    i < h.stepComments.size() ? files::Trim(h.stepComments[i]) : std::string();
+                    i < h.stepComments.size() ? shell::Trim(h.stepComments[i]) : std::string();
                 rows.push_back(
                     {files::ProgramItemAddress(h.programAreaLetter, h.programStartNumber, i),
-                     files::Trim(item.data), comment});
+                     shell::Trim(item.data), comment});
             }
             TableStyle style;
             style.title = Text(kTextProgram);
@@ -229,8 +230,8 @@ std::vector<TableRow> DownloadCheckRows(
     std::vector<TableRow> rows;
     rows.reserve(entries.size());
     for (const auto& e : entries) {
-        rows.push_back({files::Trim(parameter::FormatAddress(e.ma, e.mb)), files::Trim(e.sentName),
-                        files::Trim(e.sentData) + files::Trim(e.sentAux),
+        rows.push_back({shell::Trim(parameter::FormatAddress(e.ma, e.mb)), shell::Trim(e.sentName),
+                        shell::Trim(e.sentData) + shell::Trim(e.sentAux),
                         comm::jobs::CheckEntrySetText(e)});
     }
     return rows;
@@ -244,8 +245,8 @@ bool PrintDownloadCheckList(PrintControl& control,
         control.Paragraph(Text(kTextCheckListTitle));
         control.SetBold(false);
         WriteLabelledLines(control,
-                           {{Text(kTextFileName), files::TrimRight(record.fileName)},
-                            {Text(kTextInstrumentNo), files::TrimRight(record.instrumentNo)}});
+                           {{Text(kTextFileName), shell::TrimRight(record.fileName)},
+                            {Text(kTextInstrumentNo), shell::TrimRight(record.instrumentNo)}});
         control.Space(control.LineHeight() / 4);
         control.Rule();
         control.Space(control.LineHeight() / 2);
@@ -266,7 +267,7 @@ bool PrintErrorList(PrintControl& control, const std::vector<program::ErrorLine>
         rows.reserve(lines.size());
         for (const auto& line : lines) {
             rows.push_back(
-                {files::Trim(line.step), files::Trim(line.program), files::Trim(line.content)});
+                {shell::Trim(line.step), shell::Trim(line.program), shell::Trim(line.content)});
         }
         TableStyle style;
         style.title = Text(kTextErrorListTitle);

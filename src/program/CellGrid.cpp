@@ -34,12 +34,6 @@ void CellGrid::Set(int row, int col, const std::string& text) {
     m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
 }
 
-void CellGrid::ClearData() {
-    for (int r = 1; r <= m_rows; ++r) {
-        for (int c = 1; c <= m_cols; ++c) Set(r, c, {});
-    }
-}
-
 void CellGrid::ClearRange(const CellRange& range) {
     for (int r = range.row1; r <= range.row2; ++r) {
         for (int c = range.col1; c <= range.col2; ++c) Set(r, c, {});
@@ -76,14 +70,6 @@ std::string CellGrid::CopyBlock(const CellRange& range) const {
         text += "\r\n";
     }
     return text;
-}
-
-void CellGrid::PasteBlock(int row, int col, const std::vector<std::vector<std::string>>& block) {
-    for (std::size_t r = 0; r < block.size(); ++r) {
-        for (std::size_t c = 0; c < block[r].size(); ++c) {
-            Set(row + static_cast<int>(r), col + static_cast<int>(c), block[r][c]);
-        }
-    }
 }
 
 std::vector<std::vector<std::string>> ParseClipboardBlock(const std::string& text) {

@@ -34,8 +34,6 @@ class CellGrid {
     const std::string& Get(int row, int col) const;
     void Set(int row, int col, const std::string& text);
 
-    /// Empties every data cell (row and column headings stay).
-    void ClearData();
     /// Empties the cells of a block.
     void ClearRange(const CellRange& range);
     /// Empties one column of the data rows.
@@ -50,9 +48,6 @@ class CellGrid {
 
     /// The block as clipboard text: cells separated by tabs, rows by CR LF.
     std::string CopyBlock(const CellRange& range) const;
-    /// Writes a block of texts with its top-left cell at (row, col); cells
-    /// outside the grid are dropped.
-    void PasteBlock(int row, int col, const std::vector<std::vector<std::string>>& block);
 
     /// Every cell, headings included, for snapshots.
     const std::vector<std::vector<std::string>>& Cells() const { return m_cells; }

@@ -2,6 +2,7 @@
 
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,8 +19,6 @@ enum CheckText : int {
     kTextTooManyConst = 3114,
     kTextNoOperatorTable = 3115,
 };
-
-constexpr int kMinErrorRows = 20;
 
 int LastRow(const CellGrid& grid) {
     return std::min(grid.Rows(), kGridRows);
@@ -50,7 +49,7 @@ void CommandChecker::CheckItemCounts(const CheckInput& input) {
     counts.surplusSteps.clear();
     counts.surplusConsts.clear();
 
-    const std::string model = Trim(input.modelText);
+    const std::string model = shell::Trim(input.modelText, shell::kSpaceOrTab);
     if (FindCategoryRowByPattern(input.categories, model) == nullptr) {
         counts.modelNotRegistered = true;
         counts.modelText = model;
@@ -58,14 +57,14 @@ void CommandChecker::CheckItemCounts(const CheckInput& input) {
 
     m_header = input.header;
     for (int r = std::max(m_header.stepCount + 1, 1); r <= LastRow(input.program); ++r) {
-        const std::string op = Trim(input.program.Get(r, 1));
+        const std::string op = shell::Trim(input.program.Get(r, 1), shell::kSpaceOrTab);
         if (!op.empty() && op != "NOP") {
             counts.tooManySteps = true;
             counts.surplusSteps.push_back({r, op});
         }
     }
     for (int r = std::max(m_header.constCount + 1, 1); r <= LastRow(input.consts); ++r) {
-        const std::string value = Trim(input.consts.Get(r, 1));
+        const std::string value = shell::Trim(input.consts.Get(r, 1), shell::kSpaceOrTab);
         if (!value.empty()) {
             counts.tooManyConst = true;
             counts.surplusConsts.push_back({r, value});
@@ -78,9 +77,10 @@ void CommandChecker::CheckOperators(const CheckInput& input) {
     // error twice.
     m_working.operators = {};
     if (input.header.stepCount < 1) return;
-    const std::string model = Trim(input.modelText);
+    const std::string model = shell::Trim(input.modelText, shell::kSpaceOrTab);
     const CategoryEntry* row = FindCategoryRowByPattern(input.categories, model);
-    const std::string suffix = row != nullptr ? Trim(row->Column(7)) : std::string();
+    const std::string suffix =
+        row != nullptr ? shell::Trim(row->Column(7), shell::kSpaceOrTab) : std::string();
     // Without its operator table no operator can be told valid: the check
     // says so instead of passing every step.
     if (!LoadOperatorTable(suffix)) {
@@ -95,13 +95,14 @@ void CommandChecker::CheckOperators(const CheckInput& input) {
     const int steps = NumberValue(FindCategoryEntry(input.categories, model).stepCount);
     const auto& table = OperatorTable();
     for (int r = 1; r <= std::min(steps, LastRow(input.program)); ++r) {
-        const std::string op = Trim(input.program.Get(r, 1));
+        const std::string op = shell::Trim(input.program.Get(r, 1), shell::kSpaceOrTab);
         const bool known = std::any_of(table.begin(), table.end(), [&](const OperatorEntry& e) {
-            return Trim(e.mnemonic) == op;
+            return shell::Trim(e.mnemonic, shell::kSpaceOrTab) == op;
         });
         if (!known) {
             m_working.operators.invalidOperator = true;
-            m_working.operators.errors.push_back({Trim(input.program.Get(r, 0)), op});
+            m_working.operators.errors.push_back(
+                {shell::Trim(input.program.Get(r, 0), shell::kSpaceOrTab), op});
         }
     }
 }
@@ -109,7 +110,7 @@ void CommandChecker::CheckOperators(const CheckInput& input) {
 void CommandChecker::CheckJumps(const CheckInput& input) {
     m_working.jumps = {};
     for (int r = 1; r <= std::min(input.header.stepCount, LastRow(input.program)); ++r) {
-        const std::string op = Trim(input.program.Get(r, 1));
+        const std::string op = shell::Trim(input.program.Get(r, 1), shell::kSpaceOrTab);
         bool isGo = false;
         if (op.compare(0, 2, "GO") == 0) {
             isGo = true;
@@ -120,7 +121,8 @@ void CommandChecker::CheckJumps(const CheckInput& input) {
         if (verdict.error) {
             m_working.jumps.jumpError = true;
             m_working.jumps.errors.push_back(
-                {Trim(input.program.Get(r, 0)), op, verdict.invalidAddress});
+                {shell::Trim(input.program.Get(r, 0), shell::kSpaceOrTab), op,
+                 verdict.invalidAddress});
         }
     }
 }
@@ -131,7 +133,7 @@ std::vector<ErrorLine> CommandChecker::ErrorLines() const {
 
 JumpVerdict ValidateJumpAddress(const std::string& op, bool isGo, const ProgramHeader& header,
                                 const CategoryTable& categories) {
-    const std::string text = Trim(op);
+    const std::string text = shell::Trim(op, shell::kSpaceOrTab);
     const std::size_t start = isGo ? 2 : 3;  // operand offset behind "GO" / "GIF"
     if (text.size() <= start) return {true, false};
     const std::string operand = text.substr(start);
@@ -171,10 +173,6 @@ std::vector<ErrorLine> BuildErrorLines(const CommandCheckResult& result) {
                          shell::Catalogue(e.invalidAddress ? kTextInvalidJump : kTextSpecifyJump)});
     }
     return lines;
-}
-
-int ErrorListRowCount(std::size_t lineCount) {
-    return std::max(static_cast<int>(lineCount), kMinErrorRows);
 }
 
 }  // namespace rq50::program

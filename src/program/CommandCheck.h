@@ -123,7 +123,4 @@ JumpVerdict ValidateJumpAddress(const std::string& op, bool isGo, const ProgramH
 /// errors. An unregistered model gives no line.
 std::vector<ErrorLine> BuildErrorLines(const CommandCheckResult& result);
 
-/// Rows of the error list grid: the number of lines, at least 20.
-int ErrorListRowCount(std::size_t lineCount);
-
 }  // namespace rq50::program

@@ -6,6 +6,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,11 +31,6 @@ enum EditorText : int {
 constexpr const char* kHiddenMarker = "CONST";
 constexpr std::size_t kConstCellLength = 10;
 
-std::string RightTrim(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
-    return text;
-}
-
 std::string Comment(const std::string& text) {
     std::string comment = text;
     comment.resize(kCommentLength, ' ');
@@ -47,7 +43,7 @@ bool IsConstChar(char c) {
 }
 
 bool IsZeroValue(const std::string& text) {
-    const std::string t = Trim(text);
+    const std::string t = shell::Trim(text, shell::kSpaceOrTab);
     return t.empty() || (IsNumericText(t) && t.find_first_of("123456789") == std::string::npos);
 }
 
@@ -130,11 +126,13 @@ void ProgramEditor::FillFromMemory() {
     } else {
         for (int i = 0; i < std::min(h.stepCount, m_program.Rows()); ++i) {
             if (static_cast<std::size_t>(i) < h.stepComments.size()) {
-                m_program.Set(i + 1, kCommentColumn,
-                              Trim(h.stepComments[static_cast<std::size_t>(i)]));
+                m_program.Set(
+                    i + 1, kCommentColumn,
+                    shell::Trim(h.stepComments[static_cast<std::size_t>(i)], shell::kSpaceOrTab));
             }
             if (const auto* r = record(i))
-                m_program.Set(i + 1, kOperatorColumn, Trim(RecordDataText(*r)));
+                m_program.Set(i + 1, kOperatorColumn,
+                              shell::Trim(RecordDataText(*r), shell::kSpaceOrTab));
         }
     }
     if (h.constCount <= 0) {
@@ -142,7 +140,8 @@ void ProgramEditor::FillFromMemory() {
     } else {
         for (int i = 0; i < std::min(h.constCount, m_const.Rows()); ++i) {
             if (const auto* r = record(std::int64_t{h.stepCount} + i)) {
-                m_const.Set(i + 1, kValueColumn, ConstDisplayText(Trim(RecordDataText(*r))));
+                m_const.Set(i + 1, kValueColumn,
+                            ConstDisplayText(shell::Trim(RecordDataText(*r), shell::kSpaceOrTab)));
             }
         }
     }
@@ -151,7 +150,8 @@ void ProgramEditor::FillFromMemory() {
 bool ProgramEditor::Msub_ReNum(const std::string& model, bool goOn) {
     m_program.ClearColumn(0);
     m_const.ClearColumn(0);
-    const CategoryLookup found = FindCategoryEntry(m_categories, Trim(model));
+    const CategoryLookup found =
+        FindCategoryEntry(m_categories, shell::Trim(model, shell::kSpaceOrTab));
     const AreaStarts starts = EditorAreaStarts(m_categories, model, m_state.header);
     int steps = 0;
     int consts = 0;
@@ -182,7 +182,7 @@ WriteBackStatus ProgramEditor::WriteBack() {
     // Only a damaged file holds a negative count; packing it would stop half
     // way, so nothing is written back.
     if (h.stepCount < 0 || h.constCount < 0) return WriteBackStatus::kBadCounts;
-    const std::string model = Trim(m_modelText);
+    const std::string model = shell::Trim(m_modelText, shell::kSpaceOrTab);
     if (m_modelChanged || m_state.source != kSourceUpload) {
         const CategoryLookup found = FindCategoryEntry(m_categories, model);
         if (found.programStart.empty()) return WriteBackStatus::kNotRegistered;
@@ -200,7 +200,8 @@ WriteBackStatus ProgramEditor::WriteBack() {
     std::vector<ProgramItemRecord> records;
     records.reserve(static_cast<std::size_t>(std::max(h.stepCount + h.constCount, 0)));
     for (int r = 1; r <= h.stepCount; ++r) {
-        const std::string op = WidenOperand(Trim(m_program.Get(r, kOperatorColumn)), h.modelCode);
+        const std::string op = WidenOperand(
+            shell::Trim(m_program.Get(r, kOperatorColumn), shell::kSpaceOrTab), h.modelCode);
         m_program.Set(r, kOperatorColumn, op);
         const std::string address = m_program.Get(r, 0);
         auto record = BuildItemRecord(kKindProgramStep, address, {std::string(8, ' '), op, {}});
@@ -234,14 +235,15 @@ void ProgramEditor::ChangeModel(const std::string& text) {
     m_modelChanged = model != m_modelAtOpen || m_modelChanged;
 
     Msub_ReNum(model, false);
-    const CategoryLookup found = FindCategoryEntry(m_categories, Trim(model));
+    const CategoryLookup found =
+        FindCategoryEntry(m_categories, shell::Trim(model, shell::kSpaceOrTab));
     if (found.programStart.empty() || !AreasFitItemRecords(found)) {
         m_commandCheckEnabled = false;
         return;
     }
     ProgramHeader& h = m_state.header;
     m_commandCheckEnabled = h.stepCount > 0;
-    h.modelCode = Trim(model);
+    h.modelCode = shell::Trim(model, shell::kSpaceOrTab);
     h.programAreaLetter = AddressLetterCode(found.programStart);
     h.constAreaLetter = AddressLetterCode(found.constStart);
     if (h.stepCount > 0) h.stepCount = std::max(NumberValue(found.stepCount), 0);
@@ -250,12 +252,13 @@ void ProgramEditor::ChangeModel(const std::string& text) {
 
     if (h.constCount > 0) {
         for (int r = 1; r <= std::min(h.constCount, m_const.Rows()); ++r) {
-            if (Trim(m_const.Get(r, kValueColumn)).empty()) m_const.Set(r, kValueColumn, "0.00000");
+            if (shell::Trim(m_const.Get(r, kValueColumn), shell::kSpaceOrTab).empty())
+                m_const.Set(r, kValueColumn, "0.00000");
         }
     }
     if (h.stepCount > 0) {
         for (int r = 1; r <= std::min(h.stepCount, m_program.Rows()); ++r) {
-            if (Trim(m_program.Get(r, kOperatorColumn)).empty()) {
+            if (shell::Trim(m_program.Get(r, kOperatorColumn), shell::kSpaceOrTab).empty()) {
                 m_program.Set(r, kOperatorColumn, "NOP");
             }
         }
@@ -267,8 +270,9 @@ void ProgramEditor::ClearSurplusRows(int steps, int consts) {
     // Rows beyond the new counts go only when they hold nothing of value;
     // anything else stays for the command check to report.
     for (int r = std::max(steps, 0) + 1; r <= m_program.Rows(); ++r) {
-        const std::string op = Trim(m_program.Get(r, kOperatorColumn));
-        if ((op.empty() || op == "NOP") && Trim(m_program.Get(r, kCommentColumn)).empty()) {
+        const std::string op = shell::Trim(m_program.Get(r, kOperatorColumn), shell::kSpaceOrTab);
+        if ((op.empty() || op == "NOP") &&
+            shell::Trim(m_program.Get(r, kCommentColumn), shell::kSpaceOrTab).empty()) {
             m_program.Set(r, kOperatorColumn, {});
         }
     }
@@ -279,7 +283,8 @@ void ProgramEditor::ClearSurplusRows(int steps, int consts) {
 
 bool ProgramEditor::LeaveModelBox() {
     if (m_modelText == m_modelOnFocus) return true;
-    const CategoryLookup found = FindCategoryEntry(m_categories, Trim(m_modelText));
+    const CategoryLookup found =
+        FindCategoryEntry(m_categories, shell::Trim(m_modelText, shell::kSpaceOrTab));
     if (found.programStart.empty()) {
         Show(kMsgUploadBeforeEdit);
     } else if (!AreasFitItemRecords(found)) {
@@ -295,7 +300,7 @@ std::string ProgramEditor::BeginEdit(GridId id, int row, int col) {
     CellGrid& grid = Grid(id);
     m_valueBeforeEdit = grid.Get(row, col);
     if (id == GridId::kProgram) {
-        grid.Set(row, col, RightTrim(m_valueBeforeEdit));
+        grid.Set(row, col, shell::TrimRight(m_valueBeforeEdit, shell::kSpaceOrTab));
     } else if (IsValidConstValue(m_valueBeforeEdit)) {
         grid.Set(row, col, SignedConstText(m_valueBeforeEdit));
     }
@@ -371,7 +376,7 @@ bool TypedCharAccepted(GridId id, int col, char c) {
 std::vector<JumpReference> CollectJumps(const CellGrid& program) {
     std::vector<JumpReference> jumps;
     for (int r = 1; r <= program.Rows(); ++r) {
-        const std::string t = Trim(program.Get(r, kOperatorColumn));
+        const std::string t = shell::Trim(program.Get(r, kOperatorColumn), shell::kSpaceOrTab);
         std::string operand;
         bool isGo = false;
         if (t.compare(0, 2, "GO") == 0) {
@@ -382,7 +387,7 @@ std::vector<JumpReference> CollectJumps(const CellGrid& program) {
         } else {
             continue;
         }
-        if (Trim(operand).empty() || !IsNumericText(operand)) continue;
+        if (shell::Trim(operand, shell::kSpaceOrTab).empty() || !IsNumericText(operand)) continue;
         jumps.push_back({r, NumberValue(operand), isGo});
     }
     return jumps;
@@ -407,7 +412,7 @@ void RenumberJumps(CellGrid& program, const std::vector<JumpReference>& jumps, i
 
 bool Msub_Insert(const shell::Services& hosts, CellGrid& program, int activeRow) {
     for (int r = program.Rows(); r >= 1; --r) {
-        if (Trim(program.Get(r, kOperatorColumn)).empty()) {
+        if (shell::Trim(program.Get(r, kOperatorColumn), shell::kSpaceOrTab).empty()) {
             program.DeleteRow(r);
             program.InsertRow(activeRow);
             return true;
@@ -423,7 +428,8 @@ void Msub_Delete(CellGrid& grid, int row) {
 
 void ProgramEditor::InsertRow(int activeRow) {
     if (m_active != GridId::kProgram) return;
-    if (!Trim(m_program.Get(m_program.Rows(), kOperatorColumn)).empty()) {
+    if (!shell::Trim(m_program.Get(m_program.Rows(), kOperatorColumn), shell::kSpaceOrTab)
+             .empty()) {
         m_host.Beep();
         return;
     }
@@ -484,7 +490,7 @@ bool ProgramEditor::Paste(GridId id, const CellRange& selection, const std::stri
         // value out of range would otherwise reach the unit as it stands.
         for (const auto& row : block) {
             for (const auto& text : row) {
-                if (!Trim(text).empty() && !IsValidConstValue(text)) {
+                if (!shell::Trim(text, shell::kSpaceOrTab).empty() && !IsValidConstValue(text)) {
                     Show(kMsgIllegalPasteConst);
                     return false;
                 }

@@ -7,6 +7,7 @@
 #include "shell/ListInput.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/TextTrim.h"
 #include "shell/Wildcard.h"
 
 #include <algorithm>
@@ -48,14 +49,6 @@ bool AreaFits(const std::string& count, const std::string& start) {
 
 }  // namespace
 
-std::string Trim(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
 CategoryLookup FindCategoryEntry(const CategoryTable& table, const std::string& modelCode) {
     struct Key {
         std::string key;
@@ -68,9 +61,9 @@ CategoryLookup FindCategoryEntry(const CategoryTable& table, const std::string& 
         const std::string& column1 = table[i].Column(1);
         const auto star = column1.find('*');
         if (star != std::string::npos) {
-            keys.push_back({Trim(column1.substr(0, star)), true, i});
+            keys.push_back({shell::Trim(column1.substr(0, star), shell::kSpaceOrTab), true, i});
         } else {
-            keys.push_back({Trim(column1), false, i});
+            keys.push_back({shell::Trim(column1, shell::kSpaceOrTab), false, i});
         }
     }
     // Longest key first; keys of equal length keep file order.
@@ -89,7 +82,8 @@ CategoryLookup FindCategoryEntry(const CategoryTable& table, const std::string& 
 
 AreaStarts EditorAreaStarts(const CategoryTable& table, const std::string& modelCode,
                             const ProgramHeader& header) {
-    const CategoryLookup found = FindCategoryEntry(table, Trim(modelCode));
+    const CategoryLookup found =
+        FindCategoryEntry(table, shell::Trim(modelCode, shell::kSpaceOrTab));
     if (!found.programStart.empty()) return {found.programStart, found.constStart, true};
     return {MakeAddress(header.programAreaLetter, header.programStartNumber),
             MakeAddress(header.constAreaLetter, header.constStartNumber), false};
@@ -104,7 +98,8 @@ CategoryTable LoadedCategoryTable() {
 const CategoryEntry* FindCategoryRowByPattern(const CategoryTable& table,
                                               const std::string& modelText) {
     for (const CategoryEntry& row : table) {
-        if (shell::WildcardMatch(modelText, Trim(row.Column(1)))) return &row;
+        if (shell::WildcardMatch(modelText, shell::Trim(row.Column(1), shell::kSpaceOrTab)))
+            return &row;
     }
     return nullptr;
 }
@@ -247,7 +242,7 @@ std::string WidenOperand(const std::string& op, const std::string& modelCode) {
 }
 
 bool IsNumericText(const std::string& text) {
-    const std::string t = Trim(text);
+    const std::string t = shell::Trim(text, shell::kSpaceOrTab);
     std::size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     bool digit = false;
@@ -266,7 +261,9 @@ bool IsNumericText(const std::string& text) {
 
 std::string SignedConstText(const std::string& numericText) {
     const double value =
-        IsNumericText(numericText) ? std::strtod(Trim(numericText).c_str(), nullptr) : 0.0;
+        IsNumericText(numericText)
+            ? std::strtod(shell::Trim(numericText, shell::kSpaceOrTab).c_str(), nullptr)
+            : 0.0;
     char formatted[64];
     std::snprintf(formatted, sizeof formatted, "%.8f", std::fabs(value));
     std::string text = std::string(value < 0 ? "-" : "+") + formatted;
@@ -277,7 +274,7 @@ std::string SignedConstText(const std::string& numericText) {
 
 bool IsValidConstValue(const std::string& text) {
     if (!IsNumericText(text)) return false;
-    const std::string t = Trim(text);
+    const std::string t = shell::Trim(text, shell::kSpaceOrTab);
     const auto point = t.find('.');
     if (point != std::string::npos && t.size() - point - 1 > 5) return false;
     const double value = std::strtod(t.c_str(), nullptr);
@@ -285,7 +282,7 @@ bool IsValidConstValue(const std::string& text) {
 }
 
 std::string ConstDisplayText(const std::string& stored) {
-    std::string text = Trim(stored);
+    std::string text = shell::Trim(stored, shell::kSpaceOrTab);
     std::string sign;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
         if (text[0] == '-') sign = "-";

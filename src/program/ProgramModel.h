@@ -121,9 +121,6 @@ bool IsValidConstValue(const std::string& text);
 /// leading zeros of the integer part ("+0.00000" -> "0.00000").
 std::string ConstDisplayText(const std::string& stored);
 
-/// Text with trailing and leading blanks removed.
-std::string Trim(const std::string& text);
-
 /// The operator table last loaded.
 std::vector<OperatorEntry>& OperatorTable();
 

@@ -2,6 +2,7 @@
 
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::program {
 
@@ -20,14 +21,9 @@ std::string Pad(const std::string& text, std::size_t width) {
     return padded + ' ';
 }
 
-std::string RightTrimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
 bool RowHasText(const CellGrid& grid, int row, int lastCol) {
     for (int c = 0; c <= lastCol; ++c) {
-        if (!Trim(grid.Get(row, c)).empty()) return true;
+        if (!shell::Trim(grid.Get(row, c), shell::kSpaceOrTab).empty()) return true;
     }
     return false;
 }
@@ -37,20 +33,20 @@ bool RowHasText(const CellGrid& grid, int row, int lastCol) {
 std::string ProgramGridsText(const ProgramEditor& editor) {
     std::string out = shell::Catalogue(kTextModel) + " " + editor.ModelText() + "\n\n";
     const CellGrid& p = editor.ProgramGrid();
-    out += RightTrimmed(Pad(p.Get(0, 0), 6) + Pad(p.Get(0, kOperatorColumn), 10) +
-                        p.Get(0, kCommentColumn)) +
+    out += shell::TrimRight(Pad(p.Get(0, 0), 6) + Pad(p.Get(0, kOperatorColumn), 10) +
+                            p.Get(0, kCommentColumn)) +
            "\n";
     for (int r = 1; r <= p.Rows(); ++r) {
         if (!RowHasText(p, r, kCommentColumn)) continue;
-        out += RightTrimmed(Pad(p.Get(r, 0), 6) + Pad(p.Get(r, kOperatorColumn), 10) +
-                            p.Get(r, kCommentColumn)) +
+        out += shell::TrimRight(Pad(p.Get(r, 0), 6) + Pad(p.Get(r, kOperatorColumn), 10) +
+                                p.Get(r, kCommentColumn)) +
                "\n";
     }
     const CellGrid& c = editor.ConstGrid();
-    out += "\n" + RightTrimmed(Pad(c.Get(0, 0), 6) + c.Get(0, kValueColumn)) + "\n";
+    out += "\n" + shell::TrimRight(Pad(c.Get(0, 0), 6) + c.Get(0, kValueColumn)) + "\n";
     for (int r = 1; r <= c.Rows(); ++r) {
         if (!RowHasText(c, r, kValueColumn)) continue;
-        out += RightTrimmed(Pad(c.Get(r, 0), 6) + c.Get(r, kValueColumn)) + "\n";
+        out += shell::TrimRight(Pad(c.Get(r, 0), 6) + c.Get(r, kValueColumn)) + "\n";
     }
     return out;
 }

@@ -1,9 +1,7 @@
 #include "program/UndoRing.h"
 #include "shell/PlatformFile.h"
+#include "shell/Clock.h"
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,11 +16,7 @@ namespace fs = std::filesystem;
 constexpr const char* kGridMagic = "RQ50GRID";
 
 std::string LocalTimeOfDay() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    const std::tm local = shell::platform::LocalTime(now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d%02d%02d_", local.tm_hour, local.tm_min, local.tm_sec);
-    return text;
+    return shell::LocalTimeText("%H%M%S_");
 }
 
 /// Cells are written one row a line, separated by tabs; tab, line breaks and

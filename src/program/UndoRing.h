@@ -41,10 +41,7 @@ class UndoRing {
     bool Undo(CellGrid& program, CellGrid& consts);
 
     bool UndoEnabled() const { return m_undoEnabled; }
-    int CurrentSlot() const { return m_current; }
-    int OldestSlot() const { return m_oldest; }
     int SnapshotCount() const { return m_count; }
-    const std::string& Folder() const { return m_folder; }
 
   private:
     bool SaveSlot(int slot, const std::string& tag, const CellGrid& program,

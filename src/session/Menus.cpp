@@ -21,6 +21,7 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::shell {
 

@@ -14,6 +14,7 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {

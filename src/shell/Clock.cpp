@@ -1,6 +1,8 @@
 #include "shell/Clock.h"
+#include "shell/PlatformFile.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace rq50::shell {
@@ -12,6 +14,14 @@ std::int64_t SteadyClock::NowMs() const {
 
 void SteadyClock::Wait(std::int32_t ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::string LocalTimeText(const char* format) {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    const std::tm local = shell::platform::LocalTime(now);
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, format, &local);
+    return std::string(text, length);
 }
 
 }  // namespace rq50::shell

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace rq50::shell {
 
@@ -40,5 +41,10 @@ class SteadyClock : public Clock {
     std::int64_t NowMs() const override;
     void Wait(std::int32_t ms) override;
 };
+
+/// The machine's local time now as strftime writes it with `format`, e.g.
+/// "%Y/%m/%d %H:%M:%S": the time stamps people read (log, undo files,
+/// readings). The jobs never use it; they run on a Clock.
+std::string LocalTimeText(const char* format);
 
 }  // namespace rq50::shell

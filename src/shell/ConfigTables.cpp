@@ -10,6 +10,8 @@
 #include "shell/ListInput.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "shell/Wildcard.h"
 
 namespace rq50::shell {
@@ -45,13 +47,6 @@ std::vector<ModelEntry>& ModelTable() {
 std::vector<CategoryRow>& CategoryTable() {
     static std::vector<CategoryRow> table;
     return table;
-}
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
 }
 
 std::int16_t HexToInt16(const std::string& text) {

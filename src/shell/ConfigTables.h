@@ -74,7 +74,4 @@ std::int16_t FindBaudRateEntry(const std::string& model,
 /// digits end at the first character that is not one, no digits give 0.
 std::int16_t HexToInt16(const std::string& text);
 
-/// `text` without blanks at either end.
-std::string Trim(const std::string& text);
-
 }  // namespace rq50::shell

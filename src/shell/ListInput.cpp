@@ -1,5 +1,6 @@
 #include "shell/ListInput.h"
 #include "shell/PlatformFile.h"
+#include "shell/TextTrim.h"
 
 #include <filesystem>
 #include <fstream>
@@ -63,7 +64,7 @@ bool ListInputReader::ReadField(std::string& field) {
         const std::size_t start = m_pos;
         while (m_pos < m_text.size() && m_text[m_pos] != ',' && !IsLineEnd(m_pos)) ++m_pos;
         field = m_text.substr(start, m_pos - start);
-        while (!field.empty() && IsBlank(field.back())) field.pop_back();
+        field = TrimRight(field, kSpaceOrTab);
     }
     if (m_pos < m_text.size() && m_text[m_pos] == ',') {
         ++m_pos;

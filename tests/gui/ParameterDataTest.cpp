@@ -28,6 +28,7 @@
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -195,8 +196,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(view->parentWidget()->isEnabled());
     files::ParameterFileRecord saved;
     QCOMPARE(files::LoadParameterFile(path.toStdString(), saved), 0);
-    QCOMPARE(files::Trim(saved.information.title1), std::string("Pump 1 feed"));
-    QCOMPARE(files::Trim(saved.information.createdBy), std::string("R. Tanaka"));
+    QCOMPARE(shell::Trim(saved.information.title1), std::string("Pump 1 feed"));
+    QCOMPARE(shell::Trim(saved.information.createdBy), std::string("R. Tanaka"));
     QVERIFY(saved.information.comment.find("line one") != std::string::npos);
     QVERIFY(saved.information.comment.find("line two") != std::string::npos);
     QCOMPARE(saved.items.size(), m_program->Ws().items.dataSet.size());
@@ -213,8 +214,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
     files::ParameterFileRecord copied;
     QCOMPARE(files::LoadParameterFile(copy.toStdString(), copied), 0);
-    QCOMPARE(files::Trim(copied.information.title1), std::string("Pump 1 feed"));
-    QCOMPARE(files::Trim(copied.information.fileName), std::string("pump1-copy.7pa"));
+    QCOMPARE(shell::Trim(copied.information.title1), std::string("Pump 1 feed"));
+    QCOMPARE(shell::Trim(copied.information.fileName), std::string("pump1-copy.7pa"));
     QVERIFY(view->parentWidget()->isEnabled());
 
     // Leaving the saved data asks nothing; the file opens again from the menu.
@@ -240,7 +241,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     auto& items = m_program->Ws().items.dataSet;
     for (auto& block : items) {
         const auto item = parameter::DecodeItem(block, false);
-        if (files::Trim(item.name) != "SCALE HI") continue;
+        if (shell::Trim(item.name) != "SCALE HI") continue;
         const auto edit = parameter::SetItemValue(block, "200");
         QVERIFY(edit.ok);
         block = edit.block;
@@ -270,7 +271,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     // The value the instrument holds, downloaded again: nothing differs, so
     // the message says so and no empty check list comes up.
     for (auto& block : items) {
-        if (files::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
+        if (shell::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
         block = parameter::SetItemValue(block, "150").block;
     }
     m_program->messages.answers = {shell::kAnswerOk};
@@ -501,7 +502,7 @@ void ParameterDataTest::informationWindowKeys() {
     // Cancel closes without storing anything.
     QTest::mouseClick(Find<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
-    QVERIFY(files::Trim(m_program->Ws().information.title1).empty());
+    QVERIFY(shell::Trim(m_program->Ws().information.title1).empty());
     m_program->Close();
 }
 

@@ -39,6 +39,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -212,7 +213,7 @@ void DataScreens(Program& program, shell::frmRQ0000& main) {
         Qt::LeftButton);
 
     for (auto& block : ws.items.dataSet) {
-        if (files::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
+        if (shell::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
         block = parameter::SetItemValue(block, "200").block;
     }
     view->findChild<QRadioButton*>("optFile2")->setChecked(true);

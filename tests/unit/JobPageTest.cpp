@@ -3,6 +3,7 @@
 
 #include "comm/jobs/Jobs.h"
 #include "parameter/PageModel.h"
+#include "shell/TextTrim.h"
 #include "unit/JobTestSupport.h"
 
 #include <array>
@@ -100,7 +101,7 @@ TEST_F(JobPage, TabChangeShowsTheOtherGroup) {
     Open(PageCategory::Set, SmallInstrument());
     ASSERT_TRUE(Act(page->ClickTab(2, Start())));
     EXPECT_EQ(page->ConfirmedTab(), 2);
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "TAG");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColName)), "TAG");
     EXPECT_FALSE(page->TabSwitchRunning());
 }
 
@@ -137,7 +138,7 @@ TEST_F(JobPage, WriteSendsTheValueAndShowsTheReadBack) {
     // 150 fits the item's own format (up to 999.99); the instrument clamps it.
     ASSERT_TRUE(Act(page->Write("150", 0, Start())));
     EXPECT_EQ(Sent().back().data.substr(0, 7), "+150.00");
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(2, parameter::kColData)), "100.00");
+    EXPECT_EQ(shell::Trim(page->Cell(2, parameter::kColData)), "100.00");
 }
 
 TEST_F(JobPage, PeriodicReadRewritesTheMeasuredRows) {
@@ -155,7 +156,7 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     EXPECT_FALSE(Act(page->ClickTab(2, Start())));
     EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_EQ(page->CurrentTab(), 1);
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "INP TYPE");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColName)), "INP TYPE");
     EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
     EXPECT_EQ(messages.boxes.back().title, "Communication Error");
 }
@@ -165,20 +166,20 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
 // even on a line opened anew.
 TEST_F(JobPage, MaintPageAndItsItemReadOpenMaintenanceFirst) {
     Open(PageCategory::Maint, SmallInstrument());
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColName)), "FORCEOUT");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColName)), "FORCEOUT");
     EXPECT_EQ(page->TabNames(), (std::vector<std::string>{"MAINT"}));
     std::size_t before = Sent().size();
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x10, 0, 0}, {0x80, 5, 1}}));
     EXPECT_TRUE(page->Controls().entryEnabled);
     ASSERT_TRUE(Act(page->Write("50", 0, Start())));
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "50.0");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColData)), "50.0");
 
     line->Close();  // maintenance access ends with the line
     before = Sent().size();
     ASSERT_TRUE(Act(page->OpenItem(1, Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x10, 0, 0}, {0x80, 5, 1}}));
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "50.0");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColData)), "50.0");
 }
 
 // After writing an item whose change alters others (INP TYPE is listed) the
@@ -192,14 +193,14 @@ TEST_F(JobPage, WritingAListedItemReadsItAndThePageAgain) {
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{
                                      {0x40, 2, 1}, {0x80, 2, 1}, {0x80, 2, 1}, {0x84, 2, 1}}));
     EXPECT_EQ(Sent()[before].mc, 2);
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "TC");
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(2, parameter::kColName)), "SCALE LO");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColData)), "TC");
+    EXPECT_EQ(shell::Trim(page->Cell(2, parameter::kColName)), "SCALE LO");
 
     ASSERT_TRUE(Act(page->OpenItem(2, Start())));
     before = Sent().size();
     ASSERT_TRUE(Act(page->Write("20", 0, Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x40, 2, 2}}));
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(2, parameter::kColData)), "20.00");
+    EXPECT_EQ(shell::Trim(page->Cell(2, parameter::kColData)), "20.00");
 }
 
 TEST_F(JobPage, CancelForcedOutputReadsTheItemAgain) {
@@ -211,7 +212,7 @@ TEST_F(JobPage, CancelForcedOutputReadsTheItemAgain) {
     const std::size_t before = Sent().size();
     ASSERT_TRUE(Act(page->CancelForcedOutput(Start())));
     EXPECT_EQ(SentSince(before), (std::vector<std::array<int, 3>>{{0x80, 4, 1}}));
-    EXPECT_EQ(parameter::TrimBlanks(page->Cell(1, parameter::kColData)), "1.500");
+    EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColData)), "1.500");
     EXPECT_TRUE(Texts().empty());
     EXPECT_FALSE(page->Controls().entryEnabled);
 }

@@ -1,5 +1,6 @@
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
+#include "shell/TextTrim.h"
 #include "unit/JobTestSupport.h"
 
 #include <cstdint>
@@ -132,7 +133,7 @@ TEST_F(JobUpload, ProgramAndConstGroupsArePassedOver) {
     ASSERT_TRUE(Run(kJobUpload));
     EXPECT_EQ(engine.CommResult, kErrNone);
     for (const auto& b : engine.Data().items.dataSet) {
-        const auto name = jobs::TrimBlanks(Name(b));
+        const auto name = shell::Trim(Name(b));
         EXPECT_NE(name, "PROGRAM");
         EXPECT_NE(name, "CONST");
     }
@@ -168,7 +169,7 @@ class JobDownload : public JobBench {
     void SetData(const std::string& name, const std::string& data) {
         for (auto& b : engine.Data().items.dataSet) {
             const auto item = parameter::DecodeItem(b, false);
-            if (jobs::TrimBlanks(item.name) != name) continue;
+            if (shell::Trim(item.name) != name) continue;
             for (std::size_t i = 0; i < 8; ++i) {
                 b[4 + item.nameLength + i] =
                     static_cast<std::uint8_t>(i < data.size() ? data[i] : ' ');
@@ -227,7 +228,7 @@ TEST_F(JobDownload, ClampedValueIsListed) {
     EXPECT_EQ(entry.ma, 2);
     EXPECT_EQ(entry.mb, 2);
     EXPECT_EQ(entry.sentData, "+150.00 ");
-    EXPECT_EQ(jobs::TrimBlanks(entry.setData), "+100.00");
+    EXPECT_EQ(shell::Trim(entry.setData), "+100.00");
 }
 
 TEST_F(JobDownload, V3CustomTypeMismatchStopsBeforeWriting) {
@@ -284,7 +285,7 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
         EXPECT_EQ(list[i].reason, jobs::CheckReason::NotWritten) << i;
         EXPECT_EQ(jobs::CheckEntrySetText(list[i]), "(not written)") << i;
     }
-    EXPECT_EQ(jobs::TrimBlanks(list[1].sentData), "FIC-101");
+    EXPECT_EQ(shell::Trim(list[1].sentData), "FIC-101");
 
     // No answer to the write of B02 at either speed: it may have been taken.
     Upload(SmallInstrument());

@@ -1,4 +1,5 @@
 #include "comm/jobs/Jobs.h"
+#include "shell/TextTrim.h"
 #include "unit/JobTestSupport.h"
 #include "unit/ShellFakes.h"
 
@@ -188,7 +189,7 @@ TEST_F(JobProgramDownload, AStepTheUnitRefusesStopsTheDownloadAndNamesWhatWasNot
     const auto& list = engine.Results().downloadCheck;
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].mb, 2);
-    EXPECT_EQ(jobs::TrimBlanks(list[0].sentData), "STY1");
+    EXPECT_EQ(shell::Trim(list[0].sentData), "STY1");
     EXPECT_EQ(list[3].ma, 5);
     for (const auto& entry : list) EXPECT_EQ(entry.reason, jobs::CheckReason::NotWritten);
 }

@@ -17,6 +17,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "sim/Frame.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
@@ -79,15 +80,13 @@ class JobBench : public ::testing::Test {
     void UseTables(JobTableRows rows) {
         m_rows = std::move(rows);
         auto& t = engine.Tables();
-        t.isV3Model = [this](const std::string& m) {
-            return m_rows.v3.count(comm::jobs::TrimBlanks(m)) != 0;
-        };
+        t.isV3Model = [this](const std::string& m) { return m_rows.v3.count(shell::Trim(m)) != 0; };
         t.findCategory = [this](const std::string& m) {
-            auto it = m_rows.categories.find(comm::jobs::TrimBlanks(m));
+            auto it = m_rows.categories.find(shell::Trim(m));
             return it == m_rows.categories.end() ? comm::jobs::CategoryAreas{} : it->second;
         };
         t.findBaudRate = [this](const std::string& m) -> std::optional<comm::jobs::BaudRateRow> {
-            auto it = m_rows.baudRates.find(comm::jobs::TrimBlanks(m));
+            auto it = m_rows.baudRates.find(shell::Trim(m));
             if (it == m_rows.baudRates.end()) return std::nullopt;
             return it->second;
         };

@@ -21,8 +21,6 @@ TEST(JobModelText, TrailingBlanksDoNotMatterLeadingOnesDo) {
 TEST(JobFixedTexts, SlotAccessCodeAndBaudRate) {
     EXPECT_EQ(SlotWriteText(3), "      03");
     EXPECT_EQ(SlotWriteText(16), "      16");
-    EXPECT_TRUE(IsSlotZero("SLOT NO ", "      00"));
-    EXPECT_FALSE(IsSlotZero("SLOT NO ", "      03"));
     const std::string code = AccessCode();
     ASSERT_EQ(code.size(), 8u);
     EXPECT_TRUE(code[0] >= 'A' && code[0] <= 'Z');

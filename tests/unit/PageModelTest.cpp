@@ -1,4 +1,5 @@
 #include "parameter/PageModel.h"
+#include "shell/TextTrim.h"
 #include "unit/JobBlocks.h"
 
 #include <gtest/gtest.h>
@@ -284,7 +285,7 @@ TEST(PageModelListener, EachOperationTellsOnceWhatItChanged) {
     // A measured value is shown normalised, as the grid shows every number.
     page.ReplaceRow(3, Block(6, 1, 3, 0, "PV", "+012.4"));
     EXPECT_EQ(listener.Take(), Calls{"rows 3-3"});
-    EXPECT_EQ(TrimBlanks(page.Cell(3, kColData)), "12.4");
+    EXPECT_EQ(shell::Trim(page.Cell(3, kColData)), "12.4");
     EXPECT_EQ(page.WorkingCopy()[2], Block(6, 1, 3, 0, "PV", "+012.4"));
 
     // Opening an item: the row turns yellow, the entry is prepared, the

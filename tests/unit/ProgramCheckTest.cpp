@@ -151,14 +151,5 @@ TEST_F(CommandCheckTest, UnregisteredModelFailsWithoutALine) {
     EXPECT_TRUE(Lines().empty());
 }
 
-TEST(ErrorList, HasAtLeastTwentyRows) {
-    EXPECT_EQ(ErrorListRowCount(3), 20);
-    EXPECT_EQ(ErrorListRowCount(25), 25);
-    CommandCheckResult result;
-    result.operators.invalidOperator = true;
-    for (int i = 0; i < 25; ++i) result.operators.errors.push_back({"P01", "X"});
-    EXPECT_EQ(ErrorListRowCount(BuildErrorLines(result).size()), 25);
-}
-
 }  // namespace
 }  // namespace rq50::program

@@ -4,6 +4,7 @@
 #include "ShellFakes.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
+#include "shell/TextTrim.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +95,7 @@ TEST_F(ProgramEditorTest, WriteBackWidensOperatorsAndNormalisesConstants) {
     ASSERT_EQ(editor.WriteBack(), WriteBackStatus::kReady);
     EXPECT_EQ(Op(4), "GO05");
     EXPECT_EQ(Op(5), "GO10");
-    EXPECT_EQ(Trim(RecordDataText(state.records[3])), "GO05");
+    EXPECT_EQ(shell::Trim(RecordDataText(state.records[3])), "GO05");
     EXPECT_EQ(state.records[3][0], 0x81);
     EXPECT_EQ(state.header.stepComments[3], "jump" + std::string(21, ' '));
     EXPECT_EQ(state.header.slotNumber, 7);

@@ -1,6 +1,7 @@
 #include "program/ProgramModel.h"
 
 #include "ProgramTestSupport.h"
+#include "shell/TextTrim.h"
 
 #include <gtest/gtest.h>
 
@@ -151,7 +152,7 @@ TEST(CreateNewProgram, BuildsTheTemplateFromTheRqk2Row) {
     for (std::size_t i = 0; i < 10; ++i) {
         EXPECT_EQ(state.records[i][0], 0xC1) << i;
         EXPECT_EQ(state.records[i][2], i + 1);
-        EXPECT_EQ(Trim(RecordDataText(state.records[i])), ops[i]);
+        EXPECT_EQ(shell::Trim(RecordDataText(state.records[i])), ops[i]);
     }
     for (std::size_t i = 10; i < 14; ++i) {
         EXPECT_EQ(state.records[i][0], 0x85) << i;

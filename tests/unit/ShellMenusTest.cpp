@@ -11,7 +11,6 @@
 #include <set>
 
 #include "ShellFakes.h"
-#include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "shell/SettingsStore.h"
 

@@ -10,6 +10,7 @@
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::comm::jobs {
 
@@ -114,9 +115,9 @@ class BaudCheckJob : public DeviceJob {
             e.lastInstrument.viaRack = true;
             return Refuse(kMsgRackBaud, kErrRackBaud);
         }
-        e.lastInstrument.model = TrimBlanks(e.RespData);
+        e.lastInstrument.model = shell::Trim(e.RespData);
         std::optional<BaudRateRow> row;
-        if (e.Tables().findBaudRate) row = e.Tables().findBaudRate(TrimBlanks(e.RespData));
+        if (e.Tables().findBaudRate) row = e.Tables().findBaudRate(shell::Trim(e.RespData));
         if (!row) return Refuse(kMsgModelBaud, kErrBaudModel);
         e.Results().baudRow = row;
         e.Data().header.model = e.RespData;

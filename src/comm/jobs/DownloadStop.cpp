@@ -1,6 +1,7 @@
 #include "comm/jobs/DownloadStop.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::comm::jobs {
 
@@ -27,7 +28,7 @@ std::string Fill(std::string text, const std::string& first, const std::string& 
 /// "C03 SCALE HI": the item as the check list and the parameter screen name it.
 std::string Describe(const parameter::ItemBlock& block) {
     const parameter::DecodedItem item = parameter::DecodeItem(block, false);
-    return TrimBlanks(parameter::FormatAddress(item.ma, item.mb)) + " " + TrimBlanks(item.name);
+    return shell::Trim(parameter::FormatAddress(item.ma, item.mb)) + " " + shell::Trim(item.name);
 }
 
 DownloadCheckEntry EntryOf(const parameter::ItemBlock& block, std::size_t index,
@@ -104,7 +105,7 @@ std::string CheckEntrySetText(const DownloadCheckEntry& entry) {
         case CheckReason::ReadBackDiffers:
             break;
     }
-    return TrimBlanks(entry.setData) + TrimBlanks(entry.setAux);
+    return shell::Trim(entry.setData) + shell::Trim(entry.setAux);
 }
 
 }  // namespace rq50::comm::jobs

@@ -36,7 +36,6 @@ class WriteProgress {
     /// error, a rack that lost its slot): it did not take it.
     void Refused() { m_answered = true; }
 
-    int Written() const { return m_written; }
     /// The item whose write was sent and not taken, if any.
     std::optional<std::size_t> Current() const { return m_current; }
 

@@ -4,6 +4,7 @@
 #include "comm/Frame.h"
 #include "comm/jobs/JobSupport.h"
 #include "comm/jobs/TransferRules.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::comm::jobs {
 
@@ -62,7 +63,7 @@ bool StepJob::ConnectSequence(int step) {
                     RackAnswered();
                 } else {
                     e.CommStep = kStepDisplayStart;
-                    e.lastInstrument.model = TrimBlanks(e.RespData);
+                    e.lastInstrument.model = shell::Trim(e.RespData);
                     ModelAnswered(e.RespData);
                 }
             }
@@ -74,7 +75,7 @@ bool StepJob::ConnectSequence(int step) {
             if (Sending()) {
                 e.ReqNextMB(0, 0);
             } else {
-                e.lastInstrument.model = TrimBlanks(e.RespData);
+                e.lastInstrument.model = shell::Trim(e.RespData);
                 e.lastInstrument.slot = e.SlotNumber;
                 ModelAnswered(e.RespData);
             }

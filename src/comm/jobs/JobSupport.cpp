@@ -1,6 +1,7 @@
 #include "comm/jobs/JobSupport.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,7 +41,7 @@ parameter::DecodedItem ResponseItem(CommEngine& e) {
 }
 
 std::string ResponseNameKey(CommEngine& e) {
-    std::string key = TrimBlanks(e.RespName);
+    std::string key = shell::Trim(e.RespName);
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return key;

@@ -11,6 +11,7 @@
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <array>
@@ -145,7 +146,7 @@ class CategoryPageJob : public StepJob {
         m_groupIsArea = IsProgramOrConst(ResponseNameKey(e));
         if (m_groupIsArea) return;
         ++m_groupCounter;
-        m_names.push_back(TrimBlanks(e.RespName));
+        m_names.push_back(shell::Trim(e.RespName));
         if (PageModel* page = e.OnlinePage()) page->SetTabNames(m_names);
     }
 

@@ -12,6 +12,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 
@@ -124,7 +125,7 @@ class UploadJob : public StepJob {
 
     void AddGroupName() {
         if (IsProgramOrConst(ResponseNameKey(e))) return;
-        m_names[m_category].push_back(TrimBlanks(e.RespName));
+        m_names[m_category].push_back(shell::Trim(e.RespName));
     }
 
     void Store() {

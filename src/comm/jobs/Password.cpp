@@ -6,6 +6,7 @@
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::comm::jobs {
 
@@ -24,12 +25,12 @@ bool AllDigits(const std::string& text) {
 }  // namespace
 
 bool PasswordIsSet(const std::string& stored) {
-    const std::string s = TrimBlanks(stored);
+    const std::string s = shell::Trim(stored);
     return !s.empty() && s != "----";
 }
 
 bool DownloadAllowedWith(const std::string& stored, const std::string& entry) {
-    return !PasswordIsSet(stored) || TrimBlanks(entry) == TrimBlanks(stored);
+    return !PasswordIsSet(stored) || shell::Trim(entry) == shell::Trim(stored);
 }
 
 PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::string& confirm,
@@ -37,7 +38,7 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
     PasswordOutcome out;
     if (entry.empty()) return out;
     if (mode == kPasswordChange || mode == kPasswordEnter) {
-        if (TrimBlanks(entry) == TrimBlanks(stored)) {
+        if (shell::Trim(entry) == shell::Trim(stored)) {
             out.downloadAllowed = true;
             out.close = true;
             return out;

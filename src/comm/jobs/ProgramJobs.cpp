@@ -14,6 +14,7 @@
 #include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/TextTrim.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ constexpr std::size_t kCommentLength = program::kCommentLength;
 enum Phase : int { kPhaseNone, kPhaseProgram, kPhaseProgramDone, kPhaseConst, kPhaseConstDone };
 
 std::string UpperTrim(const std::string& text) {
-    std::string key = TrimBlanks(text);
+    std::string key = shell::Trim(text);
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return key;
@@ -295,7 +296,7 @@ class ProgramUploadJob : public ProgramStepJob {
     void StoreProgram() {
         auto& state = e.Data().program;
         auto& header = state.header;
-        header.modelCode = TrimTrailingBlanks(m_model);
+        header.modelCode = shell::TrimRight(m_model);
         header.slotNumber = e.SlotConfirmed ? e.SlotNumber : 0;
         header.programAreaLetter = m_steps > 0 ? m_areas.program.ma : 0;
         header.programStartNumber = m_steps > 0 ? m_areas.program.mb : 0;
@@ -409,7 +410,7 @@ class ProgramDownloadJob : public ProgramStepJob {
         fromHeader.constant = {header.constAreaLetter, header.constStartNumber, 0};
         fromHeader.steps = header.stepCount;
         fromHeader.constants = header.constCount;
-        const std::string instrument = TrimBlanks(model);
+        const std::string instrument = shell::Trim(model);
         auto areas =
             CheckProgramModel(instrument, header.modelCode, LookupCategory(e, instrument), fromHeader);
         if (!areas) return e.EndJob(kErrModel);

@@ -1,4 +1,5 @@
 #include "comm/jobs/TransferRules.h"
+#include "shell/TextTrim.h"
 
 #include "shell/Wildcard.h"
 
@@ -36,7 +37,7 @@ double TextValue(std::string_view text) {
 }
 
 std::string UpperTrim(std::string_view text) {
-    std::string s = TrimBlanks(text);
+    std::string s = shell::Trim(text);
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
@@ -51,22 +52,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-std::string TrimTrailingBlanks(std::string_view text) {
-    const auto last = text.find_last_not_of(' ');
-    if (last == std::string_view::npos) return {};
-    return std::string(text.substr(0, last + 1));
-}
-
-std::string TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-bool IsSlotZero(std::string_view name, std::string_view data) {
-    return std::string(name) + std::string(data) == "SLOT NO       00";
-}
-
 std::string SlotWriteText(int slot) {
     const int two = ((slot % 100) + 100) % 100;
     std::string text(6, ' ');
@@ -78,7 +63,7 @@ std::string SlotWriteText(int slot) {
 std::optional<int> ParseSlotEntry(std::string_view text) {
     constexpr int kFirstSlot = 1;
     constexpr int kLastSlot = 16;
-    const std::string t = TrimBlanks(text);
+    const std::string t = shell::Trim(text);
     if (t.empty() || t.size() > 2) return std::nullopt;
     int value = 0;
     for (char c : t) {
@@ -212,8 +197,8 @@ AreaAddress ParseAreaAddress(std::string_view text) {
 
 ProgramAreas AreasFromCategory(const CategoryAreas& row) {
     ProgramAreas areas;
-    areas.program = ParseAreaAddress(TrimBlanks(row.programStart));
-    areas.constant = ParseAreaAddress(TrimBlanks(row.constStart));
+    areas.program = ParseAreaAddress(shell::Trim(row.programStart));
+    areas.constant = ParseAreaAddress(shell::Trim(row.constStart));
     areas.steps = TextInt(row.steps);
     areas.constants = TextInt(row.constants);
     return areas;
@@ -223,8 +208,8 @@ std::optional<ProgramAreas> CheckProgramModel(std::string_view instrumentModel,
                                               std::string_view programModel,
                                               const CategoryAreas& instrumentRow,
                                               const ProgramAreas& headerAreas) {
-    const std::string instrument = TrimBlanks(instrumentModel);
-    const std::string program = TrimBlanks(programModel);
+    const std::string instrument = shell::Trim(instrumentModel);
+    const std::string program = shell::Trim(programModel);
     if (StartsWith(instrument, "KP") || StartsWith(instrument, "LW")) {
         if (instrument != program || !instrumentRow.found) return std::nullopt;
         return AreasFromCategory(instrumentRow);

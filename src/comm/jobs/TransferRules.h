@@ -15,15 +15,7 @@
 
 namespace rq50::comm::jobs {
 
-/// `text` without blanks at its end.
-std::string TrimTrailingBlanks(std::string_view text);
-/// `text` without blanks at both ends.
-std::string TrimBlanks(std::string_view text);
-
 using parameter::SameModel;
-
-/// A rack interface with no slot selected: name and data read "SLOT NO       00".
-bool IsSlotZero(std::string_view name, std::string_view data);
 
 /// The 8 data bytes that select slot `slot` of a rack interface: six blanks
 /// and the slot as two digits.

@@ -17,9 +17,7 @@ frmRQ4000::frmRQ4000(shell::Workspace& ws, QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ4000, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ4000>()) {
     m_ui->setupUi(this);
-    connect(m_ui->cmdStop, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ4000_cmdStop_Click", [this] { Engine().Terminate(); });
-    });
+    OnSignal(m_ui->cmdStop, &QPushButton::clicked, "RQ4000_cmdStop_Click", [this] { Engine().Terminate(); });
 }
 
 frmRQ4000::~frmRQ4000() = default;

@@ -27,11 +27,8 @@ frmRQ4200::frmRQ4200(shell::Workspace& ws, QWidget* parent)
       m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ4200_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ4200_cmdCancel_Click", [this] { cmdCancel_Click(); });
-    });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ4200_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ4200_cmdCancel_Click", [this] { cmdCancel_Click(); });
 }
 
 frmRQ4200::~frmRQ4200() = default;
@@ -43,11 +40,7 @@ void frmRQ4200::Load() {
     m_ui->opt9600->setText(gui::CatalogueText(kText9600));
     m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
     m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-    for (QWidget* w : {static_cast<QWidget*>(m_ui->lblModel), static_cast<QWidget*>(m_ui->opt1200),
-                       static_cast<QWidget*>(m_ui->opt9600), static_cast<QWidget*>(m_ui->cmdOK),
-                       static_cast<QWidget*>(m_ui->cmdCancel)}) {
-        w->setAccessibleName(w->property("text").toString().trimmed());
-    }
+    gui::NameByCaption({m_ui->lblModel, m_ui->opt1200, m_ui->opt9600, m_ui->cmdOK, m_ui->cmdCancel});
     m_ui->fraRate->setAccessibleName(windowTitle());
     (Engine().CommSpeed == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
 }
@@ -55,22 +48,22 @@ void frmRQ4200::Load() {
 void frmRQ4200::Unload() {
     // The screen the Baud Rate command disabled works again once the dialog
     // is gone, whichever way it went.
-    if (Ws().hosts.navigation != nullptr)
-        Ws().hosts.navigation->EnableScreen(shell::ScreenOfCurrentId(Ws()));
+    if (Nav() != nullptr)
+        Nav()->EnableScreen(shell::ScreenOfCurrentId(Ws()));
 }
 
 void frmRQ4200::cmdOK_Click() {
     if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
                                    kCallerBaudDialog))
         return;
-    if (Ws().hosts.navigation != nullptr)
-        Ws().hosts.navigation->DisableScreen(shell::Screen::frmRQ4200);
+    if (Nav() != nullptr)
+        Nav()->DisableScreen(shell::Screen::frmRQ4200);
     shell::Pfnc_nShowDisplayMatorix(Ws(), shell::kDisplayCommProgress);
 }
 
 void frmRQ4200::cmdCancel_Click() {
-    if (Ws().hosts.navigation != nullptr)
-        Ws().hosts.navigation->UnloadScreen(shell::Screen::frmRQ4200);
+    if (Nav() != nullptr)
+        Nav()->UnloadScreen(shell::Screen::frmRQ4200);
 }
 
 }  // namespace rq50::comm

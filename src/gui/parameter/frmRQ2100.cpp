@@ -23,11 +23,8 @@ frmRQ2100::frmRQ2100(shell::Workspace& ws, QWidget* parent)
     OfferCommandMenuUnlock();
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2100_cmdCancel_Click", [this] { cmdCancel_Click(); });
-    });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2100_cmdCancel_Click", [this] { cmdCancel_Click(); });
 }
 
 frmRQ2100::~frmRQ2100() = default;

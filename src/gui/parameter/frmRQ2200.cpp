@@ -15,6 +15,7 @@
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "ui_frmRQ2200.h"
 
 namespace rq50::parameter {
@@ -29,9 +30,6 @@ constexpr int kTextBaudRate = 2130;
 constexpr int kTextSlotSetting = 4101;
 constexpr int kMaintOption = 3;
 
-shell::NavigationHost* Nav(shell::Workspace& ws) {
-    return ws.hosts.navigation;
-}
 }  // namespace
 
 frmRQ2200::frmRQ2200(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
@@ -44,11 +42,8 @@ frmRQ2200::frmRQ2200(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
     OfferCommandMenuUnlock();
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2200_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2200_cmdCancel_Click", [this] { cmdCancel_Click(); });
-    });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2200_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2200_cmdCancel_Click", [this] { cmdCancel_Click(); });
 }
 
 frmRQ2200::~frmRQ2200() = default;
@@ -74,15 +69,9 @@ void frmRQ2200::Load() {
         for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-        const std::string model = TrimBlanks(Engine().Results().onlineHeader.model);
+        const std::string model = shell::Trim(Engine().Results().onlineHeader.model);
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(model));
-        for (QWidget* w :
-             {static_cast<QWidget*>(m_ui->optMenu0), static_cast<QWidget*>(m_ui->optMenu1),
-              static_cast<QWidget*>(m_ui->optMenu2), static_cast<QWidget*>(m_ui->optMenu3),
-              static_cast<QWidget*>(m_ui->cmdOK), static_cast<QWidget*>(m_ui->cmdCancel),
-              static_cast<QWidget*>(m_ui->lblModel)}) {
-            w->setAccessibleName(w->property("text").toString().trimmed());
-        }
+        gui::NameByCaption({m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3, m_ui->cmdOK, m_ui->cmdCancel, m_ui->lblModel});
         m_ui->fraMenu->setAccessibleName(windowTitle());
         ShowMaintOption(Ws().state.maintMode);
     });
@@ -97,8 +86,8 @@ void frmRQ2200::Activated() {
     Ws().state.currentScreenId = shell::kScreenCategoryMenu;
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
-    if (!Engine().CommBusy && Nav(Ws()) != nullptr)
-        Nav(Ws())->UnloadScreen(shell::Screen::frmRQ2300);
+    if (!Engine().CommBusy && Nav() != nullptr)
+        Nav()->UnloadScreen(shell::Screen::frmRQ2300);
     gui::ScreenBase::Activated();
 }
 
@@ -134,7 +123,7 @@ void frmRQ2200::cmdOK_Click() {
             return false;
         if (!Engine().StartCommJob({job, title, comm::kCallerCategoryMenu, category}))
             return false;
-        if (Nav(Ws()) != nullptr) Nav(Ws())->DisableScreen(Id());
+        if (Nav() != nullptr) Nav()->DisableScreen(Id());
         // The parameter screen is up while its first page is read, so its
         // tabs appear as the walk finds the groups.
         shell::Pfnc_nShowDisplayMatorix(Ws(), shell::kDisplayParameterDisplay + category);
@@ -146,7 +135,7 @@ void frmRQ2200::cmdOK_Click() {
 
 void frmRQ2200::cmdCancel_Click() {
     shell::DisplayMatorix(Ws(), shell::NavEvent::kCategoryMenuBack);
-    if (Nav(Ws()) != nullptr) Nav(Ws())->UnloadScreen(Id());
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
 }
 
 }  // namespace rq50::parameter

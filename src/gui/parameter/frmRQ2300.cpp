@@ -16,6 +16,7 @@
 #include "parameter/ValueRules.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "ui_frmRQ2300.h"
 
 namespace rq50::parameter {
@@ -74,10 +75,6 @@ class PageGridModel : public gui::GridModel {
   private:
     std::function<bool(int)> m_marked;
 };
-
-shell::NavigationHost* Nav(shell::Workspace& ws) {
-    return ws.hosts.navigation;
-}
 
 gui::GuiCommHost* CommHost(shell::Workspace& ws) {
     comm::CommEngine* engine = ws.hosts.engine;
@@ -145,40 +142,25 @@ frmRQ2300::frmRQ2300(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
                 gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_LeaveCell",
                           [&] { ssRQ2300_LeaveCell(current, previous); });
             });
-    connect(m_ui->cmdWrite, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
-    });
+    OnSignal(m_ui->cmdWrite, &QPushButton::clicked, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
     connect(m_ui->txtSetData, &QLineEdit::returnPressed, this, [this] {
         if (m_ui->cmdWrite->isEnabled())
             gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
     });
-    connect(m_ui->cmdReadStop, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2300_cmdReadStop_Click", [this] { cmdReadStop_Click(); });
-    });
-    connect(m_ui->cmdOutputOff, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2300_cmdOutputOff_Click", [this] { cmdOutputOff_Click(); });
-    });
-    connect(m_ui->cmdExit, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2300_cmdExit_Click", [this] { cmdExit_Click(); }); });
-    connect(m_ui->cmdUpDown0, &QToolButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(0); });
-    });
-    connect(m_ui->cmdUpDown1, &QToolButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(1); });
-    });
+    OnSignal(m_ui->cmdReadStop, &QPushButton::clicked, "RQ2300_cmdReadStop_Click", [this] { cmdReadStop_Click(); });
+    OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "RQ2300_cmdOutputOff_Click", [this] { cmdOutputOff_Click(); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2300_cmdExit_Click", [this] { cmdExit_Click(); });
+    OnSignal(m_ui->cmdUpDown0, &QToolButton::clicked, "RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(0); });
+    OnSignal(m_ui->cmdUpDown1, &QToolButton::clicked, "RQ2300_cmdUpDown_Click", [this] { cmdUpDown_Click(1); });
     connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = false;
-        Page().SetLogMode(0);
     });
     connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = true;
-        Page().SetLogMode(1);
     });
-    connect(&m_tmrCycle, &QTimer::timeout, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
-    });
+    OnSignal(&m_tmrCycle, &QTimer::timeout, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
 }
 
 frmRQ2300::~frmRQ2300() {
@@ -204,13 +186,8 @@ void frmRQ2300::BuildMenus() {
         }
         m_decItems[index] = m_mnuOnlineDec->addAction(gui::CatalogueText(kTextPreviousEntry + i));
         m_incItems[index] = m_mnuOnlineInc->addAction(gui::CatalogueText(kTextNextEntry + i));
-        connect(m_decItems[index], &QAction::triggered, this, [this, i] {
-            gui::Trap(Ws().hosts, "RQ2300_mnuOnlineDecMB_Click",
-                      [this, i] { MoveEntry(false, i); });
-        });
-        connect(m_incItems[index], &QAction::triggered, this, [this, i] {
-            gui::Trap(Ws().hosts, "RQ2300_mnuOnlineIncMB_Click", [this, i] { MoveEntry(true, i); });
-        });
+        OnSignal(m_decItems[index], &QAction::triggered, "RQ2300_mnuOnlineDecMB_Click", [this, i] { MoveEntry(false, i); });
+        OnSignal(m_incItems[index], &QAction::triggered, "RQ2300_mnuOnlineIncMB_Click", [this, i] { MoveEntry(true, i); });
     }
     // A page at a time from the keyboard as well.
     m_decItems[kPageEntry]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
@@ -247,12 +224,7 @@ void frmRQ2300::Load() {
         m_ui->fraHideDisp->setAccessibleName(gui::CatalogueText(kTextCommand) + " / " +
                                              gui::CatalogueText(kTextResponse));
         m_ui->ssLog->setAccessibleName(m_ui->fraHideDisp->accessibleName());
-        for (QWidget* w :
-             {static_cast<QWidget*>(m_ui->cmdWrite), static_cast<QWidget*>(m_ui->cmdOutputOff),
-              static_cast<QWidget*>(m_ui->cmdExit), static_cast<QWidget*>(m_ui->optQuill0),
-              static_cast<QWidget*>(m_ui->optQuill1)}) {
-            w->setAccessibleName(w->property("text").toString());
-        }
+        gui::NameByCaption({m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optQuill0, m_ui->optQuill1});
         m_ui->cmdUpDown0->setAccessibleName(gui::CatalogueText(kTextPrevious));
         m_ui->cmdUpDown1->setAccessibleName(gui::CatalogueText(kTextNext));
         m_ui->cmdUpDown0->setToolTip(gui::CatalogueText(kTextPrevious));
@@ -404,7 +376,7 @@ void frmRQ2300::TabsChanged() {
     const auto& names = Page().TabNames();
     while (tabs->count() > static_cast<int>(names.size())) tabs->removeTab(tabs->count() - 1);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const QString text = gui::Text(TrimBlanks(names[i]));
+        const QString text = gui::Text(shell::Trim(names[i]));
         if (static_cast<int>(i) < tabs->count()) {
             tabs->setTabText(static_cast<int>(i), text);
         } else {
@@ -532,7 +504,7 @@ void frmRQ2300::tmrCycle_Timer() {
 void frmRQ2300::cmdExit_Click() {
     m_tmrCycle.stop();
     const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
-    if (Nav(Ws()) != nullptr) Nav(Ws())->UnloadScreen(Id());
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatorix(Ws(), event);
 }
 

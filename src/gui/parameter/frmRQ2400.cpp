@@ -26,16 +26,11 @@ frmRQ2400::frmRQ2400(shell::Workspace& ws, QWidget* parent)
     mnuFileInformation = new QAction(gui::CatalogueText(kTextInformation), this);
     Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
-    connect(mnuFileInformation, &QAction::triggered, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2400_mnuFileItems_Click", [this] { mnuFileInformation_Click(); });
-    });
+    OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click", [this] { mnuFileInformation_Click(); });
     new gui::EnterPresses(m_ui->cmdOK,
                           {m_ui->optFile0, m_ui->optFile1, m_ui->optFile2, m_ui->optFile3});
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2400_cmdCancel_Click", [this] { cmdCancel_Click(); });
-    });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click", [this] { cmdCancel_Click(); });
 }
 
 frmRQ2400::~frmRQ2400() = default;

@@ -13,6 +13,7 @@
 #include "parameter/ValueRules.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextTrim.h"
 #include "ui_frmRQ2500.h"
 
 namespace rq50::parameter {
@@ -55,8 +56,7 @@ frmRQ2500::frmRQ2500(shell::Workspace& ws, QWidget* parent)
     };
     m_grid = new gui::GridModel(source, this);
     m_ui->ssContent->setModel(m_grid);
-    connect(m_ui->cmdExit, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2500_cmdExit_Click", [this] { cmdExit_Click(); }); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2500_cmdExit_Click", [this] { cmdExit_Click(); });
 }
 
 frmRQ2500::~frmRQ2500() = default;
@@ -68,7 +68,7 @@ void frmRQ2500::Load() {
         m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
         m_grid->Refresh();
         m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
-                                gui::Text(TrimBlanks(header.model)));
+                                gui::Text(shell::Trim(header.model)));
         const bool fromFile = Ws().state.dataSource != kSourceUploaded;
         m_ui->lblFile->setText(fromFile ? gui::PathText(Ws().state.currentFileTitle) : QString());
         m_ui->lblPas->setText(fromFile ? gui::PathText(Ws().state.currentFilePath) : QString());
@@ -104,7 +104,7 @@ void frmRQ2500::showEvent(QShowEvent* event) {
 
 void frmRQ2500::cmdExit_Click() {
     const bool uploaded = Ws().state.dataSource == kSourceUploaded;
-    if (Ws().hosts.navigation != nullptr) Ws().hosts.navigation->UnloadScreen(Id());
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatorix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
                                          : shell::NavEvent::kContentListBackFile);
 }

@@ -46,11 +46,8 @@ frmRQ2600::frmRQ2600(shell::Workspace& ws, QWidget* parent)
                m_ui->txtInfo5, m_ui->txtInfo6, m_ui->txtInfo7, m_ui->txtInfo8};
     for (QWidget* box : m_boxes) box->installEventFilter(this);
     m_ui->txtInfo7->viewport()->installEventFilter(this);
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2600_cmdCancel_Click", [this] { cmdCancel_Click(); });
-    });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2600_cmdCancel_Click", [this] { cmdCancel_Click(); });
 }
 
 frmRQ2600::~frmRQ2600() = default;

@@ -63,11 +63,8 @@ frmRQ2700::frmRQ2700(shell::Workspace& ws, QWidget* parent)
     };
     m_grid = new gui::GridModel(source, this);
     m_ui->ssWriteCheckTAVRO->setModel(m_grid);
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2700_cmdPrint_Click", [this] { cmdPrint_Click(); });
-    });
-    connect(m_ui->cmdRet, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2700_cmdRet_Click", [this] { cmdRet_Click(); }); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2700_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdRet, &QPushButton::clicked, "RQ2700_cmdRet_Click", [this] { cmdRet_Click(); });
 }
 
 frmRQ2700::~frmRQ2700() = default;
@@ -114,7 +111,7 @@ void frmRQ2700::cmdPrint_Click() {
 
 void frmRQ2700::cmdRet_Click() {
     const bool program = Ws().state.settingMode == 1;
-    if (Ws().hosts.navigation != nullptr) Ws().hosts.navigation->UnloadScreen(Id());
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatorix(Ws(), program ? shell::NavEvent::kCheckBackToEditor
                                         : shell::NavEvent::kCheckBackToDataView);
 }

@@ -44,20 +44,11 @@ frmRQ2800::frmRQ2800(shell::Workspace& ws, QWidget* parent)
                m_ui->chkPrint4, m_ui->chkPrint5, m_ui->chkPrint6};
     SetMenus();
     OfferCommandMenuUnlock();
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2800_cmdPrint_Click", [this] { cmdPrint_Click(); });
-    });
-    connect(m_ui->cmdPreview, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2800_cmdPreview_Click", [this] { cmdPreview_Click(); });
-    });
-    connect(m_ui->cmdCSVFile, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2800_cmdCSVFile_Click", [this] { cmdCSVFile_Click(); });
-    });
-    connect(m_ui->cmdInfo, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2800_cmdInfo_Click", [this] { cmdInfo_Click(); }); });
-    connect(m_ui->cmdCancel, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2800_cmdCancel_Click", [this] { cmdCancel_Click(); });
-    });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2800_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdPreview, &QPushButton::clicked, "RQ2800_cmdPreview_Click", [this] { cmdPreview_Click(); });
+    OnSignal(m_ui->cmdCSVFile, &QPushButton::clicked, "RQ2800_cmdCSVFile_Click", [this] { cmdCSVFile_Click(); });
+    OnSignal(m_ui->cmdInfo, &QPushButton::clicked, "RQ2800_cmdInfo_Click", [this] { cmdInfo_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2800_cmdCancel_Click", [this] { cmdCancel_Click(); });
 }
 
 frmRQ2800::~frmRQ2800() = default;
@@ -82,9 +73,7 @@ void frmRQ2800::Load() {
         QList<QWidget*> captioned = {m_ui->cmdPrint, m_ui->cmdPreview, m_ui->cmdCSVFile,
                                      m_ui->cmdInfo, m_ui->cmdCancel};
         for (QCheckBox* box : m_areas) captioned.append(box);
-        for (QWidget* w : captioned) {
-            w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
-        }
+        gui::NameByCaption(captioned);
         const int mode = Ws().state.settingMode;
         ShowBoxes(OpenPrintAreas(mode, Ws().state.maintMode));
         Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
@@ -137,7 +126,7 @@ void frmRQ2800::cmdPreview_Click() {
     if (!TakeSelection()) return;
     Ws().previewReport = ReportKind::Current;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
-    if (auto* navigation = Ws().hosts.navigation) {
+    if (auto* navigation = Nav()) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
 }
@@ -150,7 +139,7 @@ void frmRQ2800::cmdCSVFile_Click() {
 void frmRQ2800::cmdInfo_Click() {
     Ws().state.infoPurpose = kInfoFromPrintDialog;
     Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
-    if (auto* navigation = Ws().hosts.navigation) {
+    if (auto* navigation = Nav()) {
         navigation->DisableScreen(shell::Screen::frmRQ2800);
     }
 }
@@ -159,7 +148,7 @@ void frmRQ2800::cmdCancel_Click() {
     const shell::NavEvent event = Ws().state.settingMode == kProgramSetting
                                       ? shell::NavEvent::kPrintDialogCancelToProgram
                                       : shell::NavEvent::kPrintDialogCancelToDataView;
-    if (auto* navigation = Ws().hosts.navigation) {
+    if (auto* navigation = Nav()) {
         navigation->UnloadScreen(shell::Screen::frmRQ2800);
     }
     Navigate(Ws(), event);

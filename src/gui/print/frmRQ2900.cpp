@@ -58,20 +58,13 @@ frmRQ2900::frmRQ2900(shell::Workspace& ws, QWidget* parent)
     connect(m_ui->cboZoom, &QComboBox::activated, this, [this](int index) {
         gui::Trap(Ws().hosts, "RQ2900_cboZoom_Click", [&] { cboZoom_Click(index); });
     });
-    connect(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2900_cboZoom_LostFocus", [this] { cboZoom_Typed(); });
-    });
+    OnSignal(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, "RQ2900_cboZoom_LostFocus", [this] { cboZoom_Typed(); });
     connect(m_ui->txtPage, &QSpinBox::valueChanged, this, [this](int page) {
         if (!m_updating) m_ui->vspData->setCurrentPage(page);
     });
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2900_cmdPrint_Click", [this] { cmdPrint_Click(); });
-    });
-    connect(m_ui->cmdPdf, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2900_cmdPdf_Click", [this] { cmdPdf_Click(); }); });
-    connect(m_ui->cmdClose, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2900_cmdClose_Click", [this] { cmdClose_Click(); });
-    });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2900_cmdPrint_Click", [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdPdf, &QPushButton::clicked, "RQ2900_cmdPdf_Click", [this] { cmdPdf_Click(); });
+    OnSignal(m_ui->cmdClose, &QPushButton::clicked, "RQ2900_cmdClose_Click", [this] { cmdClose_Click(); });
 }
 
 frmRQ2900::~frmRQ2900() = default;
@@ -102,11 +95,7 @@ void frmRQ2900::Load() {
         m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
         m_ui->cmdPdf->setText(gui::CatalogueText(kTextSaveAsPdf));
         m_ui->cmdClose->setText(gui::CatalogueText(kTextClose));
-        for (QWidget* w :
-             {static_cast<QWidget*>(m_ui->cmdPrint), static_cast<QWidget*>(m_ui->cmdPdf),
-              static_cast<QWidget*>(m_ui->cmdClose)}) {
-            w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
-        }
+        gui::NameByCaption({m_ui->cmdPrint, m_ui->cmdPdf, m_ui->cmdClose});
         m_ui->cboZoom->setAccessibleName(gui::CatalogueText(kTextZoom));
         m_ui->txtPage->setAccessibleName(gui::CatalogueText(kTextPage));
         m_ui->vspData->setAccessibleName(gui::CatalogueText(kTextCaption));
@@ -202,7 +191,7 @@ void frmRQ2900::cmdPdf_Click() {
 
 void frmRQ2900::cmdClose_Click() {
     const ReportKind kind = m_kind;
-    auto* navigation = Ws().hosts.navigation;
+    auto* navigation = Nav();
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::frmRQ2900);
     switch (kind) {
         case ReportKind::Current:

@@ -169,9 +169,7 @@ frmRQ3000::frmRQ3000(shell::Workspace& ws, CommandChecker& checks, QWidget* pare
     Std().mnuCommandItems[0]->setVisible(false);
     Std().mnuCommandItems[1]->setVisible(false);
     QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateItem));
-    connect(commandBaud, &QAction::triggered, this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuCommandItems_Click", [this] { OnBaudRate(); });
-    });
+    OnSignal(commandBaud, &QAction::triggered, "RQ3000_mnuCommandItems_Click", [this] { OnBaudRate(); });
     OfferBaudRate();
     OfferCommandMenuUnlock();
 
@@ -191,9 +189,7 @@ frmRQ3000::frmRQ3000(shell::Workspace& ws, CommandChecker& checks, QWidget* pare
             gui::Trap(Ws().hosts, "RQ3000_cmdEditItems_Click", action);
         });
     }
-    connect(m_mnuInformation, &QAction::triggered, this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuFileItems_Click", [this] { mnuInformation_Click(); });
-    });
+    OnSignal(m_mnuInformation, &QAction::triggered, "RQ3000_mnuFileItems_Click", [this] { mnuInformation_Click(); });
 
     m_programMenu = new QMenu(this);
     m_programMenu->addAction(gui::CatalogueText(kTextInsertRow), this, [this] {
@@ -417,7 +413,7 @@ void frmRQ3000::Beep() {
 }
 
 void frmRQ3000::ShowStatusHint(const std::string& text) {
-    if (auto* nav = Ws().hosts.navigation) nav->SetStatusText(text);
+    if (auto* nav = Nav()) nav->SetStatusText(text);
 }
 
 // ------------------------------------------------------------ grid operations
@@ -615,7 +611,7 @@ void frmRQ3000::OnBaudRate() {
 // ------------------------------------------------------------ buttons
 
 void frmRQ3000::SetEnabledScreen(bool enabled) {
-    if (auto* nav = Ws().hosts.navigation) {
+    if (auto* nav = Nav()) {
         if (enabled) {
             nav->EnableScreen(Id());
         } else {

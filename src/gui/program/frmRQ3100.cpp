@@ -39,12 +39,8 @@ frmRQ3100::frmRQ3100(shell::Workspace& ws, CommandChecker& checks, QWidget* pare
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdReturn);
     SetMenus();
-    connect(m_ui->cmdReturn, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ3100_cmdReturn_Click", [this] { cmdReturn_Click(); });
-    });
-    connect(m_ui->cmdPrint, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ3100_cmdPrint_Click", [this] { cmdPrint_Click(); });
-    });
+    OnSignal(m_ui->cmdReturn, &QPushButton::clicked, "RQ3100_cmdReturn_Click", [this] { cmdReturn_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ3100_cmdPrint_Click", [this] { cmdPrint_Click(); });
 }
 
 frmRQ3100::~frmRQ3100() = default;
@@ -98,7 +94,7 @@ void frmRQ3100::Unload() {
 
 void frmRQ3100::cmdReturn_Click() {
     shell::DisplayMatorix(Ws(), shell::NavEvent::kErrorListReturn);
-    if (auto* nav = Ws().hosts.navigation) nav->UnloadScreen(shell::Screen::frmRQ3100);
+    if (auto* nav = Nav()) nav->UnloadScreen(shell::Screen::frmRQ3100);
 }
 
 void frmRQ3100::cmdPrint_Click() {

@@ -39,17 +39,10 @@ frmRQ0200::frmRQ0200(shell::Workspace& ws, QWidget* parent)
     m_ui->lblVersion->setText(VersionText());
     m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
     m_ui->cmdSysInfo->setText(gui::CatalogueText(kTextSysInfo));
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_ui->lblTitle0), static_cast<QWidget*>(m_ui->lblTitle1),
-          static_cast<QWidget*>(m_ui->lblVersion), static_cast<QWidget*>(m_ui->cmdOK),
-          static_cast<QWidget*>(m_ui->cmdSysInfo)}) {
-        w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
-    }
+    gui::NameByCaption({m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
-    });
+    OnSignal(m_ui->cmdSysInfo, &QPushButton::clicked, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
     gui::AddMnemonics(this);
     adjustSize();
     // COMsub_CenterForm: centred, a little above the middle of the screen.

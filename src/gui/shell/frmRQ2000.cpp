@@ -30,15 +30,9 @@ frmRQ2000::frmRQ2000(shell::Workspace& ws, QWidget* parent)
     mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
     SetMenus({m_mnuPassword});
 
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); }); });
-    connect(mnuPasswordSet, &QAction::triggered, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordSet_Click(); });
-    });
-    connect(mnuPasswordChange, &QAction::triggered, this, [this] {
-        gui::Trap(Ws().hosts, "RQ2000_mnuPasswordItem_Click",
-                  [this] { mnuPasswordChange_Click(); });
-    });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordSet_Click(); });
+    OnSignal(mnuPasswordChange, &QAction::triggered, "RQ2000_mnuPasswordItem_Click", [this] { mnuPasswordChange_Click(); });
 }
 
 frmRQ2000::~frmRQ2000() = default;
@@ -49,11 +43,7 @@ void frmRQ2000::Load() {
         m_ui->optPPM0->setText(gui::CatalogueText(kTextParameterSetting));
         m_ui->optPPM1->setText(gui::CatalogueText(kTextProgramSetting));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        for (QWidget* w :
-             {static_cast<QWidget*>(m_ui->optPPM0), static_cast<QWidget*>(m_ui->optPPM1),
-              static_cast<QWidget*>(m_ui->cmdOK)}) {
-            w->setAccessibleName(w->property("text").toString().remove(QLatin1Char('&')));
-        }
+        gui::NameByCaption({m_ui->optPPM0, m_ui->optPPM1, m_ui->cmdOK});
         m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextCaption));
         Std().mnuPort->setEnabled(false);
         Std().mnuCommand->setEnabled(false);

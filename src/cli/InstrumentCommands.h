@@ -1,0 +1,62 @@
+#pragma once
+
+// The rq50-cli commands that talk to an instrument, as the command table
+// (InstrumentCommands.cpp) runs them: each takes the core session of the run
+// and its options and returns the exit code.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rq50::shell {
+class CoreSession;
+}  // namespace rq50::shell
+
+namespace rq50::cli {
+
+struct UploadOptions {
+    std::string output;
+    std::map<int, std::string> boxes;
+};
+
+struct DownloadOptions {
+    std::string file;
+    std::optional<std::string> password;
+    bool force = false;
+};
+
+struct PageOptions {
+    std::string category = "display";
+    int tab = 1;
+    int next = 0;
+    int previous = 0;
+    std::string address;
+    std::string value;
+    int count = 3;
+    std::string csv;
+};
+
+// Transfers (TransferCommands.cpp).
+int RunUpload(shell::CoreSession& core, const UploadOptions& o);
+int RunDownload(shell::CoreSession& core, const DownloadOptions& o);
+int RunProgramUpload(shell::CoreSession& core, const std::string& path);
+int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o);
+/// The instrument's data against a file, without writing anything.
+int RunVerify(shell::CoreSession& core, const std::string& file);
+
+// Online work on the instrument (OnlineCommands.cpp).
+/// The names --category takes, in the order of the categories.
+const std::vector<std::string>& CategoryNames();
+int RunPage(shell::CoreSession& core, const PageOptions& o);
+int RunRead(shell::CoreSession& core, const PageOptions& o);
+int RunWrite(shell::CoreSession& core, const PageOptions& o);
+int RunMonitor(shell::CoreSession& core, const PageOptions& o);
+int RunCancelOutput(shell::CoreSession& core);
+int RunBaud(shell::CoreSession& core, int rate);
+int RunSlot(shell::CoreSession& core, const std::string& text);
+
+// The serial ports of this machine (PortsCommand.cpp).
+int RunPorts(shell::CoreSession& core);
+
+}  // namespace rq50::cli

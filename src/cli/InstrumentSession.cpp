@@ -1,0 +1,225 @@
+#include "cli/InstrumentSession.h"
+
+#include "cli/Cli.h"
+#include "cli/CliSupport.h"
+#include "comm/CommLog.h"
+#include "comm/SerialPort.h"
+#include "shell/Catalogue.h"
+#include "session/CoreSession.h"
+#include "shell/SessionState.h"
+#include "files/Workspace.h"
+#include "sim/Instrument.h"
+#include "sim/SampleInstruments.h"
+#include "sim/SimulatedLine.h"
+
+#ifdef RQ50_HAVE_QT_PORT
+#include "platform/QtSerialPort.h"
+
+#include <QCoreApplication>
+#endif
+
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+
+namespace rq50::cli {
+
+namespace {
+
+using namespace rq50::comm;
+
+constexpr int kTextAddressError = 1508;
+constexpr int kExitSignalBase = 128;
+
+/// SIGINT or SIGTERM received; the running job is ended at its next safe point.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    if (g_stopSignal == 0) {
+        g_stopSignal = signal;
+        return;
+    }
+    // Ending the process now could leave a write sent and unanswered: the
+    // stop already asked for is on its way, and the user is told so.
+    static const char kNote[] =
+        "\nrq50-cli: stopping after the exchange on the line (at most a few seconds)\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+}
+
+#ifdef RQ50_HAVE_QT_PORT
+/// The Qt serial port expects the thread's Qt application object; without it
+/// every open warns about its socket notifiers.
+void EnsureQtApplication() {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "rq50-cli";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+}
+#endif
+
+/// The log of a run: --log keeps every frame of the command's jobs in one
+/// file (the program folder's User/RQ50.Log unless a file is named), emptied
+/// first unless --log-append.
+void SetUpLog(shell::CoreSession& core) {
+    core.Engine().LogFileOn = Link().log.has_value();
+    if (!core.Engine().LogFileOn) return;
+    LogTarget target;
+    target.path = Link().log->empty() ? std::string() : *Link().log;
+    target.keepAcrossJobs = true;
+    core.Engine().SetLogTarget(target);
+    const std::filesystem::path path = core.Engine().LogFilePath();
+    std::error_code ec;
+    if (!path.parent_path().empty()) std::filesystem::create_directories(path.parent_path(), ec);
+    if (!Link().logAppend) std::filesystem::remove(path, ec);
+    std::ofstream probe(path, std::ios::app);
+    if (!probe) Note("the log " + path.string() + " cannot be written");
+}
+
+}  // namespace
+
+LinkOptions& Link() {
+    static LinkOptions options;
+    return options;
+}
+
+void ResetLink() {
+    Link() = LinkOptions{};
+    g_stopSignal = 0;
+}
+
+bool Stopped() {
+    return g_stopSignal != 0;
+}
+
+int StoppedExit() {
+    return kExitSignalBase + static_cast<int>(g_stopSignal);
+}
+
+int ExitOf(bool ok) {
+    return ok ? kExitOk : kExitSystemError;
+}
+
+// ------------------------------------------------------------ signals
+
+StopSignals::StopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, &m_savedInt);
+    sigaction(SIGTERM, &action, &m_savedTerm);
+}
+
+StopSignals::~StopSignals() {
+    sigaction(SIGINT, &m_savedInt, nullptr);
+    sigaction(SIGTERM, &m_savedTerm, nullptr);
+}
+
+// ------------------------------------------------------------ communication host
+
+void CliCommHost::ShowProgress(int value) {
+    if (Link().quiet || !isatty(STDERR_FILENO)) return;
+    std::cerr << "\r" << m_engine.CommTitle << " " << std::setw(3) << value << "%" << std::flush;
+    m_shown = true;
+}
+
+void CliCommHost::CloseCommDialog() {
+    if (m_shown) std::cerr << "\r" << std::string(m_engine.CommTitle.size() + 6, ' ') << "\r";
+    m_shown = false;
+}
+
+std::optional<int> CliCommHost::AskSlot() {
+    slotAsked = true;
+    if (!slotAnswer) {
+        std::cerr << "rq50-cli: a rack interface (ZNC) asks for the slot number; pass --slot "
+                     "N (1-16)\n";
+    }
+    return slotAnswer;
+}
+
+// ------------------------------------------------------------ session
+
+Session::Session(shell::CoreSession& core)
+    : m_core(core), m_services(m_core.Data()), m_host(m_core.Engine()) {
+    m_host.slotAnswer = Link().slot > 0 ? std::optional<int>(Link().slot) : std::nullopt;
+    m_core.UseCommHost(&m_host);
+    m_core.Engine().CommSpeed = Link().speed;
+    m_core.Data().state.instrumentSpeed = Link().speed;
+    m_core.Engine().SetCommPacing({Link().fast, Link().gapMs});
+    SetUpLog(m_core);
+    m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
+}
+
+Session::~Session() {
+    if (m_port && m_port->IsOpen()) m_port->Close();
+    m_core.Engine().AttachPageModel(nullptr);
+    m_core.AttachPort(nullptr);
+    m_core.UseCommHost(nullptr);
+    if (m_clockReplaced) m_core.UseClock(m_savedClock);
+    if (m_core.Engine().LogFileOn && !Link().quiet) Note("log: " + m_core.Engine().LogFilePath());
+    m_core.Engine().SetLogTarget({});
+}
+
+bool Session::Attach() {
+    if (!Link().port.empty()) {
+#ifdef RQ50_HAVE_QT_PORT
+        EnsureQtApplication();
+        const std::string& p = Link().port;
+        if (p.size() == 4 && p.rfind("COM", 0) == 0 && p[3] >= '1' && p[3] <= '4') {
+            m_core.Data().state.comPort = static_cast<std::int16_t>(p[3] - '0');
+            m_core.Engine().CommSettings.deviceOverride.clear();
+        } else {
+            m_core.Engine().CommSettings.deviceOverride = p;
+        }
+        m_port = std::make_unique<platform::QtSerialPort>();
+        m_core.AttachPort(m_port.get());
+        return true;
+#else
+        std::cerr << "rq50-cli: this build has no serial-port support; leave out --port\n";
+        return false;
+#endif
+    }
+    const std::string file =
+        Link().sim.empty() ? sim::SampleInstrumentFile("RQB2.json") : Link().sim;
+    try {
+        m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
+    } catch (const std::exception& e) {
+        std::cerr << "rq50-cli: " << e.what() << "\n";
+        return false;
+    }
+    if (!Link().quiet)
+        std::cerr << "rq50-cli: no --port given: simulated instrument " << file << "\n";
+    m_savedClock = m_core.Data().hosts.clock;
+    m_clockReplaced = true;
+    m_core.UseClock(&m_virtualClock);
+    m_port = std::make_unique<sim::SimulatedLine>(m_virtualClock, m_instrument.get());
+    m_core.AttachPort(m_port.get());
+    return true;
+}
+
+bool Session::RunJob(int job, const std::string& title) {
+    if (!m_core.Engine().StartCommJob({job, title})) return false;
+    m_core.Engine().RunCommJob(kJobLimitMs, Stopped);
+    return m_core.Engine().CommResult == comm::kErrNone;
+}
+
+std::string Session::Explain(const std::string& text) {
+    if (explain) {
+        std::string more = explain(text);
+        if (!more.empty()) return more;
+    }
+    // The answer of a rack interface whose selected slot holds nothing.
+    if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked &&
+        m_core.Engine().RespMA == 0 && m_core.Engine().RespMB == 0) {
+        return text + "\nrq50-cli: slot " + std::to_string(m_core.Engine().SlotNumber) +
+               " of the rack interface (ZNC) holds no instrument";
+    }
+    return text;
+}
+
+}  // namespace rq50::cli

@@ -1,0 +1,135 @@
+#pragma once
+
+// What the rq50-cli commands that talk to an instrument share: the link
+// options, the stop signals, and the session of one run against an
+// instrument (line, clock, log and communication host).
+//
+// With --port the commands use a serial device (a COMn name of the settings
+// or any device path). Without it they run against the built-in simulated
+// instrument (the sample RQB2.json unless --sim names another file) on
+// virtual time, so every command can be tried without hardware.
+
+#include "cli/CliHosts.h"
+#include "comm/Engine.h"
+#include "shell/Clock.h"
+
+#include <signal.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace rq50::sim {
+class Instrument;
+}  // namespace rq50::sim
+
+namespace rq50::shell {
+class CoreSession;
+}  // namespace rq50::shell
+
+namespace rq50::cli {
+
+/// Bound of one job of a command: an hour.
+inline constexpr std::int64_t kJobLimitMs = 60 * 60 * 1000;
+
+/// Options every instrument command reads (given before or after the command).
+struct LinkOptions {
+    std::string port;
+    int speed = 1200;
+    int slot = 0;
+    std::optional<std::string> log;  ///< --log [FILE]: empty text for the default file
+    bool logAppend = false;
+    bool quiet = false;
+    bool json = false;
+    std::string sim;
+    bool fast = false;  ///< --fast: the next request as soon as an answer is complete
+    int gapMs = comm::kDefaultGapMs;
+};
+
+/// The link options of the run.
+LinkOptions& Link();
+
+/// Every run of the command line starts from the default link options and
+/// no stop signal, also when one process runs several (the in-process tests).
+void ResetLink();
+
+/// A stop signal came. Given to the engine's job run, it presses
+/// "Terminate", which lets the request on the line be answered (or time out)
+/// and ends the job before the next one, in either pacing.
+bool Stopped();
+
+/// The exit code after a stop signal: 128 and the signal's number.
+int StoppedExit();
+
+/// kExitOk when `ok`, else kExitSystemError.
+int ExitOf(bool ok);
+
+/// While a command talks to an instrument, Ctrl-C and SIGTERM press
+/// "Terminate": the job ends between two exchanges and closes the port, and
+/// the command says what was done. A further signal does not cut that short.
+class StopSignals {
+  public:
+    StopSignals();
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    struct sigaction m_savedInt {};
+    struct sigaction m_savedTerm {};
+};
+
+/// Progress on stderr, the SLOT No. dialog answered by --slot.
+class CliCommHost : public comm::CommHost {
+  public:
+    explicit CliCommHost(comm::CommEngine& engine) : m_engine(engine) {}
+    std::optional<int> slotAnswer;
+    bool slotAsked = false;
+    void ShowProgress(int value) override;
+    void CloseCommDialog() override;
+    std::optional<int> AskSlot() override;
+
+  private:
+    comm::CommEngine& m_engine;
+    bool m_shown = false;
+};
+
+/// One run against an instrument: the core session of the run lends it the
+/// command's communication host, port and clock.
+class Session {
+  public:
+    explicit Session(shell::CoreSession& core);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    /// Opens the line; false (with the reason on stderr) when it cannot be.
+    bool Attach();
+
+    /// Runs a job to its end. The screens ask "Starts communication. Press OK
+    /// button if ready." first; on the command line the command itself is
+    /// that answer, so nothing is asked.
+    bool RunJob(int job, const std::string& title);
+
+    CliCommHost& Host() { return m_host; }
+
+    /// Extra words for a message the command line can say more about.
+    std::function<std::string(const std::string&)> explain;
+
+  private:
+    std::string Explain(const std::string& text);
+
+    shell::CoreSession& m_core;
+    CliServices m_services;
+    CliCommHost m_host;
+    shell::VirtualClock m_virtualClock;
+    shell::Clock* m_savedClock = nullptr;
+    bool m_clockReplaced = false;
+    std::unique_ptr<sim::Instrument> m_instrument;
+    std::unique_ptr<comm::SerialPort> m_port;
+    StopSignals m_signals;
+};
+
+}  // namespace rq50::cli

@@ -1,0 +1,475 @@
+// rq50-cli commands that work on an instrument online: the online page,
+// single reads and writes, periodic reading, cancelling a forced output, the
+// baud rate and the rack slot.
+
+#include "cli/Cli.h"
+#include "cli/CliSupport.h"
+#include "cli/InstrumentCommands.h"
+#include "cli/InstrumentSession.h"
+#include "comm/Engine.h"
+#include "comm/jobs/Jobs.h"
+#include "comm/jobs/Password.h"
+#include "files/Compare.h"
+#include "parameter/ItemBlock.h"
+#include "parameter/ItemEdit.h"
+#include "parameter/PageModel.h"
+#include "parameter/ValueRules.h"
+#include "shell/Catalogue.h"
+#include "shell/Clock.h"
+#include "session/CoreSession.h"
+#include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
+#include "files/SettingFile.h"
+#include "shell/TextTrim.h"
+#include "files/Workspace.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace rq50::cli {
+
+using namespace rq50::comm;
+
+namespace {
+
+constexpr int kTextSet = 2111;
+constexpr int kTextBaudRate = 2130;
+constexpr int kTextSlot = 4101;
+constexpr int kTextPeriodicRead = 2315;
+constexpr int kTextWrite = 2308;
+
+}  // namespace
+
+// ------------------------------------------------------------ device settings
+
+int RunBaud(shell::CoreSession& core, int rate) {
+    Session session(core);
+    if (!session.Attach()) return kExitSystemError;
+    if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRate))) return kExitSystemError;
+    if (!jobs::StartBaudRateChange(core.Engine(), rate)) return kExitSystemError;
+    core.Engine().RunCommJob(kJobLimitMs, Stopped);
+    return ExitOf(core.Engine().CommResult == kErrNone);
+}
+
+int RunSlot(shell::CoreSession& core, const std::string& text) {
+    Session session(core);
+    const auto slot = jobs::ParseSlotEntry(text);
+    if (!slot) {
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
+                                     shell::Catalogue(kTextSlot));
+        Note("the slot number is a whole number from 1 to 16");
+        return kExitUsage;
+    }
+    session.Host().slotAnswer = *slot;
+    if (!session.Attach()) return kExitSystemError;
+    const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlot));
+    if (ok && core.Engine().CommFacts.rackAnswered) {
+        std::cout << "slot " << *slot << ": " << shell::Trim(core.Engine().Results().slotModel)
+                  << "\n";
+        if (!Link().quiet) {
+            Note("the rack interface forgets the slot when the line closes; give --slot " +
+                 std::to_string(*slot) + " to the commands that work on this instrument");
+        }
+    }
+    return ExitOf(ok && core.Engine().CommFacts.rackAnswered);
+}
+
+// ------------------------------------------------------------ online page
+
+const std::vector<std::string>& CategoryNames() {
+    static const std::vector<std::string> kNames = {"display", "set", "adjust", "maint"};
+    return kNames;
+}
+
+namespace {
+
+parameter::PageCategory CategoryOf(const std::string& name) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto& names = CategoryNames();
+    const auto it = std::find(names.begin(), names.end(), lower);
+    return static_cast<parameter::PageCategory>(it == names.end() ? 0 : it - names.begin());
+}
+
+ordered_json RowJson(const parameter::PageModel& page, int row) {
+    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
+    const int kind = c[parameter::kColKind].empty() ? 0 : std::atoi(c[parameter::kColKind].c_str());
+    return ordered_json{{"row", row},
+                        {"address", shell::Trim(c[parameter::kColAddress])},
+                        {"name", JsonText(c[parameter::kColName])},
+                        {"data", JsonText(c[parameter::kColData])},
+                        {"aux", JsonText(c[parameter::kColAux])},
+                        {"ma", std::atoi(c[parameter::kColMa].c_str())},
+                        {"mb", std::atoi(c[parameter::kColMb].c_str())},
+                        {"mc", std::atoi(c[parameter::kColMc].c_str())},
+                        {"kind", kind},
+                        {"kindName", KindName(kind)}};
+}
+
+void PrintPage(const parameter::PageModel& page) {
+    if (Link().json) {
+        ordered_json rows = ordered_json::array();
+        for (int row = 1; row <= parameter::kPageRows; ++row) {
+            if (!shell::Trim(page.Cell(row, parameter::kColAddress)).empty())
+                rows.push_back(RowJson(page, row));
+        }
+        PrintJson({{"category", parameter::PageModel::CategoryTitle(page.Category())},
+                   {"tab", page.ConfirmedTab()},
+                   {"tabs", page.TabNames()},
+                   {"items", rows}});
+        return;
+    }
+    std::cout << "tabs:";
+    for (std::size_t i = 0; i < page.TabNames().size(); ++i) {
+        std::cout << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? " [" : " ")
+                  << page.TabNames()[i]
+                  << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? "]" : "");
+    }
+    std::cout << "\n";
+    for (int row = 1; row <= parameter::kPageRows; ++row) {
+        const auto& c = page.Rows()[static_cast<std::size_t>(row)];
+        std::cout << std::setw(2) << row << " " << std::left << std::setw(5) << c[0]
+                  << std::setw(13) << c[1] << std::setw(17) << c[2] << std::setw(9) << c[3]
+                  << std::right << std::setw(3) << c[4] << std::setw(3) << c[5] << std::setw(3)
+                  << c[6] << std::setw(2) << c[7] << "\n";
+    }
+}
+
+/// Job 3 and the category's first page, with the page model attached.
+class OnlineSession {
+  public:
+    OnlineSession(shell::CoreSession& core, parameter::PageCategory category)
+        : core(core), session(core), page(category, core.Data().hosts) {
+        core.Engine().AttachPageModel(&page);
+        page.SetDownloadAllowed(!shell::PasswordIsStored(core.Data()));
+    }
+    bool Open() {
+        if (!session.Attach()) return false;
+        if (!session.RunJob(kJobConnect, shell::Catalogue(kTextSet))) return false;
+        return Ran(page.OpenCategory(Starter()));
+    }
+    /// Starts the job the page model chose; the model finishes its own part
+    /// of the start before the job runs (Ran).
+    parameter::JobStarter Starter() {
+        return [this](int job, const std::string& title) {
+            return core.Engine().StartCommJob({job, title});
+        };
+    }
+    /// Runs the job a page action started; true when one ran and ended well.
+    bool Ran(bool started) {
+        if (!started) return false;
+        core.Engine().RunCommJob(kJobLimitMs, Stopped);
+        return core.Engine().CommResult == kErrNone;
+    }
+    shell::CoreSession& core;
+    Session session;
+    parameter::PageModel page;
+};
+
+}  // namespace
+
+int RunPage(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, CategoryOf(o.category));
+    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (o.tab != 1) {
+        if (o.tab > static_cast<int>(online.page.TabNames().size())) {
+            Note("--tab " + std::to_string(o.tab) + ": the category has " +
+                 std::to_string(online.page.TabNames().size()) + " tabs");
+            return kExitUsage;
+        }
+        if (!online.Ran(online.page.ClickTab(o.tab, online.Starter()))) return kExitSystemError;
+    }
+    for (int remaining = o.next; remaining > 0;) {
+        const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
+        if (!online.page.Move(true, entry, core.Engine().CommBusy, online.Starter())) break;
+        if (!online.Ran(true)) return kExitSystemError;
+        remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
+    }
+    for (int remaining = o.previous; remaining > 0;) {
+        const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
+        if (!online.page.Move(false, entry, core.Engine().CommBusy, online.Starter())) break;
+        if (!online.Ran(true)) return kExitSystemError;
+        remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
+    }
+    PrintPage(online.page);
+    return kExitOk;
+}
+
+/// The grid row of an address, after moving through the tabs of the category.
+namespace {
+
+int FindRow(shell::CoreSession& core, OnlineSession& online, const std::string& address) {
+    auto& page = online.page;
+    const auto wanted = parameter::ParseAddress(address);
+    const std::string text = wanted ? parameter::FormatAddress(wanted->first, wanted->second) : "";
+    const std::size_t tabs = page.TabNames().size();
+    for (std::size_t tab = 1; tab <= std::max<std::size_t>(tabs, 1); ++tab) {
+        if (static_cast<int>(tab) != page.CurrentTab()) {
+            if (!online.Ran(page.ClickTab(static_cast<int>(tab), online.Starter()))) return 0;
+        }
+        for (int guard = 0; guard < 64; ++guard) {
+            for (int row = 1; row <= parameter::kPageRows; ++row) {
+                if (shell::Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
+            }
+            if (!page.Move(true, 6, core.Engine().CommBusy, online.Starter())) break;
+            if (!online.Ran(true)) return 0;
+        }
+    }
+    return 0;
+}
+
+int OpenAndRead(shell::CoreSession& core, OnlineSession& online, const PageOptions& o) {
+    if (!parameter::ParseAddress(o.address)) {
+        Note("\"" + o.address +
+             "\" is no item address; an address is a group letter and a number, "
+             "e.g. C02");
+        return -2;
+    }
+    if (!online.Open()) return -1;
+    online.page.SetReading(false);
+    online.page.SetGridLocked(false);
+    const int row = FindRow(core, online, o.address);
+    if (row == 0) {
+        if (core.Engine().CommResult == kErrNone) {
+            Note("no item at " + o.address + " in " +
+                 parameter::PageModel::CategoryTitle(online.page.Category()) +
+                 "; --category names the category that holds it");
+        }
+        return -1;
+    }
+    if (!online.Ran(online.page.OpenItem(row, online.Starter()))) return -1;
+    return row;
+}
+
+/// The item of a grid row as the last job left it.
+parameter::DecodedItem RowItem(const parameter::PageModel& page, int row) {
+    const auto index = static_cast<std::size_t>(row - 1);
+    if (row >= 1 && index < page.WorkingCopy().size())
+        return parameter::DecodeItem(page.WorkingCopy()[index], false);
+    return {};
+}
+
+bool Writable(const parameter::PageModel& page) {
+    const int kind = page.Edit().kind;
+    return kind != parameter::kKindShown && kind != parameter::kKindMeasured &&
+           kind != parameter::kKindOther;
+}
+
+ordered_json ItemJson(const parameter::PageModel& page, int row) {
+    auto item = RowJson(page, row);
+    item["writable"] = Writable(page);
+    item["allowed"] = parameter::AllowedValues(page.Edit());
+    ordered_json choices = ordered_json::array();
+    for (const auto& choice : page.Edit().choices.entries) {
+        choices.push_back({{"code", choice.code},
+                           {"text", JsonText(choice.listText)},
+                           {"current", choice.code == page.Edit().choices.currentCode}});
+    }
+    item["choices"] = choices;
+    return item;
+}
+
+void PrintItem(const parameter::PageModel& page, int row) {
+    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
+    std::cout << shell::Trim(c[0]) << " " << shell::Trim(c[1]) << " = " << shell::Trim(c[2]);
+    if (!shell::Trim(c[3]).empty()) std::cout << " " << shell::Trim(c[3]);
+    std::cout << "\n";
+    for (const auto& choice : page.Edit().choices.entries) {
+        std::cout << (choice.code == page.Edit().choices.currentCode ? "* " : "  ") << choice.code
+                  << ": " << choice.listText << "\n";
+    }
+    std::cout << "takes " << parameter::AllowedValues(page.Edit()) << "\n";
+}
+
+}  // namespace
+
+int RunRead(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, CategoryOf(o.category));
+    const int row = OpenAndRead(core, online, o);
+    if (row == -2) return kExitUsage;
+    if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (Link().json) {
+        PrintJson(ItemJson(online.page, row));
+    } else {
+        PrintItem(online.page, row);
+    }
+    return kExitOk;
+}
+
+int RunWrite(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, CategoryOf(o.category));
+    online.page.SetDownloadAllowed(true);
+    const int row = OpenAndRead(core, online, o);
+    if (row == -2) return kExitUsage;
+    if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
+    auto& page = online.page;
+    if (!Writable(page) || !page.Controls().writeEnabled) {
+        Note(o.address + " cannot be written");
+        return kExitSystemError;
+    }
+    int chosen = -1;
+    int chosenCode = page.Edit().mc;
+    if (page.Edit().kind == parameter::kKindSelection) {
+        const auto pick = parameter::PickChoice(page.Edit().choices, o.value);
+        const auto& entries = page.Edit().choices.entries;
+        if (pick.index < 0) {
+            Note("\"" + o.value + "\" " +
+                 (pick.candidates.empty() ? "is none of the choices of " + o.address
+                                          : "names several choices of " + o.address) +
+                 "; give one of:");
+            for (const auto& choice : entries) {
+                const bool candidate = pick.candidates.empty() ||
+                                       std::find(pick.candidates.begin(), pick.candidates.end(),
+                                                 &choice - entries.data()) != pick.candidates.end();
+                if (candidate) std::cerr << "  " << choice.code << ": " << choice.listText << "\n";
+            }
+            return kExitSystemError;
+        }
+        chosen = pick.index;
+        chosenCode = entries[static_cast<std::size_t>(chosen)].code;
+    } else if (!parameter::CheckEntry(o.value, page.Edit()).valid) {
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
+                                     shell::Catalogue(kTextWrite));
+        Note(o.address + " takes " + parameter::AllowedValues(page.Edit()));
+        return kExitSystemError;
+    }
+    const std::string sent = page.Edit().kind == parameter::kKindSelection
+                                 ? std::string()
+                                 : parameter::CheckEntry(o.value, page.Edit()).sendText;
+    if (!online.Ran(page.Write(o.value, chosen, online.Starter())))
+        return Stopped() ? StoppedExit() : kExitSystemError;
+    const auto held = RowItem(page, row);
+    const bool same = parameter::HoldsAskedValue(o.value, page.Edit(), held, chosenCode);
+    const std::string shown = files::ShownValue(held);
+    if (Link().json) {
+        auto document = RowJson(page, row);
+        document["asked"] = o.value;
+        document["sent"] = shell::Trim(sent);
+        document["held"] = JsonText(shown);
+        document["asExpected"] = same;
+        PrintJson(document);
+    } else {
+        PrintItem(page, row);
+    }
+    if (!same) {
+        Note("asked " + o.value + ", instrument holds " + shown);
+        return kExitSystemError;
+    }
+    return kExitOk;
+}
+
+namespace {
+
+std::string CsvField(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
+    OnlineSession online(core, parameter::PageCategory::Display);
+    std::ofstream csv;
+    if (!o.csv.empty()) {
+        csv.open(o.csv, std::ios::binary | std::ios::trunc);
+        if (!csv) {
+            Note("cannot write " + o.csv);
+            return kExitSystemError;
+        }
+    }
+    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    auto& page = online.page;
+    if (page.Window().measured.empty()) {
+        Note("the DISPLAY page holds no measured items");
+        return kExitSystemError;
+    }
+    if (csv.is_open()) {
+        csv << CsvField("time");
+        for (const auto& m : page.Window().measured) {
+            csv << ","
+                << CsvField(shell::Trim(page.Cell(m.row, parameter::kColAddress)) + " " +
+                            shell::Trim(page.Cell(m.row, parameter::kColName)));
+        }
+        csv << "\r\n";
+    }
+    for (int i = 0; i < o.count && !Stopped(); ++i) {
+        if (i > 0) core.Data().hosts.clock->Wait(parameter::kPeriodicReadMs);
+        if (Stopped()) break;
+        if (!core.Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
+            return kExitSystemError;
+        core.Engine().RunCommJob(kJobLimitMs, Stopped);
+        if (core.Engine().CommResult != kErrNone)
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        const std::string stamp = shell::LocalTimeText("%Y-%m-%dT%H:%M:%S");
+        ordered_json values = ordered_json::array();
+        if (!Link().json) std::cout << stamp;
+        if (csv.is_open()) csv << CsvField(stamp);
+        for (const auto& m : page.Window().measured) {
+            const std::string name = shell::Trim(page.Cell(m.row, parameter::kColName));
+            const std::string data = shell::Trim(page.Cell(m.row, parameter::kColData));
+            values.push_back({{"address", shell::Trim(page.Cell(m.row, parameter::kColAddress))},
+                              {"name", JsonText(name)},
+                              {"value", JsonText(data)},
+                              {"aux", JsonText(page.Cell(m.row, parameter::kColAux))}});
+            if (!Link().json) std::cout << "  " << name << " " << data;
+            if (csv.is_open()) csv << "," << CsvField(data);
+        }
+        if (Link().json) {
+            std::cout << ordered_json{{"time", stamp}, {"values", values}}.dump() << std::endl;
+        } else {
+            std::cout << std::endl;
+        }
+        if (csv.is_open()) csv << "\r\n" << std::flush;
+    }
+    if (csv.is_open() && !csv) {
+        Note("the CSV file " + o.csv + " was not completely written");
+        return kExitSystemError;
+    }
+    return Stopped() ? StoppedExit() : kExitOk;
+}
+
+int RunCancelOutput(shell::CoreSession& core) {
+    OnlineSession online(core, parameter::PageCategory::Adjust);
+    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    auto& page = online.page;
+    page.SetReading(false);
+    const auto before = page.Rows();
+    if (!online.Ran(page.CancelForcedOutput(online.Starter())))
+        return Stopped() ? StoppedExit() : kExitSystemError;
+    // The job reads an item again; say what it holds now and what changed.
+    int changed = 0;
+    for (int row = 1; row <= parameter::kPageRows; ++row) {
+        const auto& now = page.Rows()[static_cast<std::size_t>(row)];
+        if (shell::Trim(now[parameter::kColAddress]).empty()) continue;
+        const auto& was = before[row];
+        if (now[parameter::kColData] == was[parameter::kColData] &&
+            now[parameter::kColAux] == was[parameter::kColAux] && row != page.FirstItemRow())
+            continue;
+        auto value = [](const auto& cells) {
+            const std::string aux = shell::Trim(cells[parameter::kColAux]);
+            return shell::Trim(cells[parameter::kColData]) + (aux.empty() ? "" : " " + aux);
+        };
+        std::cout << shell::Trim(now[parameter::kColAddress]) << " "
+                  << shell::Trim(now[parameter::kColName]) << " = " << value(now);
+        if (now[parameter::kColData] != was[parameter::kColData] ||
+            now[parameter::kColAux] != was[parameter::kColAux]) {
+            ++changed;
+            std::cout << " (was " << value(was) << ")";
+        }
+        std::cout << "\n";
+    }
+    if (changed == 0) std::cout << "nothing changed\n";
+    return kExitOk;
+}
+
+}  // namespace rq50::cli

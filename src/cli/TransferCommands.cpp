@@ -1,0 +1,321 @@
+// rq50-cli commands that move data between an instrument and a file:
+// upload, download, program upload and download, and verify.
+
+#include "cli/Cli.h"
+#include "cli/CliSupport.h"
+#include "cli/InstrumentCommands.h"
+#include "cli/InstrumentSession.h"
+#include "cli/ProgramSupport.h"
+#include "comm/Engine.h"
+#include "comm/jobs/DownloadStop.h"
+#include "comm/jobs/Jobs.h"
+#include "comm/jobs/Password.h"
+#include "files/Compare.h"
+#include "files/DataSet.h"
+#include "files/FileError.h"
+#include "files/InformationRecord.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "files/RecordFile.h"
+#include "parameter/ItemBlock.h"
+#include "program/ProgramTypes.h"
+#include "shell/Catalogue.h"
+#include "session/CoreSession.h"
+#include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
+#include "comm/Navigation.h"
+#include "shell/SessionState.h"
+#include "files/SettingFile.h"
+#include "shell/TextTrim.h"
+#include "files/Workspace.h"
+
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rq50::cli {
+
+using namespace rq50::comm;
+
+namespace {
+
+constexpr int kTextUpload = 2112;
+constexpr int kTextDownload = 2403;
+constexpr int kTextProgramUpload = 2115;
+constexpr int kTextProgramDownload = 1551;
+constexpr int kTextDownloadCompleted = 1515;
+constexpr int kTextNonMatchingModel = 1504;
+
+}  // namespace
+
+// ------------------------------------------------------------ upload
+
+int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
+    Session session(core);
+    // Everything about the file is settled before the instrument is asked.
+    const auto output = PrepareSave(core, o.output, files::DataFileKind::kParameter);
+    if (!output) return kExitSystemError;
+    if (!ApplyInformationFields(core, o.boxes)) return kExitSystemError;
+    const files::InformationRecord information = core.Data().information;
+    if (!session.Attach()) return kExitSystemError;
+    const bool ok = session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
+    if (Stopped()) {
+        Note("upload stopped; nothing was saved");
+        return StoppedExit();
+    }
+    if (!ok) return kExitSystemError;
+    core.Data().information = information;
+    files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
+    if (!files::WriteParameterFile(core.Data(), *output)) {
+        Note(*output + " was not written");
+        return kExitSystemError;
+    }
+    if (!Link().quiet) {
+        Note(std::to_string(core.Engine().Data().items.dataSet.size()) + " items of model " +
+             shell::Trim(core.Engine().Data().header.model) + " saved to " + *output);
+    }
+    return kExitOk;
+}
+
+// ------------------------------------------------------------ download
+
+namespace {
+
+ordered_json CheckListJson(shell::CoreSession& core) {
+    ordered_json list = ordered_json::array();
+    for (const auto& e : core.Engine().Results().downloadCheck) {
+        list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
+                        {"name", JsonText(e.sentName)},
+                        {"sent", JsonText(e.sentData + e.sentAux)},
+                        {"set", JsonText(e.setData + e.setAux)}});
+    }
+    return list;
+}
+
+void PrintCheckList(shell::CoreSession& core) {
+    const auto& list = core.Engine().Results().downloadCheck;
+    if (list.empty()) return;
+    std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "" << std::setw(20)
+              << "Send Data"
+              << "Data that has been set\n";
+    for (const auto& e : list) {
+        std::cout << std::left << std::setw(8) << shell::Trim(parameter::FormatAddress(e.ma, e.mb))
+                  << std::setw(14) << shell::Trim(e.sentName) << std::setw(20)
+                  << shell::Trim(e.sentData) + shell::Trim(e.sentAux) << jobs::CheckEntrySetText(e)
+                  << "\n";
+    }
+}
+
+/// What a download says beyond the system's own messages: the two models of
+/// a mismatch, and the number of read-back differences of a completed one.
+std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
+                            const std::string& fileModel) {
+    if (text == shell::Catalogue(kTextNonMatchingModel)) {
+        return text + "\nrq50-cli: the file is for model " + shell::Trim(fileModel) +
+               ", the instrument is model " + shell::Trim(core.Engine().Results().instrumentModel);
+    }
+    const auto differences = core.Engine().Results().downloadCheck.size();
+    // The message itself counts the differences; the command line lists them.
+    if (text.starts_with(shell::Catalogue(kTextDownloadCompleted)) && differences > 0) {
+        return "Downloading to TAVRO completed with " + std::to_string(differences) +
+               (differences == 1 ? " difference" : " differences") +
+               ": the instrument holds other values than the file for the items below.";
+    }
+    return {};
+}
+
+/// After a stop signal: how far a download got.
+int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total) {
+    const int written = core.Engine().Results().itemsWritten;
+    Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
+         std::to_string(total) + " items" +
+         (written == 0 ? "; nothing was written"
+                       : "; the instrument holds a mix of the file's values and its own"));
+    return StoppedExit();
+}
+
+ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, bool ok, int total) {
+    return ordered_json{{"file", file},
+                        {"completed", ok && !Stopped()},
+                        {"result", core.Engine().CommResult},
+                        {"stopped", Stopped()},
+                        {"written", core.Engine().Results().itemsWritten},
+                        {"total", total},
+                        {"instrumentModel", shell::Trim(core.Engine().Results().instrumentModel)},
+                        {"differences", CheckListJson(core)}};
+}
+
+/// With a stored password the download needs it, as the password entry of
+/// the top menu asks for it.
+bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password) {
+    if (!shell::PasswordIsStored(core.Data())) return true;
+    shell::ReadSettingFile(core.Data());
+    if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password))
+        return true;
+    shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
+    if (!password) Note("a download password is set; pass it with --password");
+    return false;
+}
+
+}  // namespace
+
+int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
+    Session session(core);
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+    const auto& header = core.Engine().Data().header;
+    const int total = jobs::CountDownloadItems(core.Engine().Data().items.dataSet, header.setStart,
+                                               header.adjustStart);
+    const std::string fileModel = header.model;
+    session.explain = [&core, fileModel](const std::string& text) {
+        return ExplainDownload(core, text, fileModel);
+    };
+    if (!session.Attach()) return kExitSystemError;
+    const bool ok = session.RunJob(kJobDownload, shell::Catalogue(kTextDownload));
+    if (Link().json) {
+        PrintJson(DownloadJson(core, o.file, ok, total));
+    } else {
+        PrintCheckList(core);
+    }
+    if (Stopped()) return ReportStoppedDownload(core, "download", total);
+    return ExitOf(ok && core.Engine().Results().downloadCheck.empty());
+}
+
+// ------------------------------------------------------------ program
+
+int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
+    Session session(core);
+    const auto output = PrepareSave(core, path, files::DataFileKind::kProgram);
+    if (!output) return kExitSystemError;
+    if (!session.Attach()) return kExitSystemError;
+    const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
+    if (Stopped()) {
+        Note("program upload stopped; nothing was saved");
+        return StoppedExit();
+    }
+    if (!ok || core.Engine().CommFacts.programItemCount == 0) return kExitSystemError;
+    core.Engine().Data().program.source = program::kSourceUpload;
+    files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
+    if (!files::WriteProgramFile(core.Data(), *output)) {
+        Note(*output + " was not written");
+        return kExitSystemError;
+    }
+    if (!Link().quiet) {
+        const auto& header = core.Engine().Data().program.header;
+        Note(std::to_string(header.stepCount) + " PROGRAM steps and " +
+             std::to_string(header.constCount) + " CONST items of model " +
+             shell::Trim(header.modelCode) + " saved to " + *output);
+    }
+    return kExitOk;
+}
+
+namespace {
+
+int ProgramItemsToWrite(shell::CoreSession& core) {
+    int count = 0;
+    const auto& records = core.Engine().Data().program.records;
+    for (auto item = jobs::NextProgramItem(records, 0, jobs::kRefusedNone); item;
+         item = jobs::NextProgramItem(records, item->index + 1, jobs::kRefusedNone)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
+    Session session(core);
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    ordered_json errors = ordered_json::array();
+    if (!ProgramReadyForDownload(core, o.file, o.force, &errors)) {
+        if (Link().json) {
+            PrintJson({{"file", o.file}, {"completed", false}, {"checkErrors", errors}});
+        }
+        return kExitSystemError;
+    }
+    const std::string fileModel = core.Engine().Data().program.header.modelCode;
+    session.explain = [&core, fileModel](const std::string& text) {
+        return ExplainDownload(core, text, fileModel);
+    };
+    const int total = ProgramItemsToWrite(core);
+    if (!session.Attach()) return kExitSystemError;
+    const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
+    if (Link().json) {
+        auto document = DownloadJson(core, o.file, ok, total);
+        document["checkErrors"] = errors;
+        document["refusedArea"] = core.Engine().Results().refusedArea;
+        PrintJson(document);
+    } else {
+        PrintCheckList(core);
+    }
+    if (Stopped()) return ReportStoppedDownload(core, "program download", total);
+    if (!ok) return kExitSystemError;
+    // The screens show the final message after the job (the hand-back); there
+    // are no screens here.
+    if (!core.Engine().Results().downloadCheck.empty()) {
+        Note("Downloading completed with " +
+             std::to_string(core.Engine().Results().downloadCheck.size()) +
+             " differences: the instrument holds other values than the file for the items above");
+        return kExitSystemError;
+    }
+    const int message = shell::ProgramDownloadMessage(core.Engine().Results().refusedArea);
+    if (message != 0) {
+        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, message, shell::kButtonsOk,
+                                     shell::Catalogue(kTextProgramDownload));
+    }
+    return kExitOk;
+}
+
+// ------------------------------------------------------------ verify
+
+/// The instrument's data against a file, without writing anything.
+int RunVerify(shell::CoreSession& core, const std::string& file) {
+    Session session(core);
+    const auto kind = files::DataFileKindOf(file);
+    if (!kind) {
+        Note(file + ": a parameter file (.7pa) or program file (.7pr) is expected");
+        return kExitUsage;
+    }
+    std::vector<files::ItemDifference> found;
+    std::vector<std::string> notes;
+    if (*kind == files::DataFileKind::kParameter) {
+        files::ParameterFileRecord record;
+        if (const int error = files::LoadParameterFile(file, record); error != 0) {
+            files::ReportFileError(core.Data().hosts, error, shell::Catalogue(kTextDownload));
+            Note("cannot read " + file);
+            return kExitSystemError;
+        }
+        if (!session.Attach()) return kExitSystemError;
+        if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload)))
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        const auto& instrument = core.Engine().Data().header;
+        notes = files::CompareHeaders(record.header, instrument);
+        found = files::CompareDataSets(record.items, core.Engine().Data().items.dataSet,
+                                       files::CompareScope::kDownloadable, record.header.setStart,
+                                       record.header.adjustStart);
+    } else {
+        files::ProgramFileRecord record;
+        if (const int error = files::LoadProgramFile(file, record); error != 0) {
+            files::ReportFileError(core.Data().hosts, error,
+                                   shell::Catalogue(kTextProgramDownload));
+            Note("cannot read " + file);
+            return kExitSystemError;
+        }
+        if (!session.Attach()) return kExitSystemError;
+        const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
+        if (!ok || core.Engine().CommFacts.programItemCount == 0)
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        if (shell::Trim(record.header.modelCode) !=
+            shell::Trim(core.Engine().Data().program.header.modelCode)) {
+            notes.push_back("model " + shell::Trim(record.header.modelCode) + " against " +
+                            shell::Trim(core.Engine().Data().program.header.modelCode));
+        }
+        found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
+    }
+    PrintDifferences(file, "instrument", notes, found, Link().json);
+    return found.empty() && notes.empty() ? kExitOk : kExitSystemError;
+}
+
+}  // namespace rq50::cli
