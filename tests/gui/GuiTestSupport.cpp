@@ -13,10 +13,10 @@
 #include "comm/ScreenJob.h"
 #include "gui/QtHosts.h"
 #include "gui/Screens.h"
+#include "gui/shell/frmRQ0000.h"
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
-#include "gui/shell/frmRQ0000.h"
 
 namespace rq50::guitest {
 
@@ -150,6 +150,10 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
         QThread::msleep(5);
     }
     return true;
+}
+
+bool Idle(Program& program, int ms) {
+    return WaitFor([&program] { return !program.Engine().CommBusy; }, ms);
 }
 
 void WhenModal(const char* className, std::function<void(QWidget*)> act) {

@@ -120,6 +120,9 @@ class Program {
 /// Runs events until `done` holds or `ms` of real time have passed.
 bool WaitFor(const std::function<bool()>& done, int ms = 15000);
 
+/// Runs events until the program's communication job has ended.
+bool Idle(Program& program, int ms = 60000);
+
 /// Once a modal dialog of class T is up, runs `act` on it (from a timer, so
 /// the caller can then open the dialog and block in it).
 void WhenModal(const char* className, std::function<void(QWidget*)> act);

@@ -36,15 +36,6 @@ using shell::Screen;
 
 namespace {
 
-template <typename T>
-T* Find(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-bool Idle(Program& program) {
-    return WaitFor([&program] { return !program.Engine().CommBusy; });
-}
-
 /// The texts of a table's data rows (columns joined by "|"), blank rows kept.
 QStringList Rows(QTableView* grid, int columns) {
     QStringList rows;
@@ -85,18 +76,19 @@ class ParameterDataTest : public QObject {
 
 bool ParameterDataTest::Choose(gui::ScreenBase* screen, const char* option) {
     if (screen == nullptr) return false;
-    auto* button = Find<QRadioButton>(screen, option);
+    auto* button = Child<QRadioButton>(screen, option);
     // On the indicator: a short caption leaves the middle of a wide button empty.
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    QTest::mouseClick(Find<QPushButton>(screen, "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(screen, "cmdOK"), Qt::LeftButton);
     return true;
 }
 
 bool ParameterDataTest::StartWork(int option) {
     gui::ScreenBase* top = Screen(Screen::frmRQ2000);
     if (top == nullptr || UsableScreen(*m_program) != top) return false;
-    QTest::mouseClick(Find<QRadioButton>(top, option == 0 ? "optPPM0" : "optPPM1"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(top, "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QRadioButton>(top, option == 0 ? "optPPM0" : "optPPM1"),
+                      Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(top, "cmdOK"), Qt::LeftButton);
     return UsableScreen(*m_program) == Screen(Screen::frmRQ2100);
 }
 
@@ -110,7 +102,7 @@ gui::ScreenBase* ParameterDataTest::Upload() {
 bool ParameterDataTest::CloseInformation(bool ok) {
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     if (info == nullptr) return false;
-    QTest::mouseClick(Find<QPushButton>(info, ok ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(info, ok ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
     return WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; });
 }
 
@@ -133,7 +125,7 @@ shell::Screen ParameterDataTest::UsableId() {
 
 void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(StartProgram());
-    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2000), "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(Screen(Screen::frmRQ2000), "cmdOK"), Qt::LeftButton);
 
     // Upload: the data view for uploaded data.
     m_program->messages.answers = {shell::kAnswerOk};
@@ -150,8 +142,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     gui::ScreenBase* list = Screen(Screen::frmRQ2500);
     QVERIFY(list != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
-    QCOMPARE(Find<QLabel>(list, "lblModel")->text(), QString(" MODEL:RQB2"));
-    const QStringList rows = Rows(Find<QTableView>(list, "ssContent"), 4);
+    QCOMPARE(Child<QLabel>(list, "lblModel")->text(), QString(" MODEL:RQB2"));
+    const QStringList rows = Rows(Child<QTableView>(list, "ssContent"), 4);
     QCOMPARE(rows.mid(0, 5),
              (QStringList{"A|PV||", "A01|PV|" + rows[1].section('|', 2, 2) + "|%",
                           "A02|INPUT|" + rows[2].section('|', 2, 2) + "|mA", "|||", "B|STATUS||"}));
@@ -159,9 +151,9 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(!rows.join(' ').contains("MAINT"));
     QVERIFY(!rows.last().isEmpty() && !rows.last().startsWith("|"));
     // Its Close has a mnemonic, and Escape closes the list as Close does.
-    QVERIFY(Find<QPushButton>(list, "cmdExit")->text().contains('&'));
-    QCOMPARE(Find<QPushButton>(list, "cmdExit")->accessibleName(), QString("Close"));
-    QTest::keyClick(Find<QTableView>(list, "ssContent"), Qt::Key_Escape);
+    QVERIFY(Child<QPushButton>(list, "cmdExit")->text().contains('&'));
+    QCOMPARE(Child<QPushButton>(list, "cmdExit")->accessibleName(), QString("Close"));
+    QTest::keyClick(Child<QTableView>(list, "ssContent"), Qt::Key_Escape);
     QVERIFY(Screen(Screen::frmRQ2500) == nullptr);
     QVERIFY(view->parentWidget()->isEnabled());
 
@@ -174,24 +166,24 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
-    QCOMPARE(Find<QLabel>(info, "lblInfo3")->text(), QString("pump1.7pa"));
+    QCOMPARE(Child<QLabel>(info, "lblInfo3")->text(), QString("pump1.7pa"));
     m_program->Main().activateWindow();  // back from the file dialog
     QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
-    auto* title1 = Find<QLineEdit>(info, "txtInfo1");
+    auto* title1 = Child<QLineEdit>(info, "txtInfo1");
     title1->setFocus();
     QTest::keyClicks(title1, "Pump 1 feed");
     QTest::keyClick(title1, Qt::Key_Return);  // Enter walks on, past the caption
-    QVERIFY(Find<QLineEdit>(info, "txtInfo3")->hasFocus());
-    auto* created = Find<QLineEdit>(info, "txtInfo4");
+    QVERIFY(Child<QLineEdit>(info, "txtInfo3")->hasFocus());
+    auto* created = Child<QLineEdit>(info, "txtInfo4");
     created->setFocus();
     QTest::keyClicks(created, "R. Tanaka");
-    auto* comment = Find<QPlainTextEdit>(info, "txtInfo7");
+    auto* comment = Child<QPlainTextEdit>(info, "txtInfo7");
     comment->setFocus();
     QTest::keyClicks(comment, "line one");
     QTest::keyClick(comment, Qt::Key_Return);  // a line break, the focus stays
     QTest::keyClicks(comment, "line two");
     QVERIFY(comment->hasFocus());
-    QTest::mouseClick(Find<QPushButton>(info, "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(info, "cmdOK"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
     QVERIFY(view->parentWidget()->isEnabled());
     files::ParameterFileRecord saved;
@@ -209,8 +201,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(Choose(view, "optFile1"));
     info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    Find<QLineEdit>(info, "txtInfo1")->setText("not stored");
-    QTest::mouseClick(Find<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
+    Child<QLineEdit>(info, "txtInfo1")->setText("not stored");
+    QTest::mouseClick(Child<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
     files::ParameterFileRecord copied;
     QCOMPARE(files::LoadParameterFile(copy.toStdString(), copied), 0);
@@ -220,7 +212,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 
     // Leaving the saved data asks nothing; the file opens again from the menu.
     m_program->messages.boxes.clear();
-    QTest::mouseClick(Find<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
     QVERIFY(m_program->messages.boxes.empty());
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
     m_program->Ws().items.dataSet.clear();
@@ -255,7 +247,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     gui::ScreenBase* check = Screen(Screen::frmRQ2700);
     QVERIFY(check != nullptr);
     QCOMPARE(check->windowTitle(), QString("Check Downloading to TAVRO"));
-    auto* grid = Find<QTableView>(check, "ssWriteCheckTAVRO");
+    auto* grid = Child<QTableView>(check, "ssWriteCheckTAVRO");
     QCOMPARE(grid->model()->rowCount(), 20);
     const QStringList checked = Rows(grid, 4);
     QCOMPARE(checked[0], QString("C03|SCALE HI|+200.00%|+150.00%"));
@@ -333,7 +325,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     gui::ScreenBase* print = Screen(Screen::frmRQ2800);
     QVERIFY(print != nullptr);
     for (bool ok : {true, false}) {
-        QTest::mouseClick(Find<QPushButton>(print, "cmdInfo"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(print, "cmdInfo"), Qt::LeftButton);
         QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(3));
         QVERIFY(CloseInformation(ok));
         after(3, okOrCancel(ok), Screen::frmRQ2800);
@@ -343,7 +335,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     after(4, "OK", Screen::frmRQ2800);
-    QTest::mouseClick(Find<QPushButton>(print, "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(print, "cmdCancel"), Qt::LeftButton);
     QCOMPARE(UsableId(), Screen::frmRQ2400);
     // 6, which nothing sets: the data view goes, the setting menu comes.
     m_program->Ws().state.infoPurpose = 6;
@@ -376,7 +368,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         m_program->Ws().state.dataChanged = true;  // unsaved again, as after a new upload
         WhenFileDialog(newFile("7pa"));
         m_program->messages.answers = {shell::kAnswerYes};
-        QTest::mouseClick(Find<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(view, "cmdCancel"), Qt::LeftButton);
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
         QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(5));
         QVERIFY(CloseInformation(ok));
@@ -388,7 +380,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     // nothing to save.
     QVERIFY(Upload() != nullptr);
     m_program->messages.answers = {shell::kAnswerNo};
-    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2400), "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(Screen(Screen::frmRQ2400), "cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
     WhenFileDialog(path);
     QVERIFY(Choose(Screen(Screen::frmRQ2100), "optParameter2"));
@@ -396,7 +388,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     QCOMPARE(Screen(Screen::frmRQ2400)->windowTitle(), QString("Data Read from a File"));
     m_program->messages.boxes.clear();
     m_program->messages.answers = {shell::kAnswerNo};
-    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2400), "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(Screen(Screen::frmRQ2400), "cmdCancel"), Qt::LeftButton);
     QStringList asked;
     for (const std::string& text : m_program->messages.Texts())
         asked << QString::fromStdString(text);
@@ -405,7 +397,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     QCOMPARE(UsableId(), Screen::frmRQ2100);
 
     // The program side: back to the top menu, Program Setting, New.
-    QTest::mouseClick(Find<QPushButton>(Screen(Screen::frmRQ2100), "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(Screen(Screen::frmRQ2100), "cmdCancel"), Qt::LeftButton);
     QVERIFY(StartWork(1));
     auto fileItem = [](gui::ScreenBase* screen, const QString& text) -> QAction* {
         for (QAction* a : screen->Std().mnuFile->actions()) {
@@ -459,19 +451,19 @@ void ParameterDataTest::informationWindowKeys() {
     shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    auto* title1 = Find<QLineEdit>(info, "txtInfo1");
+    auto* title1 = Child<QLineEdit>(info, "txtInfo1");
     // The captions are labels: no typing, no place in the Tab order; the
     // first entry box has the focus.
     QVERIFY(WaitFor([&] { return title1->hasFocus(); }));
     for (const char* name : {"txtInfo0", "txtInfo2", "txtInfo6"}) {
-        auto* caption = Find<QLineEdit>(info, name);
+        auto* caption = Child<QLineEdit>(info, name);
         QVERIFY(caption->isReadOnly());
         QCOMPARE(caption->focusPolicy(), Qt::NoFocus);
         QTest::keyClicks(caption, "x");
     }
-    QCOMPARE(Find<QLineEdit>(info, "txtInfo0")->text(), QString("Title 1"));
+    QCOMPARE(Child<QLineEdit>(info, "txtInfo0")->text(), QString("Title 1"));
     QTest::keyClick(title1, Qt::Key_Tab);
-    QVERIFY(Find<QLineEdit>(info, "txtInfo3")->hasFocus());
+    QVERIFY(Child<QLineEdit>(info, "txtInfo3")->hasFocus());
     title1->setFocus();
     title1->clear();
     QTest::keyClicks(title1, QString(40, 'x'));
@@ -480,27 +472,27 @@ void ParameterDataTest::informationWindowKeys() {
 
     // An impossible date is refused when the box is left; a good one is
     // rewritten in the general form.
-    auto* date = Find<QLineEdit>(info, "txtInfo5");
+    auto* date = Child<QLineEdit>(info, "txtInfo5");
     date->setFocus();
     date->setText("2026/02/30 10:00:00");
     m_program->messages.boxes.clear();
-    Find<QLineEdit>(info, "txtInfo8")->setFocus();
+    Child<QLineEdit>(info, "txtInfo8")->setFocus();
     QVERIFY(WaitFor([&] { return !m_program->messages.boxes.empty(); }));
     QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
     QVERIFY(WaitFor([&] { return date->hasFocus(); }));
     date->setText("2026-2-28 10:05");
-    Find<QLineEdit>(info, "txtInfo8")->setFocus();
+    Child<QLineEdit>(info, "txtInfo8")->setFocus();
     QVERIFY(WaitFor([&] { return date->text() == "2026/02/28 10:05:00"; }));
 
     // An empty date stops OK.
     date->clear();
     m_program->messages.boxes.clear();
-    QTest::mouseClick(Find<QPushButton>(info, "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(info, "cmdOK"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return !m_program->messages.boxes.empty(); }));
     QCOMPARE(m_program->messages.Texts().back(), std::string("Date not entered."));
     QVERIFY(Screen(Screen::frmRQ2600) != nullptr);
     // Cancel closes without storing anything.
-    QTest::mouseClick(Find<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(info, "cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
     QVERIFY(shell::Trim(m_program->Ws().information.title1).empty());
     m_program->Close();

@@ -20,10 +20,10 @@
 #include "comm/Engine.h"
 #include "comm/jobs/Jobs.h"
 #include "gui/parameter/frmRQ2300.h"
+#include "gui/shell/frmRQ0000.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
-#include "gui/shell/frmRQ0000.h"
 #include "sim/Instrument.h"
 
 using namespace rq50;
@@ -60,21 +60,12 @@ QString LongGroupInstrument(const QString& folder) {
     return path;
 }
 
-template <typename T>
-T* Find(QWidget* parent, const char* name) {
-    return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
 /// A double click on a data cell as the window system delivers it: press,
 /// release, then the double click.
 void DoubleClick(QTableView* grid, int row) {
     const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-}
-
-bool Idle(Program& program) {
-    return WaitFor([&program] { return !program.Engine().CommBusy; });
 }
 
 }  // namespace
@@ -122,7 +113,7 @@ void ParameterOnlineTest::cleanup() {
 }
 
 QString ParameterOnlineTest::Cell(int row, int col) const {
-    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
+    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
     if (col == 0) return grid->model()->headerData(row - 1, Qt::Vertical).toString().trimmed();
     return grid->model()->index(row - 1, col - 1).data().toString().trimmed();
 }
@@ -130,15 +121,15 @@ QString ParameterOnlineTest::Cell(int row, int col) const {
 gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
     shell::frmRQ0000& main = m_program->Main();
     gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
-    QTest::mouseClick(Find<QPushButton>(top, "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(top, "cmdOK"), Qt::LeftButton);
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
     if (setting == nullptr) return nullptr;
     if (setting->windowTitle() != "Parameter Setting Menu") return nullptr;
-    if (!Find<QRadioButton>(setting, "optParameter0")->isChecked()) return nullptr;
+    if (!Child<QRadioButton>(setting, "optParameter0")->isChecked()) return nullptr;
     m_program->messages.answers = {shell::kAnswerOk};
     // The keyboard: Enter on the chosen option confirms it.
-    Find<QRadioButton>(setting, "optParameter0")->setFocus();
-    QTest::keyClick(Find<QRadioButton>(setting, "optParameter0"), Qt::Key_Return);
+    Child<QRadioButton>(setting, "optParameter0")->setFocus();
+    QTest::keyClick(Child<QRadioButton>(setting, "optParameter0"), Qt::Key_Return);
     if (!Idle(*m_program)) return nullptr;
     gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
     if (category == nullptr || main.ActiveScreen() != category) return nullptr;
@@ -148,10 +139,10 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     shell::frmRQ0000& main = m_program->Main();
     gui::ScreenBase* menu = main.FindScreen(Screen::frmRQ2200);
-    QTest::mouseClick(Find<QRadioButton>(menu, QString("optMenu%1").arg(category).toLatin1()),
+    QTest::mouseClick(Child<QRadioButton>(menu, QString("optMenu%1").arg(category).toLatin1()),
                       Qt::LeftButton);
     m_program->messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(Find<QPushButton>(menu, "cmdOK"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(menu, "cmdOK"), Qt::LeftButton);
     // The screen is up, with its tabs, while the first page is still read.
     m_page = main.FindScreen(Screen::frmRQ2300);
     if (m_page == nullptr || !Idle(*m_program)) return nullptr;
@@ -164,14 +155,14 @@ void ParameterOnlineTest::settingMenuLeadsToTheCategoryMenu() {
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->windowTitle(), QString("Menu"));
     QVERIFY(WaitFor([&] { return menu->width() >= menu->sizeHint().width(); }));  // nothing cut off
-    QCOMPARE(Find<QLabel>(menu, "lblModel")->text(), QString(" MODEL:RQB2"));
+    QCOMPARE(Child<QLabel>(menu, "lblModel")->text(), QString(" MODEL:RQB2"));
     // MAINT only in MAINT Mode.
-    QVERIFY(Find<QRadioButton>(menu, "optMenu3")->isHidden());
-    QVERIFY(!Find<QRadioButton>(menu, "optMenu2")->isHidden());
+    QVERIFY(Child<QRadioButton>(menu, "optMenu3")->isHidden());
+    QVERIFY(!Child<QRadioButton>(menu, "optMenu2")->isHidden());
     // The prompt carried the option's caption.
     QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));
     // Cancel goes back to the setting menu.
-    QTest::mouseClick(Find<QPushButton>(menu, "cmdCancel"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(menu, "cmdCancel"), Qt::LeftButton);
     QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
     QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
 }
@@ -180,18 +171,18 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("SET"));
-    auto* tabs = Find<QTabBar>(m_page, "tabRQ2300");
+    auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
     QCOMPARE(tabs->count(), 2);
     QCOMPARE(tabs->tabText(0), QString("LONG"));
     QCOMPARE(tabs->tabText(1), QString("OUTPUT"));
     QCOMPARE(Cell(1, 0), QString("C01"));
     QCOMPARE(Cell(12, 1), QString("ITEM12"));
     // The address columns are hidden without the monitor, but filled.
-    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
+    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
     QVERIFY(grid->isColumnHidden(3));
     QCOMPARE(Cell(12, 5), QString("12"));
-    QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
-    QVERIFY(Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+    QVERIFY(Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
 
     auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
     // "3 rows forward", from the Next menu.
@@ -199,18 +190,18 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
-    QVERIFY(Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+    QVERIFY(Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
     // "Next page" from the keyboard: nothing lies beyond, and Next goes off.
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
     QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
-    QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
     // "Previous page".
     screen->PreviousMenu()->actions().at(6)->trigger();
     QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
-    QVERIFY(!Find<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+    QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
 
     // The second tab shows the other group; the already selected tab starts nothing.
     const int before = Requests();
@@ -224,7 +215,7 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QCOMPARE(Cell(5, 1), QString());
 
     // Close: back to the category menu.
-    QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
     QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2200));
     QVERIFY(m_program->Engine().OnlinePage() == nullptr);
@@ -233,10 +224,10 @@ void ParameterOnlineTest::pageMovesAndTabs() {
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
-    auto* entry = Find<QLineEdit>(m_page, "txtSetData");
-    auto* list = Find<QComboBox>(m_page, "cboSetData");
-    auto* write = Find<QPushButton>(m_page, "cmdWrite");
+    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
+    auto* entry = Child<QLineEdit>(m_page, "txtSetData");
+    auto* list = Child<QComboBox>(m_page, "cboSetData");
+    auto* write = Child<QPushButton>(m_page, "cmdWrite");
     QVERIFY(!entry->isEnabled());
 
     // A number: row 2 opened by the keyboard (Ctrl+Enter on the cell).
@@ -284,22 +275,22 @@ void ParameterOnlineTest::refusals() {
     // Without download permission (a password not entered) WRITE stays off.
     m_program->Ws().state.downloadAllowed = false;
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* grid = Find<QTableView>(m_page, "ssRQ2300");
-    auto* entry = Find<QLineEdit>(m_page, "txtSetData");
-    auto* write = Find<QPushButton>(m_page, "cmdWrite");
+    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
+    auto* entry = Child<QLineEdit>(m_page, "txtSetData");
+    auto* write = Child<QPushButton>(m_page, "cmdWrite");
     DoubleClick(grid, 1);
     QVERIFY(Idle(*m_program));
     QVERIFY(entry->isEnabled());
     QVERIFY(!write->isEnabled());
-    QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
 
     // With it, an entry outside the item's range is refused and nothing is sent.
     m_program->Ws().state.downloadAllowed = true;
     QVERIFY(OpenCategory(1) != nullptr);
-    grid = Find<QTableView>(m_page, "ssRQ2300");
-    entry = Find<QLineEdit>(m_page, "txtSetData");
-    write = Find<QPushButton>(m_page, "cmdWrite");
+    grid = Child<QTableView>(m_page, "ssRQ2300");
+    entry = Child<QLineEdit>(m_page, "txtSetData");
+    write = Child<QPushButton>(m_page, "cmdWrite");
     DoubleClick(grid, 1);
     QVERIFY(Idle(*m_program));
     QVERIFY(write->isEnabled());
@@ -316,10 +307,10 @@ void ParameterOnlineTest::refusals() {
     QCOMPARE(Cell(2, 2), QString("0.00"));
 
     // Double-clicking an empty row starts nothing.
-    QTest::mouseClick(Find<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* tabs = Find<QTabBar>(m_page, "tabRQ2300");
+    auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
     // File > Exit while the screen's own job runs is refused, as the main
     // window's close is: no question, the program stays.
@@ -329,7 +320,7 @@ void ParameterOnlineTest::refusals() {
     QVERIFY(m_program->messages.boxes.empty());
     QVERIFY(m_program->Main().isVisible());
     QVERIFY(Idle(*m_program));
-    grid = Find<QTableView>(m_page, "ssRQ2300");
+    grid = Child<QTableView>(m_page, "ssRQ2300");
     const int sent = Requests();
     DoubleClick(grid, 8);
     QVERIFY(!m_program->Engine().CommBusy);
@@ -342,17 +333,17 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
     auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
-    auto* readStop = Find<QPushButton>(m_page, "cmdReadStop");
-    auto* log = Find<QTableWidget>(m_page, "ssLog");
-    QVERIFY(Find<QWidget>(m_page, "fraHideDisp")->isVisible());
-    QVERIFY(!Find<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
+    auto* readStop = Child<QPushButton>(m_page, "cmdReadStop");
+    auto* log = Child<QTableWidget>(m_page, "ssLog");
+    QVERIFY(Child<QWidget>(m_page, "fraHideDisp")->isVisible());
+    QVERIFY(!Child<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
     // The page holds measured items: reading runs by itself, the grid locked.
     QCOMPARE(readStop->text(), QString("READ STOP"));
     QVERIFY(readStop->isEnabled());
-    QCOMPARE(Find<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(Child<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::NoFocus);
     QVERIFY(screen->CycleTimer().isActive());
     const int quiet = Requests();
-    DoubleClick(Find<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
+    DoubleClick(Child<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
     QVERIFY(!m_program->Engine().CommBusy);
     QCOMPARE(Requests(), quiet);
 
@@ -373,7 +364,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     QCOMPARE(readStop->text(), QString("READ START"));
     QVERIFY(readStop->isEnabled());
     QVERIFY(!screen->CycleTimer().isActive());
-    QCOMPARE(Find<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(Child<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::StrongFocus);
     // READ START reads at once.
     const int before = Requests();
     QTest::mouseClick(readStop, Qt::LeftButton);
@@ -385,17 +376,17 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     // The monitor off hides the frame and the address columns again.
     m_program->Engine().MonitorOn = false;
     screen->OnMonitorChanged(false);
-    QVERIFY(!Find<QWidget>(m_page, "fraHideDisp")->isVisible());
-    QVERIFY(Find<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
+    QVERIFY(!Child<QWidget>(m_page, "fraHideDisp")->isVisible());
+    QVERIFY(Child<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
 }
 
 void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(2) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("ADJUST"));
-    auto* outputOff = Find<QPushButton>(m_page, "cmdOutputOff");
+    auto* outputOff = Child<QPushButton>(m_page, "cmdOutputOff");
     QVERIFY(outputOff->isVisible());
-    QVERIFY(Find<QPushButton>(m_page, "cmdReadStop")->isHidden());
+    QVERIFY(Child<QPushButton>(m_page, "cmdReadStop")->isHidden());
     QVERIFY(outputOff->isEnabled());
     const int before = Requests();
     QTest::mouseClick(outputOff, Qt::LeftButton);
@@ -418,8 +409,8 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     QVERIFY(m_program->messages.Texts()[0].starts_with(shell::Catalogue(1501)));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
     QCOMPARE(Cell(12, 1), QString("ITEM12"));
-    QVERIFY(Find<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
-    QVERIFY(Find<QPushButton>(m_page, "cmdExit")->isEnabled());
+    QVERIFY(Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(Child<QPushButton>(m_page, "cmdExit")->isEnabled());
     // The instrument answers again: the same move works.
     m_program->App().DemoInstrument()->Faults().drop.all = false;
     screen->NextMenu()->actions().at(2)->trigger();

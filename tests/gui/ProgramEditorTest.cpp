@@ -180,10 +180,7 @@ void ProgramEditorTest::newProgramOpensTheTemplate() {
     QVERIFY(e.screen != nullptr);
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
     QCOMPARE(e.screen->windowTitle(), QString("Program Editor"));
-    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
-    QCOMPARE(Cell(e.program, 2, 1), QString("STY1"));
-    QCOMPARE(Cell(e.program, 3, 1), QString("END"));
-    QCOMPARE(Cell(e.program, 4, 1), QString("NOP"));
+    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));  // the core's template, shown
     QCOMPARE(e.program->model()->rowCount(), 64);
     QVERIFY(!RowHeading(e.program, 1).isEmpty());
     QVERIFY(!Cell(e.consts, 1, 1).isEmpty());

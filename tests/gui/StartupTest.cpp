@@ -50,10 +50,6 @@ using shell::Screen;
 
 namespace {
 
-bool Idle(Program& program) {
-    return WaitFor([&program] { return !program.Engine().CommBusy; }, 60000);
-}
-
 QRect InArea(const QWidget* widget, const QMdiArea* area) {
     return {widget->mapTo(area->viewport(), QPoint(0, 0)), widget->size()};
 }

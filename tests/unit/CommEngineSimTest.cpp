@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,6 +22,8 @@
 
 namespace rq50::comm {
 namespace {
+
+using ::testing::HasSubstr;
 
 using nlohmann::json;
 
@@ -131,11 +134,12 @@ TEST_F(CommEngineSim, NoInstrumentEndsAfterSixTries) {
     EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_EQ(engine.CommSpeed, 1200);
     // The message names the silent device and both speeds tried.
-    EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{
-                  "Response time out. Check the connection.\r\n\r\nNo answer from " + engine.CommDevice() +
-                  ", tried at 1200 bps and at 9600 bps. Check the port, the "
-                  "cable and that the instrument is powered."});
+    EXPECT_EQ(
+        messages.Texts(),
+        std::vector<std::string>{"Response time out. Check the connection.\r\n\r\nNo answer from " +
+                                 engine.CommDevice() +
+                                 ", tried at 1200 bps and at 9600 bps. Check the port, the "
+                                 "cable and that the instrument is powered."});
     EXPECT_EQ(messages.boxes[0].title, "Communication Error");
     // Six response times, the settling wait of the first open and of the reopen.
     EXPECT_GE(clock.NowMs() - start, 6 * kResponseTimeoutMs + 2 * kOpenSettleMs);
@@ -256,9 +260,8 @@ TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     log << in.rdbuf();
     in.close();  // Windows removes no open file
     const std::string text = log.str();
-    EXPECT_NE(text.find("Checksum error: the request is sent again."), std::string::npos);
-    EXPECT_NE(text.find("Checksum error in the same answer twice: the answer is taken."),
-              std::string::npos);
+    EXPECT_THAT(text, HasSubstr("Checksum error: the request is sent again."));
+    EXPECT_THAT(text, HasSubstr("Checksum error in the same answer twice: the answer is taken."));
     std::filesystem::remove_all(folder);
 }
 

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +19,8 @@
 
 namespace rq50::comm {
 namespace {
+
+using ::testing::HasSubstr;
 
 using testing::Bytes;
 using testing::ResponseFrame;
@@ -48,9 +51,7 @@ class EngineTest : public ::testing::Test, public testing::CommFixture {
     /// Runs the started job to its end on the virtual clock.
     void Run() { ASSERT_TRUE(engine.RunCommJob(120'000)); }
 
-    bool Start() {
-        return engine.StartCommJob({testing::TestReadJob::kCode, "Test"});
-    }
+    bool Start() { return engine.StartCommJob({testing::TestReadJob::kCode, "Test"}); }
 
     ScriptedPort port{clock};
     testing::TestReadJob job{engine};
@@ -198,13 +199,13 @@ TEST_F(EngineTest, TickInsideAModalBoxDoesNothing) {
 
 TEST_F(EngineTest, UnexpectedErrorInAJobEndsItAndFreesTheEngine) {
     engine.RegisterCommJob(kJobUpload, {[this](SerialPort& p) {
-                                     if (engine.AdvanceStep() == 0) {
-                                         engine.BeginJob(p);
-                                         return;
-                                     }
-                                     throw std::out_of_range("index out of range");
-                                 },
-                                 {}});
+                                            if (engine.AdvanceStep() == 0) {
+                                                engine.BeginJob(p);
+                                                return;
+                                            }
+                                            throw std::out_of_range("index out of range");
+                                        },
+                                        {}});
     ASSERT_TRUE(engine.StartCommJob({kJobUpload, "Test"}));
     Run();
     engine.UnregisterCommJob(kJobUpload);
@@ -226,7 +227,8 @@ TEST_F(EngineTest, MonitorShowsOnlyParameterScreenJobs) {
     EXPECT_FALSE(host.monitor[1].first);
 
     host.monitor.clear();
-    engine.RegisterCommJob(kJobUpload, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    engine.RegisterCommJob(kJobUpload,
+                           {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
     ASSERT_TRUE(engine.StartCommJob({kJobUpload, "Test"}));
     Run();
     engine.UnregisterCommJob(kJobUpload);
@@ -271,7 +273,7 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     EXPECT_EQ(lines[1].substr(38, 3), "\xA5\xA5\xA5") << "control bytes are replaced";
     EXPECT_EQ(lines[2].substr(22, 14), "\" RECIVE HEX \"");
     EXPECT_EQ(lines[3].substr(22, 14), "\"RECIVE ASCII\"");
-    EXPECT_NE(lines[7].find("A\"\"B"), std::string::npos) << "a quote in a field is doubled";
+    EXPECT_THAT(lines[7], HasSubstr("A\"\"B")) << "a quote in a field is doubled";
     const std::string stamp = engine.LogTimeStamp();
     ASSERT_EQ(stamp.size(), 19u);
     EXPECT_EQ(stamp[4], '/');
@@ -309,7 +311,8 @@ TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     EXPECT_EQ(navigation.calls, std::vector<std::string>{"enable frmRQ2200"});
 
     silent = false;
-    engine.RegisterCommJob(kJobSlot, {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    engine.RegisterCommJob(kJobSlot,
+                           {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
     ASSERT_TRUE(engine.StartCommJob({kJobSlot, "Test"}));
     engine.CommCaller = kCallerCategoryMenu;
     engine.CommFacts.rackAnswered = true;

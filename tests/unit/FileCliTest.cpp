@@ -7,6 +7,7 @@
 #include "shell/Catalogue.h"
 #include "support/CliRunner.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -17,6 +18,8 @@
 
 namespace rq50::files {
 namespace {
+
+using ::testing::HasSubstr;
 
 namespace fs = std::filesystem;
 
@@ -135,13 +138,13 @@ TEST_F(FileCli, ShowJsonDecodesEveryField) {
 TEST_F(FileCli, ShowListsGroupsAndProgram) {
     const CliRun r = Cli("show " + P("PLANT1.7pa"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find(" MODEL:RQB2\n"), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr(" MODEL:RQB2\n"));
     // The DISPLAY group (MA 1) and the SET item (MA 3) are one blank row apart.
-    EXPECT_NE(r.out.find("degC    \n\nC05"), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("degC    \n\nC05"));
     const CliRun p = Cli("show " + P("MIX.7pr"));
     ASSERT_EQ(p.exitCode, 0) << p.err;
-    EXPECT_NE(p.out.find("P02    STY1       store, out\n"), std::string::npos) << p.out;
-    EXPECT_NE(p.out.find("Q01    12.5000\n"), std::string::npos) << p.out;
+    EXPECT_THAT(p.out, HasSubstr("P02    STY1       store, out\n"));
+    EXPECT_THAT(p.out, HasSubstr("Q01    12.5000\n"));
 }
 
 TEST_F(FileCli, CsvMatchesTheReport) {
@@ -167,7 +170,7 @@ TEST_F(FileCli, ErrorsAndExitCodes) {
     r = Cli("show " + P("MIX.7pa"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.rfind("Invalid file format\n", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find("MIX.7pa"), std::string::npos);
+    EXPECT_THAT(r.err, HasSubstr("MIX.7pa"));
 
     // A folder or a pipe under a file's name: refused at once, never read.
     fs::create_directory(m_dir / "FOLDER.7pa");
@@ -176,20 +179,20 @@ TEST_F(FileCli, ErrorsAndExitCodes) {
         r = Cli("show " + P(name));
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err.rfind(FileErrorDescription(kErrNotAFile) + "\n", 0), 0u) << r.err;
-        EXPECT_NE(r.err.find(name), std::string::npos);
+        EXPECT_THAT(r.err, HasSubstr(name));
     }
 
     r = Cli("copy " + P("PLANT1.7pa") + " " + P("nofolder/X.7pa"));
     EXPECT_EQ(r.exitCode, 1);
     // Checked before anything is written, naming the missing folder.
-    EXPECT_NE(r.err.find("nofolder does not exist"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("nofolder does not exist"));
 
     // An export never replaces its own input or any parameter or program file.
     const std::string before = ReadText(m_dir / "PLANT1.7pa");
     for (const char* output : {"PLANT1.7pa", "MIX.7pr", "OTHER.7PA"}) {
         r = Cli("csv " + P("PLANT1.7pa") + " -o " + P(output));
         EXPECT_EQ(r.exitCode, 1) << output;
-        EXPECT_NE(r.err.find(output), std::string::npos) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(output));
     }
     EXPECT_EQ(ReadText(m_dir / "PLANT1.7pa"), before);
     EXPECT_FALSE(fs::exists(m_dir / "OTHER.7PA"));

@@ -83,18 +83,9 @@ class FileTest : public ::testing::Test {
     program::ProgramState m_program;
 };
 
+// Program records are the same when they encode to the same bytes.
 void ExpectSameProgram(const ProgramFileRecord& a, const ProgramFileRecord& b) {
-    EXPECT_EQ(a.information, b.information);
-    EXPECT_EQ(a.header.modelCode, b.header.modelCode);
-    EXPECT_EQ(a.header.slotNumber, b.header.slotNumber);
-    EXPECT_EQ(a.header.programAreaLetter, b.header.programAreaLetter);
-    EXPECT_EQ(a.header.programStartNumber, b.header.programStartNumber);
-    EXPECT_EQ(a.header.constAreaLetter, b.header.constAreaLetter);
-    EXPECT_EQ(a.header.constStartNumber, b.header.constStartNumber);
-    EXPECT_EQ(a.header.stepCount, b.header.stepCount);
-    EXPECT_EQ(a.header.constCount, b.header.constCount);
-    EXPECT_EQ(a.header.stepComments, b.header.stepComments);
-    EXPECT_EQ(a.items, b.items);
+    EXPECT_EQ(EncodeProgramRecord(a), EncodeProgramRecord(b));
 }
 
 TEST(RecordLayout, ParameterExampleIsByteForByte) {

@@ -6,6 +6,7 @@
 #include "parameter/ItemEdit.h"
 #include "unit/ShellTempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +14,8 @@
 
 namespace rq50::parameter {
 namespace {
+
+using ::testing::HasSubstr;
 
 using rq50::testing::Block;
 
@@ -44,7 +47,7 @@ TEST(ItemEditOffline, RefusedValuesLeaveTheBlockAndSayWhatIsAccepted) {
     const auto block = Block(kKindDecimal, 3, 2, 0, "SCALE LO", "+012.34");
     const auto tooBig = SetItemValue(block, "1000");
     EXPECT_FALSE(tooBig.ok);
-    EXPECT_NE(tooBig.error.find("-999.99 to 999.99"), std::string::npos) << tooBig.error;
+    EXPECT_THAT(tooBig.error, HasSubstr("-999.99 to 999.99"));
     EXPECT_FALSE(SetItemValue(Block(kKindText, 4, 1, 0, "OUT1UNIT", "%"), "ABC:").ok);
     EXPECT_FALSE(SetItemValue(Block(kKindHex, 4, 3, 0, "ALM MASK", "3F"), "1FF").ok);
     EXPECT_FALSE(SetItemValue(Block(kKindMeasured, 1, 1, 0, "PV", "+050.00"), "1").ok);
@@ -73,7 +76,7 @@ TEST(ItemEditOffline, SelectionTakesACodeAndBlanksTheTextsOfAnotherChoice) {
     EXPECT_EQ(item.aux, std::string(8, ' '));
     const auto unknown = SetItemValue(block, "DC 1-5V");
     EXPECT_FALSE(unknown.ok);
-    EXPECT_NE(unknown.error.find("code"), std::string::npos);
+    EXPECT_THAT(unknown.error, HasSubstr("code"));
 }
 
 TEST(ItemEditChoices, PickByCodeTextOrUniqueStart) {
@@ -159,7 +162,7 @@ TEST(DataFileNames, TheSaveDialogsExtensionRules) {
     EXPECT_EQ(files::SaveNameFor("plant", DataFileKind::kParameter, problem), "plant.7pa");
     EXPECT_EQ(files::SaveNameFor("p.7PA", DataFileKind::kParameter, problem), "p.7PA");
     EXPECT_FALSE(files::SaveNameFor("p.7pr", DataFileKind::kParameter, problem).has_value());
-    EXPECT_NE(problem.find(".7pa"), std::string::npos);
+    EXPECT_THAT(problem, HasSubstr(".7pa"));
     EXPECT_FALSE(files::SaveNameFor("x.txt", DataFileKind::kProgram, problem).has_value());
     EXPECT_FALSE(files::SaveNameFor("dir/", DataFileKind::kProgram, problem).has_value());
 }

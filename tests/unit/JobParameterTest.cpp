@@ -4,8 +4,8 @@
 #include "unit/JobTestSupport.h"
 
 #include <cstdint>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 namespace rq50::testing {
 namespace {
@@ -22,6 +22,15 @@ constexpr int kCommand10 = 0x10;
 json Rack(const std::string& slot, json device) {
     device.erase("latencyMs");
     return json{{"rack", {{"slots", {{slot, device}}}}}};
+}
+
+/// A V3 model whose access code lives at (20, 3).
+json V3Instrument() {
+    json described = SmallInstrument("RQV3");
+    described["v3"] = {{"customType", "82"}};
+    described["set"][1]["ma"] = 20;
+    described["set"][1]["items"].push_back({{"name", "CODE"}, {"kind", "text"}, {"data", "x"}});
+    return described;
 }
 
 std::string Name(const parameter::ItemBlock& b) {
@@ -73,7 +82,7 @@ TEST_F(JobUpload, AnInstrumentThatStaysOnTheLastItemEndsEachGroup) {
     EXPECT_EQ(engine.Data().items.dataSet.size(), 12u);
 }
 
-TEST_F(JobUpload, RackSlotIsAskedAndWrittenAsSixBlanksAndTwoDigits) {
+TEST_F(JobUpload, RackSlotIsAskedWrittenAndNotKeptOrTerminatesWhenCancelled) {
     Connect(Rack("3", SmallInstrument()));
     host.slot = 3;
     ASSERT_TRUE(Run(kJobUpload));
@@ -86,32 +95,22 @@ TEST_F(JobUpload, RackSlotIsAskedAndWrittenAsSixBlanksAndTwoDigits) {
     EXPECT_EQ(sent[2].command, kNext);
     EXPECT_EQ(engine.Data().header.model, "RQB2    ");
     EXPECT_EQ(engine.Data().header.slot, 3);
-}
-
-TEST_F(JobUpload, ADirectInstrumentAfterARackUploadRecordsNoSlot) {
-    Connect(Rack("3", SmallInstrument()));
-    host.slot = 3;
-    ASSERT_TRUE(Run(kJobUpload));
-    ASSERT_EQ(engine.Data().header.slot, 3);
+    // A direct instrument after it records no slot.
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobUpload));
     ASSERT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(engine.Data().header.slot, 0);
-}
-
-TEST_F(JobUpload, CancelledSlotDialogTerminates) {
+    // A cancelled slot dialog terminates.
     Connect(Rack("3", SmallInstrument()));
+    host.slot.reset();
+    messages.boxes.clear();
     ASSERT_TRUE(Run(kJobUpload));
     EXPECT_EQ(engine.CommResult, kErrTerminated);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Communication terminated."}));
 }
 
 TEST_F(JobUpload, V3ModelWritesTheAccessCodeAndKeepsTheCustomType) {
-    json described = SmallInstrument("RQV3");
-    described["v3"] = {{"customType", "82"}};
-    described["set"][1]["ma"] = 20;  // the access code lives at (20, 3)
-    described["set"][1]["items"].push_back({{"name", "CODE"}, {"kind", "text"}, {"data", "x"}});
-    Connect(described);
+    Connect(V3Instrument());
     UseTables({{"RQV3"}, {}, {}});
     ASSERT_TRUE(Run(kJobUpload));
     EXPECT_EQ(engine.CommResult, kErrNone);
@@ -200,15 +199,12 @@ TEST_F(JobDownload, UnchangedItemsCompleteWithAnEmptyCheckList) {
     EXPECT_EQ(writes, 4);
 }
 
-TEST_F(JobDownload, ATrimmedModelStillMatches) {
+TEST_F(JobDownload, ATrimmedModelStillMatchesAnotherModelWritesNothing) {
     Upload(SmallInstrument());
     engine.Data().header.model = "RQB2";
     ASSERT_TRUE(Run(kJobDownload));
     EXPECT_EQ(engine.CommResult, kErrNone);
-}
-
-TEST_F(JobDownload, AnotherModelWritesNothing) {
-    Upload(SmallInstrument());
+    messages.boxes.clear();
     engine.Data().header.model = "RQB3    ";
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload));
@@ -232,11 +228,7 @@ TEST_F(JobDownload, ClampedValueIsListed) {
 }
 
 TEST_F(JobDownload, V3CustomTypeMismatchStopsBeforeWriting) {
-    json described = SmallInstrument("RQV3");
-    described["v3"] = {{"customType", "82"}};
-    described["set"][1]["ma"] = 20;
-    described["set"][1]["items"].push_back({{"name", "CODE"}, {"kind", "text"}, {"data", "x"}});
-    Upload(described);
+    Upload(V3Instrument());
     UseTables({{"RQV3"}, {}, {}});
     ASSERT_TRUE(Run(kJobUpload));
     engine.Data().header.customType = 0x80;  // bit 1 differs
@@ -329,11 +321,10 @@ TEST_F(JobDownload, AStopOrALostLineEndsBetweenExchangesAndSaysHowFar) {
 
     runUntilSecondWrite([this] { engine.Terminate(); });
     EXPECT_EQ(engine.CommResult, kErrTerminated);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           "Communication terminated.\r\n\r\n"
-                           "Items written: 2\r\n"
-                           "Last item written: B02 SCALE LO\r\n"
-                           "Items not written: 2, from C01 TAG on"}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Communication terminated.\r\n\r\n"
+                                                 "Items written: 2\r\n"
+                                                 "Last item written: B02 SCALE LO\r\n"
+                                                 "Items not written: 2, from C01 TAG on"}));
 
     runUntilSecondWrite([this] { line->Unplug(); });
     const int sentAfterLoss = static_cast<int>(line->SentFrames().size());

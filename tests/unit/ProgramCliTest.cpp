@@ -5,6 +5,7 @@
 #include "program/ProgramTypes.h"
 #include "support/CliRunner.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,9 @@
 
 namespace rq50::program {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace fs = std::filesystem;
 
@@ -122,8 +126,8 @@ TEST_F(ProgramCli, CheckFailsWithTheMessageOfSaveAndDownload) {
         const std::string path = NewProgramFile("BAD" + std::to_string(++n) + ".7pr", change);
         std::string out, err;
         EXPECT_EQ(Cli("check '" + path + "'", &out, &err), 1);
-        EXPECT_EQ(out.find("No error found."), std::string::npos) << out;
-        EXPECT_NE(err.find(message), std::string::npos) << err;
+        EXPECT_THAT(out, Not(HasSubstr("No error found.")));
+        EXPECT_THAT(err, HasSubstr(message));
     }
 }
 
@@ -134,9 +138,8 @@ TEST_F(ProgramCli, CheckWithoutTheOperatorTableFails) {
     fs::remove(m_dir / "OPE_TBLK2.ini");
     std::string out;
     EXPECT_EQ(Cli("check '" + path + "'", &out), 1);
-    EXPECT_NE(out.find("Operators not checked: cannot read the operator table OPE_TBLK2.ini"),
-              std::string::npos)
-        << out;
+    EXPECT_THAT(out,
+                HasSubstr("Operators not checked: cannot read the operator table OPE_TBLK2.ini"));
 }
 
 // A new program keeps start numbers 0 in its header; its CSV and its listing
@@ -148,14 +151,14 @@ TEST_F(ProgramCli, NewProgramIsListedAsTheEditorNamesIt) {
     ASSERT_EQ(Cli("csv '" + path + "' -o '" + csv + "' --areas program,const"), 0);
     const auto bytes = files::test::ReadBytes(csv);
     const std::string text(bytes.begin(), bytes.end());
-    EXPECT_NE(text.find("\r\nP01,LDX1    ,\r\nP02,STY1    ,\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\r\nP48,NOP     ,\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nQ01,+0.00000\r\n"), std::string::npos);
-    EXPECT_EQ(text.find("\r\nP,"), std::string::npos);
+    EXPECT_THAT(text, HasSubstr("\r\nP01,LDX1    ,\r\nP02,STY1    ,\r\n"));
+    EXPECT_THAT(text, HasSubstr("\r\nP48,NOP     ,\r\n"));
+    EXPECT_THAT(text, HasSubstr("\r\nQ01,+0.00000\r\n"));
+    EXPECT_THAT(text, Not(HasSubstr("\r\nP,")));
 
     std::string out;
     ASSERT_EQ(Cli("show '" + path + "'", &out), 0);
-    EXPECT_NE(out.find("48 steps from P01, 16 CONST items from Q01"), std::string::npos) << out;
+    EXPECT_THAT(out, HasSubstr("48 steps from P01, 16 CONST items from Q01"));
 }
 
 TEST_F(ProgramCli, CheckOfAMissingFileFails) {

@@ -6,6 +6,7 @@
 #include "program/ProgramText.h"
 #include "shell/TextTrim.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 
 namespace rq50::program {
 namespace {
+
+using ::testing::HasSubstr;
 
 using testing::Row;
 
@@ -403,7 +406,7 @@ TEST_F(ProgramEditorTest, NegativeCountsAreRefusedWhole) {
     EXPECT_EQ(state.records, records);
     EXPECT_EQ(state.header.stepCount, header.stepCount);
     ASSERT_EQ(services.messages.boxes.size(), 1u);
-    EXPECT_NE(services.messages.boxes[0].text.find("negative"), std::string::npos);
+    EXPECT_THAT(services.messages.boxes[0].text, HasSubstr("negative"));
     EXPECT_EQ(services.messages.boxes[0].title, "Save to File");
 }
 
@@ -420,12 +423,6 @@ TEST(SnapshotFile, RestoresEveryCell) {
     EXPECT_EQ(back, grid);
     EXPECT_FALSE(LoadGridFile((folder.Path() / "missing").string(), back));
 }
-
-}  // namespace
-}  // namespace rq50::program
-
-namespace rq50::program {
-namespace {
 
 TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
     shell::testing::ServicesScope services;
@@ -455,12 +452,6 @@ TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
               "STEP   PROGRAM    Error Content\nP03    GO         Specify jump address.\n");
 }
 
-}  // namespace
-}  // namespace rq50::program
-
-namespace rq50::program {
-namespace {
-
 TEST_F(ProgramEditorTest, OutputAndPasteRefusals) {
     OpenNew();
     // A pasted CONST value meets the cell rules: 99999 would reach the unit.
@@ -479,7 +470,7 @@ TEST_F(ProgramEditorTest, OutputAndPasteRefusals) {
     ASSERT_EQ(services.messages.boxes.size(), 2u);
     EXPECT_EQ(services.messages.boxes[0].text, "Model not registered.");
     EXPECT_EQ(services.messages.boxes[0].title, "Save to File");
-    EXPECT_NE(services.messages.boxes[1].text.find("above number 63"), std::string::npos);
+    EXPECT_THAT(services.messages.boxes[1].text, HasSubstr("above number 63"));
 
     // Leaving the box on such a model is refused the same way.
     editor.ChangeModel("RQK2");

@@ -44,14 +44,18 @@ DialogChoice Choice(const std::string& title) {
     return {"/data/" + title, title};
 }
 
-TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
+class FileDialog : public ::testing::Test {
+  protected:
     ServicesScope scope;
     shell::Workspace& ws = scope.ws;
     testing::TempAppFolder app;
     ScriptedDialog dialog;
+    FileDialogActions actions;
+};
+
+TEST_F(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
     dialog.script = {Choice("A.7pr"), Choice("A.csv"), Choice("PUMP.7pa")};
     std::string readPath;
-    FileDialogActions actions;
     actions.readFile = [&](const std::string& p, const std::string&) {
         readPath = p;
         return true;
@@ -78,16 +82,11 @@ TEST(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
     EXPECT_EQ(ws.state.currentFilePath, "/data/PUMP.7pa");
 }
 
-TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
-    ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    testing::TempAppFolder app;
+TEST_F(FileDialog, SaveComesBackUntilANameIsAccepted) {
     Space space;
     ws.hosts.utility = &space;
-    ScriptedDialog dialog;
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ.7pa"), Choice("Caf\xe9.7pa"),
                      Choice("ABCDEFGHIJKLMNOP.7pa")};
-    FileDialogActions actions;
     actions.lastItemIndex = [] { return std::int64_t{10}; };
     EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
     ASSERT_EQ(scope.messages.boxes.size(), 2u);
@@ -113,14 +112,9 @@ TEST(FileDialog, SaveComesBackUntilANameIsAccepted) {
     EXPECT_TRUE(scope.navigation.calls.empty());
 }
 
-TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
-    ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    testing::TempAppFolder app;
+TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     Space space;
     ws.hosts.utility = &space;
-    ScriptedDialog dialog;
-    FileDialogActions actions;
     // A name typed without extension gets the filter's; one with an
     // extension is kept as typed.
     dialog.script = {Choice("pump1")};
@@ -157,14 +151,9 @@ TEST(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
 }
 
-TEST(FileDialog, CsvWritesTheChosenFile) {
-    ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    testing::TempAppFolder app;
-    ScriptedDialog dialog;
+TEST_F(FileDialog, CsvWritesTheChosenFile) {
     dialog.script = {Choice("R.csv")};
     std::string written;
-    FileDialogActions actions;
     actions.writeCsv = [&](const std::string& p) {
         written = p;
         return true;

@@ -30,10 +30,9 @@ TEST(MessageTable, EveryTextAndTitleIsInTheCatalogue) {
 
 TEST(ShowMsgBox, QuitQuestionWithYesNoBeepsFirstAndReturnsTheAnswer) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
     scope.messages.answers = {kAnswerYes, kAnswerNo};
-    EXPECT_EQ(RQ0000fnc_nShowMsgBox(ws.hosts, 25, kButtonsYesNo, "ignored"), kAnswerYes);
-    EXPECT_EQ(RQ0000fnc_nShowMsgBox(ws.hosts, 25, kButtonsYesNo, ""), kAnswerNo);
+    EXPECT_EQ(RQ0000fnc_nShowMsgBox(scope.ws.hosts, 25, kButtonsYesNo, "ignored"), kAnswerYes);
+    EXPECT_EQ(RQ0000fnc_nShowMsgBox(scope.ws.hosts, 25, kButtonsYesNo, ""), kAnswerNo);
     ASSERT_EQ(scope.messages.boxes.size(), 2u);
     const MessageBoxRequest& box = scope.messages.boxes[0];
     EXPECT_EQ(box.text, "Is it OK to quit the system RQ50?");
@@ -45,11 +44,10 @@ TEST(ShowMsgBox, QuitQuestionWithYesNoBeepsFirstAndReturnsTheAnswer) {
 
 TEST(ShowMsgBox, TitleIsTheCallersOrACatalogueText) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    RQ0000fnc_nShowMsgBox(ws.hosts, 1, kButtonsOkCancel, "Upload");
-    RQ0000fnc_nShowMsgBox(ws.hosts, 2, kButtonsOk, "Upload");
-    RQ0000fnc_nShowMsgBox(ws.hosts, 22, kButtonsOk, "");
-    RQ0000fnc_nShowMsgBox(ws.hosts, 56, kButtonsOk, "Editor");
+    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 1, kButtonsOkCancel, "Upload");
+    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 2, kButtonsOk, "Upload");
+    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 22, kButtonsOk, "");
+    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 56, kButtonsOk, "Editor");
     ASSERT_EQ(scope.messages.boxes.size(), 4u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Starts communication. Press OK button if ready.");
     EXPECT_EQ(scope.messages.boxes[0].title, "Upload");
@@ -65,8 +63,7 @@ TEST(ShowMsgBox, TitleIsTheCallersOrACatalogueText) {
 
 TEST(ShowMsgBox, NumbersOutsideTheTableGiveAnEmptyBox) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    for (int n : {0, 57, -1}) RQ0000fnc_nShowMsgBox(ws.hosts, n, kButtonsRetryCancel, "T");
+    for (int n : {0, 57, -1}) RQ0000fnc_nShowMsgBox(scope.ws.hosts, n, kButtonsRetryCancel, "T");
     ASSERT_EQ(scope.messages.boxes.size(), 3u);
     for (const MessageBoxRequest& box : scope.messages.boxes) {
         EXPECT_EQ(box.text, "");
@@ -77,8 +74,7 @@ TEST(ShowMsgBox, NumbersOutsideTheTableGiveAnEmptyBox) {
 
 TEST(ShowRoutineError, LabelLineBreakDescriptionCriticalTitledRq50) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    ShowRoutineError(ws.hosts, "Main_ERR", "disk full");
+    ShowRoutineError(scope.ws.hosts, "Main_ERR", "disk full");
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Main_ERR\r\ndisk full");
     EXPECT_EQ(scope.messages.boxes[0].title, "RQ50");

@@ -18,6 +18,11 @@ Calls ShowEnable(const char* name) {
     return {std::string("show ") + name, std::string("enable ") + name};
 }
 
+Calls operator+(Calls a, const Calls& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // Which screen the user works on after an event of a screen (and a follow
 // code), or after a job ends and the engine hands back to the screens.
 
@@ -62,236 +67,135 @@ struct HandBackScenario {
     const char* what;
     comm::CommCallers caller;
     int job, result;
-    comm::HandBackFacts facts;
-    Calls expected;
-    std::vector<int> menuCommands;
+    const comm::HandBackFacts& facts;
+    const char* screen;  // "+name": shown and enabled; else the one call, or none
+    int menuCommand = 0;
 };
 
 TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
     using namespace comm;
+    const HandBackFacts none, items{.programItemCount = 3}, differs{.downloadDifferences = 1},
+        maint{.category = 3}, rack{.rackAnswered = true};
     const HandBackScenario scenarios[] = {
-        {"upload: the data view",
-         kCallerSettingMenuUpload,
-         kJobUpload,
-         0,
-         {},
-         ShowEnable("frmRQ2400"),
-         {}},
-        {"failed upload: the setting menu",
-         kCallerSettingMenuUpload,
-         kJobUpload,
-         kErrTerminated,
-         {},
-         ShowEnable("frmRQ2100"),
-         {}},
-        {"program upload: the editor",
-         kCallerSettingMenuProgram,
-         kJobProgramUpload,
-         0,
-         {.programItemCount = 3},
-         ShowEnable("frmRQ3000"),
-         {}},
-        {"empty program upload: the program menu",
-         kCallerSettingMenuProgram,
-         kJobProgramUpload,
-         0,
-         {},
-         ShowEnable("frmRQ2100"),
-         {}},
-        {"program upload refused: the program menu",
-         kCallerSettingMenuProgram,
-         kJobProgramUpload,
-         kErrNoResponse,
-         {},
-         ShowEnable("frmRQ2100"),
-         {}},
-        {"failed program download: the editor",
-         kCallerSettingMenuProgram,
-         kJobProgramDownload,
-         kErrModel,
-         {},
-         ShowEnable("frmRQ3000"),
-         {}},
-        {"download with differences: the check list",
-         kCallerDataViewDownload,
-         kJobDownload,
-         0,
-         {.downloadDifferences = 1},
-         ShowEnable("frmRQ2700"),
-         {}},
-        {"clean download: the data view again",
-         kCallerDataViewDownload,
-         kJobDownload,
-         0,
-         {},
-         {"enable frmRQ2400"},
-         {}},
-        {"failed download: the data view stays",
-         kCallerDataViewDownload,
-         kJobDownload,
-         kErrNoResponse,
-         {},
-         {"enable frmRQ2400"},
-         {}},
-        {"failed download from the list: the data view",
-         kCallerDataView4,
-         kJobDownload,
-         kErrNoResponse,
-         {},
-         ShowEnable("frmRQ2400"),
-         {}},
-        {"connect: the category menu",
-         kCallerSettingMenuSet,
-         kJobConnect,
-         0,
-         {},
-         ShowEnable("frmRQ2200"),
-         {}},
-        {"failed category job: the category menu",
-         kCallerCategoryMenu,
-         kJobCategorySet,
-         kErrNoResponse,
-         {},
-         ShowEnable("frmRQ2200"),
-         {}},
-        {"MAINT category: the parameter screen",
-         kCallerCategoryMenu,
-         kJobCategoryMaint,
-         0,
-         {.category = 3},
-         ShowEnable("frmRQ2300"),
-         {}},
-        {"slot with a rack: the menu command",
-         kCallerCategoryMenu,
-         kJobSlot,
-         0,
-         {.rackAnswered = true},
-         {},
-         {kMenuAfterSlotJob}},
-        {"slot without a rack: the category menu",
-         kCallerCategoryMenu,
-         kJobSlot,
-         0,
-         {},
-         {"enable frmRQ2200"},
-         {}},
-        {"baud check: the baud-rate dialog",
-         kCallerProgramEditor,
-         kJobBaudCheck,
-         0,
-         {},
-         {},
-         {kMenuBaudRateDialog}},
-        {"baud change: the dialog closes",
-         kCallerBaudDialog,
-         kJobBaudChange,
-         0,
-         {},
-         {"unload frmRQ4200"},
-         {}},
-        {"failed baud change: the dialog stays",
-         kCallerBaudDialog,
-         kJobBaudChange,
-         kErrNoResponse,
-         {},
-         {"enable frmRQ4200"},
-         {}},
-        {"slot dialog cancelled: the category menu",
-         kCallerSlotDialog,
-         kJobSlot,
-         kErrTerminated,
-         {},
-         {"enable frmRQ2200"},
-         {}},
-        {"slot dialog done: nothing", kCallerSlotDialog, kJobSlot, 0, {}, {}, {}},
+        {"upload: the data view", kCallerSettingMenuUpload, kJobUpload, 0, none, "+frmRQ2400"},
+        {"failed upload: the setting menu", kCallerSettingMenuUpload, kJobUpload, kErrTerminated,
+         none, "+frmRQ2100"},
+        {"program upload: the editor", kCallerSettingMenuProgram, kJobProgramUpload, 0, items,
+         "+frmRQ3000"},
+        {"empty program upload: the program menu", kCallerSettingMenuProgram, kJobProgramUpload, 0,
+         none, "+frmRQ2100"},
+        {"program upload refused: the program menu", kCallerSettingMenuProgram, kJobProgramUpload,
+         kErrNoResponse, none, "+frmRQ2100"},
+        {"failed program download: the editor", kCallerSettingMenuProgram, kJobProgramDownload,
+         kErrModel, none, "+frmRQ3000"},
+        {"download with differences: the check list", kCallerDataViewDownload, kJobDownload, 0,
+         differs, "+frmRQ2700"},
+        {"clean download: the data view again", kCallerDataViewDownload, kJobDownload, 0, none,
+         "enable frmRQ2400"},
+        {"failed download: the data view stays", kCallerDataViewDownload, kJobDownload,
+         kErrNoResponse, none, "enable frmRQ2400"},
+        {"failed download from the list: the data view", kCallerDataView4, kJobDownload,
+         kErrNoResponse, none, "+frmRQ2400"},
+        {"connect: the category menu", kCallerSettingMenuSet, kJobConnect, 0, none, "+frmRQ2200"},
+        {"failed category job: the category menu", kCallerCategoryMenu, kJobCategorySet,
+         kErrNoResponse, none, "+frmRQ2200"},
+        {"MAINT category: the parameter screen", kCallerCategoryMenu, kJobCategoryMaint, 0, maint,
+         "+frmRQ2300"},
+        {"slot with a rack: the menu command", kCallerCategoryMenu, kJobSlot, 0, rack, "",
+         kMenuAfterSlotJob},
+        {"slot without a rack: the category menu", kCallerCategoryMenu, kJobSlot, 0, none,
+         "enable frmRQ2200"},
+        {"baud check: the baud-rate dialog", kCallerProgramEditor, kJobBaudCheck, 0, none, "",
+         kMenuBaudRateDialog},
+        {"baud change: the dialog closes", kCallerBaudDialog, kJobBaudChange, 0, none,
+         "unload frmRQ4200"},
+        {"failed baud change: the dialog stays", kCallerBaudDialog, kJobBaudChange, kErrNoResponse,
+         none, "enable frmRQ4200"},
+        {"slot dialog cancelled: the category menu", kCallerSlotDialog, kJobSlot, kErrTerminated,
+         none, "enable frmRQ2200"},
+        {"slot dialog done: nothing", kCallerSlotDialog, kJobSlot, 0, none, ""},
     };
     for (const auto& s : scenarios) {
         ServicesScope scope;
         std::vector<int> menuCommands;
         RunHandBack(scope.ws, HandBackFor(s.caller, s.job, s.result, s.facts),
                     [&](int code) { menuCommands.push_back(code); });
-        EXPECT_EQ(scope.navigation.calls, s.expected) << s.what;
-        EXPECT_EQ(menuCommands, s.menuCommands) << s.what;
+        const std::string screen = s.screen;
+        const Calls expected = screen.empty()     ? Calls{}
+                               : screen[0] == '+' ? ShowEnable(s.screen + 1)
+                                                  : Calls{screen};
+        EXPECT_EQ(scope.navigation.calls, expected) << s.what;
+        EXPECT_EQ(menuCommands,
+                  s.menuCommand ? std::vector<int>{s.menuCommand} : std::vector<int>{})
+            << s.what;
     }
 }
 
 TEST(DisplayMatorix, EventThenFollowInThatOrder) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    DisplayMatorix(ws, 41, 4, 0);  // category menu, follow 4 lists nothing
-    DisplayMatorix(ws, 307, 321, 0);
-    Calls expected = ShowEnable("frmRQ2200");
-    for (const auto& c : ShowEnable("frmRQ2600")) expected.push_back(c);
-    for (const auto& c : ShowEnable("frmRQ2100")) expected.push_back(c);
-    EXPECT_EQ(scope.navigation.calls, expected);
+    DisplayMatorix(scope.ws, 41, 4, 0);  // category menu, follow 4 lists nothing
+    DisplayMatorix(scope.ws, 307, 321, 0);
+    EXPECT_EQ(scope.navigation.calls,
+              ShowEnable("frmRQ2200") + ShowEnable("frmRQ2600") + ShowEnable("frmRQ2100"));
 }
 
 TEST(DisplayMatorix, UnknownCodesDoNothingAndReturnZero) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
     for (int code : {0, 42, 82, 251, 450, 521, 30000, -1}) {
-        EXPECT_EQ(DisplayMatorix(ws, code, 0, 0), 0);
-        EXPECT_EQ(DisplayMatorix(ws, 0, code, 0), 0);
+        EXPECT_EQ(DisplayMatorix(scope.ws, code, 0, 0), 0);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 0, code, 0), 0);
     }
     EXPECT_TRUE(scope.navigation.calls.empty());
     EXPECT_TRUE(scope.messages.boxes.empty());
-    EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 1), 0);
-    EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 27), 0);
+    EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 1), 0);
+    EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 27), 0);
     EXPECT_TRUE(scope.navigation.calls.empty());
 }
 
 TEST(DisplayMatorix, LeavingTheDataView) {
     {  // unchanged data: back to the setting menu
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        EXPECT_EQ(DisplayMatorix(ws, 165, 0, 0), 0);
-        Calls expected = ShowEnable("frmRQ2100");
-        expected.push_back("unload frmRQ2400");
-        EXPECT_EQ(scope.navigation.calls, expected);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, 0), 0);
+        EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2100") + Calls{"unload frmRQ2400"});
         EXPECT_TRUE(scope.messages.boxes.empty());
     }
     {  // changed, Yes, saved
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        ws.state.dataChanged = true;
+        scope.ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerYes};
-        EXPECT_EQ(DisplayMatorix(ws, 165, 0, kAnswerDataChanged), -1);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged), -1);
         ASSERT_EQ(scope.messages.boxes.size(), 1u);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the parameter data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Data Uploaded from TAVRO");
         EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsYesNoCancel);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
-        EXPECT_EQ(ws.state.infoPurpose, 5);
-        EXPECT_FALSE(ws.state.dataChanged);
+        EXPECT_EQ(scope.ws.state.infoPurpose, 5);
+        EXPECT_FALSE(scope.ws.state.dataChanged);
     }
     {  // changed, Yes, save dialog cancelled
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
         scope.messages.answers = {kAnswerYes};
         scope.navigation.saveResult = 0;
-        EXPECT_EQ(DisplayMatorix(ws, 165, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged), 0);
     }
     {  // changed, No: leave without saving; the data is still unsaved
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        ws.state.dataChanged = true;
+        scope.ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerNo};
-        EXPECT_EQ(DisplayMatorix(ws, 165, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
-        EXPECT_TRUE(ws.state.dataChanged);
+        EXPECT_TRUE(scope.ws.state.dataChanged);
     }
     {  // changed, Cancel; and an answer value that means nothing
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
         scope.messages.answers = {kAnswerCancel};
-        DisplayMatorix(ws, 165, 0, kAnswerDataChanged);
-        DisplayMatorix(ws, 165, 0, 5);
+        DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged);
+        DisplayMatorix(scope.ws, 165, 0, 5);
         EXPECT_TRUE(scope.navigation.calls.empty());
     }
     {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        DisplayMatorix(ws, 185, 0, kAnswerDataChanged);
+        DisplayMatorix(scope.ws, 185, 0, kAnswerDataChanged);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
         EXPECT_TRUE(scope.messages.boxes.empty());
     }
@@ -300,29 +204,24 @@ TEST(DisplayMatorix, LeavingTheDataView) {
 TEST(DisplayMatorix, LeavingTheProgramEditor) {
     {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        ws.state.dataChanged = true;
+        scope.ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerNo};
-        EXPECT_EQ(DisplayMatorix(ws, 403, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 403, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the program data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Program Editor");
-        Calls expected = ShowEnable("frmRQ2100");
-        expected.push_back("unload frmRQ3000");
-        EXPECT_EQ(scope.navigation.calls, expected);
-        EXPECT_FALSE(ws.state.dataChanged);
+        EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2100") + Calls{"unload frmRQ3000"});
+        EXPECT_FALSE(scope.ws.state.dataChanged);
     }
     {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
         scope.messages.answers = {kAnswerYes};
-        EXPECT_EQ(DisplayMatorix(ws, 403, 0, kAnswerDataChanged), -1);
-        EXPECT_EQ(ws.state.infoPurpose, 7);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 403, 0, kAnswerDataChanged), -1);
+        EXPECT_EQ(scope.ws.state.infoPurpose, 7);
     }
     {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        EXPECT_EQ(DisplayMatorix(ws, 407, 0, 0), -1);
-        EXPECT_EQ(ws.state.infoPurpose, 2);
+        EXPECT_EQ(DisplayMatorix(scope.ws, 407, 0, 0), -1);
+        EXPECT_EQ(scope.ws.state.infoPurpose, 2);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
     }
 }
@@ -336,13 +235,12 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     };
     for (const auto& [result, text] : cases) {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
         comm::CommEngine engine;
         engine.CommResult = result;
         engine.CommTitle = "Download";
-        ws.hosts.engine = &engine;
-        engine.SetWorkspace(ws);
-        DisplayMatorix(ws, 383, 0, 0);
+        scope.ws.hosts.engine = &engine;
+        engine.SetWorkspace(scope.ws);
+        DisplayMatorix(scope.ws, 383, 0, 0);
         if (text == nullptr) {
             EXPECT_TRUE(scope.messages.boxes.empty());
         } else {
@@ -353,10 +251,9 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ3000"));
     }
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
-    ws.state.cameFromDownloadCheck = true;
-    DisplayMatorix(ws, 383, 0, 0);
-    EXPECT_EQ(ws.state.downloadCheckMode, 2);
+    scope.ws.state.cameFromDownloadCheck = true;
+    DisplayMatorix(scope.ws, 383, 0, 0);
+    EXPECT_EQ(scope.ws.state.downloadCheckMode, 2);
     EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     EXPECT_TRUE(scope.messages.boxes.empty());
 }
@@ -364,19 +261,17 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
 TEST(DisplayMatorix, DownloadCheckReturnAndErrorListPrint) {
     {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        ws.state.cameFromDownloadCheck = true;
-        ws.state.downloadCheckMode = 2;
-        DisplayMatorix(ws, 442, 0, 0);
-        EXPECT_EQ(ws.state.downloadCheckMode, 0);
+        scope.ws.state.cameFromDownloadCheck = true;
+        scope.ws.state.downloadCheckMode = 2;
+        DisplayMatorix(scope.ws, 442, 0, 0);
+        EXPECT_EQ(scope.ws.state.downloadCheckMode, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     }
     {
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        DisplayMatorix(ws, 442, 0, 0);
+        DisplayMatorix(scope.ws, 442, 0, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2400"));
-        DisplayMatorix(ws, 422, 0, 0);
+        DisplayMatorix(scope.ws, 422, 0, 0);
         EXPECT_EQ(scope.navigation.calls.back(), "print errors");
     }
 }
@@ -384,27 +279,24 @@ TEST(DisplayMatorix, DownloadCheckReturnAndErrorListPrint) {
 TEST(ShowDisplayMatorix, OpenDialogOutcomes) {
     {  // cancelled or failed: the setting menu comes back
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
         scope.navigation.openResult = 0;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 10), 0);
+        EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 10), 0);
         scope.navigation.openResult = 1;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 10), 1);
+        EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 10), 1);
         EXPECT_EQ(scope.navigation.calls,
                   (Calls{"open", "enable frmRQ2100", "open", "enable frmRQ2100"}));
     }
     {  // a program read from a file opens the editor marked as such
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        ws.state.settingMode = 1;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(ws, 10), -1);
-        EXPECT_TRUE(ws.state.editorOpenedFromFile);
+        scope.ws.state.settingMode = 1;
+        EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 10), -1);
+        EXPECT_TRUE(scope.ws.state.editorOpenedFromFile);
         EXPECT_EQ(scope.navigation.calls, (Calls{"open", "show frmRQ3000", "enable frmRQ3000"}));
     }
     {  // printing at once marks and unmarks the print-dialog source
         ServicesScope scope;
-        shell::Workspace& ws = scope.ws;
-        Pfnc_nShowDisplayMatorix(ws, 17);
-        EXPECT_FALSE(ws.state.printingFromPrintDialog);
+        Pfnc_nShowDisplayMatorix(scope.ws, 17);
+        EXPECT_FALSE(scope.ws.state.printingFromPrintDialog);
     }
 }
 
@@ -415,10 +307,9 @@ class ThrowingNavigation : public testing::RecordingNavigation {
 
 TEST(DisplayMatorix, AFailureShowsTheRoutineErrorAndStops) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
     ThrowingNavigation throwing;
-    ws.hosts.navigation = &throwing;
-    EXPECT_EQ(DisplayMatorix(ws, 21, 0, 0), 0);
+    scope.ws.hosts.navigation = &throwing;
+    EXPECT_EQ(DisplayMatorix(scope.ws, 21, 0, 0), 0);
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].text, "DisplayMatorix_ERR\r\nwindow failed");
 }

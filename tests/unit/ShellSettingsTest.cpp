@@ -62,19 +62,20 @@ struct SettingFileScope {
     FakeUtility utility;
 };
 
-TEST(SettingFile, MissingFileMeansNoPassword) {
-    SettingFileScope s;
-    shell::Workspace& ws = s.ws;
+class SettingFile : public ::testing::Test, public SettingFileScope {};
+class UndoFolder : public ::testing::Test, public SettingFileScope {};
+
+TEST_F(SettingFile, MissingFileMeansNoPassword) {
     ws.state.storedPassword = "1234";
     EXPECT_FALSE(ReadSettingFile(ws));
     EXPECT_EQ(ws.state.storedPassword, "----");
     EXPECT_FALSE(ws.state.passwordStored);
     EXPECT_TRUE(ws.state.noPassword);
-    EXPECT_EQ(s.services.navigation.passwordMenu, (std::vector<bool>{true, false}));
+    EXPECT_EQ(services.navigation.passwordMenu, (std::vector<bool>{true, false}));
     EXPECT_FALSE(PasswordIsStored(ws));
 }
 
-TEST(SettingFile, StoredCodes) {
+TEST(SettingFileCodes, StoredCodes) {
     struct Case {
         std::string bytes;
         const char* password;
@@ -101,17 +102,15 @@ TEST(SettingFile, StoredCodes) {
     }
 }
 
-TEST(SettingFile, WriteAndReadBack) {
-    SettingFileScope s;
-    shell::Workspace& ws = s.ws;
+TEST_F(SettingFile, WriteAndReadBack) {
     ws.state.storedPassword = "12  ";
     ASSERT_TRUE(WriteSettingFile(ws));
-    EXPECT_EQ(s.folder.Read("Setting.ini"), Codes({'1', '2', ' ', ' '}));
-    ASSERT_EQ(s.utility.drives.size(), 1u);
+    EXPECT_EQ(folder.Read("Setting.ini"), Codes({'1', '2', ' ', ' '}));
+    ASSERT_EQ(utility.drives.size(), 1u);
 #ifdef _WIN32
-    EXPECT_EQ(s.utility.drives[0], s.folder.Path().root_path().string());  // "C:\\"
+    EXPECT_EQ(utility.drives[0], folder.Path().root_path().string());  // "C:\\"
 #else
-    EXPECT_EQ(s.utility.drives[0], s.folder.Path().string());
+    EXPECT_EQ(utility.drives[0], folder.Path().string());
 #endif
     ws.state.storedPassword = "----";
     ASSERT_TRUE(WriteSettingFile(ws));
@@ -120,20 +119,18 @@ TEST(SettingFile, WriteAndReadBack) {
     EXPECT_TRUE(ws.state.noPassword);
 }
 
-TEST(SettingFile, WriteRefusedWhenTheDiskIsFull) {
-    SettingFileScope s;
-    shell::Workspace& ws = s.ws;
-    s.utility.freeSpace = 3;
+TEST_F(SettingFile, WriteRefusedWhenTheDiskIsFull) {
+    utility.freeSpace = 3;
     ws.state.storedPassword = "1234";
     EXPECT_FALSE(WriteSettingFile(ws));
-    ASSERT_EQ(s.services.messages.boxes.size(), 1u);
-    EXPECT_EQ(s.services.messages.boxes[0].text,
+    ASSERT_EQ(services.messages.boxes.size(), 1u);
+    EXPECT_EQ(services.messages.boxes[0].text,
               "Lack of free disk space. Increase disk capacity or prepare a new disk.");
     EXPECT_FALSE(std::filesystem::exists(ws.state.settingFilePath));
     // Free space that cannot be told does not stop the write.
-    s.utility.freeSpace = -1;
+    utility.freeSpace = -1;
     EXPECT_TRUE(WriteSettingFile(ws));
-    EXPECT_EQ(s.folder.Read("Setting.ini"), Codes({'1', '2', '3', '4'}));
+    EXPECT_EQ(folder.Read("Setting.ini"), Codes({'1', '2', '3', '4'}));
 }
 
 class Window : public FormWindow {
@@ -208,10 +205,8 @@ TEST(FormPosition, MainWindowFillsTheScreenFirstThenStaysOnItsScreen) {
               (FormRect{724, 0, 300, 200}));
 }
 
-TEST(UndoFolder, PrepareClearRemove) {
-    SettingFileScope s;
-    shell::Workspace& ws = s.ws;
-    const auto undo = s.folder.Path() / "Undo";
+TEST_F(UndoFolder, PrepareClearRemove) {
+    const auto undo = folder.Path() / "Undo";
     EXPECT_TRUE(PrepareUndoFolder(ws));
     ASSERT_TRUE(std::filesystem::is_directory(undo));
     std::ofstream(undo / "1.und") << "x";
@@ -225,17 +220,15 @@ TEST(UndoFolder, PrepareClearRemove) {
     EXPECT_FALSE(std::filesystem::exists(undo));
 }
 
-TEST(UndoFolder, CreationIsRetriedUpTo101Times) {
-    SettingFileScope s;
-    shell::Workspace& ws = s.ws;
-    s.utility.failCreates = 5;
+TEST_F(UndoFolder, CreationIsRetriedUpTo101Times) {
+    utility.failCreates = 5;
     EXPECT_TRUE(PrepareUndoFolder(ws));
-    EXPECT_EQ(s.utility.creates, 6);
-    std::filesystem::remove(s.folder.Path() / "Undo");
-    s.utility.creates = 0;
-    s.utility.failCreates = 1000;
+    EXPECT_EQ(utility.creates, 6);
+    std::filesystem::remove(folder.Path() / "Undo");
+    utility.creates = 0;
+    utility.failCreates = 1000;
     EXPECT_FALSE(PrepareUndoFolder(ws));
-    EXPECT_EQ(s.utility.creates, 101);
+    EXPECT_EQ(utility.creates, 101);
 }
 
 }  // namespace
