@@ -39,7 +39,8 @@ frmRQ4100::frmRQ4100(shell::Workspace& ws, QWidget* parent)
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
     new gui::NumericKeyGuard(m_ui->txtSlot, parameter::kDigitsOnly);
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ4100_cmdOK_Click", [this] { cmdOK_Click(); });
+    connect(m_ui->cmdOK, &QPushButton::clicked, this,
+            [this] { gui::Trap(Ws().hosts, "RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     gui::AddMnemonics(this);
     adjustSize();

@@ -44,7 +44,8 @@ frmRQ4300::frmRQ4300(shell::Workspace& ws, int mode, QWidget* parent)
     m_ui->lblHint->setAccessibleName(m_ui->lblHint->text());
     new gui::NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
     new gui::NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); });
+    connect(m_ui->cmdOK, &QPushButton::clicked, this,
+            [this] { gui::Trap(Ws().hosts, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     gui::AddMnemonics(this);
     adjustSize();

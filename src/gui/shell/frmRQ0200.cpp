@@ -42,7 +42,9 @@ frmRQ0200::frmRQ0200(shell::Workspace& ws, QWidget* parent)
     gui::NameByCaption({m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    OnSignal(m_ui->cmdSysInfo, &QPushButton::clicked, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
+    });
     gui::AddMnemonics(this);
     adjustSize();
     // COMsub_CenterForm: centred, a little above the middle of the screen.
