@@ -61,8 +61,8 @@ int RunSlot(shell::CoreSession& core, const std::string& text) {
     Session session(core);
     const auto slot = jobs::ParseSlotEntry(text);
     if (!slot) {
-        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
-                                     shell::Catalogue(kTextSlot));
+        shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
+                           shell::Catalogue(kTextSlot));
         Note("the slot number is a whole number from 1 to 16");
         return kExitUsage;
     }
@@ -334,8 +334,8 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
         chosen = pick.index;
         chosenCode = entries[static_cast<std::size_t>(chosen)].code;
     } else if (!parameter::CheckEntry(o.value, page.Edit()).valid) {
-        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
-                                     shell::Catalogue(kTextWrite));
+        shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
+                           shell::Catalogue(kTextWrite));
         Note(o.address + " takes " + parameter::AllowedValues(page.Edit()));
         return kExitSystemError;
     }

@@ -57,8 +57,7 @@ int NewProgram(shell::CoreSession& core, const std::string& out) {
         case program::NewProgramResult::kCreated:
             break;
         case program::NewProgramResult::kNotRegistered:
-            shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgModelNotRegistered,
-                                         shell::kButtonsOk, {});
+            shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::kButtonsOk, {});
             return kExitSystemError;
         case program::NewProgramResult::kAreaTooLarge:
             program::ShowAreaTooLargeMessage(core.Data().hosts, {});
@@ -173,8 +172,7 @@ int Check(shell::CoreSession& core, const CheckOptions& o) {
         return kExitOk;
     }
     if (!registered)
-        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgModelNotRegistered, shell::kButtonsOk,
-                                     {});
+        shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::kButtonsOk, {});
     if (!lines.empty()) std::cout << program::ErrorListText(lines);
     return kExitSystemError;
 }

@@ -154,7 +154,7 @@ bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>&
     shell::ReadSettingFile(core.Data());
     if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password))
         return true;
-    shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
+    shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
     if (!password) Note("a download password is set; pass it with --password");
     return false;
 }
@@ -262,8 +262,8 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
     }
     const int message = shell::ProgramDownloadMessage(core.Engine().Results().refusedArea);
     if (message != 0) {
-        shell::RQ0000fnc_nShowMsgBox(core.Data().hosts, message, shell::kButtonsOk,
-                                     shell::Catalogue(kTextProgramDownload));
+        shell::ShowMessage(core.Data().hosts, message, shell::kButtonsOk,
+                           shell::Catalogue(kTextProgramDownload));
     }
     return kExitOk;
 }

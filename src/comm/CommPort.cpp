@@ -11,9 +11,9 @@
 namespace rq50::comm {
 
 void CommEngine::KeepPortError(SerialPort& port, int fallback, const std::string& source) {
-    QuillError.number = port.ErrorNumber() != 0 ? port.ErrorNumber() : fallback;
-    QuillError.description = port.ErrorDescription();
-    QuillError.source = source;
+    PortError.number = port.ErrorNumber() != 0 ? port.ErrorNumber() : fallback;
+    PortError.description = port.ErrorDescription();
+    PortError.source = source;
 }
 
 void CommEngine::SetCommPort(SerialPort& port) {
@@ -45,7 +45,7 @@ std::int32_t CommEngine::OpenCommPort(SerialPort& port) {
         KeepPortError(port, kPortErrUnavailable, "OpenCommPort");
         CommError = kErrPortOpen;
         Host().SetBusyPointer(false);
-        return QuillError.number;
+        return PortError.number;
     }
     port.SetDtr(true);
     Host().SetBusyPointer(true);
@@ -57,24 +57,24 @@ std::int32_t CommEngine::CloseCommPort(SerialPort& port) {
     std::int32_t result = 0;
     if (port.IsOpen() && !port.Close()) {
         KeepPortError(port, kPortErrNotOpen, "CloseCommPort");
-        result = QuillError.number;
+        result = PortError.number;
     }
     Host().SetBusyPointer(false);
     return result;
 }
 
-void CommEngine::ShowQuillError() {
+void CommEngine::ShowPortError() {
     auto* messages = Data().hosts.messages;
     if (messages) {
         messages->Beep();
         shell::MessageBoxRequest box;
-        box.text = std::to_string(QuillError.number) + ":" + QuillError.description;
+        box.text = std::to_string(PortError.number) + ":" + PortError.description;
         box.title = "Quill Error";
         box.buttons = shell::kButtonsOk;
         box.icon = shell::MsgIcon::Critical;
         messages->Show(box);
     }
-    QuillError = {};
+    PortError = {};
 }
 
 }  // namespace rq50::comm

@@ -14,8 +14,8 @@ enum PortErrors : int {
     kPortErrSettings = 8015,  ///< the line settings could not be applied
 };
 
-/// The last port error, kept for `ShowQuillError` (the engine's `QuillError`).
-struct QuillErrorInfo {
+/// The last port error, kept for `ShowPortError` (the engine's `PortError`).
+struct PortErrorInfo {
     std::int32_t number = 0;
     std::string description;
     std::string source;

@@ -102,10 +102,10 @@ bool CommEngine::SwitchSpeed() {
     CommSpeedSaved = CommSettings.speed;
     CommSettings.speed = CommSettings.speed == 1200 ? 9600 : 1200;
     CommSpeed = CommSettings.speed;
-    if (CloseCommPort(port) != 0) ShowQuillError();
+    if (CloseCommPort(port) != 0) ShowPortError();
     staleAnswers = 0;
     if (OpenCommPort(port) != 0) {
-        ShowQuillError();
+        ShowPortError();
         CommSpeed = CommSpeedSaved;
         EndNow(kErrPortOpen);
         return false;
@@ -308,7 +308,7 @@ void CommEngine::TickFinish() {
 void CommEngine::AbortJob() {
     StopTimer2();
     if (CommState == kStateIdle && !CommBusy) return;
-    if (MainPort().IsOpen() && CloseCommPort(MainPort()) != 0) QuillError = {};
+    if (MainPort().IsOpen() && CloseCommPort(MainPort()) != 0) PortError = {};
     CommError = kErrTerminated;
     CommState = kStateFinish;
     try {
@@ -498,7 +498,7 @@ bool CommEngine::BeginJob(SerialPort& port) {
     CommResult = kErrNone;
     if (LogFileOn) ResetLogFile();
     if (OpenCommPort(port) != 0) {
-        ShowQuillError();
+        ShowPortError();
         return false;
     }
     return true;
@@ -507,7 +507,7 @@ bool CommEngine::BeginJob(SerialPort& port) {
 void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CommError == kErrPortOpen) return;
     if (keepIfWasOpen && PortWasOpen) return;
-    if (CloseCommPort(port) != 0) ShowQuillError();
+    if (CloseCommPort(port) != 0) ShowPortError();
 }
 
 namespace {

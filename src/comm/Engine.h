@@ -220,11 +220,11 @@ class CommEngine : public CommEngineState {
     /// Builder contract: stores `CommStep + 1` and returns the old step.
     int AdvanceStep();
     /// Step 0 of a job: progress 0, `CommResult` 0, log reset when logging is
-    /// on, the port opened (`ShowQuillError` when that fails, leaving
+    /// on, the port opened (`ShowPortError` when that fails, leaving
     /// `CommError` 20). True when the port is open.
     bool BeginJob(SerialPort& port);
     /// Step 98's port work: closes the port unless `CommError` is 20 or
-    /// (`keepIfWasOpen` and `PortWasOpen`); `ShowQuillError` when closing fails.
+    /// (`keepIfWasOpen` and `PortWasOpen`); `ShowPortError` when closing fails.
     void EndJobClosePort(SerialPort& port, bool keepIfWasOpen);
     /// Shows the message that belongs to `code` (2, 3, 4, 5, 6, 9, 10, 11, 12,
     /// 13, 15, 21, 23) with `CommTitle` as the caller title, and `detail` below
@@ -262,14 +262,14 @@ class CommEngine : public CommEngineState {
     void SetCommPort(SerialPort& port);
     /// Opens the port and waits 2000 ms for the line to settle. An open port
     /// is left as it is (`PortWasOpen` true). Returns 0 or the error number;
-    /// on an error the error is kept for `ShowQuillError` and `CommError`
+    /// on an error the error is kept for `ShowPortError` and `CommError`
     /// becomes 20.
     std::int32_t OpenCommPort(SerialPort& port);
-    /// Closes the port; 0 or the error number (kept for `ShowQuillError`).
+    /// Closes the port; 0 or the error number (kept for `ShowPortError`).
     std::int32_t CloseCommPort(SerialPort& port);
     /// Beeps and shows the kept error as "number:description" titled
     /// "Quill Error", then forgets it.
-    void ShowQuillError();
+    void ShowPortError();
 
     // ---- Requests
     void ClearSendData();

@@ -125,7 +125,7 @@ struct CommEngineState {
 
     // The link and the frames.
     PortSettings CommSettings;
-    QuillErrorInfo QuillError;
+    PortErrorInfo PortError;
     std::vector<std::uint8_t> SendBuffer;
     std::array<std::uint8_t, kSendDataSize> SendData{};
     int SendDataCount = 0;

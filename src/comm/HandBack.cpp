@@ -145,10 +145,10 @@ void RunHandBack(shell::Workspace& ws, const HandBackAction& action,
         case HandBackKind::None:
             break;
         case HandBackKind::Event:
-            shell::DisplayMatorix(ws, action.code, action.follow, 0);
+            shell::DisplayMatrix(ws, action.code, action.follow, 0);
             break;
         case HandBackKind::Display:
-            shell::Pfnc_nShowDisplayMatorix(ws, action.code);
+            shell::ShowDisplay(ws, action.code);
             break;
         case HandBackKind::MenuCommand:
             if (menuCommand) menuCommand(action.code);

@@ -15,8 +15,8 @@ namespace rq50::comm {
 /// How control returns to the screens when a job ends.
 enum class HandBackKind {
     None,         ///< nothing happens
-    Event,        ///< DisplayMatorix(ws, code, follow)
-    Display,      ///< Pfnc_nShowDisplayMatorix(ws, code)
+    Event,        ///< DisplayMatrix(ws, code, follow)
+    Display,      ///< ShowDisplay(ws, code)
     MenuCommand,  ///< MenuCommand(code)
     Enable,       ///< the screen is enabled again
     Unload,       ///< the screen is closed

@@ -86,7 +86,7 @@ void ShowAndEnable(Workspace& ws, Screen screen) {
     Host(ws).EnableScreen(screen);
 }
 
-int ShowDisplay(Workspace& ws, int display) {
+int SwitchDisplay(Workspace& ws, int display) {
     NavigationHost& host = Host(ws);
     switch (display) {
         case kDisplayTopMenu:
@@ -192,7 +192,7 @@ int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
                           std::int16_t infoPurpose, int backDisplay, Screen leaving,
                           bool clearOnNo) {
     auto goBack = [&] {
-        ShowDisplay(ws, backDisplay);
+        SwitchDisplay(ws, backDisplay);
         Host(ws).UnloadScreen(leaving);
     };
     if (answer == kAnswerNoChange) {
@@ -200,11 +200,10 @@ int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
         return 0;
     }
     if (answer != kAnswerDataChanged) return 0;
-    const int reply =
-        RQ0000fnc_nShowMsgBox(ws.hosts, message, kButtonsYesNoCancel, Catalogue(titleText));
+    const int reply = ShowMessage(ws.hosts, message, kButtonsYesNoCancel, Catalogue(titleText));
     if (reply == kAnswerYes) {
         ws.state.infoPurpose = infoPurpose;
-        return ShowDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
+        return SwitchDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
     }
     if (reply == kAnswerNo) {
         if (clearOnNo) ws.state.dataChanged = false;
@@ -216,7 +215,7 @@ int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
 int AfterProgramDownload(Workspace& ws) {
     if (ws.state.cameFromDownloadCheck) {
         ws.state.downloadCheckMode = 2;
-        ShowDisplay(ws, kDisplayDownloadCheck);
+        SwitchDisplay(ws, kDisplayDownloadCheck);
         return 0;
     }
     // The job that just ended: its result, title and the area the instrument
@@ -226,9 +225,9 @@ int AfterProgramDownload(Workspace& ws) {
         const int result = engine->CommResult;
         const int message =
             ProgramDownloadMessage(result != 0 ? result : engine->CommFacts.refusedArea);
-        if (message != 0) RQ0000fnc_nShowMsgBox(ws.hosts, message, kButtonsOk, engine->CommTitle);
+        if (message != 0) ShowMessage(ws.hosts, message, kButtonsOk, engine->CommTitle);
     }
-    ShowDisplay(ws, kDisplayProgramEditor);
+    SwitchDisplay(ws, kDisplayProgramEditor);
     return 0;
 }
 
@@ -238,7 +237,7 @@ int RunEvent(Workspace& ws, int eventCode, int answer) {
             return LeaveWithSaveQuestion(ws, answer, 9, 2411, 5, kDisplaySettingMenu,
                                          Screen::frmRQ2400, false);
         case NavEvent::kDataViewToSettingMenu:
-            ShowDisplay(ws, kDisplaySettingMenu);
+            SwitchDisplay(ws, kDisplaySettingMenu);
             Host(ws).UnloadScreen(Screen::frmRQ2400);
             return 0;
         case NavEvent::kAfterProgramDownload:
@@ -248,22 +247,22 @@ int RunEvent(Workspace& ws, int eventCode, int answer) {
                                          Screen::frmRQ3000, true);
         case NavEvent::kSaveProgram:
             ws.state.infoPurpose = 2;
-            return ShowDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
+            return SwitchDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
         case NavEvent::kPrintErrorList:
             Host(ws).PrintErrorList();
             return 0;
         case NavEvent::kAfterDownloadCheckJob:
             if (ws.state.cameFromDownloadCheck) {
                 ws.state.downloadCheckMode = 0;
-                ShowDisplay(ws, kDisplayDownloadCheck);
+                SwitchDisplay(ws, kDisplayDownloadCheck);
             } else {
-                ShowDisplay(ws, kDisplayDataView);
+                SwitchDisplay(ws, kDisplayDataView);
             }
             return 0;
         default:
             break;
     }
-    if (const int display = EventDisplay(eventCode); display != 0) ShowDisplay(ws, display);
+    if (const int display = EventDisplay(eventCode); display != 0) SwitchDisplay(ws, display);
     return 0;
 }
 
@@ -272,7 +271,7 @@ void RunFollow(Workspace& ws, int followCode) {
         Host(ws).EnableScreen(Screen::frmRQ2100);
         return;
     }
-    if (const int display = FollowDisplay(followCode); display != 0) ShowDisplay(ws, display);
+    if (const int display = FollowDisplay(followCode); display != 0) SwitchDisplay(ws, display);
 }
 
 }  // namespace
@@ -323,20 +322,20 @@ int FollowDisplay(int followCode) {
     return Lookup(std::begin(kFollowTable), std::end(kFollowTable), followCode);
 }
 
-int Pfnc_nShowDisplayMatorix(Workspace& ws, int display) {
+int ShowDisplay(Workspace& ws, int display) {
     try {
-        return ShowDisplay(ws, display);
+        return SwitchDisplay(ws, display);
     } catch (const std::exception& e) {
         ShowRoutineError(ws.hosts, "Pfnc_nShowDisplayMatorix_ERR", e.what());
         return 0;
     }
 }
 
-int DisplayMatorix(Workspace& ws, NavEvent event, int followCode, int answer) {
-    return DisplayMatorix(ws, EventCode(event), followCode, answer);
+int DisplayMatrix(Workspace& ws, NavEvent event, int followCode, int answer) {
+    return DisplayMatrix(ws, EventCode(event), followCode, answer);
 }
 
-int DisplayMatorix(Workspace& ws, int eventCode, int followCode, int answer) {
+int DisplayMatrix(Workspace& ws, int eventCode, int followCode, int answer) {
     try {
         const int result = RunEvent(ws, eventCode, answer);
         RunFollow(ws, followCode);

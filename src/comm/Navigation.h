@@ -12,11 +12,11 @@ struct Workspace;
 
 namespace rq50::shell {
 
-/// Answer argument of DisplayMatorix for the codes that ask the user.
+/// Answer argument of DisplayMatrix for the codes that ask the user.
 inline constexpr int kAnswerDataChanged = -1;
 inline constexpr int kAnswerNoChange = 0;
 
-/// Display numbers of Pfnc_nShowDisplayMatorix.
+/// Display numbers of ShowDisplay.
 enum Display : int {
     kDisplayTopMenu = 2,
     kDisplaySettingMenu = 3,
@@ -73,14 +73,14 @@ int FollowDisplay(int followCode);
 /// Shows one screen or runs one file action through the workspace's navigation host. Returns
 /// the file dialog's result for displays 10, 14 and 28 (-1 when it completed),
 /// 0 for all other displays. Unknown displays do nothing.
-int Pfnc_nShowDisplayMatorix(Workspace& ws, int display);
+int ShowDisplay(Workspace& ws, int display);
 
 /// Performs the action of `eventCode`, then that of `followCode`. `answer`
 /// carries kAnswerDataChanged for the codes that ask whether to save. Returns
 /// -1 when a save dialog completed (codes 165, 403, 407), else 0.
-int DisplayMatorix(Workspace& ws, NavEvent event, int followCode = 0, int answer = kAnswerNoChange);
+int DisplayMatrix(Workspace& ws, NavEvent event, int followCode = 0, int answer = kAnswerNoChange);
 /// The same for a code the engine hands back after a job (any number the
 /// table lists, named or not).
-int DisplayMatorix(Workspace& ws, int eventCode, int followCode, int answer);
+int DisplayMatrix(Workspace& ws, int eventCode, int followCode, int answer);
 
 }  // namespace rq50::shell

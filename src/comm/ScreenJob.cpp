@@ -16,17 +16,16 @@ bool StartScreenJob(CommEngine& engine, const JobRequest& request, shell::Screen
     // Without the password no download starts, whichever screen asks.
     const int job = request.code;
     if ((job == kJobDownload || job == kJobProgramDownload) && !ws.state.downloadAllowed) {
-        shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgWrongPasswordEntry, shell::kButtonsOk,
-                                     request.title);
+        shell::ShowMessage(ws.hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, request.title);
         return false;
     }
-    if (prompt && shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgStartPrompt, shell::kButtonsOkCancel,
-                                               request.title) != shell::kAnswerOk) {
+    if (prompt && shell::ShowMessage(ws.hosts, kMsgStartPrompt, shell::kButtonsOkCancel,
+                                     request.title) != shell::kAnswerOk) {
         return false;
     }
     if (!engine.StartCommJob(request)) return false;
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(screen);
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayCommProgress);
+    shell::ShowDisplay(ws, shell::kDisplayCommProgress);
     return true;
 }
 

@@ -109,7 +109,7 @@ int ReportFileError(const shell::Services& hosts, int error, const std::string& 
             break;
     }
     if (message != 0) {
-        shell::RQ0000fnc_nShowMsgBox(hosts, message, shell::kButtonsOk, title);
+        shell::ShowMessage(hosts, message, shell::kButtonsOk, title);
         return message;
     }
     if (auto* host = hosts.messages) {

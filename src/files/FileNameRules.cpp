@@ -33,12 +33,12 @@ bool IsPrintableFileName(std::string_view text, bool allowLineBreaks) {
 
 bool CheckDialogFileName(Workspace& ws, DialogFileName& dialog) {
     if (dialog.fileTitle.size() > kMaxFileTitleLength) {
-        RQ0000fnc_nShowMsgBox(ws.hosts, kMsgNameTooLong, kButtonsOk, dialog.dialogTitle);
+        ShowMessage(ws.hosts, kMsgNameTooLong, kButtonsOk, dialog.dialogTitle);
         dialog.fileName.clear();
         return false;
     }
     if (!IsPrintableFileName(dialog.fileTitle, false)) {
-        RQ0000fnc_nShowMsgBox(ws.hosts, kMsgNameNotPrintable, kButtonsOk, dialog.dialogTitle);
+        ShowMessage(ws.hosts, kMsgNameNotPrintable, kButtonsOk, dialog.dialogTitle);
         dialog.fileName.clear();
         return false;
     }
@@ -75,7 +75,7 @@ bool CheckDiskSpace(Workspace& ws, const std::string& path, std::int64_t lastIte
     const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(DrivePart(path)) : -1;
     if (free == -1) return false;
     if (free >= SpaceRequirement(lastItemIndex)) return true;
-    RQ0000fnc_nShowMsgBox(ws.hosts, kMsgLackOfSpace, kButtonsOk, "");
+    ShowMessage(ws.hosts, kMsgLackOfSpace, kButtonsOk, "");
     return false;
 }
 

@@ -113,15 +113,15 @@ bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text)
     } else if (SingleByteUnits(text) <= InfoBoxLimit(box)) {
         return true;
     }
-    shell::RQ0000fnc_nShowMsgBox(hosts, kMsgIllegalValue, shell::kButtonsOk, "");
+    shell::ShowMessage(hosts, kMsgIllegalValue, shell::kButtonsOk, "");
     return false;
 }
 
 bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, InformationRecord& record) {
     std::string& dateBox = form.boxes[kBoxDate];
     if (shell::Trim(dateBox).empty()) {
-        shell::RQ0000fnc_nShowMsgBox(hosts, kMsgDateNotEntered, shell::kButtonsOk,
-                                     shell::Catalogue(kTextInformation));
+        shell::ShowMessage(hosts, kMsgDateNotEntered, shell::kButtonsOk,
+                           shell::Catalogue(kTextInformation));
         return false;
     }
     if (!ValidateInfoField(hosts, kBoxDate, dateBox)) return false;

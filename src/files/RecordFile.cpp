@@ -215,7 +215,7 @@ bool CheckSaveSpace(shell::Workspace& ws, const std::string& path, std::size_t i
     const std::int64_t free =
         utility != nullptr ? utility->DriveFreeSpace(platform::Utf8FromPath(folder)) : -1;
     if (free >= requirement) return true;
-    if (free != -1) shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgLackOfSpace, shell::kButtonsOk, "");
+    if (free != -1) shell::ShowMessage(ws.hosts, kMsgLackOfSpace, shell::kButtonsOk, "");
     return false;
 }
 

@@ -111,7 +111,7 @@ void SaveMainWindow(shell::Workspace& ws, QWidget* window, const std::string& na
     }
     // The place it returns to from maximised.
     const QRect normal = window->normalGeometry();
-    if (normal.isValid()) shell::COMsub_SaveFormPosition(ws, PlacedForm(name, normal));
+    if (normal.isValid()) shell::SaveFormPosition(ws, PlacedForm(name, normal));
 }
 
 ScreenScrollArea::ScreenScrollArea(QWidget* screen) {
@@ -179,12 +179,12 @@ void FitWindowWhenShown(QWidget* screen) {
 
 void LoadPosition(shell::Workspace& ws, QWidget* widget, const std::string& name) {
     WidgetForm form(widget, name);
-    shell::COMsub_LoadFormPosition(ws, form);
+    shell::LoadFormPosition(ws, form);
 }
 
 void SavePosition(shell::Workspace& ws, QWidget* widget, const std::string& name) {
     WidgetForm form(widget, name);
-    shell::COMsub_SaveFormPosition(ws, form);
+    shell::SaveFormPosition(ws, form);
 }
 
 }  // namespace rq50::gui

@@ -17,8 +17,8 @@
 #include "files/Workspace.h"
 #include "gui/GuiCommHost.h"
 #include "gui/Screens.h"
-#include "gui/shell/frmRQ0000.h"
-#include "gui/shell/frmRQ0100.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/TitleScreen.h"
 #include "platform/QtSerialPort.h"
 #include "session/Menus.h"
 #include "shell/AppPaths.h"
@@ -111,14 +111,14 @@ bool GuiApp::AnotherInstanceRunning() {
 }
 
 void GuiApp::ShowTitleScreen() {
-    m_title = std::make_unique<shell::frmRQ0100>();
+    m_title = std::make_unique<shell::TitleScreen>();
     m_title->show();
     m_title->repaint();
     QApplication::processEvents();
 }
 
 void GuiApp::CreateMainWindow() {
-    m_main = std::make_unique<shell::frmRQ0000>(m_session->Data(), m_shared->makers);
+    m_main = std::make_unique<shell::MainWindow>(m_session->Data(), m_shared->makers);
     m_comm = std::make_unique<GuiCommHost>(m_session->Data(), *m_main);
     m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());

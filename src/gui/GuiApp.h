@@ -18,8 +18,8 @@ namespace rq50::sim {
 class Instrument;
 }
 namespace rq50::shell {
-class frmRQ0000;
-class frmRQ0100;
+class MainWindow;
+class TitleScreen;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
@@ -49,7 +49,7 @@ class GuiApp : public shell::StartupWindows {
     /// Runs the start-up. 0 when the main window is up, else the exit code.
     int Start();
 
-    shell::frmRQ0000* MainWindow() const { return m_main.get(); }
+    shell::MainWindow* Window() const { return m_main.get(); }
     /// The program's core session.
     shell::CoreSession& Session() const { return *m_session; }
     /// What the program's screens share, the makers of the screens among it.
@@ -79,8 +79,8 @@ class GuiApp : public shell::StartupWindows {
     std::unique_ptr<QtSettingsStore> m_settings;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<ScreenContext> m_shared;
-    std::unique_ptr<shell::frmRQ0100> m_title;
-    std::unique_ptr<shell::frmRQ0000> m_main;
+    std::unique_ptr<shell::TitleScreen> m_title;
+    std::unique_ptr<shell::MainWindow> m_main;
     std::unique_ptr<GuiCommHost> m_comm;
     std::unique_ptr<sim::Instrument> m_instrument;
     std::string m_demoFile;

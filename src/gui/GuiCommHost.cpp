@@ -1,25 +1,26 @@
 #include "gui/GuiCommHost.h"
 
-#include "gui/comm/frmRQ4000.h"
-#include "gui/comm/frmRQ4100.h"
 #include "gui/QtHosts.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/comm/CommunicatingDialog.h"
+#include "gui/comm/SlotNumberDialog.h"
+#include "gui/shell/MainWindow.h"
 
 namespace rq50::gui {
 
 void GuiCommHost::ShowProgress(int value) {
-    if (auto* dialog = qobject_cast<comm::frmRQ4000*>(m_main.FindScreen(shell::Screen::frmRQ4000)))
+    if (auto* dialog =
+            qobject_cast<comm::CommunicatingDialog*>(m_main.FindScreen(shell::Screen::frmRQ4000)))
         dialog->SetProgress(value);
 }
 
 void GuiCommHost::CloseCommDialog() {
-    comm::frmRQ4100::TakePresetSlot(m_ws);
+    comm::SlotNumberDialog::TakePresetSlot(m_ws);
     m_main.UnloadScreen(shell::Screen::frmRQ4000);
 }
 
 std::optional<int> GuiCommHost::AskSlot() {
-    if (auto preset = comm::frmRQ4100::TakePresetSlot(m_ws)) return preset;
-    return comm::frmRQ4100::Ask(m_ws, &m_main);
+    if (auto preset = comm::SlotNumberDialog::TakePresetSlot(m_ws)) return preset;
+    return comm::SlotNumberDialog::Ask(m_ws, &m_main);
 }
 
 void GuiCommHost::ShowMonitorText(bool sent, const std::string& text) {

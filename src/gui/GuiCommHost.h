@@ -5,7 +5,7 @@
 #include "comm/Engine.h"
 
 namespace rq50::shell {
-class frmRQ0000;
+class MainWindow;
 }
 
 namespace rq50::gui {
@@ -14,7 +14,7 @@ namespace rq50::gui {
 /// SLOT No. dialog, the status bar, the busy pointer and the monitor rows.
 class GuiCommHost : public comm::CommHost {
   public:
-    GuiCommHost(shell::Workspace& ws, shell::frmRQ0000& main) : m_ws(ws), m_main(main) {}
+    GuiCommHost(shell::Workspace& ws, shell::MainWindow& main) : m_ws(ws), m_main(main) {}
 
     void ShowProgress(int value) override;
     void CloseCommDialog() override;
@@ -28,7 +28,7 @@ class GuiCommHost : public comm::CommHost {
 
   private:
     shell::Workspace& m_ws;
-    shell::frmRQ0000& m_main;
+    shell::MainWindow& m_main;
 };
 
 }  // namespace rq50::gui

@@ -190,7 +190,7 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
         // be the folder itself: that is no file, so the dialog stays.
         if (info.isDir()) continue;
         if (dialogSpec.refuseReadOnly && info.exists() && !info.isWritable()) {
-            shell::RQ0000fnc_nShowMsgBox(m_hosts, kMsgReadOnlyFile, shell::kButtonsOk, "");
+            shell::ShowMessage(m_hosts, kMsgReadOnlyFile, shell::kButtonsOk, "");
             continue;
         }
         if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) {

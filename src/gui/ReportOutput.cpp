@@ -73,7 +73,7 @@ print::ReportSetup CurrentReportSetup() {
 bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind) {
     auto* messages = ws.hosts.messages;
     if (messages == nullptr) return false;
-    switch (print::P_CheckPrintDevice(Printer().Host(), *messages)) {
+    switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
         case print::PrinterCheck::Ready:
             return true;
         case print::PrinterCheck::SaveAsPdf:
@@ -133,12 +133,12 @@ void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {
     print::ReportKind kind = print::ReportKind::Current;
     switch (screen) {
         case shell::Screen::frmRQ2400:
-            shell::DisplayMatorix(ws, shell::NavEvent::kPrintParameterData, 0,
-                                  shell::kAnswerNoChange);
+            shell::DisplayMatrix(ws, shell::NavEvent::kPrintParameterData, 0,
+                                 shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ3000:
-            shell::DisplayMatorix(ws, shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
+            shell::DisplayMatrix(ws, shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::frmRQ2700:
@@ -151,7 +151,7 @@ void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {
             return;
     }
     ws.previewReport = kind;
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayPrintPreview);
+    shell::ShowDisplay(ws, shell::kDisplayPrintPreview);
     navigation->DisableScreen(screen);
 }
 

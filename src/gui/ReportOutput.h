@@ -51,11 +51,11 @@ bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind);
 
 /// The Print command of a screen; each screen's Print button calls this with
 /// its own name once its data is in place:
-/// - frmRQ2400 (parameter data view), frmRQ3000 (program editor): the print
+/// - DataViewScreen (parameter data view), ProgramEditorWindow (program editor): the print
 ///   dialog opens for the data held (parameter or program, by SettingMode)
 ///   and the screen waits, disabled, until the dialog returns to it;
-/// - frmRQ2700 (download check): the list of the last download,
-///   frmRQ3100 (error list): the lines the window put in
+/// - DownloadCheckList (download check): the list of the last download,
+///   ErrorListWindow (error list): the lines the window put in
 ///   the workspace's errorPrintList; the print preview shows the list, printer or
 ///   not, to be printed or saved as PDF from there.
 void PrintFromScreen(shell::Workspace& ws, shell::Screen screen);

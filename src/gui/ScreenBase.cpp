@@ -163,11 +163,11 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     for (int i = 0; i < 4; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
-                [this, item] { shell::COMfnc_nCheckMarkMenuCommPort(Ws(), *this, item); });
+                [this, item] { shell::ChoosePortItem(Ws(), *this, item); });
     }
     // The session's device stays the one in use until a COMn is chosen.
     connect(s.mnuPortSession, &QAction::triggered, this,
-            [this] { shell::COMsub_CheckMarkPortMenu(Ws(), *this); });
+            [this] { shell::MarkPortInUse(Ws(), *this); });
     OnSignal(s.mnuPortDevice, &QAction::triggered, "mnuPortDevice_Click", [this] { ChoosePortDevice(); });
     OnSignal(s.mnuPortBaud, &QAction::triggered, "mnuPortItems_Click", [this] { OnBaudRate(); });
     OnSignal(s.mnuPortSlot, &QAction::triggered, "mnuPortItems_Click", [this] { OnSlotNo(); });
@@ -181,10 +181,10 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
         connect(s.mnuCommandItems[static_cast<std::size_t>(i)], &QAction::triggered, this,
                 [this, item] {
                     // The mark follows the flag, not Qt's own toggle.
-                    shell::COMfnc_nCheckMarkMenuCommand(Ws(), *this, item);
+                    shell::ToggleCommandItem(Ws(), *this, item);
                 });
     }
-    shell::COMsub_CheckMarkPortMenu(Ws(), *this);
+    shell::MarkPortInUse(Ws(), *this);
     s.mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
     // Only screens that check the instrument first can change its rate.
     s.mnuPortBaud->setEnabled(false);
@@ -214,8 +214,8 @@ bool ScreenBase::ExitEnabled() const {
 
 void ScreenBase::Activated() {
     if (m_std == nullptr) return;
-    shell::COMfnc_nCheckMenu(Ws(), *this);
-    shell::COMsub_CheckMarkPortMenu(Ws(), *this);
+    shell::ShowCommandMenuMarks(Ws(), *this);
+    shell::MarkPortInUse(Ws(), *this);
 }
 
 void ScreenBase::SetCommandMenuVisible(bool visible) {
@@ -248,7 +248,7 @@ void ScreenBase::TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifi
     const int mouse = button == Qt::LeftButton    ? shell::kLeftButton
                       : button == Qt::RightButton ? shell::kRightButton
                                                   : 0;
-    if (shell::COMfnc_nUnlockCommandMenu(Ws(), mouse, shift) == 0) SetCommandMenuVisible(true);
+    if (shell::UnlockCommandMenu(Ws(), mouse, shift) == 0) SetCommandMenuVisible(true);
 }
 
 void ScreenBase::mousePressEvent(QMouseEvent* event) {
@@ -290,7 +290,7 @@ void ScreenBase::ChoosePortDevice() {
         CatalogueText(kTextDeviceFor) + forWhat, labels, std::max(current, 0), true, &ok);
     if (!ok) return;
     shell::UsePortDevice(Ws(), shell::DeviceOfChoice(choices, Bytes(chosen)));
-    shell::COMsub_CheckMarkPortMenu(Ws(), *this);
+    shell::MarkPortInUse(Ws(), *this);
 }
 
 void NameByCaption(const QList<QWidget*>& controls) {

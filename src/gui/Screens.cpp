@@ -3,22 +3,22 @@
 
 #include <map>
 
-#include "gui/comm/frmRQ4000.h"
-#include "gui/comm/frmRQ4100.h"
-#include "gui/comm/frmRQ4200.h"
-#include "gui/parameter/frmRQ2100.h"
-#include "gui/parameter/frmRQ2200.h"
-#include "gui/parameter/frmRQ2300.h"
-#include "gui/parameter/frmRQ2400.h"
-#include "gui/parameter/frmRQ2500.h"
-#include "gui/parameter/frmRQ2600.h"
-#include "gui/parameter/frmRQ2700.h"
-#include "gui/print/frmRQ2800.h"
-#include "gui/print/frmRQ2900.h"
-#include "gui/program/frmRQ3000.h"
-#include "gui/program/frmRQ3100.h"
-#include "gui/shell/frmRQ0200.h"
-#include "gui/shell/frmRQ2000.h"
+#include "gui/comm/BaudRateDialog.h"
+#include "gui/comm/CommunicatingDialog.h"
+#include "gui/comm/SlotNumberDialog.h"
+#include "gui/parameter/CategoryMenuScreen.h"
+#include "gui/parameter/ContentListScreen.h"
+#include "gui/parameter/DataViewScreen.h"
+#include "gui/parameter/DownloadCheckList.h"
+#include "gui/parameter/InformationWindow.h"
+#include "gui/parameter/OnlineParameterScreen.h"
+#include "gui/parameter/SettingMenuScreen.h"
+#include "gui/print/PrintDialog.h"
+#include "gui/print/PrintPreviewWindow.h"
+#include "gui/program/ErrorListWindow.h"
+#include "gui/program/ProgramEditorWindow.h"
+#include "gui/shell/TopMenuScreen.h"
+#include "gui/shell/VersionWindow.h"
 
 namespace rq50::gui {
 
@@ -39,42 +39,42 @@ void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
     ScreenMakers& makers = context.makers;
     makers.Register(Screen::frmRQ2000,
-                    [&context] { return new shell::frmRQ2000(context.workspace); });
+                    [&context] { return new shell::TopMenuScreen(context.workspace); });
     makers.Register(Screen::frmRQ2800,
-                    [&context] { return new print::frmRQ2800(context.workspace); });
+                    [&context] { return new print::PrintDialog(context.workspace); });
     makers.Register(Screen::frmRQ2900,
-                    [&context] { return new print::frmRQ2900(context.workspace); });
+                    [&context] { return new print::PrintPreviewWindow(context.workspace); });
     makers.Register(Screen::frmRQ2100,
-                    [&context] { return new parameter::frmRQ2100(context.workspace); });
+                    [&context] { return new parameter::SettingMenuScreen(context.workspace); });
     makers.Register(Screen::frmRQ2200, [&context] {
-        return new parameter::frmRQ2200(context.workspace, context.onlinePage);
+        return new parameter::CategoryMenuScreen(context.workspace, context.onlinePage);
     });
     makers.Register(Screen::frmRQ2300, [&context] {
-        return new parameter::frmRQ2300(context.workspace, context.onlinePage);
+        return new parameter::OnlineParameterScreen(context.workspace, context.onlinePage);
     });
     makers.Register(Screen::frmRQ2400,
-                    [&context] { return new parameter::frmRQ2400(context.workspace); });
+                    [&context] { return new parameter::DataViewScreen(context.workspace); });
     makers.Register(Screen::frmRQ2500,
-                    [&context] { return new parameter::frmRQ2500(context.workspace); });
+                    [&context] { return new parameter::ContentListScreen(context.workspace); });
     makers.Register(Screen::frmRQ2600,
-                    [&context] { return new parameter::frmRQ2600(context.workspace); });
+                    [&context] { return new parameter::InformationWindow(context.workspace); });
     makers.Register(Screen::frmRQ2700,
-                    [&context] { return new parameter::frmRQ2700(context.workspace); });
+                    [&context] { return new parameter::DownloadCheckList(context.workspace); });
     makers.Register(Screen::frmRQ3000, [&context] {
-        return new program::frmRQ3000(context.workspace, context.programCheck);
+        return new program::ProgramEditorWindow(context.workspace, context.programCheck);
     });
     makers.Register(Screen::frmRQ3100, [&context] {
-        return new program::frmRQ3100(context.workspace, context.programCheck);
+        return new program::ErrorListWindow(context.workspace, context.programCheck);
     });
     makers.Register(Screen::frmRQ4000,
-                    [&context] { return new comm::frmRQ4000(context.workspace); });
+                    [&context] { return new comm::CommunicatingDialog(context.workspace); });
     makers.Register(Screen::frmRQ4200,
-                    [&context] { return new comm::frmRQ4200(context.workspace); });
+                    [&context] { return new comm::BaudRateDialog(context.workspace); });
     makers.RegisterModal(Screen::frmRQ0200, [&context](QWidget* parent) {
-        shell::frmRQ0200::Run(context.workspace, parent);
+        shell::VersionWindow::Run(context.workspace, parent);
     });
     makers.RegisterModal(Screen::frmRQ4100, [&context](QWidget* parent) {
-        comm::frmRQ4100::RunSlotSetting(context.workspace, parent);
+        comm::SlotNumberDialog::RunSlotSetting(context.workspace, parent);
     });
 }
 

@@ -319,8 +319,7 @@ EntryCheck CheckEntry(const std::string& entry, const EditContext& context) {
 EntryCheck ValidateEntry(const shell::Services& hosts, const std::string& entry,
                          const EditContext& context, const std::string& callerTitle) {
     EntryCheck check = CheckEntry(entry, context);
-    if (!check.valid)
-        shell::RQ0000fnc_nShowMsgBox(hosts, kMsgIllegalValue, shell::kButtonsOk, callerTitle);
+    if (!check.valid) shell::ShowMessage(hosts, kMsgIllegalValue, shell::kButtonsOk, callerTitle);
     return check;
 }
 

@@ -79,7 +79,7 @@ bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
                                 ws.state.maintMode, setup);
 }
 
-PrinterCheck P_CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages) {
+PrinterCheck CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages) {
     std::string error;
     if (!printer.DefaultPrinterName(error).empty()) return PrinterCheck::Ready;
     if (error.empty()) error = shell::Catalogue(kTextNoPrinter);

@@ -59,12 +59,12 @@ enum class PrinterCheck {
     SaveAsPdf,  ///< none, and the user asked for the report as a PDF file
 };
 
-/// `P_CheckPrintDevice`: Ready when the platform has a default printer.
+/// `CheckPrintDevice`: Ready when the platform has a default printer.
 /// Otherwise beeps and shows the platform's reason (or "No printer is
 /// available.") with the question whether to save the report as a PDF file
 /// instead, so that a machine without a printer can still hand out the
 /// report.
-PrinterCheck P_CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages);
+PrinterCheck CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messages);
 
 // ---- The preview's magnification --------------------------------------------
 

@@ -69,7 +69,7 @@ ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& 
       m_undo(std::move(undoFolder)) {}
 
 int ProgramEditor::Show(int message, int buttons) {
-    return shell::RQ0000fnc_nShowMsgBox(m_hosts, message, buttons, shell::Catalogue(kTextCaption));
+    return shell::ShowMessage(m_hosts, message, buttons, shell::Catalogue(kTextCaption));
 }
 
 void ProgramEditor::SetUpGrids() {
@@ -111,7 +111,7 @@ void ProgramEditor::FillFromMemory() {
     if (m_state.source < kSourceNew || m_state.source > kSourceFile) return;
     const ProgramHeader& h = m_state.header;
     m_modelText = h.modelCode;
-    Msub_ReNum(m_modelText, true);
+    Renumber(m_modelText, true);
 
     // Indexes are taken wide: a damaged header's counts must not overflow.
     const auto record = [&](std::int64_t index) -> const ProgramItemRecord* {
@@ -147,7 +147,7 @@ void ProgramEditor::FillFromMemory() {
     }
 }
 
-bool ProgramEditor::Msub_ReNum(const std::string& model, bool goOn) {
+bool ProgramEditor::Renumber(const std::string& model, bool goOn) {
     m_program.ClearColumn(0);
     m_const.ClearColumn(0);
     const CategoryLookup found =
@@ -234,7 +234,7 @@ void ProgramEditor::ChangeModel(const std::string& text) {
     m_modelText = model;
     m_modelChanged = model != m_modelAtOpen || m_modelChanged;
 
-    Msub_ReNum(model, false);
+    Renumber(model, false);
     const CategoryLookup found =
         FindCategoryEntry(m_categories, shell::Trim(model, shell::kSpaceOrTab));
     if (found.programStart.empty() || !AreasFitItemRecords(found)) {
@@ -410,7 +410,7 @@ void RenumberJumps(CellGrid& program, const std::vector<JumpReference>& jumps, i
     }
 }
 
-bool Msub_Insert(const shell::Services& hosts, CellGrid& program, int activeRow) {
+bool InsertBlankRow(const shell::Services& hosts, CellGrid& program, int activeRow) {
     for (int r = program.Rows(); r >= 1; --r) {
         if (shell::Trim(program.Get(r, kOperatorColumn), shell::kSpaceOrTab).empty()) {
             program.DeleteRow(r);
@@ -418,11 +418,11 @@ bool Msub_Insert(const shell::Services& hosts, CellGrid& program, int activeRow)
             return true;
         }
     }
-    shell::RQ0000fnc_nShowMsgBox(hosts, kMsgCannotIncreaseRows, shell::kButtonsOk, {});
+    shell::ShowMessage(hosts, kMsgCannotIncreaseRows, shell::kButtonsOk, {});
     return false;
 }
 
-void Msub_Delete(CellGrid& grid, int row) {
+void RemoveRow(CellGrid& grid, int row) {
     if (row >= 1 && row <= grid.Rows()) grid.DeleteRow(row);
 }
 
@@ -435,8 +435,8 @@ void ProgramEditor::InsertRow(int activeRow) {
     }
     const auto jumps = CollectJumps(m_program);
     if (!jumps.empty()) RenumberJumps(m_program, jumps, activeRow, true);
-    if (!Msub_Insert(m_hosts, m_program, activeRow)) return;
-    Msub_ReNum(m_modelText, true);
+    if (!InsertBlankRow(m_hosts, m_program, activeRow)) return;
+    Renumber(m_modelText, true);
     TakeSnapshot();
 }
 
@@ -444,8 +444,8 @@ void ProgramEditor::DeleteRow(int activeRow) {
     if (m_active != GridId::kProgram) return;
     const auto jumps = CollectJumps(m_program);
     if (!jumps.empty()) RenumberJumps(m_program, jumps, activeRow, false);
-    Msub_Delete(m_program, activeRow);
-    Msub_ReNum(m_modelText, true);
+    RemoveRow(m_program, activeRow);
+    Renumber(m_modelText, true);
     TakeSnapshot();
 }
 
@@ -594,8 +594,7 @@ int ProgramEditor::RunCheck() {
 WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle) {
     const WriteBackStatus status = WriteBack();
     if (status == WriteBackStatus::kNotRegistered) {
-        shell::RQ0000fnc_nShowMsgBox(m_hosts, kMsgModelNotRegistered, shell::kButtonsOk,
-                                     callerTitle);
+        shell::ShowMessage(m_hosts, kMsgModelNotRegistered, shell::kButtonsOk, callerTitle);
     } else if (status == WriteBackStatus::kAreaTooLarge) {
         ShowAreaTooLargeMessage(m_hosts, callerTitle);
     } else if (status == WriteBackStatus::kBadCounts) {
@@ -616,8 +615,8 @@ int ProgramEditor::CheckBeforeDownload() {
 int ProgramEditor::CommandCheckClicked() {
     const int result = RunCheck();
     if (result == 0) {
-        shell::RQ0000fnc_nShowMsgBox(m_hosts, kMsgNoErrorFound, shell::kButtonsOk,
-                                     shell::Catalogue(kTextCommandCheck));
+        shell::ShowMessage(m_hosts, kMsgNoErrorFound, shell::kButtonsOk,
+                           shell::Catalogue(kTextCommandCheck));
     }
     return result;
 }

@@ -133,7 +133,7 @@ class ProgramEditor {
     // Address column and jumps.
     /// Rewrites the address columns for a model; false when the model is not
     /// registered (and `goOn` was not asked for).
-    bool Msub_ReNum(const std::string& model, bool goOn);
+    bool Renumber(const std::string& model, bool goOn);
 
     /// Clears the check results, writes back and runs the command check:
     /// 0 nothing found, 1 errors (display set filled). An unregistered model
@@ -204,9 +204,9 @@ void RenumberJumps(CellGrid& program, const std::vector<JumpReference>& jumps, i
 
 /// Makes room at the active row: drops the lowest blank row and inserts a
 /// blank one. False (message shown) when no row is blank.
-bool Msub_Insert(const shell::Services& hosts, CellGrid& program, int activeRow);
+bool InsertBlankRow(const shell::Services& hosts, CellGrid& program, int activeRow);
 
 /// Removes a row; the rows below move up.
-void Msub_Delete(CellGrid& grid, int row);
+void RemoveRow(CellGrid& grid, int row);
 
 }  // namespace rq50::program

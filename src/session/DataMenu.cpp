@@ -67,15 +67,15 @@ void DataMenu::Confirm(DataMenuOption option) {
         case DataMenuOption::kContentOrEditor:
             DisableView(m_ws);
             if (m_ws.state.dataSource == kSourceProgram) {
-                shell::Pfnc_nShowDisplayMatorix(m_ws, shell::kDisplayProgramEditor);
+                shell::ShowDisplay(m_ws, shell::kDisplayProgramEditor);
             } else {
-                shell::DisplayMatorix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
-                                                     : shell::NavEvent::kContentFile);
+                shell::DisplayMatrix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
+                                                    : shell::NavEvent::kContentFile);
             }
             return;
         case DataMenuOption::kSave:
             m_ws.state.infoPurpose = kPurposeSaveButton;
-            shell::DisplayMatorix(
+            shell::DisplayMatrix(
                 m_ws, uploaded ? shell::NavEvent::kSaveUploaded : shell::NavEvent::kSaveFile);
             return;
         case DataMenuOption::kDownload:
@@ -92,7 +92,7 @@ void DataMenu::Confirm(DataMenuOption option) {
 }
 
 void DataMenu::Cancel() {
-    shell::DisplayMatorix(
+    shell::DisplayMatrix(
         m_ws, shell::NavEvent::kLeaveDataView, 0,
         m_ws.state.dataChanged ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
 }
@@ -100,7 +100,7 @@ void DataMenu::Cancel() {
 void DataMenu::Information() {
     m_ws.state.infoPurpose = kPurposeFileMenu;
     DisableView(m_ws);
-    shell::Pfnc_nShowDisplayMatorix(m_ws, shell::kDisplayInformation);
+    shell::ShowDisplay(m_ws, shell::kDisplayInformation);
 }
 
 void DataMenu::BaudRate() {

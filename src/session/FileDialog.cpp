@@ -132,7 +132,7 @@ int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& action
     if (ws.hosts.navigation != nullptr) {
         ws.hosts.navigation->DisableScreen(ProgramMode(ws) ? Screen::frmRQ3000 : Screen::frmRQ2400);
     }
-    DisplayMatorix(ws, NavEvent::kSaveNameAccepted);
+    DisplayMatrix(ws, NavEvent::kSaveNameAccepted);
     return -1;
 }
 
@@ -191,8 +191,8 @@ void SaveTargetNotWritten(Workspace& ws) {
     SetCurrentFile(ws, ws.state.fileBeforeSave, ws.state.pathBeforeSave);
 }
 
-int RQ0000fnc_nShowDiaLog(Workspace& ws, int mode, FileDialogHost& host,
-                          const FileDialogActions& actions) {
+int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host,
+                   const FileDialogActions& actions) {
     try {
         switch (mode) {
             case kDialogOpen:
@@ -218,7 +218,7 @@ int RunCsvFileDialog(Workspace& ws, FileDialogHost& host) {
         return ProgramMode(ws) ? files::WriteProgramCsv(ws, path, ws.printAreas)
                                : files::WriteParameterCsv(ws, path, ws.printAreas);
     };
-    return RQ0000fnc_nShowDiaLog(ws, kDialogCsv, host, actions);
+    return ShowFileDialog(ws, kDialogCsv, host, actions);
 }
 
 }  // namespace rq50::shell

@@ -86,8 +86,7 @@ void SaveTargetNotWritten(Workspace& ws);
 /// accepted name becomes the current file and the save target, the data view
 /// or program editor is disabled and the information window opens. CSV: as
 /// save without the disk-space check, then the CSV file is written.
-int RQ0000fnc_nShowDiaLog(Workspace& ws, int mode, FileDialogHost& host,
-                          const FileDialogActions& actions);
+int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host, const FileDialogActions& actions);
 
 /// The CSV file dialog (mode 6): asks for the name, then writes the
 /// parameter or program CSV report (by SettingMode) of the selected areas.

@@ -29,7 +29,7 @@ std::string FormatNumber(float value) {
 
 }  // namespace
 
-std::int16_t COMsub_LoadFormPosition(Workspace& ws, FormWindow& window) {
+std::int16_t LoadFormPosition(Workspace& ws, FormWindow& window) {
     SettingsStore* store = ws.hosts.settings;
     if (store == nullptr) return -1;
     const std::string name = window.Name();
@@ -47,7 +47,7 @@ std::int16_t COMsub_LoadFormPosition(Workspace& ws, FormWindow& window) {
     return status;
 }
 
-std::int16_t COMsub_SaveFormPosition(Workspace& ws, const FormWindow& window) {
+std::int16_t SaveFormPosition(Workspace& ws, const FormWindow& window) {
     SettingsStore* store = ws.hosts.settings;
     if (store == nullptr) return -1;
     const std::string name = window.Name();

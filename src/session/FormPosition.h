@@ -27,11 +27,11 @@ class FormWindow {
 /// Restores the window's Left and Top from the settings store (keys name +
 /// "Left" / "Top"); a key that is absent keeps the current value. Returns 0,
 /// or -1 when a stored value is not a number or no store is installed.
-std::int16_t COMsub_LoadFormPosition(Workspace& ws, FormWindow& window);
+std::int16_t LoadFormPosition(Workspace& ws, FormWindow& window);
 
 /// Stores Left, Top, Width and Height as decimal texts under name + "Left",
 /// "Top", "Width", "Height". Returns 0, or -1 when no store is installed.
-std::int16_t COMsub_SaveFormPosition(Workspace& ws, const FormWindow& window);
+std::int16_t SaveFormPosition(Workspace& ws, const FormWindow& window);
 
 /// A window's place in pixels: left, top, width, height.
 struct FormRect {

@@ -14,14 +14,14 @@ InfoForm InfoWindow::Form() const {
 bool InfoWindow::Ok(InfoForm form) {
     if (!ApplyInformationOk(m_ws.hosts, form, m_ws.information)) return false;
     const InfoPurposeRule rule = InfoPurposeFor(m_ws.state.infoPurpose);
-    if (rule.okEvent != shell::NavEvent::kNone) shell::DisplayMatorix(m_ws, rule.okEvent);
+    if (rule.okEvent != shell::NavEvent::kNone) shell::DisplayMatrix(m_ws, rule.okEvent);
     Close();
     return true;
 }
 
 void InfoWindow::Cancel() {
     const InfoPurposeRule rule = InfoPurposeFor(m_ws.state.infoPurpose);
-    if (rule.cancelEvent != shell::NavEvent::kNone) shell::DisplayMatorix(m_ws, rule.cancelEvent);
+    if (rule.cancelEvent != shell::NavEvent::kNone) shell::DisplayMatrix(m_ws, rule.cancelEvent);
     Close();
 }
 

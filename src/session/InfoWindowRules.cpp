@@ -65,7 +65,7 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             return;
         case InfoClose::SaveUnloadDataView:
             if (SaveToTarget(ws)) {
-                shell::DisplayMatorix(ws, shell::NavEvent::kDataViewToSettingMenu);
+                shell::DisplayMatrix(ws, shell::NavEvent::kDataViewToSettingMenu);
             } else if (nav != nullptr) {
                 nav->DisableScreen(Screen::frmRQ2100);
                 giveBack(Screen::frmRQ2400);
@@ -73,15 +73,15 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             return;
         case InfoClose::SaveUnloadEditorIfSaved:
             if (SaveToTarget(ws)) {
-                shell::DisplayMatorix(ws, shell::NavEvent::kLeaveProgramEditor);
+                shell::DisplayMatrix(ws, shell::NavEvent::kLeaveProgramEditor);
             } else {
                 giveBack(Screen::frmRQ3000);
             }
             return;
         case InfoClose::SaveThenAskQuit:
             if (SaveToTarget(ws) &&
-                shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgQuitQuestion, shell::kButtonsYesNo,
-                                             shell::Catalogue(kTextExit)) == shell::kAnswerYes) {
+                shell::ShowMessage(ws.hosts, kMsgQuitQuestion, shell::kButtonsYesNo,
+                                   shell::Catalogue(kTextExit)) == shell::kAnswerYes) {
                 shell::RemoveUndoFolder(ws);
                 if (nav != nullptr) nav->EndProgram();
                 return;

@@ -53,7 +53,7 @@ T Trapped(Workspace& ws, const char* label, T fallback, Body body) {
 /// Message 24 asked when `rate` is 9600: true when the user keeps the program.
 bool KeepForBaudRate(Workspace& ws, std::int32_t rate) {
     if (rate != kFastRate) return false;
-    return RQ0000fnc_nShowMsgBox(ws.hosts, kMsgResetBaudRate, kButtonsYesNo, "") != kAnswerNo;
+    return ShowMessage(ws.hosts, kMsgResetBaudRate, kButtonsYesNo, "") != kAnswerNo;
 }
 
 /// The screen that CurrentScreenId names, disabled before the baud-rate dialog.
@@ -101,10 +101,10 @@ bool SaveBeforeQuitting(Workspace& ws, Screen from) {
     SessionState& g = ws.state;
     g.exitFrom = from;
     g.infoPurpose = kPurposeSaveAndLeave;
-    if (Pfnc_nShowDisplayMatorix(ws, kDisplaySaveFile) != -1) return false;
+    if (ShowDisplay(ws, kDisplaySaveFile) != -1) return false;
     g.infoPurpose = kPurposeSaveAndQuit;
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(from);
-    Pfnc_nShowDisplayMatorix(ws, kDisplayInformation);
+    ShowDisplay(ws, kDisplayInformation);
     return true;
 }
 
@@ -129,7 +129,7 @@ Screen ScreenOfCurrentId(Workspace& ws) {
     return ScreenOfId(ws.state.currentScreenId);
 }
 
-std::int16_t COMfnc_nUnlockCommandMenu(Workspace& ws, int button, int shift) {
+std::int16_t UnlockCommandMenu(Workspace& ws, int button, int shift) {
     return Trapped<std::int16_t>(ws, "COMfnc_nUnlockCommandMenu", -1, [&]() -> std::int16_t {
         if (button != kRightButton || shift != kShiftCtrlAlt) return -1;
         if (ws.hosts.messages == nullptr) return -1;
@@ -142,7 +142,7 @@ std::int16_t COMfnc_nUnlockCommandMenu(Workspace& ws, int button, int shift) {
     });
 }
 
-std::int16_t COMfnc_nCheckMenu(Workspace& ws, MenuScreen& screen) {
+std::int16_t ShowCommandMenuMarks(Workspace& ws, MenuScreen& screen) {
     return Trapped<std::int16_t>(ws, "COMfnc_nCheckMenu", -1, [&]() -> std::int16_t {
         const SessionState& g = ws.state;
         if (!g.commandMenuUnlocked) return 0;
@@ -155,7 +155,7 @@ std::int16_t COMfnc_nCheckMenu(Workspace& ws, MenuScreen& screen) {
     });
 }
 
-void COMsub_CheckMarkPortMenu(Workspace& ws, MenuScreen& screen) {
+void MarkPortInUse(Workspace& ws, MenuScreen& screen) {
     Trapped<int>(ws, "COMsub_CheckMarkPortMenu", 0, [&] {
         for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
         const std::string& session = ws.Engine().CommSettings.deviceOverride;
@@ -204,7 +204,7 @@ void UsePortDevice(Workspace& ws, const std::string& device) {
         ws.hosts.settings->Set("COM" + std::to_string(ws.state.comPort) + "Device", device);
 }
 
-std::int16_t COMfnc_nCheckMarkMenuCommPort(Workspace& ws, MenuScreen& screen, int item) {
+std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, int item) {
     return Trapped<std::int16_t>(ws, "COMfnc_nCheckMarkMenuCommPort", -1, [&]() -> std::int16_t {
         if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
         for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
@@ -218,7 +218,7 @@ std::int16_t COMfnc_nCheckMarkMenuCommPort(Workspace& ws, MenuScreen& screen, in
     });
 }
 
-std::int16_t COMfnc_nCheckMarkMenuCommand(Workspace& ws, MenuScreen& screen, int item) {
+std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, int item) {
     return Trapped<std::int16_t>(ws, "COMfnc_nCheckMarkMenuCommand", -1, [&]() -> std::int16_t {
         SessionState& g = ws.state;
         switch (item) {
@@ -276,11 +276,10 @@ void ApplyStoredPacing(Workspace& ws) {
     ws.Engine().SetCommPacing(pacing);
 }
 
-bool COMsub_FileItemsExit(Workspace& ws) {
+bool FileExit(Workspace& ws) {
     return Trapped<bool>(ws, "COMsub_FileItemsExit", false, [&] {
         if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return false;
-        if (RQ0000fnc_nShowMsgBox(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
-            return false;
+        if (ShowMessage(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes) return false;
         RemoveUndoFolder(ws);
         return true;
     });
@@ -292,13 +291,13 @@ ExitOutcome ExitProgram(Workspace& ws, Screen from) {
         if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return ExitOutcome::Stay;
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->CommitEdits();
         if (const auto question = UnsavedWork(ws)) {
-            const int reply = RQ0000fnc_nShowMsgBox(ws.hosts, question->message,
-                                                    kButtonsYesNoCancel, question->title);
+            const int reply =
+                ShowMessage(ws.hosts, question->message, kButtonsYesNoCancel, question->title);
             if (reply == kAnswerYes)
                 return SaveBeforeQuitting(ws, from) ? ExitOutcome::Saving : ExitOutcome::Stay;
             if (reply != kAnswerNo) return ExitOutcome::Stay;
         }
-        if (RQ0000fnc_nShowMsgBox(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
+        if (ShowMessage(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
             return ExitOutcome::Stay;
         RemoveUndoFolder(ws);
         return ExitOutcome::Quit;
@@ -323,7 +322,7 @@ void MenuCommand(Workspace& ws, int code) {
                 break;
             case kMenuInformation:
                 g.infoPurpose = 7;
-                Pfnc_nShowDisplayMatorix(ws, kDisplayInformation);
+                ShowDisplay(ws, kDisplayInformation);
                 break;
             case kMenuExitAt9600:
                 if (KeepForBaudRate(ws, ws.Engine().CommSpeed)) break;
@@ -336,16 +335,16 @@ void MenuCommand(Workspace& ws, int code) {
                 } catch (const std::exception&) {
                     // The dialog opens even when the screen could not be disabled.
                 }
-                Pfnc_nShowDisplayMatorix(ws, kDisplayBaudRateDialog);
+                ShowDisplay(ws, kDisplayBaudRateDialog);
                 break;
             case kMenuSlotNo:
-                Pfnc_nShowDisplayMatorix(ws, kDisplaySlotDialog);
+                ShowDisplay(ws, kDisplaySlotDialog);
                 break;
             case kMenuCategory:
-                Pfnc_nShowDisplayMatorix(ws, kDisplayCategoryMenu);
+                ShowDisplay(ws, kDisplayCategoryMenu);
                 break;
             case kMenuVersion:
-                Pfnc_nShowDisplayMatorix(ws, kDisplayVersion);
+                ShowDisplay(ws, kDisplayVersion);
                 break;
             default:
                 break;

@@ -69,20 +69,20 @@ class MenuScreen {
 /// and Alt held, asks "Enter password." and unlocks the menu for the rest of
 /// the run when the answer is the one-letter code. 0 when unlocked now, -1
 /// otherwise (nothing changed).
-std::int16_t COMfnc_nUnlockCommandMenu(Workspace& ws, int button, int shift);
+std::int16_t UnlockCommandMenu(Workspace& ws, int button, int shift);
 
 /// Run when a screen that carries the Command menu becomes active: once
 /// unlocked, the menu is shown with marks for the flags that are on (marks
 /// are only set here, never cleared).
-std::int16_t COMfnc_nCheckMenu(Workspace& ws, MenuScreen& screen);
+std::int16_t ShowCommandMenuMarks(Workspace& ws, MenuScreen& screen);
 
 /// Marks the Serial Port item of the port in use and clears the others: the
 /// session's device (--port) when one is set, else COM1-COM4 by ComPort.
-void COMsub_CheckMarkPortMenu(Workspace& ws, MenuScreen& screen);
+void MarkPortInUse(Workspace& ws, MenuScreen& screen);
 
 /// A Serial Port item chosen: marks it, sets ComPort and stores "COMPORT".
 /// The session's device is left: the next job opens the COMn chosen.
-std::int16_t COMfnc_nCheckMarkMenuCommPort(Workspace& ws, MenuScreen& screen, int item);
+std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, int item);
 
 /// A serial port the system reports, as "Port Device..." lists it.
 struct PortInfo {
@@ -114,7 +114,7 @@ void UsePortDevice(Workspace& ws, const std::string& device);
 
 /// A Command item chosen: toggles MAINT Mode, Communication Monitor or Create
 /// Log File with its mark and side effects; other items change nothing.
-std::int16_t COMfnc_nCheckMarkMenuCommand(Workspace& ws, MenuScreen& screen, int item);
+std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, int item);
 
 /// "Fast Communication" of the Communication Settings menu: switches the
 /// engine between classic and fast pacing for the next jobs and stores the
@@ -127,7 +127,7 @@ void ApplyStoredPacing(Workspace& ws);
 /// File/Exit: message 24 when the instrument was left at 9600 bit/s (Yes
 /// keeps the program), then the quit question (message 25). True when the
 /// program is to end (the undo folder has been removed).
-bool COMsub_FileItemsExit(Workspace& ws);
+bool FileExit(Workspace& ws);
 
 /// What an exit request came to.
 enum class ExitOutcome {

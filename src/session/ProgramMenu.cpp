@@ -44,9 +44,8 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
                 case NewProgramResult::kCreated:
                     break;
                 case NewProgramResult::kNotRegistered:
-                    shell::RQ0000fnc_nShowMsgBox(ws.hosts, kMsgModelNotRegistered,
-                                                 shell::kButtonsOk,
-                                                 shell::Catalogue(kTextProgramSettingMenu));
+                    shell::ShowMessage(ws.hosts, kMsgModelNotRegistered, shell::kButtonsOk,
+                                       shell::Catalogue(kTextProgramSettingMenu));
                     EnableMenu(ws);
                     return false;
                 case NewProgramResult::kAreaTooLarge:
@@ -56,7 +55,7 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
             }
             state.dataPresent = true;
             state.source = kSourceNew;
-            shell::DisplayMatorix(ws, shell::NavEvent::kNewProgram);
+            shell::DisplayMatrix(ws, shell::NavEvent::kNewProgram);
             return true;
         }
         case ProgramMenuOption::kUpload: {
@@ -78,7 +77,7 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
         case ProgramMenuOption::kReadFile:
             // The navigation re-enables the menu when the dialog is cancelled
             // or the read fails, and opens the editor on a file read.
-            shell::DisplayMatorix(ws, shell::NavEvent::kReadProgramFile);
+            shell::DisplayMatrix(ws, shell::NavEvent::kReadProgramFile);
             return ws.state.editorOpenedFromFile;
     }
     EnableMenu(ws);

@@ -77,7 +77,7 @@ void SettingMenu::Confirm(SettingMenuOption option) {
     if (option == SettingMenuOption::kFile) {
         m_ws.state.dataSource = kSourceFile;
         DisableMenu(m_ws);
-        shell::DisplayMatorix(m_ws, shell::NavEvent::kReadParameterFile);
+        shell::DisplayMatrix(m_ws, shell::NavEvent::kReadParameterFile);
         return;
     }
     const SettingMenuJob job = JobFor(option);
@@ -87,8 +87,8 @@ void SettingMenu::Confirm(SettingMenuOption option) {
 }
 
 void SettingMenu::Cancel() {
-    shell::DisplayMatorix(m_ws, ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
-                                              : shell::NavEvent::kSettingMenuBackParameter);
+    shell::DisplayMatrix(m_ws, ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
+                                             : shell::NavEvent::kSettingMenuBackParameter);
     if (auto* nav = m_ws.hosts.navigation) nav->UnloadScreen(kScreen);
 }
 

@@ -37,8 +37,7 @@ void TopMenu::Confirm(bool parameterSetting) {
     if (!PasswordGate()) return;
     if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->DisableScreen(Screen::frmRQ2000);
     m_ws.state.settingMode = parameterSetting ? 0 : 1;
-    DisplayMatorix(m_ws,
-                   parameterSetting ? NavEvent::kParameterSetting : NavEvent::kProgramSetting);
+    DisplayMatrix(m_ws, parameterSetting ? NavEvent::kParameterSetting : NavEvent::kProgramSetting);
 }
 
 void TopMenu::SetPassword() {
@@ -52,8 +51,8 @@ void TopMenu::ChangePassword() {
 void TopMenu::MousePressed(bool cancelGesture) {
     ReadSettingFile(m_ws);
     if (!m_ws.state.passwordStored || !cancelGesture) return;
-    if (RQ0000fnc_nShowMsgBox(m_ws.hosts, kMsgCancelPassword, kButtonsOkCancel,
-                              Catalogue(kTextPasswordTitle)) != kAnswerOk)
+    if (ShowMessage(m_ws.hosts, kMsgCancelPassword, kButtonsOkCancel,
+                    Catalogue(kTextPasswordTitle)) != kAnswerOk)
         return;
     m_ws.state.storedPassword = kNoPassword;
     m_ws.state.passwordStored = false;

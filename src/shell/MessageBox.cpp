@@ -101,8 +101,8 @@ MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::str
     return box;
 }
 
-int RQ0000fnc_nShowMsgBox(const Services& hosts, int messageNumber, int buttons,
-                          const std::string& callerTitle) {
+int ShowMessage(const Services& hosts, int messageNumber, int buttons,
+                const std::string& callerTitle) {
     return ShowMsgBoxWithDetail(hosts, messageNumber, buttons, callerTitle, {});
 }
 

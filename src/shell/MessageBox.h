@@ -29,10 +29,10 @@ MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::str
 /// Shows message `messageNumber` with button set `buttons` (MsgButtons): beeps,
 /// shows the modal box through the hosts' message host and returns the answer code
 /// (MsgAnswer). Returns 0 when no message host is installed.
-int RQ0000fnc_nShowMsgBox(const Services& hosts, int messageNumber, int buttons,
-                          const std::string& callerTitle);
+int ShowMessage(const Services& hosts, int messageNumber, int buttons,
+                const std::string& callerTitle);
 
-/// RQ0000fnc_nShowMsgBox with `detail` below the message's own text, after a
+/// ShowMessage with `detail` below the message's own text, after a
 /// blank line: the particulars the fixed text cannot hold (how far a download
 /// came before it stopped). An empty detail shows the message alone.
 int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,

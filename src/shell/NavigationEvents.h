@@ -1,7 +1,7 @@
 #pragma once
 
 // The event codes the screens and their presenters hand to the navigation
-// (DisplayMatorix), one name each. The numbers are the navigation table's and
+// (DisplayMatrix), one name each. The numbers are the navigation table's and
 // show in logs and traces, so they never change. The communication engine's
 // hand-backs (41-64, 201-204, 441-449 with their follow codes) come as plain
 // codes from the job that ended and are looked up in the same table.

@@ -15,8 +15,8 @@
 #include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
 #include "comm/jobs/Jobs.h"
-#include "gui/comm/frmRQ4000.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/comm/CommunicatingDialog.h"
+#include "gui/shell/MainWindow.h"
 #include "session/Menus.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
@@ -32,7 +32,7 @@ QPushButton* Button(QWidget* parent, const char* name) {
 }
 
 /// The status bar's panel that names the line.
-QString LineText(shell::frmRQ0000& main) {
+QString LineText(shell::MainWindow& main) {
     for (QLabel* label : main.statusBar()->findChildren<QLabel*>()) {
         if (label->accessibleName() == "Line") return label->text();
     }
@@ -79,8 +79,8 @@ class CommDialogsTest : public QObject {
 void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    shell::MainWindow& main = program.Main();
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};  // "Starts communication..."
@@ -133,9 +133,9 @@ void CommDialogsTest::slotDialogOnARack() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
-    shell::DisplayMatorix(program.Ws(), 41, 0, 0);
+    shell::MainWindow& main = program.Main();
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
+    shell::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
 
     bool sawProgress = false;
@@ -188,13 +188,14 @@ void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
 void CommDialogsTest::terminateEndsAJob() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    shell::MainWindow& main = program.Main();
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     QVERIFY(comm::StartScreenJob(
         program.Engine(),
         {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload},
         shell::Screen::frmRQ2100, false));
-    auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
+    auto* progress =
+        qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
     QVERIFY(progress != nullptr);
     QVERIFY(WaitFor([&] { return progress->Progress() > 0; }));
     QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
@@ -212,8 +213,8 @@ void CommDialogsTest::terminateEndsAJob() {
 void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    shell::MainWindow& main = program.Main();
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     program.Clock().SetRate(20);
     QVERIFY(comm::StartScreenJob(
         program.Engine(),
@@ -228,7 +229,8 @@ void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
         program.Engine(),
         {comm::kJobDownload, shell::Catalogue(2403), comm::kCallerDataViewDownload},
         shell::Screen::frmRQ2400, false));
-    auto* progress = qobject_cast<comm::frmRQ4000*>(main.FindScreen(shell::Screen::frmRQ4000));
+    auto* progress =
+        qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
     QVERIFY(progress != nullptr);
     QVERIFY(WaitFor([&] {
         return program.Engine().Results().itemsWritten == 1 &&
@@ -246,7 +248,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     Program program;
     program.options.port = "/dev/ttyRQ50a";
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     gui::ScreenBase* top = main.ActiveScreen();
 
     // --port is the port of the session: the menu marks it, no COMn.
@@ -266,7 +268,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     QCOMPARE(program.Engine().CommDevice(), comm::DeviceForPort(program.Ws().hosts, 2));
 
     // After a job the status bar names the instrument it reached.
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};

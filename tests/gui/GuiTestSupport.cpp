@@ -13,7 +13,7 @@
 #include "comm/ScreenJob.h"
 #include "gui/QtHosts.h"
 #include "gui/Screens.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/shell/MainWindow.h"
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
@@ -125,19 +125,19 @@ int Program::Start() {
     const int started = m_app->Start();
     if (started == 0) {
         m_clock.onRate = [this](int rate) {
-            if (m_app && m_app->MainWindow()) m_app->MainWindow()->SetTickSpeedUp(rate);
+            if (m_app && m_app->Window()) m_app->Window()->SetTickSpeedUp(rate);
         };
         m_clock.SetRate(m_clock.Rate());
     }
     return started;
 }
 
-shell::frmRQ0000& Program::Main() {
-    return *m_app->MainWindow();
+shell::MainWindow& Program::Main() {
+    return *m_app->Window();
 }
 
 void Program::Close() {
-    if (m_app && m_app->MainWindow() != nullptr) m_app->MainWindow()->EndProgram();
+    if (m_app && m_app->Window() != nullptr) m_app->Window()->EndProgram();
     m_app.reset();
 }
 
@@ -205,7 +205,7 @@ std::shared_ptr<FileDialogAnswer> WhenFileDialog(const QString& path) {
 }
 
 gui::ScreenBase* UsableScreen(Program& program) {
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     gui::ScreenBase* active = main.ActiveScreen();
     if (active == nullptr || active->parentWidget() == nullptr) return nullptr;
     const QWidget* window = active->parentWidget();

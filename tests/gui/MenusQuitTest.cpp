@@ -14,7 +14,7 @@
 #include "comm/Engine.h"
 #include "comm/Navigation.h"
 #include "files/ParameterFile.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/shell/MainWindow.h"
 #include "parameter/ItemBlock.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
@@ -24,7 +24,7 @@ using namespace rq50::guitest;
 
 namespace {
 
-bool MenuBarShows(shell::frmRQ0000& main, const QString& title) {
+bool MenuBarShows(shell::MainWindow& main, const QString& title) {
     for (QAction* a : main.menuBar()->actions()) {
         if (a->text() == title && a->isVisible()) return true;
     }
@@ -46,8 +46,8 @@ class MenusQuitTest : public QObject {
 void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenu);
+    shell::MainWindow& main = program.Main();
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.ActiveScreen();
     QCOMPARE(setting->Id(), shell::Screen::frmRQ2100);
     QVERIFY(!MenuBarShows(main, "Command(&C)"));
@@ -64,7 +64,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     QVERIFY(program.Engine().LogFileOn);
 
     // A screen opened afterwards shows the menu with the marks of the flags.
-    shell::DisplayMatorix(program.Ws(), 41, 0, 0);
+    shell::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
     QCOMPARE(category->Id(), shell::Screen::frmRQ2200);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
@@ -121,7 +121,7 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QVERIFY(fast->isChecked());
     QVERIFY(first.Engine().Pacing().fast);
     // Another screen shows the same state in its own menu.
-    shell::Pfnc_nShowDisplayMatorix(first.Ws(), shell::kDisplaySettingMenu);
+    shell::ShowDisplay(first.Ws(), shell::kDisplaySettingMenu);
     QVERIFY(first.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     first.Close();
     {
@@ -144,7 +144,7 @@ void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
     program.standIns = false;
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     auto choose = [&](shell::Screen screen, const char* option) {
         gui::ScreenBase* s = main.FindScreen(screen);
         auto* button = s->findChild<QRadioButton*>(option);

@@ -21,8 +21,8 @@
 #include "comm/Navigation.h"
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
-#include "gui/parameter/frmRQ2400.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/parameter/DataViewScreen.h"
+#include "gui/shell/MainWindow.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "program/ProgramTypes.h"
@@ -298,7 +298,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         return m_program->appDir + QString("/walk%1.").arg(++saves) + ext;
     };
     QVERIFY(StartWork(0));
-    auto* view = qobject_cast<parameter::frmRQ2400*>(Upload());
+    auto* view = qobject_cast<parameter::DataViewScreen*>(Upload());
     QVERIFY(view != nullptr);
 
     // 10: the data view's File menu.
@@ -317,7 +317,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     // 0, which nothing sets, leads back to the data view as well.
     m_program->Ws().state.infoPurpose = 0;
     m_program->Main().DisableScreen(Screen::frmRQ2400);
-    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
+    shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     after(0, "OK", Screen::frmRQ2400);
     // 3 and 4: the print dialog's Information button.
@@ -332,7 +332,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     }
     m_program->Ws().state.infoPurpose = 4;
     m_program->Main().DisableScreen(Screen::frmRQ2800);
-    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
+    shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     after(4, "OK", Screen::frmRQ2800);
     QTest::mouseClick(Child<QPushButton>(print, "cmdCancel"), Qt::LeftButton);
@@ -340,13 +340,13 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     // 6, which nothing sets: the data view goes, the setting menu comes.
     m_program->Ws().state.infoPurpose = 6;
     m_program->Main().DisableScreen(Screen::frmRQ2400);
-    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
+    shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
     QVERIFY(CloseInformation(true));
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
     after(6, "OK", Screen::frmRQ2100);
 
     for (bool ok : {true, false}) {
-        view = qobject_cast<parameter::frmRQ2400*>(Upload());
+        view = qobject_cast<parameter::DataViewScreen*>(Upload());
         QVERIFY(view != nullptr);
         // 8: File > Exit with unsaved data, Yes, the save; No to quitting
         // gives the data view back with its menus.
@@ -448,7 +448,7 @@ void ParameterDataTest::informationWindowKeys() {
     m_program->Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
     m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
-    shell::Pfnc_nShowDisplayMatorix(m_program->Ws(), shell::kDisplayInformation);
+    shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
     auto* title1 = Child<QLineEdit>(info, "txtInfo1");

@@ -19,8 +19,8 @@
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "comm/jobs/Jobs.h"
-#include "gui/parameter/frmRQ2300.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/parameter/OnlineParameterScreen.h"
+#include "gui/shell/MainWindow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
@@ -119,7 +119,7 @@ QString ParameterOnlineTest::Cell(int row, int col) const {
 }
 
 gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
-    shell::frmRQ0000& main = m_program->Main();
+    shell::MainWindow& main = m_program->Main();
     gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
     QTest::mouseClick(Child<QPushButton>(top, "cmdOK"), Qt::LeftButton);
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
@@ -137,7 +137,7 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
 }
 
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
-    shell::frmRQ0000& main = m_program->Main();
+    shell::MainWindow& main = m_program->Main();
     gui::ScreenBase* menu = main.FindScreen(Screen::frmRQ2200);
     QTest::mouseClick(Child<QRadioButton>(menu, QString("optMenu%1").arg(category).toLatin1()),
                       Qt::LeftButton);
@@ -184,7 +184,7 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
     QVERIFY(Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
 
-    auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
+    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
     // "3 rows forward", from the Next menu.
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
@@ -332,7 +332,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     m_program->Engine().MonitorOn = true;
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
-    auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
+    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
     auto* readStop = Child<QPushButton>(m_page, "cmdReadStop");
     auto* log = Child<QTableWidget>(m_page, "ssLog");
     QVERIFY(Child<QWidget>(m_page, "fraHideDisp")->isVisible());
@@ -399,7 +399,7 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
 void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* screen = qobject_cast<parameter::frmRQ2300*>(m_page);
+    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
     m_program->App().DemoInstrument()->Faults().drop.all = true;
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();

@@ -9,9 +9,9 @@
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "files/SettingFile.h"
-#include "gui/comm/frmRQ4300.h"
-#include "gui/shell/frmRQ0000.h"
-#include "gui/shell/frmRQ2000.h"
+#include "gui/comm/PasswordDialog.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/TopMenuScreen.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 #include "sim/Instrument.h"
@@ -43,7 +43,7 @@ class PasswordTest : public QObject {
 void PasswordTest::fieldsTakeFourMaskedDigits() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    comm::frmRQ4300 dialog(program.Ws(), 0, &program.Main());
+    comm::PasswordDialog dialog(program.Ws(), 0, &program.Main());
     QLineEdit* first = Field(&dialog, "txtPassword1");
     QCOMPARE(first->echoMode(), QLineEdit::Password);
     QTest::keyClicks(first, "1a2-3.45");
@@ -54,7 +54,7 @@ void PasswordTest::fieldsTakeFourMaskedDigits() {
     QVERIFY(Field(&dialog, "txtPassword2")->isVisibleTo(&dialog));
     QCOMPARE(dialog.windowTitle(), QString("Set/Change Password"));
 
-    comm::frmRQ4300 entry(program.Ws(), 2, &program.Main());
+    comm::PasswordDialog entry(program.Ws(), 2, &program.Main());
     QCOMPARE(entry.windowTitle(), QString("Password Entry"));
     QVERIFY(!Field(&entry, "txtPassword2")->isVisibleTo(&entry));
     QCOMPARE(Field(&entry, "txtPassword1")->accessibleName(), QString("Password"));
@@ -63,7 +63,7 @@ void PasswordTest::fieldsTakeFourMaskedDigits() {
 void PasswordTest::setThenEnterBeforeWork() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
 
     // Set: a mismatch keeps the dialog; a match stores "12" and two blanks.
     WhenModal("frmRQ4300", [&](QWidget* dialog) {
@@ -103,7 +103,7 @@ void PasswordTest::cancelOrWrongEntryAtTheTopMenu() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("4\0003\0002\0001\000", 8));
     file.close();
-    auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
     shell::UpdatePasswordMenu(program.Ws());
     QVERIFY(top->mnuPasswordChange->isEnabled());
 
@@ -152,7 +152,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("4\0003\0002\0001\000", 8));
     file.close();
-    auto* top = static_cast<shell::frmRQ2000*>(program.Main().ActiveScreen());
+    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
     WhenModal("frmRQ4300", [](QWidget* dialog) {
         QTest::keyClicks(Field(dialog, "txtPassword1"), "1111");
         Ok(dialog);

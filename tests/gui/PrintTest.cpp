@@ -27,9 +27,9 @@
 #include "files/ProgramFile.h"
 #include "gui/ReportOutput.h"
 #include "gui/Screens.h"
-#include "gui/print/frmRQ2800.h"
-#include "gui/print/frmRQ2900.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/print/PrintDialog.h"
+#include "gui/print/PrintPreviewWindow.h"
+#include "gui/shell/MainWindow.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
 
@@ -114,23 +114,22 @@ files::ParameterFileRecord ManyItems() {
 }
 
 /// The parameter data view stands in for the screen that opens the dialog.
-print::frmRQ2800* OpenPrintDialog(Program& program, shell::Screen from) {
-    shell::frmRQ0000& main = program.Main();
+print::PrintDialog* OpenPrintDialog(Program& program, shell::Screen from) {
+    shell::MainWindow& main = program.Main();
     shell::Workspace& ws = program.Ws();
     program.App().Screens().makers.Register(
         from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
-    shell::Pfnc_nShowDisplayMatorix(ws, from == shell::Screen::frmRQ3000
-                                            ? shell::kDisplayProgramEditor
-                                            : shell::kDisplayDataView);
+    shell::ShowDisplay(ws, from == shell::Screen::frmRQ3000 ? shell::kDisplayProgramEditor
+                                                            : shell::kDisplayDataView);
     gui::PrintFromScreen(ws, from);
-    return qobject_cast<print::frmRQ2800*>(main.FindScreen(shell::Screen::frmRQ2800));
+    return qobject_cast<print::PrintDialog*>(main.FindScreen(shell::Screen::frmRQ2800));
 }
 
 QPushButton* Button(QWidget* screen, const char* name) {
     return Child<QPushButton>(screen, name);
 }
 
-void TypeZoom(print::frmRQ2900* preview, const QString& text) {
+void TypeZoom(print::PrintPreviewWindow* preview, const QString& text) {
     QLineEdit* edit = preview->cboZoom()->lineEdit();
     edit->setFocus();
     edit->selectAll();
@@ -139,7 +138,7 @@ void TypeZoom(print::frmRQ2900* preview, const QString& text) {
     QTest::keyClick(edit, Qt::Key_Return);
 }
 
-bool Enabled(shell::frmRQ0000& main, shell::Screen screen) {
+bool Enabled(shell::MainWindow& main, shell::Screen screen) {
     QWidget* widget = main.FindScreen(screen);
     return widget != nullptr && widget->parentWidget()->isEnabled();
 }
@@ -252,8 +251,8 @@ void PrintTest::noPrinterOffersAPdfFile() {
     program.messages.boxes.clear();
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
     QVERIFY(program.messages.boxes.empty());
-    auto* preview =
-        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
+        program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     QVERIFY(preview->vspData()->pageCount() >= 1);
 
@@ -305,8 +304,8 @@ void PrintTest::previewZoomRules() {
     auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    auto* preview =
-        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
+        program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2800));
     QCOMPARE(preview->windowTitle(), QString("Print Preview"));
@@ -350,8 +349,8 @@ void PrintTest::previewPagesOfALongReport() {
     auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
     QVERIFY(dialog != nullptr);
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    auto* preview =
-        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
+        program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     const int pages = preview->vspData()->pageCount();
     QVERIFY(pages >= 3);
@@ -384,13 +383,13 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
         return new StandInScreen(shell::Screen::frmRQ3100, program.Ws(),
                                  comm::kCallerProgramEditor);
     });
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayErrorList);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayErrorList);
     program.Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
                                    {"P02", "GO99", "Invalid jump address."}};
     // What the error window's Print does.
-    shell::DisplayMatorix(program.Ws(), shell::NavEvent::kPrintErrorList);
-    auto* preview =
-        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    shell::DisplayMatrix(program.Ws(), shell::NavEvent::kPrintErrorList);
+    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
+        program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ3100));
 
@@ -409,7 +408,7 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     program.App().Screens().makers.Register(shell::Screen::frmRQ2700, [&program] {
         return new StandInScreen(shell::Screen::frmRQ2700, program.Ws(), comm::kCallerDataView3);
     });
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
     comm::jobs::DownloadCheckEntry entry;
     entry.ma = 3;
     entry.mb = 5;
@@ -418,7 +417,8 @@ void PrintTest::errorListAndCheckListGoToThePreview() {
     entry.setData = "1A2C    ";
     program.Engine().Results().downloadCheck = {entry};
     gui::PrintFromScreen(program.Ws(), shell::Screen::frmRQ2700);
-    preview = qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    preview = qobject_cast<print::PrintPreviewWindow*>(
+        program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2700));
     QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
@@ -454,8 +454,8 @@ void PrintTest::programReportThroughThePreview() {
     QVERIFY(dialog != nullptr);
     QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
     QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    auto* preview =
-        qobject_cast<print::frmRQ2900*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
+        program.Main().FindScreen(shell::Screen::frmRQ2900));
     QVERIFY(preview != nullptr);
     const QString pdf = program.appDir + "/program.pdf";
     NamedFile named(pdf.toStdString());
@@ -478,20 +478,20 @@ void PrintTest::printButtonsOfTheParameterScreens() {
     program.Ws().state.settingMode = 0;
 
     // The data view's Print option opens the print dialog; Cancel goes back.
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDataViewFile);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayDataViewFile);
     QWidget* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     Child<QRadioButton>(view, "optFile3")->setChecked(true);
     QTest::mouseClick(Button(view, "cmdOK"), Qt::LeftButton);
     auto* dialog =
-        qobject_cast<print::frmRQ2800*>(program.Main().FindScreen(shell::Screen::frmRQ2800));
+        qobject_cast<print::PrintDialog*>(program.Main().FindScreen(shell::Screen::frmRQ2800));
     QVERIFY(dialog != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2400));
     QTest::mouseClick(Button(dialog, "cmdCancel"), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2400); }));
 
     // The download check's Print shows the list in the preview.
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
     QWidget* check = program.Main().FindScreen(shell::Screen::frmRQ2700);
     QVERIFY(check != nullptr);
     QTest::mouseClick(Button(check, "cmdPrint"), Qt::LeftButton);

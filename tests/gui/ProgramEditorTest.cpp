@@ -25,8 +25,8 @@
 #include "files/ProgramFile.h"
 #include "gui/CellGridView.h"
 #include "gui/Screens.h"
-#include "gui/program/frmRQ3000.h"
-#include "gui/shell/frmRQ0000.h"
+#include "gui/program/ProgramEditorWindow.h"
+#include "gui/shell/MainWindow.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
 #include "session/FileDialog.h"
@@ -45,7 +45,7 @@ using shell::Screen;
 namespace {
 
 struct Editor {
-    program::frmRQ3000* screen = nullptr;
+    program::ProgramEditorWindow* screen = nullptr;
     gui::CellGridView* program = nullptr;
     gui::CellGridView* consts = nullptr;
     QPushButton* Button(int i) const {
@@ -55,7 +55,7 @@ struct Editor {
 
 Editor Find(Program& p) {
     Editor e;
-    e.screen = qobject_cast<program::frmRQ3000*>(p.Main().FindScreen(Screen::frmRQ3000));
+    e.screen = qobject_cast<program::ProgramEditorWindow*>(p.Main().FindScreen(Screen::frmRQ3000));
     if (e.screen != nullptr) {
         e.program = e.screen->View(GridId::kProgram);
         e.consts = e.screen->View(GridId::kConst);
@@ -70,7 +70,7 @@ void OpenProgramMenu(Program& p) {
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
     p.Ws().state.settingMode = 1;
-    shell::Pfnc_nShowDisplayMatorix(p.Ws(), shell::kDisplaySettingMenuProgram);
+    shell::ShowDisplay(p.Ws(), shell::kDisplaySettingMenuProgram);
     QVERIFY(program::ProgramMenuLoad(p.Ws()));
 }
 

@@ -26,12 +26,12 @@
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
 #include "gui/FitWindow.h"
-#include "gui/comm/frmRQ4100.h"
-#include "gui/comm/frmRQ4300.h"
-#include "gui/program/frmRQ3000.h"
-#include "gui/shell/frmRQ0000.h"
-#include "gui/shell/frmRQ0100.h"
-#include "gui/shell/frmRQ0200.h"
+#include "gui/comm/PasswordDialog.h"
+#include "gui/comm/SlotNumberDialog.h"
+#include "gui/program/ProgramEditorWindow.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/TitleScreen.h"
+#include "gui/shell/VersionWindow.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "print/PrintDialogRules.h"
@@ -76,7 +76,7 @@ void Settle() {
 }
 
 /// The main window with an open menu of its menu bar drawn where it drops.
-QImage WithOpenMenu(shell::frmRQ0000& main, int menuIndex) {
+QImage WithOpenMenu(shell::MainWindow& main, int menuIndex) {
     QAction* action = main.menuBar()->actions().value(menuIndex);
     QMenu* menu = action ? action->menu() : nullptr;
     QImage image = WithCaption(&main);
@@ -105,7 +105,7 @@ void ModalShot(const char* className, const char* name) {
 /// The print dialog and the preview of a parameter report of some pages.
 void PrintScreens(Program& program) {
     shell::Workspace& ws = program.Ws();
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     auto record = files::test::SampleParameterRecord();
     for (int mb = 2; mb < 40; ++mb) {
         record.items.insert(record.items.begin() + mb,
@@ -119,12 +119,12 @@ void PrintScreens(Program& program) {
                static_cast<std::streamsize>(bytes.size()));
     files::ReadParameterFile(ws, path);
     ws.state.settingMode = 0;
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayPrintDialog);
+    shell::ShowDisplay(ws, shell::kDisplayPrintDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ2800_print_dialog");
 
     ws.printAreas = print::PrintAreas{};
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayPrintPreview);
+    shell::ShowDisplay(ws, shell::kDisplayPrintPreview);
     if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::frmRQ2900))) {
         preview->showMaximized();
     }
@@ -134,11 +134,11 @@ void PrintScreens(Program& program) {
 
 /// The online path: setting menu, category menu, the SET page with an item
 /// opened, and the DISPLAY page with the communication monitor.
-void ParameterScreens(Program& program, shell::frmRQ0000& main) {
+void ParameterScreens(Program& program, shell::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
     auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplaySettingMenu);
+    shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
@@ -184,10 +184,10 @@ void ParameterScreens(Program& program, shell::frmRQ0000& main) {
 /// The data path: the data view of an upload, its content list, the
 /// information window and the check list of a download whose value the
 /// instrument clamped.
-void DataScreens(Program& program, shell::frmRQ0000& main) {
+void DataScreens(Program& program, shell::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplaySettingMenu);
+    shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
     setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
@@ -205,7 +205,7 @@ void DataScreens(Program& program, shell::frmRQ0000& main) {
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
     ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
     ws.state.infoPurpose = 10;
-    shell::Pfnc_nShowDisplayMatorix(ws, shell::kDisplayInformation);
+    shell::ShowDisplay(ws, shell::kDisplayInformation);
     Settle();
     Save(WithCaption(&main), "frmRQ2600_information");
     QTest::mouseClick(
@@ -234,16 +234,16 @@ void ProgramShots() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     if (program.Start() != 0) return;
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     program.Ws().state.settingMode = 1;
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenuProgram);
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     rq50::program::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};
     rq50::program::ProgramMenuConfirm(program.Ws(), rq50::program::ProgramMenuOption::kUpload);
     WaitFor([&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::frmRQ3000); },
             60000);
-    auto* editor =
-        qobject_cast<rq50::program::frmRQ3000*>(main.FindScreen(shell::Screen::frmRQ3000));
+    auto* editor = qobject_cast<rq50::program::ProgramEditorWindow*>(
+        main.FindScreen(shell::Screen::frmRQ3000));
     if (editor == nullptr) return;
     gui::SubWindowOf(editor)->move(0, 0);
     Settle();
@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_folder);
 
     {
-        shell::frmRQ0100 title;
+        shell::TitleScreen title;
         title.show();
         Settle();
         Save(title.grab().toImage(), "frmRQ0100_title");
@@ -280,7 +280,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "rq50-screenshots: the program did not start\n");
         return 1;
     }
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     // The main window as a user first sees it: filling the screen.
     Settle();
     Save(WithCaption(&main), "frmRQ2000_top_menu");
@@ -288,14 +288,14 @@ int main(int argc, char** argv) {
     Save(WithOpenMenu(main, 3), "frmRQ2000_password_menu");
 
     ModalShot("frmRQ0200", "frmRQ0200_version");
-    shell::frmRQ0200::Run(program.Ws(), &main);
+    shell::VersionWindow::Run(program.Ws(), &main);
 
     ModalShot("frmRQ4300", "frmRQ4300_set_password");
-    comm::frmRQ4300::Run(program.Ws(), &main, 0);
+    comm::PasswordDialog::Run(program.Ws(), &main, 0);
     ModalShot("frmRQ4300", "frmRQ4300_password_entry");
-    comm::frmRQ4300::Run(program.Ws(), &main, 2);
+    comm::PasswordDialog::Run(program.Ws(), &main, 2);
     ModalShot("frmRQ4100", "frmRQ4100_slot");
-    comm::frmRQ4100::Ask(program.Ws(), &main);
+    comm::SlotNumberDialog::Ask(program.Ws(), &main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
     comm::StartScreenJob(program.Engine(),
@@ -309,7 +309,7 @@ int main(int argc, char** argv) {
     WaitFor([&] { return !program.Engine().CommBusy; });
     program.messages.boxes.clear();
 
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayBaudRateDialog);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
     main.UnloadScreen(shell::Screen::frmRQ4200);

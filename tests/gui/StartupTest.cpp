@@ -32,12 +32,12 @@
 #include "comm/jobs/Jobs.h"
 #include "files/ParameterFile.h"
 #include "gui/ScreenBase.h"
-#include "gui/comm/frmRQ4100.h"
-#include "gui/comm/frmRQ4300.h"
-#include "gui/program/frmRQ3000.h"
-#include "gui/shell/frmRQ0000.h"
-#include "gui/shell/frmRQ0200.h"
-#include "gui/shell/frmRQ2000.h"
+#include "gui/comm/PasswordDialog.h"
+#include "gui/comm/SlotNumberDialog.h"
+#include "gui/program/ProgramEditorWindow.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/TopMenuScreen.h"
+#include "gui/shell/VersionWindow.h"
 #include "session/Menus.h"
 #include "session/ProgramMenu.h"
 #include "shell/Catalogue.h"
@@ -57,7 +57,7 @@ QRect InArea(const QWidget* widget, const QMdiArea* area) {
 /// Every shown sub-window lies wholly inside the MDI area, and every enabled
 /// button in it can be seen there: at once, or (`scrolling`) after its
 /// window has scrolled to it. Returns what is out of reach.
-QStringList OutOfReach(shell::frmRQ0000& main, bool scrolling) {
+QStringList OutOfReach(shell::MainWindow& main, bool scrolling) {
     QStringList out;
     if (!main.screen()->availableGeometry().contains(main.frameGeometry()))
         out << QStringLiteral("the main window is %1 wide").arg(main.frameGeometry().width());
@@ -147,7 +147,7 @@ void StartupTest::missingConfigurationEndsTheStart() {
     QCOMPARE(int(box.icon), icon);
     QVERIFY(QString::fromStdString(box.title).startsWith("RQ50  "));
     QVERIFY(QString::fromStdString(box.title).endsWith(file));
-    QVERIFY(program.App().MainWindow() == nullptr || !program.App().MainWindow()->isVisible());
+    QVERIFY(program.App().Window() == nullptr || !program.App().Window()->isVisible());
 }
 
 void StartupTest::unusableDemoInstrumentEndsTheStart_data() {
@@ -174,7 +174,7 @@ void StartupTest::unusableDemoInstrumentEndsTheStart() {
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     const QString text = QString::fromStdString(program.messages.boxes.front().text);
     QVERIFY2(text.contains(file) && text.contains(why) && !text.contains("_ERR"), qPrintable(text));
-    QVERIFY(program.App().MainWindow() == nullptr || !program.App().MainWindow()->isVisible());
+    QVERIFY(program.App().Window() == nullptr || !program.App().Window()->isVisible());
 }
 
 void StartupTest::secondInstanceIsRefused() {
@@ -195,7 +195,7 @@ void StartupTest::secondInstanceIsRefused() {
 void StartupTest::topMenuInsideTheMainWindow() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     QCOMPARE(main.windowTitle(), QString("MODEL:RQ50 - [NewFile]"));
     auto* top = main.ActiveScreen();
     QVERIFY(top != nullptr);
@@ -210,7 +210,7 @@ void StartupTest::topMenuInsideTheMainWindow() {
     QCOMPARE(menus,
              (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password"}));
     QVERIFY(!top->Std().mnuPort->isEnabled());
-    auto* topMenu = static_cast<shell::frmRQ2000*>(top);
+    auto* topMenu = static_cast<shell::TopMenuScreen*>(top);
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());
     QVERIFY(!topMenu->mnuPasswordChange->isEnabled());
     // Every control is reachable by its caption.
@@ -307,7 +307,7 @@ void StartupTest::everyScreenInsideTheArea() {
     program.standIns = false;
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     // A 1024x768 screen shows every screen whole; at twice the scale a
     // screen may need scrolling, but nothing is out of reach.
     const bool scrolling = main.screen()->availableGeometry().width() < 1000;
@@ -335,7 +335,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("top menu");
 
     // The baud-rate dialog shows its model and rates whole.
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayBaudRateDialog);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);
     check("baud rate");
     if (QWidget* baud = main.FindScreen(Screen::frmRQ4200)) {
         for (const char* name : {"lblModel", "opt1200", "opt9600"}) {
@@ -384,7 +384,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("content list");
     main.UnloadScreen(Screen::frmRQ2500);
     program.Ws().state.infoPurpose = 10;
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayInformation);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayInformation);
     check("information");
     main.UnloadScreen(Screen::frmRQ2600);
     comm::jobs::DownloadCheckEntry entry;
@@ -394,12 +394,12 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.sentData = "+200.00 ";
     entry.setData = "+150.00 ";
     program.Engine().Results().downloadCheck = {entry};
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayDownloadCheck);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
     check("download check");
     main.UnloadScreen(Screen::frmRQ2700);
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayPrintDialog);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayPrintDialog);
     check("print dialog");
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplayPrintPreview);
+    shell::ShowDisplay(program.Ws(), shell::kDisplayPrintPreview);
     check("print preview");
     main.UnloadScreen(Screen::frmRQ2900);
     main.UnloadScreen(Screen::frmRQ2800);
@@ -408,10 +408,10 @@ void StartupTest::everyScreenInsideTheArea() {
 
     // The program editor and the error list of its command check.
     program.Ws().state.settingMode = 1;
-    shell::Pfnc_nShowDisplayMatorix(program.Ws(), shell::kDisplaySettingMenuProgram);
+    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     QVERIFY(program::ProgramMenuLoad(program.Ws()));
     program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
-    auto* editor = qobject_cast<program::frmRQ3000*>(main.FindScreen(Screen::frmRQ3000));
+    auto* editor = qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::frmRQ3000));
     QVERIFY(editor != nullptr);
     check("program editor");
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
@@ -428,9 +428,9 @@ void StartupTest::everyScreenInsideTheArea() {
             problems << DialogOutOfReach(shown);
             shown->close();
         });
-        if (QByteArray(dialog) == "frmRQ0200") shell::frmRQ0200::Run(program.Ws(), &main);
-        if (QByteArray(dialog) == "frmRQ4300") comm::frmRQ4300::Run(program.Ws(), &main, 0);
-        if (QByteArray(dialog) == "frmRQ4100") comm::frmRQ4100::Ask(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ0200") shell::VersionWindow::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ4300") comm::PasswordDialog::Run(program.Ws(), &main, 0);
+        if (QByteArray(dialog) == "frmRQ4100") comm::SlotNumberDialog::Ask(program.Ws(), &main);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
@@ -443,7 +443,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     program.options.settingsFile.clear();
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::frmRQ0000& main = program.Main();
+    shell::MainWindow& main = program.Main();
     const QDir app(program.appDir);
     QVERIFY(app.exists("User/PARAMETER"));
     QVERIFY(app.exists("User/PROGRAM"));
@@ -451,12 +451,12 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     // Create Log File: a log that cannot be written is said at once.
     QVERIFY(app.mkpath("User/RQ50.Log"));
     gui::ScreenBase* top = main.ActiveScreen();
-    shell::COMfnc_nCheckMarkMenuCommand(program.Ws(), *top, shell::kItemLogFile);
+    shell::ToggleCommandItem(program.Ws(), *top, shell::kItemLogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     QVERIFY(QString::fromStdString(program.messages.boxes[0].text).contains("RQ50.Log"));
     QVERIFY(app.rmdir("User/RQ50.Log"));
-    shell::COMfnc_nCheckMarkMenuCommand(program.Ws(), *top, shell::kItemLogFile);
-    shell::COMfnc_nCheckMarkMenuCommand(program.Ws(), *top, shell::kItemLogFile);
+    shell::ToggleCommandItem(program.Ws(), *top, shell::kItemLogFile);
+    shell::ToggleCommandItem(program.Ws(), *top, shell::kItemLogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
 
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,

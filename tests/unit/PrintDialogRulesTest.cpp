@@ -103,14 +103,14 @@ TEST(PrinterCheckRule, NoPrinterOffersAPdfFileInstead) {
     FakePrinter printer;
     printer.name = "Office";
     shell::testing::RecordingMessages messages;
-    EXPECT_EQ(P_CheckPrintDevice(printer, messages), PrinterCheck::Ready);
+    EXPECT_EQ(CheckPrintDevice(printer, messages), PrinterCheck::Ready);
     EXPECT_TRUE(messages.boxes.empty());
 
     // No printer and no reason from the platform: our own text, then the
     // question; No prints nothing.
     printer.name.clear();
     messages.answers = {shell::kAnswerNo};
-    EXPECT_EQ(P_CheckPrintDevice(printer, messages), PrinterCheck::NoPrinter);
+    EXPECT_EQ(CheckPrintDevice(printer, messages), PrinterCheck::NoPrinter);
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].text, "No printer is available.\n\n" + shell::Catalogue(2837));
     EXPECT_EQ(messages.boxes[0].buttons, shell::kButtonsYesNo);
@@ -120,7 +120,7 @@ TEST(PrinterCheckRule, NoPrinterOffersAPdfFileInstead) {
     // The platform's reason stands first; Yes asks for the PDF file.
     printer.reason = "The print spooler is not running.";
     messages.answers = {shell::kAnswerYes};
-    EXPECT_EQ(P_CheckPrintDevice(printer, messages), PrinterCheck::SaveAsPdf);
+    EXPECT_EQ(CheckPrintDevice(printer, messages), PrinterCheck::SaveAsPdf);
     EXPECT_EQ(messages.boxes[1].text.rfind(printer.reason + "\n\n", 0), 0u);
 }
 

@@ -297,7 +297,7 @@ TEST_F(ProgramEditorTest, InsertNeedsAFreeLastRow) {
 
     CellGrid full(64, 3);
     for (int r = 1; r <= 64; ++r) full.Set(r, 1, "NOP");
-    EXPECT_FALSE(Msub_Insert(ws.hosts, full, 1));
+    EXPECT_FALSE(InsertBlankRow(ws.hosts, full, 1));
     EXPECT_EQ(MessageTexts().back(), "You cannot increase rows any more.");
 
     editor.FocusGrid(GridId::kConst);

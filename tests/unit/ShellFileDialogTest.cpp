@@ -60,7 +60,7 @@ TEST_F(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
         readPath = p;
         return true;
     };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogOpen, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogOpen, dialog, actions), -1);
     EXPECT_EQ(dialog.shown.size(), 3u);
     EXPECT_EQ(dialog.shown[0].title, "Select File");
     EXPECT_EQ(dialog.shown[0].filter, "Parameter File(*.7pa)|*.7pa");
@@ -70,12 +70,12 @@ TEST_F(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
 
     // Cancel: 0 and no message; a failed read: 1.
     dialog.script = {std::nullopt};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogOpen, dialog, actions), 0);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogOpen, dialog, actions), 0);
     EXPECT_TRUE(scope.messages.boxes.empty());
     ws.state.settingMode = 1;
     dialog.script = {Choice("P.7pr")};
     actions.readFile = [](const std::string&, const std::string&) { return false; };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogOpen, dialog, actions), 1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogOpen, dialog, actions), 1);
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
     // The caption still names the data in memory, not the file that failed.
     EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [PUMP.7pa]");
@@ -88,7 +88,7 @@ TEST_F(FileDialog, SaveComesBackUntilANameIsAccepted) {
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ.7pa"), Choice("Caf\xe9.7pa"),
                      Choice("ABCDEFGHIJKLMNOP.7pa")};
     actions.lastItemIndex = [] { return std::int64_t{10}; };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), -1);
     ASSERT_EQ(scope.messages.boxes.size(), 2u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Enter a file name within 16 alphanumeric characters.");
     EXPECT_EQ(scope.messages.boxes[0].title, "Save As");
@@ -106,7 +106,7 @@ TEST_F(FileDialog, SaveComesBackUntilANameIsAccepted) {
     space.free = 10 * 40 + 749;
     dialog.script = {Choice("B.7pa"), std::nullopt};
     scope.navigation.calls.clear();
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), 0);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), 0);
     EXPECT_EQ(scope.messages.boxes.back().text,
               "Lack of free disk space. Increase disk capacity or prepare a new disk.");
     EXPECT_TRUE(scope.navigation.calls.empty());
@@ -118,18 +118,18 @@ TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     // A name typed without extension gets the filter's; one with an
     // extension is kept as typed.
     dialog.script = {Choice("pump1")};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), -1);
     EXPECT_EQ(SaveTargetPath(ws), "/data/pump1.7pa");
     EXPECT_EQ(ws.state.currentFileTitle, "pump1.7pa");
     EXPECT_EQ(dialog.shown[0].initialName, "");
     ws.state.settingMode = 1;
     dialog.script = {Choice("mix.7PR")};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), -1);
     EXPECT_EQ(SaveTargetPath(ws), "/data/mix.7PR");
     // The length rule sees the name with its extension: 16 + ".7pr" passes,
     // 17 without an extension does not.
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ"), std::nullopt};
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions), 0);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), 0);
     EXPECT_EQ(scope.messages.boxes.back().text,
               "Enter a file name within 16 alphanumeric characters.");
     std::string csv;
@@ -138,14 +138,14 @@ TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
         csv = path;
         return true;
     };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogCsv, dialog, actions), -1);
     EXPECT_EQ(csv, "/data/report.csv");
 
     // Save of data that came from a file starts at that file, under its name.
     const auto folder = std::filesystem::temp_directory_path();
     ws.state.currentFilePath = (folder / "line3.7pr").string();
     dialog.script = {std::nullopt};
-    RQ0000fnc_nShowDiaLog(ws, kDialogSave, dialog, actions);
+    ShowFileDialog(ws, kDialogSave, dialog, actions);
     EXPECT_EQ(dialog.shown.back().startFolder, (folder / "line3.7pr").parent_path().string());
     EXPECT_EQ(dialog.shown.back().initialName, "line3.7pr");
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
@@ -158,11 +158,11 @@ TEST_F(FileDialog, CsvWritesTheChosenFile) {
         written = p;
         return true;
     };
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogCsv, dialog, actions), -1);
     EXPECT_EQ(written, "/data/R.csv");
     EXPECT_FALSE(dialog.shown[0].fileMustExist);
     EXPECT_EQ(dialog.shown[0].filter, "CSV File(*.csv)|*.csv");
-    EXPECT_EQ(RQ0000fnc_nShowDiaLog(ws, kDialogPrint, dialog, actions), -1);
+    EXPECT_EQ(ShowFileDialog(ws, kDialogPrint, dialog, actions), -1);
     EXPECT_EQ(dialog.shown.size(), 1u);
 }
 

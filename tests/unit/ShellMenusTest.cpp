@@ -71,35 +71,35 @@ class Menus : public ::testing::Test {
 
 TEST_F(Menus, CommandMenuUnlocksOnlyWithTheGestureAndTheLetter) {
     messages.input = "q";
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kLeftButton, kShiftCtrlAlt), -1);
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, 3), -1);
+    EXPECT_EQ(UnlockCommandMenu(ws, kLeftButton, kShiftCtrlAlt), -1);
+    EXPECT_EQ(UnlockCommandMenu(ws, kRightButton, 3), -1);
     EXPECT_TRUE(messages.prompts.empty());
 
     for (const char* wrong : {"x", "QQ", ""}) {
         messages.input = wrong;
-        EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), -1) << wrong;
+        EXPECT_EQ(UnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), -1) << wrong;
     }
     messages.input.reset();  // cancelled
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), -1);
+    EXPECT_EQ(UnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), -1);
     EXPECT_FALSE(ws.state.commandMenuUnlocked);
     EXPECT_EQ(messages.prompts.front(), "Enter password.|Pass Word");
 
     messages.input = "q";
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), 0);
+    EXPECT_EQ(UnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), 0);
     EXPECT_TRUE(ws.state.commandMenuUnlocked);
     messages.input = "Q";
-    EXPECT_EQ(COMfnc_nUnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), 0);
+    EXPECT_EQ(UnlockCommandMenu(ws, kRightButton, kShiftCtrlAlt), 0);
 }
 
 TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
     ws.state.maintMode = true;
-    COMfnc_nCheckMenu(ws, screen);
+    ShowCommandMenuMarks(ws, screen);
     EXPECT_FALSE(screen.commandVisible.has_value());
 
     ws.state.commandMenuUnlocked = true;
     engine.LogFileOn = true;
     screen.commandMarks[kItemMonitor] = true;  // left over: never cleared here
-    COMfnc_nCheckMenu(ws, screen);
+    ShowCommandMenuMarks(ws, screen);
     EXPECT_EQ(screen.commandVisible, true);
     EXPECT_EQ(
         screen.commandMarks,
@@ -107,17 +107,17 @@ TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
 }
 
 TEST_F(Menus, PortChoiceMarksStoresAndIsReadBack) {
-    COMsub_CheckMarkPortMenu(ws, screen);
+    MarkPortInUse(ws, screen);
     EXPECT_EQ(screen.portMarks,
               (std::map<int, bool>{{10, true}, {20, false}, {30, false}, {40, false}}));
 
-    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(ws, screen, kItemCom3), 0);
+    EXPECT_EQ(ChoosePortItem(ws, screen, kItemCom3), 0);
     EXPECT_EQ(screen.portMarks,
               (std::map<int, bool>{{10, false}, {20, false}, {30, true}, {40, false}}));
     EXPECT_EQ(ws.state.comPort, 3);
     EXPECT_EQ(settings.Get("COMPORT"), "3");
 
-    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(ws, screen, 25), -1);
+    EXPECT_EQ(ChoosePortItem(ws, screen, 25), -1);
     EXPECT_EQ(ws.state.comPort, 3);
 }
 
@@ -127,7 +127,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
         std::string session;
     } menus;
     engine.CommSettings.deviceOverride = "/dev/pts/7";
-    COMsub_CheckMarkPortMenu(ws, menus);
+    MarkPortInUse(ws, menus);
     EXPECT_EQ(menus.session, "/dev/pts/7");
     EXPECT_EQ(menus.portMarks,
               (std::map<int, bool>{{10, false}, {20, false}, {30, false}, {40, false}}));
@@ -148,7 +148,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
     UsePortDevice(ws, "/dev/ttyUSB0");
     EXPECT_EQ(engine.CommDevice(), "/dev/ttyUSB0");
     EXPECT_FALSE(settings.Get("COM1Device"));
-    EXPECT_EQ(COMfnc_nCheckMarkMenuCommPort(ws, menus, kItemCom2), 0);
+    EXPECT_EQ(ChoosePortItem(ws, menus, kItemCom2), 0);
     EXPECT_EQ(menus.session, "");
     UsePortDevice(ws, "/dev/ttyACM0");
     EXPECT_EQ(settings.Get("COM2Device"), "/dev/ttyACM0");
@@ -156,39 +156,39 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
 }
 
 TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
-    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemMaintMode);
-    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemMaintMode);
+    ToggleCommandItem(ws, screen, kItemMaintMode);
+    ToggleCommandItem(ws, screen, kItemMaintMode);
     EXPECT_EQ(screen.maintCalls, (std::vector<bool>{true, false}));
     EXPECT_FALSE(ws.state.maintMode);
 
-    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemMonitor);
+    ToggleCommandItem(ws, screen, kItemMonitor);
     EXPECT_TRUE(engine.MonitorOn);
     EXPECT_EQ(screen.monitorCalls, (std::vector<bool>{true}));
 
-    COMfnc_nCheckMarkMenuCommand(ws, screen, kItemLogFile);
+    ToggleCommandItem(ws, screen, kItemLogFile);
     EXPECT_TRUE(engine.LogFileOn);
     EXPECT_EQ(screen.commandMarks[kItemLogFile], true);
 
-    COMfnc_nCheckMarkMenuCommand(ws, screen, 40);
+    ToggleCommandItem(ws, screen, 40);
     EXPECT_EQ(screen.commandMarks.size(), 3U);
 }
 
 TEST_F(Menus, QuitAsksAboutTheBaudRateFirstAndThenWhetherToQuit) {
     ws.state.instrumentSpeed = 9600;
     messages.answers = {kAnswerYes};
-    EXPECT_FALSE(COMsub_FileItemsExit(ws));
+    EXPECT_FALSE(FileExit(ws));
     ASSERT_EQ(messages.boxes.size(), 1U);
     EXPECT_EQ(messages.boxes[0].title, "Exit");
     EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNo);
 
     messages.answers = {kAnswerNo, kAnswerYes};
-    EXPECT_TRUE(COMsub_FileItemsExit(ws));
+    EXPECT_TRUE(FileExit(ws));
     EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
 
     ws.state.instrumentSpeed = 1200;
     messages.boxes.clear();
     messages.answers = {kAnswerNo};
-    EXPECT_FALSE(COMsub_FileItemsExit(ws));
+    EXPECT_FALSE(FileExit(ws));
     EXPECT_EQ(messages.boxes.size(), 1U);
 }
 

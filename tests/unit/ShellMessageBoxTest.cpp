@@ -31,8 +31,8 @@ TEST(MessageTable, EveryTextAndTitleIsInTheCatalogue) {
 TEST(ShowMsgBox, QuitQuestionWithYesNoBeepsFirstAndReturnsTheAnswer) {
     ServicesScope scope;
     scope.messages.answers = {kAnswerYes, kAnswerNo};
-    EXPECT_EQ(RQ0000fnc_nShowMsgBox(scope.ws.hosts, 25, kButtonsYesNo, "ignored"), kAnswerYes);
-    EXPECT_EQ(RQ0000fnc_nShowMsgBox(scope.ws.hosts, 25, kButtonsYesNo, ""), kAnswerNo);
+    EXPECT_EQ(ShowMessage(scope.ws.hosts, 25, kButtonsYesNo, "ignored"), kAnswerYes);
+    EXPECT_EQ(ShowMessage(scope.ws.hosts, 25, kButtonsYesNo, ""), kAnswerNo);
     ASSERT_EQ(scope.messages.boxes.size(), 2u);
     const MessageBoxRequest& box = scope.messages.boxes[0];
     EXPECT_EQ(box.text, "Is it OK to quit the system RQ50?");
@@ -44,10 +44,10 @@ TEST(ShowMsgBox, QuitQuestionWithYesNoBeepsFirstAndReturnsTheAnswer) {
 
 TEST(ShowMsgBox, TitleIsTheCallersOrACatalogueText) {
     ServicesScope scope;
-    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 1, kButtonsOkCancel, "Upload");
-    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 2, kButtonsOk, "Upload");
-    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 22, kButtonsOk, "");
-    RQ0000fnc_nShowMsgBox(scope.ws.hosts, 56, kButtonsOk, "Editor");
+    ShowMessage(scope.ws.hosts, 1, kButtonsOkCancel, "Upload");
+    ShowMessage(scope.ws.hosts, 2, kButtonsOk, "Upload");
+    ShowMessage(scope.ws.hosts, 22, kButtonsOk, "");
+    ShowMessage(scope.ws.hosts, 56, kButtonsOk, "Editor");
     ASSERT_EQ(scope.messages.boxes.size(), 4u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Starts communication. Press OK button if ready.");
     EXPECT_EQ(scope.messages.boxes[0].title, "Upload");
@@ -63,7 +63,7 @@ TEST(ShowMsgBox, TitleIsTheCallersOrACatalogueText) {
 
 TEST(ShowMsgBox, NumbersOutsideTheTableGiveAnEmptyBox) {
     ServicesScope scope;
-    for (int n : {0, 57, -1}) RQ0000fnc_nShowMsgBox(scope.ws.hosts, n, kButtonsRetryCancel, "T");
+    for (int n : {0, 57, -1}) ShowMessage(scope.ws.hosts, n, kButtonsRetryCancel, "T");
     ASSERT_EQ(scope.messages.boxes.size(), 3u);
     for (const MessageBoxRequest& box : scope.messages.boxes) {
         EXPECT_EQ(box.text, "");

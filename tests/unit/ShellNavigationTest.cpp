@@ -32,7 +32,7 @@ struct EventScenario {
     Calls expected;
 };
 
-TEST(DisplayMatorix, EachEventLeadsToItsScreen) {
+TEST(DisplayMatrix, EachEventLeadsToItsScreen) {
     const EventScenario scenarios[] = {
         {"back to the top menu", 1, 0, ShowEnable("frmRQ2000")},
         {"top menu OK in parameter mode", 21, 0, ShowEnable("frmRQ2100")},
@@ -52,12 +52,12 @@ TEST(DisplayMatorix, EachEventLeadsToItsScreen) {
     };
     for (const auto& s : scenarios) {
         ServicesScope scope;
-        DisplayMatorix(scope.ws, s.event, s.follow, 0);
+        DisplayMatrix(scope.ws, s.event, s.follow, 0);
         EXPECT_EQ(scope.navigation.calls, s.expected) << s.what;
     }
     for (int tab = 0; tab < 4; ++tab) {  // the category menu's four categories
         ServicesScope scope;
-        DisplayMatorix(scope.ws, 446 + tab, 0, 0);
+        DisplayMatrix(scope.ws, 446 + tab, 0, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2300"));
         EXPECT_EQ(scope.ws.state.parameterTab, tab);
     }
@@ -131,31 +131,31 @@ TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
     }
 }
 
-TEST(DisplayMatorix, EventThenFollowInThatOrder) {
+TEST(DisplayMatrix, EventThenFollowInThatOrder) {
     ServicesScope scope;
-    DisplayMatorix(scope.ws, 41, 4, 0);  // category menu, follow 4 lists nothing
-    DisplayMatorix(scope.ws, 307, 321, 0);
+    DisplayMatrix(scope.ws, 41, 4, 0);  // category menu, follow 4 lists nothing
+    DisplayMatrix(scope.ws, 307, 321, 0);
     EXPECT_EQ(scope.navigation.calls,
               ShowEnable("frmRQ2200") + ShowEnable("frmRQ2600") + ShowEnable("frmRQ2100"));
 }
 
-TEST(DisplayMatorix, UnknownCodesDoNothingAndReturnZero) {
+TEST(DisplayMatrix, UnknownCodesDoNothingAndReturnZero) {
     ServicesScope scope;
     for (int code : {0, 42, 82, 251, 450, 521, 30000, -1}) {
-        EXPECT_EQ(DisplayMatorix(scope.ws, code, 0, 0), 0);
-        EXPECT_EQ(DisplayMatorix(scope.ws, 0, code, 0), 0);
+        EXPECT_EQ(DisplayMatrix(scope.ws, code, 0, 0), 0);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 0, code, 0), 0);
     }
     EXPECT_TRUE(scope.navigation.calls.empty());
     EXPECT_TRUE(scope.messages.boxes.empty());
-    EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 1), 0);
-    EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 27), 0);
+    EXPECT_EQ(ShowDisplay(scope.ws, 1), 0);
+    EXPECT_EQ(ShowDisplay(scope.ws, 27), 0);
     EXPECT_TRUE(scope.navigation.calls.empty());
 }
 
-TEST(DisplayMatorix, LeavingTheDataView) {
+TEST(DisplayMatrix, LeavingTheDataView) {
     {  // unchanged data: back to the setting menu
         ServicesScope scope;
-        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, 0), 0);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, 0), 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2100") + Calls{"unload frmRQ2400"});
         EXPECT_TRUE(scope.messages.boxes.empty());
     }
@@ -163,7 +163,7 @@ TEST(DisplayMatorix, LeavingTheDataView) {
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerYes};
-        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged), -1);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged), -1);
         ASSERT_EQ(scope.messages.boxes.size(), 1u);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the parameter data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Data Uploaded from TAVRO");
@@ -176,37 +176,37 @@ TEST(DisplayMatorix, LeavingTheDataView) {
         ServicesScope scope;
         scope.messages.answers = {kAnswerYes};
         scope.navigation.saveResult = 0;
-        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged), 0);
     }
     {  // changed, No: leave without saving; the data is still unsaved
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerNo};
-        EXPECT_EQ(DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
         EXPECT_TRUE(scope.ws.state.dataChanged);
     }
     {  // changed, Cancel; and an answer value that means nothing
         ServicesScope scope;
         scope.messages.answers = {kAnswerCancel};
-        DisplayMatorix(scope.ws, 165, 0, kAnswerDataChanged);
-        DisplayMatorix(scope.ws, 165, 0, 5);
+        DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged);
+        DisplayMatrix(scope.ws, 165, 0, 5);
         EXPECT_TRUE(scope.navigation.calls.empty());
     }
     {
         ServicesScope scope;
-        DisplayMatorix(scope.ws, 185, 0, kAnswerDataChanged);
+        DisplayMatrix(scope.ws, 185, 0, kAnswerDataChanged);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
         EXPECT_TRUE(scope.messages.boxes.empty());
     }
 }
 
-TEST(DisplayMatorix, LeavingTheProgramEditor) {
+TEST(DisplayMatrix, LeavingTheProgramEditor) {
     {
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
         scope.messages.answers = {kAnswerNo};
-        EXPECT_EQ(DisplayMatorix(scope.ws, 403, 0, kAnswerDataChanged), 0);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 403, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the program data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Program Editor");
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2100") + Calls{"unload frmRQ3000"});
@@ -215,18 +215,18 @@ TEST(DisplayMatorix, LeavingTheProgramEditor) {
     {
         ServicesScope scope;
         scope.messages.answers = {kAnswerYes};
-        EXPECT_EQ(DisplayMatorix(scope.ws, 403, 0, kAnswerDataChanged), -1);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 403, 0, kAnswerDataChanged), -1);
         EXPECT_EQ(scope.ws.state.infoPurpose, 7);
     }
     {
         ServicesScope scope;
-        EXPECT_EQ(DisplayMatorix(scope.ws, 407, 0, 0), -1);
+        EXPECT_EQ(DisplayMatrix(scope.ws, 407, 0, 0), -1);
         EXPECT_EQ(scope.ws.state.infoPurpose, 2);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
     }
 }
 
-TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
+TEST(DisplayMatrix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     const std::pair<int, const char*> cases[] = {
         {0, "Downloading of PROGRAM and CONST completed."},
         {7, "Downloading of CONST completed."},
@@ -240,7 +240,7 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
         engine.CommTitle = "Download";
         scope.ws.hosts.engine = &engine;
         engine.SetWorkspace(scope.ws);
-        DisplayMatorix(scope.ws, 383, 0, 0);
+        DisplayMatrix(scope.ws, 383, 0, 0);
         if (text == nullptr) {
             EXPECT_TRUE(scope.messages.boxes.empty());
         } else {
@@ -252,26 +252,26 @@ TEST(DisplayMatorix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     }
     ServicesScope scope;
     scope.ws.state.cameFromDownloadCheck = true;
-    DisplayMatorix(scope.ws, 383, 0, 0);
+    DisplayMatrix(scope.ws, 383, 0, 0);
     EXPECT_EQ(scope.ws.state.downloadCheckMode, 2);
     EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     EXPECT_TRUE(scope.messages.boxes.empty());
 }
 
-TEST(DisplayMatorix, DownloadCheckReturnAndErrorListPrint) {
+TEST(DisplayMatrix, DownloadCheckReturnAndErrorListPrint) {
     {
         ServicesScope scope;
         scope.ws.state.cameFromDownloadCheck = true;
         scope.ws.state.downloadCheckMode = 2;
-        DisplayMatorix(scope.ws, 442, 0, 0);
+        DisplayMatrix(scope.ws, 442, 0, 0);
         EXPECT_EQ(scope.ws.state.downloadCheckMode, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2700"));
     }
     {
         ServicesScope scope;
-        DisplayMatorix(scope.ws, 442, 0, 0);
+        DisplayMatrix(scope.ws, 442, 0, 0);
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ2400"));
-        DisplayMatorix(scope.ws, 422, 0, 0);
+        DisplayMatrix(scope.ws, 422, 0, 0);
         EXPECT_EQ(scope.navigation.calls.back(), "print errors");
     }
 }
@@ -280,22 +280,22 @@ TEST(ShowDisplayMatorix, OpenDialogOutcomes) {
     {  // cancelled or failed: the setting menu comes back
         ServicesScope scope;
         scope.navigation.openResult = 0;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 10), 0);
+        EXPECT_EQ(ShowDisplay(scope.ws, 10), 0);
         scope.navigation.openResult = 1;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 10), 1);
+        EXPECT_EQ(ShowDisplay(scope.ws, 10), 1);
         EXPECT_EQ(scope.navigation.calls,
                   (Calls{"open", "enable frmRQ2100", "open", "enable frmRQ2100"}));
     }
     {  // a program read from a file opens the editor marked as such
         ServicesScope scope;
         scope.ws.state.settingMode = 1;
-        EXPECT_EQ(Pfnc_nShowDisplayMatorix(scope.ws, 10), -1);
+        EXPECT_EQ(ShowDisplay(scope.ws, 10), -1);
         EXPECT_TRUE(scope.ws.state.editorOpenedFromFile);
         EXPECT_EQ(scope.navigation.calls, (Calls{"open", "show frmRQ3000", "enable frmRQ3000"}));
     }
     {  // printing at once marks and unmarks the print-dialog source
         ServicesScope scope;
-        Pfnc_nShowDisplayMatorix(scope.ws, 17);
+        ShowDisplay(scope.ws, 17);
         EXPECT_FALSE(scope.ws.state.printingFromPrintDialog);
     }
 }
@@ -305,11 +305,11 @@ class ThrowingNavigation : public testing::RecordingNavigation {
     void ShowScreen(Screen) override { throw std::runtime_error("window failed"); }
 };
 
-TEST(DisplayMatorix, AFailureShowsTheRoutineErrorAndStops) {
+TEST(DisplayMatrix, AFailureShowsTheRoutineErrorAndStops) {
     ServicesScope scope;
     ThrowingNavigation throwing;
     scope.ws.hosts.navigation = &throwing;
-    EXPECT_EQ(DisplayMatorix(scope.ws, 21, 0, 0), 0);
+    EXPECT_EQ(DisplayMatrix(scope.ws, 21, 0, 0), 0);
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].text, "DisplayMatorix_ERR\r\nwindow failed");
 }

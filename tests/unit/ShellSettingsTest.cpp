@@ -153,23 +153,23 @@ TEST(FormPosition, PositionSurvivesARestartSizeDoesNot) {
     MemorySettingsStore store;
     ws.hosts.settings = &store;
     Window fresh;
-    EXPECT_EQ(COMsub_LoadFormPosition(ws, fresh), 0);  // nothing stored: designed position
+    EXPECT_EQ(LoadFormPosition(ws, fresh), 0);  // nothing stored: designed position
     EXPECT_EQ(fresh.left, 100);
     Window before;
     before.left = 1234.5f;
     before.top = 60;
     before.width = 9000;
-    EXPECT_EQ(COMsub_SaveFormPosition(ws, before), 0);
+    EXPECT_EQ(SaveFormPosition(ws, before), 0);
     EXPECT_EQ(store.Get("frmRQ2000Left"), "1234.5");
     EXPECT_EQ(store.Get("frmRQ2000Width"), "9000");
     EXPECT_EQ(store.Get("frmRQ2000Height"), "3600.5");
     Window after;
-    EXPECT_EQ(COMsub_LoadFormPosition(ws, after), 0);
+    EXPECT_EQ(LoadFormPosition(ws, after), 0);
     EXPECT_EQ(after.left, 1234.5f);
     EXPECT_EQ(after.top, 60);
     EXPECT_EQ(after.width, 4800);
     store.Set("frmRQ2000Top", "abc");
-    EXPECT_EQ(COMsub_LoadFormPosition(ws, after), -1);
+    EXPECT_EQ(LoadFormPosition(ws, after), -1);
     EXPECT_EQ(after.top, 60);
 }
 

@@ -24,8 +24,8 @@ constexpr int kFastSpeed = 9600;
 void ReopenAtCommSpeed(CommEngine& e, SerialPort& port) {
     e.CommSettings.speed = e.CommSpeed;
     if (!port.IsOpen()) return;
-    if (e.CloseCommPort(port) != 0) e.ShowQuillError();
-    if (e.OpenCommPort(port) != 0) e.ShowQuillError();
+    if (e.CloseCommPort(port) != 0) e.ShowPortError();
+    if (e.OpenCommPort(port) != 0) e.ShowPortError();
 }
 
 /// The device jobs: the port is closed at the end unless the job found it
@@ -83,8 +83,7 @@ class SlotJob : public DeviceJob {
         if (e.CommFacts.rackAnswered) {
             e.Results().slotModel = model;
         } else {
-            shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, kMsgConnectRack, shell::kButtonsOk,
-                                         e.CommTitle);
+            shell::ShowMessage(e.Data().hosts, kMsgConnectRack, shell::kButtonsOk, e.CommTitle);
         }
         e.CommStep = kStepFinish;
     }
@@ -126,7 +125,7 @@ class BaudCheckJob : public DeviceJob {
     /// The rate of this instrument cannot be changed: said at once, and the
     /// link falls back to 1200 bit/s.
     void Refuse(int message, int error) {
-        shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
+        shell::ShowMessage(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
         e.CommSpeed = kSlowSpeed;
         e.CommError = error;
     }
@@ -194,8 +193,7 @@ class BaudChangeJob : public DeviceJob {
         auto& g = e.Data().state;
         const bool ok = e.CommError == kErrNone;
         if (ok && g.instrumentSpeed == kFastSpeed) {
-            shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, kMsgSpeedReminder, shell::kButtonsOk,
-                                         e.CommTitle);
+            shell::ShowMessage(e.Data().hosts, kMsgSpeedReminder, shell::kButtonsOk, e.CommTitle);
         }
         DeviceJob::Finish(port);
         if (ok) {

@@ -56,8 +56,8 @@ void ShowOnlineError(CommEngine& e, SerialPort& port, const std::string& title, 
     if (e.CommError == kErrNoResponse) {
         e.CommSettings.speed = e.CommSpeed;
         if (port.IsOpen()) {
-            if (e.CloseCommPort(port) != 0) e.ShowQuillError();
-            if (e.OpenCommPort(port) != 0) e.ShowQuillError();
+            if (e.CloseCommPort(port) != 0) e.ShowPortError();
+            if (e.OpenCommPort(port) != 0) e.ShowPortError();
         }
     }
 }

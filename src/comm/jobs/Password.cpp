@@ -96,8 +96,7 @@ PasswordOutcome PasswordDialogOk(shell::Workspace& ws, int mode, const std::stri
         shell::ReadSettingFile(ws);
         shell::UpdatePasswordMenu(ws);
     }
-    if (out.message != 0)
-        shell::RQ0000fnc_nShowMsgBox(ws.hosts, out.message, shell::kButtonsOk, callerTitle);
+    if (out.message != 0) shell::ShowMessage(ws.hosts, out.message, shell::kButtonsOk, callerTitle);
     return out;
 }
 

@@ -290,7 +290,7 @@ class ProgramUploadJob : public ProgramStepJob {
             message = kMsgOnlyProgramUploaded;
         }
         if (message != 0)
-            shell::RQ0000fnc_nShowMsgBox(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
+            shell::ShowMessage(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
     }
 
     void StoreProgram() {

@@ -1,0 +1,68 @@
+#include "gui/comm/BaudRateDialog.h"
+
+#include "comm/Engine.h"
+#include "comm/Navigation.h"
+#include "comm/jobs/Jobs.h"
+#include "files/DataSet.h"
+#include "files/Workspace.h"
+#include "gui/QtHosts.h"
+#include "session/Menus.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "ui_frmRQ4200.h"
+
+namespace rq50::comm {
+
+namespace {
+constexpr int kTextCaption = 4201;
+constexpr int kTextModel = 4202;
+constexpr int kText1200 = 4203;
+constexpr int kText9600 = 4204;
+constexpr int kTextOk = 4205;
+constexpr int kTextCancel = 4206;
+}  // namespace
+
+BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ4200, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ4200>()) {
+    m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdCancel);
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ4200_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ4200_cmdCancel_Click",
+             [this] { cmdCancel_Click(); });
+}
+
+BaudRateDialog::~BaudRateDialog() = default;
+
+void BaudRateDialog::Load() {
+    setWindowTitle(gui::CatalogueText(kTextCaption));
+    m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(Ws().header.model));
+    m_ui->opt1200->setText(gui::CatalogueText(kText1200));
+    m_ui->opt9600->setText(gui::CatalogueText(kText9600));
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+    m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+    gui::NameByCaption(
+        {m_ui->lblModel, m_ui->opt1200, m_ui->opt9600, m_ui->cmdOK, m_ui->cmdCancel});
+    m_ui->fraRate->setAccessibleName(windowTitle());
+    (Engine().CommSpeed == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
+}
+
+void BaudRateDialog::Unload() {
+    // The screen the Baud Rate command disabled works again once the dialog
+    // is gone, whichever way it went.
+    if (Nav() != nullptr) Nav()->EnableScreen(shell::ScreenOfCurrentId(Ws()));
+}
+
+void BaudRateDialog::cmdOK_Click() {
+    if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
+                                   kCallerBaudDialog))
+        return;
+    if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::frmRQ4200);
+    shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
+}
+
+void BaudRateDialog::cmdCancel_Click() {
+    if (Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ4200);
+}
+
+}  // namespace rq50::comm

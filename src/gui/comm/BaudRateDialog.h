@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ4200;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::comm {
+
+/// Baud rate setting: switches the connected instrument between 1200 and
+/// 9600 bit/s (job 21). Opened after job 20 found the model's row.
+class BaudRateDialog : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit BaudRateDialog(shell::Workspace& ws, QWidget* parent = nullptr);
+    ~BaudRateDialog() override;
+
+    void Load() override;
+    void Unload() override;
+
+  private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    std::unique_ptr<Ui::frmRQ4200> m_ui;
+};
+
+}  // namespace rq50::comm

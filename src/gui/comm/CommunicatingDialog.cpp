@@ -1,0 +1,46 @@
+#include "gui/comm/CommunicatingDialog.h"
+
+#include <algorithm>
+
+#include "comm/Engine.h"
+#include "gui/QtHosts.h"
+#include "ui_frmRQ4000.h"
+
+namespace rq50::comm {
+
+namespace {
+constexpr int kTextCaption = 4001;
+constexpr int kTextTerminate = 4002;
+}  // namespace
+
+CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ4000, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ4000>()) {
+    m_ui->setupUi(this);
+    OnSignal(m_ui->cmdStop, &QPushButton::clicked, "RQ4000_cmdStop_Click",
+             [this] { Engine().Terminate(); });
+}
+
+CommunicatingDialog::~CommunicatingDialog() = default;
+
+void CommunicatingDialog::Load() {
+    setWindowTitle(gui::CatalogueText(kTextCaption));
+    m_ui->lblTitle->setText(gui::Text(Engine().CommTitle));
+    m_ui->lblTitle->setAccessibleName(m_ui->lblTitle->text());
+    m_ui->cmdStop->setText(gui::CatalogueText(kTextTerminate));
+    m_ui->cmdStop->setAccessibleName(m_ui->cmdStop->text());
+    m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCaption));
+    m_ui->cmdStop->setFocus();
+    Engine().CommProgress = 0;
+    SetProgress(0);
+}
+
+void CommunicatingDialog::SetProgress(int value) {
+    m_ui->prgWait->setValue(std::clamp(value, 0, 100));
+}
+
+int CommunicatingDialog::Progress() const {
+    return m_ui->prgWait->value();
+}
+
+}  // namespace rq50::comm

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class frmRQ4300;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::comm {
+
+/// The password dialog: mode 0 sets a new password (entry and confirmation),
+/// modes 1 and 2 ask for the stored one (before a change, before work).
+/// Each field takes up to four digits, masked.
+class PasswordDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent = nullptr);
+    ~PasswordDialog() override;
+
+    /// Shows the dialog modally in `mode` and returns when it is closed; the
+    /// outcome is in the application state (password, download allowed,
+    /// dialog not passed).
+    static void Run(shell::Workspace& ws, QWidget* parent, int mode);
+
+  private:
+    shell::Workspace& Ws() const { return m_ws; }
+
+    void cmdOK_Click();
+
+    shell::Workspace& m_ws;
+    std::unique_ptr<Ui::frmRQ4300> m_ui;
+    int m_mode;
+};
+
+}  // namespace rq50::comm

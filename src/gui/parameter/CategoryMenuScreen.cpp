@@ -1,0 +1,145 @@
+#include "gui/parameter/CategoryMenuScreen.h"
+
+#include "comm/Engine.h"
+#include "comm/Navigation.h"
+#include "comm/ScreenJob.h"
+#include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
+#include "gui/EnterKey.h"
+#include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "parameter/PageModel.h"
+#include "parameter/ValueRules.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/TextTrim.h"
+#include "ui_frmRQ2200.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextCaption = 2251;
+constexpr int kTextCategory = 2201;  ///< 2201-2204
+constexpr int kTextModel = 2270;
+constexpr int kTextOk = 221;
+constexpr int kTextCancel = 2261;
+constexpr int kTextBaudRate = 2130;
+constexpr int kTextSlotSetting = 4101;
+constexpr int kMaintOption = 3;
+
+}  // namespace
+
+CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2200, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2200>()),
+      m_online(page) {
+    m_ui->setupUi(this);
+    SetMenus();
+    OfferBaudRate();
+    OfferCommandMenuUnlock();
+    new gui::EnterPresses(m_ui->cmdOK,
+                          {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2200_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2200_cmdCancel_Click",
+             [this] { cmdCancel_Click(); });
+}
+
+CategoryMenuScreen::~CategoryMenuScreen() = default;
+
+QRadioButton* CategoryMenuScreen::Option(int category) const {
+    switch (category) {
+        case 0:
+            return m_ui->optMenu0;
+        case 1:
+            return m_ui->optMenu1;
+        case 2:
+            return m_ui->optMenu2;
+        case 3:
+            return m_ui->optMenu3;
+        default:
+            return nullptr;
+    }
+}
+
+void CategoryMenuScreen::Load() {
+    gui::Trap(Ws().hosts, "RQ2200_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        const std::string model = shell::Trim(Engine().Results().onlineHeader.model);
+        m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(model));
+        gui::NameByCaption({m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3,
+                            m_ui->cmdOK, m_ui->cmdCancel, m_ui->lblModel});
+        m_ui->fraMenu->setAccessibleName(windowTitle());
+        ShowMaintOption(Ws().state.maintMode);
+    });
+}
+
+void CategoryMenuScreen::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void CategoryMenuScreen::Activated() {
+    Ws().state.currentScreenId = shell::kScreenCategoryMenu;
+    // The parameter screen works only while this menu waits behind it; when
+    // the menu is back in use, a screen whose opening failed goes.
+    if (!Engine().CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ2300);
+    gui::ScreenBase::Activated();
+}
+
+void CategoryMenuScreen::OnMaintModeChanged(bool on) {
+    ShowMaintOption(on);
+}
+
+void CategoryMenuScreen::ShowMaintOption(bool on) {
+    QRadioButton* maint = Option(kMaintOption);
+    if (!on && maint->isChecked()) m_ui->optMenu0->setChecked(true);
+    maint->setVisible(on);
+    maint->setEnabled(on);
+}
+
+void CategoryMenuScreen::OnBaudRate() {
+    comm::StartScreenJob(
+        Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerCategoryMenu},
+        Id());
+}
+
+void CategoryMenuScreen::OnSlotNo() {
+    comm::StartScreenJob(
+        Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotSetting), comm::kCallerCategoryMenu},
+        Id());
+}
+
+void CategoryMenuScreen::cmdOK_Click() {
+    int category = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
+    }
+    PageModel& page = m_online.New(static_cast<PageCategory>(category));
+    page.SetDownloadAllowed(Ws().state.downloadAllowed);
+    const bool started = page.OpenCategory([this, category](int job, const std::string& title) {
+        if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
+            shell::kAnswerOk)
+            return false;
+        if (!Engine().StartCommJob({job, title, comm::kCallerCategoryMenu, category})) return false;
+        if (Nav() != nullptr) Nav()->DisableScreen(Id());
+        // The parameter screen is up while its first page is read, so its
+        // tabs appear as the walk finds the groups.
+        shell::ShowDisplay(Ws(), shell::kDisplayParameterDisplay + category);
+        shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
+        return true;
+    });
+    if (!started) m_online.Drop();
+}
+
+void CategoryMenuScreen::cmdCancel_Click() {
+    shell::DisplayMatrix(Ws(), shell::NavEvent::kCategoryMenuBack);
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
+}
+
+}  // namespace rq50::parameter

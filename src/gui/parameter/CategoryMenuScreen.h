@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QRadioButton>
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "session/OnlinePage.h"
+
+namespace Ui {
+class frmRQ2200;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::parameter {
+
+/// The category menu of online setting: DISPLAY, SET, ADJUST and, in MAINT
+/// Mode, MAINT. OK reads the category's first page and opens the parameter
+/// screen on it.
+class CategoryMenuScreen : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    /// OK opens the chosen category on `page`, which the parameter screen draws.
+    explicit CategoryMenuScreen(shell::Workspace& ws, OnlinePage& page, QWidget* parent = nullptr);
+    ~CategoryMenuScreen() override;
+
+    void Load() override;
+    void Activated() override;
+    void OnMaintModeChanged(bool on) override;
+
+    QRadioButton* Option(int category) const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void OnBaudRate() override;
+    void OnSlotNo() override;
+
+  private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void ShowMaintOption(bool on);
+
+    std::unique_ptr<Ui::frmRQ2200> m_ui;
+    OnlinePage& m_online;
+};
+
+}  // namespace rq50::parameter

@@ -1,0 +1,113 @@
+#include "gui/parameter/ContentListScreen.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "comm/Navigation.h"
+#include "files/DataSet.h"
+#include "files/Workspace.h"
+#include "gui/FitWindow.h"
+#include "gui/GridModel.h"
+#include "gui/QtHosts.h"
+#include "parameter/ItemBlock.h"
+#include "parameter/ValueRules.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/TextTrim.h"
+#include "ui_frmRQ2500.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextCaption = 2501;
+constexpr int kTextAddress = 2502;  ///< 2502-2505: the four headings
+constexpr int kTextModel = 2270;
+constexpr int kTextClose = 2931;
+constexpr std::int16_t kSourceUploaded = 0;
+/// Column widths in characters: row heading, address, display, data, auxiliary.
+constexpr int kRowHeadingWidth = 5;
+constexpr int kColumnWidths[] = {8, 20, 20, 20};
+constexpr int kRowsShown = 20;
+}  // namespace
+
+ContentListScreen::ContentListScreen(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2500, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2500>()) {
+    m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdExit);
+    SetMenus();
+    gui::GridModel::Source source;
+    source.rows = [this] { return static_cast<int>(m_rows.size()); };
+    source.cols = [] { return 4; };
+    source.text = [this](int row, int col) -> std::string {
+        if (row == 0) return col >= 1 ? gui::Bytes(gui::CatalogueText(kTextAddress + col - 1)) : "";
+        if (col == 0) return std::to_string(row);
+        const files::ContentRow& r = m_rows[static_cast<std::size_t>(row - 1)];
+        switch (col) {
+            case 1:
+                return r.address;
+            case 2:
+                return r.name;
+            case 3:
+                return r.data;
+            default:
+                return r.aux;
+        }
+    };
+    m_grid = new gui::GridModel(source, this);
+    m_ui->ssContent->setModel(m_grid);
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2500_cmdExit_Click",
+             [this] { cmdExit_Click(); });
+}
+
+ContentListScreen::~ContentListScreen() = default;
+
+void ContentListScreen::Load() {
+    gui::Trap(Ws().hosts, "RQ2500_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        const files::DataSetHeader& header = Ws().header;
+        m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
+        m_grid->Refresh();
+        m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
+                                gui::Text(shell::Trim(header.model)));
+        const bool fromFile = Ws().state.dataSource != kSourceUploaded;
+        m_ui->lblFile->setText(fromFile ? gui::PathText(Ws().state.currentFileTitle) : QString());
+        m_ui->lblPas->setText(fromFile ? gui::PathText(Ws().state.currentFilePath) : QString());
+        m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
+        m_ui->cmdExit->setAccessibleName(m_ui->cmdExit->text());
+        m_ui->ssContent->setAccessibleName(windowTitle());
+        m_ui->lblModel->setAccessibleName(m_ui->lblModel->text().trimmed());
+        m_ui->lblFile->setAccessibleName(m_ui->lblFile->text());
+        m_ui->lblPas->setAccessibleName(m_ui->lblPas->text());
+
+        QTableView* grid = m_ui->ssContent;
+        const int unit = grid->fontMetrics().averageCharWidth();
+        int width = kRowHeadingWidth * unit + 10;
+        grid->verticalHeader()->setMinimumWidth(width);
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+        for (int c = 0; c < 4; ++c) {
+            grid->setColumnWidth(c, kColumnWidths[c] * unit + 10);
+            width += grid->columnWidth(c);
+        }
+        grid->setMinimumWidth(width + grid->verticalScrollBar()->sizeHint().width() +
+                              2 * grid->frameWidth());
+        grid->setMinimumHeight(grid->horizontalHeader()->sizeHint().height() +
+                               kRowsShown * grid->verticalHeader()->defaultSectionSize() +
+                               2 * grid->frameWidth());
+        grid->setFocus();
+    });
+}
+
+void ContentListScreen::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void ContentListScreen::cmdExit_Click() {
+    const bool uploaded = Ws().state.dataSource == kSourceUploaded;
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
+    shell::DisplayMatrix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
+                                        : shell::NavEvent::kContentListBackFile);
+}
+
+}  // namespace rq50::parameter

@@ -1,0 +1,110 @@
+#include "gui/parameter/DataViewScreen.h"
+
+#include "gui/EnterKey.h"
+#include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
+#include "ui_frmRQ2400.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextOk = 221;
+constexpr int kTextCancel = 2421;
+constexpr int kTextInformation = 1006;
+}  // namespace
+
+DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2400, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2400>()),
+      m_menu(ws, static_cast<DataMenuHost&>(*this)) {
+    m_ui->setupUi(this);
+    SetMenus();
+    OfferBaudRate();
+    OfferCommandMenuUnlock();
+    // File: Information, a separator, Exit.
+    mnuFileInformation = new QAction(gui::CatalogueText(kTextInformation), this);
+    Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
+    Std().mnuFile->insertSeparator(Std().mnuFileExit);
+    OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
+             [this] { mnuFileInformation_Click(); });
+    new gui::EnterPresses(m_ui->cmdOK,
+                          {m_ui->optFile0, m_ui->optFile1, m_ui->optFile2, m_ui->optFile3});
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click",
+             [this] { cmdCancel_Click(); });
+}
+
+DataViewScreen::~DataViewScreen() = default;
+
+QRadioButton* DataViewScreen::Option(int index) const {
+    switch (index) {
+        case 0:
+            return m_ui->optFile0;
+        case 1:
+            return m_ui->optFile1;
+        case 2:
+            return m_ui->optFile2;
+        case 3:
+            return m_ui->optFile3;
+        default:
+            return nullptr;
+    }
+}
+
+void DataViewScreen::Load() {
+    gui::Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
+        setWindowTitle(gui::Text(m_menu.Caption()));
+        for (int i = 0; i < 4; ++i)
+            Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optFile0),
+                                   static_cast<QAbstractButton*>(m_ui->optFile1),
+                                   static_cast<QAbstractButton*>(m_ui->optFile2),
+                                   static_cast<QAbstractButton*>(m_ui->optFile3),
+                                   static_cast<QAbstractButton*>(m_ui->cmdOK),
+                                   static_cast<QAbstractButton*>(m_ui->cmdCancel)}) {
+            b->setAccessibleName(b->text().remove(QLatin1Char('&')));
+        }
+        m_ui->fraFile->setAccessibleName(windowTitle());
+        m_ui->optFile2->setEnabled(m_menu.DownloadAllowed());
+        m_menu.Load();
+    });
+}
+
+void DataViewScreen::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void DataViewScreen::Activated() {
+    m_menu.Activated();
+    gui::ScreenBase::Activated();
+}
+
+void DataViewScreen::OnBaudRate() {
+    m_menu.BaudRate();
+}
+
+void DataViewScreen::PrintData() {
+    gui::PrintFromScreen(Ws(), Id());
+}
+
+void DataViewScreen::cmdOK_Click() {
+    DataMenuOption chosen = DataMenuOption::kPrint;
+    for (int i = 0; i < 3; ++i) {
+        if (Option(i)->isChecked()) chosen = static_cast<DataMenuOption>(i);
+    }
+    m_menu.Confirm(chosen);
+}
+
+void DataViewScreen::cmdCancel_Click() {
+    m_menu.Cancel();
+}
+
+void DataViewScreen::mnuFileInformation_Click() {
+    m_menu.Information();
+}
+
+}  // namespace rq50::parameter

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QRadioButton>
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "session/DataMenu.h"
+
+namespace Ui {
+class frmRQ2400;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::parameter {
+
+/// The data view: what to do with the data set held, uploaded or read from a
+/// file: check its content, save it, download it, print it. Its presenter
+/// (DataMenu) decides where each option leads.
+class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
+    Q_OBJECT
+  public:
+    explicit DataViewScreen(shell::Workspace& ws, QWidget* parent = nullptr);
+    ~DataViewScreen() override;
+
+    void Load() override;
+    void Activated() override;
+
+    QRadioButton* Option(int index) const;
+    QAction* mnuFileInformation = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void OnBaudRate() override;
+
+  private:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void mnuFileInformation_Click();
+    // DataMenuHost
+    void PrintData() override;
+
+    std::unique_ptr<Ui::frmRQ2400> m_ui;
+    DataMenu m_menu;
+};
+
+}  // namespace rq50::parameter

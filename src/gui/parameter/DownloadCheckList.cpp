@@ -1,0 +1,121 @@
+#include "gui/parameter/DownloadCheckList.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+
+#include "comm/Navigation.h"
+#include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
+#include "gui/FitWindow.h"
+#include "gui/GridModel.h"
+#include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
+#include "print/Reports.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "ui_frmRQ2700.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextCaption = 2701;
+constexpr int kTextAddress = 2502;
+constexpr int kTextDisplay = 2503;
+constexpr int kTextSendData = 2702;
+constexpr int kTextSetData = 2703;
+constexpr int kTextPrint = 1038;
+constexpr int kTextClose = 2931;
+constexpr int kMinimumRows = 20;
+/// Column widths in characters: address, name, sent data, data set.
+constexpr int kColumnWidths[] = {8, 12, 10, 20};
+}  // namespace
+
+DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2700, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2700>()) {
+    m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdRet);
+    SetMenus();
+    gui::GridModel::Source source;
+    source.rows = [this] { return std::max(kMinimumRows, static_cast<int>(m_rows.size())); };
+    source.cols = [] { return 4; };
+    source.text = [this](int row, int col) -> std::string {
+        if (row == 0) {
+            switch (col) {
+                case 1:
+                    return gui::Bytes(gui::CatalogueText(kTextAddress));
+                case 2:  // the name column, headed as the printed list heads it
+                    return gui::Bytes(gui::CatalogueText(kTextDisplay));
+                case 3:
+                    return gui::Bytes(gui::CatalogueText(kTextSendData));
+                case 4:
+                    return gui::Bytes(gui::CatalogueText(kTextSetData));
+                default:
+                    return {};
+            }
+        }
+        if (col == 0) return std::to_string(row);
+        const auto index = static_cast<std::size_t>(row - 1);
+        if (index >= m_rows.size()) return {};
+        const auto& cells = m_rows[index];
+        const auto cell = static_cast<std::size_t>(col - 1);
+        return cell < cells.size() ? cells[cell] : std::string();
+    };
+    m_grid = new gui::GridModel(source, this);
+    m_ui->ssWriteCheckTAVRO->setModel(m_grid);
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2700_cmdPrint_Click",
+             [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdRet, &QPushButton::clicked, "RQ2700_cmdRet_Click",
+             [this] { cmdRet_Click(); });
+}
+
+DownloadCheckList::~DownloadCheckList() = default;
+
+void DownloadCheckList::Load() {
+    gui::Trap(Ws().hosts, "RQ2700_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+        m_ui->cmdRet->setText(gui::CatalogueText(kTextClose));
+        m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
+        m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
+        m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
+        m_rows = print::DownloadCheckRows(Engine().Results().downloadCheck);
+        m_grid->Refresh();
+
+        QTableView* grid = m_ui->ssWriteCheckTAVRO;
+        const int unit = grid->fontMetrics().averageCharWidth();
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+        int width = grid->verticalHeader()->sizeHint().width() + 12;
+        for (int c = 0; c < 4; ++c) {
+            const QString title = m_grid->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            grid->setColumnWidth(c, std::max(kColumnWidths[c] * unit + 10,
+                                             grid->fontMetrics().horizontalAdvance(title) + 16));
+            width += grid->columnWidth(c);
+        }
+        grid->horizontalHeader()->setStretchLastSection(true);
+        grid->setMinimumWidth(width + grid->verticalScrollBar()->sizeHint().width() +
+                              2 * grid->frameWidth());
+        grid->setMinimumHeight(grid->horizontalHeader()->sizeHint().height() +
+                               12 * grid->verticalHeader()->defaultSectionSize() +
+                               2 * grid->frameWidth());
+        m_ui->cmdRet->setFocus();
+    });
+}
+
+void DownloadCheckList::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void DownloadCheckList::cmdPrint_Click() {
+    gui::PrintFromScreen(Ws(), Id());
+}
+
+void DownloadCheckList::cmdRet_Click() {
+    const bool program = Ws().state.settingMode == 1;
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
+    shell::DisplayMatrix(Ws(), program ? shell::NavEvent::kCheckBackToEditor
+                                       : shell::NavEvent::kCheckBackToDataView);
+}
+
+}  // namespace rq50::parameter

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/ScreenBase.h"
+
+namespace Ui {
+class frmRQ2700;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::gui {
+class GridModel;
+}
+
+namespace rq50::parameter {
+
+/// The download check list: every item of the last download whose value did
+/// not come back as sent, with what was sent and what the instrument holds.
+class DownloadCheckList : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit DownloadCheckList(shell::Workspace& ws, QWidget* parent = nullptr);
+    ~DownloadCheckList() override;
+
+    void Load() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void cmdPrint_Click();
+    void cmdRet_Click();
+
+    std::unique_ptr<Ui::frmRQ2700> m_ui;
+    std::vector<std::vector<std::string>> m_rows;
+    gui::GridModel* m_grid = nullptr;
+};
+
+}  // namespace rq50::parameter

@@ -1,0 +1,215 @@
+#include "gui/parameter/InformationWindow.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include "files/InformationRecord.h"
+#include "files/Workspace.h"
+#include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "session/InfoWindowRules.h"
+#include "ui_frmRQ2600.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextCaption = 2601;
+constexpr int kTextCreatedBy = 2611;  ///< 2611-2614: the field labels
+constexpr int kTextOk = 2631;
+constexpr int kTextCancel = 2632;
+constexpr int kTextWithin20 = 2640;  ///< 2640-2642: 20, 40, 400 characters
+constexpr int kTextSetsDate = 2643;
+
+int TipText(int box) {
+    switch (box) {
+        case files::kBoxCaption1:
+        case files::kBoxCaption2:
+        case files::kBoxCaption3:
+            return kTextWithin20;
+        case files::kBoxComment:
+            return kTextWithin20 + 2;
+        case files::kBoxDate:
+            return kTextSetsDate;
+        default:
+            return kTextWithin20 + 1;
+    }
+}
+}  // namespace
+
+InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2600, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2600>()),
+      m_window(ws) {
+    m_ui->setupUi(this);
+    m_boxes = {m_ui->txtInfo0, m_ui->txtInfo1, m_ui->txtInfo2, m_ui->txtInfo3, m_ui->txtInfo4,
+               m_ui->txtInfo5, m_ui->txtInfo6, m_ui->txtInfo7, m_ui->txtInfo8};
+    for (QWidget* box : m_boxes) box->installEventFilter(this);
+    m_ui->txtInfo7->viewport()->installEventFilter(this);
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2600_cmdCancel_Click",
+             [this] { cmdCancel_Click(); });
+}
+
+InformationWindow::~InformationWindow() = default;
+
+QWidget* InformationWindow::Box(int index) const {
+    return index >= 0 && index < files::kInfoBoxCount ? m_boxes[static_cast<std::size_t>(index)]
+                                                      : nullptr;
+}
+
+int InformationWindow::IndexOf(const QObject* box) const {
+    for (int i = 0; i < files::kInfoBoxCount; ++i) {
+        if (m_boxes[static_cast<std::size_t>(i)] == box) return i;
+    }
+    return box == m_ui->txtInfo7->viewport() ? files::kBoxComment : -1;
+}
+
+QString InformationWindow::BoxText(int index) const {
+    if (index == files::kBoxComment) return m_ui->txtInfo7->toPlainText();
+    return static_cast<QLineEdit*>(Box(index))->text();
+}
+
+void InformationWindow::SetBoxText(int index, const QString& text) {
+    if (index == files::kBoxComment) {
+        m_ui->txtInfo7->setPlainText(text);
+    } else {
+        static_cast<QLineEdit*>(Box(index))->setText(text);
+    }
+}
+
+void InformationWindow::Load() {
+    gui::Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
+        m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
+        const std::array<QLabel*, 4> labels = {m_ui->lblInfo0, m_ui->lblInfo1, m_ui->lblInfo2,
+                                               m_ui->lblInfo4};
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            labels[i]->setText(gui::CatalogueText(kTextCreatedBy + static_cast<int>(i)));
+        }
+        const files::InfoForm form = m_window.Form();
+        for (int i = 0; i < files::kInfoBoxCount; ++i) {
+            QWidget* box = Box(i);
+            SetBoxText(i, QString::fromStdString(form.boxes[static_cast<std::size_t>(i)]));
+            box->setToolTip(gui::CatalogueText(TipText(i)));
+            if (auto* line = qobject_cast<QLineEdit*>(box))
+                line->setMaxLength(static_cast<int>(files::InfoBoxLimit(i)));
+        }
+        m_ui->lblInfo3->setText(QString::fromStdString(form.fileNameLabel));
+        // A box is named by its label, a caption box by the caption it holds.
+        m_ui->txtInfo4->setAccessibleName(m_ui->lblInfo0->text());
+        m_ui->txtInfo5->setAccessibleName(m_ui->lblInfo1->text());
+        m_ui->lblInfo3->setAccessibleName(m_ui->lblInfo2->text());
+        m_ui->txtInfo8->setAccessibleName(m_ui->lblInfo4->text());
+        for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3})
+            Box(i)->setAccessibleName(BoxText(i));
+        m_ui->txtInfo1->setAccessibleName(BoxText(files::kBoxCaption1));
+        m_ui->txtInfo3->setAccessibleName(BoxText(files::kBoxCaption2));
+        m_ui->txtInfo7->setAccessibleName(BoxText(files::kBoxCaption3));
+        // The captions are labels of the record: no typing, no Tab stop.
+        for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3}) {
+            auto* caption = static_cast<QLineEdit*>(Box(i));
+            caption->setReadOnly(true);
+            caption->setFocusPolicy(Qt::NoFocus);
+        }
+        const int unit = fontMetrics().averageCharWidth();
+        m_ui->txtInfo1->setMinimumWidth(42 * unit);
+        m_ui->txtInfo7->setMinimumHeight(fontMetrics().height() * 6);
+        QWidget* previous = m_ui->txtInfo1;
+        for (int box = files::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
+             box = files::NextInfoBox(box)) {
+            setTabOrder(previous, Box(box));
+            previous = Box(box);
+        }
+        setTabOrder(previous, m_ui->cmdOK);
+        setTabOrder(m_ui->cmdOK, m_ui->cmdCancel);
+        m_ui->txtInfo1->setFocus();
+    });
+}
+
+void InformationWindow::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
+    const int index = IndexOf(watched);
+    if (index < 0) return gui::ScreenBase::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            return BoxKey(index, static_cast<QKeyEvent*>(event));
+        case QEvent::FocusIn:
+            if (auto* line = qobject_cast<QLineEdit*>(watched))
+                QTimer::singleShot(0, line, &QLineEdit::selectAll);
+            if (watched == m_ui->txtInfo7)
+                QTimer::singleShot(0, m_ui->txtInfo7, &QPlainTextEdit::selectAll);
+            break;
+        case QEvent::FocusOut:
+            if (watched != m_ui->txtInfo7->viewport()) {
+                // Checked once the focus has arrived, so the check knows where
+                // it went (Cancel takes no check).
+                QTimer::singleShot(0, this, [this, index] {
+                    gui::Trap(Ws().hosts, "RQ2600_txtInfo_LostFocus",
+                              [this, index] { BoxLeft(index); });
+                });
+            }
+            break;
+        default:
+            break;
+    }
+    return gui::ScreenBase::eventFilter(watched, event);
+}
+
+/// Enter walks the boxes (a line break in the comment); a key that would
+/// overfill the box is refused with a beep.
+bool InformationWindow::BoxKey(int index, QKeyEvent* key) {
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (index == files::kBoxComment) return false;
+        Box(files::NextInfoBox(index))->setFocus();
+        return true;
+    }
+    const QString typed = key->text();
+    if (typed.isEmpty() || key->key() == Qt::Key_Backspace || typed.at(0).unicode() < 0x20 ||
+        (key->modifiers() & Qt::ControlModifier))
+        return false;
+    QString selected;
+    if (auto* line = qobject_cast<QLineEdit*>(Box(index))) {
+        selected = line->selectedText();
+    } else {
+        selected = m_ui->txtInfo7->textCursor().selectedText();
+    }
+    if (files::InfoKeyFits(index, BoxText(index).toStdString(), selected.toStdString(),
+                           typed.toStdString()))
+        return false;
+    QApplication::beep();
+    return true;
+}
+
+void InformationWindow::BoxLeft(int index) {
+    if (m_window.Closing()) return;
+    QWidget* now = QApplication::focusWidget();
+    if (now == m_ui->cmdCancel || now == Box(index) || !isVisible()) return;
+    std::string text = BoxText(index).toStdString();
+    if (files::ValidateInfoField(Ws().hosts, index, text)) {
+        if (index == files::kBoxDate) SetBoxText(index, QString::fromStdString(text));
+        return;
+    }
+    Box(index)->setFocus();
+}
+
+void InformationWindow::cmdOK_Click() {
+    files::InfoForm form;
+    for (int i = 0; i < files::kInfoBoxCount; ++i)
+        form.boxes[static_cast<std::size_t>(i)] = BoxText(i).toStdString();
+    form.fileNameLabel = m_ui->lblInfo3->text().toStdString();
+    if (!m_window.Ok(form)) Box(files::kBoxDate)->setFocus();
+}
+
+void InformationWindow::cmdCancel_Click() {
+    m_window.Cancel();
+}
+
+}  // namespace rq50::parameter

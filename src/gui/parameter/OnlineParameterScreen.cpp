@@ -1,0 +1,522 @@
+#include "gui/parameter/OnlineParameterScreen.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTabBar>
+
+#include "comm/CommLog.h"
+#include "comm/Engine.h"
+#include "comm/Navigation.h"
+#include "comm/jobs/Jobs.h"
+#include "files/Workspace.h"
+#include "gui/FitWindow.h"
+#include "gui/GridModel.h"
+#include "gui/GuiCommHost.h"
+#include "gui/QtHosts.h"
+#include "parameter/ValueRules.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "shell/TextTrim.h"
+#include "ui_frmRQ2300.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextParameter = 2301;
+constexpr int kTextData = 2302;
+constexpr int kTextHex = 2303;
+constexpr int kTextAscii = 2304;
+constexpr int kTextCommand = 2305;
+constexpr int kTextResponse = 2306;
+constexpr int kTextWrite = 2308;
+constexpr int kTextMa = 2310;  ///< 2310-2313: MA, MB, MC, APCTL Disp
+constexpr int kTextReadStop = 2326;
+constexpr int kTextReadStart = 2327;
+constexpr int kTextCancelOutput = 2366;
+constexpr int kTextPrevious = 2385;
+constexpr int kTextPreviousEntry = 2386;  ///< 2386-2392
+constexpr int kTextNext = 2393;
+constexpr int kTextNextEntry = 2394;  ///< 2394-2400
+constexpr int kTextClose = 2931;
+constexpr std::array<int, 4> kTextCaption = {2321, 2341, 2361, 2381};
+/// Leaving the screen, by category: back to the category menu.
+constexpr std::array<shell::NavEvent, 4> kEventLeave = {
+    shell::NavEvent::kLeaveDisplay, shell::NavEvent::kLeaveSet, shell::NavEvent::kLeaveAdjust,
+    shell::NavEvent::kLeaveMaint};
+constexpr int kSeparatorEntry = 5;
+constexpr int kPageEntry = 6;
+/// Grid column widths in characters, columns 1-7; the row heading takes 5.
+constexpr std::array<int, 7> kColumnWidths = {15, 20, 10, 5, 5, 5, 5};
+constexpr int kRowHeadingWidth = 5;
+
+/// The jobs the screen starts end on the screen itself: no hand-back.
+bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
+    return ws.Engine().StartCommJob({job, title, comm::kCallerParameterScreen});
+}
+
+/// The page grid with the edited row in yellow.
+class PageGridModel : public gui::GridModel {
+  public:
+    PageGridModel(Source source, std::function<bool(int row)> marked, QObject* parent)
+        : gui::GridModel(std::move(source), parent), m_marked(std::move(marked)) {}
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (index.isValid() && m_marked(index.row() + 1)) {
+            if (role == Qt::BackgroundRole) return QColor(255, 255, 0);
+            if (role == Qt::ForegroundRole) return QColor(Qt::black);
+        }
+        return gui::GridModel::data(index, role);
+    }
+
+    void RowHeadingsChanged(int first, int last) {
+        emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
+    }
+
+  private:
+    std::function<bool(int)> m_marked;
+};
+
+gui::GuiCommHost* CommHost(shell::Workspace& ws) {
+    comm::CommEngine* engine = ws.hosts.engine;
+    return engine ? dynamic_cast<gui::GuiCommHost*>(&engine->Host()) : nullptr;
+}
+}  // namespace
+
+JobStarter OnlineParameterScreen::Starter() {
+    return [this](int job, const std::string& title) { return StartPageJob(Ws(), job, title); };
+}
+
+OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& page,
+                                             QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2300, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2300>()),
+      m_online(page) {
+    m_ui->setupUi(this);
+    // A screen shown without the category menu (never in the chain) gets a
+    // page of its own, so it always has one to draw.
+    if (m_online.Get() == nullptr)
+        m_online.New(static_cast<PageCategory>(std::clamp<int>(Ws().state.parameterTab, 0, 3)));
+    BuildMenus();
+    OfferCommandMenuUnlock();
+
+    m_tmrCycle.setObjectName(QStringLiteral("tmrCycle"));
+    m_tmrCycle.setInterval(kPeriodicReadMs);
+    m_tmrCycle.setParent(this);
+
+    gui::GridModel::Source source;
+    source.rows = [] { return kPageRows; };
+    source.cols = [] { return kGridColumns - 1; };
+    source.text = [this](int row, int col) -> std::string {
+        if (row > 0) return Page().Cell(row, col);
+        switch (col) {
+            case kColName:
+                return gui::Bytes(gui::CatalogueText(kTextParameter));
+            case kColData:
+                return gui::Bytes(gui::CatalogueText(kTextData));
+            case kColMa:
+            case kColMb:
+            case kColMc:
+            case kColKind:
+                return gui::Bytes(gui::CatalogueText(kTextMa + col - kColMa));
+            default:
+                return {};
+        }
+    };
+    m_grid = new PageGridModel(
+        source, [this](int row) { return Page().RowMarked(row); }, this);
+    m_ui->ssRQ2300->setModel(m_grid);
+    m_ui->ssRQ2300->installEventFilter(this);
+    m_ui->ssRQ2300->viewport()->installEventFilter(this);
+    m_ui->tabRQ2300->setExpanding(false);
+    m_ui->txtSetData->installEventFilter(this);
+    m_ui->cboSetData->installEventFilter(this);
+
+    connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this, [this](int index) {
+        gui::Trap(Ws().hosts, "RQ2300_tabRQ2300_Click", [this, index] { tabRQ2300_Click(index); });
+    });
+    connect(m_ui->ssRQ2300, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_DblClick",
+                  [this, index] { ssRQ2300_DblClick(index); });
+    });
+    connect(m_ui->ssRQ2300->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_LeaveCell",
+                          [&] { ssRQ2300_LeaveCell(current, previous); });
+            });
+    OnSignal(m_ui->cmdWrite, &QPushButton::clicked, "RQ2300_cmdWrite_Click",
+             [this] { cmdWrite_Click(); });
+    connect(m_ui->txtSetData, &QLineEdit::returnPressed, this, [this] {
+        if (m_ui->cmdWrite->isEnabled())
+            gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+    });
+    OnSignal(m_ui->cmdReadStop, &QPushButton::clicked, "RQ2300_cmdReadStop_Click",
+             [this] { cmdReadStop_Click(); });
+    OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "RQ2300_cmdOutputOff_Click",
+             [this] { cmdOutputOff_Click(); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2300_cmdExit_Click",
+             [this] { cmdExit_Click(); });
+    OnSignal(m_ui->cmdUpDown0, &QToolButton::clicked, "RQ2300_cmdUpDown_Click",
+             [this] { cmdUpDown_Click(0); });
+    OnSignal(m_ui->cmdUpDown1, &QToolButton::clicked, "RQ2300_cmdUpDown_Click",
+             [this] { cmdUpDown_Click(1); });
+    connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
+        if (!on) return;
+        Engine().MonitorAscii = false;
+    });
+    connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
+        if (!on) return;
+        Engine().MonitorAscii = true;
+    });
+    OnSignal(&m_tmrCycle, &QTimer::timeout, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
+}
+
+OnlineParameterScreen::~OnlineParameterScreen() {
+    if (m_online.Get() != nullptr) m_online.Get()->SetListener(nullptr);
+    if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
+}
+
+PageModel& OnlineParameterScreen::Page() const {
+    return *m_online.Get();
+}
+
+void OnlineParameterScreen::BuildMenus() {
+    m_mnuOnlineDec = new QMenu(gui::CatalogueText(kTextPrevious), this);
+    m_mnuOnlineInc = new QMenu(gui::CatalogueText(kTextNext), this);
+    m_mnuOnlineDec->setAccessibleName(gui::CatalogueText(kTextPrevious));
+    m_mnuOnlineInc->setAccessibleName(gui::CatalogueText(kTextNext));
+    for (int i = 0; i < 7; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        if (i == kSeparatorEntry) {
+            m_decItems[index] = m_mnuOnlineDec->addSeparator();
+            m_incItems[index] = m_mnuOnlineInc->addSeparator();
+            continue;
+        }
+        m_decItems[index] = m_mnuOnlineDec->addAction(gui::CatalogueText(kTextPreviousEntry + i));
+        m_incItems[index] = m_mnuOnlineInc->addAction(gui::CatalogueText(kTextNextEntry + i));
+        OnSignal(m_decItems[index], &QAction::triggered, "RQ2300_mnuOnlineDecMB_Click",
+                 [this, i] { MoveEntry(false, i); });
+        OnSignal(m_incItems[index], &QAction::triggered, "RQ2300_mnuOnlineIncMB_Click",
+                 [this, i] { MoveEntry(true, i); });
+    }
+    // A page at a time from the keyboard as well.
+    m_decItems[kPageEntry]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    m_incItems[kPageEntry]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    for (QAction* a : {m_decItems[kPageEntry], m_incItems[kPageEntry]}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(a);
+    }
+    SetMenus({m_mnuOnlineDec, m_mnuOnlineInc});
+    // The line serves the open page: its rate and slot change from the menus
+    // before the page is opened, not under it.
+    Std().mnuPortBaud->setEnabled(false);
+    Std().mnuPortSlot->setEnabled(false);
+}
+
+void OnlineParameterScreen::Load() {
+    gui::Trap(Ws().hosts, "RQ2300_Form_Load", [this] {
+        m_tmrCycle.stop();
+        FormSetting();
+        m_ui->optQuill0->setText(gui::CatalogueText(kTextHex));
+        m_ui->optQuill1->setText(gui::CatalogueText(kTextAscii));
+        m_ui->optQuill0->setChecked(true);
+        Engine().MonitorAscii = false;
+        m_ui->ssLog->setColumnCount(1);
+        m_ui->ssLog->setRowCount(2);
+        m_ui->ssLog->setVerticalHeaderLabels(
+            {gui::CatalogueText(kTextCommand), gui::CatalogueText(kTextResponse)});
+        m_ui->ssLog->horizontalHeader()->hide();
+        m_ui->ssLog->horizontalHeader()->setStretchLastSection(true);
+        for (int r = 0; r < 2; ++r) m_ui->ssLog->setItem(r, 0, new QTableWidgetItem);
+        m_ui->ssLog->setFixedHeight(m_ui->ssLog->verticalHeader()->defaultSectionSize() * 2 +
+                                    2 * m_ui->ssLog->frameWidth());
+        m_ui->ssLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_ui->fraHideDisp->setAccessibleName(gui::CatalogueText(kTextCommand) + " / " +
+                                             gui::CatalogueText(kTextResponse));
+        m_ui->ssLog->setAccessibleName(m_ui->fraHideDisp->accessibleName());
+        gui::NameByCaption(
+            {m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optQuill0, m_ui->optQuill1});
+        m_ui->cmdUpDown0->setAccessibleName(gui::CatalogueText(kTextPrevious));
+        m_ui->cmdUpDown1->setAccessibleName(gui::CatalogueText(kTextNext));
+        m_ui->cmdUpDown0->setToolTip(gui::CatalogueText(kTextPrevious));
+        m_ui->cmdUpDown1->setToolTip(gui::CatalogueText(kTextNext));
+        m_ui->txtSetData->setAccessibleName(gui::CatalogueText(kTextData));
+        m_ui->cboSetData->setAccessibleName(gui::CatalogueText(kTextData));
+        m_ui->ssRQ2300->setAccessibleName(windowTitle());
+        m_ui->tabRQ2300->setAccessibleName(windowTitle());
+        m_ui->aniBusy->setAccessibleName(QStringLiteral("Busy"));
+        if (CommHost(Ws()) != nullptr) {
+            CommHost(Ws())->monitorRows = [this](bool sent, const std::string& text) {
+                ShowMonitorText(sent, text);
+            };
+        }
+        SelectShowType();
+        Page().SetListener(this);
+        TabsChanged();
+        RowsChanged(1, kPageRows);
+        EntryPrepared();
+        ControlsChanged();
+    });
+}
+
+void OnlineParameterScreen::Unload() {
+    gui::Trap(Ws().hosts, "RQ2300_Form_Unload", [this] {
+        m_tmrCycle.stop();
+        if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
+        m_online.Drop();
+    });
+}
+
+/// RQ2300sub_FormSetting: grid, headings, widths, caption and the buttons
+/// of the category.
+void OnlineParameterScreen::FormSetting() {
+    const auto category = static_cast<std::size_t>(Page().Category());
+    setWindowTitle(gui::CatalogueText(kTextCaption[category]));
+    QTableView* grid = m_ui->ssRQ2300;
+    const int unit = grid->fontMetrics().averageCharWidth();
+    const QFontMetrics heading(grid->horizontalHeader()->font());
+    for (int c = 0; c < kGridColumns - 1; ++c) {
+        const QString title = m_grid->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        grid->setColumnWidth(c, std::max(kColumnWidths[static_cast<std::size_t>(c)] * unit + 10,
+                                         heading.horizontalAdvance(title) + 16));
+    }
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setMinimumWidth(kRowHeadingWidth * unit + 10);
+    grid->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    const int height = grid->horizontalHeader()->sizeHint().height() +
+                       kPageRows * grid->verticalHeader()->defaultSectionSize() +
+                       2 * grid->frameWidth();
+    grid->setFixedHeight(height);
+
+    m_ui->cmdWrite->setText(gui::CatalogueText(kTextWrite));
+    m_ui->cmdReadStop->setText(gui::CatalogueText(kTextReadStop));
+    m_ui->cmdOutputOff->setText(gui::CatalogueText(kTextCancelOutput));
+    m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
+    m_ui->cmdReadStop->setVisible(Page().Category() == PageCategory::Display);
+    m_ui->cmdOutputOff->setVisible(Page().Category() == PageCategory::Adjust);
+}
+
+/// SelectShowType: the monitor frame and the address columns
+/// follow the Communication Monitor command.
+void OnlineParameterScreen::SelectShowType() {
+    const bool on = Engine().MonitorOn;
+    QTableView* grid = m_ui->ssRQ2300;
+    for (int col = kColMa; col <= kColKind; ++col) grid->setColumnHidden(col - 1, !on);
+    int width = grid->verticalHeader()->sizeHint().width() + 2 * grid->frameWidth();
+    for (int c = 0; c < kGridColumns - 1; ++c) {
+        if (!grid->isColumnHidden(c)) width += grid->columnWidth(c);
+    }
+    grid->setFixedWidth(std::max(width, grid->verticalHeader()->minimumWidth() + width));
+    m_ui->fraHideDisp->setVisible(on);
+    gui::FitWindow(this);
+}
+
+void OnlineParameterScreen::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void OnlineParameterScreen::OnMonitorChanged(bool) {
+    gui::Trap(Ws().hosts, "RQ2300fnc_nSelectShowType", [this] { SelectShowType(); });
+}
+
+void OnlineParameterScreen::ShowMonitorText(bool sent, const std::string& text) {
+    if (QTableWidgetItem* item = m_ui->ssLog->item(sent ? 0 : 1, 0)) item->setText(gui::Text(text));
+}
+
+// ---------------------------------------------------------------- listener
+
+void OnlineParameterScreen::RowsChanged(int first, int last) {
+    m_grid->RefreshCells(first, 1, last, kGridColumns - 1);
+    static_cast<PageGridModel*>(m_grid)->RowHeadingsChanged(first, last);
+}
+
+void OnlineParameterScreen::ControlsChanged() {
+    const PageControls& c = Page().Controls();
+    const bool all = c.allEnabled;
+    const bool wasAll = m_ui->cmdExit->isEnabled();
+    m_ui->tabRQ2300->setEnabled(all);
+    // A locked grid keeps its values readable (measured values are watched
+    // while it is locked); it only stops taking clicks and keys.
+    m_gridLocked = !all || c.gridLocked;
+    m_ui->ssRQ2300->setFocusPolicy(m_gridLocked ? Qt::NoFocus : Qt::StrongFocus);
+    m_ui->cmdUpDown0->setEnabled(all && c.previousEnabled);
+    m_ui->cmdUpDown1->setEnabled(all && c.nextEnabled);
+    for (QAction* a : m_decItems) a->setEnabled(all && c.previousEnabled);
+    for (QAction* a : m_incItems) a->setEnabled(all && c.nextEnabled);
+    m_ui->txtSetData->setEnabled(all && c.entryEnabled);
+    m_ui->cboSetData->setEnabled(all && c.entryEnabled);
+    m_ui->txtSetData->setVisible(!c.showChoiceList);
+    m_ui->cboSetData->setVisible(c.showChoiceList);
+    m_ui->cmdWrite->setEnabled(all && c.writeEnabled);
+    m_ui->cmdOutputOff->setEnabled(all && c.outputOffEnabled);
+    m_ui->cmdReadStop->setEnabled(all && c.readStopEnabled);
+    m_ui->cmdReadStop->setText(
+        gui::CatalogueText(Page().Reading() ? kTextReadStop : kTextReadStart));
+    m_ui->cmdReadStop->setAccessibleName(m_ui->cmdReadStop->text());
+    m_ui->cmdExit->setEnabled(all);
+    m_ui->aniBusy->setVisible(!all);
+    if (all && c.timerEnabled) {
+        if (!m_tmrCycle.isActive()) m_tmrCycle.start();
+    } else {
+        m_tmrCycle.stop();
+    }
+    // A job has ended: the keyboard goes on where the work is.
+    if (all && !wasAll) {
+        if (m_ui->txtSetData->isEnabled() && m_ui->txtSetData->isVisible()) {
+            m_ui->txtSetData->setFocus();
+            m_ui->txtSetData->selectAll();
+        } else if (m_ui->cboSetData->isEnabled() && m_ui->cboSetData->isVisible()) {
+            m_ui->cboSetData->setFocus();
+        } else if (!m_gridLocked) {
+            m_ui->ssRQ2300->setFocus();
+        } else if (m_ui->cmdReadStop->isVisible() && m_ui->cmdReadStop->isEnabled()) {
+            m_ui->cmdReadStop->setFocus();
+        }
+    }
+}
+
+void OnlineParameterScreen::TabsChanged() {
+    m_drawingTabs = true;
+    QTabBar* tabs = m_ui->tabRQ2300;
+    const auto& names = Page().TabNames();
+    while (tabs->count() > static_cast<int>(names.size())) tabs->removeTab(tabs->count() - 1);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const QString text = gui::Text(shell::Trim(names[i]));
+        if (static_cast<int>(i) < tabs->count()) {
+            tabs->setTabText(static_cast<int>(i), text);
+        } else {
+            tabs->addTab(text);
+        }
+    }
+    if (Page().CurrentTab() >= 1 && Page().CurrentTab() <= tabs->count())
+        tabs->setCurrentIndex(Page().CurrentTab() - 1);
+    m_drawingTabs = false;
+}
+
+void OnlineParameterScreen::EntryPrepared() {
+    m_ui->txtSetData->setText(gui::Text(Page().EntryText()));
+    QComboBox* list = m_ui->cboSetData;
+    list->clear();
+    const auto& choices = Page().Edit().choices;
+    if (Page().EditedRow() != 0 && Page().Edit().kind == kKindSelection) {
+        for (const Choice& choice : choices.entries) list->addItem(gui::Text(choice.listText));
+        if (choices.preselected >= 0 && choices.preselected < list->count())
+            list->setCurrentIndex(choices.preselected);
+    }
+}
+
+// ---------------------------------------------------------------- events
+
+bool OnlineParameterScreen::eventFilter(QObject* watched, QEvent* event) {
+    const bool onGrid = watched == m_ui->ssRQ2300 || watched == m_ui->ssRQ2300->viewport();
+    if (onGrid && m_gridLocked) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::Wheel:
+                return true;
+            default:
+                break;
+        }
+    }
+    if (event->type() != QEvent::KeyPress) return gui::ScreenBase::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_ui->ssRQ2300 && (key->modifiers() & Qt::ControlModifier) &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        const int row = m_ui->ssRQ2300->currentIndex().row() + 1;
+        gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_KeyDown",
+                  [this, row] { Page().OpenItem(row, Starter()); });
+        return true;
+    }
+    if (watched == m_ui->txtSetData) return EntryKey(key);
+    // Enter on the chosen entry of a selection item writes it, as in the box.
+    if (watched == m_ui->cboSetData &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (m_ui->cmdWrite->isEnabled())
+            gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+        return true;
+    }
+    return gui::ScreenBase::eventFilter(watched, event);
+}
+
+/// Typed characters pass the item kind's key filter; shortcuts (copy, paste)
+/// and keys that type nothing pass, pasted text is checked on WRITE.
+bool OnlineParameterScreen::EntryKey(QKeyEvent* key) {
+    const QString text = key->text();
+    if (text.size() != 1 || (key->modifiers() & Qt::ControlModifier)) return false;
+    const ushort code = text.at(0).unicode();
+    if (code < 0x20 || code == 0x7f) return false;
+    const int kept = code > 0xff ? 0 : FilterKey(code, Page().Edit().kind);
+    if (kept == 0) return true;
+    if (kept != code) {
+        m_ui->txtSetData->insert(QString(QChar(kept)));
+        return true;
+    }
+    return false;
+}
+
+void OnlineParameterScreen::tabRQ2300_Click(int index) {
+    if (m_drawingTabs || index < 0) return;
+    Page().ClickTab(index + 1, Starter());
+    // A refused switch puts the strip back on the tab that is shown.
+    TabsChanged();
+}
+
+void OnlineParameterScreen::ssRQ2300_DblClick(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    Page().OpenItem(index.row() + 1, Starter());
+}
+
+void OnlineParameterScreen::ssRQ2300_LeaveCell(const QModelIndex& current,
+                                               const QModelIndex& previous) {
+    if (current.row() == previous.row()) return;
+    Page().EnterRow(current.isValid() ? current.row() + 1 : 0);
+}
+
+void OnlineParameterScreen::cmdWrite_Click() {
+    const int chosen = m_ui->cboSetData->isVisible() ? m_ui->cboSetData->currentIndex() : -1;
+    if (Page().Write(gui::Bytes(m_ui->txtSetData->text()), chosen, Starter())) return;
+    if (m_ui->txtSetData->isVisible() && m_ui->txtSetData->isEnabled()) {
+        m_ui->txtSetData->setFocus();
+        m_ui->txtSetData->selectAll();
+    }
+}
+
+void OnlineParameterScreen::cmdReadStop_Click() {
+    Page().ToggleReading(Starter());
+    if (!Page().Reading() && !m_gridLocked) m_ui->ssRQ2300->setFocus();
+}
+
+void OnlineParameterScreen::cmdOutputOff_Click() {
+    Page().CancelForcedOutput(Starter());
+}
+
+void OnlineParameterScreen::cmdUpDown_Click(int index) {
+    QToolButton* button = index == 0 ? m_ui->cmdUpDown0 : m_ui->cmdUpDown1;
+    QMenu* menu = index == 0 ? m_mnuOnlineDec : m_mnuOnlineInc;
+    menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));
+}
+
+void OnlineParameterScreen::MoveEntry(bool forward, int entry) {
+    Page().Move(forward, entry, Engine().CommBusy, Starter());
+}
+
+void OnlineParameterScreen::tmrCycle_Timer() {
+    Page().TimerTick(Starter());
+}
+
+void OnlineParameterScreen::cmdExit_Click() {
+    m_tmrCycle.stop();
+    const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
+    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
+    shell::DisplayMatrix(Ws(), event);
+}
+
+}  // namespace rq50::parameter

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QMenu>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "parameter/PageModel.h"
+#include "session/OnlinePage.h"
+
+namespace Ui {
+class frmRQ2300;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::gui {
+class GridModel;
+}
+
+namespace rq50::parameter {
+
+/// The online parameter screen: one page of a category's items in a 12-row
+/// grid, read fresh, edited and written item by item, with measured values
+/// re-read every 5 s. Everything it shows comes from its PageModel, which the
+/// page jobs fill; the screen redraws what the model's listener names.
+class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
+    Q_OBJECT
+  public:
+    /// `page` is the page the category menu opened; the screen draws it and
+    /// drops it when it closes.
+    explicit OnlineParameterScreen(shell::Workspace& ws, OnlinePage& page,
+                                   QWidget* parent = nullptr);
+    ~OnlineParameterScreen() override;
+
+    void Load() override;
+    void Unload() override;
+    void OnMonitorChanged(bool on) override;
+
+    QMenu* PreviousMenu() const { return m_mnuOnlineDec; }
+    QMenu* NextMenu() const { return m_mnuOnlineInc; }
+    QTimer& CycleTimer() { return m_tmrCycle; }
+
+    // PageListener
+    void RowsChanged(int first, int last) override;
+    void ControlsChanged() override;
+    void TabsChanged() override;
+    void EntryPrepared() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void FormSetting();
+    void SelectShowType();
+    void ShowMonitorText(bool sent, const std::string& text);
+    bool EntryKey(QKeyEvent* key);
+
+    void tabRQ2300_Click(int index);
+    void ssRQ2300_DblClick(const QModelIndex& index);
+    void ssRQ2300_LeaveCell(const QModelIndex& current, const QModelIndex& previous);
+    void cmdWrite_Click();
+    void cmdReadStop_Click();
+    void cmdOutputOff_Click();
+    void cmdExit_Click();
+    void cmdUpDown_Click(int index);
+    void MoveEntry(bool forward, int entry);
+    void tmrCycle_Timer();
+
+    PageModel& Page() const;
+    /// How the page starts its jobs: on the session's engine, ending here.
+    JobStarter Starter();
+
+    std::unique_ptr<Ui::frmRQ2300> m_ui;
+    OnlinePage& m_online;
+    gui::GridModel* m_grid = nullptr;
+    QMenu* m_mnuOnlineDec = nullptr;
+    QMenu* m_mnuOnlineInc = nullptr;
+    std::array<QAction*, 7> m_decItems{};
+    std::array<QAction*, 7> m_incItems{};
+    QTimer m_tmrCycle;
+    bool m_drawingTabs = false;
+    bool m_gridLocked = false;
+};
+
+}  // namespace rq50::parameter

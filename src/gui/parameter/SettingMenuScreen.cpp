@@ -1,0 +1,99 @@
+#include "gui/parameter/SettingMenuScreen.h"
+
+#include "gui/EnterKey.h"
+#include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "shell/Catalogue.h"
+#include "ui_frmRQ2100.h"
+
+namespace rq50::parameter {
+
+namespace {
+constexpr int kTextOk = 221;
+constexpr int kTextCancel = 2121;
+}  // namespace
+
+SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2100, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2100>()),
+      m_menu(ws) {
+    m_ui->setupUi(this);
+    SetMenus();
+    OfferBaudRate();
+    OfferCommandMenuUnlock();
+    new gui::EnterPresses(m_ui->cmdOK,
+                          {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2100_cmdCancel_Click",
+             [this] { cmdCancel_Click(); });
+}
+
+SettingMenuScreen::~SettingMenuScreen() = default;
+
+QRadioButton* SettingMenuScreen::Option(int index) const {
+    switch (index) {
+        case 0:
+            return m_ui->optParameter0;
+        case 1:
+            return m_ui->optParameter1;
+        case 2:
+            return m_ui->optParameter2;
+        default:
+            return nullptr;
+    }
+}
+
+SettingMenuOption SettingMenuScreen::SelectedOption() const {
+    for (int i = 0; i < 3; ++i) {
+        if (Option(i)->isChecked()) return static_cast<SettingMenuOption>(i);
+    }
+    return SettingMenuOption::kSetOrNew;
+}
+
+void SettingMenuScreen::Load() {
+    gui::Trap(Ws().hosts, "RQ2100_Form_Load", [this] {
+        setWindowTitle(gui::Text(m_menu.Caption()));
+        for (int i = 0; i < 3; ++i)
+            Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<SettingMenuOption>(i))));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optParameter0),
+                                   static_cast<QAbstractButton*>(m_ui->optParameter1),
+                                   static_cast<QAbstractButton*>(m_ui->optParameter2),
+                                   static_cast<QAbstractButton*>(m_ui->cmdOK),
+                                   static_cast<QAbstractButton*>(m_ui->cmdCancel)}) {
+            b->setAccessibleName(b->text().remove(QLatin1Char('&')));
+        }
+        m_ui->fraPPM->setAccessibleName(windowTitle());
+        m_ui->optParameter0->setChecked(true);
+        m_menu.Load();
+    });
+}
+
+void SettingMenuScreen::Unload() {
+    gui::Trap(Ws().hosts, "RQ2100_Form_Unload", [this] { m_menu.Unload(); });
+}
+
+void SettingMenuScreen::showEvent(QShowEvent* event) {
+    gui::ScreenBase::showEvent(event);
+    gui::FitWindowWhenShown(this);
+}
+
+void SettingMenuScreen::Activated() {
+    m_menu.Activated();
+    gui::ScreenBase::Activated();
+}
+
+void SettingMenuScreen::OnBaudRate() {
+    m_menu.BaudRate();
+}
+
+void SettingMenuScreen::cmdOK_Click() {
+    m_menu.Confirm(SelectedOption());
+}
+
+void SettingMenuScreen::cmdCancel_Click() {
+    m_menu.Cancel();
+}
+
+}  // namespace rq50::parameter

@@ -1,0 +1,162 @@
+#include "gui/print/PrintDialog.h"
+
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
+#include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
+#include "shell/Services.h"
+#include "shell/SessionState.h"
+#include "ui_frmRQ2800.h"
+
+namespace rq50::print {
+
+namespace {
+
+constexpr int kTextCaption = 2801;
+constexpr int kTextFirstArea = 2811;  // "Information", then DISPLAY .. CONST
+constexpr int kTextPrint = 2821;
+constexpr int kTextCancel = 2822;
+constexpr int kTextPreview = 2823;
+constexpr int kTextCsv = 2824;
+constexpr int kTextInfo = 2825;
+constexpr int kTextAreaFrame = 2831;
+
+constexpr int kFollowInformation = 3;
+// Why the information record window opens: the print dialog's button.
+constexpr int kInfoFromPrintDialog = 3;
+constexpr int kProgramSetting = 1;
+// Index of "Communication Monitor" among the Command items.
+constexpr std::size_t kMonitorItem = 1;
+
+void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
+    shell::DisplayMatrix(ws, event, follow, shell::kAnswerNoChange);
+}
+
+}  // namespace
+
+PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2800, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2800>()) {
+    m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdCancel);
+    m_areas = {m_ui->chkPrint0, m_ui->chkPrint1, m_ui->chkPrint2, m_ui->chkPrint3,
+               m_ui->chkPrint4, m_ui->chkPrint5, m_ui->chkPrint6};
+    SetMenus();
+    OfferCommandMenuUnlock();
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2800_cmdPrint_Click",
+             [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdPreview, &QPushButton::clicked, "RQ2800_cmdPreview_Click",
+             [this] { cmdPreview_Click(); });
+    OnSignal(m_ui->cmdCSVFile, &QPushButton::clicked, "RQ2800_cmdCSVFile_Click",
+             [this] { cmdCSVFile_Click(); });
+    OnSignal(m_ui->cmdInfo, &QPushButton::clicked, "RQ2800_cmdInfo_Click",
+             [this] { cmdInfo_Click(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2800_cmdCancel_Click",
+             [this] { cmdCancel_Click(); });
+}
+
+PrintDialog::~PrintDialog() = default;
+
+QCheckBox* PrintDialog::chkPrint(int area) const {
+    return m_areas.at(static_cast<std::size_t>(area));
+}
+
+void PrintDialog::Load() {
+    gui::Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->fraPrint->setTitle(gui::CatalogueText(kTextAreaFrame));
+        m_ui->fraPrint->setAccessibleName(gui::CatalogueText(kTextAreaFrame));
+        for (int area = 0; area < kAreaCount; ++area) {
+            chkPrint(area)->setText(gui::CatalogueText(kTextFirstArea + area));
+        }
+        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+        m_ui->cmdPreview->setText(gui::CatalogueText(kTextPreview));
+        m_ui->cmdCSVFile->setText(gui::CatalogueText(kTextCsv));
+        m_ui->cmdInfo->setText(gui::CatalogueText(kTextInfo));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        QList<QWidget*> captioned = {m_ui->cmdPrint, m_ui->cmdPreview, m_ui->cmdCSVFile,
+                                     m_ui->cmdInfo, m_ui->cmdCancel};
+        for (QCheckBox* box : m_areas) captioned.append(box);
+        gui::NameByCaption(captioned);
+        const int mode = Ws().state.settingMode;
+        ShowBoxes(OpenPrintAreas(mode, Ws().state.maintMode));
+        Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
+    });
+}
+
+void PrintDialog::OnMaintModeChanged(bool on) {
+    PrintAreaBoxes boxes = Boxes();
+    ApplyMaintMode(boxes, Ws().state.settingMode, on);
+    ShowBoxes(boxes);
+}
+
+PrintAreaBoxes PrintDialog::Boxes() const {
+    PrintAreaBoxes boxes;
+    for (int area = 0; area < kAreaCount; ++area) {
+        // Visibility as the dialog set it, whether or not the window shows.
+        boxes.visible[area] = !chkPrint(area)->isHidden();
+        boxes.checked[area] = chkPrint(area)->isChecked();
+    }
+    return boxes;
+}
+
+void PrintDialog::ShowBoxes(const PrintAreaBoxes& boxes) {
+    for (int area = 0; area < kAreaCount; ++area) {
+        chkPrint(area)->setVisible(boxes.visible[area]);
+        chkPrint(area)->setEnabled(boxes.visible[area]);
+        chkPrint(area)->setChecked(boxes.checked[area]);
+    }
+    // Room for the captions and for the boxes shown now (MAINT comes and
+    // goes with MAINT Mode).
+    gui::FitWindow(this);
+}
+
+bool PrintDialog::TakeSelection() {
+    const PrintAreaBoxes boxes = Boxes();
+    if (!AnyAreaSelected(boxes)) return false;
+    Ws().printAreas = SelectedAreasOf(boxes);
+    return true;
+}
+
+void PrintDialog::cmdPrint_Click() {
+    if (!TakeSelection()) return;
+    if (!gui::CheckPrinter(Ws(), ReportKind::Current)) return;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
+}
+
+void PrintDialog::cmdPreview_Click() {
+    // The preview needs no printer (many field laptops have none); its own
+    // Print asks for one.
+    if (!TakeSelection()) return;
+    Ws().previewReport = ReportKind::Current;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
+    if (auto* navigation = Nav()) {
+        navigation->DisableScreen(shell::Screen::frmRQ2800);
+    }
+}
+
+void PrintDialog::cmdCSVFile_Click() {
+    if (!TakeSelection()) return;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogCsv);
+}
+
+void PrintDialog::cmdInfo_Click() {
+    Ws().state.infoPurpose = kInfoFromPrintDialog;
+    Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
+    if (auto* navigation = Nav()) {
+        navigation->DisableScreen(shell::Screen::frmRQ2800);
+    }
+}
+
+void PrintDialog::cmdCancel_Click() {
+    const shell::NavEvent event = Ws().state.settingMode == kProgramSetting
+                                      ? shell::NavEvent::kPrintDialogCancelToProgram
+                                      : shell::NavEvent::kPrintDialogCancelToDataView;
+    if (auto* navigation = Nav()) {
+        navigation->UnloadScreen(shell::Screen::frmRQ2800);
+    }
+    Navigate(Ws(), event);
+}
+
+}  // namespace rq50::print

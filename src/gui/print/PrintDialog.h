@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QCheckBox>
+
+#include <array>
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "print/PrintDialogRules.h"
+
+namespace Ui {
+class frmRQ2800;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::print {
+
+/// The print dialog: which parts of the held data to print, then print them,
+/// preview them or write them as a CSV file.
+class PrintDialog : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit PrintDialog(shell::Workspace& ws, QWidget* parent = nullptr);
+    ~PrintDialog() override;
+
+    void Load() override;
+    void OnMaintModeChanged(bool on) override;
+
+    /// Print-area check box `area` (kAreaInformation .. kAreaConst).
+    QCheckBox* chkPrint(int area) const;
+
+  private:
+    /// The boxes as the user left them.
+    PrintAreaBoxes Boxes() const;
+    void ShowBoxes(const PrintAreaBoxes& boxes);
+    /// The area check; also keeps the selection for the printer, the
+    /// preview and the CSV file.
+    bool TakeSelection();
+    void cmdPrint_Click();
+    void cmdPreview_Click();
+    void cmdCSVFile_Click();
+    void cmdInfo_Click();
+    void cmdCancel_Click();
+
+    std::unique_ptr<Ui::frmRQ2800> m_ui;
+    std::array<QCheckBox*, kAreaCount> m_areas{};
+};
+
+}  // namespace rq50::print

@@ -1,0 +1,213 @@
+#include "gui/print/PrintPreviewWindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QSpinBox>
+
+#include <cmath>
+
+#include "comm/Navigation.h"
+#include "files/Workspace.h"
+#include "gui/KeyFilter.h"
+#include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
+#include "gui/WaitCursor.h"
+#include "platform/print/QtReportSurface.h"
+#include "print/PrintControl.h"
+#include "shell/Services.h"
+#include "ui_frmRQ2900.h"
+
+namespace rq50::print {
+
+namespace {
+
+constexpr int kTextCaption = 2901;
+constexpr int kTextZoom = 2911;
+constexpr int kTextPage = 2912;
+constexpr int kTextZoomUnit = 2913;
+constexpr int kTextPageUnit = 2914;
+constexpr int kTextFirstZoomEntry = 2921;  // "200", "100", "75", "Whole View"
+constexpr int kZoomEntries = 4;
+constexpr int kWholeViewEntry = 3;
+constexpr int kTextClose = 2931;
+constexpr int kTextPrint = 1038;
+constexpr int kTextSaveAsPdf = 2833;
+// Digits and Backspace only.
+constexpr int kKeyFilterDigits = 6;
+
+}  // namespace
+
+PrintPreviewWindow::PrintPreviewWindow(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(shell::Screen::frmRQ2900, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2900>()) {
+    m_ui->setupUi(this);
+    SetEscapeButton(m_ui->cmdClose);
+    SetMenus();
+    new gui::NumericKeyGuard(m_ui->cboZoom->lineEdit(), kKeyFilterDigits);
+    // Enter takes a typed magnification as typed: the combo box would
+    // otherwise pick a list entry of the same text, a list choice.
+    m_ui->cboZoom->lineEdit()->installEventFilter(this);
+    connect(m_ui->vspData, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
+        gui::Trap(Ws().hosts, "RQ2900_vspData_NewPage", [&] { PaintReport(printer); });
+    });
+    connect(m_ui->vspData, &QPrintPreviewWidget::previewChanged, this,
+            [this] { ShowPreviewState(); });
+    connect(m_ui->cboZoom, &QComboBox::activated, this, [this](int index) {
+        gui::Trap(Ws().hosts, "RQ2900_cboZoom_Click", [&] { cboZoom_Click(index); });
+    });
+    OnSignal(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, "RQ2900_cboZoom_LostFocus",
+             [this] { cboZoom_Typed(); });
+    connect(m_ui->txtPage, &QSpinBox::valueChanged, this, [this](int page) {
+        if (!m_updating) m_ui->vspData->setCurrentPage(page);
+    });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2900_cmdPrint_Click",
+             [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdPdf, &QPushButton::clicked, "RQ2900_cmdPdf_Click",
+             [this] { cmdPdf_Click(); });
+    OnSignal(m_ui->cmdClose, &QPushButton::clicked, "RQ2900_cmdClose_Click",
+             [this] { cmdClose_Click(); });
+}
+
+PrintPreviewWindow::~PrintPreviewWindow() = default;
+
+QComboBox* PrintPreviewWindow::cboZoom() const {
+    return m_ui->cboZoom;
+}
+
+QSpinBox* PrintPreviewWindow::txtPage() const {
+    return m_ui->txtPage;
+}
+
+QPrintPreviewWidget* PrintPreviewWindow::vspData() const {
+    return m_ui->vspData;
+}
+
+double PrintPreviewWindow::ZoomPercent() const {
+    return m_ui->vspData->zoomFactor() * 100.0;
+}
+
+void PrintPreviewWindow::Load() {
+    gui::Trap(Ws().hosts, "RQ2900_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->lblZoom->setText(gui::CatalogueText(kTextZoom));
+        m_ui->lblZoomUnit->setText(gui::CatalogueText(kTextZoomUnit));
+        m_ui->lblPage->setText(gui::CatalogueText(kTextPage));
+        m_ui->lblPageUnit->setText(gui::CatalogueText(kTextPageUnit));
+        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+        m_ui->cmdPdf->setText(gui::CatalogueText(kTextSaveAsPdf));
+        m_ui->cmdClose->setText(gui::CatalogueText(kTextClose));
+        gui::NameByCaption({m_ui->cmdPrint, m_ui->cmdPdf, m_ui->cmdClose});
+        m_ui->cboZoom->setAccessibleName(gui::CatalogueText(kTextZoom));
+        m_ui->txtPage->setAccessibleName(gui::CatalogueText(kTextPage));
+        m_ui->vspData->setAccessibleName(gui::CatalogueText(kTextCaption));
+        m_ui->cboZoom->clear();
+        for (int i = 0; i < kZoomEntries; ++i) {
+            m_ui->cboZoom->addItem(gui::CatalogueText(kTextFirstZoomEntry + i));
+        }
+
+        m_kind = Ws().previewReport;
+        m_ui->vspData->updatePreview();
+        const int pages = std::max(m_ui->vspData->pageCount(), 1);
+        m_updating = true;
+        m_ui->txtPage->setRange(1, pages);
+        m_ui->txtPage->setValue(1);
+        m_ui->txtPage->setEnabled(pages > 1);
+        m_updating = false;
+        m_ui->cboZoom->setCurrentIndex(kWholeViewEntry);
+        cboZoom_Click(kWholeViewEntry);
+    });
+}
+
+bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->cboZoom->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            gui::Trap(Ws().hosts, "RQ2900_cboZoom_KeyPress", [this] { cboZoom_Typed(); });
+            return true;
+        }
+    }
+    return gui::ScreenBase::eventFilter(watched, event);
+}
+
+void PrintPreviewWindow::Unload() {
+    Ws().previewReport = ReportKind::Current;
+}
+
+void PrintPreviewWindow::PaintReport(QPrinter* printer) {
+    platform::QtReportSurface surface(*printer);
+    PrintControl control(surface);
+    PrintReportOf(Ws(), m_kind, control, gui::CurrentReportSetup());
+}
+
+void PrintPreviewWindow::cboZoom_Click(int index) {
+    const gui::WaitCursor busy;
+    if (index == kWholeViewEntry) {
+        m_wholeView = true;
+        m_ui->vspData->fitInView();
+    } else if (index >= 0 && index < kZoomEntries) {
+        m_wholeView = false;
+        m_ui->vspData->setZoomFactor(m_ui->cboZoom->itemText(index).toDouble() / 100.0);
+    }
+}
+
+void PrintPreviewWindow::cboZoom_Typed() {
+    const QString text = m_ui->cboZoom->currentText();
+    // A list entry chosen from the list has been taken already.
+    const int listed = m_ui->cboZoom->findText(text);
+    if (listed >= 0 && listed == m_ui->cboZoom->currentIndex()) return;
+    const TypedZoom zoom = ReadTypedZoom(gui::Bytes(text), m_wholeView);
+    switch (zoom.action) {
+        case TypedZoom::Action::SetPercent:
+            m_ui->vspData->setZoomFactor(zoom.percent / 100.0);
+            m_ui->cboZoom->setEditText(gui::Text(zoom.text));
+            break;
+        case TypedZoom::Action::WholeView:
+            m_ui->cboZoom->setCurrentIndex(kWholeViewEntry);
+            cboZoom_Click(kWholeViewEntry);
+            break;
+        case TypedZoom::Action::ShowCurrent:
+            m_ui->cboZoom->setEditText(QString::number(std::lround(ZoomPercent())));
+            break;
+    }
+}
+
+void PrintPreviewWindow::ShowPreviewState() {
+    m_updating = true;
+    m_ui->txtPage->setValue(m_ui->vspData->currentPage());
+    if (m_ui->vspData->zoomMode() == QPrintPreviewWidget::CustomZoom &&
+        !m_ui->cboZoom->lineEdit()->hasFocus()) {
+        m_ui->cboZoom->setEditText(QString::number(std::lround(ZoomPercent())));
+    }
+    m_updating = false;
+}
+
+void PrintPreviewWindow::cmdPrint_Click() {
+    if (!gui::CheckPrinter(Ws(), m_kind)) return;
+    gui::PrintOnPrinter(Ws(), m_kind);
+}
+
+void PrintPreviewWindow::cmdPdf_Click() {
+    gui::SaveReportAsPdf(Ws(), m_kind);
+}
+
+void PrintPreviewWindow::cmdClose_Click() {
+    const ReportKind kind = m_kind;
+    auto* navigation = Nav();
+    if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::frmRQ2900);
+    switch (kind) {
+        case ReportKind::Current:
+            shell::DisplayMatrix(Ws(), shell::NavEvent::kPreviewClose);
+            break;
+        case ReportKind::ErrorList:
+            if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ3100);
+            break;
+        case ReportKind::DownloadCheck:
+            if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ2700);
+            break;
+    }
+}
+
+}  // namespace rq50::print

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "print/PrintDialogRules.h"
+
+namespace Ui {
+class frmRQ2900;
+}
+
+class QComboBox;
+class QPrinter;
+class QPrintPreviewWidget;
+class QSpinBox;
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::print {
+
+/// The print preview: the report page by page at a chosen magnification.
+/// Besides Close it offers Print and Save as PDF, so that every report shown
+/// here (also the command check's error list, which is printed through the
+/// preview) reaches paper or a file.
+class PrintPreviewWindow : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    explicit PrintPreviewWindow(shell::Workspace& ws, QWidget* parent = nullptr);
+    ~PrintPreviewWindow() override;
+
+    void Load() override;
+    void Unload() override;
+
+    QComboBox* cboZoom() const;
+    QSpinBox* txtPage() const;
+    QPrintPreviewWidget* vspData() const;
+    /// Magnification shown, in percent.
+    double ZoomPercent() const;
+    bool WholeView() const { return m_wholeView; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void PaintReport(QPrinter* printer);
+    void cboZoom_Click(int index);
+    void cboZoom_Typed();
+    void ShowPreviewState();
+    void cmdPrint_Click();
+    void cmdPdf_Click();
+    void cmdClose_Click();
+
+    std::unique_ptr<Ui::frmRQ2900> m_ui;
+    ReportKind m_kind = ReportKind::Current;
+    bool m_wholeView = true;
+    bool m_updating = false;
+};
+
+}  // namespace rq50::print

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "program/CommandCheck.h"
+
+namespace Ui {
+class frmRQ3100;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::program {
+
+/// The command check's error list: one line per error (STEP, PROGRAM, Error
+/// Content) from the display set of the editor's last check.
+class ErrorListWindow : public gui::ScreenBase {
+    Q_OBJECT
+  public:
+    /// `checks` holds the results of the editor's command check.
+    explicit ErrorListWindow(shell::Workspace& ws, CommandChecker& checks,
+                             QWidget* parent = nullptr);
+    ~ErrorListWindow() override;
+
+    void Load() override;
+    void Unload() override;
+
+  private:
+    void cmdReturn_Click();
+    void cmdPrint_Click();
+
+    std::unique_ptr<Ui::frmRQ3100> m_ui;
+    CommandChecker& m_checks;
+};
+
+}  // namespace rq50::program

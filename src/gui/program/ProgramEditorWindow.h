@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "program/ProgramEditor.h"
+
+namespace Ui {
+class frmRQ3000;
+}
+class QMenu;
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::gui {
+class CellGridView;
+class GridModel;
+}  // namespace rq50::gui
+
+namespace rq50::program {
+
+class ProgramEditorWindow;
+
+/// The cell editor of both grids: it opens with the text the editor's
+/// BeginEdit gives, lets through only the characters the core accepts, and
+/// hands the text to EndEdit (or CancelEdit on Escape). It never writes a
+/// grid itself.
+class CellEditDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+  public:
+    CellEditDelegate(ProgramEditorWindow& screen, GridId grid, QObject* parent);
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+    /// The editor closed: an edit that was not committed is cancelled.
+    void EditorClosed();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    ProgramEditorWindow& m_screen;
+    GridId m_grid;
+    mutable bool m_open = false;
+    mutable bool m_committing = false;
+    mutable int m_row = 0;
+    mutable int m_col = 0;
+};
+
+/// The Program Editor: the PROGRAM and CONST grids of the program in memory,
+/// the model box and the eight buttons. Every rule is the core editor's; the
+/// window shows its grids and passes on what the user does.
+class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
+    Q_OBJECT
+  public:
+    /// The command check keeps its results in `checks`, where the error list
+    /// reads them.
+    explicit ProgramEditorWindow(shell::Workspace& ws, CommandChecker& checks,
+                                 QWidget* parent = nullptr);
+    ~ProgramEditorWindow() override;
+
+    void Load() override;
+    void Unload() override;
+    /// The grids into the program in memory (write-back), before a save.
+    void CommitEdits() override;
+
+    ProgramEditor& Editor() { return *m_editor; }
+    gui::CellGridView* View(GridId id) const;
+    /// Redraws grids, model box and buttons from the core editor.
+    void Redraw();
+
+    // Grid operations, also reached by keys and pop-up menus.
+    void InsertRow();
+    void DeleteRow();
+    void DeleteSelection(GridId id);
+    void CopySelection(GridId id);
+    void PasteSelection(GridId id);
+    /// Ctrl+V inside a cell editor: false when the clipboard was refused (the
+    /// cell is back at its value before edit).
+    bool PasteInEdit(GridId id, int row, int col);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void OnBaudRate() override;
+
+  private:
+    // EditorHost
+    int ConfirmedSlotNumber() override;
+    void Beep() override;
+    void ShowStatusHint(const std::string& text) override;
+
+    void SetUpGrid(GridId id);
+    void SetCaptions();
+    void cmdClose_Click();
+    void cmdUndo_Click();
+    void cmdCommandCheck_Click();
+    void cmdSave_Click();
+    void cmdDownload_Click();
+    void cmdPrint_Click();
+    void mnuInformation_Click();
+    void ShowGridMenu(GridId id, const QPoint& pos);
+    void HeaderSelection(GridId id, bool rows);
+    void ModelTyped(const QString& text);
+    void ModelPicked(int index);
+    void ModelLeft();
+    void OpenErrorList();
+    void SetEnabledScreen(bool enabled);
+    GridId IdOf(const QObject* view) const;
+
+    std::unique_ptr<Ui::frmRQ3000> m_ui;
+    CategoryTable m_categories;
+    std::unique_ptr<ProgramEditor> m_editor;
+    gui::GridModel* m_programModel = nullptr;
+    gui::GridModel* m_constModel = nullptr;
+    CellEditDelegate* m_programDelegate = nullptr;
+    CellEditDelegate* m_constDelegate = nullptr;
+    QMenu* m_programMenu = nullptr;
+    QMenu* m_constMenu = nullptr;
+    QAction* m_mnuInformation = nullptr;
+    bool m_wholeRows = false;
+    bool m_inModelBox = false;
+};
+
+}  // namespace rq50::program

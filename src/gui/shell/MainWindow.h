@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "comm/EngineState.h"
+#include "gui/QtHosts.h"
+#include "session/Quit.h"
+#include "shell/NavigationHost.h"
+
+namespace rq50::comm {
+class CommEngine;
+}
+
+namespace rq50::gui {
+class ScreenMakers;
+}
+
+namespace Ui {
+class frmRQ0000;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::gui {
+class ScreenBase;
+}
+
+namespace rq50::shell {
+
+/// The main window: every screen of the chain is a sub-window of its MDI
+/// area, the active screen's menus are the menu bar, and it owns the status
+/// bar and the engine's tick timer. It is also the navigation host: it shows,
+/// enables, disables and unloads the screens the navigation names.
+class MainWindow : public QMainWindow, public NavigationHost {
+    Q_OBJECT
+  public:
+    /// `makers`: how the navigation makes the program's screens.
+    MainWindow(shell::Workspace& ws, const gui::ScreenMakers& makers, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// The load step: restores the position and opens the top menu.
+    void Load();
+    /// Shows the window where Load placed it: maximised on the first start
+    /// and whenever the user left it so.
+    void ShowAsLeft();
+
+    /// The screen when it is loaded, else nullptr.
+    gui::ScreenBase* FindScreen(Screen screen) const;
+    /// The active screen, or nullptr.
+    gui::ScreenBase* ActiveScreen() const;
+    QMdiArea* MdiArea() const;
+
+    /// First panel of the status bar; the second names the line (device,
+    /// speed, the instrument of the last job), kept current by Timer1.
+    void SetStatusText(const QString& text);
+    void SetStatusText(const std::string& text) override;
+    /// The simulated instrument that serves the line ("Demo: ..."), named in
+    /// the line panel instead of the device.
+    void SetDemoName(const std::string& name);
+    /// Tests: the engine's timer fires `speedUp` times as often as its
+    /// interval says (1: as it says), the clock told of each tick.
+    void SetTickSpeedUp(int speedUp);
+    /// Bytes arrived on the line: the engine ticks as soon as the window's
+    /// events allow, not at the next timer tick.
+    void TickNow();
+    QString LineText() const;
+
+    // NavigationHost
+    void ShowScreen(Screen screen) override;
+    void ShowScreenAndWait(Screen screen) override;
+    void EnableScreen(Screen screen) override;
+    void DisableScreen(Screen screen) override;
+    void UnloadScreen(Screen screen) override;
+    bool IsLoaded(Screen screen) const override;
+    void CommitEdits() override;
+    int RunOpenDialog() override;
+    int RunSaveDialog() override;
+    int RunCsvDialog() override;
+    void PrintReport() override;
+    void PrintErrorList() override;
+    void SetMainCaption(const std::string& caption) override;
+    void SetPasswordMenu(bool setEnabled, bool changeEnabled) override;
+    void SetBusyPointer(bool busy) override;
+    void ProcessEvents() override;
+    void EndProgram() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    shell::Workspace& Ws() const { return m_ws; }
+
+    QMdiSubWindow* SubWindowOf(Screen screen) const;
+    gui::ScreenBase* Load(Screen screen);
+    void UpdateMenuBar();
+    void UpdateLineText();
+    /// Keeps every shown sub-window inside the MDI area.
+    void FitSubWindows();
+    /// One engine tick, `sinceLastMs` after the one before (the clock is told).
+    void Tick(int sinceLastMs);
+    /// When the next timer tick comes: the engine's interval, or in fast
+    /// pacing on a line that reports its bytes, when the engine has work.
+    void ScheduleTick(comm::CommEngine& engine);
+    int RunFileDialog(int mode);
+
+    shell::Workspace& m_ws;
+    const gui::ScreenMakers& m_makers;
+    std::unique_ptr<Ui::frmRQ0000> m_ui;
+    std::map<Screen, QPointer<QMdiSubWindow>> m_screens;
+    QTimer m_timer1;
+    int m_tickSpeedUp = 1;
+    int m_nextTickMs = comm::kTickMs;
+    bool m_tickQueued = false;
+    QLabel* m_statusText = nullptr;
+    QLabel* m_lineText = nullptr;
+    std::string m_demoName;
+    gui::QtFileDialogHost m_fileDialog;
+    Quit m_quit;
+    bool m_ending = false;
+    bool m_showMaximized = false;
+    int m_busyDepth = 0;
+};
+
+}  // namespace rq50::shell

@@ -1,0 +1,65 @@
+#include "gui/shell/TitleScreen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "gui/QtHosts.h"
+#include "ui_frmRQ0100.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr int kTextFontName = 100;
+constexpr int kTextFontSize = 101;
+constexpr int kTextModel = 102;
+constexpr int kTextPcBased = 103;
+constexpr int kTextToolFor = 104;
+constexpr int kTextVersionPrefix = 212;
+}  // namespace
+
+QString VersionText() {
+    return gui::CatalogueText(kTextVersionPrefix) + QString::number(RQ50_VERSION_MAJOR) +
+           QLatin1Char('.') + QString::number(RQ50_VERSION_MINOR) + QLatin1Char('.') +
+           QString::number(RQ50_VERSION_PATCH);
+}
+
+TitleScreen::TitleScreen(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
+      m_ui(std::make_unique<Ui::frmRQ0100>()) {
+    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("frmRQ0100"));
+    setWindowTitle(gui::CatalogueText(kTextModel));
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    setPalette(white);
+
+    // The catalogue names the title font; where that font is missing Qt picks
+    // the nearest one it has.
+    QFont font(gui::CatalogueText(kTextFontName));
+    font.setPointSize(gui::CatalogueText(kTextFontSize).toInt());
+    font.setBold(true);
+    const int texts[] = {kTextModel, kTextPcBased, kTextToolFor};
+    QLabel* labels[] = {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblTitle2};
+    for (int i = 0; i < 3; ++i) {
+        labels[i]->setFont(font);
+        labels[i]->setText(gui::CatalogueText(texts[i]));
+        labels[i]->setAccessibleName(labels[i]->text());
+    }
+    m_ui->lblRev->setText(VersionText());
+    m_ui->lblRev->setAccessibleName(m_ui->lblRev->text());
+
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    m_timDisplyTime.setSingleShot(true);
+    connect(&m_timDisplyTime, &QTimer::timeout, this, &QWidget::close);
+    m_timDisplyTime.start(kDisplayTimeMs);
+}
+
+TitleScreen::~TitleScreen() = default;
+
+}  // namespace rq50::shell

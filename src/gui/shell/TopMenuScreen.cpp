@@ -1,0 +1,92 @@
+#include "gui/shell/TopMenuScreen.h"
+
+#include <QMouseEvent>
+
+#include "gui/QtHosts.h"
+#include "gui/comm/PasswordDialog.h"
+#include "session/Menus.h"
+#include "ui_frmRQ2000.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr int kTextCaption = 2011;
+constexpr int kTextParameterSetting = 2001;
+constexpr int kTextProgramSetting = 2002;
+constexpr int kTextOk = 221;
+constexpr int kTextPassword = 1350;
+constexpr int kTextPasswordSet = 1351;
+constexpr int kTextPasswordChange = 1352;
+}  // namespace
+
+TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
+    : gui::ScreenBase(Screen::frmRQ2000, ws, parent),
+      m_ui(std::make_unique<Ui::frmRQ2000>()),
+      m_menu(ws, static_cast<TopMenuHost&>(*this)) {
+    m_ui->setupUi(this);
+    m_mnuPassword = new QMenu(gui::CatalogueText(kTextPassword), this);
+    m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPassword));
+    mnuPasswordSet = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordSet));
+    mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
+    SetMenus({m_mnuPassword});
+
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
+    OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
+             [this] { mnuPasswordSet_Click(); });
+    OnSignal(mnuPasswordChange, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
+             [this] { mnuPasswordChange_Click(); });
+}
+
+TopMenuScreen::~TopMenuScreen() = default;
+
+void TopMenuScreen::Load() {
+    gui::Trap(Ws().hosts, "RQ2000_Form_Load", [this] {
+        setWindowTitle(gui::CatalogueText(kTextCaption));
+        m_ui->optPPM0->setText(gui::CatalogueText(kTextParameterSetting));
+        m_ui->optPPM1->setText(gui::CatalogueText(kTextProgramSetting));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+        gui::NameByCaption({m_ui->optPPM0, m_ui->optPPM1, m_ui->cmdOK});
+        m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextCaption));
+        Std().mnuPort->setEnabled(false);
+        Std().mnuCommand->setEnabled(false);
+        m_menu.Load();
+    });
+}
+
+void TopMenuScreen::Activated() {
+    // The top menu keeps its Command menu hidden; only the port marks follow.
+    MarkPortInUse(Ws(), *this);
+}
+
+void TopMenuScreen::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
+    mnuPasswordSet->setEnabled(setEnabled);
+    mnuPasswordChange->setEnabled(changeEnabled);
+}
+
+void TopMenuScreen::RunPasswordDialog(int mode) {
+    comm::PasswordDialog::Run(Ws(), this, mode);
+}
+
+void TopMenuScreen::cmdOK_Click() {
+    m_menu.Confirm(m_ui->optPPM0->isChecked());
+}
+
+void TopMenuScreen::mnuPasswordSet_Click() {
+    m_menu.SetPassword();
+}
+
+void TopMenuScreen::mnuPasswordChange_Click() {
+    m_menu.ChangePassword();
+}
+
+void TopMenuScreen::mousePressEvent(QMouseEvent* event) {
+    gui::Trap(Ws().hosts, "RQ2000_Form_MouseDown", [this, event] {
+        const auto mods = event->modifiers();
+        const bool gesture = event->button() == Qt::LeftButton && (mods & Qt::ShiftModifier) &&
+                             (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
+        m_menu.MousePressed(gesture);
+    });
+    QWidget::mousePressEvent(event);
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/ScreenBase.h"
+#include "session/TopMenu.h"
+
+namespace Ui {
+class frmRQ2000;
+}
+
+namespace rq50::shell {
+struct Workspace;
+}  // namespace rq50::shell
+
+namespace rq50::shell {
+
+/// The top menu: parameter or program setting, and the download password.
+/// Its presenter (TopMenu) decides; the window shows the password dialog.
+class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
+    Q_OBJECT
+  public:
+    explicit TopMenuScreen(shell::Workspace& ws, QWidget* parent = nullptr);
+    ~TopMenuScreen() override;
+
+    void Load() override;
+    void Activated() override;
+    /// Password / "Set..." and "Change..." enabled or not.
+    void OnPasswordMenu(bool setEnabled, bool changeEnabled) override;
+
+    QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
+    QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    void cmdOK_Click();
+    void mnuPasswordSet_Click();
+    void mnuPasswordChange_Click();
+    // TopMenuHost
+    void RunPasswordDialog(int mode) override;
+
+    std::unique_ptr<Ui::frmRQ2000> m_ui;
+    TopMenu m_menu;
+    QMenu* m_mnuPassword = nullptr;
+};
+
+}  // namespace rq50::shell

@@ -1,0 +1,86 @@
+#include "gui/shell/VersionWindow.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "files/Workspace.h"
+#include "gui/FormPosition.h"
+#include "gui/QtHosts.h"
+#include "gui/ScreenBase.h"
+#include "gui/shell/TitleScreen.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
+#include "shell/Services.h"
+#include "ui_frmRQ0200.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr int kTextCaption = 201;
+constexpr int kTextModel = 210;
+constexpr int kTextTool = 211;
+constexpr int kTextOk = 221;
+constexpr int kTextSysInfo = 222;
+constexpr int kTextSysInfoUnavailable = 230;
+/// The window stands this far above the exact centre of the screen.
+constexpr int kAboveCentrePx = 1000 / 15;
+}  // namespace
+
+VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
+    : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ0200>()) {
+    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("frmRQ0200"));
+    setWindowTitle(gui::CatalogueText(kTextCaption));
+    m_ui->lblTitle0->setText(gui::CatalogueText(kTextModel));
+    m_ui->lblTitle1->setText(gui::CatalogueText(kTextTool));
+    m_ui->lblVersion->setText(VersionText());
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+    m_ui->cmdSysInfo->setText(gui::CatalogueText(kTextSysInfo));
+    gui::NameByCaption(
+        {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
+    m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
+        gui::Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
+    });
+    gui::AddMnemonics(this);
+    adjustSize();
+    // CenterForm: centred, a little above the middle of the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center() - QPoint(0, kAboveCentrePx));
+    }
+}
+
+VersionWindow::~VersionWindow() = default;
+
+void VersionWindow::Run(shell::Workspace& ws, QWidget* parent) {
+    VersionWindow dialog(ws, parent);
+    dialog.exec();
+}
+
+QString VersionWindow::SystemInfoProgram() {
+#ifdef Q_OS_WIN
+    return QStandardPaths::findExecutable(QStringLiteral("msinfo32"));
+#else
+    for (const char* name : {"hardinfo2", "hardinfo", "kinfocenter", "gnome-system-monitor"}) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty()) return path;
+    }
+    return {};
+#endif
+}
+
+void VersionWindow::StartSysInfo() {
+    const QString program = SystemInfoProgram();
+    if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
+    QApplication::beep();
+    MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextCaption), kButtonsOk,
+                          MsgIcon::None};
+    if (Ws().hosts.messages != nullptr) Ws().hosts.messages->Show(box);
+}
+
+}  // namespace rq50::shell
