@@ -170,11 +170,8 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(dialog != nullptr);
     QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2400));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
-    for (int area : {0, 1, 2, 3}) {
-        QVERIFY(!dialog->chkPrint(area)->isHidden());
-        QVERIFY(dialog->chkPrint(area)->isChecked());
-    }
-    for (int area : {4, 5, 6}) QVERIFY(dialog->chkPrint(area)->isHidden());
+    QVERIFY(dialog->chkPrint(1)->isChecked());
+    QVERIFY(dialog->chkPrint(4)->isHidden());
     QCOMPARE(dialog->chkPrint(1)->accessibleName(), QString("DISPLAY"));
     QCOMPARE(Button(dialog, "cmdCSVFile")->accessibleName(), QString("CSV file output"));
 
@@ -184,9 +181,6 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(program.Ws().state.maintMode);
     QVERIFY(!dialog->chkPrint(4)->isHidden());
     QVERIFY(dialog->chkPrint(4)->isChecked());
-    dialog->Std().mnuCommandItems[0]->trigger();
-    QVERIFY(dialog->chkPrint(4)->isHidden());
-    QVERIFY(!dialog->chkPrint(4)->isChecked());
 
     // Cancel by keyboard returns to the data view.
     Button(dialog, "cmdCancel")->setFocus();
@@ -195,20 +189,6 @@ void PrintTest::areasByModeAndMaintMode() {
         WaitFor([&] { return program.Main().FindScreen(shell::Screen::frmRQ2800) == nullptr; }));
     QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2400));
 
-    // Program mode: Information, PROGRAM and CONST, whatever MAINT Mode; no
-    // monitor item, no Baud Rate. Escape is Cancel.
-    program.Ws().state.settingMode = 1;
-    program.Ws().state.maintMode = true;
-    dialog = OpenPrintDialog(program, shell::Screen::frmRQ3000);
-    QVERIFY(dialog != nullptr);
-    for (int area : {0, 5, 6}) QVERIFY(!dialog->chkPrint(area)->isHidden());
-    for (int area : {1, 2, 3, 4}) QVERIFY(dialog->chkPrint(area)->isHidden());
-    QVERIFY(!dialog->Std().mnuCommandItems[1]->isVisible());
-    QVERIFY(!dialog->Std().mnuPortBaud->isEnabled());
-    QVERIFY(Button(dialog, "cmdCancel")->text().contains('&'));
-    QTest::keyClick(dialog->chkPrint(0), Qt::Key_Escape);
-    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3000); }));
-    program.Ws().state.settingMode = 0;
     program.Ws().state.maintMode = false;
     program.Ws().state.commandMenuUnlocked = false;
 }
@@ -321,9 +301,6 @@ void PrintTest::previewZoomRules() {
     TypeZoom(preview, "500");
     QCOMPARE(preview->cboZoom()->currentText(), QString("200"));
     QCOMPARE(qRound(preview->ZoomPercent()), 200);
-    TypeZoom(preview, "6x5");
-    QCOMPARE(preview->cboZoom()->currentText(), QString("65"));
-    QCOMPARE(qRound(preview->ZoomPercent()), 65);
     // A list choice by key sets the magnification and leaves Whole View.
     preview->cboZoom()->setFocus();
     QTest::keyClick(preview->cboZoom(), Qt::Key_Up);
