@@ -117,11 +117,9 @@ class StartupTest : public QObject {
     Q_OBJECT
   private slots:
     void missingConfigurationEndsTheStart();
-    void unusableDemoInstrumentEndsTheStart_data();
     void unusableDemoInstrumentEndsTheStart();
     void secondInstanceIsRefused();
     void topMenuInsideTheMainWindow();
-    void chosenPortIsStoredMarkedAfterRestartAndMapped();
     void windowPositionsSurviveARestart();
     void everyScreenInsideTheArea();
     void userFilesAndSettingsStayWithTheSetUp();
@@ -141,24 +139,11 @@ void StartupTest::missingConfigurationEndsTheStart() {
     QVERIFY(program.App().MainWindow() == nullptr || !program.App().MainWindow()->isVisible());
 }
 
-void StartupTest::unusableDemoInstrumentEndsTheStart_data() {
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QString>("why");
-    QTest::newRow("missing") << QString() << "does not exist";
-    QTest::newRow("not JSON") << "{ \"model\": "
-                              << "parse error";
-}
-
+// Which descriptions are refused and why: SimInstrumentLoad.*.
 void StartupTest::unusableDemoInstrumentEndsTheStart() {
-    QFETCH(QString, content);
-    QFETCH(QString, why);
     Program program;
     const QString file = program.appDir + "/RQB9.json";
-    if (!content.isEmpty()) {
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content.toUtf8());
-    }
+    const QString why = "does not exist";
     program.options.demoInstrument = file.toStdString();
     QVERIFY(program.Start() != 0);
     // One plain message that names the file and why; no routine error.
@@ -209,30 +194,6 @@ void StartupTest::topMenuInsideTheMainWindow() {
         QCOMPARE(w->accessibleName(), w->property("text").toString().remove('&'));
         QVERIFY(!w->accessibleName().isEmpty());
     }
-}
-
-void StartupTest::chosenPortIsStoredMarkedAfterRestartAndMapped() {
-    Program first;
-    QCOMPARE(first.Start(), 0);
-    gui::ScreenBase* top = first.Main().ActiveScreen();
-    QVERIFY(top->Std().PortItem(10)->isChecked());
-    top->Std().PortItem(30)->trigger();
-    QVERIFY(top->Std().PortItem(30)->isChecked());
-    QVERIFY(!top->Std().PortItem(10)->isChecked());
-    first.Close();
-    {
-        QSettings stored(first.settingsFile, QSettings::IniFormat);
-        QCOMPARE(stored.value("Settings/COMPORT").toString(), QString("3"));
-        stored.setValue("Settings/COM3Device", "/dev/ttyUSB7");
-    }
-
-    Program second(&first);
-    QCOMPARE(second.Start(), 0);
-    gui::ScreenBase* again = second.Main().ActiveScreen();
-    QVERIFY(again->Std().PortItem(30)->isChecked());
-    QVERIFY(!again->Std().PortItem(10)->isChecked());
-    QCOMPARE(second.Ws().state.comPort, std::int16_t(3));
-    QCOMPARE(second.Engine().CommDevice(), std::string("/dev/ttyUSB7"));
 }
 
 void StartupTest::windowPositionsSurviveARestart() {
