@@ -197,11 +197,6 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
     QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
-    // "Previous page".
-    screen->PreviousMenu()->actions().at(6)->trigger();
-    QVERIFY(Idle(*m_program));
-    QCOMPARE(Cell(1, 1), QString("INP TYPE"));
-    QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
 
     // The second tab shows the other group; the already selected tab starts nothing.
     const int before = Requests();

@@ -390,7 +390,8 @@ TEST_F(CliTool, AV3ModelUploadKeepsItsCustomType) {
 }
 
 TEST_F(CliTool, MissingOrGarbledTablesRefuseEveryCommand) {
-    for (const std::string file : {"V3Model.ini", "Category.ini"}) {
+    // Which table stops the start is the start-up's test; here one, missing and garbled.
+    for (const std::string file : {"Category.ini"}) {
         for (const bool garble : {false, true}) {
             SCOPED_TRACE(file + (garble ? " garbled" : " missing"));
             SetUp();
