@@ -1,10 +1,6 @@
 // rq50-cli report: PDF reports read back with pdftotext, as a technician would
 // read the printed pages.
 
-#include "files/ParameterFile.h"
-#include "files/RecordFile.h"
-#include "unit/FileSamples.h"
-
 #include "support/CliRunner.h"
 #include "unit/FileTestSupport.h"
 #include "unit/ShellTempDir.h"
@@ -114,59 +110,12 @@ TEST_F(CliReport, ProgramReportHoldsStepsAndConstValues) {
     EXPECT_EQ(LastLine(pages[0]), "1");
 }
 
-TEST_F(CliReport, LargeReportNumbersItsPagesAndRepeatsTheHeaderBlock) {
-    files::ParameterFileRecord record;
-    record.information = files::test::SampleInformation("BIG.7pa");
-    record.header.model = "RQB2";
-    record.header.displayStart = 1;
-    record.header.setStart = 6;
-    record.header.adjustStart = 11;
-    for (int ma = 1; ma <= 16; ++ma) {
-        record.items.push_back(
-            files::test::Block(0x80, static_cast<std::uint8_t>(ma), 0, 0, "GROUP           "));
-        for (int mb = 1; mb < 50; ++mb) {
-            record.items.push_back(files::test::Block(0xC2, static_cast<std::uint8_t>(ma),
-                                                      static_cast<std::uint8_t>(mb), 0,
-                                                      "ITEM    +0012.50unit    "));
-        }
-    }
-    {
-        const auto bytes = files::EncodeParameterRecord(record);
-        std::ofstream out(m_dir / "BIG.7pa", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    const ShellRun run =
-        Report(P("BIG.7pa") + " --pdf " + P("big.pdf") + " --areas display,set,adjust");
-    const auto pages = Pages("big.pdf");
-    ASSERT_GT(pages.size(), 10u);
-    std::size_t items = 0;
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        ExpectInOrder(pages[p],
-                      "DATE : |File Name:|BIG.7pa|Created by:|K. Sato|Instrument No.|FIC-101");
-        EXPECT_EQ(LastLine(pages[p]), std::to_string(p + 1));
-        for (std::size_t at = pages[p].find("ITEM"); at != std::string::npos;
-             at = pages[p].find("ITEM", at + 1)) {
-            ++items;
-        }
-    }
-    EXPECT_EQ(items, 16u * 49u);
-    ExpectInOrder(pages.front(), "DISPLAY|A01");
-    ExpectInOrder(pages.back(), "P49");
-}
-
 TEST_F(CliReport, AreasChooseWhatIsPrinted) {
     Report(P("PLANT1.7pa") + " --pdf " + P("info.pdf") + " --areas info");
     const auto info = Pages("info.pdf");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_THAT(info[0], HasSubstr("K. Sato"));
     EXPECT_THAT(info[0], Not(HasSubstr("Address")));
-
-    Report(P("MIX.7pr") + " --pdf " + P("const.pdf") + " --areas const");
-    const auto constOnly = Pages("const.pdf");
-    ASSERT_EQ(constOnly.size(), 1u);
-    EXPECT_THAT(constOnly[0], Not(HasSubstr("LDX1")));
-    EXPECT_THAT(constOnly[0], HasSubstr("Q02"));
 }
 
 TEST_F(CliReport, RefusesWhatItCannotDoAndKeepsEarlierFiles) {

@@ -17,20 +17,6 @@
 namespace rq50::integration {
 namespace {
 
-/// Sends the first-item request at `speed` and collects what comes back.
-Bytes Exchange(platform::QtSerialPort& port, int speed, int waitMs) {
-    comm::LineSettings line;
-    line.speed = speed;
-    port.SetLineSettings(line);
-    port.ClearBuffers();
-    comm::CommEngine engine;
-    engine.ReqFirstItem();
-    EXPECT_TRUE(port.Write(engine.SendBuffer));
-    WaitFor([&] { return port.BytesWaiting() >= 9 + 16; }, waitMs);
-    port.SetInputLength(0);
-    return port.Read();
-}
-
 class TavroSimPty : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -41,24 +27,6 @@ class TavroSimPty : public ::testing::Test {
     std::unique_ptr<test::SimProcess> sim;
     platform::QtSerialPort port;
 };
-
-TEST_F(TavroSimPty, AnswersAt1200AndIgnoresAFrameAt9600) {
-    comm::LineSettings line;
-    port.SetLineSettings(line);
-    ASSERT_TRUE(port.Open()) << port.ErrorDescription();
-
-    // Nine bytes out and 25 back at 1200 bit/s take about 300 ms.
-    const Bytes answer = Exchange(port, 1200, 3000);
-    ASSERT_GE(answer.size(), 9u);
-    EXPECT_EQ(answer[5] & 0x3F, 0);
-    EXPECT_EQ(answer[6] & 0x3F, 1);
-    EXPECT_EQ(std::string(answer.begin() + 8, answer.begin() + 16), "MODEL   ");
-
-    EXPECT_TRUE(Exchange(port, 9600, 1500).empty()) << "a frame at the wrong speed is ignored";
-
-    // Back at the instrument's speed it answers again.
-    EXPECT_GE(Exchange(port, 1200, 3000).size(), 9u);
-}
 
 TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
     comm::CommEngine engine;
