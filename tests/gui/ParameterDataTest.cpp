@@ -372,7 +372,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         after(9, okOrCancel(ok), Screen::frmRQ3000);
         // 2: Save to file.
         WhenFileDialog(newFile("7pr"));
-        QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems5"), Qt::LeftButton);
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
         QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(2));
         QVERIFY(CloseInformation(ok));
@@ -382,7 +382,7 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
         const QString programPath = newFile("7pr");
         WhenFileDialog(programPath);
         m_program->messages.answers = {shell::kAnswerYes};
-        QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems0"), Qt::LeftButton);
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
         QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }));
         QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(7));
         QVERIFY(CloseInformation(ok));

@@ -48,8 +48,13 @@ struct Editor {
     program::ProgramEditorWindow* screen = nullptr;
     gui::CellGridView* program = nullptr;
     gui::CellGridView* consts = nullptr;
+    // The buttons in their row: Close, Insert, Delete, Undo, Command Check,
+    // Save, Download, Print.
     QPushButton* Button(int i) const {
-        return screen->findChild<QPushButton*>(QStringLiteral("cmdEditItems%1").arg(i));
+        static const char* const names[] = {"cmdClose",    "cmdInsert",       "cmdDelete",
+                                            "cmdUndo",     "cmdCommandCheck", "cmdSave",
+                                            "cmdDownload", "cmdPrint"};
+        return screen->findChild<QPushButton*>(QString::fromLatin1(names[i]));
     }
 };
 

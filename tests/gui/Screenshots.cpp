@@ -252,7 +252,7 @@ void ProgramShots() {
     grid.Set(6, 1, "LDX9");
     grid.Set(7, 1, "GO77");
     editor->Redraw();
-    editor->findChild<QPushButton*>("cmdEditItems4")->click();
+    editor->findChild<QPushButton*>("cmdCommandCheck")->click();
     if (QWidget* list = main.FindScreen(shell::Screen::frmRQ3100))
         gui::SubWindowOf(list)->move(40, 40);
     Settle();

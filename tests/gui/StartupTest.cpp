@@ -367,7 +367,7 @@ void StartupTest::everyScreenInsideTheArea() {
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
     editor->Redraw();
     program.messages.answers = {shell::kAnswerYes};  // see the errors
-    QTest::mouseClick(editor->findChild<QPushButton*>("cmdEditItems4"), Qt::LeftButton);
+    QTest::mouseClick(editor->findChild<QPushButton*>("cmdCommandCheck"), Qt::LeftButton);
     QVERIFY(main.FindScreen(Screen::frmRQ3100) != nullptr);
     check("error list");
 

@@ -59,14 +59,8 @@ void DataViewScreen::Load() {
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optFile0),
-                                   static_cast<QAbstractButton*>(m_ui->optFile1),
-                                   static_cast<QAbstractButton*>(m_ui->optFile2),
-                                   static_cast<QAbstractButton*>(m_ui->optFile3),
-                                   static_cast<QAbstractButton*>(m_ui->cmdOK),
-                                   static_cast<QAbstractButton*>(m_ui->cmdCancel)}) {
-            b->setAccessibleName(b->text().remove(QLatin1Char('&')));
-        }
+        gui::NameByCaption({m_ui->optFile0, m_ui->optFile1, m_ui->optFile2, m_ui->optFile3,
+                            m_ui->cmdOK, m_ui->cmdCancel});
         m_ui->fraFile->setAccessibleName(windowTitle());
         m_ui->optFile2->setEnabled(m_menu.DownloadAllowed());
         m_menu.Load();

@@ -176,8 +176,8 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     OfferCommandMenuUnlock();
 
     const std::array<QPushButton*, 8> buttons{
-        m_ui->cmdEditItems0, m_ui->cmdEditItems1, m_ui->cmdEditItems2, m_ui->cmdEditItems3,
-        m_ui->cmdEditItems4, m_ui->cmdEditItems5, m_ui->cmdEditItems6, m_ui->cmdEditItems7};
+        m_ui->cmdClose,        m_ui->cmdInsert, m_ui->cmdDelete,   m_ui->cmdUndo,
+        m_ui->cmdCommandCheck, m_ui->cmdSave,   m_ui->cmdDownload, m_ui->cmdPrint};
     const std::array<std::function<void()>, 8> actions{[this] { cmdClose_Click(); },
                                                        [this] { InsertRow(); },
                                                        [this] { DeleteRow(); },
@@ -186,11 +186,8 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
                                                        [this] { cmdSave_Click(); },
                                                        [this] { cmdDownload_Click(); },
                                                        [this] { cmdPrint_Click(); }};
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        connect(buttons[i], &QPushButton::clicked, this, [this, action = actions[i]] {
-            gui::Trap(Ws().hosts, "RQ3000_cmdEditItems_Click", action);
-        });
-    }
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        OnSignal(buttons[i], &QPushButton::clicked, "RQ3000_cmdEditItems_Click", actions[i]);
     OnSignal(m_mnuInformation, &QAction::triggered, "RQ3000_mnuFileItems_Click",
              [this] { mnuInformation_Click(); });
 
@@ -246,8 +243,8 @@ void ProgramEditorWindow::SetCaptions() {
     const std::array<int, 8> texts{kTextClose,        kTextInsertRow, kTextDeleteRow, kTextUndo,
                                    kTextCommandCheck, kTextSave,      kTextDownload,  kTextPrint};
     const std::array<QPushButton*, 8> buttons{
-        m_ui->cmdEditItems0, m_ui->cmdEditItems1, m_ui->cmdEditItems2, m_ui->cmdEditItems3,
-        m_ui->cmdEditItems4, m_ui->cmdEditItems5, m_ui->cmdEditItems6, m_ui->cmdEditItems7};
+        m_ui->cmdClose,        m_ui->cmdInsert, m_ui->cmdDelete,   m_ui->cmdUndo,
+        m_ui->cmdCommandCheck, m_ui->cmdSave,   m_ui->cmdDownload, m_ui->cmdPrint};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         buttons[i]->setText(gui::CatalogueText(texts[i]));
         buttons[i]->setAccessibleName(PlainCaption(buttons[i]->text()));
@@ -398,11 +395,11 @@ void ProgramEditorWindow::Redraw() {
     const QString model = gui::Text(m_editor->ModelText());
     if (m_ui->cboModel->currentText() != model) m_ui->cboModel->setEditText(model);
     const bool rows = m_editor->RowButtonsEnabled() && m_editor->ProgramGridEnabled();
-    m_ui->cmdEditItems1->setEnabled(rows);
-    m_ui->cmdEditItems2->setEnabled(rows);
-    m_ui->cmdEditItems3->setEnabled(m_editor->UndoEnabled());
-    m_ui->cmdEditItems4->setEnabled(m_editor->CommandCheckEnabled());
-    m_ui->cmdEditItems6->setEnabled(Ws().state.downloadAllowed);
+    m_ui->cmdInsert->setEnabled(rows);
+    m_ui->cmdDelete->setEnabled(rows);
+    m_ui->cmdUndo->setEnabled(m_editor->UndoEnabled());
+    m_ui->cmdCommandCheck->setEnabled(m_editor->CommandCheckEnabled());
+    m_ui->cmdDownload->setEnabled(Ws().state.downloadAllowed);
 }
 
 // ------------------------------------------------------------ EditorHost
@@ -422,7 +419,7 @@ void ProgramEditorWindow::ShowStatusHint(const std::string& text) {
 // ------------------------------------------------------------ grid operations
 
 void ProgramEditorWindow::InsertRow() {
-    if (!m_ui->cmdEditItems1->isEnabled()) return;
+    if (!m_ui->cmdInsert->isEnabled()) return;
     const int row = View(GridId::kProgram)->ActiveRow();
     View(GridId::kProgram)->clearSelection();
     m_editor->InsertRow(row);
@@ -431,7 +428,7 @@ void ProgramEditorWindow::InsertRow() {
 }
 
 void ProgramEditorWindow::DeleteRow() {
-    if (!m_ui->cmdEditItems2->isEnabled()) return;
+    if (!m_ui->cmdDelete->isEnabled()) return;
     const int row = View(GridId::kProgram)->ActiveRow();
     View(GridId::kProgram)->clearSelection();
     m_editor->DeleteRow(row);
@@ -500,8 +497,8 @@ void ProgramEditorWindow::ShowGridMenu(GridId id, const QPoint& pos) {
     const bool clipboardText = !QApplication::clipboard()->text().isEmpty();
     actions.back()->setEnabled(clipboardText);  // Paste
     if (id == GridId::kProgram) {
-        actions[0]->setEnabled(m_ui->cmdEditItems1->isEnabled());
-        actions[1]->setEnabled(m_ui->cmdEditItems2->isEnabled());
+        actions[0]->setEnabled(m_ui->cmdInsert->isEnabled());
+        actions[1]->setEnabled(m_ui->cmdDelete->isEnabled());
     }
     menu->popup(view->viewport()->mapToGlobal(pos));
 }
@@ -589,10 +586,10 @@ void ProgramEditorWindow::keyPressEvent(QKeyEvent* event) {
                 break;
             }
             case Qt::Key_F3:
-                if (m_ui->cmdEditItems1->isEnabled()) InsertRow();
+                if (m_ui->cmdInsert->isEnabled()) InsertRow();
                 break;
             case Qt::Key_F4:
-                if (m_ui->cmdEditItems2->isEnabled()) DeleteRow();
+                if (m_ui->cmdDelete->isEnabled()) DeleteRow();
                 break;
             default:
                 event->ignore();
