@@ -159,7 +159,7 @@ void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
     QVERIFY(main.FindScreen(shell::Screen::frmRQ2400) != nullptr);
 
     // The content list: File > Exit, Cancel.
-    choose(shell::Screen::frmRQ2400, "optFile0");
+    choose(shell::Screen::frmRQ2400, "optContent");
     gui::ScreenBase* list = UsableScreen(program);
     QVERIFY(list != nullptr && list->Id() == shell::Screen::frmRQ2500);
     QVERIFY(!list->Std().mnuPortBaud->isEnabled());  // no Baud Rate from here

@@ -138,7 +138,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QCOMPARE(m_program->Main().ActiveScreen(), view);
 
     // Content list: the groups with a blank row between them, MAINT left out.
-    QVERIFY(Choose(view, "optFile0"));
+    QVERIFY(Choose(view, "optContent"));
     gui::ScreenBase* list = Screen(Screen::frmRQ2500);
     QVERIFY(list != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
@@ -162,22 +162,22 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(QDir(m_program->appDir).mkdir(QString::fromUtf8("Müller")));
     const QString path = m_program->appDir + QString::fromUtf8("/Müller/pump1.7pa");
     WhenFileDialog(path);
-    QVERIFY(Choose(view, "optFile1"));
+    QVERIFY(Choose(view, "optSave"));
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
     QCOMPARE(Child<QLabel>(info, "lblInfo3")->text(), QString("pump1.7pa"));
     m_program->Main().activateWindow();  // back from the file dialog
     QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
-    auto* title1 = Child<QLineEdit>(info, "txtInfo1");
+    auto* title1 = Child<QLineEdit>(info, "txtTitle1");
     title1->setFocus();
     QTest::keyClicks(title1, "Pump 1 feed");
     QTest::keyClick(title1, Qt::Key_Return);  // Enter walks on, past the caption
-    QVERIFY(Child<QLineEdit>(info, "txtInfo3")->hasFocus());
-    auto* created = Child<QLineEdit>(info, "txtInfo4");
+    QVERIFY(Child<QLineEdit>(info, "txtTitle2")->hasFocus());
+    auto* created = Child<QLineEdit>(info, "txtCreatedBy");
     created->setFocus();
     QTest::keyClicks(created, "R. Tanaka");
-    auto* comment = Child<QPlainTextEdit>(info, "txtInfo7");
+    auto* comment = Child<QPlainTextEdit>(info, "txtComment");
     comment->setFocus();
     QTest::keyClicks(comment, "line one");
     QTest::keyClick(comment, Qt::Key_Return);  // a line break, the focus stays
@@ -223,7 +223,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
         block = edit.block;
     }
     m_program->messages.answers = {shell::kAnswerOk};
-    QVERIFY(Choose(view, "optFile2"));
+    QVERIFY(Choose(view, "optDownload"));
     QVERIFY(Idle(*m_program));
     QCOMPARE(
         m_program->messages.boxes.back().text,
@@ -279,13 +279,13 @@ void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
     // 1: Save to file; Cancel still writes.
     const QString path = newFile("7pa");
     WhenFileDialog(path);
-    QVERIFY(Choose(view, "optFile1"));
+    QVERIFY(Choose(view, "optSave"));
     QCOMPARE(m_program->Ws().state.infoPurpose, std::int16_t(1));
     QVERIFY(CloseInformation(false));
     after(1, "Cancel", Screen::frmRQ2400);
     QVERIFY(QFile::exists(path));
     // 3: the print dialog's Information button.
-    QVERIFY(Choose(view, "optFile3"));
+    QVERIFY(Choose(view, "optPrint"));
     gui::ScreenBase* print = Screen(Screen::frmRQ2800);
     QVERIFY(print != nullptr);
     for (bool ok : {true, false}) {
@@ -406,19 +406,19 @@ void ParameterDataTest::informationWindowKeys() {
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    auto* title1 = Child<QLineEdit>(info, "txtInfo1");
+    auto* title1 = Child<QLineEdit>(info, "txtTitle1");
     // The captions are labels: no typing, no place in the Tab order; the
     // first entry box has the focus.
     QVERIFY(WaitFor([&] { return title1->hasFocus(); }));
-    for (const char* name : {"txtInfo0", "txtInfo2", "txtInfo6"}) {
+    for (const char* name : {"txtCaption1", "txtCaption2", "txtCaption3"}) {
         auto* caption = Child<QLineEdit>(info, name);
         QVERIFY(caption->isReadOnly());
         QCOMPARE(caption->focusPolicy(), Qt::NoFocus);
         QTest::keyClicks(caption, "x");
     }
-    QCOMPARE(Child<QLineEdit>(info, "txtInfo0")->text(), QString("Title 1"));
+    QCOMPARE(Child<QLineEdit>(info, "txtCaption1")->text(), QString("Title 1"));
     QTest::keyClick(title1, Qt::Key_Tab);
-    QVERIFY(Child<QLineEdit>(info, "txtInfo3")->hasFocus());
+    QVERIFY(Child<QLineEdit>(info, "txtTitle2")->hasFocus());
     title1->setFocus();
     title1->clear();
     QTest::keyClicks(title1, QString(40, 'x'));
@@ -427,16 +427,16 @@ void ParameterDataTest::informationWindowKeys() {
 
     // An impossible date is refused when the box is left; a good one is
     // rewritten in the general form.
-    auto* date = Child<QLineEdit>(info, "txtInfo5");
+    auto* date = Child<QLineEdit>(info, "txtDate");
     date->setFocus();
     date->setText("2026/02/30 10:00:00");
     m_program->messages.boxes.clear();
-    Child<QLineEdit>(info, "txtInfo8")->setFocus();
+    Child<QLineEdit>(info, "txtInstrumentNo")->setFocus();
     QVERIFY(WaitFor([&] { return !m_program->messages.boxes.empty(); }));
     QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
     QVERIFY(WaitFor([&] { return date->hasFocus(); }));
     date->setText("2026-2-28 10:05");
-    Child<QLineEdit>(info, "txtInfo8")->setFocus();
+    Child<QLineEdit>(info, "txtInstrumentNo")->setFocus();
     QVERIFY(WaitFor([&] { return date->text() == "2026/02/28 10:05:00"; }));
 
     // An empty date stops OK.

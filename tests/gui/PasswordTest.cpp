@@ -155,7 +155,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
-    auto* download = view->findChild<QRadioButton*>("optFile2");
+    auto* download = view->findChild<QRadioButton*>("optDownload");
     QVERIFY(!download->isEnabled());
     // Chosen all the same, it is refused with the wrong-password message and
     // nothing is sent.

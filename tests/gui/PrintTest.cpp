@@ -454,7 +454,7 @@ void PrintTest::printButtonsOfTheParameterScreens() {
     shell::ShowDisplay(program.Ws(), shell::kDisplayDataViewFile);
     QWidget* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
-    Child<QRadioButton>(view, "optFile3")->setChecked(true);
+    Child<QRadioButton>(view, "optPrint")->setChecked(true);
     QTest::mouseClick(Button(view, "cmdOK"), Qt::LeftButton);
     auto* dialog =
         qobject_cast<print::PrintDialog*>(program.Main().FindScreen(shell::Screen::frmRQ2800));

@@ -216,7 +216,7 @@ void DataScreens(Program& program, shell::MainWindow& main) {
         if (shell::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
         block = parameter::SetItemValue(block, "200").block;
     }
-    view->findChild<QRadioButton*>("optFile2")->setChecked(true);
+    view->findChild<QRadioButton*>("optDownload")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();

@@ -329,7 +329,7 @@ void StartupTest::everyScreenInsideTheArea() {
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     check("data view");
-    view->findChild<QRadioButton*>("optFile0")->setChecked(true);
+    view->findChild<QRadioButton*>("optContent")->setChecked(true);
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     check("content list");
     main.UnloadScreen(Screen::frmRQ2500);
@@ -421,7 +421,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     auto saveAnswer = WhenFileDialog("pump1");
-    view->findChild<QRadioButton*>("optFile1")->setChecked(true);
+    view->findChild<QRadioButton*>("optSave")->setChecked(true);
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     QVERIFY(saveAnswer->answered);
     QCOMPARE(saveAnswer->folder, app.filePath("User/PARAMETER"));

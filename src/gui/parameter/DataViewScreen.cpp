@@ -29,7 +29,7 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
              [this] { mnuFileInformation_Click(); });
     new gui::EnterPresses(m_ui->cmdOK,
-                          {m_ui->optFile0, m_ui->optFile1, m_ui->optFile2, m_ui->optFile3});
+                          {m_ui->optContent, m_ui->optSave, m_ui->optDownload, m_ui->optPrint});
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click",
              [this] { cmdCancel_Click(); });
@@ -40,13 +40,13 @@ DataViewScreen::~DataViewScreen() = default;
 QRadioButton* DataViewScreen::Option(int index) const {
     switch (index) {
         case 0:
-            return m_ui->optFile0;
+            return m_ui->optContent;
         case 1:
-            return m_ui->optFile1;
+            return m_ui->optSave;
         case 2:
-            return m_ui->optFile2;
+            return m_ui->optDownload;
         case 3:
-            return m_ui->optFile3;
+            return m_ui->optPrint;
         default:
             return nullptr;
     }
@@ -59,10 +59,10 @@ void DataViewScreen::Load() {
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-        gui::NameByCaption({m_ui->optFile0, m_ui->optFile1, m_ui->optFile2, m_ui->optFile3,
+        gui::NameByCaption({m_ui->optContent, m_ui->optSave, m_ui->optDownload, m_ui->optPrint,
                             m_ui->cmdOK, m_ui->cmdCancel});
         m_ui->fraFile->setAccessibleName(windowTitle());
-        m_ui->optFile2->setEnabled(m_menu.DownloadAllowed());
+        m_ui->optDownload->setEnabled(m_menu.DownloadAllowed());
         m_menu.Load();
     });
 }

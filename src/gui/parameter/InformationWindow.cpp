@@ -42,10 +42,11 @@ InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
       m_ui(std::make_unique<Ui::frmRQ2600>()),
       m_window(ws) {
     m_ui->setupUi(this);
-    m_boxes = {m_ui->txtInfo0, m_ui->txtInfo1, m_ui->txtInfo2, m_ui->txtInfo3, m_ui->txtInfo4,
-               m_ui->txtInfo5, m_ui->txtInfo6, m_ui->txtInfo7, m_ui->txtInfo8};
+    m_boxes = {m_ui->txtCaption1, m_ui->txtTitle1,    m_ui->txtCaption2,
+               m_ui->txtTitle2,   m_ui->txtCreatedBy, m_ui->txtDate,
+               m_ui->txtCaption3, m_ui->txtComment,   m_ui->txtInstrumentNo};
     for (QWidget* box : m_boxes) box->installEventFilter(this);
-    m_ui->txtInfo7->viewport()->installEventFilter(this);
+    m_ui->txtComment->viewport()->installEventFilter(this);
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2600_cmdCancel_Click",
              [this] { cmdCancel_Click(); });
@@ -62,17 +63,17 @@ int InformationWindow::IndexOf(const QObject* box) const {
     for (int i = 0; i < files::kInfoBoxCount; ++i) {
         if (m_boxes[static_cast<std::size_t>(i)] == box) return i;
     }
-    return box == m_ui->txtInfo7->viewport() ? files::kBoxComment : -1;
+    return box == m_ui->txtComment->viewport() ? files::kBoxComment : -1;
 }
 
 QString InformationWindow::BoxText(int index) const {
-    if (index == files::kBoxComment) return m_ui->txtInfo7->toPlainText();
+    if (index == files::kBoxComment) return m_ui->txtComment->toPlainText();
     return static_cast<QLineEdit*>(Box(index))->text();
 }
 
 void InformationWindow::SetBoxText(int index, const QString& text) {
     if (index == files::kBoxComment) {
-        m_ui->txtInfo7->setPlainText(text);
+        m_ui->txtComment->setPlainText(text);
     } else {
         static_cast<QLineEdit*>(Box(index))->setText(text);
     }
@@ -100,15 +101,15 @@ void InformationWindow::Load() {
         }
         m_ui->lblInfo3->setText(QString::fromStdString(form.fileNameLabel));
         // A box is named by its label, a caption box by the caption it holds.
-        m_ui->txtInfo4->setAccessibleName(m_ui->lblInfo0->text());
-        m_ui->txtInfo5->setAccessibleName(m_ui->lblInfo1->text());
+        m_ui->txtCreatedBy->setAccessibleName(m_ui->lblInfo0->text());
+        m_ui->txtDate->setAccessibleName(m_ui->lblInfo1->text());
         m_ui->lblInfo3->setAccessibleName(m_ui->lblInfo2->text());
-        m_ui->txtInfo8->setAccessibleName(m_ui->lblInfo4->text());
+        m_ui->txtInstrumentNo->setAccessibleName(m_ui->lblInfo4->text());
         for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3})
             Box(i)->setAccessibleName(BoxText(i));
-        m_ui->txtInfo1->setAccessibleName(BoxText(files::kBoxCaption1));
-        m_ui->txtInfo3->setAccessibleName(BoxText(files::kBoxCaption2));
-        m_ui->txtInfo7->setAccessibleName(BoxText(files::kBoxCaption3));
+        m_ui->txtTitle1->setAccessibleName(BoxText(files::kBoxCaption1));
+        m_ui->txtTitle2->setAccessibleName(BoxText(files::kBoxCaption2));
+        m_ui->txtComment->setAccessibleName(BoxText(files::kBoxCaption3));
         // The captions are labels of the record: no typing, no Tab stop.
         for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3}) {
             auto* caption = static_cast<QLineEdit*>(Box(i));
@@ -116,9 +117,9 @@ void InformationWindow::Load() {
             caption->setFocusPolicy(Qt::NoFocus);
         }
         const int unit = fontMetrics().averageCharWidth();
-        m_ui->txtInfo1->setMinimumWidth(42 * unit);
-        m_ui->txtInfo7->setMinimumHeight(fontMetrics().height() * 6);
-        QWidget* previous = m_ui->txtInfo1;
+        m_ui->txtTitle1->setMinimumWidth(42 * unit);
+        m_ui->txtComment->setMinimumHeight(fontMetrics().height() * 6);
+        QWidget* previous = m_ui->txtTitle1;
         for (int box = files::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
              box = files::NextInfoBox(box)) {
             setTabOrder(previous, Box(box));
@@ -126,7 +127,7 @@ void InformationWindow::Load() {
         }
         setTabOrder(previous, m_ui->cmdOK);
         setTabOrder(m_ui->cmdOK, m_ui->cmdCancel);
-        m_ui->txtInfo1->setFocus();
+        m_ui->txtTitle1->setFocus();
     });
 }
 
@@ -144,11 +145,11 @@ bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusIn:
             if (auto* line = qobject_cast<QLineEdit*>(watched))
                 QTimer::singleShot(0, line, &QLineEdit::selectAll);
-            if (watched == m_ui->txtInfo7)
-                QTimer::singleShot(0, m_ui->txtInfo7, &QPlainTextEdit::selectAll);
+            if (watched == m_ui->txtComment)
+                QTimer::singleShot(0, m_ui->txtComment, &QPlainTextEdit::selectAll);
             break;
         case QEvent::FocusOut:
-            if (watched != m_ui->txtInfo7->viewport()) {
+            if (watched != m_ui->txtComment->viewport()) {
                 // Checked once the focus has arrived, so the check knows where
                 // it went (Cancel takes no check).
                 QTimer::singleShot(0, this, [this, index] {
@@ -179,7 +180,7 @@ bool InformationWindow::BoxKey(int index, QKeyEvent* key) {
     if (auto* line = qobject_cast<QLineEdit*>(Box(index))) {
         selected = line->selectedText();
     } else {
-        selected = m_ui->txtInfo7->textCursor().selectedText();
+        selected = m_ui->txtComment->textCursor().selectedText();
     }
     if (files::InfoKeyFits(index, BoxText(index).toStdString(), selected.toStdString(),
                            typed.toStdString()))

@@ -40,8 +40,8 @@ PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
       m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
-    m_areas = {m_ui->chkPrint0, m_ui->chkPrint1, m_ui->chkPrint2, m_ui->chkPrint3,
-               m_ui->chkPrint4, m_ui->chkPrint5, m_ui->chkPrint6};
+    m_areas = {m_ui->chkInformation, m_ui->chkDisplay, m_ui->chkSet,  m_ui->chkAdjust,
+               m_ui->chkMaint,       m_ui->chkProgram, m_ui->chkConst};
     SetMenus();
     OfferCommandMenuUnlock();
     OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2800_cmdPrint_Click",
