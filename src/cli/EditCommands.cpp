@@ -20,6 +20,7 @@
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -31,9 +32,6 @@ namespace rq50::cli {
 namespace {
 
 using files::DataFileKind;
-
-constexpr int kTextSaveToFile = 1553;
-constexpr int kTextPassword = 4305;
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

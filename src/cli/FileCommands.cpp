@@ -24,6 +24,7 @@
 #include "shell/ConfigTables.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <nlohmann/json.hpp>
@@ -45,14 +46,6 @@ namespace {
 using files::SingleByteToUtf8;
 using nlohmann::ordered_json;
 using shell::TrimRight;
-
-constexpr int kTextReadParameterFile = 2113;
-constexpr int kTextReadProgramFile = 2116;
-constexpr int kTextModelLabel = 2270;
-constexpr int kTextCreatedBy = 2611;
-constexpr int kTextDate = 2612;
-constexpr int kTextFileName = 2613;
-constexpr int kTextInstrumentNo = 2614;
 
 enum class FileKind { Parameter, Program };
 
@@ -174,9 +167,9 @@ void PrintParameterList(shell::CoreSession& core, const std::string& path, bool 
     std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.model) << "\n"
               << SingleByteToUtf8(TrimRight(core.Data().information.fileName)) << "\n"
               << path << "\n\n";
-    std::cout << std::left << std::setw(8) << shell::Catalogue(2502) << std::setw(14)
-              << shell::Catalogue(2503) << std::setw(18) << shell::Catalogue(2504)
-              << shell::Catalogue(2505) << "\n";
+    std::cout << std::left << std::setw(8) << shell::Catalogue(kTextAddress) << std::setw(14)
+              << shell::Catalogue(kTextDisplay) << std::setw(18) << shell::Catalogue(kTextData)
+              << shell::Catalogue(kTextAuxiliary) << "\n";
     for (const auto& row : files::BuildContentList(core.Data().items.dataSet, h, maintMode)) {
         if (row.blank) {
             std::cout << "\n";
@@ -219,7 +212,7 @@ void PrintProgram(shell::CoreSession& core, const std::string& path) {
         std::min(static_cast<std::size_t>(std::max(h.stepCount, 0)), state.records.size());
     const std::size_t consts =
         std::min(static_cast<std::size_t>(std::max(h.constCount, 0)), state.records.size() - steps);
-    std::cout << "\n=== " << shell::Catalogue(2816) << " ===\n";
+    std::cout << "\n=== " << shell::Catalogue(kTextProgramArea) << " ===\n";
     for (std::size_t i = 0; i < steps; ++i) {
         const auto item = parameter::DecodeItem(state.records[i], false);
         const std::string comment =
@@ -227,7 +220,7 @@ void PrintProgram(shell::CoreSession& core, const std::string& path) {
         std::cout << std::left << std::setw(8) << address(starts.program, i) << std::setw(10)
                   << SingleByteToUtf8(TrimRight(item.data)) << SingleByteToUtf8(comment) << "\n";
     }
-    std::cout << "\n=== " << shell::Catalogue(2817) << " ===\n";
+    std::cout << "\n=== " << shell::Catalogue(kTextConstArea) << " ===\n";
     for (std::size_t i = 0; i < consts; ++i) {
         const auto item = parameter::DecodeItem(state.records[steps + i], false);
         std::cout << std::left << std::setw(8) << address(starts.constants, i)

@@ -14,6 +14,7 @@
 
 #ifdef RQ50_HAVE_QT_PORT
 #include "platform/QtSerialPort.h"
+#include "shell/TextNumbers.h"
 
 #include <QCoreApplication>
 #endif
@@ -31,8 +32,6 @@ namespace rq50::cli {
 namespace {
 
 using namespace rq50::comm;
-
-constexpr int kTextAddressError = 1508;
 constexpr int kExitSignalBase = 128;
 
 /// SIGINT or SIGTERM received; the running job is ended at its next safe point.

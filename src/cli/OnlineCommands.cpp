@@ -10,18 +10,19 @@
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
 #include "files/Compare.h"
+#include "files/SettingFile.h"
+#include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
+#include "session/CoreSession.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
-#include "session/CoreSession.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "files/SettingFile.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
-#include "files/Workspace.h"
 
 #include <algorithm>
 #include <cctype>
@@ -38,12 +39,6 @@ using namespace rq50::comm;
 
 namespace {
 
-constexpr int kTextSet = 2111;
-constexpr int kTextBaudRate = 2130;
-constexpr int kTextSlot = 4101;
-constexpr int kTextPeriodicRead = 2315;
-constexpr int kTextWrite = 2308;
-
 }  // namespace
 
 // ------------------------------------------------------------ device settings
@@ -51,7 +46,8 @@ constexpr int kTextWrite = 2308;
 int RunBaud(shell::CoreSession& core, int rate) {
     Session session(core);
     if (!session.Attach()) return kExitSystemError;
-    if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRate))) return kExitSystemError;
+    if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)))
+        return kExitSystemError;
     if (!jobs::StartBaudRateChange(core.Engine(), rate)) return kExitSystemError;
     core.Engine().RunCommJob(kJobLimitMs, Stopped);
     return ExitOf(core.Engine().CommResult == kErrNone);
@@ -62,13 +58,13 @@ int RunSlot(shell::CoreSession& core, const std::string& text) {
     const auto slot = jobs::ParseSlotEntry(text);
     if (!slot) {
         shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
-                           shell::Catalogue(kTextSlot));
+                           shell::Catalogue(kTextSlotCaption));
         Note("the slot number is a whole number from 1 to 16");
         return kExitUsage;
     }
     session.Host().slotAnswer = *slot;
     if (!session.Attach()) return kExitSystemError;
-    const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlot));
+    const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlotCaption));
     if (ok && core.Engine().CommFacts.rackAnswered) {
         std::cout << "slot " << *slot << ": " << shell::Trim(core.Engine().Results().slotModel)
                   << "\n";

@@ -17,6 +17,7 @@
 #include "shell/ConfigTables.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/TextNumbers.h"
 
 #include <filesystem>
 #include <iostream>
@@ -26,12 +27,6 @@ namespace rq50::cli {
 
 namespace {
 
-enum : int {
-    kTextNoErrorFound = 1517,
-    kTextCommandCheck = 3005,
-    kTextFailedToInitialize = 1529,
-    kTextProgramDownload = 1551,
-};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "cli/InstrumentSession.h"
 #include "cli/ProgramSupport.h"
 #include "comm/Engine.h"
+#include "comm/Navigation.h"
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
@@ -17,17 +18,17 @@
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
+#include "files/SettingFile.h"
+#include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
-#include "shell/Catalogue.h"
 #include "session/CoreSession.h"
+#include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
-#include "comm/Navigation.h"
 #include "shell/SessionState.h"
-#include "files/SettingFile.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
-#include "files/Workspace.h"
 
 #include <iomanip>
 #include <iostream>
@@ -40,13 +41,6 @@ namespace rq50::cli {
 using namespace rq50::comm;
 
 namespace {
-
-constexpr int kTextUpload = 2112;
-constexpr int kTextDownload = 2403;
-constexpr int kTextProgramUpload = 2115;
-constexpr int kTextProgramDownload = 1551;
-constexpr int kTextDownloadCompleted = 1515;
-constexpr int kTextNonMatchingModel = 1504;
 
 }  // namespace
 
@@ -190,7 +184,7 @@ int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
     const auto output = PrepareSave(core, path, files::DataFileKind::kProgram);
     if (!output) return kExitSystemError;
     if (!session.Attach()) return kExitSystemError;
-    const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
+    const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram));
     if (Stopped()) {
         Note("program upload stopped; nothing was saved");
         return StoppedExit();
@@ -304,7 +298,7 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
             return kExitSystemError;
         }
         if (!session.Attach()) return kExitSystemError;
-        const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextProgramUpload));
+        const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram));
         if (!ok || core.Engine().CommFacts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
         if (shell::Trim(record.header.modelCode) !=

@@ -18,6 +18,7 @@
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::comm {
 
@@ -511,11 +512,6 @@ void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
 }
 
 namespace {
-
-constexpr int kTextCommunicationError = 1558;
-constexpr int kTextLineLost = 1589;
-constexpr int kTextNoAnswerFrom = 1596;
-constexpr int kTextCheckTheLine = 1590;
 
 /// "The connection to DEV was lost…", what the job got done, and what to
 /// check. It reads as a fault of the line, not of a typed port name.

@@ -13,13 +13,12 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::comm {
 
 namespace {
-constexpr int kTextSpeed = 4010;
-constexpr int kTextRackSlot = 4011;
 constexpr const char* kStatusSeparator = "  |  ";
 }  // namespace
 

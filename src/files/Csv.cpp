@@ -12,6 +12,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -21,22 +22,6 @@
 namespace rq50::files {
 
 namespace {
-
-constexpr int kTextModel = 40;
-constexpr int kTextCreatedBy = 2611;
-constexpr int kTextDate = 2612;
-constexpr int kTextFileName = 2613;
-constexpr int kTextInstrumentNo = 2614;
-constexpr int kTextAddress = 2502;
-constexpr int kTextDisplay = 2503;
-constexpr int kTextData = 2504;
-constexpr int kTextAuxiliary = 2505;
-constexpr int kTextInformationArea = 2811;
-constexpr int kTextProgram = 2816;
-constexpr int kTextConst = 2817;
-constexpr int kTextComment = 2818;
-constexpr int kTextStep = 3103;
-constexpr int kTextErrorNumber = 4507;
 constexpr std::array<int, 4> kCategoryNames = {2321, 2341, 2361, 2381};
 
 std::string Text(int number) {
@@ -166,9 +151,9 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
     const std::size_t consts = std::min<std::size_t>(
         static_cast<std::size_t>(std::max(h.constCount, 0)), available - steps);
     if (areas.program) {
-        AppendAreaTitle(lines, Text(kTextProgram));
-        AppendLine(lines, Bracketed(kTextStep) + "," + Bracketed(kTextProgram) + "," +
-                              Bracketed(kTextComment));
+        AppendAreaTitle(lines, Text(kTextProgramArea));
+        AppendLine(lines, Bracketed(kTextErrorStep) + "," + Bracketed(kTextProgramArea) + "," +
+                              Bracketed(kTextCommentArea));
         for (std::size_t i = 0; i < steps; ++i) {
             const auto item = parameter::DecodeItem(record.items[i], false);
             const std::string comment =
@@ -177,8 +162,8 @@ CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
         }
     }
     if (areas.constants) {
-        AppendAreaTitle(lines, Text(kTextConst));
-        AppendLine(lines, Bracketed(kTextStep) + "," + "[ " + Text(kTextConst) + " ]");
+        AppendAreaTitle(lines, Text(kTextConstArea));
+        AppendLine(lines, Bracketed(kTextErrorStep) + "," + "[ " + Text(kTextConstArea) + " ]");
         for (std::size_t i = 0; i < consts; ++i) {
             const auto item = parameter::DecodeItem(record.items[steps + i], false);
             AppendLine(lines, constAddress(i) + "," + CsvQuote(item.data));

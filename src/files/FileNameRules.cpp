@@ -11,13 +11,12 @@
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
 
 namespace {
-
-constexpr int kTextModelTitle = 102;
 
 }  // namespace
 

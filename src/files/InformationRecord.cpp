@@ -6,17 +6,12 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::files {
 
 namespace {
-
-constexpr int kTextTitle1 = 2621;
-constexpr int kTextTitle2 = 2622;
-constexpr int kTextComment = 2623;
-constexpr int kTextInformation = 2601;
-constexpr int kTextNewFile = 12;
 
 }  // namespace
 
@@ -121,7 +116,7 @@ bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, Informatio
     std::string& dateBox = form.boxes[kBoxDate];
     if (shell::Trim(dateBox).empty()) {
         shell::ShowMessage(hosts, kMsgDateNotEntered, shell::kButtonsOk,
-                           shell::Catalogue(kTextInformation));
+                           shell::Catalogue(kTextInformationCaption));
         return false;
     }
     if (!ValidateInfoField(hosts, kBoxDate, dateBox)) return false;

@@ -4,13 +4,11 @@
 #include "files/RecordFile.h"
 #include "files/Workspace.h"
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::files {
 
 namespace {
-
-constexpr int kTextSaveToFile = 1553;
-constexpr int kTextReadParameterFile = 2113;
 
 void WriteHeader(RecordWriter& out, const DataSetHeader& h) {
     out.CountedText(h.model);

@@ -5,13 +5,11 @@
 #include "files/RecordFile.h"
 #include "files/Workspace.h"
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::files {
 
 namespace {
-
-constexpr int kTextSaveToFile = 1553;
-constexpr int kTextReadProgramFile = 2116;
 
 void WriteHeader(RecordWriter& out, const program::ProgramHeader& h) {
     out.CountedText(h.modelCode);

@@ -10,6 +10,7 @@
 
 #include "files/Workspace.h"
 #include "shell/PlatformFile.h"
+#include "shell/TextNumbers.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,9 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace platform = shell::platform;
-
-constexpr int kTextSaveToFile = 1553;
-constexpr int kTextNothingToSave = 1580;
 constexpr std::int64_t kBytesPerItem = 40;
 constexpr std::int64_t kRecordOverhead = 750;
 // Temporary files of a save are named "<target>.tmp<process>_<n>".

@@ -27,16 +27,13 @@
 #include "shell/PlatformFile.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 
 namespace rq50::gui {
 
-namespace {
-
-constexpr int kTextDemoLine = 17;
-constexpr int kTextDemoUnusable = 1595;
-}  // namespace
+namespace {}  // namespace
 
 std::string DefaultDemoInstrument() {
     // Next to the program first (an installed copy), then the source tree.

@@ -11,6 +11,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -20,12 +21,6 @@
 namespace rq50::gui {
 
 namespace {
-
-constexpr int kTextPrint = 2801;
-constexpr int kTextSaveAsPdf = 2833;
-constexpr int kTextPdfFile = 2834;
-constexpr int kTextPdfNotWritten = 2835;
-constexpr int kTextNotPrinted = 2836;
 
 class DefaultPrinter : public ReportPrinter {
   public:
@@ -47,7 +42,8 @@ void ShowFailure(const shell::Services& hosts, const std::string& text) {
     auto* host = hosts.messages;
     if (host == nullptr) return;
     host->Beep();
-    host->Show({text, shell::Catalogue(kTextPrint), shell::kButtonsOk, shell::MsgIcon::Critical});
+    host->Show(
+        {text, shell::Catalogue(kTextPrintCaption), shell::kButtonsOk, shell::MsgIcon::Critical});
 }
 
 }  // namespace

@@ -15,25 +15,11 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::gui {
 
 namespace {
-
-constexpr int kTextFile = 1000;
-constexpr int kTextExit = 1001;
-constexpr int kTextCommSettings = 1100;
-constexpr int kTextSerialPort = 1110;
-constexpr int kTextCom1 = 1111;
-constexpr int kTextPortDevice = 1115;
-constexpr int kTextDeviceFor = 1116;
-constexpr int kTextBaudRate = 1120;
-constexpr int kTextSlotNo = 1130;
-constexpr int kTextFastComm = 1140;
-constexpr int kTextHelp = 1200;
-constexpr int kTextVersion = 1201;
-constexpr int kTextCommand = 1300;
-constexpr int kTextMaintMode = 1301;
 
 /// An action with the catalogue caption; its accessible name is the caption
 /// without the accelerator mark.
@@ -106,7 +92,7 @@ void AddMnemonics(QWidget* root, const QString& taken) {
 
 StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuFile = NewMenu(owner, kTextFile);
-    mnuFileExit = AddItem(mnuFile, kTextExit);
+    mnuFileExit = AddItem(mnuFile, kTextExitMenu);
 
     mnuPort = NewMenu(owner, kTextCommSettings);
     mnuPortSerial = NewMenu(owner, kTextSerialPort);
@@ -120,7 +106,7 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuPortSession->setVisible(false);
     mnuPortSerial->addSeparator();
     mnuPortDevice = AddItem(mnuPortSerial, kTextPortDevice);
-    mnuPortBaud = AddItem(mnuPort, kTextBaudRate);
+    mnuPortBaud = AddItem(mnuPort, kTextBaudRateMenu);
     mnuPortSlot = AddItem(mnuPort, kTextSlotNo);
     mnuPort->addSeparator();
     mnuPortFast = AddItem(mnuPort, kTextFastComm);
@@ -129,7 +115,7 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuHelp = NewMenu(owner, kTextHelp);
     mnuHelpVersion = AddItem(mnuHelp, kTextVersion);
 
-    mnuCommand = NewMenu(owner, kTextCommand);
+    mnuCommand = NewMenu(owner, kTextCommandMenu);
     for (int i = 0; i < 3; ++i) {
         mnuCommandItems[static_cast<std::size_t>(i)] = AddItem(mnuCommand, kTextMaintMode + i);
         mnuCommandItems[static_cast<std::size_t>(i)]->setCheckable(true);

@@ -1,6 +1,7 @@
 #include "parameter/PageModel.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -8,14 +9,6 @@
 namespace rq50::parameter {
 
 namespace {
-
-constexpr int kTextCategoryTitle = 2201;  // 2201-2204 DISPLAY .. MAINT
-constexpr int kTextPreviousEntry = 2386;  // 2386-2392
-constexpr int kTextNextEntry = 2394;      // 2394-2400
-constexpr int kTextRead = 2316;
-constexpr int kTextWrite = 2308;
-constexpr int kTextPeriodicRead = 2315;
-constexpr int kTextCancelOutput = 2366;
 constexpr int kSeparatorEntry = 5;
 constexpr int kPageEntry = 6;
 

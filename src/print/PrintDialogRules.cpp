@@ -7,6 +7,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <cstdlib>
@@ -17,9 +18,6 @@ namespace rq50::print {
 namespace {
 
 constexpr int kProgramSetting = 1;
-constexpr int kTextPrintTitle = 2801;
-constexpr int kTextNoPrinter = 2832;
-constexpr int kTextPdfInstead = 2837;
 
 }  // namespace
 
@@ -85,7 +83,7 @@ PrinterCheck CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messa
     if (error.empty()) error = shell::Catalogue(kTextNoPrinter);
     messages.Beep();
     const int answer = messages.Show({error + "\n\n" + shell::Catalogue(kTextPdfInstead),
-                                      shell::Catalogue(kTextPrintTitle), shell::kButtonsYesNo,
+                                      shell::Catalogue(kTextPrintCaption), shell::kButtonsYesNo,
                                       shell::MsgIcon::Critical});
     return answer == shell::kAnswerYes ? PrinterCheck::SaveAsPdf : PrinterCheck::NoPrinter;
 }

@@ -8,6 +8,7 @@
 #include "parameter/ValueRules.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -17,28 +18,6 @@
 namespace rq50::print {
 
 namespace {
-
-constexpr int kTextCreatedBy = 2611;
-constexpr int kTextDate = 2612;
-constexpr int kTextFileName = 2613;
-constexpr int kTextInstrumentNo = 2614;
-constexpr int kTextAddress = 2502;
-constexpr int kTextDisplay = 2503;
-constexpr int kTextData = 2504;
-constexpr int kTextAuxiliary = 2505;
-constexpr int kTextCheckListTitle = 2701;
-constexpr int kTextSendData = 2702;
-constexpr int kTextSetData = 2703;
-constexpr int kTextInformation = 2811;
-constexpr int kTextProgram = 2816;
-constexpr int kTextConst = 2817;
-constexpr int kTextComment = 2818;
-constexpr int kTextErrorListTitle = 3101;
-constexpr int kTextErrorProgram = 3102;
-constexpr int kTextErrorStep = 3103;
-constexpr int kTextErrorContent = 3104;
-constexpr int kTextHeaderDate = 4601;
-constexpr int kTextFontName = 4602;
 constexpr std::array<int, 4> kCategoryTitles = {2321, 2341, 2361, 2381};
 
 // Width of the label column of the information and page-header blocks.
@@ -119,7 +98,7 @@ bool AreaFlag(const PrintAreas& areas, int area) {
 void SetUpReportPage(PrintControl& control, const ReportSetup& setup) {
     control.SetMargins(kReportMargins);
     control.SetPageFormat(setup.page);
-    control.SetFont(Text(kTextFontName), kReportFontPoints);
+    control.SetFont(Text(kTextPrintFontName), kReportFontPoints);
     control.SetFooter("|%d|");
     // The day only: the first part of the general date-and-time form.
     const std::string day = files::FormatGeneralDate(setup.date).substr(0, 10);
@@ -128,7 +107,7 @@ void SetUpReportPage(PrintControl& control, const ReportSetup& setup) {
 
 void WriteInformationBlock(PrintControl& control, const files::InformationRecord& r) {
     control.SetBold(true);
-    control.Paragraph(Text(kTextInformation));
+    control.Paragraph(Text(kTextInformationArea));
     control.SetBold(false);
     WriteLabelledLines(control,
                        {
@@ -204,10 +183,10 @@ bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& r
                      shell::Trim(item.data), comment});
             }
             TableStyle style;
-            style.title = Text(kTextProgram);
+            style.title = Text(kTextProgramArea);
             control.AddTable(kProgramTableFormat,
-                             {Text(kTextAddress), Text(kTextProgram), Text(kTextComment)}, rows,
-                             style);
+                             {Text(kTextAddress), Text(kTextProgramArea), Text(kTextCommentArea)},
+                             rows, style);
             control.Space(control.LineHeight());
         }
         if (areas.constants) {
@@ -218,8 +197,8 @@ bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& r
                                 program::ConstDisplayText(item.data)});
             }
             TableStyle style;
-            style.title = Text(kTextConst);
-            control.AddTable(kProgramTableFormat, {Text(kTextAddress), Text(kTextConst)}, rows,
+            style.title = Text(kTextConstArea);
+            control.AddTable(kProgramTableFormat, {Text(kTextAddress), Text(kTextConstArea)}, rows,
                              style);
         }
     });
@@ -242,7 +221,7 @@ bool PrintDownloadCheckList(PrintControl& control,
                             const files::InformationRecord& record, const ReportSetup& setup) {
     auto pageHeader = [&] {
         control.SetBold(true);
-        control.Paragraph(Text(kTextCheckListTitle));
+        control.Paragraph(Text(kTextCheckListCaption));
         control.SetBold(false);
         WriteLabelledLines(control,
                            {{Text(kTextFileName), shell::TrimRight(record.fileName)},
@@ -270,7 +249,7 @@ bool PrintErrorList(PrintControl& control, const std::vector<program::ErrorLine>
                 {shell::Trim(line.step), shell::Trim(line.program), shell::Trim(line.content)});
         }
         TableStyle style;
-        style.title = Text(kTextErrorListTitle);
+        style.title = Text(kTextErrorListCaption);
         control.AddTable(kErrorListTableFormat,
                          {Text(kTextErrorStep), Text(kTextErrorProgram), Text(kTextErrorContent)},
                          rows, style);

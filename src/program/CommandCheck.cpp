@@ -2,6 +2,7 @@
 
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -10,15 +11,6 @@
 namespace rq50::program {
 
 namespace {
-
-enum CheckText : int {
-    kTextInvalidOperator = 3110,
-    kTextInvalidJump = 3111,
-    kTextSpecifyJump = 3112,
-    kTextTooManySteps = 3113,
-    kTextTooManyConst = 3114,
-    kTextNoOperatorTable = 3115,
-};
 
 int LastRow(const CellGrid& grid) {
     return std::min(grid.Rows(), kGridRows);

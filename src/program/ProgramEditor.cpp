@@ -6,6 +6,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -14,19 +15,6 @@
 namespace rq50::program {
 
 namespace {
-
-// Catalogue texts of the editor.
-enum EditorText : int {
-    kTextCaption = 3001,
-    kTextCommandCheck = 3005,
-    kTextStep = 3011,
-    kTextProgram = 3012,
-    kTextComment = 3013,
-    kTextConst = 3014,
-    kTextProgramHint = 3015,
-    kTextConstHint = 3016,
-    kTextBadCounts = 3022,
-};
 
 constexpr const char* kHiddenMarker = "CONST";
 constexpr std::size_t kConstCellLength = 10;
@@ -69,17 +57,17 @@ ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& 
       m_undo(std::move(undoFolder)) {}
 
 int ProgramEditor::Show(int message, int buttons) {
-    return shell::ShowMessage(m_hosts, message, buttons, shell::Catalogue(kTextCaption));
+    return shell::ShowMessage(m_hosts, message, buttons, shell::Catalogue(kTextProgramEditor));
 }
 
 void ProgramEditor::SetUpGrids() {
     const ProgramHeader& h = m_state.header;
     m_program = CellGrid(h.stepCount > 0 ? kGridRows : kEmptyGridRows, kHiddenColumn);
     m_const = CellGrid(h.constCount > 0 ? kGridRows : kEmptyGridRows, kValueColumn);
-    m_program.Set(0, 0, shell::Catalogue(kTextStep));
-    m_program.Set(0, kOperatorColumn, shell::Catalogue(kTextProgram));
-    m_program.Set(0, kCommentColumn, shell::Catalogue(kTextComment));
-    m_const.Set(0, kValueColumn, shell::Catalogue(kTextConst));
+    m_program.Set(0, 0, shell::Catalogue(kTextEditorStep));
+    m_program.Set(0, kOperatorColumn, shell::Catalogue(kTextEditorProgram));
+    m_program.Set(0, kCommentColumn, shell::Catalogue(kTextEditorComment));
+    m_const.Set(0, kValueColumn, shell::Catalogue(kTextEditorConst));
 }
 
 void ProgramEditor::Open() {
@@ -288,7 +276,7 @@ bool ProgramEditor::LeaveModelBox() {
     if (found.programStart.empty()) {
         Show(kMsgUploadBeforeEdit);
     } else if (!AreasFitItemRecords(found)) {
-        ShowAreaTooLargeMessage(m_hosts, shell::Catalogue(kTextCaption));
+        ShowAreaTooLargeMessage(m_hosts, shell::Catalogue(kTextProgramEditor));
     } else {
         return true;
     }

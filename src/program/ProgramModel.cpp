@@ -7,6 +7,7 @@
 #include "shell/ListInput.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "shell/Wildcard.h"
 
@@ -21,8 +22,6 @@
 namespace rq50::program {
 
 namespace {
-
-constexpr int kTextAreaTooLarge = 3021;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';

@@ -2,18 +2,12 @@
 
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::program {
 
 namespace {
-
-enum TextNumber : int {
-    kTextModel = 3010,
-    kTextErrorProgram = 3102,
-    kTextErrorStep = 3103,
-    kTextErrorContent = 3104,
-};
 
 std::string Pad(const std::string& text, std::size_t width) {
     std::string padded = text;
@@ -31,7 +25,7 @@ bool RowHasText(const CellGrid& grid, int row, int lastCol) {
 }  // namespace
 
 std::string ProgramGridsText(const ProgramEditor& editor) {
-    std::string out = shell::Catalogue(kTextModel) + " " + editor.ModelText() + "\n\n";
+    std::string out = shell::Catalogue(kTextEditorModel) + " " + editor.ModelText() + "\n\n";
     const CellGrid& p = editor.ProgramGrid();
     out += shell::TrimRight(Pad(p.Get(0, 0), 6) + Pad(p.Get(0, kOperatorColumn), 10) +
                             p.Get(0, kCommentColumn)) +

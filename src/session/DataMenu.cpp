@@ -10,16 +10,11 @@
 #include "shell/JobCodes.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextCheckContent = 2401;
-constexpr int kTextSave = 2402;  ///< 2402-2404: save, download, print
-constexpr int kTextDownload = 2403;
-constexpr int kTextOpenEditor = 2405;
-constexpr int kTextTitleUploaded = 2411;  ///< 2411-2413 by data source
-constexpr int kTextBaudRate = 2130;
 
 constexpr int kSourceUploaded = 0;
 constexpr int kSourceProgram = 2;
@@ -40,7 +35,7 @@ int DataMenu::Source() const {
 }
 
 std::string DataMenu::Caption() const {
-    return shell::Catalogue(kTextTitleUploaded + Source());
+    return shell::Catalogue(kTextDataUploaded + Source());
 }
 
 std::string DataMenu::OptionText(DataMenuOption option) const {
@@ -106,7 +101,8 @@ void DataMenu::Information() {
 void DataMenu::BaudRate() {
     comm::StartScreenJob(
         m_ws.Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerDataView3}, kScreen);
+        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting), comm::kCallerDataView3},
+        kScreen);
 }
 
 }  // namespace rq50::parameter

@@ -15,16 +15,11 @@
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::shell {
 
 namespace {
-
-constexpr int kTextSelectFile = 4501;
-constexpr int kTextSaveAs = 4502;
-constexpr int kTextCsvFile = 4504;
-constexpr int kTextParameterFile = 4505;
-constexpr int kTextProgramFile = 4506;
 
 bool ProgramMode(Workspace& ws) {
     return ws.state.settingMode == 1;

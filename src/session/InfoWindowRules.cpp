@@ -13,6 +13,7 @@
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 #include <array>
 
@@ -50,7 +51,6 @@ bool SaveToTarget(shell::Workspace& ws) {
 
 void InformationWindowClosed(shell::Workspace& ws, int purpose) {
     using shell::Screen;
-    constexpr int kTextExit = 1554;
     shell::NavigationHost* nav = ws.hosts.navigation;
     // The window goes first; what follows may end the program.
     if (nav != nullptr) nav->UnloadScreen(Screen::frmRQ2600);

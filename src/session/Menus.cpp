@@ -21,18 +21,12 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::shell {
 
 namespace {
-
-constexpr int kTextEnterPassword = 1056;
-constexpr int kTextPassWordTitle = 1057;
-constexpr int kTextDataUploaded = 2411;  ///< 2411-2413: the data view's titles by data source
-constexpr int kTextProgramEditor = 3001;
-constexpr int kTextLogNotWritten = 1594;
-constexpr int kTextPortInUse = 1117;
 constexpr std::int32_t kFastRate = 9600;
 /// InfoPurpose of the save before quitting: first the save dialog's, then
 /// the information window's, which asks to quit once the file is written.

@@ -8,16 +8,14 @@
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::program {
 
 namespace {
-
-constexpr int kMsgModelNotRegistered = 43;
-constexpr int kTextUploadProgram = 2115;
-constexpr int kTextProgramSettingMenu = 2102;
 
 void EnableMenu(shell::Workspace& ws) {
     if (auto* nav = ws.hosts.navigation) nav->EnableScreen(shell::Screen::frmRQ2100);

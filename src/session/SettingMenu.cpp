@@ -10,15 +10,11 @@
 #include "shell/JobCodes.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextParameterCaption = 2101;
-constexpr int kTextProgramCaption = 2102;
-constexpr int kTextParameterOption = 2111;  ///< 2111-2113
-constexpr int kTextProgramOption = 2114;    ///< 2114-2116
-constexpr int kTextBaudRate = 2130;
 
 /// Data source of the data view.
 constexpr std::int16_t kSourceUploaded = 0;
@@ -36,11 +32,11 @@ bool SettingMenu::ProgramMode() const {
 }
 
 std::string SettingMenu::Caption() const {
-    return shell::Catalogue(ProgramMode() ? kTextProgramCaption : kTextParameterCaption);
+    return shell::Catalogue(ProgramMode() ? kTextProgramSettingMenu : kTextParameterCaption);
 }
 
 std::string SettingMenu::OptionText(SettingMenuOption option) const {
-    const int first = ProgramMode() ? kTextProgramOption : kTextParameterOption;
+    const int first = ProgramMode() ? kTextProgramOption : kTextSet;
     return shell::Catalogue(first + static_cast<int>(option));
 }
 
@@ -57,7 +53,7 @@ void SettingMenu::Activated() {
 }
 
 SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
-    const std::string title = shell::Catalogue(kTextParameterOption + static_cast<int>(option));
+    const std::string title = shell::Catalogue(kTextSet + static_cast<int>(option));
     switch (option) {
         case SettingMenuOption::kSetOrNew:
             return {comm::kJobConnect, comm::kCallerSettingMenuSet, title};
@@ -95,7 +91,7 @@ void SettingMenu::Cancel() {
 void SettingMenu::BaudRate() {
     comm::StartScreenJob(
         m_ws.Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate),
+        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting),
          ProgramMode() ? comm::kCallerSettingMenuProgram : comm::kCallerSettingMenuUpload},
         kScreen);
 }

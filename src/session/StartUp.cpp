@@ -14,18 +14,13 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
 
 namespace {
-
-constexpr int kTextAlreadyStarted = 1;
-constexpr int kTextV3ModelIni = 50;
-constexpr int kTextCaptionOpen = 15;
-constexpr int kTextCaptionClose = 16;
-constexpr int kTextInitFailed = 1529;
 
 void ShowBox(Workspace& ws, const std::string& text, const std::string& title, MsgIcon icon,
              bool beep) {
@@ -37,7 +32,8 @@ void ShowBox(Workspace& ws, const std::string& text, const std::string& title, M
 
 /// "Failed to initialize settings." titled with the missing file's path.
 void ShowSettingsFailure(Workspace& ws, const std::string& path, MsgIcon icon) {
-    ShowBox(ws, Catalogue(kTextInitFailed), std::string(kAppTitle) + "  " + path, icon, true);
+    ShowBox(ws, Catalogue(kTextFailedToInitialize), std::string(kAppTitle) + "  " + path, icon,
+            true);
 }
 
 void WaitMs(Workspace& ws, int ms) {

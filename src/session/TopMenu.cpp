@@ -9,12 +9,11 @@
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::shell {
 
-namespace {
-constexpr int kTextPasswordTitle = 4305;
-}
+namespace {}
 
 void TopMenu::Load() {
     UpdatePasswordMenu(m_ws);
@@ -51,8 +50,8 @@ void TopMenu::ChangePassword() {
 void TopMenu::MousePressed(bool cancelGesture) {
     ReadSettingFile(m_ws);
     if (!m_ws.state.passwordStored || !cancelGesture) return;
-    if (ShowMessage(m_ws.hosts, kMsgCancelPassword, kButtonsOkCancel,
-                    Catalogue(kTextPasswordTitle)) != kAnswerOk)
+    if (ShowMessage(m_ws.hosts, kMsgCancelPassword, kButtonsOkCancel, Catalogue(kTextPassword)) !=
+        kAnswerOk)
         return;
     m_ws.state.storedPassword = kNoPassword;
     m_ws.state.passwordStored = false;

@@ -1,5 +1,6 @@
 #include "shell/Catalogue.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <map>
 #include <string_view>
@@ -16,7 +17,8 @@ struct ParsedCatalogue {
     std::vector<int> order;
 };
 
-// One entry a line: the number, a "|", then the text up to the line end.
+// One entry a line: the number, optionally a blank and the name the sources
+// know it by (see TextNumbers.h), a "|", then the text up to the line end.
 // Lines that are empty or start with "#" are notes.
 ParsedCatalogue Parse() {
     ParsedCatalogue result;
@@ -31,7 +33,9 @@ ParsedCatalogue Parse() {
         if (bar == std::string_view::npos || bar == 0) continue;
         int number = 0;
         bool digits = true;
-        for (char c : line.substr(0, bar)) {
+        const std::size_t key = std::min(bar, line.find(' '));
+        if (key == 0) continue;
+        for (char c : line.substr(0, key)) {
             if (c < '0' || c > '9') {
                 digits = false;
                 break;

@@ -11,14 +11,13 @@
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "shell/Wildcard.h"
 
 namespace rq50::shell {
 
 namespace {
-
-constexpr int kTextBaudrateIni = 51;
 
 bool FileExists(const std::string& path) {
     std::error_code ec;

@@ -34,6 +34,7 @@ constexpr int kMsgNameTooLong = 41;
 constexpr int kMsgNameNotPrintable = 42;
 constexpr int kMsgModelNotRegistered = 43;
 constexpr int kMsgUploadBeforeEdit = 44;
+constexpr int kMsgSeeCheckErrors = 45;
 constexpr int kMsgPasswordSet = 47;
 constexpr int kMsgPasswordMismatch = 48;
 constexpr int kMsgPasswordChanged = 49;

@@ -1,5 +1,6 @@
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "unit/JobTestSupport.h"
 
@@ -251,7 +252,7 @@ TEST_F(JobDownload, AHeaderThatDoesNotFitItsItemsIsRefusedBeforeAnythingIsSent) 
     ASSERT_TRUE(Run(kJobDownload, "Download to TAVRO"));
     EXPECT_EQ(engine.CommResult, kErrDataSetRefused);
     EXPECT_EQ(line->SentFrames().size(), before);
-    EXPECT_EQ(Texts(), std::vector<std::string>{shell::Catalogue(jobs::kTextHeaderDoesNotFit)});
+    EXPECT_EQ(Texts(), std::vector<std::string>{shell::Catalogue(kTextHeaderDoesNotFit)});
     EXPECT_EQ(messages.boxes.back().title, "Download to TAVRO");
 }
 

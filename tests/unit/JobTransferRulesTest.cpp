@@ -1,5 +1,6 @@
 #include "comm/jobs/Password.h"
 #include "comm/jobs/TransferRules.h"
+#include "shell/TextNumbers.h"
 #include "unit/JobBlocks.h"
 
 #include <gtest/gtest.h>

@@ -1,21 +1,12 @@
 #include "comm/jobs/DownloadStop.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::comm::jobs {
 
 namespace {
-
-// Catalogue texts of the report.
-enum StopText : int {
-    kTextItemsWritten = 1585,
-    kTextLastWritten = 1586,
-    kTextItemsNotWritten = 1587,
-    kTextUnanswered = 1588,
-    kTextNotWrittenMark = 2704,
-    kTextUnansweredMark = 2705,
-};
 
 /// `text` with "%1" replaced by `first` and "%2" by `second`.
 std::string Fill(std::string text, const std::string& first, const std::string& second = {}) {

@@ -1,6 +1,7 @@
 #include "comm/jobs/JobSupport.h"
 
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -9,10 +10,7 @@
 
 namespace rq50::comm::jobs {
 
-namespace {
-constexpr int kTextSkippingProgram = 10;
-constexpr int kTextSkippingConst = 11;
-}  // namespace
+namespace {}  // namespace
 
 int AnsweredStep(CommEngine& e) {
     if (e.CommStep == kStepFinish || e.CommStep == kStepDone) return -1;

@@ -4,18 +4,18 @@
 #include "files/Workspace.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::comm::jobs {
 
-namespace {
-constexpr int kTextBaudRateDialog = 4201;
-}  // namespace
+namespace {}  // namespace
 
 bool StartBaudRateChange(CommEngine& e, int rate, CommCallers caller) {
     auto& g = e.Data().state;
     e.Results().previousInstrumentSpeed = g.instrumentSpeed;
     g.instrumentSpeed = rate;
-    if (e.StartCommJob({kJobBaudChange, shell::Catalogue(kTextBaudRateDialog), caller})) return true;
+    if (e.StartCommJob({kJobBaudChange, shell::Catalogue(kTextBaudRateCaption), caller}))
+        return true;
     g.instrumentSpeed = e.Results().previousInstrumentSpeed;
     return false;
 }

@@ -11,6 +11,7 @@
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -22,8 +23,6 @@ namespace {
 
 using parameter::ItemAddress;
 using parameter::PageModel;
-
-constexpr int kTextCategoryTitle = 2201;
 constexpr int kMaxChoices = 64;
 
 /// Item names whose change alters other items of the page: after writing one

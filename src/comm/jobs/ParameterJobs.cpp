@@ -12,6 +12,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
@@ -22,8 +23,6 @@ namespace {
 
 /// Selection items whose choice in the instrument must be one the data set
 /// holds: OUT2 TYPE and SENSOR TYPE.
-constexpr int kTextOneDifference = 1597;
-constexpr int kTextDifferences = 1598;
 constexpr int kOut2TypeMa = 20;
 constexpr int kOut2TypeMb = 12;
 constexpr int kSensorTypeMa = 4;

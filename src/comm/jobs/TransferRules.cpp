@@ -1,6 +1,7 @@
 #include "comm/jobs/TransferRules.h"
 #include "shell/TextTrim.h"
 
+#include "shell/TextNumbers.h"
 #include "shell/Wildcard.h"
 
 #include <algorithm>

@@ -65,12 +65,6 @@ struct CategoryStarts {
     int maint = 0;
 };
 
-/// Catalogue texts of the download refusals.
-enum DownloadRefusalText : int {
-    kTextHeaderDoesNotFit = 1581,  ///< the starts are no addresses or miss the items
-    kTextNothingToDownload = 1582,
-};
-
 /// Why `dataSet` cannot be downloaded, as a catalogue text number, or 0 when
 /// it can. The header must fit its items: every start an MA (0 to 63), a SET
 /// category that begins (MA 1 or more) before ADJUST and whose first group is

@@ -9,18 +9,12 @@
 #include "session/Menus.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ4200.h"
 
 namespace rq50::comm {
 
-namespace {
-constexpr int kTextCaption = 4201;
-constexpr int kTextModel = 4202;
-constexpr int kText1200 = 4203;
-constexpr int kText9600 = 4204;
-constexpr int kTextOk = 4205;
-constexpr int kTextCancel = 4206;
-}  // namespace
+namespace {}  // namespace
 
 BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ4200, ws, parent),
@@ -35,12 +29,12 @@ BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
 BaudRateDialog::~BaudRateDialog() = default;
 
 void BaudRateDialog::Load() {
-    setWindowTitle(gui::CatalogueText(kTextCaption));
-    m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(Ws().header.model));
-    m_ui->opt1200->setText(gui::CatalogueText(kText1200));
-    m_ui->opt9600->setText(gui::CatalogueText(kText9600));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-    m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+    setWindowTitle(gui::CatalogueText(kTextBaudRateCaption));
+    m_ui->lblModel->setText(gui::CatalogueText(kTextBaudRateModel) + gui::Text(Ws().header.model));
+    m_ui->opt1200->setText(gui::CatalogueText(kTextBps1200));
+    m_ui->opt9600->setText(gui::CatalogueText(kTextBps9600));
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextBaudRateOk));
+    m_ui->cmdCancel->setText(gui::CatalogueText(kTextBaudRateCancel));
     gui::NameByCaption(
         {m_ui->lblModel, m_ui->opt1200, m_ui->opt9600, m_ui->cmdOK, m_ui->cmdCancel});
     m_ui->fraRate->setAccessibleName(windowTitle());

@@ -4,14 +4,12 @@
 
 #include "comm/Engine.h"
 #include "gui/QtHosts.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ4000.h"
 
 namespace rq50::comm {
 
-namespace {
-constexpr int kTextCaption = 4001;
-constexpr int kTextTerminate = 4002;
-}  // namespace
+namespace {}  // namespace
 
 CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ4000, ws, parent),
@@ -24,12 +22,12 @@ CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
 CommunicatingDialog::~CommunicatingDialog() = default;
 
 void CommunicatingDialog::Load() {
-    setWindowTitle(gui::CatalogueText(kTextCaption));
+    setWindowTitle(gui::CatalogueText(kTextCommunicatingCaption));
     m_ui->lblTitle->setText(gui::Text(Engine().CommTitle));
     m_ui->lblTitle->setAccessibleName(m_ui->lblTitle->text());
     m_ui->cmdStop->setText(gui::CatalogueText(kTextTerminate));
     m_ui->cmdStop->setAccessibleName(m_ui->cmdStop->text());
-    m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCaption));
+    m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCommunicatingCaption));
     m_ui->cmdStop->setFocus();
     Engine().CommProgress = 0;
     SetProgress(0);

@@ -8,19 +8,12 @@
 #include "gui/ScreenBase.h"
 #include "parameter/NumericKeyFilter.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ4300.h"
 
 namespace rq50::comm {
 
 namespace {
-constexpr int kTextSetCaption = 4301;
-constexpr int kTextEntryCaption = 4302;
-constexpr int kTextNewPassword = 4303;
-constexpr int kTextConfirm = 4304;
-constexpr int kTextPassword = 4305;
-constexpr int kTextHint = 4306;
-constexpr int kTextOk = 4307;
-constexpr int kTextCancel = 2121;
 constexpr const char* kName = "frmRQ4300";
 }  // namespace
 
@@ -35,7 +28,7 @@ PasswordDialog::PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent)
     m_ui->lblPassword2->setVisible(setting);
     m_ui->txtPassword2->setVisible(setting);
     m_ui->lblHint->setText(gui::CatalogueText(kTextHint));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextPasswordOk));
     m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
     m_ui->txtPassword1->setAccessibleName(m_ui->lblPassword1->text());
     m_ui->txtPassword2->setAccessibleName(m_ui->lblPassword2->text());

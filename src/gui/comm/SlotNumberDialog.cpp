@@ -14,15 +14,12 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ4100.h"
 
 namespace rq50::comm {
 
 namespace {
-constexpr int kTextCaption = 4101;
-constexpr int kTextSlot = 4102;
-constexpr int kTextOk = 4103;
-constexpr int kTextCancel = 4104;
 constexpr const char* kName = "frmRQ4100";
 
 }  // namespace
@@ -31,10 +28,10 @@ SlotNumberDialog::SlotNumberDialog(shell::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4100>()) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
-    setWindowTitle(gui::CatalogueText(kTextCaption));
+    setWindowTitle(gui::CatalogueText(kTextSlotCaption));
     m_ui->lblSlot->setText(gui::CatalogueText(kTextSlot));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-    m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+    m_ui->cmdOK->setText(gui::CatalogueText(kTextSlotOk));
+    m_ui->cmdCancel->setText(gui::CatalogueText(kTextSlotCancel));
     m_ui->txtSlot->setAccessibleName(m_ui->lblSlot->text());
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
@@ -55,7 +52,7 @@ void SlotNumberDialog::cmdOK_Click() {
     m_slot = jobs::ParseSlotEntry(gui::Bytes(m_ui->txtSlot->text()));
     if (!m_slot) {
         shell::ShowMessage(Ws().hosts, kMsgIllegalValue, shell::kButtonsOk,
-                           shell::Catalogue(kTextCaption));
+                           shell::Catalogue(kTextSlotCaption));
         m_ui->txtSlot->setFocus();
         m_ui->txtSlot->selectAll();
         return;
@@ -81,7 +78,8 @@ void SlotNumberDialog::RunSlotSetting(shell::Workspace& ws, QWidget* parent) {
     if (!slot) return;
     ws.state.presetSlot = slot;
     // The screen behind stays as it is: the job only writes the slot.
-    if (!ws.Engine().StartCommJob({kJobSlot, shell::Catalogue(kTextCaption), kCallerSlotDialog})) {
+    if (!ws.Engine().StartCommJob(
+            {kJobSlot, shell::Catalogue(kTextSlotCaption), kCallerSlotDialog})) {
         ws.state.presetSlot.reset();
         return;
     }

@@ -15,19 +15,13 @@
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "ui_frmRQ2200.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextCaption = 2251;
-constexpr int kTextCategory = 2201;  ///< 2201-2204
-constexpr int kTextModel = 2270;
-constexpr int kTextOk = 221;
-constexpr int kTextCancel = 2261;
-constexpr int kTextBaudRate = 2130;
-constexpr int kTextSlotSetting = 4101;
 constexpr int kMaintOption = 3;
 
 }  // namespace
@@ -66,12 +60,12 @@ QRadioButton* CategoryMenuScreen::Option(int category) const {
 
 void CategoryMenuScreen::Load() {
     gui::Trap(Ws().hosts, "RQ2200_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
-        for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategory + i));
+        setWindowTitle(gui::CatalogueText(kTextCategoryMenuCaption));
+        for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategoryTitle + i));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCategoryMenuCancel));
         const std::string model = shell::Trim(Engine().Results().onlineHeader.model);
-        m_ui->lblModel->setText(gui::CatalogueText(kTextModel) + gui::Text(model));
+        m_ui->lblModel->setText(gui::CatalogueText(kTextModelLabel) + gui::Text(model));
         gui::NameByCaption({m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3,
                             m_ui->cmdOK, m_ui->cmdCancel, m_ui->lblModel});
         m_ui->fraMenu->setAccessibleName(windowTitle());
@@ -105,13 +99,14 @@ void CategoryMenuScreen::ShowMaintOption(bool on) {
 
 void CategoryMenuScreen::OnBaudRate() {
     comm::StartScreenJob(
-        Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRate), comm::kCallerCategoryMenu},
+        Engine(),
+        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting), comm::kCallerCategoryMenu},
         Id());
 }
 
 void CategoryMenuScreen::OnSlotNo() {
     comm::StartScreenJob(
-        Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotSetting), comm::kCallerCategoryMenu},
+        Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption), comm::kCallerCategoryMenu},
         Id());
 }
 

@@ -13,16 +13,13 @@
 #include "parameter/ValueRules.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "ui_frmRQ2500.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextCaption = 2501;
-constexpr int kTextAddress = 2502;  ///< 2502-2505: the four headings
-constexpr int kTextModel = 2270;
-constexpr int kTextClose = 2931;
 constexpr std::int16_t kSourceUploaded = 0;
 /// Column widths in characters: row heading, address, display, data, auxiliary.
 constexpr int kRowHeadingWidth = 5;
@@ -64,11 +61,11 @@ ContentListScreen::~ContentListScreen() = default;
 
 void ContentListScreen::Load() {
     gui::Trap(Ws().hosts, "RQ2500_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
+        setWindowTitle(gui::CatalogueText(kTextContentListCaption));
         const files::DataSetHeader& header = Ws().header;
         m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
         m_grid->Refresh();
-        m_ui->lblModel->setText(gui::CatalogueText(kTextModel) +
+        m_ui->lblModel->setText(gui::CatalogueText(kTextModelLabel) +
                                 gui::Text(shell::Trim(header.model)));
         const bool fromFile = Ws().state.dataSource != kSourceUploaded;
         m_ui->lblFile->setText(fromFile ? gui::PathText(Ws().state.currentFileTitle) : QString());

@@ -4,15 +4,12 @@
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2400.h"
 
 namespace rq50::parameter {
 
-namespace {
-constexpr int kTextOk = 221;
-constexpr int kTextCancel = 2421;
-constexpr int kTextInformation = 1006;
-}  // namespace
+namespace {}  // namespace
 
 DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2400, ws, parent),
@@ -23,7 +20,7 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     OfferBaudRate();
     OfferCommandMenuUnlock();
     // File: Information, a separator, Exit.
-    mnuFileInformation = new QAction(gui::CatalogueText(kTextInformation), this);
+    mnuFileInformation = new QAction(gui::CatalogueText(kTextInformationMenu), this);
     Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
     OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
@@ -58,7 +55,7 @@ void DataViewScreen::Load() {
         for (int i = 0; i < 4; ++i)
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextDataViewCancel));
         gui::NameByCaption({m_ui->optContent, m_ui->optSave, m_ui->optDownload, m_ui->optPrint,
                             m_ui->cmdOK, m_ui->cmdCancel});
         m_ui->fraFile->setAccessibleName(windowTitle());

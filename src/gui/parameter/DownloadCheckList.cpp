@@ -13,18 +13,12 @@
 #include "print/Reports.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2700.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextCaption = 2701;
-constexpr int kTextAddress = 2502;
-constexpr int kTextDisplay = 2503;
-constexpr int kTextSendData = 2702;
-constexpr int kTextSetData = 2703;
-constexpr int kTextPrint = 1038;
-constexpr int kTextClose = 2931;
 constexpr int kMinimumRows = 20;
 /// Column widths in characters: address, name, sent data, data set.
 constexpr int kColumnWidths[] = {8, 12, 10, 20};
@@ -73,7 +67,7 @@ DownloadCheckList::~DownloadCheckList() = default;
 
 void DownloadCheckList::Load() {
     gui::Trap(Ws().hosts, "RQ2700_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
+        setWindowTitle(gui::CatalogueText(kTextCheckListCaption));
         m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
         m_ui->cmdRet->setText(gui::CatalogueText(kTextClose));
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());

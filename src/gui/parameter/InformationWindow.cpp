@@ -9,17 +9,12 @@
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "session/InfoWindowRules.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2600.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextCaption = 2601;
-constexpr int kTextCreatedBy = 2611;  ///< 2611-2614: the field labels
-constexpr int kTextOk = 2631;
-constexpr int kTextCancel = 2632;
-constexpr int kTextWithin20 = 2640;  ///< 2640-2642: 20, 40, 400 characters
-constexpr int kTextSetsDate = 2643;
 
 int TipText(int box) {
     switch (box) {
@@ -81,9 +76,9 @@ void InformationWindow::SetBoxText(int index, const QString& text) {
 
 void InformationWindow::Load() {
     gui::Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        setWindowTitle(gui::CatalogueText(kTextInformationCaption));
+        m_ui->cmdOK->setText(gui::CatalogueText(kTextInformationOk));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextInformationCancel));
         m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
         m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
         const std::array<QLabel*, 4> labels = {m_ui->lblInfo0, m_ui->lblInfo1, m_ui->lblInfo2,

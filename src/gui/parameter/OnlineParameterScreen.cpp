@@ -16,29 +16,15 @@
 #include "parameter/ValueRules.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "ui_frmRQ2300.h"
 
 namespace rq50::parameter {
 
 namespace {
-constexpr int kTextParameter = 2301;
-constexpr int kTextData = 2302;
-constexpr int kTextHex = 2303;
-constexpr int kTextAscii = 2304;
-constexpr int kTextCommand = 2305;
-constexpr int kTextResponse = 2306;
-constexpr int kTextWrite = 2308;
-constexpr int kTextMa = 2310;  ///< 2310-2313: MA, MB, MC, APCTL Disp
-constexpr int kTextReadStop = 2326;
-constexpr int kTextReadStart = 2327;
-constexpr int kTextCancelOutput = 2366;
-constexpr int kTextPrevious = 2385;
-constexpr int kTextPreviousEntry = 2386;  ///< 2386-2392
-constexpr int kTextNext = 2393;
-constexpr int kTextNextEntry = 2394;  ///< 2394-2400
-constexpr int kTextClose = 2931;
-constexpr std::array<int, 4> kTextCaption = {2321, 2341, 2361, 2381};
+constexpr std::array<int, 4> kPageCaption = {kTextDisplayPage, kTextSetPage, kTextAdjustPage,
+                                             kTextMaintPage};
 /// Leaving the screen, by category: back to the category menu.
 constexpr std::array<shell::NavEvent, 4> kEventLeave = {
     shell::NavEvent::kLeaveDisplay, shell::NavEvent::kLeaveSet, shell::NavEvent::kLeaveAdjust,
@@ -112,7 +98,7 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
             case kColName:
                 return gui::Bytes(gui::CatalogueText(kTextParameter));
             case kColData:
-                return gui::Bytes(gui::CatalogueText(kTextData));
+                return gui::Bytes(gui::CatalogueText(kTextDataColumn));
             case kColMa:
             case kColMb:
             case kColMc:
@@ -239,8 +225,8 @@ void OnlineParameterScreen::Load() {
         m_ui->cmdUpDown1->setAccessibleName(gui::CatalogueText(kTextNext));
         m_ui->cmdUpDown0->setToolTip(gui::CatalogueText(kTextPrevious));
         m_ui->cmdUpDown1->setToolTip(gui::CatalogueText(kTextNext));
-        m_ui->txtSetData->setAccessibleName(gui::CatalogueText(kTextData));
-        m_ui->cboSetData->setAccessibleName(gui::CatalogueText(kTextData));
+        m_ui->txtSetData->setAccessibleName(gui::CatalogueText(kTextDataColumn));
+        m_ui->cboSetData->setAccessibleName(gui::CatalogueText(kTextDataColumn));
         m_ui->ssRQ2300->setAccessibleName(windowTitle());
         m_ui->tabRQ2300->setAccessibleName(windowTitle());
         m_ui->aniBusy->setAccessibleName(QStringLiteral("Busy"));
@@ -270,7 +256,7 @@ void OnlineParameterScreen::Unload() {
 /// of the category.
 void OnlineParameterScreen::FormSetting() {
     const auto category = static_cast<std::size_t>(Page().Category());
-    setWindowTitle(gui::CatalogueText(kTextCaption[category]));
+    setWindowTitle(gui::CatalogueText(kPageCaption[category]));
     QTableView* grid = m_ui->ssRQ2300;
     const int unit = grid->fontMetrics().averageCharWidth();
     const QFontMetrics heading(grid->horizontalHeader()->font());

@@ -4,14 +4,12 @@
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "shell/Catalogue.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2100.h"
 
 namespace rq50::parameter {
 
-namespace {
-constexpr int kTextOk = 221;
-constexpr int kTextCancel = 2121;
-}  // namespace
+namespace {}  // namespace
 
 SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
     : gui::ScreenBase(shell::Screen::frmRQ2100, ws, parent),

@@ -7,20 +7,12 @@
 #include "gui/ReportOutput.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2800.h"
 
 namespace rq50::print {
 
 namespace {
-
-constexpr int kTextCaption = 2801;
-constexpr int kTextFirstArea = 2811;  // "Information", then DISPLAY .. CONST
-constexpr int kTextPrint = 2821;
-constexpr int kTextCancel = 2822;
-constexpr int kTextPreview = 2823;
-constexpr int kTextCsv = 2824;
-constexpr int kTextInfo = 2825;
-constexpr int kTextAreaFrame = 2831;
 
 constexpr int kFollowInformation = 3;
 // Why the information record window opens: the print dialog's button.
@@ -64,17 +56,17 @@ QCheckBox* PrintDialog::chkPrint(int area) const {
 
 void PrintDialog::Load() {
     gui::Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
+        setWindowTitle(gui::CatalogueText(kTextPrintCaption));
         m_ui->fraPrint->setTitle(gui::CatalogueText(kTextAreaFrame));
         m_ui->fraPrint->setAccessibleName(gui::CatalogueText(kTextAreaFrame));
         for (int area = 0; area < kAreaCount; ++area) {
-            chkPrint(area)->setText(gui::CatalogueText(kTextFirstArea + area));
+            chkPrint(area)->setText(gui::CatalogueText(kTextInformationArea + area));
         }
-        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrintButton));
         m_ui->cmdPreview->setText(gui::CatalogueText(kTextPreview));
         m_ui->cmdCSVFile->setText(gui::CatalogueText(kTextCsv));
         m_ui->cmdInfo->setText(gui::CatalogueText(kTextInfo));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+        m_ui->cmdCancel->setText(gui::CatalogueText(kTextPrintCancel));
         QList<QWidget*> captioned = {m_ui->cmdPrint, m_ui->cmdPreview, m_ui->cmdCSVFile,
                                      m_ui->cmdInfo, m_ui->cmdCancel};
         for (QCheckBox* box : m_areas) captioned.append(box);

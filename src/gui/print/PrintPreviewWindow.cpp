@@ -18,23 +18,14 @@
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2900.h"
 
 namespace rq50::print {
 
 namespace {
-
-constexpr int kTextCaption = 2901;
-constexpr int kTextZoom = 2911;
-constexpr int kTextPage = 2912;
-constexpr int kTextZoomUnit = 2913;
-constexpr int kTextPageUnit = 2914;
-constexpr int kTextFirstZoomEntry = 2921;  // "200", "100", "75", "Whole View"
 constexpr int kZoomEntries = 4;
 constexpr int kWholeViewEntry = 3;
-constexpr int kTextClose = 2931;
-constexpr int kTextPrint = 1038;
-constexpr int kTextSaveAsPdf = 2833;
 // Digits and Backspace only.
 constexpr int kKeyFilterDigits = 6;
 
@@ -91,7 +82,7 @@ double PrintPreviewWindow::ZoomPercent() const {
 
 void PrintPreviewWindow::Load() {
     gui::Trap(Ws().hosts, "RQ2900_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
+        setWindowTitle(gui::CatalogueText(kTextPreviewCaption));
         m_ui->lblZoom->setText(gui::CatalogueText(kTextZoom));
         m_ui->lblZoomUnit->setText(gui::CatalogueText(kTextZoomUnit));
         m_ui->lblPage->setText(gui::CatalogueText(kTextPage));
@@ -102,7 +93,7 @@ void PrintPreviewWindow::Load() {
         gui::NameByCaption({m_ui->cmdPrint, m_ui->cmdPdf, m_ui->cmdClose});
         m_ui->cboZoom->setAccessibleName(gui::CatalogueText(kTextZoom));
         m_ui->txtPage->setAccessibleName(gui::CatalogueText(kTextPage));
-        m_ui->vspData->setAccessibleName(gui::CatalogueText(kTextCaption));
+        m_ui->vspData->setAccessibleName(gui::CatalogueText(kTextPreviewCaption));
         m_ui->cboZoom->clear();
         for (int i = 0; i < kZoomEntries; ++i) {
             m_ui->cboZoom->addItem(gui::CatalogueText(kTextFirstZoomEntry + i));

@@ -13,20 +13,12 @@
 #include "gui/ReportOutput.h"
 #include "print/PrintDialogRules.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ3100.h"
 
 namespace rq50::program {
 
 namespace {
-
-enum ErrorListText : int {
-    kTextCaption = 3101,
-    kTextProgram = 3102,
-    kTextStep = 3103,
-    kTextContent = 3104,
-    kTextClose = 2931,
-    kTextPrint = 1038,
-};
 
 constexpr int kVisibleRows = 20;
 
@@ -49,7 +41,7 @@ ErrorListWindow::~ErrorListWindow() = default;
 
 void ErrorListWindow::Load() {
     gui::Trap(Ws().hosts, "RQ3100_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
+        setWindowTitle(gui::CatalogueText(kTextErrorListCaption));
         m_ui->cmdReturn->setText(gui::CatalogueText(kTextClose));
         m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
         m_ui->cmdReturn->setAccessibleName(m_ui->cmdReturn->text());
@@ -60,9 +52,9 @@ void ErrorListWindow::Load() {
         const std::vector<ErrorLine> lines = m_checks.ErrorLines();
         grid->setColumnCount(3);
         grid->setRowCount(std::max(static_cast<int>(lines.size()), kVisibleRows));
-        grid->setHorizontalHeaderLabels({gui::CatalogueText(kTextStep),
-                                         gui::CatalogueText(kTextProgram),
-                                         gui::CatalogueText(kTextContent)});
+        grid->setHorizontalHeaderLabels({gui::CatalogueText(kTextErrorStep),
+                                         gui::CatalogueText(kTextErrorProgram),
+                                         gui::CatalogueText(kTextErrorContent)});
         const int digit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
         const int widths[] = {6, 10, 36};
         for (int c = 0; c < 3; ++c) grid->setColumnWidth(c, digit * widths[c] + 10);

@@ -27,37 +27,16 @@
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ3000.h"
 
 namespace rq50::program {
 
 namespace {
 
-enum EditorText : int {
-    kTextCaption = 3001,
-    kTextInsertRow = 3002,
-    kTextDeleteRow = 3003,
-    kTextUndo = 3004,
-    kTextCommandCheck = 3005,
-    kTextSave = 3006,
-    kTextDownload = 3007,
-    kTextPrint = 3008,
-    kTextClose = 3009,
-    kTextModel = 3010,
-    kTextStep = 3011,
-    kTextDelete = 3017,
-    kTextCopy = 3018,
-    kTextPaste = 3019,
-    kTextInformation = 1006,
-    kTextBaudRateItem = 1120,
-    kTextBaudCheck = 2130,
-    kTextProgramDownload = 1551,
-    kTextSaveToFile = 1553,
-};
-
-constexpr int kMsgSeeCheckErrors = 45;
 constexpr std::int16_t kScreenIdProgramEditor = 7;
 constexpr std::int16_t kInfoFromEditorMenu = 9;
 constexpr int kVisibleRows = 15;
@@ -161,7 +140,7 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     m_editor = std::make_unique<ProgramEditor>(ws.hosts, m_categories, ws.program,
                                                static_cast<EditorHost&>(*this),
                                                shell::UndoFolderPath(), checks);
-    m_mnuInformation = new QAction(gui::CatalogueText(kTextInformation), this);
+    m_mnuInformation = new QAction(gui::CatalogueText(kTextInformationMenu), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
@@ -169,7 +148,7 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     // and Baud Rate.
     Std().mnuCommandItems[0]->setVisible(false);
     Std().mnuCommandItems[1]->setVisible(false);
-    QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateItem));
+    QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateMenu));
     OnSignal(commandBaud, &QAction::triggered, "RQ3000_mnuCommandItems_Click",
              [this] { OnBaudRate(); });
     OfferBaudRate();
@@ -239,9 +218,10 @@ GridId ProgramEditorWindow::IdOf(const QObject* view) const {
 }
 
 void ProgramEditorWindow::SetCaptions() {
-    setWindowTitle(gui::CatalogueText(kTextCaption));
-    const std::array<int, 8> texts{kTextClose,        kTextInsertRow, kTextDeleteRow, kTextUndo,
-                                   kTextCommandCheck, kTextSave,      kTextDownload,  kTextPrint};
+    setWindowTitle(gui::CatalogueText(kTextProgramEditor));
+    const std::array<int, 8> texts{kTextEditorClose,    kTextInsertRow,    kTextDeleteRow,
+                                   kTextUndo,           kTextCommandCheck, kTextEditorSave,
+                                   kTextEditorDownload, kTextEditorPrint};
     const std::array<QPushButton*, 8> buttons{
         m_ui->cmdClose,        m_ui->cmdInsert, m_ui->cmdDelete,   m_ui->cmdUndo,
         m_ui->cmdCommandCheck, m_ui->cmdSave,   m_ui->cmdDownload, m_ui->cmdPrint};
@@ -249,7 +229,7 @@ void ProgramEditorWindow::SetCaptions() {
         buttons[i]->setText(gui::CatalogueText(texts[i]));
         buttons[i]->setAccessibleName(PlainCaption(buttons[i]->text()));
     }
-    m_ui->lblModel->setText(gui::CatalogueText(kTextModel));
+    m_ui->lblModel->setText(gui::CatalogueText(kTextEditorModel));
     m_ui->lblModel->setAccessibleName(m_ui->lblModel->text());
     m_ui->cboModel->setAccessibleName(m_ui->lblModel->text().remove(QLatin1Char(':')).trimmed());
     m_ui->ssProgram->setAccessibleName(gui::Text(m_editor->ProgramGrid().Get(0, kOperatorColumn)));
@@ -289,7 +269,7 @@ void ProgramEditorWindow::SetUpGrid(GridId id) {
         view->setColumnHidden(kHiddenColumn - 1, true);
         // The heading of the address column sits in the corner above it.
         view->setCornerButtonEnabled(false);
-        auto* corner = new QLabel(gui::CatalogueText(kTextStep), view);
+        auto* corner = new QLabel(gui::CatalogueText(kTextEditorStep), view);
         corner->setObjectName("lblStepHeading");
         corner->setAlignment(Qt::AlignCenter);
         corner->setGeometry(view->frameWidth(), view->frameWidth(), view->verticalHeader()->width(),
@@ -607,7 +587,8 @@ void ProgramEditorWindow::mousePressEvent(QMouseEvent* event) {
 void ProgramEditorWindow::OnBaudRate() {
     comm::StartScreenJob(
         Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudCheck), comm::kCallerProgramEditor}, Id());
+        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting), comm::kCallerProgramEditor},
+        Id());
 }
 
 // ------------------------------------------------------------ buttons
@@ -663,12 +644,12 @@ void ProgramEditorWindow::cmdSave_Click() {
 }
 
 void ProgramEditorWindow::cmdDownload_Click() {
-    const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextCaption));
+    const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextProgramEditor));
     Redraw();
     if (status != WriteBackStatus::kReady) return;
     if (m_editor->CheckBeforeDownload() != 0 &&
         shell::ShowMessage(Ws().hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
-                           shell::Catalogue(kTextCaption)) == shell::kAnswerYes) {
+                           shell::Catalogue(kTextProgramEditor)) == shell::kAnswerYes) {
         OpenErrorList();
         return;
     }
@@ -679,7 +660,7 @@ void ProgramEditorWindow::cmdDownload_Click() {
 }
 
 void ProgramEditorWindow::cmdPrint_Click() {
-    const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextPrint));
+    const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextEditorPrint));
     Redraw();
     if (status != WriteBackStatus::kReady) return;
     gui::PrintFromScreen(Ws(), Id());

@@ -4,18 +4,12 @@
 #include <QScreen>
 
 #include "gui/QtHosts.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ0100.h"
 
 namespace rq50::shell {
 
-namespace {
-constexpr int kTextFontName = 100;
-constexpr int kTextFontSize = 101;
-constexpr int kTextModel = 102;
-constexpr int kTextPcBased = 103;
-constexpr int kTextToolFor = 104;
-constexpr int kTextVersionPrefix = 212;
-}  // namespace
+namespace {}  // namespace
 
 QString VersionText() {
     return gui::CatalogueText(kTextVersionPrefix) + QString::number(RQ50_VERSION_MAJOR) +
@@ -28,7 +22,7 @@ TitleScreen::TitleScreen(QWidget* parent)
       m_ui(std::make_unique<Ui::frmRQ0100>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0100"));
-    setWindowTitle(gui::CatalogueText(kTextModel));
+    setWindowTitle(gui::CatalogueText(kTextModelTitle));
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -40,7 +34,7 @@ TitleScreen::TitleScreen(QWidget* parent)
     QFont font(gui::CatalogueText(kTextFontName));
     font.setPointSize(gui::CatalogueText(kTextFontSize).toInt());
     font.setBold(true);
-    const int texts[] = {kTextModel, kTextPcBased, kTextToolFor};
+    const int texts[] = {kTextModelTitle, kTextPcBased, kTextToolFor};
     QLabel* labels[] = {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblTitle2};
     for (int i = 0; i < 3; ++i) {
         labels[i]->setFont(font);

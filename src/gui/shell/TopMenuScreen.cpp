@@ -5,27 +5,20 @@
 #include "gui/QtHosts.h"
 #include "gui/comm/PasswordDialog.h"
 #include "session/Menus.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ2000.h"
 
 namespace rq50::shell {
 
-namespace {
-constexpr int kTextCaption = 2011;
-constexpr int kTextParameterSetting = 2001;
-constexpr int kTextProgramSetting = 2002;
-constexpr int kTextOk = 221;
-constexpr int kTextPassword = 1350;
-constexpr int kTextPasswordSet = 1351;
-constexpr int kTextPasswordChange = 1352;
-}  // namespace
+namespace {}  // namespace
 
 TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
     : gui::ScreenBase(Screen::frmRQ2000, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2000>()),
       m_menu(ws, static_cast<TopMenuHost&>(*this)) {
     m_ui->setupUi(this);
-    m_mnuPassword = new QMenu(gui::CatalogueText(kTextPassword), this);
-    m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPassword));
+    m_mnuPassword = new QMenu(gui::CatalogueText(kTextPasswordMenu), this);
+    m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPasswordMenu));
     mnuPasswordSet = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordSet));
     mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
     SetMenus({m_mnuPassword});
@@ -41,12 +34,12 @@ TopMenuScreen::~TopMenuScreen() = default;
 
 void TopMenuScreen::Load() {
     gui::Trap(Ws().hosts, "RQ2000_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCaption));
+        setWindowTitle(gui::CatalogueText(kTextTopMenuCaption));
         m_ui->optPPM0->setText(gui::CatalogueText(kTextParameterSetting));
         m_ui->optPPM1->setText(gui::CatalogueText(kTextProgramSetting));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         gui::NameByCaption({m_ui->optPPM0, m_ui->optPPM1, m_ui->cmdOK});
-        m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextCaption));
+        m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextTopMenuCaption));
         Std().mnuPort->setEnabled(false);
         Std().mnuCommand->setEnabled(false);
         m_menu.Load();

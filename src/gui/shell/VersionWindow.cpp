@@ -14,17 +14,12 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
+#include "shell/TextNumbers.h"
 #include "ui_frmRQ0200.h"
 
 namespace rq50::shell {
 
 namespace {
-constexpr int kTextCaption = 201;
-constexpr int kTextModel = 210;
-constexpr int kTextTool = 211;
-constexpr int kTextOk = 221;
-constexpr int kTextSysInfo = 222;
-constexpr int kTextSysInfoUnavailable = 230;
 /// The window stands this far above the exact centre of the screen.
 constexpr int kAboveCentrePx = 1000 / 15;
 }  // namespace
@@ -33,8 +28,8 @@ VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ0200>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0200"));
-    setWindowTitle(gui::CatalogueText(kTextCaption));
-    m_ui->lblTitle0->setText(gui::CatalogueText(kTextModel));
+    setWindowTitle(gui::CatalogueText(kTextVersionCaption));
+    m_ui->lblTitle0->setText(gui::CatalogueText(kTextVersionModel));
     m_ui->lblTitle1->setText(gui::CatalogueText(kTextTool));
     m_ui->lblVersion->setText(VersionText());
     m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
@@ -78,8 +73,8 @@ void VersionWindow::StartSysInfo() {
     const QString program = SystemInfoProgram();
     if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
     QApplication::beep();
-    MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextCaption), kButtonsOk,
-                          MsgIcon::None};
+    MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextVersionCaption),
+                          kButtonsOk, MsgIcon::None};
     if (Ws().hosts.messages != nullptr) Ws().hosts.messages->Show(box);
 }
 
