@@ -279,6 +279,7 @@ struct CsvOptions {
     std::string output;
     std::optional<std::string> areas;
     bool maint = false;
+    bool plain = false;
 };
 
 int RunCsv(shell::CoreSession& core, const CsvOptions& o) {
@@ -317,8 +318,9 @@ int RunCsv(shell::CoreSession& core, const CsvOptions& o) {
     core.Data().state.commandMenuUnlocked = o.maint;
     // The program report names its steps by Category.ini, as the editor does.
     if (!parameter) shell::LoadCategoryTable();
-    const bool written = parameter ? files::WriteParameterCsv(core.Data(), o.output, areas)
-                                   : files::WriteProgramCsv(core.Data(), o.output, areas);
+    const auto form = o.plain ? files::CsvForm::kPlain : files::CsvForm::kReport;
+    const bool written = parameter ? files::WriteParameterCsv(core.Data(), o.output, areas, form)
+                                   : files::WriteProgramCsv(core.Data(), o.output, areas, form);
     return written ? kExitOk : Failed(o.output + " was not written");
 }
 
@@ -365,9 +367,15 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
     auto* csvCmd = app.add_subcommand("csv", "write the CSV report of a parameter or program file");
     csvCmd->add_option("FILE", csv->file, "the .7pa or .7pr file")->required();
     csvCmd->add_option("-o,--output", csv->output, "the CSV file to write")->required();
-    csvCmd->add_option("--areas", csv->areas,
-                       "print areas, comma-separated: information,display,set,adjust,maint "
-                       "or information,program,const (default: all)");
+    auto* areasOption =
+        csvCmd->add_option("--areas", csv->areas,
+                           "print areas, comma-separated: information,display,set,adjust,maint "
+                           "or information,program,const (default: all)");
+    csvCmd
+        ->add_flag("--plain", csv->plain,
+                   "a plain table for spreadsheets: UTF-8, one heading row, one row per item, "
+                   "numbers without padding")
+        ->excludes(areasOption);
     csvCmd->add_flag("--maint", csv->maint, "unlock the Command menu, so that MAINT is reported");
     csvCmd->callback([csv, &context] {
         context.run = [csv](shell::CoreSession& core) { return RunCsv(core, *csv); };

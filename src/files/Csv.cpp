@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace rq50::files {
 
@@ -91,7 +92,7 @@ std::string CsvQuote(std::string_view text) {
         out.push_back(c);
         if (c == '"') out.push_back('"');
     }
-    if (out.find(',') != std::string::npos) out = "\"" + out + "\"";
+    if (text.find_first_of(",\"\r\n") != std::string_view::npos) out = "\"" + out + "\"";
     return out;
 }
 
@@ -131,43 +132,136 @@ CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& ar
     return lines;
 }
 
-CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
-                         const program::CategoryTable& categories) {
-    CsvLines lines;
+namespace {
+
+/// One row of a program report: a PROGRAM step (with its comment) or a CONST item.
+struct ProgramRow {
+    bool constant = false;
+    std::string address;
+    std::string data;
+    std::string comment;
+};
+
+std::vector<ProgramRow> ProgramRows(const ProgramFileRecord& record,
+                                    const program::CategoryTable& categories) {
     const auto& h = record.header;
     const auto starts = program::EditorAreaStarts(categories, h.modelCode, h);
-    const auto stepAddress = [&](std::size_t i) {
-        return ProgramItemAddress(program::AddressLetterCode(starts.program),
-                                  program::StartNumber(starts.program), i);
-    };
-    const auto constAddress = [&](std::size_t i) {
-        return ProgramItemAddress(program::AddressLetterCode(starts.constants),
-                                  program::StartNumber(starts.constants), i);
-    };
-    AppendCommonStart(lines, h.modelCode, areas, record.information);
     const std::size_t available = record.items.size();
     const std::size_t steps =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(h.stepCount, 0)), available);
     const std::size_t consts = std::min<std::size_t>(
         static_cast<std::size_t>(std::max(h.constCount, 0)), available - steps);
+    std::vector<ProgramRow> rows;
+    for (std::size_t i = 0; i < steps + consts; ++i) {
+        const bool constant = i >= steps;
+        const std::size_t index = constant ? i - steps : i;
+        const auto area = constant ? starts.constants : starts.program;
+        ProgramRow row{
+            constant,
+            ProgramItemAddress(program::AddressLetterCode(area), program::StartNumber(area), index),
+            parameter::DecodeItem(record.items[i], false).data,
+            {}};
+        if (!constant && i < h.stepComments.size()) row.comment = shell::Trim(h.stepComments[i]);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+}  // namespace
+
+CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
+                         const program::CategoryTable& categories) {
+    CsvLines lines;
+    AppendCommonStart(lines, record.header.modelCode, areas, record.information);
+    const auto rows = ProgramRows(record, categories);
     if (areas.program) {
         AppendAreaTitle(lines, Text(kTextProgramArea));
         AppendLine(lines, Bracketed(kTextErrorStep) + "," + Bracketed(kTextProgramArea) + "," +
                               Bracketed(kTextCommentArea));
-        for (std::size_t i = 0; i < steps; ++i) {
-            const auto item = parameter::DecodeItem(record.items[i], false);
-            const std::string comment =
-                i < h.stepComments.size() ? shell::Trim(h.stepComments[i]) : "";
-            AppendLine(lines, stepAddress(i) + "," + CsvQuote(item.data) + "," + CsvQuote(comment));
+        for (const auto& row : rows) {
+            if (!row.constant)
+                AppendLine(lines,
+                           row.address + "," + CsvQuote(row.data) + "," + CsvQuote(row.comment));
         }
     }
     if (areas.constants) {
         AppendAreaTitle(lines, Text(kTextConstArea));
         AppendLine(lines, Bracketed(kTextErrorStep) + "," + "[ " + Text(kTextConstArea) + " ]");
-        for (std::size_t i = 0; i < consts; ++i) {
-            const auto item = parameter::DecodeItem(record.items[steps + i], false);
-            AppendLine(lines, constAddress(i) + "," + CsvQuote(item.data));
+        for (const auto& row : rows) {
+            if (row.constant) AppendLine(lines, row.address + "," + CsvQuote(row.data));
         }
+    }
+    return lines;
+}
+
+std::string PlainValue(std::string_view text) {
+    std::string value = shell::Trim(std::string(text));
+    std::size_t pos = 0;
+    std::string sign;
+    if (!value.empty() && (value[0] == '+' || value[0] == '-')) {
+        sign = value[0] == '-' ? "-" : "";
+        pos = 1;
+    }
+    const std::size_t point = value.find('.', pos);
+    const std::size_t intEnd = point == std::string::npos ? value.size() : point;
+    const auto allDigits = [&](std::size_t from, std::size_t to) {
+        return std::all_of(value.begin() + static_cast<std::ptrdiff_t>(from),
+                           value.begin() + static_cast<std::ptrdiff_t>(to),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (intEnd == pos || !allDigits(pos, intEnd) ||
+        (point != std::string::npos &&
+         (point + 1 == value.size() || !allDigits(point + 1, value.size()))))
+        return value;
+    std::size_t first = pos;
+    while (first + 1 < intEnd && value[first] == '0') ++first;
+    return sign + value.substr(first);
+}
+
+namespace {
+
+std::string PlainField(const std::string& singleByte) {
+    return CsvQuote(SingleByteToUtf8(shell::Trim(singleByte)));
+}
+
+}  // namespace
+
+CsvLines BuildPlainParameterCsv(const ParameterFileRecord& record, bool commandMenuUnlocked) {
+    CsvLines lines{"category,group,address,name,data,auxiliary"};
+    const auto ranges = CategoryRanges(record.header, record.items);
+    for (std::size_t c = 0; c < ranges.size(); ++c) {
+        if (c == kMaintCategory && !commandMenuUnlocked) break;
+        if (!ranges[c] || ranges[c]->first >= ranges[c]->end) continue;
+        const std::string category = PlainField(Text(kCategoryNames[c]));
+        // The first block of a group is its heading and names the group.
+        std::string group;
+        int groupMa = -1;
+        for (std::size_t i = ranges[c]->first; i < ranges[c]->end; ++i) {
+            const auto item = parameter::DecodeItem(record.items[i], false);
+            if (item.ma != groupMa) {
+                groupMa = item.ma;
+                group = PlainField(item.name);
+                continue;
+            }
+            AppendLine(lines, category + "," + group + "," +
+                                  parameter::FormatAddress(item.ma, item.mb) + "," +
+                                  PlainField(item.name) + "," +
+                                  CsvQuote(SingleByteToUtf8(PlainValue(item.data))) + "," +
+                                  PlainField(item.aux));
+        }
+    }
+    return lines;
+}
+
+CsvLines BuildPlainProgramCsv(const ProgramFileRecord& record,
+                              const program::CategoryTable& categories) {
+    CsvLines lines{"area,address,data,comment"};
+    const std::string program = PlainField(Text(kTextProgramArea));
+    const std::string constants = PlainField(Text(kTextConstArea));
+    for (const auto& row : ProgramRows(record, categories)) {
+        const std::string data = row.constant ? PlainValue(row.data) : shell::Trim(row.data);
+        AppendLine(lines, (row.constant ? constants : program) + "," + row.address + "," +
+                              CsvQuote(SingleByteToUtf8(data)) + "," + PlainField(row.comment));
     }
     return lines;
 }
@@ -196,16 +290,24 @@ int WriteCsvLines(const std::string& path, const CsvLines& lines) {
     return ReplaceFileContents(path, bytes);
 }
 
-bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas) {
-    const int error = WriteCsvLines(
-        path, BuildParameterCsv(CurrentParameterRecord(ws), areas, ws.state.commandMenuUnlocked));
+bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+                       CsvForm form) {
+    const auto& record = CurrentParameterRecord(ws);
+    const bool maint = ws.state.commandMenuUnlocked;
+    const int error =
+        WriteCsvLines(path, form == CsvForm::kPlain ? BuildPlainParameterCsv(record, maint)
+                                                    : BuildParameterCsv(record, areas, maint));
     if (error != kFileOk) ShowWriteError(ws.hosts, error);
     return error == kFileOk;
 }
 
-bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas) {
-    const int error = WriteCsvLines(
-        path, BuildProgramCsv(CurrentProgramRecord(ws), areas, program::LoadedCategoryTable()));
+bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+                     CsvForm form) {
+    const auto& record = CurrentProgramRecord(ws);
+    const auto& categories = program::LoadedCategoryTable();
+    const int error =
+        WriteCsvLines(path, form == CsvForm::kPlain ? BuildPlainProgramCsv(record, categories)
+                                                    : BuildProgramCsv(record, areas, categories));
     if (error != kFileOk) ShowWriteError(ws.hosts, error);
     return error == kFileOk;
 }

@@ -32,7 +32,8 @@ struct CsvAreas {
 };
 
 /// Doubles every double quote; encloses the text in double quotes when it
-/// holds a comma.
+/// holds a comma, a double quote or a line break, so that every reader sees
+/// one field where the text stood.
 std::string CsvQuote(std::string_view text);
 
 void AppendLine(CsvLines& lines, std::string text);
@@ -54,6 +55,21 @@ CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& ar
 CsvLines BuildProgramCsv(const ProgramFileRecord& record, const CsvAreas& areas,
                          const program::CategoryTable& categories = {});
 
+/// The plain form of a data set, for spreadsheets: one heading row
+/// (category, group, address, name, data, auxiliary), then one row per item
+/// of every category (MAINT only when `commandMenuUnlocked`), texts in UTF-8
+/// and trimmed, numbers without sign padding or leading zeros.
+CsvLines BuildPlainParameterCsv(const ParameterFileRecord& record, bool commandMenuUnlocked);
+
+/// The plain form of a program: one heading row (area, address, data,
+/// comment), then a row per PROGRAM step and per CONST item.
+CsvLines BuildPlainProgramCsv(const ProgramFileRecord& record,
+                              const program::CategoryTable& categories = {});
+
+/// A data text as a spreadsheet reads it: trimmed, and where it is a decimal
+/// number, without "+" and without leading zeros ("+012.30 " gives "12.30").
+std::string PlainValue(std::string_view text);
+
 /// Address text of step (or CONST item) `index` of a program: the area letter
 /// followed by the area's start number + index, written as the editor writes
 /// it (at least two digits). Any header values give a text, however odd.
@@ -69,7 +85,12 @@ int WriteCsvLines(const std::string& path, const CsvLines& lines);
 /// error is shown as its description with the title "ErrorNumber = " + number
 /// and a critical icon; the result is then false and any earlier file at
 /// `path` is left as it was.
-bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas);
-bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas);
+/// The file's own report form, or the plain form for spreadsheets.
+enum class CsvForm { kReport, kPlain };
+
+bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+                       CsvForm form = CsvForm::kReport);
+bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+                     CsvForm form = CsvForm::kReport);
 
 }  // namespace rq50::files

@@ -170,13 +170,17 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
     dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(dialogSpec.fileMustExist && !dialogSpec.save ? QFileDialog::ExistingFile
                                                                     : QFileDialog::AnyFile);
-    // "Parameter File(*.7pa)|*.7pa": Qt wants the pattern in the description.
-    const QString filter = Text(dialogSpec.filter);
-    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
-    const QString pattern = bar < 0 ? filter : filter.mid(bar + 1);
-    const QString description = bar < 0 ? filter : filter.left(bar);
-    dialog.setNameFilter(description.contains(pattern) ? description
-                                                       : description + " (" + pattern + ")");
+    // "Parameter File(*.7pa)|*.7pa", pairs joined by "|": Qt wants each
+    // pattern in its description.
+    const QStringList parts = Text(dialogSpec.filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString pattern = i + 1 < parts.size() ? parts[i + 1] : description;
+        filters << (description.contains(pattern) ? description
+                                                  : description + " (" + pattern + ")");
+    }
+    dialog.setNameFilters(filters);
     if (!dialogSpec.defaultExt.empty()) dialog.setDefaultSuffix(Text(dialogSpec.defaultExt));
     QFileDialog::Options options;
     if (!dialogSpec.overwritePrompt) options |= QFileDialog::DontConfirmOverwrite;
@@ -204,7 +208,8 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
             }
             continue;
         }
-        return shell::DialogChoice{PathBytes(info.absoluteFilePath()), PathBytes(info.fileName())};
+        return shell::DialogChoice{PathBytes(info.absoluteFilePath()), PathBytes(info.fileName()),
+                                   static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
     }
     return std::nullopt;
 }

@@ -134,7 +134,8 @@ int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& action
 int RunCsv(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
     const auto choice = ChooseName(ws, kDialogCsv, host, [](const DialogChoice&) { return true; });
     if (!choice) return 0;
-    const bool written = actions.writeCsv && actions.writeCsv(choice->fileName);
+    const bool written =
+        actions.writeCsv && actions.writeCsv(choice->fileName, choice->filterIndex == 1);
     return written ? -1 : 1;
 }
 
@@ -164,7 +165,8 @@ FileDialogSpec FileDialogFor(Workspace& ws, int mode) {
         case kDialogCsv:
             dialog.save = true;
             dialog.title = Catalogue(kTextSaveAs);
-            dialog.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv";
+            dialog.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv|" +
+                            Catalogue(kTextPlainCsvFile) + "(*.csv)|*.csv";
             dialog.defaultExt = "csv";
             dialog.startFolder = DataFolder(ws);
             dialog.overwritePrompt = true;
@@ -209,9 +211,10 @@ int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host,
 
 int RunCsvFileDialog(Workspace& ws, FileDialogHost& host) {
     FileDialogActions actions;
-    actions.writeCsv = [&ws](const std::string& path) {
-        return ProgramMode(ws) ? files::WriteProgramCsv(ws, path, ws.printAreas)
-                               : files::WriteParameterCsv(ws, path, ws.printAreas);
+    actions.writeCsv = [&ws](const std::string& path, bool plain) {
+        const auto form = plain ? files::CsvForm::kPlain : files::CsvForm::kReport;
+        return ProgramMode(ws) ? files::WriteProgramCsv(ws, path, ws.printAreas, form)
+                               : files::WriteParameterCsv(ws, path, ws.printAreas, form);
     };
     return ShowFileDialog(ws, kDialogCsv, host, actions);
 }

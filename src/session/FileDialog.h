@@ -24,7 +24,9 @@ enum FileDialogMode : int {
 struct FileDialogSpec {
     bool save = false;   ///< a save dialog (else an open dialog)
     std::string title;   ///< caption
-    std::string filter;  ///< "description|pattern"
+    /// "description|pattern", or several such pairs joined by "|"; the
+    /// choice says which pair the user picked.
+    std::string filter;
     /// Without the dot; empty for none. Open lists only files with it; a save
     /// adds it to a name typed without an extension.
     std::string defaultExt;
@@ -47,6 +49,7 @@ FileDialogSpec FileDialogFor(Workspace& ws, int mode);
 struct DialogChoice {
     std::string fileName;   ///< full path
     std::string fileTitle;  ///< name and extension without folder
+    int filterIndex = 0;    ///< the filter pair chosen, from 0
 };
 
 /// The widget: shows one dialog and returns the choice, or nullopt when the
@@ -62,8 +65,9 @@ class FileDialogHost {
 struct FileDialogActions {
     /// Reads the chosen data file (parameter or program by SettingMode).
     std::function<bool(const std::string& path, const std::string& title)> readFile;
-    /// Writes the CSV report of the current data to the chosen path.
-    std::function<bool(const std::string& path)> writeCsv;
+    /// Writes the CSV report of the current data to the chosen path, in the
+    /// plain form for spreadsheets when `plain`.
+    std::function<bool(const std::string& path, bool plain)> writeCsv;
     /// Index of the last item block of the current data (-1 for none).
     std::function<std::int64_t()> lastItemIndex;
 };
@@ -89,7 +93,8 @@ void SaveTargetNotWritten(Workspace& ws);
 int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host, const FileDialogActions& actions);
 
 /// The CSV file dialog (mode 6): asks for the name, then writes the
-/// parameter or program CSV report (by SettingMode) of the selected areas.
+/// parameter or program CSV report (by SettingMode) of the selected areas,
+/// or the plain table when the user picked the "Plain CSV (UTF-8)" filter.
 /// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
 int RunCsvFileDialog(Workspace& ws, FileDialogHost& host);
 

@@ -156,6 +156,15 @@ TEST_F(FileCli, CsvMatchesTheReport) {
         expected += line + "\r\n";
     }
     EXPECT_EQ(ReadText(m_dir / "OUT.csv"), expected);
+
+    ASSERT_EQ(Cli("csv " + P("PLANT1.7pa") + " -o " + P("T.csv") + " --plain").exitCode, 0);
+    expected.clear();
+    for (const auto& line : BuildPlainParameterCsv(test::SampleParameterRecord(), false))
+        expected += line + "\r\n";
+    EXPECT_EQ(ReadText(m_dir / "T.csv"), expected);
+    // The table form has no print areas to choose.
+    EXPECT_EQ(Cli("csv " + P("PLANT1.7pa") + " -o " + P("U.csv") + " --plain --areas set").exitCode,
+              2);
 }
 
 TEST_F(FileCli, ErrorsAndExitCodes) {

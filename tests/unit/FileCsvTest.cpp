@@ -17,13 +17,13 @@ using Lines = std::vector<std::string>;
 const Lines kInformationLines = {"",
                                  "Information",
                                  "",
-                                 "Title 1,Boiler 3 \"\"feed\"\"",
+                                 "Title 1,\"Boiler 3 \"\"feed\"\"\"",
                                  "\"Plant, area\",Line B",
                                  "Created by:,K. Sato",
                                  "Date:,2026/12/06 10:30:00",
                                  "File Name:,PLANT1.7pa",
                                  "Instrument No.,FIC-101",
-                                 "Comment,Checked\r\nafter repair"};
+                                 "Comment,\"Checked\r\nafter repair\""};
 
 Lines Join(std::initializer_list<Lines> parts) {
     Lines all;
@@ -31,12 +31,57 @@ Lines Join(std::initializer_list<Lines> parts) {
     return all;
 }
 
-TEST(CsvQuote, DoublesQuotesAndEnclosesOnlyTextsWithCommas) {
+// Splits CSV text into rows of fields as a spreadsheet reads it: a quoted
+// field may hold commas, doubled quotes and line breaks.
+std::vector<Lines> ReadCsv(const std::string& text) {
+    std::vector<Lines> rows(1, Lines(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& field = rows.back().back();
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            rows.back().emplace_back();
+        } else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.emplace_back(1);
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (rows.back() == Lines(1)) rows.pop_back();
+    return rows;
+}
+
+std::string JoinCrLf(const Lines& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+TEST(CsvQuote, DoublesQuotesAndEnclosesTextsWithSeparatorsQuotesOrLineBreaks) {
     EXPECT_EQ(CsvQuote("plain"), "plain");
     EXPECT_EQ(CsvQuote("a,b"), "\"a,b\"");
-    EXPECT_EQ(CsvQuote("say \"hi\""), "say \"\"hi\"\"");
+    EXPECT_EQ(CsvQuote("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(CsvQuote("\"x\",y"), "\"\"\"x\"\",y\"");
+    EXPECT_EQ(CsvQuote("two\nlines"), "\"two\nlines\"");
     EXPECT_EQ(CsvQuote(""), "");
+}
+
+// A comment of two lines once broke the row structure: a reader saw a third
+// column and a row too many.
+TEST(CsvQuote, ATwoLineCommentStaysOneFieldForAReader) {
+    CsvAreas areas{true, false, false, false, false, false, false};
+    const auto rows =
+        ReadCsv(JoinCrLf(BuildParameterCsv(test::SampleParameterRecord(), areas, true)));
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_EQ(rows[4], (Lines{"Title 1", "Boiler 3 \"feed\""}));
+    EXPECT_EQ(rows[5], (Lines{"Plant, area", "Line B"}));
+    EXPECT_EQ(rows[10], (Lines{"Comment", "Checked\r\nafter repair"}));
 }
 
 TEST(ParameterCsv, InformationOnly) {
@@ -189,6 +234,33 @@ TEST(CsvFile, CrLfAfterEveryLineAndFailuresKeepTheOldFile) {
     EXPECT_EQ(services.messages.boxes[0].title, "ErrorNumber = 61");
     EXPECT_EQ(services.messages.boxes[0].icon, shell::MsgIcon::Critical);
     std::filesystem::remove_all(dir);
+}
+
+TEST(PlainCsv, OneHeadingRowAndARowPerItemInUtf8) {
+    EXPECT_EQ(PlainValue("+012.34 "), "12.34");
+    EXPECT_EQ(PlainValue("-000.50"), "-0.50");
+    EXPECT_EQ(PlainValue("+0000   "), "0");
+    EXPECT_EQ(PlainValue(" ON     "), "ON");
+    EXPECT_EQ(PlainValue("1.2.3"), "1.2.3");
+    EXPECT_EQ(PlainValue("+"), "+");
+
+    ParameterFileRecord r = FourCategories();
+    r.items.push_back(test::Block(0xC2, 0x07, 0x04, 0,
+                                  "TEMP    +020.0  \xB0"
+                                  "C      "));
+    const auto lines = BuildPlainParameterCsv(r, true);
+    EXPECT_EQ(lines, (Lines{"category,group,address,name,data,auxiliary",
+                            "DISPLAY,INPUT,A01,PV,12.34,degC", "ADJUST,ADJ,E01,ZERO,0,",
+                            "ADJUST,SPAN,F02,GAIN,1.000,", "MAINT,MAINT,G03,CAL,ON,",
+                            "MAINT,MAINT,G04,TEMP,20.0,\xC2\xB0"
+                            "C"}));
+    // Without the Command menu unlocked MAINT stays out, as in the report.
+    EXPECT_EQ(BuildPlainParameterCsv(r, false).size(), 4u);
+
+    const auto program = BuildPlainProgramCsv(test::SampleProgramRecord());
+    EXPECT_EQ(program, (Lines{"area,address,data,comment", "PROGRAM,P01,LDX1,load input",
+                              "PROGRAM,P02,STY1,\"store, out\"", "PROGRAM,P03,END,",
+                              "CONST,Q01,12.5000,", "CONST,Q02,-0.50000,"}));
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
               "Enter a file name within 16 alphanumeric characters.");
     std::string csv;
     dialog.script = {Choice("report")};
-    actions.writeCsv = [&](const std::string& path) {
+    actions.writeCsv = [&](const std::string& path, bool) {
         csv = path;
         return true;
     };
@@ -151,19 +151,23 @@ TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     EXPECT_EQ(dialog.shown.back().defaultExt, "7pr");
 }
 
-TEST_F(FileDialog, CsvWritesTheChosenFile) {
-    dialog.script = {Choice("R.csv")};
-    std::string written;
-    actions.writeCsv = [&](const std::string& p) {
-        written = p;
+TEST_F(FileDialog, CsvWritesTheChosenFileInTheChosenForm) {
+    DialogChoice plain = Choice("T.csv");
+    plain.filterIndex = 1;
+    dialog.script = {Choice("R.csv"), plain};
+    std::vector<std::pair<std::string, bool>> written;
+    actions.writeCsv = [&](const std::string& p, bool asTable) {
+        written.emplace_back(p, asTable);
         return true;
     };
     EXPECT_EQ(ShowFileDialog(ws, kDialogCsv, dialog, actions), -1);
-    EXPECT_EQ(written, "/data/R.csv");
+    EXPECT_EQ(ShowFileDialog(ws, kDialogCsv, dialog, actions), -1);
+    EXPECT_EQ(written, (std::vector<std::pair<std::string, bool>>{{"/data/R.csv", false},
+                                                                  {"/data/T.csv", true}}));
     EXPECT_FALSE(dialog.shown[0].fileMustExist);
-    EXPECT_EQ(dialog.shown[0].filter, "CSV File(*.csv)|*.csv");
+    EXPECT_EQ(dialog.shown[0].filter, "CSV File(*.csv)|*.csv|Plain CSV (UTF-8)(*.csv)|*.csv");
     EXPECT_EQ(ShowFileDialog(ws, kDialogPrint, dialog, actions), -1);
-    EXPECT_EQ(dialog.shown.size(), 1u);
+    EXPECT_EQ(dialog.shown.size(), 2u);
 }
 
 }  // namespace
