@@ -296,41 +296,36 @@ void StartupTest::everyScreenInsideTheArea() {
     main.UnloadScreen(Screen::frmRQ4200);
 
     // The online path: setting menu, category menu, parameter screen.
-    QTest::mouseClick(main.FindScreen(Screen::frmRQ2000)->findChild<QPushButton*>("cmdOK"),
-                      Qt::LeftButton);
+    Press(main.FindScreen(Screen::frmRQ2000), "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
     QVERIFY(setting != nullptr);
     check("setting menu");
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(setting, "cmdOK");
     QVERIFY(Idle(program));
     gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
     QVERIFY(category != nullptr);
     check("category menu");
-    category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(category, "optMenu1");
     QVERIFY(Idle(program));
     check("parameter screen");
-    QTest::mouseClick(main.FindScreen(Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
-                      Qt::LeftButton);
+    Press(main.FindScreen(Screen::frmRQ2300), "cmdExit");
     QVERIFY(Idle(program));
-    QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    Press(category, "cmdCancel");
     QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2200) == nullptr; }));
 
     // The data path: "Now Communicating." during an upload, the data view,
     // the content list, the information window, the download check list,
     // the print dialog and the preview.
-    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(setting, "optParameter1");
     check("now communicating");
     QVERIFY(Idle(program));
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     check("data view");
-    view->findChild<QRadioButton*>("optContent")->setChecked(true);
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(view, "optContent");
     check("content list");
     main.UnloadScreen(Screen::frmRQ2500);
     program.Ws().state.infoPurpose = 10;
@@ -367,7 +362,7 @@ void StartupTest::everyScreenInsideTheArea() {
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
     editor->Redraw();
     program.messages.answers = {shell::kAnswerYes};  // see the errors
-    QTest::mouseClick(editor->findChild<QPushButton*>("cmdCommandCheck"), Qt::LeftButton);
+    Press(editor, "cmdCommandCheck");
     QVERIFY(main.FindScreen(Screen::frmRQ3100) != nullptr);
     check("error list");
 
@@ -411,24 +406,22 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
 
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,
     // and "pump1" is saved as pump1.7pa, which the open dialog lists.
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
-    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(setting, "optParameter1");
     QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     auto saveAnswer = WhenFileDialog("pump1");
-    view->findChild<QRadioButton*>("optSave")->setChecked(true);
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(view, "optSave");
     QVERIFY(saveAnswer->answered);
     QCOMPARE(saveAnswer->folder, app.filePath("User/PARAMETER"));
     QCOMPARE(saveAnswer->offered, QString());
     gui::ScreenBase* info = main.FindScreen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    QTest::mouseClick(info->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(info, "cmdOK");
     QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2600) == nullptr; }));
     const QString saved = app.filePath("User/PARAMETER/pump1.7pa");
     QVERIFY(QFile::exists(saved));
@@ -438,13 +431,13 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
 
     // Save again: the dialog offers the data's own file.
     auto againAnswer = WhenFileDialog("pump2");
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(view, "cmdOK");
     QVERIFY(againAnswer->answered);
     QCOMPARE(againAnswer->offered, QString("pump1.7pa"));
     QCOMPARE(againAnswer->folder, app.filePath("User/PARAMETER"));
     gui::ScreenBase* again = main.FindScreen(Screen::frmRQ2600);
     QVERIFY(again != nullptr);
-    QTest::mouseClick(again->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    Press(again, "cmdCancel");
     QVERIFY(WaitFor([&] { return QFile::exists(app.filePath("User/PARAMETER/pump2.7pa")); }));
 
     // The port chosen is stored with the set-up, and nothing of the program
