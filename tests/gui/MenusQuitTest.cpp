@@ -1,8 +1,6 @@
 // The hidden Command menu across screens, and the quit paths of the main
 // window and the screens.
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 

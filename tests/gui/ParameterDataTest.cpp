@@ -3,7 +3,6 @@
 // file again, and a download whose clamped value the check list shows.
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -12,7 +11,6 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 

@@ -75,8 +75,7 @@ class ParameterOnlineTest : public QObject {
   private slots:
     void init();
     void cleanup();
-    void settingMenuLeadsToTheCategoryMenu();
-    void pageMovesAndTabs();
+    void categoryMenuPageMovesAndTabs();
     void readAndWriteANumberAndAChoice();
     void refusals();
     void periodicReadingAndMonitor();
@@ -148,25 +147,16 @@ gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     return m_page;
 }
 
-void ParameterOnlineTest::settingMenuLeadsToTheCategoryMenu() {
+// The category menu on the way in and out; the SET page's moves and tabs.
+void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
     gui::ScreenBase* menu = ToCategoryMenu();
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->windowTitle(), QString("Menu"));
     QVERIFY(WaitFor([&] { return menu->width() >= menu->sizeHint().width(); }));  // nothing cut off
     QCOMPARE(Child<QLabel>(menu, "lblModel")->text(), QString(" MODEL:RQB2"));
-    // MAINT only in MAINT Mode.
-    QVERIFY(Child<QRadioButton>(menu, "optMenu3")->isHidden());
+    QVERIFY(Child<QRadioButton>(menu, "optMenu3")->isHidden());  // MAINT only in MAINT Mode
     QVERIFY(!Child<QRadioButton>(menu, "optMenu2")->isHidden());
-    // The prompt carried the option's caption.
-    QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));
-    // Cancel goes back to the setting menu.
-    Press(menu, "cmdCancel");
-    QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
-    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
-}
-
-void ParameterOnlineTest::pageMovesAndTabs() {
-    QVERIFY(ToCategoryMenu() != nullptr);
+    QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));  // the option's caption
     QVERIFY(OpenCategory(1) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("SET"));
     auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
@@ -210,8 +200,12 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     // Close: back to the category menu.
     Press(m_page, "cmdExit");
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
-    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2200));
+    QCOMPARE(m_program->Main().ActiveScreen(), menu);
     QVERIFY(m_program->Engine().OnlinePage() == nullptr);
+    // Its Cancel goes back to the setting menu.
+    Press(menu, "cmdCancel");
+    QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
+    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
 }
 
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {

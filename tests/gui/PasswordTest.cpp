@@ -1,8 +1,6 @@
 // The password dialog's fields and modes, and the top menu's use of it.
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 

@@ -4,18 +4,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QGraphicsView>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 
 #include <fstream>
 #include <memory>

@@ -4,10 +4,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -17,7 +15,6 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
@@ -161,8 +158,7 @@ void Click(QWidget* widget, const QPoint& at) {
 class ProgramEditorTest : public QObject {
     Q_OBJECT
   private slots:
-    void newProgramOpensTheTemplate();
-    void settingMenuLeadsToTheEditorAndBack();
+    void newProgramFromTheSettingMenuAndBack();
     void typingRowKeysAndUndoReachTheCore();
     void clipboardAndPopUpMenus();
     void dragAndDropWithTheDropCheck();
@@ -173,18 +169,30 @@ class ProgramEditorTest : public QObject {
     void exitOffersToSaveTheProgram();
 };
 
-void ProgramEditorTest::newProgramOpensTheTemplate() {
+// The real top and program menus: New opens the editor on the template;
+// Close gives the menu back, and leaving the menu removes its undo folder.
+void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     Program p;
+    p.standIns = false;
     QCOMPARE(p.Start(), 0);
-    Editor e = OpenNew(p);
+    p.Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
+    gui::ScreenBase* top = p.Main().ActiveScreen();
+    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
+    Press(top, "cmdOK");
+    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
+    QVERIFY(QDir(p.appDir + "/Undo").exists());
+    Press(menu, "cmdOK");  // New
+    Editor e = Find(p);
     QVERIFY(e.screen != nullptr);
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
+    QVERIFY(!ScreenEnabled(menu));
     QCOMPARE(e.screen->windowTitle(), QString("Program Editor"));
     QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));  // the core's template, shown
     QCOMPARE(e.screen->findChild<QComboBox*>("cboModel")->currentText(), QString("RQK2"));
-    // The template does not contact the unit and the menu stays loaded.
-    QVERIFY(!p.Engine().CommBusy);
-    QVERIFY(p.Main().FindScreen(Screen::frmRQ2100) != nullptr);
+    QVERIFY(!p.Engine().CommBusy);  // the template does not contact the unit
 
     // Buttons: captions, accessible names, enabling.
     const QStringList captions{"Close",         "Insert Row",   "Delete Row",        "Undo",
@@ -214,25 +222,6 @@ void ProgramEditorTest::newProgramOpensTheTemplate() {
     QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
     Select(e.program, 1, 1);
     QVERIFY(e.Button(1)->isEnabled());
-}
-
-void ProgramEditorTest::settingMenuLeadsToTheEditorAndBack() {
-    Program p;
-    p.standIns = false;
-    QCOMPARE(p.Start(), 0);
-    p.Main().show();
-    gui::ScreenBase* top = p.Main().ActiveScreen();
-    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
-    Press(top, "cmdOK");
-    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
-    QVERIFY(menu != nullptr);
-    QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
-    QVERIFY(QDir(p.appDir + "/Undo").exists());
-    Press(menu, "cmdOK");  // New
-    Editor e = Find(p);
-    QVERIFY(e.screen != nullptr);
-    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
-    QVERIFY(!ScreenEnabled(menu));
 
     p.messages.answers = {shell::kAnswerNo};
     QTest::mouseClick(e.Button(0), Qt::LeftButton);

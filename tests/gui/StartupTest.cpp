@@ -6,21 +6,14 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -116,8 +109,7 @@ bool Whole(const QWidget* widget) {
 class StartupTest : public QObject {
     Q_OBJECT
   private slots:
-    void missingConfigurationEndsTheStart();
-    void unusableDemoInstrumentEndsTheStart();
+    void aStartThatCannotWorkEndsWithOneMessage();
     void secondInstanceIsRefused();
     void topMenuInsideTheMainWindow();
     void windowPositionsSurviveARestart();
@@ -125,32 +117,27 @@ class StartupTest : public QObject {
     void userFilesAndSettingsStayWithTheSetUp();
 };
 
-// Which table, which icon: Main.MissingTablesStopWithTheirMessage. Here one
-// table, that the program's start stops with the message and no window.
-void StartupTest::missingConfigurationEndsTheStart() {
-    const QString file = "Category.ini";
-    Program program;
-    QVERIFY(QFile::remove(program.appDir + "/" + file));
-    QVERIFY(program.Start() != 0);
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    const auto& box = program.messages.boxes.front();
-    QCOMPARE(box.text, std::string("Failed to initialize settings."));
-    QVERIFY(QString::fromStdString(box.title).endsWith(file));
-    QVERIFY(program.App().Window() == nullptr || !program.App().Window()->isVisible());
-}
+// A missing table or an unusable demo instrument ends the start with one
+// plain message that names the file (which table, which description and
+// why: the core's tests), and no window.
+void StartupTest::aStartThatCannotWorkEndsWithOneMessage() {
+    Program noTable;
+    QVERIFY(QFile::remove(noTable.appDir + "/Category.ini"));
+    QVERIFY(noTable.Start() != 0);
+    QCOMPARE(noTable.messages.boxes.size(), std::size_t(1));
+    QCOMPARE(noTable.messages.boxes.front().text, std::string("Failed to initialize settings."));
+    QVERIFY(QString::fromStdString(noTable.messages.boxes.front().title).endsWith("Category.ini"));
+    QVERIFY(noTable.App().Window() == nullptr || !noTable.App().Window()->isVisible());
 
-// Which descriptions are refused and why: SimInstrumentLoad.*.
-void StartupTest::unusableDemoInstrumentEndsTheStart() {
-    Program program;
-    const QString file = program.appDir + "/RQB9.json";
-    const QString why = "does not exist";
-    program.options.demoInstrument = file.toStdString();
-    QVERIFY(program.Start() != 0);
-    // One plain message that names the file and why; no routine error.
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    const QString text = QString::fromStdString(program.messages.boxes.front().text);
-    QVERIFY2(text.contains(file) && text.contains(why) && !text.contains("_ERR"), qPrintable(text));
-    QVERIFY(program.App().Window() == nullptr || !program.App().Window()->isVisible());
+    Program noInstrument;
+    const QString file = noInstrument.appDir + "/RQB9.json";
+    noInstrument.options.demoInstrument = file.toStdString();
+    QVERIFY(noInstrument.Start() != 0);
+    QCOMPARE(noInstrument.messages.boxes.size(), std::size_t(1));
+    const QString text = QString::fromStdString(noInstrument.messages.boxes.front().text);
+    QVERIFY2(text.contains(file) && text.contains("does not exist") && !text.contains("_ERR"),
+             qPrintable(text));
+    QVERIFY(noInstrument.App().Window() == nullptr || !noInstrument.App().Window()->isVisible());
 }
 
 void StartupTest::secondInstanceIsRefused() {
