@@ -70,9 +70,7 @@ class CommDialogsTest : public QObject {
   private slots:
     void baudRateMenuRunsTheCheckAndOpensTheDialog();
     void slotDialogOnARack();
-    void slotDialogRefusesNumbersOutsideTheRack();
-    void terminateEndsAJob();
-    void terminateLetsTheWriteOnTheLineBeAnswered();
+    void terminateEndsAJobAndTakesTheWriteOnTheLine();
     void sessionPortStatusBarAndASilentLine();
 };
 
@@ -107,7 +105,7 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     // OK changes the rate; success closes the dialog and gives the screen back.
     baud->findChild<QRadioButton*>("opt9600")->setChecked(true);
     program.messages.answers.clear();
-    QTest::mouseClick(Button(baud, "cmdOK"), Qt::LeftButton);
+    Press(baud, "cmdOK");
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
@@ -129,6 +127,8 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
 }
 
+// Numbers outside the rack are refused with the dialog kept, Escape is its
+// Cancel; a number typed (letters refused) and OK reach the rack's slot.
 void CommDialogsTest::slotDialogOnARack() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
@@ -138,107 +138,92 @@ void CommDialogsTest::slotDialogOnARack() {
     shell::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
 
-    bool sawProgress = false;
+    std::vector<std::string> refused;
+    WhenModal("frmRQ4100", [&](QWidget* dialog) {
+        auto* slot = dialog->findChild<QLineEdit*>("txtSlot");
+        QVERIFY(Button(dialog, "cmdOK")->text().contains('&'));
+        for (const char* text : {"0", "17"}) {
+            slot->setText(text);
+            Press(dialog, "cmdOK");
+            refused.push_back(program.messages.boxes.back().text);
+            QVERIFY(dialog->isVisible());
+        }
+        QTest::keyClick(slot, Qt::Key_Escape);
+    });
+    category->Std().mnuPortSlot->trigger();
+    QCOMPARE(refused,
+             (std::vector<std::string>{"Illegal value entered.", "Illegal value entered."}));
+    QVERIFY(!program.Engine().CommBusy);
+    QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) == nullptr);
+
     WhenModal("frmRQ4100", [&](QWidget* dialog) {
         auto* slot = dialog->findChild<QLineEdit*>("txtSlot");
         QCOMPARE(slot->accessibleName(), QString("SLOT No."));
-        QTest::keyClicks(slot, "x3");  // the letter is refused
+        QTest::keyClicks(slot, "x3");
         QCOMPARE(slot->text(), QString("3"));
-        QTest::mouseClick(Button(dialog, "cmdOK"), Qt::LeftButton);
+        Press(dialog, "cmdOK");
     });
     category->Std().mnuPortSlot->trigger();
-    sawProgress = main.FindScreen(shell::Screen::frmRQ4000) != nullptr;
-    QVERIFY(sawProgress);
+    QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) != nullptr);
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QVERIFY(category->parentWidget()->isEnabled());
     QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
     QVERIFY(program.Engine().CommFacts.rackAnswered);
     QCOMPARE(program.Engine().SlotNumber, 3);
-    QVERIFY(!program.Engine().Results().slotModel.empty());
     // The status bar names the rack's slot and what sits in it.
     const QString slotModel =
         QString::fromStdString(program.Engine().Results().slotModel).trimmed();
+    QVERIFY(!slotModel.isEmpty());
     QVERIFY2(WaitFor([&] { return LineText(main).contains("ZNC slot 3: " + slotModel); }, 2000),
              qPrintable(LineText(main)));
 }
 
-void CommDialogsTest::slotDialogRefusesNumbersOutsideTheRack() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    std::vector<QString> seen;
-    QString okCaption;
-    WhenModal("frmRQ4100", [&](QWidget* dialog) {
-        auto* slot = dialog->findChild<QLineEdit*>("txtSlot");
-        for (const char* text : {"0", "17"}) {
-            slot->setText(text);
-            QTest::mouseClick(Button(dialog, "cmdOK"), Qt::LeftButton);
-            seen.push_back(QString::fromStdString(program.messages.boxes.back().text));
-            QVERIFY(dialog->isVisible());
-        }
-        okCaption = Button(dialog, "cmdOK")->text();
-        QTest::keyClick(slot, Qt::Key_Escape);  // as Cancel
-    });
-    shell::MenuCommand(program.Ws(), shell::kMenuSlotNo);
-    QVERIFY(okCaption.contains('&'));
-    QCOMPARE(seen, (std::vector<QString>{"Illegal value entered.", "Illegal value entered."}));
-    QVERIFY(!program.Engine().CommBusy);
-    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ4000) == nullptr);
-}
-
-void CommDialogsTest::terminateEndsAJob() {
+// Terminate ends an upload, which hands back to the setting menu. During a
+// download's write that waits for its answer, the answer is taken, so the
+// write counts as written, and nothing more is sent.
+void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     Program program;
     QCOMPARE(program.Start(), 0);
     shell::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
-    QVERIFY(comm::StartScreenJob(
-        program.Engine(),
-        {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload},
-        shell::Screen::frmRQ2100, false));
-    auto* progress =
-        qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
-    QVERIFY(progress != nullptr);
-    QVERIFY(WaitFor([&] { return progress->Progress() > 0; }));
-    QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
+    auto start = [&](int job, int text, comm::CommCallers caller, shell::Screen from) {
+        return comm::StartScreenJob(program.Engine(), {job, shell::Catalogue(text), caller}, from,
+                                    false);
+    };
+    auto stop = [&] {
+        auto* progress =
+            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
+        QVERIFY(progress != nullptr);
+        Press(progress, "cmdStop");
+        QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+        QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
+    };
+    const auto upload = comm::kCallerSettingMenuUpload;
+    QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::frmRQ2100));
+    QVERIFY(WaitFor([&] {
+        auto* progress =
+            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
+        return progress != nullptr && progress->Progress() > 0;
+    }));
+    stop();
     QCOMPARE(program.messages.boxes.back().text, std::string("Communication terminated."));
-    // The failed upload hands back to the setting menu, enabled again.
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
     QVERIFY(setting->parentWidget()->isEnabled());
     QCOMPARE(main.ActiveScreen(), setting);
-}
 
-// Terminate while a download's write waits for its answer: the answer is
-// taken, so the write counts as written, and nothing more is sent.
-void CommDialogsTest::terminateLetsTheWriteOnTheLineBeAnswered() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     program.Clock().SetRate(20);
-    QVERIFY(comm::StartScreenJob(
-        program.Engine(),
-        {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerSettingMenuUpload},
-        shell::Screen::frmRQ2100, false));
+    QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::frmRQ2100));
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
-
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
-    QVERIFY(comm::StartScreenJob(
-        program.Engine(),
-        {comm::kJobDownload, shell::Catalogue(2403), comm::kCallerDataViewDownload},
-        shell::Screen::frmRQ2400, false));
-    auto* progress =
-        qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
-    QVERIFY(progress != nullptr);
+    QVERIFY(
+        start(comm::kJobDownload, 2403, comm::kCallerDataViewDownload, shell::Screen::frmRQ2400));
     QVERIFY(WaitFor([&] {
         return program.Engine().Results().itemsWritten == 1 &&
                program.Engine().CommState == comm::kStateWait;
     }));
-    QTest::mouseClick(Button(progress, "cmdStop"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
+    stop();
     const std::string text = program.messages.boxes.back().text;
     QVERIFY2(text.find("Items written: 2") != std::string::npos, text.c_str());
     QVERIFY2(text.find("No answer came") == std::string::npos, text.c_str());

@@ -6,6 +6,9 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -212,6 +215,23 @@ gui::ScreenBase* UsableScreen(Program& program) {
     if (!window->isVisible() || !window->isEnabled() || !main.menuBar()->isEnabled())
         return nullptr;
     return active;
+}
+
+void Press(QWidget* screen, const char* button) {
+    QTest::mouseClick(Child<QPushButton>(screen, button), Qt::LeftButton);
+}
+
+bool ChooseAndOk(QWidget* screen, const char* option) {
+    if (screen == nullptr) return false;
+    auto* button = Child<QRadioButton>(screen, option);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    Press(screen, "cmdOK");
+    return true;
+}
+
+bool ScreenEnabled(const QWidget* screen) {
+    return screen != nullptr && screen->parentWidget() != nullptr &&
+           screen->parentWidget()->isEnabled();
 }
 
 }  // namespace rq50::guitest

@@ -149,4 +149,15 @@ T* Child(QObject* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
 
+/// A mouse click on the push button `button` of `screen`.
+void Press(QWidget* screen, const char* button);
+
+/// A click on the option `option` of `screen` (on its indicator: a short
+/// caption leaves the middle of a wide button empty), then on its OK; false
+/// without the screen.
+bool ChooseAndOk(QWidget* screen, const char* option);
+
+/// The screen is loaded and its window enabled.
+bool ScreenEnabled(const QWidget* screen);
+
 }  // namespace rq50::guitest

@@ -75,8 +75,7 @@ class ParameterOnlineTest : public QObject {
   private slots:
     void init();
     void cleanup();
-    void settingMenuLeadsToTheCategoryMenu();
-    void pageMovesAndTabs();
+    void categoryMenuPageMovesAndTabs();
     void readAndWriteANumberAndAChoice();
     void refusals();
     void periodicReadingAndMonitor();
@@ -121,7 +120,7 @@ QString ParameterOnlineTest::Cell(int row, int col) const {
 gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
     shell::MainWindow& main = m_program->Main();
     gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
-    QTest::mouseClick(Child<QPushButton>(top, "cmdOK"), Qt::LeftButton);
+    Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
     if (setting == nullptr) return nullptr;
     if (setting->windowTitle() != "Parameter Setting Menu") return nullptr;
@@ -139,10 +138,8 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     shell::MainWindow& main = m_program->Main();
     gui::ScreenBase* menu = main.FindScreen(Screen::frmRQ2200);
-    QTest::mouseClick(Child<QRadioButton>(menu, QString("optMenu%1").arg(category).toLatin1()),
-                      Qt::LeftButton);
     m_program->messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(Child<QPushButton>(menu, "cmdOK"), Qt::LeftButton);
+    ChooseAndOk(menu, QString("optMenu%1").arg(category).toLatin1());
     // The screen is up, with its tabs, while the first page is still read.
     m_page = main.FindScreen(Screen::frmRQ2300);
     if (m_page == nullptr || !Idle(*m_program)) return nullptr;
@@ -150,25 +147,16 @@ gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     return m_page;
 }
 
-void ParameterOnlineTest::settingMenuLeadsToTheCategoryMenu() {
+// The category menu on the way in and out; the SET page's moves and tabs.
+void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
     gui::ScreenBase* menu = ToCategoryMenu();
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->windowTitle(), QString("Menu"));
     QVERIFY(WaitFor([&] { return menu->width() >= menu->sizeHint().width(); }));  // nothing cut off
     QCOMPARE(Child<QLabel>(menu, "lblModel")->text(), QString(" MODEL:RQB2"));
-    // MAINT only in MAINT Mode.
-    QVERIFY(Child<QRadioButton>(menu, "optMenu3")->isHidden());
+    QVERIFY(Child<QRadioButton>(menu, "optMenu3")->isHidden());  // MAINT only in MAINT Mode
     QVERIFY(!Child<QRadioButton>(menu, "optMenu2")->isHidden());
-    // The prompt carried the option's caption.
-    QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));
-    // Cancel goes back to the setting menu.
-    QTest::mouseClick(Child<QPushButton>(menu, "cmdCancel"), Qt::LeftButton);
-    QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
-    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
-}
-
-void ParameterOnlineTest::pageMovesAndTabs() {
-    QVERIFY(ToCategoryMenu() != nullptr);
+    QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));  // the option's caption
     QVERIFY(OpenCategory(1) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("SET"));
     auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
@@ -210,10 +198,14 @@ void ParameterOnlineTest::pageMovesAndTabs() {
     QCOMPARE(Cell(5, 1), QString());
 
     // Close: back to the category menu.
-    QTest::mouseClick(Child<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    Press(m_page, "cmdExit");
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
-    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2200));
+    QCOMPARE(m_program->Main().ActiveScreen(), menu);
     QVERIFY(m_program->Engine().OnlinePage() == nullptr);
+    // Its Cancel goes back to the setting menu.
+    Press(menu, "cmdCancel");
+    QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
+    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
 }
 
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
@@ -288,7 +280,7 @@ void ParameterOnlineTest::refusals() {
     QCOMPARE(Cell(2, 2), QString("0.00"));
 
     // Double-clicking an empty row starts nothing.
-    QTest::mouseClick(Child<QPushButton>(m_page, "cmdExit"), Qt::LeftButton);
+    Press(m_page, "cmdExit");
     QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
     QVERIFY(OpenCategory(1) != nullptr);
     auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");

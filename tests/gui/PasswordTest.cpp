@@ -1,8 +1,6 @@
 // The password dialog's fields and modes, and the top menu's use of it.
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -23,10 +21,6 @@ namespace {
 
 QLineEdit* Field(QWidget* dialog, const char* name) {
     return dialog->findChild<QLineEdit*>(name);
-}
-
-void Ok(QWidget* dialog) {
-    QTest::mouseClick(dialog->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
 }
 
 }  // namespace
@@ -69,10 +63,10 @@ void PasswordTest::setThenEnterBeforeWork() {
     WhenModal("frmRQ4300", [&](QWidget* dialog) {
         QTest::keyClicks(Field(dialog, "txtPassword1"), "12");
         QTest::keyClicks(Field(dialog, "txtPassword2"), "13");
-        Ok(dialog);
+        Press(dialog, "cmdOK");
         QVERIFY(dialog->isVisible());
         Field(dialog, "txtPassword2")->setText("12");
-        Ok(dialog);
+        Press(dialog, "cmdOK");
     });
     top->mnuPasswordSet->trigger();
     QCOMPARE(program.messages.Texts(),
@@ -88,9 +82,9 @@ void PasswordTest::setThenEnterBeforeWork() {
     // OK now asks for it; the right one lets the work go on with downloads.
     WhenModal("frmRQ4300", [&](QWidget* dialog) {
         QTest::keyClicks(Field(dialog, "txtPassword1"), "12");
-        Ok(dialog);
+        Press(dialog, "cmdOK");
     });
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(top, "cmdOK");
     QVERIFY(program.Ws().state.downloadAllowed);
     QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
     QVERIFY(!top->parentWidget()->isEnabled());
@@ -113,18 +107,16 @@ void PasswordTest::changeThenCancelAtTheTopMenu() {
         WhenModal("frmRQ4300", [](QWidget* next) {
             QTest::keyClicks(Field(next, "txtPassword1"), "5678");
             QTest::keyClicks(Field(next, "txtPassword2"), "5678");
-            Ok(next);
+            Press(next, "cmdOK");
         });
-        Ok(dialog);
+        Press(dialog, "cmdOK");
     });
     top->mnuPasswordChange->trigger();
     QCOMPARE(program.messages.Texts(), std::vector<std::string>{"Password has been changed."});
 
     // Cancel: the top menu stays where it was.
-    WhenModal("frmRQ4300", [](QWidget* dialog) {
-        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-    });
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    WhenModal("frmRQ4300", [](QWidget* dialog) { Press(dialog, "cmdCancel"); });
+    Press(top, "cmdOK");
     QCOMPARE(program.Main().ActiveScreen(), top);
     QVERIFY(top->parentWidget()->isEnabled());
 }
@@ -141,17 +133,16 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
     WhenModal("frmRQ4300", [](QWidget* dialog) {
         QTest::keyClicks(Field(dialog, "txtPassword1"), "1111");
-        Ok(dialog);
+        Press(dialog, "cmdOK");
     });
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(top, "cmdOK");
     QVERIFY(!program.Ws().state.downloadAllowed);
 
     // Upload is allowed; the data view offers no download.
     gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::frmRQ2100);
     QVERIFY(setting != nullptr);
-    QTest::mouseClick(setting->findChild<QRadioButton*>("optParameter1"), Qt::LeftButton);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(setting, "optParameter1");
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
     QVERIFY(view != nullptr);
@@ -162,7 +153,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     download->setChecked(true);
     const int requests = program.App().DemoInstrument()->RequestCount();
     program.messages.answers = {shell::kAnswerOk, shell::kAnswerOk};
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(view, "cmdOK");
     QVERIFY(!program.Engine().CommBusy);
     QCOMPARE(program.App().DemoInstrument()->RequestCount(), requests);
     QCOMPARE(program.messages.boxes.back().text,

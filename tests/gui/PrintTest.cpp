@@ -4,20 +4,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QGraphicsView>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 
 #include <fstream>
+#include <memory>
 
 #include "../unit/FileSamples.h"
 #include "GuiTestSupport.h"
@@ -94,14 +92,12 @@ QString Slurp(const QString& path) {
 
 /// Writes `record` as a parameter file and reads it as the open dialog does.
 void LoadParameterData(Program& program, const files::ParameterFileRecord& record) {
-    const QString& folder = program.appDir;
-    shell::Workspace& ws = program.Ws();
-    const std::string path = (folder + "/PLANT.7pa").toStdString();
+    const std::string path = (program.appDir + "/PLANT.7pa").toStdString();
     const auto bytes = files::EncodeParameterRecord(record);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    QVERIFY(files::ReadParameterFile(ws, path));
+    QVERIFY(files::ReadParameterFile(program.Ws(), path));
 }
 
 files::ParameterFileRecord ManyItems() {
@@ -111,18 +107,6 @@ files::ParameterFileRecord ManyItems() {
                                                   "SPAN    +0100.00degC    "));
     }
     return record;
-}
-
-/// The parameter data view stands in for the screen that opens the dialog.
-print::PrintDialog* OpenPrintDialog(Program& program, shell::Screen from) {
-    shell::MainWindow& main = program.Main();
-    shell::Workspace& ws = program.Ws();
-    program.App().Screens().makers.Register(
-        from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
-    shell::ShowDisplay(ws, from == shell::Screen::frmRQ3000 ? shell::kDisplayProgramEditor
-                                                            : shell::kDisplayDataView);
-    gui::PrintFromScreen(ws, from);
-    return qobject_cast<print::PrintDialog*>(main.FindScreen(shell::Screen::frmRQ2800));
 }
 
 QPushButton* Button(QWidget* screen, const char* name) {
@@ -138,37 +122,84 @@ void TypeZoom(print::PrintPreviewWindow* preview, const QString& text) {
     QTest::keyClick(edit, Qt::Key_Return);
 }
 
-bool Enabled(shell::MainWindow& main, shell::Screen screen) {
-    QWidget* widget = main.FindScreen(screen);
-    return widget != nullptr && widget->parentWidget()->isEnabled();
-}
-
 }  // namespace
 
+/// Each case: a started program whose printer prints into printed.pdf.
 class PrintTest : public QObject {
     Q_OBJECT
   private slots:
+    void init();
+    void cleanup();
     void areasByModeAndMaintMode();
-    void nothingHappensWithoutASelectedArea();
+    void printsOnlyTheSelectedAreas();
     void noPrinterOffersAPdfFile();
-    void printsTheSelectedAreas();
     void previewZoomRules();
     void previewPagesOfALongReport();
-    void errorListGoesToThePreview();
-    void checkListGoesToThePreview();
+    void errorAndCheckListsGoToThePreview();
     void programReportThroughThePreview();
-    void printButtonsOfTheParameterScreens();
     void csvDialogWritesWhatTheCommandLineWrites();
+
+  private:
+    /// The parameter data view (a stand-in) or the program editor opens
+    /// the print dialog, with `record` loaded in parameter mode.
+    print::PrintDialog* OpenPrintDialog(
+        shell::Screen from = shell::Screen::frmRQ2400,
+        const files::ParameterFileRecord& record = files::test::SampleParameterRecord());
+    print::PrintPreviewWindow* Preview() {
+        return qobject_cast<print::PrintPreviewWindow*>(
+            Main().FindScreen(shell::Screen::frmRQ2900));
+    }
+    /// The preview's "Save as PDF" into `name`; the text of the file.
+    QString SavePdf(print::PrintPreviewWindow* preview, const QString& name);
+    bool Enabled(shell::Screen screen) { return ScreenEnabled(Main().FindScreen(screen)); }
+    shell::MainWindow& Main() { return m_program->Main(); }
+
+    std::unique_ptr<Program> m_program;
+    std::unique_ptr<TestPrinter> m_printer;
+    QString m_printed;
 };
 
+void PrintTest::init() {
+    m_program = std::make_unique<Program>();
+    QCOMPARE(m_program->Start(), 0);
+    m_printed = m_program->appDir + "/printed.pdf";
+    m_printer = std::make_unique<TestPrinter>(true, m_printed);
+}
+
+void PrintTest::cleanup() {
+    m_printer.reset();
+    m_program.reset();
+}
+
+print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
+                                               const files::ParameterFileRecord& record) {
+    shell::Workspace& ws = m_program->Ws();
+    if (from == shell::Screen::frmRQ2400) {
+        LoadParameterData(*m_program, record);
+        ws.state.settingMode = 0;
+    }
+    m_program->App().Screens().makers.Register(
+        from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
+    shell::ShowDisplay(ws, from == shell::Screen::frmRQ3000 ? shell::kDisplayProgramEditor
+                                                            : shell::kDisplayDataView);
+    gui::PrintFromScreen(ws, from);
+    return qobject_cast<print::PrintDialog*>(Main().FindScreen(shell::Screen::frmRQ2800));
+}
+
+QString PrintTest::SavePdf(print::PrintPreviewWindow* preview, const QString& name) {
+    const QString pdf = m_program->appDir + "/" + name;
+    NamedFile named(pdf.toStdString());
+    gui::PdfFileDialog() = &named;
+    Press(preview, "cmdPdf");
+    gui::PdfFileDialog() = nullptr;
+    return PdfText(pdf);
+}
+
 void PrintTest::areasByModeAndMaintMode() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    program.Ws().state.settingMode = 0;
-    program.Ws().state.maintMode = false;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
+    m_program->Ws().state.maintMode = false;
+    auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2400));
+    QVERIFY(!Enabled(shell::Screen::frmRQ2400));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
     QVERIFY(dialog->chkPrint(1)->isChecked());
     QVERIFY(dialog->chkPrint(4)->isHidden());
@@ -176,132 +207,103 @@ void PrintTest::areasByModeAndMaintMode() {
     QCOMPARE(Button(dialog, "cmdCSVFile")->accessibleName(), QString("CSV file output"));
 
     // MAINT Mode switched on while the dialog is open shows and ticks MAINT.
-    program.Ws().state.commandMenuUnlocked = true;
+    m_program->Ws().state.commandMenuUnlocked = true;
     dialog->Std().mnuCommandItems[0]->trigger();
-    QVERIFY(program.Ws().state.maintMode);
+    QVERIFY(m_program->Ws().state.maintMode);
     QVERIFY(!dialog->chkPrint(4)->isHidden());
     QVERIFY(dialog->chkPrint(4)->isChecked());
 
     // Cancel by keyboard returns to the data view.
     Button(dialog, "cmdCancel")->setFocus();
     QTest::keyClick(Button(dialog, "cmdCancel"), Qt::Key_Space);
-    QVERIFY(
-        WaitFor([&] { return program.Main().FindScreen(shell::Screen::frmRQ2800) == nullptr; }));
-    QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2400));
-
-    program.Ws().state.maintMode = false;
-    program.Ws().state.commandMenuUnlocked = false;
+    QVERIFY(WaitFor([&] { return Main().FindScreen(shell::Screen::frmRQ2800) == nullptr; }));
+    QVERIFY(Enabled(shell::Screen::frmRQ2400));
 }
 
-void PrintTest::nothingHappensWithoutASelectedArea() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
-    program.Ws().state.settingMode = 0;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
-    QVERIFY(dialog != nullptr);
-    // Unticked by keyboard.
-    for (int area = 0; area < 4; ++area) QTest::keyClick(dialog->chkPrint(area), Qt::Key_Space);
-    for (const char* button : {"cmdPrint", "cmdPreview", "cmdCSVFile"}) {
-        QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
-    }
-    QVERIFY(program.messages.boxes.empty());
-    QCOMPARE(printer.jobs, 0);
-    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) == nullptr);
-    QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2800));
-}
-
-void PrintTest::noPrinterOffersAPdfFile() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(false, {});
-    LoadParameterData(program, files::test::SampleParameterRecord());
-    program.Ws().state.settingMode = 0;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
-    QVERIFY(dialog != nullptr);
-
-    // No: nothing is printed or saved.
-    program.messages.answers = {shell::kAnswerNo};
-    QTest::mouseClick(Button(dialog, "cmdPrint"), Qt::LeftButton);
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    QCOMPARE(program.messages.boxes[0].text,
-             shell::Catalogue(2832) + "\n\n" + shell::Catalogue(2837));
-    QCOMPARE(printer.jobs, 0);
-
-    // The preview needs no printer: it shows the report at once.
-    program.messages.boxes.clear();
-    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    QVERIFY(program.messages.boxes.empty());
-    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
-        program.Main().FindScreen(shell::Screen::frmRQ2900));
-    QVERIFY(preview != nullptr);
-    QVERIFY(preview->vspData()->pageCount() >= 1);
-
-    // Its Print asks for the printer; Yes: the report goes to the PDF file chosen.
-    const QString pdf = program.appDir + "/report.pdf";
-    NamedFile named(pdf.toStdString());
-    gui::PdfFileDialog() = &named;
-    program.messages.answers = {shell::kAnswerYes};
-    QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
-    gui::PdfFileDialog() = nullptr;
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    QCOMPARE(named.specs.size(), std::size_t(1));
-    QCOMPARE(QString::fromStdString(named.specs[0].filter), QString("PDF File(*.pdf)|*.pdf"));
-    const QString text = PdfText(pdf);
-    QVERIFY2(text.contains("DISPLAY") && text.contains("SET,A"), qPrintable(text));
-    QCOMPARE(printer.jobs, 0);
-}
-
-void PrintTest::printsTheSelectedAreas() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    const QString printed = program.appDir + "/printed.pdf";
-    TestPrinter printer(true, printed);
-    LoadParameterData(program, files::test::SampleParameterRecord());
-    program.Ws().state.settingMode = 0;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
+// Print holds to the ticked boxes; with none ticked, Print, Preview and CSV
+// do nothing at all.
+void PrintTest::printsOnlyTheSelectedAreas() {
+    auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
     QCheckBox* set = dialog->chkPrint(print::kAreaSet);
     QTest::mouseClick(set, Qt::LeftButton, {}, QPoint(8, set->height() / 2));
     QVERIFY(!set->isChecked());
-    QTest::mouseClick(Button(dialog, "cmdPrint"), Qt::LeftButton);
-    QCOMPARE(printer.jobs, 1);
-    QVERIFY(program.messages.boxes.empty());
-    const QString text = PdfText(printed);
+    Press(dialog, "cmdPrint");
+    QCOMPARE(m_printer->jobs, 1);
+    QVERIFY(m_program->messages.boxes.empty());
+    const QString text = PdfText(m_printed);
     QVERIFY2(text.contains("Information") && text.contains("DISPLAY") && text.contains("PV") &&
                  !text.contains("SET,A"),
              qPrintable(text));
     QVERIFY(text.indexOf("Information") < text.indexOf("DISPLAY"));
-    // The dialog stays for another output.
-    QVERIFY(Enabled(program.Main(), shell::Screen::frmRQ2800));
+    QVERIFY(Enabled(shell::Screen::frmRQ2800));  // the dialog stays for another output
+
+    for (int area : {print::kAreaInformation, print::kAreaDisplay, print::kAreaAdjust})
+        QTest::keyClick(dialog->chkPrint(area), Qt::Key_Space);
+    for (const char* button : {"cmdPrint", "cmdPreview", "cmdCSVFile"})
+        QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
+    QVERIFY(m_program->messages.boxes.empty());
+    QCOMPARE(m_printer->jobs, 1);
+    QVERIFY(Preview() == nullptr);
+    QVERIFY(Enabled(shell::Screen::frmRQ2800));
+}
+
+void PrintTest::noPrinterOffersAPdfFile() {
+    m_printer.reset();
+    m_printer = std::make_unique<TestPrinter>(false, QString());
+    auto* dialog = OpenPrintDialog();
+    QVERIFY(dialog != nullptr);
+
+    // No: nothing is printed or saved.
+    m_program->messages.answers = {shell::kAnswerNo};
+    Press(dialog, "cmdPrint");
+    QCOMPARE(m_program->messages.boxes.size(), std::size_t(1));
+    QCOMPARE(m_program->messages.boxes[0].text,
+             shell::Catalogue(2832) + "\n\n" + shell::Catalogue(2837));
+    QCOMPARE(m_printer->jobs, 0);
+
+    // The preview needs no printer: it shows the report at once.
+    m_program->messages.boxes.clear();
+    Press(dialog, "cmdPreview");
+    QVERIFY(m_program->messages.boxes.empty());
+    auto* preview = Preview();
+    QVERIFY(preview != nullptr);
+    QVERIFY(preview->vspData()->pageCount() >= 1);
+
+    // Its Print asks for the printer; Yes: the report goes to the PDF file chosen.
+    const QString pdf = m_program->appDir + "/report.pdf";
+    NamedFile named(pdf.toStdString());
+    gui::PdfFileDialog() = &named;
+    m_program->messages.answers = {shell::kAnswerYes};
+    Press(preview, "cmdPrint");
+    gui::PdfFileDialog() = nullptr;
+    QCOMPARE(m_program->messages.boxes.size(), std::size_t(1));
+    QCOMPARE(named.specs.size(), std::size_t(1));
+    QCOMPARE(QString::fromStdString(named.specs[0].filter), QString("PDF File(*.pdf)|*.pdf"));
+    const QString text = PdfText(pdf);
+    QVERIFY2(text.contains("DISPLAY") && text.contains("SET,A"), qPrintable(text));
+    QCOMPARE(m_printer->jobs, 0);
 }
 
 void PrintTest::previewZoomRules() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
-    LoadParameterData(program, files::test::SampleParameterRecord());
-    program.Ws().state.settingMode = 0;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
+    auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
-        program.Main().FindScreen(shell::Screen::frmRQ2900));
+    Press(dialog, "cmdPreview");
+    auto* preview = Preview();
     QVERIFY(preview != nullptr);
-    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2800));
+    QVERIFY(!Enabled(shell::Screen::frmRQ2800));
     QCOMPARE(preview->windowTitle(), QString("Print Preview"));
     QCOMPARE(preview->cboZoom()->count(), 4);
     QCOMPARE(preview->cboZoom()->currentText(), QString("Whole View"));
     QVERIFY(preview->WholeView());
-    // One page: nothing to page through.
     QCOMPARE(preview->vspData()->pageCount(), 1);
-    QVERIFY(!preview->txtPage()->isEnabled());
+    QVERIFY(!preview->txtPage()->isEnabled());  // one page: nothing to page through
 
-    // The box takes the core's zoom rules: one clamped number, letters dropped.
+    // The box takes the core's zoom rules; a list choice by key sets the
+    // magnification and leaves Whole View.
     TypeZoom(preview, "500");
     QCOMPARE(preview->cboZoom()->currentText(), QString("200"));
     QCOMPARE(qRound(preview->ZoomPercent()), 200);
-    // A list choice by key sets the magnification and leaves Whole View.
     preview->cboZoom()->setFocus();
     QTest::keyClick(preview->cboZoom(), Qt::Key_Up);
     QTest::keyClick(preview->cboZoom(), Qt::Key_Up);
@@ -309,26 +311,20 @@ void PrintTest::previewZoomRules() {
     QCOMPARE(qRound(preview->ZoomPercent()), 100);
     QVERIFY(!preview->WholeView());
 
-    // Print from the preview; Close returns to the print dialog.
-    QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
-    QCOMPARE(printer.jobs, 1);
+    // Print from the preview; Escape, as Close, returns to the print dialog.
+    Press(preview, "cmdPrint");
+    QCOMPARE(m_printer->jobs, 1);
     QVERIFY(!preview->Std().mnuPortBaud->isEnabled());
-    QTest::keyClick(preview->cboZoom(), Qt::Key_Escape);  // as Close
-    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2800); }));
-    QVERIFY(program.Main().FindScreen(shell::Screen::frmRQ2900) == nullptr);
+    QTest::keyClick(preview->cboZoom(), Qt::Key_Escape);
+    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::frmRQ2800); }));
+    QVERIFY(Preview() == nullptr);
 }
 
 void PrintTest::previewPagesOfALongReport() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
-    LoadParameterData(program, ManyItems());
-    program.Ws().state.settingMode = 0;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
+    auto* dialog = OpenPrintDialog(shell::Screen::frmRQ2400, ManyItems());
     QVERIFY(dialog != nullptr);
-    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
-        program.Main().FindScreen(shell::Screen::frmRQ2900));
+    Press(dialog, "cmdPreview");
+    auto* preview = Preview();
     QVERIFY(preview != nullptr);
     const int pages = preview->vspData()->pageCount();
     QVERIFY(pages >= 3);
@@ -343,148 +339,87 @@ void PrintTest::previewPagesOfALongReport() {
     QScrollBar* bar = preview->vspData()->findChild<QGraphicsView*>()->verticalScrollBar();
     bar->setValue(bar->maximum());
     QCOMPARE(preview->txtPage()->value(), pages);
-
-    // Save as PDF from the preview: the same pages.
-    const QString pdf = program.appDir + "/long.pdf";
-    NamedFile named(pdf.toStdString());
-    gui::PdfFileDialog() = &named;
-    QTest::mouseClick(Button(preview, "cmdPdf"), Qt::LeftButton);
-    gui::PdfFileDialog() = nullptr;
-    QCOMPARE(PdfText(pdf).count(QChar('\f')), pages);
+    QCOMPARE(SavePdf(preview, "long.pdf").count(QChar('\f')), pages);
 }
 
-void PrintTest::errorListGoesToThePreview() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
-    program.App().Screens().makers.Register(shell::Screen::frmRQ3100, [&program] {
-        return new StandInScreen(shell::Screen::frmRQ3100, program.Ws(),
+// The error window's and the download check's Print reach the preview, which
+// prints or saves the list and gives its window back.
+void PrintTest::errorAndCheckListsGoToThePreview() {
+    m_program->App().Screens().makers.Register(shell::Screen::frmRQ3100, [this] {
+        return new StandInScreen(shell::Screen::frmRQ3100, m_program->Ws(),
                                  comm::kCallerProgramEditor);
     });
-    shell::ShowDisplay(program.Ws(), shell::kDisplayErrorList);
-    program.Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
-                                   {"P02", "GO99", "Invalid jump address."}};
-    // What the error window's Print does.
-    shell::DisplayMatrix(program.Ws(), shell::NavEvent::kPrintErrorList);
-    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
-        program.Main().FindScreen(shell::Screen::frmRQ2900));
+    shell::ShowDisplay(m_program->Ws(), shell::kDisplayErrorList);
+    m_program->Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
+                                      {"P02", "GO99", "Invalid jump address."}};
+    shell::DisplayMatrix(m_program->Ws(), shell::NavEvent::kPrintErrorList);
+    auto* preview = Preview();
     QVERIFY(preview != nullptr);
-    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ3100));
+    QVERIFY(!Enabled(shell::Screen::frmRQ3100));
+    const QString errors = SavePdf(preview, "errors.pdf");
+    QVERIFY2(errors.indexOf("LDX9") >= 0 && errors.indexOf("LDX9") < errors.indexOf("GO99"),
+             qPrintable(errors));
+    Press(preview, "cmdClose");
+    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::frmRQ3100); }));
 
-    const QString pdf = program.appDir + "/errors.pdf";
-    NamedFile named(pdf.toStdString());
-    gui::PdfFileDialog() = &named;
-    QTest::mouseClick(Button(preview, "cmdPdf"), Qt::LeftButton);
-    gui::PdfFileDialog() = nullptr;
-    const QString text = PdfText(pdf);
-    QVERIFY2(text.indexOf("LDX9") >= 0 && text.indexOf("LDX9") < text.indexOf("GO99"),
-             qPrintable(text));
-    QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ3100); }));
-}
-
-// The download check's Print reaches the preview, whose Print prints the list.
-void PrintTest::checkListGoesToThePreview() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
     comm::jobs::DownloadCheckEntry entry;
     entry.ma = 3;
     entry.mb = 5;
     entry.sentName = "SET,A   ";
     entry.sentData = "1A2B    ";
     entry.setData = "1A2C    ";
-    program.Engine().Results().downloadCheck = {entry};
-    shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
-    QWidget* check = program.Main().FindScreen(shell::Screen::frmRQ2700);
+    m_program->Engine().Results().downloadCheck = {entry};
+    shell::ShowDisplay(m_program->Ws(), shell::kDisplayDownloadCheck);
+    QWidget* check = Main().FindScreen(shell::Screen::frmRQ2700);
     QVERIFY(check != nullptr);
-    QTest::mouseClick(Button(check, "cmdPrint"), Qt::LeftButton);
-    auto* preview =
-        qobject_cast<print::PrintPreviewWindow*>(program.Main().FindScreen(shell::Screen::frmRQ2900));
+    Press(check, "cmdPrint");
+    preview = Preview();
     QVERIFY(preview != nullptr);
-    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2700));
-    QTest::mouseClick(Button(preview, "cmdPrint"), Qt::LeftButton);
-    QCOMPARE(printer.jobs, 1);
-    const QString list = PdfText(program.appDir + "/printed.pdf");
+    QVERIFY(!Enabled(shell::Screen::frmRQ2700));
+    Press(preview, "cmdPrint");
+    QCOMPARE(m_printer->jobs, 1);
+    const QString list = PdfText(m_printed);
     QVERIFY2(list.contains("Check Downloading to TAVRO") && list.contains("1A2C"),
              qPrintable(list));
-    QTest::mouseClick(Button(preview, "cmdClose"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2700); }));
+    Press(preview, "cmdClose");
+    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::frmRQ2700); }));
 }
 
 void PrintTest::programReportThroughThePreview() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
-    program.Ws().state.settingMode = 1;
-    const std::string path = (program.appDir + "/MIX.7pr").toStdString();
+    m_program->Ws().state.settingMode = 1;
+    const std::string path = (m_program->appDir + "/MIX.7pr").toStdString();
     const auto bytes = files::EncodeProgramRecord(files::test::SampleProgramRecord());
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-    QVERIFY(files::ReadProgramFile(program.Ws(), path));
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ3000);
+    QVERIFY(files::ReadProgramFile(m_program->Ws(), path));
+    auto* dialog = OpenPrintDialog(shell::Screen::frmRQ3000);
     QVERIFY(dialog != nullptr);
     QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
-    QTest::mouseClick(Button(dialog, "cmdPreview"), Qt::LeftButton);
-    auto* preview = qobject_cast<print::PrintPreviewWindow*>(
-        program.Main().FindScreen(shell::Screen::frmRQ2900));
-    QVERIFY(preview != nullptr);
-    const QString pdf = program.appDir + "/program.pdf";
-    NamedFile named(pdf.toStdString());
-    gui::PdfFileDialog() = &named;
-    QTest::mouseClick(Button(preview, "cmdPdf"), Qt::LeftButton);
-    gui::PdfFileDialog() = nullptr;
-    const QString text = PdfText(pdf);
+    Press(dialog, "cmdPreview");
+    QVERIFY(Preview() != nullptr);
+    const QString text = SavePdf(Preview(), "program.pdf");
     QVERIFY2(!text.contains("Information") && text.indexOf("LDX1") < text.indexOf("STY1") &&
-                 text.indexOf("STY1") < text.indexOf("12.5"),
+                 text.indexOf("STY1") < text.indexOf("12.5") && text.contains("load input"),
              qPrintable(text));
-    QVERIFY(text.contains("load input"));
-    program.Ws().state.settingMode = 0;
-}
-
-void PrintTest::printButtonsOfTheParameterScreens() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    TestPrinter printer(true, program.appDir + "/printed.pdf");
-    LoadParameterData(program, files::test::SampleParameterRecord());
-    program.Ws().state.settingMode = 0;
-
-    // The data view's Print option opens the print dialog; Cancel goes back.
-    shell::ShowDisplay(program.Ws(), shell::kDisplayDataViewFile);
-    QWidget* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
-    QVERIFY(view != nullptr);
-    Child<QRadioButton>(view, "optPrint")->setChecked(true);
-    QTest::mouseClick(Button(view, "cmdOK"), Qt::LeftButton);
-    auto* dialog =
-        qobject_cast<print::PrintDialog*>(program.Main().FindScreen(shell::Screen::frmRQ2800));
-    QVERIFY(dialog != nullptr);
-    QVERIFY(!Enabled(program.Main(), shell::Screen::frmRQ2400));
-    QTest::mouseClick(Button(dialog, "cmdCancel"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(program.Main(), shell::Screen::frmRQ2400); }));
 }
 
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
-    Program program;
-    QCOMPARE(program.Start(), 0);
-    LoadParameterData(program, files::test::SampleParameterRecord());
-    program.Ws().state.settingMode = 0;
-    auto* dialog = OpenPrintDialog(program, shell::Screen::frmRQ2400);
+    auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
     dialog->chkPrint(print::kAreaSet)->setChecked(false);
-
-    const QString gui = program.appDir + "/gui.csv";
+    const QString gui = m_program->appDir + "/gui.csv";
     WhenFileDialog(gui);
-    QTest::mouseClick(Button(dialog, "cmdCSVFile"), Qt::LeftButton);
-    QVERIFY2(
-        WaitFor([&] { return QFile::exists(gui); }, 5000),
-        program.messages.Texts().empty() ? "no message" : program.messages.Texts().back().c_str());
+    Press(dialog, "cmdCSVFile");
+    QVERIFY2(WaitFor([&] { return QFile::exists(gui); }, 5000),
+             m_program->messages.Texts().empty() ? "no message"
+                                                 : m_program->messages.Texts().back().c_str());
 
-    const QString cli = program.appDir + "/cli.csv";
+    const QString cli = m_program->appDir + "/cli.csv";
     QProcess process;
     process.start(QString(RQ50_BIN_DIR) + "/rq50-cli",
-                  {"--app-dir", program.appDir, "csv", program.appDir + "/PLANT.7pa", "-o", cli,
-                   "--areas", "information,display,adjust"});
+                  {"--app-dir", m_program->appDir, "csv", m_program->appDir + "/PLANT.7pa", "-o",
+                   cli, "--areas", "information,display,adjust"});
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitCode(), 0);
     QVERIFY(!Slurp(cli).isEmpty());

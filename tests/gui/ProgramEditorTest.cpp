@@ -4,10 +4,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -17,7 +15,6 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
@@ -156,40 +153,46 @@ void Click(QWidget* widget, const QPoint& at) {
     QApplication::sendEvent(widget, &release);
 }
 
-bool Enabled(const QWidget* screen) {
-    return screen->parentWidget() != nullptr && screen->parentWidget()->isEnabled();
-}
-
 }  // namespace
 
 class ProgramEditorTest : public QObject {
     Q_OBJECT
   private slots:
-    void newProgramOpensTheTemplate();
-    void settingMenuLeadsToTheEditorAndBack();
+    void newProgramFromTheSettingMenuAndBack();
     void typingRowKeysAndUndoReachTheCore();
     void clipboardAndPopUpMenus();
     void dragAndDropWithTheDropCheck();
     void modelBoxTypesCapitalsAndRefusesAModelWithoutProgram();
     void commandCheckOpensTheErrorListAtTheFirstError();
-    void downloadWithErrorsAsksAndFollowsTheAnswer();
-    void uploadFromTheSimulatedUnitOpensTheEditor();
+    void downloadWithErrorsAsksAndFollowsTheAnswerThenUploads();
     void closeAsksToSaveAndSaveWritesWhatTheCliLists();
     void exitOffersToSaveTheProgram();
 };
 
-void ProgramEditorTest::newProgramOpensTheTemplate() {
+// The real top and program menus: New opens the editor on the template;
+// Close gives the menu back, and leaving the menu removes its undo folder.
+void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     Program p;
+    p.standIns = false;
     QCOMPARE(p.Start(), 0);
-    Editor e = OpenNew(p);
+    p.Main().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
+    gui::ScreenBase* top = p.Main().ActiveScreen();
+    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
+    Press(top, "cmdOK");
+    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
+    QVERIFY(QDir(p.appDir + "/Undo").exists());
+    Press(menu, "cmdOK");  // New
+    Editor e = Find(p);
     QVERIFY(e.screen != nullptr);
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
+    QVERIFY(!ScreenEnabled(menu));
     QCOMPARE(e.screen->windowTitle(), QString("Program Editor"));
     QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));  // the core's template, shown
     QCOMPARE(e.screen->findChild<QComboBox*>("cboModel")->currentText(), QString("RQK2"));
-    // The template does not contact the unit and the menu stays loaded.
-    QVERIFY(!p.Engine().CommBusy);
-    QVERIFY(p.Main().FindScreen(Screen::frmRQ2100) != nullptr);
+    QVERIFY(!p.Engine().CommBusy);  // the template does not contact the unit
 
     // Buttons: captions, accessible names, enabling.
     const QStringList captions{"Close",         "Insert Row",   "Delete Row",        "Undo",
@@ -219,31 +222,12 @@ void ProgramEditorTest::newProgramOpensTheTemplate() {
     QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
     Select(e.program, 1, 1);
     QVERIFY(e.Button(1)->isEnabled());
-}
-
-void ProgramEditorTest::settingMenuLeadsToTheEditorAndBack() {
-    Program p;
-    p.standIns = false;
-    QCOMPARE(p.Start(), 0);
-    p.Main().show();
-    gui::ScreenBase* top = p.Main().ActiveScreen();
-    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
-    QVERIFY(menu != nullptr);
-    QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
-    QVERIFY(QDir(p.appDir + "/Undo").exists());
-    QTest::mouseClick(menu->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);  // New
-    Editor e = Find(p);
-    QVERIFY(e.screen != nullptr);
-    QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));
-    QVERIFY(!Enabled(menu));
 
     p.messages.answers = {shell::kAnswerNo};
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
-    QVERIFY(Enabled(menu));
-    QTest::mouseClick(menu->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    QVERIFY(ScreenEnabled(menu));
+    Press(menu, "cmdCancel");
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2100) == nullptr; }));
     QVERIFY(!QDir(p.appDir + "/Undo").exists());
 }
@@ -313,9 +297,7 @@ void ProgramEditorTest::clipboardAndPopUpMenus() {
     e.program->setFocus();
     e.program->SelectBlock({6, 1, 9, 2});
     QTest::keyClick(e.program, Qt::Key_V, Qt::ControlModifier);
-    for (int r = 6; r <= 9; ++r) {
-        for (int c = 1; c <= 2; ++c) QCOMPARE(Cell(e.program, r, c), QString("NOP"));
-    }
+    QCOMPARE(Cell(e.program, 6, 1) + Cell(e.program, 9, 2), QString("NOPNOP"));
 
     // Ctrl+X copies and clears; Delete clears.
     Select(e.program, 1, 1);
@@ -417,7 +399,7 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QVERIFY(list != nullptr);
     QCOMPARE(p.Main().ActiveScreen(), list);
     QCOMPARE(list->windowTitle(), QString("Command Check Error"));
-    QVERIFY(!Enabled(e.screen));
+    QVERIFY(!ScreenEnabled(e.screen));
     auto* grid = list->findChild<QTableWidget*>("ssError");
     QCOMPARE(grid->horizontalHeaderItem(0)->text(), QString("STEP"));
     QCOMPARE(grid->item(0, 0)->text(), step4);
@@ -437,12 +419,12 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QCOMPARE(UsableScreen(p), list);
     QTest::keyClick(grid, Qt::Key_Escape);  // as Close
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ3100) == nullptr; }));
-    QVERIFY(Enabled(e.screen));
+    QVERIFY(ScreenEnabled(e.screen));
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
     QVERIFY(e.screen->Editor().Checker().ErrorLines().empty());
 }
 
-void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
+void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     Program p;
     p.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     QCOMPARE(p.Start(), 0);
@@ -456,9 +438,8 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
                                      "error content?"));
     QVERIFY(p.Main().FindScreen(Screen::frmRQ3100) != nullptr);
     QVERIFY(!p.Engine().CommBusy);
-    QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ3100)->findChild<QPushButton*>("cmdReturn"),
-                      Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    Press(p.Main().FindScreen(Screen::frmRQ3100), "cmdReturn");
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
 
     // No: the download goes on after its own question.
     Type(e.program, 4, 1, "NOP");
@@ -467,48 +448,30 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswer() {
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
     QVERIFY(p.Engine().CommBusy);
-    QVERIFY(!Enabled(e.screen));
+    QVERIFY(!ScreenEnabled(e.screen));
     QVERIFY(WaitFor([&] { return !p.Engine().CommBusy; }, 60000));
-    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
     QCOMPARE(p.Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
 
-    // What the unit holds now comes back by an upload.
+    // What the unit holds now comes back by an upload, once it is not
+    // cancelled at the prompt.
     p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
-    p.messages.answers = {shell::kAnswerOk};
-    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
-    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
-    QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
-}
-
-void ProgramEditorTest::uploadFromTheSimulatedUnitOpensTheEditor() {
-    Program p;
-    p.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
-    QCOMPARE(p.Start(), 0);
-    OpenProgramMenu(p);
-    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
-
-    // Cancelled at the prompt: nothing starts, the menu is back.
     p.messages.answers = {shell::kAnswerCancel};
     QVERIFY(!program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QVERIFY(!p.Engine().CommBusy);
-    QVERIFY(Enabled(menu));
-    QVERIFY(!p.Ws().program.dataPresent);
-
+    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::frmRQ2100)));
     p.messages.answers = {shell::kAnswerOk};
     QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
-    QVERIFY(p.Engine().CommBusy);
     QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
-    Editor e = Find(p);
     QCOMPARE(p.Ws().program.source, std::int16_t(program::kSourceUpload));
-    QCOMPARE(Cell(e.program, 2, 1), QString("LDC01"));
-    QCOMPARE(Cell(e.consts, 2, 1).toDouble(), -0.25);
-    QCOMPARE(RowHeading(e.program, 1), QString("P01"));
+    QCOMPARE(RowHeading(Find(p).program, 1), QString("P01"));
+    QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
 }
 
 void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
@@ -532,9 +495,9 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
     QTest::mouseClick(e.Button(5), Qt::LeftButton);
     gui::ScreenBase* info = p.Main().FindScreen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    QVERIFY(!Enabled(e.screen));
-    QTest::mouseClick(info->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return Enabled(e.screen); }));
+    QVERIFY(!ScreenEnabled(e.screen));
+    Press(info, "cmdOK");
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
     QVERIFY(QFile::exists(path));
     QVERIFY(!e.Button(3)->isEnabled());  // the undo history starts again
 
@@ -553,7 +516,7 @@ void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     QCOMPARE(p.messages.boxes.size(), asked);
-    QVERIFY(Enabled(p.Main().FindScreen(Screen::frmRQ2100)));
+    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::frmRQ2100)));
 
     // Read Program Data from a File opens the editor with it.
     WhenFileDialog(path);
@@ -595,8 +558,7 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     QVERIFY(!p.Main().close());
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2600) != nullptr; }));
     p.messages.answers = {shell::kAnswerYes};
-    QTest::mouseClick(p.Main().FindScreen(Screen::frmRQ2600)->findChild<QPushButton*>("cmdOK"),
-                      Qt::LeftButton);
+    Press(p.Main().FindScreen(Screen::frmRQ2600), "cmdOK");
     QVERIFY(WaitFor([&] { return !p.Main().isVisible(); }));
     QCOMPARE(LastMessage(p), QString("Is it OK to quit the system RQ50?"));
     QVERIFY(files::ReadProgramFile(p.Ws(), path.toStdString()));

@@ -6,21 +6,14 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -116,8 +109,7 @@ bool Whole(const QWidget* widget) {
 class StartupTest : public QObject {
     Q_OBJECT
   private slots:
-    void missingConfigurationEndsTheStart();
-    void unusableDemoInstrumentEndsTheStart();
+    void aStartThatCannotWorkEndsWithOneMessage();
     void secondInstanceIsRefused();
     void topMenuInsideTheMainWindow();
     void windowPositionsSurviveARestart();
@@ -125,32 +117,27 @@ class StartupTest : public QObject {
     void userFilesAndSettingsStayWithTheSetUp();
 };
 
-// Which table, which icon: Main.MissingTablesStopWithTheirMessage. Here one
-// table, that the program's start stops with the message and no window.
-void StartupTest::missingConfigurationEndsTheStart() {
-    const QString file = "Category.ini";
-    Program program;
-    QVERIFY(QFile::remove(program.appDir + "/" + file));
-    QVERIFY(program.Start() != 0);
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    const auto& box = program.messages.boxes.front();
-    QCOMPARE(box.text, std::string("Failed to initialize settings."));
-    QVERIFY(QString::fromStdString(box.title).endsWith(file));
-    QVERIFY(program.App().Window() == nullptr || !program.App().Window()->isVisible());
-}
+// A missing table or an unusable demo instrument ends the start with one
+// plain message that names the file (which table, which description and
+// why: the core's tests), and no window.
+void StartupTest::aStartThatCannotWorkEndsWithOneMessage() {
+    Program noTable;
+    QVERIFY(QFile::remove(noTable.appDir + "/Category.ini"));
+    QVERIFY(noTable.Start() != 0);
+    QCOMPARE(noTable.messages.boxes.size(), std::size_t(1));
+    QCOMPARE(noTable.messages.boxes.front().text, std::string("Failed to initialize settings."));
+    QVERIFY(QString::fromStdString(noTable.messages.boxes.front().title).endsWith("Category.ini"));
+    QVERIFY(noTable.App().Window() == nullptr || !noTable.App().Window()->isVisible());
 
-// Which descriptions are refused and why: SimInstrumentLoad.*.
-void StartupTest::unusableDemoInstrumentEndsTheStart() {
-    Program program;
-    const QString file = program.appDir + "/RQB9.json";
-    const QString why = "does not exist";
-    program.options.demoInstrument = file.toStdString();
-    QVERIFY(program.Start() != 0);
-    // One plain message that names the file and why; no routine error.
-    QCOMPARE(program.messages.boxes.size(), std::size_t(1));
-    const QString text = QString::fromStdString(program.messages.boxes.front().text);
-    QVERIFY2(text.contains(file) && text.contains(why) && !text.contains("_ERR"), qPrintable(text));
-    QVERIFY(program.App().Window() == nullptr || !program.App().Window()->isVisible());
+    Program noInstrument;
+    const QString file = noInstrument.appDir + "/RQB9.json";
+    noInstrument.options.demoInstrument = file.toStdString();
+    QVERIFY(noInstrument.Start() != 0);
+    QCOMPARE(noInstrument.messages.boxes.size(), std::size_t(1));
+    const QString text = QString::fromStdString(noInstrument.messages.boxes.front().text);
+    QVERIFY2(text.contains(file) && text.contains("does not exist") && !text.contains("_ERR"),
+             qPrintable(text));
+    QVERIFY(noInstrument.App().Window() == nullptr || !noInstrument.App().Window()->isVisible());
 }
 
 void StartupTest::secondInstanceIsRefused() {
@@ -296,41 +283,36 @@ void StartupTest::everyScreenInsideTheArea() {
     main.UnloadScreen(Screen::frmRQ4200);
 
     // The online path: setting menu, category menu, parameter screen.
-    QTest::mouseClick(main.FindScreen(Screen::frmRQ2000)->findChild<QPushButton*>("cmdOK"),
-                      Qt::LeftButton);
+    Press(main.FindScreen(Screen::frmRQ2000), "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
     QVERIFY(setting != nullptr);
     check("setting menu");
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(setting, "cmdOK");
     QVERIFY(Idle(program));
     gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
     QVERIFY(category != nullptr);
     check("category menu");
-    category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(category, "optMenu1");
     QVERIFY(Idle(program));
     check("parameter screen");
-    QTest::mouseClick(main.FindScreen(Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
-                      Qt::LeftButton);
+    Press(main.FindScreen(Screen::frmRQ2300), "cmdExit");
     QVERIFY(Idle(program));
-    QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    Press(category, "cmdCancel");
     QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2200) == nullptr; }));
 
     // The data path: "Now Communicating." during an upload, the data view,
     // the content list, the information window, the download check list,
     // the print dialog and the preview.
-    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(setting, "optParameter1");
     check("now communicating");
     QVERIFY(Idle(program));
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     check("data view");
-    view->findChild<QRadioButton*>("optContent")->setChecked(true);
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(view, "optContent");
     check("content list");
     main.UnloadScreen(Screen::frmRQ2500);
     program.Ws().state.infoPurpose = 10;
@@ -367,7 +349,7 @@ void StartupTest::everyScreenInsideTheArea() {
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
     editor->Redraw();
     program.messages.answers = {shell::kAnswerYes};  // see the errors
-    QTest::mouseClick(editor->findChild<QPushButton*>("cmdCommandCheck"), Qt::LeftButton);
+    Press(editor, "cmdCommandCheck");
     QVERIFY(main.FindScreen(Screen::frmRQ3100) != nullptr);
     check("error list");
 
@@ -411,24 +393,22 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
 
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,
     // and "pump1" is saved as pump1.7pa, which the open dialog lists.
-    QTest::mouseClick(top->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
-    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
-    QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(setting, "optParameter1");
     QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
     gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
     QVERIFY(view != nullptr);
     auto saveAnswer = WhenFileDialog("pump1");
-    view->findChild<QRadioButton*>("optSave")->setChecked(true);
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    ChooseAndOk(view, "optSave");
     QVERIFY(saveAnswer->answered);
     QCOMPARE(saveAnswer->folder, app.filePath("User/PARAMETER"));
     QCOMPARE(saveAnswer->offered, QString());
     gui::ScreenBase* info = main.FindScreen(Screen::frmRQ2600);
     QVERIFY(info != nullptr);
-    QTest::mouseClick(info->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(info, "cmdOK");
     QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2600) == nullptr; }));
     const QString saved = app.filePath("User/PARAMETER/pump1.7pa");
     QVERIFY(QFile::exists(saved));
@@ -438,13 +418,13 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
 
     // Save again: the dialog offers the data's own file.
     auto againAnswer = WhenFileDialog("pump2");
-    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    Press(view, "cmdOK");
     QVERIFY(againAnswer->answered);
     QCOMPARE(againAnswer->offered, QString("pump1.7pa"));
     QCOMPARE(againAnswer->folder, app.filePath("User/PARAMETER"));
     gui::ScreenBase* again = main.FindScreen(Screen::frmRQ2600);
     QVERIFY(again != nullptr);
-    QTest::mouseClick(again->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    Press(again, "cmdCancel");
     QVERIFY(WaitFor([&] { return QFile::exists(app.filePath("User/PARAMETER/pump2.7pa")); }));
 
     // The port chosen is stored with the set-up, and nothing of the program

@@ -62,39 +62,30 @@ class CliInProcess : public ::testing::Test {
     fs::path m_dir;
 };
 
-TEST_F(CliInProcess, UploadShowVerifyAndDownloadRunOneAfterAnother) {
-    const CliRun up = Cli({"--quiet", "upload", "-o", File("a.7pa")});
-    ASSERT_EQ(up.exitCode, 0) << up.err;
-
-    const CliRun show = Cli({"show", "--json", File("a.7pa")});
-    ASSERT_EQ(show.exitCode, 0) << show.err;
-    const auto shown = nlohmann::json::parse(show.out);
-    EXPECT_EQ(shown["header"]["model"].get<std::string>().substr(0, 4), "RQB2");
-    EXPECT_FALSE(shown["items"].empty());
-
-    const CliRun same = Cli({"--quiet", "verify", File("a.7pa")});
-    EXPECT_EQ(same.exitCode, 0) << same.out << same.err;
-    const CliRun down = Cli({"--quiet", "download", "--json", File("a.7pa")});
-    EXPECT_EQ(down.exitCode, 0) << down.out << down.err;
-    EXPECT_EQ(nlohmann::json::parse(down.out)["result"], 0);
-}
-
 // A run's options, its instrument and its failure stay with it: the next run
 // starts from the defaults and a fresh session.
 TEST_F(CliInProcess, NothingOfOneRunReachesTheNext) {
     const CliRun k2 = Cli({"--quiet", "--sim", Instrument("RQK2.json"), "--slot", "3",
                            "program-upload", "-o", File("p.7pr")});
     ASSERT_EQ(k2.exitCode, 0) << k2.err;
-
     const CliRun missing = Cli({"--quiet", "verify", File("missing.7pa")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(missing.err.empty());
 
-    // The built-in instrument again (no --sim), no slot asked, no program.
-    const CliRun up = Cli({"--quiet", "upload", "-o", File("b.7pa")});
+    // The built-in instrument again (no --sim), no slot asked, no program;
+    // upload, show, verify and download one after another.
+    const CliRun up = Cli({"--quiet", "upload", "-o", File("a.7pa")});
     ASSERT_EQ(up.exitCode, 0) << up.err;
-    const auto shown = nlohmann::json::parse(Cli({"show", "--json", File("b.7pa")}).out);
+    const CliRun show = Cli({"show", "--json", File("a.7pa")});
+    ASSERT_EQ(show.exitCode, 0) << show.err;
+    const auto shown = nlohmann::json::parse(show.out);
     EXPECT_EQ(shown["header"]["model"].get<std::string>().substr(0, 4), "RQB2");
+    EXPECT_FALSE(shown["items"].empty());
+    const CliRun same = Cli({"--quiet", "verify", File("a.7pa")});
+    EXPECT_EQ(same.exitCode, 0) << same.out << same.err;
+    const CliRun down = Cli({"--quiet", "download", "--json", File("a.7pa")});
+    EXPECT_EQ(down.exitCode, 0) << down.out << down.err;
+    EXPECT_EQ(nlohmann::json::parse(down.out)["result"], 0);
 
     const CliRun usage = Cli({"no-such-command"});
     EXPECT_EQ(usage.exitCode, 2);

@@ -87,7 +87,7 @@ std::string LastLine(const std::string& page) {
     return page.substr(start, end - start + 1);
 }
 
-TEST_F(CliReport, ParameterReportHoldsHeadingsAndRowsInOrder) {
+TEST_F(CliReport, ParameterReportHoldsHeadingsAndRowsInOrderAndOnlyTheAreasAsked) {
     const ShellRun run = Report(P("PLANT1.7pa") + " --pdf " + P("plant.pdf"));
     EXPECT_THAT(run.all(), HasSubstr("1 page"));
     const auto pages = Pages("plant.pdf");
@@ -98,6 +98,13 @@ TEST_F(CliReport, ParameterReportHoldsHeadingsAndRowsInOrder) {
                   "Plant, area|Line B|Comment|Checked|after repair|DISPLAY|Address|Display|"
                   "Data|Auxiliary Display|INPUT|A01|PV|12.34|degC|SET|C05|SET,A|1A2B");
     EXPECT_EQ(LastLine(pages[0]), "1");
+
+    // --areas chooses what is printed.
+    Report(P("PLANT1.7pa") + " --pdf " + P("info.pdf") + " --areas info");
+    const auto info = Pages("info.pdf");
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_THAT(info[0], HasSubstr("K. Sato"));
+    EXPECT_THAT(info[0], Not(HasSubstr("Address")));
 }
 
 TEST_F(CliReport, ProgramReportHoldsStepsAndConstValues) {
@@ -108,14 +115,6 @@ TEST_F(CliReport, ProgramReportHoldsStepsAndConstValues) {
                   "MIX.7pr|Information|PROGRAM|Address|PROGRAM|Comment|P01|LDX1|load input|"
                   "P02|STY1|store, out|P03|END|CONST|Address|CONST|Q01|12.5|Q02|-0.50000");
     EXPECT_EQ(LastLine(pages[0]), "1");
-}
-
-TEST_F(CliReport, AreasChooseWhatIsPrinted) {
-    Report(P("PLANT1.7pa") + " --pdf " + P("info.pdf") + " --areas info");
-    const auto info = Pages("info.pdf");
-    ASSERT_EQ(info.size(), 1u);
-    EXPECT_THAT(info[0], HasSubstr("K. Sato"));
-    EXPECT_THAT(info[0], Not(HasSubstr("Address")));
 }
 
 TEST_F(CliReport, RefusesWhatItCannotDoAndKeepsEarlierFiles) {
