@@ -55,10 +55,12 @@ int RunCommandLine(int argc, char** argv) {
         "128 + N stopped by signal N. See docs/cli.md.");
     app.add_option("--app-dir", context.appDir,
                    "application folder (configuration files, User and Undo folders)");
-    app.add_subcommand("version", "print the program's version")->callback([&context] {
+    const std::string version = std::string("RQ50 R ") + RQ50_VERSION_TEXT;
+    app.set_version_flag("--version", version, "print the program's version");
+    app.add_subcommand("version", "print the program's version")->callback([&context, version] {
         context.startUp = false;
-        context.run = [](shell::CoreSession&) {
-            std::cout << "RQ50 R " << RQ50_VERSION_TEXT << "\n";
+        context.run = [version](shell::CoreSession&) {
+            std::cout << version << "\n";
             return kExitOk;
         };
     });

@@ -409,8 +409,11 @@ TEST_F(CliTool, MissingOrGarbledTablesRefuseEveryCommand) {
             EXPECT_FALSE(fs::exists(m_dir / "G.7pa")) << "nothing talked to the instrument";
             EXPECT_EQ(Cli("new-program -o N.7pr").exitCode, 1);
             EXPECT_FALSE(fs::exists(m_dir / "N.7pr"));
-            // The version needs no configuration.
+            // The version needs no configuration, asked as a command or an option.
             EXPECT_EQ(Cli("version").exitCode, 0);
+            const CliRun flag = Cli("--version");
+            EXPECT_EQ(flag.exitCode, 0);
+            EXPECT_EQ(flag.out, Cli("version").out);
             TearDown();
         }
     }
