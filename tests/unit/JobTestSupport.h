@@ -22,6 +22,7 @@
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 #include "unit/PacingUnderTest.h"
+#include "unit/ShellFakes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -34,14 +35,7 @@
 
 namespace rq50::testing {
 
-class JobMessages : public shell::MessageBoxHost {
-  public:
-    std::vector<shell::MessageBoxRequest> boxes;
-    int Show(const shell::MessageBoxRequest& box) override {
-        boxes.push_back(box);
-        return shell::kAnswerOk;
-    }
-};
+using JobMessages = shell::testing::RecordingMessages;
 
 class JobHost : public comm::CommHost {
   public:
