@@ -37,6 +37,12 @@ class CliTool : public ::testing::Test {
     fs::path m_dir;
 };
 
+int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 // ---- download safety ---------------------------------------------------------
 
 TEST_F(CliTool, AProgramWithCheckErrorsIsNotDownloadedUnlessForced) {
@@ -280,15 +286,9 @@ TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
     ASSERT_EQ(first.exitCode, 0) << first.all();
     EXPECT_TRUE(Has(first.err, "log: run.log")) << first.err;
     const std::string log = ReadText(P("run.log"));
-    auto count = [](const std::string& text) {
-        std::size_t n = 0;
-        for (auto at = text.find("SEND HEX"); at != std::string::npos;
-             at = text.find("SEND HEX", at + 1))
-            ++n;
-        return n;
-    };
+    const auto count = [](const std::string& text) { return Count(text, "SEND HEX"); };
     // Connect, the SET page and the read: far more than the last exchange.
-    EXPECT_GT(count(log), 10u);
+    EXPECT_GT(count(log), 10);
     ASSERT_EQ(
         Cli(Sim("RQB2.json") + " read --log run.log --log-append --category set C02").exitCode, 0);
     EXPECT_EQ(count(ReadText(P("run.log"))), 2 * count(log));
@@ -391,29 +391,24 @@ TEST_F(CliTool, AV3ModelUploadKeepsItsCustomType) {
 
 TEST_F(CliTool, MissingOrGarbledTablesRefuseEveryCommand) {
     // Which table stops the start is the start-up's test; here one, missing and garbled.
-    for (const std::string file : {"Category.ini"}) {
-        for (const bool garble : {false, true}) {
-            SCOPED_TRACE(file + (garble ? " garbled" : " missing"));
-            SetUp();
-            if (garble) {
-                std::ofstream(m_dir / file, std::ios::binary) << std::string(
-                    "\x7f"
-                    "ELF\x02\x01\0\0RQG2",
-                    12);
-            } else {
-                fs::remove(m_dir / file);
-            }
-            const CliRun r = Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa");
-            EXPECT_EQ(r.exitCode, 1);
-            EXPECT_EQ(r.err, "Failed to initialize settings.\n" + P(file) + "\n");
-            EXPECT_FALSE(fs::exists(m_dir / "G.7pa")) << "nothing talked to the instrument";
-            EXPECT_EQ(Cli("new-program -o N.7pr").exitCode, 1);
-            EXPECT_FALSE(fs::exists(m_dir / "N.7pr"));
-            // The version needs no configuration.
-            EXPECT_EQ(Cli("version").exitCode, 0);
-            TearDown();
+    for (const bool garble : {false, true}) {
+        SCOPED_TRACE(garble ? "garbled" : "missing");
+        if (garble) {
+            std::ofstream(P("Category.ini"), std::ios::binary) << std::string(
+                "\x7f"
+                "ELF\x02\x01\0\0RQG2",
+                12);
+        } else {
+            fs::remove(P("Category.ini"));
         }
+        const CliRun r = Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa");
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "Failed to initialize settings.\n" + P("Category.ini") + "\n");
+        EXPECT_FALSE(fs::exists(m_dir / "G.7pa")) << "nothing talked to the instrument";
+        EXPECT_EQ(Cli("new-program -o N.7pr").exitCode, 1);
+        EXPECT_FALSE(fs::exists(m_dir / "N.7pr"));
     }
+    EXPECT_EQ(Cli("version").exitCode, 0);  // the version needs no configuration
 }
 
 // ---- program download to a unit that refuses an area or a step ---------------
@@ -426,12 +421,6 @@ std::string EditedRqk2(const fs::path& dir, const std::function<void(nlohmann::j
     const fs::path file = dir / "unit.json";
     std::ofstream(file) << unit.dump();
     return "--sim " + file.string();
-}
-
-int Count(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
 }
 
 TEST_F(CliTool, ProgramDownloadToAUnitWithoutConstSucceedsWithOneMessage) {
