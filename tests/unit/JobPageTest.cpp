@@ -157,6 +157,8 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_EQ(page->CurrentTab(), 1);
     EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColName)), "INP TYPE");
+    EXPECT_FALSE(page->TabSwitchRunning());
+    EXPECT_TRUE(page->Controls().allEnabled);
     EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
     EXPECT_EQ(messages.boxes.back().title, "Communication Error");
 }

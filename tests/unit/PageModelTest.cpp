@@ -136,19 +136,6 @@ TEST(PageModelTabs, SameTabOrRefusedStartLeavesTheTab) {
     EXPECT_FALSE(page.ClickTab(3, log.Starter()));  // ignored while switching
 }
 
-TEST(PageModelTabs, FailedSwitchPutsThePageAndTabBack) {
-    PageModel page = ShownPage(3, true, 3);
-    StartLog log;
-    page.SavePageWindow();
-    ASSERT_TRUE(page.ClickTab(2, log.Starter()));
-    page.OnPageJobFailed(false);
-    EXPECT_EQ(page.CurrentTab(), 1);
-    EXPECT_EQ(page.Cell(2, kColMb), "2");
-    EXPECT_EQ(page.Window().rowCount, 3);
-    EXPECT_FALSE(page.TabSwitchRunning());
-    EXPECT_TRUE(page.Controls().allEnabled);
-}
-
 TEST(PageModelTabs, FailedMoveRestoresTheShownRows) {
     PageModel page = ShownPage(12, false);
     page.SavePageWindow();
