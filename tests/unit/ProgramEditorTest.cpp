@@ -117,19 +117,28 @@ TEST_F(ProgramEditorTest, WriteBackWidensOperatorsAndNormalisesConstants) {
     EXPECT_EQ(again.ConstGrid().Get(1, 1), "-0.50000");
 }
 
-TEST_F(ProgramEditorTest, WriteBackRefusesUnregisteredModelsAndAreasPastItem63) {
+TEST_F(ProgramEditorTest, UnregisteredModelsAndAreasPastItem63AreNotWrittenBack) {
     OpenNew();
     const auto records = state.records;
     editor.ChangeModel("zz9");
     EXPECT_EQ(editor.ModelText(), "ZZ9");
     EXPECT_FALSE(editor.CommandCheckEnabled());
-    EXPECT_EQ(editor.WriteBack(), WriteBackStatus::kNotRegistered);
+    EXPECT_EQ(editor.WriteBackForOutput("Save to File"), WriteBackStatus::kNotRegistered);
+    categories.push_back(Row("BIG2", "10", "P60", "4", "Q01"));
+    editor.ChangeModel("BIG2");
+    EXPECT_EQ(editor.WriteBackForOutput("Print"), WriteBackStatus::kAreaTooLarge);
     EXPECT_EQ(state.records, records);
+    ASSERT_EQ(services.messages.boxes.size(), 2u);
+    EXPECT_EQ(services.messages.boxes[0].text, "Model not registered.");
+    EXPECT_EQ(services.messages.boxes[0].title, "Save to File");
+    EXPECT_THAT(services.messages.boxes[1].text, HasSubstr("above number 63"));
 
-    categories.push_back(Row("BIG1", "64", "P01", "4", "Q01"));
-    editor.ChangeModel("BIG1");
-    EXPECT_EQ(editor.WriteBack(), WriteBackStatus::kAreaTooLarge);
-    EXPECT_EQ(state.records, records);
+    // Leaving the box on such a model is refused the same way.
+    editor.ChangeModel("RQK2");
+    editor.EnterModelBox();
+    editor.ChangeModel("BIG2");
+    EXPECT_FALSE(editor.LeaveModelBox());
+    EXPECT_EQ(editor.ModelText(), "RQK2");
 }
 
 TEST_F(ProgramEditorTest, UploadedProgramKeepsItsCountsWhileTheModelStays) {
@@ -334,6 +343,13 @@ TEST_F(ProgramEditorTest, PasteOneValueFillsTheSelection) {
 
 TEST_F(ProgramEditorTest, PasteAndDropRefuseIllegalCharacters) {
     OpenNew();
+    // A pasted CONST value meets the cell rules: 99999 would reach the unit.
+    EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "99999", false));
+    EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "1.123456", false));
+    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "0.00000");
+    EXPECT_TRUE(editor.Paste(GridId::kConst, {3, 1, 4, 1}, "-12.5\r\n\r\n", false));
+    EXPECT_EQ(editor.ConstGrid().Get(3, 1), "-12.5");
+    services.messages.boxes.clear();
     editor.BeginEdit(GridId::kConst, 1, 1);
     EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "1\t2", true));
     EXPECT_EQ(editor.ConstGrid().Get(1, 1), "0.00000");
@@ -450,34 +466,6 @@ TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
               "Q02    0.00000\n");
     EXPECT_EQ(ErrorListText({{"P03", "GO", "Specify jump address."}}),
               "STEP   PROGRAM    Error Content\nP03    GO         Specify jump address.\n");
-}
-
-TEST_F(ProgramEditorTest, OutputAndPasteRefusals) {
-    OpenNew();
-    // A pasted CONST value meets the cell rules: 99999 would reach the unit.
-    EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "99999", false));
-    EXPECT_FALSE(editor.Paste(GridId::kConst, {1, 1, 1, 1}, "1.123456", false));
-    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "0.00000");
-    EXPECT_TRUE(editor.Paste(GridId::kConst, {1, 1, 2, 1}, "-12.5\r\n\r\n", false));
-    EXPECT_EQ(editor.ConstGrid().Get(1, 1), "-12.5");
-
-    services.messages.boxes.clear();
-    editor.ChangeModel("NOPE");
-    EXPECT_EQ(editor.WriteBackForOutput("Save to File"), WriteBackStatus::kNotRegistered);
-    categories.push_back(Row("BIG2", "10", "P60", "4", "Q01"));
-    editor.ChangeModel("BIG2");
-    EXPECT_EQ(editor.WriteBackForOutput("Print"), WriteBackStatus::kAreaTooLarge);
-    ASSERT_EQ(services.messages.boxes.size(), 2u);
-    EXPECT_EQ(services.messages.boxes[0].text, "Model not registered.");
-    EXPECT_EQ(services.messages.boxes[0].title, "Save to File");
-    EXPECT_THAT(services.messages.boxes[1].text, HasSubstr("above number 63"));
-
-    // Leaving the box on such a model is refused the same way.
-    editor.ChangeModel("RQK2");
-    editor.EnterModelBox();
-    editor.ChangeModel("BIG2");
-    EXPECT_FALSE(editor.LeaveModelBox());
-    EXPECT_EQ(editor.ModelText(), "RQK2");
 }
 
 }  // namespace
