@@ -19,12 +19,6 @@ constexpr int kNext = 0x84;
 constexpr int kWrite = 0x40;
 constexpr int kCommand10 = 0x10;
 
-/// A rack with `device` in slot `slot`.
-json Rack(const std::string& slot, json device) {
-    device.erase("latencyMs");
-    return json{{"rack", {{"slots", {{slot, device}}}}}};
-}
-
 /// A V3 model whose access code lives at (20, 3).
 json V3Instrument() {
     json described = SmallInstrument("RQV3");
@@ -82,7 +76,7 @@ TEST_F(JobUpload, AnInstrumentThatStaysOnTheLastItemEndsEachGroup) {
 
 // A cancelled slot dialog: CommEngineSim.RackSlotIsAskedForAndCancellingTerminates.
 TEST_F(JobUpload, RackSlotIsAskedWrittenAndNotKept) {
-    Connect(Rack("3", SmallInstrument()));
+    Connect(InRack(SmallInstrument()));
     host.slot = 3;
     ASSERT_TRUE(Run(kJobUpload));
     EXPECT_EQ(engine.CommResult, kErrNone);
@@ -355,7 +349,7 @@ TEST_F(JobDownload, V3TypeMismatchesStopBeforeWriting) {
 class JobConnect : public JobBench {};
 
 TEST_F(JobConnect, LeavesThePortOpenOnSuccessAndClosesOnFailure) {
-    Connect(Rack("5", SmallInstrument()));
+    Connect(InRack(SmallInstrument(), "5"));
     host.slot = 5;
     ASSERT_TRUE(Run(kJobConnect));
     EXPECT_EQ(engine.CommResult, kErrNone);
