@@ -144,21 +144,6 @@ TEST(CoreSession, MissingOrUnreadableTablesRefuseToStart) {
     }
 }
 
-TEST(CoreSession, LaterChangesReachTheEngineAndTheHosts) {
-    SessionScope s;
-    s.WriteTables();
-    comm::CommHost host;
-    VirtualClock other;
-    {
-        CoreSession session(s.frontEnd);
-        ASSERT_EQ(session.Start(), StartupResult::Running);
-        session.UseCommHost(&host);
-        session.UseClock(&other);
-        EXPECT_EQ(&session.Engine().Host(), &host);
-        EXPECT_EQ(session.Data().hosts.clock, &other);
-    }
-}
-
 // Each session owns its engine and its data: two sessions in one process talk
 // to two instruments at once, and neither sees the other's line, data set or
 // job state.
