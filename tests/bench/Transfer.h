@@ -241,4 +241,25 @@ int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
 }
 #endif
 
+/// A benchmark's main: the virtual-clock table, then (with Qt) RQB2 at
+/// 9600 bit/s in real time. `prepare(line, clock, speed, data)` runs before
+/// each measured job.
+template <class Prepare>
+int Main(int argc, char** argv, int job, const char* title, Prepare prepare) {
+#ifdef RQ50_BENCH_REAL_LINE
+    QCoreApplication app(argc, argv);
+#else
+    (void)argc;
+    (void)argv;
+#endif
+    VirtualTable(job, title, prepare);
+#ifdef RQ50_BENCH_REAL_LINE
+    const auto atSpeed = [&](comm::SerialPort& line, shell::Clock& clock, shell::Workspace& data) {
+        prepare(line, clock, 9600, data);
+    };
+    if (RealTimeRuns(job, argv[0], 9600, atSpeed) != 0) return 1;
+#endif
+    return 0;
+}
+
 }  // namespace rq50::bench

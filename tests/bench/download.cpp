@@ -17,19 +17,6 @@ void UploadFirst(comm::SerialPort& line, shell::Clock& clock, int speed, shell::
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef RQ50_BENCH_REAL_LINE
-    QCoreApplication app(argc, argv);
-#else
-    (void)argc;
-    (void)argv;
-#endif
-    bench::VirtualTable(comm::kJobDownload,
-                        "Download on the virtual clock (ZNC: the module in slot 1)", UploadFirst);
-#ifdef RQ50_BENCH_REAL_LINE
-    const auto upload = [](comm::SerialPort& line, shell::Clock& clock, shell::Workspace& data) {
-        UploadFirst(line, clock, 9600, data);
-    };
-    if (bench::RealTimeRuns(comm::kJobDownload, argv[0], 9600, upload) != 0) return 1;
-#endif
-    return 0;
+    return bench::Main(argc, argv, comm::kJobDownload,
+                       "Download on the virtual clock (ZNC: the module in slot 1)", UploadFirst);
 }

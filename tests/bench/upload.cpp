@@ -7,17 +7,7 @@
 
 int main(int argc, char** argv) {
     using namespace rq50;
-#ifdef RQ50_BENCH_REAL_LINE
-    QCoreApplication app(argc, argv);
-#else
-    (void)argc;
-    (void)argv;
-#endif
-    bench::VirtualTable(comm::kJobUpload, "Upload on the virtual clock (ZNC: the module in slot 1)",
-                        [](comm::SerialPort&, shell::Clock&, int, shell::Workspace&) {});
-#ifdef RQ50_BENCH_REAL_LINE
-    const auto nothing = [](comm::SerialPort&, shell::Clock&, shell::Workspace&) {};
-    if (bench::RealTimeRuns(comm::kJobUpload, argv[0], 9600, nothing) != 0) return 1;
-#endif
-    return 0;
+    return bench::Main(argc, argv, comm::kJobUpload,
+                       "Upload on the virtual clock (ZNC: the module in slot 1)",
+                       [](comm::SerialPort&, shell::Clock&, int, shell::Workspace&) {});
 }

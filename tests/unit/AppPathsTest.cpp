@@ -188,15 +188,6 @@ TEST(ChooseAppFolders, AppDirOptionAndEnvironmentAlwaysWin) {
     EXPECT_EQ(fromEnv.data, env);
 }
 
-TEST(ChooseAppFolders, UnwritableApplicationFolderSendsUserFilesToThePerUserFolder) {
-    TempTree tree;
-    const fs::path perUser = tree.Root() / "per-user";
-    const fs::path missing = tree.Root() / "not-there";
-    AppFolders folders = ChooseAppFolders(tree.Root(), missing.string(), "", perUser);
-    EXPECT_EQ(folders.app, missing);
-    EXPECT_EQ(folders.data, perUser);
-}
-
 TEST(ChooseAppFolders, ReadOnlyApplicationFolderSendsUserFilesToThePerUserFolder) {
     TempTree tree;
     const fs::path perUser = tree.Root() / "per-user";

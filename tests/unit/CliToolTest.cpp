@@ -37,6 +37,12 @@ class CliTool : public ::testing::Test {
     fs::path m_dir;
 };
 
+int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 // ---- download safety ---------------------------------------------------------
 
 TEST_F(CliTool, AProgramWithCheckErrorsIsNotDownloadedUnlessForced) {
@@ -113,7 +119,6 @@ TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     EXPECT_EQ(doc["written"], doc["total"]);
     const auto other = Cli(Sim("RQG2.json") + " --quiet download a.7pa");
     EXPECT_EQ(other.exitCode, 1);
-    EXPECT_TRUE(Has(other.err, "non-matching MODEL."));
     EXPECT_TRUE(Has(other.err, "the file is for model RQB2, the instrument is model RQG2"))
         << other.err;
 }
@@ -203,8 +208,8 @@ TEST_F(CliTool, SetDiffDownloadVerify) {
     EXPECT_EQ(doc["differences"].size(), 3u);
     EXPECT_EQ(Cli("diff a.7pa a.7pa").exitCode, 0);
 
-    // The simulated instrument starts afresh each run: it holds a.7pa's values.
-    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet verify a.7pa").exitCode, 0);
+    // The simulated instrument starts afresh each run: it holds a.7pa's values
+    // (a clean verify: CliInProcess.UploadShowVerifyAndDownloadRunOneAfterAnother).
     const auto differs = Cli(Sim("RQB2.json") + " --quiet verify --json b.7pa");
     EXPECT_EQ(differs.exitCode, 1);
     const auto vdoc = nlohmann::json::parse(differs.out);
@@ -280,15 +285,9 @@ TEST_F(CliTool, TheLogKeepsTheWholeRunAndSaysWhereItIs) {
     ASSERT_EQ(first.exitCode, 0) << first.all();
     EXPECT_TRUE(Has(first.err, "log: run.log")) << first.err;
     const std::string log = ReadText(P("run.log"));
-    auto count = [](const std::string& text) {
-        std::size_t n = 0;
-        for (auto at = text.find("SEND HEX"); at != std::string::npos;
-             at = text.find("SEND HEX", at + 1))
-            ++n;
-        return n;
-    };
+    const auto count = [](const std::string& text) { return Count(text, "SEND HEX"); };
     // Connect, the SET page and the read: far more than the last exchange.
-    EXPECT_GT(count(log), 10u);
+    EXPECT_GT(count(log), 10);
     ASSERT_EQ(
         Cli(Sim("RQB2.json") + " read --log run.log --log-append --category set C02").exitCode, 0);
     EXPECT_EQ(count(ReadText(P("run.log"))), 2 * count(log));
@@ -391,32 +390,28 @@ TEST_F(CliTool, AV3ModelUploadKeepsItsCustomType) {
 
 TEST_F(CliTool, MissingOrGarbledTablesRefuseEveryCommand) {
     // Which table stops the start is the start-up's test; here one, missing and garbled.
-    for (const std::string file : {"Category.ini"}) {
-        for (const bool garble : {false, true}) {
-            SCOPED_TRACE(file + (garble ? " garbled" : " missing"));
-            SetUp();
-            if (garble) {
-                std::ofstream(m_dir / file, std::ios::binary) << std::string(
-                    "\x7f"
-                    "ELF\x02\x01\0\0RQG2",
-                    12);
-            } else {
-                fs::remove(m_dir / file);
-            }
-            const CliRun r = Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa");
-            EXPECT_EQ(r.exitCode, 1);
-            EXPECT_EQ(r.err, "Failed to initialize settings.\n" + P(file) + "\n");
-            EXPECT_FALSE(fs::exists(m_dir / "G.7pa")) << "nothing talked to the instrument";
-            EXPECT_EQ(Cli("new-program -o N.7pr").exitCode, 1);
-            EXPECT_FALSE(fs::exists(m_dir / "N.7pr"));
-            // The version needs no configuration, asked as a command or an option.
-            EXPECT_EQ(Cli("version").exitCode, 0);
-            const CliRun flag = Cli("--version");
-            EXPECT_EQ(flag.exitCode, 0);
-            EXPECT_EQ(flag.out, Cli("version").out);
-            TearDown();
+    for (const bool garble : {false, true}) {
+        SCOPED_TRACE(garble ? "garbled" : "missing");
+        if (garble) {
+            std::ofstream(P("Category.ini"), std::ios::binary) << std::string(
+                "\x7f"
+                "ELF\x02\x01\0\0RQG2",
+                12);
+        } else {
+            fs::remove(P("Category.ini"));
         }
+        const CliRun r = Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa");
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "Failed to initialize settings.\n" + P("Category.ini") + "\n");
+        EXPECT_FALSE(fs::exists(m_dir / "G.7pa")) << "nothing talked to the instrument";
+        EXPECT_EQ(Cli("new-program -o N.7pr").exitCode, 1);
+        EXPECT_FALSE(fs::exists(m_dir / "N.7pr"));
     }
+    // The version needs no configuration, asked as a command or an option.
+    EXPECT_EQ(Cli("version").exitCode, 0);
+    const CliRun flag = Cli("--version");
+    EXPECT_EQ(flag.exitCode, 0);
+    EXPECT_EQ(flag.out, Cli("version").out);
 }
 
 // ---- program download to a unit that refuses an area or a step ---------------
@@ -429,12 +424,6 @@ std::string EditedRqk2(const fs::path& dir, const std::function<void(nlohmann::j
     const fs::path file = dir / "unit.json";
     std::ofstream(file) << unit.dump();
     return "--sim " + file.string();
-}
-
-int Count(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
 }
 
 TEST_F(CliTool, ProgramDownloadToAUnitWithoutConstSucceedsWithOneMessage) {
@@ -461,8 +450,7 @@ TEST_F(CliTool, ProgramDownloadStoppedHalfWayPrintsTheCheckList) {
     const CliRun down = Cli(refusing + " --quiet program-download p.7pr");
     const std::string text = down.all();
     EXPECT_EQ(down.exitCode, 1) << text;
-    EXPECT_TRUE(Has(text, "Command error. Communication will be terminated.")) << text;
-    EXPECT_TRUE(Has(text, "Items not written: 18, from P47 PROGRAM on")) << text;
+    // The message itself: JobProgramDownload.AStepTheUnitRefusesStops...
     EXPECT_TRUE(Has(text, "Data that has been set")) << text;
     EXPECT_EQ(Count(text, "(not written)"), 18) << text;
     EXPECT_EQ(Count(text, "completed"), 0) << text;

@@ -234,10 +234,8 @@ TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
 }
 
 TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
-    const auto folder = shell::testing::MakeTempFolder("rq50_checksum_log_");
-    std::filesystem::create_directories(folder / "User");
-    const auto savedFolder = shell::AppFolder();
-    shell::SetAppFolder(folder);
+    const shell::testing::TempAppFolder app;
+    std::filesystem::create_directories(app.Path() / "User");
     engine.LogFileOn = true;
 
     auto description = DirectInstrument();
@@ -250,19 +248,17 @@ TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     job.reads = 1;
     RunJob();
     engine.LogFileOn = false;
-    shell::SetAppFolder(savedFolder);
 
     EXPECT_EQ(engine.CommResult, kErrNone);
     EXPECT_EQ(Sent().size(), 4u);
     EXPECT_EQ(job.names.size(), 2u);
-    std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
+    std::ifstream in(app.Path() / "User" / "RQ50.Log", std::ios::binary);
     std::stringstream log;
     log << in.rdbuf();
     in.close();  // Windows removes no open file
     const std::string text = log.str();
     EXPECT_THAT(text, HasSubstr("Checksum error: the request is sent again."));
     EXPECT_THAT(text, HasSubstr("Checksum error in the same answer twice: the answer is taken."));
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(CommEngineSim, AnAnswerCompleteBeforeTheDeadlineIsTheAnswer) {

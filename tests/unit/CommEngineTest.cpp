@@ -163,7 +163,9 @@ TEST_F(EngineTest, FailedOpenEndsWithQuillErrorOnly) {
     EXPECT_TRUE(port.sent.empty());
     EXPECT_EQ(port.closeCount, 0);
     ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "8002:Invalid port number");
     EXPECT_EQ(messages.boxes[0].title, "Quill Error");
+    EXPECT_EQ(messages.boxes[0].icon, shell::MsgIcon::Critical);
 }
 
 TEST_F(EngineTest, FailedReopenDuringSpeedSwitchEndsLikeAFailedOpen) {
@@ -237,10 +239,8 @@ TEST_F(EngineTest, MonitorShowsOnlyParameterScreenJobs) {
 }
 
 TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
-    const auto folder = shell::testing::MakeTempFolder("rq50_commlog_");
-    std::filesystem::create_directories(folder / "User");
-    const auto savedFolder = shell::AppFolder();
-    shell::SetAppFolder(folder);
+    const shell::testing::TempAppFolder app;
+    std::filesystem::create_directories(app.Path() / "User");
     engine.SetLogTimeSource([] { return std::string("2026/12/05 14:03:07"); });
     engine.LogFileOn = true;
 
@@ -253,9 +253,8 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     Run();
     engine.LogFileOn = false;
     engine.SetLogTimeSource(nullptr);
-    shell::SetAppFolder(savedFolder);
 
-    std::ifstream in(folder / "User" / "RQ50.Log", std::ios::binary);
+    std::ifstream in(app.Path() / "User" / "RQ50.Log", std::ios::binary);
     std::stringstream content;
     content << in.rdbuf();
     in.close();  // Windows removes no open file
@@ -280,17 +279,15 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     EXPECT_EQ(stamp[7], '/');
     EXPECT_EQ(stamp[10], ' ');
     EXPECT_EQ(stamp.substr(13, 1) + stamp.substr(16, 1), "::");
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(EngineTest, LogWriteErrorsDoNotStopTheJob) {
-    const auto savedFolder = shell::AppFolder();
+    const shell::testing::TempAppFolder restores;
     shell::SetAppFolder("/nonexistent/rq50");
     engine.LogFileOn = true;
     ASSERT_TRUE(Start());
     Run();
     engine.LogFileOn = false;
-    shell::SetAppFolder(savedFolder);
     EXPECT_EQ(engine.CommResult, kErrNone);
 }
 

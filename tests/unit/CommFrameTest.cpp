@@ -266,19 +266,5 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
     EXPECT_EQ(engine.CommDevice(), "/dev/pts/7");
 }
 
-TEST_F(CommFrame, FailedOpenIsKeptForQuillErrorAndSetsCode20) {
-    ScriptedPort port(clock);
-    port.failOpen = true;
-    EXPECT_EQ(engine.OpenCommPort(port), 8002);
-    EXPECT_EQ(engine.CommError, kErrPortOpen);
-    engine.ShowPortError();
-    ASSERT_EQ(messages.boxes.size(), 1u);
-    EXPECT_EQ(messages.boxes[0].text, "8002:Invalid port number");
-    EXPECT_EQ(messages.boxes[0].title, "Quill Error");
-    EXPECT_EQ(messages.boxes[0].icon, shell::MsgIcon::Critical);
-    EXPECT_EQ(engine.PortError.number, 0);
-    EXPECT_TRUE(engine.PortError.description.empty());
-}
-
 }  // namespace
 }  // namespace rq50::comm

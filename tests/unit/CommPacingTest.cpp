@@ -77,19 +77,6 @@ TEST_F(CommPacingTest, FastPacingKeepsTheGapAndTheSettleBeforeEachRequest) {
         EXPECT_GE(fast.sentAtMs[i] - fast.sentAtMs[i - 1], gap) << i;
 }
 
-TEST_F(CommPacingTest, ATimeOutInFastPacingStillWaitsTheFullResponseTime) {
-    engine.Reset();
-    engine.SetCommPacing({true, kDefaultGapMs});
-    line = std::make_unique<sim::SimulatedLine>(clock, nullptr);
-    engine.AttachPort(line.get());
-    const std::int64_t start = clock.NowMs();
-    ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
-    // Six tries of 3 s each, after the settle of each opening.
-    EXPECT_GE(clock.NowMs() - start, 6 * kResponseTimeoutMs);
-    EXPECT_EQ(line->SentFrames().size(), 6u);
-}
-
 TEST_F(CommPacingTest, TheGapIsKeptWithinItsRange) {
     engine.SetCommPacing({true, -5});
     EXPECT_EQ(engine.Pacing().gapMs, 0);

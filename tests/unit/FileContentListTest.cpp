@@ -40,19 +40,14 @@ TEST(BuildContentList, GroupsAreOneBlankRowApartAndMaintIsCutUnlessMaintMode) {
               (std::vector<std::string>{"A", "A01", "-", "B05"}));
     EXPECT_EQ(Addresses(BuildContentList(items, MaintFrom(3), true)),
               (std::vector<std::string>{"A", "A01", "-", "B05", "-", "C", "C01"}));
+    // A MAINT start of 0 or below means no MAINT (CategorySplit has 0).
+    EXPECT_EQ(BuildContentList(items, MaintFrom(-7), false).size(), 7u);
 
     // The row texts: name, data formatted for the list, auxiliary text.
     const auto rows = BuildContentList(items, MaintFrom(3), false);
     EXPECT_EQ(rows[1].name, "PV      ");
     EXPECT_EQ(rows[1].data, "12.34 ");
     EXPECT_EQ(rows[1].aux, "degC    ");
-}
-
-TEST(BuildContentList, MaintStartZeroListsEverything) {
-    const auto items = ThreeGroups();
-    EXPECT_EQ(BuildContentList(items, MaintFrom(0), false).size(),
-              BuildContentList(items, MaintFrom(3), true).size());
-    EXPECT_EQ(BuildContentList(items, MaintFrom(-7), false).size(), 7u);
 }
 
 // An item of MA 0 is no group of its own: no blank row follows it.

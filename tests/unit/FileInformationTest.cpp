@@ -132,19 +132,5 @@ TEST(InformationOk, StoresTrimmedPaddedFields) {
     EXPECT_EQ(InfoFormFromRecord(record).boxes[kBoxCreatedBy], "Jos\xC3\xA9");
 }
 
-TEST(InformationRecord, DefaultsAndBlockSize) {
-    const InformationRecord r = DefaultInformation(46362.0);
-    EXPECT_EQ(r.caption1, FixedLength("Title 1", 20));
-    EXPECT_EQ(r.caption2, FixedLength("Title 2", 20));
-    EXPECT_EQ(r.caption3, FixedLength("Comment", 20));
-    EXPECT_EQ(r.title1, std::string(40, ' '));
-    EXPECT_EQ(r.comment, std::string(400, ' '));
-    EXPECT_EQ(r.fileName, FixedLength("NewFile", 40));
-    EXPECT_DOUBLE_EQ(r.date, 46362.0);
-    RecordWriter out;
-    WriteInformationBlock(out, r);
-    EXPECT_EQ(out.Data().size(), kInformationBlockSize);
-}
-
 }  // namespace
 }  // namespace rq50::files

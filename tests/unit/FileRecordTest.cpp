@@ -268,16 +268,6 @@ TEST_F(FileTest, DamagedFilesLeaveTheDataUntouched) {
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
 }
 
-TEST_F(FileTest, ReadErrorsUseTheirMessages) {
-    MakeCurrent(test::SampleParameterRecord());
-    EXPECT_FALSE(ReadParameterFile(ws, Path("MISSING.7pa")));
-    WriteBytes(Path("EMPTY.7pa"), {});
-    EXPECT_FALSE(ReadParameterFile(ws, Path("EMPTY.7pa")));
-    EXPECT_EQ(m_services.Texts(),
-              (std::vector<std::string>{shell::Catalogue(1518), "Input past end of file"}));
-    EXPECT_EQ(CurrentParameterRecord(ws), test::SampleParameterRecord());
-}
-
 TEST_F(FileTest, TrailingBytesOfAnOlderFileAreIgnored) {
     auto bytes = test::SampleParameterBytes();
     bytes.insert(bytes.end(), 500, 0xAB);

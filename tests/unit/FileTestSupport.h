@@ -2,6 +2,7 @@
 
 // Fakes and an independent byte builder shared by the file tests.
 
+#include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "files/Workspace.h"
 #include "shell/MessageBox.h"
@@ -19,26 +20,24 @@
 
 namespace rq50::files::test {
 
-/// Records every box and answers OK.
-class RecordingMessages : public shell::MessageBoxHost {
-  public:
-    int Show(const shell::MessageBoxRequest& box) override {
-        boxes.push_back(box);
-        return shell::kAnswerOk;
-    }
-    std::vector<shell::MessageBoxRequest> boxes;
-};
+using RecordingMessages = shell::testing::RecordingMessages;
 
-/// A drive with a fixed amount of free space.
+/// Real files and folders on a drive with a fixed amount of free space;
+/// the next `failCreates` folder creations fail.
 class FakeUtility : public shell::UtilityComponent {
   public:
     bool FileExists(const std::string& path) override {
         return std::filesystem::is_regular_file(path);
     }
     bool FolderExists(const std::string& path) override {
-        return std::filesystem::is_directory(path);
+        return failCreates == 0 && std::filesystem::is_directory(path);
     }
     void CreateFolder(const std::string& path) override {
+        ++creates;
+        if (failCreates > 0) {
+            --failCreates;
+            return;
+        }
         std::filesystem::create_directories(path);
     }
     std::int64_t DriveFreeSpace(const std::string& drive) override {
@@ -49,6 +48,8 @@ class FakeUtility : public shell::UtilityComponent {
     void SetCursorPosition(std::int32_t, std::int32_t) override {}
     std::int64_t freeSpace = 1'000'000'000;
     std::vector<std::string> asked;
+    int creates = 0;
+    int failCreates = 0;
 };
 
 /// A fresh workspace whose hosts are the fakes, for one test.

@@ -1,5 +1,4 @@
-// The information window's navigation by purpose, its Enter order and the
-// key limit in single-byte units.
+// The information window's Enter order and the key limit in single-byte units.
 
 #include "files/InformationRecord.h"
 #include "session/InfoWindowRules.h"
@@ -10,20 +9,6 @@
 
 namespace rq50::files {
 namespace {
-
-TEST(InfoWindowRules, PurposeChoosesTheEventsAndTheClosingWork) {
-    EXPECT_EQ(shell::EventCode(InfoPurposeFor(1).okEvent), 243);
-    EXPECT_EQ(shell::EventCode(InfoPurposeFor(1).cancelEvent), 244);
-    EXPECT_EQ(InfoPurposeFor(1).onClose, InfoClose::Save);
-    EXPECT_EQ(InfoPurposeFor(3).onClose, InfoClose::Nothing);  // from the print dialog
-    EXPECT_EQ(InfoPurposeFor(5).onClose, InfoClose::SaveUnloadDataView);
-    EXPECT_EQ(shell::EventCode(InfoPurposeFor(6).okEvent), 0);
-    EXPECT_EQ(InfoPurposeFor(7).onClose, InfoClose::SaveUnloadEditorIfSaved);
-    EXPECT_EQ(InfoPurposeFor(8).onClose, InfoClose::SaveThenAskQuit);
-    EXPECT_EQ(InfoPurposeFor(10).onClose, InfoClose::EnableDataView);
-    EXPECT_EQ(InfoPurposeFor(11).onClose, InfoClose::Nothing);
-    EXPECT_EQ(shell::EventCode(InfoPurposeFor(-1).okEvent), 0);
-}
 
 TEST(InfoWindowRules, EnterWalksTheEntryBoxesPastTheCaptionsAndStaysInTheComment) {
     std::string walk;

@@ -121,17 +121,6 @@ TEST_F(JobPage, ReadingASelectionCollectsItsChoicesOnce) {
     EXPECT_EQ(CountCommand(0x86), 4);
 }
 
-TEST_F(JobPage, MeasuredItemEndsAfterItsRead) {
-    Open(PageCategory::Display, SmallInstrument());
-    page->SetReading(false);
-    page->SetGridLocked(false);
-    const int before = CountCommand(0x80);
-    ASSERT_TRUE(Act(page->OpenItem(1, Start())));
-    EXPECT_EQ(CountCommand(0x80), before + 1);
-    EXPECT_EQ(CountCommand(0x86), 0);
-    EXPECT_FALSE(page->Controls().entryEnabled);
-}
-
 TEST_F(JobPage, WriteSendsTheValueAndShowsTheReadBack) {
     Open(PageCategory::Set, SmallInstrument());
     ASSERT_TRUE(Act(page->OpenItem(2, Start())));
@@ -141,13 +130,20 @@ TEST_F(JobPage, WriteSendsTheValueAndShowsTheReadBack) {
     EXPECT_EQ(shell::Trim(page->Cell(2, parameter::kColData)), "100.00");
 }
 
-TEST_F(JobPage, PeriodicReadRewritesTheMeasuredRows) {
+// A periodic read and opening a measured item each read it once, no choices.
+TEST_F(JobPage, MeasuredItemsAreReadOnceAPeriodAndOnceWhenOpened) {
     Open(PageCategory::Display, SmallInstrument());
     ASSERT_TRUE(page->Reading());
     const int before = CountCommand(0x80);
     ASSERT_TRUE(Act(page->TimerTick(Start())));
     EXPECT_EQ(CountCommand(0x80), before + 1);
     EXPECT_FALSE(page->Cell(1, parameter::kColData).empty());
+    page->SetReading(false);
+    page->SetGridLocked(false);
+    ASSERT_TRUE(Act(page->OpenItem(1, Start())));
+    EXPECT_EQ(CountCommand(0x80), before + 2);
+    EXPECT_EQ(CountCommand(0x86), 0);
+    EXPECT_FALSE(page->Controls().entryEnabled);
 }
 
 TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
@@ -157,6 +153,8 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     EXPECT_EQ(engine.CommResult, kErrNoResponse);
     EXPECT_EQ(page->CurrentTab(), 1);
     EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColName)), "INP TYPE");
+    EXPECT_FALSE(page->TabSwitchRunning());
+    EXPECT_TRUE(page->Controls().allEnabled);
     EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
     EXPECT_EQ(messages.boxes.back().title, "Communication Error");
 }

@@ -11,18 +11,6 @@ using namespace rq50::comm;
 
 constexpr int kWrite = 0x40;
 
-/// A program unit: PROGRAM at D01 (3 steps) and CONST at E01 (2 items).
-json ProgramUnit(const std::string& model = "RQK2", bool program = true, bool constants = true) {
-    json described = SmallInstrument(model);
-    if (program) {
-        described["set"].push_back(
-            {{"program", {{"steps", 3}, {"operators", {"LDX1", "STY1", "END"}}}}});
-    }
-    if (constants) described["set"].push_back({{"const", {{"count", 2}, {"values", {1.5, -2}}}}});
-    return described;
-}
-
-const jobs::CategoryAreas kRqk2Row{true, "3", "D01", "2", "E01"};
 // Rows whose areas the small instrument does not have: it answers status 2.
 const jobs::CategoryAreas kNoConstRow{true, "3", "D01", "2", "Q01"};
 const jobs::CategoryAreas kNoAreasRow{true, "3", "P01", "2", "Q01"};
@@ -85,9 +73,7 @@ TEST_F(JobProgramUpload, AUnitWithoutAreasUploadsNothing) {
 // The slot of a rack stays with the line it was chosen on: a unit connected
 // directly afterwards is not recorded as sitting in that slot.
 TEST_F(JobProgramUpload, ADirectUnitAfterARackUploadRecordsNoSlot) {
-    json slotted = ProgramUnit();
-    slotted.erase("latencyMs");
-    Connect(json{{"rack", {{"slots", {{"4", slotted}}}}}});
+    Connect(InRack(ProgramUnit(), "4"));
     UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
     host.slot = 4;
     ASSERT_TRUE(Run(kJobProgramUpload));
@@ -218,9 +204,7 @@ TEST_F(JobDevice, SlotJobOnADirectInstrumentAsksForTheRack) {
 }
 
 TEST_F(JobDevice, SlotJobWritesTheSlotAndReadsTheModule) {
-    json slot = SmallInstrument("RQX7");
-    slot.erase("latencyMs");
-    Connect(json{{"rack", {{"slots", {{"7", slot}}}}}});
+    Connect(InRack(SmallInstrument("RQX7"), "7"));
     host.slot = 7;
     ASSERT_TRUE(Run(kJobSlot));
     EXPECT_EQ(engine.CommResult, kErrNone);
@@ -230,9 +214,7 @@ TEST_F(JobDevice, SlotJobWritesTheSlotAndReadsTheModule) {
 }
 
 TEST_F(JobDevice, BaudCheckRefusesRackAndUnlistedModels) {
-    json slot = SmallInstrument();
-    slot.erase("latencyMs");
-    Connect(json{{"rack", {{"slots", {{"1", slot}}}}}});
+    Connect(InRack(SmallInstrument(), "1"));
     ASSERT_TRUE(Run(kJobBaudCheck));
     EXPECT_EQ(engine.CommResult, kErrRackBaud);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"You cannot change ZNC baud rate."}));
@@ -246,12 +228,7 @@ TEST_F(JobDevice, BaudCheckRefusesRackAndUnlistedModels) {
 }
 
 TEST_F(JobDevice, ChangeTo9600RemindsAndTheNextJobRunsAt9600) {
-    json described = SmallInstrument();
-    described["baudRate"] = {{"ma", 5},        {"mb", 2},          {"mc", 0},
-                             {"prefix", "BR"}, {"code9600", "96"}, {"code1200", "12"}};
-    described["maint"][0]["items"].push_back(
-        {{"name", "BAUDRATE"}, {"kind", "text"}, {"data", " BR.12"}});
-    Connect(described);
+    Connect(WithBaudItem(SmallInstrument()));
     UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
     ASSERT_TRUE(Run(kJobBaudCheck));
     ASSERT_EQ(engine.CommResult, kErrNone);

@@ -15,31 +15,6 @@ namespace {
 using nlohmann::json;
 using namespace rq50::comm;
 
-const jobs::CategoryAreas kProgramRow{true, "3", "D01", "2", "E01"};
-
-/// A program unit: PROGRAM at D01 (3 steps) and CONST at E01 (2 items).
-json ProgramUnit(const std::string& model) {
-    json described = SmallInstrument(model);
-    described["set"].push_back(
-        {{"program", {{"steps", 3}, {"operators", {"LDX1", "STY1", "END"}}}}});
-    described["set"].push_back({{"const", {{"count", 2}, {"values", {1.5, -2}}}}});
-    return described;
-}
-
-/// `device` in slot 3 of a rack.
-json InRack(json device) {
-    device.erase("latencyMs");
-    return json{{"rack", {{"slots", {{"3", device}}}}}};
-}
-
-json WithBaudItem(json described) {
-    described["baudRate"] = {{"ma", 5},        {"mb", 2},          {"mc", 0},
-                             {"prefix", "BR"}, {"code9600", "96"}, {"code1200", "12"}};
-    described["maint"][0]["items"].push_back(
-        {{"name", "BAUDRATE"}, {"kind", "text"}, {"data", " BR.12"}});
-    return described;
-}
-
 std::string Hex(const parameter::ItemArray& blocks) {
     std::ostringstream out;
     for (const auto& b : blocks) {
@@ -59,14 +34,14 @@ class JobRecovery : public JobBench {
   protected:
     /// A job run on the line `described` (faults included) that returns what
     /// it left: result, messages and the data it moved.
-    using Scenario = std::function<std::string(const json& described)>;
+    using Scenario = std::string (JobRecovery::*)(const json& described);
 
     /// Runs `scenario` on a clean line, then once with `fault` on each request
     /// the clean run made, and expects every run to end the same.
     void ExpectEveryRequestSurvives(const json& described, const Scenario& scenario,
                                     const json& fault, const std::string& what) {
         Fresh();
-        const std::string clean = scenario(described);
+        const std::string clean = (this->*scenario)(described);
         const int requests = instrument->RequestCount();
         ASSERT_GT(requests, 0);
         for (int n = 1; n <= requests; ++n) {
@@ -75,7 +50,8 @@ class JobRecovery : public JobBench {
             rule[std::string(sim::kFaultOn)] = {n};
             faulty[std::string(sim::kFaultsKey)] = {{what, rule}};
             Fresh();
-            EXPECT_EQ(scenario(faulty), clean) << what << " on request " << n << " of " << requests;
+            EXPECT_EQ((this->*scenario)(faulty), clean)
+                << what << " on request " << n << " of " << requests;
         }
     }
 
@@ -121,8 +97,7 @@ class JobRecovery : public JobBench {
         return out.str();
     }
 
-    // ---- the jobs, each as a scenario
-
+  public:  // the jobs, each as a scenario (public for the member pointers)
     std::string Upload(const json& described) {
         Connect(described);
         UseTables({{"RQG2"}, {}, {}});
@@ -158,14 +133,14 @@ class JobRecovery : public JobBench {
 
     std::string ProgramUpload(const json& described) {
         Connect(described);
-        UseTables({{}, {{"RQK2", kProgramRow}}, {}});
+        UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
         EXPECT_TRUE(Run(kJobProgramUpload));
         return Ending() + ProgramData();
     }
 
     std::string ProgramDownload(const json& described) {
         Connect(ProgramUnit("RQK2"));
-        UseTables({{}, {{"RQK2", kProgramRow}}, {}});
+        UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
         EXPECT_TRUE(Run(kJobProgramUpload));
         auto& records = engine.Data().program.records;
         EXPECT_EQ(records.size(), 5u);
@@ -216,39 +191,33 @@ json Lost() {
     return json::object();
 }
 
-TEST_F(JobRecovery, ALostAnswerIsAskedForAgainInEveryStepOfEveryJob) {
+/// A V3 model with its access code and custom type.
+json V3() {
     json v3 = SmallInstrument("RQG2");
     v3["v3"] = {{"accessCode", "R350.01 "}, {"customType", "82"}};
+    return v3;
+}
+
+TEST_F(JobRecovery, ALostAnswerIsAskedForAgainInEveryStepOfEveryJob) {
     const std::string drop(sim::kFaultDrop);
-    ExpectEveryRequestSurvives(
-        InRack(v3), [this](const json& d) { return Upload(d); }, Lost(), drop);
-    ExpectEveryRequestSurvives(
-        InRack(SmallInstrument()), [this](const json& d) { return Download(d); }, Lost(), drop);
-    ExpectEveryRequestSurvives(
-        InRack(SmallInstrument()), [this](const json& d) { return ConnectOnline(d); }, Lost(),
-        drop);
-    ExpectEveryRequestSurvives(
-        InRack(ProgramUnit("RQK2")), [this](const json& d) { return ProgramUpload(d); }, Lost(),
-        drop);
+    ExpectEveryRequestSurvives(InRack(V3()), &JobRecovery::Upload, Lost(), drop);
+    ExpectEveryRequestSurvives(InRack(SmallInstrument()), &JobRecovery::Download, Lost(), drop);
+    ExpectEveryRequestSurvives(InRack(SmallInstrument()), &JobRecovery::ConnectOnline, Lost(),
+                               drop);
+    ExpectEveryRequestSurvives(InRack(ProgramUnit("RQK2")), &JobRecovery::ProgramUpload, Lost(),
+                               drop);
     // A model outside the category table: its areas are found by walking SET.
-    ExpectEveryRequestSurvives(
-        ProgramUnit("RQK9"), [this](const json& d) { return ProgramUpload(d); }, Lost(), drop);
-    ExpectEveryRequestSurvives(
-        ProgramUnit("RQK2"), [this](const json& d) { return ProgramDownload(d); }, Lost(), drop);
-    ExpectEveryRequestSurvives(
-        SmallInstrument(), [this](const json& d) { return BaudCheck(d); }, Lost(), drop);
+    ExpectEveryRequestSurvives(ProgramUnit("RQK9"), &JobRecovery::ProgramUpload, Lost(), drop);
+    ExpectEveryRequestSurvives(ProgramUnit("RQK2"), &JobRecovery::ProgramDownload, Lost(), drop);
+    ExpectEveryRequestSurvives(SmallInstrument(), &JobRecovery::BaudCheck, Lost(), drop);
     // The lost answer of the rate write: the instrument already listens at
     // the new rate, which the speed switch finds.
-    ExpectEveryRequestSurvives(
-        WithBaudItem(SmallInstrument()), [this](const json& d) { return BaudChange(d); }, Lost(),
-        drop);
-    ExpectEveryRequestSurvives(
-        InRack(SmallInstrument()), [this](const json& d) { return MaintPage(d); }, Lost(), drop);
+    ExpectEveryRequestSurvives(WithBaudItem(SmallInstrument()), &JobRecovery::BaudChange, Lost(),
+                               drop);
+    ExpectEveryRequestSurvives(InRack(SmallInstrument()), &JobRecovery::MaintPage, Lost(), drop);
 }
 
 TEST_F(JobRecovery, AGarbledAnswerNeverChangesTheUploadedData) {
-    json v3 = SmallInstrument("RQG2");
-    v3["v3"] = {{"accessCode", "R350.01 "}, {"customType", "82"}};
     const std::string corrupt(sim::kFaultCorrupt);
     // The status and kind byte (with the item type, so the length changes),
     // an address byte, the length byte, a text byte and the first checksum.
@@ -257,29 +226,23 @@ TEST_F(JobRecovery, AGarbledAnswerNeverChangesTheUploadedData) {
     for (const auto& [byte, bits] : garbles) {
         const json fault = {{std::string(sim::kFaultCorruptByte), byte},
                             {std::string(sim::kFaultCorruptXor), bits}};
-        ExpectEveryRequestSurvives(
-            InRack(v3), [this](const json& d) { return Upload(d); }, fault, corrupt);
+        ExpectEveryRequestSurvives(InRack(V3()), &JobRecovery::Upload, fault, corrupt);
     }
     ExpectEveryRequestSurvives(
-        InRack(ProgramUnit("RQK2")), [this](const json& d) { return ProgramUpload(d); },
+        InRack(ProgramUnit("RQK2")), &JobRecovery::ProgramUpload,
         {{std::string(sim::kFaultCorruptByte), 12}, {std::string(sim::kFaultCorruptXor), 0x08}},
         corrupt);
 }
 
 TEST_F(JobRecovery, AnAnswerLaterThanItsTimeOutIsNotTakenForTheNextRequest) {
-    json v3 = SmallInstrument("RQG2");
-    v3["v3"] = {{"accessCode", "R350.01 "}, {"customType", "82"}};
     const std::string late(sim::kFaultLate);
     for (int ms : {3100, 3500, 5000}) {
         const json fault = {{std::string(sim::kFaultLateMs), ms}};
-        ExpectEveryRequestSurvives(
-            InRack(v3), [this](const json& d) { return Upload(d); }, fault, late);
-        ExpectEveryRequestSurvives(
-            InRack(SmallInstrument()), [this](const json& d) { return MaintPage(d); }, fault, late);
+        ExpectEveryRequestSurvives(InRack(V3()), &JobRecovery::Upload, fault, late);
+        ExpectEveryRequestSurvives(InRack(SmallInstrument()), &JobRecovery::MaintPage, fault, late);
     }
-    ExpectEveryRequestSurvives(
-        ProgramUnit("RQK9"), [this](const json& d) { return ProgramUpload(d); },
-        {{std::string(sim::kFaultLateMs), 3500}}, late);
+    ExpectEveryRequestSurvives(ProgramUnit("RQK9"), &JobRecovery::ProgramUpload,
+                               {{std::string(sim::kFaultLateMs), 3500}}, late);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 #include "unit/PacingUnderTest.h"
+#include "unit/ShellFakes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -34,14 +35,7 @@
 
 namespace rq50::testing {
 
-class JobMessages : public shell::MessageBoxHost {
-  public:
-    std::vector<shell::MessageBoxRequest> boxes;
-    int Show(const shell::MessageBoxRequest& box) override {
-        boxes.push_back(box);
-        return shell::kAnswerOk;
-    }
-};
+using JobMessages = shell::testing::RecordingMessages;
 
 class JobHost : public comm::CommHost {
   public:
@@ -190,6 +184,35 @@ inline nlohmann::json SmallInstrument(const std::string& model = "RQB2",
                                                         {"min", -10},
                                                         {"max", 110}}})}}})},
     };
+}
+
+/// `device` in slot `slot` of a rack.
+inline nlohmann::json InRack(nlohmann::json device, const std::string& slot = "3") {
+    device.erase("latencyMs");
+    return nlohmann::json{{"rack", {{"slots", {{slot, device}}}}}};
+}
+
+/// A program unit: PROGRAM at D01 (3 steps) and CONST at E01 (2 items).
+inline nlohmann::json ProgramUnit(const std::string& model = "RQK2", bool program = true,
+                                  bool constants = true) {
+    nlohmann::json described = SmallInstrument(model);
+    if (program) {
+        described["set"].push_back(
+            {{"program", {{"steps", 3}, {"operators", {"LDX1", "STY1", "END"}}}}});
+    }
+    if (constants) described["set"].push_back({{"const", {{"count", 2}, {"values", {1.5, -2}}}}});
+    return described;
+}
+/// The category row of ProgramUnit("RQK2").
+inline const comm::jobs::CategoryAreas kRqk2Row{true, "3", "D01", "2", "E01"};
+
+/// The instrument with a baud-rate item in MAINT, at 1200 bit/s.
+inline nlohmann::json WithBaudItem(nlohmann::json described) {
+    described["baudRate"] = {{"ma", 5},        {"mb", 2},          {"mc", 0},
+                             {"prefix", "BR"}, {"code9600", "96"}, {"code1200", "12"}};
+    described["maint"][0]["items"].push_back(
+        {{"name", "BAUDRATE"}, {"kind", "text"}, {"data", " BR.12"}});
+    return described;
 }
 
 }  // namespace rq50::testing

@@ -190,21 +190,6 @@ TEST(JobProgramItems, RefusedAreaAndReadOnlyKindsAreSkipped) {
     EXPECT_FALSE(NextProgramItem(records, 2, kRefusedConst));  // "const" is upper-cased too
 }
 
-TEST(JobPassword, EntryAndChangeModes) {
-    auto right = EvaluatePassword(kPasswordEnter, "12", "", "12  ");
-    EXPECT_TRUE(right.close);
-    EXPECT_TRUE(right.downloadAllowed);
-    EXPECT_EQ(right.message, 0);
-    auto wrong = EvaluatePassword(kPasswordEnter, "13", "", "12");
-    EXPECT_TRUE(wrong.close);
-    EXPECT_FALSE(wrong.downloadAllowed);
-    EXPECT_EQ(wrong.message, 50);
-    auto wrongChange = EvaluatePassword(kPasswordChange, "13", "", "12");
-    EXPECT_FALSE(wrongChange.close);
-    EXPECT_EQ(wrongChange.message, 51);
-    EXPECT_FALSE(EvaluatePassword(kPasswordEnter, "", "", "12").close);  // empty: nothing
-}
-
 TEST(JobPassword, NewPasswordRules) {
     auto set = EvaluatePassword(kPasswordNew, "12", "12", "----");
     EXPECT_TRUE(set.store);

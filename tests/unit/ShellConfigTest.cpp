@@ -156,10 +156,6 @@ TEST(SampleFiles, AreConsistentWithEachOther) {
     for (const CategoryRow& row : CategoryTable()) {
         if (row[0] != "RQK2") continue;
         k2Found = true;
-        EXPECT_EQ(row[1], "48");
-        EXPECT_EQ(row[2], "P01");
-        EXPECT_EQ(row[3], "16");
-        EXPECT_EQ(row[4], "Q01");
         EXPECT_TRUE(std::filesystem::exists(folder.Path() / ("OPE_TBL" + row[6] + ".ini")));
     }
     EXPECT_TRUE(k2Found);

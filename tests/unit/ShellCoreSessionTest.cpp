@@ -8,9 +8,7 @@
 #include "comm/Engine.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/Jobs.h"
-#include "files/FileNameRules.h"
 #include "files/InformationRecord.h"
-#include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "shell/ConfigTables.h"
 #include "shell/FileSystemUtility.h"
@@ -92,11 +90,6 @@ TEST(CoreSession, HeadlessStartLoadsTheTablesAndLeavesTheJobsReady) {
         EXPECT_TRUE(session.Engine().Tables().isV3Model("RQG2"));
         EXPECT_FALSE(session.Engine().Tables().isV3Model("RQB2"));
         EXPECT_EQ(session.Engine().Tables().findCategory("RQK2").steps, "48");
-        // A file named by a save or an open is the one the record names.
-        SetCurrentFile(ws, "pump1.7pa", "/tmp/pump1.7pa");
-        EXPECT_EQ(ws.information.fileName, files::FixedLength("pump1.7pa", 40));
-        SetCurrentFile(ws, "", "");
-        EXPECT_EQ(ws.information.fileName, files::FixedLength("NewFile", 40));
     }
 }
 
@@ -115,6 +108,7 @@ TEST(CoreSession, MissingOrUnreadableTablesRefuseToStart) {
         std::optional<std::string> v3Model;
         std::optional<std::string> category;
         const char* failing;
+        MsgIcon icon;
     };
     const std::string goodModels = "MODEL,NOTE\nRQG2,x\n";
     const std::string goodCategories = "T,,,,,,,\nH,,,,,,,\n";
@@ -123,10 +117,11 @@ TEST(CoreSession, MissingOrUnreadableTablesRefuseToStart) {
         "ELF\x02\x01\x01\0\0\0RQG2,\x03\x00",
         16);
     const Case cases[] = {
-        {"no V3Model.ini", std::nullopt, goodCategories, "V3Model.ini"},
-        {"binary V3Model.ini", binary, goodCategories, "V3Model.ini"},
-        {"no Category.ini", goodModels, std::nullopt, "Category.ini"},
-        {"binary Category.ini", goodModels, std::string("T\0\0\0\x01", 5), "Category.ini"},
+        {"no V3Model.ini", std::nullopt, goodCategories, "V3Model.ini", MsgIcon::Critical},
+        {"binary V3Model.ini", binary, goodCategories, "V3Model.ini", MsgIcon::Critical},
+        {"no Category.ini", goodModels, std::nullopt, "Category.ini", MsgIcon::Exclamation},
+        {"binary Category.ini", goodModels, std::string("T\0\0\0\x01", 5), "Category.ini",
+         MsgIcon::Exclamation},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -141,25 +136,11 @@ TEST(CoreSession, MissingOrUnreadableTablesRefuseToStart) {
             EXPECT_EQ(s.messages.boxes[0].text, "Failed to initialize settings.");
             EXPECT_EQ(s.messages.boxes[0].title, "RQ50  " + AppFilePath(c.failing));
             EXPECT_EQ(s.messages.beepsBeforeBox[0], 1);
+            EXPECT_EQ(s.messages.boxes[0].icon, c.icon);
             if (withWindows) {
                 EXPECT_EQ(s.windows.calls, (Calls{"instance check @0", "title @0"}));
             }
         }
-    }
-}
-
-TEST(CoreSession, LaterChangesReachTheEngineAndTheHosts) {
-    SessionScope s;
-    s.WriteTables();
-    comm::CommHost host;
-    VirtualClock other;
-    {
-        CoreSession session(s.frontEnd);
-        ASSERT_EQ(session.Start(), StartupResult::Running);
-        session.UseCommHost(&host);
-        session.UseClock(&other);
-        EXPECT_EQ(&session.Engine().Host(), &host);
-        EXPECT_EQ(session.Data().hosts.clock, &other);
     }
 }
 

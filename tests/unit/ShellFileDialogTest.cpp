@@ -5,9 +5,9 @@
 #include <deque>
 #include <filesystem>
 
+#include "FileTestSupport.h"
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
-#include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
 namespace {
@@ -27,17 +27,6 @@ class ScriptedDialog : public FileDialogHost {
     }
     std::deque<std::optional<DialogChoice>> script;
     std::vector<FileDialogSpec> shown;
-};
-
-class Space : public UtilityComponent {
-  public:
-    bool FileExists(const std::string&) override { return false; }
-    bool FolderExists(const std::string&) override { return false; }
-    void CreateFolder(const std::string&) override {}
-    std::int64_t DriveFreeSpace(const std::string&) override { return free; }
-    void Wait(std::int32_t) override {}
-    void SetCursorPosition(std::int32_t, std::int32_t) override {}
-    std::int64_t free = 1 << 20;
 };
 
 DialogChoice Choice(const std::string& title) {
@@ -83,7 +72,7 @@ TEST_F(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
 }
 
 TEST_F(FileDialog, SaveComesBackUntilANameIsAccepted) {
-    Space space;
+    files::test::FakeUtility space;
     ws.hosts.utility = &space;
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ.7pa"), Choice("Caf\xe9.7pa"),
                      Choice("ABCDEFGHIJKLMNOP.7pa")};
@@ -103,7 +92,7 @@ TEST_F(FileDialog, SaveComesBackUntilANameIsAccepted) {
     EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [NewFile]");
 
     // Too little space: message 22 and the dialog again; then Cancel.
-    space.free = 10 * 40 + 749;
+    space.freeSpace = 10 * 40 + 749;
     dialog.script = {Choice("B.7pa"), std::nullopt};
     scope.navigation.calls.clear();
     EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), 0);
@@ -113,7 +102,7 @@ TEST_F(FileDialog, SaveComesBackUntilANameIsAccepted) {
 }
 
 TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
-    Space space;
+    files::test::FakeUtility space;
     ws.hosts.utility = &space;
     // A name typed without extension gets the filter's; one with an
     // extension is kept as typed.

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "FileTestSupport.h"
 #include "ShellFakes.h"
 #include "files/SingleByteText.h"
-#include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
 namespace {
@@ -62,39 +62,21 @@ TEST(SetCurrentFile, CaptionAndInformationFileName) {
     EXPECT_EQ(ws.information.fileName, std::string(40, 'x'));
 }
 
-class FixedSpace : public UtilityComponent {
-  public:
-    explicit FixedSpace(std::int64_t free) : m_free(free) {}
-    bool FileExists(const std::string&) override { return false; }
-    bool FolderExists(const std::string&) override { return false; }
-    void CreateFolder(const std::string&) override {}
-    std::int64_t DriveFreeSpace(const std::string& drive) override {
-        asked = drive;
-        return m_free;
-    }
-    void Wait(std::int32_t) override {}
-    void SetCursorPosition(std::int32_t, std::int32_t) override {}
-    std::string asked;
-
-  private:
-    std::int64_t m_free;
-};
-
 TEST(CheckDiskSpace, RequirementIsLastIndexTimes40Plus750) {
     ServicesScope scope;
     shell::Workspace& ws = scope.ws;
-    FixedSpace exact(99 * 40 + 750);
+    files::test::FakeUtility exact;
+    exact.freeSpace = 99 * 40 + 750;
     ws.hosts.utility = &exact;
     EXPECT_TRUE(CheckDiskSpace(ws, "C:\\User\\PARAMETER\\A.7pa", 99));
-    EXPECT_EQ(exact.asked, "C:\\");
+    EXPECT_EQ(exact.asked.back(), "C:\\");
     EXPECT_FALSE(CheckDiskSpace(ws, "/data/A.7pa", 100));
-    EXPECT_EQ(exact.asked, "/data");
+    EXPECT_EQ(exact.asked.back(), "/data");
     EXPECT_TRUE(CheckDiskSpace(ws, "\\\\plant-nas\\rq50\\A.7pa", 99));  // a network share
-    EXPECT_EQ(exact.asked, "\\\\plant-nas\\rq50\\");
+    EXPECT_EQ(exact.asked.back(), "\\\\plant-nas\\rq50\\");
     ASSERT_EQ(scope.messages.boxes.size(), 1u);
     EXPECT_EQ(scope.messages.boxes[0].title, "Save to File");
-    FixedSpace unknown(-1);
-    ws.hosts.utility = &unknown;
+    exact.freeSpace = -1;
     EXPECT_FALSE(CheckDiskSpace(ws, "/data/A.7pa", 0));
     EXPECT_EQ(scope.messages.boxes.size(), 1u);  // no message when it cannot be told
 }

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "FileTestSupport.h"
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "files/SettingFile.h"
 #include "files/UndoFolder.h"
 #include "session/FormPosition.h"
 #include "shell/SettingsStore.h"
-#include "shell/UtilityComponent.h"
 
 namespace rq50::shell {
 namespace {
@@ -23,34 +23,6 @@ std::string Codes(std::initializer_list<int> codes) {
     return bytes;
 }
 
-/// Utility with a fixed free-space answer; folders are real.
-class FakeUtility : public UtilityComponent {
-  public:
-    bool FileExists(const std::string& p) override { return std::filesystem::is_regular_file(p); }
-    bool FolderExists(const std::string& p) override {
-        return failCreates == 0 && std::filesystem::is_directory(p);
-    }
-    void CreateFolder(const std::string& p) override {
-        ++creates;
-        if (failCreates > 0) {
-            --failCreates;
-            return;
-        }
-        std::filesystem::create_directory(p);
-    }
-    std::int64_t DriveFreeSpace(const std::string& d) override {
-        drives.push_back(d);
-        return freeSpace;
-    }
-    void Wait(std::int32_t) override {}
-    void SetCursorPosition(std::int32_t, std::int32_t) override {}
-
-    std::int64_t freeSpace = 1 << 20;
-    int creates = 0;
-    int failCreates = 0;
-    std::vector<std::string> drives;
-};
-
 struct SettingFileScope {
     SettingFileScope() {
         ws.hosts.utility = &utility;
@@ -59,7 +31,7 @@ struct SettingFileScope {
     ServicesScope services;
     shell::Workspace& ws = services.ws;
     TempAppFolder folder;
-    FakeUtility utility;
+    files::test::FakeUtility utility;
 };
 
 class SettingFile : public ::testing::Test, public SettingFileScope {};
@@ -106,11 +78,11 @@ TEST_F(SettingFile, WriteAndReadBack) {
     ws.state.storedPassword = "12  ";
     ASSERT_TRUE(WriteSettingFile(ws));
     EXPECT_EQ(folder.Read("Setting.ini"), Codes({'1', '2', ' ', ' '}));
-    ASSERT_EQ(utility.drives.size(), 1u);
+    ASSERT_EQ(utility.asked.size(), 1u);
 #ifdef _WIN32
-    EXPECT_EQ(utility.drives[0], folder.Path().root_path().string());  // "C:\\"
+    EXPECT_EQ(utility.asked[0], folder.Path().root_path().string());  // "C:\\"
 #else
-    EXPECT_EQ(utility.drives[0], folder.Path().string());
+    EXPECT_EQ(utility.asked[0], folder.Path().string());
 #endif
     ws.state.storedPassword = "----";
     ASSERT_TRUE(WriteSettingFile(ws));

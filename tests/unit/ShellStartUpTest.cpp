@@ -66,22 +66,6 @@ struct StartupScope {
     RecordingStartup host;
 };
 
-TEST(Main, RunsItsStepsInOrderWithTheTitleUpFor3000ms) {
-    StartupScope s;
-    Workspace& ws = s.ws;
-    s.WriteTables();
-    s.store.Set("COMPORT", "3");
-    ws.state.maintMode = true;
-    EXPECT_EQ(Main(s.ws, s.host), StartupResult::Running);
-    EXPECT_EQ(s.host.calls, (Calls{"instance check @0", "title @0", "port COM3 @0",
-                                   "information record @0", "create main @0", "load main @3000",
-                                   "unload title @3000", "show main @3000"}));
-    EXPECT_TRUE(s.services.messages.boxes.empty());
-    EXPECT_TRUE(IsModelRegistered("RQH2"));
-    EXPECT_FALSE(ws.state.maintMode);
-    EXPECT_EQ(ws.state.settingFilePath, AppFilePath("Setting.ini"));
-}
-
 TEST(Main, SecondInstanceEndsAtOnce) {
     StartupScope s;
     s.WriteTables();
@@ -92,29 +76,6 @@ TEST(Main, SecondInstanceEndsAtOnce) {
     EXPECT_EQ(s.services.messages.boxes[0].text, "System is already started up.");
     EXPECT_EQ(s.services.messages.boxes[0].title, "RQ50");
     EXPECT_EQ(s.services.messages.boxes[0].icon, MsgIcon::Exclamation);
-}
-
-TEST(Main, MissingTablesStopWithTheirMessage) {
-    {
-        StartupScope s;
-        s.folder.Write("Category.ini", "T,,,,,,,\nH,,,,,,,\n");
-        EXPECT_EQ(Main(s.ws, s.host), StartupResult::SettingsMissing);
-        EXPECT_EQ(s.host.calls, (Calls{"instance check @0", "title @0"}));
-        ASSERT_EQ(s.services.messages.boxes.size(), 1u);
-        const MessageBoxRequest& box = s.services.messages.boxes[0];
-        EXPECT_EQ(box.text, "Failed to initialize settings.");
-        EXPECT_EQ(box.title, "RQ50  " + AppFilePath("V3Model.ini"));
-        EXPECT_EQ(box.icon, MsgIcon::Critical);
-        EXPECT_EQ(s.services.messages.beepsBeforeBox[0], 1);
-    }
-    {
-        StartupScope s;
-        s.folder.Write("V3Model.ini", "MODEL,NOTE\n");
-        EXPECT_EQ(Main(s.ws, s.host), StartupResult::SettingsMissing);
-        ASSERT_EQ(s.services.messages.boxes.size(), 1u);
-        EXPECT_EQ(s.services.messages.boxes[0].title, "RQ50  " + AppFilePath("Category.ini"));
-        EXPECT_EQ(s.services.messages.boxes[0].icon, MsgIcon::Exclamation);
-    }
 }
 
 TEST(Main, UnexpectedErrorShowsMainErr) {

@@ -177,32 +177,6 @@ TEST_F(SimInstrument, BaudRateItemSwitchesAfterItsAnswer) {
     EXPECT_EQ(rqb2.Speed(), 1200);
 }
 
-TEST_F(SimInstrument, FaultsApplyToTheNumberedRequests) {
-    FaultConfig& faults = rqb2.Faults();
-    faults.drop.on = {2};
-    faults.corrupt.on = {3};
-    faults.corruptByte = 8;
-    faults.corruptXor = 0x20;
-    faults.late.on = {4};
-    faults.lateMs = 3500;
-    faults.split.on = {5};
-    faults.splitAfter = 5;
-    faults.splitPauseMs = 200;
-    const Bytes request = MakeRequest(kCmdRead, 0, 1, 0);
-
-    const auto first = rqb2.Respond(request);
-    ASSERT_TRUE(first);
-    EXPECT_FALSE(rqb2.Respond(request));
-    const auto corrupted = rqb2.Respond(request);
-    ASSERT_TRUE(corrupted);
-    EXPECT_EQ(corrupted->bytes[8], first->bytes[8] ^ 0x20);
-    EXPECT_EQ(rqb2.Respond(request)->delayMs, first->delayMs + 3500);
-    const auto split = rqb2.Respond(request);
-    EXPECT_EQ(split->splitAfter, 5);
-    EXPECT_EQ(split->splitPauseMs, 200);
-    EXPECT_EQ(split->bytes, first->bytes);
-}
-
 TEST(SimInstrumentLoad, FaultsAndSpeedComeFromTheDescription) {
     nlohmann::json j = nlohmann::json::parse(R"({
         "model": "X1", "speed": 1200,

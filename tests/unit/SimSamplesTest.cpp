@@ -1,11 +1,10 @@
 // The shipped instruments: V3 access, rack slots, PROGRAM/CONST areas, and
 // agreement with the sample configuration files of the application folder.
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-
 #include "SimTestSupport.h"
+#include "shell/ConfigTables.h"
+#include "shell/TextTrim.h"
+#include "shell/Wildcard.h"
 
 namespace rq50::sim::test {
 namespace {
@@ -131,48 +130,14 @@ TEST(SimSamples, FreeProgramUnitHoldsProgramAndConstAreas) {
 
 // --- agreement with the configuration files shipped next to the program ---
 
-std::vector<std::vector<std::string>> ReadRows(const std::string& name, int headerLines) {
-    std::ifstream in(std::string(RQ50_SOURCE_DIR) + "/src/resources/appdir/" + name);
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    for (int n = 0; std::getline(in, line); ++n) {
-        if (n < headerLines || line.find_first_not_of(" \r") == std::string::npos) continue;
-        std::vector<std::string> fields(1);
-        bool quoted = false;
-        for (char c : line) {
-            if (c == '"')
-                quoted = !quoted;
-            else if (c == ',' && !quoted)
-                fields.emplace_back();
-            else if (c != '\r')
-                fields.back() += c;
-        }
-        for (auto& f : fields) {
-            f.erase(0, f.find_first_not_of(' '));
-            f.erase(f.find_last_not_of(' ') + 1);
-        }
-        rows.push_back(fields);
-    }
-    return rows;
-}
-
-bool PatternMatches(const std::string& pattern, const std::string& model) {
-    const auto star = pattern.find('*');
-    if (star == std::string::npos) return pattern == model;
-    return model.compare(0, star, pattern, 0, star) == 0;
-}
-
-std::string Trimmed(const std::string& s) {
-    const auto end = s.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
-}
-
 TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
-    const auto v3Rows = ReadRows("V3Model.ini", 1);
-    const auto baudRows = ReadRows("Baudrate.ini", 1);
-    const auto categoryRows = ReadRows("Category.ini", 2);
-    if (v3Rows.empty() || baudRows.empty() || categoryRows.empty())
-        GTEST_SKIP() << "sample configuration files not present";
+    const std::string appdir = std::string(RQ50_SOURCE_DIR) + "/src/resources/appdir/";
+    shell::ModelTable().clear();
+    shell::CategoryTable().clear();
+    ASSERT_TRUE(shell::ReadModelFile(appdir + "V3Model.ini"));
+    ASSERT_TRUE(shell::ReadCategoryFile(appdir + "Category.ini"));
+    const auto baudRows = shell::ReadBaudRateFile(appdir + "Baudrate.ini");
+    ASSERT_FALSE(baudRows.empty());
 
     Instrument znc = LoadShipped("ZNC.json");
     Instrument files[] = {LoadShipped("RQB2.json"), LoadShipped("RQG2.json"),
@@ -181,31 +146,28 @@ TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
     for (auto& f : files) devices.push_back(f.DeviceAt());
 
     for (Device* device : devices) {
-        const std::string model = Trimmed(device->model);
-        bool listed = false;
-        for (const auto& row : v3Rows) listed |= row[0] == model;
-        EXPECT_EQ(device->v3, listed) << model;
+        const std::string model = shell::Trim(device->model);
+        EXPECT_EQ(device->v3, shell::IsModelRegistered(model)) << model;
 
-        const std::vector<std::string>* best = nullptr;
+        const shell::BaudRateEntry* best = nullptr;
         for (const auto& row : baudRows)
-            if (PatternMatches(row[0], model) && (!best || row[0].size() > (*best)[0].size()))
+            if (shell::WildcardMatch(model, row.modelPattern) &&
+                (!best || row.modelPattern.size() > best->modelPattern.size()))
                 best = &row;
         ASSERT_TRUE(device->baudRate.has_value()) << model;
         if (best == nullptr) continue;
-        const auto& row = *best;
-        ASSERT_GE(row.size(), 7u);
-        EXPECT_EQ(device->baudRate->ma, std::stoi(row[1], nullptr, 16)) << model;
-        EXPECT_EQ(device->baudRate->mb, std::stoi(row[2], nullptr, 16)) << model;
-        EXPECT_EQ(device->baudRate->mc, std::stoi(row[3], nullptr, 16)) << model;
-        EXPECT_EQ(device->baudRate->prefix, row[4]) << model;
-        EXPECT_EQ(device->baudRate->code9600, row[5]) << model;
-        EXPECT_EQ(device->baudRate->code1200, row[6]) << model;
+        EXPECT_EQ(device->baudRate->ma, best->ma) << model;
+        EXPECT_EQ(device->baudRate->mb, best->mb) << model;
+        EXPECT_EQ(device->baudRate->mc, best->mc) << model;
+        EXPECT_EQ(device->baudRate->prefix, best->valuePrefix) << model;
+        EXPECT_EQ(device->baudRate->code9600, best->code9600) << model;
+        EXPECT_EQ(device->baudRate->code1200, best->code1200) << model;
     }
 
     // The program areas of RQK2 lie where its category row says.
     Device& rqk2 = *files[2].DeviceAt();
-    const std::vector<std::string>* row = nullptr;
-    for (const auto& r : categoryRows)
+    const shell::CategoryRow* row = nullptr;
+    for (const auto& r : shell::CategoryTable())
         if (r[0] == "RQK2") row = &r;
     ASSERT_NE(row, nullptr);
     auto checkArea = [&rqk2](const std::string& count, const std::string& start,
@@ -216,10 +178,12 @@ TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
         ASSERT_NE(group, nullptr) << name;
         ASSERT_EQ(group->items.size(), static_cast<std::size_t>(std::stoi(count)) + 1) << name;
         EXPECT_EQ(group->items[1].mb, first);
-        for (const Item& item : group->items) EXPECT_EQ(Trimmed(item.name), name);
+        for (const Item& item : group->items) EXPECT_EQ(shell::Trim(item.name), name);
     };
     checkArea((*row)[1], (*row)[2], "PROGRAM");
     checkArea((*row)[3], (*row)[4], "CONST");
+    shell::ModelTable().clear();
+    shell::CategoryTable().clear();
 }
 
 }  // namespace

@@ -80,22 +80,6 @@ TEST_F(SimLine, BytesAtTheWrongSpeedAreLostBothWays) {
     EXPECT_EQ(sent[1].speed, 1200);
 }
 
-TEST_F(SimLine, BaudRateChangeAnswersAtTheOldSpeed) {
-    line.Write(MakeRequest(kCmdMaintenance, 0, 0, 0));
-    clock.Advance(1000);
-    line.ClearBuffers();
-    line.Write(MakeRequest(kCmdWrite, 30, 1, 0, Text(" BPS.02 ")));
-    clock.Advance(1000);
-    EXPECT_EQ(Decode(line.Read()).data, " BPS.02 ");
-    line.Write(MakeRequest(kCmdRead, 0, 1, 0));
-    clock.Advance(1000);
-    EXPECT_EQ(line.BytesWaiting(), 0);
-    line.SetLineSettings({9600, 'N', 8, 1});
-    line.Write(MakeRequest(kCmdRead, 0, 1, 0, {}, true));
-    clock.Advance(100);
-    EXPECT_EQ(Decode(line.Read()).data, "RQB2    ");
-}
-
 TEST_F(SimLine, SplitAndLateAnswersAndClearedInput) {
     instrument.Faults().split.on = {1};
     instrument.Faults().splitAfter = 5;
