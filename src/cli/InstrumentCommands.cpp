@@ -131,6 +131,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     up->add_option("-o,--output", upload->output,
                    "the .7pa file to write (.7pa is added to a name without extension)")
         ->required();
+    up->add_flag("--force", upload->force, "replace the file when it exists");
     const std::pair<const char*, int> fields[] = {
         {"--title1", files::kBoxTitle1},        {"--title2", files::kBoxTitle2},
         {"--created-by", files::kBoxCreatedBy}, {"--instrument-no", files::kBoxInstrumentNo},

@@ -18,6 +18,7 @@ namespace rq50::cli {
 struct UploadOptions {
     std::string output;
     std::map<int, std::string> boxes;
+    bool force = false;  ///< replace a file that exists
 };
 
 struct DownloadOptions {

@@ -26,6 +26,7 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/PlatformFile.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
@@ -51,6 +52,14 @@ int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
     // Everything about the file is settled before the instrument is asked.
     const auto output = PrepareSave(core, o.output, files::DataFileKind::kParameter);
     if (!output) return kExitSystemError;
+    // A file of an earlier upload is often the only record of a set.
+    shell::platform::TargetStatus existing;
+    if (!o.force &&
+        shell::platform::StatusOf(shell::platform::PathFromUtf8(*output), existing) == 0 &&
+        existing.exists) {
+        Note(*output + " exists; give --force to replace it");
+        return kExitSystemError;
+    }
     if (!ApplyInformationFields(core, o.boxes)) return kExitSystemError;
     const files::InformationRecord information = core.Data().information;
     if (!session.Attach()) return kExitSystemError;
@@ -149,7 +158,7 @@ bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>&
     if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password))
         return true;
     shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
-    if (!password) Note("a download password is set; pass it with --password");
+    if (!password) Note("a password is set: give --password");
     return false;
 }
 

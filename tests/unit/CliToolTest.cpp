@@ -153,6 +153,11 @@ TEST_F(CliTool, MessagesNameTheFileAndTheAcceptedForms) {
     EXPECT_FALSE(fs::exists(P("a.7pa")));
     ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa").exitCode, 0);
     const std::string bytes = ReadText(P("a.7pa"));
+    // An earlier upload's file is replaced only when asked.
+    const auto again = Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa");
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(Has(again.err, "a.7pa exists; give --force to replace it")) << again.err;
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa --force").exitCode, 0);
     std::ofstream(P("cut.7pa"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
     for (const char* command : {"show cut.7pa", "download cut.7pa", "set cut.7pa C02 1"}) {
         const auto run = Cli(Sim("RQB2.json") + " --quiet " + command);
@@ -243,7 +248,7 @@ TEST_F(CliTool, PasswordSetChangeClearGuardDownloads) {
     EXPECT_TRUE(Has(set.err, "Password has been set."));
     const auto without = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
     EXPECT_EQ(without.exitCode, 1);
-    EXPECT_TRUE(Has(without.err, "--password"));
+    EXPECT_TRUE(Has(without.err, "a password is set: give --password")) << without.err;
     EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download --password 12 a.7pa").exitCode, 0);
     const auto wrong = Cli("password change 99 34");
     EXPECT_EQ(wrong.exitCode, 1);
