@@ -153,6 +153,8 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     down->add_option_function<std::string>(
         "--password", [download](const std::string& p) { download->password = p; },
         "the download password, when one is set");
+    down->add_flag("--no-backup", download->noBackup,
+                   "do not upload and keep the instrument's set in User/BACKUP first");
     AddJsonFlag(down, "the outcome and the read-back differences");
     down->callback([download, &context] {
         context.run = [download](shell::CoreSession& core) { return RunDownload(core, *download); };
@@ -179,6 +181,8 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     pd->add_option_function<std::string>(
         "--password", [programIn](const std::string& p) { programIn->password = p; },
         "the download password, when one is set");
+    pd->add_flag("--no-backup", programIn->noBackup,
+                 "do not upload and keep the instrument's program in User/BACKUP first");
     AddJsonFlag(pd, "the check errors, the outcome and the read-back differences");
     pd->callback([programIn, &context] {
         context.run = [programIn](shell::CoreSession& core) {

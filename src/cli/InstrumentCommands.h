@@ -25,6 +25,7 @@ struct DownloadOptions {
     std::string file;
     std::optional<std::string> password;
     bool force = false;
+    bool noBackup = false;  ///< download without first keeping the instrument's set
 };
 
 struct PageOptions {

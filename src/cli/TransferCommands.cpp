@@ -11,6 +11,7 @@
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
+#include "files/Backup.h"
 #include "files/Compare.h"
 #include "files/DataSet.h"
 #include "files/FileError.h"
@@ -86,6 +87,31 @@ int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
 
 namespace {
 
+/// Uploads the instrument's set (job 1, or 15 for a program) and keeps it as
+/// a backup in `path`; prints "backup: PATH" (JSON output carries it in its
+/// document). On a failure says why and how to go on without one.
+bool BackupInstrument(shell::CoreSession& core, Session& session, files::DataFileKind kind,
+                      std::string& path) {
+    const bool program = kind == files::DataFileKind::kProgram;
+    const bool uploaded =
+        program ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram)) &&
+                      core.Engine().CommFacts.programItemCount > 0
+                : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
+    std::string why = "the upload of the instrument's set failed";
+    if (uploaded && !Stopped()) {
+        if (program) core.Engine().Data().program.source = program::kSourceUpload;
+        path = files::WriteBackup(core.Data(), kind, why);
+    }
+    if (path.empty()) {
+        if (!Stopped())
+            Note("no backup: " + why +
+                 "; nothing was downloaded (--no-backup downloads without one)");
+        return false;
+    }
+    if (!Link().json) std::cout << "backup: " << path << std::endl;
+    return true;
+}
+
 ordered_json CheckListJson(shell::CoreSession& core) {
     ordered_json list = ordered_json::array();
     for (const auto& e : core.Engine().Results().downloadCheck) {
@@ -139,8 +165,10 @@ int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total)
     return StoppedExit();
 }
 
-ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, bool ok, int total) {
+ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, bool ok, int total,
+                          const std::string& backup) {
     return ordered_json{{"file", file},
+                        {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
                         {"completed", ok && !Stopped()},
                         {"result", core.Engine().CommResult},
                         {"stopped", Stopped()},
@@ -168,6 +196,14 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+    if (!session.Attach()) return kExitSystemError;
+    std::string backup;
+    if (!o.noBackup) {
+        if (!BackupInstrument(core, session, files::DataFileKind::kParameter, backup))
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        // The upload replaced the data set; the file's comes back.
+        if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+    }
     const auto& header = core.Engine().Data().header;
     const int total = jobs::CountDownloadItems(core.Engine().Data().items.dataSet, header.setStart,
                                                header.adjustStart);
@@ -175,10 +211,9 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     session.explain = [&core, fileModel](const std::string& text) {
         return ExplainDownload(core, text, fileModel);
     };
-    if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobDownload, shell::Catalogue(kTextDownload));
     if (Link().json) {
-        PrintJson(DownloadJson(core, o.file, ok, total));
+        PrintJson(DownloadJson(core, o.file, ok, total, backup));
     } else {
         PrintCheckList(core);
     }
@@ -238,15 +273,25 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
         }
         return kExitSystemError;
     }
+    if (!session.Attach()) return kExitSystemError;
+    std::string backup;
+    if (!o.noBackup) {
+        if (!BackupInstrument(core, session, files::DataFileKind::kProgram, backup))
+            return Stopped() ? StoppedExit() : kExitSystemError;
+        // The upload replaced the program; the file's comes back, as checked.
+        if (!files::ReadProgramFile(core.Data(), o.file, files::FileTitleOf(o.file))) {
+            Note("cannot read " + o.file);
+            return kExitSystemError;
+        }
+    }
     const std::string fileModel = core.Engine().Data().program.header.modelCode;
     session.explain = [&core, fileModel](const std::string& text) {
         return ExplainDownload(core, text, fileModel);
     };
     const int total = ProgramItemsToWrite(core);
-    if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
     if (Link().json) {
-        auto document = DownloadJson(core, o.file, ok, total);
+        auto document = DownloadJson(core, o.file, ok, total, backup);
         document["checkErrors"] = errors;
         document["refusedArea"] = core.Engine().Results().refusedArea;
         PrintJson(document);

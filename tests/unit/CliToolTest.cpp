@@ -59,6 +59,33 @@ TEST_F(CliTool, AProgramWithCheckErrorsIsNotDownloadedUnlessForced) {
     const auto forced = Cli(Sim("RQK2.json") + " --quiet program-download --force p.7pr");
     EXPECT_EQ(forced.exitCode, 0) << forced.all();
     EXPECT_TRUE(Has(forced.all(), "Downloading of PROGRAM and CONST completed."));
+    EXPECT_TRUE(Has(forced.out, "backup: " + P("User/BACKUP/RQK2_")));
+}
+
+TEST_F(CliTool, ADownloadKeepsTheInstrumentsSetFirstOrDoesNotRun) {
+    ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o before.7pa").exitCode, 0);
+    fs::copy_file(P("before.7pa"), P("a.7pa"));
+    ASSERT_EQ(Cli("set a.7pa C02 12.5").exitCode, 0);
+    const auto down = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    ASSERT_EQ(down.exitCode, 0) << down.all();
+    // Named by model, tag and time; the instrument's set as a plain upload has it.
+    const std::string prefix = "backup: " + P("User/BACKUP/RQB2_FIC-101_");
+    ASSERT_EQ(down.out.rfind(prefix, 0), 0u) << down.out;
+    const std::string backup = down.out.substr(8, down.out.find('\n') - 8);
+    EXPECT_EQ(backup.substr(backup.size() - 4), ".7pa");
+    EXPECT_EQ(Cli("diff before.7pa '" + backup + "'").exitCode, 0);
+
+    // No backup, no download, until the user says so.
+    fs::remove_all(P("User/BACKUP"));
+    std::ofstream(P("User/BACKUP")) << "in the way";
+    const auto refused = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(Has(refused.err, "no backup: ")) << refused.err;
+    EXPECT_TRUE(Has(refused.err, "nothing was downloaded (--no-backup downloads without one)"));
+    EXPECT_FALSE(Has(refused.all(), "Downloading to TAVRO completed."));
+    const auto without = Cli(Sim("RQB2.json") + " --quiet download --no-backup a.7pa");
+    EXPECT_EQ(without.exitCode, 0) << without.all();
+    EXPECT_FALSE(Has(without.out, "backup:"));
 }
 
 TEST_F(CliTool, AWriteSaysWhenTheInstrumentHoldsAnotherValue) {
