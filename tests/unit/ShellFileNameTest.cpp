@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "FileSamples.h"
 #include "FileTestSupport.h"
 #include "ShellFakes.h"
+#include "files/Backup.h"
 #include "files/SingleByteText.h"
 
 namespace rq50::shell {
@@ -79,6 +81,22 @@ TEST(CheckDiskSpace, RequirementIsLastIndexTimes40Plus750) {
     exact.freeSpace = -1;
     EXPECT_FALSE(CheckDiskSpace(ws, "/data/A.7pa", 0));
     EXPECT_EQ(scope.messages.boxes.size(), 1u);  // no message when it cannot be told
+}
+
+TEST(BackupFileName, ModelTagAndTimeMadeSafeForAnyFileSystem) {
+    using files::DataFileKind;
+    EXPECT_EQ(
+        files::BackupFileName("RQB2    ", " FIC-101 ", "20261207-101010", DataFileKind::kParameter),
+        "RQB2_FIC-101_20261207-101010.7pa");
+    EXPECT_EQ(files::BackupFileName("RQK2", "", "20261207-101010", DataFileKind::kProgram),
+              "RQK2_none_20261207-101010.7pr");
+    EXPECT_EQ(files::BackupFileName("A/B", "T I:\\*?\"<>|1", "t", DataFileKind::kParameter),
+              "A-B_T-I--------1_t.7pa");
+    // The tag comes from the TAG NO item where the model has one.
+    auto set = files::test::SampleParameterRecord().items;
+    EXPECT_EQ(files::TagOf(set), "");
+    set.push_back(files::test::Block(0x83, 0x03, 0x06, 0x00, "TAG NO  PT-7    "));
+    EXPECT_EQ(files::TagOf(set), "PT-7");
 }
 
 }  // namespace
