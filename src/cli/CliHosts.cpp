@@ -1,5 +1,6 @@
 #include "cli/CliHosts.h"
 
+#include "cli/CliSupport.h"
 #include "files/Workspace.h"
 #include "shell/Clock.h"
 #include "shell/FileSystemUtility.h"
@@ -11,6 +12,7 @@ namespace rq50::cli {
 int CliMessageHost::Show(const shell::MessageBoxRequest& box) {
     ++m_count;
     m_lastTitle = box.title;
+    EndProgressLine();
     std::cerr << (rewrite ? rewrite(box.text) : box.text) << "\n";
     switch (box.buttons) {
         case shell::kButtonsYesNo:

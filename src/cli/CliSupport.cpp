@@ -15,7 +15,21 @@
 
 namespace rq50::cli {
 
+namespace {
+bool progressLineOpen = false;
+}  // namespace
+
+void ProgressLineShown() {
+    progressLineOpen = true;
+}
+
+void EndProgressLine() {
+    if (progressLineOpen) std::cerr << "\n";
+    progressLineOpen = false;
+}
+
 void Note(const std::string& text) {
+    EndProgressLine();
     std::cerr << "rq50-cli: " << text << "\n";
 }
 

@@ -25,6 +25,13 @@ using nlohmann::ordered_json;
 /// Prints `text` as "rq50-cli: text" on stderr.
 void Note(const std::string& text);
 
+/// A job's progress figure now stands on the terminal's current line
+/// (written with "\r", no line end).
+void ProgressLineShown();
+/// Ends the progress line, if one is open, so that what is said next starts
+/// on a line of its own; the last figure stays visible.
+void EndProgressLine();
+
 /// Reads a parameter or program file into the current data, as the open
 /// dialog does. On failure the system's message is followed by a line that
 /// names the file.

@@ -124,12 +124,11 @@ StopSignals::~StopSignals() {
 void CliCommHost::ShowProgress(int value) {
     if (Link().quiet || !isatty(STDERR_FILENO)) return;
     std::cerr << "\r" << m_engine.CommTitle << " " << std::setw(3) << value << "%" << std::flush;
-    m_shown = true;
+    ProgressLineShown();
 }
 
 void CliCommHost::CloseCommDialog() {
-    if (m_shown) std::cerr << "\r" << std::string(m_engine.CommTitle.size() + 6, ' ') << "\r";
-    m_shown = false;
+    EndProgressLine();
 }
 
 std::optional<int> CliCommHost::AskSlot() {

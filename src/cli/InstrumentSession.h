@@ -93,7 +93,6 @@ class CliCommHost : public comm::CommHost {
 
   private:
     comm::CommEngine& m_engine;
-    bool m_shown = false;
 };
 
 /// One run against an instrument: the core session of the run lends it the
