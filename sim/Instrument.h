@@ -46,6 +46,14 @@ class Instrument {
     /// Switched off and on again: all state back to the configuration's.
     void PowerCycle();
 
+    /// The values held now: every item's choice, data and auxiliary text, of
+    /// the instrument or of each occupied rack slot, by model and address.
+    nlohmann::json HeldValues() const;
+    /// Puts back what HeldValues gave, as a technician's instrument keeps its
+    /// settings when switched off. Values of another model, of an address the
+    /// description lacks, or of another size are left as configured.
+    void RestoreHeldValues(const nlohmann::json& held);
+
     /// Speed the instrument listens and answers at.
     int Speed() const { return m_speed; }
     int LatencyMs() const { return m_latencyMs; }

@@ -376,6 +376,56 @@ Instrument InstrumentLoader::Load(const json& j, const std::string& folder) {
     return instrument;
 }
 
+namespace {
+
+json DeviceValues(int slot, const Device& device) {
+    json items = json::array();
+    for (const auto& group : device.groups) {
+        for (const auto& item : group.items)
+            items.push_back({group.ma, item.mb, item.mc, item.data, item.aux});
+    }
+    return {{"slot", slot}, {"model", device.model}, {"items", items}};
+}
+
+void RestoreDevice(Device& device, const json& held) {
+    if (held.value("model", std::string()) != device.model) return;
+    for (const auto& entry : held.value("items", json::array())) {
+        if (!entry.is_array() || entry.size() != 5) continue;
+        Item* item = device.FindItem(entry[0].get<int>(), entry[1].get<int>());
+        const auto data = entry[3].get<std::string>();
+        const auto aux = entry[4].get<std::string>();
+        if (item == nullptr || data.size() != item->data.size() || aux.size() != item->aux.size())
+            continue;
+        item->mc = entry[2].get<int>();
+        item->data = data;
+        item->aux = aux;
+    }
+}
+
+}  // namespace
+
+json Instrument::HeldValues() const {
+    json devices = json::array();
+    if (!m_rack) devices.push_back(DeviceValues(0, m_device));
+    for (int slot = 1; slot <= kRackSlots; ++slot) {
+        if (m_rack && m_slots[slot]) devices.push_back(DeviceValues(slot, *m_slots[slot]));
+    }
+    return {{"devices", devices}};
+}
+
+void Instrument::RestoreHeldValues(const json& held) {
+    try {
+        for (const auto& entry : held.at("devices")) {
+            const int slot = entry.at("slot").get<int>();
+            if (!m_rack && slot == 0) RestoreDevice(m_device, entry);
+            if (m_rack && slot >= 1 && slot <= kRackSlots && m_slots[slot])
+                RestoreDevice(*m_slots[slot], entry);
+        }
+    } catch (const json::exception&) {
+        // A damaged record restores what it could; the rest stays configured.
+    }
+}
+
 Instrument Instrument::FromJson(const json& description, const std::string& folder) {
     return InstrumentLoader::Load(description, folder);
 }

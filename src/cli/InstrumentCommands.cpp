@@ -97,6 +97,10 @@ void AddLinkOptions(CLI::App& app) {
         ->group("Instrument link");
     app.add_option("--sim", l.sim, "instrument file of the simulated instrument (without --port)")
         ->group("Instrument link");
+    app.add_flag("--sim-reset", l.simReset,
+                 "start the built-in simulated instrument as shipped, forgetting what earlier "
+                 "runs wrote to it")
+        ->group("Instrument link");
 }
 
 CLI::Option* AddCategoryOption(CLI::App* command, std::string& category) {

@@ -4,17 +4,18 @@
 #include "cli/CliSupport.h"
 #include "comm/CommLog.h"
 #include "comm/SerialPort.h"
-#include "shell/Catalogue.h"
-#include "session/CoreSession.h"
-#include "shell/SessionState.h"
 #include "files/Workspace.h"
+#include "session/CoreSession.h"
+#include "shell/AppPaths.h"
+#include "shell/Catalogue.h"
+#include "shell/SessionState.h"
+#include "shell/TextNumbers.h"
 #include "sim/Instrument.h"
 #include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"
 
 #ifdef RQ50_HAVE_QT_PORT
 #include "platform/QtSerialPort.h"
-#include "shell/TextNumbers.h"
 
 #include <QCoreApplication>
 #endif
@@ -26,6 +27,8 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+
+#include <nlohmann/json.hpp>
 
 namespace rq50::cli {
 
@@ -119,6 +122,45 @@ StopSignals::~StopSignals() {
     sigaction(SIGTERM, &m_savedTerm, nullptr);
 }
 
+// ------------------------------------------------------------ built-in instrument
+
+namespace {
+
+std::filesystem::path BuiltInInstrumentState() {
+    return shell::UserDataFolder() / "User" / "SIMULATOR" / "RQB2.json";
+}
+
+}  // namespace
+
+void RestoreBuiltInInstrument(sim::Instrument& instrument, bool reset) {
+    const auto path = BuiltInInstrumentState();
+    std::error_code ec;
+    if (reset) {
+        std::filesystem::remove(path, ec);
+        return;
+    }
+    std::ifstream in(path);
+    if (!in) return;
+    const auto held = nlohmann::json::parse(in, nullptr, false);
+    if (!held.is_discarded()) instrument.RestoreHeldValues(held);
+}
+
+void SaveBuiltInInstrument(const sim::Instrument& instrument) {
+    const auto path = BuiltInInstrumentState();
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    // Written beside and renamed, so a run that is cut short leaves the last
+    // whole state.
+    auto part = path;
+    part += ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out << instrument.HeldValues().dump(1) << "\n";
+        if (!out) return;
+    }
+    std::filesystem::rename(part, path, ec);
+}
+
 // ------------------------------------------------------------ communication host
 
 void CliCommHost::ShowProgress(int value) {
@@ -161,6 +203,7 @@ Session::~Session() {
     if (m_clockReplaced) m_core.UseClock(m_savedClock);
     if (m_core.Engine().LogFileOn && !Link().quiet) Note("log: " + m_core.Engine().LogFilePath());
     m_core.Engine().SetLogTarget({});
+    if (m_instrument && Link().sim.empty()) SaveBuiltInInstrument(*m_instrument);
 }
 
 bool Session::Attach() {
@@ -190,6 +233,9 @@ bool Session::Attach() {
         std::cerr << "rq50-cli: " << e.what() << "\n";
         return false;
     }
+    // The built-in instrument keeps what earlier runs wrote to it, as a real
+    // one does; an instrument file named by --sim starts as written.
+    if (Link().sim.empty()) RestoreBuiltInInstrument(*m_instrument, Link().simReset);
     if (!Link().quiet)
         std::cerr << "rq50-cli: no --port given: simulated instrument " << file << "\n";
     m_savedClock = m_core.Data().hosts.clock;

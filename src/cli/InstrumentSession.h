@@ -44,6 +44,7 @@ struct LinkOptions {
     bool quiet = false;
     bool json = false;
     std::string sim;
+    bool simReset = false;  ///< --sim-reset: the built-in instrument as shipped
     bool fast = false;  ///< --fast: the next request as soon as an answer is complete
     int gapMs = comm::kDefaultGapMs;
 };
@@ -94,6 +95,12 @@ class CliCommHost : public comm::CommHost {
   private:
     comm::CommEngine& m_engine;
 };
+
+/// Puts back what earlier runs wrote to the built-in simulated instrument
+/// (kept in User/SIMULATOR of the user data folder); with `reset`, forgets it.
+void RestoreBuiltInInstrument(sim::Instrument& instrument, bool reset);
+/// Keeps what the built-in simulated instrument holds for the next run.
+void SaveBuiltInInstrument(const sim::Instrument& instrument);
 
 /// One run against an instrument: the core session of the run lends it the
 /// command's communication host, port and clock.

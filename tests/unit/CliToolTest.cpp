@@ -62,6 +62,19 @@ TEST_F(CliTool, AProgramWithCheckErrorsIsNotDownloadedUnlessForced) {
     EXPECT_TRUE(Has(forced.out, "backup: " + P("User/BACKUP/RQK2_")));
 }
 
+// The built-in instrument keeps what a run wrote, as a real one does, so
+// upload, edit, download and verify end clean; --sim-reset starts it afresh.
+TEST_F(CliTool, TheBuiltInInstrumentKeepsItsValuesBetweenRuns) {
+    ASSERT_EQ(Cli("--quiet upload -o plant.7pa").exitCode, 0);
+    ASSERT_EQ(Cli("set plant.7pa C02 -12.5").exitCode, 0);
+    ASSERT_EQ(Cli("--quiet download --no-backup plant.7pa").exitCode, 0);
+    EXPECT_EQ(Cli("--quiet verify plant.7pa").exitCode, 0);
+    const auto reset = Cli("--quiet --sim-reset verify plant.7pa");
+    EXPECT_EQ(reset.exitCode, 1);
+    EXPECT_TRUE(Has(reset.out, "C02")) << reset.all();
+    EXPECT_EQ(Cli("--quiet verify plant.7pa").exitCode, 1);  // the reset is kept too
+}
+
 TEST_F(CliTool, ADownloadKeepsTheInstrumentsSetFirstOrDoesNotRun) {
     ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o before.7pa").exitCode, 0);
     fs::copy_file(P("before.7pa"), P("a.7pa"));
