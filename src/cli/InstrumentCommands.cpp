@@ -159,6 +159,8 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "the download password, when one is set");
     down->add_flag("--no-backup", download->noBackup,
                    "do not upload and keep the instrument's set in User/BACKUP first");
+    down->add_flag("--yes", download->yes,
+                   "download without asking after the list of changes (for scripts)");
     AddJsonFlag(down, "the outcome and the read-back differences");
     down->callback([download, &context] {
         context.run = [download](shell::CoreSession& core) { return RunDownload(core, *download); };
@@ -187,6 +189,8 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "the download password, when one is set");
     pd->add_flag("--no-backup", programIn->noBackup,
                  "do not upload and keep the instrument's program in User/BACKUP first");
+    pd->add_flag("--yes", programIn->yes,
+                 "download without asking after the list of changes (for scripts)");
     AddJsonFlag(pd, "the check errors, the outcome and the read-back differences");
     pd->callback([programIn, &context] {
         context.run = [programIn](shell::CoreSession& core) {

@@ -26,6 +26,7 @@ struct DownloadOptions {
     std::optional<std::string> password;
     bool force = false;
     bool noBackup = false;  ///< download without first keeping the instrument's set
+    bool yes = false;       ///< download without asking after the preview
 };
 
 struct PageOptions {

@@ -20,10 +20,12 @@
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "files/SettingFile.h"
+#include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
 #include "session/CoreSession.h"
+#include "session/SafeDownload.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -37,6 +39,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace rq50::cli {
 
@@ -87,21 +91,29 @@ int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
 
 namespace {
 
-/// Uploads the instrument's set (job 1, or 15 for a program) and keeps it as
-/// a backup in `path`; prints "backup: PATH" (JSON output carries it in its
-/// document). On a failure says why and how to go on without one.
-bool BackupInstrument(shell::CoreSession& core, Session& session, files::DataFileKind kind,
-                      std::string& path) {
+/// Uploads the instrument's set (job 1, or 15 for a program), keeps it as a
+/// backup and prints "backup: PATH"; then puts the file's data back and
+/// fills `preview` with what the download will change. On a failure says why
+/// and how to go on without one.
+bool BackupInstrument(shell::CoreSession& core, Session& session, const DownloadOptions& o,
+                      files::DataFileKind kind, shell::DownloadPreview& preview) {
     const bool program = kind == files::DataFileKind::kProgram;
+    const auto held = shell::HoldData(core.Data());
     const bool uploaded =
         program ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram)) &&
                       core.Engine().CommFacts.programItemCount > 0
                 : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
     std::string why = "the upload of the instrument's set failed";
+    std::string path;
     if (uploaded && !Stopped()) {
         if (program) core.Engine().Data().program.source = program::kSourceUpload;
         path = files::WriteBackup(core.Data(), kind, why);
+        preview = shell::PreviewOf(*held, core.Data(), kind, o.file);
+        preview.backup = path;
+        const auto& reached = core.Engine().lastInstrument;
+        if (reached.viaRack) preview.slot = reached.slot;
     }
+    shell::PutBackData(core.Data(), *held);
     if (path.empty()) {
         if (!Stopped())
             Note("no backup: " + why +
@@ -110,6 +122,51 @@ bool BackupInstrument(shell::CoreSession& core, Session& session, files::DataFil
     }
     if (!Link().json) std::cout << "backup: " << path << std::endl;
     return true;
+}
+
+ordered_json PreviewJson(const shell::DownloadPreview& p) {
+    ordered_json changes = ordered_json::array();
+    for (const auto& d : p.changes) {
+        changes.push_back({{"address", d.address},
+                           {"name", JsonText(d.name)},
+                           {"instrument", JsonText(d.second)},
+                           {"file", JsonText(d.first)}});
+    }
+    return {{"model", shell::Trim(p.model)},
+            {"slot", p.slot},
+            {"items", p.itemCount},
+            {"header", p.notes},
+            {"changes", changes}};
+}
+
+/// Prints what the download will change and asks whether to go on, unless
+/// --yes answered before. Nobody can answer on a line that is not a
+/// terminal: the download then needs --yes.
+bool ConfirmPreview(const shell::DownloadPreview& p, bool yes) {
+    if (!Link().json) {
+        std::cout << shell::PreviewHeading(p) << "\n";
+        for (const auto& note : p.notes) std::cout << "header: " << note << "\n";
+        std::cout << shell::PreviewCountLine(p) << "\n";
+        for (const auto& d : p.changes) {
+            std::cout << "  " << std::left << std::setw(6) << d.address << std::setw(14)
+                      << files::SingleByteToUtf8(d.name) << shell::PreviewChange(d) << "\n";
+        }
+        std::cout << std::flush;
+    }
+    if (yes) return true;
+    if (!isatty(STDIN_FILENO)) {
+        Note(
+            "nobody can answer here (stdin is not a terminal): give --yes to download; "
+            "nothing was downloaded");
+        return false;
+    }
+    std::cerr << "Download? [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    answer = shell::Trim(answer);
+    if (answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes") return true;
+    Note("nothing was downloaded");
+    return false;
 }
 
 ordered_json CheckListJson(shell::CoreSession& core) {
@@ -197,13 +254,20 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
     if (!session.Attach()) return kExitSystemError;
-    std::string backup;
+    shell::DownloadPreview preview;
     if (!o.noBackup) {
-        if (!BackupInstrument(core, session, files::DataFileKind::kParameter, backup))
+        if (!BackupInstrument(core, session, o, files::DataFileKind::kParameter, preview))
             return Stopped() ? StoppedExit() : kExitSystemError;
-        // The upload replaced the data set; the file's comes back.
-        if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+        if (!ConfirmPreview(preview, o.yes)) {
+            if (Link().json)
+                PrintJson({{"file", o.file},
+                           {"backup", preview.backup},
+                           {"completed", false},
+                           {"preview", PreviewJson(preview)}});
+            return kExitSystemError;
+        }
     }
+    const std::string backup = preview.backup;
     const auto& header = core.Engine().Data().header;
     const int total = jobs::CountDownloadItems(core.Engine().Data().items.dataSet, header.setStart,
                                                header.adjustStart);
@@ -213,7 +277,9 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     };
     const bool ok = session.RunJob(kJobDownload, shell::Catalogue(kTextDownload));
     if (Link().json) {
-        PrintJson(DownloadJson(core, o.file, ok, total, backup));
+        auto document = DownloadJson(core, o.file, ok, total, backup);
+        if (!o.noBackup) document["preview"] = PreviewJson(preview);
+        PrintJson(document);
     } else {
         PrintCheckList(core);
     }
@@ -249,20 +315,6 @@ int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
     return kExitOk;
 }
 
-namespace {
-
-int ProgramItemsToWrite(shell::CoreSession& core) {
-    int count = 0;
-    const auto& records = core.Engine().Data().program.records;
-    for (auto item = jobs::NextProgramItem(records, 0, jobs::kRefusedNone); item;
-         item = jobs::NextProgramItem(records, item->index + 1, jobs::kRefusedNone)) {
-        ++count;
-    }
-    return count;
-}
-
-}  // namespace
-
 int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
@@ -274,24 +326,29 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
         return kExitSystemError;
     }
     if (!session.Attach()) return kExitSystemError;
-    std::string backup;
+    shell::DownloadPreview preview;
     if (!o.noBackup) {
-        if (!BackupInstrument(core, session, files::DataFileKind::kProgram, backup))
+        if (!BackupInstrument(core, session, o, files::DataFileKind::kProgram, preview))
             return Stopped() ? StoppedExit() : kExitSystemError;
-        // The upload replaced the program; the file's comes back, as checked.
-        if (!files::ReadProgramFile(core.Data(), o.file, files::FileTitleOf(o.file))) {
-            Note("cannot read " + o.file);
+        if (!ConfirmPreview(preview, o.yes)) {
+            if (Link().json)
+                PrintJson({{"file", o.file},
+                           {"backup", preview.backup},
+                           {"completed", false},
+                           {"preview", PreviewJson(preview)}});
             return kExitSystemError;
         }
     }
+    const std::string backup = preview.backup;
     const std::string fileModel = core.Engine().Data().program.header.modelCode;
     session.explain = [&core, fileModel](const std::string& text) {
         return ExplainDownload(core, text, fileModel);
     };
-    const int total = ProgramItemsToWrite(core);
+    const int total = jobs::CountProgramDownloadItems(core.Engine().Data().program.records);
     const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
     if (Link().json) {
         auto document = DownloadJson(core, o.file, ok, total, backup);
+        if (!o.noBackup) document["preview"] = PreviewJson(preview);
         document["checkErrors"] = errors;
         document["refusedArea"] = core.Engine().Results().refusedArea;
         PrintJson(document);

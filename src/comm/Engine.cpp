@@ -300,7 +300,11 @@ void CommEngine::TickFinish() {
     stopRequested = false;
     StopTimer2();
     Host().CloseCommDialog();
-    RunHandBack(Data(), HandBackFor(CommCaller, CommJob, CommResult, CommFacts), m_menuCommand);
+    if (auto handBack = std::exchange(m_jobHandBack, nullptr)) {
+        handBack(CommResult);
+    } else {
+        RunHandBack(Data(), HandBackFor(CommCaller, CommJob, CommResult, CommFacts), m_menuCommand);
+    }
     Host().SetBusyPointer(false);
 }
 
@@ -390,6 +394,7 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     if (!IsCommJobRegistered(request.code)) return false;
     CommTitle = request.title;
     CommCaller = request.caller;
+    m_jobHandBack = request.handBack;
     CommFacts.category = request.category;
     CommBusy = true;
     CommJob = request.code;

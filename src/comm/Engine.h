@@ -108,6 +108,10 @@ struct JobRequest {
     CommCallers caller = kCallerNone;
     /// The category menu's choice (0 DISPLAY .. 3 MAINT) for jobs 4-7.
     int category = 0;
+    /// When set, the job's end goes here with its result instead of to the
+    /// caller's hand-back: a presenter that runs jobs in a row (a backup
+    /// before a download) decides itself what follows.
+    std::function<void(int result)> handBack = {};
 };
 
 /// Where the log goes and how long it keeps its frames. By default the log is
@@ -369,6 +373,7 @@ class CommEngine : public CommEngineState {
     shell::Workspace* m_workspace;
     parameter::PageModel* m_page = nullptr;
     std::function<void(int code)> m_menuCommand;
+    std::function<void(int result)> m_jobHandBack;
     std::map<int, CommJobRoutines> m_jobs;
     std::vector<std::shared_ptr<void>> m_jobObjects;
     std::unique_ptr<jobs::JobTables> m_tables;

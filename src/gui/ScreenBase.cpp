@@ -11,6 +11,7 @@
 #include "comm/Frame.h"
 #include "files/Workspace.h"
 #include "gui/QtHosts.h"
+#include "session/SafeDownload.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
@@ -111,6 +112,8 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuPort->addSeparator();
     mnuPortFast = AddItem(mnuPort, kTextFastComm);
     mnuPortFast->setCheckable(true);
+    mnuPortBackup = AddItem(mnuPort, kTextBackupFirst);
+    mnuPortBackup->setCheckable(true);
 
     mnuHelp = NewMenu(owner, kTextHelp);
     mnuHelpVersion = AddItem(mnuHelp, kTextVersion);
@@ -158,9 +161,13 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     OnSignal(s.mnuPortBaud, &QAction::triggered, "mnuPortItems_Click", [this] { OnBaudRate(); });
     OnSignal(s.mnuPortSlot, &QAction::triggered, "mnuPortItems_Click", [this] { OnSlotNo(); });
     // The mark follows the engine's pacing, which every screen shares.
-    connect(s.mnuPort, &QMenu::aboutToShow, this,
-            [this] { m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws())); });
+    connect(s.mnuPort, &QMenu::aboutToShow, this, [this] {
+        m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
+        m_std->mnuPortBackup->setChecked(shell::BackupBeforeDownloadOn(Ws()));
+    });
     OnSignal(s.mnuPortFast, &QAction::triggered, "mnuPortFast_Click", [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
+    OnSignal(s.mnuPortBackup, &QAction::triggered, "mnuPortBackup_Click",
+             [this] { m_std->mnuPortBackup->setChecked(shell::ToggleBackupBeforeDownload(Ws())); });
     OnSignal(s.mnuHelpVersion, &QAction::triggered, "mnuHelpItems_Click", [this] { OnVersion(); });
     for (int i = 0; i < 3; ++i) {
         const int item = (i + 1) * 10;
@@ -172,6 +179,7 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     }
     shell::MarkPortInUse(Ws(), *this);
     s.mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
+    s.mnuPortBackup->setChecked(shell::BackupBeforeDownloadOn(Ws()));
     // Only screens that check the instrument first can change its rate.
     s.mnuPortBaud->setEnabled(false);
 }

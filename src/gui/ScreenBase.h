@@ -37,6 +37,7 @@ class StandardMenus : public QObject {
     QAction* mnuPortBaud;                ///< mnuPortItems(20)
     QAction* mnuPortSlot;                ///< mnuPortItems(30)
     QAction* mnuPortFast;                ///< Fast Communication (checkable)
+    QAction* mnuPortBackup;              ///< Backup before Download (checkable)
     QMenu* mnuHelp;
     QAction* mnuHelpVersion;  ///< mnuHelpItems(10)
     QMenu* mnuCommand;

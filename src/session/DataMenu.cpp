@@ -6,6 +6,7 @@
 #include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
 #include "files/Workspace.h"
+#include "session/SafeDownload.h"
 #include "shell/Catalogue.h"
 #include "shell/JobCodes.h"
 #include "shell/Services.h"
@@ -75,10 +76,15 @@ void DataMenu::Confirm(DataMenuOption option) {
             return;
         case DataMenuOption::kDownload:
             m_ws.state.cameFromDownloadCheck = false;
-            comm::StartScreenJob(m_ws.Engine(),
-                                 {comm::kJobDownload, shell::Catalogue(kTextDownload),
-                                  comm::kCallerDataViewDownload},
-                                 kScreen);
+            shell::StartSafeDownload(
+                m_ws,
+                {{comm::kJobDownload, shell::Catalogue(kTextDownload),
+                  comm::kCallerDataViewDownload},
+                 files::DataFileKind::kParameter,
+                 kScreen,
+                 m_ws.state.currentFilePath.empty() ? m_ws.state.currentFileTitle
+                                                    : m_ws.state.currentFilePath},
+                m_host.DownloadQuestions());
             return;
         case DataMenuOption::kPrint:
             m_host.PrintData();

@@ -5,10 +5,12 @@
 // its navigation event by the data's source; leaving asks about unsaved data
 // first. The window shows the options and calls these.
 
+#include <memory>
 #include <string>
 
 namespace rq50::shell {
 struct Workspace;
+class DownloadQuestions;
 }
 
 namespace rq50::parameter {
@@ -27,6 +29,9 @@ class DataMenuHost {
     virtual ~DataMenuHost() = default;
     /// Print: the window's report goes to the print dialog.
     virtual void PrintData() = 0;
+    /// Download: the questions before it (the list of changes, a missing
+    /// backup), asked over the window.
+    virtual std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() = 0;
 };
 
 class DataMenu {
@@ -47,8 +52,8 @@ class DataMenu {
     void Activated();
 
     /// OK with `option` chosen: the content list (or the program editor), the
-    /// save dialog with the information window after it, the download job, or
-    /// the print dialog.
+    /// save dialog with the information window after it, the download (with
+    /// its backup and list of changes), or the print dialog.
     void Confirm(DataMenuOption option);
     /// Cancel: back to the setting menu, asking first when the data is
     /// unsaved.

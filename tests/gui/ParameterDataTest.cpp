@@ -215,12 +215,21 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
         QVERIFY(edit.ok);
         block = edit.block;
     }
+    // The instrument's set is kept first, and the list of changes comes before
+    // anything is written.
     m_program->messages.answers = {shell::kAnswerOk};
+    QStringList changes;
+    WhenModal("DownloadPreview", [&changes](QWidget* preview) {
+        changes = Rows(preview->findChild<QTableView*>("changes"), 4);
+        Press(preview, "cmdDownload");
+    });
     QVERIFY(ChooseAndOk(view, "optDownload"));
     QVERIFY(Idle(*m_program));
-    QCOMPARE(
-        m_program->messages.boxes.back().text,
-        std::string("Downloading to TAVRO completed.\r\n\r\n1 item differs; see the check list."));
+    QCOMPARE(changes, QStringList{"C03|SCALE HI|100.00 %|200.00 %"});
+    QCOMPARE(QDir(m_program->appDir + "/User/BACKUP").entryList(QDir::Files).size(), 1);
+    QCOMPARE(m_program->messages.boxes.back().text,
+             std::string("Downloading to TAVRO completed.\r\n\r\n1 item holds another value than "
+                         "the file; see the check list."));
     gui::ScreenBase* check = Screen(Screen::frmRQ2700);
     QVERIFY(check != nullptr);
     QCOMPARE(check->windowTitle(), QString("Check Downloading to TAVRO"));

@@ -441,10 +441,13 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     Press(p.Main().FindScreen(Screen::frmRQ3100), "cmdReturn");
     QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
 
-    // No: the download goes on after its own question.
+    // No: the download goes on after its own question, with the unit's
+    // program kept first and the list of changes confirmed.
+    p.Clock().SetRate(20);
     Type(e.program, 4, 1, "NOP");
     Type(e.program, 6, 1, "XYZ");
     p.messages.answers = {shell::kAnswerNo, shell::kAnswerOk};
+    WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
     QVERIFY(p.Engine().CommBusy);

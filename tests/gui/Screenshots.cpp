@@ -218,6 +218,11 @@ void DataScreens(Program& program, shell::MainWindow& main) {
     }
     view->findChild<QRadioButton*>("optDownload")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
+    WhenModal("DownloadPreview", [](QWidget* preview) {
+        Settle();
+        Save(WithCaption(preview), "download_preview");
+        Press(preview, "cmdDownload");
+    });
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();

@@ -83,7 +83,7 @@ TEST_F(CliInProcess, NothingOfOneRunReachesTheNext) {
     EXPECT_FALSE(shown["items"].empty());
     const CliRun same = Cli({"--quiet", "verify", File("a.7pa")});
     EXPECT_EQ(same.exitCode, 0) << same.out << same.err;
-    const CliRun down = Cli({"--quiet", "download", "--json", File("a.7pa")});
+    const CliRun down = Cli({"--quiet", "download", "--yes", "--json", File("a.7pa")});
     EXPECT_EQ(down.exitCode, 0) << down.out << down.err;
     EXPECT_EQ(nlohmann::json::parse(down.out)["result"], 0);
 

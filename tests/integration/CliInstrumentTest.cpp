@@ -54,7 +54,7 @@ TEST_F(CliInstrument, UploadDownloadThenBaudChangeAndUploadAt9600) {
     const auto up = RunCli(port + "upload -o " + File("a.7pa"));
     ASSERT_EQ(up.exitCode, 0) << up.all();
     ASSERT_TRUE(fs::exists(File("a.7pa")));
-    const auto down = RunCli(port + "download " + File("a.7pa"));
+    const auto down = RunCli(port + "download --yes " + File("a.7pa"));
     EXPECT_EQ(down.exitCode, 0) << down.all();
     EXPECT_THAT(down.all(), HasSubstr("Downloading to TAVRO completed."));
     // The Qt port runs under its application object, and no prompt is printed.
@@ -73,7 +73,8 @@ TEST_F(CliInstrument, ProgramUploadAndDownload) {
     SimProcess sim("RQK2.json");
     const auto up = RunCli("--quiet --port " + sim.Path() + " program-upload -o " + File("p.7pr"));
     ASSERT_EQ(up.exitCode, 0) << up.all();
-    const auto down = RunCli("--quiet --port " + sim.Path() + " program-download " + File("p.7pr"));
+    const auto down =
+        RunCli("--quiet --port " + sim.Path() + " program-download --yes " + File("p.7pr"));
     EXPECT_EQ(down.exitCode, 0) << down.all();
     EXPECT_THAT(down.all(), HasSubstr("Downloading of PROGRAM and CONST completed."));
 }

@@ -56,7 +56,7 @@ TEST_F(CliTool, AProgramWithCheckErrorsIsNotDownloadedUnlessForced) {
     EXPECT_TRUE(Has(refused.err, "Invalid operator."));
     EXPECT_TRUE(Has(refused.err, "--force"));
     EXPECT_FALSE(Has(refused.all(), "Downloading of PROGRAM and CONST completed."));
-    const auto forced = Cli(Sim("RQK2.json") + " --quiet program-download --force p.7pr");
+    const auto forced = Cli(Sim("RQK2.json") + " --quiet program-download --force --yes p.7pr");
     EXPECT_EQ(forced.exitCode, 0) << forced.all();
     EXPECT_TRUE(Has(forced.all(), "Downloading of PROGRAM and CONST completed."));
     EXPECT_TRUE(Has(forced.out, "backup: " + P("User/BACKUP/RQK2_")));
@@ -79,8 +79,21 @@ TEST_F(CliTool, ADownloadKeepsTheInstrumentsSetFirstOrDoesNotRun) {
     ASSERT_EQ(Cli(Sim("RQB2.json") + " --quiet upload -o before.7pa").exitCode, 0);
     fs::copy_file(P("before.7pa"), P("a.7pa"));
     ASSERT_EQ(Cli("set a.7pa C02 12.5").exitCode, 0);
-    const auto down = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    // Nobody to answer the question: nothing is written without --yes.
+    const auto unasked = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    EXPECT_EQ(unasked.exitCode, 1);
+    EXPECT_TRUE(Has(unasked.err, "give --yes to download; nothing was downloaded")) << unasked.err;
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet verify a.7pa").exitCode, 1);
+    // The list of changes is verify's: C02, the instrument's value first.
+    const auto verify = Cli(Sim("RQB2.json") + " --quiet verify --json a.7pa");
+    const auto differences = nlohmann::json::parse(verify.out)["differences"];
+    ASSERT_EQ(differences.size(), 1u) << verify.out;
+    const auto down = Cli(Sim("RQB2.json") + " --quiet download --yes a.7pa");
     ASSERT_EQ(down.exitCode, 0) << down.all();
+    EXPECT_TRUE(Has(down.out, "(model RQB2, ")) << down.out;
+    EXPECT_TRUE(Has(down.out, "1 item will change:\n  C02"));
+    EXPECT_TRUE(Has(down.out, differences[0]["second"].get<std::string>() + " -> " +
+                                  differences[0]["first"].get<std::string>()));
     // Named by model, tag and time; the instrument's set as a plain upload has it.
     const std::string prefix = "backup: " + P("User/BACKUP/RQB2_FIC-101_");
     ASSERT_EQ(down.out.rfind(prefix, 0), 0u) << down.out;
@@ -91,7 +104,7 @@ TEST_F(CliTool, ADownloadKeepsTheInstrumentsSetFirstOrDoesNotRun) {
     // No backup, no download, until the user says so.
     fs::remove_all(P("User/BACKUP"));
     std::ofstream(P("User/BACKUP")) << "in the way";
-    const auto refused = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    const auto refused = Cli(Sim("RQB2.json") + " --quiet download --yes a.7pa");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(Has(refused.err, "no backup: ")) << refused.err;
     EXPECT_TRUE(Has(refused.err, "nothing was downloaded (--no-backup downloads without one)"));
@@ -147,17 +160,17 @@ TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at + 8, 7, "-150.00");
     std::ofstream(P("b.7pa"), std::ios::binary) << bytes;
-    const auto down = Cli(Sim("RQB2.json") + " --quiet download b.7pa");
+    const auto down = Cli(Sim("RQB2.json") + " --quiet download --yes b.7pa");
     EXPECT_EQ(down.exitCode, 1);
     EXPECT_TRUE(Has(down.err, "completed with 1 difference")) << down.err;
     EXPECT_FALSE(Has(down.err, "Downloading to TAVRO completed.\n"));
-    const auto json = Cli(Sim("RQB2.json") + " --quiet download --json b.7pa");
+    const auto json = Cli(Sim("RQB2.json") + " --quiet download --yes --json b.7pa");
     const auto doc = nlohmann::json::parse(json.out);
     EXPECT_EQ(doc["differences"].size(), 1u);
     EXPECT_EQ(doc["differences"][0]["sent"], "-150.00 %");
     EXPECT_EQ(doc["differences"][0]["set"], "-100.00 %");
     EXPECT_EQ(doc["written"], doc["total"]);
-    const auto other = Cli(Sim("RQG2.json") + " --quiet download a.7pa");
+    const auto other = Cli(Sim("RQG2.json") + " --quiet download --yes a.7pa");
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_TRUE(Has(other.err, "the file is for model RQB2, the instrument is model RQG2"))
         << other.err;
@@ -260,7 +273,7 @@ TEST_F(CliTool, SetDiffDownloadVerify) {
     const auto vdoc = nlohmann::json::parse(differs.out);
     EXPECT_EQ(vdoc["differences"].size(), 3u);
     EXPECT_EQ(vdoc["second"], "instrument");
-    const auto down = Cli(Sim("RQB2.json") + " --quiet download b.7pa");
+    const auto down = Cli(Sim("RQB2.json") + " --quiet download --yes b.7pa");
     EXPECT_EQ(down.exitCode, 0) << down.all();
 }
 
@@ -286,10 +299,10 @@ TEST_F(CliTool, PasswordSetChangeClearGuardDownloads) {
     const auto set = Cli("password set 12");
     ASSERT_EQ(set.exitCode, 0) << set.all();
     EXPECT_TRUE(Has(set.err, "Password has been set."));
-    const auto without = Cli(Sim("RQB2.json") + " --quiet download a.7pa");
+    const auto without = Cli(Sim("RQB2.json") + " --quiet download --yes a.7pa");
     EXPECT_EQ(without.exitCode, 1);
     EXPECT_TRUE(Has(without.err, "a password is set: give --password")) << without.err;
-    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download --password 12 a.7pa").exitCode, 0);
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download --yes --password 12 a.7pa").exitCode, 0);
     const auto wrong = Cli("password change 99 34");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(Has(wrong.err, "Wrong password. You cannot change password."));
@@ -297,7 +310,7 @@ TEST_F(CliTool, PasswordSetChangeClearGuardDownloads) {
     EXPECT_EQ(change.exitCode, 0);
     EXPECT_TRUE(Has(change.err, "Password has been changed.")) << change.all();
     EXPECT_EQ(Cli("password clear 34").exitCode, 0);
-    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download a.7pa").exitCode, 0);
+    EXPECT_EQ(Cli(Sim("RQB2.json") + " --quiet download --yes a.7pa").exitCode, 0);
 }
 
 // ---- usage, log, slot, output --------------------------------------------------
@@ -474,7 +487,7 @@ std::string EditedRqk2(const fs::path& dir, const std::function<void(nlohmann::j
 TEST_F(CliTool, ProgramDownloadToAUnitWithoutConstSucceedsWithOneMessage) {
     ASSERT_EQ(Cli(Sim("RQK2.json") + " --quiet program-upload -o p.7pr").exitCode, 0);
     const auto noConst = EditedRqk2(m_dir, [](nlohmann::json& set) { set.erase(2); });
-    const CliRun down = Cli(noConst + " --quiet program-download p.7pr");
+    const CliRun down = Cli(noConst + " --quiet program-download --yes p.7pr");
     EXPECT_EQ(down.exitCode, 0) << down.all();
     EXPECT_EQ(Count(down.all(), "Downloading of PROGRAM completed."), 1) << down.all();
     EXPECT_EQ(Count(down.all(), "CONST completed"), 0) << down.all();
@@ -492,7 +505,7 @@ TEST_F(CliTool, ProgramDownloadStoppedHalfWayPrintsTheCheckList) {
         steps[46]["readOnly"] = true;  // P47
         set[1] = {{"ma", 16}, {"name", "PROGRAM"}, {"items", steps}};
     });
-    const CliRun down = Cli(refusing + " --quiet program-download p.7pr");
+    const CliRun down = Cli(refusing + " --quiet program-download --yes p.7pr");
     const std::string text = down.all();
     EXPECT_EQ(down.exitCode, 1) << text;
     // The message itself: JobProgramDownload.AStepTheUnitRefusesStops...

@@ -7,6 +7,7 @@
 #include "comm/Engine.h"
 #include "files/SettingFile.h"
 #include "session/DataMenu.h"
+#include "session/SafeDownload.h"
 #include "session/SettingMenu.h"
 #include "session/TopMenu.h"
 
@@ -138,6 +139,7 @@ TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
 
 struct PrintRecorder : parameter::DataMenuHost {
     void PrintData() override { ++prints; }
+    std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override { return nullptr; }
     int prints = 0;
 };
 

@@ -235,6 +235,15 @@ std::optional<WriteItem> NextProgramItem(const parameter::ItemArray& records, st
     return std::nullopt;
 }
 
+int CountProgramDownloadItems(const parameter::ItemArray& records) {
+    int count = 0;
+    for (auto item = NextProgramItem(records, 0, kRefusedNone); item;
+         item = NextProgramItem(records, item->index + 1, kRefusedNone)) {
+        ++count;
+    }
+    return count;
+}
+
 std::string BaudRateText(std::string_view prefix, std::string_view code) {
     const int value = TextInt(code);
     std::string two = std::to_string(value);

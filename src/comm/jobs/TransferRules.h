@@ -154,6 +154,8 @@ enum RefusedArea : int { kRefusedNone = 0, kRefusedProgram = 7, kRefusedConst = 
 /// refused area and whose data kind is neither 0 nor 6.
 std::optional<WriteItem> NextProgramItem(const parameter::ItemArray& records, std::size_t from,
                                          int refusedArea);
+/// How many records NextProgramItem selects with no area refused.
+int CountProgramDownloadItems(const parameter::ItemArray& records);
 
 // ---- device settings --------------------------------------------------------
 

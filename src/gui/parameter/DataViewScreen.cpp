@@ -1,5 +1,7 @@
 #include "gui/parameter/DataViewScreen.h"
 
+#include "gui/comm/DownloadPreviewDialog.h"
+
 #include "gui/EnterKey.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
@@ -76,6 +78,10 @@ void DataViewScreen::Activated() {
 
 void DataViewScreen::OnBaudRate() {
     m_menu.BaudRate();
+}
+
+std::unique_ptr<shell::DownloadQuestions> DataViewScreen::DownloadQuestions() {
+    return comm::DownloadPreviewDialog::QuestionsFor(this);
 }
 
 void DataViewScreen::PrintData() {

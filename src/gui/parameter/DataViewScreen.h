@@ -42,6 +42,7 @@ class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     void mnuFileInformation_Click();
     // DataMenuHost
     void PrintData() override;
+    std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override;
 
     std::unique_ptr<Ui::frmRQ2400> m_ui;
     DataMenu m_menu;

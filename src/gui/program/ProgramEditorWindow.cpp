@@ -1,5 +1,8 @@
 #include "gui/program/ProgramEditorWindow.h"
 
+#include "gui/comm/DownloadPreviewDialog.h"
+#include "session/SafeDownload.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -653,10 +656,15 @@ void ProgramEditorWindow::cmdDownload_Click() {
         OpenErrorList();
         return;
     }
-    comm::StartScreenJob(Engine(),
-                         {comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
-                          comm::kCallerProgramEditor},
-                         Id());
+    const auto& state = Ws().state;
+    shell::StartSafeDownload(
+        Ws(),
+        {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
+          comm::kCallerProgramEditor},
+         files::DataFileKind::kProgram,
+         Id(),
+         state.currentFilePath.empty() ? state.currentFileTitle : state.currentFilePath},
+        comm::DownloadPreviewDialog::QuestionsFor(this));
 }
 
 void ProgramEditorWindow::cmdPrint_Click() {

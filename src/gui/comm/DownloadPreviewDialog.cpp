@@ -1,0 +1,122 @@
+#include "gui/comm/DownloadPreviewDialog.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "files/SingleByteText.h"
+#include "gui/FitWindow.h"
+
+namespace rq50::comm {
+
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QLabel* AddLabel(QVBoxLayout* layout, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setAccessibleName(text);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label);
+    return label;
+}
+
+class DialogQuestions : public shell::DownloadQuestions {
+  public:
+    explicit DialogQuestions(QWidget* parent) : m_parent(parent) {}
+
+    bool ConfirmDownload(const shell::DownloadPreview& preview) override {
+        DownloadPreviewDialog dialog(preview, m_parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool DownloadWithoutBackup(const std::string& why) override {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Download"),
+                        QStringLiteral("No backup of the instrument's set was made: %1.\n\n"
+                                       "Download without a backup?")
+                            .arg(Text(why)),
+                        QMessageBox::NoButton, m_parent);
+        auto* go =
+            box.addButton(QStringLiteral("Download without backup"), QMessageBox::AcceptRole);
+        auto* cancel = box.addButton(QMessageBox::Cancel);
+        go->setAccessibleName(go->text());
+        cancel->setAccessibleName(cancel->text());
+        box.setDefaultButton(cancel);
+        box.exec();
+        return box.clickedButton() == go;
+    }
+
+  private:
+    QPointer<QWidget> m_parent;
+};
+
+}  // namespace
+
+DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& preview, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("DownloadPreview"));
+    setWindowTitle(QStringLiteral("Download"));
+    auto* layout = new QVBoxLayout(this);
+    AddLabel(layout, Text(shell::PreviewHeading(preview)), this);
+    for (const auto& note : preview.notes) AddLabel(layout, Text(note), this);
+    AddLabel(layout, Text(shell::PreviewCountLine(preview)), this);
+    if (!preview.changes.empty()) {
+        auto* table = new QTableWidget(static_cast<int>(preview.changes.size()), 4, this);
+        table->setObjectName(QStringLiteral("changes"));
+        table->setAccessibleName(QStringLiteral("Items that will change"));
+        table->setHorizontalHeaderLabels({QStringLiteral("Address"), QStringLiteral("Name"),
+                                          QStringLiteral("Instrument"), QStringLiteral("File")});
+        table->verticalHeader()->hide();
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        using Side = files::ItemDifference::Side;
+        int row = 0;
+        for (const auto& d : preview.changes) {
+            const QString now = d.side == Side::kFirstOnly
+                                    ? QStringLiteral("(none)")
+                                    : Text(files::SingleByteToUtf8(d.second));
+            const QString then = d.side == Side::kSecondOnly
+                                     ? QStringLiteral("(none)")
+                                     : Text(files::SingleByteToUtf8(d.first));
+            const QStringList cells{Text(d.address), Text(files::SingleByteToUtf8(d.name)), now,
+                                    then};
+            for (int column = 0; column < 4; ++column)
+                table->setItem(row, column, new QTableWidgetItem(cells[column]));
+            ++row;
+        }
+        table->resizeColumnsToContents();
+        table->horizontalHeader()->setStretchLastSection(true);
+        layout->addWidget(table, 1);
+    }
+    if (!preview.backup.empty())
+        AddLabel(layout, QStringLiteral("Backup: %1").arg(Text(preview.backup)), this);
+    auto* buttons = new QDialogButtonBox(this);
+    m_download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
+    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    m_download->setObjectName(QStringLiteral("cmdDownload"));
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_download->setAccessibleName(m_download->text());
+    cancel->setAccessibleName(cancel->text());
+    // Enter alone does not overwrite an instrument: Cancel is the default.
+    cancel->setDefault(true);
+    cancel->setFocus();
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(640, preview.changes.empty() ? 200 : 420);
+    gui::FitWindowWhenShown(this);
+}
+
+std::unique_ptr<shell::DownloadQuestions> DownloadPreviewDialog::QuestionsFor(QWidget* parent) {
+    return std::make_unique<DialogQuestions>(parent);
+}
+
+}  // namespace rq50::comm

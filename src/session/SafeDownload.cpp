@@ -1,0 +1,162 @@
+#include "session/SafeDownload.h"
+
+#include "comm/ScreenJob.h"
+#include "comm/jobs/TransferRules.h"
+#include "files/Backup.h"
+#include "files/ProgramFile.h"
+#include "files/SingleByteText.h"
+#include "files/Workspace.h"
+#include "shell/NavigationHost.h"
+#include "shell/SettingsStore.h"
+#include "shell/TextTrim.h"
+
+namespace rq50::shell {
+
+namespace {
+constexpr const char* kBackupSetting = "BACKUPFIRST";
+}  // namespace
+
+bool BackupBeforeDownloadOn(const Workspace& ws) {
+    if (ws.hosts.settings == nullptr) return true;
+    const auto stored = ws.hosts.settings->Get(kBackupSetting);
+    return !stored || Trim(*stored) != "0";
+}
+
+bool ToggleBackupBeforeDownload(Workspace& ws) {
+    const bool on = !BackupBeforeDownloadOn(ws);
+    if (ws.hosts.settings != nullptr) ws.hosts.settings->Set(kBackupSetting, on ? "1" : "0");
+    return on;
+}
+
+std::string PreviewHeading(const DownloadPreview& p) {
+    std::string where = "model " + Trim(p.model);
+    if (p.slot > 0) where += ", slot " + std::to_string(p.slot);
+    where += ", " + std::to_string(p.itemCount) + (p.itemCount == 1 ? " item" : " items");
+    return "Download " + p.file + " (" + where + ") to the instrument.";
+}
+
+std::string PreviewCountLine(const DownloadPreview& p) {
+    const auto n = p.changes.size();
+    if (n == 0) return "No item will change: the instrument holds the file's values.";
+    return std::to_string(n) + (n == 1 ? " item will change:" : " items will change:");
+}
+
+std::string PreviewChange(const files::ItemDifference& change) {
+    using Side = files::ItemDifference::Side;
+    const std::string now = change.side == Side::kFirstOnly ? "(none)" : change.second;
+    const std::string then = change.side == Side::kSecondOnly ? "(none)" : change.first;
+    return files::SingleByteToUtf8(now) + " -> " + files::SingleByteToUtf8(then);
+}
+
+struct HeldData {
+    parameter::ItemArrays items;
+    files::DataSetHeader header;
+    files::InformationRecord information;
+    program::ProgramState program;
+};
+
+std::shared_ptr<HeldData> HoldData(const Workspace& ws) {
+    return std::make_shared<HeldData>(HeldData{ws.items, ws.header, ws.information, ws.program});
+}
+
+void PutBackData(Workspace& ws, const HeldData& held) {
+    ws.items = held.items;
+    ws.header = held.header;
+    ws.information = held.information;
+    ws.program = held.program;
+}
+
+DownloadPreview PreviewOf(const HeldData& held, const Workspace& instrument,
+                          files::DataFileKind kind, const std::string& file) {
+    DownloadPreview p;
+    p.kind = kind;
+    p.file = file;
+    if (kind == files::DataFileKind::kParameter) {
+        const auto& header = held.header;
+        p.model = header.model;
+        p.itemCount =
+            comm::jobs::CountDownloadItems(held.items.dataSet, header.setStart, header.adjustStart);
+        p.notes = files::CompareHeaders(header, instrument.header);
+        p.changes = files::CompareDataSets(held.items.dataSet, instrument.items.dataSet,
+                                           files::CompareScope::kDownloadable, header.setStart,
+                                           header.adjustStart);
+        return p;
+    }
+    Workspace fileSide;
+    fileSide.program = held.program;
+    fileSide.information = held.information;
+    p.model = held.program.header.modelCode;
+    p.itemCount = comm::jobs::CountProgramDownloadItems(held.program.records);
+    if (Trim(p.model) != Trim(instrument.program.header.modelCode)) {
+        p.notes.push_back("model " + Trim(p.model) + " against " +
+                          Trim(instrument.program.header.modelCode));
+    }
+    p.changes = files::ComparePrograms(files::CurrentProgramRecord(fileSide),
+                                       files::CurrentProgramRecord(instrument), false);
+    return p;
+}
+
+namespace {
+
+/// One download with its backup, from the start question to the download
+/// job; kept alive by the job's hand-back.
+struct DownloadFlow {
+    Workspace& ws;
+    DownloadRequest request;
+    std::unique_ptr<DownloadQuestions> questions;
+    std::shared_ptr<HeldData> held;
+
+    void GiveUp() const {
+        if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(request.screen);
+    }
+
+    void BackupDone(int result) {
+        comm::CommEngine& engine = ws.Engine();
+        const bool program = request.kind == files::DataFileKind::kProgram;
+        const bool uploaded =
+            result == comm::kErrNone && (!program || engine.CommFacts.programItemCount > 0);
+        std::string why = "the upload of the instrument's set failed";
+        std::string backup;
+        DownloadPreview preview;
+        if (uploaded) {
+            if (program) ws.program.source = program::kSourceUpload;
+            backup = files::WriteBackup(ws, request.kind, why);
+            preview = PreviewOf(*held, ws, request.kind, request.file);
+            preview.backup = backup;
+            if (engine.lastInstrument.viaRack) preview.slot = engine.lastInstrument.slot;
+        }
+        PutBackData(ws, *held);
+        // "Terminate" or a cancelled slot question: the user has stopped.
+        if (result == comm::kErrTerminated) return GiveUp();
+        const bool goOn = backup.empty() ? questions->DownloadWithoutBackup(why)
+                                         : questions->ConfirmDownload(preview);
+        if (!goOn) return GiveUp();
+        // The download goes to the instrument the backup came from.
+        if (preview.slot > 0) ws.state.presetSlot = preview.slot;
+        request.job.handBack = nullptr;
+        if (!comm::StartScreenJob(engine, request.job, request.screen, false)) {
+            ws.state.presetSlot.reset();
+            GiveUp();
+        }
+    }
+};
+
+}  // namespace
+
+bool StartSafeDownload(Workspace& ws, DownloadRequest request,
+                       std::unique_ptr<DownloadQuestions> questions) {
+    comm::CommEngine& engine = ws.Engine();
+    // Without the password, or without a backup wanted, the download starts
+    // as it always has (the job refuses a download that is not allowed).
+    if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))
+        return comm::StartScreenJob(engine, request.job, request.screen);
+    const bool program = request.kind == files::DataFileKind::kProgram;
+    auto flow = std::make_shared<DownloadFlow>(
+        DownloadFlow{ws, std::move(request), std::move(questions), HoldData(ws)});
+    comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
+                            flow->request.job.title, flow->request.job.caller};
+    upload.handBack = [flow](int result) { flow->BackupDone(result); };
+    return comm::StartScreenJob(engine, upload, flow->request.screen);
+}
+
+}  // namespace rq50::shell

@@ -1,0 +1,98 @@
+#pragma once
+
+// A download that first keeps what the instrument holds. The instrument's set
+// (or program) is uploaded and saved as a backup, the items the download will
+// change are put before the user, and only when the user goes on is the file
+// written to the instrument, into the same rack slot. The desktop program
+// runs it through its screens; rq50-cli asks its own questions with the same
+// preview.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "comm/Engine.h"
+#include "files/Compare.h"
+#include "files/SaveTarget.h"
+#include "shell/NavigationHost.h"
+
+namespace rq50::shell {
+
+struct Workspace;
+
+/// The Communication Settings item "Backup before download" (setting
+/// "BACKUPFIRST"; on unless stored as "0").
+bool BackupBeforeDownloadOn(const Workspace& ws);
+/// Switches it and stores the choice; returns the new state.
+bool ToggleBackupBeforeDownload(Workspace& ws);
+
+/// What the user confirms before a download.
+struct DownloadPreview {
+    files::DataFileKind kind = files::DataFileKind::kParameter;
+    std::string file;    ///< the file's name as the user knows it
+    std::string model;   ///< the file's model
+    int slot = 0;        ///< the rack slot; 0 without a rack interface
+    int itemCount = 0;   ///< items the download writes
+    std::string backup;  ///< the instrument's set kept here
+    /// Header differences (a model the file is not for), one sentence each.
+    std::vector<std::string> notes;
+    /// Items that will change: `first` the file's value, `second` the
+    /// instrument's, in the order and by the rule `verify` lists them.
+    std::vector<files::ItemDifference> changes;
+};
+
+/// "Download PUMP1.7pa (model RQB2, slot 3, 42 items) to the instrument."
+std::string PreviewHeading(const DownloadPreview& preview);
+/// "No item will change: the instrument holds the file's values." or
+/// "3 items will change:".
+std::string PreviewCountLine(const DownloadPreview& preview);
+/// One change as "instrument's value -> file's value" ("(none)" for a side
+/// without the item).
+std::string PreviewChange(const files::ItemDifference& change);
+
+/// The data sets an upload replaces in the workspace, held while the
+/// instrument's set is uploaded and put back after it.
+struct HeldData;
+
+/// The workspace's data as the download would write it, and a way back to it.
+std::shared_ptr<HeldData> HoldData(const Workspace& ws);
+void PutBackData(Workspace& ws, const HeldData& held);
+
+/// The preview of writing `held` (the file's data) to the instrument whose
+/// set the workspace holds now (just uploaded).
+DownloadPreview PreviewOf(const HeldData& held, const Workspace& instrument,
+                          files::DataFileKind kind, const std::string& file);
+
+/// The questions of a download with a backup, as the front end asks them.
+class DownloadQuestions {
+  public:
+    virtual ~DownloadQuestions() = default;
+    /// The preview with Download / Cancel; true to download.
+    virtual bool ConfirmDownload(const DownloadPreview& preview) = 0;
+    /// The backup could not be made for the reason `why`; true to download
+    /// without one.
+    virtual bool DownloadWithoutBackup(const std::string& why) = 0;
+};
+
+/// What a screen asks for: the download job as it would start it, the kind
+/// of data, the screen it disables while the line is in use, and the file's
+/// name for the preview.
+struct DownloadRequest {
+    comm::JobRequest job;
+    files::DataFileKind kind = files::DataFileKind::kParameter;
+    Screen screen = Screen::frmRQ2400;
+    std::string file;
+};
+
+/// Starts a download from a screen. With "Backup before download" on: asks
+/// the start question, uploads the instrument's set as a backup, puts the
+/// file's data back, asks `questions` (the preview, or whether to go on
+/// without a backup), then runs the download without asking again, into the
+/// slot the backup came from. With it off: the download as the screens always
+/// started it. `questions` is kept until the download starts or is given up;
+/// the screen is enabled again when it is given up. False when nothing
+/// started.
+bool StartSafeDownload(Workspace& ws, DownloadRequest request,
+                       std::unique_ptr<DownloadQuestions> questions);
+
+}  // namespace rq50::shell

@@ -1,0 +1,146 @@
+// A download started from a screen keeps the instrument's set first, shows
+// what will change, and writes nothing the user did not confirm.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "files/ParameterFile.h"
+#include "session/SafeDownload.h"
+#include "shell/SettingsStore.h"
+#include "unit/FileTestSupport.h"
+#include "unit/JobTestSupport.h"
+#include "unit/ShellFakes.h"
+#include "unit/ShellTempDir.h"
+
+namespace rq50::shell {
+namespace {
+
+constexpr int kWrite = 0x40;
+
+struct ScriptedQuestions : DownloadQuestions {
+    bool ConfirmDownload(const DownloadPreview& p) override {
+        previews->push_back(p);
+        return answer;
+    }
+    bool DownloadWithoutBackup(const std::string& why) override {
+        whys->push_back(why);
+        return answer;
+    }
+    bool answer = true;
+    std::shared_ptr<std::vector<DownloadPreview>> previews;
+    std::shared_ptr<std::vector<std::string>> whys;
+};
+
+class SafeDownload : public rq50::testing::JobBench {
+  protected:
+    void SetUp() override {
+        JobBench::SetUp();
+        ws.hosts.navigation = &navigation;
+        ws.hosts.settings = &settings;
+        ws.hosts.utility = &utility;
+        ws.state.downloadAllowed = true;
+        // The file's set: what the instrument held at the upload.
+        Connect(rq50::testing::SmallInstrument());
+        ASSERT_TRUE(Run(comm::kJobUpload));
+        file = ws.items.dataSet;
+    }
+
+    /// The instrument as it is now: SCALE LO at +050.00.
+    void InstrumentChangedSince() {
+        auto described = rq50::testing::SmallInstrument();
+        described["set"][0]["items"][1]["data"] = "+050.00";
+        Connect(described);
+    }
+
+    bool Download(bool answer) {
+        auto q = std::make_unique<ScriptedQuestions>();
+        q->answer = answer;
+        q->previews = previews;
+        q->whys = whys;
+        const bool started =
+            StartSafeDownload(ws,
+                              {{comm::kJobDownload, "Download", comm::kCallerDataViewDownload},
+                               files::DataFileKind::kParameter,
+                               Screen::frmRQ2400,
+                               "a.7pa"},
+                              std::move(q));
+        // The backup's end starts the download: run until the line is idle.
+        while (started && engine.CommBusy) engine.RunCommJob();
+        return started;
+    }
+
+    testing::TempAppFolder folder;
+    testing::RecordingNavigation navigation;
+    MemorySettingsStore settings;
+    files::test::FakeUtility utility;
+    parameter::ItemArray file;
+    std::shared_ptr<std::vector<DownloadPreview>> previews =
+        std::make_shared<std::vector<DownloadPreview>>();
+    std::shared_ptr<std::vector<std::string>> whys = std::make_shared<std::vector<std::string>>();
+};
+
+TEST_F(SafeDownload, KeepsTheInstrumentsSetListsTheChangesThenWritesTheFile) {
+    InstrumentChangedSince();
+    ASSERT_TRUE(Download(true));
+    ASSERT_EQ(previews->size(), 1u) << (whys->empty() ? "" : whys->front());
+    const DownloadPreview& p = previews->front();
+    EXPECT_EQ(PreviewHeading(p), "Download a.7pa (model RQB2, 4 items) to the instrument.");
+    ASSERT_EQ(p.changes.size(), 1u);
+    EXPECT_EQ(p.changes[0].address, "B02");
+    EXPECT_EQ(p.changes[0].name, "SCALE LO");
+    EXPECT_EQ(PreviewChange(p.changes[0]), p.changes[0].second + " -> " + p.changes[0].first);
+    EXPECT_EQ(PreviewCountLine(p), "1 item will change:");
+
+    // The backup holds the instrument's set as it was; the workspace the file's.
+    files::ParameterFileRecord backup;
+    ASSERT_EQ(files::LoadParameterFile(p.backup, backup), 0) << p.backup;
+    EXPECT_EQ(std::filesystem::path(p.backup).parent_path().filename(), "BACKUP");
+    EXPECT_EQ(files::CompareDataSets(backup.items, file, files::CompareScope::kAll, 0, 0).size(),
+              1u);
+    EXPECT_TRUE(
+        files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
+    // The download ran once, unasked, and the instrument now holds the file.
+    EXPECT_EQ(engine.CommJob, comm::kJobDownload);
+    EXPECT_EQ(engine.CommResult, comm::kErrNone);
+    EXPECT_EQ(CountCommand(kWrite), 4);
+    ASSERT_TRUE(Run(comm::kJobUpload));
+    EXPECT_TRUE(
+        files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
+}
+
+TEST_F(SafeDownload, NothingIsWrittenWithoutTheUsersYes) {
+    ASSERT_TRUE(Download(false));
+    ASSERT_EQ(previews->size(), 1u);
+    EXPECT_EQ(PreviewCountLine(previews->front()),
+              "No item will change: the instrument holds the file's values.");
+    EXPECT_EQ(CountCommand(kWrite), 0);
+    EXPECT_EQ(navigation.calls.back(), "enable frmRQ2400");
+
+    // No backup: the user is asked why, and Cancel leaves the instrument alone.
+    std::filesystem::remove_all(folder.Path() / "User" / "BACKUP");
+    std::ofstream(folder.Path() / "User" / "BACKUP") << "in the way";
+    ASSERT_TRUE(Download(false));
+    ASSERT_EQ(whys->size(), 1u);
+    EXPECT_FALSE(whys->front().empty());
+    EXPECT_EQ(previews->size(), 1u);
+    EXPECT_EQ(CountCommand(kWrite), 0);
+    // Going on without one downloads.
+    ASSERT_TRUE(Download(true));
+    EXPECT_EQ(CountCommand(kWrite), 4);
+}
+
+TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
+    EXPECT_TRUE(BackupBeforeDownloadOn(ws));
+    EXPECT_FALSE(ToggleBackupBeforeDownload(ws));
+    EXPECT_EQ(settings.Get("BACKUPFIRST"), "0");
+    const auto requests = line->SentFrames().size();
+    ASSERT_TRUE(Download(true));
+    EXPECT_TRUE(previews->empty());
+    EXPECT_EQ(engine.CommJob, comm::kJobDownload);
+    EXPECT_EQ(CountCommand(kWrite), 4);
+    EXPECT_GT(line->SentFrames().size(), requests);
+}
+
+}  // namespace
+}  // namespace rq50::shell
