@@ -123,7 +123,8 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
 /// Uploaded data that is in no file yet: File > Exit of a screen other than
 /// the data view and the main window's close box offer to save it first;
 /// Cancel keeps the program and the screen, No goes on to the quit question.
-/// (Yes, the save and then the quit question: the information window walk.)
+/// (Yes, the save and then the quit question:
+/// InfoWindow.EachPurposeLeavesTheScreenItWasOpenedFrom.)
 void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
     Program program;
     program.standIns = false;
