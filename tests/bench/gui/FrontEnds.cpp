@@ -72,7 +72,8 @@ double CliProcessRun(int job, bool fast, const std::string& port, const QString&
                         QString::fromStdString(port)};
     if (fast) args << QStringLiteral("--fast");
     if (job == comm::kJobUpload)
-        args << QStringLiteral("upload") << QStringLiteral("-o") << folder + "/bench.7pa";
+        args << QStringLiteral("upload") << QStringLiteral("--force") << QStringLiteral("-o")
+             << folder + "/bench.7pa";  // the file of the run before is replaced
     else
         args << QStringLiteral("program-upload") << QStringLiteral("-o") << folder + "/bench.7pr";
     QProcess cli;
