@@ -31,7 +31,6 @@ class MenusQuitTest : public QObject {
     void commandMenuUnlockCarriesToScreensOpenedLater();
     void quitIsRefusedOrWarnedOf();
     void fastCommunicationIsMarkedStoredAndKeptAfterARestart();
-    void everyExitPathOffersToSaveUploadedData();
 };
 
 void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
@@ -118,43 +117,6 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QVERIFY(second.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     second.Main().ActiveScreen()->Std().mnuPortFast->trigger();
     QVERIFY(!second.Engine().Pacing().fast);
-}
-
-/// Uploaded data that is in no file yet: File > Exit of a screen other than
-/// the data view and the main window's close box offer to save it first;
-/// Cancel keeps the program and the screen, No goes on to the quit question.
-/// (Yes, the save and then the quit question: the information window walk.)
-void MenusQuitTest::everyExitPathOffersToSaveUploadedData() {
-    Program program;
-    program.standIns = false;
-    QCOMPARE(program.Start(), 0);
-    program.Clock().SetRate(20);
-    shell::MainWindow& main = program.Main();
-    const std::string saveQuestion = "Do you want to save the parameter data?";
-    const std::string quitQuestion = "Is it OK to quit the system RQ50?";
-    Press(main.FindScreen(shell::Screen::frmRQ2000), "cmdOK");
-    program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(main.FindScreen(shell::Screen::frmRQ2100), "optParameter1");
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    QVERIFY(main.FindScreen(shell::Screen::frmRQ2400) != nullptr);
-
-    // The content list: File > Exit, Cancel.
-    ChooseAndOk(main.FindScreen(shell::Screen::frmRQ2400), "optContent");
-    gui::ScreenBase* list = UsableScreen(program);
-    QVERIFY(list != nullptr && list->Id() == shell::Screen::frmRQ2500);
-    QVERIFY(!list->Std().mnuPortBaud->isEnabled());  // no Baud Rate from here
-    program.messages.boxes.clear();
-    program.messages.answers = {shell::kAnswerCancel};
-    list->Std().mnuFileExit->trigger();
-    QCOMPARE(program.messages.Texts(), std::vector<std::string>{saveQuestion});
-    QVERIFY(main.isVisible());
-    QCOMPARE(UsableScreen(program), list);
-    // The main window's close box, No, then No to quitting.
-    program.messages.boxes.clear();
-    program.messages.answers = {shell::kAnswerNo, shell::kAnswerNo};
-    QVERIFY(!main.close());
-    QCOMPARE(program.messages.Texts(), (std::vector<std::string>{saveQuestion, quitQuestion}));
-    QCOMPARE(UsableScreen(program), list);
 }
 
 QTEST_MAIN(MenusQuitTest)

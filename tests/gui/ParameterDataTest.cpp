@@ -5,10 +5,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 
@@ -18,12 +16,9 @@
 #include "comm/Engine.h"
 #include "comm/Navigation.h"
 #include "files/ParameterFile.h"
-#include "files/SingleByteText.h"
-#include "gui/parameter/DataViewScreen.h"
 #include "gui/shell/MainWindow.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
-#include "program/ProgramTypes.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 #include "shell/TextTrim.h"
@@ -52,7 +47,6 @@ class ParameterDataTest : public QObject {
     Q_OBJECT
   private slots:
     void uploadSaveOpenAndDownload();
-    void everyInformationPurposeLeavesAUsableScreen();
     void informationWindowKeys();
 
   private:
@@ -60,50 +54,10 @@ class ParameterDataTest : public QObject {
     /// The program on the demo instrument, its clock 20 times faster, its
     /// main window active at the top menu.
     bool StartProgram();
-    /// Top menu OK in the mode of `option` (0 parameter, 1 program).
-    bool StartWork(int option);
-    /// Upload from the setting menu up to the data view.
-    gui::ScreenBase* Upload();
-    /// The information window is up, opened for `purpose`.
-    bool InfoOpen(int purpose);
-    /// OK or Cancel in the information window, until it has gone.
-    bool CloseInformation(bool ok);
-    shell::Screen UsableId();
 
     std::unique_ptr<Program> m_program;
 };
 
-bool ParameterDataTest::StartWork(int option) {
-    gui::ScreenBase* top = Screen(Screen::frmRQ2000);
-    if (top == nullptr || UsableScreen(*m_program) != top) return false;
-    QTest::mouseClick(Child<QRadioButton>(top, option == 0 ? "optPPM0" : "optPPM1"),
-                      Qt::LeftButton);
-    Press(top, "cmdOK");
-    return UsableScreen(*m_program) == Screen(Screen::frmRQ2100);
-}
-
-gui::ScreenBase* ParameterDataTest::Upload() {
-    m_program->messages.answers = {shell::kAnswerOk};
-    if (!ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter1") || !Idle(*m_program))
-        return nullptr;
-    gui::ScreenBase* view = Screen(Screen::frmRQ2400);
-    return view != nullptr && UsableScreen(*m_program) == view ? view : nullptr;
-}
-
-bool ParameterDataTest::InfoOpen(int purpose) {
-    return WaitFor([&] { return Screen(Screen::frmRQ2600) != nullptr; }) &&
-           m_program->Ws().state.infoPurpose == purpose;
-}
-
-bool ParameterDataTest::CloseInformation(bool ok) {
-    gui::ScreenBase* info = Screen(Screen::frmRQ2600);
-    if (info == nullptr) return false;
-    QTest::mouseClick(Child<QPushButton>(info, ok ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
-    return WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; });
-}
-
-/// What a user can work on now; the top menu stands for "nothing" when no
-/// screen is usable (the top menu itself is not among the screens walked).
 bool ParameterDataTest::StartProgram() {
     m_program = std::make_unique<Program>();
     m_program->standIns = false;
@@ -112,11 +66,6 @@ bool ParameterDataTest::StartProgram() {
     m_program->Main().resize(1000, 700);
     m_program->Main().activateWindow();
     return QTest::qWaitForWindowActive(&m_program->Main());
-}
-
-shell::Screen ParameterDataTest::UsableId() {
-    gui::ScreenBase* usable = UsableScreen(*m_program);
-    return usable != nullptr ? usable->Id() : Screen::frmRQ2000;
 }
 
 void ParameterDataTest::uploadSaveOpenAndDownload() {
@@ -247,153 +196,6 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->Close();
 }
 
-// Every reason the information window is opened for, through the flows that
-// open it, and the screen the user can work on once it has closed (OK and
-// Cancel). The quit question after a save-and-exit is answered No. The walk
-// notes what it finds and goes on from the screen that should be usable, so
-// one run shows every purpose.
-void ParameterDataTest::everyInformationPurposeLeavesAUsableScreen() {
-    QVERIFY(StartProgram());
-    QStringList seen;
-    QStringList wanted;
-    auto after = [&](int purpose, const QString& how, shell::Screen expected) {
-        const shell::Screen actual = UsableId();
-        const QString step = QString("%1 %2: ").arg(purpose).arg(how);
-        seen << step + shell::ScreenName(actual);
-        wanted << step + shell::ScreenName(expected);
-        if (actual != expected) m_program->Main().EnableScreen(expected);
-    };
-    auto okOrCancel = [](bool ok) { return QString(ok ? "OK" : "Cancel"); };
-    // A new file every save (the file dialog would ask before overwriting).
-    int saves = 0;
-    auto newFile = [&](const char* ext) {
-        return m_program->appDir + QString("/walk%1.").arg(++saves) + ext;
-    };
-    QVERIFY(StartWork(0));
-    auto* view = qobject_cast<parameter::DataViewScreen*>(Upload());
-    QVERIFY(view != nullptr);
-
-    // 10: the data view's File menu.
-    view->mnuFileInformation->trigger();
-    QVERIFY(InfoOpen(10));
-    QVERIFY(CloseInformation(true));
-    after(10, "OK", Screen::frmRQ2400);
-    // 1: Save to file; Cancel still writes.
-    const QString path = newFile("7pa");
-    WhenFileDialog(path);
-    QVERIFY(ChooseAndOk(view, "optSave"));
-    QVERIFY(InfoOpen(1));
-    QVERIFY(CloseInformation(false));
-    after(1, "Cancel", Screen::frmRQ2400);
-    QVERIFY(QFile::exists(path));
-    // 3: the print dialog's Information button.
-    QVERIFY(ChooseAndOk(view, "optPrint"));
-    gui::ScreenBase* print = Screen(Screen::frmRQ2800);
-    QVERIFY(print != nullptr);
-    for (bool ok : {true, false}) {
-        Press(print, "cmdInfo");
-        QVERIFY(InfoOpen(3));
-        QVERIFY(CloseInformation(ok));
-        after(3, okOrCancel(ok), Screen::frmRQ2800);
-    }
-    Press(print, "cmdCancel");
-    QCOMPARE(UsableId(), Screen::frmRQ2400);
-    m_program->messages.answers = {shell::kAnswerNo};
-    Press(view, "cmdCancel");
-    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
-
-    for (bool ok : {true, false}) {
-        view = qobject_cast<parameter::DataViewScreen*>(Upload());
-        QVERIFY(view != nullptr);
-        // 8: File > Exit with unsaved data, Yes, the save; No to quitting
-        // gives the data view back with its menus.
-        WhenFileDialog(newFile("7pa"));
-        m_program->messages.answers = {shell::kAnswerYes};
-        view->Std().mnuFileExit->trigger();
-        QCOMPARE(m_program->messages.boxes.back().text,
-                 std::string("Do you want to save the parameter data?"));
-        QVERIFY(InfoOpen(8));
-        m_program->messages.answers = {shell::kAnswerNo};
-        QVERIFY(CloseInformation(ok));
-        QCOMPARE(m_program->messages.boxes.back().text,
-                 std::string("Is it OK to quit the system RQ50?"));
-        QVERIFY(m_program->Main().isVisible());
-        after(8, okOrCancel(ok) + ", No to quitting", Screen::frmRQ2400);
-        QVERIFY(!m_program->Main().menuBar()->actions().isEmpty());
-        // 5: leaving the data view, Yes: the setting menu once saved.
-        m_program->Ws().state.dataChanged = true;  // unsaved again, as after a new upload
-        WhenFileDialog(newFile("7pa"));
-        m_program->messages.answers = {shell::kAnswerYes};
-        Press(view, "cmdCancel");
-        QVERIFY(InfoOpen(5));
-        QVERIFY(CloseInformation(ok));
-        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
-        after(5, okOrCancel(ok), Screen::frmRQ2100);
-    }
-
-    // Uploaded data left with No, then a file opened and left untouched:
-    // nothing to save.
-    QVERIFY(Upload() != nullptr);
-    m_program->messages.answers = {shell::kAnswerNo};
-    Press(Screen(Screen::frmRQ2400), "cmdCancel");
-    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
-    WhenFileDialog(path);
-    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter2"));
-    QCOMPARE(UsableId(), Screen::frmRQ2400);
-    QCOMPARE(Screen(Screen::frmRQ2400)->windowTitle(), QString("Data Read from a File"));
-    m_program->messages.boxes.clear();
-    m_program->messages.answers = {shell::kAnswerNo};
-    Press(Screen(Screen::frmRQ2400), "cmdCancel");
-    QStringList asked;
-    for (const std::string& text : m_program->messages.Texts())
-        asked << QString::fromStdString(text);
-    seen << "leaving an untouched file after unsaved data was left: " + asked.join('|');
-    wanted << "leaving an untouched file after unsaved data was left: ";
-    QCOMPARE(UsableId(), Screen::frmRQ2100);
-
-    // The program side: back to the top menu, Program Setting, New.
-    Press(Screen(Screen::frmRQ2100), "cmdCancel");
-    QVERIFY(StartWork(1));
-    auto fileItem = [](gui::ScreenBase* screen, const QString& text) -> QAction* {
-        for (QAction* a : screen->Std().mnuFile->actions()) {
-            if (a->text() == text) return a;
-        }
-        return nullptr;
-    };
-    for (bool ok : {true, false}) {
-        QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter0"));
-        gui::ScreenBase* editor = Screen(Screen::frmRQ3000);
-        QVERIFY(editor != nullptr);
-        QCOMPARE(UsableId(), Screen::frmRQ3000);
-        // 9: the editor's File menu.
-        fileItem(editor, "Information(&I)")->trigger();
-        QVERIFY(InfoOpen(9));
-        QVERIFY(CloseInformation(ok));
-        after(9, okOrCancel(ok), Screen::frmRQ3000);
-        // 2: Save to file.
-        WhenFileDialog(newFile("7pr"));
-        Press(editor, "cmdSave");
-        QVERIFY(InfoOpen(2));
-        QVERIFY(CloseInformation(ok));
-        after(2, okOrCancel(ok), Screen::frmRQ3000);
-        // 7: Close with changes, Yes, the save: the program menu comes back.
-        m_program->Ws().program.modified = true;
-        const QString programPath = newFile("7pr");
-        WhenFileDialog(programPath);
-        m_program->messages.answers = {shell::kAnswerYes};
-        Press(editor, "cmdClose");
-        QVERIFY(InfoOpen(7));
-        QVERIFY(CloseInformation(ok));
-        QVERIFY(QFile::exists(programPath));
-        QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ3000) == nullptr; }));
-        after(7, okOrCancel(ok), Screen::frmRQ2100);
-        QCOMPARE(Screen(Screen::frmRQ2100)->windowTitle(), QString("Program Setting Menu"));
-    }
-    QVERIFY2(seen == wanted, qPrintable("\nfound:\n  " + seen.join("\n  ") + "\nwanted:\n  " +
-                                        wanted.join("\n  ")));
-    m_program->Close();
-}
-
 void ParameterDataTest::informationWindowKeys() {
     QVERIFY(StartProgram());
     m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
@@ -433,13 +235,6 @@ void ParameterDataTest::informationWindowKeys() {
     Child<QLineEdit>(info, "txtInstrumentNo")->setFocus();
     QVERIFY(WaitFor([&] { return date->text() == "2026/02/28 10:05:00"; }));
 
-    // An empty date stops OK.
-    date->clear();
-    m_program->messages.boxes.clear();
-    Press(info, "cmdOK");
-    QVERIFY(WaitFor([&] { return !m_program->messages.boxes.empty(); }));
-    QCOMPARE(m_program->messages.Texts().back(), std::string("Date not entered."));
-    QVERIFY(Screen(Screen::frmRQ2600) != nullptr);
     // Cancel closes without storing anything.
     Press(info, "cmdCancel");
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));

@@ -77,7 +77,6 @@ class ParameterOnlineTest : public QObject {
     void cleanup();
     void categoryMenuPageMovesAndTabs();
     void readAndWriteANumberAndAChoice();
-    void refusals();
     void periodicReadingAndMonitor();
     void cancelForcedOutputOnAdjust();
     void lostAnswerDuringAMovePutsThePageBack();
@@ -227,6 +226,16 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QCOMPARE(grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
              QColor(255, 255, 0));
     QCOMPARE(entry->text().trimmed(), QString("0.00"));
+    // A value outside the item's range is refused, nothing is sent, and the
+    // box gets the item's data text back.
+    entry->selectAll();
+    QTest::keyClicks(entry, "1000");
+    const int before = Requests();
+    QTest::mouseClick(write, Qt::LeftButton);
+    QVERIFY(!m_program->Engine().CommBusy);
+    QCOMPARE(Requests(), before);
+    QCOMPARE(m_program->messages.Texts().back(), std::string("Illegal value entered."));
+    QCOMPARE(entry->text().trimmed(), QString("+000.00"));
     entry->selectAll();
     QTest::keyClicks(entry, "12x.5");  // the x is refused by the number filter
     QCOMPARE(entry->text(), QString("12.5"));
@@ -255,49 +264,6 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     grid->setCurrentIndex(grid->model()->index(4, 1));
     QVERIFY(!list->isVisible());
     QVERIFY(!write->isEnabled());
-}
-
-void ParameterOnlineTest::refusals() {
-    QVERIFY(ToCategoryMenu() != nullptr);
-    // An entry outside the item's range is refused and nothing is sent.
-    QVERIFY(OpenCategory(1) != nullptr);
-    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
-    auto* entry = Child<QLineEdit>(m_page, "txtSetData");
-    auto* write = Child<QPushButton>(m_page, "cmdWrite");
-    DoubleClick(grid, 1);
-    QVERIFY(Idle(*m_program));
-    QVERIFY(write->isEnabled());
-    entry->selectAll();
-    QTest::keyClicks(entry, "1000");
-    const int before = Requests();
-    m_program->messages.boxes.clear();
-    QTest::mouseClick(write, Qt::LeftButton);
-    QVERIFY(!m_program->Engine().CommBusy);
-    QCOMPARE(Requests(), before);
-    QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
-    // The box gets the item's data text back.
-    QCOMPARE(entry->text().trimmed(), QString("+000.00"));
-    QCOMPARE(Cell(2, 2), QString("0.00"));
-
-    // Double-clicking an empty row starts nothing.
-    Press(m_page, "cmdExit");
-    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
-    QVERIFY(OpenCategory(1) != nullptr);
-    auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-    // File > Exit while the screen's own job runs is refused, as the main
-    // window's close is: no question, the program stays.
-    QVERIFY(m_program->Engine().CommBusy);
-    m_program->messages.boxes.clear();
-    m_page->Std().mnuFileExit->trigger();
-    QVERIFY(m_program->messages.boxes.empty());
-    QVERIFY(m_program->Main().isVisible());
-    QVERIFY(Idle(*m_program));
-    grid = Child<QTableView>(m_page, "ssRQ2300");
-    const int sent = Requests();
-    DoubleClick(grid, 8);
-    QVERIFY(!m_program->Engine().CommBusy);
-    QCOMPARE(Requests(), sent);
 }
 
 void ParameterOnlineTest::periodicReadingAndMonitor() {

@@ -165,7 +165,7 @@ class ProgramEditorTest : public QObject {
     void modelBoxTypesCapitalsAndRefusesAModelWithoutProgram();
     void commandCheckOpensTheErrorListAtTheFirstError();
     void downloadWithErrorsAsksAndFollowsTheAnswerThenUploads();
-    void closeAsksToSaveAndSaveWritesWhatTheCliLists();
+    void saveWritesWhatTheCliListsAndReadsBack();
     void exitOffersToSaveTheProgram();
 };
 
@@ -477,19 +477,13 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
 }
 
-void ProgramEditorTest::closeAsksToSaveAndSaveWritesWhatTheCliLists() {
+void ProgramEditorTest::saveWritesWhatTheCliListsAndReadsBack() {
     Program p;
     QCOMPARE(p.Start(), 0);
     Editor e = OpenNew(p);
     Type(e.program, 4, 1, "MUL");
     Type(e.program, 4, 2, "scale");
     Type(e.consts, 1, 1, "2.5");
-
-    // Close with changes asks; Cancel stays, Yes opens the save dialog.
-    p.messages.answers = {shell::kAnswerCancel};
-    QTest::mouseClick(e.Button(0), Qt::LeftButton);
-    QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
-    QCOMPARE(Find(p).screen, e.screen);
 
     // Save to file: the dialog, the information window, the file.
     QDir().mkpath(p.appDir + "/User/PROGRAM");
@@ -547,14 +541,8 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
     QVERIFY(!p.Engine().CommBusy);
 
-    // File > Exit with changes asks to save them; Cancel keeps everything.
-    p.messages.answers = {shell::kAnswerCancel};
-    e.screen->Std().mnuFileExit->trigger();
-    QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
-    QVERIFY(p.Main().isVisible());
-    QCOMPARE(UsableScreen(p), e.screen);
-
-    // The main window's close box, Yes: the save with the edit, then quit.
+    // The main window's close box with changes, Yes: the save with the edit
+    // the grid holds, then quit.
     const QString path = p.appDir + "/exit.7pr";
     WhenFileDialog(path);
     p.messages.answers = {shell::kAnswerYes};

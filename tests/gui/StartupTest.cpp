@@ -416,17 +416,6 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     files::ParameterFileRecord record;
     QCOMPARE(files::LoadParameterFile(saved.toStdString(), record), 0);
 
-    // Save again: the dialog offers the data's own file.
-    auto againAnswer = WhenFileDialog("pump2");
-    Press(view, "cmdOK");
-    QVERIFY(againAnswer->answered);
-    QCOMPARE(againAnswer->offered, QString("pump1.7pa"));
-    QCOMPARE(againAnswer->folder, app.filePath("User/PARAMETER"));
-    gui::ScreenBase* again = main.FindScreen(Screen::frmRQ2600);
-    QVERIFY(again != nullptr);
-    Press(again, "cmdCancel");
-    QVERIFY(WaitFor([&] { return QFile::exists(app.filePath("User/PARAMETER/pump2.7pa")); }));
-
     // The port chosen is stored with the set-up, and nothing of the program
     // lands in the account's own configuration folder.
     gui::ScreenBase* active = main.ActiveScreen();

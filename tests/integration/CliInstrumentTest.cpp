@@ -69,16 +69,6 @@ TEST_F(CliInstrument, UploadDownloadThenBaudChangeAndUploadAt9600) {
     EXPECT_EQ(fast.exitCode, 0) << fast.all();
 }
 
-TEST_F(CliInstrument, ProgramUploadAndDownload) {
-    SimProcess sim("RQK2.json");
-    const auto up = RunCli("--quiet --port " + sim.Path() + " program-upload -o " + File("p.7pr"));
-    ASSERT_EQ(up.exitCode, 0) << up.all();
-    const auto down =
-        RunCli("--quiet --port " + sim.Path() + " program-download --yes " + File("p.7pr"));
-    EXPECT_EQ(down.exitCode, 0) << down.all();
-    EXPECT_THAT(down.all(), HasSubstr("Downloading of PROGRAM and CONST completed."));
-}
-
 TEST_F(CliInstrument, RackNeedsTheSlotOption) {
     SimProcess sim("ZNC.json");
     const auto refused = RunCli("--quiet --port " + sim.Path() + " upload -o " + File("r.7pa"));

@@ -186,19 +186,6 @@ TEST_F(CliTool, OutputPathsAreCheckedBeforeTheInstrumentIsAsked) {
     EXPECT_FALSE(Has(folder.err, "simulated instrument"));
 }
 
-TEST_F(CliTool, FilesAreSavedOnlyUnderNamesTheToolReads) {
-    const auto plain = Cli(Sim("RQB2.json") + " --quiet upload -o plant");
-    EXPECT_EQ(plain.exitCode, 0) << plain.all();
-    EXPECT_TRUE(fs::exists(P("plant.7pa")));
-    EXPECT_EQ(Cli("show plant.7pa").exitCode, 0);
-    const auto copy = Cli("copy plant.7pa b.7pr");
-    EXPECT_EQ(copy.exitCode, 1);
-    EXPECT_TRUE(Has(copy.err, ".7pa")) << copy.err;
-    EXPECT_FALSE(fs::exists(P("b.7pr")));
-    EXPECT_EQ(Cli("copy plant.7pa b").exitCode, 0);
-    EXPECT_TRUE(fs::exists(P("b.7pa")));
-}
-
 TEST_F(CliTool, MessagesNameTheFileAndTheAcceptedForms) {
     const auto date = Cli(Sim("RQB2.json") + " --quiet upload -o a.7pa --date 2026/02/30");
     EXPECT_EQ(date.exitCode, 1);
@@ -437,14 +424,7 @@ TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
 
 // ---- start-up ----------------------------------------------------------------
 // A configuration the desktop program refuses is refused by every command that
-// starts the system; a V3 model's upload keeps its custom type.
-
-TEST_F(CliTool, AV3ModelUploadKeepsItsCustomType) {
-    ASSERT_EQ(Cli(Sim("RQG2.json") + " --quiet upload -o G.7pa").exitCode, 0);
-    const CliRun shown = Cli("show --json G.7pa");
-    ASSERT_EQ(shown.exitCode, 0) << shown.err;
-    EXPECT_EQ(nlohmann::json::parse(shown.out)["header"]["customType"], 0x82);
-}
+// starts the system.
 
 TEST_F(CliTool, MissingOrGarbledTablesRefuseEveryCommand) {
     // Which table stops the start is the start-up's test; here one, missing and garbled.

@@ -30,22 +30,13 @@ namespace platform = shell::platform;
 using test::ReadBytes;
 using test::WriteBytes;
 
-/// Saves the current data before a test and puts it back afterwards, so the
-/// tests can use the process-wide records freely.
+/// A workspace of its own and a fresh folder for each test.
 class FileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_information = ws.information;
-        m_header = ws.header;
-        m_items = ws.items.dataSet;
-        m_program = ws.program;
         m_dir = test::FreshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override {
-        ws.information = m_information;
-        ws.header = m_header;
-        ws.items.dataSet = m_items;
-        ws.program = m_program;
         fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(m_dir);
     }
@@ -75,12 +66,6 @@ class FileTest : public ::testing::Test {
 
     shell::Workspace& ws = m_services.ws;
     fs::path m_dir;
-
-  private:
-    InformationRecord m_information;
-    DataSetHeader m_header;
-    parameter::ItemArray m_items;
-    program::ProgramState m_program;
 };
 
 // Program records are the same when they encode to the same bytes.

@@ -268,6 +268,12 @@ TEST(ShowDisplayMatorix, OpenDialogOutcomes) {
         EXPECT_EQ(scope.navigation.calls,
                   (Calls{"open", "enable frmRQ2100", "open", "enable frmRQ2100"}));
     }
+    {  // a file read starts clean, whatever was left unsaved before
+        ServicesScope scope;
+        scope.ws.state.dataChanged = true;
+        EXPECT_EQ(ShowDisplay(scope.ws, kDisplayOpenFile), -1);
+        EXPECT_FALSE(scope.ws.state.dataChanged);
+    }
     // A program read from a file: the setting menu's test.
     {  // printing at once marks and unmarks the print-dialog source
         ServicesScope scope;

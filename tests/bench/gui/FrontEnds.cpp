@@ -25,6 +25,7 @@
 #include "sim/Instrument.h"
 #include "sim/SampleInstruments.h"
 #include "sim/SimulatedLine.h"
+#include "support/SimProcess.h"
 
 namespace {
 
@@ -65,36 +66,14 @@ double GuiRun(guitest::Program& program, int job, const comm::CommPacing& pacing
     return engine.CommResult == comm::kErrNone ? seconds : -1;
 }
 
-/// tavro-sim serving the instrument on a pseudo-terminal while it lives.
-class TavroSim {
-  public:
-    explicit TavroSim(const std::string& file) {
-        m_process.start(QStringLiteral(RQ50_BIN_DIR "/tavro-sim"),
-                        {QStringLiteral("--instrument"), QString::fromStdString(file)});
-        if (!m_process.waitForStarted(5000)) return;
-        // The first line names the pseudo-terminal.
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        if (line.startsWith(QStringLiteral("PTY "))) path = line.mid(4).toStdString();
-    }
-    ~TavroSim() {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    std::string path;
-
-  private:
-    QProcess m_process;
-};
-
 /// rq50-cli running the job against `port`; wall seconds, or -1.
 double CliProcessRun(int job, bool fast, const std::string& port, const QString& folder) {
     QStringList args = {QStringLiteral("--quiet"), QStringLiteral("--port"),
                         QString::fromStdString(port)};
     if (fast) args << QStringLiteral("--fast");
     if (job == comm::kJobUpload)
-        args << QStringLiteral("upload") << QStringLiteral("-o") << folder + "/bench.7pa";
+        args << QStringLiteral("upload") << QStringLiteral("--force") << QStringLiteral("-o")
+             << folder + "/bench.7pa";  // the file of the run before is replaced
     else
         args << QStringLiteral("program-upload") << QStringLiteral("-o") << folder + "/bench.7pr";
     QProcess cli;
@@ -151,24 +130,24 @@ int main(int argc, char** argv) {
     program.Close();
 
     // The same jobs through tavro-sim: the desktop program on the serial port.
-    TavroSim sim(file);
-    if (sim.path.empty()) {
+    test::SimProcess sim(file);
+    if (sim.Path().empty()) {
         std::fprintf(stderr, "tavro-sim did not start\n");
         return 1;
     }
     guitest::Program onPort;
     onPort.options.clock = nullptr;
     onPort.options.demo = false;
-    onPort.options.port = sim.path;
+    onPort.options.port = sim.Path();
     if (onPort.Start() != 0) {
-        std::fprintf(stderr, "the program did not start on %s\n", sim.path.c_str());
+        std::fprintf(stderr, "the program did not start on %s\n", sim.Path().c_str());
         return 1;
     }
     QTemporaryDir folder;
     PrintHeading("through tavro-sim on a pseudo-terminal (cli: the rq50-cli binary)");
     for (const auto& [job, jobName] : kJobs) {
         for (const bool fast : {false, true}) {
-            const double cli = CliProcessRun(job, fast, sim.path, folder.path());
+            const double cli = CliProcessRun(job, fast, sim.Path(), folder.path());
             const double gui = GuiRun(onPort, job, {fast, comm::kDefaultGapMs});
             PrintRow(jobName, fast, designs[{job, fast}], cli, gui);
         }
