@@ -332,7 +332,8 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
     } else if (!parameter::CheckEntry(o.value, page.Edit()).valid) {
         shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
                            shell::Catalogue(kTextWrite));
-        Note(o.address + " takes " + parameter::AllowedValues(page.Edit()));
+        Note(o.address + ": " + o.value + " is " + parameter::WhyRefused(o.value, page.Edit()) +
+             "; " + o.address + " takes " + parameter::AllowedValues(page.Edit()));
         return kExitSystemError;
     }
     const std::string sent = page.Edit().kind == parameter::kKindSelection

@@ -3,7 +3,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace rq50::parameter {
 namespace {
@@ -94,6 +99,52 @@ std::string AllowedValues(const EditContext& context) {
         default:
             return "nothing: the item cannot be written";
     }
+}
+
+std::string WhyRefused(const std::string& entry, const EditContext& context) {
+    if (CheckEntry(entry, context).valid) return {};
+    const std::string text = shell::Trim(entry);
+    const bool number = context.kind == kKindDecimal || context.kind == kKindFreeDecimal;
+    if (number) {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (text.empty() || end == nullptr || *end != '\0') return "not a number";
+        const std::string largest =
+            context.kind == kKindFreeDecimal ? std::string("32000") : LargestOfFormat(context);
+        if (value > std::stod(largest)) return "above the maximum " + largest;
+        if (value < -std::stod(largest)) return "below the minimum -" + largest;
+    }
+    if (context.kind == kKindText && text.size() > 8) return "longer than 8 characters";
+    return "not " + AllowedValues(context);
+}
+
+std::string RangeWarning(const ItemArray& items) {
+    struct Bound {
+        std::string name, data;
+        double value = 0;
+    };
+    std::map<std::string, std::pair<std::optional<Bound>, std::optional<Bound>>> ranges;
+    for (const auto& block : items) {
+        const DecodedItem item = DecodeItem(block, false);
+        if (item.kind != kKindDecimal && item.kind != kKindFreeDecimal) continue;
+        const std::string name = shell::Trim(item.name);
+        if (name.size() < 4 || name[name.size() - 3] != ' ') continue;
+        const std::string end = name.substr(name.size() - 2);
+        if (end != "LO" && end != "HI") continue;
+        char* stop = nullptr;
+        const std::string data = shell::Trim(item.data);
+        const double value = std::strtod(data.c_str(), &stop);
+        if (data.empty() || stop == nullptr || *stop != '\0') continue;
+        auto& range = ranges[name.substr(0, name.size() - 3)];
+        (end == "LO" ? range.first : range.second) = Bound{name, data, value};
+    }
+    for (const auto& [prefix, range] : ranges) {
+        if (range.first && range.second && range.first->value > range.second->value) {
+            return range.first->name + " " + range.first->data + " lies above " +
+                   range.second->name + " " + range.second->data;
+        }
+    }
+    return {};
 }
 
 bool HoldsAskedValue(const std::string& asked, const EditContext& context,

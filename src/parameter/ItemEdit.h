@@ -30,6 +30,15 @@ ChoicePick PickChoice(const ChoiceList& choices, const std::string& value);
 /// to 999.99 with at most 2 decimals", "one of the choices" ...
 std::string AllowedValues(const EditContext& context);
 
+/// Why the opened item refuses `entry`, in words ("not a number", "above the
+/// maximum 999.99"); empty when it takes it.
+std::string WhyRefused(const std::string& entry, const EditContext& context);
+
+/// The first pair of items named "<x> LO" and "<x> HI" (numbers both) whose
+/// low value lies above its high value, as a warning ("SCALE LO +150.00 lies
+/// above SCALE HI +100.00"); empty when every such range is in order.
+std::string RangeWarning(const ItemArray& items);
+
 /// True when an item read back after a write holds the value the user asked
 /// for: the same number for kinds 2 and 5 (so 12.555 cut to 12.55, or 500
 /// clamped to 100.00, is not what was asked), the chosen code for a

@@ -1,4 +1,5 @@
 #include "parameter/PageModel.h"
+#include "parameter/ItemEdit.h"
 
 #include "shell/Catalogue.h"
 #include "shell/TextNumbers.h"
@@ -237,6 +238,23 @@ void PageModel::ReplaceRow(int row, const ItemBlock& block) {
         m_workingCopy[index] = block;
         m_screenPage = m_workingCopy;
     }
+    if (m_asked && row == m_editedRow) NoteReadBack(block);
+}
+
+void PageModel::NoteReadBack(const ItemBlock& block) {
+    const auto& [asked, opened] = *m_asked;
+    const int code = opened.kind == kKindSelection ? m_writeCode : 0;
+    const DecodedItem held = DecodeItem(block, false);
+    m_writeNote.clear();
+    if (!HoldsAskedValue(asked, opened, held, code)) {
+        const std::string shown = held.kind == kKindSelection
+                                      ? shell::Trim(held.data)
+                                      : shell::Trim(held.data) + " " + shell::Trim(held.aux);
+        m_writeNote = "Asked " + asked + ", instrument holds " + shell::Trim(shown) + ".";
+    }
+    if (const std::string range = RangeWarning(m_workingCopy); !range.empty())
+        m_writeNote += (m_writeNote.empty() ? "" : " ") + std::string("Note: ") + range + ".";
+    m_entryDirty = true;
 }
 
 void PageModel::ForgetEdit() {
@@ -440,6 +458,7 @@ bool PageModel::ClickTab(int tab, const JobStarter& start) {
 bool PageModel::OpenItem(int row, const JobStarter& start) {
     Change change(*this);
     if (m_controls.gridLocked || !m_controls.allEnabled) return false;
+    m_asked.reset();  // a WRITE that did not come back is not this item's
     const int first = FirstItemRow();
     const int last = LastItemRow();
     if (first == 0 || row < first || row > last || row < 1 || row > kPageRows) return false;
@@ -480,6 +499,7 @@ void PageModel::OnItemRead(const ItemBlock& block, const ChoiceList& choiceList)
 
 void PageModel::EnterRow(int row) {
     Change change(*this);
+    m_asked.reset();  // the WRITE, if one ran, has ended
     if (row != 0 && row == m_editedRow) {
         ItemAddress address;
         int kind = -1;
@@ -505,8 +525,12 @@ bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarte
     ItemAddress address;
     int kind = 0;
     if (!RowAddress(m_editedRow, address, kind)) return false;
+    m_writeNote.clear();
+    m_asked.reset();
     const EntryCheck check = ValidateEntry(m_hosts, entry, m_edit, shell::Catalogue(kTextWrite));
     if (!check.valid) {
+        m_writeNote =
+            "Not written: " + shell::Trim(entry) + " is " + WhyRefused(entry, m_edit) + ".";
         m_entryText = check.resetText;
         m_entryDirty = true;
         return false;
@@ -523,7 +547,9 @@ bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarte
         m_writeCode = address.mc;
     }
     ClearRowColours();
-    return start(comm::kJobWriteItem, shell::Catalogue(kTextWrite));
+    const bool started = start(comm::kJobWriteItem, shell::Catalogue(kTextWrite));
+    if (started) m_asked.emplace(shell::Trim(entry), m_edit);
+    return started;
 }
 
 bool PageModel::Move(bool forward, int entry, bool busy, const JobStarter& start) {

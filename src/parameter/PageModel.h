@@ -12,7 +12,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 #include "shell/Services.h"
 
@@ -149,6 +151,11 @@ class PageModel {
     const EditContext& Edit() const { return m_edit; }
     /// Text the model puts into the entry box.
     const std::string& EntryText() const { return m_entryText; }
+    /// What the last WRITE came to, when it is not simply done: an entry the
+    /// item refused and why, a value the instrument holds otherwise than asked
+    /// ("asked 500, instrument holds +100.00 %"), a range whose LO now lies
+    /// above its HI. Empty otherwise; cleared by the next WRITE.
+    const std::string& WriteNote() const { return m_writeNote; }
     /// Writing permitted (no password, or the right one entered).
     bool DownloadAllowed() const { return m_downloadAllowed; }
     const PageControls& Controls() const { return m_controls; }
@@ -167,6 +174,8 @@ class PageModel {
     /// when the row holds no item.
     bool RowAddress(int row, ItemAddress& address, int& kind) const;
     void ClearRowColours();
+    /// A row of the item a WRITE is waiting for came back: WriteNote.
+    void NoteReadBack(const ItemBlock& block);
     void MarkEditedRow();
 
     // --- operations of the page jobs -----------------------------------------
@@ -277,6 +286,9 @@ class PageModel {
     ItemArray m_workingCopy;
     EditContext m_edit;
     std::string m_entryText;
+    std::string m_writeNote;
+    /// The WRITE waiting for its read-back: the entry and the item as opened.
+    std::optional<std::pair<std::string, EditContext>> m_asked;
     bool m_downloadAllowed = true;
     PageControls m_controls;
 

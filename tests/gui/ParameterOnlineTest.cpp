@@ -226,6 +226,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QCOMPARE(grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
              QColor(255, 255, 0));
     QCOMPARE(entry->text().trimmed(), QString("0.00"));
+    auto* note = Child<QLabel>(m_page, "lblWriteNote");
+    QVERIFY(note->text().startsWith("Takes a number from -999.99 to 999.99"));
     // A value outside the item's range is refused, nothing is sent, and the
     // box gets the item's data text back.
     entry->selectAll();
@@ -236,6 +238,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QCOMPARE(Requests(), before);
     QCOMPARE(m_program->messages.Texts().back(), std::string("Illegal value entered."));
     QCOMPARE(entry->text().trimmed(), QString("+000.00"));
+    QCOMPARE(note->text(), QString("Not written: 1000 is above the maximum 999.99."));
+    QCOMPARE(note->accessibleName(), note->text());
     entry->selectAll();
     QTest::keyClicks(entry, "12x.5");  // the x is refused by the number filter
     QCOMPARE(entry->text(), QString("12.5"));
@@ -243,6 +247,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(Idle(*m_program));
     QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(2, 2), QString("12.50"));
+    QVERIFY(note->text().startsWith("Takes "));  // held as asked: nothing to say
     QVERIFY(!grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
 
     // A choice: double-click on row 1 shows the list in place of the box.

@@ -121,13 +121,32 @@ TEST_F(JobPage, ReadingASelectionCollectsItsChoicesOnce) {
     EXPECT_EQ(CountCommand(0x86), 4);
 }
 
-TEST_F(JobPage, WriteSendsTheValueAndShowsTheReadBack) {
-    Open(PageCategory::Set, SmallInstrument());
+TEST_F(JobPage, WriteSendsTheValueAndSaysWhatTheInstrumentHolds) {
+    auto described = SmallInstrument();
+    described["set"][0]["items"].push_back({{"name", "SCALE HI"},
+                                            {"kind", "numeric"},
+                                            {"data", "+080.00"},
+                                            {"min", -100},
+                                            {"max", 100}});
+    Open(PageCategory::Set, described);
     ASSERT_TRUE(Act(page->OpenItem(2, Start())));
-    // 150 fits the item's own format (up to 999.99); the instrument clamps it.
+    // 150 fits the item's own format (up to 999.99); the instrument clamps it,
+    // and SCALE LO now lies above SCALE HI.
     ASSERT_TRUE(Act(page->Write("150", 0, Start())));
     EXPECT_EQ(Sent().back().data.substr(0, 7), "+150.00");
     EXPECT_EQ(shell::Trim(page->Cell(2, parameter::kColData)), "100.00");
+    EXPECT_EQ(page->WriteNote(),
+              "Asked 150, instrument holds +100.00. Note: SCALE LO +100.00 "
+              "lies above SCALE HI +080.00.");
+    // A refused entry says why and sends nothing; a value held as asked says nothing.
+    const auto sent = Sent().size();
+    EXPECT_FALSE(page->Write("12x", 0, Start()));
+    EXPECT_EQ(page->WriteNote(), "Not written: 12x is not a number.");
+    EXPECT_FALSE(page->Write("1000", 0, Start()));
+    EXPECT_EQ(page->WriteNote(), "Not written: 1000 is above the maximum 999.99.");
+    EXPECT_EQ(Sent().size(), sent);
+    ASSERT_TRUE(Act(page->Write("-20", 0, Start())));
+    EXPECT_EQ(page->WriteNote(), "");
 }
 
 // A periodic read and opening a measured item each read it once, no choices.

@@ -1,5 +1,7 @@
 #include "gui/parameter/OnlineParameterScreen.h"
 
+#include "parameter/ItemEdit.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTabBar>
@@ -78,6 +80,11 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
       m_ui(std::make_unique<Ui::frmRQ2300>()),
       m_online(page) {
     m_ui->setupUi(this);
+    m_writeNote = new QLabel(this);
+    m_writeNote->setObjectName(QStringLiteral("lblWriteNote"));
+    m_writeNote->setWordWrap(true);
+    m_writeNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_ui->layoutMain->insertWidget(2, m_writeNote);
     // A screen shown without the category menu (never in the chain) gets a
     // page of its own, so it always has one to draw.
     if (m_online.Get() == nullptr)
@@ -386,6 +393,12 @@ void OnlineParameterScreen::TabsChanged() {
 
 void OnlineParameterScreen::EntryPrepared() {
     m_ui->txtSetData->setText(gui::Text(Page().EntryText()));
+    QString note = gui::Text(Page().WriteNote());
+    const int kind = Page().Edit().kind;
+    if (note.isEmpty() && Page().EditedRow() != 0 && kind != kKindShown && kind != kKindMeasured)
+        note = QStringLiteral("Takes ") + gui::Text(parameter::AllowedValues(Page().Edit())) + '.';
+    m_writeNote->setText(note);
+    m_writeNote->setAccessibleName(note);
     QComboBox* list = m_ui->cboSetData;
     list->clear();
     const auto& choices = Page().Edit().choices;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QMenu>
 #include <QTimer>
 
@@ -87,6 +88,9 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     QTimer m_tmrCycle;
     bool m_drawingTabs = false;
     bool m_gridLocked = false;
+    /// Under the grid: what the opened item takes, or what the last WRITE
+    /// came to (PageModel::WriteNote).
+    QLabel* m_writeNote = nullptr;
 };
 
 }  // namespace rq50::parameter
