@@ -64,7 +64,7 @@ bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
     switch (kind) {
         case ReportKind::DownloadCheck:
             return PrintDownloadCheckList(control, ws.Engine().Results().downloadCheck,
-                                          ws.information, setup);
+                                          ws.information, setup, ws.state.checkListCompares);
         case ReportKind::ErrorList:
             return PrintErrorList(control, ws.errorPrintList, ws.information, setup);
         case ReportKind::Current:

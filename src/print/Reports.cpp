@@ -218,10 +218,11 @@ std::vector<TableRow> DownloadCheckRows(
 
 bool PrintDownloadCheckList(PrintControl& control,
                             const std::vector<comm::jobs::DownloadCheckEntry>& entries,
-                            const files::InformationRecord& record, const ReportSetup& setup) {
+                            const files::InformationRecord& record, const ReportSetup& setup,
+                            bool compares) {
     auto pageHeader = [&] {
         control.SetBold(true);
-        control.Paragraph(Text(kTextCheckListCaption));
+        control.Paragraph(Text(compares ? kTextCompareWithTavro : kTextCheckListCaption));
         control.SetBold(false);
         WriteLabelledLines(control,
                            {{Text(kTextFileName), shell::TrimRight(record.fileName)},
@@ -231,10 +232,11 @@ bool PrintDownloadCheckList(PrintControl& control,
         control.Space(control.LineHeight() / 2);
     };
     return RunReport(control, setup, pageHeader, [&] {
-        control.AddTable(
-            kCheckListTableFormat,
-            {Text(kTextAddress), Text(kTextDisplay), Text(kTextSendData), Text(kTextSetData)},
-            DownloadCheckRows(entries));
+        control.AddTable(kCheckListTableFormat,
+                         {Text(kTextAddress), Text(kTextDisplay),
+                          Text(compares ? kTextFileValue : kTextSendData),
+                          Text(compares ? kTextTavroValue : kTextSetData)},
+                         DownloadCheckRows(entries));
     });
 }
 

@@ -78,10 +78,12 @@ bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& r
 std::vector<TableRow> DownloadCheckRows(const std::vector<comm::jobs::DownloadCheckEntry>& entries);
 
 /// Prints the download check list under its own page header (the window's
-/// title and the data set's file name and instrument number).
+/// title and the data set's file name and instrument number). `compares`:
+/// the list of Compare with TAVRO, headed so (File / TAVRO).
 bool PrintDownloadCheckList(PrintControl& control,
                             const std::vector<comm::jobs::DownloadCheckEntry>& entries,
-                            const files::InformationRecord& record, const ReportSetup& setup);
+                            const files::InformationRecord& record, const ReportSetup& setup,
+                            bool compares = false);
 
 /// Prints the command check's error list (STEP, PROGRAM, Error Content) of
 /// the program described by `record`.

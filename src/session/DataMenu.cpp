@@ -6,6 +6,7 @@
 #include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
 #include "files/Workspace.h"
+#include "session/CompareWithInstrument.h"
 #include "session/SafeDownload.h"
 #include "shell/Catalogue.h"
 #include "shell/JobCodes.h"
@@ -42,7 +43,13 @@ std::string DataMenu::Caption() const {
 std::string DataMenu::OptionText(DataMenuOption option) const {
     if (option == DataMenuOption::kContentOrEditor)
         return shell::Catalogue(Source() == kSourceProgram ? kTextOpenEditor : kTextCheckContent);
+    if (option == DataMenuOption::kCompare) return shell::Catalogue(kTextCompareWithTavro);
+    if (option == DataMenuOption::kEdit) return shell::Catalogue(kTextEditOffline);
     return shell::Catalogue(kTextSave + static_cast<int>(option) - 1);
+}
+
+bool DataMenu::ParameterOptions() const {
+    return Source() != kSourceProgram;
 }
 
 bool DataMenu::DownloadAllowed() const {
@@ -88,6 +95,12 @@ void DataMenu::Confirm(DataMenuOption option) {
             return;
         case DataMenuOption::kPrint:
             m_host.PrintData();
+            return;
+        case DataMenuOption::kCompare:
+            if (ParameterOptions()) shell::StartCompareWithInstrument(m_ws, kScreen);
+            return;
+        case DataMenuOption::kEdit:
+            if (ParameterOptions()) m_host.EditData();
             return;
     }
 }

@@ -21,6 +21,8 @@ enum class DataMenuOption {
     kSave = 1,
     kDownload = 2,
     kPrint = 3,
+    kCompare = 4,  ///< Compare with TAVRO (parameter data)
+    kEdit = 5,     ///< the items changed offline (parameter data)
 };
 
 /// What the data menu needs of its window.
@@ -32,6 +34,8 @@ class DataMenuHost {
     /// Download: the questions before it (the list of changes, a missing
     /// backup), asked over the window.
     virtual std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() = 0;
+    /// Edit: the offline editor over the data set (shell::OfflineEditor).
+    virtual void EditData() = 0;
 };
 
 class DataMenu {
@@ -45,6 +49,8 @@ class DataMenu {
     std::string OptionText(DataMenuOption option) const;
     /// Without the download password the data goes nowhere but to a file.
     bool DownloadAllowed() const;
+    /// Compare with TAVRO and Edit are for parameter data, not a program.
+    bool ParameterOptions() const;
 
     /// Load: uploaded data is in no file until it is saved.
     void Load();
@@ -53,7 +59,8 @@ class DataMenu {
 
     /// OK with `option` chosen: the content list (or the program editor), the
     /// save dialog with the information window after it, the download (with
-    /// its backup and list of changes), or the print dialog.
+    /// its backup and list of changes), the print dialog, the comparison with
+    /// the instrument, or the offline editor.
     void Confirm(DataMenuOption option);
     /// Cancel: back to the setting menu, asking first when the data is
     /// unsaved.

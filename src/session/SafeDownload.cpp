@@ -48,13 +48,6 @@ std::string PreviewChange(const files::ItemDifference& change) {
     return files::SingleByteToUtf8(now) + " -> " + files::SingleByteToUtf8(then);
 }
 
-struct HeldData {
-    parameter::ItemArrays items;
-    files::DataSetHeader header;
-    files::InformationRecord information;
-    program::ProgramState program;
-};
-
 std::shared_ptr<HeldData> HoldData(const Workspace& ws) {
     return std::make_shared<HeldData>(HeldData{ws.items, ws.header, ws.information, ws.program});
 }
@@ -146,6 +139,7 @@ struct DownloadFlow {
 bool StartSafeDownload(Workspace& ws, DownloadRequest request,
                        std::unique_ptr<DownloadQuestions> questions) {
     comm::CommEngine& engine = ws.Engine();
+    ws.state.checkListCompares = false;  // the check list will show the read-back
     // Without the password, or without a backup wanted, the download starts
     // as it always has (the job refuses a download that is not allowed).
     if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))

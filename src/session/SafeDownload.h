@@ -13,7 +13,11 @@
 
 #include "comm/Engine.h"
 #include "files/Compare.h"
+#include "files/DataSet.h"
+#include "files/InformationRecord.h"
 #include "files/SaveTarget.h"
+#include "parameter/ItemBlock.h"
+#include "program/ProgramTypes.h"
 #include "shell/NavigationHost.h"
 
 namespace rq50::shell {
@@ -52,7 +56,12 @@ std::string PreviewChange(const files::ItemDifference& change);
 
 /// The data sets an upload replaces in the workspace, held while the
 /// instrument's set is uploaded and put back after it.
-struct HeldData;
+struct HeldData {
+    parameter::ItemArrays items;
+    files::DataSetHeader header;
+    files::InformationRecord information;
+    program::ProgramState program;
+};
 
 /// The workspace's data as the download would write it, and a way back to it.
 std::shared_ptr<HeldData> HoldData(const Workspace& ws);

@@ -72,6 +72,9 @@ struct SessionState {
     bool dataChanged = false;           ///< the data shown differs from its file
     bool editorOpenedFromFile = false;  ///< the program editor shows a program read from a file
     bool cameFromDownloadCheck = false;
+    /// The check list shows a comparison with the instrument (Compare with
+    /// TAVRO: file and instrument values) rather than a download's read-back.
+    bool checkListCompares = false;
     std::int16_t downloadCheckMode = 0;
     /// The screen an exit that saves first was started from: it is given back
     /// when the save fails or the user stays.

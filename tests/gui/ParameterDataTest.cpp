@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 #include <memory>
@@ -98,6 +99,42 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QTest::keyClick(Child<QTableView>(list, "ssContent"), Qt::Key_Escape);
     QVERIFY(Screen(Screen::frmRQ2500) == nullptr);
     QVERIFY(view->parentWidget()->isEnabled());
+
+    // Edit: SCALE HI changed in the editor is marked, undone, changed again,
+    // and OK puts it into the data set.
+    QString marks;
+    WhenModal("OfflineEditor", [&marks](QWidget* editor) {
+        auto* grid = editor->findChild<QTableWidget*>("grdItems");
+        const auto found = grid->findItems("SCALE HI", Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        const int row = found[0]->row();  // the items are made anew on each change
+        grid->setCurrentCell(row, 2);
+        auto* value = editor->findChild<QLineEdit*>("txtValue");
+        for (const char* key : {"200", "undo", "200"}) {
+            if (QString(key) == "undo") {
+                QTest::keySequence(grid, QKeySequence::Undo);  // Ctrl+Z on the grid
+            } else {
+                value->setText(key);
+                QTest::keyClick(value, Qt::Key_Return);
+            }
+            marks += grid->item(row, 3)->text() + "|";
+        }
+        Press(editor, "cmdOK");
+    });
+    QVERIFY(ChooseAndOk(view, "optEdit"));
+    QCOMPARE(marks, QString("*||*|"));
+    // Compare with TAVRO: the check list holds the edited item, File / TAVRO.
+    m_program->messages.answers = {shell::kAnswerOk};
+    QVERIFY(ChooseAndOk(view, "optCompare"));
+    QVERIFY(Idle(*m_program));
+    gui::ScreenBase* compared = Screen(Screen::frmRQ2700);
+    QVERIFY(compared != nullptr);
+    QCOMPARE(compared->windowTitle(), QString("Compare with TAVRO"));
+    auto* comparedGrid = Child<QTableView>(compared, "ssWriteCheckTAVRO");
+    QCOMPARE(Rows(comparedGrid, 4)[0], QString("C03|SCALE HI|200.00 %|100.00 %"));
+    QCOMPARE(comparedGrid->model()->headerData(3, Qt::Horizontal).toString(), QString("TAVRO"));
+    Press(compared, "cmdRet");
+    QCOMPARE(UsableScreen(*m_program), view);
 
     // Save: the file dialog, then the information window; OK writes the file.
     // The folder's name is outside ASCII, as a user's folder may be.

@@ -140,6 +140,8 @@ TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
 struct PrintRecorder : parameter::DataMenuHost {
     void PrintData() override { ++prints; }
     std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override { return nullptr; }
+    void EditData() override { ++edits; }
+    int edits = 0;
     int prints = 0;
 };
 

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "files/ParameterFile.h"
+#include "session/CompareWithInstrument.h"
+#include "session/OfflineEditor.h"
 #include "session/SafeDownload.h"
 #include "shell/SettingsStore.h"
 #include "unit/FileTestSupport.h"
@@ -140,6 +142,61 @@ TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
     EXPECT_EQ(engine.CommJob, comm::kJobDownload);
     EXPECT_EQ(CountCommand(kWrite), 4);
     EXPECT_GT(line->SentFrames().size(), requests);
+}
+
+// Compare with TAVRO lists in the check list what verify lists, and writes
+// nothing; with nothing different it says so.
+TEST_F(SafeDownload, CompareShowsTheDifferencesInTheCheckListAndWritesNothing) {
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ2400));
+    engine.RunCommJob();
+    EXPECT_EQ(messages.boxes.back().text,
+              "The instrument holds the file's values: no item differs.");
+    EXPECT_EQ(navigation.calls.back(), "enable frmRQ2400");
+    InstrumentChangedSince();
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ2400));
+    engine.RunCommJob();
+    const auto& list = engine.Results().downloadCheck;
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].sentName, "SCALE LO");
+    EXPECT_NE(list[0].sentData, list[0].setData);
+    EXPECT_TRUE(ws.state.checkListCompares);
+    EXPECT_EQ(navigation.calls.back(), "enable frmRQ2700");
+    EXPECT_TRUE(
+        files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
+    EXPECT_EQ(CountCommand(kWrite), 0);
+}
+
+// Edit changes items by the rule rq50-cli set uses; changes are marked, can
+// be undone, and reach the data set only when applied.
+TEST_F(SafeDownload, EditMarksChangesUndoesThemAndAppliesOnRequest) {
+    OfflineEditor editor(ws.items.dataSet, ws.header);
+    auto rowNamed = [&editor](int category, const std::string& name) {
+        for (const auto& row : editor.Rows(category))
+            if (row.name == name) return row;
+        ADD_FAILURE() << name;
+        return OfflineRow{};
+    };
+    EXPECT_FALSE(rowNamed(0, "PV").editable);  // a measured value
+    EXPECT_TRUE(rowNamed(1, "TAG").editable);
+    const auto scaleLo = rowNamed(1, "SCALE LO").index;
+    EXPECT_EQ(editor.EntryText(scaleLo), "+000.00");
+    EXPECT_FALSE(editor.Set(scaleLo, "abc").empty());
+    EXPECT_FALSE(editor.CanUndo());
+    EXPECT_EQ(editor.Set(scaleLo, "-12.5"), "");
+    EXPECT_TRUE(rowNamed(1, "SCALE LO").changed);
+    EXPECT_FALSE(rowNamed(1, "TAG").changed);
+    EXPECT_EQ(editor.EntryText(scaleLo), "-012.50");
+    EXPECT_TRUE(editor.Undo());
+    EXPECT_FALSE(editor.Changed());
+    EXPECT_FALSE(ApplyOfflineEdit(ws, editor));
+    ws.state.dataChanged = false;
+    ASSERT_EQ(editor.Set(scaleLo, "-12.5"), "");
+    EXPECT_TRUE(files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0)
+                    .empty());  // nothing applied yet
+    EXPECT_TRUE(ApplyOfflineEdit(ws, editor));
+    EXPECT_TRUE(ws.state.dataChanged);
+    EXPECT_EQ(
+        files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).size(), 1u);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "gui/parameter/DataViewScreen.h"
 
 #include "gui/comm/DownloadPreviewDialog.h"
+#include "gui/parameter/OfflineEditorWindow.h"
+#include "session/OfflineEditor.h"
 
 #include "gui/EnterKey.h"
 #include "gui/FitWindow.h"
@@ -18,6 +20,13 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
       m_ui(std::make_unique<Ui::frmRQ2400>()),
       m_menu(ws, static_cast<DataMenuHost&>(*this)) {
     m_ui->setupUi(this);
+    // Edit after Check Content, Compare with TAVRO after Download.
+    m_optEdit = new QRadioButton(m_ui->fraFile);
+    m_optEdit->setObjectName(QStringLiteral("optEdit"));
+    m_optCompare = new QRadioButton(m_ui->fraFile);
+    m_optCompare->setObjectName(QStringLiteral("optCompare"));
+    m_ui->layoutFile->insertWidget(m_ui->layoutFile->indexOf(m_ui->optContent) + 1, m_optEdit);
+    m_ui->layoutFile->insertWidget(m_ui->layoutFile->indexOf(m_ui->optDownload) + 1, m_optCompare);
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
@@ -27,8 +36,8 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
     OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
              [this] { mnuFileInformation_Click(); });
-    new gui::EnterPresses(m_ui->cmdOK,
-                          {m_ui->optContent, m_ui->optSave, m_ui->optDownload, m_ui->optPrint});
+    new gui::EnterPresses(m_ui->cmdOK, {m_ui->optContent, m_optEdit, m_ui->optSave,
+                                        m_ui->optDownload, m_optCompare, m_ui->optPrint});
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click",
              [this] { cmdCancel_Click(); });
@@ -46,6 +55,10 @@ QRadioButton* DataViewScreen::Option(int index) const {
             return m_ui->optDownload;
         case 3:
             return m_ui->optPrint;
+        case 4:
+            return m_optCompare;
+        case 5:
+            return m_optEdit;
         default:
             return nullptr;
     }
@@ -54,12 +67,14 @@ QRadioButton* DataViewScreen::Option(int index) const {
 void DataViewScreen::Load() {
     gui::Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
         setWindowTitle(gui::Text(m_menu.Caption()));
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 6; ++i)
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
+        m_optEdit->setVisible(m_menu.ParameterOptions());
+        m_optCompare->setVisible(m_menu.ParameterOptions());
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextDataViewCancel));
-        gui::NameByCaption({m_ui->optContent, m_ui->optSave, m_ui->optDownload, m_ui->optPrint,
-                            m_ui->cmdOK, m_ui->cmdCancel});
+        gui::NameByCaption({m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,
+                            m_optCompare, m_ui->optPrint, m_ui->cmdOK, m_ui->cmdCancel});
         m_ui->fraFile->setAccessibleName(windowTitle());
         m_ui->optDownload->setEnabled(m_menu.DownloadAllowed());
         m_menu.Load();
@@ -84,13 +99,19 @@ std::unique_ptr<shell::DownloadQuestions> DataViewScreen::DownloadQuestions() {
     return comm::DownloadPreviewDialog::QuestionsFor(this);
 }
 
+void DataViewScreen::EditData() {
+    shell::OfflineEditor editor(Ws().items.dataSet, Ws().header);
+    OfflineEditorWindow window(editor, this);
+    if (window.exec() == QDialog::Accepted) shell::ApplyOfflineEdit(Ws(), editor);
+}
+
 void DataViewScreen::PrintData() {
     gui::PrintFromScreen(Ws(), Id());
 }
 
 void DataViewScreen::cmdOK_Click() {
     DataMenuOption chosen = DataMenuOption::kPrint;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 6; ++i) {
         if (Option(i)->isChecked()) chosen = static_cast<DataMenuOption>(i);
     }
     m_menu.Confirm(chosen);

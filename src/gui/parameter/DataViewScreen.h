@@ -18,7 +18,8 @@ struct Workspace;
 namespace rq50::parameter {
 
 /// The data view: what to do with the data set held, uploaded or read from a
-/// file: check its content, save it, download it, print it. Its presenter
+/// file: check its content, edit it, save it, download it, compare it with
+/// the instrument, print it. Its presenter
 /// (DataMenu) decides where each option leads.
 class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     Q_OBJECT
@@ -43,8 +44,11 @@ class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     // DataMenuHost
     void PrintData() override;
     std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override;
+    void EditData() override;
 
     std::unique_ptr<Ui::frmRQ2400> m_ui;
+    QRadioButton* m_optEdit = nullptr;
+    QRadioButton* m_optCompare = nullptr;
     DataMenu m_menu;
 };
 

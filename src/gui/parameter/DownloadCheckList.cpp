@@ -41,9 +41,11 @@ DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
                 case 2:  // the name column, headed as the printed list heads it
                     return gui::Bytes(gui::CatalogueText(kTextDisplay));
                 case 3:
-                    return gui::Bytes(gui::CatalogueText(kTextSendData));
+                    return gui::Bytes(gui::CatalogueText(
+                        Ws().state.checkListCompares ? kTextFileValue : kTextSendData));
                 case 4:
-                    return gui::Bytes(gui::CatalogueText(kTextSetData));
+                    return gui::Bytes(gui::CatalogueText(
+                        Ws().state.checkListCompares ? kTextTavroValue : kTextSetData));
                 default:
                     return {};
             }
@@ -67,7 +69,8 @@ DownloadCheckList::~DownloadCheckList() = default;
 
 void DownloadCheckList::Load() {
     gui::Trap(Ws().hosts, "RQ2700_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCheckListCaption));
+        setWindowTitle(gui::CatalogueText(Ws().state.checkListCompares ? kTextCompareWithTavro
+                                                                       : kTextCheckListCaption));
         m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
         m_ui->cmdRet->setText(gui::CatalogueText(kTextClose));
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
@@ -106,6 +109,7 @@ void DownloadCheckList::cmdPrint_Click() {
 }
 
 void DownloadCheckList::cmdRet_Click() {
+    Ws().state.checkListCompares = false;
     const bool program = Ws().state.settingMode == 1;
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatrix(Ws(), program ? shell::NavEvent::kCheckBackToEditor
