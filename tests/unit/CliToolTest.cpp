@@ -174,6 +174,10 @@ TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_TRUE(Has(other.err, "the file is for model RQB2, the instrument is model RQG2"))
         << other.err;
+    const auto foreign = Cli(Sim("RQG2.json") + " --quiet verify a.7pa");
+    EXPECT_EQ(foreign.exitCode, 1);
+    EXPECT_EQ(foreign.out, "");  // no item list across models
+    EXPECT_TRUE(Has(foreign.err, "instrument is model RQG2; nothing compared")) << foreign.err;
 }
 
 // ---- files before instruments -----------------------------------------------
