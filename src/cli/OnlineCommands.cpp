@@ -271,14 +271,16 @@ ordered_json ItemJson(const parameter::PageModel& page, int row) {
     return item;
 }
 
-void PrintItem(const parameter::PageModel& page, int row) {
+/// The item of a grid row, its choices with the code `current` marked, and
+/// what it takes.
+void PrintItem(const parameter::PageModel& page, int row, int current) {
     const auto& c = page.Rows()[static_cast<std::size_t>(row)];
     std::cout << shell::Trim(c[0]) << " " << shell::Trim(c[1]) << " = " << shell::Trim(c[2]);
     if (!shell::Trim(c[3]).empty()) std::cout << " " << shell::Trim(c[3]);
     std::cout << "\n";
     for (const auto& choice : page.Edit().choices.entries) {
-        std::cout << (choice.code == page.Edit().choices.currentCode ? "* " : "  ") << choice.code
-                  << ": " << choice.listText << "\n";
+        std::cout << (choice.code == current ? "* " : "  ") << choice.code << ": "
+                  << choice.listText << "\n";
     }
     std::cout << "takes " << parameter::AllowedValues(page.Edit()) << "\n";
 }
@@ -293,7 +295,7 @@ int RunRead(shell::CoreSession& core, const PageOptions& o) {
     if (Link().json) {
         PrintJson(ItemJson(online.page, row));
     } else {
-        PrintItem(online.page, row);
+        PrintItem(online.page, row, online.page.Edit().choices.currentCode);
     }
     return kExitOk;
 }
@@ -352,7 +354,9 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
         document["asExpected"] = same;
         PrintJson(document);
     } else {
-        PrintItem(page, row);
+        // The choices were read before the write: the mark moves to the code
+        // the instrument holds now.
+        PrintItem(page, row, held.mc);
     }
     if (!same) {
         Note("asked " + o.value + ", instrument holds " + shown);

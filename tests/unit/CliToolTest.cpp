@@ -135,6 +135,9 @@ TEST_F(CliTool, ChoicesAndAllowedValuesAreShown) {
     ASSERT_EQ(read.exitCode, 0) << read.all();
     EXPECT_TRUE(Has(read.out, "* 0: DC      4-20mA")) << read.out;
     EXPECT_TRUE(Has(read.out, "  2: DC      0-10V"));
+    const auto written = Cli(Sim("RQB2.json") + " --quiet write --category set C01 2");
+    EXPECT_TRUE(Has(written.out, "* 2: DC      0-10V")) << written.out;
+    EXPECT_TRUE(Has(written.out, "  0: DC      4-20mA"));
     const auto number = Cli(Sim("RQB2.json") + " --quiet read --json --category set C02");
     ASSERT_EQ(number.exitCode, 0) << number.all();
     const auto doc = nlohmann::json::parse(number.out);
