@@ -131,8 +131,9 @@ TEST_F(CliTool, AWriteSaysWhenTheInstrumentHoldsAnotherValue) {
 }
 
 TEST_F(CliTool, ChoicesAndAllowedValuesAreShown) {
-    const auto read = Cli(Sim("RQB2.json") + " --quiet read --category set C01");
+    const auto read = Cli(Sim("RQB2.json") + " --quiet read C01");  // SET by default
     ASSERT_EQ(read.exitCode, 0) << read.all();
+    EXPECT_TRUE(Has(read.out, " # ADDR NAME         DATA             AUX       MA MB MC KIND\n"));
     EXPECT_TRUE(Has(read.out, "* 0: DC      4-20mA")) << read.out;
     EXPECT_TRUE(Has(read.out, "  2: DC      0-10V"));
     const auto written = Cli(Sim("RQB2.json") + " --quiet write --category set C01 2");
@@ -402,7 +403,8 @@ TEST_F(CliTool, SlotReportsTheInstrumentAndAnEmptySlotHasItsOwnMessage) {
 }
 
 TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
-    const auto page = Cli(Sim("RQB2.json") + " --quiet page --json --category set");
+    EXPECT_TRUE(Has(Cli(Sim("RQB2.json") + " --quiet page").out, " # ADDR NAME"));
+    const auto page = Cli(Sim("RQB2.json") + " --quiet page --json");
     ASSERT_EQ(page.exitCode, 0) << page.all();
     EXPECT_FALSE(Has(page.all(), "Starts communication"));
     const auto doc = nlohmann::json::parse(page.out);
