@@ -244,7 +244,12 @@ TEST_F(CliTool, SetDiffDownloadVerify) {
     const auto set = Cli("set b.7pa C02 -12.5");
     ASSERT_EQ(set.exitCode, 0) << set.all();
     EXPECT_TRUE(Has(set.out, "C02 SCALE LO: 0.00 % -> -12.50 %")) << set.out;
-    EXPECT_EQ(Cli("set b.7pa C01 2").exitCode, 0);
+    const auto code = Cli("set b.7pa C01 2");  // unchecked: a file holds no choice list
+    EXPECT_EQ(code.exitCode, 0);
+    EXPECT_TRUE(Has(code.err,
+                    "(DC      4-20mA, code 0): code 2 is taken unchecked; rq50-cli "
+                    "read --category set C01 lists"))
+        << code.err;
     EXPECT_EQ(Cli("set b.7pa D01 mA").exitCode, 0);
     const auto refused = Cli("set b.7pa C02 1000");
     EXPECT_EQ(refused.exitCode, 1);
