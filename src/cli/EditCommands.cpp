@@ -4,8 +4,10 @@
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
 #include "cli/CliSupport.h"
+#include "cli/InstrumentCommands.h"
 #include "cli/ProgramSupport.h"
 #include "comm/jobs/Password.h"
+#include "files/Categories.h"
 #include "files/Compare.h"
 #include "files/DataSet.h"
 #include "files/FileError.h"
@@ -39,6 +41,17 @@ std::string Upper(std::string text) {
 }
 
 // ------------------------------------------------------------ set
+
+/// The --category word of the category that holds block `index` of a data
+/// set; "set" when none does.
+std::string CategoryWordOf(const files::DataSetHeader& header, const parameter::ItemArray& items,
+                           std::size_t index) {
+    const auto ranges = files::CategoryRanges(header, items);
+    for (std::size_t c = 0; c < ranges.size(); ++c) {
+        if (ranges[c] && ranges[c]->Holds(index)) return CategoryNames()[c];
+    }
+    return "set";
+}
 
 struct SetOptions {
     std::string file;
@@ -84,8 +97,15 @@ int RunSet(shell::CoreSession& core, const SetOptions& o) {
         return kExitSystemError;
     }
     const auto after = parameter::DecodeItem(edit.block, false);
-    std::cout << label << ": " << files::SingleByteToUtf8(files::ShownValue(before)) << " -> "
-              << files::SingleByteToUtf8(files::ShownValue(after)) << "\n";
+    std::cout << label << ": " << files::SingleByteToUtf8(shell::Trim(files::ShownValue(before)))
+              << " -> " << files::SingleByteToUtf8(shell::Trim(files::ShownValue(after))) << "\n";
+    if (!edit.note.empty()) {
+        Note(label + ": " + files::SingleByteToUtf8(edit.note) + "; rq50-cli read --category " +
+             CategoryWordOf(core.Data().header, items,
+                            static_cast<std::size_t>(it - items.begin())) +
+             " " + parameter::FormatAddress(before.ma, before.mb) +
+             " lists the instrument's choices");
+    }
     const auto& h = core.Data().header;
     if (before.ma < h.setStart || before.ma >= h.adjustStart) {
         Note("only SET items are downloaded; " + parameter::FormatAddress(before.ma, before.mb) +

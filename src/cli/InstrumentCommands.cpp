@@ -110,6 +110,8 @@ CLI::Option* AddCategoryOption(CLI::App* command, std::string& category) {
         ->type_name("CATEGORY");
 }
 
+const char* const kDefaultCategory = "the category: display, set, adjust or maint (default set)";
+
 void AddJsonFlag(CLI::App* command, const std::string& what) {
     command->add_flag("--json", Link().json, "print " + what + " as JSON (see docs/cli.md)");
 }
@@ -211,7 +213,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
 
     auto page = std::make_shared<PageOptions>();
     auto* pg = AddInstrumentCommand(app, "page", "show a page of a category online");
-    AddCategoryOption(pg, page->category);
+    AddCategoryOption(pg, page->category)->description(kDefaultCategory);
     pg->add_option("--tab", page->tab, "the tab (group) to show, from 1")
         ->check(CLI::Range(1, 63).description("1-63"));
     pg->add_option("--next", page->next, "move forward by K rows")
@@ -226,7 +228,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     auto read = std::make_shared<PageOptions>();
     auto* rd =
         AddInstrumentCommand(app, "read", "read one item, with its choices or the values it takes");
-    AddCategoryOption(rd, read->category)->required();
+    AddCategoryOption(rd, read->category)->description(kDefaultCategory);
     rd->add_option("ADDRESS", read->address, "the item's address, e.g. C02")->required();
     AddJsonFlag(rd, "the item");
     rd->callback([read, &context] {

@@ -30,7 +30,7 @@ struct DownloadOptions {
 };
 
 struct PageOptions {
-    std::string category = "display";
+    std::string category = "set";  ///< where items are read and written
     int tab = 1;
     int next = 0;
     int previous = 0;

@@ -108,6 +108,24 @@ ordered_json RowJson(const parameter::PageModel& page, int row) {
                         {"kindName", KindName(kind)}};
 }
 
+/// The columns of a grid row in text: row, address, name, data, auxiliary
+/// text, MA, MB, MC and data kind. PrintColumnHeads names them.
+void PrintRow(const parameter::PageModel& page, int row) {
+    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
+    std::cout << std::setw(2) << row << " " << std::left << std::setw(5) << c[0] << std::setw(13)
+              << c[1] << std::setw(17) << c[2] << std::setw(9) << c[3] << std::right << std::setw(3)
+              << c[4] << std::setw(3) << c[5] << std::setw(3) << c[6] << std::setw(5) << c[7]
+              << "\n";
+}
+
+void PrintColumnHeads() {
+    std::cout << std::setw(2) << "#"
+              << " " << std::left << std::setw(5) << "ADDR" << std::setw(13) << "NAME"
+              << std::setw(17) << "DATA" << std::setw(9) << "AUX" << std::right << std::setw(3)
+              << "MA" << std::setw(3) << "MB" << std::setw(3) << "MC" << std::setw(5) << "KIND"
+              << "\n";
+}
+
 void PrintPage(const parameter::PageModel& page) {
     if (Link().json) {
         ordered_json rows = ordered_json::array();
@@ -128,13 +146,8 @@ void PrintPage(const parameter::PageModel& page) {
                   << (static_cast<int>(i) + 1 == page.ConfirmedTab() ? "]" : "");
     }
     std::cout << "\n";
-    for (int row = 1; row <= parameter::kPageRows; ++row) {
-        const auto& c = page.Rows()[static_cast<std::size_t>(row)];
-        std::cout << std::setw(2) << row << " " << std::left << std::setw(5) << c[0]
-                  << std::setw(13) << c[1] << std::setw(17) << c[2] << std::setw(9) << c[3]
-                  << std::right << std::setw(3) << c[4] << std::setw(3) << c[5] << std::setw(3)
-                  << c[6] << std::setw(2) << c[7] << "\n";
-    }
+    PrintColumnHeads();
+    for (int row = 1; row <= parameter::kPageRows; ++row) PrintRow(page, row);
 }
 
 /// Job 3 and the category's first page, with the page model attached.
@@ -271,14 +284,15 @@ ordered_json ItemJson(const parameter::PageModel& page, int row) {
     return item;
 }
 
-void PrintItem(const parameter::PageModel& page, int row) {
-    const auto& c = page.Rows()[static_cast<std::size_t>(row)];
-    std::cout << shell::Trim(c[0]) << " " << shell::Trim(c[1]) << " = " << shell::Trim(c[2]);
-    if (!shell::Trim(c[3]).empty()) std::cout << " " << shell::Trim(c[3]);
-    std::cout << "\n";
+/// The item of a grid row, its choices with the code `current` marked, and
+/// what it takes.
+void PrintItem(const parameter::PageModel& page, int row, int current) {
+    PrintColumnHeads();
+    PrintRow(page, row);
+    if (!page.Edit().choices.entries.empty()) std::cout << "choices (* the one held):\n";
     for (const auto& choice : page.Edit().choices.entries) {
-        std::cout << (choice.code == page.Edit().choices.currentCode ? "* " : "  ") << choice.code
-                  << ": " << choice.listText << "\n";
+        std::cout << (choice.code == current ? "* " : "  ") << choice.code << ": "
+                  << choice.listText << "\n";
     }
     std::cout << "takes " << parameter::AllowedValues(page.Edit()) << "\n";
 }
@@ -293,7 +307,7 @@ int RunRead(shell::CoreSession& core, const PageOptions& o) {
     if (Link().json) {
         PrintJson(ItemJson(online.page, row));
     } else {
-        PrintItem(online.page, row);
+        PrintItem(online.page, row, online.page.Edit().choices.currentCode);
     }
     return kExitOk;
 }
@@ -352,7 +366,9 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
         document["asExpected"] = same;
         PrintJson(document);
     } else {
-        PrintItem(page, row);
+        // The choices were read before the write: the mark moves to the code
+        // the instrument holds now.
+        PrintItem(page, row, held.mc);
     }
     if (!same) {
         Note("asked " + o.value + ", instrument holds " + shown);

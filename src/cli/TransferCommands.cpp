@@ -199,8 +199,8 @@ void PrintCheckList(shell::CoreSession& core) {
 std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
                             const std::string& fileModel) {
     if (text == shell::Catalogue(kTextNonMatchingModel)) {
-        return text + "\nrq50-cli: the file is for model " + shell::Trim(fileModel) +
-               ", the instrument is model " + shell::Trim(core.Engine().Results().instrumentModel);
+        return text + "\nrq50-cli: " +
+               files::ModelMismatch(fileModel, core.Engine().Results().instrumentModel);
     }
     const auto differences = core.Engine().Results().downloadCheck.size();
     // The message itself counts the differences; the command line lists them.
@@ -396,6 +396,12 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
         if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload)))
             return Stopped() ? StoppedExit() : kExitSystemError;
         const auto& instrument = core.Engine().Data().header;
+        // Items of another model share addresses, not meanings: no list.
+        if (const auto other = files::ModelMismatch(record.header.model, instrument.model);
+            !other.empty()) {
+            Note(other + "; nothing compared");
+            return kExitSystemError;
+        }
         notes = files::CompareHeaders(record.header, instrument);
         found = files::CompareDataSets(record.items, core.Engine().Data().items.dataSet,
                                        files::CompareScope::kDownloadable, record.header.setStart,
@@ -412,10 +418,11 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
         const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram));
         if (!ok || core.Engine().CommFacts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
-        if (shell::Trim(record.header.modelCode) !=
-            shell::Trim(core.Engine().Data().program.header.modelCode)) {
-            notes.push_back("model " + shell::Trim(record.header.modelCode) + " against " +
-                            shell::Trim(core.Engine().Data().program.header.modelCode));
+        if (const auto other = files::ModelMismatch(record.header.modelCode,
+                                                    core.Engine().Data().program.header.modelCode);
+            !other.empty()) {
+            Note(other + "; nothing compared");
+            return kExitSystemError;
         }
         found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
     }

@@ -137,6 +137,12 @@ std::vector<std::string> CompareHeaders(const DataSetHeader& first, const DataSe
     return notes;
 }
 
+std::string ModelMismatch(const std::string& fileModel, const std::string& instrumentModel) {
+    if (parameter::SameModel(fileModel, instrumentModel)) return {};
+    return "the file is for model " + shell::Trim(fileModel) + ", the instrument is model " +
+           shell::Trim(instrumentModel);
+}
+
 std::vector<ItemDifference> ComparePrograms(const ProgramFileRecord& first,
                                             const ProgramFileRecord& second, bool comments) {
     std::vector<ItemDifference> differences;

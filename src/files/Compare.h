@@ -44,6 +44,11 @@ std::vector<ItemDifference> CompareDataSets(const parameter::ItemArray& first,
 /// starts, custom type), one sentence each.
 std::vector<std::string> CompareHeaders(const DataSetHeader& first, const DataSetHeader& second);
 
+/// Why a file and an instrument of another model are not worked on together:
+/// "the file is for model RQB2, the instrument is model RQG2"; empty when the
+/// models are the same (trailing blanks do not count).
+std::string ModelMismatch(const std::string& fileModel, const std::string& instrumentModel);
+
 /// PROGRAM steps and CONST items of two programs that differ, matched by their
 /// address; operators compare as trimmed text, CONST values by their value.
 /// Step comments take part when `comments` is set.

@@ -176,13 +176,19 @@ OfflineEdit SetItemValue(const ItemBlock& block, const std::string& value) {
             code = *number;
         } else if (Folded(value) == Folded(item.data + item.aux)) {
             code = item.mc;
-        } else {
-            edit.error = "the file holds only the current choice (" +
-                         shell::Trim(item.data + item.aux) + ", code " + std::to_string(item.mc) +
-                         "); give a choice code, or list the choices with rq50-cli read";
+        }
+        const std::string texts = shell::Trim(item.data + item.aux);
+        const std::string held =
+            "the file holds no choice list for the item, only its current "
+            "choice (" +
+            (texts.empty() ? "" : texts + ", ") + "code " + std::to_string(item.mc) + ")";
+        if (code < 0) {
+            edit.error =
+                held + "; give a choice code (0 to 63), or list the choices with rq50-cli read";
             return edit;
         }
         if (code != item.mc) {
+            edit.note = held + ": code " + std::to_string(code) + " is taken unchecked";
             edit.block[3] = static_cast<std::uint8_t>((block[3] & ~kLow6Bits) | code);
             // The texts of another choice are the instrument's: leave them blank.
             const std::size_t end =

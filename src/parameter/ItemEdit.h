@@ -52,13 +52,15 @@ struct OfflineEdit {
     std::string error;   ///< why the value was refused
     ItemBlock block{};   ///< the changed block
     std::string stored;  ///< the data text as it now stands in the block
+    std::string note;    ///< what the change could not check, when anything
 };
 
 /// Changes the value of `block` as an online write of `value` would: the
 /// entry rules and send text of the item's kind, written into the data field
 /// at the place of the old text. A selection item takes a choice code or the
 /// text of its current choice; a new code leaves its texts blank, since only
-/// the instrument knows the texts of its other choices.
+/// the instrument knows the texts of its other choices. A file holds no choice
+/// list, so a new code is taken unchecked (up to 63), and `note` says so.
 OfflineEdit SetItemValue(const ItemBlock& block, const std::string& value);
 
 /// Parses an address text ("C02", "c2", "A"): MA from the letter, MB from the

@@ -131,10 +131,14 @@ TEST_F(CliTool, AWriteSaysWhenTheInstrumentHoldsAnotherValue) {
 }
 
 TEST_F(CliTool, ChoicesAndAllowedValuesAreShown) {
-    const auto read = Cli(Sim("RQB2.json") + " --quiet read --category set C01");
+    const auto read = Cli(Sim("RQB2.json") + " --quiet read C01");  // SET by default
     ASSERT_EQ(read.exitCode, 0) << read.all();
+    EXPECT_TRUE(Has(read.out, " # ADDR NAME         DATA             AUX       MA MB MC KIND\n"));
     EXPECT_TRUE(Has(read.out, "* 0: DC      4-20mA")) << read.out;
     EXPECT_TRUE(Has(read.out, "  2: DC      0-10V"));
+    const auto written = Cli(Sim("RQB2.json") + " --quiet write --category set C01 2");
+    EXPECT_TRUE(Has(written.out, "* 2: DC      0-10V")) << written.out;
+    EXPECT_TRUE(Has(written.out, "  0: DC      4-20mA"));
     const auto number = Cli(Sim("RQB2.json") + " --quiet read --json --category set C02");
     ASSERT_EQ(number.exitCode, 0) << number.all();
     const auto doc = nlohmann::json::parse(number.out);
@@ -174,6 +178,10 @@ TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_TRUE(Has(other.err, "the file is for model RQB2, the instrument is model RQG2"))
         << other.err;
+    const auto foreign = Cli(Sim("RQG2.json") + " --quiet verify a.7pa");
+    EXPECT_EQ(foreign.exitCode, 1);
+    EXPECT_EQ(foreign.out, "");  // no item list across models
+    EXPECT_TRUE(Has(foreign.err, "instrument is model RQG2; nothing compared")) << foreign.err;
 }
 
 // ---- files before instruments -----------------------------------------------
@@ -236,7 +244,12 @@ TEST_F(CliTool, SetDiffDownloadVerify) {
     const auto set = Cli("set b.7pa C02 -12.5");
     ASSERT_EQ(set.exitCode, 0) << set.all();
     EXPECT_TRUE(Has(set.out, "C02 SCALE LO: 0.00 % -> -12.50 %")) << set.out;
-    EXPECT_EQ(Cli("set b.7pa C01 2").exitCode, 0);
+    const auto code = Cli("set b.7pa C01 2");  // unchecked: a file holds no choice list
+    EXPECT_EQ(code.exitCode, 0);
+    EXPECT_TRUE(Has(code.err,
+                    "(DC      4-20mA, code 0): code 2 is taken unchecked; rq50-cli "
+                    "read --category set C01 lists"))
+        << code.err;
     EXPECT_EQ(Cli("set b.7pa D01 mA").exitCode, 0);
     const auto refused = Cli("set b.7pa C02 1000");
     EXPECT_EQ(refused.exitCode, 1);
@@ -395,7 +408,8 @@ TEST_F(CliTool, SlotReportsTheInstrumentAndAnEmptySlotHasItsOwnMessage) {
 }
 
 TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
-    const auto page = Cli(Sim("RQB2.json") + " --quiet page --json --category set");
+    EXPECT_TRUE(Has(Cli(Sim("RQB2.json") + " --quiet page").out, " # ADDR NAME"));
+    const auto page = Cli(Sim("RQB2.json") + " --quiet page --json");
     ASSERT_EQ(page.exitCode, 0) << page.all();
     EXPECT_FALSE(Has(page.all(), "Starts communication"));
     const auto doc = nlohmann::json::parse(page.out);
