@@ -213,12 +213,18 @@ std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
 }
 
 /// After a stop signal: how far a download got.
-int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total) {
+int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
+                          const std::string& backup) {
     const int written = core.Engine().Results().itemsWritten;
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
          std::to_string(total) + " items" +
          (written == 0 ? "; nothing was written"
                        : "; the instrument holds a mix of the file's values and its own"));
+    if (written > 0 && !backup.empty()) {
+        Note("what the instrument held before is in " + backup + "; rq50-cli " +
+             (std::string(what) == "download" ? "download" : "program-download") +
+             " --no-backup '" + backup + "' puts it back");
+    }
     return StoppedExit();
 }
 
@@ -283,7 +289,7 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     } else {
         PrintCheckList(core);
     }
-    if (Stopped()) return ReportStoppedDownload(core, "download", total);
+    if (Stopped()) return ReportStoppedDownload(core, "download", total, backup);
     return ExitOf(ok && core.Engine().Results().downloadCheck.empty());
 }
 
@@ -355,7 +361,7 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
     } else {
         PrintCheckList(core);
     }
-    if (Stopped()) return ReportStoppedDownload(core, "program download", total);
+    if (Stopped()) return ReportStoppedDownload(core, "program download", total, backup);
     if (!ok) return kExitSystemError;
     // The screens show the final message after the job (the hand-back); there
     // are no screens here.

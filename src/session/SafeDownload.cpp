@@ -1,9 +1,13 @@
 #include "session/SafeDownload.h"
 
+#include "comm/HandBack.h"
 #include "comm/ScreenJob.h"
+#include "comm/jobs/JobResults.h"
 #include "comm/jobs/TransferRules.h"
 #include "files/Backup.h"
+#include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
+#include "files/RecordFile.h"
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "shell/NavigationHost.h"
@@ -93,11 +97,21 @@ namespace {
 
 /// One download with its backup, from the start question to the download
 /// job; kept alive by the job's hand-back.
-struct DownloadFlow {
+struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
+    DownloadFlow(Workspace& ws, DownloadRequest request,
+                 std::unique_ptr<DownloadQuestions> questions, std::shared_ptr<HeldData> held)
+        : ws(ws),
+          request(std::move(request)),
+          questions(std::move(questions)),
+          held(std::move(held)) {}
+
     Workspace& ws;
     DownloadRequest request;
     std::unique_ptr<DownloadQuestions> questions;
     std::shared_ptr<HeldData> held;
+
+    std::string backup;
+    int slot = 0;
 
     void GiveUp() const {
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(request.screen);
@@ -109,7 +123,6 @@ struct DownloadFlow {
         const bool uploaded =
             result == comm::kErrNone && (!program || engine.CommFacts.programItemCount > 0);
         std::string why = "the upload of the instrument's set failed";
-        std::string backup;
         DownloadPreview preview;
         if (uploaded) {
             if (program) ws.program.source = program::kSourceUpload;
@@ -125,10 +138,44 @@ struct DownloadFlow {
                                          : questions->ConfirmDownload(preview);
         if (!goOn) return GiveUp();
         // The download goes to the instrument the backup came from.
-        if (preview.slot > 0) ws.state.presetSlot = preview.slot;
-        request.job.handBack = nullptr;
-        if (!comm::StartScreenJob(engine, request.job, request.screen, false)) {
+        slot = preview.slot;
+        if (slot > 0) ws.state.presetSlot = slot;
+        comm::JobRequest download = request.job;
+        download.handBack = [flow = shared_from_this()](int result) { flow->DownloadDone(result); };
+        if (!comm::StartScreenJob(engine, download, request.screen, false)) {
             ws.state.presetSlot.reset();
+            GiveUp();
+        }
+    }
+
+    void HandBackAsUsual(int result) const {
+        const comm::CommEngine& engine = ws.Engine();
+        comm::RunHandBack(
+            ws, comm::HandBackFor(request.job.caller, request.job.code, result, engine.CommFacts),
+            nullptr);
+    }
+
+    /// A download that ended part way offers the backup back; the view's
+    /// data is held while it is written and put back after.
+    void DownloadDone(int result) {
+        const int written = ws.Engine().Results().itemsWritten;
+        HandBackAsUsual(result);
+        if (result == comm::kErrNone || written == 0 || backup.empty()) return;
+        if (!questions->RestoreBackup(backup, written)) return;
+        const auto viewData = HoldData(ws);
+        const bool read = request.kind == files::DataFileKind::kProgram
+                              ? files::ReadProgramFile(ws, backup, files::FileTitleOf(backup))
+                              : files::ReadParameterFile(ws, backup, files::FileTitleOf(backup));
+        if (!read) return PutBackData(ws, *viewData);
+        if (slot > 0) ws.state.presetSlot = slot;
+        comm::JobRequest restore = request.job;
+        restore.handBack = [flow = shared_from_this(), viewData](int restored) {
+            PutBackData(flow->ws, *viewData);
+            flow->HandBackAsUsual(restored);
+        };
+        if (!comm::StartScreenJob(ws.Engine(), restore, request.screen, false)) {
+            ws.state.presetSlot.reset();
+            PutBackData(ws, *viewData);
             GiveUp();
         }
     }
@@ -145,8 +192,8 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))
         return comm::StartScreenJob(engine, request.job, request.screen);
     const bool program = request.kind == files::DataFileKind::kProgram;
-    auto flow = std::make_shared<DownloadFlow>(
-        DownloadFlow{ws, std::move(request), std::move(questions), HoldData(ws)});
+    auto flow =
+        std::make_shared<DownloadFlow>(ws, std::move(request), std::move(questions), HoldData(ws));
     comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
                             flow->request.job.title, flow->request.job.caller};
     upload.handBack = [flow](int result) { flow->BackupDone(result); };

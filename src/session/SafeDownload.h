@@ -81,6 +81,9 @@ class DownloadQuestions {
     /// The backup could not be made for the reason `why`; true to download
     /// without one.
     virtual bool DownloadWithoutBackup(const std::string& why) = 0;
+    /// The download ended part way, `written` items written: true to
+    /// download `backup` (what the instrument held before) into it again.
+    virtual bool RestoreBackup(const std::string& backup, int written) = 0;
 };
 
 /// What a screen asks for: the download job as it would start it, the kind
@@ -97,7 +100,9 @@ struct DownloadRequest {
 /// the start question, uploads the instrument's set as a backup, puts the
 /// file's data back, asks `questions` (the preview, or whether to go on
 /// without a backup), then runs the download without asking again, into the
-/// slot the backup came from. With it off: the download as the screens always
+/// slot the backup came from. A download that ends part way with items
+/// written offers to put the backup back (`RestoreBackup`); the view's data
+/// stays as it is. With it off: the download as the screens always
 /// started it. `questions` is kept until the download starts or is given up;
 /// the screen is enabled again when it is given up. False when nothing
 /// started.

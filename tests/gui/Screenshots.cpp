@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -212,10 +213,19 @@ void DataScreens(Program& program, shell::MainWindow& main) {
         main.FindScreen(shell::Screen::frmRQ2600)->findChild<QPushButton*>("cmdCancel"),
         Qt::LeftButton);
 
-    for (auto& block : ws.items.dataSet) {
-        if (shell::Trim(parameter::DecodeItem(block, false).name) != "SCALE HI") continue;
-        block = parameter::SetItemValue(block, "200").block;
-    }
+    // Edit: SCALE HI set to 200, shown marked, then kept.
+    WhenModal("OfflineEditor", [](QWidget* editor) {
+        auto* grid = editor->findChild<QTableWidget*>("grdItems");
+        const auto found = grid->findItems("SCALE HI", Qt::MatchExactly);
+        if (!found.isEmpty()) grid->setCurrentCell(found[0]->row(), 2);
+        editor->findChild<QLineEdit*>("txtValue")->setText("200");
+        Press(editor, "cmdSet");
+        Settle();
+        Save(WithCaption(editor), "offline_editor");
+        Press(editor, "cmdOK");
+    });
+    view->findChild<QRadioButton*>("optEdit")->setChecked(true);
+    QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     view->findChild<QRadioButton*>("optDownload")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     WhenModal("DownloadPreview", [](QWidget* preview) {

@@ -29,6 +29,10 @@ struct ScriptedQuestions : DownloadQuestions {
         whys->push_back(why);
         return answer;
     }
+    bool RestoreBackup(const std::string& backup, int) override {
+        whys->push_back("restore " + backup);
+        return answer;
+    }
     bool answer = true;
     std::shared_ptr<std::vector<DownloadPreview>> previews;
     std::shared_ptr<std::vector<std::string>> whys;
@@ -91,7 +95,6 @@ TEST_F(SafeDownload, KeepsTheInstrumentsSetListsTheChangesThenWritesTheFile) {
     ASSERT_EQ(p.changes.size(), 1u);
     EXPECT_EQ(p.changes[0].address, "B02");
     EXPECT_EQ(p.changes[0].name, "SCALE LO");
-    EXPECT_EQ(PreviewChange(p.changes[0]), p.changes[0].second + " -> " + p.changes[0].first);
     EXPECT_EQ(PreviewCountLine(p), "1 item will change:");
 
     // The backup holds the instrument's set as it was; the workspace the file's.
@@ -136,12 +139,40 @@ TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
     EXPECT_TRUE(BackupBeforeDownloadOn(ws));
     EXPECT_FALSE(ToggleBackupBeforeDownload(ws));
     EXPECT_EQ(settings.Get("BACKUPFIRST"), "0");
-    const auto requests = line->SentFrames().size();
     ASSERT_TRUE(Download(true));
     EXPECT_TRUE(previews->empty());
-    EXPECT_EQ(engine.CommJob, comm::kJobDownload);
     EXPECT_EQ(CountCommand(kWrite), 4);
-    EXPECT_GT(line->SentFrames().size(), requests);
+}
+
+// A download stopped part way offers the backup back, which puts the
+// instrument as it was; the view keeps the file's data.
+TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
+    InstrumentChangedSince();
+    auto q = std::make_unique<ScriptedQuestions>();
+    q->previews = previews;
+    q->whys = whys;
+    ASSERT_TRUE(StartSafeDownload(ws,
+                                  {{comm::kJobDownload, "Download", comm::kCallerDataViewDownload},
+                                   files::DataFileKind::kParameter,
+                                   Screen::frmRQ2400,
+                                   "a.7pa"},
+                                  std::move(q)));
+    while (!(engine.CommJob == comm::kJobDownload && CountCommand(kWrite) == 2 &&
+             engine.CommState == comm::kStateWait)) {
+        engine.Timer1();
+        clock.Advance(engine.Timer1Interval);
+    }
+    engine.Terminate();
+    while (engine.CommBusy) engine.RunCommJob();
+    ASSERT_EQ(whys->size(), 1u);
+    EXPECT_EQ(*whys, std::vector<std::string>{"restore " + previews->front().backup});
+    EXPECT_EQ(CountCommand(kWrite), 2 + 4);
+    EXPECT_TRUE(
+        files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
+    ASSERT_TRUE(Run(comm::kJobUpload));
+    EXPECT_EQ(
+        files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).size(),
+        1u);  // SCALE LO as the instrument held it
 }
 
 // Compare with TAVRO lists in the check list what verify lists, and writes

@@ -54,6 +54,23 @@ class DialogQuestions : public shell::DownloadQuestions {
         return box.clickedButton() == go;
     }
 
+    bool RestoreBackup(const std::string& backup, int written) override {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Download"),
+                        QStringLiteral("The download ended after %1 items: the instrument holds "
+                                       "a mix of the file's values and its own.\n\nDownload the "
+                                       "backup %2 to put back what it held?")
+                            .arg(written)
+                            .arg(Text(backup)),
+                        QMessageBox::NoButton, m_parent);
+        auto* restore = box.addButton(QStringLiteral("Restore backup"), QMessageBox::AcceptRole);
+        auto* keep = box.addButton(QStringLiteral("Leave as it is"), QMessageBox::RejectRole);
+        restore->setAccessibleName(restore->text());
+        keep->setAccessibleName(keep->text());
+        box.setDefaultButton(keep);
+        box.exec();
+        return box.clickedButton() == restore;
+    }
+
   private:
     QPointer<QWidget> m_parent;
 };
