@@ -195,6 +195,8 @@ void PageModel::ClearRowColours() {
         if (m_yellowRow[static_cast<std::size_t>(row)]) MarkRows(row, row);
     }
     m_yellowRow.fill(false);
+    if (m_differsRow != 0) MarkRows(m_differsRow, m_differsRow);
+    m_differsRow = 0;
 }
 
 void PageModel::MarkEditedRow() {
@@ -251,6 +253,8 @@ void PageModel::NoteReadBack(const ItemBlock& block) {
                                       ? shell::Trim(held.data)
                                       : shell::Trim(held.data) + " " + shell::Trim(held.aux);
         m_writeNote = "Asked " + asked + ", instrument holds " + shell::Trim(shown) + ".";
+        m_differsRow = m_editedRow;
+        MarkRows(m_editedRow, m_editedRow);
     }
     if (const std::string range = RangeWarning(m_workingCopy); !range.empty())
         m_writeNote += (m_writeNote.empty() ? "" : " ") + std::string("Note: ") + range + ".";

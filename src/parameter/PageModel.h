@@ -143,6 +143,9 @@ class PageModel {
     const std::string& Cell(int row, int column) const;
     /// The edit colour of a row (MarkEditedRow).
     bool RowMarked(int row) const;
+    /// The row whose WRITE came back otherwise than asked (WriteNote), until
+    /// the next WRITE or page.
+    bool RowDiffers(int row) const { return row != 0 && row == m_differsRow; }
     /// Items the last page job received, and the items as shown (row r in
     /// element r - 1).
     const ItemArray& ScreenPage() const { return m_screenPage; }
@@ -287,6 +290,7 @@ class PageModel {
     EditContext m_edit;
     std::string m_entryText;
     std::string m_writeNote;
+    int m_differsRow = 0;
     /// The WRITE waiting for its read-back: the entry and the item as opened.
     std::optional<std::pair<std::string, EditContext>> m_asked;
     bool m_downloadAllowed = true;

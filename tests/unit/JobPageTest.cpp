@@ -147,6 +147,7 @@ TEST_F(JobPage, WriteSendsTheValueAndSaysWhatTheInstrumentHolds) {
     EXPECT_EQ(Sent().size(), sent);
     ASSERT_TRUE(Act(page->Write("-20", 0, Start())));
     EXPECT_EQ(page->WriteNote(), "");
+    EXPECT_FALSE(page->RowDiffers(2));
 }
 
 // A periodic read and opening a measured item each read it once, no choices.

@@ -59,7 +59,9 @@ class SafeDownload : public rq50::testing::JobBench {
         Connect(described);
     }
 
-    bool Download(bool answer) {
+    /// Starts a download whose questions all get `answer`; with `run`, runs
+    /// until the line is idle (the backup's end starts the download).
+    bool Download(bool answer, bool run = true) {
         auto q = std::make_unique<ScriptedQuestions>();
         q->answer = answer;
         q->previews = previews;
@@ -71,8 +73,7 @@ class SafeDownload : public rq50::testing::JobBench {
                                Screen::frmRQ2400,
                                "a.7pa"},
                               std::move(q));
-        // The backup's end starts the download: run until the line is idle.
-        while (started && engine.CommBusy) engine.RunCommJob();
+        while (run && started && engine.CommBusy) engine.RunCommJob();
         return started;
     }
 
@@ -148,15 +149,7 @@ TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
 // instrument as it was; the view keeps the file's data.
 TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
     InstrumentChangedSince();
-    auto q = std::make_unique<ScriptedQuestions>();
-    q->previews = previews;
-    q->whys = whys;
-    ASSERT_TRUE(StartSafeDownload(ws,
-                                  {{comm::kJobDownload, "Download", comm::kCallerDataViewDownload},
-                                   files::DataFileKind::kParameter,
-                                   Screen::frmRQ2400,
-                                   "a.7pa"},
-                                  std::move(q)));
+    ASSERT_TRUE(Download(true, false));
     while (!(engine.CommJob == comm::kJobDownload && CountCommand(kWrite) == 2 &&
              engine.CommState == comm::kStateWait)) {
         engine.Timer1();

@@ -42,14 +42,20 @@ bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
     return ws.Engine().StartCommJob({job, title, comm::kCallerParameterScreen});
 }
 
-/// The page grid with the edited row in yellow.
+/// The page grid with the edited row in yellow, and a row whose WRITE came
+/// back otherwise than asked in red, the note as its tip.
 class PageGridModel : public gui::GridModel {
   public:
-    PageGridModel(Source source, std::function<bool(int row)> marked, QObject* parent)
-        : gui::GridModel(std::move(source), parent), m_marked(std::move(marked)) {}
+    PageGridModel(Source source, std::function<const PageModel&()> page, QObject* parent)
+        : gui::GridModel(std::move(source), parent), m_page(std::move(page)) {}
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (index.isValid() && m_marked(index.row() + 1)) {
+        if (index.isValid() && m_page().RowDiffers(index.row() + 1)) {
+            if (role == Qt::BackgroundRole) return QColor(255, 190, 190);
+            if (role == Qt::ForegroundRole) return QColor(Qt::black);
+            if (role == Qt::ToolTipRole) return gui::Text(m_page().WriteNote());
+        }
+        if (index.isValid() && m_page().RowMarked(index.row() + 1)) {
             if (role == Qt::BackgroundRole) return QColor(255, 255, 0);
             if (role == Qt::ForegroundRole) return QColor(Qt::black);
         }
@@ -61,7 +67,7 @@ class PageGridModel : public gui::GridModel {
     }
 
   private:
-    std::function<bool(int)> m_marked;
+    std::function<const PageModel&()> m_page;
 };
 
 gui::GuiCommHost* CommHost(shell::Workspace& ws) {
@@ -116,7 +122,7 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
         }
     };
     m_grid = new PageGridModel(
-        source, [this](int row) { return Page().RowMarked(row); }, this);
+        source, [this]() -> const PageModel& { return Page(); }, this);
     m_ui->ssRQ2300->setModel(m_grid);
     m_ui->ssRQ2300->installEventFilter(this);
     m_ui->ssRQ2300->viewport()->installEventFilter(this);
