@@ -169,6 +169,24 @@ bool ConfirmPreview(const shell::DownloadPreview& p, bool yes) {
     return false;
 }
 
+/// The backup and the question before a download (none with --no-backup):
+/// nothing to go on, else the exit code.
+std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
+                                    const DownloadOptions& o, files::DataFileKind kind,
+                                    shell::DownloadPreview& preview) {
+    if (o.noBackup) return std::nullopt;
+    if (!BackupInstrument(core, session, o, kind, preview))
+        return Stopped() ? StoppedExit() : kExitSystemError;
+    if (ConfirmPreview(preview, o.yes)) return std::nullopt;
+    if (Link().json) {
+        PrintJson({{"file", o.file},
+                   {"backup", preview.backup},
+                   {"completed", false},
+                   {"preview", PreviewJson(preview)}});
+    }
+    return kExitSystemError;
+}
+
 ordered_json CheckListJson(shell::CoreSession& core) {
     ordered_json list = ordered_json::array();
     for (const auto& e : core.Engine().Results().downloadCheck) {
@@ -261,18 +279,9 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
     if (!session.Attach()) return kExitSystemError;
     shell::DownloadPreview preview;
-    if (!o.noBackup) {
-        if (!BackupInstrument(core, session, o, files::DataFileKind::kParameter, preview))
-            return Stopped() ? StoppedExit() : kExitSystemError;
-        if (!ConfirmPreview(preview, o.yes)) {
-            if (Link().json)
-                PrintJson({{"file", o.file},
-                           {"backup", preview.backup},
-                           {"completed", false},
-                           {"preview", PreviewJson(preview)}});
-            return kExitSystemError;
-        }
-    }
+    if (const auto exit =
+            BackupAndConfirm(core, session, o, files::DataFileKind::kParameter, preview))
+        return *exit;
     const std::string backup = preview.backup;
     const auto& header = core.Engine().Data().header;
     const int total = jobs::CountDownloadItems(core.Engine().Data().items.dataSet, header.setStart,
@@ -333,18 +342,9 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
     }
     if (!session.Attach()) return kExitSystemError;
     shell::DownloadPreview preview;
-    if (!o.noBackup) {
-        if (!BackupInstrument(core, session, o, files::DataFileKind::kProgram, preview))
-            return Stopped() ? StoppedExit() : kExitSystemError;
-        if (!ConfirmPreview(preview, o.yes)) {
-            if (Link().json)
-                PrintJson({{"file", o.file},
-                           {"backup", preview.backup},
-                           {"completed", false},
-                           {"preview", PreviewJson(preview)}});
-            return kExitSystemError;
-        }
-    }
+    if (const auto exit =
+            BackupAndConfirm(core, session, o, files::DataFileKind::kProgram, preview))
+        return *exit;
     const std::string backup = preview.backup;
     const std::string fileModel = core.Engine().Data().program.header.modelCode;
     session.explain = [&core, fileModel](const std::string& text) {

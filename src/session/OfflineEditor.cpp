@@ -1,5 +1,6 @@
 #include "session/OfflineEditor.h"
 
+#include "files/Categories.h"
 #include "files/Compare.h"
 #include "files/Workspace.h"
 #include "parameter/ItemEdit.h"
@@ -10,18 +11,12 @@ namespace rq50::shell {
 OfflineEditor::OfflineEditor(parameter::ItemArray items, const files::DataSetHeader& header)
     : m_original(items), m_items(std::move(items)), m_header(header) {}
 
-int OfflineEditor::CategoryOf(const parameter::ItemBlock& block) const {
-    const int ma = parameter::DecodeItem(block, false).ma;
-    if (m_header.maintStart > 0 && ma >= m_header.maintStart) return 3;
-    if (m_header.adjustStart > 0 && ma >= m_header.adjustStart) return 2;
-    if (m_header.setStart > 0 && ma >= m_header.setStart) return 1;
-    return 0;
-}
-
 std::vector<OfflineRow> OfflineEditor::Rows(int category) const {
     std::vector<OfflineRow> rows;
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        if (CategoryOf(m_items[i]) != category) continue;
+    if (category < 0 || category > 3) return rows;
+    const auto range = files::CategoryRanges(m_header, m_items)[static_cast<std::size_t>(category)];
+    if (!range) return rows;
+    for (std::size_t i = range->first; i < range->end && i < m_items.size(); ++i) {
         const auto item = parameter::DecodeItem(m_items[i], false);
         OfflineRow row;
         row.index = i;

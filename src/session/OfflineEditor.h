@@ -48,8 +48,6 @@ class OfflineEditor {
     const parameter::ItemArray& Items() const { return m_items; }
 
   private:
-    int CategoryOf(const parameter::ItemBlock& block) const;
-
     parameter::ItemArray m_original;
     parameter::ItemArray m_items;
     files::DataSetHeader m_header;
