@@ -246,8 +246,10 @@ bool Session::Attach() {
     return true;
 }
 
-bool Session::RunJob(int job, const std::string& title) {
-    if (!m_core.Engine().StartCommJob({job, title})) return false;
+bool Session::RunJob(int job, const std::string& title, bool keepLineOpen) {
+    comm::JobRequest request{job, title};
+    request.keepLineOpen = keepLineOpen;
+    if (!m_core.Engine().StartCommJob(request)) return false;
     m_core.Engine().RunCommJob(kJobLimitMs, Stopped);
     return m_core.Engine().CommResult == comm::kErrNone;
 }

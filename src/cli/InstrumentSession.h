@@ -117,7 +117,9 @@ class Session {
     /// Runs a job to its end. The screens ask "Starts communication. Press OK
     /// button if ready." first; on the command line the command itself is
     /// that answer, so nothing is asked.
-    bool RunJob(int job, const std::string& title);
+    /// `keepLineOpen`: the line stays open for the job that follows
+    /// (JobRequest::keepLineOpen).
+    bool RunJob(int job, const std::string& title, bool keepLineOpen = false);
 
     CliCommHost& Host() { return m_host; }
 

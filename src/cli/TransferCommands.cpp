@@ -100,9 +100,9 @@ bool BackupInstrument(shell::CoreSession& core, Session& session, const Download
     const bool program = kind == files::DataFileKind::kProgram;
     const auto held = shell::HoldData(core.Data());
     const bool uploaded =
-        program ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram)) &&
+        program ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true) &&
                       core.Engine().CommFacts.programItemCount > 0
-                : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
+                : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true);
     std::string why = "the upload of the instrument's set failed";
     std::string path;
     if (uploaded && !Stopped()) {
@@ -175,9 +175,13 @@ std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
                                     const DownloadOptions& o, files::DataFileKind kind,
                                     shell::DownloadPreview& preview) {
     if (o.noBackup) return std::nullopt;
-    if (!BackupInstrument(core, session, o, kind, preview))
+    // The backup leaves the line open for the download that follows.
+    if (!BackupInstrument(core, session, o, kind, preview)) {
+        core.Engine().CloseLine();
         return Stopped() ? StoppedExit() : kExitSystemError;
+    }
     if (ConfirmPreview(preview, o.yes)) return std::nullopt;
+    core.Engine().CloseLine();
     if (Link().json) {
         PrintJson({{"file", o.file},
                    {"backup", preview.backup},

@@ -395,6 +395,7 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     CommTitle = request.title;
     CommCaller = request.caller;
     m_jobHandBack = request.handBack;
+    m_keepLineOpen = request.keepLineOpen;
     CommFacts.category = request.category;
     CommBusy = true;
     CommJob = request.code;
@@ -513,7 +514,13 @@ bool CommEngine::BeginJob(SerialPort& port) {
 void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CommError == kErrPortOpen) return;
     if (keepIfWasOpen && PortWasOpen) return;
+    if (m_keepLineOpen && CommError == kErrNone) return;
     if (CloseCommPort(port) != 0) ShowPortError();
+}
+
+void CommEngine::CloseLine() {
+    if (CommBusy || m_port == nullptr || !m_port->IsOpen()) return;
+    if (CloseCommPort(*m_port) != 0) PortError = {};
 }
 
 namespace {

@@ -112,6 +112,11 @@ struct JobRequest {
     /// caller's hand-back: a presenter that runs jobs in a row (a backup
     /// before a download) decides itself what follows.
     std::function<void(int result)> handBack = {};
+    /// The line stays open after the job when it ended well, for a job that
+    /// follows at once on the same line opening (a download after its
+    /// backup: no second settle, and a rack keeps its slot). The follower
+    /// closes it, or CloseLine when none follows.
+    bool keepLineOpen = false;
 };
 
 /// Where the log goes and how long it keeps its frames. By default the log is
@@ -271,6 +276,9 @@ class CommEngine : public CommEngineState {
     std::int32_t OpenCommPort(SerialPort& port);
     /// Closes the port; 0 or the error number (kept for `ShowPortError`).
     std::int32_t CloseCommPort(SerialPort& port);
+    /// Closes a line a job left open (JobRequest::keepLineOpen) when no job
+    /// follows; nothing while a job runs.
+    void CloseLine();
     /// Beeps and shows the kept error as "number:description" titled
     /// "Quill Error", then forgets it.
     void ShowPortError();
@@ -374,6 +382,7 @@ class CommEngine : public CommEngineState {
     parameter::PageModel* m_page = nullptr;
     std::function<void(int code)> m_menuCommand;
     std::function<void(int result)> m_jobHandBack;
+    bool m_keepLineOpen = false;
     std::map<int, CommJobRoutines> m_jobs;
     std::vector<std::shared_ptr<void>> m_jobObjects;
     std::unique_ptr<jobs::JobTables> m_tables;

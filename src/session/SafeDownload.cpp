@@ -114,6 +114,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     int slot = 0;
 
     void GiveUp() const {
+        ws.Engine().CloseLine();  // the backup's line opening, kept for the download
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(request.screen);
     }
 
@@ -197,6 +198,7 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
                             flow->request.job.title, flow->request.job.caller};
     upload.handBack = [flow](int result) { flow->BackupDone(result); };
+    upload.keepLineOpen = true;  // the download follows on the same line opening
     return comm::StartScreenJob(engine, upload, flow->request.screen);
 }
 

@@ -122,6 +122,7 @@ TEST_F(SafeDownload, NothingIsWrittenWithoutTheUsersYes) {
               "No item will change: the instrument holds the file's values.");
     EXPECT_EQ(CountCommand(kWrite), 0);
     EXPECT_EQ(navigation.calls.back(), "enable frmRQ2400");
+    EXPECT_FALSE(line->IsOpen());  // the backup's line is not left open
 
     // No backup: the user is asked why, and Cancel leaves the instrument alone.
     std::filesystem::remove_all(folder.Path() / "User" / "BACKUP");
@@ -145,6 +146,20 @@ TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
     EXPECT_EQ(CountCommand(kWrite), 4);
 }
 
+// Behind a rack the download follows its backup on the same line opening, so
+// the slot is asked once and the rack never forgets it in between.
+TEST_F(SafeDownload, BehindARackTheDownloadUsesTheBackupsLineAndSlot) {
+    Connect(rq50::testing::InRack(rq50::testing::SmallInstrument()));
+    host.slot = 3;
+    ASSERT_TRUE(Download(true));
+    EXPECT_EQ(host.slotAsked, 1);
+    ASSERT_EQ(previews->size(), 1u);
+    EXPECT_EQ(previews->front().slot, 3);
+    EXPECT_EQ(engine.CommResult, comm::kErrNone);
+    EXPECT_EQ(CountCommand(kWrite), 1 + 4);  // the slot once, then the four items
+    EXPECT_FALSE(line->IsOpen());
+}
+
 // A download stopped part way offers the backup back, which puts the
 // instrument as it was; the view keeps the file's data.
 TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
@@ -157,7 +172,7 @@ TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
     }
     engine.Terminate();
     while (engine.CommBusy) engine.RunCommJob();
-    ASSERT_EQ(whys->size(), 1u);
+    ASSERT_EQ(previews->size(), 1u);
     EXPECT_EQ(*whys, std::vector<std::string>{"restore " + previews->front().backup});
     EXPECT_EQ(CountCommand(kWrite), 2 + 4);
     EXPECT_TRUE(
