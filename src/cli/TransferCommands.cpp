@@ -97,23 +97,14 @@ namespace {
 /// and how to go on without one.
 bool BackupInstrument(shell::CoreSession& core, Session& session, const DownloadOptions& o,
                       files::DataFileKind kind, shell::DownloadPreview& preview) {
-    const bool program = kind == files::DataFileKind::kProgram;
     const auto held = shell::HoldData(core.Data());
     const bool uploaded =
-        program ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true) &&
-                      core.Engine().CommFacts.programItemCount > 0
-                : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true);
-    std::string why = "the upload of the instrument's set failed";
-    std::string path;
-    if (uploaded && !Stopped()) {
-        if (program) core.Engine().Data().program.source = program::kSourceUpload;
-        path = files::WriteBackup(core.Data(), kind, why);
-        preview = shell::PreviewOf(*held, core.Data(), kind, o.file);
-        preview.backup = path;
-        const auto& reached = core.Engine().lastInstrument;
-        if (reached.viaRack) preview.slot = reached.slot;
-    }
-    shell::PutBackData(core.Data(), *held);
+        kind == files::DataFileKind::kProgram
+            ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true)
+            : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true);
+    std::string why;
+    preview = shell::KeepBackup(core.Data(), *held, kind, o.file, uploaded && !Stopped(), why);
+    const std::string& path = preview.backup;
     if (path.empty()) {
         if (!Stopped())
             Note("no backup: " + why +

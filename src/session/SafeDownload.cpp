@@ -93,6 +93,22 @@ DownloadPreview PreviewOf(const HeldData& held, const Workspace& instrument,
     return p;
 }
 
+DownloadPreview KeepBackup(Workspace& ws, const HeldData& held, files::DataFileKind kind,
+                           const std::string& file, bool uploadEnded, std::string& why) {
+    const comm::CommEngine& engine = ws.Engine();
+    const bool program = kind == files::DataFileKind::kProgram;
+    why = "the upload of the instrument's set failed";
+    DownloadPreview preview;
+    if (uploadEnded && (!program || engine.CommFacts.programItemCount > 0)) {
+        if (program) ws.program.source = program::kSourceUpload;
+        preview = PreviewOf(held, ws, kind, file);
+        preview.backup = files::WriteBackup(ws, kind, why);
+        if (engine.lastInstrument.viaRack) preview.slot = engine.lastInstrument.slot;
+    }
+    PutBackData(ws, held);
+    return preview;
+}
+
 namespace {
 
 /// One download with its backup, from the start question to the download
@@ -119,20 +135,10 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     }
 
     void BackupDone(int result) {
-        comm::CommEngine& engine = ws.Engine();
-        const bool program = request.kind == files::DataFileKind::kProgram;
-        const bool uploaded =
-            result == comm::kErrNone && (!program || engine.CommFacts.programItemCount > 0);
-        std::string why = "the upload of the instrument's set failed";
-        DownloadPreview preview;
-        if (uploaded) {
-            if (program) ws.program.source = program::kSourceUpload;
-            backup = files::WriteBackup(ws, request.kind, why);
-            preview = PreviewOf(*held, ws, request.kind, request.file);
-            preview.backup = backup;
-            if (engine.lastInstrument.viaRack) preview.slot = engine.lastInstrument.slot;
-        }
-        PutBackData(ws, *held);
+        std::string why;
+        const DownloadPreview preview =
+            KeepBackup(ws, *held, request.kind, request.file, result == comm::kErrNone, why);
+        backup = preview.backup;
         // "Terminate" or a cancelled slot question: the user has stopped.
         if (result == comm::kErrTerminated) return GiveUp();
         const bool goOn = backup.empty() ? questions->DownloadWithoutBackup(why)
@@ -143,7 +149,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         if (slot > 0) ws.state.presetSlot = slot;
         comm::JobRequest download = request.job;
         download.handBack = [flow = shared_from_this()](int result) { flow->DownloadDone(result); };
-        if (!comm::StartScreenJob(engine, download, request.screen, false)) {
+        if (!comm::StartScreenJob(ws.Engine(), download, request.screen, false)) {
             ws.state.presetSlot.reset();
             GiveUp();
         }

@@ -72,6 +72,14 @@ void PutBackData(Workspace& ws, const HeldData& held);
 DownloadPreview PreviewOf(const HeldData& held, const Workspace& instrument,
                           files::DataFileKind kind, const std::string& file);
 
+/// The step after the backup's upload (`uploadEnded`: its job ended well):
+/// saves the instrument's set as the backup, makes the preview of writing
+/// `held` (the file's data) to that instrument, in the slot it answered from,
+/// and puts `held` back into the workspace. The preview's `backup` is empty
+/// when no backup was written; `why` then says why.
+DownloadPreview KeepBackup(Workspace& ws, const HeldData& held, files::DataFileKind kind,
+                           const std::string& file, bool uploadEnded, std::string& why);
+
 /// The questions of a download with a backup, as the front end asks them.
 class DownloadQuestions {
   public:

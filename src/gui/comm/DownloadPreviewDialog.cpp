@@ -39,39 +39,35 @@ class DialogQuestions : public shell::DownloadQuestions {
     }
 
     bool DownloadWithoutBackup(const std::string& why) override {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Download"),
-                        QStringLiteral("No backup of the instrument's set was made: %1.\n\n"
-                                       "Download without a backup?")
-                            .arg(Text(why)),
-                        QMessageBox::NoButton, m_parent);
-        auto* go =
-            box.addButton(QStringLiteral("Download without backup"), QMessageBox::AcceptRole);
-        auto* cancel = box.addButton(QMessageBox::Cancel);
-        go->setAccessibleName(go->text());
-        cancel->setAccessibleName(cancel->text());
-        box.setDefaultButton(cancel);
-        box.exec();
-        return box.clickedButton() == go;
+        return Ask(QStringLiteral("No backup of the instrument's set was made: %1.\n\n"
+                                  "Download without a backup?")
+                       .arg(Text(why)),
+                   QStringLiteral("Download without backup"), QStringLiteral("Cancel"));
     }
 
     bool RestoreBackup(const std::string& backup, int written) override {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Download"),
-                        QStringLiteral("The download ended after %1 items: the instrument holds "
-                                       "a mix of the file's values and its own.\n\nDownload the "
-                                       "backup %2 to put back what it held?")
-                            .arg(written)
-                            .arg(Text(backup)),
-                        QMessageBox::NoButton, m_parent);
-        auto* restore = box.addButton(QStringLiteral("Restore backup"), QMessageBox::AcceptRole);
-        auto* keep = box.addButton(QStringLiteral("Leave as it is"), QMessageBox::RejectRole);
-        restore->setAccessibleName(restore->text());
-        keep->setAccessibleName(keep->text());
-        box.setDefaultButton(keep);
-        box.exec();
-        return box.clickedButton() == restore;
+        return Ask(QStringLiteral("The download ended after %1 items: the instrument holds a mix "
+                                  "of the file's values and its own.\n\nDownload the backup %2 "
+                                  "to put back what it held?")
+                       .arg(written)
+                       .arg(Text(backup)),
+                   QStringLiteral("Restore backup"), QStringLiteral("Leave as it is"));
     }
 
   private:
+    /// A warning with two answers; the one that changes nothing is the default.
+    bool Ask(const QString& text, const QString& act, const QString& leave) const {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Download"), text,
+                        QMessageBox::NoButton, m_parent);
+        auto* yes = box.addButton(act, QMessageBox::AcceptRole);
+        auto* no = box.addButton(leave, QMessageBox::RejectRole);
+        yes->setAccessibleName(act);
+        no->setAccessibleName(leave);
+        box.setDefaultButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
     QPointer<QWidget> m_parent;
 };
 
