@@ -25,6 +25,9 @@ enum ExitCode : int {
 /// session of the run, which the command works on.
 struct CliContext {
     std::string appDir;  ///< --app-dir
+    /// --register: the plant register ("sqlite:PATH" or a postgresql:// URI)
+    std::string registerName;
+    bool noRegister = false;  ///< --no-register: transfers are not recorded
     std::function<int(shell::CoreSession& core)> run;
     /// False for commands that run without the program's start-up (version).
     bool startUp = true;

@@ -8,8 +8,13 @@
 #include "shell/Clock.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/MessageBox.h"
+#ifdef RQ50_HAVE_QT_PORT
+#include "platform/RegisterDatabase.h"
+#include "register/Recorder.h"
+#endif
 
 #include <iostream>
+#include <memory>
 #include <string>
 
 namespace rq50::cli {
@@ -31,6 +36,17 @@ int RunStarted(const CliContext& context) {
     frontEnd.clock = &clock;
     frontEnd.utility = &utility;
     frontEnd.messages = &messages;
+#ifdef RQ50_HAVE_QT_PORT
+    // Every transfer is recorded in the plant register; where the register
+    // cannot be reached the record waits and the command goes on.
+    std::unique_ptr<plant::Recorder> recorder;
+    if (context.startUp && !context.noRegister) {
+        recorder = platform::MakeRecorder(nullptr, context.registerName);
+        recorder->SetNoticeSink(
+            [](const std::string& notice) { std::cerr << "rq50-cli: " << notice << "\n"; });
+        frontEnd.recorder = recorder.get();
+    }
+#endif
     shell::CoreSession session(frontEnd);
     if (!context.startUp) return context.run(session);
     if (session.Start() != shell::StartupResult::Running) {
@@ -55,6 +71,10 @@ int RunCommandLine(int argc, char** argv) {
         "128 + N stopped by signal N. See docs/cli.md.");
     app.add_option("--app-dir", context.appDir,
                    "application folder (configuration files, User and Undo folders)");
+    app.add_option("--register", context.registerName,
+                   "the plant register: sqlite:PATH or postgresql://user@host/db "
+                   "(default: $RQ50_REGISTER, else register.sqlite in the user data folder)");
+    app.add_flag("--no-register", context.noRegister, "record no transfer in the plant register");
     const std::string version = std::string("RQ50 R ") + RQ50_VERSION_TEXT;
     app.set_version_flag("--version", version, "print the program's version");
     app.add_subcommand("version", "print the program's version")->callback([&context, version] {

@@ -246,9 +246,11 @@ bool Session::Attach() {
     return true;
 }
 
-bool Session::RunJob(int job, const std::string& title, bool keepLineOpen) {
+bool Session::RunJob(int job, const std::string& title, bool keepLineOpen,
+                     const std::string& recordAs) {
     comm::JobRequest request{job, title};
     request.keepLineOpen = keepLineOpen;
+    request.recordAs = recordAs;
     if (!m_core.Engine().StartCommJob(request)) return false;
     m_core.Engine().RunCommJob(kJobLimitMs, Stopped);
     return m_core.Engine().CommResult == comm::kErrNone;

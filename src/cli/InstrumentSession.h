@@ -118,8 +118,10 @@ class Session {
     /// button if ready." first; on the command line the command itself is
     /// that answer, so nothing is asked.
     /// `keepLineOpen`: the line stays open for the job that follows
-    /// (JobRequest::keepLineOpen).
-    bool RunJob(int job, const std::string& title, bool keepLineOpen = false);
+    /// (JobRequest::keepLineOpen). `recordAs`: how the plant register
+    /// records the job (JobRequest::recordAs).
+    bool RunJob(int job, const std::string& title, bool keepLineOpen = false,
+                const std::string& recordAs = {});
 
     CliCommHost& Host() { return m_host; }
 

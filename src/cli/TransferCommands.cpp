@@ -26,6 +26,7 @@
 #include "program/ProgramTypes.h"
 #include "session/CoreSession.h"
 #include "session/SafeDownload.h"
+#include "session/TransferRecords.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -100,8 +101,9 @@ bool BackupInstrument(shell::CoreSession& core, Session& session, const Download
     const auto held = shell::HoldData(core.Data());
     const bool uploaded =
         kind == files::DataFileKind::kProgram
-            ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true)
-            : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true);
+            ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true,
+                             "backup")
+            : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true, "backup");
     std::string why;
     preview = shell::KeepBackup(core.Data(), *held, kind, o.file, uploaded && !Stopped(), why);
     const std::string& path = preview.backup;
@@ -377,6 +379,22 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
 // ------------------------------------------------------------ verify
 
 /// The instrument's data against a file, without writing anything.
+namespace {
+
+/// The instrument's set just compared with `file`, as a verify record.
+void RecordVerify(shell::CoreSession& core, files::DataFileKind kind, const std::string& file,
+                  int differences) {
+    auto record = shell::RecordOfWorkspace(core.Data(), plant::RecordKind::kVerify, kind);
+    record.fileName = files::FileTitleOf(file);
+    record.itemsDiffer = differences;
+    record.result = differences == 0
+                        ? "matches " + record.fileName
+                        : std::to_string(differences) + " differences from " + record.fileName;
+    shell::RecordTransfer(core.Data(), std::move(record));
+}
+
+}  // namespace
+
 int RunVerify(shell::CoreSession& core, const std::string& file) {
     Session session(core);
     const auto kind = files::DataFileKindOf(file);
@@ -394,7 +412,7 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
             return kExitSystemError;
         }
         if (!session.Attach()) return kExitSystemError;
-        if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload)))
+        if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), false, "none"))
             return Stopped() ? StoppedExit() : kExitSystemError;
         const auto& instrument = core.Engine().Data().header;
         // Items of another model share addresses, not meanings: no list.
@@ -416,7 +434,8 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
             return kExitSystemError;
         }
         if (!session.Attach()) return kExitSystemError;
-        const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram));
+        const bool ok =
+            session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), false, "none");
         if (!ok || core.Engine().CommFacts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
         if (const auto other = files::ModelMismatch(record.header.modelCode,
@@ -427,6 +446,7 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
         }
         found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
     }
+    RecordVerify(core, *kind, file, static_cast<int>(found.size() + notes.size()));
     PrintDifferences(file, "instrument", notes, found, Link().json);
     return found.empty() && notes.empty() ? kExitOk : kExitSystemError;
 }

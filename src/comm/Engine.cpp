@@ -300,6 +300,7 @@ void CommEngine::TickFinish() {
     stopRequested = false;
     StopTimer2();
     Host().CloseCommDialog();
+    if (m_jobObserver) m_jobObserver(CommJob, CommResult, m_recordAs);
     if (auto handBack = std::exchange(m_jobHandBack, nullptr)) {
         handBack(CommResult);
     } else {
@@ -396,6 +397,7 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     CommCaller = request.caller;
     m_jobHandBack = request.handBack;
     m_keepLineOpen = request.keepLineOpen;
+    m_recordAs = request.recordAs;
     CommFacts.category = request.category;
     CommBusy = true;
     CommJob = request.code;

@@ -117,6 +117,10 @@ struct JobRequest {
     /// backup: no second settle, and a rack keeps its slot). The follower
     /// closes it, or CloseLine when none follows.
     bool keepLineOpen = false;
+    /// How the plant register records the job's end: empty for what its
+    /// code names (an upload, a download), or a record kind ("backup",
+    /// "restore"), or "none" where the caller records it itself.
+    std::string recordAs = {};
 };
 
 /// Where the log goes and how long it keeps its frames. By default the log is
@@ -162,6 +166,13 @@ class CommEngine : public CommEngineState {
     const shell::Workspace& Data() const { return *m_workspace; }
     /// Where hand-backs of kind MenuCommand go (the main window's menu handler).
     void SetMenuCommandHandler(std::function<void(int code)> handler);
+    /// Told of every job's end (its code, result and JobRequest::recordAs)
+    /// before the hand-back runs, while the workspace holds what the job
+    /// left: the session records transfers in the plant register by it.
+    void SetJobObserver(
+        std::function<void(int job, int result, const std::string& recordAs)> observer) {
+        m_jobObserver = std::move(observer);
+    }
     /// The parameter screen the online jobs (4-14, 17-19) fill; nullptr when
     /// it is not open.
     void AttachPageModel(parameter::PageModel* page) { m_page = page; }
@@ -382,6 +393,8 @@ class CommEngine : public CommEngineState {
     parameter::PageModel* m_page = nullptr;
     std::function<void(int code)> m_menuCommand;
     std::function<void(int result)> m_jobHandBack;
+    std::function<void(int job, int result, const std::string& recordAs)> m_jobObserver;
+    std::string m_recordAs;
     bool m_keepLineOpen = false;
     std::map<int, CommJobRoutines> m_jobs;
     std::vector<std::shared_ptr<void>> m_jobObjects;

@@ -103,10 +103,14 @@ bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
         return false;
     }
     SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
+    UseParameterRecord(ws, std::move(record));
+    return true;
+}
+
+void UseParameterRecord(shell::Workspace& ws, ParameterFileRecord record) {
     ws.information = std::move(record.information);
     ws.header = std::move(record.header);
     ws.items.dataSet = std::move(record.items);
-    return true;
 }
 
 }  // namespace rq50::files

@@ -57,6 +57,9 @@ bool WriteParameterFile(shell::Workspace& ws, const std::string& path);
 bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
                        const std::string& fileTitle = {});
 
+/// Makes `record` the current information record, header and data set.
+void UseParameterRecord(shell::Workspace& ws, ParameterFileRecord record);
+
 /// The same as ReadParameterFile, into `out` instead of the current data, and
 /// without a message. Returns 0 or a FileError.
 int LoadParameterFile(const std::string& path, ParameterFileRecord& out);

@@ -119,12 +119,16 @@ bool ReadProgramFile(shell::Workspace& ws, const std::string& path, const std::s
         return false;
     }
     SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
+    UseProgramRecord(ws, std::move(record));
+    return true;
+}
+
+void UseProgramRecord(shell::Workspace& ws, ProgramFileRecord record) {
     auto& state = ws.program;
     ws.information = std::move(record.information);
     state.header = record.header;
     state.headerCopy = std::move(record.header);
     state.records = std::move(record.items);
-    return true;
 }
 
 }  // namespace rq50::files

@@ -40,6 +40,9 @@ ProgramFileRecord CurrentProgramRecord(const shell::Workspace& ws);
 /// `path`, as WriteParameterFile does for a data set.
 bool WriteProgramFile(shell::Workspace& ws, const std::string& path);
 
+/// Makes `record` the current information record and program.
+void UseProgramRecord(shell::Workspace& ws, ProgramFileRecord record);
+
 /// Reads the program file at `path` into the current information record,
 /// program header (both copies) and item records; title of a failure "Read
 /// Program Data from a File". As ReadParameterFile otherwise.

@@ -20,6 +20,8 @@
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/TitleScreen.h"
 #include "platform/QtSerialPort.h"
+#include "platform/RegisterDatabase.h"
+#include "register/Recorder.h"
 #include "session/Menus.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
@@ -67,6 +69,18 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     frontEnd.settings = m_settings.get();
     frontEnd.messages = &m_messages;
     frontEnd.menuCommand = [this](int code) { shell::MenuCommand(m_session->Data(), code); };
+    if (!m_options.noRegister) {
+        m_recorder = platform::MakeRecorder(m_settings.get(), m_options.registerName);
+        // Said in the status bar each time, and once in a box: a transfer
+        // is never held up by the register.
+        m_recorder->SetNoticeSink([this](const std::string& notice) {
+            m_session->Engine().Host().ShowStatusText(notice);
+            if (std::exchange(m_registerNoticeShown, true)) return;
+            m_messages.Show(
+                {notice, "Plant Register", shell::kButtonsOk, shell::MsgIcon::Exclamation});
+        });
+        frontEnd.recorder = m_recorder.get();
+    }
     m_session = std::make_unique<shell::CoreSession>(frontEnd);
     m_shared = std::make_unique<ScreenContext>(m_session->Data());
     RegisterAllScreens(*m_shared);

@@ -35,6 +35,8 @@ struct GuiOptions {
     QString settingsFile;           ///< an INI file instead of the set-up's RQ50.ini (tests)
     QString lockFolder;             ///< folder of the instance lock (default: runtime folder)
     shell::Clock* clock = nullptr;  ///< a clock of the caller's (tests); the real one otherwise
+    std::string registerName;       ///< --register: the plant register to use
+    bool noRegister = false;        ///< --no-register: no transfer is recorded
 };
 
 /// The program: its services, the instance lock, the title screen, the main
@@ -77,6 +79,8 @@ class GuiApp : public shell::StartupWindows {
     shell::Clock* m_clock;
     std::unique_ptr<GuiUtility> m_utility;
     std::unique_ptr<QtSettingsStore> m_settings;
+    std::unique_ptr<plant::Recorder> m_recorder;
+    bool m_registerNoticeShown = false;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<ScreenContext> m_shared;
     std::unique_ptr<shell::TitleScreen> m_title;

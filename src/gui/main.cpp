@@ -11,11 +11,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: rq50 [--demo [INSTRUMENT.json]] [--port DEV] [--app-dir DIR]\n"
+    "Usage: rq50 [--demo [INSTRUMENT.json]] [--port DEV] [--app-dir DIR] [--register NAME]\n"
     "  --demo       a simulated instrument answers on the serial port (RQB2 unless a\n"
     "               file of sim/instruments is named)\n"
     "  --port DEV   talk through this device instead of the COMn of the settings\n"
-    "  --app-dir    application folder (configuration files, User and Undo folders)\n";
+    "  --app-dir    application folder (configuration files, User and Undo folders)\n"
+    "  --register   the plant register: sqlite:PATH or postgresql://user@host/db\n"
+    "  --no-register  record no transfer in the plant register\n";
 
 bool HasDisplay() {
 #if defined(Q_OS_LINUX) || defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -57,6 +59,10 @@ int main(int argc, char** argv) {
             options.port = value("--port");
         } else if (arg == "--app-dir") {
             options.appDir = value("--app-dir");
+        } else if (arg == "--register") {
+            options.registerName = value("--register");
+        } else if (arg == "--no-register") {
+            options.noRegister = true;
         } else {
             std::cerr << "rq50: unknown argument " << arg << "\n" << kUsage;
             return 2;

@@ -6,11 +6,14 @@
 #include "comm/Navigation.h"
 #include "comm/ScreenJob.h"
 #include "comm/jobs/JobResults.h"
+#include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "session/SafeDownload.h"
+#include "session/TransferRecords.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/TextNumbers.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::shell {
 
@@ -34,6 +37,7 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen) {
     const auto held = HoldData(ws);
     comm::JobRequest upload{comm::kJobUpload, Catalogue(kTextCompareWithTavro),
                             comm::kCallerDataViewDownload};
+    upload.recordAs = "none";  // recorded below, with the differences found
     upload.handBack = [&ws, held, screen](int result) {
         const auto& file = *held;
         std::vector<files::ItemDifference> differences;
@@ -42,6 +46,15 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen) {
             differences = files::CompareDataSets(file.items.dataSet, ws.items.dataSet,
                                                  files::CompareScope::kDownloadable,
                                                  file.header.setStart, file.header.adjustStart);
+        }
+        if (uploaded) {
+            auto record =
+                RecordOfWorkspace(ws, plant::RecordKind::kVerify, files::DataFileKind::kParameter);
+            record.fileName = files::SingleByteToUtf8(Trim(file.information.fileName));
+            record.itemsDiffer = static_cast<int>(differences.size());
+            record.result =
+                std::to_string(differences.size()) + " items differ from " + record.fileName;
+            RecordTransfer(ws, std::move(record));
         }
         PutBackData(ws, file);
         if (!uploaded || differences.empty()) {

@@ -1,4 +1,5 @@
 #include "session/CoreSession.h"
+#include "session/TransferRecords.h"
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
@@ -61,6 +62,7 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) {
     hosts.messages = frontEnd.messages;
     hosts.navigation = frontEnd.navigation;
     hosts.engine = &m_engine;
+    hosts.recorder = frontEnd.recorder;
 
     m_engine.SetClock(frontEnd.clock);
     m_engine.SetWorkspace(m_workspace);
@@ -69,6 +71,7 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) {
     m_engine.SetMenuCommandHandler(frontEnd.menuCommand);
     comm::jobs::UseConfigurationFiles(m_engine);
     comm::jobs::RegisterAllJobs(m_engine);
+    RecordTransfersOf(m_workspace);
 }
 
 CoreSession::~CoreSession() = default;

@@ -26,6 +26,8 @@ struct FrontEnd {
     /// The main window's shared menu handler, which job hand-backs call
     /// (the baud-rate dialog after job 20, the slot menu after job 23).
     std::function<void(int code)> menuCommand;
+    /// The plant register's recorder; none: transfers are not recorded.
+    plant::Recorder* recorder = nullptr;
 };
 
 /// The core as one front end runs it, from start-up to the end of the program.
@@ -62,6 +64,7 @@ class CoreSession {
     void AttachPort(comm::SerialPort* port);
     void UseCommHost(comm::CommHost* host);
     void UseClock(Clock* clock);
+    void UseRecorder(plant::Recorder* recorder) { m_workspace.hosts.recorder = recorder; }
 
     /// The session's engine.
     comm::CommEngine& Engine() { return m_engine; }

@@ -176,6 +176,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         if (!read) return PutBackData(ws, *viewData);
         if (slot > 0) ws.state.presetSlot = slot;
         comm::JobRequest restore = request.job;
+        restore.recordAs = "restore";
         restore.handBack = [flow = shared_from_this(), viewData](int restored) {
             PutBackData(flow->ws, *viewData);
             flow->HandBackAsUsual(restored);
@@ -205,6 +206,7 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
                             flow->request.job.title, flow->request.job.caller};
     upload.handBack = [flow](int result) { flow->BackupDone(result); };
     upload.keepLineOpen = true;  // the download follows on the same line opening
+    upload.recordAs = "backup";
     return comm::StartScreenJob(engine, upload, flow->request.screen);
 }
 

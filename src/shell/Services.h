@@ -3,6 +3,9 @@
 namespace rq50::comm {
 class CommEngine;
 }
+namespace rq50::plant {
+class Recorder;
+}
 
 namespace rq50::shell {
 
@@ -23,6 +26,8 @@ struct Services {
     NavigationHost* navigation = nullptr;
     /// The engine of the session, for the screens and menus that start jobs.
     comm::CommEngine* engine = nullptr;
+    /// Where transfers are recorded (the plant register); none: not recorded.
+    plant::Recorder* recorder = nullptr;
 };
 
 }  // namespace rq50::shell

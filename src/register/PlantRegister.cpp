@@ -1,0 +1,402 @@
+#include "register/PlantRegister.h"
+
+#include <type_traits>
+#include <unordered_map>
+
+#include "files/Backup.h"
+#include "files/ParameterFile.h"
+#include "files/ProgramFile.h"
+#include "files/SingleByteText.h"
+#include "register/Sha256.h"
+#include "shell/TextTrim.h"
+
+namespace rq50::plant {
+namespace {
+
+using files::DataFileKind;
+
+const char* KindText(DataFileKind kind) {
+    return kind == DataFileKind::kProgram ? "7pr" : "7pa";
+}
+DataFileKind FileKindOf(const std::string& text) {
+    return text == "7pr" ? DataFileKind::kProgram : DataFileKind::kParameter;
+}
+
+/// The schema's statements, version by version: entry i brings a register
+/// of version i to version i + 1. Only added to, never changed.
+std::vector<std::vector<std::string>> Migrations(Engine engine) {
+    const std::string key =
+        engine == Engine::kPostgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY";
+    const std::string bytes = engine == Engine::kPostgres ? "BYTEA" : "BLOB";
+    return {{
+        "CREATE TABLE instruments (id " + key +
+            ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL,"
+            " instrument_no TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL,"
+            " UNIQUE (model, name))",
+        "CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL, bytes " + bytes +
+            " NOT NULL)",
+        "CREATE TABLE records (id " + key +
+            ", instrument_id BIGINT NOT NULL REFERENCES instruments (id),"
+            " kind TEXT NOT NULL, time TEXT NOT NULL, user_name TEXT NOT NULL,"
+            " host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER NOT NULL,"
+            " file_name TEXT NOT NULL, file_kind TEXT NOT NULL,"
+            " set_hash TEXT NOT NULL REFERENCES sets (hash), ok INTEGER NOT NULL,"
+            " result TEXT NOT NULL, items_written INTEGER NOT NULL,"
+            " items_differ INTEGER NOT NULL)",
+        "CREATE INDEX records_by_instrument ON records (instrument_id, time)",
+        "CREATE INDEX records_by_time ON records (time)",
+        "CREATE TABLE changes (record_id BIGINT NOT NULL REFERENCES records (id),"
+        " address TEXT NOT NULL, name TEXT NOT NULL, before_value TEXT NOT NULL,"
+        " after_value TEXT NOT NULL)",
+        "CREATE INDEX changes_by_record ON changes (record_id)",
+    }};
+}
+
+std::vector<std::string> TableNames(Database& db) {
+    const std::string sql =
+        db.Kind() == Engine::kPostgres
+            ? "SELECT table_name FROM information_schema.tables WHERE table_schema = "
+              "current_schema()"
+            : "SELECT name FROM sqlite_master WHERE type = 'table'";
+    std::vector<std::string> names;
+    for (const auto& row : db.Run(sql)) names.push_back(TextAt(row, 0));
+    return names;
+}
+
+bool Has(const std::vector<std::string>& names, const std::string& name) {
+    for (const auto& n : names) {
+        if (n == name) return true;
+    }
+    return false;
+}
+
+/// "*" and "?" as LIKE's "%" and "_", the LIKE characters themselves escaped.
+std::string LikePattern(const std::string& wildcard) {
+    std::string out;
+    for (char c : wildcard) {
+        if (c == '*')
+            out += '%';
+        else if (c == '?')
+            out += '_';
+        else {
+            if (c == '%' || c == '_' || c == '\\') out += '\\';
+            out += c;
+        }
+    }
+    return out;
+}
+
+const char* kHeadColumns =
+    "r.id, r.kind, r.time, r.user_name, r.host, r.port, r.slot, r.file_name, r.file_kind,"
+    " r.set_hash, r.ok, r.result, r.items_written, r.items_differ,"
+    " i.id, i.model, i.tag, i.instrument_no, i.plant, i.area";
+
+Record HeadFrom(const Row& row) {
+    Record r;
+    r.id = IntAt(row, 0);
+    r.kind = KindFromName(TextAt(row, 1)).value_or(RecordKind::kUpload);
+    r.time = TextAt(row, 2);
+    r.user = TextAt(row, 3);
+    r.host = TextAt(row, 4);
+    r.port = TextAt(row, 5);
+    r.slot = static_cast<int>(IntAt(row, 6));
+    r.fileName = TextAt(row, 7);
+    r.fileKind = FileKindOf(TextAt(row, 8));
+    r.hash = TextAt(row, 9);
+    r.ok = IntAt(row, 10) != 0;
+    r.result = TextAt(row, 11);
+    r.itemsWritten = static_cast<int>(IntAt(row, 12));
+    r.itemsDiffer = static_cast<int>(IntAt(row, 13));
+    r.instrument.id = IntAt(row, 14);
+    r.instrument.model = TextAt(row, 15);
+    r.instrument.tag = TextAt(row, 16);
+    r.instrument.instrumentNo = TextAt(row, 17);
+    r.instrument.plant = TextAt(row, 18);
+    r.instrument.area = TextAt(row, 19);
+    return r;
+}
+
+/// Runs `work` in a write transaction, rolled back when it throws.
+template <class Work>
+auto InWriteTransaction(Database& db, Work work) {
+    db.BeginWrite();
+    try {
+        if constexpr (std::is_void_v<decltype(work())>) {
+            work();
+            db.Commit();
+        } else {
+            auto result = work();
+            db.Commit();
+            return result;
+        }
+    } catch (...) {
+        try {
+            db.Rollback();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
+PlantRegister::PlantRegister(Database& db) : m_db(db) {
+    Migrate();
+}
+
+void PlantRegister::Migrate() {
+    auto versionOf = [this](const std::vector<std::string>& tables) -> int {
+        if (!Has(tables, "schema_version")) {
+            if (!tables.empty()) {
+                throw RegisterError(
+                    m_db.Location() +
+                    " is a database but not a plant register; nothing was written.");
+            }
+            return 0;
+        }
+        const auto rows = m_db.Run("SELECT MAX(version) FROM schema_version");
+        return rows.empty() ? 0 : static_cast<int>(IntAt(rows[0], 0));
+    };
+    auto tooNew = [this](int version) {
+        return RegisterError(m_db.Location() + " has register schema " + std::to_string(version) +
+                             "; this RQ50 knows schema " + std::to_string(kSchemaVersion) +
+                             " and older. Use a newer RQ50; nothing was written.");
+    };
+    // Read first: a register that is current is never written to here.
+    int version = versionOf(TableNames(m_db));
+    if (version > kSchemaVersion) throw tooNew(version);
+    if (version == kSchemaVersion) return;
+    InWriteTransaction(m_db, [&] {
+        // Another process may have made or migrated it meanwhile.
+        if (m_db.Kind() == Engine::kPostgres) m_db.Run("SELECT pg_advisory_xact_lock(7050)");
+        const auto tables = TableNames(m_db);
+        version = versionOf(tables);
+        if (version > kSchemaVersion) throw tooNew(version);
+        if (!Has(tables, "schema_version")) {
+            m_db.Run("CREATE TABLE schema_version (version INTEGER NOT NULL)");
+        }
+        const auto steps = Migrations(m_db.Kind());
+        for (int v = version; v < kSchemaVersion; ++v) {
+            for (const auto& sql : steps[static_cast<std::size_t>(v)]) m_db.Run(sql);
+        }
+        m_db.Run("DELETE FROM schema_version");
+        m_db.Run("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
+    });
+}
+
+std::int64_t PlantRegister::Add(Record record) {
+    if (record.hash.empty()) record.hash = Sha256Hex(record.bytes);
+    if (record.time.empty()) record.time = UtcNow();
+    const Instrument& in = record.instrument;
+    return InWriteTransaction(m_db, [&] {
+        const auto idRows = m_db.Run(
+            "INSERT INTO instruments (model, name, tag, instrument_no, plant, area)"
+            " VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
+            " tag = excluded.tag, instrument_no = excluded.instrument_no,"
+            " plant = excluded.plant, area = excluded.area RETURNING id",
+            {in.model, in.Name(), in.tag, in.instrumentNo, in.plant, in.area});
+        if (idRows.empty()) throw RegisterError("the register gave no instrument number");
+        const std::int64_t instrumentId = IntAt(idRows[0], 0);
+        m_db.Run(
+            "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
+            "NOTHING",
+            {record.hash, std::string(KindText(record.fileKind)), record.bytes});
+        if (WritesInstrument(record.kind) && record.changes.empty()) {
+            // What the instrument held before: the record before this one.
+            const auto before = m_db.Run(
+                "SELECT s.bytes FROM records r JOIN sets s ON s.hash = r.set_hash"
+                " WHERE r.instrument_id = ? AND r.file_kind = ? AND r.time <= ?"
+                " ORDER BY r.time DESC, r.id DESC LIMIT 1",
+                {instrumentId, std::string(KindText(record.fileKind)), record.time});
+            if (!before.empty()) {
+                try {
+                    for (const auto& d :
+                         DiffSets(BlobAt(before[0], 0), record.bytes, record.fileKind)) {
+                        record.changes.push_back({d.address, d.name, d.first, d.second});
+                    }
+                } catch (const RegisterError&) {
+                    // An unreadable earlier set leaves the changes unknown.
+                }
+            }
+        }
+        const auto recordRows = m_db.Run(
+            "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
+            " file_name, file_kind, set_hash, ok, result, items_written, items_differ)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id",
+            {instrumentId, KindName(record.kind), record.time, record.user, record.host,
+             record.port, std::int64_t{record.slot}, record.fileName,
+             std::string(KindText(record.fileKind)), record.hash, std::int64_t{record.ok ? 1 : 0},
+             record.result, std::int64_t{record.itemsWritten}, std::int64_t{record.itemsDiffer}});
+        if (recordRows.empty()) throw RegisterError("the register gave no record number");
+        const std::int64_t id = IntAt(recordRows[0], 0);
+        for (const auto& c : record.changes) {
+            m_db.Run(
+                "INSERT INTO changes (record_id, address, name, before_value, after_value)"
+                " VALUES (?, ?, ?, ?, ?)",
+                {id, c.address, c.name, c.before, c.after});
+        }
+        return id;
+    });
+}
+
+std::vector<Instrument> PlantRegister::Instruments(const InstrumentFilter& filter) {
+    std::string sql =
+        "SELECT i.id, i.model, i.tag, i.instrument_no, i.plant, i.area, COUNT(r.id), MAX(r.time)"
+        " FROM instruments i LEFT JOIN records r ON r.instrument_id = i.id WHERE 1 = 1";
+    std::vector<Value> args;
+    if (!filter.model.empty()) {
+        sql += " AND i.model = ?";
+        args.emplace_back(filter.model);
+    }
+    if (!filter.plant.empty()) {
+        sql += " AND i.plant = ?";
+        args.emplace_back(filter.plant);
+    }
+    if (!filter.namePattern.empty()) {
+        sql += " AND i.name LIKE ? ESCAPE '\\'";
+        args.emplace_back(LikePattern(filter.namePattern));
+    }
+    sql +=
+        " GROUP BY i.id, i.model, i.tag, i.instrument_no, i.plant, i.area"
+        " ORDER BY i.plant, i.area, i.name, i.model";
+    std::vector<Instrument> out;
+    for (const auto& row : m_db.Run(sql, args)) {
+        Instrument in;
+        in.id = IntAt(row, 0);
+        in.model = TextAt(row, 1);
+        in.tag = TextAt(row, 2);
+        in.instrumentNo = TextAt(row, 3);
+        in.plant = TextAt(row, 4);
+        in.area = TextAt(row, 5);
+        in.records = static_cast<int>(IntAt(row, 6));
+        in.lastTime = TextAt(row, 7);
+        out.push_back(std::move(in));
+    }
+    return out;
+}
+
+std::vector<Instrument> PlantRegister::FindInstruments(const std::string& name) {
+    std::vector<Instrument> out;
+    for (auto& in : Instruments()) {
+        if (in.Name() == name) out.push_back(std::move(in));
+    }
+    return out;
+}
+
+std::vector<Record> PlantRegister::Heads(const std::string& where, const std::vector<Value>& args,
+                                         const std::string& order) {
+    std::vector<Record> out;
+    for (const auto& row :
+         m_db.Run(std::string("SELECT ") + kHeadColumns +
+                      " FROM records r JOIN instruments i ON i.id = r.instrument_id WHERE " +
+                      where + " ORDER BY " + order,
+                  args)) {
+        out.push_back(HeadFrom(row));
+    }
+    return out;
+}
+
+std::vector<Record> PlantRegister::History(const std::string& name) {
+    return Heads("i.name = ?", {name}, "r.time DESC, r.id DESC");
+}
+
+std::vector<Change> PlantRegister::ChangesOf(std::int64_t id) {
+    std::vector<Change> out;
+    for (const auto& row : m_db.Run("SELECT address, name, before_value, after_value FROM changes"
+                                    " WHERE record_id = ?",
+                                    {id})) {
+        out.push_back({TextAt(row, 0), TextAt(row, 1), TextAt(row, 2), TextAt(row, 3)});
+    }
+    return out;
+}
+
+std::optional<Record> PlantRegister::Get(std::int64_t id) {
+    auto heads = Heads("r.id = ?", {id}, "r.id");
+    if (heads.empty()) return std::nullopt;
+    Record r = std::move(heads[0]);
+    const auto rows = m_db.Run("SELECT bytes FROM sets WHERE hash = ?", {r.hash});
+    if (!rows.empty()) r.bytes = BlobAt(rows[0], 0);
+    r.changes = ChangesOf(id);
+    return r;
+}
+
+std::vector<Record> PlantRegister::Audit(const std::string& from, const std::string& to) {
+    std::string where = "r.kind IN ('download', 'program-download', 'restore')";
+    std::vector<Value> args;
+    if (!from.empty()) {
+        where += " AND r.time >= ?";
+        args.emplace_back(from);
+    }
+    if (!to.empty()) {
+        where += " AND r.time < ?";
+        args.emplace_back(to);
+    }
+    auto records = Heads(where, args, "r.time, r.id");
+    // One query for every record's changes, matched up by record number.
+    std::string changes =
+        "SELECT c.record_id, c.address, c.name, c.before_value, c.after_value FROM changes c"
+        " JOIN records r ON r.id = c.record_id WHERE " +
+        where + " ORDER BY c.record_id";
+    std::unordered_map<std::int64_t, std::size_t> index;
+    for (std::size_t i = 0; i < records.size(); ++i) index[records[i].id] = i;
+    for (const auto& row : m_db.Run(changes, args)) {
+        const auto it = index.find(IntAt(row, 0));
+        if (it == index.end()) continue;
+        records[it->second].changes.push_back(
+            {TextAt(row, 1), TextAt(row, 2), TextAt(row, 3), TextAt(row, 4)});
+    }
+    return records;
+}
+
+std::optional<Record> PlantRegister::LastGood(const std::string& name, DataFileKind kind) {
+    const std::string upload = kind == DataFileKind::kProgram ? "program-upload" : "upload";
+    const std::string download = kind == DataFileKind::kProgram ? "program-download" : "download";
+    auto heads = Heads(
+        "i.name = ? AND r.ok = 1 AND (r.kind = ? OR ((r.kind = ? OR r.kind = 'restore')"
+        " AND r.file_kind = ? AND r.items_differ = 0))",
+        {name, upload, download, std::string(KindText(kind))}, "r.time DESC, r.id DESC");
+    if (heads.empty()) return std::nullopt;
+    return Get(heads[0].id);
+}
+
+std::vector<files::ItemDifference> DiffSets(const Blob& a, const Blob& b, DataFileKind kind) {
+    if (kind == DataFileKind::kProgram) {
+        files::ProgramFileRecord first, second;
+        if (files::DecodeProgramRecord(a, first) != 0 ||
+            files::DecodeProgramRecord(b, second) != 0) {
+            throw RegisterError("a program set in the register cannot be read");
+        }
+        return files::ComparePrograms(first, second, false);
+    }
+    files::ParameterFileRecord first, second;
+    if (files::DecodeParameterRecord(a, first) != 0 ||
+        files::DecodeParameterRecord(b, second) != 0) {
+        throw RegisterError("a parameter set in the register cannot be read");
+    }
+    return files::CompareDataSets(first.items, second.items, files::CompareScope::kAllButMeasured,
+                                  first.header.setStart, first.header.adjustStart);
+}
+
+Instrument IdentityOf(const Blob& bytes, DataFileKind kind) {
+    Instrument in;
+    files::InformationRecord info;
+    if (kind == DataFileKind::kProgram) {
+        files::ProgramFileRecord record;
+        if (files::DecodeProgramRecord(bytes, record) != 0) return in;
+        in.model = record.header.modelCode;
+        info = record.information;
+    } else {
+        files::ParameterFileRecord record;
+        if (files::DecodeParameterRecord(bytes, record) != 0) return in;
+        in.model = record.header.model;
+        in.tag = files::SingleByteToUtf8(files::TagOf(record.items));
+        info = record.information;
+    }
+    in.model = files::SingleByteToUtf8(shell::Trim(in.model));
+    in.instrumentNo = files::SingleByteToUtf8(shell::Trim(info.instrumentNo));
+    in.plant = files::SingleByteToUtf8(shell::Trim(info.title1));
+    in.area = files::SingleByteToUtf8(shell::Trim(info.title2));
+    return in;
+}
+
+}  // namespace rq50::plant

@@ -1,0 +1,75 @@
+#pragma once
+
+// The plant register: every instrument's history of transfers in a SQL
+// database (SQLite for one user, PostgreSQL for a team), with one schema for
+// both, a schema version and forward migrations. A register that is damaged,
+// is not a register, or has a newer schema is refused and never written.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "files/Compare.h"
+#include "register/Database.h"
+#include "register/Record.h"
+
+namespace rq50::plant {
+
+/// The schema this program writes; a register of a higher version is refused.
+inline constexpr int kSchemaVersion = 1;
+
+struct InstrumentFilter {
+    std::string model;        ///< exact; empty for all
+    std::string plant;        ///< exact; empty for all
+    std::string namePattern;  ///< "*" and "?" wildcards; empty for all
+};
+
+class PlantRegister {
+  public:
+    /// Checks the register's schema, makes it in an empty database and
+    /// brings an older one forward. RegisterError when the database is not
+    /// a register, is damaged or has a newer schema: nothing is written then.
+    explicit PlantRegister(Database& db);
+
+    Database& Db() { return m_db; }
+
+    /// Adds `record` (its instrument made or brought up to date, its set
+    /// kept once per content). A writing record without changes gets them
+    /// from the record before it of the same instrument and kind of data.
+    /// Returns the record's id.
+    std::int64_t Add(Record record);
+
+    std::vector<Instrument> Instruments(const InstrumentFilter& filter = {});
+    /// The instruments named `name` (one per model it was seen as).
+    std::vector<Instrument> FindInstruments(const std::string& name);
+    /// The records of the instruments named `name`, newest first, without
+    /// their bytes and changes.
+    std::vector<Record> History(const std::string& name);
+    /// The record with its bytes and changes.
+    std::optional<Record> Get(std::int64_t id);
+    /// The writing records from `from` up to `to` (register time form; an
+    /// empty bound is open), oldest first, each with its changes.
+    std::vector<Record> Audit(const std::string& from, const std::string& to);
+    /// The record to restore into an instrument named `name`: the newest
+    /// upload, or the newest download or restore whose read-back matched,
+    /// of `kind` of data. Nothing when there is none.
+    std::optional<Record> LastGood(const std::string& name, files::DataFileKind kind);
+
+  private:
+    void Migrate();
+    std::vector<Record> Heads(const std::string& where, const std::vector<Value>& args,
+                              const std::string& order);
+    std::vector<Change> ChangesOf(std::int64_t id);
+    Database& m_db;
+};
+
+/// The items that differ between two sets of one kind of data, by the rule
+/// `verify` uses (measured values left out); `first` is `a`'s value.
+/// RegisterError when a set cannot be read.
+std::vector<files::ItemDifference> DiffSets(const Blob& a, const Blob& b, files::DataFileKind kind);
+
+/// The identity a set names: model, tag, instrument number, plant and area.
+Instrument IdentityOf(const Blob& bytes, files::DataFileKind kind);
+
+}  // namespace rq50::plant

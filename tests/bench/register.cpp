@@ -1,0 +1,169 @@
+// The plant register filled as a plant's years would fill it: INSTRUMENTS
+// instruments (10,000 unless given) with RECORDS records each (20), spread
+// over a year (uploads, backups and downloads in turn, five different sets
+// per instrument). Prints the insert time per record and the time of the
+// questions asked every day: one instrument's history, a diff of two
+// records, the audit of a month. On SQLite always; on PostgreSQL too when
+// RQ50_TEST_POSTGRES names a server's admin database (scripts/pg-test-server).
+//   bench_register [INSTRUMENTS [RECORDS]]
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/FileNameRules.h"
+#include "files/ParameterFile.h"
+#include "files/RecordFile.h"
+#include "files/SingleByteText.h"
+#include "parameter/ItemEdit.h"
+#include "platform/RegisterDatabase.h"
+#include "register/PlantRegister.h"
+
+namespace {
+
+using namespace rq50;
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Sample {
+    files::ParameterFileRecord record;
+    std::vector<plant::Blob> variants;  // five SET,A values
+};
+
+plant::Blob SetOf(Sample& sample, int instrument, int variant) {
+    auto record = sample.record;
+    char name[16];
+    std::snprintf(name, sizeof name, "FT-%05d", instrument);
+    record.information.instrumentNo = files::FixedLength(name, files::kInfoTextLength);
+    record.information.title1 =
+        files::FixedLength("Plant " + std::to_string(instrument % 10), files::kInfoTextLength);
+    record.information.title2 =
+        files::FixedLength("Area " + std::to_string(instrument % 7), files::kInfoTextLength);
+    for (auto& block : record.items) {
+        if (parameter::DecodeItem(block, false).name.rfind("SET,A", 0) == 0) {
+            block = parameter::SetItemValue(block, std::to_string(1000 + variant)).block;
+        }
+    }
+    const auto bytes = files::EncodeParameterRecord(record);
+    return plant::Blob(bytes.begin(), bytes.end());
+}
+
+std::string TimeOf(int instrument, int n, int records) {
+    // Spread over 2026: record n of every instrument lies in the same part
+    // of the year, instruments a few minutes apart.
+    const long minute = (static_cast<long>(n) * 525600L / records) + instrument % 1440;
+    const int day = static_cast<int>(minute / 1440);
+    static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int month = 0, d = day;
+    while (month < 11 && d >= monthDays[month]) d -= monthDays[month++];
+    char text[32];
+    std::snprintf(text, sizeof text, "2026-%02d-%02dT%02ld:%02ld:%02dZ", month + 1, d + 1,
+                  (minute % 1440) / 60, minute % 60, instrument % 60);
+    return text;
+}
+
+void Run(const std::string& engine, const std::string& name, Sample& sample, int instruments,
+         int records) {
+    auto db = platform::OpenRegisterDatabase(name);
+    plant::PlantRegister reg(*db);
+    const plant::RecordKind kinds[] = {plant::RecordKind::kUpload, plant::RecordKind::kBackup,
+                                       plant::RecordKind::kDownload};
+    auto start = Clock::now();
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < instruments; ++i) {
+        std::vector<plant::Blob> sets;
+        for (int v = 0; v < 5; ++v) sets.push_back(SetOf(sample, i, v));
+        for (int n = 0; n < records; ++n) {
+            plant::Record r;
+            r.kind = kinds[n % 3];
+            r.time = TimeOf(i, n, records);
+            r.user = "tech" + std::to_string(i % 12);
+            r.host = "laptop-" + std::to_string(i % 4);
+            r.bytes = sets[static_cast<std::size_t>(n % 5)];
+            r.instrument = plant::IdentityOf(r.bytes, files::DataFileKind::kParameter);
+            r.itemsDiffer = r.kind == plant::RecordKind::kDownload ? 0 : -1;
+            r.itemsWritten = r.kind == plant::RecordKind::kDownload ? 40 : -1;
+            r.result = "completed";
+            const auto id = reg.Add(std::move(r));
+            if (i == instruments / 2) ids.push_back(id);
+        }
+    }
+    const double insertMs = MsSince(start);
+    const int total = instruments * records;
+    std::printf("%-10s insert: %d records in %.1f s, %.3f ms a record\n", engine.c_str(), total,
+                insertMs / 1000.0, insertMs / total);
+
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "FT-%05d", instruments / 2);
+    const int rounds = 50;
+    start = Clock::now();
+    std::size_t found = 0;
+    for (int k = 0; k < rounds; ++k) found += reg.History(probe).size();
+    std::printf("%-10s history of one instrument (%zu records): %.2f ms\n", engine.c_str(),
+                found / rounds, MsSince(start) / rounds);
+
+    start = Clock::now();
+    std::size_t differences = 0;
+    for (int k = 0; k < rounds; ++k) {
+        const auto a = reg.Get(ids.front());
+        const auto b = reg.Get(ids.back());
+        differences += plant::DiffSets(a->bytes, b->bytes, files::DataFileKind::kParameter).size();
+    }
+    std::printf("%-10s diff of two records (%zu items differ): %.2f ms\n", engine.c_str(),
+                differences / rounds, MsSince(start) / rounds);
+
+    start = Clock::now();
+    const int auditRounds = 5;
+    std::size_t audited = 0;
+    for (int k = 0; k < auditRounds; ++k) {
+        audited += reg.Audit("2026-06-01T00:00:00Z", "2026-07-01T00:00:00Z").size();
+    }
+    std::printf("%-10s audit of a month (%zu writing records): %.1f ms\n", engine.c_str(),
+                audited / auditRounds, MsSince(start) / auditRounds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int instruments = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int records = argc > 2 ? std::atoi(argv[2]) : 20;
+    if (instruments < 1 || records < 3) {
+        std::fprintf(stderr, "usage: bench_register [INSTRUMENTS [RECORDS (3 or more)]]\n");
+        return 2;
+    }
+    Sample sample;
+    files::Bytes bytes;
+    if (files::ReadWholeFile(RQ50_TEST_DATA_DIR "/files/PLANT1.7pa", bytes) != 0 ||
+        files::DecodeParameterRecord(bytes, sample.record) != 0) {
+        std::fprintf(stderr, "bench_register: cannot read the sample set\n");
+        return 1;
+    }
+    try {
+        const auto dir = std::filesystem::temp_directory_path() / "rq50-bench-register";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        Run("sqlite", "sqlite:" + (dir / "register.sqlite").string(), sample, instruments, records);
+        std::filesystem::remove_all(dir);
+        const char* admin = std::getenv("RQ50_TEST_POSTGRES");
+        if (admin == nullptr || *admin == '\0') {
+            std::printf("postgresql: skipped (RQ50_TEST_POSTGRES is not set)\n");
+            return 0;
+        }
+        const std::string uri = admin;
+        platform::OpenRegisterDatabase(uri)->Run("DROP DATABASE IF EXISTS rq50_bench");
+        platform::OpenRegisterDatabase(uri)->Run("CREATE DATABASE rq50_bench");
+        Run("postgresql", "postgresql://postgres@/rq50_bench" + uri.substr(uri.find('?')), sample,
+            instruments, records);
+        platform::OpenRegisterDatabase(uri)->Run("DROP DATABASE rq50_bench WITH (FORCE)");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_register: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
