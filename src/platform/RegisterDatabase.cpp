@@ -193,8 +193,11 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
 
 std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settings,
                                               const std::string& flag) {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+    QString user;
+    for (const char* name : {"USER", "USERNAME", "LOGNAME"}) {
+        if (user.isEmpty()) user = qEnvironmentVariable(name);
+    }
+    if (user.isEmpty()) user = QDir::home().dirName();  // the account's home folder
     return std::make_unique<plant::Recorder>(plant::RegisterName(settings, flag),
                                              &OpenRegisterDatabase, plant::QueueFolder(),
                                              Text(user), Text(QSysInfo::machineHostName()));

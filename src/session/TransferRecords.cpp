@@ -54,6 +54,7 @@ void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordA
         kind = program ? RecordKind::kProgramDownload : RecordKind::kDownload;
     }
     auto record = RecordOfWorkspace(ws, *kind, fileKind);
+    if (!writes) record.fileName.clear();  // read from the instrument, not from a file
     record.ok = result == comm::kErrNone;
     record.result = record.ok ? "completed" : "ended with error " + std::to_string(result);
     if (writes) {
