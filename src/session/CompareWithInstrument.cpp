@@ -33,30 +33,28 @@ std::vector<comm::jobs::DownloadCheckEntry> CheckEntriesOf(
     return entries;
 }
 
-bool StartCompareWithInstrument(Workspace& ws, Screen screen) {
+bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKind kind) {
+    const bool program = kind == files::DataFileKind::kProgram;
     const auto held = HoldData(ws);
-    comm::JobRequest upload{comm::kJobUpload, Catalogue(kTextCompareWithTavro),
-                            comm::kCallerDataViewDownload};
+    comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
+                            Catalogue(kTextCompareWithTavro), comm::kCallerDataViewDownload};
     upload.recordAs = "none";  // recorded below, with the differences found
-    upload.handBack = [&ws, held, screen](int result) {
-        const auto& file = *held;
+    upload.handBack = [&ws, held, screen, kind, program](int result) {
+        // A program upload that found no area keeps the program in memory:
+        // there is nothing of the instrument's to compare then.
+        const bool uploaded =
+            result == comm::kErrNone && (!program || ws.Engine().CommFacts.programItemCount > 0);
         std::vector<files::ItemDifference> differences;
-        const bool uploaded = result == comm::kErrNone;
         if (uploaded) {
-            differences = files::CompareDataSets(file.items.dataSet, ws.items.dataSet,
-                                                 files::CompareScope::kDownloadable,
-                                                 file.header.setStart, file.header.adjustStart);
-        }
-        if (uploaded) {
-            auto record =
-                RecordOfWorkspace(ws, plant::RecordKind::kVerify, files::DataFileKind::kParameter);
-            record.fileName = files::SingleByteToUtf8(Trim(file.information.fileName));
+            differences = PreviewOf(*held, ws, kind, {}).changes;
+            auto record = RecordOfWorkspace(ws, plant::RecordKind::kVerify, kind);
+            record.fileName = files::SingleByteToUtf8(Trim(held->information.fileName));
             record.itemsDiffer = static_cast<int>(differences.size());
             record.result =
                 std::to_string(differences.size()) + " items differ from " + record.fileName;
             RecordTransfer(ws, std::move(record));
         }
-        PutBackData(ws, file);
+        PutBackData(ws, *held);
         if (!uploaded || differences.empty()) {
             if (uploaded && ws.hosts.messages != nullptr) {
                 ws.hosts.messages->Show({Catalogue(kTextNoDifferences),
@@ -68,10 +66,19 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen) {
         }
         ws.Engine().Results().downloadCheck = CheckEntriesOf(differences);
         ws.state.checkListCompares = true;
+        ws.state.compareFrom = screen;
         ws.state.cameFromDownloadCheck = false;
         ShowDisplay(ws, kDisplayDownloadCheck);
     };
     return comm::StartScreenJob(ws.Engine(), upload, screen);
+}
+
+void CloseCheckList(Workspace& ws) {
+    const bool toEditor = ws.state.checkListCompares ? ws.state.compareFrom == Screen::frmRQ3000
+                                                     : ws.state.settingMode == 1;
+    ws.state.checkListCompares = false;
+    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->UnloadScreen(Screen::frmRQ2700);
+    DisplayMatrix(ws, toEditor ? NavEvent::kCheckBackToEditor : NavEvent::kCheckBackToDataView);
 }
 
 }  // namespace rq50::shell

@@ -97,7 +97,9 @@ void DataMenu::Confirm(DataMenuOption option) {
             m_host.PrintData();
             return;
         case DataMenuOption::kCompare:
-            if (ParameterOptions()) shell::StartCompareWithInstrument(m_ws, kScreen);
+            shell::StartCompareWithInstrument(m_ws, kScreen,
+                                              ParameterOptions() ? files::DataFileKind::kParameter
+                                                                 : files::DataFileKind::kProgram);
             return;
         case DataMenuOption::kEdit:
             if (ParameterOptions()) m_host.EditData();

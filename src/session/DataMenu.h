@@ -21,7 +21,7 @@ enum class DataMenuOption {
     kSave = 1,
     kDownload = 2,
     kPrint = 3,
-    kCompare = 4,  ///< Compare with TAVRO (parameter data)
+    kCompare = 4,  ///< Compare with TAVRO (a data set or a program)
     kEdit = 5,     ///< the items changed offline (parameter data)
 };
 
@@ -49,7 +49,8 @@ class DataMenu {
     std::string OptionText(DataMenuOption option) const;
     /// Without the download password the data goes nowhere but to a file.
     bool DownloadAllowed() const;
-    /// Compare with TAVRO and Edit are for parameter data, not a program.
+    /// Edit is for parameter data, not a program (Compare with TAVRO is for
+    /// both).
     bool ParameterOptions() const;
 
     /// Load: uploaded data is in no file until it is saved.

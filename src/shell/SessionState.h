@@ -75,6 +75,9 @@ struct SessionState {
     /// The check list shows a comparison with the instrument (Compare with
     /// TAVRO: file and instrument values) rather than a download's read-back.
     bool checkListCompares = false;
+    /// The screen that started that comparison: the check list's Close goes
+    /// back to it (the data view or the program editor).
+    Screen compareFrom = Screen::frmRQ2400;
     std::int16_t downloadCheckMode = 0;
     /// The screen an exit that saves first was started from: it is given back
     /// when the save fails or the user stays.

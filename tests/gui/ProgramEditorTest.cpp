@@ -46,11 +46,11 @@ struct Editor {
     gui::CellGridView* program = nullptr;
     gui::CellGridView* consts = nullptr;
     // The buttons in their row: Close, Insert, Delete, Undo, Command Check,
-    // Save, Download, Print.
+    // Save, Download, Compare, Print.
     QPushButton* Button(int i) const {
         static const char* const names[] = {"cmdClose",    "cmdInsert",       "cmdDelete",
                                             "cmdUndo",     "cmdCommandCheck", "cmdSave",
-                                            "cmdDownload", "cmdPrint"};
+                                            "cmdDownload", "cmdCompare",      "cmdPrint"};
         return screen->findChild<QPushButton*>(QString::fromLatin1(names[i]));
     }
 };
@@ -195,11 +195,12 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     QVERIFY(!p.Engine().CommBusy);  // the template does not contact the unit
 
     // Buttons: captions, accessible names, enabling.
-    const QStringList captions{"Close",         "Insert Row",   "Delete Row",        "Undo",
-                               "Command Check", "Save to file", "Download to TAVRO", "Print"};
+    const QStringList captions{
+        "Close",        "Insert Row",        "Delete Row",         "Undo", "Command Check",
+        "Save to file", "Download to TAVRO", "Compare with TAVRO", "Print"};
     // Each button has a mnemonic of its own (none of the menu bar's).
     QString mnemonics = "FSHC";
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 9; ++i) {
         const QString text = e.Button(i)->text();
         QCOMPARE(QString(text).remove('&'), captions[i]);
         QCOMPARE(e.Button(i)->accessibleName(), captions[i]);
@@ -457,6 +458,23 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QCOMPARE(p.Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
+
+    // Compare with TAVRO: the unit holds what was sent; a step changed since
+    // shows in the check list, and its Close (Escape) gives the editor back.
+    p.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(e.Button(7), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && ScreenEnabled(e.screen); }, 60000));
+    QCOMPARE(LastMessage(p), QString("The instrument holds the file's values: no item differs."));
+    Type(e.program, 4, 1, "LDX2");
+    p.messages.answers = {shell::kAnswerOk};
+    QTest::mouseClick(e.Button(7), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2700) != nullptr; }, 60000));
+    auto* compared = p.Main().FindScreen(Screen::frmRQ2700)->findChild<QTableView*>();
+    QCOMPARE(Cell(compared, 1, 3) + "|" + Cell(compared, 1, 4), QString("LDX2|NOP"));
+    QCOMPARE(Cell(compared, 2, 3), QString());
+    QTest::keyClick(compared, Qt::Key_Escape);
+    QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
+    QCOMPARE(p.Main().ActiveScreen(), e.screen);
 
     // What the unit holds now comes back by an upload, once it is not
     // cancelled at the prompt.

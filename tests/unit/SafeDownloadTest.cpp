@@ -205,6 +205,42 @@ TEST_F(SafeDownload, CompareShowsTheDifferencesInTheCheckListAndWritesNothing) {
     EXPECT_EQ(CountCommand(kWrite), 0);
 }
 
+// A program compares the same way, through the program upload; the check
+// list's Close goes back to the screen that started it, in any setting mode.
+TEST_F(SafeDownload, CompareOfAProgramListsTheStepsThatDifferAndPutsTheProgramBack) {
+    UseTables({{}, {{"RQK2", rq50::testing::kRqk2Row}}, {}});
+    Connect(rq50::testing::ProgramUnit());
+    ASSERT_TRUE(Run(comm::kJobProgramUpload));
+    const program::ProgramState held = ws.program;
+    auto changed = rq50::testing::ProgramUnit();
+    changed["set"][2]["program"]["operators"][1] = "STY2";
+    Connect(changed);
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ3000, files::DataFileKind::kProgram));
+    engine.RunCommJob();
+    const auto& list = engine.Results().downloadCheck;
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].mb, 2);
+    EXPECT_EQ(list[0].sentData, "STY1");
+    EXPECT_EQ(list[0].setData, "STY2");
+    EXPECT_EQ(ws.program.records, held.records);
+    EXPECT_EQ(navigation.calls.back(), "enable frmRQ2700");
+    navigation.calls.clear();
+    CloseCheckList(ws);
+    EXPECT_EQ(navigation.calls,
+              (std::vector<std::string>{"unload frmRQ2700", "show frmRQ3000", "enable frmRQ3000"}));
+    // A unit without program areas gives nothing to compare with: no claim
+    // that nothing differs, the program stays.
+    Connect(rq50::testing::SmallInstrument("RQK2"));
+    UseTables({{}, {{"RQK2", {true, "3", "P01", "2", "Q01"}}}, {}});
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ3000, files::DataFileKind::kProgram));
+    engine.RunCommJob();
+    EXPECT_NE(messages.boxes.back().text,
+              "The instrument holds the file's values: no item differs.");
+    EXPECT_EQ(navigation.calls.back(), "enable frmRQ3000");
+    EXPECT_EQ(ws.program.records, held.records);
+    EXPECT_EQ(CountCommand(kWrite), 0);
+}
+
 // Edit changes items by the rule rq50-cli set uses; changes are marked, can
 // be undone, and reach the data set only when applied.
 TEST_F(SafeDownload, EditMarksChangesUndoesThemAndAppliesOnRequest) {

@@ -70,7 +70,6 @@ void DataViewScreen::Load() {
         for (int i = 0; i < 6; ++i)
             Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
         m_optEdit->setVisible(m_menu.ParameterOptions());
-        m_optCompare->setVisible(m_menu.ParameterOptions());
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextDataViewCancel));
         gui::NameByCaption({m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,

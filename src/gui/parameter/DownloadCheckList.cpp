@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
-#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
@@ -11,6 +10,7 @@
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "print/Reports.h"
+#include "session/CompareWithInstrument.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
@@ -109,11 +109,7 @@ void DownloadCheckList::cmdPrint_Click() {
 }
 
 void DownloadCheckList::cmdRet_Click() {
-    Ws().state.checkListCompares = false;
-    const bool program = Ws().state.settingMode == 1;
-    if (Nav() != nullptr) Nav()->UnloadScreen(Id());
-    shell::DisplayMatrix(Ws(), program ? shell::NavEvent::kCheckBackToEditor
-                                       : shell::NavEvent::kCheckBackToDataView);
+    shell::CloseCheckList(Ws());
 }
 
 }  // namespace rq50::parameter

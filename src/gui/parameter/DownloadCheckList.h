@@ -21,7 +21,9 @@ class GridModel;
 namespace rq50::parameter {
 
 /// The download check list: every item of the last download whose value did
-/// not come back as sent, with what was sent and what the instrument holds.
+/// not come back as sent, with what was sent and what the instrument holds;
+/// or, after Compare with TAVRO, the items whose file and instrument values
+/// differ. Close goes back as shell::CloseCheckList says.
 class DownloadCheckList : public gui::ScreenBase {
     Q_OBJECT
   public:

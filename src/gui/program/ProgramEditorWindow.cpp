@@ -1,6 +1,7 @@
 #include "gui/program/ProgramEditorWindow.h"
 
 #include "gui/comm/DownloadPreviewDialog.h"
+#include "session/CompareWithInstrument.h"
 #include "session/SafeDownload.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ enum Button : int {
     kCommandCheck,
     kSave,
     kDownload,
+    kCompare,
     kPrint,
 };
 
@@ -157,16 +159,17 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     OfferBaudRate();
     OfferCommandMenuUnlock();
 
-    const std::array<QPushButton*, 8> buttons{
-        m_ui->cmdClose,        m_ui->cmdInsert, m_ui->cmdDelete,   m_ui->cmdUndo,
-        m_ui->cmdCommandCheck, m_ui->cmdSave,   m_ui->cmdDownload, m_ui->cmdPrint};
-    const std::array<std::function<void()>, 8> actions{[this] { cmdClose_Click(); },
+    const std::array<QPushButton*, 9> buttons{
+        m_ui->cmdClose, m_ui->cmdInsert,   m_ui->cmdDelete,  m_ui->cmdUndo, m_ui->cmdCommandCheck,
+        m_ui->cmdSave,  m_ui->cmdDownload, m_ui->cmdCompare, m_ui->cmdPrint};
+    const std::array<std::function<void()>, 9> actions{[this] { cmdClose_Click(); },
                                                        [this] { InsertRow(); },
                                                        [this] { DeleteRow(); },
                                                        [this] { cmdUndo_Click(); },
                                                        [this] { cmdCommandCheck_Click(); },
                                                        [this] { cmdSave_Click(); },
                                                        [this] { cmdDownload_Click(); },
+                                                       [this] { cmdCompare_Click(); },
                                                        [this] { cmdPrint_Click(); }};
     for (std::size_t i = 0; i < buttons.size(); ++i)
         OnSignal(buttons[i], &QPushButton::clicked, "RQ3000_cmdEditItems_Click", actions[i]);
@@ -222,12 +225,12 @@ GridId ProgramEditorWindow::IdOf(const QObject* view) const {
 
 void ProgramEditorWindow::SetCaptions() {
     setWindowTitle(gui::CatalogueText(kTextProgramEditor));
-    const std::array<int, 8> texts{kTextEditorClose,    kTextInsertRow,    kTextDeleteRow,
-                                   kTextUndo,           kTextCommandCheck, kTextEditorSave,
-                                   kTextEditorDownload, kTextEditorPrint};
-    const std::array<QPushButton*, 8> buttons{
-        m_ui->cmdClose,        m_ui->cmdInsert, m_ui->cmdDelete,   m_ui->cmdUndo,
-        m_ui->cmdCommandCheck, m_ui->cmdSave,   m_ui->cmdDownload, m_ui->cmdPrint};
+    const std::array<int, 9> texts{kTextEditorClose,    kTextInsertRow,        kTextDeleteRow,
+                                   kTextUndo,           kTextCommandCheck,     kTextEditorSave,
+                                   kTextEditorDownload, kTextCompareWithTavro, kTextEditorPrint};
+    const std::array<QPushButton*, 9> buttons{
+        m_ui->cmdClose, m_ui->cmdInsert,   m_ui->cmdDelete,  m_ui->cmdUndo, m_ui->cmdCommandCheck,
+        m_ui->cmdSave,  m_ui->cmdDownload, m_ui->cmdCompare, m_ui->cmdPrint};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         buttons[i]->setText(gui::CatalogueText(texts[i]));
         buttons[i]->setAccessibleName(PlainCaption(buttons[i]->text()));
@@ -665,6 +668,15 @@ void ProgramEditorWindow::cmdDownload_Click() {
          Id(),
          state.currentFilePath.empty() ? state.currentFileTitle : state.currentFilePath},
         comm::DownloadPreviewDialog::QuestionsFor(this));
+}
+
+void ProgramEditorWindow::cmdCompare_Click() {
+    // The program as the grids show it is what the instrument's is compared
+    // with; nothing is written, so no password is needed.
+    const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextCompareWithTavro));
+    Redraw();
+    if (status != WriteBackStatus::kReady) return;
+    shell::StartCompareWithInstrument(Ws(), Id(), files::DataFileKind::kProgram);
 }
 
 void ProgramEditorWindow::cmdPrint_Click() {

@@ -55,7 +55,7 @@ class CellEditDelegate : public QStyledItemDelegate {
 };
 
 /// The Program Editor: the PROGRAM and CONST grids of the program in memory,
-/// the model box and the eight buttons. Every rule is the core editor's; the
+/// the model box and the nine buttons. Every rule is the core editor's; the
 /// window shows its grids and passes on what the user does.
 class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
     Q_OBJECT
@@ -105,6 +105,7 @@ class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
     void cmdCommandCheck_Click();
     void cmdSave_Click();
     void cmdDownload_Click();
+    void cmdCompare_Click();
     void cmdPrint_Click();
     void mnuInformation_Click();
     void ShowGridMenu(GridId id, const QPoint& pos);
