@@ -42,6 +42,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The plant register's SQLite driver is a plugin that no library links:
+# dpkg-shlibdeps cannot find it. PostgreSQL's is for teams that share one.
+if(TARGET rq50platform)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS libqt6sql6-psql)
+endif()
 if(TARGET rq50)
     # The desktop program needs a platform plugin; Debian ships them apart.
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-qpa-plugins)

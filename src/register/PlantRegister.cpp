@@ -33,6 +33,7 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
             ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL,"
             " instrument_no TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL,"
             " UNIQUE (model, name))",
+        "CREATE INDEX instruments_by_name ON instruments (name)",
         "CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL, bytes " + bytes +
             " NOT NULL)",
         "CREATE TABLE records (id " + key +

@@ -201,19 +201,22 @@ std::string Recorder::Add(Record record) {
     if (record.user.empty()) record.user = m_user;
     if (record.host.empty()) record.host = m_host;
     if (record.time.empty()) record.time = UtcNow();
-    std::string why;
-    try {
-        SendQueued();
-        Open().Add(record);
-        return {};
-    } catch (const RegisterError& e) {
-        why = e.what();
-    } catch (const std::exception& e) {
-        why = e.what();
+    std::string why = m_lastFailure;
+    if (std::chrono::steady_clock::now() >= m_retryAfter) {
+        try {
+            SendQueued();
+            Open().Add(record);
+            m_lastFailure.clear();
+            return {};
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+        // Reopened with a later record: the connection may be what failed.
+        m_register.reset();
+        m_db.reset();
+        m_lastFailure = why;
+        m_retryAfter = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     }
-    // Reopened with the next record: the connection may be what failed.
-    m_register.reset();
-    m_db.reset();
     static std::atomic<int> serial{0};
     const std::string name = record.time + "-" + std::to_string(shell::platform::ProcessNumber()) +
                              "-" + std::to_string(++serial) + kQueueExtension;

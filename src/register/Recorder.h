@@ -5,6 +5,7 @@
 // folder of the user data folder and is sent with the next record that gets
 // through, and the user is told.
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -72,6 +73,10 @@ class Recorder {
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PlantRegister> m_register;
     std::function<void(const std::string&)> m_notice;
+    /// After a failure the register is not tried again for a while, so that
+    /// a server that does not answer holds no transfer up each time.
+    std::chrono::steady_clock::time_point m_retryAfter{};
+    std::string m_lastFailure;
 };
 
 }  // namespace rq50::plant

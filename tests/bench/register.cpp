@@ -7,6 +7,7 @@
 // RQ50_TEST_POSTGRES names a server's admin database (scripts/pg-test-server).
 //   bench_register [INSTRUMENTS [RECORDS]]
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -74,9 +75,20 @@ void Run(const std::string& engine, const std::string& name, Sample& sample, int
     plant::PlantRegister reg(*db);
     const plant::RecordKind kinds[] = {plant::RecordKind::kUpload, plant::RecordKind::kBackup,
                                        plant::RecordKind::kDownload};
+    // The first instruments are timed as the program writes (every record
+    // its own transaction, synced to the disk); SQLite then fills the rest
+    // without waiting for the disk, which only shortens the run.
+    const int timed = std::min(instruments, 100);
     auto start = Clock::now();
     std::vector<std::int64_t> ids;
     for (int i = 0; i < instruments; ++i) {
+        if (i == timed) {
+            const double ms = MsSince(start);
+            std::printf("%-10s insert: %.3f ms a record (%d records, each committed)\n",
+                        engine.c_str(), ms / (timed * records), timed * records);
+            if (engine == "sqlite") db->Run("PRAGMA synchronous = OFF");
+            start = Clock::now();
+        }
         std::vector<plant::Blob> sets;
         for (int v = 0; v < 5; ++v) sets.push_back(SetOf(sample, i, v));
         for (int n = 0; n < records; ++n) {
@@ -94,10 +106,9 @@ void Run(const std::string& engine, const std::string& name, Sample& sample, int
             if (i == instruments / 2) ids.push_back(id);
         }
     }
-    const double insertMs = MsSince(start);
-    const int total = instruments * records;
-    std::printf("%-10s insert: %d records in %.1f s, %.3f ms a record\n", engine.c_str(), total,
-                insertMs / 1000.0, insertMs / total);
+    if (engine == "sqlite") db->Run("PRAGMA synchronous = FULL");
+    std::printf("%-10s filled to %d instruments x %d records in %.1f s\n", engine.c_str(),
+                instruments, records, MsSince(start) / 1000.0);
 
     char probe[16];
     std::snprintf(probe, sizeof probe, "FT-%05d", instruments / 2);
