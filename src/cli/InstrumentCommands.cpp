@@ -284,6 +284,26 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         context.run = [slot](shell::CoreSession& core) { return RunSlot(core, *slot); };
     });
 
+    auto rack = std::make_shared<RackCliOptions>();
+    auto* rk = AddInstrumentCommand(
+        app, "rack",
+        "a rack interface's slots in one run: scan what each holds, upload, verify or download "
+        "every instrument (each slot its own line opening)");
+    rk->add_option("ACTION", rack->action, "scan, upload, verify or download")
+        ->required()
+        ->check(CLI::IsMember({"scan", "upload", "verify", "download"}));
+    rk->add_option("FOLDER", rack->folder,
+                   "upload: the folder the files go to (S03_<model>_<tag>.7pa); verify: the "
+                   "folder of files to compare with (default: the register's last good "
+                   "records); download: the folder of files, each to the slot its name starts "
+                   "with");
+    rk->add_option("--slots", rack->slots, "the slots, e.g. 1-4,7 (default all 16)");
+    rk->add_flag("--yes", rack->yes, "download: go on after each slot's list of changes");
+    AddJsonFlag(rk, "every slot's outcome");
+    rk->callback([rack, &context] {
+        context.run = [rack](shell::CoreSession& core) { return RunRack(core, *rack); };
+    });
+
     auto* ports = app.add_subcommand("ports", "list the serial ports of this machine");
     ports->fallthrough();
     AddJsonFlag(ports, "the ports");

@@ -10,6 +10,10 @@
 #include <vector>
 
 namespace rq50::shell {
+struct DownloadPreview;
+}
+
+namespace rq50::shell {
 class CoreSession;
 }  // namespace rq50::shell
 
@@ -40,11 +44,20 @@ struct PageOptions {
     std::string csv;
 };
 
+struct RackCliOptions {
+    std::string action;  ///< scan, upload, verify or download
+    std::string slots;   ///< --slots 1-4,7; empty for all 16
+    std::string folder;  ///< upload: where to; verify, download: the files
+    bool yes = false;    ///< download without asking after each preview
+};
+
 // Transfers (TransferCommands.cpp).
 int RunUpload(shell::CoreSession& core, const UploadOptions& o);
 int RunDownload(shell::CoreSession& core, const DownloadOptions& o);
 int RunProgramUpload(shell::CoreSession& core, const std::string& path);
 int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o);
+/// Prints a download's preview and asks whether to go on (--yes answers).
+bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes);
 /// The instrument's data against a file, without writing anything.
 int RunVerify(shell::CoreSession& core, const std::string& file);
 
@@ -58,6 +71,8 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o);
 int RunCancelOutput(shell::CoreSession& core);
 int RunBaud(shell::CoreSession& core, int rate);
 int RunSlot(shell::CoreSession& core, const std::string& text);
+// A rack interface's slots in one run (RackCommands.cpp).
+int RunRack(shell::CoreSession& core, const RackCliOptions& o);
 
 // The serial ports of this machine (PortsCommand.cpp).
 int RunPorts(shell::CoreSession& core);

@@ -270,6 +270,10 @@ bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>&
 
 }  // namespace
 
+bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes) {
+    return ConfirmPreview(preview, yes);
+}
+
 int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;

@@ -16,8 +16,6 @@
 
 namespace rq50::files {
 
-namespace {
-
 std::string FileNamePart(std::string_view text) {
     std::string part = shell::Trim(std::string(text));
     for (char& c : part) {
@@ -28,8 +26,6 @@ std::string FileNamePart(std::string_view text) {
     }
     return part.empty() ? "none" : part;
 }
-
-}  // namespace
 
 std::string TagOf(const std::vector<parameter::ItemBlock>& dataSet) {
     for (const auto& block : dataSet) {

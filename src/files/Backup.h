@@ -21,6 +21,11 @@ namespace rq50::files {
 /// no such item.
 std::string TagOf(const std::vector<parameter::ItemBlock>& dataSet);
 
+/// `text` as part of a file name: blanks at the ends trimmed, and every
+/// character a file name cannot hold on Windows or Linux, and every blank,
+/// made "-"; "none" when empty.
+std::string FileNamePart(std::string_view text);
+
 /// "<model>_<tag>_<time>.7pa" (or .7pr): blanks at the ends trimmed, and every
 /// character a file name cannot hold on Windows or Linux, and every blank,
 /// made "-"; an empty model or tag is "none".

@@ -499,5 +499,45 @@ TEST_F(CliTool, ProgramDownloadStoppedHalfWayPrintsTheCheckList) {
     EXPECT_EQ(Count(text, "completed"), 0) << text;
 }
 
+// ---- a rack interface's slots in one run ------------------------------------
+
+TEST_F(CliTool, ARackRunGoesOverEverySlotAndOneSlotsFailureStopsNoOther) {
+    const auto scan = Cli(Sim("ZNC.json") + " --quiet --no-register rack scan --json");
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+    const auto slots = nlohmann::json::parse(scan.out)["slots"];
+    ASSERT_EQ(slots.size(), 16u);
+    EXPECT_EQ(slots[0]["model"], "RQB2");
+    EXPECT_EQ(slots[0]["tag"], "FIC-101");
+    EXPECT_EQ(slots[1]["state"], "empty");
+    EXPECT_EQ(slots[5]["model"], "RQK2");
+    EXPECT_EQ(slots[5]["tag"], "");
+
+    const std::string rack = Sim("ZNC.json") + " --quiet --register sqlite:" + P("reg.sqlite");
+    ASSERT_EQ(Cli(rack + " rack upload up --slots 1-3").exitCode, 0);
+    EXPECT_TRUE(fs::exists(m_dir / "up" / "S01_RQB2_FIC-101.7pa"));
+    EXPECT_TRUE(fs::exists(m_dir / "up" / "S03_RQG2_TI-204.7pa"));
+    EXPECT_EQ(Cli(rack + " rack verify --slots 1,3").exitCode, 0);  // the register's uploads
+    const auto down = Cli(rack + " rack download up --yes --slots 1-3");
+    EXPECT_TRUE(Has(down.out, "done 2, differs 0, failed 0, empty 1")) << down.out << down.err;
+    EXPECT_EQ(Count(down.out, "backup: "), 2) << down.out;
+
+    // The rack stops answering half way through slot 1's upload, and
+    // answers again after it: slot 1 fails, the others go on.
+    std::ofstream(P("faulty.json"))
+        << R"({"rack": {"slots": {"1": ")" << RQ50_SOURCE_DIR
+        << R"(/sim/instruments/RQB2.json", "3": ")" << RQ50_SOURCE_DIR
+        << R"(/sim/instruments/RQG2.json"}}, "faults": {"drop": {"on": [)";
+    // Requests 12-14: a request of slot 1's upload and both its tries at
+    // 1200 bit/s (the tries at 9600 bit/s are not counted by the rack).
+    std::ofstream(P("faulty.json"), std::ios::app) << "12, 13, 14]}}}";
+    const auto faulty = Cli("--sim " + P("faulty.json") +
+                            " --quiet --no-register rack upload f --slots 1-3 --json");
+    EXPECT_EQ(faulty.exitCode, 1);
+    const auto outcome = nlohmann::json::parse(faulty.out)["slots"];
+    EXPECT_EQ(outcome[0]["result"], "failed") << faulty.out;
+    EXPECT_EQ(outcome[1]["state"], "empty");
+    EXPECT_EQ(outcome[2]["result"], "uploaded") << faulty.out;
+}
+
 }  // namespace
 }  // namespace rq50::cli

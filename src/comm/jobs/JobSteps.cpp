@@ -24,7 +24,9 @@ void StepJob::Build(SerialPort& port) {
     const int step = e.AdvanceStep();
     if (step == 0) {
         m_maintEntries = 0;
-        e.lastInstrument = {};
+        // On a line left open by the job before, the instrument is the one
+        // that job reached (behind a rack, in the slot still selected).
+        if (!port.IsOpen()) e.lastInstrument = {};
         Begin(port);
         return;
     }
