@@ -92,6 +92,19 @@ const char* kHeadColumns =
     " r.set_hash, r.ok, r.result, r.items_written, r.items_differ,"
     " i.id, i.model, i.tag, i.instrument_no, i.plant, i.area";
 
+/// The instrument columns id, model, tag, instrument_no, plant, area from
+/// column `at` on.
+Instrument InstrumentFrom(const Row& row, std::size_t at) {
+    Instrument in;
+    in.id = IntAt(row, at);
+    in.model = TextAt(row, at + 1);
+    in.tag = TextAt(row, at + 2);
+    in.instrumentNo = TextAt(row, at + 3);
+    in.plant = TextAt(row, at + 4);
+    in.area = TextAt(row, at + 5);
+    return in;
+}
+
 Record HeadFrom(const Row& row) {
     Record r;
     r.id = IntAt(row, 0);
@@ -108,12 +121,7 @@ Record HeadFrom(const Row& row) {
     r.result = TextAt(row, 11);
     r.itemsWritten = static_cast<int>(IntAt(row, 12));
     r.itemsDiffer = static_cast<int>(IntAt(row, 13));
-    r.instrument.id = IntAt(row, 14);
-    r.instrument.model = TextAt(row, 15);
-    r.instrument.tag = TextAt(row, 16);
-    r.instrument.instrumentNo = TextAt(row, 17);
-    r.instrument.plant = TextAt(row, 18);
-    r.instrument.area = TextAt(row, 19);
+    r.instrument = InstrumentFrom(row, 14);
     return r;
 }
 
@@ -262,13 +270,7 @@ std::vector<Instrument> PlantRegister::Instruments(const InstrumentFilter& filte
         " ORDER BY i.plant, i.area, i.name, i.model";
     std::vector<Instrument> out;
     for (const auto& row : m_db.Run(sql, args)) {
-        Instrument in;
-        in.id = IntAt(row, 0);
-        in.model = TextAt(row, 1);
-        in.tag = TextAt(row, 2);
-        in.instrumentNo = TextAt(row, 3);
-        in.plant = TextAt(row, 4);
-        in.area = TextAt(row, 5);
+        Instrument in = InstrumentFrom(row, 0);
         in.records = static_cast<int>(IntAt(row, 6));
         in.lastTime = TextAt(row, 7);
         out.push_back(std::move(in));
