@@ -2,7 +2,7 @@
 
 // What several rq50-cli commands share: reading and saving data files with
 // the names and checks of the file dialogs, the information fields of a save,
-// and printing JSON.
+// what `show` prints of a data set, and printing JSON.
 
 #include "files/Compare.h"
 #include "files/SaveTarget.h"
@@ -57,6 +57,15 @@ std::string KindName(int kind);
 
 /// Prints a JSON document on stdout.
 void PrintJson(const ordered_json& document);
+
+/// What `show` prints of the data the workspace holds (a file just read, or
+/// a record of the plant register put there): the information fields, then
+/// the item list (MAINT too with `maint`) or the program; `source` names
+/// where the data came from.
+void PrintCurrentData(shell::CoreSession& core, files::DataFileKind kind, const std::string& source,
+                      bool maint);
+/// The same data with every decoded field, as `show --json` prints it.
+ordered_json CurrentDataJson(shell::CoreSession& core, files::DataFileKind kind);
 
 /// Prints the outcome of a comparison of `first` with `second` (file names,
 /// or "instrument"): the header notes, then one line an item; as JSON when

@@ -249,6 +249,24 @@ void PrintInformation(const files::InformationRecord& r) {
     std::cout << "\n";
 }
 
+}  // namespace
+
+ordered_json CurrentDataJson(shell::CoreSession& core, files::DataFileKind kind) {
+    return kind == files::DataFileKind::kParameter ? ParameterJson(core) : ProgramJson(core);
+}
+
+void PrintCurrentData(shell::CoreSession& core, files::DataFileKind kind, const std::string& source,
+                      bool maint) {
+    PrintInformation(core.Data().information);
+    if (kind == files::DataFileKind::kParameter) {
+        PrintParameterList(core, source, maint);
+    } else {
+        PrintProgram(core, source);
+    }
+}
+
+namespace {
+
 struct ShowOptions {
     std::string file;
     bool json = false;
@@ -261,15 +279,12 @@ int RunShow(shell::CoreSession& core, const ShowOptions& o) {
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
     CliServices services(core.Data());
     if (!ReadIntoCurrent(core, *kind, o.file)) return Failed(o.file + " could not be read");
+    const auto dataKind = *kind == FileKind::Parameter ? files::DataFileKind::kParameter
+                                                       : files::DataFileKind::kProgram;
     if (o.json) {
-        const auto doc = *kind == FileKind::Parameter ? ParameterJson(core) : ProgramJson(core);
-        std::cout << doc.dump(2) << "\n";
-    } else if (*kind == FileKind::Parameter) {
-        PrintInformation(core.Data().information);
-        PrintParameterList(core, o.file, o.maint);
+        PrintJson(CurrentDataJson(core, dataKind));
     } else {
-        PrintInformation(core.Data().information);
-        PrintProgram(core, o.file);
+        PrintCurrentData(core, dataKind, o.file, o.maint);
     }
     return kExitOk;
 }

@@ -17,6 +17,10 @@ namespace rq50::shell {
 class CoreSession;
 }  // namespace rq50::shell
 
+namespace rq50::plant {
+struct Record;
+}  // namespace rq50::plant
+
 namespace rq50::cli {
 
 struct UploadOptions {
@@ -58,6 +62,10 @@ int RunProgramUpload(shell::CoreSession& core, const std::string& path);
 int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o);
 /// Prints a download's preview and asks whether to go on (--yes answers).
 bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes);
+/// Downloads a record of the plant register as `download` downloads a file
+/// (password, backup, list of changes, read-back), recorded as a restore.
+/// `o.file` names the set in the list of changes and the JSON output.
+int RunRestore(shell::CoreSession& core, const DownloadOptions& o, const plant::Record& record);
 /// The instrument's data against a file, without writing anything.
 int RunVerify(shell::CoreSession& core, const std::string& file);
 

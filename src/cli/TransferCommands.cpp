@@ -24,7 +24,9 @@
 #include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
+#include "register/Record.h"
 #include "session/CoreSession.h"
+#include "session/RegisterActions.h"
 #include "session/SafeDownload.h"
 #include "session/TransferRecords.h"
 #include "shell/Catalogue.h"
@@ -268,6 +270,62 @@ bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>&
     return false;
 }
 
+/// The download of what the workspace holds (a file just read, a record of
+/// the plant register put there) from the line's opening on: the backup and
+/// the question (none with --no-backup), the download with its read-back,
+/// and the outcome as `download` and `program-download` print it.
+/// `recordAs` names how the register records the download (empty: by its
+/// job); `extra` goes into the JSON output.
+int DownloadWorkspace(shell::CoreSession& core, Session& session, const DownloadOptions& o,
+                      files::DataFileKind kind, const std::string& recordAs,
+                      const ordered_json& extra) {
+    const bool program = kind == files::DataFileKind::kProgram;
+    if (!session.Attach()) return kExitSystemError;
+    shell::DownloadPreview preview;
+    if (const auto exit = BackupAndConfirm(core, session, o, kind, preview)) return *exit;
+    const std::string backup = preview.backup;
+    const auto& data = core.Engine().Data();
+    const int total = program ? jobs::CountProgramDownloadItems(data.program.records)
+                              : jobs::CountDownloadItems(data.items.dataSet, data.header.setStart,
+                                                         data.header.adjustStart);
+    const std::string fileModel = program ? data.program.header.modelCode : data.header.model;
+    session.explain = [&core, fileModel](const std::string& text) {
+        return ExplainDownload(core, text, fileModel);
+    };
+    const bool ok =
+        program ? session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload), false,
+                                 recordAs)
+                : session.RunJob(kJobDownload, shell::Catalogue(kTextDownload), false, recordAs);
+    const auto& results = core.Engine().Results();
+    if (Link().json) {
+        auto document = DownloadJson(core, o.file, ok, total, backup);
+        if (!o.noBackup) document["preview"] = PreviewJson(preview);
+        document.update(extra);
+        if (program) document["refusedArea"] = results.refusedArea;
+        PrintJson(document);
+    } else {
+        PrintCheckList(core);
+    }
+    if (Stopped())
+        return ReportStoppedDownload(core, program ? "program download" : "download", total,
+                                     backup);
+    if (!program) return ExitOf(ok && results.downloadCheck.empty());
+    if (!ok) return kExitSystemError;
+    // The screens show the final message after the job (the hand-back); there
+    // are no screens here.
+    if (!results.downloadCheck.empty()) {
+        Note("Downloading completed with " + std::to_string(results.downloadCheck.size()) +
+             " differences: the instrument holds other values than the file for the items above");
+        return kExitSystemError;
+    }
+    const int message = shell::ProgramDownloadMessage(results.refusedArea);
+    if (message != 0) {
+        shell::ShowMessage(core.Data().hosts, message, shell::kButtonsOk,
+                           shell::Catalogue(kTextProgramDownload));
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes) {
@@ -278,29 +336,20 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
-    if (!session.Attach()) return kExitSystemError;
-    shell::DownloadPreview preview;
-    if (const auto exit =
-            BackupAndConfirm(core, session, o, files::DataFileKind::kParameter, preview))
-        return *exit;
-    const std::string backup = preview.backup;
-    const auto& header = core.Engine().Data().header;
-    const int total = jobs::CountDownloadItems(core.Engine().Data().items.dataSet, header.setStart,
-                                               header.adjustStart);
-    const std::string fileModel = header.model;
-    session.explain = [&core, fileModel](const std::string& text) {
-        return ExplainDownload(core, text, fileModel);
-    };
-    const bool ok = session.RunJob(kJobDownload, shell::Catalogue(kTextDownload));
-    if (Link().json) {
-        auto document = DownloadJson(core, o.file, ok, total, backup);
-        if (!o.noBackup) document["preview"] = PreviewJson(preview);
-        PrintJson(document);
-    } else {
-        PrintCheckList(core);
+    return DownloadWorkspace(core, session, o, files::DataFileKind::kParameter, {},
+                             ordered_json::object());
+}
+
+int RunRestore(shell::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
+    Session session(core);
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!shell::LoadRecord(core.Data(), record)) {
+        Note("record " + std::to_string(record.id) +
+             " holds no readable set; nothing was downloaded");
+        return kExitSystemError;
     }
-    if (Stopped()) return ReportStoppedDownload(core, "download", total, backup);
-    return ExitOf(ok && core.Engine().Results().downloadCheck.empty());
+    return DownloadWorkspace(core, session, o, record.fileKind, "restore",
+                             {{"restoredRecord", record.id}});
 }
 
 // ------------------------------------------------------------ program
@@ -341,43 +390,8 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
         }
         return kExitSystemError;
     }
-    if (!session.Attach()) return kExitSystemError;
-    shell::DownloadPreview preview;
-    if (const auto exit =
-            BackupAndConfirm(core, session, o, files::DataFileKind::kProgram, preview))
-        return *exit;
-    const std::string backup = preview.backup;
-    const std::string fileModel = core.Engine().Data().program.header.modelCode;
-    session.explain = [&core, fileModel](const std::string& text) {
-        return ExplainDownload(core, text, fileModel);
-    };
-    const int total = jobs::CountProgramDownloadItems(core.Engine().Data().program.records);
-    const bool ok = session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload));
-    if (Link().json) {
-        auto document = DownloadJson(core, o.file, ok, total, backup);
-        if (!o.noBackup) document["preview"] = PreviewJson(preview);
-        document["checkErrors"] = errors;
-        document["refusedArea"] = core.Engine().Results().refusedArea;
-        PrintJson(document);
-    } else {
-        PrintCheckList(core);
-    }
-    if (Stopped()) return ReportStoppedDownload(core, "program download", total, backup);
-    if (!ok) return kExitSystemError;
-    // The screens show the final message after the job (the hand-back); there
-    // are no screens here.
-    if (!core.Engine().Results().downloadCheck.empty()) {
-        Note("Downloading completed with " +
-             std::to_string(core.Engine().Results().downloadCheck.size()) +
-             " differences: the instrument holds other values than the file for the items above");
-        return kExitSystemError;
-    }
-    const int message = shell::ProgramDownloadMessage(core.Engine().Results().refusedArea);
-    if (message != 0) {
-        shell::ShowMessage(core.Data().hosts, message, shell::kButtonsOk,
-                           shell::Catalogue(kTextProgramDownload));
-    }
-    return kExitOk;
+    return DownloadWorkspace(core, session, o, files::DataFileKind::kProgram, {},
+                             {{"checkErrors", errors}});
 }
 
 // ------------------------------------------------------------ verify

@@ -16,6 +16,11 @@
 #include <QVariant>
 #include <atomic>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace rq50::platform {
 namespace {
 
@@ -189,18 +194,27 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     return db;
 }
 
+/// The account the program runs as: the environment's name for it, else (a
+/// service, a container, cron) the system's.
+std::string AccountName() {
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString name = qEnvironmentVariable(variable);
+        if (!name.isEmpty()) return Text(name);
+    }
+#ifndef _WIN32
+    if (const passwd* account = ::getpwuid(::geteuid()); account != nullptr && account->pw_name)
+        return account->pw_name;
+#endif
+    return "unknown";
+}
+
 }  // namespace
 
 std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settings,
                                               const std::string& flag) {
-    QString user;
-    for (const char* name : {"USER", "USERNAME", "LOGNAME"}) {
-        if (user.isEmpty()) user = qEnvironmentVariable(name);
-    }
-    if (user.isEmpty()) user = QDir::home().dirName();  // the account's home folder
     return std::make_unique<plant::Recorder>(plant::RegisterName(settings, flag),
                                              &OpenRegisterDatabase, plant::QueueFolder(),
-                                             Text(user), Text(QSysInfo::machineHostName()));
+                                             AccountName(), Text(QSysInfo::machineHostName()));
 }
 
 std::unique_ptr<plant::Database> OpenRegisterDatabase(const std::string& name) {

@@ -184,6 +184,73 @@ TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     EXPECT_TRUE(Has(foreign.err, "instrument is model RQG2; nothing compared")) << foreign.err;
 }
 
+// ---- the plant register --------------------------------------------------------
+
+// Each transfer lands in the register the run names, and rq50-cli register
+// reads it back: who did what, what two records differ in, a restore of an
+// earlier set (with its backup, recorded as such), an export that keeps files.
+TEST_F(CliTool, TheRegisterRecordsTransfersAndRestoresAnEarlierSet) {
+    const std::string reg = "--register 'sqlite:" + P("reg.sqlite") + "' ";
+    auto history = [&] {
+        const auto run = Cli(reg + "register history FIC-101 --json");
+        EXPECT_EQ(run.exitCode, 0) << run.all();
+        return nlohmann::json::parse(run.out)["records"];
+    };
+    ASSERT_EQ(Cli(reg + "--quiet upload -o a.7pa").exitCode, 0);
+    const auto uploaded = history();
+    ASSERT_EQ(uploaded.size(), 1u);
+    EXPECT_EQ(uploaded[0]["kind"], "upload");
+    EXPECT_EQ(uploaded[0]["model"], "RQB2");
+    EXPECT_FALSE(uploaded[0]["user"].get<std::string>().empty());
+    EXPECT_EQ(uploaded[0]["time"].get<std::string>().back(), 'Z');
+    const std::string upload = std::to_string(uploaded[0]["id"].get<int>());
+
+    ASSERT_EQ(Cli("set a.7pa C02 12.5").exitCode, 0);
+    ASSERT_EQ(Cli(reg + "--quiet download --yes a.7pa").exitCode, 0);
+    const auto downloaded = history();
+    ASSERT_EQ(downloaded.size(), 3u);
+    EXPECT_EQ(downloaded[0]["kind"], "download");
+    EXPECT_EQ(downloaded[1]["kind"], "backup");
+    const std::string download = std::to_string(downloaded[0]["id"].get<int>());
+    const auto differ = Cli(reg + "register diff " + upload + " " + download);
+    EXPECT_EQ(differ.exitCode, 1);
+    EXPECT_TRUE(Has(differ.out, "C02")) << differ.all();
+
+    const auto restore =
+        Cli(reg + "--quiet register restore FIC-101 --record " + upload + " --yes");
+    ASSERT_EQ(restore.exitCode, 0) << restore.all();
+    EXPECT_TRUE(Has(restore.out, "backup: ")) << restore.out;
+    EXPECT_TRUE(Has(restore.out, "1 item will change:\n  C02"));
+    const auto restored = history();
+    ASSERT_EQ(restored.size(), 5u);
+    EXPECT_EQ(restored[0]["kind"], "restore");
+    EXPECT_EQ(restored[1]["kind"], "backup");
+    EXPECT_EQ(Cli(reg + "--quiet register diff " + upload + " --instrument").exitCode, 0);
+    // The audit names the item each write changed, and in which direction.
+    const auto audit = nlohmann::json::parse(Cli(reg + "register audit --json").out)["records"];
+    ASSERT_EQ(audit.size(), 2u);
+    EXPECT_EQ(audit[1]["kind"], "restore");
+    ASSERT_EQ(audit[1]["changes"].size(), 1u);
+    EXPECT_EQ(audit[1]["changes"][0]["address"], "C02");
+    EXPECT_EQ(audit[1]["changes"][0]["before"], audit[0]["changes"][0]["after"]);
+
+    const auto kept = Cli(reg + "register export " + upload + " -o a.7pa");
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_TRUE(Has(kept.err, "a.7pa exists; give --force")) << kept.err;
+    EXPECT_EQ(Cli(reg + "--quiet register export " + upload + " -o a.7pa --force").exitCode, 0);
+    EXPECT_EQ(Cli(reg + "register diff " + upload + " a.7pa").exitCode, 0);
+
+    // A register that is not there, or not a register, is refused in a line.
+    const auto missing = Cli("--register sqlite:none.sqlite register list");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Has(missing.err, "rq50-cli: the register sqlite:none.sqlite does not exist"));
+    EXPECT_FALSE(fs::exists(P("none.sqlite")));
+    std::ofstream(P("bad.sqlite")) << "not a database";
+    const auto bad = Cli("--register sqlite:bad.sqlite register history FIC-101");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(Has(bad.err, "is not a SQLite database")) << bad.err;
+}
+
 // ---- files before instruments -----------------------------------------------
 
 TEST_F(CliTool, OutputPathsAreCheckedBeforeTheInstrumentIsAsked) {
