@@ -221,7 +221,9 @@ std::int64_t PlantRegister::Add(Record record) {
                 try {
                     for (const auto& d :
                          DiffSets(BlobAt(before[0], 0), record.bytes, record.fileKind)) {
-                        record.changes.push_back({d.address, d.name, d.first, d.second});
+                        record.changes.push_back({d.address, files::SingleByteToUtf8(d.name),
+                                                  files::SingleByteToUtf8(d.first),
+                                                  files::SingleByteToUtf8(d.second)});
                     }
                 } catch (const RegisterError&) {
                     // An unreadable earlier set leaves the changes unknown.
