@@ -252,10 +252,19 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
 
     auto monitor = std::make_shared<PageOptions>();
     auto* mo = AddInstrumentCommand(
-        app, "monitor", "read the measured values of the DISPLAY page every 5 s, time-stamped");
+        app, "monitor",
+        "read the measured values of the DISPLAY page every 5 s (--interval), time-stamped");
     mo->add_option("--count", monitor->count, "number of reads")
         ->check(CLI::Range(1, 1000000).description("N >= 1"));
-    mo->add_option("--csv", monitor->csv, "also write the readings to a CSV file");
+    mo->add_option("--interval", monitor->intervalS, "seconds between readings (default 5)")
+        ->check(CLI::Range(1, 3600).description("1-3600"));
+    mo->add_option("--duration", monitor->durationS,
+                   "read for this many seconds instead of --count readings")
+        ->check(CLI::Range(1, 31 * 24 * 3600).description("S >= 1"));
+    mo->add_option("--csv", monitor->csv,
+                   "also write the readings to a CSV file: time (ISO 8601), then one column "
+                   "\"<address> <name>\" a measured item, values as plain numbers; a failed "
+                   "reading leaves its cells empty");
     AddJsonFlag(mo, "one JSON object a reading (JSON lines)");
     mo->callback([monitor, &context] {
         context.run = [monitor](shell::CoreSession& core) { return RunMonitor(core, *monitor); };

@@ -46,6 +46,8 @@ struct PageOptions {
     std::string value;
     int count = 3;
     std::string csv;
+    int intervalS = 5;  ///< monitor: seconds between readings
+    int durationS = 0;  ///< monitor: read for this long instead of --count readings
 };
 
 struct RackCliOptions {

@@ -21,12 +21,14 @@
 #include "shell/Clock.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
+#include "shell/PlatformFile.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -390,6 +392,43 @@ std::string CsvField(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+/// A measured value as a plain number for a CSV file ("+012.34" is
+/// "12.34"); empty for a text that is no number (an over-range mark).
+std::string PlainNumber(const std::string& data) {
+    std::string text = shell::Trim(data);
+    std::string sign;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        if (text[0] == '-') sign = "-";
+        text.erase(0, 1);
+    }
+    const auto point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string part = point == std::string::npos ? "" : text.substr(point + 1);
+    const auto digits = [](const std::string& t) {
+        return t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (whole.empty() || !digits(whole) || !digits(part) ||
+        (point != std::string::npos && part.empty()))
+        return {};
+    const auto first = whole.find_first_not_of('0');
+    const std::string integer = first == std::string::npos ? "0" : whole.substr(first);
+    return sign + integer + (part.empty() ? "" : "." + part);
+}
+
+/// The local time `elapsedMs` after `start` in ISO 8601: the time of a
+/// reading by the line's clock (the simulated instrument's runs faster).
+std::string StampAt(std::time_t start, std::int64_t elapsedMs) {
+    const std::tm local =
+        shell::platform::LocalTime(start + static_cast<std::time_t>(elapsedMs / 1000));
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace
+
 int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, parameter::PageCategory::Display);
     std::ofstream csv;
@@ -407,7 +446,7 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         return kExitSystemError;
     }
     if (csv.is_open()) {
-        csv << CsvField("time");
+        csv << "time";
         for (const auto& m : page.Window().measured) {
             csv << ","
                 << CsvField(shell::Trim(page.Cell(m.row, parameter::kColAddress)) + " " +
@@ -415,27 +454,38 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         }
         csv << "\r\n";
     }
-    for (int i = 0; i < o.count && !Stopped(); ++i) {
-        if (i > 0) core.Data().hosts.clock->Wait(parameter::kPeriodicReadMs);
+    shell::Clock& clock = *core.Data().hosts.clock;
+    const std::int64_t start = clock.NowMs();
+    const std::time_t startTime = std::time(nullptr);
+    int failed = 0;
+    for (int i = 0; !Stopped(); ++i) {
+        if (o.durationS > 0 ? clock.NowMs() - start >= std::int64_t{o.durationS} * 1000
+                            : i >= o.count)
+            break;
+        // Readings start every interval, however long one takes.
+        const std::int64_t due = start + std::int64_t{i} * o.intervalS * 1000;
+        if (clock.NowMs() < due) clock.Wait(static_cast<std::int32_t>(due - clock.NowMs()));
         if (Stopped()) break;
+        const std::string stamp = StampAt(startTime, clock.NowMs() - start);
         if (!core.Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
             return kExitSystemError;
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
-        if (core.Engine().CommResult != kErrNone)
-            return Stopped() ? StoppedExit() : kExitSystemError;
-        const std::string stamp = shell::LocalTimeText("%Y-%m-%dT%H:%M:%S");
+        if (Stopped()) break;
+        // A reading that failed is a gap in the series, not a stop.
+        const bool read = core.Engine().CommResult == kErrNone;
+        if (!read) ++failed;
         ordered_json values = ordered_json::array();
-        if (!Link().json) std::cout << stamp;
-        if (csv.is_open()) csv << CsvField(stamp);
+        if (!Link().json) std::cout << stamp << (read ? "" : "  (no reading)");
+        if (csv.is_open()) csv << stamp;
         for (const auto& m : page.Window().measured) {
             const std::string name = shell::Trim(page.Cell(m.row, parameter::kColName));
-            const std::string data = shell::Trim(page.Cell(m.row, parameter::kColData));
+            const std::string data = read ? shell::Trim(page.Cell(m.row, parameter::kColData)) : "";
             values.push_back({{"address", shell::Trim(page.Cell(m.row, parameter::kColAddress))},
                               {"name", JsonText(name)},
-                              {"value", JsonText(data)},
+                              {"value", read ? ordered_json(JsonText(data)) : ordered_json()},
                               {"aux", JsonText(page.Cell(m.row, parameter::kColAux))}});
-            if (!Link().json) std::cout << "  " << name << " " << data;
-            if (csv.is_open()) csv << "," << CsvField(data);
+            if (!Link().json && read) std::cout << "  " << name << " " << data;
+            if (csv.is_open()) csv << "," << PlainNumber(data);
         }
         if (Link().json) {
             std::cout << ordered_json{{"time", stamp}, {"values", values}}.dump() << std::endl;
@@ -444,11 +494,13 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         }
         if (csv.is_open()) csv << "\r\n" << std::flush;
     }
+    if (failed > 0) Note(std::to_string(failed) + " readings failed; their cells are empty");
     if (csv.is_open() && !csv) {
         Note("the CSV file " + o.csv + " was not completely written");
         return kExitSystemError;
     }
-    return Stopped() ? StoppedExit() : kExitOk;
+    if (Stopped()) return StoppedExit();
+    return failed == 0 ? kExitOk : kExitSystemError;
 }
 
 int RunCancelOutput(shell::CoreSession& core) {

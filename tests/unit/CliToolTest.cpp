@@ -475,7 +475,8 @@ TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
     EXPECT_EQ(doc["items"][0]["address"], "C01");
     EXPECT_EQ(doc["items"][1]["kindName"], "decimal");
 
-    const auto monitor = Cli(Sim("RQB2.json") + " --quiet monitor --count 2 --csv m.csv");
+    const auto monitor =
+        Cli(Sim("RQB2.json") + " --quiet monitor --interval 2 --duration 3 --csv m.csv");
     ASSERT_EQ(monitor.exitCode, 0) << monitor.all();
     std::istringstream lines(monitor.out);
     std::string line;
@@ -487,8 +488,13 @@ TEST_F(CliTool, NoPromptNoiseAndJsonPagesAndMonitor) {
     }
     EXPECT_EQ(n, 2);
     const std::string csv = ReadText(P("m.csv"));
-    EXPECT_TRUE(Has(csv, "\"time\",\"A01 PV\""));
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+    EXPECT_TRUE(Has(csv, "time,\"A01 PV\",")) << csv;
+    EXPECT_FALSE(Has(csv, "+")) << csv;  // plain numbers, not the instrument's "+051.05"
+    ASSERT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // readings at 0 and 2 s
+    const auto row2 = csv.find('\n') + 1, row3 = csv.find('\n', row2) + 1;
+    EXPECT_EQ((std::stoi(csv.substr(row3 + 17, 2)) - std::stoi(csv.substr(row2 + 17, 2)) + 60) % 60,
+              2)
+        << csv;  // the seconds of the stamps, on the line's clock
     const auto json = Cli(Sim("RQB2.json") + " --quiet monitor --json --count 1");
     const auto reading = nlohmann::json::parse(json.out);
     EXPECT_EQ(reading["values"][0]["name"], "PV");
