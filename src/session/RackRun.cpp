@@ -83,11 +83,13 @@ std::optional<std::vector<int>> ParseSlotList(const std::string& text) {
     return slots;
 }
 
-std::string RackSummary(const std::vector<SlotOutcome>& slots) {
-    int done = 0, differs = 0, failed = 0, empty = 0;
-    for (const auto& s : slots) {
+std::string RackSummary(const std::vector<SlotOutcome>& outcome) {
+    int done = 0, differs = 0, failed = 0, empty = 0, notScanned = 0;
+    for (const auto& s : outcome) {
         if (s.state == SlotState::kEmpty)
             ++empty;
+        else if (s.state == SlotState::kNotScanned)
+            ++notScanned;
         else if (s.state != SlotState::kInstrument)
             ++failed;
         else if (s.result == "differs")
@@ -97,8 +99,10 @@ std::string RackSummary(const std::vector<SlotOutcome>& slots) {
         else
             ++done;
     }
-    return "done " + std::to_string(done) + ", differs " + std::to_string(differs) + ", failed " +
-           std::to_string(failed) + ", empty " + std::to_string(empty);
+    std::string text = "done " + std::to_string(done) + ", differs " + std::to_string(differs) +
+                       ", failed " + std::to_string(failed) + ", empty " + std::to_string(empty);
+    if (notScanned > 0) text += ", not reached " + std::to_string(notScanned);
+    return text;
 }
 
 namespace {

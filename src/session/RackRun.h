@@ -64,7 +64,8 @@ int SlotOfRackFile(const std::string& fileName);
 /// "--slots 1-4,7": the slots named, or nothing when the text is not a list
 /// of slots 1-16.
 std::optional<std::vector<int>> ParseSlotList(const std::string& text);
-/// "done 3, differs 1, failed 0, empty 12".
+/// "done 3, differs 1, failed 0, empty 12", and ", not reached 4" after a
+/// stop.
 std::string RackSummary(const std::vector<SlotOutcome>& outcome);
 
 class RackRun {

@@ -8,6 +8,7 @@
 #include "files/ParameterFile.h"
 #include "session/CompareWithInstrument.h"
 #include "session/OfflineEditor.h"
+#include "session/RackRun.h"
 #include "session/SafeDownload.h"
 #include "shell/SettingsStore.h"
 #include "unit/FileTestSupport.h"
@@ -272,6 +273,34 @@ TEST_F(SafeDownload, EditMarksChangesUndoesThemAndAppliesOnRequest) {
     EXPECT_TRUE(ws.state.dataChanged);
     EXPECT_EQ(
         files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).size(), 1u);
+}
+
+// A rack run stopped after slot 2 keeps what it found, leaves the rest
+// not scanned, and gives back the view's data and the session's hosts.
+TEST_F(SafeDownload, ARackRunStoppedHalfWayKeepsWhatItFound) {
+    const std::string folder = std::string(RQ50_SOURCE_DIR) + "/sim/instruments/";
+    Connect({{"rack", {{"slots", {{"1", folder + "RQB2.json"}, {"3", folder + "RQG2.json"}}}}}});
+    const auto view = ws.items.dataSet;
+    std::shared_ptr<RackRun> run;
+    std::vector<SlotOutcome> found;
+    RackOptions options;
+    options.onSlot = [&run](const SlotOutcome& s) {
+        if (s.slot == 2) run->Stop();
+    };
+    options.onEnd = [&found](const std::vector<SlotOutcome>& outcome, bool) { found = outcome; };
+    run = RackRun::Start(ws, options);
+    while (run->Running() && engine.CommBusy) engine.RunCommJob();
+    EXPECT_FALSE(run->Running());
+    ASSERT_EQ(found.size(), 16u);
+    EXPECT_EQ(found[0].state, SlotState::kInstrument);
+    EXPECT_EQ(found[0].model + " " + found[0].tag, "RQB2 FIC-101");
+    EXPECT_EQ(found[1].state, SlotState::kEmpty);
+    EXPECT_EQ(found[2].state, SlotState::kNotScanned);
+    EXPECT_EQ(RackSummary(found), "done 1, differs 0, failed 0, empty 1, not reached 14");
+    EXPECT_EQ(ws.items.dataSet, view);
+    EXPECT_EQ(&engine.Host(), &host);
+    EXPECT_EQ(ws.hosts.messages, &messages);
+    EXPECT_EQ(host.slotAsked, 0);  // the run answered the slot question itself
 }
 
 }  // namespace
