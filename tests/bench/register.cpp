@@ -56,9 +56,11 @@ plant::Blob SetOf(Sample& sample, int instrument, int variant) {
 }
 
 std::string TimeOf(int instrument, int n, int records) {
-    // Spread over 2026: record n of every instrument lies in the same part
-    // of the year, instruments a few minutes apart.
-    const long minute = (static_cast<long>(n) * 525600L / records) + instrument % 1440;
+    // Spread over 2026: an instrument's records evenly over the year, each
+    // instrument's year starting at another day.
+    const long minute =
+        (static_cast<long>(n) * 525600L / records + static_cast<long>(instrument) * 5257L) %
+        525600L;
     const int day = static_cast<int>(minute / 1440);
     static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int month = 0, d = day;
@@ -86,7 +88,8 @@ void Run(const std::string& engine, const std::string& name, Sample& sample, int
             const double ms = MsSince(start);
             std::printf("%-10s insert: %.3f ms a record (%d records, each committed)\n",
                         engine.c_str(), ms / (timed * records), timed * records);
-            if (engine == "sqlite") db->Run("PRAGMA synchronous = OFF");
+            db->Run(engine == "sqlite" ? "PRAGMA synchronous = OFF"
+                                       : "SET synchronous_commit = off");
             start = Clock::now();
         }
         std::vector<plant::Blob> sets;
@@ -106,7 +109,7 @@ void Run(const std::string& engine, const std::string& name, Sample& sample, int
             if (i == instruments / 2) ids.push_back(id);
         }
     }
-    if (engine == "sqlite") db->Run("PRAGMA synchronous = FULL");
+    db->Run(engine == "sqlite" ? "PRAGMA synchronous = FULL" : "SET synchronous_commit = on");
     std::printf("%-10s filled to %d instruments x %d records in %.1f s\n", engine.c_str(),
                 instruments, records, MsSince(start) / 1000.0);
 
