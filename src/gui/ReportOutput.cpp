@@ -81,7 +81,15 @@ bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind) {
     return false;
 }
 
-bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind) {
+namespace {
+
+print::ReportWriter WriterOf(shell::Workspace& ws, print::ReportKind kind) {
+    return [&ws, kind](print::PrintControl& control, const print::ReportSetup& setup) {
+        return print::PrintReportOf(ws, kind, control, setup);
+    };
+}
+
+bool PrintWith(shell::Workspace& ws, const print::ReportWriter& write) {
     WaitCursor busy;
     const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
     bool printed = false;
@@ -89,13 +97,13 @@ bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind) {
         const print::ReportSetup setup{platform::PageFormatOf(*printer), files::OleDateNow()};
         platform::QtReportSurface surface(*printer);
         print::PrintControl control(surface);
-        printed = print::PrintReportOf(ws, kind, control, setup);
+        printed = write(control, setup);
     }
     if (!printed) ShowFailure(ws.hosts, shell::Catalogue(kTextNotPrinted));
     return printed;
 }
 
-bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind) {
+bool SavePdfWith(shell::Workspace& ws, const print::ReportWriter& write) {
     shell::FileDialogSpec pdfDialog;
     pdfDialog.save = true;
     pdfDialog.title = shell::Catalogue(kTextSaveAsPdf);
@@ -116,11 +124,36 @@ bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind) {
     bool written = false;
     if (pdf.Surface() != nullptr) {
         print::PrintControl control(*pdf.Surface());
-        written = print::PrintReportOf(ws, kind, control, CurrentReportSetup()) && pdf.Commit();
+        written = write(control, CurrentReportSetup()) && pdf.Commit();
     }
     if (!written)
         ShowFailure(ws.hosts, shell::Catalogue(kTextPdfNotWritten) + Bytes(pdf.ErrorText()));
     return written;
+}
+
+}  // namespace
+
+bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind) {
+    return PrintWith(ws, WriterOf(ws, kind));
+}
+
+bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind) {
+    return SavePdfWith(ws, WriterOf(ws, kind));
+}
+
+void PrintReport(shell::Workspace& ws, const print::ReportWriter& write) {
+    auto* messages = ws.hosts.messages;
+    if (messages == nullptr) return;
+    switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
+        case print::PrinterCheck::Ready:
+            PrintWith(ws, write);
+            return;
+        case print::PrinterCheck::SaveAsPdf:
+            SavePdfWith(ws, write);
+            return;
+        case print::PrinterCheck::NoPrinter:
+            return;
+    }
 }
 
 void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {

@@ -5,6 +5,7 @@
 // Print button makes.
 
 #include "print/PrintDialogRules.h"
+#include "print/Reports.h"
 #include "session/FileDialog.h"
 #include "shell/NavigationHost.h"
 
@@ -48,6 +49,11 @@ bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind);
 /// Asks for a PDF file name and writes report `kind` there. False when
 /// cancelled or failed (a failure is shown).
 bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind);
+
+/// Prints what `write` draws on the printer after the printer check; without
+/// a printer the user may save it as a PDF file instead (a window's own
+/// report: the plant register's history).
+void PrintReport(shell::Workspace& ws, const print::ReportWriter& write);
 
 /// The Print command of a screen; each screen's Print button calls this with
 /// its own name once its data is in place:

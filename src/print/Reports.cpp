@@ -258,4 +258,24 @@ bool PrintErrorList(PrintControl& control, const std::vector<program::ErrorLine>
     });
 }
 
+bool PrintTables(PrintControl& control, const std::string& title,
+                 const std::vector<ReportTable>& tables, const ReportSetup& setup) {
+    auto pageHeader = [&] {
+        control.SetBold(true);
+        control.Paragraph(title);
+        control.SetBold(false);
+        control.Space(control.LineHeight() / 4);
+        control.Rule();
+        control.Space(control.LineHeight() / 2);
+    };
+    return RunReport(control, setup, pageHeader, [&] {
+        for (const auto& table : tables) {
+            TableStyle style;
+            style.title = table.title;
+            control.AddTable(table.format, table.heading, table.rows, style);
+            control.Space(control.LineHeight());
+        }
+    });
+}
+
 }  // namespace rq50::print

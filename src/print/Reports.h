@@ -8,6 +8,7 @@
 #include "print/PrintControl.h"
 #include "program/CommandCheck.h"
 
+#include <functional>
 #include <vector>
 
 namespace rq50::print {
@@ -89,5 +90,22 @@ bool PrintDownloadCheckList(PrintControl& control,
 /// the program described by `record`.
 bool PrintErrorList(PrintControl& control, const std::vector<program::ErrorLine>& lines,
                     const files::InformationRecord& record, const ReportSetup& setup);
+
+/// Draws a report on a print control; false when it could not be made.
+using ReportWriter = std::function<bool(PrintControl& control, const ReportSetup& setup)>;
+
+/// A table of a plain report: its bold title, column format, heading row and
+/// rows (single-byte texts).
+struct ReportTable {
+    std::string title;
+    std::string format;
+    TableRow heading;
+    std::vector<TableRow> rows;
+};
+
+/// A report of tables, one after the other, each page headed by `title`
+/// over a rule (the plant register's history and a record's changes).
+bool PrintTables(PrintControl& control, const std::string& title,
+                 const std::vector<ReportTable>& tables, const ReportSetup& setup);
 
 }  // namespace rq50::print
