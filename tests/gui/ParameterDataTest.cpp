@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -18,8 +19,11 @@
 #include "comm/Navigation.h"
 #include "files/ParameterFile.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/shell/TopMenuScreen.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
+#include "register/PlantRegister.h"
+#include "register/Recorder.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 #include "shell/TextTrim.h"
@@ -49,6 +53,7 @@ class ParameterDataTest : public QObject {
   private slots:
     void uploadSaveOpenAndDownload();
     void informationWindowKeys();
+    void plantRegisterShowsTheTransfers();
 
   private:
     gui::ScreenBase* Screen(shell::Screen screen) { return m_program->Main().FindScreen(screen); }
@@ -62,6 +67,7 @@ class ParameterDataTest : public QObject {
 bool ParameterDataTest::StartProgram() {
     m_program = std::make_unique<Program>();
     m_program->standIns = false;
+    m_program->options.registerName = "sqlite:" + m_program->appDir.toStdString() + "/plant.sqlite";
     if (m_program->Start() != 0) return false;
     m_program->Clock().SetRate(20);
     m_program->Main().resize(1000, 700);
@@ -276,6 +282,67 @@ void ParameterDataTest::informationWindowKeys() {
     Press(info, "cmdCancel");
     QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
     QVERIFY(shell::Trim(m_program->Ws().information.title1).empty());
+    m_program->Close();
+}
+
+// An upload and a download are in the register: the top menu's window shows
+// the instrument and its records, exports one as its bytes, and Enter opens
+// one in the data view.
+void ParameterDataTest::plantRegisterShowsTheTransfers() {
+    QVERIFY(StartProgram());
+    Press(Screen(Screen::frmRQ2000), "cmdOK");
+    m_program->messages.answers = {shell::kAnswerOk};
+    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter1"));
+    QVERIFY(Idle(*m_program));
+    m_program->messages.answers = {shell::kAnswerOk};
+    WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
+    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2400), "optDownload"));
+    QVERIFY(Idle(*m_program));
+    m_program->messages.answers = {shell::kAnswerNo};  // the upload is not saved
+    Press(Screen(Screen::frmRQ2400), "cmdCancel");
+    Press(Screen(Screen::frmRQ2100), "cmdCancel");
+    auto* top = static_cast<shell::TopMenuScreen*>(Screen(Screen::frmRQ2000));
+    QVERIFY(WaitFor([&] { return UsableScreen(*m_program) == top; }));
+
+    const QString exported = m_program->appDir + "/upload.7pa";
+    QStringList tree, kinds;
+    WhenModal("PlantRegister", [&](QWidget* window) {
+        for (auto* item : window->findChild<QTreeWidget*>("tvwInstruments")
+                              ->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
+            tree << item->text(0);
+        auto* records = window->findChild<QTableWidget*>("grdRecords");
+        for (int r = 0; r < records->rowCount(); ++r) kinds << records->item(r, 1)->text();
+        records->selectRow(records->rowCount() - 1);
+        WhenFileDialog(exported);
+        Press(window, "cmdExport");
+        Press(window, "cmdClose");
+    });
+    top->mnuPlantRegister->trigger();
+    auto& reg = m_program->Ws().hosts.recorder->Open();
+    QCOMPARE(reg.Instruments().size(), std::size_t(1));
+    const auto instrument = reg.Instruments()[0];
+    QCOMPARE(tree, (QStringList{"(no plant)", "(no area)",
+                                QString::fromStdString(instrument.Name()) + " (RQB2)"}));
+    QCOMPARE(kinds, (QStringList{"download", "backup", "upload"}));
+    const auto upload = reg.Get(reg.History(instrument.Name()).back().id);
+    QFile file(exported);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray(reinterpret_cast<const char*>(upload->bytes.data()),
+                                        static_cast<qsizetype>(upload->bytes.size())));
+
+    WhenModal("PlantRegister", [](QWidget* window) {
+        auto* records = window->findChild<QTableWidget*>("grdRecords");
+        records->setFocus();
+        QTest::keyClick(records, Qt::Key_Return);
+    });
+    top->mnuPlantRegister->trigger();
+    gui::ScreenBase* view = Screen(Screen::frmRQ2400);
+    QVERIFY(view != nullptr);
+    QCOMPARE(UsableScreen(*m_program), view);
+    QCOMPARE(view->windowTitle(), QString("Data Read from a File"));
+    files::ParameterFileRecord uploaded;  // the download wrote the set uploaded
+    QCOMPARE(files::DecodeParameterRecord(upload->bytes, uploaded), 0);
+    QVERIFY(m_program->Ws().items.dataSet == uploaded.items);
     m_program->Close();
 }
 

@@ -29,6 +29,7 @@
 #include "gui/comm/SlotNumberDialog.h"
 #include "gui/program/ProgramEditorWindow.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/shell/PlantRegisterWindow.h"
 #include "gui/shell/TopMenuScreen.h"
 #include "gui/shell/VersionWindow.h"
 #include "session/Menus.h"
@@ -168,8 +169,8 @@ void StartupTest::topMenuInsideTheMainWindow() {
     for (QAction* a : main.menuBar()->actions()) {
         if (a->isVisible()) menus << a->text();
     }
-    QCOMPARE(menus,
-             (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password"}));
+    QCOMPARE(menus, (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password",
+                                 "Register(&R)"}));
     QVERIFY(!top->Std().mnuPort->isEnabled());
     auto* topMenu = static_cast<shell::TopMenuScreen*>(top);
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());
@@ -353,8 +354,9 @@ void StartupTest::everyScreenInsideTheArea() {
     QVERIFY(main.FindScreen(Screen::frmRQ3100) != nullptr);
     check("error list");
 
-    // The dialogs that open on their own: version, password, SLOT No.
-    for (const char* dialog : {"frmRQ0200", "frmRQ4300", "frmRQ4100"}) {
+    // The dialogs that open on their own: version, password, SLOT No., the
+    // plant register (with the upload above in it).
+    for (const char* dialog : {"frmRQ0200", "frmRQ4300", "frmRQ4100", "PlantRegister"}) {
         WhenModal(dialog, [&](QWidget* shown) {
             QApplication::processEvents();
             problems << DialogOutOfReach(shown);
@@ -363,6 +365,8 @@ void StartupTest::everyScreenInsideTheArea() {
         if (QByteArray(dialog) == "frmRQ0200") shell::VersionWindow::Run(program.Ws(), &main);
         if (QByteArray(dialog) == "frmRQ4300") comm::PasswordDialog::Run(program.Ws(), &main, 0);
         if (QByteArray(dialog) == "frmRQ4100") comm::SlotNumberDialog::Ask(program.Ws(), &main);
+        if (QByteArray(dialog) == "PlantRegister")
+            shell::PlantRegisterWindow::Run(program.Ws(), &main);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }

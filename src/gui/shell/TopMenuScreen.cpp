@@ -4,6 +4,7 @@
 
 #include "gui/QtHosts.h"
 #include "gui/comm/PasswordDialog.h"
+#include "gui/shell/PlantRegisterWindow.h"
 #include "session/Menus.h"
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2000.h"
@@ -21,13 +22,19 @@ TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
     m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPasswordMenu));
     mnuPasswordSet = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordSet));
     mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
-    SetMenus({m_mnuPassword});
+    m_mnuRegister = new QMenu(gui::CatalogueText(kTextRegisterMenu), this);
+    m_mnuRegister->setAccessibleName(
+        gui::CatalogueText(kTextRegisterMenu).remove(QLatin1Char('&')));
+    mnuPlantRegister = m_mnuRegister->addAction(gui::CatalogueText(kTextPlantRegisterItem));
+    SetMenus({m_mnuPassword, m_mnuRegister});
 
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
              [this] { mnuPasswordSet_Click(); });
     OnSignal(mnuPasswordChange, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
              [this] { mnuPasswordChange_Click(); });
+    OnSignal(mnuPlantRegister, &QAction::triggered, "RQ2000_mnuPlantRegister_Click",
+             [this] { mnuPlantRegister_Click(); });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;
@@ -70,6 +77,11 @@ void TopMenuScreen::mnuPasswordSet_Click() {
 
 void TopMenuScreen::mnuPasswordChange_Click() {
     m_menu.ChangePassword();
+}
+
+void TopMenuScreen::mnuPlantRegister_Click() {
+    // Work started from the register asks for the password as OK does.
+    PlantRegisterWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); });
 }
 
 void TopMenuScreen::mousePressEvent(QMouseEvent* event) {

@@ -15,7 +15,8 @@ struct Workspace;
 
 namespace rq50::shell {
 
-/// The top menu: parameter or program setting, and the download password.
+/// The top menu: parameter or program setting, the download password and the
+/// plant register.
 /// Its presenter (TopMenu) decides; the window shows the password dialog.
 class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
     Q_OBJECT
@@ -30,6 +31,7 @@ class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
 
     QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
     QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
+    QAction* mnuPlantRegister = nullptr;   ///< Register / Plant Register...
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -38,12 +40,14 @@ class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
     void cmdOK_Click();
     void mnuPasswordSet_Click();
     void mnuPasswordChange_Click();
+    void mnuPlantRegister_Click();
     // TopMenuHost
     void RunPasswordDialog(int mode) override;
 
     std::unique_ptr<Ui::frmRQ2000> m_ui;
     TopMenu m_menu;
     QMenu* m_mnuPassword = nullptr;
+    QMenu* m_mnuRegister = nullptr;
 };
 
 }  // namespace rq50::shell

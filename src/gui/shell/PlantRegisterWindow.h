@@ -1,0 +1,67 @@
+#pragma once
+
+// Register / Plant Register of the top menu: the instruments of the plant
+// register by plant and area on the left, the chosen one's records on the
+// right, and Open (Enter, double click), Compare, Restore, Export, Print and
+// Close. Its presenter (shell::PlantRegisterBrowser) decides; the window
+// shows its rows, the differences of two records and the dialogs it asks for.
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+#include "gui/QtHosts.h"
+#include "session/PlantRegisterBrowser.h"
+
+class QPushButton;
+class QTableWidget;
+class QTreeWidget;
+
+namespace rq50::shell {
+
+class PlantRegisterWindow : public QDialog, private PlantRegisterHost {
+    Q_OBJECT
+  public:
+    /// `passwordGate`: the top menu's password before work.
+    PlantRegisterWindow(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate);
+    ~PlantRegisterWindow() override;
+
+    /// Opens the register and shows the window modally; returns when it is
+    /// closed (at once, after the message, when there is no register to show).
+    static void Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void FillTree();
+    void InstrumentChosen();
+    void SelectionChanged();
+    std::vector<int> SelectedRows() const;
+    /// Runs a button's action under the routine error trap.
+    void Act(const char* label, const std::function<void()>& action);
+
+    // PlantRegisterHost
+    bool PasswordGate() override;
+    void CloseWindow() override;
+    std::unique_ptr<DownloadQuestions> RestoreQuestions() override;
+    FileDialogHost& FileDialog() override { return m_fileDialog; }
+    void ShowDifferences(const RecordDifferences& differences) override;
+    void PrintReport(const print::ReportWriter& write) override;
+
+    Workspace& m_ws;
+    std::function<bool()> m_passwordGate;
+    gui::QtFileDialogHost m_fileDialog;
+    PlantRegisterBrowser m_browser;
+    QTreeWidget* m_tree = nullptr;
+    QTableWidget* m_records = nullptr;
+    QPushButton* m_open = nullptr;
+    QPushButton* m_compare = nullptr;
+    QPushButton* m_restore = nullptr;
+    QPushButton* m_export = nullptr;
+    QPushButton* m_print = nullptr;
+    QPushButton* m_close = nullptr;
+};
+
+}  // namespace rq50::shell
