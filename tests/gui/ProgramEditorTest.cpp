@@ -24,6 +24,7 @@
 #include "gui/Screens.h"
 #include "gui/program/ProgramEditorWindow.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/shell/TopMenuScreen.h"
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
 #include "session/FileDialog.h"
@@ -493,6 +494,24 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QCOMPARE(p.Ws().program.source, std::int16_t(program::kSourceUpload));
     QCOMPARE(RowHeading(Find(p).program, 1), QString("P01"));
     QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
+
+    // Restore from the top menu's plant register: the last good program goes
+    // back through the program editor, which is the working screen after.
+    p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
+    QTest::mouseClick(Find(p).Button(0), Qt::LeftButton);
+    shell::DisplayMatrix(p.Ws(), shell::NavEvent::kSettingMenuBackProgram);  // the menu's Cancel
+    p.Main().UnloadScreen(Screen::frmRQ2100);
+    auto* top = static_cast<shell::TopMenuScreen*>(p.Main().FindScreen(Screen::frmRQ2000));
+    QVERIFY(WaitFor([&] { return UsableScreen(p) == top; }));
+    p.messages.answers = {shell::kAnswerYes, shell::kAnswerOk};
+    WhenModal("PlantRegister", [](QWidget* window) {
+        WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
+        window->findChild<QTableWidget*>("grdRecords")->clearSelection();
+        Press(window, "cmdRestore");
+    });
+    top->mnuPlantRegister->trigger();
+    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && UsableScreen(p) == Find(p).screen; }));
+    QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
 }
 
 void ProgramEditorTest::saveWritesWhatTheCliListsAndReadsBack() {
