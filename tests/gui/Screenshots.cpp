@@ -31,6 +31,7 @@
 #include "gui/comm/SlotNumberDialog.h"
 #include "gui/program/ProgramEditorWindow.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/shell/PlantRegisterWindow.h"
 #include "gui/shell/TitleScreen.h"
 #include "gui/shell/VersionWindow.h"
 #include "parameter/ItemBlock.h"
@@ -330,6 +331,9 @@ int main(int argc, char** argv) {
     main.UnloadScreen(shell::Screen::frmRQ4200);
     ParameterScreens(program, main);
     DataScreens(program, main);
+    // The plant register holding that path's upload, backup and download.
+    ModalShot("PlantRegister", "plant_register");
+    shell::PlantRegisterWindow::Run(program.Ws(), &main);
     PrintScreens(program);
     program.Close();
     ProgramShots();
