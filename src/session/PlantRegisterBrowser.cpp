@@ -331,7 +331,8 @@ void PlantRegisterBrowser::Print(const std::vector<int>& rows) {
                 changes.heading = {Catalogue(kTextDiffAddress), Catalogue(kTextDiffAddress + 1),
                                    Catalogue(kTextChangeBefore), Catalogue(kTextChangeBefore + 1)};
                 for (const auto& c : record->changes)
-                    changes.rows.push_back({c.address, c.name, c.before, c.after});
+                    changes.rows.push_back(
+                        {c.address, single(c.name), single(c.before), single(c.after)});
                 tables.push_back(std::move(changes));
             }
         }
