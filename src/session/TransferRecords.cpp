@@ -63,8 +63,10 @@ void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordA
         if (record.ok && !program) {
             record.itemsDiffer = static_cast<int>(results.downloadCheck.size());
             if (record.itemsDiffer > 0) {
-                record.result += "; " + std::to_string(record.itemsDiffer) +
-                                 " items hold other values than the file";
+                record.result += record.itemsDiffer == 1
+                                     ? "; 1 item holds another value than the file"
+                                     : "; " + std::to_string(record.itemsDiffer) +
+                                           " items hold other values than the file";
             }
         } else if (record.ok) {
             record.itemsDiffer = 0;
