@@ -4,6 +4,7 @@
 
 #include "gui/QtHosts.h"
 #include "gui/comm/PasswordDialog.h"
+#include "gui/shell/RackWindow.h"
 #include "session/Menus.h"
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2000.h"
@@ -21,13 +22,18 @@ TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
     m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPasswordMenu));
     mnuPasswordSet = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordSet));
     mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
-    SetMenus({m_mnuPassword});
+    auto* rack = new QMenu(gui::CatalogueText(kTextRackMenu), this);
+    rack->setAccessibleName(rack->title().remove(QLatin1Char('&')));
+    mnuRackCommissioning = rack->addAction(gui::CatalogueText(kTextRackCommissioning));
+    SetMenus({m_mnuPassword, rack});
 
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
              [this] { mnuPasswordSet_Click(); });
     OnSignal(mnuPasswordChange, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
              [this] { mnuPasswordChange_Click(); });
+    OnSignal(mnuRackCommissioning, &QAction::triggered, "RQ2000_mnuRack_Click",
+             [this] { RackWindow::Run(Ws(), this); });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;
