@@ -168,8 +168,8 @@ void StartupTest::topMenuInsideTheMainWindow() {
     for (QAction* a : main.menuBar()->actions()) {
         if (a->isVisible()) menus << a->text();
     }
-    QCOMPARE(menus,
-             (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password"}));
+    QCOMPARE(menus, (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password",
+                                 "Rack(&K)"}));
     QVERIFY(!top->Std().mnuPort->isEnabled());
     auto* topMenu = static_cast<shell::TopMenuScreen*>(top);
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());
