@@ -42,6 +42,7 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_tabl
     for (int c = 0; c < 5; ++c) headings << gui::CatalogueText(kTextRackColumns + c);
     m_grid->setHorizontalHeaderLabels(headings);
     m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -154,6 +155,11 @@ void RackWindow::Fill() {
     }
     const bool idle = !m_table.Running();
     const bool stopHadFocus = m_stop->hasFocus();
+    if (idle && m_stop->isEnabled()) {
+        // The run is over: the whole rack from its first slot.
+        m_grid->clearSelection();
+        m_grid->scrollToTop();
+    }
     for (auto* b : {m_scan, m_upload, m_verify, m_download, m_close}) b->setEnabled(idle);
     m_stop->setEnabled(!idle);
     if (idle && stopHadFocus) m_scan->setFocus();
