@@ -32,6 +32,7 @@
 #include "gui/program/ProgramEditorWindow.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/PlantRegisterWindow.h"
+#include "gui/shell/RackWindow.h"
 #include "gui/shell/TitleScreen.h"
 #include "gui/shell/VersionWindow.h"
 #include "parameter/ItemBlock.h"
@@ -276,6 +277,24 @@ void ProgramShots() {
     program.Close();
 }
 
+/// The rack window after a scan of the sample rack.
+void RackShot() {
+    Program program;
+    program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
+    if (program.Start() != 0) return;
+    program.Clock().SetRate(50);
+    WhenModal("RackWindow", [](QWidget* window) {
+        auto* stop = window->findChild<QPushButton*>("cmdStop");
+        Press(window, "cmdScan");
+        WaitFor([stop] { return !stop->isEnabled(); }, 120000);
+        Settle();
+        Save(WithCaption(window), "rack");
+        Press(window, "cmdClose");
+    });
+    shell::RackWindow::Run(program.Ws(), &program.Main());
+    program.Close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -337,5 +356,6 @@ int main(int argc, char** argv) {
     PrintScreens(program);
     program.Close();
     ProgramShots();
+    RackShot();
     return 0;
 }

@@ -170,7 +170,7 @@ void StartupTest::topMenuInsideTheMainWindow() {
         if (a->isVisible()) menus << a->text();
     }
     QCOMPARE(menus, (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password",
-                                 "Register(&R)"}));
+                                 "Register(&R)", "Rack(&K)"}));
     QVERIFY(!top->Std().mnuPort->isEnabled());
     auto* topMenu = static_cast<shell::TopMenuScreen*>(top);
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());

@@ -5,6 +5,7 @@
 #include "gui/QtHosts.h"
 #include "gui/comm/PasswordDialog.h"
 #include "gui/shell/PlantRegisterWindow.h"
+#include "gui/shell/RackWindow.h"
 #include "session/Menus.h"
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2000.h"
@@ -26,7 +27,10 @@ TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
     m_mnuRegister->setAccessibleName(
         gui::CatalogueText(kTextRegisterMenu).remove(QLatin1Char('&')));
     mnuPlantRegister = m_mnuRegister->addAction(gui::CatalogueText(kTextPlantRegisterItem));
-    SetMenus({m_mnuPassword, m_mnuRegister});
+    auto* rack = new QMenu(gui::CatalogueText(kTextRackMenu), this);
+    rack->setAccessibleName(rack->title().remove(QLatin1Char('&')));
+    mnuRackCommissioning = rack->addAction(gui::CatalogueText(kTextRackCommissioning));
+    SetMenus({m_mnuPassword, m_mnuRegister, rack});
 
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
@@ -35,6 +39,8 @@ TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
              [this] { mnuPasswordChange_Click(); });
     OnSignal(mnuPlantRegister, &QAction::triggered, "RQ2000_mnuPlantRegister_Click",
              [this] { mnuPlantRegister_Click(); });
+    OnSignal(mnuRackCommissioning, &QAction::triggered, "RQ2000_mnuRack_Click",
+             [this] { RackWindow::Run(Ws(), this); });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;

@@ -15,8 +15,8 @@ struct Workspace;
 
 namespace rq50::shell {
 
-/// The top menu: parameter or program setting, the download password and the
-/// plant register.
+/// The top menu: parameter or program setting, the download password, the
+/// plant register and the rack window.
 /// Its presenter (TopMenu) decides; the window shows the password dialog.
 class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
     Q_OBJECT
@@ -32,6 +32,7 @@ class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
     QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
     QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
     QAction* mnuPlantRegister = nullptr;   ///< Register / Plant Register...
+    QAction* mnuRackCommissioning = nullptr;  ///< Rack / "Rack Commissioning..."
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

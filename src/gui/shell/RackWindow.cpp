@@ -1,0 +1,168 @@
+#include "gui/shell/RackWindow.h"
+
+#include <algorithm>
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "gui/QtHosts.h"
+#include "gui/ScreenBase.h"
+#include "gui/comm/DownloadPreviewDialog.h"
+#include "shell/TextNumbers.h"
+
+namespace rq50::shell {
+
+namespace {
+
+QPushButton* Button(int caption, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(gui::CatalogueText(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+RackWindow::RackWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_table(ws) {
+    setObjectName(QStringLiteral("RackWindow"));
+    setWindowTitle(gui::CatalogueText(kTextRackCaption));
+    auto* layout = new QVBoxLayout(this);
+
+    m_grid = new QTableWidget(16, 5, this);
+    m_grid->setObjectName(QStringLiteral("grdSlots"));
+    m_grid->setAccessibleName(gui::CatalogueText(kTextRackCaption));
+    QStringList headings;
+    for (int c = 0; c < 5; ++c) headings << gui::CatalogueText(kTextRackColumns + c);
+    m_grid->setHorizontalHeaderLabels(headings);
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_grid, 1);
+
+    m_scan = Button(kTextRackScan, "cmdScan", this);
+    m_upload = Button(kTextRackUploadAll, "cmdUploadAll", this);
+    m_verify = Button(kTextRackVerifyAll, "cmdVerifyAll", this);
+    m_download = Button(kTextRackDownloadAll, "cmdDownload", this);
+    m_stop = Button(kTextRackStop, "cmdStop", this);
+    m_close = Button(kTextRackClose, "cmdClose", this);
+    // Three short rows, so that the window fits a small screen at twice the scale.
+    auto* actions = new QHBoxLayout;
+    for (auto* b : {m_scan, m_upload, m_verify, m_download}) actions->addWidget(b);
+    actions->addStretch(1);
+    layout->addLayout(actions);
+    auto* progress = new QHBoxLayout;
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("prgSlots"));
+    m_progress->setAccessibleName(gui::CatalogueText(kTextRackProgress));
+    m_progress->setFormat(gui::CatalogueText(kTextRackProgress) + QStringLiteral(" %v / %m"));
+    progress->addWidget(m_progress, 1);
+    progress->addWidget(m_stop);
+    layout->addLayout(progress);
+    auto* end = new QHBoxLayout;
+    m_summary = new QLabel(this);
+    m_summary->setObjectName(QStringLiteral("lblSummary"));
+    m_summary->setWordWrap(true);
+    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    end->addWidget(m_summary, 1);
+    end->addWidget(m_close);
+    layout->addLayout(end);
+    gui::NameByCaption({m_scan, m_upload, m_verify, m_download, m_stop, m_close});
+
+    connect(m_scan, &QPushButton::clicked, this, [this] { StartRun(RackAction::kScan); });
+    connect(m_upload, &QPushButton::clicked, this, [this] { StartRun(RackAction::kUpload); });
+    connect(m_verify, &QPushButton::clicked, this, [this] { StartRun(RackAction::kVerify); });
+    connect(m_download, &QPushButton::clicked, this, [this] { StartRun(RackAction::kDownload); });
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_table.Stop(); });
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+    m_table.onChange = [this] { Fill(); };
+    Fill();
+    m_scan->setFocus();
+    // As large as the table asks for, never beyond the screen.
+    const QRect area = (parent != nullptr ? parent->screen() : screen())->availableGeometry();
+    resize(std::min(760, area.width() - 40), std::min(540, area.height() - 60));
+}
+
+void RackWindow::Run(Workspace& ws, QWidget* parent) {
+    RackWindow window(ws, parent);
+    window.exec();
+}
+
+void RackWindow::reject() {
+    if (m_table.Running()) {
+        m_table.Stop();
+        return;
+    }
+    QDialog::reject();
+}
+
+void RackWindow::StartRun(RackAction action) {
+    QString folder;
+    if (action == RackAction::kUpload || action == RackAction::kDownload) {
+        folder = QFileDialog::getExistingDirectory(
+            this, gui::CatalogueText(action == RackAction::kUpload ? kTextRackUploadFolder
+                                                                   : kTextRackDownloadFolder));
+        if (folder.isEmpty()) return;
+    }
+    std::function<bool(const SlotOutcome&, const DownloadPreview&)> confirm;
+    if (action == RackAction::kDownload) {
+        confirm = [this](const SlotOutcome&, const DownloadPreview& preview) {
+            comm::DownloadPreviewDialog dialog(preview, this);
+            return dialog.exec() == QDialog::Accepted;
+        };
+    }
+    const std::string why = m_table.Start(action, gui::PathBytes(folder), std::move(confirm));
+    if (!why.empty()) m_summary->setText(QString::fromStdString(why));
+    if (m_table.Running()) m_stop->setFocus();
+}
+
+void RackWindow::Fill() {
+    const auto& rows = m_table.Rows();
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const RackRow& row = rows[static_cast<std::size_t>(r)];
+        const QStringList cells{QString::number(row.slot), QString::fromStdString(row.model),
+                                QString::fromStdString(row.tag),
+                                QString::fromStdString(row.lastRecord),
+                                QString::fromStdString(row.status)};
+        for (int c = 0; c < 5; ++c) {
+            auto* cell = new QTableWidgetItem(cells[c]);
+            QFont font = cell->font();
+            font.setBold(row.working);
+            cell->setFont(font);
+            m_grid->setItem(r, c, cell);
+        }
+        if (row.working) {
+            m_grid->selectRow(r);
+            m_grid->scrollToItem(m_grid->item(r, 0));
+        }
+    }
+    for (int c = 0; c < 4; ++c) m_grid->resizeColumnToContents(c);
+    m_progress->setRange(0, m_table.Asked());
+    m_progress->setValue(m_table.Done());
+    const QString summary = QString::fromStdString(m_table.Summary());
+    if (!summary.isEmpty() || m_table.Running()) {
+        m_summary->setText(summary);
+        m_summary->setAccessibleName(summary);
+    }
+    const bool idle = !m_table.Running();
+    const bool stopHadFocus = m_stop->hasFocus();
+    if (idle && m_stop->isEnabled()) {
+        // The run is over: the whole rack from its first slot.
+        m_grid->clearSelection();
+        m_grid->scrollToTop();
+    }
+    for (auto* b : {m_scan, m_upload, m_verify, m_download, m_close}) b->setEnabled(idle);
+    m_stop->setEnabled(!idle);
+    if (idle && stopHadFocus) m_scan->setFocus();
+}
+
+}  // namespace rq50::shell

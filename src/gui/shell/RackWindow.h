@@ -1,0 +1,48 @@
+#pragma once
+
+// The rack window: the 16 slots of a rack interface in a table, and the
+// rack run's actions over all of them (scan, upload, verify, download) with
+// the overall progress, the slot at work and the run's summary. Its table
+// is the core's RackTable; the window asks the folders and confirms each
+// download with the download preview.
+
+#include <QDialog>
+
+#include "session/RackTable.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+namespace rq50::shell {
+
+class RackWindow : public QDialog {
+    Q_OBJECT
+  public:
+    RackWindow(Workspace& ws, QWidget* parent);
+
+    /// Opens the window and returns when it is closed.
+    static void Run(Workspace& ws, QWidget* parent);
+
+  public slots:
+    /// Escape and the window's close stop a run instead of closing.
+    void reject() override;
+
+  private:
+    void StartRun(RackAction action);
+    void Fill();
+
+    RackTable m_table;
+    QTableWidget* m_grid = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_summary = nullptr;
+    QPushButton* m_scan = nullptr;
+    QPushButton* m_upload = nullptr;
+    QPushButton* m_verify = nullptr;
+    QPushButton* m_download = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_close = nullptr;
+};
+
+}  // namespace rq50::shell
