@@ -2,6 +2,7 @@
 // RQ50_TEST_POSTGRES names a server's admin database (scripts/test starts a
 // throwaway one). The same cases run on both.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "platform/RegisterDatabase.h"
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
+#include "support/CliRunner.h"
 #include "unit/ShellTempDir.h"
 
 namespace rq50::plant {
@@ -175,6 +177,29 @@ TEST_P(PlantRegisterTest, TwoProcessesWritingAtOnceLoseNoRecord) {
     auto db = Open();
     PlantRegister reg(*db);
     EXPECT_EQ(reg.History("FIC-101").size(), 40u);
+}
+
+// rq50-cli records a download with its backup in either engine, and the
+// register commands answer from it.
+TEST_P(PlantRegisterTest, TheCommandLineRecordsAndAnswers) {
+    for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+        if (entry.path().extension() == ".ini")
+            fs::copy_file(entry.path(), m_dir / entry.path().filename());
+    }
+    const test::CliRunner cli(m_dir);
+    const std::string line = test::Sim("RQB2.json") + " --quiet --register '" + m_name + "' ";
+    ASSERT_EQ(cli(line + "upload -o a.7pa").exitCode, 0);
+    const auto down = cli(line + "download a.7pa --yes");
+    ASSERT_EQ(down.exitCode, 0) << down.err;
+    const auto history = cli("--register '" + m_name + "' register history FIC-101 --json");
+    ASSERT_EQ(history.exitCode, 0) << history.err;
+    const auto records = nlohmann::json::parse(history.out)["records"];
+    ASSERT_EQ(records.size(), 3u) << history.out;
+    EXPECT_EQ(records[0]["kind"], "download");
+    EXPECT_EQ(records[1]["kind"], "backup");
+    EXPECT_EQ(records[2]["kind"], "upload");
+    EXPECT_EQ(records[2]["model"], "RQB2");
+    EXPECT_EQ(records[2]["time"].get<std::string>().back(), 'Z');
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PlantRegisterTest, ::testing::Values("sqlite", "postgresql"));
