@@ -41,7 +41,10 @@ std::string RecordTransfer(Workspace& ws, plant::Record record) {
 namespace {
 
 void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordAs) {
-    if (recordAs == "none") return;
+    // Nothing is encoded for a session that records nothing.
+    if (recordAs == "none" || ws.hosts.recorder == nullptr ||
+        !plant::RecordingOn(ws.hosts.settings))
+        return;
     const bool program = job == comm::kJobProgramUpload || job == comm::kJobProgramDownload;
     const auto fileKind = program ? files::DataFileKind::kProgram : files::DataFileKind::kParameter;
     std::optional<RecordKind> kind = plant::KindFromName(recordAs);
