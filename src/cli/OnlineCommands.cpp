@@ -15,6 +15,7 @@
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "parameter/PageModel.h"
+#include "parameter/Trend.h"
 #include "parameter/ValueRules.h"
 #include "session/CoreSession.h"
 #include "shell/Catalogue.h"
@@ -379,56 +380,6 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
     return kExitOk;
 }
 
-namespace {
-
-std::string CsvField(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
-
-}  // namespace
-
-namespace {
-
-/// A measured value as a plain number for a CSV file ("+012.34" is
-/// "12.34"); empty for a text that is no number (an over-range mark).
-std::string PlainNumber(const std::string& data) {
-    std::string text = shell::Trim(data);
-    std::string sign;
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-        if (text[0] == '-') sign = "-";
-        text.erase(0, 1);
-    }
-    const auto point = text.find('.');
-    const std::string whole = text.substr(0, point);
-    const std::string part = point == std::string::npos ? "" : text.substr(point + 1);
-    const auto digits = [](const std::string& t) {
-        return t.find_first_not_of("0123456789") == std::string::npos;
-    };
-    if (whole.empty() || !digits(whole) || !digits(part) ||
-        (point != std::string::npos && part.empty()))
-        return {};
-    const auto first = whole.find_first_not_of('0');
-    const std::string integer = first == std::string::npos ? "0" : whole.substr(first);
-    return sign + integer + (part.empty() ? "" : "." + part);
-}
-
-/// The local time `elapsedMs` after `start` in ISO 8601: the time of a
-/// reading by the line's clock (the simulated instrument's runs faster).
-std::string StampAt(std::time_t start, std::int64_t elapsedMs) {
-    const std::tm local =
-        shell::platform::LocalTime(start + static_cast<std::time_t>(elapsedMs / 1000));
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return text;
-}
-
-}  // namespace
-
 int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, parameter::PageCategory::Display);
     std::ofstream csv;
@@ -445,18 +396,16 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         Note("the DISPLAY page holds no measured items");
         return kExitSystemError;
     }
-    if (csv.is_open()) {
-        csv << "time";
-        for (const auto& m : page.Window().measured) {
-            csv << ","
-                << CsvField(shell::Trim(page.Cell(m.row, parameter::kColAddress)) + " " +
-                            shell::Trim(page.Cell(m.row, parameter::kColName)));
-        }
-        csv << "\r\n";
-    }
+    // The readings go into a trend, as on the desktop program's page: the
+    // CSV is the trend window's export, written a reading at a time.
+    parameter::Trend trend;
+    int readings = 0;
+    page.SetReadingObserver([&](bool read, std::int64_t atMs) {
+        trend.Add(page, read, atMs);
+        ++readings;
+    });
     shell::Clock& clock = *core.Data().hosts.clock;
     const std::int64_t start = clock.NowMs();
-    const std::time_t startTime = std::time(nullptr);
     int failed = 0;
     for (int i = 0; !Stopped(); ++i) {
         if (o.durationS > 0 ? clock.NowMs() - start >= std::int64_t{o.durationS} * 1000
@@ -466,33 +415,38 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
         const std::int64_t due = start + std::int64_t{i} * o.intervalS * 1000;
         if (clock.NowMs() < due) clock.Wait(static_cast<std::int32_t>(due - clock.NowMs()));
         if (Stopped()) break;
-        const std::string stamp = StampAt(startTime, clock.NowMs() - start);
+        const int before = readings;
         if (!core.Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
             return kExitSystemError;
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
-        if (Stopped()) break;
+        if (Stopped() || readings == before) break;
         // A reading that failed is a gap in the series, not a stop.
-        const bool read = core.Engine().CommResult == kErrNone;
-        if (!read) ++failed;
+        const parameter::TrendSample& sample = trend.Samples().back();
+        if (!sample.read) ++failed;
+        const std::string stamp = trend.IsoTime(sample.ms);
         ordered_json values = ordered_json::array();
-        if (!Link().json) std::cout << stamp << (read ? "" : "  (no reading)");
-        if (csv.is_open()) csv << stamp;
-        for (const auto& m : page.Window().measured) {
+        if (!Link().json) std::cout << stamp << (sample.read ? "" : "  (no reading)");
+        for (std::size_t n = 0; n < trend.Series().size(); ++n) {
+            const auto& m = page.Window().measured[n];
             const std::string name = shell::Trim(page.Cell(m.row, parameter::kColName));
-            const std::string data = read ? shell::Trim(page.Cell(m.row, parameter::kColData)) : "";
-            values.push_back({{"address", shell::Trim(page.Cell(m.row, parameter::kColAddress))},
-                              {"name", JsonText(name)},
-                              {"value", read ? ordered_json(JsonText(data)) : ordered_json()},
-                              {"aux", JsonText(page.Cell(m.row, parameter::kColAux))}});
-            if (!Link().json && read) std::cout << "  " << name << " " << data;
-            if (csv.is_open()) csv << "," << PlainNumber(data);
+            const std::string data =
+                sample.read ? shell::Trim(page.Cell(m.row, parameter::kColData)) : "";
+            values.push_back(
+                {{"address", shell::Trim(page.Cell(m.row, parameter::kColAddress))},
+                 {"name", JsonText(name)},
+                 {"value", sample.read ? ordered_json(JsonText(data)) : ordered_json()},
+                 {"aux", JsonText(page.Cell(m.row, parameter::kColAux))}});
+            if (!Link().json && sample.read) std::cout << "  " << name << " " << data;
         }
         if (Link().json) {
             std::cout << ordered_json{{"time", stamp}, {"values", values}}.dump() << std::endl;
         } else {
             std::cout << std::endl;
         }
-        if (csv.is_open()) csv << "\r\n" << std::flush;
+        if (csv.is_open()) {
+            if (before == 0) csv << trend.CsvHead();
+            csv << trend.CsvRow(sample) << std::flush;
+        }
     }
     if (failed > 0) Note(std::to_string(failed) + " readings failed; their cells are empty");
     if (csv.is_open() && !csv) {

@@ -24,6 +24,12 @@ namespace rq50::comm {
 
 namespace {
 
+/// Job 3 and the jobs of the online page, which work on the line job 3
+/// left open.
+bool IsOnlineJob(int job) {
+    return job == kJobConnect || IsMonitoredJob(job);
+}
+
 /// Stands in for the main window's port when none is attached: it never opens.
 class NoPort : public SerialPort {
   public:
@@ -300,6 +306,7 @@ void CommEngine::TickFinish() {
     stopRequested = false;
     StopTimer2();
     Host().CloseCommDialog();
+    NoteJobEnd();
     if (m_jobObserver) m_jobObserver(CommJob, CommResult, m_recordAs);
     if (auto handBack = std::exchange(m_jobHandBack, nullptr)) {
         handBack(CommResult);
@@ -412,6 +419,9 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     requestsSent = 0;
     CommSettings.speed = CommSpeed;
     CommSpeedSaved = CommSpeed;
+    // Any other job reaches its instrument afresh, asking for the slot.
+    if (!IsOnlineJob(request.code) || request.code == kJobConnect) relinkInstrument = {};
+    onlineLineOpen = false;
     // Late answers of the last job end with the line; an open port (the
     // online jobs) may still bring them.
     if (!MainPort().IsOpen()) staleAnswers = 0;
@@ -435,6 +445,11 @@ void CommEngine::Timer1() {
             const CommStates before = CommState;
             const auto received = RecvBuffer.size();
             switch (CommState) {
+                case kStateIdle:
+                    if (onlineLineOpen && pacing.fast &&
+                        NowMs() - lineIdleSinceMs >= kOnlineLineIdleMs)
+                        ReleaseOnlineLine();
+                    return;
                 case kStateBuild:
                     TickBuild();
                     break;
@@ -516,8 +531,26 @@ bool CommEngine::BeginJob(SerialPort& port) {
 void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CommError == kErrPortOpen) return;
     if (keepIfWasOpen && PortWasOpen) return;
+    // Fast pacing keeps the line of an open page, also one a page job had to
+    // open again, until the page closes or the line idles.
+    if (keepIfWasOpen && pacing.fast && m_page != nullptr && IsOnlineJob(CommJob) &&
+        CommError == kErrNone)
+        return;
     if (m_keepLineOpen && CommError == kErrNone) return;
     if (CloseCommPort(port) != 0) ShowPortError();
+}
+
+void CommEngine::NoteJobEnd() {
+    onlineLineOpen = IsOnlineJob(CommJob) && m_port != nullptr && m_port->IsOpen();
+    lineIdleSinceMs = NowMs();
+    if (onlineLineOpen && CommResult != kErrNone) ReleaseOnlineLine();
+}
+
+void CommEngine::ReleaseOnlineLine() {
+    if (!pacing.fast || CommBusy || !onlineLineOpen) return;
+    onlineLineOpen = false;
+    relinkInstrument = lastInstrument;
+    CloseLine();
 }
 
 void CommEngine::CloseLine() {

@@ -290,6 +290,17 @@ class CommEngine : public CommEngineState {
     /// Closes a line a job left open (JobRequest::keepLineOpen) when no job
     /// follows; nothing while a job runs.
     void CloseLine();
+    /// How long the online work's line stays open without a job in fast
+    /// pacing.
+    static constexpr std::int64_t kOnlineLineIdleMs = 60 * 1000;
+    /// Fast pacing lets go of the line the online work keeps open (job 3
+    /// and the page jobs): when the page closes (this call), after a minute
+    /// without a job, and when one of those jobs ends with an error. The
+    /// instrument reached on it is kept: the next online job opens the line
+    /// again and selects the same rack slot without asking. Classic pacing
+    /// keeps the line as the jobs leave it; this call does nothing then, nor
+    /// while a job runs.
+    void ReleaseOnlineLine();
     /// Beeps and shows the kept error as "number:description" titled
     /// "Quill Error", then forgets it.
     void ShowPortError();
@@ -384,6 +395,7 @@ class CommEngine : public CommEngineState {
     void ShowLineLost(const std::string& detail);
     std::string NoAnswerDetail() const;
     void AppendToLog(const std::string& records);
+    void NoteJobEnd();
 
     CommHost* m_host = nullptr;
     SerialPort* m_port = nullptr;

@@ -168,6 +168,13 @@ struct CommEngineState {
     bool inTick = false;
 
     CommPacing pacing;
+    /// The online work's line in fast pacing (CommEngine::ReleaseOnlineLine):
+    /// the last job to end was an online one and left the line open, since
+    /// `lineIdleSinceMs`; and the instrument to reach again (its rack slot)
+    /// on a line let go of in between.
+    bool onlineLineOpen = false;
+    std::int64_t lineIdleSinceMs = 0;
+    InstrumentFacts relinkInstrument;
     /// When the last complete frame arrived (fast pacing keeps the gap from it).
     std::int64_t lastFrameAtMs = 0;
 };

@@ -597,6 +597,22 @@ bool PageModel::ToggleReading(const JobStarter& start) {
     return true;
 }
 
+int PageModel::TimerIntervalMs(bool fastPacing) const {
+    if (m_readIntervalMs != kReadAsFastAsLineMs) return m_readIntervalMs;
+    return fastPacing ? kReadAgainPollMs : kPeriodicReadMs;
+}
+
+void PageModel::SetReadInterval(int ms) {
+    const bool known =
+        ms == 1000 || ms == 2000 || ms == kPeriodicReadMs || ms == kReadAsFastAsLineMs;
+    m_readIntervalMs = known ? ms : kPeriodicReadMs;
+}
+
+void PageModel::ReadingEnded(bool read, std::int64_t atMs) {
+    if (m_readingObserver) m_readingObserver(read, atMs);
+    if (auto* listener = m_listener.get()) listener->ReadingTaken();
+}
+
 bool PageModel::TimerTick(const JobStarter& start) {
     if (!m_reading || !m_controls.timerEnabled || m_window.measured.empty()) return false;
     return start(comm::kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead));

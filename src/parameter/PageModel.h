@@ -27,6 +27,10 @@ constexpr int kPageRows = 12;    ///< data rows of the grid
 constexpr int kGridColumns = 8;  ///< address, name, data, aux, MA, MB, MC, kind
 constexpr int kMovePage = 12;    ///< step of "Previous page" / "Next page"
 constexpr int kPeriodicReadMs = 5000;
+/// The reading interval "as fast as the line allows" (fast pacing only): the
+/// next reading starts as soon as the last has ended, looked for this often.
+constexpr int kReadAsFastAsLineMs = 0;
+constexpr int kReadAgainPollMs = 50;
 
 /// Grid columns of an item row.
 enum GridColumn : int {
@@ -102,6 +106,8 @@ class PageListener {
     /// The entry changed: an item was opened, its entry text set, the entry
     /// emptied, or the choice list filled or dropped.
     virtual void EntryPrepared() {}
+    /// A periodic reading ended, well or not.
+    virtual void ReadingTaken() {}
 };
 
 /// The state of frmRQ2300 and the rules that act on it. The screen and the
@@ -123,6 +129,12 @@ class PageModel {
     int CurrentTab() const { return m_currentTab; }
     int ConfirmedTab() const { return m_confirmedTab; }
     bool Reading() const { return m_reading; }
+    /// How often the page is read: 1000, 2000 or 5000 ms, or
+    /// kReadAsFastAsLineMs.
+    int ReadIntervalMs() const { return m_readIntervalMs; }
+    /// The period of the reading timer: the interval; as fast as the line
+    /// allows only in fast pacing (classic pacing reads every 5 s then).
+    int TimerIntervalMs(bool fastPacing) const;
     bool TabSwitchRunning() const { return m_tabSwitchRunning; }
     /// Grid row of the item opened for editing; 0 = none.
     int EditedRow() const { return m_editedRow; }
@@ -216,6 +228,13 @@ class PageModel {
     void OnPageJobFailed(bool receivedItems);
     /// After a page job ended well: the page window becomes the confirmed one.
     void OnPageJobSucceeded();
+    /// A periodic reading ended at `atMs` on the session's clock; `read`
+    /// false after a communication error. The observer hears of it first
+    /// (the page's trend), then the listener.
+    void ReadingEnded(bool read, std::int64_t atMs);
+    void SetReadingObserver(std::function<void(bool read, std::int64_t atMs)> observer) {
+        m_readingObserver = std::move(observer);
+    }
 
     // --- control states -----------------------------------------------------
     void SetAllEnabled(bool enabled);
@@ -223,6 +242,8 @@ class PageModel {
     void SetEntryEnabled(bool enabled);
     void SetGridLocked(bool locked);
     void SetDownloadAllowed(bool allowed);
+    /// 1000, 2000, 5000 or kReadAsFastAsLineMs; any other value is 5000.
+    void SetReadInterval(int ms);
 
     // --- user actions (each decides which job runs with which inputs) -------
     /// The category menu opens the screen: tab 1 becomes current and
@@ -271,6 +292,8 @@ class PageModel {
     int m_currentTab = 1;
     int m_confirmedTab = 1;
     bool m_reading = false;
+    int m_readIntervalMs = kPeriodicReadMs;
+    std::function<void(bool, std::int64_t)> m_readingObserver;
     bool m_tabSwitchRunning = false;
     int m_editedRow = 0;
     int m_editMa = 0;

@@ -2,12 +2,13 @@
 
 // The page of the online parameter screen, shared by the category menu that
 // opens a category, the parameter screen that draws it and the page jobs that
-// fill it. Whoever owns the screens owns one of these; the screens hold a
-// reference, never each other.
+// fill it, with the trend of its measured values. Whoever owns the screens
+// owns one of these; the screens hold a reference, never each other.
 
 #include <memory>
 
 #include "parameter/PageModel.h"
+#include "parameter/Trend.h"
 
 namespace rq50::shell {
 struct Workspace;
@@ -23,17 +24,25 @@ class OnlinePage {
     OnlinePage& operator=(const OnlinePage&) = delete;
 
     /// A fresh page of `category`, attached to the page jobs (the page held
-    /// before goes).
+    /// before goes), reading at the interval the user chose last, with an
+    /// empty trend.
     PageModel& New(PageCategory category);
     /// The page is detached from the jobs and goes: the screen closed or the
-    /// category was not opened.
+    /// category was not opened. Fast pacing lets go of the line then.
     void Drop();
     /// The page held, or nullptr.
     PageModel* Get() const { return m_page.get(); }
 
+    /// Every reading of the page since it was opened.
+    Trend& PageTrend() { return m_trend; }
+    /// The reading interval of this page and the pages after it (kept in
+    /// the settings as READINTERVAL).
+    void SetReadInterval(int ms);
+
   private:
     shell::Workspace& m_ws;
     std::unique_ptr<PageModel> m_page;
+    Trend m_trend;
 };
 
 }  // namespace rq50::parameter

@@ -25,9 +25,14 @@ void StepJob::Build(SerialPort& port) {
     if (step == 0) {
         m_maintEntries = 0;
         // On a line left open by the job before, the instrument is the one
-        // that job reached (behind a rack, in the slot still selected).
-        if (!port.IsOpen()) e.lastInstrument = {};
+        // that job reached (behind a rack, in the slot still selected). An
+        // open page's instrument stays the one the page was opened on.
+        const bool reopened = !port.IsOpen();
+        if (reopened) e.lastInstrument = RunsOnOpenPage() ? e.relinkInstrument : InstrumentFacts{};
         Begin(port);
+        if (reopened && RunsOnOpenPage() && e.relinkInstrument.viaRack && port.IsOpen() &&
+            e.CommStep == 1)
+            e.CommStep = kStepRelinkFirst;
         return;
     }
     if (step == kStepFinish) {
@@ -37,8 +42,12 @@ void StepJob::Build(SerialPort& port) {
     if (step == kStepDone) return;
     e.SendBuffer.clear();
     m_sending = true;
-    BeforeRequest(step);
-    Step(step);
+    if (step == kStepRelinkFirst || step == kStepRelinkSlot) {
+        Relink(step);
+    } else {
+        BeforeRequest(step);
+        Step(step);
+    }
     m_sending = false;
     // A step that builds no request ends the job: nothing is sent twice.
     if (e.SendBuffer.empty()) e.CommStep = kStepFinish;
@@ -50,8 +59,29 @@ void StepJob::Build(SerialPort& port) {
 
 void StepJob::Parse() {
     const int step = AnsweredStep(e);
+    if (step == kStepRelinkFirst || step == kStepRelinkSlot) return Relink(step);
     if (step < 0 || !AnswerChecks(step)) return;
     Step(step);
+}
+
+void StepJob::Relink(int step) {
+    if (Sending()) {
+        if (step == kStepRelinkFirst) return e.ReqFirstItem();
+        return BuildSlotWrite(e, e.relinkInstrument.slot);
+    }
+    if (!e.CheckRespStatus()) return;
+    if (step == kStepRelinkFirst && e.IsSlotZeroResponse()) return;  // on to the slot write
+    if (step == kStepRelinkSlot) TakeRelinkSlot();
+    e.CommStep = 1;
+}
+
+bool StepJob::TakeRelinkSlot() {
+    const InstrumentFacts& was = e.relinkInstrument;
+    if (!was.viaRack || was.slot < 1 || was.slot > 16) return false;
+    e.SlotNumber = was.slot;
+    e.SlotConfirmed = true;
+    e.lastInstrument = was;
+    return true;
 }
 
 bool StepJob::ConnectSequence(int step) {

@@ -22,6 +22,11 @@ enum ConnectStep : int { kStepFirstItem = 1, kStepSlotWrite = 2, kStepModel = 3 
 /// Steps 4-6 of the jobs that read the category starts.
 enum CategoryStartStep : int { kStepDisplayStart = 4, kStepSetStart = 5, kStepAdjustStart = 6 };
 
+/// Steps an open page's job begins with on a line the online work let go of
+/// and opened again (CommEngine::ReleaseOnlineLine): the first item, and
+/// behind a rack the slot written again; then the job's own step 1.
+enum RelinkStep : int { kStepRelinkFirst = 90, kStepRelinkSlot = 91 };
+
 /// Reads of these MAs answer the head of the first DISPLAY, SET and ADJUST
 /// group.
 constexpr int kDisplayStartMa = 26;
@@ -75,6 +80,15 @@ class StepJob {
     virtual void ItemAnswered(bool /*item*/) {}
     virtual void GroupAnswered(bool /*group*/) {}
 
+    /// The jobs of an open page (moves, reading, an item's read and write,
+    /// cancelling a forced output): they have no connect sequence of their
+    /// own, so a reopened line is linked again first (RelinkStep).
+    virtual bool RunsOnOpenPage() const { return false; }
+    /// For a connect sequence on a reopened online line: the rack slot the
+    /// page was reached in is selected again without asking. False when
+    /// there is none to take.
+    bool TakeRelinkSlot();
+
     bool Sending() const { return m_sending; }
     /// A step that finds nothing to send ends the job instead.
     void NothingToSend() { e.CommStep = kStepFinish; }
@@ -100,6 +114,7 @@ class StepJob {
   private:
     void Build(SerialPort& port);
     void Parse();
+    void Relink(int step);
     /// ADJUST head, 10h, 82h from the ADJUST start: `offset` 0-2.
     void EntryRequest(int offset, int adjustStart);
 

@@ -54,7 +54,9 @@ void ShowOnlineError(CommEngine& e, SerialPort& port, const std::string& title, 
     e.CommTitle = saved;
     if (e.CommError == kErrNoResponse) {
         e.CommSettings.speed = e.CommSpeed;
-        if (port.IsOpen()) {
+        // Fast pacing lets go of the line after an error (ReleaseOnlineLine)
+        // rather than settling it again.
+        if (port.IsOpen() && !e.Pacing().fast) {
             if (e.CloseCommPort(port) != 0) e.ShowPortError();
             if (e.OpenCommPort(port) != 0) e.ShowPortError();
         }
@@ -115,6 +117,10 @@ class CategoryPageJob : public StepJob {
     }
 
     void ModelAnswered(const std::string& model) override { m_header.model = model; }
+
+    void RackAnswered() override {
+        if (!TakeRelinkSlot()) e.AskSlotNumber();
+    }
 
     void CategoryStartsAnswered() override {
         if (m_category == 3) e.CommStep = kMaintEntry;
@@ -228,6 +234,7 @@ class CategoryPageJob : public StepJob {
 class MoveJob : public StepJob {
   public:
     using StepJob::StepJob;
+    bool RunsOnOpenPage() const override { return true; }
 
   public:
     MoveJob(CommEngine& engine, bool forward) : StepJob(engine), m_forward(forward) {}
@@ -301,6 +308,7 @@ class MoveJob : public StepJob {
 class PeriodicReadJob : public StepJob {
   public:
     using StepJob::StepJob;
+    bool RunsOnOpenPage() const override { return true; }
 
     void Begin(SerialPort& port) override {
         PageModel* page = e.OnlinePage();
@@ -324,6 +332,8 @@ class PeriodicReadJob : public StepJob {
 
     void Finish(SerialPort& port) override {
         e.EndJobClosePort(port, true);
+        if (PageModel* page = e.OnlinePage())
+            page->ReadingEnded(e.CommError == kErrNone, e.NowMs());
         if (e.CommError == kErrNone) return;
         ShowOpenPageError(e, port);
         if (PageModel* page = e.OnlinePage()) {
@@ -341,6 +351,7 @@ class PeriodicReadJob : public StepJob {
 class ReadItemJob : public StepJob {
   public:
     using StepJob::StepJob;
+    bool RunsOnOpenPage() const override { return true; }
 
     enum Step : int { kCommand10 = 1, kItem = 2, kChoice = 3 };
 
@@ -434,6 +445,7 @@ class ReadItemJob : public StepJob {
 class WriteItemJob : public StepJob {
   public:
     using StepJob::StepJob;
+    bool RunsOnOpenPage() const override { return true; }
 
     enum Step : int { kWrite = 1, kReReadItem = 2, kPageFirst = 3, kPageNext = 4 };
 
@@ -521,6 +533,7 @@ class WriteItemJob : public StepJob {
 class CancelOutputJob : public StepJob {
   public:
     using StepJob::StepJob;
+    bool RunsOnOpenPage() const override { return true; }
 
     void Begin(SerialPort& port) override {
         m_row = 0;
