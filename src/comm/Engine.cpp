@@ -541,9 +541,14 @@ void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
 }
 
 void CommEngine::NoteJobEnd() {
-    onlineLineOpen = IsOnlineJob(CommJob) && m_port != nullptr && m_port->IsOpen();
+    const bool online = IsOnlineJob(CommJob);
+    onlineLineOpen = online && m_port != nullptr && m_port->IsOpen();
     lineIdleSinceMs = NowMs();
-    if (onlineLineOpen && CommResult != kErrNone) ReleaseOnlineLine();
+    if (!online || !pacing.fast) return;
+    // The instrument the online work reached, to reach again on a line
+    // opened anew (a job that failed may have closed it already).
+    relinkInstrument = lastInstrument;
+    if (CommResult != kErrNone) ReleaseOnlineLine();
 }
 
 void CommEngine::ReleaseOnlineLine() {

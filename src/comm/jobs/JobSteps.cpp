@@ -1,5 +1,7 @@
 #include "comm/jobs/JobSteps.h"
 
+#include <utility>
+
 #include "comm/EngineState.h"
 #include "comm/Frame.h"
 #include "comm/jobs/JobSupport.h"
@@ -21,7 +23,7 @@ bool StepJob::AnswerChecks(int step) {
 }
 
 void StepJob::Build(SerialPort& port) {
-    const int step = e.AdvanceStep();
+    int step = e.AdvanceStep();
     if (step == 0) {
         m_maintEntries = 0;
         // On a line left open by the job before, the instrument is the one
@@ -30,9 +32,7 @@ void StepJob::Build(SerialPort& port) {
         const bool reopened = !port.IsOpen();
         if (reopened) e.lastInstrument = RunsOnOpenPage() ? e.relinkInstrument : InstrumentFacts{};
         Begin(port);
-        if (reopened && RunsOnOpenPage() && e.relinkInstrument.viaRack && port.IsOpen() &&
-            e.CommStep == 1)
-            e.CommStep = kStepRelinkFirst;
+        m_relink = reopened && RunsOnOpenPage() && e.relinkInstrument.viaRack && port.IsOpen();
         return;
     }
     if (step == kStepFinish) {
@@ -40,6 +40,11 @@ void StepJob::Build(SerialPort& port) {
         return;
     }
     if (step == kStepDone) return;
+    // A reopened line is linked again before the job's own first step.
+    if (step == 1 && std::exchange(m_relink, false)) {
+        step = kStepRelinkFirst;
+        e.CommStep = kStepRelinkFirst + 1;
+    }
     e.SendBuffer.clear();
     m_sending = true;
     if (step == kStepRelinkFirst || step == kStepRelinkSlot) {

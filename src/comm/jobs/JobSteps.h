@@ -23,8 +23,9 @@ enum ConnectStep : int { kStepFirstItem = 1, kStepSlotWrite = 2, kStepModel = 3 
 enum CategoryStartStep : int { kStepDisplayStart = 4, kStepSetStart = 5, kStepAdjustStart = 6 };
 
 /// Steps an open page's job begins with on a line the online work let go of
-/// and opened again (CommEngine::ReleaseOnlineLine): the first item, and
-/// behind a rack the slot written again; then the job's own step 1.
+/// and opened again behind a rack (CommEngine::ReleaseOnlineLine): the first
+/// item, which the rack answers with slot 00, and the slot written again;
+/// then the job's own step 1.
 enum RelinkStep : int { kStepRelinkFirst = 90, kStepRelinkSlot = 91 };
 
 /// Reads of these MAs answer the head of the first DISPLAY, SET and ADJUST
@@ -119,6 +120,7 @@ class StepJob {
     void EntryRequest(int offset, int adjustStart);
 
     bool m_sending = false;
+    bool m_relink = false;
     int m_maintEntries = 0;
 };
 
