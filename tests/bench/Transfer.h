@@ -90,6 +90,23 @@ struct Figures {
     double wireSeconds = 0;
 };
 
+/// Wires an engine with every job to `ws` (its clock, messages and engine
+/// hosts set), `host` and `port`, at `speed` in the pacing asked for.
+inline void WireEngine(comm::CommEngine& engine, shell::Workspace& ws, shell::Clock& clock,
+                       shell::MessageBoxHost& messages, comm::CommHost& host,
+                       comm::SerialPort& port, int speed, const comm::CommPacing& pacing) {
+    engine.SetWorkspace(ws);
+    ws.hosts.clock = &clock;
+    ws.hosts.messages = &messages;
+    ws.hosts.engine = &engine;
+    engine.SetClock(&clock);
+    engine.SetCommPacing(pacing);
+    comm::jobs::RegisterAllJobs(engine);
+    engine.SetHost(&host);
+    engine.AttachPort(&port);
+    engine.CommSpeed = speed;
+}
+
 /// Runs `job` (upload or download) once on `data` and measures it: an upload
 /// fills the data set, a download sends the one an upload left there.
 inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPort& port,
@@ -98,18 +115,9 @@ inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPor
     SilentMessages messages;
     SlotHost host;
     comm::CommEngine engine;
-    engine.SetWorkspace(data);
     data.hosts = {};
-    data.hosts.clock = &clock;
-    data.hosts.messages = &messages;
-    data.hosts.engine = &engine;
-    engine.SetClock(&clock);
-    engine.SetCommPacing(pacing);
-    comm::jobs::RegisterAllJobs(engine);
-    engine.SetHost(&host);
     CountingPort counting(port);
-    engine.AttachPort(&counting);
-    engine.CommSpeed = speed;
+    WireEngine(engine, data, clock, messages, host, counting, speed, pacing);
     engine.CommSettings.deviceOverride = device;
     if (job == comm::kJobUpload) data.items = {};
     Figures f;

@@ -37,18 +37,9 @@ class OnlineScreen {
     OnlineScreen(int speed, bool fast, PageCategory category)
         : m_instrument(sim::Instrument::FromFile(bench::AtSpeed("RQB2.json", speed))),
           m_line(m_clock, &m_instrument) {
-        m_ws.hosts.clock = &m_clock;
-        m_ws.hosts.messages = &m_messages;
-        m_ws.hosts.engine = &m_engine;
-        m_engine.SetWorkspace(m_ws);
-        m_engine.SetClock(&m_clock);
         comm::CommPacing pacing;
         pacing.fast = fast;
-        m_engine.SetCommPacing(pacing);
-        comm::jobs::RegisterAllJobs(m_engine);
-        m_engine.SetHost(&m_host);
-        m_engine.AttachPort(&m_line);
-        m_engine.CommSpeed = speed;
+        bench::WireEngine(m_engine, m_ws, m_clock, m_messages, m_host, m_line, speed, pacing);
         m_page = std::make_unique<PageModel>(category, m_ws.hosts);
         m_engine.AttachPageModel(m_page.get());
         // The category menu: connect, then the category's first page; the

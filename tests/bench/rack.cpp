@@ -28,19 +28,10 @@ RunFigures RackOnce(shell::RackAction action, bool fast, int speed) {
     comm::CommHost host;
     comm::CommEngine engine;
     shell::Workspace ws;
-    engine.SetWorkspace(ws);
-    ws.hosts.clock = &clock;
-    ws.hosts.messages = &messages;
     ws.hosts.utility = &utility;
-    ws.hosts.engine = &engine;
-    engine.SetClock(&clock);
     comm::CommPacing pacing;
     pacing.fast = fast;
-    engine.SetCommPacing(pacing);
-    comm::jobs::RegisterAllJobs(engine);
-    engine.SetHost(&host);
-    engine.AttachPort(&line);
-    engine.CommSpeed = speed;
+    bench::WireEngine(engine, ws, clock, messages, host, line, speed, pacing);
 
     shell::RackOptions options;
     options.action = action;
