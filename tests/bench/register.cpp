@@ -65,7 +65,7 @@ std::string TimeOf(int instrument, int n, int records) {
     static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int month = 0, d = day;
     while (month < 11 && d >= monthDays[month]) d -= monthDays[month++];
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "2026-%02d-%02dT%02ld:%02ld:%02dZ", month + 1, d + 1,
                   (minute % 1440) / 60, minute % 60, instrument % 60);
     return text;
