@@ -15,6 +15,8 @@ deb="$(ls "$scratch"/rq50_*.deb)"
 [ "$(dpkg-deb -f "$deb" Package)" = rq50 ] || { echo "FAIL: package name"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libqt6serialport6 ||
     { echo "FAIL: Depends lacks the Qt serial port: $(dpkg-deb -f "$deb" Depends)"; exit 1; }
+[ "$gui" = 0 ] || dpkg-deb -f "$deb" Depends | grep -q libqt6charts6 ||
+    { echo "FAIL: Depends lacks Qt Charts: $(dpkg-deb -f "$deb" Depends)"; exit 1; }
 actual="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sed 's|^\./usr/||' | sort)"
 same_list "the package contents" "$(expected_layout "$src" "$gui" | sort)" "$actual"
 echo "$(basename "$deb"): contents match the installed layout"
