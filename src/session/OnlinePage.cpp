@@ -3,9 +3,14 @@
 #include <string>
 
 #include "comm/Engine.h"
+#include "files/FileError.h"
+#include "files/RecordFile.h"
 #include "files/Workspace.h"
+#include "session/FileDialog.h"
+#include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::parameter {
 
@@ -52,6 +57,40 @@ void OnlinePage::SetReadInterval(int ms) {
     const int kept = m_page ? m_page->ReadIntervalMs() : ms;
     if (m_ws.hosts.settings != nullptr)
         m_ws.hosts.settings->Set(kIntervalKey, std::to_string(kept));
+}
+
+bool OnlinePage::ExportCsv(shell::FileDialogHost& dialog) {
+    const std::string csv = m_trend.Csv();
+    return Export(dialog, true, {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
+}
+
+bool OnlinePage::ExportImage(shell::FileDialogHost& dialog, std::span<const std::uint8_t> png) {
+    return Export(dialog, false, png);
+}
+
+bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,
+                        std::span<const std::uint8_t> bytes) {
+    shell::FileDialogSpec spec = shell::FileDialogFor(m_ws, shell::kDialogCsv);
+    spec.title = shell::Catalogue(csv ? kTextTrendExportCsv : kTextTrendExportPng);
+    std::erase(spec.title, '&');
+    spec.filter = csv ? shell::Catalogue(kTextCsvFile) + "(*.csv)|*.csv"
+                      : shell::Catalogue(kTextTrendPngFile) + "(*.png)|*.png";
+    spec.defaultExt = csv ? "csv" : "png";
+    if (!m_trend.Empty()) {
+        // "2026-12-08T14:03:25.250" names the file "trend-20261208-140325".
+        std::string name = "trend-";
+        for (char c : m_trend.IsoTime(m_trend.Samples().front().ms).substr(0, 19)) {
+            if (c == 'T') name += '-';
+            if (c >= '0' && c <= '9') name += c;
+        }
+        spec.initialName = name + "." + spec.defaultExt;
+    }
+    const auto choice = dialog.Show(spec);
+    if (!choice || choice->fileName.empty()) return false;
+    const int error = files::ReplaceFileContents(choice->fileName, bytes);
+    if (error == 0) return true;
+    files::ReportFileError(m_ws.hosts, error, spec.title);
+    return false;
 }
 
 }  // namespace rq50::parameter

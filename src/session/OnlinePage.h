@@ -5,14 +5,17 @@
 // fill it, with the trend of its measured values. Whoever owns the screens
 // owns one of these; the screens hold a reference, never each other.
 
+#include <cstdint>
 #include <memory>
+#include <span>
 
 #include "parameter/PageModel.h"
 #include "parameter/Trend.h"
 
 namespace rq50::shell {
+class FileDialogHost;
 struct Workspace;
-}
+}  // namespace rq50::shell
 
 namespace rq50::parameter {
 
@@ -39,7 +42,18 @@ class OnlinePage {
     /// the settings as READINTERVAL).
     void SetReadInterval(int ms);
 
+    /// The trend window's exports: asks `dialog` for a file name (in the
+    /// user's data folder, offering "trend-<date>-<time>" of the first
+    /// reading) and writes the trend's CSV, or the chart as the PNG image
+    /// `png`. The file there before stays as it was until the new one is
+    /// whole. True when written; false when cancelled or failed (a failure
+    /// has shown its message).
+    bool ExportCsv(shell::FileDialogHost& dialog);
+    bool ExportImage(shell::FileDialogHost& dialog, std::span<const std::uint8_t> png);
+
   private:
+    bool Export(shell::FileDialogHost& dialog, bool csv, std::span<const std::uint8_t> bytes);
+
     shell::Workspace& m_ws;
     std::unique_ptr<PageModel> m_page;
     Trend m_trend;
