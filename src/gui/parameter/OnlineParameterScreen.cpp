@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QTabBar>
 
+#include <initializer_list>
+
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
 #include "comm/Navigation.h"
@@ -15,6 +17,7 @@
 #include "gui/GridModel.h"
 #include "gui/GuiCommHost.h"
 #include "gui/QtHosts.h"
+#include "gui/parameter/TrendWindow.h"
 #include "parameter/ValueRules.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
@@ -36,6 +39,8 @@ constexpr int kPageEntry = 6;
 /// Grid column widths in characters, columns 1-7; the row heading takes 5.
 constexpr std::array<int, 7> kColumnWidths = {15, 20, 10, 5, 5, 5, 5};
 constexpr int kRowHeadingWidth = 5;
+/// The reading intervals offered, in the order of their captions.
+constexpr std::array<int, 4> kIntervals = {1000, 2000, kPeriodicReadMs, kReadAsFastAsLineMs};
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
 bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
@@ -99,7 +104,7 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
     OfferCommandMenuUnlock();
 
     m_tmrCycle.setObjectName(QStringLiteral("tmrCycle"));
-    m_tmrCycle.setInterval(kPeriodicReadMs);
+    m_tmrCycle.setInterval(CycleIntervalMs());
     m_tmrCycle.setParent(this);
 
     gui::GridModel::Source source;
@@ -167,6 +172,15 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
         Engine().MonitorAscii = true;
     });
     OnSignal(&m_tmrCycle, &QTimer::timeout, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
+    OnSignal(m_ui->cmdTrend, &QPushButton::clicked, "RQ2300_cmdTrend_Click",
+             [this] { cmdTrend_Click(); });
+    connect(m_ui->cboInterval, &QComboBox::activated, this, [this](int index) {
+        gui::Trap(Ws().hosts, "RQ2300_cboInterval_Click",
+                  [this, index] { cboInterval_Click(index); });
+    });
+    // Fast Communication switched on this screen changes what is offered.
+    OnSignal(Std().mnuPortFast, &QAction::triggered, "RQ2300_cboInterval_Fill",
+             [this] { FillIntervals(); });
 }
 
 OnlineParameterScreen::~OnlineParameterScreen() {
@@ -232,8 +246,9 @@ void OnlineParameterScreen::Load() {
         m_ui->fraHideDisp->setAccessibleName(gui::CatalogueText(kTextCommand) + " / " +
                                              gui::CatalogueText(kTextResponse));
         m_ui->ssLog->setAccessibleName(m_ui->fraHideDisp->accessibleName());
-        gui::NameByCaption(
-            {m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optQuill0, m_ui->optQuill1});
+        gui::NameByCaption({m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optQuill0,
+                            m_ui->optQuill1, m_ui->cmdTrend});
+        m_ui->cboInterval->setAccessibleName(m_ui->lblInterval->text().remove('&'));
         m_ui->cmdUpDown0->setAccessibleName(gui::CatalogueText(kTextPrevious));
         m_ui->cmdUpDown1->setAccessibleName(gui::CatalogueText(kTextNext));
         m_ui->cmdUpDown0->setToolTip(gui::CatalogueText(kTextPrevious));
@@ -254,6 +269,7 @@ void OnlineParameterScreen::Load() {
         RowsChanged(1, kPageRows);
         EntryPrepared();
         ControlsChanged();
+        ReadingTaken();
     });
 }
 
@@ -295,7 +311,13 @@ void OnlineParameterScreen::FormSetting() {
     m_ui->cmdReadStop->setText(gui::CatalogueText(kTextReadStop));
     m_ui->cmdOutputOff->setText(gui::CatalogueText(kTextCancelOutput));
     m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
-    m_ui->cmdReadStop->setVisible(Page().Category() == PageCategory::Display);
+    m_ui->cmdTrend->setText(gui::CatalogueText(kTextTrendButton));
+    m_ui->lblInterval->setText(gui::CatalogueText(kTextReadingInterval));
+    const bool display = Page().Category() == PageCategory::Display;
+    m_ui->cmdReadStop->setVisible(display);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cmdTrend, m_ui->lblInterval,
+                                                      m_ui->cboInterval, m_ui->lblLastReading})
+        w->setVisible(display);
     m_ui->cmdOutputOff->setVisible(Page().Category() == PageCategory::Adjust);
 }
 
@@ -358,9 +380,12 @@ void OnlineParameterScreen::ControlsChanged() {
         gui::CatalogueText(Page().Reading() ? kTextReadStop : kTextReadStart));
     m_ui->cmdReadStop->setAccessibleName(m_ui->cmdReadStop->text());
     m_ui->cmdExit->setEnabled(all);
+    m_ui->cmdTrend->setEnabled(all && Page().Window().hasMeasuredItems);
+    m_ui->cboInterval->setEnabled(all);
+    FillIntervals();
     m_ui->aniBusy->setVisible(!all);
     if (all && c.timerEnabled) {
-        if (!m_tmrCycle.isActive()) m_tmrCycle.start();
+        if (!m_tmrCycle.isActive()) m_tmrCycle.start(CycleIntervalMs());
     } else {
         m_tmrCycle.stop();
     }
@@ -515,6 +540,49 @@ void OnlineParameterScreen::MoveEntry(bool forward, int entry) {
 
 void OnlineParameterScreen::tmrCycle_Timer() {
     Page().TimerTick(Starter());
+}
+
+void OnlineParameterScreen::ReadingTaken() {
+    const QString text = gui::Text(m_online.PageTrend().LastReadingText());
+    m_ui->lblLastReading->setText(text);
+    m_ui->lblLastReading->setAccessibleName(text);
+    if (m_trendWindow != nullptr) m_trendWindow->ReadingTaken();
+}
+
+void OnlineParameterScreen::cmdTrend_Click() {
+    if (m_trendWindow == nullptr) m_trendWindow = new TrendWindow(Ws(), m_online, this);
+    m_trendWindow->show();
+    m_trendWindow->raise();
+    m_trendWindow->activateWindow();
+}
+
+int OnlineParameterScreen::CycleIntervalMs() const {
+    const bool fast = Ws().hosts.engine != nullptr && Engine().Pacing().fast;
+    return Page().TimerIntervalMs(fast);
+}
+
+void OnlineParameterScreen::FillIntervals() {
+    const bool fast = Ws().hosts.engine != nullptr && Engine().Pacing().fast;
+    if (m_intervalsFast == fast) return;
+    m_intervalsFast = fast;
+    QComboBox* box = m_ui->cboInterval;
+    box->clear();
+    for (int i = 0; i < (fast ? 4 : 3); ++i)
+        box->addItem(gui::CatalogueText(kTextReadIntervals + i), kIntervals[std::size_t(i)]);
+    // In classic pacing "as fast as the line allows" reads every 5 s.
+    const int chosen = box->findData(Page().ReadIntervalMs());
+    box->setCurrentIndex(chosen >= 0 ? chosen : box->findData(kPeriodicReadMs));
+    if (m_tmrCycle.isActive() && m_tmrCycle.interval() != CycleIntervalMs())
+        m_tmrCycle.start(CycleIntervalMs());
+}
+
+void OnlineParameterScreen::cboInterval_Click(int index) {
+    m_online.SetReadInterval(m_ui->cboInterval->itemData(index).toInt());
+    if (m_tmrCycle.isActive()) {
+        m_tmrCycle.start(CycleIntervalMs());
+    } else {
+        m_tmrCycle.setInterval(CycleIntervalMs());
+    }
 }
 
 void OnlineParameterScreen::cmdExit_Click() {

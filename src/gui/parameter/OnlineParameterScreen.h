@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "gui/ScreenBase.h"
 #include "parameter/PageModel.h"
@@ -25,10 +26,13 @@ class GridModel;
 
 namespace rq50::parameter {
 
+class TrendWindow;
+
 /// The online parameter screen: one page of a category's items in a 12-row
 /// grid, read fresh, edited and written item by item, with measured values
-/// re-read every 5 s. Everything it shows comes from its PageModel, which the
-/// page jobs fill; the screen redraws what the model's listener names.
+/// re-read at the reading interval (1, 2 or 5 s, or as fast as the line
+/// allows) and drawn over time in the trend window. Everything it shows comes from its PageModel,
+/// which the page jobs fill; the screen redraws what the model's listener names.
 class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     Q_OBJECT
   public:
@@ -51,6 +55,7 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     void ControlsChanged() override;
     void TabsChanged() override;
     void EntryPrepared() override;
+    void ReadingTaken() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,6 +78,13 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     void cmdUpDown_Click(int index);
     void MoveEntry(bool forward, int entry);
     void tmrCycle_Timer();
+    void cmdTrend_Click();
+    void cboInterval_Click(int index);
+    /// The reading intervals offered: "As fast as the line allows" only in
+    /// fast pacing; the page's interval chosen.
+    void FillIntervals();
+    /// The period of tmrCycle for the page's interval and the line's pacing.
+    int CycleIntervalMs() const;
 
     PageModel& Page() const;
     /// How the page starts its jobs: on the session's engine, ending here.
@@ -91,6 +103,10 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     /// Under the grid: what the opened item takes, or what the last WRITE
     /// came to (PageModel::WriteNote).
     QLabel* m_writeNote = nullptr;
+    /// The DISPLAY page's trend, made when first opened.
+    TrendWindow* m_trendWindow = nullptr;
+    /// The pacing the interval choices were filled for.
+    std::optional<bool> m_intervalsFast;
 };
 
 }  // namespace rq50::parameter
