@@ -8,22 +8,27 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "comm/jobs/Jobs.h"
 #include "gui/parameter/OnlineParameterScreen.h"
+#include "gui/parameter/TrendWindow.h"
 #include "gui/shell/MainWindow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
+#include "shell/SettingsStore.h"
 #include "sim/Instrument.h"
 
 using namespace rq50;
@@ -80,6 +85,7 @@ class ParameterOnlineTest : public QObject {
     void periodicReadingAndMonitor();
     void cancelForcedOutputOnAdjust();
     void lostAnswerDuringAMovePutsThePageBack();
+    void trendWindowAndReadingInterval();
 
   private:
     /// Requests the demo instrument has taken so far.
@@ -361,6 +367,92 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     QVERIFY(Idle(*m_program));
     QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
+}
+
+// DISPLAY: the reading interval drives the cycle; the trend window draws the
+// page's readings, a failed one as a gap, and exports them.
+void ParameterOnlineTest::trendWindowAndReadingInterval() {
+    QVERIFY(ToCategoryMenu() != nullptr);
+    QVERIFY(OpenCategory(0) != nullptr);
+    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    QTimer& cycle = screen->CycleTimer();
+    auto* interval = Child<QComboBox>(m_page, "cboInterval");
+    QCOMPARE(interval->accessibleName(), QString("Reading interval"));
+    QCOMPARE(interval->count(), 3);
+    QCOMPARE(interval->currentText(), QString("5 s"));
+    QCOMPARE(cycle.interval(), 5000);
+    // Fast pacing offers reading as fast as the line allows.
+    screen->Std().mnuPortFast->trigger();
+    QCOMPARE(interval->itemText(3), QString("As fast as the line allows"));
+    interval->setFocus();
+    QTest::keyClick(interval, Qt::Key_End);
+    QCOMPARE(cycle.interval(), parameter::kReadAgainPollMs);
+    screen->Std().mnuPortFast->trigger();
+    QCOMPARE(interval->count(), 3);
+    QCOMPARE(cycle.interval(), 5000);
+    QTest::keyClick(interval, Qt::Key_Home);
+    QCOMPARE(interval->currentText(), QString("1 s"));
+    QVERIFY(cycle.isActive());
+    QCOMPARE(cycle.interval(), 1000);
+    QCOMPARE(m_program->Ws().hosts.settings->Get("READINTERVAL"),
+             std::optional<std::string>("1000"));
+
+    auto* trendButton = Child<QPushButton>(m_page, "cmdTrend");
+    QVERIFY(trendButton->isVisible() && trendButton->isEnabled());
+    Press(m_page, "cmdTrend");
+    auto* window = m_page->findChild<parameter::TrendWindow*>("TrendWindow");
+    QVERIFY(window != nullptr && window->isVisible());
+    QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    QCOMPARE(Child<QComboBox>(window, "cboSpan")->currentText(), QString("10 min"));
+    QVERIFY(
+        WaitFor([&] { return !window->Lines(1).empty() && window->Lines(0)[0]->count() >= 3; }));
+    QCOMPARE(window->Lines(0).front()->name(), QString("A01 PV (%)"));
+    auto* last = Child<QLabel>(m_page, "lblLastReading");
+    QVERIFY(last->text().startsWith("Last reading "));
+
+    // A reading without an answer: "failed", and the line goes on after a gap.
+    m_program->App().DemoInstrument()->Faults().drop.all = true;
+    QVERIFY(WaitFor([&] { return last->text().endsWith(" failed"); }, 60000));
+    QVERIFY(Idle(*m_program));
+    m_program->App().DemoInstrument()->Faults().drop.all = false;
+    // Reading stopped with the error; the page read again starts it anew.
+    auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
+    for (int tab : {1, 0}) {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        QVERIFY(Idle(*m_program));
+    }
+    QVERIFY(
+        WaitFor([&] { return window->Lines(0).size() == 2 && window->Lines(0)[1]->count() > 1; }));
+    Press(m_page, "cmdReadStop");  // READ STOP: the page and the chart stand
+    QVERIFY(Idle(*m_program));
+    window->Redraw();
+    for (int series = 0; series < 2; ++series) {
+        const QLineSeries* line = window->Lines(std::size_t(series)).back();
+        QCOMPARE(line->at(line->count() - 1).y(), Cell(series + 1, 2).toDouble());
+    }
+
+    // The cursor by the keyboard: the last reading's values.
+    auto* chart = Child<QWidget>(window, "chtTrend");
+    chart->setFocus();
+    QTest::keyClick(chart, Qt::Key_Left);
+    const QString readout = Child<QLabel>(window, "lblReadout")->text();
+    QVERIFY2(readout.contains("A01 PV " + Cell(1, 2) + " %"), qPrintable(readout));
+
+    const QString csvPath = m_dir.filePath("trend.csv");
+    WhenFileDialog(csvPath);
+    Press(window, "cmdExportCsv");
+    QFile csv(csvPath);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(rows.front(), QString("time,\"A01 PV\",\"A02 INPUT\""));
+    QVERIFY(rows.size() >= 5);
+    QVERIFY(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3},[-0-9.]+,")
+                .match(rows.back())
+                .hasMatch());
+    QVERIFY(rows.filter(QRegularExpression(",,$")).size() == 1);  // the failed reading
+
+    QTest::keyClick(chart, Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
 }
 
 QTEST_MAIN(ParameterOnlineTest)
