@@ -123,6 +123,7 @@ class PageModel {
     /// The screen that wants to hear of changes (nullptr: none). A copy of
     /// the model starts without one.
     void SetListener(PageListener* listener) { m_listener.listener = listener; }
+    PageListener* Listener() const { return m_listener.get(); }
 
     // --- state --------------------------------------------------------------
     PageCategory Category() const { return m_category; }

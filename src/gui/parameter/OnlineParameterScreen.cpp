@@ -184,8 +184,11 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
 }
 
 OnlineParameterScreen::~OnlineParameterScreen() {
-    if (m_online.Get() != nullptr) m_online.Get()->SetListener(nullptr);
-    if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
+    // A screen deleted late (after a later one loaded) leaves that one's
+    // page and monitor rows alone.
+    PageModel* page = m_online.Get();
+    if (page != nullptr && page->Listener() == this) page->SetListener(nullptr);
+    if (!m_unloaded && CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
 }
 
 PageModel& OnlineParameterScreen::Page() const {
@@ -278,6 +281,7 @@ void OnlineParameterScreen::Unload() {
         m_tmrCycle.stop();
         if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
         m_online.Drop();
+        m_unloaded = true;
     });
 }
 
@@ -428,8 +432,11 @@ void OnlineParameterScreen::EntryPrepared() {
     const int kind = Page().Edit().kind;
     if (note.isEmpty() && Page().EditedRow() != 0 && kind != kKindShown && kind != kKindMeasured)
         note = QStringLiteral("Takes ") + gui::Text(parameter::AllowedValues(Page().Edit())) + '.';
+    // The note's lines come and go: the window grows to keep WRITE in view.
+    const bool resized = m_writeNote->text().isEmpty() != note.isEmpty();
     m_writeNote->setText(note);
     m_writeNote->setAccessibleName(note);
+    if (resized) gui::FitWindow(this);
     QComboBox* list = m_ui->cboSetData;
     list->clear();
     const auto& choices = Page().Edit().choices;

@@ -100,6 +100,7 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     QTimer m_tmrCycle;
     bool m_drawingTabs = false;
     bool m_gridLocked = false;
+    bool m_unloaded = false;
     /// Under the grid: what the opened item takes, or what the last WRITE
     /// came to (PageModel::WriteNote).
     QLabel* m_writeNote = nullptr;
