@@ -210,6 +210,7 @@ void TrendWindow::Redraw() {
         }
         const auto values = trend.ValueRange(m_from, m_to);
         m_values->setRange(values ? values->first : 0.0, values ? values->second : 1.0);
+        m_values->applyNiceNumbers();
     } else {
         m_to = 60 * 1000;
         m_from = 0;
