@@ -1,8 +1,11 @@
 // rq50-screenshots DIR: renders every screen of rq50 into DIR as PNG files,
 // each inside the main window as a user sees it (the window caption is drawn
 // above the window, where a desktop puts its title bar).
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -10,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -29,6 +33,7 @@
 #include "gui/FitWindow.h"
 #include "gui/comm/PasswordDialog.h"
 #include "gui/comm/SlotNumberDialog.h"
+#include "gui/parameter/TrendWindow.h"
 #include "gui/program/ProgramEditorWindow.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/PlantRegisterWindow.h"
@@ -43,6 +48,7 @@
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 #include "shell/TextTrim.h"
+#include "sim/Instrument.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -172,6 +178,41 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    idle();
+    // Read every second, one reading failing on the way; the trend of it all
+    // with the cursor on a reading.
+    page = main.FindScreen(shell::Screen::frmRQ2300);
+    auto* interval = page->findChild<QComboBox*>("cboInterval");
+    interval->setFocus();
+    QTest::keyClick(interval, Qt::Key_Home);
+    QTest::mouseClick(page->findChild<QPushButton*>("cmdTrend"), Qt::LeftButton);
+    auto* trend = page->findChild<parameter::TrendWindow*>("TrendWindow");
+    // `n` readings in the `part`-th stretch of the first line.
+    auto readings = [trend](std::size_t part, int n) {
+        WaitFor(
+            [&] { return trend->Lines(0).size() > part && trend->Lines(0)[part]->count() >= n; },
+            60000);
+    };
+    readings(0, 20);
+    program.App().DemoInstrument()->Faults().drop.all = true;
+    auto* last = page->findChild<QLabel*>("lblLastReading");
+    WaitFor([&] { return last->text().endsWith("failed"); }, 60000);
+    Idle(program);
+    program.App().DemoInstrument()->Faults().drop.all = false;
+    auto* tabs = page->findChild<QTabBar*>("tabRQ2300");
+    for (int tab : {1, 0}) {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        Idle(program);
+    }
+    readings(1, 20);
+    trend->findChild<QComboBox*>("cboSpan")->setCurrentIndex(3);
+    trend->findChild<QPushButton*>("cmdPause")->click();
+    auto* chart = trend->findChild<QWidget*>("chtTrend");
+    chart->setFocus();
+    for (int i = 0; i < 8; ++i) QTest::keyClick(chart, Qt::Key_Left);
+    Settle();
+    Save(WithCaption(trend), "trend");
+    trend->close();
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2300_display_monitor");
