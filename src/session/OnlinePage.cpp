@@ -70,12 +70,12 @@ bool OnlinePage::ExportImage(shell::FileDialogHost& dialog, std::span<const std:
 
 bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,
                         std::span<const std::uint8_t> bytes) {
-    shell::FileDialogSpec spec = shell::FileDialogFor(m_ws, shell::kDialogCsv);
-    spec.title = shell::Catalogue(csv ? kTextTrendExportCsv : kTextTrendExportPng);
-    std::erase(spec.title, '&');
-    spec.filter = csv ? shell::Catalogue(kTextCsvFile) + "(*.csv)|*.csv"
-                      : shell::Catalogue(kTextTrendPngFile) + "(*.png)|*.png";
-    spec.defaultExt = csv ? "csv" : "png";
+    shell::FileDialogSpec ask = shell::FileDialogFor(m_ws, shell::kDialogCsv);
+    ask.title = shell::Catalogue(csv ? kTextTrendExportCsv : kTextTrendExportPng);
+    std::erase(ask.title, '&');
+    ask.filter = csv ? shell::Catalogue(kTextCsvFile) + "(*.csv)|*.csv"
+                     : shell::Catalogue(kTextTrendPngFile) + "(*.png)|*.png";
+    ask.defaultExt = csv ? "csv" : "png";
     if (!m_trend.Empty()) {
         // "2026-12-08T14:03:25.250" names the file "trend-20261208-140325".
         std::string name = "trend-";
@@ -83,13 +83,13 @@ bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,
             if (c == 'T') name += '-';
             if (c >= '0' && c <= '9') name += c;
         }
-        spec.initialName = name + "." + spec.defaultExt;
+        ask.initialName = name + "." + ask.defaultExt;
     }
-    const auto choice = dialog.Show(spec);
+    const auto choice = dialog.Show(ask);
     if (!choice || choice->fileName.empty()) return false;
     const int error = files::ReplaceFileContents(choice->fileName, bytes);
     if (error == 0) return true;
-    files::ReportFileError(m_ws.hosts, error, spec.title);
+    files::ReportFileError(m_ws.hosts, error, ask.title);
     return false;
 }
 

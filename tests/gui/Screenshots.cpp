@@ -187,10 +187,12 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     QTest::keyClick(interval, Qt::Key_Home);
     QTest::mouseClick(page->findChild<QPushButton*>("cmdTrend"), Qt::LeftButton);
     auto* trend = page->findChild<parameter::TrendWindow*>("TrendWindow");
-    // `n` readings in the `part`-th stretch of the first line.
-    auto readings = [trend](std::size_t part, int n) {
+    // `n` readings in the `stretch`-th stretch of the first line.
+    auto readings = [trend](std::size_t stretch, int n) {
         WaitFor(
-            [&] { return trend->Lines(0).size() > part && trend->Lines(0)[part]->count() >= n; },
+            [&] {
+                return trend->Lines(0).size() > stretch && trend->Lines(0)[stretch]->count() >= n;
+            },
             60000);
     };
     readings(0, 20);

@@ -185,7 +185,7 @@ void TrendWindow::Redraw() {
     if (labels != m_labels || m_lines.size() != labels.size()) Rebuild();
 
     // Per series its stretches of values between gaps.
-    std::vector<std::vector<QList<QPointF>>> parts(m_lines.size());
+    std::vector<std::vector<QList<QPointF>>> stretches(m_lines.size());
     if (const auto range = trend.Range(Span())) {
         std::tie(m_from, m_to) = *range;
         const QDateTime at =
@@ -198,13 +198,13 @@ void TrendWindow::Redraw() {
                                                        [](const auto& v) { return v.has_value(); });
             if (whole && (it - first) % step != 0 && it + 1 != last) continue;
             const auto x = static_cast<double>(it->ms + m_epoch);
-            for (std::size_t i = 0; i < parts.size() && i < it->values.size(); ++i) {
-                auto& stretches = parts[i];
+            for (std::size_t i = 0; i < stretches.size() && i < it->values.size(); ++i) {
+                auto& line = stretches[i];
                 if (it->values[i]) {
-                    if (stretches.empty()) stretches.emplace_back();
-                    stretches.back().append(QPointF(x, *it->values[i]));
-                } else if (!stretches.empty() && !stretches.back().isEmpty()) {
-                    stretches.emplace_back();
+                    if (line.empty()) line.emplace_back();
+                    line.back().append(QPointF(x, *it->values[i]));
+                } else if (!line.empty() && !line.back().isEmpty()) {
+                    line.emplace_back();
                 }
             }
         }
@@ -222,7 +222,7 @@ void TrendWindow::Redraw() {
 
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         auto& lines = m_lines[i];
-        while (lines.size() < std::max<std::size_t>(parts[i].size(), 1)) {
+        while (lines.size() < std::max<std::size_t>(stretches[i].size(), 1)) {
             auto* line = new QLineSeries(m_chart);
             line->setPen(QPen(kColours[i % kColours.size()], 2));
             line->setColor(kColours[i % kColours.size()]);
@@ -233,7 +233,8 @@ void TrendWindow::Redraw() {
             lines.push_back(line);
         }
         for (std::size_t k = 0; k < lines.size(); ++k) {
-            const QList<QPointF> points = k < parts[i].size() ? parts[i][k] : QList<QPointF>{};
+            const QList<QPointF> points =
+                k < stretches[i].size() ? stretches[i][k] : QList<QPointF>{};
             lines[k]->replace(points);
             // A value between two gaps is a dot.
             lines[k]->setPointsVisible(points.size() == 1);
