@@ -613,6 +613,14 @@ void PageModel::ReadingEnded(bool read, std::int64_t atMs) {
     if (auto* listener = m_listener.get()) listener->ReadingTaken();
 }
 
+void PageModel::OnReadingFailed() {
+    Change change(*this);
+    SetReading(false);
+    SetGridLocked(false);
+    SetEntryEnabled(false);
+    m_controls.readStopEnabled = m_window.hasMeasuredItems;
+}
+
 bool PageModel::TimerTick(const JobStarter& start) {
     if (!m_reading || !m_controls.timerEnabled || m_window.measured.empty()) return false;
     return start(comm::kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead));

@@ -233,6 +233,10 @@ class PageModel {
     /// false after a communication error. The observer hears of it first
     /// (the page's trend), then the listener.
     void ReadingEnded(bool read, std::int64_t atMs);
+    /// A periodic reading failed: reading stops, the grid is unlocked and
+    /// entry disabled; READ START stays offered on a page with measured
+    /// items, so the user can read again once the line is back.
+    void OnReadingFailed();
     void SetReadingObserver(std::function<void(bool read, std::int64_t atMs)> observer) {
         m_readingObserver = std::move(observer);
     }

@@ -201,11 +201,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     WaitFor([&] { return last->text().endsWith("failed"); }, 60000);
     Idle(program);
     program.App().DemoInstrument()->Faults().drop.all = false;
-    auto* tabs = page->findChild<QTabBar*>("tabRQ2300");
-    for (int tab : {1, 0}) {
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
-        Idle(program);
-    }
+    page->findChild<QPushButton*>("cmdReadStop")->click();  // READ START
     readings(1, 20);
     trend->findChild<QComboBox*>("cboSpan")->setCurrentIndex(3);
     trend->findChild<QPushButton*>("cmdPause")->click();

@@ -214,8 +214,10 @@ TEST_F(OnlineLine, TheTrendHoldsEveryReadingAndAGapForAFailedOne) {
     trend.SetPaused(true);
     const auto standing = trend.Range(parameter::TrendSpan::OneMinute);
     instrument->Faults().drop.all = false;
-    page->SetReading(true);  // a failed reading stopped it
-    ASSERT_GE(Timed(page->TimerTick(Start())), 0);
+    // A failed reading stopped reading; READ START takes it up again.
+    EXPECT_FALSE(page->Reading());
+    EXPECT_TRUE(page->Controls().readStopEnabled);
+    ASSERT_GE(Timed(page->ToggleReading(Start())), 0);
     EXPECT_EQ(trend.Range(parameter::TrendSpan::OneMinute), standing);
     trend.SetPaused(false);
     EXPECT_EQ(trend.Range(parameter::TrendSpan::OneMinute)->second, s.back().ms);

@@ -336,11 +336,7 @@ class PeriodicReadJob : public StepJob {
             page->ReadingEnded(e.CommError == kErrNone, e.NowMs());
         if (e.CommError == kErrNone) return;
         ShowOpenPageError(e, port);
-        if (PageModel* page = e.OnlinePage()) {
-            page->SetReading(false);
-            page->SetGridLocked(false);
-            page->SetEntryEnabled(false);
-        }
+        if (PageModel* page = e.OnlinePage()) page->OnReadingFailed();
     }
 
     std::vector<parameter::MeasuredItem> m_list;
