@@ -28,21 +28,21 @@ class TavroSimPty : public ::testing::Test {
         sim = std::make_unique<test::SimProcess>("RQB2.json");
         ASSERT_FALSE(sim->Path().empty()) << "tavro-sim printed no PTY line";
         port.SetDevice(sim->Path());
+        engine.Data().hosts.clock = &clock;
+        engine.Data().hosts.messages = &messages;
+        engine.SetClock(&clock);
+        engine.CommSettings.deviceOverride = sim->Path();
+        engine.AttachPort(&port);
     }
     std::unique_ptr<test::SimProcess> sim;
     platform::QtSerialPort port;
+    shell::SteadyClock clock;
+    comm::testing::RecordingMessages messages;
+    comm::CommEngine engine;
 };
 
 TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
-    comm::CommEngine engine;
     engine.SetCommPacing(rq50::testing::PacingUnderTest());
-    shell::SteadyClock clock;
-    comm::testing::RecordingMessages messages;
-    engine.Data().hosts.clock = &clock;
-    engine.Data().hosts.messages = &messages;
-    engine.SetClock(&clock);
-    engine.CommSettings.deviceOverride = sim->Path();
-    engine.AttachPort(&port);
     comm::testing::TestReadJob job{engine};
     job.reads = 2;
     job.Register();
@@ -64,22 +64,14 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
 // goes into the page's trend with the values the page shows, on the line the
 // page keeps open, which closes with the page (fast pacing).
 TEST_F(TavroSimPty, TheDisplayPagesTrendFollowsTheInstrument) {
-    comm::CommEngine engine;
     engine.SetCommPacing({true, comm::kDefaultGapMs});
-    shell::SteadyClock clock;
-    comm::testing::RecordingMessages messages;
-    engine.Data().hosts.clock = &clock;
-    engine.Data().hosts.messages = &messages;
-    engine.SetClock(&clock);
-    engine.CommSettings.deviceOverride = sim->Path();
-    engine.AttachPort(&port);
     comm::jobs::RegisterAllJobs(engine);
     parameter::OnlinePage online(engine.Data());
     parameter::PageModel& page = online.New(parameter::PageCategory::Display);
-    const auto run = [&engine](bool started) {
+    const auto run = [this](bool started) {
         return started && engine.RunCommJob(20'000) && engine.CommResult == comm::kErrNone;
     };
-    const parameter::JobStarter start = [&engine](int job, const std::string& title) {
+    const parameter::JobStarter start = [this](int job, const std::string& title) {
         return engine.StartCommJob({job, title});
     };
     ASSERT_TRUE(run(engine.StartCommJob({comm::kJobConnect, "Set"})));
