@@ -10,21 +10,9 @@
 #include "comm/Frame.h"
 #include "shell/AppPaths.h"
 #include "shell/Clock.h"
+#include "shell/QuotedField.h"
 
 namespace rq50::comm {
-
-namespace {
-
-std::string Quoted(const std::string& field) {
-    std::string out = "\"";
-    for (char c : field) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
-
-}  // namespace
 
 std::string CommEngine::LogFilePath() const {
     if (!m_logTarget.path.empty()) return m_logTarget.path;
@@ -56,7 +44,8 @@ std::string CommEngine::LogTimeStamp() const {
 }
 
 std::string LogRecord(const std::string& stamp, const std::string& label, const std::string& text) {
-    return Quoted(stamp) + "," + Quoted(label) + "," + Quoted(text) + "\r\n";
+    return shell::QuotedField(stamp) + "," + shell::QuotedField(label) + "," +
+           shell::QuotedField(text) + "\r\n";
 }
 
 void CommEngine::AppendToLog(const std::string& records) {

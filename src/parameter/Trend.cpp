@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "shell/PlatformFile.h"
+#include "shell/QuotedField.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::parameter {
@@ -14,16 +15,6 @@ namespace rq50::parameter {
 namespace {
 
 constexpr std::array<std::int64_t, 3> kSpanMs = {60 * 1000, 10 * 60 * 1000, 60 * 60 * 1000};
-
-/// A column head in double quotes, inner quotes doubled.
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out + "\"";
-}
 
 /// The auxiliary text of a measured item is its unit ("%", "mA", "degC")
 /// unless it is a word of state; a unit has no blank and is short.
@@ -180,7 +171,7 @@ std::string Trend::LastReadingText() const {
 
 std::string Trend::CsvHead() const {
     std::string head = "time";
-    for (const TrendSeries& s : m_series) head += "," + Quoted(s.label);
+    for (const TrendSeries& s : m_series) head += "," + shell::QuotedField(s.label);
     return head + "\r\n";
 }
 
