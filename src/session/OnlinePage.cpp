@@ -1,10 +1,13 @@
 #include "session/OnlinePage.h"
 
+#include "shell/MessageBoxHost.h"
+
 #include <string>
 
 #include "comm/Engine.h"
 #include "files/FileError.h"
 #include "files/RecordFile.h"
+#include "files/SaveTarget.h"
 #include "files/Workspace.h"
 #include "session/FileDialog.h"
 #include "shell/Catalogue.h"
@@ -87,6 +90,19 @@ bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,
     }
     const auto choice = dialog.Show(ask);
     if (!choice || choice->fileName.empty()) return false;
+    // The dialog asked before replacing a file; a parameter file, a device or
+    // a folder chosen by mistake is still refused.
+    if (const auto problem = files::OutputTargetProblem(choice->fileName, {}, true);
+        !problem.empty()) {
+        if (m_ws.hosts.messages != nullptr) {
+            shell::MessageBoxRequest box;
+            box.text = problem;
+            box.title = ask.title;
+            box.icon = shell::MsgIcon::Exclamation;
+            m_ws.hosts.messages->Show(box);
+        }
+        return false;
+    }
     const int error = files::ReplaceFileContents(choice->fileName, bytes);
     if (error == 0) return true;
     files::ReportFileError(m_ws.hosts, error, ask.title);

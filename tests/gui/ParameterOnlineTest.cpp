@@ -449,6 +449,12 @@ void ParameterOnlineTest::trendWindowAndReadingInterval() {
                 .match(rows.back())
                 .hasMatch());
     QVERIFY(rows.filter(QRegularExpression(",,$")).size() == 1);  // the failed reading
+    // A parameter file's name chosen by mistake is refused; nothing is written.
+    const QString dataFile = m_dir.filePath("plant.7pa");
+    WhenFileDialog(dataFile);
+    Press(window, "cmdExportCsv");
+    QVERIFY(QString::fromStdString(m_program->messages.Texts().back()).contains(".7pa"));
+    QVERIFY(!QFile::exists(dataFile));
 
     QTest::keyClick(chart, Qt::Key_Escape);
     QVERIFY(!window->isVisible());
