@@ -22,6 +22,10 @@
 
 namespace rq50::comm {
 
+bool ChangesInstrument(int job) {
+    return job == kJobDownload || job == kJobProgramDownload || job == kJobWriteItem;
+}
+
 namespace {
 
 /// Job 3 and the jobs of the online page, which work on the line job 3
@@ -71,7 +75,6 @@ void CommEngine::EndNow(int code) {
     EndJob(code);
     CommState = kStateParse;
 }
-
 
 /// The response timer, checked while the engine waits. An answer that has
 /// arrived by the deadline is the answer, even when the ticks have not yet
@@ -241,8 +244,7 @@ void CommEngine::JudgeAnswer(const std::string& nameBefore) {
             return;
         }
         LogIfOn("Checksum error in the same answer twice: the answer is taken.");
-    } else if (!AnswerBelongsTo(request) ||
-               (staleAnswers > 0 && RecvBuffer == lastAnswer)) {
+    } else if (!AnswerBelongsTo(request) || (staleAnswers > 0 && RecvBuffer == lastAnswer)) {
         if (staleAnswers > 0) --staleAnswers;
         LastRespName = nameBefore;
         LogIfOn("Answer to an earlier request: passed over.");
@@ -400,6 +402,9 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     if (CommState != kStateIdle || CommBusy) return false;
     // A code without routines would send nothing and never finish.
     if (!IsCommJobRegistered(request.code)) return false;
+    // The download password closes every path that changes what an
+    // instrument holds, whoever starts the job.
+    if (ChangesInstrument(request.code) && !Data().state.downloadAllowed) return false;
     CommTitle = request.title;
     CommCaller = request.caller;
     m_jobHandBack = request.handBack;
@@ -584,7 +589,6 @@ void CommEngine::ShowLineLost(const std::string& detail) {
     messages->Beep();
     messages->Show(box);
 }
-
 
 /// Which device stayed silent and at which speeds, so that a wrong port or a
 /// cable left unplugged shows in the message: the six tries run three at the

@@ -29,7 +29,6 @@ struct JobResults;
 
 // ---- Codes ------------------------------------------------------------------
 
-
 /// Step values with a meaning to the engine.
 enum CommSteps : int {
     kStepFinish = 98,  ///< finish and report
@@ -60,7 +59,6 @@ enum CommErrors : int {
     kErrLineLost = 23,
     kErrDataSetRefused = 22,  ///< the data set cannot be downloaded; nothing was sent
 };
-
 
 /// Status field of a response.
 enum RespStatuses : int { kRespNormal = 0, kRespCommandError = 1, kRespAddressError = 2 };
@@ -413,10 +411,16 @@ class CommEngine : public CommEngineState {
     std::unique_ptr<jobs::JobTables> m_tables;
     std::unique_ptr<jobs::JobResults> m_results;
     LogTarget m_logTarget;
+    bool m_logRefused = false;  ///< the log's path holds something that is not a log
     std::function<std::string()> m_logTime;
 };
 
 /// True for the jobs whose frames the parameter screen's monitor shows.
 bool IsMonitoredJob(int job);
+
+/// Jobs that change what an instrument holds (its parameters, its program,
+/// an item): the download password closes them. The slot and baud-rate jobs
+/// are not among them.
+bool ChangesInstrument(int job);
 
 }  // namespace rq50::comm
