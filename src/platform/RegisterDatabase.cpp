@@ -177,18 +177,40 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOn
         throw RegisterError("the folder of " + path + " cannot be made");
     }
     const bool made = !info.exists();
-    auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kSqlite, path);
-    db->Handle().setDatabaseName(file);
     const QString timeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStatementLimitMs);
-    db->Handle().setConnectOptions(readOnly ? timeout + QStringLiteral(";QSQLITE_OPEN_READONLY")
-                                            : timeout);
-    if (!db->Handle().open()) {
-        throw RegisterError(path + ": " + Text(db->Handle().lastError().text()));
-    }
-    db->Run("PRAGMA busy_timeout = " + std::to_string(kStatementLimitMs), {});
+    auto connect = [&](bool immutable) {
+        auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kSqlite, path);
+        if (immutable) {
+            db->Handle().setDatabaseName(
+                QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                QStringLiteral("?immutable=1"));
+            db->Handle().setConnectOptions(
+                timeout + QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        } else {
+            db->Handle().setDatabaseName(file);
+            db->Handle().setConnectOptions(
+                readOnly ? timeout + QStringLiteral(";QSQLITE_OPEN_READONLY") : timeout);
+        }
+        if (!db->Handle().open()) {
+            throw RegisterError(path + ": " + Text(db->Handle().lastError().text()));
+        }
+        db->Run("PRAGMA busy_timeout = " + std::to_string(kStatementLimitMs), {});
+        return db;
+    };
+    auto db = connect(false);
     // A damaged file says so here, before anything is written to it.
-    const auto tables =
-        db->Run("SELECT COUNT(*), SUM(name = 'schema_version') FROM sqlite_master", {});
+    const char* probe = "SELECT COUNT(*), SUM(name = 'schema_version') FROM sqlite_master";
+    std::vector<plant::Row> tables;
+    try {
+        tables = db->Run(probe, {});
+    } catch (const RegisterError&) {
+        // A register in the write-ahead log that nobody writes now (it has
+        // no log beside it) is read as it stands where its folder cannot
+        // take the log's index.
+        if (!readOnly || QFileInfo::exists(file + QStringLiteral("-wal"))) throw;
+        db = connect(true);
+        tables = db->Run(probe, {});
+    }
     if (readOnly) {
         db->SetReadOnly();
         return db;
@@ -302,6 +324,8 @@ std::unique_ptr<plant::Database> OpenRegisterForReading(const std::string& name)
     if (name.rfind("sqlite:", 0) != 0) return Open(name, false);
     const QFileInfo file(QString::fromUtf8(name.substr(7).c_str()));
     if (!file.exists()) return Open(name, true);  // says it does not exist
+    // SQLite's journal files go beside the file: both must take writes.
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) return Open(name, true);
     try {
         auto db = Open(name, false);
         // A register that cannot take a write (a full disk) still reads.
