@@ -22,11 +22,12 @@ using plant::RecordKind;
 
 std::string ProgramSourceName(const Workspace& ws) {
     const auto& p = ws.program;
-    // The program's own source: the information record may be a parameter
-    // file's, opened since.
-    std::string name = !p.fileName.empty() ? files::SingleByteToUtf8(Trim(p.fileName))
-                       : p.source == program::kSourceUpload ? "program uploaded from the instrument"
-                                                            : "new program";
+    // The program's own source (the information record may be a parameter
+    // file's, opened since):
+    // read from (or saved to) a file, else uploaded, else made in the editor.
+    std::string name = !p.fileName.empty()        ? files::SingleByteToUtf8(Trim(p.fileName))
+                       : !p.sourceRecords.empty() ? "program uploaded from the instrument"
+                                                  : "new program";
     if (!p.sourceRecords.empty() && p.records != p.sourceRecords) name += ", edited";
     return name;
 }
