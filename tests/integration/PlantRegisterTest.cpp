@@ -20,7 +20,9 @@
 #include "platform/RegisterDatabase.h"
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
+#include "session/PlantRegisterBrowser.h"
 #include "support/CliRunner.h"
+#include "unit/ShellFakes.h"
 #include "unit/ShellTempDir.h"
 
 namespace rq50::plant {
@@ -334,6 +336,44 @@ TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp)
     holder->Rollback();
 }
 
+// The register window offers the newest record whose result was good, and
+// names it; a failed download is never the default.
+TEST_P(PlantRegisterTest, TheWindowOffersTheNewestGoodRecordByName) {
+    struct Host : shell::PlantRegisterHost, shell::FileDialogHost {
+        bool PasswordGate() override { return true; }
+        void CloseWindow() override {}
+        std::unique_ptr<shell::DownloadQuestions> RestoreQuestions() override { return nullptr; }
+        shell::FileDialogHost& FileDialog() override { return *this; }
+        std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec&) override {
+            return std::nullopt;
+        }
+        void ShowDifferences(const shell::RecordDifferences&) override {}
+        void PrintReport(const print::ReportWriter&) override {}
+        std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
+    } host;
+    Recorder recorder(m_name, &platform::OpenRegisterDatabase, m_dir / "queue", "tester", "bench");
+    auto failed = At(RecordKind::kDownload, "2026-11-02T08:00:00Z", Plant1With("SET,A", "9"), 0);
+    failed.ok = false;
+    failed.result = "ended with error 3 after 2 items written";
+    ASSERT_EQ(recorder.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1())), "");
+    ASSERT_EQ(recorder.Add(failed), "");
+
+    shell::Workspace ws;
+    shell::testing::RecordingMessages messages;
+    ws.hosts.messages = &messages;
+    ws.hosts.recorder = &recorder;
+    shell::PlantRegisterBrowser browser(ws, host);
+    ASSERT_TRUE(browser.Open());
+    browser.ChooseInstrument(2);  // under its plant and area
+    ASSERT_EQ(browser.Records().size(), 2u);
+    EXPECT_EQ(browser.DefaultRestoreRow(), 1);
+    browser.Restore({});
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_NE(messages.boxes[0].text.find("Restore the upload of 2026-11-01 08:00 (completed)"),
+              std::string::npos)
+        << messages.boxes[0].text;
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, PlantRegisterTest, ::testing::Values("sqlite", "postgresql"));
 
 // One of the two processes above: 20 records, each in its own transaction.
@@ -357,10 +397,42 @@ TEST(PlantRegisterFile, ADamagedOrForeignFileIsRefusedAndNeverWritten) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "these bytes are no database");
 
     const std::string foreign = "sqlite:" + (dir / "other.sqlite").string();
-    platform::OpenRegisterDatabase(foreign)->Run("CREATE TABLE parts (n INTEGER)");
+    {
+        auto other = platform::OpenRegisterDatabase(foreign);
+        other->Run("PRAGMA journal_mode = DELETE");
+        other->Run("CREATE TABLE parts (n INTEGER)");
+    }
     auto db = platform::OpenRegisterDatabase(foreign);
     EXPECT_THROW(PlantRegister{*db}, RegisterError);
     EXPECT_EQ(db->Run("SELECT name FROM sqlite_master WHERE type = 'table'").size(), 1u);
+    EXPECT_EQ(TextAt(db->Run("PRAGMA journal_mode")[0], 0), "delete");  // not made WAL
+    fs::remove_all(dir);
+}
+
+// A register the user may only read is still read, and nothing is made.
+TEST(PlantRegisterFile, ARegisterThatCannotBeWrittenIsStillRead) {
+    const fs::path dir = shell::testing::MakeTempFolder("rq50_register_read_");
+    const std::string name = "sqlite:" + (dir / "register.sqlite").string();
+    {
+        auto db = platform::OpenRegisterDatabase(name);
+        PlantRegister(*db).Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1()));
+    }
+    for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+        if (entry.path().extension() == ".ini")
+            fs::copy_file(entry.path(), dir / entry.path().filename());
+    }
+    using fs::perms;
+    const perms readable = perms::owner_read | perms::group_read | perms::others_read;
+    fs::permissions(dir / "register.sqlite", readable, fs::perm_options::replace);
+    fs::permissions(dir, readable | perms::owner_exec | perms::group_exec | perms::others_exec,
+                    fs::perm_options::replace);
+    const test::CliRunner cli(dir, fs::temp_directory_path());
+    const std::string as = ::geteuid() == 0 ? "runuser -u nobody -- " : "";
+    const auto run = cli.Shell(as + cli.Command("--register '" + name + "' register list --json"));
+    fs::permissions(dir, perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("FIC-101"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "register.sqlite-shm"));
     fs::remove_all(dir);
 }
 

@@ -2,6 +2,7 @@
 // what will change, and writes nothing the user did not confirm.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +15,7 @@
 #include "session/RackRun.h"
 #include "session/SafeDownload.h"
 #include "session/TransferRecords.h"
+#include "shell/AppPaths.h"
 #include "shell/SettingsStore.h"
 #include "unit/FileTestSupport.h"
 #include "unit/JobTestSupport.h"
@@ -387,6 +389,37 @@ TEST_F(SafeDownload, ARackRunStoppedHalfWayKeepsWhatItFound) {
     EXPECT_EQ(ws.hosts.messages, &messages);
     EXPECT_EQ(host.slotAsked, 0);  // the run answered the slot question itself
 }
+
+// A program's record names where the program came from, never a parameter
+// file opened before it.
+TEST_F(SafeDownload, AProgramIsRecordedWithItsOwnSource) {
+    Connect(rq50::testing::ProgramUnit());
+    ASSERT_TRUE(Run(comm::kJobProgramUpload));
+    files::SetInformationFileName(ws.information, "PUMP1.7pa");
+    EXPECT_EQ(
+        RecordOfWorkspace(ws, plant::RecordKind::kProgramDownload, files::DataFileKind::kProgram)
+            .fileName,
+        "program uploaded from the instrument");
+    ws.program.records[0][20] ^= 1;
+    EXPECT_EQ(ProgramSourceName(ws), "program uploaded from the instrument, edited");
+}
+
+#ifndef _WIN32
+// In the per-user data folder a backup is its owner's only.
+TEST_F(SafeDownload, BackupsInThePerUserFolderAreTheOwnersOnly) {
+    namespace fs = std::filesystem;
+    ::setenv("XDG_DATA_HOME", (folder.Path() / "home").c_str(), 1);
+    SetAppFolders({folder.Path(), PerUserDataFolder()});
+    ASSERT_TRUE(Download(true));
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(previews->size(), 1u);
+    const fs::path backup = previews->front().backup;
+    EXPECT_EQ(fs::status(backup).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(backup.parent_path()).permissions() & fs::perms::all,
+              fs::perms::owner_all);
+}
+#endif
 
 }  // namespace
 }  // namespace rq50::shell
