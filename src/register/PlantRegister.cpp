@@ -228,27 +228,20 @@ std::int64_t PlantRegister::Add(Record record) {
     if (record.time.empty()) record.time = UtcNow();
     const Instrument& in = record.instrument;
     return InWriteTransaction(m_db, [&] {
-        if (!record.origin.empty()) {
-            // Sent before, by a program that stopped before it could say so.
-            const auto sent = m_db.Run("SELECT id FROM records WHERE origin = ?", {record.origin});
-            if (!sent.empty()) return IntAt(sent[0], 0);
-        }
-        std::string name = IdentityName(in, record.port, record.slot);
-        if (in.tag.empty()) {
-            const auto given =
-                m_db.Run("SELECT name FROM instrument_names WHERE model = ? AND identity = ?",
-                         {in.model, name});
-            if (!given.empty()) name = TextAt(given[0], 0);
-        }
-        // A record without titles leaves the instrument's plant and area.
+        // Filed under its identity, or the name a technician gave that
+        // identity; a record without titles leaves the instrument's plant
+        // and area.
+        const std::string identity = IdentityName(in, record.port, record.slot);
         const auto idRows = m_db.Run(
             "INSERT INTO instruments (model, name, tag, instrument_no, plant, area)"
-            " VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
+            " VALUES (?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
+            " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
             " tag = excluded.tag, instrument_no = excluded.instrument_no,"
             " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
             " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
             " ELSE instruments.area END RETURNING id",
-            {in.model, name, in.tag, in.instrumentNo, in.plant, in.area});
+            {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
+             in.area});
         if (idRows.empty()) throw RegisterError("the register gave no instrument number");
         const std::int64_t instrumentId = IntAt(idRows[0], 0);
         m_db.Run(
@@ -256,17 +249,23 @@ std::int64_t PlantRegister::Add(Record record) {
             "NOTHING",
             {record.hash, std::string(KindText(record.fileKind)), record.bytes});
         const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
+        // A record already sent (by a program killed before it could take it
+        // out of its queue) is kept once.
         const auto recordRows = m_db.Run(
             "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
             " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
             " area, origin) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-            " RETURNING id",
+            " ON CONFLICT (origin) DO NOTHING RETURNING id",
             {instrumentId, KindName(record.kind), record.time, record.user, record.host,
              record.port, std::int64_t{record.slot}, record.fileName,
              std::string(KindText(record.fileKind)), record.hash, std::int64_t{record.ok ? 1 : 0},
              record.result, std::int64_t{record.itemsWritten}, std::int64_t{record.itemsDiffer},
              in.plant, in.area, origin});
-        if (recordRows.empty()) throw RegisterError("the register gave no record number");
+        if (recordRows.empty()) {
+            const auto sent = m_db.Run("SELECT id FROM records WHERE origin = ?", {origin});
+            if (sent.empty()) throw RegisterError("the register gave no record number");
+            return IntAt(sent[0], 0);
+        }
         const std::int64_t id = IntAt(recordRows[0], 0);
         for (const auto& c : record.changes) {
             m_db.Run(
