@@ -462,7 +462,8 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
                   const std::vector<std::vector<std::string>>& rows) {
     const std::string registerFile =
         registerName.rfind("sqlite:", 0) == 0 ? registerName.substr(7) : std::string();
-    const std::string problem = files::OutputTargetProblem(o.csv, registerFile, o.force);
+    std::string problem = files::OutputTargetProblem(o.csv, registerFile, o.force);
+    if (problem.empty()) problem = files::SaveTargetProblem(o.csv);
     if (!problem.empty()) {
         Note(problem);
         return kExitSystemError;

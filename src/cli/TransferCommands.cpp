@@ -343,7 +343,7 @@ bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>&
     }
     shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
     Note(password ? "the download password given is not the one set; nothing was written"
-                  : "a download password is set: give --password; nothing was written");
+                  : "a password is set: give --password; nothing was written");
     return false;
 }
 

@@ -118,7 +118,6 @@ std::string OutputTargetProblem(const std::string& output, const std::string& in
                "file";
     }
     if (auto problem = ExportTargetProblem(output, input); !problem.empty()) return problem;
-    if (auto problem = SaveTargetProblem(output); !problem.empty()) return problem;
     if (status.exists && !replace) return output + " exists; give --force to replace it";
     return {};
 }
