@@ -28,45 +28,46 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
     const std::string key =
         engine == Engine::kPostgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY";
     const std::string bytes = engine == Engine::kPostgres ? "BYTEA" : "BLOB";
-    return {{
-                "CREATE TABLE instruments (id " + key +
-                    ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL,"
-                    " instrument_no TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL,"
-                    " UNIQUE (model, name))",
-                "CREATE INDEX instruments_by_name ON instruments (name)",
-                "CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL, bytes " +
-                    bytes + " NOT NULL)",
-                "CREATE TABLE records (id " + key +
-                    ", instrument_id BIGINT NOT NULL REFERENCES instruments (id),"
-                    " kind TEXT NOT NULL, time TEXT NOT NULL, user_name TEXT NOT NULL,"
-                    " host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER NOT NULL,"
-                    " file_name TEXT NOT NULL, file_kind TEXT NOT NULL,"
-                    " set_hash TEXT NOT NULL REFERENCES sets (hash), ok INTEGER NOT NULL,"
-                    " result TEXT NOT NULL, items_written INTEGER NOT NULL,"
-                    " items_differ INTEGER NOT NULL)",
-                "CREATE INDEX records_by_instrument ON records (instrument_id, time)",
-                "CREATE INDEX records_by_time ON records (time)",
-                "CREATE TABLE changes (record_id BIGINT NOT NULL REFERENCES records (id),"
-                " address TEXT NOT NULL, name TEXT NOT NULL, before_value TEXT NOT NULL,"
-                " after_value TEXT NOT NULL)",
-                "CREATE INDEX changes_by_record ON changes (record_id)",
-            },
-            {
-                // Each change says what the file asked for where the instrument
-                // holds another value; each record keeps the titles it was made
-                // with and where it was made; technicians name instruments that
-                // carry no name of their own.
-                "ALTER TABLE changes ADD COLUMN file_value TEXT NOT NULL DEFAULT ''",
-                "ALTER TABLE records ADD COLUMN plant TEXT NOT NULL DEFAULT ''",
-                "ALTER TABLE records ADD COLUMN area TEXT NOT NULL DEFAULT ''",
-                "UPDATE records SET plant = (SELECT i.plant FROM instruments i WHERE i.id ="
-                " records.instrument_id), area = (SELECT i.area FROM instruments i WHERE i.id ="
-                " records.instrument_id)",
-                "ALTER TABLE records ADD COLUMN origin TEXT",
-                "CREATE UNIQUE INDEX records_by_origin ON records (origin)",
-                "CREATE TABLE instrument_names (model TEXT NOT NULL, identity TEXT NOT NULL,"
-                " name TEXT NOT NULL, PRIMARY KEY (model, identity))",
-            }};
+    return {
+        {
+            "CREATE TABLE instruments (id " + key +
+                ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL,"
+                " instrument_no TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL,"
+                " UNIQUE (model, name))",
+            "CREATE INDEX instruments_by_name ON instruments (name)",
+            "CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL, bytes " + bytes +
+                " NOT NULL)",
+            "CREATE TABLE records (id " + key +
+                ", instrument_id BIGINT NOT NULL REFERENCES instruments (id),"
+                " kind TEXT NOT NULL, time TEXT NOT NULL, user_name TEXT NOT NULL,"
+                " host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER NOT NULL,"
+                " file_name TEXT NOT NULL, file_kind TEXT NOT NULL,"
+                " set_hash TEXT NOT NULL REFERENCES sets (hash), ok INTEGER NOT NULL,"
+                " result TEXT NOT NULL, items_written INTEGER NOT NULL,"
+                " items_differ INTEGER NOT NULL)",
+            "CREATE INDEX records_by_instrument ON records (instrument_id, time)",
+            "CREATE INDEX records_by_time ON records (time)",
+            "CREATE TABLE changes (record_id BIGINT NOT NULL REFERENCES records (id),"
+            " address TEXT NOT NULL, name TEXT NOT NULL, before_value TEXT NOT NULL,"
+            " after_value TEXT NOT NULL)",
+            "CREATE INDEX changes_by_record ON changes (record_id)",
+        },
+        {
+            // Each change says what the file asked for where the instrument
+            // holds another value; each record keeps the titles it was made
+            // with and where it was made; technicians name instruments that
+            // carry no name of their own.
+            "ALTER TABLE changes ADD COLUMN file_value TEXT NOT NULL DEFAULT ''",
+            "ALTER TABLE records ADD COLUMN plant TEXT NOT NULL DEFAULT ''",
+            "ALTER TABLE records ADD COLUMN area TEXT NOT NULL DEFAULT ''",
+            "UPDATE records SET plant = (SELECT i.plant FROM instruments i WHERE i.id ="
+            " records.instrument_id), area = (SELECT i.area FROM instruments i WHERE i.id ="
+            " records.instrument_id)",
+            "ALTER TABLE records ADD COLUMN origin TEXT",
+            "CREATE UNIQUE INDEX records_by_origin ON records (origin) WHERE origin IS NOT NULL",
+            "CREATE TABLE instrument_names (model TEXT NOT NULL, identity TEXT NOT NULL,"
+            " name TEXT NOT NULL, PRIMARY KEY (model, identity))",
+        }};
 }
 
 std::vector<std::string> TableNames(Database& db) {
@@ -255,7 +256,7 @@ std::int64_t PlantRegister::Add(Record record) {
             "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
             " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
             " area, origin) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-            " ON CONFLICT (origin) DO NOTHING RETURNING id",
+            " ON CONFLICT (origin) WHERE origin IS NOT NULL DO NOTHING RETURNING id",
             {instrumentId, KindName(record.kind), record.time, record.user, record.host,
              record.port, std::int64_t{record.slot}, record.fileName,
              std::string(KindText(record.fileKind)), record.hash, std::int64_t{record.ok ? 1 : 0},
