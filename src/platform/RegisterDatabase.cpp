@@ -15,6 +15,7 @@
 #include <QUrlQuery>
 #include <QVariant>
 #include <atomic>
+#include <unordered_map>
 
 #include "shell/AppPaths.h"
 #include "shell/PlatformFile.h"
@@ -49,6 +50,7 @@ class QtSqlDatabase : public plant::Database {
                                          m_name);
     }
     ~QtSqlDatabase() override {
+        m_prepared.clear();
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
@@ -62,28 +64,33 @@ class QtSqlDatabase : public plant::Database {
 
     std::vector<plant::Row> Run(const std::string& sql,
                                 const std::vector<plant::Value>& args) override {
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
         // A statement without parameters runs as it is: PostgreSQL cannot
         // prepare the ones that change the schema, the session or a
         // transaction.
         if (args.empty()) {
+            QSqlQuery query(m_db);
+            query.setForwardOnly(true);
             if (!query.exec(QString::fromStdString(sql))) Fail(query);
-        } else {
+            return Rows(query);
+        }
+        // One with parameters is prepared once a connection and kept: the
+        // register asks the same few again and again.
+        auto it = m_prepared.find(sql);
+        if (it == m_prepared.end()) {
+            QSqlQuery query(m_db);
+            query.setForwardOnly(true);
             if (!query.prepare(QString::fromStdString(sql))) Fail(query);
-            for (const auto& value : args) query.addBindValue(ToVariant(value));
-            if (!query.exec()) Fail(query);
+            it = m_prepared.emplace(sql, std::move(query)).first;
         }
-        std::vector<plant::Row> rows;
-        if (!query.isSelect()) return rows;
-        const int columns = query.record().count();
-        while (query.next()) {
-            plant::Row row;
-            for (int i = 0; i < columns; ++i) row.push_back(FromVariant(query.value(i)));
-            rows.push_back(std::move(row));
+        QSqlQuery& query = it->second;
+        for (std::size_t i = 0; i < args.size(); ++i)
+            query.bindValue(static_cast<int>(i), ToVariant(args[i]));
+        if (!query.exec()) {
+            const QSqlError error = query.lastError();
+            query.finish();
+            Fail(error);
         }
-        if (query.lastError().isValid()) Fail(query);
-        return rows;
+        return Rows(query);
     }
     void BeginWrite() override {
         Run(m_engine == plant::Engine::kSqlite ? "BEGIN IMMEDIATE" : "BEGIN", {});
@@ -91,14 +98,32 @@ class QtSqlDatabase : public plant::Database {
     void Commit() override { Run("COMMIT", {}); }
     void Rollback() override { Run("ROLLBACK", {}); }
 
-    [[noreturn]] void Fail(const QSqlQuery& query) const {
-        throw RegisterError(
-            plant::HidePassword(m_location + ": " + Text(query.lastError().text()), m_secret));
+    [[noreturn]] void Fail(const QSqlQuery& query) const { Fail(query.lastError()); }
+    [[noreturn]] void Fail(const QSqlError& error) const {
+        throw RegisterError(plant::HidePassword(m_location + ": " + Text(error.text()), m_secret));
     }
     /// The name as given, password and all: what errors must never show.
     void SetSecret(std::string name) { m_secret = std::move(name); }
 
   private:
+    /// The rows `query` returns (none for most writes); the query is done
+    /// with afterwards, so a kept one holds no lock.
+    std::vector<plant::Row> Rows(QSqlQuery& query) const {
+        std::vector<plant::Row> rows;
+        if (query.isSelect()) {
+            const int columns = query.record().count();
+            while (query.next()) {
+                plant::Row row;
+                for (int i = 0; i < columns; ++i) row.push_back(FromVariant(query.value(i)));
+                rows.push_back(std::move(row));
+            }
+        }
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (error.isValid()) Fail(error);
+        return rows;
+    }
+
     static QVariant ToVariant(const plant::Value& value) {
         if (const auto* n = std::get_if<std::int64_t>(&value)) return QVariant(qlonglong(*n));
         if (const auto* s = std::get_if<std::string>(&value)) {
@@ -133,6 +158,7 @@ class QtSqlDatabase : public plant::Database {
     std::string m_location;
     std::string m_secret;
     bool m_readOnly = false;
+    std::unordered_map<std::string, QSqlQuery> m_prepared;
     QString m_name;
     QSqlDatabase m_db;
 };
