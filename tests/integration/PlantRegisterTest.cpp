@@ -160,6 +160,55 @@ TEST_P(PlantRegisterTest, KeepsHistoryChangesAndTheLastGoodSet) {
     EXPECT_EQ(audit[0].user, "tester");
 }
 
+// A register of schema 1 is brought forward and keeps its records: each
+// takes its instrument's titles, and none has an origin yet.
+TEST_P(PlantRegisterTest, ARegisterOfSchemaOneIsBroughtForward) {
+    {
+        auto db = Open();
+        const std::string key =
+            GetParam() == "sqlite" ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY";
+        for (
+            const auto& sql : std::vector<std::string>{
+                "CREATE TABLE schema_version (version INTEGER NOT NULL)",
+                "INSERT INTO schema_version (version) VALUES (1)",
+                "CREATE TABLE instruments (id " + key +
+                    ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL, instrument_no"
+                    " TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL, UNIQUE (model, "
+                    "name))",
+                std::string("CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL,"
+                            " bytes ") +
+                    (GetParam() == "sqlite" ? "BLOB" : "BYTEA") + " NOT NULL)",
+                "CREATE TABLE records (id " + key +
+                    ", instrument_id BIGINT NOT NULL, kind TEXT NOT NULL, time TEXT NOT NULL,"
+                    " user_name TEXT NOT NULL, host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER"
+                    " NOT NULL, file_name TEXT NOT NULL, file_kind TEXT NOT NULL, set_hash TEXT NOT"
+                    " NULL, ok INTEGER NOT NULL, result TEXT NOT NULL, items_written INTEGER NOT"
+                    " NULL, items_differ INTEGER NOT NULL)",
+                "CREATE TABLE changes (record_id BIGINT NOT NULL, address TEXT NOT NULL, name TEXT"
+                " NOT NULL, before_value TEXT NOT NULL, after_value TEXT NOT NULL)",
+                "INSERT INTO instruments (model, name, tag, instrument_no, plant, area) VALUES"
+                " ('RQB2', 'FIC-101', 'FIC-101', '', 'Old plant', 'Old area')",
+                "INSERT INTO sets (hash, file_kind, bytes) VALUES ('h', '7pa', '')",
+                "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
+                " file_name, file_kind, set_hash, ok, result, items_written, items_differ) VALUES"
+                " (1, 'download', '2026-10-01T08:00:00Z', 'tester', 'bench', '', 0, 'a.7pa',"
+                " '7pa', 'h', 1, 'completed', 4, 0)",
+                "INSERT INTO changes VALUES (1, 'C02', 'SET,A', '1', '2')"})
+            db->Run(sql);
+    }
+    auto db = Open();
+    PlantRegister reg(*db);
+    EXPECT_EQ(IntAt(db->Run("SELECT version FROM schema_version")[0], 0), kSchemaVersion);
+    reg.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1()));
+    const auto history = reg.History("FIC-101");
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history.back().instrument.plant, "Old plant");
+    const auto old = reg.Get(history.back().id);
+    ASSERT_EQ(old->changes.size(), 1u);
+    EXPECT_EQ(old->changes[0].after, "2");
+    EXPECT_TRUE(old->changes[0].file.empty());
+}
+
 TEST_P(PlantRegisterTest, ANewerSchemaIsRefusedAndLeftAsItIs) {
     {
         auto db = Open();
