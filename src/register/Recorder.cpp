@@ -431,6 +431,7 @@ std::string Recorder::Add(Record record) {
         const std::string text = identity + "\n";
         files::ReplaceFileContents(shell::platform::Utf8FromPath(m_queue / "REGISTER"),
                                    Blob(text.begin(), text.end()));
+        shell::KeepPrivate(m_queue / "REGISTER");
     }
     const fs::path path = m_queue / safe;
     const bool queued = files::ReplaceFileContents(shell::platform::Utf8FromPath(path),

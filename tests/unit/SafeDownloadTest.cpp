@@ -86,13 +86,14 @@ class SafeDownload : public rq50::testing::JobBench {
 
     /// The register never answers: every record waits in its queue, where
     /// the test reads it back.
-    void RecordIntoQueue() {
+    void RecordIntoQueue(std::filesystem::path root = {}) {
+        if (root.empty()) root = folder.Path() / "queue";
         recorder = std::make_unique<plant::Recorder>(
             "sqlite:away",
             [](const std::string&) -> std::unique_ptr<plant::Database> {
                 throw plant::RegisterError("away");
             },
-            folder.Path() / "queue", "tester", "bench");
+            root, "tester", "bench");
         ws.hosts.recorder = recorder.get();
         RecordTransfersOf(ws);
     }
@@ -417,19 +418,26 @@ TEST_F(SafeDownload, AProgramIsRecordedWithItsOwnSource) {
 }
 
 #ifndef _WIN32
-// In the per-user data folder a backup is its owner's only.
-TEST_F(SafeDownload, BackupsInThePerUserFolderAreTheOwnersOnly) {
+// In the per-user data folder backups and queued records are their
+// owner's only.
+TEST_F(SafeDownload, BackupsAndQueuedRecordsInThePerUserFolderAreTheOwnersOnly) {
     namespace fs = std::filesystem;
     ::setenv("XDG_DATA_HOME", (folder.Path() / "home").c_str(), 1);
     SetAppFolders({folder.Path(), PerUserDataFolder()});
+    RecordIntoQueue(plant::QueueFolder());
     ASSERT_TRUE(Download(true));
     ::unsetenv("XDG_DATA_HOME");
     ASSERT_EQ(previews->size(), 1u);
+    const auto mode = [](const fs::path& path) {
+        return fs::status(path).permissions() & fs::perms::all;
+    };
+    const auto file = fs::perms::owner_read | fs::perms::owner_write;
     const fs::path backup = previews->front().backup;
-    EXPECT_EQ(fs::status(backup).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(fs::status(backup.parent_path()).permissions() & fs::perms::all,
-              fs::perms::owner_all);
+    EXPECT_EQ(mode(backup), file);
+    EXPECT_EQ(mode(backup.parent_path()), fs::perms::owner_all);
+    EXPECT_EQ(mode(recorder->QueuePath()), fs::perms::owner_all);
+    for (const auto& e : fs::directory_iterator(recorder->QueuePath()))
+        EXPECT_EQ(mode(e.path()), file) << e.path();
 }
 #endif
 
