@@ -106,6 +106,11 @@ int RunCommandLine(int argc, char** argv) {
         const int rc = app.exit(e);
         return rc == 0 ? kExitOk : kExitUsage;
     }
+    if (plant::HasPassword(context.registerName)) {
+        std::cerr << "rq50-cli: warning: the register's password on the command line can be "
+                     "read by other users of this computer (ps); give it in ~/.pgpass, a "
+                     "service file or RQ50_REGISTER instead (docs/register.md)\n";
+    }
     shell::InitAppFolder(argc > 0 ? argv[0] : "", context.appDir);
     if (!context.run) {
         std::cerr << "rq50-cli: a command is required: " << commandList()

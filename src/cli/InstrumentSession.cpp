@@ -227,6 +227,7 @@ bool Session::Attach() {
         } else {
             m_core.Engine().CommSettings.deviceOverride = p;
         }
+        m_core.Engine().CommSettings.simulated = false;
         m_port = std::make_unique<platform::QtSerialPort>();
         m_core.AttachPort(m_port.get());
         return true;
@@ -260,6 +261,7 @@ bool Session::Attach() {
     m_savedClock = m_core.Data().hosts.clock;
     m_clockReplaced = true;
     m_core.UseClock(&m_virtualClock);
+    m_core.Engine().CommSettings.simulated = true;
     m_port = std::make_unique<sim::SimulatedLine>(m_virtualClock, m_instrument.get());
     m_core.AttachPort(m_port.get());
     return true;

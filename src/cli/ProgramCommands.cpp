@@ -25,10 +25,7 @@
 
 namespace rq50::cli {
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 bool LoadCategories(program::CategoryTable& table) {
     if (!shell::LoadCategoryTable()) {
@@ -60,6 +57,8 @@ int NewProgram(shell::CoreSession& core, const std::string& out) {
     }
     state.source = program::kSourceNew;
     state.dataPresent = true;
+    state.fileName.clear();
+    state.sourceRecords.clear();
     core.Data().information = files::DefaultInformation(files::OleDateNow());
     files::SetInformationFileName(core.Data().information,
                                   std::filesystem::path(out).filename().string());

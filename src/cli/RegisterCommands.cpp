@@ -60,13 +60,17 @@ struct RegisterOptions {
     bool force = false;
     bool maint = false;    // show
     bool program = false;  // restore: the program, not the parameter set
+    bool real = false;     // list: without the simulated instrument's records
+    std::string newName;   // name
     DownloadOptions download;
 };
 
 /// The register of the run (--register, else $RQ50_REGISTER, else the user
-/// data folder's register.sqlite), opened for `work`. A register that cannot
-/// be opened, and a SQLite file that is not there yet, are said so: exit 1.
-int WithRegister(const CliContext& context, const std::function<int(plant::PlantRegister&)>& work) {
+/// data folder's register.sqlite), opened for `work`: for reading only where
+/// it cannot be written, unless `writes`. A register that cannot be opened,
+/// and a SQLite file that is not there yet, are said so: exit 1.
+int WithRegister(const CliContext& context, const std::function<int(plant::PlantRegister&)>& work,
+                 bool writes = false) {
     const std::string name = plant::RegisterName(nullptr, context.registerName);
     try {
         // Reading makes no register: a name mistyped is not a new, empty one.
@@ -77,11 +81,12 @@ int WithRegister(const CliContext& context, const std::function<int(plant::Plant
             Note("the register " + name + " does not exist: nothing has been recorded there");
             return kExitSystemError;
         }
-        const auto db = platform::OpenRegisterDatabase(name);
+        const auto db =
+            writes ? platform::OpenRegisterDatabase(name) : platform::OpenRegisterForReading(name);
         plant::PlantRegister reg(*db);
         return work(reg);
     } catch (const plant::RegisterError& e) {
-        Note(e.what());
+        Note(plant::HidePassword(e.what(), name));
         return kExitSystemError;
     }
 }
@@ -146,9 +151,18 @@ ordered_json ChangesJson(const std::vector<plant::Change>& changes) {
         list.push_back({{"address", c.address},
                         {"name", shell::Trim(c.name)},
                         {"before", shell::Trim(c.before)},
-                        {"after", shell::Trim(c.after)}});
+                        {"after", shell::Trim(c.after)},
+                        {"file", c.file.empty() ? ordered_json() : ordered_json(c.file)}});
     }
     return list;
+}
+
+/// "80.00 -> 200.00", and what the file asked for where the instrument
+/// holds another value.
+std::string ChangeText(const plant::Change& c) {
+    std::string text = shell::Trim(c.before) + " -> " + shell::Trim(c.after);
+    if (!c.file.empty()) text += "  differs from the file (" + shell::Trim(c.file) + ")";
+    return text;
 }
 
 std::optional<Record> GetRecord(plant::PlantRegister& reg, std::int64_t id) {
@@ -160,7 +174,7 @@ std::optional<Record> GetRecord(plant::PlantRegister& reg, std::int64_t id) {
 // ------------------------------------------------------------ list, history
 
 int List(plant::PlantRegister& reg, const RegisterOptions& o) {
-    const auto instruments = reg.Instruments({o.model, o.plant, o.pattern});
+    const auto instruments = reg.Instruments({o.model, o.plant, o.pattern, o.real});
     if (Link().json) {
         ordered_json list = ordered_json::array();
         for (const auto& in : instruments) {
@@ -177,8 +191,9 @@ int List(plant::PlantRegister& reg, const RegisterOptions& o) {
         return kExitOk;
     }
     if (instruments.empty()) {
-        Note("no instrument in " + reg.Db().Location() +
-             (o.model.empty() && o.plant.empty() && o.pattern.empty() ? "" : " matches"));
+        Note(
+            "no instrument in " + reg.Db().Location() +
+            (o.model.empty() && o.plant.empty() && o.pattern.empty() && !o.real ? "" : " matches"));
         return kExitOk;
     }
     std::vector<std::vector<std::string>> rows;
@@ -213,6 +228,23 @@ int History(plant::PlantRegister& reg, const RegisterOptions& o) {
     return kExitOk;
 }
 
+int Rename(plant::PlantRegister& reg, const RegisterOptions& o) {
+    const auto record = GetRecord(reg, o.id);
+    if (!record) return kExitSystemError;
+    const std::string old = record->instrument.Name();
+    reg.Rename(o.id, o.newName);
+    if (Link().json) {
+        PrintJson({{"record", o.id},
+                   {"model", record->instrument.model},
+                   {"was", old},
+                   {"name", o.newName}});
+    } else if (!Link().quiet) {
+        Note(old + " (" + record->instrument.model + ") is named " + o.newName +
+             " from now on, with its records");
+    }
+    return kExitOk;
+}
+
 // ------------------------------------------------------------ show
 
 void PrintRecordHead(const Record& r) {
@@ -239,8 +271,7 @@ void PrintRecordHead(const Record& r) {
                   << (r.changes.empty() ? "none" : std::to_string(r.changes.size())) << "\n";
         for (const auto& c : r.changes) {
             std::cout << "  " << std::left << std::setw(6) << c.address << std::setw(14)
-                      << shell::Trim(c.name) << shell::Trim(c.before) << " -> "
-                      << shell::Trim(c.after) << "\n";
+                      << shell::Trim(c.name) << ChangeText(c) << "\n";
         }
     }
     std::cout << "\n";
@@ -414,13 +445,13 @@ std::vector<std::vector<std::string>> AuditRows(const std::vector<Record>& recor
                                          std::to_string(r.id)};
         if (r.changes.empty()) {
             auto row = head;
-            row.insert(row.end(), {"", "", "", ""});
+            row.insert(row.end(), {"", "", "", "", ""});
             rows.push_back(std::move(row));
         }
         for (const auto& c : r.changes) {
             auto row = head;
             row.insert(row.end(), {c.address, shell::Trim(c.name), shell::Trim(c.before),
-                                   shell::Trim(c.after)});
+                                   shell::Trim(c.after), shell::Trim(c.file)});
             rows.push_back(std::move(row));
         }
     }
@@ -439,7 +470,7 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
     }
     std::string text =
         "time,kind,instrument,model,plant,area,user,host,record,address,name,"
-        "before,after\r\n";
+        "before,after,file\r\n";
     for (const auto& row : rows) {
         for (std::size_t i = 0; i < row.size(); ++i)
             text += (i == 0 ? "" : ",") + files::CsvQuote(row[i]);
@@ -497,9 +528,10 @@ int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOp
         }
         std::vector<std::vector<std::string>> table;
         for (const auto& row : rows) {
-            table.push_back({row[0], row[1], row[2], row[3], row[6] + "@" + row[7], row[8], row[9],
-                             row[10],
-                             row[9].empty() ? "(no item changed)" : row[11] + " -> " + row[12]});
+            table.push_back(
+                {row[0], row[1], row[2], row[3], row[6] + "@" + row[7], row[8], row[9], row[10],
+                 row[9].empty() ? "(no item changed)"
+                                : ChangeText({row[9], row[10], row[11], row[12], row[13]})});
         }
         PrintTable({"TIME", "KIND", "INSTRUMENT", "MODEL", "USER@HOST", "RECORD", "ADDR", "NAME",
                     "BEFORE -> AFTER"},
@@ -610,6 +642,9 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
                        [list](Core&, Reg& r) { return List(r, *list); });
     ls->add_option("--model", list->model, "only instruments of this model");
     ls->add_option("--plant", list->plant, "only instruments of this plant (Title 1)");
+    ls->add_flag("--real", list->real,
+                 "leave out the records of the built-in simulated instrument (port "
+                 "\"simulated\")");
     ls->add_option("--tag", list->pattern,
                    "only instruments whose name (tag, else instrument number) matches PATTERN; "
                    "* and ? are wildcards")
@@ -620,6 +655,24 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
                        [history](Core&, Reg& r) { return History(r, *history); });
     hi->add_option("NAME", history->name, "the instrument's name (tag, else instrument number)")
         ->required();
+
+    auto named = std::make_shared<RegisterOptions>();
+    auto* nm = reg->add_subcommand(
+        "name",
+        "give the instrument of record ID a name: one without a TAG NO item (filed by "
+        "instrument number, or by model, port and slot); its later records follow the name");
+    nm->fallthrough();
+    nm->add_option("ID", named->id, "a record of the instrument (register history lists them)")
+        ->required()
+        ->check(kRecordNumber);
+    nm->add_option("NAME", named->newName, "the instrument's name from now on")->required();
+    nm->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");
+    nm->callback([named, &context] {
+        context.run = [named, &context](Core&) {
+            return WithRegister(
+                context, [&named](Reg& r) { return Rename(r, *named); }, true);
+        };
+    });
 
     auto show = std::make_shared<RegisterOptions>();
     auto* sh = command("show", "a record, then its set as show prints a file",

@@ -20,6 +20,10 @@ struct PortSettings {
     /// Device path that replaces the COMn mapping (--port of the programs);
     /// empty when the port number decides.
     std::string deviceOverride;
+    /// The line is a simulated instrument of the program's own (the demo,
+    /// rq50-cli without --port), not a device: the register records its
+    /// transfers on the port "simulated".
+    bool simulated = false;
 };
 
 /// The device behind COMn: the stored setting "COMnDevice", else /dev/ttyS(n-1)

@@ -52,6 +52,8 @@ std::string WriteBackup(shell::Workspace& ws, DataFileKind kind, std::string& wh
               " cannot be made: " + ec.message();
         return {};
     }
+    shell::KeepPrivate(folder.parent_path());
+    shell::KeepPrivate(folder);
     std::string tag = parameter ? TagOf(ws.items.dataSet) : std::string{};
     if (tag.empty()) tag = ws.information.instrumentNo;
     const std::string model = parameter ? ws.header.model : ws.program.header.modelCode;
@@ -77,6 +79,7 @@ std::string WriteBackup(shell::Workspace& ws, DataFileKind kind, std::string& wh
         why = text + " could not be written";
         return {};
     }
+    shell::KeepPrivate(path);
     return text;
 }
 

@@ -27,10 +27,13 @@ bool InScope(const DecodedItem& item, CompareScope scope, int setStart, int adju
     return false;
 }
 
-// The rule of the download's read-back, applied to two stored items: the code
-// of a selection, the value of a number, the data bytes of anything else.
 bool SameValue(const parameter::ItemBlock& a, const DecodedItem& b) {
-    const DecodedItem item = parameter::DecodeItem(a, false);
+    return SameItemValue(parameter::DecodeItem(a, false), b);
+}
+
+}  // namespace
+
+bool SameItemValue(const DecodedItem& item, const DecodedItem& b) {
     if (item.kind != b.kind) return false;
     if (item.kind == parameter::kKindSelection) return item.mc == b.mc;
     if (item.kind == parameter::kKindDecimal || item.kind == parameter::kKindFreeDecimal) {
@@ -39,6 +42,8 @@ bool SameValue(const parameter::ItemBlock& a, const DecodedItem& b) {
     }
     return item.data == b.data;
 }
+
+namespace {
 
 ItemDifference DifferenceOf(const DecodedItem* first, const DecodedItem* second) {
     const DecodedItem& any = first ? *first : *second;

@@ -55,6 +55,10 @@ std::string ModelMismatch(const std::string& fileModel, const std::string& instr
 std::vector<ItemDifference> ComparePrograms(const ProgramFileRecord& first,
                                             const ProgramFileRecord& second, bool comments);
 
+/// The rule of a download's read-back for two items of one address: the code
+/// of a selection, the value of a number, the data bytes of anything else.
+bool SameItemValue(const parameter::DecodedItem& a, const parameter::DecodedItem& b);
+
 /// The value of an item as a comparison shows it: the grid's display form,
 /// with the auxiliary text, trimmed; a selection adds its code.
 std::string ShownValue(const parameter::DecodedItem& item);

@@ -103,6 +103,8 @@ bool WriteProgramFile(shell::Workspace& ws, const std::string& path) {
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextSaveToFile));
         return false;
     }
+    state.fileName = FileTitleOf(path);
+    state.sourceRecords = state.records;
     return true;
 }
 
@@ -118,8 +120,11 @@ bool ReadProgramFile(shell::Workspace& ws, const std::string& path, const std::s
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextReadProgramFile));
         return false;
     }
-    SetInformationFileName(record.information, fileTitle.empty() ? FileTitleOf(path) : fileTitle);
+    const std::string title = fileTitle.empty() ? FileTitleOf(path) : fileTitle;
+    SetInformationFileName(record.information, title);
     UseProgramRecord(ws, std::move(record));
+    ws.program.fileName = title;
+    ws.program.sourceRecords = ws.program.records;
     return true;
 }
 

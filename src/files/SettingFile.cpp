@@ -1,4 +1,6 @@
 #include "files/SettingFile.h"
+
+#include "shell/AppPaths.h"
 #include "shell/PlatformFile.h"
 
 #include <array>
@@ -92,6 +94,7 @@ bool WriteSettingFile(Workspace& ws) {
     out.seekp(0);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
+    KeepPrivate(file);
     return !out.fail();
 }
 

@@ -33,6 +33,8 @@
 #include "sim/Instrument.h"
 #include "sim/SimulatedLine.h"
 
+#include <cstdio>
+
 namespace rq50::gui {
 
 namespace {}  // namespace
@@ -70,6 +72,12 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     frontEnd.messages = &m_messages;
     frontEnd.menuCommand = [this](int code) { shell::MenuCommand(m_session->Data(), code); };
     if (!m_options.noRegister) {
+        if (plant::HasPassword(m_options.registerName)) {
+            std::fprintf(stderr,
+                         "rq50: warning: the register's password on the command line can be read "
+                         "by other users of this computer (ps); give it in ~/.pgpass, a service "
+                         "file or RQ50_REGISTER instead (docs/register.md)\n");
+        }
         m_recorder = platform::MakeRecorder(m_settings.get(), m_options.registerName);
         // Said in the status bar each time, and once in a box: a transfer
         // is never held up by the register.
@@ -165,6 +173,7 @@ bool GuiApp::LoadDemoInstrument() {
 }
 
 void GuiApp::AttachLine() {
+    m_session->Engine().CommSettings.simulated = m_instrument != nullptr;
     if (m_instrument) {
         m_port = std::make_unique<sim::SimulatedLine>(*m_clock, m_instrument.get());
         m_main->SetDemoName(shell::Catalogue(kTextDemoLine) +

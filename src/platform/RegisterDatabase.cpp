@@ -15,9 +15,17 @@
 #include <QUrlQuery>
 #include <QVariant>
 #include <atomic>
+#include <unordered_map>
 
-#ifndef _WIN32
+#include "shell/AppPaths.h"
+#include "shell/PlatformFile.h"
+
+#ifdef _WIN32
+#include <lmcons.h>
+#include <windows.h>
+#else
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -42,6 +50,7 @@ class QtSqlDatabase : public plant::Database {
                                          m_name);
     }
     ~QtSqlDatabase() override {
+        m_prepared.clear();
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
@@ -50,31 +59,38 @@ class QtSqlDatabase : public plant::Database {
 
     plant::Engine Kind() const override { return m_engine; }
     std::string Location() const override { return m_location; }
+    bool ReadOnly() const override { return m_readOnly; }
+    void SetReadOnly() { m_readOnly = true; }
 
     std::vector<plant::Row> Run(const std::string& sql,
                                 const std::vector<plant::Value>& args) override {
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
         // A statement without parameters runs as it is: PostgreSQL cannot
         // prepare the ones that change the schema, the session or a
         // transaction.
         if (args.empty()) {
+            QSqlQuery query(m_db);
+            query.setForwardOnly(true);
             if (!query.exec(QString::fromStdString(sql))) Fail(query);
-        } else {
+            return Rows(query);
+        }
+        // One with parameters is prepared once a connection and kept: the
+        // register asks the same few again and again.
+        auto it = m_prepared.find(sql);
+        if (it == m_prepared.end()) {
+            QSqlQuery query(m_db);
+            query.setForwardOnly(true);
             if (!query.prepare(QString::fromStdString(sql))) Fail(query);
-            for (const auto& value : args) query.addBindValue(ToVariant(value));
-            if (!query.exec()) Fail(query);
+            it = m_prepared.emplace(sql, std::move(query)).first;
         }
-        std::vector<plant::Row> rows;
-        if (!query.isSelect()) return rows;
-        const int columns = query.record().count();
-        while (query.next()) {
-            plant::Row row;
-            for (int i = 0; i < columns; ++i) row.push_back(FromVariant(query.value(i)));
-            rows.push_back(std::move(row));
+        QSqlQuery& query = it->second;
+        for (std::size_t i = 0; i < args.size(); ++i)
+            query.bindValue(static_cast<int>(i), ToVariant(args[i]));
+        if (!query.exec()) {
+            const QSqlError error = query.lastError();
+            query.finish();
+            Fail(error);
         }
-        if (query.lastError().isValid()) Fail(query);
-        return rows;
+        return Rows(query);
     }
     void BeginWrite() override {
         Run(m_engine == plant::Engine::kSqlite ? "BEGIN IMMEDIATE" : "BEGIN", {});
@@ -82,11 +98,32 @@ class QtSqlDatabase : public plant::Database {
     void Commit() override { Run("COMMIT", {}); }
     void Rollback() override { Run("ROLLBACK", {}); }
 
-    [[noreturn]] void Fail(const QSqlQuery& query) const {
-        throw RegisterError(m_location + ": " + Text(query.lastError().text()));
+    [[noreturn]] void Fail(const QSqlQuery& query) const { Fail(query.lastError()); }
+    [[noreturn]] void Fail(const QSqlError& error) const {
+        throw RegisterError(plant::HidePassword(m_location + ": " + Text(error.text()), m_secret));
     }
+    /// The name as given, password and all: what errors must never show.
+    void SetSecret(std::string name) { m_secret = std::move(name); }
 
   private:
+    /// The rows `query` returns (none for most writes); the query is done
+    /// with afterwards, so a kept one holds no lock.
+    std::vector<plant::Row> Rows(QSqlQuery& query) const {
+        std::vector<plant::Row> rows;
+        if (query.isSelect()) {
+            const int columns = query.record().count();
+            while (query.next()) {
+                plant::Row row;
+                for (int i = 0; i < columns; ++i) row.push_back(FromVariant(query.value(i)));
+                rows.push_back(std::move(row));
+            }
+        }
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (error.isValid()) Fail(error);
+        return rows;
+    }
+
     static QVariant ToVariant(const plant::Value& value) {
         if (const auto* n = std::get_if<std::int64_t>(&value)) return QVariant(qlonglong(*n));
         if (const auto* s = std::get_if<std::string>(&value)) {
@@ -119,11 +156,31 @@ class QtSqlDatabase : public plant::Database {
 
     plant::Engine m_engine;
     std::string m_location;
+    std::string m_secret;
+    bool m_readOnly = false;
+    std::unordered_map<std::string, QSqlQuery> m_prepared;
     QString m_name;
     QSqlDatabase m_db;
 };
 
-std::unique_ptr<plant::Database> OpenSqlite(const std::string& path) {
+/// A register file just made: the owner's only in the per-user data folder;
+/// on a shared path it takes the folder's group, as the team's files do.
+/// SQLite gives its journal files the file's permissions.
+void KeepLikeItsFolder(const std::string& path) {
+    const auto native = shell::platform::PathFromUtf8(path);
+    shell::KeepPrivate(native);
+#ifndef _WIN32
+    struct stat folder {};
+    if (::stat(native.parent_path().c_str(), &folder) == 0)
+        (void)::chown(native.c_str(), static_cast<uid_t>(-1), folder.st_gid);
+#endif
+}
+
+/// Every statement's time limit: a register that holds a statement up longer
+/// is taken as unreachable, and the record waits in its queue.
+constexpr int kStatementLimitMs = 5000;
+
+std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOnly) {
     if (path.empty()) throw RegisterError("the register \"sqlite:\" names no file");
     const QString file = QString::fromUtf8(path.c_str());
     QFileInfo info(file);
@@ -140,29 +197,69 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path) {
                                 " is not a SQLite database (damaged, or another kind of file); "
                                 "it was left as it is.");
         }
+    } else if (readOnly) {
+        throw RegisterError(path + " does not exist: nothing has been recorded there");
     } else if (!QDir().mkpath(info.absolutePath())) {
         throw RegisterError("the folder of " + path + " cannot be made");
     }
-    auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kSqlite, path);
-    db->Handle().setDatabaseName(file);
-    db->Handle().setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
-    if (!db->Handle().open()) {
-        throw RegisterError(path + ": " + Text(db->Handle().lastError().text()));
-    }
-    db->Run("PRAGMA busy_timeout = 15000", {});
+    const bool made = !info.exists();
+    const QString timeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStatementLimitMs);
+    auto connect = [&](bool immutable) {
+        auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kSqlite, path);
+        if (immutable) {
+            db->Handle().setDatabaseName(
+                QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                QStringLiteral("?immutable=1"));
+            db->Handle().setConnectOptions(
+                timeout + QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        } else {
+            db->Handle().setDatabaseName(file);
+            db->Handle().setConnectOptions(
+                readOnly ? timeout + QStringLiteral(";QSQLITE_OPEN_READONLY") : timeout);
+        }
+        if (!db->Handle().open()) {
+            throw RegisterError(path + ": " + Text(db->Handle().lastError().text()));
+        }
+        db->Run("PRAGMA busy_timeout = " + std::to_string(kStatementLimitMs), {});
+        return db;
+    };
+    auto db = connect(false);
     // A damaged file says so here, before anything is written to it.
-    db->Run("SELECT COUNT(*) FROM sqlite_master", {});
-    const auto mode = db->Run("PRAGMA journal_mode = WAL", {});
-    if (mode.empty() || plant::TextAt(mode[0], 0) != "wal") {
-        throw RegisterError(path + ": the register cannot use a write-ahead log here");
+    const char* probe = "SELECT COUNT(*), SUM(name = 'schema_version') FROM sqlite_master";
+    std::vector<plant::Row> tables;
+    try {
+        tables = db->Run(probe, {});
+    } catch (const RegisterError&) {
+        // A register in the write-ahead log that nobody writes now (it has
+        // no log beside it) is read as it stands where its folder cannot
+        // take the log's index.
+        if (!readOnly || QFileInfo::exists(file + QStringLiteral("-wal"))) throw;
+        db = connect(true);
+        tables = db->Run(probe, {});
+    }
+    if (readOnly) {
+        db->SetReadOnly();
+        return db;
+    }
+    // Only a register, or an empty file about to become one, is switched to
+    // the write-ahead log: a database of another kind is left as it is.
+    const bool ours =
+        tables.empty() || plant::IntAt(tables[0], 0) == 0 || plant::IntAt(tables[0], 1) > 0;
+    if (ours) {
+        const auto mode = db->Run("PRAGMA journal_mode = WAL", {});
+        if (mode.empty() || plant::TextAt(mode[0], 0) != "wal") {
+            throw RegisterError(path + ": the register cannot use a write-ahead log here");
+        }
     }
     db->Run("PRAGMA foreign_keys = ON", {});
+    if (made) KeepLikeItsFolder(path);
     return db;
 }
 
 std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
+    const std::string shownUri = plant::ShownRegisterName(uri);
     const QUrl url(QString::fromStdString(uri), QUrl::StrictMode);
-    if (!url.isValid()) throw RegisterError("the register " + uri + " is not a valid URI");
+    if (!url.isValid()) throw RegisterError("the register " + shownUri + " is not a valid URI");
     const QUrlQuery params(url);
     QString host = url.host();
     int port = url.port(5432);
@@ -177,10 +274,9 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     }
     QString name = url.path();
     if (name.startsWith(QLatin1Char('/'))) name.remove(0, 1);
-    if (name.isEmpty()) throw RegisterError("the register " + uri + " names no database");
-    QUrl shown = url;
-    shown.setPassword(QString());
-    auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kPostgres, Text(shown.toString()));
+    if (name.isEmpty()) throw RegisterError("the register " + shownUri + " names no database");
+    auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kPostgres, shownUri);
+    db->SetSecret(uri);
     QSqlDatabase& h = db->Handle();
     if (!h.isValid()) throw RegisterError("the PostgreSQL driver of Qt SQL is not installed");
     h.setDatabaseName(name);
@@ -189,19 +285,24 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     if (!url.userName().isEmpty()) h.setUserName(url.userName());
     if (!url.password().isEmpty()) h.setPassword(url.password());
     h.setConnectOptions(options);
-    if (!h.open()) throw RegisterError(db->Location() + ": " + Text(h.lastError().text()));
+    if (!h.open()) {
+        throw RegisterError(
+            plant::HidePassword(db->Location() + ": " + Text(h.lastError().text()), uri));
+    }
     db->Run("SET client_min_messages = WARNING", {});
+    db->Run("SET statement_timeout = " + std::to_string(kStatementLimitMs), {});
     return db;
 }
 
-/// The account the program runs as: the environment's name for it, else (a
-/// service, a container, cron) the system's.
+/// The account the program runs as, from the system: the environment's
+/// USER can name anyone.
 std::string AccountName() {
-    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty()) return Text(name);
-    }
-#ifndef _WIN32
+#ifdef _WIN32
+    wchar_t name[UNLEN + 1];
+    DWORD size = UNLEN + 1;
+    if (::GetUserNameW(name, &size) && size > 1)
+        return Text(QString::fromWCharArray(name, static_cast<qsizetype>(size - 1)));
+#else
     if (const passwd* account = ::getpwuid(::geteuid()); account != nullptr && account->pw_name)
         return account->pw_name;
 #endif
@@ -212,12 +313,16 @@ std::string AccountName() {
 
 std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settings,
                                               const std::string& flag) {
-    return std::make_unique<plant::Recorder>(plant::RegisterName(settings, flag),
-                                             &OpenRegisterDatabase, plant::QueueFolder(),
-                                             AccountName(), Text(QSysInfo::machineHostName()));
+    auto recorder = std::make_unique<plant::Recorder>(
+        plant::RegisterName(settings, flag), &OpenRegisterDatabase, plant::QueueFolder(),
+        AccountName(), Text(QSysInfo::machineHostName()));
+    recorder->SetReadingOpener(&OpenRegisterForReading);
+    return recorder;
 }
 
-std::unique_ptr<plant::Database> OpenRegisterDatabase(const std::string& name) {
+namespace {
+
+std::unique_ptr<plant::Database> Open(const std::string& name, bool readOnly) {
     // Qt SQL loads its drivers as plugins, which needs an application
     // object; rq50-cli and the benchmarks have none of their own.
     if (QCoreApplication::instance() == nullptr) {
@@ -227,12 +332,34 @@ std::unique_ptr<plant::Database> OpenRegisterDatabase(const std::string& name) {
         static auto* app = new QCoreApplication(argc, argv);  // lives to the end
         (void)app;
     }
-    if (name.rfind("sqlite:", 0) == 0) return OpenSqlite(name.substr(7));
+    if (name.rfind("sqlite:", 0) == 0) return OpenSqlite(name.substr(7), readOnly);
     if (name.rfind("postgresql://", 0) == 0 || name.rfind("postgres://", 0) == 0) {
         return OpenPostgres(name);
     }
-    throw RegisterError("the register \"" + name +
+    throw RegisterError("the register \"" + plant::ShownRegisterName(name) +
                         "\" is neither sqlite:PATH nor a postgresql:// URI");
+}
+
+}  // namespace
+
+std::unique_ptr<plant::Database> OpenRegisterDatabase(const std::string& name) {
+    return Open(name, false);
+}
+
+std::unique_ptr<plant::Database> OpenRegisterForReading(const std::string& name) {
+    if (name.rfind("sqlite:", 0) != 0) return Open(name, false);
+    const QFileInfo file(QString::fromUtf8(name.substr(7).c_str()));
+    if (!file.exists()) return Open(name, true);  // says it does not exist
+    // SQLite's journal files go beside the file: both must take writes.
+    if (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()) return Open(name, true);
+    try {
+        auto db = Open(name, false);
+        // A register that cannot take a write (a full disk) still reads.
+        db->Run("SELECT COUNT(*) FROM sqlite_master", {});
+        return db;
+    } catch (const RegisterError&) {
+        return Open(name, true);
+    }
 }
 
 }  // namespace rq50::platform

@@ -13,9 +13,14 @@ namespace rq50::platform {
 
 /// Opens the register `name`: "sqlite:PATH" or
 /// "postgresql://user[:password]@[host][:port]/dbname[?host=SOCKETDIR&port=N]".
-/// RegisterError, naming the register and the reason, when it cannot be
-/// reached or is not a SQLite file; a damaged or foreign file is left as it is.
+/// RegisterError, naming the register (its password as "***") and the
+/// reason, when it cannot be reached or is not a SQLite file; a damaged or
+/// foreign file is left as it is. Every statement has a 5 s time limit.
 std::unique_ptr<plant::Database> OpenRegisterDatabase(const std::string& name);
+/// The register `name` to read: as OpenRegisterDatabase, but a SQLite file
+/// that cannot be opened for writing (a file or folder the user cannot
+/// write, a full disk) is opened for reading only. Nothing is made.
+std::unique_ptr<plant::Database> OpenRegisterForReading(const std::string& name);
 
 /// The recorder of the register `flag` names (else the environment, the
 /// settings or the user data folder's file: plant::RegisterName), as this

@@ -97,6 +97,12 @@ struct ProgramState {
     bool dataPresent = false;
     /// Set by the editor at load and at every change; cleared by a save.
     bool modified = false;
+    /// The file the program was read from or last saved to (its title);
+    /// empty for a new or uploaded program.
+    std::string fileName;
+    /// The records as read, uploaded or saved: any edit since shows as a
+    /// difference from them.
+    std::vector<ProgramItemRecord> sourceRecords;
 };
 
 }  // namespace rq50::program

@@ -32,8 +32,10 @@ class Database {
   public:
     virtual ~Database() = default;
     virtual Engine Kind() const = 0;
-    /// Where the register lives, as the user named it (password left out).
+    /// Where the register lives, as the user named it (password as "***").
     virtual std::string Location() const = 0;
+    /// Opened for reading only: nothing can be written, not even a migration.
+    virtual bool ReadOnly() const { return false; }
     /// Runs one statement; the rows it returns (none for most writes).
     /// RegisterError when the engine refuses it.
     virtual std::vector<Row> Run(const std::string& sql, const std::vector<Value>& args = {}) = 0;

@@ -28,29 +28,46 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
     const std::string key =
         engine == Engine::kPostgres ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY";
     const std::string bytes = engine == Engine::kPostgres ? "BYTEA" : "BLOB";
-    return {{
-        "CREATE TABLE instruments (id " + key +
-            ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL,"
-            " instrument_no TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL,"
-            " UNIQUE (model, name))",
-        "CREATE INDEX instruments_by_name ON instruments (name)",
-        "CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL, bytes " + bytes +
-            " NOT NULL)",
-        "CREATE TABLE records (id " + key +
-            ", instrument_id BIGINT NOT NULL REFERENCES instruments (id),"
-            " kind TEXT NOT NULL, time TEXT NOT NULL, user_name TEXT NOT NULL,"
-            " host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER NOT NULL,"
-            " file_name TEXT NOT NULL, file_kind TEXT NOT NULL,"
-            " set_hash TEXT NOT NULL REFERENCES sets (hash), ok INTEGER NOT NULL,"
-            " result TEXT NOT NULL, items_written INTEGER NOT NULL,"
-            " items_differ INTEGER NOT NULL)",
-        "CREATE INDEX records_by_instrument ON records (instrument_id, time)",
-        "CREATE INDEX records_by_time ON records (time)",
-        "CREATE TABLE changes (record_id BIGINT NOT NULL REFERENCES records (id),"
-        " address TEXT NOT NULL, name TEXT NOT NULL, before_value TEXT NOT NULL,"
-        " after_value TEXT NOT NULL)",
-        "CREATE INDEX changes_by_record ON changes (record_id)",
-    }};
+    return {
+        {
+            "CREATE TABLE instruments (id " + key +
+                ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL,"
+                " instrument_no TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL,"
+                " UNIQUE (model, name))",
+            "CREATE INDEX instruments_by_name ON instruments (name)",
+            "CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL, bytes " + bytes +
+                " NOT NULL)",
+            "CREATE TABLE records (id " + key +
+                ", instrument_id BIGINT NOT NULL REFERENCES instruments (id),"
+                " kind TEXT NOT NULL, time TEXT NOT NULL, user_name TEXT NOT NULL,"
+                " host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER NOT NULL,"
+                " file_name TEXT NOT NULL, file_kind TEXT NOT NULL,"
+                " set_hash TEXT NOT NULL REFERENCES sets (hash), ok INTEGER NOT NULL,"
+                " result TEXT NOT NULL, items_written INTEGER NOT NULL,"
+                " items_differ INTEGER NOT NULL)",
+            "CREATE INDEX records_by_instrument ON records (instrument_id, time)",
+            "CREATE INDEX records_by_time ON records (time)",
+            "CREATE TABLE changes (record_id BIGINT NOT NULL REFERENCES records (id),"
+            " address TEXT NOT NULL, name TEXT NOT NULL, before_value TEXT NOT NULL,"
+            " after_value TEXT NOT NULL)",
+            "CREATE INDEX changes_by_record ON changes (record_id)",
+        },
+        {
+            // Each change says what the file asked for where the instrument
+            // holds another value; each record keeps the titles it was made
+            // with and where it was made; technicians name instruments that
+            // carry no name of their own.
+            "ALTER TABLE changes ADD COLUMN file_value TEXT NOT NULL DEFAULT ''",
+            "ALTER TABLE records ADD COLUMN plant TEXT NOT NULL DEFAULT ''",
+            "ALTER TABLE records ADD COLUMN area TEXT NOT NULL DEFAULT ''",
+            "UPDATE records SET plant = (SELECT i.plant FROM instruments i WHERE i.id ="
+            " records.instrument_id), area = (SELECT i.area FROM instruments i WHERE i.id ="
+            " records.instrument_id)",
+            "ALTER TABLE records ADD COLUMN origin TEXT",
+            "CREATE UNIQUE INDEX records_by_origin ON records (origin) WHERE origin IS NOT NULL",
+            "CREATE TABLE instrument_names (model TEXT NOT NULL, identity TEXT NOT NULL,"
+            " name TEXT NOT NULL, PRIMARY KEY (model, identity))",
+        }};
 }
 
 std::vector<std::string> TableNames(Database& db) {
@@ -87,10 +104,15 @@ std::string LikePattern(const std::string& wildcard) {
     return out;
 }
 
-const char* kHeadColumns =
-    "r.id, r.kind, r.time, r.user_name, r.host, r.port, r.slot, r.file_name, r.file_kind,"
-    " r.set_hash, r.ok, r.result, r.items_written, r.items_differ,"
-    " i.id, i.model, i.tag, i.instrument_no, i.plant, i.area";
+// A record's instrument carries the titles the record was made with (a
+// register of schema 1 kept only the instrument's).
+std::string HeadColumns(int version) {
+    return std::string(
+               "r.id, r.kind, r.time, r.user_name, r.host, r.port, r.slot, r.file_name,"
+               " r.file_kind, r.set_hash, r.ok, r.result, r.items_written, r.items_differ,"
+               " i.id, i.model, i.tag, i.instrument_no, ") +
+           (version >= 2 ? "r.plant, r.area" : "i.plant, i.area") + ", i.name";
+}
 
 /// The instrument columns id, model, tag, instrument_no, plant, area from
 /// column `at` on.
@@ -122,6 +144,7 @@ Record HeadFrom(const Row& row) {
     r.itemsWritten = static_cast<int>(IntAt(row, 12));
     r.itemsDiffer = static_cast<int>(IntAt(row, 13));
     r.instrument = InstrumentFrom(row, 14);
+    r.instrument.name = TextAt(row, 20);
     return r;
 }
 
@@ -174,7 +197,14 @@ void PlantRegister::Migrate() {
     // Read first: a register that is current is never written to here.
     int version = versionOf(TableNames(m_db));
     if (version > kSchemaVersion) throw tooNew(version);
+    m_version = version;
     if (version == kSchemaVersion) return;
+    if (m_db.ReadOnly()) {
+        // Read as it stands: an older register is brought forward only by
+        // a program that can write it.
+        if (version == 0) throw RegisterError(m_db.Location() + " holds no plant register yet.");
+        return;
+    }
     InWriteTransaction(m_db, [&] {
         // Another process may have made or migrated it meanwhile.
         if (m_db.Kind() == Engine::kPostgres) m_db.Run("SELECT pg_advisory_xact_lock(7050)");
@@ -191,6 +221,7 @@ void PlantRegister::Migrate() {
         m_db.Run("DELETE FROM schema_version");
         m_db.Run("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
     });
+    m_version = kSchemaVersion;
 }
 
 std::int64_t PlantRegister::Add(Record record) {
@@ -198,62 +229,93 @@ std::int64_t PlantRegister::Add(Record record) {
     if (record.time.empty()) record.time = UtcNow();
     const Instrument& in = record.instrument;
     return InWriteTransaction(m_db, [&] {
+        // Filed under its identity, or the name a technician gave that
+        // identity; a record without titles leaves the instrument's plant
+        // and area.
+        const std::string identity = IdentityName(in, record.port, record.slot);
         const auto idRows = m_db.Run(
             "INSERT INTO instruments (model, name, tag, instrument_no, plant, area)"
-            " VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
+            " VALUES (?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
+            " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
             " tag = excluded.tag, instrument_no = excluded.instrument_no,"
-            " plant = excluded.plant, area = excluded.area RETURNING id",
-            {in.model, in.Name(), in.tag, in.instrumentNo, in.plant, in.area});
+            " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
+            " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
+            " ELSE instruments.area END RETURNING id",
+            {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
+             in.area});
         if (idRows.empty()) throw RegisterError("the register gave no instrument number");
         const std::int64_t instrumentId = IntAt(idRows[0], 0);
         m_db.Run(
             "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
             "NOTHING",
             {record.hash, std::string(KindText(record.fileKind)), record.bytes});
-        if (WritesInstrument(record.kind) && record.changes.empty()) {
-            // What the instrument held before: the record before this one.
-            const auto before = m_db.Run(
-                "SELECT s.bytes FROM records r JOIN sets s ON s.hash = r.set_hash"
-                " WHERE r.instrument_id = ? AND r.file_kind = ? AND r.time <= ?"
-                " ORDER BY r.time DESC, r.id DESC LIMIT 1",
-                {instrumentId, std::string(KindText(record.fileKind)), record.time});
-            if (!before.empty()) {
-                try {
-                    for (const auto& d :
-                         DiffSets(BlobAt(before[0], 0), record.bytes, record.fileKind)) {
-                        record.changes.push_back({d.address, files::SingleByteToUtf8(d.name),
-                                                  files::SingleByteToUtf8(d.first),
-                                                  files::SingleByteToUtf8(d.second)});
-                    }
-                } catch (const RegisterError&) {
-                    // An unreadable earlier set leaves the changes unknown.
-                }
-            }
-        }
+        const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
+        // A record already sent (by a program killed before it could take it
+        // out of its queue) is kept once.
         const auto recordRows = m_db.Run(
             "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
-            " file_name, file_kind, set_hash, ok, result, items_written, items_differ)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id",
+            " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
+            " area, origin) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+            " ON CONFLICT (origin) WHERE origin IS NOT NULL DO NOTHING RETURNING id",
             {instrumentId, KindName(record.kind), record.time, record.user, record.host,
              record.port, std::int64_t{record.slot}, record.fileName,
              std::string(KindText(record.fileKind)), record.hash, std::int64_t{record.ok ? 1 : 0},
-             record.result, std::int64_t{record.itemsWritten}, std::int64_t{record.itemsDiffer}});
-        if (recordRows.empty()) throw RegisterError("the register gave no record number");
+             record.result, std::int64_t{record.itemsWritten}, std::int64_t{record.itemsDiffer},
+             in.plant, in.area, origin});
+        if (recordRows.empty()) {
+            const auto sent = m_db.Run("SELECT id FROM records WHERE origin = ?", {origin});
+            if (sent.empty()) throw RegisterError("the register gave no record number");
+            return IntAt(sent[0], 0);
+        }
         const std::int64_t id = IntAt(recordRows[0], 0);
         for (const auto& c : record.changes) {
             m_db.Run(
-                "INSERT INTO changes (record_id, address, name, before_value, after_value)"
-                " VALUES (?, ?, ?, ?, ?)",
-                {id, c.address, c.name, c.before, c.after});
+                "INSERT INTO changes (record_id, address, name, before_value, after_value,"
+                " file_value) VALUES (?, ?, ?, ?, ?, ?)",
+                {id, c.address, c.name, c.before, c.after, c.file});
         }
         return id;
     });
 }
 
+void PlantRegister::Rename(std::int64_t recordId, const std::string& name) {
+    if (name.empty()) throw RegisterError("an instrument's name cannot be empty");
+    const auto record = Get(recordId);
+    if (!record) throw RegisterError("the register holds no record " + std::to_string(recordId));
+    const Instrument& in = record->instrument;
+    if (!in.tag.empty()) {
+        throw RegisterError(in.Name() +
+                            " is named by its TAG NO item; change the tag in the instrument");
+    }
+    const std::string old = in.Name();
+    if (old == name) return;
+    InWriteTransaction(m_db, [&] {
+        if (!m_db.Run("SELECT id FROM instruments WHERE model = ? AND name = ? AND id <> ?",
+                      {in.model, name, in.id})
+                 .empty()) {
+            throw RegisterError("the register already knows an instrument " + name + " of model " +
+                                in.model + "; nothing was renamed");
+        }
+        // Later records of the same identity, and of every identity filed
+        // under the old name, follow the new one.
+        m_db.Run("UPDATE instrument_names SET name = ? WHERE model = ? AND name = ?",
+                 {name, in.model, old});
+        if (m_db.Run("SELECT name FROM instrument_names WHERE model = ? AND identity = ?",
+                     {in.model, old})
+                .empty()) {
+            m_db.Run("INSERT INTO instrument_names (model, identity, name) VALUES (?, ?, ?)",
+                     {in.model, old, name});
+        }
+        m_db.Run("UPDATE instruments SET name = ? WHERE id = ?", {name, in.id});
+    });
+}
+
 std::vector<Instrument> PlantRegister::Instruments(const InstrumentFilter& filter) {
     std::string sql =
-        "SELECT i.id, i.model, i.tag, i.instrument_no, i.plant, i.area, COUNT(r.id), MAX(r.time)"
-        " FROM instruments i LEFT JOIN records r ON r.instrument_id = i.id WHERE 1 = 1";
+        "SELECT i.id, i.model, i.tag, i.instrument_no, i.plant, i.area, COUNT(r.id), MAX(r.time),"
+        " i.name FROM instruments i LEFT JOIN records r ON r.instrument_id = i.id";
+    if (filter.realOnly) sql += " AND r.port <> '" + std::string(kSimulatedPort) + "'";
+    sql += " WHERE 1 = 1";
     std::vector<Value> args;
     if (!filter.model.empty()) {
         sql += " AND i.model = ?";
@@ -267,14 +329,15 @@ std::vector<Instrument> PlantRegister::Instruments(const InstrumentFilter& filte
         sql += " AND i.name LIKE ? ESCAPE '\\'";
         args.emplace_back(LikePattern(filter.namePattern));
     }
-    sql +=
-        " GROUP BY i.id, i.model, i.tag, i.instrument_no, i.plant, i.area"
-        " ORDER BY i.plant, i.area, i.name, i.model";
+    sql += " GROUP BY i.id, i.model, i.tag, i.instrument_no, i.plant, i.area, i.name";
+    if (filter.realOnly) sql += " HAVING COUNT(r.id) > 0";
+    sql += " ORDER BY i.plant, i.area, i.name, i.model";
     std::vector<Instrument> out;
     for (const auto& row : m_db.Run(sql, args)) {
         Instrument in = InstrumentFrom(row, 0);
         in.records = static_cast<int>(IntAt(row, 6));
         in.lastTime = TextAt(row, 7);
+        in.name = TextAt(row, 8);
         out.push_back(std::move(in));
     }
     return out;
@@ -292,7 +355,7 @@ std::vector<Record> PlantRegister::Heads(const std::string& where, const std::ve
                                          const std::string& order) {
     std::vector<Record> out;
     for (const auto& row :
-         m_db.Run(std::string("SELECT ") + kHeadColumns +
+         m_db.Run("SELECT " + HeadColumns(m_version) +
                       " FROM records r JOIN instruments i ON i.id = r.instrument_id WHERE " +
                       where + " ORDER BY " + order,
                   args)) {
@@ -307,10 +370,11 @@ std::vector<Record> PlantRegister::History(const std::string& name) {
 
 std::vector<Change> PlantRegister::ChangesOf(std::int64_t id) {
     std::vector<Change> out;
-    for (const auto& row : m_db.Run("SELECT address, name, before_value, after_value FROM changes"
-                                    " WHERE record_id = ?",
+    for (const auto& row : m_db.Run("SELECT address, name, before_value, after_value, " +
+                                        FileValue() + " FROM changes WHERE record_id = ?",
                                     {id})) {
-        out.push_back({TextAt(row, 0), TextAt(row, 1), TextAt(row, 2), TextAt(row, 3)});
+        out.push_back(
+            {TextAt(row, 0), TextAt(row, 1), TextAt(row, 2), TextAt(row, 3), TextAt(row, 4)});
     }
     return out;
 }
@@ -338,17 +402,18 @@ std::vector<Record> PlantRegister::Audit(const std::string& from, const std::str
     }
     auto records = Heads(where, args, "r.time, r.id");
     // One query for every record's changes, matched up by record number.
-    std::string changes =
-        "SELECT c.record_id, c.address, c.name, c.before_value, c.after_value FROM changes c"
-        " JOIN records r ON r.id = c.record_id WHERE " +
-        where + " ORDER BY c.record_id";
+    std::string changes = "SELECT c.record_id, c.address, c.name, c.before_value, c.after_value, " +
+                          FileValue() +
+                          " FROM changes c"
+                          " JOIN records r ON r.id = c.record_id WHERE " +
+                          where + " ORDER BY c.record_id";
     std::unordered_map<std::int64_t, std::size_t> index;
     for (std::size_t i = 0; i < records.size(); ++i) index[records[i].id] = i;
     for (const auto& row : m_db.Run(changes, args)) {
         const auto it = index.find(IntAt(row, 0));
         if (it == index.end()) continue;
         records[it->second].changes.push_back(
-            {TextAt(row, 1), TextAt(row, 2), TextAt(row, 3), TextAt(row, 4)});
+            {TextAt(row, 1), TextAt(row, 2), TextAt(row, 3), TextAt(row, 4), TextAt(row, 5)});
     }
     return records;
 }

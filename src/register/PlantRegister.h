@@ -17,12 +17,15 @@
 namespace rq50::plant {
 
 /// The schema this program writes; a register of a higher version is refused.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 struct InstrumentFilter {
     std::string model;        ///< exact; empty for all
     std::string plant;        ///< exact; empty for all
     std::string namePattern;  ///< "*" and "?" wildcards; empty for all
+    /// Only instruments with records of a real line, counting only those
+    /// (the built-in simulated instrument's records are left out).
+    bool realOnly = false;
 };
 
 class PlantRegister {
@@ -35,10 +38,15 @@ class PlantRegister {
     Database& Db() { return m_db; }
 
     /// Adds `record` (its instrument made or brought up to date, its set
-    /// kept once per content). A writing record without changes gets them
-    /// from the record before it of the same instrument and kind of data.
-    /// Returns the record's id.
+    /// kept once per content) with the changes it carries, filed under the
+    /// instrument's identity (IdentityName) or the name a technician gave
+    /// that identity. A record whose origin is already in the register is
+    /// not added again. Returns the record's id.
     std::int64_t Add(Record record);
+    /// Names the instrument of record `recordId` `name`: an instrument
+    /// without a TAG NO, whose later records follow the name. RegisterError
+    /// when it has a tag, or another instrument of its model has that name.
+    void Rename(std::int64_t recordId, const std::string& name);
 
     std::vector<Instrument> Instruments(const InstrumentFilter& filter = {});
     /// The instruments named `name` (one per model it was seen as).
@@ -58,10 +66,13 @@ class PlantRegister {
 
   private:
     void Migrate();
+    /// The column of a change's file value ("''" before schema 2).
+    std::string FileValue() const { return m_version >= 2 ? "file_value" : "''"; }
     std::vector<Record> Heads(const std::string& where, const std::vector<Value>& args,
                               const std::string& order);
     std::vector<Change> ChangesOf(std::int64_t id);
     Database& m_db;
+    int m_version = kSchemaVersion;  ///< the schema the register holds
 };
 
 /// The items that differ between two sets of one kind of data, by the rule

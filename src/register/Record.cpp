@@ -57,9 +57,21 @@ bool WritesInstrument(RecordKind kind) {
 }
 
 std::string Instrument::Name() const {
+    if (!name.empty()) return name;
     if (!tag.empty()) return tag;
     if (!instrumentNo.empty()) return instrumentNo;
     return "(unnamed)";
+}
+
+std::string IdentityName(const Instrument& in, const std::string& port, int slot) {
+    if (!in.tag.empty()) return in.tag;
+    if (!in.instrumentNo.empty()) return in.instrumentNo;
+    // Instruments without a name of their own are kept apart by model and
+    // place, never pooled under one name.
+    std::string name = in.model.empty() ? std::string("(unknown model)") : in.model;
+    name += " at " + (port.empty() ? std::string("(no port)") : port);
+    if (slot > 0) name += " slot " + std::to_string(slot);
+    return name;
 }
 
 std::string UtcNow() {

@@ -32,9 +32,11 @@ std::optional<RecordKind> KindFromName(std::string_view name);
 bool WritesInstrument(RecordKind kind);
 
 /// An instrument as the register knows it. It is named by its tag (the TAG
-/// NO item's text) where the model has one, else by the information
-/// record's instrument number; plant and area are the information record's
-/// Title 1 and Title 2.
+/// NO item's text) where the model has one and it is not blank, else by the
+/// information record's instrument number, else by its model and where it
+/// answered ("RQS2 at /dev/ttyUSB0 slot 7"), unless a technician gave it a
+/// name in the register; plant and area are the information record's Title 1
+/// and Title 2.
 struct Instrument {
     std::int64_t id = 0;
     std::string model;
@@ -42,21 +44,32 @@ struct Instrument {
     std::string instrumentNo;
     std::string plant;
     std::string area;
-    /// The name the register and rq50-cli know it by; "(unnamed)" when it
-    /// has neither tag nor instrument number.
+    /// The name the register files it under (set by the register); empty
+    /// for one not yet filed.
+    std::string name;
+    /// The name the register and rq50-cli know it by: `name` when set, else
+    /// the tag, else the instrument number, else "(unnamed)".
     std::string Name() const;
     // Filled by the queries that list instruments.
     int records = 0;
     std::string lastTime;
 };
 
-/// One item a writing transfer changed: its value in the instrument before
-/// (the record before it) and after.
+/// What `Change::before` holds when no backup was taken just before the
+/// write: the instrument's earlier value is not known.
+inline constexpr const char* kBeforeUnknown = "unknown";
+
+/// One item a writing transfer changed, as the instrument confirmed it: its
+/// value in the backup taken just before the write (kBeforeUnknown without
+/// one) and the value the instrument answered with after the write.
 struct Change {
     std::string address;
     std::string name;
     std::string before;
     std::string after;
+    /// The value the file asked for, when the instrument holds another
+    /// (it clamped or refused it); empty when it took the file's value.
+    std::string file = {};
 };
 
 struct Record {
@@ -77,7 +90,17 @@ struct Record {
     int itemsWritten = -1;  ///< -1: not a writing transfer
     int itemsDiffer = -1;   ///< read-back or compare differences; -1: none made
     std::vector<Change> changes;
+    /// Where the record was made ("host/process/serial"): a record sent
+    /// twice from a queue (a program killed after it went in) is kept once.
+    std::string origin = {};
 };
+
+/// The port of the records made with the built-in simulated instrument.
+inline constexpr const char* kSimulatedPort = "simulated";
+
+/// The name an instrument is filed under when no technician named it: its
+/// tag, else its instrument number, else "MODEL at PORT slot N".
+std::string IdentityName(const Instrument& instrument, const std::string& port, int slot);
 
 /// The current UTC time in the register's form.
 std::string UtcNow();

@@ -7,6 +7,7 @@
 
 #include "files/RecordFile.h"
 #include "register/PlantRegister.h"
+#include "register/Sha256.h"
 #include "shell/AppPaths.h"
 #include "shell/PlatformFile.h"
 #include "shell/SettingsStore.h"
@@ -25,6 +26,37 @@ void PutField(std::string& head, const std::string& key, std::string value) {
     std::replace(value.begin(), value.end(), '\n', ' ');
     std::replace(value.begin(), value.end(), '\r', ' ');
     head += key + "=" + value + "\n";
+}
+
+/// A change's field in a queue file line: tabs and line breaks escaped.
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string Unescaped(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+    return out;
 }
 
 int ToInt(const std::string& text, int fallback) {
@@ -60,8 +92,91 @@ fs::path QueueFolder() {
     return shell::UserDataFolder() / "User" / "REGISTER-QUEUE";
 }
 
-Blob QueueFileOf(const Record& r) {
+namespace {
+
+/// Where the password of a URI's user part is: [begin, end) in `name`.
+std::optional<std::pair<std::size_t, std::size_t>> UriPassword(const std::string& name) {
+    const auto scheme = name.find("://");
+    if (scheme == std::string::npos) return std::nullopt;
+    const std::size_t from = scheme + 3;
+    const std::size_t authorityEnd = std::min(name.find_first_of("/?#", from), name.size());
+    const auto at = name.rfind('@', authorityEnd == 0 ? 0 : authorityEnd - 1);
+    if (at == std::string::npos || at < from) return std::nullopt;
+    const auto colon = name.find(':', from);
+    if (colon == std::string::npos || colon > at) return std::nullopt;
+    return std::pair{colon + 1, at};
+}
+
+/// Every "password=VALUE" of `text` (VALUE up to a blank, "&" or ";"):
+/// [begin, end) of each VALUE.
+std::vector<std::pair<std::size_t, std::size_t>> KeywordPasswords(const std::string& text) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    const std::string key = "password=";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        const std::size_t begin = at + key.size();
+        const std::size_t end = std::min(text.find_first_of(" &;'\"\t\n", begin), text.size());
+        if (end > begin) out.push_back({begin, end});
+    }
+    return out;
+}
+
+std::string Masked(std::string text, std::vector<std::pair<std::size_t, std::size_t>> spans) {
+    std::sort(spans.begin(), spans.end());
+    for (auto it = spans.rbegin(); it != spans.rend(); ++it)
+        text.replace(it->first, it->second - it->first, "***");
+    return text;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> PasswordSpans(const std::string& name) {
+    auto spans = KeywordPasswords(name);
+    if (const auto uri = UriPassword(name); uri && uri->second > uri->first) spans.push_back(*uri);
+    return spans;
+}
+
+}  // namespace
+
+std::string ShownRegisterName(const std::string& name) {
+    return Masked(name, PasswordSpans(name));
+}
+
+bool HasPassword(const std::string& name) {
+    return !PasswordSpans(name).empty();
+}
+
+std::string HidePassword(std::string text, const std::string& name) {
+    // The password itself wherever the text repeats it, then any keyword.
+    for (const auto& [begin, end] : PasswordSpans(name)) {
+        const std::string secret = name.substr(begin, end - begin);
+        if (secret.size() < 3 || secret == "***") continue;
+        for (auto at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 3))
+            text.replace(at, secret.size(), "***");
+    }
+    return Masked(text, KeywordPasswords(text));
+}
+
+std::string RegisterIdentity(const std::string& name) {
+    auto spans = PasswordSpans(name);
+    std::sort(spans.begin(), spans.end());
+    std::string out = name;
+    for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
+        // ":secret@" loses its colon too.
+        const bool uri = it->first > 0 && out[it->first - 1] == ':';
+        out.erase(uri ? it->first - 1 : it->first, it->second - it->first + (uri ? 1 : 0));
+    }
+    return out;
+}
+
+fs::path QueueFolderOf(const fs::path& queueRoot, const std::string& name) {
+    const std::string identity = RegisterIdentity(name);
+    const std::string digest = Sha256Hex(
+        std::span(reinterpret_cast<const std::uint8_t*>(identity.data()), identity.size()));
+    return queueRoot / ("register-" + digest.substr(0, 16));
+}
+
+Blob QueueFileOf(const Record& r, const std::string& registerIdentity) {
     std::string head = kQueueMagic;
+    if (!registerIdentity.empty()) PutField(head, "register", registerIdentity);
+    PutField(head, "origin", r.origin);
     PutField(head, "kind", KindName(r.kind));
     PutField(head, "time", r.time);
     PutField(head, "user", r.user);
@@ -79,6 +194,13 @@ Blob QueueFileOf(const Record& r) {
     PutField(head, "instrumentno", r.instrument.instrumentNo);
     PutField(head, "plant", r.instrument.plant);
     PutField(head, "area", r.instrument.area);
+    PutField(head, "changes", std::to_string(r.changes.size()));
+    for (std::size_t i = 0; i < r.changes.size(); ++i) {
+        const auto& c = r.changes[i];
+        PutField(head, "change" + std::to_string(i),
+                 Escaped(c.address) + "\t" + Escaped(c.name) + "\t" + Escaped(c.before) + "\t" +
+                     Escaped(c.after) + "\t" + Escaped(c.file));
+    }
     PutField(head, "bytes", std::to_string(r.bytes.size()));
     head += "\n";
     Blob out(head.begin(), head.end());
@@ -86,7 +208,7 @@ Blob QueueFileOf(const Record& r) {
     return out;
 }
 
-std::optional<Record> RecordOfQueueFile(const Blob& file) {
+std::optional<Record> RecordOfQueueFile(const Blob& file, std::string* registerIdentity) {
     const std::string magic = kQueueMagic;
     if (file.size() < magic.size() || !std::equal(magic.begin(), magic.end(), file.begin())) {
         return std::nullopt;
@@ -110,6 +232,7 @@ std::optional<Record> RecordOfQueueFile(const Blob& file) {
         return std::nullopt;
     Record r;
     r.kind = *kind;
+    r.origin = fields["origin"];
     r.time = fields["time"];
     r.user = fields["user"];
     r.host = fields["host"];
@@ -127,15 +250,30 @@ std::optional<Record> RecordOfQueueFile(const Blob& file) {
     r.instrument.instrumentNo = fields["instrumentno"];
     r.instrument.plant = fields["plant"];
     r.instrument.area = fields["area"];
+    const int changes = ToInt(fields["changes"], 0);
+    for (int i = 0; i < changes; ++i) {
+        const auto it = fields.find("change" + std::to_string(i));
+        if (it == fields.end()) return std::nullopt;
+        std::vector<std::string> parts;
+        std::size_t from = 0;
+        for (std::size_t tab = it->second.find('\t'); tab != std::string::npos;
+             from = tab + 1, tab = it->second.find('\t', from))
+            parts.push_back(Unescaped(it->second.substr(from, tab - from)));
+        parts.push_back(Unescaped(it->second.substr(from)));
+        if (parts.size() != 5) return std::nullopt;
+        r.changes.push_back({parts[0], parts[1], parts[2], parts[3], parts[4]});
+    }
+    if (registerIdentity != nullptr) *registerIdentity = fields["register"];
     r.bytes.assign(file.begin() + static_cast<std::ptrdiff_t>(at), file.end());
     return r;
 }
 
-Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path queueFolder,
+Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path queueRoot,
                    std::string user, std::string host)
     : m_name(std::move(registerName)),
       m_opener(std::move(opener)),
-      m_queue(std::move(queueFolder)),
+      m_root(std::move(queueRoot)),
+      m_queue(QueueFolderOf(m_root, m_name)),
       m_user(std::move(user)),
       m_host(std::move(host)) {}
 
@@ -150,7 +288,50 @@ PlantRegister& Recorder::Open() {
     return *m_register;
 }
 
+PlantRegister& Recorder::OpenForReading() {
+    try {
+        return Open();
+    } catch (const RegisterError&) {
+        if (!m_readingOpener) throw;
+    }
+    if (!m_reading) {
+        auto db = m_readingOpener(m_name);
+        m_reading = std::make_unique<PlantRegister>(*db);
+        m_readingDb = std::move(db);
+    }
+    return *m_reading;
+}
+
+void Recorder::Tell(const std::string& notice) const {
+    if (m_notice) m_notice(notice);
+}
+
 namespace {
+
+/// Names compared as a person counts: "…-2" before "…-10".
+bool NumberOrder(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            const std::size_t ai = a.find_first_not_of('0', i), bj = b.find_first_not_of('0', j);
+            std::size_t ae = i, be = j;
+            while (ae < a.size() && digit(a[ae])) ++ae;
+            while (be < b.size() && digit(b[be])) ++be;
+            const std::size_t al = ae - std::min(ai, ae), bl = be - std::min(bj, be);
+            if (al != bl) return al < bl;
+            const int c = a.compare(std::min(ai, ae), al, b, std::min(bj, be), bl);
+            if (c != 0) return c < 0;
+            i = ae;
+            j = be;
+            continue;
+        }
+        if (a[i] != b[j]) return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
 
 std::vector<fs::path> QueueFiles(const fs::path& folder) {
     std::vector<fs::path> files;
@@ -158,7 +339,9 @@ std::vector<fs::path> QueueFiles(const fs::path& folder) {
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (it->path().extension() == kQueueExtension) files.push_back(it->path());
     }
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return NumberOrder(a.filename().string(), b.filename().string());
+    });
     return files;
 }
 
@@ -168,21 +351,48 @@ int Recorder::Queued() const {
     return static_cast<int>(QueueFiles(m_queue).size());
 }
 
+void Recorder::NoteUnknownQueue() {
+    if (m_unknownNoted) return;
+    const auto unknown = QueueFiles(m_root);
+    if (unknown.empty()) return;
+    m_unknownNoted = true;
+    Tell(std::to_string(unknown.size()) + " records in " + shell::platform::Utf8FromPath(m_root) +
+         " do not say which register they are for, so they are not sent: move each into the "
+         "folder of its register (its file REGISTER names it) to send it.");
+}
+
 int Recorder::SendQueued() {
+    NoteUnknownQueue();
     auto waiting = QueueFiles(m_queue);
     if (waiting.empty()) return 0;
     PlantRegister& reg = Open();
+    const std::string identity = RegisterIdentity(m_name);
     int left = static_cast<int>(waiting.size());
     for (const auto& path : waiting) {
         files::Bytes bytes;
         if (files::ReadWholeFile(shell::platform::Utf8FromPath(path), bytes) != 0) continue;
-        const auto record = RecordOfQueueFile(bytes);
-        if (!record) continue;  // not ours: left where it is
+        std::string forRegister;
+        const auto record = RecordOfQueueFile(bytes, &forRegister);
+        std::error_code ec;
+        if (!record) {
+            const fs::path damaged = m_root / "damaged";
+            fs::create_directories(damaged, ec);
+            fs::rename(path, damaged / path.filename(), ec);
+            Tell("The queued record " + shell::platform::Utf8FromPath(path.filename()) +
+                 " cannot be read; it was moved to " + shell::platform::Utf8FromPath(damaged) +
+                 (ec ? " (it could not be: " + ec.message() + ")" : std::string()) + ".");
+            --left;
+            continue;
+        }
+        if (!forRegister.empty() && forRegister != identity) {
+            Tell("The queued record " + shell::platform::Utf8FromPath(path.filename()) +
+                 " is for the register " + ShownRegisterName(forRegister) + "; it waits.");
+            continue;
+        }
         // Taken out of the queue by renaming first, so that two programs
         // sending the queue at once never send one record twice.
         fs::path taken = path;
         taken += ".sending-" + std::to_string(shell::platform::ProcessNumber());
-        std::error_code ec;
         fs::rename(path, taken, ec);
         if (ec) continue;
         try {
@@ -198,14 +408,40 @@ int Recorder::SendQueued() {
 }
 
 std::string Recorder::Add(Record record) {
+    static std::atomic<int> serial{0};
+    const int number = ++serial;
     if (record.user.empty()) record.user = m_user;
     if (record.host.empty()) record.host = m_host;
     if (record.time.empty()) record.time = UtcNow();
+    if (record.origin.empty()) {
+        record.origin = m_host + "/" + std::to_string(shell::platform::ProcessNumber()) + "/" +
+                        record.time + "/" + std::to_string(number);
+    }
+    // The record is in the queue before the register is tried: a program
+    // killed while the register holds it up loses nothing.
+    std::string safe = record.time + "-" + std::to_string(shell::platform::ProcessNumber()) + "-" +
+                       std::to_string(number) + kQueueExtension;
+    std::replace(safe.begin(), safe.end(), ':', '-');
+    const std::string identity = RegisterIdentity(m_name);
+    std::error_code ec;
+    // The folder names its register for whoever looks into it.
+    if (fs::create_directories(m_queue, ec) || !fs::exists(m_queue / "REGISTER", ec)) {
+        shell::KeepPrivate(m_root);
+        shell::KeepPrivate(m_queue);
+        const std::string text = identity + "\n";
+        files::ReplaceFileContents(shell::platform::Utf8FromPath(m_queue / "REGISTER"),
+                                   Blob(text.begin(), text.end()));
+        shell::KeepPrivate(m_queue / "REGISTER");
+    }
+    const fs::path path = m_queue / safe;
+    const bool queued = files::ReplaceFileContents(shell::platform::Utf8FromPath(path),
+                                                   QueueFileOf(record, identity)) == 0;
+    if (queued) shell::KeepPrivate(path);
     std::string why = m_lastFailure;
     if (std::chrono::steady_clock::now() >= m_retryAfter) {
         try {
             SendQueued();
-            Open().Add(record);
+            if (!queued) Open().Add(record);
             m_lastFailure.clear();
             return {};
         } catch (const std::exception& e) {
@@ -217,25 +453,16 @@ std::string Recorder::Add(Record record) {
         m_lastFailure = why;
         m_retryAfter = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     }
-    static std::atomic<int> serial{0};
-    const std::string name = record.time + "-" + std::to_string(shell::platform::ProcessNumber()) +
-                             "-" + std::to_string(++serial) + kQueueExtension;
-    std::string safe = name;
-    std::replace(safe.begin(), safe.end(), ':', '-');
-    std::error_code ec;
-    fs::create_directories(m_queue, ec);
-    const fs::path path = m_queue / safe;
-    std::string notice;
-    if (files::ReplaceFileContents(shell::platform::Utf8FromPath(path), QueueFileOf(record)) != 0) {
-        notice = "The plant register " + m_name + " cannot be reached (" + why +
-                 ") and the record could not be kept in " + shell::platform::Utf8FromPath(m_queue) +
-                 "; this transfer is not recorded.";
-    } else {
-        notice = "The plant register " + m_name + " cannot be reached (" + why +
-                 "); the record waits in " + shell::platform::Utf8FromPath(m_queue) +
-                 " and is sent with the next one.";
-    }
-    if (m_notice) m_notice(notice);
+    const std::string shown = ShownRegisterName(m_name);
+    why = HidePassword(why, m_name);
+    const std::string notice =
+        queued ? "The plant register " + shown + " cannot be reached (" + why +
+                     "); the record waits in " + shell::platform::Utf8FromPath(m_queue) +
+                     " and is sent with the next one."
+               : "The plant register " + shown + " cannot be reached (" + why +
+                     ") and the record could not be kept in " +
+                     shell::platform::Utf8FromPath(m_queue) + "; this transfer is not recorded.";
+    Tell(notice);
     return notice;
 }
 

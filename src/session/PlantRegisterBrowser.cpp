@@ -18,6 +18,7 @@
 #include "shell/PlatformFile.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
+#include "shell/TextTrim.h"
 
 #include <filesystem>
 
@@ -55,16 +56,17 @@ constexpr const char* kChangesFormat = "1000|2600|3000|3000";
 }  // namespace
 
 std::string RegisterNameShown(const std::string& name) {
-    const auto scheme = name.find("://");
-    if (scheme == std::string::npos) return name;
-    const auto at = name.find('@', scheme + 3);
-    const auto colon = name.find(':', scheme + 3);
-    if (at == std::string::npos || colon == std::string::npos || colon > at) return name;
-    return name.substr(0, colon) + name.substr(at);
+    return plant::ShownRegisterName(name);
 }
 
 std::string RecordTitle(const plant::Record& record) {
     return plant::KindName(record.kind) + " of " + record.time;
+}
+
+std::string RestoreTitle(const plant::Record& record) {
+    std::string when = record.time.substr(0, 16);
+    if (when.size() > 10 && when[10] == 'T') when[10] = ' ';
+    return "the " + plant::KindName(record.kind) + " of " + when + " (" + record.result + ")";
 }
 
 void PlantRegisterBrowser::Say(const std::string& text, MsgIcon icon) const {
@@ -91,7 +93,7 @@ bool PlantRegisterBrowser::Open() {
     }
     bool read = false;
     Guarded([this, &read] {
-        m_register = &m_ws.hosts.recorder->Open();
+        m_register = &m_ws.hosts.recorder->OpenForReading();
         m_instruments = m_register->Instruments();
         read = true;
     });
@@ -115,6 +117,7 @@ void PlantRegisterBrowser::ChooseInstrument(int row) {
                    ? m_tree[static_cast<std::size_t>(row)].instrument
                    : -1;
     m_records.clear();
+    m_defaultRow = -1;
     if (m_chosen < 0 || m_register == nullptr) return;
     const auto& in = m_instruments[static_cast<std::size_t>(m_chosen)];
     Guarded([&] {
@@ -122,6 +125,12 @@ void PlantRegisterBrowser::ChooseInstrument(int row) {
         // is one of them.
         for (auto& record : m_register->History(in.Name())) {
             if (record.instrument.id == in.id) m_records.push_back(std::move(record));
+        }
+        if (m_records.empty()) return;
+        // A failed or stopped download is never what Restore offers first.
+        const auto good = m_register->LastGood(in.Name(), m_records.front().fileKind);
+        for (std::size_t i = 0; good && i < m_records.size(); ++i) {
+            if (m_records[i].id == good->id) m_defaultRow = static_cast<int>(i);
         }
     });
 }
@@ -247,7 +256,7 @@ void PlantRegisterBrowser::Restore(const std::vector<int>& rows) {
             return;
         }
         const std::string question =
-            Fill(Catalogue(kTextRestoreQuestion), RecordTitle(*record), Shown(in));
+            Fill(Catalogue(kTextRestoreQuestion), RestoreTitle(*record), Shown(in));
         if (m_ws.hosts.messages == nullptr ||
             m_ws.hosts.messages->Show({files::Utf8ToSingleByte(question),
                                        Catalogue(kTextPlantRegisterCaption), kButtonsYesNo,
@@ -305,6 +314,20 @@ std::string PlantRegisterBrowser::Export(const std::vector<int>& rows) {
         }
     });
     return written;
+}
+
+void PlantRegisterBrowser::Name() {
+    if (m_chosen < 0 || m_records.empty()) {
+        Say(Catalogue(kTextNoInstrument), MsgIcon::Information);
+        return;
+    }
+    Guarded([&] {
+        const auto& in = m_instruments[static_cast<std::size_t>(m_chosen)];
+        const auto name = m_host.AskName(in.Name());
+        if (!name || Trim(*name).empty()) return;
+        m_register->Rename(m_records.front().id, Trim(*name));
+        Open();
+    });
 }
 
 void PlantRegisterBrowser::Print(const std::vector<int>& rows) {

@@ -72,6 +72,9 @@ class PlantRegisterHost {
     /// Prints the report `write` draws on the printer (without one, offers a
     /// PDF file).
     virtual void PrintReport(const print::ReportWriter& write) = 0;
+    /// Asks the name to give the instrument now named `current`; nothing
+    /// when the user cancels.
+    virtual std::optional<std::string> AskName(const std::string& current) = 0;
 };
 
 class PlantRegisterBrowser {
@@ -89,6 +92,10 @@ class PlantRegisterBrowser {
     /// The chosen instrument's records, newest first.
     std::vector<RegisterRecordRow> RecordRows() const;
     const std::vector<plant::Record>& Records() const { return m_records; }
+    /// The row Restore takes without a selection, which the window selects:
+    /// the newest record whose result was good (PlantRegister::LastGood);
+    /// -1 when there is none.
+    int DefaultRestoreRow() const { return m_defaultRow; }
 
     /// Enter or a double click on record `row`: its set in the data view (a
     /// program in the program editor), after the password; the window closes.
@@ -107,6 +114,9 @@ class PlantRegisterBrowser {
     /// The chosen instrument's history, and the changes of the record
     /// selected, on the printer.
     void Print(const std::vector<int>& rows);
+    /// Gives the chosen instrument (one without a TAG NO) the name the user
+    /// enters; its later records follow it. The tree is read again.
+    void Name();
 
   private:
     /// Runs `action`; a register that fails on the way is said, with why.
@@ -125,13 +135,17 @@ class PlantRegisterBrowser {
     std::vector<plant::Instrument> m_instruments;
     std::vector<RegisterTreeRow> m_tree;
     int m_chosen = -1;
+    int m_defaultRow = -1;
     std::vector<plant::Record> m_records;
 };
 
-/// `name` without the password a PostgreSQL URI may carry.
+/// `name` with the password a PostgreSQL URI may carry shown as "***".
 std::string RegisterNameShown(const std::string& name);
 
 /// The record as the user knows it: "upload of 2026-12-07T23:41:23Z".
 std::string RecordTitle(const plant::Record& record);
+/// The record as a restore names it: "the upload of 2026-12-08 05:57
+/// (completed)".
+std::string RestoreTitle(const plant::Record& record);
 
 }  // namespace rq50::shell

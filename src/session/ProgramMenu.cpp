@@ -53,6 +53,8 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
             }
             state.dataPresent = true;
             state.source = kSourceNew;
+            state.fileName.clear();
+            state.sourceRecords.clear();
             shell::DisplayMatrix(ws, shell::NavEvent::kNewProgram);
             return true;
         }

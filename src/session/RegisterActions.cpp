@@ -20,6 +20,8 @@ bool LoadRecord(Workspace& ws, const plant::Record& record) {
         if (files::DecodeProgramRecord(record.bytes, program) != 0) return false;
         files::SetInformationFileName(program.information, files::Utf8ToSingleByte(title));
         files::UseProgramRecord(ws, std::move(program));
+        ws.program.fileName = files::Utf8ToSingleByte(title);
+        ws.program.sourceRecords = ws.program.records;
         return true;
     }
     files::ParameterFileRecord set;

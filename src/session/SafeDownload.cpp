@@ -154,6 +154,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     int slot = 0;
 
     void GiveUp() const {
+        ws.state.backupJustTaken.clear();
         ws.Engine().CloseLine();  // the backup's line opening, kept for the download
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(request.screen);
     }
@@ -191,8 +192,13 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     void DownloadDone(int result) {
         const int written = ws.Engine().Results().itemsWritten;
         HandBackAsUsual(result);
-        if (result == comm::kErrNone || written == 0 || backup.empty()) return;
-        if (!questions->RestoreBackup(backup, written)) return;
+        // What the instrument held after the writes serves only the restore
+        // that follows at once.
+        if (result == comm::kErrNone || written == 0 || backup.empty() ||
+            !questions->RestoreBackup(backup, written)) {
+            ws.state.backupJustTaken.clear();
+            return;
+        }
         const auto viewData = HoldData(ws);
         const bool read = request.kind == files::DataFileKind::kProgram
                               ? files::ReadProgramFile(ws, backup, files::FileTitleOf(backup))
@@ -219,6 +225,7 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
                        std::unique_ptr<DownloadQuestions> questions) {
     comm::CommEngine& engine = ws.Engine();
     ws.state.checkListCompares = false;  // the check list will show the read-back
+    ws.state.backupJustTaken.clear();
     // Without the password, or without a backup wanted, the download starts
     // as it always has (the job refuses a download that is not allowed).
     if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))

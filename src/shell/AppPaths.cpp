@@ -2,6 +2,7 @@
 
 #include "shell/PlatformFile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -183,6 +184,22 @@ const fs::path& AppFolder() {
 
 const fs::path& UserDataFolder() {
     return Folders().data;
+}
+
+void KeepPrivate(const fs::path& path) {
+#ifndef _WIN32
+    std::error_code ec;
+    const fs::path data = WithoutTrailingSeparator(Absolute(UserDataFolder()));
+    if (data != WithoutTrailingSeparator(Absolute(PerUserDataFolder()))) return;
+    const fs::path where = Absolute(path);
+    const auto inside = std::mismatch(data.begin(), data.end(), where.begin(), where.end());
+    if (inside.first != data.end()) return;
+    const auto perms = fs::is_directory(where, ec) ? fs::perms::owner_all
+                                                   : fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(where, perms, fs::perm_options::replace, ec);
+#else
+    (void)path;  // the per-user folder is the user's own already
+#endif
 }
 
 fs::path SettingsFilePath() {

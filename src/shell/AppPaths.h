@@ -16,8 +16,8 @@ inline constexpr std::string_view kApplicationName = "RQ50";
 
 /// The environment values the per-user data folder is computed from.
 struct UserEnvironment {
-    std::string home;         ///< HOME (USERPROFILE on Windows)
-    std::string xdgDataHome;  ///< XDG_DATA_HOME (Linux and other Unix)
+    std::string home;          ///< HOME (USERPROFILE on Windows)
+    std::string xdgDataHome;   ///< XDG_DATA_HOME (Linux and other Unix)
     std::string localAppData;  ///< LOCALAPPDATA (Windows)
 };
 
@@ -81,6 +81,12 @@ const std::filesystem::path& AppFolder();
 /// The folder that holds the user's files: the application folder when it is
 /// writable, else the per-user data folder.
 const std::filesystem::path& UserDataFolder();
+
+/// Keeps `path` (a file or folder the program made in the user's data
+/// folder) for its owner only, files 0600 and folders 0700, where that
+/// folder is the per-user one; in a portable or shared folder it is left as
+/// the folder gives it. Plant data is private by default.
+void KeepPrivate(const std::filesystem::path& path);
 
 /// The desktop program's settings file (ports, window positions): RQ50.ini in
 /// the user's data folder, so that each set-up (installed, portable,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "shell/NavigationHost.h"
 
@@ -90,6 +91,12 @@ struct SessionState {
     /// Bytes the last parameter-file or program-file save needed (0 before any
     /// save); the password writer compares the free space with it.
     std::int64_t lastSaveRequirement = 0;
+
+    /// The instrument's set (or program) as the backup before a download
+    /// just took it, in a file's bytes. The download that follows takes the
+    /// "before" of its record's changes from it and from nothing else; any
+    /// other job's end, or a download given up, lets it go.
+    std::vector<std::uint8_t> backupJustTaken;
 };
 
 }  // namespace rq50::shell

@@ -5,11 +5,13 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include "files/ParameterFile.h"
@@ -18,7 +20,9 @@
 #include "platform/RegisterDatabase.h"
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
+#include "session/PlantRegisterBrowser.h"
 #include "support/CliRunner.h"
+#include "unit/ShellFakes.h"
 #include "unit/ShellTempDir.h"
 
 namespace rq50::plant {
@@ -105,25 +109,34 @@ TEST_P(PlantRegisterTest, KeepsHistoryChangesAndTheLastGoodSet) {
     const Blob after = Plant1With("SET,A", "3C4D");
     const auto up = reg.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", before));
     reg.Add(At(RecordKind::kBackup, "2026-11-02T08:00:00Z", before));
-    const auto down = reg.Add(At(RecordKind::kDownload, "2026-11-02T08:01:00Z", after, 0));
-    reg.Add(At(RecordKind::kDownload, "2026-11-03T08:00:00Z", before, 2));  // read-back differed
+    auto confirmed = At(RecordKind::kDownload, "2026-11-02T08:01:00Z", after, 0);
+    confirmed.changes = {{"A01", "SET,A", "1000", "200.00", "500.00"}};
+    const auto down = reg.Add(confirmed);
+    // Read-back differed; made with other titles, which older records keep.
+    auto moved = At(RecordKind::kDownload, "2026-11-03T08:00:00Z", before, 2);
+    moved.instrument.plant = "Boiler 4";
+    const auto last = reg.Add(moved);
 
     const auto history = reg.History("FIC-101");
     ASSERT_EQ(history.size(), 4u);
     EXPECT_EQ(history.front().time, "2026-11-03T08:00:00Z");  // newest first
+    EXPECT_EQ(history.front().instrument.plant, "Boiler 4");
     EXPECT_EQ(history.back().id, up);
     EXPECT_EQ(history.back().instrument.plant, "Boiler 3 \"feed\"");
     EXPECT_EQ(history.back().instrument.area, "Line B");
     EXPECT_EQ(history.back().instrument.model, "RQB2");
+    EXPECT_EQ(reg.Instruments().front().plant, "Boiler 4");
 
-    // The download's changes come from the record before it (the backup).
+    // A record's changes are its own, with the file's value where the
+    // instrument took another; none is made up from an earlier record.
     const auto got = reg.Get(down);
     ASSERT_TRUE(got);
     EXPECT_EQ(got->bytes, after);
     EXPECT_EQ(got->hash.size(), 64u);
     ASSERT_EQ(got->changes.size(), 1u);
-    EXPECT_EQ(got->changes[0].name, "SET,A");
-    EXPECT_NE(got->changes[0].before, got->changes[0].after);
+    EXPECT_EQ(got->changes[0].after, "200.00");
+    EXPECT_EQ(got->changes[0].file, "500.00");
+    EXPECT_TRUE(reg.Get(last)->changes.empty());
 
     // The newest download whose read-back matched beats the older upload;
     // the one that differed does not count.
@@ -145,6 +158,55 @@ TEST_P(PlantRegisterTest, KeepsHistoryChangesAndTheLastGoodSet) {
     EXPECT_EQ(audit[0].id, down);
     EXPECT_EQ(audit[0].changes.size(), 1u);
     EXPECT_EQ(audit[0].user, "tester");
+}
+
+// A register of schema 1 is brought forward and keeps its records: each
+// takes its instrument's titles, and none has an origin yet.
+TEST_P(PlantRegisterTest, ARegisterOfSchemaOneIsBroughtForward) {
+    {
+        auto db = Open();
+        const std::string key =
+            GetParam() == "sqlite" ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY";
+        for (
+            const auto& sql : std::vector<std::string>{
+                "CREATE TABLE schema_version (version INTEGER NOT NULL)",
+                "INSERT INTO schema_version (version) VALUES (1)",
+                "CREATE TABLE instruments (id " + key +
+                    ", model TEXT NOT NULL, name TEXT NOT NULL, tag TEXT NOT NULL, instrument_no"
+                    " TEXT NOT NULL, plant TEXT NOT NULL, area TEXT NOT NULL, UNIQUE (model, "
+                    "name))",
+                std::string("CREATE TABLE sets (hash TEXT PRIMARY KEY, file_kind TEXT NOT NULL,"
+                            " bytes ") +
+                    (GetParam() == "sqlite" ? "BLOB" : "BYTEA") + " NOT NULL)",
+                "CREATE TABLE records (id " + key +
+                    ", instrument_id BIGINT NOT NULL, kind TEXT NOT NULL, time TEXT NOT NULL,"
+                    " user_name TEXT NOT NULL, host TEXT NOT NULL, port TEXT NOT NULL, slot INTEGER"
+                    " NOT NULL, file_name TEXT NOT NULL, file_kind TEXT NOT NULL, set_hash TEXT NOT"
+                    " NULL, ok INTEGER NOT NULL, result TEXT NOT NULL, items_written INTEGER NOT"
+                    " NULL, items_differ INTEGER NOT NULL)",
+                "CREATE TABLE changes (record_id BIGINT NOT NULL, address TEXT NOT NULL, name TEXT"
+                " NOT NULL, before_value TEXT NOT NULL, after_value TEXT NOT NULL)",
+                "INSERT INTO instruments (model, name, tag, instrument_no, plant, area) VALUES"
+                " ('RQB2', 'FIC-101', 'FIC-101', '', 'Old plant', 'Old area')",
+                "INSERT INTO sets (hash, file_kind, bytes) VALUES ('h', '7pa', '')",
+                "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
+                " file_name, file_kind, set_hash, ok, result, items_written, items_differ) VALUES"
+                " (1, 'download', '2026-10-01T08:00:00Z', 'tester', 'bench', '', 0, 'a.7pa',"
+                " '7pa', 'h', 1, 'completed', 4, 0)",
+                "INSERT INTO changes VALUES (1, 'C02', 'SET,A', '1', '2')"})
+            db->Run(sql);
+    }
+    auto db = Open();
+    PlantRegister reg(*db);
+    EXPECT_EQ(IntAt(db->Run("SELECT version FROM schema_version")[0], 0), kSchemaVersion);
+    reg.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1()));
+    const auto history = reg.History("FIC-101");
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history.back().instrument.plant, "Old plant");
+    const auto old = reg.Get(history.back().id);
+    ASSERT_EQ(old->changes.size(), 1u);
+    EXPECT_EQ(old->changes[0].after, "2");
+    EXPECT_TRUE(old->changes[0].file.empty());
 }
 
 TEST_P(PlantRegisterTest, ANewerSchemaIsRefusedAndLeftAsItIs) {
@@ -188,10 +250,13 @@ TEST_P(PlantRegisterTest, TheCommandLineRecordsAndAnswers) {
     }
     const test::CliRunner cli(m_dir);
     const std::string line = test::Sim("RQB2.json") + " --quiet --register '" + m_name + "' ";
-    ASSERT_EQ(cli(line + "upload -o a.7pa").exitCode, 0);
+    const auto up = cli.Shell(
+        "USER=mallory " + cli.Command(line + "upload -o a.7pa --title1 'Unit 2' --title2 Pumps"));
+    ASSERT_EQ(up.exitCode, 0) << up.err;
     const auto down = cli(line + "download a.7pa --yes");
     ASSERT_EQ(down.exitCode, 0) << down.err;
-    const auto history = cli("--register '" + m_name + "' register history FIC-101 --json");
+    const std::string reg = "--register '" + m_name + "' register ";
+    const auto history = cli(reg + "history FIC-101 --json");
     ASSERT_EQ(history.exitCode, 0) << history.err;
     const auto records = nlohmann::json::parse(history.out)["records"];
     ASSERT_EQ(records.size(), 3u) << history.out;
@@ -200,6 +265,162 @@ TEST_P(PlantRegisterTest, TheCommandLineRecordsAndAnswers) {
     EXPECT_EQ(records[2]["kind"], "upload");
     EXPECT_EQ(records[2]["model"], "RQB2");
     EXPECT_EQ(records[2]["time"].get<std::string>().back(), 'Z');
+    // The account, not what $USER claims; the simulated line by its name.
+    EXPECT_EQ(records[2]["user"], ::getpwuid(::geteuid())->pw_name);
+    EXPECT_EQ(records[2]["port"], "simulated");
+    const auto list = nlohmann::json::parse(cli(reg + "list --json").out)["instruments"];
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["plant"], "Unit 2");
+    EXPECT_EQ(list[0]["area"], "Pumps");
+    EXPECT_TRUE(nlohmann::json::parse(cli(reg + "list --real --json").out)["instruments"].empty());
+    // A tagged instrument keeps the name its TAG NO gives it.
+    EXPECT_NE(cli(reg + "name " + records[2]["id"].dump() + " OTHER").exitCode, 0);
+}
+
+// Instruments without a tag or instrument number are filed by model, port
+// and slot, never pooled; a name given to one holds for its later records.
+TEST_P(PlantRegisterTest, UnnamedInstrumentsAreKeptApartAndCanBeNamed) {
+    auto db = Open();
+    PlantRegister reg(*db);
+    auto unnamed = [](const std::string& model, int slot) {
+        Record r = At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1());
+        r.instrument.tag.clear();
+        r.instrument.instrumentNo.clear();
+        r.instrument.model = model;
+        r.port = "/dev/ttyUSB0";
+        r.slot = slot;
+        return r;
+    };
+    const auto s7 = reg.Add(unnamed("RQS2", 7));
+    reg.Add(unnamed("RQK2", 7));
+    reg.Add(unnamed("RQS2", 8));
+    EXPECT_EQ(reg.History("RQS2 at /dev/ttyUSB0 slot 7").size(), 1u);
+    EXPECT_EQ(reg.Instruments().size(), 3u);
+
+    reg.Rename(s7, "FT-7");
+    reg.Add(unnamed("RQS2", 7));
+    EXPECT_EQ(reg.History("FT-7").size(), 2u);
+    EXPECT_TRUE(reg.History("RQS2 at /dev/ttyUSB0 slot 7").empty());
+    EXPECT_THROW(reg.Rename(s7, "RQS2 at /dev/ttyUSB0 slot 8"), RegisterError);  // taken
+    Record tagged = unnamed("RQS2", 9);
+    tagged.instrument.tag = "TT-9";
+    EXPECT_THROW(reg.Rename(reg.Add(tagged), "other"), RegisterError);  // named by its TAG NO
+}
+
+// The queue of a register holds only its records, sent in the order they
+// were made; a damaged file is moved aside, records of an unknown register
+// wait.
+TEST_P(PlantRegisterTest, QueuedRecordsGoInOrderIntoTheirOwnRegisterOnly) {
+    const fs::path root = m_dir / "queue";
+    const fs::path mine = QueueFolderOf(root, m_name);
+    const fs::path other = QueueFolderOf(root, "sqlite:/elsewhere/register.sqlite");
+    auto put = [](const fs::path& folder, const std::string& name, const Blob& bytes) {
+        fs::create_directories(folder);
+        std::ofstream(folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    };
+    auto queued = [](const std::string& result) {
+        Record r = At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1());
+        r.result = result;
+        return QueueFileOf(r);
+    };
+    put(mine, "2026-11-01T08-00-00Z-7-10.rq50rec", queued("tenth"));
+    put(mine, "2026-11-01T08-00-00Z-7-2.rq50rec", queued("second"));
+    put(mine, "2026-11-01T08-00-00Z-7-5.rq50rec", Blob{'n', 'o'});
+    put(other, "2026-11-01T08-00-00Z-7-3.rq50rec", queued("elsewhere"));
+    put(root, "2026-11-01T08-00-00Z-7-4.rq50rec", queued("unknown"));
+
+    std::vector<std::string> told;
+    Recorder here(m_name, &platform::OpenRegisterDatabase, root, "tester", "bench");
+    here.SetNoticeSink([&told](const std::string& notice) { told.push_back(notice); });
+    EXPECT_EQ(here.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1())), "");
+    const auto history = here.Open().History("FIC-101");
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(history[2].result, "second");  // same time: by the order they went in
+    EXPECT_EQ(history[1].result, "tenth");
+    EXPECT_EQ(here.Queued(), 0);
+    EXPECT_TRUE(fs::exists(root / "damaged" / "2026-11-01T08-00-00Z-7-5.rq50rec"));
+    EXPECT_TRUE(fs::exists(other / "2026-11-01T08-00-00Z-7-3.rq50rec"));
+    EXPECT_TRUE(fs::exists(root / "2026-11-01T08-00-00Z-7-4.rq50rec"));
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_NE(told[0].find("do not say which register"), std::string::npos) << told[0];
+    EXPECT_NE(told[1].find("damaged"), std::string::npos) << told[1];
+}
+
+// A record is in the queue before the register is tried, is kept once
+// however often it is sent, and a register that holds a statement up is
+// given up after the time limit with the record waiting.
+TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp) {
+    const fs::path root = m_dir / "queue";
+    int waitingAtAttempt = -1;
+    Recorder first(
+        m_name,
+        [&](const std::string& name) {
+            waitingAtAttempt = 0;
+            for (const auto& e : fs::directory_iterator(QueueFolderOf(root, name)))
+                waitingAtAttempt += e.path().extension() == ".rq50rec";
+            return platform::OpenRegisterDatabase(name);
+        },
+        root, "tester", "bench");
+    Record once = At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1());
+    once.origin = "bench/1/once";
+    EXPECT_EQ(first.Add(once), "");
+    EXPECT_EQ(waitingAtAttempt, 1);
+    EXPECT_EQ(first.Add(once), "");  // sent again after a kill
+    EXPECT_EQ(first.Open().History("FIC-101").size(), 1u);
+
+    auto holder = Open();
+    holder->BeginWrite();
+    if (GetParam() == "postgresql")
+        holder->Run("LOCK TABLE records IN ACCESS EXCLUSIVE MODE");
+    else
+        holder->Run("INSERT INTO schema_version (version) VALUES (2)");
+    Recorder stalled(m_name, &platform::OpenRegisterDatabase, root, "tester", "bench");
+    const auto start = std::chrono::steady_clock::now();
+    const std::string notice = stalled.Add(At(RecordKind::kUpload, "", Plant1()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(9));
+    EXPECT_NE(notice.find("waits in"), std::string::npos) << notice;
+    EXPECT_EQ(stalled.Queued(), 1);
+    holder->Rollback();
+}
+
+// The register window offers the newest record whose result was good, and
+// names it; a failed download is never the default.
+TEST_P(PlantRegisterTest, TheWindowOffersTheNewestGoodRecordByName) {
+    struct Host : shell::PlantRegisterHost, shell::FileDialogHost {
+        bool PasswordGate() override { return true; }
+        void CloseWindow() override {}
+        std::unique_ptr<shell::DownloadQuestions> RestoreQuestions() override { return nullptr; }
+        shell::FileDialogHost& FileDialog() override { return *this; }
+        std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec&) override {
+            return std::nullopt;
+        }
+        void ShowDifferences(const shell::RecordDifferences&) override {}
+        void PrintReport(const print::ReportWriter&) override {}
+        std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
+    } host;
+    Recorder recorder(m_name, &platform::OpenRegisterDatabase, m_dir / "queue", "tester", "bench");
+    auto failed = At(RecordKind::kDownload, "2026-11-02T08:00:00Z", Plant1With("SET,A", "9"), 0);
+    failed.ok = false;
+    failed.result = "ended with error 3 after 2 items written";
+    ASSERT_EQ(recorder.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1())), "");
+    ASSERT_EQ(recorder.Add(failed), "");
+
+    shell::Workspace ws;
+    shell::testing::RecordingMessages messages;
+    ws.hosts.messages = &messages;
+    ws.hosts.recorder = &recorder;
+    shell::PlantRegisterBrowser browser(ws, host);
+    ASSERT_TRUE(browser.Open());
+    browser.ChooseInstrument(2);  // under its plant and area
+    ASSERT_EQ(browser.Records().size(), 2u);
+    EXPECT_EQ(browser.DefaultRestoreRow(), 1);
+    browser.Restore({});
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_NE(messages.boxes[0].text.find("Restore the upload of 2026-11-01 08:00 (completed)"),
+              std::string::npos)
+        << messages.boxes[0].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PlantRegisterTest, ::testing::Values("sqlite", "postgresql"));
@@ -225,33 +446,75 @@ TEST(PlantRegisterFile, ADamagedOrForeignFileIsRefusedAndNeverWritten) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "these bytes are no database");
 
     const std::string foreign = "sqlite:" + (dir / "other.sqlite").string();
-    platform::OpenRegisterDatabase(foreign)->Run("CREATE TABLE parts (n INTEGER)");
+    {
+        auto other = platform::OpenRegisterDatabase(foreign);
+        other->Run("PRAGMA journal_mode = DELETE");
+        other->Run("CREATE TABLE parts (n INTEGER)");
+    }
     auto db = platform::OpenRegisterDatabase(foreign);
     EXPECT_THROW(PlantRegister{*db}, RegisterError);
     EXPECT_EQ(db->Run("SELECT name FROM sqlite_master WHERE type = 'table'").size(), 1u);
+    EXPECT_EQ(TextAt(db->Run("PRAGMA journal_mode")[0], 0), "delete");  // not made WAL
     fs::remove_all(dir);
 }
 
-TEST(PlantRegisterFile, ARecordWaitsInTheQueueUntilTheRegisterAnswers) {
+// A register the user may only read is still read, and nothing is made.
+TEST(PlantRegisterFile, ARegisterThatCannotBeWrittenIsStillRead) {
+    const fs::path dir = shell::testing::MakeTempFolder("rq50_register_read_");
+    const std::string name = "sqlite:" + (dir / "register.sqlite").string();
+    {
+        auto db = platform::OpenRegisterDatabase(name);
+        PlantRegister(*db).Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1()));
+    }
+    for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+        if (entry.path().extension() == ".ini")
+            fs::copy_file(entry.path(), dir / entry.path().filename());
+    }
+    using fs::perms;
+    const perms readable = perms::owner_read | perms::group_read | perms::others_read;
+    fs::permissions(dir / "register.sqlite", readable, fs::perm_options::replace);
+    fs::permissions(dir, readable | perms::owner_exec | perms::group_exec | perms::others_exec,
+                    fs::perm_options::replace);
+    const test::CliRunner cli(dir, fs::temp_directory_path());
+    const std::string as = ::geteuid() == 0 ? "runuser -u nobody -- " : "";
+    const auto run = cli.Shell(as + cli.Command("--register '" + name + "' register list --json"));
+    fs::permissions(dir, perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("FIC-101"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "register.sqlite-shm"));
+    fs::remove_all(dir);
+}
+
+TEST(PlantRegisterFile, ARecordWaitsInTheQueueOfItsRegisterWithThePasswordHidden) {
     const fs::path dir = shell::testing::MakeTempFolder("rq50_register_queue_");
     const fs::path queue = dir / "queue";
     std::string told;
-    Recorder away("postgresql://nobody@/none?host=" + (dir / "no-server").string(),
-                  &platform::OpenRegisterDatabase, queue, "tester", "bench");
-    away.SetNoticeSink([&told](const std::string& notice) { told = notice; });
-    const std::string notice = away.Add(At(RecordKind::kUpload, "", Plant1()));
+    const std::string away =
+        "postgresql://rq50:Secret-42@/none?host=" + (dir / "no-server").string();
+    Recorder waiting(away, &platform::OpenRegisterDatabase, queue, "tester", "bench");
+    waiting.SetNoticeSink([&told](const std::string& notice) { told = notice; });
+    const std::string notice = waiting.Add(At(RecordKind::kUpload, "", Plant1()));
     EXPECT_NE(notice.find("waits in"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("rq50:***@"), std::string::npos) << notice;
+    EXPECT_EQ(notice.find("Secret-42"), std::string::npos) << notice;
     EXPECT_EQ(told, notice);
-    EXPECT_EQ(away.Queued(), 1);
+    EXPECT_EQ(waiting.Queued(), 1);
+    EXPECT_EQ(ShownRegisterName("postgresql://u:pw@h/db?sslmode=require&password=pw2"),
+              "postgresql://u:***@h/db?sslmode=require&password=***");
 
+    // Another register takes none of it.
     const std::string name = "sqlite:" + (dir / "register.sqlite").string();
-    Recorder back(name, &platform::OpenRegisterDatabase, queue, "tester", "bench");
-    EXPECT_EQ(back.Add(At(RecordKind::kDownload, "", Plant1With("SET,A", "9999"), 0)), "");
-    EXPECT_EQ(back.Queued(), 0);
-    const auto history = back.Open().History("FIC-101");
-    ASSERT_EQ(history.size(), 2u);
-    EXPECT_EQ(history.back().kind, RecordKind::kUpload);  // the queued one, sent first
-    EXPECT_EQ(history.back().user, "tester");
+    Recorder other(name, &platform::OpenRegisterDatabase, queue, "tester", "bench");
+    EXPECT_EQ(other.Add(At(RecordKind::kDownload, "", Plant1With("SET,A", "9999"), 0)), "");
+    EXPECT_EQ(other.Open().History("FIC-101").size(), 1u);
+    EXPECT_EQ(waiting.Queued(), 1);
+
+    // On the command line the password is a warning, and never shown.
+    const test::CliRunner cli(dir);
+    const auto run = cli("--register '" + away + "' register list");
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.err.find("warning"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Secret-42"), std::string::npos) << run.err;
     fs::remove_all(dir);
 }
 

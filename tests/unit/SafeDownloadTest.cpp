@@ -2,14 +2,20 @@
 // what will change, and writes nothing the user did not confirm.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "files/ParameterFile.h"
+#include "files/RecordFile.h"
+#include "parameter/ItemEdit.h"
+#include "register/Recorder.h"
 #include "session/CompareWithInstrument.h"
 #include "session/OfflineEditor.h"
 #include "session/RackRun.h"
 #include "session/SafeDownload.h"
+#include "session/TransferRecords.h"
+#include "shell/AppPaths.h"
 #include "shell/SettingsStore.h"
 #include "unit/FileTestSupport.h"
 #include "unit/JobTestSupport.h"
@@ -78,7 +84,44 @@ class SafeDownload : public rq50::testing::JobBench {
         return started;
     }
 
+    /// The register never answers: every record waits in its queue, where
+    /// the test reads it back.
+    void RecordIntoQueue(std::filesystem::path root = {}) {
+        if (root.empty()) root = folder.Path() / "queue";
+        recorder = std::make_unique<plant::Recorder>(
+            "sqlite:away",
+            [](const std::string&) -> std::unique_ptr<plant::Database> {
+                throw plant::RegisterError("away");
+            },
+            root, "tester", "bench");
+        ws.hosts.recorder = recorder.get();
+        RecordTransfersOf(ws);
+    }
+    std::vector<plant::Record> Recorded() const {
+        std::vector<std::filesystem::path> paths;
+        for (const auto& e : std::filesystem::directory_iterator(recorder->QueuePath()))
+            if (e.path().extension() == ".rq50rec") paths.push_back(e.path());
+        std::sort(paths.begin(), paths.end());  // one second, one process: by number
+        std::vector<plant::Record> out;
+        for (const auto& path : paths) {
+            files::Bytes bytes;
+            EXPECT_EQ(files::ReadWholeFile(path.string(), bytes), 0);
+            out.push_back(
+                plant::RecordOfQueueFile(plant::Blob(bytes.begin(), bytes.end())).value());
+        }
+        return out;
+    }
+    /// The file's item `name` set to `value`.
+    void FileValue(const std::string& name, const std::string& value) {
+        for (auto& block : ws.items.dataSet) {
+            if (Trim(parameter::DecodeItem(block, false).name) == name)
+                block = parameter::SetItemValue(block, value).block;
+        }
+        file = ws.items.dataSet;
+    }
+
     testing::TempAppFolder folder;
+    std::unique_ptr<plant::Recorder> recorder;
     testing::RecordingNavigation navigation;
     MemorySettingsStore settings;
     files::test::FakeUtility utility;
@@ -151,12 +194,40 @@ TEST_F(SafeDownload, NothingIsWrittenWithoutTheUsersYes) {
 }
 
 TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
+    RecordIntoQueue();
     EXPECT_TRUE(BackupBeforeDownloadOn(ws));
     EXPECT_FALSE(ToggleBackupBeforeDownload(ws));
     EXPECT_EQ(settings.Get("BACKUPFIRST"), "0");
     ASSERT_TRUE(Download(true));
     EXPECT_TRUE(previews->empty());
     EXPECT_EQ(CountCommand(kWrite), 4);
+    // Without a backup the record cannot say what the instrument held.
+    const auto records = Recorded();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_NE(records[0].result.find("before: unknown"), std::string::npos) << records[0].result;
+    ASSERT_EQ(records[0].changes.size(), 4u);
+    EXPECT_EQ(records[0].changes[1].before, plant::kBeforeUnknown);
+    EXPECT_EQ(records[0].changes[1].after, "0.00");
+}
+
+// The record of a download states what the instrument answered: before from
+// the backup just taken (not the file's upload), after its read-back, and
+// the file's value where the instrument clamped it.
+TEST_F(SafeDownload, TheRecordStatesWhatTheInstrumentTook) {
+    RecordIntoQueue();
+    FileValue("SCALE LO", "500.00");
+    InstrumentChangedSince();
+    ASSERT_TRUE(Download(true));
+    const auto records = Recorded();
+    ASSERT_EQ(records.size(), 2u);  // backup, download
+    const auto& down = records[1];
+    EXPECT_EQ(down.kind, plant::RecordKind::kDownload);
+    ASSERT_EQ(down.changes.size(), 1u);
+    EXPECT_EQ(down.changes[0].address, "B02");
+    EXPECT_EQ(down.changes[0].before, "50.00");
+    EXPECT_EQ(down.changes[0].after, "100.00");
+    EXPECT_EQ(down.changes[0].file, "500.00");
+    EXPECT_EQ(down.itemsDiffer, 1);
 }
 
 // Behind a rack the download follows its backup on the same line opening, so
@@ -176,9 +247,11 @@ TEST_F(SafeDownload, BehindARackTheDownloadUsesTheBackupsLineAndSlot) {
 // A download stopped part way offers the backup back, which puts the
 // instrument as it was; the view keeps the file's data.
 TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
+    RecordIntoQueue();
+    FileValue("SCALE LO", "+020.00");
     InstrumentChangedSince();
     ASSERT_TRUE(Download(true, false));
-    while (!(engine.CommJob == comm::kJobDownload && CountCommand(kWrite) == 2 &&
+    while (!(engine.CommJob == comm::kJobDownload && CountCommand(kWrite) == 3 &&
              engine.CommState == comm::kStateWait)) {
         engine.Timer1();
         clock.Advance(engine.Timer1Interval);
@@ -187,7 +260,22 @@ TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
     while (engine.CommBusy) engine.RunCommJob();
     ASSERT_EQ(previews->size(), 1u);
     EXPECT_EQ(*whys, std::vector<std::string>{"restore " + previews->front().backup});
-    EXPECT_EQ(CountCommand(kWrite), 2 + 4);
+    EXPECT_EQ(CountCommand(kWrite), 3 + 4);
+    // The stopped download lists what the instrument confirmed, then what it
+    // did not get; the restore lists what it put back.
+    const auto records = Recorded();
+    ASSERT_EQ(records.size(), 3u);  // backup, download, restore
+    EXPECT_FALSE(records[1].ok);
+    EXPECT_NE(records[1].result.find("after 3 items written; not written: 1 item"),
+              std::string::npos)
+        << records[1].result;
+    ASSERT_EQ(records[1].changes.size(), 1u);
+    EXPECT_EQ(records[1].changes[0].before + " -> " + records[1].changes[0].after,
+              "50.00 -> 20.00");
+    EXPECT_EQ(records[2].kind, plant::RecordKind::kRestore);
+    ASSERT_EQ(records[2].changes.size(), 1u);
+    EXPECT_EQ(records[2].changes[0].before + " -> " + records[2].changes[0].after,
+              "20.00 -> 50.00");
     EXPECT_TRUE(
         files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
     ASSERT_TRUE(Run(comm::kJobUpload));
@@ -314,6 +402,44 @@ TEST_F(SafeDownload, ARackRunStoppedHalfWayKeepsWhatItFound) {
     EXPECT_EQ(ws.hosts.messages, &messages);
     EXPECT_EQ(host.slotAsked, 0);  // the run answered the slot question itself
 }
+
+// A program's record names where the program came from, never a parameter
+// file opened before it.
+TEST_F(SafeDownload, AProgramIsRecordedWithItsOwnSource) {
+    Connect(rq50::testing::ProgramUnit());
+    ASSERT_TRUE(Run(comm::kJobProgramUpload));
+    files::SetInformationFileName(ws.information, "PUMP1.7pa");
+    EXPECT_EQ(
+        RecordOfWorkspace(ws, plant::RecordKind::kProgramDownload, files::DataFileKind::kProgram)
+            .fileName,
+        "program uploaded from the instrument");
+    ws.program.records[0][20] ^= 1;
+    EXPECT_EQ(ProgramSourceName(ws), "program uploaded from the instrument, edited");
+}
+
+#ifndef _WIN32
+// In the per-user data folder backups and queued records are their
+// owner's only.
+TEST_F(SafeDownload, BackupsAndQueuedRecordsInThePerUserFolderAreTheOwnersOnly) {
+    namespace fs = std::filesystem;
+    ::setenv("XDG_DATA_HOME", (folder.Path() / "home").c_str(), 1);
+    SetAppFolders({folder.Path(), PerUserDataFolder()});
+    RecordIntoQueue(plant::QueueFolder());
+    ASSERT_TRUE(Download(true));
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_EQ(previews->size(), 1u);
+    const auto mode = [](const fs::path& path) {
+        return fs::status(path).permissions() & fs::perms::all;
+    };
+    const auto file = fs::perms::owner_read | fs::perms::owner_write;
+    const fs::path backup = previews->front().backup;
+    EXPECT_EQ(mode(backup), file);
+    EXPECT_EQ(mode(backup.parent_path()), fs::perms::owner_all);
+    EXPECT_EQ(mode(recorder->QueuePath()), fs::perms::owner_all);
+    for (const auto& e : fs::directory_iterator(recorder->QueuePath()))
+        EXPECT_EQ(mode(e.path()), file) << e.path();
+}
+#endif
 
 }  // namespace
 }  // namespace rq50::shell

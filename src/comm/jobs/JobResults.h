@@ -34,6 +34,14 @@ struct JobTables {
     std::function<std::optional<BaudRateRow>(const std::string& model)> findBaudRate;
 };
 
+/// One item a download wrote and the instrument answered: its index in the
+/// data set (or the program's records) and the instrument's answer to the
+/// write, as an item block (what the instrument holds now).
+struct WrittenItem {
+    std::size_t index = 0;
+    parameter::ItemBlock readBack{};
+};
+
 /// State the jobs leave for the screens.
 struct JobResults {
     /// Name lists of the four categories from the last upload.
@@ -42,6 +50,8 @@ struct JobResults {
     std::vector<DownloadCheckEntry> downloadCheck;
     /// Jobs 2 and 16: items written and answered so far.
     int itemsWritten = 0;
+    /// Jobs 2 and 16: those items with the instrument's answers, in order.
+    std::vector<WrittenItem> written;
     /// Program jobs: the area the instrument refused (RefusedArea).
     int refusedArea = kRefusedNone;
     /// Job 20: the row of the connected model; job 21 writes through it.

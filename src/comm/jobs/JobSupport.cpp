@@ -59,6 +59,7 @@ void ItemWrites::Restart() {
     m_item.reset();
     m_course.Reset();
     e.Results().itemsWritten = 0;
+    e.Results().written.clear();
 }
 
 bool ItemWrites::Send(const Select& select) {
@@ -80,6 +81,7 @@ void ItemWrites::Check(const parameter::ItemArray& items) {
     const std::size_t sent = std::min(m_item->sendData.size(), e.SendData.size());
     if (auto entry = VerifyWrite(items[m_item->index], m_item->index, ResponseItem(e), sent))
         e.Results().downloadCheck.push_back(*entry);
+    e.Results().written.push_back({m_item->index, ResponseBlock(e)});
     ++e.Results().itemsWritten;
     m_position = m_item->index + 1;
 }

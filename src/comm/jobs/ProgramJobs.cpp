@@ -93,7 +93,7 @@ class ProgramUploadJob : public ProgramStepJob {
                 if (Sending()) return e.ReqItem(CategoryStart(), 0, 0);
                 if (e.RespDataKind != 0)
                     return e.EndJob(m_phase > kPhaseProgramDone ? kErrConstRefused
-                                                              : kErrProgramRefused);
+                                                                : kErrProgramRefused);
                 m_walk.Start(CategoryStart(), NextCategoryStartOf(m_starts, m_category), e.RespMA,
                              e.RespMB);
                 break;
@@ -308,6 +308,8 @@ class ProgramUploadJob : public ProgramStepJob {
                                    std::string(kCommentLength, ' '));
         state.records = m_items;
         state.headerCopy = header;
+        state.fileName.clear();
+        state.sourceRecords = m_items;
     }
 
     int m_phase = kPhaseNone;
@@ -384,8 +386,8 @@ class ProgramDownloadJob : public ProgramStepJob {
                 if (Sending()) return WriteNextItem();
                 m_writes.Check(e.Data().program.records);
                 e.CommStep = m_writes.Position() < e.Data().program.records.size()
-                               ? static_cast<int>(kWrite)
-                               : kStepFinish;
+                                 ? static_cast<int>(kWrite)
+                                 : kStepFinish;
                 break;
             default:
                 break;
@@ -411,8 +413,8 @@ class ProgramDownloadJob : public ProgramStepJob {
         fromHeader.steps = header.stepCount;
         fromHeader.constants = header.constCount;
         const std::string instrument = shell::Trim(model);
-        auto areas =
-            CheckProgramModel(instrument, header.modelCode, LookupCategory(e, instrument), fromHeader);
+        auto areas = CheckProgramModel(instrument, header.modelCode, LookupCategory(e, instrument),
+                                       fromHeader);
         if (!areas) return e.EndJob(kErrModel);
         m_areas = *areas;
         e.CommStep = kProgramArea;
@@ -458,7 +460,8 @@ class ProgramDownloadJob : public ProgramStepJob {
 }  // namespace
 
 void RegisterProgramJobs(CommEngine& e) {
-    RegisterStepJobs<ProgramUploadJob, ProgramDownloadJob>(e, kJobProgramUpload, kJobProgramDownload);
+    RegisterStepJobs<ProgramUploadJob, ProgramDownloadJob>(e, kJobProgramUpload,
+                                                           kJobProgramDownload);
 }
 
 }  // namespace rq50::comm::jobs

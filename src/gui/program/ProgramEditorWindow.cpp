@@ -3,6 +3,7 @@
 #include "gui/comm/DownloadPreviewDialog.h"
 #include "session/CompareWithInstrument.h"
 #include "session/SafeDownload.h"
+#include "session/TransferRecords.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -659,14 +660,14 @@ void ProgramEditorWindow::cmdDownload_Click() {
         OpenErrorList();
         return;
     }
-    shell::StartSafeDownload(
-        Ws(),
-        {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
-          comm::kCallerProgramEditor},
-         files::DataFileKind::kProgram,
-         Id(),
-         shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
-        comm::DownloadPreviewDialog::QuestionsFor(this));
+    // The preview names the program's own source, as its record will.
+    shell::StartSafeDownload(Ws(),
+                             {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
+                               comm::kCallerProgramEditor},
+                              files::DataFileKind::kProgram,
+                              Id(),
+                              shell::ProgramSourceName(Ws())},
+                             comm::DownloadPreviewDialog::QuestionsFor(this));
 }
 
 void ProgramEditorWindow::cmdCompare_Click() {

@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -129,11 +130,12 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
     m_restore = AddButton(kTextRegisterRestore, "cmdRestore", column, this);
     m_export = AddButton(kTextRegisterExport, "cmdExport", column, this);
     m_print = AddButton(kTextRegisterPrint, "cmdPrint", column, this);
+    m_name = AddButton(kTextRegisterName, "cmdName", column, this);
     column->addStretch(1);
     m_close = AddButton(kTextRegisterClose, "cmdClose", column, this);
     layout->addLayout(column);
-    gui::NameByCaption({m_open, m_compare, m_restore, m_export, m_print, m_close});
-    for (auto* button : {m_open, m_compare, m_restore, m_export, m_print, m_close})
+    gui::NameByCaption({m_open, m_compare, m_restore, m_export, m_print, m_name, m_close});
+    for (auto* button : {m_open, m_compare, m_restore, m_export, m_print, m_name, m_close})
         button->setAutoDefault(false);  // Enter opens a record; it presses no button
 
     setTabOrder(m_tree, m_records);
@@ -142,7 +144,8 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
     setTabOrder(m_compare, m_restore);
     setTabOrder(m_restore, m_export);
     setTabOrder(m_export, m_print);
-    setTabOrder(m_print, m_close);
+    setTabOrder(m_print, m_name);
+    setTabOrder(m_name, m_close);
     m_tree->installEventFilter(this);
     m_records->installEventFilter(this);
 
@@ -169,6 +172,12 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
     });
     connect(m_print, &QPushButton::clicked, this, [this] {
         Act("PlantRegister_cmdPrint_Click", [this] { m_browser.Print(SelectedRows()); });
+    });
+    connect(m_name, &QPushButton::clicked, this, [this] {
+        Act("PlantRegister_cmdName_Click", [this] {
+            m_browser.Name();
+            FillTree();
+        });
     });
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     SizeOnScreen(this, {900, 520});
@@ -222,7 +231,9 @@ void PlantRegisterWindow::InstrumentChosen() {
     // the table scrolls sideways rather than cutting a result short.
     m_records->horizontalHeader()->setStretchLastSection(false);
     m_records->resizeColumnsToContents();
-    if (m_records->rowCount() > 0) m_records->setCurrentCell(0, 0);
+    // The record Restore offers is selected: the newest good one.
+    const int good = m_browser.DefaultRestoreRow();
+    if (m_records->rowCount() > 0) m_records->setCurrentCell(good >= 0 ? good : 0, 0);
     SelectionChanged();
 }
 
@@ -242,6 +253,7 @@ void PlantRegisterWindow::SelectionChanged() {
     m_restore->setEnabled(instrument && selected <= 1);
     m_export->setEnabled(selected == 1);
     m_print->setEnabled(instrument);
+    m_name->setEnabled(instrument);
 }
 
 bool PlantRegisterWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -283,6 +295,16 @@ void PlantRegisterWindow::ShowDifferences(const RecordDifferences& differences) 
 
 void PlantRegisterWindow::PrintReport(const print::ReportWriter& write) {
     gui::PrintReport(m_ws, write);
+}
+
+std::optional<std::string> PlantRegisterWindow::AskName(const std::string& current) {
+    bool ok = false;
+    const QString name = QInputDialog::getText(
+        this, gui::CatalogueText(kTextNameCaption),
+        gui::CatalogueText(kTextNamePrompt).replace(QStringLiteral("%1"), Utf8(current)),
+        QLineEdit::Normal, {}, &ok);
+    if (!ok) return std::nullopt;
+    return name.trimmed().toStdString();
 }
 
 }  // namespace rq50::shell

@@ -49,6 +49,7 @@ class PlantRegisterWindow : public QDialog, private PlantRegisterHost {
     FileDialogHost& FileDialog() override { return m_fileDialog; }
     void ShowDifferences(const RecordDifferences& differences) override;
     void PrintReport(const print::ReportWriter& write) override;
+    std::optional<std::string> AskName(const std::string& current) override;
 
     Workspace& m_ws;
     std::function<bool()> m_passwordGate;
@@ -61,6 +62,7 @@ class PlantRegisterWindow : public QDialog, private PlantRegisterHost {
     QPushButton* m_restore = nullptr;
     QPushButton* m_export = nullptr;
     QPushButton* m_print = nullptr;
+    QPushButton* m_name = nullptr;
     QPushButton* m_close = nullptr;
 };
 
