@@ -99,18 +99,28 @@ std::optional<std::pair<std::int64_t, std::int64_t>> Trend::Range(TrendSpan span
     if (m_samples.empty()) return std::nullopt;
     const std::int64_t end = m_pausedAt ? *m_pausedAt : m_samples.back().ms;
     std::int64_t from = m_samples.front().ms;
-    if (span != TrendSpan::All) from = end - kSpanMs[static_cast<std::size_t>(span)];
+    if (span != TrendSpan::All)
+        from = std::max(from, end - kSpanMs[static_cast<std::size_t>(span)]);
     if (from >= end) from = end - 1000;  // one reading: a second around it
     return std::make_pair(from, end);
 }
 
-std::optional<std::pair<double, double>> Trend::ValueRange(std::int64_t from,
-                                                           std::int64_t to) const {
+std::vector<std::string> Trend::Units() const {
+    std::vector<std::string> units;
+    for (const TrendSeries& s : m_series) {
+        if (std::find(units.begin(), units.end(), s.unit) == units.end()) units.push_back(s.unit);
+    }
+    return units;
+}
+
+std::optional<std::pair<double, double>> Trend::ValueRange(
+    std::int64_t from, std::int64_t to, const std::optional<std::string>& unit) const {
     std::optional<std::pair<double, double>> range;
     for (const TrendSample& s : m_samples) {
         if (s.ms < from || s.ms > to) continue;
-        for (const auto& v : s.values) {
-            if (!v) continue;
+        for (std::size_t i = 0; i < s.values.size(); ++i) {
+            const auto& v = s.values[i];
+            if (!v || (unit && (i >= m_series.size() || m_series[i].unit != *unit))) continue;
             if (!range) range = {*v, *v};
             range->first = std::min(range->first, *v);
             range->second = std::max(range->second, *v);

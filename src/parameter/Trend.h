@@ -57,12 +57,18 @@ class Trend {
     bool Paused() const { return m_pausedAt.has_value(); }
 
     /// The time axis for `span`: from the span's length before its end to its
-    /// end, the last sample (or the last one when paused). All: the first
-    /// sample to the end. Nothing while no sample is in view.
+    /// end, the last sample (or the last one when paused), but never before
+    /// the first reading. All: the first sample to the end. Nothing while no
+    /// sample is in view.
     std::optional<std::pair<std::int64_t, std::int64_t>> Range(TrendSpan span) const;
     /// The smallest and largest value in [from, to], a little widened so a
-    /// flat line does not sit on the frame; nothing without values.
-    std::optional<std::pair<double, double>> ValueRange(std::int64_t from, std::int64_t to) const;
+    /// flat line does not sit on the frame; nothing without values. With
+    /// `unit`, only the series of that unit: each unit has its own scale, so
+    /// that a swing of half a percent is not drawn flat beside 4-20 mA.
+    std::optional<std::pair<double, double>> ValueRange(
+        std::int64_t from, std::int64_t to, const std::optional<std::string>& unit = {}) const;
+    /// The units of the series in the order they first appear ("" for none).
+    std::vector<std::string> Units() const;
     /// The sample nearest to `ms` within [from, to], for the cursor readout.
     const TrendSample* Nearest(std::int64_t ms, std::int64_t from, std::int64_t to) const;
     /// "14:03:25  A01 PV 51.05 %  A02 MV no reading": a sample in one line.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "comm/Engine.h"
+#include "files/Backup.h"
 #include "files/FileError.h"
 #include "files/RecordFile.h"
 #include "files/SaveTarget.h"
@@ -14,6 +15,7 @@
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
 #include "shell/TextNumbers.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::parameter {
 
@@ -69,6 +71,27 @@ bool OnlinePage::ExportCsv(shell::FileDialogHost& dialog) {
 
 bool OnlinePage::ExportImage(shell::FileDialogHost& dialog, std::span<const std::uint8_t> png) {
     return Export(dialog, false, png);
+}
+
+std::string OnlinePage::TrendTitle() const {
+    std::string title;
+    const auto add = [&title](const std::string& part) {
+        const std::string text = shell::Trim(part);
+        if (!text.empty()) title += (title.empty() ? "" : "  ") + text;
+    };
+    add(files::TagOf(m_ws.items.dataSet));
+    const std::string model = shell::Trim(m_ws.Engine().lastInstrument.model);
+    add(model.empty() ? m_ws.header.model : model);
+    if (!m_trend.Empty()) {
+        const auto when = [this](std::int64_t ms) {
+            std::string text = m_trend.IsoTime(ms).substr(0, 16);  // 2026-12-08T14:03
+            if (text.size() > 10) text[10] = ' ';
+            return text;
+        };
+        add(when(m_trend.Samples().front().ms) + " - " +
+            when(m_trend.Samples().back().ms).substr(11));
+    }
+    return title;
 }
 
 bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,

@@ -50,6 +50,10 @@ class OnlinePage {
     /// has shown its message).
     bool ExportCsv(shell::FileDialogHost& dialog);
     bool ExportImage(shell::FileDialogHost& dialog, std::span<const std::uint8_t> png);
+    /// What an exported picture is of: "FIC-101  RQB2  2026-12-08 14:03 - 14:10"
+    /// (the tag where the instrument's set names one, the model, the first
+    /// and last reading).
+    std::string TrendTitle() const;
 
   private:
     bool Export(shell::FileDialogHost& dialog, bool csv, std::span<const std::uint8_t> bytes);

@@ -409,6 +409,12 @@ void ParameterOnlineTest::trendWindowAndReadingInterval() {
     QVERIFY(
         WaitFor([&] { return !window->Lines(1).empty() && window->Lines(0)[0]->count() >= 3; }));
     QCOMPARE(window->Lines(0).front()->name(), QString("A01 PV (%)"));
+    // Each unit its own scale: PV in % and the input in its unit are not
+    // squeezed onto one axis.
+    const auto scales = window->Lines(0).front()->attachedAxes();
+    const auto inputScales = window->Lines(1).front()->attachedAxes();
+    QCOMPARE(scales.size(), 2);
+    QVERIFY(scales.last() != inputScales.last());
     auto* last = Child<QLabel>(m_page, "lblLastReading");
     QVERIFY(last->text().startsWith("Last reading "));
 

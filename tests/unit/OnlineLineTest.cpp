@@ -222,6 +222,13 @@ TEST_F(OnlineLine, TheTrendHoldsEveryReadingAndAGapForAFailedOne) {
     trend.SetPaused(false);
     EXPECT_EQ(trend.Range(parameter::TrendSpan::OneMinute)->second, s.back().ms);
     EXPECT_EQ(trend.Range(parameter::TrendSpan::All)->first, s.front().ms);
+    // A minute's span of readings that began 20 s ago starts at the first.
+    EXPECT_EQ(trend.Range(parameter::TrendSpan::OneMinute)->first, s.front().ms);
+    // Each unit has its own scale.
+    EXPECT_EQ(trend.Units(), std::vector<std::string>{"%"});
+    EXPECT_EQ(trend.ValueRange(s.front().ms, s.back().ms, std::string("mA")), std::nullopt);
+    EXPECT_EQ(trend.ValueRange(s.front().ms, s.back().ms, std::string("%")),
+              trend.ValueRange(s.front().ms, s.back().ms));
 }
 
 TEST(TrendValues, PlainNumbersForTheCsv) {

@@ -81,6 +81,8 @@ TrendWindow::TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent
     m_values->setLabelFormat(QStringLiteral("%g"));
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(m_values, Qt::AlignLeft);
+    m_unitAxes = {m_values};
+    m_units = {std::string()};
     m_cursorLine = new QLineSeries(m_chart);
     m_cursorLine->setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
     m_chart->addSeries(m_cursorLine);
@@ -175,6 +177,29 @@ void TrendWindow::Rebuild() {
     m_labels.clear();
     for (const TrendSeries& s : Data().Series()) m_labels.push_back(s.label);
     m_cursor.reset();
+    // One scale a unit: the first at the left, the others at the right.
+    for (std::size_t i = 1; i < m_unitAxes.size(); ++i) {
+        m_chart->removeAxis(m_unitAxes[i]);
+        delete m_unitAxes[i];
+    }
+    m_units = Data().Units();
+    m_unitAxes = {m_values};
+    for (std::size_t i = 1; i < m_units.size(); ++i) {
+        auto* axis = new QValueAxis(m_chart);
+        axis->setLabelFormat(QStringLiteral("%g"));
+        m_chart->addAxis(axis, Qt::AlignRight);
+        m_unitAxes.push_back(axis);
+    }
+    for (std::size_t i = 0; i < m_unitAxes.size(); ++i)
+        m_unitAxes[i]->setTitleText(gui::Text(m_units[i]));
+}
+
+QValueAxis* TrendWindow::AxisOf(std::size_t series) const {
+    const auto& all = Data().Series();
+    if (series >= all.size()) return m_values;
+    const auto it = std::find(m_units.begin(), m_units.end(), all[series].unit);
+    const auto index = static_cast<std::size_t>(it - m_units.begin());
+    return index < m_unitAxes.size() ? m_unitAxes[index] : m_values;
 }
 
 void TrendWindow::Redraw() {
@@ -208,14 +233,16 @@ void TrendWindow::Redraw() {
                 }
             }
         }
-        const auto values = trend.ValueRange(m_from, m_to);
-        m_values->setRange(values ? values->first : 0.0, values ? values->second : 1.0);
-        m_values->applyNiceNumbers();
+        for (std::size_t u = 0; u < m_unitAxes.size() && u < m_units.size(); ++u) {
+            const auto values = trend.ValueRange(m_from, m_to, m_units[u]);
+            m_unitAxes[u]->setRange(values ? values->first : 0.0, values ? values->second : 1.0);
+            m_unitAxes[u]->applyNiceNumbers();
+        }
     } else {
         m_to = 60 * 1000;
         m_from = 0;
         m_epoch = QDateTime::currentMSecsSinceEpoch() - m_to;
-        m_values->setRange(0.0, 1.0);
+        for (QValueAxis* axis : m_unitAxes) axis->setRange(0.0, 1.0);
     }
     m_time->setRange(QDateTime::fromMSecsSinceEpoch(m_from + m_epoch),
                      QDateTime::fromMSecsSinceEpoch(m_to + m_epoch));
@@ -228,7 +255,7 @@ void TrendWindow::Redraw() {
             line->setColor(kColours[i % kColours.size()]);
             m_chart->addSeries(line);
             line->attachAxis(m_time);
-            line->attachAxis(m_values);
+            line->attachAxis(AxisOf(i));
             if (!lines.empty()) HideFromLegend(m_chart, line);
             lines.push_back(line);
         }
@@ -293,10 +320,13 @@ void TrendWindow::Export(bool csv) {
             m_online.ExportCsv(m_fileDialog);
             return;
         }
+        // The picture says what it shows: the instrument and when.
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
+        m_chart->setTitle(gui::Text(m_online.TrendTitle()));
         m_view->grab().save(&buffer, "PNG");
+        m_chart->setTitle(QString());
         m_online.ExportImage(m_fileDialog, {reinterpret_cast<const std::uint8_t*>(png.constData()),
                                             static_cast<std::size_t>(png.size())});
     });

@@ -58,6 +58,8 @@ class TrendWindow : public QDialog {
     TrendSpan Span() const;
     /// The lines, legend and colours anew for the trend's series.
     void Rebuild();
+    /// The scale of series `i` (its unit's).
+    QValueAxis* AxisOf(std::size_t series) const;
     /// The cursor on the reading nearest to `ms` (the session's clock).
     void PointAt(std::int64_t ms);
     /// The cursor `step` readings on, within the span shown.
@@ -72,7 +74,11 @@ class TrendWindow : public QDialog {
     QChart* m_chart = nullptr;
     QChartView* m_view = nullptr;
     QDateTimeAxis* m_time = nullptr;
-    QValueAxis* m_values = nullptr;
+    QValueAxis* m_values = nullptr;  ///< the first unit's scale, at the left
+    /// Per unit of Trend::Units() its scale: m_values for the first, the
+    /// others at the right.
+    std::vector<QValueAxis*> m_unitAxes;
+    std::vector<std::string> m_units;
     QLineSeries* m_cursorLine = nullptr;
     std::vector<std::vector<QLineSeries*>> m_lines;
     std::vector<std::string> m_labels;
