@@ -10,6 +10,7 @@
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
 #include "comm/Navigation.h"
+#include "comm/PortAddress.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/JobResults.h"
 #include "files/Workspace.h"
@@ -72,7 +73,6 @@ void CommEngine::EndNow(int code) {
     CommState = kStateParse;
 }
 
-
 /// The response timer, checked while the engine waits. An answer that has
 /// arrived by the deadline is the answer, even when the ticks have not yet
 /// read it; a pending "Terminate" is kept so the user's request is not turned
@@ -97,15 +97,21 @@ bool CommEngine::CheckTimer2() {
 
 /// The port went away under the job: the job ends with nothing more sent.
 void CommEngine::LineLost() {
-    if (LogFileOn) LogNote("The connection to " + CommDevice() + " was lost.");
+    if (LogFileOn) LogNote("The connection to " + PortNameForRecord(CommDevice()) + " was lost.");
     EndNow(kErrLineLost);
 }
 
 /// Three time-outs at one speed: try the other. A reopen that fails ends the
-/// job as a failed open at step 0 does, since nothing can be sent anyway.
-/// Returns false when the job has ended.
+/// job as a failed open at step 0 does, since nothing can be sent anyway; so
+/// does a line whose speed only its device server sets (raw TCP), with the
+/// reason instead of tries that cannot be answered. Returns false when the
+/// job has ended.
 bool CommEngine::SwitchSpeed() {
     auto& port = MainPort();
+    if (RefuseSpeedChange(port)) {
+        EndNow(kErrPortOpen);
+        return false;
+    }
     CommSpeedSaved = CommSettings.speed;
     CommSettings.speed = CommSettings.speed == 1200 ? 9600 : 1200;
     CommSpeed = CommSettings.speed;
@@ -241,8 +247,7 @@ void CommEngine::JudgeAnswer(const std::string& nameBefore) {
             return;
         }
         LogIfOn("Checksum error in the same answer twice: the answer is taken.");
-    } else if (!AnswerBelongsTo(request) ||
-               (staleAnswers > 0 && RecvBuffer == lastAnswer)) {
+    } else if (!AnswerBelongsTo(request) || (staleAnswers > 0 && RecvBuffer == lastAnswer)) {
         if (staleAnswers > 0) --staleAnswers;
         LastRespName = nameBefore;
         LogIfOn("Answer to an earlier request: passed over.");
@@ -584,7 +589,6 @@ void CommEngine::ShowLineLost(const std::string& detail) {
     messages->Beep();
     messages->Show(box);
 }
-
 
 /// Which device stayed silent and at which speeds, so that a wrong port or a
 /// cable left unplugged shows in the message: the six tries run three at the

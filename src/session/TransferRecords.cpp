@@ -1,6 +1,7 @@
 #include "session/TransferRecords.h"
 
 #include "comm/Engine.h"
+#include "comm/PortAddress.h"
 #include "comm/jobs/JobResults.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
@@ -27,7 +28,7 @@ plant::Record RecordOfWorkspace(const Workspace& ws, RecordKind kind,
     r.fileName = files::SingleByteToUtf8(Trim(ws.information.fileName));
     if (ws.hosts.engine != nullptr) {
         const auto& engine = *ws.hosts.engine;
-        r.port = engine.CommDevice();
+        r.port = comm::PortNameForRecord(engine.CommDevice());
         r.slot = engine.lastInstrument.viaRack ? engine.lastInstrument.slot : 0;
     }
     return r;
