@@ -15,7 +15,7 @@
 #include "sim/SimulatedLine.h"
 
 #ifdef RQ50_HAVE_QT_PORT
-#include "platform/QtSerialPort.h"
+#include "platform/LinePort.h"
 
 #include <QCoreApplication>
 #endif
@@ -217,7 +217,9 @@ bool Session::Attach() {
         } else {
             m_core.Engine().CommSettings.deviceOverride = p;
         }
-        m_port = std::make_unique<platform::QtSerialPort>();
+        auto line = std::make_unique<platform::LinePort>();
+        line->SetConnectTimeoutMs(static_cast<int>(Link().connectTimeoutS * 1000));
+        m_port = std::move(line);
         m_core.AttachPort(m_port.get());
         return true;
 #else

@@ -37,6 +37,7 @@ inline constexpr std::int64_t kJobLimitMs = 60 * 60 * 1000;
 /// Options every instrument command reads (given before or after the command).
 struct LinkOptions {
     std::string port;
+    double connectTimeoutS = 5;  ///< connecting to a device server (tcp://, rfc2217://)
     int speed = 1200;
     int slot = 0;
     std::optional<std::string> log;  ///< --log [FILE]: empty text for the default file
@@ -45,7 +46,7 @@ struct LinkOptions {
     bool json = false;
     std::string sim;
     bool simReset = false;  ///< --sim-reset: the built-in instrument as shipped
-    bool fast = false;  ///< --fast: the next request as soon as an answer is complete
+    bool fast = false;      ///< --fast: the next request as soon as an answer is complete
     int gapMs = comm::kDefaultGapMs;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 
 namespace rq50::comm {
 
@@ -87,6 +88,19 @@ std::string PortNameForRecord(const std::string& name) {
     const auto at = name.rfind('@');
     if (at == std::string::npos || at < mark) return name;
     return name.substr(0, mark + 3) + name.substr(at + 1);
+}
+
+int ConnectTimeoutMs(const std::optional<std::string>& setting) {
+    constexpr int kDefaultMs = 5000;
+    if (!setting) return kDefaultMs;
+    try {
+        std::size_t used = 0;
+        const double seconds = std::stod(*setting, &used);
+        if (used == 0 || seconds < 0.1 || seconds > 600) return kDefaultMs;
+        return static_cast<int>(seconds * 1000 + 0.5);
+    } catch (const std::exception&) {
+        return kDefaultMs;
+    }
 }
 
 std::string FixedSpeedReason(const PortAddress& address) {

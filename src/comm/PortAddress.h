@@ -38,6 +38,10 @@ std::string PortNameForRecord(const std::string& name);
 /// the local device's name otherwise.
 std::string PortAddressText(const PortAddress& address);
 
+/// How long opening a network line waits for the connection: the setting
+/// "ConnectTimeout" in seconds (0.1-600), else 5 s.
+int ConnectTimeoutMs(const std::optional<std::string>& setting);
+
 /// Why a speed change cannot be made on this line; empty when it can.
 std::string FixedSpeedReason(const PortAddress& address);
 
