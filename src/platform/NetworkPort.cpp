@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -94,13 +95,19 @@ bool NetworkPort::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     while (!done()) {
         const auto left = timeoutMs - static_cast<int>(clock.elapsed());
         if (left <= 0) return false;
-        if (m_socket.state() == QAbstractSocket::ConnectedState) {
-            m_socket.waitForReadyRead(left);
-            Drain();
-        } else if (m_socket.state() != QAbstractSocket::UnconnectedState) {
-            m_socket.waitForConnected(left);
-        } else {
-            return done();
+        switch (m_socket.state()) {
+            case QAbstractSocket::ConnectedState:
+                m_socket.waitForReadyRead(left);
+                Drain();
+                break;
+            case QAbstractSocket::ClosingState:
+                m_socket.waitForDisconnected(left);
+                break;
+            case QAbstractSocket::UnconnectedState:
+                return done();
+            default:
+                m_socket.waitForConnected(left);
+                break;
         }
     }
     return true;
@@ -142,7 +149,7 @@ bool NetworkPort::Connect() {
 
 /// rfc2217://: the option asked for, the line settings queued behind it; a
 /// server that refuses the option or never answers is no RFC 2217 server.
-bool NetworkPort::Negotiate() {
+NetworkPort::Attempt NetworkPort::Negotiate() {
     m_telnet.emplace();
     m_telnet->Start();
     m_telnet->SetLine(m_settings);
@@ -154,18 +161,53 @@ bool NetworkPort::Negotiate() {
                    m_socket.state() != QAbstractSocket::ConnectedState;
         },
         m_connectTimeoutMs);
-    if (m_telnet->ComPort() == comm::TelnetComPort::Option::Accepted) return true;
+    if (m_telnet->ComPort() == comm::TelnetComPort::Option::Accepted) return Attempt::Up;
     m_socket.abort();
-    if (!answered || m_telnet->ComPort() == comm::TelnetComPort::Option::Refused) {
-        Fail(comm::kPortErrSettings,
-             Where() +
-                 " does not take the RFC 2217 serial-port settings; for a raw TCP port "
-                 "use tcp://" +
-                 Where());
+    if (answered && m_telnet->ComPort() == comm::TelnetComPort::Option::Asked)
+        return Attempt::HungUp;
+    Fail(comm::kPortErrSettings,
+         Where() +
+             " does not take the RFC 2217 serial-port settings; for a raw TCP port use tcp://" +
+             Where());
+    return Attempt::Failed;
+}
+
+void NetworkPort::Pause(int ms) {
+    if (m_mode == Mode::EventDriven) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
     } else {
-        Fail(comm::kPortErrUnavailable, Where() + " closed the connection at once");
+        QThread::msleep(static_cast<unsigned long>(ms));
     }
-    return false;
+}
+
+/// Connects (and negotiates) until the server keeps the connection. A device
+/// server whose serial device is still held by the connection before (ser2net
+/// lets go of it a moment after that connection ends) or by another user
+/// says so and hangs up; it is asked again until the connect time-out.
+bool NetworkPort::Establish(bool pauseFirst) {
+    QElapsedTimer since;
+    since.start();
+    bool pause = pauseFirst;
+    while (true) {
+        if (pause) Pause(kRetryPauseMs);
+        pause = true;
+        m_input.clear();
+        m_telnet.reset();
+        m_written = false;
+        m_hungUp = false;
+        if (!Connect()) return false;
+        const Attempt attempt =
+            m_address->kind == comm::LineKind::Rfc2217 ? Negotiate() : Attempt::Up;
+        if (attempt == Attempt::Up) return true;
+        if (attempt == Attempt::Failed) return false;
+        if (since.elapsed() >= m_connectTimeoutMs) {
+            Fail(comm::kPortErrUnavailable,
+                 Where() + " closes every connection at once: its serial device is in use");
+            return false;
+        }
+    }
 }
 
 bool NetworkPort::Open() {
@@ -178,10 +220,7 @@ bool NetworkPort::Open() {
         Fail(comm::kPortErrInvalidPort, "Invalid port: " + (why.empty() ? m_device : why));
         return false;
     }
-    m_input.clear();
-    m_telnet.reset();
-    if (!Connect()) return false;
-    if (m_address->kind == comm::LineKind::Rfc2217 && !Negotiate()) return false;
+    if (!Establish(false)) return false;
     m_open = true;
     return true;
 }
@@ -190,9 +229,13 @@ bool NetworkPort::Close() {
     m_errorNumber = 0;
     m_errorText.clear();
     m_open = false;
+    // The server lets go of its serial device when it sees the connection
+    // end; waiting for its side to close as well means the next open (the
+    // speed switch reconnects at once) does not find the device still held.
     if (m_socket.state() == QAbstractSocket::ConnectedState) {
-        m_socket.flush();
         m_socket.disconnectFromHost();
+        WaitUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; },
+                  kCloseWaitMs);
     }
     m_socket.abort();
     m_input.clear();
@@ -200,13 +243,21 @@ bool NetworkPort::Close() {
 }
 
 void NetworkPort::PeerClosed() {
+    m_socket.abort();
+    m_input.clear();
+    // Before the first request the line still counts as open: the server
+    // hung up at once (see Establish), and the first write connects again.
+    if (!m_written) {
+        m_hungUp = true;
+        return;
+    }
     m_open = false;
     Fail(comm::kPortErrUnavailable, Where() + " closed the connection");
-    m_socket.abort();
 }
 
 /// Takes what the socket holds: Telnet commands answered, serial data kept.
 void NetworkPort::Drain() {
+    if (!m_socket.isOpen()) return;
     const QByteArray bytes = m_socket.readAll();
     if (bytes.isEmpty()) return;
     if (!m_telnet) {
@@ -226,7 +277,7 @@ void NetworkPort::SendTelnetOutput() {
 }
 
 void NetworkPort::Pump() {
-    if (!m_open || m_mode == Mode::EventDriven) return;
+    if (!m_open || m_hungUp || m_mode == Mode::EventDriven) return;
     m_socket.waitForReadyRead(0);
     Drain();
     if (m_socket.state() != QAbstractSocket::ConnectedState) PeerClosed();
@@ -253,6 +304,7 @@ std::vector<std::uint8_t> NetworkPort::Read() {
 
 bool NetworkPort::Write(const std::vector<std::uint8_t>& bytes) {
     if (m_open && m_mode == Mode::Polled) Pump();
+    if (m_open && m_hungUp && !Establish(true)) m_open = false;
     if (!m_open) {
         if (m_errorText.empty())
             Fail(comm::kPortErrNotOpen, "The line to " + Where() + " is not open");
@@ -266,6 +318,7 @@ bool NetworkPort::Write(const std::vector<std::uint8_t>& bytes) {
                        static_cast<qint64>(bytes.size()));
         m_socket.flush();
     }
+    m_written = true;
     // Without an event loop nothing would write the rest later.
     if (m_mode == Mode::Polled && m_socket.bytesToWrite() > 0) m_socket.waitForBytesWritten(1000);
     return true;

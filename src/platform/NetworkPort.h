@@ -32,6 +32,8 @@ class NetworkPort : public comm::SerialPort {
   public:
     enum class Mode { Polled, EventDriven };
     static constexpr int kDefaultConnectTimeoutMs = 5000;
+    /// How long closing waits for the server to close its side.
+    static constexpr int kCloseWaitMs = 1000;
 
     explicit NetworkPort(Mode mode = Mode::Polled);
     ~NetworkPort() override;
@@ -62,8 +64,13 @@ class NetworkPort : public comm::SerialPort {
     std::int32_t ServerSpeed() const { return m_telnet ? m_telnet->ServerSpeed() : 0; }
 
   private:
+    enum class Attempt { Up, HungUp, Failed };
+    static constexpr int kRetryPauseMs = 100;
+
+    bool Establish(bool pauseFirst);
     bool Connect();
-    bool Negotiate();
+    Attempt Negotiate();
+    void Pause(int ms);
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Pump();
     void Drain();
@@ -81,6 +88,8 @@ class NetworkPort : public comm::SerialPort {
     comm::LineSettings m_settings;
     bool m_dtr = true;
     bool m_open = false;
+    bool m_written = false;  ///< something was sent on this connection
+    bool m_hungUp = false;   ///< the server hung up before anything was sent
     int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
     int m_inputLength = 0;
     QByteArray m_input;
