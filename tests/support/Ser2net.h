@@ -51,7 +51,8 @@ inline bool Listening(int port) {
 
 class Ser2net {
   public:
-    /// Serves `device` at `speed` bit/s, 8N1, without modem lines.
+    /// Serves `device` at `speed` bit/s, 8N1, without modem lines, passing
+    /// what the device sends at once (no wait for a pause in its output).
     explicit Ser2net(const std::string& device, int speed = 1200) {
         namespace fs = std::filesystem;
         m_folder = fs::temp_directory_path() / ("rq50-ser2net-" + std::to_string(::getpid()) + "-" +
@@ -66,7 +67,8 @@ class Ser2net {
                  {std::pair{"raw", "tcp,127.0.0.1," + std::to_string(rawPort)},
                   {"rfc2217", "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(rfc2217Port)}}) {
                 out << "connection: &" << name << "\n  accepter: " << accepter
-                    << "\n  connector: serialdev," << device << "," << speed << "n81,local\n";
+                    << "\n  connector: serialdev," << device << "," << speed << "n81,local"
+                    << "\n  options:\n    chardelay: false\n";
             }
         }
         const std::string pidFile = (m_folder / "ser2net.pid").string();
