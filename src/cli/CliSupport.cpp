@@ -1,4 +1,5 @@
 #include "cli/CliSupport.h"
+#include "cli/TerminalFilter.h"
 
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
@@ -96,7 +97,7 @@ std::string KindName(int kind) {
 }
 
 void PrintJson(const ordered_json& document) {
-    std::cout << document.dump(2) << "\n";
+    std::cout << JsonWithoutC1(document.dump(2)) << "\n";
 }
 
 void PrintDifferences(const std::string& first, const std::string& second,
@@ -131,9 +132,8 @@ void PrintDifferences(const std::string& first, const std::string& second,
     for (const auto& d : differences) {
         const std::string a = d.side == Side::kSecondOnly ? "(none)" : d.first;
         const std::string b = d.side == Side::kFirstOnly ? "(none)" : d.second;
-        std::cout << std::left << std::setw(8) << d.address << std::setw(14)
-                  << files::SingleByteToUtf8(d.name) << std::setw(24) << files::SingleByteToUtf8(a)
-                  << files::SingleByteToUtf8(b) << "\n";
+        std::cout << std::left << std::setw(8) << d.address << std::setw(14) << FieldText(d.name)
+                  << std::setw(24) << FieldText(a) << FieldText(b) << "\n";
     }
     if (notes.empty() && differences.empty()) {
         std::cout << "no differences\n";

@@ -3,6 +3,7 @@
 // a core session of its own.
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
+#include "cli/TerminalFilter.h"
 #include "session/CoreSession.h"
 #include "shell/AppPaths.h"
 #include "shell/Clock.h"
@@ -61,6 +62,7 @@ int RunStarted(const CliContext& context) {
 }
 
 int RunCommandLine(int argc, char** argv) {
+    const FilteredOutput filtered;
     CliContext context;
     CLI::App app{"RQ50 - PC-Based Parameter Setting Tool For TAVRO (command line)", "rq50-cli"};
     // A missing command is reported below; a wrong word is an "extra" that

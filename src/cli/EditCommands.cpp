@@ -6,6 +6,7 @@
 #include "cli/CliSupport.h"
 #include "cli/InstrumentCommands.h"
 #include "cli/ProgramSupport.h"
+#include "cli/TerminalFilter.h"
 #include "comm/jobs/Password.h"
 #include "files/Categories.h"
 #include "files/Compare.h"
@@ -84,8 +85,8 @@ int RunSet(shell::CoreSession& core, const SetOptions& o) {
         return kExitSystemError;
     }
     const auto before = parameter::DecodeItem(*it, false);
-    const std::string label = parameter::FormatAddress(before.ma, before.mb) + " " +
-                              files::SingleByteToUtf8(shell::Trim(before.name));
+    const std::string label =
+        parameter::FormatAddress(before.ma, before.mb) + " " + FieldText(shell::Trim(before.name));
     const auto edit = parameter::SetItemValue(*it, o.value);
     if (!edit.ok) {
         Note(label + ": " + edit.error);
@@ -97,10 +98,10 @@ int RunSet(shell::CoreSession& core, const SetOptions& o) {
         return kExitSystemError;
     }
     const auto after = parameter::DecodeItem(edit.block, false);
-    std::cout << label << ": " << files::SingleByteToUtf8(shell::Trim(files::ShownValue(before)))
-              << " -> " << files::SingleByteToUtf8(shell::Trim(files::ShownValue(after))) << "\n";
+    std::cout << label << ": " << FieldText(shell::Trim(files::ShownValue(before))) << " -> "
+              << FieldText(shell::Trim(files::ShownValue(after))) << "\n";
     if (!edit.note.empty()) {
-        Note(label + ": " + files::SingleByteToUtf8(edit.note) + "; rq50-cli read --category " +
+        Note(label + ": " + FieldText(edit.note) + "; rq50-cli read --category " +
              CategoryWordOf(core.Data().header, items,
                             static_cast<std::size_t>(it - items.begin())) +
              " " + parameter::FormatAddress(before.ma, before.mb) +
@@ -220,6 +221,13 @@ int RunPassword(shell::CoreSession& core, const std::string& action,
         Note(std::string("usage: rq50-cli password ") + form);
         return false;
     };
+    // The dialog does nothing on an empty field; a command says why.
+    for (const auto& arg : args) {
+        if (arg.empty()) {
+            Note("a password is 1 to 4 digits (0-9); an empty one was given, nothing changed");
+            return kExitSystemError;
+        }
+    }
     auto setNew = [&](const std::string& entry) {
         const auto out = comm::jobs::PasswordDialogOk(core.Data(), comm::jobs::kPasswordNew, entry,
                                                       entry, title);

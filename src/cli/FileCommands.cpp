@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
 #include "cli/CliSupport.h"
+#include "cli/TerminalFilter.h"
 #include "files/ContentList.h"
 #include "files/Csv.h"
 #include "files/FileError.h"
@@ -164,8 +165,8 @@ ordered_json ProgramJson(shell::CoreSession& core) {
 
 void PrintParameterList(shell::CoreSession& core, const std::string& path, bool maintMode) {
     const auto& h = core.Data().header;
-    std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.model) << "\n"
-              << SingleByteToUtf8(TrimRight(core.Data().information.fileName)) << "\n"
+    std::cout << shell::Catalogue(kTextModelLabel) << FieldText(h.model) << "\n"
+              << FieldText(TrimRight(core.Data().information.fileName)) << "\n"
               << path << "\n\n";
     std::cout << std::left << std::setw(8) << shell::Catalogue(kTextAddress) << std::setw(14)
               << shell::Catalogue(kTextDisplay) << std::setw(18) << shell::Catalogue(kTextData)
@@ -175,9 +176,8 @@ void PrintParameterList(shell::CoreSession& core, const std::string& path, bool 
             std::cout << "\n";
             continue;
         }
-        std::cout << std::setw(8) << row.address << std::setw(14) << SingleByteToUtf8(row.name)
-                  << std::setw(18) << SingleByteToUtf8(row.data) << SingleByteToUtf8(row.aux)
-                  << "\n";
+        std::cout << std::setw(8) << row.address << std::setw(14) << FieldText(row.name)
+                  << std::setw(18) << FieldText(row.data) << FieldText(row.aux) << "\n";
     }
 }
 
@@ -194,8 +194,8 @@ void PrintProgram(shell::CoreSession& core, const std::string& path) {
         return files::ProgramItemAddress(program::AddressLetterCode(start),
                                          program::StartNumber(start), i);
     };
-    std::cout << shell::Catalogue(kTextModelLabel) << SingleByteToUtf8(h.modelCode) << "\n"
-              << SingleByteToUtf8(TrimRight(core.Data().information.fileName)) << "\n"
+    std::cout << shell::Catalogue(kTextModelLabel) << FieldText(h.modelCode) << "\n"
+              << FieldText(TrimRight(core.Data().information.fileName)) << "\n"
               << path << "\n"
               << "slot " << h.slotNumber << ", " << h.stepCount << " steps from "
               << address(starts.program, 0) << ", " << h.constCount << " CONST items from "
@@ -218,21 +218,20 @@ void PrintProgram(shell::CoreSession& core, const std::string& path) {
         const std::string comment =
             i < h.stepComments.size() ? shell::Trim(h.stepComments[i]) : std::string();
         std::cout << std::left << std::setw(8) << address(starts.program, i) << std::setw(10)
-                  << SingleByteToUtf8(TrimRight(item.data)) << SingleByteToUtf8(comment) << "\n";
+                  << FieldText(TrimRight(item.data)) << FieldText(comment) << "\n";
     }
     std::cout << "\n=== " << shell::Catalogue(kTextConstArea) << " ===\n";
     for (std::size_t i = 0; i < consts; ++i) {
         const auto item = parameter::DecodeItem(state.records[steps + i], false);
         std::cout << std::left << std::setw(8) << address(starts.constants, i)
-                  << SingleByteToUtf8(parameter::FormatDataForDisplay(item.data, item.kind, 0))
-                  << "\n";
+                  << FieldText(parameter::FormatDataForDisplay(item.data, item.kind, 0)) << "\n";
     }
 }
 
 /// The information fields as the information window shows them: each caption
 /// (title 1, title 2, comment) before its text.
 void PrintInformation(const files::InformationRecord& r) {
-    auto text = [](const std::string& s) { return SingleByteToUtf8(shell::Trim(s)); };
+    auto text = [](const std::string& s) { return FieldText(shell::Trim(s)); };
     const std::pair<std::string, std::string> lines[] = {
         {text(r.caption1), text(r.title1)},
         {text(r.caption2), text(r.title2)},
@@ -295,6 +294,7 @@ struct CsvOptions {
     std::optional<std::string> areas;
     bool maint = false;
     bool plain = false;
+    bool force = false;
 };
 
 int RunCsv(shell::CoreSession& core, const CsvOptions& o) {
@@ -326,7 +326,8 @@ int RunCsv(shell::CoreSession& core, const CsvOptions& o) {
         }
         if (!any) return UsageError("no print area selected");
     }
-    if (const auto problem = files::ExportTargetProblem(o.output, o.file); !problem.empty())
+    if (const auto problem = files::OutputTargetProblem(o.output, o.file, o.force);
+        !problem.empty())
         return Failed(problem);
     CliServices services(core.Data());
     if (!ReadIntoCurrent(core, *kind, o.file)) return Failed(o.file + " could not be read");
@@ -382,6 +383,7 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
     auto* csvCmd = app.add_subcommand("csv", "write the CSV report of a parameter or program file");
     csvCmd->add_option("FILE", csv->file, "the .7pa or .7pr file")->required();
     csvCmd->add_option("-o,--output", csv->output, "the CSV file to write")->required();
+    csvCmd->add_flag("--force", csv->force, "replace the CSV file when it exists");
     auto* areasOption =
         csvCmd->add_option("--areas", csv->areas,
                            "print areas, comma-separated: information,display,set,adjust,maint "

@@ -254,6 +254,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     wr->add_option("VALUE", write->value,
                    "the value; for a selection its code, its text or the start of its text")
         ->required();
+    wr->add_option_function<std::string>(
+        "--password", [write](const std::string& p) { write->password = p; },
+        "the download password, when one is set");
     AddJsonFlag(wr, "the item as read back");
     wr->callback([write, &context] {
         context.run = [write](shell::CoreSession& core) { return RunWrite(core, *write); };
@@ -262,8 +265,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     auto monitor = std::make_shared<PageOptions>();
     auto* mo = AddInstrumentCommand(
         app, "monitor",
-        "read the measured values of the DISPLAY page every 5 s (--interval), time-stamped");
-    mo->add_option("--count", monitor->count, "number of reads")
+        "read the measured values of the DISPLAY page every 5 s (--interval), time-stamped, "
+        "until Ctrl-C (or --count, --duration)");
+    mo->add_option("--count", monitor->count, "number of reads (default: until Ctrl-C)")
         ->check(CLI::Range(1, 1000000).description("N >= 1"));
     mo->add_option("--interval", monitor->intervalS, "seconds between readings (default 5)")
         ->check(CLI::Range(1, 3600).description("1-3600"));
@@ -274,6 +278,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "also write the readings to a CSV file: time (ISO 8601), then one column "
                    "\"<address> <name>\" a measured item, values as plain numbers; a failed "
                    "reading leaves its cells empty");
+    mo->add_flag("--force", monitor->force, "let --csv replace an existing file");
     AddJsonFlag(mo, "one JSON object a reading (JSON lines)");
     mo->callback([monitor, &context] {
         context.run = [monitor](shell::CoreSession& core) { return RunMonitor(core, *monitor); };
@@ -317,6 +322,10 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "with");
     rk->add_option("--slots", rack->slots, "the slots, e.g. 1-4,7 (default all 16)");
     rk->add_flag("--yes", rack->yes, "download: go on after each slot's list of changes");
+    rk->add_flag("--force", rack->force, "upload: replace slot files that exist");
+    rk->add_option_function<std::string>(
+        "--password", [rack](const std::string& p) { rack->password = p; },
+        "download: the download password, when one is set");
     AddJsonFlag(rk, "every slot's outcome");
     rk->callback([rack, &context] {
         context.run = [rack](shell::CoreSession& core) { return RunRack(core, *rack); };

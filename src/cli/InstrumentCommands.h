@@ -44,17 +44,21 @@ struct PageOptions {
     int previous = 0;
     std::string address;
     std::string value;
-    int count = 3;
+    int count = 0;  ///< monitor: this many readings; 0: until --duration or Ctrl-C
     std::string csv;
-    int intervalS = 5;  ///< monitor: seconds between readings
+    bool force = false;                   ///< monitor: --csv may replace an existing file
+    std::optional<std::string> password;  ///< write: the download password
+    int intervalS = 5;                    ///< monitor: seconds between readings
     int durationS = 0;  ///< monitor: read for this long instead of --count readings
 };
 
 struct RackCliOptions {
-    std::string action;  ///< scan, upload, verify or download
-    std::string slots;   ///< --slots 1-4,7; empty for all 16
-    std::string folder;  ///< upload: where to; verify, download: the files
-    bool yes = false;    ///< download without asking after each preview
+    std::string action;                   ///< scan, upload, verify or download
+    std::string slots;                    ///< --slots 1-4,7; empty for all 16
+    std::string folder;                   ///< upload: where to; verify, download: the files
+    bool yes = false;                     ///< download without asking after each preview
+    bool force = false;                   ///< upload: replace slot files that exist
+    std::optional<std::string> password;  ///< download: the download password
 };
 
 // Transfers (TransferCommands.cpp).
@@ -62,6 +66,10 @@ int RunUpload(shell::CoreSession& core, const UploadOptions& o);
 int RunDownload(shell::CoreSession& core, const DownloadOptions& o);
 int RunProgramUpload(shell::CoreSession& core, const std::string& path);
 int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o);
+/// With a download password stored, anything that writes to an instrument
+/// needs it (--password): false (the reason said) when it is missing or
+/// wrong; a right one opens the engine's gate for the run.
+bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password);
 /// Prints a download's preview and asks whether to go on (--yes answers).
 bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes);
 /// Downloads a record of the plant register as `download` downloads a file

@@ -8,6 +8,7 @@
 #include "session/CoreSession.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
+#include "shell/PlatformFile.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "sim/Instrument.h"
@@ -66,20 +67,29 @@ void EnsureQtApplication() {
 
 /// The log of a run: --log keeps every frame of the command's jobs in one
 /// file (the program folder's User/RQ50.Log unless a file is named), emptied
-/// first unless --log-append.
-void SetUpLog(shell::CoreSession& core) {
+/// first unless --log-append. Only a new file or a log RQ50 wrote is taken:
+/// a mistyped name never empties a parameter file or replaces a device.
+bool SetUpLog(shell::CoreSession& core) {
     core.Engine().LogFileOn = Link().log.has_value();
-    if (!core.Engine().LogFileOn) return;
+    if (!core.Engine().LogFileOn) return true;
     LogTarget target;
     target.path = Link().log->empty() ? std::string() : *Link().log;
     target.keepAcrossJobs = true;
     core.Engine().SetLogTarget(target);
-    const std::filesystem::path path = core.Engine().LogFilePath();
+    const std::string path = core.Engine().LogFilePath();
+    if (const auto problem = comm::LogTargetProblem(path); !problem.empty()) {
+        core.Engine().LogFileOn = false;
+        Note(problem + "; nothing was done");
+        return false;
+    }
+    const auto file = shell::platform::PathFromUtf8(path);
     std::error_code ec;
-    if (!path.parent_path().empty()) std::filesystem::create_directories(path.parent_path(), ec);
-    if (!Link().logAppend) std::filesystem::remove(path, ec);
-    std::ofstream probe(path, std::ios::app);
-    if (!probe) Note("the log " + path.string() + " cannot be written");
+    if (!file.parent_path().empty()) std::filesystem::create_directories(file.parent_path(), ec);
+    if (!Link().logAppend && std::filesystem::is_regular_file(file, ec))
+        std::filesystem::remove(file, ec);
+    std::ofstream probe(file, std::ios::app);
+    if (!probe) Note("the log " + path + " cannot be written");
+    return true;
 }
 
 }  // namespace
@@ -191,7 +201,6 @@ Session::Session(shell::CoreSession& core)
     m_core.Engine().CommSpeed = Link().speed;
     m_core.Data().state.instrumentSpeed = Link().speed;
     m_core.Engine().SetCommPacing({Link().fast, Link().gapMs});
-    SetUpLog(m_core);
     m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
 }
 
@@ -207,6 +216,7 @@ Session::~Session() {
 }
 
 bool Session::Attach() {
+    if (!SetUpLog(m_core)) return false;
     if (!Link().port.empty()) {
 #ifdef RQ50_HAVE_QT_PORT
         EnsureQtApplication();
@@ -229,6 +239,15 @@ bool Session::Attach() {
     }
     const std::string file =
         Link().sim.empty() ? sim::SampleInstrumentFile("RQB2.json") : Link().sim;
+    // A pipe or a device named by mistake would hold the run forever.
+    shell::platform::TargetStatus status;
+    if (shell::platform::StatusOf(shell::platform::PathFromUtf8(file), status) == 0 &&
+        status.exists && !status.regular) {
+        std::cerr << "rq50-cli: --sim " << file
+                  << " is not a regular file (a folder, device or pipe); name an instrument "
+                     "file (.json)\n";
+        return false;
+    }
     try {
         m_instrument = std::make_unique<sim::Instrument>(sim::Instrument::FromFile(file));
     } catch (const std::exception& e) {

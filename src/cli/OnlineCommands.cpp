@@ -6,10 +6,12 @@
 #include "cli/CliSupport.h"
 #include "cli/InstrumentCommands.h"
 #include "cli/InstrumentSession.h"
+#include "cli/TerminalFilter.h"
 #include "comm/Engine.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
 #include "files/Compare.h"
+#include "files/SaveTarget.h"
 #include "files/SettingFile.h"
 #include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
@@ -30,9 +32,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +45,51 @@ namespace rq50::cli {
 using namespace rq50::comm;
 
 namespace {
+
+/// The CSV file of a monitor run. Nothing touches the file before the first
+/// reading, so a run that reaches no instrument leaves it as it was. A new
+/// file grows a reading at a time (a run cut short keeps its readings); an
+/// existing one (--force) stays whole until the run ends, the readings going
+/// to a file beside it that then takes its name.
+class MonitorCsv {
+  public:
+    MonitorCsv(std::string path, bool replacing)
+        : m_path(std::move(path)), m_replacing(replacing) {}
+    ~MonitorCsv() {
+        if (m_out.is_open() && m_replacing) {
+            m_out.close();
+            std::error_code ec;
+            std::filesystem::remove(m_writing, ec);
+        }
+    }
+    bool Add(const std::string& text) {
+        if (!m_out.is_open()) {
+            m_writing = m_path;
+            if (m_replacing) m_writing += ".part";
+            m_out.open(shell::platform::PathFromUtf8(m_writing),
+                       std::ios::binary | std::ios::trunc);
+        }
+        m_out << text << std::flush;
+        return static_cast<bool>(m_out);
+    }
+    /// The file whole under its name; false when it could not be written.
+    bool Finish() {
+        if (!m_out.is_open()) return true;
+        m_out.close();
+        if (m_out.fail()) return false;
+        if (!m_replacing) return true;
+        std::error_code ec;
+        std::filesystem::rename(shell::platform::PathFromUtf8(m_writing),
+                                shell::platform::PathFromUtf8(m_path), ec);
+        return !ec;
+    }
+
+  private:
+    std::string m_path;
+    std::string m_writing;
+    bool m_replacing = false;
+    std::ofstream m_out;
+};
 
 }  // namespace
 
@@ -116,9 +165,9 @@ ordered_json RowJson(const parameter::PageModel& page, int row) {
 void PrintRow(const parameter::PageModel& page, int row) {
     const auto& c = page.Rows()[static_cast<std::size_t>(row)];
     std::cout << std::setw(2) << row << " " << std::left << std::setw(5) << c[0] << std::setw(13)
-              << c[1] << std::setw(17) << c[2] << std::setw(9) << c[3] << std::right << std::setw(3)
-              << c[4] << std::setw(3) << c[5] << std::setw(3) << c[6] << std::setw(5) << c[7]
-              << "\n";
+              << FieldText(c[1]) << std::setw(17) << FieldText(c[2]) << std::setw(9)
+              << FieldText(c[3]) << std::right << std::setw(3) << c[4] << std::setw(3) << c[5]
+              << std::setw(3) << c[6] << std::setw(5) << c[7] << "\n";
 }
 
 void PrintColumnHeads() {
@@ -295,7 +344,7 @@ void PrintItem(const parameter::PageModel& page, int row, int current) {
     if (!page.Edit().choices.entries.empty()) std::cout << "choices (* the one held):\n";
     for (const auto& choice : page.Edit().choices.entries) {
         std::cout << (choice.code == current ? "* " : "  ") << choice.code << ": "
-                  << choice.listText << "\n";
+                  << FieldText(choice.listText) << "\n";
     }
     std::cout << "takes " << parameter::AllowedValues(page.Edit()) << "\n";
 }
@@ -316,6 +365,7 @@ int RunRead(shell::CoreSession& core, const PageOptions& o) {
 }
 
 int RunWrite(shell::CoreSession& core, const PageOptions& o) {
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     OnlineSession online(core, CategoryOf(o.category));
     online.page.SetDownloadAllowed(true);
     const int row = OpenAndRead(core, online, o);
@@ -382,14 +432,17 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
 
 int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, parameter::PageCategory::Display);
-    std::ofstream csv;
+    std::optional<MonitorCsv> csv;
     if (!o.csv.empty()) {
-        csv.open(o.csv, std::ios::binary | std::ios::trunc);
-        if (!csv) {
-            Note("cannot write " + o.csv);
+        if (const auto problem = files::OutputTargetProblem(o.csv, {}, o.force); !problem.empty()) {
+            Note(problem);
             return kExitSystemError;
         }
+        shell::platform::TargetStatus existing;
+        shell::platform::StatusOf(shell::platform::PathFromUtf8(o.csv), existing);
+        csv.emplace(o.csv, existing.exists);
     }
+    bool csvWritten = true;
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;
     if (page.Window().measured.empty()) {
@@ -408,9 +461,8 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
     const std::int64_t start = clock.NowMs();
     int failed = 0;
     for (int i = 0; !Stopped(); ++i) {
-        if (o.durationS > 0 ? clock.NowMs() - start >= std::int64_t{o.durationS} * 1000
-                            : i >= o.count)
-            break;
+        if (o.durationS > 0 && clock.NowMs() - start >= std::int64_t{o.durationS} * 1000) break;
+        if (o.count > 0 && i >= o.count) break;
         // Readings start every interval, however long one takes.
         const std::int64_t due = start + std::int64_t{i} * o.intervalS * 1000;
         if (clock.NowMs() < due) clock.Wait(static_cast<std::int32_t>(due - clock.NowMs()));
@@ -439,17 +491,17 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
             if (!Link().json && sample.read) std::cout << "  " << name << " " << data;
         }
         if (Link().json) {
-            std::cout << ordered_json{{"time", stamp}, {"values", values}}.dump() << std::endl;
+            std::cout << JsonWithoutC1(ordered_json{{"time", stamp}, {"values", values}}.dump())
+                      << std::endl;
         } else {
             std::cout << std::endl;
         }
-        if (csv.is_open()) {
-            if (before == 0) csv << trend.CsvHead();
-            csv << trend.CsvRow(sample) << std::flush;
-        }
+        if (csv)
+            csvWritten =
+                csv->Add((before == 0 ? trend.CsvHead() : "") + trend.CsvRow(sample)) && csvWritten;
     }
     if (failed > 0) Note(std::to_string(failed) + " readings failed; their cells are empty");
-    if (csv.is_open() && !csv) {
+    if (csv && !(csv->Finish() && csvWritten)) {
         Note("the CSV file " + o.csv + " was not completely written");
         return kExitSystemError;
     }

@@ -1,4 +1,5 @@
 // rq50-cli rack: the slots of a rack interface in one run.
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 
@@ -10,6 +11,7 @@
 #include "register/Recorder.h"
 #include "session/CoreSession.h"
 #include "session/RackRun.h"
+#include "shell/PlatformFile.h"
 
 namespace rq50::cli {
 
@@ -56,6 +58,26 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
         return kExitUsage;
     }
     options.folder = o.folder;
+    options.replace = o.force;
+    if (options.action == shell::RackAction::kDownload && !DownloadAllowed(core, o.password))
+        return kExitSystemError;
+    if (!o.folder.empty()) {
+        // A file named where the folder belongs is a slip; nothing is done.
+        std::error_code ec;
+        const auto folder = shell::platform::PathFromUtf8(o.folder);
+        if (std::filesystem::exists(folder, ec) && !std::filesystem::is_directory(folder, ec)) {
+            Note(o.folder + " is not a folder; rack " + o.action +
+                 " takes the folder of the slot files (S01_....7pa)");
+            return kExitUsage;
+        }
+        if (options.action != shell::RackAction::kUpload && !std::filesystem::exists(folder, ec)) {
+            Note("the folder " + o.folder + " does not exist");
+            return kExitUsage;
+        }
+        if (options.action != shell::RackAction::kUpload) {
+            for (const auto& problem : shell::FindRackFiles(o.folder).problems) Note(problem);
+        }
+    }
     if (options.action == shell::RackAction::kVerify && o.folder.empty()) {
         auto* recorder = core.Data().hosts.recorder;
         if (recorder == nullptr) {
@@ -104,7 +126,8 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
     if (Stopped()) return StoppedExit();
     for (const auto& s : outcome) {
         if (s.state == shell::SlotState::kNoAnswer || s.state == shell::SlotState::kError ||
-            s.result == "failed" || s.result == "differs" || s.result == "skipped") {
+            s.result == "failed" || s.result == "differs" || s.result == "skipped" ||
+            s.result == "kept") {
             return kExitSystemError;
         }
     }

@@ -431,14 +431,8 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
                   const std::vector<std::vector<std::string>>& rows) {
     const std::string registerFile =
         registerName.rfind("sqlite:", 0) == 0 ? registerName.substr(7) : std::string();
-    std::string problem = files::ExportTargetProblem(o.csv, registerFile);
+    std::string problem = files::OutputTargetProblem(o.csv, registerFile, o.force);
     if (problem.empty()) problem = files::SaveTargetProblem(o.csv);
-    shell::platform::TargetStatus existing;
-    if (problem.empty() && !o.force &&
-        shell::platform::StatusOf(shell::platform::PathFromUtf8(o.csv), existing) == 0 &&
-        existing.exists) {
-        problem = o.csv + " exists; give --force to replace it";
-    }
     if (!problem.empty()) {
         Note(problem);
         return kExitSystemError;

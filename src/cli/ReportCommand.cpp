@@ -29,6 +29,7 @@ struct ReportOptions {
     std::string file;
     std::string pdf;
     std::optional<std::string> areas;
+    bool force = false;
 };
 
 int UsageError(const std::string& text) {
@@ -88,7 +89,7 @@ int RunReport(shell::CoreSession& core, const ReportOptions& o) {
     std::string error;
     const auto areas = ParseAreas(o.areas, parameter, error);
     if (!areas) return UsageError(error);
-    if (const auto problem = files::ExportTargetProblem(o.pdf, o.file); !problem.empty()) {
+    if (const auto problem = files::OutputTargetProblem(o.pdf, o.file, o.force); !problem.empty()) {
         std::cerr << "rq50-cli: " << problem << "\n";
         return kExitSystemError;
     }
@@ -140,6 +141,7 @@ void AddReportCommand(CLI::App& app, CliContext& context) {
         "report", "write the printed report of a parameter or program file as PDF");
     command->add_option("FILE", options->file, "the .7pa or .7pr file")->required();
     command->add_option("--pdf", options->pdf, "the PDF file to write")->required();
+    command->add_flag("--force", options->force, "replace the PDF file when it exists");
     command->add_option("--areas", options->areas,
                         "print areas, comma-separated: info,display,set,adjust,maint or "
                         "info,program,const (default: as the print dialog opens, MAINT off)");

@@ -6,6 +6,7 @@
 #include "cli/InstrumentCommands.h"
 #include "cli/InstrumentSession.h"
 #include "cli/ProgramSupport.h"
+#include "cli/TerminalFilter.h"
 #include "comm/Engine.h"
 #include "comm/Navigation.h"
 #include "comm/jobs/DownloadStop.h"
@@ -36,6 +37,7 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
+#include "shell/UntrustedText.h"
 
 #include <iomanip>
 #include <iostream>
@@ -49,9 +51,7 @@ namespace rq50::cli {
 
 using namespace rq50::comm;
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 // ------------------------------------------------------------ upload
 
@@ -158,6 +158,11 @@ bool ConfirmPreview(const shell::DownloadPreview& p, bool yes) {
     std::cerr << "Download? [y/N] " << std::flush;
     std::string answer;
     std::getline(std::cin, answer);
+    if (Stopped()) {
+        std::cerr << "\n";
+        Note("nothing was downloaded");
+        return false;
+    }
     answer = shell::Trim(answer);
     if (answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes") return true;
     Note("nothing was downloaded");
@@ -177,6 +182,7 @@ std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
     }
     if (ConfirmPreview(preview, o.yes)) return std::nullopt;
     core.Engine().CloseLine();
+    if (Stopped()) return StoppedExit();
     if (Link().json) {
         PrintJson({{"file", o.file},
                    {"backup", preview.backup},
@@ -229,6 +235,16 @@ std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
     return {};
 }
 
+/// What the instrument held before a download that ended part way, and how
+/// to put it back. The backup's path is quoted for the shell, whatever the
+/// instrument's tag made of its name.
+void SayHowToRestore(const char* what, const std::string& backup) {
+    if (backup.empty()) return;
+    Note("what the instrument held before is in " + backup + "; rq50-cli " +
+         (std::string(what) == "download" ? "download" : "program-download") + " --no-backup " +
+         shell::ShellWord(backup) + " puts it back");
+}
+
 /// After a stop signal: how far a download got.
 int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
                           const std::string& backup) {
@@ -237,11 +253,7 @@ int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
          std::to_string(total) + " items" +
          (written == 0 ? "; nothing was written"
                        : "; the instrument holds a mix of the file's values and its own"));
-    if (written > 0 && !backup.empty()) {
-        Note("what the instrument held before is in " + backup + "; rq50-cli " +
-             (std::string(what) == "download" ? "download" : "program-download") +
-             " --no-backup '" + backup + "' puts it back");
-    }
+    if (written > 0) SayHowToRestore(what, backup);
     return StoppedExit();
 }
 
@@ -256,18 +268,6 @@ ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, boo
                         {"total", total},
                         {"instrumentModel", shell::Trim(core.Engine().Results().instrumentModel)},
                         {"differences", CheckListJson(core)}};
-}
-
-/// With a stored password the download needs it, as the password entry of
-/// the top menu asks for it.
-bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password) {
-    if (!shell::PasswordIsStored(core.Data())) return true;
-    shell::ReadSettingFile(core.Data());
-    if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password))
-        return true;
-    shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
-    if (!password) Note("a password is set: give --password");
-    return false;
 }
 
 /// The download of what the workspace holds (a file just read, a record of
@@ -306,9 +306,15 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
     } else {
         PrintCheckList(core);
     }
-    if (Stopped())
-        return ReportStoppedDownload(core, program ? "program download" : "download", total,
-                                     backup);
+    const char* what = program ? "program download" : "download";
+    if (Stopped()) return ReportStoppedDownload(core, what, total, backup);
+    // A line lost part way leaves a mix of values, as a stop does.
+    if (!ok && results.itemsWritten > 0) {
+        Note(std::string(what) + " ended after " + std::to_string(results.itemsWritten) + " of " +
+             std::to_string(total) +
+             " items; the instrument holds a mix of the file's values and its own");
+        SayHowToRestore(what, backup);
+    }
     if (!program) return ExitOf(ok && results.downloadCheck.empty());
     if (!ok) return kExitSystemError;
     // The screens show the final message after the job (the hand-back); there
@@ -327,6 +333,19 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
 }
 
 }  // namespace
+
+bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password) {
+    if (!shell::PasswordIsStored(core.Data())) return true;
+    shell::ReadSettingFile(core.Data());
+    if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password)) {
+        core.Data().state.downloadAllowed = true;
+        return true;
+    }
+    shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
+    Note(password ? "the download password given is not the one set; nothing was written"
+                  : "a password is set: give --password; nothing was written");
+    return false;
+}
 
 bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes) {
     return ConfirmPreview(preview, yes);

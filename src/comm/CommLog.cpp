@@ -5,9 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "files/SaveTarget.h"
 #include "shell/AppPaths.h"
 #include "shell/Clock.h"
 #include "shell/QuotedField.h"
@@ -20,6 +22,7 @@ std::string CommEngine::LogFilePath() const {
 }
 
 std::string CommEngine::LogFileProblem() const {
+    if (auto problem = LogTargetProblem(LogFilePath()); !problem.empty()) return problem;
     const std::filesystem::path path = shell::platform::PathFromUtf8(LogFilePath());
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
@@ -31,11 +34,14 @@ std::string CommEngine::LogFileProblem() const {
 }
 
 void CommEngine::ResetLogFile() {
-    if (m_logTarget.keepAcrossJobs) return;
+    // A file that is not a log (a device, a parameter file put in its place)
+    // is neither removed nor written to.
+    m_logRefused = !LogTargetProblem(LogFilePath()).empty();
+    if (m_logTarget.keepAcrossJobs || m_logRefused) return;
     std::error_code ec;
     const std::filesystem::path path = shell::platform::PathFromUtf8(LogFilePath());
     if (!std::filesystem::is_directory(path.parent_path(), ec)) return;
-    if (std::filesystem::exists(path, ec)) std::filesystem::remove(path, ec);
+    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
 }
 
 std::string CommEngine::LogTimeStamp() const {
@@ -50,6 +56,7 @@ std::string LogRecord(const std::string& stamp, const std::string& label, const 
 
 void CommEngine::AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
+    if (m_logRefused) return;
     std::ofstream out(shell::platform::PathFromUtf8(LogFilePath()),
                       std::ios::binary | std::ios::app);
     if (!out) return;
@@ -65,6 +72,47 @@ void CommEngine::LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
 
 void CommEngine::LogNote(const std::string& text) {
     AppendToLog(LogRecord(LogTimeStamp(), kNoteLabel, text));
+}
+
+bool IsLogRecord(const std::string& firstLine) {
+    // "stamp","label","text": the label is one of the log's own.
+    if (firstLine.empty() || firstLine[0] != '"') return false;
+    const auto labelStart = firstLine.find("\",\"");
+    if (labelStart == std::string::npos) return false;
+    const std::string rest = firstLine.substr(labelStart + 3);
+    for (const char* label :
+         {kSendHexLabel, kSendAsciiLabel, kRecvHexLabel, kRecvAsciiLabel, kNoteLabel}) {
+        if (rest.rfind(std::string(label) + "\",\"", 0) == 0) return true;
+    }
+    return false;
+}
+
+std::string LogTargetProblem(const std::string& path) {
+    namespace platform = shell::platform;
+    const std::filesystem::path target = platform::PathFromUtf8(path);
+    if (files::DataFileKindOf(path)) {
+        return path + ": a log is not written to a name ending in " +
+               platform::Utf8FromPath(target.extension()) +
+               ", which stands for a parameter or program file";
+    }
+    platform::TargetStatus status;
+    if (const int error = platform::StatusOf(target, status); error != 0)
+        return path + ": " + std::strerror(error);
+    if (!status.exists) return {};
+    if (!status.regular) {
+        return path +
+               " is not a regular file (a folder, device, pipe or socket); the log is written "
+               "only to a file";
+    }
+    // Known to be a regular file now, so reading its start cannot block.
+    std::ifstream in(target, std::ios::binary);
+    if (!in) return path + " cannot be read";
+    std::string firstLine(256, '\0');
+    in.read(firstLine.data(), static_cast<std::streamsize>(firstLine.size()));
+    firstLine.resize(static_cast<std::size_t>(in.gcount()));
+    if (firstLine.empty() || IsLogRecord(firstLine.substr(0, firstLine.find('\n')))) return {};
+    return path +
+           " exists and is not a communication log RQ50 wrote; name a new file or an RQ50 log";
 }
 
 bool IsMonitoredJob(int job) {

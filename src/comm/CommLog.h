@@ -19,4 +19,15 @@ inline constexpr const char* kNoteLabel = "    NOTE    ";
 /// a field doubled, CR LF at the end.
 std::string LogRecord(const std::string& stamp, const std::string& label, const std::string& text);
 
+/// True when `firstLine` is a record of a communication log (the start of a
+/// log RQ50 wrote).
+bool IsLogRecord(const std::string& firstLine);
+
+/// Empty when the communication log may be written to `path`; otherwise the
+/// reason as a sentence. A log goes only into a new file or a log RQ50 wrote
+/// (its first line tells; an empty file too): never into a parameter or
+/// program file, any other file, a folder, a device, a pipe or a socket.
+/// Nothing is opened but a regular file, so a pipe never blocks.
+std::string LogTargetProblem(const std::string& path);
+
 }  // namespace rq50::comm

@@ -23,6 +23,10 @@
 
 namespace rq50::comm {
 
+bool ChangesInstrument(int job) {
+    return job == kJobDownload || job == kJobProgramDownload || job == kJobWriteItem;
+}
+
 namespace {
 
 /// Job 3 and the jobs of the online page, which work on the line job 3
@@ -405,6 +409,9 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     if (CommState != kStateIdle || CommBusy) return false;
     // A code without routines would send nothing and never finish.
     if (!IsCommJobRegistered(request.code)) return false;
+    // The download password closes every path that changes what an
+    // instrument holds, whoever starts the job.
+    if (ChangesInstrument(request.code) && !Data().state.downloadAllowed) return false;
     CommTitle = request.title;
     CommCaller = request.caller;
     m_jobHandBack = request.handBack;

@@ -417,10 +417,16 @@ class CommEngine : public CommEngineState {
     std::unique_ptr<jobs::JobTables> m_tables;
     std::unique_ptr<jobs::JobResults> m_results;
     LogTarget m_logTarget;
+    bool m_logRefused = false;  ///< the log's path holds something that is not a log
     std::function<std::string()> m_logTime;
 };
 
 /// True for the jobs whose frames the parameter screen's monitor shows.
 bool IsMonitoredJob(int job);
+
+/// Jobs that change what an instrument holds (its parameters, its program,
+/// an item): the download password closes them. The slot and baud-rate jobs
+/// are not among them.
+bool ChangesInstrument(int job);
 
 }  // namespace rq50::comm

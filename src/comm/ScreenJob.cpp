@@ -15,7 +15,7 @@ bool StartScreenJob(CommEngine& engine, const JobRequest& request, shell::Screen
     shell::Workspace& ws = engine.Data();
     // Without the password no download starts, whichever screen asks.
     const int job = request.code;
-    if ((job == kJobDownload || job == kJobProgramDownload) && !ws.state.downloadAllowed) {
+    if (ChangesInstrument(job) && !ws.state.downloadAllowed) {
         shell::ShowMessage(ws.hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, request.title);
         return false;
     }

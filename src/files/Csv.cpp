@@ -14,6 +14,7 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
+#include "shell/UntrustedText.h"
 
 #include <algorithm>
 #include <array>
@@ -88,11 +89,11 @@ void ShowWriteError(const shell::Services& hosts, int error) {
 
 std::string CsvQuote(std::string_view text) {
     std::string out;
-    for (char c : text) {
+    for (char c : shell::SpreadsheetText(text)) {
         out.push_back(c);
         if (c == '"') out.push_back('"');
     }
-    if (text.find_first_of(",\"\r\n") != std::string_view::npos) out = "\"" + out + "\"";
+    if (out.find_first_of(",\"\r\n") != std::string::npos) out = "\"" + out + "\"";
     return out;
 }
 

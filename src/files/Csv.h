@@ -33,7 +33,8 @@ struct CsvAreas {
 
 /// Doubles every double quote; encloses the text in double quotes when it
 /// holds a comma, a double quote or a line break, so that every reader sees
-/// one field where the text stood.
+/// one field where the text stood. Text a spreadsheet would take for a
+/// formula is written as text (shell::SpreadsheetText).
 std::string CsvQuote(std::string_view text);
 
 void AppendLine(CsvLines& lines, std::string text);

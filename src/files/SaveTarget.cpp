@@ -109,4 +109,17 @@ std::string ExportTargetProblem(const std::string& output, const std::string& in
     return {};
 }
 
+std::string OutputTargetProblem(const std::string& output, const std::string& input, bool replace) {
+    if (output.empty()) return "no output file was named";
+    platform::TargetStatus status;
+    if (platform::StatusOf(PathOf(output), status) == 0 && status.exists && !status.regular) {
+        return output +
+               " is not a regular file (a folder, device, pipe or socket); give the name of a "
+               "file";
+    }
+    if (auto problem = ExportTargetProblem(output, input); !problem.empty()) return problem;
+    if (status.exists && !replace) return output + " exists; give --force to replace it";
+    return {};
+}
+
 }  // namespace rq50::files

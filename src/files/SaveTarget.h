@@ -35,4 +35,14 @@ std::string SaveTargetProblem(const std::string& path);
 /// must never replace.
 std::string ExportTargetProblem(const std::string& output, const std::string& input);
 
+/// Empty when an output that is not a data file (a log, CSV, PDF, PNG, an
+/// export of the register) may be written to `output`; otherwise the reason as
+/// a sentence. The one rule for every such output: a new file in a folder
+/// that takes one, or an existing regular file, and that only when `replace`
+/// says so (--force, or the user's yes); never a folder, device, pipe or
+/// socket (told from the file's status, never by opening it, so nothing
+/// blocks), never a name of a parameter or program file, never `input`, the
+/// file the output is made from (may be empty).
+std::string OutputTargetProblem(const std::string& output, const std::string& input, bool replace);
+
 }  // namespace rq50::files

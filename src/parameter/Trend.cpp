@@ -9,6 +9,7 @@
 #include "shell/PlatformFile.h"
 #include "shell/QuotedField.h"
 #include "shell/TextTrim.h"
+#include "shell/UntrustedText.h"
 
 namespace rq50::parameter {
 
@@ -52,8 +53,8 @@ void Trend::FollowPage(const PageModel& page) {
     for (const MeasuredItem& m : page.Window().measured) {
         TrendSeries series;
         series.address = m.address;
-        series.label = shell::Trim(page.Cell(m.row, kColAddress)) + " " +
-                       shell::Trim(page.Cell(m.row, kColName));
+        series.label = shell::Trim(shell::Trim(page.Cell(m.row, kColAddress)) + " " +
+                                   shell::Trim(page.Cell(m.row, kColName)));
         series.unit = UnitOf(page.Cell(m.row, kColAux));
         m_series.push_back(std::move(series));
     }
@@ -171,7 +172,8 @@ std::string Trend::LastReadingText() const {
 
 std::string Trend::CsvHead() const {
     std::string head = "time";
-    for (const TrendSeries& s : m_series) head += "," + shell::QuotedField(s.label);
+    for (const TrendSeries& s : m_series)
+        head += "," + shell::QuotedField(shell::SpreadsheetText(s.label));
     return head + "\r\n";
 }
 

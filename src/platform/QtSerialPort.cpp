@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "comm/CommPort.h"
+#include "platform/SerialPortList.h"
 
 namespace rq50::platform {
 
@@ -46,6 +47,22 @@ bool QtSerialPort::ApplyLineSettings() {
            m_port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
+namespace {
+
+/// What to do about a device that is not there: the ports the machine has
+/// now (a USB adapter may have come back under another name) and where to
+/// choose one.
+std::string PortsFoundNow() {
+    std::string found;
+    for (const auto& entry : AvailableSerialPorts())
+        found += (found.empty() ? "" : ", ") + entry.device;
+    return "\n\nSerial ports found now: " + (found.empty() ? std::string("none") : found) +
+           ". Choose one under Communication Settings > Serial Port > Port Device... "
+           "(rq50-cli: --port DEVICE; rq50-cli ports lists them).";
+}
+
+}  // namespace
+
 void QtSerialPort::Fail(int number, const std::string& text) {
     m_errorNumber = number;
     m_errorText = text;
@@ -64,7 +81,8 @@ bool QtSerialPort::Open() {
         const std::string detail = m_port.errorString().toStdString();
         m_port.clearError();
         if (error == QSerialPort::DeviceNotFoundError) {
-            Fail(comm::kPortErrInvalidPort, "Invalid port number: " + m_device + " does not exist");
+            Fail(comm::kPortErrInvalidPort,
+                 "Invalid port number: " + m_device + " does not exist" + PortsFoundNow());
         } else if (error == QSerialPort::PermissionError) {
             // Qt reports a lock held by another program and missing access
             // rights alike; the device's own permissions tell them apart.

@@ -1,4 +1,6 @@
 #include "session/CoreSession.h"
+
+#include "files/SettingFile.h"
 #include "session/TransferRecords.h"
 
 #include "comm/Engine.h"
@@ -82,7 +84,13 @@ StartupResult CoreSession::Run(StartupWindows* windows) {
     ModelTable().clear();
     CategoryTable().clear();
     Steps steps(windows, m_engine, m_workspace);
-    return windows != nullptr ? Main(m_workspace, steps) : StartWithoutWindows(m_workspace, steps);
+    const StartupResult result =
+        windows != nullptr ? Main(m_workspace, steps) : StartWithoutWindows(m_workspace, steps);
+    // With a download password stored, nothing is written to an instrument
+    // until it has been entered, whichever window or command asks.
+    if (result == StartupResult::Running)
+        m_workspace.state.downloadAllowed = !PasswordIsStored(m_workspace);
+    return result;
 }
 
 StartupResult CoreSession::Start(StartupWindows& windows) {

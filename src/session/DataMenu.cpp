@@ -89,8 +89,7 @@ void DataMenu::Confirm(DataMenuOption option) {
                   comm::kCallerDataViewDownload},
                  files::DataFileKind::kParameter,
                  kScreen,
-                 m_ws.state.currentFilePath.empty() ? m_ws.state.currentFileTitle
-                                                    : m_ws.state.currentFilePath},
+                 shell::DownloadSourceName(m_ws, files::DataFileKind::kParameter)},
                 m_host.DownloadQuestions());
             return;
         case DataMenuOption::kPrint:

@@ -8,10 +8,12 @@
 #include "comm/Navigation.h"
 #include "files/Csv.h"
 #include "files/FileNameRules.h"
+#include "files/SaveTarget.h"
 #include "files/Workspace.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
+#include "shell/MessageBoxHost.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
@@ -108,6 +110,21 @@ std::optional<DialogChoice> ChooseName(Workspace& ws, int mode, FileDialogHost& 
         }
         DialogFileName name{choice->fileTitle, choice->fileName, dialog.title};
         if (!CheckDialogFileName(ws, name)) continue;
+        // A program saved as .7pa (or a parameter set as .7pr) could never be
+        // opened again as what it is: the other kind's extension is refused.
+        if (mode == kDialogSave && !HasExtension(choice->fileTitle, dialog.defaultExt) &&
+            files::DataFileKindOf(choice->fileName)) {
+            if (ws.hosts.messages != nullptr) {
+                MessageBoxRequest box;
+                box.text = choice->fileTitle + ": a " +
+                           std::string(ProgramMode(ws) ? "program" : "parameter") +
+                           " file is saved with the extension ." + dialog.defaultExt;
+                box.title = dialog.title;
+                box.icon = MsgIcon::Exclamation;
+                ws.hosts.messages->Show(box);
+            }
+            continue;
+        }
         if (choice->fileName.empty()) return std::nullopt;
         if (!accept(*choice)) continue;
         return choice;

@@ -18,6 +18,7 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/PlatformFile.h"
 #include "shell/TextNumbers.h"
+#include "shell/TextTrim.h"
 
 namespace rq50::shell {
 namespace fs = std::filesystem;
@@ -43,15 +44,58 @@ std::string RackFileName(int slot, const std::string& model, const std::string& 
     return prefix + files::FileNamePart(model) + "_" + files::FileNamePart(tag) + ".7pa";
 }
 
-int SlotOfRackFile(const std::string& fileName) {
-    if (fileName.size() < 3 || (fileName[0] != 'S' && fileName[0] != 's')) return 0;
+namespace {
+
+/// The number a rack file's name starts with ("S03_" is 3, "S17_" 17); -1
+/// when the name does not start so.
+int RackFileNumber(const std::string& fileName) {
+    if (fileName.size() < 3 || (fileName[0] != 'S' && fileName[0] != 's')) return -1;
     std::size_t at = 1;
     int slot = 0;
     while (at < fileName.size() && at < 3 && fileName[at] >= '0' && fileName[at] <= '9') {
         slot = slot * 10 + (fileName[at++] - '0');
     }
-    if (at == 1 || at >= fileName.size() || fileName[at] != '_') return 0;
+    if (at == 1 || at >= fileName.size() || fileName[at] != '_') return -1;
+    return slot;
+}
+
+}  // namespace
+
+int SlotOfRackFile(const std::string& fileName) {
+    const int slot = RackFileNumber(fileName);
     return slot >= 1 && slot <= 16 ? slot : 0;
+}
+
+std::string RackFiles::FileFor(int slot) const {
+    const auto it = bySlot.find(slot);
+    return it != bySlot.end() && it->second.size() == 1 ? it->second.front() : std::string();
+}
+
+RackFiles FindRackFiles(const std::string& folder) {
+    RackFiles found;
+    std::error_code ec;
+    for (fs::directory_iterator it(platform::PathFromUtf8(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = platform::Utf8FromPath(it->path().filename());
+        const int number = RackFileNumber(name);
+        if (number < 0 || files::DataFileKindOf(name) != files::DataFileKind::kParameter) continue;
+        if (number < 1 || number > 16) {
+            found.problems.push_back(name + ": a rack has slots 1-16, not " +
+                                     std::to_string(number) + "; the file is not used");
+            continue;
+        }
+        found.bySlot[number].push_back(platform::Utf8FromPath(it->path()));
+    }
+    for (auto& [slot, paths] : found.bySlot) {
+        std::sort(paths.begin(), paths.end());
+        if (paths.size() < 2) continue;
+        std::string names;
+        for (const auto& path : paths)
+            names += (names.empty() ? "" : ", ") + files::FileTitleOf(path);
+        found.problems.push_back("two files name slot " + std::to_string(slot) + " (" + names +
+                                 "); the slot is skipped");
+    }
+    return found;
 }
 
 std::optional<std::vector<int>> ParseSlotList(const std::string& text) {
@@ -84,7 +128,7 @@ std::optional<std::vector<int>> ParseSlotList(const std::string& text) {
 }
 
 std::string RackSummary(const std::vector<SlotOutcome>& outcome) {
-    int done = 0, differs = 0, failed = 0, empty = 0, notScanned = 0;
+    int done = 0, differs = 0, failed = 0, empty = 0, notScanned = 0, kept = 0;
     for (const auto& s : outcome) {
         if (s.state == SlotState::kEmpty)
             ++empty;
@@ -94,6 +138,8 @@ std::string RackSummary(const std::vector<SlotOutcome>& outcome) {
             ++failed;
         else if (s.result == "differs")
             ++differs;
+        else if (s.result == "kept")
+            ++kept;
         else if (s.result == "failed" || s.result == "skipped")
             ++failed;
         else
@@ -101,6 +147,7 @@ std::string RackSummary(const std::vector<SlotOutcome>& outcome) {
     }
     std::string text = "done " + std::to_string(done) + ", differs " + std::to_string(differs) +
                        ", failed " + std::to_string(failed) + ", empty " + std::to_string(empty);
+    if (kept > 0) text += ", kept " + std::to_string(kept);
     if (notScanned > 0) text += ", not reached " + std::to_string(notScanned);
     return text;
 }
@@ -151,7 +198,8 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
             outcome.slot = s;
             m_slots.push_back(outcome);
         }
-        if (m_o.action == RackAction::kDownload) FindFiles();
+        if (!m_o.folder.empty() && m_o.action != RackAction::kUpload)
+            m_files = FindRackFiles(m_o.folder);
     }
 
     void Begin() {
@@ -174,23 +222,22 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
   private:
     SlotOutcome& Current() { return m_slots[m_at]; }
 
-    void FindFiles() {
-        std::error_code ec;
-        for (fs::directory_iterator it(platform::PathFromUtf8(m_o.folder), ec), end;
-             !ec && it != end; it.increment(ec)) {
-            const std::string name = platform::Utf8FromPath(it->path().filename());
-            const int slot = SlotOfRackFile(name);
-            if (slot > 0 && files::DataFileKindOf(name) == files::DataFileKind::kParameter) {
-                m_files.emplace_back(slot, platform::Utf8FromPath(it->path()));
-            }
-        }
-        std::sort(m_files.begin(), m_files.end());
+    /// Why the folder gives no one file for `slot`.
+    std::string NoFileFor(int slot) const {
+        const auto it = m_files.bySlot.find(slot);
+        if (it == m_files.bySlot.end()) return "no file names this slot";
+        return std::to_string(it->second.size()) + " files name this slot; nothing done";
     }
-    std::string FileFor(int slot) const {
-        for (const auto& [s, path] : m_files) {
-            if (s == slot) return path;
-        }
-        return {};
+
+    /// Empty when a file of `fileModel` may go to the instrument in the
+    /// slot; otherwise the slot's detail, which names both models.
+    std::string WrongModel(const SlotOutcome& s, const std::string& fileModel,
+                           const char* nothing) const {
+        if (files::ModelMismatch(fileModel, s.model).empty()) return {};
+        char slot[8];
+        std::snprintf(slot, sizeof slot, "S%02d", s.slot);
+        return std::string(slot) + ": the file is for " + Trim(fileModel) + ", slot " +
+               std::to_string(s.slot) + " holds " + Trim(s.model) + "; " + nothing;
     }
 
     /// Starts `request` with its end going to `then`; a job that cannot
@@ -200,8 +247,13 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
             ((*self).*then)(result);
         };
         if (!m_engine.StartCommJob(request)) {
-            Current().state = SlotState::kError;
-            Current().detail = "the line is busy";
+            if (comm::ChangesInstrument(request.code) && !m_ws.state.downloadAllowed) {
+                Current().result = "skipped";
+                Current().detail = "the download password has not been entered; nothing written";
+            } else {
+                Current().state = SlotState::kError;
+                Current().detail = "the line is busy";
+            }
             SlotDone();
         }
     }
@@ -268,6 +320,15 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         fs::create_directories(platform::PathFromUtf8(m_o.folder), ec);
         const std::string path = platform::Utf8FromPath(platform::PathFromUtf8(m_o.folder) /
                                                         RackFileName(s.slot, s.model, s.tag));
+        // A slot's file may hold edits not yet downloaded: only --force
+        // replaces it.
+        platform::TargetStatus existing;
+        if (!m_o.replace && platform::StatusOf(platform::PathFromUtf8(path), existing) == 0 &&
+            existing.exists) {
+            s.result = "kept";
+            s.detail = "kept: file exists (" + path + "); --force replaces it";
+            return;
+        }
         files::SetInformationFileName(m_ws.information,
                                       files::Utf8ToSingleByte(files::FileTitleOf(path)));
         const bool written = files::WriteParameterFile(m_ws, path);
@@ -279,16 +340,25 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         files::ParameterFileRecord reference;
         std::string against;
         if (!m_o.folder.empty()) {
-            std::error_code ec;
-            for (fs::directory_iterator it(platform::PathFromUtf8(m_o.folder), ec), end;
-                 !ec && it != end; it.increment(ec)) {
-                const std::string name = platform::Utf8FromPath(it->path().filename());
-                if (SlotOfRackFile(name) == s.slot &&
-                    files::LoadParameterFile(platform::Utf8FromPath(it->path()), reference) == 0) {
-                    against = name;
-                    break;
-                }
+            const std::string file = m_files.FileFor(s.slot);
+            if (file.empty()) {
+                s.result = "skipped";
+                s.detail = NoFileFor(s.slot);
+                return;
             }
+            if (files::LoadParameterFile(file, reference) != 0) {
+                s.result = "skipped";
+                s.detail = "cannot read " + file;
+                return;
+            }
+            // Items of another model share addresses, not meanings.
+            if (auto wrong = WrongModel(s, reference.header.model, "nothing compared");
+                !wrong.empty()) {
+                s.result = "skipped";
+                s.detail = wrong;
+                return;
+            }
+            against = files::FileTitleOf(file);
         } else if (m_o.reg != nullptr) {
             const auto identity = RecordOfWorkspace(m_ws, plant::RecordKind::kVerify,
                                                     files::DataFileKind::kParameter);
@@ -321,11 +391,17 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
 
     void StartDownload() {
         SlotOutcome& s = Current();
-        m_file = FileFor(s.slot);
+        m_file = m_files.FileFor(s.slot);
         files::ParameterFileRecord record;
         if (m_file.empty() || files::LoadParameterFile(m_file, record) != 0) {
             s.result = "skipped";
-            s.detail = m_file.empty() ? "no file names this slot" : "cannot read " + m_file;
+            s.detail = m_file.empty() ? NoFileFor(s.slot) : "cannot read " + m_file;
+            return SlotDone();
+        }
+        // No backup and no preview for a file that cannot go there.
+        if (auto wrong = WrongModel(s, record.header.model, "nothing written"); !wrong.empty()) {
+            s.result = "skipped";
+            s.detail = wrong;
             return SlotDone();
         }
         files::SetInformationFileName(record.information,
@@ -406,7 +482,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
     std::shared_ptr<HeldData> m_held;
     std::shared_ptr<HeldData> m_fileData;
     std::vector<SlotOutcome> m_slots;
-    std::vector<std::pair<int, std::string>> m_files;
+    RackFiles m_files;
     std::string m_file;
     std::string m_backup;
     std::size_t m_at = 0;

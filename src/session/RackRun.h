@@ -10,7 +10,9 @@
 // with RunCommJob.
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,9 @@ struct RackOptions {
     /// compare with (empty: the register's last good records). Download: the
     /// folder of files to download ("S03_....7pa" names slot 3).
     std::string folder;
+    /// Upload: a slot's file that exists is replaced (--force); without it
+    /// the slot is reported "kept: file exists" and the file stays.
+    bool replace = false;
     /// Verify without a folder, and recording of the run's transfers.
     plant::PlantRegister* reg = nullptr;
     /// Download: asked once per slot with the preview of its changes; true
@@ -61,6 +66,17 @@ struct RackOptions {
 std::string RackFileName(int slot, const std::string& model, const std::string& tag);
 /// The slot a rack file's name starts with ("S03_" or "s3_"), 0 for none.
 int SlotOfRackFile(const std::string& fileName);
+/// The rack files of a folder ("Snn_....7pa"), by slot, and what is wrong
+/// with the folder's names: a file for a slot outside 1-16, two files for
+/// one slot (that slot is skipped, as no one can tell which is meant).
+struct RackFiles {
+    std::map<int, std::vector<std::string>> bySlot;  ///< paths, sorted
+    std::vector<std::string> problems;               ///< one sentence each
+    /// The one file of `slot`; empty when there is none or more than one.
+    std::string FileFor(int slot) const;
+};
+RackFiles FindRackFiles(const std::string& folder);
+
 /// "--slots 1-4,7": the slots named, or nothing when the text is not a list
 /// of slots 1-16.
 std::optional<std::vector<int>> ParseSlotList(const std::string& text);

@@ -1,4 +1,5 @@
 #include "session/SafeDownload.h"
+#include "files/Compare.h"
 
 #include "comm/HandBack.h"
 #include "comm/ScreenJob.h"
@@ -30,6 +31,29 @@ bool ToggleBackupBeforeDownload(Workspace& ws) {
     const bool on = !BackupBeforeDownloadOn(ws);
     if (ws.hosts.settings != nullptr) ws.hosts.settings->Set(kBackupSetting, on ? "1" : "0");
     return on;
+}
+
+std::string DownloadSourceName(const Workspace& ws, files::DataFileKind kind) {
+    const bool program = kind == files::DataFileKind::kProgram;
+    const std::string& path = ws.state.currentFilePath;
+    if (path.empty()) {
+        return std::string(program ? "program" : "data") + " " +
+               (program && ws.program.source != program::kSourceUpload
+                    ? "made in the editor, not saved"
+                    : "uploaded from the instrument, not saved");
+    }
+    // The file on disk tells whether the data still is what it holds.
+    bool same = false;
+    if (program) {
+        files::ProgramFileRecord file;
+        same = files::LoadProgramFile(path, file) == 0 &&
+               files::ComparePrograms(file, files::CurrentProgramRecord(ws), true).empty();
+    } else {
+        files::ParameterFileRecord file;
+        same = files::LoadParameterFile(path, file) == 0 &&
+               file.items == ws.items.dataSet;
+    }
+    return same ? path : path + " (changed, not saved)";
 }
 
 std::string PreviewHeading(const DownloadPreview& p) {

@@ -45,6 +45,12 @@ struct DownloadPreview {
     std::vector<files::ItemDifference> changes;
 };
 
+/// What a download's preview names as its source: the file's path when the
+/// data is what the file holds; "PATH (changed, not saved)" when it was
+/// changed since; "data uploaded from the instrument, not saved" (or
+/// "program ...") when it never was in a file.
+std::string DownloadSourceName(const Workspace& ws, files::DataFileKind kind);
+
 /// "Download PUMP1.7pa (model RQB2, slot 3, 42 items) to the instrument."
 std::string PreviewHeading(const DownloadPreview& preview);
 /// "No item will change: the instrument holds the file's values." or

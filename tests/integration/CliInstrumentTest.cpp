@@ -33,14 +33,20 @@ using test::SimProcess;
 
 class CliInstrument : public ::testing::Test {
   protected:
+    // Each test has an application folder of its own, so that no backup,
+    // register or simulator state lands in the build's folder.
     void SetUp() override {
         m_folder = fs::temp_directory_path() / ("rq50-cli-it-" + std::to_string(::getpid()));
         fs::create_directories(m_folder);
+        for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+            if (entry.path().extension() == ".ini")
+                fs::copy_file(entry.path(), m_folder / entry.path().filename());
+        }
     }
     void TearDown() override { fs::remove_all(m_folder); }
     std::string File(const std::string& name) const { return (m_folder / name).string(); }
     CliRun RunCli(const std::string& arguments) const {
-        return test::CliRunner(RQ50_BIN_DIR, m_folder)(arguments);
+        return test::CliRunner(m_folder)(arguments);
     }
 
   private:
@@ -99,12 +105,12 @@ StoppedRun RunCliAndActAfter(const std::string& arguments, const std::string& fo
     const pid_t pid = ::fork();
     if (pid == 0) {
         const std::string command =
-            "exec " + test::CliRunner(RQ50_BIN_DIR).Command("--log " + log + " " + arguments) +
-            " >" + out + " 2>&1";
+            "exec " + test::CliRunner(folder).Command("--log " + log + " " + arguments) + " >" +
+            out + " 2>&1";
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    for (int i = 0; i < 800 && Count(ReadText(log), "SEND HEX") < static_cast<std::size_t>(sends);
+    for (int i = 0; i < 3000 && Count(ReadText(log), "SEND HEX") < static_cast<std::size_t>(sends);
          ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -183,12 +189,16 @@ TEST_F(CliInstrument, ALineLostMidDownloadIsNamedWithWhatWasWritten) {
     auto sim = std::make_unique<SimProcess>("RQB2.json");
     const std::string device = sim->Path();
     ASSERT_EQ(RunCli("--quiet upload -o " + File("a.7pa")).exitCode, 0);
+    // The backup takes the first 43 requests; the line goes during the writes.
     const auto run =
-        RunCliAndActAfter("--quiet --port " + device + " download --no-backup " + File("a.7pa"),
-                          File(""), 5, [&sim](pid_t) { sim.reset(); });
+        RunCliAndActAfter("--quiet --port " + device + " download --yes " + File("a.7pa"), File(""),
+                          48, [&sim](pid_t) { sim.reset(); });
     EXPECT_EQ(run.exitCode, 1) << run.all();
     EXPECT_THAT(run.all(), HasSubstr("The connection to " + device + " was lost"));
     EXPECT_THAT(run.all(), HasSubstr("Items written: "));
+    // Where the instrument's own set is, and how to put it back.
+    EXPECT_THAT(run.all(), HasSubstr("backup: " + File("User/BACKUP/")));
+    EXPECT_THAT(run.all(), HasSubstr("download --no-backup '" + File("User/BACKUP/")));
     EXPECT_THAT(run.all(), Not(HasSubstr("Invalid port number")));
     EXPECT_THAT(run.all(), Not(HasSubstr("Response time out")));
 }

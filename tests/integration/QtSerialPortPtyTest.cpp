@@ -137,6 +137,9 @@ TEST(QtSerialPort, MissingDeviceIsAnInvalidPort) {
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(port.ErrorNumber(), comm::kPortErrInvalidPort);
     EXPECT_NE(port.ErrorDescription().find("/dev/rq50-no-such-device"), std::string::npos);
+    // The box says what to do: the ports there are now, and where to choose.
+    EXPECT_NE(port.ErrorDescription().find("Serial ports found now: "), std::string::npos);
+    EXPECT_NE(port.ErrorDescription().find("Port Device..."), std::string::npos);
     EXPECT_FALSE(port.Write({1}));
 }
 

@@ -116,6 +116,18 @@ TEST_F(SafeDownload, KeepsTheInstrumentsSetListsTheChangesThenWritesTheFile) {
         files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
 }
 
+TEST_F(SafeDownload, ThePreviewNamesWhatIsDownloadedNotAnOlderFile) {
+    EXPECT_EQ(DownloadSourceName(ws, files::DataFileKind::kParameter),
+              "data uploaded from the instrument, not saved");
+    const std::string path = (folder.Path() / "a.7pa").string();
+    ASSERT_TRUE(files::WriteParameterFile(ws, path));
+    ws.state.currentFilePath = path;
+    EXPECT_EQ(DownloadSourceName(ws, files::DataFileKind::kParameter), path);
+    ws.items.dataSet[1][20] ^= 1;  // an edit after the save
+    EXPECT_EQ(DownloadSourceName(ws, files::DataFileKind::kParameter),
+              path + " (changed, not saved)");
+}
+
 TEST_F(SafeDownload, NothingIsWrittenWithoutTheUsersYes) {
     ASSERT_TRUE(Download(false));
     ASSERT_EQ(previews->size(), 1u);

@@ -112,9 +112,12 @@ TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     EXPECT_EQ(ws.state.currentFileTitle, "pump1.7pa");
     EXPECT_EQ(dialog.shown[0].initialName, "");
     ws.state.settingMode = 1;
-    dialog.script = {Choice("mix.7PR")};
+    // A program named as a parameter file is refused, and the dialog asked again.
+    dialog.script = {Choice("mix.7pa"), Choice("mix.7PR")};
     EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), -1);
     EXPECT_EQ(SaveTargetPath(ws), "/data/mix.7PR");
+    EXPECT_EQ(scope.messages.boxes.back().text,
+              "mix.7pa: a program file is saved with the extension .7pr");
     // The length rule sees the name with its extension: 16 + ".7pr" passes,
     // 17 without an extension does not.
     dialog.script = {Choice("ABCDEFGHIJKLMNOPQ"), std::nullopt};

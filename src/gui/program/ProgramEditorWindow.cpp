@@ -659,14 +659,13 @@ void ProgramEditorWindow::cmdDownload_Click() {
         OpenErrorList();
         return;
     }
-    const auto& state = Ws().state;
     shell::StartSafeDownload(
         Ws(),
         {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
           comm::kCallerProgramEditor},
          files::DataFileKind::kProgram,
          Id(),
-         state.currentFilePath.empty() ? state.currentFileTitle : state.currentFilePath},
+         shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
         comm::DownloadPreviewDialog::QuestionsFor(this));
 }
 
