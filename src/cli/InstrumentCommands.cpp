@@ -58,7 +58,7 @@ namespace {
 void AddLinkOptions(CLI::App& app) {
     ResetLink();
     auto& l = Link();
-    app.add_option("--port", l.port,
+    app.add_option("--port", l.ports,
                    "serial device: COM1-COM4, a device path (see the ports command), or a "
                    "device server: tcp://HOST:PORT or rfc2217://HOST:PORT; without it the "
                    "built-in simulated instrument answers")
@@ -74,6 +74,12 @@ void AddLinkOptions(CLI::App& app) {
                 return {};
             },
             "DEVICE")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->each([](const std::string& device) {
+            if (Link().port.empty()) Link().port = device;
+        })
+        ->type_name("DEVICE")
         ->group("Instrument link");
     app.add_option("--connect-timeout", l.connectTimeoutS,
                    "seconds to wait for a device server to accept the connection (default 5)")
