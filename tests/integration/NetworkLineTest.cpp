@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -19,6 +20,7 @@
 #include "parameter/ItemBlock.h"
 #include "platform/LinePort.h"
 #include "shell/Clock.h"
+#include "support/CliRunner.h"
 #include "support/Ser2net.h"
 #include "support/SimProcess.h"
 #include "support/TcpProxy.h"
@@ -232,6 +234,32 @@ TEST_F(NetworkLine, SplitFramesAreReassembledAndACutConnectionIsALostLine) {
     EXPECT_NE(messages.boxes.back().text.find("was lost"), std::string::npos)
         << messages.boxes.back().text;
     data.hosts = {};
+}
+
+// rq50-cli reaches one rack through the device server and another on its
+// pseudo-terminal in one run: every slot in the JSON names its port.
+TEST_F(NetworkLine, OneRackRunPerPortAtOnce) {
+    test::SimProcess near("ZNC.json");
+    test::SimProcess far("ZNC.json");
+    ASSERT_FALSE(near.Path().empty());
+    ASSERT_FALSE(far.Path().empty());
+    test::Ser2net farServer(far.Path());
+    if (!farServer.Why().empty()) GTEST_SKIP() << farServer.Why();
+    const auto folder = fs::temp_directory_path() / ("rq50-net-rack-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const auto run = test::CliRunner(
+        RQ50_BIN_DIR, folder)("--no-register --quiet --fast rack scan --json --slots 1-2 --port " +
+                              near.Path() + " --port " + farServer.Rfc2217Url());
+    fs::remove_all(folder);
+    ASSERT_EQ(run.exitCode, 0) << run.all();
+    const json out = json::parse(run.out);
+    ASSERT_EQ(out["racks"].size(), 2u);
+    ASSERT_EQ(out["slots"].size(), 4u);
+    std::map<std::string, int> slotsOfPort;
+    for (const auto& slot : out["slots"]) ++slotsOfPort[slot["port"].get<std::string>()];
+    EXPECT_EQ(slotsOfPort,
+              (std::map<std::string, int>{{near.Path(), 2}, {farServer.Rfc2217Url(), 2}}));
+    EXPECT_EQ(out["racks"][0]["summary"], out["racks"][1]["summary"]);
 }
 
 }  // namespace
