@@ -75,6 +75,7 @@ void AddLinkOptions(CLI::App& app) {
             },
             "DEVICE")
         ->expected(1)
+        ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->each([](const std::string& device) {
             if (Link().port.empty()) Link().port = device;

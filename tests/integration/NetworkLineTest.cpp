@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -237,7 +238,8 @@ TEST_F(NetworkLine, SplitFramesAreReassembledAndACutConnectionIsALostLine) {
 }
 
 // rq50-cli reaches one rack through the device server and another on its
-// pseudo-terminal in one run: every slot in the JSON names its port.
+// pseudo-terminal in one run: every slot in the JSON names its port, and
+// each port's files go to a folder of its own.
 TEST_F(NetworkLine, OneRackRunPerPortAtOnce) {
     test::SimProcess near("ZNC.json");
     test::SimProcess far("ZNC.json");
@@ -247,19 +249,27 @@ TEST_F(NetworkLine, OneRackRunPerPortAtOnce) {
     if (!farServer.Why().empty()) GTEST_SKIP() << farServer.Why();
     const auto folder = fs::temp_directory_path() / ("rq50-net-rack-" + std::to_string(::getpid()));
     fs::create_directories(folder);
-    const auto run = test::CliRunner(
-        RQ50_BIN_DIR, folder)("--no-register --quiet --fast rack scan --json --slots 1-2 --port " +
-                              near.Path() + " --port " + farServer.Rfc2217Url());
+    const auto run = test::CliRunner(RQ50_BIN_DIR, folder)(
+        "--no-register --quiet --fast rack upload --json --slots 1-2 --port " + near.Path() +
+        " --port " + farServer.Rfc2217Url() + " " + (folder / "racks").string());
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder / "racks"))
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).string());
     fs::remove_all(folder);
     ASSERT_EQ(run.exitCode, 0) << run.all();
     const json out = json::parse(run.out);
     ASSERT_EQ(out["racks"].size(), 2u);
-    ASSERT_EQ(out["slots"].size(), 4u);
     std::map<std::string, int> slotsOfPort;
     for (const auto& slot : out["slots"]) ++slotsOfPort[slot["port"].get<std::string>()];
     EXPECT_EQ(slotsOfPort,
               (std::map<std::string, int>{{near.Path(), 2}, {farServer.Rfc2217Url(), 2}}));
-    EXPECT_EQ(out["racks"][0]["summary"], out["racks"][1]["summary"]);
+    std::string nearFolder = near.Path().substr(5);  // "pts/3" becomes "pts_3"
+    std::replace(nearFolder.begin(), nearFolder.end(), '/', '_');
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"racks/" + nearFolder + "/S01_RQB2_FIC-101.7pa",
+                                               "racks/rfc2217_127.0.0.1_" +
+                                                   std::to_string(farServer.rfc2217Port) +
+                                                   "/S01_RQB2_FIC-101.7pa"}));
 }
 
 }  // namespace
