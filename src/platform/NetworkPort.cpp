@@ -7,6 +7,12 @@
 
 #include <algorithm>
 
+#ifdef __linux__
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include "comm/CommPort.h"
 
 namespace rq50::platform {
@@ -260,6 +266,7 @@ void NetworkPort::Drain() {
     if (!m_socket.isOpen()) return;
     const QByteArray bytes = m_socket.readAll();
     if (bytes.isEmpty()) return;
+    AcknowledgeAtOnce();
     if (!m_telnet) {
         m_input.append(bytes);
         return;
@@ -267,6 +274,19 @@ void NetworkPort::Drain() {
     const auto data = m_telnet->Receive(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     m_input.append(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
     SendTelnetOutput();
+}
+
+// A server that passes the device's bytes on as they come (ser2net with
+// chardelay off) sends an answer in pieces; with Nagle's algorithm on its
+// socket each piece after the first waits for our acknowledgement, which
+// Linux otherwise delays by up to 40 ms. Acknowledging every read at once
+// keeps an answer from waiting on it.
+void NetworkPort::AcknowledgeAtOnce() {
+#ifdef __linux__
+    const int on = 1;
+    ::setsockopt(static_cast<int>(m_socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &on,
+                 sizeof on);
+#endif
 }
 
 void NetworkPort::SendTelnetOutput() {

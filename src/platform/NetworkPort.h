@@ -74,6 +74,7 @@ class NetworkPort : public comm::SerialPort {
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Pump();
     void Drain();
+    void AcknowledgeAtOnce();
     void SendTelnetOutput();
     void PeerClosed();
     void Fail(int number, const std::string& text);

@@ -52,7 +52,8 @@ inline bool Listening(int port) {
 class Ser2net {
   public:
     /// Serves `device` at `speed` bit/s, 8N1, without modem lines, passing
-    /// what the device sends at once (no wait for a pause in its output).
+    /// what the device sends at once (no wait for a pause in its output, no
+    /// Nagle delay on the socket), as a request/response line wants.
     explicit Ser2net(const std::string& device, int speed = 1200) {
         namespace fs = std::filesystem;
         m_folder = fs::temp_directory_path() / ("rq50-ser2net-" + std::to_string(::getpid()) + "-" +
@@ -64,8 +65,9 @@ class Ser2net {
         {
             std::ofstream out(config);
             for (const auto& [name, accepter] :
-                 {std::pair{"raw", "tcp,127.0.0.1," + std::to_string(rawPort)},
-                  {"rfc2217", "telnet(rfc2217),tcp,127.0.0.1," + std::to_string(rfc2217Port)}}) {
+                 {std::pair{"raw", "tcp(nodelay=true),127.0.0.1," + std::to_string(rawPort)},
+                  {"rfc2217",
+                   "telnet(rfc2217),tcp(nodelay=true),127.0.0.1," + std::to_string(rfc2217Port)}}) {
                 out << "connection: &" << name << "\n  accepter: " << accepter
                     << "\n  connector: serialdev," << device << "," << speed << "n81,local"
                     << "\n  options:\n    chardelay: false\n";
