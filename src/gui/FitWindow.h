@@ -32,8 +32,12 @@ void FitSubWindow(QMdiSubWindow* window);
 /// changes (captions, the monitor rows, the MAINT boxes).
 void FitWindow(QWidget* screen);
 
+/// Keeps a top-level window (a dialog) inside its screen's free area: no
+/// larger than it, moved into it.
+void FitToScreen(QWidget* window);
+
 /// FitWindow now and once more when the events of the showing (polish,
-/// layout) have run.
+/// layout) have run; for a dialog of its own, FitToScreen.
 void FitWindowWhenShown(QWidget* screen);
 
 }  // namespace rq50::gui

@@ -169,7 +169,33 @@ void FitWindow(QWidget* screen) {
     FitSubWindow(SubWindowOf(screen));
 }
 
+void FitToScreen(QWidget* window) {
+    const QScreen* shown = window->screen();
+    if (shown == nullptr) return;
+    const QRect area = shown->availableGeometry();
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    const QSize room = area.size() - frame;
+    // No bigger than the screen, and never below what the layout needs to
+    // keep every control in view (the tables in it scroll).
+    window->resize(window->size().boundedTo(room).expandedTo(window->minimumSizeHint()));
+    QRect placed = window->frameGeometry();
+    placed.moveLeft(std::clamp(placed.left(), area.left(),
+                               std::max(area.left(), area.right() + 1 - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), area.top(),
+                              std::max(area.top(), area.bottom() + 1 - placed.height())));
+    window->move(placed.topLeft());
+}
+
 void FitWindowWhenShown(QWidget* screen) {
+    if (screen->isWindow()) {
+        // A dialog of its own: it fits the screen, not an MDI area.
+        FitToScreen(screen);
+        QPointer<QWidget> guard(screen);
+        QTimer::singleShot(0, screen, [guard] {
+            if (guard) FitToScreen(guard);
+        });
+        return;
+    }
     FitWindow(screen);
     QPointer<QWidget> guard(screen);
     QTimer::singleShot(0, screen, [guard] {

@@ -125,6 +125,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
             }
             marks += grid->item(row, 3)->text() + "|";
         }
+        QVERIFY2(editor->isVisible(), "Enter in the value box sets the value only");
         Press(editor, "cmdOK");
     });
     QVERIFY(ChooseAndOk(view, "optEdit"));

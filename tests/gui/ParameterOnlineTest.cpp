@@ -228,6 +228,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(Idle(*m_program));
     QVERIFY(entry->isEnabled() && entry->isVisible());
+    // The keyboard goes on in the box: what is typed next is the value.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(entry));
     QVERIFY(write->isEnabled());
     QCOMPARE(grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
              QColor(255, 255, 0));

@@ -5,9 +5,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QCheckBox>
 #include <QTest>
 
 #include "GuiTestSupport.h"
+#include "session/Menus.h"
 #include "comm/Engine.h"
 #include "files/Workspace.h"
 #include "gui/shell/MainWindow.h"
@@ -37,8 +39,17 @@ void RackWindowTest::scanFillsTheTableFromTheMenu() {
     QString summary;
     int done = -1;
     bool running = false, fits = false;  // only Stop enabled, slot 1 at work
+    bool fast = false;
+    QString pacingName;
     WhenModal("RackWindow", [&](QWidget* window) {
         fits = window->screen()->availableGeometry().contains(window->frameGeometry());
+        // The run's pacing is chosen here (the top menu keeps Communication
+        // Settings closed), as the menu item chooses it.
+        auto* pacing = Child<QCheckBox>(window, "chkFastComm");
+        pacingName = pacing->accessibleName();
+        pacing->setChecked(true);
+        fast = shell::FastCommunicationOn(program.Ws()) && program.Engine().Pacing().fast;
+        pacing->setChecked(false);
         auto* stop = Child<QPushButton>(window, "cmdStop");
         auto* grid = Child<QTableWidget>(window, "grdSlots");
         Press(window, "cmdScan");
@@ -55,6 +66,8 @@ void RackWindowTest::scanFillsTheTableFromTheMenu() {
     });
     item->trigger();
     QVERIFY(fits);
+    QVERIFY(fast);
+    QCOMPARE(pacingName, QString("Fast Communication"));
     QVERIFY(running);
     QCOMPARE(rows, QStringList({"RQB2|FIC-101|instrument", "||empty", "RQG2|TI-204|instrument",
                                 "RQK2||instrument"}));

@@ -25,15 +25,19 @@
 #include "comm/jobs/Jobs.h"
 #include "files/ParameterFile.h"
 #include "gui/ScreenBase.h"
+#include "gui/comm/DownloadPreviewDialog.h"
 #include "gui/comm/PasswordDialog.h"
 #include "gui/comm/SlotNumberDialog.h"
+#include "gui/parameter/OfflineEditorWindow.h"
 #include "gui/program/ProgramEditorWindow.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/PlantRegisterWindow.h"
 #include "gui/shell/TopMenuScreen.h"
 #include "gui/shell/VersionWindow.h"
 #include "session/Menus.h"
+#include "session/OfflineEditor.h"
 #include "session/ProgramMenu.h"
+#include "session/SafeDownload.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/SessionState.h"
@@ -356,7 +360,23 @@ void StartupTest::everyScreenInsideTheArea() {
 
     // The dialogs that open on their own: version, password, SLOT No., the
     // plant register (with the upload above in it).
-    for (const char* dialog : {"frmRQ0200", "frmRQ4300", "frmRQ4100", "PlantRegister"}) {
+    // The data view's Edit dialog and the download preview with a long list.
+    shell::DownloadPreview preview;
+    preview.file = "/home/technician/plant/line 3/boiler feed pump 12.7pa (changed, not saved)";
+    preview.model = "RQB2";
+    preview.itemCount = 40;
+    preview.backup = "/home/technician/.local/share/RQ50/RQ50/User/BACKUP/RQB2_FIC-101.7pa";
+    for (int i = 1; i <= 30; ++i) {
+        files::ItemDifference d;
+        d.address = "C" + std::to_string(i);
+        d.name = "SCALE HI";
+        d.first = "+100.00 %";
+        d.second = "+200.00 %";
+        preview.changes.push_back(d);
+    }
+    shell::OfflineEditor offline(program.Ws().items.dataSet, program.Ws().header);
+    for (const char* dialog : {"frmRQ0200", "frmRQ4300", "frmRQ4100", "PlantRegister",
+                               "OfflineEditor", "DownloadPreview"}) {
         WhenModal(dialog, [&](QWidget* shown) {
             QApplication::processEvents();
             problems << DialogOutOfReach(shown);
@@ -367,6 +387,10 @@ void StartupTest::everyScreenInsideTheArea() {
         if (QByteArray(dialog) == "frmRQ4100") comm::SlotNumberDialog::Ask(program.Ws(), &main);
         if (QByteArray(dialog) == "PlantRegister")
             shell::PlantRegisterWindow::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "OfflineEditor")
+            parameter::OfflineEditorWindow(offline, &main).exec();
+        if (QByteArray(dialog) == "DownloadPreview")
+            comm::DownloadPreviewDialog(preview, &main).exec();
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }

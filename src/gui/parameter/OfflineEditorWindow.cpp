@@ -81,10 +81,12 @@ OfflineEditorWindow::OfflineEditorWindow(shell::OfflineEditor& editor, QWidget* 
     connect(m_grid, &QTableWidget::itemSelectionChanged, this, [this] { RowChosen(); });
     connect(m_grid, &QTableWidget::cellActivated, this, [this] { m_entry->setFocus(); });
     connect(m_set, &QPushButton::clicked, this, [this] { SetValue(); });
-    connect(m_entry, &QLineEdit::returnPressed, this, [this] { SetValue(); });
     connect(m_undo, &QPushButton::clicked, this, [this] { UndoChange(); });
     // Ctrl+Z on the grid undoes a change; in the entry box it undoes typing.
     m_grid->installEventFilter(this);
+    // Enter in the entry box sets the value and nothing more: the dialog's
+    // OK must not close it with the same key.
+    m_entry->installEventFilter(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     Fill();
@@ -93,6 +95,13 @@ OfflineEditorWindow::OfflineEditorWindow(shell::OfflineEditor& editor, QWidget* 
 }
 
 bool OfflineEditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_entry && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            SetValue();
+            return true;
+        }
+    }
     if (watched == m_grid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo)) {
         UndoChange();

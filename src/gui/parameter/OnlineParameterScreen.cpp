@@ -364,6 +364,7 @@ void OnlineParameterScreen::ControlsChanged() {
     const PageControls& c = Page().Controls();
     const bool all = c.allEnabled;
     const bool wasAll = m_ui->cmdExit->isEnabled();
+    const bool entryWas = m_ui->txtSetData->isEnabled() || m_ui->cboSetData->isEnabled();
     m_ui->tabRQ2300->setEnabled(all);
     // A locked grid keeps its values readable (measured values are watched
     // while it is locked); it only stops taking clicks and keys.
@@ -393,8 +394,10 @@ void OnlineParameterScreen::ControlsChanged() {
     } else {
         m_tmrCycle.stop();
     }
-    // A job has ended: the keyboard goes on where the work is.
-    if (all && !wasAll) {
+    // A job has ended, or an item was opened (by Ctrl+Enter too): the
+    // keyboard goes on where the work is.
+    const bool entryOpened = all && c.entryEnabled && !entryWas;
+    if ((all && !wasAll) || entryOpened) {
         if (m_ui->txtSetData->isEnabled() && m_ui->txtSetData->isVisible()) {
             m_ui->txtSetData->setFocus();
             m_ui->txtSetData->selectAll();

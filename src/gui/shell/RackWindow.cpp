@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
@@ -15,6 +17,7 @@
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
 #include "gui/comm/DownloadPreviewDialog.h"
+#include "session/Menus.h"
 #include "shell/TextNumbers.h"
 
 namespace rq50::shell {
@@ -30,7 +33,8 @@ QPushButton* Button(int caption, const char* name, QWidget* parent) {
 
 }  // namespace
 
-RackWindow::RackWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_table(ws) {
+RackWindow::RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate)
+    : QDialog(parent), m_ws(ws), m_passwordGate(std::move(passwordGate)), m_table(ws) {
     setObjectName(QStringLiteral("RackWindow"));
     setWindowTitle(gui::CatalogueText(kTextRackCaption));
     auto* layout = new QVBoxLayout(this);
@@ -59,6 +63,19 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_tabl
     auto* actions = new QHBoxLayout;
     for (auto* b : {m_scan, m_upload, m_verify, m_download}) actions->addWidget(b);
     actions->addStretch(1);
+    // The top menu keeps Communication Settings closed; the run's pacing is
+    // chosen here, and stored as the menu item stores it.
+    // The menu's caption without its menu mnemonic "(&F)"; the window gives
+    // the box one of its own.
+    m_fast = new QCheckBox(
+        gui::CatalogueText(kTextFastComm).remove(QRegularExpression(QStringLiteral("\\(&.\\)$"))),
+        this);
+    m_fast->setObjectName(QStringLiteral("chkFastComm"));
+    m_fast->setChecked(FastCommunicationOn(ws));
+    connect(m_fast, &QCheckBox::toggled, this, [this](bool on) {
+        if (on != FastCommunicationOn(m_ws)) ToggleFastCommunication(m_ws);
+    });
+    actions->addWidget(m_fast);
     layout->addLayout(actions);
     auto* progress = new QHBoxLayout;
     m_progress = new QProgressBar(this);
@@ -76,7 +93,7 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_tabl
     end->addWidget(m_summary, 1);
     end->addWidget(m_close);
     layout->addLayout(end);
-    gui::NameByCaption({m_scan, m_upload, m_verify, m_download, m_stop, m_close});
+    gui::NameByCaption({m_scan, m_upload, m_verify, m_download, m_stop, m_close, m_fast});
 
     connect(m_scan, &QPushButton::clicked, this, [this] { StartRun(RackAction::kScan); });
     connect(m_upload, &QPushButton::clicked, this, [this] { StartRun(RackAction::kUpload); });
@@ -92,8 +109,8 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_tabl
     resize(std::min(760, area.width() - 40), std::min(540, area.height() - 60));
 }
 
-void RackWindow::Run(Workspace& ws, QWidget* parent) {
-    RackWindow window(ws, parent);
+void RackWindow::Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate) {
+    RackWindow window(ws, parent, std::move(passwordGate));
     window.exec();
 }
 
@@ -106,6 +123,9 @@ void RackWindow::reject() {
 }
 
 void RackWindow::StartRun(RackAction action) {
+    // A download writes to every instrument: the password first, as the
+    // data view asks it.
+    if (action == RackAction::kDownload && m_passwordGate && !m_passwordGate()) return;
     QString folder;
     if (action == RackAction::kUpload || action == RackAction::kDownload) {
         folder = QFileDialog::getExistingDirectory(
@@ -161,6 +181,7 @@ void RackWindow::Fill() {
         m_grid->scrollToTop();
     }
     for (auto* b : {m_scan, m_upload, m_verify, m_download, m_close}) b->setEnabled(idle);
+    m_fast->setEnabled(idle);
     m_stop->setEnabled(!idle);
     if (idle && stopHadFocus) m_scan->setFocus();
 }

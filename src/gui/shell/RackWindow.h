@@ -8,8 +8,11 @@
 
 #include <QDialog>
 
+#include <functional>
+
 #include "session/RackTable.h"
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -20,10 +23,12 @@ namespace rq50::shell {
 class RackWindow : public QDialog {
     Q_OBJECT
   public:
-    RackWindow(Workspace& ws, QWidget* parent);
+    /// `passwordGate` asks the download password before a download (true:
+    /// go on); none: no question.
+    RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
     /// Opens the window and returns when it is closed.
-    static void Run(Workspace& ws, QWidget* parent);
+    static void Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
   public slots:
     /// Escape and the window's close stop a run instead of closing.
@@ -33,6 +38,8 @@ class RackWindow : public QDialog {
     void StartRun(RackAction action);
     void Fill();
 
+    Workspace& m_ws;
+    std::function<bool()> m_passwordGate;
     RackTable m_table;
     QTableWidget* m_grid = nullptr;
     QProgressBar* m_progress = nullptr;
@@ -43,6 +50,7 @@ class RackWindow : public QDialog {
     QPushButton* m_download = nullptr;
     QPushButton* m_stop = nullptr;
     QPushButton* m_close = nullptr;
+    QCheckBox* m_fast = nullptr;  ///< the run's pacing, as Communication Settings has it
 };
 
 }  // namespace rq50::shell

@@ -40,7 +40,7 @@ TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
     OnSignal(mnuPlantRegister, &QAction::triggered, "RQ2000_mnuPlantRegister_Click",
              [this] { mnuPlantRegister_Click(); });
     OnSignal(mnuRackCommissioning, &QAction::triggered, "RQ2000_mnuRack_Click",
-             [this] { RackWindow::Run(Ws(), this); });
+             [this] { RackWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); }); });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;
