@@ -50,6 +50,20 @@ std::string StillInstrument(int speed) {
     return path.string();
 }
 
+/// An application folder of its own for rq50-cli (the configuration files
+/// of the build's), so no backup lands in the build's folder.
+fs::path CliAppFolder(const std::string& name) {
+    const auto folder =
+        fs::temp_directory_path() / ("rq50-net-" + name + "-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+        if (entry.path().extension() == ".ini")
+            fs::copy_file(entry.path(), folder / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    }
+    return folder;
+}
+
 class NetworkLine : public ::testing::Test {
   protected:
     /// tavro-sim with RQB2 at `instrumentSpeed` behind ser2net at `serverSpeed`.
@@ -217,24 +231,26 @@ TEST_F(NetworkLine, SplitFramesAreReassembledAndACutConnectionIsALostLine) {
         EXPECT_EQ(line.job.names.size(), 5u);
         EXPECT_EQ(line.engine.RequestsSent(), 5) << "no request was sent twice";
     }
-    shell::Workspace data;
-    ASSERT_TRUE(Transfer(comm::kJobUpload, server->RawUrl(), data).ok);
-    test::TcpProxy cutting(server->rawPort, {.byteGapMs = 1, .cutAfterRequests = 5});
-    comm::testing::RecordingMessages messages;
-    platform::LinePort port;
-    shell::SteadyClock clock;
-    comm::CommEngine engine;
-    comm::CommHost host;
-    bench::WireEngine(engine, data, clock, messages, host, port, 9600, kFast);
-    engine.CommSettings.deviceOverride = cutting.Url();
-    ASSERT_TRUE(engine.StartCommJob({comm::kJobDownload, "Download"}));
-    ASSERT_TRUE(engine.RunCommJob(60'000));
-    EXPECT_EQ(engine.CommResult, comm::kErrLineLost);
-    EXPECT_EQ(cutting.Requests(), 5);
-    ASSERT_FALSE(messages.boxes.empty());
-    EXPECT_NE(messages.boxes.back().text.find("was lost"), std::string::npos)
-        << messages.boxes.back().text;
-    data.hosts = {};
+    // rq50-cli downloads through a proxy that cuts the connection during the
+    // writes (the backup takes the first 43 requests).
+    const auto folder = CliAppFolder("cut");
+    const test::CliRunner cli(folder);
+    const std::string file = (folder / "a.7pa").string();
+    const std::string link = "--no-register --quiet --fast --speed 9600 --port ";
+    ASSERT_EQ(cli(link + server->RawUrl() + " upload -o " + file).exitCode, 0);
+    test::TcpProxy cutting(server->rawPort, {.byteGapMs = 1, .cutAfterRequests = 48});
+    const auto run = cli(link + cutting.Url() + " download --yes " + file);
+    fs::remove_all(folder);
+    EXPECT_EQ(run.exitCode, 1) << run.all();
+    EXPECT_EQ(cutting.Requests(), 48);
+    const std::string out = run.all();
+    for (const std::string& part :
+         {"The connection to " + cutting.Url() + " was lost", std::string("Items written: "),
+          "backup: " + (folder / "User/BACKUP/").string(),
+          "download --no-backup '" + (folder / "User/BACKUP/").string()}) {
+        EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+    }
+    EXPECT_EQ(out.find("Response time out"), std::string::npos) << out;
 }
 
 // rq50-cli reaches one rack through the device server and another on its
@@ -247,9 +263,8 @@ TEST_F(NetworkLine, OneRackRunPerPortAtOnce) {
     ASSERT_FALSE(far.Path().empty());
     test::Ser2net farServer(far.Path());
     if (!farServer.Why().empty()) GTEST_SKIP() << farServer.Why();
-    const auto folder = fs::temp_directory_path() / ("rq50-net-rack-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const auto run = test::CliRunner(RQ50_BIN_DIR, folder)(
+    const auto folder = CliAppFolder("rack");
+    const auto run = test::CliRunner(folder)(
         "--no-register --quiet --fast rack upload --json --slots 1-2 --port " + near.Path() +
         " --port " + farServer.Rfc2217Url() + " " + (folder / "racks").string());
     std::vector<std::string> files;
