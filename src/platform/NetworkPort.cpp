@@ -206,7 +206,9 @@ bool NetworkPort::Establish(bool pauseFirst) {
         if (!Connect()) return false;
         const Attempt attempt =
             m_address->kind == comm::LineKind::Rfc2217 ? Negotiate() : Attempt::Up;
-        if (attempt == Attempt::Up) return true;
+        // A server may accept the option and hang up right after it.
+        if (attempt == Attempt::Up && m_socket.state() == QAbstractSocket::ConnectedState)
+            return true;
         if (attempt == Attempt::Failed) return false;
         if (since.elapsed() >= m_connectTimeoutMs) {
             Fail(comm::kPortErrUnavailable,
@@ -324,6 +326,8 @@ std::vector<std::uint8_t> NetworkPort::Read() {
 
 bool NetworkPort::Write(const std::vector<std::uint8_t>& bytes) {
     if (m_open && m_mode == Mode::Polled) Pump();
+    // A close the event loop has not reported yet (it came while opening).
+    if (m_open && !m_hungUp && m_socket.state() != QAbstractSocket::ConnectedState) PeerClosed();
     if (m_open && m_hungUp && !Establish(true)) m_open = false;
     if (!m_open) {
         if (m_errorText.empty())

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -153,6 +157,37 @@ TEST_F(NetworkLine, TransfersAreByteIdenticalOverRawTcpAndRfc2217) {
         shell::Workspace back;
         ASSERT_TRUE(Transfer(comm::kJobUpload, readOver, back).ok) << readOver;
         EXPECT_EQ(back.items.dataSet, written) << writeOver << " then " << readOver;
+    }
+}
+
+// The desktop program's line: connecting and negotiating run in a local
+// event loop, and an answer is announced as it arrives, over either URL.
+TEST_F(NetworkLine, TheEventDrivenLineAnnouncesAnswers) {
+    Serve(9600, 9600);
+    const std::vector<std::uint8_t> firstItem = {0x00, 0x00, 0x12, 0x04, 0x80,
+                                                 0x00, 0x01, 0x00, 0x97};
+    for (const std::string& url : {server->RawUrl(), server->Rfc2217Url()}) {
+        platform::LinePort port(platform::LinePort::Mode::EventDriven);
+        int announced = 0;
+        port.OnDataArrived([&announced] { ++announced; });
+        port.SetDevice(url);
+        port.SetLineSettings({9600, 'N', 8, 1});
+        ASSERT_TRUE(port.Open()) << url << ": " << port.ErrorDescription();
+        // As the engine does: the line settles (the window's events go on),
+        // what came meanwhile is no answer, then the request.
+        QEventLoop settle;
+        QTimer::singleShot(500, &settle, &QEventLoop::quit);
+        settle.exec();
+        port.ClearBuffers();
+        announced = 0;
+        ASSERT_TRUE(port.Write(firstItem));
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (port.BytesWaiting() < 8 && std::chrono::steady_clock::now() < end)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_GE(port.BytesWaiting(), 8) << url;
+        EXPECT_GT(announced, 0) << url;
+        EXPECT_TRUE(port.Close());
+        EXPECT_FALSE(port.IsOpen());
     }
 }
 
