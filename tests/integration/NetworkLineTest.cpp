@@ -216,6 +216,32 @@ TEST_F(NetworkLine, TheSpeedSwitchWorksOverRfc2217AndIsExplainedOverRawTcp) {
     EXPECT_FALSE(line.port.IsOpen());
 }
 
+// The baud-rate change: over rfc2217:// the server follows the instrument
+// to 9600 bit/s, so the next run at 9600 needs no speed switch; over tcp://
+// it is refused before anything is written.
+TEST_F(NetworkLine, TheBaudRateChangeAsksTheServerOrIsRefused) {
+    Serve(1200, 1200);
+    const auto folder = CliAppFolder("baud");
+    const test::CliRunner cli(folder);
+    const std::string link = "--no-register --quiet --fast --port ";
+    const auto raw = cli(link + server->RawUrl() + " baud 9600");
+    EXPECT_EQ(raw.exitCode, 1) << raw.all();
+    EXPECT_NE(raw.all().find(" runs at the device server's speed; use rfc2217:// to let RQ50 "
+                             "switch between 1200 and 9600 bit/s"),
+              std::string::npos)
+        << raw.all();
+    const auto changed = cli(link + server->Rfc2217Url() + " baud 9600");
+    EXPECT_EQ(changed.exitCode, 0) << changed.all();
+    EXPECT_NE(changed.all().find("changed to 9600bps"), std::string::npos) << changed.all();
+    const auto start = std::chrono::steady_clock::now();
+    const auto fast =
+        cli(link + server->Rfc2217Url() + " --speed 9600 upload -o " + (folder / "f.7pa").string());
+    EXPECT_EQ(fast.exitCode, 0) << fast.all();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(9))
+        << "three unanswered tries would take 9 s";
+    fs::remove_all(folder);
+}
+
 // Nothing listens: the job ends at once naming host and port. Something
 // listens but never speaks Telnet: the connect time-out ends the wait.
 TEST_F(NetworkLine, ARefusedOrSilentServerEndsTheJobNamingIt) {
