@@ -203,6 +203,17 @@ ordered_json CheckListJson(shell::CoreSession& core) {
     return list;
 }
 
+/// "+00.5 SEC": a value and its unit with a blank between, on the terminal.
+std::string ValueWithUnit(const std::string& data, const std::string& aux) {
+    const std::string unit = shell::Trim(aux);
+    return shell::Trim(data) + (unit.empty() ? "" : " " + unit);
+}
+
+std::string SetTextWithUnit(const jobs::DownloadCheckEntry& e) {
+    return e.reason == jobs::CheckReason::ReadBackDiffers ? ValueWithUnit(e.setData, e.setAux)
+                                                          : jobs::CheckEntrySetText(e);
+}
+
 void PrintCheckList(shell::CoreSession& core) {
     const auto& list = core.Engine().Results().downloadCheck;
     if (list.empty()) return;
@@ -212,8 +223,7 @@ void PrintCheckList(shell::CoreSession& core) {
     for (const auto& e : list) {
         std::cout << std::left << std::setw(8) << shell::Trim(parameter::FormatAddress(e.ma, e.mb))
                   << std::setw(14) << shell::Trim(e.sentName) << std::setw(20)
-                  << shell::Trim(e.sentData) + shell::Trim(e.sentAux) << jobs::CheckEntrySetText(e)
-                  << "\n";
+                  << ValueWithUnit(e.sentData, e.sentAux) << SetTextWithUnit(e) << "\n";
     }
 }
 
@@ -320,8 +330,10 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
     // The screens show the final message after the job (the hand-back); there
     // are no screens here.
     if (!results.downloadCheck.empty()) {
-        Note("Downloading completed with " + std::to_string(results.downloadCheck.size()) +
-             " differences: the instrument holds other values than the file for the items above");
+        const auto n = results.downloadCheck.size();
+        Note("Downloading completed with " + std::to_string(n) +
+             (n == 1 ? " difference" : " differences") +
+             ": the instrument holds other values than the file for the items above");
         return kExitSystemError;
     }
     const int message = shell::ProgramDownloadMessage(results.refusedArea);
@@ -426,7 +438,9 @@ void RecordVerify(shell::CoreSession& core, files::DataFileKind kind, const std:
     record.itemsDiffer = differences;
     record.result = differences == 0
                         ? "matches " + record.fileName
-                        : std::to_string(differences) + " differences from " + record.fileName;
+                        : std::to_string(differences) +
+                              (differences == 1 ? " difference from " : " differences from ") +
+                              record.fileName;
     shell::RecordTransfer(core.Data(), std::move(record));
 }
 

@@ -23,6 +23,72 @@
 
 namespace rq50::comm {
 
+std::string CommErrorText(int code) {
+    const char* text = nullptr;
+    switch (code) {
+        case kErrNone:
+            return "completed";
+        case kErrTimeout:
+            text = "the answer did not come in time";
+            break;
+        case kErrNoResponse:
+            text = "the instrument did not answer";
+            break;
+        case kErrTerminated:
+            text = "stopped";
+            break;
+        case kErrModel:
+            text = "the instrument is another model than the data";
+            break;
+        case kErrOut2Type:
+            text = "the instrument has another output 2 type";
+            break;
+        case kErrSensorType:
+            text = "the instrument has another sensor type";
+            break;
+        case kErrProgramRefused:
+            text = "the instrument refused the PROGRAM area";
+            break;
+        case kErrConstRefused:
+            text = "the instrument refused the CONST area";
+            break;
+        case kErrAddress:
+            text = "the instrument has no such item (address error)";
+            break;
+        case kErrCommand:
+            text = "the instrument refused the request (command error)";
+            break;
+        case kErrBothRefused:
+            text = "the instrument refused the PROGRAM and CONST areas";
+            break;
+        case kErrRackBaud:
+            text = "a rack interface's baud rate cannot be changed";
+            break;
+        case kErrBaudModel:
+            text = "this model's baud rate cannot be changed";
+            break;
+        case kErrCustomType:
+            text = "the instrument has another custom type";
+            break;
+        case kErrPortOpen:
+            text = "the port could not be opened";
+            break;
+        case kErrSlotZero:
+            text = "the rack interface answered for no slot";
+            break;
+        case kErrDataSetRefused:
+            text = "the data set cannot be downloaded";
+            break;
+        case kErrLineLost:
+            text = "the line was lost";
+            break;
+        default:
+            text = "the job failed";
+            break;
+    }
+    return std::string(text) + " (error " + std::to_string(code) + ")";
+}
+
 bool ChangesInstrument(int job) {
     return job == kJobDownload || job == kJobProgramDownload || job == kJobWriteItem;
 }

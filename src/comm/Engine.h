@@ -60,6 +60,10 @@ enum CommErrors : int {
     kErrDataSetRefused = 22,  ///< the data set cannot be downloaded; nothing was sent
 };
 
+/// A job's end in words for records and summaries ("the instrument did not
+/// answer (error 2)"): the code stays for whoever looks it up.
+std::string CommErrorText(int code);
+
 /// Status field of a response.
 enum RespStatuses : int { kRespNormal = 0, kRespCommandError = 1, kRespAddressError = 2 };
 

@@ -11,9 +11,7 @@
 
 namespace rq50::files {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 InformationRecord DefaultInformation(double date) {
     InformationRecord r;
@@ -103,12 +101,16 @@ bool NormaliseInfoDate(std::string& text) {
 }
 
 bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text) {
+    std::string field;
     if (box == kBoxDate) {
         if (shell::Trim(text).empty() || NormaliseInfoDate(text)) return true;
+        // The box's title names the field that was refused.
+        field = shell::Catalogue(kTextDate);
+        while (!field.empty() && (field.back() == ':' || field.back() == ' ')) field.pop_back();
     } else if (SingleByteUnits(text) <= InfoBoxLimit(box)) {
         return true;
     }
-    shell::ShowMessage(hosts, kMsgIllegalValue, shell::kButtonsOk, "");
+    shell::ShowMessage(hosts, kMsgIllegalValue, shell::kButtonsOk, field);
     return false;
 }
 

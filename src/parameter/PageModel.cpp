@@ -258,6 +258,9 @@ void PageModel::NoteReadBack(const ItemBlock& block) {
     }
     if (const std::string range = RangeWarning(m_workingCopy); !range.empty())
         m_writeNote += (m_writeNote.empty() ? "" : " ") + std::string("Note: ") + range + ".";
+    // The box shows what the instrument holds now (clamped, rounded), not
+    // what was asked.
+    if (opened.kind != kKindSelection) m_entryText = DisplayData(held.data, held.kind);
     m_entryDirty = true;
 }
 

@@ -304,7 +304,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         SlotOutcome& s = Current();
         if (result != comm::kErrNone) {
             s.result = "failed";
-            s.detail = m_kept.last.empty() ? "the upload ended with error " + std::to_string(result)
+            s.detail = m_kept.last.empty() ? "the upload ended: " + comm::CommErrorText(result)
                                            : m_kept.last;
             if (result == comm::kErrTerminated) m_stop = true;
             return SlotDone();
@@ -442,8 +442,8 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         const auto& results = m_engine.Results();
         if (result != comm::kErrNone) {
             s.result = "failed";
-            s.detail = std::to_string(results.itemsWritten) + " items written before error " +
-                       std::to_string(result) + "; backup " + m_backup;
+            s.detail = std::to_string(results.itemsWritten) + " items written, then " +
+                       comm::CommErrorText(result) + "; backup " + m_backup;
             if (result == comm::kErrTerminated) m_stop = true;
         } else if (!results.downloadCheck.empty()) {
             s.result = "differs";

@@ -60,7 +60,7 @@ void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordA
     auto record = RecordOfWorkspace(ws, *kind, fileKind);
     if (!writes) record.fileName.clear();  // read from the instrument, not from a file
     record.ok = result == comm::kErrNone;
-    record.result = record.ok ? "completed" : "ended with error " + std::to_string(result);
+    record.result = record.ok ? "completed" : "ended: " + comm::CommErrorText(result);
     if (writes) {
         const auto& results = ws.Engine().Results();
         record.itemsWritten = results.itemsWritten;

@@ -254,6 +254,7 @@ void ParameterDataTest::informationWindowKeys() {
         auto* caption = Child<QLineEdit>(info, name);
         QVERIFY(caption->isReadOnly());
         QCOMPARE(caption->focusPolicy(), Qt::NoFocus);
+        QVERIFY2(!caption->hasFrame(), "drawn as a label, not as a box");
         QTest::keyClicks(caption, "x");
     }
     QCOMPARE(Child<QLineEdit>(info, "txtCaption1")->text(), QString("Title 1"));
@@ -274,6 +275,7 @@ void ParameterDataTest::informationWindowKeys() {
     Child<QLineEdit>(info, "txtInstrumentNo")->setFocus();
     QVERIFY(WaitFor([&] { return !m_program->messages.boxes.empty(); }));
     QCOMPARE(m_program->messages.Texts(), std::vector<std::string>{"Illegal value entered."});
+    QCOMPARE(m_program->messages.boxes.back().title, std::string("Date"));  // which field
     QVERIFY(WaitFor([&] { return date->hasFocus(); }));
     date->setText("2026-2-28 10:05");
     Child<QLineEdit>(info, "txtInstrumentNo")->setFocus();

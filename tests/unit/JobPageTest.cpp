@@ -27,7 +27,9 @@ class JobPage : public JobBench {
         ASSERT_EQ(engine.CommResult, kErrNone);
     }
     /// Starts what the page model chose and runs it to its end.
-    bool Act(bool started) { return started && engine.RunCommJob() && engine.CommResult == kErrNone; }
+    bool Act(bool started) {
+        return started && engine.RunCommJob() && engine.CommResult == kErrNone;
+    }
     parameter::JobStarter Start() {
         return [this](int job, const std::string& title) {
             return engine.StartCommJob({job, title});
@@ -86,7 +88,7 @@ TEST_F(JobPage, MovesStopAtTheGroupEndForBothInstrumentBehaviours) {
         ASSERT_TRUE(Act(page->Move(true, 2, engine.CommBusy, Start())));  // 3 rows forward
         EXPECT_EQ(page->Cell(1, parameter::kColMb), "4") << end;
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
-        EXPECT_TRUE(page->Controls().nextEnabled) << end;          // the end is not known yet
+        EXPECT_TRUE(page->Controls().nextEnabled) << end;  // the end is not known yet
         ASSERT_TRUE(Act(page->Move(true, 6, engine.CommBusy, Start())));  // a page: nothing more
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
         EXPECT_FALSE(page->Controls().nextEnabled) << end;
@@ -138,6 +140,7 @@ TEST_F(JobPage, WriteSendsTheValueAndSaysWhatTheInstrumentHolds) {
     EXPECT_EQ(page->WriteNote(),
               "Asked 150, instrument holds +100.00. Note: SCALE LO +100.00 "
               "lies above SCALE HI +080.00.");
+    EXPECT_EQ(shell::Trim(page->EntryText()), "100.00");  // the box shows what is held
     // A refused entry says why and sends nothing; a value held as asked says nothing.
     const auto sent = Sent().size();
     EXPECT_FALSE(page->Write("12x", 0, Start()));

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
@@ -85,8 +86,12 @@ void DownloadCheckList::Load() {
         int width = grid->verticalHeader()->sizeHint().width() + 12;
         for (int c = 0; c < 4; ++c) {
             const QString title = m_grid->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-            grid->setColumnWidth(c, std::max(kColumnWidths[c] * unit + 10,
-                                             grid->fontMetrics().horizontalAdvance(title) + 16));
+            // As wide as the longest text in it (a file's value, a long unit),
+            // so that nothing is cut.
+            grid->resizeColumnToContents(c);
+            grid->setColumnWidth(c, std::max({kColumnWidths[c] * unit + 10,
+                                              grid->fontMetrics().horizontalAdvance(title) + 16,
+                                              grid->columnWidth(c)}));
             width += grid->columnWidth(c);
         }
         grid->horizontalHeader()->setStretchLastSection(true);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
 #include <QTimer>
 
 #include "files/InformationRecord.h"
@@ -105,11 +107,16 @@ void InformationWindow::Load() {
         m_ui->txtTitle1->setAccessibleName(BoxText(files::kBoxCaption1));
         m_ui->txtTitle2->setAccessibleName(BoxText(files::kBoxCaption2));
         m_ui->txtComment->setAccessibleName(BoxText(files::kBoxCaption3));
-        // The captions are labels of the record: no typing, no Tab stop.
+        // The captions are labels of the record: no typing, no Tab stop, and
+        // they look like the labels they are, not like boxes to fill in.
         for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3}) {
             auto* caption = static_cast<QLineEdit*>(Box(i));
             caption->setReadOnly(true);
             caption->setFocusPolicy(Qt::NoFocus);
+            caption->setFrame(false);
+            QPalette look = caption->palette();
+            look.setColor(QPalette::Base, look.color(QPalette::Window));
+            caption->setPalette(look);
         }
         const int unit = fontMetrics().averageCharWidth();
         m_ui->txtTitle1->setMinimumWidth(42 * unit);

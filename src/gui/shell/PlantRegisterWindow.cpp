@@ -218,6 +218,9 @@ void PlantRegisterWindow::InstrumentChosen() {
         const std::string cells[] = {row.time, row.kind, row.who, row.slot, row.file, row.result};
         for (int c = 0; c < 6; ++c) m_records->setItem(r, c, new QTableWidgetItem(Utf8(cells[c])));
     }
+    // Every column as wide as its text (the result is often the longest):
+    // the table scrolls sideways rather than cutting a result short.
+    m_records->horizontalHeader()->setStretchLastSection(false);
     m_records->resizeColumnsToContents();
     if (m_records->rowCount() > 0) m_records->setCurrentCell(0, 0);
     SelectionChanged();
