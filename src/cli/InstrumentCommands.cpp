@@ -15,6 +15,7 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/Navigation.h"
+#include "comm/PortAddress.h"
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
@@ -57,19 +58,33 @@ namespace {
 void AddLinkOptions(CLI::App& app) {
     ResetLink();
     auto& l = Link();
-    app.add_option("--port", l.port,
-                   "serial device: COM1-COM4 or a device path (see the ports command); "
-                   "without it the built-in simulated instrument answers")
+    app.add_option("--port", l.ports,
+                   "serial device: COM1-COM4, a device path (see the ports command), or a "
+                   "device server: tcp://HOST:PORT or rfc2217://HOST:PORT; without it the "
+                   "built-in simulated instrument answers")
         ->check(
             [](const std::string& device) -> std::string {
                 // An empty word (an unset shell variable) must never fall back
                 // to the simulated instrument and "succeed".
-                return shell::Trim(device, shell::kSpaceOrTab).empty()
-                           ? "--port names no device (an empty value); leave --port out for "
-                             "the simulated instrument"
-                           : std::string();
+                if (shell::Trim(device, shell::kSpaceOrTab).empty())
+                    return "--port names no device (an empty value); leave --port out for "
+                           "the simulated instrument";
+                std::string why;
+                if (!comm::ParsePortAddress(device, &why)) return why;
+                return {};
             },
             "DEVICE")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->each([](const std::string& device) {
+            if (Link().port.empty()) Link().port = device;
+        })
+        ->type_name("DEVICE")
+        ->group("Instrument link");
+    app.add_option("--connect-timeout", l.connectTimeoutS,
+                   "seconds to wait for a device server to accept the connection (default 5)")
+        ->check(CLI::Range(0.1, 600.0).description("0.1-600"))
         ->group("Instrument link");
     app.add_option("--speed", l.speed, "starting speed in bit/s: 1200 or 9600")
         ->check(CLI::IsMember({1200, 9600}))
@@ -117,8 +132,9 @@ void AddJsonFlag(CLI::App* command, const std::string& what) {
 }
 
 const char* const kLinkFooter =
-    "Instrument link options, before or after the command: --port DEV (COM1-COM4 or a device "
-    "path; without it the built-in simulated instrument answers), --speed 1200|9600, --slot N, "
+    "Instrument link options, before or after the command: --port DEV (COM1-COM4, a device "
+    "path, tcp://HOST:PORT or rfc2217://HOST:PORT; without it the built-in simulated instrument "
+    "answers), --connect-timeout S, --speed 1200|9600, --slot N, "
     "--log [FILE], --log-append, --quiet, --fast, --gap MS, --sim FILE. See rq50-cli --help.";
 
 CLI::App* AddInstrumentCommand(CLI::App& app, const std::string& name,

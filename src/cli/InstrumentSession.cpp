@@ -16,7 +16,7 @@
 #include "sim/SimulatedLine.h"
 
 #ifdef RQ50_HAVE_QT_PORT
-#include "platform/QtSerialPort.h"
+#include "platform/LinePort.h"
 
 #include <QCoreApplication>
 #endif
@@ -194,8 +194,12 @@ std::optional<int> CliCommHost::AskSlot() {
 
 // ------------------------------------------------------------ session
 
-Session::Session(shell::CoreSession& core)
-    : m_core(core), m_services(m_core.Data()), m_host(m_core.Engine()) {
+Session::Session(shell::CoreSession& core, std::string port)
+    : m_core(core),
+      m_portGiven(!port.empty()),
+      m_portName(port.empty() ? Link().port : std::move(port)),
+      m_services(m_core.Data()),
+      m_host(m_core.Engine()) {
     m_host.slotAnswer = Link().slot > 0 ? std::optional<int>(Link().slot) : std::nullopt;
     m_core.UseCommHost(&m_host);
     m_core.Engine().CommSpeed = Link().speed;
@@ -216,11 +220,15 @@ Session::~Session() {
 }
 
 bool Session::Attach() {
+    if (Link().ports.size() > 1 && !m_portGiven) {
+        Note("only rack takes several --port (one rack on each); give one --port");
+        return false;
+    }
     if (!SetUpLog(m_core)) return false;
-    if (!Link().port.empty()) {
+    if (!m_portName.empty()) {
 #ifdef RQ50_HAVE_QT_PORT
         EnsureQtApplication();
-        const std::string& p = Link().port;
+        const std::string& p = m_portName;
         if (p.size() == 4 && p.rfind("COM", 0) == 0 && p[3] >= '1' && p[3] <= '4') {
             m_core.Data().state.comPort = static_cast<std::int16_t>(p[3] - '0');
             m_core.Engine().CommSettings.deviceOverride.clear();
@@ -228,7 +236,9 @@ bool Session::Attach() {
             m_core.Engine().CommSettings.deviceOverride = p;
         }
         m_core.Engine().CommSettings.simulated = false;
-        m_port = std::make_unique<platform::QtSerialPort>();
+        auto line = std::make_unique<platform::LinePort>();
+        line->SetConnectTimeoutMs(static_cast<int>(Link().connectTimeoutS * 1000));
+        m_port = std::move(line);
         m_core.AttachPort(m_port.get());
         return true;
 #else

@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rq50::sim {
 class Instrument;
@@ -36,7 +37,9 @@ inline constexpr std::int64_t kJobLimitMs = 60 * 60 * 1000;
 
 /// Options every instrument command reads (given before or after the command).
 struct LinkOptions {
-    std::string port;
+    std::string port;                ///< the first --port
+    std::vector<std::string> ports;  ///< every --port (rack runs one rack on each)
+    double connectTimeoutS = 5;      ///< connecting to a device server (tcp://, rfc2217://)
     int speed = 1200;
     int slot = 0;
     std::optional<std::string> log;  ///< --log [FILE]: empty text for the default file
@@ -45,7 +48,7 @@ struct LinkOptions {
     bool json = false;
     std::string sim;
     bool simReset = false;  ///< --sim-reset: the built-in instrument as shipped
-    bool fast = false;  ///< --fast: the next request as soon as an answer is complete
+    bool fast = false;      ///< --fast: the next request as soon as an answer is complete
     int gapMs = comm::kDefaultGapMs;
 };
 
@@ -106,7 +109,8 @@ void SaveBuiltInInstrument(const sim::Instrument& instrument);
 /// command's communication host, port and clock.
 class Session {
   public:
-    explicit Session(shell::CoreSession& core);
+    /// `port`: the device or URL of this run; empty takes --port.
+    explicit Session(shell::CoreSession& core, std::string port = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -132,6 +136,8 @@ class Session {
     std::string Explain(const std::string& text);
 
     shell::CoreSession& m_core;
+    bool m_portGiven;
+    std::string m_portName;
     CliServices m_services;
     CliCommHost m_host;
     shell::VirtualClock m_virtualClock;

@@ -7,6 +7,7 @@
 #include "cli/CliSupport.h"
 #include "cli/InstrumentCommands.h"
 #include "cli/InstrumentSession.h"
+#include "cli/RackPorts.h"
 #include "files/Workspace.h"
 #include "register/Recorder.h"
 #include "session/CoreSession.h"
@@ -15,10 +16,11 @@
 
 namespace rq50::cli {
 
-namespace {
-
-ordered_json SlotJson(const shell::SlotOutcome& s) {
-    ordered_json j{{"slot", s.slot}, {"state", shell::SlotStateName(s.state)}};
+ordered_json RackSlotJson(const shell::SlotOutcome& s, const std::string& port) {
+    ordered_json j;
+    if (!port.empty()) j["port"] = port;
+    j["slot"] = s.slot;
+    j["state"] = shell::SlotStateName(s.state);
     if (s.state == shell::SlotState::kInstrument) {
         j["model"] = s.model;
         j["tag"] = s.tag;
@@ -28,14 +30,24 @@ ordered_json SlotJson(const shell::SlotOutcome& s) {
     return j;
 }
 
-void PrintSlot(const shell::SlotOutcome& s) {
+void PrintRackSlot(const shell::SlotOutcome& s, const std::string& port) {
+    if (!port.empty()) std::cout << port << "  ";
     std::cout << "slot " << std::setw(2) << s.slot << "  " << std::left << std::setw(11)
               << shell::SlotStateName(s.state) << std::setw(6) << s.model << std::setw(17) << s.tag
               << std::setw(11) << s.result << s.detail << std::right << "\n"
               << std::flush;
 }
 
-}  // namespace
+bool RackRunFailed(const std::vector<shell::SlotOutcome>& outcome) {
+    for (const auto& s : outcome) {
+        if (s.state == shell::SlotState::kNoAnswer || s.state == shell::SlotState::kError ||
+            s.result == "failed" || s.result == "differs" || s.result == "skipped" ||
+            s.result == "kept") {
+            return true;
+        }
+    }
+    return false;
+}
 
 int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
     shell::RackOptions options;
@@ -96,7 +108,9 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
         if (!Link().json) std::cout << "slot " << slot.slot << ": backup: " << p.backup << "\n";
         return ConfirmDownloadPreview(p, o.yes);
     };
-    if (!Link().json) options.onSlot = PrintSlot;
+    if (!Link().json) options.onSlot = [](const shell::SlotOutcome& s) { PrintRackSlot(s); };
+    // Several ports: one rack on each, all at once.
+    if (Link().ports.size() > 1) return RunRackOnPorts(core, o, std::move(options));
     bool direct = false;
     std::vector<shell::SlotOutcome> outcome;
     options.onEnd = [&](const std::vector<shell::SlotOutcome>& slots, bool d) {
@@ -115,7 +129,7 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
     const std::string summary = shell::RackSummary(outcome);
     if (Link().json) {
         ordered_json slots = ordered_json::array();
-        for (const auto& s : outcome) slots.push_back(SlotJson(s));
+        for (const auto& s : outcome) slots.push_back(RackSlotJson(s));
         PrintJson({{"direct", direct}, {"slots", slots}, {"summary", summary}});
     } else if (direct) {
         std::cout << "no rack interface: " << (outcome.empty() ? "" : outcome[0].model)
@@ -124,14 +138,7 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
         std::cout << summary << (Stopped() ? " (stopped)" : "") << "\n";
     }
     if (Stopped()) return StoppedExit();
-    for (const auto& s : outcome) {
-        if (s.state == shell::SlotState::kNoAnswer || s.state == shell::SlotState::kError ||
-            s.result == "failed" || s.result == "differs" || s.result == "skipped" ||
-            s.result == "kept") {
-            return kExitSystemError;
-        }
-    }
-    return kExitOk;
+    return RackRunFailed(outcome) ? kExitSystemError : kExitOk;
 }
 
 }  // namespace rq50::cli

@@ -2,6 +2,7 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
+#include "comm/PortAddress.h"
 #include "comm/SerialPort.h"
 #include "files/Workspace.h"
 #include "shell/Clock.h"
@@ -61,6 +62,17 @@ std::int32_t CommEngine::CloseCommPort(SerialPort& port) {
     }
     Host().SetBusyPointer(false);
     return result;
+}
+
+bool CommEngine::RefuseSpeedChange(SerialPort& port) {
+    const auto address = ParsePortAddress(CommDevice());
+    const std::string reason = address ? FixedSpeedReason(*address) : std::string();
+    if (reason.empty()) return false;
+    CloseCommPort(port);
+    PortError = {kPortErrSettings, reason, "SetCommPort"};
+    ShowPortError();
+    CommError = kErrPortOpen;
+    return true;
 }
 
 void CommEngine::ShowPortError() {

@@ -10,6 +10,7 @@
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
 #include "comm/Navigation.h"
+#include "comm/PortAddress.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/JobResults.h"
 #include "files/Workspace.h"
@@ -166,15 +167,21 @@ bool CommEngine::CheckTimer2() {
 
 /// The port went away under the job: the job ends with nothing more sent.
 void CommEngine::LineLost() {
-    if (LogFileOn) LogNote("The connection to " + CommDevice() + " was lost.");
+    if (LogFileOn) LogNote("The connection to " + PortNameForRecord(CommDevice()) + " was lost.");
     EndNow(kErrLineLost);
 }
 
 /// Three time-outs at one speed: try the other. A reopen that fails ends the
-/// job as a failed open at step 0 does, since nothing can be sent anyway.
-/// Returns false when the job has ended.
+/// job as a failed open at step 0 does, since nothing can be sent anyway; so
+/// does a line whose speed only its device server sets (raw TCP), with the
+/// reason instead of tries that cannot be answered. Returns false when the
+/// job has ended.
 bool CommEngine::SwitchSpeed() {
     auto& port = MainPort();
+    if (RefuseSpeedChange(port)) {
+        EndNow(kErrPortOpen);
+        return false;
+    }
     CommSpeedSaved = CommSettings.speed;
     CommSettings.speed = CommSettings.speed == 1200 ? 9600 : 1200;
     CommSpeed = CommSettings.speed;

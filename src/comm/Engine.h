@@ -289,6 +289,12 @@ class CommEngine : public CommEngineState {
     std::int32_t OpenCommPort(SerialPort& port);
     /// Closes the port; 0 or the error number (kept for `ShowPortError`).
     std::int32_t CloseCommPort(SerialPort& port);
+    /// A line whose speed the tool cannot set (raw TCP to a device server)
+    /// refuses a change of speed: the reason is kept and shown as a port
+    /// error, the port closed, and `CommError` becomes 20 (the job ends as
+    /// after a failed open). False (nothing done) on a line that can change
+    /// its speed.
+    bool RefuseSpeedChange(SerialPort& port);
     /// Closes a line a job left open (JobRequest::keepLineOpen) when no job
     /// follows; nothing while a job runs.
     void CloseLine();

@@ -12,6 +12,7 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/HandBack.h"
+#include "comm/PortAddress.h"
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
 #include "files/Workspace.h"
@@ -19,7 +20,7 @@
 #include "gui/Screens.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/TitleScreen.h"
-#include "platform/QtSerialPort.h"
+#include "platform/LinePort.h"
 #include "platform/RegisterDatabase.h"
 #include "register/Recorder.h"
 #include "session/Menus.h"
@@ -181,9 +182,12 @@ void GuiApp::AttachLine() {
     } else {
         // The window's event loop takes the bytes; in fast pacing each
         // arrival ticks the engine at once instead of the engine polling.
-        m_port =
-            std::make_unique<platform::QtSerialPort>(platform::QtSerialPort::Mode::EventDriven);
-        m_port->OnDataArrived([main = m_main.get()] { main->TickNow(); });
+        auto line = std::make_unique<platform::LinePort>(platform::LinePort::Mode::EventDriven);
+        const auto* settings = m_session->Data().hosts.settings;
+        line->SetConnectTimeoutMs(
+            comm::ConnectTimeoutMs(settings ? settings->Get("ConnectTimeout") : std::nullopt));
+        line->OnDataArrived([main = m_main.get()] { main->TickNow(); });
+        m_port = std::move(line);
     }
     m_session->AttachPort(m_port.get());
 }

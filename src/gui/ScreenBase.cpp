@@ -157,7 +157,8 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     // The session's device stays the one in use until a COMn is chosen.
     connect(s.mnuPortSession, &QAction::triggered, this,
             [this] { shell::MarkPortInUse(Ws(), *this); });
-    OnSignal(s.mnuPortDevice, &QAction::triggered, "mnuPortDevice_Click", [this] { ChoosePortDevice(); });
+    OnSignal(s.mnuPortDevice, &QAction::triggered, "mnuPortDevice_Click",
+             [this] { ChoosePortDevice(); });
     OnSignal(s.mnuPortBaud, &QAction::triggered, "mnuPortItems_Click", [this] { OnBaudRate(); });
     OnSignal(s.mnuPortSlot, &QAction::triggered, "mnuPortItems_Click", [this] { OnSlotNo(); });
     // The mark follows the engine's pacing, which every screen shares.
@@ -165,7 +166,8 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
         m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
         m_std->mnuPortBackup->setChecked(shell::BackupBeforeDownloadOn(Ws()));
     });
-    OnSignal(s.mnuPortFast, &QAction::triggered, "mnuPortFast_Click", [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
+    OnSignal(s.mnuPortFast, &QAction::triggered, "mnuPortFast_Click",
+             [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
     OnSignal(s.mnuPortBackup, &QAction::triggered, "mnuPortBackup_Click",
              [this] { m_std->mnuPortBackup->setChecked(shell::ToggleBackupBeforeDownload(Ws())); });
     OnSignal(s.mnuHelpVersion, &QAction::triggered, "mnuHelpItems_Click", [this] { OnVersion(); });
@@ -272,7 +274,8 @@ void ScreenBase::ChoosePortDevice() {
         available.push_back({Bytes(info.systemLocation()), Bytes(info.description())});
     }
     int current = 0;
-    const auto choices = shell::PortChoices(available, Engine().CommDevice(), current);
+    const auto choices =
+        shell::PortChoices(available, Engine().CommDevice(), current, shell::RecentPorts(Ws()));
     QStringList labels;
     for (const auto& choice : choices) labels << Text(choice.label);
     const bool session = !Engine().CommSettings.deviceOverride.empty();
@@ -283,7 +286,8 @@ void ScreenBase::ChoosePortDevice() {
         this, CatalogueText(kTextPortDevice).remove(QLatin1Char('&')).remove(QStringLiteral("...")),
         CatalogueText(kTextDeviceFor) + forWhat, labels, std::max(current, 0), true, &ok);
     if (!ok) return;
-    shell::UsePortDevice(Ws(), shell::DeviceOfChoice(choices, Bytes(chosen)));
+    // A device path, or a device server's URL typed in (tcp://, rfc2217://).
+    if (!shell::UsePortDevice(Ws(), shell::DeviceOfChoice(choices, Bytes(chosen)))) return;
     shell::MarkPortInUse(Ws(), *this);
 }
 

@@ -10,6 +10,7 @@
 #include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "comm/Navigation.h"
+#include "comm/PortAddress.h"
 #include "files/UndoFolder.h"
 #include "files/Workspace.h"
 #include "program/ProgramTypes.h"
@@ -162,11 +163,17 @@ void MarkPortInUse(Workspace& ws, MenuScreen& screen) {
 }
 
 std::vector<PortChoice> PortChoices(const std::vector<PortInfo>& available,
-                                    const std::string& inUse, int& current) {
+                                    const std::string& inUse, int& current,
+                                    const std::vector<std::string>& recent) {
     std::vector<PortInfo> ports = available;
-    const bool listed = std::any_of(ports.begin(), ports.end(),
-                                    [&](const PortInfo& p) { return p.device == inUse; });
-    if (!listed && !inUse.empty()) ports.insert(ports.begin(), PortInfo{inUse, {}});
+    const auto listed = [&ports](const std::string& device) {
+        return std::any_of(ports.begin(), ports.end(),
+                           [&](const PortInfo& p) { return p.device == device; });
+    };
+    if (!listed(inUse) && !inUse.empty()) ports.insert(ports.begin(), PortInfo{inUse, {}});
+    for (const std::string& device : recent) {
+        if (!device.empty() && !listed(device)) ports.push_back({device, {}});
+    }
     std::vector<PortChoice> choices;
     current = -1;
     for (const PortInfo& port : ports) {
@@ -181,6 +188,27 @@ std::vector<PortChoice> PortChoices(const std::vector<PortInfo>& available,
     return choices;
 }
 
+namespace {
+
+constexpr std::size_t kRecentPortsKept = 8;
+constexpr char kRecentPortsSeparator = '|';
+
+}  // namespace
+
+std::vector<std::string> RecentPorts(const Workspace& ws) {
+    std::vector<std::string> ports;
+    if (ws.hosts.settings == nullptr) return ports;
+    const std::string stored = ws.hosts.settings->Get("RecentPorts").value_or("");
+    std::size_t at = 0;
+    while (at < stored.size()) {
+        auto end = stored.find(kRecentPortsSeparator, at);
+        if (end == std::string::npos) end = stored.size();
+        if (end > at) ports.push_back(stored.substr(at, end - at));
+        at = end + 1;
+    }
+    return ports;
+}
+
 std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::string& text) {
     for (const PortChoice& choice : choices) {
         if (choice.label == text) return choice.device;
@@ -188,14 +216,35 @@ std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::st
     return Trim(text);
 }
 
-void UsePortDevice(Workspace& ws, const std::string& device) {
-    if (device.empty()) return;
+bool UsePortDevice(Workspace& ws, const std::string& typed) {
+    if (typed.empty()) return false;
+    std::string why;
+    if (!comm::ParsePortAddress(typed, &why)) {
+        if (ws.hosts.messages != nullptr)
+            ws.hosts.messages->Show({why, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+        return false;
+    }
+    // A user and password in a URL are never used; they are not kept either.
+    const std::string device = comm::PortNameForRecord(typed);
+    if (ws.hosts.settings != nullptr) {
+        std::vector<std::string> recent = RecentPorts(ws);
+        recent.erase(std::remove(recent.begin(), recent.end(), device), recent.end());
+        recent.insert(recent.begin(), device);
+        if (recent.size() > kRecentPortsKept) recent.resize(kRecentPortsKept);
+        std::string stored;
+        for (const auto& port : recent) {
+            if (port.find(kRecentPortsSeparator) != std::string::npos) continue;
+            stored += (stored.empty() ? "" : std::string(1, kRecentPortsSeparator)) + port;
+        }
+        ws.hosts.settings->Set("RecentPorts", stored);
+    }
     if (!ws.Engine().CommSettings.deviceOverride.empty()) {
         ws.Engine().CommSettings.deviceOverride = device;
-        return;
+        return true;
     }
     if (ws.hosts.settings != nullptr)
         ws.hosts.settings->Set("COM" + std::to_string(ws.state.comPort) + "Device", device);
+    return true;
 }
 
 std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, int item) {

@@ -96,21 +96,29 @@ struct PortChoice {
     std::string label;
 };
 
-/// The list "Port Device..." offers: every port the system reports, and the
-/// device in use (`inUse`) even when the system does not report it; each
-/// label is the device, its description, and a mark on the one in use.
+/// The list "Port Device..." offers: every port the system reports, the
+/// device in use (`inUse`) even when the system does not report it, and the
+/// ports chosen lately (`recent`: device servers, devices now unplugged);
+/// each label is the device, its description, and a mark on the one in use.
 /// Returns the list and sets `current` to the index of the one in use.
 std::vector<PortChoice> PortChoices(const std::vector<PortInfo>& available,
-                                    const std::string& inUse, int& current);
+                                    const std::string& inUse, int& current,
+                                    const std::vector<std::string>& recent = {});
+
+/// The ports chosen lately, the latest first (setting "RecentPorts").
+std::vector<std::string> RecentPorts(const Workspace& ws);
 
 /// The device a line of the list, or a typed path, stands for (empty when
 /// nothing but blanks was typed).
 std::string DeviceOfChoice(const std::vector<PortChoice>& choices, const std::string& text);
 
-/// "Port Device..." answered with `device`: the device the next job opens.
-/// A session started on a device (--port) goes on with the new one; otherwise
-/// it becomes the stored device of the chosen COMn ("COMnDevice").
-void UsePortDevice(Workspace& ws, const std::string& device);
+/// "Port Device..." answered with `device` (a device or a tcp:// or
+/// rfc2217:// URL): the device the next job opens, remembered among the
+/// recent ports. A session started on a device (--port) goes on with the new
+/// one; otherwise it becomes the stored device of the chosen COMn
+/// ("COMnDevice"). A malformed URL changes nothing and is shown with its
+/// reason; false then, and when nothing was typed.
+bool UsePortDevice(Workspace& ws, const std::string& device);
 
 /// A Command item chosen: toggles MAINT Mode, Communication Monitor or Create
 /// Log File with its mark and side effects; other items change nothing.

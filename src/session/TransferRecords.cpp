@@ -1,6 +1,7 @@
 #include "session/TransferRecords.h"
 
 #include "comm/Engine.h"
+#include "comm/PortAddress.h"
 #include "comm/jobs/JobResults.h"
 #include "comm/jobs/TransferRules.h"
 #include "files/Compare.h"
@@ -47,7 +48,8 @@ plant::Record RecordOfWorkspace(const Workspace& ws, RecordKind kind,
                      : files::SingleByteToUtf8(Trim(ws.information.fileName));
     if (ws.hosts.engine != nullptr) {
         const auto& engine = *ws.hosts.engine;
-        r.port = engine.CommSettings.simulated ? plant::kSimulatedPort : engine.CommDevice();
+        r.port = engine.CommSettings.simulated ? plant::kSimulatedPort
+                                               : comm::PortNameForRecord(engine.CommDevice());
         r.slot = engine.lastInstrument.viaRack ? engine.lastInstrument.slot : 0;
     }
     r.instrument.name = plant::IdentityName(r.instrument, r.port, r.slot);

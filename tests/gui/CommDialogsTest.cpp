@@ -247,6 +247,10 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     top->Std().mnuPortDevice->trigger();
     QCOMPARE(program.Engine().CommDevice(), std::string("/dev/ttyUSB9"));
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "COM2", "COM3", "COM4", "*/dev/ttyUSB9"}));
+    // So is a serial device server's URL.
+    TypeIntoPortList("rfc2217://rack7:4001");
+    top->Std().mnuPortDevice->trigger();
+    QCOMPARE(program.Engine().CommDevice(), std::string("rfc2217://rack7:4001"));
     // A COMn chosen from the menu takes over at the next job.
     top->Std().PortItem(20)->trigger();
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "*COM2", "COM3", "COM4"}));

@@ -153,6 +153,21 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
     UsePortDevice(ws, "/dev/ttyACM0");
     EXPECT_EQ(settings.Get("COM2Device"), "/dev/ttyACM0");
     EXPECT_EQ(engine.CommDevice(), "/dev/ttyACM0");
+
+    // A device server typed in is kept without its password and offered
+    // again among the recent ports; a malformed URL changes nothing.
+    EXPECT_TRUE(UsePortDevice(ws, "rfc2217://tech:pw@rack7:2217"));
+    EXPECT_EQ(settings.Get("COM2Device"), "rfc2217://rack7:2217");
+    EXPECT_FALSE(UsePortDevice(ws, "tcp://rack7"));
+    EXPECT_EQ(messages.boxes.back().text, "tcp://rack7: the URL names no port");
+    EXPECT_TRUE(UsePortDevice(ws, "/dev/ttyACM0"));
+    EXPECT_EQ(RecentPorts(ws),
+              (std::vector<std::string>{"/dev/ttyACM0", "rfc2217://rack7:2217", "/dev/ttyUSB0"}));
+    const auto offered =
+        PortChoices({{"/dev/ttyACM0", "CDC"}}, "/dev/ttyACM0", current, RecentPorts(ws));
+    ASSERT_EQ(offered.size(), 3u);
+    EXPECT_EQ(current, 0);
+    EXPECT_EQ(offered[1].label, "rfc2217://rack7:2217");
 }
 
 TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {

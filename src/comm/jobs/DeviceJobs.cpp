@@ -141,6 +141,10 @@ class BaudChangeJob : public DeviceJob {
 
     void Begin(SerialPort& port) override {
         m_again = false;
+        // The instrument would take a rate its line then could not follow.
+        if (e.Data().state.instrumentSpeed != e.Results().previousInstrumentSpeed &&
+            e.RefuseSpeedChange(port))
+            return;
         DeviceJob::Begin(port);
     }
 
@@ -213,7 +217,8 @@ class BaudChangeJob : public DeviceJob {
 }  // namespace
 
 void RegisterDeviceJobs(CommEngine& e) {
-    RegisterStepJobs<SlotJob, BaudCheckJob, BaudChangeJob>(e, kJobSlot, kJobBaudCheck, kJobBaudChange);
+    RegisterStepJobs<SlotJob, BaudCheckJob, BaudChangeJob>(e, kJobSlot, kJobBaudCheck,
+                                                           kJobBaudChange);
 }
 
 }  // namespace rq50::comm::jobs
