@@ -26,6 +26,7 @@
 #include "shell/PlatformFile.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
+#include "shell/UntrustedText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -99,8 +100,12 @@ std::size_t Width(const std::string& text) {
 }
 
 /// Rows under a head line, each column as wide as its widest text.
-void PrintTable(const std::vector<std::string>& head,
-                const std::vector<std::vector<std::string>>& rows) {
+void PrintTable(const std::vector<std::string>& head, std::vector<std::vector<std::string>> rows) {
+    // Tags, titles and users are the instruments' and the users' text: a
+    // line break or a control character in one never breaks the table.
+    for (auto& row : rows) {
+        for (auto& cell : row) cell = shell::TerminalText(cell);
+    }
     std::vector<std::size_t> widths(head.size());
     auto measure = [&widths](const std::vector<std::string>& row) {
         for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
@@ -264,7 +269,7 @@ void PrintRecordHead(const Record& r) {
         {"Result:", result},
         {"SHA-256:", r.hash}};
     for (const auto& [caption, value] : lines) {
-        std::cout << std::left << std::setw(16) << caption << value << "\n";
+        std::cout << std::left << std::setw(16) << caption << shell::TerminalText(value) << "\n";
     }
     if (plant::WritesInstrument(r.kind)) {
         std::cout << "Changes:        "

@@ -159,6 +159,11 @@ TEST_F(CliSafety, HostileTagsStayText) {
     // Spreadsheet and terminal: the tag as text, control characters shown.
     const auto show = Cli(Rqb2("A\x1b[2JB") + " --quiet read --category set 1");
     EXPECT_FALSE(Has(show.all(), "\x1b")) << show.all();
+    // The register's tables show the tag's control characters too.
+    ASSERT_EQ(Cli(Rqb2("T\x1b[31m") + " --quiet upload -o b.7pa").exitCode, 0);
+    const auto list = Cli("register list");
+    EXPECT_TRUE(Has(list.out, "T\\x1b[31m")) << list.out;
+    EXPECT_FALSE(Has(list.out, "\x1b")) << list.out;
 }
 
 TEST_F(CliSafety, RackFoldersThatDoNotMatchTheRackAreNamed) {
