@@ -12,7 +12,9 @@
 #include "files/Workspace.h"
 #include "session/FileDialog.h"
 #include "shell/Catalogue.h"
+#include "shell/NavigationHost.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 #include "shell/SettingsStore.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
@@ -29,6 +31,13 @@ OnlinePage::~OnlinePage() {
 
 PageModel& OnlinePage::New(PageCategory category) {
     Drop();
+    // The caption says what is being worked on: the instrument online, not
+    // a file opened before.
+    auto& state = m_ws.state;
+    const std::string model = shell::Trim(m_ws.Engine().lastInstrument.model);
+    state.mainCaption = shell::Catalogue(kTextModelTitle) + state.captionOpen + "Online" +
+                        (model.empty() ? "" : " " + model) + state.captionClose;
+    if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->SetMainCaption(state.mainCaption);
     m_page = std::make_unique<PageModel>(category, m_ws.hosts);
     m_trend = Trend{};
     if (m_ws.hosts.settings != nullptr) {

@@ -221,6 +221,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     auto* list = Child<QComboBox>(m_page, "cboSetData");
     auto* write = Child<QPushButton>(m_page, "cmdWrite");
     QVERIFY(!entry->isEnabled());
+    // The main window's caption says the work is online.
+    QCOMPARE(m_program->Main().windowTitle(), QString("MODEL:RQ50 - [Online RQB2]"));
 
     // A number: row 2 opened by the keyboard (Ctrl+Enter on the cell).
     grid->setFocus();
