@@ -23,17 +23,8 @@ using test::Has;
 using test::ReadText;
 using test::Sim;
 
-class CliSafety : public ::testing::Test {
+class CliSafety : public files::test::CliFolderTest {
   protected:
-    void SetUp() override {
-        m_dir = files::test::FreshFolder(
-            std::string("safe_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        files::test::CopyConfigurationFiles(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    CliRun Cli(const std::string& args) const { return test::CliRunner(m_dir)(args); }
-    std::string P(const std::string& name) const { return (m_dir / name).string(); }
     /// The sample RQB2 with `tag` as its TAG NO and `faults` (may be null).
     std::string Rqb2(const std::string& tag, const nlohmann::json& faults = nullptr) const {
         std::ifstream in(std::string(RQ50_SOURCE_DIR) + "/sim/instruments/RQB2.json");
@@ -49,8 +40,6 @@ class CliSafety : public ::testing::Test {
         std::ofstream(P("unit.json")) << unit.dump();
         return "--sim " + P("unit.json");
     }
-
-    fs::path m_dir;
 };
 
 TEST_F(CliSafety, NoOutputReplacesADataFileADeviceOrAFileNotAskedFor) {

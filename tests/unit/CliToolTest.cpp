@@ -22,20 +22,7 @@ using test::Has;
 using test::ReadText;
 using test::Sim;
 
-class CliTool : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        m_dir = files::test::FreshFolder(
-            std::string("cli_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        files::test::CopyConfigurationFiles(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    CliRun Cli(const std::string& args) const { return test::CliRunner(m_dir)(args); }
-    std::string P(const std::string& name) const { return (m_dir / name).string(); }
-
-    fs::path m_dir;
-};
+class CliTool : public files::test::CliFolderTest {};
 
 int Count(const std::string& text, const std::string& part) {
     int n = 0;

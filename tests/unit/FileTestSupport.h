@@ -2,6 +2,8 @@
 
 // Fakes and an independent byte builder shared by the file tests.
 
+#include <gtest/gtest.h>
+
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "files/Workspace.h"
@@ -9,6 +11,9 @@
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
+#if defined(RQ50_BIN_DIR) && defined(RQ50_SOURCE_DIR) && !defined(_WIN32)
+#include "support/CliRunner.h"
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -85,6 +90,27 @@ inline void CopyConfigurationFiles(const std::filesystem::path& dir) {
             std::filesystem::copy_file(entry.path(), dir / entry.path().filename());
     }
 }
+#endif
+
+#if defined(RQ50_BIN_DIR) && defined(RQ50_SOURCE_DIR) && !defined(_WIN32)
+/// A test that runs rq50-cli as a user runs it, in an application folder of
+/// its own (named after the test) that goes with the test.
+class CliFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = FreshFolder(std::string("cli_") +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        CopyConfigurationFiles(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    rq50::test::CliRun Cli(const std::string& args) const {
+        return rq50::test::CliRunner(m_dir)(args);
+    }
+    std::string P(const std::string& name) const { return (m_dir / name).string(); }
+
+    std::filesystem::path m_dir;
+};
 #endif
 
 inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
