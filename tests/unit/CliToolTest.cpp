@@ -155,6 +155,9 @@ TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
     EXPECT_EQ(down.exitCode, 1);
     EXPECT_TRUE(Has(down.err, "completed with 1 difference")) << down.err;
     EXPECT_FALSE(Has(down.err, "Downloading to TAVRO completed.\n"));
+    // The check list sets a value and its unit apart.
+    EXPECT_TRUE(Has(down.out, "-150.00 %")) << down.out;
+    EXPECT_TRUE(Has(down.out, "-100.00 %")) << down.out;
     const auto json = Cli(Sim("RQB2.json") + " --quiet download --yes --json b.7pa");
     const auto doc = nlohmann::json::parse(json.out);
     EXPECT_EQ(doc["differences"].size(), 1u);
