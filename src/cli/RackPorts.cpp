@@ -105,6 +105,8 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
                 break;
             }
             r->core = r->own.get();
+            // The download password given for the command holds for every rack.
+            r->core->Data().state.downloadAllowed = core.Data().state.downloadAllowed;
         }
         r->session = std::make_unique<Session>(*r->core, port);
         r->session->explain = [port](const std::string& text) { return port + ": " + text; };

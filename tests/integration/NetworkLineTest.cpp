@@ -331,7 +331,15 @@ TEST_F(NetworkLine, OneRackRunPerPortAtOnce) {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder / "racks"))
         if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).string());
+    // With a download password, the one given holds for every rack's run.
+    const test::CliRunner cli(folder);
+    ASSERT_EQ(cli("password set 12").exitCode, 0);
+    const auto down =
+        cli("--no-register --quiet --fast rack download --yes --json --slots 1 "
+            "--password 12 --port " +
+            near.Path() + " --port " + farServer.Rfc2217Url() + " " + (folder / "racks").string());
     fs::remove_all(folder);
+    EXPECT_EQ(down.exitCode, 0) << down.all();
     ASSERT_EQ(run.exitCode, 0) << run.all();
     const json out = json::parse(run.out);
     ASSERT_EQ(out["racks"].size(), 2u);
