@@ -1,5 +1,6 @@
 #include "session/SafeDownload.h"
 #include "files/Compare.h"
+#include "session/TransferRecords.h"
 
 #include "comm/HandBack.h"
 #include "comm/ScreenJob.h"
@@ -34,25 +35,13 @@ bool ToggleBackupBeforeDownload(Workspace& ws) {
 }
 
 std::string DownloadSourceName(const Workspace& ws, files::DataFileKind kind) {
-    const bool program = kind == files::DataFileKind::kProgram;
+    // A program is named by its own source, as the register records it.
+    if (kind == files::DataFileKind::kProgram) return ProgramSourceName(ws);
     const std::string& path = ws.state.currentFilePath;
-    if (path.empty()) {
-        return std::string(program ? "program" : "data") + " " +
-               (program && ws.program.source != program::kSourceUpload
-                    ? "made in the editor, not saved"
-                    : "uploaded from the instrument, not saved");
-    }
+    if (path.empty()) return "data uploaded from the instrument, not saved";
     // The file on disk tells whether the data still is what it holds.
-    bool same = false;
-    if (program) {
-        files::ProgramFileRecord file;
-        same = files::LoadProgramFile(path, file) == 0 &&
-               files::ComparePrograms(file, files::CurrentProgramRecord(ws), true).empty();
-    } else {
-        files::ParameterFileRecord file;
-        same = files::LoadParameterFile(path, file) == 0 &&
-               file.items == ws.items.dataSet;
-    }
+    files::ParameterFileRecord file;
+    const bool same = files::LoadParameterFile(path, file) == 0 && file.items == ws.items.dataSet;
     return same ? path : path + " (changed, not saved)";
 }
 

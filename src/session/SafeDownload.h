@@ -47,8 +47,8 @@ struct DownloadPreview {
 
 /// What a download's preview names as its source: the file's path when the
 /// data is what the file holds; "PATH (changed, not saved)" when it was
-/// changed since; "data uploaded from the instrument, not saved" (or
-/// "program ...") when it never was in a file.
+/// changed since; "data uploaded from the instrument, not saved" when it
+/// never was in a file. A program: its own source (ProgramSourceName).
 std::string DownloadSourceName(const Workspace& ws, files::DataFileKind kind);
 
 /// "Download PUMP1.7pa (model RQB2, slot 3, 42 items) to the instrument."

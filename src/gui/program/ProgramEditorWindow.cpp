@@ -666,7 +666,7 @@ void ProgramEditorWindow::cmdDownload_Click() {
                                comm::kCallerProgramEditor},
                               files::DataFileKind::kProgram,
                               Id(),
-                              shell::ProgramSourceName(Ws())},
+                              shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
                              comm::DownloadPreviewDialog::QuestionsFor(this));
 }
 
