@@ -11,6 +11,7 @@
 #include "GuiTestSupport.h"
 #include "session/Menus.h"
 #include "comm/Engine.h"
+#include "comm/jobs/Password.h"
 #include "files/Workspace.h"
 #include "gui/shell/MainWindow.h"
 
@@ -76,6 +77,22 @@ void RackWindowTest::scanFillsTheTableFromTheMenu() {
     // The run gave the line and the message host back to the program.
     QVERIFY(!program.Engine().CommBusy);
     QCOMPARE(program.Ws().hosts.messages, static_cast<shell::MessageBoxHost*>(&program.messages));
+
+    // With a download password stored, Download asks it before anything else.
+    comm::jobs::PasswordDialogOk(program.Ws(), comm::jobs::kPasswordNew, "12", "12");
+    program.Ws().state.downloadAllowed = false;
+    bool asked = false;
+    WhenModal("RackWindow", [&](QWidget* window) {
+        WhenModal("frmRQ4300", [&](QWidget* dialog) {
+            asked = true;
+            Press(dialog, "cmdCancel");
+        });
+        Press(window, "cmdDownload");
+        Press(window, "cmdClose");
+    });
+    item->trigger();
+    QVERIFY(asked);
+    QVERIFY(!program.Ws().state.downloadAllowed);
 }
 
 QTEST_MAIN(RackWindowTest)

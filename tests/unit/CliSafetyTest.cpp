@@ -101,6 +101,25 @@ TEST_F(CliSafety, MonitorReadsUntilStopped) {
     EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), 4) << "more than the old default of 3";
 }
 
+TEST_F(CliSafety, CtrlCAtTheDownloadQuestionDownloadsNothing) {
+    ASSERT_EQ(Cli("--quiet upload -o a.7pa").exitCode, 0);
+    ASSERT_EQ(Cli("set a.7pa C02 3").exitCode, 0);
+    const std::string held = ReadText(P("User/SIMULATOR/RQB2.json"));
+    // The question needs a terminal: script gives the run one, and its input
+    // stays open while Ctrl-C (SIGINT) comes.
+    const test::CliRunner runner(m_dir);
+    const std::string run = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir " + m_dir.string();
+    // Ctrl-C once the question stands (script's output is the run's .cli-stdout).
+    const auto asked = runner.Shell(
+        "(for i in $(seq 80); do grep -q 'Download?' .cli-stdout && "
+        "break; sleep 0.1; done; pkill -INT -f '^" +
+        run + " --quiet download') & " + "sleep 10 | script -qec '" + run + " --quiet download " +
+        P("a.7pa") + "' /dev/null");
+    EXPECT_EQ(asked.exitCode, 130) << asked.all();
+    EXPECT_TRUE(Has(asked.all(), "Download? [y/N]")) << asked.all();
+    EXPECT_EQ(ReadText(P("User/SIMULATOR/RQB2.json")), held);
+}
+
 TEST_F(CliSafety, TheDownloadPasswordClosesEveryWritePath) {
     const std::string reg = "--register 'sqlite:" + P("reg.sqlite") + "' ";
     ASSERT_EQ(Cli(reg + "--quiet upload -o a.7pa").exitCode, 0);

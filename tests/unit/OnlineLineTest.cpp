@@ -224,6 +224,8 @@ TEST_F(OnlineLine, TheTrendHoldsEveryReadingAndAGapForAFailedOne) {
     EXPECT_EQ(trend.Range(parameter::TrendSpan::All)->first, s.front().ms);
     // A minute's span of readings that began 20 s ago starts at the first.
     EXPECT_EQ(trend.Range(parameter::TrendSpan::OneMinute)->first, s.front().ms);
+    // An exported picture names the instrument and the time it shows.
+    EXPECT_TRUE(online->TrendTitle().starts_with("RQB2  2026-12-08 ")) << online->TrendTitle();
     // Each unit has its own scale.
     EXPECT_EQ(trend.Units(), std::vector<std::string>{"%"});
     EXPECT_EQ(trend.ValueRange(s.front().ms, s.back().ms, std::string("mA")), std::nullopt);
