@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -330,9 +331,17 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.sentName = "SCALE HI";
     entry.sentData = "+200.00 ";
     entry.setData = "+150.00 ";
+    entry.setAux = "mA/V ratio (compensated)";  // a long text: the column grows
     program.Engine().Results().downloadCheck = {entry};
     shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
     check("download check");
+    if (QWidget* list = main.FindScreen(Screen::frmRQ2700)) {
+        auto* grid = list->findChild<QTableView*>("ssWriteCheckTAVRO");
+        const QModelIndex set = grid->model()->index(0, 3);
+        QVERIFY2(
+            grid->columnWidth(3) >= grid->fontMetrics().horizontalAdvance(set.data().toString()),
+            qPrintable(set.data().toString()));
+    }
     main.UnloadScreen(Screen::frmRQ2700);
     shell::ShowDisplay(program.Ws(), shell::kDisplayPrintDialog);
     check("print dialog");
