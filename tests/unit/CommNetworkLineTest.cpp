@@ -84,53 +84,28 @@ TEST(PortAddress, RecordsCarryNoPasswordAndOnlyRawTcpHasAFixedSpeed) {
 const Bytes kGreeting = {kIac, kWill, 44,  kIac, kWill, 0,   kIac, kWill,
                          3,    kIac,  kDo, 0,    kIac,  kDo, 3};
 
-/// The line settings as the server receives them for `speed`, 8N1, no flow
-/// control (RFC 2217 section 3).
-Bytes LineCommands(std::uint32_t speed) {
-    return {kIac,
-            kSb,
-            44,
-            1,
-            static_cast<std::uint8_t>(speed >> 24),
-            static_cast<std::uint8_t>(speed >> 16),
-            static_cast<std::uint8_t>(speed >> 8),
-            static_cast<std::uint8_t>(speed),
-            kIac,
-            kSe,  //
-            kIac,
-            kSb,
-            44,
-            2,
-            8,
-            kIac,
-            kSe,  //
-            kIac,
-            kSb,
-            44,
-            3,
-            1,
-            kIac,
-            kSe,  //
-            kIac,
-            kSb,
-            44,
-            4,
-            1,
-            kIac,
-            kSe,  //
-            kIac,
-            kSb,
-            44,
-            5,
-            1,
-            kIac,
-            kSe};
-}
-
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
     return all;
+}
+
+/// One COM-PORT-OPTION subnegotiation: IAC SB 44, the command and its value,
+/// IAC SE.
+Bytes ComPortCommand(std::initializer_list<std::uint8_t> commandAndValue) {
+    return Cat({{kIac, kSb, 44}, Bytes(commandAndValue), {kIac, kSe}});
+}
+
+/// The line settings as the server receives them for `speed`, 8N1, no flow
+/// control (RFC 2217 section 3): SET-BAUDRATE, SET-DATASIZE, SET-PARITY,
+/// SET-STOPSIZE, SET-CONTROL.
+Bytes LineCommands(std::uint32_t speed) {
+    return Cat(
+        {ComPortCommand({1, static_cast<std::uint8_t>(speed >> 24),
+                         static_cast<std::uint8_t>(speed >> 16),
+                         static_cast<std::uint8_t>(speed >> 8), static_cast<std::uint8_t>(speed)}),
+         ComPortCommand({2, 8}), ComPortCommand({3, 1}), ComPortCommand({4, 1}),
+         ComPortCommand({5, 1})});
 }
 
 class Telnet : public ::testing::Test {
