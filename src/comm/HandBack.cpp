@@ -13,13 +13,13 @@ namespace {
 using shell::Screen;
 
 HandBackAction Event(int code, int follow = 0) {
-    return {HandBackKind::Event, code, follow, Screen::frmRQ2000};
+    return {HandBackKind::Event, code, follow, Screen::TopMenu};
 }
 HandBackAction Display(int display) {
-    return {HandBackKind::Display, display, 0, Screen::frmRQ2000};
+    return {HandBackKind::Display, display, 0, Screen::TopMenu};
 }
 HandBackAction Menu(int code) {
-    return {HandBackKind::MenuCommand, code, 0, Screen::frmRQ2000};
+    return {HandBackKind::MenuCommand, code, 0, Screen::TopMenu};
 }
 HandBackAction Enable(Screen screen) {
     return {HandBackKind::Enable, 0, 0, screen};
@@ -66,7 +66,7 @@ HandBackAction Failed(CommCallers caller, int job, int result) {
     switch (caller) {
         case kCallerDataViewDownload:
             // The data view stays in use after a download that failed.
-            return Enable(Screen::frmRQ2400);
+            return Enable(Screen::DataView);
         case kCallerSettingMenuUpload:
         case kCallerSettingMenuSet:
             return Event(shell::kEventBackToSettingMenu, 321);
@@ -85,11 +85,11 @@ HandBackAction Failed(CommCallers caller, int job, int result) {
         case kCallerProgramEditor:
             return Event(383);
         case kCallerBaudDialog:
-            if (job == kJobBaudChange) return Enable(Screen::frmRQ4200);
-            if (job == kJobSlot) return Enable(Screen::frmRQ4100);
+            if (job == kJobBaudChange) return Enable(Screen::BaudRate);
+            if (job == kJobSlot) return Enable(Screen::SlotNumber);
             return Nothing();
         case kCallerSlotDialog:
-            return Enable(Screen::frmRQ2200);
+            return Enable(Screen::CategoryMenu);
         default:
             return Nothing();
     }
@@ -102,7 +102,7 @@ HandBackAction Succeeded(CommCallers caller, int job, const HandBackFacts& facts
     switch (caller) {
         case kCallerDataViewDownload:
             // The check list only when a value came back otherwise.
-            return facts.downloadDifferences > 0 ? Event(445) : Enable(Screen::frmRQ2400);
+            return facts.downloadDifferences > 0 ? Event(445) : Enable(Screen::DataView);
         case kCallerSettingMenuUpload:
             return Event(441);
         case kCallerSettingMenuProgram:
@@ -117,14 +117,14 @@ HandBackAction Succeeded(CommCallers caller, int job, const HandBackFacts& facts
             return Event(442);
         case kCallerCategoryMenu:
             if (job == kJobSlot)
-                return facts.rackAnswered ? Menu(kMenuAfterSlotJob) : Enable(Screen::frmRQ2200);
+                return facts.rackAnswered ? Menu(kMenuAfterSlotJob) : Enable(Screen::CategoryMenu);
             return Event(446 + std::clamp(facts.category, 0, 3));
         case kCallerSettingMenuSet:
             return Event(41);
         case kCallerProgramEditor:
             return job == kJobProgramDownload ? Event(383) : Nothing();
         case kCallerBaudDialog:
-            return Unload(Screen::frmRQ4200);
+            return Unload(Screen::BaudRate);
         default:
             return Nothing();
     }

@@ -26,7 +26,7 @@ struct HandBackAction {
     HandBackKind kind = HandBackKind::None;
     int code = 0;
     int follow = 0;
-    shell::Screen screen = shell::Screen::frmRQ2000;
+    shell::Screen screen = shell::Screen::TopMenu;
 
     bool operator==(const HandBackAction&) const = default;
 };

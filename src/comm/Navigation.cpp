@@ -90,48 +90,48 @@ int SwitchDisplay(Workspace& ws, int display) {
     NavigationHost& host = Host(ws);
     switch (display) {
         case kDisplayTopMenu:
-            ShowAndEnable(ws, Screen::frmRQ2000);
+            ShowAndEnable(ws, Screen::TopMenu);
             return 0;
         case kDisplaySettingMenu:
         case kDisplaySettingMenuProgram:
-            ShowAndEnable(ws, Screen::frmRQ2100);
+            ShowAndEnable(ws, Screen::SettingMenu);
             return 0;
         case kDisplayCategoryMenu:
-            ShowAndEnable(ws, Screen::frmRQ2200);
+            ShowAndEnable(ws, Screen::CategoryMenu);
             return 0;
         case kDisplayParameterDisplay:
         case kDisplayParameterSet:
         case kDisplayParameterAdjust:
         case kDisplayParameterMaint:
             ws.state.parameterTab = static_cast<std::int16_t>(display - kDisplayParameterDisplay);
-            ShowAndEnable(ws, Screen::frmRQ2300);
+            ShowAndEnable(ws, Screen::OnlineParameter);
             return 0;
         case kDisplayDataView:
         case kDisplayDataViewUploaded:
         case kDisplayDataViewFile:
-            ShowAndEnable(ws, Screen::frmRQ2400);
+            ShowAndEnable(ws, Screen::DataView);
             return 0;
         case kDisplayOpenFile: {
             const int result = host.RunOpenDialog();
             if (result != -1) {
-                host.EnableScreen(Screen::frmRQ2100);
+                host.EnableScreen(Screen::SettingMenu);
                 return result;
             }
             // A file just read is its own saved copy, whatever was left unsaved before.
             ws.state.dataChanged = false;
             if (ws.state.settingMode == 0) {
-                ShowAndEnable(ws, Screen::frmRQ2400);
+                ShowAndEnable(ws, Screen::DataView);
             } else {
                 ws.state.editorOpenedFromFile = true;
-                ShowAndEnable(ws, Screen::frmRQ3000);
+                ShowAndEnable(ws, Screen::ProgramEditor);
             }
             return result;
         }
         case kDisplayContentList:
-            ShowAndEnable(ws, Screen::frmRQ2500);
+            ShowAndEnable(ws, Screen::ContentList);
             return 0;
         case kDisplayInformation:
-            ShowAndEnable(ws, Screen::frmRQ2600);
+            ShowAndEnable(ws, Screen::Information);
             return 0;
         case kDisplaySaveFile: {
             const int result = host.RunSaveDialog();
@@ -140,10 +140,10 @@ int SwitchDisplay(Workspace& ws, int display) {
             return -1;
         }
         case kDisplayDownloadCheck:
-            ShowAndEnable(ws, Screen::frmRQ2700);
+            ShowAndEnable(ws, Screen::DownloadCheck);
             return 0;
         case kDisplayPrintDialog:
-            ShowAndEnable(ws, Screen::frmRQ2800);
+            ShowAndEnable(ws, Screen::PrintDialog);
             return 0;
         case kDisplayPrintNow:
             ws.state.printingFromPrintDialog = true;
@@ -156,26 +156,26 @@ int SwitchDisplay(Workspace& ws, int display) {
             ws.state.printingFromPrintDialog = false;
             return 0;
         case kDisplayPrintPreview:
-            ShowAndEnable(ws, Screen::frmRQ2900);
+            ShowAndEnable(ws, Screen::PrintPreview);
             return 0;
         case kDisplayProgramEditor:
-            ShowAndEnable(ws, Screen::frmRQ3000);
+            ShowAndEnable(ws, Screen::ProgramEditor);
             return 0;
         case kDisplayErrorList:
-            ShowAndEnable(ws, Screen::frmRQ3100);
+            ShowAndEnable(ws, Screen::ErrorList);
             return 0;
         case kDisplayCommProgress:
-            ShowAndEnable(ws, Screen::frmRQ4000);
+            ShowAndEnable(ws, Screen::Communicating);
             return 0;
         case kDisplaySlotDialog:
-            host.ShowScreenAndWait(Screen::frmRQ4100);
-            host.EnableScreen(Screen::frmRQ4100);
+            host.ShowScreenAndWait(Screen::SlotNumber);
+            host.EnableScreen(Screen::SlotNumber);
             return 0;
         case kDisplayBaudRateDialog:
-            ShowAndEnable(ws, Screen::frmRQ4200);
+            ShowAndEnable(ws, Screen::BaudRate);
             return 0;
         case kDisplayVersion:
-            host.ShowScreenAndWait(Screen::frmRQ0200);
+            host.ShowScreenAndWait(Screen::Version);
             return 0;
         case kDisplayCsvFile:
             return host.RunCsvDialog();
@@ -235,16 +235,16 @@ int RunEvent(Workspace& ws, int eventCode, int answer) {
     switch (static_cast<NavEvent>(eventCode)) {
         case NavEvent::kLeaveDataView:
             return LeaveWithSaveQuestion(ws, answer, 9, 2411, 5, kDisplaySettingMenu,
-                                         Screen::frmRQ2400, false);
+                                         Screen::DataView, false);
         case NavEvent::kDataViewToSettingMenu:
             SwitchDisplay(ws, kDisplaySettingMenu);
-            Host(ws).UnloadScreen(Screen::frmRQ2400);
+            Host(ws).UnloadScreen(Screen::DataView);
             return 0;
         case NavEvent::kAfterProgramDownload:
             return AfterProgramDownload(ws);
         case NavEvent::kLeaveProgramEditor:
             return LeaveWithSaveQuestion(ws, answer, 12, 3001, 7, kDisplaySettingMenuProgram,
-                                         Screen::frmRQ3000, true);
+                                         Screen::ProgramEditor, true);
         case NavEvent::kSaveProgram:
             ws.state.infoPurpose = 2;
             return SwitchDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
@@ -268,7 +268,7 @@ int RunEvent(Workspace& ws, int eventCode, int answer) {
 
 void RunFollow(Workspace& ws, int followCode) {
     if (followCode == kFollowEnableSettingMenu) {
-        Host(ws).EnableScreen(Screen::frmRQ2100);
+        Host(ws).EnableScreen(Screen::SettingMenu);
         return;
     }
     if (const int display = FollowDisplay(followCode); display != 0) SwitchDisplay(ws, display);
@@ -278,37 +278,37 @@ void RunFollow(Workspace& ws, int followCode) {
 
 const char* ScreenName(Screen screen) {
     switch (screen) {
-        case Screen::frmRQ0200:
+        case Screen::Version:
             return "frmRQ0200";
-        case Screen::frmRQ2000:
+        case Screen::TopMenu:
             return "frmRQ2000";
-        case Screen::frmRQ2100:
+        case Screen::SettingMenu:
             return "frmRQ2100";
-        case Screen::frmRQ2200:
+        case Screen::CategoryMenu:
             return "frmRQ2200";
-        case Screen::frmRQ2300:
+        case Screen::OnlineParameter:
             return "frmRQ2300";
-        case Screen::frmRQ2400:
+        case Screen::DataView:
             return "frmRQ2400";
-        case Screen::frmRQ2500:
+        case Screen::ContentList:
             return "frmRQ2500";
-        case Screen::frmRQ2600:
+        case Screen::Information:
             return "frmRQ2600";
-        case Screen::frmRQ2700:
+        case Screen::DownloadCheck:
             return "frmRQ2700";
-        case Screen::frmRQ2800:
+        case Screen::PrintDialog:
             return "frmRQ2800";
-        case Screen::frmRQ2900:
+        case Screen::PrintPreview:
             return "frmRQ2900";
-        case Screen::frmRQ3000:
+        case Screen::ProgramEditor:
             return "frmRQ3000";
-        case Screen::frmRQ3100:
+        case Screen::ErrorList:
             return "frmRQ3100";
-        case Screen::frmRQ4000:
+        case Screen::Communicating:
             return "frmRQ4000";
-        case Screen::frmRQ4100:
+        case Screen::SlotNumber:
             return "frmRQ4100";
-        case Screen::frmRQ4200:
+        case Screen::BaudRate:
             return "frmRQ4200";
     }
     return "";

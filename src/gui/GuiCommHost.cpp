@@ -9,13 +9,13 @@ namespace rq50::gui {
 
 void GuiCommHost::ShowProgress(int value) {
     if (auto* dialog =
-            qobject_cast<comm::CommunicatingDialog*>(m_main.FindScreen(shell::Screen::frmRQ4000)))
+            qobject_cast<comm::CommunicatingDialog*>(m_main.FindScreen(shell::Screen::Communicating)))
         dialog->SetProgress(value);
 }
 
 void GuiCommHost::CloseCommDialog() {
     comm::SlotNumberDialog::TakePresetSlot(m_ws);
-    m_main.UnloadScreen(shell::Screen::frmRQ4000);
+    m_main.UnloadScreen(shell::Screen::Communicating);
 }
 
 std::optional<int> GuiCommHost::AskSlot() {

@@ -161,19 +161,19 @@ void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {
     if (navigation == nullptr) return;
     print::ReportKind kind = print::ReportKind::Current;
     switch (screen) {
-        case shell::Screen::frmRQ2400:
+        case shell::Screen::DataView:
             shell::DisplayMatrix(ws, shell::NavEvent::kPrintParameterData, 0,
                                  shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
-        case shell::Screen::frmRQ3000:
+        case shell::Screen::ProgramEditor:
             shell::DisplayMatrix(ws, shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
-        case shell::Screen::frmRQ2700:
+        case shell::Screen::DownloadCheck:
             kind = print::ReportKind::DownloadCheck;
             break;
-        case shell::Screen::frmRQ3100:
+        case shell::Screen::ErrorList:
             kind = print::ReportKind::ErrorList;
             break;
         default:

@@ -38,42 +38,42 @@ const ScreenMaker* ScreenMakers::Find(shell::Screen screen) const {
 void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
     ScreenMakers& makers = context.makers;
-    makers.Register(Screen::frmRQ2000,
+    makers.Register(Screen::TopMenu,
                     [&context] { return new shell::TopMenuScreen(context.workspace); });
-    makers.Register(Screen::frmRQ2800,
+    makers.Register(Screen::PrintDialog,
                     [&context] { return new print::PrintDialog(context.workspace); });
-    makers.Register(Screen::frmRQ2900,
+    makers.Register(Screen::PrintPreview,
                     [&context] { return new print::PrintPreviewWindow(context.workspace); });
-    makers.Register(Screen::frmRQ2100,
+    makers.Register(Screen::SettingMenu,
                     [&context] { return new parameter::SettingMenuScreen(context.workspace); });
-    makers.Register(Screen::frmRQ2200, [&context] {
+    makers.Register(Screen::CategoryMenu, [&context] {
         return new parameter::CategoryMenuScreen(context.workspace, context.onlinePage);
     });
-    makers.Register(Screen::frmRQ2300, [&context] {
+    makers.Register(Screen::OnlineParameter, [&context] {
         return new parameter::OnlineParameterScreen(context.workspace, context.onlinePage);
     });
-    makers.Register(Screen::frmRQ2400,
+    makers.Register(Screen::DataView,
                     [&context] { return new parameter::DataViewScreen(context.workspace); });
-    makers.Register(Screen::frmRQ2500,
+    makers.Register(Screen::ContentList,
                     [&context] { return new parameter::ContentListScreen(context.workspace); });
-    makers.Register(Screen::frmRQ2600,
+    makers.Register(Screen::Information,
                     [&context] { return new parameter::InformationWindow(context.workspace); });
-    makers.Register(Screen::frmRQ2700,
+    makers.Register(Screen::DownloadCheck,
                     [&context] { return new parameter::DownloadCheckList(context.workspace); });
-    makers.Register(Screen::frmRQ3000, [&context] {
+    makers.Register(Screen::ProgramEditor, [&context] {
         return new program::ProgramEditorWindow(context.workspace, context.programCheck);
     });
-    makers.Register(Screen::frmRQ3100, [&context] {
+    makers.Register(Screen::ErrorList, [&context] {
         return new program::ErrorListWindow(context.workspace, context.programCheck);
     });
-    makers.Register(Screen::frmRQ4000,
+    makers.Register(Screen::Communicating,
                     [&context] { return new comm::CommunicatingDialog(context.workspace); });
-    makers.Register(Screen::frmRQ4200,
+    makers.Register(Screen::BaudRate,
                     [&context] { return new comm::BaudRateDialog(context.workspace); });
-    makers.RegisterModal(Screen::frmRQ0200, [&context](QWidget* parent) {
+    makers.RegisterModal(Screen::Version, [&context](QWidget* parent) {
         shell::VersionWindow::Run(context.workspace, parent);
     });
-    makers.RegisterModal(Screen::frmRQ4100, [&context](QWidget* parent) {
+    makers.RegisterModal(Screen::SlotNumber, [&context](QWidget* parent) {
         comm::SlotNumberDialog::RunSlotSetting(context.workspace, parent);
     });
 }

@@ -74,10 +74,10 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
 }
 
 void CloseCheckList(Workspace& ws) {
-    const bool toEditor = ws.state.checkListCompares ? ws.state.compareFrom == Screen::frmRQ3000
+    const bool toEditor = ws.state.checkListCompares ? ws.state.compareFrom == Screen::ProgramEditor
                                                      : ws.state.settingMode == 1;
     ws.state.checkListCompares = false;
-    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->UnloadScreen(Screen::frmRQ2700);
+    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->UnloadScreen(Screen::DownloadCheck);
     DisplayMatrix(ws, toEditor ? NavEvent::kCheckBackToEditor : NavEvent::kCheckBackToDataView);
 }
 

@@ -25,7 +25,7 @@ constexpr int kSourceProgram = 2;
 constexpr std::int16_t kPurposeSaveButton = 1;
 constexpr std::int16_t kPurposeFileMenu = 10;
 
-constexpr shell::Screen kScreen = shell::Screen::frmRQ2400;
+constexpr shell::Screen kScreen = shell::Screen::DataView;
 
 void DisableView(shell::Workspace& ws) {
     if (auto* nav = ws.hosts.navigation) nav->DisableScreen(kScreen);

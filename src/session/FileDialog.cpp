@@ -142,7 +142,7 @@ int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& action
     ws.state.pathBeforeSave = ws.state.currentFilePath;
     SetCurrentFile(ws, choice->fileTitle, choice->fileName);
     if (ws.hosts.navigation != nullptr) {
-        ws.hosts.navigation->DisableScreen(ProgramMode(ws) ? Screen::frmRQ3000 : Screen::frmRQ2400);
+        ws.hosts.navigation->DisableScreen(ProgramMode(ws) ? Screen::ProgramEditor : Screen::DataView);
     }
     DisplayMatrix(ws, NavEvent::kSaveNameAccepted);
     return -1;

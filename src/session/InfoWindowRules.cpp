@@ -53,7 +53,7 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
     using shell::Screen;
     shell::NavigationHost* nav = ws.hosts.navigation;
     // The window goes first; what follows may end the program.
-    if (nav != nullptr) nav->UnloadScreen(Screen::frmRQ2600);
+    if (nav != nullptr) nav->UnloadScreen(Screen::Information);
     const auto giveBack = [nav](Screen screen) {
         if (nav != nullptr) nav->EnableScreen(screen);
     };
@@ -67,15 +67,15 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             if (SaveToTarget(ws)) {
                 shell::DisplayMatrix(ws, shell::NavEvent::kDataViewToSettingMenu);
             } else if (nav != nullptr) {
-                nav->DisableScreen(Screen::frmRQ2100);
-                giveBack(Screen::frmRQ2400);
+                nav->DisableScreen(Screen::SettingMenu);
+                giveBack(Screen::DataView);
             }
             return;
         case InfoClose::SaveUnloadEditorIfSaved:
             if (SaveToTarget(ws)) {
                 shell::DisplayMatrix(ws, shell::NavEvent::kLeaveProgramEditor);
             } else {
-                giveBack(Screen::frmRQ3000);
+                giveBack(Screen::ProgramEditor);
             }
             return;
         case InfoClose::SaveThenAskQuit:
@@ -89,10 +89,10 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             giveBack(ws.state.exitFrom);
             return;
         case InfoClose::EnableEditor:
-            giveBack(Screen::frmRQ3000);
+            giveBack(Screen::ProgramEditor);
             return;
         case InfoClose::EnableDataView:
-            giveBack(Screen::frmRQ2400);
+            giveBack(Screen::DataView);
             return;
     }
 }

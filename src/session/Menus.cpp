@@ -57,13 +57,13 @@ Screen ScreenOfId(int id) {
         case 1:
         case 2:
         case 6:
-            return Screen::frmRQ2100;
+            return Screen::SettingMenu;
         case 5:
-            return Screen::frmRQ2200;
+            return Screen::CategoryMenu;
         case 7:
-            return Screen::frmRQ3000;
+            return Screen::ProgramEditor;
         default:
-            return Screen::frmRQ2400;
+            return Screen::DataView;
     }
 }
 
@@ -81,11 +81,11 @@ std::optional<SaveQuestion> UnsavedWork(Workspace& ws) {
     if (nav == nullptr) return std::nullopt;
     const SessionState& g = ws.state;
     if (g.settingMode == 0) {
-        if (!g.dataChanged || !nav->IsLoaded(Screen::frmRQ2400)) return std::nullopt;
+        if (!g.dataChanged || !nav->IsLoaded(Screen::DataView)) return std::nullopt;
         return SaveQuestion{kMsgSaveParameterData,
                             Catalogue(kTextDataUploaded + std::clamp<int>(g.dataSource, 0, 2))};
     }
-    if (!ws.program.modified || !nav->IsLoaded(Screen::frmRQ3000)) return std::nullopt;
+    if (!ws.program.modified || !nav->IsLoaded(Screen::ProgramEditor)) return std::nullopt;
     return SaveQuestion{kMsgSaveProgramData, Catalogue(kTextProgramEditor)};
 }
 

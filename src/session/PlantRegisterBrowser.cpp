@@ -169,21 +169,21 @@ std::optional<Screen> PlantRegisterBrowser::ShowInChain(const plant::Record& rec
     // As the setting menu opens a file: the top menu and the setting menu of
     // the record's kind of data stay under the view, disabled.
     auto* nav = m_ws.hosts.navigation;
-    if (nav != nullptr) nav->DisableScreen(Screen::frmRQ2000);
+    if (nav != nullptr) nav->DisableScreen(Screen::TopMenu);
     m_ws.state.settingMode = program ? 1 : 0;
     DisplayMatrix(m_ws, program ? NavEvent::kProgramSetting : NavEvent::kParameterSetting);
-    if (nav != nullptr) nav->DisableScreen(Screen::frmRQ2100);
+    if (nav != nullptr) nav->DisableScreen(Screen::SettingMenu);
     LoadRecord(m_ws, record);
     SetCurrentFile(m_ws, TitleInChain(record), "");
     m_ws.state.dataChanged = false;
     if (program) {
         m_ws.state.editorOpenedFromFile = true;
         ShowDisplay(m_ws, kDisplayProgramEditor);
-        return Screen::frmRQ3000;
+        return Screen::ProgramEditor;
     }
     m_ws.state.dataSource = 1;  // as read from a file
     ShowDisplay(m_ws, kDisplayDataViewFile);
-    return Screen::frmRQ2400;
+    return Screen::DataView;
 }
 
 void PlantRegisterBrowser::OpenRecord(int row) {

@@ -18,7 +18,7 @@ namespace rq50::program {
 namespace {
 
 void EnableMenu(shell::Workspace& ws) {
-    if (auto* nav = ws.hosts.navigation) nav->EnableScreen(shell::Screen::frmRQ2100);
+    if (auto* nav = ws.hosts.navigation) nav->EnableScreen(shell::Screen::SettingMenu);
 }
 
 }  // namespace
@@ -32,7 +32,7 @@ void ProgramMenuUnload(shell::Workspace& ws) {
 }
 
 bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
-    if (auto* nav = ws.hosts.navigation) nav->DisableScreen(shell::Screen::frmRQ2100);
+    if (auto* nav = ws.hosts.navigation) nav->DisableScreen(shell::Screen::SettingMenu);
     ProgramState& state = ws.program;
     ws.state.editorOpenedFromFile = false;
     switch (option) {
@@ -65,7 +65,7 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
                     ws.Engine(),
                     {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
                      comm::kCallerSettingMenuProgram},
-                    shell::Screen::frmRQ2100)) {
+                    shell::Screen::SettingMenu)) {
                 state.source = before;
                 state.dataPresent = false;
                 EnableMenu(ws);

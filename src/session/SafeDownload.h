@@ -106,7 +106,7 @@ class DownloadQuestions {
 struct DownloadRequest {
     comm::JobRequest job;
     files::DataFileKind kind = files::DataFileKind::kParameter;
-    Screen screen = Screen::frmRQ2400;
+    Screen screen = Screen::DataView;
     std::string file;
 };
 

@@ -20,7 +20,7 @@ namespace {
 constexpr std::int16_t kSourceUploaded = 0;
 constexpr std::int16_t kSourceFile = 1;
 
-constexpr shell::Screen kScreen = shell::Screen::frmRQ2100;
+constexpr shell::Screen kScreen = shell::Screen::SettingMenu;
 
 void DisableMenu(shell::Workspace& ws) {
     if (auto* nav = ws.hosts.navigation) nav->DisableScreen(kScreen);

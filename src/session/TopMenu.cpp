@@ -36,7 +36,7 @@ void TopMenu::Confirm(bool parameterSetting) {
     if (!PasswordGate()) return;
     // New work starts: the caption no longer names a file of the work before.
     SetCurrentFile(m_ws, "", "");
-    if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->DisableScreen(Screen::frmRQ2000);
+    if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->DisableScreen(Screen::TopMenu);
     m_ws.state.settingMode = parameterSetting ? 0 : 1;
     DisplayMatrix(m_ws, parameterSetting ? NavEvent::kParameterSetting : NavEvent::kProgramSetting);
 }

@@ -4,24 +4,25 @@
 
 namespace rq50::shell {
 
-/// The screens of the chain, named after their windows.
+/// The screens of the chain, named for what they show. ScreenName gives the
+/// window's object name, which is also its settings key.
 enum class Screen {
-    frmRQ0200,  ///< version information (modal)
-    frmRQ2000,  ///< top menu
-    frmRQ2100,  ///< setting menu
-    frmRQ2200,  ///< category menu
-    frmRQ2300,  ///< parameter screen
-    frmRQ2400,  ///< parameter data view
-    frmRQ2500,  ///< content list
-    frmRQ2600,  ///< information record window
-    frmRQ2700,  ///< download check
-    frmRQ2800,  ///< print dialog
-    frmRQ2900,  ///< print preview
-    frmRQ3000,  ///< program editor
-    frmRQ3100,  ///< command-check error list
-    frmRQ4000,  ///< "Now Communicating" progress dialog
-    frmRQ4100,  ///< SLOT No. dialog (modal)
-    frmRQ4200,  ///< baud-rate dialog
+    Version,          ///< version information (modal)
+    TopMenu,          ///< top menu
+    SettingMenu,      ///< setting menu
+    CategoryMenu,     ///< category menu
+    OnlineParameter,  ///< parameter screen
+    DataView,         ///< parameter data view
+    ContentList,      ///< content list
+    Information,      ///< information record window
+    DownloadCheck,    ///< download check
+    PrintDialog,      ///< print dialog
+    PrintPreview,     ///< print preview
+    ProgramEditor,    ///< program editor
+    ErrorList,        ///< command-check error list
+    Communicating,    ///< "Now Communicating" progress dialog
+    SlotNumber,       ///< SLOT No. dialog (modal)
+    BaudRate,         ///< baud-rate dialog
 };
 
 /// The window name of a screen ("frmRQ2300"), as used for settings keys.

@@ -78,11 +78,11 @@ struct SessionState {
     bool checkListCompares = false;
     /// The screen that started that comparison: the check list's Close goes
     /// back to it (the data view or the program editor).
-    Screen compareFrom = Screen::frmRQ2400;
+    Screen compareFrom = Screen::DataView;
     std::int16_t downloadCheckMode = 0;
     /// The screen an exit that saves first was started from: it is given back
     /// when the save fails or the user stays.
-    Screen exitFrom = Screen::frmRQ2000;
+    Screen exitFrom = Screen::TopMenu;
     bool printingFromPrintDialog = false;
     /// The slot the SLOT No. dialog took for the slot job it started; the
     /// job's slot question takes it instead of asking again.

@@ -85,7 +85,7 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     setting->Std().mnuPortBaud->trigger();
 
     // The job runs behind "Now Communicating." with the screen disabled.
-    auto* progress = main.FindScreen(shell::Screen::frmRQ4000);
+    auto* progress = main.FindScreen(shell::Screen::Communicating);
     QVERIFY(progress != nullptr);
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->windowTitle(), QString("Now Communicating."));
@@ -95,8 +95,8 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     // It ends, and the hand-back opens the baud-rate dialog for the model.
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
-    QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) == nullptr);
-    gui::ScreenBase* baud = main.FindScreen(shell::Screen::frmRQ4200);
+    QVERIFY(main.FindScreen(shell::Screen::Communicating) == nullptr);
+    gui::ScreenBase* baud = main.FindScreen(shell::Screen::BaudRate);
     QVERIFY(baud != nullptr);
     QCOMPARE(main.ActiveScreen(), baud);
     QCOMPARE(baud->findChild<QLabel*>("lblModel")->text().trimmed(), QString("MODEL:RQB2"));
@@ -112,17 +112,17 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QCOMPARE(program.Engine().CommSpeed, 9600);
     QCOMPARE(program.messages.boxes.back().text,
              shell::Catalogue(1516));  // the reminder to set it back
-    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::BaudRate) == nullptr; }));
     QVERIFY(setting->parentWidget()->isEnabled());
 
     // Escape in the dialog is its Cancel: the screen comes back unchanged.
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) != nullptr; }));
-    baud = main.FindScreen(shell::Screen::frmRQ4200);
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::BaudRate) != nullptr; }));
+    baud = main.FindScreen(shell::Screen::BaudRate);
     QVERIFY(Button(baud, "cmdCancel")->text().contains('&'));
     QTest::keyClick(baud->findChild<QRadioButton*>("opt9600"), Qt::Key_Escape);
-    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4200) == nullptr; }));
+    QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::BaudRate) == nullptr; }));
     QVERIFY(setting->parentWidget()->isEnabled());
     QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
 }
@@ -154,7 +154,7 @@ void CommDialogsTest::slotDialogOnARack() {
     QCOMPARE(refused,
              (std::vector<std::string>{"Illegal value entered.", "Illegal value entered."}));
     QVERIFY(!program.Engine().CommBusy);
-    QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) == nullptr);
+    QVERIFY(main.FindScreen(shell::Screen::Communicating) == nullptr);
 
     WhenModal("frmRQ4100", [&](QWidget* dialog) {
         auto* slot = dialog->findChild<QLineEdit*>("txtSlot");
@@ -164,7 +164,7 @@ void CommDialogsTest::slotDialogOnARack() {
         Press(dialog, "cmdOK");
     });
     category->Std().mnuPortSlot->trigger();
-    QVERIFY(main.FindScreen(shell::Screen::frmRQ4000) != nullptr);
+    QVERIFY(main.FindScreen(shell::Screen::Communicating) != nullptr);
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QVERIFY(category->parentWidget()->isEnabled());
     QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
@@ -192,33 +192,33 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     };
     auto stop = [&] {
         auto* progress =
-            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
+            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         QVERIFY(progress != nullptr);
         Press(progress, "cmdStop");
         QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
         QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
     };
     const auto upload = comm::kCallerSettingMenuUpload;
-    QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::frmRQ2100));
+    QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] {
         auto* progress =
-            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::frmRQ4000));
+            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         return progress != nullptr && progress->Progress() > 0;
     }));
     stop();
     QCOMPARE(program.messages.boxes.back().text, std::string("Communication terminated."));
-    gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
+    gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
     QVERIFY(setting->parentWidget()->isEnabled());
     QCOMPARE(main.ActiveScreen(), setting);
 
     program.Clock().SetRate(20);
-    QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::frmRQ2100));
+    QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
     QVERIFY(
-        start(comm::kJobDownload, 2403, comm::kCallerDataViewDownload, shell::Screen::frmRQ2400));
+        start(comm::kJobDownload, 2403, comm::kCallerDataViewDownload, shell::Screen::DataView));
     QVERIFY(WaitFor([&] {
         return program.Engine().Results().itemsWritten == 1 &&
                program.Engine().CommState == comm::kStateWait;
@@ -264,7 +264,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     setting->Std().mnuPortBaud->trigger();
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps  |  RQB2"); }, 2000));
-    main.UnloadScreen(shell::Screen::frmRQ4200);
+    main.UnloadScreen(shell::Screen::BaudRate);
 
     // An instrument that stays silent: the time-out names the device and
     // both speeds tried.

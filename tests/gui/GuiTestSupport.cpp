@@ -84,11 +84,11 @@ void StandInScreen::OnBaudRate() {
 
 void RegisterStandInScreens(gui::ScreenContext& screens) {
     shell::Workspace& ws = screens.workspace;
-    screens.makers.Register(shell::Screen::frmRQ2100, [&ws] {
-        return new StandInScreen(shell::Screen::frmRQ2100, ws, comm::kCallerSettingMenuUpload);
+    screens.makers.Register(shell::Screen::SettingMenu, [&ws] {
+        return new StandInScreen(shell::Screen::SettingMenu, ws, comm::kCallerSettingMenuUpload);
     });
-    screens.makers.Register(shell::Screen::frmRQ2200, [&ws] {
-        return new StandInScreen(shell::Screen::frmRQ2200, ws, comm::kCallerCategoryMenu);
+    screens.makers.Register(shell::Screen::CategoryMenu, [&ws] {
+        return new StandInScreen(shell::Screen::CategoryMenu, ws, comm::kCallerCategoryMenu);
     });
 }
 

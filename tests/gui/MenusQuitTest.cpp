@@ -39,7 +39,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     shell::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.ActiveScreen();
-    QCOMPARE(setting->Id(), shell::Screen::frmRQ2100);
+    QCOMPARE(setting->Id(), shell::Screen::SettingMenu);
     QVERIFY(!MenuBarShows(main, "Command(&C)"));
 
     // The gesture (the core holds which keys and which letter) asks for the letter.
@@ -56,7 +56,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     // A screen opened afterwards shows the menu with the marks of the flags.
     shell::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
-    QCOMPARE(category->Id(), shell::Screen::frmRQ2200);
+    QCOMPARE(category->Id(), shell::Screen::CategoryMenu);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
     QVERIFY(category->Std().CommandItem(10)->isChecked());
     QVERIFY(!category->Std().CommandItem(20)->isChecked());
@@ -76,11 +76,11 @@ void MenusQuitTest::quitIsRefusedOrWarnedOf() {
     QVERIFY(!program.Main().close());
     QVERIFY(program.messages.boxes.empty());
     program.Engine().CommBusy = false;
-    program.Main().DisableScreen(shell::Screen::frmRQ2000);
+    program.Main().DisableScreen(shell::Screen::TopMenu);
     QVERIFY(!program.Main().menuBar()->isEnabled());
     QVERIFY(!program.Main().close());
     QVERIFY(program.messages.boxes.empty());
-    program.Main().EnableScreen(shell::Screen::frmRQ2000);
+    program.Main().EnableScreen(shell::Screen::TopMenu);
 
     program.Ws().state.instrumentSpeed = 9600;
     program.messages.answers = {shell::kAnswerYes};

@@ -77,21 +77,21 @@ bool ParameterDataTest::StartProgram() {
 
 void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(StartProgram());
-    Press(Screen(Screen::frmRQ2000), "cmdOK");
+    Press(Screen(Screen::TopMenu), "cmdOK");
 
     // Upload: the data view for uploaded data.
     m_program->messages.answers = {shell::kAnswerOk};
-    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter1"));
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter1"));
     QVERIFY(Idle(*m_program));
     QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
-    gui::ScreenBase* view = Screen(Screen::frmRQ2400);
+    gui::ScreenBase* view = Screen(Screen::DataView);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Uploaded from TAVRO"));
     QCOMPARE(m_program->Main().ActiveScreen(), view);
 
     // Content list: the core's rows, blank ones blank.
     QVERIFY(ChooseAndOk(view, "optContent"));
-    gui::ScreenBase* list = Screen(Screen::frmRQ2500);
+    gui::ScreenBase* list = Screen(Screen::ContentList);
     QVERIFY(list != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
     QCOMPARE(Child<QLabel>(list, "lblModel")->text(), QString(" MODEL:RQB2"));
@@ -103,7 +103,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(Child<QPushButton>(list, "cmdExit")->text().contains('&'));
     QCOMPARE(Child<QPushButton>(list, "cmdExit")->accessibleName(), QString("Close"));
     QTest::keyClick(Child<QTableView>(list, "ssContent"), Qt::Key_Escape);
-    QVERIFY(Screen(Screen::frmRQ2500) == nullptr);
+    QVERIFY(Screen(Screen::ContentList) == nullptr);
     QVERIFY(view->parentWidget()->isEnabled());
 
     // Edit: SCALE HI changed in the editor is marked, undone, changed again,
@@ -134,7 +134,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(ChooseAndOk(view, "optCompare"));
     QVERIFY(Idle(*m_program));
-    gui::ScreenBase* compared = Screen(Screen::frmRQ2700);
+    gui::ScreenBase* compared = Screen(Screen::DownloadCheck);
     QVERIFY(compared != nullptr);
     QCOMPARE(compared->windowTitle(), QString("Compare with TAVRO"));
     auto* comparedGrid = Child<QTableView>(compared, "ssWriteCheckTAVRO");
@@ -149,7 +149,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     const QString path = m_program->appDir + QString::fromUtf8("/Müller/pump1.7pa");
     WhenFileDialog(path);
     QVERIFY(ChooseAndOk(view, "optSave"));
-    gui::ScreenBase* info = Screen(Screen::frmRQ2600);
+    gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
     QCOMPARE(Child<QLabel>(info, "lblInfo3")->text(), QString("pump1.7pa"));
@@ -170,7 +170,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QTest::keyClicks(comment, "line two");
     QVERIFY(comment->hasFocus());
     Press(info, "cmdOK");
-    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
+    QVERIFY(WaitFor([&] { return Screen(Screen::Information) == nullptr; }));
     QVERIFY(view->parentWidget()->isEnabled());
     files::ParameterFileRecord saved;
     QCOMPARE(files::LoadParameterFile(path.toStdString(), saved), 0);
@@ -184,14 +184,14 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->messages.boxes.clear();
     Press(view, "cmdCancel");
     QVERIFY(m_program->messages.boxes.empty());
-    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2400) == nullptr; }));
+    QVERIFY(WaitFor([&] { return Screen(Screen::DataView) == nullptr; }));
     m_program->Ws().items.dataSet.clear();
     // A name beyond Latin-1 opens as it is and shows as it is in the caption.
     const QString odd = QString::fromUtf8("ünï cødé ✓.7pa");
     QVERIFY(QFile::copy(path, m_program->appDir + "/" + odd));
     WhenFileDialog(m_program->appDir + "/" + odd);
-    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter2"));
-    view = Screen(Screen::frmRQ2400);
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter2"));
+    view = Screen(Screen::DataView);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Read from a File"));
     QCOMPARE(m_program->Ws().items.dataSet.size(), saved.items.size());
@@ -223,7 +223,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QCOMPARE(m_program->messages.boxes.back().text,
              std::string("Downloading to TAVRO completed.\r\n\r\n1 item holds another value than "
                          "the file; see the check list."));
-    gui::ScreenBase* check = Screen(Screen::frmRQ2700);
+    gui::ScreenBase* check = Screen(Screen::DownloadCheck);
     QVERIFY(check != nullptr);
     QCOMPARE(check->windowTitle(), QString("Check Downloading to TAVRO"));
     auto* grid = Child<QTableView>(check, "ssWriteCheckTAVRO");
@@ -235,8 +235,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
              QString("Data that has been set"));
     QCOMPARE(check->Std().mnuPortBaud->isEnabled(), false);  // no Baud Rate from here
     QTest::keyClick(grid, Qt::Key_Escape);                   // as Close
-    QVERIFY(Screen(Screen::frmRQ2700) == nullptr);
-    QCOMPARE(UsableScreen(*m_program), Screen(Screen::frmRQ2400));
+    QVERIFY(Screen(Screen::DownloadCheck) == nullptr);
+    QCOMPARE(UsableScreen(*m_program), Screen(Screen::DataView));
     m_program->Close();
 }
 
@@ -244,7 +244,7 @@ void ParameterDataTest::informationWindowKeys() {
     QVERIFY(StartProgram());
     m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
-    gui::ScreenBase* info = Screen(Screen::frmRQ2600);
+    gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);
     auto* title1 = Child<QLineEdit>(info, "txtTitle1");
     // The captions are labels: no typing, no place in the Tab order; the
@@ -283,7 +283,7 @@ void ParameterDataTest::informationWindowKeys() {
 
     // Cancel closes without storing anything.
     Press(info, "cmdCancel");
-    QVERIFY(WaitFor([&] { return Screen(Screen::frmRQ2600) == nullptr; }));
+    QVERIFY(WaitFor([&] { return Screen(Screen::Information) == nullptr; }));
     QVERIFY(shell::Trim(m_program->Ws().information.title1).empty());
     m_program->Close();
 }
@@ -293,18 +293,18 @@ void ParameterDataTest::informationWindowKeys() {
 // one in the data view.
 void ParameterDataTest::plantRegisterShowsTheTransfers() {
     QVERIFY(StartProgram());
-    Press(Screen(Screen::frmRQ2000), "cmdOK");
+    Press(Screen(Screen::TopMenu), "cmdOK");
     m_program->messages.answers = {shell::kAnswerOk};
-    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2100), "optParameter1"));
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter1"));
     QVERIFY(Idle(*m_program));
     m_program->messages.answers = {shell::kAnswerOk};
     WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
-    QVERIFY(ChooseAndOk(Screen(Screen::frmRQ2400), "optDownload"));
+    QVERIFY(ChooseAndOk(Screen(Screen::DataView), "optDownload"));
     QVERIFY(Idle(*m_program));
     m_program->messages.answers = {shell::kAnswerNo};  // the upload is not saved
-    Press(Screen(Screen::frmRQ2400), "cmdCancel");
-    Press(Screen(Screen::frmRQ2100), "cmdCancel");
-    auto* top = static_cast<shell::TopMenuScreen*>(Screen(Screen::frmRQ2000));
+    Press(Screen(Screen::DataView), "cmdCancel");
+    Press(Screen(Screen::SettingMenu), "cmdCancel");
+    auto* top = static_cast<shell::TopMenuScreen*>(Screen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(*m_program) == top; }));
 
     const QString exported = m_program->appDir + "/upload.7pa";
@@ -339,7 +339,7 @@ void ParameterDataTest::plantRegisterShowsTheTransfers() {
         QTest::keyClick(records, Qt::Key_Return);
     });
     top->mnuPlantRegister->trigger();
-    gui::ScreenBase* view = Screen(Screen::frmRQ2400);
+    gui::ScreenBase* view = Screen(Screen::DataView);
     QVERIFY(view != nullptr);
     QCOMPARE(UsableScreen(*m_program), view);
     QCOMPARE(view->windowTitle(), QString("Data Read from a File"));

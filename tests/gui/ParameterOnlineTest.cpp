@@ -124,9 +124,9 @@ QString ParameterOnlineTest::Cell(int row, int col) const {
 
 gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
     shell::MainWindow& main = m_program->Main();
-    gui::ScreenBase* top = main.FindScreen(Screen::frmRQ2000);
+    gui::ScreenBase* top = main.FindScreen(Screen::TopMenu);
     Press(top, "cmdOK");
-    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     if (setting == nullptr) return nullptr;
     if (setting->windowTitle() != "Parameter Setting Menu") return nullptr;
     if (!Child<QRadioButton>(setting, "optParameter0")->isChecked()) return nullptr;
@@ -135,18 +135,18 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
     Child<QRadioButton>(setting, "optParameter0")->setFocus();
     QTest::keyClick(Child<QRadioButton>(setting, "optParameter0"), Qt::Key_Return);
     if (!Idle(*m_program)) return nullptr;
-    gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
+    gui::ScreenBase* category = main.FindScreen(Screen::CategoryMenu);
     if (category == nullptr || main.ActiveScreen() != category) return nullptr;
     return category;
 }
 
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     shell::MainWindow& main = m_program->Main();
-    gui::ScreenBase* menu = main.FindScreen(Screen::frmRQ2200);
+    gui::ScreenBase* menu = main.FindScreen(Screen::CategoryMenu);
     m_program->messages.answers = {shell::kAnswerOk};
     ChooseAndOk(menu, QString("optMenu%1").arg(category).toLatin1());
     // The screen is up, with its tabs, while the first page is still read.
-    m_page = main.FindScreen(Screen::frmRQ2300);
+    m_page = main.FindScreen(Screen::OnlineParameter);
     if (m_page == nullptr || !Idle(*m_program)) return nullptr;
     if (main.ActiveScreen() != m_page || !m_page->parentWidget()->isEnabled()) return nullptr;
     return m_page;
@@ -204,13 +204,13 @@ void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
 
     // Close: back to the category menu.
     Press(m_page, "cmdExit");
-    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::frmRQ2300) == nullptr; }));
+    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::OnlineParameter) == nullptr; }));
     QCOMPARE(m_program->Main().ActiveScreen(), menu);
     QVERIFY(m_program->Engine().OnlinePage() == nullptr);
     // Its Cancel goes back to the setting menu.
     Press(menu, "cmdCancel");
-    QVERIFY(m_program->Main().FindScreen(Screen::frmRQ2200) == nullptr);
-    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::frmRQ2100));
+    QVERIFY(m_program->Main().FindScreen(Screen::CategoryMenu) == nullptr);
+    QCOMPARE(m_program->Main().ActiveScreen(), m_program->Main().FindScreen(Screen::SettingMenu));
 }
 
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {

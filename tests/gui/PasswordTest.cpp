@@ -87,7 +87,7 @@ void PasswordTest::setThenEnterBeforeWork() {
     });
     Press(top, "cmdOK");
     QVERIFY(program.Ws().state.downloadAllowed);
-    QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::frmRQ2100);
+    QCOMPARE(program.Main().ActiveScreen()->Id(), shell::Screen::SettingMenu);
     QVERIFY(!top->parentWidget()->isEnabled());
 }
 
@@ -109,12 +109,12 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QVERIFY(!program.Ws().state.downloadAllowed);
 
     // Upload is allowed; the data view offers no download.
-    gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::frmRQ2100);
+    gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::SettingMenu);
     QVERIFY(setting != nullptr);
     program.messages.answers = {shell::kAnswerOk};
     ChooseAndOk(setting, "optParameter1");
     QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::frmRQ2400);
+    gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::DataView);
     QVERIFY(view != nullptr);
     auto* download = view->findChild<QRadioButton*>("optDownload");
     QVERIFY(!download->isEnabled());

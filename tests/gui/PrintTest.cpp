@@ -143,11 +143,11 @@ class PrintTest : public QObject {
     /// The parameter data view (a stand-in) or the program editor opens
     /// the print dialog, with `record` loaded in parameter mode.
     print::PrintDialog* OpenPrintDialog(
-        shell::Screen from = shell::Screen::frmRQ2400,
+        shell::Screen from = shell::Screen::DataView,
         const files::ParameterFileRecord& record = files::test::SampleParameterRecord());
     print::PrintPreviewWindow* Preview() {
         return qobject_cast<print::PrintPreviewWindow*>(
-            Main().FindScreen(shell::Screen::frmRQ2900));
+            Main().FindScreen(shell::Screen::PrintPreview));
     }
     /// The preview's "Save as PDF" into `name`; the text of the file.
     QString SavePdf(print::PrintPreviewWindow* preview, const QString& name);
@@ -174,16 +174,16 @@ void PrintTest::cleanup() {
 print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
                                                const files::ParameterFileRecord& record) {
     shell::Workspace& ws = m_program->Ws();
-    if (from == shell::Screen::frmRQ2400) {
+    if (from == shell::Screen::DataView) {
         LoadParameterData(*m_program, record);
         ws.state.settingMode = 0;
     }
     m_program->App().Screens().makers.Register(
         from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
-    shell::ShowDisplay(ws, from == shell::Screen::frmRQ3000 ? shell::kDisplayProgramEditor
+    shell::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? shell::kDisplayProgramEditor
                                                             : shell::kDisplayDataView);
     gui::PrintFromScreen(ws, from);
-    return qobject_cast<print::PrintDialog*>(Main().FindScreen(shell::Screen::frmRQ2800));
+    return qobject_cast<print::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
 }
 
 QString PrintTest::SavePdf(print::PrintPreviewWindow* preview, const QString& name) {
@@ -199,7 +199,7 @@ void PrintTest::areasByModeAndMaintMode() {
     m_program->Ws().state.maintMode = false;
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    QVERIFY(!Enabled(shell::Screen::frmRQ2400));
+    QVERIFY(!Enabled(shell::Screen::DataView));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
     QVERIFY(dialog->chkPrint(1)->isChecked());
     QVERIFY(dialog->chkPrint(4)->isHidden());
@@ -216,8 +216,8 @@ void PrintTest::areasByModeAndMaintMode() {
     // Cancel by keyboard returns to the data view.
     Button(dialog, "cmdCancel")->setFocus();
     QTest::keyClick(Button(dialog, "cmdCancel"), Qt::Key_Space);
-    QVERIFY(WaitFor([&] { return Main().FindScreen(shell::Screen::frmRQ2800) == nullptr; }));
-    QVERIFY(Enabled(shell::Screen::frmRQ2400));
+    QVERIFY(WaitFor([&] { return Main().FindScreen(shell::Screen::PrintDialog) == nullptr; }));
+    QVERIFY(Enabled(shell::Screen::DataView));
 }
 
 // Print holds to the ticked boxes; with none ticked, Print, Preview and CSV
@@ -236,7 +236,7 @@ void PrintTest::printsOnlyTheSelectedAreas() {
                  !text.contains("SET,A"),
              qPrintable(text));
     QVERIFY(text.indexOf("Information") < text.indexOf("DISPLAY"));
-    QVERIFY(Enabled(shell::Screen::frmRQ2800));  // the dialog stays for another output
+    QVERIFY(Enabled(shell::Screen::PrintDialog));  // the dialog stays for another output
 
     for (int area : {print::kAreaInformation, print::kAreaDisplay, print::kAreaAdjust})
         QTest::keyClick(dialog->chkPrint(area), Qt::Key_Space);
@@ -245,7 +245,7 @@ void PrintTest::printsOnlyTheSelectedAreas() {
     QVERIFY(m_program->messages.boxes.empty());
     QCOMPARE(m_printer->jobs, 1);
     QVERIFY(Preview() == nullptr);
-    QVERIFY(Enabled(shell::Screen::frmRQ2800));
+    QVERIFY(Enabled(shell::Screen::PrintDialog));
 }
 
 void PrintTest::noPrinterOffersAPdfFile() {
@@ -291,7 +291,7 @@ void PrintTest::previewZoomRules() {
     Press(dialog, "cmdPreview");
     auto* preview = Preview();
     QVERIFY(preview != nullptr);
-    QVERIFY(!Enabled(shell::Screen::frmRQ2800));
+    QVERIFY(!Enabled(shell::Screen::PrintDialog));
     QCOMPARE(preview->windowTitle(), QString("Print Preview"));
     QCOMPARE(preview->cboZoom()->count(), 4);
     QCOMPARE(preview->cboZoom()->currentText(), QString("Whole View"));
@@ -316,12 +316,12 @@ void PrintTest::previewZoomRules() {
     QCOMPARE(m_printer->jobs, 1);
     QVERIFY(!preview->Std().mnuPortBaud->isEnabled());
     QTest::keyClick(preview->cboZoom(), Qt::Key_Escape);
-    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::frmRQ2800); }));
+    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::PrintDialog); }));
     QVERIFY(Preview() == nullptr);
 }
 
 void PrintTest::previewPagesOfALongReport() {
-    auto* dialog = OpenPrintDialog(shell::Screen::frmRQ2400, ManyItems());
+    auto* dialog = OpenPrintDialog(shell::Screen::DataView, ManyItems());
     QVERIFY(dialog != nullptr);
     Press(dialog, "cmdPreview");
     auto* preview = Preview();
@@ -345,8 +345,8 @@ void PrintTest::previewPagesOfALongReport() {
 // The error window's and the download check's Print reach the preview, which
 // prints or saves the list and gives its window back.
 void PrintTest::errorAndCheckListsGoToThePreview() {
-    m_program->App().Screens().makers.Register(shell::Screen::frmRQ3100, [this] {
-        return new StandInScreen(shell::Screen::frmRQ3100, m_program->Ws(),
+    m_program->App().Screens().makers.Register(shell::Screen::ErrorList, [this] {
+        return new StandInScreen(shell::Screen::ErrorList, m_program->Ws(),
                                  comm::kCallerProgramEditor);
     });
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayErrorList);
@@ -355,12 +355,12 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
     shell::DisplayMatrix(m_program->Ws(), shell::NavEvent::kPrintErrorList);
     auto* preview = Preview();
     QVERIFY(preview != nullptr);
-    QVERIFY(!Enabled(shell::Screen::frmRQ3100));
+    QVERIFY(!Enabled(shell::Screen::ErrorList));
     const QString errors = SavePdf(preview, "errors.pdf");
     QVERIFY2(errors.indexOf("LDX9") >= 0 && errors.indexOf("LDX9") < errors.indexOf("GO99"),
              qPrintable(errors));
     Press(preview, "cmdClose");
-    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::frmRQ3100); }));
+    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::ErrorList); }));
 
     comm::jobs::DownloadCheckEntry entry;
     entry.ma = 3;
@@ -370,19 +370,19 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
     entry.setData = "1A2C    ";
     m_program->Engine().Results().downloadCheck = {entry};
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayDownloadCheck);
-    QWidget* check = Main().FindScreen(shell::Screen::frmRQ2700);
+    QWidget* check = Main().FindScreen(shell::Screen::DownloadCheck);
     QVERIFY(check != nullptr);
     Press(check, "cmdPrint");
     preview = Preview();
     QVERIFY(preview != nullptr);
-    QVERIFY(!Enabled(shell::Screen::frmRQ2700));
+    QVERIFY(!Enabled(shell::Screen::DownloadCheck));
     Press(preview, "cmdPrint");
     QCOMPARE(m_printer->jobs, 1);
     const QString list = PdfText(m_printed);
     QVERIFY2(list.contains("Check Downloading to TAVRO") && list.contains("1A2C"),
              qPrintable(list));
     Press(preview, "cmdClose");
-    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::frmRQ2700); }));
+    QVERIFY(WaitFor([&] { return Enabled(shell::Screen::DownloadCheck); }));
 }
 
 void PrintTest::programReportThroughThePreview() {
@@ -393,7 +393,7 @@ void PrintTest::programReportThroughThePreview() {
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     QVERIFY(files::ReadProgramFile(m_program->Ws(), path));
-    auto* dialog = OpenPrintDialog(shell::Screen::frmRQ3000);
+    auto* dialog = OpenPrintDialog(shell::Screen::ProgramEditor);
     QVERIFY(dialog != nullptr);
     QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
     Press(dialog, "cmdPreview");

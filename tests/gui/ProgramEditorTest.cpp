@@ -58,7 +58,7 @@ struct Editor {
 
 Editor Find(Program& p) {
     Editor e;
-    e.screen = qobject_cast<program::ProgramEditorWindow*>(p.Main().FindScreen(Screen::frmRQ3000));
+    e.screen = qobject_cast<program::ProgramEditorWindow*>(p.Main().FindScreen(Screen::ProgramEditor));
     if (e.screen != nullptr) {
         e.program = e.screen->View(GridId::kProgram);
         e.consts = e.screen->View(GridId::kConst);
@@ -181,7 +181,7 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     gui::ScreenBase* top = p.Main().ActiveScreen();
     QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
     Press(top, "cmdOK");
-    gui::ScreenBase* menu = p.Main().FindScreen(Screen::frmRQ2100);
+    gui::ScreenBase* menu = p.Main().FindScreen(Screen::SettingMenu);
     QVERIFY(menu != nullptr);
     QCOMPARE(menu->windowTitle(), QString("Program Setting Menu"));
     QVERIFY(QDir(p.appDir + "/Undo").exists());
@@ -230,7 +230,7 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     QVERIFY(ScreenEnabled(menu));
     Press(menu, "cmdCancel");
-    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2100) == nullptr; }));
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::SettingMenu) == nullptr; }));
     QVERIFY(!QDir(p.appDir + "/Undo").exists());
 }
 
@@ -397,7 +397,7 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     Type(e.program, 5, 1, "GO");
     const QString step4 = RowHeading(e.program, 4);
     QTest::mouseClick(e.Button(4), Qt::LeftButton);
-    auto* list = p.Main().FindScreen(Screen::frmRQ3100);
+    auto* list = p.Main().FindScreen(Screen::ErrorList);
     QVERIFY(list != nullptr);
     QCOMPARE(p.Main().ActiveScreen(), list);
     QCOMPARE(list->windowTitle(), QString("Command Check Error"));
@@ -420,7 +420,7 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
     QCOMPARE(UsableScreen(p), list);
     QTest::keyClick(grid, Qt::Key_Escape);  // as Close
-    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ3100) == nullptr; }));
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::ErrorList) == nullptr; }));
     QVERIFY(ScreenEnabled(e.screen));
     QCOMPARE(p.Main().ActiveScreen(), e.screen);
     QVERIFY(e.screen->Editor().Checker().ErrorLines().empty());
@@ -438,9 +438,9 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Error found during command check. Do you want to see the "
                                      "error content?"));
-    QVERIFY(p.Main().FindScreen(Screen::frmRQ3100) != nullptr);
+    QVERIFY(p.Main().FindScreen(Screen::ErrorList) != nullptr);
     QVERIFY(!p.Engine().CommBusy);
-    Press(p.Main().FindScreen(Screen::frmRQ3100), "cmdReturn");
+    Press(p.Main().FindScreen(Screen::ErrorList), "cmdReturn");
     QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
 
     // No: the download goes on after its own question, with the unit's
@@ -469,8 +469,8 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     Type(e.program, 4, 1, "LDX2");
     p.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(e.Button(7), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2700) != nullptr; }, 60000));
-    auto* compared = p.Main().FindScreen(Screen::frmRQ2700)->findChild<QTableView*>();
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::DownloadCheck) != nullptr; }, 60000));
+    auto* compared = p.Main().FindScreen(Screen::DownloadCheck)->findChild<QTableView*>();
     QCOMPARE(Cell(compared, 1, 3) + "|" + Cell(compared, 1, 4), QString("LDX2|NOP"));
     QCOMPARE(Cell(compared, 2, 3), QString());
     QTest::keyClick(compared, Qt::Key_Escape);
@@ -485,7 +485,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     p.messages.answers = {shell::kAnswerCancel};
     QVERIFY(!program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QVERIFY(!p.Engine().CommBusy);
-    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::frmRQ2100)));
+    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::SettingMenu)));
     p.messages.answers = {shell::kAnswerOk};
     QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
@@ -500,8 +500,8 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
     QTest::mouseClick(Find(p).Button(0), Qt::LeftButton);
     shell::DisplayMatrix(p.Ws(), shell::NavEvent::kSettingMenuBackProgram);  // the menu's Cancel
-    p.Main().UnloadScreen(Screen::frmRQ2100);
-    auto* top = static_cast<shell::TopMenuScreen*>(p.Main().FindScreen(Screen::frmRQ2000));
+    p.Main().UnloadScreen(Screen::SettingMenu);
+    auto* top = static_cast<shell::TopMenuScreen*>(p.Main().FindScreen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(p) == top; }));
     p.messages.answers = {shell::kAnswerYes, shell::kAnswerOk};
     WhenModal("PlantRegister", [](QWidget* window) {
@@ -527,7 +527,7 @@ void ProgramEditorTest::saveWritesWhatTheCliListsAndReadsBack() {
     const QString path = p.appDir + "/User/PROGRAM/scaled.7pr";
     WhenFileDialog(path);
     QTest::mouseClick(e.Button(5), Qt::LeftButton);
-    gui::ScreenBase* info = p.Main().FindScreen(Screen::frmRQ2600);
+    gui::ScreenBase* info = p.Main().FindScreen(Screen::Information);
     QVERIFY(info != nullptr);
     QVERIFY(!ScreenEnabled(e.screen));
     Press(info, "cmdOK");
@@ -550,7 +550,7 @@ void ProgramEditorTest::saveWritesWhatTheCliListsAndReadsBack() {
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     QCOMPARE(p.messages.boxes.size(), asked);
-    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::frmRQ2100)));
+    QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::SettingMenu)));
 
     // Read Program Data from a File opens the editor with it.
     WhenFileDialog(path);
@@ -584,9 +584,9 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     WhenFileDialog(path);
     p.messages.answers = {shell::kAnswerYes};
     QVERIFY(!p.Main().close());
-    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::frmRQ2600) != nullptr; }));
+    QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::Information) != nullptr; }));
     p.messages.answers = {shell::kAnswerYes};
-    Press(p.Main().FindScreen(Screen::frmRQ2600), "cmdOK");
+    Press(p.Main().FindScreen(Screen::Information), "cmdOK");
     QVERIFY(WaitFor([&] { return !p.Main().isVisible(); }));
     QCOMPARE(LastMessage(p), QString("Is it OK to quit the system RQ50?"));
     QVERIFY(files::ReadProgramFile(p.Ws(), path.toStdString()));

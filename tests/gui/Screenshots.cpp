@@ -134,7 +134,7 @@ void PrintScreens(Program& program) {
 
     ws.printAreas = print::PrintAreas{};
     shell::ShowDisplay(ws, shell::kDisplayPrintPreview);
-    if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::frmRQ2900))) {
+    if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::PrintPreview))) {
         preview->showMaximized();
     }
     Settle();
@@ -150,19 +150,19 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
-    gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
+    gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2200_category_menu");
 
-    gui::ScreenBase* category = main.FindScreen(shell::Screen::frmRQ2200);
+    gui::ScreenBase* category = main.FindScreen(shell::Screen::CategoryMenu);
     category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
-    gui::ScreenBase* page = main.FindScreen(shell::Screen::frmRQ2300);
+    gui::ScreenBase* page = main.FindScreen(shell::Screen::OnlineParameter);
     auto* grid = page->findChild<QTableView*>("ssRQ2300");
     const QPoint at = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
@@ -181,7 +181,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     idle();
     // Read every second, one reading failing on the way; the trend of it all
     // with the cursor on a reading.
-    page = main.FindScreen(shell::Screen::frmRQ2300);
+    page = main.FindScreen(shell::Screen::OnlineParameter);
     auto* interval = page->findChild<QComboBox*>("cboInterval");
     interval->setFocus();
     QTest::keyClick(interval, Qt::Key_Home);
@@ -217,10 +217,10 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     program.Engine().MonitorOn = false;
     // Back to the setting menu, the instrument left alone.
     idle();
-    QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2300)->findChild<QPushButton*>("cmdExit"),
+    QTest::mouseClick(main.FindScreen(shell::Screen::OnlineParameter)->findChild<QPushButton*>("cmdExit"),
                       Qt::LeftButton);
     QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-    main.UnloadScreen(shell::Screen::frmRQ2100);
+    main.UnloadScreen(shell::Screen::SettingMenu);
 }
 
 /// The data path: the data view of an upload, its content list, the
@@ -230,18 +230,18 @@ void DataScreens(Program& program, shell::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
-    gui::ScreenBase* setting = main.FindScreen(shell::Screen::frmRQ2100);
+    gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
     setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2400_data_view");
-    gui::ScreenBase* view = main.FindScreen(shell::Screen::frmRQ2400);
+    gui::ScreenBase* view = main.FindScreen(shell::Screen::DataView);
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     Settle();
     Save(WithCaption(&main), "frmRQ2500_content_list");
-    QTest::mouseClick(main.FindScreen(shell::Screen::frmRQ2500)->findChild<QPushButton*>("cmdExit"),
+    QTest::mouseClick(main.FindScreen(shell::Screen::ContentList)->findChild<QPushButton*>("cmdExit"),
                       Qt::LeftButton);
 
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
@@ -251,7 +251,7 @@ void DataScreens(Program& program, shell::MainWindow& main) {
     Settle();
     Save(WithCaption(&main), "frmRQ2600_information");
     QTest::mouseClick(
-        main.FindScreen(shell::Screen::frmRQ2600)->findChild<QPushButton*>("cmdCancel"),
+        main.FindScreen(shell::Screen::Information)->findChild<QPushButton*>("cmdCancel"),
         Qt::LeftButton);
 
     // Edit: SCALE HI set to 200, shown marked, then kept.
@@ -278,10 +278,10 @@ void DataScreens(Program& program, shell::MainWindow& main) {
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2700_download_check");
-    if (QWidget* check = main.FindScreen(shell::Screen::frmRQ2700))
+    if (QWidget* check = main.FindScreen(shell::Screen::DownloadCheck))
         QTest::mouseClick(check->findChild<QPushButton*>("cmdRet"), Qt::LeftButton);
-    main.UnloadScreen(shell::Screen::frmRQ2400);
-    main.UnloadScreen(shell::Screen::frmRQ2100);
+    main.UnloadScreen(shell::Screen::DataView);
+    main.UnloadScreen(shell::Screen::SettingMenu);
 }
 
 /// The program editor with the RQK2 sample program uploaded from the
@@ -296,10 +296,10 @@ void ProgramShots() {
     rq50::program::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};
     rq50::program::ProgramMenuConfirm(program.Ws(), rq50::program::ProgramMenuOption::kUpload);
-    WaitFor([&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::frmRQ3000); },
+    WaitFor([&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::ProgramEditor); },
             60000);
     auto* editor = qobject_cast<rq50::program::ProgramEditorWindow*>(
-        main.FindScreen(shell::Screen::frmRQ3000));
+        main.FindScreen(shell::Screen::ProgramEditor));
     if (editor == nullptr) return;
     gui::SubWindowOf(editor)->move(0, 0);
     Settle();
@@ -309,7 +309,7 @@ void ProgramShots() {
     grid.Set(7, 1, "GO77");
     editor->Redraw();
     editor->findChild<QPushButton*>("cmdCommandCheck")->click();
-    if (QWidget* list = main.FindScreen(shell::Screen::frmRQ3100))
+    if (QWidget* list = main.FindScreen(shell::Screen::ErrorList))
         gui::SubWindowOf(list)->move(40, 40);
     Settle();
     Save(WithCaption(&main), "frmRQ3100_error_list");
@@ -374,8 +374,8 @@ int main(int argc, char** argv) {
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
     comm::StartScreenJob(program.Engine(),
                          {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog},
-                         shell::Screen::frmRQ2000, false);
-    WaitFor([&] { return main.FindScreen(shell::Screen::frmRQ4000) != nullptr; });
+                         shell::Screen::TopMenu, false);
+    WaitFor([&] { return main.FindScreen(shell::Screen::Communicating) != nullptr; });
     WaitFor([&] { return program.Engine().CommProgress >= 20; }, 20000);
     Settle();
     Save(WithCaption(&main), "frmRQ4000_now_communicating");
@@ -386,7 +386,7 @@ int main(int argc, char** argv) {
     shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
-    main.UnloadScreen(shell::Screen::frmRQ4200);
+    main.UnloadScreen(shell::Screen::BaudRate);
     ParameterScreens(program, main);
     DataScreens(program, main);
     // The plant register holding that path's upload, backup and download.

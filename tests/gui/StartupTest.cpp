@@ -166,7 +166,7 @@ void StartupTest::topMenuInsideTheMainWindow() {
     QCOMPARE(main.windowTitle(), QString("MODEL:RQ50 - [NewFile]"));
     auto* top = main.ActiveScreen();
     QVERIFY(top != nullptr);
-    QCOMPARE(top->Id(), shell::Screen::frmRQ2000);
+    QCOMPARE(top->Id(), shell::Screen::TopMenu);
     QCOMPARE(top->windowTitle(), QString("Parameter/Program Setting Menu"));
     // The active screen's menus are the menu bar; the hidden Command menu and
     // the disabled Communication Settings stay out of reach.
@@ -280,33 +280,33 @@ void StartupTest::everyScreenInsideTheArea() {
     // The baud-rate dialog shows its model and rates whole.
     shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);
     check("baud rate");
-    if (QWidget* baud = main.FindScreen(Screen::frmRQ4200)) {
+    if (QWidget* baud = main.FindScreen(Screen::BaudRate)) {
         for (const char* name : {"lblModel", "opt1200", "opt9600"}) {
             auto* w = baud->findChild<QWidget*>(name);
             QVERIFY2(Whole(w), name);
         }
     }
-    main.UnloadScreen(Screen::frmRQ4200);
+    main.UnloadScreen(Screen::BaudRate);
 
     // The online path: setting menu, category menu, parameter screen.
-    Press(main.FindScreen(Screen::frmRQ2000), "cmdOK");
-    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    Press(main.FindScreen(Screen::TopMenu), "cmdOK");
+    gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     QVERIFY(setting != nullptr);
     check("setting menu");
     program.messages.answers = {shell::kAnswerOk};
     Press(setting, "cmdOK");
     QVERIFY(Idle(program));
-    gui::ScreenBase* category = main.FindScreen(Screen::frmRQ2200);
+    gui::ScreenBase* category = main.FindScreen(Screen::CategoryMenu);
     QVERIFY(category != nullptr);
     check("category menu");
     program.messages.answers = {shell::kAnswerOk};
     ChooseAndOk(category, "optMenu1");
     QVERIFY(Idle(program));
     check("parameter screen");
-    Press(main.FindScreen(Screen::frmRQ2300), "cmdExit");
+    Press(main.FindScreen(Screen::OnlineParameter), "cmdExit");
     QVERIFY(Idle(program));
     Press(category, "cmdCancel");
-    QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2200) == nullptr; }));
+    QVERIFY(WaitFor([&] { return main.FindScreen(Screen::CategoryMenu) == nullptr; }));
 
     // The data path: "Now Communicating." during an upload, the data view,
     // the content list, the information window, the download check list,
@@ -315,16 +315,16 @@ void StartupTest::everyScreenInsideTheArea() {
     ChooseAndOk(setting, "optParameter1");
     check("now communicating");
     QVERIFY(Idle(program));
-    gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
+    gui::ScreenBase* view = main.FindScreen(Screen::DataView);
     QVERIFY(view != nullptr);
     check("data view");
     ChooseAndOk(view, "optContent");
     check("content list");
-    main.UnloadScreen(Screen::frmRQ2500);
+    main.UnloadScreen(Screen::ContentList);
     program.Ws().state.infoPurpose = 10;
     shell::ShowDisplay(program.Ws(), shell::kDisplayInformation);
     check("information");
-    main.UnloadScreen(Screen::frmRQ2600);
+    main.UnloadScreen(Screen::Information);
     comm::jobs::DownloadCheckEntry entry;
     entry.ma = 3;
     entry.mb = 5;
@@ -335,36 +335,36 @@ void StartupTest::everyScreenInsideTheArea() {
     program.Engine().Results().downloadCheck = {entry};
     shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
     check("download check");
-    if (QWidget* list = main.FindScreen(Screen::frmRQ2700)) {
+    if (QWidget* list = main.FindScreen(Screen::DownloadCheck)) {
         auto* grid = list->findChild<QTableView*>("ssWriteCheckTAVRO");
         const QModelIndex set = grid->model()->index(0, 3);
         QVERIFY2(
             grid->columnWidth(3) >= grid->fontMetrics().horizontalAdvance(set.data().toString()),
             qPrintable(set.data().toString()));
     }
-    main.UnloadScreen(Screen::frmRQ2700);
+    main.UnloadScreen(Screen::DownloadCheck);
     shell::ShowDisplay(program.Ws(), shell::kDisplayPrintDialog);
     check("print dialog");
     shell::ShowDisplay(program.Ws(), shell::kDisplayPrintPreview);
     check("print preview");
-    main.UnloadScreen(Screen::frmRQ2900);
-    main.UnloadScreen(Screen::frmRQ2800);
-    main.UnloadScreen(Screen::frmRQ2400);
-    main.UnloadScreen(Screen::frmRQ2100);
+    main.UnloadScreen(Screen::PrintPreview);
+    main.UnloadScreen(Screen::PrintDialog);
+    main.UnloadScreen(Screen::DataView);
+    main.UnloadScreen(Screen::SettingMenu);
 
     // The program editor and the error list of its command check.
     program.Ws().state.settingMode = 1;
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     QVERIFY(program::ProgramMenuLoad(program.Ws()));
     program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
-    auto* editor = qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::frmRQ3000));
+    auto* editor = qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
     QVERIFY(editor != nullptr);
     check("program editor");
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
     editor->Redraw();
     program.messages.answers = {shell::kAnswerYes};  // see the errors
     Press(editor, "cmdCommandCheck");
-    QVERIFY(main.FindScreen(Screen::frmRQ3100) != nullptr);
+    QVERIFY(main.FindScreen(Screen::ErrorList) != nullptr);
     check("error list");
 
     // The dialogs that open on their own: version, password, SLOT No., the
@@ -431,22 +431,22 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,
     // and "pump1" is saved as pump1.7pa, which the open dialog lists.
     Press(top, "cmdOK");
-    gui::ScreenBase* setting = main.FindScreen(Screen::frmRQ2100);
+    gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     program.messages.answers = {shell::kAnswerOk};
     ChooseAndOk(setting, "optParameter1");
     QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
-    gui::ScreenBase* view = main.FindScreen(Screen::frmRQ2400);
+    gui::ScreenBase* view = main.FindScreen(Screen::DataView);
     QVERIFY(view != nullptr);
     auto saveAnswer = WhenFileDialog("pump1");
     ChooseAndOk(view, "optSave");
     QVERIFY(saveAnswer->answered);
     QCOMPARE(saveAnswer->folder, app.filePath("User/PARAMETER"));
     QCOMPARE(saveAnswer->offered, QString());
-    gui::ScreenBase* info = main.FindScreen(Screen::frmRQ2600);
+    gui::ScreenBase* info = main.FindScreen(Screen::Information);
     QVERIFY(info != nullptr);
     Press(info, "cmdOK");
-    QVERIFY(WaitFor([&] { return main.FindScreen(Screen::frmRQ2600) == nullptr; }));
+    QVERIFY(WaitFor([&] { return main.FindScreen(Screen::Information) == nullptr; }));
     const QString saved = app.filePath("User/PARAMETER/pump1.7pa");
     QVERIFY(QFile::exists(saved));
     QVERIFY(!QFile::exists(app.filePath("User/PARAMETER/pump1")));

@@ -37,7 +37,7 @@ struct InfoScope {
         ws.program.records = program.items;
         ws.state.infoPurpose = static_cast<std::int16_t>(purpose);
         ws.state.settingMode = purpose == 2 || purpose == 7 || purpose == 9 ? 1 : 0;
-        ws.state.exitFrom = Screen::frmRQ2500;
+        ws.state.exitFrom = Screen::ContentList;
         shell::SaveTargetPath(ws) = (folder / "SAVED.7px").string();
     }
     ~InfoScope() { std::filesystem::remove_all(folder); }

@@ -77,7 +77,7 @@ class SafeDownload : public rq50::testing::JobBench {
             StartSafeDownload(ws,
                               {{comm::kJobDownload, "Download", comm::kCallerDataViewDownload},
                                files::DataFileKind::kParameter,
-                               Screen::frmRQ2400,
+                               Screen::DataView,
                                "a.7pa"},
                               std::move(q));
         while (run && started && engine.CommBusy) engine.RunCommJob();
@@ -287,13 +287,13 @@ TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
 // Compare with TAVRO lists in the check list what verify lists, and writes
 // nothing; with nothing different it says so.
 TEST_F(SafeDownload, CompareShowsTheDifferencesInTheCheckListAndWritesNothing) {
-    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ2400));
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::DataView));
     engine.RunCommJob();
     EXPECT_EQ(messages.boxes.back().text,
               "The instrument holds the file's values: no item differs.");
     EXPECT_EQ(navigation.calls.back(), "enable frmRQ2400");
     InstrumentChangedSince();
-    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ2400));
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::DataView));
     engine.RunCommJob();
     const auto& list = engine.Results().downloadCheck;
     ASSERT_EQ(list.size(), 1u);
@@ -316,7 +316,7 @@ TEST_F(SafeDownload, CompareOfAProgramListsTheStepsThatDifferAndPutsTheProgramBa
     auto changed = rq50::testing::ProgramUnit();
     changed["set"][2]["program"]["operators"][1] = "STY2";
     Connect(changed);
-    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ3000, files::DataFileKind::kProgram));
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::ProgramEditor, files::DataFileKind::kProgram));
     engine.RunCommJob();
     const auto& list = engine.Results().downloadCheck;
     ASSERT_EQ(list.size(), 1u);
@@ -333,7 +333,7 @@ TEST_F(SafeDownload, CompareOfAProgramListsTheStepsThatDifferAndPutsTheProgramBa
     // that nothing differs, the program stays.
     Connect(rq50::testing::SmallInstrument("RQK2"));
     UseTables({{}, {{"RQK2", {true, "3", "P01", "2", "Q01"}}}, {}});
-    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::frmRQ3000, files::DataFileKind::kProgram));
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::ProgramEditor, files::DataFileKind::kProgram));
     engine.RunCommJob();
     EXPECT_NE(messages.boxes.back().text,
               "The instrument holds the file's values: no item differs.");

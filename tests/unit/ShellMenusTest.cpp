@@ -208,18 +208,18 @@ TEST_F(Menus, QuitAsksAboutTheBaudRateFirstAndThenWhetherToQuit) {
 }
 
 TEST_F(Menus, MainWindowCloseRequest) {
-    EXPECT_EQ(MainWindowQueryUnload(ws, true, true, Screen::frmRQ2100), CloseDecision::Cancel);
-    EXPECT_EQ(MainWindowQueryUnload(ws, false, false, Screen::frmRQ2100), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(ws, true, true, Screen::SettingMenu), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(ws, false, false, Screen::SettingMenu), CloseDecision::Cancel);
     EXPECT_TRUE(messages.boxes.empty());
 
     ws.state.instrumentSpeed = 9600;
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::frmRQ2400), CloseDecision::Cancel);
+    EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::DataView), CloseDecision::Cancel);
     EXPECT_EQ(messages.boxes.size(), 1U);
 
     ws.state.instrumentSpeed = 1200;
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::frmRQ2400), CloseDecision::Quit);
+    EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::DataView), CloseDecision::Quit);
 }
 
 TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
@@ -227,32 +227,32 @@ TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
     ws.state.dataChanged = true;
     // Left with "No" earlier: the flag stays, but no data view holds the data.
     messages.answers = {kAnswerNo};
-    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2100), ExitOutcome::Stay);
+    EXPECT_EQ(ExitProgram(ws, Screen::SettingMenu), ExitOutcome::Stay);
     EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
 
-    navigation.loaded = {Screen::frmRQ2400, Screen::frmRQ2500};
+    navigation.loaded = {Screen::DataView, Screen::ContentList};
     messages.boxes.clear();
     messages.answers = {kAnswerCancel};
-    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2500), ExitOutcome::Stay);
+    EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Stay);
     ASSERT_EQ(messages.boxes.size(), 1U);
     EXPECT_EQ(messages.boxes[0].text, "Do you want to save the parameter data?");
     EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNoCancel);
 
     messages.answers = {kAnswerNo, kAnswerYes};
-    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2500), ExitOutcome::Quit);
+    EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Quit);
 
     navigation.calls.clear();
     messages.answers = {kAnswerYes};
-    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2500), ExitOutcome::Saving);
+    EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Saving);
     EXPECT_EQ(ws.state.infoPurpose, 8);
-    EXPECT_EQ(ws.state.exitFrom, Screen::frmRQ2500);
+    EXPECT_EQ(ws.state.exitFrom, Screen::ContentList);
     EXPECT_EQ(navigation.calls, (std::vector<std::string>{"commit", "save", "disable frmRQ2500",
                                                           "show frmRQ2600", "enable frmRQ2600"}));
 
     // A job running: nothing is asked.
     engine.CommBusy = true;
     messages.boxes.clear();
-    EXPECT_EQ(ExitProgram(ws, Screen::frmRQ2300), ExitOutcome::Stay);
+    EXPECT_EQ(ExitProgram(ws, Screen::OnlineParameter), ExitOutcome::Stay);
     EXPECT_TRUE(messages.boxes.empty());
     engine.CommBusy = false;
 }

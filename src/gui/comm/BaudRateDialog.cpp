@@ -17,7 +17,7 @@ namespace rq50::comm {
 namespace {}  // namespace
 
 BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ4200, ws, parent),
+    : gui::ScreenBase(shell::Screen::BaudRate, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
@@ -51,12 +51,12 @@ void BaudRateDialog::cmdOK_Click() {
     if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
                                    kCallerBaudDialog))
         return;
-    if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::frmRQ4200);
+    if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::BaudRate);
     shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
 }
 
 void BaudRateDialog::cmdCancel_Click() {
-    if (Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ4200);
+    if (Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::BaudRate);
 }
 
 }  // namespace rq50::comm

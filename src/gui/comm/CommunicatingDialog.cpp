@@ -12,7 +12,7 @@ namespace rq50::comm {
 namespace {}  // namespace
 
 CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ4000, ws, parent),
+    : gui::ScreenBase(shell::Screen::Communicating, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ4000>()) {
     m_ui->setupUi(this);
     OnSignal(m_ui->cmdStop, &QPushButton::clicked, "RQ4000_cmdStop_Click",

@@ -27,7 +27,7 @@ constexpr int kMaintOption = 3;
 }  // namespace
 
 CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2200, ws, parent),
+    : gui::ScreenBase(shell::Screen::CategoryMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2200>()),
       m_online(page) {
     m_ui->setupUi(this);
@@ -82,7 +82,7 @@ void CategoryMenuScreen::Activated() {
     Ws().state.currentScreenId = shell::kScreenCategoryMenu;
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
-    if (!Engine().CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::frmRQ2300);
+    if (!Engine().CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::OnlineParameter);
     gui::ScreenBase::Activated();
 }
 

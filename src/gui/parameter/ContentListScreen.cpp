@@ -28,7 +28,7 @@ constexpr int kRowsShown = 20;
 }  // namespace
 
 ContentListScreen::ContentListScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2500, ws, parent),
+    : gui::ScreenBase(shell::Screen::ContentList, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2500>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdExit);

@@ -16,7 +16,7 @@ namespace rq50::parameter {
 namespace {}  // namespace
 
 DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2400, ws, parent),
+    : gui::ScreenBase(shell::Screen::DataView, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2400>()),
       m_menu(ws, static_cast<DataMenuHost&>(*this)) {
     m_ui->setupUi(this);

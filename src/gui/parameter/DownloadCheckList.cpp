@@ -26,7 +26,7 @@ constexpr int kColumnWidths[] = {8, 12, 10, 20};
 }  // namespace
 
 DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2700, ws, parent),
+    : gui::ScreenBase(shell::Screen::DownloadCheck, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2700>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdRet);

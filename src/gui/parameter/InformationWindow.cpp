@@ -35,7 +35,7 @@ int TipText(int box) {
 }  // namespace
 
 InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2600, ws, parent),
+    : gui::ScreenBase(shell::Screen::Information, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2600>()),
       m_window(ws) {
     m_ui->setupUi(this);

@@ -87,7 +87,7 @@ JobStarter OnlineParameterScreen::Starter() {
 
 OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& page,
                                              QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2300, ws, parent),
+    : gui::ScreenBase(shell::Screen::OnlineParameter, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2300>()),
       m_online(page) {
     m_ui->setupUi(this);

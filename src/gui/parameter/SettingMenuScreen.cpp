@@ -12,7 +12,7 @@ namespace rq50::parameter {
 namespace {}  // namespace
 
 SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2100, ws, parent),
+    : gui::ScreenBase(shell::Screen::SettingMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2100>()),
       m_menu(ws) {
     m_ui->setupUi(this);

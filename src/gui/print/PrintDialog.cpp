@@ -28,7 +28,7 @@ void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
 }  // namespace
 
 PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2800, ws, parent),
+    : gui::ScreenBase(shell::Screen::PrintDialog, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
@@ -124,7 +124,7 @@ void PrintDialog::cmdPreview_Click() {
     Ws().previewReport = ReportKind::Current;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
     if (auto* navigation = Nav()) {
-        navigation->DisableScreen(shell::Screen::frmRQ2800);
+        navigation->DisableScreen(shell::Screen::PrintDialog);
     }
 }
 
@@ -137,7 +137,7 @@ void PrintDialog::cmdInfo_Click() {
     Ws().state.infoPurpose = kInfoFromPrintDialog;
     Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
     if (auto* navigation = Nav()) {
-        navigation->DisableScreen(shell::Screen::frmRQ2800);
+        navigation->DisableScreen(shell::Screen::PrintDialog);
     }
 }
 
@@ -146,7 +146,7 @@ void PrintDialog::cmdCancel_Click() {
                                       ? shell::NavEvent::kPrintDialogCancelToProgram
                                       : shell::NavEvent::kPrintDialogCancelToDataView;
     if (auto* navigation = Nav()) {
-        navigation->UnloadScreen(shell::Screen::frmRQ2800);
+        navigation->UnloadScreen(shell::Screen::PrintDialog);
     }
     Navigate(Ws(), event);
 }

@@ -32,7 +32,7 @@ constexpr int kKeyFilterDigits = 6;
 }  // namespace
 
 PrintPreviewWindow::PrintPreviewWindow(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ2900, ws, parent),
+    : gui::ScreenBase(shell::Screen::PrintPreview, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2900>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdClose);
@@ -187,16 +187,16 @@ void PrintPreviewWindow::cmdPdf_Click() {
 void PrintPreviewWindow::cmdClose_Click() {
     const ReportKind kind = m_kind;
     auto* navigation = Nav();
-    if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::frmRQ2900);
+    if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::PrintPreview);
     switch (kind) {
         case ReportKind::Current:
             shell::DisplayMatrix(Ws(), shell::NavEvent::kPreviewClose);
             break;
         case ReportKind::ErrorList:
-            if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ3100);
+            if (navigation != nullptr) navigation->EnableScreen(shell::Screen::ErrorList);
             break;
         case ReportKind::DownloadCheck:
-            if (navigation != nullptr) navigation->EnableScreen(shell::Screen::frmRQ2700);
+            if (navigation != nullptr) navigation->EnableScreen(shell::Screen::DownloadCheck);
             break;
     }
 }

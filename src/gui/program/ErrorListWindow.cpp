@@ -25,7 +25,7 @@ constexpr int kVisibleRows = 20;
 }  // namespace
 
 ErrorListWindow::ErrorListWindow(shell::Workspace& ws, CommandChecker& checks, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ3100, ws, parent),
+    : gui::ScreenBase(shell::Screen::ErrorList, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3100>()),
       m_checks(checks) {
     m_ui->setupUi(this);
@@ -88,7 +88,7 @@ void ErrorListWindow::Unload() {
 
 void ErrorListWindow::cmdReturn_Click() {
     shell::DisplayMatrix(Ws(), shell::NavEvent::kErrorListReturn);
-    if (auto* nav = Nav()) nav->UnloadScreen(shell::Screen::frmRQ3100);
+    if (auto* nav = Nav()) nav->UnloadScreen(shell::Screen::ErrorList);
 }
 
 void ErrorListWindow::cmdPrint_Click() {

@@ -139,7 +139,7 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& checks,
                                          QWidget* parent)
-    : gui::ScreenBase(shell::Screen::frmRQ3000, ws, parent),
+    : gui::ScreenBase(shell::Screen::ProgramEditor, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
       m_categories(LoadedCategoryTable()) {
     m_ui->setupUi(this);

@@ -286,7 +286,7 @@ void MainWindow::PrintReport() {
 }
 
 void MainWindow::PrintErrorList() {
-    gui::PrintFromScreen(Ws(), Screen::frmRQ3100);
+    gui::PrintFromScreen(Ws(), Screen::ErrorList);
 }
 
 // ------------------------------------------------------------ hooks
@@ -348,7 +348,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         bool mayClose = false;
         gui::Trap(Ws().hosts, "Form_QueryUnload", [&] {
             mayClose = m_quit.MayClose(enabled && active->ExitEnabled(),
-                                       enabled ? active->Id() : Screen::frmRQ2000);
+                                       enabled ? active->Id() : Screen::TopMenu);
         });
         if (!mayClose) {
             event->ignore();

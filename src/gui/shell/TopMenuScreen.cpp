@@ -15,7 +15,7 @@ namespace rq50::shell {
 namespace {}  // namespace
 
 TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(Screen::frmRQ2000, ws, parent),
+    : gui::ScreenBase(Screen::TopMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2000>()),
       m_menu(ws, static_cast<TopMenuHost&>(*this)) {
     m_ui->setupUi(this);

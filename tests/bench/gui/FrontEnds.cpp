@@ -59,10 +59,10 @@ double GuiRun(guitest::Program& program, int job, const comm::CommPacing& pacing
     engine.SetCommPacing(pacing);
     QElapsedTimer timer;
     timer.start();
-    if (!comm::StartScreenJob(engine, {job, "bench"}, shell::Screen::frmRQ2000, false)) return -1;
+    if (!comm::StartScreenJob(engine, {job, "bench"}, shell::Screen::TopMenu, false)) return -1;
     if (!guitest::WaitFor([&] { return !engine.CommBusy; }, 10 * 60 * 1000)) return -1;
     const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
-    if (ws.hosts.navigation) ws.hosts.navigation->EnableScreen(shell::Screen::frmRQ2000);
+    if (ws.hosts.navigation) ws.hosts.navigation->EnableScreen(shell::Screen::TopMenu);
     return engine.CommResult == comm::kErrNone ? seconds : -1;
 }
 
