@@ -70,15 +70,15 @@ void EnsureQtApplication() {
 /// first unless --log-append. Only a new file or a log RQ50 wrote is taken:
 /// a mistyped name never empties a parameter file or replaces a device.
 bool SetUpLog(shell::CoreSession& core) {
-    core.Engine().LogFileOn = Link().log.has_value();
-    if (!core.Engine().LogFileOn) return true;
+    core.Engine().SetLogFileOn(Link().log.has_value());
+    if (!core.Engine().LogFileOn()) return true;
     LogTarget target;
     target.path = Link().log->empty() ? std::string() : *Link().log;
     target.keepAcrossJobs = true;
     core.Engine().SetLogTarget(target);
     const std::string path = core.Engine().LogFilePath();
     if (const auto problem = comm::LogTargetProblem(path); !problem.empty()) {
-        core.Engine().LogFileOn = false;
+        core.Engine().SetLogFileOn(false);
         Note(problem + "; nothing was done");
         return false;
     }
@@ -175,7 +175,7 @@ void SaveBuiltInInstrument(const sim::Instrument& instrument) {
 
 void CliCommHost::ShowProgress(int value) {
     if (Link().quiet || !isatty(STDERR_FILENO)) return;
-    std::cerr << "\r" << m_engine.CommTitle << " " << std::setw(3) << value << "%" << std::flush;
+    std::cerr << "\r" << m_engine.JobTitle() << " " << std::setw(3) << value << "%" << std::flush;
     ProgressLineShown();
 }
 
@@ -202,7 +202,7 @@ Session::Session(shell::CoreSession& core, std::string port)
       m_host(m_core.Engine()) {
     m_host.slotAnswer = Link().slot > 0 ? std::optional<int>(Link().slot) : std::nullopt;
     m_core.UseCommHost(&m_host);
-    m_core.Engine().CommSpeed = Link().speed;
+    m_core.Engine().SetSpeed(Link().speed);
     m_core.Data().state.instrumentSpeed = Link().speed;
     m_core.Engine().SetCommPacing({Link().fast, Link().gapMs});
     m_services.Messages().rewrite = [this](const std::string& text) { return Explain(text); };
@@ -214,7 +214,7 @@ Session::~Session() {
     m_core.AttachPort(nullptr);
     m_core.UseCommHost(nullptr);
     if (m_clockReplaced) m_core.UseClock(m_savedClock);
-    if (m_core.Engine().LogFileOn && !Link().quiet) Note("log: " + m_core.Engine().LogFilePath());
+    if (m_core.Engine().LogFileOn() && !Link().quiet) Note("log: " + m_core.Engine().LogFilePath());
     m_core.Engine().SetLogTarget({});
     if (m_instrument && Link().sim.empty()) SaveBuiltInInstrument(*m_instrument);
 }
@@ -231,11 +231,11 @@ bool Session::Attach() {
         const std::string& p = m_portName;
         if (p.size() == 4 && p.rfind("COM", 0) == 0 && p[3] >= '1' && p[3] <= '4') {
             m_core.Data().state.comPort = static_cast<std::int16_t>(p[3] - '0');
-            m_core.Engine().CommSettings.deviceOverride.clear();
+            m_core.Engine().SetDeviceOverride({});
         } else {
-            m_core.Engine().CommSettings.deviceOverride = p;
+            m_core.Engine().SetDeviceOverride(p);
         }
-        m_core.Engine().CommSettings.simulated = false;
+        m_core.Engine().SetSimulated(false);
         auto line = std::make_unique<platform::LinePort>();
         line->SetConnectTimeoutMs(static_cast<int>(Link().connectTimeoutS * 1000));
         m_port = std::move(line);
@@ -271,7 +271,7 @@ bool Session::Attach() {
     m_savedClock = m_core.Data().hosts.clock;
     m_clockReplaced = true;
     m_core.UseClock(&m_virtualClock);
-    m_core.Engine().CommSettings.simulated = true;
+    m_core.Engine().SetSimulated(true);
     m_port = std::make_unique<sim::SimulatedLine>(m_virtualClock, m_instrument.get());
     m_core.AttachPort(m_port.get());
     return true;
@@ -284,7 +284,7 @@ bool Session::RunJob(int job, const std::string& title, bool keepLineOpen,
     request.recordAs = recordAs;
     if (!m_core.Engine().StartCommJob(request)) return false;
     m_core.Engine().RunCommJob(kJobLimitMs, Stopped);
-    return m_core.Engine().CommResult == comm::kErrNone;
+    return m_core.Engine().LastOutcome().code == comm::kErrNone;
 }
 
 std::string Session::Explain(const std::string& text) {
@@ -294,8 +294,8 @@ std::string Session::Explain(const std::string& text) {
     }
     // The answer of a rack interface whose selected slot holds nothing.
     if (text == shell::Catalogue(kTextAddressError) && m_host.slotAsked &&
-        m_core.Engine().RespMA == 0 && m_core.Engine().RespMB == 0) {
-        return text + "\nrq50-cli: slot " + std::to_string(m_core.Engine().SlotNumber) +
+        m_core.Engine().OutcomeSoFar().addressErrorAtZero) {
+        return text + "\nrq50-cli: slot " + std::to_string(m_core.Engine().SlotNumber()) +
                " of the rack interface (ZNC) holds no instrument";
     }
     return text;

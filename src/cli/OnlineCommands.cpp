@@ -102,7 +102,7 @@ int RunBaud(shell::CoreSession& core, int rate) {
         return kExitSystemError;
     if (!jobs::StartBaudRateChange(core.Engine(), rate)) return kExitSystemError;
     core.Engine().RunCommJob(kJobLimitMs, Stopped);
-    return ExitOf(core.Engine().CommResult == kErrNone);
+    return ExitOf(core.Engine().LastOutcome().code == kErrNone);
 }
 
 int RunSlot(shell::CoreSession& core, const std::string& text) {
@@ -117,15 +117,15 @@ int RunSlot(shell::CoreSession& core, const std::string& text) {
     session.Host().slotAnswer = *slot;
     if (!session.Attach()) return kExitSystemError;
     const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlotCaption));
-    if (ok && core.Engine().CommFacts.rackAnswered) {
-        std::cout << "slot " << *slot << ": " << shell::Trim(core.Engine().Results().slotModel)
+    if (ok && core.Engine().LastOutcome().facts.rackAnswered) {
+        std::cout << "slot " << *slot << ": " << shell::Trim(core.Engine().LastOutcome().slotModel)
                   << "\n";
         if (!Link().quiet) {
             Note("the rack interface forgets the slot when the line closes; give --slot " +
                  std::to_string(*slot) + " to the commands that work on this instrument");
         }
     }
-    return ExitOf(ok && core.Engine().CommFacts.rackAnswered);
+    return ExitOf(ok && core.Engine().LastOutcome().facts.rackAnswered);
 }
 
 // ------------------------------------------------------------ online page
@@ -226,7 +226,7 @@ class OnlineSession {
     bool Ran(bool started) {
         if (!started) return false;
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
-        return core.Engine().CommResult == kErrNone;
+        return core.Engine().LastOutcome().code == kErrNone;
     }
     shell::CoreSession& core;
     Session session;
@@ -248,13 +248,13 @@ int RunPage(shell::CoreSession& core, const PageOptions& o) {
     }
     for (int remaining = o.next; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
-        if (!online.page.Move(true, entry, core.Engine().CommBusy, online.Starter())) break;
+        if (!online.page.Move(true, entry, core.Engine().Busy(), online.Starter())) break;
         if (!online.Ran(true)) return kExitSystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
     for (int remaining = o.previous; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
-        if (!online.page.Move(false, entry, core.Engine().CommBusy, online.Starter())) break;
+        if (!online.page.Move(false, entry, core.Engine().Busy(), online.Starter())) break;
         if (!online.Ran(true)) return kExitSystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
@@ -278,7 +278,7 @@ int FindRow(shell::CoreSession& core, OnlineSession& online, const std::string& 
             for (int row = 1; row <= parameter::kPageRows; ++row) {
                 if (shell::Trim(page.Cell(row, parameter::kColAddress)) == text) return row;
             }
-            if (!page.Move(true, 6, core.Engine().CommBusy, online.Starter())) break;
+            if (!page.Move(true, 6, core.Engine().Busy(), online.Starter())) break;
             if (!online.Ran(true)) return 0;
         }
     }
@@ -297,7 +297,7 @@ int OpenAndRead(shell::CoreSession& core, OnlineSession& online, const PageOptio
     online.page.SetGridLocked(false);
     const int row = FindRow(core, online, o.address);
     if (row == 0) {
-        if (core.Engine().CommResult == kErrNone) {
+        if (core.Engine().LastOutcome().code == kErrNone) {
             Note("no item at " + o.address + " in " +
                  parameter::PageModel::CategoryTitle(online.page.Category()) +
                  "; --category names the category that holds it");

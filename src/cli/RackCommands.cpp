@@ -122,7 +122,7 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
     if (!session.Attach()) return kExitSystemError;
     auto run = shell::RackRun::Start(core.Data(), std::move(options));
     if (!run) return kExitSystemError;
-    while (run->Running() && core.Engine().CommBusy) {
+    while (run->Running() && core.Engine().Busy()) {
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
     }
     if (run->Running()) run->Stop();

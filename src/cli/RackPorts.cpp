@@ -52,7 +52,7 @@ struct PortRun {
     bool direct = false;
     std::int64_t nextTick = 0;
 
-    bool Busy() const { return run && run->Running() && core->Engine().CommBusy; }
+    bool Busy() const { return run && run->Running() && core->Engine().Busy(); }
 };
 
 }  // namespace
@@ -144,7 +144,7 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
         const auto now = clock.NowMs();
         for (auto& r : runs) {
             if (!r->Busy() || now < r->nextTick) continue;
-            r->nextTick = now + r->core->Engine().Timer1Interval;
+            r->nextTick = now + r->core->Engine().TickIntervalMs();
             r->core->Engine().Timer1();
         }
     };

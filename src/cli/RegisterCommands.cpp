@@ -361,7 +361,7 @@ std::optional<plant::Blob> UploadInstrument(shell::CoreSession& core, DataFileKi
     const bool ok =
         program ? session.RunJob(comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
                                  false, "none") &&
-                      core.Engine().CommFacts.programItemCount != 0
+                      core.Engine().LastOutcome().facts.programItemCount != 0
                 : session.RunJob(comm::kJobUpload, shell::Catalogue(kTextUpload), false, "none");
     if (!ok) {
         if (Stopped()) exitCode = StoppedExit();

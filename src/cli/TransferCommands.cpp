@@ -8,7 +8,6 @@
 #include "cli/ProgramSupport.h"
 #include "cli/TerminalFilter.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "comm/jobs/Password.h"
@@ -27,6 +26,7 @@
 #include "program/ProgramTypes.h"
 #include "register/Record.h"
 #include "session/CoreSession.h"
+#include "session/Navigation.h"
 #include "session/RegisterActions.h"
 #include "session/SafeDownload.h"
 #include "session/TransferRecords.h"
@@ -194,7 +194,7 @@ std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
 
 ordered_json CheckListJson(shell::CoreSession& core) {
     ordered_json list = ordered_json::array();
-    for (const auto& e : core.Engine().Results().downloadCheck) {
+    for (const auto& e : core.Data().checkList) {
         list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
                         {"name", JsonText(e.sentName)},
                         {"sent", JsonText(e.sentData + e.sentAux)},
@@ -215,7 +215,7 @@ std::string SetTextWithUnit(const jobs::DownloadCheckEntry& e) {
 }
 
 void PrintCheckList(shell::CoreSession& core) {
-    const auto& list = core.Engine().Results().downloadCheck;
+    const auto& list = core.Data().checkList;
     if (list.empty()) return;
     std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "" << std::setw(20)
               << "Send Data"
@@ -233,9 +233,9 @@ std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
                             const std::string& fileModel) {
     if (text == shell::Catalogue(kTextNonMatchingModel)) {
         return text + "\nrq50-cli: " +
-               files::ModelMismatch(fileModel, core.Engine().Results().instrumentModel);
+               files::ModelMismatch(fileModel, core.Engine().OutcomeSoFar().instrumentModel);
     }
-    const auto differences = core.Engine().Results().downloadCheck.size();
+    const auto differences = core.Engine().OutcomeSoFar().differences.size();
     // The message itself counts the differences; the command line lists them.
     if (text.starts_with(shell::Catalogue(kTextDownloadCompleted)) && differences > 0) {
         return "Downloading to TAVRO completed with " + std::to_string(differences) +
@@ -258,7 +258,7 @@ void SayHowToRestore(const char* what, const std::string& backup) {
 /// After a stop signal: how far a download got.
 int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
                           const std::string& backup) {
-    const int written = core.Engine().Results().itemsWritten;
+    const int written = core.Engine().LastOutcome().itemsWritten;
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
          std::to_string(total) + " items" +
          (written == 0 ? "; nothing was written"
@@ -269,15 +269,16 @@ int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
 
 ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, bool ok, int total,
                           const std::string& backup) {
-    return ordered_json{{"file", file},
-                        {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
-                        {"completed", ok && !Stopped()},
-                        {"result", core.Engine().CommResult},
-                        {"stopped", Stopped()},
-                        {"written", core.Engine().Results().itemsWritten},
-                        {"total", total},
-                        {"instrumentModel", shell::Trim(core.Engine().Results().instrumentModel)},
-                        {"differences", CheckListJson(core)}};
+    return ordered_json{
+        {"file", file},
+        {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
+        {"completed", ok && !Stopped()},
+        {"result", core.Engine().LastOutcome().code},
+        {"stopped", Stopped()},
+        {"written", core.Engine().LastOutcome().itemsWritten},
+        {"total", total},
+        {"instrumentModel", shell::Trim(core.Engine().LastOutcome().instrumentModel)},
+        {"differences", CheckListJson(core)}};
 }
 
 /// The download of what the workspace holds (a file just read, a record of
@@ -306,7 +307,7 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
         program ? session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload), false,
                                  recordAs)
                 : session.RunJob(kJobDownload, shell::Catalogue(kTextDownload), false, recordAs);
-    const auto& results = core.Engine().Results();
+    const comm::JobOutcome& results = core.Engine().LastOutcome();
     if (Link().json) {
         auto document = DownloadJson(core, o.file, ok, total, backup);
         if (!o.noBackup) document["preview"] = PreviewJson(preview);
@@ -325,12 +326,12 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
              " items; the instrument holds a mix of the file's values and its own");
         SayHowToRestore(what, backup);
     }
-    if (!program) return ExitOf(ok && results.downloadCheck.empty());
+    if (!program) return ExitOf(ok && results.differences.empty());
     if (!ok) return kExitSystemError;
     // The screens show the final message after the job (the hand-back); there
     // are no screens here.
-    if (!results.downloadCheck.empty()) {
-        const auto n = results.downloadCheck.size();
+    if (!results.differences.empty()) {
+        const auto n = results.differences.size();
         Note("Downloading completed with " + std::to_string(n) +
              (n == 1 ? " difference" : " differences") +
              ": the instrument holds other values than the file for the items above");
@@ -395,7 +396,7 @@ int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
         Note("program upload stopped; nothing was saved");
         return StoppedExit();
     }
-    if (!ok || core.Engine().CommFacts.programItemCount == 0) return kExitSystemError;
+    if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0) return kExitSystemError;
     core.Engine().Data().program.source = program::kSourceUpload;
     files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
     if (!files::WriteProgramFile(core.Data(), *output)) {
@@ -487,7 +488,7 @@ int RunVerify(shell::CoreSession& core, const std::string& file) {
         if (!session.Attach()) return kExitSystemError;
         const bool ok =
             session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), false, "none");
-        if (!ok || core.Engine().CommFacts.programItemCount == 0)
+        if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0)
             return Stopped() ? StoppedExit() : kExitSystemError;
         if (const auto other = files::ModelMismatch(record.header.modelCode,
                                                     core.Engine().Data().program.header.modelCode);

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vector>
 
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "files/SaveTarget.h"
 #include "shell/AppPaths.h"
@@ -16,12 +16,12 @@
 
 namespace rq50::comm {
 
-std::string CommEngine::LogFilePath() const {
+std::string EngineCore::LogFilePath() const {
     if (!m_logTarget.path.empty()) return m_logTarget.path;
     return shell::AppFilePath("User\\RQ50.Log");
 }
 
-std::string CommEngine::LogFileProblem() const {
+std::string EngineCore::LogFileProblem() const {
     if (auto problem = LogTargetProblem(LogFilePath()); !problem.empty()) return problem;
     const std::filesystem::path path = shell::platform::PathFromUtf8(LogFilePath());
     std::error_code ec;
@@ -33,7 +33,7 @@ std::string CommEngine::LogFileProblem() const {
     return errno != 0 ? std::strerror(errno) : "the file cannot be opened";
 }
 
-void CommEngine::ResetLogFile() {
+void EngineCore::ResetLogFile() {
     // A file that is not a log (a device, a parameter file put in its place)
     // is neither removed nor written to.
     m_logRefused = !LogTargetProblem(LogFilePath()).empty();
@@ -44,7 +44,7 @@ void CommEngine::ResetLogFile() {
     if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
 }
 
-std::string CommEngine::LogTimeStamp() const {
+std::string EngineCore::LogTimeStamp() const {
     if (m_logTime) return m_logTime();
     return shell::LocalTimeText("%Y/%m/%d %H:%M:%S");
 }
@@ -54,7 +54,7 @@ std::string LogRecord(const std::string& stamp, const std::string& label, const 
            shell::QuotedField(text) + "\r\n";
 }
 
-void CommEngine::AppendToLog(const std::string& records) {
+void EngineCore::AppendToLog(const std::string& records) {
     // A log that cannot be written is skipped; the job never depends on it.
     if (m_logRefused) return;
     std::ofstream out(shell::platform::PathFromUtf8(LogFilePath()),
@@ -63,14 +63,14 @@ void CommEngine::AppendToLog(const std::string& records) {
     out.write(records.data(), static_cast<std::streamsize>(records.size()));
 }
 
-void CommEngine::LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
+void EngineCore::LogFrame(const std::vector<std::uint8_t>& frame, bool sent) {
     const std::string stamp = LogTimeStamp();
     AppendToLog(
         LogRecord(stamp, sent ? kSendHexLabel : kRecvHexLabel, FrameToText(frame, false)) +
         LogRecord(stamp, sent ? kSendAsciiLabel : kRecvAsciiLabel, FrameToText(frame, true)));
 }
 
-void CommEngine::LogNote(const std::string& text) {
+void EngineCore::LogNote(const std::string& text) {
     AppendToLog(LogRecord(LogTimeStamp(), kNoteLabel, text));
 }
 
@@ -120,7 +120,7 @@ bool IsMonitoredJob(int job) {
            (job >= kJobReadItem && job <= kJobCancelForced);
 }
 
-void CommEngine::ShowMonitorFrame(bool sent) {
+void EngineCore::ShowMonitorFrame(bool sent) {
     if (!MonitorOn || !IsMonitoredJob(CommJob)) return;
     Host().ShowMonitorText(sent, FrameToText(sent ? SendBuffer : RecvBuffer, MonitorAscii));
 }

@@ -1,6 +1,6 @@
 #include "comm/CommPort.h"
 
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "comm/PortAddress.h"
 #include "comm/SerialPort.h"
@@ -11,13 +11,13 @@
 
 namespace rq50::comm {
 
-void CommEngine::KeepPortError(SerialPort& port, int fallback, const std::string& source) {
+void EngineCore::KeepPortError(SerialPort& port, int fallback, const std::string& source) {
     PortError.number = port.ErrorNumber() != 0 ? port.ErrorNumber() : fallback;
     PortError.description = port.ErrorDescription();
     PortError.source = source;
 }
 
-void CommEngine::SetCommPort(SerialPort& port) {
+void EngineCore::SetCommPort(SerialPort& port) {
     port.SetDevice(CommDevice());
     LineSettings line;
     line.speed = CommSettings.speed;
@@ -30,7 +30,7 @@ void CommEngine::SetCommPort(SerialPort& port) {
     port.SetDtr(true);
 }
 
-std::int32_t CommEngine::OpenCommPort(SerialPort& port) {
+std::int32_t EngineCore::OpenCommPort(SerialPort& port) {
     if (port.IsOpen()) {
         PortWasOpen = true;
         Host().SetBusyPointer(true);
@@ -54,7 +54,7 @@ std::int32_t CommEngine::OpenCommPort(SerialPort& port) {
     return 0;
 }
 
-std::int32_t CommEngine::CloseCommPort(SerialPort& port) {
+std::int32_t EngineCore::CloseCommPort(SerialPort& port) {
     std::int32_t result = 0;
     if (port.IsOpen() && !port.Close()) {
         KeepPortError(port, kPortErrNotOpen, "CloseCommPort");
@@ -64,7 +64,7 @@ std::int32_t CommEngine::CloseCommPort(SerialPort& port) {
     return result;
 }
 
-bool CommEngine::RefuseSpeedChange(SerialPort& port) {
+bool EngineCore::RefuseSpeedChange(SerialPort& port) {
     const auto address = ParsePortAddress(CommDevice());
     const std::string reason = address ? FixedSpeedReason(*address) : std::string();
     if (reason.empty()) return false;
@@ -75,7 +75,7 @@ bool CommEngine::RefuseSpeedChange(SerialPort& port) {
     return true;
 }
 
-void CommEngine::ShowPortError() {
+void EngineCore::ShowPortError() {
     auto* messages = Data().hosts.messages;
     if (messages) {
         messages->Beep();

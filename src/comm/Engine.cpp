@@ -1,4 +1,4 @@
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 
 #include <algorithm>
 #include <map>
@@ -8,8 +8,6 @@
 #include "comm/CommLog.h"
 #include "comm/CommPort.h"
 #include "comm/Frame.h"
-#include "comm/HandBack.h"
-#include "comm/Navigation.h"
 #include "comm/PortAddress.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/JobResults.h"
@@ -22,76 +20,6 @@
 #include "shell/TextNumbers.h"
 
 namespace rq50::comm {
-
-std::string CommErrorText(int code) {
-    const char* text = nullptr;
-    switch (code) {
-        case kErrNone:
-            return "completed";
-        case kErrTimeout:
-            text = "the answer did not come in time";
-            break;
-        case kErrNoResponse:
-            text = "the instrument did not answer";
-            break;
-        case kErrTerminated:
-            text = "stopped";
-            break;
-        case kErrModel:
-            text = "the instrument is another model than the data";
-            break;
-        case kErrOut2Type:
-            text = "the instrument has another output 2 type";
-            break;
-        case kErrSensorType:
-            text = "the instrument has another sensor type";
-            break;
-        case kErrProgramRefused:
-            text = "the instrument refused the PROGRAM area";
-            break;
-        case kErrConstRefused:
-            text = "the instrument refused the CONST area";
-            break;
-        case kErrAddress:
-            text = "the instrument has no such item (address error)";
-            break;
-        case kErrCommand:
-            text = "the instrument refused the request (command error)";
-            break;
-        case kErrBothRefused:
-            text = "the instrument refused the PROGRAM and CONST areas";
-            break;
-        case kErrRackBaud:
-            text = "a rack interface's baud rate cannot be changed";
-            break;
-        case kErrBaudModel:
-            text = "this model's baud rate cannot be changed";
-            break;
-        case kErrCustomType:
-            text = "the instrument has another custom type";
-            break;
-        case kErrPortOpen:
-            text = "the port could not be opened";
-            break;
-        case kErrSlotZero:
-            text = "the rack interface answered for no slot";
-            break;
-        case kErrDataSetRefused:
-            text = "the data set cannot be downloaded";
-            break;
-        case kErrLineLost:
-            text = "the line was lost";
-            break;
-        default:
-            text = "the job failed";
-            break;
-    }
-    return std::string(text) + " (error " + std::to_string(code) + ")";
-}
-
-bool ChangesInstrument(int job) {
-    return job == kJobDownload || job == kJobProgramDownload || job == kJobWriteItem;
-}
 
 namespace {
 
@@ -126,18 +54,18 @@ CommHost g_silentHost;
 
 }  // namespace
 
-void CommEngine::StartTimer2() {
+void EngineCore::StartTimer2() {
     Timer2Enabled = true;
     Timer2Deadline = NowMs() + kResponseTimeoutMs;
 }
 
-void CommEngine::StopTimer2() {
+void EngineCore::StopTimer2() {
     Timer2Enabled = false;
 }
 
 /// The engine ends the job itself: the finishing step is built next, without
 /// a parse of its own.
-void CommEngine::EndNow(int code) {
+void EngineCore::EndNow(int code) {
     StopTimer2();
     EndJob(code);
     CommState = kStateParse;
@@ -147,7 +75,7 @@ void CommEngine::EndNow(int code) {
 /// arrived by the deadline is the answer, even when the ticks have not yet
 /// read it; a pending "Terminate" is kept so the user's request is not turned
 /// into one more retry. True when the tick has acted.
-bool CommEngine::CheckTimer2() {
+bool EngineCore::CheckTimer2() {
     if (!Timer2Enabled || NowMs() < Timer2Deadline) return false;
     if (CommError == kErrNone) {
         for (int step = 0; step < 4 && CommState == kStateWait; ++step) {
@@ -166,7 +94,7 @@ bool CommEngine::CheckTimer2() {
 }
 
 /// The port went away under the job: the job ends with nothing more sent.
-void CommEngine::LineLost() {
+void EngineCore::LineLost() {
     if (LogFileOn) LogNote("The connection to " + PortNameForRecord(CommDevice()) + " was lost.");
     EndNow(kErrLineLost);
 }
@@ -176,7 +104,7 @@ void CommEngine::LineLost() {
 /// does a line whose speed only its device server sets (raw TCP), with the
 /// reason instead of tries that cannot be answered. Returns false when the
 /// job has ended.
-bool CommEngine::SwitchSpeed() {
+bool EngineCore::SwitchSpeed() {
     auto& port = MainPort();
     if (RefuseSpeedChange(port)) {
         EndNow(kErrPortOpen);
@@ -198,7 +126,7 @@ bool CommEngine::SwitchSpeed() {
 
 /// Six tries without an answer. An instrument that stops answering after its
 /// MAINT item (leaving maintenance) ends the job with result 1 and no message.
-void CommEngine::AllTriesFailed() {
+void EngineCore::AllTriesFailed() {
     CommSpeed = CommSpeedSaved;
     const bool leftMaintenance = LastRespName == "MAINT";
     if (!leftMaintenance) CommResult = kErrNoResponse;
@@ -207,7 +135,7 @@ void CommEngine::AllTriesFailed() {
 
 /// A retry: the kept request goes out again with the retransmission flag,
 /// after the speed switch at the fourth try.
-void CommEngine::Resend() {
+void EngineCore::Resend() {
     if (CommRetry == kTriesPerSpeed && !SwitchSpeed()) return;
     if (CommRetry >= 2 * kTriesPerSpeed) {
         AllTriesFailed();
@@ -219,7 +147,7 @@ void CommEngine::Resend() {
     CommState = kStateTransmit;
 }
 
-void CommEngine::TickBuild() {
+void EngineCore::TickBuild() {
     CommRecvStatus = kRecvHeader;
     // "Terminate" pressed between two exchanges ends the job before the next
     // request or retry goes out, so no write is left sent but unanswered.
@@ -251,7 +179,7 @@ void CommEngine::TickBuild() {
     }
 }
 
-std::int64_t CommEngine::MsUntilNextAction() const {
+std::int64_t EngineCore::MsUntilNextAction() const {
     switch (CommState) {
         case kStateIdle:
             return -1;
@@ -266,11 +194,11 @@ std::int64_t CommEngine::MsUntilNextAction() const {
 }
 
 /// Fast pacing: the pause after the last answer has not yet passed.
-bool CommEngine::InGap() const {
+bool EngineCore::InGap() const {
     return pacing.fast && NowMs() < lastFrameAtMs + pacing.gapMs;
 }
 
-void CommEngine::TickTransmit() {
+void EngineCore::TickTransmit() {
     if (InGap()) return;
     auto& port = MainPort();
     StopTimer2();
@@ -291,13 +219,13 @@ void CommEngine::TickTransmit() {
 }
 
 /// The answer is not taken: one more try of the same request, at once.
-void CommEngine::RetryNow() {
+void EngineCore::RetryNow() {
     StopTimer2();
     ++CommRetry;
     CommState = kStateBuild;
 }
 
-void CommEngine::LogIfOn(const std::string& note) {
+void EngineCore::LogIfOn(const std::string& note) {
     if (LogFileOn) LogNote(note);
 }
 
@@ -306,7 +234,7 @@ void CommEngine::LogIfOn(const std::string& note) {
 /// instrument whose sums differ from ours. A frame that answers another
 /// request (a late answer to an earlier try) is passed over and the wait
 /// goes on.
-void CommEngine::JudgeAnswer(const std::string& nameBefore) {
+void EngineCore::JudgeAnswer(const std::string& nameBefore) {
     if (!ChecksumOk(RecvBuffer)) {
         ++answersSeen;
         if (RecvBuffer != badAnswer) {
@@ -334,7 +262,7 @@ void CommEngine::JudgeAnswer(const std::string& nameBefore) {
 }
 
 /// One step of reception; a complete frame is judged at once.
-void CommEngine::ReceiveStep() {
+void EngineCore::ReceiveStep() {
     const std::string nameBefore = LastRespName;
     RecvFrame(MainPort(), CommRecvStatus);
     // The port closes itself when its device goes away: no answer can come,
@@ -345,7 +273,7 @@ void CommEngine::ReceiveStep() {
     JudgeAnswer(nameBefore);
 }
 
-void CommEngine::TickWait() {
+void EngineCore::TickWait() {
     switch (CommError) {
         case kErrNone:
             ReceiveStep();
@@ -362,14 +290,14 @@ void CommEngine::TickWait() {
     }
 }
 
-void CommEngine::TickParse() {
+void EngineCore::TickParse() {
     StopTimer2();
     RecvDispatch(CommJob);
     CommRetry = 0;
     CommState = CommStep == kStepDone ? kStateFinish : kStateBuild;
 }
 
-void CommEngine::TickFinish() {
+void EngineCore::TickFinish() {
     CommResult = CommError;
     CommRecvStatus = kRecvHeader;
     CommStep = 0;
@@ -382,18 +310,17 @@ void CommEngine::TickFinish() {
     StopTimer2();
     Host().CloseCommDialog();
     NoteJobEnd();
-    if (m_jobObserver) m_jobObserver(CommJob, CommResult, m_recordAs);
-    if (auto handBack = std::exchange(m_jobHandBack, nullptr)) {
-        handBack(CommResult);
-    } else {
-        RunHandBack(Data(), HandBackFor(CommCaller, CommJob, CommResult, CommFacts), m_menuCommand);
-    }
+    m_outcome = MakeOutcome();
+    if (CommJob == kJobDownload || CommJob == kJobProgramDownload)
+        Data().checkList = m_outcome.differences;
+    if (m_jobObserver) m_jobObserver(m_outcome, m_recordAs);
+    if (auto done = std::exchange(m_jobDone, nullptr)) done(m_outcome);
     Host().SetBusyPointer(false);
 }
 
 /// Ends the running job at once after an unexpected error: the port is
 /// released and the job is reported as terminated.
-void CommEngine::AbortJob() {
+void EngineCore::AbortJob() {
     StopTimer2();
     if (CommState == kStateIdle && !CommBusy) return;
     if (MainPort().IsOpen() && CloseCommPort(MainPort()) != 0) PortError = {};
@@ -406,72 +333,92 @@ void CommEngine::AbortJob() {
     }
 }
 
-CommEngine::CommEngine()
+EngineCore::EngineCore(CommEngine& owner)
     : m_ownWorkspace(std::make_unique<shell::Workspace>()),
       m_workspace(m_ownWorkspace.get()),
+      m_owner(owner),
       m_tables(std::make_unique<jobs::JobTables>()),
       m_results(std::make_unique<jobs::JobResults>()) {
-    m_ownWorkspace->hosts.engine = this;
+    m_ownWorkspace->hosts.engine = &owner;
 }
 
-CommEngine::~CommEngine() = default;
+EngineCore::~EngineCore() = default;
 
-void CommEngine::Reset() {
+JobOutcome EngineCore::MakeOutcome() const {
+    JobOutcome outcome;
+    outcome.job = CommJob;
+    outcome.code = CommResult;
+    outcome.errorText = CommErrorText(CommResult);
+    outcome.facts = CommFacts;
+    outcome.instrument = lastInstrument;
+    const jobs::JobResults& results = *m_results;
+    if (CommJob == kJobDownload || CommJob == kJobProgramDownload) {
+        outcome.itemsWritten = results.itemsWritten;
+        outcome.written = results.written;
+        outcome.differences = results.downloadCheck;
+        outcome.instrumentModel = results.instrumentModel;
+    }
+    // While the job ends, its error is not yet its result.
+    outcome.addressErrorAtZero =
+        (CommResult == kErrAddress || CommError == kErrAddress) && RespMA == 0 && RespMB == 0;
+    if (CommJob == kJobSlot) outcome.slotModel = results.slotModel;
+    if (CommJob == kJobProgramUpload || CommJob == kJobProgramDownload)
+        outcome.refusedArea = results.refusedArea;
+    return outcome;
+}
+
+void EngineCore::Reset() {
     static_cast<CommEngineState&>(*this) = CommEngineState{};
 }
 
-std::int64_t CommEngine::NowMs() const {
+std::int64_t EngineCore::NowMs() const {
     return m_clock ? m_clock->NowMs() : 0;
 }
 
-void CommEngine::SetClock(shell::Clock* clock) {
+void EngineCore::SetClock(shell::Clock* clock) {
     m_clock = clock;
 }
 
-void CommEngine::SetMenuCommandHandler(std::function<void(int code)> handler) {
-    m_menuCommand = std::move(handler);
-}
-
-void CommEngine::SetCommPacing(const CommPacing& next) {
+void EngineCore::SetCommPacing(const CommPacing& next) {
     pacing = {next.fast, std::clamp(next.gapMs, 0, 1000)};
 }
 
-void CommEngine::SetHost(CommHost* host) {
+void EngineCore::SetHost(CommHost* host) {
     m_host = host;
 }
-CommHost& CommEngine::Host() {
+CommHost& EngineCore::Host() {
     return m_host ? *m_host : g_silentHost;
 }
 
-void CommEngine::AttachPort(SerialPort* port) {
+void EngineCore::AttachPort(SerialPort* port) {
     m_port = port;
 }
-SerialPort& CommEngine::MainPort() {
+SerialPort& EngineCore::MainPort() {
     static NoPort none;
     return m_port ? *m_port : none;
 }
 
-void CommEngine::RegisterCommJob(int job, CommJobRoutines routines) {
+void EngineCore::RegisterCommJob(int job, CommJobRoutines routines) {
     m_jobs[job] = std::move(routines);
 }
-void CommEngine::UnregisterCommJob(int job) {
+void EngineCore::UnregisterCommJob(int job) {
     m_jobs.erase(job);
 }
-bool CommEngine::IsCommJobRegistered(int job) const {
+bool EngineCore::IsCommJobRegistered(int job) const {
     return m_jobs.count(job) != 0;
 }
 
-void CommEngine::SendDispatch(SerialPort& port, int job) {
+void EngineCore::SendDispatch(SerialPort& port, int job) {
     auto it = m_jobs.find(job);
     if (it != m_jobs.end() && it->second.build) it->second.build(port);
 }
 
-void CommEngine::RecvDispatch(int job) {
+void EngineCore::RecvDispatch(int job) {
     auto it = m_jobs.find(job);
     if (it != m_jobs.end() && it->second.parse) it->second.parse();
 }
 
-bool CommEngine::StartCommJob(const JobRequest& request) {
+bool EngineCore::StartCommJob(const JobRequest& request) {
     if (CommState != kStateIdle || CommBusy) return false;
     // A code without routines would send nothing and never finish.
     if (!IsCommJobRegistered(request.code)) return false;
@@ -479,8 +426,7 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     // instrument holds, whoever starts the job.
     if (ChangesInstrument(request.code) && !Data().state.downloadAllowed) return false;
     CommTitle = request.title;
-    CommCaller = request.caller;
-    m_jobHandBack = request.handBack;
+    m_jobDone = request.done;
     m_keepLineOpen = request.keepLineOpen;
     m_recordAs = request.recordAs;
     CommFacts.category = request.category;
@@ -506,7 +452,7 @@ bool CommEngine::StartCommJob(const JobRequest& request) {
     return true;
 }
 
-void CommEngine::Timer1() {
+void EngineCore::Timer1() {
     if (inTick) return;
     struct TickGuard {
         explicit TickGuard(bool& flag) : flag(flag) { flag = true; }
@@ -559,14 +505,14 @@ void CommEngine::Timer1() {
     }
 }
 
-void CommEngine::Terminate() {
+void EngineCore::Terminate() {
     stopRequested = CommBusy;
     // A request on the line waits for its answer or its time-out; at any
     // other moment the job ends before the next request.
     if (CommState != kStateWait) CommError = kErrTerminated;
 }
 
-bool CommEngine::RunCommJob(std::int64_t maxMs, const std::function<bool()>& stopAsked) {
+bool EngineCore::RunCommJob(std::int64_t maxMs, const std::function<bool()>& stopAsked) {
     auto* clock = m_clock;
     if (!clock) return false;
     const std::int64_t end = clock->NowMs() + maxMs;
@@ -584,18 +530,18 @@ bool CommEngine::RunCommJob(std::int64_t maxMs, const std::function<bool()>& sto
     return true;
 }
 
-void CommEngine::EndJob(int code) {
+void EngineCore::EndJob(int code) {
     CommError = code;
     CommStep = kStepFinish;
 }
 
-int CommEngine::AdvanceStep() {
+int EngineCore::AdvanceStep() {
     const int step = CommStep;
     CommStep = step + 1;
     return step;
 }
 
-bool CommEngine::BeginJob(SerialPort& port) {
+bool EngineCore::BeginJob(SerialPort& port) {
     SetProgress(0);
     CommResult = kErrNone;
     if (LogFileOn) ResetLogFile();
@@ -606,7 +552,7 @@ bool CommEngine::BeginJob(SerialPort& port) {
     return true;
 }
 
-void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
+void EngineCore::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CommError == kErrPortOpen) return;
     if (keepIfWasOpen && PortWasOpen) return;
     // Fast pacing keeps the line of an open page, also one a page job had to
@@ -618,7 +564,7 @@ void CommEngine::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (CloseCommPort(port) != 0) ShowPortError();
 }
 
-void CommEngine::NoteJobEnd() {
+void EngineCore::NoteJobEnd() {
     const bool online = IsOnlineJob(CommJob);
     onlineLineOpen = online && m_port != nullptr && m_port->IsOpen();
     lineIdleSinceMs = NowMs();
@@ -629,14 +575,14 @@ void CommEngine::NoteJobEnd() {
     if (CommResult != kErrNone) ReleaseOnlineLine();
 }
 
-void CommEngine::ReleaseOnlineLine() {
+void EngineCore::ReleaseOnlineLine() {
     if (!pacing.fast || CommBusy || !onlineLineOpen) return;
     onlineLineOpen = false;
     relinkInstrument = lastInstrument;
     CloseLine();
 }
 
-void CommEngine::CloseLine() {
+void EngineCore::CloseLine() {
     if (CommBusy || m_port == nullptr || !m_port->IsOpen()) return;
     if (CloseCommPort(*m_port) != 0) PortError = {};
 }
@@ -647,7 +593,7 @@ namespace {
 /// check. It reads as a fault of the line, not of a typed port name.
 }  // namespace
 
-void CommEngine::ShowLineLost(const std::string& detail) {
+void EngineCore::ShowLineLost(const std::string& detail) {
     auto* messages = Data().hosts.messages;
     if (!messages) return;
     shell::MessageBoxRequest box;
@@ -666,7 +612,7 @@ void CommEngine::ShowLineLost(const std::string& detail) {
 /// Which device stayed silent and at which speeds, so that a wrong port or a
 /// cable left unplugged shows in the message: the six tries run three at the
 /// speed of the job and three at the other.
-std::string CommEngine::NoAnswerDetail() const {
+std::string EngineCore::NoAnswerDetail() const {
     std::string text = shell::Catalogue(kTextNoAnswerFrom);
     const std::int32_t other = CommSpeed == 9600 ? 1200 : 9600;
     for (const auto& [mark, value] : {std::pair{std::string("%1"), CommDevice()},
@@ -677,7 +623,7 @@ std::string CommEngine::NoAnswerDetail() const {
     return text;
 }
 
-int CommEngine::ShowCommErrorMessage(int code, const std::string& detail) {
+int EngineCore::ShowCommErrorMessage(int code, const std::string& detail) {
     static const std::map<int, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
         {kErrSensorType, 7}, {kErrAddress, 8},     {kErrCommand, 4},     {kErrBothRefused, 40},
@@ -695,7 +641,7 @@ int CommEngine::ShowCommErrorMessage(int code, const std::string& detail) {
     return it->second;
 }
 
-bool CommEngine::CheckRespStatus(int flag) {
+bool EngineCore::CheckRespStatus(int flag) {
     if (RespStatus == kRespCommandError) {
         EndJob(kErrCommand);
         return false;
@@ -711,17 +657,17 @@ bool CommEngine::CheckRespStatus(int flag) {
     return true;
 }
 
-bool CommEngine::IsSlotZeroResponse() const {
+bool EngineCore::IsSlotZeroResponse() const {
     return RespName + RespData == "SLOT NO       00";
 }
 
-bool CommEngine::CheckSlotZero() {
+bool EngineCore::CheckSlotZero() {
     if (!IsSlotZeroResponse()) return true;
     EndJob(kErrSlotZero);
     return false;
 }
 
-void CommEngine::AskSlotNumber() {
+void EngineCore::AskSlotNumber() {
     SlotConfirmed = false;
     if (auto slot = Host().AskSlot(); slot && *slot >= 1 && *slot <= 16) {
         SlotNumber = *slot;
@@ -731,12 +677,12 @@ void CommEngine::AskSlotNumber() {
     EndJob(kErrTerminated);
 }
 
-void CommEngine::SetProgress(int value) {
+void EngineCore::SetProgress(int value) {
     CommProgress = value;
     RefreshProgress();
 }
 
-void CommEngine::RefreshProgress() {
+void EngineCore::RefreshProgress() {
     Host().ShowProgress(std::clamp(CommProgress, 0, 100));
 }
 

@@ -5,6 +5,7 @@
 // as documented. A reset is one assignment.
 
 #include "comm/CommPort.h"
+#include "comm/Engine.h"
 #include "comm/Frame.h"
 #include "parameter/ItemBlock.h"
 
@@ -15,42 +16,6 @@
 
 namespace rq50::comm {
 
-/// Facts some hand-backs depend on; the jobs keep them current.
-struct HandBackFacts {
-    int programItemCount = 0;   ///< job 15: PROGRAM steps + CONST items uploaded
-    bool rackAnswered = false;  ///< job 23: a rack interface answered
-    int category = 0;           ///< parameter screen category: 0 DISPLAY .. 3 MAINT
-    /// Job 16: the area the instrument refused (0, 7 PROGRAM, 8 CONST), or
-    /// the error code that ended the download.
-    int refusedArea = 0;
-    /// Job 2: the items whose read-back differs from what was sent.
-    int downloadDifferences = 0;
-};
-
-/// The instrument the last job reached, for the status bar: its model and,
-/// behind a rack interface, its slot. Cleared when a job starts.
-struct InstrumentFacts {
-    std::string model;     ///< trimmed model text; empty until the model answered
-    bool viaRack = false;  ///< a rack interface answered the first request
-    int slot = 0;          ///< the slot written to the rack interface
-};
-
-constexpr int kTickMs = 50;               ///< Timer1 interval
-constexpr int kResponseTimeoutMs = 3000;  ///< Timer2 interval
-constexpr int kTriesPerSpeed = 3;
-constexpr int kFastPollMs = 1;     ///< the tick interval in fast pacing
-constexpr int kDefaultGapMs = 20;  ///< fast pacing: pause between answer and request
-
-/// How the engine paces its exchanges. Classic: one action per 50 ms tick,
-/// as the instrument family was tested with. Fast: the engine acts as soon as
-/// an answer is complete and sends the next request after `gapMs`; the settle
-/// after opening, the response time-out, the tries and the speed switch are
-/// the same in both.
-struct CommPacing {
-    bool fast = false;
-    int gapMs = kDefaultGapMs;
-};
-
 /// Engine states (`CommState`): one action per tick according to the state.
 enum class CommStates : int { Idle = 0, Build = 1, Transmit = 2, Wait = 3, Parse = 4, Finish = 5 };
 inline constexpr CommStates kStateIdle = CommStates::Idle;
@@ -59,37 +24,6 @@ inline constexpr CommStates kStateTransmit = CommStates::Transmit;
 inline constexpr CommStates kStateWait = CommStates::Wait;
 inline constexpr CommStates kStateParse = CommStates::Parse;
 inline constexpr CommStates kStateFinish = CommStates::Finish;
-
-/// Caller codes (`CommCaller`): the screen that started the job, which gets
-/// control back when it ends.
-enum class CommCallers : int {
-    None = -1,  ///< a front end without screens (rq50-cli, tests): no hand-back
-    DataViewDownload = 0,
-    SettingMenuUpload = 1,
-    SettingMenuProgram = 2,
-    DataView3 = 3,
-    DataView4 = 4,
-    CategoryMenu = 5,
-    SettingMenuSet = 6,
-    ProgramEditor = 7,
-    BaudDialog = 8,
-    SlotDialog = 9,
-    /// The parameter screen's own jobs (tabs, moves, reads, writes): they end
-    /// on that screen, with no hand-back.
-    ParameterScreen = 10,
-};
-inline constexpr CommCallers kCallerNone = CommCallers::None;
-inline constexpr CommCallers kCallerDataViewDownload = CommCallers::DataViewDownload;
-inline constexpr CommCallers kCallerSettingMenuUpload = CommCallers::SettingMenuUpload;
-inline constexpr CommCallers kCallerSettingMenuProgram = CommCallers::SettingMenuProgram;
-inline constexpr CommCallers kCallerDataView3 = CommCallers::DataView3;
-inline constexpr CommCallers kCallerDataView4 = CommCallers::DataView4;
-inline constexpr CommCallers kCallerCategoryMenu = CommCallers::CategoryMenu;
-inline constexpr CommCallers kCallerSettingMenuSet = CommCallers::SettingMenuSet;
-inline constexpr CommCallers kCallerProgramEditor = CommCallers::ProgramEditor;
-inline constexpr CommCallers kCallerBaudDialog = CommCallers::BaudDialog;
-inline constexpr CommCallers kCallerSlotDialog = CommCallers::SlotDialog;
-inline constexpr CommCallers kCallerParameterScreen = CommCallers::ParameterScreen;
 
 struct CommEngineState {
     // The engine.
@@ -106,7 +40,6 @@ struct CommEngineState {
     std::int32_t CommSpeedSaved = 1200;
     int CommProgress = 0;
     std::string CommTitle;
-    CommCallers CommCaller = kCallerDataViewDownload;
     bool PortWasOpen = false;
     int Timer1Interval = kTickMs;
     bool Timer2Enabled = false;
@@ -168,7 +101,7 @@ struct CommEngineState {
     bool inTick = false;
 
     CommPacing pacing;
-    /// The online work's line in fast pacing (CommEngine::ReleaseOnlineLine):
+    /// The online work's line in fast pacing (EngineCore::ReleaseOnlineLine):
     /// the last job to end was an online one and left the line open, since
     /// `lineIdleSinceMs`; and the instrument to reach again (its rack slot)
     /// on a line let go of in between.

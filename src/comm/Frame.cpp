@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "comm/CommLog.h"
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/SerialPort.h"
 #include "files/Workspace.h"
 #include "shell/Catalogue.h"
@@ -35,12 +35,12 @@ std::string DeviceForPort(const shell::Services& hosts, int portNumber) {
 #endif
 }
 
-std::string CommEngine::CommDevice() const {
+std::string EngineCore::CommDevice() const {
     if (!CommSettings.deviceOverride.empty()) return CommSettings.deviceOverride;
     return DeviceForPort(Data().hosts, Data().state.comPort);
 }
 
-std::string CommEngine::LineStatusText(const std::string& demoName) const {
+std::string EngineCore::LineStatusText(const std::string& demoName) const {
     auto fill = [](std::string text, const std::string& first, const std::string& second) {
         for (const auto& [mark, value] :
              {std::pair{std::string("%1"), first}, std::pair{std::string("%2"), second}}) {
@@ -61,19 +61,19 @@ std::string CommEngine::LineStatusText(const std::string& demoName) const {
     return text;
 }
 
-void CommEngine::ClearSendData() {
+void EngineCore::ClearSendData() {
     SendData.fill(0);
     SendDataCount = 0;
 }
 
-void CommEngine::SetSendDataText(const std::string& text) {
+void EngineCore::SetSendDataText(const std::string& text) {
     ClearSendData();
     const std::size_t n = std::min(text.size(), SendData.size());
     std::copy_n(text.begin(), n, SendData.begin());
     SendDataCount = static_cast<int>(n);
 }
 
-void CommEngine::MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc) {
+void EngineCore::MakeFrame(int retry, int function, int subFunction, int ma, int mb, int mc) {
     const bool write = function == kFnWrite || function == kFnWriteAlias;
     if (function == kFnWriteAlias) function = kFnWrite;
 
@@ -96,28 +96,28 @@ void CommEngine::MakeFrame(int retry, int function, int subFunction, int ma, int
     SendBuffer.push_back(static_cast<std::uint8_t>(sum & 0xFF));
 }
 
-void CommEngine::ReqFirstItem() {
+void EngineCore::ReqFirstItem() {
     MakeFrame(CommRetry, kFnRead, 0, 0, 1, 0);
 }
-void CommEngine::ReqItem(int ma, int mb, int mc) {
+void EngineCore::ReqItem(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnRead, 0, ma, mb, mc);
 }
-void CommEngine::ReqItem82(int ma) {
+void EngineCore::ReqItem82(int ma) {
     MakeFrame(CommRetry, kFnRead, 2, ma, 0, 0);
 }
-void CommEngine::ReqNextMB(int ma, int mb) {
+void EngineCore::ReqNextMB(int ma, int mb) {
     MakeFrame(CommRetry, kFnRead, 4, ma, mb, 0);
 }
-void CommEngine::ReqPrevMB(int ma, int mb) {
+void EngineCore::ReqPrevMB(int ma, int mb) {
     MakeFrame(CommRetry, kFnRead, 5, ma, mb, 0);
 }
-void CommEngine::ReqItem86(int ma, int mb, int mc) {
+void EngineCore::ReqItem86(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnRead, 6, ma, mb, mc);
 }
-void CommEngine::ReqCommand10(int ma, int mb, int mc) {
+void EngineCore::ReqCommand10(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnCommand, 0, ma, mb, mc);
 }
-void CommEngine::ReqWrite(int ma, int mb, int mc) {
+void EngineCore::ReqWrite(int ma, int mb, int mc) {
     MakeFrame(CommRetry, kFnWrite, 0, ma, mb, mc);
 }
 
@@ -154,7 +154,7 @@ int ResponseTextLength(const std::uint8_t* header) {
     }
 }
 
-void CommEngine::DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
+void EngineCore::DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
     RespItem = parameter::DecodeItem(buffer, hasPrefix);
     RespItemType = RespItem.itemType;
     RespStatus = RespItem.status;
@@ -187,12 +187,12 @@ std::size_t FrameStart(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-void CommEngine::ResetReception() {
+void EngineCore::ResetReception() {
     RecvBuffer.clear();
     RecvTextLength = 0;
 }
 
-void CommEngine::RecvFrame(SerialPort& port, int& recvStatus) {
+void EngineCore::RecvFrame(SerialPort& port, int& recvStatus) {
     if (recvStatus == kRecvHeader) {
         // RecvBuffer holds the start of a header found after passing over
         // stray bytes, or the previous response, which is done with.
@@ -246,7 +246,7 @@ void MarkRetransmission(std::vector<std::uint8_t>& frame) {
     frame.back() = static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-bool CommEngine::AnswerBelongsTo(const std::vector<std::uint8_t>& request) const {
+bool EngineCore::AnswerBelongsTo(const std::vector<std::uint8_t>& request) const {
     if (request.size() < static_cast<std::size_t>(kHeaderSize)) return true;
     if (RespName + RespData == "SLOT NO       00") return true;
     const int ma = request[5] & 0x3F;

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "files/CheckList.h"
 #include "files/Csv.h"
 #include "files/DataSet.h"
 #include "files/InformationRecord.h"
@@ -33,6 +34,9 @@ struct Workspace {
     /// kept for printing, and the report the print preview shows.
     files::CsvAreas printAreas;
     std::vector<program::ErrorLine> errorPrintList;
+    /// The check list of the last download or compare, for its screen and
+    /// its printout.
+    files::CheckList checkList;
     print::ReportKind previewReport = print::ReportKind::Current;
     /// The front end's message boxes, settings, navigation, clock and the
     /// session's engine; a null entry leaves that part out.

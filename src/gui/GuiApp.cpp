@@ -11,7 +11,6 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "comm/HandBack.h"
 #include "comm/PortAddress.h"
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
@@ -24,6 +23,7 @@
 #include "platform/RegisterDatabase.h"
 #include "register/Recorder.h"
 #include "session/Menus.h"
+#include "session/ScreenFlow.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
@@ -143,7 +143,7 @@ void GuiApp::CreateMainWindow() {
     m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());
     // --port names any device instead of the COMn of the settings.
-    m_session->Engine().CommSettings.deviceOverride = m_options.port;
+    m_session->Engine().SetDeviceOverride(m_options.port);
     AttachLine();
 }
 
@@ -174,7 +174,7 @@ bool GuiApp::LoadDemoInstrument() {
 }
 
 void GuiApp::AttachLine() {
-    m_session->Engine().CommSettings.simulated = m_instrument != nullptr;
+    m_session->Engine().SetSimulated(m_instrument != nullptr);
     if (m_instrument) {
         m_port = std::make_unique<sim::SimulatedLine>(*m_clock, m_instrument.get());
         m_main->SetDemoName(shell::Catalogue(kTextDemoLine) +

@@ -1,6 +1,5 @@
 #include "gui/ReportOutput.h"
 
-#include "comm/Navigation.h"
 #include "files/OleDate.h"
 #include "files/Workspace.h"
 #include "gui/QtHosts.h"
@@ -8,6 +7,7 @@
 #include "platform/print/QtPrinter.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
+#include "session/Navigation.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"

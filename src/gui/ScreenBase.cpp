@@ -278,9 +278,9 @@ void ScreenBase::ChoosePortDevice() {
         shell::PortChoices(available, Engine().CommDevice(), current, shell::RecentPorts(Ws()));
     QStringList labels;
     for (const auto& choice : choices) labels << Text(choice.label);
-    const bool session = !Engine().CommSettings.deviceOverride.empty();
-    const QString forWhat =
-        session ? Text(Engine().CommSettings.deviceOverride) : CatalogueText(kTextCom1 + port - 1);
+    const bool session = !Engine().LineSettings().deviceOverride.empty();
+    const QString forWhat = session ? Text(Engine().LineSettings().deviceOverride)
+                                    : CatalogueText(kTextCom1 + port - 1);
     bool ok = false;
     const QString chosen = QInputDialog::getItem(
         this, CatalogueText(kTextPortDevice).remove(QLatin1Char('&')).remove(QStringLiteral("...")),

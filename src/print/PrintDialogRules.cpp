@@ -63,8 +63,8 @@ bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
                    const ReportSetup& setup) {
     switch (kind) {
         case ReportKind::DownloadCheck:
-            return PrintDownloadCheckList(control, ws.Engine().Results().downloadCheck,
-                                          ws.information, setup, ws.state.checkListCompares);
+            return PrintDownloadCheckList(control, ws.checkList, ws.information, setup,
+                                          ws.state.checkListCompares);
         case ReportKind::ErrorList:
             return PrintErrorList(control, ws.errorPrintList, ws.information, setup);
         case ReportKind::Current:

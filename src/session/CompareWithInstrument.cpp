@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "comm/jobs/JobResults.h"
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
 #include "session/SafeDownload.h"
+#include "session/ScreenFlow.h"
 #include "session/TransferRecords.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
@@ -37,13 +37,13 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
     const bool program = kind == files::DataFileKind::kProgram;
     const auto held = HoldData(ws);
     comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
-                            Catalogue(kTextCompareWithTavro), comm::kCallerDataViewDownload};
+                            Catalogue(kTextCompareWithTavro)};
     upload.recordAs = "none";  // recorded below, with the differences found
-    upload.handBack = [&ws, held, screen, kind, program](int result) {
+    upload.done = [&ws, held, screen, kind, program](const comm::JobOutcome& outcome) {
         // A program upload that found no area keeps the program in memory:
         // there is nothing of the instrument's to compare then.
         const bool uploaded =
-            result == comm::kErrNone && (!program || ws.Engine().CommFacts.programItemCount > 0);
+            outcome.Completed() && (!program || outcome.facts.programItemCount > 0);
         std::vector<files::ItemDifference> differences;
         if (uploaded) {
             differences = PreviewOf(*held, ws, kind, {}).changes;
@@ -64,13 +64,13 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
             if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(screen);
             return;
         }
-        ws.Engine().Results().downloadCheck = CheckEntriesOf(differences);
+        ws.checkList = CheckEntriesOf(differences);
         ws.state.checkListCompares = true;
         ws.state.compareFrom = screen;
         ws.state.cameFromDownloadCheck = false;
         ShowDisplay(ws, kDisplayDownloadCheck);
     };
-    return comm::StartScreenJob(ws.Engine(), upload, screen);
+    return shell::StartScreenJob(ws.Engine(), upload, kCallerDataViewDownload, screen);
 }
 
 void CloseCheckList(Workspace& ws) {

@@ -5,13 +5,13 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "comm/HandBack.h"
-#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
 #include "files/FileNameRules.h"
 #include "files/InformationRecord.h"
 #include "files/OleDate.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/ConfigTables.h"
 #include "shell/SessionState.h"
 
@@ -32,7 +32,7 @@ class CoreSession::Steps : public StartupHost {
     }
     void InitPortSettings() override {
         // The line defaults; the port number was read from "COMPORT" already.
-        m_engine.CommSettings = comm::PortSettings{};
+        m_engine.ResetLineSettings();
     }
     void InitInformationRecord() override {
         m_workspace.information = files::DefaultInformation(files::OleDateNow());
@@ -65,12 +65,12 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) {
     hosts.navigation = frontEnd.navigation;
     hosts.engine = &m_engine;
     hosts.recorder = frontEnd.recorder;
+    hosts.menuCommand = frontEnd.menuCommand;
 
     m_engine.SetClock(frontEnd.clock);
     m_engine.SetWorkspace(m_workspace);
     m_engine.SetHost(frontEnd.comm);
     m_engine.AttachPort(frontEnd.port);
-    m_engine.SetMenuCommandHandler(frontEnd.menuCommand);
     comm::jobs::UseConfigurationFiles(m_engine);
     comm::jobs::RegisterAllJobs(m_engine);
     RecordTransfersOf(m_workspace);

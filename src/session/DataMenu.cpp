@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "files/Workspace.h"
 #include "session/CompareWithInstrument.h"
+#include "session/Navigation.h"
 #include "session/SafeDownload.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/JobCodes.h"
 #include "shell/Services.h"
@@ -85,8 +85,8 @@ void DataMenu::Confirm(DataMenuOption option) {
             m_ws.state.cameFromDownloadCheck = false;
             shell::StartSafeDownload(
                 m_ws,
-                {{comm::kJobDownload, shell::Catalogue(kTextDownload),
-                  comm::kCallerDataViewDownload},
+                {{comm::kJobDownload, shell::Catalogue(kTextDownload)},
+                 shell::kCallerDataViewDownload,
                  files::DataFileKind::kParameter,
                  kScreen,
                  shell::DownloadSourceName(m_ws, files::DataFileKind::kParameter)},
@@ -119,10 +119,9 @@ void DataMenu::Information() {
 }
 
 void DataMenu::BaudRate() {
-    comm::StartScreenJob(
-        m_ws.Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting), comm::kCallerDataView3},
-        kScreen);
+    shell::StartScreenJob(m_ws.Engine(),
+                          {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+                          shell::kCallerDataView3, kScreen);
 }
 
 }  // namespace rq50::parameter

@@ -5,11 +5,11 @@
 #include <exception>
 #include <filesystem>
 
-#include "comm/Navigation.h"
 #include "files/Csv.h"
 #include "files/FileNameRules.h"
 #include "files/SaveTarget.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
@@ -142,7 +142,8 @@ int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& action
     ws.state.pathBeforeSave = ws.state.currentFilePath;
     SetCurrentFile(ws, choice->fileTitle, choice->fileName);
     if (ws.hosts.navigation != nullptr) {
-        ws.hosts.navigation->DisableScreen(ProgramMode(ws) ? Screen::ProgramEditor : Screen::DataView);
+        ws.hosts.navigation->DisableScreen(ProgramMode(ws) ? Screen::ProgramEditor
+                                                           : Screen::DataView);
     }
     DisplayMatrix(ws, NavEvent::kSaveNameAccepted);
     return -1;

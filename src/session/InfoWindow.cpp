@@ -1,8 +1,8 @@
 #include "session/InfoWindow.h"
 
-#include "comm/Navigation.h"
 #include "files/Workspace.h"
 #include "session/InfoWindowRules.h"
+#include "session/Navigation.h"
 #include "shell/SessionState.h"
 
 namespace rq50::files {

@@ -1,6 +1,5 @@
 #include "session/InfoWindowRules.h"
 
-#include "comm/Navigation.h"
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
@@ -8,6 +7,7 @@
 #include "files/UndoFolder.h"
 #include "files/Workspace.h"
 #include "session/FileDialog.h"
+#include "session/Navigation.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"

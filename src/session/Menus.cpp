@@ -9,11 +9,11 @@
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "comm/Navigation.h"
 #include "comm/PortAddress.h"
 #include "files/UndoFolder.h"
 #include "files/Workspace.h"
 #include "program/ProgramTypes.h"
+#include "session/Navigation.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
 #include "shell/MessageBox.h"
@@ -144,8 +144,8 @@ std::int16_t ShowCommandMenuMarks(Workspace& ws, MenuScreen& screen) {
         screen.SetCommandMenuVisible(true);
         if (g.maintMode) screen.SetCommandMark(kItemMaintMode, true);
         const comm::CommEngine& engine = ws.Engine();
-        if (engine.MonitorOn) screen.SetCommandMark(kItemMonitor, true);
-        if (engine.LogFileOn) screen.SetCommandMark(kItemLogFile, true);
+        if (engine.MonitorOn()) screen.SetCommandMark(kItemMonitor, true);
+        if (engine.LogFileOn()) screen.SetCommandMark(kItemLogFile, true);
         return 0;
     });
 }
@@ -153,7 +153,7 @@ std::int16_t ShowCommandMenuMarks(Workspace& ws, MenuScreen& screen) {
 void MarkPortInUse(Workspace& ws, MenuScreen& screen) {
     Trapped<int>(ws, "COMsub_CheckMarkPortMenu", 0, [&] {
         for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
-        const std::string& session = ws.Engine().CommSettings.deviceOverride;
+        const std::string& session = ws.Engine().LineSettings().deviceOverride;
         screen.SetSessionPortItem(session);
         if (!session.empty()) return 0;
         const int port = ws.state.comPort;
@@ -238,8 +238,8 @@ bool UsePortDevice(Workspace& ws, const std::string& typed) {
         }
         ws.hosts.settings->Set("RecentPorts", stored);
     }
-    if (!ws.Engine().CommSettings.deviceOverride.empty()) {
-        ws.Engine().CommSettings.deviceOverride = device;
+    if (!ws.Engine().LineSettings().deviceOverride.empty()) {
+        ws.Engine().SetDeviceOverride(device);
         return true;
     }
     if (ws.hosts.settings != nullptr)
@@ -252,7 +252,7 @@ std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, int item) {
         if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
         for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
         screen.SetPortMark(item, true);
-        ws.Engine().CommSettings.deviceOverride.clear();
+        ws.Engine().SetDeviceOverride({});
         screen.SetSessionPortItem({});
         ws.state.comPort = static_cast<std::int16_t>(item / 10);
         if (ws.hosts.settings != nullptr)
@@ -271,15 +271,15 @@ std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, int item) {
                 screen.OnMaintModeChanged(g.maintMode);
                 return 0;
             case kItemMonitor: {
-                bool& on = ws.Engine().MonitorOn;
-                on = !on;
+                const bool on = !ws.Engine().MonitorOn();
+                ws.Engine().SetMonitorOn(on);
                 screen.SetCommandMark(item, on);
                 screen.OnMonitorChanged(on);
                 return 0;
             }
             case kItemLogFile: {
-                bool& on = ws.Engine().LogFileOn;
-                on = !on;
+                const bool on = !ws.Engine().LogFileOn();
+                ws.Engine().SetLogFileOn(on);
                 screen.SetCommandMark(item, on);
                 if (on) ReportLogFileProblem(ws);
                 return 0;
@@ -330,7 +330,7 @@ bool FileExit(Workspace& ws) {
 
 ExitOutcome ExitProgram(Workspace& ws, Screen from) {
     return Trapped<ExitOutcome>(ws, "COMsub_FileItemsExit", ExitOutcome::Stay, [&] {
-        if (ws.Engine().CommBusy) return ExitOutcome::Stay;
+        if (ws.Engine().Busy()) return ExitOutcome::Stay;
         if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return ExitOutcome::Stay;
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->CommitEdits();
         if (const auto question = UnsavedWork(ws)) {
@@ -368,7 +368,7 @@ void MenuCommand(Workspace& ws, int code) {
                 ShowDisplay(ws, kDisplayInformation);
                 break;
             case kMenuExitAt9600:
-                if (KeepForBaudRate(ws, ws.Engine().CommSpeed)) break;
+                if (KeepForBaudRate(ws, ws.Engine().Speed())) break;
                 if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EndProgram();
                 break;
             case kMenuBaudRate:

@@ -34,7 +34,7 @@ PageModel& OnlinePage::New(PageCategory category) {
     // The caption says what is being worked on: the instrument online, not
     // a file opened before.
     auto& state = m_ws.state;
-    const std::string model = shell::Trim(m_ws.Engine().lastInstrument.model);
+    const std::string model = shell::Trim(m_ws.Engine().LastInstrument().model);
     state.mainCaption = shell::Catalogue(kTextModelTitle) + state.captionOpen + "Online" +
                         (model.empty() ? "" : " " + model) + state.captionClose;
     if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->SetMainCaption(state.mainCaption);
@@ -89,7 +89,7 @@ std::string OnlinePage::TrendTitle() const {
         if (!text.empty()) title += (title.empty() ? "" : "  ") + text;
     };
     add(files::TagOf(m_ws.items.dataSet));
-    const std::string model = shell::Trim(m_ws.Engine().lastInstrument.model);
+    const std::string model = shell::Trim(m_ws.Engine().LastInstrument().model);
     add(model.empty() ? m_ws.header.model : model);
     if (!m_trend.Empty()) {
         const auto when = [this](std::int64_t ms) {

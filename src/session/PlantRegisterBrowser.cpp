@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "comm/Navigation.h"
 #include "files/FileError.h"
 #include "files/FileNameRules.h"
 #include "files/RecordFile.h"
@@ -11,6 +10,7 @@
 #include "print/Reports.h"
 #include "register/Recorder.h"
 #include "session/CompareWithInstrument.h"
+#include "session/Navigation.h"
 #include "session/RegisterActions.h"
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"

@@ -1,11 +1,11 @@
 #include "session/ProgramMenu.h"
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "files/UndoFolder.h"
 #include "files/Workspace.h"
 #include "program/ProgramModel.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -61,11 +61,9 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
         case ProgramMenuOption::kUpload: {
             const std::int16_t before = state.source;
             state.source = kSourceUpload;
-            if (!comm::StartScreenJob(
-                    ws.Engine(),
-                    {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
-                     comm::kCallerSettingMenuProgram},
-                    shell::Screen::SettingMenu)) {
+            if (!shell::StartScreenJob(
+                    ws.Engine(), {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram)},
+                    shell::kCallerSettingMenuProgram, shell::Screen::SettingMenu)) {
                 state.source = before;
                 state.dataPresent = false;
                 EnableMenu(ws);

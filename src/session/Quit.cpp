@@ -13,7 +13,7 @@ void Quit::Exit(Screen from) {
 }
 
 bool Quit::MayClose(bool activeExitEnabled, Screen active) {
-    return MainWindowQueryUnload(m_ws, m_ws.Engine().CommBusy, activeExitEnabled, active) ==
+    return MainWindowQueryUnload(m_ws, m_ws.Engine().Busy(), activeExitEnabled, active) ==
            CloseDecision::Quit;
 }
 

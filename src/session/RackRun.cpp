@@ -214,7 +214,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
 
     void Stop() override {
         m_stop = true;
-        if (m_engine.CommBusy) m_engine.Terminate();
+        if (m_engine.Busy()) m_engine.Terminate();
     }
     bool Running() const override { return m_running; }
     const std::vector<SlotOutcome>& Slots() const override { return m_slots; }
@@ -243,8 +243,8 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
     /// Starts `request` with its end going to `then`; a job that cannot
     /// start ends the slot as an error.
     void Job(comm::JobRequest request, void (Run::*then)(int)) {
-        request.handBack = [self = shared_from_this(), then](int result) {
-            ((*self).*then)(result);
+        request.done = [self = shared_from_this(), then](const comm::JobOutcome& outcome) {
+            ((*self).*then)(outcome.code);
         };
         if (!m_engine.StartCommJob(request)) {
             if (comm::ChangesInstrument(request.code) && !m_ws.state.downloadAllowed) {
@@ -269,7 +269,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
 
     void Connected(int result) {
         SlotOutcome& s = Current();
-        const auto& facts = m_engine.lastInstrument;
+        const auto& facts = m_engine.LastInstrument();
         if (result == comm::kErrNone && !facts.viaRack) {
             // No rack interface: the one instrument on the line.
             m_direct = true;
@@ -439,15 +439,15 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
 
     void Downloaded(int result) {
         SlotOutcome& s = Current();
-        const auto& results = m_engine.Results();
+        const auto& results = m_engine.LastOutcome();
         if (result != comm::kErrNone) {
             s.result = "failed";
             s.detail = std::to_string(results.itemsWritten) + " items written, then " +
                        comm::CommErrorText(result) + "; backup " + m_backup;
             if (result == comm::kErrTerminated) m_stop = true;
-        } else if (!results.downloadCheck.empty()) {
+        } else if (!results.differences.empty()) {
             s.result = "differs";
-            s.detail = std::to_string(results.downloadCheck.size()) +
+            s.detail = std::to_string(results.differences.size()) +
                        " items hold other values than the file; backup " + m_backup;
         } else {
             s.result = "downloaded";
@@ -494,7 +494,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
 }  // namespace
 
 std::shared_ptr<RackRun> RackRun::Start(Workspace& ws, RackOptions options) {
-    if (ws.Engine().CommBusy) return nullptr;
+    if (ws.Engine().Busy()) return nullptr;
     auto run = std::make_shared<Run>(ws, std::move(options));
     run->Begin();
     return run;

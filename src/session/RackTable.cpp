@@ -37,7 +37,7 @@ RackTable::~RackTable() {
 std::string RackTable::Start(
     RackAction action, const std::string& folder,
     std::function<bool(const SlotOutcome&, const DownloadPreview&)> confirm) {
-    if (m_running || m_ws.Engine().CommBusy) return "the line is busy";
+    if (m_running || m_ws.Engine().Busy()) return "the line is busy";
     RackOptions options;
     options.action = action;
     options.folder = folder;

@@ -65,10 +65,9 @@ bool StartRestore(Workspace& ws, const plant::Record& record, Screen screen,
     DownloadRequest request;
     // The hand-back goes to the screen the restore starts from: the program
     // editor for a program, as its own download's does, else the data view.
-    request.job =
-        comm::JobRequest{program ? comm::kJobProgramDownload : comm::kJobDownload,
-                         Catalogue(program ? kTextProgramDownload : kTextDownload),
-                         program ? comm::kCallerProgramEditor : comm::kCallerDataViewDownload};
+    request.job = comm::JobRequest{program ? comm::kJobProgramDownload : comm::kJobDownload,
+                                   Catalogue(program ? kTextProgramDownload : kTextDownload)};
+    request.caller = program ? kCallerProgramEditor : kCallerDataViewDownload;
     request.job.recordAs = "restore";
     request.kind = record.fileKind;
     request.screen = screen;

@@ -2,8 +2,6 @@
 #include "files/Compare.h"
 #include "session/TransferRecords.h"
 
-#include "comm/HandBack.h"
-#include "comm/ScreenJob.h"
 #include "comm/jobs/JobResults.h"
 #include "comm/jobs/TransferRules.h"
 #include "files/Backup.h"
@@ -12,6 +10,7 @@
 #include "files/RecordFile.h"
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
+#include "session/ScreenFlow.h"
 #include "shell/NavigationHost.h"
 #include "shell/SettingsStore.h"
 #include "shell/TextTrim.h"
@@ -112,11 +111,11 @@ DownloadPreview KeepBackup(Workspace& ws, const HeldData& held, files::DataFileK
     const bool program = kind == files::DataFileKind::kProgram;
     why = "the upload of the instrument's set failed";
     DownloadPreview preview;
-    if (uploadEnded && (!program || engine.CommFacts.programItemCount > 0)) {
+    if (uploadEnded && (!program || engine.LastOutcome().facts.programItemCount > 0)) {
         if (program) ws.program.source = program::kSourceUpload;
         preview = PreviewOf(held, ws, kind, file);
         preview.backup = files::WriteBackup(ws, kind, why);
-        if (engine.lastInstrument.viaRack) preview.slot = engine.lastInstrument.slot;
+        if (engine.LastInstrument().viaRack) preview.slot = engine.LastInstrument().slot;
     }
     PutBackData(ws, held);
     return preview;
@@ -148,7 +147,8 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(request.screen);
     }
 
-    void BackupDone(int result) {
+    void BackupDone(const comm::JobOutcome& outcome) {
+        const int result = outcome.code;
         std::string why;
         const DownloadPreview preview =
             KeepBackup(ws, *held, request.kind, request.file, result == comm::kErrNone, why);
@@ -162,25 +162,25 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         slot = preview.slot;
         if (slot > 0) ws.state.presetSlot = slot;
         comm::JobRequest download = request.job;
-        download.handBack = [flow = shared_from_this()](int result) { flow->DownloadDone(result); };
-        if (!comm::StartScreenJob(ws.Engine(), download, request.screen, false)) {
+        download.done = [flow = shared_from_this()](const comm::JobOutcome& outcome) {
+            flow->DownloadDone(outcome);
+        };
+        if (!StartScreenJob(ws.Engine(), download, request.caller, request.screen, false)) {
             ws.state.presetSlot.reset();
             GiveUp();
         }
     }
 
-    void HandBackAsUsual(int result) const {
-        const comm::CommEngine& engine = ws.Engine();
-        comm::RunHandBack(
-            ws, comm::HandBackFor(request.job.caller, request.job.code, result, engine.CommFacts),
-            nullptr);
+    void HandBackAsUsual(const comm::JobOutcome& outcome) const {
+        RunHandBack(ws, HandBackFor(request.caller, outcome));
     }
 
     /// A download that ended part way offers the backup back; the view's
     /// data is held while it is written and put back after.
-    void DownloadDone(int result) {
-        const int written = ws.Engine().Results().itemsWritten;
-        HandBackAsUsual(result);
+    void DownloadDone(const comm::JobOutcome& outcome) {
+        const int result = outcome.code;
+        const int written = outcome.itemsWritten;
+        HandBackAsUsual(outcome);
         // What the instrument held after the writes serves only the restore
         // that follows at once.
         if (result == comm::kErrNone || written == 0 || backup.empty() ||
@@ -196,11 +196,11 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         if (slot > 0) ws.state.presetSlot = slot;
         comm::JobRequest restore = request.job;
         restore.recordAs = "restore";
-        restore.handBack = [flow = shared_from_this(), viewData](int restored) {
+        restore.done = [flow = shared_from_this(), viewData](const comm::JobOutcome& restored) {
             PutBackData(flow->ws, *viewData);
             flow->HandBackAsUsual(restored);
         };
-        if (!comm::StartScreenJob(ws.Engine(), restore, request.screen, false)) {
+        if (!StartScreenJob(ws.Engine(), restore, request.caller, request.screen, false)) {
             ws.state.presetSlot.reset();
             PutBackData(ws, *viewData);
             GiveUp();
@@ -218,16 +218,16 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     // Without the password, or without a backup wanted, the download starts
     // as it always has (the job refuses a download that is not allowed).
     if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))
-        return comm::StartScreenJob(engine, request.job, request.screen);
+        return StartScreenJob(engine, request.job, request.caller, request.screen);
     const bool program = request.kind == files::DataFileKind::kProgram;
     auto flow =
         std::make_shared<DownloadFlow>(ws, std::move(request), std::move(questions), HoldData(ws));
     comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
-                            flow->request.job.title, flow->request.job.caller};
-    upload.handBack = [flow](int result) { flow->BackupDone(result); };
+                            flow->request.job.title};
+    upload.done = [flow](const comm::JobOutcome& outcome) { flow->BackupDone(outcome); };
     upload.keepLineOpen = true;  // the download follows on the same line opening
     upload.recordAs = "backup";
-    return comm::StartScreenJob(engine, upload, flow->request.screen);
+    return StartScreenJob(engine, upload, flow->request.caller, flow->request.screen);
 }
 
 }  // namespace rq50::shell

@@ -18,6 +18,7 @@
 #include "files/SaveTarget.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
+#include "session/ScreenFlow.h"
 #include "shell/NavigationHost.h"
 
 namespace rq50::shell {
@@ -105,6 +106,8 @@ class DownloadQuestions {
 /// name for the preview.
 struct DownloadRequest {
     comm::JobRequest job;
+    /// The screen whose hand-back follows the download.
+    JobCaller caller = kCallerNone;
     files::DataFileKind kind = files::DataFileKind::kParameter;
     Screen screen = Screen::DataView;
     std::string file;

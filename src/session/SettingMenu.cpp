@@ -1,11 +1,11 @@
 #include "session/SettingMenu.h"
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "files/UndoFolder.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
 #include "session/ProgramMenu.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/JobCodes.h"
 #include "shell/Services.h"
@@ -56,9 +56,9 @@ SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
     const std::string title = shell::Catalogue(kTextSet + static_cast<int>(option));
     switch (option) {
         case SettingMenuOption::kSetOrNew:
-            return {comm::kJobConnect, comm::kCallerSettingMenuSet, title};
+            return {comm::kJobConnect, shell::kCallerSettingMenuSet, title};
         case SettingMenuOption::kUpload:
-            return {comm::kJobUpload, comm::kCallerSettingMenuUpload, title};
+            return {comm::kJobUpload, shell::kCallerSettingMenuUpload, title};
         case SettingMenuOption::kFile:
             break;
     }
@@ -77,7 +77,7 @@ void SettingMenu::Confirm(SettingMenuOption option) {
         return;
     }
     const SettingMenuJob job = JobFor(option);
-    if (comm::StartScreenJob(m_ws.Engine(), {job.job, job.title, job.caller}, kScreen) &&
+    if (shell::StartScreenJob(m_ws.Engine(), {job.job, job.title}, job.caller, kScreen) &&
         option == SettingMenuOption::kUpload)
         m_ws.state.dataSource = kSourceUploaded;
 }
@@ -89,10 +89,9 @@ void SettingMenu::Cancel() {
 }
 
 void SettingMenu::BaudRate() {
-    comm::StartScreenJob(
-        m_ws.Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting),
-         ProgramMode() ? comm::kCallerSettingMenuProgram : comm::kCallerSettingMenuUpload},
+    shell::StartScreenJob(
+        m_ws.Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+        ProgramMode() ? shell::kCallerSettingMenuProgram : shell::kCallerSettingMenuUpload,
         kScreen);
 }
 

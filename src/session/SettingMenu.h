@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "comm/EngineState.h"
+#include "session/ScreenFlow.h"
 
 namespace rq50::shell {
 struct Workspace;
@@ -23,7 +23,7 @@ enum class SettingMenuOption { kSetOrNew = 0, kUpload = 1, kFile = 2 };
 /// under: the option's own caption from the catalogue.
 struct SettingMenuJob {
     int job = 0;
-    comm::CommCallers caller = comm::kCallerNone;
+    shell::JobCaller caller = shell::kCallerNone;
     std::string title;
 };
 

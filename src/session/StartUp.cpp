@@ -55,7 +55,7 @@ StartupResult InitSettings(Workspace& ws, StartupHost& host) {
         ShowSettingsFailure(ws, AppFilePath("Category.ini"), MsgIcon::Exclamation);
         return StartupResult::SettingsMissing;
     }
-    if (ws.hosts.engine != nullptr) ws.hosts.engine->LogFileOn = false;
+    if (ws.hosts.engine != nullptr) ws.hosts.engine->SetLogFileOn(false);
     ws.state.maintMode = false;
 
     ws.state.comPort = static_cast<std::int16_t>(ReadComPortSetting(ws));
@@ -91,8 +91,8 @@ bool LoadModelTable(Workspace& ws) {
     SessionState& g = ws.state;
     g.instrumentSpeed = 1200;
     if (ws.hosts.engine != nullptr) {
-        ws.hosts.engine->CommSpeed = 1200;
-        ws.hosts.engine->LogFileOn = false;
+        ws.hosts.engine->SetSpeed(1200);
+        ws.hosts.engine->SetLogFileOn(false);
     }
     g.maintMode = false;
     g.captionOpen = Catalogue(kTextCaptionOpen);

@@ -1,9 +1,9 @@
 #include "session/TopMenu.h"
 
-#include "comm/Navigation.h"
 #include "files/FileNameRules.h"
 #include "files/SettingFile.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"

@@ -48,9 +48,9 @@ plant::Record RecordOfWorkspace(const Workspace& ws, RecordKind kind,
                      : files::SingleByteToUtf8(Trim(ws.information.fileName));
     if (ws.hosts.engine != nullptr) {
         const auto& engine = *ws.hosts.engine;
-        r.port = engine.CommSettings.simulated ? plant::kSimulatedPort
-                                               : comm::PortNameForRecord(engine.CommDevice());
-        r.slot = engine.lastInstrument.viaRack ? engine.lastInstrument.slot : 0;
+        r.port = engine.LineSettings().simulated ? plant::kSimulatedPort
+                                                 : comm::PortNameForRecord(engine.CommDevice());
+        r.slot = engine.LastInstrument().viaRack ? engine.LastInstrument().slot : 0;
     }
     r.instrument.name = plant::IdentityName(r.instrument, r.port, r.slot);
     return r;
@@ -181,7 +181,9 @@ std::string RecordTransfer(Workspace& ws, plant::Record record) {
 
 namespace {
 
-void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordAs) {
+void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::string& recordAs) {
+    const int job = outcome.job;
+    const int result = outcome.code;
     // The backup just taken serves the download that follows it, and no other.
     auto& backup = ws.state.backupJustTaken;
     std::vector<std::uint8_t> before = std::exchange(backup, {});
@@ -206,7 +208,7 @@ void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordA
     record.ok = result == comm::kErrNone;
     record.result = record.ok ? "completed" : "ended: " + comm::CommErrorText(result);
     if (writes) {
-        const auto& results = ws.Engine().Results();
+        const comm::JobOutcome& results = outcome;
         record.itemsWritten = results.itemsWritten;
         // The record states what the instrument answered, item by item.
         const auto confirmed = ConfirmedChanges(fileKind, record.bytes, before, results.written);
@@ -240,9 +242,10 @@ void RecordJobEnd(Workspace& ws, int job, int result, const std::string& recordA
 
 void RecordTransfersOf(Workspace& ws) {
     if (ws.hosts.engine == nullptr) return;
-    ws.hosts.engine->SetJobObserver([&ws](int job, int result, const std::string& recordAs) {
-        RecordJobEnd(ws, job, result, recordAs);
-    });
+    ws.hosts.engine->SetJobObserver(
+        [&ws](const comm::JobOutcome& outcome, const std::string& recordAs) {
+            RecordJobEnd(ws, outcome, recordAs);
+        });
 }
 
 }  // namespace rq50::shell

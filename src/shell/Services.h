@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace rq50::comm {
 class CommEngine;
 }
@@ -28,6 +30,9 @@ struct Services {
     comm::CommEngine* engine = nullptr;
     /// Where transfers are recorded (the plant register); none: not recorded.
     plant::Recorder* recorder = nullptr;
+    /// The main window's menu handler, for the hand-backs that run a menu
+    /// command; none where there is no main window.
+    std::function<void(int code)> menuCommand;
 };
 
 }  // namespace rq50::shell

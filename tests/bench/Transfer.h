@@ -104,7 +104,7 @@ inline void WireEngine(comm::CommEngine& engine, shell::Workspace& ws, shell::Cl
     comm::jobs::RegisterAllJobs(engine);
     engine.SetHost(&host);
     engine.AttachPort(&port);
-    engine.CommSpeed = speed;
+    engine.SetSpeed(speed);
 }
 
 /// Runs `job` (upload or download) once on `data` and measures it: an upload
@@ -118,16 +118,16 @@ inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPor
     data.hosts = {};
     CountingPort counting(port);
     WireEngine(engine, data, clock, messages, host, counting, speed, pacing);
-    engine.CommSettings.deviceOverride = device;
+    engine.SetDeviceOverride(device);
     if (job == comm::kJobUpload) data.items = {};
     Figures f;
     const auto start = clock.NowMs();
     if (!engine.StartCommJob({job, "Transfer"})) return f;
     engine.RunCommJob();
-    f.ok = engine.CommResult == comm::kErrNone;
+    f.ok = engine.LastOutcome().code == comm::kErrNone;
     f.seconds = static_cast<double>(clock.NowMs() - start) / 1000.0;
     f.items = job == comm::kJobUpload ? engine.Data().items.dataSet.size()
-                                      : static_cast<std::size_t>(engine.Results().itemsWritten);
+                                      : static_cast<std::size_t>(engine.LastOutcome().itemsWritten);
     f.requests = engine.RequestsSent();
     f.wireSeconds = static_cast<double>(counting.written + counting.read) * 10.0 / speed;
     data.hosts = {};

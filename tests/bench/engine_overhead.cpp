@@ -38,6 +38,7 @@
 
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "shell/Clock.h"
 #include "shell/Services.h"
@@ -51,7 +52,7 @@ using namespace rq50;
 /// Reads the head of the first DISPLAY group `count` times and notes the
 /// virtual time of the first read's build tick and of the finishing tick.
 struct ExchangeJob {
-    comm::CommEngine& e;
+    comm::EngineCore& e;
     int count = 100;
     std::int64_t firstBuildMs = 0;
     std::int64_t endMs = 0;
@@ -123,26 +124,26 @@ int Run(int speed, int count) {
     sim::SimulatedLine line(clock, instrument.get());
     engine.AttachPort(&line);
 
-    ExchangeJob job{engine};
+    ExchangeJob job{comm::CoreOf(engine)};
     job.count = count;
-    engine.RegisterCommJob(comm::kJobUpload,
-                           {[&](comm::SerialPort& p) { job.Build(p); }, [&] { job.Parse(); }});
-    engine.CommSpeed = speed;
+    rq50::comm::CoreOf(engine).RegisterCommJob(
+        comm::kJobUpload, {[&](comm::SerialPort& p) { job.Build(p); }, [&] { job.Parse(); }});
+    engine.SetSpeed(speed);
     if (!engine.StartCommJob({comm::kJobUpload})) return 1;
 
     double cpuMs = 0;
-    while (engine.CommBusy) {
+    while (engine.Busy()) {
         const double before = ThreadCpuMs();
         engine.Timer1();
         cpuMs += ThreadCpuMs() - before;
-        if (!engine.CommBusy) break;
-        clock.Wait(engine.Timer1Interval);
+        if (!engine.Busy()) break;
+        clock.Wait(engine.TickIntervalMs());
     }
 
-    if (job.failed || engine.CommResult != comm::kErrNone || instrument->Speed() != speed ||
+    if (job.failed || engine.LastOutcome().code != comm::kErrNone || instrument->Speed() != speed ||
         line.SentFrames().size() != static_cast<std::size_t>(count)) {
         std::printf("%5d bit/s: the run failed (result %d, %zu frames sent)\n", speed,
-                    engine.CommResult, line.SentFrames().size());
+                    engine.LastOutcome().code, line.SentFrames().size());
         return 1;
     }
 

@@ -64,7 +64,7 @@ class OnlineScreen {
         m.lineWasOpen = m_line.IsOpen();
         const auto start = m_clock.NowMs();
         if (!act(Start())) return m;
-        m.ok = m_engine.RunCommJob() && m_engine.CommResult == comm::kErrNone;
+        m.ok = m_engine.RunCommJob() && m_engine.LastOutcome().code == comm::kErrNone;
         m.seconds = static_cast<double>(m_clock.NowMs() - start) / 1000.0;
         m.requests = m_engine.RequestsSent();
         return m;
@@ -73,7 +73,7 @@ class OnlineScreen {
   private:
     bool Run(int job) {
         return m_engine.StartCommJob({job, "Online"}) && m_engine.RunCommJob() &&
-               m_engine.CommResult == comm::kErrNone;
+               m_engine.LastOutcome().code == comm::kErrNone;
     }
 
     shell::VirtualClock m_clock;

@@ -49,7 +49,7 @@ RunFigures RackOnce(shell::RackAction action, bool fast, int speed) {
     };
     const auto start = clock.NowMs();
     auto run = shell::RackRun::Start(ws, options);
-    while (run && run->Running() && engine.CommBusy) engine.RunCommJob();
+    while (run && run->Running() && engine.Busy()) engine.RunCommJob();
     f.seconds = static_cast<double>(clock.NowMs() - start) / 1000.0;
     std::filesystem::remove_all(options.folder);
     return f;

@@ -12,12 +12,13 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
+#include "comm/EngineCore.h"
 #include "comm/jobs/Jobs.h"
 #include "gui/comm/CommunicatingDialog.h"
 #include "gui/shell/MainWindow.h"
 #include "session/Menus.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
 #include "sim/Instrument.h"
@@ -90,11 +91,11 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->windowTitle(), QString("Now Communicating."));
     QVERIFY(!setting->parentWidget()->isEnabled());
-    QVERIFY(program.Engine().CommBusy);
+    QVERIFY(program.Engine().Busy());
 
     // It ends, and the hand-back opens the baud-rate dialog for the model.
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
+    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
     QVERIFY(main.FindScreen(shell::Screen::Communicating) == nullptr);
     gui::ScreenBase* baud = main.FindScreen(shell::Screen::BaudRate);
     QVERIFY(baud != nullptr);
@@ -106,10 +107,10 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     baud->findChild<QRadioButton*>("opt9600")->setChecked(true);
     program.messages.answers.clear();
     Press(baud, "cmdOK");
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
+    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
     QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
-    QCOMPARE(program.Engine().CommSpeed, 9600);
+    QCOMPARE(program.Engine().Speed(), 9600);
     QCOMPARE(program.messages.boxes.back().text,
              shell::Catalogue(1516));  // the reminder to set it back
     QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::BaudRate) == nullptr; }));
@@ -153,7 +154,7 @@ void CommDialogsTest::slotDialogOnARack() {
     category->Std().mnuPortSlot->trigger();
     QCOMPARE(refused,
              (std::vector<std::string>{"Illegal value entered.", "Illegal value entered."}));
-    QVERIFY(!program.Engine().CommBusy);
+    QVERIFY(!program.Engine().Busy());
     QVERIFY(main.FindScreen(shell::Screen::Communicating) == nullptr);
 
     WhenModal("frmRQ4100", [&](QWidget* dialog) {
@@ -165,14 +166,14 @@ void CommDialogsTest::slotDialogOnARack() {
     });
     category->Std().mnuPortSlot->trigger();
     QVERIFY(main.FindScreen(shell::Screen::Communicating) != nullptr);
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     QVERIFY(category->parentWidget()->isEnabled());
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
-    QVERIFY(program.Engine().CommFacts.rackAnswered);
-    QCOMPARE(program.Engine().SlotNumber, 3);
+    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
+    QVERIFY(program.Engine().LastOutcome().facts.rackAnswered);
+    QCOMPARE(program.Engine().SlotNumber(), 3);
     // The status bar names the rack's slot and what sits in it.
     const QString slotModel =
-        QString::fromStdString(program.Engine().Results().slotModel).trimmed();
+        QString::fromStdString(program.Engine().LastOutcome().slotModel).trimmed();
     QVERIFY(!slotModel.isEmpty());
     QVERIFY2(WaitFor([&] { return LineText(main).contains("ZNC slot 3: " + slotModel); }, 2000),
              qPrintable(LineText(main)));
@@ -186,19 +187,19 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     QCOMPARE(program.Start(), 0);
     shell::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
-    auto start = [&](int job, int text, comm::CommCallers caller, shell::Screen from) {
-        return comm::StartScreenJob(program.Engine(), {job, shell::Catalogue(text), caller}, from,
-                                    false);
+    auto start = [&](int job, int text, shell::JobCaller caller, shell::Screen from) {
+        return shell::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller, from,
+                                     false);
     };
     auto stop = [&] {
         auto* progress =
             qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         QVERIFY(progress != nullptr);
         Press(progress, "cmdStop");
-        QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-        QCOMPARE(program.Engine().CommResult, int(comm::kErrTerminated));
+        QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
+        QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrTerminated));
     };
-    const auto upload = comm::kCallerSettingMenuUpload;
+    const auto upload = shell::kCallerSettingMenuUpload;
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] {
         auto* progress =
@@ -213,15 +214,15 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
 
     program.Clock().SetRate(20);
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrNone));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
+    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
     QVERIFY(
-        start(comm::kJobDownload, 2403, comm::kCallerDataViewDownload, shell::Screen::DataView));
+        start(comm::kJobDownload, 2403, shell::kCallerDataViewDownload, shell::Screen::DataView));
     QVERIFY(WaitFor([&] {
-        return program.Engine().Results().itemsWritten == 1 &&
-               program.Engine().CommState == comm::kStateWait;
+        return program.Engine().OutcomeSoFar().itemsWritten == 1 &&
+               program.Engine().AwaitingAnswer();
     }));
     stop();
     const std::string text = program.messages.boxes.back().text;
@@ -262,7 +263,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps  |  RQB2"); }, 2000));
     main.UnloadScreen(shell::Screen::BaudRate);
 
@@ -273,8 +274,8 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     program.messages.boxes.clear();
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }, 60000));
-    QCOMPARE(program.Engine().CommResult, int(comm::kErrNoResponse));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }, 60000));
+    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNoResponse));
     const QString text = QString::fromStdString(program.messages.boxes.back().text);
     QVERIFY2(
         text.startsWith("Response time out.") &&

@@ -13,10 +13,10 @@
 #include <QTimer>
 
 #include "comm/Engine.h"
-#include "comm/ScreenJob.h"
 #include "gui/QtHosts.h"
 #include "gui/Screens.h"
 #include "gui/shell/MainWindow.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
@@ -69,7 +69,7 @@ std::vector<std::string> ScriptedMessages::Texts() const {
     return texts;
 }
 
-StandInScreen::StandInScreen(shell::Screen id, shell::Workspace& ws, comm::CommCallers callerCode)
+StandInScreen::StandInScreen(shell::Screen id, shell::Workspace& ws, shell::JobCaller callerCode)
     : gui::ScreenBase(id, ws), caller(callerCode) {
     SetMenus();
     OfferBaudRate();
@@ -79,16 +79,16 @@ StandInScreen::StandInScreen(shell::Screen id, shell::Workspace& ws, comm::CommC
 }
 
 void StandInScreen::OnBaudRate() {
-    comm::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130), caller}, Id());
+    shell::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130)}, caller, Id());
 }
 
 void RegisterStandInScreens(gui::ScreenContext& screens) {
     shell::Workspace& ws = screens.workspace;
     screens.makers.Register(shell::Screen::SettingMenu, [&ws] {
-        return new StandInScreen(shell::Screen::SettingMenu, ws, comm::kCallerSettingMenuUpload);
+        return new StandInScreen(shell::Screen::SettingMenu, ws, shell::kCallerSettingMenuUpload);
     });
     screens.makers.Register(shell::Screen::CategoryMenu, [&ws] {
-        return new StandInScreen(shell::Screen::CategoryMenu, ws, comm::kCallerCategoryMenu);
+        return new StandInScreen(shell::Screen::CategoryMenu, ws, shell::kCallerCategoryMenu);
     });
 }
 
@@ -156,7 +156,7 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 }
 
 bool Idle(Program& program, int ms) {
-    return WaitFor([&program] { return !program.Engine().CommBusy; }, ms);
+    return WaitFor([&program] { return !program.Engine().Busy(); }, ms);
 }
 
 void WhenModal(const char* className, std::function<void(QWidget*)> act) {

@@ -20,6 +20,7 @@
 #include "gui/GuiApp.h"
 #include "gui/ScreenBase.h"
 #include "session/CoreSession.h"
+#include "session/ScreenFlow.h"
 #include "shell/Clock.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
@@ -73,8 +74,8 @@ class ScriptedMessages : public shell::MessageBoxHost {
 class StandInScreen : public gui::ScreenBase {
     Q_OBJECT
   public:
-    StandInScreen(shell::Screen id, shell::Workspace& ws, comm::CommCallers caller);
-    comm::CommCallers caller;
+    StandInScreen(shell::Screen id, shell::Workspace& ws, shell::JobCaller caller);
+    shell::JobCaller caller;
 
   protected:
     void OnBaudRate() override;

@@ -6,8 +6,9 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
+#include "comm/EngineCore.h"
 #include "gui/shell/MainWindow.h"
+#include "session/Navigation.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 
@@ -51,7 +52,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     setting->Std().CommandItem(10)->trigger();
     setting->Std().CommandItem(30)->trigger();
     QVERIFY(program.Ws().state.maintMode);
-    QVERIFY(program.Engine().LogFileOn);
+    QVERIFY(program.Engine().LogFileOn());
 
     // A screen opened afterwards shows the menu with the marks of the flags.
     shell::DisplayMatrix(program.Ws(), 41, 0, 0);
@@ -72,10 +73,10 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
 void MenusQuitTest::quitIsRefusedOrWarnedOf() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    program.Engine().CommBusy = true;
+    comm::CoreOf(program.Engine()).CommBusy = true;
     QVERIFY(!program.Main().close());
     QVERIFY(program.messages.boxes.empty());
-    program.Engine().CommBusy = false;
+    comm::CoreOf(program.Engine()).CommBusy = false;
     program.Main().DisableScreen(shell::Screen::TopMenu);
     QVERIFY(!program.Main().menuBar()->isEnabled());
     QVERIFY(!program.Main().close());

@@ -16,7 +16,6 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
 #include "files/ParameterFile.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/TopMenuScreen.h"
@@ -24,6 +23,7 @@
 #include "parameter/ItemEdit.h"
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
+#include "session/Navigation.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 #include "shell/TextTrim.h"
@@ -83,7 +83,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter1"));
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
     gui::ScreenBase* view = Screen(Screen::DataView);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Uploaded from TAVRO"));

@@ -204,7 +204,8 @@ void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
 
     // Close: back to the category menu.
     Press(m_page, "cmdExit");
-    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::OnlineParameter) == nullptr; }));
+    QVERIFY(
+        WaitFor([&] { return m_program->Main().FindScreen(Screen::OnlineParameter) == nullptr; }));
     QCOMPARE(m_program->Main().ActiveScreen(), menu);
     QVERIFY(m_program->Engine().OnlinePage() == nullptr);
     // Its Cancel goes back to the setting menu.
@@ -244,7 +245,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QTest::keyClicks(entry, "1000");
     const int before = Requests();
     QTest::mouseClick(write, Qt::LeftButton);
-    QVERIFY(!m_program->Engine().CommBusy);
+    QVERIFY(!m_program->Engine().Busy());
     QCOMPARE(Requests(), before);
     QCOMPARE(m_program->messages.Texts().back(), std::string("Illegal value entered."));
     QCOMPARE(entry->text().trimmed(), QString("+000.00"));
@@ -255,7 +256,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QCOMPARE(entry->text(), QString("12.5"));
     QTest::keyClick(entry, Qt::Key_Return);  // Enter writes
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
     QCOMPARE(Cell(2, 2), QString("12.50"));
     QVERIFY(note->text().startsWith("Takes "));  // held as asked: nothing to say
     QVERIFY(!grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
@@ -272,7 +273,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(list->currentIndex() >= 0);
     QTest::keyClick(list, Qt::Key_Return);  // Enter on the list writes
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
     QCOMPARE(Cell(1, 3), QString("0-10V"));
 
     // Moving to another row closes the item.
@@ -283,7 +284,7 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
 
 void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(ToCategoryMenu() != nullptr);
-    m_program->Engine().MonitorOn = true;
+    m_program->Engine().SetMonitorOn(true);
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
     auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
@@ -298,7 +299,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     QVERIFY(screen->CycleTimer().isActive());
     const int quiet = Requests();
     DoubleClick(Child<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
-    QVERIFY(!m_program->Engine().CommBusy);
+    QVERIFY(!m_program->Engine().Busy());
     QCOMPARE(Requests(), quiet);
 
     // Each tick of the cycle re-reads the measured values (a fast cycle here).
@@ -322,13 +323,13 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     // READ START reads at once.
     const int before = Requests();
     QTest::mouseClick(readStop, Qt::LeftButton);
-    QVERIFY(m_program->Engine().CommBusy);
+    QVERIFY(m_program->Engine().Busy());
     QVERIFY(Idle(*m_program));
     QVERIFY(Requests() > before);
     QCOMPARE(readStop->text(), QString("READ STOP"));
 
     // The monitor off hides the frame and the address columns again.
-    m_program->Engine().MonitorOn = false;
+    m_program->Engine().SetMonitorOn(false);
     screen->OnMonitorChanged(false);
     QVERIFY(!Child<QWidget>(m_page, "fraHideDisp")->isVisible());
     QVERIFY(Child<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
@@ -345,7 +346,7 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
     const int before = Requests();
     QTest::mouseClick(outputOff, Qt::LeftButton);
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
     QVERIFY(Requests() > before);
     QVERIFY(outputOff->isEnabled());
 }
@@ -358,7 +359,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNoResponse));
+    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNoResponse));
     QCOMPARE(m_program->messages.Texts().size(), std::size_t(1));
     QVERIFY(m_program->messages.Texts()[0].starts_with(shell::Catalogue(1501)));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
@@ -369,7 +370,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->App().DemoInstrument()->Faults().drop.all = false;
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
 }
 

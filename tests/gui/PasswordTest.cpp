@@ -113,7 +113,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QVERIFY(setting != nullptr);
     program.messages.answers = {shell::kAnswerOk};
     ChooseAndOk(setting, "optParameter1");
-    QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
+    QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::DataView);
     QVERIFY(view != nullptr);
     auto* download = view->findChild<QRadioButton*>("optDownload");
@@ -124,7 +124,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     const int requests = program.App().DemoInstrument()->RequestCount();
     program.messages.answers = {shell::kAnswerOk, shell::kAnswerOk};
     Press(view, "cmdOK");
-    QVERIFY(!program.Engine().CommBusy);
+    QVERIFY(!program.Engine().Busy());
     QCOMPARE(program.App().DemoInstrument()->RequestCount(), requests);
     QCOMPARE(program.messages.boxes.back().text,
              std::string("Wrong password. You can upload parameter values from TAVRO but cannot "

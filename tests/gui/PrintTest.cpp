@@ -19,7 +19,7 @@
 
 #include "../unit/FileSamples.h"
 #include "GuiTestSupport.h"
-#include "comm/Navigation.h"
+#include "comm/EngineCore.h"
 #include "comm/jobs/Jobs.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
@@ -28,6 +28,7 @@
 #include "gui/print/PrintDialog.h"
 #include "gui/print/PrintPreviewWindow.h"
 #include "gui/shell/MainWindow.h"
+#include "session/Navigation.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
 
@@ -179,9 +180,9 @@ print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
         ws.state.settingMode = 0;
     }
     m_program->App().Screens().makers.Register(
-        from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
+        from, [from, &ws] { return new StandInScreen(from, ws, shell::kCallerDataView3); });
     shell::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? shell::kDisplayProgramEditor
-                                                            : shell::kDisplayDataView);
+                                                                : shell::kDisplayDataView);
     gui::PrintFromScreen(ws, from);
     return qobject_cast<print::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
 }
@@ -347,7 +348,7 @@ void PrintTest::previewPagesOfALongReport() {
 void PrintTest::errorAndCheckListsGoToThePreview() {
     m_program->App().Screens().makers.Register(shell::Screen::ErrorList, [this] {
         return new StandInScreen(shell::Screen::ErrorList, m_program->Ws(),
-                                 comm::kCallerProgramEditor);
+                                 shell::kCallerProgramEditor);
     });
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayErrorList);
     m_program->Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
@@ -368,7 +369,7 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
     entry.sentName = "SET,A   ";
     entry.sentData = "1A2B    ";
     entry.setData = "1A2C    ";
-    m_program->Engine().Results().downloadCheck = {entry};
+    m_program->Ws().checkList = {entry};
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayDownloadCheck);
     QWidget* check = Main().FindScreen(shell::Screen::DownloadCheck);
     QVERIFY(check != nullptr);

@@ -18,7 +18,6 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
 #include "files/ProgramFile.h"
 #include "gui/CellGridView.h"
 #include "gui/Screens.h"
@@ -28,6 +27,7 @@
 #include "program/ProgramModel.h"
 #include "program/ProgramText.h"
 #include "session/FileDialog.h"
+#include "session/Navigation.h"
 #include "session/ProgramMenu.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
@@ -58,7 +58,8 @@ struct Editor {
 
 Editor Find(Program& p) {
     Editor e;
-    e.screen = qobject_cast<program::ProgramEditorWindow*>(p.Main().FindScreen(Screen::ProgramEditor));
+    e.screen =
+        qobject_cast<program::ProgramEditorWindow*>(p.Main().FindScreen(Screen::ProgramEditor));
     if (e.screen != nullptr) {
         e.program = e.screen->View(GridId::kProgram);
         e.consts = e.screen->View(GridId::kConst);
@@ -193,7 +194,7 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     QCOMPARE(e.screen->windowTitle(), QString("Program Editor"));
     QCOMPARE(Cell(e.program, 1, 1), QString("LDX1"));  // the core's template, shown
     QCOMPARE(e.screen->findChild<QComboBox*>("cboModel")->currentText(), QString("RQK2"));
-    QVERIFY(!p.Engine().CommBusy);  // the template does not contact the unit
+    QVERIFY(!p.Engine().Busy());  // the template does not contact the unit
 
     // Buttons: captions, accessible names, enabling.
     const QStringList captions{
@@ -439,7 +440,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QCOMPARE(LastMessage(p), QString("Error found during command check. Do you want to see the "
                                      "error content?"));
     QVERIFY(p.Main().FindScreen(Screen::ErrorList) != nullptr);
-    QVERIFY(!p.Engine().CommBusy);
+    QVERIFY(!p.Engine().Busy());
     Press(p.Main().FindScreen(Screen::ErrorList), "cmdReturn");
     QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
 
@@ -452,11 +453,11 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
-    QVERIFY(p.Engine().CommBusy);
+    QVERIFY(p.Engine().Busy());
     QVERIFY(!ScreenEnabled(e.screen));
-    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy; }, 60000));
+    QVERIFY(WaitFor([&] { return !p.Engine().Busy(); }, 60000));
     QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
-    QCOMPARE(p.Engine().CommResult, int(comm::kErrNone));
+    QCOMPARE(p.Engine().LastOutcome().code, int(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
 
@@ -464,7 +465,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     // shows in the check list, and its Close (Escape) gives the editor back.
     p.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(e.Button(7), Qt::LeftButton);
-    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && ScreenEnabled(e.screen); }, 60000));
+    QVERIFY(WaitFor([&] { return !p.Engine().Busy() && ScreenEnabled(e.screen); }, 60000));
     QCOMPARE(LastMessage(p), QString("The instrument holds the file's values: no item differs."));
     Type(e.program, 4, 1, "LDX2");
     p.messages.answers = {shell::kAnswerOk};
@@ -484,13 +485,13 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     p.messages.answers = {shell::kAnswerCancel};
     QVERIFY(!program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
-    QVERIFY(!p.Engine().CommBusy);
+    QVERIFY(!p.Engine().Busy());
     QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::SettingMenu)));
     p.messages.answers = {shell::kAnswerOk};
     QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
-    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && Find(p).screen != nullptr; }, 60000));
+    QVERIFY(WaitFor([&] { return !p.Engine().Busy() && Find(p).screen != nullptr; }, 60000));
     QCOMPARE(p.Ws().program.source, std::int16_t(program::kSourceUpload));
     QCOMPARE(RowHeading(Find(p).program, 1), QString("P01"));
     QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
@@ -510,7 +511,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
         Press(window, "cmdRestore");
     });
     top->mnuPlantRegister->trigger();
-    QVERIFY(WaitFor([&] { return !p.Engine().CommBusy && UsableScreen(p) == Find(p).screen; }));
+    QVERIFY(WaitFor([&] { return !p.Engine().Busy() && UsableScreen(p) == Find(p).screen; }));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
 }
 
@@ -576,7 +577,7 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     p.messages.answers = {shell::kAnswerCancel};
     baud->trigger();
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
-    QVERIFY(!p.Engine().CommBusy);
+    QVERIFY(!p.Engine().Busy());
 
     // The main window's close box with changes, Yes: the save with the edit
     // the grid holds, then quit.

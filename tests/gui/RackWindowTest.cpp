@@ -1,19 +1,19 @@
 // The rack window opened from the top menu: a scan of the sample rack.
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
-#include <QCheckBox>
 #include <QTest>
 
 #include "GuiTestSupport.h"
-#include "session/Menus.h"
 #include "comm/Engine.h"
 #include "comm/jobs/Password.h"
 #include "files/Workspace.h"
 #include "gui/shell/MainWindow.h"
+#include "session/Menus.h"
 
 using namespace rq50;
 using namespace rq50::guitest;
@@ -75,7 +75,7 @@ void RackWindowTest::scanFillsTheTableFromTheMenu() {
     QCOMPARE(summary, QString("done 3, differs 0, failed 0, empty 13"));
     QCOMPARE(done, 16);
     // The run gave the line and the message host back to the program.
-    QVERIFY(!program.Engine().CommBusy);
+    QVERIFY(!program.Engine().Busy());
     QCOMPARE(program.Ws().hosts.messages, static_cast<shell::MessageBoxHost*>(&program.messages));
 
     // With a download password stored, Download asks it before anything else.

@@ -25,8 +25,7 @@
 #include "../unit/FileSamples.h"
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
+#include "comm/EngineCore.h"
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
@@ -43,7 +42,9 @@
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
 #include "print/PrintDialogRules.h"
+#include "session/Navigation.h"
 #include "session/ProgramMenu.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
@@ -146,7 +147,7 @@ void PrintScreens(Program& program) {
 void ParameterScreens(Program& program, shell::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
-    auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
+    auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
@@ -174,7 +175,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
 
     QTest::mouseClick(page->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
     Settle();
-    program.Engine().MonitorOn = true;
+    program.Engine().SetMonitorOn(true);
     category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
@@ -214,11 +215,12 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     idle();
     Settle();
     Save(WithCaption(&main), "frmRQ2300_display_monitor");
-    program.Engine().MonitorOn = false;
+    program.Engine().SetMonitorOn(false);
     // Back to the setting menu, the instrument left alone.
     idle();
-    QTest::mouseClick(main.FindScreen(shell::Screen::OnlineParameter)->findChild<QPushButton*>("cmdExit"),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        main.FindScreen(shell::Screen::OnlineParameter)->findChild<QPushButton*>("cmdExit"),
+        Qt::LeftButton);
     QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
     main.UnloadScreen(shell::Screen::SettingMenu);
 }
@@ -228,7 +230,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
 /// instrument clamped.
 void DataScreens(Program& program, shell::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
-    auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
+    auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
     setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
@@ -241,8 +243,9 @@ void DataScreens(Program& program, shell::MainWindow& main) {
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     Settle();
     Save(WithCaption(&main), "frmRQ2500_content_list");
-    QTest::mouseClick(main.FindScreen(shell::Screen::ContentList)->findChild<QPushButton*>("cmdExit"),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        main.FindScreen(shell::Screen::ContentList)->findChild<QPushButton*>("cmdExit"),
+        Qt::LeftButton);
 
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
     ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
@@ -296,8 +299,9 @@ void ProgramShots() {
     rq50::program::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};
     rq50::program::ProgramMenuConfirm(program.Ws(), rq50::program::ProgramMenuOption::kUpload);
-    WaitFor([&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::ProgramEditor); },
-            60000);
+    WaitFor(
+        [&] { return !program.Engine().Busy() && main.FindScreen(shell::Screen::ProgramEditor); },
+        60000);
     auto* editor = qobject_cast<rq50::program::ProgramEditorWindow*>(
         main.FindScreen(shell::Screen::ProgramEditor));
     if (editor == nullptr) return;
@@ -372,15 +376,14 @@ int main(int argc, char** argv) {
     comm::SlotNumberDialog::Ask(program.Ws(), &main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
-    comm::StartScreenJob(program.Engine(),
-                         {comm::kJobUpload, shell::Catalogue(2112), comm::kCallerBaudDialog},
-                         shell::Screen::TopMenu, false);
+    shell::StartScreenJob(program.Engine(), {comm::kJobUpload, shell::Catalogue(2112)},
+                          shell::kCallerBaudDialog, shell::Screen::TopMenu, false);
     WaitFor([&] { return main.FindScreen(shell::Screen::Communicating) != nullptr; });
-    WaitFor([&] { return program.Engine().CommProgress >= 20; }, 20000);
+    WaitFor([&] { return program.Engine().Progress() >= 20; }, 20000);
     Settle();
     Save(WithCaption(&main), "frmRQ4000_now_communicating");
     program.Engine().Terminate();
-    WaitFor([&] { return !program.Engine().CommBusy; });
+    WaitFor([&] { return !program.Engine().Busy(); });
     program.messages.boxes.clear();
 
     shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);

@@ -20,9 +20,8 @@
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "comm/jobs/Jobs.h"
 #include "files/ParameterFile.h"
 #include "gui/ScreenBase.h"
@@ -36,9 +35,11 @@
 #include "gui/shell/TopMenuScreen.h"
 #include "gui/shell/VersionWindow.h"
 #include "session/Menus.h"
+#include "session/Navigation.h"
 #include "session/OfflineEditor.h"
 #include "session/ProgramMenu.h"
 #include "session/SafeDownload.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/SessionState.h"
@@ -332,7 +333,7 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.sentData = "+200.00 ";
     entry.setData = "+150.00 ";
     entry.setAux = "mA/V ratio (compensated)";  // a long text: the column grows
-    program.Engine().Results().downloadCheck = {entry};
+    program.Ws().checkList = {entry};
     shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
     check("download check");
     if (QWidget* list = main.FindScreen(Screen::DownloadCheck)) {
@@ -357,7 +358,8 @@ void StartupTest::everyScreenInsideTheArea() {
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     QVERIFY(program::ProgramMenuLoad(program.Ws()));
     program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
-    auto* editor = qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
+    auto* editor =
+        qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
     QVERIFY(editor != nullptr);
     check("program editor");
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");

@@ -99,8 +99,8 @@ class NetworkLine : public ::testing::Test {
             engine.Data().hosts.messages = &messages;
             engine.SetClock(&clock);
             engine.SetCommPacing(kFast);
-            engine.CommSettings.deviceOverride = device;
-            engine.CommSpeed = speed;
+            engine.SetDeviceOverride(device);
+            engine.SetSpeed(speed);
             engine.AttachPort(&port);
             job.Register();
         }
@@ -199,14 +199,14 @@ TEST_F(NetworkLine, TheSpeedSwitchWorksOverRfc2217AndIsExplainedOverRawTcp) {
     {
         Wired line(server->Rfc2217Url(), 1200);
         ASSERT_TRUE(line.Run(1));
-        EXPECT_EQ(line.engine.CommResult, comm::kErrNone);
-        EXPECT_EQ(line.engine.CommSpeed, 9600);
+        EXPECT_EQ(line.engine.LastOutcome().code, comm::kErrNone);
+        EXPECT_EQ(line.engine.Speed(), 9600);
         EXPECT_EQ(line.job.model, "RQB2    ");
         EXPECT_TRUE(line.messages.boxes.empty());
     }
     Wired line(server->RawUrl(), 1200);
     ASSERT_TRUE(line.Run(1));
-    EXPECT_EQ(line.engine.CommResult, comm::kErrPortOpen);
+    EXPECT_EQ(line.engine.LastOutcome().code, comm::kErrPortOpen);
     EXPECT_EQ(line.engine.RequestsSent(), 3);
     EXPECT_EQ(line.messages.Texts(),
               std::vector<std::string>{
@@ -249,7 +249,7 @@ TEST_F(NetworkLine, ARefusedOrSilentServerEndsTheJobNamingIt) {
     for (const std::string scheme : {"tcp://", "rfc2217://"}) {
         Wired line(scheme + "127.0.0.1:" + std::to_string(port), 1200);
         ASSERT_TRUE(line.Run(1));
-        EXPECT_EQ(line.engine.CommResult, comm::kErrPortOpen);
+        EXPECT_EQ(line.engine.LastOutcome().code, comm::kErrPortOpen);
         EXPECT_EQ(line.engine.RequestsSent(), 0);
         ASSERT_EQ(line.messages.Texts().size(), 1u);
         EXPECT_EQ(line.messages.Texts()[0],
@@ -270,7 +270,7 @@ TEST_F(NetworkLine, ARefusedOrSilentServerEndsTheJobNamingIt) {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(line.Run(1));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_EQ(line.engine.CommResult, comm::kErrPortOpen);
+    EXPECT_EQ(line.engine.LastOutcome().code, comm::kErrPortOpen);
     EXPECT_EQ(line.messages.Texts(),
               std::vector<std::string>{"8015:" + where +
                                        " does not take the RFC 2217 serial-port settings; for a "
@@ -288,7 +288,7 @@ TEST_F(NetworkLine, SplitFramesAreReassembledAndACutConnectionIsALostLine) {
         test::TcpProxy trickle(server->rawPort, {.latencyMs = 0, .byteGapMs = 3});
         Wired line(trickle.Url(), 9600);
         ASSERT_TRUE(line.Run(4));
-        EXPECT_EQ(line.engine.CommResult, comm::kErrNone);
+        EXPECT_EQ(line.engine.LastOutcome().code, comm::kErrNone);
         EXPECT_EQ(line.job.names.size(), 5u);
         EXPECT_EQ(line.engine.RequestsSent(), 5) << "no request was sent twice";
     }

@@ -31,7 +31,7 @@ class TavroSimPty : public ::testing::Test {
         engine.Data().hosts.clock = &clock;
         engine.Data().hosts.messages = &messages;
         engine.SetClock(&clock);
-        engine.CommSettings.deviceOverride = sim->Path();
+        engine.SetDeviceOverride(sim->Path());
         engine.AttachPort(&port);
     }
     std::unique_ptr<test::SimProcess> sim;
@@ -49,7 +49,7 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
 
     ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode, "Test"}));
     const bool ended = engine.RunCommJob(20'000);
-    const int result = engine.CommResult;
+    const int result = engine.LastOutcome().code;
 
     ASSERT_TRUE(ended);
     EXPECT_EQ(result, comm::kErrNone);
@@ -69,7 +69,7 @@ TEST_F(TavroSimPty, TheDisplayPagesTrendFollowsTheInstrument) {
     parameter::OnlinePage online(engine.Data());
     parameter::PageModel& page = online.New(parameter::PageCategory::Display);
     const auto run = [this](bool started) {
-        return started && engine.RunCommJob(20'000) && engine.CommResult == comm::kErrNone;
+        return started && engine.RunCommJob(20'000) && engine.LastOutcome().code == comm::kErrNone;
     };
     const parameter::JobStarter start = [this](int job, const std::string& title) {
         return engine.StartCommJob({job, title});

@@ -10,6 +10,7 @@
 #include "comm/CommLog.h"
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "shell/AppPaths.h"
 #include "sim/Faults.h"
@@ -42,7 +43,7 @@ class CommEngineSim : public ::testing::Test, public testing::CommFixture {
         engine.SetCommPacing(rq50::testing::PacingUnderTest());
         job.Register();
     }
-    void TearDown() override { engine.UnregisterCommJob(testing::TestReadJob::kCode); }
+    void TearDown() override { core.UnregisterCommJob(testing::TestReadJob::kCode); }
 
     void Connect(const json& description) {
         instrument =
@@ -77,21 +78,21 @@ TEST_F(CommEngineSim, FastPacingCanTickOnArrivalsAndTheEnginesOwnDeadlines) {
     RunJob();  // one tick per millisecond
     const auto polled = Sent();
     const std::int64_t polledEnd = clock.NowMs();
-    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
 
     Connect(DirectInstrument());
     const std::int64_t start = clock.NowMs();
     ASSERT_TRUE(engine.StartCommJob({testing::TestReadJob::kCode, "Test"}));
     EXPECT_EQ(engine.MsUntilNextAction(), 0);
     int ticks = 0;
-    while (engine.CommBusy && ticks < 10'000) {
+    while (engine.Busy() && ticks < 10'000) {
         const std::int64_t wait = engine.MsUntilNextAction();
         const int waiting = line->BytesWaiting();
         for (std::int64_t ms = 0; ms < wait && line->BytesWaiting() == waiting; ++ms) clock.Wait(1);
         engine.Timer1();
         ++ticks;
     }
-    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     ASSERT_EQ(Sent().size(), polled.size());
     for (std::size_t i = 0; i < polled.size(); ++i) {
         EXPECT_EQ(Sent()[i].bytes, polled[i].bytes) << i;
@@ -107,7 +108,7 @@ TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
     description["speed"] = 9600;
     Connect(description);
     RunJob();
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     ASSERT_EQ(Sent().size(), 5u);  // four tries of the first request, then one read
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Sent()[i].speed, 1200);
     EXPECT_EQ(Sent()[0].bytes[2], 0x12);
@@ -116,7 +117,7 @@ TEST_F(CommEngineSim, InstrumentAt9600IsFoundOnTheFourthTry) {
     EXPECT_EQ(Sent()[3].bytes[2], 0x52);
     EXPECT_EQ(Sent()[4].bytes[2], 0x12) << "the retry counter restarts after a response";
     EXPECT_EQ(job.model, "RQB2    ");
-    EXPECT_EQ(engine.CommSpeed, 9600);
+    EXPECT_EQ(engine.Speed(), 9600);
 
     // The next job starts at the speed found and needs no retry.
     RunJob();
@@ -131,8 +132,8 @@ TEST_F(CommEngineSim, NoInstrumentEndsAfterSixTries) {
     ASSERT_EQ(Sent().size(), 6u);
     EXPECT_EQ(Sent()[2].speed, 1200);
     EXPECT_EQ(Sent()[3].speed, 9600);
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
-    EXPECT_EQ(engine.CommSpeed, 1200);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNoResponse);
+    EXPECT_EQ(engine.Speed(), 1200);
     // The message names the silent device and both speeds tried.
     EXPECT_EQ(
         messages.Texts(),
@@ -150,14 +151,14 @@ TEST_F(CommEngineSim, RackSlotIsAskedForAndCancellingTerminates) {
     Connect(json{{"rack", {{"slots", {{"3", "RQB2.json"}}}}}});
     RunJob();
     EXPECT_EQ(host.slotDialogs, 1);
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Communication terminated."});
     EXPECT_EQ(Sent().size(), 1u);
 
     messages.boxes.clear();
     host.slotAnswer = 3;
     RunJob();
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(host.slotDialogs, 2) << "the rack forgot the slot when the port closed";
     EXPECT_EQ(job.model, "RQB2    ");
     EXPECT_EQ(job.names.back(), "PV      ");
@@ -171,11 +172,11 @@ TEST_F(CommEngineSim, RefusedRequestsEndTheJobWithTheirStatusMessage) {
         std::string text;
     };
     const Case cases[] = {
-        {[this] { engine.ReqItem(40, 1, 0); }, kErrAddress,
+        {[this] { core.ReqItem(40, 1, 0); }, kErrAddress,
          "Parameter address error. Communication will be terminated."},
         {[this] {
-             engine.SetSendDataText("+001.00 ");
-             engine.ReqWrite(1, 1, 0);  // a measured value cannot be written
+             core.SetSendDataText("+001.00 ");
+             core.ReqWrite(1, 1, 0);  // a measured value cannot be written
          },
          kErrCommand, "Command error. Communication will be terminated."},
     };
@@ -184,7 +185,7 @@ TEST_F(CommEngineSim, RefusedRequestsEndTheJobWithTheirStatusMessage) {
         job.request = c.request;
         job.reads = 3;
         RunJob();
-        EXPECT_EQ(engine.CommResult, c.error);
+        EXPECT_EQ(engine.LastOutcome().code, c.error);
         EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.text});
         EXPECT_EQ(job.names.size(), 2u) << "no request follows the refused one";
         EXPECT_FALSE(line->IsOpen());
@@ -203,17 +204,17 @@ TEST_F(CommEngineSim, LostLateAndSplitAnswersAreRecoveredByRetries) {
         {std::string(sim::kFaultSplit), {{"on", {3}}, {"after", 5}, {"pauseMs", 300}}},
     };
     Connect(description);
-    engine.CommSpeed = 9600;
+    engine.SetSpeed(9600);
     job.reads = 2;
     RunJob();
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     ASSERT_EQ(Sent().size(), 5u);
     EXPECT_EQ(Sent()[2].bytes[2], 0x52);
     EXPECT_EQ(job.model, "RQB2    ");
     ASSERT_EQ(job.names.size(), 3u);
     EXPECT_EQ(job.names[0], "MODEL   ");
     EXPECT_EQ(job.names[1], "PV      ");
-    EXPECT_EQ(engine.CommSpeed, 9600);
+    EXPECT_EQ(engine.Speed(), 9600);
 }
 
 TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
@@ -225,7 +226,7 @@ TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
     Connect(description);
     job.reads = 2;
     RunJob();
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     ASSERT_EQ(Sent().size(), 4u);
     EXPECT_EQ(Sent()[2].bytes[2], 0x52);
     EXPECT_EQ(Sent()[2].bytes[4], Sent()[1].bytes[4]) << "the same request again";
@@ -236,7 +237,7 @@ TEST_F(CommEngineSim, GarbledAnswerIsAskedForAgainWithTheRetransmissionFlag) {
 TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     const shell::testing::TempAppFolder app;
     std::filesystem::create_directories(app.Path() / "User");
-    engine.LogFileOn = true;
+    engine.SetLogFileOn(true);
 
     auto description = DirectInstrument();
     // Every answer comes with its first text byte changed, so no sum holds,
@@ -247,9 +248,9 @@ TEST_F(CommEngineSim, TheSameWrongSumTwiceIsTakenAndLogged) {
     Connect(description);
     job.reads = 1;
     RunJob();
-    engine.LogFileOn = false;
+    engine.SetLogFileOn(false);
 
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(Sent().size(), 4u);
     EXPECT_EQ(job.names.size(), 2u);
     std::ifstream in(app.Path() / "User" / "RQ50.Log", std::ios::binary);
@@ -272,9 +273,9 @@ TEST_F(CommEngineSim, AnAnswerCompleteBeforeTheDeadlineIsTheAnswer) {
         Connect(description);
         messages.boxes.clear();
         job.reads = 1;  // the late answer is the job's last
-        job.request = [this] { engine.ReqFirstItem(); };
+        job.request = [this] { core.ReqFirstItem(); };
         RunJob();
-        EXPECT_EQ(engine.CommResult, kErrNone) << lateMs;
+        EXPECT_EQ(engine.LastOutcome().code, kErrNone) << lateMs;
         EXPECT_TRUE(messages.boxes.empty()) << lateMs;
         EXPECT_EQ(Sent().size(), 2u) << lateMs;
         EXPECT_EQ(job.names.size(), 2u) << lateMs;

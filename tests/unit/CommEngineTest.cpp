@@ -9,8 +9,9 @@
 #include "comm/CommLog.h"
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
-#include "comm/HandBack.h"
+#include "session/ScreenFlow.h"
 #include "shell/AppPaths.h"
 #include "unit/CommFakes.h"
 #include "unit/CommTestJob.h"
@@ -38,7 +39,7 @@ class EngineTest : public ::testing::Test, public testing::CommFixture {
         engine.AttachPort(&port);
         port.respond = [this](const Bytes& request, int speed) { return Answer(request, speed); };
     }
-    void TearDown() override { engine.UnregisterCommJob(testing::TestReadJob::kCode); }
+    void TearDown() override { core.UnregisterCommJob(testing::TestReadJob::kCode); }
 
     Parts Answer(const Bytes& request, int /*speed*/) {
         if (silent) return {};
@@ -62,11 +63,11 @@ class EngineTest : public ::testing::Test, public testing::CommFixture {
 TEST_F(EngineTest, JobRunsToItsEndAndLeavesTheEngineIdle) {
     job.reads = 2;
     ASSERT_TRUE(Start());
-    EXPECT_TRUE(engine.CommBusy);
+    EXPECT_TRUE(engine.Busy());
     Run();
-    EXPECT_FALSE(engine.CommBusy);
-    EXPECT_EQ(engine.CommResult, kErrNone);
-    EXPECT_EQ(engine.CommState, kStateIdle);
+    EXPECT_FALSE(engine.Busy());
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
+    EXPECT_EQ(core.CommState, kStateIdle);
     EXPECT_EQ(job.model, "RQB2    ");
     EXPECT_EQ(job.names.size(), 3u);
     EXPECT_EQ(port.sent.size(), 3u);
@@ -75,7 +76,7 @@ TEST_F(EngineTest, JobRunsToItsEndAndLeavesTheEngineIdle) {
     EXPECT_EQ(host.dialogsClosed, 1);
     EXPECT_EQ(host.progress.front(), 0);
     EXPECT_EQ(host.progress.back(), 100);
-    EXPECT_TRUE(engine.LastRespName.empty());
+    EXPECT_TRUE(core.LastRespName.empty());
 }
 
 TEST_F(EngineTest, SilenceAfterMaintEndsWithoutMessage) {
@@ -83,20 +84,20 @@ TEST_F(EngineTest, SilenceAfterMaintEndsWithoutMessage) {
     job.reads = 2;
     ASSERT_TRUE(Start());
     // Let the first read complete, then the instrument stops answering.
-    while (engine.CommBusy && job.names.size() < 2) {
+    while (engine.Busy() && job.names.size() < 2) {
         engine.Timer1();
         clock.Advance(kTickMs);
     }
     silent = true;
     Run();
-    EXPECT_EQ(engine.CommResult, kErrTimeout);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTimeout);
     EXPECT_TRUE(messages.boxes.empty());
 }
 
 TEST_F(EngineTest, TerminateWhileWaitingEndsAtTheNextTick) {
     silent = true;
     ASSERT_TRUE(Start());
-    while (engine.CommState != kStateWait) {
+    while (!engine.AwaitingAnswer()) {
         engine.Timer1();
         clock.Advance(kTickMs);
     }
@@ -105,10 +106,10 @@ TEST_F(EngineTest, TerminateWhileWaitingEndsAtTheNextTick) {
     clock.Advance(kResponseTimeoutMs);
     engine.Terminate();
     engine.Timer1();
-    EXPECT_EQ(engine.CommStep, kStepFinish);
+    EXPECT_EQ(core.CommStep, kStepFinish);
     Run();
     EXPECT_EQ(port.sent.size(), 1u);
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kTerminatedText});
     EXPECT_EQ(messages.boxes[0].title, "Test");
 }
@@ -122,13 +123,13 @@ TEST_F(EngineTest, TerminateBetweenRequestsSendsNothingMore) {
         engine.Timer1();
         clock.Advance(kTickMs);
     }
-    ASSERT_EQ(engine.CommState, kStateBuild);
+    ASSERT_EQ(core.CommState, kStateBuild);
     const auto sentBefore = port.sent.size();
     engine.Terminate();
     Run();
     EXPECT_EQ(port.sent.size(), sentBefore);
     EXPECT_EQ(job.names.size(), 2u);
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
 }
 
 TEST_F(EngineTest, SlotZeroAfterTheConnectEndsWithCommunicationError) {
@@ -140,7 +141,7 @@ TEST_F(EngineTest, SlotZeroAfterTheConnectEndsWithCommunicationError) {
     };
     ASSERT_TRUE(Start());
     Run();
-    EXPECT_EQ(engine.CommResult, kErrSlotZero);
+    EXPECT_EQ(engine.LastOutcome().code, kErrSlotZero);
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Communication error. Check the connection and try again."});
 }
@@ -148,18 +149,18 @@ TEST_F(EngineTest, SlotZeroAfterTheConnectEndsWithCommunicationError) {
 TEST_F(EngineTest, SecondStartIsRefusedAndUnknownJobsNeverStart) {
     ASSERT_TRUE(Start());
     EXPECT_FALSE(engine.StartCommJob({kJobUpload, "Test"}));
-    EXPECT_EQ(engine.CommJob, testing::TestReadJob::kCode);
+    EXPECT_EQ(core.CommJob, testing::TestReadJob::kCode);
     Run();
     EXPECT_FALSE(engine.StartCommJob({22, "Test"}));
-    EXPECT_FALSE(engine.CommBusy);
-    EXPECT_EQ(engine.CommState, kStateIdle);
+    EXPECT_FALSE(engine.Busy());
+    EXPECT_EQ(core.CommState, kStateIdle);
 }
 
 TEST_F(EngineTest, FailedOpenEndsWithQuillErrorOnly) {
     port.failOpen = true;
     ASSERT_TRUE(Start());
     Run();
-    EXPECT_EQ(engine.CommResult, kErrPortOpen);
+    EXPECT_EQ(engine.LastOutcome().code, kErrPortOpen);
     EXPECT_TRUE(port.sent.empty());
     EXPECT_EQ(port.closeCount, 0);
     ASSERT_EQ(messages.boxes.size(), 1u);
@@ -171,15 +172,15 @@ TEST_F(EngineTest, FailedOpenEndsWithQuillErrorOnly) {
 TEST_F(EngineTest, FailedReopenDuringSpeedSwitchEndsLikeAFailedOpen) {
     silent = true;
     ASSERT_TRUE(Start());
-    while (port.sent.size() < 3 || engine.CommState != kStateBuild) {
+    while (port.sent.size() < 3 || core.CommState != kStateBuild) {
         engine.Timer1();
         clock.Advance(kTickMs);
     }
     port.failOpen = true;
     Run();
     EXPECT_EQ(port.sent.size(), 3u);
-    EXPECT_EQ(engine.CommResult, kErrPortOpen);
-    EXPECT_EQ(engine.CommSpeed, 1200);
+    EXPECT_EQ(engine.LastOutcome().code, kErrPortOpen);
+    EXPECT_EQ(engine.Speed(), 1200);
     EXPECT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].title, "Quill Error");
 }
@@ -188,31 +189,31 @@ TEST_F(EngineTest, TickInsideAModalBoxDoesNothing) {
     silent = true;
     int statesSeen = -1;
     messages.onShow = [&] {
-        const CommStates before = engine.CommState;
+        const CommStates before = core.CommState;
         engine.Timer1();
         engine.Timer1();
-        statesSeen = engine.CommState == before ? 1 : 0;
+        statesSeen = core.CommState == before ? 1 : 0;
     };
     ASSERT_TRUE(Start());
     Run();
     EXPECT_EQ(statesSeen, 1);
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNoResponse);
 }
 
 TEST_F(EngineTest, UnexpectedErrorInAJobEndsItAndFreesTheEngine) {
-    engine.RegisterCommJob(kJobUpload, {[this](SerialPort& p) {
-                                            if (engine.AdvanceStep() == 0) {
-                                                engine.BeginJob(p);
-                                                return;
-                                            }
-                                            throw std::out_of_range("index out of range");
-                                        },
-                                        {}});
+    core.RegisterCommJob(kJobUpload, {[this](SerialPort& p) {
+                                          if (core.AdvanceStep() == 0) {
+                                              core.BeginJob(p);
+                                              return;
+                                          }
+                                          throw std::out_of_range("index out of range");
+                                      },
+                                      {}});
     ASSERT_TRUE(engine.StartCommJob({kJobUpload, "Test"}));
     Run();
-    engine.UnregisterCommJob(kJobUpload);
-    EXPECT_FALSE(engine.CommBusy);
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    core.UnregisterCommJob(kJobUpload);
+    EXPECT_FALSE(engine.Busy());
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
     EXPECT_FALSE(port.IsOpen());
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].text, "Timer1_ERR\r\nindex out of range");
@@ -220,7 +221,7 @@ TEST_F(EngineTest, UnexpectedErrorInAJobEndsItAndFreesTheEngine) {
 }
 
 TEST_F(EngineTest, MonitorShowsOnlyParameterScreenJobs) {
-    engine.MonitorOn = true;
+    engine.SetMonitorOn(true);
     ASSERT_TRUE(Start());
     Run();
     ASSERT_EQ(host.monitor.size(), 4u);
@@ -229,20 +230,20 @@ TEST_F(EngineTest, MonitorShowsOnlyParameterScreenJobs) {
     EXPECT_FALSE(host.monitor[1].first);
 
     host.monitor.clear();
-    engine.RegisterCommJob(kJobUpload,
-                           {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    core.RegisterCommJob(kJobUpload,
+                         {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
     ASSERT_TRUE(engine.StartCommJob({kJobUpload, "Test"}));
     Run();
-    engine.UnregisterCommJob(kJobUpload);
+    core.UnregisterCommJob(kJobUpload);
     EXPECT_TRUE(host.monitor.empty());
-    engine.MonitorOn = false;
+    engine.SetMonitorOn(false);
 }
 
 TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     const shell::testing::TempAppFolder app;
     std::filesystem::create_directories(app.Path() / "User");
     engine.SetLogTimeSource([] { return std::string("2026/12/05 14:03:07"); });
-    engine.LogFileOn = true;
+    engine.SetLogFileOn(true);
 
     job.reads = 3;
     ASSERT_TRUE(Start());
@@ -251,7 +252,7 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     headName = "A\"B     ";
     ASSERT_TRUE(Start());
     Run();
-    engine.LogFileOn = false;
+    engine.SetLogFileOn(false);
     engine.SetLogTimeSource(nullptr);
 
     std::ifstream in(app.Path() / "User" / "RQ50.Log", std::ios::binary);
@@ -273,7 +274,7 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
     EXPECT_EQ(lines[2].substr(22, 14), "\" RECIVE HEX \"");
     EXPECT_EQ(lines[3].substr(22, 14), "\"RECIVE ASCII\"");
     EXPECT_THAT(lines[7], HasSubstr("A\"\"B")) << "a quote in a field is doubled";
-    const std::string stamp = engine.LogTimeStamp();
+    const std::string stamp = core.LogTimeStamp();
     ASSERT_EQ(stamp.size(), 19u);
     EXPECT_EQ(stamp[4], '/');
     EXPECT_EQ(stamp[7], '/');
@@ -284,40 +285,39 @@ TEST_F(EngineTest, LogHoldsExactlyTheFramesOfTheLastJob) {
 TEST_F(EngineTest, LogWriteErrorsDoNotStopTheJob) {
     const shell::testing::TempAppFolder restores;
     shell::SetAppFolder("/nonexistent/rq50");
-    engine.LogFileOn = true;
+    engine.SetLogFileOn(true);
     ASSERT_TRUE(Start());
     Run();
-    engine.LogFileOn = false;
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    engine.SetLogFileOn(false);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
 }
 
 TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     shell::testing::RecordingNavigation navigation;
     ws.hosts.navigation = &navigation;
     std::vector<int> menuCommands;
-    engine.SetMenuCommandHandler([&](int code) { menuCommands.push_back(code); });
+    ws.hosts.menuCommand = [&](int code) { menuCommands.push_back(code); };
 
     // A cancelled slot job started from the SLOT No. dialog re-enables the
     // category menu; a successful one from the category menu with a rack
     // answering runs the menu command.
     silent = true;
-    ASSERT_TRUE(Start());
-    engine.CommCaller = kCallerSlotDialog;
+    ASSERT_TRUE(shell::StartCallerJob(engine, {testing::TestReadJob::kCode, "Test"},
+                                      shell::kCallerSlotDialog));
     engine.Terminate();
     Run();
     EXPECT_EQ(navigation.calls, std::vector<std::string>{"enable frmRQ2200"});
 
     silent = false;
-    engine.RegisterCommJob(kJobSlot,
-                           {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
-    ASSERT_TRUE(engine.StartCommJob({kJobSlot, "Test"}));
-    engine.CommCaller = kCallerCategoryMenu;
-    engine.CommFacts.rackAnswered = true;
+    core.RegisterCommJob(kJobSlot,
+                         {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
+    ASSERT_TRUE(shell::StartCallerJob(engine, {kJobSlot, "Test"}, shell::kCallerCategoryMenu));
+    core.CommFacts.rackAnswered = true;
     Run();
-    engine.UnregisterCommJob(kJobSlot);
-    EXPECT_EQ(menuCommands, std::vector<int>{kMenuAfterSlotJob});
+    core.UnregisterCommJob(kJobSlot);
+    EXPECT_EQ(menuCommands, std::vector<int>{shell::kMenuAfterSlotJob});
 
-    engine.SetMenuCommandHandler(nullptr);
+    ws.hosts.menuCommand = nullptr;
     ws.hosts.navigation = nullptr;
 }
 

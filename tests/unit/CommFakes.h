@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/SerialPort.h"
 #include "files/Workspace.h"
 #include "shell/Clock.h"
@@ -160,6 +161,8 @@ class CommFixture {
     RecordingCommHost host;
     /// A fresh engine for every test, with the workspace it owns.
     CommEngine engine;
+    /// The engine's works, for the tests of its frames, states and steps.
+    EngineCore& core = CoreOf(engine);
     shell::Workspace& ws = engine.Data();
 };
 

@@ -4,6 +4,7 @@
 
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "shell/SettingsStore.h"
 #include "unit/CommFakes.h"
@@ -23,13 +24,13 @@ std::uint8_t SumOf(const Bytes& bytes, std::size_t count) {
 class CommFrame : public ::testing::Test, public testing::CommFixture {};
 
 TEST_F(CommFrame, ReadRequestMatchesWorkedExampleAndItsRetransmission) {
-    engine.ReqItem(26, 0, 0);
-    EXPECT_EQ(engine.SendBuffer, (Bytes{0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0}));
-    EXPECT_EQ(FrameToText(engine.SendBuffer, false), "00 00 12 04 80 1A 00 00 B0 ");
+    core.ReqItem(26, 0, 0);
+    EXPECT_EQ(core.SendBuffer, (Bytes{0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0}));
+    EXPECT_EQ(FrameToText(core.SendBuffer, false), "00 00 12 04 80 1A 00 00 B0 ");
 
-    engine.CommRetry = 1;
-    engine.ReqItem(26, 0, 0);
-    EXPECT_EQ(engine.SendBuffer, (Bytes{0x00, 0x00, 0x52, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xF0}));
+    core.CommRetry = 1;
+    core.ReqItem(26, 0, 0);
+    EXPECT_EQ(core.SendBuffer, (Bytes{0x00, 0x00, 0x52, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xF0}));
 }
 
 TEST_F(CommFrame, EachBuilderSendsItsCommandAndAddress) {
@@ -38,47 +39,47 @@ TEST_F(CommFrame, EachBuilderSendsItsCommandAndAddress) {
         std::uint8_t command, ma, mb, mc;
     };
     const Row rows[] = {
-        {[this] { engine.ReqFirstItem(); }, 0x80, 0, 1, 0},
-        {[this] { engine.ReqItem82(7); }, 0x82, 7, 0, 0},
-        {[this] { engine.ReqNextMB(7, 3); }, 0x84, 7, 3, 0},
-        {[this] { engine.ReqPrevMB(7, 3); }, 0x85, 7, 3, 0},
-        {[this] { engine.ReqItem86(4, 7, 2); }, 0x86, 4, 7, 2},
-        {[this] { engine.ReqCommand10(0, 0, 0); }, 0x10, 0, 0, 0},
-        {[this] { engine.ReqWrite(20, 12, 5); }, 0x40, 20, 12, 5},
+        {[this] { core.ReqFirstItem(); }, 0x80, 0, 1, 0},
+        {[this] { core.ReqItem82(7); }, 0x82, 7, 0, 0},
+        {[this] { core.ReqNextMB(7, 3); }, 0x84, 7, 3, 0},
+        {[this] { core.ReqPrevMB(7, 3); }, 0x85, 7, 3, 0},
+        {[this] { core.ReqItem86(4, 7, 2); }, 0x86, 4, 7, 2},
+        {[this] { core.ReqCommand10(0, 0, 0); }, 0x10, 0, 0, 0},
+        {[this] { core.ReqWrite(20, 12, 5); }, 0x40, 20, 12, 5},
     };
     for (const auto& row : rows) {
-        engine.ClearSendData();
+        core.ClearSendData();
         row.build();
-        ASSERT_EQ(engine.SendBuffer.size(), 9u);
-        EXPECT_EQ(engine.SendBuffer[3], 4);
-        EXPECT_EQ(engine.SendBuffer[4], row.command);
-        EXPECT_EQ(engine.SendBuffer[5], row.ma);
-        EXPECT_EQ(engine.SendBuffer[6], row.mb);
-        EXPECT_EQ(engine.SendBuffer[7], row.mc);
-        EXPECT_EQ(engine.SendBuffer[8], SumOf(engine.SendBuffer, 8));
+        ASSERT_EQ(core.SendBuffer.size(), 9u);
+        EXPECT_EQ(core.SendBuffer[3], 4);
+        EXPECT_EQ(core.SendBuffer[4], row.command);
+        EXPECT_EQ(core.SendBuffer[5], row.ma);
+        EXPECT_EQ(core.SendBuffer[6], row.mb);
+        EXPECT_EQ(core.SendBuffer[7], row.mc);
+        EXPECT_EQ(core.SendBuffer[8], SumOf(core.SendBuffer, 8));
     }
 }
 
 TEST_F(CommFrame, WriteRequestsCarryEightOrSixteenDataBytes) {
-    engine.SetSendDataText("      05");
-    engine.ReqWrite(0, 0, 0);
-    ASSERT_EQ(engine.SendBuffer.size(), 17u);
-    EXPECT_EQ(engine.SendBuffer[3], 0x0C);
-    EXPECT_EQ(std::string(engine.SendBuffer.begin() + 8, engine.SendBuffer.begin() + 16), "      05");
-    EXPECT_EQ(engine.SendBuffer[16], SumOf(engine.SendBuffer, 16));
+    core.SetSendDataText("      05");
+    core.ReqWrite(0, 0, 0);
+    ASSERT_EQ(core.SendBuffer.size(), 17u);
+    EXPECT_EQ(core.SendBuffer[3], 0x0C);
+    EXPECT_EQ(std::string(core.SendBuffer.begin() + 8, core.SendBuffer.begin() + 16), "      05");
+    EXPECT_EQ(core.SendBuffer[16], SumOf(core.SendBuffer, 16));
 
-    engine.SetSendDataText("ABCDEFGHIJKLMNOP");
-    engine.ReqWrite(1, 2, 3);
-    ASSERT_EQ(engine.SendBuffer.size(), 25u);
-    EXPECT_EQ(engine.SendBuffer[3], 0x14);
-    EXPECT_EQ(engine.SendBuffer[24], SumOf(engine.SendBuffer, 24));
+    core.SetSendDataText("ABCDEFGHIJKLMNOP");
+    core.ReqWrite(1, 2, 3);
+    ASSERT_EQ(core.SendBuffer.size(), 25u);
+    EXPECT_EQ(core.SendBuffer[3], 0x14);
+    EXPECT_EQ(core.SendBuffer[24], SumOf(core.SendBuffer, 24));
 
     // The write alias builds the identical frame; data bytes never go with a read.
-    const Bytes write = engine.SendBuffer;
-    engine.MakeFrame(0, kFnWriteAlias, 0, 1, 2, 3);
-    EXPECT_EQ(engine.SendBuffer, write);
-    engine.ReqItem(1, 2, 3);
-    EXPECT_EQ(engine.SendBuffer.size(), 9u);
+    const Bytes write = core.SendBuffer;
+    core.MakeFrame(0, kFnWriteAlias, 0, 1, 2, 3);
+    EXPECT_EQ(core.SendBuffer, write);
+    core.ReqItem(1, 2, 3);
+    EXPECT_EQ(core.SendBuffer.size(), 9u);
 }
 
 TEST_F(CommFrame, AsciiRenderingReplacesControlAndUpperBytes) {
@@ -117,19 +118,19 @@ TEST_F(CommFrame, ReceptionTakesHeaderThenBodyOnALaterStep) {
     };
     port.Write({});
     int status = kRecvHeader;
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvHeader) << "five bytes are not a header";
     clock.Advance(100);
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvBody);
-    EXPECT_EQ(engine.RecvTextLength, 16);
-    engine.RecvFrame(port, status);
+    EXPECT_EQ(core.RecvTextLength, 16);
+    core.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvComplete);
-    EXPECT_EQ(engine.RespName, "PV      ");
-    EXPECT_EQ(engine.RespData, "  12.5  ");
-    EXPECT_EQ(engine.RespMA, 26);
-    EXPECT_EQ(engine.LastRespName, "PV");
-    EXPECT_EQ(engine.RecvBuffer.size(), 8u + 16u + 1u);
+    EXPECT_EQ(core.RespName, "PV      ");
+    EXPECT_EQ(core.RespData, "  12.5  ");
+    EXPECT_EQ(core.RespMA, 26);
+    EXPECT_EQ(core.LastRespName, "PV");
+    EXPECT_EQ(core.RecvBuffer.size(), 8u + 16u + 1u);
 }
 
 TEST_F(CommFrame, StrayBytesBeforeAResponseArePassedOver) {
@@ -145,66 +146,66 @@ TEST_F(CommFrame, StrayBytesBeforeAResponseArePassedOver) {
     port.respond = [&](const Bytes&, int) { return std::vector<ScriptedPort::Part>{{0, stream}}; };
     port.Write({});
     int status = kRecvHeader;
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     ASSERT_EQ(status, kRecvBody);
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     ASSERT_EQ(status, kRecvComplete);
-    EXPECT_EQ(engine.RecvBuffer, frame);
-    EXPECT_TRUE(ChecksumOk(engine.RecvBuffer));
-    EXPECT_EQ(engine.RespName, "SCALE LO");
-    EXPECT_EQ(engine.RespMB, 3);
+    EXPECT_EQ(core.RecvBuffer, frame);
+    EXPECT_TRUE(ChecksumOk(core.RecvBuffer));
+    EXPECT_EQ(core.RespName, "SCALE LO");
+    EXPECT_EQ(core.RespMB, 3);
 }
 
 TEST_F(CommFrame, RetransmissionMarkGivesTheBuildersFrame) {
-    engine.ReqWrite(3, 4, 0);
-    auto frame = engine.SendBuffer;
-    engine.CommRetry = 1;
-    engine.ReqWrite(3, 4, 0);
-    engine.CommRetry = 0;
+    core.ReqWrite(3, 4, 0);
+    auto frame = core.SendBuffer;
+    core.CommRetry = 1;
+    core.ReqWrite(3, 4, 0);
+    core.CommRetry = 0;
     MarkRetransmission(frame);
-    EXPECT_EQ(frame, engine.SendBuffer);
+    EXPECT_EQ(frame, core.SendBuffer);
     frame.back() ^= 1;
     EXPECT_FALSE(ChecksumOk(frame));
 }
 
 TEST_F(CommFrame, AnAnswerBelongsToTheRequestThatNamesItsAddress) {
     const auto answer = [this](int ma, int mb, const std::string& name = "ITEM    ",
-                           const std::string& data = "        ") {
-        engine.DecodeResponse(testing::ResponseFrame(ma, mb, name, data), true);
+                               const std::string& data = "        ") {
+        core.DecodeResponse(testing::ResponseFrame(ma, mb, name, data), true);
     };
     const auto request = [this](const std::function<void()>& build) {
         build();
-        return engine.SendBuffer;
+        return core.SendBuffer;
     };
-    const auto read32 = request([this] { engine.ReqItem(3, 2, 0); });
+    const auto read32 = request([this] { core.ReqItem(3, 2, 0); });
     answer(3, 2);
-    EXPECT_TRUE(engine.AnswerBelongsTo(read32));
+    EXPECT_TRUE(core.AnswerBelongsTo(read32));
     answer(3, 1);
-    EXPECT_FALSE(engine.AnswerBelongsTo(read32)) << "the answer to the request before";
+    EXPECT_FALSE(core.AnswerBelongsTo(read32)) << "the answer to the request before";
     answer(0, 0, "SLOT NO ", "      00");
-    EXPECT_TRUE(engine.AnswerBelongsTo(read32)) << "a rack that lost its slot is reported as such";
+    EXPECT_TRUE(core.AnswerBelongsTo(read32)) << "a rack that lost its slot is reported as such";
 
-    const auto setStart = request([this] { engine.ReqItem(25, 0, 0); });
+    const auto setStart = request([this] { core.ReqItem(25, 0, 0); });
     answer(7, 0);
-    EXPECT_TRUE(engine.AnswerBelongsTo(setStart));
+    EXPECT_TRUE(core.AnswerBelongsTo(setStart));
     answer(7, 1);
-    EXPECT_FALSE(engine.AnswerBelongsTo(setStart));
+    EXPECT_FALSE(core.AnswerBelongsTo(setStart));
 
-    const auto nextGroup = request([this] { engine.ReqItem82(4); });
+    const auto nextGroup = request([this] { core.ReqItem82(4); });
     answer(9, 0);
-    EXPECT_TRUE(engine.AnswerBelongsTo(nextGroup));
+    EXPECT_TRUE(core.AnswerBelongsTo(nextGroup));
     answer(4, 2);
-    EXPECT_FALSE(engine.AnswerBelongsTo(nextGroup));
+    EXPECT_FALSE(core.AnswerBelongsTo(nextGroup));
 
-    const auto next = request([this] { engine.ReqNextMB(4, 2); });
+    const auto next = request([this] { core.ReqNextMB(4, 2); });
     answer(4, 1);
-    EXPECT_TRUE(engine.AnswerBelongsTo(next)) << "wrapped to the group's first item";
+    EXPECT_TRUE(core.AnswerBelongsTo(next)) << "wrapped to the group's first item";
     answer(5, 3);
-    EXPECT_FALSE(engine.AnswerBelongsTo(next));
+    EXPECT_FALSE(core.AnswerBelongsTo(next));
 
-    const auto maintenance = request([this] { engine.ReqCommand10(0, 0, 0); });
+    const auto maintenance = request([this] { core.ReqCommand10(0, 0, 0); });
     answer(4, 0);
-    EXPECT_TRUE(engine.AnswerBelongsTo(maintenance));
+    EXPECT_TRUE(core.AnswerBelongsTo(maintenance));
 }
 
 TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
@@ -218,24 +219,24 @@ TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
     };
     port.Write({});
     int status = kRecvHeader;
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     ASSERT_EQ(status, kRecvBody);
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvBody);
     clock.Advance(50);
-    engine.RecvFrame(port, status);
+    core.RecvFrame(port, status);
     EXPECT_EQ(status, kRecvComplete);
-    EXPECT_EQ(engine.RecvBuffer, frame) << "trailing bytes stay in the port";
+    EXPECT_EQ(core.RecvBuffer, frame) << "trailing bytes stay in the port";
     EXPECT_EQ(port.BytesWaiting(), 2);
-    EXPECT_EQ(engine.RespStatus, kRespAddressError);
+    EXPECT_EQ(core.RespStatus, kRespAddressError);
 }
 
 TEST_F(CommFrame, NameLengthCodesTwoAndThreeLeaveAllTextAsData) {
     Bytes frame = {0, 0, 0x12, 12, 0x81, 0xC0 | 5, 2, 0, 'M', 'O', 'D', 'E', 'L', ' ', ' ', ' ', 0};
-    engine.DecodeResponse(frame, true);
-    EXPECT_EQ(engine.RespName, "");
-    EXPECT_EQ(engine.RespData, "MODEL   ");
-    EXPECT_EQ(engine.RespMA, 5);
+    core.DecodeResponse(frame, true);
+    EXPECT_EQ(core.RespName, "");
+    EXPECT_EQ(core.RespData, "MODEL   ");
+    EXPECT_EQ(core.RespMA, 5);
 }
 
 TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
@@ -251,18 +252,18 @@ TEST_F(CommFrame, PortOpensWithSettingsAndSettles) {
 
     ScriptedPort port(clock);
     ws.state.comPort = 2;
-    engine.CommSettings.speed = 9600;
-    EXPECT_EQ(engine.OpenCommPort(port), 0);
+    core.CommSettings.speed = 9600;
+    EXPECT_EQ(core.OpenCommPort(port), 0);
     EXPECT_EQ(clock.NowMs(), kOpenSettleMs);
     EXPECT_EQ(port.Device(), "/dev/ttyUSB0");
     EXPECT_EQ(port.Speed(), 9600);
-    EXPECT_FALSE(engine.PortWasOpen);
+    EXPECT_FALSE(core.PortWasOpen);
 
-    EXPECT_EQ(engine.OpenCommPort(port), 0);
-    EXPECT_TRUE(engine.PortWasOpen);
+    EXPECT_EQ(core.OpenCommPort(port), 0);
+    EXPECT_TRUE(core.PortWasOpen);
     EXPECT_EQ(clock.NowMs(), kOpenSettleMs) << "an open port is not opened again";
 
-    engine.CommSettings.deviceOverride = "/dev/pts/7";
+    engine.SetDeviceOverride("/dev/pts/7");
     EXPECT_EQ(engine.CommDevice(), "/dev/pts/7");
 }
 

@@ -9,6 +9,7 @@
 
 #include "comm/CommPort.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/PortAddress.h"
 #include "comm/TelnetComPort.h"
 #include "comm/jobs/Jobs.h"
@@ -209,7 +210,7 @@ class RawTcpLine : public ::testing::Test, public testing::CommFixture {
             sim::Instrument::FromJson(description, RQ50_SIM_INSTRUMENTS_DIR));
         line = std::make_unique<sim::SimulatedLine>(clock, instrument.get());
         engine.AttachPort(line.get());
-        engine.CommSettings.deviceOverride = "tcp://rack7:4001";
+        engine.SetDeviceOverride("tcp://rack7:4001");
     }
     std::unique_ptr<sim::Instrument> instrument;
     std::unique_ptr<sim::SimulatedLine> line;
@@ -224,22 +225,22 @@ TEST_F(RawTcpLine, TheSpeedSwitchEndsTheJobWithTheReason) {
     ASSERT_TRUE(engine.StartCommJob({testing::TestReadJob::kCode, "Test"}));
     ASSERT_TRUE(engine.RunCommJob(120'000));
     EXPECT_EQ(line->SentFrames().size(), 3u) << "three tries, none at the other speed";
-    EXPECT_EQ(engine.CommResult, kErrPortOpen);
-    EXPECT_EQ(engine.CommSpeed, 1200);
+    EXPECT_EQ(engine.LastOutcome().code, kErrPortOpen);
+    EXPECT_EQ(engine.Speed(), 1200);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{reason});
     EXPECT_FALSE(line->IsOpen());
-    engine.UnregisterCommJob(testing::TestReadJob::kCode);
+    core.UnregisterCommJob(testing::TestReadJob::kCode);
 }
 
 TEST_F(RawTcpLine, TheBaudRateIsNotChangedOnALineThatCannotFollow) {
     jobs::RegisterAllJobs(engine);
-    engine.CommSpeed = 9600;
+    engine.SetSpeed(9600);
     ws.state.instrumentSpeed = 9600;
     ASSERT_TRUE(jobs::StartBaudRateChange(engine, 1200));
     ASSERT_TRUE(engine.RunCommJob(120'000));
     EXPECT_TRUE(line->SentFrames().empty());
-    EXPECT_EQ(engine.CommResult, kErrPortOpen);
-    EXPECT_EQ(engine.CommSpeed, 9600);
+    EXPECT_EQ(engine.LastOutcome().code, kErrPortOpen);
+    EXPECT_EQ(engine.Speed(), 9600);
     EXPECT_EQ(ws.state.instrumentSpeed, 9600);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{reason});
 }

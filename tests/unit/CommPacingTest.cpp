@@ -27,14 +27,14 @@ class CommPacingTest : public JobBench {
     Outcome Upload(const CommPacing& pacing, int speed, bool download = false) {
         engine.Reset();
         engine.SetCommPacing(pacing);
-        engine.CommSpeed = speed;
+        engine.SetSpeed(speed);
         auto description = SampleInstrument("RQB2.json");
         description["speed"] = speed;
         Connect(description);
         const std::int64_t start = clock.NowMs();
         Outcome out;
         if (!Run(download ? kJobDownload : kJobUpload)) return out;
-        out.result = engine.CommResult;
+        out.result = engine.LastOutcome().code;
         out.elapsedMs = clock.NowMs() - start;
         for (const auto& sent : line->SentFrames()) {
             out.frames.push_back(sent.bytes);

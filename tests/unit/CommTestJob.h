@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "comm/CommPort.h"
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 
 namespace rq50::comm::testing {
@@ -16,8 +16,8 @@ namespace rq50::comm::testing {
 /// then finish with the message of the error code.
 struct TestReadJob {
     static constexpr int kCode = kJobCategoryDisplay;  // a monitored job code
-    explicit TestReadJob(CommEngine& engine) : e(engine) {}
-    CommEngine& e;
+    explicit TestReadJob(CommEngine& engine) : e(CoreOf(engine)) {}
+    EngineCore& e;
     int reads = 1;
     /// The request of every read step; the head of the first DISPLAY group
     /// unless a test asks for something else.

@@ -1,6 +1,7 @@
 // The online jobs against the simulated instrument, driven through the page
 // model as the parameter screen drives them.
 
+#include "comm/EngineCore.h"
 #include "comm/jobs/Jobs.h"
 #include "parameter/PageModel.h"
 #include "shell/TextTrim.h"
@@ -24,11 +25,11 @@ class JobPage : public JobBench {
         engine.AttachPageModel(page.get());
         ASSERT_TRUE(Run(kJobConnect));
         ASSERT_TRUE(Run(kJobCategoryDisplay + static_cast<int>(category)));
-        ASSERT_EQ(engine.CommResult, kErrNone);
+        ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     }
     /// Starts what the page model chose and runs it to its end.
     bool Act(bool started) {
-        return started && engine.RunCommJob() && engine.CommResult == kErrNone;
+        return started && engine.RunCommJob() && engine.LastOutcome().code == kErrNone;
     }
     parameter::JobStarter Start() {
         return [this](int job, const std::string& title) {
@@ -40,7 +41,7 @@ class JobPage : public JobBench {
     bool TerminateWhileWaiting(bool started) {
         if (!started) return false;
         instrument->Faults().drop.all = true;
-        while (engine.CommBusy && engine.CommState != kStateWait) engine.Timer1();
+        while (engine.Busy() && !engine.AwaitingAnswer()) engine.Timer1();
         engine.Terminate();
         const bool ended = engine.RunCommJob();
         instrument->Faults().drop.all = false;
@@ -85,14 +86,14 @@ TEST_F(JobPage, FirstPageHoldsTwelveItemsAndTheTabs) {
 TEST_F(JobPage, MovesStopAtTheGroupEndForBothInstrumentBehaviours) {
     for (const std::string end : {"wrap", "stay"}) {
         Open(PageCategory::Set, LongGroup(end));
-        ASSERT_TRUE(Act(page->Move(true, 2, engine.CommBusy, Start())));  // 3 rows forward
+        ASSERT_TRUE(Act(page->Move(true, 2, engine.Busy(), Start())));  // 3 rows forward
         EXPECT_EQ(page->Cell(1, parameter::kColMb), "4") << end;
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
-        EXPECT_TRUE(page->Controls().nextEnabled) << end;  // the end is not known yet
-        ASSERT_TRUE(Act(page->Move(true, 6, engine.CommBusy, Start())));  // a page: nothing more
+        EXPECT_TRUE(page->Controls().nextEnabled) << end;               // the end is not known yet
+        ASSERT_TRUE(Act(page->Move(true, 6, engine.Busy(), Start())));  // a page: nothing more
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "15") << end;
         EXPECT_FALSE(page->Controls().nextEnabled) << end;
-        ASSERT_TRUE(Act(page->Move(false, 6, engine.CommBusy, Start())));  // back a page
+        ASSERT_TRUE(Act(page->Move(false, 6, engine.Busy(), Start())));  // back a page
         EXPECT_EQ(page->Cell(1, parameter::kColMb), "1") << end;
         EXPECT_EQ(page->Cell(12, parameter::kColMb), "12") << end;
         EXPECT_FALSE(page->Controls().previousEnabled) << end;
@@ -173,7 +174,7 @@ TEST_F(JobPage, FailedTabSwitchGoesBackToTheShownPage) {
     Open(PageCategory::Set, SmallInstrument());
     instrument->Faults().drop.all = true;
     EXPECT_FALSE(Act(page->ClickTab(2, Start())));
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNoResponse);
     EXPECT_EQ(page->CurrentTab(), 1);
     EXPECT_EQ(shell::Trim(page->Cell(1, parameter::kColName)), "INP TYPE");
     EXPECT_FALSE(page->TabSwitchRunning());
@@ -244,15 +245,15 @@ TEST_F(JobPage, JobsOnAnOpenPageEndTerminatedWithoutAMessage) {
     Open(PageCategory::Display, LongGroup());
     ASSERT_TRUE(page->Reading());
     EXPECT_TRUE(TerminateWhileWaiting(page->TimerTick(Start())));  // job 14
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
     page->SetReading(false);
     page->SetGridLocked(false);
     EXPECT_TRUE(TerminateWhileWaiting(page->OpenItem(1, Start())));  // job 17
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
 
     Open(PageCategory::Set, LongGroup());
-    EXPECT_TRUE(TerminateWhileWaiting(page->Move(true, 0, engine.CommBusy, Start())));  // job 8
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_TRUE(TerminateWhileWaiting(page->Move(true, 0, engine.Busy(), Start())));  // job 8
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
     EXPECT_TRUE(Texts().empty());
     EXPECT_EQ(page->Cell(1, parameter::kColMb), "1");  // the page is as it was
 

@@ -1,3 +1,4 @@
+#include "comm/EngineCore.h"
 #include "comm/jobs/DownloadStop.h"
 #include "comm/jobs/Jobs.h"
 #include "shell/TextNumbers.h"
@@ -38,7 +39,7 @@ class JobUpload : public JobBench {};
 TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_TRUE(Texts().empty());
     // Model first, then the category starts: no slot write, no ReqNextMB(0, 0).
     const auto sent = Sent();
@@ -54,7 +55,8 @@ TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
     EXPECT_EQ(header.setStart, 2);
     EXPECT_EQ(header.maintStart, 5);
     EXPECT_EQ(header.customType, 0);
-    EXPECT_EQ(engine.Results().categoryNames[1], (std::vector<std::string>{"INPUT", "OUTPUT"}));
+    EXPECT_EQ(rq50::comm::CoreOf(engine).Results().categoryNames[1],
+              (std::vector<std::string>{"INPUT", "OUTPUT"}));
 
     const auto& data = engine.Data().items.dataSet;
     const std::vector<std::string> names = {"PV      ", "PV      ", "INPUT   ", "INP TYPE",
@@ -71,7 +73,7 @@ TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
 TEST_F(JobUpload, AnInstrumentThatStaysOnTheLastItemEndsEachGroup) {
     Connect(SmallInstrument("RQB2", "stay"));
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.Data().items.dataSet.size(), 12u);
 }
 
@@ -80,7 +82,7 @@ TEST_F(JobUpload, RackSlotIsAskedWrittenAndNotKept) {
     Connect(InRack(SmallInstrument()));
     host.slot = 3;
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(host.slotAsked, 1);
     const auto sent = Sent();
     ASSERT_GE(sent.size(), 3u);
@@ -92,7 +94,7 @@ TEST_F(JobUpload, RackSlotIsAskedWrittenAndNotKept) {
     // A direct instrument after it records no slot.
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobUpload));
-    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.Data().header.slot, 0);
 }
 
@@ -100,7 +102,7 @@ TEST_F(JobUpload, V3ModelWritesTheAccessCodeAndKeepsTheCustomType) {
     Connect(V3Instrument());
     UseTables({{"RQV3"}, {}, {}});
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     bool wroteCode = false;
     for (const auto& r : Sent()) {
         if (r.command == kWrite && r.ma == 20 && r.mb == 3)
@@ -117,9 +119,9 @@ TEST_F(JobUpload, ProgramAndConstGroupsArePassedOver) {
     described["set"].push_back({{"const", {{"count", 2}}}});
     Connect(described);
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.Data().items.dataSet.size(), 12u);  // as without the two groups
-    EXPECT_EQ(engine.Results().categoryNames[1].size(), 2u);
+    EXPECT_EQ(rq50::comm::CoreOf(engine).Results().categoryNames[1].size(), 2u);
     EXPECT_NE(std::ranges::find(host.status, "Now skipping PROGRAM ..."), host.status.end());
     EXPECT_TRUE(host.status.back().empty());
 }
@@ -131,7 +133,7 @@ TEST_F(JobUpload, FailureKeepsThePreviousDataSetAndHeader) {
     const auto header = engine.Data().header;
     instrument->Faults().drop.all = true;
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNoResponse);
     EXPECT_EQ(engine.Data().items.dataSet, before);
     EXPECT_EQ(engine.Data().header, header);
     EXPECT_TRUE(Texts().back().starts_with("Response time out. Check the connection."));
@@ -142,7 +144,7 @@ class JobDownload : public JobBench {
     void Upload(const json& described) {
         Connect(described);
         ASSERT_TRUE(Run(kJobUpload));
-        ASSERT_EQ(engine.CommResult, kErrNone);
+        ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     }
     /// Puts a new data text into the data-set item named `name`.
     void SetData(const std::string& name, const std::string& data) {
@@ -161,9 +163,9 @@ TEST_F(JobDownload, UnchangedItemsCompleteWithAnEmptyCheckList) {
     Upload(SmallInstrument());
     const int before = static_cast<int>(line->SentFrames().size());
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading to TAVRO completed."}));
-    EXPECT_TRUE(engine.Results().downloadCheck.empty());
+    EXPECT_TRUE(engine.LastOutcome().differences.empty());
     // Only the four writable SET items are written (the selection by its code).
     int writes = 0;
     const auto sent = Sent();
@@ -183,12 +185,12 @@ TEST_F(JobDownload, ATrimmedModelStillMatchesAnotherModelWritesNothing) {
     Upload(SmallInstrument());
     engine.Data().header.model = "RQB2";
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     messages.boxes.clear();
     engine.Data().header.model = "RQB3    ";
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(engine.CommResult, kErrModel);
+    EXPECT_EQ(engine.LastOutcome().code, kErrModel);
     EXPECT_EQ(line->SentFrames().size(), before + 1);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"Cannot download to TAVRO due to non-matching MODEL."}));
@@ -198,9 +200,9 @@ TEST_F(JobDownload, ClampedValueIsListed) {
     Upload(SmallInstrument());
     SetData("SCALE LO", "+150.00");
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
-    ASSERT_EQ(engine.Results().downloadCheck.size(), 1u);
-    const auto& entry = engine.Results().downloadCheck[0];
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().differences.size(), 1u);
+    const auto& entry = engine.LastOutcome().differences[0];
     EXPECT_EQ(entry.ma, 2);
     EXPECT_EQ(entry.mb, 2);
     EXPECT_EQ(entry.sentData, "+150.00 ");
@@ -215,7 +217,7 @@ TEST_F(JobDownload, AHeaderThatDoesNotFitItsItemsIsRefusedBeforeAnythingIsSent) 
     engine.Data().header.adjustStart = INT32_MAX;
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload, "Download to TAVRO"));
-    EXPECT_EQ(engine.CommResult, kErrDataSetRefused);
+    EXPECT_EQ(engine.LastOutcome().code, kErrDataSetRefused);
     EXPECT_EQ(line->SentFrames().size(), before);
     EXPECT_EQ(Texts(), std::vector<std::string>{shell::Catalogue(kTextHeaderDoesNotFit)});
     EXPECT_EQ(messages.boxes.back().title, "Download to TAVRO");
@@ -229,13 +231,13 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
     described["set"][0]["items"][1]["readOnly"] = true;  // B02 SCALE LO
     Upload(described);
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(engine.CommResult, kErrCommand);
+    EXPECT_EQ(engine.LastOutcome().code, kErrCommand);
     EXPECT_EQ(Texts().back(),
               "Command error. Communication will be terminated.\r\n\r\n"
               "Items written: 1\r\n"
               "Last item written: B01 INP TYPE\r\n"
               "Items not written: 3, from B02 SCALE LO on");
-    const auto& list = engine.Results().downloadCheck;
+    const auto& list = engine.LastOutcome().differences;
     ASSERT_EQ(list.size(), 3u);
     const std::vector<std::pair<int, int>> addresses = {{2, 2}, {3, 1}, {3, 2}};
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -253,7 +255,7 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
     // 1200 bit/s (the tries at 9600 bit/s do not reach the instrument).
     for (int n = before + 3; n <= before + 5; ++n) instrument->Faults().drop.on.insert(n);
     ASSERT_TRUE(Run(kJobDownload));
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNoResponse);
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Response time out. Check the connection.\r\n\r\n"
                            "Items written: 1\r\n"
@@ -261,8 +263,8 @@ TEST_F(JobDownload, AStopHalfWayNamesTheItemsWrittenAndNotWritten) {
                            "No answer came to the write of B02 SCALE LO: check that item on the "
                            "instrument.\r\n"
                            "Items not written: 2, from C01 TAG on"}));
-    ASSERT_EQ(engine.Results().downloadCheck.size(), 3u);
-    EXPECT_EQ(jobs::CheckEntrySetText(engine.Results().downloadCheck[0]), "(no answer)");
+    ASSERT_EQ(engine.LastOutcome().differences.size(), 3u);
+    EXPECT_EQ(jobs::CheckEntrySetText(engine.LastOutcome().differences[0]), "(no answer)");
 }
 
 // "Terminate" and a line that goes away both end a download between two
@@ -276,17 +278,17 @@ TEST_F(JobDownload, AStopOrALostLineEndsBetweenExchangesAndSaysHowFar) {
         messages.boxes.clear();
         ASSERT_TRUE(engine.StartCommJob({kJobDownload, "TEST"}));
         const int before = writesSent();
-        while (engine.CommBusy && !(writesSent() == before + 2 && engine.CommState == kStateWait)) {
+        while (engine.Busy() && !(writesSent() == before + 2 && engine.AwaitingAnswer())) {
             engine.Timer1();
-            clock.Advance(engine.Timer1Interval);
+            clock.Advance(engine.TickIntervalMs());
         }
-        ASSERT_TRUE(engine.CommBusy);
+        ASSERT_TRUE(engine.Busy());
         act();
         ASSERT_TRUE(engine.RunCommJob());
     };
 
     runUntilSecondWrite([this] { engine.Terminate(); });
-    EXPECT_EQ(engine.CommResult, kErrTerminated);
+    EXPECT_EQ(engine.LastOutcome().code, kErrTerminated);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Communication terminated.\r\n\r\n"
                                                  "Items written: 2\r\n"
                                                  "Last item written: B02 SCALE LO\r\n"
@@ -294,7 +296,7 @@ TEST_F(JobDownload, AStopOrALostLineEndsBetweenExchangesAndSaysHowFar) {
 
     runUntilSecondWrite([this] { line->Unplug(); });
     const int sentAfterLoss = static_cast<int>(line->SentFrames().size());
-    EXPECT_EQ(engine.CommResult, kErrLineLost);
+    EXPECT_EQ(engine.LastOutcome().code, kErrLineLost);
     EXPECT_EQ(static_cast<int>(line->SentFrames().size()), sentAfterLoss);  // no retry
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].title, "Communication Error");
@@ -336,7 +338,7 @@ TEST_F(JobDownload, V3TypeMismatchesStopBeforeWriting) {
         }
         const std::size_t before = line->SentFrames().size();
         ASSERT_TRUE(Run(kJobDownload));
-        EXPECT_EQ(engine.CommResult, c.error);
+        EXPECT_EQ(engine.LastOutcome().code, c.error);
         if (c.text) {
             EXPECT_EQ(Texts(), (std::vector<std::string>{c.text}));
         }
@@ -353,13 +355,13 @@ TEST_F(JobConnect, LeavesThePortOpenOnSuccessAndClosesOnFailure) {
     Connect(InRack(SmallInstrument(), "5"));
     host.slot = 5;
     ASSERT_TRUE(Run(kJobConnect));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_TRUE(line->IsOpen());
     EXPECT_EQ(engine.Data().header.slot, 5);
     line->Close();
     instrument->Faults().drop.all = true;
     ASSERT_TRUE(Run(kJobConnect));
-    EXPECT_EQ(engine.CommResult, kErrNoResponse);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNoResponse);
     EXPECT_FALSE(line->IsOpen());
 }
 

@@ -1,3 +1,4 @@
+#include "comm/EngineCore.h"
 #include "comm/jobs/Jobs.h"
 #include "shell/TextTrim.h"
 #include "unit/JobTestSupport.h"
@@ -22,7 +23,7 @@ TEST_F(JobProgramUpload, TableDrivenReadsExactlyTheListedItems) {
     Connect(ProgramUnit());
     UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_TRUE(Texts().empty());
     const auto sent = Sent();
     for (const auto& r : sent) EXPECT_FALSE(r.command == 0x80 && r.ma >= 24);  // no menu walk
@@ -36,13 +37,13 @@ TEST_F(JobProgramUpload, TableDrivenReadsExactlyTheListedItems) {
     ASSERT_EQ(state.records.size(), 5u);
     EXPECT_EQ(parameter::DecodeItem(state.records[2], false).data, "END     ");
     EXPECT_EQ(parameter::DecodeItem(state.records[3], false).name, "CONST   ");
-    EXPECT_EQ(engine.CommFacts.programItemCount, 5);
+    EXPECT_EQ(engine.LastOutcome().facts.programItemCount, 5);
 }
 
 TEST_F(JobProgramUpload, MenuWalkFindsTheAreasOfAnUnlistedModel) {
     Connect(ProgramUnit("RQK9"));
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.Data().program.header.stepCount, 3);
     EXPECT_EQ(engine.Data().program.header.constCount, 2);
     EXPECT_EQ(engine.Data().program.header.programAreaLetter, 4);
@@ -53,7 +54,7 @@ TEST_F(JobProgramUpload, RefusedConstUploadsTheProgram) {
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"Uploading of PROGRAM completed. Cannot upload CONST."}));
     EXPECT_EQ(engine.Data().program.records.size(), 3u);
@@ -67,7 +68,7 @@ TEST_F(JobProgramUpload, AUnitWithoutAreasUploadsNothing) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot upload PROGRAM and CONST. Check if a "
                                                  "Free Program Computing Unit is connected."}));
     EXPECT_EQ(engine.Data().program.records.size(), 7u);  // the program in memory is kept
-    EXPECT_EQ(engine.CommFacts.programItemCount, 0);
+    EXPECT_EQ(engine.LastOutcome().facts.programItemCount, 0);
 }
 
 // The slot of a rack stays with the line it was chosen on: a unit connected
@@ -77,11 +78,11 @@ TEST_F(JobProgramUpload, ADirectUnitAfterARackUploadRecordsNoSlot) {
     UseTables({{}, {{"RQK2", kRqk2Row}}, {}});
     host.slot = 4;
     ASSERT_TRUE(Run(kJobProgramUpload));
-    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.Data().program.header.slotNumber, 4);
     Connect(ProgramUnit());
     ASSERT_TRUE(Run(kJobProgramUpload));
-    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.Data().program.header.slotNumber, 0);
     EXPECT_EQ(host.slotAsked, 1);
 }
@@ -106,10 +107,10 @@ TEST_F(JobProgramDownload, WritesBothAreasBack) {
     UploadFrom(ProgramUnit());
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(Writes(before), 5);
-    EXPECT_EQ(engine.Results().refusedArea, jobs::kRefusedNone);
-    EXPECT_TRUE(engine.Results().downloadCheck.empty());
+    EXPECT_EQ(engine.LastOutcome().refusedArea, jobs::kRefusedNone);
+    EXPECT_TRUE(engine.LastOutcome().differences.empty());
 }
 
 TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
@@ -117,7 +118,7 @@ TEST_F(JobProgramDownload, BothAreasRefusedWritesNothing) {
     Connect(SmallInstrument("RQK2"));
     UseTables({{}, {{"RQK2", kNoAreasRow}}, {}});
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(engine.CommResult, kErrBothRefused);
+    EXPECT_EQ(engine.LastOutcome().code, kErrBothRefused);
     EXPECT_EQ(Writes(0), 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Cannot download PROGRAM and CONST."}));
 }
@@ -131,9 +132,9 @@ TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenA
 
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
-    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", kCallerProgramEditor));
-    EXPECT_EQ(engine.CommResult, kErrNone);
-    EXPECT_EQ(engine.Results().refusedArea, jobs::kRefusedConst);
+    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", shell::kCallerProgramEditor));
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().refusedArea, jobs::kRefusedConst);
     EXPECT_EQ(Writes(0), 3);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of PROGRAM completed."}));
     EXPECT_EQ(navigation.calls.back(), "enable frmRQ3000");
@@ -146,9 +147,9 @@ TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenA
     noProgram["set"].push_back({{"const", {{"count", 2}}}});  // E01, where the program had them
     Connect(noProgram);
     UseTables({{}, {{"RQK2", kNoProgramRow}}, {}});
-    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", kCallerProgramEditor));
-    EXPECT_EQ(engine.CommResult, kErrNone);
-    EXPECT_EQ(engine.Results().refusedArea, jobs::kRefusedProgram);
+    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", shell::kCallerProgramEditor));
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().refusedArea, jobs::kRefusedProgram);
     EXPECT_EQ(Writes(0), 2);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Downloading of CONST completed."}));
 }
@@ -165,14 +166,14 @@ TEST_F(JobProgramDownload, AStepTheUnitRefusesStopsTheDownloadAndNamesWhatWasNot
     refusing["set"].push_back({{"const", {{"count", 2}}}});
     Connect(refusing);
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(engine.CommResult, kErrCommand);
+    EXPECT_EQ(engine.LastOutcome().code, kErrCommand);
     EXPECT_EQ(Writes(0), 2);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"Command error. Communication will be terminated.\r\n\r\n"
                                         "Items written: 1\r\n"
                                         "Last item written: D01 PROGRAM\r\n"
                                         "Items not written: 4, from D02 PROGRAM on"}));
-    const auto& list = engine.Results().downloadCheck;
+    const auto& list = engine.LastOutcome().differences;
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].mb, 2);
     EXPECT_EQ(shell::Trim(list[0].sentData), "STY1");
@@ -185,11 +186,11 @@ TEST_F(JobProgramDownload, PatternModelFitsAnyInstrumentStartingWithIt) {
     engine.Data().program.header.modelCode = "RQK2*";
     Connect(ProgramUnit("RQK2-B"));
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(Writes(0), 5);
     Connect(ProgramUnit("RQK3"));
     ASSERT_TRUE(Run(kJobProgramDownload));
-    EXPECT_EQ(engine.CommResult, kErrModel);
+    EXPECT_EQ(engine.LastOutcome().code, kErrModel);
     EXPECT_EQ(Writes(0), 0);
 }
 
@@ -198,7 +199,7 @@ class JobDevice : public JobBench {};
 TEST_F(JobDevice, SlotJobOnADirectInstrumentAsksForTheRack) {
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobSlot));
-    EXPECT_FALSE(engine.CommFacts.rackAnswered);
+    EXPECT_FALSE(engine.LastOutcome().facts.rackAnswered);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Connect to ZNC."}));
     EXPECT_EQ(CountCommand(kWrite), 0);
 }
@@ -207,53 +208,54 @@ TEST_F(JobDevice, SlotJobWritesTheSlotAndReadsTheModule) {
     Connect(InRack(SmallInstrument("RQX7"), "7"));
     host.slot = 7;
     ASSERT_TRUE(Run(kJobSlot));
-    EXPECT_EQ(engine.CommResult, kErrNone);
-    EXPECT_TRUE(engine.CommFacts.rackAnswered);
-    EXPECT_EQ(engine.Results().slotModel, "RQX7    ");
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
+    EXPECT_TRUE(engine.LastOutcome().facts.rackAnswered);
+    EXPECT_EQ(engine.LastOutcome().slotModel, "RQX7    ");
     EXPECT_EQ(Sent()[1].data, "      07");
 }
 
 TEST_F(JobDevice, BaudCheckRefusesRackAndUnlistedModels) {
     Connect(InRack(SmallInstrument(), "1"));
     ASSERT_TRUE(Run(kJobBaudCheck));
-    EXPECT_EQ(engine.CommResult, kErrRackBaud);
+    EXPECT_EQ(engine.LastOutcome().code, kErrRackBaud);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"You cannot change ZNC baud rate."}));
     messages.boxes.clear();
     Connect(SmallInstrument());
     ASSERT_TRUE(Run(kJobBaudCheck));
-    EXPECT_EQ(engine.CommResult, kErrBaudModel);
+    EXPECT_EQ(engine.LastOutcome().code, kErrBaudModel);
     EXPECT_EQ(Texts(),
               (std::vector<std::string>{"You cannot change the baud rate of this model."}));
-    EXPECT_EQ(engine.CommSpeed, 1200);
+    EXPECT_EQ(engine.Speed(), 1200);
 }
 
 TEST_F(JobDevice, ChangeTo9600RemindsAndTheNextJobRunsAt9600) {
     Connect(WithBaudItem(SmallInstrument()));
     UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
     ASSERT_TRUE(Run(kJobBaudCheck));
-    ASSERT_EQ(engine.CommResult, kErrNone);
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     ASSERT_TRUE(jobs::StartBaudRateChange(engine, 9600));
     ASSERT_TRUE(engine.RunCommJob());
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(Sent().back().data, " BR.96  ");
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Baud rate of TAVRO has been changed to 9600bps. Be sure to set it "
                            "back to 1200bps before entering offline mode."}));
-    EXPECT_EQ(engine.CommSpeed, 9600);
+    EXPECT_EQ(engine.Speed(), 9600);
     EXPECT_EQ(ws.state.instrumentSpeed, 9600);
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(line->SentFrames().back().speed, 9600);
     EXPECT_EQ(engine.Data().items.dataSet.size(), 13u);
 }
 
 TEST_F(JobDevice, FailedChangeRestoresThePreviousRate) {
     Connect(SmallInstrument());
-    engine.Results().baudRow = jobs::BaudRateRow{"RQB2", 5, 9, 0, "BR", "96", "12"};
+    rq50::comm::CoreOf(engine).Results().baudRow =
+        jobs::BaudRateRow{"RQB2", 5, 9, 0, "BR", "96", "12"};
     ASSERT_TRUE(jobs::StartBaudRateChange(engine, 9600));
     ASSERT_TRUE(engine.RunCommJob());
-    EXPECT_NE(engine.CommResult, kErrNone);
-    EXPECT_EQ(engine.CommSpeed, 1200);
+    EXPECT_NE(engine.LastOutcome().code, kErrNone);
+    EXPECT_EQ(engine.Speed(), 1200);
     EXPECT_EQ(ws.state.instrumentSpeed, 1200);
 }
 

@@ -1,6 +1,7 @@
 // Lost, garbled and late answers at every request of a job: each job must end
 // exactly as it does on a clean line, with the same result, messages and data.
 
+#include "comm/EngineCore.h"
 #include "comm/jobs/Jobs.h"
 #include "parameter/PageModel.h"
 #include "sim/Faults.h"
@@ -61,7 +62,7 @@ class JobRecovery : public JobBench {
         engine.SetCommPacing(PacingUnderTest());
         engine.SetHost(&host);
         engine.AttachPageModel(nullptr);
-        engine.Results() = {};
+        rq50::comm::CoreOf(engine).Results() = {};
         engine.Data().header = {};
         engine.Data().items = {};
         engine.Data().program = {};
@@ -72,7 +73,7 @@ class JobRecovery : public JobBench {
 
     /// Result and messages of the job just run.
     std::string Ending() const {
-        std::string out = "result " + std::to_string(engine.CommResult) + "\n";
+        std::string out = "result " + std::to_string(engine.LastOutcome().code) + "\n";
         for (const auto& text : Texts()) out += text + "\n";
         return out;
     }
@@ -119,7 +120,7 @@ class JobRecovery : public JobBench {
         Connect(described);
         EXPECT_TRUE(Run(kJobDownload));
         std::string out = Ending();
-        for (const auto& e : engine.Results().downloadCheck)
+        for (const auto& e : engine.LastOutcome().differences)
             out += e.sentData + "/" + e.setData + "\n";
         EXPECT_TRUE(Run(kJobUpload));
         return out + DataSet();
@@ -160,15 +161,18 @@ class JobRecovery : public JobBench {
         Connect(described);
         UseTables({{}, {}, {{"RQB2", {"RQB2*", 5, 2, 0, "BR", "96", "12"}}}});
         EXPECT_TRUE(Run(kJobBaudCheck));
-        return Ending() + (engine.Results().baudRow ? engine.Results().baudRow->pattern : "none");
+        return Ending() + (rq50::comm::CoreOf(engine).Results().baudRow
+                               ? rq50::comm::CoreOf(engine).Results().baudRow->pattern
+                               : "none");
     }
 
     std::string BaudChange(const json& described) {
         Connect(described);
-        engine.Results().baudRow = jobs::BaudRateRow{"RQB2*", 5, 2, 0, "BR", "96", "12"};
+        rq50::comm::CoreOf(engine).Results().baudRow =
+            jobs::BaudRateRow{"RQB2*", 5, 2, 0, "BR", "96", "12"};
         EXPECT_TRUE(jobs::StartBaudRateChange(engine, 9600));
         EXPECT_TRUE(engine.RunCommJob());
-        return Ending() + "speed " + std::to_string(engine.CommSpeed) + " instrument " +
+        return Ending() + "speed " + std::to_string(engine.Speed()) + " instrument " +
                std::to_string(instrument->Speed());
     }
 

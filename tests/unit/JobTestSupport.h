@@ -12,6 +12,7 @@
 #include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/MessageBoxHost.h"
@@ -95,8 +96,9 @@ class JobBench : public ::testing::Test {
     }
 
     /// Runs a job to its end; false when it did not start or did not end.
-    bool Run(int job, const std::string& title = "TEST", comm::CommCallers caller = comm::kCallerNone) {
-        if (!engine.StartCommJob({job, title, caller})) return false;
+    bool Run(int job, const std::string& title = "TEST",
+             shell::JobCaller caller = shell::kCallerNone) {
+        if (!shell::StartCallerJob(engine, {job, title}, caller)) return false;
         return engine.RunCommJob();
     }
 

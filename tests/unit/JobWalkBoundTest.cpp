@@ -54,7 +54,7 @@ TEST_F(JobWalkBound, AGroupThatNeverEndsStopsTheUploads) {
                         [](int ma) { return ma % 3 + 1; });
     const auto before = engine.Data().items.dataSet;
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrAddress);
+    EXPECT_EQ(engine.LastOutcome().code, kErrAddress);
     EXPECT_EQ(
         Texts(),
         (std::vector<std::string>{"Parameter address error. Communication will be terminated."}));
@@ -63,7 +63,7 @@ TEST_F(JobWalkBound, AGroupThatNeverEndsStopsTheUploads) {
 
     port.sent.clear();
     ASSERT_TRUE(Run(kJobProgramUpload));
-    EXPECT_EQ(engine.CommResult, kErrAddress);
+    EXPECT_EQ(engine.LastOutcome().code, kErrAddress);
     EXPECT_LT(Requests(), 10 + jobs::kMaxItemsPerGroup + 2);
 }
 
@@ -71,7 +71,7 @@ TEST_F(JobWalkBound, ACategoryThatNeverEndsStopsTheUpload) {
     // Every group ends properly, but 82h never leads back to a category start.
     port.respond = Menu([](int) { return 1; }, [](int ma) { return ma < 4 ? 4 : ma % 60 + 4; });
     ASSERT_TRUE(Run(kJobUpload));
-    EXPECT_EQ(engine.CommResult, kErrAddress);
+    EXPECT_EQ(engine.LastOutcome().code, kErrAddress);
     EXPECT_LT(Requests(), 10 + 3 * (jobs::kMaxGroups + 1));
 }
 

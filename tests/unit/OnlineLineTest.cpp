@@ -25,7 +25,7 @@ class OnlineLine : public JobBench {
         NewPage(category);
         ASSERT_TRUE(Run(kJobConnect));
         ASSERT_TRUE(Run(kJobCategoryDisplay + static_cast<int>(category)));
-        ASSERT_EQ(engine.CommResult, kErrNone);
+        ASSERT_EQ(engine.LastOutcome().code, kErrNone);
         page->SetReading(false);
         page->SetGridLocked(false);
     }
@@ -39,7 +39,7 @@ class OnlineLine : public JobBench {
     /// did not start or failed.
     std::int64_t Timed(bool started) {
         const auto from = clock.NowMs();
-        if (!started || !engine.RunCommJob() || engine.CommResult != kErrNone) return -1;
+        if (!started || !engine.RunCommJob() || engine.LastOutcome().code != kErrNone) return -1;
         return clock.NowMs() - from;
     }
     /// The engine ticks on without a job, as the main window's timer does.
@@ -91,15 +91,15 @@ TEST_F(OnlineLine, FastPacingLetsGoOfTheLineOnAnErrorAndReachesTheSameRackSlotAg
     const auto sent = Sent();
     ASSERT_GE(sent.size(), before + 3);
     EXPECT_EQ(sent[before + 1].command, 0x40);  // the slot written again
-    EXPECT_EQ(engine.lastInstrument.slot, 3);
-    EXPECT_TRUE(engine.lastInstrument.viaRack);
+    EXPECT_EQ(engine.LastInstrument().slot, 3);
+    EXPECT_TRUE(engine.LastInstrument().viaRack);
     EXPECT_EQ(shell::Trim(page->Cell(2, parameter::kColName)), "SCALE LO");
 
     // Another category after the page closed: the same slot, no question.
     online->Drop();
     NewPage(PageCategory::Display);
     ASSERT_TRUE(Run(kJobCategoryDisplay));
-    EXPECT_EQ(engine.CommResult, kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(host.slotAsked, 1);
     online->Drop();
 

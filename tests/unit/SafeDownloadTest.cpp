@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "comm/EngineCore.h"
 #include "files/ParameterFile.h"
 #include "files/RecordFile.h"
 #include "parameter/ItemEdit.h"
@@ -73,14 +74,14 @@ class SafeDownload : public rq50::testing::JobBench {
         q->answer = answer;
         q->previews = previews;
         q->whys = whys;
-        const bool started =
-            StartSafeDownload(ws,
-                              {{comm::kJobDownload, "Download", comm::kCallerDataViewDownload},
-                               files::DataFileKind::kParameter,
-                               Screen::DataView,
-                               "a.7pa"},
-                              std::move(q));
-        while (run && started && engine.CommBusy) engine.RunCommJob();
+        const bool started = StartSafeDownload(ws,
+                                               {{comm::kJobDownload, "Download"},
+                                                shell::kCallerDataViewDownload,
+                                                files::DataFileKind::kParameter,
+                                                Screen::DataView,
+                                                "a.7pa"},
+                                               std::move(q));
+        while (run && started && engine.Busy()) engine.RunCommJob();
         return started;
     }
 
@@ -151,8 +152,8 @@ TEST_F(SafeDownload, KeepsTheInstrumentsSetListsTheChangesThenWritesTheFile) {
     EXPECT_TRUE(
         files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
     // The download ran once, unasked, and the instrument now holds the file.
-    EXPECT_EQ(engine.CommJob, comm::kJobDownload);
-    EXPECT_EQ(engine.CommResult, comm::kErrNone);
+    EXPECT_EQ(rq50::comm::CoreOf(engine).CommJob, comm::kJobDownload);
+    EXPECT_EQ(engine.LastOutcome().code, comm::kErrNone);
     EXPECT_EQ(CountCommand(kWrite), 4);
     ASSERT_TRUE(Run(comm::kJobUpload));
     EXPECT_TRUE(
@@ -239,7 +240,7 @@ TEST_F(SafeDownload, BehindARackTheDownloadUsesTheBackupsLineAndSlot) {
     EXPECT_EQ(host.slotAsked, 1);
     ASSERT_EQ(previews->size(), 1u);
     EXPECT_EQ(previews->front().slot, 3);
-    EXPECT_EQ(engine.CommResult, comm::kErrNone);
+    EXPECT_EQ(engine.LastOutcome().code, comm::kErrNone);
     EXPECT_EQ(CountCommand(kWrite), 1 + 4);  // the slot once, then the four items
     EXPECT_FALSE(line->IsOpen());
 }
@@ -251,13 +252,13 @@ TEST_F(SafeDownload, AStoppedDownloadOffersTheBackupBack) {
     FileValue("SCALE LO", "+020.00");
     InstrumentChangedSince();
     ASSERT_TRUE(Download(true, false));
-    while (!(engine.CommJob == comm::kJobDownload && CountCommand(kWrite) == 3 &&
-             engine.CommState == comm::kStateWait)) {
+    while (!(rq50::comm::CoreOf(engine).CommJob == comm::kJobDownload &&
+             CountCommand(kWrite) == 3 && engine.AwaitingAnswer())) {
         engine.Timer1();
-        clock.Advance(engine.Timer1Interval);
+        clock.Advance(engine.TickIntervalMs());
     }
     engine.Terminate();
-    while (engine.CommBusy) engine.RunCommJob();
+    while (engine.Busy()) engine.RunCommJob();
     ASSERT_EQ(previews->size(), 1u);
     EXPECT_EQ(*whys, std::vector<std::string>{"restore " + previews->front().backup});
     EXPECT_EQ(CountCommand(kWrite), 3 + 4);
@@ -295,7 +296,7 @@ TEST_F(SafeDownload, CompareShowsTheDifferencesInTheCheckListAndWritesNothing) {
     InstrumentChangedSince();
     ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::DataView));
     engine.RunCommJob();
-    const auto& list = engine.Results().downloadCheck;
+    const auto& list = ws.checkList;
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].sentName, "SCALE LO");
     EXPECT_NE(list[0].sentData, list[0].setData);
@@ -316,9 +317,10 @@ TEST_F(SafeDownload, CompareOfAProgramListsTheStepsThatDifferAndPutsTheProgramBa
     auto changed = rq50::testing::ProgramUnit();
     changed["set"][2]["program"]["operators"][1] = "STY2";
     Connect(changed);
-    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::ProgramEditor, files::DataFileKind::kProgram));
+    ASSERT_TRUE(
+        StartCompareWithInstrument(ws, Screen::ProgramEditor, files::DataFileKind::kProgram));
     engine.RunCommJob();
-    const auto& list = engine.Results().downloadCheck;
+    const auto& list = ws.checkList;
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].mb, 2);
     EXPECT_EQ(list[0].sentData, "STY1");
@@ -333,7 +335,8 @@ TEST_F(SafeDownload, CompareOfAProgramListsTheStepsThatDifferAndPutsTheProgramBa
     // that nothing differs, the program stays.
     Connect(rq50::testing::SmallInstrument("RQK2"));
     UseTables({{}, {{"RQK2", {true, "3", "P01", "2", "Q01"}}}, {}});
-    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::ProgramEditor, files::DataFileKind::kProgram));
+    ASSERT_TRUE(
+        StartCompareWithInstrument(ws, Screen::ProgramEditor, files::DataFileKind::kProgram));
     engine.RunCommJob();
     EXPECT_NE(messages.boxes.back().text,
               "The instrument holds the file's values: no item differs.");
@@ -389,7 +392,7 @@ TEST_F(SafeDownload, ARackRunStoppedHalfWayKeepsWhatItFound) {
     };
     options.onEnd = [&found](const std::vector<SlotOutcome>& outcome, bool) { found = outcome; };
     run = RackRun::Start(ws, options);
-    while (run->Running() && engine.CommBusy) engine.RunCommJob();
+    while (run->Running() && engine.Busy()) engine.RunCommJob();
     EXPECT_FALSE(run->Running());
     ASSERT_EQ(found.size(), 16u);
     EXPECT_EQ(found[0].state, SlotState::kInstrument);

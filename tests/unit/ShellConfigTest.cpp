@@ -70,14 +70,14 @@ TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     ws.hosts.engine = &engine;
     engine.SetWorkspace(ws);
     ws.state.maintMode = true;
-    engine.CommSpeed = 9600;
+    engine.SetSpeed(9600);
     EXPECT_TRUE(LoadModelTable(ws));
     EXPECT_TRUE(LoadCategoryTable());
     EXPECT_TRUE(ModelTable().empty());
     EXPECT_TRUE(CategoryTable().empty());
     EXPECT_FALSE(IsModelRegistered("RQB2"));
     EXPECT_FALSE(ws.state.maintMode);
-    EXPECT_EQ(engine.CommSpeed, 1200);
+    EXPECT_EQ(engine.Speed(), 1200);
 }
 
 TEST(ConfigTables, ModelAndCategoryRows) {

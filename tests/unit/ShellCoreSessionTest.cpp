@@ -6,6 +6,7 @@
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
@@ -85,8 +86,8 @@ TEST(CoreSession, HeadlessStartLoadsTheTablesAndLeavesTheJobsReady) {
         EXPECT_EQ(ws.state.settingFilePath, AppFilePath("Setting.ini"));
         EXPECT_EQ(ws.information.fileName.substr(0, 7), "NewFile");
         // The jobs consult the files of the application folder.
-        EXPECT_TRUE(session.Engine().IsCommJobRegistered(comm::kJobUpload));
-        EXPECT_TRUE(session.Engine().IsCommJobRegistered(comm::kJobSlot));
+        EXPECT_TRUE(rq50::comm::CoreOf(session.Engine()).IsCommJobRegistered(comm::kJobUpload));
+        EXPECT_TRUE(rq50::comm::CoreOf(session.Engine()).IsCommJobRegistered(comm::kJobSlot));
         EXPECT_TRUE(session.Engine().Tables().isV3Model("RQG2"));
         EXPECT_FALSE(session.Engine().Tables().isV3Model("RQB2"));
         EXPECT_EQ(session.Engine().Tables().findCategory("RQK2").steps, "48");
@@ -171,15 +172,15 @@ TEST(CoreSession, TwoSessionsUploadFromTwoInstrumentsSideBySide) {
     ASSERT_TRUE(one.StartCommJob({comm::kJobUpload, "A"}));
     ASSERT_TRUE(two.StartCommJob({comm::kJobUpload, "B"}));
     // Both engines tick on one clock until both jobs have ended.
-    for (int tick = 0; (one.CommBusy || two.CommBusy) && tick < 100'000; ++tick) {
+    for (int tick = 0; (one.Busy() || two.Busy()) && tick < 100'000; ++tick) {
         one.Timer1();
         two.Timer1();
         s.clock.Wait(comm::kTickMs);
     }
-    EXPECT_EQ(one.CommResult, comm::kErrNone);
-    EXPECT_EQ(two.CommResult, comm::kErrNone);
-    EXPECT_EQ(one.CommTitle, "A");
-    EXPECT_EQ(two.CommTitle, "B");
+    EXPECT_EQ(one.LastOutcome().code, comm::kErrNone);
+    EXPECT_EQ(two.LastOutcome().code, comm::kErrNone);
+    EXPECT_EQ(one.JobTitle(), "A");
+    EXPECT_EQ(two.JobTitle(), "B");
     EXPECT_EQ(a.session->Data().header.model.substr(0, 4), "RQB2");
     EXPECT_EQ(b.session->Data().header.model.substr(0, 4), "RQK2");
     EXPECT_FALSE(a.session->Data().items.dataSet.empty());

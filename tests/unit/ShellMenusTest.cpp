@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "comm/Engine.h"
+#include "comm/EngineCore.h"
 
 #include <map>
 #include <optional>
@@ -97,7 +98,7 @@ TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
     EXPECT_FALSE(screen.commandVisible.has_value());
 
     ws.state.commandMenuUnlocked = true;
-    engine.LogFileOn = true;
+    engine.SetLogFileOn(true);
     screen.commandMarks[kItemMonitor] = true;  // left over: never cleared here
     ShowCommandMenuMarks(ws, screen);
     EXPECT_EQ(screen.commandVisible, true);
@@ -126,7 +127,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
         void SetSessionPortItem(const std::string& device) override { session = device; }
         std::string session;
     } menus;
-    engine.CommSettings.deviceOverride = "/dev/pts/7";
+    engine.SetDeviceOverride("/dev/pts/7");
     MarkPortInUse(ws, menus);
     EXPECT_EQ(menus.session, "/dev/pts/7");
     EXPECT_EQ(menus.portMarks,
@@ -177,11 +178,11 @@ TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
     EXPECT_FALSE(ws.state.maintMode);
 
     ToggleCommandItem(ws, screen, kItemMonitor);
-    EXPECT_TRUE(engine.MonitorOn);
+    EXPECT_TRUE(engine.MonitorOn());
     EXPECT_EQ(screen.monitorCalls, (std::vector<bool>{true}));
 
     ToggleCommandItem(ws, screen, kItemLogFile);
-    EXPECT_TRUE(engine.LogFileOn);
+    EXPECT_TRUE(engine.LogFileOn());
     EXPECT_EQ(screen.commandMarks[kItemLogFile], true);
 
     ToggleCommandItem(ws, screen, 40);
@@ -250,11 +251,11 @@ TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
                                                           "show frmRQ2600", "enable frmRQ2600"}));
 
     // A job running: nothing is asked.
-    engine.CommBusy = true;
+    comm::CoreOf(engine).CommBusy = true;
     messages.boxes.clear();
     EXPECT_EQ(ExitProgram(ws, Screen::OnlineParameter), ExitOutcome::Stay);
     EXPECT_TRUE(messages.boxes.empty());
-    engine.CommBusy = false;
+    comm::CoreOf(engine).CommBusy = false;
 }
 
 TEST_F(Menus, SharedMenuHandler) {
@@ -267,7 +268,7 @@ TEST_F(Menus, SharedMenuHandler) {
                                         "modal frmRQ4100", "enable frmRQ4100", "modal frmRQ0200"}));
 
     navigation.calls.clear();
-    engine.CommSpeed = 9600;
+    engine.SetSpeed(9600);
     messages.answers = {kAnswerYes};
     MenuCommand(ws, kMenuExitAt9600);
     EXPECT_TRUE(navigation.calls.empty());

@@ -1,4 +1,4 @@
-#include "comm/Navigation.h"
+#include "session/Navigation.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 
 #include "ShellFakes.h"
 #include "comm/Engine.h"
-#include "comm/HandBack.h"
+#include "comm/EngineCore.h"
+#include "session/ScreenFlow.h"
 
 namespace rq50::shell {
 namespace {
@@ -55,7 +56,7 @@ TEST(DisplayMatrix, EachEventLeadsToItsScreen) {
 
 struct HandBackScenario {
     const char* what;
-    comm::CommCallers caller;
+    shell::JobCaller caller;
     int job, result;
     const comm::HandBackFacts& facts;
     const char* screen;  // "+name": shown and enabled; else the one call, or none
@@ -100,8 +101,8 @@ TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
     for (const auto& s : scenarios) {
         ServicesScope scope;
         std::vector<int> menuCommands;
-        RunHandBack(scope.ws, HandBackFor(s.caller, s.job, s.result, s.facts),
-                    [&](int code) { menuCommands.push_back(code); });
+        scope.ws.hosts.menuCommand = [&](int code) { menuCommands.push_back(code); };
+        RunHandBack(scope.ws, HandBackFor(s.caller, s.job, s.result, s.facts));
         const std::string screen = s.screen;
         const Calls expected = screen.empty()     ? Calls{}
                                : screen[0] == '+' ? ShowEnable(s.screen + 1)
@@ -218,8 +219,8 @@ TEST(DisplayMatrix, AfterAProgramDownloadTheMessageFollowsTheResult) {
     for (const auto& [result, text] : cases) {
         ServicesScope scope;
         comm::CommEngine engine;
-        engine.CommResult = result;
-        engine.CommTitle = "Download";
+        comm::CoreOf(engine).LastOutcome().code = result;
+        comm::CoreOf(engine).CommTitle = "Download";
         scope.ws.hosts.engine = &engine;
         engine.SetWorkspace(scope.ws);
         DisplayMatrix(scope.ws, 383, 0, 0);

@@ -21,7 +21,7 @@ constexpr int kFastSpeed = 9600;
 
 /// After a time-out the engine may have left the port at the other speed;
 /// an open port is brought back to `CommSpeed`.
-void ReopenAtCommSpeed(CommEngine& e, SerialPort& port) {
+void ReopenAtCommSpeed(EngineCore& e, SerialPort& port) {
     e.CommSettings.speed = e.CommSpeed;
     if (!port.IsOpen()) return;
     if (e.CloseCommPort(port) != 0) e.ShowPortError();
@@ -216,7 +216,7 @@ class BaudChangeJob : public DeviceJob {
 
 }  // namespace
 
-void RegisterDeviceJobs(CommEngine& e) {
+void RegisterDeviceJobs(EngineCore& e) {
     RegisterStepJobs<SlotJob, BaudCheckJob, BaudChangeJob>(e, kJobSlot, kJobBaudCheck,
                                                            kJobBaudChange);
 }

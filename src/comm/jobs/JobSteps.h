@@ -6,7 +6,7 @@
 // category starts, the V3 access code, the MAINT entry) are blocks that a
 // job opens its switch with.
 
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/jobs/GroupWalk.h"
 #include "files/DataSet.h"
 #include "files/Workspace.h"
@@ -23,7 +23,7 @@ enum ConnectStep : int { kStepFirstItem = 1, kStepSlotWrite = 2, kStepModel = 3 
 enum CategoryStartStep : int { kStepDisplayStart = 4, kStepSetStart = 5, kStepAdjustStart = 6 };
 
 /// Steps an open page's job begins with on a line the online work let go of
-/// and opened again behind a rack (CommEngine::ReleaseOnlineLine): the first
+/// and opened again behind a rack (EngineCore::ReleaseOnlineLine): the first
 /// item, which the rack answers with slot 00, and the slot written again;
 /// then the job's own step 1.
 enum RelinkStep : int { kStepRelinkFirst = 90, kStepRelinkSlot = 91 };
@@ -39,7 +39,7 @@ constexpr int kAccessCodeMb = 3;
 
 class StepJob {
   public:
-    explicit StepJob(CommEngine& engine) : e(engine) {}
+    explicit StepJob(EngineCore& engine) : e(engine) {}
     virtual ~StepJob() = default;
 
     /// The builder and parser the engine calls.
@@ -47,7 +47,7 @@ class StepJob {
 
   protected:
     /// The engine the job runs on.
-    CommEngine& e;
+    EngineCore& e;
 
     /// Step 0: prepares the job and opens the port.
     virtual void Begin(SerialPort& port) = 0;
@@ -127,7 +127,7 @@ class StepJob {
 /// Registers one job object with `engine` for the job code `job`; the engine
 /// keeps the object as long as it lives.
 template <class Job, class... Args>
-void RegisterStepJob(CommEngine& engine, int job, Args... args) {
+void RegisterStepJob(EngineCore& engine, int job, Args... args) {
     auto instance = std::make_shared<Job>(engine, args...);
     engine.RegisterCommJob(job, instance->Routines());
     engine.KeepJobObject(instance);
@@ -135,7 +135,7 @@ void RegisterStepJob(CommEngine& engine, int job, Args... args) {
 
 /// Registers several jobs at once: the n-th job class for the n-th code.
 template <class... Jobs, class... Codes>
-void RegisterStepJobs(CommEngine& engine, Codes... codes) {
+void RegisterStepJobs(EngineCore& engine, Codes... codes) {
     static_assert(sizeof...(Jobs) == sizeof...(Codes), "one code for each job");
     (RegisterStepJob<Jobs>(engine, codes), ...);
 }

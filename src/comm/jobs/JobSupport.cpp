@@ -12,16 +12,16 @@ namespace rq50::comm::jobs {
 
 namespace {}  // namespace
 
-int AnsweredStep(CommEngine& e) {
+int AnsweredStep(EngineCore& e) {
     if (e.CommStep == kStepFinish || e.CommStep == kStepDone) return -1;
     return e.CommStep - 1;
 }
 
-bool Checks(CommEngine& e, int flag) {
+bool Checks(EngineCore& e, int flag) {
     return e.CheckRespStatus(flag) && e.CheckSlotZero();
 }
 
-bool ProgramChecks(CommEngine& e) {
+bool ProgramChecks(EngineCore& e) {
     if (e.RespStatus == kRespAddressError) {
         e.EndJob(kErrAddress);
         return false;
@@ -29,16 +29,16 @@ bool ProgramChecks(CommEngine& e) {
     return Checks(e);
 }
 
-parameter::ItemBlock ResponseBlock(CommEngine& e) {
+parameter::ItemBlock ResponseBlock(EngineCore& e) {
     return parameter::ItemBlockFromResponse(e.RecvBuffer);
 }
 
-parameter::DecodedItem ResponseItem(CommEngine& e) {
+parameter::DecodedItem ResponseItem(EngineCore& e) {
     const std::size_t withoutChecksum = e.RecvBuffer.empty() ? 0 : e.RecvBuffer.size() - 1;
     return parameter::DecodeItem(std::span(e.RecvBuffer.data(), withoutChecksum), true);
 }
 
-std::string ResponseNameKey(CommEngine& e) {
+std::string ResponseNameKey(EngineCore& e) {
     std::string key = shell::Trim(e.RespName);
     std::transform(key.begin(), key.end(), key.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -49,7 +49,7 @@ bool IsProgramOrConst(const std::string& nameKey) {
     return nameKey == "PROGRAM" || nameKey == "CONST";
 }
 
-void BuildSlotWrite(CommEngine& e, int slot) {
+void BuildSlotWrite(EngineCore& e, int slot) {
     e.SetSendDataText(SlotWriteText(slot));
     e.ReqWrite(0, 0, 0);
 }

@@ -3,7 +3,7 @@
 // Small pieces every transaction uses: the response checks, the response as
 // an item block, the slot write.
 
-#include "comm/Engine.h"
+#include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "comm/SerialPort.h"
 #include "comm/jobs/DownloadStop.h"
@@ -19,29 +19,29 @@ namespace rq50::comm::jobs {
 
 /// The step whose response the parser is handling, or -1 when the engine
 /// calls the parser on its way to the finishing step.
-int AnsweredStep(CommEngine& e);
+int AnsweredStep(EngineCore& e);
 
 /// CheckRespStatus and CheckSlotZero, as every parser line begins.
-bool Checks(CommEngine& e, int flag = 0);
+bool Checks(EngineCore& e, int flag = 0);
 
 /// The last response as an item block: from its byte 4 up to, not including,
 /// its checksum.
-parameter::ItemBlock ResponseBlock(CommEngine& e);
+parameter::ItemBlock ResponseBlock(EngineCore& e);
 /// The last response decoded.
-parameter::DecodedItem ResponseItem(CommEngine& e);
+parameter::DecodedItem ResponseItem(EngineCore& e);
 
 /// Checks of the program jobs outside their area requests: there the engine
 /// keeps an address error pending while the job goes on, which would only
 /// repeat the request; an address error ends the job instead.
-bool ProgramChecks(CommEngine& e);
+bool ProgramChecks(EngineCore& e);
 
 /// Trimmed, upper-case name of the last response.
-std::string ResponseNameKey(CommEngine& e);
+std::string ResponseNameKey(EngineCore& e);
 /// The group names that uploads and pages pass over.
 bool IsProgramOrConst(const std::string& nameKey);
 
 /// Step 2 of the connect sequence: writes the slot to the rack interface.
-void BuildSlotWrite(CommEngine& e, int slot);
+void BuildSlotWrite(EngineCore& e, int slot);
 
 /// The write step of a download: each item a selection finds from the
 /// position on is written (its data text, or none for a selection, whose
@@ -49,7 +49,7 @@ void BuildSlotWrite(CommEngine& e, int slot);
 class ItemWrites {
   public:
     using Select = std::function<std::optional<WriteItem>(std::size_t from)>;
-    explicit ItemWrites(CommEngine& engine) : e(engine) {}
+    explicit ItemWrites(EngineCore& engine) : e(engine) {}
     void Restart();
     /// Builds the write of the next item; false when the selection finds none.
     bool Send(const Select& select);
@@ -67,7 +67,7 @@ class ItemWrites {
     }
 
   private:
-    CommEngine& e;
+    EngineCore& e;
     std::size_t m_position = 0;
     std::optional<WriteItem> m_item;
     WriteProgress m_course;

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-
 namespace rq50::comm::jobs {
 
 /// Installs the readers of the configuration files in the application folder
@@ -25,16 +24,17 @@ void UseConfigurationFiles(CommEngine& engine);
 
 /// Starts job 21 with the rate chosen in the baud-rate dialog (1200 or 9600):
 /// the previous rate is kept for a failure. False when the engine refuses.
-bool StartBaudRateChange(CommEngine& engine, int rate, CommCallers caller = kCallerNone);
+bool StartBaudRateChange(CommEngine& engine, int rate,
+                         std::function<void(const JobOutcome&)> done = {});
 
 /// Registers every job with `engine`; each job object lives as long as the
 /// engine.
 void RegisterAllJobs(CommEngine& engine);
 
 // Registration of each family (RegisterAllJobs calls them all).
-void RegisterParameterJobs(CommEngine& engine);
-void RegisterPageJobs(CommEngine& engine);
-void RegisterProgramJobs(CommEngine& engine);
-void RegisterDeviceJobs(CommEngine& engine);
+void RegisterParameterJobs(EngineCore& engine);
+void RegisterPageJobs(EngineCore& engine);
+void RegisterProgramJobs(EngineCore& engine);
+void RegisterDeviceJobs(EngineCore& engine);
 
 }  // namespace rq50::comm::jobs

@@ -47,7 +47,7 @@ bool ShownOnOpenPage(int code) {
 /// The finishing message of an online job, by error code, with `title` as
 /// the title when one is given; after a time-out the port is reopened at
 /// `CommSpeed`. `everyCode` false keeps to the codes of ShownOnOpenPage.
-void ShowOnlineError(CommEngine& e, SerialPort& port, const std::string& title, bool everyCode) {
+void ShowOnlineError(EngineCore& e, SerialPort& port, const std::string& title, bool everyCode) {
     const std::string saved = e.CommTitle;
     if (!title.empty()) e.CommTitle = title;
     if (everyCode || ShownOnOpenPage(e.CommError)) e.ShowCommErrorMessage(e.CommError);
@@ -66,18 +66,18 @@ void ShowOnlineError(CommEngine& e, SerialPort& port, const std::string& title, 
 /// The page jobs (4-7, 10-13) show every code's message with their category
 /// name as title: their connect can end as terminated by a cancelled SLOT No.
 /// dialog.
-void ShowPageJobError(CommEngine& e, SerialPort& port, const std::string& categoryTitle) {
+void ShowPageJobError(EngineCore& e, SerialPort& port, const std::string& categoryTitle) {
     ShowOnlineError(e, port, categoryTitle, true);
 }
 
 /// The jobs on an open page (8, 9, 14, 17-19).
-void ShowOpenPageError(CommEngine& e, SerialPort& port) {
+void ShowOpenPageError(EngineCore& e, SerialPort& port) {
     ShowOnlineError(e, port, {}, false);
 }
 
 /// Step 0 of every online job: the page window is kept aside and the screen
 /// waits; the port is opened unless job 3 left it open.
-void BeginOnlineJob(CommEngine& e, SerialPort& port) {
+void BeginOnlineJob(EngineCore& e, SerialPort& port) {
     if (PageModel* page = e.OnlinePage()) {
         page->SavePageWindow();
         page->SetAllEnabled(false);
@@ -87,7 +87,7 @@ void BeginOnlineJob(CommEngine& e, SerialPort& port) {
 
 /// A row of the page rewritten from the answer: its grid row and the working
 /// copy.
-void RewriteRow(CommEngine& e, PageModel& page, int row) {
+void RewriteRow(EngineCore& e, PageModel& page, int row) {
     page.ReplaceRow(row, ResponseBlock(e));
 }
 
@@ -101,7 +101,7 @@ class CategoryPageJob : public StepJob {
     /// The MAINT entry is steps 11-13.
     enum Step : int { kCategoryHead = 7, kFirstItem, kNextItem, kNextGroup, kMaintEntry };
 
-    CategoryPageJob(CommEngine& engine, int jobBase) : StepJob(engine), m_jobBase(jobBase) {}
+    CategoryPageJob(EngineCore& engine, int jobBase) : StepJob(engine), m_jobBase(jobBase) {}
 
   private:
     void Begin(SerialPort& port) override {
@@ -237,7 +237,7 @@ class MoveJob : public StepJob {
     bool RunsOnOpenPage() const override { return true; }
 
   public:
-    MoveJob(CommEngine& engine, bool forward) : StepJob(engine), m_forward(forward) {}
+    MoveJob(EngineCore& engine, bool forward) : StepJob(engine), m_forward(forward) {}
 
   private:
     enum Step : int { kMove = 1 };
@@ -504,7 +504,8 @@ class WriteItemJob : public StepJob {
         m_cur = {e.RespMA, e.RespMB, e.RespMC};
         ++m_pageRows;
         RewriteRow(e, page, m_pageRows);
-        e.CommStep = m_pageRows < page.Window().rowCount ? static_cast<int>(kPageNext) : kStepFinish;
+        e.CommStep =
+            m_pageRows < page.Window().rowCount ? static_cast<int>(kPageNext) : kStepFinish;
     }
 
     void Finish(SerialPort& port) override {
@@ -568,7 +569,7 @@ class CancelOutputJob : public StepJob {
 
 }  // namespace
 
-void RegisterPageJobs(CommEngine& e) {
+void RegisterPageJobs(EngineCore& e) {
     // One page job serves the four categories, another the four tabs.
     auto openPage = std::make_shared<CategoryPageJob>(e, kJobCategoryDisplay);
     auto tabPage = std::make_shared<CategoryPageJob>(e, kJobTabDisplay);

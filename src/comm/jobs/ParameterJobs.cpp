@@ -201,7 +201,7 @@ class UploadJob : public StepJob {
 
 // ============================================================ job 2: download
 
-void ShowDownloadRefusal(CommEngine& e, int text) {
+void ShowDownloadRefusal(EngineCore& e, int text) {
     if (auto* host = e.Data().hosts.messages) {
         host->Beep();
         host->Show(
@@ -391,7 +391,7 @@ class ConnectJob : public StepJob {
 
 }  // namespace
 
-void RegisterParameterJobs(CommEngine& e) {
+void RegisterParameterJobs(EngineCore& e) {
     RegisterStepJob<UploadJob>(e, kJobUpload);
     RegisterStepJob<DownloadJob>(e, kJobDownload);
     // Job 3 only connects and reads the model: the online screen's first job.

@@ -35,7 +35,7 @@ std::string UpperTrim(const std::string& text) {
 }
 
 /// The category-table row of a model, if the program installed a table.
-CategoryAreas LookupCategory(CommEngine& e, const std::string& model) {
+CategoryAreas LookupCategory(EngineCore& e, const std::string& model) {
     if (!e.Tables().findCategory) return {};
     return e.Tables().findCategory(UpperTrim(model));
 }
@@ -459,7 +459,7 @@ class ProgramDownloadJob : public ProgramStepJob {
 
 }  // namespace
 
-void RegisterProgramJobs(CommEngine& e) {
+void RegisterProgramJobs(EngineCore& e) {
     RegisterStepJobs<ProgramUploadJob, ProgramDownloadJob>(e, kJobProgramUpload,
                                                            kJobProgramDownload);
 }

@@ -4,6 +4,7 @@
 // a download writes next, how a read-back is judged, which program model fits
 // which instrument, and the fixed texts written to the instrument.
 
+#include "files/CheckList.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
 
@@ -73,26 +74,8 @@ struct CategoryStarts {
 /// write items of another category.
 int DownloadRefusal(const parameter::ItemArray& dataSet, const CategoryStarts& starts);
 
-/// Why a download check entry is listed.
-enum class CheckReason {
-    ReadBackDiffers,  ///< written; the instrument holds another value
-    NotWritten,       ///< the download stopped before the instrument took it
-    Unanswered,       ///< written, but no answer came: the instrument may hold either value
-};
-
-/// One item whose read-back differs from what was sent, or that a download
-/// which stopped half way did not write (set data and auxiliary text empty).
-struct DownloadCheckEntry {
-    int ma = 0;
-    int mb = 0;
-    std::string sentName;
-    std::string sentData;
-    std::string sentAux;
-    std::string setData;
-    std::string setAux;
-    int index = 0;
-    CheckReason reason = CheckReason::ReadBackDiffers;
-};
+using files::CheckReason;
+using files::DownloadCheckEntry;
 
 /// Compares the instrument's answer to a write with the item that was sent:
 /// the choice code for kind 4, the numeric values for kinds 2 and 5 and the

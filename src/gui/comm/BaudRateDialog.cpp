@@ -1,12 +1,13 @@
 #include "gui/comm/BaudRateDialog.h"
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
 #include "files/DataSet.h"
 #include "files/Workspace.h"
 #include "gui/QtHosts.h"
 #include "session/Menus.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
@@ -38,7 +39,7 @@ void BaudRateDialog::Load() {
     gui::NameByCaption(
         {m_ui->lblModel, m_ui->opt1200, m_ui->opt9600, m_ui->cmdOK, m_ui->cmdCancel});
     m_ui->fraRate->setAccessibleName(windowTitle());
-    (Engine().CommSpeed == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
+    (Engine().Speed() == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
 }
 
 void BaudRateDialog::Unload() {
@@ -49,7 +50,7 @@ void BaudRateDialog::Unload() {
 
 void BaudRateDialog::cmdOK_Click() {
     if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
-                                   kCallerBaudDialog))
+                                   shell::HandBackTo(Ws(), shell::kCallerBaudDialog)))
         return;
     if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::BaudRate);
     shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);

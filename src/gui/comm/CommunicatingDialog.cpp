@@ -23,13 +23,12 @@ CommunicatingDialog::~CommunicatingDialog() = default;
 
 void CommunicatingDialog::Load() {
     setWindowTitle(gui::CatalogueText(kTextCommunicatingCaption));
-    m_ui->lblTitle->setText(gui::Text(Engine().CommTitle));
+    m_ui->lblTitle->setText(gui::Text(Engine().JobTitle()));
     m_ui->lblTitle->setAccessibleName(m_ui->lblTitle->text());
     m_ui->cmdStop->setText(gui::CatalogueText(kTextTerminate));
     m_ui->cmdStop->setAccessibleName(m_ui->cmdStop->text());
     m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCommunicatingCaption));
     m_ui->cmdStop->setFocus();
-    Engine().CommProgress = 0;
     SetProgress(0);
 }
 

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
 #include "comm/jobs/TransferRules.h"
 #include "files/Workspace.h"
 #include "gui/FormPosition.h"
@@ -11,6 +10,8 @@
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
 #include "parameter/NumericKeyFilter.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -57,9 +58,6 @@ void SlotNumberDialog::cmdOK_Click() {
         m_ui->txtSlot->selectAll();
         return;
     }
-    CommEngine& engine = Ws().Engine();
-    engine.SlotNumber = *m_slot;
-    engine.SlotConfirmed = true;
     accept();
 }
 
@@ -78,8 +76,8 @@ void SlotNumberDialog::RunSlotSetting(shell::Workspace& ws, QWidget* parent) {
     if (!slot) return;
     ws.state.presetSlot = slot;
     // The screen behind stays as it is: the job only writes the slot.
-    if (!ws.Engine().StartCommJob(
-            {kJobSlot, shell::Catalogue(kTextSlotCaption), kCallerSlotDialog})) {
+    if (!shell::StartCallerJob(ws.Engine(), {kJobSlot, shell::Catalogue(kTextSlotCaption)},
+                               shell::kCallerSlotDialog)) {
         ws.state.presetSlot.reset();
         return;
     }

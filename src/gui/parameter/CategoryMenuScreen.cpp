@@ -1,8 +1,6 @@
 #include "gui/parameter/CategoryMenuScreen.h"
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
 #include "gui/EnterKey.h"
@@ -10,6 +8,8 @@
 #include "gui/QtHosts.h"
 #include "parameter/PageModel.h"
 #include "parameter/ValueRules.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -64,7 +64,7 @@ void CategoryMenuScreen::Load() {
         for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategoryTitle + i));
         m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(gui::CatalogueText(kTextCategoryMenuCancel));
-        const std::string model = shell::Trim(Engine().Results().onlineHeader.model);
+        const std::string model = shell::Trim(Engine().LastInstrument().model);
         m_ui->lblModel->setText(gui::CatalogueText(kTextModelLabel) + gui::Text(model));
         gui::NameByCaption({m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3,
                             m_ui->cmdOK, m_ui->cmdCancel, m_ui->lblModel});
@@ -82,7 +82,7 @@ void CategoryMenuScreen::Activated() {
     Ws().state.currentScreenId = shell::kScreenCategoryMenu;
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
-    if (!Engine().CommBusy && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::OnlineParameter);
+    if (!Engine().Busy() && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::OnlineParameter);
     gui::ScreenBase::Activated();
 }
 
@@ -98,16 +98,13 @@ void CategoryMenuScreen::ShowMaintOption(bool on) {
 }
 
 void CategoryMenuScreen::OnBaudRate() {
-    comm::StartScreenJob(
-        Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting), comm::kCallerCategoryMenu},
-        Id());
+    shell::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+                          shell::kCallerCategoryMenu, Id());
 }
 
 void CategoryMenuScreen::OnSlotNo() {
-    comm::StartScreenJob(
-        Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption), comm::kCallerCategoryMenu},
-        Id());
+    shell::StartScreenJob(Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption)},
+                          shell::kCallerCategoryMenu, Id());
 }
 
 void CategoryMenuScreen::cmdOK_Click() {
@@ -121,7 +118,8 @@ void CategoryMenuScreen::cmdOK_Click() {
         if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
             shell::kAnswerOk)
             return false;
-        if (!Engine().StartCommJob({job, title, comm::kCallerCategoryMenu, category})) return false;
+        if (!shell::StartCallerJob(Engine(), {job, title, category}, shell::kCallerCategoryMenu))
+            return false;
         if (Nav() != nullptr) Nav()->DisableScreen(Id());
         // The parameter screen is up while its first page is read, so its
         // tabs appear as the walk finds the groups.

@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
-#include "comm/Navigation.h"
 #include "files/DataSet.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
@@ -11,6 +10,7 @@
 #include "gui/QtHosts.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
+#include "session/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"

@@ -77,7 +77,7 @@ void DownloadCheckList::Load() {
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
         m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
         m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
-        m_rows = print::DownloadCheckRows(Engine().Results().downloadCheck);
+        m_rows = print::DownloadCheckRows(Ws().checkList);
         m_grid->Refresh();
 
         QTableView* grid = m_ui->ssWriteCheckTAVRO;

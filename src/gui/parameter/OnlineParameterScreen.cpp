@@ -10,7 +10,6 @@
 
 #include "comm/CommLog.h"
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
@@ -19,6 +18,7 @@
 #include "gui/QtHosts.h"
 #include "gui/parameter/TrendWindow.h"
 #include "parameter/ValueRules.h"
+#include "session/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
@@ -44,7 +44,7 @@ constexpr std::array<int, 4> kIntervals = {1000, 2000, kPeriodicReadMs, kReadAsF
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
 bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
-    return ws.Engine().StartCommJob({job, title, comm::kCallerParameterScreen});
+    return ws.Engine().StartCommJob({job, title});
 }
 
 /// The page grid with the edited row in yellow, and a row whose WRITE came
@@ -165,11 +165,11 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
              [this] { cmdUpDown_Click(1); });
     connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
-        Engine().MonitorAscii = false;
+        Engine().SetMonitorAscii(false);
     });
     connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
-        Engine().MonitorAscii = true;
+        Engine().SetMonitorAscii(true);
     });
     OnSignal(&m_tmrCycle, &QTimer::timeout, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
     OnSignal(m_ui->cmdTrend, &QPushButton::clicked, "RQ2300_cmdTrend_Click",
@@ -235,7 +235,7 @@ void OnlineParameterScreen::Load() {
         m_ui->optQuill0->setText(gui::CatalogueText(kTextHex));
         m_ui->optQuill1->setText(gui::CatalogueText(kTextAscii));
         m_ui->optQuill0->setChecked(true);
-        Engine().MonitorAscii = false;
+        Engine().SetMonitorAscii(false);
         m_ui->ssLog->setColumnCount(1);
         m_ui->ssLog->setRowCount(2);
         m_ui->ssLog->setVerticalHeaderLabels(
@@ -328,7 +328,7 @@ void OnlineParameterScreen::FormSetting() {
 /// SelectShowType: the monitor frame and the address columns
 /// follow the Communication Monitor command.
 void OnlineParameterScreen::SelectShowType() {
-    const bool on = Engine().MonitorOn;
+    const bool on = Engine().MonitorOn();
     QTableView* grid = m_ui->ssRQ2300;
     for (int col = kColMa; col <= kColKind; ++col) grid->setColumnHidden(col - 1, !on);
     int width = grid->verticalHeader()->sizeHint().width() + 2 * grid->frameWidth();
@@ -545,7 +545,7 @@ void OnlineParameterScreen::cmdUpDown_Click(int index) {
 }
 
 void OnlineParameterScreen::MoveEntry(bool forward, int entry) {
-    Page().Move(forward, entry, Engine().CommBusy, Starter());
+    Page().Move(forward, entry, Engine().Busy(), Starter());
 }
 
 void OnlineParameterScreen::tmrCycle_Timer() {

@@ -1,10 +1,10 @@
 #include "gui/print/PrintDialog.h"
 
-#include "comm/Navigation.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
+#include "session/Navigation.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"

@@ -9,7 +9,6 @@
 
 #include <cmath>
 
-#include "comm/Navigation.h"
 #include "files/Workspace.h"
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
@@ -17,6 +16,7 @@
 #include "gui/WaitCursor.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
+#include "session/Navigation.h"
 #include "shell/Services.h"
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2900.h"

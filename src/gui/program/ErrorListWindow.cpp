@@ -7,11 +7,11 @@
 
 #include <algorithm>
 
-#include "comm/Navigation.h"
 #include "files/Workspace.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "print/PrintDialogRules.h"
+#include "session/Navigation.h"
 #include "shell/Services.h"
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ3100.h"

@@ -20,8 +20,6 @@
 #include <functional>
 
 #include "comm/Engine.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "files/FileNameRules.h"
 #include "files/UndoFolder.h"
 #include "files/Workspace.h"
@@ -30,6 +28,8 @@
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
 #include "program/ProgramModel.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageNumbers.h"
@@ -392,7 +392,7 @@ void ProgramEditorWindow::Redraw() {
 // ------------------------------------------------------------ EditorHost
 
 int ProgramEditorWindow::ConfirmedSlotNumber() {
-    return Engine().SlotNumber;
+    return Engine().SlotNumber();
 }
 
 void ProgramEditorWindow::Beep() {
@@ -592,10 +592,8 @@ void ProgramEditorWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void ProgramEditorWindow::OnBaudRate() {
-    comm::StartScreenJob(
-        Engine(),
-        {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting), comm::kCallerProgramEditor},
-        Id());
+    shell::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+                          shell::kCallerProgramEditor, Id());
 }
 
 // ------------------------------------------------------------ buttons
@@ -662,8 +660,8 @@ void ProgramEditorWindow::cmdDownload_Click() {
     }
     // The preview names the program's own source, as its record will.
     shell::StartSafeDownload(Ws(),
-                             {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload),
-                               comm::kCallerProgramEditor},
+                             {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload)},
+                              shell::kCallerProgramEditor,
                               files::DataFileKind::kProgram,
                               Id(),
                               shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},

@@ -10,7 +10,6 @@
 
 #include "comm/Engine.h"
 #include "comm/Frame.h"
-#include "comm/Navigation.h"
 #include "comm/SerialPort.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
@@ -22,6 +21,7 @@
 #include "session/DataFileActions.h"
 #include "session/FileDialog.h"
 #include "session/Menus.h"
+#include "session/Navigation.h"
 #include "shell/Clock.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
@@ -130,7 +130,7 @@ void MainWindow::Tick(int sinceLastMs) {
 
 void MainWindow::ScheduleTick(comm::CommEngine& engine) {
     // Classic pacing keeps its tick; so does fast pacing on a polled line.
-    int next = engine.Timer1Interval > 0 ? engine.Timer1Interval : comm::kTickMs;
+    int next = engine.TickIntervalMs();
     if (engine.Pacing().fast && engine.MainPort().EventDriven()) {
         // Arriving bytes tick at once (TickNow); otherwise the engine says
         // when it has work: at the end of the gap, at the answer's time-out.

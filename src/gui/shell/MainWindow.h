@@ -10,7 +10,7 @@
 #include <map>
 #include <memory>
 
-#include "comm/EngineState.h"
+#include "comm/Engine.h"
 #include "gui/QtHosts.h"
 #include "session/Quit.h"
 #include "shell/NavigationHost.h"

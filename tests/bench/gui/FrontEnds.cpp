@@ -17,10 +17,10 @@
 #include <utility>
 
 #include "GuiTestSupport.h"
-#include "comm/Navigation.h"
-#include "comm/ScreenJob.h"
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
+#include "session/ScreenFlow.h"
 #include "shell/Clock.h"
 #include "sim/Instrument.h"
 #include "sim/SampleInstruments.h"
@@ -47,7 +47,7 @@ double EngineRun(shell::Clock& clock, int job, const comm::CommPacing& pacing,
     comm::jobs::RegisterAllJobs(engine);
     const std::int64_t start = clock.NowMs();
     if (!engine.StartCommJob({job, "bench"}) || !engine.RunCommJob()) return -1;
-    if (engine.CommResult != comm::kErrNone) return -1;
+    if (engine.LastOutcome().code != comm::kErrNone) return -1;
     return static_cast<double>(clock.NowMs() - start) / 1000.0;
 }
 
@@ -59,11 +59,13 @@ double GuiRun(guitest::Program& program, int job, const comm::CommPacing& pacing
     engine.SetCommPacing(pacing);
     QElapsedTimer timer;
     timer.start();
-    if (!comm::StartScreenJob(engine, {job, "bench"}, shell::Screen::TopMenu, false)) return -1;
-    if (!guitest::WaitFor([&] { return !engine.CommBusy; }, 10 * 60 * 1000)) return -1;
+    if (!shell::StartScreenJob(engine, {job, "bench"}, shell::kCallerNone, shell::Screen::TopMenu,
+                               false))
+        return -1;
+    if (!guitest::WaitFor([&] { return !engine.Busy(); }, 10 * 60 * 1000)) return -1;
     const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
     if (ws.hosts.navigation) ws.hosts.navigation->EnableScreen(shell::Screen::TopMenu);
-    return engine.CommResult == comm::kErrNone ? seconds : -1;
+    return engine.LastOutcome().code == comm::kErrNone ? seconds : -1;
 }
 
 /// rq50-cli running the job against `port`; wall seconds, or -1.
@@ -85,8 +87,8 @@ double CliProcessRun(int job, bool fast, const std::string& port, const QString&
 }
 
 void PrintHeading(const char* title) {
-    std::printf("%s\n%-16s %-8s %9s %9s %9s %9s %9s\n", title, "job", "pacing", "design",
-                "cli", "gui", "gui/cli", "gui/dsgn");
+    std::printf("%s\n%-16s %-8s %9s %9s %9s %9s %9s\n", title, "job", "pacing", "design", "cli",
+                "gui", "gui/cli", "gui/dsgn");
 }
 
 void PrintRow(const char* job, bool fast, double design, double cli, double gui) {
@@ -96,7 +98,7 @@ void PrintRow(const char* job, bool fast, double design, double cli, double gui)
 }
 
 constexpr std::pair<int, const char*> kJobs[] = {{comm::kJobUpload, "parameter upload"},
-                                                  {comm::kJobProgramUpload, "program upload"}};
+                                                 {comm::kJobProgramUpload, "program upload"}};
 
 }  // namespace
 
@@ -113,7 +115,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the program did not start\n");
         return 1;
     }
-    std::printf("%s at %d bit/s: seconds per job\n", name.c_str(), program.Engine().CommSpeed);
+    std::printf("%s at %d bit/s: seconds per job\n", name.c_str(), program.Engine().Speed());
     PrintHeading("on the simulated line in the process");
     std::map<std::pair<int, bool>, double> designs;
     for (const auto& [job, jobName] : kJobs) {

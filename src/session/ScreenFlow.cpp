@@ -1,12 +1,17 @@
-#include "comm/HandBack.h"
+#include "session/ScreenFlow.h"
 
 #include <algorithm>
 
-#include "comm/Navigation.h"
 #include "files/Workspace.h"
+#include "session/Navigation.h"
+#include "shell/MessageBox.h"
+#include "shell/MessageNumbers.h"
 #include "shell/Services.h"
+#include "shell/SessionState.h"
 
-namespace rq50::comm {
+namespace rq50::shell {
+
+using namespace comm;
 
 namespace {
 
@@ -62,7 +67,7 @@ int ProgramDownloadFollow(int result) {
     }
 }
 
-HandBackAction Failed(CommCallers caller, int job, int result) {
+HandBackAction Failed(JobCaller caller, int job, int result) {
     switch (caller) {
         case kCallerDataViewDownload:
             // The data view stays in use after a download that failed.
@@ -95,7 +100,7 @@ HandBackAction Failed(CommCallers caller, int job, int result) {
     }
 }
 
-HandBackAction Succeeded(CommCallers caller, int job, const HandBackFacts& facts) {
+HandBackAction Succeeded(JobCaller caller, int job, const HandBackFacts& facts) {
     if (job == kJobBaudCheck && caller >= kCallerSettingMenuUpload &&
         caller <= kCallerProgramEditor)
         return Menu(kMenuBaudRateDialog);
@@ -132,12 +137,12 @@ HandBackAction Succeeded(CommCallers caller, int job, const HandBackFacts& facts
 
 }  // namespace
 
-HandBackAction HandBackFor(CommCallers caller, int job, int result, const HandBackFacts& facts) {
+HandBackAction HandBackFor(JobCaller caller, int job, int result, const HandBackFacts& facts) {
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }
 
-void RunHandBack(shell::Workspace& ws, const HandBackAction& action,
-                 const std::function<void(int code)>& menuCommand) {
+void RunHandBack(Workspace& ws, const HandBackAction& action) {
+    const auto& menuCommand = ws.hosts.menuCommand;
     auto* navigation = ws.hosts.navigation;
     // A host without screens (the command line) has nowhere to hand back to.
     if (navigation == nullptr && action.kind != HandBackKind::MenuCommand) return;
@@ -145,10 +150,10 @@ void RunHandBack(shell::Workspace& ws, const HandBackAction& action,
         case HandBackKind::None:
             break;
         case HandBackKind::Event:
-            shell::DisplayMatrix(ws, action.code, action.follow, 0);
+            DisplayMatrix(ws, action.code, action.follow, 0);
             break;
         case HandBackKind::Display:
-            shell::ShowDisplay(ws, action.code);
+            ShowDisplay(ws, action.code);
             break;
         case HandBackKind::MenuCommand:
             if (menuCommand) menuCommand(action.code);
@@ -162,4 +167,34 @@ void RunHandBack(shell::Workspace& ws, const HandBackAction& action,
     }
 }
 
-}  // namespace rq50::comm
+std::function<void(const JobOutcome&)> HandBackTo(Workspace& ws, JobCaller caller) {
+    if (caller == JobCaller::None) return {};
+    return
+        [&ws, caller](const JobOutcome& outcome) { RunHandBack(ws, HandBackFor(caller, outcome)); };
+}
+
+bool StartCallerJob(CommEngine& engine, JobRequest request, JobCaller caller) {
+    if (!request.done) request.done = HandBackTo(engine.Data(), caller);
+    return engine.StartCommJob(request);
+}
+
+bool StartScreenJob(CommEngine& engine, JobRequest request, JobCaller caller, Screen screen,
+                    bool prompt) {
+    Workspace& ws = engine.Data();
+    // Without the password no download starts, whichever screen asks.
+    const int job = request.code;
+    if (ChangesInstrument(job) && !ws.state.downloadAllowed) {
+        ShowMessage(ws.hosts, kMsgWrongPasswordEntry, kButtonsOk, request.title);
+        return false;
+    }
+    if (prompt &&
+        ShowMessage(ws.hosts, kMsgStartPrompt, kButtonsOkCancel, request.title) != kAnswerOk) {
+        return false;
+    }
+    if (!StartCallerJob(engine, std::move(request), caller)) return false;
+    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(screen);
+    ShowDisplay(ws, kDisplayCommProgress);
+    return true;
+}
+
+}  // namespace rq50::shell

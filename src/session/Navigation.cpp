@@ -1,4 +1,4 @@
-#include "comm/Navigation.h"
+#include "session/Navigation.h"
 
 #include <exception>
 #include <initializer_list>
@@ -222,10 +222,10 @@ int AfterProgramDownload(Workspace& ws) {
     // refused. A download whose instrument refused one area ends with result
     // 0; the refused area then says which of the areas was written.
     if (const comm::CommEngine* engine = ws.hosts.engine) {
-        const int result = engine->CommResult;
+        const comm::JobOutcome& outcome = engine->LastOutcome();
         const int message =
-            ProgramDownloadMessage(result != 0 ? result : engine->CommFacts.refusedArea);
-        if (message != 0) ShowMessage(ws.hosts, message, kButtonsOk, engine->CommTitle);
+            ProgramDownloadMessage(outcome.code != 0 ? outcome.code : outcome.facts.refusedArea);
+        if (message != 0) ShowMessage(ws.hosts, message, kButtonsOk, engine->JobTitle());
     }
     SwitchDisplay(ws, kDisplayProgramEditor);
     return 0;
