@@ -176,9 +176,7 @@ void KeepLikeItsFolder(const std::string& path) {
 #endif
 }
 
-/// Every statement's time limit: a register that holds a statement up longer
-/// is taken as unreachable, and the record waits in its queue.
-constexpr int kStatementLimitMs = 5000;
+constexpr int kStatementLimitMs = static_cast<int>(plant::kStatementLimit.count());
 
 std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOnly) {
     if (path.empty()) throw RegisterError("the register \"sqlite:\" names no file");
@@ -263,7 +261,7 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     const QUrlQuery params(url);
     QString host = url.host();
     int port = url.port(5432);
-    QString options = QStringLiteral("connect_timeout=5");
+    QString options = QStringLiteral("connect_timeout=%1").arg(kStatementLimitMs / 1000);
     for (const auto& [key, value] : params.queryItems(QUrl::FullyDecoded)) {
         if (key == QLatin1String("host"))
             host = value;
@@ -294,6 +292,17 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     return db;
 }
 
+/// Qt SQL loads its drivers as plugins, which needs an application object;
+/// rq50-cli and the benchmarks have none of their own.
+void EnsureApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    static int argc = 1;
+    static char program[] = "rq50";
+    static char* argv[] = {program, nullptr};
+    static auto* app = new QCoreApplication(argc, argv);  // lives to the end
+    (void)app;
+}
+
 /// The account the program runs as, from the system: the environment's
 /// USER can name anyone.
 std::string AccountName() {
@@ -313,6 +322,8 @@ std::string AccountName() {
 
 std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settings,
                                               const std::string& flag) {
+    // Here, not on the thread the recorder sends from.
+    EnsureApplication();
     auto recorder = std::make_unique<plant::Recorder>(
         plant::RegisterName(settings, flag), &OpenRegisterDatabase, plant::QueueFolder(),
         AccountName(), Text(QSysInfo::machineHostName()));
@@ -323,15 +334,7 @@ std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settin
 namespace {
 
 std::unique_ptr<plant::Database> Open(const std::string& name, bool readOnly) {
-    // Qt SQL loads its drivers as plugins, which needs an application
-    // object; rq50-cli and the benchmarks have none of their own.
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char program[] = "rq50";
-        static char* argv[] = {program, nullptr};
-        static auto* app = new QCoreApplication(argc, argv);  // lives to the end
-        (void)app;
-    }
+    EnsureApplication();
     if (name.rfind("sqlite:", 0) == 0) return OpenSqlite(name.substr(7), readOnly);
     if (name.rfind("postgresql://", 0) == 0 || name.rfind("postgres://", 0) == 0) {
         return OpenPostgres(name);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include "files/ParameterFile.h"
@@ -349,8 +350,8 @@ TEST_P(PlantRegisterTest, QueuedRecordsGoInOrderIntoTheirOwnRegisterOnly) {
 }
 
 // A record is in the queue before the register is tried, is kept once
-// however often it is sent, and a register that holds a statement up is
-// given up after the time limit with the record waiting.
+// however often it is sent, and a register that holds a statement up, or
+// stops answering, is given up after the time limit with the record waiting.
 TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp) {
     const fs::path root = m_dir / "queue";
     int waitingAtAttempt = -1;
@@ -383,6 +384,34 @@ TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp)
     EXPECT_NE(notice.find("waits in"), std::string::npos) << notice;
     EXPECT_EQ(stalled.Queued(), 1);
     holder->Rollback();
+
+    // A server process that stops altogether keeps no limit of its own: the
+    // program gives it up, and the record waits until the server answers.
+    if (GetParam() != "postgresql") return;
+    const fs::path frozenRoot = m_dir / "frozen";
+    pid_t frozen = 0;
+    Recorder stopped(
+        m_name,
+        [&frozen](const std::string& name) {
+            auto db = platform::OpenRegisterDatabase(name);
+            const auto pid = static_cast<pid_t>(IntAt(db->Run("SELECT pg_backend_pid()")[0], 0));
+            std::string command;
+            std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), command);
+            if (command == "postgres" && ::kill(pid, SIGSTOP) == 0) frozen = pid;
+            return db;
+        },
+        frozenRoot, "tester", "bench");
+    const auto stop = std::chrono::steady_clock::now();
+    const std::string waits = stopped.Add(At(RecordKind::kUpload, "", Plant1With("SET,A", "77")));
+    const auto took = std::chrono::steady_clock::now() - stop;
+    if (frozen == 0) GTEST_SKIP() << "the server's process is not one this test can stop";
+    ::kill(frozen, SIGCONT);
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_NE(waits.find("waits in"), std::string::npos) << waits;
+    EXPECT_EQ(stopped.Queued(), 1);
+    Recorder later(m_name, &platform::OpenRegisterDatabase, frozenRoot, "tester", "bench");
+    EXPECT_EQ(later.SendQueued(), 0);
+    EXPECT_EQ(later.Open().History("FIC-101").size(), 2u);
 }
 
 // The register window offers the newest record whose result was good, and
