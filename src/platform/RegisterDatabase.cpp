@@ -163,10 +163,19 @@ class QtSqlDatabase : public plant::Database {
     QSqlDatabase m_db;
 };
 
-/// A register file just made: the owner's only in the per-user data folder;
-/// on a shared path it takes the folder's group, as the team's files do.
-/// SQLite gives its journal files the file's permissions.
-void KeepLikeItsFolder(const std::string& path) {
+/// A register file about to be made is made here, empty, before SQLite opens
+/// it: SQLite makes a new file 0644 whatever the umask allows, and gives its
+/// journal files the permissions the file has when they are made. In the
+/// per-user data folder it is the owner's only; on a shared path it has what
+/// the umask gives any new file and the folder's group, so that the team
+/// that shares the folder shares the file.
+void MakeRegisterFile(const std::string& path) {
+    QFile file(QString::fromUtf8(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (file.exists()) return;  // another program made it meanwhile
+        throw RegisterError(path + " cannot be made: " + Text(file.errorString()));
+    }
+    file.close();
     const auto native = shell::platform::PathFromUtf8(path);
     shell::KeepPrivate(native);
 #ifndef _WIN32
@@ -199,8 +208,9 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOn
         throw RegisterError(path + " does not exist: nothing has been recorded there");
     } else if (!QDir().mkpath(info.absolutePath())) {
         throw RegisterError("the folder of " + path + " cannot be made");
+    } else {
+        MakeRegisterFile(path);
     }
-    const bool made = !info.exists();
     const QString timeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStatementLimitMs);
     auto connect = [&](bool immutable) {
         auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kSqlite, path);
@@ -250,7 +260,6 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOn
         }
     }
     db->Run("PRAGMA foreign_keys = ON", {});
-    if (made) KeepLikeItsFolder(path);
     return db;
 }
 

@@ -11,8 +11,10 @@
 #include <fstream>
 #include <string>
 
+#include <grp.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "files/ParameterFile.h"
@@ -22,6 +24,7 @@
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
 #include "session/PlantRegisterBrowser.h"
+#include "shell/AppPaths.h"
 #include "support/CliRunner.h"
 #include "unit/ShellFakes.h"
 #include "unit/ShellTempDir.h"
@@ -511,6 +514,59 @@ TEST(PlantRegisterFile, ARegisterThatCannotBeWrittenIsStillRead) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("FIC-101"), std::string::npos) << run.out;
     EXPECT_FALSE(fs::exists(dir / "register.sqlite-shm"));
+    fs::remove_all(dir);
+}
+
+// A register made in the per-user data folder is its owner's only, and so
+// are its journal files; one made in a folder a team shares keeps the
+// folder's group and what the umask gives any new file.
+TEST(PlantRegisterFile, APrivateRegisterAndOneInASharedFolder) {
+    const fs::path dir = shell::testing::MakeTempFolder("rq50_register_mode_");
+    const shell::AppFolders saved{shell::AppFolder(), shell::UserDataFolder()};
+    ::setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
+    shell::SetAppFolders({dir, shell::PerUserDataFolder()});
+    const fs::path own = shell::UserDataFolder() / "register.sqlite";
+    {
+        auto db = platform::OpenRegisterDatabase("sqlite:" + own.string());
+        PlantRegister reg(*db);
+        for (const char* file : {"", "-wal", "-shm"}) {
+            EXPECT_EQ(fs::status(own.string() + file).permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write)
+                << file;
+        }
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    shell::SetAppFolders(saved);
+
+    // The shared folder's group is another than the user's own where the
+    // user may give it one.
+    gid_t team = ::getegid();
+    std::vector<gid_t> groups(64);
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(64, groups.data()), 0)));
+    for (const gid_t other : groups) team = other != ::getegid() ? other : team;
+    const struct group* users = ::getgrnam("users");
+    if (team == ::getegid() && ::geteuid() == 0 && users != nullptr) team = users->gr_gid;
+    const fs::path shared = dir / "shared";
+    fs::create_directories(shared);
+    ASSERT_EQ(::chown(shared.c_str(), static_cast<uid_t>(-1), team), 0);
+    fs::permissions(shared, fs::perms::owner_all | fs::perms::group_all | fs::perms::set_gid);
+    const mode_t umask = ::umask(002);
+    auto made = [](const fs::path& file) {
+        struct stat st {};
+        EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
+        return std::pair{st.st_gid, st.st_mode & 0777};
+    };
+    {
+        auto db = platform::OpenRegisterDatabase("sqlite:" + (shared / "register.sqlite").string());
+        PlantRegister reg(*db);
+        for (const char* file : {"register.sqlite", "register.sqlite-wal", "register.sqlite-shm"})
+            EXPECT_EQ(made(shared / file), std::pair(team, mode_t{0664})) << file;
+    }
+    // Without set-group-ID on the folder the file still takes its group.
+    fs::permissions(shared, fs::perms::set_gid, fs::perm_options::remove);
+    platform::OpenRegisterDatabase("sqlite:" + (shared / "other.sqlite").string());
+    EXPECT_EQ(made(shared / "other.sqlite"), std::pair(team, mode_t{0664}));
+    ::umask(umask);
     fs::remove_all(dir);
 }
 
