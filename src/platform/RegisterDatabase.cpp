@@ -204,6 +204,12 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOn
                                 " is not a SQLite database (damaged, or another kind of file); "
                                 "it was left as it is.");
         }
+        // SQLite would open it for reading without a word, and fail on the
+        // first write or on its journal files.
+        if (!readOnly && (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())) {
+            throw RegisterError(path +
+                                " cannot be written by this account (a read-only file or folder)");
+        }
     } else if (readOnly) {
         throw RegisterError(path + " does not exist: nothing has been recorded there");
     } else if (!QDir().mkpath(info.absolutePath())) {
