@@ -272,6 +272,19 @@ std::optional<Record> RecordOfQueueFile(const Blob& file, std::string* registerI
     return r;
 }
 
+namespace {
+
+bool Connected(Database& db) {
+    try {
+        db.Run("SELECT 1");
+        return true;
+    } catch (const RegisterError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path queueRoot,
                    std::string user, std::string host)
     : m_name(std::move(registerName)),
@@ -284,6 +297,13 @@ Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path que
 Recorder::~Recorder() = default;
 
 PlantRegister& Recorder::Open() {
+    if (m_register && !Connected(*m_db)) {
+        // The server ended the connection (a restart): a new one is made.
+        // The old one is kept, so that whoever holds its register gets an
+        // error from it rather than a dangling reference.
+        m_droppedRegisters.push_back(std::move(m_register));
+        m_dropped.push_back(std::move(m_db));
+    }
     if (!m_register) {
         auto db = m_opener(m_name);
         m_register = std::make_unique<PlantRegister>(*db);
@@ -514,7 +534,7 @@ int Recorder::Send(const Record* unqueued) {
     const int left = sending->left;
     lock.unlock();
     // A thread given up on ends by itself once the register lets it go,
-    // closing its connection; it writes nothing more.
+    // closing its connection: the statement it waits on is its last.
     if (done)
         sender.join();
     else

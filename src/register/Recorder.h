@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "register/Database.h"
 #include "register/Record.h"
@@ -95,7 +96,9 @@ class Recorder {
     /// Where Add's word to the user goes besides its result (the status bar,
     /// the error output).
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_notice = std::move(sink); }
-    /// The register, opened on first use; RegisterError when it cannot be.
+    /// The register to read from (and to name instruments in), opened on
+    /// first use and again when the server has ended the connection since;
+    /// RegisterError when it cannot be.
     PlantRegister& Open();
     /// How a register that cannot be written is opened for reading
     /// (OpenForReading); none by default.
@@ -122,6 +125,9 @@ class Recorder {
     std::string m_host;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PlantRegister> m_register;
+    /// Connections the server ended, and their registers (destroyed first).
+    std::vector<std::unique_ptr<Database>> m_dropped;
+    std::vector<std::unique_ptr<PlantRegister>> m_droppedRegisters;
     DatabaseOpener m_readingOpener;
     std::unique_ptr<Database> m_readingDb;
     std::unique_ptr<PlantRegister> m_reading;

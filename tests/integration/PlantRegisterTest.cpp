@@ -415,6 +415,11 @@ TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp)
     Recorder later(m_name, &platform::OpenRegisterDatabase, frozenRoot, "tester", "bench");
     EXPECT_EQ(later.SendQueued(), 0);
     EXPECT_EQ(later.Open().History("FIC-101").size(), 2u);
+    // A connection the server has ended since (a restart) is made anew.
+    Open()->Run(
+        "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity WHERE datname ="
+        " current_database() AND pid <> pg_backend_pid()");
+    EXPECT_EQ(later.Open().History("FIC-101").size(), 2u);
 }
 
 // The register window offers the newest record whose result was good, and
