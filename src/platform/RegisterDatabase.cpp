@@ -163,10 +163,19 @@ class QtSqlDatabase : public plant::Database {
     QSqlDatabase m_db;
 };
 
-/// A register file just made: the owner's only in the per-user data folder;
-/// on a shared path it takes the folder's group, as the team's files do.
-/// SQLite gives its journal files the file's permissions.
-void KeepLikeItsFolder(const std::string& path) {
+/// A register file about to be made is made here, empty, before SQLite opens
+/// it: SQLite makes a new file 0644 whatever the umask allows, and gives its
+/// journal files the permissions the file has when they are made. In the
+/// per-user data folder it is the owner's only; on a shared path it has what
+/// the umask gives any new file and the folder's group, so that the team
+/// that shares the folder shares the file.
+void MakeRegisterFile(const std::string& path) {
+    QFile file(QString::fromUtf8(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (file.exists()) return;  // another program made it meanwhile
+        throw RegisterError(path + " cannot be made: " + Text(file.errorString()));
+    }
+    file.close();
     const auto native = shell::platform::PathFromUtf8(path);
     shell::KeepPrivate(native);
 #ifndef _WIN32
@@ -176,9 +185,7 @@ void KeepLikeItsFolder(const std::string& path) {
 #endif
 }
 
-/// Every statement's time limit: a register that holds a statement up longer
-/// is taken as unreachable, and the record waits in its queue.
-constexpr int kStatementLimitMs = 5000;
+constexpr int kStatementLimitMs = static_cast<int>(plant::kStatementLimit.count());
 
 std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOnly) {
     if (path.empty()) throw RegisterError("the register \"sqlite:\" names no file");
@@ -197,12 +204,19 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOn
                                 " is not a SQLite database (damaged, or another kind of file); "
                                 "it was left as it is.");
         }
+        // SQLite would open it for reading without a word, and fail on the
+        // first write or on its journal files.
+        if (!readOnly && (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())) {
+            throw RegisterError(path +
+                                " cannot be written by this account (a read-only file or folder)");
+        }
     } else if (readOnly) {
         throw RegisterError(path + " does not exist: nothing has been recorded there");
     } else if (!QDir().mkpath(info.absolutePath())) {
         throw RegisterError("the folder of " + path + " cannot be made");
+    } else {
+        MakeRegisterFile(path);
     }
-    const bool made = !info.exists();
     const QString timeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStatementLimitMs);
     auto connect = [&](bool immutable) {
         auto db = std::make_unique<QtSqlDatabase>(plant::Engine::kSqlite, path);
@@ -252,7 +266,6 @@ std::unique_ptr<plant::Database> OpenSqlite(const std::string& path, bool readOn
         }
     }
     db->Run("PRAGMA foreign_keys = ON", {});
-    if (made) KeepLikeItsFolder(path);
     return db;
 }
 
@@ -263,7 +276,7 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     const QUrlQuery params(url);
     QString host = url.host();
     int port = url.port(5432);
-    QString options = QStringLiteral("connect_timeout=5");
+    QString options = QStringLiteral("connect_timeout=%1").arg(kStatementLimitMs / 1000);
     for (const auto& [key, value] : params.queryItems(QUrl::FullyDecoded)) {
         if (key == QLatin1String("host"))
             host = value;
@@ -294,6 +307,17 @@ std::unique_ptr<plant::Database> OpenPostgres(const std::string& uri) {
     return db;
 }
 
+/// Qt SQL loads its drivers as plugins, which needs an application object;
+/// rq50-cli and the benchmarks have none of their own.
+void EnsureApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    static int argc = 1;
+    static char program[] = "rq50";
+    static char* argv[] = {program, nullptr};
+    static auto* app = new QCoreApplication(argc, argv);  // lives to the end
+    (void)app;
+}
+
 /// The account the program runs as, from the system: the environment's
 /// USER can name anyone.
 std::string AccountName() {
@@ -313,6 +337,8 @@ std::string AccountName() {
 
 std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settings,
                                               const std::string& flag) {
+    // Here, not on the thread the recorder sends from.
+    EnsureApplication();
     auto recorder = std::make_unique<plant::Recorder>(
         plant::RegisterName(settings, flag), &OpenRegisterDatabase, plant::QueueFolder(),
         AccountName(), Text(QSysInfo::machineHostName()));
@@ -323,15 +349,7 @@ std::unique_ptr<plant::Recorder> MakeRecorder(const shell::SettingsStore* settin
 namespace {
 
 std::unique_ptr<plant::Database> Open(const std::string& name, bool readOnly) {
-    // Qt SQL loads its drivers as plugins, which needs an application
-    // object; rq50-cli and the benchmarks have none of their own.
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char program[] = "rq50";
-        static char* argv[] = {program, nullptr};
-        static auto* app = new QCoreApplication(argc, argv);  // lives to the end
-        (void)app;
-    }
+    EnsureApplication();
     if (name.rfind("sqlite:", 0) == 0) return OpenSqlite(name.substr(7), readOnly);
     if (name.rfind("postgresql://", 0) == 0 || name.rfind("postgres://", 0) == 0) {
         return OpenPostgres(name);

@@ -5,6 +5,7 @@
 // lend an implementation (Qt SQL over SQLite or PostgreSQL); the register
 // keeps its schema and every query itself, so both engines hold one schema.
 
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -27,6 +28,10 @@ class RegisterError : public std::runtime_error {
 };
 
 enum class Engine { kSqlite, kPostgres };
+
+/// Every statement's time limit, and a connection's: a register that holds
+/// one up longer is taken as unreachable, and the record waits in its queue.
+constexpr std::chrono::milliseconds kStatementLimit{5000};
 
 class Database {
   public:

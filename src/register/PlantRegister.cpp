@@ -148,9 +148,15 @@ Record HeadFrom(const Row& row) {
     return r;
 }
 
-/// Runs `work` in a write transaction, rolled back when it throws.
+/// Runs `work` in a write transaction, rolled back when it throws. A
+/// register open for reading only says so before anything is tried.
 template <class Work>
 auto InWriteTransaction(Database& db, Work work) {
+    if (db.ReadOnly()) {
+        throw RegisterError(db.Location() +
+                            " is open for reading only: this account cannot write it (a "
+                            "read-only file or folder, or a full disk); nothing was changed.");
+    }
     db.BeginWrite();
     try {
         if constexpr (std::is_void_v<decltype(work())>) {

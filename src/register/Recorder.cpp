@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <system_error>
+#include <thread>
 
 #include "files/RecordFile.h"
 #include "register/PlantRegister.h"
@@ -268,6 +272,19 @@ std::optional<Record> RecordOfQueueFile(const Blob& file, std::string* registerI
     return r;
 }
 
+namespace {
+
+bool Connected(Database& db) {
+    try {
+        db.Run("SELECT 1");
+        return true;
+    } catch (const RegisterError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path queueRoot,
                    std::string user, std::string host)
     : m_name(std::move(registerName)),
@@ -280,6 +297,13 @@ Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path que
 Recorder::~Recorder() = default;
 
 PlantRegister& Recorder::Open() {
+    if (m_register && !Connected(*m_db)) {
+        // The server ended the connection (a restart): a new one is made.
+        // The old one is kept, so that whoever holds its register gets an
+        // error from it rather than a dangling reference.
+        m_droppedRegisters.push_back(std::move(m_register));
+        m_dropped.push_back(std::move(m_db));
+    }
     if (!m_register) {
         auto db = m_opener(m_name);
         m_register = std::make_unique<PlantRegister>(*db);
@@ -361,49 +385,168 @@ void Recorder::NoteUnknownQueue() {
          "folder of its register (its file REGISTER names it) to send it.");
 }
 
-int Recorder::SendQueued() {
-    NoteUnknownQueue();
-    auto waiting = QueueFiles(m_queue);
-    if (waiting.empty()) return 0;
-    PlantRegister& reg = Open();
-    const std::string identity = RegisterIdentity(m_name);
+namespace {
+
+/// One sending of a register's queue, shared by the program and the thread
+/// that sends: the program waits while the register answers.
+struct Sending {
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::chrono::steady_clock::time_point lastAnswer = std::chrono::steady_clock::now();
+    bool done = false;
+    bool givenUp = false;
+    int left = 0;
+    std::string failure;
+    std::vector<std::string> notices;
+
+    void Tell(std::string notice) {
+        const std::lock_guard lock(mutex);
+        notices.push_back(std::move(notice));
+    }
+};
+
+/// The register's database as the sending thread uses it: every statement
+/// that comes back is an answer, and once the program has given the sending
+/// up nothing more goes through it.
+class AnsweredDatabase final : public Database {
+  public:
+    AnsweredDatabase(std::unique_ptr<Database> db, std::shared_ptr<Sending> sending)
+        : m_db(std::move(db)), m_sending(std::move(sending)) {
+        Answered();
+    }
+    Engine Kind() const override { return m_db->Kind(); }
+    std::string Location() const override { return m_db->Location(); }
+    bool ReadOnly() const override { return m_db->ReadOnly(); }
+    std::vector<Row> Run(const std::string& sql, const std::vector<Value>& args) override {
+        auto rows = m_db->Run(sql, args);
+        Answered();
+        return rows;
+    }
+    void BeginWrite() override {
+        m_db->BeginWrite();
+        Answered();
+    }
+    void Commit() override {
+        m_db->Commit();
+        Answered();
+    }
+    void Rollback() override { m_db->Rollback(); }
+
+  private:
+    void Answered() {
+        const std::lock_guard lock(m_sending->mutex);
+        if (m_sending->givenUp) throw RegisterError(m_db->Location() + ": given up");
+        m_sending->lastAnswer = std::chrono::steady_clock::now();
+    }
+
+    std::unique_ptr<Database> m_db;
+    std::shared_ptr<Sending> m_sending;
+};
+
+/// Sends the records waiting in `queue` into `reg`, in the order they were
+/// made, each taken out of the queue once the register holds it. A record
+/// sent twice (by two programs at once, or again after a kill) is kept once
+/// by its origin. How many are left.
+int SendQueue(PlantRegister& reg, const fs::path& queue, const fs::path& root,
+              const std::string& identity, Sending& sending) {
+    auto waiting = QueueFiles(queue);
     int left = static_cast<int>(waiting.size());
     for (const auto& path : waiting) {
         files::Bytes bytes;
         if (files::ReadWholeFile(shell::platform::Utf8FromPath(path), bytes) != 0) continue;
         std::string forRegister;
-        const auto record = RecordOfQueueFile(bytes, &forRegister);
+        auto record = RecordOfQueueFile(bytes, &forRegister);
         std::error_code ec;
         if (!record) {
-            const fs::path damaged = m_root / "damaged";
+            const fs::path damaged = root / "damaged";
             fs::create_directories(damaged, ec);
             fs::rename(path, damaged / path.filename(), ec);
-            Tell("The queued record " + shell::platform::Utf8FromPath(path.filename()) +
-                 " cannot be read; it was moved to " + shell::platform::Utf8FromPath(damaged) +
-                 (ec ? " (it could not be: " + ec.message() + ")" : std::string()) + ".");
+            sending.Tell("The queued record " + shell::platform::Utf8FromPath(path.filename()) +
+                         " cannot be read; it was moved to " +
+                         shell::platform::Utf8FromPath(damaged) +
+                         (ec ? " (it could not be: " + ec.message() + ")" : std::string()) + ".");
             --left;
             continue;
         }
         if (!forRegister.empty() && forRegister != identity) {
-            Tell("The queued record " + shell::platform::Utf8FromPath(path.filename()) +
-                 " is for the register " + ShownRegisterName(forRegister) + "; it waits.");
+            sending.Tell("The queued record " + shell::platform::Utf8FromPath(path.filename()) +
+                         " is for the register " + ShownRegisterName(forRegister) + "; it waits.");
             continue;
         }
-        // Taken out of the queue by renaming first, so that two programs
-        // sending the queue at once never send one record twice.
-        fs::path taken = path;
-        taken += ".sending-" + std::to_string(shell::platform::ProcessNumber());
-        fs::rename(path, taken, ec);
-        if (ec) continue;
-        try {
-            reg.Add(*record);
-        } catch (...) {
-            fs::rename(taken, path, ec);
-            throw;
-        }
-        fs::remove(taken, ec);
+        // A record queued without an origin is known by its queue file.
+        if (record->origin.empty())
+            record->origin = record->host + "/" + shell::platform::Utf8FromPath(path.filename());
+        reg.Add(*record);
+        fs::remove(path, ec);
         --left;
     }
+    return left;
+}
+
+}  // namespace
+
+int Recorder::SendQueued() {
+    return Send(nullptr);
+}
+
+int Recorder::Send(const Record* unqueued) {
+    NoteUnknownQueue();
+    if (unqueued == nullptr && QueueFiles(m_queue).empty()) return 0;
+    // The register is written on a thread of its own, with a connection of
+    // its own: a server that stops answering (a frozen backend does not even
+    // keep its own statement limit) holds that thread only, and the program
+    // goes on with the record in its queue.
+    auto sending = std::make_shared<Sending>();
+    std::optional<Record> extra;
+    if (unqueued != nullptr) extra = *unqueued;
+    std::thread sender([sending, opener = m_opener, name = m_name, queue = m_queue, root = m_root,
+                        extra = std::move(extra)] {
+        int left = 0;
+        std::string failure;
+        try {
+            AnsweredDatabase db(opener(name), sending);
+            PlantRegister reg(db);
+            left = SendQueue(reg, queue, root, RegisterIdentity(name), *sending);
+            if (extra) reg.Add(*extra);
+        } catch (const std::exception& e) {
+            failure = *e.what() != '\0' ? e.what() : "the register failed";
+        } catch (...) {
+            failure = "the register failed";
+        }
+        const std::lock_guard lock(sending->mutex);
+        sending->done = true;
+        sending->left = left;
+        sending->failure = failure;
+        sending->ended.notify_all();
+    });
+    std::unique_lock lock(sending->mutex);
+    while (!sending->done) {
+        const auto deadline = sending->lastAnswer + kAnswerLimit;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            sending->givenUp = true;
+            break;
+        }
+        sending->ended.wait_until(lock, deadline);
+    }
+    const bool done = sending->done;
+    const auto notices = std::move(sending->notices);
+    const std::string failure = sending->failure;
+    const int left = sending->left;
+    lock.unlock();
+    // A thread given up on ends by itself once the register lets it go,
+    // closing its connection: the statement it waits on is its last.
+    if (done)
+        sender.join();
+    else
+        sender.detach();
+    for (const auto& notice : notices) Tell(notice);
+    if (!done) {
+        throw RegisterError(
+            "no answer for " +
+            std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kAnswerLimit).count()) +
+            " s");
+    }
+    if (!failure.empty()) throw RegisterError(failure);
     return left;
 }
 
@@ -440,16 +583,12 @@ std::string Recorder::Add(Record record) {
     std::string why = m_lastFailure;
     if (std::chrono::steady_clock::now() >= m_retryAfter) {
         try {
-            SendQueued();
-            if (!queued) Open().Add(record);
+            Send(queued ? nullptr : &record);
             m_lastFailure.clear();
             return {};
         } catch (const std::exception& e) {
             why = e.what();
         }
-        // Reopened with a later record: the connection may be what failed.
-        m_register.reset();
-        m_db.reset();
         m_lastFailure = why;
         m_retryAfter = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     }

@@ -1,15 +1,16 @@
 #pragma once
 
 // Records transfers in the plant register as they happen. A register that
-// cannot be reached never holds a transfer up: the record waits in a queue
-// folder of the user data folder and is sent with the next record that gets
-// through, and the user is told.
+// cannot be reached, or stops answering, never holds a transfer up: the
+// record waits in a queue folder of the user data folder and is sent with the
+// next record that gets through, and the user is told.
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "register/Database.h"
 #include "register/Record.h"
@@ -59,6 +60,12 @@ std::string RegisterIdentity(const std::string& name);
 Blob QueueFileOf(const Record& record, const std::string& registerIdentity = {});
 std::optional<Record> RecordOfQueueFile(const Blob& file, std::string* registerIdentity = nullptr);
 
+/// How long a sending waits for the register's next answer: longer than a
+/// statement may take, so that the register's own limit ends a statement
+/// that waits for a lock, and only a register that stopped answering
+/// altogether (a frozen server, a dead line) is given up here.
+constexpr std::chrono::milliseconds kAnswerLimit = kStatementLimit + std::chrono::seconds(1);
+
 class Recorder {
   public:
     /// Records into the register `registerName`; its records wait in their
@@ -71,11 +78,16 @@ class Recorder {
     /// Fills in user, host, time and origin where empty, puts the record in
     /// the register's queue and then sends the queue, oldest first. Returns
     /// empty when it went in, else what the user is told (the record waits
-    /// in the queue, or was lost when neither could take it).
+    /// in the queue, or was lost when neither could take it). Returns within
+    /// kAnswerLimit of the register's last answer, however long it holds a
+    /// statement.
     std::string Add(Record record);
     /// Sends the records waiting in the register's queue, in the order they
     /// were made; a queue file that cannot be read is moved to "damaged".
-    /// How many are left.
+    /// How many are left. The sending runs on a thread of its own with a
+    /// connection of its own: when the register has not answered for
+    /// kAnswerLimit it is given up (RegisterError), and what it had not
+    /// taken stays in the queue.
     int SendQueued();
     /// Records waiting in the register's queue.
     int Queued() const;
@@ -84,7 +96,9 @@ class Recorder {
     /// Where Add's word to the user goes besides its result (the status bar,
     /// the error output).
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_notice = std::move(sink); }
-    /// The register, opened on first use; RegisterError when it cannot be.
+    /// The register to read from (and to name instruments in), opened on
+    /// first use and again when the server has ended the connection since;
+    /// RegisterError when it cannot be.
     PlantRegister& Open();
     /// How a register that cannot be written is opened for reading
     /// (OpenForReading); none by default.
@@ -95,6 +109,9 @@ class Recorder {
 
   private:
     void Tell(const std::string& notice) const;
+    /// SendQueued, with `unqueued` (a record its queue could not keep) sent
+    /// after the queue.
+    int Send(const Record* unqueued);
     /// Queue files at the top of the queue root, from before each register
     /// had its own folder: their register is not known, so they wait.
     void NoteUnknownQueue();
@@ -108,6 +125,9 @@ class Recorder {
     std::string m_host;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PlantRegister> m_register;
+    /// Connections the server ended, and their registers (destroyed first).
+    std::vector<std::unique_ptr<Database>> m_dropped;
+    std::vector<std::unique_ptr<PlantRegister>> m_droppedRegisters;
     DatabaseOpener m_readingOpener;
     std::unique_ptr<Database> m_readingDb;
     std::unique_ptr<PlantRegister> m_reading;

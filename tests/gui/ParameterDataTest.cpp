@@ -1,26 +1,36 @@
 // The data path as a technician walks it in the demo: upload, the data
 // view, the content list, saving with the information window, opening the
 // file again, and a download whose clamped value the check list shows.
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <memory>
+
+#include <unistd.h>
 
 #include "GuiTestSupport.h"
 #include "comm/Engine.h"
 #include "files/ParameterFile.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/shell/PlantRegisterWindow.h"
 #include "gui/shell/TopMenuScreen.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ItemEdit.h"
+#include "platform/RegisterDatabase.h"
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
 #include "session/Navigation.h"
@@ -54,6 +64,7 @@ class ParameterDataTest : public QObject {
     void uploadSaveOpenAndDownload();
     void informationWindowKeys();
     void plantRegisterShowsTheTransfers();
+    void plantRegisterReadOnly();
 
   private:
     gui::ScreenBase* Screen(shell::Screen screen) { return m_program->Main().FindScreen(screen); }
@@ -347,6 +358,84 @@ void ParameterDataTest::plantRegisterShowsTheTransfers() {
     QCOMPARE(files::DecodeParameterRecord(upload->bytes, uploaded), 0);
     QVERIFY(m_program->Ws().items.dataSet == uploaded.items);
     m_program->Close();
+}
+
+// A register in a folder the user may only read: the window lists its
+// records, and naming an instrument, which would write, says why it cannot;
+// the register is left as it was.
+void ParameterDataTest::plantRegisterReadOnly() {
+    if (::geteuid() == 0) {
+        // The superuser passes every permission: the case runs as nobody.
+        if (QStandardPaths::findExecutable(QStringLiteral("runuser")).isEmpty())
+            QSKIP("the superuser passes every permission, and runuser is missing");
+        QProcess run;
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        run.start(
+            QStringLiteral("runuser"),
+            {QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+             QCoreApplication::applicationFilePath(), QStringLiteral("plantRegisterReadOnly")});
+        QVERIFY(run.waitForFinished(150000));
+        QCOMPARE(run.exitCode(), 0);
+        return;
+    }
+    m_program = std::make_unique<Program>();
+    const QString folder = m_program->appDir + "/plant";
+    const QString file = folder + "/register.sqlite";
+    QVERIFY(QDir().mkpath(folder));
+    {
+        auto db = platform::OpenRegisterDatabase("sqlite:" + file.toStdString());
+        plant::Record record;
+        record.kind = plant::RecordKind::kUpload;
+        record.time = "2026-11-01T08:00:00Z";
+        record.port = "/dev/ttyUSB0";
+        record.slot = 7;
+        record.instrument.model = "RQS2";
+        record.bytes = {1, 2, 3};
+        record.result = "completed";
+        plant::PlantRegister(*db).Add(record);
+    }
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile before(file);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    const QDateTime written = QFileInfo(file).lastModified();
+    m_program->options.registerName = "sqlite:" + file.toStdString();
+    QCOMPARE(m_program->Start(), 0);
+
+    QStringList tree, kinds;
+    WhenModal("PlantRegister", [&](QWidget* window) {
+        for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget*>("tvwInstruments")); *it;
+             ++it)
+            tree << (*it)->text(0);
+        auto* records = window->findChild<QTableWidget*>("grdRecords");
+        for (int r = 0; r < records->rowCount(); ++r) kinds << records->item(r, 1)->text();
+        WhenModal("", [](QWidget* dialog) {
+            auto* ask = qobject_cast<QInputDialog*>(dialog);
+            QVERIFY(ask != nullptr);
+            ask->setTextValue("FT-7");
+            ask->accept();
+        });
+        Press(window, "cmdName");
+        Press(window, "cmdClose");
+    });
+    shell::PlantRegisterWindow::Run(m_program->Ws(), &m_program->Main());
+    m_program->Close();
+    QFile after(file);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    const bool unchanged = after.readAll() == bytes && QFileInfo(file).lastModified() == written;
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(unchanged);
+    QCOMPARE(files, QStringList{"register.sqlite"});
+    QVERIFY2(tree.contains("RQS2 at /dev/ttyUSB0 slot 7 (RQS2)"), qPrintable(tree.join("; ")));
+    QCOMPARE(kinds, QStringList{"upload"});
+    std::string said;
+    for (const auto& text : m_program->messages.Texts()) said += text + "\n";
+    QVERIFY2(said.find("reading only") != std::string::npos &&
+                 said.find("unable to open") == std::string::npos,
+             said.c_str());
 }
 
 QTEST_MAIN(ParameterDataTest)

@@ -11,7 +11,10 @@
 #include <fstream>
 #include <string>
 
+#include <grp.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "files/ParameterFile.h"
@@ -21,6 +24,7 @@
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
 #include "session/PlantRegisterBrowser.h"
+#include "shell/AppPaths.h"
 #include "support/CliRunner.h"
 #include "unit/ShellFakes.h"
 #include "unit/ShellTempDir.h"
@@ -349,8 +353,8 @@ TEST_P(PlantRegisterTest, QueuedRecordsGoInOrderIntoTheirOwnRegisterOnly) {
 }
 
 // A record is in the queue before the register is tried, is kept once
-// however often it is sent, and a register that holds a statement up is
-// given up after the time limit with the record waiting.
+// however often it is sent, and a register that holds a statement up, or
+// stops answering, is given up after the time limit with the record waiting.
 TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp) {
     const fs::path root = m_dir / "queue";
     int waitingAtAttempt = -1;
@@ -383,6 +387,39 @@ TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp)
     EXPECT_NE(notice.find("waits in"), std::string::npos) << notice;
     EXPECT_EQ(stalled.Queued(), 1);
     holder->Rollback();
+
+    // A server process that stops altogether keeps no limit of its own: the
+    // program gives it up, and the record waits until the server answers.
+    if (GetParam() != "postgresql") return;
+    const fs::path frozenRoot = m_dir / "frozen";
+    pid_t frozen = 0;
+    Recorder stopped(
+        m_name,
+        [&frozen](const std::string& name) {
+            auto db = platform::OpenRegisterDatabase(name);
+            const auto pid = static_cast<pid_t>(IntAt(db->Run("SELECT pg_backend_pid()")[0], 0));
+            std::string command;
+            std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), command);
+            if (command == "postgres" && ::kill(pid, SIGSTOP) == 0) frozen = pid;
+            return db;
+        },
+        frozenRoot, "tester", "bench");
+    const auto stop = std::chrono::steady_clock::now();
+    const std::string waits = stopped.Add(At(RecordKind::kUpload, "", Plant1With("SET,A", "77")));
+    const auto took = std::chrono::steady_clock::now() - stop;
+    if (frozen == 0) GTEST_SKIP() << "the server's process is not one this test can stop";
+    ::kill(frozen, SIGCONT);
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_NE(waits.find("waits in"), std::string::npos) << waits;
+    EXPECT_EQ(stopped.Queued(), 1);
+    Recorder later(m_name, &platform::OpenRegisterDatabase, frozenRoot, "tester", "bench");
+    EXPECT_EQ(later.SendQueued(), 0);
+    EXPECT_EQ(later.Open().History("FIC-101").size(), 2u);
+    // A connection the server has ended since (a restart) is made anew.
+    Open()->Run(
+        "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity WHERE datname ="
+        " current_database() AND pid <> pg_backend_pid()");
+    EXPECT_EQ(later.Open().History("FIC-101").size(), 2u);
 }
 
 // The register window offers the newest record whose result was good, and
@@ -482,6 +519,59 @@ TEST(PlantRegisterFile, ARegisterThatCannotBeWrittenIsStillRead) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("FIC-101"), std::string::npos) << run.out;
     EXPECT_FALSE(fs::exists(dir / "register.sqlite-shm"));
+    fs::remove_all(dir);
+}
+
+// A register made in the per-user data folder is its owner's only, and so
+// are its journal files; one made in a folder a team shares keeps the
+// folder's group and what the umask gives any new file.
+TEST(PlantRegisterFile, APrivateRegisterAndOneInASharedFolder) {
+    const fs::path dir = shell::testing::MakeTempFolder("rq50_register_mode_");
+    const shell::AppFolders saved{shell::AppFolder(), shell::UserDataFolder()};
+    ::setenv("XDG_DATA_HOME", (dir / "home").c_str(), 1);
+    shell::SetAppFolders({dir, shell::PerUserDataFolder()});
+    const fs::path own = shell::UserDataFolder() / "register.sqlite";
+    {
+        auto db = platform::OpenRegisterDatabase("sqlite:" + own.string());
+        PlantRegister reg(*db);
+        for (const char* file : {"", "-wal", "-shm"}) {
+            EXPECT_EQ(fs::status(own.string() + file).permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write)
+                << file;
+        }
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    shell::SetAppFolders(saved);
+
+    // The shared folder's group is another than the user's own where the
+    // user may give it one.
+    gid_t team = ::getegid();
+    std::vector<gid_t> groups(64);
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(64, groups.data()), 0)));
+    for (const gid_t other : groups) team = other != ::getegid() ? other : team;
+    const struct group* users = ::getgrnam("users");
+    if (team == ::getegid() && ::geteuid() == 0 && users != nullptr) team = users->gr_gid;
+    const fs::path shared = dir / "shared";
+    fs::create_directories(shared);
+    ASSERT_EQ(::chown(shared.c_str(), static_cast<uid_t>(-1), team), 0);
+    fs::permissions(shared, fs::perms::owner_all | fs::perms::group_all | fs::perms::set_gid);
+    const mode_t umask = ::umask(002);
+    auto made = [](const fs::path& file) {
+        struct stat st {};
+        EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
+        return std::pair{st.st_gid, st.st_mode & 0777};
+    };
+    {
+        auto db = platform::OpenRegisterDatabase("sqlite:" + (shared / "register.sqlite").string());
+        PlantRegister reg(*db);
+        for (const char* file : {"register.sqlite", "register.sqlite-wal", "register.sqlite-shm"})
+            EXPECT_EQ(made(shared / file), std::pair(team, mode_t{0664})) << file;
+    }
+    // Without set-group-ID on the folder the file still takes its group.
+    fs::permissions(shared, fs::perms::set_gid, fs::perm_options::remove);
+    platform::OpenRegisterDatabase("sqlite:" + (shared / "other.sqlite").string());
+    EXPECT_EQ(made(shared / "other.sqlite"), std::pair(team, mode_t{0664}));
+    ::umask(umask);
     fs::remove_all(dir);
 }
 
