@@ -131,14 +131,14 @@ bool GuiApp::AnotherInstanceRunning() {
 }
 
 void GuiApp::ShowTitleScreen() {
-    m_title = std::make_unique<shell::TitleScreen>();
+    m_title = std::make_unique<TitleScreen>();
     m_title->show();
     m_title->repaint();
     QApplication::processEvents();
 }
 
 void GuiApp::CreateMainWindow() {
-    m_main = std::make_unique<shell::MainWindow>(m_session->Data(), m_shared->makers);
+    m_main = std::make_unique<MainWindow>(m_session->Data(), m_shared->makers);
     m_comm = std::make_unique<GuiCommHost>(m_session->Data(), *m_main);
     m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());

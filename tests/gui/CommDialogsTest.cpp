@@ -32,7 +32,7 @@ QPushButton* Button(QWidget* parent, const char* name) {
 }
 
 /// The status bar's panel that names the line.
-QString LineText(shell::MainWindow& main) {
+QString LineText(gui::MainWindow& main) {
     for (QLabel* label : main.statusBar()->findChildren<QLabel*>()) {
         if (label->accessibleName() == "Line") return label->text();
     }
@@ -77,7 +77,7 @@ class CommDialogsTest : public QObject {
 void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
@@ -133,7 +133,7 @@ void CommDialogsTest::slotDialogOnARack() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     shell::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
@@ -184,7 +184,7 @@ void CommDialogsTest::slotDialogOnARack() {
 void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     auto start = [&](int job, int text, comm::CommCallers caller, shell::Screen from) {
         return comm::StartScreenJob(program.Engine(), {job, shell::Catalogue(text), caller}, from,
@@ -192,7 +192,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     };
     auto stop = [&] {
         auto* progress =
-            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
+            qobject_cast<gui::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         QVERIFY(progress != nullptr);
         Press(progress, "cmdStop");
         QVERIFY(WaitFor([&] { return !program.Engine().CommBusy; }));
@@ -202,7 +202,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] {
         auto* progress =
-            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
+            qobject_cast<gui::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         return progress != nullptr && progress->Progress() > 0;
     }));
     stop();
@@ -233,7 +233,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     Program program;
     program.options.port = "/dev/ttyRQ50a";
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     gui::ScreenBase* top = main.ActiveScreen();
 
     // --port is the port of the session: the menu marks it, no COMn.

@@ -304,7 +304,7 @@ void ParameterDataTest::plantRegisterShowsTheTransfers() {
     m_program->messages.answers = {shell::kAnswerNo};  // the upload is not saved
     Press(Screen(Screen::DataView), "cmdCancel");
     Press(Screen(Screen::SettingMenu), "cmdCancel");
-    auto* top = static_cast<shell::TopMenuScreen*>(Screen(Screen::TopMenu));
+    auto* top = static_cast<gui::TopMenuScreen*>(Screen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(*m_program) == top; }));
 
     const QString exported = m_program->appDir + "/upload.7pa";

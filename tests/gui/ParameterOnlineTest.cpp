@@ -123,7 +123,7 @@ QString ParameterOnlineTest::Cell(int row, int col) const {
 }
 
 gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
-    shell::MainWindow& main = m_program->Main();
+    gui::MainWindow& main = m_program->Main();
     gui::ScreenBase* top = main.FindScreen(Screen::TopMenu);
     Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
@@ -141,7 +141,7 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
 }
 
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
-    shell::MainWindow& main = m_program->Main();
+    gui::MainWindow& main = m_program->Main();
     gui::ScreenBase* menu = main.FindScreen(Screen::CategoryMenu);
     m_program->messages.answers = {shell::kAnswerOk};
     ChooseAndOk(menu, QString("optMenu%1").arg(category).toLatin1());
@@ -177,7 +177,7 @@ void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
     QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
     QVERIFY(Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
 
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     // "3 rows forward", from the Next menu.
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
@@ -204,7 +204,8 @@ void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
 
     // Close: back to the category menu.
     Press(m_page, "cmdExit");
-    QVERIFY(WaitFor([&] { return m_program->Main().FindScreen(Screen::OnlineParameter) == nullptr; }));
+    QVERIFY(
+        WaitFor([&] { return m_program->Main().FindScreen(Screen::OnlineParameter) == nullptr; }));
     QCOMPARE(m_program->Main().ActiveScreen(), menu);
     QVERIFY(m_program->Engine().OnlinePage() == nullptr);
     // Its Cancel goes back to the setting menu.
@@ -286,7 +287,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     m_program->Engine().MonitorOn = true;
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     auto* readStop = Child<QPushButton>(m_page, "cmdReadStop");
     auto* log = Child<QTableWidget>(m_page, "ssLog");
     QVERIFY(Child<QWidget>(m_page, "fraHideDisp")->isVisible());
@@ -353,7 +354,7 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
 void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     m_program->App().DemoInstrument()->Faults().drop.all = true;
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();
@@ -378,7 +379,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
 void ParameterOnlineTest::trendWindowAndReadingInterval() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(0) != nullptr);
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     QTimer& cycle = screen->CycleTimer();
     auto* interval = Child<QComboBox>(m_page, "cboInterval");
     QCOMPARE(interval->accessibleName(), QString("Reading interval"));
@@ -404,7 +405,7 @@ void ParameterOnlineTest::trendWindowAndReadingInterval() {
     auto* trendButton = Child<QPushButton>(m_page, "cmdTrend");
     QVERIFY(trendButton->isVisible() && trendButton->isEnabled());
     Press(m_page, "cmdTrend");
-    auto* window = m_page->findChild<parameter::TrendWindow*>("TrendWindow");
+    auto* window = m_page->findChild<gui::TrendWindow*>("TrendWindow");
     QVERIFY(window != nullptr && window->isVisible());
     QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
     QCOMPARE(Child<QComboBox>(window, "cboSpan")->currentText(), QString("10 min"));

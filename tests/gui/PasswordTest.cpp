@@ -36,7 +36,7 @@ class PasswordTest : public QObject {
 void PasswordTest::fieldsTakeFourMaskedDigits() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    comm::PasswordDialog dialog(program.Ws(), 0, &program.Main());
+    gui::PasswordDialog dialog(program.Ws(), 0, &program.Main());
     QLineEdit* first = Field(&dialog, "txtPassword1");
     QCOMPARE(first->echoMode(), QLineEdit::Password);
     QTest::keyClicks(first, "1a2-3.45");
@@ -47,7 +47,7 @@ void PasswordTest::fieldsTakeFourMaskedDigits() {
     QVERIFY(Field(&dialog, "txtPassword2")->isVisibleTo(&dialog));
     QCOMPARE(dialog.windowTitle(), QString("Set/Change Password"));
 
-    comm::PasswordDialog entry(program.Ws(), 2, &program.Main());
+    gui::PasswordDialog entry(program.Ws(), 2, &program.Main());
     QCOMPARE(entry.windowTitle(), QString("Password Entry"));
     QVERIFY(!Field(&entry, "txtPassword2")->isVisibleTo(&entry));
     QCOMPARE(Field(&entry, "txtPassword1")->accessibleName(), QString("Password"));
@@ -56,7 +56,7 @@ void PasswordTest::fieldsTakeFourMaskedDigits() {
 void PasswordTest::setThenEnterBeforeWork() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
+    auto* top = static_cast<gui::TopMenuScreen*>(program.Main().ActiveScreen());
 
     // Set: a mismatch keeps the dialog; a match stores "12" and two blanks.
     WhenModal("frmRQ4300", [&](QWidget* dialog) {
@@ -100,7 +100,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("4\0003\0002\0001\000", 8));
     file.close();
-    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
+    auto* top = static_cast<gui::TopMenuScreen*>(program.Main().ActiveScreen());
     WhenModal("frmRQ4300", [](QWidget* dialog) {
         QTest::keyClicks(Field(dialog, "txtPassword1"), "1111");
         Press(dialog, "cmdOK");

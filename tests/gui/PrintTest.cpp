@@ -113,7 +113,7 @@ QPushButton* Button(QWidget* screen, const char* name) {
     return Child<QPushButton>(screen, name);
 }
 
-void TypeZoom(print::PrintPreviewWindow* preview, const QString& text) {
+void TypeZoom(gui::PrintPreviewWindow* preview, const QString& text) {
     QLineEdit* edit = preview->cboZoom()->lineEdit();
     edit->setFocus();
     edit->selectAll();
@@ -142,17 +142,17 @@ class PrintTest : public QObject {
   private:
     /// The parameter data view (a stand-in) or the program editor opens
     /// the print dialog, with `record` loaded in parameter mode.
-    print::PrintDialog* OpenPrintDialog(
+    gui::PrintDialog* OpenPrintDialog(
         shell::Screen from = shell::Screen::DataView,
         const files::ParameterFileRecord& record = files::test::SampleParameterRecord());
-    print::PrintPreviewWindow* Preview() {
-        return qobject_cast<print::PrintPreviewWindow*>(
+    gui::PrintPreviewWindow* Preview() {
+        return qobject_cast<gui::PrintPreviewWindow*>(
             Main().FindScreen(shell::Screen::PrintPreview));
     }
     /// The preview's "Save as PDF" into `name`; the text of the file.
-    QString SavePdf(print::PrintPreviewWindow* preview, const QString& name);
+    QString SavePdf(gui::PrintPreviewWindow* preview, const QString& name);
     bool Enabled(shell::Screen screen) { return ScreenEnabled(Main().FindScreen(screen)); }
-    shell::MainWindow& Main() { return m_program->Main(); }
+    gui::MainWindow& Main() { return m_program->Main(); }
 
     std::unique_ptr<Program> m_program;
     std::unique_ptr<TestPrinter> m_printer;
@@ -171,8 +171,8 @@ void PrintTest::cleanup() {
     m_program.reset();
 }
 
-print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
-                                               const files::ParameterFileRecord& record) {
+gui::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
+                                             const files::ParameterFileRecord& record) {
     shell::Workspace& ws = m_program->Ws();
     if (from == shell::Screen::DataView) {
         LoadParameterData(*m_program, record);
@@ -181,12 +181,12 @@ print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
     m_program->App().Screens().makers.Register(
         from, [from, &ws] { return new StandInScreen(from, ws, comm::kCallerDataView3); });
     shell::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? shell::kDisplayProgramEditor
-                                                            : shell::kDisplayDataView);
+                                                                : shell::kDisplayDataView);
     gui::PrintFromScreen(ws, from);
-    return qobject_cast<print::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
+    return qobject_cast<gui::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
 }
 
-QString PrintTest::SavePdf(print::PrintPreviewWindow* preview, const QString& name) {
+QString PrintTest::SavePdf(gui::PrintPreviewWindow* preview, const QString& name) {
     const QString pdf = m_program->appDir + "/" + name;
     NamedFile named(pdf.toStdString());
     gui::PdfFileDialog() = &named;

@@ -85,7 +85,7 @@ void Settle() {
 }
 
 /// The main window with an open menu of its menu bar drawn where it drops.
-QImage WithOpenMenu(shell::MainWindow& main, int menuIndex) {
+QImage WithOpenMenu(gui::MainWindow& main, int menuIndex) {
     QAction* action = main.menuBar()->actions().value(menuIndex);
     QMenu* menu = action ? action->menu() : nullptr;
     QImage image = WithCaption(&main);
@@ -114,7 +114,7 @@ void ModalShot(const char* className, const char* name) {
 /// The print dialog and the preview of a parameter report of some pages.
 void PrintScreens(Program& program) {
     shell::Workspace& ws = program.Ws();
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     auto record = files::test::SampleParameterRecord();
     for (int mb = 2; mb < 40; ++mb) {
         record.items.insert(record.items.begin() + mb,
@@ -143,7 +143,7 @@ void PrintScreens(Program& program) {
 
 /// The online path: setting menu, category menu, the SET page with an item
 /// opened, and the DISPLAY page with the communication monitor.
-void ParameterScreens(Program& program, shell::MainWindow& main) {
+void ParameterScreens(Program& program, gui::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
     auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
@@ -186,7 +186,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     interval->setFocus();
     QTest::keyClick(interval, Qt::Key_Home);
     QTest::mouseClick(page->findChild<QPushButton*>("cmdTrend"), Qt::LeftButton);
-    auto* trend = page->findChild<parameter::TrendWindow*>("TrendWindow");
+    auto* trend = page->findChild<gui::TrendWindow*>("TrendWindow");
     // `n` readings in the `stretch`-th stretch of the first line.
     auto readings = [trend](std::size_t stretch, int n) {
         WaitFor(
@@ -217,8 +217,9 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     program.Engine().MonitorOn = false;
     // Back to the setting menu, the instrument left alone.
     idle();
-    QTest::mouseClick(main.FindScreen(shell::Screen::OnlineParameter)->findChild<QPushButton*>("cmdExit"),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        main.FindScreen(shell::Screen::OnlineParameter)->findChild<QPushButton*>("cmdExit"),
+        Qt::LeftButton);
     QTest::mouseClick(category->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
     main.UnloadScreen(shell::Screen::SettingMenu);
 }
@@ -226,7 +227,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
 /// The data path: the data view of an upload, its content list, the
 /// information window and the check list of a download whose value the
 /// instrument clamped.
-void DataScreens(Program& program, shell::MainWindow& main) {
+void DataScreens(Program& program, gui::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
@@ -241,8 +242,9 @@ void DataScreens(Program& program, shell::MainWindow& main) {
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     Settle();
     Save(WithCaption(&main), "frmRQ2500_content_list");
-    QTest::mouseClick(main.FindScreen(shell::Screen::ContentList)->findChild<QPushButton*>("cmdExit"),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        main.FindScreen(shell::Screen::ContentList)->findChild<QPushButton*>("cmdExit"),
+        Qt::LeftButton);
 
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
     ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
@@ -290,16 +292,17 @@ void ProgramShots() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     if (program.Start() != 0) return;
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     program.Ws().state.settingMode = 1;
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     rq50::program::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};
     rq50::program::ProgramMenuConfirm(program.Ws(), rq50::program::ProgramMenuOption::kUpload);
-    WaitFor([&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::ProgramEditor); },
-            60000);
-    auto* editor = qobject_cast<rq50::program::ProgramEditorWindow*>(
-        main.FindScreen(shell::Screen::ProgramEditor));
+    WaitFor(
+        [&] { return !program.Engine().CommBusy && main.FindScreen(shell::Screen::ProgramEditor); },
+        60000);
+    auto* editor =
+        qobject_cast<gui::ProgramEditorWindow*>(main.FindScreen(shell::Screen::ProgramEditor));
     if (editor == nullptr) return;
     gui::SubWindowOf(editor)->move(0, 0);
     Settle();
@@ -330,7 +333,7 @@ void RackShot() {
         Save(WithCaption(window), "rack");
         Press(window, "cmdClose");
     });
-    shell::RackWindow::Run(program.Ws(), &program.Main());
+    gui::RackWindow::Run(program.Ws(), &program.Main());
     program.Close();
 }
 
@@ -342,7 +345,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_folder);
 
     {
-        shell::TitleScreen title;
+        gui::TitleScreen title;
         title.show();
         Settle();
         Save(title.grab().toImage(), "frmRQ0100_title");
@@ -354,7 +357,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "rq50-screenshots: the program did not start\n");
         return 1;
     }
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     // The main window as a user first sees it: filling the screen.
     Settle();
     Save(WithCaption(&main), "frmRQ2000_top_menu");
@@ -362,14 +365,14 @@ int main(int argc, char** argv) {
     Save(WithOpenMenu(main, 3), "frmRQ2000_password_menu");
 
     ModalShot("frmRQ0200", "frmRQ0200_version");
-    shell::VersionWindow::Run(program.Ws(), &main);
+    gui::VersionWindow::Run(program.Ws(), &main);
 
     ModalShot("frmRQ4300", "frmRQ4300_set_password");
-    comm::PasswordDialog::Run(program.Ws(), &main, 0);
+    gui::PasswordDialog::Run(program.Ws(), &main, 0);
     ModalShot("frmRQ4300", "frmRQ4300_password_entry");
-    comm::PasswordDialog::Run(program.Ws(), &main, 2);
+    gui::PasswordDialog::Run(program.Ws(), &main, 2);
     ModalShot("frmRQ4100", "frmRQ4100_slot");
-    comm::SlotNumberDialog::Ask(program.Ws(), &main);
+    gui::SlotNumberDialog::Ask(program.Ws(), &main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
     comm::StartScreenJob(program.Engine(),
@@ -391,7 +394,7 @@ int main(int argc, char** argv) {
     DataScreens(program, main);
     // The plant register holding that path's upload, backup and download.
     ModalShot("PlantRegister", "plant_register");
-    shell::PlantRegisterWindow::Run(program.Ws(), &main);
+    gui::PlantRegisterWindow::Run(program.Ws(), &main);
     PrintScreens(program);
     program.Close();
     ProgramShots();

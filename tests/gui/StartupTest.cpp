@@ -56,7 +56,7 @@ QRect InArea(const QWidget* widget, const QMdiArea* area) {
 /// Every shown sub-window lies wholly inside the MDI area, and every enabled
 /// button in it can be seen there: at once, or (`scrolling`) after its
 /// window has scrolled to it. Returns what is out of reach.
-QStringList OutOfReach(shell::MainWindow& main, bool scrolling) {
+QStringList OutOfReach(gui::MainWindow& main, bool scrolling) {
     QStringList out;
     if (!main.screen()->availableGeometry().contains(main.frameGeometry()))
         out << QStringLiteral("the main window is %1 wide").arg(main.frameGeometry().width());
@@ -162,7 +162,7 @@ void StartupTest::secondInstanceIsRefused() {
 void StartupTest::topMenuInsideTheMainWindow() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     QCOMPARE(main.windowTitle(), QString("MODEL:RQ50 - [NewFile]"));
     auto* top = main.ActiveScreen();
     QVERIFY(top != nullptr);
@@ -177,7 +177,7 @@ void StartupTest::topMenuInsideTheMainWindow() {
     QCOMPARE(menus, (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password",
                                  "Register(&R)", "Rack(&K)"}));
     QVERIFY(!top->Std().mnuPort->isEnabled());
-    auto* topMenu = static_cast<shell::TopMenuScreen*>(top);
+    auto* topMenu = static_cast<gui::TopMenuScreen*>(top);
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());
     QVERIFY(!topMenu->mnuPasswordChange->isEnabled());
     // Every control is reachable by its caption.
@@ -250,7 +250,7 @@ void StartupTest::everyScreenInsideTheArea() {
     program.standIns = false;
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     // A 1024x768 screen shows every screen whole; at twice the scale a
     // screen may need scrolling, but nothing is out of reach.
     const bool scrolling = main.screen()->availableGeometry().width() < 1000;
@@ -357,7 +357,7 @@ void StartupTest::everyScreenInsideTheArea() {
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     QVERIFY(program::ProgramMenuLoad(program.Ws()));
     program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
-    auto* editor = qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
+    auto* editor = qobject_cast<gui::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
     QVERIFY(editor != nullptr);
     check("program editor");
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
@@ -391,15 +391,14 @@ void StartupTest::everyScreenInsideTheArea() {
             problems << DialogOutOfReach(shown);
             shown->close();
         });
-        if (QByteArray(dialog) == "frmRQ0200") shell::VersionWindow::Run(program.Ws(), &main);
-        if (QByteArray(dialog) == "frmRQ4300") comm::PasswordDialog::Run(program.Ws(), &main, 0);
-        if (QByteArray(dialog) == "frmRQ4100") comm::SlotNumberDialog::Ask(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ0200") gui::VersionWindow::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ4300") gui::PasswordDialog::Run(program.Ws(), &main, 0);
+        if (QByteArray(dialog) == "frmRQ4100") gui::SlotNumberDialog::Ask(program.Ws(), &main);
         if (QByteArray(dialog) == "PlantRegister")
-            shell::PlantRegisterWindow::Run(program.Ws(), &main);
-        if (QByteArray(dialog) == "OfflineEditor")
-            parameter::OfflineEditorWindow(offline, &main).exec();
+            gui::PlantRegisterWindow::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "OfflineEditor") gui::OfflineEditorWindow(offline, &main).exec();
         if (QByteArray(dialog) == "DownloadPreview")
-            comm::DownloadPreviewDialog(preview, &main).exec();
+            gui::DownloadPreviewDialog(preview, &main).exec();
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
@@ -412,7 +411,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     program.options.settingsFile.clear();
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     const QDir app(program.appDir);
     QVERIFY(app.exists("User/PARAMETER"));
     QVERIFY(app.exists("User/PROGRAM"));

@@ -11,7 +11,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ4300.h"
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 namespace {
 constexpr const char* kName = "frmRQ4300";
@@ -21,32 +21,32 @@ PasswordDialog::PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4300>()), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
-    const bool setting = mode == jobs::kPasswordNew;
-    setWindowTitle(gui::CatalogueText(setting ? kTextSetCaption : kTextEntryCaption));
-    m_ui->lblPassword1->setText(gui::CatalogueText(setting ? kTextNewPassword : kTextPassword));
-    m_ui->lblPassword2->setText(gui::CatalogueText(kTextConfirm));
+    const bool setting = mode == comm::jobs::kPasswordNew;
+    setWindowTitle(CatalogueText(setting ? kTextSetCaption : kTextEntryCaption));
+    m_ui->lblPassword1->setText(CatalogueText(setting ? kTextNewPassword : kTextPassword));
+    m_ui->lblPassword2->setText(CatalogueText(kTextConfirm));
     m_ui->lblPassword2->setVisible(setting);
     m_ui->txtPassword2->setVisible(setting);
-    m_ui->lblHint->setText(gui::CatalogueText(kTextHint));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextPasswordOk));
-    m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+    m_ui->lblHint->setText(CatalogueText(kTextHint));
+    m_ui->cmdOK->setText(CatalogueText(kTextPasswordOk));
+    m_ui->cmdCancel->setText(CatalogueText(kTextCancel));
     m_ui->txtPassword1->setAccessibleName(m_ui->lblPassword1->text());
     m_ui->txtPassword2->setAccessibleName(m_ui->lblPassword2->text());
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
     m_ui->lblHint->setAccessibleName(m_ui->lblHint->text());
-    new gui::NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
-    new gui::NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
+    new NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
+    new NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
+            [this] { Trap(Ws().hosts, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    gui::AddMnemonics(this);
+    AddMnemonics(this);
     adjustSize();
-    gui::LoadPosition(Ws(), this, kName);
+    LoadPosition(Ws(), this, kName);
 }
 
 PasswordDialog::~PasswordDialog() {
-    gui::SavePosition(Ws(), this, kName);
+    SavePosition(Ws(), this, kName);
 }
 
 void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
@@ -56,20 +56,20 @@ void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
 }
 
 void PasswordDialog::cmdOK_Click() {
-    const jobs::PasswordOutcome out =
-        jobs::PasswordDialogOk(Ws(), m_mode, gui::Bytes(m_ui->txtPassword1->text()),
-                               gui::Bytes(m_ui->txtPassword2->text()), gui::Bytes(windowTitle()));
+    const comm::jobs::PasswordOutcome out =
+        comm::jobs::PasswordDialogOk(Ws(), m_mode, Bytes(m_ui->txtPassword1->text()),
+                                     Bytes(m_ui->txtPassword2->text()), Bytes(windowTitle()));
     if (out.close) {
         accept();
         return;
     }
-    QLineEdit* field = out.select == jobs::PasswordField::Confirm ? m_ui->txtPassword2
-                       : out.select == jobs::PasswordField::First ? m_ui->txtPassword1
-                                                                  : nullptr;
+    QLineEdit* field = out.select == comm::jobs::PasswordField::Confirm ? m_ui->txtPassword2
+                       : out.select == comm::jobs::PasswordField::First ? m_ui->txtPassword1
+                                                                        : nullptr;
     if (field != nullptr) {
         field->setFocus();
         field->selectAll();
     }
 }
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

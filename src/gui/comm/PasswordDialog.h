@@ -12,7 +12,7 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 /// The password dialog: mode 0 sets a new password (entry and confirmation),
 /// modes 1 and 2 ask for the stored one (before a change, before work).
@@ -38,4 +38,4 @@ class PasswordDialog : public QDialog {
     int m_mode;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -17,7 +17,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ4100.h"
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 namespace {
 constexpr const char* kName = "frmRQ4100";
@@ -28,28 +28,28 @@ SlotNumberDialog::SlotNumberDialog(shell::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4100>()) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
-    setWindowTitle(gui::CatalogueText(kTextSlotCaption));
-    m_ui->lblSlot->setText(gui::CatalogueText(kTextSlot));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextSlotOk));
-    m_ui->cmdCancel->setText(gui::CatalogueText(kTextSlotCancel));
+    setWindowTitle(CatalogueText(kTextSlotCaption));
+    m_ui->lblSlot->setText(CatalogueText(kTextSlot));
+    m_ui->cmdOK->setText(CatalogueText(kTextSlotOk));
+    m_ui->cmdCancel->setText(CatalogueText(kTextSlotCancel));
     m_ui->txtSlot->setAccessibleName(m_ui->lblSlot->text());
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
-    new gui::NumericKeyGuard(m_ui->txtSlot, parameter::kDigitsOnly);
+    new NumericKeyGuard(m_ui->txtSlot, parameter::kDigitsOnly);
     connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
+            [this] { Trap(Ws().hosts, "RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    gui::AddMnemonics(this);
+    AddMnemonics(this);
     adjustSize();
-    gui::LoadPosition(Ws(), this, kName);
+    LoadPosition(Ws(), this, kName);
 }
 
 SlotNumberDialog::~SlotNumberDialog() {
-    gui::SavePosition(Ws(), this, kName);
+    SavePosition(Ws(), this, kName);
 }
 
 void SlotNumberDialog::cmdOK_Click() {
-    m_slot = jobs::ParseSlotEntry(gui::Bytes(m_ui->txtSlot->text()));
+    m_slot = comm::jobs::ParseSlotEntry(Bytes(m_ui->txtSlot->text()));
     if (!m_slot) {
         shell::ShowMessage(Ws().hosts, kMsgIllegalValue, shell::kButtonsOk,
                            shell::Catalogue(kTextSlotCaption));
@@ -57,7 +57,7 @@ void SlotNumberDialog::cmdOK_Click() {
         m_ui->txtSlot->selectAll();
         return;
     }
-    CommEngine& engine = Ws().Engine();
+    comm::CommEngine& engine = Ws().Engine();
     engine.SlotNumber = *m_slot;
     engine.SlotConfirmed = true;
     accept();
@@ -79,11 +79,11 @@ void SlotNumberDialog::RunSlotSetting(shell::Workspace& ws, QWidget* parent) {
     ws.state.presetSlot = slot;
     // The screen behind stays as it is: the job only writes the slot.
     if (!ws.Engine().StartCommJob(
-            {kJobSlot, shell::Catalogue(kTextSlotCaption), kCallerSlotDialog})) {
+            {comm::kJobSlot, shell::Catalogue(kTextSlotCaption), comm::kCallerSlotDialog})) {
         ws.state.presetSlot.reset();
         return;
     }
     shell::ShowDisplay(ws, shell::kDisplayCommProgress);
 }
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -13,7 +13,7 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 /// SLOT No. Setting: the slot (1-16) of a rack interface.
 class SlotNumberDialog : public QDialog {
@@ -45,4 +45,4 @@ class SlotNumberDialog : public QDialog {
     std::optional<int> m_slot;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -11,14 +11,14 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2400.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::DataView, ws, parent),
+    : ScreenBase(shell::Screen::DataView, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2400>()),
-      m_menu(ws, static_cast<DataMenuHost&>(*this)) {
+      m_menu(ws, static_cast<parameter::DataMenuHost&>(*this)) {
     m_ui->setupUi(this);
     // Edit after Check Content, Compare with TAVRO after Download.
     m_optEdit = new QRadioButton(m_ui->fraFile);
@@ -31,13 +31,13 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     OfferBaudRate();
     OfferCommandMenuUnlock();
     // File: Information, a separator, Exit.
-    mnuFileInformation = new QAction(gui::CatalogueText(kTextInformationMenu), this);
+    mnuFileInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
     OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
              [this] { mnuFileInformation_Click(); });
-    new gui::EnterPresses(m_ui->cmdOK, {m_ui->optContent, m_optEdit, m_ui->optSave,
-                                        m_ui->optDownload, m_optCompare, m_ui->optPrint});
+    new EnterPresses(m_ui->cmdOK, {m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,
+                                   m_optCompare, m_ui->optPrint});
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click",
              [this] { cmdCancel_Click(); });
@@ -65,15 +65,15 @@ QRadioButton* DataViewScreen::Option(int index) const {
 }
 
 void DataViewScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
-        setWindowTitle(gui::Text(m_menu.Caption()));
+    Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
+        setWindowTitle(Text(m_menu.Caption()));
         for (int i = 0; i < 6; ++i)
-            Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
+            Option(i)->setText(Text(m_menu.OptionText(static_cast<parameter::DataMenuOption>(i))));
         m_optEdit->setVisible(m_menu.ParameterOptions());
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextDataViewCancel));
-        gui::NameByCaption({m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,
-                            m_optCompare, m_ui->optPrint, m_ui->cmdOK, m_ui->cmdCancel});
+        m_ui->cmdOK->setText(CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextDataViewCancel));
+        NameByCaption({m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload, m_optCompare,
+                       m_ui->optPrint, m_ui->cmdOK, m_ui->cmdCancel});
         m_ui->fraFile->setAccessibleName(windowTitle());
         m_ui->optDownload->setEnabled(m_menu.DownloadAllowed());
         m_menu.Load();
@@ -81,13 +81,13 @@ void DataViewScreen::Load() {
 }
 
 void DataViewScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 void DataViewScreen::Activated() {
     m_menu.Activated();
-    gui::ScreenBase::Activated();
+    ScreenBase::Activated();
 }
 
 void DataViewScreen::OnBaudRate() {
@@ -95,7 +95,7 @@ void DataViewScreen::OnBaudRate() {
 }
 
 std::unique_ptr<shell::DownloadQuestions> DataViewScreen::DownloadQuestions() {
-    return comm::DownloadPreviewDialog::QuestionsFor(this);
+    return DownloadPreviewDialog::QuestionsFor(this);
 }
 
 void DataViewScreen::EditData() {
@@ -105,13 +105,13 @@ void DataViewScreen::EditData() {
 }
 
 void DataViewScreen::PrintData() {
-    gui::PrintFromScreen(Ws(), Id());
+    PrintFromScreen(Ws(), Id());
 }
 
 void DataViewScreen::cmdOK_Click() {
-    DataMenuOption chosen = DataMenuOption::kPrint;
+    parameter::DataMenuOption chosen = parameter::DataMenuOption::kPrint;
     for (int i = 0; i < 6; ++i) {
-        if (Option(i)->isChecked()) chosen = static_cast<DataMenuOption>(i);
+        if (Option(i)->isChecked()) chosen = static_cast<parameter::DataMenuOption>(i);
     }
     m_menu.Confirm(chosen);
 }
@@ -124,4 +124,4 @@ void DataViewScreen::mnuFileInformation_Click() {
     m_menu.Information();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

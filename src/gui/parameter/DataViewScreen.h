@@ -15,13 +15,13 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 /// The data view: what to do with the data set held, uploaded or read from a
 /// file: check its content, edit it, save it, download it, compare it with
 /// the instrument, print it. Its presenter
 /// (DataMenu) decides where each option leads.
-class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
+class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
     Q_OBJECT
   public:
     explicit DataViewScreen(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -49,7 +49,7 @@ class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     std::unique_ptr<Ui::frmRQ2400> m_ui;
     QRadioButton* m_optEdit = nullptr;
     QRadioButton* m_optCompare = nullptr;
-    DataMenu m_menu;
+    parameter::DataMenu m_menu;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

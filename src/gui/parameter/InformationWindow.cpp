@@ -14,7 +14,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2600.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 
@@ -35,7 +35,7 @@ int TipText(int box) {
 }  // namespace
 
 InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::Information, ws, parent),
+    : ScreenBase(shell::Screen::Information, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2600>()),
       m_window(ws) {
     m_ui->setupUi(this);
@@ -77,22 +77,22 @@ void InformationWindow::SetBoxText(int index, const QString& text) {
 }
 
 void InformationWindow::Load() {
-    gui::Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextInformationCaption));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextInformationOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextInformationCancel));
+    Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextInformationCaption));
+        m_ui->cmdOK->setText(CatalogueText(kTextInformationOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextInformationCancel));
         m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
         m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
         const std::array<QLabel*, 4> labels = {m_ui->lblInfo0, m_ui->lblInfo1, m_ui->lblInfo2,
                                                m_ui->lblInfo4};
         for (std::size_t i = 0; i < labels.size(); ++i) {
-            labels[i]->setText(gui::CatalogueText(kTextCreatedBy + static_cast<int>(i)));
+            labels[i]->setText(CatalogueText(kTextCreatedBy + static_cast<int>(i)));
         }
         const files::InfoForm form = m_window.Form();
         for (int i = 0; i < files::kInfoBoxCount; ++i) {
             QWidget* box = Box(i);
             SetBoxText(i, QString::fromStdString(form.boxes[static_cast<std::size_t>(i)]));
-            box->setToolTip(gui::CatalogueText(TipText(i)));
+            box->setToolTip(CatalogueText(TipText(i)));
             if (auto* line = qobject_cast<QLineEdit*>(box))
                 line->setMaxLength(static_cast<int>(files::InfoBoxLimit(i)));
         }
@@ -134,13 +134,13 @@ void InformationWindow::Load() {
 }
 
 void InformationWindow::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
     const int index = IndexOf(watched);
-    if (index < 0) return gui::ScreenBase::eventFilter(watched, event);
+    if (index < 0) return ScreenBase::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::KeyPress:
             return BoxKey(index, static_cast<QKeyEvent*>(event));
@@ -155,15 +155,14 @@ bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
                 // Checked once the focus has arrived, so the check knows where
                 // it went (Cancel takes no check).
                 QTimer::singleShot(0, this, [this, index] {
-                    gui::Trap(Ws().hosts, "RQ2600_txtInfo_LostFocus",
-                              [this, index] { BoxLeft(index); });
+                    Trap(Ws().hosts, "RQ2600_txtInfo_LostFocus", [this, index] { BoxLeft(index); });
                 });
             }
             break;
         default:
             break;
     }
-    return gui::ScreenBase::eventFilter(watched, event);
+    return ScreenBase::eventFilter(watched, event);
 }
 
 /// Enter walks the boxes (a line break in the comment); a key that would
@@ -215,4 +214,4 @@ void InformationWindow::cmdCancel_Click() {
     m_window.Cancel();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -21,10 +21,8 @@ struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
-class GridModel;
-}
 
-namespace rq50::parameter {
+class GridModel;
 
 class TrendWindow;
 
@@ -33,12 +31,12 @@ class TrendWindow;
 /// re-read at the reading interval (1, 2 or 5 s, or as fast as the line
 /// allows) and drawn over time in the trend window. Everything it shows comes from its PageModel,
 /// which the page jobs fill; the screen redraws what the model's listener names.
-class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
+class OnlineParameterScreen : public ScreenBase, public parameter::PageListener {
     Q_OBJECT
   public:
     /// `page` is the page the category menu opened; the screen draws it and
     /// drops it when it closes.
-    explicit OnlineParameterScreen(shell::Workspace& ws, OnlinePage& page,
+    explicit OnlineParameterScreen(shell::Workspace& ws, parameter::OnlinePage& page,
                                    QWidget* parent = nullptr);
     ~OnlineParameterScreen() override;
 
@@ -86,13 +84,13 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     /// The period of tmrCycle for the page's interval and the line's pacing.
     int CycleIntervalMs() const;
 
-    PageModel& Page() const;
+    parameter::PageModel& Page() const;
     /// How the page starts its jobs: on the session's engine, ending here.
-    JobStarter Starter();
+    parameter::JobStarter Starter();
 
     std::unique_ptr<Ui::frmRQ2300> m_ui;
-    OnlinePage& m_online;
-    gui::GridModel* m_grid = nullptr;
+    parameter::OnlinePage& m_online;
+    GridModel* m_grid = nullptr;
     QMenu* m_mnuOnlineDec = nullptr;
     QMenu* m_mnuOnlineInc = nullptr;
     std::array<QAction*, 7> m_decItems{};
@@ -110,4 +108,4 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     std::optional<bool> m_intervalsFast;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

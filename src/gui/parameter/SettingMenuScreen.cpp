@@ -7,20 +7,19 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2100.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::SettingMenu, ws, parent),
+    : ScreenBase(shell::Screen::SettingMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2100>()),
       m_menu(ws) {
     m_ui->setupUi(this);
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
-    new gui::EnterPresses(m_ui->cmdOK,
-                          {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
+    new EnterPresses(m_ui->cmdOK, {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2100_cmdCancel_Click",
              [this] { cmdCancel_Click(); });
@@ -41,20 +40,21 @@ QRadioButton* SettingMenuScreen::Option(int index) const {
     }
 }
 
-SettingMenuOption SettingMenuScreen::SelectedOption() const {
+parameter::SettingMenuOption SettingMenuScreen::SelectedOption() const {
     for (int i = 0; i < 3; ++i) {
-        if (Option(i)->isChecked()) return static_cast<SettingMenuOption>(i);
+        if (Option(i)->isChecked()) return static_cast<parameter::SettingMenuOption>(i);
     }
-    return SettingMenuOption::kSetOrNew;
+    return parameter::SettingMenuOption::kSetOrNew;
 }
 
 void SettingMenuScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2100_Form_Load", [this] {
-        setWindowTitle(gui::Text(m_menu.Caption()));
+    Trap(Ws().hosts, "RQ2100_Form_Load", [this] {
+        setWindowTitle(Text(m_menu.Caption()));
         for (int i = 0; i < 3; ++i)
-            Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<SettingMenuOption>(i))));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
+            Option(i)->setText(
+                Text(m_menu.OptionText(static_cast<parameter::SettingMenuOption>(i))));
+        m_ui->cmdOK->setText(CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextCancel));
         for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optParameter0),
                                    static_cast<QAbstractButton*>(m_ui->optParameter1),
                                    static_cast<QAbstractButton*>(m_ui->optParameter2),
@@ -69,17 +69,17 @@ void SettingMenuScreen::Load() {
 }
 
 void SettingMenuScreen::Unload() {
-    gui::Trap(Ws().hosts, "RQ2100_Form_Unload", [this] { m_menu.Unload(); });
+    Trap(Ws().hosts, "RQ2100_Form_Unload", [this] { m_menu.Unload(); });
 }
 
 void SettingMenuScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 void SettingMenuScreen::Activated() {
     m_menu.Activated();
-    gui::ScreenBase::Activated();
+    ScreenBase::Activated();
 }
 
 void SettingMenuScreen::OnBaudRate() {
@@ -94,4 +94,4 @@ void SettingMenuScreen::cmdCancel_Click() {
     m_menu.Cancel();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

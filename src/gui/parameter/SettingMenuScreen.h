@@ -15,11 +15,11 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 /// The setting menu of both work modes: it shows the options its presenter
 /// (SettingMenu) names and hands the choice to it.
-class SettingMenuScreen : public gui::ScreenBase {
+class SettingMenuScreen : public ScreenBase {
     Q_OBJECT
   public:
     explicit SettingMenuScreen(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -38,10 +38,10 @@ class SettingMenuScreen : public gui::ScreenBase {
   private:
     void cmdOK_Click();
     void cmdCancel_Click();
-    SettingMenuOption SelectedOption() const;
+    parameter::SettingMenuOption SelectedOption() const;
 
     std::unique_ptr<Ui::frmRQ2100> m_ui;
-    SettingMenu m_menu;
+    parameter::SettingMenu m_menu;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -10,7 +10,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2800.h"
 
-namespace rq50::print {
+namespace rq50::gui {
 
 namespace {
 
@@ -28,8 +28,7 @@ void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
 }  // namespace
 
 PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::PrintDialog, ws, parent),
-      m_ui(std::make_unique<Ui::frmRQ2800>()) {
+    : ScreenBase(shell::Screen::PrintDialog, ws, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
     m_areas = {m_ui->chkInformation, m_ui->chkDisplay, m_ui->chkSet,  m_ui->chkAdjust,
@@ -55,37 +54,37 @@ QCheckBox* PrintDialog::chkPrint(int area) const {
 }
 
 void PrintDialog::Load() {
-    gui::Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextPrintCaption));
-        m_ui->fraPrint->setTitle(gui::CatalogueText(kTextAreaFrame));
-        m_ui->fraPrint->setAccessibleName(gui::CatalogueText(kTextAreaFrame));
-        for (int area = 0; area < kAreaCount; ++area) {
-            chkPrint(area)->setText(gui::CatalogueText(kTextInformationArea + area));
+    Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextPrintCaption));
+        m_ui->fraPrint->setTitle(CatalogueText(kTextAreaFrame));
+        m_ui->fraPrint->setAccessibleName(CatalogueText(kTextAreaFrame));
+        for (int area = 0; area < print::kAreaCount; ++area) {
+            chkPrint(area)->setText(CatalogueText(kTextInformationArea + area));
         }
-        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrintButton));
-        m_ui->cmdPreview->setText(gui::CatalogueText(kTextPreview));
-        m_ui->cmdCSVFile->setText(gui::CatalogueText(kTextCsv));
-        m_ui->cmdInfo->setText(gui::CatalogueText(kTextInfo));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextPrintCancel));
+        m_ui->cmdPrint->setText(CatalogueText(kTextPrintButton));
+        m_ui->cmdPreview->setText(CatalogueText(kTextPreview));
+        m_ui->cmdCSVFile->setText(CatalogueText(kTextCsv));
+        m_ui->cmdInfo->setText(CatalogueText(kTextInfo));
+        m_ui->cmdCancel->setText(CatalogueText(kTextPrintCancel));
         QList<QWidget*> captioned = {m_ui->cmdPrint, m_ui->cmdPreview, m_ui->cmdCSVFile,
                                      m_ui->cmdInfo, m_ui->cmdCancel};
         for (QCheckBox* box : m_areas) captioned.append(box);
-        gui::NameByCaption(captioned);
+        NameByCaption(captioned);
         const int mode = Ws().state.settingMode;
-        ShowBoxes(OpenPrintAreas(mode, Ws().state.maintMode));
+        ShowBoxes(print::OpenPrintAreas(mode, Ws().state.maintMode));
         Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
     });
 }
 
 void PrintDialog::OnMaintModeChanged(bool on) {
-    PrintAreaBoxes boxes = Boxes();
-    ApplyMaintMode(boxes, Ws().state.settingMode, on);
+    print::PrintAreaBoxes boxes = Boxes();
+    print::ApplyMaintMode(boxes, Ws().state.settingMode, on);
     ShowBoxes(boxes);
 }
 
-PrintAreaBoxes PrintDialog::Boxes() const {
-    PrintAreaBoxes boxes;
-    for (int area = 0; area < kAreaCount; ++area) {
+print::PrintAreaBoxes PrintDialog::Boxes() const {
+    print::PrintAreaBoxes boxes;
+    for (int area = 0; area < print::kAreaCount; ++area) {
         // Visibility as the dialog set it, whether or not the window shows.
         boxes.visible[area] = !chkPrint(area)->isHidden();
         boxes.checked[area] = chkPrint(area)->isChecked();
@@ -93,27 +92,27 @@ PrintAreaBoxes PrintDialog::Boxes() const {
     return boxes;
 }
 
-void PrintDialog::ShowBoxes(const PrintAreaBoxes& boxes) {
-    for (int area = 0; area < kAreaCount; ++area) {
+void PrintDialog::ShowBoxes(const print::PrintAreaBoxes& boxes) {
+    for (int area = 0; area < print::kAreaCount; ++area) {
         chkPrint(area)->setVisible(boxes.visible[area]);
         chkPrint(area)->setEnabled(boxes.visible[area]);
         chkPrint(area)->setChecked(boxes.checked[area]);
     }
     // Room for the captions and for the boxes shown now (MAINT comes and
     // goes with MAINT Mode).
-    gui::FitWindow(this);
+    FitWindow(this);
 }
 
 bool PrintDialog::TakeSelection() {
-    const PrintAreaBoxes boxes = Boxes();
-    if (!AnyAreaSelected(boxes)) return false;
-    Ws().printAreas = SelectedAreasOf(boxes);
+    const print::PrintAreaBoxes boxes = Boxes();
+    if (!print::AnyAreaSelected(boxes)) return false;
+    Ws().printAreas = print::SelectedAreasOf(boxes);
     return true;
 }
 
 void PrintDialog::cmdPrint_Click() {
     if (!TakeSelection()) return;
-    if (!gui::CheckPrinter(Ws(), ReportKind::Current)) return;
+    if (!CheckPrinter(Ws(), print::ReportKind::Current)) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
 }
 
@@ -121,7 +120,7 @@ void PrintDialog::cmdPreview_Click() {
     // The preview needs no printer (many field laptops have none); its own
     // Print asks for one.
     if (!TakeSelection()) return;
-    Ws().previewReport = ReportKind::Current;
+    Ws().previewReport = print::ReportKind::Current;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
     if (auto* navigation = Nav()) {
         navigation->DisableScreen(shell::Screen::PrintDialog);
@@ -151,4 +150,4 @@ void PrintDialog::cmdCancel_Click() {
     Navigate(Ws(), event);
 }
 
-}  // namespace rq50::print
+}  // namespace rq50::gui

@@ -38,7 +38,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ3000.h"
 
-namespace rq50::program {
+namespace rq50::gui {
 
 namespace {
 
@@ -72,7 +72,8 @@ int CharWidth(const QWidget* w, int chars) {
 
 // ------------------------------------------------------------ cell editor
 
-CellEditDelegate::CellEditDelegate(ProgramEditorWindow& screen, GridId grid, QObject* parent)
+CellEditDelegate::CellEditDelegate(ProgramEditorWindow& screen, program::GridId grid,
+                                   QObject* parent)
     : QStyledItemDelegate(parent), m_screen(screen), m_grid(grid) {}
 
 QWidget* CellEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
@@ -81,9 +82,9 @@ QWidget* CellEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     m_col = index.column() + 1;
     auto* edit = new QLineEdit(parent);
     edit->setFrame(false);
-    edit->setMaxLength(EditLength(m_grid, m_col));
-    edit->setAccessibleName(gui::Text(m_screen.Editor().Grid(m_grid).Get(0, m_col)));
-    edit->setText(gui::Text(m_screen.Editor().BeginEdit(m_grid, m_row, m_col)));
+    edit->setMaxLength(program::EditLength(m_grid, m_col));
+    edit->setAccessibleName(Text(m_screen.Editor().Grid(m_grid).Get(0, m_col)));
+    edit->setText(Text(m_screen.Editor().BeginEdit(m_grid, m_row, m_col)));
     m_open = true;
     return edit;
 }
@@ -98,9 +99,8 @@ void CellEditDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     if (!m_open || m_committing) return;
     m_committing = true;
     m_open = false;
-    gui::Trap(m_screen.Ws().hosts, "RQ3000_ss_EditMode", [&] {
-        model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
-    });
+    Trap(m_screen.Ws().hosts, "RQ3000_ss_EditMode",
+         [&] { model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole); });
     m_committing = false;
     m_screen.Redraw();
 }
@@ -126,8 +126,9 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
         }
         const bool control = key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::MetaModifier);
         if (!control && key->key() != Qt::Key_Backspace && !key->text().isEmpty()) {
-            for (char c : gui::Bytes(key->text())) {
-                if (static_cast<unsigned char>(c) >= 32 && !TypedCharAccepted(m_grid, m_col, c))
+            for (char c : Bytes(key->text())) {
+                if (static_cast<unsigned char>(c) >= 32 &&
+                    !program::TypedCharAccepted(m_grid, m_col, c))
                     return true;
             }
         }
@@ -137,16 +138,16 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 // ------------------------------------------------------------ window
 
-ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& checks,
+ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandChecker& checks,
                                          QWidget* parent)
-    : gui::ScreenBase(shell::Screen::ProgramEditor, ws, parent),
+    : ScreenBase(shell::Screen::ProgramEditor, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
-      m_categories(LoadedCategoryTable()) {
+      m_categories(program::LoadedCategoryTable()) {
     m_ui->setupUi(this);
-    m_editor = std::make_unique<ProgramEditor>(ws.hosts, m_categories, ws.program,
-                                               static_cast<EditorHost&>(*this),
-                                               shell::UndoFolderPath(), checks);
-    m_mnuInformation = new QAction(gui::CatalogueText(kTextInformationMenu), this);
+    m_editor = std::make_unique<program::ProgramEditor>(ws.hosts, m_categories, ws.program,
+                                                        static_cast<program::EditorHost&>(*this),
+                                                        shell::UndoFolderPath(), checks);
+    m_mnuInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
@@ -154,7 +155,7 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     // and Baud Rate.
     Std().mnuCommandItems[0]->setVisible(false);
     Std().mnuCommandItems[1]->setVisible(false);
-    QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateMenu));
+    QAction* commandBaud = Std().mnuCommand->addAction(CatalogueText(kTextBaudRateMenu));
     OnSignal(commandBaud, &QAction::triggered, "RQ3000_mnuCommandItems_Click",
              [this] { OnBaudRate(); });
     OfferBaudRate();
@@ -178,27 +179,27 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
              [this] { mnuInformation_Click(); });
 
     m_programMenu = new QMenu(this);
-    m_programMenu->addAction(gui::CatalogueText(kTextInsertRow), this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { InsertRow(); });
+    m_programMenu->addAction(CatalogueText(kTextInsertRow), this, [this] {
+        Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { InsertRow(); });
     });
-    m_programMenu->addAction(gui::CatalogueText(kTextDeleteRow), this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { DeleteRow(); });
+    m_programMenu->addAction(CatalogueText(kTextDeleteRow), this, [this] {
+        Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { DeleteRow(); });
     });
     m_programMenu->addSeparator();
-    m_programMenu->addAction(gui::CatalogueText(kTextDelete), this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click",
-                  [this] { DeleteSelection(GridId::kProgram); });
+    m_programMenu->addAction(CatalogueText(kTextDelete), this, [this] {
+        Trap(Ws().hosts, "RQ3000_mnuPopUp_Click",
+             [this] { DeleteSelection(program::GridId::kProgram); });
     });
     m_constMenu = new QMenu(this);
-    for (auto [menu, id] :
-         {std::pair{m_programMenu, GridId::kProgram}, std::pair{m_constMenu, GridId::kConst}}) {
-        menu->addAction(gui::CatalogueText(kTextCopy), this, [this, id = id] {
-            gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { CopySelection(id); });
+    for (auto [menu, id] : {std::pair{m_programMenu, program::GridId::kProgram},
+                            std::pair{m_constMenu, program::GridId::kConst}}) {
+        menu->addAction(CatalogueText(kTextCopy), this, [this, id = id] {
+            Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { CopySelection(id); });
         });
-        menu->addAction(gui::CatalogueText(kTextPaste), this, [this, id = id] {
-            gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { PasteSelection(id); });
+        menu->addAction(CatalogueText(kTextPaste), this, [this, id = id] {
+            Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { PasteSelection(id); });
         });
-        menu->setObjectName(id == GridId::kProgram ? "mnuPopUpProgram" : "mnuPopUpConst");
+        menu->setObjectName(id == program::GridId::kProgram ? "mnuPopUpProgram" : "mnuPopUpConst");
     }
 
     QComboBox* combo = m_ui->cboModel;
@@ -207,25 +208,25 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     combo->setCompleter(nullptr);
     combo->installEventFilter(this);
     connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        gui::Trap(Ws().hosts, "RQ3000_cboModel_Change", [this, &text] { ModelTyped(text); });
+        Trap(Ws().hosts, "RQ3000_cboModel_Change", [this, &text] { ModelTyped(text); });
     });
     connect(combo, &QComboBox::activated, this, [this](int index) {
-        gui::Trap(Ws().hosts, "RQ3000_cboModel_Click", [this, index] { ModelPicked(index); });
+        Trap(Ws().hosts, "RQ3000_cboModel_Click", [this, index] { ModelPicked(index); });
     });
 }
 
 ProgramEditorWindow::~ProgramEditorWindow() = default;
 
-gui::CellGridView* ProgramEditorWindow::View(GridId id) const {
-    return id == GridId::kProgram ? m_ui->ssProgram : m_ui->ssConst;
+CellGridView* ProgramEditorWindow::View(program::GridId id) const {
+    return id == program::GridId::kProgram ? m_ui->ssProgram : m_ui->ssConst;
 }
 
-GridId ProgramEditorWindow::IdOf(const QObject* view) const {
-    return view == m_ui->ssConst ? GridId::kConst : GridId::kProgram;
+program::GridId ProgramEditorWindow::IdOf(const QObject* view) const {
+    return view == m_ui->ssConst ? program::GridId::kConst : program::GridId::kProgram;
 }
 
 void ProgramEditorWindow::SetCaptions() {
-    setWindowTitle(gui::CatalogueText(kTextProgramEditor));
+    setWindowTitle(CatalogueText(kTextProgramEditor));
     const std::array<int, 9> texts{kTextEditorClose,    kTextInsertRow,        kTextDeleteRow,
                                    kTextUndo,           kTextCommandCheck,     kTextEditorSave,
                                    kTextEditorDownload, kTextCompareWithTavro, kTextEditorPrint};
@@ -233,63 +234,64 @@ void ProgramEditorWindow::SetCaptions() {
         m_ui->cmdClose, m_ui->cmdInsert,   m_ui->cmdDelete,  m_ui->cmdUndo, m_ui->cmdCommandCheck,
         m_ui->cmdSave,  m_ui->cmdDownload, m_ui->cmdCompare, m_ui->cmdPrint};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i]->setText(gui::CatalogueText(texts[i]));
+        buttons[i]->setText(CatalogueText(texts[i]));
         buttons[i]->setAccessibleName(PlainCaption(buttons[i]->text()));
     }
-    m_ui->lblModel->setText(gui::CatalogueText(kTextEditorModel));
+    m_ui->lblModel->setText(CatalogueText(kTextEditorModel));
     m_ui->lblModel->setAccessibleName(m_ui->lblModel->text());
     m_ui->cboModel->setAccessibleName(m_ui->lblModel->text().remove(QLatin1Char(':')).trimmed());
-    m_ui->ssProgram->setAccessibleName(gui::Text(m_editor->ProgramGrid().Get(0, kOperatorColumn)));
-    m_ui->ssConst->setAccessibleName(gui::Text(m_editor->ConstGrid().Get(0, kValueColumn)));
+    m_ui->ssProgram->setAccessibleName(
+        Text(m_editor->ProgramGrid().Get(0, program::kOperatorColumn)));
+    m_ui->ssConst->setAccessibleName(Text(m_editor->ConstGrid().Get(0, program::kValueColumn)));
     for (QMenu* menu : {m_programMenu, m_constMenu}) {
         for (QAction* a : menu->actions()) a->setIconText(PlainCaption(a->text()));
     }
     m_mnuInformation->setIconText(PlainCaption(m_mnuInformation->text()));
 }
 
-void ProgramEditorWindow::SetUpGrid(GridId id) {
-    gui::CellGridView* view = View(id);
-    CellGrid& grid = m_editor->Grid(id);
-    gui::GridModel::Source source = gui::GridModel::FromCellGrid(grid);
+void ProgramEditorWindow::SetUpGrid(program::GridId id) {
+    CellGridView* view = View(id);
+    program::CellGrid& grid = m_editor->Grid(id);
+    GridModel::Source source = GridModel::FromCellGrid(grid);
     source.editable = [this, id](int, int col) {
-        const bool enabled =
-            id == GridId::kProgram ? m_editor->ProgramGridEnabled() : m_editor->ConstGridEnabled();
-        return enabled && EditLength(id, col) > 0;
+        const bool enabled = id == program::GridId::kProgram ? m_editor->ProgramGridEnabled()
+                                                             : m_editor->ConstGridEnabled();
+        return enabled && program::EditLength(id, col) > 0;
     };
     // The delegate has begun the edit; this hands its text to the core.
     source.edit = [this, id](int row, int col, const std::string& text) {
         m_editor->EndEdit(id, row, col, text);
     };
-    auto* model = new gui::GridModel(std::move(source), this);
-    (id == GridId::kProgram ? m_programModel : m_constModel) = model;
+    auto* model = new GridModel(std::move(source), this);
+    (id == program::GridId::kProgram ? m_programModel : m_constModel) = model;
     view->setModel(model);
     auto* delegate = new CellEditDelegate(*this, id, this);
-    (id == GridId::kProgram ? m_programDelegate : m_constDelegate) = delegate;
+    (id == program::GridId::kProgram ? m_programDelegate : m_constDelegate) = delegate;
     view->setItemDelegate(delegate);
     view->SetVisibleRows(kVisibleRows);
     view->verticalHeader()->setFixedWidth(CharWidth(view, 5));
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    if (id == GridId::kProgram) {
-        view->setColumnWidth(kOperatorColumn - 1, CharWidth(view, 10));
-        view->setColumnWidth(kCommentColumn - 1, CharWidth(view, 36));
-        view->setColumnHidden(kHiddenColumn - 1, true);
+    if (id == program::GridId::kProgram) {
+        view->setColumnWidth(program::kOperatorColumn - 1, CharWidth(view, 10));
+        view->setColumnWidth(program::kCommentColumn - 1, CharWidth(view, 36));
+        view->setColumnHidden(program::kHiddenColumn - 1, true);
         // The heading of the address column sits in the corner above it.
         view->setCornerButtonEnabled(false);
-        auto* corner = new QLabel(gui::CatalogueText(kTextEditorStep), view);
+        auto* corner = new QLabel(CatalogueText(kTextEditorStep), view);
         corner->setObjectName("lblStepHeading");
         corner->setAlignment(Qt::AlignCenter);
         corner->setGeometry(view->frameWidth(), view->frameWidth(), view->verticalHeader()->width(),
                             view->horizontalHeader()->sizeHint().height());
     } else {
-        view->setColumnWidth(kValueColumn - 1, CharWidth(view, 9));
+        view->setColumnWidth(program::kValueColumn - 1, CharWidth(view, 9));
     }
     view->setFixedWidth(view->sizeHint().width());
     view->setMinimumHeight(view->sizeHint().height());
 
     view->installEventFilter(this);
-    connect(view, &gui::CellGridView::gridFocusChanged, this, [this, id](bool in) {
-        gui::Trap(Ws().hosts, "RQ3000_ss_GotFocus", [this, id, in] {
+    connect(view, &CellGridView::gridFocusChanged, this, [this, id](bool in) {
+        Trap(Ws().hosts, "RQ3000_ss_GotFocus", [this, id, in] {
             if (in) {
                 m_editor->FocusGrid(id);
             } else {
@@ -298,11 +300,11 @@ void ProgramEditorWindow::SetUpGrid(GridId id) {
             Redraw();
         });
     });
-    connect(view, &gui::CellGridView::editorClosed, this, [delegate] { delegate->EditorClosed(); });
+    connect(view, &CellGridView::editorClosed, this, [delegate] { delegate->EditorClosed(); });
     connect(
-        view, &gui::CellGridView::blockDropped, this,
-        [this, id](const CellRange& source, int row, int col) {
-            gui::Trap(Ws().hosts, "RQ3000_ss_DragDropBlock", [&] {
+        view, &CellGridView::blockDropped, this,
+        [this, id](const program::CellRange& source, int row, int col) {
+            Trap(Ws().hosts, "RQ3000_ss_DragDropBlock", [&] {
                 m_editor->DropBlock(id, source, row, col);
                 Redraw();
                 View(id)->SelectBlock({row, col, row + source.Rows() - 1, col + source.Cols() - 1});
@@ -313,8 +315,8 @@ void ProgramEditorWindow::SetUpGrid(GridId id) {
     connect(view, &QAbstractItemView::pressed, this, [this] { m_wholeRows = false; });
     auto headerRule = [this, id](bool rows) {
         return [this, id, rows](int) {
-            gui::Trap(Ws().hosts, "RQ3000_ss_HeaderSelection",
-                      [this, id, rows] { HeaderSelection(id, rows); });
+            Trap(Ws().hosts, "RQ3000_ss_HeaderSelection",
+                 [this, id, rows] { HeaderSelection(id, rows); });
         };
     };
     connect(view->verticalHeader(), &QHeaderView::sectionPressed, this, headerRule(true));
@@ -323,30 +325,31 @@ void ProgramEditorWindow::SetUpGrid(GridId id) {
 }
 
 void ProgramEditorWindow::Load() {
-    gui::Trap(Ws().hosts, "RQ3000_Form_Load", [this] {
+    Trap(Ws().hosts, "RQ3000_Form_Load", [this] {
         Ws().state.currentScreenId = kScreenIdProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
         shell::PrepareUndoFolder(Ws());
-        ProgramState& state = Ws().program;
+        program::ProgramState& state = Ws().program;
         if (Ws().state.editorOpenedFromFile) {
-            state.source = kSourceFile;
+            state.source = program::kSourceFile;
             state.dataPresent = true;
         }
         m_editor->Open();
         SetCaptions();
-        SetUpGrid(GridId::kProgram);
-        SetUpGrid(GridId::kConst);
-        for (const CategoryEntry& entry : m_categories) {
-            const QString model = gui::Text(entry.Column(1)).trimmed();
+        SetUpGrid(program::GridId::kProgram);
+        SetUpGrid(program::GridId::kConst);
+        for (const program::CategoryEntry& entry : m_categories) {
+            const QString model = Text(entry.Column(1)).trimmed();
             if (!model.isEmpty()) m_ui->cboModel->addItem(model);
         }
-        m_ui->cboModel->setEditText(gui::Text(m_editor->ModelText()));
+        m_ui->cboModel->setEditText(Text(m_editor->ModelText()));
         Redraw();
         // The grids have fixed widths: the window never gets narrower than
         // both side by side with the buttons.
         layout()->activate();
         setMinimumSize(layout()->minimumSize());
-        const GridId first = m_editor->ProgramGridEnabled() ? GridId::kProgram : GridId::kConst;
+        const program::GridId first =
+            m_editor->ProgramGridEnabled() ? program::GridId::kProgram : program::GridId::kConst;
         View(first)->setCurrentIndex(View(first)->model()->index(0, 0));
         View(first)->setFocus();
         m_editor->FocusGrid(first);
@@ -354,11 +357,11 @@ void ProgramEditorWindow::Load() {
 }
 
 void ProgramEditorWindow::CommitEdits() {
-    gui::Trap(Ws().hosts, "RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
+    Trap(Ws().hosts, "RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
 }
 
 void ProgramEditorWindow::Unload() {
-    gui::Trap(Ws().hosts, "RQ3000_Form_Unload", [this] {
+    Trap(Ws().hosts, "RQ3000_Form_Unload", [this] {
         shell::ClearUndoFolder();
         Ws().state.editorOpenedFromFile = false;
         shell::SetCurrentFile(Ws(), "", "");
@@ -366,20 +369,20 @@ void ProgramEditorWindow::Unload() {
 }
 
 void ProgramEditorWindow::Redraw() {
-    for (GridId id : {GridId::kProgram, GridId::kConst}) {
-        gui::GridModel* model = id == GridId::kProgram ? m_programModel : m_constModel;
+    for (program::GridId id : {program::GridId::kProgram, program::GridId::kConst}) {
+        GridModel* model = id == program::GridId::kProgram ? m_programModel : m_constModel;
         if (model == nullptr) continue;
-        const CellGrid& grid = m_editor->Grid(id);
+        const program::CellGrid& grid = m_editor->Grid(id);
         if (model->rowCount() != grid.Rows() || model->columnCount() != grid.Cols()) {
             model->Refresh();
         } else {
             model->RefreshCells(1, 1, grid.Rows(), grid.Cols());
             emit model->headerDataChanged(Qt::Vertical, 0, grid.Rows() - 1);
         }
-        View(id)->setEnabled(id == GridId::kProgram ? m_editor->ProgramGridEnabled()
-                                                    : m_editor->ConstGridEnabled());
+        View(id)->setEnabled(id == program::GridId::kProgram ? m_editor->ProgramGridEnabled()
+                                                             : m_editor->ConstGridEnabled());
     }
-    const QString model = gui::Text(m_editor->ModelText());
+    const QString model = Text(m_editor->ModelText());
     if (m_ui->cboModel->currentText() != model) m_ui->cboModel->setEditText(model);
     const bool rows = m_editor->RowButtonsEnabled() && m_editor->ProgramGridEnabled();
     m_ui->cmdInsert->setEnabled(rows);
@@ -407,83 +410,85 @@ void ProgramEditorWindow::ShowStatusHint(const std::string& text) {
 
 void ProgramEditorWindow::InsertRow() {
     if (!m_ui->cmdInsert->isEnabled()) return;
-    const int row = View(GridId::kProgram)->ActiveRow();
-    View(GridId::kProgram)->clearSelection();
+    const int row = View(program::GridId::kProgram)->ActiveRow();
+    View(program::GridId::kProgram)->clearSelection();
     m_editor->InsertRow(row);
     Redraw();
-    View(GridId::kProgram)->setFocus();
+    View(program::GridId::kProgram)->setFocus();
 }
 
 void ProgramEditorWindow::DeleteRow() {
     if (!m_ui->cmdDelete->isEnabled()) return;
-    const int row = View(GridId::kProgram)->ActiveRow();
-    View(GridId::kProgram)->clearSelection();
+    const int row = View(program::GridId::kProgram)->ActiveRow();
+    View(program::GridId::kProgram)->clearSelection();
     m_editor->DeleteRow(row);
     Redraw();
-    View(GridId::kProgram)->setFocus();
+    View(program::GridId::kProgram)->setFocus();
 }
 
-void ProgramEditorWindow::DeleteSelection(GridId id) {
+void ProgramEditorWindow::DeleteSelection(program::GridId id) {
     m_editor->DeleteBlock(id, View(id)->SelectedRange(), View(id)->Editing());
     Redraw();
 }
 
-void ProgramEditorWindow::CopySelection(GridId id) {
-    const gui::CellGridView* view = View(id);
+void ProgramEditorWindow::CopySelection(program::GridId id) {
+    const CellGridView* view = View(id);
     QApplication::clipboard()->setText(
-        gui::Text(m_editor->CopyBlock(id, view->SelectedRange(), m_wholeRows, view->ActiveRow())));
+        Text(m_editor->CopyBlock(id, view->SelectedRange(), m_wholeRows, view->ActiveRow())));
 }
 
-void ProgramEditorWindow::PasteSelection(GridId id) {
+void ProgramEditorWindow::PasteSelection(program::GridId id) {
     const QString text = QApplication::clipboard()->text();
     if (text.isEmpty()) return;
-    m_editor->Paste(id, View(id)->SelectedRange(), gui::Bytes(text), false);
+    m_editor->Paste(id, View(id)->SelectedRange(), Bytes(text), false);
     Redraw();
     View(id)->setFocus();
 }
 
-bool ProgramEditorWindow::PasteInEdit(GridId id, int row, int col) {
+bool ProgramEditorWindow::PasteInEdit(program::GridId id, int row, int col) {
     bool accepted = true;
-    gui::Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
+    Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
         accepted = m_editor->Paste(id, {row, col, row, col},
-                                   gui::Bytes(QApplication::clipboard()->text()), true);
+                                   Bytes(QApplication::clipboard()->text()), true);
     });
     return accepted;
 }
 
-void ProgramEditorWindow::HeaderSelection(GridId id, bool rows) {
+void ProgramEditorWindow::HeaderSelection(program::GridId id, bool rows) {
     m_wholeRows = rows;
-    if (id != GridId::kProgram) return;
-    gui::CellGridView* view = View(id);
-    const CellRange selected = view->SelectedRange();
+    if (id != program::GridId::kProgram) return;
+    CellGridView* view = View(id);
+    const program::CellRange selected = view->SelectedRange();
     // Whole rows keep to the operator and comment; a whole column takes the
     // block from the first row to the last row and column.
     if (rows) {
-        view->SelectBlock({selected.row1, kOperatorColumn, selected.row2, kCommentColumn});
+        view->SelectBlock(
+            {selected.row1, program::kOperatorColumn, selected.row2, program::kCommentColumn});
         view->selectionModel()->setCurrentIndex(
-            view->model()->index(view->currentIndex().row(), kOperatorColumn - 1),
+            view->model()->index(view->currentIndex().row(), program::kOperatorColumn - 1),
             QItemSelectionModel::NoUpdate);
     } else {
-        view->SelectBlock({1, kOperatorColumn, m_editor->ProgramGrid().Rows(), kCommentColumn});
+        view->SelectBlock(
+            {1, program::kOperatorColumn, m_editor->ProgramGrid().Rows(), program::kCommentColumn});
     }
 }
 
-void ProgramEditorWindow::ShowGridMenu(GridId id, const QPoint& pos) {
-    gui::CellGridView* view = View(id);
+void ProgramEditorWindow::ShowGridMenu(program::GridId id, const QPoint& pos) {
+    CellGridView* view = View(id);
     const QModelIndex at = view->indexAt(pos);
     if (!at.isValid() || view->Editing()) return;
-    const CellRange sel = view->SelectedRange();
+    const program::CellRange sel = view->SelectedRange();
     const int row = at.row() + 1;
     const int col = at.column() + 1;
     if (row < sel.row1 || row > sel.row2 || col < sel.col1 || col > sel.col2) {
         view->setCurrentIndex(at);
         m_wholeRows = false;
     }
-    QMenu* menu = id == GridId::kProgram ? m_programMenu : m_constMenu;
+    QMenu* menu = id == program::GridId::kProgram ? m_programMenu : m_constMenu;
     const QList<QAction*> actions = menu->actions();
     const bool clipboardText = !QApplication::clipboard()->text().isEmpty();
     actions.back()->setEnabled(clipboardText);  // Paste
-    if (id == GridId::kProgram) {
+    if (id == program::GridId::kProgram) {
         actions[0]->setEnabled(m_ui->cmdInsert->isEnabled());
         actions[1]->setEnabled(m_ui->cmdDelete->isEnabled());
     }
@@ -500,7 +505,7 @@ void ProgramEditorWindow::ModelTyped(const QString& text) {
         edit->setText(upper);
         edit->setCursorPosition(cursor);
     }
-    m_editor->ChangeModel(gui::Bytes(upper));
+    m_editor->ChangeModel(Bytes(upper));
     Redraw();
 }
 
@@ -509,7 +514,7 @@ void ProgramEditorWindow::ModelPicked(int index) {
         m_editor->EnterModelBox();
         m_inModelBox = true;
     }
-    m_editor->ChangeModel(gui::Bytes(m_ui->cboModel->itemText(index)));
+    m_editor->ChangeModel(Bytes(m_ui->cboModel->itemText(index)));
     Redraw();
 }
 
@@ -531,20 +536,19 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
         if (focus->reason() == Qt::PopupFocusReason) return false;
         if (focusIn && !m_inModelBox) {
             m_inModelBox = true;
-            gui::Trap(Ws().hosts, "RQ3000_cboModel_GotFocus",
-                      [this] { m_editor->EnterModelBox(); });
+            Trap(Ws().hosts, "RQ3000_cboModel_GotFocus", [this] { m_editor->EnterModelBox(); });
         } else if (!focusIn && m_inModelBox) {
-            gui::Trap(Ws().hosts, "RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
+            Trap(Ws().hosts, "RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
         }
         return false;
     }
     if (event->type() != QEvent::KeyPress) return false;
-    auto* view = qobject_cast<gui::CellGridView*>(watched);
+    auto* view = qobject_cast<CellGridView*>(watched);
     if (view == nullptr || view->Editing()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    const GridId id = IdOf(view);
+    const program::GridId id = IdOf(view);
     bool handled = true;
-    gui::Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
+    Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
         if (key->matches(QKeySequence::Copy)) {
             CopySelection(id);
         } else if (key->matches(QKeySequence::Paste)) {
@@ -562,10 +566,10 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ProgramEditorWindow::keyPressEvent(QKeyEvent* event) {
-    gui::Trap(Ws().hosts, "RQ3000_Form_KeyDown", [this, event] {
+    Trap(Ws().hosts, "RQ3000_Form_KeyDown", [this, event] {
         switch (event->key()) {
             case Qt::Key_F2: {
-                gui::CellGridView* view = View(m_editor->ActiveGrid());
+                CellGridView* view = View(m_editor->ActiveGrid());
                 if (view->isEnabled() && !view->Editing()) {
                     view->setFocus();
                     view->edit(view->currentIndex());
@@ -588,7 +592,7 @@ void ProgramEditorWindow::keyPressEvent(QKeyEvent* event) {
 
 void ProgramEditorWindow::mousePressEvent(QMouseEvent* event) {
     for (QMenu* menu : {m_programMenu, m_constMenu}) menu->hide();
-    gui::ScreenBase::mousePressEvent(event);
+    ScreenBase::mousePressEvent(event);
 }
 
 void ProgramEditorWindow::OnBaudRate() {
@@ -642,7 +646,7 @@ void ProgramEditorWindow::cmdCommandCheck_Click() {
 void ProgramEditorWindow::cmdSave_Click() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
+    if (status != program::WriteBackStatus::kReady) return;
     const int saved = shell::DisplayMatrix(Ws(), shell::NavEvent::kSaveProgram);
     // Once the save dialog has been up, the undo history starts again.
     m_editor->ResetUndoAfterSave();
@@ -653,7 +657,7 @@ void ProgramEditorWindow::cmdSave_Click() {
 void ProgramEditorWindow::cmdDownload_Click() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextProgramEditor));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
+    if (status != program::WriteBackStatus::kReady) return;
     if (m_editor->CheckBeforeDownload() != 0 &&
         shell::ShowMessage(Ws().hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
                            shell::Catalogue(kTextProgramEditor)) == shell::kAnswerYes) {
@@ -667,7 +671,7 @@ void ProgramEditorWindow::cmdDownload_Click() {
                               files::DataFileKind::kProgram,
                               Id(),
                               shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
-                             comm::DownloadPreviewDialog::QuestionsFor(this));
+                             DownloadPreviewDialog::QuestionsFor(this));
 }
 
 void ProgramEditorWindow::cmdCompare_Click() {
@@ -675,15 +679,15 @@ void ProgramEditorWindow::cmdCompare_Click() {
     // with; nothing is written, so no password is needed.
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextCompareWithTavro));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
+    if (status != program::WriteBackStatus::kReady) return;
     shell::StartCompareWithInstrument(Ws(), Id(), files::DataFileKind::kProgram);
 }
 
 void ProgramEditorWindow::cmdPrint_Click() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextEditorPrint));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
-    gui::PrintFromScreen(Ws(), Id());
+    if (status != program::WriteBackStatus::kReady) return;
+    PrintFromScreen(Ws(), Id());
 }
 
 void ProgramEditorWindow::mnuInformation_Click() {
@@ -697,4 +701,4 @@ void ProgramEditorWindow::mnuInformation_Click() {
     }
 }
 
-}  // namespace rq50::program
+}  // namespace rq50::gui

@@ -17,7 +17,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ0200.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {
 /// The window stands this far above the exact centre of the screen.
@@ -28,20 +28,19 @@ VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ0200>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0200"));
-    setWindowTitle(gui::CatalogueText(kTextVersionCaption));
-    m_ui->lblTitle0->setText(gui::CatalogueText(kTextVersionModel));
-    m_ui->lblTitle1->setText(gui::CatalogueText(kTextTool));
+    setWindowTitle(CatalogueText(kTextVersionCaption));
+    m_ui->lblTitle0->setText(CatalogueText(kTextVersionModel));
+    m_ui->lblTitle1->setText(CatalogueText(kTextTool));
     m_ui->lblVersion->setText(VersionText());
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-    m_ui->cmdSysInfo->setText(gui::CatalogueText(kTextSysInfo));
-    gui::NameByCaption(
+    m_ui->cmdOK->setText(CatalogueText(kTextOk));
+    m_ui->cmdSysInfo->setText(CatalogueText(kTextSysInfo));
+    NameByCaption(
         {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
-    });
-    gui::AddMnemonics(this);
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this,
+            [this] { Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); }); });
+    AddMnemonics(this);
     adjustSize();
     // CenterForm: centred, a little above the middle of the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -73,9 +72,10 @@ void VersionWindow::StartSysInfo() {
     const QString program = SystemInfoProgram();
     if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
     QApplication::beep();
-    MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextVersionCaption),
-                          kButtonsOk, MsgIcon::None};
+    shell::MessageBoxRequest box{shell::Catalogue(kTextSysInfoUnavailable),
+                                 shell::Catalogue(kTextVersionCaption), shell::kButtonsOk,
+                                 shell::MsgIcon::None};
     if (Ws().hosts.messages != nullptr) Ws().hosts.messages->Show(box);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui
