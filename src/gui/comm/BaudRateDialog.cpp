@@ -20,9 +20,8 @@ BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::BaudRate, ws, parent), m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ4200_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ4200_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { ChangeRate(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 BaudRateDialog::~BaudRateDialog() = default;
@@ -45,7 +44,7 @@ void BaudRateDialog::Unload() {
     if (Nav() != nullptr) Nav()->EnableScreen(shell::ScreenOfCurrentId(Ws()));
 }
 
-void BaudRateDialog::cmdOK_Click() {
+void BaudRateDialog::ChangeRate() {
     if (!comm::jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
                                          comm::kCallerBaudDialog))
         return;
@@ -53,7 +52,7 @@ void BaudRateDialog::cmdOK_Click() {
     shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
 }
 
-void BaudRateDialog::cmdCancel_Click() {
+void BaudRateDialog::Cancel() {
     if (Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::BaudRate);
 }
 

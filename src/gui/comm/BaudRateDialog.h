@@ -26,8 +26,9 @@ class BaudRateDialog : public ScreenBase {
     void Unload() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    /// OK: the instrument is switched to the rate chosen.
+    void ChangeRate();
+    void Cancel();
 
     std::unique_ptr<Ui::frmRQ4200> m_ui;
 };

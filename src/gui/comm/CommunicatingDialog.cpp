@@ -15,7 +15,7 @@ CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::Communicating, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ4000>()) {
     m_ui->setupUi(this);
-    OnSignal(m_ui->cmdStop, &QPushButton::clicked, "RQ4000_cmdStop_Click",
+    OnSignal(m_ui->cmdStop, &QPushButton::clicked, "cmdStop_Click",
              [this] { Engine().Terminate(); });
 }
 

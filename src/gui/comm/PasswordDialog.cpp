@@ -37,8 +37,9 @@ PasswordDialog::PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent)
     m_ui->lblHint->setAccessibleName(m_ui->lblHint->text());
     new NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
     new NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { Trap(Ws().hosts, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, [this] {
+        Trap(Ws().hosts, TrapLabel(TrapCode(*this), "cmdOK_Click"), [this] { Confirm(); });
+    });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     AddMnemonics(this);
     adjustSize();
@@ -55,7 +56,7 @@ void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
     dialog.exec();
 }
 
-void PasswordDialog::cmdOK_Click() {
+void PasswordDialog::Confirm() {
     const comm::jobs::PasswordOutcome out =
         comm::jobs::PasswordDialogOk(Ws(), m_mode, Bytes(m_ui->txtPassword1->text()),
                                      Bytes(m_ui->txtPassword2->text()), Bytes(windowTitle()));

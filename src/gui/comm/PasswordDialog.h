@@ -31,7 +31,7 @@ class PasswordDialog : public QDialog {
   private:
     shell::Workspace& Ws() const { return m_ws; }
 
-    void cmdOK_Click();
+    void Confirm();
 
     shell::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4300> m_ui;

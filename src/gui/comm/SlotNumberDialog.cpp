@@ -36,8 +36,9 @@ SlotNumberDialog::SlotNumberDialog(shell::Workspace& ws, QWidget* parent)
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
     new NumericKeyGuard(m_ui->txtSlot, parameter::kDigitsOnly);
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { Trap(Ws().hosts, "RQ4100_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, [this] {
+        Trap(Ws().hosts, TrapLabel(TrapCode(*this), "cmdOK_Click"), [this] { Confirm(); });
+    });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     AddMnemonics(this);
     adjustSize();
@@ -48,7 +49,7 @@ SlotNumberDialog::~SlotNumberDialog() {
     SavePosition(Ws(), this, kName);
 }
 
-void SlotNumberDialog::cmdOK_Click() {
+void SlotNumberDialog::Confirm() {
     m_slot = comm::jobs::ParseSlotEntry(Bytes(m_ui->txtSlot->text()));
     if (!m_slot) {
         shell::ShowMessage(Ws().hosts, kMsgIllegalValue, shell::kButtonsOk,

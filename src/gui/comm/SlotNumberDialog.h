@@ -38,7 +38,7 @@ class SlotNumberDialog : public QDialog {
   private:
     shell::Workspace& Ws() const { return m_ws; }
 
-    void cmdOK_Click();
+    void Confirm();
 
     shell::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4100> m_ui;

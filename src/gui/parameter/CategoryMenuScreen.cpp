@@ -36,9 +36,8 @@ CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePa
     OfferBaudRate();
     OfferCommandMenuUnlock();
     new EnterPresses(m_ui->cmdOK, {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2200_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2200_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { OpenCategory(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 CategoryMenuScreen::~CategoryMenuScreen() = default;
@@ -59,7 +58,7 @@ QRadioButton* CategoryMenuScreen::Option(int category) const {
 }
 
 void CategoryMenuScreen::Load() {
-    Trap(Ws().hosts, "RQ2200_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextCategoryMenuCaption));
         for (int i = 0; i < 4; ++i) Option(i)->setText(CatalogueText(kTextCategoryTitle + i));
         m_ui->cmdOK->setText(CatalogueText(kTextOk));
@@ -110,7 +109,7 @@ void CategoryMenuScreen::OnSlotNo() {
         Id());
 }
 
-void CategoryMenuScreen::cmdOK_Click() {
+void CategoryMenuScreen::OpenCategory() {
     int category = 0;
     for (int i = 0; i < 4; ++i) {
         if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
@@ -132,7 +131,7 @@ void CategoryMenuScreen::cmdOK_Click() {
     if (!started) m_online.Drop();
 }
 
-void CategoryMenuScreen::cmdCancel_Click() {
+void CategoryMenuScreen::Cancel() {
     shell::DisplayMatrix(Ws(), shell::NavEvent::kCategoryMenuBack);
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
 }

@@ -40,8 +40,8 @@ class CategoryMenuScreen : public ScreenBase {
     void OnSlotNo() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void OpenCategory();
+    void Cancel();
     void ShowMaintOption(bool on);
 
     std::unique_ptr<Ui::frmRQ2200> m_ui;

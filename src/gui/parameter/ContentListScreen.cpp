@@ -52,14 +52,13 @@ ContentListScreen::ContentListScreen(shell::Workspace& ws, QWidget* parent)
     };
     m_grid = new GridModel(source, this);
     m_ui->ssContent->setModel(m_grid);
-    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2500_cmdExit_Click",
-             [this] { cmdExit_Click(); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "cmdExit_Click", [this] { CloseList(); });
 }
 
 ContentListScreen::~ContentListScreen() = default;
 
 void ContentListScreen::Load() {
-    Trap(Ws().hosts, "RQ2500_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextContentListCaption));
         const files::DataSetHeader& header = Ws().header;
         m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
@@ -98,7 +97,7 @@ void ContentListScreen::showEvent(QShowEvent* event) {
     FitWindowWhenShown(this);
 }
 
-void ContentListScreen::cmdExit_Click() {
+void ContentListScreen::CloseList() {
     const bool uploaded = Ws().state.dataSource == kSourceUploaded;
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatrix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded

@@ -32,7 +32,7 @@ class ContentListScreen : public ScreenBase {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void cmdExit_Click();
+    void CloseList();
 
     std::unique_ptr<Ui::frmRQ2500> m_ui;
     std::vector<files::ContentRow> m_rows;

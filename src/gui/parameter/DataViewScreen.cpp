@@ -34,13 +34,12 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     mnuFileInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
-    OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
-             [this] { mnuFileInformation_Click(); });
+    OnSignal(mnuFileInformation, &QAction::triggered, "mnuFileItems_Click",
+             [this] { ShowInformation(); });
     new EnterPresses(m_ui->cmdOK, {m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,
                                    m_optCompare, m_ui->optPrint});
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 DataViewScreen::~DataViewScreen() = default;
@@ -65,7 +64,7 @@ QRadioButton* DataViewScreen::Option(int index) const {
 }
 
 void DataViewScreen::Load() {
-    Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(Text(m_menu.Caption()));
         for (int i = 0; i < 6; ++i)
             Option(i)->setText(Text(m_menu.OptionText(static_cast<parameter::DataMenuOption>(i))));
@@ -108,7 +107,7 @@ void DataViewScreen::PrintData() {
     PrintFromScreen(Ws(), Id());
 }
 
-void DataViewScreen::cmdOK_Click() {
+void DataViewScreen::Confirm() {
     parameter::DataMenuOption chosen = parameter::DataMenuOption::kPrint;
     for (int i = 0; i < 6; ++i) {
         if (Option(i)->isChecked()) chosen = static_cast<parameter::DataMenuOption>(i);
@@ -116,11 +115,11 @@ void DataViewScreen::cmdOK_Click() {
     m_menu.Confirm(chosen);
 }
 
-void DataViewScreen::cmdCancel_Click() {
+void DataViewScreen::Cancel() {
     m_menu.Cancel();
 }
 
-void DataViewScreen::mnuFileInformation_Click() {
+void DataViewScreen::ShowInformation() {
     m_menu.Information();
 }
 

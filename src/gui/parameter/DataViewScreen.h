@@ -38,9 +38,9 @@ class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
     void OnBaudRate() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void mnuFileInformation_Click();
+    void Confirm();
+    void Cancel();
+    void ShowInformation();
     // DataMenuHost
     void PrintData() override;
     std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override;

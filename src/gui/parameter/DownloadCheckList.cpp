@@ -60,16 +60,14 @@ DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
     };
     m_grid = new GridModel(source, this);
     m_ui->ssWriteCheckTAVRO->setModel(m_grid);
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2700_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
-    OnSignal(m_ui->cmdRet, &QPushButton::clicked, "RQ2700_cmdRet_Click",
-             [this] { cmdRet_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
+    OnSignal(m_ui->cmdRet, &QPushButton::clicked, "cmdRet_Click", [this] { CloseList(); });
 }
 
 DownloadCheckList::~DownloadCheckList() = default;
 
 void DownloadCheckList::Load() {
-    Trap(Ws().hosts, "RQ2700_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(Ws().state.checkListCompares ? kTextCompareWithTavro
                                                                   : kTextCheckListCaption));
         m_ui->cmdPrint->setText(CatalogueText(kTextPrint));
@@ -109,11 +107,11 @@ void DownloadCheckList::showEvent(QShowEvent* event) {
     FitWindowWhenShown(this);
 }
 
-void DownloadCheckList::cmdPrint_Click() {
+void DownloadCheckList::Print() {
     PrintFromScreen(Ws(), Id());
 }
 
-void DownloadCheckList::cmdRet_Click() {
+void DownloadCheckList::CloseList() {
     shell::CloseCheckList(Ws());
 }
 

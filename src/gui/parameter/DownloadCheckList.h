@@ -34,8 +34,8 @@ class DownloadCheckList : public ScreenBase {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void cmdPrint_Click();
-    void cmdRet_Click();
+    void Print();
+    void CloseList();
 
     std::unique_ptr<Ui::frmRQ2700> m_ui;
     std::vector<std::vector<std::string>> m_rows;

@@ -44,9 +44,8 @@ InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
                m_ui->txtCaption3, m_ui->txtComment,   m_ui->txtInstrumentNo};
     for (QWidget* box : m_boxes) box->installEventFilter(this);
     m_ui->txtComment->viewport()->installEventFilter(this);
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2600_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 InformationWindow::~InformationWindow() = default;
@@ -77,7 +76,7 @@ void InformationWindow::SetBoxText(int index, const QString& text) {
 }
 
 void InformationWindow::Load() {
-    Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextInformationCaption));
         m_ui->cmdOK->setText(CatalogueText(kTextInformationOk));
         m_ui->cmdCancel->setText(CatalogueText(kTextInformationCancel));
@@ -155,7 +154,7 @@ bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
                 // Checked once the focus has arrived, so the check knows where
                 // it went (Cancel takes no check).
                 QTimer::singleShot(0, this, [this, index] {
-                    Trap(Ws().hosts, "RQ2600_txtInfo_LostFocus", [this, index] { BoxLeft(index); });
+                    Trapped("txtInfo_LostFocus", [this, index] { BoxLeft(index); });
                 });
             }
             break;
@@ -202,7 +201,7 @@ void InformationWindow::BoxLeft(int index) {
     Box(index)->setFocus();
 }
 
-void InformationWindow::cmdOK_Click() {
+void InformationWindow::Confirm() {
     files::InfoForm form;
     for (int i = 0; i < files::kInfoBoxCount; ++i)
         form.boxes[static_cast<std::size_t>(i)] = BoxText(i).toStdString();
@@ -210,7 +209,7 @@ void InformationWindow::cmdOK_Click() {
     if (!m_window.Ok(form)) Box(files::kBoxDate)->setFocus();
 }
 
-void InformationWindow::cmdCancel_Click() {
+void InformationWindow::Cancel() {
     m_window.Cancel();
 }
 

@@ -40,8 +40,8 @@ class InformationWindow : public ScreenBase {
     int IndexOf(const QObject* box) const;
     bool BoxKey(int index, QKeyEvent* key);
     void BoxLeft(int index);
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void Confirm();
+    void Cancel();
 
     std::unique_ptr<Ui::frmRQ2600> m_ui;
     std::array<QWidget*, 9> m_boxes{};

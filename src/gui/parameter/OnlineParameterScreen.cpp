@@ -137,33 +137,28 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::On
     m_ui->txtSetData->installEventFilter(this);
     m_ui->cboSetData->installEventFilter(this);
 
-    connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this, [this](int index) {
-        Trap(Ws().hosts, "RQ2300_tabRQ2300_Click", [this, index] { tabRQ2300_Click(index); });
-    });
+    connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this,
+            [this](int index) { Trapped("tabRQ2300_Click", [this, index] { SwitchTab(index); }); });
     connect(m_ui->ssRQ2300, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        Trap(Ws().hosts, "RQ2300_ssRQ2300_DblClick", [this, index] { ssRQ2300_DblClick(index); });
+        Trapped("ssRQ2300_DblClick", [this, index] { OpenItem(index); });
     });
     connect(m_ui->ssRQ2300->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
-                Trap(Ws().hosts, "RQ2300_ssRQ2300_LeaveCell",
-                     [&] { ssRQ2300_LeaveCell(current, previous); });
+                Trapped("ssRQ2300_LeaveCell", [&] { EnterRow(current, previous); });
             });
-    OnSignal(m_ui->cmdWrite, &QPushButton::clicked, "RQ2300_cmdWrite_Click",
-             [this] { cmdWrite_Click(); });
+    OnSignal(m_ui->cmdWrite, &QPushButton::clicked, "cmdWrite_Click", [this] { Write(); });
     connect(m_ui->txtSetData, &QLineEdit::returnPressed, this, [this] {
-        if (m_ui->cmdWrite->isEnabled())
-            Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+        if (m_ui->cmdWrite->isEnabled()) Trapped("cmdWrite_Click", [this] { Write(); });
     });
-    OnSignal(m_ui->cmdReadStop, &QPushButton::clicked, "RQ2300_cmdReadStop_Click",
-             [this] { cmdReadStop_Click(); });
-    OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "RQ2300_cmdOutputOff_Click",
-             [this] { cmdOutputOff_Click(); });
-    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2300_cmdExit_Click",
-             [this] { cmdExit_Click(); });
-    OnSignal(m_ui->cmdUpDown0, &QToolButton::clicked, "RQ2300_cmdUpDown_Click",
-             [this] { cmdUpDown_Click(0); });
-    OnSignal(m_ui->cmdUpDown1, &QToolButton::clicked, "RQ2300_cmdUpDown_Click",
-             [this] { cmdUpDown_Click(1); });
+    OnSignal(m_ui->cmdReadStop, &QPushButton::clicked, "cmdReadStop_Click",
+             [this] { ToggleReading(); });
+    OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "cmdOutputOff_Click",
+             [this] { CancelForcedOutput(); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "cmdExit_Click", [this] { Leave(); });
+    OnSignal(m_ui->cmdUpDown0, &QToolButton::clicked, "cmdUpDown_Click",
+             [this] { ShowMoveMenu(0); });
+    OnSignal(m_ui->cmdUpDown1, &QToolButton::clicked, "cmdUpDown_Click",
+             [this] { ShowMoveMenu(1); });
     connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = false;
@@ -172,14 +167,13 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::On
         if (!on) return;
         Engine().MonitorAscii = true;
     });
-    OnSignal(&m_tmrCycle, &QTimer::timeout, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
-    OnSignal(m_ui->cmdTrend, &QPushButton::clicked, "RQ2300_cmdTrend_Click",
-             [this] { cmdTrend_Click(); });
+    OnSignal(&m_tmrCycle, &QTimer::timeout, "tmrCycle_Timer", [this] { ReadNextValues(); });
+    OnSignal(m_ui->cmdTrend, &QPushButton::clicked, "cmdTrend_Click", [this] { ShowTrend(); });
     connect(m_ui->cboInterval, &QComboBox::activated, this, [this](int index) {
-        Trap(Ws().hosts, "RQ2300_cboInterval_Click", [this, index] { cboInterval_Click(index); });
+        Trapped("cboInterval_Click", [this, index] { ChooseInterval(index); });
     });
     // Fast Communication switched on this screen changes what is offered.
-    OnSignal(Std().mnuPortFast, &QAction::triggered, "RQ2300_cboInterval_Fill",
+    OnSignal(Std().mnuPortFast, &QAction::triggered, "cboInterval_Fill",
              [this] { FillIntervals(); });
 }
 
@@ -209,9 +203,9 @@ void OnlineParameterScreen::BuildMenus() {
         }
         m_decItems[index] = m_mnuOnlineDec->addAction(CatalogueText(kTextPreviousEntry + i));
         m_incItems[index] = m_mnuOnlineInc->addAction(CatalogueText(kTextNextEntry + i));
-        OnSignal(m_decItems[index], &QAction::triggered, "RQ2300_mnuOnlineDecMB_Click",
+        OnSignal(m_decItems[index], &QAction::triggered, "mnuOnlineDecMB_Click",
                  [this, i] { MoveEntry(false, i); });
-        OnSignal(m_incItems[index], &QAction::triggered, "RQ2300_mnuOnlineIncMB_Click",
+        OnSignal(m_incItems[index], &QAction::triggered, "mnuOnlineIncMB_Click",
                  [this, i] { MoveEntry(true, i); });
     }
     // A page at a time from the keyboard as well.
@@ -229,7 +223,7 @@ void OnlineParameterScreen::BuildMenus() {
 }
 
 void OnlineParameterScreen::Load() {
-    Trap(Ws().hosts, "RQ2300_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         m_tmrCycle.stop();
         FormSetting();
         m_ui->optQuill0->setText(CatalogueText(kTextHex));
@@ -277,7 +271,7 @@ void OnlineParameterScreen::Load() {
 }
 
 void OnlineParameterScreen::Unload() {
-    Trap(Ws().hosts, "RQ2300_Form_Unload", [this] {
+    Trapped("Form_Unload", [this] {
         m_tmrCycle.stop();
         if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
         m_online.Drop();
@@ -347,7 +341,7 @@ void OnlineParameterScreen::showEvent(QShowEvent* event) {
 }
 
 void OnlineParameterScreen::OnMonitorChanged(bool) {
-    Trap(Ws().hosts, "RQ2300fnc_nSelectShowType", [this] { SelectShowType(); });
+    Trapped("fnc_nSelectShowType", [this] { SelectShowType(); });
 }
 
 void OnlineParameterScreen::ShowMonitorText(bool sent, const std::string& text) {
@@ -473,16 +467,14 @@ bool OnlineParameterScreen::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->ssRQ2300 && (key->modifiers() & Qt::ControlModifier) &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
         const int row = m_ui->ssRQ2300->currentIndex().row() + 1;
-        Trap(Ws().hosts, "RQ2300_ssRQ2300_KeyDown",
-             [this, row] { Page().OpenItem(row, Starter()); });
+        Trapped("ssRQ2300_KeyDown", [this, row] { Page().OpenItem(row, Starter()); });
         return true;
     }
     if (watched == m_ui->txtSetData) return EntryKey(key);
     // Enter on the chosen entry of a selection item writes it, as in the box.
     if (watched == m_ui->cboSetData &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        if (m_ui->cmdWrite->isEnabled())
-            Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+        if (m_ui->cmdWrite->isEnabled()) Trapped("cmdWrite_Click", [this] { Write(); });
         return true;
     }
     return ScreenBase::eventFilter(watched, event);
@@ -504,25 +496,24 @@ bool OnlineParameterScreen::EntryKey(QKeyEvent* key) {
     return false;
 }
 
-void OnlineParameterScreen::tabRQ2300_Click(int index) {
+void OnlineParameterScreen::SwitchTab(int index) {
     if (m_drawingTabs || index < 0) return;
     Page().ClickTab(index + 1, Starter());
     // A refused switch puts the strip back on the tab that is shown.
     TabsChanged();
 }
 
-void OnlineParameterScreen::ssRQ2300_DblClick(const QModelIndex& index) {
+void OnlineParameterScreen::OpenItem(const QModelIndex& index) {
     if (!index.isValid()) return;
     Page().OpenItem(index.row() + 1, Starter());
 }
 
-void OnlineParameterScreen::ssRQ2300_LeaveCell(const QModelIndex& current,
-                                               const QModelIndex& previous) {
+void OnlineParameterScreen::EnterRow(const QModelIndex& current, const QModelIndex& previous) {
     if (current.row() == previous.row()) return;
     Page().EnterRow(current.isValid() ? current.row() + 1 : 0);
 }
 
-void OnlineParameterScreen::cmdWrite_Click() {
+void OnlineParameterScreen::Write() {
     const int chosen = m_ui->cboSetData->isVisible() ? m_ui->cboSetData->currentIndex() : -1;
     if (Page().Write(Bytes(m_ui->txtSetData->text()), chosen, Starter())) return;
     if (m_ui->txtSetData->isVisible() && m_ui->txtSetData->isEnabled()) {
@@ -531,16 +522,16 @@ void OnlineParameterScreen::cmdWrite_Click() {
     }
 }
 
-void OnlineParameterScreen::cmdReadStop_Click() {
+void OnlineParameterScreen::ToggleReading() {
     Page().ToggleReading(Starter());
     if (!Page().Reading() && !m_gridLocked) m_ui->ssRQ2300->setFocus();
 }
 
-void OnlineParameterScreen::cmdOutputOff_Click() {
+void OnlineParameterScreen::CancelForcedOutput() {
     Page().CancelForcedOutput(Starter());
 }
 
-void OnlineParameterScreen::cmdUpDown_Click(int index) {
+void OnlineParameterScreen::ShowMoveMenu(int index) {
     QToolButton* button = index == 0 ? m_ui->cmdUpDown0 : m_ui->cmdUpDown1;
     QMenu* menu = index == 0 ? m_mnuOnlineDec : m_mnuOnlineInc;
     menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));
@@ -550,7 +541,7 @@ void OnlineParameterScreen::MoveEntry(bool forward, int entry) {
     Page().Move(forward, entry, Engine().CommBusy, Starter());
 }
 
-void OnlineParameterScreen::tmrCycle_Timer() {
+void OnlineParameterScreen::ReadNextValues() {
     Page().TimerTick(Starter());
 }
 
@@ -561,7 +552,7 @@ void OnlineParameterScreen::ReadingTaken() {
     if (m_trendWindow != nullptr) m_trendWindow->ReadingTaken();
 }
 
-void OnlineParameterScreen::cmdTrend_Click() {
+void OnlineParameterScreen::ShowTrend() {
     if (m_trendWindow == nullptr) m_trendWindow = new TrendWindow(Ws(), m_online, this);
     m_trendWindow->show();
     m_trendWindow->raise();
@@ -588,7 +579,7 @@ void OnlineParameterScreen::FillIntervals() {
         m_tmrCycle.start(CycleIntervalMs());
 }
 
-void OnlineParameterScreen::cboInterval_Click(int index) {
+void OnlineParameterScreen::ChooseInterval(int index) {
     m_online.SetReadInterval(m_ui->cboInterval->itemData(index).toInt());
     if (m_tmrCycle.isActive()) {
         m_tmrCycle.start(CycleIntervalMs());
@@ -597,7 +588,7 @@ void OnlineParameterScreen::cboInterval_Click(int index) {
     }
 }
 
-void OnlineParameterScreen::cmdExit_Click() {
+void OnlineParameterScreen::Leave() {
     m_tmrCycle.stop();
     const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());

@@ -66,18 +66,26 @@ class OnlineParameterScreen : public ScreenBase, public parameter::PageListener 
     void ShowMonitorText(bool sent, const std::string& text);
     bool EntryKey(QKeyEvent* key);
 
-    void tabRQ2300_Click(int index);
-    void ssRQ2300_DblClick(const QModelIndex& index);
-    void ssRQ2300_LeaveCell(const QModelIndex& current, const QModelIndex& previous);
-    void cmdWrite_Click();
-    void cmdReadStop_Click();
-    void cmdOutputOff_Click();
-    void cmdExit_Click();
-    void cmdUpDown_Click(int index);
+    // What the user does; the page decides.
+    void SwitchTab(int index);
+    /// A double click opens the row's item for entry.
+    void OpenItem(const QModelIndex& index);
+    /// The grid's current cell moved (to another row: the page follows).
+    void EnterRow(const QModelIndex& current, const QModelIndex& previous);
+    /// WRITE: the entry box (or the chosen list entry) to the opened item.
+    void Write();
+    /// READ / STOP of the measured values.
+    void ToggleReading();
+    void CancelForcedOutput();
+    /// Close: back to the category menu.
+    void Leave();
+    /// The Previous or Next menu under its arrow button.
+    void ShowMoveMenu(int index);
     void MoveEntry(bool forward, int entry);
-    void tmrCycle_Timer();
-    void cmdTrend_Click();
-    void cboInterval_Click(int index);
+    /// tmrCycle: the page's next periodic reading.
+    void ReadNextValues();
+    void ShowTrend();
+    void ChooseInterval(int index);
     /// The reading intervals offered: "As fast as the line allows" only in
     /// fast pacing; the page's interval chosen.
     void FillIntervals();

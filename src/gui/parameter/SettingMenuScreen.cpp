@@ -20,9 +20,8 @@ SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
     OfferBaudRate();
     OfferCommandMenuUnlock();
     new EnterPresses(m_ui->cmdOK, {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2100_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 SettingMenuScreen::~SettingMenuScreen() = default;
@@ -48,7 +47,7 @@ parameter::SettingMenuOption SettingMenuScreen::SelectedOption() const {
 }
 
 void SettingMenuScreen::Load() {
-    Trap(Ws().hosts, "RQ2100_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(Text(m_menu.Caption()));
         for (int i = 0; i < 3; ++i)
             Option(i)->setText(
@@ -69,7 +68,7 @@ void SettingMenuScreen::Load() {
 }
 
 void SettingMenuScreen::Unload() {
-    Trap(Ws().hosts, "RQ2100_Form_Unload", [this] { m_menu.Unload(); });
+    Trapped("Form_Unload", [this] { m_menu.Unload(); });
 }
 
 void SettingMenuScreen::showEvent(QShowEvent* event) {
@@ -86,11 +85,11 @@ void SettingMenuScreen::OnBaudRate() {
     m_menu.BaudRate();
 }
 
-void SettingMenuScreen::cmdOK_Click() {
+void SettingMenuScreen::Confirm() {
     m_menu.Confirm(SelectedOption());
 }
 
-void SettingMenuScreen::cmdCancel_Click() {
+void SettingMenuScreen::Cancel() {
     m_menu.Cancel();
 }
 

@@ -36,8 +36,8 @@ class SettingMenuScreen : public ScreenBase {
     void OnBaudRate() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void Confirm();
+    void Cancel();
     parameter::SettingMenuOption SelectedOption() const;
 
     std::unique_ptr<Ui::frmRQ2100> m_ui;

@@ -33,6 +33,9 @@ namespace {
 /// left out (never a failed one, so no gap is lost).
 constexpr std::ptrdiff_t kMaxPoints = 2000;
 constexpr int kRedrawMs = 250;
+/// What the window's error traps are named by (a window of the page, not a
+/// form of its own).
+constexpr std::string_view kTrapCode = "Trend";
 
 const std::array<QColor, 8> kColours = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
                                         QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
@@ -317,7 +320,7 @@ void TrendWindow::TogglePause() {
 }
 
 void TrendWindow::Export(bool csv) {
-    Trap(m_ws.hosts, csv ? "Trend_cmdExportCsv_Click" : "Trend_cmdExportPng_Click", [&] {
+    Trap(m_ws.hosts, TrapLabel(kTrapCode, csv ? "cmdExportCsv_Click" : "cmdExportPng_Click"), [&] {
         if (csv) {
             m_online.ExportCsv(m_fileDialog);
             return;

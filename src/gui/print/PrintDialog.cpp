@@ -35,16 +35,12 @@ PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
                m_ui->chkMaint,       m_ui->chkProgram, m_ui->chkConst};
     SetMenus();
     OfferCommandMenuUnlock();
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2800_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
-    OnSignal(m_ui->cmdPreview, &QPushButton::clicked, "RQ2800_cmdPreview_Click",
-             [this] { cmdPreview_Click(); });
-    OnSignal(m_ui->cmdCSVFile, &QPushButton::clicked, "RQ2800_cmdCSVFile_Click",
-             [this] { cmdCSVFile_Click(); });
-    OnSignal(m_ui->cmdInfo, &QPushButton::clicked, "RQ2800_cmdInfo_Click",
-             [this] { cmdInfo_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2800_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
+    OnSignal(m_ui->cmdPreview, &QPushButton::clicked, "cmdPreview_Click", [this] { Preview(); });
+    OnSignal(m_ui->cmdCSVFile, &QPushButton::clicked, "cmdCSVFile_Click",
+             [this] { WriteCsvFile(); });
+    OnSignal(m_ui->cmdInfo, &QPushButton::clicked, "cmdInfo_Click", [this] { ShowInformation(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 PrintDialog::~PrintDialog() = default;
@@ -54,7 +50,7 @@ QCheckBox* PrintDialog::chkPrint(int area) const {
 }
 
 void PrintDialog::Load() {
-    Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextPrintCaption));
         m_ui->fraPrint->setTitle(CatalogueText(kTextAreaFrame));
         m_ui->fraPrint->setAccessibleName(CatalogueText(kTextAreaFrame));
@@ -110,13 +106,13 @@ bool PrintDialog::TakeSelection() {
     return true;
 }
 
-void PrintDialog::cmdPrint_Click() {
+void PrintDialog::Print() {
     if (!TakeSelection()) return;
     if (!CheckPrinter(Ws(), print::ReportKind::Current)) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
 }
 
-void PrintDialog::cmdPreview_Click() {
+void PrintDialog::Preview() {
     // The preview needs no printer (many field laptops have none); its own
     // Print asks for one.
     if (!TakeSelection()) return;
@@ -127,12 +123,12 @@ void PrintDialog::cmdPreview_Click() {
     }
 }
 
-void PrintDialog::cmdCSVFile_Click() {
+void PrintDialog::WriteCsvFile() {
     if (!TakeSelection()) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogCsv);
 }
 
-void PrintDialog::cmdInfo_Click() {
+void PrintDialog::ShowInformation() {
     Ws().state.infoPurpose = kInfoFromPrintDialog;
     Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
     if (auto* navigation = Nav()) {
@@ -140,7 +136,7 @@ void PrintDialog::cmdInfo_Click() {
     }
 }
 
-void PrintDialog::cmdCancel_Click() {
+void PrintDialog::Cancel() {
     const shell::NavEvent event = Ws().state.settingMode == kProgramSetting
                                       ? shell::NavEvent::kPrintDialogCancelToProgram
                                       : shell::NavEvent::kPrintDialogCancelToDataView;

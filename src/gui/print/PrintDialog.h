@@ -39,11 +39,11 @@ class PrintDialog : public ScreenBase {
     /// The area check; also keeps the selection for the printer, the
     /// preview and the CSV file.
     bool TakeSelection();
-    void cmdPrint_Click();
-    void cmdPreview_Click();
-    void cmdCSVFile_Click();
-    void cmdInfo_Click();
-    void cmdCancel_Click();
+    void Print();
+    void Preview();
+    void WriteCsvFile();
+    void ShowInformation();
+    void Cancel();
 
     std::unique_ptr<Ui::frmRQ2800> m_ui;
     std::array<QCheckBox*, print::kAreaCount> m_areas{};

@@ -41,24 +41,20 @@ PrintPreviewWindow::PrintPreviewWindow(shell::Workspace& ws, QWidget* parent)
     // otherwise pick a list entry of the same text, a list choice.
     m_ui->cboZoom->lineEdit()->installEventFilter(this);
     connect(m_ui->vspData, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        Trap(Ws().hosts, "RQ2900_vspData_NewPage", [&] { PaintReport(printer); });
+        Trapped("vspData_NewPage", [&] { PaintReport(printer); });
     });
     connect(m_ui->vspData, &QPrintPreviewWidget::previewChanged, this,
             [this] { ShowPreviewState(); });
-    connect(m_ui->cboZoom, &QComboBox::activated, this, [this](int index) {
-        Trap(Ws().hosts, "RQ2900_cboZoom_Click", [&] { cboZoom_Click(index); });
-    });
-    OnSignal(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, "RQ2900_cboZoom_LostFocus",
-             [this] { cboZoom_Typed(); });
+    connect(m_ui->cboZoom, &QComboBox::activated, this,
+            [this](int index) { Trapped("cboZoom_Click", [&] { ChooseZoom(index); }); });
+    OnSignal(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, "cboZoom_LostFocus",
+             [this] { TakeTypedZoom(); });
     connect(m_ui->txtPage, &QSpinBox::valueChanged, this, [this](int page) {
         if (!m_updating) m_ui->vspData->setCurrentPage(page);
     });
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2900_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
-    OnSignal(m_ui->cmdPdf, &QPushButton::clicked, "RQ2900_cmdPdf_Click",
-             [this] { cmdPdf_Click(); });
-    OnSignal(m_ui->cmdClose, &QPushButton::clicked, "RQ2900_cmdClose_Click",
-             [this] { cmdClose_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
+    OnSignal(m_ui->cmdPdf, &QPushButton::clicked, "cmdPdf_Click", [this] { SaveAsPdf(); });
+    OnSignal(m_ui->cmdClose, &QPushButton::clicked, "cmdClose_Click", [this] { ClosePreview(); });
 }
 
 PrintPreviewWindow::~PrintPreviewWindow() = default;
@@ -80,7 +76,7 @@ double PrintPreviewWindow::ZoomPercent() const {
 }
 
 void PrintPreviewWindow::Load() {
-    Trap(Ws().hosts, "RQ2900_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextPreviewCaption));
         m_ui->lblZoom->setText(CatalogueText(kTextZoom));
         m_ui->lblZoomUnit->setText(CatalogueText(kTextZoomUnit));
@@ -107,7 +103,7 @@ void PrintPreviewWindow::Load() {
         m_ui->txtPage->setEnabled(pages > 1);
         m_updating = false;
         m_ui->cboZoom->setCurrentIndex(kWholeViewEntry);
-        cboZoom_Click(kWholeViewEntry);
+        ChooseZoom(kWholeViewEntry);
     });
 }
 
@@ -115,7 +111,7 @@ bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->cboZoom->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Trap(Ws().hosts, "RQ2900_cboZoom_KeyPress", [this] { cboZoom_Typed(); });
+            Trapped("cboZoom_KeyPress", [this] { TakeTypedZoom(); });
             return true;
         }
     }
@@ -132,7 +128,7 @@ void PrintPreviewWindow::PaintReport(QPrinter* printer) {
     print::PrintReportOf(Ws(), m_kind, control, CurrentReportSetup());
 }
 
-void PrintPreviewWindow::cboZoom_Click(int index) {
+void PrintPreviewWindow::ChooseZoom(int index) {
     const WaitCursor busy;
     if (index == kWholeViewEntry) {
         m_wholeView = true;
@@ -143,7 +139,7 @@ void PrintPreviewWindow::cboZoom_Click(int index) {
     }
 }
 
-void PrintPreviewWindow::cboZoom_Typed() {
+void PrintPreviewWindow::TakeTypedZoom() {
     const QString text = m_ui->cboZoom->currentText();
     // A list entry chosen from the list has been taken already.
     const int listed = m_ui->cboZoom->findText(text);
@@ -156,7 +152,7 @@ void PrintPreviewWindow::cboZoom_Typed() {
             break;
         case print::TypedZoom::Action::WholeView:
             m_ui->cboZoom->setCurrentIndex(kWholeViewEntry);
-            cboZoom_Click(kWholeViewEntry);
+            ChooseZoom(kWholeViewEntry);
             break;
         case print::TypedZoom::Action::ShowCurrent:
             m_ui->cboZoom->setEditText(QString::number(std::lround(ZoomPercent())));
@@ -174,16 +170,16 @@ void PrintPreviewWindow::ShowPreviewState() {
     m_updating = false;
 }
 
-void PrintPreviewWindow::cmdPrint_Click() {
+void PrintPreviewWindow::Print() {
     if (!CheckPrinter(Ws(), m_kind)) return;
     PrintOnPrinter(Ws(), m_kind);
 }
 
-void PrintPreviewWindow::cmdPdf_Click() {
+void PrintPreviewWindow::SaveAsPdf() {
     SaveReportAsPdf(Ws(), m_kind);
 }
 
-void PrintPreviewWindow::cmdClose_Click() {
+void PrintPreviewWindow::ClosePreview() {
     const print::ReportKind kind = m_kind;
     auto* navigation = Nav();
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::PrintPreview);

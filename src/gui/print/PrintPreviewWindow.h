@@ -45,12 +45,14 @@ class PrintPreviewWindow : public ScreenBase {
 
   private:
     void PaintReport(QPrinter* printer);
-    void cboZoom_Click(int index);
-    void cboZoom_Typed();
+    /// A magnification of the list (its last entry: the whole page).
+    void ChooseZoom(int index);
+    /// Enter in the magnification box, or leaving it: what was typed.
+    void TakeTypedZoom();
     void ShowPreviewState();
-    void cmdPrint_Click();
-    void cmdPdf_Click();
-    void cmdClose_Click();
+    void Print();
+    void SaveAsPdf();
+    void ClosePreview();
 
     std::unique_ptr<Ui::frmRQ2900> m_ui;
     print::ReportKind m_kind = print::ReportKind::Current;

@@ -32,16 +32,14 @@ ErrorListWindow::ErrorListWindow(shell::Workspace& ws, program::CommandChecker& 
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdReturn);
     SetMenus();
-    OnSignal(m_ui->cmdReturn, &QPushButton::clicked, "RQ3100_cmdReturn_Click",
-             [this] { cmdReturn_Click(); });
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ3100_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdReturn, &QPushButton::clicked, "cmdReturn_Click", [this] { GoBack(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
 }
 
 ErrorListWindow::~ErrorListWindow() = default;
 
 void ErrorListWindow::Load() {
-    Trap(Ws().hosts, "RQ3100_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextErrorListCaption));
         m_ui->cmdReturn->setText(CatalogueText(kTextClose));
         m_ui->cmdPrint->setText(CatalogueText(kTextPrint));
@@ -84,15 +82,15 @@ void ErrorListWindow::Load() {
 }
 
 void ErrorListWindow::Unload() {
-    Trap(Ws().hosts, "RQ3100_Form_Unload", [this] { m_checks.ClearCheckResults(); });
+    Trapped("Form_Unload", [this] { m_checks.ClearCheckResults(); });
 }
 
-void ErrorListWindow::cmdReturn_Click() {
+void ErrorListWindow::GoBack() {
     shell::DisplayMatrix(Ws(), shell::NavEvent::kErrorListReturn);
     if (auto* nav = Nav()) nav->UnloadScreen(shell::Screen::ErrorList);
 }
 
-void ErrorListWindow::cmdPrint_Click() {
+void ErrorListWindow::Print() {
     auto& list = Ws().errorPrintList;
     list.clear();
     for (int r = 0; r < m_ui->ssError->rowCount(); ++r) {

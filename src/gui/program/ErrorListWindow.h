@@ -29,8 +29,8 @@ class ErrorListWindow : public ScreenBase {
     void Unload() override;
 
   private:
-    void cmdReturn_Click();
-    void cmdPrint_Click();
+    void GoBack();
+    void Print();
 
     std::unique_ptr<Ui::frmRQ3100> m_ui;
     program::CommandChecker& m_checks;

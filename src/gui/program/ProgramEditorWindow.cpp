@@ -99,7 +99,7 @@ void CellEditDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     if (!m_open || m_committing) return;
     m_committing = true;
     m_open = false;
-    Trap(m_screen.Ws().hosts, "RQ3000_ss_EditMode",
+    Trap(m_screen.Ws().hosts, m_screen.LabelOf("ss_EditMode"),
          [&] { model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole); });
     m_committing = false;
     m_screen.Redraw();
@@ -156,48 +156,41 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandC
     Std().mnuCommandItems[0]->setVisible(false);
     Std().mnuCommandItems[1]->setVisible(false);
     QAction* commandBaud = Std().mnuCommand->addAction(CatalogueText(kTextBaudRateMenu));
-    OnSignal(commandBaud, &QAction::triggered, "RQ3000_mnuCommandItems_Click",
-             [this] { OnBaudRate(); });
+    OnSignal(commandBaud, &QAction::triggered, "mnuCommandItems_Click", [this] { OnBaudRate(); });
     OfferBaudRate();
     OfferCommandMenuUnlock();
 
     const std::array<QPushButton*, 9> buttons{
         m_ui->cmdClose, m_ui->cmdInsert,   m_ui->cmdDelete,  m_ui->cmdUndo, m_ui->cmdCommandCheck,
         m_ui->cmdSave,  m_ui->cmdDownload, m_ui->cmdCompare, m_ui->cmdPrint};
-    const std::array<std::function<void()>, 9> actions{[this] { cmdClose_Click(); },
-                                                       [this] { InsertRow(); },
-                                                       [this] { DeleteRow(); },
-                                                       [this] { cmdUndo_Click(); },
-                                                       [this] { cmdCommandCheck_Click(); },
-                                                       [this] { cmdSave_Click(); },
-                                                       [this] { cmdDownload_Click(); },
-                                                       [this] { cmdCompare_Click(); },
-                                                       [this] { cmdPrint_Click(); }};
+    const std::array<std::function<void()>, 9> actions{
+        [this] { CloseEditor(); },   [this] { InsertRow(); },
+        [this] { DeleteRow(); },     [this] { Undo(); },
+        [this] { CheckCommands(); }, [this] { Save(); },
+        [this] { Download(); },      [this] { CompareWithInstrument(); },
+        [this] { Print(); }};
     for (std::size_t i = 0; i < buttons.size(); ++i)
-        OnSignal(buttons[i], &QPushButton::clicked, "RQ3000_cmdEditItems_Click", actions[i]);
-    OnSignal(m_mnuInformation, &QAction::triggered, "RQ3000_mnuFileItems_Click",
-             [this] { mnuInformation_Click(); });
+        OnSignal(buttons[i], &QPushButton::clicked, "cmdEditItems_Click", actions[i]);
+    OnSignal(m_mnuInformation, &QAction::triggered, "mnuFileItems_Click",
+             [this] { ShowInformation(); });
 
     m_programMenu = new QMenu(this);
-    m_programMenu->addAction(CatalogueText(kTextInsertRow), this, [this] {
-        Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { InsertRow(); });
-    });
-    m_programMenu->addAction(CatalogueText(kTextDeleteRow), this, [this] {
-        Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { DeleteRow(); });
-    });
+    m_programMenu->addAction(CatalogueText(kTextInsertRow), this,
+                             [this] { Trapped("mnuPopUp_Click", [this] { InsertRow(); }); });
+    m_programMenu->addAction(CatalogueText(kTextDeleteRow), this,
+                             [this] { Trapped("mnuPopUp_Click", [this] { DeleteRow(); }); });
     m_programMenu->addSeparator();
     m_programMenu->addAction(CatalogueText(kTextDelete), this, [this] {
-        Trap(Ws().hosts, "RQ3000_mnuPopUp_Click",
-             [this] { DeleteSelection(program::GridId::kProgram); });
+        Trapped("mnuPopUp_Click", [this] { DeleteSelection(program::GridId::kProgram); });
     });
     m_constMenu = new QMenu(this);
     for (auto [menu, id] : {std::pair{m_programMenu, program::GridId::kProgram},
                             std::pair{m_constMenu, program::GridId::kConst}}) {
         menu->addAction(CatalogueText(kTextCopy), this, [this, id = id] {
-            Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { CopySelection(id); });
+            Trapped("mnuPopUp_Click", [this, id] { CopySelection(id); });
         });
         menu->addAction(CatalogueText(kTextPaste), this, [this, id = id] {
-            Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { PasteSelection(id); });
+            Trapped("mnuPopUp_Click", [this, id] { PasteSelection(id); });
         });
         menu->setObjectName(id == program::GridId::kProgram ? "mnuPopUpProgram" : "mnuPopUpConst");
     }
@@ -208,10 +201,10 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandC
     combo->setCompleter(nullptr);
     combo->installEventFilter(this);
     connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        Trap(Ws().hosts, "RQ3000_cboModel_Change", [this, &text] { ModelTyped(text); });
+        Trapped("cboModel_Change", [this, &text] { ModelTyped(text); });
     });
     connect(combo, &QComboBox::activated, this, [this](int index) {
-        Trap(Ws().hosts, "RQ3000_cboModel_Click", [this, index] { ModelPicked(index); });
+        Trapped("cboModel_Click", [this, index] { ModelPicked(index); });
     });
 }
 
@@ -291,7 +284,7 @@ void ProgramEditorWindow::SetUpGrid(program::GridId id) {
 
     view->installEventFilter(this);
     connect(view, &CellGridView::gridFocusChanged, this, [this, id](bool in) {
-        Trap(Ws().hosts, "RQ3000_ss_GotFocus", [this, id, in] {
+        Trapped("ss_GotFocus", [this, id, in] {
             if (in) {
                 m_editor->FocusGrid(id);
             } else {
@@ -304,7 +297,7 @@ void ProgramEditorWindow::SetUpGrid(program::GridId id) {
     connect(
         view, &CellGridView::blockDropped, this,
         [this, id](const program::CellRange& source, int row, int col) {
-            Trap(Ws().hosts, "RQ3000_ss_DragDropBlock", [&] {
+            Trapped("ss_DragDropBlock", [&] {
                 m_editor->DropBlock(id, source, row, col);
                 Redraw();
                 View(id)->SelectBlock({row, col, row + source.Rows() - 1, col + source.Cols() - 1});
@@ -315,8 +308,7 @@ void ProgramEditorWindow::SetUpGrid(program::GridId id) {
     connect(view, &QAbstractItemView::pressed, this, [this] { m_wholeRows = false; });
     auto headerRule = [this, id](bool rows) {
         return [this, id, rows](int) {
-            Trap(Ws().hosts, "RQ3000_ss_HeaderSelection",
-                 [this, id, rows] { HeaderSelection(id, rows); });
+            Trapped("ss_HeaderSelection", [this, id, rows] { HeaderSelection(id, rows); });
         };
     };
     connect(view->verticalHeader(), &QHeaderView::sectionPressed, this, headerRule(true));
@@ -325,7 +317,7 @@ void ProgramEditorWindow::SetUpGrid(program::GridId id) {
 }
 
 void ProgramEditorWindow::Load() {
-    Trap(Ws().hosts, "RQ3000_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         Ws().state.currentScreenId = kScreenIdProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
         shell::PrepareUndoFolder(Ws());
@@ -357,11 +349,11 @@ void ProgramEditorWindow::Load() {
 }
 
 void ProgramEditorWindow::CommitEdits() {
-    Trap(Ws().hosts, "RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
+    Trapped("WriteBack", [this] { m_editor->WriteBack(); });
 }
 
 void ProgramEditorWindow::Unload() {
-    Trap(Ws().hosts, "RQ3000_Form_Unload", [this] {
+    Trapped("Form_Unload", [this] {
         shell::ClearUndoFolder();
         Ws().state.editorOpenedFromFile = false;
         shell::SetCurrentFile(Ws(), "", "");
@@ -447,7 +439,7 @@ void ProgramEditorWindow::PasteSelection(program::GridId id) {
 
 bool ProgramEditorWindow::PasteInEdit(program::GridId id, int row, int col) {
     bool accepted = true;
-    Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
+    Trapped("ss_KeyDown", [&] {
         accepted = m_editor->Paste(id, {row, col, row, col},
                                    Bytes(QApplication::clipboard()->text()), true);
     });
@@ -536,9 +528,9 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
         if (focus->reason() == Qt::PopupFocusReason) return false;
         if (focusIn && !m_inModelBox) {
             m_inModelBox = true;
-            Trap(Ws().hosts, "RQ3000_cboModel_GotFocus", [this] { m_editor->EnterModelBox(); });
+            Trapped("cboModel_GotFocus", [this] { m_editor->EnterModelBox(); });
         } else if (!focusIn && m_inModelBox) {
-            Trap(Ws().hosts, "RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
+            Trapped("cboModel_LostFocus", [this] { ModelLeft(); });
         }
         return false;
     }
@@ -548,7 +540,7 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const program::GridId id = IdOf(view);
     bool handled = true;
-    Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
+    Trapped("ss_KeyDown", [&] {
         if (key->matches(QKeySequence::Copy)) {
             CopySelection(id);
         } else if (key->matches(QKeySequence::Paste)) {
@@ -566,7 +558,7 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ProgramEditorWindow::keyPressEvent(QKeyEvent* event) {
-    Trap(Ws().hosts, "RQ3000_Form_KeyDown", [this, event] {
+    Trapped("Form_KeyDown", [this, event] {
         switch (event->key()) {
             case Qt::Key_F2: {
                 CellGridView* view = View(m_editor->ActiveGrid());
@@ -614,7 +606,7 @@ void ProgramEditorWindow::SetEnabledScreen(bool enabled) {
     }
 }
 
-void ProgramEditorWindow::cmdClose_Click() {
+void ProgramEditorWindow::CloseEditor() {
     m_editor->WriteBack();
     Ws().state.dataChanged = Ws().program.modified;
     shell::DisplayMatrix(
@@ -622,7 +614,7 @@ void ProgramEditorWindow::cmdClose_Click() {
         Ws().program.modified ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
 }
 
-void ProgramEditorWindow::cmdUndo_Click() {
+void ProgramEditorWindow::Undo() {
     m_editor->UndoLast();
     Redraw();
 }
@@ -637,13 +629,13 @@ void ProgramEditorWindow::OpenErrorList() {
     }
 }
 
-void ProgramEditorWindow::cmdCommandCheck_Click() {
+void ProgramEditorWindow::CheckCommands() {
     const int result = m_editor->CommandCheckClicked();
     Redraw();
     if (result == 1) OpenErrorList();
 }
 
-void ProgramEditorWindow::cmdSave_Click() {
+void ProgramEditorWindow::Save() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile));
     Redraw();
     if (status != program::WriteBackStatus::kReady) return;
@@ -654,7 +646,7 @@ void ProgramEditorWindow::cmdSave_Click() {
     Redraw();
 }
 
-void ProgramEditorWindow::cmdDownload_Click() {
+void ProgramEditorWindow::Download() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextProgramEditor));
     Redraw();
     if (status != program::WriteBackStatus::kReady) return;
@@ -674,7 +666,7 @@ void ProgramEditorWindow::cmdDownload_Click() {
                              DownloadPreviewDialog::QuestionsFor(this));
 }
 
-void ProgramEditorWindow::cmdCompare_Click() {
+void ProgramEditorWindow::CompareWithInstrument() {
     // The program as the grids show it is what the instrument's is compared
     // with; nothing is written, so no password is needed.
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextCompareWithTavro));
@@ -683,14 +675,14 @@ void ProgramEditorWindow::cmdCompare_Click() {
     shell::StartCompareWithInstrument(Ws(), Id(), files::DataFileKind::kProgram);
 }
 
-void ProgramEditorWindow::cmdPrint_Click() {
+void ProgramEditorWindow::Print() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextEditorPrint));
     Redraw();
     if (status != program::WriteBackStatus::kReady) return;
     PrintFromScreen(Ws(), Id());
 }
 
-void ProgramEditorWindow::mnuInformation_Click() {
+void ProgramEditorWindow::ShowInformation() {
     Ws().state.infoPurpose = kInfoFromEditorMenu;
     SetEnabledScreen(false);
     try {

@@ -98,14 +98,14 @@ class ProgramEditorWindow : public ScreenBase, private program::EditorHost {
 
     void SetUpGrid(program::GridId id);
     void SetCaptions();
-    void cmdClose_Click();
-    void cmdUndo_Click();
-    void cmdCommandCheck_Click();
-    void cmdSave_Click();
-    void cmdDownload_Click();
-    void cmdCompare_Click();
-    void cmdPrint_Click();
-    void mnuInformation_Click();
+    void CloseEditor();
+    void Undo();
+    void CheckCommands();
+    void Save();
+    void Download();
+    void CompareWithInstrument();
+    void Print();
+    void ShowInformation();
     void ShowGridMenu(program::GridId id, const QPoint& pos);
     void HeaderSelection(program::GridId id, bool rows);
     void ModelTyped(const QString& text);

@@ -31,7 +31,9 @@ namespace rq50::gui {
 
 namespace {
 constexpr const char* kName = "frmRQ0000";
-}
+/// The main window's handlers are named alone, with no form's code.
+constexpr std::string_view kTrapCode;
+}  // namespace
 
 MainWindow::MainWindow(shell::Workspace& ws, const ScreenMakers& makers, QWidget* parent)
     : QMainWindow(parent),
@@ -121,7 +123,7 @@ void MainWindow::Tick(int sinceLastMs) {
     comm::CommEngine* engine = Ws().hosts.engine;
     if (engine == nullptr) return;
     if (shell::Clock* clock = Ws().hosts.clock) clock->Ticked(sinceLastMs);
-    Trap(Ws().hosts, "Timer1_Timer", [this, engine] {
+    Trap(Ws().hosts, TrapLabel(kTrapCode, "Timer1_Timer"), [this, engine] {
         engine->Timer1();
         UpdateLineText();
     });
@@ -346,7 +348,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         const bool enabled = active != nullptr && active->parentWidget() != nullptr &&
                              active->parentWidget()->isEnabled();
         bool mayClose = false;
-        Trap(Ws().hosts, "Form_QueryUnload", [&] {
+        Trap(Ws().hosts, TrapLabel(kTrapCode, "Form_QueryUnload"), [&] {
             mayClose = m_quit.MayClose(enabled && active->ExitEnabled(),
                                        enabled ? active->Id() : shell::Screen::TopMenu);
         });

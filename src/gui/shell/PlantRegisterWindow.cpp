@@ -150,31 +150,27 @@ PlantRegisterWindow::PlantRegisterWindow(shell::Workspace& ws, QWidget* parent,
     m_records->installEventFilter(this);
 
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
-            [this] { Act("PlantRegister_tvwInstruments_Change", [this] { InstrumentChosen(); }); });
+            [this] { Act("tvwInstruments_Change", [this] { InstrumentChosen(); }); });
     connect(m_records, &QTableWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
     connect(m_records, &QTableWidget::cellDoubleClicked, this, [this](int row) {
-        Act("PlantRegister_grdRecords_DblClick", [this, row] { m_browser.OpenRecord(row); });
+        Act("grdRecords_DblClick", [this, row] { m_browser.OpenRecord(row); });
     });
     connect(m_open, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdOpen_Click", [this] {
+        Act("cmdOpen_Click", [this] {
             const auto rows = SelectedRows();
             m_browser.OpenRecord(rows.size() == 1 ? rows[0] : -1);
         });
     });
-    connect(m_compare, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdCompare_Click", [this] { m_browser.Compare(SelectedRows()); });
-    });
-    connect(m_restore, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdRestore_Click", [this] { m_browser.Restore(SelectedRows()); });
-    });
-    connect(m_export, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdExport_Click", [this] { m_browser.Export(SelectedRows()); });
-    });
-    connect(m_print, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdPrint_Click", [this] { m_browser.Print(SelectedRows()); });
-    });
+    connect(m_compare, &QPushButton::clicked, this,
+            [this] { Act("cmdCompare_Click", [this] { m_browser.Compare(SelectedRows()); }); });
+    connect(m_restore, &QPushButton::clicked, this,
+            [this] { Act("cmdRestore_Click", [this] { m_browser.Restore(SelectedRows()); }); });
+    connect(m_export, &QPushButton::clicked, this,
+            [this] { Act("cmdExport_Click", [this] { m_browser.Export(SelectedRows()); }); });
+    connect(m_print, &QPushButton::clicked, this,
+            [this] { Act("cmdPrint_Click", [this] { m_browser.Print(SelectedRows()); }); });
     connect(m_name, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdName_Click", [this] {
+        Act("cmdName_Click", [this] {
             m_browser.Name();
             FillTree();
         });
@@ -193,8 +189,8 @@ void PlantRegisterWindow::Run(shell::Workspace& ws, QWidget* parent,
     window.exec();
 }
 
-void PlantRegisterWindow::Act(const char* label, const std::function<void()>& action) {
-    Trap(m_ws.hosts, label, action);
+void PlantRegisterWindow::Act(std::string_view handler, const std::function<void()>& action) {
+    Trap(m_ws.hosts, TrapLabel(TrapCode(*this), handler), action);
 }
 
 void PlantRegisterWindow::FillTree() {
@@ -266,8 +262,7 @@ bool PlantRegisterWindow::eventFilter(QObject* watched, QEvent* event) {
                 m_records->setFocus();
             } else if (watched == m_records && m_records->currentRow() >= 0) {
                 const int row = m_records->currentRow();
-                Act("PlantRegister_grdRecords_KeyPress",
-                    [this, row] { m_browser.OpenRecord(row); });
+                Act("grdRecords_KeyPress", [this, row] { m_browser.OpenRecord(row); });
             }
             event->accept();
             return true;

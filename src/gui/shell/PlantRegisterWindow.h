@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "gui/QtHosts.h"
 #include "session/PlantRegisterBrowser.h"
@@ -39,8 +40,8 @@ class PlantRegisterWindow : public QDialog, private shell::PlantRegisterHost {
     void InstrumentChosen();
     void SelectionChanged();
     std::vector<int> SelectedRows() const;
-    /// Runs a button's action under the routine error trap.
-    void Act(const char* label, const std::function<void()>& action);
+    /// Runs the action of the window's `handler` under the routine error trap.
+    void Act(std::string_view handler, const std::function<void()>& action);
 
     // PlantRegisterHost
     bool PasswordGate() override;

@@ -31,21 +31,21 @@ TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
     mnuRackCommissioning = rack->addAction(CatalogueText(kTextRackCommissioning));
     SetMenus({m_mnuPassword, m_mnuRegister, rack});
 
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
-             [this] { mnuPasswordSet_Click(); });
-    OnSignal(mnuPasswordChange, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
-             [this] { mnuPasswordChange_Click(); });
-    OnSignal(mnuPlantRegister, &QAction::triggered, "RQ2000_mnuPlantRegister_Click",
-             [this] { mnuPlantRegister_Click(); });
-    OnSignal(mnuRackCommissioning, &QAction::triggered, "RQ2000_mnuRack_Click",
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(mnuPasswordSet, &QAction::triggered, "mnuPasswordItem_Click",
+             [this] { SetPassword(); });
+    OnSignal(mnuPasswordChange, &QAction::triggered, "mnuPasswordItem_Click",
+             [this] { ChangePassword(); });
+    OnSignal(mnuPlantRegister, &QAction::triggered, "mnuPlantRegister_Click",
+             [this] { OpenPlantRegister(); });
+    OnSignal(mnuRackCommissioning, &QAction::triggered, "mnuRack_Click",
              [this] { RackWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); }); });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;
 
 void TopMenuScreen::Load() {
-    Trap(Ws().hosts, "RQ2000_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextTopMenuCaption));
         m_ui->optPPM0->setText(CatalogueText(kTextParameterSetting));
         m_ui->optPPM1->setText(CatalogueText(kTextProgramSetting));
@@ -72,25 +72,25 @@ void TopMenuScreen::RunPasswordDialog(int mode) {
     PasswordDialog::Run(Ws(), this, mode);
 }
 
-void TopMenuScreen::cmdOK_Click() {
+void TopMenuScreen::Confirm() {
     m_menu.Confirm(m_ui->optPPM0->isChecked());
 }
 
-void TopMenuScreen::mnuPasswordSet_Click() {
+void TopMenuScreen::SetPassword() {
     m_menu.SetPassword();
 }
 
-void TopMenuScreen::mnuPasswordChange_Click() {
+void TopMenuScreen::ChangePassword() {
     m_menu.ChangePassword();
 }
 
-void TopMenuScreen::mnuPlantRegister_Click() {
+void TopMenuScreen::OpenPlantRegister() {
     // Work started from the register asks for the password as OK does.
     PlantRegisterWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); });
 }
 
 void TopMenuScreen::mousePressEvent(QMouseEvent* event) {
-    Trap(Ws().hosts, "RQ2000_Form_MouseDown", [this, event] {
+    Trapped("Form_MouseDown", [this, event] {
         const auto mods = event->modifiers();
         const bool gesture = event->button() == Qt::LeftButton && (mods & Qt::ShiftModifier) &&
                              (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);

@@ -38,10 +38,10 @@ class TopMenuScreen : public ScreenBase, private shell::TopMenuHost {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    void cmdOK_Click();
-    void mnuPasswordSet_Click();
-    void mnuPasswordChange_Click();
-    void mnuPlantRegister_Click();
+    void Confirm();
+    void SetPassword();
+    void ChangePassword();
+    void OpenPlantRegister();
     // TopMenuHost
     void RunPasswordDialog(int mode) override;
 

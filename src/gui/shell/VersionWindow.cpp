@@ -38,8 +38,10 @@ VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
         {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this,
-            [this] { Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); }); });
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
+        Trap(Ws().hosts, TrapLabel(TrapCode(*this), "cmdSysInfo_Click"),
+             [this] { StartSysInfo(); });
+    });
     AddMnemonics(this);
     adjustSize();
     // CenterForm: centred, a little above the middle of the screen.
