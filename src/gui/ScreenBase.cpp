@@ -137,16 +137,25 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuHelpVersion = AddItem(mnuHelp, kTextVersion);
 
     mnuCommand = NewMenu(owner, kTextCommandMenu);
-    for (int i = 0; i < 3; ++i) {
-        mnuCommandItems[static_cast<std::size_t>(i)] = AddItem(mnuCommand, kTextMaintMode + i);
-        mnuCommandItems[static_cast<std::size_t>(i)]->setCheckable(true);
-    }
+    // The catalogue holds the three captions one after another.
+    mnuMaintMode = AddItem(mnuCommand, kTextMaintMode);
+    mnuMonitor = AddItem(mnuCommand, kTextMaintMode + 1);
+    mnuLogFile = AddItem(mnuCommand, kTextMaintMode + 2);
+    for (QAction* item : {mnuMaintMode, mnuMonitor, mnuLogFile}) item->setCheckable(true);
     mnuCommand->menuAction()->setVisible(false);
 }
 
 QAction* StandardMenus::CommandItem(int item) const {
-    if (item != 10 && item != 20 && item != 30) return nullptr;
-    return mnuCommandItems[static_cast<std::size_t>(item / 10 - 1)];
+    switch (item) {
+        case 10:
+            return mnuMaintMode;
+        case 20:
+            return mnuMonitor;
+        case 30:
+            return mnuLogFile;
+        default:
+            return nullptr;
+    }
 }
 
 QAction* StandardMenus::PortItem(int item) const {
@@ -196,13 +205,11 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     });
     OnSignalLabelled(s.mnuHelpVersion, &QAction::triggered, shared("mnuHelpItems_Click"),
                      [this] { OnVersion(); });
-    for (int i = 0; i < 3; ++i) {
-        const int item = (i + 1) * 10;
-        connect(s.mnuCommandItems[static_cast<std::size_t>(i)], &QAction::triggered, this,
-                [this, item] {
-                    // The mark follows the flag, not Qt's own toggle.
-                    shell::ToggleCommandItem(Ws(), *this, item);
-                });
+    for (int item : {10, 20, 30}) {
+        connect(s.CommandItem(item), &QAction::triggered, this, [this, item] {
+            // The mark follows the flag, not Qt's own toggle.
+            shell::ToggleCommandItem(Ws(), *this, item);
+        });
     }
     shell::MarkPortInUse(Ws(), *this);
     s.mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));

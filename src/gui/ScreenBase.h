@@ -44,8 +44,9 @@ class StandardMenus : public QObject {
     QMenu* mnuHelp;
     QAction* mnuHelpVersion;  ///< mnuHelpItems(10)
     QMenu* mnuCommand;
-    std::array<QAction*, 3>
-        mnuCommandItems;  ///< MAINT Mode, Communication Monitor, Create Log File
+    QAction* mnuMaintMode;  ///< mnuCommandItems(10)
+    QAction* mnuMonitor;    ///< mnuCommandItems(20): Communication Monitor
+    QAction* mnuLogFile;    ///< mnuCommandItems(30): Create Log File
 
     /// The Command item of index 10, 20 or 30; nullptr for others.
     QAction* CommandItem(int item) const;

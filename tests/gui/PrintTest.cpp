@@ -201,17 +201,17 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(dialog != nullptr);
     QVERIFY(!Enabled(shell::Screen::DataView));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
-    QVERIFY(dialog->chkPrint(1)->isChecked());
-    QVERIFY(dialog->chkPrint(4)->isHidden());
-    QCOMPARE(dialog->chkPrint(1)->accessibleName(), QString("DISPLAY"));
+    QVERIFY(dialog->AreaBox(1)->isChecked());
+    QVERIFY(dialog->AreaBox(4)->isHidden());
+    QCOMPARE(dialog->AreaBox(1)->accessibleName(), QString("DISPLAY"));
     QCOMPARE(Button(dialog, "cmdCSVFile")->accessibleName(), QString("CSV file output"));
 
     // MAINT Mode switched on while the dialog is open shows and ticks MAINT.
     m_program->Ws().state.commandMenuUnlocked = true;
-    dialog->Std().mnuCommandItems[0]->trigger();
+    dialog->Std().mnuMaintMode->trigger();
     QVERIFY(m_program->Ws().state.maintMode);
-    QVERIFY(!dialog->chkPrint(4)->isHidden());
-    QVERIFY(dialog->chkPrint(4)->isChecked());
+    QVERIFY(!dialog->AreaBox(4)->isHidden());
+    QVERIFY(dialog->AreaBox(4)->isChecked());
 
     // Cancel by keyboard returns to the data view.
     Button(dialog, "cmdCancel")->setFocus();
@@ -225,7 +225,7 @@ void PrintTest::areasByModeAndMaintMode() {
 void PrintTest::printsOnlyTheSelectedAreas() {
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    QCheckBox* set = dialog->chkPrint(print::kAreaSet);
+    QCheckBox* set = dialog->AreaBox(print::kAreaSet);
     QTest::mouseClick(set, Qt::LeftButton, {}, QPoint(8, set->height() / 2));
     QVERIFY(!set->isChecked());
     Press(dialog, "cmdPrint");
@@ -239,7 +239,7 @@ void PrintTest::printsOnlyTheSelectedAreas() {
     QVERIFY(Enabled(shell::Screen::PrintDialog));  // the dialog stays for another output
 
     for (int area : {print::kAreaInformation, print::kAreaDisplay, print::kAreaAdjust})
-        QTest::keyClick(dialog->chkPrint(area), Qt::Key_Space);
+        QTest::keyClick(dialog->AreaBox(area), Qt::Key_Space);
     for (const char* button : {"cmdPrint", "cmdPreview", "cmdCSVFile"})
         QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
     QVERIFY(m_program->messages.boxes.empty());
@@ -395,7 +395,7 @@ void PrintTest::programReportThroughThePreview() {
     QVERIFY(files::ReadProgramFile(m_program->Ws(), path));
     auto* dialog = OpenPrintDialog(shell::Screen::ProgramEditor);
     QVERIFY(dialog != nullptr);
-    QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
+    QTest::keyClick(dialog->AreaBox(print::kAreaInformation), Qt::Key_Space);
     Press(dialog, "cmdPreview");
     QVERIFY(Preview() != nullptr);
     const QString text = SavePdf(Preview(), "program.pdf");
@@ -407,7 +407,7 @@ void PrintTest::programReportThroughThePreview() {
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    dialog->chkPrint(print::kAreaSet)->setChecked(false);
+    dialog->AreaBox(print::kAreaSet)->setChecked(false);
     const QString gui = m_program->appDir + "/gui.csv";
     WhenFileDialog(gui);
     Press(dialog, "cmdCSVFile");

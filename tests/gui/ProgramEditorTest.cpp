@@ -179,7 +179,7 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
     gui::ScreenBase* top = p.Main().ActiveScreen();
-    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
+    QTest::mouseClick(top->findChild<QRadioButton*>("optProgramSetting"), Qt::LeftButton);
     Press(top, "cmdOK");
     gui::ScreenBase* menu = p.Main().FindScreen(Screen::SettingMenu);
     QVERIFY(menu != nullptr);

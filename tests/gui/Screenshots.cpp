@@ -158,12 +158,12 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
     Save(WithCaption(&main), "frmRQ2200_category_menu");
 
     gui::ScreenBase* category = main.FindScreen(shell::Screen::CategoryMenu);
-    category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
+    category->findChild<QRadioButton*>("optSet")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     gui::ScreenBase* page = main.FindScreen(shell::Screen::OnlineParameter);
-    auto* grid = page->findChild<QTableView*>("ssRQ2300");
+    auto* grid = page->findChild<QTableView*>("ssPage");
     const QPoint at = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
@@ -175,7 +175,7 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
     QTest::mouseClick(page->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
     Settle();
     program.Engine().MonitorOn = true;
-    category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
+    category->findChild<QRadioButton*>("optDisplay")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
@@ -232,7 +232,7 @@ void DataScreens(Program& program, gui::MainWindow& main) {
     auto idle = [&] { return WaitFor([&] { return !program.Engine().CommBusy; }); };
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
-    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
+    setting->findChild<QRadioButton*>("optUpload")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();

@@ -181,7 +181,7 @@ void StartupTest::topMenuInsideTheMainWindow() {
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());
     QVERIFY(!topMenu->mnuPasswordChange->isEnabled());
     // Every control is reachable by its caption.
-    for (const char* name : {"optPPM0", "optPPM1", "cmdOK"}) {
+    for (const char* name : {"optParameterSetting", "optProgramSetting", "cmdOK"}) {
         auto* w = top->findChild<QWidget*>(name);
         QVERIFY(w != nullptr);
         QCOMPARE(w->accessibleName(), w->property("text").toString().remove('&'));
@@ -300,7 +300,7 @@ void StartupTest::everyScreenInsideTheArea() {
     QVERIFY(category != nullptr);
     check("category menu");
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(category, "optMenu1");
+    ChooseAndOk(category, "optSet");
     QVERIFY(Idle(program));
     check("parameter screen");
     Press(main.FindScreen(Screen::OnlineParameter), "cmdExit");
@@ -312,7 +312,7 @@ void StartupTest::everyScreenInsideTheArea() {
     // the content list, the information window, the download check list,
     // the print dialog and the preview.
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(setting, "optParameter1");
+    ChooseAndOk(setting, "optUpload");
     check("now communicating");
     QVERIFY(Idle(program));
     gui::ScreenBase* view = main.FindScreen(Screen::DataView);
@@ -432,7 +432,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(setting, "optParameter1");
+    ChooseAndOk(setting, "optUpload");
     QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
     gui::ScreenBase* view = main.FindScreen(Screen::DataView);

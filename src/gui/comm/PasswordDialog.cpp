@@ -23,20 +23,20 @@ PasswordDialog::PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent)
     setObjectName(QString::fromLatin1(kName));
     const bool setting = mode == comm::jobs::kPasswordNew;
     setWindowTitle(CatalogueText(setting ? kTextSetCaption : kTextEntryCaption));
-    m_ui->lblPassword1->setText(CatalogueText(setting ? kTextNewPassword : kTextPassword));
-    m_ui->lblPassword2->setText(CatalogueText(kTextConfirm));
-    m_ui->lblPassword2->setVisible(setting);
-    m_ui->txtPassword2->setVisible(setting);
+    m_ui->lblPassword->setText(CatalogueText(setting ? kTextNewPassword : kTextPassword));
+    m_ui->lblConfirm->setText(CatalogueText(kTextConfirm));
+    m_ui->lblConfirm->setVisible(setting);
+    m_ui->txtConfirm->setVisible(setting);
     m_ui->lblHint->setText(CatalogueText(kTextHint));
     m_ui->cmdOK->setText(CatalogueText(kTextPasswordOk));
     m_ui->cmdCancel->setText(CatalogueText(kTextCancel));
-    m_ui->txtPassword1->setAccessibleName(m_ui->lblPassword1->text());
-    m_ui->txtPassword2->setAccessibleName(m_ui->lblPassword2->text());
+    m_ui->txtPassword->setAccessibleName(m_ui->lblPassword->text());
+    m_ui->txtConfirm->setAccessibleName(m_ui->lblConfirm->text());
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
     m_ui->lblHint->setAccessibleName(m_ui->lblHint->text());
-    new NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
-    new NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
+    new NumericKeyGuard(m_ui->txtPassword, parameter::kDigitsOnly);
+    new NumericKeyGuard(m_ui->txtConfirm, parameter::kDigitsOnly);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, [this] {
         Trap(Ws().hosts, TrapLabel(TrapCode(*this), "cmdOK_Click"), [this] { Confirm(); });
     });
@@ -58,14 +58,14 @@ void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
 
 void PasswordDialog::Confirm() {
     const comm::jobs::PasswordOutcome out =
-        comm::jobs::PasswordDialogOk(Ws(), m_mode, Bytes(m_ui->txtPassword1->text()),
-                                     Bytes(m_ui->txtPassword2->text()), Bytes(windowTitle()));
+        comm::jobs::PasswordDialogOk(Ws(), m_mode, Bytes(m_ui->txtPassword->text()),
+                                     Bytes(m_ui->txtConfirm->text()), Bytes(windowTitle()));
     if (out.close) {
         accept();
         return;
     }
-    QLineEdit* field = out.select == comm::jobs::PasswordField::Confirm ? m_ui->txtPassword2
-                       : out.select == comm::jobs::PasswordField::First ? m_ui->txtPassword1
+    QLineEdit* field = out.select == comm::jobs::PasswordField::Confirm ? m_ui->txtConfirm
+                       : out.select == comm::jobs::PasswordField::First ? m_ui->txtPassword
                                                                         : nullptr;
     if (field != nullptr) {
         field->setFocus();

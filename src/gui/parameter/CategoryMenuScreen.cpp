@@ -21,11 +21,6 @@
 
 namespace rq50::gui {
 
-namespace {
-constexpr int kMaintOption = 3;
-
-}  // namespace
-
 CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePage& page,
                                        QWidget* parent)
     : ScreenBase(shell::Screen::CategoryMenu, ws, parent),
@@ -35,37 +30,28 @@ CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePa
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
-    new EnterPresses(m_ui->cmdOK, {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
+    new EnterPresses(m_ui->cmdOK,
+                     {m_ui->optDisplay, m_ui->optSet, m_ui->optAdjust, m_ui->optMaint});
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { OpenCategory(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 CategoryMenuScreen::~CategoryMenuScreen() = default;
 
-QRadioButton* CategoryMenuScreen::Option(int category) const {
-    switch (category) {
-        case 0:
-            return m_ui->optMenu0;
-        case 1:
-            return m_ui->optMenu1;
-        case 2:
-            return m_ui->optMenu2;
-        case 3:
-            return m_ui->optMenu3;
-        default:
-            return nullptr;
-    }
+std::array<QRadioButton*, 4> CategoryMenuScreen::Options() const {
+    return {m_ui->optDisplay, m_ui->optSet, m_ui->optAdjust, m_ui->optMaint};
 }
 
 void CategoryMenuScreen::Load() {
     Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextCategoryMenuCaption));
-        for (int i = 0; i < 4; ++i) Option(i)->setText(CatalogueText(kTextCategoryTitle + i));
+        for (int i = 0; i < 4; ++i)
+            Options()[static_cast<std::size_t>(i)]->setText(CatalogueText(kTextCategoryTitle + i));
         m_ui->cmdOK->setText(CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(CatalogueText(kTextCategoryMenuCancel));
         const std::string model = shell::Trim(Engine().Results().onlineHeader.model);
         m_ui->lblModel->setText(CatalogueText(kTextModelLabel) + Text(model));
-        NameByCaption({m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3, m_ui->cmdOK,
+        NameByCaption({m_ui->optDisplay, m_ui->optSet, m_ui->optAdjust, m_ui->optMaint, m_ui->cmdOK,
                        m_ui->cmdCancel, m_ui->lblModel});
         m_ui->fraMenu->setAccessibleName(windowTitle());
         ShowMaintOption(Ws().state.maintMode);
@@ -90,8 +76,8 @@ void CategoryMenuScreen::OnMaintModeChanged(bool on) {
 }
 
 void CategoryMenuScreen::ShowMaintOption(bool on) {
-    QRadioButton* maint = Option(kMaintOption);
-    if (!on && maint->isChecked()) m_ui->optMenu0->setChecked(true);
+    QRadioButton* maint = m_ui->optMaint;
+    if (!on && maint->isChecked()) m_ui->optDisplay->setChecked(true);
     maint->setVisible(on);
     maint->setEnabled(on);
 }
@@ -112,7 +98,8 @@ void CategoryMenuScreen::OnSlotNo() {
 void CategoryMenuScreen::OpenCategory() {
     int category = 0;
     for (int i = 0; i < 4; ++i) {
-        if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
+        const QRadioButton* option = Options()[static_cast<std::size_t>(i)];
+        if (option->isChecked() && option->isVisible()) category = i;
     }
     parameter::PageModel& page = m_online.New(static_cast<parameter::PageCategory>(category));
     page.SetDownloadAllowed(Ws().state.downloadAllowed);

@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 
+#include <array>
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -32,8 +33,6 @@ class CategoryMenuScreen : public ScreenBase {
     void Activated() override;
     void OnMaintModeChanged(bool on) override;
 
-    QRadioButton* Option(int category) const;
-
   protected:
     void showEvent(QShowEvent* event) override;
     void OnBaudRate() override;
@@ -42,6 +41,8 @@ class CategoryMenuScreen : public ScreenBase {
   private:
     void OpenCategory();
     void Cancel();
+    /// The options by category (DISPLAY, SET, ADJUST, MAINT).
+    std::array<QRadioButton*, 4> Options() const;
     void ShowMaintOption(bool on);
 
     std::unique_ptr<Ui::frmRQ2200> m_ui;

@@ -44,30 +44,21 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
 
 DataViewScreen::~DataViewScreen() = default;
 
-QRadioButton* DataViewScreen::Option(int index) const {
-    switch (index) {
-        case 0:
-            return m_ui->optContent;
-        case 1:
-            return m_ui->optSave;
-        case 2:
-            return m_ui->optDownload;
-        case 3:
-            return m_ui->optPrint;
-        case 4:
-            return m_optCompare;
-        case 5:
-            return m_optEdit;
-        default:
-            return nullptr;
-    }
+std::array<DataViewScreen::OptionButton, 6> DataViewScreen::Options() const {
+    using Option = parameter::DataMenuOption;
+    return {{{Option::kContentOrEditor, m_ui->optContent},
+             {Option::kEdit, m_optEdit},
+             {Option::kSave, m_ui->optSave},
+             {Option::kDownload, m_ui->optDownload},
+             {Option::kCompare, m_optCompare},
+             {Option::kPrint, m_ui->optPrint}}};
 }
 
 void DataViewScreen::Load() {
     Trapped("Form_Load", [this] {
         setWindowTitle(Text(m_menu.Caption()));
-        for (int i = 0; i < 6; ++i)
-            Option(i)->setText(Text(m_menu.OptionText(static_cast<parameter::DataMenuOption>(i))));
+        for (const auto& [option, button] : Options())
+            button->setText(Text(m_menu.OptionText(option)));
         m_optEdit->setVisible(m_menu.ParameterOptions());
         m_ui->cmdOK->setText(CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(CatalogueText(kTextDataViewCancel));
@@ -109,8 +100,8 @@ void DataViewScreen::PrintData() {
 
 void DataViewScreen::Confirm() {
     parameter::DataMenuOption chosen = parameter::DataMenuOption::kPrint;
-    for (int i = 0; i < 6; ++i) {
-        if (Option(i)->isChecked()) chosen = static_cast<parameter::DataMenuOption>(i);
+    for (const auto& [option, button] : Options()) {
+        if (button->isChecked()) chosen = option;
     }
     m_menu.Confirm(chosen);
 }

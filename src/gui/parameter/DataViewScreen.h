@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 
+#include <array>
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -30,7 +31,6 @@ class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
     void Load() override;
     void Activated() override;
 
-    QRadioButton* Option(int index) const;
     QAction* mnuFileInformation = nullptr;
 
   protected:
@@ -38,6 +38,12 @@ class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
     void OnBaudRate() override;
 
   private:
+    struct OptionButton {
+        parameter::DataMenuOption option;
+        QRadioButton* button;
+    };
+    /// The options in their order on the screen.
+    std::array<OptionButton, 6> Options() const;
     void Confirm();
     void Cancel();
     void ShowInformation();

@@ -130,19 +130,19 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::On
     };
     m_grid = new PageGridModel(
         source, [this]() -> const parameter::PageModel& { return Page(); }, this);
-    m_ui->ssRQ2300->setModel(m_grid);
-    m_ui->ssRQ2300->installEventFilter(this);
-    m_ui->ssRQ2300->viewport()->installEventFilter(this);
-    m_ui->tabRQ2300->setExpanding(false);
+    m_ui->ssPage->setModel(m_grid);
+    m_ui->ssPage->installEventFilter(this);
+    m_ui->ssPage->viewport()->installEventFilter(this);
+    m_ui->tabGroups->setExpanding(false);
     m_ui->txtSetData->installEventFilter(this);
     m_ui->cboSetData->installEventFilter(this);
 
-    connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this,
+    connect(m_ui->tabGroups, &QTabBar::currentChanged, this,
             [this](int index) { Trapped("tabRQ2300_Click", [this, index] { SwitchTab(index); }); });
-    connect(m_ui->ssRQ2300, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    connect(m_ui->ssPage, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         Trapped("ssRQ2300_DblClick", [this, index] { OpenItem(index); });
     });
-    connect(m_ui->ssRQ2300->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(m_ui->ssPage->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
                 Trapped("ssRQ2300_LeaveCell", [&] { EnterRow(current, previous); });
             });
@@ -155,15 +155,15 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::On
     OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "cmdOutputOff_Click",
              [this] { CancelForcedOutput(); });
     OnSignal(m_ui->cmdExit, &QPushButton::clicked, "cmdExit_Click", [this] { Leave(); });
-    OnSignal(m_ui->cmdUpDown0, &QToolButton::clicked, "cmdUpDown_Click",
-             [this] { ShowMoveMenu(0); });
-    OnSignal(m_ui->cmdUpDown1, &QToolButton::clicked, "cmdUpDown_Click",
-             [this] { ShowMoveMenu(1); });
-    connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
+    OnSignal(m_ui->cmdPrevious, &QToolButton::clicked, "cmdUpDown_Click",
+             [this] { ShowMoveMenu(false); });
+    OnSignal(m_ui->cmdNext, &QToolButton::clicked, "cmdUpDown_Click",
+             [this] { ShowMoveMenu(true); });
+    connect(m_ui->optHex, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = false;
     });
-    connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_ui->optAscii, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().MonitorAscii = true;
     });
@@ -226,9 +226,9 @@ void OnlineParameterScreen::Load() {
     Trapped("Form_Load", [this] {
         m_tmrCycle.stop();
         FormSetting();
-        m_ui->optQuill0->setText(CatalogueText(kTextHex));
-        m_ui->optQuill1->setText(CatalogueText(kTextAscii));
-        m_ui->optQuill0->setChecked(true);
+        m_ui->optHex->setText(CatalogueText(kTextHex));
+        m_ui->optAscii->setText(CatalogueText(kTextAscii));
+        m_ui->optHex->setChecked(true);
         Engine().MonitorAscii = false;
         m_ui->ssLog->setColumnCount(1);
         m_ui->ssLog->setRowCount(2);
@@ -243,17 +243,17 @@ void OnlineParameterScreen::Load() {
         m_ui->fraHideDisp->setAccessibleName(CatalogueText(kTextCommand) + " / " +
                                              CatalogueText(kTextResponse));
         m_ui->ssLog->setAccessibleName(m_ui->fraHideDisp->accessibleName());
-        NameByCaption({m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optQuill0,
-                       m_ui->optQuill1, m_ui->cmdTrend});
+        NameByCaption({m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optHex,
+                       m_ui->optAscii, m_ui->cmdTrend});
         m_ui->cboInterval->setAccessibleName(m_ui->lblInterval->text().remove('&'));
-        m_ui->cmdUpDown0->setAccessibleName(CatalogueText(kTextPrevious));
-        m_ui->cmdUpDown1->setAccessibleName(CatalogueText(kTextNext));
-        m_ui->cmdUpDown0->setToolTip(CatalogueText(kTextPrevious));
-        m_ui->cmdUpDown1->setToolTip(CatalogueText(kTextNext));
+        m_ui->cmdPrevious->setAccessibleName(CatalogueText(kTextPrevious));
+        m_ui->cmdNext->setAccessibleName(CatalogueText(kTextNext));
+        m_ui->cmdPrevious->setToolTip(CatalogueText(kTextPrevious));
+        m_ui->cmdNext->setToolTip(CatalogueText(kTextNext));
         m_ui->txtSetData->setAccessibleName(CatalogueText(kTextDataColumn));
         m_ui->cboSetData->setAccessibleName(CatalogueText(kTextDataColumn));
-        m_ui->ssRQ2300->setAccessibleName(windowTitle());
-        m_ui->tabRQ2300->setAccessibleName(windowTitle());
+        m_ui->ssPage->setAccessibleName(windowTitle());
+        m_ui->tabGroups->setAccessibleName(windowTitle());
         m_ui->aniBusy->setAccessibleName(QStringLiteral("Busy"));
         if (CommHost(Ws()) != nullptr) {
             CommHost(Ws())->monitorRows = [this](bool sent, const std::string& text) {
@@ -284,7 +284,7 @@ void OnlineParameterScreen::Unload() {
 void OnlineParameterScreen::FormSetting() {
     const auto category = static_cast<std::size_t>(Page().Category());
     setWindowTitle(CatalogueText(kPageCaption[category]));
-    QTableView* grid = m_ui->ssRQ2300;
+    QTableView* grid = m_ui->ssPage;
     const int unit = grid->fontMetrics().averageCharWidth();
     const QFontMetrics heading(grid->horizontalHeader()->font());
     for (int c = 0; c < parameter::kGridColumns - 1; ++c) {
@@ -323,7 +323,7 @@ void OnlineParameterScreen::FormSetting() {
 /// follow the Communication Monitor command.
 void OnlineParameterScreen::SelectShowType() {
     const bool on = Engine().MonitorOn;
-    QTableView* grid = m_ui->ssRQ2300;
+    QTableView* grid = m_ui->ssPage;
     for (int col = parameter::kColMa; col <= parameter::kColKind; ++col)
         grid->setColumnHidden(col - 1, !on);
     int width = grid->verticalHeader()->sizeHint().width() + 2 * grid->frameWidth();
@@ -360,13 +360,13 @@ void OnlineParameterScreen::ControlsChanged() {
     const bool all = c.allEnabled;
     const bool wasAll = m_ui->cmdExit->isEnabled();
     const bool entryWas = m_ui->txtSetData->isEnabled() || m_ui->cboSetData->isEnabled();
-    m_ui->tabRQ2300->setEnabled(all);
+    m_ui->tabGroups->setEnabled(all);
     // A locked grid keeps its values readable (measured values are watched
     // while it is locked); it only stops taking clicks and keys.
     m_gridLocked = !all || c.gridLocked;
-    m_ui->ssRQ2300->setFocusPolicy(m_gridLocked ? Qt::NoFocus : Qt::StrongFocus);
-    m_ui->cmdUpDown0->setEnabled(all && c.previousEnabled);
-    m_ui->cmdUpDown1->setEnabled(all && c.nextEnabled);
+    m_ui->ssPage->setFocusPolicy(m_gridLocked ? Qt::NoFocus : Qt::StrongFocus);
+    m_ui->cmdPrevious->setEnabled(all && c.previousEnabled);
+    m_ui->cmdNext->setEnabled(all && c.nextEnabled);
     for (QAction* a : m_decItems) a->setEnabled(all && c.previousEnabled);
     for (QAction* a : m_incItems) a->setEnabled(all && c.nextEnabled);
     m_ui->txtSetData->setEnabled(all && c.entryEnabled);
@@ -398,7 +398,7 @@ void OnlineParameterScreen::ControlsChanged() {
         } else if (m_ui->cboSetData->isEnabled() && m_ui->cboSetData->isVisible()) {
             m_ui->cboSetData->setFocus();
         } else if (!m_gridLocked) {
-            m_ui->ssRQ2300->setFocus();
+            m_ui->ssPage->setFocus();
         } else if (m_ui->cmdReadStop->isVisible() && m_ui->cmdReadStop->isEnabled()) {
             m_ui->cmdReadStop->setFocus();
         }
@@ -407,7 +407,7 @@ void OnlineParameterScreen::ControlsChanged() {
 
 void OnlineParameterScreen::TabsChanged() {
     m_drawingTabs = true;
-    QTabBar* tabs = m_ui->tabRQ2300;
+    QTabBar* tabs = m_ui->tabGroups;
     const auto& names = Page().TabNames();
     while (tabs->count() > static_cast<int>(names.size())) tabs->removeTab(tabs->count() - 1);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -449,7 +449,7 @@ void OnlineParameterScreen::EntryPrepared() {
 // ---------------------------------------------------------------- events
 
 bool OnlineParameterScreen::eventFilter(QObject* watched, QEvent* event) {
-    const bool onGrid = watched == m_ui->ssRQ2300 || watched == m_ui->ssRQ2300->viewport();
+    const bool onGrid = watched == m_ui->ssPage || watched == m_ui->ssPage->viewport();
     if (onGrid && m_gridLocked) {
         switch (event->type()) {
             case QEvent::MouseButtonPress:
@@ -464,9 +464,9 @@ bool OnlineParameterScreen::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() != QEvent::KeyPress) return ScreenBase::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == m_ui->ssRQ2300 && (key->modifiers() & Qt::ControlModifier) &&
+    if (watched == m_ui->ssPage && (key->modifiers() & Qt::ControlModifier) &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        const int row = m_ui->ssRQ2300->currentIndex().row() + 1;
+        const int row = m_ui->ssPage->currentIndex().row() + 1;
         Trapped("ssRQ2300_KeyDown", [this, row] { Page().OpenItem(row, Starter()); });
         return true;
     }
@@ -524,16 +524,16 @@ void OnlineParameterScreen::Write() {
 
 void OnlineParameterScreen::ToggleReading() {
     Page().ToggleReading(Starter());
-    if (!Page().Reading() && !m_gridLocked) m_ui->ssRQ2300->setFocus();
+    if (!Page().Reading() && !m_gridLocked) m_ui->ssPage->setFocus();
 }
 
 void OnlineParameterScreen::CancelForcedOutput() {
     Page().CancelForcedOutput(Starter());
 }
 
-void OnlineParameterScreen::ShowMoveMenu(int index) {
-    QToolButton* button = index == 0 ? m_ui->cmdUpDown0 : m_ui->cmdUpDown1;
-    QMenu* menu = index == 0 ? m_mnuOnlineDec : m_mnuOnlineInc;
+void OnlineParameterScreen::ShowMoveMenu(bool forward) {
+    QToolButton* button = forward ? m_ui->cmdNext : m_ui->cmdPrevious;
+    QMenu* menu = forward ? m_mnuOnlineInc : m_mnuOnlineDec;
     menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));
 }
 

@@ -80,7 +80,7 @@ class OnlineParameterScreen : public ScreenBase, public parameter::PageListener 
     /// Close: back to the category menu.
     void Leave();
     /// The Previous or Next menu under its arrow button.
-    void ShowMoveMenu(int index);
+    void ShowMoveMenu(bool forward);
     void MoveEntry(bool forward, int entry);
     /// tmrCycle: the page's next periodic reading.
     void ReadNextValues();

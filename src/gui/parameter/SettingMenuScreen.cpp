@@ -19,29 +19,23 @@ SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
-    new EnterPresses(m_ui->cmdOK, {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
+    new EnterPresses(m_ui->cmdOK, {m_ui->optSetOrNew, m_ui->optUpload, m_ui->optOpenFile});
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
     OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 SettingMenuScreen::~SettingMenuScreen() = default;
 
-QRadioButton* SettingMenuScreen::Option(int index) const {
-    switch (index) {
-        case 0:
-            return m_ui->optParameter0;
-        case 1:
-            return m_ui->optParameter1;
-        case 2:
-            return m_ui->optParameter2;
-        default:
-            return nullptr;
-    }
+std::array<SettingMenuScreen::OptionButton, 3> SettingMenuScreen::Options() const {
+    using Option = parameter::SettingMenuOption;
+    return {{{Option::kSetOrNew, m_ui->optSetOrNew},
+             {Option::kUpload, m_ui->optUpload},
+             {Option::kFile, m_ui->optOpenFile}}};
 }
 
 parameter::SettingMenuOption SettingMenuScreen::SelectedOption() const {
-    for (int i = 0; i < 3; ++i) {
-        if (Option(i)->isChecked()) return static_cast<parameter::SettingMenuOption>(i);
+    for (const auto& [option, button] : Options()) {
+        if (button->isChecked()) return option;
     }
     return parameter::SettingMenuOption::kSetOrNew;
 }
@@ -49,20 +43,19 @@ parameter::SettingMenuOption SettingMenuScreen::SelectedOption() const {
 void SettingMenuScreen::Load() {
     Trapped("Form_Load", [this] {
         setWindowTitle(Text(m_menu.Caption()));
-        for (int i = 0; i < 3; ++i)
-            Option(i)->setText(
-                Text(m_menu.OptionText(static_cast<parameter::SettingMenuOption>(i))));
+        for (const auto& [option, button] : Options())
+            button->setText(Text(m_menu.OptionText(option)));
         m_ui->cmdOK->setText(CatalogueText(kTextOk));
         m_ui->cmdCancel->setText(CatalogueText(kTextCancel));
-        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optParameter0),
-                                   static_cast<QAbstractButton*>(m_ui->optParameter1),
-                                   static_cast<QAbstractButton*>(m_ui->optParameter2),
+        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optSetOrNew),
+                                   static_cast<QAbstractButton*>(m_ui->optUpload),
+                                   static_cast<QAbstractButton*>(m_ui->optOpenFile),
                                    static_cast<QAbstractButton*>(m_ui->cmdOK),
                                    static_cast<QAbstractButton*>(m_ui->cmdCancel)}) {
             b->setAccessibleName(b->text().remove(QLatin1Char('&')));
         }
         m_ui->fraPPM->setAccessibleName(windowTitle());
-        m_ui->optParameter0->setChecked(true);
+        m_ui->optSetOrNew->setChecked(true);
         m_menu.Load();
     });
 }

@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 
+#include <array>
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -29,8 +30,6 @@ class SettingMenuScreen : public ScreenBase {
     void Unload() override;
     void Activated() override;
 
-    QRadioButton* Option(int index) const;
-
   protected:
     void showEvent(QShowEvent* event) override;
     void OnBaudRate() override;
@@ -38,6 +37,12 @@ class SettingMenuScreen : public ScreenBase {
   private:
     void Confirm();
     void Cancel();
+    struct OptionButton {
+        parameter::SettingMenuOption option;
+        QRadioButton* button;
+    };
+    /// The options in their order on the screen.
+    std::array<OptionButton, 3> Options() const;
     parameter::SettingMenuOption SelectedOption() const;
 
     std::unique_ptr<Ui::frmRQ2100> m_ui;

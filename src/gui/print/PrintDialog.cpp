@@ -18,8 +18,6 @@ constexpr int kFollowInformation = 3;
 // Why the information record window opens: the print dialog's button.
 constexpr int kInfoFromPrintDialog = 3;
 constexpr int kProgramSetting = 1;
-// Index of "Communication Monitor" among the Command items.
-constexpr std::size_t kMonitorItem = 1;
 
 void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
     shell::DisplayMatrix(ws, event, follow, shell::kAnswerNoChange);
@@ -45,7 +43,7 @@ PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
 
 PrintDialog::~PrintDialog() = default;
 
-QCheckBox* PrintDialog::chkPrint(int area) const {
+QCheckBox* PrintDialog::AreaBox(int area) const {
     return m_areas.at(static_cast<std::size_t>(area));
 }
 
@@ -55,7 +53,7 @@ void PrintDialog::Load() {
         m_ui->fraPrint->setTitle(CatalogueText(kTextAreaFrame));
         m_ui->fraPrint->setAccessibleName(CatalogueText(kTextAreaFrame));
         for (int area = 0; area < print::kAreaCount; ++area) {
-            chkPrint(area)->setText(CatalogueText(kTextInformationArea + area));
+            AreaBox(area)->setText(CatalogueText(kTextInformationArea + area));
         }
         m_ui->cmdPrint->setText(CatalogueText(kTextPrintButton));
         m_ui->cmdPreview->setText(CatalogueText(kTextPreview));
@@ -68,7 +66,7 @@ void PrintDialog::Load() {
         NameByCaption(captioned);
         const int mode = Ws().state.settingMode;
         ShowBoxes(print::OpenPrintAreas(mode, Ws().state.maintMode));
-        Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
+        Std().mnuMonitor->setVisible(mode != kProgramSetting);
     });
 }
 
@@ -82,17 +80,17 @@ print::PrintAreaBoxes PrintDialog::Boxes() const {
     print::PrintAreaBoxes boxes;
     for (int area = 0; area < print::kAreaCount; ++area) {
         // Visibility as the dialog set it, whether or not the window shows.
-        boxes.visible[area] = !chkPrint(area)->isHidden();
-        boxes.checked[area] = chkPrint(area)->isChecked();
+        boxes.visible[area] = !AreaBox(area)->isHidden();
+        boxes.checked[area] = AreaBox(area)->isChecked();
     }
     return boxes;
 }
 
 void PrintDialog::ShowBoxes(const print::PrintAreaBoxes& boxes) {
     for (int area = 0; area < print::kAreaCount; ++area) {
-        chkPrint(area)->setVisible(boxes.visible[area]);
-        chkPrint(area)->setEnabled(boxes.visible[area]);
-        chkPrint(area)->setChecked(boxes.checked[area]);
+        AreaBox(area)->setVisible(boxes.visible[area]);
+        AreaBox(area)->setEnabled(boxes.visible[area]);
+        AreaBox(area)->setChecked(boxes.checked[area]);
     }
     // Room for the captions and for the boxes shown now (MAINT comes and
     // goes with MAINT Mode).

@@ -30,7 +30,7 @@ class PrintDialog : public ScreenBase {
     void OnMaintModeChanged(bool on) override;
 
     /// Print-area check box `area` (kAreaInformation .. kAreaConst).
-    QCheckBox* chkPrint(int area) const;
+    QCheckBox* AreaBox(int area) const;
 
   private:
     /// The boxes as the user left them.

@@ -153,8 +153,8 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandC
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
     // The editor's Command menu holds Create Log File of the shared items,
     // and Baud Rate.
-    Std().mnuCommandItems[0]->setVisible(false);
-    Std().mnuCommandItems[1]->setVisible(false);
+    Std().mnuMaintMode->setVisible(false);
+    Std().mnuMonitor->setVisible(false);
     QAction* commandBaud = Std().mnuCommand->addAction(CatalogueText(kTextBaudRateMenu));
     OnSignal(commandBaud, &QAction::triggered, "mnuCommandItems_Click", [this] { OnBaudRate(); });
     OfferBaudRate();

@@ -35,7 +35,7 @@ TitleScreen::TitleScreen(QWidget* parent)
     font.setPointSize(CatalogueText(kTextFontSize).toInt());
     font.setBold(true);
     const int texts[] = {kTextModelTitle, kTextPcBased, kTextToolFor};
-    QLabel* labels[] = {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblTitle2};
+    QLabel* labels[] = {m_ui->lblModel, m_ui->lblPcBased, m_ui->lblToolFor};
     for (int i = 0; i < 3; ++i) {
         labels[i]->setFont(font);
         labels[i]->setText(CatalogueText(texts[i]));

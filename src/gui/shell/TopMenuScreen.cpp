@@ -47,10 +47,10 @@ TopMenuScreen::~TopMenuScreen() = default;
 void TopMenuScreen::Load() {
     Trapped("Form_Load", [this] {
         setWindowTitle(CatalogueText(kTextTopMenuCaption));
-        m_ui->optPPM0->setText(CatalogueText(kTextParameterSetting));
-        m_ui->optPPM1->setText(CatalogueText(kTextProgramSetting));
+        m_ui->optParameterSetting->setText(CatalogueText(kTextParameterSetting));
+        m_ui->optProgramSetting->setText(CatalogueText(kTextProgramSetting));
         m_ui->cmdOK->setText(CatalogueText(kTextOk));
-        NameByCaption({m_ui->optPPM0, m_ui->optPPM1, m_ui->cmdOK});
+        NameByCaption({m_ui->optParameterSetting, m_ui->optProgramSetting, m_ui->cmdOK});
         m_ui->fraPPM->setAccessibleName(CatalogueText(kTextTopMenuCaption));
         Std().mnuPort->setEnabled(false);
         Std().mnuCommand->setEnabled(false);
@@ -73,7 +73,7 @@ void TopMenuScreen::RunPasswordDialog(int mode) {
 }
 
 void TopMenuScreen::Confirm() {
-    m_menu.Confirm(m_ui->optPPM0->isChecked());
+    m_menu.Confirm(m_ui->optParameterSetting->isChecked());
 }
 
 void TopMenuScreen::SetPassword() {

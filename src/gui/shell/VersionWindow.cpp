@@ -29,13 +29,12 @@ VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0200"));
     setWindowTitle(CatalogueText(kTextVersionCaption));
-    m_ui->lblTitle0->setText(CatalogueText(kTextVersionModel));
-    m_ui->lblTitle1->setText(CatalogueText(kTextTool));
+    m_ui->lblModel->setText(CatalogueText(kTextVersionModel));
+    m_ui->lblTool->setText(CatalogueText(kTextTool));
     m_ui->lblVersion->setText(VersionText());
     m_ui->cmdOK->setText(CatalogueText(kTextOk));
     m_ui->cmdSysInfo->setText(CatalogueText(kTextSysInfo));
-    NameByCaption(
-        {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
+    NameByCaption({m_ui->lblModel, m_ui->lblTool, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
