@@ -2,10 +2,10 @@
 
 #include "comm/jobs/Password.h"
 #include "files/Workspace.h"
-#include "gui/FormPosition.h"
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
+#include "gui/WindowPositions.h"
 #include "parameter/NumericKeyFilter.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"

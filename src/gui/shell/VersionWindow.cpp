@@ -7,7 +7,6 @@
 #include <QStandardPaths>
 
 #include "files/Workspace.h"
-#include "gui/FormPosition.h"
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
 #include "gui/shell/TitleScreen.h"
