@@ -166,10 +166,8 @@ bool GuiApp::LoadDemoInstrument() {
     std::string text = shell::Catalogue(kTextDemoUnusable);
     if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, problem);
     std::cerr << "rq50: " << text << "\n";
-    if (auto* messages = m_session->Data().hosts.messages) {
-        messages->Beep();
-        messages->Show({text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
-    }
+    ShowAlert(m_session->Data().hosts,
+              {text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
     return false;
 }
 

@@ -32,7 +32,15 @@ void GuiCommHost::ShowStatusText(const std::string& text) {
 }
 
 void GuiCommHost::SetBusyPointer(bool busy) {
-    m_main.SetBusyPointer(busy);
+    // The engine says on or off (on again while its port stays open): one
+    // hold at most, among the program's other holders.
+    if (busy == m_holdsBusyPointer) return;
+    m_holdsBusyPointer = busy;
+    if (busy) {
+        m_main.Busy().Hold();
+    } else {
+        m_main.Busy().Release();
+    }
 }
 
 }  // namespace rq50::gui

@@ -27,6 +27,7 @@ class GuiCommHost : public comm::CommHost {
   private:
     shell::Workspace& m_ws;
     MainWindow& m_main;
+    bool m_holdsBusyPointer = false;
 };
 
 }  // namespace rq50::gui

@@ -72,6 +72,7 @@ class CommDialogsTest : public QObject {
     void slotDialogOnARack();
     void terminateEndsAJobAndTakesTheWriteOnTheLine();
     void sessionPortStatusBarAndASilentLine();
+    void busyPointerComesBackWithTheLastHolder();
 };
 
 void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
@@ -283,6 +284,24 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
         qPrintable(text));
     // The silent job reached no instrument.
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps"); }, 2000));
+}
+
+// The core's holders nest, and the engine's on and off is one holder among
+// them: the normal pointer comes back once, when the last lets go.
+void CommDialogsTest::busyPointerComesBackWithTheLastHolder() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    comm::CommHost& engine = program.Engine().Host();
+    {
+        const shell::BusyPointer outer(&program.Main());
+        engine.SetBusyPointer(true);
+        engine.SetBusyPointer(true);  // its port open still
+        { const shell::BusyPointer inner(&program.Main()); }
+        engine.SetBusyPointer(false);
+        engine.SetBusyPointer(false);
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+    }
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(CommDialogsTest)

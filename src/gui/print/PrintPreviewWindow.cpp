@@ -14,7 +14,6 @@
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
-#include "gui/WaitCursor.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
 #include "shell/Services.h"
@@ -129,7 +128,7 @@ void PrintPreviewWindow::PaintReport(QPrinter* printer) {
 }
 
 void PrintPreviewWindow::ChooseZoom(int index) {
-    const WaitCursor busy;
+    const shell::BusyPointer busy(Nav());
     if (index == kWholeViewEntry) {
         m_wholeView = true;
         m_ui->vspData->fitInView();

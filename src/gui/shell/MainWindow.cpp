@@ -307,12 +307,11 @@ void MainWindow::SetPasswordMenu(bool setEnabled, bool changeEnabled) {
 }
 
 void MainWindow::SetBusyPointer(bool busy) {
-    if (busy && m_busyDepth == 0) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_busyDepth = 1;
-    } else if (!busy && m_busyDepth > 0) {
-        QApplication::restoreOverrideCursor();
-        m_busyDepth = 0;
+    // The core's holders come in pairs (shell::BusyPointer) and may nest.
+    if (busy) {
+        m_busy.Hold();
+    } else {
+        m_busy.Release();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "comm/EngineState.h"
+#include "gui/BusyPointer.h"
 #include "gui/QtHosts.h"
 #include "session/Quit.h"
 #include "shell/NavigationHost.h"
@@ -54,6 +55,8 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     /// The active screen, or nullptr.
     ScreenBase* ActiveScreen() const;
     QMdiArea* MdiArea() const;
+    /// The program's hourglass pointer.
+    BusyPointer& Busy() { return m_busy; }
 
     /// First panel of the status bar; the second names the line (device,
     /// speed, the instrument of the last job), kept current by Timer1.
@@ -125,7 +128,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     shell::Quit m_quit;
     bool m_ending = false;
     bool m_showMaximized = false;
-    int m_busyDepth = 0;
+    BusyPointer m_busy;
 };
 
 }  // namespace rq50::gui

@@ -1,6 +1,5 @@
 #include "gui/shell/VersionWindow.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -71,11 +70,9 @@ QString VersionWindow::SystemInfoProgram() {
 void VersionWindow::StartSysInfo() {
     const QString program = SystemInfoProgram();
     if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
-    QApplication::beep();
-    shell::MessageBoxRequest box{shell::Catalogue(kTextSysInfoUnavailable),
-                                 shell::Catalogue(kTextVersionCaption), shell::kButtonsOk,
-                                 shell::MsgIcon::None};
-    if (Ws().hosts.messages != nullptr) Ws().hosts.messages->Show(box);
+    ShowAlert(Ws().hosts,
+              {shell::Catalogue(kTextSysInfoUnavailable), shell::Catalogue(kTextVersionCaption),
+               shell::kButtonsOk, shell::MsgIcon::None});
 }
 
 }  // namespace rq50::gui
