@@ -14,9 +14,9 @@
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
-#include "gui/GridModel.h"
 #include "gui/GuiCommHost.h"
 #include "gui/QtHosts.h"
+#include "gui/parameter/PageGridModel.h"
 #include "gui/parameter/TrendWindow.h"
 #include "parameter/ValueRules.h"
 #include "shell/Services.h"
@@ -47,34 +47,6 @@ constexpr std::array<int, 4> kIntervals = {1000, 2000, parameter::kPeriodicReadM
 bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
     return ws.Engine().StartCommJob({job, title, comm::kCallerParameterScreen});
 }
-
-/// The page grid with the edited row in yellow, and a row whose WRITE came
-/// back otherwise than asked in red, the note as its tip.
-class PageGridModel : public GridModel {
-  public:
-    PageGridModel(Source source, std::function<const parameter::PageModel&()> page, QObject* parent)
-        : GridModel(std::move(source), parent), m_page(std::move(page)) {}
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (index.isValid() && m_page().RowDiffers(index.row() + 1)) {
-            if (role == Qt::BackgroundRole) return QColor(255, 190, 190);
-            if (role == Qt::ForegroundRole) return QColor(Qt::black);
-            if (role == Qt::ToolTipRole) return Text(m_page().WriteNote());
-        }
-        if (index.isValid() && m_page().RowMarked(index.row() + 1)) {
-            if (role == Qt::BackgroundRole) return QColor(255, 255, 0);
-            if (role == Qt::ForegroundRole) return QColor(Qt::black);
-        }
-        return GridModel::data(index, role);
-    }
-
-    void RowHeadingsChanged(int first, int last) {
-        emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
-    }
-
-  private:
-    std::function<const parameter::PageModel&()> m_page;
-};
 
 GuiCommHost* CommHost(shell::Workspace& ws) {
     comm::CommEngine* engine = ws.hosts.engine;
@@ -109,27 +81,7 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::On
     m_tmrCycle.setInterval(CycleIntervalMs());
     m_tmrCycle.setParent(this);
 
-    GridModel::Source source;
-    source.rows = [] { return parameter::kPageRows; };
-    source.cols = [] { return parameter::kGridColumns - 1; };
-    source.text = [this](int row, int col) -> std::string {
-        if (row > 0) return Page().Cell(row, col);
-        switch (col) {
-            case parameter::kColName:
-                return Bytes(CatalogueText(kTextParameter));
-            case parameter::kColData:
-                return Bytes(CatalogueText(kTextDataColumn));
-            case parameter::kColMa:
-            case parameter::kColMb:
-            case parameter::kColMc:
-            case parameter::kColKind:
-                return Bytes(CatalogueText(kTextMa + col - parameter::kColMa));
-            default:
-                return {};
-        }
-    };
-    m_grid = new PageGridModel(
-        source, [this]() -> const parameter::PageModel& { return Page(); }, this);
+    m_grid = new PageGridModel([this]() -> const parameter::PageModel& { return Page(); }, this);
     m_ui->ssPage->setModel(m_grid);
     m_ui->ssPage->installEventFilter(this);
     m_ui->ssPage->viewport()->installEventFilter(this);
@@ -351,8 +303,7 @@ void OnlineParameterScreen::ShowMonitorText(bool sent, const std::string& text) 
 // ---------------------------------------------------------------- listener
 
 void OnlineParameterScreen::RowsChanged(int first, int last) {
-    m_grid->RefreshCells(first, 1, last, parameter::kGridColumns - 1);
-    static_cast<PageGridModel*>(m_grid)->RowHeadingsChanged(first, last);
+    m_grid->RowsChanged(first, last);
 }
 
 void OnlineParameterScreen::ControlsChanged() {

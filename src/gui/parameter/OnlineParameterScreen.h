@@ -22,7 +22,7 @@ struct Workspace;
 
 namespace rq50::gui {
 
-class GridModel;
+class PageGridModel;
 
 class TrendWindow;
 
@@ -98,7 +98,7 @@ class OnlineParameterScreen : public ScreenBase, public parameter::PageListener 
 
     std::unique_ptr<Ui::frmRQ2300> m_ui;
     parameter::OnlinePage& m_online;
-    GridModel* m_grid = nullptr;
+    PageGridModel* m_grid = nullptr;
     QMenu* m_mnuOnlineDec = nullptr;
     QMenu* m_mnuOnlineInc = nullptr;
     std::array<QAction*, 7> m_decItems{};
