@@ -49,9 +49,9 @@ TitleScreen::TitleScreen(QWidget* parent)
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
     }
-    m_timDisplyTime.setSingleShot(true);
-    connect(&m_timDisplyTime, &QTimer::timeout, this, &QWidget::close);
-    m_timDisplyTime.start(kDisplayTimeMs);
+    m_displayTimer.setSingleShot(true);
+    connect(&m_displayTimer, &QTimer::timeout, this, &QWidget::close);
+    m_displayTimer.start(kDisplayTimeMs);
 }
 
 TitleScreen::~TitleScreen() = default;

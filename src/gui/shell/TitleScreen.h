@@ -25,7 +25,7 @@ class TitleScreen : public QWidget {
 
   private:
     std::unique_ptr<Ui::frmRQ0100> m_ui;
-    QTimer m_timDisplyTime;
+    QTimer m_displayTimer;
 };
 
 /// "R " followed by major.minor.revision of this build.
