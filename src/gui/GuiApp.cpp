@@ -131,14 +131,14 @@ bool GuiApp::AnotherInstanceRunning() {
 }
 
 void GuiApp::ShowTitleScreen() {
-    m_title = std::make_unique<shell::TitleScreen>();
+    m_title = std::make_unique<TitleScreen>();
     m_title->show();
     m_title->repaint();
     QApplication::processEvents();
 }
 
 void GuiApp::CreateMainWindow() {
-    m_main = std::make_unique<shell::MainWindow>(m_session->Data(), m_shared->makers);
+    m_main = std::make_unique<MainWindow>(m_session->Data(), m_shared->makers);
     m_comm = std::make_unique<GuiCommHost>(m_session->Data(), *m_main);
     m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());
@@ -166,10 +166,8 @@ bool GuiApp::LoadDemoInstrument() {
     std::string text = shell::Catalogue(kTextDemoUnusable);
     if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, problem);
     std::cerr << "rq50: " << text << "\n";
-    if (auto* messages = m_session->Data().hosts.messages) {
-        messages->Beep();
-        messages->Show({text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
-    }
+    ShowAlert(m_session->Data().hosts,
+              {text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
     return false;
 }
 

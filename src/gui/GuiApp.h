@@ -17,14 +17,11 @@ class SerialPort;
 namespace rq50::sim {
 class Instrument;
 }
-namespace rq50::shell {
-class MainWindow;
-class TitleScreen;
-}  // namespace rq50::shell
-
 namespace rq50::gui {
 
 class GuiCommHost;
+class MainWindow;
+class TitleScreen;
 
 /// How rq50 was started.
 struct GuiOptions {
@@ -51,7 +48,7 @@ class GuiApp : public shell::StartupWindows {
     /// Runs the start-up. 0 when the main window is up, else the exit code.
     int Start();
 
-    shell::MainWindow* Window() const { return m_main.get(); }
+    MainWindow* Window() const { return m_main.get(); }
     /// The program's core session.
     shell::CoreSession& Session() const { return *m_session; }
     /// What the program's screens share, the makers of the screens among it.
@@ -83,8 +80,8 @@ class GuiApp : public shell::StartupWindows {
     bool m_registerNoticeShown = false;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<ScreenContext> m_shared;
-    std::unique_ptr<shell::TitleScreen> m_title;
-    std::unique_ptr<shell::MainWindow> m_main;
+    std::unique_ptr<TitleScreen> m_title;
+    std::unique_ptr<MainWindow> m_main;
     std::unique_ptr<GuiCommHost> m_comm;
     std::unique_ptr<sim::Instrument> m_instrument;
     std::string m_demoFile;

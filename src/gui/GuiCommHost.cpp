@@ -9,18 +9,18 @@ namespace rq50::gui {
 
 void GuiCommHost::ShowProgress(int value) {
     if (auto* dialog =
-            qobject_cast<comm::CommunicatingDialog*>(m_main.FindScreen(shell::Screen::Communicating)))
+            qobject_cast<CommunicatingDialog*>(m_main.FindScreen(shell::Screen::Communicating)))
         dialog->SetProgress(value);
 }
 
 void GuiCommHost::CloseCommDialog() {
-    comm::SlotNumberDialog::TakePresetSlot(m_ws);
+    SlotNumberDialog::TakePresetSlot(m_ws);
     m_main.UnloadScreen(shell::Screen::Communicating);
 }
 
 std::optional<int> GuiCommHost::AskSlot() {
-    if (auto preset = comm::SlotNumberDialog::TakePresetSlot(m_ws)) return preset;
-    return comm::SlotNumberDialog::Ask(m_ws, &m_main);
+    if (auto preset = SlotNumberDialog::TakePresetSlot(m_ws)) return preset;
+    return SlotNumberDialog::Ask(m_ws, &m_main);
 }
 
 void GuiCommHost::ShowMonitorText(bool sent, const std::string& text) {
@@ -32,7 +32,15 @@ void GuiCommHost::ShowStatusText(const std::string& text) {
 }
 
 void GuiCommHost::SetBusyPointer(bool busy) {
-    m_main.SetBusyPointer(busy);
+    // The engine says on or off (on again while its port stays open): one
+    // hold at most, among the program's other holders.
+    if (busy == m_holdsBusyPointer) return;
+    m_holdsBusyPointer = busy;
+    if (busy) {
+        m_main.Busy().Hold();
+    } else {
+        m_main.Busy().Release();
+    }
 }
 
 }  // namespace rq50::gui

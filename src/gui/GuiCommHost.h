@@ -4,17 +4,15 @@
 
 #include "comm/Engine.h"
 
-namespace rq50::shell {
-class MainWindow;
-}
-
 namespace rq50::gui {
+
+class MainWindow;
 
 /// The engine's view of the screens: the "Now Communicating" dialog, the
 /// SLOT No. dialog, the status bar, the busy pointer and the monitor rows.
 class GuiCommHost : public comm::CommHost {
   public:
-    GuiCommHost(shell::Workspace& ws, shell::MainWindow& main) : m_ws(ws), m_main(main) {}
+    GuiCommHost(shell::Workspace& ws, MainWindow& main) : m_ws(ws), m_main(main) {}
 
     void ShowProgress(int value) override;
     void CloseCommDialog() override;
@@ -28,7 +26,8 @@ class GuiCommHost : public comm::CommHost {
 
   private:
     shell::Workspace& m_ws;
-    shell::MainWindow& m_main;
+    MainWindow& m_main;
+    bool m_holdsBusyPointer = false;
 };
 
 }  // namespace rq50::gui

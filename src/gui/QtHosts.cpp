@@ -92,6 +92,13 @@ std::vector<ButtonAnswer> ButtonsOf(int set) {
 
 }  // namespace
 
+void ShowAlert(const shell::Services& hosts, const shell::MessageBoxRequest& box) {
+    shell::MessageBoxHost* host = hosts.messages;
+    if (host == nullptr) return;
+    host->Beep();
+    host->Show(box);
+}
+
 void QtMessageBoxHost::Beep() {
     QApplication::beep();
 }
@@ -199,13 +206,10 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
         }
         if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) {
             // A name under a file or a missing folder: say which, then ask again.
-            if (auto* messages = m_hosts.messages) {
-                const std::string problem =
-                    files::SaveTargetProblem(PathBytes(info.absoluteFilePath()));
-                messages->Beep();
-                messages->Show({files::Utf8ToSingleByte(problem), Bytes(dialog.windowTitle()),
+            const std::string problem =
+                files::SaveTargetProblem(PathBytes(info.absoluteFilePath()));
+            ShowAlert(m_hosts, {files::Utf8ToSingleByte(problem), Bytes(dialog.windowTitle()),
                                 shell::kButtonsOk, shell::MsgIcon::Exclamation});
-            }
             continue;
         }
         return shell::DialogChoice{PathBytes(info.absoluteFilePath()), PathBytes(info.fileName()),

@@ -32,6 +32,10 @@ std::string Bytes(const QString& text);
 QString PathText(const std::string& path);
 std::string PathBytes(const QString& path);
 
+/// Beeps and shows `box` through the session's message host (nothing without
+/// one): a refusal or a failure the user is to notice.
+void ShowAlert(const shell::Services& hosts, const shell::MessageBoxRequest& box);
+
 /// Message boxes as QMessageBox: the icon, the button set, the answer code.
 class QtMessageBoxHost : public shell::MessageBoxHost {
   public:

@@ -3,7 +3,6 @@
 #include "files/OleDate.h"
 #include "files/Workspace.h"
 #include "gui/QtHosts.h"
-#include "gui/WaitCursor.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
@@ -39,11 +38,8 @@ ReportPrinter*& InstalledPrinter() {
 }
 
 void ShowFailure(const shell::Services& hosts, const std::string& text) {
-    auto* host = hosts.messages;
-    if (host == nullptr) return;
-    host->Beep();
-    host->Show(
-        {text, shell::Catalogue(kTextPrintCaption), shell::kButtonsOk, shell::MsgIcon::Critical});
+    ShowAlert(hosts, {text, shell::Catalogue(kTextPrintCaption), shell::kButtonsOk,
+                      shell::MsgIcon::Critical});
 }
 
 }  // namespace
@@ -90,7 +86,7 @@ print::ReportWriter WriterOf(shell::Workspace& ws, print::ReportKind kind) {
 }
 
 bool PrintWith(shell::Workspace& ws, const print::ReportWriter& write) {
-    WaitCursor busy;
+    const shell::BusyPointer busy(ws.hosts.navigation);
     const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
     bool printed = false;
     if (printer != nullptr) {
@@ -119,7 +115,7 @@ bool SavePdfWith(shell::Workspace& ws, const print::ReportWriter& write) {
     QString path = Text(choice->fileName);
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
 
-    WaitCursor busy;
+    const shell::BusyPointer busy(ws.hosts.navigation);
     platform::PdfReport pdf(path);
     bool written = false;
     if (pdf.Surface() != nullptr) {

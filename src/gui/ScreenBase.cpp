@@ -35,10 +35,28 @@ QMenu* NewMenu(QWidget* owner, int text) {
     return menu;
 }
 
+/// The standard menus and the unlock gesture are the same on every screen:
+/// their handlers are named alone, with no screen's code.
+constexpr std::string_view kSharedCode;
+
 }  // namespace
 
-void ShowTrapped(const shell::Services& hosts, const char* label, const char* description) {
-    shell::ShowRoutineError(hosts, std::string(label) + "_ERR", description);
+void ShowTrapped(const shell::Services& hosts, const std::string& label, const char* description) {
+    shell::ShowRoutineError(hosts, label + "_ERR", description);
+}
+
+std::string TrapLabel(std::string_view code, std::string_view handler) {
+    std::string label(code);
+    const bool routine = handler.starts_with("fnc_") || handler.starts_with("sub_");
+    if (!label.empty() && !routine) label += '_';
+    label += handler;
+    return label;
+}
+
+std::string TrapCode(const QObject& window) {
+    QString name = window.objectName();
+    if (name.startsWith(QLatin1String("frm"))) name.remove(0, 3);
+    return name.toStdString();
 }
 
 namespace {
@@ -119,16 +137,25 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuHelpVersion = AddItem(mnuHelp, kTextVersion);
 
     mnuCommand = NewMenu(owner, kTextCommandMenu);
-    for (int i = 0; i < 3; ++i) {
-        mnuCommandItems[static_cast<std::size_t>(i)] = AddItem(mnuCommand, kTextMaintMode + i);
-        mnuCommandItems[static_cast<std::size_t>(i)]->setCheckable(true);
-    }
+    // The catalogue holds the three captions one after another.
+    mnuMaintMode = AddItem(mnuCommand, kTextMaintMode);
+    mnuMonitor = AddItem(mnuCommand, kTextMaintMode + 1);
+    mnuLogFile = AddItem(mnuCommand, kTextMaintMode + 2);
+    for (QAction* item : {mnuMaintMode, mnuMonitor, mnuLogFile}) item->setCheckable(true);
     mnuCommand->menuAction()->setVisible(false);
 }
 
 QAction* StandardMenus::CommandItem(int item) const {
-    if (item != 10 && item != 20 && item != 30) return nullptr;
-    return mnuCommandItems[static_cast<std::size_t>(item / 10 - 1)];
+    switch (item) {
+        case 10:
+            return mnuMaintMode;
+        case 20:
+            return mnuMonitor;
+        case 30:
+            return mnuLogFile;
+        default:
+            return nullptr;
+    }
 }
 
 QAction* StandardMenus::PortItem(int item) const {
@@ -148,7 +175,9 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     m_menus.append(extra);
     m_menus.append(s.mnuCommand);
 
-    OnSignal(s.mnuFileExit, &QAction::triggered, "FileExit", [this] { OnFileExit(); });
+    auto shared = [](std::string_view handler) { return TrapLabel(kSharedCode, handler); };
+    OnSignalLabelled(s.mnuFileExit, &QAction::triggered, shared("FileExit"),
+                     [this] { OnFileExit(); });
     for (int i = 0; i < 4; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
@@ -157,27 +186,30 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     // The session's device stays the one in use until a COMn is chosen.
     connect(s.mnuPortSession, &QAction::triggered, this,
             [this] { shell::MarkPortInUse(Ws(), *this); });
-    OnSignal(s.mnuPortDevice, &QAction::triggered, "mnuPortDevice_Click",
-             [this] { ChoosePortDevice(); });
-    OnSignal(s.mnuPortBaud, &QAction::triggered, "mnuPortItems_Click", [this] { OnBaudRate(); });
-    OnSignal(s.mnuPortSlot, &QAction::triggered, "mnuPortItems_Click", [this] { OnSlotNo(); });
+    OnSignalLabelled(s.mnuPortDevice, &QAction::triggered, shared("mnuPortDevice_Click"),
+                     [this] { ChoosePortDevice(); });
+    OnSignalLabelled(s.mnuPortBaud, &QAction::triggered, shared("mnuPortItems_Click"),
+                     [this] { OnBaudRate(); });
+    OnSignalLabelled(s.mnuPortSlot, &QAction::triggered, shared("mnuPortItems_Click"),
+                     [this] { OnSlotNo(); });
     // The mark follows the engine's pacing, which every screen shares.
     connect(s.mnuPort, &QMenu::aboutToShow, this, [this] {
         m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
         m_std->mnuPortBackup->setChecked(shell::BackupBeforeDownloadOn(Ws()));
     });
-    OnSignal(s.mnuPortFast, &QAction::triggered, "mnuPortFast_Click",
-             [this] { m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws())); });
-    OnSignal(s.mnuPortBackup, &QAction::triggered, "mnuPortBackup_Click",
-             [this] { m_std->mnuPortBackup->setChecked(shell::ToggleBackupBeforeDownload(Ws())); });
-    OnSignal(s.mnuHelpVersion, &QAction::triggered, "mnuHelpItems_Click", [this] { OnVersion(); });
-    for (int i = 0; i < 3; ++i) {
-        const int item = (i + 1) * 10;
-        connect(s.mnuCommandItems[static_cast<std::size_t>(i)], &QAction::triggered, this,
-                [this, item] {
-                    // The mark follows the flag, not Qt's own toggle.
-                    shell::ToggleCommandItem(Ws(), *this, item);
-                });
+    OnSignalLabelled(s.mnuPortFast, &QAction::triggered, shared("mnuPortFast_Click"), [this] {
+        m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws()));
+    });
+    OnSignalLabelled(s.mnuPortBackup, &QAction::triggered, shared("mnuPortBackup_Click"), [this] {
+        m_std->mnuPortBackup->setChecked(shell::ToggleBackupBeforeDownload(Ws()));
+    });
+    OnSignalLabelled(s.mnuHelpVersion, &QAction::triggered, shared("mnuHelpItems_Click"),
+                     [this] { OnVersion(); });
+    for (int item : {10, 20, 30}) {
+        connect(s.CommandItem(item), &QAction::triggered, this, [this, item] {
+            // The mark follows the flag, not Qt's own toggle.
+            shell::ToggleCommandItem(Ws(), *this, item);
+        });
     }
     shell::MarkPortInUse(Ws(), *this);
     s.mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
@@ -212,6 +244,10 @@ void ScreenBase::Activated() {
     if (m_std == nullptr) return;
     shell::ShowCommandMenuMarks(Ws(), *this);
     shell::MarkPortInUse(Ws(), *this);
+}
+
+std::string ScreenBase::LabelOf(std::string_view handler) const {
+    return TrapLabel(TrapCode(*this), handler);
 }
 
 void ScreenBase::SetCommandMenuVisible(bool visible) {
@@ -249,7 +285,7 @@ void ScreenBase::TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifi
 
 void ScreenBase::mousePressEvent(QMouseEvent* event) {
     if (m_unlockGesture) {
-        Trap(Ws().hosts, "Form_MouseDown",
+        Trap(Ws().hosts, TrapLabel(kSharedCode, "Form_MouseDown"),
              [this, event] { TryUnlockCommandMenu(event->button(), event->modifiers()); });
     }
     QWidget::mousePressEvent(event);

@@ -8,6 +8,9 @@
 #include <QWidget>
 
 #include <array>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "comm/Engine.h"
 #include "files/Workspace.h"
@@ -41,8 +44,9 @@ class StandardMenus : public QObject {
     QMenu* mnuHelp;
     QAction* mnuHelpVersion;  ///< mnuHelpItems(10)
     QMenu* mnuCommand;
-    std::array<QAction*, 3>
-        mnuCommandItems;  ///< MAINT Mode, Communication Monitor, Create Log File
+    QAction* mnuMaintMode;  ///< mnuCommandItems(10)
+    QAction* mnuMonitor;    ///< mnuCommandItems(20): Communication Monitor
+    QAction* mnuLogFile;    ///< mnuCommandItems(30): Create Log File
 
     /// The Command item of index 10, 20 or 30; nullptr for others.
     QAction* CommandItem(int item) const;
@@ -90,15 +94,22 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     void SetPortMark(int item, bool checked) override;
     void SetSessionPortItem(const std::string& device) override;
 
+    /// The trap label of the screen's `handler` (TrapLabel with the screen's
+    /// trap code).
+    std::string LabelOf(std::string_view handler) const;
+
   protected:
     /// The session's engine, whose jobs the screen starts.
     comm::CommEngine& Engine() const { return m_ws.Engine(); }
     /// The front end's navigation; nullptr in a session without one.
     shell::NavigationHost* Nav() const { return m_ws.hosts.navigation; }
-    /// Runs `slot` whenever `sender` emits `signal`, under the error trap
-    /// named `label` (see Trap).
+    /// Runs `slot` whenever `sender` emits `signal`, under the error trap of
+    /// the screen's `handler` (see LabelOf).
     template <typename Sender, typename Signal, typename Slot>
-    void OnSignal(Sender* sender, Signal signal, const char* label, Slot slot);
+    void OnSignal(Sender* sender, Signal signal, std::string_view handler, Slot slot);
+    /// Runs `body` now under the error trap of the screen's `handler`.
+    template <typename Body>
+    void Trapped(std::string_view handler, Body&& body) const;
 
     /// Builds File, Communication Settings, Help and Command (in that order)
     /// and wires their common behaviour; `extra` menus follow Help.
@@ -122,6 +133,9 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     virtual void OnVersion();
 
   private:
+    /// OnSignal under the trap named `label`.
+    template <typename Sender, typename Signal, typename Slot>
+    void OnSignalLabelled(Sender* sender, Signal signal, std::string label, Slot slot);
     void ChoosePortDevice();
 
     shell::Screen m_id;
@@ -137,9 +151,19 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
 /// the critical box "<label>_ERR" with its description, and the program goes
 /// on.
 template <typename Body>
-void Trap(const shell::Services& hosts, const char* label, Body&& body);
+void Trap(const shell::Services& hosts, const std::string& label, Body&& body);
 
-void ShowTrapped(const shell::Services& hosts, const char* label, const char* description);
+void ShowTrapped(const shell::Services& hosts, const std::string& label, const char* description);
+
+/// The label an error trap shows for `handler` of the window with trap code
+/// `code`: "RQ2300_cmdWrite_Click" for an event of a control or of the form,
+/// "RQ2300fnc_nSelectShowType" for a routine of the form ("fnc_", "sub_");
+/// the handler alone for an empty code (the standard menus, the main window).
+std::string TrapLabel(std::string_view code, std::string_view handler);
+
+/// The trap code of a window: its object name without the "frm" of a form
+/// ("frmRQ2300": "RQ2300"; "PlantRegister").
+std::string TrapCode(const QObject& window);
 
 /// Gives every push button under `root` whose caption has no mnemonic one of
 /// its own: the first free letter of a word's start, else of the caption.
@@ -155,7 +179,7 @@ void NameByCaption(const QList<QWidget*>& controls);
 QString MenuMnemonics(const QList<QMenu*>& menus);
 
 template <typename Body>
-void Trap(const shell::Services& hosts, const char* label, Body&& body) {
+void Trap(const shell::Services& hosts, const std::string& label, Body&& body) {
     try {
         body();
     } catch (const std::exception& e) {
@@ -166,8 +190,19 @@ void Trap(const shell::Services& hosts, const char* label, Body&& body) {
 }
 
 template <typename Sender, typename Signal, typename Slot>
-void ScreenBase::OnSignal(Sender* sender, Signal signal, const char* label, Slot slot) {
-    connect(sender, signal, this, [this, label, slot] { Trap(Ws().hosts, label, slot); });
+void ScreenBase::OnSignal(Sender* sender, Signal signal, std::string_view handler, Slot slot) {
+    OnSignalLabelled(sender, signal, LabelOf(handler), std::move(slot));
+}
+
+template <typename Sender, typename Signal, typename Slot>
+void ScreenBase::OnSignalLabelled(Sender* sender, Signal signal, std::string label, Slot slot) {
+    connect(sender, signal, this,
+            [this, label = std::move(label), slot] { Trap(Ws().hosts, label, slot); });
+}
+
+template <typename Body>
+void ScreenBase::Trapped(std::string_view handler, Body&& body) const {
+    Trap(Ws().hosts, LabelOf(handler), std::forward<Body>(body));
 }
 
 }  // namespace rq50::gui

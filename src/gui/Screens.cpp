@@ -38,43 +38,39 @@ const ScreenMaker* ScreenMakers::Find(shell::Screen screen) const {
 void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
     ScreenMakers& makers = context.makers;
-    makers.Register(Screen::TopMenu,
-                    [&context] { return new shell::TopMenuScreen(context.workspace); });
-    makers.Register(Screen::PrintDialog,
-                    [&context] { return new print::PrintDialog(context.workspace); });
+    makers.Register(Screen::TopMenu, [&context] { return new TopMenuScreen(context.workspace); });
+    makers.Register(Screen::PrintDialog, [&context] { return new PrintDialog(context.workspace); });
     makers.Register(Screen::PrintPreview,
-                    [&context] { return new print::PrintPreviewWindow(context.workspace); });
+                    [&context] { return new PrintPreviewWindow(context.workspace); });
     makers.Register(Screen::SettingMenu,
-                    [&context] { return new parameter::SettingMenuScreen(context.workspace); });
+                    [&context] { return new SettingMenuScreen(context.workspace); });
     makers.Register(Screen::CategoryMenu, [&context] {
-        return new parameter::CategoryMenuScreen(context.workspace, context.onlinePage);
+        return new CategoryMenuScreen(context.workspace, context.onlinePage);
     });
     makers.Register(Screen::OnlineParameter, [&context] {
-        return new parameter::OnlineParameterScreen(context.workspace, context.onlinePage);
+        return new OnlineParameterScreen(context.workspace, context.onlinePage);
     });
-    makers.Register(Screen::DataView,
-                    [&context] { return new parameter::DataViewScreen(context.workspace); });
+    makers.Register(Screen::DataView, [&context] { return new DataViewScreen(context.workspace); });
     makers.Register(Screen::ContentList,
-                    [&context] { return new parameter::ContentListScreen(context.workspace); });
+                    [&context] { return new ContentListScreen(context.workspace); });
     makers.Register(Screen::Information,
-                    [&context] { return new parameter::InformationWindow(context.workspace); });
+                    [&context] { return new InformationWindow(context.workspace); });
     makers.Register(Screen::DownloadCheck,
-                    [&context] { return new parameter::DownloadCheckList(context.workspace); });
+                    [&context] { return new DownloadCheckList(context.workspace); });
     makers.Register(Screen::ProgramEditor, [&context] {
-        return new program::ProgramEditorWindow(context.workspace, context.programCheck);
+        return new ProgramEditorWindow(context.workspace, context.programCheck);
     });
     makers.Register(Screen::ErrorList, [&context] {
-        return new program::ErrorListWindow(context.workspace, context.programCheck);
+        return new ErrorListWindow(context.workspace, context.programCheck);
     });
     makers.Register(Screen::Communicating,
-                    [&context] { return new comm::CommunicatingDialog(context.workspace); });
-    makers.Register(Screen::BaudRate,
-                    [&context] { return new comm::BaudRateDialog(context.workspace); });
+                    [&context] { return new CommunicatingDialog(context.workspace); });
+    makers.Register(Screen::BaudRate, [&context] { return new BaudRateDialog(context.workspace); });
     makers.RegisterModal(Screen::Version, [&context](QWidget* parent) {
-        shell::VersionWindow::Run(context.workspace, parent);
+        VersionWindow::Run(context.workspace, parent);
     });
     makers.RegisterModal(Screen::SlotNumber, [&context](QWidget* parent) {
-        comm::SlotNumberDialog::RunSlotSetting(context.workspace, parent);
+        SlotNumberDialog::RunSlotSetting(context.workspace, parent);
     });
 }
 

@@ -69,6 +69,17 @@ FormRect FitInside(FormRect window, int wantedWidth, int wantedHeight, const For
     return window;
 }
 
+FormRect KeepCornerInReach(FormRect window, const FormRect& area) {
+    // Enough of the title bar to take hold of.
+    constexpr int kReach = 40;
+    window.left = std::max(window.left, area.left);
+    window.top = std::max(window.top, area.top);
+    if (area.Empty()) return window;
+    window.left = std::min(window.left, std::max(area.left, area.left + area.width - 1 - kReach));
+    window.top = std::min(window.top, std::max(area.top, area.top + area.height - 1 - kReach));
+    return window;
+}
+
 namespace {
 
 int Overlap(const FormRect& a, const FormRect& b) {

@@ -50,6 +50,12 @@ struct FormRect {
 /// leaves the window where it is, grown to its content.
 FormRect FitInside(FormRect window, int wantedWidth, int wantedHeight, const FormRect& area);
 
+/// Where a restored window's top-left corner goes in `area` (a sub-window's
+/// MDI area, a window's desktop): inside it, and far enough from its right
+/// and bottom edges that the window can still be grabbed. An area with no
+/// size yet only keeps the corner off the area's left and top.
+FormRect KeepCornerInReach(FormRect window, const FormRect& area);
+
 /// Where the main window opens.
 struct MainWindowPlace {
     FormRect rect;           ///< its normal (not maximised) place

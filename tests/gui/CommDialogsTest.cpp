@@ -33,7 +33,7 @@ QPushButton* Button(QWidget* parent, const char* name) {
 }
 
 /// The status bar's panel that names the line.
-QString LineText(shell::MainWindow& main) {
+QString LineText(gui::MainWindow& main) {
     for (QLabel* label : main.statusBar()->findChildren<QLabel*>()) {
         if (label->accessibleName() == "Line") return label->text();
     }
@@ -73,12 +73,13 @@ class CommDialogsTest : public QObject {
     void slotDialogOnARack();
     void terminateEndsAJobAndTakesTheWriteOnTheLine();
     void sessionPortStatusBarAndASilentLine();
+    void busyPointerComesBackWithTheLastHolder();
 };
 
 void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
@@ -134,7 +135,7 @@ void CommDialogsTest::slotDialogOnARack() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     shell::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
@@ -185,7 +186,7 @@ void CommDialogsTest::slotDialogOnARack() {
 void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     auto start = [&](int job, int text, shell::JobCaller caller, shell::Screen from) {
         return shell::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller, from,
@@ -193,7 +194,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     };
     auto stop = [&] {
         auto* progress =
-            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
+            qobject_cast<gui::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         QVERIFY(progress != nullptr);
         Press(progress, "cmdStop");
         QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
@@ -203,7 +204,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] {
         auto* progress =
-            qobject_cast<comm::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
+            qobject_cast<gui::CommunicatingDialog*>(main.FindScreen(shell::Screen::Communicating));
         return progress != nullptr && progress->Progress() > 0;
     }));
     stop();
@@ -234,7 +235,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     Program program;
     program.options.port = "/dev/ttyRQ50a";
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     gui::ScreenBase* top = main.ActiveScreen();
 
     // --port is the port of the session: the menu marks it, no COMn.
@@ -284,6 +285,24 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
         qPrintable(text));
     // The silent job reached no instrument.
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps"); }, 2000));
+}
+
+// The core's holders nest, and the engine's on and off is one holder among
+// them: the normal pointer comes back once, when the last lets go.
+void CommDialogsTest::busyPointerComesBackWithTheLastHolder() {
+    Program program;
+    QCOMPARE(program.Start(), 0);
+    comm::CommHost& engine = program.Engine().Host();
+    {
+        const shell::BusyPointer outer(&program.Main());
+        engine.SetBusyPointer(true);
+        engine.SetBusyPointer(true);  // its port open still
+        { const shell::BusyPointer inner(&program.Main()); }
+        engine.SetBusyPointer(false);
+        engine.SetBusyPointer(false);
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+    }
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(CommDialogsTest)

@@ -135,7 +135,7 @@ int Program::Start() {
     return started;
 }
 
-shell::MainWindow& Program::Main() {
+gui::MainWindow& Program::Main() {
     return *m_app->Window();
 }
 
@@ -208,7 +208,7 @@ std::shared_ptr<FileDialogAnswer> WhenFileDialog(const QString& path) {
 }
 
 gui::ScreenBase* UsableScreen(Program& program) {
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     gui::ScreenBase* active = main.ActiveScreen();
     if (active == nullptr || active->parentWidget() == nullptr) return nullptr;
     const QWidget* window = active->parentWidget();

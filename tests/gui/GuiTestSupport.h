@@ -104,7 +104,7 @@ class Program {
     /// The started program's session: its workspace and its engine.
     shell::Workspace& Ws() { return m_app->Session().Data(); }
     comm::CommEngine& Engine() { return m_app->Session().Engine(); }
-    shell::MainWindow& Main();
+    gui::MainWindow& Main();
     /// Closes the program the way the main window does when it ends.
     void Close();
 

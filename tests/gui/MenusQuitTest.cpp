@@ -17,7 +17,7 @@ using namespace rq50::guitest;
 
 namespace {
 
-bool MenuBarShows(shell::MainWindow& main, const QString& title) {
+bool MenuBarShows(gui::MainWindow& main, const QString& title) {
     for (QAction* a : main.menuBar()->actions()) {
         if (a->text() == title && a->isVisible()) return true;
     }
@@ -37,7 +37,7 @@ class MenusQuitTest : public QObject {
 void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.ActiveScreen();
     QCOMPARE(setting->Id(), shell::Screen::SettingMenu);

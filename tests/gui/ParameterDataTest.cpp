@@ -92,7 +92,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 
     // Upload: the data view for uploaded data.
     m_program->messages.answers = {shell::kAnswerOk};
-    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter1"));
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optUpload"));
     QVERIFY(Idle(*m_program));
     QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
     gui::ScreenBase* view = Screen(Screen::DataView);
@@ -163,14 +163,14 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);
     QVERIFY(!view->parentWidget()->isEnabled());
-    QCOMPARE(Child<QLabel>(info, "lblInfo3")->text(), QString("pump1.7pa"));
+    QCOMPARE(Child<QLabel>(info, "lblFile")->text(), QString("pump1.7pa"));
     m_program->Main().activateWindow();  // back from the file dialog
     QVERIFY(QTest::qWaitForWindowActive(&m_program->Main()));
-    auto* title1 = Child<QLineEdit>(info, "txtTitle1");
+    auto* title1 = Child<QLineEdit>(info, "txtFirstTitle");
     title1->setFocus();
     QTest::keyClicks(title1, "Pump 1 feed");
     QTest::keyClick(title1, Qt::Key_Return);  // Enter walks on, past the caption
-    QVERIFY(Child<QLineEdit>(info, "txtTitle2")->hasFocus());
+    QVERIFY(Child<QLineEdit>(info, "txtSecondTitle")->hasFocus());
     auto* created = Child<QLineEdit>(info, "txtCreatedBy");
     created->setFocus();
     QTest::keyClicks(created, "R. Tanaka");
@@ -201,7 +201,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     const QString odd = QString::fromUtf8("ünï cødé ✓.7pa");
     QVERIFY(QFile::copy(path, m_program->appDir + "/" + odd));
     WhenFileDialog(m_program->appDir + "/" + odd);
-    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter2"));
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optOpenFile"));
     view = Screen(Screen::DataView);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Read from a File"));
@@ -257,20 +257,21 @@ void ParameterDataTest::informationWindowKeys() {
     shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);
-    auto* title1 = Child<QLineEdit>(info, "txtTitle1");
+    auto* title1 = Child<QLineEdit>(info, "txtFirstTitle");
     // The captions are labels: no typing, no place in the Tab order; the
     // first entry box has the focus.
     QVERIFY(WaitFor([&] { return title1->hasFocus(); }));
-    for (const char* name : {"txtCaption1", "txtCaption2", "txtCaption3"}) {
+    for (const char* name :
+         {"txtFirstTitleCaption", "txtSecondTitleCaption", "txtCommentCaption"}) {
         auto* caption = Child<QLineEdit>(info, name);
         QVERIFY(caption->isReadOnly());
         QCOMPARE(caption->focusPolicy(), Qt::NoFocus);
         QVERIFY2(!caption->hasFrame(), "drawn as a label, not as a box");
         QTest::keyClicks(caption, "x");
     }
-    QCOMPARE(Child<QLineEdit>(info, "txtCaption1")->text(), QString("Title 1"));
+    QCOMPARE(Child<QLineEdit>(info, "txtFirstTitleCaption")->text(), QString("Title 1"));
     QTest::keyClick(title1, Qt::Key_Tab);
-    QVERIFY(Child<QLineEdit>(info, "txtTitle2")->hasFocus());
+    QVERIFY(Child<QLineEdit>(info, "txtSecondTitle")->hasFocus());
     title1->setFocus();
     title1->clear();
     QTest::keyClicks(title1, QString(40, 'x'));
@@ -306,7 +307,7 @@ void ParameterDataTest::plantRegisterShowsTheTransfers() {
     QVERIFY(StartProgram());
     Press(Screen(Screen::TopMenu), "cmdOK");
     m_program->messages.answers = {shell::kAnswerOk};
-    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optParameter1"));
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optUpload"));
     QVERIFY(Idle(*m_program));
     m_program->messages.answers = {shell::kAnswerOk};
     WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
@@ -315,7 +316,7 @@ void ParameterDataTest::plantRegisterShowsTheTransfers() {
     m_program->messages.answers = {shell::kAnswerNo};  // the upload is not saved
     Press(Screen(Screen::DataView), "cmdCancel");
     Press(Screen(Screen::SettingMenu), "cmdCancel");
-    auto* top = static_cast<shell::TopMenuScreen*>(Screen(Screen::TopMenu));
+    auto* top = static_cast<gui::TopMenuScreen*>(Screen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(*m_program) == top; }));
 
     const QString exported = m_program->appDir + "/upload.7pa";

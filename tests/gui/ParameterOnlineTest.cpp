@@ -117,23 +117,23 @@ void ParameterOnlineTest::cleanup() {
 }
 
 QString ParameterOnlineTest::Cell(int row, int col) const {
-    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
+    auto* grid = Child<QTableView>(m_page, "ssPage");
     if (col == 0) return grid->model()->headerData(row - 1, Qt::Vertical).toString().trimmed();
     return grid->model()->index(row - 1, col - 1).data().toString().trimmed();
 }
 
 gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
-    shell::MainWindow& main = m_program->Main();
+    gui::MainWindow& main = m_program->Main();
     gui::ScreenBase* top = main.FindScreen(Screen::TopMenu);
     Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     if (setting == nullptr) return nullptr;
     if (setting->windowTitle() != "Parameter Setting Menu") return nullptr;
-    if (!Child<QRadioButton>(setting, "optParameter0")->isChecked()) return nullptr;
+    if (!Child<QRadioButton>(setting, "optSetOrNew")->isChecked()) return nullptr;
     m_program->messages.answers = {shell::kAnswerOk};
     // The keyboard: Enter on the chosen option confirms it.
-    Child<QRadioButton>(setting, "optParameter0")->setFocus();
-    QTest::keyClick(Child<QRadioButton>(setting, "optParameter0"), Qt::Key_Return);
+    Child<QRadioButton>(setting, "optSetOrNew")->setFocus();
+    QTest::keyClick(Child<QRadioButton>(setting, "optSetOrNew"), Qt::Key_Return);
     if (!Idle(*m_program)) return nullptr;
     gui::ScreenBase* category = main.FindScreen(Screen::CategoryMenu);
     if (category == nullptr || main.ActiveScreen() != category) return nullptr;
@@ -141,10 +141,11 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
 }
 
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
-    shell::MainWindow& main = m_program->Main();
+    gui::MainWindow& main = m_program->Main();
     gui::ScreenBase* menu = main.FindScreen(Screen::CategoryMenu);
     m_program->messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(menu, QString("optMenu%1").arg(category).toLatin1());
+    const char* options[] = {"optDisplay", "optSet", "optAdjust", "optMaint"};
+    ChooseAndOk(menu, options[category]);
     // The screen is up, with its tabs, while the first page is still read.
     m_page = main.FindScreen(Screen::OnlineParameter);
     if (m_page == nullptr || !Idle(*m_program)) return nullptr;
@@ -159,37 +160,37 @@ void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
     QCOMPARE(menu->windowTitle(), QString("Menu"));
     QVERIFY(WaitFor([&] { return menu->width() >= menu->sizeHint().width(); }));  // nothing cut off
     QCOMPARE(Child<QLabel>(menu, "lblModel")->text(), QString(" MODEL:RQB2"));
-    QVERIFY(Child<QRadioButton>(menu, "optMenu3")->isHidden());  // MAINT only in MAINT Mode
-    QVERIFY(!Child<QRadioButton>(menu, "optMenu2")->isHidden());
+    QVERIFY(Child<QRadioButton>(menu, "optMaint")->isHidden());  // MAINT only in MAINT Mode
+    QVERIFY(!Child<QRadioButton>(menu, "optAdjust")->isHidden());
     QCOMPARE(m_program->messages.boxes.front().title, std::string("Set"));  // the option's caption
     QVERIFY(OpenCategory(1) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("SET"));
-    auto* tabs = Child<QTabBar>(m_page, "tabRQ2300");
+    auto* tabs = Child<QTabBar>(m_page, "tabGroups");
     QCOMPARE(tabs->count(), 2);
     QCOMPARE(tabs->tabText(0), QString("LONG"));
     QCOMPARE(tabs->tabText(1), QString("OUTPUT"));
     QCOMPARE(Cell(1, 0), QString("C01"));
     QCOMPARE(Cell(12, 1), QString("ITEM12"));
     // The address columns are hidden without the monitor, but filled.
-    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
+    auto* grid = Child<QTableView>(m_page, "ssPage");
     QVERIFY(grid->isColumnHidden(3));
     QCOMPARE(Cell(12, 5), QString("12"));
-    QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
-    QVERIFY(Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(!Child<QToolButton>(m_page, "cmdPrevious")->isEnabled());
+    QVERIFY(Child<QToolButton>(m_page, "cmdNext")->isEnabled());
 
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     // "3 rows forward", from the Next menu.
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
-    QVERIFY(Child<QToolButton>(m_page, "cmdUpDown0")->isEnabled());
+    QVERIFY(Child<QToolButton>(m_page, "cmdPrevious")->isEnabled());
     // "Next page" from the keyboard: nothing lies beyond, and Next goes off.
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
     QVERIFY(Idle(*m_program));
     QCOMPARE(Cell(12, 1), QString("ITEM15"));
-    QVERIFY(!Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(!Child<QToolButton>(m_page, "cmdNext")->isEnabled());
 
     // The second tab shows the other group; the already selected tab starts nothing.
     const int before = Requests();
@@ -217,7 +218,7 @@ void ParameterOnlineTest::categoryMenuPageMovesAndTabs() {
 void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* grid = Child<QTableView>(m_page, "ssRQ2300");
+    auto* grid = Child<QTableView>(m_page, "ssPage");
     auto* entry = Child<QLineEdit>(m_page, "txtSetData");
     auto* list = Child<QComboBox>(m_page, "cboSetData");
     auto* write = Child<QPushButton>(m_page, "cmdWrite");
@@ -287,18 +288,18 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     m_program->Engine().SetMonitorOn(true);
     QVERIFY(OpenCategory(0) != nullptr);
     QCOMPARE(m_page->windowTitle(), QString("DISPLAY"));
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     auto* readStop = Child<QPushButton>(m_page, "cmdReadStop");
     auto* log = Child<QTableWidget>(m_page, "ssLog");
     QVERIFY(Child<QWidget>(m_page, "fraHideDisp")->isVisible());
-    QVERIFY(!Child<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
+    QVERIFY(!Child<QTableView>(m_page, "ssPage")->isColumnHidden(3));
     // The page holds measured items: reading runs by itself, the grid locked.
     QCOMPARE(readStop->text(), QString("READ STOP"));
     QVERIFY(readStop->isEnabled());
-    QCOMPARE(Child<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(Child<QTableView>(m_page, "ssPage")->focusPolicy(), Qt::NoFocus);
     QVERIFY(screen->CycleTimer().isActive());
     const int quiet = Requests();
-    DoubleClick(Child<QTableView>(m_page, "ssRQ2300"), 0);  // the locked grid opens nothing
+    DoubleClick(Child<QTableView>(m_page, "ssPage"), 0);  // the locked grid opens nothing
     QVERIFY(!m_program->Engine().Busy());
     QCOMPARE(Requests(), quiet);
 
@@ -319,7 +320,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     QCOMPARE(readStop->text(), QString("READ START"));
     QVERIFY(readStop->isEnabled());
     QVERIFY(!screen->CycleTimer().isActive());
-    QCOMPARE(Child<QTableView>(m_page, "ssRQ2300")->focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(Child<QTableView>(m_page, "ssPage")->focusPolicy(), Qt::StrongFocus);
     // READ START reads at once.
     const int before = Requests();
     QTest::mouseClick(readStop, Qt::LeftButton);
@@ -332,7 +333,7 @@ void ParameterOnlineTest::periodicReadingAndMonitor() {
     m_program->Engine().SetMonitorOn(false);
     screen->OnMonitorChanged(false);
     QVERIFY(!Child<QWidget>(m_page, "fraHideDisp")->isVisible());
-    QVERIFY(Child<QTableView>(m_page, "ssRQ2300")->isColumnHidden(3));
+    QVERIFY(Child<QTableView>(m_page, "ssPage")->isColumnHidden(3));
 }
 
 void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
@@ -354,7 +355,7 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
 void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(1) != nullptr);
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     m_program->App().DemoInstrument()->Faults().drop.all = true;
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();
@@ -364,7 +365,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     QVERIFY(m_program->messages.Texts()[0].starts_with(shell::Catalogue(1501)));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
     QCOMPARE(Cell(12, 1), QString("ITEM12"));
-    QVERIFY(Child<QToolButton>(m_page, "cmdUpDown1")->isEnabled());
+    QVERIFY(Child<QToolButton>(m_page, "cmdNext")->isEnabled());
     QVERIFY(Child<QPushButton>(m_page, "cmdExit")->isEnabled());
     // The instrument answers again: the same move works.
     m_program->App().DemoInstrument()->Faults().drop.all = false;
@@ -379,7 +380,7 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
 void ParameterOnlineTest::trendWindowAndReadingInterval() {
     QVERIFY(ToCategoryMenu() != nullptr);
     QVERIFY(OpenCategory(0) != nullptr);
-    auto* screen = qobject_cast<parameter::OnlineParameterScreen*>(m_page);
+    auto* screen = qobject_cast<gui::OnlineParameterScreen*>(m_page);
     QTimer& cycle = screen->CycleTimer();
     auto* interval = Child<QComboBox>(m_page, "cboInterval");
     QCOMPARE(interval->accessibleName(), QString("Reading interval"));
@@ -405,7 +406,7 @@ void ParameterOnlineTest::trendWindowAndReadingInterval() {
     auto* trendButton = Child<QPushButton>(m_page, "cmdTrend");
     QVERIFY(trendButton->isVisible() && trendButton->isEnabled());
     Press(m_page, "cmdTrend");
-    auto* window = m_page->findChild<parameter::TrendWindow*>("TrendWindow");
+    auto* window = m_page->findChild<gui::TrendWindow*>("TrendWindow");
     QVERIFY(window != nullptr && window->isVisible());
     QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
     QCOMPARE(Child<QComboBox>(window, "cboSpan")->currentText(), QString("10 min"));

@@ -36,35 +36,35 @@ class PasswordTest : public QObject {
 void PasswordTest::fieldsTakeFourMaskedDigits() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    comm::PasswordDialog dialog(program.Ws(), 0, &program.Main());
-    QLineEdit* first = Field(&dialog, "txtPassword1");
+    gui::PasswordDialog dialog(program.Ws(), 0, &program.Main());
+    QLineEdit* first = Field(&dialog, "txtPassword");
     QCOMPARE(first->echoMode(), QLineEdit::Password);
     QTest::keyClicks(first, "1a2-3.45");
     QCOMPARE(first->text(), QString("1234"));
     QTest::keyClick(first, Qt::Key_Backspace);
     QCOMPARE(first->text(), QString("123"));
     QCOMPARE(first->accessibleName(), QString("New Password"));
-    QVERIFY(Field(&dialog, "txtPassword2")->isVisibleTo(&dialog));
+    QVERIFY(Field(&dialog, "txtConfirm")->isVisibleTo(&dialog));
     QCOMPARE(dialog.windowTitle(), QString("Set/Change Password"));
 
-    comm::PasswordDialog entry(program.Ws(), 2, &program.Main());
+    gui::PasswordDialog entry(program.Ws(), 2, &program.Main());
     QCOMPARE(entry.windowTitle(), QString("Password Entry"));
-    QVERIFY(!Field(&entry, "txtPassword2")->isVisibleTo(&entry));
-    QCOMPARE(Field(&entry, "txtPassword1")->accessibleName(), QString("Password"));
+    QVERIFY(!Field(&entry, "txtConfirm")->isVisibleTo(&entry));
+    QCOMPARE(Field(&entry, "txtPassword")->accessibleName(), QString("Password"));
 }
 
 void PasswordTest::setThenEnterBeforeWork() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
+    auto* top = static_cast<gui::TopMenuScreen*>(program.Main().ActiveScreen());
 
     // Set: a mismatch keeps the dialog; a match stores "12" and two blanks.
     WhenModal("frmRQ4300", [&](QWidget* dialog) {
-        QTest::keyClicks(Field(dialog, "txtPassword1"), "12");
-        QTest::keyClicks(Field(dialog, "txtPassword2"), "13");
+        QTest::keyClicks(Field(dialog, "txtPassword"), "12");
+        QTest::keyClicks(Field(dialog, "txtConfirm"), "13");
         Press(dialog, "cmdOK");
         QVERIFY(dialog->isVisible());
-        Field(dialog, "txtPassword2")->setText("12");
+        Field(dialog, "txtConfirm")->setText("12");
         Press(dialog, "cmdOK");
     });
     top->mnuPasswordSet->trigger();
@@ -82,7 +82,7 @@ void PasswordTest::setThenEnterBeforeWork() {
     QCOMPARE(program.Main().ActiveScreen(), top);
     QVERIFY(top->parentWidget()->isEnabled());
     WhenModal("frmRQ4300", [&](QWidget* dialog) {
-        QTest::keyClicks(Field(dialog, "txtPassword1"), "12");
+        QTest::keyClicks(Field(dialog, "txtPassword"), "12");
         Press(dialog, "cmdOK");
     });
     Press(top, "cmdOK");
@@ -100,9 +100,9 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("4\0003\0002\0001\000", 8));
     file.close();
-    auto* top = static_cast<shell::TopMenuScreen*>(program.Main().ActiveScreen());
+    auto* top = static_cast<gui::TopMenuScreen*>(program.Main().ActiveScreen());
     WhenModal("frmRQ4300", [](QWidget* dialog) {
-        QTest::keyClicks(Field(dialog, "txtPassword1"), "1111");
+        QTest::keyClicks(Field(dialog, "txtPassword"), "1111");
         Press(dialog, "cmdOK");
     });
     Press(top, "cmdOK");
@@ -112,7 +112,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::SettingMenu);
     QVERIFY(setting != nullptr);
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(setting, "optParameter1");
+    ChooseAndOk(setting, "optUpload");
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::DataView);
     QVERIFY(view != nullptr);

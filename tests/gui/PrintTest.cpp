@@ -114,7 +114,7 @@ QPushButton* Button(QWidget* screen, const char* name) {
     return Child<QPushButton>(screen, name);
 }
 
-void TypeZoom(print::PrintPreviewWindow* preview, const QString& text) {
+void TypeZoom(gui::PrintPreviewWindow* preview, const QString& text) {
     QLineEdit* edit = preview->cboZoom()->lineEdit();
     edit->setFocus();
     edit->selectAll();
@@ -143,17 +143,17 @@ class PrintTest : public QObject {
   private:
     /// The parameter data view (a stand-in) or the program editor opens
     /// the print dialog, with `record` loaded in parameter mode.
-    print::PrintDialog* OpenPrintDialog(
+    gui::PrintDialog* OpenPrintDialog(
         shell::Screen from = shell::Screen::DataView,
         const files::ParameterFileRecord& record = files::test::SampleParameterRecord());
-    print::PrintPreviewWindow* Preview() {
-        return qobject_cast<print::PrintPreviewWindow*>(
+    gui::PrintPreviewWindow* Preview() {
+        return qobject_cast<gui::PrintPreviewWindow*>(
             Main().FindScreen(shell::Screen::PrintPreview));
     }
     /// The preview's "Save as PDF" into `name`; the text of the file.
-    QString SavePdf(print::PrintPreviewWindow* preview, const QString& name);
+    QString SavePdf(gui::PrintPreviewWindow* preview, const QString& name);
     bool Enabled(shell::Screen screen) { return ScreenEnabled(Main().FindScreen(screen)); }
-    shell::MainWindow& Main() { return m_program->Main(); }
+    gui::MainWindow& Main() { return m_program->Main(); }
 
     std::unique_ptr<Program> m_program;
     std::unique_ptr<TestPrinter> m_printer;
@@ -172,8 +172,8 @@ void PrintTest::cleanup() {
     m_program.reset();
 }
 
-print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
-                                               const files::ParameterFileRecord& record) {
+gui::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
+                                             const files::ParameterFileRecord& record) {
     shell::Workspace& ws = m_program->Ws();
     if (from == shell::Screen::DataView) {
         LoadParameterData(*m_program, record);
@@ -184,10 +184,10 @@ print::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
     shell::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? shell::kDisplayProgramEditor
                                                                 : shell::kDisplayDataView);
     gui::PrintFromScreen(ws, from);
-    return qobject_cast<print::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
+    return qobject_cast<gui::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
 }
 
-QString PrintTest::SavePdf(print::PrintPreviewWindow* preview, const QString& name) {
+QString PrintTest::SavePdf(gui::PrintPreviewWindow* preview, const QString& name) {
     const QString pdf = m_program->appDir + "/" + name;
     NamedFile named(pdf.toStdString());
     gui::PdfFileDialog() = &named;
@@ -202,17 +202,17 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(dialog != nullptr);
     QVERIFY(!Enabled(shell::Screen::DataView));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
-    QVERIFY(dialog->chkPrint(1)->isChecked());
-    QVERIFY(dialog->chkPrint(4)->isHidden());
-    QCOMPARE(dialog->chkPrint(1)->accessibleName(), QString("DISPLAY"));
+    QVERIFY(dialog->AreaBox(1)->isChecked());
+    QVERIFY(dialog->AreaBox(4)->isHidden());
+    QCOMPARE(dialog->AreaBox(1)->accessibleName(), QString("DISPLAY"));
     QCOMPARE(Button(dialog, "cmdCSVFile")->accessibleName(), QString("CSV file output"));
 
     // MAINT Mode switched on while the dialog is open shows and ticks MAINT.
     m_program->Ws().state.commandMenuUnlocked = true;
-    dialog->Std().mnuCommandItems[0]->trigger();
+    dialog->Std().mnuMaintMode->trigger();
     QVERIFY(m_program->Ws().state.maintMode);
-    QVERIFY(!dialog->chkPrint(4)->isHidden());
-    QVERIFY(dialog->chkPrint(4)->isChecked());
+    QVERIFY(!dialog->AreaBox(4)->isHidden());
+    QVERIFY(dialog->AreaBox(4)->isChecked());
 
     // Cancel by keyboard returns to the data view.
     Button(dialog, "cmdCancel")->setFocus();
@@ -226,7 +226,7 @@ void PrintTest::areasByModeAndMaintMode() {
 void PrintTest::printsOnlyTheSelectedAreas() {
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    QCheckBox* set = dialog->chkPrint(print::kAreaSet);
+    QCheckBox* set = dialog->AreaBox(print::kAreaSet);
     QTest::mouseClick(set, Qt::LeftButton, {}, QPoint(8, set->height() / 2));
     QVERIFY(!set->isChecked());
     Press(dialog, "cmdPrint");
@@ -240,7 +240,7 @@ void PrintTest::printsOnlyTheSelectedAreas() {
     QVERIFY(Enabled(shell::Screen::PrintDialog));  // the dialog stays for another output
 
     for (int area : {print::kAreaInformation, print::kAreaDisplay, print::kAreaAdjust})
-        QTest::keyClick(dialog->chkPrint(area), Qt::Key_Space);
+        QTest::keyClick(dialog->AreaBox(area), Qt::Key_Space);
     for (const char* button : {"cmdPrint", "cmdPreview", "cmdCSVFile"})
         QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
     QVERIFY(m_program->messages.boxes.empty());
@@ -396,7 +396,7 @@ void PrintTest::programReportThroughThePreview() {
     QVERIFY(files::ReadProgramFile(m_program->Ws(), path));
     auto* dialog = OpenPrintDialog(shell::Screen::ProgramEditor);
     QVERIFY(dialog != nullptr);
-    QTest::keyClick(dialog->chkPrint(print::kAreaInformation), Qt::Key_Space);
+    QTest::keyClick(dialog->AreaBox(print::kAreaInformation), Qt::Key_Space);
     Press(dialog, "cmdPreview");
     QVERIFY(Preview() != nullptr);
     const QString text = SavePdf(Preview(), "program.pdf");
@@ -408,7 +408,7 @@ void PrintTest::programReportThroughThePreview() {
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    dialog->chkPrint(print::kAreaSet)->setChecked(false);
+    dialog->AreaBox(print::kAreaSet)->setChecked(false);
     const QString gui = m_program->appDir + "/gui.csv";
     WhenFileDialog(gui);
     Press(dialog, "cmdCSVFile");

@@ -43,7 +43,7 @@ using shell::Screen;
 namespace {
 
 struct Editor {
-    program::ProgramEditorWindow* screen = nullptr;
+    gui::ProgramEditorWindow* screen = nullptr;
     gui::CellGridView* program = nullptr;
     gui::CellGridView* consts = nullptr;
     // The buttons in their row: Close, Insert, Delete, Undo, Command Check,
@@ -58,8 +58,7 @@ struct Editor {
 
 Editor Find(Program& p) {
     Editor e;
-    e.screen =
-        qobject_cast<program::ProgramEditorWindow*>(p.Main().FindScreen(Screen::ProgramEditor));
+    e.screen = qobject_cast<gui::ProgramEditorWindow*>(p.Main().FindScreen(Screen::ProgramEditor));
     if (e.screen != nullptr) {
         e.program = e.screen->View(GridId::kProgram);
         e.consts = e.screen->View(GridId::kConst);
@@ -180,7 +179,7 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
     gui::ScreenBase* top = p.Main().ActiveScreen();
-    QTest::mouseClick(top->findChild<QRadioButton*>("optPPM1"), Qt::LeftButton);
+    QTest::mouseClick(top->findChild<QRadioButton*>("optProgramSetting"), Qt::LeftButton);
     Press(top, "cmdOK");
     gui::ScreenBase* menu = p.Main().FindScreen(Screen::SettingMenu);
     QVERIFY(menu != nullptr);
@@ -502,7 +501,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QTest::mouseClick(Find(p).Button(0), Qt::LeftButton);
     shell::DisplayMatrix(p.Ws(), shell::NavEvent::kSettingMenuBackProgram);  // the menu's Cancel
     p.Main().UnloadScreen(Screen::SettingMenu);
-    auto* top = static_cast<shell::TopMenuScreen*>(p.Main().FindScreen(Screen::TopMenu));
+    auto* top = static_cast<gui::TopMenuScreen*>(p.Main().FindScreen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(p) == top; }));
     p.messages.answers = {shell::kAnswerYes, shell::kAnswerOk};
     WhenModal("PlantRegister", [](QWidget* window) {

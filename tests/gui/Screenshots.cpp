@@ -86,7 +86,7 @@ void Settle() {
 }
 
 /// The main window with an open menu of its menu bar drawn where it drops.
-QImage WithOpenMenu(shell::MainWindow& main, int menuIndex) {
+QImage WithOpenMenu(gui::MainWindow& main, int menuIndex) {
     QAction* action = main.menuBar()->actions().value(menuIndex);
     QMenu* menu = action ? action->menu() : nullptr;
     QImage image = WithCaption(&main);
@@ -115,7 +115,7 @@ void ModalShot(const char* className, const char* name) {
 /// The print dialog and the preview of a parameter report of some pages.
 void PrintScreens(Program& program) {
     shell::Workspace& ws = program.Ws();
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     auto record = files::test::SampleParameterRecord();
     for (int mb = 2; mb < 40; ++mb) {
         record.items.insert(record.items.begin() + mb,
@@ -144,7 +144,7 @@ void PrintScreens(Program& program) {
 
 /// The online path: setting menu, category menu, the SET page with an item
 /// opened, and the DISPLAY page with the communication monitor.
-void ParameterScreens(Program& program, shell::MainWindow& main) {
+void ParameterScreens(Program& program, gui::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
     auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
@@ -159,12 +159,12 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     Save(WithCaption(&main), "frmRQ2200_category_menu");
 
     gui::ScreenBase* category = main.FindScreen(shell::Screen::CategoryMenu);
-    category->findChild<QRadioButton*>("optMenu1")->setChecked(true);
+    category->findChild<QRadioButton*>("optSet")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     gui::ScreenBase* page = main.FindScreen(shell::Screen::OnlineParameter);
-    auto* grid = page->findChild<QTableView*>("ssRQ2300");
+    auto* grid = page->findChild<QTableView*>("ssPage");
     const QPoint at = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
@@ -176,7 +176,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     QTest::mouseClick(page->findChild<QPushButton*>("cmdExit"), Qt::LeftButton);
     Settle();
     program.Engine().SetMonitorOn(true);
-    category->findChild<QRadioButton*>("optMenu0")->setChecked(true);
+    category->findChild<QRadioButton*>("optDisplay")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
@@ -187,7 +187,7 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
     interval->setFocus();
     QTest::keyClick(interval, Qt::Key_Home);
     QTest::mouseClick(page->findChild<QPushButton*>("cmdTrend"), Qt::LeftButton);
-    auto* trend = page->findChild<parameter::TrendWindow*>("TrendWindow");
+    auto* trend = page->findChild<gui::TrendWindow*>("TrendWindow");
     // `n` readings in the `stretch`-th stretch of the first line.
     auto readings = [trend](std::size_t stretch, int n) {
         WaitFor(
@@ -228,12 +228,12 @@ void ParameterScreens(Program& program, shell::MainWindow& main) {
 /// The data path: the data view of an upload, its content list, the
 /// information window and the check list of a download whose value the
 /// instrument clamped.
-void DataScreens(Program& program, shell::MainWindow& main) {
+void DataScreens(Program& program, gui::MainWindow& main) {
     shell::Workspace& ws = program.Ws();
     auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
     shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
-    setting->findChild<QRadioButton*>("optParameter1")->setChecked(true);
+    setting->findChild<QRadioButton*>("optUpload")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
@@ -293,7 +293,7 @@ void ProgramShots() {
     Program program;
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     if (program.Start() != 0) return;
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     program.Ws().state.settingMode = 1;
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     rq50::program::ProgramMenuLoad(program.Ws());
@@ -302,8 +302,8 @@ void ProgramShots() {
     WaitFor(
         [&] { return !program.Engine().Busy() && main.FindScreen(shell::Screen::ProgramEditor); },
         60000);
-    auto* editor = qobject_cast<rq50::program::ProgramEditorWindow*>(
-        main.FindScreen(shell::Screen::ProgramEditor));
+    auto* editor =
+        qobject_cast<gui::ProgramEditorWindow*>(main.FindScreen(shell::Screen::ProgramEditor));
     if (editor == nullptr) return;
     gui::SubWindowOf(editor)->move(0, 0);
     Settle();
@@ -334,7 +334,7 @@ void RackShot() {
         Save(WithCaption(window), "rack");
         Press(window, "cmdClose");
     });
-    shell::RackWindow::Run(program.Ws(), &program.Main());
+    gui::RackWindow::Run(program.Ws(), &program.Main());
     program.Close();
 }
 
@@ -346,7 +346,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_folder);
 
     {
-        shell::TitleScreen title;
+        gui::TitleScreen title;
         title.show();
         Settle();
         Save(title.grab().toImage(), "frmRQ0100_title");
@@ -358,7 +358,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "rq50-screenshots: the program did not start\n");
         return 1;
     }
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     // The main window as a user first sees it: filling the screen.
     Settle();
     Save(WithCaption(&main), "frmRQ2000_top_menu");
@@ -366,14 +366,14 @@ int main(int argc, char** argv) {
     Save(WithOpenMenu(main, 3), "frmRQ2000_password_menu");
 
     ModalShot("frmRQ0200", "frmRQ0200_version");
-    shell::VersionWindow::Run(program.Ws(), &main);
+    gui::VersionWindow::Run(program.Ws(), &main);
 
     ModalShot("frmRQ4300", "frmRQ4300_set_password");
-    comm::PasswordDialog::Run(program.Ws(), &main, 0);
+    gui::PasswordDialog::Run(program.Ws(), &main, 0);
     ModalShot("frmRQ4300", "frmRQ4300_password_entry");
-    comm::PasswordDialog::Run(program.Ws(), &main, 2);
+    gui::PasswordDialog::Run(program.Ws(), &main, 2);
     ModalShot("frmRQ4100", "frmRQ4100_slot");
-    comm::SlotNumberDialog::Ask(program.Ws(), &main);
+    gui::SlotNumberDialog::Ask(program.Ws(), &main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
     shell::StartScreenJob(program.Engine(), {comm::kJobUpload, shell::Catalogue(2112)},
@@ -394,7 +394,7 @@ int main(int argc, char** argv) {
     DataScreens(program, main);
     // The plant register holding that path's upload, backup and download.
     ModalShot("PlantRegister", "plant_register");
-    shell::PlantRegisterWindow::Run(program.Ws(), &main);
+    gui::PlantRegisterWindow::Run(program.Ws(), &main);
     PrintScreens(program);
     program.Close();
     ProgramShots();

@@ -57,7 +57,7 @@ QRect InArea(const QWidget* widget, const QMdiArea* area) {
 /// Every shown sub-window lies wholly inside the MDI area, and every enabled
 /// button in it can be seen there: at once, or (`scrolling`) after its
 /// window has scrolled to it. Returns what is out of reach.
-QStringList OutOfReach(shell::MainWindow& main, bool scrolling) {
+QStringList OutOfReach(gui::MainWindow& main, bool scrolling) {
     QStringList out;
     if (!main.screen()->availableGeometry().contains(main.frameGeometry()))
         out << QStringLiteral("the main window is %1 wide").arg(main.frameGeometry().width());
@@ -163,7 +163,7 @@ void StartupTest::secondInstanceIsRefused() {
 void StartupTest::topMenuInsideTheMainWindow() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     QCOMPARE(main.windowTitle(), QString("MODEL:RQ50 - [NewFile]"));
     auto* top = main.ActiveScreen();
     QVERIFY(top != nullptr);
@@ -178,11 +178,11 @@ void StartupTest::topMenuInsideTheMainWindow() {
     QCOMPARE(menus, (QStringList{"File(&F)", "Communication Settings(&S)", "Help(&H)", "Password",
                                  "Register(&R)", "Rack(&K)"}));
     QVERIFY(!top->Std().mnuPort->isEnabled());
-    auto* topMenu = static_cast<shell::TopMenuScreen*>(top);
+    auto* topMenu = static_cast<gui::TopMenuScreen*>(top);
     QVERIFY(topMenu->mnuPasswordSet->isEnabled());
     QVERIFY(!topMenu->mnuPasswordChange->isEnabled());
     // Every control is reachable by its caption.
-    for (const char* name : {"optPPM0", "optPPM1", "cmdOK"}) {
+    for (const char* name : {"optParameterSetting", "optProgramSetting", "cmdOK"}) {
         auto* w = top->findChild<QWidget*>(name);
         QVERIFY(w != nullptr);
         QCOMPARE(w->accessibleName(), w->property("text").toString().remove('&'));
@@ -251,7 +251,7 @@ void StartupTest::everyScreenInsideTheArea() {
     program.standIns = false;
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     // A 1024x768 screen shows every screen whole; at twice the scale a
     // screen may need scrolling, but nothing is out of reach.
     const bool scrolling = main.screen()->availableGeometry().width() < 1000;
@@ -301,7 +301,7 @@ void StartupTest::everyScreenInsideTheArea() {
     QVERIFY(category != nullptr);
     check("category menu");
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(category, "optMenu1");
+    ChooseAndOk(category, "optSet");
     QVERIFY(Idle(program));
     check("parameter screen");
     Press(main.FindScreen(Screen::OnlineParameter), "cmdExit");
@@ -313,7 +313,7 @@ void StartupTest::everyScreenInsideTheArea() {
     // the content list, the information window, the download check list,
     // the print dialog and the preview.
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(setting, "optParameter1");
+    ChooseAndOk(setting, "optUpload");
     check("now communicating");
     QVERIFY(Idle(program));
     gui::ScreenBase* view = main.FindScreen(Screen::DataView);
@@ -358,8 +358,7 @@ void StartupTest::everyScreenInsideTheArea() {
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
     QVERIFY(program::ProgramMenuLoad(program.Ws()));
     program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
-    auto* editor =
-        qobject_cast<program::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
+    auto* editor = qobject_cast<gui::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
     QVERIFY(editor != nullptr);
     check("program editor");
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
@@ -393,15 +392,14 @@ void StartupTest::everyScreenInsideTheArea() {
             problems << DialogOutOfReach(shown);
             shown->close();
         });
-        if (QByteArray(dialog) == "frmRQ0200") shell::VersionWindow::Run(program.Ws(), &main);
-        if (QByteArray(dialog) == "frmRQ4300") comm::PasswordDialog::Run(program.Ws(), &main, 0);
-        if (QByteArray(dialog) == "frmRQ4100") comm::SlotNumberDialog::Ask(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ0200") gui::VersionWindow::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "frmRQ4300") gui::PasswordDialog::Run(program.Ws(), &main, 0);
+        if (QByteArray(dialog) == "frmRQ4100") gui::SlotNumberDialog::Ask(program.Ws(), &main);
         if (QByteArray(dialog) == "PlantRegister")
-            shell::PlantRegisterWindow::Run(program.Ws(), &main);
-        if (QByteArray(dialog) == "OfflineEditor")
-            parameter::OfflineEditorWindow(offline, &main).exec();
+            gui::PlantRegisterWindow::Run(program.Ws(), &main);
+        if (QByteArray(dialog) == "OfflineEditor") gui::OfflineEditorWindow(offline, &main).exec();
         if (QByteArray(dialog) == "DownloadPreview")
-            comm::DownloadPreviewDialog(preview, &main).exec();
+            gui::DownloadPreviewDialog(preview, &main).exec();
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
@@ -414,7 +412,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     program.options.settingsFile.clear();
     QCOMPARE(program.Start(), 0);
     program.Clock().SetRate(20);
-    shell::MainWindow& main = program.Main();
+    gui::MainWindow& main = program.Main();
     const QDir app(program.appDir);
     QVERIFY(app.exists("User/PARAMETER"));
     QVERIFY(app.exists("User/PROGRAM"));
@@ -435,7 +433,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     program.messages.answers = {shell::kAnswerOk};
-    ChooseAndOk(setting, "optParameter1");
+    ChooseAndOk(setting, "optUpload");
     QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
     gui::ScreenBase* view = main.FindScreen(Screen::DataView);

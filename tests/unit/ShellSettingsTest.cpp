@@ -155,6 +155,9 @@ TEST(FormPosition, SubWindowsLieWhollyInsideTheirArea) {
     EXPECT_EQ(FitInside({10, 10, 400, 300}, 200, 100, area), (FormRect{10, 10, 400, 300}));
     // No area yet: only grown.
     EXPECT_EQ(FitInside({-5, 2000, 10, 10}, 20, 30, {}), (FormRect{-5, 2000, 20, 30}));
+    // A restored place keeps the corner within reach; before layout, off the origin only.
+    EXPECT_EQ(KeepCornerInReach({900, -20, 300, 200}, area), (FormRect{759, 0, 300, 200}));
+    EXPECT_EQ(KeepCornerInReach({-5, 2000, 10, 10}, {}), (FormRect{0, 2000, 10, 10}));
 }
 
 TEST(FormPosition, MainWindowFillsTheScreenFirstThenStaysOnItsScreen) {

@@ -13,31 +13,28 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ4200.h"
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::BaudRate, ws, parent),
-      m_ui(std::make_unique<Ui::frmRQ4200>()) {
+    : ScreenBase(shell::Screen::BaudRate, ws, parent), m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ4200_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ4200_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { ChangeRate(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 BaudRateDialog::~BaudRateDialog() = default;
 
 void BaudRateDialog::Load() {
-    setWindowTitle(gui::CatalogueText(kTextBaudRateCaption));
-    m_ui->lblModel->setText(gui::CatalogueText(kTextBaudRateModel) + gui::Text(Ws().header.model));
-    m_ui->opt1200->setText(gui::CatalogueText(kTextBps1200));
-    m_ui->opt9600->setText(gui::CatalogueText(kTextBps9600));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextBaudRateOk));
-    m_ui->cmdCancel->setText(gui::CatalogueText(kTextBaudRateCancel));
-    gui::NameByCaption(
-        {m_ui->lblModel, m_ui->opt1200, m_ui->opt9600, m_ui->cmdOK, m_ui->cmdCancel});
+    setWindowTitle(CatalogueText(kTextBaudRateCaption));
+    m_ui->lblModel->setText(CatalogueText(kTextBaudRateModel) + Text(Ws().header.model));
+    m_ui->opt1200->setText(CatalogueText(kTextBps1200));
+    m_ui->opt9600->setText(CatalogueText(kTextBps9600));
+    m_ui->cmdOK->setText(CatalogueText(kTextBaudRateOk));
+    m_ui->cmdCancel->setText(CatalogueText(kTextBaudRateCancel));
+    NameByCaption({m_ui->lblModel, m_ui->opt1200, m_ui->opt9600, m_ui->cmdOK, m_ui->cmdCancel});
     m_ui->fraRate->setAccessibleName(windowTitle());
     (Engine().Speed() == 9600 ? m_ui->opt9600 : m_ui->opt1200)->setChecked(true);
 }
@@ -48,16 +45,16 @@ void BaudRateDialog::Unload() {
     if (Nav() != nullptr) Nav()->EnableScreen(shell::ScreenOfCurrentId(Ws()));
 }
 
-void BaudRateDialog::cmdOK_Click() {
-    if (!jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
-                                   shell::HandBackTo(Ws(), shell::kCallerBaudDialog)))
+void BaudRateDialog::ChangeRate() {
+    if (!comm::jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
+                                         shell::HandBackTo(Ws(), shell::kCallerBaudDialog)))
         return;
     if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::BaudRate);
     shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
 }
 
-void BaudRateDialog::cmdCancel_Click() {
+void BaudRateDialog::Cancel() {
     if (Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::BaudRate);
 }
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -12,11 +12,11 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 /// Baud rate setting: switches the connected instrument between 1200 and
 /// 9600 bit/s (job 21). Opened after job 20 found the model's row.
-class BaudRateDialog : public gui::ScreenBase {
+class BaudRateDialog : public ScreenBase {
     Q_OBJECT
   public:
     explicit BaudRateDialog(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -26,10 +26,11 @@ class BaudRateDialog : public gui::ScreenBase {
     void Unload() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    /// OK: the instrument is switched to the rate chosen.
+    void ChangeRate();
+    void Cancel();
 
     std::unique_ptr<Ui::frmRQ4200> m_ui;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -7,27 +7,27 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ4000.h"
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::Communicating, ws, parent),
+    : ScreenBase(shell::Screen::Communicating, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ4000>()) {
     m_ui->setupUi(this);
-    OnSignal(m_ui->cmdStop, &QPushButton::clicked, "RQ4000_cmdStop_Click",
+    OnSignal(m_ui->cmdStop, &QPushButton::clicked, "cmdStop_Click",
              [this] { Engine().Terminate(); });
 }
 
 CommunicatingDialog::~CommunicatingDialog() = default;
 
 void CommunicatingDialog::Load() {
-    setWindowTitle(gui::CatalogueText(kTextCommunicatingCaption));
-    m_ui->lblTitle->setText(gui::Text(Engine().JobTitle()));
+    setWindowTitle(CatalogueText(kTextCommunicatingCaption));
+    m_ui->lblTitle->setText(Text(Engine().JobTitle()));
     m_ui->lblTitle->setAccessibleName(m_ui->lblTitle->text());
-    m_ui->cmdStop->setText(gui::CatalogueText(kTextTerminate));
+    m_ui->cmdStop->setText(CatalogueText(kTextTerminate));
     m_ui->cmdStop->setAccessibleName(m_ui->cmdStop->text());
-    m_ui->prgWait->setAccessibleName(gui::CatalogueText(kTextCommunicatingCaption));
+    m_ui->prgWait->setAccessibleName(CatalogueText(kTextCommunicatingCaption));
     m_ui->cmdStop->setFocus();
     SetProgress(0);
 }
@@ -40,4 +40,4 @@ int CommunicatingDialog::Progress() const {
     return m_ui->prgWait->value();
 }
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -12,11 +12,11 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 /// "Now Communicating.": the running job's title, its progress and the
 /// Terminate button. The engine closes it when the job ends.
-class CommunicatingDialog : public gui::ScreenBase {
+class CommunicatingDialog : public ScreenBase {
     Q_OBJECT
   public:
     explicit CommunicatingDialog(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -31,4 +31,4 @@ class CommunicatingDialog : public gui::ScreenBase {
     std::unique_ptr<Ui::frmRQ4000> m_ui;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

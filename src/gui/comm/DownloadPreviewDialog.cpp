@@ -12,11 +12,11 @@
 #include "files/SingleByteText.h"
 #include "gui/FitWindow.h"
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 namespace {
 
-QString Text(const std::string& text) {
+QString Utf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
@@ -41,7 +41,7 @@ class DialogQuestions : public shell::DownloadQuestions {
     bool DownloadWithoutBackup(const std::string& why) override {
         return Ask(QStringLiteral("No backup of the instrument's set was made: %1.\n\n"
                                   "Download without a backup?")
-                       .arg(Text(why)),
+                       .arg(Utf8(why)),
                    QStringLiteral("Download without backup"), QStringLiteral("Cancel"));
     }
 
@@ -50,7 +50,7 @@ class DialogQuestions : public shell::DownloadQuestions {
                                   "of the file's values and its own.\n\nDownload the backup %2 "
                                   "to put back what it held?")
                        .arg(written)
-                       .arg(Text(backup)),
+                       .arg(Utf8(backup)),
                    QStringLiteral("Restore backup"), QStringLiteral("Leave as it is"));
     }
 
@@ -78,9 +78,9 @@ DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& previ
     setObjectName(QStringLiteral("DownloadPreview"));
     setWindowTitle(QStringLiteral("Download"));
     auto* layout = new QVBoxLayout(this);
-    AddLabel(layout, Text(shell::PreviewHeading(preview)), this);
-    for (const auto& note : preview.notes) AddLabel(layout, Text(note), this);
-    AddLabel(layout, Text(shell::PreviewCountLine(preview)), this);
+    AddLabel(layout, Utf8(shell::PreviewHeading(preview)), this);
+    for (const auto& note : preview.notes) AddLabel(layout, Utf8(note), this);
+    AddLabel(layout, Utf8(shell::PreviewCountLine(preview)), this);
     if (!preview.changes.empty()) {
         auto* table = new QTableWidget(static_cast<int>(preview.changes.size()), 4, this);
         table->setObjectName(QStringLiteral("changes"));
@@ -95,11 +95,11 @@ DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& previ
         for (const auto& d : preview.changes) {
             const QString now = d.side == Side::kFirstOnly
                                     ? QStringLiteral("(none)")
-                                    : Text(files::SingleByteToUtf8(d.second));
+                                    : Utf8(files::SingleByteToUtf8(d.second));
             const QString then = d.side == Side::kSecondOnly
                                      ? QStringLiteral("(none)")
-                                     : Text(files::SingleByteToUtf8(d.first));
-            const QStringList cells{Text(d.address), Text(files::SingleByteToUtf8(d.name)), now,
+                                     : Utf8(files::SingleByteToUtf8(d.first));
+            const QStringList cells{Utf8(d.address), Utf8(files::SingleByteToUtf8(d.name)), now,
                                     then};
             for (int column = 0; column < 4; ++column)
                 table->setItem(row, column, new QTableWidgetItem(cells[column]));
@@ -110,7 +110,7 @@ DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& previ
         layout->addWidget(table, 1);
     }
     if (!preview.backup.empty())
-        AddLabel(layout, QStringLiteral("Backup: %1").arg(Text(preview.backup)), this);
+        AddLabel(layout, QStringLiteral("Backup: %1").arg(Utf8(preview.backup)), this);
     auto* buttons = new QDialogButtonBox(this);
     m_download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
     auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
@@ -125,11 +125,11 @@ DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& previ
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(640, preview.changes.empty() ? 200 : 420);
-    gui::FitWindowWhenShown(this);
+    FitWindowWhenShown(this);
 }
 
 std::unique_ptr<shell::DownloadQuestions> DownloadPreviewDialog::QuestionsFor(QWidget* parent) {
     return std::make_unique<DialogQuestions>(parent);
 }
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -12,7 +12,7 @@
 
 class QPushButton;
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 class DownloadPreviewDialog : public QDialog {
     Q_OBJECT
@@ -26,4 +26,4 @@ class DownloadPreviewDialog : public QDialog {
     QPushButton* m_download = nullptr;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -2,16 +2,16 @@
 
 #include "comm/jobs/Password.h"
 #include "files/Workspace.h"
-#include "gui/FormPosition.h"
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
+#include "gui/WindowPositions.h"
 #include "parameter/NumericKeyFilter.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ4300.h"
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 namespace {
 constexpr const char* kName = "frmRQ4300";
@@ -21,32 +21,33 @@ PasswordDialog::PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4300>()), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
-    const bool setting = mode == jobs::kPasswordNew;
-    setWindowTitle(gui::CatalogueText(setting ? kTextSetCaption : kTextEntryCaption));
-    m_ui->lblPassword1->setText(gui::CatalogueText(setting ? kTextNewPassword : kTextPassword));
-    m_ui->lblPassword2->setText(gui::CatalogueText(kTextConfirm));
-    m_ui->lblPassword2->setVisible(setting);
-    m_ui->txtPassword2->setVisible(setting);
-    m_ui->lblHint->setText(gui::CatalogueText(kTextHint));
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextPasswordOk));
-    m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-    m_ui->txtPassword1->setAccessibleName(m_ui->lblPassword1->text());
-    m_ui->txtPassword2->setAccessibleName(m_ui->lblPassword2->text());
+    const bool setting = mode == comm::jobs::kPasswordNew;
+    setWindowTitle(CatalogueText(setting ? kTextSetCaption : kTextEntryCaption));
+    m_ui->lblPassword->setText(CatalogueText(setting ? kTextNewPassword : kTextPassword));
+    m_ui->lblConfirm->setText(CatalogueText(kTextConfirm));
+    m_ui->lblConfirm->setVisible(setting);
+    m_ui->txtConfirm->setVisible(setting);
+    m_ui->lblHint->setText(CatalogueText(kTextHint));
+    m_ui->cmdOK->setText(CatalogueText(kTextPasswordOk));
+    m_ui->cmdCancel->setText(CatalogueText(kTextCancel));
+    m_ui->txtPassword->setAccessibleName(m_ui->lblPassword->text());
+    m_ui->txtConfirm->setAccessibleName(m_ui->lblConfirm->text());
     m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
     m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
     m_ui->lblHint->setAccessibleName(m_ui->lblHint->text());
-    new gui::NumericKeyGuard(m_ui->txtPassword1, parameter::kDigitsOnly);
-    new gui::NumericKeyGuard(m_ui->txtPassword2, parameter::kDigitsOnly);
-    connect(m_ui->cmdOK, &QPushButton::clicked, this,
-            [this] { gui::Trap(Ws().hosts, "RQ4300_cmdOK_Click", [this] { cmdOK_Click(); }); });
+    new NumericKeyGuard(m_ui->txtPassword, parameter::kDigitsOnly);
+    new NumericKeyGuard(m_ui->txtConfirm, parameter::kDigitsOnly);
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, [this] {
+        Trap(Ws().hosts, TrapLabel(TrapCode(*this), "cmdOK_Click"), [this] { Confirm(); });
+    });
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    gui::AddMnemonics(this);
+    AddMnemonics(this);
     adjustSize();
-    gui::LoadPosition(Ws(), this, kName);
+    LoadPosition(Ws(), this, kName);
 }
 
 PasswordDialog::~PasswordDialog() {
-    gui::SavePosition(Ws(), this, kName);
+    SavePosition(Ws(), this, kName);
 }
 
 void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
@@ -55,21 +56,21 @@ void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
     dialog.exec();
 }
 
-void PasswordDialog::cmdOK_Click() {
-    const jobs::PasswordOutcome out =
-        jobs::PasswordDialogOk(Ws(), m_mode, gui::Bytes(m_ui->txtPassword1->text()),
-                               gui::Bytes(m_ui->txtPassword2->text()), gui::Bytes(windowTitle()));
+void PasswordDialog::Confirm() {
+    const comm::jobs::PasswordOutcome out =
+        comm::jobs::PasswordDialogOk(Ws(), m_mode, Bytes(m_ui->txtPassword->text()),
+                                     Bytes(m_ui->txtConfirm->text()), Bytes(windowTitle()));
     if (out.close) {
         accept();
         return;
     }
-    QLineEdit* field = out.select == jobs::PasswordField::Confirm ? m_ui->txtPassword2
-                       : out.select == jobs::PasswordField::First ? m_ui->txtPassword1
-                                                                  : nullptr;
+    QLineEdit* field = out.select == comm::jobs::PasswordField::Confirm ? m_ui->txtConfirm
+                       : out.select == comm::jobs::PasswordField::First ? m_ui->txtPassword
+                                                                        : nullptr;
     if (field != nullptr) {
         field->setFocus();
         field->selectAll();
     }
 }
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -12,7 +12,7 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 /// The password dialog: mode 0 sets a new password (entry and confirmation),
 /// modes 1 and 2 ask for the stored one (before a change, before work).
@@ -31,11 +31,11 @@ class PasswordDialog : public QDialog {
   private:
     shell::Workspace& Ws() const { return m_ws; }
 
-    void cmdOK_Click();
+    void Confirm();
 
     shell::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4300> m_ui;
     int m_mode;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

@@ -13,7 +13,7 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::comm {
+namespace rq50::gui {
 
 /// SLOT No. Setting: the slot (1-16) of a rack interface.
 class SlotNumberDialog : public QDialog {
@@ -38,11 +38,11 @@ class SlotNumberDialog : public QDialog {
   private:
     shell::Workspace& Ws() const { return m_ws; }
 
-    void cmdOK_Click();
+    void Confirm();
 
     shell::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4100> m_ui;
     std::optional<int> m_slot;
 };
 
-}  // namespace rq50::comm
+}  // namespace rq50::gui

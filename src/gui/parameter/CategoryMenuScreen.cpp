@@ -19,63 +19,48 @@
 #include "shell/TextTrim.h"
 #include "ui_frmRQ2200.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
-namespace {
-constexpr int kMaintOption = 3;
-
-}  // namespace
-
-CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::CategoryMenu, ws, parent),
+CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePage& page,
+                                       QWidget* parent)
+    : ScreenBase(shell::Screen::CategoryMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2200>()),
       m_online(page) {
     m_ui->setupUi(this);
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
-    new gui::EnterPresses(m_ui->cmdOK,
-                          {m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3});
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2200_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2200_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    new EnterPresses(m_ui->cmdOK,
+                     {m_ui->optDisplay, m_ui->optSet, m_ui->optAdjust, m_ui->optMaint});
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { OpenCategory(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 CategoryMenuScreen::~CategoryMenuScreen() = default;
 
-QRadioButton* CategoryMenuScreen::Option(int category) const {
-    switch (category) {
-        case 0:
-            return m_ui->optMenu0;
-        case 1:
-            return m_ui->optMenu1;
-        case 2:
-            return m_ui->optMenu2;
-        case 3:
-            return m_ui->optMenu3;
-        default:
-            return nullptr;
-    }
+std::array<QRadioButton*, 4> CategoryMenuScreen::Options() const {
+    return {m_ui->optDisplay, m_ui->optSet, m_ui->optAdjust, m_ui->optMaint};
 }
 
 void CategoryMenuScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2200_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextCategoryMenuCaption));
-        for (int i = 0; i < 4; ++i) Option(i)->setText(gui::CatalogueText(kTextCategoryTitle + i));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCategoryMenuCancel));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextCategoryMenuCaption));
+        for (int i = 0; i < 4; ++i)
+            Options()[static_cast<std::size_t>(i)]->setText(CatalogueText(kTextCategoryTitle + i));
+        m_ui->cmdOK->setText(CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextCategoryMenuCancel));
         const std::string model = shell::Trim(Engine().LastInstrument().model);
-        m_ui->lblModel->setText(gui::CatalogueText(kTextModelLabel) + gui::Text(model));
-        gui::NameByCaption({m_ui->optMenu0, m_ui->optMenu1, m_ui->optMenu2, m_ui->optMenu3,
-                            m_ui->cmdOK, m_ui->cmdCancel, m_ui->lblModel});
+        m_ui->lblModel->setText(CatalogueText(kTextModelLabel) + Text(model));
+        NameByCaption({m_ui->optDisplay, m_ui->optSet, m_ui->optAdjust, m_ui->optMaint, m_ui->cmdOK,
+                       m_ui->cmdCancel, m_ui->lblModel});
         m_ui->fraMenu->setAccessibleName(windowTitle());
         ShowMaintOption(Ws().state.maintMode);
     });
 }
 
 void CategoryMenuScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 void CategoryMenuScreen::Activated() {
@@ -83,7 +68,7 @@ void CategoryMenuScreen::Activated() {
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
     if (!Engine().Busy() && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::OnlineParameter);
-    gui::ScreenBase::Activated();
+    ScreenBase::Activated();
 }
 
 void CategoryMenuScreen::OnMaintModeChanged(bool on) {
@@ -91,8 +76,8 @@ void CategoryMenuScreen::OnMaintModeChanged(bool on) {
 }
 
 void CategoryMenuScreen::ShowMaintOption(bool on) {
-    QRadioButton* maint = Option(kMaintOption);
-    if (!on && maint->isChecked()) m_ui->optMenu0->setChecked(true);
+    QRadioButton* maint = m_ui->optMaint;
+    if (!on && maint->isChecked()) m_ui->optDisplay->setChecked(true);
     maint->setVisible(on);
     maint->setEnabled(on);
 }
@@ -107,12 +92,13 @@ void CategoryMenuScreen::OnSlotNo() {
                           shell::kCallerCategoryMenu, Id());
 }
 
-void CategoryMenuScreen::cmdOK_Click() {
+void CategoryMenuScreen::OpenCategory() {
     int category = 0;
     for (int i = 0; i < 4; ++i) {
-        if (Option(i)->isChecked() && Option(i)->isVisible()) category = i;
+        const QRadioButton* option = Options()[static_cast<std::size_t>(i)];
+        if (option->isChecked() && option->isVisible()) category = i;
     }
-    PageModel& page = m_online.New(static_cast<PageCategory>(category));
+    parameter::PageModel& page = m_online.New(static_cast<parameter::PageCategory>(category));
     page.SetDownloadAllowed(Ws().state.downloadAllowed);
     const bool started = page.OpenCategory([this, category](int job, const std::string& title) {
         if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
@@ -130,9 +116,9 @@ void CategoryMenuScreen::cmdOK_Click() {
     if (!started) m_online.Drop();
 }
 
-void CategoryMenuScreen::cmdCancel_Click() {
+void CategoryMenuScreen::Cancel() {
     shell::DisplayMatrix(Ws(), shell::NavEvent::kCategoryMenuBack);
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 
+#include <array>
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -15,23 +16,22 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 /// The category menu of online setting: DISPLAY, SET, ADJUST and, in MAINT
 /// Mode, MAINT. OK reads the category's first page and opens the parameter
 /// screen on it.
-class CategoryMenuScreen : public gui::ScreenBase {
+class CategoryMenuScreen : public ScreenBase {
     Q_OBJECT
   public:
     /// OK opens the chosen category on `page`, which the parameter screen draws.
-    explicit CategoryMenuScreen(shell::Workspace& ws, OnlinePage& page, QWidget* parent = nullptr);
+    explicit CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePage& page,
+                                QWidget* parent = nullptr);
     ~CategoryMenuScreen() override;
 
     void Load() override;
     void Activated() override;
     void OnMaintModeChanged(bool on) override;
-
-    QRadioButton* Option(int category) const;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -39,12 +39,14 @@ class CategoryMenuScreen : public gui::ScreenBase {
     void OnSlotNo() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void OpenCategory();
+    void Cancel();
+    /// The options by category (DISPLAY, SET, ADJUST, MAINT).
+    std::array<QRadioButton*, 4> Options() const;
     void ShowMaintOption(bool on);
 
     std::unique_ptr<Ui::frmRQ2200> m_ui;
-    OnlinePage& m_online;
+    parameter::OnlinePage& m_online;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

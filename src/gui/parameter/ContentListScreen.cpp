@@ -17,7 +17,7 @@
 #include "shell/TextTrim.h"
 #include "ui_frmRQ2500.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 constexpr std::int16_t kSourceUploaded = 0;
@@ -28,16 +28,15 @@ constexpr int kRowsShown = 20;
 }  // namespace
 
 ContentListScreen::ContentListScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::ContentList, ws, parent),
-      m_ui(std::make_unique<Ui::frmRQ2500>()) {
+    : ScreenBase(shell::Screen::ContentList, ws, parent), m_ui(std::make_unique<Ui::frmRQ2500>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdExit);
     SetMenus();
-    gui::GridModel::Source source;
+    GridModel::Source source;
     source.rows = [this] { return static_cast<int>(m_rows.size()); };
     source.cols = [] { return 4; };
     source.text = [this](int row, int col) -> std::string {
-        if (row == 0) return col >= 1 ? gui::Bytes(gui::CatalogueText(kTextAddress + col - 1)) : "";
+        if (row == 0) return col >= 1 ? Bytes(CatalogueText(kTextAddress + col - 1)) : "";
         if (col == 0) return std::to_string(row);
         const files::ContentRow& r = m_rows[static_cast<std::size_t>(row - 1)];
         switch (col) {
@@ -51,26 +50,24 @@ ContentListScreen::ContentListScreen(shell::Workspace& ws, QWidget* parent)
                 return r.aux;
         }
     };
-    m_grid = new gui::GridModel(source, this);
+    m_grid = new GridModel(source, this);
     m_ui->ssContent->setModel(m_grid);
-    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2500_cmdExit_Click",
-             [this] { cmdExit_Click(); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "cmdExit_Click", [this] { CloseList(); });
 }
 
 ContentListScreen::~ContentListScreen() = default;
 
 void ContentListScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2500_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextContentListCaption));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextContentListCaption));
         const files::DataSetHeader& header = Ws().header;
         m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
         m_grid->Refresh();
-        m_ui->lblModel->setText(gui::CatalogueText(kTextModelLabel) +
-                                gui::Text(shell::Trim(header.model)));
+        m_ui->lblModel->setText(CatalogueText(kTextModelLabel) + Text(shell::Trim(header.model)));
         const bool fromFile = Ws().state.dataSource != kSourceUploaded;
-        m_ui->lblFile->setText(fromFile ? gui::PathText(Ws().state.currentFileTitle) : QString());
-        m_ui->lblPas->setText(fromFile ? gui::PathText(Ws().state.currentFilePath) : QString());
-        m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
+        m_ui->lblFile->setText(fromFile ? PathText(Ws().state.currentFileTitle) : QString());
+        m_ui->lblPas->setText(fromFile ? PathText(Ws().state.currentFilePath) : QString());
+        m_ui->cmdExit->setText(CatalogueText(kTextClose));
         m_ui->cmdExit->setAccessibleName(m_ui->cmdExit->text());
         m_ui->ssContent->setAccessibleName(windowTitle());
         m_ui->lblModel->setAccessibleName(m_ui->lblModel->text().trimmed());
@@ -96,15 +93,15 @@ void ContentListScreen::Load() {
 }
 
 void ContentListScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
-void ContentListScreen::cmdExit_Click() {
+void ContentListScreen::CloseList() {
     const bool uploaded = Ws().state.dataSource == kSourceUploaded;
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatrix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
                                         : shell::NavEvent::kContentListBackFile);
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

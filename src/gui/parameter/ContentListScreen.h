@@ -15,14 +15,12 @@ struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
-class GridModel;
-}
 
-namespace rq50::parameter {
+class GridModel;
 
 /// The content list: the whole data set, read only, one row an item and a
 /// blank row between groups; the MAINT items only in MAINT Mode.
-class ContentListScreen : public gui::ScreenBase {
+class ContentListScreen : public ScreenBase {
     Q_OBJECT
   public:
     explicit ContentListScreen(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -34,11 +32,11 @@ class ContentListScreen : public gui::ScreenBase {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void cmdExit_Click();
+    void CloseList();
 
     std::unique_ptr<Ui::frmRQ2500> m_ui;
     std::vector<files::ContentRow> m_rows;
-    gui::GridModel* m_grid = nullptr;
+    GridModel* m_grid = nullptr;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -11,14 +11,14 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2400.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::DataView, ws, parent),
+    : ScreenBase(shell::Screen::DataView, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2400>()),
-      m_menu(ws, static_cast<DataMenuHost&>(*this)) {
+      m_menu(ws, static_cast<parameter::DataMenuHost&>(*this)) {
     m_ui->setupUi(this);
     // Edit after Check Content, Compare with TAVRO after Download.
     m_optEdit = new QRadioButton(m_ui->fraFile);
@@ -31,49 +31,39 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
     OfferBaudRate();
     OfferCommandMenuUnlock();
     // File: Information, a separator, Exit.
-    mnuFileInformation = new QAction(gui::CatalogueText(kTextInformationMenu), this);
+    mnuFileInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     Std().mnuFile->insertAction(Std().mnuFileExit, mnuFileInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
-    OnSignal(mnuFileInformation, &QAction::triggered, "RQ2400_mnuFileItems_Click",
-             [this] { mnuFileInformation_Click(); });
-    new gui::EnterPresses(m_ui->cmdOK, {m_ui->optContent, m_optEdit, m_ui->optSave,
-                                        m_ui->optDownload, m_optCompare, m_ui->optPrint});
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2400_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2400_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(mnuFileInformation, &QAction::triggered, "mnuFileItems_Click",
+             [this] { ShowInformation(); });
+    new EnterPresses(m_ui->cmdOK, {m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,
+                                   m_optCompare, m_ui->optPrint});
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 DataViewScreen::~DataViewScreen() = default;
 
-QRadioButton* DataViewScreen::Option(int index) const {
-    switch (index) {
-        case 0:
-            return m_ui->optContent;
-        case 1:
-            return m_ui->optSave;
-        case 2:
-            return m_ui->optDownload;
-        case 3:
-            return m_ui->optPrint;
-        case 4:
-            return m_optCompare;
-        case 5:
-            return m_optEdit;
-        default:
-            return nullptr;
-    }
+std::array<DataViewScreen::OptionButton, 6> DataViewScreen::Options() const {
+    using Option = parameter::DataMenuOption;
+    return {{{Option::kContentOrEditor, m_ui->optContent},
+             {Option::kEdit, m_optEdit},
+             {Option::kSave, m_ui->optSave},
+             {Option::kDownload, m_ui->optDownload},
+             {Option::kCompare, m_optCompare},
+             {Option::kPrint, m_ui->optPrint}}};
 }
 
 void DataViewScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2400_Form_Load", [this] {
-        setWindowTitle(gui::Text(m_menu.Caption()));
-        for (int i = 0; i < 6; ++i)
-            Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<DataMenuOption>(i))));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(Text(m_menu.Caption()));
+        for (const auto& [option, button] : Options())
+            button->setText(Text(m_menu.OptionText(option)));
         m_optEdit->setVisible(m_menu.ParameterOptions());
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextDataViewCancel));
-        gui::NameByCaption({m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload,
-                            m_optCompare, m_ui->optPrint, m_ui->cmdOK, m_ui->cmdCancel});
+        m_ui->cmdOK->setText(CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextDataViewCancel));
+        NameByCaption({m_ui->optContent, m_optEdit, m_ui->optSave, m_ui->optDownload, m_optCompare,
+                       m_ui->optPrint, m_ui->cmdOK, m_ui->cmdCancel});
         m_ui->fraFile->setAccessibleName(windowTitle());
         m_ui->optDownload->setEnabled(m_menu.DownloadAllowed());
         m_menu.Load();
@@ -81,13 +71,13 @@ void DataViewScreen::Load() {
 }
 
 void DataViewScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 void DataViewScreen::Activated() {
     m_menu.Activated();
-    gui::ScreenBase::Activated();
+    ScreenBase::Activated();
 }
 
 void DataViewScreen::OnBaudRate() {
@@ -95,7 +85,7 @@ void DataViewScreen::OnBaudRate() {
 }
 
 std::unique_ptr<shell::DownloadQuestions> DataViewScreen::DownloadQuestions() {
-    return comm::DownloadPreviewDialog::QuestionsFor(this);
+    return DownloadPreviewDialog::QuestionsFor(this);
 }
 
 void DataViewScreen::EditData() {
@@ -105,23 +95,23 @@ void DataViewScreen::EditData() {
 }
 
 void DataViewScreen::PrintData() {
-    gui::PrintFromScreen(Ws(), Id());
+    PrintFromScreen(Ws(), Id());
 }
 
-void DataViewScreen::cmdOK_Click() {
-    DataMenuOption chosen = DataMenuOption::kPrint;
-    for (int i = 0; i < 6; ++i) {
-        if (Option(i)->isChecked()) chosen = static_cast<DataMenuOption>(i);
+void DataViewScreen::Confirm() {
+    parameter::DataMenuOption chosen = parameter::DataMenuOption::kPrint;
+    for (const auto& [option, button] : Options()) {
+        if (button->isChecked()) chosen = option;
     }
     m_menu.Confirm(chosen);
 }
 
-void DataViewScreen::cmdCancel_Click() {
+void DataViewScreen::Cancel() {
     m_menu.Cancel();
 }
 
-void DataViewScreen::mnuFileInformation_Click() {
+void DataViewScreen::ShowInformation() {
     m_menu.Information();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 
+#include <array>
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -15,13 +16,13 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 /// The data view: what to do with the data set held, uploaded or read from a
 /// file: check its content, edit it, save it, download it, compare it with
 /// the instrument, print it. Its presenter
 /// (DataMenu) decides where each option leads.
-class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
+class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
     Q_OBJECT
   public:
     explicit DataViewScreen(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -30,7 +31,6 @@ class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     void Load() override;
     void Activated() override;
 
-    QRadioButton* Option(int index) const;
     QAction* mnuFileInformation = nullptr;
 
   protected:
@@ -38,9 +38,15 @@ class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     void OnBaudRate() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void mnuFileInformation_Click();
+    struct OptionButton {
+        parameter::DataMenuOption option;
+        QRadioButton* button;
+    };
+    /// The options in their order on the screen.
+    std::array<OptionButton, 6> Options() const;
+    void Confirm();
+    void Cancel();
+    void ShowInformation();
     // DataMenuHost
     void PrintData() override;
     std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override;
@@ -49,7 +55,7 @@ class DataViewScreen : public gui::ScreenBase, private DataMenuHost {
     std::unique_ptr<Ui::frmRQ2400> m_ui;
     QRadioButton* m_optEdit = nullptr;
     QRadioButton* m_optCompare = nullptr;
-    DataMenu m_menu;
+    parameter::DataMenu m_menu;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

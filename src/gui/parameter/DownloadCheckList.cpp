@@ -17,7 +17,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2700.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 constexpr int kMinimumRows = 20;
@@ -26,27 +26,27 @@ constexpr int kColumnWidths[] = {8, 12, 10, 20};
 }  // namespace
 
 DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::DownloadCheck, ws, parent),
+    : ScreenBase(shell::Screen::DownloadCheck, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2700>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdRet);
     SetMenus();
-    gui::GridModel::Source source;
+    GridModel::Source source;
     source.rows = [this] { return std::max(kMinimumRows, static_cast<int>(m_rows.size())); };
     source.cols = [] { return 4; };
     source.text = [this](int row, int col) -> std::string {
         if (row == 0) {
             switch (col) {
                 case 1:
-                    return gui::Bytes(gui::CatalogueText(kTextAddress));
+                    return Bytes(CatalogueText(kTextAddress));
                 case 2:  // the name column, headed as the printed list heads it
-                    return gui::Bytes(gui::CatalogueText(kTextDisplay));
+                    return Bytes(CatalogueText(kTextDisplay));
                 case 3:
-                    return gui::Bytes(gui::CatalogueText(
-                        Ws().state.checkListCompares ? kTextFileValue : kTextSendData));
+                    return Bytes(CatalogueText(Ws().state.checkListCompares ? kTextFileValue
+                                                                            : kTextSendData));
                 case 4:
-                    return gui::Bytes(gui::CatalogueText(
-                        Ws().state.checkListCompares ? kTextTavroValue : kTextSetData));
+                    return Bytes(CatalogueText(Ws().state.checkListCompares ? kTextTavroValue
+                                                                            : kTextSetData));
                 default:
                     return {};
             }
@@ -58,22 +58,20 @@ DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
         const auto cell = static_cast<std::size_t>(col - 1);
         return cell < cells.size() ? cells[cell] : std::string();
     };
-    m_grid = new gui::GridModel(source, this);
+    m_grid = new GridModel(source, this);
     m_ui->ssWriteCheckTAVRO->setModel(m_grid);
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2700_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
-    OnSignal(m_ui->cmdRet, &QPushButton::clicked, "RQ2700_cmdRet_Click",
-             [this] { cmdRet_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
+    OnSignal(m_ui->cmdRet, &QPushButton::clicked, "cmdRet_Click", [this] { CloseList(); });
 }
 
 DownloadCheckList::~DownloadCheckList() = default;
 
 void DownloadCheckList::Load() {
-    gui::Trap(Ws().hosts, "RQ2700_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(Ws().state.checkListCompares ? kTextCompareWithTavro
-                                                                       : kTextCheckListCaption));
-        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
-        m_ui->cmdRet->setText(gui::CatalogueText(kTextClose));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(Ws().state.checkListCompares ? kTextCompareWithTavro
+                                                                  : kTextCheckListCaption));
+        m_ui->cmdPrint->setText(CatalogueText(kTextPrint));
+        m_ui->cmdRet->setText(CatalogueText(kTextClose));
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
         m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
         m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
@@ -105,16 +103,16 @@ void DownloadCheckList::Load() {
 }
 
 void DownloadCheckList::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
-void DownloadCheckList::cmdPrint_Click() {
-    gui::PrintFromScreen(Ws(), Id());
+void DownloadCheckList::Print() {
+    PrintFromScreen(Ws(), Id());
 }
 
-void DownloadCheckList::cmdRet_Click() {
+void DownloadCheckList::CloseList() {
     shell::CloseCheckList(Ws());
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

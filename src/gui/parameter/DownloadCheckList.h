@@ -15,16 +15,14 @@ struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
-class GridModel;
-}
 
-namespace rq50::parameter {
+class GridModel;
 
 /// The download check list: every item of the last download whose value did
 /// not come back as sent, with what was sent and what the instrument holds;
 /// or, after Compare with TAVRO, the items whose file and instrument values
 /// differ. Close goes back as shell::CloseCheckList says.
-class DownloadCheckList : public gui::ScreenBase {
+class DownloadCheckList : public ScreenBase {
     Q_OBJECT
   public:
     explicit DownloadCheckList(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -36,12 +34,12 @@ class DownloadCheckList : public gui::ScreenBase {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void cmdPrint_Click();
-    void cmdRet_Click();
+    void Print();
+    void CloseList();
 
     std::unique_ptr<Ui::frmRQ2700> m_ui;
     std::vector<std::vector<std::string>> m_rows;
-    gui::GridModel* m_grid = nullptr;
+    GridModel* m_grid = nullptr;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -14,7 +14,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2600.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 
@@ -35,18 +35,17 @@ int TipText(int box) {
 }  // namespace
 
 InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::Information, ws, parent),
+    : ScreenBase(shell::Screen::Information, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2600>()),
       m_window(ws) {
     m_ui->setupUi(this);
-    m_boxes = {m_ui->txtCaption1, m_ui->txtTitle1,    m_ui->txtCaption2,
-               m_ui->txtTitle2,   m_ui->txtCreatedBy, m_ui->txtDate,
-               m_ui->txtCaption3, m_ui->txtComment,   m_ui->txtInstrumentNo};
+    m_boxes = {m_ui->txtFirstTitleCaption, m_ui->txtFirstTitle, m_ui->txtSecondTitleCaption,
+               m_ui->txtSecondTitle,       m_ui->txtCreatedBy,  m_ui->txtDate,
+               m_ui->txtCommentCaption,    m_ui->txtComment,    m_ui->txtInstrumentNo};
     for (QWidget* box : m_boxes) box->installEventFilter(this);
     m_ui->txtComment->viewport()->installEventFilter(this);
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2600_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2600_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 InformationWindow::~InformationWindow() = default;
@@ -77,35 +76,35 @@ void InformationWindow::SetBoxText(int index, const QString& text) {
 }
 
 void InformationWindow::Load() {
-    gui::Trap(Ws().hosts, "RQ2600_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextInformationCaption));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextInformationOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextInformationCancel));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextInformationCaption));
+        m_ui->cmdOK->setText(CatalogueText(kTextInformationOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextInformationCancel));
         m_ui->cmdOK->setAccessibleName(m_ui->cmdOK->text());
         m_ui->cmdCancel->setAccessibleName(m_ui->cmdCancel->text());
-        const std::array<QLabel*, 4> labels = {m_ui->lblInfo0, m_ui->lblInfo1, m_ui->lblInfo2,
-                                               m_ui->lblInfo4};
+        const std::array<QLabel*, 4> labels = {m_ui->lblCreatedBy, m_ui->lblDate, m_ui->lblFileName,
+                                               m_ui->lblInstrumentNo};
         for (std::size_t i = 0; i < labels.size(); ++i) {
-            labels[i]->setText(gui::CatalogueText(kTextCreatedBy + static_cast<int>(i)));
+            labels[i]->setText(CatalogueText(kTextCreatedBy + static_cast<int>(i)));
         }
         const files::InfoForm form = m_window.Form();
         for (int i = 0; i < files::kInfoBoxCount; ++i) {
             QWidget* box = Box(i);
             SetBoxText(i, QString::fromStdString(form.boxes[static_cast<std::size_t>(i)]));
-            box->setToolTip(gui::CatalogueText(TipText(i)));
+            box->setToolTip(CatalogueText(TipText(i)));
             if (auto* line = qobject_cast<QLineEdit*>(box))
                 line->setMaxLength(static_cast<int>(files::InfoBoxLimit(i)));
         }
-        m_ui->lblInfo3->setText(QString::fromStdString(form.fileNameLabel));
+        m_ui->lblFile->setText(QString::fromStdString(form.fileNameLabel));
         // A box is named by its label, a caption box by the caption it holds.
-        m_ui->txtCreatedBy->setAccessibleName(m_ui->lblInfo0->text());
-        m_ui->txtDate->setAccessibleName(m_ui->lblInfo1->text());
-        m_ui->lblInfo3->setAccessibleName(m_ui->lblInfo2->text());
-        m_ui->txtInstrumentNo->setAccessibleName(m_ui->lblInfo4->text());
+        m_ui->txtCreatedBy->setAccessibleName(m_ui->lblCreatedBy->text());
+        m_ui->txtDate->setAccessibleName(m_ui->lblDate->text());
+        m_ui->lblFile->setAccessibleName(m_ui->lblFileName->text());
+        m_ui->txtInstrumentNo->setAccessibleName(m_ui->lblInstrumentNo->text());
         for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3})
             Box(i)->setAccessibleName(BoxText(i));
-        m_ui->txtTitle1->setAccessibleName(BoxText(files::kBoxCaption1));
-        m_ui->txtTitle2->setAccessibleName(BoxText(files::kBoxCaption2));
+        m_ui->txtFirstTitle->setAccessibleName(BoxText(files::kBoxCaption1));
+        m_ui->txtSecondTitle->setAccessibleName(BoxText(files::kBoxCaption2));
         m_ui->txtComment->setAccessibleName(BoxText(files::kBoxCaption3));
         // The captions are labels of the record: no typing, no Tab stop, and
         // they look like the labels they are, not like boxes to fill in.
@@ -119,9 +118,9 @@ void InformationWindow::Load() {
             caption->setPalette(look);
         }
         const int unit = fontMetrics().averageCharWidth();
-        m_ui->txtTitle1->setMinimumWidth(42 * unit);
+        m_ui->txtFirstTitle->setMinimumWidth(42 * unit);
         m_ui->txtComment->setMinimumHeight(fontMetrics().height() * 6);
-        QWidget* previous = m_ui->txtTitle1;
+        QWidget* previous = m_ui->txtFirstTitle;
         for (int box = files::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
              box = files::NextInfoBox(box)) {
             setTabOrder(previous, Box(box));
@@ -129,18 +128,18 @@ void InformationWindow::Load() {
         }
         setTabOrder(previous, m_ui->cmdOK);
         setTabOrder(m_ui->cmdOK, m_ui->cmdCancel);
-        m_ui->txtTitle1->setFocus();
+        m_ui->txtFirstTitle->setFocus();
     });
 }
 
 void InformationWindow::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
     const int index = IndexOf(watched);
-    if (index < 0) return gui::ScreenBase::eventFilter(watched, event);
+    if (index < 0) return ScreenBase::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::KeyPress:
             return BoxKey(index, static_cast<QKeyEvent*>(event));
@@ -155,15 +154,14 @@ bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
                 // Checked once the focus has arrived, so the check knows where
                 // it went (Cancel takes no check).
                 QTimer::singleShot(0, this, [this, index] {
-                    gui::Trap(Ws().hosts, "RQ2600_txtInfo_LostFocus",
-                              [this, index] { BoxLeft(index); });
+                    Trapped("txtInfo_LostFocus", [this, index] { BoxLeft(index); });
                 });
             }
             break;
         default:
             break;
     }
-    return gui::ScreenBase::eventFilter(watched, event);
+    return ScreenBase::eventFilter(watched, event);
 }
 
 /// Enter walks the boxes (a line break in the comment); a key that would
@@ -203,16 +201,16 @@ void InformationWindow::BoxLeft(int index) {
     Box(index)->setFocus();
 }
 
-void InformationWindow::cmdOK_Click() {
+void InformationWindow::Confirm() {
     files::InfoForm form;
     for (int i = 0; i < files::kInfoBoxCount; ++i)
         form.boxes[static_cast<std::size_t>(i)] = BoxText(i).toStdString();
-    form.fileNameLabel = m_ui->lblInfo3->text().toStdString();
+    form.fileNameLabel = m_ui->lblFile->text().toStdString();
     if (!m_window.Ok(form)) Box(files::kBoxDate)->setFocus();
 }
 
-void InformationWindow::cmdCancel_Click() {
+void InformationWindow::Cancel() {
     m_window.Cancel();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -14,13 +14,13 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 /// The information window: the record every file carries (titles with
 /// their captions, creator, date, instrument number, comment). It is the
 /// last step of every save: closing it, with OK or Cancel, writes the file
 /// when it was opened for a save. Its presenter (files::InfoWindow) decides.
-class InformationWindow : public gui::ScreenBase {
+class InformationWindow : public ScreenBase {
     Q_OBJECT
   public:
     explicit InformationWindow(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -40,12 +40,12 @@ class InformationWindow : public gui::ScreenBase {
     int IndexOf(const QObject* box) const;
     bool BoxKey(int index, QKeyEvent* key);
     void BoxLeft(int index);
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void Confirm();
+    void Cancel();
 
     std::unique_ptr<Ui::frmRQ2600> m_ui;
     std::array<QWidget*, 9> m_boxes{};
     files::InfoWindow m_window;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

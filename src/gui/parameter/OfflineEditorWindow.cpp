@@ -16,7 +16,7 @@
 #include "gui/QtHosts.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 
@@ -32,21 +32,20 @@ QPushButton* NamedButton(const QString& caption, const char* name, QWidget* pare
 OfflineEditorWindow::OfflineEditorWindow(shell::OfflineEditor& editor, QWidget* parent)
     : QDialog(parent), m_editor(editor) {
     setObjectName(QStringLiteral("OfflineEditor"));
-    setWindowTitle(gui::CatalogueText(kTextEditOffline));
+    setWindowTitle(CatalogueText(kTextEditOffline));
     auto* layout = new QVBoxLayout(this);
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("tabCategory"));
     m_tabs->setAccessibleName(QStringLiteral("Category"));
-    for (int c = 0; c < 4; ++c) m_tabs->addTab(gui::CatalogueText(kTextCategoryTitle + c));
+    for (int c = 0; c < 4; ++c) m_tabs->addTab(CatalogueText(kTextCategoryTitle + c));
     m_tabs->setCurrentIndex(1);  // SET: what a download writes
     layout->addWidget(m_tabs);
 
     m_grid = new QTableWidget(0, 4, this);
     m_grid->setObjectName(QStringLiteral("grdItems"));
     m_grid->setAccessibleName(QStringLiteral("Items"));
-    m_grid->setHorizontalHeaderLabels({gui::CatalogueText(kTextAddress),
-                                       gui::CatalogueText(kTextDisplay), QStringLiteral("Value"),
-                                       QStringLiteral("Changed")});
+    m_grid->setHorizontalHeaderLabels({CatalogueText(kTextAddress), CatalogueText(kTextDisplay),
+                                       QStringLiteral("Value"), QStringLiteral("Changed")});
     m_grid->verticalHeader()->hide();
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -91,7 +90,7 @@ OfflineEditorWindow::OfflineEditorWindow(shell::OfflineEditor& editor, QWidget* 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     Fill();
     resize(620, 460);
-    gui::FitWindowWhenShown(this);
+    FitWindowWhenShown(this);
 }
 
 bool OfflineEditorWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -116,7 +115,7 @@ void OfflineEditorWindow::Fill() {
     m_grid->setRowCount(static_cast<int>(m_rows.size()));
     for (int r = 0; r < static_cast<int>(m_rows.size()); ++r) {
         const auto& row = m_rows[static_cast<std::size_t>(r)];
-        const QStringList cells{gui::Text(row.address), gui::Text(row.name), gui::Text(row.value),
+        const QStringList cells{Text(row.address), Text(row.name), Text(row.value),
                                 row.changed ? QStringLiteral("*") : QString()};
         for (int c = 0; c < 4; ++c) {
             auto* cell = new QTableWidgetItem(cells[c]);
@@ -139,20 +138,18 @@ void OfflineEditorWindow::RowChosen() {
                           m_rows[static_cast<std::size_t>(r)].editable;
     m_entry->setEnabled(editable);
     m_set->setEnabled(editable);
-    m_entry->setText(editable
-                         ? gui::Text(m_editor.EntryText(m_rows[static_cast<std::size_t>(r)].index))
-                         : QString());
+    m_entry->setText(editable ? Text(m_editor.EntryText(m_rows[static_cast<std::size_t>(r)].index))
+                              : QString());
 }
 
 void OfflineEditorWindow::SetValue() {
     const int r = m_grid->currentRow();
     if (r < 0 || r >= static_cast<int>(m_rows.size())) return;
     const auto& row = m_rows[static_cast<std::size_t>(r)];
-    const std::string why = m_editor.Set(row.index, gui::Bytes(m_entry->text()));
+    const std::string why = m_editor.Set(row.index, Bytes(m_entry->text()));
     const QString note =
-        why.empty()
-            ? QString()
-            : QStringLiteral("%1 not changed: %2").arg(gui::Text(row.address), gui::Text(why));
+        why.empty() ? QString()
+                    : QStringLiteral("%1 not changed: %2").arg(Text(row.address), Text(why));
     Fill();
     m_note->setText(note);
     m_note->setAccessibleName(note);
@@ -164,4 +161,4 @@ void OfflineEditorWindow::UndoChange() {
     m_note->clear();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -15,7 +15,7 @@ class QPushButton;
 class QTabBar;
 class QTableWidget;
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 class OfflineEditorWindow : public QDialog {
     Q_OBJECT
@@ -41,4 +41,4 @@ class OfflineEditorWindow : public QDialog {
     QLabel* m_note = nullptr;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -13,9 +13,9 @@
 #include "comm/jobs/Jobs.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
-#include "gui/GridModel.h"
 #include "gui/GuiCommHost.h"
 #include "gui/QtHosts.h"
+#include "gui/parameter/PageGridModel.h"
 #include "gui/parameter/TrendWindow.h"
 #include "parameter/ValueRules.h"
 #include "session/Navigation.h"
@@ -25,7 +25,7 @@
 #include "shell/TextTrim.h"
 #include "ui_frmRQ2300.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 constexpr std::array<int, 4> kPageCaption = {kTextDisplayPage, kTextSetPage, kTextAdjustPage,
@@ -40,54 +40,27 @@ constexpr int kPageEntry = 6;
 constexpr std::array<int, 7> kColumnWidths = {15, 20, 10, 5, 5, 5, 5};
 constexpr int kRowHeadingWidth = 5;
 /// The reading intervals offered, in the order of their captions.
-constexpr std::array<int, 4> kIntervals = {1000, 2000, kPeriodicReadMs, kReadAsFastAsLineMs};
+constexpr std::array<int, 4> kIntervals = {1000, 2000, parameter::kPeriodicReadMs,
+                                           parameter::kReadAsFastAsLineMs};
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
 bool StartPageJob(shell::Workspace& ws, int job, const std::string& title) {
     return ws.Engine().StartCommJob({job, title});
 }
 
-/// The page grid with the edited row in yellow, and a row whose WRITE came
-/// back otherwise than asked in red, the note as its tip.
-class PageGridModel : public gui::GridModel {
-  public:
-    PageGridModel(Source source, std::function<const PageModel&()> page, QObject* parent)
-        : gui::GridModel(std::move(source), parent), m_page(std::move(page)) {}
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (index.isValid() && m_page().RowDiffers(index.row() + 1)) {
-            if (role == Qt::BackgroundRole) return QColor(255, 190, 190);
-            if (role == Qt::ForegroundRole) return QColor(Qt::black);
-            if (role == Qt::ToolTipRole) return gui::Text(m_page().WriteNote());
-        }
-        if (index.isValid() && m_page().RowMarked(index.row() + 1)) {
-            if (role == Qt::BackgroundRole) return QColor(255, 255, 0);
-            if (role == Qt::ForegroundRole) return QColor(Qt::black);
-        }
-        return gui::GridModel::data(index, role);
-    }
-
-    void RowHeadingsChanged(int first, int last) {
-        emit headerDataChanged(Qt::Vertical, first - 1, last - 1);
-    }
-
-  private:
-    std::function<const PageModel&()> m_page;
-};
-
-gui::GuiCommHost* CommHost(shell::Workspace& ws) {
+GuiCommHost* CommHost(shell::Workspace& ws) {
     comm::CommEngine* engine = ws.hosts.engine;
-    return engine ? dynamic_cast<gui::GuiCommHost*>(&engine->Host()) : nullptr;
+    return engine ? dynamic_cast<GuiCommHost*>(&engine->Host()) : nullptr;
 }
 }  // namespace
 
-JobStarter OnlineParameterScreen::Starter() {
+parameter::JobStarter OnlineParameterScreen::Starter() {
     return [this](int job, const std::string& title) { return StartPageJob(Ws(), job, title); };
 }
 
-OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& page,
+OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::OnlinePage& page,
                                              QWidget* parent)
-    : gui::ScreenBase(shell::Screen::OnlineParameter, ws, parent),
+    : ScreenBase(shell::Screen::OnlineParameter, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2300>()),
       m_online(page) {
     m_ui->setupUi(this);
@@ -99,7 +72,8 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
     // A screen shown without the category menu (never in the chain) gets a
     // page of its own, so it always has one to draw.
     if (m_online.Get() == nullptr)
-        m_online.New(static_cast<PageCategory>(std::clamp<int>(Ws().state.parameterTab, 0, 3)));
+        m_online.New(
+            static_cast<parameter::PageCategory>(std::clamp<int>(Ws().state.parameterTab, 0, 3)));
     BuildMenus();
     OfferCommandMenuUnlock();
 
@@ -107,99 +81,71 @@ OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, OnlinePage& p
     m_tmrCycle.setInterval(CycleIntervalMs());
     m_tmrCycle.setParent(this);
 
-    gui::GridModel::Source source;
-    source.rows = [] { return kPageRows; };
-    source.cols = [] { return kGridColumns - 1; };
-    source.text = [this](int row, int col) -> std::string {
-        if (row > 0) return Page().Cell(row, col);
-        switch (col) {
-            case kColName:
-                return gui::Bytes(gui::CatalogueText(kTextParameter));
-            case kColData:
-                return gui::Bytes(gui::CatalogueText(kTextDataColumn));
-            case kColMa:
-            case kColMb:
-            case kColMc:
-            case kColKind:
-                return gui::Bytes(gui::CatalogueText(kTextMa + col - kColMa));
-            default:
-                return {};
-        }
-    };
-    m_grid = new PageGridModel(
-        source, [this]() -> const PageModel& { return Page(); }, this);
-    m_ui->ssRQ2300->setModel(m_grid);
-    m_ui->ssRQ2300->installEventFilter(this);
-    m_ui->ssRQ2300->viewport()->installEventFilter(this);
-    m_ui->tabRQ2300->setExpanding(false);
+    m_grid = new PageGridModel([this]() -> const parameter::PageModel& { return Page(); }, this);
+    m_ui->ssPage->setModel(m_grid);
+    m_ui->ssPage->installEventFilter(this);
+    m_ui->ssPage->viewport()->installEventFilter(this);
+    m_ui->tabGroups->setExpanding(false);
     m_ui->txtSetData->installEventFilter(this);
     m_ui->cboSetData->installEventFilter(this);
 
-    connect(m_ui->tabRQ2300, &QTabBar::currentChanged, this, [this](int index) {
-        gui::Trap(Ws().hosts, "RQ2300_tabRQ2300_Click", [this, index] { tabRQ2300_Click(index); });
+    connect(m_ui->tabGroups, &QTabBar::currentChanged, this,
+            [this](int index) { Trapped("tabRQ2300_Click", [this, index] { SwitchTab(index); }); });
+    connect(m_ui->ssPage, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        Trapped("ssRQ2300_DblClick", [this, index] { OpenItem(index); });
     });
-    connect(m_ui->ssRQ2300, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_DblClick",
-                  [this, index] { ssRQ2300_DblClick(index); });
-    });
-    connect(m_ui->ssRQ2300->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    connect(m_ui->ssPage->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
-                gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_LeaveCell",
-                          [&] { ssRQ2300_LeaveCell(current, previous); });
+                Trapped("ssRQ2300_LeaveCell", [&] { EnterRow(current, previous); });
             });
-    OnSignal(m_ui->cmdWrite, &QPushButton::clicked, "RQ2300_cmdWrite_Click",
-             [this] { cmdWrite_Click(); });
+    OnSignal(m_ui->cmdWrite, &QPushButton::clicked, "cmdWrite_Click", [this] { Write(); });
     connect(m_ui->txtSetData, &QLineEdit::returnPressed, this, [this] {
-        if (m_ui->cmdWrite->isEnabled())
-            gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+        if (m_ui->cmdWrite->isEnabled()) Trapped("cmdWrite_Click", [this] { Write(); });
     });
-    OnSignal(m_ui->cmdReadStop, &QPushButton::clicked, "RQ2300_cmdReadStop_Click",
-             [this] { cmdReadStop_Click(); });
-    OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "RQ2300_cmdOutputOff_Click",
-             [this] { cmdOutputOff_Click(); });
-    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "RQ2300_cmdExit_Click",
-             [this] { cmdExit_Click(); });
-    OnSignal(m_ui->cmdUpDown0, &QToolButton::clicked, "RQ2300_cmdUpDown_Click",
-             [this] { cmdUpDown_Click(0); });
-    OnSignal(m_ui->cmdUpDown1, &QToolButton::clicked, "RQ2300_cmdUpDown_Click",
-             [this] { cmdUpDown_Click(1); });
-    connect(m_ui->optQuill0, &QRadioButton::toggled, this, [this](bool on) {
+    OnSignal(m_ui->cmdReadStop, &QPushButton::clicked, "cmdReadStop_Click",
+             [this] { ToggleReading(); });
+    OnSignal(m_ui->cmdOutputOff, &QPushButton::clicked, "cmdOutputOff_Click",
+             [this] { CancelForcedOutput(); });
+    OnSignal(m_ui->cmdExit, &QPushButton::clicked, "cmdExit_Click", [this] { Leave(); });
+    OnSignal(m_ui->cmdPrevious, &QToolButton::clicked, "cmdUpDown_Click",
+             [this] { ShowMoveMenu(false); });
+    OnSignal(m_ui->cmdNext, &QToolButton::clicked, "cmdUpDown_Click",
+             [this] { ShowMoveMenu(true); });
+    connect(m_ui->optHex, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().SetMonitorAscii(false);
     });
-    connect(m_ui->optQuill1, &QRadioButton::toggled, this, [this](bool on) {
+    connect(m_ui->optAscii, &QRadioButton::toggled, this, [this](bool on) {
         if (!on) return;
         Engine().SetMonitorAscii(true);
     });
-    OnSignal(&m_tmrCycle, &QTimer::timeout, "RQ2300_tmrCycle_Timer", [this] { tmrCycle_Timer(); });
-    OnSignal(m_ui->cmdTrend, &QPushButton::clicked, "RQ2300_cmdTrend_Click",
-             [this] { cmdTrend_Click(); });
+    OnSignal(&m_tmrCycle, &QTimer::timeout, "tmrCycle_Timer", [this] { ReadNextValues(); });
+    OnSignal(m_ui->cmdTrend, &QPushButton::clicked, "cmdTrend_Click", [this] { ShowTrend(); });
     connect(m_ui->cboInterval, &QComboBox::activated, this, [this](int index) {
-        gui::Trap(Ws().hosts, "RQ2300_cboInterval_Click",
-                  [this, index] { cboInterval_Click(index); });
+        Trapped("cboInterval_Click", [this, index] { ChooseInterval(index); });
     });
     // Fast Communication switched on this screen changes what is offered.
-    OnSignal(Std().mnuPortFast, &QAction::triggered, "RQ2300_cboInterval_Fill",
+    OnSignal(Std().mnuPortFast, &QAction::triggered, "cboInterval_Fill",
              [this] { FillIntervals(); });
 }
 
 OnlineParameterScreen::~OnlineParameterScreen() {
     // A screen deleted late (after a later one loaded) leaves that one's
     // page and monitor rows alone.
-    PageModel* page = m_online.Get();
+    parameter::PageModel* page = m_online.Get();
     if (page != nullptr && page->Listener() == this) page->SetListener(nullptr);
     if (!m_unloaded && CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
 }
 
-PageModel& OnlineParameterScreen::Page() const {
+parameter::PageModel& OnlineParameterScreen::Page() const {
     return *m_online.Get();
 }
 
 void OnlineParameterScreen::BuildMenus() {
-    m_mnuOnlineDec = new QMenu(gui::CatalogueText(kTextPrevious), this);
-    m_mnuOnlineInc = new QMenu(gui::CatalogueText(kTextNext), this);
-    m_mnuOnlineDec->setAccessibleName(gui::CatalogueText(kTextPrevious));
-    m_mnuOnlineInc->setAccessibleName(gui::CatalogueText(kTextNext));
+    m_mnuOnlineDec = new QMenu(CatalogueText(kTextPrevious), this);
+    m_mnuOnlineInc = new QMenu(CatalogueText(kTextNext), this);
+    m_mnuOnlineDec->setAccessibleName(CatalogueText(kTextPrevious));
+    m_mnuOnlineInc->setAccessibleName(CatalogueText(kTextNext));
     for (int i = 0; i < 7; ++i) {
         const auto index = static_cast<std::size_t>(i);
         if (i == kSeparatorEntry) {
@@ -207,11 +153,11 @@ void OnlineParameterScreen::BuildMenus() {
             m_incItems[index] = m_mnuOnlineInc->addSeparator();
             continue;
         }
-        m_decItems[index] = m_mnuOnlineDec->addAction(gui::CatalogueText(kTextPreviousEntry + i));
-        m_incItems[index] = m_mnuOnlineInc->addAction(gui::CatalogueText(kTextNextEntry + i));
-        OnSignal(m_decItems[index], &QAction::triggered, "RQ2300_mnuOnlineDecMB_Click",
+        m_decItems[index] = m_mnuOnlineDec->addAction(CatalogueText(kTextPreviousEntry + i));
+        m_incItems[index] = m_mnuOnlineInc->addAction(CatalogueText(kTextNextEntry + i));
+        OnSignal(m_decItems[index], &QAction::triggered, "mnuOnlineDecMB_Click",
                  [this, i] { MoveEntry(false, i); });
-        OnSignal(m_incItems[index], &QAction::triggered, "RQ2300_mnuOnlineIncMB_Click",
+        OnSignal(m_incItems[index], &QAction::triggered, "mnuOnlineIncMB_Click",
                  [this, i] { MoveEntry(true, i); });
     }
     // A page at a time from the keyboard as well.
@@ -229,37 +175,37 @@ void OnlineParameterScreen::BuildMenus() {
 }
 
 void OnlineParameterScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2300_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         m_tmrCycle.stop();
         FormSetting();
-        m_ui->optQuill0->setText(gui::CatalogueText(kTextHex));
-        m_ui->optQuill1->setText(gui::CatalogueText(kTextAscii));
-        m_ui->optQuill0->setChecked(true);
+        m_ui->optHex->setText(CatalogueText(kTextHex));
+        m_ui->optAscii->setText(CatalogueText(kTextAscii));
+        m_ui->optHex->setChecked(true);
         Engine().SetMonitorAscii(false);
         m_ui->ssLog->setColumnCount(1);
         m_ui->ssLog->setRowCount(2);
         m_ui->ssLog->setVerticalHeaderLabels(
-            {gui::CatalogueText(kTextCommand), gui::CatalogueText(kTextResponse)});
+            {CatalogueText(kTextCommand), CatalogueText(kTextResponse)});
         m_ui->ssLog->horizontalHeader()->hide();
         m_ui->ssLog->horizontalHeader()->setStretchLastSection(true);
         for (int r = 0; r < 2; ++r) m_ui->ssLog->setItem(r, 0, new QTableWidgetItem);
         m_ui->ssLog->setFixedHeight(m_ui->ssLog->verticalHeader()->defaultSectionSize() * 2 +
                                     2 * m_ui->ssLog->frameWidth());
         m_ui->ssLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_ui->fraHideDisp->setAccessibleName(gui::CatalogueText(kTextCommand) + " / " +
-                                             gui::CatalogueText(kTextResponse));
+        m_ui->fraHideDisp->setAccessibleName(CatalogueText(kTextCommand) + " / " +
+                                             CatalogueText(kTextResponse));
         m_ui->ssLog->setAccessibleName(m_ui->fraHideDisp->accessibleName());
-        gui::NameByCaption({m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optQuill0,
-                            m_ui->optQuill1, m_ui->cmdTrend});
+        NameByCaption({m_ui->cmdWrite, m_ui->cmdOutputOff, m_ui->cmdExit, m_ui->optHex,
+                       m_ui->optAscii, m_ui->cmdTrend});
         m_ui->cboInterval->setAccessibleName(m_ui->lblInterval->text().remove('&'));
-        m_ui->cmdUpDown0->setAccessibleName(gui::CatalogueText(kTextPrevious));
-        m_ui->cmdUpDown1->setAccessibleName(gui::CatalogueText(kTextNext));
-        m_ui->cmdUpDown0->setToolTip(gui::CatalogueText(kTextPrevious));
-        m_ui->cmdUpDown1->setToolTip(gui::CatalogueText(kTextNext));
-        m_ui->txtSetData->setAccessibleName(gui::CatalogueText(kTextDataColumn));
-        m_ui->cboSetData->setAccessibleName(gui::CatalogueText(kTextDataColumn));
-        m_ui->ssRQ2300->setAccessibleName(windowTitle());
-        m_ui->tabRQ2300->setAccessibleName(windowTitle());
+        m_ui->cmdPrevious->setAccessibleName(CatalogueText(kTextPrevious));
+        m_ui->cmdNext->setAccessibleName(CatalogueText(kTextNext));
+        m_ui->cmdPrevious->setToolTip(CatalogueText(kTextPrevious));
+        m_ui->cmdNext->setToolTip(CatalogueText(kTextNext));
+        m_ui->txtSetData->setAccessibleName(CatalogueText(kTextDataColumn));
+        m_ui->cboSetData->setAccessibleName(CatalogueText(kTextDataColumn));
+        m_ui->ssPage->setAccessibleName(windowTitle());
+        m_ui->tabGroups->setAccessibleName(windowTitle());
         m_ui->aniBusy->setAccessibleName(QStringLiteral("Busy"));
         if (CommHost(Ws()) != nullptr) {
             CommHost(Ws())->monitorRows = [this](bool sent, const std::string& text) {
@@ -269,7 +215,7 @@ void OnlineParameterScreen::Load() {
         SelectShowType();
         Page().SetListener(this);
         TabsChanged();
-        RowsChanged(1, kPageRows);
+        RowsChanged(1, parameter::kPageRows);
         EntryPrepared();
         ControlsChanged();
         ReadingTaken();
@@ -277,7 +223,7 @@ void OnlineParameterScreen::Load() {
 }
 
 void OnlineParameterScreen::Unload() {
-    gui::Trap(Ws().hosts, "RQ2300_Form_Unload", [this] {
+    Trapped("Form_Unload", [this] {
         m_tmrCycle.stop();
         if (CommHost(Ws()) != nullptr) CommHost(Ws())->monitorRows = nullptr;
         m_online.Drop();
@@ -289,11 +235,11 @@ void OnlineParameterScreen::Unload() {
 /// of the category.
 void OnlineParameterScreen::FormSetting() {
     const auto category = static_cast<std::size_t>(Page().Category());
-    setWindowTitle(gui::CatalogueText(kPageCaption[category]));
-    QTableView* grid = m_ui->ssRQ2300;
+    setWindowTitle(CatalogueText(kPageCaption[category]));
+    QTableView* grid = m_ui->ssPage;
     const int unit = grid->fontMetrics().averageCharWidth();
     const QFontMetrics heading(grid->horizontalHeader()->font());
-    for (int c = 0; c < kGridColumns - 1; ++c) {
+    for (int c = 0; c < parameter::kGridColumns - 1; ++c) {
         const QString title = m_grid->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         grid->setColumnWidth(c, std::max(kColumnWidths[static_cast<std::size_t>(c)] * unit + 10,
                                          heading.horizontalAdvance(title) + 16));
@@ -307,71 +253,71 @@ void OnlineParameterScreen::FormSetting() {
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     const int height = grid->horizontalHeader()->sizeHint().height() +
-                       kPageRows * grid->verticalHeader()->defaultSectionSize() +
+                       parameter::kPageRows * grid->verticalHeader()->defaultSectionSize() +
                        2 * grid->frameWidth();
     grid->setFixedHeight(height);
 
-    m_ui->cmdWrite->setText(gui::CatalogueText(kTextWrite));
-    m_ui->cmdReadStop->setText(gui::CatalogueText(kTextReadStop));
-    m_ui->cmdOutputOff->setText(gui::CatalogueText(kTextCancelOutput));
-    m_ui->cmdExit->setText(gui::CatalogueText(kTextClose));
-    m_ui->cmdTrend->setText(gui::CatalogueText(kTextTrendButton));
-    m_ui->lblInterval->setText(gui::CatalogueText(kTextReadingInterval));
-    const bool display = Page().Category() == PageCategory::Display;
+    m_ui->cmdWrite->setText(CatalogueText(kTextWrite));
+    m_ui->cmdReadStop->setText(CatalogueText(kTextReadStop));
+    m_ui->cmdOutputOff->setText(CatalogueText(kTextCancelOutput));
+    m_ui->cmdExit->setText(CatalogueText(kTextClose));
+    m_ui->cmdTrend->setText(CatalogueText(kTextTrendButton));
+    m_ui->lblInterval->setText(CatalogueText(kTextReadingInterval));
+    const bool display = Page().Category() == parameter::PageCategory::Display;
     m_ui->cmdReadStop->setVisible(display);
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui->cmdTrend, m_ui->lblInterval,
                                                       m_ui->cboInterval, m_ui->lblLastReading})
         w->setVisible(display);
-    m_ui->cmdOutputOff->setVisible(Page().Category() == PageCategory::Adjust);
+    m_ui->cmdOutputOff->setVisible(Page().Category() == parameter::PageCategory::Adjust);
 }
 
 /// SelectShowType: the monitor frame and the address columns
 /// follow the Communication Monitor command.
 void OnlineParameterScreen::SelectShowType() {
     const bool on = Engine().MonitorOn();
-    QTableView* grid = m_ui->ssRQ2300;
-    for (int col = kColMa; col <= kColKind; ++col) grid->setColumnHidden(col - 1, !on);
+    QTableView* grid = m_ui->ssPage;
+    for (int col = parameter::kColMa; col <= parameter::kColKind; ++col)
+        grid->setColumnHidden(col - 1, !on);
     int width = grid->verticalHeader()->sizeHint().width() + 2 * grid->frameWidth();
-    for (int c = 0; c < kGridColumns - 1; ++c) {
+    for (int c = 0; c < parameter::kGridColumns - 1; ++c) {
         if (!grid->isColumnHidden(c)) width += grid->columnWidth(c);
     }
     grid->setFixedWidth(std::max(width, grid->verticalHeader()->minimumWidth() + width));
     m_ui->fraHideDisp->setVisible(on);
-    gui::FitWindow(this);
+    FitWindow(this);
 }
 
 void OnlineParameterScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 void OnlineParameterScreen::OnMonitorChanged(bool) {
-    gui::Trap(Ws().hosts, "RQ2300fnc_nSelectShowType", [this] { SelectShowType(); });
+    Trapped("fnc_nSelectShowType", [this] { SelectShowType(); });
 }
 
 void OnlineParameterScreen::ShowMonitorText(bool sent, const std::string& text) {
-    if (QTableWidgetItem* item = m_ui->ssLog->item(sent ? 0 : 1, 0)) item->setText(gui::Text(text));
+    if (QTableWidgetItem* item = m_ui->ssLog->item(sent ? 0 : 1, 0)) item->setText(Text(text));
 }
 
 // ---------------------------------------------------------------- listener
 
 void OnlineParameterScreen::RowsChanged(int first, int last) {
-    m_grid->RefreshCells(first, 1, last, kGridColumns - 1);
-    static_cast<PageGridModel*>(m_grid)->RowHeadingsChanged(first, last);
+    m_grid->RowsChanged(first, last);
 }
 
 void OnlineParameterScreen::ControlsChanged() {
-    const PageControls& c = Page().Controls();
+    const parameter::PageControls& c = Page().Controls();
     const bool all = c.allEnabled;
     const bool wasAll = m_ui->cmdExit->isEnabled();
     const bool entryWas = m_ui->txtSetData->isEnabled() || m_ui->cboSetData->isEnabled();
-    m_ui->tabRQ2300->setEnabled(all);
+    m_ui->tabGroups->setEnabled(all);
     // A locked grid keeps its values readable (measured values are watched
     // while it is locked); it only stops taking clicks and keys.
     m_gridLocked = !all || c.gridLocked;
-    m_ui->ssRQ2300->setFocusPolicy(m_gridLocked ? Qt::NoFocus : Qt::StrongFocus);
-    m_ui->cmdUpDown0->setEnabled(all && c.previousEnabled);
-    m_ui->cmdUpDown1->setEnabled(all && c.nextEnabled);
+    m_ui->ssPage->setFocusPolicy(m_gridLocked ? Qt::NoFocus : Qt::StrongFocus);
+    m_ui->cmdPrevious->setEnabled(all && c.previousEnabled);
+    m_ui->cmdNext->setEnabled(all && c.nextEnabled);
     for (QAction* a : m_decItems) a->setEnabled(all && c.previousEnabled);
     for (QAction* a : m_incItems) a->setEnabled(all && c.nextEnabled);
     m_ui->txtSetData->setEnabled(all && c.entryEnabled);
@@ -381,8 +327,7 @@ void OnlineParameterScreen::ControlsChanged() {
     m_ui->cmdWrite->setEnabled(all && c.writeEnabled);
     m_ui->cmdOutputOff->setEnabled(all && c.outputOffEnabled);
     m_ui->cmdReadStop->setEnabled(all && c.readStopEnabled);
-    m_ui->cmdReadStop->setText(
-        gui::CatalogueText(Page().Reading() ? kTextReadStop : kTextReadStart));
+    m_ui->cmdReadStop->setText(CatalogueText(Page().Reading() ? kTextReadStop : kTextReadStart));
     m_ui->cmdReadStop->setAccessibleName(m_ui->cmdReadStop->text());
     m_ui->cmdExit->setEnabled(all);
     m_ui->cmdTrend->setEnabled(all && Page().Window().hasMeasuredItems);
@@ -404,7 +349,7 @@ void OnlineParameterScreen::ControlsChanged() {
         } else if (m_ui->cboSetData->isEnabled() && m_ui->cboSetData->isVisible()) {
             m_ui->cboSetData->setFocus();
         } else if (!m_gridLocked) {
-            m_ui->ssRQ2300->setFocus();
+            m_ui->ssPage->setFocus();
         } else if (m_ui->cmdReadStop->isVisible() && m_ui->cmdReadStop->isEnabled()) {
             m_ui->cmdReadStop->setFocus();
         }
@@ -413,11 +358,11 @@ void OnlineParameterScreen::ControlsChanged() {
 
 void OnlineParameterScreen::TabsChanged() {
     m_drawingTabs = true;
-    QTabBar* tabs = m_ui->tabRQ2300;
+    QTabBar* tabs = m_ui->tabGroups;
     const auto& names = Page().TabNames();
     while (tabs->count() > static_cast<int>(names.size())) tabs->removeTab(tabs->count() - 1);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const QString text = gui::Text(shell::Trim(names[i]));
+        const QString text = Text(shell::Trim(names[i]));
         if (static_cast<int>(i) < tabs->count()) {
             tabs->setTabText(static_cast<int>(i), text);
         } else {
@@ -430,21 +375,23 @@ void OnlineParameterScreen::TabsChanged() {
 }
 
 void OnlineParameterScreen::EntryPrepared() {
-    m_ui->txtSetData->setText(gui::Text(Page().EntryText()));
-    QString note = gui::Text(Page().WriteNote());
+    m_ui->txtSetData->setText(Text(Page().EntryText()));
+    QString note = Text(Page().WriteNote());
     const int kind = Page().Edit().kind;
-    if (note.isEmpty() && Page().EditedRow() != 0 && kind != kKindShown && kind != kKindMeasured)
-        note = QStringLiteral("Takes ") + gui::Text(parameter::AllowedValues(Page().Edit())) + '.';
+    if (note.isEmpty() && Page().EditedRow() != 0 && kind != parameter::kKindShown &&
+        kind != parameter::kKindMeasured)
+        note = QStringLiteral("Takes ") + Text(parameter::AllowedValues(Page().Edit())) + '.';
     // The note's lines come and go: the window grows to keep WRITE in view.
     const bool resized = m_writeNote->text().isEmpty() != note.isEmpty();
     m_writeNote->setText(note);
     m_writeNote->setAccessibleName(note);
-    if (resized) gui::FitWindow(this);
+    if (resized) FitWindow(this);
     QComboBox* list = m_ui->cboSetData;
     list->clear();
     const auto& choices = Page().Edit().choices;
-    if (Page().EditedRow() != 0 && Page().Edit().kind == kKindSelection) {
-        for (const Choice& choice : choices.entries) list->addItem(gui::Text(choice.listText));
+    if (Page().EditedRow() != 0 && Page().Edit().kind == parameter::kKindSelection) {
+        for (const parameter::Choice& choice : choices.entries)
+            list->addItem(Text(choice.listText));
         if (choices.preselected >= 0 && choices.preselected < list->count())
             list->setCurrentIndex(choices.preselected);
     }
@@ -453,7 +400,7 @@ void OnlineParameterScreen::EntryPrepared() {
 // ---------------------------------------------------------------- events
 
 bool OnlineParameterScreen::eventFilter(QObject* watched, QEvent* event) {
-    const bool onGrid = watched == m_ui->ssRQ2300 || watched == m_ui->ssRQ2300->viewport();
+    const bool onGrid = watched == m_ui->ssPage || watched == m_ui->ssPage->viewport();
     if (onGrid && m_gridLocked) {
         switch (event->type()) {
             case QEvent::MouseButtonPress:
@@ -466,24 +413,22 @@ bool OnlineParameterScreen::eventFilter(QObject* watched, QEvent* event) {
                 break;
         }
     }
-    if (event->type() != QEvent::KeyPress) return gui::ScreenBase::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress) return ScreenBase::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == m_ui->ssRQ2300 && (key->modifiers() & Qt::ControlModifier) &&
+    if (watched == m_ui->ssPage && (key->modifiers() & Qt::ControlModifier) &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        const int row = m_ui->ssRQ2300->currentIndex().row() + 1;
-        gui::Trap(Ws().hosts, "RQ2300_ssRQ2300_KeyDown",
-                  [this, row] { Page().OpenItem(row, Starter()); });
+        const int row = m_ui->ssPage->currentIndex().row() + 1;
+        Trapped("ssRQ2300_KeyDown", [this, row] { Page().OpenItem(row, Starter()); });
         return true;
     }
     if (watched == m_ui->txtSetData) return EntryKey(key);
     // Enter on the chosen entry of a selection item writes it, as in the box.
     if (watched == m_ui->cboSetData &&
         (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        if (m_ui->cmdWrite->isEnabled())
-            gui::Trap(Ws().hosts, "RQ2300_cmdWrite_Click", [this] { cmdWrite_Click(); });
+        if (m_ui->cmdWrite->isEnabled()) Trapped("cmdWrite_Click", [this] { Write(); });
         return true;
     }
-    return gui::ScreenBase::eventFilter(watched, event);
+    return ScreenBase::eventFilter(watched, event);
 }
 
 /// Typed characters pass the item kind's key filter; shortcuts (copy, paste)
@@ -493,7 +438,7 @@ bool OnlineParameterScreen::EntryKey(QKeyEvent* key) {
     if (text.size() != 1 || (key->modifiers() & Qt::ControlModifier)) return false;
     const ushort code = text.at(0).unicode();
     if (code < 0x20 || code == 0x7f) return false;
-    const int kept = code > 0xff ? 0 : FilterKey(code, Page().Edit().kind);
+    const int kept = code > 0xff ? 0 : parameter::FilterKey(code, Page().Edit().kind);
     if (kept == 0) return true;
     if (kept != code) {
         m_ui->txtSetData->insert(QString(QChar(kept)));
@@ -502,45 +447,44 @@ bool OnlineParameterScreen::EntryKey(QKeyEvent* key) {
     return false;
 }
 
-void OnlineParameterScreen::tabRQ2300_Click(int index) {
+void OnlineParameterScreen::SwitchTab(int index) {
     if (m_drawingTabs || index < 0) return;
     Page().ClickTab(index + 1, Starter());
     // A refused switch puts the strip back on the tab that is shown.
     TabsChanged();
 }
 
-void OnlineParameterScreen::ssRQ2300_DblClick(const QModelIndex& index) {
+void OnlineParameterScreen::OpenItem(const QModelIndex& index) {
     if (!index.isValid()) return;
     Page().OpenItem(index.row() + 1, Starter());
 }
 
-void OnlineParameterScreen::ssRQ2300_LeaveCell(const QModelIndex& current,
-                                               const QModelIndex& previous) {
+void OnlineParameterScreen::EnterRow(const QModelIndex& current, const QModelIndex& previous) {
     if (current.row() == previous.row()) return;
     Page().EnterRow(current.isValid() ? current.row() + 1 : 0);
 }
 
-void OnlineParameterScreen::cmdWrite_Click() {
+void OnlineParameterScreen::Write() {
     const int chosen = m_ui->cboSetData->isVisible() ? m_ui->cboSetData->currentIndex() : -1;
-    if (Page().Write(gui::Bytes(m_ui->txtSetData->text()), chosen, Starter())) return;
+    if (Page().Write(Bytes(m_ui->txtSetData->text()), chosen, Starter())) return;
     if (m_ui->txtSetData->isVisible() && m_ui->txtSetData->isEnabled()) {
         m_ui->txtSetData->setFocus();
         m_ui->txtSetData->selectAll();
     }
 }
 
-void OnlineParameterScreen::cmdReadStop_Click() {
+void OnlineParameterScreen::ToggleReading() {
     Page().ToggleReading(Starter());
-    if (!Page().Reading() && !m_gridLocked) m_ui->ssRQ2300->setFocus();
+    if (!Page().Reading() && !m_gridLocked) m_ui->ssPage->setFocus();
 }
 
-void OnlineParameterScreen::cmdOutputOff_Click() {
+void OnlineParameterScreen::CancelForcedOutput() {
     Page().CancelForcedOutput(Starter());
 }
 
-void OnlineParameterScreen::cmdUpDown_Click(int index) {
-    QToolButton* button = index == 0 ? m_ui->cmdUpDown0 : m_ui->cmdUpDown1;
-    QMenu* menu = index == 0 ? m_mnuOnlineDec : m_mnuOnlineInc;
+void OnlineParameterScreen::ShowMoveMenu(bool forward) {
+    QToolButton* button = forward ? m_ui->cmdNext : m_ui->cmdPrevious;
+    QMenu* menu = forward ? m_mnuOnlineInc : m_mnuOnlineDec;
     menu->popup(button->mapToGlobal(QPoint(button->width(), 0)));
 }
 
@@ -548,18 +492,18 @@ void OnlineParameterScreen::MoveEntry(bool forward, int entry) {
     Page().Move(forward, entry, Engine().Busy(), Starter());
 }
 
-void OnlineParameterScreen::tmrCycle_Timer() {
+void OnlineParameterScreen::ReadNextValues() {
     Page().TimerTick(Starter());
 }
 
 void OnlineParameterScreen::ReadingTaken() {
-    const QString text = gui::Text(m_online.PageTrend().LastReadingText());
+    const QString text = Text(m_online.PageTrend().LastReadingText());
     m_ui->lblLastReading->setText(text);
     m_ui->lblLastReading->setAccessibleName(text);
     if (m_trendWindow != nullptr) m_trendWindow->ReadingTaken();
 }
 
-void OnlineParameterScreen::cmdTrend_Click() {
+void OnlineParameterScreen::ShowTrend() {
     if (m_trendWindow == nullptr) m_trendWindow = new TrendWindow(Ws(), m_online, this);
     m_trendWindow->show();
     m_trendWindow->raise();
@@ -578,15 +522,15 @@ void OnlineParameterScreen::FillIntervals() {
     QComboBox* box = m_ui->cboInterval;
     box->clear();
     for (int i = 0; i < (fast ? 4 : 3); ++i)
-        box->addItem(gui::CatalogueText(kTextReadIntervals + i), kIntervals[std::size_t(i)]);
+        box->addItem(CatalogueText(kTextReadIntervals + i), kIntervals[std::size_t(i)]);
     // In classic pacing "as fast as the line allows" reads every 5 s.
     const int chosen = box->findData(Page().ReadIntervalMs());
-    box->setCurrentIndex(chosen >= 0 ? chosen : box->findData(kPeriodicReadMs));
+    box->setCurrentIndex(chosen >= 0 ? chosen : box->findData(parameter::kPeriodicReadMs));
     if (m_tmrCycle.isActive() && m_tmrCycle.interval() != CycleIntervalMs())
         m_tmrCycle.start(CycleIntervalMs());
 }
 
-void OnlineParameterScreen::cboInterval_Click(int index) {
+void OnlineParameterScreen::ChooseInterval(int index) {
     m_online.SetReadInterval(m_ui->cboInterval->itemData(index).toInt());
     if (m_tmrCycle.isActive()) {
         m_tmrCycle.start(CycleIntervalMs());
@@ -595,11 +539,11 @@ void OnlineParameterScreen::cboInterval_Click(int index) {
     }
 }
 
-void OnlineParameterScreen::cmdExit_Click() {
+void OnlineParameterScreen::Leave() {
     m_tmrCycle.stop();
     const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     shell::DisplayMatrix(Ws(), event);
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

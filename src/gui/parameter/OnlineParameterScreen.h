@@ -21,10 +21,8 @@ struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
-class GridModel;
-}
 
-namespace rq50::parameter {
+class PageGridModel;
 
 class TrendWindow;
 
@@ -33,12 +31,12 @@ class TrendWindow;
 /// re-read at the reading interval (1, 2 or 5 s, or as fast as the line
 /// allows) and drawn over time in the trend window. Everything it shows comes from its PageModel,
 /// which the page jobs fill; the screen redraws what the model's listener names.
-class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
+class OnlineParameterScreen : public ScreenBase, public parameter::PageListener {
     Q_OBJECT
   public:
     /// `page` is the page the category menu opened; the screen draws it and
     /// drops it when it closes.
-    explicit OnlineParameterScreen(shell::Workspace& ws, OnlinePage& page,
+    explicit OnlineParameterScreen(shell::Workspace& ws, parameter::OnlinePage& page,
                                    QWidget* parent = nullptr);
     ~OnlineParameterScreen() override;
 
@@ -68,31 +66,39 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     void ShowMonitorText(bool sent, const std::string& text);
     bool EntryKey(QKeyEvent* key);
 
-    void tabRQ2300_Click(int index);
-    void ssRQ2300_DblClick(const QModelIndex& index);
-    void ssRQ2300_LeaveCell(const QModelIndex& current, const QModelIndex& previous);
-    void cmdWrite_Click();
-    void cmdReadStop_Click();
-    void cmdOutputOff_Click();
-    void cmdExit_Click();
-    void cmdUpDown_Click(int index);
+    // What the user does; the page decides.
+    void SwitchTab(int index);
+    /// A double click opens the row's item for entry.
+    void OpenItem(const QModelIndex& index);
+    /// The grid's current cell moved (to another row: the page follows).
+    void EnterRow(const QModelIndex& current, const QModelIndex& previous);
+    /// WRITE: the entry box (or the chosen list entry) to the opened item.
+    void Write();
+    /// READ / STOP of the measured values.
+    void ToggleReading();
+    void CancelForcedOutput();
+    /// Close: back to the category menu.
+    void Leave();
+    /// The Previous or Next menu under its arrow button.
+    void ShowMoveMenu(bool forward);
     void MoveEntry(bool forward, int entry);
-    void tmrCycle_Timer();
-    void cmdTrend_Click();
-    void cboInterval_Click(int index);
+    /// tmrCycle: the page's next periodic reading.
+    void ReadNextValues();
+    void ShowTrend();
+    void ChooseInterval(int index);
     /// The reading intervals offered: "As fast as the line allows" only in
     /// fast pacing; the page's interval chosen.
     void FillIntervals();
     /// The period of tmrCycle for the page's interval and the line's pacing.
     int CycleIntervalMs() const;
 
-    PageModel& Page() const;
+    parameter::PageModel& Page() const;
     /// How the page starts its jobs: on the session's engine, ending here.
-    JobStarter Starter();
+    parameter::JobStarter Starter();
 
     std::unique_ptr<Ui::frmRQ2300> m_ui;
-    OnlinePage& m_online;
-    gui::GridModel* m_grid = nullptr;
+    parameter::OnlinePage& m_online;
+    PageGridModel* m_grid = nullptr;
     QMenu* m_mnuOnlineDec = nullptr;
     QMenu* m_mnuOnlineInc = nullptr;
     std::array<QAction*, 7> m_decItems{};
@@ -110,4 +116,4 @@ class OnlineParameterScreen : public gui::ScreenBase, public PageListener {
     std::optional<bool> m_intervalsFast;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

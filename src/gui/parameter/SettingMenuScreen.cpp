@@ -7,91 +7,83 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2100.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::SettingMenu, ws, parent),
+    : ScreenBase(shell::Screen::SettingMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2100>()),
       m_menu(ws) {
     m_ui->setupUi(this);
     SetMenus();
     OfferBaudRate();
     OfferCommandMenuUnlock();
-    new gui::EnterPresses(m_ui->cmdOK,
-                          {m_ui->optParameter0, m_ui->optParameter1, m_ui->optParameter2});
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2100_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2100_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    new EnterPresses(m_ui->cmdOK, {m_ui->optSetOrNew, m_ui->optUpload, m_ui->optOpenFile});
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 SettingMenuScreen::~SettingMenuScreen() = default;
 
-QRadioButton* SettingMenuScreen::Option(int index) const {
-    switch (index) {
-        case 0:
-            return m_ui->optParameter0;
-        case 1:
-            return m_ui->optParameter1;
-        case 2:
-            return m_ui->optParameter2;
-        default:
-            return nullptr;
-    }
+std::array<SettingMenuScreen::OptionButton, 3> SettingMenuScreen::Options() const {
+    using Option = parameter::SettingMenuOption;
+    return {{{Option::kSetOrNew, m_ui->optSetOrNew},
+             {Option::kUpload, m_ui->optUpload},
+             {Option::kFile, m_ui->optOpenFile}}};
 }
 
-SettingMenuOption SettingMenuScreen::SelectedOption() const {
-    for (int i = 0; i < 3; ++i) {
-        if (Option(i)->isChecked()) return static_cast<SettingMenuOption>(i);
+parameter::SettingMenuOption SettingMenuScreen::SelectedOption() const {
+    for (const auto& [option, button] : Options()) {
+        if (button->isChecked()) return option;
     }
-    return SettingMenuOption::kSetOrNew;
+    return parameter::SettingMenuOption::kSetOrNew;
 }
 
 void SettingMenuScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2100_Form_Load", [this] {
-        setWindowTitle(gui::Text(m_menu.Caption()));
-        for (int i = 0; i < 3; ++i)
-            Option(i)->setText(gui::Text(m_menu.OptionText(static_cast<SettingMenuOption>(i))));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextCancel));
-        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optParameter0),
-                                   static_cast<QAbstractButton*>(m_ui->optParameter1),
-                                   static_cast<QAbstractButton*>(m_ui->optParameter2),
+    Trapped("Form_Load", [this] {
+        setWindowTitle(Text(m_menu.Caption()));
+        for (const auto& [option, button] : Options())
+            button->setText(Text(m_menu.OptionText(option)));
+        m_ui->cmdOK->setText(CatalogueText(kTextOk));
+        m_ui->cmdCancel->setText(CatalogueText(kTextCancel));
+        for (QAbstractButton* b : {static_cast<QAbstractButton*>(m_ui->optSetOrNew),
+                                   static_cast<QAbstractButton*>(m_ui->optUpload),
+                                   static_cast<QAbstractButton*>(m_ui->optOpenFile),
                                    static_cast<QAbstractButton*>(m_ui->cmdOK),
                                    static_cast<QAbstractButton*>(m_ui->cmdCancel)}) {
             b->setAccessibleName(b->text().remove(QLatin1Char('&')));
         }
         m_ui->fraPPM->setAccessibleName(windowTitle());
-        m_ui->optParameter0->setChecked(true);
+        m_ui->optSetOrNew->setChecked(true);
         m_menu.Load();
     });
 }
 
 void SettingMenuScreen::Unload() {
-    gui::Trap(Ws().hosts, "RQ2100_Form_Unload", [this] { m_menu.Unload(); });
+    Trapped("Form_Unload", [this] { m_menu.Unload(); });
 }
 
 void SettingMenuScreen::showEvent(QShowEvent* event) {
-    gui::ScreenBase::showEvent(event);
-    gui::FitWindowWhenShown(this);
+    ScreenBase::showEvent(event);
+    FitWindowWhenShown(this);
 }
 
 void SettingMenuScreen::Activated() {
     m_menu.Activated();
-    gui::ScreenBase::Activated();
+    ScreenBase::Activated();
 }
 
 void SettingMenuScreen::OnBaudRate() {
     m_menu.BaudRate();
 }
 
-void SettingMenuScreen::cmdOK_Click() {
+void SettingMenuScreen::Confirm() {
     m_menu.Confirm(SelectedOption());
 }
 
-void SettingMenuScreen::cmdCancel_Click() {
+void SettingMenuScreen::Cancel() {
     m_menu.Cancel();
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -2,6 +2,7 @@
 
 #include <QRadioButton>
 
+#include <array>
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -15,11 +16,11 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 /// The setting menu of both work modes: it shows the options its presenter
 /// (SettingMenu) names and hands the choice to it.
-class SettingMenuScreen : public gui::ScreenBase {
+class SettingMenuScreen : public ScreenBase {
     Q_OBJECT
   public:
     explicit SettingMenuScreen(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -29,19 +30,23 @@ class SettingMenuScreen : public gui::ScreenBase {
     void Unload() override;
     void Activated() override;
 
-    QRadioButton* Option(int index) const;
-
   protected:
     void showEvent(QShowEvent* event) override;
     void OnBaudRate() override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    SettingMenuOption SelectedOption() const;
+    void Confirm();
+    void Cancel();
+    struct OptionButton {
+        parameter::SettingMenuOption option;
+        QRadioButton* button;
+    };
+    /// The options in their order on the screen.
+    std::array<OptionButton, 3> Options() const;
+    parameter::SettingMenuOption SelectedOption() const;
 
     std::unique_ptr<Ui::frmRQ2100> m_ui;
-    SettingMenu m_menu;
+    parameter::SettingMenu m_menu;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

@@ -25,7 +25,7 @@
 #include "session/OnlinePage.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::parameter {
+namespace rq50::gui {
 
 namespace {
 
@@ -33,6 +33,9 @@ namespace {
 /// left out (never a failed one, so no gap is lost).
 constexpr std::ptrdiff_t kMaxPoints = 2000;
 constexpr int kRedrawMs = 250;
+/// What the window's error traps are named by (a window of the page, not a
+/// form of its own).
+constexpr std::string_view kTrapCode = "Trend";
 
 const std::array<QColor, 8> kColours = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
                                         QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
@@ -40,7 +43,7 @@ const std::array<QColor, 8> kColours = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0
                                         QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
 
 QPushButton* Button(int caption, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(gui::CatalogueText(caption), parent);
+    auto* button = new QPushButton(CatalogueText(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
@@ -50,25 +53,27 @@ void HideFromLegend(QChart* chart, QLineSeries* line) {
     for (QLegendMarker* marker : chart->legend()->markers(line)) marker->setVisible(false);
 }
 
-using SampleIt = std::deque<TrendSample>::const_iterator;
+using SampleIt = std::deque<parameter::TrendSample>::const_iterator;
 
 /// The readings from `from` to `to`.
-std::pair<SampleIt, SampleIt> InRange(const Trend& trend, std::int64_t from, std::int64_t to) {
+std::pair<SampleIt, SampleIt> InRange(const parameter::Trend& trend, std::int64_t from,
+                                      std::int64_t to) {
     const auto& samples = trend.Samples();
-    const auto first =
-        std::lower_bound(samples.begin(), samples.end(), from,
-                         [](const TrendSample& s, std::int64_t ms) { return s.ms < ms; });
+    const auto first = std::lower_bound(
+        samples.begin(), samples.end(), from,
+        [](const parameter::TrendSample& s, std::int64_t ms) { return s.ms < ms; });
     const auto last = std::upper_bound(
-        first, samples.end(), to, [](std::int64_t ms, const TrendSample& s) { return ms < s.ms; });
+        first, samples.end(), to,
+        [](std::int64_t ms, const parameter::TrendSample& s) { return ms < s.ms; });
     return {first, last};
 }
 
 }  // namespace
 
-TrendWindow::TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent)
+TrendWindow::TrendWindow(shell::Workspace& ws, parameter::OnlinePage& page, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_online(page), m_fileDialog(ws.hosts) {
     setObjectName(QStringLiteral("TrendWindow"));
-    setWindowTitle(gui::CatalogueText(kTextTrendCaption));
+    setWindowTitle(CatalogueText(kTextTrendCaption));
     auto* layout = new QVBoxLayout(this);
 
     m_chart = new QChart;
@@ -91,7 +96,7 @@ TrendWindow::TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent
     HideFromLegend(m_chart, m_cursorLine);
     m_view = new QChartView(m_chart, this);
     m_view->setObjectName(QStringLiteral("chtTrend"));
-    m_view->setAccessibleName(gui::CatalogueText(kTextTrendChart));
+    m_view->setAccessibleName(CatalogueText(kTextTrendChart));
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setFocusPolicy(Qt::StrongFocus);
     m_view->setMinimumSize(240, 140);
@@ -100,7 +105,7 @@ TrendWindow::TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent
     m_view->viewport()->installEventFilter(this);
     layout->addWidget(m_view, 1);
 
-    m_readout = new QLabel(gui::CatalogueText(kTextTrendCursorHint), this);
+    m_readout = new QLabel(CatalogueText(kTextTrendCursorHint), this);
     m_readout->setObjectName(QStringLiteral("lblReadout"));
     m_readout->setWordWrap(true);
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -109,11 +114,11 @@ TrendWindow::TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent
 
     // Two short rows, so that the window fits a small screen at twice the scale.
     auto* view = new QHBoxLayout;
-    auto* spanLabel = new QLabel(gui::CatalogueText(kTextTrendSpan), this);
+    auto* spanLabel = new QLabel(CatalogueText(kTextTrendSpan), this);
     m_span = new QComboBox(this);
     m_span->setObjectName(QStringLiteral("cboSpan"));
-    for (int i = 0; i < 4; ++i) m_span->addItem(gui::CatalogueText(kTextTrendSpans + i));
-    m_span->setCurrentIndex(static_cast<int>(TrendSpan::TenMinutes));
+    for (int i = 0; i < 4; ++i) m_span->addItem(CatalogueText(kTextTrendSpans + i));
+    m_span->setCurrentIndex(static_cast<int>(parameter::TrendSpan::TenMinutes));
     m_span->setAccessibleName(spanLabel->text().remove(QLatin1Char('&')));
     spanLabel->setBuddy(m_span);
     m_pause = Button(kTextTrendPause, "cmdPause", this);
@@ -131,7 +136,7 @@ TrendWindow::TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent
     end->addStretch(1);
     end->addWidget(close);
     layout->addLayout(end);
-    gui::NameByCaption({m_pause, csv, png, close});
+    NameByCaption({m_pause, csv, png, close});
 
     connect(m_span, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(m_pause, &QPushButton::clicked, this, [this] { TogglePause(); });
@@ -153,12 +158,12 @@ std::vector<QLineSeries*> TrendWindow::Lines(std::size_t series) const {
     return series < m_lines.size() ? m_lines[series] : std::vector<QLineSeries*>{};
 }
 
-Trend& TrendWindow::Data() const {
+parameter::Trend& TrendWindow::Data() const {
     return m_online.PageTrend();
 }
 
-TrendSpan TrendWindow::Span() const {
-    return static_cast<TrendSpan>(std::clamp(m_span->currentIndex(), 0, 3));
+parameter::TrendSpan TrendWindow::Span() const {
+    return static_cast<parameter::TrendSpan>(std::clamp(m_span->currentIndex(), 0, 3));
 }
 
 void TrendWindow::ReadingTaken() {
@@ -175,7 +180,7 @@ void TrendWindow::Rebuild() {
     }
     m_lines.assign(Data().Series().size(), {});
     m_labels.clear();
-    for (const TrendSeries& s : Data().Series()) m_labels.push_back(s.label);
+    for (const parameter::TrendSeries& s : Data().Series()) m_labels.push_back(s.label);
     m_cursor.reset();
     // One scale a unit: the first at the left, the others at the right.
     for (std::size_t i = 1; i < m_unitAxes.size(); ++i) {
@@ -191,7 +196,7 @@ void TrendWindow::Rebuild() {
         m_unitAxes.push_back(axis);
     }
     for (std::size_t i = 0; i < m_unitAxes.size(); ++i)
-        m_unitAxes[i]->setTitleText(gui::Text(m_units[i]));
+        m_unitAxes[i]->setTitleText(Text(m_units[i]));
 }
 
 QValueAxis* TrendWindow::AxisOf(std::size_t series) const {
@@ -204,17 +209,16 @@ QValueAxis* TrendWindow::AxisOf(std::size_t series) const {
 
 void TrendWindow::Redraw() {
     m_redraw.stop();
-    const Trend& trend = Data();
+    const parameter::Trend& trend = Data();
     std::vector<std::string> labels;
-    for (const TrendSeries& s : trend.Series()) labels.push_back(s.label);
+    for (const parameter::TrendSeries& s : trend.Series()) labels.push_back(s.label);
     if (labels != m_labels || m_lines.size() != labels.size()) Rebuild();
 
     // Per series its stretches of values between gaps.
     std::vector<std::vector<QList<QPointF>>> stretches(m_lines.size());
     if (const auto range = trend.Range(Span())) {
         std::tie(m_from, m_to) = *range;
-        const QDateTime at =
-            QDateTime::fromString(gui::Text(trend.IsoTime(m_to)), Qt::ISODateWithMs);
+        const QDateTime at = QDateTime::fromString(Text(trend.IsoTime(m_to)), Qt::ISODateWithMs);
         m_epoch = at.toMSecsSinceEpoch() - m_to;
         const auto [first, last] = InRange(trend, m_from, m_to);
         const std::ptrdiff_t step = (last - first) / kMaxPoints + 1;
@@ -266,8 +270,8 @@ void TrendWindow::Redraw() {
             // A value between two gaps is a dot.
             lines[k]->setPointsVisible(points.size() == 1);
         }
-        const TrendSeries& s = trend.Series()[i];
-        lines.front()->setName(gui::Text(s.label + (s.unit.empty() ? "" : " (" + s.unit + ")")));
+        const parameter::TrendSeries& s = trend.Series()[i];
+        lines.front()->setName(Text(s.label + (s.unit.empty() ? "" : " (" + s.unit + ")")));
     }
     ShowCursor();
 }
@@ -293,15 +297,16 @@ void TrendWindow::MoveCursor(int step) {
 
 void TrendWindow::ShowCursor() {
     if (m_cursor && (*m_cursor < m_from || *m_cursor > m_to)) m_cursor.reset();
-    const TrendSample* sample = m_cursor ? Data().Nearest(*m_cursor, m_from, m_to) : nullptr;
-    QString text = gui::CatalogueText(kTextTrendCursorHint);
+    const parameter::TrendSample* sample =
+        m_cursor ? Data().Nearest(*m_cursor, m_from, m_to) : nullptr;
+    QString text = CatalogueText(kTextTrendCursorHint);
     m_cursorLine->clear();
     if (sample != nullptr) {
         m_cursor = sample->ms;
         const auto x = static_cast<double>(sample->ms + m_epoch);
         m_cursorLine->append(x, m_values->min());
         m_cursorLine->append(x, m_values->max());
-        text = gui::Text(Data().Readout(*sample));
+        text = Text(Data().Readout(*sample));
     }
     m_readout->setText(text);
     m_readout->setAccessibleName(text);
@@ -309,13 +314,13 @@ void TrendWindow::ShowCursor() {
 
 void TrendWindow::TogglePause() {
     Data().SetPaused(!Data().Paused());
-    m_pause->setText(gui::CatalogueText(Data().Paused() ? kTextTrendResume : kTextTrendPause));
-    gui::NameByCaption({m_pause});
+    m_pause->setText(CatalogueText(Data().Paused() ? kTextTrendResume : kTextTrendPause));
+    NameByCaption({m_pause});
     Redraw();
 }
 
 void TrendWindow::Export(bool csv) {
-    gui::Trap(m_ws.hosts, csv ? "Trend_cmdExportCsv_Click" : "Trend_cmdExportPng_Click", [&] {
+    Trap(m_ws.hosts, TrapLabel(kTrapCode, csv ? "cmdExportCsv_Click" : "cmdExportPng_Click"), [&] {
         if (csv) {
             m_online.ExportCsv(m_fileDialog);
             return;
@@ -324,7 +329,7 @@ void TrendWindow::Export(bool csv) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        m_chart->setTitle(gui::Text(m_online.TrendTitle()));
+        m_chart->setTitle(Text(m_online.TrendTitle()));
         m_view->grab().save(&buffer, "PNG");
         m_chart->setTitle(QString());
         m_online.ExportImage(m_fileDialog, {reinterpret_cast<const std::uint8_t*>(png.constData()),
@@ -361,4 +366,4 @@ void TrendWindow::done(int result) {
     QDialog::done(result);
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

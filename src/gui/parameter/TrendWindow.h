@@ -28,15 +28,16 @@ class QValueAxis;
 namespace rq50::shell {
 struct Workspace;
 }
-
 namespace rq50::parameter {
-
 class OnlinePage;
+}
+
+namespace rq50::gui {
 
 class TrendWindow : public QDialog {
     Q_OBJECT
   public:
-    TrendWindow(shell::Workspace& ws, OnlinePage& page, QWidget* parent);
+    TrendWindow(shell::Workspace& ws, parameter::OnlinePage& page, QWidget* parent);
     ~TrendWindow() override;
 
     /// A reading was taken: the chart follows within a quarter second, so it
@@ -54,8 +55,8 @@ class TrendWindow : public QDialog {
     void done(int result) override;
 
   private:
-    Trend& Data() const;
-    TrendSpan Span() const;
+    parameter::Trend& Data() const;
+    parameter::TrendSpan Span() const;
     /// The lines, legend and colours anew for the trend's series.
     void Rebuild();
     /// The scale of series `i` (its unit's).
@@ -69,8 +70,8 @@ class TrendWindow : public QDialog {
     void Export(bool csv);
 
     shell::Workspace& m_ws;
-    OnlinePage& m_online;
-    gui::QtFileDialogHost m_fileDialog;
+    parameter::OnlinePage& m_online;
+    QtFileDialogHost m_fileDialog;
     QChart* m_chart = nullptr;
     QChartView* m_view = nullptr;
     QDateTimeAxis* m_time = nullptr;
@@ -94,4 +95,4 @@ class TrendWindow : public QDialog {
     std::optional<std::int64_t> m_cursor;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::gui

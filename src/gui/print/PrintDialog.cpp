@@ -10,7 +10,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2800.h"
 
-namespace rq50::print {
+namespace rq50::gui {
 
 namespace {
 
@@ -18,8 +18,6 @@ constexpr int kFollowInformation = 3;
 // Why the information record window opens: the print dialog's button.
 constexpr int kInfoFromPrintDialog = 3;
 constexpr int kProgramSetting = 1;
-// Index of "Communication Monitor" among the Command items.
-constexpr std::size_t kMonitorItem = 1;
 
 void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
     shell::DisplayMatrix(ws, event, follow, shell::kAnswerNoChange);
@@ -28,112 +26,107 @@ void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
 }  // namespace
 
 PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::PrintDialog, ws, parent),
-      m_ui(std::make_unique<Ui::frmRQ2800>()) {
+    : ScreenBase(shell::Screen::PrintDialog, ws, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
     m_areas = {m_ui->chkInformation, m_ui->chkDisplay, m_ui->chkSet,  m_ui->chkAdjust,
                m_ui->chkMaint,       m_ui->chkProgram, m_ui->chkConst};
     SetMenus();
     OfferCommandMenuUnlock();
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2800_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
-    OnSignal(m_ui->cmdPreview, &QPushButton::clicked, "RQ2800_cmdPreview_Click",
-             [this] { cmdPreview_Click(); });
-    OnSignal(m_ui->cmdCSVFile, &QPushButton::clicked, "RQ2800_cmdCSVFile_Click",
-             [this] { cmdCSVFile_Click(); });
-    OnSignal(m_ui->cmdInfo, &QPushButton::clicked, "RQ2800_cmdInfo_Click",
-             [this] { cmdInfo_Click(); });
-    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "RQ2800_cmdCancel_Click",
-             [this] { cmdCancel_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
+    OnSignal(m_ui->cmdPreview, &QPushButton::clicked, "cmdPreview_Click", [this] { Preview(); });
+    OnSignal(m_ui->cmdCSVFile, &QPushButton::clicked, "cmdCSVFile_Click",
+             [this] { WriteCsvFile(); });
+    OnSignal(m_ui->cmdInfo, &QPushButton::clicked, "cmdInfo_Click", [this] { ShowInformation(); });
+    OnSignal(m_ui->cmdCancel, &QPushButton::clicked, "cmdCancel_Click", [this] { Cancel(); });
 }
 
 PrintDialog::~PrintDialog() = default;
 
-QCheckBox* PrintDialog::chkPrint(int area) const {
+QCheckBox* PrintDialog::AreaBox(int area) const {
     return m_areas.at(static_cast<std::size_t>(area));
 }
 
 void PrintDialog::Load() {
-    gui::Trap(Ws().hosts, "RQ2800_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextPrintCaption));
-        m_ui->fraPrint->setTitle(gui::CatalogueText(kTextAreaFrame));
-        m_ui->fraPrint->setAccessibleName(gui::CatalogueText(kTextAreaFrame));
-        for (int area = 0; area < kAreaCount; ++area) {
-            chkPrint(area)->setText(gui::CatalogueText(kTextInformationArea + area));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextPrintCaption));
+        m_ui->fraPrint->setTitle(CatalogueText(kTextAreaFrame));
+        m_ui->fraPrint->setAccessibleName(CatalogueText(kTextAreaFrame));
+        for (int area = 0; area < print::kAreaCount; ++area) {
+            AreaBox(area)->setText(CatalogueText(kTextInformationArea + area));
         }
-        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrintButton));
-        m_ui->cmdPreview->setText(gui::CatalogueText(kTextPreview));
-        m_ui->cmdCSVFile->setText(gui::CatalogueText(kTextCsv));
-        m_ui->cmdInfo->setText(gui::CatalogueText(kTextInfo));
-        m_ui->cmdCancel->setText(gui::CatalogueText(kTextPrintCancel));
+        m_ui->cmdPrint->setText(CatalogueText(kTextPrintButton));
+        m_ui->cmdPreview->setText(CatalogueText(kTextPreview));
+        m_ui->cmdCSVFile->setText(CatalogueText(kTextCsv));
+        m_ui->cmdInfo->setText(CatalogueText(kTextInfo));
+        m_ui->cmdCancel->setText(CatalogueText(kTextPrintCancel));
         QList<QWidget*> captioned = {m_ui->cmdPrint, m_ui->cmdPreview, m_ui->cmdCSVFile,
                                      m_ui->cmdInfo, m_ui->cmdCancel};
         for (QCheckBox* box : m_areas) captioned.append(box);
-        gui::NameByCaption(captioned);
+        NameByCaption(captioned);
         const int mode = Ws().state.settingMode;
-        ShowBoxes(OpenPrintAreas(mode, Ws().state.maintMode));
-        Std().mnuCommandItems[kMonitorItem]->setVisible(mode != kProgramSetting);
+        ShowBoxes(print::OpenPrintAreas(mode, Ws().state.maintMode));
+        Std().mnuMonitor->setVisible(mode != kProgramSetting);
     });
 }
 
 void PrintDialog::OnMaintModeChanged(bool on) {
-    PrintAreaBoxes boxes = Boxes();
-    ApplyMaintMode(boxes, Ws().state.settingMode, on);
+    print::PrintAreaBoxes boxes = Boxes();
+    print::ApplyMaintMode(boxes, Ws().state.settingMode, on);
     ShowBoxes(boxes);
 }
 
-PrintAreaBoxes PrintDialog::Boxes() const {
-    PrintAreaBoxes boxes;
-    for (int area = 0; area < kAreaCount; ++area) {
+print::PrintAreaBoxes PrintDialog::Boxes() const {
+    print::PrintAreaBoxes boxes;
+    for (int area = 0; area < print::kAreaCount; ++area) {
         // Visibility as the dialog set it, whether or not the window shows.
-        boxes.visible[area] = !chkPrint(area)->isHidden();
-        boxes.checked[area] = chkPrint(area)->isChecked();
+        boxes.visible[area] = !AreaBox(area)->isHidden();
+        boxes.checked[area] = AreaBox(area)->isChecked();
     }
     return boxes;
 }
 
-void PrintDialog::ShowBoxes(const PrintAreaBoxes& boxes) {
-    for (int area = 0; area < kAreaCount; ++area) {
-        chkPrint(area)->setVisible(boxes.visible[area]);
-        chkPrint(area)->setEnabled(boxes.visible[area]);
-        chkPrint(area)->setChecked(boxes.checked[area]);
+void PrintDialog::ShowBoxes(const print::PrintAreaBoxes& boxes) {
+    for (int area = 0; area < print::kAreaCount; ++area) {
+        AreaBox(area)->setVisible(boxes.visible[area]);
+        AreaBox(area)->setEnabled(boxes.visible[area]);
+        AreaBox(area)->setChecked(boxes.checked[area]);
     }
     // Room for the captions and for the boxes shown now (MAINT comes and
     // goes with MAINT Mode).
-    gui::FitWindow(this);
+    FitWindow(this);
 }
 
 bool PrintDialog::TakeSelection() {
-    const PrintAreaBoxes boxes = Boxes();
-    if (!AnyAreaSelected(boxes)) return false;
-    Ws().printAreas = SelectedAreasOf(boxes);
+    const print::PrintAreaBoxes boxes = Boxes();
+    if (!print::AnyAreaSelected(boxes)) return false;
+    Ws().printAreas = print::SelectedAreasOf(boxes);
     return true;
 }
 
-void PrintDialog::cmdPrint_Click() {
+void PrintDialog::Print() {
     if (!TakeSelection()) return;
-    if (!gui::CheckPrinter(Ws(), ReportKind::Current)) return;
+    if (!CheckPrinter(Ws(), print::ReportKind::Current)) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
 }
 
-void PrintDialog::cmdPreview_Click() {
+void PrintDialog::Preview() {
     // The preview needs no printer (many field laptops have none); its own
     // Print asks for one.
     if (!TakeSelection()) return;
-    Ws().previewReport = ReportKind::Current;
+    Ws().previewReport = print::ReportKind::Current;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
     if (auto* navigation = Nav()) {
         navigation->DisableScreen(shell::Screen::PrintDialog);
     }
 }
 
-void PrintDialog::cmdCSVFile_Click() {
+void PrintDialog::WriteCsvFile() {
     if (!TakeSelection()) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogCsv);
 }
 
-void PrintDialog::cmdInfo_Click() {
+void PrintDialog::ShowInformation() {
     Ws().state.infoPurpose = kInfoFromPrintDialog;
     Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
     if (auto* navigation = Nav()) {
@@ -141,7 +134,7 @@ void PrintDialog::cmdInfo_Click() {
     }
 }
 
-void PrintDialog::cmdCancel_Click() {
+void PrintDialog::Cancel() {
     const shell::NavEvent event = Ws().state.settingMode == kProgramSetting
                                       ? shell::NavEvent::kPrintDialogCancelToProgram
                                       : shell::NavEvent::kPrintDialogCancelToDataView;
@@ -151,4 +144,4 @@ void PrintDialog::cmdCancel_Click() {
     Navigate(Ws(), event);
 }
 
-}  // namespace rq50::print
+}  // namespace rq50::gui

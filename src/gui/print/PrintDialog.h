@@ -16,11 +16,11 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::print {
+namespace rq50::gui {
 
 /// The print dialog: which parts of the held data to print, then print them,
 /// preview them or write them as a CSV file.
-class PrintDialog : public gui::ScreenBase {
+class PrintDialog : public ScreenBase {
     Q_OBJECT
   public:
     explicit PrintDialog(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -30,23 +30,23 @@ class PrintDialog : public gui::ScreenBase {
     void OnMaintModeChanged(bool on) override;
 
     /// Print-area check box `area` (kAreaInformation .. kAreaConst).
-    QCheckBox* chkPrint(int area) const;
+    QCheckBox* AreaBox(int area) const;
 
   private:
     /// The boxes as the user left them.
-    PrintAreaBoxes Boxes() const;
-    void ShowBoxes(const PrintAreaBoxes& boxes);
+    print::PrintAreaBoxes Boxes() const;
+    void ShowBoxes(const print::PrintAreaBoxes& boxes);
     /// The area check; also keeps the selection for the printer, the
     /// preview and the CSV file.
     bool TakeSelection();
-    void cmdPrint_Click();
-    void cmdPreview_Click();
-    void cmdCSVFile_Click();
-    void cmdInfo_Click();
-    void cmdCancel_Click();
+    void Print();
+    void Preview();
+    void WriteCsvFile();
+    void ShowInformation();
+    void Cancel();
 
     std::unique_ptr<Ui::frmRQ2800> m_ui;
-    std::array<QCheckBox*, kAreaCount> m_areas{};
+    std::array<QCheckBox*, print::kAreaCount> m_areas{};
 };
 
-}  // namespace rq50::print
+}  // namespace rq50::gui

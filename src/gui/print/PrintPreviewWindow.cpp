@@ -13,7 +13,6 @@
 #include "gui/KeyFilter.h"
 #include "gui/QtHosts.h"
 #include "gui/ReportOutput.h"
-#include "gui/WaitCursor.h"
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
 #include "session/Navigation.h"
@@ -21,7 +20,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2900.h"
 
-namespace rq50::print {
+namespace rq50::gui {
 
 namespace {
 constexpr int kZoomEntries = 4;
@@ -32,34 +31,29 @@ constexpr int kKeyFilterDigits = 6;
 }  // namespace
 
 PrintPreviewWindow::PrintPreviewWindow(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::PrintPreview, ws, parent),
-      m_ui(std::make_unique<Ui::frmRQ2900>()) {
+    : ScreenBase(shell::Screen::PrintPreview, ws, parent), m_ui(std::make_unique<Ui::frmRQ2900>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdClose);
     SetMenus();
-    new gui::NumericKeyGuard(m_ui->cboZoom->lineEdit(), kKeyFilterDigits);
+    new NumericKeyGuard(m_ui->cboZoom->lineEdit(), kKeyFilterDigits);
     // Enter takes a typed magnification as typed: the combo box would
     // otherwise pick a list entry of the same text, a list choice.
     m_ui->cboZoom->lineEdit()->installEventFilter(this);
     connect(m_ui->vspData, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        gui::Trap(Ws().hosts, "RQ2900_vspData_NewPage", [&] { PaintReport(printer); });
+        Trapped("vspData_NewPage", [&] { PaintReport(printer); });
     });
     connect(m_ui->vspData, &QPrintPreviewWidget::previewChanged, this,
             [this] { ShowPreviewState(); });
-    connect(m_ui->cboZoom, &QComboBox::activated, this, [this](int index) {
-        gui::Trap(Ws().hosts, "RQ2900_cboZoom_Click", [&] { cboZoom_Click(index); });
-    });
-    OnSignal(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, "RQ2900_cboZoom_LostFocus",
-             [this] { cboZoom_Typed(); });
+    connect(m_ui->cboZoom, &QComboBox::activated, this,
+            [this](int index) { Trapped("cboZoom_Click", [&] { ChooseZoom(index); }); });
+    OnSignal(m_ui->cboZoom->lineEdit(), &QLineEdit::editingFinished, "cboZoom_LostFocus",
+             [this] { TakeTypedZoom(); });
     connect(m_ui->txtPage, &QSpinBox::valueChanged, this, [this](int page) {
         if (!m_updating) m_ui->vspData->setCurrentPage(page);
     });
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ2900_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
-    OnSignal(m_ui->cmdPdf, &QPushButton::clicked, "RQ2900_cmdPdf_Click",
-             [this] { cmdPdf_Click(); });
-    OnSignal(m_ui->cmdClose, &QPushButton::clicked, "RQ2900_cmdClose_Click",
-             [this] { cmdClose_Click(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
+    OnSignal(m_ui->cmdPdf, &QPushButton::clicked, "cmdPdf_Click", [this] { SaveAsPdf(); });
+    OnSignal(m_ui->cmdClose, &QPushButton::clicked, "cmdClose_Click", [this] { ClosePreview(); });
 }
 
 PrintPreviewWindow::~PrintPreviewWindow() = default;
@@ -81,22 +75,22 @@ double PrintPreviewWindow::ZoomPercent() const {
 }
 
 void PrintPreviewWindow::Load() {
-    gui::Trap(Ws().hosts, "RQ2900_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextPreviewCaption));
-        m_ui->lblZoom->setText(gui::CatalogueText(kTextZoom));
-        m_ui->lblZoomUnit->setText(gui::CatalogueText(kTextZoomUnit));
-        m_ui->lblPage->setText(gui::CatalogueText(kTextPage));
-        m_ui->lblPageUnit->setText(gui::CatalogueText(kTextPageUnit));
-        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
-        m_ui->cmdPdf->setText(gui::CatalogueText(kTextSaveAsPdf));
-        m_ui->cmdClose->setText(gui::CatalogueText(kTextClose));
-        gui::NameByCaption({m_ui->cmdPrint, m_ui->cmdPdf, m_ui->cmdClose});
-        m_ui->cboZoom->setAccessibleName(gui::CatalogueText(kTextZoom));
-        m_ui->txtPage->setAccessibleName(gui::CatalogueText(kTextPage));
-        m_ui->vspData->setAccessibleName(gui::CatalogueText(kTextPreviewCaption));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextPreviewCaption));
+        m_ui->lblZoom->setText(CatalogueText(kTextZoom));
+        m_ui->lblZoomUnit->setText(CatalogueText(kTextZoomUnit));
+        m_ui->lblPage->setText(CatalogueText(kTextPage));
+        m_ui->lblPageUnit->setText(CatalogueText(kTextPageUnit));
+        m_ui->cmdPrint->setText(CatalogueText(kTextPrint));
+        m_ui->cmdPdf->setText(CatalogueText(kTextSaveAsPdf));
+        m_ui->cmdClose->setText(CatalogueText(kTextClose));
+        NameByCaption({m_ui->cmdPrint, m_ui->cmdPdf, m_ui->cmdClose});
+        m_ui->cboZoom->setAccessibleName(CatalogueText(kTextZoom));
+        m_ui->txtPage->setAccessibleName(CatalogueText(kTextPage));
+        m_ui->vspData->setAccessibleName(CatalogueText(kTextPreviewCaption));
         m_ui->cboZoom->clear();
         for (int i = 0; i < kZoomEntries; ++i) {
-            m_ui->cboZoom->addItem(gui::CatalogueText(kTextFirstZoomEntry + i));
+            m_ui->cboZoom->addItem(CatalogueText(kTextFirstZoomEntry + i));
         }
 
         m_kind = Ws().previewReport;
@@ -108,7 +102,7 @@ void PrintPreviewWindow::Load() {
         m_ui->txtPage->setEnabled(pages > 1);
         m_updating = false;
         m_ui->cboZoom->setCurrentIndex(kWholeViewEntry);
-        cboZoom_Click(kWholeViewEntry);
+        ChooseZoom(kWholeViewEntry);
     });
 }
 
@@ -116,25 +110,25 @@ bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->cboZoom->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            gui::Trap(Ws().hosts, "RQ2900_cboZoom_KeyPress", [this] { cboZoom_Typed(); });
+            Trapped("cboZoom_KeyPress", [this] { TakeTypedZoom(); });
             return true;
         }
     }
-    return gui::ScreenBase::eventFilter(watched, event);
+    return ScreenBase::eventFilter(watched, event);
 }
 
 void PrintPreviewWindow::Unload() {
-    Ws().previewReport = ReportKind::Current;
+    Ws().previewReport = print::ReportKind::Current;
 }
 
 void PrintPreviewWindow::PaintReport(QPrinter* printer) {
     platform::QtReportSurface surface(*printer);
-    PrintControl control(surface);
-    PrintReportOf(Ws(), m_kind, control, gui::CurrentReportSetup());
+    print::PrintControl control(surface);
+    print::PrintReportOf(Ws(), m_kind, control, CurrentReportSetup());
 }
 
-void PrintPreviewWindow::cboZoom_Click(int index) {
-    const gui::WaitCursor busy;
+void PrintPreviewWindow::ChooseZoom(int index) {
+    const shell::BusyPointer busy(Nav());
     if (index == kWholeViewEntry) {
         m_wholeView = true;
         m_ui->vspData->fitInView();
@@ -144,22 +138,22 @@ void PrintPreviewWindow::cboZoom_Click(int index) {
     }
 }
 
-void PrintPreviewWindow::cboZoom_Typed() {
+void PrintPreviewWindow::TakeTypedZoom() {
     const QString text = m_ui->cboZoom->currentText();
     // A list entry chosen from the list has been taken already.
     const int listed = m_ui->cboZoom->findText(text);
     if (listed >= 0 && listed == m_ui->cboZoom->currentIndex()) return;
-    const TypedZoom zoom = ReadTypedZoom(gui::Bytes(text), m_wholeView);
+    const print::TypedZoom zoom = print::ReadTypedZoom(Bytes(text), m_wholeView);
     switch (zoom.action) {
-        case TypedZoom::Action::SetPercent:
+        case print::TypedZoom::Action::SetPercent:
             m_ui->vspData->setZoomFactor(zoom.percent / 100.0);
-            m_ui->cboZoom->setEditText(gui::Text(zoom.text));
+            m_ui->cboZoom->setEditText(Text(zoom.text));
             break;
-        case TypedZoom::Action::WholeView:
+        case print::TypedZoom::Action::WholeView:
             m_ui->cboZoom->setCurrentIndex(kWholeViewEntry);
-            cboZoom_Click(kWholeViewEntry);
+            ChooseZoom(kWholeViewEntry);
             break;
-        case TypedZoom::Action::ShowCurrent:
+        case print::TypedZoom::Action::ShowCurrent:
             m_ui->cboZoom->setEditText(QString::number(std::lround(ZoomPercent())));
             break;
     }
@@ -175,30 +169,30 @@ void PrintPreviewWindow::ShowPreviewState() {
     m_updating = false;
 }
 
-void PrintPreviewWindow::cmdPrint_Click() {
-    if (!gui::CheckPrinter(Ws(), m_kind)) return;
-    gui::PrintOnPrinter(Ws(), m_kind);
+void PrintPreviewWindow::Print() {
+    if (!CheckPrinter(Ws(), m_kind)) return;
+    PrintOnPrinter(Ws(), m_kind);
 }
 
-void PrintPreviewWindow::cmdPdf_Click() {
-    gui::SaveReportAsPdf(Ws(), m_kind);
+void PrintPreviewWindow::SaveAsPdf() {
+    SaveReportAsPdf(Ws(), m_kind);
 }
 
-void PrintPreviewWindow::cmdClose_Click() {
-    const ReportKind kind = m_kind;
+void PrintPreviewWindow::ClosePreview() {
+    const print::ReportKind kind = m_kind;
     auto* navigation = Nav();
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::PrintPreview);
     switch (kind) {
-        case ReportKind::Current:
+        case print::ReportKind::Current:
             shell::DisplayMatrix(Ws(), shell::NavEvent::kPreviewClose);
             break;
-        case ReportKind::ErrorList:
+        case print::ReportKind::ErrorList:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::ErrorList);
             break;
-        case ReportKind::DownloadCheck:
+        case print::ReportKind::DownloadCheck:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::DownloadCheck);
             break;
     }
 }
 
-}  // namespace rq50::print
+}  // namespace rq50::gui

@@ -18,13 +18,13 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::print {
+namespace rq50::gui {
 
 /// The print preview: the report page by page at a chosen magnification.
 /// Besides Close it offers Print and Save as PDF, so that every report shown
 /// here (also the command check's error list, which is printed through the
 /// preview) reaches paper or a file.
-class PrintPreviewWindow : public gui::ScreenBase {
+class PrintPreviewWindow : public ScreenBase {
     Q_OBJECT
   public:
     explicit PrintPreviewWindow(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -45,17 +45,19 @@ class PrintPreviewWindow : public gui::ScreenBase {
 
   private:
     void PaintReport(QPrinter* printer);
-    void cboZoom_Click(int index);
-    void cboZoom_Typed();
+    /// A magnification of the list (its last entry: the whole page).
+    void ChooseZoom(int index);
+    /// Enter in the magnification box, or leaving it: what was typed.
+    void TakeTypedZoom();
     void ShowPreviewState();
-    void cmdPrint_Click();
-    void cmdPdf_Click();
-    void cmdClose_Click();
+    void Print();
+    void SaveAsPdf();
+    void ClosePreview();
 
     std::unique_ptr<Ui::frmRQ2900> m_ui;
-    ReportKind m_kind = ReportKind::Current;
+    print::ReportKind m_kind = print::ReportKind::Current;
     bool m_wholeView = true;
     bool m_updating = false;
 };
 
-}  // namespace rq50::print
+}  // namespace rq50::gui

@@ -16,7 +16,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ3100.h"
 
-namespace rq50::program {
+namespace rq50::gui {
 
 namespace {
 
@@ -24,37 +24,36 @@ constexpr int kVisibleRows = 20;
 
 }  // namespace
 
-ErrorListWindow::ErrorListWindow(shell::Workspace& ws, CommandChecker& checks, QWidget* parent)
-    : gui::ScreenBase(shell::Screen::ErrorList, ws, parent),
+ErrorListWindow::ErrorListWindow(shell::Workspace& ws, program::CommandChecker& checks,
+                                 QWidget* parent)
+    : ScreenBase(shell::Screen::ErrorList, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3100>()),
       m_checks(checks) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdReturn);
     SetMenus();
-    OnSignal(m_ui->cmdReturn, &QPushButton::clicked, "RQ3100_cmdReturn_Click",
-             [this] { cmdReturn_Click(); });
-    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "RQ3100_cmdPrint_Click",
-             [this] { cmdPrint_Click(); });
+    OnSignal(m_ui->cmdReturn, &QPushButton::clicked, "cmdReturn_Click", [this] { GoBack(); });
+    OnSignal(m_ui->cmdPrint, &QPushButton::clicked, "cmdPrint_Click", [this] { Print(); });
 }
 
 ErrorListWindow::~ErrorListWindow() = default;
 
 void ErrorListWindow::Load() {
-    gui::Trap(Ws().hosts, "RQ3100_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextErrorListCaption));
-        m_ui->cmdReturn->setText(gui::CatalogueText(kTextClose));
-        m_ui->cmdPrint->setText(gui::CatalogueText(kTextPrint));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextErrorListCaption));
+        m_ui->cmdReturn->setText(CatalogueText(kTextClose));
+        m_ui->cmdPrint->setText(CatalogueText(kTextPrint));
         m_ui->cmdReturn->setAccessibleName(m_ui->cmdReturn->text());
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
 
         QTableWidget* grid = m_ui->ssError;
         grid->setAccessibleName(windowTitle());
-        const std::vector<ErrorLine> lines = m_checks.ErrorLines();
+        const std::vector<program::ErrorLine> lines = m_checks.ErrorLines();
         grid->setColumnCount(3);
         grid->setRowCount(std::max(static_cast<int>(lines.size()), kVisibleRows));
-        grid->setHorizontalHeaderLabels({gui::CatalogueText(kTextErrorStep),
-                                         gui::CatalogueText(kTextErrorProgram),
-                                         gui::CatalogueText(kTextErrorContent)});
+        grid->setHorizontalHeaderLabels({CatalogueText(kTextErrorStep),
+                                         CatalogueText(kTextErrorProgram),
+                                         CatalogueText(kTextErrorContent)});
         const int digit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
         const int widths[] = {6, 10, 36};
         for (int c = 0; c < 3; ++c) grid->setColumnWidth(c, digit * widths[c] + 10);
@@ -63,7 +62,7 @@ void ErrorListWindow::Load() {
         for (std::size_t r = 0; r < lines.size(); ++r) {
             const std::string* texts[] = {&lines[r].step, &lines[r].program, &lines[r].content};
             for (int c = 0; c < 3; ++c) {
-                grid->setItem(static_cast<int>(r), c, new QTableWidgetItem(gui::Text(*texts[c])));
+                grid->setItem(static_cast<int>(r), c, new QTableWidgetItem(Text(*texts[c])));
             }
         }
         int width = grid->verticalHeader()->sizeHint().width() + 2 * grid->frameWidth() +
@@ -83,30 +82,30 @@ void ErrorListWindow::Load() {
 }
 
 void ErrorListWindow::Unload() {
-    gui::Trap(Ws().hosts, "RQ3100_Form_Unload", [this] { m_checks.ClearCheckResults(); });
+    Trapped("Form_Unload", [this] { m_checks.ClearCheckResults(); });
 }
 
-void ErrorListWindow::cmdReturn_Click() {
+void ErrorListWindow::GoBack() {
     shell::DisplayMatrix(Ws(), shell::NavEvent::kErrorListReturn);
     if (auto* nav = Nav()) nav->UnloadScreen(shell::Screen::ErrorList);
 }
 
-void ErrorListWindow::cmdPrint_Click() {
+void ErrorListWindow::Print() {
     auto& list = Ws().errorPrintList;
     list.clear();
     for (int r = 0; r < m_ui->ssError->rowCount(); ++r) {
-        ErrorLine line;
+        program::ErrorLine line;
         std::string* texts[] = {&line.step, &line.program, &line.content};
         bool any = false;
         for (int c = 0; c < 3; ++c) {
             if (const QTableWidgetItem* item = m_ui->ssError->item(r, c)) {
-                *texts[c] = gui::Bytes(item->text().trimmed());
+                *texts[c] = Bytes(item->text().trimmed());
                 any = any || !texts[c]->empty();
             }
         }
         if (any) list.push_back(line);
     }
-    gui::PrintFromScreen(Ws(), Id());
+    PrintFromScreen(Ws(), Id());
 }
 
-}  // namespace rq50::program
+}  // namespace rq50::gui

@@ -13,15 +13,15 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::program {
+namespace rq50::gui {
 
 /// The command check's error list: one line per error (STEP, PROGRAM, Error
 /// Content) from the display set of the editor's last check.
-class ErrorListWindow : public gui::ScreenBase {
+class ErrorListWindow : public ScreenBase {
     Q_OBJECT
   public:
     /// `checks` holds the results of the editor's command check.
-    explicit ErrorListWindow(shell::Workspace& ws, CommandChecker& checks,
+    explicit ErrorListWindow(shell::Workspace& ws, program::CommandChecker& checks,
                              QWidget* parent = nullptr);
     ~ErrorListWindow() override;
 
@@ -29,11 +29,11 @@ class ErrorListWindow : public gui::ScreenBase {
     void Unload() override;
 
   private:
-    void cmdReturn_Click();
-    void cmdPrint_Click();
+    void GoBack();
+    void Print();
 
     std::unique_ptr<Ui::frmRQ3100> m_ui;
-    CommandChecker& m_checks;
+    program::CommandChecker& m_checks;
 };
 
-}  // namespace rq50::program
+}  // namespace rq50::gui

@@ -6,12 +6,9 @@
 #include "session/TransferRecords.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -38,167 +35,77 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ3000.h"
 
-namespace rq50::program {
+namespace rq50::gui {
 
 namespace {
 
 constexpr std::int16_t kScreenIdProgramEditor = 7;
 constexpr std::int16_t kInfoFromEditorMenu = 9;
-constexpr int kVisibleRows = 15;
-
-enum Button : int {
-    kClose,
-    kInsertRow,
-    kDeleteRow,
-    kUndo,
-    kCommandCheck,
-    kSave,
-    kDownload,
-    kCompare,
-    kPrint,
-};
 
 QString PlainCaption(const QString& text) {
     QString plain = text;
     return plain.remove(QLatin1Char('&'));
 }
 
-/// Width of `chars` characters of the grid's font, as the grid counts widths.
-int CharWidth(const QWidget* w, int chars) {
-    return w->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 10;
-}
-
 }  // namespace
-
-// ------------------------------------------------------------ cell editor
-
-CellEditDelegate::CellEditDelegate(ProgramEditorWindow& screen, GridId grid, QObject* parent)
-    : QStyledItemDelegate(parent), m_screen(screen), m_grid(grid) {}
-
-QWidget* CellEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                        const QModelIndex& index) const {
-    m_row = index.row() + 1;
-    m_col = index.column() + 1;
-    auto* edit = new QLineEdit(parent);
-    edit->setFrame(false);
-    edit->setMaxLength(EditLength(m_grid, m_col));
-    edit->setAccessibleName(gui::Text(m_screen.Editor().Grid(m_grid).Get(0, m_col)));
-    edit->setText(gui::Text(m_screen.Editor().BeginEdit(m_grid, m_row, m_col)));
-    m_open = true;
-    return edit;
-}
-
-void CellEditDelegate::setEditorData(QWidget*, const QModelIndex&) const {
-    // The editor starts with what BeginEdit gave; later redraws leave it alone.
-}
-
-void CellEditDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
-                                    const QModelIndex& index) const {
-    // A refusal shows a message box, whose focus change would commit again.
-    if (!m_open || m_committing) return;
-    m_committing = true;
-    m_open = false;
-    gui::Trap(m_screen.Ws().hosts, "RQ3000_ss_EditMode", [&] {
-        model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
-    });
-    m_committing = false;
-    m_screen.Redraw();
-}
-
-void CellEditDelegate::EditorClosed() {
-    if (!m_open) return;
-    m_open = false;
-    m_screen.Editor().CancelEdit(m_grid, m_row, m_col);
-    m_screen.Redraw();
-}
-
-bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit != nullptr && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F2) return true;  // already editing
-        if (key->matches(QKeySequence::Paste)) {
-            if (!m_screen.PasteInEdit(m_grid, m_row, m_col)) {
-                emit closeEditor(edit, QAbstractItemDelegate::RevertModelCache);
-                return true;
-            }
-            return false;
-        }
-        const bool control = key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::MetaModifier);
-        if (!control && key->key() != Qt::Key_Backspace && !key->text().isEmpty()) {
-            for (char c : gui::Bytes(key->text())) {
-                if (static_cast<unsigned char>(c) >= 32 && !TypedCharAccepted(m_grid, m_col, c))
-                    return true;
-            }
-        }
-    }
-    return QStyledItemDelegate::eventFilter(watched, event);
-}
 
 // ------------------------------------------------------------ window
 
-ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& checks,
+ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandChecker& checks,
                                          QWidget* parent)
-    : gui::ScreenBase(shell::Screen::ProgramEditor, ws, parent),
+    : ScreenBase(shell::Screen::ProgramEditor, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
-      m_categories(LoadedCategoryTable()) {
+      m_categories(program::LoadedCategoryTable()) {
     m_ui->setupUi(this);
-    m_editor = std::make_unique<ProgramEditor>(ws.hosts, m_categories, ws.program,
-                                               static_cast<EditorHost&>(*this),
-                                               shell::UndoFolderPath(), checks);
-    m_mnuInformation = new QAction(gui::CatalogueText(kTextInformationMenu), this);
+    m_editor = std::make_unique<program::ProgramEditor>(ws.hosts, m_categories, ws.program,
+                                                        static_cast<program::EditorHost&>(*this),
+                                                        shell::UndoFolderPath(), checks);
+    m_mnuInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
     Std().mnuFile->insertSeparator(Std().mnuFileExit);
     // The editor's Command menu holds Create Log File of the shared items,
     // and Baud Rate.
-    Std().mnuCommandItems[0]->setVisible(false);
-    Std().mnuCommandItems[1]->setVisible(false);
-    QAction* commandBaud = Std().mnuCommand->addAction(gui::CatalogueText(kTextBaudRateMenu));
-    OnSignal(commandBaud, &QAction::triggered, "RQ3000_mnuCommandItems_Click",
-             [this] { OnBaudRate(); });
+    Std().mnuMaintMode->setVisible(false);
+    Std().mnuMonitor->setVisible(false);
+    QAction* commandBaud = Std().mnuCommand->addAction(CatalogueText(kTextBaudRateMenu));
+    OnSignal(commandBaud, &QAction::triggered, "mnuCommandItems_Click", [this] { OnBaudRate(); });
     OfferBaudRate();
     OfferCommandMenuUnlock();
 
     const std::array<QPushButton*, 9> buttons{
         m_ui->cmdClose, m_ui->cmdInsert,   m_ui->cmdDelete,  m_ui->cmdUndo, m_ui->cmdCommandCheck,
         m_ui->cmdSave,  m_ui->cmdDownload, m_ui->cmdCompare, m_ui->cmdPrint};
-    const std::array<std::function<void()>, 9> actions{[this] { cmdClose_Click(); },
-                                                       [this] { InsertRow(); },
-                                                       [this] { DeleteRow(); },
-                                                       [this] { cmdUndo_Click(); },
-                                                       [this] { cmdCommandCheck_Click(); },
-                                                       [this] { cmdSave_Click(); },
-                                                       [this] { cmdDownload_Click(); },
-                                                       [this] { cmdCompare_Click(); },
-                                                       [this] { cmdPrint_Click(); }};
+    const std::array<std::function<void()>, 9> actions{
+        [this] { CloseEditor(); },   [this] { InsertRow(); },
+        [this] { DeleteRow(); },     [this] { Undo(); },
+        [this] { CheckCommands(); }, [this] { Save(); },
+        [this] { Download(); },      [this] { CompareWithInstrument(); },
+        [this] { Print(); }};
     for (std::size_t i = 0; i < buttons.size(); ++i)
-        OnSignal(buttons[i], &QPushButton::clicked, "RQ3000_cmdEditItems_Click", actions[i]);
-    OnSignal(m_mnuInformation, &QAction::triggered, "RQ3000_mnuFileItems_Click",
-             [this] { mnuInformation_Click(); });
+        OnSignal(buttons[i], &QPushButton::clicked, "cmdEditItems_Click", actions[i]);
+    OnSignal(m_mnuInformation, &QAction::triggered, "mnuFileItems_Click",
+             [this] { ShowInformation(); });
 
     m_programMenu = new QMenu(this);
-    m_programMenu->addAction(gui::CatalogueText(kTextInsertRow), this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { InsertRow(); });
-    });
-    m_programMenu->addAction(gui::CatalogueText(kTextDeleteRow), this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this] { DeleteRow(); });
-    });
+    m_programMenu->addAction(CatalogueText(kTextInsertRow), this,
+                             [this] { Trapped("mnuPopUp_Click", [this] { InsertRow(); }); });
+    m_programMenu->addAction(CatalogueText(kTextDeleteRow), this,
+                             [this] { Trapped("mnuPopUp_Click", [this] { DeleteRow(); }); });
     m_programMenu->addSeparator();
-    m_programMenu->addAction(gui::CatalogueText(kTextDelete), this, [this] {
-        gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click",
-                  [this] { DeleteSelection(GridId::kProgram); });
+    m_programMenu->addAction(CatalogueText(kTextDelete), this, [this] {
+        Trapped("mnuPopUp_Click", [this] { DeleteSelection(program::GridId::kProgram); });
     });
     m_constMenu = new QMenu(this);
-    for (auto [menu, id] :
-         {std::pair{m_programMenu, GridId::kProgram}, std::pair{m_constMenu, GridId::kConst}}) {
-        menu->addAction(gui::CatalogueText(kTextCopy), this, [this, id = id] {
-            gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { CopySelection(id); });
+    for (auto [menu, id] : {std::pair{m_programMenu, program::GridId::kProgram},
+                            std::pair{m_constMenu, program::GridId::kConst}}) {
+        menu->addAction(CatalogueText(kTextCopy), this, [this, id = id] {
+            Trapped("mnuPopUp_Click", [this, id] { CopySelection(id); });
         });
-        menu->addAction(gui::CatalogueText(kTextPaste), this, [this, id = id] {
-            gui::Trap(Ws().hosts, "RQ3000_mnuPopUp_Click", [this, id] { PasteSelection(id); });
+        menu->addAction(CatalogueText(kTextPaste), this, [this, id = id] {
+            Trapped("mnuPopUp_Click", [this, id] { PasteSelection(id); });
         });
-        menu->setObjectName(id == GridId::kProgram ? "mnuPopUpProgram" : "mnuPopUpConst");
+        menu->setObjectName(id == program::GridId::kProgram ? "mnuPopUpProgram" : "mnuPopUpConst");
     }
 
     QComboBox* combo = m_ui->cboModel;
@@ -207,25 +114,17 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, CommandChecker& c
     combo->setCompleter(nullptr);
     combo->installEventFilter(this);
     connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        gui::Trap(Ws().hosts, "RQ3000_cboModel_Change", [this, &text] { ModelTyped(text); });
+        Trapped("cboModel_Change", [this, &text] { ModelTyped(text); });
     });
     connect(combo, &QComboBox::activated, this, [this](int index) {
-        gui::Trap(Ws().hosts, "RQ3000_cboModel_Click", [this, index] { ModelPicked(index); });
+        Trapped("cboModel_Click", [this, index] { ModelPicked(index); });
     });
 }
 
 ProgramEditorWindow::~ProgramEditorWindow() = default;
 
-gui::CellGridView* ProgramEditorWindow::View(GridId id) const {
-    return id == GridId::kProgram ? m_ui->ssProgram : m_ui->ssConst;
-}
-
-GridId ProgramEditorWindow::IdOf(const QObject* view) const {
-    return view == m_ui->ssConst ? GridId::kConst : GridId::kProgram;
-}
-
 void ProgramEditorWindow::SetCaptions() {
-    setWindowTitle(gui::CatalogueText(kTextProgramEditor));
+    setWindowTitle(CatalogueText(kTextProgramEditor));
     const std::array<int, 9> texts{kTextEditorClose,    kTextInsertRow,        kTextDeleteRow,
                                    kTextUndo,           kTextCommandCheck,     kTextEditorSave,
                                    kTextEditorDownload, kTextCompareWithTavro, kTextEditorPrint};
@@ -233,120 +132,47 @@ void ProgramEditorWindow::SetCaptions() {
         m_ui->cmdClose, m_ui->cmdInsert,   m_ui->cmdDelete,  m_ui->cmdUndo, m_ui->cmdCommandCheck,
         m_ui->cmdSave,  m_ui->cmdDownload, m_ui->cmdCompare, m_ui->cmdPrint};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i]->setText(gui::CatalogueText(texts[i]));
+        buttons[i]->setText(CatalogueText(texts[i]));
         buttons[i]->setAccessibleName(PlainCaption(buttons[i]->text()));
     }
-    m_ui->lblModel->setText(gui::CatalogueText(kTextEditorModel));
+    m_ui->lblModel->setText(CatalogueText(kTextEditorModel));
     m_ui->lblModel->setAccessibleName(m_ui->lblModel->text());
     m_ui->cboModel->setAccessibleName(m_ui->lblModel->text().remove(QLatin1Char(':')).trimmed());
-    m_ui->ssProgram->setAccessibleName(gui::Text(m_editor->ProgramGrid().Get(0, kOperatorColumn)));
-    m_ui->ssConst->setAccessibleName(gui::Text(m_editor->ConstGrid().Get(0, kValueColumn)));
+    m_ui->ssProgram->setAccessibleName(
+        Text(m_editor->ProgramGrid().Get(0, program::kOperatorColumn)));
+    m_ui->ssConst->setAccessibleName(Text(m_editor->ConstGrid().Get(0, program::kValueColumn)));
     for (QMenu* menu : {m_programMenu, m_constMenu}) {
         for (QAction* a : menu->actions()) a->setIconText(PlainCaption(a->text()));
     }
     m_mnuInformation->setIconText(PlainCaption(m_mnuInformation->text()));
 }
 
-void ProgramEditorWindow::SetUpGrid(GridId id) {
-    gui::CellGridView* view = View(id);
-    CellGrid& grid = m_editor->Grid(id);
-    gui::GridModel::Source source = gui::GridModel::FromCellGrid(grid);
-    source.editable = [this, id](int, int col) {
-        const bool enabled =
-            id == GridId::kProgram ? m_editor->ProgramGridEnabled() : m_editor->ConstGridEnabled();
-        return enabled && EditLength(id, col) > 0;
-    };
-    // The delegate has begun the edit; this hands its text to the core.
-    source.edit = [this, id](int row, int col, const std::string& text) {
-        m_editor->EndEdit(id, row, col, text);
-    };
-    auto* model = new gui::GridModel(std::move(source), this);
-    (id == GridId::kProgram ? m_programModel : m_constModel) = model;
-    view->setModel(model);
-    auto* delegate = new CellEditDelegate(*this, id, this);
-    (id == GridId::kProgram ? m_programDelegate : m_constDelegate) = delegate;
-    view->setItemDelegate(delegate);
-    view->SetVisibleRows(kVisibleRows);
-    view->verticalHeader()->setFixedWidth(CharWidth(view, 5));
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    if (id == GridId::kProgram) {
-        view->setColumnWidth(kOperatorColumn - 1, CharWidth(view, 10));
-        view->setColumnWidth(kCommentColumn - 1, CharWidth(view, 36));
-        view->setColumnHidden(kHiddenColumn - 1, true);
-        // The heading of the address column sits in the corner above it.
-        view->setCornerButtonEnabled(false);
-        auto* corner = new QLabel(gui::CatalogueText(kTextEditorStep), view);
-        corner->setObjectName("lblStepHeading");
-        corner->setAlignment(Qt::AlignCenter);
-        corner->setGeometry(view->frameWidth(), view->frameWidth(), view->verticalHeader()->width(),
-                            view->horizontalHeader()->sizeHint().height());
-    } else {
-        view->setColumnWidth(kValueColumn - 1, CharWidth(view, 9));
-    }
-    view->setFixedWidth(view->sizeHint().width());
-    view->setMinimumHeight(view->sizeHint().height());
-
-    view->installEventFilter(this);
-    connect(view, &gui::CellGridView::gridFocusChanged, this, [this, id](bool in) {
-        gui::Trap(Ws().hosts, "RQ3000_ss_GotFocus", [this, id, in] {
-            if (in) {
-                m_editor->FocusGrid(id);
-            } else {
-                m_editor->BlurGrid();
-            }
-            Redraw();
-        });
-    });
-    connect(view, &gui::CellGridView::editorClosed, this, [delegate] { delegate->EditorClosed(); });
-    connect(
-        view, &gui::CellGridView::blockDropped, this,
-        [this, id](const CellRange& source, int row, int col) {
-            gui::Trap(Ws().hosts, "RQ3000_ss_DragDropBlock", [&] {
-                m_editor->DropBlock(id, source, row, col);
-                Redraw();
-                View(id)->SelectBlock({row, col, row + source.Rows() - 1, col + source.Cols() - 1});
-            });
-        });
-    connect(view, &QWidget::customContextMenuRequested, this,
-            [this, id](const QPoint& pos) { ShowGridMenu(id, pos); });
-    connect(view, &QAbstractItemView::pressed, this, [this] { m_wholeRows = false; });
-    auto headerRule = [this, id](bool rows) {
-        return [this, id, rows](int) {
-            gui::Trap(Ws().hosts, "RQ3000_ss_HeaderSelection",
-                      [this, id, rows] { HeaderSelection(id, rows); });
-        };
-    };
-    connect(view->verticalHeader(), &QHeaderView::sectionPressed, this, headerRule(true));
-    connect(view->verticalHeader(), &QHeaderView::sectionEntered, this, headerRule(true));
-    connect(view->horizontalHeader(), &QHeaderView::sectionPressed, this, headerRule(false));
-}
-
 void ProgramEditorWindow::Load() {
-    gui::Trap(Ws().hosts, "RQ3000_Form_Load", [this] {
+    Trapped("Form_Load", [this] {
         Ws().state.currentScreenId = kScreenIdProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
         shell::PrepareUndoFolder(Ws());
-        ProgramState& state = Ws().program;
+        program::ProgramState& state = Ws().program;
         if (Ws().state.editorOpenedFromFile) {
-            state.source = kSourceFile;
+            state.source = program::kSourceFile;
             state.dataPresent = true;
         }
         m_editor->Open();
         SetCaptions();
-        SetUpGrid(GridId::kProgram);
-        SetUpGrid(GridId::kConst);
-        for (const CategoryEntry& entry : m_categories) {
-            const QString model = gui::Text(entry.Column(1)).trimmed();
+        SetUpGrid(program::GridId::kProgram);
+        SetUpGrid(program::GridId::kConst);
+        for (const program::CategoryEntry& entry : m_categories) {
+            const QString model = Text(entry.Column(1)).trimmed();
             if (!model.isEmpty()) m_ui->cboModel->addItem(model);
         }
-        m_ui->cboModel->setEditText(gui::Text(m_editor->ModelText()));
+        m_ui->cboModel->setEditText(Text(m_editor->ModelText()));
         Redraw();
         // The grids have fixed widths: the window never gets narrower than
         // both side by side with the buttons.
         layout()->activate();
         setMinimumSize(layout()->minimumSize());
-        const GridId first = m_editor->ProgramGridEnabled() ? GridId::kProgram : GridId::kConst;
+        const program::GridId first =
+            m_editor->ProgramGridEnabled() ? program::GridId::kProgram : program::GridId::kConst;
         View(first)->setCurrentIndex(View(first)->model()->index(0, 0));
         View(first)->setFocus();
         m_editor->FocusGrid(first);
@@ -354,11 +180,11 @@ void ProgramEditorWindow::Load() {
 }
 
 void ProgramEditorWindow::CommitEdits() {
-    gui::Trap(Ws().hosts, "RQ3000_WriteBack", [this] { m_editor->WriteBack(); });
+    Trapped("WriteBack", [this] { m_editor->WriteBack(); });
 }
 
 void ProgramEditorWindow::Unload() {
-    gui::Trap(Ws().hosts, "RQ3000_Form_Unload", [this] {
+    Trapped("Form_Unload", [this] {
         shell::ClearUndoFolder();
         Ws().state.editorOpenedFromFile = false;
         shell::SetCurrentFile(Ws(), "", "");
@@ -366,20 +192,20 @@ void ProgramEditorWindow::Unload() {
 }
 
 void ProgramEditorWindow::Redraw() {
-    for (GridId id : {GridId::kProgram, GridId::kConst}) {
-        gui::GridModel* model = id == GridId::kProgram ? m_programModel : m_constModel;
+    for (program::GridId id : {program::GridId::kProgram, program::GridId::kConst}) {
+        GridModel* model = id == program::GridId::kProgram ? m_programModel : m_constModel;
         if (model == nullptr) continue;
-        const CellGrid& grid = m_editor->Grid(id);
+        const program::CellGrid& grid = m_editor->Grid(id);
         if (model->rowCount() != grid.Rows() || model->columnCount() != grid.Cols()) {
             model->Refresh();
         } else {
             model->RefreshCells(1, 1, grid.Rows(), grid.Cols());
             emit model->headerDataChanged(Qt::Vertical, 0, grid.Rows() - 1);
         }
-        View(id)->setEnabled(id == GridId::kProgram ? m_editor->ProgramGridEnabled()
-                                                    : m_editor->ConstGridEnabled());
+        View(id)->setEnabled(id == program::GridId::kProgram ? m_editor->ProgramGridEnabled()
+                                                             : m_editor->ConstGridEnabled());
     }
-    const QString model = gui::Text(m_editor->ModelText());
+    const QString model = Text(m_editor->ModelText());
     if (m_ui->cboModel->currentText() != model) m_ui->cboModel->setEditText(model);
     const bool rows = m_editor->RowButtonsEnabled() && m_editor->ProgramGridEnabled();
     m_ui->cmdInsert->setEnabled(rows);
@@ -403,93 +229,6 @@ void ProgramEditorWindow::ShowStatusHint(const std::string& text) {
     if (auto* nav = Nav()) nav->SetStatusText(text);
 }
 
-// ------------------------------------------------------------ grid operations
-
-void ProgramEditorWindow::InsertRow() {
-    if (!m_ui->cmdInsert->isEnabled()) return;
-    const int row = View(GridId::kProgram)->ActiveRow();
-    View(GridId::kProgram)->clearSelection();
-    m_editor->InsertRow(row);
-    Redraw();
-    View(GridId::kProgram)->setFocus();
-}
-
-void ProgramEditorWindow::DeleteRow() {
-    if (!m_ui->cmdDelete->isEnabled()) return;
-    const int row = View(GridId::kProgram)->ActiveRow();
-    View(GridId::kProgram)->clearSelection();
-    m_editor->DeleteRow(row);
-    Redraw();
-    View(GridId::kProgram)->setFocus();
-}
-
-void ProgramEditorWindow::DeleteSelection(GridId id) {
-    m_editor->DeleteBlock(id, View(id)->SelectedRange(), View(id)->Editing());
-    Redraw();
-}
-
-void ProgramEditorWindow::CopySelection(GridId id) {
-    const gui::CellGridView* view = View(id);
-    QApplication::clipboard()->setText(
-        gui::Text(m_editor->CopyBlock(id, view->SelectedRange(), m_wholeRows, view->ActiveRow())));
-}
-
-void ProgramEditorWindow::PasteSelection(GridId id) {
-    const QString text = QApplication::clipboard()->text();
-    if (text.isEmpty()) return;
-    m_editor->Paste(id, View(id)->SelectedRange(), gui::Bytes(text), false);
-    Redraw();
-    View(id)->setFocus();
-}
-
-bool ProgramEditorWindow::PasteInEdit(GridId id, int row, int col) {
-    bool accepted = true;
-    gui::Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
-        accepted = m_editor->Paste(id, {row, col, row, col},
-                                   gui::Bytes(QApplication::clipboard()->text()), true);
-    });
-    return accepted;
-}
-
-void ProgramEditorWindow::HeaderSelection(GridId id, bool rows) {
-    m_wholeRows = rows;
-    if (id != GridId::kProgram) return;
-    gui::CellGridView* view = View(id);
-    const CellRange selected = view->SelectedRange();
-    // Whole rows keep to the operator and comment; a whole column takes the
-    // block from the first row to the last row and column.
-    if (rows) {
-        view->SelectBlock({selected.row1, kOperatorColumn, selected.row2, kCommentColumn});
-        view->selectionModel()->setCurrentIndex(
-            view->model()->index(view->currentIndex().row(), kOperatorColumn - 1),
-            QItemSelectionModel::NoUpdate);
-    } else {
-        view->SelectBlock({1, kOperatorColumn, m_editor->ProgramGrid().Rows(), kCommentColumn});
-    }
-}
-
-void ProgramEditorWindow::ShowGridMenu(GridId id, const QPoint& pos) {
-    gui::CellGridView* view = View(id);
-    const QModelIndex at = view->indexAt(pos);
-    if (!at.isValid() || view->Editing()) return;
-    const CellRange sel = view->SelectedRange();
-    const int row = at.row() + 1;
-    const int col = at.column() + 1;
-    if (row < sel.row1 || row > sel.row2 || col < sel.col1 || col > sel.col2) {
-        view->setCurrentIndex(at);
-        m_wholeRows = false;
-    }
-    QMenu* menu = id == GridId::kProgram ? m_programMenu : m_constMenu;
-    const QList<QAction*> actions = menu->actions();
-    const bool clipboardText = !QApplication::clipboard()->text().isEmpty();
-    actions.back()->setEnabled(clipboardText);  // Paste
-    if (id == GridId::kProgram) {
-        actions[0]->setEnabled(m_ui->cmdInsert->isEnabled());
-        actions[1]->setEnabled(m_ui->cmdDelete->isEnabled());
-    }
-    menu->popup(view->viewport()->mapToGlobal(pos));
-}
-
 // ------------------------------------------------------------ model box
 
 void ProgramEditorWindow::ModelTyped(const QString& text) {
@@ -500,7 +239,7 @@ void ProgramEditorWindow::ModelTyped(const QString& text) {
         edit->setText(upper);
         edit->setCursorPosition(cursor);
     }
-    m_editor->ChangeModel(gui::Bytes(upper));
+    m_editor->ChangeModel(Bytes(upper));
     Redraw();
 }
 
@@ -509,7 +248,7 @@ void ProgramEditorWindow::ModelPicked(int index) {
         m_editor->EnterModelBox();
         m_inModelBox = true;
     }
-    m_editor->ChangeModel(gui::Bytes(m_ui->cboModel->itemText(index)));
+    m_editor->ChangeModel(Bytes(m_ui->cboModel->itemText(index)));
     Redraw();
 }
 
@@ -531,20 +270,19 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
         if (focus->reason() == Qt::PopupFocusReason) return false;
         if (focusIn && !m_inModelBox) {
             m_inModelBox = true;
-            gui::Trap(Ws().hosts, "RQ3000_cboModel_GotFocus",
-                      [this] { m_editor->EnterModelBox(); });
+            Trapped("cboModel_GotFocus", [this] { m_editor->EnterModelBox(); });
         } else if (!focusIn && m_inModelBox) {
-            gui::Trap(Ws().hosts, "RQ3000_cboModel_LostFocus", [this] { ModelLeft(); });
+            Trapped("cboModel_LostFocus", [this] { ModelLeft(); });
         }
         return false;
     }
     if (event->type() != QEvent::KeyPress) return false;
-    auto* view = qobject_cast<gui::CellGridView*>(watched);
+    auto* view = qobject_cast<CellGridView*>(watched);
     if (view == nullptr || view->Editing()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    const GridId id = IdOf(view);
+    const program::GridId id = IdOf(view);
     bool handled = true;
-    gui::Trap(Ws().hosts, "RQ3000_ss_KeyDown", [&] {
+    Trapped("ss_KeyDown", [&] {
         if (key->matches(QKeySequence::Copy)) {
             CopySelection(id);
         } else if (key->matches(QKeySequence::Paste)) {
@@ -562,10 +300,10 @@ bool ProgramEditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ProgramEditorWindow::keyPressEvent(QKeyEvent* event) {
-    gui::Trap(Ws().hosts, "RQ3000_Form_KeyDown", [this, event] {
+    Trapped("Form_KeyDown", [this, event] {
         switch (event->key()) {
             case Qt::Key_F2: {
-                gui::CellGridView* view = View(m_editor->ActiveGrid());
+                CellGridView* view = View(m_editor->ActiveGrid());
                 if (view->isEnabled() && !view->Editing()) {
                     view->setFocus();
                     view->edit(view->currentIndex());
@@ -588,7 +326,7 @@ void ProgramEditorWindow::keyPressEvent(QKeyEvent* event) {
 
 void ProgramEditorWindow::mousePressEvent(QMouseEvent* event) {
     for (QMenu* menu : {m_programMenu, m_constMenu}) menu->hide();
-    gui::ScreenBase::mousePressEvent(event);
+    ScreenBase::mousePressEvent(event);
 }
 
 void ProgramEditorWindow::OnBaudRate() {
@@ -608,7 +346,7 @@ void ProgramEditorWindow::SetEnabledScreen(bool enabled) {
     }
 }
 
-void ProgramEditorWindow::cmdClose_Click() {
+void ProgramEditorWindow::CloseEditor() {
     m_editor->WriteBack();
     Ws().state.dataChanged = Ws().program.modified;
     shell::DisplayMatrix(
@@ -616,7 +354,7 @@ void ProgramEditorWindow::cmdClose_Click() {
         Ws().program.modified ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
 }
 
-void ProgramEditorWindow::cmdUndo_Click() {
+void ProgramEditorWindow::Undo() {
     m_editor->UndoLast();
     Redraw();
 }
@@ -631,16 +369,16 @@ void ProgramEditorWindow::OpenErrorList() {
     }
 }
 
-void ProgramEditorWindow::cmdCommandCheck_Click() {
+void ProgramEditorWindow::CheckCommands() {
     const int result = m_editor->CommandCheckClicked();
     Redraw();
     if (result == 1) OpenErrorList();
 }
 
-void ProgramEditorWindow::cmdSave_Click() {
+void ProgramEditorWindow::Save() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
+    if (status != program::WriteBackStatus::kReady) return;
     const int saved = shell::DisplayMatrix(Ws(), shell::NavEvent::kSaveProgram);
     // Once the save dialog has been up, the undo history starts again.
     m_editor->ResetUndoAfterSave();
@@ -648,10 +386,10 @@ void ProgramEditorWindow::cmdSave_Click() {
     Redraw();
 }
 
-void ProgramEditorWindow::cmdDownload_Click() {
+void ProgramEditorWindow::Download() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextProgramEditor));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
+    if (status != program::WriteBackStatus::kReady) return;
     if (m_editor->CheckBeforeDownload() != 0 &&
         shell::ShowMessage(Ws().hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
                            shell::Catalogue(kTextProgramEditor)) == shell::kAnswerYes) {
@@ -665,26 +403,26 @@ void ProgramEditorWindow::cmdDownload_Click() {
                               files::DataFileKind::kProgram,
                               Id(),
                               shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
-                             comm::DownloadPreviewDialog::QuestionsFor(this));
+                             DownloadPreviewDialog::QuestionsFor(this));
 }
 
-void ProgramEditorWindow::cmdCompare_Click() {
+void ProgramEditorWindow::CompareWithInstrument() {
     // The program as the grids show it is what the instrument's is compared
     // with; nothing is written, so no password is needed.
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextCompareWithTavro));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
+    if (status != program::WriteBackStatus::kReady) return;
     shell::StartCompareWithInstrument(Ws(), Id(), files::DataFileKind::kProgram);
 }
 
-void ProgramEditorWindow::cmdPrint_Click() {
+void ProgramEditorWindow::Print() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextEditorPrint));
     Redraw();
-    if (status != WriteBackStatus::kReady) return;
-    gui::PrintFromScreen(Ws(), Id());
+    if (status != program::WriteBackStatus::kReady) return;
+    PrintFromScreen(Ws(), Id());
 }
 
-void ProgramEditorWindow::mnuInformation_Click() {
+void ProgramEditorWindow::ShowInformation() {
     Ws().state.infoPurpose = kInfoFromEditorMenu;
     SetEnabledScreen(false);
     try {
@@ -695,4 +433,4 @@ void ProgramEditorWindow::mnuInformation_Click() {
     }
 }
 
-}  // namespace rq50::program
+}  // namespace rq50::gui

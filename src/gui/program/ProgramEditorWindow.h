@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QStyledItemDelegate>
-
 #include <memory>
 
 #include "gui/ScreenBase.h"
@@ -17,52 +15,20 @@ struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
+
+class CellEditDelegate;
 class CellGridView;
 class GridModel;
-}  // namespace rq50::gui
-
-namespace rq50::program {
-
-class ProgramEditorWindow;
-
-/// The cell editor of both grids: it opens with the text the editor's
-/// BeginEdit gives, lets through only the characters the core accepts, and
-/// hands the text to EndEdit (or CancelEdit on Escape). It never writes a
-/// grid itself.
-class CellEditDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-  public:
-    CellEditDelegate(ProgramEditorWindow& screen, GridId grid, QObject* parent);
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override;
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
-    void setModelData(QWidget* editor, QAbstractItemModel* model,
-                      const QModelIndex& index) const override;
-    /// The editor closed: an edit that was not committed is cancelled.
-    void EditorClosed();
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    ProgramEditorWindow& m_screen;
-    GridId m_grid;
-    mutable bool m_open = false;
-    mutable bool m_committing = false;
-    mutable int m_row = 0;
-    mutable int m_col = 0;
-};
 
 /// The Program Editor: the PROGRAM and CONST grids of the program in memory,
 /// the model box and the nine buttons. Every rule is the core editor's; the
 /// window shows its grids and passes on what the user does.
-class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
+class ProgramEditorWindow : public ScreenBase, private program::EditorHost {
     Q_OBJECT
   public:
     /// The command check keeps its results in `checks`, where the error list
     /// reads them.
-    explicit ProgramEditorWindow(shell::Workspace& ws, CommandChecker& checks,
+    explicit ProgramEditorWindow(shell::Workspace& ws, program::CommandChecker& checks,
                                  QWidget* parent = nullptr);
     ~ProgramEditorWindow() override;
 
@@ -71,20 +37,20 @@ class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
     /// The grids into the program in memory (write-back), before a save.
     void CommitEdits() override;
 
-    ProgramEditor& Editor() { return *m_editor; }
-    gui::CellGridView* View(GridId id) const;
+    program::ProgramEditor& Editor() { return *m_editor; }
+    CellGridView* View(program::GridId id) const;
     /// Redraws grids, model box and buttons from the core editor.
     void Redraw();
 
     // Grid operations, also reached by keys and pop-up menus.
     void InsertRow();
     void DeleteRow();
-    void DeleteSelection(GridId id);
-    void CopySelection(GridId id);
-    void PasteSelection(GridId id);
+    void DeleteSelection(program::GridId id);
+    void CopySelection(program::GridId id);
+    void PasteSelection(program::GridId id);
     /// Ctrl+V inside a cell editor: false when the clipboard was refused (the
     /// cell is back at its value before edit).
-    bool PasteInEdit(GridId id, int row, int col);
+    bool PasteInEdit(program::GridId id, int row, int col);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -98,30 +64,30 @@ class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
     void Beep() override;
     void ShowStatusHint(const std::string& text) override;
 
-    void SetUpGrid(GridId id);
+    void SetUpGrid(program::GridId id);
     void SetCaptions();
-    void cmdClose_Click();
-    void cmdUndo_Click();
-    void cmdCommandCheck_Click();
-    void cmdSave_Click();
-    void cmdDownload_Click();
-    void cmdCompare_Click();
-    void cmdPrint_Click();
-    void mnuInformation_Click();
-    void ShowGridMenu(GridId id, const QPoint& pos);
-    void HeaderSelection(GridId id, bool rows);
+    void CloseEditor();
+    void Undo();
+    void CheckCommands();
+    void Save();
+    void Download();
+    void CompareWithInstrument();
+    void Print();
+    void ShowInformation();
+    void ShowGridMenu(program::GridId id, const QPoint& pos);
+    void HeaderSelection(program::GridId id, bool rows);
     void ModelTyped(const QString& text);
     void ModelPicked(int index);
     void ModelLeft();
     void OpenErrorList();
     void SetEnabledScreen(bool enabled);
-    GridId IdOf(const QObject* view) const;
+    program::GridId IdOf(const QObject* view) const;
 
     std::unique_ptr<Ui::frmRQ3000> m_ui;
-    CategoryTable m_categories;
-    std::unique_ptr<ProgramEditor> m_editor;
-    gui::GridModel* m_programModel = nullptr;
-    gui::GridModel* m_constModel = nullptr;
+    program::CategoryTable m_categories;
+    std::unique_ptr<program::ProgramEditor> m_editor;
+    GridModel* m_programModel = nullptr;
+    GridModel* m_constModel = nullptr;
     CellEditDelegate* m_programDelegate = nullptr;
     CellEditDelegate* m_constDelegate = nullptr;
     QMenu* m_programMenu = nullptr;
@@ -131,4 +97,4 @@ class ProgramEditorWindow : public gui::ScreenBase, private EditorHost {
     bool m_inModelBox = false;
 };
 
-}  // namespace rq50::program
+}  // namespace rq50::gui

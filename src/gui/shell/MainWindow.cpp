@@ -13,10 +13,10 @@
 #include "comm/SerialPort.h"
 #include "files/Workspace.h"
 #include "gui/FitWindow.h"
-#include "gui/FormPosition.h"
 #include "gui/ReportOutput.h"
 #include "gui/ScreenBase.h"
 #include "gui/Screens.h"
+#include "gui/WindowPositions.h"
 #include "print/PrintDialogRules.h"
 #include "session/DataFileActions.h"
 #include "session/FileDialog.h"
@@ -27,13 +27,15 @@
 #include "shell/SessionState.h"
 #include "ui_frmRQ0000.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {
 constexpr const char* kName = "frmRQ0000";
-}
+/// The main window's handlers are named alone, with no form's code.
+constexpr std::string_view kTrapCode;
+}  // namespace
 
-MainWindow::MainWindow(shell::Workspace& ws, const gui::ScreenMakers& makers, QWidget* parent)
+MainWindow::MainWindow(shell::Workspace& ws, const ScreenMakers& makers, QWidget* parent)
     : QMainWindow(parent),
       m_ws(ws),
       m_makers(makers),
@@ -67,8 +69,8 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Load() {
-    m_showMaximized = gui::RestoreMainWindow(Ws(), this, kName);
-    ShowDisplay(Ws(), kDisplayTopMenu);
+    m_showMaximized = RestoreMainWindow(Ws(), this, kName);
+    shell::ShowDisplay(Ws(), shell::kDisplayTopMenu);
 }
 
 void MainWindow::ShowAsLeft() {
@@ -87,7 +89,7 @@ void MainWindow::SetStatusText(const QString& text) {
 }
 
 void MainWindow::SetStatusText(const std::string& text) {
-    SetStatusText(gui::Text(text));
+    SetStatusText(Text(text));
 }
 
 void MainWindow::SetDemoName(const std::string& name) {
@@ -100,7 +102,7 @@ QString MainWindow::LineText() const {
 }
 
 void MainWindow::UpdateLineText() {
-    const QString line = gui::Text(Ws().Engine().LineStatusText(m_demoName));
+    const QString line = Text(Ws().Engine().LineStatusText(m_demoName));
     if (line != m_lineText->text()) m_lineText->setText(line);
 }
 
@@ -121,7 +123,7 @@ void MainWindow::Tick(int sinceLastMs) {
     comm::CommEngine* engine = Ws().hosts.engine;
     if (engine == nullptr) return;
     if (shell::Clock* clock = Ws().hosts.clock) clock->Ticked(sinceLastMs);
-    gui::Trap(Ws().hosts, "Timer1_Timer", [this, engine] {
+    Trap(Ws().hosts, TrapLabel(kTrapCode, "Timer1_Timer"), [this, engine] {
         engine->Timer1();
         UpdateLineText();
     });
@@ -145,31 +147,31 @@ void MainWindow::ScheduleTick(comm::CommEngine& engine) {
 
 // ------------------------------------------------------------ screens
 
-QMdiSubWindow* MainWindow::SubWindowOf(Screen screen) const {
+QMdiSubWindow* MainWindow::SubWindowOf(shell::Screen screen) const {
     const auto it = m_screens.find(screen);
     return it == m_screens.end() ? nullptr : it->second.data();
 }
 
-gui::ScreenBase* MainWindow::FindScreen(Screen screen) const {
-    return static_cast<gui::ScreenBase*>(gui::ScreenIn(SubWindowOf(screen)));
+ScreenBase* MainWindow::FindScreen(shell::Screen screen) const {
+    return static_cast<ScreenBase*>(ScreenIn(SubWindowOf(screen)));
 }
 
-gui::ScreenBase* MainWindow::ActiveScreen() const {
+ScreenBase* MainWindow::ActiveScreen() const {
     QMdiSubWindow* window = m_ui->mdiArea->activeSubWindow();
     if (window == nullptr) window = m_ui->mdiArea->currentSubWindow();
-    return qobject_cast<gui::ScreenBase*>(gui::ScreenIn(window));
+    return qobject_cast<ScreenBase*>(ScreenIn(window));
 }
 
-gui::ScreenBase* MainWindow::Load(Screen screen) {
-    if (gui::ScreenBase* loaded = FindScreen(screen)) return loaded;
-    const gui::ScreenMaker* maker = m_makers.Find(screen);
+ScreenBase* MainWindow::Load(shell::Screen screen) {
+    if (ScreenBase* loaded = FindScreen(screen)) return loaded;
+    const ScreenMaker* maker = m_makers.Find(screen);
     if (maker == nullptr || !maker->make) {
-        throw std::runtime_error(std::string("the screen ") + ScreenName(screen) +
+        throw std::runtime_error(std::string("the screen ") + shell::ScreenName(screen) +
                                  " is not part of this program yet");
     }
-    gui::ScreenBase* widget = maker->make();
+    ScreenBase* widget = maker->make();
     auto* window = new QMdiSubWindow;
-    window->setWidget(new gui::ScreenScrollArea(widget));
+    window->setWidget(new ScreenScrollArea(widget));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     // Screens are left through their own buttons and menus, never the frame.
     window->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -179,30 +181,30 @@ gui::ScreenBase* MainWindow::Load(Screen screen) {
     m_screens[screen] = window;
     connect(widget, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
     widget->Load();
-    gui::AddMnemonics(widget, gui::MenuMnemonics(widget->Menus()));
+    AddMnemonics(widget, MenuMnemonics(widget->Menus()));
     // Sized once the load step has set the captions, and kept inside the area.
     window->adjustSize();
-    gui::LoadPosition(Ws(), window, ScreenName(screen));
-    gui::FitSubWindow(window);
+    LoadPosition(Ws(), window, shell::ScreenName(screen));
+    FitSubWindow(window);
     return widget;
 }
 
-void MainWindow::ShowScreen(Screen screen) {
-    if (const gui::ScreenMaker* maker = m_makers.Find(screen); maker && maker->runModal) {
+void MainWindow::ShowScreen(shell::Screen screen) {
+    if (const ScreenMaker* maker = m_makers.Find(screen); maker && maker->runModal) {
         maker->runModal(this);
         return;
     }
-    gui::ScreenBase* widget = Load(screen);
+    ScreenBase* widget = Load(screen);
     QMdiSubWindow* window = SubWindowOf(screen);
     window->show();
     // Fitted to its content once it is polished, inside the area.
-    gui::FitWindowWhenShown(widget);
+    FitWindowWhenShown(widget);
     m_ui->mdiArea->setActiveSubWindow(window);
     UpdateMenuBar();
 }
 
-void MainWindow::ShowScreenAndWait(Screen screen) {
-    const gui::ScreenMaker* maker = m_makers.Find(screen);
+void MainWindow::ShowScreenAndWait(shell::Screen screen) {
+    const ScreenMaker* maker = m_makers.Find(screen);
     if (maker != nullptr && maker->runModal) {
         maker->runModal(this);
         return;
@@ -210,7 +212,7 @@ void MainWindow::ShowScreenAndWait(Screen screen) {
     ShowScreen(screen);
 }
 
-void MainWindow::EnableScreen(Screen screen) {
+void MainWindow::EnableScreen(shell::Screen screen) {
     if (QMdiSubWindow* window = SubWindowOf(screen)) {
         window->setEnabled(true);
         if (window->isVisible()) m_ui->mdiArea->setActiveSubWindow(window);
@@ -218,20 +220,20 @@ void MainWindow::EnableScreen(Screen screen) {
     }
 }
 
-void MainWindow::DisableScreen(Screen screen) {
+void MainWindow::DisableScreen(shell::Screen screen) {
     if (QMdiSubWindow* window = SubWindowOf(screen)) {
         window->setEnabled(false);
         UpdateMenuBar();
     }
 }
 
-void MainWindow::UnloadScreen(Screen screen) {
+void MainWindow::UnloadScreen(shell::Screen screen) {
     QMdiSubWindow* window = SubWindowOf(screen);
     if (window == nullptr) return;
-    auto* widget = static_cast<gui::ScreenBase*>(gui::ScreenIn(window));
+    auto* widget = static_cast<ScreenBase*>(ScreenIn(window));
     m_screens.erase(screen);
     widget->Unload();
-    gui::SavePosition(Ws(), window, ScreenName(screen));
+    SavePosition(Ws(), window, shell::ScreenName(screen));
     m_ui->mdiArea->removeSubWindow(window);
     // Still the main window's child until its deferred delete: a screen never
     // outlives the main window, which goes before the session it shows.
@@ -241,20 +243,20 @@ void MainWindow::UnloadScreen(Screen screen) {
     UpdateMenuBar();
 }
 
-bool MainWindow::IsLoaded(Screen screen) const {
+bool MainWindow::IsLoaded(shell::Screen screen) const {
     return FindScreen(screen) != nullptr;
 }
 
 void MainWindow::CommitEdits() {
     for (const auto& [screen, window] : m_screens) {
-        if (gui::ScreenBase* widget = FindScreen(screen)) widget->CommitEdits();
+        if (ScreenBase* widget = FindScreen(screen)) widget->CommitEdits();
     }
 }
 
 void MainWindow::UpdateMenuBar() {
     QMenuBar* bar = m_ui->menubar;
     bar->clear();
-    gui::ScreenBase* active = ActiveScreen();
+    ScreenBase* active = ActiveScreen();
     if (active == nullptr) return;
     for (QMenu* menu : active->Menus()) bar->addMenu(menu);
     // A disabled screen cannot be used, through its menus neither.
@@ -266,15 +268,15 @@ void MainWindow::UpdateMenuBar() {
 // ------------------------------------------------------------ file actions
 
 int MainWindow::RunFileDialog(int mode) {
-    return ShowFileDialog(Ws(), mode, m_fileDialog, files::DataFileActions(Ws()));
+    return shell::ShowFileDialog(Ws(), mode, m_fileDialog, files::DataFileActions(Ws()));
 }
 
 int MainWindow::RunOpenDialog() {
-    return RunFileDialog(kDialogOpen);
+    return RunFileDialog(shell::kDialogOpen);
 }
 
 int MainWindow::RunSaveDialog() {
-    return RunFileDialog(kDialogSave);
+    return RunFileDialog(shell::kDialogSave);
 }
 
 int MainWindow::RunCsvDialog() {
@@ -282,11 +284,11 @@ int MainWindow::RunCsvDialog() {
 }
 
 void MainWindow::PrintReport() {
-    gui::PrintOnPrinter(Ws(), print::ReportKind::Current);
+    PrintOnPrinter(Ws(), print::ReportKind::Current);
 }
 
 void MainWindow::PrintErrorList() {
-    gui::PrintFromScreen(Ws(), Screen::ErrorList);
+    PrintFromScreen(Ws(), shell::Screen::ErrorList);
 }
 
 // ------------------------------------------------------------ hooks
@@ -294,23 +296,22 @@ void MainWindow::PrintErrorList() {
 void MainWindow::SetMainCaption(const std::string& caption) {
     // The caption ends in the file's name, which is kept as the file system
     // has it.
-    setWindowTitle(gui::PathText(caption));
+    setWindowTitle(PathText(caption));
 }
 
 void MainWindow::SetPasswordMenu(bool setEnabled, bool changeEnabled) {
     for (const auto& [screen, window] : m_screens) {
-        if (gui::ScreenBase* widget = FindScreen(screen))
+        if (ScreenBase* widget = FindScreen(screen))
             widget->OnPasswordMenu(setEnabled, changeEnabled);
     }
 }
 
 void MainWindow::SetBusyPointer(bool busy) {
-    if (busy && m_busyDepth == 0) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_busyDepth = 1;
-    } else if (!busy && m_busyDepth > 0) {
-        QApplication::restoreOverrideCursor();
-        m_busyDepth = 0;
+    // The core's holders come in pairs (shell::BusyPointer) and may nest.
+    if (busy) {
+        m_busy.Hold();
+    } else {
+        m_busy.Release();
     }
 }
 
@@ -325,7 +326,7 @@ void MainWindow::EndProgram() {
 
 void MainWindow::FitSubWindows() {
     for (const auto& [screen, window] : m_screens) {
-        if (window && !window->isHidden()) gui::FitSubWindow(window);
+        if (window && !window->isHidden()) FitSubWindow(window);
     }
 }
 
@@ -342,13 +343,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!m_ending) {
-        gui::ScreenBase* active = ActiveScreen();
+        ScreenBase* active = ActiveScreen();
         const bool enabled = active != nullptr && active->parentWidget() != nullptr &&
                              active->parentWidget()->isEnabled();
         bool mayClose = false;
-        gui::Trap(Ws().hosts, "Form_QueryUnload", [&] {
+        Trap(Ws().hosts, TrapLabel(kTrapCode, "Form_QueryUnload"), [&] {
             mayClose = m_quit.MayClose(enabled && active->ExitEnabled(),
-                                       enabled ? active->Id() : Screen::TopMenu);
+                                       enabled ? active->Id() : shell::Screen::TopMenu);
         });
         if (!mayClose) {
             event->ignore();
@@ -356,13 +357,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
     }
     // Unload: every screen saves its position, then the main window unless minimised.
-    std::vector<Screen> loaded;
+    std::vector<shell::Screen> loaded;
     for (const auto& entry : m_screens) loaded.push_back(entry.first);
-    for (Screen screen : loaded) UnloadScreen(screen);
-    if (!isMinimized()) gui::SaveMainWindow(Ws(), this, kName);
+    for (shell::Screen screen : loaded) UnloadScreen(screen);
+    if (!isMinimized()) SaveMainWindow(Ws(), this, kName);
     m_timer1.stop();
     event->accept();
     QApplication::quit();
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

@@ -11,16 +11,13 @@
 #include <memory>
 
 #include "comm/Engine.h"
+#include "gui/BusyPointer.h"
 #include "gui/QtHosts.h"
 #include "session/Quit.h"
 #include "shell/NavigationHost.h"
 
 namespace rq50::comm {
 class CommEngine;
-}
-
-namespace rq50::gui {
-class ScreenMakers;
 }
 
 namespace Ui {
@@ -32,20 +29,19 @@ struct Workspace;
 }  // namespace rq50::shell
 
 namespace rq50::gui {
-class ScreenBase;
-}
 
-namespace rq50::shell {
+class ScreenBase;
+class ScreenMakers;
 
 /// The main window: every screen of the chain is a sub-window of its MDI
 /// area, the active screen's menus are the menu bar, and it owns the status
 /// bar and the engine's tick timer. It is also the navigation host: it shows,
 /// enables, disables and unloads the screens the navigation names.
-class MainWindow : public QMainWindow, public NavigationHost {
+class MainWindow : public QMainWindow, public shell::NavigationHost {
     Q_OBJECT
   public:
     /// `makers`: how the navigation makes the program's screens.
-    MainWindow(shell::Workspace& ws, const gui::ScreenMakers& makers, QWidget* parent = nullptr);
+    MainWindow(shell::Workspace& ws, const ScreenMakers& makers, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// The load step: restores the position and opens the top menu.
@@ -55,10 +51,12 @@ class MainWindow : public QMainWindow, public NavigationHost {
     void ShowAsLeft();
 
     /// The screen when it is loaded, else nullptr.
-    gui::ScreenBase* FindScreen(Screen screen) const;
+    ScreenBase* FindScreen(shell::Screen screen) const;
     /// The active screen, or nullptr.
-    gui::ScreenBase* ActiveScreen() const;
+    ScreenBase* ActiveScreen() const;
     QMdiArea* MdiArea() const;
+    /// The program's hourglass pointer.
+    BusyPointer& Busy() { return m_busy; }
 
     /// First panel of the status bar; the second names the line (device,
     /// speed, the instrument of the last job), kept current by Timer1.
@@ -76,12 +74,12 @@ class MainWindow : public QMainWindow, public NavigationHost {
     QString LineText() const;
 
     // NavigationHost
-    void ShowScreen(Screen screen) override;
-    void ShowScreenAndWait(Screen screen) override;
-    void EnableScreen(Screen screen) override;
-    void DisableScreen(Screen screen) override;
-    void UnloadScreen(Screen screen) override;
-    bool IsLoaded(Screen screen) const override;
+    void ShowScreen(shell::Screen screen) override;
+    void ShowScreenAndWait(shell::Screen screen) override;
+    void EnableScreen(shell::Screen screen) override;
+    void DisableScreen(shell::Screen screen) override;
+    void UnloadScreen(shell::Screen screen) override;
+    bool IsLoaded(shell::Screen screen) const override;
     void CommitEdits() override;
     int RunOpenDialog() override;
     int RunSaveDialog() override;
@@ -102,8 +100,8 @@ class MainWindow : public QMainWindow, public NavigationHost {
   private:
     shell::Workspace& Ws() const { return m_ws; }
 
-    QMdiSubWindow* SubWindowOf(Screen screen) const;
-    gui::ScreenBase* Load(Screen screen);
+    QMdiSubWindow* SubWindowOf(shell::Screen screen) const;
+    ScreenBase* Load(shell::Screen screen);
     void UpdateMenuBar();
     void UpdateLineText();
     /// Keeps every shown sub-window inside the MDI area.
@@ -116,9 +114,9 @@ class MainWindow : public QMainWindow, public NavigationHost {
     int RunFileDialog(int mode);
 
     shell::Workspace& m_ws;
-    const gui::ScreenMakers& m_makers;
+    const ScreenMakers& m_makers;
     std::unique_ptr<Ui::frmRQ0000> m_ui;
-    std::map<Screen, QPointer<QMdiSubWindow>> m_screens;
+    std::map<shell::Screen, QPointer<QMdiSubWindow>> m_screens;
     QTimer m_timer1;
     int m_tickSpeedUp = 1;
     int m_nextTickMs = comm::kTickMs;
@@ -126,11 +124,11 @@ class MainWindow : public QMainWindow, public NavigationHost {
     QLabel* m_statusText = nullptr;
     QLabel* m_lineText = nullptr;
     std::string m_demoName;
-    gui::QtFileDialogHost m_fileDialog;
-    Quit m_quit;
+    QtFileDialogHost m_fileDialog;
+    shell::Quit m_quit;
     bool m_ending = false;
     bool m_showMaximized = false;
-    int m_busyDepth = 0;
+    BusyPointer m_busy;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

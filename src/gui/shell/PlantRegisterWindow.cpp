@@ -19,7 +19,7 @@
 #include "gui/comm/DownloadPreviewDialog.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {
 
@@ -28,7 +28,7 @@ QString Utf8(const std::string& text) {
 }
 
 QPushButton* AddButton(int text, const char* name, QVBoxLayout* layout, QWidget* parent) {
-    auto* button = new QPushButton(gui::CatalogueText(text), parent);
+    auto* button = new QPushButton(CatalogueText(text), parent);
     button->setObjectName(QString::fromLatin1(name));
     layout->addWidget(button);
     return button;
@@ -37,7 +37,7 @@ QPushButton* AddButton(int text, const char* name, QVBoxLayout* layout, QWidget*
 /// A list with a caption above it, the list named by the caption.
 QVBoxLayout* Captioned(int caption, QWidget* list) {
     auto* column = new QVBoxLayout;
-    auto* label = new QLabel(gui::CatalogueText(caption), list->parentWidget());
+    auto* label = new QLabel(CatalogueText(caption), list->parentWidget());
     label->setBuddy(list);
     list->setAccessibleName(label->text());
     column->addWidget(label);
@@ -54,10 +54,10 @@ void SizeOnScreen(QWidget* window, QSize wanted) {
 
 /// What two records differ in: one row an item, the older record's value
 /// first; Close (or Escape) closes it.
-void ShowDifferencesDialog(const RecordDifferences& d, QWidget* parent) {
+void ShowDifferencesDialog(const shell::RecordDifferences& d, QWidget* parent) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("RecordDifferences"));
-    dialog.setWindowTitle(gui::CatalogueText(kTextDifferencesCaption));
+    dialog.setWindowTitle(CatalogueText(kTextDifferencesCaption));
     auto* layout = new QVBoxLayout(&dialog);
     auto* heading = new QLabel(Utf8(d.heading), &dialog);
     heading->setWordWrap(true);
@@ -65,9 +65,9 @@ void ShowDifferencesDialog(const RecordDifferences& d, QWidget* parent) {
     layout->addWidget(heading);
     auto* table = new QTableWidget(static_cast<int>(d.rows.size()), 4, &dialog);
     table->setObjectName(QStringLiteral("grdDifferences"));
-    table->setAccessibleName(gui::CatalogueText(kTextDifferencesCaption));
-    table->setHorizontalHeaderLabels({gui::CatalogueText(kTextDiffAddress),
-                                      gui::CatalogueText(kTextDiffAddress + 1), Utf8(d.first),
+    table->setAccessibleName(CatalogueText(kTextDifferencesCaption));
+    table->setHorizontalHeaderLabels({CatalogueText(kTextDiffAddress),
+                                      CatalogueText(kTextDiffAddress + 1), Utf8(d.first),
                                       Utf8(d.second)});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -82,9 +82,9 @@ void ShowDifferencesDialog(const RecordDifferences& d, QWidget* parent) {
     layout->addWidget(table, 1);
     auto* buttons = new QDialogButtonBox(&dialog);
     auto* close =
-        buttons->addButton(gui::CatalogueText(kTextRegisterClose), QDialogButtonBox::RejectRole);
+        buttons->addButton(CatalogueText(kTextRegisterClose), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("cmdClose"));
-    gui::NameByCaption({close});
+    NameByCaption({close});
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
     SizeOnScreen(&dialog, {640, 420});
@@ -93,15 +93,15 @@ void ShowDifferencesDialog(const RecordDifferences& d, QWidget* parent) {
 
 }  // namespace
 
-PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
+PlantRegisterWindow::PlantRegisterWindow(shell::Workspace& ws, QWidget* parent,
                                          std::function<bool()> passwordGate)
     : QDialog(parent),
       m_ws(ws),
       m_passwordGate(std::move(passwordGate)),
       m_fileDialog(ws.hosts),
-      m_browser(ws, static_cast<PlantRegisterHost&>(*this)) {
+      m_browser(ws, static_cast<shell::PlantRegisterHost&>(*this)) {
     setObjectName(QStringLiteral("PlantRegister"));
-    setWindowTitle(gui::CatalogueText(kTextPlantRegisterCaption));
+    setWindowTitle(CatalogueText(kTextPlantRegisterCaption));
     auto* layout = new QHBoxLayout(this);
 
     m_tree = new QTreeWidget(this);
@@ -113,7 +113,7 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
     m_records = new QTableWidget(0, 6, this);
     m_records->setObjectName(QStringLiteral("grdRecords"));
     QStringList headings;
-    for (int c = 0; c < 6; ++c) headings << gui::CatalogueText(kTextRecordTime + c);
+    for (int c = 0; c < 6; ++c) headings << CatalogueText(kTextRecordTime + c);
     m_records->setHorizontalHeaderLabels(headings);
     m_records->verticalHeader()->hide();
     m_records->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -134,7 +134,7 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
     column->addStretch(1);
     m_close = AddButton(kTextRegisterClose, "cmdClose", column, this);
     layout->addLayout(column);
-    gui::NameByCaption({m_open, m_compare, m_restore, m_export, m_print, m_name, m_close});
+    NameByCaption({m_open, m_compare, m_restore, m_export, m_print, m_name, m_close});
     for (auto* button : {m_open, m_compare, m_restore, m_export, m_print, m_name, m_close})
         button->setAutoDefault(false);  // Enter opens a record; it presses no button
 
@@ -150,31 +150,27 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
     m_records->installEventFilter(this);
 
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
-            [this] { Act("PlantRegister_tvwInstruments_Change", [this] { InstrumentChosen(); }); });
+            [this] { Act("tvwInstruments_Change", [this] { InstrumentChosen(); }); });
     connect(m_records, &QTableWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
     connect(m_records, &QTableWidget::cellDoubleClicked, this, [this](int row) {
-        Act("PlantRegister_grdRecords_DblClick", [this, row] { m_browser.OpenRecord(row); });
+        Act("grdRecords_DblClick", [this, row] { m_browser.OpenRecord(row); });
     });
     connect(m_open, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdOpen_Click", [this] {
+        Act("cmdOpen_Click", [this] {
             const auto rows = SelectedRows();
             m_browser.OpenRecord(rows.size() == 1 ? rows[0] : -1);
         });
     });
-    connect(m_compare, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdCompare_Click", [this] { m_browser.Compare(SelectedRows()); });
-    });
-    connect(m_restore, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdRestore_Click", [this] { m_browser.Restore(SelectedRows()); });
-    });
-    connect(m_export, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdExport_Click", [this] { m_browser.Export(SelectedRows()); });
-    });
-    connect(m_print, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdPrint_Click", [this] { m_browser.Print(SelectedRows()); });
-    });
+    connect(m_compare, &QPushButton::clicked, this,
+            [this] { Act("cmdCompare_Click", [this] { m_browser.Compare(SelectedRows()); }); });
+    connect(m_restore, &QPushButton::clicked, this,
+            [this] { Act("cmdRestore_Click", [this] { m_browser.Restore(SelectedRows()); }); });
+    connect(m_export, &QPushButton::clicked, this,
+            [this] { Act("cmdExport_Click", [this] { m_browser.Export(SelectedRows()); }); });
+    connect(m_print, &QPushButton::clicked, this,
+            [this] { Act("cmdPrint_Click", [this] { m_browser.Print(SelectedRows()); }); });
     connect(m_name, &QPushButton::clicked, this, [this] {
-        Act("PlantRegister_cmdName_Click", [this] {
+        Act("cmdName_Click", [this] {
             m_browser.Name();
             FillTree();
         });
@@ -185,15 +181,16 @@ PlantRegisterWindow::PlantRegisterWindow(Workspace& ws, QWidget* parent,
 
 PlantRegisterWindow::~PlantRegisterWindow() = default;
 
-void PlantRegisterWindow::Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate) {
+void PlantRegisterWindow::Run(shell::Workspace& ws, QWidget* parent,
+                              std::function<bool()> passwordGate) {
     PlantRegisterWindow window(ws, parent, std::move(passwordGate));
     if (!window.m_browser.Open()) return;
     window.FillTree();
     window.exec();
 }
 
-void PlantRegisterWindow::Act(const char* label, const std::function<void()>& action) {
-    gui::Trap(m_ws.hosts, label, action);
+void PlantRegisterWindow::Act(std::string_view handler, const std::function<void()>& action) {
+    Trap(m_ws.hosts, TrapLabel(TrapCode(*this), handler), action);
 }
 
 void PlantRegisterWindow::FillTree() {
@@ -265,8 +262,7 @@ bool PlantRegisterWindow::eventFilter(QObject* watched, QEvent* event) {
                 m_records->setFocus();
             } else if (watched == m_records && m_records->currentRow() >= 0) {
                 const int row = m_records->currentRow();
-                Act("PlantRegister_grdRecords_KeyPress",
-                    [this, row] { m_browser.OpenRecord(row); });
+                Act("grdRecords_KeyPress", [this, row] { m_browser.OpenRecord(row); });
             }
             event->accept();
             return true;
@@ -283,13 +279,13 @@ void PlantRegisterWindow::CloseWindow() {
     accept();
 }
 
-std::unique_ptr<DownloadQuestions> PlantRegisterWindow::RestoreQuestions() {
+std::unique_ptr<shell::DownloadQuestions> PlantRegisterWindow::RestoreQuestions() {
     // The main window: this one is gone when the download asks.
     QWidget* over = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
-    return comm::DownloadPreviewDialog::QuestionsFor(over);
+    return DownloadPreviewDialog::QuestionsFor(over);
 }
 
-void PlantRegisterWindow::ShowDifferences(const RecordDifferences& differences) {
+void PlantRegisterWindow::ShowDifferences(const shell::RecordDifferences& differences) {
     ShowDifferencesDialog(differences, this);
 }
 
@@ -300,11 +296,11 @@ void PlantRegisterWindow::PrintReport(const print::ReportWriter& write) {
 std::optional<std::string> PlantRegisterWindow::AskName(const std::string& current) {
     bool ok = false;
     const QString name = QInputDialog::getText(
-        this, gui::CatalogueText(kTextNameCaption),
-        gui::CatalogueText(kTextNamePrompt).replace(QStringLiteral("%1"), Utf8(current)),
+        this, CatalogueText(kTextNameCaption),
+        CatalogueText(kTextNamePrompt).replace(QStringLiteral("%1"), Utf8(current)),
         QLineEdit::Normal, {}, &ok);
     if (!ok) return std::nullopt;
     return name.trimmed().toStdString();
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

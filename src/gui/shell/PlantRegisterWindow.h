@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "gui/QtHosts.h"
 #include "session/PlantRegisterBrowser.h"
@@ -18,18 +19,18 @@ class QPushButton;
 class QTableWidget;
 class QTreeWidget;
 
-namespace rq50::shell {
+namespace rq50::gui {
 
-class PlantRegisterWindow : public QDialog, private PlantRegisterHost {
+class PlantRegisterWindow : public QDialog, private shell::PlantRegisterHost {
     Q_OBJECT
   public:
     /// `passwordGate`: the top menu's password before work.
-    PlantRegisterWindow(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate);
+    PlantRegisterWindow(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate);
     ~PlantRegisterWindow() override;
 
     /// Opens the register and shows the window modally; returns when it is
     /// closed (at once, after the message, when there is no register to show).
-    static void Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    static void Run(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,22 +40,22 @@ class PlantRegisterWindow : public QDialog, private PlantRegisterHost {
     void InstrumentChosen();
     void SelectionChanged();
     std::vector<int> SelectedRows() const;
-    /// Runs a button's action under the routine error trap.
-    void Act(const char* label, const std::function<void()>& action);
+    /// Runs the action of the window's `handler` under the routine error trap.
+    void Act(std::string_view handler, const std::function<void()>& action);
 
     // PlantRegisterHost
     bool PasswordGate() override;
     void CloseWindow() override;
-    std::unique_ptr<DownloadQuestions> RestoreQuestions() override;
-    FileDialogHost& FileDialog() override { return m_fileDialog; }
-    void ShowDifferences(const RecordDifferences& differences) override;
+    std::unique_ptr<shell::DownloadQuestions> RestoreQuestions() override;
+    shell::FileDialogHost& FileDialog() override { return m_fileDialog; }
+    void ShowDifferences(const shell::RecordDifferences& differences) override;
     void PrintReport(const print::ReportWriter& write) override;
     std::optional<std::string> AskName(const std::string& current) override;
 
-    Workspace& m_ws;
+    shell::Workspace& m_ws;
     std::function<bool()> m_passwordGate;
-    gui::QtFileDialogHost m_fileDialog;
-    PlantRegisterBrowser m_browser;
+    QtFileDialogHost m_fileDialog;
+    shell::PlantRegisterBrowser m_browser;
     QTreeWidget* m_tree = nullptr;
     QTableWidget* m_records = nullptr;
     QPushButton* m_open = nullptr;
@@ -66,4 +67,4 @@ class PlantRegisterWindow : public QDialog, private PlantRegisterHost {
     QPushButton* m_close = nullptr;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

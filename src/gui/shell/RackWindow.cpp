@@ -8,8 +8,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -20,12 +20,12 @@
 #include "session/Menus.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {
 
 QPushButton* Button(int caption, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(gui::CatalogueText(caption), parent);
+    auto* button = new QPushButton(CatalogueText(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
@@ -33,17 +33,17 @@ QPushButton* Button(int caption, const char* name, QWidget* parent) {
 
 }  // namespace
 
-RackWindow::RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate)
+RackWindow::RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate)
     : QDialog(parent), m_ws(ws), m_passwordGate(std::move(passwordGate)), m_table(ws) {
     setObjectName(QStringLiteral("RackWindow"));
-    setWindowTitle(gui::CatalogueText(kTextRackCaption));
+    setWindowTitle(CatalogueText(kTextRackCaption));
     auto* layout = new QVBoxLayout(this);
 
     m_grid = new QTableWidget(16, 5, this);
     m_grid->setObjectName(QStringLiteral("grdSlots"));
-    m_grid->setAccessibleName(gui::CatalogueText(kTextRackCaption));
+    m_grid->setAccessibleName(CatalogueText(kTextRackCaption));
     QStringList headings;
-    for (int c = 0; c < 5; ++c) headings << gui::CatalogueText(kTextRackColumns + c);
+    for (int c = 0; c < 5; ++c) headings << CatalogueText(kTextRackColumns + c);
     m_grid->setHorizontalHeaderLabels(headings);
     m_grid->verticalHeader()->hide();
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -68,20 +68,19 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> pas
     // The menu's caption without its menu mnemonic "(&F)"; the window gives
     // the box one of its own.
     m_fast = new QCheckBox(
-        gui::CatalogueText(kTextFastComm).remove(QRegularExpression(QStringLiteral("\\(&.\\)$"))),
-        this);
+        CatalogueText(kTextFastComm).remove(QRegularExpression(QStringLiteral("\\(&.\\)$"))), this);
     m_fast->setObjectName(QStringLiteral("chkFastComm"));
-    m_fast->setChecked(FastCommunicationOn(ws));
+    m_fast->setChecked(shell::FastCommunicationOn(ws));
     connect(m_fast, &QCheckBox::toggled, this, [this](bool on) {
-        if (on != FastCommunicationOn(m_ws)) ToggleFastCommunication(m_ws);
+        if (on != shell::FastCommunicationOn(m_ws)) shell::ToggleFastCommunication(m_ws);
     });
     actions->addWidget(m_fast);
     layout->addLayout(actions);
     auto* progress = new QHBoxLayout;
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("prgSlots"));
-    m_progress->setAccessibleName(gui::CatalogueText(kTextRackProgress));
-    m_progress->setFormat(gui::CatalogueText(kTextRackProgress) + QStringLiteral(" %v / %m"));
+    m_progress->setAccessibleName(CatalogueText(kTextRackProgress));
+    m_progress->setFormat(CatalogueText(kTextRackProgress) + QStringLiteral(" %v / %m"));
     progress->addWidget(m_progress, 1);
     progress->addWidget(m_stop);
     layout->addLayout(progress);
@@ -93,12 +92,15 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> pas
     end->addWidget(m_summary, 1);
     end->addWidget(m_close);
     layout->addLayout(end);
-    gui::NameByCaption({m_scan, m_upload, m_verify, m_download, m_stop, m_close, m_fast});
+    NameByCaption({m_scan, m_upload, m_verify, m_download, m_stop, m_close, m_fast});
 
-    connect(m_scan, &QPushButton::clicked, this, [this] { StartRun(RackAction::kScan); });
-    connect(m_upload, &QPushButton::clicked, this, [this] { StartRun(RackAction::kUpload); });
-    connect(m_verify, &QPushButton::clicked, this, [this] { StartRun(RackAction::kVerify); });
-    connect(m_download, &QPushButton::clicked, this, [this] { StartRun(RackAction::kDownload); });
+    connect(m_scan, &QPushButton::clicked, this, [this] { StartRun(shell::RackAction::kScan); });
+    connect(m_upload, &QPushButton::clicked, this,
+            [this] { StartRun(shell::RackAction::kUpload); });
+    connect(m_verify, &QPushButton::clicked, this,
+            [this] { StartRun(shell::RackAction::kVerify); });
+    connect(m_download, &QPushButton::clicked, this,
+            [this] { StartRun(shell::RackAction::kDownload); });
     connect(m_stop, &QPushButton::clicked, this, [this] { m_table.Stop(); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     m_table.onChange = [this] { Fill(); };
@@ -109,7 +111,7 @@ RackWindow::RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> pas
     resize(std::min(760, area.width() - 40), std::min(540, area.height() - 60));
 }
 
-void RackWindow::Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate) {
+void RackWindow::Run(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate) {
     RackWindow window(ws, parent, std::move(passwordGate));
     window.exec();
 }
@@ -122,25 +124,25 @@ void RackWindow::reject() {
     QDialog::reject();
 }
 
-void RackWindow::StartRun(RackAction action) {
+void RackWindow::StartRun(shell::RackAction action) {
     // A download writes to every instrument: the password first, as the
     // data view asks it.
-    if (action == RackAction::kDownload && m_passwordGate && !m_passwordGate()) return;
+    if (action == shell::RackAction::kDownload && m_passwordGate && !m_passwordGate()) return;
     QString folder;
-    if (action == RackAction::kUpload || action == RackAction::kDownload) {
+    if (action == shell::RackAction::kUpload || action == shell::RackAction::kDownload) {
         folder = QFileDialog::getExistingDirectory(
-            this, gui::CatalogueText(action == RackAction::kUpload ? kTextRackUploadFolder
-                                                                   : kTextRackDownloadFolder));
+            this, CatalogueText(action == shell::RackAction::kUpload ? kTextRackUploadFolder
+                                                                     : kTextRackDownloadFolder));
         if (folder.isEmpty()) return;
     }
-    std::function<bool(const SlotOutcome&, const DownloadPreview&)> confirm;
-    if (action == RackAction::kDownload) {
-        confirm = [this](const SlotOutcome&, const DownloadPreview& preview) {
-            comm::DownloadPreviewDialog dialog(preview, this);
+    std::function<bool(const shell::SlotOutcome&, const shell::DownloadPreview&)> confirm;
+    if (action == shell::RackAction::kDownload) {
+        confirm = [this](const shell::SlotOutcome&, const shell::DownloadPreview& preview) {
+            DownloadPreviewDialog dialog(preview, this);
             return dialog.exec() == QDialog::Accepted;
         };
     }
-    const std::string why = m_table.Start(action, gui::PathBytes(folder), std::move(confirm));
+    const std::string why = m_table.Start(action, PathBytes(folder), std::move(confirm));
     if (!why.empty()) m_summary->setText(QString::fromStdString(why));
     if (m_table.Running()) m_stop->setFocus();
 }
@@ -148,7 +150,7 @@ void RackWindow::StartRun(RackAction action) {
 void RackWindow::Fill() {
     const auto& rows = m_table.Rows();
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const RackRow& row = rows[static_cast<std::size_t>(r)];
+        const shell::RackRow& row = rows[static_cast<std::size_t>(r)];
         const QStringList cells{QString::number(row.slot), QString::fromStdString(row.model),
                                 QString::fromStdString(row.tag),
                                 QString::fromStdString(row.lastRecord),
@@ -186,4 +188,4 @@ void RackWindow::Fill() {
     if (idle && stopHadFocus) m_scan->setFocus();
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

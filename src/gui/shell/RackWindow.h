@@ -18,29 +18,29 @@ class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 class RackWindow : public QDialog {
     Q_OBJECT
   public:
     /// `passwordGate` asks the download password before a download (true:
     /// go on); none: no question.
-    RackWindow(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
     /// Opens the window and returns when it is closed.
-    static void Run(Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    static void Run(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
   public slots:
     /// Escape and the window's close stop a run instead of closing.
     void reject() override;
 
   private:
-    void StartRun(RackAction action);
+    void StartRun(shell::RackAction action);
     void Fill();
 
-    Workspace& m_ws;
+    shell::Workspace& m_ws;
     std::function<bool()> m_passwordGate;
-    RackTable m_table;
+    shell::RackTable m_table;
     QTableWidget* m_grid = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_summary = nullptr;
@@ -53,4 +53,4 @@ class RackWindow : public QDialog {
     QCheckBox* m_fast = nullptr;  ///< the run's pacing, as Communication Settings has it
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

@@ -7,12 +7,12 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ0100.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 QString VersionText() {
-    return gui::CatalogueText(kTextVersionPrefix) + QString::number(RQ50_VERSION_MAJOR) +
+    return CatalogueText(kTextVersionPrefix) + QString::number(RQ50_VERSION_MAJOR) +
            QLatin1Char('.') + QString::number(RQ50_VERSION_MINOR) + QLatin1Char('.') +
            QString::number(RQ50_VERSION_PATCH);
 }
@@ -22,7 +22,7 @@ TitleScreen::TitleScreen(QWidget* parent)
       m_ui(std::make_unique<Ui::frmRQ0100>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0100"));
-    setWindowTitle(gui::CatalogueText(kTextModelTitle));
+    setWindowTitle(CatalogueText(kTextModelTitle));
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -31,14 +31,14 @@ TitleScreen::TitleScreen(QWidget* parent)
 
     // The catalogue names the title font; where that font is missing Qt picks
     // the nearest one it has.
-    QFont font(gui::CatalogueText(kTextFontName));
-    font.setPointSize(gui::CatalogueText(kTextFontSize).toInt());
+    QFont font(CatalogueText(kTextFontName));
+    font.setPointSize(CatalogueText(kTextFontSize).toInt());
     font.setBold(true);
     const int texts[] = {kTextModelTitle, kTextPcBased, kTextToolFor};
-    QLabel* labels[] = {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblTitle2};
+    QLabel* labels[] = {m_ui->lblModel, m_ui->lblPcBased, m_ui->lblToolFor};
     for (int i = 0; i < 3; ++i) {
         labels[i]->setFont(font);
-        labels[i]->setText(gui::CatalogueText(texts[i]));
+        labels[i]->setText(CatalogueText(texts[i]));
         labels[i]->setAccessibleName(labels[i]->text());
     }
     m_ui->lblRev->setText(VersionText());
@@ -49,11 +49,11 @@ TitleScreen::TitleScreen(QWidget* parent)
         const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
     }
-    m_timDisplyTime.setSingleShot(true);
-    connect(&m_timDisplyTime, &QTimer::timeout, this, &QWidget::close);
-    m_timDisplyTime.start(kDisplayTimeMs);
+    m_displayTimer.setSingleShot(true);
+    connect(&m_displayTimer, &QTimer::timeout, this, &QWidget::close);
+    m_displayTimer.start(kDisplayTimeMs);
 }
 
 TitleScreen::~TitleScreen() = default;
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

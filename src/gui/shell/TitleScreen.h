@@ -9,7 +9,7 @@ namespace Ui {
 class frmRQ0100;
 }
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 /// The title screen shown while the program starts: the program's name and
 /// version on white, centred on the screen.
@@ -25,10 +25,10 @@ class TitleScreen : public QWidget {
 
   private:
     std::unique_ptr<Ui::frmRQ0100> m_ui;
-    QTimer m_timDisplyTime;
+    QTimer m_displayTimer;
 };
 
 /// "R " followed by major.minor.revision of this build.
 QString VersionText();
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

@@ -10,49 +10,48 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ2000.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {}  // namespace
 
 TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
-    : gui::ScreenBase(Screen::TopMenu, ws, parent),
+    : ScreenBase(shell::Screen::TopMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2000>()),
-      m_menu(ws, static_cast<TopMenuHost&>(*this)) {
+      m_menu(ws, static_cast<shell::TopMenuHost&>(*this)) {
     m_ui->setupUi(this);
-    m_mnuPassword = new QMenu(gui::CatalogueText(kTextPasswordMenu), this);
-    m_mnuPassword->setAccessibleName(gui::CatalogueText(kTextPasswordMenu));
-    mnuPasswordSet = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordSet));
-    mnuPasswordChange = m_mnuPassword->addAction(gui::CatalogueText(kTextPasswordChange));
-    m_mnuRegister = new QMenu(gui::CatalogueText(kTextRegisterMenu), this);
-    m_mnuRegister->setAccessibleName(
-        gui::CatalogueText(kTextRegisterMenu).remove(QLatin1Char('&')));
-    mnuPlantRegister = m_mnuRegister->addAction(gui::CatalogueText(kTextPlantRegisterItem));
-    auto* rack = new QMenu(gui::CatalogueText(kTextRackMenu), this);
+    m_mnuPassword = new QMenu(CatalogueText(kTextPasswordMenu), this);
+    m_mnuPassword->setAccessibleName(CatalogueText(kTextPasswordMenu));
+    mnuPasswordSet = m_mnuPassword->addAction(CatalogueText(kTextPasswordSet));
+    mnuPasswordChange = m_mnuPassword->addAction(CatalogueText(kTextPasswordChange));
+    m_mnuRegister = new QMenu(CatalogueText(kTextRegisterMenu), this);
+    m_mnuRegister->setAccessibleName(CatalogueText(kTextRegisterMenu).remove(QLatin1Char('&')));
+    mnuPlantRegister = m_mnuRegister->addAction(CatalogueText(kTextPlantRegisterItem));
+    auto* rack = new QMenu(CatalogueText(kTextRackMenu), this);
     rack->setAccessibleName(rack->title().remove(QLatin1Char('&')));
-    mnuRackCommissioning = rack->addAction(gui::CatalogueText(kTextRackCommissioning));
+    mnuRackCommissioning = rack->addAction(CatalogueText(kTextRackCommissioning));
     SetMenus({m_mnuPassword, m_mnuRegister, rack});
 
-    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "RQ2000_cmdOK_Click", [this] { cmdOK_Click(); });
-    OnSignal(mnuPasswordSet, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
-             [this] { mnuPasswordSet_Click(); });
-    OnSignal(mnuPasswordChange, &QAction::triggered, "RQ2000_mnuPasswordItem_Click",
-             [this] { mnuPasswordChange_Click(); });
-    OnSignal(mnuPlantRegister, &QAction::triggered, "RQ2000_mnuPlantRegister_Click",
-             [this] { mnuPlantRegister_Click(); });
-    OnSignal(mnuRackCommissioning, &QAction::triggered, "RQ2000_mnuRack_Click",
+    OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
+    OnSignal(mnuPasswordSet, &QAction::triggered, "mnuPasswordItem_Click",
+             [this] { SetPassword(); });
+    OnSignal(mnuPasswordChange, &QAction::triggered, "mnuPasswordItem_Click",
+             [this] { ChangePassword(); });
+    OnSignal(mnuPlantRegister, &QAction::triggered, "mnuPlantRegister_Click",
+             [this] { OpenPlantRegister(); });
+    OnSignal(mnuRackCommissioning, &QAction::triggered, "mnuRack_Click",
              [this] { RackWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); }); });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;
 
 void TopMenuScreen::Load() {
-    gui::Trap(Ws().hosts, "RQ2000_Form_Load", [this] {
-        setWindowTitle(gui::CatalogueText(kTextTopMenuCaption));
-        m_ui->optPPM0->setText(gui::CatalogueText(kTextParameterSetting));
-        m_ui->optPPM1->setText(gui::CatalogueText(kTextProgramSetting));
-        m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-        gui::NameByCaption({m_ui->optPPM0, m_ui->optPPM1, m_ui->cmdOK});
-        m_ui->fraPPM->setAccessibleName(gui::CatalogueText(kTextTopMenuCaption));
+    Trapped("Form_Load", [this] {
+        setWindowTitle(CatalogueText(kTextTopMenuCaption));
+        m_ui->optParameterSetting->setText(CatalogueText(kTextParameterSetting));
+        m_ui->optProgramSetting->setText(CatalogueText(kTextProgramSetting));
+        m_ui->cmdOK->setText(CatalogueText(kTextOk));
+        NameByCaption({m_ui->optParameterSetting, m_ui->optProgramSetting, m_ui->cmdOK});
+        m_ui->fraPPM->setAccessibleName(CatalogueText(kTextTopMenuCaption));
         Std().mnuPort->setEnabled(false);
         Std().mnuCommand->setEnabled(false);
         m_menu.Load();
@@ -61,7 +60,7 @@ void TopMenuScreen::Load() {
 
 void TopMenuScreen::Activated() {
     // The top menu keeps its Command menu hidden; only the port marks follow.
-    MarkPortInUse(Ws(), *this);
+    shell::MarkPortInUse(Ws(), *this);
 }
 
 void TopMenuScreen::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
@@ -70,28 +69,28 @@ void TopMenuScreen::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
 }
 
 void TopMenuScreen::RunPasswordDialog(int mode) {
-    comm::PasswordDialog::Run(Ws(), this, mode);
+    PasswordDialog::Run(Ws(), this, mode);
 }
 
-void TopMenuScreen::cmdOK_Click() {
-    m_menu.Confirm(m_ui->optPPM0->isChecked());
+void TopMenuScreen::Confirm() {
+    m_menu.Confirm(m_ui->optParameterSetting->isChecked());
 }
 
-void TopMenuScreen::mnuPasswordSet_Click() {
+void TopMenuScreen::SetPassword() {
     m_menu.SetPassword();
 }
 
-void TopMenuScreen::mnuPasswordChange_Click() {
+void TopMenuScreen::ChangePassword() {
     m_menu.ChangePassword();
 }
 
-void TopMenuScreen::mnuPlantRegister_Click() {
+void TopMenuScreen::OpenPlantRegister() {
     // Work started from the register asks for the password as OK does.
     PlantRegisterWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); });
 }
 
 void TopMenuScreen::mousePressEvent(QMouseEvent* event) {
-    gui::Trap(Ws().hosts, "RQ2000_Form_MouseDown", [this, event] {
+    Trapped("Form_MouseDown", [this, event] {
         const auto mods = event->modifiers();
         const bool gesture = event->button() == Qt::LeftButton && (mods & Qt::ShiftModifier) &&
                              (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
@@ -100,4 +99,4 @@ void TopMenuScreen::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

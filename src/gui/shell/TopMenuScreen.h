@@ -13,12 +13,12 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 /// The top menu: parameter or program setting, the download password, the
 /// plant register and the rack window.
 /// Its presenter (TopMenu) decides; the window shows the password dialog.
-class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
+class TopMenuScreen : public ScreenBase, private shell::TopMenuHost {
     Q_OBJECT
   public:
     explicit TopMenuScreen(shell::Workspace& ws, QWidget* parent = nullptr);
@@ -29,26 +29,26 @@ class TopMenuScreen : public gui::ScreenBase, private TopMenuHost {
     /// Password / "Set..." and "Change..." enabled or not.
     void OnPasswordMenu(bool setEnabled, bool changeEnabled) override;
 
-    QAction* mnuPasswordSet = nullptr;     ///< mnuPasswordItem(0)
-    QAction* mnuPasswordChange = nullptr;  ///< mnuPasswordItem(1)
-    QAction* mnuPlantRegister = nullptr;   ///< Register / Plant Register...
+    QAction* mnuPasswordSet = nullptr;        ///< mnuPasswordItem(0)
+    QAction* mnuPasswordChange = nullptr;     ///< mnuPasswordItem(1)
+    QAction* mnuPlantRegister = nullptr;      ///< Register / Plant Register...
     QAction* mnuRackCommissioning = nullptr;  ///< Rack / "Rack Commissioning..."
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    void cmdOK_Click();
-    void mnuPasswordSet_Click();
-    void mnuPasswordChange_Click();
-    void mnuPlantRegister_Click();
+    void Confirm();
+    void SetPassword();
+    void ChangePassword();
+    void OpenPlantRegister();
     // TopMenuHost
     void RunPasswordDialog(int mode) override;
 
     std::unique_ptr<Ui::frmRQ2000> m_ui;
-    TopMenu m_menu;
+    shell::TopMenu m_menu;
     QMenu* m_mnuPassword = nullptr;
     QMenu* m_mnuRegister = nullptr;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

@@ -1,13 +1,11 @@
 #include "gui/shell/VersionWindow.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
 
 #include "files/Workspace.h"
-#include "gui/FormPosition.h"
 #include "gui/QtHosts.h"
 #include "gui/ScreenBase.h"
 #include "gui/shell/TitleScreen.h"
@@ -17,7 +15,7 @@
 #include "shell/TextNumbers.h"
 #include "ui_frmRQ0200.h"
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 namespace {
 /// The window stands this far above the exact centre of the screen.
@@ -28,20 +26,20 @@ VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ0200>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0200"));
-    setWindowTitle(gui::CatalogueText(kTextVersionCaption));
-    m_ui->lblTitle0->setText(gui::CatalogueText(kTextVersionModel));
-    m_ui->lblTitle1->setText(gui::CatalogueText(kTextTool));
+    setWindowTitle(CatalogueText(kTextVersionCaption));
+    m_ui->lblModel->setText(CatalogueText(kTextVersionModel));
+    m_ui->lblTool->setText(CatalogueText(kTextTool));
     m_ui->lblVersion->setText(VersionText());
-    m_ui->cmdOK->setText(gui::CatalogueText(kTextOk));
-    m_ui->cmdSysInfo->setText(gui::CatalogueText(kTextSysInfo));
-    gui::NameByCaption(
-        {m_ui->lblTitle0, m_ui->lblTitle1, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
+    m_ui->cmdOK->setText(CatalogueText(kTextOk));
+    m_ui->cmdSysInfo->setText(CatalogueText(kTextSysInfo));
+    NameByCaption({m_ui->lblModel, m_ui->lblTool, m_ui->lblVersion, m_ui->cmdOK, m_ui->cmdSysInfo});
     m_ui->cmdSysInfo->setEnabled(!SystemInfoProgram().isEmpty());
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [this] {
-        gui::Trap(Ws().hosts, "RQ0200_cmdSysInfo_Click", [this] { StartSysInfo(); });
+        Trap(Ws().hosts, TrapLabel(TrapCode(*this), "cmdSysInfo_Click"),
+             [this] { StartSysInfo(); });
     });
-    gui::AddMnemonics(this);
+    AddMnemonics(this);
     adjustSize();
     // CenterForm: centred, a little above the middle of the screen.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -72,10 +70,9 @@ QString VersionWindow::SystemInfoProgram() {
 void VersionWindow::StartSysInfo() {
     const QString program = SystemInfoProgram();
     if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
-    QApplication::beep();
-    MessageBoxRequest box{Catalogue(kTextSysInfoUnavailable), Catalogue(kTextVersionCaption),
-                          kButtonsOk, MsgIcon::None};
-    if (Ws().hosts.messages != nullptr) Ws().hosts.messages->Show(box);
+    ShowAlert(Ws().hosts,
+              {shell::Catalogue(kTextSysInfoUnavailable), shell::Catalogue(kTextVersionCaption),
+               shell::kButtonsOk, shell::MsgIcon::None});
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

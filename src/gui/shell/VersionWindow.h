@@ -13,7 +13,7 @@ namespace rq50::shell {
 struct Workspace;
 }  // namespace rq50::shell
 
-namespace rq50::shell {
+namespace rq50::gui {
 
 /// RQ50 version information, with a button that starts the platform's
 /// system-information program.
@@ -39,4 +39,4 @@ class VersionWindow : public QDialog {
     std::unique_ptr<Ui::frmRQ0200> m_ui;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::gui

@@ -1,6 +1,10 @@
 #pragma once
 
+// The Qt side of stored window positions: a widget as the core's position
+// routines see it (session/FormPosition.h), and the main window's place.
+
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 #include <string>
@@ -13,17 +17,21 @@ namespace rq50::gui {
 /// inch at 96 dpi), whatever the screen's scaling.
 inline constexpr float kTwipsPerPixel = 15.0F;
 
+/// A widget's place as the core counts places.
+shell::FormRect FormRectOf(const QRect& rect);
+
 /// A window or sub-window as the position routines see it.
-class WidgetForm : public shell::FormWindow {
+class WidgetWindow : public shell::FormWindow {
   public:
-    WidgetForm(QWidget* widget, std::string name) : m_widget(widget), m_name(std::move(name)) {}
+    WidgetWindow(QWidget* widget, std::string name) : m_widget(widget), m_name(std::move(name)) {}
     std::string Name() const override { return m_name; }
     float Left() const override;
     float Top() const override;
     float Width() const override;
     float Height() const override;
     /// Moves the window, kept where the user can reach it: a sub-window
-    /// inside its area, a top-level window on the desktop.
+    /// inside its area, a top-level window on the desktop
+    /// (shell::KeepCornerInReach).
     void Move(float left, float top) override;
 
   private:
