@@ -7,13 +7,9 @@
 #include "cli/CliSupport.h"
 #include "cli/InstrumentCommands.h"
 #include "cli/InstrumentSession.h"
-#include "comm/Engine.h"
-#include "files/Compare.h"
-#include "files/Csv.h"
+#include "cli/RegisterWork.h"
 #include "files/DataSet.h"
 #include "files/FileError.h"
-#include "files/ParameterFile.h"
-#include "files/ProgramFile.h"
 #include "files/RecordFile.h"
 #include "files/SaveTarget.h"
 #include "platform/RegisterDatabase.h"
@@ -21,57 +17,22 @@
 #include "register/Recorder.h"
 #include "session/CoreSession.h"
 #include "session/RegisterActions.h"
-#include "shell/Catalogue.h"
-#include "shell/JobCodes.h"
 #include "shell/PlatformFile.h"
-#include "shell/TextNumbers.h"
-#include "shell/TextTrim.h"
-#include "shell/UntrustedText.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <functional>
-#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-namespace rq50::cli {
-
-namespace {
+namespace rq50::cli::plantreg {
 
 using files::DataFileKind;
 using plant::Record;
 
-struct RegisterOptions {
-    std::string model;  // list
-    std::string plant;
-    std::string pattern;
-    std::string name;  // history, restore
-    std::int64_t id = 0;
-    std::string other;        // diff: a record number or a file
-    bool instrument = false;  // diff: against the instrument
-    std::string from;         // audit
-    std::string to;
-    std::string csv;
-    std::string output;  // export
-    bool force = false;
-    bool maint = false;    // show
-    bool program = false;  // restore: the program, not the parameter set
-    bool real = false;     // list: without the simulated instrument's records
-    std::string newName;   // name
-    DownloadOptions download;
-};
-
-/// The register of the run (--register, else $RQ50_REGISTER, else the user
-/// data folder's register.sqlite), opened for `work`: for reading only where
-/// it cannot be written, unless `writes`. A register that cannot be opened,
-/// and a SQLite file that is not there yet, are said so: exit 1.
 int WithRegister(const CliContext& context, const std::function<int(plant::PlantRegister&)>& work,
-                 bool writes = false) {
+                 bool writes) {
     const std::string name = plant::RegisterName(nullptr, context.registerName);
     try {
         // Reading makes no register: a name mistyped is not a new, empty one.
@@ -90,459 +51,6 @@ int WithRegister(const CliContext& context, const std::function<int(plant::Plant
         Note(plant::HidePassword(e.what(), name));
         return kExitSystemError;
     }
-}
-
-/// Characters of a UTF-8 text, for the width of a column.
-std::size_t Width(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-/// Rows under a head line, each column as wide as its widest text.
-void PrintTable(const std::vector<std::string>& head, std::vector<std::vector<std::string>> rows) {
-    // Tags, titles and users are the instruments' and the users' text: a
-    // line break or a control character in one never breaks the table.
-    for (auto& row : rows) {
-        for (auto& cell : row) cell = shell::TerminalText(cell);
-    }
-    std::vector<std::size_t> widths(head.size());
-    auto measure = [&widths](const std::vector<std::string>& row) {
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
-    };
-    measure(head);
-    for (const auto& row : rows) measure(row);
-    auto print = [&widths](const std::vector<std::string>& row) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - Width(row[i]) + 2, ' ');
-        }
-        std::cout << shell::TrimRight(line) << "\n";
-    };
-    print(head);
-    for (const auto& row : rows) print(row);
-}
-
-std::string Line(const Record& r) {
-    if (r.port.empty()) return "-";
-    return r.slot == 0 ? r.port : r.port + "/" + std::to_string(r.slot);
-}
-
-ordered_json CountOrNull(int n) {
-    return n < 0 ? ordered_json(nullptr) : ordered_json(n);
-}
-
-ordered_json RecordJson(const Record& r) {
-    return {{"id", r.id},
-            {"kind", plant::KindName(r.kind)},
-            {"time", r.time},
-            {"user", r.user},
-            {"host", r.host},
-            {"model", r.instrument.model},
-            {"port", r.port},
-            {"slot", r.slot},
-            {"file", r.fileName},
-            {"ok", r.ok},
-            {"result", r.result},
-            {"itemsWritten", CountOrNull(r.itemsWritten)},
-            {"itemsDiffer", CountOrNull(r.itemsDiffer)},
-            {"hash", r.hash}};
-}
-
-ordered_json ChangesJson(const std::vector<plant::Change>& changes) {
-    ordered_json list = ordered_json::array();
-    for (const auto& c : changes) {
-        list.push_back({{"address", c.address},
-                        {"name", shell::Trim(c.name)},
-                        {"before", shell::Trim(c.before)},
-                        {"after", shell::Trim(c.after)},
-                        {"file", c.file.empty() ? ordered_json() : ordered_json(c.file)}});
-    }
-    return list;
-}
-
-/// "80.00 -> 200.00", and what the file asked for where the instrument
-/// holds another value.
-std::string ChangeText(const plant::Change& c) {
-    std::string text = shell::Trim(c.before) + " -> " + shell::Trim(c.after);
-    if (!c.file.empty()) text += "  differs from the file (" + shell::Trim(c.file) + ")";
-    return text;
-}
-
-std::optional<Record> GetRecord(plant::PlantRegister& reg, std::int64_t id) {
-    auto record = reg.Get(id);
-    if (!record) Note("the register holds no record " + std::to_string(id));
-    return record;
-}
-
-// ------------------------------------------------------------ list, history
-
-int List(plant::PlantRegister& reg, const RegisterOptions& o) {
-    const auto instruments = reg.Instruments({o.model, o.plant, o.pattern, o.real});
-    if (Link().json) {
-        ordered_json list = ordered_json::array();
-        for (const auto& in : instruments) {
-            list.push_back({{"name", in.Name()},
-                            {"model", in.model},
-                            {"tag", in.tag},
-                            {"instrumentNo", in.instrumentNo},
-                            {"plant", in.plant},
-                            {"area", in.area},
-                            {"records", in.records},
-                            {"last", in.lastTime}});
-        }
-        PrintJson({{"instruments", list}});
-        return kExitOk;
-    }
-    if (instruments.empty()) {
-        Note(
-            "no instrument in " + reg.Db().Location() +
-            (o.model.empty() && o.plant.empty() && o.pattern.empty() && !o.real ? "" : " matches"));
-        return kExitOk;
-    }
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& in : instruments) {
-        rows.push_back(
-            {in.Name(), in.model, in.plant, in.area, std::to_string(in.records), in.lastTime});
-    }
-    PrintTable({"NAME", "MODEL", "PLANT", "AREA", "RECORDS", "LAST"}, rows);
-    return kExitOk;
-}
-
-int History(plant::PlantRegister& reg, const RegisterOptions& o) {
-    const auto records = reg.History(o.name);
-    if (records.empty()) {
-        Note("the register holds no instrument named " + o.name +
-             " (rq50-cli register list names them)");
-        return kExitSystemError;
-    }
-    if (Link().json) {
-        ordered_json list = ordered_json::array();
-        for (const auto& r : records) list.push_back(RecordJson(r));
-        PrintJson({{"instrument", o.name}, {"records", list}});
-        return kExitOk;
-    }
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& r : records) {
-        rows.push_back({std::to_string(r.id), r.time, plant::KindName(r.kind), r.instrument.model,
-                        r.user + "@" + r.host, Line(r), r.fileName.empty() ? "-" : r.fileName,
-                        r.result});
-    }
-    PrintTable({"ID", "TIME", "KIND", "MODEL", "USER@HOST", "PORT/SLOT", "FILE", "RESULT"}, rows);
-    return kExitOk;
-}
-
-int Rename(plant::PlantRegister& reg, const RegisterOptions& o) {
-    const auto record = GetRecord(reg, o.id);
-    if (!record) return kExitSystemError;
-    const std::string old = record->instrument.Name();
-    reg.Rename(o.id, o.newName);
-    if (Link().json) {
-        PrintJson({{"record", o.id},
-                   {"model", record->instrument.model},
-                   {"was", old},
-                   {"name", o.newName}});
-    } else if (!Link().quiet) {
-        Note(old + " (" + record->instrument.model + ") is named " + o.newName +
-             " from now on, with its records");
-    }
-    return kExitOk;
-}
-
-// ------------------------------------------------------------ show
-
-void PrintRecordHead(const Record& r) {
-    const auto& in = r.instrument;
-    std::string result = r.result;
-    if (r.itemsWritten >= 0) result += "; " + std::to_string(r.itemsWritten) + " items written";
-    if (r.itemsDiffer >= 0) result += "; " + std::to_string(r.itemsDiffer) + " differ";
-    const std::pair<const char*, std::string> lines[] = {
-        {"Record:", std::to_string(r.id) + " (" + plant::KindName(r.kind) + ")"},
-        {"Instrument:", in.Name() + ", model " + in.model +
-                            (in.plant.empty() ? "" : ", plant " + in.plant) +
-                            (in.area.empty() ? "" : ", area " + in.area)},
-        {"Time:", r.time},
-        {"User:", r.user + "@" + r.host},
-        {"Port/slot:", Line(r)},
-        {"File:", r.fileName.empty() ? "-" : r.fileName},
-        {"Result:", result},
-        {"SHA-256:", r.hash}};
-    for (const auto& [caption, value] : lines) {
-        std::cout << std::left << std::setw(16) << caption << shell::TerminalText(value) << "\n";
-    }
-    if (plant::WritesInstrument(r.kind)) {
-        std::cout << "Changes:        "
-                  << (r.changes.empty() ? "none" : std::to_string(r.changes.size())) << "\n";
-        for (const auto& c : r.changes) {
-            std::cout << "  " << std::left << std::setw(6) << c.address << std::setw(14)
-                      << shell::Trim(c.name) << ChangeText(c) << "\n";
-        }
-    }
-    std::cout << "\n";
-}
-
-int Show(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
-    const auto record = GetRecord(reg, o.id);
-    if (!record) return kExitSystemError;
-    CliServices services(core.Data());
-    if (!shell::LoadRecord(core.Data(), *record)) {
-        Note("record " + std::to_string(o.id) + " holds no readable set");
-        return kExitSystemError;
-    }
-    if (Link().json) {
-        auto head = RecordJson(*record);
-        head["instrument"] = {
-            {"name", record->instrument.Name()}, {"model", record->instrument.model},
-            {"tag", record->instrument.tag},     {"instrumentNo", record->instrument.instrumentNo},
-            {"plant", record->instrument.plant}, {"area", record->instrument.area}};
-        head["changes"] = ChangesJson(record->changes);
-        PrintJson({{"record", head}, {"set", CurrentDataJson(core, record->fileKind)}});
-        return kExitOk;
-    }
-    PrintRecordHead(*record);
-    PrintCurrentData(core, record->fileKind, "record " + std::to_string(o.id) + " of the register",
-                     o.maint);
-    return kExitOk;
-}
-
-// ------------------------------------------------------------ diff
-
-const char* KindWord(DataFileKind kind) {
-    return kind == DataFileKind::kProgram ? "a program" : "a parameter set";
-}
-
-/// The model a set is for; nothing when it cannot be read.
-std::optional<std::string> ModelOf(const plant::Blob& bytes, DataFileKind kind,
-                                   files::DataSetHeader* header) {
-    if (kind == DataFileKind::kProgram) {
-        files::ProgramFileRecord program;
-        if (files::DecodeProgramRecord(bytes, program) != 0) return std::nullopt;
-        return program.header.modelCode;
-    }
-    files::ParameterFileRecord set;
-    if (files::DecodeParameterRecord(bytes, set) != 0) return std::nullopt;
-    *header = set.header;
-    return set.header.model;
-}
-
-/// `first` against `second` (sets of `kind`) by the register's rule, printed
-/// as `verify` prints its differences; sets of two models are not compared.
-int PrintSetDifferences(const plant::Blob& first, const std::string& firstName,
-                        const plant::Blob& second, const std::string& secondName,
-                        DataFileKind kind) {
-    files::DataSetHeader a, b;
-    const auto modelA = ModelOf(first, kind, &a);
-    const auto modelB = ModelOf(second, kind, &b);
-    if (!modelA || !modelB) {
-        Note((modelA ? secondName : firstName) + " holds no readable set; nothing compared");
-        return kExitSystemError;
-    }
-    if (shell::Trim(*modelA) != shell::Trim(*modelB)) {
-        Note(firstName + " is of model " + shell::Trim(*modelA) + ", " + secondName + " of model " +
-             shell::Trim(*modelB) + "; nothing compared");
-        return kExitSystemError;
-    }
-    const auto notes =
-        kind == DataFileKind::kParameter ? files::CompareHeaders(a, b) : std::vector<std::string>{};
-    const auto differences = plant::DiffSets(first, second, kind);
-    PrintDifferences(firstName, secondName, notes, differences, Link().json);
-    return notes.empty() && differences.empty() ? kExitOk : kExitSystemError;
-}
-
-/// The instrument's set (or program) uploaded over the line as `verify`
-/// does, recorded nowhere; nothing when the upload failed.
-std::optional<plant::Blob> UploadInstrument(shell::CoreSession& core, DataFileKind kind,
-                                            int& exitCode) {
-    Session session(core);
-    exitCode = kExitSystemError;
-    if (!session.Attach()) return std::nullopt;
-    const bool program = kind == DataFileKind::kProgram;
-    const bool ok =
-        program ? session.RunJob(comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram),
-                                 false, "none") &&
-                      core.Engine().LastOutcome().facts.programItemCount != 0
-                : session.RunJob(comm::kJobUpload, shell::Catalogue(kTextUpload), false, "none");
-    if (!ok) {
-        if (Stopped()) exitCode = StoppedExit();
-        return std::nullopt;
-    }
-    const auto bytes =
-        program ? files::EncodeProgramRecord(files::CurrentProgramRecord(core.Data()))
-                : files::EncodeParameterRecord(files::CurrentParameterRecord(core.Data()));
-    return plant::Blob(bytes.begin(), bytes.end());
-}
-
-int Diff(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
-    if (o.instrument == !o.other.empty()) {
-        Note(
-            "register diff compares a record with a second record, a file or --instrument (one of "
-            "them)");
-        return kExitUsage;
-    }
-    const auto first = GetRecord(reg, o.id);
-    if (!first) return kExitSystemError;
-    const std::string firstName = "record " + std::to_string(o.id);
-    const DataFileKind kind = first->fileKind;
-    if (o.instrument) {
-        int exitCode = kExitOk;
-        const auto bytes = UploadInstrument(core, kind, exitCode);
-        if (!bytes) return exitCode;
-        return PrintSetDifferences(first->bytes, firstName, *bytes, "instrument", kind);
-    }
-    if (std::all_of(o.other.begin(), o.other.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        const auto second = GetRecord(reg, std::stoll(o.other));
-        if (!second) return kExitSystemError;
-        if (second->fileKind != kind) {
-            Note(firstName + " holds " + KindWord(kind) + ", record " + o.other + " " +
-                 KindWord(second->fileKind) + "; nothing compared");
-            return kExitSystemError;
-        }
-        return PrintSetDifferences(first->bytes, firstName, second->bytes, "record " + o.other,
-                                   kind);
-    }
-    if (files::DataFileKindOf(o.other) != kind) {
-        Note(firstName + " holds " + KindWord(kind) + ": compare it with a " +
-             files::ExtensionOf(kind) + " file");
-        return kExitUsage;
-    }
-    files::Bytes bytes;
-    if (const int error = files::ReadWholeFile(o.other, bytes); error != 0) {
-        Note("cannot read " + o.other + ": " + files::FileErrorDescription(error));
-        return kExitSystemError;
-    }
-    return PrintSetDifferences(first->bytes, firstName, plant::Blob(bytes.begin(), bytes.end()),
-                               o.other, kind);
-}
-
-// ------------------------------------------------------------ audit
-
-/// The register's time of a --from or --to date; a date alone as --to is
-/// the end of that day (the next day's start, which the period leaves out).
-std::optional<std::string> PeriodBound(const std::string& text, bool end) {
-    auto time = plant::NormaliseTime(text);
-    if (!time) return std::nullopt;
-    using namespace std::chrono;
-    const year_month_day date{year{std::stoi(time->substr(0, 4))},
-                              month{static_cast<unsigned>(std::stoi(time->substr(5, 2)))},
-                              day{static_cast<unsigned>(std::stoi(time->substr(8, 2)))}};
-    if (!date.ok()) return std::nullopt;
-    if (!end || text.size() != 10) return time;
-    const year_month_day next{sys_days{date} + days{1}};
-    char out[32];
-    std::snprintf(out, sizeof out, "%04d-%02u-%02uT00:00:00Z", static_cast<int>(next.year()),
-                  static_cast<unsigned>(next.month()), static_cast<unsigned>(next.day()));
-    return std::string(out);
-}
-
-/// One row a change, a record without changes in a row of its own.
-std::vector<std::vector<std::string>> AuditRows(const std::vector<Record>& records) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& r : records) {
-        std::vector<std::string> head = {r.time,
-                                         plant::KindName(r.kind),
-                                         r.instrument.Name(),
-                                         r.instrument.model,
-                                         r.instrument.plant,
-                                         r.instrument.area,
-                                         r.user,
-                                         r.host,
-                                         std::to_string(r.id)};
-        if (r.changes.empty()) {
-            auto row = head;
-            row.insert(row.end(), {"", "", "", "", ""});
-            rows.push_back(std::move(row));
-        }
-        for (const auto& c : r.changes) {
-            auto row = head;
-            row.insert(row.end(), {c.address, shell::Trim(c.name), shell::Trim(c.before),
-                                   shell::Trim(c.after), shell::Trim(c.file)});
-            rows.push_back(std::move(row));
-        }
-    }
-    return rows;
-}
-
-int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
-                  const std::vector<std::vector<std::string>>& rows) {
-    const std::string registerFile =
-        registerName.rfind("sqlite:", 0) == 0 ? registerName.substr(7) : std::string();
-    std::string problem = files::OutputTargetProblem(o.csv, registerFile, o.force);
-    if (problem.empty()) problem = files::SaveTargetProblem(o.csv);
-    if (!problem.empty()) {
-        Note(problem);
-        return kExitSystemError;
-    }
-    std::string text =
-        "time,kind,instrument,model,plant,area,user,host,record,address,name,"
-        "before,after,file\r\n";
-    for (const auto& row : rows) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            text += (i == 0 ? "" : ",") + files::CsvQuote(row[i]);
-        text += "\r\n";
-    }
-    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    if (const int error = files::ReplaceFileContents(o.csv, bytes); error != 0) {
-        Note(o.csv + " was not written: " + files::FileErrorDescription(error));
-        return kExitSystemError;
-    }
-    if (!Link().quiet && !Link().json)
-        Note(std::to_string(rows.size()) + " rows written to " + o.csv);
-    return kExitOk;
-}
-
-int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o) {
-    const auto from = o.from.empty() ? std::optional<std::string>("") : PeriodBound(o.from, false);
-    const auto to = o.to.empty() ? std::optional<std::string>("") : PeriodBound(o.to, true);
-    if (!from || !to) {
-        Note((from ? o.to : o.from) +
-             " is not a date: give yyyy-mm-dd or yyyy-mm-ddThh:mm[:ss] (UTC)");
-        return kExitUsage;
-    }
-    const auto records = reg.Audit(*from, *to);
-    const auto rows = AuditRows(records);
-    if (!o.csv.empty()) {
-        if (const int exit =
-                WriteAuditCsv(plant::RegisterName(nullptr, context.registerName), o, rows);
-            exit != kExitOk)
-            return exit;
-    }
-    if (Link().json) {
-        ordered_json list = ordered_json::array();
-        for (const auto& r : records) {
-            list.push_back({{"id", r.id},
-                            {"time", r.time},
-                            {"kind", plant::KindName(r.kind)},
-                            {"instrument", r.instrument.Name()},
-                            {"model", r.instrument.model},
-                            {"plant", r.instrument.plant},
-                            {"area", r.instrument.area},
-                            {"user", r.user},
-                            {"host", r.host},
-                            {"ok", r.ok},
-                            {"result", r.result},
-                            {"changes", ChangesJson(r.changes)}});
-        }
-        PrintJson({{"from", from->empty() ? ordered_json(nullptr) : ordered_json(*from)},
-                   {"to", to->empty() ? ordered_json(nullptr) : ordered_json(*to)},
-                   {"records", list}});
-    } else if (o.csv.empty()) {
-        if (records.empty()) {
-            Note("no instrument was written to in the period");
-            return kExitOk;
-        }
-        std::vector<std::vector<std::string>> table;
-        for (const auto& row : rows) {
-            table.push_back(
-                {row[0], row[1], row[2], row[3], row[6] + "@" + row[7], row[8], row[9], row[10],
-                 row[9].empty() ? "(no item changed)"
-                                : ChangeText({row[9], row[10], row[11], row[12], row[13]})});
-        }
-        PrintTable({"TIME", "KIND", "INSTRUMENT", "MODEL", "USER@HOST", "RECORD", "ADDR", "NAME",
-                    "BEFORE -> AFTER"},
-                   table);
-    }
-    return kExitOk;
 }
 
 // ------------------------------------------------------------ export, restore
@@ -597,6 +105,14 @@ int Restore(shell::CoreSession& core, const CliContext& context, const RegisterO
     download.file = "record " + std::to_string(record->id) + " of " + record->instrument.Name();
     return RunRestore(core, download, *record);
 }
+
+}  // namespace rq50::cli::plantreg
+
+namespace rq50::cli {
+
+namespace {
+
+using namespace plantreg;
 
 // ------------------------------------------------------------ the commands
 
