@@ -32,6 +32,8 @@ enum class GridId { kProgram = 1, kConst = 2 };
 inline constexpr int kOperatorColumn = 1;
 inline constexpr int kCommentColumn = 2;
 inline constexpr int kHiddenColumn = 3;
+/// What the hidden cell of a row holds.
+inline constexpr const char* kHiddenMarker = "CONST";
 inline constexpr int kValueColumn = 1;
 /// Rows of a grid whose table does not exist.
 inline constexpr int kEmptyGridRows = 15;
@@ -186,6 +188,9 @@ int EditLength(GridId id, int col);
 /// codes 32..47 in the operator column; digits, "+", "-", "." and space in a
 /// CONST cell; anything in a comment.
 bool TypedCharAccepted(GridId id, int col, char c);
+
+/// A character a CONST value may hold: digits, "+", "-", "." and space.
+bool IsConstChar(char c);
 
 /// A reference to a jump operator in the PROGRAM grid.
 struct JumpReference {
