@@ -36,11 +36,6 @@ namespace {
 
 using files::DataFileKind;
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return shell::Trim(text);
-}
-
 // ------------------------------------------------------------ set
 
 /// The --category word of the category that holds block `index` of a data
@@ -131,11 +126,11 @@ int RunProgramSet(shell::CoreSession& core, const SetOptions& o) {
         Note("cannot read " + o.file);
         return kExitSystemError;
     }
-    const std::string wanted = Upper(o.address);
+    const std::string wanted = shell::TrimUpper(o.address);
     for (const auto id : {program::GridId::kProgram, program::GridId::kConst}) {
         const auto& grid = editor->Grid(id);
         for (int row = 1; row <= grid.Rows(); ++row) {
-            if (Upper(grid.Get(row, 0)) != wanted || wanted.empty()) continue;
+            if (shell::TrimUpper(grid.Get(row, 0)) != wanted || wanted.empty()) continue;
             const int column =
                 id == program::GridId::kProgram ? program::kOperatorColumn : program::kValueColumn;
             const std::string before = grid.Get(row, column);
@@ -196,7 +191,7 @@ int RunDiff(shell::CoreSession& core, const DiffOptions& o) {
         files::ProgramFileRecord a, b;
         if (const int e = files::LoadProgramFile(o.first, a)) return unreadable(o.first, e);
         if (const int e = files::LoadProgramFile(o.second, b)) return unreadable(o.second, e);
-        if (Upper(a.header.modelCode) != Upper(b.header.modelCode)) {
+        if (shell::TrimUpper(a.header.modelCode) != shell::TrimUpper(b.header.modelCode)) {
             notes.push_back("model " + shell::Trim(a.header.modelCode) + " against " +
                             shell::Trim(b.header.modelCode));
         }

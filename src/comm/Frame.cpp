@@ -130,12 +130,6 @@ int DataLengthOf(int code) {
     return code == 0 ? 8 : code == 2 ? 16 : 0;
 }
 
-std::string TrimUpper(const std::string& text) {
-    std::string out = shell::Trim(text);
-    for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 }  // namespace
 
 int ResponseTextLength(const std::uint8_t* header) {
@@ -227,7 +221,7 @@ void EngineCore::RecvFrame(SerialPort& port, int& recvStatus) {
     if (LogFileOn) LogFrame(RecvBuffer, false);
     ShowMonitorFrame(false);
     DecodeResponse(RecvBuffer, true);
-    LastRespName = TrimUpper(RespName);
+    LastRespName = shell::TrimUpper(RespName);
     recvStatus = kRecvComplete;
 }
 

@@ -3,6 +3,7 @@
 // Removing the blanks that pad the fixed-width texts of the instrument, the
 // data files and the configuration tables.
 
+#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,13 @@ inline std::string Trim(std::string_view text, std::string_view blanks = kSpace)
 inline std::string TrimRight(std::string_view text, std::string_view blanks = kSpace) {
     const auto last = text.find_last_not_of(blanks);
     return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+}
+
+/// `text` trimmed and in upper case: the form names and keys are compared in.
+inline std::string TrimUpper(std::string_view text, std::string_view blanks = kSpace) {
+    std::string out = Trim(text, blanks);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
 }
 
 }  // namespace rq50::shell

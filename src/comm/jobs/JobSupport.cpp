@@ -5,7 +5,6 @@
 #include "shell/TextTrim.h"
 
 #include <algorithm>
-#include <cctype>
 #include <span>
 
 namespace rq50::comm::jobs {
@@ -39,10 +38,7 @@ parameter::DecodedItem ResponseItem(EngineCore& e) {
 }
 
 std::string ResponseNameKey(EngineCore& e) {
-    std::string key = shell::Trim(e.RespName);
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return key;
+    return shell::TrimUpper(e.RespName);
 }
 
 bool IsProgramOrConst(const std::string& nameKey) {

@@ -27,17 +27,10 @@ constexpr std::size_t kCommentLength = program::kCommentLength;
 /// Where the walk of the areas stands.
 enum Phase : int { kPhaseNone, kPhaseProgram, kPhaseProgramDone, kPhaseConst, kPhaseConstDone };
 
-std::string UpperTrim(const std::string& text) {
-    std::string key = shell::Trim(text);
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return key;
-}
-
 /// The category-table row of a model, if the program installed a table.
 CategoryAreas LookupCategory(EngineCore& e, const std::string& model) {
     if (!e.Tables().findCategory) return {};
-    return e.Tables().findCategory(UpperTrim(model));
+    return e.Tables().findCategory(shell::TrimUpper(model));
 }
 
 /// Both program jobs: an address error outside the area requests ends the

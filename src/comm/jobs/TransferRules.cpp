@@ -37,12 +37,6 @@ double TextValue(std::string_view text) {
     return std::strtod(digits.c_str(), nullptr);
 }
 
-std::string UpperTrim(std::string_view text) {
-    std::string s = shell::Trim(text);
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 int TextInt(std::string_view text) {
     return static_cast<int>(TextValue(text));
 }
@@ -224,7 +218,7 @@ std::optional<WriteItem> NextProgramItem(const parameter::ItemArray& records, st
                                          int refusedArea) {
     for (std::size_t i = from; i < records.size(); ++i) {
         const parameter::DecodedItem item = parameter::DecodeItem(records[i], false);
-        const std::string name = UpperTrim(item.name);
+        const std::string name = shell::TrimUpper(item.name);
         if (refusedArea == kRefusedProgram && name == "PROGRAM") continue;
         if (refusedArea == kRefusedConst && name == "CONST") continue;
         if (item.kind == parameter::kKindShown || item.kind == parameter::kKindMeasured) continue;
