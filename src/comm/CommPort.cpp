@@ -6,7 +6,7 @@
 #include "comm/SerialPort.h"
 #include "files/Workspace.h"
 #include "shell/Clock.h"
-#include "shell/MessageBoxHost.h"
+#include "shell/MessageBox.h"
 #include "shell/Services.h"
 
 namespace rq50::comm {
@@ -76,16 +76,8 @@ bool EngineCore::RefuseSpeedChange(SerialPort& port) {
 }
 
 void EngineCore::ShowPortError() {
-    auto* messages = Data().hosts.messages;
-    if (messages) {
-        messages->Beep();
-        shell::MessageBoxRequest box;
-        box.text = std::to_string(PortError.number) + ":" + PortError.description;
-        box.title = "Quill Error";
-        box.buttons = shell::kButtonsOk;
-        box.icon = shell::MsgIcon::Critical;
-        messages->Show(box);
-    }
+    shell::ShowAlert(Data().hosts, {std::to_string(PortError.number) + ":" + PortError.description,
+                                    "Quill Error", shell::kButtonsOk, shell::MsgIcon::Critical});
     PortError = {};
 }
 

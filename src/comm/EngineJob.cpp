@@ -230,8 +230,7 @@ void EngineCore::CloseLine() {
 /// "The connection to DEV was lost…", what the job got done, and what to
 /// check. It reads as a fault of the line, not of a typed port name.
 void EngineCore::ShowLineLost(const std::string& detail) {
-    auto* messages = Data().hosts.messages;
-    if (!messages) return;
+    if (Data().hosts.messages == nullptr) return;
     shell::MessageBoxRequest box;
     box.text = shell::Catalogue(kTextLineLost);
     if (const auto at = box.text.find("%1"); at != std::string::npos)
@@ -241,8 +240,7 @@ void EngineCore::ShowLineLost(const std::string& detail) {
     box.title = shell::Catalogue(kTextCommunicationError);
     box.buttons = shell::kButtonsOk;
     box.icon = shell::MsgIcon::Exclamation;
-    messages->Beep();
-    messages->Show(box);
+    shell::ShowAlert(Data().hosts, box);
 }
 
 /// Which device stayed silent and at which speeds, so that a wrong port or a

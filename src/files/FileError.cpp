@@ -2,14 +2,12 @@
 
 #include "files/Workspace.h"
 #include "shell/MessageBox.h"
-#include "shell/MessageBoxHost.h"
 #include "shell/MessageNumbers.h"
 #include "shell/Services.h"
 
 #include <cerrno>
 
 namespace rq50::files {
-
 
 std::string FileErrorDescription(int error) {
     switch (error) {
@@ -112,11 +110,8 @@ int ReportFileError(const shell::Services& hosts, int error, const std::string& 
         shell::ShowMessage(hosts, message, shell::kButtonsOk, title);
         return message;
     }
-    if (auto* host = hosts.messages) {
-        host->Beep();
-        host->Show(
-            {FileErrorDescription(error), title, shell::kButtonsOk, shell::MsgIcon::Exclamation});
-    }
+    shell::ShowAlert(hosts, {FileErrorDescription(error), title, shell::kButtonsOk,
+                             shell::MsgIcon::Exclamation});
     return 0;
 }
 

@@ -218,11 +218,9 @@ bool CheckSaveSpace(shell::Workspace& ws, const std::string& path, std::size_t i
 }
 
 void ReportNothingToSave(const shell::Services& hosts) {
-    if (auto* host = hosts.messages) {
-        host->Beep();
-        host->Show({shell::Catalogue(kTextNothingToSave), shell::Catalogue(kTextSaveToFile),
-                    shell::kButtonsOk, shell::MsgIcon::Exclamation});
-    }
+    shell::ShowAlert(hosts,
+                     {shell::Catalogue(kTextNothingToSave), shell::Catalogue(kTextSaveToFile),
+                      shell::kButtonsOk, shell::MsgIcon::Exclamation});
 }
 
 }  // namespace rq50::files

@@ -93,10 +93,7 @@ std::vector<ButtonAnswer> ButtonsOf(int set) {
 }  // namespace
 
 void ShowAlert(const shell::Services& hosts, const shell::MessageBoxRequest& box) {
-    shell::MessageBoxHost* host = hosts.messages;
-    if (host == nullptr) return;
-    host->Beep();
-    host->Show(box);
+    shell::ShowAlert(hosts, box);
 }
 
 void QtMessageBoxHost::Beep() {

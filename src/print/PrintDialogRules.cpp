@@ -5,6 +5,7 @@
 #include "files/Workspace.h"
 #include "parameter/ValueRules.h"
 #include "shell/Catalogue.h"
+#include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
@@ -81,10 +82,11 @@ PrinterCheck CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messa
     std::string error;
     if (!printer.DefaultPrinterName(error).empty()) return PrinterCheck::Ready;
     if (error.empty()) error = shell::Catalogue(kTextNoPrinter);
-    messages.Beep();
-    const int answer = messages.Show({error + "\n\n" + shell::Catalogue(kTextPdfInstead),
-                                      shell::Catalogue(kTextPrintCaption), shell::kButtonsYesNo,
-                                      shell::MsgIcon::Critical});
+    shell::Services hosts;
+    hosts.messages = &messages;
+    const int answer = shell::ShowAlert(hosts, {error + "\n\n" + shell::Catalogue(kTextPdfInstead),
+                                                shell::Catalogue(kTextPrintCaption),
+                                                shell::kButtonsYesNo, shell::MsgIcon::Critical});
     return answer == shell::kAnswerYes ? PrinterCheck::SaveAsPdf : PrinterCheck::NoPrinter;
 }
 

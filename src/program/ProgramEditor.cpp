@@ -374,11 +374,8 @@ WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle
     } else if (status == WriteBackStatus::kAreaTooLarge) {
         ShowAreaTooLargeMessage(m_hosts, callerTitle);
     } else if (status == WriteBackStatus::kBadCounts) {
-        if (auto* host = m_hosts.messages) {
-            host->Beep();
-            host->Show({shell::Catalogue(kTextBadCounts), callerTitle, shell::kButtonsOk,
-                        shell::MsgIcon::Exclamation});
-        }
+        shell::ShowAlert(m_hosts, {shell::Catalogue(kTextBadCounts), callerTitle, shell::kButtonsOk,
+                                   shell::MsgIcon::Exclamation});
     }
     return status;
 }

@@ -5,7 +5,7 @@
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
 #include "shell/ListInput.h"
-#include "shell/MessageBoxHost.h"
+#include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
@@ -109,11 +109,8 @@ bool AreasFitItemRecords(const CategoryLookup& lookup) {
 }
 
 void ShowAreaTooLargeMessage(const shell::Services& hosts, const std::string& callerTitle) {
-    shell::MessageBoxHost* host = hosts.messages;
-    if (host == nullptr) return;
-    host->Beep();
-    host->Show({shell::Catalogue(kTextAreaTooLarge), callerTitle, shell::kButtonsOk,
-                shell::MsgIcon::Exclamation});
+    shell::ShowAlert(hosts, {shell::Catalogue(kTextAreaTooLarge), callerTitle, shell::kButtonsOk,
+                             shell::MsgIcon::Exclamation});
 }
 
 int NumberValue(const std::string& text) {

@@ -114,8 +114,7 @@ void ReportLogFileProblem(Workspace& ws) {
                                       std::pair{std::string("%2"), problem}}) {
         if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
     }
-    ws.hosts.messages->Beep();
-    ws.hosts.messages->Show({text, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+    ShowAlert(ws.hosts, {text, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
 }
 
 }  // namespace

@@ -22,18 +22,10 @@ namespace rq50::shell {
 
 namespace {
 
-void ShowBox(Workspace& ws, const std::string& text, const std::string& title, MsgIcon icon,
-             bool beep) {
-    MessageBoxHost* host = ws.hosts.messages;
-    if (host == nullptr) return;
-    if (beep) host->Beep();
-    host->Show(MessageBoxRequest{text, title, kButtonsOk, icon});
-}
-
 /// "Failed to initialize settings." titled with the missing file's path.
 void ShowSettingsFailure(Workspace& ws, const std::string& path, MsgIcon icon) {
-    ShowBox(ws, Catalogue(kTextFailedToInitialize), std::string(kAppTitle) + "  " + path, icon,
-            true);
+    ShowAlert(ws.hosts, {Catalogue(kTextFailedToInitialize), std::string(kAppTitle) + "  " + path,
+                         kButtonsOk, icon});
 }
 
 void WaitMs(Workspace& ws, int ms) {
@@ -68,7 +60,11 @@ StartupResult InitSettings(Workspace& ws, StartupHost& host) {
 
 StartupResult Run(Workspace& ws, StartupHost& host) {
     if (host.AnotherInstanceRunning()) {
-        ShowBox(ws, Catalogue(kTextAlreadyStarted), kAppTitle, MsgIcon::Exclamation, false);
+        // Said without a beep: the other instance is still running.
+        if (MessageBoxHost* messages = ws.hosts.messages) {
+            messages->Show(
+                {Catalogue(kTextAlreadyStarted), kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+        }
         return StartupResult::AlreadyRunning;
     }
     host.ShowTitleScreen();

@@ -108,10 +108,15 @@ int ShowMessage(const Services& hosts, int messageNumber, int buttons,
 
 int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,
                          const std::string& callerTitle, const std::string& detail) {
-    MessageBoxHost* host = hosts.messages;
-    if (host == nullptr) return 0;
+    if (hosts.messages == nullptr) return 0;
     MessageBoxRequest box = BuildMessageBox(messageNumber, buttons, callerTitle);
     if (!detail.empty()) box.text += "\r\n\r\n" + detail;
+    return ShowAlert(hosts, box);
+}
+
+int ShowAlert(const Services& hosts, const MessageBoxRequest& box) {
+    MessageBoxHost* host = hosts.messages;
+    if (host == nullptr) return 0;
     host->Beep();
     return host->Show(box);
 }

@@ -38,6 +38,11 @@ int ShowMessage(const Services& hosts, int messageNumber, int buttons,
 int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,
                          const std::string& callerTitle, const std::string& detail);
 
+/// Beeps and shows `box` through the hosts' message host: a refusal or a
+/// failure the user is to notice. Returns the answer code (MsgAnswer), 0 when
+/// no message host is installed.
+int ShowAlert(const Services& hosts, const MessageBoxRequest& box);
+
 /// The message every routine's error trap shows: `label` (the routine name
 /// followed by "_ERR"), CR LF, `description`; critical icon, OK, title "RQ50".
 void ShowRoutineError(const Services& hosts, const std::string& label,

@@ -202,11 +202,8 @@ class UploadJob : public StepJob {
 // ============================================================ job 2: download
 
 void ShowDownloadRefusal(EngineCore& e, int text) {
-    if (auto* host = e.Data().hosts.messages) {
-        host->Beep();
-        host->Show(
-            {shell::Catalogue(text), e.CommTitle, shell::kButtonsOk, shell::MsgIcon::Exclamation});
-    }
+    shell::ShowAlert(e.Data().hosts, {shell::Catalogue(text), e.CommTitle, shell::kButtonsOk,
+                                      shell::MsgIcon::Exclamation});
 }
 
 class DownloadJob : public StepJob {
