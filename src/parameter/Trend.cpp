@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "shell/PlatformFile.h"
+#include "shell/Clock.h"
 #include "shell/QuotedField.h"
 #include "shell/TextTrim.h"
 #include "shell/UntrustedText.h"
@@ -162,11 +162,11 @@ std::string Trend::IsoTime(std::int64_t ms) const {
     const std::int64_t since = ms - at;
     // Whole seconds down, so that a moment before the origin stays in order.
     const std::int64_t seconds = since >= 0 ? since / 1000 : -((999 - since) / 1000);
-    const std::tm local = shell::platform::LocalTime(wall + static_cast<std::time_t>(seconds));
-    char text[40];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    std::snprintf(text + n, sizeof text - n, ".%03d", static_cast<int>(since - seconds * 1000));
-    return text;
+    char milliseconds[16];
+    std::snprintf(milliseconds, sizeof milliseconds, ".%03d",
+                  static_cast<int>(since - seconds * 1000));
+    return shell::LocalTimeText(wall + static_cast<std::time_t>(seconds), "%Y-%m-%dT%H:%M:%S") +
+           milliseconds;
 }
 
 std::string Trend::TimeOfDay(std::int64_t ms) const {

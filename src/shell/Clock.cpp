@@ -17,8 +17,12 @@ void SteadyClock::Wait(std::int32_t ms) {
 }
 
 std::string LocalTimeText(const char* format) {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    const std::tm local = shell::platform::LocalTime(now);
+    return LocalTimeText(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()),
+                         format);
+}
+
+std::string LocalTimeText(std::time_t time, const char* format) {
+    const std::tm local = shell::platform::LocalTime(time);
     char text[64];
     const std::size_t length = std::strftime(text, sizeof text, format, &local);
     return std::string(text, length);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -46,5 +47,7 @@ class SteadyClock : public Clock {
 /// "%Y/%m/%d %H:%M:%S": the time stamps people read (log, undo files,
 /// readings). The jobs never use it; they run on a Clock.
 std::string LocalTimeText(const char* format);
+/// The local time of `time` as strftime writes it with `format`.
+std::string LocalTimeText(std::time_t time, const char* format);
 
 }  // namespace rq50::shell
