@@ -349,14 +349,6 @@ std::vector<Instrument> PlantRegister::Instruments(const InstrumentFilter& filte
     return out;
 }
 
-std::vector<Instrument> PlantRegister::FindInstruments(const std::string& name) {
-    std::vector<Instrument> out;
-    for (auto& in : Instruments()) {
-        if (in.Name() == name) out.push_back(std::move(in));
-    }
-    return out;
-}
-
 std::vector<Record> PlantRegister::Heads(const std::string& where, const std::vector<Value>& args,
                                          const std::string& order) {
     std::vector<Record> out;

@@ -49,8 +49,6 @@ class PlantRegister {
     void Rename(std::int64_t recordId, const std::string& name);
 
     std::vector<Instrument> Instruments(const InstrumentFilter& filter = {});
-    /// The instruments named `name` (one per model it was seen as).
-    std::vector<Instrument> FindInstruments(const std::string& name);
     /// The records of the instruments named `name`, newest first, without
     /// their bytes and changes.
     std::vector<Record> History(const std::string& name);

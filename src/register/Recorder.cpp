@@ -39,10 +39,6 @@ bool RecordingOn(const shell::SettingsStore* settings) {
     return settings->Get("REGISTERON").value_or("1") != "0";
 }
 
-void SetRecordingOn(shell::SettingsStore& settings, bool on) {
-    settings.Set("REGISTERON", on ? "1" : "0");
-}
-
 fs::path QueueFolder() {
     return shell::UserDataFolder() / "User" / "REGISTER-QUEUE";
 }

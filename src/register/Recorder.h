@@ -33,7 +33,6 @@ using DatabaseOpener = std::function<std::unique_ptr<Database>(const std::string
 std::string RegisterName(const shell::SettingsStore* settings, const std::string& flag = {});
 /// The setting "REGISTERON": records are made unless it is "0".
 bool RecordingOn(const shell::SettingsStore* settings);
-void SetRecordingOn(shell::SettingsStore& settings, bool on);
 
 /// Where records wait while their register cannot be reached: a folder per
 /// register in it (QueueFolderOf), and "damaged" for queue files that cannot

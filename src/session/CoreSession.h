@@ -64,7 +64,6 @@ class CoreSession {
     void AttachPort(comm::SerialPort* port);
     void UseCommHost(comm::CommHost* host);
     void UseClock(Clock* clock);
-    void UseRecorder(plant::Recorder* recorder) { m_workspace.hosts.recorder = recorder; }
 
     /// The session's engine.
     comm::CommEngine& Engine() { return m_engine; }

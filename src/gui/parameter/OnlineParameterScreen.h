@@ -44,7 +44,6 @@ class OnlineParameterScreen : public ScreenBase, public parameter::PageListener 
     void Unload() override;
     void OnMonitorChanged(bool on) override;
 
-    QMenu* PreviousMenu() const { return m_mnuOnlineDec; }
     QMenu* NextMenu() const { return m_mnuOnlineInc; }
     QTimer& CycleTimer() { return m_tmrCycle; }
 
