@@ -100,6 +100,18 @@ void PrintJson(const ordered_json& document) {
     std::cout << JsonWithoutC1(document.dump(2)) << "\n";
 }
 
+ordered_json TableJson(const files::ReportTable& table) {
+    ordered_json rows = ordered_json::array();
+    for (const auto& cells : table.rows) {
+        ordered_json row = ordered_json::object();
+        for (std::size_t c = 0; c < cells.size() && c < table.columns.size(); ++c) {
+            row[table.columns[c].key] = JsonText(files::RawText(cells[c]));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 void PrintDifferences(const std::string& first, const std::string& second,
                       const std::vector<std::string>& notes,
                       const std::vector<files::ItemDifference>& differences, bool json) {

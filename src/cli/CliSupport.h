@@ -5,6 +5,7 @@
 // what `show` prints of a data set, and printing JSON.
 
 #include "files/Compare.h"
+#include "files/ReportTable.h"
 #include "files/SaveTarget.h"
 
 #include <nlohmann/json.hpp>
@@ -57,6 +58,10 @@ std::string KindName(int kind);
 
 /// Prints a JSON document on stdout.
 void PrintJson(const ordered_json& document);
+
+/// A report table's rows as JSON objects, one field a column (its key), each
+/// cell's value and unit as they came, trimmed, in UTF-8.
+ordered_json TableJson(const files::ReportTable& table);
 
 /// What `show` prints of the data the workspace holds (a file just read, or
 /// a record of the plant register put there): the information fields, then

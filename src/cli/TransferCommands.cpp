@@ -23,6 +23,7 @@
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "parameter/ItemBlock.h"
+#include "print/Reports.h"
 #include "program/ProgramTypes.h"
 #include "register/Record.h"
 #include "session/CoreSession.h"
@@ -192,39 +193,13 @@ std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
     return kExitSystemError;
 }
 
-ordered_json CheckListJson(shell::CoreSession& core) {
-    ordered_json list = ordered_json::array();
-    for (const auto& e : core.Data().checkList) {
-        list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
-                        {"name", JsonText(e.sentName)},
-                        {"sent", JsonText(e.sentData + e.sentAux)},
-                        {"set", JsonText(e.setData + e.setAux)}});
-    }
-    return list;
-}
-
-/// "+00.5 SEC": a value and its unit with a blank between, on the terminal.
-std::string ValueWithUnit(const std::string& data, const std::string& aux) {
-    const std::string unit = shell::Trim(aux);
-    return shell::Trim(data) + (unit.empty() ? "" : " " + unit);
-}
-
-std::string SetTextWithUnit(const jobs::DownloadCheckEntry& e) {
-    return e.reason == jobs::CheckReason::ReadBackDiffers ? ValueWithUnit(e.setData, e.setAux)
-                                                          : jobs::CheckEntrySetText(e);
-}
-
 void PrintCheckList(shell::CoreSession& core) {
     const auto& list = core.Data().checkList;
     if (list.empty()) return;
-    std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "" << std::setw(20)
-              << "Send Data"
-              << "Data that has been set\n";
-    for (const auto& e : list) {
-        std::cout << std::left << std::setw(8) << shell::Trim(parameter::FormatAddress(e.ma, e.mb))
-                  << std::setw(14) << shell::Trim(e.sentName) << std::setw(20)
-                  << ValueWithUnit(e.sentData, e.sentAux) << SetTextWithUnit(e) << "\n";
-    }
+    auto table = print::CheckListTable(list, false);
+    // The terminal's list leaves the name column without a heading.
+    table.columns[1].heading.clear();
+    std::cout << files::TerminalLines(table);
 }
 
 /// What a download says beyond the system's own messages: the two models of
@@ -278,7 +253,7 @@ ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, boo
         {"written", core.Engine().LastOutcome().itemsWritten},
         {"total", total},
         {"instrumentModel", shell::Trim(core.Engine().LastOutcome().instrumentModel)},
-        {"differences", CheckListJson(core)}};
+        {"differences", TableJson(print::CheckListTable(core.Data().checkList, false))}};
 }
 
 /// The download of what the workspace holds (a file just read, a record of

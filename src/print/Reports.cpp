@@ -204,16 +204,29 @@ bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& r
     });
 }
 
-std::vector<TableRow> DownloadCheckRows(
-    const std::vector<comm::jobs::DownloadCheckEntry>& entries) {
-    std::vector<TableRow> rows;
-    rows.reserve(entries.size());
+files::ReportTable CheckListTable(const std::vector<comm::jobs::DownloadCheckEntry>& entries,
+                                  bool compares) {
+    files::ReportTable table;
+    table.columns = {
+        {Text(kTextAddress), 1000, files::ColumnAlign::Left, 8, "address"},
+        {Text(kTextDisplay), 2000, files::ColumnAlign::Left, 14, "name"},
+        {Text(compares ? kTextFileValue : kTextSendData), 3000, files::ColumnAlign::Left, 20,
+         "sent"},
+        {Text(compares ? kTextTavroValue : kTextSetData), 3000, files::ColumnAlign::Left, 0, "set"},
+    };
+    table.rows.reserve(entries.size());
     for (const auto& e : entries) {
-        rows.push_back({shell::Trim(parameter::FormatAddress(e.ma, e.mb)), shell::Trim(e.sentName),
-                        shell::Trim(e.sentData) + shell::Trim(e.sentAux),
-                        comm::jobs::CheckEntrySetText(e)});
+        // An item without a read-back value says why in place of the value.
+        std::string why;
+        if (e.reason != comm::jobs::CheckReason::ReadBackDiffers) {
+            why = comm::jobs::CheckEntrySetText(e);
+        }
+        table.rows.push_back({{parameter::FormatAddress(e.ma, e.mb)},
+                              {e.sentName},
+                              {e.sentData, e.sentAux},
+                              {e.setData, e.setAux, why}});
     }
-    return rows;
+    return table;
 }
 
 bool PrintDownloadCheckList(PrintControl& control,
@@ -232,11 +245,9 @@ bool PrintDownloadCheckList(PrintControl& control,
         control.Space(control.LineHeight() / 2);
     };
     return RunReport(control, setup, pageHeader, [&] {
-        control.AddTable(kCheckListTableFormat,
-                         {Text(kTextAddress), Text(kTextDisplay),
-                          Text(compares ? kTextFileValue : kTextSendData),
-                          Text(compares ? kTextTavroValue : kTextSetData)},
-                         DownloadCheckRows(entries));
+        const auto table = CheckListTable(entries, compares);
+        control.AddTable(files::PrinterFormat(table), files::Headings(table),
+                         files::ShownRows(table));
     });
 }
 

@@ -5,6 +5,7 @@
 #include "files/InformationRecord.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
+#include "files/ReportTable.h"
 #include "print/PrintControl.h"
 #include "program/CommandCheck.h"
 
@@ -38,7 +39,6 @@ inline constexpr double kReportFontPoints = 12.0;
 /// Column formats of the tables.
 inline constexpr const char* kParameterTableFormat = "2000|2000|>2000|<3000";
 inline constexpr const char* kProgramTableFormat = "2000|2000|4000|1000";
-inline constexpr const char* kCheckListTableFormat = "1000|2000|3000|3000";
 inline constexpr const char* kErrorListTableFormat = "1200|2000|6000";
 
 /// What the reports take from outside: the paper of the printer (or of the
@@ -74,9 +74,11 @@ bool PrintParameterReport(PrintControl& control, const files::ParameterFileRecor
 bool PrintProgramReport(PrintControl& control, const files::ProgramFileRecord& record,
                         const PrintAreas& areas, const ReportSetup& setup);
 
-/// The download check list as its window shows it: address, name, sent data
-/// and the data the instrument holds now.
-std::vector<TableRow> DownloadCheckRows(const std::vector<comm::jobs::DownloadCheckEntry>& entries);
+/// The download check list, one row an item: address, name, the data sent
+/// and the data the instrument holds now (or why it holds none). `compares`:
+/// the list of Compare with TAVRO, headed so (File / TAVRO).
+files::ReportTable CheckListTable(const std::vector<comm::jobs::DownloadCheckEntry>& entries,
+                                  bool compares);
 
 /// Prints the download check list under its own page header (the window's
 /// title and the data set's file name and instrument number). `compares`:

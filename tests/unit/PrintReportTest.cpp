@@ -169,12 +169,19 @@ TEST_F(ReportFixture, DownloadCheckListUnderItsOwnHeader) {
     EXPECT_EQ(Count("Data that has been set"), pages);
     ExpectInOrder({"Address", "Display", "Send Data", "Data that has been set", "C01", "SPAN",
                    "+1000.0degC", "+0900.0degC", "C60"});
-    EXPECT_EQ(DownloadCheckRows(entries)[0],
-              (TableRow{"C01", "SPAN", "+1000.0degC", "+0900.0degC"}));
-    // An item a download that stopped half way did not write.
+    const auto table = CheckListTable(entries, false);
+    EXPECT_EQ(files::ShownRows(table)[0], (TableRow{"C01", "SPAN", "+1000.0degC", "+0900.0degC"}));
+    EXPECT_EQ(files::PrinterFormat(table), "1000|2000|3000|3000");
+    EXPECT_EQ(files::RawText(table.rows[0][2]), "+1000.0 degC    ");
+    // An item a download that stopped half way did not write: the screen,
+    // the paper and the terminal say so where its value would be.
     entries[1].reason = comm::jobs::CheckReason::NotWritten;
-    EXPECT_EQ(DownloadCheckRows(entries)[1],
+    const auto stopped = CheckListTable(entries, false);
+    EXPECT_EQ(files::ShownRows(stopped)[1],
               (TableRow{"C02", "SPAN", "+1000.0degC", "(not written)"}));
+    EXPECT_EQ(files::TerminalLines({stopped.columns, {stopped.rows[1]}}),
+              "Address Display       Send Data           Data that has been set\n"
+              "C02     SPAN          +1000.0 degC        (not written)\n");
 
     RecordingSurface empty;
     PrintControl emptyControl(empty);

@@ -36,20 +36,9 @@ DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
     source.cols = [] { return 4; };
     source.text = [this](int row, int col) -> std::string {
         if (row == 0) {
-            switch (col) {
-                case 1:
-                    return Bytes(CatalogueText(kTextAddress));
-                case 2:  // the name column, headed as the printed list heads it
-                    return Bytes(CatalogueText(kTextDisplay));
-                case 3:
-                    return Bytes(CatalogueText(Ws().state.checkListCompares ? kTextFileValue
-                                                                            : kTextSendData));
-                case 4:
-                    return Bytes(CatalogueText(Ws().state.checkListCompares ? kTextTavroValue
-                                                                            : kTextSetData));
-                default:
-                    return {};
-            }
+            // Headed as the printed list heads its columns.
+            const auto heading = static_cast<std::size_t>(col - 1);
+            return col >= 1 && heading < m_headings.size() ? m_headings[heading] : std::string();
         }
         if (col == 0) return std::to_string(row);
         const auto index = static_cast<std::size_t>(row - 1);
@@ -75,7 +64,9 @@ void DownloadCheckList::Load() {
         m_ui->cmdPrint->setAccessibleName(m_ui->cmdPrint->text());
         m_ui->cmdRet->setAccessibleName(m_ui->cmdRet->text());
         m_ui->ssWriteCheckTAVRO->setAccessibleName(windowTitle());
-        m_rows = print::DownloadCheckRows(Ws().checkList);
+        const auto table = print::CheckListTable(Ws().checkList, Ws().state.checkListCompares);
+        m_headings = files::Headings(table);
+        m_rows = files::ShownRows(table);
         m_grid->Refresh();
 
         QTableView* grid = m_ui->ssWriteCheckTAVRO;

@@ -38,6 +38,7 @@ class DownloadCheckList : public ScreenBase {
     void CloseList();
 
     std::unique_ptr<Ui::frmRQ2700> m_ui;
+    std::vector<std::string> m_headings;
     std::vector<std::vector<std::string>> m_rows;
     GridModel* m_grid = nullptr;
 };
