@@ -102,12 +102,12 @@ void PrintJson(const ordered_json& document) {
 
 ordered_json TableJson(const files::ReportTable& table) {
     ordered_json rows = ordered_json::array();
-    for (const auto& cells : table.rows) {
-        ordered_json row = ordered_json::object();
-        for (std::size_t c = 0; c < cells.size() && c < table.columns.size(); ++c) {
-            row[table.columns[c].key] = JsonText(files::RawText(cells[c]));
+    for (const auto& row : table.rows) {
+        ordered_json fields = ordered_json::object();
+        for (std::size_t c = 0; c < row.cells.size() && c < table.columns.size(); ++c) {
+            fields[table.columns[c].key] = JsonText(files::RawText(row.cells[c]));
         }
-        rows.push_back(std::move(row));
+        rows.push_back(std::move(fields));
     }
     return rows;
 }

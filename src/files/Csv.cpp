@@ -3,6 +3,7 @@
 #include "files/Categories.h"
 #include "files/FileError.h"
 #include "files/OleDate.h"
+#include "files/ParameterTable.h"
 #include "files/RecordFile.h"
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
@@ -50,31 +51,22 @@ void AppendAreaTitle(CsvLines& lines, const std::string& name) {
     AppendLine(lines, "");
 }
 
-std::string ParameterHeading() {
-    return Bracketed(kTextAddress) + "," + Bracketed(kTextDisplay) + "," + Bracketed(kTextData) +
-           "," + "[ " + Text(kTextAuxiliary) + " ]";
-}
-
 void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::size_t first,
                     std::size_t end, int nameText) {
     AppendAreaTitle(lines, Text(nameText));
     // A category that shares its start with a later one keeps its heading.
     if (first >= end) return;
-    const auto heading = parameter::DecodeItem(record.items[first], false);
-    AppendLine(lines, "@ " + heading.name);
-    AppendLine(lines, ParameterHeading());
-    int groupMa = heading.ma;
-    for (std::size_t i = first + 1; i < end; ++i) {
-        const auto item = parameter::DecodeItem(record.items[i], false);
-        if (item.ma != groupMa) {
-            groupMa = item.ma;
-            AppendLine(lines, "");
-            AppendLine(lines, "@ " + item.name);
-            AppendLine(lines, ParameterHeading());
+    const auto table = ParameterTable(record, first, end);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const auto& row = table.rows[r];
+        if (!row.head) {
+            AppendLine(lines, CsvLine(row));
             continue;
         }
-        AppendLine(lines, parameter::FormatAddress(item.ma, item.mb) + "," + CsvQuote(item.name) +
-                              "," + CsvQuote(item.data) + "," + CsvQuote(item.aux));
+        // A group's head names the group above the column headings.
+        if (r > 0) AppendLine(lines, "");
+        AppendLine(lines, "@ " + row.cells[1].text);
+        AppendLine(lines, CsvHeadingLine(table));
     }
 }
 

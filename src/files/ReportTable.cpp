@@ -1,5 +1,6 @@
 #include "files/ReportTable.h"
 
+#include "files/Csv.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::files {
@@ -40,7 +41,7 @@ std::vector<std::string> Headings(const ReportTable& table) {
 }
 
 std::string ShownText(const ReportCell& cell) {
-    if (!cell.note.empty()) return cell.note;
+    if (cell.shown) return *cell.shown;
     return shell::Trim(cell.text) + shell::Trim(cell.unit);
 }
 
@@ -49,15 +50,15 @@ std::vector<std::vector<std::string>> ShownRows(const ReportTable& table) {
     rows.reserve(table.rows.size());
     for (const auto& row : table.rows) {
         std::vector<std::string> cells;
-        cells.reserve(row.size());
-        for (const auto& cell : row) cells.push_back(ShownText(cell));
+        cells.reserve(row.cells.size());
+        for (const auto& cell : row.cells) cells.push_back(ShownText(cell));
         rows.push_back(std::move(cells));
     }
     return rows;
 }
 
 std::string TerminalCell(const ReportCell& cell) {
-    if (!cell.note.empty()) return cell.note;
+    if (cell.shown) return *cell.shown;
     const std::string unit = shell::Trim(cell.unit);
     return shell::Trim(cell.text) + (unit.empty() ? "" : " " + unit);
 }
@@ -66,8 +67,8 @@ std::string TerminalLines(const ReportTable& table) {
     std::string text = TerminalLine(table, Headings(table));
     for (const auto& row : table.rows) {
         std::vector<std::string> cells;
-        cells.reserve(row.size());
-        for (const auto& cell : row) cells.push_back(TerminalCell(cell));
+        cells.reserve(row.cells.size());
+        for (const auto& cell : row.cells) cells.push_back(TerminalCell(cell));
         text += TerminalLine(table, cells);
     }
     return text;
@@ -75,6 +76,24 @@ std::string TerminalLines(const ReportTable& table) {
 
 std::string RawText(const ReportCell& cell) {
     return cell.text + cell.unit;
+}
+
+std::string CsvHeadingLine(const ReportTable& table) {
+    std::string line;
+    for (const auto& column : table.columns) {
+        if (!line.empty()) line += " ,";
+        line += "[ " + column.heading + " ]";
+    }
+    return line;
+}
+
+std::string CsvLine(const ReportRow& row) {
+    std::string line;
+    for (std::size_t c = 0; c < row.cells.size(); ++c) {
+        if (c > 0) line += ",";
+        line += CsvQuote(RawText(row.cells[c]));
+    }
+    return line;
 }
 
 }  // namespace rq50::files

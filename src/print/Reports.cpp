@@ -3,9 +3,9 @@
 #include "comm/jobs/DownloadStop.h"
 #include "files/Categories.h"
 #include "files/OleDate.h"
+#include "files/ParameterTable.h"
 #include "files/SingleByteText.h"
 #include "parameter/ItemBlock.h"
-#include "parameter/ValueRules.h"
 #include "program/ProgramModel.h"
 #include "shell/Catalogue.h"
 #include "shell/TextNumbers.h"
@@ -55,19 +55,6 @@ bool RunReport(PrintControl& control, const ReportSetup& setup, std::function<vo
     const bool done = control.EndDoc();
     control.SetNewPageHandler({});
     return done;
-}
-
-std::vector<TableRow> ParameterRows(const files::ParameterFileRecord& record, std::size_t first,
-                                    std::size_t end) {
-    std::vector<TableRow> rows;
-    for (std::size_t i = first; i < end; ++i) {
-        const auto item = parameter::DecodeItem(record.items[i], false);
-        rows.push_back({parameter::FormatAddress(item.ma, item.mb), shell::Trim(item.name),
-                        shell::Trim(parameter::FormatDataForDisplay(item.data, item.kind,
-                                                                    parameter::kDisplayGrid)),
-                        shell::Trim(item.aux)});
-    }
-    return rows;
 }
 
 }  // namespace
@@ -144,14 +131,13 @@ bool PrintParameterReport(PrintControl& control, const files::ParameterFileRecor
     return RunReport(control, setup, pageHeader, [&] {
         if (areas.information) WriteInformationBlock(control, record.information);
         const auto ranges = files::CategoryRanges(record.header, record.items);
-        const TableRow heading = {Text(kTextAddress), Text(kTextDisplay), Text(kTextData),
-                                  Text(kTextAuxiliary)};
         for (std::size_t c = 0; c < ranges.size(); ++c) {
             if (!selected[c] || !ranges[c] || ranges[c]->Empty()) continue;
             TableStyle style;
             style.title = Text(kCategoryTitles[c]);
-            control.AddTable(kParameterTableFormat, heading,
-                             ParameterRows(record, ranges[c]->first, ranges[c]->end), style);
+            const auto table = files::ParameterTable(record, ranges[c]->first, ranges[c]->end);
+            control.AddTable(files::PrinterFormat(table), files::Headings(table),
+                             files::ShownRows(table), style);
             control.Space(control.LineHeight());
         }
     });
@@ -217,14 +203,14 @@ files::ReportTable CheckListTable(const std::vector<comm::jobs::DownloadCheckEnt
     table.rows.reserve(entries.size());
     for (const auto& e : entries) {
         // An item without a read-back value says why in place of the value.
-        std::string why;
+        std::optional<std::string> why;
         if (e.reason != comm::jobs::CheckReason::ReadBackDiffers) {
             why = comm::jobs::CheckEntrySetText(e);
         }
-        table.rows.push_back({{parameter::FormatAddress(e.ma, e.mb)},
-                              {e.sentName},
-                              {e.sentData, e.sentAux},
-                              {e.setData, e.setAux, why}});
+        table.rows.push_back(files::ReportRow({{parameter::FormatAddress(e.ma, e.mb)},
+                                               {e.sentName},
+                                               {e.sentData, e.sentAux},
+                                               {e.setData, e.setAux, why}}));
     }
     return table;
 }

@@ -37,7 +37,6 @@ bool AreaFlag(const PrintAreas& areas, int area);
 inline constexpr Margins kReportMargins{1087, 1300, 1087, 640};
 inline constexpr double kReportFontPoints = 12.0;
 /// Column formats of the tables.
-inline constexpr const char* kParameterTableFormat = "2000|2000|>2000|<3000";
 inline constexpr const char* kProgramTableFormat = "2000|2000|4000|1000";
 inline constexpr const char* kErrorListTableFormat = "1200|2000|6000";
 

@@ -172,7 +172,7 @@ TEST_F(ReportFixture, DownloadCheckListUnderItsOwnHeader) {
     const auto table = CheckListTable(entries, false);
     EXPECT_EQ(files::ShownRows(table)[0], (TableRow{"C01", "SPAN", "+1000.0degC", "+0900.0degC"}));
     EXPECT_EQ(files::PrinterFormat(table), "1000|2000|3000|3000");
-    EXPECT_EQ(files::RawText(table.rows[0][2]), "+1000.0 degC    ");
+    EXPECT_EQ(files::RawText(table.rows[0].cells[2]), "+1000.0 degC    ");
     // An item a download that stopped half way did not write: the screen,
     // the paper and the terminal say so where its value would be.
     entries[1].reason = comm::jobs::CheckReason::NotWritten;
