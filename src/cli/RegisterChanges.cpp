@@ -82,7 +82,7 @@ int PrintSetDifferences(const plant::Blob& first, const std::string& firstName,
 
 /// The instrument's set (or program) uploaded over the line as `verify`
 /// does, recorded nowhere; nothing when the upload failed.
-std::optional<plant::Blob> UploadInstrument(shell::CoreSession& core, DataFileKind kind,
+std::optional<plant::Blob> UploadInstrument(session::CoreSession& core, DataFileKind kind,
                                             int& exitCode) {
     Session session(core);
     exitCode = kExitSystemError;
@@ -105,7 +105,7 @@ std::optional<plant::Blob> UploadInstrument(shell::CoreSession& core, DataFileKi
 
 }  // namespace
 
-int Diff(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     if (o.instrument == !o.other.empty()) {
         Note(
             "register diff compares a record with a second record, a file or --instrument (one of "

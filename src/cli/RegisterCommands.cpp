@@ -55,7 +55,7 @@ int WithRegister(const CliContext& context, const std::function<int(plant::Plant
 
 // ------------------------------------------------------------ export, restore
 
-int Export(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+int Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
     if (!record) return kExitSystemError;
     CliServices services(core.Data());
@@ -82,7 +82,7 @@ int Export(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOp
     return kExitOk;
 }
 
-int Restore(shell::CoreSession& core, const CliContext& context, const RegisterOptions& o) {
+int Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o) {
     std::optional<Record> record;
     const int exit = WithRegister(context, [&record, &o](plant::PlantRegister& reg) {
         DataFileKind kind = o.program ? DataFileKind::kProgram : DataFileKind::kParameter;
@@ -90,7 +90,7 @@ int Restore(shell::CoreSession& core, const CliContext& context, const RegisterO
             if (const auto given = reg.Get(o.id)) kind = given->fileKind;
         }
         std::string why;
-        record = shell::RestoreRecordFor(reg, o.name, o.id, kind, why);
+        record = session::RestoreRecordFor(reg, o.name, o.id, kind, why);
         if (!record) Note(why + "; nothing was downloaded");
         return record ? kExitOk : kExitSystemError;
     });
@@ -143,19 +143,19 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
     // Each command runs `work` on the register once the command line is parsed.
     auto command = [reg, &context](
                        const std::string& name, const std::string& description,
-                       std::function<int(shell::CoreSession&, plant::PlantRegister&)> work) {
+                       std::function<int(session::CoreSession&, plant::PlantRegister&)> work) {
         auto* sub = reg->add_subcommand(name, description);
         sub->fallthrough();
         sub->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");
         sub->callback([&context, work] {
-            context.run = [&context, work](shell::CoreSession& core) {
+            context.run = [&context, work](session::CoreSession& core) {
                 return WithRegister(
                     context, [&core, &work](plant::PlantRegister& r) { return work(core, r); });
             };
         });
         return sub;
     };
-    using Core = shell::CoreSession;
+    using Core = session::CoreSession;
     using Reg = plant::PlantRegister;
 
     auto list = std::make_shared<RegisterOptions>();

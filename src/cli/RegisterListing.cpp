@@ -227,11 +227,11 @@ void PrintRecordHead(const Record& r) {
 
 }  // namespace
 
-int Show(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+int Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
     if (!record) return kExitSystemError;
     CliServices services(core.Data());
-    if (!shell::LoadRecord(core.Data(), *record)) {
+    if (!session::LoadRecord(core.Data(), *record)) {
         Note("record " + std::to_string(o.id) + " holds no readable set");
         return kExitSystemError;
     }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::session {
 class CoreSession;
 }
 
@@ -61,10 +61,10 @@ std::optional<plant::Record> GetRecord(plant::PlantRegister& reg, std::int64_t i
 int List(plant::PlantRegister& reg, const RegisterOptions& o);
 int History(plant::PlantRegister& reg, const RegisterOptions& o);
 int Rename(plant::PlantRegister& reg, const RegisterOptions& o);
-int Show(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
-int Diff(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
+int Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
+int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
 int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
-int Export(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
-int Restore(shell::CoreSession& core, const CliContext& context, const RegisterOptions& o);
+int Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
+int Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o);
 
 }  // namespace rq50::cli::plantreg

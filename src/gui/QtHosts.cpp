@@ -92,10 +92,6 @@ std::vector<ButtonAnswer> ButtonsOf(int set) {
 
 }  // namespace
 
-void ShowAlert(const shell::Services& hosts, const shell::MessageBoxRequest& box) {
-    shell::ShowAlert(hosts, box);
-}
-
 void QtMessageBoxHost::Beep() {
     QApplication::beep();
 }
@@ -168,7 +164,8 @@ void QtSettingsStore::Set(const std::string& key, const std::string& value) {
 
 // ------------------------------------------------------------ file dialog
 
-std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& dialogSpec) {
+std::optional<session::DialogChoice> QtFileDialogHost::Show(
+    const session::FileDialogSpec& dialogSpec) {
     QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title),
                        PathText(dialogSpec.startFolder));
     dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -192,7 +189,7 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
     dialog.selectFile(Text(dialogSpec.initialName));
     while (dialog.exec() == QDialog::Accepted) {
         const QStringList files = dialog.selectedFiles();
-        if (files.isEmpty()) return shell::DialogChoice{};
+        if (files.isEmpty()) return session::DialogChoice{};
         const QFileInfo info(files.front());
         // Accepted before the dialog had listed its folder, the selection can
         // be the folder itself: that is no file, so the dialog stays.
@@ -209,8 +206,9 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
                                 shell::kButtonsOk, shell::MsgIcon::Exclamation});
             continue;
         }
-        return shell::DialogChoice{PathBytes(info.absoluteFilePath()), PathBytes(info.fileName()),
-                                   static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
+        return session::DialogChoice{
+            PathBytes(info.absoluteFilePath()), PathBytes(info.fileName()),
+            static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
     }
     return std::nullopt;
 }

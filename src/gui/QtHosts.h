@@ -15,6 +15,7 @@
 #include "session/FileDialog.h"
 #include "shell/Clock.h"
 #include "shell/FileSystemUtility.h"
+#include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
@@ -34,7 +35,7 @@ std::string PathBytes(const QString& path);
 
 /// Beeps and shows `box` through the session's message host (nothing without
 /// one): a refusal or a failure the user is to notice.
-void ShowAlert(const shell::Services& hosts, const shell::MessageBoxRequest& box);
+using shell::ShowAlert;
 
 /// Message boxes as QMessageBox: the icon, the button set, the answer code.
 class QtMessageBoxHost : public shell::MessageBoxHost {
@@ -78,10 +79,10 @@ class QtSettingsStore : public shell::SettingsStore {
 
 /// The common file dialog as QFileDialog; its refusals (a read-only file, a
 /// missing folder) are said through the session's message host.
-class QtFileDialogHost : public shell::FileDialogHost {
+class QtFileDialogHost : public session::FileDialogHost {
   public:
     explicit QtFileDialogHost(const shell::Services& hosts) : m_hosts(hosts) {}
-    std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec& dialog) override;
+    std::optional<session::DialogChoice> Show(const session::FileDialogSpec& dialog) override;
 
   private:
     const shell::Services& m_hosts;
