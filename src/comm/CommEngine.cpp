@@ -75,7 +75,7 @@ std::string CommErrorText(int code) {
     return std::string(text) + " (error " + std::to_string(code) + ")";
 }
 
-bool ChangesInstrument(int job) {
+bool ChangesInstrument(Job job) {
     return job == kJobDownload || job == kJobProgramDownload || job == kJobWriteItem;
 }
 

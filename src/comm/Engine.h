@@ -61,12 +61,12 @@ enum CommErrors : int {
 std::string CommErrorText(int code);
 
 /// True for the jobs whose frames the parameter screen's monitor shows.
-bool IsMonitoredJob(int job);
+bool IsMonitoredJob(Job job);
 
 /// Jobs that change what an instrument holds (its parameters, its program,
 /// an item): the download password closes them. The slot and baud-rate jobs
 /// are not among them.
-bool ChangesInstrument(int job);
+bool ChangesInstrument(Job job);
 
 /// Facts about a job's end that decide what follows it; the jobs keep them
 /// current.
@@ -136,7 +136,7 @@ class CommHost {
 /// reached and, for the transfers, what was written and what the read-back
 /// found. The data set or program read is in the session's workspace.
 struct JobOutcome {
-    int job = 0;
+    Job job = Job::None;
     int code = kErrNone;    ///< how the job ended (kErrNone: completed)
     std::string errorText;  ///< CommErrorText(code)
     HandBackFacts facts;
@@ -162,7 +162,7 @@ struct JobOutcome {
 /// What a screen or a command asks the engine to run: the job, the title its
 /// messages carry, and who hears of its end.
 struct JobRequest {
-    int code = 0;
+    Job code = Job::None;
     std::string title = {};
     /// The category menu's choice (0 DISPLAY .. 3 MAINT) for jobs 4-7.
     int category = 0;

@@ -102,9 +102,9 @@ class EngineCore : public CommEngineState {
 
     // ---- Jobs
     /// Registers the routines of a job code (replacing earlier ones).
-    void RegisterCommJob(int job, CommJobRoutines routines);
-    void UnregisterCommJob(int job);
-    bool IsCommJobRegistered(int job) const;
+    void RegisterCommJob(Job job, CommJobRoutines routines);
+    void UnregisterCommJob(Job job);
+    bool IsCommJobRegistered(Job job) const;
     /// Keeps an object a job's routines refer to for the engine's lifetime.
     void KeepJobObject(std::shared_ptr<void> object) { m_jobObjects.push_back(std::move(object)); }
 
@@ -314,8 +314,8 @@ class EngineCore : public CommEngineState {
     void TickParse();
     void TickFinish();
     void AbortJob();
-    void SendDispatch(SerialPort& port, int job);
-    void RecvDispatch(int job);
+    void SendDispatch(SerialPort& port, Job job);
+    void RecvDispatch(Job job);
     void KeepPortError(SerialPort& port, int fallback, const std::string& source);
     void ShowLineLost(const std::string& detail);
     std::string NoAnswerDetail() const;
@@ -334,7 +334,7 @@ class EngineCore : public CommEngineState {
     JobOutcome m_outcome;
     std::string m_recordAs;
     bool m_keepLineOpen = false;
-    std::map<int, CommJobRoutines> m_jobs;
+    std::map<Job, CommJobRoutines> m_jobs;
     std::vector<std::shared_ptr<void>> m_jobObjects;
     std::unique_ptr<jobs::JobTables> m_tables;
     std::unique_ptr<jobs::JobResults> m_results;

@@ -28,7 +28,7 @@ inline constexpr CommStates kStateFinish = CommStates::Finish;
 struct CommEngineState {
     // The engine.
     CommStates CommState = kStateIdle;
-    int CommJob = 0;
+    Job CommJob = Job::None;
     int CommStep = 0;
     int CommError = 0;
     int CommRetry = 0;

@@ -67,7 +67,7 @@ int ProgramDownloadFollow(int result) {
     }
 }
 
-HandBackAction Failed(JobCaller caller, int job, int result) {
+HandBackAction Failed(JobCaller caller, comm::Job job, int result) {
     switch (caller) {
         case kCallerDataViewDownload:
             // The data view stays in use after a download that failed.
@@ -100,7 +100,7 @@ HandBackAction Failed(JobCaller caller, int job, int result) {
     }
 }
 
-HandBackAction Succeeded(JobCaller caller, int job, const HandBackFacts& facts) {
+HandBackAction Succeeded(JobCaller caller, comm::Job job, const HandBackFacts& facts) {
     if (job == kJobBaudCheck && caller >= kCallerSettingMenuUpload &&
         caller <= kCallerProgramEditor)
         return Menu(kMenuBaudRateDialog);
@@ -137,7 +137,8 @@ HandBackAction Succeeded(JobCaller caller, int job, const HandBackFacts& facts) 
 
 }  // namespace
 
-HandBackAction HandBackFor(JobCaller caller, int job, int result, const HandBackFacts& facts) {
+HandBackAction HandBackFor(JobCaller caller, comm::Job job, int result,
+                           const HandBackFacts& facts) {
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }
 
@@ -182,7 +183,7 @@ bool StartScreenJob(CommEngine& engine, JobRequest request, JobCaller caller, Sc
                     bool prompt) {
     Workspace& ws = engine.Data();
     // Without the password no download starts, whichever screen asks.
-    const int job = request.code;
+    const comm::Job job = request.code;
     if (ChangesInstrument(job) && !ws.state.downloadAllowed) {
         ShowMessage(ws.hosts, kMsgWrongPasswordEntry, kButtonsOk, request.title);
         return false;

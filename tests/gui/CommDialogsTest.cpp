@@ -188,7 +188,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
     shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
-    auto start = [&](int job, int text, shell::JobCaller caller, shell::Screen from) {
+    auto start = [&](comm::Job job, int text, shell::JobCaller caller, shell::Screen from) {
         return shell::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller, from,
                                      false);
     };

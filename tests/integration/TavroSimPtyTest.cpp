@@ -71,7 +71,7 @@ TEST_F(TavroSimPty, TheDisplayPagesTrendFollowsTheInstrument) {
     const auto run = [this](bool started) {
         return started && engine.RunCommJob(20'000) && engine.LastOutcome().code == comm::kErrNone;
     };
-    const parameter::JobStarter start = [this](int job, const std::string& title) {
+    const parameter::JobStarter start = [this](comm::Job job, const std::string& title) {
         return engine.StartCommJob({job, title});
     };
     ASSERT_TRUE(run(engine.StartCommJob({comm::kJobConnect, "Set"})));

@@ -57,7 +57,8 @@ TEST(DisplayMatrix, EachEventLeadsToItsScreen) {
 struct HandBackScenario {
     const char* what;
     shell::JobCaller caller;
-    int job, result;
+    comm::Job job;
+    int result;
     const comm::HandBackFacts& facts;
     const char* screen;  // "+name": shown and enabled; else the one call, or none
     int menuCommand = 0;
