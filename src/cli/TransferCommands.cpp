@@ -273,7 +273,7 @@ ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, boo
         {"file", file},
         {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
         {"completed", ok && !Stopped()},
-        {"result", core.Engine().LastOutcome().code},
+        {"result", comm::ErrorNumber(core.Engine().LastOutcome().code)},
         {"stopped", Stopped()},
         {"written", core.Engine().LastOutcome().itemsWritten},
         {"total", total},
@@ -312,7 +312,7 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
         auto document = DownloadJson(core, o.file, ok, total, backup);
         if (!o.noBackup) document["preview"] = PreviewJson(preview);
         document.update(extra);
-        if (program) document["refusedArea"] = results.refusedArea;
+        if (program) document["refusedArea"] = comm::ErrorNumber(results.refusedArea);
         PrintJson(document);
     } else {
         PrintCheckList(core);

@@ -9,7 +9,7 @@
 
 namespace rq50::comm {
 
-std::string CommErrorText(int code) {
+std::string CommErrorText(CommErrorCode code) {
     const char* text = nullptr;
     switch (code) {
         case kErrNone:
@@ -72,7 +72,7 @@ std::string CommErrorText(int code) {
             text = "the job failed";
             break;
     }
-    return std::string(text) + " (error " + std::to_string(code) + ")";
+    return std::string(text) + " (error " + std::to_string(ErrorNumber(code)) + ")";
 }
 
 bool ChangesInstrument(Job job) {

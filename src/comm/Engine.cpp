@@ -65,7 +65,7 @@ void EngineCore::StopTimer2() {
 
 /// The engine ends the job itself: the finishing step is built next, without
 /// a parse of its own.
-void EngineCore::EndNow(int code) {
+void EngineCore::EndNow(CommErrorCode code) {
     StopTimer2();
     EndJob(code);
     CommState = kStateParse;
@@ -530,7 +530,7 @@ bool EngineCore::RunCommJob(std::int64_t maxMs, const std::function<bool()>& sto
     return true;
 }
 
-void EngineCore::EndJob(int code) {
+void EngineCore::EndJob(CommErrorCode code) {
     CommError = code;
     CommStep = kStepFinish;
 }
@@ -623,8 +623,8 @@ std::string EngineCore::NoAnswerDetail() const {
     return text;
 }
 
-int EngineCore::ShowCommErrorMessage(int code, const std::string& detail) {
-    static const std::map<int, int> kMessageOf = {
+int EngineCore::ShowCommErrorMessage(CommErrorCode code, const std::string& detail) {
+    static const std::map<CommErrorCode, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
         {kErrSensorType, 7}, {kErrAddress, 8},     {kErrCommand, 4},     {kErrBothRefused, 40},
         {kErrRackBaud, 29},  {kErrBaudModel, 30},  {kErrCustomType, 46}, {kErrSlotZero, 3},

@@ -155,7 +155,7 @@ class EngineCore : public CommEngineState {
     /// lost.
     bool AnsweredAfterResend() const { return CommRetry > 0; }
     /// Ends the running job with `code`: the finishing step comes next.
-    void EndJob(int code);
+    void EndJob(CommErrorCode code);
     /// Builder contract: stores `CommStep + 1` and returns the old step.
     int AdvanceStep();
     /// Step 0 of a job: progress 0, `CommResult` 0, log reset when logging is
@@ -169,7 +169,7 @@ class EngineCore : public CommEngineState {
     /// 13, 15, 21, 23) with `CommTitle` as the caller title, and `detail` below
     /// its text; returns the message number shown, 0 for codes without a
     /// general message (0, 1, 7, 8, 20).
-    int ShowCommErrorMessage(int code, const std::string& detail = {});
+    int ShowCommErrorMessage(CommErrorCode code, const std::string& detail = {});
     /// Checks the status of the last response: status 1 and 2 end the job
     /// (`CommError` 10 / 9, step 98) except that jobs 15 and 16 record status
     /// 2 as 8 (`flag` non-zero) or 7 and go on. True when the status is normal.
@@ -297,7 +297,7 @@ class EngineCore : public CommEngineState {
     // The tick's actions and what they share.
     void StartTimer2();
     void StopTimer2();
-    void EndNow(int code);
+    void EndNow(CommErrorCode code);
     bool CheckTimer2();
     void LineLost();
     bool SwitchSpeed();

@@ -223,8 +223,8 @@ int AfterProgramDownload(Workspace& ws) {
     // 0; the refused area then says which of the areas was written.
     if (const comm::CommEngine* engine = ws.hosts.engine) {
         const comm::JobOutcome& outcome = engine->LastOutcome();
-        const int message =
-            ProgramDownloadMessage(outcome.code != 0 ? outcome.code : outcome.facts.refusedArea);
+        const int message = ProgramDownloadMessage(
+            outcome.code != comm::kErrNone ? outcome.code : outcome.facts.refusedArea);
         if (message != 0) ShowMessage(ws.hosts, message, kButtonsOk, engine->JobTitle());
     }
     SwitchDisplay(ws, kDisplayProgramEditor);
@@ -346,7 +346,7 @@ int DisplayMatrix(Workspace& ws, int eventCode, int followCode, int answer) {
     }
 }
 
-int ProgramDownloadMessage(int outcome) {
+int ProgramDownloadMessage(comm::CommErrorCode outcome) {
     switch (outcome) {
         case kProgramDownloadAll:
             return kMsgProgramAndConstDownloaded;

@@ -39,7 +39,7 @@ HandBackAction Nothing() {
 // On the return to the setting menu (kEventBackToSettingMenu) the follow
 // code says what the menu shows about the failure.
 
-int ProgramUploadFollow(int result) {
+int ProgramUploadFollow(comm::CommErrorCode result) {
     switch (result) {
         case kErrTerminated:
             return 324;
@@ -52,7 +52,7 @@ int ProgramUploadFollow(int result) {
     }
 }
 
-int ProgramDownloadFollow(int result) {
+int ProgramDownloadFollow(comm::CommErrorCode result) {
     switch (result) {
         case kErrTerminated:
             return 330;
@@ -67,7 +67,7 @@ int ProgramDownloadFollow(int result) {
     }
 }
 
-HandBackAction Failed(JobCaller caller, comm::Job job, int result) {
+HandBackAction Failed(JobCaller caller, comm::Job job, comm::CommErrorCode result) {
     switch (caller) {
         case kCallerDataViewDownload:
             // The data view stays in use after a download that failed.
@@ -137,7 +137,7 @@ HandBackAction Succeeded(JobCaller caller, comm::Job job, const HandBackFacts& f
 
 }  // namespace
 
-HandBackAction HandBackFor(JobCaller caller, comm::Job job, int result,
+HandBackAction HandBackFor(JobCaller caller, comm::Job job, comm::CommErrorCode result,
                            const HandBackFacts& facts) {
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }

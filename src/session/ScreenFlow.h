@@ -69,7 +69,7 @@ struct HandBackAction {
 
 /// The hand-back of a job started by `caller` as `job` that ended with
 /// `result`.
-HandBackAction HandBackFor(JobCaller caller, comm::Job job, int result,
+HandBackAction HandBackFor(JobCaller caller, comm::Job job, comm::CommErrorCode result,
                            const comm::HandBackFacts& facts);
 inline HandBackAction HandBackFor(JobCaller caller, const comm::JobOutcome& outcome) {
     return HandBackFor(caller, outcome.job, outcome.code, outcome.facts);

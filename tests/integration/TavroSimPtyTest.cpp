@@ -49,7 +49,7 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
 
     ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode, "Test"}));
     const bool ended = engine.RunCommJob(20'000);
-    const int result = engine.LastOutcome().code;
+    const comm::CommErrorCode result = engine.LastOutcome().code;
 
     ASSERT_TRUE(ended);
     EXPECT_EQ(result, comm::kErrNone);

@@ -58,7 +58,7 @@ struct HandBackScenario {
     const char* what;
     shell::JobCaller caller;
     comm::Job job;
-    int result;
+    comm::CommErrorCode result;
     const comm::HandBackFacts& facts;
     const char* screen;  // "+name": shown and enabled; else the one call, or none
     int menuCommand = 0;
@@ -71,30 +71,31 @@ TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
     const HandBackFacts none, items{.programItemCount = 3}, differs{.downloadDifferences = 1},
         maint{.category = 3};
     const HandBackScenario scenarios[] = {
-        {"upload: the data view", kCallerSettingMenuUpload, kJobUpload, 0, none, "+frmRQ2400"},
+        {"upload: the data view", kCallerSettingMenuUpload, kJobUpload, kErrNone, none,
+         "+frmRQ2400"},
         {"failed upload: the setting menu", kCallerSettingMenuUpload, kJobUpload, kErrTerminated,
          none, "+frmRQ2100"},
-        {"program upload: the editor", kCallerSettingMenuProgram, kJobProgramUpload, 0, items,
-         "+frmRQ3000"},
-        {"empty program upload: the program menu", kCallerSettingMenuProgram, kJobProgramUpload, 0,
-         none, "+frmRQ2100"},
+        {"program upload: the editor", kCallerSettingMenuProgram, kJobProgramUpload, kErrNone,
+         items, "+frmRQ3000"},
+        {"empty program upload: the program menu", kCallerSettingMenuProgram, kJobProgramUpload,
+         kErrNone, none, "+frmRQ2100"},
         {"failed program download: the editor", kCallerSettingMenuProgram, kJobProgramDownload,
          kErrModel, none, "+frmRQ3000"},
-        {"download with differences: the check list", kCallerDataViewDownload, kJobDownload, 0,
-         differs, "+frmRQ2700"},
-        {"clean download: the data view again", kCallerDataViewDownload, kJobDownload, 0, none,
-         "enable frmRQ2400"},
+        {"download with differences: the check list", kCallerDataViewDownload, kJobDownload,
+         kErrNone, differs, "+frmRQ2700"},
+        {"clean download: the data view again", kCallerDataViewDownload, kJobDownload, kErrNone,
+         none, "enable frmRQ2400"},
         {"failed download: the data view stays", kCallerDataViewDownload, kJobDownload,
          kErrNoResponse, none, "enable frmRQ2400"},
         {"failed category job: the category menu", kCallerCategoryMenu, kJobCategorySet,
          kErrNoResponse, none, "+frmRQ2200"},
-        {"MAINT category: the parameter screen", kCallerCategoryMenu, kJobCategoryMaint, 0, maint,
-         "+frmRQ2300"},
-        {"slot without a rack: the category menu", kCallerCategoryMenu, kJobSlot, 0, none,
+        {"MAINT category: the parameter screen", kCallerCategoryMenu, kJobCategoryMaint, kErrNone,
+         maint, "+frmRQ2300"},
+        {"slot without a rack: the category menu", kCallerCategoryMenu, kJobSlot, kErrNone, none,
          "enable frmRQ2200"},
-        {"baud check: the baud-rate dialog", kCallerProgramEditor, kJobBaudCheck, 0, none, "",
-         kMenuBaudRateDialog},
-        {"baud change: the dialog closes", kCallerBaudDialog, kJobBaudChange, 0, none,
+        {"baud check: the baud-rate dialog", kCallerProgramEditor, kJobBaudCheck, kErrNone, none,
+         "", kMenuBaudRateDialog},
+        {"baud change: the dialog closes", kCallerBaudDialog, kJobBaudChange, kErrNone, none,
          "unload frmRQ4200"},
         {"failed baud change: the dialog stays", kCallerBaudDialog, kJobBaudChange, kErrNoResponse,
          none, "enable frmRQ4200"},
@@ -211,11 +212,11 @@ TEST(DisplayMatrix, LeavingTheProgramEditor) {
 }
 
 TEST(DisplayMatrix, AfterAProgramDownloadTheMessageFollowsTheResult) {
-    const std::pair<int, const char*> cases[] = {
-        {0, "Downloading of PROGRAM and CONST completed."},
-        {7, "Downloading of CONST completed."},
-        {8, "Downloading of PROGRAM completed."},
-        {3, nullptr},
+    const std::pair<comm::CommErrorCode, const char*> cases[] = {
+        {comm::kErrNone, "Downloading of PROGRAM and CONST completed."},
+        {comm::kErrProgramRefused, "Downloading of CONST completed."},
+        {comm::kErrConstRefused, "Downloading of PROGRAM completed."},
+        {comm::kErrTerminated, nullptr},
     };
     for (const auto& [result, text] : cases) {
         ServicesScope scope;

@@ -39,7 +39,7 @@ bool NeedsPageReRead(const std::string& nameKey) {
 /// They run on the line the page was opened on, without the progress dialog
 /// and its Terminate button and without the SLOT No. dialog, so an ending as
 /// terminated is the screen's own doing and needs no message.
-bool ShownOnOpenPage(int code) {
+bool ShownOnOpenPage(CommErrorCode code) {
     return code == kErrNoResponse || code == kErrAddress || code == kErrCommand ||
            code == kErrSlotZero || code == kErrLineLost;
 }
