@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::session {
 class CoreSession;
-}
+}  // namespace rq50::session
 
 namespace rq50::cli {
 
@@ -28,7 +28,7 @@ struct CliContext {
     /// --register: the plant register ("sqlite:PATH" or a postgresql:// URI)
     std::string registerName;
     bool noRegister = false;  ///< --no-register: transfers are not recorded
-    std::function<int(shell::CoreSession& core)> run;
+    std::function<int(session::CoreSession& core)> run;
     /// False for commands that run without the program's start-up (version).
     bool startUp = true;
 };

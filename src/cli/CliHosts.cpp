@@ -32,7 +32,7 @@ struct CliServices::Owned {
     shell::FileSystemUtility utility{&clock};
 };
 
-CliServices::CliServices(shell::Workspace& ws)
+CliServices::CliServices(files::Workspace& ws)
     : m_ws(ws), m_owned(std::make_unique<Owned>()), m_saved(ws.hosts) {
     auto& svc = ws.hosts;
     svc.messages = &m_messages;

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::cli {
 
@@ -37,7 +37,7 @@ class CliMessageHost : public shell::MessageBoxHost {
 /// and puts the previous ones back afterwards.
 class CliServices {
   public:
-    explicit CliServices(shell::Workspace& ws);
+    explicit CliServices(files::Workspace& ws);
     ~CliServices();
     CliServices(const CliServices&) = delete;
     CliServices& operator=(const CliServices&) = delete;
@@ -48,7 +48,7 @@ class CliServices {
 
   private:
     struct Owned;
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     CliMessageHost m_messages;
     std::unique_ptr<Owned> m_owned;
     shell::Services m_saved;

@@ -34,7 +34,7 @@ void Note(const std::string& text) {
     std::cerr << "rq50-cli: " << text << "\n";
 }
 
-bool ReadDataFile(shell::CoreSession& core, files::DataFileKind kind, const std::string& path) {
+bool ReadDataFile(session::CoreSession& core, files::DataFileKind kind, const std::string& path) {
     const std::string title = files::FileTitleOf(path);
     const bool read = kind == files::DataFileKind::kParameter
                           ? files::ReadParameterFile(core.Data(), path, title)
@@ -43,7 +43,7 @@ bool ReadDataFile(shell::CoreSession& core, files::DataFileKind kind, const std:
     return read;
 }
 
-std::optional<std::string> PrepareSave(shell::CoreSession& core, const std::string& path,
+std::optional<std::string> PrepareSave(session::CoreSession& core, const std::string& path,
                                        files::DataFileKind kind) {
     std::string problem;
     const auto name = files::SaveNameFor(path, kind, problem);
@@ -65,7 +65,7 @@ std::optional<std::string> PrepareSave(shell::CoreSession& core, const std::stri
     return name;
 }
 
-bool ApplyInformationFields(shell::CoreSession& core, const std::map<int, std::string>& boxes) {
+bool ApplyInformationFields(session::CoreSession& core, const std::map<int, std::string>& boxes) {
     if (boxes.empty()) return true;
     auto& information = core.Data().information;
     auto form = files::InfoFormFromRecord(information);

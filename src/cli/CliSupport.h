@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::session {
 class CoreSession;
-}  // namespace rq50::shell
+}  // namespace rq50::session
 
 namespace rq50::cli {
 
@@ -35,19 +35,19 @@ void EndProgressLine();
 /// Reads a parameter or program file into the current data, as the open
 /// dialog does. On failure the system's message is followed by a line that
 /// names the file.
-bool ReadDataFile(shell::CoreSession& core, files::DataFileKind kind, const std::string& path);
+bool ReadDataFile(session::CoreSession& core, files::DataFileKind kind, const std::string& path);
 
 /// The file a save of `kind` writes for the name the user gave: the
 /// extension added when missing, a name of another kind refused, and the
 /// place checked before any work is done (a folder, a missing folder, a folder
 /// that takes no file). nullopt (reason printed) when it cannot be saved.
-std::optional<std::string> PrepareSave(shell::CoreSession& core, const std::string& path,
+std::optional<std::string> PrepareSave(session::CoreSession& core, const std::string& path,
                                        files::DataFileKind kind);
 
 /// Information fields given on the command line (text box index -> text),
 /// applied to the current information record as OK of the information
 /// window does. False (reason printed) when a field is refused.
-bool ApplyInformationFields(shell::CoreSession& core, const std::map<int, std::string>& boxes);
+bool ApplyInformationFields(session::CoreSession& core, const std::map<int, std::string>& boxes);
 
 /// The texts of the single-byte world as UTF-8 for JSON, trimmed of blanks.
 std::string JsonText(const std::string& singleByte);
@@ -62,10 +62,10 @@ void PrintJson(const ordered_json& document);
 /// a record of the plant register put there): the information fields, then
 /// the item list (MAINT too with `maint`) or the program; `source` names
 /// where the data came from.
-void PrintCurrentData(shell::CoreSession& core, files::DataFileKind kind, const std::string& source,
-                      bool maint);
+void PrintCurrentData(session::CoreSession& core, files::DataFileKind kind,
+                      const std::string& source, bool maint);
 /// The same data with every decoded field, as `show --json` prints it.
-ordered_json CurrentDataJson(shell::CoreSession& core, files::DataFileKind kind);
+ordered_json CurrentDataJson(session::CoreSession& core, files::DataFileKind kind);
 
 /// Prints the outcome of a comparison of `first` with `second` (file names,
 /// or "instrument"): the header notes, then one line an item; as JSON when

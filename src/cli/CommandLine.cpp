@@ -33,7 +33,7 @@ int RunStarted(const CliContext& context) {
     CliMessageHost messages;
     shell::SteadyClock clock;
     shell::FileSystemUtility utility(&clock);
-    shell::FrontEnd frontEnd;
+    session::FrontEnd frontEnd;
     frontEnd.clock = &clock;
     frontEnd.utility = &utility;
     frontEnd.messages = &messages;
@@ -48,9 +48,9 @@ int RunStarted(const CliContext& context) {
         frontEnd.recorder = recorder.get();
     }
 #endif
-    shell::CoreSession session(frontEnd);
+    session::CoreSession session(frontEnd);
     if (!context.startUp) return context.run(session);
-    if (session.Start() != shell::StartupResult::Running) {
+    if (session.Start() != session::StartupResult::Running) {
         // The box's title names the file that failed ("RQ50  " + path).
         const std::string prefix = std::string(shell::kAppTitle) + "  ";
         if (messages.LastTitle().rfind(prefix, 0) == 0) {
@@ -81,7 +81,7 @@ int RunCommandLine(int argc, char** argv) {
     app.set_version_flag("--version", version, "print the program's version");
     app.add_subcommand("version", "print the program's version")->callback([&context, version] {
         context.startUp = false;
-        context.run = [version](shell::CoreSession&) {
+        context.run = [version](session::CoreSession&) {
             std::cout << version << "\n";
             return kExitOk;
         };

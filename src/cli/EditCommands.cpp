@@ -60,7 +60,7 @@ struct SetOptions {
     std::string value;
 };
 
-int RunSet(shell::CoreSession& core, const SetOptions& o) {
+int RunSet(session::CoreSession& core, const SetOptions& o) {
     CliServices services(core.Data());
     if (files::DataFileKindOf(o.file) != DataFileKind::kParameter) {
         Note(o.file + ": set changes a parameter file (.7pa); program-set changes a program file");
@@ -117,7 +117,7 @@ int RunSet(shell::CoreSession& core, const SetOptions& o) {
 
 // ------------------------------------------------------------ program-set
 
-int RunProgramSet(shell::CoreSession& core, const SetOptions& o) {
+int RunProgramSet(session::CoreSession& core, const SetOptions& o) {
     CliServices services(core.Data());
     if (files::DataFileKindOf(o.file) != DataFileKind::kProgram) {
         Note(o.file + ": program-set changes a program file (.7pr); set changes a parameter file");
@@ -170,7 +170,7 @@ struct DiffOptions {
     bool json = false;
 };
 
-int RunDiff(shell::CoreSession& core, const DiffOptions& o) {
+int RunDiff(session::CoreSession& core, const DiffOptions& o) {
     CliServices services(core.Data());
     const auto kind = files::DataFileKindOf(o.first);
     if (!kind || files::DataFileKindOf(o.second) != kind) {
@@ -210,12 +210,12 @@ int RunDiff(shell::CoreSession& core, const DiffOptions& o) {
 
 /// The password rules of the password dialog, applied to Setting.ini of the
 /// application folder.
-int RunPassword(shell::CoreSession& core, const std::string& action,
+int RunPassword(session::CoreSession& core, const std::string& action,
                 const std::vector<std::string>& args) {
     CliServices services(core.Data());
     core.Data().state.settingFilePath = shell::AppFilePath("Setting.ini");
     const std::string title = shell::Catalogue(kTextPassword);
-    const bool stored = shell::PasswordIsStored(core.Data());
+    const bool stored = files::PasswordIsStored(core.Data());
     auto needs = [&](std::size_t n, const char* form) {
         if (args.size() == n) return true;
         Note(std::string("usage: rq50-cli password ") + form);
@@ -262,12 +262,12 @@ int RunPassword(shell::CoreSession& core, const std::string& action,
         return kExitOk;
     }
     if (!currentIsRight(args[0])) return kExitSystemError;
-    core.Data().state.storedPassword = shell::kNoPassword;
-    if (!shell::WriteSettingFile(core.Data())) {
+    core.Data().state.storedPassword = files::kNoPassword;
+    if (!files::WriteSettingFile(core.Data())) {
         Note("Setting.ini was not written; the password is unchanged");
         return kExitSystemError;
     }
-    shell::ReadSettingFile(core.Data());
+    files::ReadSettingFile(core.Data());
     std::cout << "The password has been cancelled.\n";
     return kExitOk;
 }
@@ -280,7 +280,7 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
     st->add_option("ADDRESS", set->address, "the item's address, e.g. C02")->required();
     st->add_option("VALUE", set->value, "the value; a selection takes a choice code")->required();
     st->callback([set, &context] {
-        context.run = [set](shell::CoreSession& core) { return RunSet(core, *set); };
+        context.run = [set](session::CoreSession& core) { return RunSet(core, *set); };
     });
 
     auto pset = std::make_shared<SetOptions>();
@@ -293,7 +293,7 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
         ->required();
     ps->add_option("VALUE", pset->value, "the operator, or the CONST value")->required();
     ps->callback([pset, &context] {
-        context.run = [pset](shell::CoreSession& core) { return RunProgramSet(core, *pset); };
+        context.run = [pset](session::CoreSession& core) { return RunProgramSet(core, *pset); };
     });
 
     auto diff = std::make_shared<DiffOptions>();
@@ -304,7 +304,7 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
     df->add_flag("--all", diff->all, "compare measured values too");
     df->add_flag("--json", diff->json, "print the differences as JSON (see docs/cli.md)");
     df->callback([diff, &context] {
-        context.run = [diff](shell::CoreSession& core) { return RunDiff(core, *diff); };
+        context.run = [diff](session::CoreSession& core) { return RunDiff(core, *diff); };
     });
 
     auto* pw =
@@ -320,7 +320,7 @@ void AddEditCommands(CLI::App& app, CliContext& context) {
         action->add_option("PASSWORDS", *args, "the passwords, in the order shown")
             ->expected(count);
         action->callback([args, &context, action = std::string(name)] {
-            context.run = [args, action](shell::CoreSession& core) {
+            context.run = [args, action](session::CoreSession& core) {
                 return RunPassword(core, action, *args);
             };
         });

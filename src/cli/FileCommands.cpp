@@ -73,7 +73,7 @@ int Failed(const std::string& what) {
 
 // Reads `path` into the current data (data set or program) as the open dialog
 // does; a failure has already shown its message.
-bool ReadIntoCurrent(shell::CoreSession& core, FileKind kind, const std::string& path) {
+bool ReadIntoCurrent(session::CoreSession& core, FileKind kind, const std::string& path) {
     const std::string title = files::FileTitleOf(path);
     return kind == FileKind::Parameter ? files::ReadParameterFile(core.Data(), path, title)
                                        : files::ReadProgramFile(core.Data(), path, title);
@@ -124,7 +124,7 @@ ordered_json ItemsJson(const parameter::ItemArray& items) {
     return list;
 }
 
-ordered_json ParameterJson(shell::CoreSession& core) {
+ordered_json ParameterJson(session::CoreSession& core) {
     const auto& h = core.Data().header;
     return ordered_json{{"kind", "parameter"},
                         {"information", InformationJson(core.Data().information)},
@@ -143,7 +143,7 @@ ordered_json ParameterJson(shell::CoreSession& core) {
                         {"items", ItemsJson(core.Data().items.dataSet)}};
 }
 
-ordered_json ProgramJson(shell::CoreSession& core) {
+ordered_json ProgramJson(session::CoreSession& core) {
     const auto& state = core.Data().program;
     const auto& h = state.header;
     ordered_json comments = ordered_json::array();
@@ -163,7 +163,7 @@ ordered_json ProgramJson(shell::CoreSession& core) {
                         {"items", ItemsJson(state.records)}};
 }
 
-void PrintParameterList(shell::CoreSession& core, const std::string& path, bool maintMode) {
+void PrintParameterList(session::CoreSession& core, const std::string& path, bool maintMode) {
     const auto& h = core.Data().header;
     std::cout << shell::Catalogue(kTextModelLabel) << FieldText(h.model) << "\n"
               << FieldText(TrimRight(core.Data().information.fileName)) << "\n"
@@ -181,7 +181,7 @@ void PrintParameterList(shell::CoreSession& core, const std::string& path, bool 
     }
 }
 
-void PrintProgram(shell::CoreSession& core, const std::string& path) {
+void PrintProgram(session::CoreSession& core, const std::string& path) {
     const auto& state = core.Data().program;
     const auto& h = state.header;
     // Steps are named as the editor names its rows: by the model's row of
@@ -250,12 +250,12 @@ void PrintInformation(const files::InformationRecord& r) {
 
 }  // namespace
 
-ordered_json CurrentDataJson(shell::CoreSession& core, files::DataFileKind kind) {
+ordered_json CurrentDataJson(session::CoreSession& core, files::DataFileKind kind) {
     return kind == files::DataFileKind::kParameter ? ParameterJson(core) : ProgramJson(core);
 }
 
-void PrintCurrentData(shell::CoreSession& core, files::DataFileKind kind, const std::string& source,
-                      bool maint) {
+void PrintCurrentData(session::CoreSession& core, files::DataFileKind kind,
+                      const std::string& source, bool maint) {
     PrintInformation(core.Data().information);
     if (kind == files::DataFileKind::kParameter) {
         PrintParameterList(core, source, maint);
@@ -272,7 +272,7 @@ struct ShowOptions {
     bool maint = false;
 };
 
-int RunShow(shell::CoreSession& core, const ShowOptions& o) {
+int RunShow(session::CoreSession& core, const ShowOptions& o) {
     const auto kind = KindOf(o.file);
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -297,7 +297,7 @@ struct CsvOptions {
     bool force = false;
 };
 
-int RunCsv(shell::CoreSession& core, const CsvOptions& o) {
+int RunCsv(session::CoreSession& core, const CsvOptions& o) {
     const auto kind = KindOf(o.file);
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -346,7 +346,7 @@ struct CopyOptions {
     std::map<int, std::string> boxes;  // information box -> new text
 };
 
-int RunCopy(shell::CoreSession& core, const CopyOptions& o) {
+int RunCopy(session::CoreSession& core, const CopyOptions& o) {
     const auto kind = KindOf(o.input);
     if (!kind)
         return UsageError(o.input + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -376,7 +376,7 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
     showCmd->add_flag("--json", show->json, "print every decoded field as JSON");
     showCmd->add_flag("--maint", show->maint, "list the MAINT items too (MAINT Mode)");
     showCmd->callback([show, &context] {
-        context.run = [show](shell::CoreSession& core) { return RunShow(core, *show); };
+        context.run = [show](session::CoreSession& core) { return RunShow(core, *show); };
     });
 
     auto csv = std::make_shared<CsvOptions>();
@@ -395,7 +395,7 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
         ->excludes(areasOption);
     csvCmd->add_flag("--maint", csv->maint, "unlock the Command menu, so that MAINT is reported");
     csvCmd->callback([csv, &context] {
-        context.run = [csv](shell::CoreSession& core) { return RunCsv(core, *csv); };
+        context.run = [csv](session::CoreSession& core) { return RunCsv(core, *csv); };
     });
 
     auto copy = std::make_shared<CopyOptions>();
@@ -413,7 +413,7 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
             "new information field");
     }
     copyCmd->callback([copy, &context] {
-        context.run = [copy](shell::CoreSession& core) { return RunCopy(core, *copy); };
+        context.run = [copy](session::CoreSession& core) { return RunCopy(core, *copy); };
     });
 }
 

@@ -164,7 +164,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
             "information field");
     }
     up->callback([upload, &context] {
-        context.run = [upload](shell::CoreSession& core) { return RunUpload(core, *upload); };
+        context.run = [upload](session::CoreSession& core) { return RunUpload(core, *upload); };
     });
 
     auto download = std::make_shared<DownloadOptions>();
@@ -181,7 +181,9 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "download without asking after the list of changes (for scripts)");
     AddJsonFlag(down, "the outcome and the read-back differences");
     down->callback([download, &context] {
-        context.run = [download](shell::CoreSession& core) { return RunDownload(core, *download); };
+        context.run = [download](session::CoreSession& core) {
+            return RunDownload(core, *download);
+        };
     });
 
     auto programOut = std::make_shared<std::string>();
@@ -191,7 +193,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "the .7pr file to write (.7pr is added to a name without extension)")
         ->required();
     pu->callback([programOut, &context] {
-        context.run = [programOut](shell::CoreSession& core) {
+        context.run = [programOut](session::CoreSession& core) {
             return RunProgramUpload(core, *programOut);
         };
     });
@@ -211,7 +213,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                  "download without asking after the list of changes (for scripts)");
     AddJsonFlag(pd, "the check errors, the outcome and the read-back differences");
     pd->callback([programIn, &context] {
-        context.run = [programIn](shell::CoreSession& core) {
+        context.run = [programIn](session::CoreSession& core) {
             return RunProgramDownload(core, *programIn);
         };
     });
@@ -224,7 +226,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     vf->add_option("FILE", *verify, "the .7pa or .7pr file")->required();
     AddJsonFlag(vf, "the differences");
     vf->callback([verify, &context] {
-        context.run = [verify](shell::CoreSession& core) { return RunVerify(core, *verify); };
+        context.run = [verify](session::CoreSession& core) { return RunVerify(core, *verify); };
     });
 
     auto page = std::make_shared<PageOptions>();
@@ -238,7 +240,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         ->check(CLI::Range(1, 4096).description("K >= 1"));
     AddJsonFlag(pg, "the page");
     pg->callback([page, &context] {
-        context.run = [page](shell::CoreSession& core) { return RunPage(core, *page); };
+        context.run = [page](session::CoreSession& core) { return RunPage(core, *page); };
     });
 
     auto read = std::make_shared<PageOptions>();
@@ -248,7 +250,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     rd->add_option("ADDRESS", read->address, "the item's address, e.g. C02")->required();
     AddJsonFlag(rd, "the item");
     rd->callback([read, &context] {
-        context.run = [read](shell::CoreSession& core) { return RunRead(core, *read); };
+        context.run = [read](session::CoreSession& core) { return RunRead(core, *read); };
     });
 
     auto write = std::make_shared<PageOptions>();
@@ -266,7 +268,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "the download password, when one is set");
     AddJsonFlag(wr, "the item as read back");
     wr->callback([write, &context] {
-        context.run = [write](shell::CoreSession& core) { return RunWrite(core, *write); };
+        context.run = [write](session::CoreSession& core) { return RunWrite(core, *write); };
     });
 
     auto monitor = std::make_shared<PageOptions>();
@@ -288,20 +290,20 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     mo->add_flag("--force", monitor->force, "let --csv replace an existing file");
     AddJsonFlag(mo, "one JSON object a reading (JSON lines)");
     mo->callback([monitor, &context] {
-        context.run = [monitor](shell::CoreSession& core) { return RunMonitor(core, *monitor); };
+        context.run = [monitor](session::CoreSession& core) { return RunMonitor(core, *monitor); };
     });
 
     auto* co = AddInstrumentCommand(app, "cancel-output",
                                     "cancel a forced output (ADJUST page) and show what changed");
     co->callback([&context] {
-        context.run = [](shell::CoreSession& core) { return RunCancelOutput(core); };
+        context.run = [](session::CoreSession& core) { return RunCancelOutput(core); };
     });
 
     auto rate = std::make_shared<int>(1200);
     auto* bd = AddInstrumentCommand(app, "baud", "change the instrument's baud rate");
     bd->add_option("RATE", *rate, "1200 or 9600")->required()->check(CLI::IsMember({1200, 9600}));
     bd->callback([rate, &context] {
-        context.run = [rate](shell::CoreSession& core) { return RunBaud(core, *rate); };
+        context.run = [rate](session::CoreSession& core) { return RunBaud(core, *rate); };
     });
 
     auto slot = std::make_shared<std::string>();
@@ -311,7 +313,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "the slot when the line closes, so other commands take --slot N");
     sl->add_option("N", *slot, "slot number 1-16")->required();
     sl->callback([slot, &context] {
-        context.run = [slot](shell::CoreSession& core) { return RunSlot(core, *slot); };
+        context.run = [slot](session::CoreSession& core) { return RunSlot(core, *slot); };
     });
 
     auto rack = std::make_shared<RackCliOptions>();
@@ -335,14 +337,14 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
         "download: the download password, when one is set");
     AddJsonFlag(rk, "every slot's outcome");
     rk->callback([rack, &context] {
-        context.run = [rack](shell::CoreSession& core) { return RunRack(core, *rack); };
+        context.run = [rack](session::CoreSession& core) { return RunRack(core, *rack); };
     });
 
     auto* ports = app.add_subcommand("ports", "list the serial ports of this machine");
     ports->fallthrough();
     AddJsonFlag(ports, "the ports");
     ports->callback(
-        [&context] { context.run = [](shell::CoreSession& core) { return RunPorts(core); }; });
+        [&context] { context.run = [](session::CoreSession& core) { return RunPorts(core); }; });
 }
 
 const RegisterCommands kInstrumentCommands(&AddInstrumentCommands);

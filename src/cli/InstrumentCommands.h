@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::session {
 struct DownloadPreview;
-}
+}  // namespace rq50::session
 
-namespace rq50::shell {
+namespace rq50::session {
 class CoreSession;
-}  // namespace rq50::shell
+}  // namespace rq50::session
 
 namespace rq50::plant {
 struct Record;
@@ -62,37 +62,37 @@ struct RackCliOptions {
 };
 
 // Transfers (TransferCommands.cpp).
-int RunUpload(shell::CoreSession& core, const UploadOptions& o);
-int RunDownload(shell::CoreSession& core, const DownloadOptions& o);
-int RunProgramUpload(shell::CoreSession& core, const std::string& path);
-int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o);
+int RunUpload(session::CoreSession& core, const UploadOptions& o);
+int RunDownload(session::CoreSession& core, const DownloadOptions& o);
+int RunProgramUpload(session::CoreSession& core, const std::string& path);
+int RunProgramDownload(session::CoreSession& core, const DownloadOptions& o);
 /// With a download password stored, anything that writes to an instrument
 /// needs it (--password): false (the reason said) when it is missing or
 /// wrong; a right one opens the engine's gate for the run.
-bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password);
+bool DownloadAllowed(session::CoreSession& core, const std::optional<std::string>& password);
 /// Prints a download's preview and asks whether to go on (--yes answers).
-bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes);
+bool ConfirmDownloadPreview(const session::DownloadPreview& preview, bool yes);
 /// Downloads a record of the plant register as `download` downloads a file
 /// (password, backup, list of changes, read-back), recorded as a restore.
 /// `o.file` names the set in the list of changes and the JSON output.
-int RunRestore(shell::CoreSession& core, const DownloadOptions& o, const plant::Record& record);
+int RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record);
 /// The instrument's data against a file, without writing anything.
-int RunVerify(shell::CoreSession& core, const std::string& file);
+int RunVerify(session::CoreSession& core, const std::string& file);
 
 // Online work on the instrument (OnlineCommands.cpp).
 /// The names --category takes, in the order of the categories.
 const std::vector<std::string>& CategoryNames();
-int RunPage(shell::CoreSession& core, const PageOptions& o);
-int RunRead(shell::CoreSession& core, const PageOptions& o);
-int RunWrite(shell::CoreSession& core, const PageOptions& o);
-int RunMonitor(shell::CoreSession& core, const PageOptions& o);
-int RunCancelOutput(shell::CoreSession& core);
-int RunBaud(shell::CoreSession& core, int rate);
-int RunSlot(shell::CoreSession& core, const std::string& text);
+int RunPage(session::CoreSession& core, const PageOptions& o);
+int RunRead(session::CoreSession& core, const PageOptions& o);
+int RunWrite(session::CoreSession& core, const PageOptions& o);
+int RunMonitor(session::CoreSession& core, const PageOptions& o);
+int RunCancelOutput(session::CoreSession& core);
+int RunBaud(session::CoreSession& core, int rate);
+int RunSlot(session::CoreSession& core, const std::string& text);
 // A rack interface's slots in one run (RackCommands.cpp).
-int RunRack(shell::CoreSession& core, const RackCliOptions& o);
+int RunRack(session::CoreSession& core, const RackCliOptions& o);
 
 // The serial ports of this machine (PortsCommand.cpp).
-int RunPorts(shell::CoreSession& core);
+int RunPorts(session::CoreSession& core);
 
 }  // namespace rq50::cli

@@ -69,7 +69,7 @@ void EnsureQtApplication() {
 /// file (the program folder's User/RQ50.Log unless a file is named), emptied
 /// first unless --log-append. Only a new file or a log RQ50 wrote is taken:
 /// a mistyped name never empties a parameter file or replaces a device.
-bool SetUpLog(shell::CoreSession& core) {
+bool SetUpLog(session::CoreSession& core) {
     core.Engine().SetLogFileOn(Link().log.has_value());
     if (!core.Engine().LogFileOn()) return true;
     LogTarget target;
@@ -194,7 +194,7 @@ std::optional<int> CliCommHost::AskSlot() {
 
 // ------------------------------------------------------------ session
 
-Session::Session(shell::CoreSession& core, std::string port)
+Session::Session(session::CoreSession& core, std::string port)
     : m_core(core),
       m_portGiven(!port.empty()),
       m_portName(port.empty() ? Link().port : std::move(port)),

@@ -26,9 +26,9 @@ namespace rq50::sim {
 class Instrument;
 }  // namespace rq50::sim
 
-namespace rq50::shell {
+namespace rq50::session {
 class CoreSession;
-}  // namespace rq50::shell
+}  // namespace rq50::session
 
 namespace rq50::cli {
 
@@ -110,7 +110,7 @@ void SaveBuiltInInstrument(const sim::Instrument& instrument);
 class Session {
   public:
     /// `port`: the device or URL of this run; empty takes --port.
-    explicit Session(shell::CoreSession& core, std::string port = {});
+    explicit Session(session::CoreSession& core, std::string port = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -135,7 +135,7 @@ class Session {
   private:
     std::string Explain(const std::string& text);
 
-    shell::CoreSession& m_core;
+    session::CoreSession& m_core;
     bool m_portGiven;
     std::string m_portName;
     CliServices m_services;

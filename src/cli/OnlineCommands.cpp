@@ -95,7 +95,7 @@ class MonitorCsv {
 
 // ------------------------------------------------------------ device settings
 
-int RunBaud(shell::CoreSession& core, int rate) {
+int RunBaud(session::CoreSession& core, int rate) {
     Session session(core);
     if (!session.Attach()) return kExitSystemError;
     if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)))
@@ -105,7 +105,7 @@ int RunBaud(shell::CoreSession& core, int rate) {
     return ExitOf(core.Engine().LastOutcome().code == kErrNone);
 }
 
-int RunSlot(shell::CoreSession& core, const std::string& text) {
+int RunSlot(session::CoreSession& core, const std::string& text) {
     Session session(core);
     const auto slot = jobs::ParseSlotEntry(text);
     if (!slot) {
@@ -205,10 +205,10 @@ void PrintPage(const parameter::PageModel& page) {
 /// Job 3 and the category's first page, with the page model attached.
 class OnlineSession {
   public:
-    OnlineSession(shell::CoreSession& core, parameter::PageCategory category)
+    OnlineSession(session::CoreSession& core, parameter::PageCategory category)
         : core(core), session(core), page(category, core.Data().hosts) {
         core.Engine().AttachPageModel(&page);
-        page.SetDownloadAllowed(!shell::PasswordIsStored(core.Data()));
+        page.SetDownloadAllowed(!files::PasswordIsStored(core.Data()));
     }
     bool Open() {
         if (!session.Attach()) return false;
@@ -228,14 +228,14 @@ class OnlineSession {
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
         return core.Engine().LastOutcome().code == kErrNone;
     }
-    shell::CoreSession& core;
+    session::CoreSession& core;
     Session session;
     parameter::PageModel page;
 };
 
 }  // namespace
 
-int RunPage(shell::CoreSession& core, const PageOptions& o) {
+int RunPage(session::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, CategoryOf(o.category));
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     if (o.tab != 1) {
@@ -265,7 +265,7 @@ int RunPage(shell::CoreSession& core, const PageOptions& o) {
 /// The grid row of an address, after moving through the tabs of the category.
 namespace {
 
-int FindRow(shell::CoreSession& core, OnlineSession& online, const std::string& address) {
+int FindRow(session::CoreSession& core, OnlineSession& online, const std::string& address) {
     auto& page = online.page;
     const auto wanted = parameter::ParseAddress(address);
     const std::string text = wanted ? parameter::FormatAddress(wanted->first, wanted->second) : "";
@@ -285,7 +285,7 @@ int FindRow(shell::CoreSession& core, OnlineSession& online, const std::string& 
     return 0;
 }
 
-int OpenAndRead(shell::CoreSession& core, OnlineSession& online, const PageOptions& o) {
+int OpenAndRead(session::CoreSession& core, OnlineSession& online, const PageOptions& o) {
     if (!parameter::ParseAddress(o.address)) {
         Note("\"" + o.address +
              "\" is no item address; an address is a group letter and a number, "
@@ -351,7 +351,7 @@ void PrintItem(const parameter::PageModel& page, int row, int current) {
 
 }  // namespace
 
-int RunRead(shell::CoreSession& core, const PageOptions& o) {
+int RunRead(session::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, CategoryOf(o.category));
     const int row = OpenAndRead(core, online, o);
     if (row == -2) return kExitUsage;
@@ -364,7 +364,7 @@ int RunRead(shell::CoreSession& core, const PageOptions& o) {
     return kExitOk;
 }
 
-int RunWrite(shell::CoreSession& core, const PageOptions& o) {
+int RunWrite(session::CoreSession& core, const PageOptions& o) {
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     OnlineSession online(core, CategoryOf(o.category));
     online.page.SetDownloadAllowed(true);
@@ -430,7 +430,7 @@ int RunWrite(shell::CoreSession& core, const PageOptions& o) {
     return kExitOk;
 }
 
-int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
+int RunMonitor(session::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, parameter::PageCategory::Display);
     std::optional<MonitorCsv> csv;
     if (!o.csv.empty()) {
@@ -509,7 +509,7 @@ int RunMonitor(shell::CoreSession& core, const PageOptions& o) {
     return failed == 0 ? kExitOk : kExitSystemError;
 }
 
-int RunCancelOutput(shell::CoreSession& core) {
+int RunCancelOutput(session::CoreSession& core) {
     OnlineSession online(core, parameter::PageCategory::Adjust);
     if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
     auto& page = online.page;

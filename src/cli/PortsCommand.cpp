@@ -15,7 +15,7 @@ namespace rq50::cli {
 
 // ------------------------------------------------------------ ports
 
-int RunPorts(shell::CoreSession&) {
+int RunPorts(session::CoreSession&) {
 #ifdef RQ50_HAVE_QT_PORT
     const auto ports = platform::AvailableSerialPorts();
     if (Link().json) {

@@ -40,7 +40,7 @@ bool LoadCategories(program::CategoryTable& table) {
 
 namespace {
 
-int NewProgram(shell::CoreSession& core, const std::string& out) {
+int NewProgram(session::CoreSession& core, const std::string& out) {
     CliServices services(core.Data());
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return kExitSystemError;
@@ -69,7 +69,7 @@ int NewProgram(shell::CoreSession& core, const std::string& out) {
 
 }  // namespace
 
-bool OpenInEditor(shell::CoreSession& core, const std::string& path,
+bool OpenInEditor(session::CoreSession& core, const std::string& path,
                   const program::CategoryTable& categories, program::EditorHost& host,
                   std::unique_ptr<program::ProgramEditor>& editor) {
     if (!files::ReadProgramFile(core.Data(), path)) return false;
@@ -93,7 +93,7 @@ ordered_json ErrorLinesJson(const std::vector<program::ErrorLine>& lines) {
     return list;
 }
 
-bool ProgramReadyForDownload(shell::CoreSession& core, const std::string& path, bool force,
+bool ProgramReadyForDownload(session::CoreSession& core, const std::string& path, bool force,
                              ordered_json* errors) {
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return false;
@@ -132,7 +132,7 @@ struct CheckOptions {
     bool json = false;
 };
 
-int Check(shell::CoreSession& core, const CheckOptions& o) {
+int Check(session::CoreSession& core, const CheckOptions& o) {
     CliServices services(core.Data());
     program::CategoryTable categories;
     if (!LoadCategories(categories)) return kExitSystemError;
@@ -177,7 +177,7 @@ void AddProgramCommands(CLI::App& app, CliContext& context) {
     auto out = std::make_shared<std::string>();
     newProgram->add_option("-o,--output", *out, "program file to write (.7pr)")->required();
     newProgram->callback([&context, out] {
-        context.run = [out](shell::CoreSession& core) { return NewProgram(core, *out); };
+        context.run = [out](session::CoreSession& core) { return NewProgram(core, *out); };
     });
 
     auto* check = app.add_subcommand(
@@ -186,7 +186,7 @@ void AddProgramCommands(CLI::App& app, CliContext& context) {
     check->add_option("file", options->file, "program file (.7pr)")->required();
     check->add_flag("--json", options->json, "print the error list as JSON (see docs/cli.md)");
     check->callback([&context, options] {
-        context.run = [options](shell::CoreSession& core) { return Check(core, *options); };
+        context.run = [options](session::CoreSession& core) { return Check(core, *options); };
     });
 }
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-namespace rq50::shell {
+namespace rq50::session {
 class CoreSession;
-}  // namespace rq50::shell
+}  // namespace rq50::session
 
 namespace rq50::cli {
 
@@ -21,7 +21,7 @@ namespace rq50::cli {
 bool LoadCategories(program::CategoryTable& table);
 
 /// Reads a program file and opens it in an editor without a window.
-bool OpenInEditor(shell::CoreSession& core, const std::string& path,
+bool OpenInEditor(session::CoreSession& core, const std::string& path,
                   const program::CategoryTable& categories, program::EditorHost& host,
                   std::unique_ptr<program::ProgramEditor>& editor);
 
@@ -29,7 +29,7 @@ bool OpenInEditor(shell::CoreSession& core, const std::string& path,
 /// and checked. With errors they are listed (as JSON lines into `errors` when
 /// given) and the download is refused unless `force`. True when the current
 /// program may be downloaded.
-bool ProgramReadyForDownload(shell::CoreSession& core, const std::string& path, bool force,
+bool ProgramReadyForDownload(session::CoreSession& core, const std::string& path, bool force,
                              ordered_json* errors);
 
 /// The error list of the last check as JSON.

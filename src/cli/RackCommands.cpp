@@ -16,12 +16,12 @@
 
 namespace rq50::cli {
 
-ordered_json RackSlotJson(const shell::SlotOutcome& s, const std::string& port) {
+ordered_json RackSlotJson(const session::SlotOutcome& s, const std::string& port) {
     ordered_json j;
     if (!port.empty()) j["port"] = port;
     j["slot"] = s.slot;
-    j["state"] = shell::SlotStateName(s.state);
-    if (s.state == shell::SlotState::kInstrument) {
+    j["state"] = session::SlotStateName(s.state);
+    if (s.state == session::SlotState::kInstrument) {
         j["model"] = s.model;
         j["tag"] = s.tag;
     }
@@ -30,17 +30,17 @@ ordered_json RackSlotJson(const shell::SlotOutcome& s, const std::string& port) 
     return j;
 }
 
-void PrintRackSlot(const shell::SlotOutcome& s, const std::string& port) {
+void PrintRackSlot(const session::SlotOutcome& s, const std::string& port) {
     if (!port.empty()) std::cout << port << "  ";
     std::cout << "slot " << std::setw(2) << s.slot << "  " << std::left << std::setw(11)
-              << shell::SlotStateName(s.state) << std::setw(6) << s.model << std::setw(17) << s.tag
-              << std::setw(11) << s.result << s.detail << std::right << "\n"
+              << session::SlotStateName(s.state) << std::setw(6) << s.model << std::setw(17)
+              << s.tag << std::setw(11) << s.result << s.detail << std::right << "\n"
               << std::flush;
 }
 
-bool RackRunFailed(const std::vector<shell::SlotOutcome>& outcome) {
+bool RackRunFailed(const std::vector<session::SlotOutcome>& outcome) {
     for (const auto& s : outcome) {
-        if (s.state == shell::SlotState::kNoAnswer || s.state == shell::SlotState::kError ||
+        if (s.state == session::SlotState::kNoAnswer || s.state == session::SlotState::kError ||
             s.result == "failed" || s.result == "differs" || s.result == "skipped" ||
             s.result == "kept") {
             return true;
@@ -49,29 +49,29 @@ bool RackRunFailed(const std::vector<shell::SlotOutcome>& outcome) {
     return false;
 }
 
-int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
-    shell::RackOptions options;
-    options.action = o.action == "upload"     ? shell::RackAction::kUpload
-                     : o.action == "verify"   ? shell::RackAction::kVerify
-                     : o.action == "download" ? shell::RackAction::kDownload
-                                              : shell::RackAction::kScan;
+int RunRack(session::CoreSession& core, const RackCliOptions& o) {
+    session::RackOptions options;
+    options.action = o.action == "upload"     ? session::RackAction::kUpload
+                     : o.action == "verify"   ? session::RackAction::kVerify
+                     : o.action == "download" ? session::RackAction::kDownload
+                                              : session::RackAction::kScan;
     if (!o.slots.empty()) {
-        const auto slots = shell::ParseSlotList(o.slots);
+        const auto slots = session::ParseSlotList(o.slots);
         if (!slots) {
             Note("--slots " + o.slots + ": slots are 1-16, as a list like 1-4,7");
             return kExitUsage;
         }
         options.askedSlots = *slots;
     }
-    const bool needsFolder = options.action == shell::RackAction::kUpload ||
-                             options.action == shell::RackAction::kDownload;
+    const bool needsFolder = options.action == session::RackAction::kUpload ||
+                             options.action == session::RackAction::kDownload;
     if (needsFolder && o.folder.empty()) {
         Note("rack " + o.action + " needs a FOLDER");
         return kExitUsage;
     }
     options.folder = o.folder;
     options.replace = o.force;
-    if (options.action == shell::RackAction::kDownload && !DownloadAllowed(core, o.password))
+    if (options.action == session::RackAction::kDownload && !DownloadAllowed(core, o.password))
         return kExitSystemError;
     if (!o.folder.empty()) {
         // A file named where the folder belongs is a slip; nothing is done.
@@ -82,15 +82,16 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
                  " takes the folder of the slot files (S01_....7pa)");
             return kExitUsage;
         }
-        if (options.action != shell::RackAction::kUpload && !std::filesystem::exists(folder, ec)) {
+        if (options.action != session::RackAction::kUpload &&
+            !std::filesystem::exists(folder, ec)) {
             Note("the folder " + o.folder + " does not exist");
             return kExitUsage;
         }
-        if (options.action != shell::RackAction::kUpload) {
-            for (const auto& problem : shell::FindRackFiles(o.folder).problems) Note(problem);
+        if (options.action != session::RackAction::kUpload) {
+            for (const auto& problem : session::FindRackFiles(o.folder).problems) Note(problem);
         }
     }
-    if (options.action == shell::RackAction::kVerify && o.folder.empty()) {
+    if (options.action == session::RackAction::kVerify && o.folder.empty()) {
         auto* recorder = core.Data().hosts.recorder;
         if (recorder == nullptr) {
             Note(
@@ -104,29 +105,29 @@ int RunRack(shell::CoreSession& core, const RackCliOptions& o) {
             return kExitSystemError;
         }
     }
-    options.confirm = [&o](const shell::SlotOutcome& slot, const shell::DownloadPreview& p) {
+    options.confirm = [&o](const session::SlotOutcome& slot, const session::DownloadPreview& p) {
         if (!Link().json) std::cout << "slot " << slot.slot << ": backup: " << p.backup << "\n";
         return ConfirmDownloadPreview(p, o.yes);
     };
-    if (!Link().json) options.onSlot = [](const shell::SlotOutcome& s) { PrintRackSlot(s); };
+    if (!Link().json) options.onSlot = [](const session::SlotOutcome& s) { PrintRackSlot(s); };
     // Several ports: one rack on each, all at once.
     if (Link().ports.size() > 1) return RunRackOnPorts(core, o, std::move(options));
     bool direct = false;
-    std::vector<shell::SlotOutcome> outcome;
-    options.onEnd = [&](const std::vector<shell::SlotOutcome>& slots, bool d) {
+    std::vector<session::SlotOutcome> outcome;
+    options.onEnd = [&](const std::vector<session::SlotOutcome>& slots, bool d) {
         outcome = slots;
         direct = d;
     };
 
     Session session(core);
     if (!session.Attach()) return kExitSystemError;
-    auto run = shell::RackRun::Start(core.Data(), std::move(options));
+    auto run = session::RackRun::Start(core.Data(), std::move(options));
     if (!run) return kExitSystemError;
     while (run->Running() && core.Engine().Busy()) {
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
     }
     if (run->Running()) run->Stop();
-    const std::string summary = shell::RackSummary(outcome);
+    const std::string summary = session::RackSummary(outcome);
     if (Link().json) {
         ordered_json slots = ordered_json::array();
         for (const auto& s : outcome) slots.push_back(RackSlotJson(s));

@@ -43,12 +43,12 @@ class SharedClock : public shell::Clock {
 /// One port's rack run and the session it owns.
 struct PortRun {
     std::string port;
-    shell::CoreSession* core = nullptr;
-    std::unique_ptr<shell::CoreSession> own;
+    session::CoreSession* core = nullptr;
+    std::unique_ptr<session::CoreSession> own;
     std::unique_ptr<Session> session;
-    shell::RackOptions options;
-    std::shared_ptr<shell::RackRun> run;
-    std::vector<shell::SlotOutcome> outcome;
+    session::RackOptions options;
+    std::shared_ptr<session::RackRun> run;
+    std::vector<session::SlotOutcome> outcome;
     bool direct = false;
     std::int64_t nextTick = 0;
 
@@ -70,7 +70,7 @@ std::string RackFolderOfPort(const std::string& folder, const std::string& port)
     return shell::platform::Utf8FromPath(path);
 }
 
-int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::RackOptions base) {
+int RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session::RackOptions base) {
     const auto& ports = Link().ports;
     if (std::set<std::string>(ports.begin(), ports.end()).size() != ports.size()) {
         Note("rack: each --port once; a rack is reached through one port");
@@ -82,7 +82,7 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
     }
 
     SharedClock clock;
-    shell::FrontEnd front;
+    session::FrontEnd front;
     front.clock = &clock;
     front.utility = core.Data().hosts.utility;
     front.settings = core.Data().hosts.settings;
@@ -99,8 +99,8 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
         if (runs.empty()) {
             r->core = &core;
         } else {
-            r->own = std::make_unique<shell::CoreSession>(front);
-            if (r->own->Start() != shell::StartupResult::Running) {
+            r->own = std::make_unique<session::CoreSession>(front);
+            if (r->own->Start() != session::StartupResult::Running) {
                 attached = false;
                 break;
             }
@@ -114,21 +114,21 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
             attached = false;
             break;
         }
-        shell::RackOptions& options = r->options;
+        session::RackOptions& options = r->options;
         options = base;
         if (!base.folder.empty()) options.folder = RackFolderOfPort(base.folder, port);
         options.onSlot = nullptr;
         if (!Link().json)
-            options.onSlot = [port](const shell::SlotOutcome& s) { PrintRackSlot(s, port); };
+            options.onSlot = [port](const session::SlotOutcome& s) { PrintRackSlot(s, port); };
         if (base.confirm) {
-            options.confirm = [port, yes = o.yes](const shell::SlotOutcome& slot,
-                                                  const shell::DownloadPreview& p) {
+            options.confirm = [port, yes = o.yes](const session::SlotOutcome& slot,
+                                                  const session::DownloadPreview& p) {
                 if (!Link().json)
                     std::cout << port << "  slot " << slot.slot << ": backup: " << p.backup << "\n";
                 return ConfirmDownloadPreview(p, yes);
             };
         }
-        options.onEnd = [raw = r.get()](const std::vector<shell::SlotOutcome>& slots, bool d) {
+        options.onEnd = [raw = r.get()](const std::vector<session::SlotOutcome>& slots, bool d) {
             raw->outcome = slots;
             raw->direct = d;
         };
@@ -137,7 +137,7 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
 
     // Every session is attached before any run begins.
     if (attached) {
-        for (auto& r : runs) r->run = shell::RackRun::Start(r->core->Data(), r->options);
+        for (auto& r : runs) r->run = session::RackRun::Start(r->core->Data(), r->options);
     }
 
     const auto tickDue = [&runs, &clock] {
@@ -176,7 +176,7 @@ int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::Rac
         const std::string summary =
             r->direct ? "no rack interface: " + (r->outcome.empty() ? "" : r->outcome[0].model) +
                             " is connected directly"
-                      : shell::RackSummary(r->outcome);
+                      : session::RackSummary(r->outcome);
         failed = failed || !r->run || RackRunFailed(r->outcome);
         combined += (combined.empty() ? "" : "; ") + r->port + ": " + summary;
         racks.push_back({{"port", r->port}, {"direct", r->direct}, {"summary", summary}});

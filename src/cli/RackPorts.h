@@ -14,14 +14,14 @@ namespace rq50::cli {
 
 /// One rack on each --port at the same time, each in a session of its own:
 /// `base` as RunRack prepared it; one combined summary and exit status.
-int RunRackOnPorts(shell::CoreSession& core, const RackCliOptions& o, shell::RackOptions base);
+int RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session::RackOptions base);
 
 /// A slot of a rack run as JSON, with the port when given.
-ordered_json RackSlotJson(const shell::SlotOutcome& s, const std::string& port = {});
+ordered_json RackSlotJson(const session::SlotOutcome& s, const std::string& port = {});
 /// A slot of a rack run as a line of the table, after the port when given.
-void PrintRackSlot(const shell::SlotOutcome& s, const std::string& port = {});
+void PrintRackSlot(const session::SlotOutcome& s, const std::string& port = {});
 /// True when a slot failed, differs, or was skipped or kept.
-bool RackRunFailed(const std::vector<shell::SlotOutcome>& outcome);
+bool RackRunFailed(const std::vector<session::SlotOutcome>& outcome);
 
 /// The folder of one port's rack files under the run's folder: the port's
 /// name with everything but letters, digits, "." and "-" made "_"

@@ -282,11 +282,11 @@ void PrintRecordHead(const Record& r) {
     std::cout << "\n";
 }
 
-int Show(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+int Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
     if (!record) return kExitSystemError;
     CliServices services(core.Data());
-    if (!shell::LoadRecord(core.Data(), *record)) {
+    if (!session::LoadRecord(core.Data(), *record)) {
         Note("record " + std::to_string(o.id) + " holds no readable set");
         return kExitSystemError;
     }
@@ -352,7 +352,7 @@ int PrintSetDifferences(const plant::Blob& first, const std::string& firstName,
 
 /// The instrument's set (or program) uploaded over the line as `verify`
 /// does, recorded nowhere; nothing when the upload failed.
-std::optional<plant::Blob> UploadInstrument(shell::CoreSession& core, DataFileKind kind,
+std::optional<plant::Blob> UploadInstrument(session::CoreSession& core, DataFileKind kind,
                                             int& exitCode) {
     Session session(core);
     exitCode = kExitSystemError;
@@ -373,7 +373,7 @@ std::optional<plant::Blob> UploadInstrument(shell::CoreSession& core, DataFileKi
     return plant::Blob(bytes.begin(), bytes.end());
 }
 
-int Diff(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     if (o.instrument == !o.other.empty()) {
         Note(
             "register diff compares a record with a second record, a file or --instrument (one of "
@@ -547,7 +547,7 @@ int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOp
 
 // ------------------------------------------------------------ export, restore
 
-int Export(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+int Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
     if (!record) return kExitSystemError;
     CliServices services(core.Data());
@@ -574,7 +574,7 @@ int Export(shell::CoreSession& core, plant::PlantRegister& reg, const RegisterOp
     return kExitOk;
 }
 
-int Restore(shell::CoreSession& core, const CliContext& context, const RegisterOptions& o) {
+int Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o) {
     std::optional<Record> record;
     const int exit = WithRegister(context, [&record, &o](plant::PlantRegister& reg) {
         DataFileKind kind = o.program ? DataFileKind::kProgram : DataFileKind::kParameter;
@@ -582,7 +582,7 @@ int Restore(shell::CoreSession& core, const CliContext& context, const RegisterO
             if (const auto given = reg.Get(o.id)) kind = given->fileKind;
         }
         std::string why;
-        record = shell::RestoreRecordFor(reg, o.name, o.id, kind, why);
+        record = session::RestoreRecordFor(reg, o.name, o.id, kind, why);
         if (!record) Note(why + "; nothing was downloaded");
         return record ? kExitOk : kExitSystemError;
     });
@@ -627,19 +627,19 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
     // Each command runs `work` on the register once the command line is parsed.
     auto command = [reg, &context](
                        const std::string& name, const std::string& description,
-                       std::function<int(shell::CoreSession&, plant::PlantRegister&)> work) {
+                       std::function<int(session::CoreSession&, plant::PlantRegister&)> work) {
         auto* sub = reg->add_subcommand(name, description);
         sub->fallthrough();
         sub->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");
         sub->callback([&context, work] {
-            context.run = [&context, work](shell::CoreSession& core) {
+            context.run = [&context, work](session::CoreSession& core) {
                 return WithRegister(
                     context, [&core, &work](plant::PlantRegister& r) { return work(core, r); });
             };
         });
         return sub;
     };
-    using Core = shell::CoreSession;
+    using Core = session::CoreSession;
     using Reg = plant::PlantRegister;
 
     auto list = std::make_shared<RegisterOptions>();

@@ -80,7 +80,7 @@ std::optional<print::PrintAreas> ParseAreas(const std::optional<std::string>& li
     return areas;
 }
 
-int RunReport(shell::CoreSession& core, const ReportOptions& o) {
+int RunReport(session::CoreSession& core, const ReportOptions& o) {
     const std::string ext = Lower(std::filesystem::path(o.file).extension().string());
     if (ext != ".7pa" && ext != ".7pr") {
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -146,7 +146,7 @@ void AddReportCommand(CLI::App& app, CliContext& context) {
                         "print areas, comma-separated: info,display,set,adjust,maint or "
                         "info,program,const (default: as the print dialog opens, MAINT off)");
     command->callback([options, &context] {
-        context.run = [options](shell::CoreSession& core) { return RunReport(core, *options); };
+        context.run = [options](session::CoreSession& core) { return RunReport(core, *options); };
     });
 }
 

@@ -55,7 +55,7 @@ namespace {}  // namespace
 
 // ------------------------------------------------------------ upload
 
-int RunUpload(shell::CoreSession& core, const UploadOptions& o) {
+int RunUpload(session::CoreSession& core, const UploadOptions& o) {
     Session session(core);
     // Everything about the file is settled before the instrument is asked.
     const auto output = PrepareSave(core, o.output, files::DataFileKind::kParameter);
@@ -98,16 +98,16 @@ namespace {
 /// backup and prints "backup: PATH"; then puts the file's data back and
 /// fills `preview` with what the download will change. On a failure says why
 /// and how to go on without one.
-bool BackupInstrument(shell::CoreSession& core, Session& session, const DownloadOptions& o,
-                      files::DataFileKind kind, shell::DownloadPreview& preview) {
-    const auto held = shell::HoldData(core.Data());
+bool BackupInstrument(session::CoreSession& core, Session& session, const DownloadOptions& o,
+                      files::DataFileKind kind, session::DownloadPreview& preview) {
+    const auto held = session::HoldData(core.Data());
     const bool uploaded =
         kind == files::DataFileKind::kProgram
             ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true,
                              "backup")
             : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true, "backup");
     std::string why;
-    preview = shell::KeepBackup(core.Data(), *held, kind, o.file, uploaded && !Stopped(), why);
+    preview = session::KeepBackup(core.Data(), *held, kind, o.file, uploaded && !Stopped(), why);
     const std::string& path = preview.backup;
     if (path.empty()) {
         if (!Stopped())
@@ -119,7 +119,7 @@ bool BackupInstrument(shell::CoreSession& core, Session& session, const Download
     return true;
 }
 
-ordered_json PreviewJson(const shell::DownloadPreview& p) {
+ordered_json PreviewJson(const session::DownloadPreview& p) {
     ordered_json changes = ordered_json::array();
     for (const auto& d : p.changes) {
         changes.push_back({{"address", d.address},
@@ -137,14 +137,14 @@ ordered_json PreviewJson(const shell::DownloadPreview& p) {
 /// Prints what the download will change and asks whether to go on, unless
 /// --yes answered before. Nobody can answer on a line that is not a
 /// terminal: the download then needs --yes.
-bool ConfirmPreview(const shell::DownloadPreview& p, bool yes) {
+bool ConfirmPreview(const session::DownloadPreview& p, bool yes) {
     if (!Link().json) {
-        std::cout << shell::PreviewHeading(p) << "\n";
+        std::cout << session::PreviewHeading(p) << "\n";
         for (const auto& note : p.notes) std::cout << "header: " << note << "\n";
-        std::cout << shell::PreviewCountLine(p) << "\n";
+        std::cout << session::PreviewCountLine(p) << "\n";
         for (const auto& d : p.changes) {
             std::cout << "  " << std::left << std::setw(6) << d.address << std::setw(14)
-                      << files::SingleByteToUtf8(d.name) << shell::PreviewChange(d) << "\n";
+                      << files::SingleByteToUtf8(d.name) << session::PreviewChange(d) << "\n";
         }
         std::cout << std::flush;
     }
@@ -171,9 +171,9 @@ bool ConfirmPreview(const shell::DownloadPreview& p, bool yes) {
 
 /// The backup and the question before a download (none with --no-backup):
 /// nothing to go on, else the exit code.
-std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
+std::optional<int> BackupAndConfirm(session::CoreSession& core, Session& session,
                                     const DownloadOptions& o, files::DataFileKind kind,
-                                    shell::DownloadPreview& preview) {
+                                    session::DownloadPreview& preview) {
     if (o.noBackup) return std::nullopt;
     // The backup leaves the line open for the download that follows.
     if (!BackupInstrument(core, session, o, kind, preview)) {
@@ -192,7 +192,7 @@ std::optional<int> BackupAndConfirm(shell::CoreSession& core, Session& session,
     return kExitSystemError;
 }
 
-ordered_json CheckListJson(shell::CoreSession& core) {
+ordered_json CheckListJson(session::CoreSession& core) {
     ordered_json list = ordered_json::array();
     for (const auto& e : core.Data().checkList) {
         list.push_back({{"address", parameter::FormatAddress(e.ma, e.mb)},
@@ -214,7 +214,7 @@ std::string SetTextWithUnit(const jobs::DownloadCheckEntry& e) {
                                                           : jobs::CheckEntrySetText(e);
 }
 
-void PrintCheckList(shell::CoreSession& core) {
+void PrintCheckList(session::CoreSession& core) {
     const auto& list = core.Data().checkList;
     if (list.empty()) return;
     std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "" << std::setw(20)
@@ -229,7 +229,7 @@ void PrintCheckList(shell::CoreSession& core) {
 
 /// What a download says beyond the system's own messages: the two models of
 /// a mismatch, and the number of read-back differences of a completed one.
-std::string ExplainDownload(shell::CoreSession& core, const std::string& text,
+std::string ExplainDownload(session::CoreSession& core, const std::string& text,
                             const std::string& fileModel) {
     if (text == shell::Catalogue(kTextNonMatchingModel)) {
         return text + "\nrq50-cli: " +
@@ -256,7 +256,7 @@ void SayHowToRestore(const char* what, const std::string& backup) {
 }
 
 /// After a stop signal: how far a download got.
-int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
+int ReportStoppedDownload(session::CoreSession& core, const char* what, int total,
                           const std::string& backup) {
     const int written = core.Engine().LastOutcome().itemsWritten;
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
@@ -267,7 +267,7 @@ int ReportStoppedDownload(shell::CoreSession& core, const char* what, int total,
     return StoppedExit();
 }
 
-ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, bool ok, int total,
+ordered_json DownloadJson(session::CoreSession& core, const std::string& file, bool ok, int total,
                           const std::string& backup) {
     return ordered_json{
         {"file", file},
@@ -287,12 +287,12 @@ ordered_json DownloadJson(shell::CoreSession& core, const std::string& file, boo
 /// and the outcome as `download` and `program-download` print it.
 /// `recordAs` names how the register records the download (empty: by its
 /// job); `extra` goes into the JSON output.
-int DownloadWorkspace(shell::CoreSession& core, Session& session, const DownloadOptions& o,
+int DownloadWorkspace(session::CoreSession& core, Session& session, const DownloadOptions& o,
                       files::DataFileKind kind, const std::string& recordAs,
                       const ordered_json& extra) {
     const bool program = kind == files::DataFileKind::kProgram;
     if (!session.Attach()) return kExitSystemError;
-    shell::DownloadPreview preview;
+    session::DownloadPreview preview;
     if (const auto exit = BackupAndConfirm(core, session, o, kind, preview)) return *exit;
     const std::string backup = preview.backup;
     const auto& data = core.Engine().Data();
@@ -337,7 +337,7 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
              ": the instrument holds other values than the file for the items above");
         return kExitSystemError;
     }
-    const int message = shell::ProgramDownloadMessage(results.refusedArea);
+    const int message = session::ProgramDownloadMessage(results.refusedArea);
     if (message != 0) {
         shell::ShowMessage(core.Data().hosts, message, shell::kButtonsOk,
                            shell::Catalogue(kTextProgramDownload));
@@ -347,9 +347,9 @@ int DownloadWorkspace(shell::CoreSession& core, Session& session, const Download
 
 }  // namespace
 
-bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>& password) {
-    if (!shell::PasswordIsStored(core.Data())) return true;
-    shell::ReadSettingFile(core.Data());
+bool DownloadAllowed(session::CoreSession& core, const std::optional<std::string>& password) {
+    if (!files::PasswordIsStored(core.Data())) return true;
+    files::ReadSettingFile(core.Data());
     if (password && jobs::DownloadAllowedWith(core.Data().state.storedPassword, *password)) {
         core.Data().state.downloadAllowed = true;
         return true;
@@ -360,11 +360,11 @@ bool DownloadAllowed(shell::CoreSession& core, const std::optional<std::string>&
     return false;
 }
 
-bool ConfirmDownloadPreview(const shell::DownloadPreview& preview, bool yes) {
+bool ConfirmDownloadPreview(const session::DownloadPreview& preview, bool yes) {
     return ConfirmPreview(preview, yes);
 }
 
-int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
+int RunDownload(session::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
@@ -372,10 +372,10 @@ int RunDownload(shell::CoreSession& core, const DownloadOptions& o) {
                              ordered_json::object());
 }
 
-int RunRestore(shell::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
+int RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
-    if (!shell::LoadRecord(core.Data(), record)) {
+    if (!session::LoadRecord(core.Data(), record)) {
         Note("record " + std::to_string(record.id) +
              " holds no readable set; nothing was downloaded");
         return kExitSystemError;
@@ -386,7 +386,7 @@ int RunRestore(shell::CoreSession& core, const DownloadOptions& o, const plant::
 
 // ------------------------------------------------------------ program
 
-int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
+int RunProgramUpload(session::CoreSession& core, const std::string& path) {
     Session session(core);
     const auto output = PrepareSave(core, path, files::DataFileKind::kProgram);
     if (!output) return kExitSystemError;
@@ -412,7 +412,7 @@ int RunProgramUpload(shell::CoreSession& core, const std::string& path) {
     return kExitOk;
 }
 
-int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
+int RunProgramDownload(session::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password)) return kExitSystemError;
     ordered_json errors = ordered_json::array();
@@ -432,9 +432,9 @@ int RunProgramDownload(shell::CoreSession& core, const DownloadOptions& o) {
 namespace {
 
 /// The instrument's set just compared with `file`, as a verify record.
-void RecordVerify(shell::CoreSession& core, files::DataFileKind kind, const std::string& file,
+void RecordVerify(session::CoreSession& core, files::DataFileKind kind, const std::string& file,
                   int differences) {
-    auto record = shell::RecordOfWorkspace(core.Data(), plant::RecordKind::kVerify, kind);
+    auto record = session::RecordOfWorkspace(core.Data(), plant::RecordKind::kVerify, kind);
     record.fileName = files::FileTitleOf(file);
     record.itemsDiffer = differences;
     record.result = differences == 0
@@ -442,12 +442,12 @@ void RecordVerify(shell::CoreSession& core, files::DataFileKind kind, const std:
                         : std::to_string(differences) +
                               (differences == 1 ? " difference from " : " differences from ") +
                               record.fileName;
-    shell::RecordTransfer(core.Data(), std::move(record));
+    session::RecordTransfer(core.Data(), std::move(record));
 }
 
 }  // namespace
 
-int RunVerify(shell::CoreSession& core, const std::string& file) {
+int RunVerify(session::CoreSession& core, const std::string& file) {
     Session session(core);
     const auto kind = files::DataFileKindOf(file);
     if (!kind) {

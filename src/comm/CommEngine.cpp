@@ -107,13 +107,13 @@ SerialPort& CommEngine::MainPort() {
 void CommEngine::SetClock(shell::Clock* clock) {
     m_core->SetClock(clock);
 }
-void CommEngine::SetWorkspace(shell::Workspace& workspace) {
+void CommEngine::SetWorkspace(files::Workspace& workspace) {
     m_core->SetWorkspace(workspace);
 }
-shell::Workspace& CommEngine::Data() {
+files::Workspace& CommEngine::Data() {
     return m_core->Data();
 }
-const shell::Workspace& CommEngine::Data() const {
+const files::Workspace& CommEngine::Data() const {
     return m_core->Data();
 }
 void CommEngine::SetJobObserver(

@@ -334,7 +334,7 @@ void EngineCore::AbortJob() {
 }
 
 EngineCore::EngineCore(CommEngine& owner)
-    : m_ownWorkspace(std::make_unique<shell::Workspace>()),
+    : m_ownWorkspace(std::make_unique<files::Workspace>()),
       m_workspace(m_ownWorkspace.get()),
       m_owner(owner),
       m_tables(std::make_unique<jobs::JobTables>()),

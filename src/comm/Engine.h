@@ -19,11 +19,13 @@
 
 namespace rq50::parameter {
 class PageModel;
-}
+}  // namespace rq50::parameter
 namespace rq50::shell {
 class Clock;
-struct Workspace;
 }  // namespace rq50::shell
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
 
 namespace rq50::comm {
 
@@ -195,9 +197,9 @@ class CommEngine {
     /// The data the jobs read and fill, with the state and hosts of the
     /// session (its workspace). An engine made on its own works on a
     /// workspace it owns, with no hosts, until a session gives it one.
-    void SetWorkspace(shell::Workspace& workspace);
-    shell::Workspace& Data();
-    const shell::Workspace& Data() const;
+    void SetWorkspace(files::Workspace& workspace);
+    files::Workspace& Data();
+    const files::Workspace& Data() const;
     /// Told of every job's end before whoever asked for the job, while the
     /// workspace holds what the job left: the session records transfers in
     /// the plant register by it.

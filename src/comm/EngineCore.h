@@ -14,11 +14,13 @@
 
 namespace rq50::parameter {
 class PageModel;
-}
+}  // namespace rq50::parameter
 namespace rq50::shell {
 class Clock;
-struct Workspace;
 }  // namespace rq50::shell
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
 
 namespace rq50::comm {
 
@@ -77,9 +79,9 @@ class EngineCore : public CommEngineState {
     /// The data the jobs read and fill, with the state and hosts of the
     /// session (its workspace). An engine made on its own works on a
     /// workspace it owns, with no hosts, until a session gives it one.
-    void SetWorkspace(shell::Workspace& workspace) { m_workspace = &workspace; }
-    shell::Workspace& Data() { return *m_workspace; }
-    const shell::Workspace& Data() const { return *m_workspace; }
+    void SetWorkspace(files::Workspace& workspace) { m_workspace = &workspace; }
+    files::Workspace& Data() { return *m_workspace; }
+    const files::Workspace& Data() const { return *m_workspace; }
     /// Told of every job's end (its code, result and JobRequest::recordAs)
     /// before the hand-back runs, while the workspace holds what the job
     /// left: the session records transfers in the plant register by it.
@@ -325,8 +327,8 @@ class EngineCore : public CommEngineState {
     CommHost* m_host = nullptr;
     SerialPort* m_port = nullptr;
     shell::Clock* m_clock = nullptr;
-    std::unique_ptr<shell::Workspace> m_ownWorkspace;
-    shell::Workspace* m_workspace;
+    std::unique_ptr<files::Workspace> m_ownWorkspace;
+    files::Workspace* m_workspace;
     parameter::PageModel* m_page = nullptr;
     CommEngine& m_owner;
     std::function<void(const JobOutcome&)> m_jobDone;

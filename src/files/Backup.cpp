@@ -41,7 +41,7 @@ std::string BackupFileName(std::string_view model, std::string_view tag, std::st
            ExtensionOf(kind);
 }
 
-std::string WriteBackup(shell::Workspace& ws, DataFileKind kind, std::string& why) {
+std::string WriteBackup(files::Workspace& ws, DataFileKind kind, std::string& why) {
     namespace fs = std::filesystem;
     const bool parameter = kind == DataFileKind::kParameter;
     const fs::path folder = shell::UserDataFolder() / "User" / "BACKUP";

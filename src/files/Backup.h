@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::files {
 
@@ -38,6 +38,6 @@ std::string BackupFileName(std::string_view model, std::string_view tag, std::st
 /// missing), never over an earlier backup. The file is whole or absent.
 /// Returns its path, or empty when it could not be written; `why` then says
 /// what went wrong.
-std::string WriteBackup(shell::Workspace& ws, DataFileKind kind, std::string& why);
+std::string WriteBackup(files::Workspace& ws, DataFileKind kind, std::string& why);
 
 }  // namespace rq50::files

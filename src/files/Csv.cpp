@@ -291,7 +291,7 @@ int WriteCsvLines(const std::string& path, const CsvLines& lines) {
     return ReplaceFileContents(path, bytes);
 }
 
-bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+bool WriteParameterCsv(files::Workspace& ws, const std::string& path, const CsvAreas& areas,
                        CsvForm form) {
     const auto& record = CurrentParameterRecord(ws);
     const bool maint = ws.state.commandMenuUnlocked;
@@ -302,7 +302,7 @@ bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvA
     return error == kFileOk;
 }
 
-bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+bool WriteProgramCsv(files::Workspace& ws, const std::string& path, const CsvAreas& areas,
                      CsvForm form) {
     const auto& record = CurrentProgramRecord(ws);
     const auto& categories = program::LoadedCategoryTable();

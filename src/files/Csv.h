@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::files {
 
@@ -89,9 +89,9 @@ int WriteCsvLines(const std::string& path, const CsvLines& lines);
 /// The file's own report form, or the plain form for spreadsheets.
 enum class CsvForm { kReport, kPlain };
 
-bool WriteParameterCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+bool WriteParameterCsv(files::Workspace& ws, const std::string& path, const CsvAreas& areas,
                        CsvForm form = CsvForm::kReport);
-bool WriteProgramCsv(shell::Workspace& ws, const std::string& path, const CsvAreas& areas,
+bool WriteProgramCsv(files::Workspace& ws, const std::string& path, const CsvAreas& areas,
                      CsvForm form = CsvForm::kReport);
 
 }  // namespace rq50::files

@@ -4,8 +4,10 @@
 
 namespace rq50::shell {
 struct Services;
-struct Workspace;
 }  // namespace rq50::shell
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
 
 namespace rq50::files {
 

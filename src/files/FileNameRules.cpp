@@ -14,11 +14,11 @@
 #include "shell/TextNumbers.h"
 #include "shell/UtilityComponent.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 
-namespace {
+using namespace rq50::shell;
 
-}  // namespace
+namespace {}  // namespace
 
 bool IsPrintableFileName(std::string_view text, bool allowLineBreaks) {
     for (char ch : text) {
@@ -90,4 +90,4 @@ void SetCurrentFile(Workspace& ws, const std::string& title, const std::string& 
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->SetMainCaption(g.mainCaption);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::files {
 
 /// The name chosen in a file dialog, as the name rules see it.
 struct DialogFileName {
@@ -56,4 +56,4 @@ bool CheckDiskSpace(Workspace& ws, const std::string& path, std::int64_t lastIte
 /// "MODEL:RQ50 - [title]".
 void SetCurrentFile(Workspace& ws, const std::string& title, const std::string& path);
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

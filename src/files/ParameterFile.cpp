@@ -42,7 +42,6 @@ DataSetHeader ReadHeader(RecordReader& in) {
 
 }  // namespace
 
-
 Bytes EncodeParameterRecord(const ParameterFileRecord& record) {
     RecordWriter out;
     WriteInformationBlock(out, record.information);
@@ -70,11 +69,11 @@ int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileReco
     return kFileOk;
 }
 
-ParameterFileRecord CurrentParameterRecord(const shell::Workspace& ws) {
+ParameterFileRecord CurrentParameterRecord(const files::Workspace& ws) {
     return {ws.information, ws.header, ws.items.dataSet};
 }
 
-bool WriteParameterFile(shell::Workspace& ws, const std::string& path) {
+bool WriteParameterFile(files::Workspace& ws, const std::string& path) {
     const auto& items = ws.items.dataSet;
     if (items.empty()) {
         ReportNothingToSave(ws.hosts);
@@ -95,7 +94,7 @@ int LoadParameterFile(const std::string& path, ParameterFileRecord& out) {
     return DecodeParameterRecord(bytes, out);
 }
 
-bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
+bool ReadParameterFile(files::Workspace& ws, const std::string& path,
                        const std::string& fileTitle) {
     ParameterFileRecord record;
     if (const int error = LoadParameterFile(path, record); error != kFileOk) {
@@ -107,7 +106,7 @@ bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
     return true;
 }
 
-void UseParameterRecord(shell::Workspace& ws, ParameterFileRecord record) {
+void UseParameterRecord(files::Workspace& ws, ParameterFileRecord record) {
     ws.information = std::move(record.information);
     ws.header = std::move(record.header);
     ws.items.dataSet = std::move(record.items);

@@ -11,8 +11,10 @@
 
 namespace rq50::shell {
 struct Services;
-struct Workspace;
 }  // namespace rq50::shell
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
 
 namespace rq50::files {
 
@@ -41,24 +43,24 @@ Bytes EncodeParameterRecord(const ParameterFileRecord& record);
 int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out);
 
 /// The current data as a record.
-ParameterFileRecord CurrentParameterRecord(const shell::Workspace& ws);
+ParameterFileRecord CurrentParameterRecord(const files::Workspace& ws);
 
 /// Saves the current information record, data-set header and data set to
 /// `path`. Refuses an empty data set with a message, checks the free space,
 /// and replaces the file only once the whole record is on the disk. Reports a
 /// failure with its message (title "Save to File") and returns false.
-bool WriteParameterFile(shell::Workspace& ws, const std::string& path);
+bool WriteParameterFile(files::Workspace& ws, const std::string& path);
 
 /// Reads the parameter file at `path` into the current information record,
 /// header and data set; the file-name field takes `fileTitle` (the name the
 /// file was opened under; the name part of `path` when empty). On failure
 /// reports the error (title "Read Parameter Data from a File"), leaves the
 /// current data untouched and returns false.
-bool ReadParameterFile(shell::Workspace& ws, const std::string& path,
+bool ReadParameterFile(files::Workspace& ws, const std::string& path,
                        const std::string& fileTitle = {});
 
 /// Makes `record` the current information record, header and data set.
-void UseParameterRecord(shell::Workspace& ws, ParameterFileRecord record);
+void UseParameterRecord(files::Workspace& ws, ParameterFileRecord record);
 
 /// The same as ReadParameterFile, into `out` instead of the current data, and
 /// without a message. Returns 0 or a FileError.

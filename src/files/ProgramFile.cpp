@@ -85,12 +85,12 @@ int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& 
     return kFileOk;
 }
 
-ProgramFileRecord CurrentProgramRecord(const shell::Workspace& ws) {
+ProgramFileRecord CurrentProgramRecord(const files::Workspace& ws) {
     const auto& state = ws.program;
     return {ws.information, state.header, state.records};
 }
 
-bool WriteProgramFile(shell::Workspace& ws, const std::string& path) {
+bool WriteProgramFile(files::Workspace& ws, const std::string& path) {
     auto& state = ws.program;
     if (state.records.empty()) {
         ReportNothingToSave(ws.hosts);
@@ -114,7 +114,7 @@ int LoadProgramFile(const std::string& path, ProgramFileRecord& out) {
     return DecodeProgramRecord(bytes, out);
 }
 
-bool ReadProgramFile(shell::Workspace& ws, const std::string& path, const std::string& fileTitle) {
+bool ReadProgramFile(files::Workspace& ws, const std::string& path, const std::string& fileTitle) {
     ProgramFileRecord record;
     if (const int error = LoadProgramFile(path, record); error != kFileOk) {
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextReadProgramFile));
@@ -128,7 +128,7 @@ bool ReadProgramFile(shell::Workspace& ws, const std::string& path, const std::s
     return true;
 }
 
-void UseProgramRecord(shell::Workspace& ws, ProgramFileRecord record) {
+void UseProgramRecord(files::Workspace& ws, ProgramFileRecord record) {
     auto& state = ws.program;
     ws.information = std::move(record.information);
     state.header = record.header;

@@ -11,8 +11,10 @@
 
 namespace rq50::shell {
 struct Services;
-struct Workspace;
 }  // namespace rq50::shell
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
 
 namespace rq50::files {
 
@@ -34,19 +36,19 @@ Bytes EncodeProgramRecord(const ProgramFileRecord& record);
 int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out);
 
 /// The current program as a record.
-ProgramFileRecord CurrentProgramRecord(const shell::Workspace& ws);
+ProgramFileRecord CurrentProgramRecord(const files::Workspace& ws);
 
 /// Saves the current information record, program header and item records to
 /// `path`, as WriteParameterFile does for a data set.
-bool WriteProgramFile(shell::Workspace& ws, const std::string& path);
+bool WriteProgramFile(files::Workspace& ws, const std::string& path);
 
 /// Makes `record` the current information record and program.
-void UseProgramRecord(shell::Workspace& ws, ProgramFileRecord record);
+void UseProgramRecord(files::Workspace& ws, ProgramFileRecord record);
 
 /// Reads the program file at `path` into the current information record,
 /// program header (both copies) and item records; title of a failure "Read
 /// Program Data from a File". As ReadParameterFile otherwise.
-bool ReadProgramFile(shell::Workspace& ws, const std::string& path,
+bool ReadProgramFile(files::Workspace& ws, const std::string& path,
                      const std::string& fileTitle = {});
 
 /// ReadProgramFile into `out`, without a message. Returns 0 or a FileError.

@@ -204,7 +204,7 @@ std::string FileTitleOf(const std::string& path) {
     return platform::Utf8FromPath(platform::PathFromUtf8(path).filename());
 }
 
-bool CheckSaveSpace(shell::Workspace& ws, const std::string& path, std::size_t itemCount) {
+bool CheckSaveSpace(files::Workspace& ws, const std::string& path, std::size_t itemCount) {
     const std::int64_t requirement = SpaceRequirement(itemCount);
     ws.state.lastSaveRequirement = requirement;
     fs::path folder = platform::PathFromUtf8(path).parent_path();

@@ -9,8 +9,10 @@
 
 namespace rq50::shell {
 struct Services;
-struct Workspace;
 }  // namespace rq50::shell
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
 
 namespace rq50::files {
 
@@ -59,7 +61,7 @@ std::string FileTitleOf(const std::string& path);
 /// drive has room. When the room is too small it shows message 22 "Lack of free
 /// disk space..." and fails; when the free space cannot be told it fails
 /// without a message.
-bool CheckSaveSpace(shell::Workspace& ws, const std::string& path, std::size_t itemCount);
+bool CheckSaveSpace(files::Workspace& ws, const std::string& path, std::size_t itemCount);
 
 /// Refuses a save of nothing: shows "There is no data to save." with the title
 /// "Save to File".

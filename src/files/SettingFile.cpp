@@ -20,7 +20,9 @@
 #include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 
-namespace rq50::shell {
+namespace rq50::files {
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -111,4 +113,4 @@ void UpdatePasswordMenu(Workspace& ws) {
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->SetPasswordMenu(!stored, stored);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

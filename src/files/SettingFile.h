@@ -1,10 +1,10 @@
 #pragma once
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::files {
 
 /// The password text that means "no password set".
 inline constexpr const char* kNoPassword = "----";
@@ -28,4 +28,4 @@ bool PasswordIsStored(Workspace& ws);
 /// stored and "Change..." exactly when one is.
 void UpdatePasswordMenu(Workspace& ws);
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

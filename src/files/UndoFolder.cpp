@@ -10,7 +10,9 @@
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
 
-namespace rq50::shell {
+namespace rq50::files {
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -68,4 +70,4 @@ void RemoveUndoFolder(Workspace& ws) {
     std::filesystem::remove(shell::platform::PathFromUtf8(folder).parent_path(), ec);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

@@ -2,11 +2,11 @@
 
 #include <string>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::files {
 
 /// The program editor's working folder, `Undo\` in the application folder.
 std::string UndoFolderPath();
@@ -23,4 +23,4 @@ void ClearUndoFolder();
 /// files) is ignored.
 void RemoveUndoFolder(Workspace& ws);
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

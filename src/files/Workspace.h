@@ -22,14 +22,14 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 
 struct Workspace {
     parameter::ItemArrays items;
     files::DataSetHeader header;
     files::InformationRecord information = files::DefaultInformation(0.0);
     program::ProgramState program;
-    SessionState state;
+    shell::SessionState state;
     /// The areas the print dialog chose, the command check's error lines
     /// kept for printing, and the report the print preview shows.
     files::CsvAreas printAreas;
@@ -40,7 +40,7 @@ struct Workspace {
     print::ReportKind previewReport = print::ReportKind::Current;
     /// The front end's message boxes, settings, navigation, clock and the
     /// session's engine; a null entry leaves that part out.
-    Services hosts;
+    shell::Services hosts;
 
     /// The session's engine; std::logic_error when the workspace has none.
     comm::CommEngine& Engine() const {
@@ -49,4 +49,4 @@ struct Workspace {
     }
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::files

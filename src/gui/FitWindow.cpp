@@ -57,11 +57,11 @@ void FitSubWindow(QMdiSubWindow* window) {
     QSize wanted = window->sizeHint();
     const int titleWidth = window->fontMetrics().horizontalAdvance(window->windowTitle()) + 72;
     wanted.setWidth(std::max(wanted.width(), titleWidth));
-    shell::FormRect area;
+    session::FormRect area;
     if (QMdiArea* mdi = window->mdiArea(); mdi != nullptr && mdi->isVisible())
         area = FormRectOf(mdi->viewport()->rect());
-    const shell::FormRect placed =
-        shell::FitInside(FormRectOf(window->geometry()), wanted.width(), wanted.height(), area);
+    const session::FormRect placed =
+        session::FitInside(FormRectOf(window->geometry()), wanted.width(), wanted.height(), area);
     window->setGeometry(placed.left, placed.top, placed.width, placed.height);
 }
 

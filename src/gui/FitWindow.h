@@ -25,7 +25,7 @@ QMdiSubWindow* SubWindowOf(const QWidget* screen);
 
 /// Sizes the sub-window to its content (its caption included) and keeps it
 /// wholly inside its MDI area: a window grows to what its content asks for,
-/// never beyond the area, and is moved into it (shell::FitInside).
+/// never beyond the area, and is moved into it (session::FitInside).
 void FitSubWindow(QMdiSubWindow* window);
 
 /// FitSubWindow for the sub-window of `screen`: run when a screen's content

@@ -7,7 +7,7 @@
 
 namespace rq50::program {
 class CellGrid;
-}
+}  // namespace rq50::program
 
 namespace rq50::gui {
 

@@ -66,12 +66,12 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
 
     // The core starts through its session; the main window, the engine's host
     // and the line join it when the main window is created.
-    shell::FrontEnd frontEnd;
+    session::FrontEnd frontEnd;
     frontEnd.clock = m_clock;
     frontEnd.utility = m_utility.get();
     frontEnd.settings = m_settings.get();
     frontEnd.messages = &m_messages;
-    frontEnd.menuCommand = [this](int code) { shell::MenuCommand(m_session->Data(), code); };
+    frontEnd.menuCommand = [this](int code) { session::MenuCommand(m_session->Data(), code); };
     if (!m_options.noRegister) {
         if (plant::HasPassword(m_options.registerName)) {
             std::fprintf(stderr,
@@ -90,7 +90,7 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
         });
         frontEnd.recorder = m_recorder.get();
     }
-    m_session = std::make_unique<shell::CoreSession>(frontEnd);
+    m_session = std::make_unique<session::CoreSession>(frontEnd);
     m_shared = std::make_unique<ScreenContext>(m_session->Data());
     RegisterAllScreens(*m_shared);
 }
@@ -110,8 +110,8 @@ GuiApp::~GuiApp() {
 int GuiApp::Start() {
     // A demo without its instrument cannot start: said before anything shows.
     if (m_options.demo && !LoadDemoInstrument()) return 1;
-    const shell::StartupResult result = m_session->Start(*this);
-    if (result == shell::StartupResult::Running) return 0;
+    const session::StartupResult result = m_session->Start(*this);
+    if (result == session::StartupResult::Running) return 0;
     m_title.reset();
     return 1;
 }

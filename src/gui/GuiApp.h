@@ -38,7 +38,7 @@ struct GuiOptions {
 
 /// The program: its services, the instance lock, the title screen, the main
 /// window and the line (a serial port, or the simulated instrument).
-class GuiApp : public shell::StartupWindows {
+class GuiApp : public session::StartupWindows {
   public:
     explicit GuiApp(GuiOptions options);
     ~GuiApp() override;
@@ -50,7 +50,7 @@ class GuiApp : public shell::StartupWindows {
 
     MainWindow* Window() const { return m_main.get(); }
     /// The program's core session.
-    shell::CoreSession& Session() const { return *m_session; }
+    session::CoreSession& Session() const { return *m_session; }
     /// What the program's screens share, the makers of the screens among it.
     ScreenContext& Screens() const { return *m_shared; }
     /// The simulated instrument of --demo, or nullptr.
@@ -86,7 +86,7 @@ class GuiApp : public shell::StartupWindows {
     std::unique_ptr<sim::Instrument> m_instrument;
     std::string m_demoFile;
     std::unique_ptr<comm::SerialPort> m_port;
-    std::unique_ptr<shell::CoreSession> m_session;
+    std::unique_ptr<session::CoreSession> m_session;
 };
 
 /// The instrument file --demo uses when none is named.

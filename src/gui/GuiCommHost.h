@@ -12,7 +12,7 @@ class MainWindow;
 /// SLOT No. dialog, the status bar, the busy pointer and the monitor rows.
 class GuiCommHost : public comm::CommHost {
   public:
-    GuiCommHost(shell::Workspace& ws, MainWindow& main) : m_ws(ws), m_main(main) {}
+    GuiCommHost(files::Workspace& ws, MainWindow& main) : m_ws(ws), m_main(main) {}
 
     void ShowProgress(int value) override;
     void CloseCommDialog() override;
@@ -25,7 +25,7 @@ class GuiCommHost : public comm::CommHost {
     std::function<void(bool sent, const std::string& text)> monitorRows;
 
   private:
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     MainWindow& m_main;
     bool m_holdsBusyPointer = false;
 };

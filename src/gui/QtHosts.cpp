@@ -171,7 +171,8 @@ void QtSettingsStore::Set(const std::string& key, const std::string& value) {
 
 // ------------------------------------------------------------ file dialog
 
-std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialogSpec& dialogSpec) {
+std::optional<session::DialogChoice> QtFileDialogHost::Show(
+    const session::FileDialogSpec& dialogSpec) {
     QFileDialog dialog(QApplication::activeWindow(), Text(dialogSpec.title),
                        PathText(dialogSpec.startFolder));
     dialog.setAcceptMode(dialogSpec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -195,7 +196,7 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
     dialog.selectFile(Text(dialogSpec.initialName));
     while (dialog.exec() == QDialog::Accepted) {
         const QStringList files = dialog.selectedFiles();
-        if (files.isEmpty()) return shell::DialogChoice{};
+        if (files.isEmpty()) return session::DialogChoice{};
         const QFileInfo info(files.front());
         // Accepted before the dialog had listed its folder, the selection can
         // be the folder itself: that is no file, so the dialog stays.
@@ -212,8 +213,9 @@ std::optional<shell::DialogChoice> QtFileDialogHost::Show(const shell::FileDialo
                                 shell::kButtonsOk, shell::MsgIcon::Exclamation});
             continue;
         }
-        return shell::DialogChoice{PathBytes(info.absoluteFilePath()), PathBytes(info.fileName()),
-                                   static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
+        return session::DialogChoice{
+            PathBytes(info.absoluteFilePath()), PathBytes(info.fileName()),
+            static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
     }
     return std::nullopt;
 }

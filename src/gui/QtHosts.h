@@ -78,10 +78,10 @@ class QtSettingsStore : public shell::SettingsStore {
 
 /// The common file dialog as QFileDialog; its refusals (a read-only file, a
 /// missing folder) are said through the session's message host.
-class QtFileDialogHost : public shell::FileDialogHost {
+class QtFileDialogHost : public session::FileDialogHost {
   public:
     explicit QtFileDialogHost(const shell::Services& hosts) : m_hosts(hosts) {}
-    std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec& dialog) override;
+    std::optional<session::DialogChoice> Show(const session::FileDialogSpec& dialog) override;
 
   private:
     const shell::Services& m_hosts;

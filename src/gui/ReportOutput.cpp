@@ -53,8 +53,8 @@ void SetPrinter(ReportPrinter* printer) {
     InstalledPrinter() = printer;
 }
 
-shell::FileDialogHost*& PdfFileDialog() {
-    static shell::FileDialogHost* dialog = nullptr;
+session::FileDialogHost*& PdfFileDialog() {
+    static session::FileDialogHost* dialog = nullptr;
     return dialog;
 }
 
@@ -62,7 +62,7 @@ print::ReportSetup CurrentReportSetup() {
     return print::ReportSetup{platform::DefaultPageFormat(), files::OleDateNow()};
 }
 
-bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind) {
+bool CheckPrinter(files::Workspace& ws, print::ReportKind kind) {
     auto* messages = ws.hosts.messages;
     if (messages == nullptr) return false;
     switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
@@ -79,13 +79,13 @@ bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind) {
 
 namespace {
 
-print::ReportWriter WriterOf(shell::Workspace& ws, print::ReportKind kind) {
+print::ReportWriter WriterOf(files::Workspace& ws, print::ReportKind kind) {
     return [&ws, kind](print::PrintControl& control, const print::ReportSetup& setup) {
         return print::PrintReportOf(ws, kind, control, setup);
     };
 }
 
-bool PrintWith(shell::Workspace& ws, const print::ReportWriter& write) {
+bool PrintWith(files::Workspace& ws, const print::ReportWriter& write) {
     const shell::BusyPointer busy(ws.hosts.navigation);
     const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
     bool printed = false;
@@ -99,17 +99,17 @@ bool PrintWith(shell::Workspace& ws, const print::ReportWriter& write) {
     return printed;
 }
 
-bool SavePdfWith(shell::Workspace& ws, const print::ReportWriter& write) {
-    shell::FileDialogSpec pdfDialog;
+bool SavePdfWith(files::Workspace& ws, const print::ReportWriter& write) {
+    session::FileDialogSpec pdfDialog;
     pdfDialog.save = true;
     pdfDialog.title = shell::Catalogue(kTextSaveAsPdf);
     pdfDialog.filter = shell::Catalogue(kTextPdfFile) + "(*.pdf)|*.pdf";
     pdfDialog.defaultExt = "pdf";
-    pdfDialog.startFolder = shell::FileDialogFor(ws, shell::kDialogCsv).startFolder;
+    pdfDialog.startFolder = session::FileDialogFor(ws, session::kDialogCsv).startFolder;
     pdfDialog.overwritePrompt = true;
     pdfDialog.pathMustExist = true;
     QtFileDialogHost standard(ws.hosts);
-    shell::FileDialogHost& dialog = PdfFileDialog() != nullptr ? *PdfFileDialog() : standard;
+    session::FileDialogHost& dialog = PdfFileDialog() != nullptr ? *PdfFileDialog() : standard;
     const auto choice = dialog.Show(pdfDialog);
     if (!choice || choice->fileName.empty()) return false;
     QString path = Text(choice->fileName);
@@ -129,15 +129,15 @@ bool SavePdfWith(shell::Workspace& ws, const print::ReportWriter& write) {
 
 }  // namespace
 
-bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind) {
+bool PrintOnPrinter(files::Workspace& ws, print::ReportKind kind) {
     return PrintWith(ws, WriterOf(ws, kind));
 }
 
-bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind) {
+bool SaveReportAsPdf(files::Workspace& ws, print::ReportKind kind) {
     return SavePdfWith(ws, WriterOf(ws, kind));
 }
 
-void PrintReport(shell::Workspace& ws, const print::ReportWriter& write) {
+void PrintReport(files::Workspace& ws, const print::ReportWriter& write) {
     auto* messages = ws.hosts.messages;
     if (messages == nullptr) return;
     switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
@@ -152,18 +152,18 @@ void PrintReport(shell::Workspace& ws, const print::ReportWriter& write) {
     }
 }
 
-void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {
+void PrintFromScreen(files::Workspace& ws, shell::Screen screen) {
     auto* navigation = ws.hosts.navigation;
     if (navigation == nullptr) return;
     print::ReportKind kind = print::ReportKind::Current;
     switch (screen) {
         case shell::Screen::DataView:
-            shell::DisplayMatrix(ws, shell::NavEvent::kPrintParameterData, 0,
-                                 shell::kAnswerNoChange);
+            session::DisplayMatrix(ws, shell::NavEvent::kPrintParameterData, 0,
+                                   session::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::ProgramEditor:
-            shell::DisplayMatrix(ws, shell::NavEvent::kPrintProgram, 0, shell::kAnswerNoChange);
+            session::DisplayMatrix(ws, shell::NavEvent::kPrintProgram, 0, session::kAnswerNoChange);
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::DownloadCheck:
@@ -176,7 +176,7 @@ void PrintFromScreen(shell::Workspace& ws, shell::Screen screen) {
             return;
     }
     ws.previewReport = kind;
-    shell::ShowDisplay(ws, shell::kDisplayPrintPreview);
+    session::ShowDisplay(ws, session::kDisplayPrintPreview);
     navigation->DisableScreen(screen);
 }
 

@@ -33,27 +33,27 @@ void SetPrinter(ReportPrinter* printer);
 
 /// The dialog that asks for a PDF file name; nullptr for the common file
 /// dialog (tests put a scripted one here).
-shell::FileDialogHost*& PdfFileDialog();
+session::FileDialogHost*& PdfFileDialog();
 
 /// The paper of the default printer (A4 without one) and today's date.
 print::ReportSetup CurrentReportSetup();
 
 /// The printer check: true when there is a printer. Without one the user is
 /// told so and may save report `kind` as a PDF file instead.
-bool CheckPrinter(shell::Workspace& ws, print::ReportKind kind);
+bool CheckPrinter(files::Workspace& ws, print::ReportKind kind);
 
 /// Prints report `kind` on the printer, with its paper and orientation; the
 /// busy pointer shows meanwhile. A failure is shown.
-bool PrintOnPrinter(shell::Workspace& ws, print::ReportKind kind);
+bool PrintOnPrinter(files::Workspace& ws, print::ReportKind kind);
 
 /// Asks for a PDF file name and writes report `kind` there. False when
 /// cancelled or failed (a failure is shown).
-bool SaveReportAsPdf(shell::Workspace& ws, print::ReportKind kind);
+bool SaveReportAsPdf(files::Workspace& ws, print::ReportKind kind);
 
 /// Prints what `write` draws on the printer after the printer check; without
 /// a printer the user may save it as a PDF file instead (a window's own
 /// report: the plant register's history).
-void PrintReport(shell::Workspace& ws, const print::ReportWriter& write);
+void PrintReport(files::Workspace& ws, const print::ReportWriter& write);
 
 /// The Print command of a screen; each screen's Print button calls this with
 /// its own name once its data is in place:
@@ -64,6 +64,6 @@ void PrintReport(shell::Workspace& ws, const print::ReportWriter& write);
 ///   ErrorListWindow (error list): the lines the window put in
 ///   the workspace's errorPrintList; the print preview shows the list, printer or
 ///   not, to be printed or saved as PDF from there.
-void PrintFromScreen(shell::Workspace& ws, shell::Screen screen);
+void PrintFromScreen(files::Workspace& ws, shell::Screen screen);
 
 }  // namespace rq50::gui

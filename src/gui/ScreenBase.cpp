@@ -163,7 +163,7 @@ QAction* StandardMenus::PortItem(int item) const {
     return mnuPortCom[static_cast<std::size_t>(item / 10 - 1)];
 }
 
-ScreenBase::ScreenBase(shell::Screen id, shell::Workspace& ws, QWidget* parent)
+ScreenBase::ScreenBase(shell::Screen id, files::Workspace& ws, QWidget* parent)
     : QWidget(parent), m_id(id), m_ws(ws), m_quit(ws) {
     setObjectName(QString::fromLatin1(shell::ScreenName(id)));
 }
@@ -181,11 +181,11 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     for (int i = 0; i < 4; ++i) {
         const int item = (i + 1) * 10;
         connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
-                [this, item] { shell::ChoosePortItem(Ws(), *this, item); });
+                [this, item] { session::ChoosePortItem(Ws(), *this, item); });
     }
     // The session's device stays the one in use until a COMn is chosen.
     connect(s.mnuPortSession, &QAction::triggered, this,
-            [this] { shell::MarkPortInUse(Ws(), *this); });
+            [this] { session::MarkPortInUse(Ws(), *this); });
     OnSignalLabelled(s.mnuPortDevice, &QAction::triggered, shared("mnuPortDevice_Click"),
                      [this] { ChoosePortDevice(); });
     OnSignalLabelled(s.mnuPortBaud, &QAction::triggered, shared("mnuPortItems_Click"),
@@ -194,26 +194,26 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
                      [this] { OnSlotNo(); });
     // The mark follows the engine's pacing, which every screen shares.
     connect(s.mnuPort, &QMenu::aboutToShow, this, [this] {
-        m_std->mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
-        m_std->mnuPortBackup->setChecked(shell::BackupBeforeDownloadOn(Ws()));
+        m_std->mnuPortFast->setChecked(session::FastCommunicationOn(Ws()));
+        m_std->mnuPortBackup->setChecked(session::BackupBeforeDownloadOn(Ws()));
     });
     OnSignalLabelled(s.mnuPortFast, &QAction::triggered, shared("mnuPortFast_Click"), [this] {
-        m_std->mnuPortFast->setChecked(shell::ToggleFastCommunication(Ws()));
+        m_std->mnuPortFast->setChecked(session::ToggleFastCommunication(Ws()));
     });
     OnSignalLabelled(s.mnuPortBackup, &QAction::triggered, shared("mnuPortBackup_Click"), [this] {
-        m_std->mnuPortBackup->setChecked(shell::ToggleBackupBeforeDownload(Ws()));
+        m_std->mnuPortBackup->setChecked(session::ToggleBackupBeforeDownload(Ws()));
     });
     OnSignalLabelled(s.mnuHelpVersion, &QAction::triggered, shared("mnuHelpItems_Click"),
                      [this] { OnVersion(); });
     for (int item : {10, 20, 30}) {
         connect(s.CommandItem(item), &QAction::triggered, this, [this, item] {
             // The mark follows the flag, not Qt's own toggle.
-            shell::ToggleCommandItem(Ws(), *this, item);
+            session::ToggleCommandItem(Ws(), *this, item);
         });
     }
-    shell::MarkPortInUse(Ws(), *this);
-    s.mnuPortFast->setChecked(shell::FastCommunicationOn(Ws()));
-    s.mnuPortBackup->setChecked(shell::BackupBeforeDownloadOn(Ws()));
+    session::MarkPortInUse(Ws(), *this);
+    s.mnuPortFast->setChecked(session::FastCommunicationOn(Ws()));
+    s.mnuPortBackup->setChecked(session::BackupBeforeDownloadOn(Ws()));
     // Only screens that check the instrument first can change its rate.
     s.mnuPortBaud->setEnabled(false);
 }
@@ -242,8 +242,8 @@ bool ScreenBase::ExitEnabled() const {
 
 void ScreenBase::Activated() {
     if (m_std == nullptr) return;
-    shell::ShowCommandMenuMarks(Ws(), *this);
-    shell::MarkPortInUse(Ws(), *this);
+    session::ShowCommandMenuMarks(Ws(), *this);
+    session::MarkPortInUse(Ws(), *this);
 }
 
 std::string ScreenBase::LabelOf(std::string_view handler) const {
@@ -277,10 +277,10 @@ void ScreenBase::TryUnlockCommandMenu(Qt::MouseButton button, Qt::KeyboardModifi
     const int shift = ((modifiers & Qt::ShiftModifier) ? 1 : 0) |
                       ((modifiers & Qt::ControlModifier) ? 2 : 0) |
                       ((modifiers & Qt::AltModifier) ? 4 : 0);
-    const int mouse = button == Qt::LeftButton    ? shell::kLeftButton
-                      : button == Qt::RightButton ? shell::kRightButton
+    const int mouse = button == Qt::LeftButton    ? session::kLeftButton
+                      : button == Qt::RightButton ? session::kRightButton
                                                   : 0;
-    if (shell::UnlockCommandMenu(Ws(), mouse, shift) == 0) SetCommandMenuVisible(true);
+    if (session::UnlockCommandMenu(Ws(), mouse, shift) == 0) SetCommandMenuVisible(true);
 }
 
 void ScreenBase::mousePressEvent(QMouseEvent* event) {
@@ -296,22 +296,22 @@ void ScreenBase::OnFileExit() {
 }
 
 void ScreenBase::OnSlotNo() {
-    shell::MenuCommand(Ws(), shell::kMenuSlotNo);
+    session::MenuCommand(Ws(), session::kMenuSlotNo);
 }
 
 void ScreenBase::OnVersion() {
-    shell::MenuCommand(Ws(), shell::kMenuVersion);
+    session::MenuCommand(Ws(), session::kMenuVersion);
 }
 
 void ScreenBase::ChoosePortDevice() {
     const int port = Ws().state.comPort;
-    std::vector<shell::PortInfo> available;
+    std::vector<session::PortInfo> available;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         available.push_back({Bytes(info.systemLocation()), Bytes(info.description())});
     }
     int current = 0;
     const auto choices =
-        shell::PortChoices(available, Engine().CommDevice(), current, shell::RecentPorts(Ws()));
+        session::PortChoices(available, Engine().CommDevice(), current, session::RecentPorts(Ws()));
     QStringList labels;
     for (const auto& choice : choices) labels << Text(choice.label);
     const bool session = !Engine().LineSettings().deviceOverride.empty();
@@ -323,8 +323,8 @@ void ScreenBase::ChoosePortDevice() {
         CatalogueText(kTextDeviceFor) + forWhat, labels, std::max(current, 0), true, &ok);
     if (!ok) return;
     // A device path, or a device server's URL typed in (tcp://, rfc2217://).
-    if (!shell::UsePortDevice(Ws(), shell::DeviceOfChoice(choices, Bytes(chosen)))) return;
-    shell::MarkPortInUse(Ws(), *this);
+    if (!session::UsePortDevice(Ws(), session::DeviceOfChoice(choices, Bytes(chosen)))) return;
+    session::MarkPortInUse(Ws(), *this);
 }
 
 void NameByCaption(const QList<QWidget*>& controls) {

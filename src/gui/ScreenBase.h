@@ -57,16 +57,16 @@ class StandardMenus : public QObject {
 /// A screen of the chain, shown as a sub-window of the main window. Its menus
 /// become the main window's menu bar while it is the active screen. Slots of
 /// a screen call the core and redraw from the core's state.
-class ScreenBase : public QWidget, public shell::MenuScreen {
+class ScreenBase : public QWidget, public session::MenuScreen {
     Q_OBJECT
   public:
     /// `ws`: the workspace of the program's session, which outlives the
     /// screen.
-    ScreenBase(shell::Screen id, shell::Workspace& ws, QWidget* parent = nullptr);
+    ScreenBase(shell::Screen id, files::Workspace& ws, QWidget* parent = nullptr);
 
     shell::Screen Id() const { return m_id; }
     /// The session's workspace, which the screen shows.
-    shell::Workspace& Ws() const { return m_ws; }
+    files::Workspace& Ws() const { return m_ws; }
     /// The screen's menus in menu-bar order.
     const QList<QMenu*>& Menus() const { return m_menus; }
     StandardMenus& Std() { return *m_std; }
@@ -139,9 +139,9 @@ class ScreenBase : public QWidget, public shell::MenuScreen {
     void ChoosePortDevice();
 
     shell::Screen m_id;
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     StandardMenus* m_std = nullptr;
-    shell::Quit m_quit;
+    session::Quit m_quit;
     QList<QMenu*> m_menus;
     bool m_unlockGesture = false;
     QPointer<QAbstractButton> m_escapeButton;

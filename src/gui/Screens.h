@@ -37,12 +37,12 @@ class ScreenMakers {
 /// What screens share, owned by the program and lent to the screens that
 /// need it: one screen never reaches another.
 struct ScreenContext {
-    explicit ScreenContext(shell::Workspace& ws) : workspace(ws), onlinePage(ws) {}
+    explicit ScreenContext(files::Workspace& ws) : workspace(ws), onlinePage(ws) {}
 
     /// The session's data, state and hosts, which every screen shows.
-    shell::Workspace& workspace;
+    files::Workspace& workspace;
     /// The category menu opens it, the parameter screen draws it.
-    parameter::OnlinePage onlinePage;
+    session::OnlinePage onlinePage;
     /// The program editor's command check fills it, the error list shows it.
     program::CommandChecker programCheck;
     /// How the navigation makes the screens, which keep references into

@@ -9,7 +9,7 @@
 
 namespace rq50::gui {
 
-shell::FormRect FormRectOf(const QRect& rect) {
+session::FormRect FormRectOf(const QRect& rect) {
     return {rect.x(), rect.y(), rect.width(), rect.height()};
 }
 
@@ -31,24 +31,24 @@ float WidgetWindow::Height() const {
 
 void WidgetWindow::Move(float left, float top) {
     if (!m_widget || !std::isfinite(left) || !std::isfinite(top)) return;
-    shell::FormRect place{static_cast<int>(std::lround(left / kTwipsPerPixel)),
-                          static_cast<int>(std::lround(top / kTwipsPerPixel)), m_widget->width(),
-                          m_widget->height()};
-    shell::FormRect area;
+    session::FormRect place{static_cast<int>(std::lround(left / kTwipsPerPixel)),
+                            static_cast<int>(std::lround(top / kTwipsPerPixel)), m_widget->width(),
+                            m_widget->height()};
+    session::FormRect area;
     if (QWidget* parent = m_widget->parentWidget(); parent && !m_widget->isWindow()) {
         // An area not laid out yet has no size to go by.
         if (parent->isVisible()) area = FormRectOf(parent->rect());
     } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
         area = FormRectOf(screen->virtualGeometry());
     }
-    place = shell::KeepCornerInReach(place, area);
+    place = session::KeepCornerInReach(place, area);
     m_widget->move(place.left, place.top);
 }
 
 namespace {
 
 /// A place that no widget has now (a maximised window's normal place).
-class PlacedWindow : public shell::FormWindow {
+class PlacedWindow : public session::FormWindow {
   public:
     PlacedWindow(std::string name, const QRect& rect) : m_name(std::move(name)), m_rect(rect) {}
     std::string Name() const override { return m_name; }
@@ -65,8 +65,8 @@ class PlacedWindow : public shell::FormWindow {
 
 }  // namespace
 
-bool RestoreMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name) {
-    std::vector<shell::FormRect> screens;
+bool RestoreMainWindow(files::Workspace& ws, QWidget* window, const std::string& name) {
+    std::vector<session::FormRect> screens;
     // Room for the frame the window system draws around the window's own
     // area (not known before it is shown): a title bar and thin borders.
     const int titleBar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
@@ -77,39 +77,39 @@ bool RestoreMainWindow(shell::Workspace& ws, QWidget* window, const std::string&
         all.prepend(primary);
     }
     for (QScreen* screen : all) {
-        shell::FormRect area = FormRectOf(screen->availableGeometry());
+        session::FormRect area = FormRectOf(screen->availableGeometry());
         area.width = std::max(area.width - 2 * kBorder, 1);
         area.height = std::max(area.height - titleBar - 2 * kBorder, 1);
         screens.push_back(area);
     }
-    const auto place = shell::PlaceMainWindow(shell::LoadFormRect(ws, name, kTwipsPerPixel),
-                                              shell::LoadFormMaximized(ws, name), screens);
+    const auto place = session::PlaceMainWindow(session::LoadFormRect(ws, name, kTwipsPerPixel),
+                                                session::LoadFormMaximized(ws, name), screens);
     window->resize(std::max(place.rect.width, window->minimumWidth()),
                    std::max(place.rect.height, window->minimumHeight()));
     window->move(place.rect.left, place.rect.top);
     return place.maximized;
 }
 
-void SaveMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name) {
+void SaveMainWindow(files::Workspace& ws, QWidget* window, const std::string& name) {
     const bool maximized = window->isMaximized();
-    shell::SaveFormMaximized(ws, name, maximized);
+    session::SaveFormMaximized(ws, name, maximized);
     if (!maximized) {
         SavePosition(ws, window, name);
         return;
     }
     // The place it returns to from maximised.
     const QRect normal = window->normalGeometry();
-    if (normal.isValid()) shell::SaveFormPosition(ws, PlacedWindow(name, normal));
+    if (normal.isValid()) session::SaveFormPosition(ws, PlacedWindow(name, normal));
 }
 
-void LoadPosition(shell::Workspace& ws, QWidget* widget, const std::string& name) {
+void LoadPosition(files::Workspace& ws, QWidget* widget, const std::string& name) {
     WidgetWindow form(widget, name);
-    shell::LoadFormPosition(ws, form);
+    session::LoadFormPosition(ws, form);
 }
 
-void SavePosition(shell::Workspace& ws, QWidget* widget, const std::string& name) {
+void SavePosition(files::Workspace& ws, QWidget* widget, const std::string& name) {
     WidgetWindow form(widget, name);
-    shell::SaveFormPosition(ws, form);
+    session::SaveFormPosition(ws, form);
 }
 
 }  // namespace rq50::gui

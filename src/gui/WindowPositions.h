@@ -18,10 +18,10 @@ namespace rq50::gui {
 inline constexpr float kTwipsPerPixel = 15.0F;
 
 /// A widget's place as the core counts places.
-shell::FormRect FormRectOf(const QRect& rect);
+session::FormRect FormRectOf(const QRect& rect);
 
 /// A window or sub-window as the position routines see it.
-class WidgetWindow : public shell::FormWindow {
+class WidgetWindow : public session::FormWindow {
   public:
     WidgetWindow(QWidget* widget, std::string name) : m_widget(widget), m_name(std::move(name)) {}
     std::string Name() const override { return m_name; }
@@ -31,7 +31,7 @@ class WidgetWindow : public shell::FormWindow {
     float Height() const override;
     /// Moves the window, kept where the user can reach it: a sub-window
     /// inside its area, a top-level window on the desktop
-    /// (shell::KeepCornerInReach).
+    /// (session::KeepCornerInReach).
     void Move(float left, float top) override;
 
   private:
@@ -40,15 +40,15 @@ class WidgetWindow : public shell::FormWindow {
 };
 
 /// Restores and stores a window's position through the shared routines.
-void LoadPosition(shell::Workspace& ws, QWidget* widget, const std::string& name);
-void SavePosition(shell::Workspace& ws, QWidget* widget, const std::string& name);
+void LoadPosition(files::Workspace& ws, QWidget* widget, const std::string& name);
+void SavePosition(files::Workspace& ws, QWidget* widget, const std::string& name);
 
-/// The main window's place (shell::PlaceMainWindow): maximised on the first
+/// The main window's place (session::PlaceMainWindow): maximised on the first
 /// start, then as the user left it, kept on the screen it is on. Run before
 /// it is shown; true when it is to be maximised once shown (a window shown
 /// maximised keeps this place as its normal one).
-bool RestoreMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name);
+bool RestoreMainWindow(files::Workspace& ws, QWidget* window, const std::string& name);
 /// Stores the main window's normal place and whether it is maximised.
-void SaveMainWindow(shell::Workspace& ws, QWidget* window, const std::string& name);
+void SaveMainWindow(files::Workspace& ws, QWidget* window, const std::string& name);
 
 }  // namespace rq50::gui

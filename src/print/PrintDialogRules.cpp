@@ -59,7 +59,7 @@ PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes) {
     return areas;
 }
 
-bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
+bool PrintReportOf(files::Workspace& ws, ReportKind kind, PrintControl& control,
                    const ReportSetup& setup) {
     switch (kind) {
         case ReportKind::DownloadCheck:

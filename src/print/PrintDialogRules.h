@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::print {
 
@@ -39,7 +39,7 @@ bool AnyAreaSelected(const PrintAreaBoxes& boxes);
 PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes);
 
 /// Writes report `kind` of the current data with the selected areas.
-bool PrintReportOf(shell::Workspace& ws, ReportKind kind, PrintControl& control,
+bool PrintReportOf(files::Workspace& ws, ReportKind kind, PrintControl& control,
                    const ReportSetup& setup);
 
 // ---- The printer check -----------------------------------------------------

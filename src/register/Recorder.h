@@ -17,7 +17,7 @@
 
 namespace rq50::shell {
 class SettingsStore;
-}
+}  // namespace rq50::shell
 
 namespace rq50::plant {
 

@@ -15,7 +15,9 @@
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 std::vector<comm::jobs::DownloadCheckEntry> CheckEntriesOf(
     const std::vector<files::ItemDifference>& differences) {
@@ -70,7 +72,7 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
         ws.state.cameFromDownloadCheck = false;
         ShowDisplay(ws, kDisplayDownloadCheck);
     };
-    return shell::StartScreenJob(ws.Engine(), upload, kCallerDataViewDownload, screen);
+    return session::StartScreenJob(ws.Engine(), upload, kCallerDataViewDownload, screen);
 }
 
 void CloseCheckList(Workspace& ws) {
@@ -81,4 +83,4 @@ void CloseCheckList(Workspace& ws) {
     DisplayMatrix(ws, toEditor ? NavEvent::kCheckBackToEditor : NavEvent::kCheckBackToDataView);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

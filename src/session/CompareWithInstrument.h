@@ -12,9 +12,10 @@
 #include "comm/jobs/TransferRules.h"
 #include "files/Compare.h"
 #include "files/SaveTarget.h"
+#include "session/Vocabulary.h"
 #include "shell/NavigationHost.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -36,4 +37,4 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen,
 /// editor in program setting); that screen is shown and enabled.
 void CloseCheckList(Workspace& ws);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

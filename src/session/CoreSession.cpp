@@ -15,7 +15,9 @@
 #include "shell/ConfigTables.h"
 #include "shell/SessionState.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 /// Start-up's own steps around the front end's windows: the port settings and
 /// the information record belong to the core, the windows to the front end.
@@ -114,4 +116,4 @@ void CoreSession::UseClock(Clock* clock) {
     m_engine.SetClock(clock);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

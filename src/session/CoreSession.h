@@ -5,9 +5,10 @@
 #include "comm/Engine.h"
 #include "files/Workspace.h"
 #include "session/StartUp.h"
+#include "session/Vocabulary.h"
 #include "shell/Services.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// What a front end lends the core. The front end owns every object and keeps
 /// it alive for the session; a null entry leaves that part out (no message
@@ -79,4 +80,4 @@ class CoreSession {
     comm::CommEngine m_engine;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

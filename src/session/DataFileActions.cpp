@@ -7,16 +7,18 @@
 #include "program/ProgramTypes.h"
 #include "shell/SessionState.h"
 
-namespace rq50::files {
+namespace rq50::session {
+
+using namespace rq50::files;
 
 namespace {
-bool ProgramMode(const shell::Workspace& ws) {
+bool ProgramMode(const files::Workspace& ws) {
     return ws.state.settingMode != 0;
 }
 }  // namespace
 
-shell::FileDialogActions DataFileActions(shell::Workspace& ws) {
-    shell::FileDialogActions actions;
+session::FileDialogActions DataFileActions(files::Workspace& ws) {
+    session::FileDialogActions actions;
     actions.readFile = [&ws](const std::string& path, const std::string& title) {
         return ProgramMode(ws) ? ReadProgramFile(ws, path, title)
                                : ReadParameterFile(ws, path, title);
@@ -28,4 +30,4 @@ shell::FileDialogActions DataFileActions(shell::Workspace& ws) {
     return actions;
 }
 
-}  // namespace rq50::files
+}  // namespace rq50::session

@@ -5,15 +5,16 @@
 // by SettingMode (parameter or program data).
 
 #include "session/FileDialog.h"
-
-namespace rq50::shell {
-struct Workspace;
-}  // namespace rq50::shell
+#include "session/Vocabulary.h"
 
 namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
+
+namespace rq50::session {
 
 /// The reader of the mode (ReadParameterFile or ReadProgramFile) and the
 /// index of the data's last item block (-1 for none).
-shell::FileDialogActions DataFileActions(shell::Workspace& ws);
+session::FileDialogActions DataFileActions(files::Workspace& ws);
 
-}  // namespace rq50::files
+}  // namespace rq50::session

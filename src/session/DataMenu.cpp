@@ -14,7 +14,9 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::parameter {
+namespace rq50::session {
+
+using namespace rq50::parameter;
 
 namespace {
 
@@ -27,7 +29,7 @@ constexpr std::int16_t kPurposeFileMenu = 10;
 
 constexpr shell::Screen kScreen = shell::Screen::DataView;
 
-void DisableView(shell::Workspace& ws) {
+void DisableView(files::Workspace& ws) {
     if (auto* nav = ws.hosts.navigation) nav->DisableScreen(kScreen);
 }
 }  // namespace
@@ -70,35 +72,35 @@ void DataMenu::Confirm(DataMenuOption option) {
         case DataMenuOption::kContentOrEditor:
             DisableView(m_ws);
             if (m_ws.state.dataSource == kSourceProgram) {
-                shell::ShowDisplay(m_ws, shell::kDisplayProgramEditor);
+                session::ShowDisplay(m_ws, session::kDisplayProgramEditor);
             } else {
-                shell::DisplayMatrix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
-                                                    : shell::NavEvent::kContentFile);
+                session::DisplayMatrix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
+                                                      : shell::NavEvent::kContentFile);
             }
             return;
         case DataMenuOption::kSave:
             m_ws.state.infoPurpose = kPurposeSaveButton;
-            shell::DisplayMatrix(
+            session::DisplayMatrix(
                 m_ws, uploaded ? shell::NavEvent::kSaveUploaded : shell::NavEvent::kSaveFile);
             return;
         case DataMenuOption::kDownload:
             m_ws.state.cameFromDownloadCheck = false;
-            shell::StartSafeDownload(
+            session::StartSafeDownload(
                 m_ws,
                 {{comm::kJobDownload, shell::Catalogue(kTextDownload)},
-                 shell::kCallerDataViewDownload,
+                 session::kCallerDataViewDownload,
                  files::DataFileKind::kParameter,
                  kScreen,
-                 shell::DownloadSourceName(m_ws, files::DataFileKind::kParameter)},
+                 session::DownloadSourceName(m_ws, files::DataFileKind::kParameter)},
                 m_host.DownloadQuestions());
             return;
         case DataMenuOption::kPrint:
             m_host.PrintData();
             return;
         case DataMenuOption::kCompare:
-            shell::StartCompareWithInstrument(m_ws, kScreen,
-                                              ParameterOptions() ? files::DataFileKind::kParameter
-                                                                 : files::DataFileKind::kProgram);
+            session::StartCompareWithInstrument(m_ws, kScreen,
+                                                ParameterOptions() ? files::DataFileKind::kParameter
+                                                                   : files::DataFileKind::kProgram);
             return;
         case DataMenuOption::kEdit:
             if (ParameterOptions()) m_host.EditData();
@@ -107,21 +109,21 @@ void DataMenu::Confirm(DataMenuOption option) {
 }
 
 void DataMenu::Cancel() {
-    shell::DisplayMatrix(
+    session::DisplayMatrix(
         m_ws, shell::NavEvent::kLeaveDataView, 0,
-        m_ws.state.dataChanged ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
+        m_ws.state.dataChanged ? session::kAnswerDataChanged : session::kAnswerNoChange);
 }
 
 void DataMenu::Information() {
     m_ws.state.infoPurpose = kPurposeFileMenu;
     DisableView(m_ws);
-    shell::ShowDisplay(m_ws, shell::kDisplayInformation);
+    session::ShowDisplay(m_ws, session::kDisplayInformation);
 }
 
 void DataMenu::BaudRate() {
-    shell::StartScreenJob(m_ws.Engine(),
-                          {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
-                          shell::kCallerDataView3, kScreen);
+    session::StartScreenJob(m_ws.Engine(),
+                            {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+                            session::kCallerDataView3, kScreen);
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::session

@@ -7,13 +7,16 @@
 
 #include <memory>
 #include <string>
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
+}  // namespace rq50::files
+namespace rq50::session {
 class DownloadQuestions;
-}
+}  // namespace rq50::session
 
-namespace rq50::parameter {
+namespace rq50::session {
 
 /// The four options, in their order on screen.
 enum class DataMenuOption {
@@ -33,14 +36,14 @@ class DataMenuHost {
     virtual void PrintData() = 0;
     /// Download: the questions before it (the list of changes, a missing
     /// backup), asked over the window.
-    virtual std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() = 0;
-    /// Edit: the offline editor over the data set (shell::OfflineEditor).
+    virtual std::unique_ptr<session::DownloadQuestions> DownloadQuestions() = 0;
+    /// Edit: the offline editor over the data set (session::OfflineEditor).
     virtual void EditData() = 0;
 };
 
 class DataMenu {
   public:
-    DataMenu(shell::Workspace& ws, DataMenuHost& host) : m_ws(ws), m_host(host) {}
+    DataMenu(files::Workspace& ws, DataMenuHost& host) : m_ws(ws), m_host(host) {}
 
     /// The data's source: 0 uploaded, 1 from a file, 2 a program.
     int Source() const;
@@ -72,8 +75,8 @@ class DataMenu {
     void BaudRate();
 
   private:
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     DataMenuHost& m_host;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::session

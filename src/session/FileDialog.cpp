@@ -19,7 +19,11 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::files;
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -237,4 +241,4 @@ int RunCsvFileDialog(Workspace& ws, FileDialogHost& host) {
     return ShowFileDialog(ws, kDialogCsv, host, actions);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -4,12 +4,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// Modes of the file dialog routine.
 enum FileDialogMode : int {
@@ -22,8 +23,8 @@ enum FileDialogMode : int {
 /// How the common file dialog is set up for one mode. The read-only box is
 /// always hidden.
 struct FileDialogSpec {
-    bool save = false;   ///< a save dialog (else an open dialog)
-    std::string title;   ///< caption
+    bool save = false;  ///< a save dialog (else an open dialog)
+    std::string title;  ///< caption
     /// "description|pattern", or several such pairs joined by "|"; the
     /// choice says which pair the user picked.
     std::string filter;
@@ -98,4 +99,4 @@ int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host, const FileDial
 /// -1 written, 0 cancelled, 1 failed (the failure has shown its message).
 int RunCsvFileDialog(Workspace& ws, FileDialogHost& host);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

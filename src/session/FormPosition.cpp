@@ -9,7 +9,9 @@
 #include "shell/Services.h"
 #include "shell/SettingsStore.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -149,4 +151,4 @@ void SaveFormMaximized(Workspace& ws, const std::string& name, bool maximized) {
         store->Set(name + "Maximized", maximized ? "1" : "0");
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -4,12 +4,13 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// A window as its position routines see it; positions are in twips.
 class FormWindow {
@@ -79,4 +80,4 @@ std::optional<FormRect> LoadFormRect(Workspace& ws, const std::string& name, flo
 bool LoadFormMaximized(Workspace& ws, const std::string& name);
 void SaveFormMaximized(Workspace& ws, const std::string& name, bool maximized);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -5,7 +5,9 @@
 #include "session/Navigation.h"
 #include "shell/SessionState.h"
 
-namespace rq50::files {
+namespace rq50::session {
+
+using namespace rq50::files;
 
 InfoForm InfoWindow::Form() const {
     return InfoFormFromRecord(m_ws.information);
@@ -14,14 +16,14 @@ InfoForm InfoWindow::Form() const {
 bool InfoWindow::Ok(InfoForm form) {
     if (!ApplyInformationOk(m_ws.hosts, form, m_ws.information)) return false;
     const InfoPurposeRule rule = InfoPurposeFor(m_ws.state.infoPurpose);
-    if (rule.okEvent != shell::NavEvent::kNone) shell::DisplayMatrix(m_ws, rule.okEvent);
+    if (rule.okEvent != shell::NavEvent::kNone) session::DisplayMatrix(m_ws, rule.okEvent);
     Close();
     return true;
 }
 
 void InfoWindow::Cancel() {
     const InfoPurposeRule rule = InfoPurposeFor(m_ws.state.infoPurpose);
-    if (rule.cancelEvent != shell::NavEvent::kNone) shell::DisplayMatrix(m_ws, rule.cancelEvent);
+    if (rule.cancelEvent != shell::NavEvent::kNone) session::DisplayMatrix(m_ws, rule.cancelEvent);
     Close();
 }
 
@@ -30,4 +32,4 @@ void InfoWindow::Close() {
     InformationWindowClosed(m_ws, m_ws.state.infoPurpose);
 }
 
-}  // namespace rq50::files
+}  // namespace rq50::session

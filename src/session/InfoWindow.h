@@ -7,24 +7,25 @@
 // calls these.
 
 #include "files/InformationRecord.h"
-
-namespace rq50::shell {
-struct Workspace;
-}
+#include "session/Vocabulary.h"
 
 namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
+
+namespace rq50::session {
 
 class InfoWindow {
   public:
-    explicit InfoWindow(shell::Workspace& ws) : m_ws(ws) {}
+    explicit InfoWindow(files::Workspace& ws) : m_ws(ws) {}
 
     /// The boxes filled from the current information record.
-    InfoForm Form() const;
+    files::InfoForm Form() const;
 
     /// OK with the boxes as typed. False when the date is refused (the
     /// window stays; its date box takes the focus). Otherwise the record is
     /// updated, the purpose's OK event runs and the window closes.
-    bool Ok(InfoForm form);
+    bool Ok(files::InfoForm form);
     /// Cancel: the purpose's Cancel event, then the window closes.
     void Cancel();
     /// Set once the window is closing: its boxes are no longer checked.
@@ -33,8 +34,8 @@ class InfoWindow {
   private:
     void Close();
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     bool m_closing = false;
 };
 
-}  // namespace rq50::files
+}  // namespace rq50::session

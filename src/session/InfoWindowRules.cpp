@@ -17,7 +17,9 @@
 
 #include <array>
 
-namespace rq50::files {
+namespace rq50::session {
+
+using namespace rq50::files;
 
 InfoPurposeRule InfoPurposeFor(int purpose) {
     using C = InfoClose;
@@ -39,17 +41,17 @@ InfoPurposeRule InfoPurposeFor(int purpose) {
     return kRules[static_cast<std::size_t>(purpose)];
 }
 
-bool SaveToTarget(shell::Workspace& ws) {
-    const std::string& path = shell::SaveTargetPath(ws);
+bool SaveToTarget(files::Workspace& ws) {
+    const std::string& path = session::SaveTargetPath(ws);
     const bool program = ws.state.settingMode != 0;
     const bool saved = program ? WriteProgramFile(ws, path) : WriteParameterFile(ws, path);
     // A file that was not written is not the current file.
-    if (!saved) shell::SaveTargetNotWritten(ws);
+    if (!saved) session::SaveTargetNotWritten(ws);
     if (saved && program) ws.state.dataChanged = false;
     return saved;
 }
 
-void InformationWindowClosed(shell::Workspace& ws, int purpose) {
+void InformationWindowClosed(files::Workspace& ws, int purpose) {
     using shell::Screen;
     shell::NavigationHost* nav = ws.hosts.navigation;
     // The window goes first; what follows may end the program.
@@ -65,7 +67,7 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             return;
         case InfoClose::SaveUnloadDataView:
             if (SaveToTarget(ws)) {
-                shell::DisplayMatrix(ws, shell::NavEvent::kDataViewToSettingMenu);
+                session::DisplayMatrix(ws, shell::NavEvent::kDataViewToSettingMenu);
             } else if (nav != nullptr) {
                 nav->DisableScreen(Screen::SettingMenu);
                 giveBack(Screen::DataView);
@@ -73,7 +75,7 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             return;
         case InfoClose::SaveUnloadEditorIfSaved:
             if (SaveToTarget(ws)) {
-                shell::DisplayMatrix(ws, shell::NavEvent::kLeaveProgramEditor);
+                session::DisplayMatrix(ws, shell::NavEvent::kLeaveProgramEditor);
             } else {
                 giveBack(Screen::ProgramEditor);
             }
@@ -82,7 +84,7 @@ void InformationWindowClosed(shell::Workspace& ws, int purpose) {
             if (SaveToTarget(ws) &&
                 shell::ShowMessage(ws.hosts, kMsgQuitQuestion, shell::kButtonsYesNo,
                                    shell::Catalogue(kTextExit)) == shell::kAnswerYes) {
-                shell::RemoveUndoFolder(ws);
+                files::RemoveUndoFolder(ws);
                 if (nav != nullptr) nav->EndProgram();
                 return;
             }
@@ -124,4 +126,4 @@ bool InfoKeyFits(int box, std::string_view text, std::string_view selected,
     return kept + SingleByteUnits(typed) <= InfoBoxLimit(box);
 }
 
-}  // namespace rq50::files
+}  // namespace rq50::session

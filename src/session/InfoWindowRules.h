@@ -6,13 +6,14 @@
 
 #include <string_view>
 
+#include "session/Vocabulary.h"
 #include "shell/NavigationEvents.h"
 
-namespace rq50::shell {
-struct Workspace;
-}  // namespace rq50::shell
-
 namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
+
+namespace rq50::session {
 
 /// What closing the information window does.
 enum class InfoClose {
@@ -41,7 +42,7 @@ InfoPurposeRule InfoPurposeFor(int purpose);
 /// file in program mode) to the file the last save dialog chose. A program
 /// that was written is no longer changed. False when the write failed (the
 /// writer has shown why).
-bool SaveToTarget(shell::Workspace& ws);
+bool SaveToTarget(files::Workspace& ws);
 
 /// The information window opened for `purpose` is closing (OK and Cancel
 /// have navigated already): it is unloaded, the file is written when the
@@ -52,7 +53,7 @@ bool SaveToTarget(shell::Workspace& ws);
 /// program menu, and a save before quitting asks the quit question only
 /// when it wrote the file, giving back the screen the exit came from when
 /// the user stays.
-void InformationWindowClosed(shell::Workspace& ws, int purpose);
+void InformationWindowClosed(files::Workspace& ws, int purpose);
 
 /// The box Enter moves to from `box`: 1, 3, 4, 5, 8, 7. The captions (0, 2,
 /// 6) are read-only labels and take no part; each leads to the box it names.
@@ -64,4 +65,4 @@ int NextInfoBox(int box);
 /// counted in single-byte units.
 bool InfoKeyFits(int box, std::string_view text, std::string_view selected, std::string_view typed);
 
-}  // namespace rq50::files
+}  // namespace rq50::session

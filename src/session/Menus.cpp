@@ -25,7 +25,9 @@
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 namespace {
 constexpr std::int32_t kFastRate = 9600;
@@ -396,4 +398,4 @@ void MenuCommand(Workspace& ws, int code) {
     });
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "session/Vocabulary.h"
 #include "shell/NavigationHost.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// Items of the standard menus, addressed by their array index (which is also
 /// the code passed to the shared routines).
@@ -177,4 +178,4 @@ Screen ScreenOfCurrentId(Workspace& ws);
 /// names when the user stays.
 void MenuCommand(Workspace& ws, int code);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

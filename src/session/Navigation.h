@@ -5,13 +5,14 @@
 #include <string>
 
 #include "comm/CommErrors.h"
+#include "session/Vocabulary.h"
 #include "shell/NavigationEvents.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// Answer argument of DisplayMatrix for the codes that ask the user.
 inline constexpr int kAnswerDataChanged = -1;
@@ -86,4 +87,4 @@ int DisplayMatrix(Workspace& ws, NavEvent event, int followCode = 0, int answer 
 /// table lists, named or not).
 int DisplayMatrix(Workspace& ws, int eventCode, int followCode, int answer);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -6,7 +6,9 @@
 #include "parameter/ItemEdit.h"
 #include "shell/TextTrim.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 OfflineEditor::OfflineEditor(parameter::ItemArray items, const files::DataSetHeader& header)
     : m_original(items), m_items(std::move(items)), m_header(header) {}
@@ -67,4 +69,4 @@ bool ApplyOfflineEdit(Workspace& ws, const OfflineEditor& editor) {
     return true;
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

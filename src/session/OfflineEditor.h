@@ -13,8 +13,9 @@
 
 #include "files/DataSet.h"
 #include "parameter/ItemBlock.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -58,4 +59,4 @@ class OfflineEditor {
 /// the data is then unsaved. Returns whether it changed anything.
 bool ApplyOfflineEdit(Workspace& ws, const OfflineEditor& editor);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

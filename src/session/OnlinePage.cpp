@@ -19,7 +19,9 @@
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
-namespace rq50::parameter {
+namespace rq50::session {
+
+using namespace rq50::parameter;
 
 namespace {
 constexpr const char* kIntervalKey = "READINTERVAL";
@@ -73,12 +75,12 @@ void OnlinePage::SetReadInterval(int ms) {
         m_ws.hosts.settings->Set(kIntervalKey, std::to_string(kept));
 }
 
-bool OnlinePage::ExportCsv(shell::FileDialogHost& dialog) {
+bool OnlinePage::ExportCsv(session::FileDialogHost& dialog) {
     const std::string csv = m_trend.Csv();
     return Export(dialog, true, {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
 }
 
-bool OnlinePage::ExportImage(shell::FileDialogHost& dialog, std::span<const std::uint8_t> png) {
+bool OnlinePage::ExportImage(session::FileDialogHost& dialog, std::span<const std::uint8_t> png) {
     return Export(dialog, false, png);
 }
 
@@ -103,9 +105,9 @@ std::string OnlinePage::TrendTitle() const {
     return title;
 }
 
-bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,
+bool OnlinePage::Export(session::FileDialogHost& dialog, bool csv,
                         std::span<const std::uint8_t> bytes) {
-    shell::FileDialogSpec ask = shell::FileDialogFor(m_ws, shell::kDialogCsv);
+    session::FileDialogSpec ask = session::FileDialogFor(m_ws, session::kDialogCsv);
     ask.title = shell::Catalogue(csv ? kTextTrendExportCsv : kTextTrendExportPng);
     std::erase(ask.title, '&');
     ask.filter = csv ? shell::Catalogue(kTextCsvFile) + "(*.csv)|*.csv"
@@ -141,4 +143,4 @@ bool OnlinePage::Export(shell::FileDialogHost& dialog, bool csv,
     return false;
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::session

@@ -11,17 +11,20 @@
 
 #include "parameter/PageModel.h"
 #include "parameter/Trend.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 class FileDialogHost;
+}  // namespace rq50::session
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::parameter {
+namespace rq50::session {
 
 class OnlinePage {
   public:
-    explicit OnlinePage(shell::Workspace& ws) : m_ws(ws) {}
+    explicit OnlinePage(files::Workspace& ws) : m_ws(ws) {}
     ~OnlinePage();
     OnlinePage(const OnlinePage&) = delete;
     OnlinePage& operator=(const OnlinePage&) = delete;
@@ -29,15 +32,15 @@ class OnlinePage {
     /// A fresh page of `category`, attached to the page jobs (the page held
     /// before goes), reading at the interval the user chose last, with an
     /// empty trend.
-    PageModel& New(PageCategory category);
+    parameter::PageModel& New(parameter::PageCategory category);
     /// The page is detached from the jobs and goes: the screen closed or the
     /// category was not opened. Fast pacing lets go of the line then.
     void Drop();
     /// The page held, or nullptr.
-    PageModel* Get() const { return m_page.get(); }
+    parameter::PageModel* Get() const { return m_page.get(); }
 
     /// Every reading of the page since it was opened.
-    Trend& PageTrend() { return m_trend; }
+    parameter::Trend& PageTrend() { return m_trend; }
     /// The reading interval of this page and the pages after it (kept in
     /// the settings as READINTERVAL).
     void SetReadInterval(int ms);
@@ -48,19 +51,19 @@ class OnlinePage {
     /// `png`. The file there before stays as it was until the new one is
     /// whole. True when written; false when cancelled or failed (a failure
     /// has shown its message).
-    bool ExportCsv(shell::FileDialogHost& dialog);
-    bool ExportImage(shell::FileDialogHost& dialog, std::span<const std::uint8_t> png);
+    bool ExportCsv(session::FileDialogHost& dialog);
+    bool ExportImage(session::FileDialogHost& dialog, std::span<const std::uint8_t> png);
     /// What an exported picture is of: "FIC-101  RQB2  2026-12-08 14:03 - 14:10"
     /// (the tag where the instrument's set names one, the model, the first
     /// and last reading).
     std::string TrendTitle() const;
 
   private:
-    bool Export(shell::FileDialogHost& dialog, bool csv, std::span<const std::uint8_t> bytes);
+    bool Export(session::FileDialogHost& dialog, bool csv, std::span<const std::uint8_t> bytes);
 
-    shell::Workspace& m_ws;
-    std::unique_ptr<PageModel> m_page;
-    Trend m_trend;
+    files::Workspace& m_ws;
+    std::unique_ptr<parameter::PageModel> m_page;
+    parameter::Trend m_trend;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::session

@@ -22,7 +22,11 @@
 
 #include <filesystem>
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::files;
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -367,4 +371,4 @@ void PlantRegisterBrowser::Print(const std::vector<int>& rows) {
     });
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

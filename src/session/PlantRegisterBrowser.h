@@ -21,9 +21,10 @@
 #include "register/PlantRegister.h"
 #include "session/FileDialog.h"
 #include "session/SafeDownload.h"
+#include "session/Vocabulary.h"
 #include "shell/MessageBoxHost.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -148,4 +149,4 @@ std::string RecordTitle(const plant::Record& record);
 /// (completed)".
 std::string RestoreTitle(const plant::Record& record);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -13,25 +13,27 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::program {
+namespace rq50::session {
+
+using namespace rq50::program;
 
 namespace {
 
-void EnableMenu(shell::Workspace& ws) {
+void EnableMenu(files::Workspace& ws) {
     if (auto* nav = ws.hosts.navigation) nav->EnableScreen(shell::Screen::SettingMenu);
 }
 
 }  // namespace
 
-bool ProgramMenuLoad(shell::Workspace& ws) {
-    return shell::PrepareUndoFolder(ws);
+bool ProgramMenuLoad(files::Workspace& ws) {
+    return files::PrepareUndoFolder(ws);
 }
 
-void ProgramMenuUnload(shell::Workspace& ws) {
-    shell::RemoveUndoFolder(ws);
+void ProgramMenuUnload(files::Workspace& ws) {
+    files::RemoveUndoFolder(ws);
 }
 
-bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
+bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option) {
     if (auto* nav = ws.hosts.navigation) nav->DisableScreen(shell::Screen::SettingMenu);
     ProgramState& state = ws.program;
     ws.state.editorOpenedFromFile = false;
@@ -55,15 +57,15 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
             state.source = kSourceNew;
             state.fileName.clear();
             state.sourceRecords.clear();
-            shell::DisplayMatrix(ws, shell::NavEvent::kNewProgram);
+            session::DisplayMatrix(ws, shell::NavEvent::kNewProgram);
             return true;
         }
         case ProgramMenuOption::kUpload: {
             const std::int16_t before = state.source;
             state.source = kSourceUpload;
-            if (!shell::StartScreenJob(
+            if (!session::StartScreenJob(
                     ws.Engine(), {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram)},
-                    shell::kCallerSettingMenuProgram, shell::Screen::SettingMenu)) {
+                    session::kCallerSettingMenuProgram, shell::Screen::SettingMenu)) {
                 state.source = before;
                 state.dataPresent = false;
                 EnableMenu(ws);
@@ -75,11 +77,11 @@ bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option) {
         case ProgramMenuOption::kReadFile:
             // The navigation re-enables the menu when the dialog is cancelled
             // or the read fails, and opens the editor on a file read.
-            shell::DisplayMatrix(ws, shell::NavEvent::kReadProgramFile);
+            session::DisplayMatrix(ws, shell::NavEvent::kReadProgramFile);
             return ws.state.editorOpenedFromFile;
     }
     EnableMenu(ws);
     return false;
 }
 
-}  // namespace rq50::program
+}  // namespace rq50::session

@@ -4,22 +4,23 @@
 // confirm and unload. The window itself only shows the options.
 
 #include "program/ProgramTypes.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::program {
+namespace rq50::session {
 
 /// The options of the setting menu in program mode, in their order on screen.
 enum class ProgramMenuOption { kNew = 0, kUpload = 1, kReadFile = 2 };
 
 /// Load in program mode: the undo folder exists and is empty. False when it
 /// could not be created.
-bool ProgramMenuLoad(shell::Workspace& ws);
+bool ProgramMenuLoad(files::Workspace& ws);
 
 /// Unload: the undo folder is removed.
-void ProgramMenuUnload(shell::Workspace& ws);
+void ProgramMenuUnload(files::Workspace& ws);
 
 /// Confirm in program mode. The menu is disabled, then:
 /// New builds the template (model RQK2) and opens the editor; Upload asks
@@ -28,6 +29,6 @@ void ProgramMenuUnload(shell::Workspace& ws);
 /// dialog, and a file read opens the editor. False when nothing was started
 /// (New refused, upload prompt cancelled, dialog cancelled or failed): the
 /// menu is enabled again with its option unchanged.
-bool ProgramMenuConfirm(shell::Workspace& ws, ProgramMenuOption option);
+bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option);
 
-}  // namespace rq50::program
+}  // namespace rq50::session

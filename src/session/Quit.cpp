@@ -5,7 +5,9 @@
 #include "session/Menus.h"
 #include "shell/Services.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 void Quit::Exit(Screen from) {
     if (ExitProgram(m_ws, from) == ExitOutcome::Quit && m_ws.hosts.navigation != nullptr)
@@ -17,4 +19,4 @@ bool Quit::MayClose(bool activeExitEnabled, Screen active) {
            CloseDecision::Quit;
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -5,9 +5,10 @@
 // the questions; this decides when the program ends and ends it through the
 // navigation.
 
+#include "session/Vocabulary.h"
 #include "shell/NavigationHost.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -27,4 +28,4 @@ class Quit {
     Workspace& m_ws;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -20,7 +20,9 @@
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 namespace fs = std::filesystem;
 
 std::string SlotStateName(SlotState state) {
@@ -500,4 +502,4 @@ std::shared_ptr<RackRun> RackRun::Start(Workspace& ws, RackOptions options) {
     return run;
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -18,8 +18,9 @@
 
 #include "register/PlantRegister.h"
 #include "session/SafeDownload.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -96,4 +97,4 @@ class RackRun {
     virtual const std::vector<SlotOutcome>& Slots() const = 0;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -9,7 +9,9 @@
 #include "shell/Catalogue.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -129,4 +131,4 @@ std::string RackTable::LastRecord(const std::string& tag) const {
     }
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "session/RackRun.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -66,4 +67,4 @@ class RackTable {
     bool m_stopped = false;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

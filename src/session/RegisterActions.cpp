@@ -9,7 +9,9 @@
 #include "shell/Catalogue.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 bool LoadRecord(Workspace& ws, const plant::Record& record) {
     const std::string title = record.fileName.empty()
@@ -75,4 +77,4 @@ bool StartRestore(Workspace& ws, const plant::Record& record, Screen screen,
     return StartSafeDownload(ws, std::move(request), std::move(questions));
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -13,8 +13,9 @@
 #include "files/SaveTarget.h"
 #include "register/PlantRegister.h"
 #include "session/SafeDownload.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -36,4 +37,4 @@ std::optional<plant::Record> RestoreRecordFor(plant::PlantRegister& reg, const s
 bool StartRestore(Workspace& ws, const plant::Record& record, Screen screen,
                   std::unique_ptr<DownloadQuestions> questions);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

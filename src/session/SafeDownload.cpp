@@ -15,7 +15,9 @@
 #include "shell/SettingsStore.h"
 #include "shell/TextTrim.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 namespace {
 constexpr const char* kBackupSetting = "BACKUPFIRST";
@@ -230,4 +232,4 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     return StartScreenJob(engine, upload, flow->request.caller, flow->request.screen);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -19,9 +19,10 @@
 #include "parameter/ItemBlock.h"
 #include "program/ProgramTypes.h"
 #include "session/ScreenFlow.h"
+#include "session/Vocabulary.h"
 #include "shell/NavigationHost.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -126,4 +127,4 @@ struct DownloadRequest {
 bool StartSafeDownload(Workspace& ws, DownloadRequest request,
                        std::unique_ptr<DownloadQuestions> questions);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -9,7 +9,9 @@
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 using namespace comm;
 
@@ -74,17 +76,17 @@ HandBackAction Failed(JobCaller caller, comm::Job job, comm::CommErrorCode resul
             return Enable(Screen::DataView);
         case kCallerSettingMenuUpload:
         case kCallerSettingMenuSet:
-            return Event(shell::kEventBackToSettingMenu, 321);
+            return Event(session::kEventBackToSettingMenu, 321);
         case kCallerSettingMenuProgram:
             if (job == kJobProgramUpload)
-                return Event(shell::kEventBackToSettingMenu, ProgramUploadFollow(result));
+                return Event(session::kEventBackToSettingMenu, ProgramUploadFollow(result));
             if (job == kJobProgramDownload)
-                return Event(shell::kEventBackToSettingMenu, ProgramDownloadFollow(result));
-            if (job == kJobBaudCheck) return Event(shell::kEventBackToSettingMenu, 321);
+                return Event(session::kEventBackToSettingMenu, ProgramDownloadFollow(result));
+            if (job == kJobBaudCheck) return Event(session::kEventBackToSettingMenu, 321);
             return Nothing();
         case kCallerDataView3:
         case kCallerDataView4:
-            return Event(shell::kEventBackToSettingMenu, 322);
+            return Event(session::kEventBackToSettingMenu, 322);
         case kCallerCategoryMenu:
             return Display(4);
         case kCallerProgramEditor:
@@ -113,7 +115,7 @@ HandBackAction Succeeded(JobCaller caller, comm::Job job, const HandBackFacts& f
         case kCallerSettingMenuProgram:
             if (job == kJobProgramUpload)
                 return facts.programItemCount >= 1 ? Event(381)
-                                                   : Event(shell::kEventBackToSettingMenu, 108);
+                                                   : Event(session::kEventBackToSettingMenu, 108);
             if (job == kJobProgramDownload) return Event(383);
             return Nothing();
         case kCallerDataView3:
@@ -198,4 +200,4 @@ bool StartScreenJob(CommEngine& engine, JobRequest request, JobCaller caller, Sc
     return true;
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -10,13 +10,14 @@
 #include <string>
 
 #include "comm/Engine.h"
+#include "session/Vocabulary.h"
 #include "shell/NavigationHost.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// The screen that started a job, which gets control back when it ends.
 enum class JobCaller {
@@ -100,4 +101,4 @@ constexpr int kMenuBaudRateDialog = 101;
 /// Menu command after job 23 when a rack interface answered.
 constexpr int kMenuAfterSlotJob = 181;
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -12,7 +12,9 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::parameter {
+namespace rq50::session {
+
+using namespace rq50::parameter;
 
 namespace {
 
@@ -22,7 +24,7 @@ constexpr std::int16_t kSourceFile = 1;
 
 constexpr shell::Screen kScreen = shell::Screen::SettingMenu;
 
-void DisableMenu(shell::Workspace& ws) {
+void DisableMenu(files::Workspace& ws) {
     if (auto* nav = ws.hosts.navigation) nav->DisableScreen(kScreen);
 }
 }  // namespace
@@ -41,11 +43,11 @@ std::string SettingMenu::OptionText(SettingMenuOption option) const {
 }
 
 void SettingMenu::Load() {
-    if (ProgramMode()) program::ProgramMenuLoad(m_ws);
+    if (ProgramMode()) session::ProgramMenuLoad(m_ws);
 }
 
 void SettingMenu::Unload() {
-    if (ProgramMode()) program::ProgramMenuUnload(m_ws);
+    if (ProgramMode()) session::ProgramMenuUnload(m_ws);
 }
 
 void SettingMenu::Activated() {
@@ -56,9 +58,9 @@ SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
     const std::string title = shell::Catalogue(kTextSet + static_cast<int>(option));
     switch (option) {
         case SettingMenuOption::kSetOrNew:
-            return {comm::kJobConnect, shell::kCallerSettingMenuSet, title};
+            return {comm::kJobConnect, session::kCallerSettingMenuSet, title};
         case SettingMenuOption::kUpload:
-            return {comm::kJobUpload, shell::kCallerSettingMenuUpload, title};
+            return {comm::kJobUpload, session::kCallerSettingMenuUpload, title};
         case SettingMenuOption::kFile:
             break;
     }
@@ -67,32 +69,32 @@ SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {
 
 void SettingMenu::Confirm(SettingMenuOption option) {
     if (ProgramMode()) {
-        program::ProgramMenuConfirm(m_ws, static_cast<program::ProgramMenuOption>(option));
+        session::ProgramMenuConfirm(m_ws, static_cast<session::ProgramMenuOption>(option));
         return;
     }
     if (option == SettingMenuOption::kFile) {
         m_ws.state.dataSource = kSourceFile;
         DisableMenu(m_ws);
-        shell::DisplayMatrix(m_ws, shell::NavEvent::kReadParameterFile);
+        session::DisplayMatrix(m_ws, shell::NavEvent::kReadParameterFile);
         return;
     }
     const SettingMenuJob job = JobFor(option);
-    if (shell::StartScreenJob(m_ws.Engine(), {job.job, job.title}, job.caller, kScreen) &&
+    if (session::StartScreenJob(m_ws.Engine(), {job.job, job.title}, job.caller, kScreen) &&
         option == SettingMenuOption::kUpload)
         m_ws.state.dataSource = kSourceUploaded;
 }
 
 void SettingMenu::Cancel() {
-    shell::DisplayMatrix(m_ws, ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
-                                             : shell::NavEvent::kSettingMenuBackParameter);
+    session::DisplayMatrix(m_ws, ProgramMode() ? shell::NavEvent::kSettingMenuBackProgram
+                                               : shell::NavEvent::kSettingMenuBackParameter);
     if (auto* nav = m_ws.hosts.navigation) nav->UnloadScreen(kScreen);
 }
 
 void SettingMenu::BaudRate() {
-    shell::StartScreenJob(
+    session::StartScreenJob(
         m_ws.Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
-        ProgramMode() ? shell::kCallerSettingMenuProgram : shell::kCallerSettingMenuUpload,
+        ProgramMode() ? session::kCallerSettingMenuProgram : session::kCallerSettingMenuUpload,
         kScreen);
 }
 
-}  // namespace rq50::parameter
+}  // namespace rq50::session

@@ -9,12 +9,13 @@
 #include <string>
 
 #include "session/ScreenFlow.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}
+}  // namespace rq50::files
 
-namespace rq50::parameter {
+namespace rq50::session {
 
 /// The three options, in their order on screen, in both modes.
 enum class SettingMenuOption { kSetOrNew = 0, kUpload = 1, kFile = 2 };
@@ -23,13 +24,13 @@ enum class SettingMenuOption { kSetOrNew = 0, kUpload = 1, kFile = 2 };
 /// under: the option's own caption from the catalogue.
 struct SettingMenuJob {
     comm::Job job = comm::Job::None;
-    shell::JobCaller caller = shell::kCallerNone;
+    session::JobCaller caller = session::kCallerNone;
     std::string title;
 };
 
 class SettingMenu {
   public:
-    explicit SettingMenu(shell::Workspace& ws) : m_ws(ws) {}
+    explicit SettingMenu(files::Workspace& ws) : m_ws(ws) {}
 
     /// Program mode (SettingMode 1) or parameter mode.
     bool ProgramMode() const;
@@ -57,7 +58,7 @@ class SettingMenu {
     void BaudRate();
 
   private:
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
 };
 
-}  // namespace rq50::parameter
+}  // namespace rq50::session

@@ -18,7 +18,9 @@
 #include "shell/TextTrim.h"
 #include "shell/UtilityComponent.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 namespace {
 
@@ -126,4 +128,4 @@ StartupResult StartWithoutWindows(Workspace& ws, StartupHost& host) {
     }
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -1,10 +1,12 @@
 #pragma once
 
-namespace rq50::shell {
-struct Workspace;
-}  // namespace rq50::shell
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::files {
+struct Workspace;
+}  // namespace rq50::files
+
+namespace rq50::session {
 
 /// The windows start-up shows; the GUI implements them (through the core
 /// session, shell/CoreSession.h), tests record the calls.
@@ -64,4 +66,4 @@ bool LoadModelTable(Workspace& ws);
 /// The port number stored under "COMPORT": 1..4, 1 when absent or invalid.
 int ReadComPortSetting(Workspace& ws);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

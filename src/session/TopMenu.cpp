@@ -11,7 +11,11 @@
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::files;
+
+using namespace rq50::shell;
 
 namespace {}
 
@@ -62,4 +66,4 @@ void TopMenu::MousePressed(bool cancelGesture) {
     UpdatePasswordMenu(m_ws);
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

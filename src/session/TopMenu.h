@@ -1,10 +1,12 @@
 #pragma once
 
+#include "session/Vocabulary.h"
+
 // The top menu (parameter or program setting, the download password) as its
 // window presents it. The password dialog is the window's to show; whether it
 // was passed is the answer the gate returns, and Setting.ini is written here.
 
-namespace rq50::shell {
+namespace rq50::session {
 
 /// What the top menu needs of its window.
 struct Workspace;
@@ -52,4 +54,4 @@ class TopMenu {
     TopMenuHost& m_host;
 };
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -17,7 +17,9 @@
 #include <algorithm>
 #include <utility>
 
-namespace rq50::shell {
+namespace rq50::session {
+
+using namespace rq50::shell;
 
 using plant::RecordKind;
 
@@ -248,4 +250,4 @@ void RecordTransfersOf(Workspace& ws) {
         });
 }
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

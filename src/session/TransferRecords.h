@@ -11,8 +11,9 @@
 #include "comm/jobs/JobResults.h"
 #include "files/SaveTarget.h"
 #include "register/Record.h"
+#include "session/Vocabulary.h"
 
-namespace rq50::shell {
+namespace rq50::session {
 
 struct Workspace;
 
@@ -51,4 +52,4 @@ std::string RecordTransfer(Workspace& ws, plant::Record record);
 /// (JobRequest::recordAs names another kind, or "none").
 void RecordTransfersOf(Workspace& ws);
 
-}  // namespace rq50::shell
+}  // namespace rq50::session

@@ -4,7 +4,7 @@
 
 namespace rq50::shell {
 class Clock;
-}
+}  // namespace rq50::shell
 
 namespace rq50::shell {
 

@@ -92,7 +92,7 @@ struct Figures {
 
 /// Wires an engine with every job to `ws` (its clock, messages and engine
 /// hosts set), `host` and `port`, at `speed` in the pacing asked for.
-inline void WireEngine(comm::CommEngine& engine, shell::Workspace& ws, shell::Clock& clock,
+inline void WireEngine(comm::CommEngine& engine, files::Workspace& ws, shell::Clock& clock,
                        shell::MessageBoxHost& messages, comm::CommHost& host,
                        comm::SerialPort& port, int speed, const comm::CommPacing& pacing) {
     engine.SetWorkspace(ws);
@@ -110,7 +110,7 @@ inline void WireEngine(comm::CommEngine& engine, shell::Workspace& ws, shell::Cl
 /// Runs `job` (upload or download) once on `data` and measures it: an upload
 /// fills the data set, a download sends the one an upload left there.
 inline Figures Transfer(comm::Job job, const comm::CommPacing& pacing, comm::SerialPort& port,
-                        shell::Clock& clock, int speed, shell::Workspace& data,
+                        shell::Clock& clock, int speed, files::Workspace& data,
                         const std::string& device = {}) {
     SilentMessages messages;
     SlotHost host;
@@ -195,7 +195,7 @@ void VirtualTable(comm::Job job, const char* title, Prepare prepare) {
                 auto instrument = sim::Instrument::FromFile(AtSpeed(file, speed));
                 shell::VirtualClock clock;
                 sim::SimulatedLine line(clock, &instrument);
-                shell::Workspace data;
+                files::Workspace data;
                 prepare(line, clock, speed, data);
                 runs[fast ? 1 : 0] =
                     Transfer(job, {fast, comm::kDefaultGapMs}, line, clock, speed, data);
@@ -219,7 +219,7 @@ int RealTimeRuns(comm::Job job, const char* argv0, int speed, Prepare prepare) {
     for (const bool fast : {false, true}) {
         const comm::CommPacing pacing{fast, comm::kDefaultGapMs};
         Figures virtualRun;
-        shell::Workspace data;
+        files::Workspace data;
         {
             auto instrument = sim::Instrument::FromFile(file);
             shell::VirtualClock clock;
@@ -262,7 +262,7 @@ int Main(int argc, char** argv, comm::Job job, const char* title, Prepare prepar
 #endif
     VirtualTable(job, title, prepare);
 #ifdef RQ50_BENCH_REAL_LINE
-    const auto atSpeed = [&](comm::SerialPort& line, shell::Clock& clock, shell::Workspace& data) {
+    const auto atSpeed = [&](comm::SerialPort& line, shell::Clock& clock, files::Workspace& data) {
         prepare(line, clock, 9600, data);
     };
     if (RealTimeRuns(job, argv[0], 9600, atSpeed) != 0) return 1;

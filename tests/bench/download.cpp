@@ -10,7 +10,7 @@ namespace {
 using namespace rq50;
 
 /// Fills the data set from the instrument, as a technician's upload does.
-void UploadFirst(comm::SerialPort& line, shell::Clock& clock, int speed, shell::Workspace& data) {
+void UploadFirst(comm::SerialPort& line, shell::Clock& clock, int speed, files::Workspace& data) {
     bench::Transfer(comm::kJobUpload, {true, comm::kDefaultGapMs}, line, clock, speed, data);
 }
 

@@ -20,7 +20,7 @@ using namespace rq50;
 bench::Figures Upload(const comm::CommPacing& pacing, const std::string& device) {
     platform::LinePort port;
     shell::SteadyClock clock;
-    shell::Workspace data;
+    files::Workspace data;
     return bench::Transfer(comm::kJobUpload, pacing, port, clock, 9600, data, device);
 }
 

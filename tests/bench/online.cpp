@@ -80,7 +80,7 @@ class OnlineScreen {
     sim::SimulatedLine m_line;
     bench::SilentMessages m_messages;
     comm::CommHost m_host;
-    shell::Workspace m_ws;
+    files::Workspace m_ws;
     comm::CommEngine m_engine;
     std::unique_ptr<PageModel> m_page;
     bool m_opened = false;

@@ -25,7 +25,7 @@ struct RunFigures {
     std::string summary;
 };
 
-RunFigures RackOnce(shell::RackAction action, bool fast, int speed) {
+RunFigures RackOnce(session::RackAction action, bool fast, int speed) {
     shell::VirtualClock clock;
     sim::Instrument rack = sim::Instrument::FromFile(bench::AtSpeed("ZNC.json", speed));
     sim::SimulatedLine line(clock, &rack);
@@ -33,22 +33,22 @@ RunFigures RackOnce(shell::RackAction action, bool fast, int speed) {
     shell::FileSystemUtility utility(&clock);
     comm::CommHost host;
     comm::CommEngine engine;
-    shell::Workspace ws;
+    files::Workspace ws;
     ws.hosts.utility = &utility;
     comm::CommPacing pacing;
     pacing.fast = fast;
     bench::WireEngine(engine, ws, clock, messages, host, line, speed, pacing);
 
-    shell::RackOptions options;
+    session::RackOptions options;
     options.action = action;
     options.folder = (std::filesystem::temp_directory_path() / "rq50-bench-rack").string();
     RunFigures f;
-    options.onEnd = [&f](const std::vector<shell::SlotOutcome>& outcome, bool) {
-        f.summary = shell::RackSummary(outcome);
+    options.onEnd = [&f](const std::vector<session::SlotOutcome>& outcome, bool) {
+        f.summary = session::RackSummary(outcome);
         f.openings = static_cast<int>(outcome.size());
     };
     const auto start = clock.NowMs();
-    auto run = shell::RackRun::Start(ws, options);
+    auto run = session::RackRun::Start(ws, options);
     while (run && run->Running() && engine.Busy()) engine.RunCommJob();
     f.seconds = static_cast<double>(clock.NowMs() - start) / 1000.0;
     std::filesystem::remove_all(options.folder);
@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     std::printf("Rack run of the sample rack (16 slots, 3 instruments), virtual clock\n");
     std::printf("%-7s %6s %-8s %9s %9s %s\n", "run", "bit/s", "pacing", "seconds", "settling",
                 "outcome");
-    for (auto [name, action] :
-         {std::pair{"scan", shell::RackAction::kScan}, {"upload", shell::RackAction::kUpload}}) {
+    for (auto [name, action] : {std::pair{"scan", session::RackAction::kScan},
+                                {"upload", session::RackAction::kUpload}}) {
         for (int speed : {1200, 9600}) {
             for (bool fast : {false, true}) {
                 const auto f = RackOnce(action, fast, speed);

@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
     using namespace rq50;
     return bench::Main(argc, argv, comm::kJobUpload,
                        "Upload on the virtual clock (ZNC: the module in slot 1)",
-                       [](comm::SerialPort&, shell::Clock&, int, shell::Workspace&) {});
+                       [](comm::SerialPort&, shell::Clock&, int, files::Workspace&) {});
 }

@@ -80,7 +80,7 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     Program program;
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
     program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};  // "Starts communication..."
@@ -138,8 +138,8 @@ void CommDialogsTest::slotDialogOnARack() {
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
-    shell::DisplayMatrix(program.Ws(), 41, 0, 0);
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
+    session::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
 
     std::vector<std::string> refused;
@@ -190,10 +190,10 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     Program program;
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
-    auto start = [&](comm::Job job, int text, shell::JobCaller caller, shell::Screen from) {
-        return shell::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller, from,
-                                     false);
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
+    auto start = [&](comm::Job job, int text, session::JobCaller caller, shell::Screen from) {
+        return session::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller,
+                                       from, false);
     };
     auto stop = [&] {
         auto* progress =
@@ -204,7 +204,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
         QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
                  comm::ErrorNumber(comm::kErrTerminated));
     };
-    const auto upload = shell::kCallerSettingMenuUpload;
+    const auto upload = session::kCallerSettingMenuUpload;
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] {
         auto* progress =
@@ -225,7 +225,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
     QVERIFY(
-        start(comm::kJobDownload, 2403, shell::kCallerDataViewDownload, shell::Screen::DataView));
+        start(comm::kJobDownload, 2403, session::kCallerDataViewDownload, shell::Screen::DataView));
     QVERIFY(WaitFor([&] {
         return program.Engine().OutcomeSoFar().itemsWritten == 1 &&
                program.Engine().AwaitingAnswer();
@@ -264,7 +264,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     QCOMPARE(program.Engine().CommDevice(), comm::DeviceForPort(program.Ws().hosts, 2));
 
     // After a job the status bar names the instrument it reached.
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
     program.Ws().state.currentScreenId = 1;
     gui::ScreenBase* setting = main.ActiveScreen();
     program.messages.answers = {shell::kAnswerOk};

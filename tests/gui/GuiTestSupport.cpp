@@ -69,7 +69,7 @@ std::vector<std::string> ScriptedMessages::Texts() const {
     return texts;
 }
 
-StandInScreen::StandInScreen(shell::Screen id, shell::Workspace& ws, shell::JobCaller callerCode)
+StandInScreen::StandInScreen(shell::Screen id, files::Workspace& ws, session::JobCaller callerCode)
     : gui::ScreenBase(id, ws), caller(callerCode) {
     SetMenus();
     OfferBaudRate();
@@ -79,16 +79,16 @@ StandInScreen::StandInScreen(shell::Screen id, shell::Workspace& ws, shell::JobC
 }
 
 void StandInScreen::OnBaudRate() {
-    shell::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130)}, caller, Id());
+    session::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(2130)}, caller, Id());
 }
 
 void RegisterStandInScreens(gui::ScreenContext& screens) {
-    shell::Workspace& ws = screens.workspace;
+    files::Workspace& ws = screens.workspace;
     screens.makers.Register(shell::Screen::SettingMenu, [&ws] {
-        return new StandInScreen(shell::Screen::SettingMenu, ws, shell::kCallerSettingMenuUpload);
+        return new StandInScreen(shell::Screen::SettingMenu, ws, session::kCallerSettingMenuUpload);
     });
     screens.makers.Register(shell::Screen::CategoryMenu, [&ws] {
-        return new StandInScreen(shell::Screen::CategoryMenu, ws, shell::kCallerCategoryMenu);
+        return new StandInScreen(shell::Screen::CategoryMenu, ws, session::kCallerCategoryMenu);
     });
 }
 

@@ -74,8 +74,8 @@ class ScriptedMessages : public shell::MessageBoxHost {
 class StandInScreen : public gui::ScreenBase {
     Q_OBJECT
   public:
-    StandInScreen(shell::Screen id, shell::Workspace& ws, shell::JobCaller caller);
-    shell::JobCaller caller;
+    StandInScreen(shell::Screen id, files::Workspace& ws, session::JobCaller caller);
+    session::JobCaller caller;
 
   protected:
     void OnBaudRate() override;
@@ -102,7 +102,7 @@ class Program {
     int Start();
     gui::GuiApp& App() { return *m_app; }
     /// The started program's session: its workspace and its engine.
-    shell::Workspace& Ws() { return m_app->Session().Data(); }
+    files::Workspace& Ws() { return m_app->Session().Data(); }
     comm::CommEngine& Engine() { return m_app->Session().Engine(); }
     gui::MainWindow& Main();
     /// Closes the program the way the main window does when it ends.

@@ -38,7 +38,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     Program program;
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenu);
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.ActiveScreen();
     QCOMPARE(setting->Id(), shell::Screen::SettingMenu);
     QVERIFY(!MenuBarShows(main, "Command(&C)"));
@@ -55,7 +55,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     QVERIFY(program.Engine().LogFileOn());
 
     // A screen opened afterwards shows the menu with the marks of the flags.
-    shell::DisplayMatrix(program.Ws(), 41, 0, 0);
+    session::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
     QCOMPARE(category->Id(), shell::Screen::CategoryMenu);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
@@ -105,7 +105,7 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QVERIFY(fast->isChecked());
     QVERIFY(first.Engine().Pacing().fast);
     // Another screen shows the same state in its own menu.
-    shell::ShowDisplay(first.Ws(), shell::kDisplaySettingMenu);
+    session::ShowDisplay(first.Ws(), session::kDisplaySettingMenu);
     QVERIFY(first.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     first.Close();
     {

@@ -255,7 +255,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 void ParameterDataTest::informationWindowKeys() {
     QVERIFY(StartProgram());
     m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
-    shell::ShowDisplay(m_program->Ws(), shell::kDisplayInformation);
+    session::ShowDisplay(m_program->Ws(), session::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);
     auto* title1 = Child<QLineEdit>(info, "txtFirstTitle");
@@ -422,7 +422,7 @@ void ParameterDataTest::plantRegisterReadOnly() {
         Press(window, "cmdName");
         Press(window, "cmdClose");
     });
-    shell::PlantRegisterWindow::Run(m_program->Ws(), &m_program->Main());
+    gui::PlantRegisterWindow::Run(m_program->Ws(), &m_program->Main());
     m_program->Close();
     QFile after(file);
     QVERIFY(after.open(QIODevice::ReadOnly));

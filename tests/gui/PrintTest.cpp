@@ -38,14 +38,14 @@ using namespace rq50::guitest;
 namespace {
 
 /// A file dialog that answers with a fixed name.
-class NamedFile : public shell::FileDialogHost {
+class NamedFile : public session::FileDialogHost {
   public:
     explicit NamedFile(std::string path) : m_path(std::move(path)) {}
-    std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec& dialog) override {
+    std::optional<session::DialogChoice> Show(const session::FileDialogSpec& dialog) override {
         specs.push_back(dialog);
-        return shell::DialogChoice{m_path, m_path.substr(m_path.find_last_of('/') + 1)};
+        return session::DialogChoice{m_path, m_path.substr(m_path.find_last_of('/') + 1)};
     }
-    std::vector<shell::FileDialogSpec> specs;
+    std::vector<session::FileDialogSpec> specs;
 
   private:
     std::string m_path;
@@ -174,15 +174,15 @@ void PrintTest::cleanup() {
 
 gui::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
                                              const files::ParameterFileRecord& record) {
-    shell::Workspace& ws = m_program->Ws();
+    files::Workspace& ws = m_program->Ws();
     if (from == shell::Screen::DataView) {
         LoadParameterData(*m_program, record);
         ws.state.settingMode = 0;
     }
     m_program->App().Screens().makers.Register(
-        from, [from, &ws] { return new StandInScreen(from, ws, shell::kCallerDataView3); });
-    shell::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? shell::kDisplayProgramEditor
-                                                                : shell::kDisplayDataView);
+        from, [from, &ws] { return new StandInScreen(from, ws, session::kCallerDataView3); });
+    session::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? session::kDisplayProgramEditor
+                                                                  : session::kDisplayDataView);
     gui::PrintFromScreen(ws, from);
     return qobject_cast<gui::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
 }
@@ -348,12 +348,12 @@ void PrintTest::previewPagesOfALongReport() {
 void PrintTest::errorAndCheckListsGoToThePreview() {
     m_program->App().Screens().makers.Register(shell::Screen::ErrorList, [this] {
         return new StandInScreen(shell::Screen::ErrorList, m_program->Ws(),
-                                 shell::kCallerProgramEditor);
+                                 session::kCallerProgramEditor);
     });
-    shell::ShowDisplay(m_program->Ws(), shell::kDisplayErrorList);
+    session::ShowDisplay(m_program->Ws(), session::kDisplayErrorList);
     m_program->Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
                                       {"P02", "GO99", "Invalid jump address."}};
-    shell::DisplayMatrix(m_program->Ws(), shell::NavEvent::kPrintErrorList);
+    session::DisplayMatrix(m_program->Ws(), shell::NavEvent::kPrintErrorList);
     auto* preview = Preview();
     QVERIFY(preview != nullptr);
     QVERIFY(!Enabled(shell::Screen::ErrorList));
@@ -370,7 +370,7 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
     entry.sentData = "1A2B    ";
     entry.setData = "1A2C    ";
     m_program->Ws().checkList = {entry};
-    shell::ShowDisplay(m_program->Ws(), shell::kDisplayDownloadCheck);
+    session::ShowDisplay(m_program->Ws(), session::kDisplayDownloadCheck);
     QWidget* check = Main().FindScreen(shell::Screen::DownloadCheck);
     QVERIFY(check != nullptr);
     Press(check, "cmdPrint");

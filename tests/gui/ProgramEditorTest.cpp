@@ -37,7 +37,7 @@
 using namespace rq50;
 using namespace rq50::guitest;
 using program::GridId;
-using program::ProgramMenuOption;
+using session::ProgramMenuOption;
 using shell::Screen;
 
 namespace {
@@ -73,14 +73,14 @@ void OpenProgramMenu(Program& p) {
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
     p.Ws().state.settingMode = 1;
-    shell::ShowDisplay(p.Ws(), shell::kDisplaySettingMenuProgram);
-    QVERIFY(program::ProgramMenuLoad(p.Ws()));
+    session::ShowDisplay(p.Ws(), session::kDisplaySettingMenuProgram);
+    QVERIFY(session::ProgramMenuLoad(p.Ws()));
 }
 
 Editor OpenNew(Program& p) {
-    shell::Workspace& ws = p.Ws();
+    files::Workspace& ws = p.Ws();
     OpenProgramMenu(p);
-    program::ProgramMenuConfirm(ws, ProgramMenuOption::kNew);
+    session::ProgramMenuConfirm(ws, ProgramMenuOption::kNew);
     return Find(p);
 }
 
@@ -483,11 +483,11 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     p.messages.answers = {shell::kAnswerCancel};
-    QVERIFY(!program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
+    QVERIFY(!session::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QVERIFY(!p.Engine().Busy());
     QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::SettingMenu)));
     p.messages.answers = {shell::kAnswerOk};
-    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
+    QVERIFY(session::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
     QVERIFY(WaitFor([&] { return !p.Engine().Busy() && Find(p).screen != nullptr; }, 60000));
@@ -499,7 +499,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     // back through the program editor, which is the working screen after.
     p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
     QTest::mouseClick(Find(p).Button(0), Qt::LeftButton);
-    shell::DisplayMatrix(p.Ws(), shell::NavEvent::kSettingMenuBackProgram);  // the menu's Cancel
+    session::DisplayMatrix(p.Ws(), shell::NavEvent::kSettingMenuBackProgram);  // the menu's Cancel
     p.Main().UnloadScreen(Screen::SettingMenu);
     auto* top = static_cast<gui::TopMenuScreen*>(p.Main().FindScreen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(p) == top; }));
@@ -554,7 +554,7 @@ void ProgramEditorTest::saveWritesWhatTheCliListsAndReadsBack() {
 
     // Read Program Data from a File opens the editor with it.
     WhenFileDialog(path);
-    QVERIFY(program::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kReadFile));
+    QVERIFY(session::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kReadFile));
     e = Find(p);
     QVERIFY(e.screen != nullptr);
     p.Main().activateWindow();

@@ -49,7 +49,7 @@ void RackWindowTest::scanFillsTheTableFromTheMenu() {
         auto* pacing = Child<QCheckBox>(window, "chkFastComm");
         pacingName = pacing->accessibleName();
         pacing->setChecked(true);
-        fast = shell::FastCommunicationOn(program.Ws()) && program.Engine().Pacing().fast;
+        fast = session::FastCommunicationOn(program.Ws()) && program.Engine().Pacing().fast;
         pacing->setChecked(false);
         auto* stop = Child<QPushButton>(window, "cmdStop");
         auto* grid = Child<QTableWidget>(window, "grdSlots");

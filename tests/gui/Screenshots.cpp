@@ -114,7 +114,7 @@ void ModalShot(const char* className, const char* name) {
 
 /// The print dialog and the preview of a parameter report of some pages.
 void PrintScreens(Program& program) {
-    shell::Workspace& ws = program.Ws();
+    files::Workspace& ws = program.Ws();
     gui::MainWindow& main = program.Main();
     auto record = files::test::SampleParameterRecord();
     for (int mb = 2; mb < 40; ++mb) {
@@ -129,12 +129,12 @@ void PrintScreens(Program& program) {
                static_cast<std::streamsize>(bytes.size()));
     files::ReadParameterFile(ws, path);
     ws.state.settingMode = 0;
-    shell::ShowDisplay(ws, shell::kDisplayPrintDialog);
+    session::ShowDisplay(ws, session::kDisplayPrintDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ2800_print_dialog");
 
     ws.printAreas = print::PrintAreas{};
-    shell::ShowDisplay(ws, shell::kDisplayPrintPreview);
+    session::ShowDisplay(ws, session::kDisplayPrintPreview);
     if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::PrintPreview))) {
         preview->showMaximized();
     }
@@ -145,10 +145,10 @@ void PrintScreens(Program& program) {
 /// The online path: setting menu, category menu, the SET page with an item
 /// opened, and the DISPLAY page with the communication monitor.
 void ParameterScreens(Program& program, gui::MainWindow& main) {
-    shell::Workspace& ws = program.Ws();
+    files::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
     auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
-    shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
+    session::ShowDisplay(ws, session::kDisplaySettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
@@ -229,9 +229,9 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
 /// information window and the check list of a download whose value the
 /// instrument clamped.
 void DataScreens(Program& program, gui::MainWindow& main) {
-    shell::Workspace& ws = program.Ws();
+    files::Workspace& ws = program.Ws();
     auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
-    shell::ShowDisplay(ws, shell::kDisplaySettingMenu);
+    session::ShowDisplay(ws, session::kDisplaySettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
     setting->findChild<QRadioButton*>("optUpload")->setChecked(true);
     program.messages.answers = {shell::kAnswerOk};
@@ -250,7 +250,7 @@ void DataScreens(Program& program, gui::MainWindow& main) {
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
     ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
     ws.state.infoPurpose = 10;
-    shell::ShowDisplay(ws, shell::kDisplayInformation);
+    session::ShowDisplay(ws, session::kDisplayInformation);
     Settle();
     Save(WithCaption(&main), "frmRQ2600_information");
     QTest::mouseClick(
@@ -295,10 +295,10 @@ void ProgramShots() {
     if (program.Start() != 0) return;
     gui::MainWindow& main = program.Main();
     program.Ws().state.settingMode = 1;
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
-    rq50::program::ProgramMenuLoad(program.Ws());
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenuProgram);
+    rq50::session::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};
-    rq50::program::ProgramMenuConfirm(program.Ws(), rq50::program::ProgramMenuOption::kUpload);
+    rq50::session::ProgramMenuConfirm(program.Ws(), rq50::session::ProgramMenuOption::kUpload);
     WaitFor(
         [&] { return !program.Engine().Busy() && main.FindScreen(shell::Screen::ProgramEditor); },
         60000);
@@ -376,8 +376,8 @@ int main(int argc, char** argv) {
     gui::SlotNumberDialog::Ask(program.Ws(), &main);
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
-    shell::StartScreenJob(program.Engine(), {comm::kJobUpload, shell::Catalogue(2112)},
-                          shell::kCallerBaudDialog, shell::Screen::TopMenu, false);
+    session::StartScreenJob(program.Engine(), {comm::kJobUpload, shell::Catalogue(2112)},
+                            session::kCallerBaudDialog, shell::Screen::TopMenu, false);
     WaitFor([&] { return main.FindScreen(shell::Screen::Communicating) != nullptr; });
     WaitFor([&] { return program.Engine().Progress() >= 20; }, 20000);
     Settle();
@@ -386,7 +386,7 @@ int main(int argc, char** argv) {
     WaitFor([&] { return !program.Engine().Busy(); });
     program.messages.boxes.clear();
 
-    shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);
+    session::ShowDisplay(program.Ws(), session::kDisplayBaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
     main.UnloadScreen(shell::Screen::BaudRate);

@@ -279,7 +279,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("top menu");
 
     // The baud-rate dialog shows its model and rates whole.
-    shell::ShowDisplay(program.Ws(), shell::kDisplayBaudRateDialog);
+    session::ShowDisplay(program.Ws(), session::kDisplayBaudRateDialog);
     check("baud rate");
     if (QWidget* baud = main.FindScreen(Screen::BaudRate)) {
         for (const char* name : {"lblModel", "opt1200", "opt9600"}) {
@@ -323,7 +323,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("content list");
     main.UnloadScreen(Screen::ContentList);
     program.Ws().state.infoPurpose = 10;
-    shell::ShowDisplay(program.Ws(), shell::kDisplayInformation);
+    session::ShowDisplay(program.Ws(), session::kDisplayInformation);
     check("information");
     main.UnloadScreen(Screen::Information);
     comm::jobs::DownloadCheckEntry entry;
@@ -334,7 +334,7 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.setData = "+150.00 ";
     entry.setAux = "mA/V ratio (compensated)";  // a long text: the column grows
     program.Ws().checkList = {entry};
-    shell::ShowDisplay(program.Ws(), shell::kDisplayDownloadCheck);
+    session::ShowDisplay(program.Ws(), session::kDisplayDownloadCheck);
     check("download check");
     if (QWidget* list = main.FindScreen(Screen::DownloadCheck)) {
         auto* grid = list->findChild<QTableView*>("ssWriteCheckTAVRO");
@@ -344,9 +344,9 @@ void StartupTest::everyScreenInsideTheArea() {
             qPrintable(set.data().toString()));
     }
     main.UnloadScreen(Screen::DownloadCheck);
-    shell::ShowDisplay(program.Ws(), shell::kDisplayPrintDialog);
+    session::ShowDisplay(program.Ws(), session::kDisplayPrintDialog);
     check("print dialog");
-    shell::ShowDisplay(program.Ws(), shell::kDisplayPrintPreview);
+    session::ShowDisplay(program.Ws(), session::kDisplayPrintPreview);
     check("print preview");
     main.UnloadScreen(Screen::PrintPreview);
     main.UnloadScreen(Screen::PrintDialog);
@@ -355,9 +355,9 @@ void StartupTest::everyScreenInsideTheArea() {
 
     // The program editor and the error list of its command check.
     program.Ws().state.settingMode = 1;
-    shell::ShowDisplay(program.Ws(), shell::kDisplaySettingMenuProgram);
-    QVERIFY(program::ProgramMenuLoad(program.Ws()));
-    program::ProgramMenuConfirm(program.Ws(), program::ProgramMenuOption::kNew);
+    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenuProgram);
+    QVERIFY(session::ProgramMenuLoad(program.Ws()));
+    session::ProgramMenuConfirm(program.Ws(), session::ProgramMenuOption::kNew);
     auto* editor = qobject_cast<gui::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
     QVERIFY(editor != nullptr);
     check("program editor");
@@ -371,7 +371,7 @@ void StartupTest::everyScreenInsideTheArea() {
     // The dialogs that open on their own: version, password, SLOT No., the
     // plant register (with the upload above in it).
     // The data view's Edit dialog and the download preview with a long list.
-    shell::DownloadPreview preview;
+    session::DownloadPreview preview;
     preview.file = "/home/technician/plant/line 3/boiler feed pump 12.7pa (changed, not saved)";
     preview.model = "RQB2";
     preview.itemCount = 40;
@@ -384,7 +384,7 @@ void StartupTest::everyScreenInsideTheArea() {
         d.second = "+200.00 %";
         preview.changes.push_back(d);
     }
-    shell::OfflineEditor offline(program.Ws().items.dataSet, program.Ws().header);
+    session::OfflineEditor offline(program.Ws().items.dataSet, program.Ws().header);
     for (const char* dialog : {"frmRQ0200", "frmRQ4300", "frmRQ4100", "PlantRegister",
                                "OfflineEditor", "DownloadPreview"}) {
         WhenModal(dialog, [&](QWidget* shown) {
@@ -420,12 +420,12 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     // Create Log File: a log that cannot be written is said at once.
     QVERIFY(app.mkpath("User/RQ50.Log"));
     gui::ScreenBase* top = main.ActiveScreen();
-    shell::ToggleCommandItem(program.Ws(), *top, shell::kItemLogFile);
+    session::ToggleCommandItem(program.Ws(), *top, session::kItemLogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     QVERIFY(QString::fromStdString(program.messages.boxes[0].text).contains("RQ50.Log"));
     QVERIFY(app.rmdir("User/RQ50.Log"));
-    shell::ToggleCommandItem(program.Ws(), *top, shell::kItemLogFile);
-    shell::ToggleCommandItem(program.Ws(), *top, shell::kItemLogFile);
+    session::ToggleCommandItem(program.Ws(), *top, session::kItemLogFile);
+    session::ToggleCommandItem(program.Ws(), *top, session::kItemLogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
 
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,

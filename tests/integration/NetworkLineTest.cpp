@@ -84,7 +84,7 @@ class NetworkLine : public ::testing::Test {
 
     /// Runs upload or download on `device` with `data` (bench::Transfer: its
     /// own engine, every job, silent messages).
-    bench::Figures Transfer(comm::Job job, const std::string& device, shell::Workspace& data,
+    bench::Figures Transfer(comm::Job job, const std::string& device, files::Workspace& data,
                             int speed = 9600) {
         platform::LinePort port;
         shell::SteadyClock clock;
@@ -137,9 +137,9 @@ std::uint8_t* TagData(parameter::ItemArray& items) {
 // Telnet command byte) included: written over one line, read over all.
 TEST_F(NetworkLine, TransfersAreByteIdenticalOverRawTcpAndRfc2217) {
     Serve(9600, 9600);
-    shell::Workspace direct;
+    files::Workspace direct;
     ASSERT_TRUE(Transfer(comm::kJobUpload, sim->Path(), direct).ok);
-    shell::Workspace viaServer;
+    files::Workspace viaServer;
     ASSERT_TRUE(Transfer(comm::kJobUpload, server->Rfc2217Url(), viaServer).ok);
     EXPECT_EQ(viaServer.items.dataSet, direct.items.dataSet);
 
@@ -154,7 +154,7 @@ TEST_F(NetworkLine, TransfersAreByteIdenticalOverRawTcpAndRfc2217) {
         const auto down = Transfer(comm::kJobDownload, writeOver, direct);
         ASSERT_TRUE(down.ok) << writeOver;
         EXPECT_GT(down.items, 0u);
-        shell::Workspace back;
+        files::Workspace back;
         ASSERT_TRUE(Transfer(comm::kJobUpload, readOver, back).ok) << readOver;
         EXPECT_EQ(back.items.dataSet, written) << writeOver << " then " << readOver;
     }

@@ -425,15 +425,15 @@ TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp)
 // The register window offers the newest record whose result was good, and
 // names it; a failed download is never the default.
 TEST_P(PlantRegisterTest, TheWindowOffersTheNewestGoodRecordByName) {
-    struct Host : shell::PlantRegisterHost, shell::FileDialogHost {
+    struct Host : session::PlantRegisterHost, session::FileDialogHost {
         bool PasswordGate() override { return true; }
         void CloseWindow() override {}
-        std::unique_ptr<shell::DownloadQuestions> RestoreQuestions() override { return nullptr; }
-        shell::FileDialogHost& FileDialog() override { return *this; }
-        std::optional<shell::DialogChoice> Show(const shell::FileDialogSpec&) override {
+        std::unique_ptr<session::DownloadQuestions> RestoreQuestions() override { return nullptr; }
+        session::FileDialogHost& FileDialog() override { return *this; }
+        std::optional<session::DialogChoice> Show(const session::FileDialogSpec&) override {
             return std::nullopt;
         }
-        void ShowDifferences(const shell::RecordDifferences&) override {}
+        void ShowDifferences(const session::RecordDifferences&) override {}
         void PrintReport(const print::ReportWriter&) override {}
         std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
     } host;
@@ -444,11 +444,11 @@ TEST_P(PlantRegisterTest, TheWindowOffersTheNewestGoodRecordByName) {
     ASSERT_EQ(recorder.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1())), "");
     ASSERT_EQ(recorder.Add(failed), "");
 
-    shell::Workspace ws;
+    files::Workspace ws;
     shell::testing::RecordingMessages messages;
     ws.hosts.messages = &messages;
     ws.hosts.recorder = &recorder;
-    shell::PlantRegisterBrowser browser(ws, host);
+    session::PlantRegisterBrowser browser(ws, host);
     ASSERT_TRUE(browser.Open());
     browser.ChooseInstrument(2);  // under its plant and area
     ASSERT_EQ(browser.Records().size(), 2u);

@@ -66,7 +66,7 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
 TEST_F(TavroSimPty, TheDisplayPagesTrendFollowsTheInstrument) {
     engine.SetCommPacing({true, comm::kDefaultGapMs});
     comm::jobs::RegisterAllJobs(engine);
-    parameter::OnlinePage online(engine.Data());
+    session::OnlinePage online(engine.Data());
     parameter::PageModel& page = online.New(parameter::PageCategory::Display);
     const auto run = [this](bool started) {
         return started && engine.RunCommJob(20'000) && engine.LastOutcome().code == comm::kErrNone;

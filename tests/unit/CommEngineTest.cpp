@@ -302,8 +302,8 @@ TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     // category menu; a successful one from the category menu with a rack
     // answering runs the menu command.
     silent = true;
-    ASSERT_TRUE(shell::StartCallerJob(engine, {testing::TestReadJob::kCode, "Test"},
-                                      shell::kCallerSlotDialog));
+    ASSERT_TRUE(session::StartCallerJob(engine, {testing::TestReadJob::kCode, "Test"},
+                                        session::kCallerSlotDialog));
     engine.Terminate();
     Run();
     EXPECT_EQ(navigation.calls, std::vector<std::string>{"enable frmRQ2200"});
@@ -311,11 +311,11 @@ TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     silent = false;
     core.RegisterCommJob(kJobSlot,
                          {[this](SerialPort& p) { job.Build(p); }, [this] { job.Parse(); }});
-    ASSERT_TRUE(shell::StartCallerJob(engine, {kJobSlot, "Test"}, shell::kCallerCategoryMenu));
+    ASSERT_TRUE(session::StartCallerJob(engine, {kJobSlot, "Test"}, session::kCallerCategoryMenu));
     core.CommFacts.rackAnswered = true;
     Run();
     core.UnregisterCommJob(kJobSlot);
-    EXPECT_EQ(menuCommands, std::vector<int>{shell::kMenuAfterSlotJob});
+    EXPECT_EQ(menuCommands, std::vector<int>{session::kMenuAfterSlotJob});
 
     ws.hosts.menuCommand = nullptr;
     ws.hosts.navigation = nullptr;

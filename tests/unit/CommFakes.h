@@ -163,7 +163,7 @@ class CommFixture {
     CommEngine engine;
     /// The engine's works, for the tests of its frames, states and steps.
     EngineCore& core = CoreOf(engine);
-    shell::Workspace& ws = engine.Data();
+    files::Workspace& ws = engine.Data();
 };
 
 /// A response frame: header, texts, checksum (item type 2 unless told).

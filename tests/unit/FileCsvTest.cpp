@@ -214,7 +214,7 @@ TEST(ProgramCsv, AddressesOfOddHeaders) {
 
 TEST(CsvFile, CrLfAfterEveryLineAndFailuresKeepTheOldFile) {
     test::ScopedFakeServices services;
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     const auto dir = test::FreshFolder("csv");
     const auto path = (dir / "OUT.csv").string();
     ASSERT_EQ(WriteCsvLines(path, {"MODEL,RQB2", "", "x\xE9"}), 0);

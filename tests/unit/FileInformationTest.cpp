@@ -63,7 +63,7 @@ TEST(NormaliseInfoDate, RejectsImpossibleDates) {
 
 TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
     test::ScopedFakeServices services;
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     struct Row {
         int box;
         std::size_t limit;
@@ -95,7 +95,7 @@ TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
 
 TEST(InformationOk, EmptyOrBadDateIsRefusedAndNothingStored) {
     test::ScopedFakeServices services;
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     const InformationRecord before = DefaultInformation(46362.4375);
     InformationRecord record = before;
     InfoForm form = InfoFormFromRecord(record);
@@ -113,7 +113,7 @@ TEST(InformationOk, EmptyOrBadDateIsRefusedAndNothingStored) {
 
 TEST(InformationOk, StoresTrimmedPaddedFields) {
     test::ScopedFakeServices services;
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     InformationRecord record = DefaultInformation(0.0);
     InfoForm form = InfoFormFromRecord(record);
     EXPECT_EQ(form.boxes[kBoxCaption1], "Title 1");

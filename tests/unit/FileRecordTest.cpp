@@ -64,7 +64,7 @@ class FileTest : public ::testing::Test {
 
     test::ScopedFakeServices m_services;
 
-    shell::Workspace& ws = m_services.ws;
+    files::Workspace& ws = m_services.ws;
     fs::path m_dir;
 };
 

@@ -73,7 +73,7 @@ struct ScopedFakeServices {
     }
     RecordingMessages messages;
     FakeUtility utility;
-    shell::Workspace ws;
+    files::Workspace ws;
 };
 
 /// A fresh, empty folder under the system's temporary folder.

@@ -19,6 +19,9 @@
 #include "shell/SessionState.h"
 
 namespace rq50::files {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -38,13 +41,13 @@ struct InfoScope {
         ws.state.infoPurpose = static_cast<std::int16_t>(purpose);
         ws.state.settingMode = purpose == 2 || purpose == 7 || purpose == 9 ? 1 : 0;
         ws.state.exitFrom = Screen::ContentList;
-        shell::SaveTargetPath(ws) = (folder / "SAVED.7px").string();
+        session::SaveTargetPath(ws) = (folder / "SAVED.7px").string();
     }
     ~InfoScope() { std::filesystem::remove_all(folder); }
     bool Saved() const { return !std::filesystem::is_empty(folder); }
 
     shell::testing::ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     test::FakeUtility utility;
     std::filesystem::path folder = test::FreshFolder("info");
 };
@@ -115,7 +118,7 @@ TEST(InfoWindow, AFailedSaveGivesBackTheScreenOfTheData) {
     for (const auto& [purpose, closing] : cases) {
         SCOPED_TRACE(purpose);
         InfoScope info(purpose);
-        shell::SaveTargetPath(info.ws) = (info.folder / "missing" / "SAVED.7px").string();
+        session::SaveTargetPath(info.ws) = (info.folder / "missing" / "SAVED.7px").string();
         InfoWindow(info.ws).Cancel();
         Calls calls = info.scope.navigation.calls;
         calls.erase(calls.begin(), std::find(calls.begin(), calls.end(), "unload frmRQ2600") + 1);

@@ -13,7 +13,7 @@ class JobPasswordFile : public ::testing::Test {
     void SetUp() override { ws.state.settingFilePath = shell::AppFilePath("Setting.ini"); }
     std::string LastText() const { return scope.messages.boxes.back().text; }
     shell::testing::ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     shell::testing::TempAppFolder folder;
 };
 

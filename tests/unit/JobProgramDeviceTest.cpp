@@ -132,7 +132,7 @@ TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenA
 
     Connect(ProgramUnit("RQK2", true, false));
     UseTables({{}, {{"RQK2", kNoConstRow}}, {}});
-    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", shell::kCallerProgramEditor));
+    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", session::kCallerProgramEditor));
     EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.LastOutcome().refusedArea, jobs::kRefusedConst);
     EXPECT_EQ(Writes(0), 3);
@@ -147,7 +147,7 @@ TEST_F(JobProgramDownload, RefusedAreaEndsWithZeroAndOneMessageNamingTheWrittenA
     noProgram["set"].push_back({{"const", {{"count", 2}}}});  // E01, where the program had them
     Connect(noProgram);
     UseTables({{}, {{"RQK2", kNoProgramRow}}, {}});
-    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", shell::kCallerProgramEditor));
+    ASSERT_TRUE(Run(kJobProgramDownload, "TEST", session::kCallerProgramEditor));
     EXPECT_EQ(engine.LastOutcome().code, kErrNone);
     EXPECT_EQ(engine.LastOutcome().refusedArea, jobs::kRefusedProgram);
     EXPECT_EQ(Writes(0), 2);

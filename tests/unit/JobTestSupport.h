@@ -97,8 +97,8 @@ class JobBench : public ::testing::Test {
 
     /// Runs a job to its end; false when it did not start or did not end.
     bool Run(comm::Job job, const std::string& title = "TEST",
-             shell::JobCaller caller = shell::kCallerNone) {
-        if (!shell::StartCallerJob(engine, {job, title}, caller)) return false;
+             session::JobCaller caller = session::kCallerNone) {
+        if (!session::StartCallerJob(engine, {job, title}, caller)) return false;
         return engine.RunCommJob();
     }
 
@@ -133,8 +133,8 @@ class JobBench : public ::testing::Test {
     JobMessages messages;
     JobHost host;
     /// A fresh engine and workspace for every test: nothing carries over.
-    shell::Workspace workspace;
-    shell::Workspace& ws = workspace;
+    files::Workspace workspace;
+    files::Workspace& ws = workspace;
     comm::CommEngine engine;
     std::unique_ptr<sim::Instrument> instrument;
     std::unique_ptr<sim::SimulatedLine> line;

@@ -21,7 +21,7 @@ class OnlineLine : public JobBench {
         engine.SetCommPacing({fast, kDefaultGapMs});
         Connect(described);
         host.slot = 3;
-        online = std::make_unique<parameter::OnlinePage>(workspace);
+        online = std::make_unique<session::OnlinePage>(workspace);
         NewPage(category);
         ASSERT_TRUE(Run(kJobConnect));
         ASSERT_TRUE(Run(CategoryJob(static_cast<int>(category))));
@@ -48,7 +48,7 @@ class OnlineLine : public JobBench {
             engine.Timer1();
     }
 
-    std::unique_ptr<parameter::OnlinePage> online;
+    std::unique_ptr<session::OnlinePage> online;
     parameter::PageModel* page = nullptr;
 };
 

@@ -19,15 +19,15 @@ using shell::testing::ServicesScope;
 
 /// The password dialog as the top menu sees it: each run takes the next
 /// scripted outcome (passed or not) and records its mode.
-struct ScriptedPasswordDialog : shell::TopMenuHost {
-    explicit ScriptedPasswordDialog(shell::Workspace& ws) : ws(ws) {}
+struct ScriptedPasswordDialog : session::TopMenuHost {
+    explicit ScriptedPasswordDialog(files::Workspace& ws) : ws(ws) {}
     void RunPasswordDialog(int mode) override {
         modes.push_back(mode);
         const bool passed = !outcomes.empty() && outcomes.front();
         if (!outcomes.empty()) outcomes.erase(outcomes.begin());
         if (passed) ws.state.passwordNotPassed = false;
     }
-    shell::Workspace& ws;
+    files::Workspace& ws;
     std::vector<int> modes;
     std::vector<bool> outcomes;
 };
@@ -39,10 +39,10 @@ class TopMenuTest : public ::testing::Test {
     std::string SettingFile() const { return folder.Read("Setting.ini"); }
 
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     shell::testing::TempAppFolder folder;
     ScriptedPasswordDialog dialog{ws};
-    shell::TopMenu menu{ws, dialog};
+    session::TopMenu menu{ws, dialog};
 };
 
 TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
@@ -99,12 +99,12 @@ TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
 
 TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     comm::CommEngine engine;
     ws.hosts.engine = &engine;
     engine.SetWorkspace(ws);
-    parameter::SettingMenu menu(ws);
-    using Option = parameter::SettingMenuOption;
+    session::SettingMenu menu(ws);
+    using Option = session::SettingMenuOption;
 
     // Parameter mode: the jobs run under their options' captions.
     scope.messages.answers = {shell::kAnswerCancel, shell::kAnswerCancel};
@@ -137,19 +137,19 @@ TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
               (Calls{"show frmRQ2000", "enable frmRQ2000", "unload frmRQ2100"}));
 }
 
-struct PrintRecorder : parameter::DataMenuHost {
+struct PrintRecorder : session::DataMenuHost {
     void PrintData() override { ++prints; }
-    std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override { return nullptr; }
+    std::unique_ptr<session::DownloadQuestions> DownloadQuestions() override { return nullptr; }
     void EditData() override {}
     int prints = 0;
 };
 
 TEST(DataMenuTest, ProgramDataOpensTheEditorAndPrintIsTheWindows) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     PrintRecorder host;
-    parameter::DataMenu menu(ws, host);
-    using Option = parameter::DataMenuOption;
+    session::DataMenu menu(ws, host);
+    using Option = session::DataMenuOption;
     ws.state.dataSource = 2;
     menu.Load();
     EXPECT_FALSE(ws.state.dataChanged);  // only uploaded data starts unsaved

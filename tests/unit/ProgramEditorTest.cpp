@@ -58,7 +58,7 @@ class ProgramEditorTest : public ::testing::Test {
 
     shell::testing::ServicesScope services;
 
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     testing::TempAppFolder folder;
     CategoryTable categories = {Row("RQK2", "10", "P01", "4", "Q01", "K2"),
                                 Row("RQK3", "5", "P01", "2", "Q01", "K2"),

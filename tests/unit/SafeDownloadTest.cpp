@@ -24,6 +24,9 @@
 #include "unit/ShellTempDir.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 constexpr int kWrite = 0x40;
@@ -76,7 +79,7 @@ class SafeDownload : public rq50::testing::JobBench {
         q->whys = whys;
         const bool started = StartSafeDownload(ws,
                                                {{comm::kJobDownload, "Download"},
-                                                shell::kCallerDataViewDownload,
+                                                session::kCallerDataViewDownload,
                                                 files::DataFileKind::kParameter,
                                                 Screen::DataView,
                                                 "a.7pa"},

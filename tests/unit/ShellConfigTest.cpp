@@ -8,6 +8,9 @@
 #include "shell/ListInput.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
@@ -60,7 +63,7 @@ TEST(ListInput, OnlyTextFilesAreRead) {
 
 TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     TempAppFolder folder;
     ModelTable().clear();
     CategoryTable().clear();

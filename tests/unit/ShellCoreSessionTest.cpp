@@ -19,6 +19,9 @@
 #include "sim/SimulatedLine.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::RecordingMessages;

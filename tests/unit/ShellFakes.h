@@ -76,7 +76,7 @@ class RecordingNavigation : public NavigationHost {
     std::string caption;
     std::vector<bool> passwordMenu;
     /// The workspace whose state the print tells apart (from the dialog or not).
-    const Workspace* ws = nullptr;
+    const files::Workspace* ws = nullptr;
 };
 
 /// A fresh workspace whose hosts are recording fakes.
@@ -94,7 +94,7 @@ class ServicesScope {
     RecordingMessages messages;
     RecordingNavigation navigation;
     VirtualClock clock;
-    Workspace ws;
+    files::Workspace ws;
 };
 
 }  // namespace rq50::shell::testing

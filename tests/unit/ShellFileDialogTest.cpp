@@ -10,6 +10,9 @@
 #include "ShellTempDir.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
@@ -36,7 +39,7 @@ DialogChoice Choice(const std::string& title) {
 class FileDialog : public ::testing::Test {
   protected:
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     testing::TempAppFolder app;
     ScriptedDialog dialog;
     FileDialogActions actions;

@@ -9,13 +9,15 @@
 #include "files/SingleByteText.h"
 
 namespace rq50::shell {
+
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
 
 TEST(FileNameRules, TitleLength) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     DialogFileName ok{"ABCDEFGHIJKLMNOP.7pa", "/d/ABCDEFGHIJKLMNOP.7pa", "Save As"};
     EXPECT_TRUE(CheckDialogFileName(ws, ok));
     EXPECT_EQ(ok.fileName, "/d/ABCDEFGHIJKLMNOP.7pa");
@@ -31,7 +33,7 @@ TEST(FileNameRules, TitleLength) {
 
 TEST(FileNameRules, PrintableCharacters) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     for (const std::string& title :
          {std::string("A\x7f.7pa"), std::string("Caf\xe9.7pa"), std::string("a\tb.7pa")}) {
         DialogFileName d{title, "/x/" + title, "Save As"};
@@ -50,7 +52,7 @@ TEST(FileNameRules, PrintableCharacters) {
 
 TEST(SetCurrentFile, CaptionAndInformationFileName) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     SetCurrentFile(ws, "", "");
     EXPECT_EQ(ws.state.currentFileTitle, "NewFile");
     EXPECT_EQ(ws.state.mainCaption, "MODEL:RQ50 - [NewFile]");
@@ -66,7 +68,7 @@ TEST(SetCurrentFile, CaptionAndInformationFileName) {
 
 TEST(CheckDiskSpace, RequirementIsLastIndexTimes40Plus750) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     files::test::FakeUtility exact;
     exact.freeSpace = 99 * 40 + 750;
     ws.hosts.utility = &exact;

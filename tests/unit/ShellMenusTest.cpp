@@ -16,6 +16,9 @@
 #include "shell/SettingsStore.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
@@ -62,7 +65,7 @@ class Menus : public ::testing::Test {
         engine.SetWorkspace(ws);
     }
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     comm::CommEngine engine;
     InputMessages messages;
     EndingNavigation navigation;

@@ -10,6 +10,9 @@
 #include "session/ScreenFlow.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
@@ -56,7 +59,7 @@ TEST(DisplayMatrix, EachEventLeadsToItsScreen) {
 
 struct HandBackScenario {
     const char* what;
-    shell::JobCaller caller;
+    session::JobCaller caller;
     comm::Job job;
     comm::CommErrorCode result;
     const comm::HandBackFacts& facts;

@@ -9,6 +9,9 @@
 #include "shell/SettingsStore.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
@@ -29,7 +32,7 @@ struct SettingFileScope {
         ws.state.settingFilePath = AppFilePath("Setting.ini");
     }
     ServicesScope services;
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     TempAppFolder folder;
     files::test::FakeUtility utility;
 };
@@ -63,7 +66,7 @@ TEST(SettingFileCodes, StoredCodes) {
     };
     for (const Case& c : cases) {
         SettingFileScope s;
-        shell::Workspace& ws = s.ws;
+        files::Workspace& ws = s.ws;
         s.folder.Write("Setting.ini", c.bytes);
         EXPECT_TRUE(ReadSettingFile(ws));
         EXPECT_EQ(ws.state.storedPassword, c.password);
@@ -121,7 +124,7 @@ class Window : public FormWindow {
 
 TEST(FormPosition, PositionSurvivesARestartSizeDoesNot) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     MemorySettingsStore store;
     ws.hosts.settings = &store;
     Window fresh;

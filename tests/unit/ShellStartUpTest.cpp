@@ -11,6 +11,9 @@
 #include "shell/SettingsStore.h"
 
 namespace rq50::shell {
+
+using namespace rq50::session;
+using namespace rq50::files;
 namespace {
 
 using testing::ServicesScope;
@@ -59,7 +62,7 @@ struct StartupScope {
         folder.Write("Category.ini", "T,,,,,,,\nH,,,,,,,\n");
     }
     ServicesScope services;
-    shell::Workspace& ws = services.ws;
+    files::Workspace& ws = services.ws;
     TempAppFolder folder;
     MemorySettingsStore store;
     FileSystemUtility utility{&services.clock};
@@ -90,7 +93,7 @@ TEST(Main, UnexpectedErrorShowsMainErr) {
 
 TEST(ComPortSetting, DefaultsToOne) {
     ServicesScope scope;
-    shell::Workspace& ws = scope.ws;
+    files::Workspace& ws = scope.ws;
     MemorySettingsStore store;
     ws.hosts.settings = &store;
     EXPECT_EQ(ReadComPortSetting(ws), 1);

@@ -72,13 +72,13 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
     return out;
 }
 
-PasswordOutcome PasswordDialogOk(shell::Workspace& ws, int mode, const std::string& entry,
+PasswordOutcome PasswordDialogOk(files::Workspace& ws, int mode, const std::string& entry,
                                  const std::string& confirm, const std::string& callerTitle) {
     auto& g = ws.state;
     if (entry.empty()) return {};
     if (mode == kPasswordChange || mode == kPasswordEnter) {
         g.downloadAllowed = false;
-        shell::ReadSettingFile(ws);
+        files::ReadSettingFile(ws);
     }
     PasswordOutcome out = EvaluatePassword(mode, entry, confirm, g.storedPassword);
     if (mode == kPasswordChange || mode == kPasswordEnter) {
@@ -89,12 +89,12 @@ PasswordOutcome PasswordDialogOk(shell::Workspace& ws, int mode, const std::stri
     }
     if (out.store) {
         g.storedPassword = out.newPassword;
-        if (!shell::WriteSettingFile(ws)) {
+        if (!files::WriteSettingFile(ws)) {
             out.close = false;
             return out;
         }
-        shell::ReadSettingFile(ws);
-        shell::UpdatePasswordMenu(ws);
+        files::ReadSettingFile(ws);
+        files::UpdatePasswordMenu(ws);
     }
     if (out.message != 0) shell::ShowMessage(ws.hosts, out.message, shell::kButtonsOk, callerTitle);
     return out;

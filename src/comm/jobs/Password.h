@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::comm::jobs {
 
@@ -37,7 +37,7 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
 /// stored password and set the download-allowed state, mode 0 stores a valid
 /// new password and updates the password menus. The outcome's message is
 /// shown with `callerTitle`.
-PasswordOutcome PasswordDialogOk(shell::Workspace& ws, int mode, const std::string& entry,
+PasswordOutcome PasswordDialogOk(files::Workspace& ws, int mode, const std::string& entry,
                                  const std::string& confirm, const std::string& callerTitle = {});
 
 /// A stored password exists (anything but "----" or nothing).

@@ -17,7 +17,7 @@ namespace rq50::gui {
 
 namespace {}  // namespace
 
-BaudRateDialog::BaudRateDialog(shell::Workspace& ws, QWidget* parent)
+BaudRateDialog::BaudRateDialog(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::BaudRate, ws, parent), m_ui(std::make_unique<Ui::frmRQ4200>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
@@ -42,15 +42,15 @@ void BaudRateDialog::Load() {
 void BaudRateDialog::Unload() {
     // The screen the Baud Rate command disabled works again once the dialog
     // is gone, whichever way it went.
-    if (Nav() != nullptr) Nav()->EnableScreen(shell::ScreenOfCurrentId(Ws()));
+    if (Nav() != nullptr) Nav()->EnableScreen(session::ScreenOfCurrentId(Ws()));
 }
 
 void BaudRateDialog::ChangeRate() {
     if (!comm::jobs::StartBaudRateChange(Engine(), m_ui->opt9600->isChecked() ? 9600 : 1200,
-                                         shell::HandBackTo(Ws(), shell::kCallerBaudDialog)))
+                                         session::HandBackTo(Ws(), session::kCallerBaudDialog)))
         return;
     if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::BaudRate);
-    shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
+    session::ShowDisplay(Ws(), session::kDisplayCommProgress);
 }
 
 void BaudRateDialog::Cancel() {

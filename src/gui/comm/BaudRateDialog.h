@@ -8,9 +8,9 @@ namespace Ui {
 class frmRQ4200;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -19,7 +19,7 @@ namespace rq50::gui {
 class BaudRateDialog : public ScreenBase {
     Q_OBJECT
   public:
-    explicit BaudRateDialog(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit BaudRateDialog(files::Workspace& ws, QWidget* parent = nullptr);
     ~BaudRateDialog() override;
 
     void Load() override;

@@ -11,7 +11,7 @@ namespace rq50::gui {
 
 namespace {}  // namespace
 
-CommunicatingDialog::CommunicatingDialog(shell::Workspace& ws, QWidget* parent)
+CommunicatingDialog::CommunicatingDialog(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::Communicating, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ4000>()) {
     m_ui->setupUi(this);

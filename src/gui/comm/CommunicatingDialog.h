@@ -8,9 +8,9 @@ namespace Ui {
 class frmRQ4000;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -19,7 +19,7 @@ namespace rq50::gui {
 class CommunicatingDialog : public ScreenBase {
     Q_OBJECT
   public:
-    explicit CommunicatingDialog(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit CommunicatingDialog(files::Workspace& ws, QWidget* parent = nullptr);
     ~CommunicatingDialog() override;
 
     void Load() override;

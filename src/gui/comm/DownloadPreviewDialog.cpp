@@ -29,11 +29,11 @@ QLabel* AddLabel(QVBoxLayout* layout, const QString& text, QWidget* parent) {
     return label;
 }
 
-class DialogQuestions : public shell::DownloadQuestions {
+class DialogQuestions : public session::DownloadQuestions {
   public:
     explicit DialogQuestions(QWidget* parent) : m_parent(parent) {}
 
-    bool ConfirmDownload(const shell::DownloadPreview& preview) override {
+    bool ConfirmDownload(const session::DownloadPreview& preview) override {
         DownloadPreviewDialog dialog(preview, m_parent);
         return dialog.exec() == QDialog::Accepted;
     }
@@ -73,14 +73,15 @@ class DialogQuestions : public shell::DownloadQuestions {
 
 }  // namespace
 
-DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& preview, QWidget* parent)
+DownloadPreviewDialog::DownloadPreviewDialog(const session::DownloadPreview& preview,
+                                             QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("DownloadPreview"));
     setWindowTitle(QStringLiteral("Download"));
     auto* layout = new QVBoxLayout(this);
-    AddLabel(layout, Utf8(shell::PreviewHeading(preview)), this);
+    AddLabel(layout, Utf8(session::PreviewHeading(preview)), this);
     for (const auto& note : preview.notes) AddLabel(layout, Utf8(note), this);
-    AddLabel(layout, Utf8(shell::PreviewCountLine(preview)), this);
+    AddLabel(layout, Utf8(session::PreviewCountLine(preview)), this);
     if (!preview.changes.empty()) {
         auto* table = new QTableWidget(static_cast<int>(preview.changes.size()), 4, this);
         table->setObjectName(QStringLiteral("changes"));
@@ -128,7 +129,7 @@ DownloadPreviewDialog::DownloadPreviewDialog(const shell::DownloadPreview& previ
     FitWindowWhenShown(this);
 }
 
-std::unique_ptr<shell::DownloadQuestions> DownloadPreviewDialog::QuestionsFor(QWidget* parent) {
+std::unique_ptr<session::DownloadQuestions> DownloadPreviewDialog::QuestionsFor(QWidget* parent) {
     return std::make_unique<DialogQuestions>(parent);
 }
 

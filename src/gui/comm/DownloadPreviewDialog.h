@@ -17,10 +17,10 @@ namespace rq50::gui {
 class DownloadPreviewDialog : public QDialog {
     Q_OBJECT
   public:
-    DownloadPreviewDialog(const shell::DownloadPreview& preview, QWidget* parent);
+    DownloadPreviewDialog(const session::DownloadPreview& preview, QWidget* parent);
 
     /// The dialog's questions for a download started from `parent`.
-    static std::unique_ptr<shell::DownloadQuestions> QuestionsFor(QWidget* parent);
+    static std::unique_ptr<session::DownloadQuestions> QuestionsFor(QWidget* parent);
 
   private:
     QPushButton* m_download = nullptr;

@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kName = "frmRQ4300";
 }  // namespace
 
-PasswordDialog::PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent)
+PasswordDialog::PasswordDialog(files::Workspace& ws, int mode, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4300>()), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
@@ -50,7 +50,7 @@ PasswordDialog::~PasswordDialog() {
     SavePosition(Ws(), this, kName);
 }
 
-void PasswordDialog::Run(shell::Workspace& ws, QWidget* parent, int mode) {
+void PasswordDialog::Run(files::Workspace& ws, QWidget* parent, int mode) {
     ws.state.passwordMode = mode;
     PasswordDialog dialog(ws, mode, parent);
     dialog.exec();

@@ -8,9 +8,9 @@ namespace Ui {
 class frmRQ4300;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -20,20 +20,20 @@ namespace rq50::gui {
 class PasswordDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit PasswordDialog(shell::Workspace& ws, int mode, QWidget* parent = nullptr);
+    explicit PasswordDialog(files::Workspace& ws, int mode, QWidget* parent = nullptr);
     ~PasswordDialog() override;
 
     /// Shows the dialog modally in `mode` and returns when it is closed; the
     /// outcome is in the application state (password, download allowed,
     /// dialog not passed).
-    static void Run(shell::Workspace& ws, QWidget* parent, int mode);
+    static void Run(files::Workspace& ws, QWidget* parent, int mode);
 
   private:
-    shell::Workspace& Ws() const { return m_ws; }
+    files::Workspace& Ws() const { return m_ws; }
 
     void Confirm();
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4300> m_ui;
     int m_mode;
 };

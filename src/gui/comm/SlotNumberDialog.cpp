@@ -25,7 +25,7 @@ constexpr const char* kName = "frmRQ4100";
 
 }  // namespace
 
-SlotNumberDialog::SlotNumberDialog(shell::Workspace& ws, QWidget* parent)
+SlotNumberDialog::SlotNumberDialog(files::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4100>()) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
@@ -62,27 +62,27 @@ void SlotNumberDialog::Confirm() {
     accept();
 }
 
-std::optional<int> SlotNumberDialog::Ask(shell::Workspace& ws, QWidget* parent) {
+std::optional<int> SlotNumberDialog::Ask(files::Workspace& ws, QWidget* parent) {
     SlotNumberDialog dialog(ws, parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Slot();
 }
 
-std::optional<int> SlotNumberDialog::TakePresetSlot(shell::Workspace& ws) {
+std::optional<int> SlotNumberDialog::TakePresetSlot(files::Workspace& ws) {
     return std::exchange(ws.state.presetSlot, std::nullopt);
 }
 
-void SlotNumberDialog::RunSlotSetting(shell::Workspace& ws, QWidget* parent) {
+void SlotNumberDialog::RunSlotSetting(files::Workspace& ws, QWidget* parent) {
     const std::optional<int> slot = Ask(ws, parent);
     if (!slot) return;
     ws.state.presetSlot = slot;
     // The screen behind stays as it is: the job only writes the slot.
-    if (!shell::StartCallerJob(ws.Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption)},
-                               shell::kCallerSlotDialog)) {
+    if (!session::StartCallerJob(ws.Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption)},
+                                 session::kCallerSlotDialog)) {
         ws.state.presetSlot.reset();
         return;
     }
-    shell::ShowDisplay(ws, shell::kDisplayCommProgress);
+    session::ShowDisplay(ws, session::kDisplayCommProgress);
 }
 
 }  // namespace rq50::gui

@@ -9,9 +9,9 @@ namespace Ui {
 class frmRQ4100;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -19,28 +19,28 @@ namespace rq50::gui {
 class SlotNumberDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit SlotNumberDialog(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit SlotNumberDialog(files::Workspace& ws, QWidget* parent = nullptr);
     ~SlotNumberDialog() override;
 
     /// Asked by a job whose first answer came from a rack interface: the
     /// confirmed slot, or nothing when the dialog was left without one.
-    static std::optional<int> Ask(shell::Workspace& ws, QWidget* parent);
+    static std::optional<int> Ask(files::Workspace& ws, QWidget* parent);
     /// Opened from the Communication Settings menu: a confirmed slot is
     /// written to the rack interface at once (job 23).
-    static void RunSlotSetting(shell::Workspace& ws, QWidget* parent);
+    static void RunSlotSetting(files::Workspace& ws, QWidget* parent);
 
     std::optional<int> Slot() const { return m_slot; }
 
     /// The slot confirmed in the dialog opened from the menu, taken once by
     /// the job it starts (so the user is not asked twice); nothing otherwise.
-    static std::optional<int> TakePresetSlot(shell::Workspace& ws);
+    static std::optional<int> TakePresetSlot(files::Workspace& ws);
 
   private:
-    shell::Workspace& Ws() const { return m_ws; }
+    files::Workspace& Ws() const { return m_ws; }
 
     void Confirm();
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4100> m_ui;
     std::optional<int> m_slot;
 };

@@ -21,7 +21,7 @@
 
 namespace rq50::gui {
 
-CategoryMenuScreen::CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePage& page,
+CategoryMenuScreen::CategoryMenuScreen(files::Workspace& ws, session::OnlinePage& page,
                                        QWidget* parent)
     : ScreenBase(shell::Screen::CategoryMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2200>()),
@@ -83,13 +83,13 @@ void CategoryMenuScreen::ShowMaintOption(bool on) {
 }
 
 void CategoryMenuScreen::OnBaudRate() {
-    shell::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
-                          shell::kCallerCategoryMenu, Id());
+    session::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+                            session::kCallerCategoryMenu, Id());
 }
 
 void CategoryMenuScreen::OnSlotNo() {
-    shell::StartScreenJob(Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption)},
-                          shell::kCallerCategoryMenu, Id());
+    session::StartScreenJob(Engine(), {comm::kJobSlot, shell::Catalogue(kTextSlotCaption)},
+                            session::kCallerCategoryMenu, Id());
 }
 
 void CategoryMenuScreen::OpenCategory() {
@@ -105,20 +105,21 @@ void CategoryMenuScreen::OpenCategory() {
         if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
             shell::kAnswerOk)
             return false;
-        if (!shell::StartCallerJob(Engine(), {job, title, category}, shell::kCallerCategoryMenu))
+        if (!session::StartCallerJob(Engine(), {job, title, category},
+                                     session::kCallerCategoryMenu))
             return false;
         if (Nav() != nullptr) Nav()->DisableScreen(Id());
         // The parameter screen is up while its first page is read, so its
         // tabs appear as the walk finds the groups.
-        shell::ShowDisplay(Ws(), shell::kDisplayParameterDisplay + category);
-        shell::ShowDisplay(Ws(), shell::kDisplayCommProgress);
+        session::ShowDisplay(Ws(), session::kDisplayParameterDisplay + category);
+        session::ShowDisplay(Ws(), session::kDisplayCommProgress);
         return true;
     });
     if (!started) m_online.Drop();
 }
 
 void CategoryMenuScreen::Cancel() {
-    shell::DisplayMatrix(Ws(), shell::NavEvent::kCategoryMenuBack);
+    session::DisplayMatrix(Ws(), shell::NavEvent::kCategoryMenuBack);
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
 }
 

@@ -12,9 +12,9 @@ namespace Ui {
 class frmRQ2200;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -25,7 +25,7 @@ class CategoryMenuScreen : public ScreenBase {
     Q_OBJECT
   public:
     /// OK opens the chosen category on `page`, which the parameter screen draws.
-    explicit CategoryMenuScreen(shell::Workspace& ws, parameter::OnlinePage& page,
+    explicit CategoryMenuScreen(files::Workspace& ws, session::OnlinePage& page,
                                 QWidget* parent = nullptr);
     ~CategoryMenuScreen() override;
 
@@ -46,7 +46,7 @@ class CategoryMenuScreen : public ScreenBase {
     void ShowMaintOption(bool on);
 
     std::unique_ptr<Ui::frmRQ2200> m_ui;
-    parameter::OnlinePage& m_online;
+    session::OnlinePage& m_online;
 };
 
 }  // namespace rq50::gui

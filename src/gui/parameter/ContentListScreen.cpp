@@ -27,7 +27,7 @@ constexpr int kColumnWidths[] = {8, 20, 20, 20};
 constexpr int kRowsShown = 20;
 }  // namespace
 
-ContentListScreen::ContentListScreen(shell::Workspace& ws, QWidget* parent)
+ContentListScreen::ContentListScreen(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::ContentList, ws, parent), m_ui(std::make_unique<Ui::frmRQ2500>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdExit);
@@ -100,8 +100,8 @@ void ContentListScreen::showEvent(QShowEvent* event) {
 void ContentListScreen::CloseList() {
     const bool uploaded = Ws().state.dataSource == kSourceUploaded;
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
-    shell::DisplayMatrix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
-                                        : shell::NavEvent::kContentListBackFile);
+    session::DisplayMatrix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
+                                          : shell::NavEvent::kContentListBackFile);
 }
 
 }  // namespace rq50::gui

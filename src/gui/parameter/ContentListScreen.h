@@ -10,9 +10,9 @@ namespace Ui {
 class frmRQ2500;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -23,7 +23,7 @@ class GridModel;
 class ContentListScreen : public ScreenBase {
     Q_OBJECT
   public:
-    explicit ContentListScreen(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit ContentListScreen(files::Workspace& ws, QWidget* parent = nullptr);
     ~ContentListScreen() override;
 
     void Load() override;

@@ -15,10 +15,10 @@ namespace rq50::gui {
 
 namespace {}  // namespace
 
-DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
+DataViewScreen::DataViewScreen(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::DataView, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2400>()),
-      m_menu(ws, static_cast<parameter::DataMenuHost&>(*this)) {
+      m_menu(ws, static_cast<session::DataMenuHost&>(*this)) {
     m_ui->setupUi(this);
     // Edit after Check Content, Compare with TAVRO after Download.
     m_optEdit = new QRadioButton(m_ui->fraFile);
@@ -45,7 +45,7 @@ DataViewScreen::DataViewScreen(shell::Workspace& ws, QWidget* parent)
 DataViewScreen::~DataViewScreen() = default;
 
 std::array<DataViewScreen::OptionButton, 6> DataViewScreen::Options() const {
-    using Option = parameter::DataMenuOption;
+    using Option = session::DataMenuOption;
     return {{{Option::kContentOrEditor, m_ui->optContent},
              {Option::kEdit, m_optEdit},
              {Option::kSave, m_ui->optSave},
@@ -84,14 +84,14 @@ void DataViewScreen::OnBaudRate() {
     m_menu.BaudRate();
 }
 
-std::unique_ptr<shell::DownloadQuestions> DataViewScreen::DownloadQuestions() {
+std::unique_ptr<session::DownloadQuestions> DataViewScreen::DownloadQuestions() {
     return DownloadPreviewDialog::QuestionsFor(this);
 }
 
 void DataViewScreen::EditData() {
-    shell::OfflineEditor editor(Ws().items.dataSet, Ws().header);
+    session::OfflineEditor editor(Ws().items.dataSet, Ws().header);
     OfflineEditorWindow window(editor, this);
-    if (window.exec() == QDialog::Accepted) shell::ApplyOfflineEdit(Ws(), editor);
+    if (window.exec() == QDialog::Accepted) session::ApplyOfflineEdit(Ws(), editor);
 }
 
 void DataViewScreen::PrintData() {
@@ -99,7 +99,7 @@ void DataViewScreen::PrintData() {
 }
 
 void DataViewScreen::Confirm() {
-    parameter::DataMenuOption chosen = parameter::DataMenuOption::kPrint;
+    session::DataMenuOption chosen = session::DataMenuOption::kPrint;
     for (const auto& [option, button] : Options()) {
         if (button->isChecked()) chosen = option;
     }

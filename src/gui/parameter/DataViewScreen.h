@@ -12,9 +12,9 @@ namespace Ui {
 class frmRQ2400;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -22,10 +22,10 @@ namespace rq50::gui {
 /// file: check its content, edit it, save it, download it, compare it with
 /// the instrument, print it. Its presenter
 /// (DataMenu) decides where each option leads.
-class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
+class DataViewScreen : public ScreenBase, private session::DataMenuHost {
     Q_OBJECT
   public:
-    explicit DataViewScreen(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit DataViewScreen(files::Workspace& ws, QWidget* parent = nullptr);
     ~DataViewScreen() override;
 
     void Load() override;
@@ -39,7 +39,7 @@ class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
 
   private:
     struct OptionButton {
-        parameter::DataMenuOption option;
+        session::DataMenuOption option;
         QRadioButton* button;
     };
     /// The options in their order on the screen.
@@ -49,13 +49,13 @@ class DataViewScreen : public ScreenBase, private parameter::DataMenuHost {
     void ShowInformation();
     // DataMenuHost
     void PrintData() override;
-    std::unique_ptr<shell::DownloadQuestions> DownloadQuestions() override;
+    std::unique_ptr<session::DownloadQuestions> DownloadQuestions() override;
     void EditData() override;
 
     std::unique_ptr<Ui::frmRQ2400> m_ui;
     QRadioButton* m_optEdit = nullptr;
     QRadioButton* m_optCompare = nullptr;
-    parameter::DataMenu m_menu;
+    session::DataMenu m_menu;
 };
 
 }  // namespace rq50::gui

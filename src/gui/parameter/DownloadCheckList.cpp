@@ -25,7 +25,7 @@ constexpr int kMinimumRows = 20;
 constexpr int kColumnWidths[] = {8, 12, 10, 20};
 }  // namespace
 
-DownloadCheckList::DownloadCheckList(shell::Workspace& ws, QWidget* parent)
+DownloadCheckList::DownloadCheckList(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::DownloadCheck, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2700>()) {
     m_ui->setupUi(this);
@@ -112,7 +112,7 @@ void DownloadCheckList::Print() {
 }
 
 void DownloadCheckList::CloseList() {
-    shell::CloseCheckList(Ws());
+    session::CloseCheckList(Ws());
 }
 
 }  // namespace rq50::gui

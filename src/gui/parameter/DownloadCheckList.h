@@ -10,9 +10,9 @@ namespace Ui {
 class frmRQ2700;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -21,11 +21,11 @@ class GridModel;
 /// The download check list: every item of the last download whose value did
 /// not come back as sent, with what was sent and what the instrument holds;
 /// or, after Compare with TAVRO, the items whose file and instrument values
-/// differ. Close goes back as shell::CloseCheckList says.
+/// differ. Close goes back as session::CloseCheckList says.
 class DownloadCheckList : public ScreenBase {
     Q_OBJECT
   public:
-    explicit DownloadCheckList(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit DownloadCheckList(files::Workspace& ws, QWidget* parent = nullptr);
     ~DownloadCheckList() override;
 
     void Load() override;

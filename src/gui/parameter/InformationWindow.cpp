@@ -34,7 +34,7 @@ int TipText(int box) {
 }
 }  // namespace
 
-InformationWindow::InformationWindow(shell::Workspace& ws, QWidget* parent)
+InformationWindow::InformationWindow(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::Information, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2600>()),
       m_window(ws) {
@@ -121,8 +121,8 @@ void InformationWindow::Load() {
         m_ui->txtFirstTitle->setMinimumWidth(42 * unit);
         m_ui->txtComment->setMinimumHeight(fontMetrics().height() * 6);
         QWidget* previous = m_ui->txtFirstTitle;
-        for (int box = files::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
-             box = files::NextInfoBox(box)) {
+        for (int box = session::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
+             box = session::NextInfoBox(box)) {
             setTabOrder(previous, Box(box));
             previous = Box(box);
         }
@@ -169,7 +169,7 @@ bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
 bool InformationWindow::BoxKey(int index, QKeyEvent* key) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (index == files::kBoxComment) return false;
-        Box(files::NextInfoBox(index))->setFocus();
+        Box(session::NextInfoBox(index))->setFocus();
         return true;
     }
     const QString typed = key->text();
@@ -182,8 +182,8 @@ bool InformationWindow::BoxKey(int index, QKeyEvent* key) {
     } else {
         selected = m_ui->txtComment->textCursor().selectedText();
     }
-    if (files::InfoKeyFits(index, BoxText(index).toStdString(), selected.toStdString(),
-                           typed.toStdString()))
+    if (session::InfoKeyFits(index, BoxText(index).toStdString(), selected.toStdString(),
+                             typed.toStdString()))
         return false;
     QApplication::beep();
     return true;

@@ -10,20 +10,20 @@ namespace Ui {
 class frmRQ2600;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
 /// The information window: the record every file carries (titles with
 /// their captions, creator, date, instrument number, comment). It is the
 /// last step of every save: closing it, with OK or Cancel, writes the file
-/// when it was opened for a save. Its presenter (files::InfoWindow) decides.
+/// when it was opened for a save. Its presenter (session::InfoWindow) decides.
 class InformationWindow : public ScreenBase {
     Q_OBJECT
   public:
-    explicit InformationWindow(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit InformationWindow(files::Workspace& ws, QWidget* parent = nullptr);
     ~InformationWindow() override;
 
     void Load() override;
@@ -45,7 +45,7 @@ class InformationWindow : public ScreenBase {
 
     std::unique_ptr<Ui::frmRQ2600> m_ui;
     std::array<QWidget*, 9> m_boxes{};
-    files::InfoWindow m_window;
+    session::InfoWindow m_window;
 };
 
 }  // namespace rq50::gui

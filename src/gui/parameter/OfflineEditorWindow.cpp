@@ -29,7 +29,7 @@ QPushButton* NamedButton(const QString& caption, const char* name, QWidget* pare
 
 }  // namespace
 
-OfflineEditorWindow::OfflineEditorWindow(shell::OfflineEditor& editor, QWidget* parent)
+OfflineEditorWindow::OfflineEditorWindow(session::OfflineEditor& editor, QWidget* parent)
     : QDialog(parent), m_editor(editor) {
     setObjectName(QStringLiteral("OfflineEditor"));
     setWindowTitle(CatalogueText(kTextEditOffline));

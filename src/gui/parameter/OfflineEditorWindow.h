@@ -20,7 +20,7 @@ namespace rq50::gui {
 class OfflineEditorWindow : public QDialog {
     Q_OBJECT
   public:
-    OfflineEditorWindow(shell::OfflineEditor& editor, QWidget* parent);
+    OfflineEditorWindow(session::OfflineEditor& editor, QWidget* parent);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,8 +31,8 @@ class OfflineEditorWindow : public QDialog {
     void SetValue();
     void UndoChange();
 
-    shell::OfflineEditor& m_editor;
-    std::vector<shell::OfflineRow> m_rows;
+    session::OfflineEditor& m_editor;
+    std::vector<session::OfflineRow> m_rows;
     QTabBar* m_tabs = nullptr;
     QTableWidget* m_grid = nullptr;
     QLineEdit* m_entry = nullptr;

@@ -44,11 +44,11 @@ constexpr std::array<int, 4> kIntervals = {1000, 2000, parameter::kPeriodicReadM
                                            parameter::kReadAsFastAsLineMs};
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
-bool StartPageJob(shell::Workspace& ws, comm::Job job, const std::string& title) {
+bool StartPageJob(files::Workspace& ws, comm::Job job, const std::string& title) {
     return ws.Engine().StartCommJob({job, title});
 }
 
-GuiCommHost* CommHost(shell::Workspace& ws) {
+GuiCommHost* CommHost(files::Workspace& ws) {
     comm::CommEngine* engine = ws.hosts.engine;
     return engine ? dynamic_cast<GuiCommHost*>(&engine->Host()) : nullptr;
 }
@@ -59,7 +59,7 @@ parameter::JobStarter OnlineParameterScreen::Starter() {
         [this](comm::Job job, const std::string& title) { return StartPageJob(Ws(), job, title); };
 }
 
-OnlineParameterScreen::OnlineParameterScreen(shell::Workspace& ws, parameter::OnlinePage& page,
+OnlineParameterScreen::OnlineParameterScreen(files::Workspace& ws, session::OnlinePage& page,
                                              QWidget* parent)
     : ScreenBase(shell::Screen::OnlineParameter, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2300>()),
@@ -544,7 +544,7 @@ void OnlineParameterScreen::Leave() {
     m_tmrCycle.stop();
     const shell::NavEvent event = kEventLeave[static_cast<std::size_t>(Page().Category())];
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
-    shell::DisplayMatrix(Ws(), event);
+    session::DisplayMatrix(Ws(), event);
 }
 
 }  // namespace rq50::gui

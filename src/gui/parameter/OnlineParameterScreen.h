@@ -16,9 +16,9 @@ namespace Ui {
 class frmRQ2300;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -36,7 +36,7 @@ class OnlineParameterScreen : public ScreenBase, public parameter::PageListener 
   public:
     /// `page` is the page the category menu opened; the screen draws it and
     /// drops it when it closes.
-    explicit OnlineParameterScreen(shell::Workspace& ws, parameter::OnlinePage& page,
+    explicit OnlineParameterScreen(files::Workspace& ws, session::OnlinePage& page,
                                    QWidget* parent = nullptr);
     ~OnlineParameterScreen() override;
 
@@ -97,7 +97,7 @@ class OnlineParameterScreen : public ScreenBase, public parameter::PageListener 
     parameter::JobStarter Starter();
 
     std::unique_ptr<Ui::frmRQ2300> m_ui;
-    parameter::OnlinePage& m_online;
+    session::OnlinePage& m_online;
     PageGridModel* m_grid = nullptr;
     QMenu* m_mnuOnlineDec = nullptr;
     QMenu* m_mnuOnlineInc = nullptr;

@@ -11,7 +11,7 @@ namespace rq50::gui {
 
 namespace {}  // namespace
 
-SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
+SettingMenuScreen::SettingMenuScreen(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::SettingMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2100>()),
       m_menu(ws) {
@@ -27,17 +27,17 @@ SettingMenuScreen::SettingMenuScreen(shell::Workspace& ws, QWidget* parent)
 SettingMenuScreen::~SettingMenuScreen() = default;
 
 std::array<SettingMenuScreen::OptionButton, 3> SettingMenuScreen::Options() const {
-    using Option = parameter::SettingMenuOption;
+    using Option = session::SettingMenuOption;
     return {{{Option::kSetOrNew, m_ui->optSetOrNew},
              {Option::kUpload, m_ui->optUpload},
              {Option::kFile, m_ui->optOpenFile}}};
 }
 
-parameter::SettingMenuOption SettingMenuScreen::SelectedOption() const {
+session::SettingMenuOption SettingMenuScreen::SelectedOption() const {
     for (const auto& [option, button] : Options()) {
         if (button->isChecked()) return option;
     }
-    return parameter::SettingMenuOption::kSetOrNew;
+    return session::SettingMenuOption::kSetOrNew;
 }
 
 void SettingMenuScreen::Load() {

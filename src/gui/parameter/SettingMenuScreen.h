@@ -12,9 +12,9 @@ namespace Ui {
 class frmRQ2100;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -23,7 +23,7 @@ namespace rq50::gui {
 class SettingMenuScreen : public ScreenBase {
     Q_OBJECT
   public:
-    explicit SettingMenuScreen(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit SettingMenuScreen(files::Workspace& ws, QWidget* parent = nullptr);
     ~SettingMenuScreen() override;
 
     void Load() override;
@@ -38,15 +38,15 @@ class SettingMenuScreen : public ScreenBase {
     void Confirm();
     void Cancel();
     struct OptionButton {
-        parameter::SettingMenuOption option;
+        session::SettingMenuOption option;
         QRadioButton* button;
     };
     /// The options in their order on the screen.
     std::array<OptionButton, 3> Options() const;
-    parameter::SettingMenuOption SelectedOption() const;
+    session::SettingMenuOption SelectedOption() const;
 
     std::unique_ptr<Ui::frmRQ2100> m_ui;
-    parameter::SettingMenu m_menu;
+    session::SettingMenu m_menu;
 };
 
 }  // namespace rq50::gui

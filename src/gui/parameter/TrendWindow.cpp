@@ -70,7 +70,7 @@ std::pair<SampleIt, SampleIt> InRange(const parameter::Trend& trend, std::int64_
 
 }  // namespace
 
-TrendWindow::TrendWindow(shell::Workspace& ws, parameter::OnlinePage& page, QWidget* parent)
+TrendWindow::TrendWindow(files::Workspace& ws, session::OnlinePage& page, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_online(page), m_fileDialog(ws.hosts) {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(CatalogueText(kTextTrendCaption));

@@ -25,19 +25,19 @@ class QLineSeries;
 class QPushButton;
 class QValueAxis;
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}
-namespace rq50::parameter {
+}  // namespace rq50::files
+namespace rq50::session {
 class OnlinePage;
-}
+}  // namespace rq50::session
 
 namespace rq50::gui {
 
 class TrendWindow : public QDialog {
     Q_OBJECT
   public:
-    TrendWindow(shell::Workspace& ws, parameter::OnlinePage& page, QWidget* parent);
+    TrendWindow(files::Workspace& ws, session::OnlinePage& page, QWidget* parent);
     ~TrendWindow() override;
 
     /// A reading was taken: the chart follows within a quarter second, so it
@@ -69,8 +69,8 @@ class TrendWindow : public QDialog {
     void TogglePause();
     void Export(bool csv);
 
-    shell::Workspace& m_ws;
-    parameter::OnlinePage& m_online;
+    files::Workspace& m_ws;
+    session::OnlinePage& m_online;
     QtFileDialogHost m_fileDialog;
     QChart* m_chart = nullptr;
     QChartView* m_view = nullptr;

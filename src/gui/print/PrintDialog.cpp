@@ -19,13 +19,13 @@ constexpr int kFollowInformation = 3;
 constexpr int kInfoFromPrintDialog = 3;
 constexpr int kProgramSetting = 1;
 
-void Navigate(shell::Workspace& ws, shell::NavEvent event, int follow = 0) {
-    shell::DisplayMatrix(ws, event, follow, shell::kAnswerNoChange);
+void Navigate(files::Workspace& ws, shell::NavEvent event, int follow = 0) {
+    session::DisplayMatrix(ws, event, follow, session::kAnswerNoChange);
 }
 
 }  // namespace
 
-PrintDialog::PrintDialog(shell::Workspace& ws, QWidget* parent)
+PrintDialog::PrintDialog(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::PrintDialog, ws, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);

@@ -12,9 +12,9 @@ namespace Ui {
 class frmRQ2800;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -23,7 +23,7 @@ namespace rq50::gui {
 class PrintDialog : public ScreenBase {
     Q_OBJECT
   public:
-    explicit PrintDialog(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit PrintDialog(files::Workspace& ws, QWidget* parent = nullptr);
     ~PrintDialog() override;
 
     void Load() override;

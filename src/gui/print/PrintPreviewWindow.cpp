@@ -30,7 +30,7 @@ constexpr int kKeyFilterDigits = 6;
 
 }  // namespace
 
-PrintPreviewWindow::PrintPreviewWindow(shell::Workspace& ws, QWidget* parent)
+PrintPreviewWindow::PrintPreviewWindow(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::PrintPreview, ws, parent), m_ui(std::make_unique<Ui::frmRQ2900>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdClose);
@@ -184,7 +184,7 @@ void PrintPreviewWindow::ClosePreview() {
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::PrintPreview);
     switch (kind) {
         case print::ReportKind::Current:
-            shell::DisplayMatrix(Ws(), shell::NavEvent::kPreviewClose);
+            session::DisplayMatrix(Ws(), shell::NavEvent::kPreviewClose);
             break;
         case print::ReportKind::ErrorList:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::ErrorList);

@@ -14,9 +14,9 @@ class QPrinter;
 class QPrintPreviewWidget;
 class QSpinBox;
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -27,7 +27,7 @@ namespace rq50::gui {
 class PrintPreviewWindow : public ScreenBase {
     Q_OBJECT
   public:
-    explicit PrintPreviewWindow(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit PrintPreviewWindow(files::Workspace& ws, QWidget* parent = nullptr);
     ~PrintPreviewWindow() override;
 
     void Load() override;

@@ -24,7 +24,7 @@ constexpr int kVisibleRows = 20;
 
 }  // namespace
 
-ErrorListWindow::ErrorListWindow(shell::Workspace& ws, program::CommandChecker& checks,
+ErrorListWindow::ErrorListWindow(files::Workspace& ws, program::CommandChecker& checks,
                                  QWidget* parent)
     : ScreenBase(shell::Screen::ErrorList, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3100>()),
@@ -86,7 +86,7 @@ void ErrorListWindow::Unload() {
 }
 
 void ErrorListWindow::GoBack() {
-    shell::DisplayMatrix(Ws(), shell::NavEvent::kErrorListReturn);
+    session::DisplayMatrix(Ws(), shell::NavEvent::kErrorListReturn);
     if (auto* nav = Nav()) nav->UnloadScreen(shell::Screen::ErrorList);
 }
 

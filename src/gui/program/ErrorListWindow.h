@@ -9,9 +9,9 @@ namespace Ui {
 class frmRQ3100;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -21,7 +21,7 @@ class ErrorListWindow : public ScreenBase {
     Q_OBJECT
   public:
     /// `checks` holds the results of the editor's command check.
-    explicit ErrorListWindow(shell::Workspace& ws, program::CommandChecker& checks,
+    explicit ErrorListWindow(files::Workspace& ws, program::CommandChecker& checks,
                              QWidget* parent = nullptr);
     ~ErrorListWindow() override;
 

@@ -51,7 +51,7 @@ QString PlainCaption(const QString& text) {
 
 // ------------------------------------------------------------ window
 
-ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandChecker& checks,
+ProgramEditorWindow::ProgramEditorWindow(files::Workspace& ws, program::CommandChecker& checks,
                                          QWidget* parent)
     : ScreenBase(shell::Screen::ProgramEditor, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
@@ -59,7 +59,7 @@ ProgramEditorWindow::ProgramEditorWindow(shell::Workspace& ws, program::CommandC
     m_ui->setupUi(this);
     m_editor = std::make_unique<program::ProgramEditor>(ws.hosts, m_categories, ws.program,
                                                         static_cast<program::EditorHost&>(*this),
-                                                        shell::UndoFolderPath(), checks);
+                                                        files::UndoFolderPath(), checks);
     m_mnuInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
@@ -151,7 +151,7 @@ void ProgramEditorWindow::Load() {
     Trapped("Form_Load", [this] {
         Ws().state.currentScreenId = kScreenIdProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
-        shell::PrepareUndoFolder(Ws());
+        files::PrepareUndoFolder(Ws());
         program::ProgramState& state = Ws().program;
         if (Ws().state.editorOpenedFromFile) {
             state.source = program::kSourceFile;
@@ -185,9 +185,9 @@ void ProgramEditorWindow::CommitEdits() {
 
 void ProgramEditorWindow::Unload() {
     Trapped("Form_Unload", [this] {
-        shell::ClearUndoFolder();
+        files::ClearUndoFolder();
         Ws().state.editorOpenedFromFile = false;
-        shell::SetCurrentFile(Ws(), "", "");
+        files::SetCurrentFile(Ws(), "", "");
     });
 }
 
@@ -330,8 +330,8 @@ void ProgramEditorWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void ProgramEditorWindow::OnBaudRate() {
-    shell::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
-                          shell::kCallerProgramEditor, Id());
+    session::StartScreenJob(Engine(), {comm::kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)},
+                            session::kCallerProgramEditor, Id());
 }
 
 // ------------------------------------------------------------ buttons
@@ -349,9 +349,9 @@ void ProgramEditorWindow::SetEnabledScreen(bool enabled) {
 void ProgramEditorWindow::CloseEditor() {
     m_editor->WriteBack();
     Ws().state.dataChanged = Ws().program.modified;
-    shell::DisplayMatrix(
+    session::DisplayMatrix(
         Ws(), shell::NavEvent::kLeaveProgramEditor, 0,
-        Ws().program.modified ? shell::kAnswerDataChanged : shell::kAnswerNoChange);
+        Ws().program.modified ? session::kAnswerDataChanged : session::kAnswerNoChange);
 }
 
 void ProgramEditorWindow::Undo() {
@@ -362,7 +362,7 @@ void ProgramEditorWindow::Undo() {
 void ProgramEditorWindow::OpenErrorList() {
     SetEnabledScreen(false);
     try {
-        shell::DisplayMatrix(Ws(), shell::NavEvent::kShowErrorList);
+        session::DisplayMatrix(Ws(), shell::NavEvent::kShowErrorList);
     } catch (...) {
         SetEnabledScreen(true);
         throw;
@@ -379,7 +379,7 @@ void ProgramEditorWindow::Save() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile));
     Redraw();
     if (status != program::WriteBackStatus::kReady) return;
-    const int saved = shell::DisplayMatrix(Ws(), shell::NavEvent::kSaveProgram);
+    const int saved = session::DisplayMatrix(Ws(), shell::NavEvent::kSaveProgram);
     // Once the save dialog has been up, the undo history starts again.
     m_editor->ResetUndoAfterSave();
     if (saved == -1) Ws().program.modified = false;
@@ -397,13 +397,13 @@ void ProgramEditorWindow::Download() {
         return;
     }
     // The preview names the program's own source, as its record will.
-    shell::StartSafeDownload(Ws(),
-                             {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload)},
-                              shell::kCallerProgramEditor,
-                              files::DataFileKind::kProgram,
-                              Id(),
-                              shell::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
-                             DownloadPreviewDialog::QuestionsFor(this));
+    session::StartSafeDownload(Ws(),
+                               {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload)},
+                                session::kCallerProgramEditor,
+                                files::DataFileKind::kProgram,
+                                Id(),
+                                session::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
+                               DownloadPreviewDialog::QuestionsFor(this));
 }
 
 void ProgramEditorWindow::CompareWithInstrument() {
@@ -412,7 +412,7 @@ void ProgramEditorWindow::CompareWithInstrument() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextCompareWithTavro));
     Redraw();
     if (status != program::WriteBackStatus::kReady) return;
-    shell::StartCompareWithInstrument(Ws(), Id(), files::DataFileKind::kProgram);
+    session::StartCompareWithInstrument(Ws(), Id(), files::DataFileKind::kProgram);
 }
 
 void ProgramEditorWindow::Print() {
@@ -426,7 +426,7 @@ void ProgramEditorWindow::ShowInformation() {
     Ws().state.infoPurpose = kInfoFromEditorMenu;
     SetEnabledScreen(false);
     try {
-        shell::ShowDisplay(Ws(), shell::kDisplayInformation);
+        session::ShowDisplay(Ws(), session::kDisplayInformation);
     } catch (...) {
         SetEnabledScreen(true);
         throw;

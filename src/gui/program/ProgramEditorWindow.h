@@ -10,9 +10,9 @@ class frmRQ3000;
 }
 class QMenu;
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -28,7 +28,7 @@ class ProgramEditorWindow : public ScreenBase, private program::EditorHost {
   public:
     /// The command check keeps its results in `checks`, where the error list
     /// reads them.
-    explicit ProgramEditorWindow(shell::Workspace& ws, program::CommandChecker& checks,
+    explicit ProgramEditorWindow(files::Workspace& ws, program::CommandChecker& checks,
                                  QWidget* parent = nullptr);
     ~ProgramEditorWindow() override;
 

@@ -35,7 +35,7 @@ constexpr const char* kName = "frmRQ0000";
 constexpr std::string_view kTrapCode;
 }  // namespace
 
-MainWindow::MainWindow(shell::Workspace& ws, const ScreenMakers& makers, QWidget* parent)
+MainWindow::MainWindow(files::Workspace& ws, const ScreenMakers& makers, QWidget* parent)
     : QMainWindow(parent),
       m_ws(ws),
       m_makers(makers),
@@ -70,7 +70,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::Load() {
     m_showMaximized = RestoreMainWindow(Ws(), this, kName);
-    shell::ShowDisplay(Ws(), shell::kDisplayTopMenu);
+    session::ShowDisplay(Ws(), session::kDisplayTopMenu);
 }
 
 void MainWindow::ShowAsLeft() {
@@ -268,19 +268,19 @@ void MainWindow::UpdateMenuBar() {
 // ------------------------------------------------------------ file actions
 
 int MainWindow::RunFileDialog(int mode) {
-    return shell::ShowFileDialog(Ws(), mode, m_fileDialog, files::DataFileActions(Ws()));
+    return session::ShowFileDialog(Ws(), mode, m_fileDialog, session::DataFileActions(Ws()));
 }
 
 int MainWindow::RunOpenDialog() {
-    return RunFileDialog(shell::kDialogOpen);
+    return RunFileDialog(session::kDialogOpen);
 }
 
 int MainWindow::RunSaveDialog() {
-    return RunFileDialog(shell::kDialogSave);
+    return RunFileDialog(session::kDialogSave);
 }
 
 int MainWindow::RunCsvDialog() {
-    return shell::RunCsvFileDialog(Ws(), m_fileDialog);
+    return session::RunCsvFileDialog(Ws(), m_fileDialog);
 }
 
 void MainWindow::PrintReport() {

@@ -24,9 +24,9 @@ namespace Ui {
 class frmRQ0000;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -41,7 +41,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     Q_OBJECT
   public:
     /// `makers`: how the navigation makes the program's screens.
-    MainWindow(shell::Workspace& ws, const ScreenMakers& makers, QWidget* parent = nullptr);
+    MainWindow(files::Workspace& ws, const ScreenMakers& makers, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// The load step: restores the position and opens the top menu.
@@ -98,7 +98,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     void showEvent(QShowEvent* event) override;
 
   private:
-    shell::Workspace& Ws() const { return m_ws; }
+    files::Workspace& Ws() const { return m_ws; }
 
     QMdiSubWindow* SubWindowOf(shell::Screen screen) const;
     ScreenBase* Load(shell::Screen screen);
@@ -113,7 +113,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     void ScheduleTick(comm::CommEngine& engine);
     int RunFileDialog(int mode);
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     const ScreenMakers& m_makers;
     std::unique_ptr<Ui::frmRQ0000> m_ui;
     std::map<shell::Screen, QPointer<QMdiSubWindow>> m_screens;
@@ -125,7 +125,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     QLabel* m_lineText = nullptr;
     std::string m_demoName;
     QtFileDialogHost m_fileDialog;
-    shell::Quit m_quit;
+    session::Quit m_quit;
     bool m_ending = false;
     bool m_showMaximized = false;
     BusyPointer m_busy;

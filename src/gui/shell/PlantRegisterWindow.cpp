@@ -54,7 +54,7 @@ void SizeOnScreen(QWidget* window, QSize wanted) {
 
 /// What two records differ in: one row an item, the older record's value
 /// first; Close (or Escape) closes it.
-void ShowDifferencesDialog(const shell::RecordDifferences& d, QWidget* parent) {
+void ShowDifferencesDialog(const session::RecordDifferences& d, QWidget* parent) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("RecordDifferences"));
     dialog.setWindowTitle(CatalogueText(kTextDifferencesCaption));
@@ -93,13 +93,13 @@ void ShowDifferencesDialog(const shell::RecordDifferences& d, QWidget* parent) {
 
 }  // namespace
 
-PlantRegisterWindow::PlantRegisterWindow(shell::Workspace& ws, QWidget* parent,
+PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
                                          std::function<bool()> passwordGate)
     : QDialog(parent),
       m_ws(ws),
       m_passwordGate(std::move(passwordGate)),
       m_fileDialog(ws.hosts),
-      m_browser(ws, static_cast<shell::PlantRegisterHost&>(*this)) {
+      m_browser(ws, static_cast<session::PlantRegisterHost&>(*this)) {
     setObjectName(QStringLiteral("PlantRegister"));
     setWindowTitle(CatalogueText(kTextPlantRegisterCaption));
     auto* layout = new QHBoxLayout(this);
@@ -181,7 +181,7 @@ PlantRegisterWindow::PlantRegisterWindow(shell::Workspace& ws, QWidget* parent,
 
 PlantRegisterWindow::~PlantRegisterWindow() = default;
 
-void PlantRegisterWindow::Run(shell::Workspace& ws, QWidget* parent,
+void PlantRegisterWindow::Run(files::Workspace& ws, QWidget* parent,
                               std::function<bool()> passwordGate) {
     PlantRegisterWindow window(ws, parent, std::move(passwordGate));
     if (!window.m_browser.Open()) return;
@@ -279,13 +279,13 @@ void PlantRegisterWindow::CloseWindow() {
     accept();
 }
 
-std::unique_ptr<shell::DownloadQuestions> PlantRegisterWindow::RestoreQuestions() {
+std::unique_ptr<session::DownloadQuestions> PlantRegisterWindow::RestoreQuestions() {
     // The main window: this one is gone when the download asks.
     QWidget* over = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
     return DownloadPreviewDialog::QuestionsFor(over);
 }
 
-void PlantRegisterWindow::ShowDifferences(const shell::RecordDifferences& differences) {
+void PlantRegisterWindow::ShowDifferences(const session::RecordDifferences& differences) {
     ShowDifferencesDialog(differences, this);
 }
 

@@ -3,7 +3,7 @@
 // Register / Plant Register of the top menu: the instruments of the plant
 // register by plant and area on the left, the chosen one's records on the
 // right, and Open (Enter, double click), Compare, Restore, Export, Print and
-// Close. Its presenter (shell::PlantRegisterBrowser) decides; the window
+// Close. Its presenter (session::PlantRegisterBrowser) decides; the window
 // shows its rows, the differences of two records and the dialogs it asks for.
 
 #include <QDialog>
@@ -21,16 +21,16 @@ class QTreeWidget;
 
 namespace rq50::gui {
 
-class PlantRegisterWindow : public QDialog, private shell::PlantRegisterHost {
+class PlantRegisterWindow : public QDialog, private session::PlantRegisterHost {
     Q_OBJECT
   public:
     /// `passwordGate`: the top menu's password before work.
-    PlantRegisterWindow(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate);
+    PlantRegisterWindow(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate);
     ~PlantRegisterWindow() override;
 
     /// Opens the register and shows the window modally; returns when it is
     /// closed (at once, after the message, when there is no register to show).
-    static void Run(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    static void Run(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,16 +46,16 @@ class PlantRegisterWindow : public QDialog, private shell::PlantRegisterHost {
     // PlantRegisterHost
     bool PasswordGate() override;
     void CloseWindow() override;
-    std::unique_ptr<shell::DownloadQuestions> RestoreQuestions() override;
-    shell::FileDialogHost& FileDialog() override { return m_fileDialog; }
-    void ShowDifferences(const shell::RecordDifferences& differences) override;
+    std::unique_ptr<session::DownloadQuestions> RestoreQuestions() override;
+    session::FileDialogHost& FileDialog() override { return m_fileDialog; }
+    void ShowDifferences(const session::RecordDifferences& differences) override;
     void PrintReport(const print::ReportWriter& write) override;
     std::optional<std::string> AskName(const std::string& current) override;
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     std::function<bool()> m_passwordGate;
     QtFileDialogHost m_fileDialog;
-    shell::PlantRegisterBrowser m_browser;
+    session::PlantRegisterBrowser m_browser;
     QTreeWidget* m_tree = nullptr;
     QTableWidget* m_records = nullptr;
     QPushButton* m_open = nullptr;

@@ -33,7 +33,7 @@ QPushButton* Button(int caption, const char* name, QWidget* parent) {
 
 }  // namespace
 
-RackWindow::RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate)
+RackWindow::RackWindow(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate)
     : QDialog(parent), m_ws(ws), m_passwordGate(std::move(passwordGate)), m_table(ws) {
     setObjectName(QStringLiteral("RackWindow"));
     setWindowTitle(CatalogueText(kTextRackCaption));
@@ -70,9 +70,9 @@ RackWindow::RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool
     m_fast = new QCheckBox(
         CatalogueText(kTextFastComm).remove(QRegularExpression(QStringLiteral("\\(&.\\)$"))), this);
     m_fast->setObjectName(QStringLiteral("chkFastComm"));
-    m_fast->setChecked(shell::FastCommunicationOn(ws));
+    m_fast->setChecked(session::FastCommunicationOn(ws));
     connect(m_fast, &QCheckBox::toggled, this, [this](bool on) {
-        if (on != shell::FastCommunicationOn(m_ws)) shell::ToggleFastCommunication(m_ws);
+        if (on != session::FastCommunicationOn(m_ws)) session::ToggleFastCommunication(m_ws);
     });
     actions->addWidget(m_fast);
     layout->addLayout(actions);
@@ -94,13 +94,13 @@ RackWindow::RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool
     layout->addLayout(end);
     NameByCaption({m_scan, m_upload, m_verify, m_download, m_stop, m_close, m_fast});
 
-    connect(m_scan, &QPushButton::clicked, this, [this] { StartRun(shell::RackAction::kScan); });
+    connect(m_scan, &QPushButton::clicked, this, [this] { StartRun(session::RackAction::kScan); });
     connect(m_upload, &QPushButton::clicked, this,
-            [this] { StartRun(shell::RackAction::kUpload); });
+            [this] { StartRun(session::RackAction::kUpload); });
     connect(m_verify, &QPushButton::clicked, this,
-            [this] { StartRun(shell::RackAction::kVerify); });
+            [this] { StartRun(session::RackAction::kVerify); });
     connect(m_download, &QPushButton::clicked, this,
-            [this] { StartRun(shell::RackAction::kDownload); });
+            [this] { StartRun(session::RackAction::kDownload); });
     connect(m_stop, &QPushButton::clicked, this, [this] { m_table.Stop(); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     m_table.onChange = [this] { Fill(); };
@@ -111,7 +111,7 @@ RackWindow::RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool
     resize(std::min(760, area.width() - 40), std::min(540, area.height() - 60));
 }
 
-void RackWindow::Run(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate) {
+void RackWindow::Run(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate) {
     RackWindow window(ws, parent, std::move(passwordGate));
     window.exec();
 }
@@ -124,20 +124,20 @@ void RackWindow::reject() {
     QDialog::reject();
 }
 
-void RackWindow::StartRun(shell::RackAction action) {
+void RackWindow::StartRun(session::RackAction action) {
     // A download writes to every instrument: the password first, as the
     // data view asks it.
-    if (action == shell::RackAction::kDownload && m_passwordGate && !m_passwordGate()) return;
+    if (action == session::RackAction::kDownload && m_passwordGate && !m_passwordGate()) return;
     QString folder;
-    if (action == shell::RackAction::kUpload || action == shell::RackAction::kDownload) {
+    if (action == session::RackAction::kUpload || action == session::RackAction::kDownload) {
         folder = QFileDialog::getExistingDirectory(
-            this, CatalogueText(action == shell::RackAction::kUpload ? kTextRackUploadFolder
-                                                                     : kTextRackDownloadFolder));
+            this, CatalogueText(action == session::RackAction::kUpload ? kTextRackUploadFolder
+                                                                       : kTextRackDownloadFolder));
         if (folder.isEmpty()) return;
     }
-    std::function<bool(const shell::SlotOutcome&, const shell::DownloadPreview&)> confirm;
-    if (action == shell::RackAction::kDownload) {
-        confirm = [this](const shell::SlotOutcome&, const shell::DownloadPreview& preview) {
+    std::function<bool(const session::SlotOutcome&, const session::DownloadPreview&)> confirm;
+    if (action == session::RackAction::kDownload) {
+        confirm = [this](const session::SlotOutcome&, const session::DownloadPreview& preview) {
             DownloadPreviewDialog dialog(preview, this);
             return dialog.exec() == QDialog::Accepted;
         };
@@ -150,7 +150,7 @@ void RackWindow::StartRun(shell::RackAction action) {
 void RackWindow::Fill() {
     const auto& rows = m_table.Rows();
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-        const shell::RackRow& row = rows[static_cast<std::size_t>(r)];
+        const session::RackRow& row = rows[static_cast<std::size_t>(r)];
         const QStringList cells{QString::number(row.slot), QString::fromStdString(row.model),
                                 QString::fromStdString(row.tag),
                                 QString::fromStdString(row.lastRecord),

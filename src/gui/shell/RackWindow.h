@@ -25,22 +25,22 @@ class RackWindow : public QDialog {
   public:
     /// `passwordGate` asks the download password before a download (true:
     /// go on); none: no question.
-    RackWindow(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    RackWindow(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
     /// Opens the window and returns when it is closed.
-    static void Run(shell::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    static void Run(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
 
   public slots:
     /// Escape and the window's close stop a run instead of closing.
     void reject() override;
 
   private:
-    void StartRun(shell::RackAction action);
+    void StartRun(session::RackAction action);
     void Fill();
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     std::function<bool()> m_passwordGate;
-    shell::RackTable m_table;
+    session::RackTable m_table;
     QTableWidget* m_grid = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_summary = nullptr;

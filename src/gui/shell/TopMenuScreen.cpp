@@ -14,10 +14,10 @@ namespace rq50::gui {
 
 namespace {}  // namespace
 
-TopMenuScreen::TopMenuScreen(shell::Workspace& ws, QWidget* parent)
+TopMenuScreen::TopMenuScreen(files::Workspace& ws, QWidget* parent)
     : ScreenBase(shell::Screen::TopMenu, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ2000>()),
-      m_menu(ws, static_cast<shell::TopMenuHost&>(*this)) {
+      m_menu(ws, static_cast<session::TopMenuHost&>(*this)) {
     m_ui->setupUi(this);
     m_mnuPassword = new QMenu(CatalogueText(kTextPasswordMenu), this);
     m_mnuPassword->setAccessibleName(CatalogueText(kTextPasswordMenu));
@@ -60,7 +60,7 @@ void TopMenuScreen::Load() {
 
 void TopMenuScreen::Activated() {
     // The top menu keeps its Command menu hidden; only the port marks follow.
-    shell::MarkPortInUse(Ws(), *this);
+    session::MarkPortInUse(Ws(), *this);
 }
 
 void TopMenuScreen::OnPasswordMenu(bool setEnabled, bool changeEnabled) {

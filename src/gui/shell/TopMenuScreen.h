@@ -9,19 +9,19 @@ namespace Ui {
 class frmRQ2000;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
 /// The top menu: parameter or program setting, the download password, the
 /// plant register and the rack window.
 /// Its presenter (TopMenu) decides; the window shows the password dialog.
-class TopMenuScreen : public ScreenBase, private shell::TopMenuHost {
+class TopMenuScreen : public ScreenBase, private session::TopMenuHost {
     Q_OBJECT
   public:
-    explicit TopMenuScreen(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit TopMenuScreen(files::Workspace& ws, QWidget* parent = nullptr);
     ~TopMenuScreen() override;
 
     void Load() override;
@@ -46,7 +46,7 @@ class TopMenuScreen : public ScreenBase, private shell::TopMenuHost {
     void RunPasswordDialog(int mode) override;
 
     std::unique_ptr<Ui::frmRQ2000> m_ui;
-    shell::TopMenu m_menu;
+    session::TopMenu m_menu;
     QMenu* m_mnuPassword = nullptr;
     QMenu* m_mnuRegister = nullptr;
 };

@@ -22,7 +22,7 @@ namespace {
 constexpr int kAboveCentrePx = 1000 / 15;
 }  // namespace
 
-VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
+VersionWindow::VersionWindow(files::Workspace& ws, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ0200>()) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("frmRQ0200"));
@@ -50,7 +50,7 @@ VersionWindow::VersionWindow(shell::Workspace& ws, QWidget* parent)
 
 VersionWindow::~VersionWindow() = default;
 
-void VersionWindow::Run(shell::Workspace& ws, QWidget* parent) {
+void VersionWindow::Run(files::Workspace& ws, QWidget* parent) {
     VersionWindow dialog(ws, parent);
     dialog.exec();
 }

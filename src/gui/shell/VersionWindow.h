@@ -9,9 +9,9 @@ namespace Ui {
 class frmRQ0200;
 }
 
-namespace rq50::shell {
+namespace rq50::files {
 struct Workspace;
-}  // namespace rq50::shell
+}  // namespace rq50::files
 
 namespace rq50::gui {
 
@@ -20,22 +20,22 @@ namespace rq50::gui {
 class VersionWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit VersionWindow(shell::Workspace& ws, QWidget* parent = nullptr);
+    explicit VersionWindow(files::Workspace& ws, QWidget* parent = nullptr);
     ~VersionWindow() override;
 
     /// Shows the window modally; returns when it is closed.
-    static void Run(shell::Workspace& ws, QWidget* parent);
+    static void Run(files::Workspace& ws, QWidget* parent);
 
     /// The system-information program of this platform, or empty when it
     /// has none (System Info is then disabled).
     static QString SystemInfoProgram();
 
   private:
-    shell::Workspace& Ws() const { return m_ws; }
+    files::Workspace& Ws() const { return m_ws; }
 
     void StartSysInfo();
 
-    shell::Workspace& m_ws;
+    files::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ0200> m_ui;
 };
 

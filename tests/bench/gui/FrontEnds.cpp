@@ -37,7 +37,7 @@ double EngineRun(shell::Clock& clock, comm::Job job, const comm::CommPacing& pac
                  const std::string& file) {
     auto instrument = sim::Instrument::FromFile(file);
     sim::SimulatedLine line(clock, &instrument);
-    shell::Workspace workspace;
+    files::Workspace workspace;
     comm::CommEngine engine;
     engine.SetClock(&clock);
     engine.SetWorkspace(workspace);
@@ -55,12 +55,12 @@ double EngineRun(shell::Clock& clock, comm::Job job, const comm::CommPacing& pac
 /// starts it: the "Now Communicating" dialog up, Timer1 ticking the engine.
 double GuiRun(guitest::Program& program, comm::Job job, const comm::CommPacing& pacing) {
     comm::CommEngine& engine = program.Engine();
-    shell::Workspace& ws = program.Ws();
+    files::Workspace& ws = program.Ws();
     engine.SetCommPacing(pacing);
     QElapsedTimer timer;
     timer.start();
-    if (!shell::StartScreenJob(engine, {job, "bench"}, shell::kCallerNone, shell::Screen::TopMenu,
-                               false))
+    if (!session::StartScreenJob(engine, {job, "bench"}, session::kCallerNone,
+                                 shell::Screen::TopMenu, false))
         return -1;
     if (!guitest::WaitFor([&] { return !engine.Busy(); }, 10 * 60 * 1000)) return -1;
     const double seconds = static_cast<double>(timer.elapsed()) / 1000.0;
