@@ -37,12 +37,6 @@ constexpr int JobNumber(Job job) {
     return static_cast<int>(job);
 }
 
-/// The job of number `number`; Job::None for a number no job has.
-constexpr Job JobOfNumber(int number) {
-    if (number < 1 || number > 23 || number == 22) return Job::None;
-    return static_cast<Job>(number);
-}
-
 /// The job that opens category `category` (0 DISPLAY .. 3 MAINT) from the
 /// category menu.
 constexpr Job CategoryJob(int category) {

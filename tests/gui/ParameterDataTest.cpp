@@ -254,7 +254,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 
 void ParameterDataTest::informationWindowKeys() {
     QVERIFY(StartProgram());
-    m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
+    m_program->Ws().state.infoPurpose =
+        shell::InfoPurpose::FileMenu;  // from the data view's File menu: nothing is written
     session::ShowDisplay(m_program->Ws(), session::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);

@@ -72,7 +72,7 @@ void OpenProgramMenu(Program& p) {
     p.Main().show();
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
-    p.Ws().state.settingMode = 1;
+    p.Ws().state.settingMode = shell::SettingMode::Program;
     session::ShowDisplay(p.Ws(), session::kDisplaySettingMenuProgram);
     QVERIFY(session::ProgramMenuLoad(p.Ws()));
 }

@@ -157,7 +157,7 @@ TEST(DisplayMatrix, LeavingTheDataView) {
         EXPECT_EQ(scope.messages.boxes[0].title, "Data Uploaded from TAVRO");
         EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsYesNoCancel);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
-        EXPECT_EQ(scope.ws.state.infoPurpose, 5);
+        EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::SaveAndLeave);
         EXPECT_FALSE(scope.ws.state.dataChanged);
     }
     {  // changed, Yes, save dialog cancelled
@@ -204,12 +204,12 @@ TEST(DisplayMatrix, LeavingTheProgramEditor) {
         ServicesScope scope;
         scope.messages.answers = {kAnswerYes};
         EXPECT_EQ(DisplayMatrix(scope.ws, 403, 0, kAnswerDataChanged), -1);
-        EXPECT_EQ(scope.ws.state.infoPurpose, 7);
+        EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::LeaveEditor);
     }
     {
         ServicesScope scope;
         EXPECT_EQ(DisplayMatrix(scope.ws, 407, 0, 0), -1);
-        EXPECT_EQ(scope.ws.state.infoPurpose, 2);
+        EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::ProgramSave);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
     }
 }
