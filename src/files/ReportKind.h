@@ -1,6 +1,6 @@
 #pragma once
 
-namespace rq50::print {
+namespace rq50::files {
 
 /// What a report prints.
 enum class ReportKind {
@@ -9,4 +9,4 @@ enum class ReportKind {
     ErrorList,      ///< the command check's error list (the workspace's errorPrintList)
 };
 
-}  // namespace rq50::print
+}  // namespace rq50::files

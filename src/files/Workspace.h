@@ -37,7 +37,7 @@ struct Workspace {
     /// The check list of the last download or compare, for its screen and
     /// its printout.
     files::CheckList checkList;
-    print::ReportKind previewReport = print::ReportKind::Current;
+    files::ReportKind previewReport = files::ReportKind::Current;
     /// The front end's message boxes, settings, navigation, clock and the
     /// session's engine; a null entry leaves that part out.
     shell::Services hosts;

@@ -62,7 +62,7 @@ print::ReportSetup CurrentReportSetup() {
     return print::ReportSetup{platform::DefaultPageFormat(), files::OleDateNow()};
 }
 
-bool CheckPrinter(files::Workspace& ws, print::ReportKind kind) {
+bool CheckPrinter(files::Workspace& ws, files::ReportKind kind) {
     auto* messages = ws.hosts.messages;
     if (messages == nullptr) return false;
     switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
@@ -79,7 +79,7 @@ bool CheckPrinter(files::Workspace& ws, print::ReportKind kind) {
 
 namespace {
 
-print::ReportWriter WriterOf(files::Workspace& ws, print::ReportKind kind) {
+print::ReportWriter WriterOf(files::Workspace& ws, files::ReportKind kind) {
     return [&ws, kind](print::PrintControl& control, const print::ReportSetup& setup) {
         return print::PrintReportOf(ws, kind, control, setup);
     };
@@ -129,11 +129,11 @@ bool SavePdfWith(files::Workspace& ws, const print::ReportWriter& write) {
 
 }  // namespace
 
-bool PrintOnPrinter(files::Workspace& ws, print::ReportKind kind) {
+bool PrintOnPrinter(files::Workspace& ws, files::ReportKind kind) {
     return PrintWith(ws, WriterOf(ws, kind));
 }
 
-bool SaveReportAsPdf(files::Workspace& ws, print::ReportKind kind) {
+bool SaveReportAsPdf(files::Workspace& ws, files::ReportKind kind) {
     return SavePdfWith(ws, WriterOf(ws, kind));
 }
 
@@ -155,7 +155,7 @@ void PrintReport(files::Workspace& ws, const print::ReportWriter& write) {
 void PrintFromScreen(files::Workspace& ws, shell::Screen screen) {
     auto* navigation = ws.hosts.navigation;
     if (navigation == nullptr) return;
-    print::ReportKind kind = print::ReportKind::Current;
+    files::ReportKind kind = files::ReportKind::Current;
     switch (screen) {
         case shell::Screen::DataView:
             session::DisplayMatrix(ws, shell::NavEvent::kPrintParameterData, 0,
@@ -167,10 +167,10 @@ void PrintFromScreen(files::Workspace& ws, shell::Screen screen) {
             navigation->DisableScreen(screen);
             return;
         case shell::Screen::DownloadCheck:
-            kind = print::ReportKind::DownloadCheck;
+            kind = files::ReportKind::DownloadCheck;
             break;
         case shell::Screen::ErrorList:
-            kind = print::ReportKind::ErrorList;
+            kind = files::ReportKind::ErrorList;
             break;
         default:
             return;

@@ -40,15 +40,15 @@ print::ReportSetup CurrentReportSetup();
 
 /// The printer check: true when there is a printer. Without one the user is
 /// told so and may save report `kind` as a PDF file instead.
-bool CheckPrinter(files::Workspace& ws, print::ReportKind kind);
+bool CheckPrinter(files::Workspace& ws, files::ReportKind kind);
 
 /// Prints report `kind` on the printer, with its paper and orientation; the
 /// busy pointer shows meanwhile. A failure is shown.
-bool PrintOnPrinter(files::Workspace& ws, print::ReportKind kind);
+bool PrintOnPrinter(files::Workspace& ws, files::ReportKind kind);
 
 /// Asks for a PDF file name and writes report `kind` there. False when
 /// cancelled or failed (a failure is shown).
-bool SaveReportAsPdf(files::Workspace& ws, print::ReportKind kind);
+bool SaveReportAsPdf(files::Workspace& ws, files::ReportKind kind);
 
 /// Prints what `write` draws on the printer after the printer check; without
 /// a printer the user may save it as a PDF file instead (a window's own

@@ -16,6 +16,8 @@ struct Workspace;
 
 namespace rq50::print {
 
+using files::ReportKind;
+
 /// The print-area check boxes of the print dialog.
 struct PrintAreaBoxes {
     std::array<bool, kAreaCount> visible{};

@@ -1,4 +1,6 @@
 #include "session/ProgramMenu.h"
+#include "program/ProgramEditor.h"
+#include "session/SafeDownload.h"
 
 #include "comm/Engine.h"
 #include "files/UndoFolder.h"
@@ -82,6 +84,23 @@ bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option) {
     }
     EnableMenu(ws);
     return false;
+}
+
+ProgramDownloadStart DownloadProgram(files::Workspace& ws, program::ProgramEditor& editor,
+                                     Screen screen, std::unique_ptr<DownloadQuestions> questions) {
+    if (editor.CheckBeforeDownload() != 0 &&
+        shell::ShowMessage(ws.hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
+                           shell::Catalogue(kTextProgramEditor)) == shell::kAnswerYes)
+        return ProgramDownloadStart::ErrorListWanted;
+    const bool started =
+        StartSafeDownload(ws,
+                          {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload)},
+                           kCallerProgramEditor,
+                           files::DataFileKind::kProgram,
+                           screen,
+                           DownloadSourceName(ws, files::DataFileKind::kProgram)},
+                          std::move(questions));
+    return started ? ProgramDownloadStart::Started : ProgramDownloadStart::NotStarted;
 }
 
 }  // namespace rq50::session

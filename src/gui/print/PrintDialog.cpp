@@ -104,7 +104,7 @@ bool PrintDialog::TakeSelection() {
 
 void PrintDialog::Print() {
     if (!TakeSelection()) return;
-    if (!CheckPrinter(Ws(), print::ReportKind::Current)) return;
+    if (!CheckPrinter(Ws(), files::ReportKind::Current)) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
 }
 
@@ -112,7 +112,7 @@ void PrintDialog::Preview() {
     // The preview needs no printer (many field laptops have none); its own
     // Print asks for one.
     if (!TakeSelection()) return;
-    Ws().previewReport = print::ReportKind::Current;
+    Ws().previewReport = files::ReportKind::Current;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPreview);
     if (auto* navigation = Nav()) {
         navigation->DisableScreen(shell::Screen::PrintDialog);

@@ -118,7 +118,7 @@ bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PrintPreviewWindow::Unload() {
-    Ws().previewReport = print::ReportKind::Current;
+    Ws().previewReport = files::ReportKind::Current;
 }
 
 void PrintPreviewWindow::PaintReport(QPrinter* printer) {
@@ -179,17 +179,17 @@ void PrintPreviewWindow::SaveAsPdf() {
 }
 
 void PrintPreviewWindow::ClosePreview() {
-    const print::ReportKind kind = m_kind;
+    const files::ReportKind kind = m_kind;
     auto* navigation = Nav();
     if (navigation != nullptr) navigation->UnloadScreen(shell::Screen::PrintPreview);
     switch (kind) {
-        case print::ReportKind::Current:
+        case files::ReportKind::Current:
             session::DisplayMatrix(Ws(), shell::NavEvent::kPreviewClose);
             break;
-        case print::ReportKind::ErrorList:
+        case files::ReportKind::ErrorList:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::ErrorList);
             break;
-        case print::ReportKind::DownloadCheck:
+        case files::ReportKind::DownloadCheck:
             if (navigation != nullptr) navigation->EnableScreen(shell::Screen::DownloadCheck);
             break;
     }

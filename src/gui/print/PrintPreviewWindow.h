@@ -55,7 +55,7 @@ class PrintPreviewWindow : public ScreenBase {
     void ClosePreview();
 
     std::unique_ptr<Ui::frmRQ2900> m_ui;
-    print::ReportKind m_kind = print::ReportKind::Current;
+    files::ReportKind m_kind = files::ReportKind::Current;
     bool m_wholeView = true;
     bool m_updating = false;
 };

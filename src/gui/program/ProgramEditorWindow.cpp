@@ -1,4 +1,5 @@
 #include "gui/program/ProgramEditorWindow.h"
+#include "session/ProgramMenu.h"
 
 #include "gui/comm/DownloadPreviewDialog.h"
 #include "session/CompareWithInstrument.h"
@@ -389,20 +390,10 @@ void ProgramEditorWindow::Download() {
     const auto status = m_editor->WriteBackForOutput(shell::Catalogue(kTextProgramEditor));
     Redraw();
     if (status != program::WriteBackStatus::kReady) return;
-    if (m_editor->CheckBeforeDownload() != 0 &&
-        shell::ShowMessage(Ws().hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
-                           shell::Catalogue(kTextProgramEditor)) == shell::kAnswerYes) {
+    if (session::DownloadProgram(Ws(), *m_editor, Id(),
+                                 DownloadPreviewDialog::QuestionsFor(this)) ==
+        session::ProgramDownloadStart::ErrorListWanted)
         OpenErrorList();
-        return;
-    }
-    // The preview names the program's own source, as its record will.
-    session::StartSafeDownload(Ws(),
-                               {{comm::kJobProgramDownload, shell::Catalogue(kTextProgramDownload)},
-                                session::kCallerProgramEditor,
-                                files::DataFileKind::kProgram,
-                                Id(),
-                                session::DownloadSourceName(Ws(), files::DataFileKind::kProgram)},
-                               DownloadPreviewDialog::QuestionsFor(this));
 }
 
 void ProgramEditorWindow::CompareWithInstrument() {

@@ -284,7 +284,7 @@ int MainWindow::RunCsvDialog() {
 }
 
 void MainWindow::PrintReport() {
-    PrintOnPrinter(Ws(), print::ReportKind::Current);
+    PrintOnPrinter(Ws(), files::ReportKind::Current);
 }
 
 void MainWindow::PrintErrorList() {
