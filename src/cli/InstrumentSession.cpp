@@ -277,7 +277,7 @@ bool Session::Attach() {
     return true;
 }
 
-bool Session::RunJob(int job, const std::string& title, bool keepLineOpen,
+bool Session::RunJob(comm::Job job, const std::string& title, bool keepLineOpen,
                      const std::string& recordAs) {
     comm::JobRequest request{job, title};
     request.keepLineOpen = keepLineOpen;

@@ -124,7 +124,7 @@ class Session {
     /// `keepLineOpen`: the line stays open for the job that follows
     /// (JobRequest::keepLineOpen). `recordAs`: how the plant register
     /// records the job (JobRequest::recordAs).
-    bool RunJob(int job, const std::string& title, bool keepLineOpen = false,
+    bool RunJob(comm::Job job, const std::string& title, bool keepLineOpen = false,
                 const std::string& recordAs = {});
 
     CliCommHost& Host() { return m_host; }

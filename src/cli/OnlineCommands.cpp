@@ -218,7 +218,7 @@ class OnlineSession {
     /// Starts the job the page model chose; the model finishes its own part
     /// of the start before the job runs (Ran).
     parameter::JobStarter Starter() {
-        return [this](int job, const std::string& title) {
+        return [this](comm::Job job, const std::string& title) {
             return core.Engine().StartCommJob({job, title});
         };
     }

@@ -248,7 +248,7 @@ ordered_json DownloadJson(session::CoreSession& core, const std::string& file, b
         {"file", file},
         {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
         {"completed", ok && !Stopped()},
-        {"result", core.Engine().LastOutcome().code},
+        {"result", comm::ErrorNumber(core.Engine().LastOutcome().code)},
         {"stopped", Stopped()},
         {"written", core.Engine().LastOutcome().itemsWritten},
         {"total", total},
@@ -287,7 +287,7 @@ int DownloadWorkspace(session::CoreSession& core, Session& session, const Downlo
         auto document = DownloadJson(core, o.file, ok, total, backup);
         if (!o.noBackup) document["preview"] = PreviewJson(preview);
         document.update(extra);
-        if (program) document["refusedArea"] = results.refusedArea;
+        if (program) document["refusedArea"] = comm::ErrorNumber(results.refusedArea);
         PrintJson(document);
     } else {
         PrintCheckList(core);

@@ -9,7 +9,7 @@
 
 namespace rq50::comm {
 
-std::string CommErrorText(int code) {
+std::string CommErrorText(CommErrorCode code) {
     const char* text = nullptr;
     switch (code) {
         case kErrNone:
@@ -72,10 +72,10 @@ std::string CommErrorText(int code) {
             text = "the job failed";
             break;
     }
-    return std::string(text) + " (error " + std::to_string(code) + ")";
+    return std::string(text) + " (error " + std::to_string(ErrorNumber(code)) + ")";
 }
 
-bool ChangesInstrument(int job) {
+bool ChangesInstrument(Job job) {
     return job == kJobDownload || job == kJobProgramDownload || job == kJobWriteItem;
 }
 

@@ -115,7 +115,7 @@ std::string LogTargetProblem(const std::string& path) {
            " exists and is not a communication log RQ50 wrote; name a new file or an RQ50 log";
 }
 
-bool IsMonitoredJob(int job) {
+bool IsMonitoredJob(Job job) {
     return (job >= kJobCategoryDisplay && job <= kJobPeriodicRead) ||
            (job >= kJobReadItem && job <= kJobCancelForced);
 }

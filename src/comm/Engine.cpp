@@ -37,7 +37,7 @@ void EngineCore::StopTimer2() {
 
 /// The engine ends the job itself: the finishing step is built next, without
 /// a parse of its own.
-void EngineCore::EndNow(int code) {
+void EngineCore::EndNow(CommErrorCode code) {
     StopTimer2();
     EndJob(code);
     CommState = kStateParse;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "comm/CommErrors.h"
 #include "comm/Frame.h"
 #include "comm/jobs/JobResults.h"
 #include "shell/JobCodes.h"
@@ -33,42 +34,17 @@ class EngineCore;
 
 // ---- Codes ------------------------------------------------------------------
 
-/// Error codes (`CommError`, `CommResult`).
-enum CommErrors : int {
-    kErrNone = 0,
-    kErrTimeout = 1,     ///< transient: the response timer fired
-    kErrNoResponse = 2,  ///< no response after all retries
-    kErrTerminated = 3,  ///< "Terminate" or the SLOT No. dialog cancelled
-    kErrModel = 4,
-    kErrOut2Type = 5,
-    kErrSensorType = 6,
-    kErrProgramRefused = 7,  ///< jobs 15 and 16 go on
-    kErrConstRefused = 8,    ///< jobs 15 and 16 go on
-    kErrAddress = 9,         ///< response status 2
-    kErrCommand = 10,        ///< response status 1
-    kErrBothRefused = 11,
-    kErrRackBaud = 12,
-    kErrBaudModel = 13,
-    kErrCustomType = 15,
-    kErrPortOpen = 20,  ///< opening the port failed; the port is not closed
-    kErrSlotZero = 21,
-    /// The open port went away during the job (a USB adapter pulled out, the
-    /// device closed under the program): nothing more can be sent.
-    kErrLineLost = 23,
-    kErrDataSetRefused = 22,  ///< the data set cannot be downloaded; nothing was sent
-};
-
 /// A job's end in words for records and summaries ("the instrument did not
 /// answer (error 2)"): the code stays for whoever looks it up.
-std::string CommErrorText(int code);
+std::string CommErrorText(CommErrorCode code);
 
 /// True for the jobs whose frames the parameter screen's monitor shows.
-bool IsMonitoredJob(int job);
+bool IsMonitoredJob(Job job);
 
 /// Jobs that change what an instrument holds (its parameters, its program,
 /// an item): the download password closes them. The slot and baud-rate jobs
 /// are not among them.
-bool ChangesInstrument(int job);
+bool ChangesInstrument(Job job);
 
 /// Facts about a job's end that decide what follows it; the jobs keep them
 /// current.
@@ -76,9 +52,10 @@ struct HandBackFacts {
     int programItemCount = 0;   ///< job 15: PROGRAM steps + CONST items uploaded
     bool rackAnswered = false;  ///< job 23: a rack interface answered
     int category = 0;           ///< parameter screen category: 0 DISPLAY .. 3 MAINT
-    /// Job 16: the area the instrument refused (0, 7 PROGRAM, 8 CONST), or
-    /// the error code that ended the download.
-    int refusedArea = 0;
+    /// Job 16: the area the instrument refused (kErrProgramRefused,
+    /// kErrConstRefused; kErrNone: neither), or the error that ended the
+    /// download.
+    CommErrorCode refusedArea = CommErrorCode::None;
     /// Job 2: the items whose read-back differs from what was sent.
     int downloadDifferences = 0;
 };
@@ -138,9 +115,9 @@ class CommHost {
 /// reached and, for the transfers, what was written and what the read-back
 /// found. The data set or program read is in the session's workspace.
 struct JobOutcome {
-    int job = 0;
-    int code = kErrNone;    ///< how the job ended (kErrNone: completed)
-    std::string errorText;  ///< CommErrorText(code)
+    Job job = Job::None;
+    CommErrorCode code = kErrNone;  ///< how the job ended (kErrNone: completed)
+    std::string errorText;          ///< CommErrorText(code)
     HandBackFacts facts;
     InstrumentFacts instrument;
     /// Jobs 2 and 16: items written and answered, with their answers.
@@ -153,7 +130,7 @@ struct JobOutcome {
     /// Job 23: the model text of the module in the selected slot.
     std::string slotModel;
     /// Program jobs: the area the instrument refused.
-    int refusedArea = jobs::kRefusedNone;
+    CommErrorCode refusedArea = jobs::kRefusedNone;
     /// The job ended with an address error answered for MA 0, MB 0: behind
     /// a rack interface, the selected slot holds no instrument.
     bool addressErrorAtZero = false;
@@ -164,7 +141,7 @@ struct JobOutcome {
 /// What a screen or a command asks the engine to run: the job, the title its
 /// messages carry, and who hears of its end.
 struct JobRequest {
-    int code = 0;
+    Job code = Job::None;
     std::string title = {};
     /// The category menu's choice (0 DISPLAY .. 3 MAINT) for jobs 4-7.
     int category = 0;

@@ -104,9 +104,9 @@ class EngineCore : public CommEngineState {
 
     // ---- Jobs
     /// Registers the routines of a job code (replacing earlier ones).
-    void RegisterCommJob(int job, CommJobRoutines routines);
-    void UnregisterCommJob(int job);
-    bool IsCommJobRegistered(int job) const;
+    void RegisterCommJob(Job job, CommJobRoutines routines);
+    void UnregisterCommJob(Job job);
+    bool IsCommJobRegistered(Job job) const;
     /// Keeps an object a job's routines refer to for the engine's lifetime.
     void KeepJobObject(std::shared_ptr<void> object) { m_jobObjects.push_back(std::move(object)); }
 
@@ -157,7 +157,7 @@ class EngineCore : public CommEngineState {
     /// lost.
     bool AnsweredAfterResend() const { return CommRetry > 0; }
     /// Ends the running job with `code`: the finishing step comes next.
-    void EndJob(int code);
+    void EndJob(CommErrorCode code);
     /// Builder contract: stores `CommStep + 1` and returns the old step.
     int AdvanceStep();
     /// Step 0 of a job: progress 0, `CommResult` 0, log reset when logging is
@@ -171,7 +171,7 @@ class EngineCore : public CommEngineState {
     /// 13, 15, 21, 23) with `CommTitle` as the caller title, and `detail` below
     /// its text; returns the message number shown, 0 for codes without a
     /// general message (0, 1, 7, 8, 20).
-    int ShowCommErrorMessage(int code, const std::string& detail = {});
+    int ShowCommErrorMessage(CommErrorCode code, const std::string& detail = {});
     /// Checks the status of the last response: status 1 and 2 end the job
     /// (`CommError` 10 / 9, step 98) except that jobs 15 and 16 record status
     /// 2 as 8 (`flag` non-zero) or 7 and go on. True when the status is normal.
@@ -299,7 +299,7 @@ class EngineCore : public CommEngineState {
     // The tick's actions and what they share.
     void StartTimer2();
     void StopTimer2();
-    void EndNow(int code);
+    void EndNow(CommErrorCode code);
     bool CheckTimer2();
     void LineLost();
     bool SwitchSpeed();
@@ -316,8 +316,8 @@ class EngineCore : public CommEngineState {
     void TickParse();
     void TickFinish();
     void AbortJob();
-    void SendDispatch(SerialPort& port, int job);
-    void RecvDispatch(int job);
+    void SendDispatch(SerialPort& port, Job job);
+    void RecvDispatch(Job job);
     void KeepPortError(SerialPort& port, int fallback, const std::string& source);
     void ShowLineLost(const std::string& detail);
     std::string NoAnswerDetail() const;
@@ -336,7 +336,7 @@ class EngineCore : public CommEngineState {
     JobOutcome m_outcome;
     std::string m_recordAs;
     bool m_keepLineOpen = false;
-    std::map<int, CommJobRoutines> m_jobs;
+    std::map<Job, CommJobRoutines> m_jobs;
     std::vector<std::shared_ptr<void>> m_jobObjects;
     std::unique_ptr<jobs::JobTables> m_tables;
     std::unique_ptr<jobs::JobResults> m_results;

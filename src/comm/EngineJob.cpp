@@ -25,7 +25,7 @@ namespace {
 
 /// Job 3 and the jobs of the online page, which work on the line job 3
 /// left open.
-bool IsOnlineJob(int job) {
+bool IsOnlineJob(Job job) {
     return job == kJobConnect || IsMonitoredJob(job);
 }
 
@@ -116,22 +116,22 @@ SerialPort& EngineCore::MainPort() {
     return m_port ? *m_port : none;
 }
 
-void EngineCore::RegisterCommJob(int job, CommJobRoutines routines) {
+void EngineCore::RegisterCommJob(Job job, CommJobRoutines routines) {
     m_jobs[job] = std::move(routines);
 }
-void EngineCore::UnregisterCommJob(int job) {
+void EngineCore::UnregisterCommJob(Job job) {
     m_jobs.erase(job);
 }
-bool EngineCore::IsCommJobRegistered(int job) const {
+bool EngineCore::IsCommJobRegistered(Job job) const {
     return m_jobs.count(job) != 0;
 }
 
-void EngineCore::SendDispatch(SerialPort& port, int job) {
+void EngineCore::SendDispatch(SerialPort& port, Job job) {
     auto it = m_jobs.find(job);
     if (it != m_jobs.end() && it->second.build) it->second.build(port);
 }
 
-void EngineCore::RecvDispatch(int job) {
+void EngineCore::RecvDispatch(Job job) {
     auto it = m_jobs.find(job);
     if (it != m_jobs.end() && it->second.parse) it->second.parse();
 }
@@ -170,7 +170,7 @@ bool EngineCore::StartCommJob(const JobRequest& request) {
     return true;
 }
 
-void EngineCore::EndJob(int code) {
+void EngineCore::EndJob(CommErrorCode code) {
     CommError = code;
     CommStep = kStepFinish;
 }
@@ -257,8 +257,8 @@ std::string EngineCore::NoAnswerDetail() const {
     return text;
 }
 
-int EngineCore::ShowCommErrorMessage(int code, const std::string& detail) {
-    static const std::map<int, int> kMessageOf = {
+int EngineCore::ShowCommErrorMessage(CommErrorCode code, const std::string& detail) {
+    static const std::map<CommErrorCode, int> kMessageOf = {
         {kErrNoResponse, 2}, {kErrTerminated, 14}, {kErrModel, 5},       {kErrOut2Type, 6},
         {kErrSensorType, 7}, {kErrAddress, 8},     {kErrCommand, 4},     {kErrBothRefused, 40},
         {kErrRackBaud, 29},  {kErrBaudModel, 30},  {kErrCustomType, 46}, {kErrSlotZero, 3},

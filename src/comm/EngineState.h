@@ -28,13 +28,13 @@ inline constexpr CommStates kStateFinish = CommStates::Finish;
 struct CommEngineState {
     // The engine.
     CommStates CommState = kStateIdle;
-    int CommJob = 0;
+    Job CommJob = Job::None;
     int CommStep = 0;
-    int CommError = 0;
+    CommErrorCode CommError = CommErrorCode::None;
     int CommRetry = 0;
     int CommRecvStatus = 0;
     bool CommBusy = false;
-    int CommResult = 0;
+    CommErrorCode CommResult = CommErrorCode::None;
     /// The link speed the tool talks at (the main window shows it).
     std::int32_t CommSpeed = 1200;
     std::int32_t CommSpeedSaved = 1200;

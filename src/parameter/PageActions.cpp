@@ -25,8 +25,7 @@ constexpr int kPageEntry = 6;
 bool PageModel::OpenCategory(const JobStarter& start) {
     Change change(*this);
     m_currentTab = m_confirmedTab = 1;
-    return start(comm::kJobCategoryDisplay + static_cast<int>(m_category),
-                 CategoryTitle(m_category));
+    return start(comm::CategoryJob(static_cast<int>(m_category)), CategoryTitle(m_category));
 }
 
 bool PageModel::ClickTab(int tab, const JobStarter& start) {
@@ -34,7 +33,7 @@ bool PageModel::ClickTab(int tab, const JobStarter& start) {
     if (m_tabSwitchRunning || tab == m_currentTab) return false;
     const int oldTab = m_currentTab;
     m_currentTab = tab;
-    const int job = comm::kJobTabDisplay + static_cast<int>(m_category);
+    const comm::Job job = comm::TabJob(static_cast<int>(m_category));
     if (!start(job, CategoryTitle(m_category))) {
         m_currentTab = oldTab;
         return false;

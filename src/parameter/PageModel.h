@@ -86,7 +86,7 @@ struct PageControls {
 };
 
 /// Starts a job: returns false when the engine refuses (a job is running).
-using JobStarter = std::function<bool(int jobCode, const std::string& title)>;
+using JobStarter = std::function<bool(comm::Job job, const std::string& title)>;
 
 /// What a screen learns from the page model. Each call comes once at the end
 /// of the operation that changed something, so a screen redraws only what

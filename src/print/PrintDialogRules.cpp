@@ -16,15 +16,11 @@
 
 namespace rq50::print {
 
-namespace {
+namespace {}  // namespace
 
-constexpr int kProgramSetting = 1;
-
-}  // namespace
-
-PrintAreaBoxes OpenPrintAreas(int settingMode, bool maintMode) {
+PrintAreaBoxes OpenPrintAreas(shell::SettingMode settingMode, bool maintMode) {
     PrintAreaBoxes boxes;
-    const bool program = settingMode == kProgramSetting;
+    const bool program = settingMode == shell::SettingMode::Program;
     boxes.visible[kAreaInformation] = true;
     for (int area : {kAreaDisplay, kAreaSet, kAreaAdjust}) boxes.visible[area] = !program;
     boxes.visible[kAreaMaint] = !program && maintMode;
@@ -35,11 +31,11 @@ PrintAreaBoxes OpenPrintAreas(int settingMode, bool maintMode) {
     return boxes;
 }
 
-void ApplyMaintMode(PrintAreaBoxes& boxes, int settingMode, bool maintMode) {
+void ApplyMaintMode(PrintAreaBoxes& boxes, shell::SettingMode settingMode, bool maintMode) {
     if (!maintMode) {
         boxes.visible[kAreaMaint] = false;
         boxes.checked[kAreaMaint] = false;
-    } else if (settingMode != kProgramSetting) {
+    } else if (settingMode != shell::SettingMode::Program) {
         boxes.visible[kAreaMaint] = true;
         boxes.checked[kAreaMaint] = true;
     }
@@ -71,7 +67,7 @@ bool PrintReportOf(files::Workspace& ws, ReportKind kind, PrintControl& control,
         case ReportKind::Current:
             break;
     }
-    if (ws.state.settingMode == kProgramSetting) {
+    if (ws.state.settingMode == shell::SettingMode::Program) {
         return PrintProgramReport(control, files::CurrentProgramRecord(ws), ws.printAreas, setup);
     }
     return PrintParameterReport(control, files::CurrentParameterRecord(ws), ws.printAreas,

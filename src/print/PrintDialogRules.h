@@ -3,6 +3,7 @@
 #include "files/ReportKind.h"
 #include "print/Reports.h"
 #include "shell/MessageBoxHost.h"
+#include "shell/SessionState.h"
 
 #include <array>
 #include <string>
@@ -26,13 +27,13 @@ struct PrintAreaBoxes {
 };
 
 /// The boxes as the dialog opens: Information in both modes; DISPLAY, SET,
-/// ADJUST in parameter mode (`settingMode` 0) and MAINT there only in MAINT
+/// ADJUST in parameter mode (SettingMode::Parameter) and MAINT there only in MAINT
 /// Mode; PROGRAM and CONST in program mode. Every shown box is ticked.
-PrintAreaBoxes OpenPrintAreas(int settingMode, bool maintMode);
+PrintAreaBoxes OpenPrintAreas(shell::SettingMode settingMode, bool maintMode);
 
 /// MAINT Mode switched while the dialog is open: off hides and clears MAINT;
 /// on shows and ticks it in parameter mode.
-void ApplyMaintMode(PrintAreaBoxes& boxes, int settingMode, bool maintMode);
+void ApplyMaintMode(PrintAreaBoxes& boxes, shell::SettingMode settingMode, bool maintMode);
 
 /// The area check: at least one shown box is ticked.
 bool AnyAreaSelected(const PrintAreaBoxes& boxes);

@@ -76,8 +76,9 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
 }
 
 void CloseCheckList(Workspace& ws) {
-    const bool toEditor = ws.state.checkListCompares ? ws.state.compareFrom == Screen::ProgramEditor
-                                                     : ws.state.settingMode == 1;
+    const bool toEditor = ws.state.checkListCompares
+                              ? ws.state.compareFrom == Screen::ProgramEditor
+                              : ws.state.settingMode == shell::SettingMode::Program;
     ws.state.checkListCompares = false;
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->UnloadScreen(Screen::DownloadCheck);
     DisplayMatrix(ws, toEditor ? NavEvent::kCheckBackToEditor : NavEvent::kCheckBackToDataView);

@@ -13,7 +13,7 @@ using namespace rq50::files;
 
 namespace {
 bool ProgramMode(const files::Workspace& ws) {
-    return ws.state.settingMode != 0;
+    return ws.state.settingMode != shell::SettingMode::Parameter;
 }
 }  // namespace
 

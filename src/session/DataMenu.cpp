@@ -1,7 +1,5 @@
 #include "session/DataMenu.h"
 
-#include <algorithm>
-
 #include "comm/Engine.h"
 #include "files/Workspace.h"
 #include "session/CompareWithInstrument.h"
@@ -20,12 +18,7 @@ using namespace rq50::parameter;
 
 namespace {
 
-constexpr int kSourceUploaded = 0;
-constexpr int kSourceProgram = 2;
-
 /// Purposes of the information window opened from here.
-constexpr std::int16_t kPurposeSaveButton = 1;
-constexpr std::int16_t kPurposeFileMenu = 10;
 
 constexpr shell::Screen kScreen = shell::Screen::DataView;
 
@@ -34,24 +27,25 @@ void DisableView(files::Workspace& ws) {
 }
 }  // namespace
 
-int DataMenu::Source() const {
-    return std::clamp<int>(m_ws.state.dataSource, kSourceUploaded, kSourceProgram);
+shell::DataSource DataMenu::Source() const {
+    return m_ws.state.dataSource;
 }
 
 std::string DataMenu::Caption() const {
-    return shell::Catalogue(kTextDataUploaded + Source());
+    return shell::Catalogue(kTextDataUploaded + shell::DataSourceIndex(Source()));
 }
 
 std::string DataMenu::OptionText(DataMenuOption option) const {
     if (option == DataMenuOption::kContentOrEditor)
-        return shell::Catalogue(Source() == kSourceProgram ? kTextOpenEditor : kTextCheckContent);
+        return shell::Catalogue(Source() == shell::DataSource::Program ? kTextOpenEditor
+                                                                       : kTextCheckContent);
     if (option == DataMenuOption::kCompare) return shell::Catalogue(kTextCompareWithTavro);
     if (option == DataMenuOption::kEdit) return shell::Catalogue(kTextEditOffline);
     return shell::Catalogue(kTextSave + static_cast<int>(option) - 1);
 }
 
 bool DataMenu::ParameterOptions() const {
-    return Source() != kSourceProgram;
+    return Source() != shell::DataSource::Program;
 }
 
 bool DataMenu::DownloadAllowed() const {
@@ -59,7 +53,7 @@ bool DataMenu::DownloadAllowed() const {
 }
 
 void DataMenu::Load() {
-    if (Source() == kSourceUploaded) m_ws.state.dataChanged = true;
+    if (Source() == shell::DataSource::Uploaded) m_ws.state.dataChanged = true;
 }
 
 void DataMenu::Activated() {
@@ -67,11 +61,11 @@ void DataMenu::Activated() {
 }
 
 void DataMenu::Confirm(DataMenuOption option) {
-    const bool uploaded = m_ws.state.dataSource == kSourceUploaded;
+    const bool uploaded = m_ws.state.dataSource == shell::DataSource::Uploaded;
     switch (option) {
         case DataMenuOption::kContentOrEditor:
             DisableView(m_ws);
-            if (m_ws.state.dataSource == kSourceProgram) {
+            if (m_ws.state.dataSource == shell::DataSource::Program) {
                 session::ShowDisplay(m_ws, session::kDisplayProgramEditor);
             } else {
                 session::DisplayMatrix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
@@ -79,7 +73,7 @@ void DataMenu::Confirm(DataMenuOption option) {
             }
             return;
         case DataMenuOption::kSave:
-            m_ws.state.infoPurpose = kPurposeSaveButton;
+            m_ws.state.infoPurpose = shell::InfoPurpose::SaveButton;
             session::DisplayMatrix(
                 m_ws, uploaded ? shell::NavEvent::kSaveUploaded : shell::NavEvent::kSaveFile);
             return;
@@ -115,7 +109,7 @@ void DataMenu::Cancel() {
 }
 
 void DataMenu::Information() {
-    m_ws.state.infoPurpose = kPurposeFileMenu;
+    m_ws.state.infoPurpose = shell::InfoPurpose::FileMenu;
     DisableView(m_ws);
     session::ShowDisplay(m_ws, session::kDisplayInformation);
 }

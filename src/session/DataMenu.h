@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include "session/Vocabulary.h"
+#include "shell/SessionState.h"
 
 namespace rq50::files {
 struct Workspace;
@@ -45,8 +46,8 @@ class DataMenu {
   public:
     DataMenu(files::Workspace& ws, DataMenuHost& host) : m_ws(ws), m_host(host) {}
 
-    /// The data's source: 0 uploaded, 1 from a file, 2 a program.
-    int Source() const;
+    /// Where the data came from: uploaded, a file, a program.
+    shell::DataSource Source() const;
     /// The caption by source, and the option texts.
     std::string Caption() const;
     std::string OptionText(DataMenuOption option) const;

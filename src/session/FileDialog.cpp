@@ -28,7 +28,7 @@ using namespace rq50::shell;
 namespace {
 
 bool ProgramMode(Workspace& ws) {
-    return ws.state.settingMode == 1;
+    return ws.state.settingMode == shell::SettingMode::Program;
 }
 
 std::string DataFilter(Workspace& ws) {

@@ -21,7 +21,7 @@ namespace rq50::session {
 
 using namespace rq50::files;
 
-InfoPurposeRule InfoPurposeFor(int purpose) {
+InfoPurposeRule InfoPurposeFor(shell::InfoPurpose purpose) {
     using C = InfoClose;
     using E = shell::NavEvent;
     static const std::array<InfoPurposeRule, 11> kRules = {{
@@ -37,13 +37,14 @@ InfoPurposeRule InfoPurposeFor(int purpose) {
         {E::kNone, E::kNone, C::EnableEditor},
         {E::kNone, E::kNone, C::EnableDataView},
     }};
-    if (purpose < 0 || purpose >= static_cast<int>(kRules.size())) return {};
-    return kRules[static_cast<std::size_t>(purpose)];
+    const int index = static_cast<int>(purpose);
+    if (index < 0 || index >= static_cast<int>(kRules.size())) return {};
+    return kRules[static_cast<std::size_t>(index)];
 }
 
 bool SaveToTarget(files::Workspace& ws) {
     const std::string& path = session::SaveTargetPath(ws);
-    const bool program = ws.state.settingMode != 0;
+    const bool program = ws.state.settingMode != shell::SettingMode::Parameter;
     const bool saved = program ? WriteProgramFile(ws, path) : WriteParameterFile(ws, path);
     // A file that was not written is not the current file.
     if (!saved) session::SaveTargetNotWritten(ws);
@@ -51,7 +52,7 @@ bool SaveToTarget(files::Workspace& ws) {
     return saved;
 }
 
-void InformationWindowClosed(files::Workspace& ws, int purpose) {
+void InformationWindowClosed(files::Workspace& ws, shell::InfoPurpose purpose) {
     using shell::Screen;
     shell::NavigationHost* nav = ws.hosts.navigation;
     // The window goes first; what follows may end the program.

@@ -36,7 +36,7 @@ struct InfoPurposeRule {
 
 /// The rule of `purpose` (0-10); an unknown purpose navigates nowhere and
 /// closes without writing.
-InfoPurposeRule InfoPurposeFor(int purpose);
+InfoPurposeRule InfoPurposeFor(shell::InfoPurpose purpose);
 
 /// Writes the data held (the parameter file in parameter mode, the program
 /// file in program mode) to the file the last save dialog chose. A program
@@ -53,7 +53,7 @@ bool SaveToTarget(files::Workspace& ws);
 /// program menu, and a save before quitting asks the quit question only
 /// when it wrote the file, giving back the screen the exit came from when
 /// the user stays.
-void InformationWindowClosed(files::Workspace& ws, int purpose);
+void InformationWindowClosed(files::Workspace& ws, shell::InfoPurpose purpose);
 
 /// The box Enter moves to from `box`: 1, 3, 4, 5, 8, 7. The captions (0, 2,
 /// 6) are read-only labels and take no part; each leads to the box it names.

@@ -33,8 +33,6 @@ namespace {
 constexpr std::int32_t kFastRate = 9600;
 /// InfoPurpose of the save before quitting: first the save dialog's, then
 /// the information window's, which asks to quit once the file is written.
-constexpr std::int16_t kPurposeSaveAndLeave = 5;
-constexpr std::int16_t kPurposeSaveAndQuit = 8;
 
 /// Runs `body` under the routine's error trap; `fallback` is its default result.
 template <typename T, typename Body>
@@ -82,10 +80,10 @@ std::optional<SaveQuestion> UnsavedWork(Workspace& ws) {
     const NavigationHost* nav = ws.hosts.navigation;
     if (nav == nullptr) return std::nullopt;
     const SessionState& g = ws.state;
-    if (g.settingMode == 0) {
+    if (g.settingMode == shell::SettingMode::Parameter) {
         if (!g.dataChanged || !nav->IsLoaded(Screen::DataView)) return std::nullopt;
         return SaveQuestion{kMsgSaveParameterData,
-                            Catalogue(kTextDataUploaded + std::clamp<int>(g.dataSource, 0, 2))};
+                            Catalogue(kTextDataUploaded + shell::DataSourceIndex(g.dataSource))};
     }
     if (!ws.program.modified || !nav->IsLoaded(Screen::ProgramEditor)) return std::nullopt;
     return SaveQuestion{kMsgSaveProgramData, Catalogue(kTextProgramEditor)};
@@ -97,9 +95,9 @@ std::optional<SaveQuestion> UnsavedWork(Workspace& ws) {
 bool SaveBeforeQuitting(Workspace& ws, Screen from) {
     SessionState& g = ws.state;
     g.exitFrom = from;
-    g.infoPurpose = kPurposeSaveAndLeave;
+    g.infoPurpose = shell::InfoPurpose::SaveAndLeave;
     if (ShowDisplay(ws, kDisplaySaveFile) != -1) return false;
-    g.infoPurpose = kPurposeSaveAndQuit;
+    g.infoPurpose = shell::InfoPurpose::SaveAndQuit;
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(from);
     ShowDisplay(ws, kDisplayInformation);
     return true;
@@ -365,7 +363,7 @@ void MenuCommand(Workspace& ws, int code) {
                 SaveBeforeQuitting(ws, ScreenOfId(g.currentScreenId));
                 break;
             case kMenuInformation:
-                g.infoPurpose = 7;
+                g.infoPurpose = shell::InfoPurpose::LeaveEditor;
                 ShowDisplay(ws, kDisplayInformation);
                 break;
             case kMenuExitAt9600:

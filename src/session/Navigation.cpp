@@ -121,7 +121,7 @@ int SwitchDisplay(Workspace& ws, int display) {
             }
             // A file just read is its own saved copy, whatever was left unsaved before.
             ws.state.dataChanged = false;
-            if (ws.state.settingMode == 0) {
+            if (ws.state.settingMode == shell::SettingMode::Parameter) {
                 ShowAndEnable(ws, Screen::DataView);
             } else {
                 ws.state.editorOpenedFromFile = true;
@@ -191,7 +191,7 @@ int SwitchDisplay(Workspace& ws, int display) {
 /// `clearOnNo`: "No" also clears the data-changed flag (the program editor's
 /// prompt); leaving the data view with "No" keeps it, as unsaved data it is.
 int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
-                          std::int16_t infoPurpose, int backDisplay, Screen leaving,
+                          shell::InfoPurpose infoPurpose, int backDisplay, Screen leaving,
                           bool clearOnNo) {
     auto goBack = [&] {
         SwitchDisplay(ws, backDisplay);
@@ -225,8 +225,8 @@ int AfterProgramDownload(Workspace& ws) {
     // 0; the refused area then says which of the areas was written.
     if (const comm::CommEngine* engine = ws.hosts.engine) {
         const comm::JobOutcome& outcome = engine->LastOutcome();
-        const int message =
-            ProgramDownloadMessage(outcome.code != 0 ? outcome.code : outcome.facts.refusedArea);
+        const int message = ProgramDownloadMessage(
+            outcome.code != comm::kErrNone ? outcome.code : outcome.facts.refusedArea);
         if (message != 0) ShowMessage(ws.hosts, message, kButtonsOk, engine->JobTitle());
     }
     SwitchDisplay(ws, kDisplayProgramEditor);
@@ -236,8 +236,8 @@ int AfterProgramDownload(Workspace& ws) {
 int RunEvent(Workspace& ws, int eventCode, int answer) {
     switch (static_cast<NavEvent>(eventCode)) {
         case NavEvent::kLeaveDataView:
-            return LeaveWithSaveQuestion(ws, answer, 9, 2411, 5, kDisplaySettingMenu,
-                                         Screen::DataView, false);
+            return LeaveWithSaveQuestion(ws, answer, 9, 2411, shell::InfoPurpose::SaveAndLeave,
+                                         kDisplaySettingMenu, Screen::DataView, false);
         case NavEvent::kDataViewToSettingMenu:
             SwitchDisplay(ws, kDisplaySettingMenu);
             Host(ws).UnloadScreen(Screen::DataView);
@@ -245,10 +245,10 @@ int RunEvent(Workspace& ws, int eventCode, int answer) {
         case NavEvent::kAfterProgramDownload:
             return AfterProgramDownload(ws);
         case NavEvent::kLeaveProgramEditor:
-            return LeaveWithSaveQuestion(ws, answer, 12, 3001, 7, kDisplaySettingMenuProgram,
-                                         Screen::ProgramEditor, true);
+            return LeaveWithSaveQuestion(ws, answer, 12, 3001, shell::InfoPurpose::LeaveEditor,
+                                         kDisplaySettingMenuProgram, Screen::ProgramEditor, true);
         case NavEvent::kSaveProgram:
-            ws.state.infoPurpose = 2;
+            ws.state.infoPurpose = shell::InfoPurpose::ProgramSave;
             return SwitchDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
         case NavEvent::kPrintErrorList:
             Host(ws).PrintErrorList();
@@ -310,7 +310,7 @@ int DisplayMatrix(Workspace& ws, int eventCode, int followCode, int answer) {
     }
 }
 
-int ProgramDownloadMessage(int outcome) {
+int ProgramDownloadMessage(comm::CommErrorCode outcome) {
     switch (outcome) {
         case kProgramDownloadAll:
             return kMsgProgramAndConstDownloaded;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "comm/CommErrors.h"
 #include "session/Vocabulary.h"
 #include "shell/NavigationEvents.h"
 
@@ -54,14 +55,16 @@ inline constexpr int kEventBackToSettingMenu = EventCode(NavEvent::kBackToSettin
 
 /// Outcomes of a program download that choose the message after event 383:
 /// nothing refused, the PROGRAM area refused, the CONST area refused.
-inline constexpr int kProgramDownloadAll = 0;
-inline constexpr int kProgramDownloadConstOnly = 7;
-inline constexpr int kProgramDownloadProgramOnly = 8;
+inline constexpr comm::CommErrorCode kProgramDownloadAll = comm::CommErrorCode::None;
+inline constexpr comm::CommErrorCode kProgramDownloadConstOnly =
+    comm::CommErrorCode::ProgramRefused;
+inline constexpr comm::CommErrorCode kProgramDownloadProgramOnly =
+    comm::CommErrorCode::ConstRefused;
 
 /// The message that reports a program download with `outcome`: 37, 39 or 38
 /// for the three outcomes above, 0 (none) for any other code, whose message
 /// the download itself has shown.
-int ProgramDownloadMessage(int outcome);
+int ProgramDownloadMessage(comm::CommErrorCode outcome);
 
 /// The display an event code maps to, or 0 when the event table does not list
 /// it (the special event codes are not in the table).

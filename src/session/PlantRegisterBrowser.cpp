@@ -174,7 +174,7 @@ std::optional<Screen> PlantRegisterBrowser::ShowInChain(const plant::Record& rec
     // the record's kind of data stay under the view, disabled.
     auto* nav = m_ws.hosts.navigation;
     if (nav != nullptr) nav->DisableScreen(Screen::TopMenu);
-    m_ws.state.settingMode = program ? 1 : 0;
+    m_ws.state.settingMode = program ? shell::SettingMode::Program : shell::SettingMode::Parameter;
     DisplayMatrix(m_ws, program ? NavEvent::kProgramSetting : NavEvent::kParameterSetting);
     if (nav != nullptr) nav->DisableScreen(Screen::SettingMenu);
     LoadRecord(m_ws, record);
@@ -185,7 +185,7 @@ std::optional<Screen> PlantRegisterBrowser::ShowInChain(const plant::Record& rec
         ShowDisplay(m_ws, kDisplayProgramEditor);
         return Screen::ProgramEditor;
     }
-    m_ws.state.dataSource = 1;  // as read from a file
+    m_ws.state.dataSource = shell::DataSource::File;  // as read from a file
     ShowDisplay(m_ws, kDisplayDataViewFile);
     return Screen::DataView;
 }

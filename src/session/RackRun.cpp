@@ -244,7 +244,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
 
     /// Starts `request` with its end going to `then`; a job that cannot
     /// start ends the slot as an error.
-    void Job(comm::JobRequest request, void (Run::*then)(int)) {
+    void Job(comm::JobRequest request, void (Run::*then)(comm::CommErrorCode)) {
         request.done = [self = shared_from_this(), then](const comm::JobOutcome& outcome) {
             ((*self).*then)(outcome.code);
         };
@@ -269,7 +269,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         Job(connect, &Run::Connected);
     }
 
-    void Connected(int result) {
+    void Connected(comm::CommErrorCode result) {
         SlotOutcome& s = Current();
         const auto& facts = m_engine.LastInstrument();
         if (result == comm::kErrNone && !facts.viaRack) {
@@ -302,7 +302,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         Job(upload, &Run::Uploaded);
     }
 
-    void Uploaded(int result) {
+    void Uploaded(comm::CommErrorCode result) {
         SlotOutcome& s = Current();
         if (result != comm::kErrNone) {
             s.result = "failed";
@@ -416,7 +416,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         Job(backup, &Run::BackedUp);
     }
 
-    void BackedUp(int result) {
+    void BackedUp(comm::CommErrorCode result) {
         SlotOutcome& s = Current();
         if (result == comm::kErrNone) {
             s.tag = files::SingleByteToUtf8(files::TagOf(m_ws.items.dataSet));
@@ -439,7 +439,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         Job(download, &Run::Downloaded);
     }
 
-    void Downloaded(int result) {
+    void Downloaded(comm::CommErrorCode result) {
         SlotOutcome& s = Current();
         const auto& results = m_engine.LastOutcome();
         if (result != comm::kErrNone) {

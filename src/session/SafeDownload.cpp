@@ -150,7 +150,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     }
 
     void BackupDone(const comm::JobOutcome& outcome) {
-        const int result = outcome.code;
+        const comm::CommErrorCode result = outcome.code;
         std::string why;
         const DownloadPreview preview =
             KeepBackup(ws, *held, request.kind, request.file, result == comm::kErrNone, why);
@@ -180,7 +180,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     /// A download that ended part way offers the backup back; the view's
     /// data is held while it is written and put back after.
     void DownloadDone(const comm::JobOutcome& outcome) {
-        const int result = outcome.code;
+        const comm::CommErrorCode result = outcome.code;
         const int written = outcome.itemsWritten;
         HandBackAsUsual(outcome);
         // What the instrument held after the writes serves only the restore

@@ -41,7 +41,7 @@ HandBackAction Nothing() {
 // On the return to the setting menu (kEventBackToSettingMenu) the follow
 // code says what the menu shows about the failure.
 
-int ProgramUploadFollow(int result) {
+int ProgramUploadFollow(comm::CommErrorCode result) {
     switch (result) {
         case kErrTerminated:
             return 324;
@@ -54,7 +54,7 @@ int ProgramUploadFollow(int result) {
     }
 }
 
-int ProgramDownloadFollow(int result) {
+int ProgramDownloadFollow(comm::CommErrorCode result) {
     switch (result) {
         case kErrTerminated:
             return 330;
@@ -69,7 +69,7 @@ int ProgramDownloadFollow(int result) {
     }
 }
 
-HandBackAction Failed(JobCaller caller, int job, int result) {
+HandBackAction Failed(JobCaller caller, comm::Job job, comm::CommErrorCode result) {
     switch (caller) {
         case kCallerDataViewDownload:
             // The data view stays in use after a download that failed.
@@ -102,7 +102,7 @@ HandBackAction Failed(JobCaller caller, int job, int result) {
     }
 }
 
-HandBackAction Succeeded(JobCaller caller, int job, const HandBackFacts& facts) {
+HandBackAction Succeeded(JobCaller caller, comm::Job job, const HandBackFacts& facts) {
     if (job == kJobBaudCheck && caller >= kCallerSettingMenuUpload &&
         caller <= kCallerProgramEditor)
         return Menu(kMenuBaudRateDialog);
@@ -139,7 +139,8 @@ HandBackAction Succeeded(JobCaller caller, int job, const HandBackFacts& facts) 
 
 }  // namespace
 
-HandBackAction HandBackFor(JobCaller caller, int job, int result, const HandBackFacts& facts) {
+HandBackAction HandBackFor(JobCaller caller, comm::Job job, comm::CommErrorCode result,
+                           const HandBackFacts& facts) {
     return result != kErrNone ? Failed(caller, job, result) : Succeeded(caller, job, facts);
 }
 
@@ -184,7 +185,7 @@ bool StartScreenJob(CommEngine& engine, JobRequest request, JobCaller caller, Sc
                     bool prompt) {
     Workspace& ws = engine.Data();
     // Without the password no download starts, whichever screen asks.
-    const int job = request.code;
+    const comm::Job job = request.code;
     if (ChangesInstrument(job) && !ws.state.downloadAllowed) {
         ShowMessage(ws.hosts, kMsgWrongPasswordEntry, kButtonsOk, request.title);
         return false;

@@ -70,7 +70,8 @@ struct HandBackAction {
 
 /// The hand-back of a job started by `caller` as `job` that ended with
 /// `result`.
-HandBackAction HandBackFor(JobCaller caller, int job, int result, const comm::HandBackFacts& facts);
+HandBackAction HandBackFor(JobCaller caller, comm::Job job, comm::CommErrorCode result,
+                           const comm::HandBackFacts& facts);
 inline HandBackAction HandBackFor(JobCaller caller, const comm::JobOutcome& outcome) {
     return HandBackFor(caller, outcome.job, outcome.code, outcome.facts);
 }

@@ -19,8 +19,6 @@ using namespace rq50::parameter;
 namespace {
 
 /// Data source of the data view.
-constexpr std::int16_t kSourceUploaded = 0;
-constexpr std::int16_t kSourceFile = 1;
 
 constexpr shell::Screen kScreen = shell::Screen::SettingMenu;
 
@@ -30,7 +28,7 @@ void DisableMenu(files::Workspace& ws) {
 }  // namespace
 
 bool SettingMenu::ProgramMode() const {
-    return m_ws.state.settingMode == 1;
+    return m_ws.state.settingMode == shell::SettingMode::Program;
 }
 
 std::string SettingMenu::Caption() const {
@@ -73,7 +71,7 @@ void SettingMenu::Confirm(SettingMenuOption option) {
         return;
     }
     if (option == SettingMenuOption::kFile) {
-        m_ws.state.dataSource = kSourceFile;
+        m_ws.state.dataSource = shell::DataSource::File;
         DisableMenu(m_ws);
         session::DisplayMatrix(m_ws, shell::NavEvent::kReadParameterFile);
         return;
@@ -81,7 +79,7 @@ void SettingMenu::Confirm(SettingMenuOption option) {
     const SettingMenuJob job = JobFor(option);
     if (session::StartScreenJob(m_ws.Engine(), {job.job, job.title}, job.caller, kScreen) &&
         option == SettingMenuOption::kUpload)
-        m_ws.state.dataSource = kSourceUploaded;
+        m_ws.state.dataSource = shell::DataSource::Uploaded;
 }
 
 void SettingMenu::Cancel() {

@@ -23,7 +23,7 @@ enum class SettingMenuOption { kSetOrNew = 0, kUpload = 1, kFile = 2 };
 /// The job an option of the parameter mode starts, and the title it runs
 /// under: the option's own caption from the catalogue.
 struct SettingMenuJob {
-    int job = 0;
+    comm::Job job = comm::Job::None;
     session::JobCaller caller = session::kCallerNone;
     std::string title;
 };

@@ -41,7 +41,8 @@ void TopMenu::Confirm(bool parameterSetting) {
     // New work starts: the caption no longer names a file of the work before.
     SetCurrentFile(m_ws, "", "");
     if (m_ws.hosts.navigation != nullptr) m_ws.hosts.navigation->DisableScreen(Screen::TopMenu);
-    m_ws.state.settingMode = parameterSetting ? 0 : 1;
+    m_ws.state.settingMode =
+        parameterSetting ? shell::SettingMode::Parameter : shell::SettingMode::Program;
     DisplayMatrix(m_ws, parameterSetting ? NavEvent::kParameterSetting : NavEvent::kProgramSetting);
 }
 

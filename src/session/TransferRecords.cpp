@@ -184,8 +184,8 @@ std::string RecordTransfer(Workspace& ws, plant::Record record) {
 namespace {
 
 void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::string& recordAs) {
-    const int job = outcome.job;
-    const int result = outcome.code;
+    const comm::Job job = outcome.job;
+    const comm::CommErrorCode result = outcome.code;
     // The backup just taken serves the download that follows it, and no other.
     auto& backup = ws.state.backupJustTaken;
     std::vector<std::uint8_t> before = std::exchange(backup, {});

@@ -24,14 +24,49 @@ enum PasswordMode : int {
     kPasswordEntry = 2,   ///< enter the password before work
 };
 
+/// What the session works on: parameter settings or a program.
+enum class SettingMode : std::int16_t {
+    Parameter = 0,
+    Program = 1,
+};
+
+/// Why the information window was opened: it decides where OK and Cancel
+/// lead and what closing the window writes (InfoPurposeFor).
+enum class InfoPurpose : std::int16_t {
+    DataView = 0,        ///< the data view's save
+    SaveButton = 1,      ///< the data view's Save button
+    ProgramSave = 2,     ///< the program editor's save
+    PrintDialog = 3,     ///< the print dialog
+    PrintDialogAlt = 4,  ///< the same rules as PrintDialog
+    SaveAndLeave = 5,    ///< leaving the data view with a save
+    UnloadDataView = 6,  ///< save, then close the data view
+    LeaveEditor = 7,     ///< leaving the program editor with a save
+    SaveAndQuit = 8,     ///< a save before quitting
+    EditorMenu = 9,      ///< the program editor's menu
+    FileMenu = 10,       ///< the data view's File menu
+};
+
+/// Where the data view's data set came from; its caption and menus follow.
+enum class DataSource : std::int16_t {
+    Uploaded = 0,  ///< uploaded from an instrument
+    File = 1,      ///< read from a file
+    Program = 2,   ///< program data
+};
+
+/// The position of a data source among its captions (uploaded, file,
+/// program), for the text that names it.
+constexpr int DataSourceIndex(DataSource source) {
+    return static_cast<int>(source);
+}
+
 /// The flags and navigation state of one session: the setting mode, the
 /// menus' marks, the password, where the data came from and where the user
 /// goes back to. A default-constructed value is the state the program starts
 /// with. It lives in the session's workspace.
 struct SessionState {
     // Mode and menus.
-    std::int16_t settingMode = 0;  ///< 0 parameter setting, 1 program setting
-    std::int16_t comPort = 1;      ///< serial port 1..4 ("COMPORT")
+    SettingMode settingMode = SettingMode::Parameter;
+    std::int16_t comPort = 1;  ///< serial port 1..4 ("COMPORT")
     bool maintMode = false;
     bool commandMenuUnlocked = false;
 
@@ -57,12 +92,11 @@ struct SessionState {
     bool passwordChangeEnabled = false;  ///< Password / "Change..." enabled
 
     // Navigation.
-    std::int16_t infoPurpose = 0;      ///< why the information window was opened
+    InfoPurpose infoPurpose = InfoPurpose::DataView;
     std::int16_t currentScreenId = 0;  ///< ScreenId
     std::int16_t parameterTab = 0;     ///< 0 DISPLAY, 1 SET, 2 ADJUST, 3 MAINT
-    /// Where the data view's data set came from: 0 uploaded, 1 read from a
-    /// file, 2 program data.
-    std::int16_t dataSource = 0;
+    /// Where the data view's data set came from.
+    DataSource dataSource = DataSource::Uploaded;
     std::string currentFileTitle = "NewFile";
     std::string currentFilePath;
     /// The file the last save dialog accepted, and the current file before it

@@ -109,7 +109,7 @@ inline void WireEngine(comm::CommEngine& engine, files::Workspace& ws, shell::Cl
 
 /// Runs `job` (upload or download) once on `data` and measures it: an upload
 /// fills the data set, a download sends the one an upload left there.
-inline Figures Transfer(int job, const comm::CommPacing& pacing, comm::SerialPort& port,
+inline Figures Transfer(comm::Job job, const comm::CommPacing& pacing, comm::SerialPort& port,
                         shell::Clock& clock, int speed, files::Workspace& data,
                         const std::string& device = {}) {
     SilentMessages messages;
@@ -186,7 +186,7 @@ inline void PrintRow(const std::string& name, int speed, const Figures& classic,
 /// The table of every sample instrument at both speeds in both pacings on
 /// the virtual clock; `prepare` runs on the line before each measured job.
 template <class Prepare>
-void VirtualTable(int job, const char* title, Prepare prepare) {
+void VirtualTable(comm::Job job, const char* title, Prepare prepare) {
     PrintHeading(title);
     for (const char* file : {"RQB2.json", "RQG2.json", "RQK2.json", "ZNC.json"}) {
         for (const int speed : {1200, 9600}) {
@@ -210,7 +210,7 @@ void VirtualTable(int job, const char* title, Prepare prepare) {
 /// the same run on the virtual clock. `prepare` runs first on the virtual
 /// clock (a download needs the data set of an upload).
 template <class Prepare>
-int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
+int RealTimeRuns(comm::Job job, const char* argv0, int speed, Prepare prepare) {
     std::printf("\nRQB2 at %d bit/s in real time through tavro-sim on a pseudo-terminal\n", speed);
     std::printf("%-8s %10s %5s %8s %10s %10s %8s\n", "pacing", "", "items", "requests", "virtual s",
                 "wall s", "wall/virt");
@@ -253,7 +253,7 @@ int RealTimeRuns(int job, const char* argv0, int speed, Prepare prepare) {
 /// 9600 bit/s in real time. `prepare(line, clock, speed, data)` runs before
 /// each measured job.
 template <class Prepare>
-int Main(int argc, char** argv, int job, const char* title, Prepare prepare) {
+int Main(int argc, char** argv, comm::Job job, const char* title, Prepare prepare) {
 #ifdef RQ50_BENCH_REAL_LINE
     QCoreApplication app(argc, argv);
 #else

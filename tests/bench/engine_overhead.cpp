@@ -143,7 +143,7 @@ int Run(int speed, int count) {
     if (job.failed || engine.LastOutcome().code != comm::kErrNone || instrument->Speed() != speed ||
         line.SentFrames().size() != static_cast<std::size_t>(count)) {
         std::printf("%5d bit/s: the run failed (result %d, %zu frames sent)\n", speed,
-                    engine.LastOutcome().code, line.SentFrames().size());
+                    comm::ErrorNumber(engine.LastOutcome().code), line.SentFrames().size());
         return 1;
     }
 

@@ -44,8 +44,7 @@ class OnlineScreen {
         m_engine.AttachPageModel(m_page.get());
         // The category menu: connect, then the category's first page; the
         // port stays open for the jobs on the page.
-        m_opened =
-            Run(comm::kJobConnect) && Run(comm::kJobCategoryDisplay + static_cast<int>(category));
+        m_opened = Run(comm::kJobConnect) && Run(comm::CategoryJob(static_cast<int>(category)));
     }
 
     bool Opened() const { return m_opened && m_line.IsOpen(); }
@@ -53,7 +52,7 @@ class OnlineScreen {
     void CloseLine() { m_engine.CloseLine(); }
 
     parameter::JobStarter Start() {
-        return [this](int job, const std::string& title) {
+        return [this](comm::Job job, const std::string& title) {
             return m_engine.StartCommJob({job, title});
         };
     }
@@ -71,7 +70,7 @@ class OnlineScreen {
     }
 
   private:
-    bool Run(int job) {
+    bool Run(comm::Job job) {
         return m_engine.StartCommJob({job, "Online"}) && m_engine.RunCommJob() &&
                m_engine.LastOutcome().code == comm::kErrNone;
     }

@@ -96,7 +96,8 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
 
     // It ends, and the hand-back opens the baud-rate dialog for the model.
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
-    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QVERIFY(main.FindScreen(shell::Screen::Communicating) == nullptr);
     gui::ScreenBase* baud = main.FindScreen(shell::Screen::BaudRate);
     QVERIFY(baud != nullptr);
@@ -109,7 +110,8 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     program.messages.answers.clear();
     Press(baud, "cmdOK");
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
-    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QCOMPARE(program.Ws().state.instrumentSpeed, 9600);
     QCOMPARE(program.Engine().Speed(), 9600);
     QCOMPARE(program.messages.boxes.back().text,
@@ -169,7 +171,8 @@ void CommDialogsTest::slotDialogOnARack() {
     QVERIFY(main.FindScreen(shell::Screen::Communicating) != nullptr);
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     QVERIFY(category->parentWidget()->isEnabled());
-    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QVERIFY(program.Engine().LastOutcome().facts.rackAnswered);
     QCOMPARE(program.Engine().SlotNumber(), 3);
     // The status bar names the rack's slot and what sits in it.
@@ -188,7 +191,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
     session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
-    auto start = [&](int job, int text, session::JobCaller caller, shell::Screen from) {
+    auto start = [&](comm::Job job, int text, session::JobCaller caller, shell::Screen from) {
         return session::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller,
                                        from, false);
     };
@@ -198,7 +201,8 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
         QVERIFY(progress != nullptr);
         Press(progress, "cmdStop");
         QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
-        QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrTerminated));
+        QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
+                 comm::ErrorNumber(comm::kErrTerminated));
     };
     const auto upload = session::kCallerSettingMenuUpload;
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
@@ -216,7 +220,8 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     program.Clock().SetRate(20);
     QVERIFY(start(comm::kJobUpload, 2112, upload, shell::Screen::SettingMenu));
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
-    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     program.Clock().SetRate(1);
     program.messages.boxes.clear();
     QVERIFY(
@@ -276,7 +281,8 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     program.messages.answers = {shell::kAnswerOk};
     setting->Std().mnuPortBaud->trigger();
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }, 60000));
-    QCOMPARE(program.Engine().LastOutcome().code, int(comm::kErrNoResponse));
+    QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNoResponse));
     const QString text = QString::fromStdString(program.messages.boxes.back().text);
     QVERIFY2(
         text.startsWith("Response time out.") &&

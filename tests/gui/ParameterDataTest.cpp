@@ -94,7 +94,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     m_program->messages.answers = {shell::kAnswerOk};
     QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optUpload"));
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     gui::ScreenBase* view = Screen(Screen::DataView);
     QVERIFY(view != nullptr);
     QCOMPARE(view->windowTitle(), QString("Data Uploaded from TAVRO"));
@@ -253,7 +254,8 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
 
 void ParameterDataTest::informationWindowKeys() {
     QVERIFY(StartProgram());
-    m_program->Ws().state.infoPurpose = 10;  // from the data view's File menu: nothing is written
+    m_program->Ws().state.infoPurpose =
+        shell::InfoPurpose::FileMenu;  // from the data view's File menu: nothing is written
     session::ShowDisplay(m_program->Ws(), session::kDisplayInformation);
     gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);

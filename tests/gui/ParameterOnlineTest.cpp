@@ -257,7 +257,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QCOMPARE(entry->text(), QString("12.5"));
     QTest::keyClick(entry, Qt::Key_Return);  // Enter writes
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QCOMPARE(Cell(2, 2), QString("12.50"));
     QVERIFY(note->text().startsWith("Takes "));  // held as asked: nothing to say
     QVERIFY(!grid->model()->index(1, 0).data(Qt::BackgroundRole).isValid());
@@ -274,7 +275,8 @@ void ParameterOnlineTest::readAndWriteANumberAndAChoice() {
     QVERIFY(list->currentIndex() >= 0);
     QTest::keyClick(list, Qt::Key_Return);  // Enter on the list writes
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QCOMPARE(Cell(1, 3), QString("0-10V"));
 
     // Moving to another row closes the item.
@@ -347,7 +349,8 @@ void ParameterOnlineTest::cancelForcedOutputOnAdjust() {
     const int before = Requests();
     QTest::mouseClick(outputOff, Qt::LeftButton);
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QVERIFY(Requests() > before);
     QVERIFY(outputOff->isEnabled());
 }
@@ -360,7 +363,8 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->messages.boxes.clear();
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNoResponse));
+    QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNoResponse));
     QCOMPARE(m_program->messages.Texts().size(), std::size_t(1));
     QVERIFY(m_program->messages.Texts()[0].starts_with(shell::Catalogue(1501)));
     QCOMPARE(Cell(1, 1), QString("INP TYPE"));
@@ -371,7 +375,8 @@ void ParameterOnlineTest::lostAnswerDuringAMovePutsThePageBack() {
     m_program->App().DemoInstrument()->Faults().drop.all = false;
     screen->NextMenu()->actions().at(2)->trigger();
     QVERIFY(Idle(*m_program));
-    QCOMPARE(m_program->Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
+             comm::ErrorNumber(comm::kErrNone));
     QCOMPARE(Cell(1, 1), QString("ITEM4"));
 }
 

@@ -177,7 +177,7 @@ gui::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
     files::Workspace& ws = m_program->Ws();
     if (from == shell::Screen::DataView) {
         LoadParameterData(*m_program, record);
-        ws.state.settingMode = 0;
+        ws.state.settingMode = shell::SettingMode::Parameter;
     }
     m_program->App().Screens().makers.Register(
         from, [from, &ws] { return new StandInScreen(from, ws, session::kCallerDataView3); });
@@ -387,7 +387,7 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
 }
 
 void PrintTest::programReportThroughThePreview() {
-    m_program->Ws().state.settingMode = 1;
+    m_program->Ws().state.settingMode = shell::SettingMode::Program;
     const std::string path = (m_program->appDir + "/MIX.7pr").toStdString();
     const auto bytes = files::EncodeProgramRecord(files::test::SampleProgramRecord());
     std::ofstream(path, std::ios::binary)

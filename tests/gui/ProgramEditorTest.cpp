@@ -72,7 +72,7 @@ void OpenProgramMenu(Program& p) {
     p.Main().show();
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
-    p.Ws().state.settingMode = 1;
+    p.Ws().state.settingMode = shell::SettingMode::Program;
     session::ShowDisplay(p.Ws(), session::kDisplaySettingMenuProgram);
     QVERIFY(session::ProgramMenuLoad(p.Ws()));
 }
@@ -456,7 +456,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     QVERIFY(!ScreenEnabled(e.screen));
     QVERIFY(WaitFor([&] { return !p.Engine().Busy(); }, 60000));
     QVERIFY(WaitFor([&] { return ScreenEnabled(e.screen); }));
-    QCOMPARE(p.Engine().LastOutcome().code, int(comm::kErrNone));
+    QCOMPARE(comm::ErrorNumber(p.Engine().LastOutcome().code), comm::ErrorNumber(comm::kErrNone));
     QCOMPARE(LastMessage(p), QString("Downloading of PROGRAM and CONST completed."));
     QCOMPARE(Find(p).screen, e.screen);
 

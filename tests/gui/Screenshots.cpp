@@ -128,7 +128,7 @@ void PrintScreens(Program& program) {
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     files::ReadParameterFile(ws, path);
-    ws.state.settingMode = 0;
+    ws.state.settingMode = shell::SettingMode::Parameter;
     session::ShowDisplay(ws, session::kDisplayPrintDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ2800_print_dialog");
@@ -249,7 +249,7 @@ void DataScreens(Program& program, gui::MainWindow& main) {
 
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
     ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
-    ws.state.infoPurpose = 10;
+    ws.state.infoPurpose = shell::InfoPurpose::FileMenu;
     session::ShowDisplay(ws, session::kDisplayInformation);
     Settle();
     Save(WithCaption(&main), "frmRQ2600_information");
@@ -294,7 +294,7 @@ void ProgramShots() {
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/RQK2.json";
     if (program.Start() != 0) return;
     gui::MainWindow& main = program.Main();
-    program.Ws().state.settingMode = 1;
+    program.Ws().state.settingMode = shell::SettingMode::Program;
     session::ShowDisplay(program.Ws(), session::kDisplaySettingMenuProgram);
     rq50::session::ProgramMenuLoad(program.Ws());
     program.messages.answers = {shell::kAnswerOk};

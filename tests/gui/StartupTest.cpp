@@ -322,7 +322,7 @@ void StartupTest::everyScreenInsideTheArea() {
     ChooseAndOk(view, "optContent");
     check("content list");
     main.UnloadScreen(Screen::ContentList);
-    program.Ws().state.infoPurpose = 10;
+    program.Ws().state.infoPurpose = shell::InfoPurpose::FileMenu;
     session::ShowDisplay(program.Ws(), session::kDisplayInformation);
     check("information");
     main.UnloadScreen(Screen::Information);
@@ -354,7 +354,7 @@ void StartupTest::everyScreenInsideTheArea() {
     main.UnloadScreen(Screen::SettingMenu);
 
     // The program editor and the error list of its command check.
-    program.Ws().state.settingMode = 1;
+    program.Ws().state.settingMode = shell::SettingMode::Program;
     session::ShowDisplay(program.Ws(), session::kDisplaySettingMenuProgram);
     QVERIFY(session::ProgramMenuLoad(program.Ws()));
     session::ProgramMenuConfirm(program.Ws(), session::ProgramMenuOption::kNew);

@@ -84,7 +84,7 @@ class NetworkLine : public ::testing::Test {
 
     /// Runs upload or download on `device` with `data` (bench::Transfer: its
     /// own engine, every job, silent messages).
-    bench::Figures Transfer(int job, const std::string& device, files::Workspace& data,
+    bench::Figures Transfer(comm::Job job, const std::string& device, files::Workspace& data,
                             int speed = 9600) {
         platform::LinePort port;
         shell::SteadyClock clock;

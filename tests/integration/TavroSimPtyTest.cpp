@@ -49,7 +49,7 @@ TEST_F(TavroSimPty, EngineRunsAJobThroughTheRealPort) {
 
     ASSERT_TRUE(engine.StartCommJob({comm::testing::TestReadJob::kCode, "Test"}));
     const bool ended = engine.RunCommJob(20'000);
-    const int result = engine.LastOutcome().code;
+    const comm::CommErrorCode result = engine.LastOutcome().code;
 
     ASSERT_TRUE(ended);
     EXPECT_EQ(result, comm::kErrNone);
@@ -71,7 +71,7 @@ TEST_F(TavroSimPty, TheDisplayPagesTrendFollowsTheInstrument) {
     const auto run = [this](bool started) {
         return started && engine.RunCommJob(20'000) && engine.LastOutcome().code == comm::kErrNone;
     };
-    const parameter::JobStarter start = [this](int job, const std::string& title) {
+    const parameter::JobStarter start = [this](comm::Job job, const std::string& title) {
         return engine.StartCommJob({job, title});
     };
     ASSERT_TRUE(run(engine.StartCommJob({comm::kJobConnect, "Set"})));

@@ -168,7 +168,7 @@ TEST_F(CommEngineSim, RefusedRequestsEndTheJobWithTheirStatusMessage) {
     Connect(DirectInstrument());
     struct Case {
         std::function<void()> request;
-        int error;
+        CommErrorCode error;
         std::string text;
     };
     const Case cases[] = {

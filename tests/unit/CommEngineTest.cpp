@@ -151,7 +151,7 @@ TEST_F(EngineTest, SecondStartIsRefusedAndUnknownJobsNeverStart) {
     EXPECT_FALSE(engine.StartCommJob({kJobUpload, "Test"}));
     EXPECT_EQ(core.CommJob, testing::TestReadJob::kCode);
     Run();
-    EXPECT_FALSE(engine.StartCommJob({22, "Test"}));
+    EXPECT_FALSE(engine.StartCommJob({static_cast<Job>(22), "Test"}));
     EXPECT_FALSE(engine.Busy());
     EXPECT_EQ(core.CommState, kStateIdle);
 }

@@ -17,7 +17,7 @@ nlohmann::json SampleInstrument(const std::string& name) {
 class CommPacingTest : public JobBench {
   protected:
     struct Outcome {
-        int result = -1;
+        CommErrorCode result = kErrTimeout;
         std::vector<sim::Bytes> frames;
         std::vector<std::int64_t> sentAtMs;
         parameter::ItemArray data;

@@ -15,7 +15,7 @@ namespace rq50::comm::testing {
 /// slot of a rack interface), then `reads` reads of the first DISPLAY head,
 /// then finish with the message of the error code.
 struct TestReadJob {
-    static constexpr int kCode = kJobCategoryDisplay;  // a monitored job code
+    static constexpr Job kCode = kJobCategoryDisplay;  // a monitored job code
     explicit TestReadJob(CommEngine& engine) : e(CoreOf(engine)) {}
     EngineCore& e;
     int reads = 1;

@@ -38,8 +38,10 @@ struct InfoScope {
         const ProgramFileRecord program = test::SampleProgramRecord();
         ws.program.header = program.header;
         ws.program.records = program.items;
-        ws.state.infoPurpose = static_cast<std::int16_t>(purpose);
-        ws.state.settingMode = purpose == 2 || purpose == 7 || purpose == 9 ? 1 : 0;
+        ws.state.infoPurpose = static_cast<shell::InfoPurpose>(purpose);
+        ws.state.settingMode = purpose == 2 || purpose == 7 || purpose == 9
+                                   ? shell::SettingMode::Program
+                                   : shell::SettingMode::Parameter;
         ws.state.exitFrom = Screen::ContentList;
         session::SaveTargetPath(ws) = (folder / "SAVED.7px").string();
     }

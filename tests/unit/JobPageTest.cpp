@@ -24,7 +24,7 @@ class JobPage : public JobBench {
         page = std::make_unique<PageModel>(category);
         engine.AttachPageModel(page.get());
         ASSERT_TRUE(Run(kJobConnect));
-        ASSERT_TRUE(Run(kJobCategoryDisplay + static_cast<int>(category)));
+        ASSERT_TRUE(Run(CategoryJob(static_cast<int>(category))));
         ASSERT_EQ(engine.LastOutcome().code, kErrNone);
     }
     /// Starts what the page model chose and runs it to its end.
@@ -32,7 +32,7 @@ class JobPage : public JobBench {
         return started && engine.RunCommJob() && engine.LastOutcome().code == kErrNone;
     }
     parameter::JobStarter Start() {
-        return [this](int job, const std::string& title) {
+        return [this](comm::Job job, const std::string& title) {
             return engine.StartCommJob({job, title});
         };
     }

@@ -319,7 +319,7 @@ TEST_F(JobDownload, V3TypeMismatchesStopBeforeWriting) {
     UseTables({{"RQG2"}, {}, {}});
     const struct {
         int ma, mb, code;  // MA 0: the header's custom type instead of an item
-        int error;
+        CommErrorCode error;
         const char* text;
     } cases[] = {
         {0, 0, 0x80, kErrCustomType, nullptr},  // bit 1 differs
@@ -327,7 +327,7 @@ TEST_F(JobDownload, V3TypeMismatchesStopBeforeWriting) {
         {4, 7, 2, kErrSensorType, "Cannot download to TAVRO due to non-matching SENSOR TYPE."},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.error);
+        SCOPED_TRACE(ErrorNumber(c.error));
         Upload(rqg2);
         messages.boxes.clear();
         if (c.ma == 0) engine.Data().header.customType = static_cast<std::uint8_t>(c.code);

@@ -73,7 +73,7 @@ class JobRecovery : public JobBench {
 
     /// Result and messages of the job just run.
     std::string Ending() const {
-        std::string out = "result " + std::to_string(engine.LastOutcome().code) + "\n";
+        std::string out = "result " + std::to_string(ErrorNumber(engine.LastOutcome().code)) + "\n";
         for (const auto& text : Texts()) out += text + "\n";
         return out;
     }

@@ -96,7 +96,7 @@ class JobBench : public ::testing::Test {
     }
 
     /// Runs a job to its end; false when it did not start or did not end.
-    bool Run(int job, const std::string& title = "TEST",
+    bool Run(comm::Job job, const std::string& title = "TEST",
              session::JobCaller caller = session::kCallerNone) {
         if (!session::StartCallerJob(engine, {job, title}, caller)) return false;
         return engine.RunCommJob();

@@ -24,14 +24,14 @@ class OnlineLine : public JobBench {
         online = std::make_unique<session::OnlinePage>(workspace);
         NewPage(category);
         ASSERT_TRUE(Run(kJobConnect));
-        ASSERT_TRUE(Run(kJobCategoryDisplay + static_cast<int>(category)));
+        ASSERT_TRUE(Run(CategoryJob(static_cast<int>(category))));
         ASSERT_EQ(engine.LastOutcome().code, kErrNone);
         page->SetReading(false);
         page->SetGridLocked(false);
     }
     void NewPage(PageCategory category) { page = &online->New(category); }
     parameter::JobStarter Start() {
-        return [this](int job, const std::string& title) {
+        return [this](comm::Job job, const std::string& title) {
             return engine.StartCommJob({job, title});
         };
     }
@@ -134,7 +134,7 @@ std::string ClassicExchanges(CommEngine& engine, shell::VirtualClock& clock,
                              const sim::SimulatedLine& line, JobHost& host) {
     engine.SetCommPacing({false, kDefaultGapMs});
     host.slot = 3;
-    auto start = [&engine](int job, const std::string& title) {
+    auto start = [&engine](comm::Job job, const std::string& title) {
         return engine.StartCommJob({job, title});
     };
     auto run = [&engine](bool started) { return started && engine.RunCommJob(); };

@@ -15,9 +15,9 @@ using rq50::testing::Block;
 
 struct StartLog {
     bool accept = true;
-    std::vector<std::pair<int, std::string>> started;
+    std::vector<std::pair<comm::Job, std::string>> started;
     JobStarter Starter() {
-        return [this](int job, const std::string& title) {
+        return [this](comm::Job job, const std::string& title) {
             if (!accept) return false;
             started.emplace_back(job, title);
             return true;
@@ -89,7 +89,7 @@ TEST(PageModelMove, JobAnchorAndPartialShift) {
     EXPECT_TRUE(log.started.empty());
     ASSERT_TRUE(page.Move(true, 2, false, log.Starter()));
     EXPECT_EQ(log.started.back(),
-              (std::pair<int, std::string>{comm::kJobNextPage, "3 rows forward"}));
+              (std::pair<comm::Job, std::string>{comm::kJobNextPage, "3 rows forward"}));
     EXPECT_EQ(page.Step(), 3);
     EXPECT_EQ(page.Anchor(), (ItemAddress{3, 12, 0}));
     page.ShowPage(GroupItems(3, 13, 3), 3, true);
@@ -117,7 +117,7 @@ TEST(PageModelTabs, SameTabOrRefusedStartLeavesTheTab) {
     EXPECT_EQ(page.CurrentTab(), 1);
     log.accept = true;
     ASSERT_TRUE(page.ClickTab(2, log.Starter()));
-    EXPECT_EQ(log.started.back(), (std::pair<int, std::string>{11, "SET"}));
+    EXPECT_EQ(log.started.back(), (std::pair<comm::Job, std::string>{comm::kJobTabSet, "SET"}));
     EXPECT_TRUE(page.TabSwitchRunning());
     EXPECT_FALSE(page.Controls().allEnabled);
     EXPECT_TRUE(page.Cell(1, kColMa).empty());
@@ -139,7 +139,7 @@ TEST(PageModelEdit, OpeningRowsBetweenTheItemsOnly) {
     EXPECT_FALSE(page.OpenItem(4, log.Starter()));  // empty row below the last item
     EXPECT_FALSE(page.OpenItem(0, log.Starter()));
     ASSERT_TRUE(page.OpenItem(2, log.Starter()));
-    EXPECT_EQ(log.started.back(), (std::pair<int, std::string>{comm::kJobReadItem, "READ"}));
+    EXPECT_EQ(log.started.back(), (std::pair<comm::Job, std::string>{comm::kJobReadItem, "READ"}));
     EXPECT_EQ(page.EditAddress().ma, 3);
     EXPECT_EQ(page.EditAddress().mb, 2);
     EXPECT_EQ(page.WriteCode(), 0);
@@ -217,8 +217,8 @@ TEST(PageModelReading, StopStartAndTimer) {
     EXPECT_FALSE(page.Controls().gridLocked);
     EXPECT_FALSE(page.TimerTick(log.Starter()));
     ASSERT_TRUE(page.ToggleReading(log.Starter()));  // READ START reads at once
-    EXPECT_EQ(log.started.back(),
-              (std::pair<int, std::string>{comm::kJobPeriodicRead, "Periodic Upload for Updating"}));
+    EXPECT_EQ(log.started.back(), (std::pair<comm::Job, std::string>{
+                                      comm::kJobPeriodicRead, "Periodic Upload for Updating"}));
     EXPECT_TRUE(page.Controls().timerEnabled);
     EXPECT_FALSE(page.Controls().writeEnabled);
 }
@@ -265,9 +265,9 @@ TEST(PageModelListener, EachOperationTellsOnceWhatItChanged) {
 
     // Opening an item: the row turns yellow, the entry is prepared, the
     // controls follow; each said once although several steps changed them.
-    page.ToggleReading([](int, const std::string&) { return true; });
+    page.ToggleReading([](comm::Job, const std::string&) { return true; });
     listener.Take();
-    ASSERT_TRUE(page.OpenItem(2, [](int, const std::string&) { return true; }));
+    ASSERT_TRUE(page.OpenItem(2, [](comm::Job, const std::string&) { return true; }));
     listener.Take();
     page.OnItemRead(Block(2, 1, 2, 0, "ITEM2", "+001.0"), {});
     EXPECT_EQ(listener.Take(), (Calls{"rows 2-2", "controls", "entry"}));
@@ -275,7 +275,7 @@ TEST(PageModelListener, EachOperationTellsOnceWhatItChanged) {
     EXPECT_EQ(page.EntryText(), "1.0  ");
 
     // A tab click clears the grid and the entry and disables the screen.
-    ASSERT_TRUE(page.ClickTab(2, [](int, const std::string&) { return true; }));
+    ASSERT_TRUE(page.ClickTab(2, [](comm::Job, const std::string&) { return true; }));
     EXPECT_EQ(listener.Take(), (Calls{"rows 1-12", "controls", "tabs", "entry"}));
 
     // A failed read closes the item; nothing else is said.

@@ -59,13 +59,13 @@ TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
     menu.Confirm(false);
     EXPECT_EQ(dialog.modes, std::vector<int>{shell::kPasswordEntry});
     EXPECT_TRUE(scope.navigation.calls.empty());
-    EXPECT_EQ(ws.state.settingMode, 0);
+    EXPECT_EQ(ws.state.settingMode, shell::SettingMode::Parameter);
 
     dialog.outcomes = {true};
     EXPECT_TRUE(menu.PasswordGate());
     dialog.outcomes = {true};
     menu.Confirm(false);
-    EXPECT_EQ(ws.state.settingMode, 1);
+    EXPECT_EQ(ws.state.settingMode, shell::SettingMode::Program);
     EXPECT_EQ(scope.navigation.calls.front(), "disable frmRQ2000");
 
     // Change: a new password only after the stored one was passed.
@@ -116,12 +116,12 @@ TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
     EXPECT_TRUE(scope.navigation.calls.empty());
 
     menu.Confirm(Option::kFile);
-    EXPECT_EQ(ws.state.dataSource, 1);
+    EXPECT_EQ(ws.state.dataSource, shell::DataSource::File);
     EXPECT_EQ(scope.navigation.calls,
               (Calls{"disable frmRQ2100", "open", "show frmRQ2400", "enable frmRQ2400"}));
 
     // Program mode: the program side's branch (a file opens the editor).
-    ws.state.settingMode = 1;
+    ws.state.settingMode = shell::SettingMode::Program;
     EXPECT_EQ(menu.Caption(), "Program Setting Menu");
     EXPECT_EQ(menu.OptionText(Option::kUpload), "Upload Program Data from TAVRO");
     scope.navigation.calls.clear();
@@ -150,7 +150,7 @@ TEST(DataMenuTest, ProgramDataOpensTheEditorAndPrintIsTheWindows) {
     PrintRecorder host;
     session::DataMenu menu(ws, host);
     using Option = session::DataMenuOption;
-    ws.state.dataSource = 2;
+    ws.state.dataSource = shell::DataSource::Program;
     menu.Load();
     EXPECT_FALSE(ws.state.dataChanged);  // only uploaded data starts unsaved
     EXPECT_EQ(menu.Caption(), "Program Setting");

@@ -12,40 +12,40 @@ namespace {
 using Action = TypedZoom::Action;
 
 TEST(PrintAreaRules, AreasShownByModeAndMaintMode) {
-    const auto parameter = OpenPrintAreas(0, false);
+    const auto parameter = OpenPrintAreas(shell::SettingMode::Parameter, false);
     EXPECT_EQ(parameter.visible,
               (std::array<bool, kAreaCount>{true, true, true, true, false, false, false}));
     EXPECT_EQ(parameter.checked, parameter.visible);
     EXPECT_TRUE(parameter.monitorMenuVisible);
 
-    const auto maint = OpenPrintAreas(0, true);
+    const auto maint = OpenPrintAreas(shell::SettingMode::Parameter, true);
     EXPECT_TRUE(maint.visible[kAreaMaint]);
     EXPECT_TRUE(maint.checked[kAreaMaint]);
 
     // MAINT Mode plays no part in program mode.
-    const auto program = OpenPrintAreas(1, true);
+    const auto program = OpenPrintAreas(shell::SettingMode::Program, true);
     EXPECT_EQ(program.visible,
               (std::array<bool, kAreaCount>{true, false, false, false, false, true, true}));
     EXPECT_FALSE(program.monitorMenuVisible);
 }
 
 TEST(PrintAreaRules, MaintModeSwitchedWhileOpen) {
-    auto boxes = OpenPrintAreas(0, true);
-    ApplyMaintMode(boxes, 0, false);
+    auto boxes = OpenPrintAreas(shell::SettingMode::Parameter, true);
+    ApplyMaintMode(boxes, shell::SettingMode::Parameter, false);
     EXPECT_FALSE(boxes.visible[kAreaMaint]);
     EXPECT_FALSE(boxes.checked[kAreaMaint]);
     EXPECT_FALSE(SelectedAreasOf(boxes).maint);
-    ApplyMaintMode(boxes, 0, true);
+    ApplyMaintMode(boxes, shell::SettingMode::Parameter, true);
     EXPECT_TRUE(boxes.visible[kAreaMaint]);
     EXPECT_TRUE(SelectedAreasOf(boxes).maint);
 
-    auto program = OpenPrintAreas(1, false);
-    ApplyMaintMode(program, 1, true);
+    auto program = OpenPrintAreas(shell::SettingMode::Program, false);
+    ApplyMaintMode(program, shell::SettingMode::Program, true);
     EXPECT_FALSE(program.visible[kAreaMaint]);
 }
 
 TEST(PrintAreaRules, AreaCheckCountsOnlyShownBoxes) {
-    auto boxes = OpenPrintAreas(0, false);
+    auto boxes = OpenPrintAreas(shell::SettingMode::Parameter, false);
     EXPECT_TRUE(AnyAreaSelected(boxes));
     boxes.checked.fill(false);
     EXPECT_FALSE(AnyAreaSelected(boxes));

@@ -64,7 +64,7 @@ TEST_F(FileDialog, OpenRepeatsOnAWrongExtensionThenReads) {
     dialog.script = {std::nullopt};
     EXPECT_EQ(ShowFileDialog(ws, kDialogOpen, dialog, actions), 0);
     EXPECT_TRUE(scope.messages.boxes.empty());
-    ws.state.settingMode = 1;
+    ws.state.settingMode = shell::SettingMode::Program;
     dialog.script = {Choice("P.7pr")};
     actions.readFile = [](const std::string&, const std::string&) { return false; };
     EXPECT_EQ(ShowFileDialog(ws, kDialogOpen, dialog, actions), 1);
@@ -114,7 +114,7 @@ TEST_F(FileDialog, SaveAddsTheFiltersExtensionAndStartsAtTheDataFile) {
     EXPECT_EQ(SaveTargetPath(ws), "/data/pump1.7pa");
     EXPECT_EQ(ws.state.currentFileTitle, "pump1.7pa");
     EXPECT_EQ(dialog.shown[0].initialName, "");
-    ws.state.settingMode = 1;
+    ws.state.settingMode = shell::SettingMode::Program;
     // A program named as a parameter file is refused, and the dialog asked again.
     dialog.script = {Choice("mix.7pa"), Choice("mix.7PR")};
     EXPECT_EQ(ShowFileDialog(ws, kDialogSave, dialog, actions), -1);

@@ -227,7 +227,7 @@ TEST_F(Menus, MainWindowCloseRequest) {
 }
 
 TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
-    ws.state.settingMode = 0;
+    ws.state.settingMode = shell::SettingMode::Parameter;
     ws.state.dataChanged = true;
     // Left with "No" earlier: the flag stays, but no data view holds the data.
     messages.answers = {kAnswerNo};
@@ -248,7 +248,7 @@ TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
     navigation.calls.clear();
     messages.answers = {kAnswerYes};
     EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Saving);
-    EXPECT_EQ(ws.state.infoPurpose, 8);
+    EXPECT_EQ(ws.state.infoPurpose, shell::InfoPurpose::SaveAndQuit);
     EXPECT_EQ(ws.state.exitFrom, Screen::ContentList);
     EXPECT_EQ(navigation.calls, (std::vector<std::string>{"commit", "save", "disable frmRQ2500",
                                                           "show frmRQ2600", "enable frmRQ2600"}));

@@ -60,7 +60,8 @@ TEST(DisplayMatrix, EachEventLeadsToItsScreen) {
 struct HandBackScenario {
     const char* what;
     session::JobCaller caller;
-    int job, result;
+    comm::Job job;
+    comm::CommErrorCode result;
     const comm::HandBackFacts& facts;
     const char* screen;  // "+name": shown and enabled; else the one call, or none
     int menuCommand = 0;
@@ -73,30 +74,31 @@ TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
     const HandBackFacts none, items{.programItemCount = 3}, differs{.downloadDifferences = 1},
         maint{.category = 3};
     const HandBackScenario scenarios[] = {
-        {"upload: the data view", kCallerSettingMenuUpload, kJobUpload, 0, none, "+frmRQ2400"},
+        {"upload: the data view", kCallerSettingMenuUpload, kJobUpload, kErrNone, none,
+         "+frmRQ2400"},
         {"failed upload: the setting menu", kCallerSettingMenuUpload, kJobUpload, kErrTerminated,
          none, "+frmRQ2100"},
-        {"program upload: the editor", kCallerSettingMenuProgram, kJobProgramUpload, 0, items,
-         "+frmRQ3000"},
-        {"empty program upload: the program menu", kCallerSettingMenuProgram, kJobProgramUpload, 0,
-         none, "+frmRQ2100"},
+        {"program upload: the editor", kCallerSettingMenuProgram, kJobProgramUpload, kErrNone,
+         items, "+frmRQ3000"},
+        {"empty program upload: the program menu", kCallerSettingMenuProgram, kJobProgramUpload,
+         kErrNone, none, "+frmRQ2100"},
         {"failed program download: the editor", kCallerSettingMenuProgram, kJobProgramDownload,
          kErrModel, none, "+frmRQ3000"},
-        {"download with differences: the check list", kCallerDataViewDownload, kJobDownload, 0,
-         differs, "+frmRQ2700"},
-        {"clean download: the data view again", kCallerDataViewDownload, kJobDownload, 0, none,
-         "enable frmRQ2400"},
+        {"download with differences: the check list", kCallerDataViewDownload, kJobDownload,
+         kErrNone, differs, "+frmRQ2700"},
+        {"clean download: the data view again", kCallerDataViewDownload, kJobDownload, kErrNone,
+         none, "enable frmRQ2400"},
         {"failed download: the data view stays", kCallerDataViewDownload, kJobDownload,
          kErrNoResponse, none, "enable frmRQ2400"},
         {"failed category job: the category menu", kCallerCategoryMenu, kJobCategorySet,
          kErrNoResponse, none, "+frmRQ2200"},
-        {"MAINT category: the parameter screen", kCallerCategoryMenu, kJobCategoryMaint, 0, maint,
-         "+frmRQ2300"},
-        {"slot without a rack: the category menu", kCallerCategoryMenu, kJobSlot, 0, none,
+        {"MAINT category: the parameter screen", kCallerCategoryMenu, kJobCategoryMaint, kErrNone,
+         maint, "+frmRQ2300"},
+        {"slot without a rack: the category menu", kCallerCategoryMenu, kJobSlot, kErrNone, none,
          "enable frmRQ2200"},
-        {"baud check: the baud-rate dialog", kCallerProgramEditor, kJobBaudCheck, 0, none, "",
-         kMenuBaudRateDialog},
-        {"baud change: the dialog closes", kCallerBaudDialog, kJobBaudChange, 0, none,
+        {"baud check: the baud-rate dialog", kCallerProgramEditor, kJobBaudCheck, kErrNone, none,
+         "", kMenuBaudRateDialog},
+        {"baud change: the dialog closes", kCallerBaudDialog, kJobBaudChange, kErrNone, none,
          "unload frmRQ4200"},
         {"failed baud change: the dialog stays", kCallerBaudDialog, kJobBaudChange, kErrNoResponse,
          none, "enable frmRQ4200"},
@@ -155,7 +157,7 @@ TEST(DisplayMatrix, LeavingTheDataView) {
         EXPECT_EQ(scope.messages.boxes[0].title, "Data Uploaded from TAVRO");
         EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsYesNoCancel);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
-        EXPECT_EQ(scope.ws.state.infoPurpose, 5);
+        EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::SaveAndLeave);
         EXPECT_FALSE(scope.ws.state.dataChanged);
     }
     {  // changed, Yes, save dialog cancelled
@@ -202,22 +204,22 @@ TEST(DisplayMatrix, LeavingTheProgramEditor) {
         ServicesScope scope;
         scope.messages.answers = {kAnswerYes};
         EXPECT_EQ(DisplayMatrix(scope.ws, 403, 0, kAnswerDataChanged), -1);
-        EXPECT_EQ(scope.ws.state.infoPurpose, 7);
+        EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::LeaveEditor);
     }
     {
         ServicesScope scope;
         EXPECT_EQ(DisplayMatrix(scope.ws, 407, 0, 0), -1);
-        EXPECT_EQ(scope.ws.state.infoPurpose, 2);
+        EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::ProgramSave);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
     }
 }
 
 TEST(DisplayMatrix, AfterAProgramDownloadTheMessageFollowsTheResult) {
-    const std::pair<int, const char*> cases[] = {
-        {0, "Downloading of PROGRAM and CONST completed."},
-        {7, "Downloading of CONST completed."},
-        {8, "Downloading of PROGRAM completed."},
-        {3, nullptr},
+    const std::pair<comm::CommErrorCode, const char*> cases[] = {
+        {comm::kErrNone, "Downloading of PROGRAM and CONST completed."},
+        {comm::kErrProgramRefused, "Downloading of CONST completed."},
+        {comm::kErrConstRefused, "Downloading of PROGRAM completed."},
+        {comm::kErrTerminated, nullptr},
     };
     for (const auto& [result, text] : cases) {
         ServicesScope scope;

@@ -124,7 +124,7 @@ class BaudCheckJob : public DeviceJob {
 
     /// The rate of this instrument cannot be changed: said at once, and the
     /// link falls back to 1200 bit/s.
-    void Refuse(int message, int error) {
+    void Refuse(int message, CommErrorCode error) {
         shell::ShowMessage(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
         e.CommSpeed = kSlowSpeed;
         e.CommError = error;

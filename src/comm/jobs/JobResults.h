@@ -53,7 +53,7 @@ struct JobResults {
     /// Jobs 2 and 16: those items with the instrument's answers, in order.
     std::vector<WrittenItem> written;
     /// Program jobs: the area the instrument refused (RefusedArea).
-    int refusedArea = kRefusedNone;
+    CommErrorCode refusedArea = kRefusedNone;
     /// Job 20: the row of the connected model; job 21 writes through it.
     std::optional<BaudRateRow> baudRow;
     /// Jobs 2 and 16: model text the instrument reported, as received.

@@ -126,9 +126,9 @@ class StepJob {
 
 /// Registers one job object with `engine` for the job code `job`; the engine
 /// keeps the object as long as it lives.
-template <class Job, class... Args>
-void RegisterStepJob(EngineCore& engine, int job, Args... args) {
-    auto instance = std::make_shared<Job>(engine, args...);
+template <class JobClass, class... Args>
+void RegisterStepJob(EngineCore& engine, Job job, Args... args) {
+    auto instance = std::make_shared<JobClass>(engine, args...);
     engine.RegisterCommJob(job, instance->Routines());
     engine.KeepJobObject(instance);
 }

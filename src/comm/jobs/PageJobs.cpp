@@ -39,7 +39,7 @@ bool NeedsPageReRead(const std::string& nameKey) {
 /// They run on the line the page was opened on, without the progress dialog
 /// and its Terminate button and without the SLOT No. dialog, so an ending as
 /// terminated is the screen's own doing and needs no message.
-bool ShownOnOpenPage(int code) {
+bool ShownOnOpenPage(CommErrorCode code) {
     return code == kErrNoResponse || code == kErrAddress || code == kErrCommand ||
            code == kErrSlotZero || code == kErrLineLost;
 }
@@ -101,11 +101,9 @@ class CategoryPageJob : public StepJob {
     /// The MAINT entry is steps 11-13.
     enum Step : int { kCategoryHead = 7, kFirstItem, kNextItem, kNextGroup, kMaintEntry };
 
-    CategoryPageJob(EngineCore& engine, int jobBase) : StepJob(engine), m_jobBase(jobBase) {}
-
   private:
     void Begin(SerialPort& port) override {
-        m_category = e.CommJob - m_jobBase;
+        m_category = JobCategory(e.CommJob);
         m_wantedTab = e.OnlinePage() ? e.OnlinePage()->CurrentTab() : 1;
         m_header = {};
         m_names.clear();
@@ -214,7 +212,6 @@ class CategoryPageJob : public StepJob {
         if (page) page->OnPageJobFailed(false);
     }
 
-    int m_jobBase;
     int m_category = 0;
     int m_wantedTab = 1;
     files::DataSetHeader m_header;
@@ -571,12 +568,12 @@ class CancelOutputJob : public StepJob {
 
 void RegisterPageJobs(EngineCore& e) {
     // One page job serves the four categories, another the four tabs.
-    auto openPage = std::make_shared<CategoryPageJob>(e, kJobCategoryDisplay);
-    auto tabPage = std::make_shared<CategoryPageJob>(e, kJobTabDisplay);
-    for (int job = kJobCategoryDisplay; job <= kJobCategoryMaint; ++job)
-        e.RegisterCommJob(job, openPage->Routines());
-    for (int job = kJobTabDisplay; job <= kJobTabMaint; ++job)
-        e.RegisterCommJob(job, tabPage->Routines());
+    auto openPage = std::make_shared<CategoryPageJob>(e);
+    auto tabPage = std::make_shared<CategoryPageJob>(e);
+    for (int category = 0; category < 4; ++category) {
+        e.RegisterCommJob(CategoryJob(category), openPage->Routines());
+        e.RegisterCommJob(TabJob(category), tabPage->Routines());
+    }
     e.KeepJobObject(openPage);
     e.KeepJobObject(tabPage);
     RegisterStepJob<MoveJob>(e, kJobNextPage, true);

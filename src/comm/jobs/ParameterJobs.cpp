@@ -294,7 +294,7 @@ class DownloadJob : public StepJob {
 
     /// The instrument's choice of a selection item must be one the data set
     /// holds for it.
-    void CompareSelection(int ma, int mb, int error) {
+    void CompareSelection(int ma, int mb, CommErrorCode error) {
         if (e.RespStatus == kRespNormal &&
             !DataSetHoldsChoice(e.Data().items.dataSet, ma, mb, e.RespMC))
             return e.EndJob(error);

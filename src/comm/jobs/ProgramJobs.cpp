@@ -432,7 +432,7 @@ class ProgramDownloadJob : public ProgramStepJob {
         } else {
             // A download that stops while writing says how far it came.
             const auto& records = e.Data().program.records;
-            const int refused = m_refused;
+            const CommErrorCode refused = m_refused;
             const std::string detail = m_writes.ReportStop(
                 records, [&](std::size_t from) { return NextProgramItem(records, from, refused); },
                 e.Results().downloadCheck);
@@ -444,7 +444,7 @@ class ProgramDownloadJob : public ProgramStepJob {
     }
 
     ProgramAreas m_areas;
-    int m_refused = kRefusedNone;
+    CommErrorCode m_refused = kRefusedNone;
     int m_progress = 0;
     int m_increment = 0;
     ItemWrites m_writes{e};

@@ -215,7 +215,7 @@ std::optional<ProgramAreas> CheckProgramModel(std::string_view instrumentModel,
 }
 
 std::optional<WriteItem> NextProgramItem(const parameter::ItemArray& records, std::size_t from,
-                                         int refusedArea) {
+                                         CommErrorCode refusedArea) {
     for (std::size_t i = from; i < records.size(); ++i) {
         const parameter::DecodedItem item = parameter::DecodeItem(records[i], false);
         const std::string name = shell::TrimUpper(item.name);

@@ -4,6 +4,7 @@
 // a download writes next, how a read-back is judged, which program model fits
 // which instrument, and the fixed texts written to the instrument.
 
+#include "comm/CommErrors.h"
 #include "files/CheckList.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
@@ -130,13 +131,16 @@ std::optional<ProgramAreas> CheckProgramModel(std::string_view instrumentModel,
                                               const CategoryAreas& instrumentRow,
                                               const ProgramAreas& headerAreas);
 
-/// Refused areas of a program download.
-enum RefusedArea : int { kRefusedNone = 0, kRefusedProgram = 7, kRefusedConst = 8 };
+/// Refused areas of a program download, named by the error that reports
+/// each: a job's outcome and the download's message take them as they are.
+inline constexpr CommErrorCode kRefusedNone = CommErrorCode::None;
+inline constexpr CommErrorCode kRefusedProgram = CommErrorCode::ProgramRefused;
+inline constexpr CommErrorCode kRefusedConst = CommErrorCode::ConstRefused;
 
 /// The next program record at or after `from` whose name is not that of a
 /// refused area and whose data kind is neither 0 nor 6.
 std::optional<WriteItem> NextProgramItem(const parameter::ItemArray& records, std::size_t from,
-                                         int refusedArea);
+                                         CommErrorCode refusedArea);
 /// How many records NextProgramItem selects with no area refused.
 int CountProgramDownloadItems(const parameter::ItemArray& records);
 

@@ -100,7 +100,8 @@ void CategoryMenuScreen::OpenCategory() {
     }
     parameter::PageModel& page = m_online.New(static_cast<parameter::PageCategory>(category));
     page.SetDownloadAllowed(Ws().state.downloadAllowed);
-    const bool started = page.OpenCategory([this, category](int job, const std::string& title) {
+    const bool started = page.OpenCategory([this, category](comm::Job job,
+                                                            const std::string& title) {
         if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
             shell::kAnswerOk)
             return false;

@@ -20,7 +20,6 @@
 namespace rq50::gui {
 
 namespace {
-constexpr std::int16_t kSourceUploaded = 0;
 /// Column widths in characters: row heading, address, display, data, auxiliary.
 constexpr int kRowHeadingWidth = 5;
 constexpr int kColumnWidths[] = {8, 20, 20, 20};
@@ -64,7 +63,7 @@ void ContentListScreen::Load() {
         m_rows = files::BuildContentList(Ws().items.dataSet, header, Ws().state.maintMode);
         m_grid->Refresh();
         m_ui->lblModel->setText(CatalogueText(kTextModelLabel) + Text(shell::Trim(header.model)));
-        const bool fromFile = Ws().state.dataSource != kSourceUploaded;
+        const bool fromFile = Ws().state.dataSource != shell::DataSource::Uploaded;
         m_ui->lblFile->setText(fromFile ? PathText(Ws().state.currentFileTitle) : QString());
         m_ui->lblPas->setText(fromFile ? PathText(Ws().state.currentFilePath) : QString());
         m_ui->cmdExit->setText(CatalogueText(kTextClose));
@@ -98,7 +97,7 @@ void ContentListScreen::showEvent(QShowEvent* event) {
 }
 
 void ContentListScreen::CloseList() {
-    const bool uploaded = Ws().state.dataSource == kSourceUploaded;
+    const bool uploaded = Ws().state.dataSource == shell::DataSource::Uploaded;
     if (Nav() != nullptr) Nav()->UnloadScreen(Id());
     session::DisplayMatrix(Ws(), uploaded ? shell::NavEvent::kContentListBackUploaded
                                           : shell::NavEvent::kContentListBackFile);

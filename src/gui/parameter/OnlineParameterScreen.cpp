@@ -44,7 +44,7 @@ constexpr std::array<int, 4> kIntervals = {1000, 2000, parameter::kPeriodicReadM
                                            parameter::kReadAsFastAsLineMs};
 
 /// The jobs the screen starts end on the screen itself: no hand-back.
-bool StartPageJob(files::Workspace& ws, int job, const std::string& title) {
+bool StartPageJob(files::Workspace& ws, comm::Job job, const std::string& title) {
     return ws.Engine().StartCommJob({job, title});
 }
 
@@ -55,7 +55,8 @@ GuiCommHost* CommHost(files::Workspace& ws) {
 }  // namespace
 
 parameter::JobStarter OnlineParameterScreen::Starter() {
-    return [this](int job, const std::string& title) { return StartPageJob(Ws(), job, title); };
+    return
+        [this](comm::Job job, const std::string& title) { return StartPageJob(Ws(), job, title); };
 }
 
 OnlineParameterScreen::OnlineParameterScreen(files::Workspace& ws, session::OnlinePage& page,

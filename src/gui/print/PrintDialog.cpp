@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kFollowInformation = 3;
 // Why the information record window opens: the print dialog's button.
-constexpr int kInfoFromPrintDialog = 3;
-constexpr int kProgramSetting = 1;
 
 void Navigate(files::Workspace& ws, shell::NavEvent event, int follow = 0) {
     session::DisplayMatrix(ws, event, follow, session::kAnswerNoChange);
@@ -64,9 +62,9 @@ void PrintDialog::Load() {
                                      m_ui->cmdInfo, m_ui->cmdCancel};
         for (QCheckBox* box : m_areas) captioned.append(box);
         NameByCaption(captioned);
-        const int mode = Ws().state.settingMode;
+        const shell::SettingMode mode = Ws().state.settingMode;
         ShowBoxes(print::OpenPrintAreas(mode, Ws().state.maintMode));
-        Std().mnuMonitor->setVisible(mode != kProgramSetting);
+        Std().mnuMonitor->setVisible(mode != shell::SettingMode::Program);
     });
 }
 
@@ -127,7 +125,7 @@ void PrintDialog::WriteCsvFile() {
 }
 
 void PrintDialog::ShowInformation() {
-    Ws().state.infoPurpose = kInfoFromPrintDialog;
+    Ws().state.infoPurpose = shell::InfoPurpose::PrintDialog;
     Navigate(Ws(), shell::NavEvent::kPrintDialogInformation, kFollowInformation);
     if (auto* navigation = Nav()) {
         navigation->DisableScreen(shell::Screen::PrintDialog);
@@ -135,7 +133,7 @@ void PrintDialog::ShowInformation() {
 }
 
 void PrintDialog::Cancel() {
-    const shell::NavEvent event = Ws().state.settingMode == kProgramSetting
+    const shell::NavEvent event = Ws().state.settingMode == shell::SettingMode::Program
                                       ? shell::NavEvent::kPrintDialogCancelToProgram
                                       : shell::NavEvent::kPrintDialogCancelToDataView;
     if (auto* navigation = Nav()) {

@@ -41,7 +41,6 @@ namespace rq50::gui {
 namespace {
 
 constexpr std::int16_t kScreenIdProgramEditor = 7;
-constexpr std::int16_t kInfoFromEditorMenu = 9;
 
 QString PlainCaption(const QString& text) {
     QString plain = text;
@@ -414,7 +413,7 @@ void ProgramEditorWindow::Print() {
 }
 
 void ProgramEditorWindow::ShowInformation() {
-    Ws().state.infoPurpose = kInfoFromEditorMenu;
+    Ws().state.infoPurpose = shell::InfoPurpose::EditorMenu;
     SetEnabledScreen(false);
     try {
         session::ShowDisplay(Ws(), session::kDisplayInformation);

@@ -33,7 +33,7 @@ using namespace rq50;
 
 /// The job on an engine of its own over the simulated instrument; seconds
 /// on `clock`.
-double EngineRun(shell::Clock& clock, int job, const comm::CommPacing& pacing,
+double EngineRun(shell::Clock& clock, comm::Job job, const comm::CommPacing& pacing,
                  const std::string& file) {
     auto instrument = sim::Instrument::FromFile(file);
     sim::SimulatedLine line(clock, &instrument);
@@ -53,7 +53,7 @@ double EngineRun(shell::Clock& clock, int job, const comm::CommPacing& pacing,
 
 /// The same job started from the desktop program's top menu, as a screen
 /// starts it: the "Now Communicating" dialog up, Timer1 ticking the engine.
-double GuiRun(guitest::Program& program, int job, const comm::CommPacing& pacing) {
+double GuiRun(guitest::Program& program, comm::Job job, const comm::CommPacing& pacing) {
     comm::CommEngine& engine = program.Engine();
     files::Workspace& ws = program.Ws();
     engine.SetCommPacing(pacing);
@@ -69,7 +69,7 @@ double GuiRun(guitest::Program& program, int job, const comm::CommPacing& pacing
 }
 
 /// rq50-cli running the job against `port`; wall seconds, or -1.
-double CliProcessRun(int job, bool fast, const std::string& port, const QString& folder) {
+double CliProcessRun(comm::Job job, bool fast, const std::string& port, const QString& folder) {
     QStringList args = {QStringLiteral("--quiet"), QStringLiteral("--port"),
                         QString::fromStdString(port)};
     if (fast) args << QStringLiteral("--fast");
@@ -97,8 +97,8 @@ void PrintRow(const char* job, bool fast, double design, double cli, double gui)
     std::fflush(stdout);
 }
 
-constexpr std::pair<int, const char*> kJobs[] = {{comm::kJobUpload, "parameter upload"},
-                                                 {comm::kJobProgramUpload, "program upload"}};
+constexpr std::pair<comm::Job, const char*> kJobs[] = {{comm::kJobUpload, "parameter upload"},
+                                                       {comm::kJobProgramUpload, "program upload"}};
 
 }  // namespace
 
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%s at %d bit/s: seconds per job\n", name.c_str(), program.Engine().Speed());
     PrintHeading("on the simulated line in the process");
-    std::map<std::pair<int, bool>, double> designs;
+    std::map<std::pair<comm::Job, bool>, double> designs;
     for (const auto& [job, jobName] : kJobs) {
         for (const bool fast : {false, true}) {
             const comm::CommPacing pacing{fast, comm::kDefaultGapMs};
