@@ -65,14 +65,14 @@ std::optional<std::string> PrepareSave(session::CoreSession& core, const std::st
     return name;
 }
 
-bool ApplyInformationFields(session::CoreSession& core, const std::map<int, std::string>& boxes) {
+bool ApplyInformationFields(session::CoreSession& core, const std::map<files::InfoBox, std::string>& boxes) {
     if (boxes.empty()) return true;
     auto& information = core.Data().information;
     auto form = files::InfoFormFromRecord(information);
     for (const auto& [box, given] : boxes) {
         std::string text = given;
         if (!files::ValidateInfoField(core.Data().hosts, box, text)) {
-            if (box == files::kBoxDate) {
+            if (box == files::InfoBox::Date) {
                 Note(
                     "--date takes yyyy/mm/dd, yyyy/mm/dd hh:mm or yyyy/mm/dd hh:mm:ss (\"-\" may "
                     "stand for \"/\"), or yyyy-mm-ddThh:mm:ss");

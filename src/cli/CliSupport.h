@@ -48,7 +48,7 @@ std::optional<std::string> PrepareSave(session::CoreSession& core, const std::st
 /// Information fields given on the command line (text box index -> text),
 /// applied to the current information record as OK of the information
 /// window does. False (reason printed) when a field is refused.
-bool ApplyInformationFields(session::CoreSession& core, const std::map<int, std::string>& boxes);
+bool ApplyInformationFields(session::CoreSession& core, const std::map<files::InfoBox, std::string>& boxes);
 
 /// The texts of the single-byte world as UTF-8 for JSON, trimmed of blanks.
 std::string JsonText(const std::string& singleByte);

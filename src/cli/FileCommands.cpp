@@ -343,7 +343,7 @@ int RunCsv(session::CoreSession& core, const CsvOptions& o) {
 struct CopyOptions {
     std::string input;
     std::string output;
-    std::map<int, std::string> boxes;  // information box -> new text
+    std::map<files::InfoBox, std::string> boxes;  // information box -> new text
 };
 
 int RunCopy(session::CoreSession& core, const CopyOptions& o) {
@@ -403,10 +403,10 @@ void AddFileCommands(CLI::App& app, CliContext& context) {
         "copy", "read a file and save it again, optionally with new information fields");
     copyCmd->add_option("IN", copy->input, "the file to read")->required();
     copyCmd->add_option("OUT", copy->output, "the file to write")->required();
-    const std::pair<const char*, int> fields[] = {
-        {"--title1", files::kBoxTitle1},        {"--title2", files::kBoxTitle2},
-        {"--created-by", files::kBoxCreatedBy}, {"--instrument-no", files::kBoxInstrumentNo},
-        {"--comment", files::kBoxComment},      {"--date", files::kBoxDate}};
+    const std::pair<const char*, files::InfoBox> fields[] = {
+        {"--title1", files::InfoBox::Title1},        {"--title2", files::InfoBox::Title2},
+        {"--created-by", files::InfoBox::CreatedBy}, {"--instrument-no", files::InfoBox::InstrumentNo},
+        {"--comment", files::InfoBox::Comment},      {"--date", files::InfoBox::Date}};
     for (const auto& [flag, box] : fields) {
         copyCmd->add_option_function<std::string>(
             flag, [copy, box = box](const std::string& text) { copy->boxes[box] = text; },

@@ -154,10 +154,10 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "the .7pa file to write (.7pa is added to a name without extension)")
         ->required();
     up->add_flag("--force", upload->force, "replace the file when it exists");
-    const std::pair<const char*, int> fields[] = {
-        {"--title1", files::kBoxTitle1},        {"--title2", files::kBoxTitle2},
-        {"--created-by", files::kBoxCreatedBy}, {"--instrument-no", files::kBoxInstrumentNo},
-        {"--comment", files::kBoxComment},      {"--date", files::kBoxDate}};
+    const std::pair<const char*, files::InfoBox> fields[] = {
+        {"--title1", files::InfoBox::Title1},        {"--title2", files::InfoBox::Title2},
+        {"--created-by", files::InfoBox::CreatedBy}, {"--instrument-no", files::InfoBox::InstrumentNo},
+        {"--comment", files::InfoBox::Comment},      {"--date", files::InfoBox::Date}};
     for (const auto& [flag, box] : fields) {
         up->add_option_function<std::string>(
             flag, [upload, box = box](const std::string& text) { upload->boxes[box] = text; },

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "files/InformationRecord.h"
+
 namespace rq50::session {
 struct DownloadPreview;
 }  // namespace rq50::session
@@ -25,7 +27,7 @@ namespace rq50::cli {
 
 struct UploadOptions {
     std::string output;
-    std::map<int, std::string> boxes;
+    std::map<files::InfoBox, std::string> boxes;
     bool force = false;  ///< replace a file that exists
 };
 

@@ -51,15 +51,15 @@ std::optional<print::PrintAreas> ParseAreas(const std::optional<std::string>& li
     areas.maint = false;
     if (!list) return areas;
     areas = {false, false, false, false, false, false, false};
-    std::map<std::string, int> names = {{"info", print::kAreaInformation},
-                                        {"information", print::kAreaInformation}};
+    std::map<std::string, print::PrintArea> names = {{"info", print::PrintArea::Information},
+                                        {"information", print::PrintArea::Information}};
     if (parameter) {
-        names.insert({{"display", print::kAreaDisplay},
-                      {"set", print::kAreaSet},
-                      {"adjust", print::kAreaAdjust},
-                      {"maint", print::kAreaMaint}});
+        names.insert({{"display", print::PrintArea::Display},
+                      {"set", print::PrintArea::Set},
+                      {"adjust", print::PrintArea::Adjust},
+                      {"maint", print::PrintArea::Maint}});
     } else {
-        names.insert({{"program", print::kAreaProgram}, {"const", print::kAreaConst}});
+        names.insert({{"program", print::PrintArea::Program}, {"const", print::PrintArea::Const}});
     }
     std::stringstream in(*list);
     std::string name;

@@ -62,13 +62,13 @@ InformationRecord ReadInformationBlock(RecordReader& in) {
     return r;
 }
 
-std::size_t InfoBoxLimit(int box) {
+std::size_t InfoBoxLimit(InfoBox box) {
     switch (box) {
-        case kBoxCaption1:
-        case kBoxCaption2:
-        case kBoxCaption3:
+        case InfoBox::Caption1:
+        case InfoBox::Caption2:
+        case InfoBox::Caption3:
             return kCaptionLength;
-        case kBoxComment:
+        case InfoBox::Comment:
             return kInfoCommentLength;
         default:
             return kInfoTextLength;
@@ -77,18 +77,18 @@ std::size_t InfoBoxLimit(int box) {
 
 InfoForm InfoFormFromRecord(const InformationRecord& r) {
     InfoForm f;
-    auto box = [&f](int index, const std::string& text) {
-        f.boxes[static_cast<std::size_t>(index)] = SingleByteToUtf8(shell::TrimRight(text));
+    auto box = [&f](InfoBox index, const std::string& text) {
+        f.boxes[index] = SingleByteToUtf8(shell::TrimRight(text));
     };
-    box(kBoxCaption1, r.caption1);
-    box(kBoxTitle1, r.title1);
-    box(kBoxCaption2, r.caption2);
-    box(kBoxTitle2, r.title2);
-    box(kBoxCreatedBy, r.createdBy);
-    f.boxes[kBoxDate] = FormatGeneralDate(r.date);
-    box(kBoxCaption3, r.caption3);
-    box(kBoxComment, r.comment);
-    box(kBoxInstrumentNo, r.instrumentNo);
+    box(InfoBox::Caption1, r.caption1);
+    box(InfoBox::Title1, r.title1);
+    box(InfoBox::Caption2, r.caption2);
+    box(InfoBox::Title2, r.title2);
+    box(InfoBox::CreatedBy, r.createdBy);
+    f.boxes[InfoBox::Date] = FormatGeneralDate(r.date);
+    box(InfoBox::Caption3, r.caption3);
+    box(InfoBox::Comment, r.comment);
+    box(InfoBox::InstrumentNo, r.instrumentNo);
     f.fileNameLabel = SingleByteToUtf8(shell::TrimRight(r.fileName));
     return f;
 }
@@ -100,9 +100,9 @@ bool NormaliseInfoDate(std::string& text) {
     return true;
 }
 
-bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text) {
+bool ValidateInfoField(const shell::Services& hosts, InfoBox box, std::string& text) {
     std::string field;
-    if (box == kBoxDate) {
+    if (box == InfoBox::Date) {
         if (shell::Trim(text).empty() || NormaliseInfoDate(text)) return true;
         // The box's title names the field that was refused.
         field = shell::Catalogue(kTextDate);
@@ -115,29 +115,28 @@ bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text)
 }
 
 bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, InformationRecord& record) {
-    std::string& dateBox = form.boxes[kBoxDate];
+    std::string& dateBox = form.boxes[InfoBox::Date];
     if (shell::Trim(dateBox).empty()) {
         shell::ShowMessage(hosts, kMsgDateNotEntered, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextInformationCaption));
         return false;
     }
-    if (!ValidateInfoField(hosts, kBoxDate, dateBox)) return false;
+    if (!ValidateInfoField(hosts, InfoBox::Date, dateBox)) return false;
 
-    auto field = [&form](int index, std::size_t length) {
-        return FixedLength(
-            Utf8ToSingleByte(shell::Trim(form.boxes[static_cast<std::size_t>(index)])), length);
+    auto field = [&form](InfoBox index, std::size_t length) {
+        return FixedLength(Utf8ToSingleByte(shell::Trim(form.boxes[index])), length);
     };
     InformationRecord r;
-    r.caption1 = field(kBoxCaption1, kCaptionLength);
-    r.caption2 = field(kBoxCaption2, kCaptionLength);
-    r.caption3 = field(kBoxCaption3, kCaptionLength);
-    r.title1 = field(kBoxTitle1, kInfoTextLength);
-    r.title2 = field(kBoxTitle2, kInfoTextLength);
-    r.createdBy = field(kBoxCreatedBy, kInfoTextLength);
+    r.caption1 = field(InfoBox::Caption1, kCaptionLength);
+    r.caption2 = field(InfoBox::Caption2, kCaptionLength);
+    r.caption3 = field(InfoBox::Caption3, kCaptionLength);
+    r.title1 = field(InfoBox::Title1, kInfoTextLength);
+    r.title2 = field(InfoBox::Title2, kInfoTextLength);
+    r.createdBy = field(InfoBox::CreatedBy, kInfoTextLength);
     r.date = ParseDateText(dateBox).value_or(record.date);
     r.fileName = FixedLength(Utf8ToSingleByte(shell::Trim(form.fileNameLabel)), kInfoTextLength);
-    r.instrumentNo = field(kBoxInstrumentNo, kInfoTextLength);
-    r.comment = field(kBoxComment, kInfoCommentLength);
+    r.instrumentNo = field(InfoBox::InstrumentNo, kInfoTextLength);
+    r.comment = field(InfoBox::Comment, kInfoCommentLength);
     record = r;
     return true;
 }

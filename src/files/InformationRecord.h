@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/BinaryRecord.h"
+#include "shell/EnumArray.h"
 
 #include <array>
 #include <cstddef>
@@ -44,26 +45,32 @@ void WriteInformationBlock(RecordWriter& out, const InformationRecord& record);
 InformationRecord ReadInformationBlock(RecordReader& in);
 
 /// Text boxes of the information window, by index.
-enum InfoBox : int {
-    kBoxCaption1 = 0,
-    kBoxTitle1 = 1,
-    kBoxCaption2 = 2,
-    kBoxTitle2 = 3,
-    kBoxCreatedBy = 4,
-    kBoxDate = 5,
-    kBoxCaption3 = 6,
-    kBoxComment = 7,
-    kBoxInstrumentNo = 8,
+enum class InfoBox : int {
+    Caption1 = 0,
+    Title1 = 1,
+    Caption2 = 2,
+    Title2 = 3,
+    CreatedBy = 4,
+    Date = 5,
+    Caption3 = 6,
+    Comment = 7,
+    InstrumentNo = 8,
 };
 inline constexpr int kInfoBoxCount = 9;
+/// The boxes in window order.
+inline constexpr InfoBox kInfoBoxes[kInfoBoxCount] = {
+    InfoBox::Caption1, InfoBox::Title1,  InfoBox::Caption2, InfoBox::Title2,      InfoBox::CreatedBy,
+    InfoBox::Date,     InfoBox::Caption3, InfoBox::Comment, InfoBox::InstrumentNo};
+/// The box's position in the window's arrays.
+constexpr std::size_t Index(InfoBox box) { return static_cast<std::size_t>(box); }
 
 /// Most single-byte units box `box` may hold (20, 40 or 400).
-std::size_t InfoBoxLimit(int box);
+std::size_t InfoBoxLimit(InfoBox box);
 
 /// The window's editable state: the nine boxes (UTF-8, as the window or the
 /// command line hands them over) and the file-name label.
 struct InfoForm {
-    std::array<std::string, kInfoBoxCount> boxes;
+    shell::EnumArray<InfoBox, std::string, kInfoBoxCount> boxes;
     std::string fileNameLabel;
 };
 
@@ -78,7 +85,7 @@ bool NormaliseInfoDate(std::string& text);
 /// catches it) and is otherwise normalised; other boxes must fit their limit
 /// in single-byte units. Shows message 13 "Illegal value entered." and returns
 /// false when the text is not acceptable.
-bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text);
+bool ValidateInfoField(const shell::Services& hosts, InfoBox box, std::string& text);
 
 /// The OK button: refuses an empty date (message 32) or a date that is no date
 /// (message 13), then stores every box, trimmed, into `record`. Returns false,

@@ -12,12 +12,12 @@ namespace {
 constexpr int kBackspace = 8;
 }
 
-NumericKeyGuard::NumericKeyGuard(QLineEdit* edit, int mode)
-    : QObject(edit), m_edit(edit), m_mode(mode) {
+NumericKeyGuard::NumericKeyGuard(QLineEdit* edit, parameter::NumericKeyRules rules)
+    : QObject(edit), m_edit(edit), m_rules(rules) {
     edit->installEventFilter(this);
     QString allowed = QStringLiteral("0-9");
-    if (!(mode & parameter::kRefuseMinus)) allowed += QStringLiteral("\\-");
-    if (!(mode & parameter::kRefusePoint)) allowed += QStringLiteral(".");
+    if (!rules.refuseMinus) allowed += QStringLiteral("\\-");
+    if (!rules.refusePoint) allowed += QStringLiteral(".");
     edit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[") + allowed + QStringLiteral("]*")), edit));
 }
@@ -37,7 +37,7 @@ bool NumericKeyGuard::eventFilter(QObject* watched, QEvent* event) {
     const int selStart =
         m_edit->hasSelectedText() ? m_edit->selectionStart() : m_edit->cursorPosition();
     const int selLength = static_cast<int>(m_edit->selectedText().size());
-    return parameter::NumericKeyFilter(code, m_mode, Bytes(m_edit->text()), selStart, selLength) ==
+    return parameter::NumericKeyFilter(code, m_rules, Bytes(m_edit->text()), selStart, selLength) ==
            0;
 }
 

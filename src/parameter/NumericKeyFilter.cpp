@@ -6,7 +6,7 @@
 
 namespace rq50::parameter {
 
-int NumericKeyFilter(int key, int mode, const std::string& text, int selStart, int selLength) {
+int NumericKeyFilter(int key, NumericKeyRules rules, const std::string& text, int selStart, int selLength) {
     const auto size = static_cast<int>(text.size());
     const int start = std::clamp(selStart, 0, size);
     const int length = std::clamp(selLength, 0, size - start);
@@ -15,13 +15,13 @@ int NumericKeyFilter(int key, int mode, const std::string& text, int selStart, i
                              text.substr(static_cast<std::size_t>(start + length));
     const bool beforeLeadingMinus = start == 0 && !rest.empty() && rest.front() == '-';
 
-    if (key == kKeyBackspace) return (mode & kRefuseBackspace) ? 0 : key;
+    if (key == kKeyBackspace) return rules.refuseBackspace ? 0 : key;
     if (key == '-') {
-        if ((mode & kRefuseMinus) || start != 0) return 0;
+        if (rules.refuseMinus || start != 0) return 0;
         return rest.find('-') == std::string::npos ? key : 0;
     }
     if (key == '.') {
-        if ((mode & kRefusePoint) || rest.find('.') != std::string::npos) return 0;
+        if (rules.refusePoint || rest.find('.') != std::string::npos) return 0;
         return beforeLeadingMinus ? 0 : key;
     }
     if (key >= '0' && key <= '9') return beforeLeadingMinus ? 0 : key;

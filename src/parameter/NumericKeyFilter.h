@@ -4,17 +4,21 @@
 
 namespace rq50::parameter {
 
-/// Mode bits of NumericKeyFilter.
-enum NumericKeyMode : int {
-    kRefuseBackspace = 1,
-    kRefuseMinus = 2,
-    kRefusePoint = 4,
-    kDigitsOnly = kRefuseMinus | kRefusePoint,  ///< digits and Backspace
+/// What a small number box refuses besides letters.
+struct NumericKeyRules {
+    bool refuseBackspace = false;
+    bool refuseMinus = false;
+    bool refusePoint = false;
 };
+
+/// Signed decimal numbers: digits, one leading minus, one point, Backspace.
+inline constexpr NumericKeyRules kAnyNumber{};
+/// Digits and Backspace.
+inline constexpr NumericKeyRules kDigitsOnly{false, true, true};
 
 /// Filters one key typed into a small number box holding `text`, with the
 /// caret at `selStart` and `selLength` characters selected (the selection is
 /// what the key replaces). Returns the key, or 0 when it is refused.
-int NumericKeyFilter(int key, int mode, const std::string& text, int selStart, int selLength);
+int NumericKeyFilter(int key, NumericKeyRules rules, const std::string& text, int selStart, int selLength);
 
 }  // namespace rq50::parameter

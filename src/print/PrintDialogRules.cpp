@@ -21,11 +21,12 @@ namespace {}  // namespace
 PrintAreaBoxes OpenPrintAreas(shell::SettingMode settingMode, bool maintMode) {
     PrintAreaBoxes boxes;
     const bool program = settingMode == shell::SettingMode::Program;
-    boxes.visible[kAreaInformation] = true;
-    for (int area : {kAreaDisplay, kAreaSet, kAreaAdjust}) boxes.visible[area] = !program;
-    boxes.visible[kAreaMaint] = !program && maintMode;
-    boxes.visible[kAreaProgram] = program;
-    boxes.visible[kAreaConst] = program;
+    boxes.visible[PrintArea::Information] = true;
+    for (PrintArea area : {PrintArea::Display, PrintArea::Set, PrintArea::Adjust})
+        boxes.visible[area] = !program;
+    boxes.visible[PrintArea::Maint] = !program && maintMode;
+    boxes.visible[PrintArea::Program] = program;
+    boxes.visible[PrintArea::Const] = program;
     boxes.checked = boxes.visible;
     boxes.monitorMenuVisible = !program;
     return boxes;
@@ -33,16 +34,16 @@ PrintAreaBoxes OpenPrintAreas(shell::SettingMode settingMode, bool maintMode) {
 
 void ApplyMaintMode(PrintAreaBoxes& boxes, shell::SettingMode settingMode, bool maintMode) {
     if (!maintMode) {
-        boxes.visible[kAreaMaint] = false;
-        boxes.checked[kAreaMaint] = false;
+        boxes.visible[PrintArea::Maint] = false;
+        boxes.checked[PrintArea::Maint] = false;
     } else if (settingMode != shell::SettingMode::Program) {
-        boxes.visible[kAreaMaint] = true;
-        boxes.checked[kAreaMaint] = true;
+        boxes.visible[PrintArea::Maint] = true;
+        boxes.checked[PrintArea::Maint] = true;
     }
 }
 
 bool AnyAreaSelected(const PrintAreaBoxes& boxes) {
-    for (int area = 0; area < kAreaCount; ++area) {
+    for (PrintArea area : kPrintAreas) {
         if (boxes.visible[area] && boxes.checked[area]) return true;
     }
     return false;
@@ -50,7 +51,7 @@ bool AnyAreaSelected(const PrintAreaBoxes& boxes) {
 
 PrintAreas SelectedAreasOf(const PrintAreaBoxes& boxes) {
     PrintAreas areas;
-    for (int area = 0; area < kAreaCount; ++area) {
+    for (PrintArea area : kPrintAreas) {
         AreaFlag(areas, area) = boxes.visible[area] && boxes.checked[area];
     }
     return areas;

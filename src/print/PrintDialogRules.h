@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/ReportKind.h"
+#include "shell/EnumArray.h"
 #include "print/Reports.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/SessionState.h"
@@ -20,8 +21,8 @@ using files::ReportKind;
 
 /// The print-area check boxes of the print dialog.
 struct PrintAreaBoxes {
-    std::array<bool, kAreaCount> visible{};
-    std::array<bool, kAreaCount> checked{};
+    shell::EnumArray<PrintArea, bool, kAreaCount> visible{};
+    shell::EnumArray<PrintArea, bool, kAreaCount> checked{};
     /// "Communication Monitor" in the dialog's Command menu (parameter mode only).
     bool monitorMenuVisible = false;
 };

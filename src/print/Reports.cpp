@@ -59,26 +59,27 @@ bool RunReport(PrintControl& control, const ReportSetup& setup, std::function<vo
 
 }  // namespace
 
-bool& AreaFlag(PrintAreas& areas, int area) {
+bool& AreaFlag(PrintAreas& areas, PrintArea area) {
     switch (area) {
-        case kAreaInformation:
+        case PrintArea::Information:
             return areas.information;
-        case kAreaDisplay:
+        case PrintArea::Display:
             return areas.display;
-        case kAreaSet:
+        case PrintArea::Set:
             return areas.set;
-        case kAreaAdjust:
+        case PrintArea::Adjust:
             return areas.adjust;
-        case kAreaMaint:
+        case PrintArea::Maint:
             return areas.maint;
-        case kAreaProgram:
+        case PrintArea::Program:
             return areas.program;
-        default:
-            return areas.constants;
+        case PrintArea::Const:
+            break;
     }
+    return areas.constants;
 }
 
-bool AreaFlag(const PrintAreas& areas, int area) {
+bool AreaFlag(const PrintAreas& areas, PrintArea area) {
     return AreaFlag(const_cast<PrintAreas&>(areas), area);
 }
 

@@ -15,23 +15,29 @@
 namespace rq50::print {
 
 /// The print dialog's check boxes, by index.
-enum PrintArea : int {
-    kAreaInformation = 0,
-    kAreaDisplay = 1,
-    kAreaSet = 2,
-    kAreaAdjust = 3,
-    kAreaMaint = 4,
-    kAreaProgram = 5,
-    kAreaConst = 6,
+enum class PrintArea : int {
+    Information = 0,
+    Display = 1,
+    Set = 2,
+    Adjust = 3,
+    Maint = 4,
+    Program = 5,
+    Const = 6,
 };
 inline constexpr int kAreaCount = 7;
+/// The areas in the dialog's order.
+inline constexpr PrintArea kPrintAreas[kAreaCount] = {
+    PrintArea::Information, PrintArea::Display, PrintArea::Set,  PrintArea::Adjust,
+    PrintArea::Maint,       PrintArea::Program, PrintArea::Const};
+/// The area's position in the selection's arrays.
+constexpr std::size_t Index(PrintArea area) { return static_cast<std::size_t>(area); }
 
 /// The selected print areas. The same selection makes the CSV report.
 using PrintAreas = files::CsvAreas;
 
-/// The flag of check box `area` (kAreaInformation .. kAreaConst).
-bool& AreaFlag(PrintAreas& areas, int area);
-bool AreaFlag(const PrintAreas& areas, int area);
+/// The flag of check box `area` (PrintArea::Information .. PrintArea::Const).
+bool& AreaFlag(PrintAreas& areas, PrintArea area);
+bool AreaFlag(const PrintAreas& areas, PrintArea area);
 
 /// Layout of every report: margins, font, and the page footer and header.
 inline constexpr Margins kReportMargins{1087, 1300, 1087, 640};

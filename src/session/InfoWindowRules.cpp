@@ -100,28 +100,29 @@ void InformationWindowClosed(files::Workspace& ws, shell::InfoPurpose purpose) {
     }
 }
 
-int NextInfoBox(int box) {
+InfoBox NextInfoBox(InfoBox box) {
     // The captions are labels, out of the walk: each leads to the box it names.
-    static const std::array<int, 6> kOrder = {kBoxTitle1, kBoxTitle2,       kBoxCreatedBy,
-                                              kBoxDate,   kBoxInstrumentNo, kBoxComment};
+    static const std::array<InfoBox, 6> kOrder = {InfoBox::Title1,       InfoBox::Title2,
+                                                  InfoBox::CreatedBy,    InfoBox::Date,
+                                                  InfoBox::InstrumentNo, InfoBox::Comment};
     switch (box) {
-        case kBoxCaption1:
-            return kBoxTitle1;
-        case kBoxCaption2:
-            return kBoxTitle2;
-        case kBoxCaption3:
-        case kBoxComment:
-            return kBoxComment;
+        case InfoBox::Caption1:
+            return InfoBox::Title1;
+        case InfoBox::Caption2:
+            return InfoBox::Title2;
+        case InfoBox::Caption3:
+        case InfoBox::Comment:
+            return InfoBox::Comment;
         default:
             break;
     }
     for (std::size_t i = 0; i + 1 < kOrder.size(); ++i) {
         if (kOrder[i] == box) return kOrder[i + 1];
     }
-    return kBoxTitle1;
+    return InfoBox::Title1;
 }
 
-bool InfoKeyFits(int box, std::string_view text, std::string_view selected,
+bool InfoKeyFits(InfoBox box, std::string_view text, std::string_view selected,
                  std::string_view typed) {
     const std::size_t kept = SingleByteUnits(text) - SingleByteUnits(selected);
     return kept + SingleByteUnits(typed) <= InfoBoxLimit(box);

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "files/InformationRecord.h"
 #include "session/Vocabulary.h"
 #include "shell/NavigationEvents.h"
 
@@ -58,11 +59,11 @@ void InformationWindowClosed(files::Workspace& ws, shell::InfoPurpose purpose);
 /// The box Enter moves to from `box`: 1, 3, 4, 5, 8, 7. The captions (0, 2,
 /// 6) are read-only labels and take no part; each leads to the box it names.
 /// The comment box (7) keeps Enter for its line breaks; it returns 7.
-int NextInfoBox(int box);
+files::InfoBox NextInfoBox(files::InfoBox box);
 
 /// Whether a typed key (`typed`, UTF-8) still fits box `box` whose text is
 /// `text` with `selected` of it selected (the key replaces the selection),
 /// counted in single-byte units.
-bool InfoKeyFits(int box, std::string_view text, std::string_view selected, std::string_view typed);
+bool InfoKeyFits(files::InfoBox box, std::string_view text, std::string_view selected, std::string_view typed);
 
 }  // namespace rq50::session

@@ -202,17 +202,17 @@ void PrintTest::areasByModeAndMaintMode() {
     QVERIFY(dialog != nullptr);
     QVERIFY(!Enabled(shell::Screen::DataView));
     QCOMPARE(dialog->windowTitle(), QString("Print"));
-    QVERIFY(dialog->AreaBox(1)->isChecked());
-    QVERIFY(dialog->AreaBox(4)->isHidden());
-    QCOMPARE(dialog->AreaBox(1)->accessibleName(), QString("DISPLAY"));
+    QVERIFY(dialog->AreaBox(print::PrintArea::Display)->isChecked());
+    QVERIFY(dialog->AreaBox(print::PrintArea::Maint)->isHidden());
+    QCOMPARE(dialog->AreaBox(print::PrintArea::Display)->accessibleName(), QString("DISPLAY"));
     QCOMPARE(Button(dialog, "cmdCSVFile")->accessibleName(), QString("CSV file output"));
 
     // MAINT Mode switched on while the dialog is open shows and ticks MAINT.
     m_program->Ws().state.commandMenuUnlocked = true;
     dialog->Std().mnuMaintMode->trigger();
     QVERIFY(m_program->Ws().state.maintMode);
-    QVERIFY(!dialog->AreaBox(4)->isHidden());
-    QVERIFY(dialog->AreaBox(4)->isChecked());
+    QVERIFY(!dialog->AreaBox(print::PrintArea::Maint)->isHidden());
+    QVERIFY(dialog->AreaBox(print::PrintArea::Maint)->isChecked());
 
     // Cancel by keyboard returns to the data view.
     Button(dialog, "cmdCancel")->setFocus();
@@ -226,7 +226,7 @@ void PrintTest::areasByModeAndMaintMode() {
 void PrintTest::printsOnlyTheSelectedAreas() {
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    QCheckBox* set = dialog->AreaBox(print::kAreaSet);
+    QCheckBox* set = dialog->AreaBox(print::PrintArea::Set);
     QTest::mouseClick(set, Qt::LeftButton, {}, QPoint(8, set->height() / 2));
     QVERIFY(!set->isChecked());
     Press(dialog, "cmdPrint");
@@ -239,7 +239,8 @@ void PrintTest::printsOnlyTheSelectedAreas() {
     QVERIFY(text.indexOf("Information") < text.indexOf("DISPLAY"));
     QVERIFY(Enabled(shell::Screen::PrintDialog));  // the dialog stays for another output
 
-    for (int area : {print::kAreaInformation, print::kAreaDisplay, print::kAreaAdjust})
+    for (print::PrintArea area :
+         {print::PrintArea::Information, print::PrintArea::Display, print::PrintArea::Adjust})
         QTest::keyClick(dialog->AreaBox(area), Qt::Key_Space);
     for (const char* button : {"cmdPrint", "cmdPreview", "cmdCSVFile"})
         QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
@@ -396,7 +397,7 @@ void PrintTest::programReportThroughThePreview() {
     QVERIFY(files::ReadProgramFile(m_program->Ws(), path));
     auto* dialog = OpenPrintDialog(shell::Screen::ProgramEditor);
     QVERIFY(dialog != nullptr);
-    QTest::keyClick(dialog->AreaBox(print::kAreaInformation), Qt::Key_Space);
+    QTest::keyClick(dialog->AreaBox(print::PrintArea::Information), Qt::Key_Space);
     Press(dialog, "cmdPreview");
     QVERIFY(Preview() != nullptr);
     const QString text = SavePdf(Preview(), "program.pdf");
@@ -408,7 +409,7 @@ void PrintTest::programReportThroughThePreview() {
 void PrintTest::csvDialogWritesWhatTheCommandLineWrites() {
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
-    dialog->AreaBox(print::kAreaSet)->setChecked(false);
+    dialog->AreaBox(print::PrintArea::Set)->setChecked(false);
     const QString gui = m_program->appDir + "/gui.csv";
     WhenFileDialog(gui);
     Press(dialog, "cmdCSVFile");

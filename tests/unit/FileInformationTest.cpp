@@ -65,11 +65,11 @@ TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
     test::ScopedFakeServices services;
     files::Workspace& ws = services.ws;
     struct Row {
-        int box;
+        InfoBox box;
         std::size_t limit;
     };
-    for (const Row r : {Row{kBoxCaption1, 20}, Row{kBoxCaption3, 20}, Row{kBoxTitle1, 40},
-                        Row{kBoxInstrumentNo, 40}, Row{kBoxComment, 400}}) {
+    for (const Row r : {Row{InfoBox::Caption1, 20}, Row{InfoBox::Caption3, 20}, Row{InfoBox::Title1, 40},
+                        Row{InfoBox::InstrumentNo, 40}, Row{InfoBox::Comment, 400}}) {
         std::string fits(r.limit, 'x');
         std::string over(r.limit + 1, 'x');
         EXPECT_TRUE(ValidateInfoField(ws.hosts, r.box, fits));
@@ -78,17 +78,17 @@ TEST(ValidateInfoField, LimitsCountSingleByteUnits) {
     // Latin-1 letters count one unit, other characters two.
     std::string accented = std::string(18, 'x') + "\xC3\xA9\xC3\xA9";  // 18 + "éé"
     std::string wide = std::string(19, 'x') + "\xE6\xB8\xA9";          // 19 + one CJK
-    EXPECT_TRUE(ValidateInfoField(ws.hosts, kBoxCaption2, accented));
-    EXPECT_FALSE(ValidateInfoField(ws.hosts, kBoxCaption2, wide));
+    EXPECT_TRUE(ValidateInfoField(ws.hosts, InfoBox::Caption2, accented));
+    EXPECT_FALSE(ValidateInfoField(ws.hosts, InfoBox::Caption2, wide));
     EXPECT_EQ(services.Texts(), std::vector<std::string>(6, shell::Catalogue(1513)));
 
     services.messages.boxes.clear();
     std::string empty = "   ";
     std::string impossible = "2026/02/30";
     std::string valid = "2026-02-28";
-    EXPECT_TRUE(ValidateInfoField(ws.hosts, kBoxDate, empty));
-    EXPECT_FALSE(ValidateInfoField(ws.hosts, kBoxDate, impossible));
-    EXPECT_TRUE(ValidateInfoField(ws.hosts, kBoxDate, valid));
+    EXPECT_TRUE(ValidateInfoField(ws.hosts, InfoBox::Date, empty));
+    EXPECT_FALSE(ValidateInfoField(ws.hosts, InfoBox::Date, impossible));
+    EXPECT_TRUE(ValidateInfoField(ws.hosts, InfoBox::Date, valid));
     EXPECT_EQ(valid, "2026/02/28 00:00:00");
     EXPECT_EQ(services.Texts(), std::vector<std::string>{shell::Catalogue(1513)});
 }
@@ -99,10 +99,10 @@ TEST(InformationOk, EmptyOrBadDateIsRefusedAndNothingStored) {
     const InformationRecord before = DefaultInformation(46362.4375);
     InformationRecord record = before;
     InfoForm form = InfoFormFromRecord(record);
-    form.boxes[kBoxTitle1] = "changed";
-    form.boxes[kBoxDate] = "  ";
+    form.boxes[InfoBox::Title1] = "changed";
+    form.boxes[InfoBox::Date] = "  ";
     EXPECT_FALSE(ApplyInformationOk(ws.hosts, form, record));
-    form.boxes[kBoxDate] = "2026/02/30 10:00";
+    form.boxes[InfoBox::Date] = "2026/02/30 10:00";
     EXPECT_FALSE(ApplyInformationOk(ws.hosts, form, record));
     EXPECT_EQ(record, before);
     ASSERT_EQ(services.messages.boxes.size(), 2u);
@@ -116,12 +116,12 @@ TEST(InformationOk, StoresTrimmedPaddedFields) {
     files::Workspace& ws = services.ws;
     InformationRecord record = DefaultInformation(0.0);
     InfoForm form = InfoFormFromRecord(record);
-    EXPECT_EQ(form.boxes[kBoxCaption1], "Title 1");
+    EXPECT_EQ(form.boxes[InfoBox::Caption1], "Title 1");
     EXPECT_EQ(form.fileNameLabel, "NewFile");
-    form.boxes[kBoxTitle1] = "  Boiler 3  ";
-    form.boxes[kBoxCreatedBy] = "Jos\xC3\xA9";  // UTF-8 from the window
-    form.boxes[kBoxComment] = "line 1\r\nline 2";
-    form.boxes[kBoxDate] = "2026-12-06T10:30:00";
+    form.boxes[InfoBox::Title1] = "  Boiler 3  ";
+    form.boxes[InfoBox::CreatedBy] = "Jos\xC3\xA9";  // UTF-8 from the window
+    form.boxes[InfoBox::Comment] = "line 1\r\nline 2";
+    form.boxes[InfoBox::Date] = "2026-12-06T10:30:00";
     ASSERT_TRUE(ApplyInformationOk(ws.hosts, form, record));
     EXPECT_EQ(record.title1, FixedLength("Boiler 3", 40));
     EXPECT_EQ(record.createdBy, FixedLength("Jos\xE9", 40));  // single-byte in the record
@@ -129,7 +129,7 @@ TEST(InformationOk, StoresTrimmedPaddedFields) {
     EXPECT_DOUBLE_EQ(record.date, 46362.4375);
     EXPECT_EQ(record.fileName, FixedLength("NewFile", 40));
     EXPECT_TRUE(services.messages.boxes.empty());
-    EXPECT_EQ(InfoFormFromRecord(record).boxes[kBoxCreatedBy], "Jos\xC3\xA9");
+    EXPECT_EQ(InfoFormFromRecord(record).boxes[InfoBox::CreatedBy], "Jos\xC3\xA9");
 }
 
 }  // namespace

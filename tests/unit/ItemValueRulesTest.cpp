@@ -206,20 +206,20 @@ TEST(NumericKeyFilter, DigitsOnlyModeOfThePasswordAndZoomBoxes) {
     EXPECT_EQ(NumericKeyFilter(kKeyBackspace, kDigitsOnly, "12", 2, 0), kKeyBackspace);
     for (char key : {'-', '.', 'a', ' ', '+'})
         EXPECT_EQ(NumericKeyFilter(key, kDigitsOnly, "", 0, 0), 0) << key;
-    EXPECT_EQ(NumericKeyFilter(kKeyBackspace, kRefuseBackspace, "12", 2, 0), 0);
+    EXPECT_EQ(NumericKeyFilter(kKeyBackspace, NumericKeyRules{.refuseBackspace = true}, "12", 2, 0), 0);
 }
 
 TEST(NumericKeyFilter, SignAndPointPlacement) {
-    EXPECT_EQ(NumericKeyFilter('-', 0, "12", 0, 0), '-');
-    EXPECT_EQ(NumericKeyFilter('-', 0, "12", 1, 0), 0);     // not at the start
-    EXPECT_EQ(NumericKeyFilter('-', 0, "-12", 0, 0), 0);    // already signed
-    EXPECT_EQ(NumericKeyFilter('-', 0, "-12", 0, 1), '-');  // replaces the sign
-    EXPECT_EQ(NumericKeyFilter('.', 0, "1.2", 3, 0), 0);    // second point
-    EXPECT_EQ(NumericKeyFilter('.', 0, "1.2", 1, 1), '.');  // replaces the point
-    EXPECT_EQ(NumericKeyFilter('5', 0, "-12", 0, 0), 0);    // in front of the sign
-    EXPECT_EQ(NumericKeyFilter('.', 0, "-12", 0, 0), 0);
-    EXPECT_EQ(NumericKeyFilter('5', 0, "-12", 1, 0), '5');
-    EXPECT_EQ(NumericKeyFilter('5', 0, "12", 99, 99), '5');  // caret beyond the text
+    EXPECT_EQ(NumericKeyFilter('-', kAnyNumber, "12", 0, 0), '-');
+    EXPECT_EQ(NumericKeyFilter('-', kAnyNumber, "12", 1, 0), 0);     // not at the start
+    EXPECT_EQ(NumericKeyFilter('-', kAnyNumber, "-12", 0, 0), 0);    // already signed
+    EXPECT_EQ(NumericKeyFilter('-', kAnyNumber, "-12", 0, 1), '-');  // replaces the sign
+    EXPECT_EQ(NumericKeyFilter('.', kAnyNumber, "1.2", 3, 0), 0);    // second point
+    EXPECT_EQ(NumericKeyFilter('.', kAnyNumber, "1.2", 1, 1), '.');  // replaces the point
+    EXPECT_EQ(NumericKeyFilter('5', kAnyNumber, "-12", 0, 0), 0);    // in front of the sign
+    EXPECT_EQ(NumericKeyFilter('.', kAnyNumber, "-12", 0, 0), 0);
+    EXPECT_EQ(NumericKeyFilter('5', kAnyNumber, "-12", 1, 0), '5');
+    EXPECT_EQ(NumericKeyFilter('5', kAnyNumber, "12", 99, 99), '5');  // caret beyond the text
 }
 
 }  // namespace

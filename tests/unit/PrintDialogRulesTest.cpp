@@ -14,34 +14,34 @@ using Action = TypedZoom::Action;
 TEST(PrintAreaRules, AreasShownByModeAndMaintMode) {
     const auto parameter = OpenPrintAreas(shell::SettingMode::Parameter, false);
     EXPECT_EQ(parameter.visible,
-              (std::array<bool, kAreaCount>{true, true, true, true, false, false, false}));
+              (shell::EnumArray<PrintArea, bool, kAreaCount>{true, true, true, true, false, false, false}));
     EXPECT_EQ(parameter.checked, parameter.visible);
     EXPECT_TRUE(parameter.monitorMenuVisible);
 
     const auto maint = OpenPrintAreas(shell::SettingMode::Parameter, true);
-    EXPECT_TRUE(maint.visible[kAreaMaint]);
-    EXPECT_TRUE(maint.checked[kAreaMaint]);
+    EXPECT_TRUE(maint.visible[PrintArea::Maint]);
+    EXPECT_TRUE(maint.checked[PrintArea::Maint]);
 
     // MAINT Mode plays no part in program mode.
     const auto program = OpenPrintAreas(shell::SettingMode::Program, true);
     EXPECT_EQ(program.visible,
-              (std::array<bool, kAreaCount>{true, false, false, false, false, true, true}));
+              (shell::EnumArray<PrintArea, bool, kAreaCount>{true, false, false, false, false, true, true}));
     EXPECT_FALSE(program.monitorMenuVisible);
 }
 
 TEST(PrintAreaRules, MaintModeSwitchedWhileOpen) {
     auto boxes = OpenPrintAreas(shell::SettingMode::Parameter, true);
     ApplyMaintMode(boxes, shell::SettingMode::Parameter, false);
-    EXPECT_FALSE(boxes.visible[kAreaMaint]);
-    EXPECT_FALSE(boxes.checked[kAreaMaint]);
+    EXPECT_FALSE(boxes.visible[PrintArea::Maint]);
+    EXPECT_FALSE(boxes.checked[PrintArea::Maint]);
     EXPECT_FALSE(SelectedAreasOf(boxes).maint);
     ApplyMaintMode(boxes, shell::SettingMode::Parameter, true);
-    EXPECT_TRUE(boxes.visible[kAreaMaint]);
+    EXPECT_TRUE(boxes.visible[PrintArea::Maint]);
     EXPECT_TRUE(SelectedAreasOf(boxes).maint);
 
     auto program = OpenPrintAreas(shell::SettingMode::Program, false);
     ApplyMaintMode(program, shell::SettingMode::Program, true);
-    EXPECT_FALSE(program.visible[kAreaMaint]);
+    EXPECT_FALSE(program.visible[PrintArea::Maint]);
 }
 
 TEST(PrintAreaRules, AreaCheckCountsOnlyShownBoxes) {
@@ -51,10 +51,10 @@ TEST(PrintAreaRules, AreaCheckCountsOnlyShownBoxes) {
     EXPECT_FALSE(AnyAreaSelected(boxes));
     // A ticked box that is hidden (a program area in parameter mode) counts
     // for nothing and is not printed.
-    boxes.checked[kAreaProgram] = true;
+    boxes.checked[PrintArea::Program] = true;
     EXPECT_FALSE(AnyAreaSelected(boxes));
     EXPECT_FALSE(SelectedAreasOf(boxes).program);
-    boxes.checked[kAreaSet] = true;
+    boxes.checked[PrintArea::Set] = true;
     EXPECT_TRUE(AnyAreaSelected(boxes));
     const auto areas = SelectedAreasOf(boxes);
     EXPECT_TRUE(areas.set);

@@ -215,10 +215,10 @@ TEST_F(ReportFixture, LandscapePaperTurnsThePage) {
 
 TEST_F(ReportFixture, AreaFlagsByCheckBoxIndex) {
     PrintAreas areas{false, false, false, false, false, false, false};
-    for (int area = 0; area < kAreaCount; ++area) {
+    for (PrintArea area : kPrintAreas) {
         AreaFlag(areas, area) = true;
-        for (int other = 0; other < kAreaCount; ++other) {
-            EXPECT_EQ(AreaFlag(areas, other), other == area) << area << " " << other;
+        for (PrintArea other : kPrintAreas) {
+            EXPECT_EQ(AreaFlag(areas, other), other == area) << Index(area) << " " << Index(other);
         }
         AreaFlag(areas, area) = false;
     }

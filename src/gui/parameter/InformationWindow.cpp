@@ -18,19 +18,20 @@ namespace rq50::gui {
 
 namespace {
 
-int TipText(int box) {
+int TipText(files::InfoBox box) {
     switch (box) {
-        case files::kBoxCaption1:
-        case files::kBoxCaption2:
-        case files::kBoxCaption3:
+        case files::InfoBox::Caption1:
+        case files::InfoBox::Caption2:
+        case files::InfoBox::Caption3:
             return kTextWithin20;
-        case files::kBoxComment:
+        case files::InfoBox::Comment:
             return kTextWithin20 + 2;
-        case files::kBoxDate:
+        case files::InfoBox::Date:
             return kTextSetsDate;
         default:
-            return kTextWithin20 + 1;
+            break;
     }
+    return kTextWithin20 + 1;
 }
 }  // namespace
 
@@ -50,25 +51,25 @@ InformationWindow::InformationWindow(files::Workspace& ws, QWidget* parent)
 
 InformationWindow::~InformationWindow() = default;
 
-QWidget* InformationWindow::Box(int index) const {
-    return index >= 0 && index < files::kInfoBoxCount ? m_boxes[static_cast<std::size_t>(index)]
-                                                      : nullptr;
+QWidget* InformationWindow::Box(files::InfoBox index) const {
+    return m_boxes[files::Index(index)];
 }
 
-int InformationWindow::IndexOf(const QObject* box) const {
-    for (int i = 0; i < files::kInfoBoxCount; ++i) {
-        if (m_boxes[static_cast<std::size_t>(i)] == box) return i;
+std::optional<files::InfoBox> InformationWindow::IndexOf(const QObject* box) const {
+    for (files::InfoBox i : files::kInfoBoxes) {
+        if (Box(i) == box) return i;
     }
-    return box == m_ui->txtComment->viewport() ? files::kBoxComment : -1;
+    if (box == m_ui->txtComment->viewport()) return files::InfoBox::Comment;
+    return std::nullopt;
 }
 
-QString InformationWindow::BoxText(int index) const {
-    if (index == files::kBoxComment) return m_ui->txtComment->toPlainText();
+QString InformationWindow::BoxText(files::InfoBox index) const {
+    if (index == files::InfoBox::Comment) return m_ui->txtComment->toPlainText();
     return static_cast<QLineEdit*>(Box(index))->text();
 }
 
-void InformationWindow::SetBoxText(int index, const QString& text) {
-    if (index == files::kBoxComment) {
+void InformationWindow::SetBoxText(files::InfoBox index, const QString& text) {
+    if (index == files::InfoBox::Comment) {
         m_ui->txtComment->setPlainText(text);
     } else {
         static_cast<QLineEdit*>(Box(index))->setText(text);
@@ -88,9 +89,9 @@ void InformationWindow::Load() {
             labels[i]->setText(CatalogueText(kTextCreatedBy + static_cast<int>(i)));
         }
         const files::InfoForm form = m_window.Form();
-        for (int i = 0; i < files::kInfoBoxCount; ++i) {
+        for (files::InfoBox i : files::kInfoBoxes) {
             QWidget* box = Box(i);
-            SetBoxText(i, QString::fromStdString(form.boxes[static_cast<std::size_t>(i)]));
+            SetBoxText(i, QString::fromStdString(form.boxes[i]));
             box->setToolTip(CatalogueText(TipText(i)));
             if (auto* line = qobject_cast<QLineEdit*>(box))
                 line->setMaxLength(static_cast<int>(files::InfoBoxLimit(i)));
@@ -101,14 +102,16 @@ void InformationWindow::Load() {
         m_ui->txtDate->setAccessibleName(m_ui->lblDate->text());
         m_ui->lblFile->setAccessibleName(m_ui->lblFileName->text());
         m_ui->txtInstrumentNo->setAccessibleName(m_ui->lblInstrumentNo->text());
-        for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3})
+        for (files::InfoBox i :
+             {files::InfoBox::Caption1, files::InfoBox::Caption2, files::InfoBox::Caption3})
             Box(i)->setAccessibleName(BoxText(i));
-        m_ui->txtFirstTitle->setAccessibleName(BoxText(files::kBoxCaption1));
-        m_ui->txtSecondTitle->setAccessibleName(BoxText(files::kBoxCaption2));
-        m_ui->txtComment->setAccessibleName(BoxText(files::kBoxCaption3));
+        m_ui->txtFirstTitle->setAccessibleName(BoxText(files::InfoBox::Caption1));
+        m_ui->txtSecondTitle->setAccessibleName(BoxText(files::InfoBox::Caption2));
+        m_ui->txtComment->setAccessibleName(BoxText(files::InfoBox::Caption3));
         // The captions are labels of the record: no typing, no Tab stop, and
         // they look like the labels they are, not like boxes to fill in.
-        for (int i : {files::kBoxCaption1, files::kBoxCaption2, files::kBoxCaption3}) {
+        for (files::InfoBox i :
+             {files::InfoBox::Caption1, files::InfoBox::Caption2, files::InfoBox::Caption3}) {
             auto* caption = static_cast<QLineEdit*>(Box(i));
             caption->setReadOnly(true);
             caption->setFocusPolicy(Qt::NoFocus);
@@ -121,7 +124,7 @@ void InformationWindow::Load() {
         m_ui->txtFirstTitle->setMinimumWidth(42 * unit);
         m_ui->txtComment->setMinimumHeight(fontMetrics().height() * 6);
         QWidget* previous = m_ui->txtFirstTitle;
-        for (int box = session::NextInfoBox(files::kBoxTitle1); Box(box) != previous;
+        for (files::InfoBox box = session::NextInfoBox(files::InfoBox::Title1); Box(box) != previous;
              box = session::NextInfoBox(box)) {
             setTabOrder(previous, Box(box));
             previous = Box(box);
@@ -138,8 +141,9 @@ void InformationWindow::showEvent(QShowEvent* event) {
 }
 
 bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
-    const int index = IndexOf(watched);
-    if (index < 0) return ScreenBase::eventFilter(watched, event);
+    const std::optional<files::InfoBox> found = IndexOf(watched);
+    if (!found) return ScreenBase::eventFilter(watched, event);
+    const files::InfoBox index = *found;
     switch (event->type()) {
         case QEvent::KeyPress:
             return BoxKey(index, static_cast<QKeyEvent*>(event));
@@ -166,9 +170,9 @@ bool InformationWindow::eventFilter(QObject* watched, QEvent* event) {
 
 /// Enter walks the boxes (a line break in the comment); a key that would
 /// overfill the box is refused with a beep.
-bool InformationWindow::BoxKey(int index, QKeyEvent* key) {
+bool InformationWindow::BoxKey(files::InfoBox index, QKeyEvent* key) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        if (index == files::kBoxComment) return false;
+        if (index == files::InfoBox::Comment) return false;
         Box(session::NextInfoBox(index))->setFocus();
         return true;
     }
@@ -189,13 +193,13 @@ bool InformationWindow::BoxKey(int index, QKeyEvent* key) {
     return true;
 }
 
-void InformationWindow::BoxLeft(int index) {
+void InformationWindow::BoxLeft(files::InfoBox index) {
     if (m_window.Closing()) return;
     QWidget* now = QApplication::focusWidget();
     if (now == m_ui->cmdCancel || now == Box(index) || !isVisible()) return;
     std::string text = BoxText(index).toStdString();
     if (files::ValidateInfoField(Ws().hosts, index, text)) {
-        if (index == files::kBoxDate) SetBoxText(index, QString::fromStdString(text));
+        if (index == files::InfoBox::Date) SetBoxText(index, QString::fromStdString(text));
         return;
     }
     Box(index)->setFocus();
@@ -203,10 +207,9 @@ void InformationWindow::BoxLeft(int index) {
 
 void InformationWindow::Confirm() {
     files::InfoForm form;
-    for (int i = 0; i < files::kInfoBoxCount; ++i)
-        form.boxes[static_cast<std::size_t>(i)] = BoxText(i).toStdString();
+    for (files::InfoBox i : files::kInfoBoxes) form.boxes[i] = BoxText(i).toStdString();
     form.fileNameLabel = m_ui->lblFile->text().toStdString();
-    if (!m_window.Ok(form)) Box(files::kBoxDate)->setFocus();
+    if (!m_window.Ok(form)) Box(files::InfoBox::Date)->setFocus();
 }
 
 void InformationWindow::Cancel() {

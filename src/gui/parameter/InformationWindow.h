@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "gui/ScreenBase.h"
 #include "session/InfoWindow.h"
@@ -28,18 +29,18 @@ class InformationWindow : public ScreenBase {
 
     void Load() override;
     /// The box of index 0-8 (7, the comment, is a QPlainTextEdit).
-    QWidget* Box(int index) const;
+    QWidget* Box(files::InfoBox index) const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
-    QString BoxText(int index) const;
-    void SetBoxText(int index, const QString& text);
-    int IndexOf(const QObject* box) const;
-    bool BoxKey(int index, QKeyEvent* key);
-    void BoxLeft(int index);
+    QString BoxText(files::InfoBox index) const;
+    void SetBoxText(files::InfoBox index, const QString& text);
+    std::optional<files::InfoBox> IndexOf(const QObject* box) const;
+    bool BoxKey(files::InfoBox index, QKeyEvent* key);
+    void BoxLeft(files::InfoBox index);
     void Confirm();
     void Cancel();
 

@@ -41,8 +41,8 @@ PrintDialog::PrintDialog(files::Workspace& ws, QWidget* parent)
 
 PrintDialog::~PrintDialog() = default;
 
-QCheckBox* PrintDialog::AreaBox(int area) const {
-    return m_areas.at(static_cast<std::size_t>(area));
+QCheckBox* PrintDialog::AreaBox(print::PrintArea area) const {
+    return m_areas.at(print::Index(area));
 }
 
 void PrintDialog::Load() {
@@ -50,8 +50,9 @@ void PrintDialog::Load() {
         setWindowTitle(CatalogueText(kTextPrintCaption));
         m_ui->fraPrint->setTitle(CatalogueText(kTextAreaFrame));
         m_ui->fraPrint->setAccessibleName(CatalogueText(kTextAreaFrame));
-        for (int area = 0; area < print::kAreaCount; ++area) {
-            AreaBox(area)->setText(CatalogueText(kTextInformationArea + area));
+        for (print::PrintArea area : print::kPrintAreas) {
+            AreaBox(area)->setText(
+                CatalogueText(kTextInformationArea + static_cast<int>(print::Index(area))));
         }
         m_ui->cmdPrint->setText(CatalogueText(kTextPrintButton));
         m_ui->cmdPreview->setText(CatalogueText(kTextPreview));
@@ -76,7 +77,7 @@ void PrintDialog::OnMaintModeChanged(bool on) {
 
 print::PrintAreaBoxes PrintDialog::Boxes() const {
     print::PrintAreaBoxes boxes;
-    for (int area = 0; area < print::kAreaCount; ++area) {
+    for (print::PrintArea area : print::kPrintAreas) {
         // Visibility as the dialog set it, whether or not the window shows.
         boxes.visible[area] = !AreaBox(area)->isHidden();
         boxes.checked[area] = AreaBox(area)->isChecked();
@@ -85,7 +86,7 @@ print::PrintAreaBoxes PrintDialog::Boxes() const {
 }
 
 void PrintDialog::ShowBoxes(const print::PrintAreaBoxes& boxes) {
-    for (int area = 0; area < print::kAreaCount; ++area) {
+    for (print::PrintArea area : print::kPrintAreas) {
         AreaBox(area)->setVisible(boxes.visible[area]);
         AreaBox(area)->setEnabled(boxes.visible[area]);
         AreaBox(area)->setChecked(boxes.checked[area]);

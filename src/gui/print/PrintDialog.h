@@ -29,8 +29,8 @@ class PrintDialog : public ScreenBase {
     void Load() override;
     void OnMaintModeChanged(bool on) override;
 
-    /// Print-area check box `area` (kAreaInformation .. kAreaConst).
-    QCheckBox* AreaBox(int area) const;
+    /// Print-area check box `area` (PrintArea::Information .. PrintArea::Const).
+    QCheckBox* AreaBox(print::PrintArea area) const;
 
   private:
     /// The boxes as the user left them.

@@ -25,8 +25,6 @@ namespace rq50::gui {
 namespace {
 constexpr int kZoomEntries = 4;
 constexpr int kWholeViewEntry = 3;
-// Digits and Backspace only.
-constexpr int kKeyFilterDigits = 6;
 
 }  // namespace
 
@@ -35,7 +33,7 @@ PrintPreviewWindow::PrintPreviewWindow(files::Workspace& ws, QWidget* parent)
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdClose);
     SetMenus();
-    new NumericKeyGuard(m_ui->cboZoom->lineEdit(), kKeyFilterDigits);
+    new NumericKeyGuard(m_ui->cboZoom->lineEdit(), parameter::kDigitsOnly);
     // Enter takes a typed magnification as typed: the combo box would
     // otherwise pick a list entry of the same text, a list choice.
     m_ui->cboZoom->lineEdit()->installEventFilter(this);
