@@ -3,11 +3,18 @@
 // folder of files.
 #include "cli/Cli.h"
 #include "cli/CliSupport.h"
+#include "cli/InstrumentCommands.h"
+#include "cli/InstrumentSession.h"
+#include "cli/RackPorts.h"
 #include "files/Csv.h"
 #include "files/FileError.h"
 #include "files/InstrumentList.h"
 #include "files/OleDate.h"
+#include "files/RecordFile.h"
 #include "files/SaveTarget.h"
+#include "files/Workspace.h"
+#include "session/Commissioning.h"
+#include "session/CoreSession.h"
 #include "session/InstrumentList.h"
 #include "shell/PlatformFile.h"
 #include "shell/UntrustedText.h"
@@ -15,6 +22,19 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+#if RQ50_HAVE_QT_PORT
+#include <QGuiApplication>
+
+#include "platform/print/QtReportSurface.h"
+#include "print/PrintControl.h"
+#endif
 
 namespace rq50::cli {
 
@@ -25,8 +45,12 @@ struct InstrumentsOptions {
     std::string templates;
     std::string folder;
     std::string output;
+    std::string report;  ///< commission: the report's CSV file
+    std::string pdf;     ///< commission: the report's PDF file
+    std::optional<std::string> password;
     bool json = false;
     bool force = false;
+    bool yes = false;
 };
 
 bool IsFolder(const std::string& path) {
@@ -125,10 +149,105 @@ int RunExport(const InstrumentsOptions& o) {
     return problems.empty() ? kExitOk : kExitSystemError;
 }
 
+/// The commissioning report as a PDF through the report layout.
+bool WriteReportPdf(const session::CommissioningReport& report, const std::string& path) {
+#if RQ50_HAVE_QT_PORT
+    // Fonts and painting need a GUI application, which needs no screen here.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "rq50-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    platform::PdfReport pdf(QString::fromStdString(path));
+    if (pdf.Surface() != nullptr) {
+        print::PrintControl control(*pdf.Surface());
+        const print::ReportSetup setup{print::PageFormat{}, report.date};
+        if (session::PrintCommissioningReport(control, report, setup) && pdf.Commit()) return true;
+    }
+    Note(path + " was not written: " + pdf.ErrorText().toStdString());
+    return false;
+#else
+    Note(path + " was not written: this rq50-cli draws no PDF");
+    return false;
+#endif
+}
+
+/// The account the command runs as, for the report.
+std::string UserName() {
+#ifndef _WIN32
+    if (const passwd* account = ::getpwuid(::geteuid()); account != nullptr && account->pw_name)
+        return account->pw_name;
+#endif
+    const std::string user = shell::platform::EnvironmentValue("USERNAME");
+    return user.empty() ? "unknown" : user;
+}
+
+/// make, then the rack download of the made files, then the report.
+int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
+    for (const auto* output : {&o.report, &o.pdf}) {
+        if (output->empty()) continue;
+        if (const auto problem = files::OutputTargetProblem(*output, o.list, o.force);
+            !problem.empty()) {
+            Note(problem);
+            return kExitUsage;
+        }
+    }
+    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    const auto check = CheckList(o, false);
+    if (!check) return kExitSystemError;
+    if (!check->Ok()) {
+        Note("nothing was made or downloaded: the list has problems");
+        return kExitSystemError;
+    }
+    const auto made = session::MakeInstrumentFiles(*check, o.output, o.force);
+    for (const auto& problem : made.problems) Note(shell::TerminalText(problem));
+    if (!made.problems.empty()) return kExitSystemError;
+    std::cout << made.written.size() << " files made in " << shell::TerminalText(o.output) << "\n";
+
+    Session session(core);
+    if (!session.Attach()) return kExitSystemError;
+    std::optional<session::CommissioningReport> report;
+    session::CommissioningOptions options;
+    options.list = files::FileTitleOf(o.list);
+    options.folder = o.output;
+    options.user = UserName();
+    options.confirm = [&o](const session::SlotOutcome& slot, const session::DownloadPreview& p) {
+        std::cout << "slot " << slot.slot << ": backup: " << p.backup << "\n";
+        return ConfirmDownloadPreview(p, o.yes);
+    };
+    options.onSlot = [](const session::SlotOutcome& s) { PrintRackSlot(s); };
+    options.onEnd = [&report](const session::CommissioningReport& r) { report = r; };
+    std::string why;
+    auto run = session::StartCommissioning(core.Data(), *check, std::move(options), why);
+    if (!run) {
+        Note(why);
+        return kExitSystemError;
+    }
+    while (run->Running() && core.Engine().Busy()) core.Engine().RunCommJob(kJobLimitMs, Stopped);
+    if (run->Running()) run->Stop();
+    if (!report) return Stopped() ? StoppedExit() : kExitSystemError;
+
+    std::cout << "\n"
+              << shell::TerminalText(files::TerminalLines(session::CommissioningTable(*report)),
+                                     true)
+              << report->summary << (Stopped() ? " (stopped)" : "") << "\n";
+    bool written = true;
+    if (!o.report.empty()) {
+        if (const int e = files::WriteCsvLines(o.report, session::CommissioningCsv(*report))) {
+            Note(o.report + " was not written: " + files::FileErrorDescription(e));
+            written = false;
+        }
+    }
+    if (!o.pdf.empty()) written = WriteReportPdf(*report, o.pdf) && written;
+    if (Stopped()) return StoppedExit();
+    return session::CommissioningSucceeded(*report) && written ? kExitOk : kExitSystemError;
+}
+
 void AddInstrumentListCommands(CLI::App& app, CliContext& context) {
     auto* in = app.add_subcommand(
         "instruments", "commissioning from the plant's instrument list (CSV): check, make, export");
     in->require_subcommand(1);
+    in->fallthrough();
     auto o = std::make_shared<InstrumentsOptions>();
 
     auto* check = in->add_subcommand(
@@ -158,6 +277,27 @@ void AddInstrumentListCommands(CLI::App& app, CliContext& context) {
     exp->add_flag("--force", o->force, "replace a list that exists");
     exp->callback(
         [o, &context] { context.run = [o](session::CoreSession&) { return RunExport(*o); }; });
+
+    auto* com = in->add_subcommand(
+        "commission",
+        "make the list's files, download each into its rack slot (backup, changes, read-back) "
+        "and print the commissioning report");
+    com->fallthrough();
+    com->add_option("LIST", o->list, "the instrument list (.csv)")->required();
+    com->add_option("--templates", o->templates, "the folder of the models' .7pa templates")
+        ->required();
+    com->add_option("-o,--output", o->output, "the folder the files go to (made when missing)")
+        ->required();
+    com->add_flag("--force", o->force, "replace files that exist (the made files and the report)");
+    com->add_flag("--yes", o->yes, "go on after each slot's list of changes");
+    com->add_option_function<std::string>(
+        "--password", [o](const std::string& p) { o->password = p; },
+        "the download password, when one is set");
+    com->add_option("--report", o->report, "write the commissioning report as CSV to this file");
+    com->add_option("--pdf", o->pdf, "write the commissioning report as PDF to this file");
+    com->callback([o, &context] {
+        context.run = [o](session::CoreSession& core) { return RunCommission(core, *o); };
+    });
 }
 
 const RegisterCommands kInstrumentListCommands(&AddInstrumentListCommands);

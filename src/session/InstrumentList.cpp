@@ -137,9 +137,12 @@ void SetValue(PlannedFile& file, int ma, int mb, const std::string& wantedName,
         return;
     }
     *it = edit.block;
-    file.values.push_back({address, Utf8(shell::Trim(item.name)),
-                           Utf8(shell::Trim(parameter::DecodeItem(edit.block, false).data)),
-                           column});
+    const auto after = parameter::DecodeItem(edit.block, false);
+    // A new choice's texts are the instrument's; until then its code says it.
+    std::string shown = Utf8(shell::Trim(after.data));
+    if (after.kind == parameter::kKindSelection && shown.empty())
+        shown = "code " + std::to_string(after.mc);
+    file.values.push_back({address, Utf8(shell::Trim(item.name)), shown, column});
 }
 
 /// The address of the TAG NO item of a data set, when the model has one.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -177,6 +178,50 @@ TEST_F(InstrumentListCli, ExportAndMakeRoundTripByteForByte) {
         ++files;
     }
     EXPECT_EQ(files, 4);
+}
+
+TEST_F(InstrumentListCli, CommissionDownloadsEverySlotAndReportsIt) {
+    // A rack with the sample list's four instruments in slots 1-4.
+    const std::string inst = std::string(RQ50_SOURCE_DIR) + "/sim/instruments/";
+    Write("rack.json", R"({"rack": {"slots": {"1": ")" + inst + R"(RQB2.json", "2": ")" + inst +
+                           R"(RQB2.json", "3": ")" + inst + R"(RQG2.json", "4": ")" + inst +
+                           R"(RQG2.json"}}})");
+    const std::string reg = "--sim rack.json --register sqlite:" + P("reg.sqlite") + " ";
+    const auto run = Cli(reg + "instruments commission " + kSample +
+                         " --templates templates -o rk --yes --report rep.csv --pdf rep.pdf");
+    ASSERT_EQ(run.exitCode, 0) << run.all();
+    EXPECT_TRUE(Has(run.out, "done 4, differs 0, failed 0")) << run.out;
+    const std::string report = ReadText(P("rep.csv"));
+    EXPECT_EQ(report.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_TRUE(Has(report, "User,")) << report;
+    EXPECT_TRUE(Has(report, "FIC-102,RQB2,2,downloaded,")) << report;
+    EXPECT_TRUE(Has(report, "C02 SCALE LO = -012.50")) << report;
+    EXPECT_TRUE(Has(report, "C01 INP TYPE = code 2")) << report;  // TI-205's new choice
+    // The backup is named by the tag the slot held before.
+    EXPECT_TRUE(Has(report, "TI-205,RQG2,4,downloaded," + P("User/BACKUP/RQG2_TI-204_"))) << report;
+    EXPECT_EQ(ReadText(P("rep.pdf")).substr(0, 4), "%PDF");
+    const auto history =
+        Cli("--register sqlite:" + P("reg.sqlite") + " register history TI-205 --json");
+    ASSERT_EQ(history.exitCode, 0) << history.all();
+    const auto records = nlohmann::json::parse(history.out)["records"];
+    EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const nlohmann::json& r) {
+        return r["kind"] == "download";
+    })) << history.out;
+
+    // A value the file takes and the instrument does not: the read-back says
+    // so, and the report with it.
+    Write("L.csv", "TAG,MODEL,SLOT,C02\nFIC-1,RQB2,2,-150\n");
+    const auto clamped = Cli(reg +
+                             "instruments commission L.csv --templates templates -o rk2 --yes "
+                             "--report rep2.csv");
+    EXPECT_EQ(clamped.exitCode, 1);
+    EXPECT_TRUE(Has(ReadText(P("rep2.csv")), "FIC-1,RQB2,2,differs,")) << ReadText(P("rep2.csv"));
+    // The report is written only where asked, and never over a file without --force.
+    EXPECT_EQ(Cli(reg + "instruments commission L.csv --templates templates -o rk3 --yes "
+                        "--report rep2.csv")
+                  .exitCode,
+              2);
+    EXPECT_FALSE(fs::exists(m_dir / "rk3"));
 }
 
 }  // namespace
