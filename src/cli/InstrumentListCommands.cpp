@@ -24,13 +24,10 @@
 #include <memory>
 #include <optional>
 
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
 #if RQ50_HAVE_QT_PORT
 #include <QGuiApplication>
+
+#include "platform/Account.h"
 
 #include "platform/print/QtReportSurface.h"
 #include "print/PrintControl.h"
@@ -172,16 +169,6 @@ bool WriteReportPdf(const session::CommissioningReport& report, const std::strin
 #endif
 }
 
-/// The account the command runs as, for the report.
-std::string UserName() {
-#ifndef _WIN32
-    if (const passwd* account = ::getpwuid(::geteuid()); account != nullptr && account->pw_name)
-        return account->pw_name;
-#endif
-    const std::string user = shell::platform::EnvironmentValue("USERNAME");
-    return user.empty() ? "unknown" : user;
-}
-
 /// make, then the rack download of the made files, then the report.
 int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
     for (const auto* output : {&o.report, &o.pdf}) {
@@ -210,7 +197,11 @@ int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
     session::CommissioningOptions options;
     options.list = files::FileTitleOf(o.list);
     options.folder = o.output;
-    options.user = UserName();
+#if RQ50_HAVE_QT_PORT
+    options.user = platform::AccountName();
+#else
+    options.user = "unknown";
+#endif
     options.confirm = [&o](const session::SlotOutcome& slot, const session::DownloadPreview& p) {
         std::cout << "slot " << slot.slot << ": backup: " << p.backup << "\n";
         return ConfirmDownloadPreview(p, o.yes);

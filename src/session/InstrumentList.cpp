@@ -360,6 +360,18 @@ ListCheck CheckInstrumentList(const files::InstrumentListTable& list, TemplateFo
     return check;
 }
 
+std::vector<std::string> ExistingInstrumentFiles(const ListCheck& check,
+                                                 const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& file : check.files) {
+        platform::TargetStatus status;
+        const auto path = platform::PathFromUtf8(folder) / platform::PathFromUtf8(file.fileName);
+        if (platform::StatusOf(path, status) == 0 && status.exists)
+            found.push_back(platform::Utf8FromPath(path));
+    }
+    return found;
+}
+
 MakeOutcome MakeInstrumentFiles(const ListCheck& check, const std::string& folder, bool replace) {
     MakeOutcome out;
     if (!check.Ok()) {

@@ -85,6 +85,9 @@ struct MakeOutcome {
     std::vector<std::string> problems;  ///< sentences; nothing is written when any
 };
 
+/// The files of `check` that are in `folder` already.
+std::vector<std::string> ExistingInstrumentFiles(const ListCheck& check, const std::string& folder);
+
 /// Writes the files of a check that found no problem into `folder` (made when
 /// missing). Nothing is written when any target exists and `replace` is not
 /// set, or cannot be written; each file is whole or absent.
