@@ -236,7 +236,8 @@ int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
 
 void AddInstrumentListCommands(CLI::App& app, CliContext& context) {
     auto* in = app.add_subcommand(
-        "instruments", "commissioning from the plant's instrument list (CSV): check, make, export");
+        "instruments",
+        "commissioning from the plant's instrument list (CSV): check, make, export, commission");
     in->require_subcommand(1);
     in->fallthrough();
     auto o = std::make_shared<InstrumentsOptions>();
