@@ -82,15 +82,23 @@ std::optional<session::ListCheck> CheckList(const InstrumentsOptions& o, bool js
                             {"template", f.templateName},
                             {"file", f.fileName}});
         }
+        ordered_json notes = ordered_json::array();
+        for (const auto& n : check.notes)
+            notes.push_back({{"line", n.line}, {"column", n.column}, {"text", n.text}});
         PrintJson({{"list", o.list},
                    {"rows", table.rows.size()},
                    {"ok", check.Ok()},
                    {"problems", problems},
+                   {"notes", notes},
                    {"files", rows}});
         return check;
     }
     for (const auto& p : check.problems)
         std::cout << shell::TerminalText(session::FormatListProblem(o.list, p)) << "\n";
+    for (auto n : check.notes) {
+        n.text = "note: " + n.text;
+        std::cout << shell::TerminalText(session::FormatListProblem(o.list, n)) << "\n";
+    }
     std::cout << shell::TerminalText(o.list) << ": " << table.rows.size() << " rows, "
               << (check.Ok() ? std::string("no problems")
                              : std::to_string(check.problems.size()) + " problems")

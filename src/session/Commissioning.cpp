@@ -1,6 +1,7 @@
 #include "session/Commissioning.h"
 
 #include "files/OleDate.h"
+#include "files/RecordFile.h"
 #include "files/SingleByteText.h"
 #include "print/PrintControl.h"
 
@@ -133,6 +134,19 @@ std::shared_ptr<RackRun> StartCommissioning(Workspace& ws, const ListCheck& chec
         return nullptr;
     }
     std::sort(rack.askedSlots.begin(), rack.askedSlots.end());
+    // Another file for a list's slot in the folder would leave the slot out.
+    const auto found = FindRackFiles(options.folder);
+    for (const int slot : rack.askedSlots) {
+        const auto at = found.bySlot.find(slot);
+        if (at != found.bySlot.end() && at->second.size() > 1) {
+            std::string names;
+            for (const auto& path : at->second)
+                names += (names.empty() ? "" : ", ") + files::FileTitleOf(path);
+            why = "two files name slot " + std::to_string(slot) + " in " + options.folder + " (" +
+                  names + "); keep only the list's file there; nothing was downloaded";
+            return nullptr;
+        }
+    }
     auto backups = std::make_shared<std::map<int, std::string>>();
     rack.confirm = [backups, confirm = options.confirm](const SlotOutcome& slot,
                                                         const DownloadPreview& preview) {

@@ -111,8 +111,8 @@ std::string Refusal(const parameter::DecodedItem& item, const std::string& value
 
 /// Sets one item of `file`'s record; a problem when the value is refused.
 void SetValue(PlannedFile& file, int ma, int mb, const std::string& wantedName,
-              const std::string& value, const files::ListRow& row, int column,
-              std::vector<ListProblem>& problems) {
+              const std::string& value, const files::ListRow& row, int column, ListCheck& check) {
+    auto& problems = check.problems;
     auto& items = file.record.items;
     const auto it = std::find_if(items.begin(), items.end(), [&](const parameter::ItemBlock& b) {
         const auto item = parameter::DecodeItem(b, false);
@@ -137,6 +137,8 @@ void SetValue(PlannedFile& file, int ma, int mb, const std::string& wantedName,
         return;
     }
     *it = edit.block;
+    if (!edit.note.empty())
+        check.notes.push_back({row.line, column, address + ": " + Utf8(edit.note)});
     const auto after = parameter::DecodeItem(edit.block, false);
     // A new choice's texts are the instrument's; until then its code says it.
     std::string shown = Utf8(shell::Trim(after.data));
@@ -341,12 +343,12 @@ ListCheck CheckInstrumentList(const files::InstrumentListTable& list, TemplateFo
         file.record = *templ;
         if (file.slot != 0) file.record.header.slot = file.slot;
         if (const auto tagItem = TagItemOf(file.record.items))
-            SetValue(file, tagItem->first, tagItem->second, "", t.tag, row, t.tagColumn, problems);
+            SetValue(file, tagItem->first, tagItem->second, "", t.tag, row, t.tagColumn, check);
         for (std::size_t c = 0; c < columns.size() && c < row.cells.size(); ++c) {
             if (columns[c].kind != ColumnKind::kItem || shell::Trim(row.cells[c]).empty()) continue;
             SetValue(file, columns[c].ma, columns[c].mb, columns[c].name,
                      files::ListValue(row.cells[c], list.separator), row, static_cast<int>(c) + 1,
-                     problems);
+                     check);
         }
         SetInformation(file, t, row, date, problems);
         if (problems.size() == before) check.files.push_back(std::move(file));

@@ -51,6 +51,9 @@ struct PlannedFile {
 /// (complete only when there is no problem).
 struct ListCheck {
     std::vector<ListProblem> problems;
+    /// What the check could not tell (a choice code the template cannot
+    /// confirm, as `set` notes it); no problem.
+    std::vector<ListProblem> notes;
     std::vector<PlannedFile> files;
     bool Ok() const { return problems.empty(); }
 };

@@ -114,6 +114,17 @@ TEST_F(InstrumentListCli, CheckReportsEveryProblemWithItsLineAndColumn) {
     }
 }
 
+TEST_F(InstrumentListCli, ACodeTheTemplateCannotConfirmIsANoteNotAProblem) {
+    const auto run = Cli("instruments check " + kSample + " --templates templates --json");
+    EXPECT_EQ(run.exitCode, 0) << run.all();
+    const auto notes = nlohmann::json::parse(run.out)["notes"];
+    ASSERT_EQ(notes.size(), 1u) << run.out;
+    EXPECT_EQ(notes[0]["line"], 5);
+    EXPECT_EQ(notes[0]["column"], 7);
+    EXPECT_TRUE(Has(notes[0]["text"].get<std::string>(), "C01: the file holds no choice list"));
+    EXPECT_TRUE(Has(notes[0]["text"].get<std::string>(), "code 2 is taken unchecked"));
+}
+
 TEST_F(InstrumentListCli, MakeWritesOneFilePerRowOrNothing) {
     Write("bad.csv", "TAG,MODEL,SLOT\nA,RQB2,1\nB,RQB2,1\n");
     const auto refused = Cli("instruments make bad.csv --templates templates -o out");
@@ -222,6 +233,13 @@ TEST_F(InstrumentListCli, CommissionDownloadsEverySlotAndReportsIt) {
                   .exitCode,
               2);
     EXPECT_FALSE(fs::exists(m_dir / "rk3"));
+    // Another file for a list's slot would leave the slot out: nothing goes.
+    fs::copy_file(m_dir / "rk" / "S01_RQB2_FIC-101.7pa", m_dir / "rk2" / "S02_RQB2_OLD.7pa");
+    const auto stale =
+        Cli(reg + "instruments commission L.csv --templates templates -o rk2 --yes --force");
+    EXPECT_EQ(stale.exitCode, 1);
+    EXPECT_TRUE(Has(stale.err, "two files name slot 2")) << stale.all();
+    EXPECT_FALSE(Has(stale.out, "backup: ")) << stale.out;
 }
 
 }  // namespace
