@@ -11,9 +11,11 @@
 #include "shell/TextTrim.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 namespace rq50::session {
 
@@ -21,6 +23,9 @@ namespace fs = std::filesystem;
 namespace platform = shell::platform;
 
 namespace {
+
+/// Files a make writes at once.
+constexpr std::size_t kWriters = 8;
 
 enum class ColumnKind { kSkip, kTag, kModel, kTemplate, kSlot, kTitle1, kTitle2, kComment, kItem };
 
@@ -406,14 +411,31 @@ MakeOutcome MakeInstrumentFiles(const ListCheck& check, const std::string& folde
         out.problems.push_back(why);
         return out;
     }
-    for (std::size_t i = 0; i < check.files.size(); ++i) {
-        const auto bytes = files::EncodeParameterRecord(check.files[i].record);
-        if (const int e = files::ReplaceFileContents(paths[i], bytes)) {
-            out.problems.push_back(paths[i] +
-                                   " was not written: " + files::FileErrorDescription(e));
-            return out;
+    // Each file is flushed to the disk before it takes its name; the disk
+    // takes several such flushes together, so a few writers at once make a
+    // thousand files in a fraction of the time one would. After a failure no
+    // writer starts another file.
+    std::vector<int> errors(paths.size(), -1);  // -1: not written
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto writer = [&] {
+        for (std::size_t i = next++; i < paths.size() && !failed; i = next++) {
+            errors[i] = files::ReplaceFileContents(
+                paths[i], files::EncodeParameterRecord(check.files[i].record));
+            if (errors[i] != files::kFileOk) failed = true;
         }
-        out.written.push_back(paths[i]);
+    };
+    {
+        std::vector<std::jthread> writers;
+        const std::size_t count = std::min<std::size_t>(kWriters, paths.size());
+        for (std::size_t w = 1; w < count; ++w) writers.emplace_back(writer);
+        writer();
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (errors[i] == files::kFileOk) out.written.push_back(paths[i]);
+        if (errors[i] > 0)
+            out.problems.push_back(paths[i] +
+                                   " was not written: " + files::FileErrorDescription(errors[i]));
     }
     return out;
 }

@@ -93,7 +93,8 @@ std::vector<std::string> ExistingInstrumentFiles(const ListCheck& check, const s
 
 /// Writes the files of a check that found no problem into `folder` (made when
 /// missing). Nothing is written when any target exists and `replace` is not
-/// set, or cannot be written; each file is whole or absent.
+/// set, or cannot be written; each file is whole or absent, and after a
+/// failed write no further file is started (those written stay).
 MakeOutcome MakeInstrumentFiles(const ListCheck& check, const std::string& folder, bool replace);
 
 /// The list of a folder of parameter files (UTF-8 lines, the first with a
