@@ -167,8 +167,8 @@ bool InstrumentListWindow::AskFolder(QString& folder, bool& replace) {
     return !replace || (m_ws.hosts.messages != nullptr &&
                         m_ws.hosts.messages->Show({Bytes(CatalogueText(kTextInstrumentListReplace)),
                                                    Bytes(CatalogueText(kTextInstrumentListCaption)),
-                                                   shell::kButtonsYesNo,
-                                                   shell::MsgIcon::Question}) == shell::kAnswerYes);
+                                                   shell::MsgButtons::YesNo,
+                                                   shell::MsgIcon::Question}) == shell::MsgAnswer::Yes);
 }
 
 void InstrumentListWindow::MakeFiles() {
@@ -239,7 +239,7 @@ void InstrumentListWindow::SaveReport() {
 void InstrumentListWindow::Say(const QString& text, shell::MsgIcon icon) {
     if (m_ws.hosts.messages == nullptr) return;
     m_ws.hosts.messages->Show(
-        {Bytes(text), Bytes(CatalogueText(kTextInstrumentListCaption)), shell::kButtonsOk, icon});
+        {Bytes(text), Bytes(CatalogueText(kTextInstrumentListCaption)), shell::MsgButtons::Ok, icon});
 }
 
 void InstrumentListWindow::Fill() {
