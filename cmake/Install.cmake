@@ -5,7 +5,7 @@
 #   share/applications/rq50.desktop (with bin/rq50)
 #   share/icons/hicolor/{scalable,NxN}/apps/rq50.{svg,png}
 #   share/man/man1/rq50-cli.1.gz
-#   share/doc/rq50/        README.md, user-guide.md
+#   share/doc/rq50/        README.md, user-guide.md, instrument-list-sample.csv
 # On Windows the same tree under the installation folder (bin\rq50.exe with
 # the Qt libraries windeployqt puts beside it, share\rq50\ ...), without the
 # desktop entry, the icons and the manual page.
@@ -67,4 +67,5 @@ else()
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/user-guide.md
+    ${PROJECT_SOURCE_DIR}/docs/instrument-list-sample.csv
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/rq50)

@@ -34,6 +34,7 @@
 #include "gui/comm/SlotNumberDialog.h"
 #include "gui/parameter/TrendWindow.h"
 #include "gui/program/ProgramEditorWindow.h"
+#include "gui/shell/InstrumentListWindow.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/PlantRegisterWindow.h"
 #include "gui/shell/RackWindow.h"
@@ -338,6 +339,34 @@ void RackShot() {
     program.Close();
 }
 
+/// The instrument list window with a list that has a bad cell.
+void InstrumentListShot() {
+    Program program;
+    if (program.Start() != 0) return;
+    const std::string dir = program.appDir.toStdString();
+    for (const char* model : {"RQB2", "RQG2"}) {
+        const std::string command = "mkdir -p '" + dir + "/tpl' && " + RQ50_BIN_DIR +
+                                    "/rq50-cli --app-dir '" + dir + "' --sim " +
+                                    RQ50_SIM_INSTRUMENTS_DIR + "/" + model +
+                                    ".json --quiet --no-register upload -o '" + dir + "/tpl/" +
+                                    model + ".7pa' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) return;
+    }
+    std::ofstream(dir + "/plant.csv", std::ios::binary)
+        << "TAG,MODEL,SLOT,TITLE1,C02 SCALE LO,C03 SCALE HI,D01\r\n"
+           "FIC-101,RQB2,1,Boiler 3,0,150,%\r\nFIC-102,RQB2,2,Boiler 3,-12.5,5000,%\r\n"
+           "TI-204,RQG2,3,Boiler 3,,,-50\r\nTI-205,RQG2,3,Boiler 3,,,0\r\n";
+    WhenModal("InstrumentListWindow", [&](QWidget* window) {
+        static_cast<gui::InstrumentListWindow*>(window)->OpenList(program.appDir + "/plant.csv",
+                                                                  program.appDir + "/tpl");
+        Settle();
+        Save(WithCaption(window), "instrument_list");
+        Press(window, "cmdClose");
+    });
+    gui::InstrumentListWindow::Run(program.Ws(), &program.Main());
+    program.Close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -399,5 +428,6 @@ int main(int argc, char** argv) {
     program.Close();
     ProgramShots();
     RackShot();
+    InstrumentListShot();
     return 0;
 }

@@ -11,6 +11,7 @@ expected_layout() {
     echo share/man/man1/rq50-cli.1.gz
     echo share/doc/rq50/README.md
     echo share/doc/rq50/user-guide.md
+    echo share/doc/rq50/instrument-list-sample.csv
     if [ "$gui" = 1 ]; then
         echo bin/rq50
         echo share/applications/rq50.desktop

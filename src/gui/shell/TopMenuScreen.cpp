@@ -5,6 +5,7 @@
 #include "gui/QtHosts.h"
 #include "gui/comm/PasswordDialog.h"
 #include "gui/shell/PlantRegisterWindow.h"
+#include "gui/shell/InstrumentListWindow.h"
 #include "gui/shell/RackWindow.h"
 #include "session/Menus.h"
 #include "shell/TextNumbers.h"
@@ -29,6 +30,7 @@ TopMenuScreen::TopMenuScreen(files::Workspace& ws, QWidget* parent)
     auto* rack = new QMenu(CatalogueText(kTextRackMenu), this);
     rack->setAccessibleName(rack->title().remove(QLatin1Char('&')));
     mnuRackCommissioning = rack->addAction(CatalogueText(kTextRackCommissioning));
+    mnuInstrumentList = rack->addAction(CatalogueText(kTextInstrumentListItem));
     SetMenus({m_mnuPassword, m_mnuRegister, rack});
 
     OnSignal(m_ui->cmdOK, &QPushButton::clicked, "cmdOK_Click", [this] { Confirm(); });
@@ -40,6 +42,9 @@ TopMenuScreen::TopMenuScreen(files::Workspace& ws, QWidget* parent)
              [this] { OpenPlantRegister(); });
     OnSignal(mnuRackCommissioning, &QAction::triggered, "mnuRack_Click",
              [this] { RackWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); }); });
+    OnSignal(mnuInstrumentList, &QAction::triggered, "mnuInstrumentList_Click", [this] {
+        InstrumentListWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); });
+    });
 }
 
 TopMenuScreen::~TopMenuScreen() = default;

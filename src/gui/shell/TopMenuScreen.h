@@ -33,6 +33,7 @@ class TopMenuScreen : public ScreenBase, private session::TopMenuHost {
     QAction* mnuPasswordChange = nullptr;     ///< mnuPasswordItem(1)
     QAction* mnuPlantRegister = nullptr;      ///< Register / Plant Register...
     QAction* mnuRackCommissioning = nullptr;  ///< Rack / "Rack Commissioning..."
+    QAction* mnuInstrumentList = nullptr;     ///< Rack / "Instrument List..."
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
