@@ -63,7 +63,7 @@ std::optional<session::ListCheck> CheckList(const InstrumentsOptions& o, bool js
         return std::nullopt;
     }
     files::InstrumentListTable table;
-    if (const int e = files::ReadInstrumentList(o.list, table)) {
+    if (const auto e = files::ReadInstrumentList(o.list, table); e != files::FileError::Ok) {
         Note("cannot read " + o.list + ": " + files::FileErrorDescription(e));
         return std::nullopt;
     }
@@ -146,7 +146,7 @@ int RunExport(const InstrumentsOptions& o) {
         Note(o.folder + " holds no parameter file that can be read; nothing was written");
         return kExitSystemError;
     }
-    if (const int e = files::WriteCsvLines(o.output, lines)) {
+    if (const auto e = files::WriteCsvLines(o.output, lines); e != files::FileError::Ok) {
         Note(o.output + " was not written: " + files::FileErrorDescription(e));
         return kExitSystemError;
     }
@@ -232,7 +232,7 @@ int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
               << report->summary << (Stopped() ? " (stopped)" : "") << "\n";
     bool written = true;
     if (!o.report.empty()) {
-        if (const int e = files::WriteCsvLines(o.report, session::CommissioningCsv(*report))) {
+        if (const auto e = files::WriteCsvLines(o.report, session::CommissioningCsv(*report)); e != files::FileError::Ok) {
             Note(o.report + " was not written: " + files::FileErrorDescription(e));
             written = false;
         }

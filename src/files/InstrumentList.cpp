@@ -149,12 +149,12 @@ InstrumentListTable ParseInstrumentList(std::string_view bytes) {
     return table;
 }
 
-int ReadInstrumentList(const std::string& path, InstrumentListTable& out) {
+FileError ReadInstrumentList(const std::string& path, InstrumentListTable& out) {
     Bytes bytes;
-    if (const int error = ReadWholeFile(path, bytes)) return error;
+    if (const auto error = ReadWholeFile(path, bytes); error != FileError::Ok) return error;
     out = ParseInstrumentList(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return kFileOk;
+    return FileError::Ok;
 }
 
 std::string ListValue(const std::string& cell, char separator) {

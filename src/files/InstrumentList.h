@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/FileError.h"
+
 namespace rq50::files {
 
 /// How the list's bytes were written.
@@ -39,7 +41,7 @@ struct InstrumentListTable {
 InstrumentListTable ParseInstrumentList(std::string_view bytes);
 
 /// Reads the list file at `path`. Returns 0 or a FileError.
-int ReadInstrumentList(const std::string& path, InstrumentListTable& out);
+FileError ReadInstrumentList(const std::string& path, InstrumentListTable& out);
 
 /// A cell as an item's value: with ";" as separator a decimal comma ("-12,5")
 /// reads as a decimal point, as a European spreadsheet writes numbers.

@@ -254,7 +254,8 @@ const files::ParameterFileRecord* TemplateFolder::Find(const std::string& name, 
         std::error_code ec;
         if (!fs::exists(path, ec)) {
             entry.why = "no template " + name + " in the templates folder";
-        } else if (const int e = files::LoadParameterFile(platform::Utf8FromPath(path), *record)) {
+        } else if (const auto e = files::LoadParameterFile(platform::Utf8FromPath(path), *record);
+                   e != files::FileError::Ok) {
             entry.why = "template " + name + " cannot be read: " + files::FileErrorDescription(e);
         } else {
             entry.record = std::move(record);
@@ -415,14 +416,14 @@ MakeOutcome MakeInstrumentFiles(const ListCheck& check, const std::string& folde
     // takes several such flushes together, so a few writers at once make a
     // thousand files in a fraction of the time one would. After a failure no
     // writer starts another file.
-    std::vector<int> errors(paths.size(), -1);  // -1: not written
+    std::vector<std::optional<files::FileError>> errors(paths.size());  // none: not written
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     auto writer = [&] {
         for (std::size_t i = next++; i < paths.size() && !failed; i = next++) {
             errors[i] = files::ReplaceFileContents(
                 paths[i], files::EncodeParameterRecord(check.files[i].record));
-            if (errors[i] != files::kFileOk) failed = true;
+            if (errors[i] != files::FileError::Ok) failed = true;
         }
     };
     {
@@ -432,10 +433,10 @@ MakeOutcome MakeInstrumentFiles(const ListCheck& check, const std::string& folde
         writer();
     }
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (errors[i] == files::kFileOk) out.written.push_back(paths[i]);
-        if (errors[i] > 0)
+        if (errors[i] == files::FileError::Ok) out.written.push_back(paths[i]);
+        if (errors[i] && *errors[i] != files::FileError::Ok)
             out.problems.push_back(paths[i] +
-                                   " was not written: " + files::FileErrorDescription(errors[i]));
+                                   " was not written: " + files::FileErrorDescription(*errors[i]));
     }
     return out;
 }

@@ -72,7 +72,7 @@ files::CsvLines ExportInstrumentList(const std::string& folder,
         FileRow row{name, {}, {}};
         const std::string path =
             platform::Utf8FromPath(platform::PathFromUtf8(folder) / platform::PathFromUtf8(name));
-        if (const int e = files::LoadParameterFile(path, row.record)) {
+        if (const auto e = files::LoadParameterFile(path, row.record); e != files::FileError::Ok) {
             problems.push_back(name + " cannot be read: " + files::FileErrorDescription(e));
             continue;
         }

@@ -21,7 +21,7 @@ InstrumentListSheet::~InstrumentListSheet() {
 std::string InstrumentListSheet::Open(const std::string& list, const std::string& templates) {
     if (m_running) return "a commissioning runs";
     files::InstrumentListTable table;
-    if (const int e = files::ReadInstrumentList(list, table))
+    if (const auto e = files::ReadInstrumentList(list, table); e != files::FileError::Ok)
         return list + " cannot be read: " + files::FileErrorDescription(e);
     TemplateFolder folder(templates);
     m_check = CheckInstrumentList(table, folder, files::OleDateNow());

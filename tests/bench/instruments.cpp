@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     for (int m = 0; m < kModels; ++m) {
         const std::string model = "M" + std::to_string(10 + m);
         const auto bytes = files::EncodeParameterRecord(Template(model));
-        if (files::ReplaceFileContents((dir / "templates" / (model + ".7pa")).string(), bytes) != 0)
+        if (files::ReplaceFileContents((dir / "templates" / (model + ".7pa")).string(), bytes) != files::FileError::Ok)
             return 1;
     }
     std::string list = "TAG;MODEL;SLOT;TITLE1;TITLE2;COMMENT;C02;C03;D01;D04;E02;F03;G01;G04\r\n";
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 3; ++run) {
         auto start = Clock::now();
         files::InstrumentListTable table;
-        if (files::ReadInstrumentList((dir / "list.csv").string(), table) != 0) return 1;
+        if (files::ReadInstrumentList((dir / "list.csv").string(), table) != files::FileError::Ok) return 1;
         session::TemplateFolder templates((dir / "templates").string());
         const auto check = session::CheckInstrumentList(table, templates, files::OleDateNow());
         bestCheck = std::min(bestCheck, MsSince(start));

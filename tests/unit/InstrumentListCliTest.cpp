@@ -43,7 +43,7 @@ class InstrumentListCli : public files::test::CliFolderTest {
     /// The data text of item `address` of a parameter file, trimmed.
     std::string ItemOf(const std::string& path, const std::string& address) const {
         files::ParameterFileRecord record;
-        EXPECT_EQ(files::LoadParameterFile(P(path), record), 0) << path;
+        EXPECT_EQ(files::LoadParameterFile(P(path), record), files::FileError::Ok) << path;
         for (const auto& block : record.items) {
             const auto item = parameter::DecodeItem(block, false);
             if (parameter::FormatAddress(item.ma, item.mb) == address) {
@@ -143,11 +143,11 @@ TEST_F(InstrumentListCli, MakeWritesOneFilePerRowOrNothing) {
     EXPECT_EQ(ItemOf("out/RQB2_FIC-7.7pa", "C03"), "+100.00");  // the template's
     EXPECT_EQ(ItemOf("out/S05_RQG2_TI-9.7pa", "D02"), "+0250.0");
     files::ParameterFileRecord record;
-    ASSERT_EQ(files::LoadParameterFile(P("out/RQB2_FIC-7.7pa"), record), 0);
+    ASSERT_EQ(files::LoadParameterFile(P("out/RQB2_FIC-7.7pa"), record), files::FileError::Ok);
     EXPECT_EQ(record.information.title1.substr(0, 7), "Boiler ");
     EXPECT_EQ(record.information.comment.substr(0, 12), "two\r\nlines  ");
     EXPECT_EQ(record.information.instrumentNo.substr(0, 6), "FIC-7 ");
-    ASSERT_EQ(files::LoadParameterFile(P("out/S05_RQG2_TI-9.7pa"), record), 0);
+    ASSERT_EQ(files::LoadParameterFile(P("out/S05_RQG2_TI-9.7pa"), record), files::FileError::Ok);
     EXPECT_EQ(record.header.slot, 5);
 
     // Files that exist are replaced only with --force, and then all of them.

@@ -221,7 +221,8 @@ void InstrumentListWindow::SaveReport() {
         return;
     }
     if (!pdf) {
-        if (const int e = files::WriteCsvLines(PathBytes(path), session::CommissioningCsv(*report)))
+        if (const auto e = files::WriteCsvLines(PathBytes(path), session::CommissioningCsv(*report));
+            e != files::FileError::Ok)
             Say(Utf8(files::FileErrorDescription(e)), shell::MsgIcon::Critical);
         return;
     }
