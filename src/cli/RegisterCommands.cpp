@@ -227,6 +227,21 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
     au->add_option("--csv", audit->csv, "write the rows to this CSV file instead of the table");
     au->add_flag("--force", audit->force, "replace the CSV file when it exists");
 
+    auto verify = std::make_shared<RegisterOptions>();
+    auto* vf = command(
+        "verify",
+        "walk the register's hash chain: name each record edited, deleted, inserted or "
+        "reordered, and a chain cut short of the head this computer or --checkpoint saw (exit 1)",
+        [verify, &context](Core&, Reg& r) { return Verify(context, r, *verify); });
+    vf->add_option("--checkpoint", verify->checkpoint,
+                   "a head kept on paper, as register checkpoint printed it: the chain must "
+                   "still reach it")
+        ->type_name("ID:HASH");
+    command("checkpoint",
+            "print the head of the register's chain (record and hash) as ID:HASH, to keep on "
+            "paper or in an e-mail for register verify --checkpoint",
+            [](Core&, Reg& r) { return Checkpoint(r); });
+
     auto exported = std::make_shared<RegisterOptions>();
     auto* ex = command("export", "write a record's set as a .7pa or .7pr file",
                        [exported](Core& core, Reg& r) { return Export(core, r, *exported); });
