@@ -36,7 +36,7 @@ BEGIN
     END IF;
     -- The admin owns every table (and with them their id sequences).
     FOREACH t IN ARRAY ARRAY['schema_version', 'instruments', 'sets', 'records', 'changes',
-                             'instrument_names'] LOOP
+                             'instrument_names', 'register_settings'] LOOP
         EXECUTE format('ALTER TABLE %I OWNER TO rq50_admin', t);
         EXECUTE format('REVOKE ALL ON TABLE %I FROM PUBLIC, rq50_writer, rq50_reader', t);
         EXECUTE format('GRANT SELECT ON TABLE %I TO rq50_writer, rq50_reader', t);

@@ -106,6 +106,17 @@ int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterO
     return report.Intact() ? kExitOk : kExitSystemError;
 }
 
+int Setting(plant::PlantRegister& reg, const RegisterOptions& o) {
+    if (!o.other.empty()) reg.SetSetting(o.newName, o.other);
+    const std::string value = reg.Setting(o.newName);
+    if (Link().json) {
+        PrintJson({{"name", o.newName}, {"value", value.empty() ? "0" : value}});
+    } else {
+        std::cout << o.newName << "=" << (value.empty() ? "0" : value) << "\n";
+    }
+    return kExitOk;
+}
+
 int Checkpoint(plant::PlantRegister& reg) {
     const plant::ChainHead head = reg.Head();
     if (head.Empty()) {

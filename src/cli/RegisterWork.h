@@ -70,6 +70,8 @@ int Restore(session::CoreSession& core, const CliContext& context, const Registe
 /// Walks the hash chain; exit 1 when any record was edited, deleted,
 /// inserted or reordered, or the chain no longer reaches a known head.
 int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
+/// Shows the register's setting `o.newName`, or sets it to `o.other`.
+int Setting(plant::PlantRegister& reg, const RegisterOptions& o);
 /// Prints the chain's head as ID:HASH.
 int Checkpoint(plant::PlantRegister& reg);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -31,15 +32,15 @@ int HexDigit(char c) {
     return -1;
 }
 
-/// The 32 bytes of 64 lower-case hex digits, appended to `out`; false when
+/// The 32 bytes of 64 lower-case hex digits, written at `out`; false when
 /// `hex` is not such.
-bool PutDigest(std::vector<std::uint8_t>& out, const std::string& hex) {
+bool PutDigest(std::uint8_t* out, const std::string& hex) {
     if (hex.size() != 64) return false;
     for (std::size_t i = 0; i < 64; i += 2) {
         const int high = HexDigit(hex[i]);
         const int low = HexDigit(hex[i + 1]);
         if (high < 0 || low < 0) return false;
-        out.push_back(static_cast<std::uint8_t>(high * 16 + low));
+        *out++ = static_cast<std::uint8_t>(high * 16 + low);
     }
     return true;
 }
@@ -96,12 +97,16 @@ std::string ContentHash(const ChainContent& content) {
 
 std::string ChainHash(const std::string& previous, const std::string& content,
                       std::int64_t sequence) {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(72);
-    if (!PutDigest(bytes, previous) || !PutDigest(bytes, content)) return {};
-    for (int shift = 56; shift >= 0; shift -= 8)
-        bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(sequence) >> shift));
+    std::array<std::uint8_t, 72> bytes{};
+    if (!PutDigest(bytes.data(), previous) || !PutDigest(bytes.data() + 32, content)) return {};
+    for (std::size_t i = 0; i < 8; ++i)
+        bytes[64 + i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(sequence) >> (56 - 8 * i));
     return Sha256Hex(bytes);
+}
+
+void Seal(ChainLink& link, const ChainContent& content) {
+    link.content = ContentHash(content);
+    link.chainsAtPosition = ChainHash(link.previous, link.contentHash, link.sequence) == link.chainHash;
 }
 
 std::string StoredText(std::string text) {
@@ -155,7 +160,7 @@ std::string RecordName(std::int64_t id) {
 /// The checks of one walk over the records, in the chain's stored order.
 class ChainWalk {
   public:
-    ChainWalk(std::vector<ChainedRecord> records,
+    ChainWalk(std::vector<ChainLink> records,
               const std::vector<std::pair<std::string, std::string>>& sets)
         : m_sets(sets.begin(), sets.end()) {
         for (auto& r : records) {
@@ -163,10 +168,16 @@ class ChainWalk {
                                  r.contentHash.size() == 64 && r.previous.size() == 64;
             (chained ? m_chained : m_unchained).push_back(std::move(r));
         }
-        std::sort(m_chained.begin(), m_chained.end(), [](const auto& a, const auto& b) {
-            return a.sequence != b.sequence ? a.sequence < b.sequence
-                                            : a.content.id < b.content.id;
-        });
+        // Read in the chain's order, as a rule: sorted only when it is not.
+        const auto inOrder = [](const auto& a, const auto& b) {
+            return a.sequence != b.sequence ? a.sequence < b.sequence : a.id < b.id;
+        };
+        if (!std::is_sorted(m_chained.begin(), m_chained.end(), inOrder))
+            std::sort(m_chained.begin(), m_chained.end(), inOrder);
+        m_byChain.reserve(m_chained.size());
+        m_linked.reserve(m_chained.size());
+        m_atStored.reserve(m_chained.size());
+        m_atOwn.reserve(m_chained.size());
         for (std::size_t i = 0; i < m_chained.size(); ++i) {
             m_byChain.emplace(m_chained[i].chainHash, i);
             m_linked.insert(m_chained[i].previous);
@@ -178,8 +189,8 @@ class ChainWalk {
         ChainReport report;
         report.records = static_cast<std::int64_t>(m_chained.size() + m_unchained.size());
         for (const auto& r : m_unchained) {
-            Add(ChainFinding::Kind::kInserted, r.content.id, 0,
-                RecordName(r.content.id) +
+            Add(ChainFinding::Kind::kInserted, r.id, 0,
+                RecordName(r.id) +
                     " is not in the chain (it has no chain hash): it was put into the register "
                     "by other means than RQ50");
         }
@@ -188,7 +199,7 @@ class ChainWalk {
         FindGaps();
         if (!m_chained.empty()) {
             const auto& last = m_chained.back();
-            report.head = {last.content.id, last.sequence, last.chainHash};
+            report.head = {last.id, last.sequence, last.chainHash};
         }
         for (const auto& k : known) Reaches(report.head, k);
         std::stable_sort(m_findings.begin(), m_findings.end(), [](const auto& a, const auto& b) {
@@ -199,7 +210,7 @@ class ChainWalk {
     }
 
   private:
-    bool ChainsAt(const ChainedRecord& r, std::int64_t sequence) const {
+    bool ChainsAt(const ChainLink& r, std::int64_t sequence) const {
         return ChainHash(r.previous, r.contentHash, sequence) == r.chainHash;
     }
 
@@ -209,7 +220,7 @@ class ChainWalk {
     void PlacePositions() {
         m_own.assign(m_chained.size(), -1);
         for (std::size_t i = 0; i < m_chained.size(); ++i) {
-            if (ChainsAt(m_chained[i], m_chained[i].sequence)) m_own[i] = m_chained[i].sequence;
+            if (m_chained[i].chainsAtPosition) m_own[i] = m_chained[i].sequence;
         }
         for (std::size_t i = 0; i < m_chained.size(); ++i) {
             // Back along the links to a record whose position is known.
@@ -241,21 +252,21 @@ class ChainWalk {
     }
 
     void Judge(std::size_t i) {
-        const ChainedRecord& r = m_chained[i];
-        const std::int64_t id = r.content.id;
+        const ChainLink& r = m_chained[i];
+        const std::int64_t id = r.id;
         if (m_own[i] == 0 && m_linked.count(r.chainHash) == 0) {
             Add(ChainFinding::Kind::kInserted, id, r.sequence,
                 RecordName(id) + " was inserted: its chain hash fits no place in the chain");
             return;
         }
-        if (ContentHash(r.content) != r.contentHash) {
+        if (r.content != r.contentHash) {
             Add(ChainFinding::Kind::kEdited, id, r.sequence,
                 RecordName(id) + " was edited: its content no longer gives the hash it was "
                                  "recorded with");
             return;
         }
-        const auto set = m_sets.find(r.content.setHash);
-        if (set == m_sets.end() || set->second != r.content.setHash) {
+        const auto set = m_sets.find(r.setHash);
+        if (set == m_sets.end() || set->second != r.setHash) {
             Add(ChainFinding::Kind::kEdited, id, r.sequence,
                 RecordName(id) + " was edited: its set " +
                     (set == m_sets.end() ? "is gone from the register"
@@ -283,7 +294,7 @@ class ChainWalk {
                 m_linked.count(m_chained[k].chainHash) != 0) {
                 Add(ChainFinding::Kind::kInserted, id, r.sequence,
                     RecordName(id) + " was inserted: it claims position " +
-                        std::to_string(m_own[i]) + ", which " + RecordName(m_chained[k].content.id) +
+                        std::to_string(m_own[i]) + ", which " + RecordName(m_chained[k].id) +
                         " holds in the chain");
                 return;
             }
@@ -292,10 +303,10 @@ class ChainWalk {
         // hashes were made anew after an edit no longer is.
         if (r.previous != kChainStart && m_byChain.count(r.previous) == 0) {
             const auto before = m_atOwn.find(m_own[i] - 1);
-            if (before != m_atOwn.end() && !Flagged(m_chained[before->second].content.id)) {
+            if (before != m_atOwn.end() && !Flagged(m_chained[before->second].id)) {
                 const auto& edited = m_chained[before->second];
-                Add(ChainFinding::Kind::kEdited, edited.content.id, edited.sequence,
-                    RecordName(edited.content.id) + " was edited and its hashes made anew: " +
+                Add(ChainFinding::Kind::kEdited, edited.id, edited.sequence,
+                    RecordName(edited.id) + " was edited and its hashes made anew: " +
                         RecordName(id) + " was chained to another");
             }
         }
@@ -310,7 +321,7 @@ class ChainWalk {
         auto neighbour = [this](std::int64_t position, int step) -> std::string {
             for (std::int64_t p = position; p >= 1; p += step) {
                 if (const auto it = m_atStored.find(p); it != m_atStored.end())
-                    return RecordName(m_chained[it->second].content.id);
+                    return RecordName(m_chained[it->second].id);
                 if (step > 0 && p > m_chained.back().sequence) break;
             }
             return "the start";
@@ -353,11 +364,11 @@ class ChainWalk {
                     std::to_string(known.head.sequence) + " is empty; " + saw);
             return;
         }
-        const ChainedRecord& at = m_chained[it->second];
-        if (at.chainHash != known.head.hash || at.content.id != known.head.id) {
+        const ChainLink& at = m_chained[it->second];
+        if (at.chainHash != known.head.hash || at.id != known.head.id) {
             Add(ChainFinding::Kind::kTruncated, known.head.id, known.head.sequence,
                 "the chain no longer reaches the head " + known.source + " saw: position " +
-                    std::to_string(known.head.sequence) + " holds " + RecordName(at.content.id) +
+                    std::to_string(known.head.sequence) + " holds " + RecordName(at.id) +
                     " with another chain hash; " + saw +
                     ". The chain was cut there and written anew");
         }
@@ -370,10 +381,11 @@ class ChainWalk {
     bool Flagged(std::int64_t id) const { return m_flagged.count(id) != 0; }
 
     std::unordered_map<std::string, std::string> m_sets;
-    std::vector<ChainedRecord> m_chained;
-    std::vector<ChainedRecord> m_unchained;
-    std::unordered_map<std::string, std::size_t> m_byChain;
-    std::unordered_set<std::string> m_linked;  ///< chain hashes some record links to
+    std::vector<ChainLink> m_chained;
+    std::vector<ChainLink> m_unchained;
+    // Keys are views of the records' own texts, which stay where they are.
+    std::unordered_map<std::string_view, std::size_t> m_byChain;
+    std::unordered_set<std::string_view> m_linked;  ///< chain hashes some record links to
     std::unordered_map<std::int64_t, std::size_t> m_atStored;
     std::unordered_multimap<std::int64_t, std::size_t> m_atOwn;
     std::vector<std::int64_t> m_own;
@@ -383,7 +395,7 @@ class ChainWalk {
 
 }  // namespace
 
-ChainReport CheckChain(std::vector<ChainedRecord> records,
+ChainReport CheckChain(std::vector<ChainLink> records,
                        const std::vector<std::pair<std::string, std::string>>& sets,
                        const std::vector<KnownHead>& known) {
     return ChainWalk(std::move(records), sets).Run(known);

@@ -85,15 +85,24 @@ struct ChainReport {
     bool Intact() const { return findings.empty(); }
 };
 
-/// One record as verify reads it: its content and its stored chain values
-/// (empty texts and position 0 where the record has none).
-struct ChainedRecord {
-    ChainContent content;
+/// One record as verify reads it: its stored chain values (empty texts and
+/// position 0 where it has none), its set's hash, and the hash its content
+/// gives now.
+struct ChainLink {
+    std::int64_t id = 0;
     std::int64_t sequence = 0;
     std::string previous;
     std::string contentHash;
     std::string chainHash;
+    std::string setHash;
+    std::string content;  ///< ContentHash of the record as it is stored now
+    /// ChainHash(previous, contentHash, sequence) is chainHash (Verify
+    /// works it out while the next records are read).
+    bool chainsAtPosition = false;
 };
+
+/// `link` with `content` and `chainsAtPosition` worked out from `content`.
+void Seal(ChainLink& link, const ChainContent& content);
 
 /// A head the chain must still reach: one this computer wrote or verified,
 /// or a checkpoint kept on paper; `source` says which, for the finding.
@@ -108,7 +117,7 @@ struct KnownHead {
 /// `sets` are the register's sets as (hash, SHA-256 of their bytes): a set
 /// whose bytes no longer give its hash marks the records that hold it as
 /// edited.
-ChainReport CheckChain(std::vector<ChainedRecord> records,
+ChainReport CheckChain(std::vector<ChainLink> records,
                        const std::vector<std::pair<std::string, std::string>>& sets,
                        const std::vector<KnownHead>& known);
 

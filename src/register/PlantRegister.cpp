@@ -81,6 +81,8 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
             "ALTER TABLE records ADD COLUMN content_hash TEXT",
             "ALTER TABLE records ADD COLUMN chain_hash TEXT",
             "CREATE UNIQUE INDEX records_by_seq ON records (seq)",
+            // What the register asks of every program that writes to it.
+            "CREATE TABLE register_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
         }};
 }
 
@@ -267,12 +269,20 @@ std::int64_t PlantRegister::Add(Record record) {
         // writers form one chain (SQLite's write transaction does so by
         // itself).
         if (m_db.Kind() == Engine::kPostgres) m_db.Run("SELECT pg_advisory_xact_lock(7050)");
-        // A record already sent (by a program killed before it could take it
-        // out of its queue) is kept once.
-        if (!record.origin.empty()) {
-            const auto sent = m_db.Run("SELECT id FROM records WHERE origin = ?", {record.origin});
-            if (!sent.empty()) return IntAt(sent[0], 0);
-        }
+        // In one question: a record already sent (by a program killed
+        // before it could take it out of its queue) is kept once; the new
+        // record's number, which its hash covers, is taken before it is
+        // written and never changed after; and the head it is chained to.
+        const auto next = m_db.Run(
+            std::string("SELECT (SELECT id FROM records WHERE origin = ?), ") +
+                (m_db.Kind() == Engine::kPostgres
+                     ? "nextval(pg_get_serial_sequence('records', 'id'))"
+                     : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
+                ", (SELECT MAX(seq) FROM records), (SELECT chain_hash FROM records WHERE seq ="
+                " (SELECT MAX(seq) FROM records))",
+            {record.origin.empty() ? Value{} : Value{record.origin}});
+        if (next.empty()) throw RegisterError("the register gave no record number");
+        if (!std::holds_alternative<std::monostate>(next[0][0])) return IntAt(next[0], 0);
         // Filed under its identity, or the name a technician gave that
         // identity; a record without titles leaves the instrument's plant
         // and area.
@@ -293,15 +303,7 @@ std::int64_t PlantRegister::Add(Record record) {
             "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
             "NOTHING",
             {record.hash, std::string(KindText(record.fileKind)), record.bytes});
-        // The record's number is part of what its hash covers: it is taken
-        // before the record is written, never changed after.
-        const auto idRow =
-            m_db.Run(m_db.Kind() == Engine::kPostgres
-                         ? "SELECT nextval(pg_get_serial_sequence('records', 'id'))"
-                         : "SELECT COALESCE(MAX(id), 0) + 1 FROM records");
-        const auto headRow = m_db.Run(
-            "SELECT seq, chain_hash FROM records WHERE seq = (SELECT MAX(seq) FROM records)");
-        ChainContent content{IntAt(idRow.at(0), 0),
+        ChainContent content{IntAt(next[0], 1),
                              KindName(record.kind),
                              record.time,
                              record.user,
@@ -322,8 +324,9 @@ std::int64_t PlantRegister::Add(Record record) {
                              record.reason,
                              record.origin,
                              record.changes};
-        const std::int64_t sequence = headRow.empty() ? 1 : IntAt(headRow[0], 0) + 1;
-        const std::string previous = headRow.empty() ? kChainStart : TextAt(headRow[0], 1);
+        const bool first = std::holds_alternative<std::monostate>(next[0][2]);
+        const std::int64_t sequence = first ? 1 : IntAt(next[0], 2) + 1;
+        const std::string previous = first ? kChainStart : TextAt(next[0], 3);
         const std::string contentHash = ContentHash(content);
         const std::string chainHash = ChainHash(previous, contentHash, sequence);
         if (chainHash.empty()) {

@@ -77,6 +77,11 @@ class PlantRegister {
     /// a head of `known`. RegisterError for a register not yet chained
     /// (schema 2 or older, open for reading only).
     ChainReport Verify(const std::vector<KnownHead>& known = {});
+    /// The register's own setting `name` (REASONREQUIRED); empty when unset.
+    std::string Setting(const std::string& name);
+    /// Sets the register's setting `name` for every program that writes to
+    /// it; RegisterError for a register that cannot be written.
+    void SetSetting(const std::string& name, const std::string& value);
     /// The schema the register holds.
     int Version() const { return m_version; }
 
@@ -85,7 +90,9 @@ class PlantRegister {
     /// Chains the records made before the chain, once, in the order of
     /// their numbers (the upgrade to schema 3).
     void ChainExisting();
-    std::vector<ChainedRecord> ChainedRecords(const std::string& order);
+    /// Every record's chain values with the hash its content gives now, in
+    /// `order` (SQL).
+    std::vector<ChainLink> ChainLinks(const std::string& order);
     /// The column of a change's file value ("''" before schema 2).
     std::string FileValue() const { return m_version >= 2 ? "file_value" : "''"; }
     std::vector<Record> Heads(const std::string& where, const std::vector<Value>& args,

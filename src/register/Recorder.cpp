@@ -180,6 +180,26 @@ PlantRegister& Recorder::OpenForReading() {
     return *m_reading;
 }
 
+bool Recorder::ReasonRequired() {
+    fs::path kept = m_headFile;
+    kept += ".reason";
+    std::error_code ec;
+    if (std::chrono::steady_clock::now() >= m_retryAfter) {
+        try {
+            const bool required = OpenForReading().Setting("REASONREQUIRED") == "1";
+            if (!required) {
+                fs::remove(kept, ec);
+            } else if (!fs::exists(kept, ec)) {
+                fs::create_directories(kept.parent_path(), ec);
+                files::ReplaceFileContents(shell::platform::Utf8FromPath(kept), Blob{'1', '\n'});
+            }
+            return required;
+        } catch (const RegisterError&) {
+        }
+    }
+    return fs::exists(kept, ec);
+}
+
 void Recorder::Tell(const std::string& notice) const {
     if (m_notice) m_notice(notice);
 }

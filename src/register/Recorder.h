@@ -108,6 +108,11 @@ class Recorder {
     /// The register to read from: Open's, else, where that fails, the
     /// register opened for reading only. RegisterError when neither opens.
     PlantRegister& OpenForReading();
+    /// The register's setting REASONREQUIRED: every download, program
+    /// download, rack download and restore must give a reason. Where the
+    /// register cannot be reached, what it said when it last could (kept
+    /// beside the chain head).
+    bool ReasonRequired();
 
   private:
     void Tell(const std::string& notice) const;

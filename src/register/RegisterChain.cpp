@@ -1,6 +1,7 @@
 // The register's side of the hash chain: reading the records as the chain
 // covers them, chaining a register's records once when it is brought to
 // schema 3, its head, and the walk of `register verify`.
+#include <future>
 #include <unordered_map>
 
 #include "register/PlantRegister.h"
@@ -13,55 +14,83 @@ namespace {
 /// Every change of every record, by record number.
 std::unordered_map<std::int64_t, std::vector<Change>> AllChanges(Database& db) {
     std::unordered_map<std::int64_t, std::vector<Change>> out;
-    for (const auto& row : db.Run(
-             "SELECT record_id, address, name, before_value, after_value, file_value FROM changes")) {
-        out[IntAt(row, 0)].push_back(
-            {TextAt(row, 1), TextAt(row, 2), TextAt(row, 3), TextAt(row, 4), TextAt(row, 5)});
-    }
+    db.Each("SELECT record_id, address, name, before_value, after_value, file_value FROM changes",
+            [&out](Row& row) {
+                out[IntAt(row, 0)].push_back({TakeText(row, 1), TakeText(row, 2), TakeText(row, 3),
+                                              TakeText(row, 4), TakeText(row, 5)});
+            });
     return out;
 }
 
 }  // namespace
 
-std::vector<ChainedRecord> PlantRegister::ChainedRecords(const std::string& order) {
+std::vector<ChainLink> PlantRegister::ChainLinks(const std::string& order) {
     auto changes = AllChanges(m_db);
-    std::vector<ChainedRecord> out;
-    for (const auto& row : m_db.Run(
-             "SELECT r.id, r.seq, r.prev_hash, r.content_hash, r.chain_hash, r.kind, r.time,"
-             " r.user_name, r.host, i.model, r.identity, r.plant, r.area, r.port, r.slot,"
-             " r.file_name, r.file_kind, r.set_hash, r.ok, r.result, r.items_written,"
-             " r.items_differ, r.reason, r.origin FROM records r LEFT JOIN instruments i"
-             " ON i.id = r.instrument_id ORDER BY " +
-             order)) {
-        ChainedRecord r;
-        r.sequence = IntAt(row, 1);
-        r.previous = TextAt(row, 2);
-        r.contentHash = TextAt(row, 3);
-        r.chainHash = TextAt(row, 4);
-        ChainContent& c = r.content;
-        c.id = IntAt(row, 0);
-        c.kind = TextAt(row, 5);
-        c.time = TextAt(row, 6);
-        c.user = TextAt(row, 7);
-        c.host = TextAt(row, 8);
-        c.model = TextAt(row, 9);
-        c.identity = TextAt(row, 10);
-        c.plant = TextAt(row, 11);
-        c.area = TextAt(row, 12);
-        c.port = TextAt(row, 13);
-        c.slot = IntAt(row, 14);
-        c.fileName = TextAt(row, 15);
-        c.fileKind = TextAt(row, 16);
-        c.setHash = TextAt(row, 17);
-        c.ok = IntAt(row, 18);
-        c.result = TextAt(row, 19);
-        c.itemsWritten = IntAt(row, 20);
-        c.itemsDiffer = IntAt(row, 21);
-        c.reason = TextAt(row, 22);
-        c.origin = TextAt(row, 23);
-        if (const auto it = changes.find(c.id); it != changes.end()) c.changes = std::move(it->second);
-        out.push_back(std::move(r));
-    }
+    std::vector<ChainLink> out;
+    // The contents are hashed on a second thread while the next rows are
+    // read, a batch at a time.
+    constexpr std::size_t kBatch = 4096;
+    std::vector<ChainContent> batch;
+    std::vector<ChainLink> links;
+    std::future<std::vector<ChainLink>> hashing;
+    auto collect = [&] {
+        if (!hashing.valid()) return;
+        for (auto& link : hashing.get()) out.push_back(std::move(link));
+    };
+    auto hand = [&] {
+        collect();
+        hashing = std::async(std::launch::async,
+                             [contents = std::move(batch), sealed = std::move(links)]() mutable {
+                                 for (std::size_t i = 0; i < sealed.size(); ++i)
+                                     Seal(sealed[i], contents[i]);
+                                 return std::move(sealed);
+                             });
+        batch = {};
+        links = {};
+    };
+    m_db.Each(
+        "SELECT r.id, r.seq, r.prev_hash, r.content_hash, r.chain_hash, r.kind, r.time,"
+        " r.user_name, r.host, i.model, r.identity, r.plant, r.area, r.port, r.slot,"
+        " r.file_name, r.file_kind, r.set_hash, r.ok, r.result, r.items_written,"
+        " r.items_differ, r.reason, r.origin FROM records r LEFT JOIN instruments i"
+        " ON i.id = r.instrument_id ORDER BY " + order,
+        [&](Row& row) {
+            ChainLink link;
+            link.id = IntAt(row, 0);
+            link.sequence = IntAt(row, 1);
+            link.previous = TakeText(row, 2);
+            link.contentHash = TakeText(row, 3);
+            link.chainHash = TakeText(row, 4);
+            link.setHash = TakeText(row, 17);
+            ChainContent c;
+            c.id = link.id;
+            c.kind = TakeText(row, 5);
+            c.time = TakeText(row, 6);
+            c.user = TakeText(row, 7);
+            c.host = TakeText(row, 8);
+            c.model = TakeText(row, 9);
+            c.identity = TakeText(row, 10);
+            c.plant = TakeText(row, 11);
+            c.area = TakeText(row, 12);
+            c.port = TakeText(row, 13);
+            c.slot = IntAt(row, 14);
+            c.fileName = TakeText(row, 15);
+            c.fileKind = TakeText(row, 16);
+            c.setHash = link.setHash;
+            c.ok = IntAt(row, 18);
+            c.result = TakeText(row, 19);
+            c.itemsWritten = IntAt(row, 20);
+            c.itemsDiffer = IntAt(row, 21);
+            c.reason = TakeText(row, 22);
+            c.origin = TakeText(row, 23);
+            if (const auto it = changes.find(c.id); it != changes.end())
+                c.changes = std::move(it->second);
+            links.push_back(std::move(link));
+            batch.push_back(std::move(c));
+            if (batch.size() == kBatch) hand();
+        });
+    if (!batch.empty()) hand();
+    collect();
     return out;
 }
 
@@ -80,14 +109,33 @@ void PlantRegister::ChainExisting() {
     }
     std::string previous = kChainStart;
     std::int64_t sequence = 0;
-    for (auto& r : ChainedRecords("r.id")) {
-        const std::string content = ContentHash(r.content);
-        const std::string chain = ChainHash(previous, content, ++sequence);
+    for (const auto& r : ChainLinks("r.id")) {
+        // (chainsAtPosition does not count here: nothing is chained yet.)
+        const std::string chain = ChainHash(previous, r.content, ++sequence);
         m_db.Run(
             "UPDATE records SET seq = ?, prev_hash = ?, content_hash = ?, chain_hash = ? WHERE"
             " id = ?",
-            {sequence, previous, content, chain, r.content.id});
+            {sequence, previous, r.content, chain, r.id});
         previous = chain;
+    }
+}
+
+std::string PlantRegister::Setting(const std::string& name) {
+    if (m_version < 3) return {};
+    const auto rows = m_db.Run("SELECT value FROM register_settings WHERE name = ?", {name});
+    return rows.empty() ? std::string() : TextAt(rows[0], 0);
+}
+
+void PlantRegister::SetSetting(const std::string& name, const std::string& value) {
+    if (m_db.ReadOnly()) throw RegisterError(m_db.Location() + " is open for reading only");
+    m_db.BeginWrite();
+    try {
+        m_db.Run("DELETE FROM register_settings WHERE name = ?", {name});
+        m_db.Run("INSERT INTO register_settings (name, value) VALUES (?, ?)", {name, value});
+        m_db.Commit();
+    } catch (...) {
+        m_db.Rollback();
+        throw;
     }
 }
 
@@ -120,12 +168,21 @@ ChainReport PlantRegister::Verify(const std::vector<KnownHead>& known) {
                             ", made before the chain: it is chained when this RQ50 next opens it "
                             "for writing");
     }
-    std::vector<std::pair<std::string, std::string>> sets;
-    for (const auto& row : m_db.Run("SELECT hash, bytes FROM sets")) {
-        const Blob bytes = BlobAt(row, 1);
-        sets.emplace_back(TextAt(row, 0), Sha256Hex(bytes));
-    }
-    return CheckChain(ChainedRecords("r.id"), sets, known);
+    // The sets' bytes are hashed on a thread of their own while the records
+    // are read.
+    std::vector<std::pair<std::string, Blob>> setBytes;
+    m_db.Each("SELECT hash, bytes FROM sets", [&setBytes](Row& row) {
+        Blob* bytes = std::get_if<Blob>(&row[1]);
+        setBytes.emplace_back(TakeText(row, 0), bytes != nullptr ? std::move(*bytes) : BlobAt(row, 1));
+    });
+    auto sets = std::async(std::launch::async, [setBytes = std::move(setBytes)] {
+        std::vector<std::pair<std::string, std::string>> hashed;
+        hashed.reserve(setBytes.size());
+        for (const auto& [hash, bytes] : setBytes) hashed.emplace_back(hash, Sha256Hex(bytes));
+        return hashed;
+    });
+    auto links = ChainLinks("r.seq, r.id");
+    return CheckChain(std::move(links), sets.get(), known);
 }
 
 }  // namespace rq50::plant

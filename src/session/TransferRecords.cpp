@@ -210,6 +210,7 @@ void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::str
     record.ok = result == comm::kErrNone;
     record.result = record.ok ? "completed" : "ended: " + comm::CommErrorText(result);
     if (writes) {
+        record.reason = ws.state.writeReason;
         const comm::JobOutcome& results = outcome;
         record.itemsWritten = results.itemsWritten;
         // The record states what the instrument answered, item by item.

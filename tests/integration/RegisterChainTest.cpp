@@ -167,6 +167,7 @@ TEST_P(RegisterChainTest, ARegisterOfSchemaTwoIsChainedOnce) {
                                 "ALTER TABLE records DROP COLUMN chain_hash",
                                 "ALTER TABLE records DROP COLUMN identity",
                                 "ALTER TABLE records DROP COLUMN reason",
+                                "DROP TABLE register_settings",
                                 "UPDATE schema_version SET version = 2"})
             db->Run(sql);
     }
@@ -231,9 +232,22 @@ TEST_P(RegisterChainTest, TheCommandLineVerifiesAndKeepsTheHead) {
     const test::CliRunner cli(m_dir);
     const test::CliRunner elsewhere(m_dir / "elsewhere", m_dir);
     const std::string line = test::Sim("RQB2.json") + " --quiet --register '" + m_name + "' ";
-    ASSERT_EQ(cli(line + "upload -o a.7pa").exitCode, 0);
-    ASSERT_EQ(cli(line + "download a.7pa --yes").exitCode, 0);
     const std::string reg = "--register '" + m_name + "' register ";
+    ASSERT_EQ(cli(line + "upload -o a.7pa").exitCode, 0);
+    // The register asks every writer for a reason: a script gives one or
+    // writes nothing.
+    ASSERT_EQ(cli(reg + "setting REASONREQUIRED 1").exitCode, 0);
+    EXPECT_EQ(cli(reg + "setting REASONREQUIRED").out, "REASONREQUIRED=1\n");
+    const auto refused = cli(line + "download a.7pa --yes");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("--reason"), std::string::npos) << refused.err;
+    ASSERT_EQ(cli(line + "download a.7pa --yes --reason 'work order 12'").exitCode, 0);
+    const auto history = nlohmann::json::parse(cli(reg + "history FIC-101 --json").out);
+    ASSERT_EQ(history["records"].size(), 3u);
+    EXPECT_EQ(history["records"][0]["reason"], "work order 12");
+    EXPECT_EQ(history["records"][1]["reason"], "");  // the backup writes nothing
+    const auto audit = nlohmann::json::parse(cli(reg + "audit --json").out);
+    EXPECT_EQ(audit["records"][0]["reason"], "work order 12");
     const auto checkpoint = cli(reg + "checkpoint --quiet");
     ASSERT_EQ(checkpoint.exitCode, 0) << checkpoint.err;
     const std::string kept = checkpoint.out.substr(0, checkpoint.out.find('\n'));
