@@ -13,12 +13,12 @@ std::int64_t WireTimeUs(std::int64_t count, int speed) {
 SimulatedLine::SimulatedLine(const shell::Clock& clock, Instrument* instrument)
     : m_clock(clock), m_instrument(instrument) {}
 
-void SimulatedLine::SetError(int number, const std::string& description) {
+void SimulatedLine::SetError(comm::PortErrorCode number, const std::string& description) {
     m_errorNumber = number;
     m_errorDescription = description;
 }
 
-void SimulatedLine::FailOpen(int number, const std::string& description) {
+void SimulatedLine::FailOpen(comm::PortErrorCode number, const std::string& description) {
     m_failOpenNumber = number;
     m_failOpenDescription = description;
 }
@@ -31,17 +31,17 @@ void SimulatedLine::SetLineSettings(const comm::LineSettings& settings) {
 void SimulatedLine::Unplug() {
     m_open = false;
     m_input.clear();
-    SetError(comm::kPortErrUnavailable, "The device " + m_device + " was removed");
-    FailOpen(comm::kPortErrInvalidPort, "Invalid port number: " + m_device + " does not exist");
+    SetError(comm::PortErrorCode::Unavailable, "The device " + m_device + " was removed");
+    FailOpen(comm::PortErrorCode::InvalidPort, "Invalid port number: " + m_device + " does not exist");
 }
 
 bool SimulatedLine::Open() {
     if (m_open) return true;
-    if (m_failOpenNumber != 0) {
+    if (m_failOpenNumber != comm::PortErrorCode::None) {
         SetError(m_failOpenNumber, m_failOpenDescription);
         return false;
     }
-    SetError(0, {});
+    SetError(comm::PortErrorCode::None, {});
     m_open = true;
     m_input.clear();
     m_txFreeUs = m_rxFreeUs = NowUs();
@@ -57,7 +57,7 @@ bool SimulatedLine::Close() {
     m_input.clear();
     m_assembler.Reset();
     if (m_instrument != nullptr) m_instrument->LineClosed();
-    SetError(0, {});
+    SetError(comm::PortErrorCode::None, {});
     return true;
 }
 
@@ -77,7 +77,7 @@ std::vector<std::uint8_t> SimulatedLine::Read() {
 
 bool SimulatedLine::Write(const std::vector<std::uint8_t>& bytes) {
     if (!m_open) {
-        SetError(1, "Port is not open");
+        SetError(comm::PortErrorCode::NotOpen, "Port is not open");
         return false;
     }
     Advance();

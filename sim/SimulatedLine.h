@@ -36,11 +36,11 @@ class SimulatedLine : public comm::SerialPort {
     bool Write(const std::vector<std::uint8_t>& bytes) override;
     void ClearBuffers() override;
     void SetDtr(bool on) override { m_dtr = on; }
-    int ErrorNumber() const override { return m_errorNumber; }
+    comm::PortErrorCode ErrorCode() const override { return m_errorNumber; }
     std::string ErrorDescription() const override { return m_errorDescription; }
 
     /// Makes the next Open calls fail with this error until cleared with 0.
-    void FailOpen(int number, const std::string& description = "Port not available");
+    void FailOpen(comm::PortErrorCode number, const std::string& description = "Port not available");
 
     /// The device goes away as a pulled USB adapter does: the open port
     /// closes itself with an error, and opening it again fails as for a
@@ -71,7 +71,7 @@ class SimulatedLine : public comm::SerialPort {
     void Advance();
     void Deliver(const Reply& reply, std::int64_t requestEndUs);
     std::int64_t NowUs() const { return m_clock.NowMs() * 1000; }
-    void SetError(int number, const std::string& description);
+    void SetError(comm::PortErrorCode number, const std::string& description);
 
     const shell::Clock& m_clock;
     Instrument* m_instrument;
@@ -80,9 +80,9 @@ class SimulatedLine : public comm::SerialPort {
     bool m_open = false;
     bool m_dtr = false;
     int m_inputLength = 0;
-    int m_errorNumber = 0;
+    comm::PortErrorCode m_errorNumber = comm::PortErrorCode::None;
     std::string m_errorDescription;
-    int m_failOpenNumber = 0;
+    comm::PortErrorCode m_failOpenNumber = comm::PortErrorCode::None;
     std::string m_failOpenDescription;
 
     std::deque<WireByte> m_toInstrument;  ///< in arrival order

@@ -9,21 +9,21 @@
 
 namespace rq50::cli {
 
-int CliMessageHost::Show(const shell::MessageBoxRequest& box) {
+shell::MsgAnswer CliMessageHost::Show(const shell::MessageBoxRequest& box) {
     ++m_count;
     m_lastTitle = box.title;
     EndProgressLine();
     std::cerr << (rewrite ? rewrite(box.text) : box.text) << "\n";
     switch (box.buttons) {
-        case shell::kButtonsYesNo:
-        case shell::kButtonsYesNoCancel:
-            return shell::kAnswerYes;
-        case shell::kButtonsAbortRetryIgnore:
-            return shell::kAnswerIgnore;
-        case shell::kButtonsRetryCancel:
-            return shell::kAnswerCancel;
+        case shell::MsgButtons::YesNo:
+        case shell::MsgButtons::YesNoCancel:
+            return shell::MsgAnswer::Yes;
+        case shell::MsgButtons::AbortRetryIgnore:
+            return shell::MsgAnswer::Ignore;
+        case shell::MsgButtons::RetryCancel:
+            return shell::MsgAnswer::Cancel;
         default:
-            return shell::kAnswerOk;
+            return shell::MsgAnswer::Ok;
     }
 }
 

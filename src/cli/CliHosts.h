@@ -18,7 +18,7 @@ namespace rq50::cli {
 /// Abort/Retry/Ignore, Cancel for Retry/Cancel so that nothing loops).
 class CliMessageHost : public shell::MessageBoxHost {
   public:
-    int Show(const shell::MessageBoxRequest& box) override;
+    shell::MsgAnswer Show(const shell::MessageBoxRequest& box) override;
     /// Boxes shown so far.
     int Count() const { return m_count; }
     /// Title of the last box shown.

@@ -224,12 +224,12 @@ int RunPassword(session::CoreSession& core, const std::string& action,
         }
     }
     auto setNew = [&](const std::string& entry) {
-        const auto out = comm::jobs::PasswordDialogOk(core.Data(), comm::jobs::kPasswordNew, entry,
+        const auto out = comm::jobs::PasswordDialogOk(core.Data(), shell::PasswordMode::Set, entry,
                                                       entry, title);
         return out.store && out.close ? kExitOk : kExitSystemError;
     };
     auto currentIsRight = [&](const std::string& entry) {
-        return comm::jobs::PasswordDialogOk(core.Data(), comm::jobs::kPasswordChange, entry, entry,
+        return comm::jobs::PasswordDialogOk(core.Data(), shell::PasswordMode::Verify, entry, entry,
                                             title)
             .downloadAllowed;
     };

@@ -224,7 +224,7 @@ void PrintProgram(session::CoreSession& core, const std::string& path) {
     for (std::size_t i = 0; i < consts; ++i) {
         const auto item = parameter::DecodeItem(state.records[steps + i], false);
         std::cout << std::left << std::setw(8) << address(starts.constants, i)
-                  << FieldText(parameter::FormatDataForDisplay(item.data, item.kind, 0)) << "\n";
+                  << FieldText(parameter::FormatDataForDisplay(item.data, item.kind, parameter::DisplayMode::Grid)) << "\n";
     }
 }
 

@@ -109,7 +109,7 @@ int RunSlot(session::CoreSession& core, const std::string& text) {
     Session session(core);
     const auto slot = jobs::ParseSlotEntry(text);
     if (!slot) {
-        shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
+        shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextSlotCaption));
         Note("the slot number is a whole number from 1 to 16");
         return kExitUsage;
@@ -397,7 +397,7 @@ int RunWrite(session::CoreSession& core, const PageOptions& o) {
         chosen = pick.index;
         chosenCode = entries[static_cast<std::size_t>(chosen)].code;
     } else if (!parameter::CheckEntry(o.value, page.Edit()).valid) {
-        shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::kButtonsOk,
+        shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextWrite));
         Note(o.address + ": " + o.value + " is " + parameter::WhyRefused(o.value, page.Edit()) +
              "; " + o.address + " takes " + parameter::AllowedValues(page.Edit()));

@@ -49,13 +49,13 @@ int NewProgram(session::CoreSession& core, const std::string& out) {
         case program::NewProgramResult::kCreated:
             break;
         case program::NewProgramResult::kNotRegistered:
-            shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::kButtonsOk, {});
+            shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::MsgButtons::Ok, {});
             return kExitSystemError;
         case program::NewProgramResult::kAreaTooLarge:
             program::ShowAreaTooLargeMessage(core.Data().hosts, {});
             return kExitSystemError;
     }
-    state.source = program::kSourceNew;
+    state.source = program::ProgramSource::New;
     state.dataPresent = true;
     state.fileName.clear();
     state.sourceRecords.clear();
@@ -74,7 +74,7 @@ bool OpenInEditor(session::CoreSession& core, const std::string& path,
                   std::unique_ptr<program::ProgramEditor>& editor) {
     if (!files::ReadProgramFile(core.Data(), path)) return false;
     auto& state = core.Data().program;
-    state.source = program::kSourceFile;
+    state.source = program::ProgramSource::File;
     state.dataPresent = true;
     // No undo history is kept for a headless run.
     editor = std::make_unique<program::ProgramEditor>(core.Data().hosts, categories, state, host,
@@ -166,7 +166,7 @@ int Check(session::CoreSession& core, const CheckOptions& o) {
         return kExitOk;
     }
     if (!registered)
-        shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::kButtonsOk, {});
+        shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::MsgButtons::Ok, {});
     if (!lines.empty()) std::cout << program::ErrorListText(lines);
     return kExitSystemError;
 }

@@ -314,7 +314,7 @@ int DownloadWorkspace(session::CoreSession& core, Session& session, const Downlo
     }
     const int message = session::ProgramDownloadMessage(results.refusedArea);
     if (message != 0) {
-        shell::ShowMessage(core.Data().hosts, message, shell::kButtonsOk,
+        shell::ShowMessage(core.Data().hosts, message, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextProgramDownload));
     }
     return kExitOk;
@@ -329,7 +329,7 @@ bool DownloadAllowed(session::CoreSession& core, const std::optional<std::string
         core.Data().state.downloadAllowed = true;
         return true;
     }
-    shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::kButtonsOk, "");
+    shell::ShowMessage(core.Data().hosts, kMsgWrongPasswordEntry, shell::MsgButtons::Ok, "");
     Note(password ? "the download password given is not the one set; nothing was written"
                   : "a password is set: give --password; nothing was written");
     return false;
@@ -374,7 +374,7 @@ int RunProgramUpload(session::CoreSession& core, const std::string& path) {
         return StoppedExit();
     }
     if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0) return kExitSystemError;
-    core.Engine().Data().program.source = program::kSourceUpload;
+    core.Engine().Data().program.source = program::ProgramSource::Upload;
     files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
     if (!files::WriteProgramFile(core.Data(), *output)) {
         Note(*output + " was not written");

@@ -11,8 +11,9 @@
 
 namespace rq50::comm {
 
-void EngineCore::KeepPortError(SerialPort& port, int fallback, const std::string& source) {
-    PortError.number = port.ErrorNumber() != 0 ? port.ErrorNumber() : fallback;
+void EngineCore::KeepPortError(SerialPort& port, PortErrorCode fallback, const std::string& source) {
+    const PortErrorCode code = port.ErrorCode();
+    PortError.number = PortErrorNumber(code != PortErrorCode::None ? code : fallback);
     PortError.description = port.ErrorDescription();
     PortError.source = source;
 }
@@ -43,7 +44,7 @@ std::int32_t EngineCore::OpenCommPort(SerialPort& port) {
     SlotConfirmed = false;
     SetCommPort(port);
     if (!port.Open()) {
-        KeepPortError(port, kPortErrUnavailable, "OpenCommPort");
+        KeepPortError(port, PortErrorCode::Unavailable, "OpenCommPort");
         CommError = kErrPortOpen;
         Host().SetBusyPointer(false);
         return PortError.number;
@@ -57,7 +58,7 @@ std::int32_t EngineCore::OpenCommPort(SerialPort& port) {
 std::int32_t EngineCore::CloseCommPort(SerialPort& port) {
     std::int32_t result = 0;
     if (port.IsOpen() && !port.Close()) {
-        KeepPortError(port, kPortErrNotOpen, "CloseCommPort");
+        KeepPortError(port, PortErrorCode::NotOpen, "CloseCommPort");
         result = PortError.number;
     }
     Host().SetBusyPointer(false);
@@ -69,7 +70,7 @@ bool EngineCore::RefuseSpeedChange(SerialPort& port) {
     const std::string reason = address ? FixedSpeedReason(*address) : std::string();
     if (reason.empty()) return false;
     CloseCommPort(port);
-    PortError = {kPortErrSettings, reason, "SetCommPort"};
+    PortError = {PortErrorNumber(PortErrorCode::Settings), reason, "SetCommPort"};
     ShowPortError();
     CommError = kErrPortOpen;
     return true;
@@ -77,7 +78,7 @@ bool EngineCore::RefuseSpeedChange(SerialPort& port) {
 
 void EngineCore::ShowPortError() {
     shell::ShowAlert(Data().hosts, {std::to_string(PortError.number) + ":" + PortError.description,
-                                    "Quill Error", shell::kButtonsOk, shell::MsgIcon::Critical});
+                                    "Quill Error", shell::MsgButtons::Ok, shell::MsgIcon::Critical});
     PortError = {};
 }
 

@@ -36,8 +36,6 @@ enum CommSteps : int {
     kStepDone = 99,    ///< the job is over
 };
 
-/// Status field of a response.
-enum RespStatuses : int { kRespNormal = 0, kRespCommandError = 1, kRespAddressError = 2 };
 
 /// The two routines of a transaction. `build` is called in the build state:
 /// it advances `CommStep` (AdvanceStep) and prepares the next request, or
@@ -318,7 +316,7 @@ class EngineCore : public CommEngineState {
     void AbortJob();
     void SendDispatch(SerialPort& port, Job job);
     void RecvDispatch(Job job);
-    void KeepPortError(SerialPort& port, int fallback, const std::string& source);
+    void KeepPortError(SerialPort& port, PortErrorCode fallback, const std::string& source);
     void ShowLineLost(const std::string& detail);
     std::string NoAnswerDetail() const;
     void AppendToLog(const std::string& records);

@@ -43,7 +43,7 @@ class NoPort : public SerialPort {
     bool Write(const std::vector<std::uint8_t>&) override { return false; }
     void ClearBuffers() override {}
     void SetDtr(bool) override {}
-    int ErrorNumber() const override { return kPortErrInvalidPort; }
+    comm::PortErrorCode ErrorCode() const override { return PortErrorCode::InvalidPort; }
     std::string ErrorDescription() const override { return "No serial port is configured"; }
 };
 
@@ -238,7 +238,7 @@ void EngineCore::ShowLineLost(const std::string& detail) {
     if (!detail.empty()) box.text += "\r\n\r\n" + detail;
     box.text += "\r\n\r\n" + shell::Catalogue(kTextCheckTheLine);
     box.title = shell::Catalogue(kTextCommunicationError);
-    box.buttons = shell::kButtonsOk;
+    box.buttons = shell::MsgButtons::Ok;
     box.icon = shell::MsgIcon::Exclamation;
     shell::ShowAlert(Data().hosts, box);
 }
@@ -270,17 +270,17 @@ int EngineCore::ShowCommErrorMessage(CommErrorCode code, const std::string& deta
     auto it = kMessageOf.find(code);
     if (it == kMessageOf.end()) return 0;
     shell::ShowMsgBoxWithDetail(
-        Data().hosts, it->second, shell::kButtonsOk, CommTitle,
+        Data().hosts, it->second, shell::MsgButtons::Ok, CommTitle,
         detail.empty() && code == kErrNoResponse ? NoAnswerDetail() : detail);
     return it->second;
 }
 
 bool EngineCore::CheckRespStatus(int flag) {
-    if (RespStatus == kRespCommandError) {
+    if (RespStatus == ResponseStatus::CommandError) {
         EndJob(kErrCommand);
         return false;
     }
-    if (RespStatus == kRespAddressError) {
+    if (RespStatus == ResponseStatus::AddressError) {
         if (CommJob == kJobProgramUpload || CommJob == kJobProgramDownload) {
             CommError = flag != 0 ? kErrConstRefused : kErrProgramRefused;
         } else {

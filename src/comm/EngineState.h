@@ -65,7 +65,7 @@ struct CommEngineState {
     std::vector<std::uint8_t> RecvBuffer;
     int RecvTextLength = 0;
     int RespItemType = 0;
-    int RespStatus = 0;
+    ResponseStatus RespStatus = ResponseStatus::Normal;
     int RespDataKind = 0;
     int RespNameLength = 0;
     int RespMA = 0;

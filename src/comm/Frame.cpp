@@ -151,7 +151,7 @@ int ResponseTextLength(const std::uint8_t* header) {
 void EngineCore::DecodeResponse(const std::vector<std::uint8_t>& buffer, bool hasPrefix) {
     RespItem = parameter::DecodeItem(buffer, hasPrefix);
     RespItemType = RespItem.itemType;
-    RespStatus = RespItem.status;
+    RespStatus = static_cast<ResponseStatus>(RespItem.status);
     RespDataKind = RespItem.kind;
     RespNameLength = RespItem.nameLength;
     RespMA = RespItem.ma;

@@ -47,6 +47,9 @@ constexpr int kSendDataSize = 28;
 
 constexpr int kHeaderSize = 8;
 
+/// The status bits of a response's first item byte.
+enum class ResponseStatus : int { Normal = 0, CommandError = 1, AddressError = 2 };
+
 /// Reception states of `CommRecvStatus`.
 enum RecvStatus : int { kRecvHeader = 0, kRecvBody = 1, kRecvComplete = 2 };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "comm/CommPort.h"
+
 namespace rq50::comm {
 
 /// Line settings of the port: speed, parity, data bits, stop bits.
@@ -50,7 +52,7 @@ public:
     virtual bool EventDriven() const { return false; }
 
     /// The last failure's number (0 when none) and description.
-    virtual int ErrorNumber() const = 0;
+    virtual PortErrorCode ErrorCode() const = 0;
     virtual std::string ErrorDescription() const = 0;
 };
 

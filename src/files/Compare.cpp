@@ -79,7 +79,7 @@ std::string Comment(const program::ProgramHeader& h, std::size_t index) {
 
 std::string ShownValue(const DecodedItem& item) {
     std::string value =
-        shell::Trim(parameter::FormatDataForDisplay(item.data, item.kind, parameter::kDisplayGrid));
+        shell::Trim(parameter::FormatDataForDisplay(item.data, item.kind, parameter::DisplayMode::Grid));
     const std::string aux = shell::Trim(item.aux);
     if (!aux.empty()) value += value.empty() ? aux : " " + aux;
     if (item.kind == parameter::kKindSelection) value += " (code " + std::to_string(item.mc) + ")";

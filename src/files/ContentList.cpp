@@ -7,7 +7,7 @@ namespace rq50::files {
 
 namespace {
 
-constexpr int kDisplayInList = 0;
+constexpr parameter::DisplayMode kDisplayInList = parameter::DisplayMode::Grid;
 
 }  // namespace
 

@@ -73,7 +73,7 @@ void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::siz
 void ShowWriteError(const shell::Services& hosts, int error) {
     if (auto* host = hosts.messages) {
         host->Show({FileErrorDescription(error), Text(kTextErrorNumber) + std::to_string(error),
-                    shell::kButtonsOk, shell::MsgIcon::Critical});
+                    shell::MsgButtons::Ok, shell::MsgIcon::Critical});
     }
 }
 

@@ -107,10 +107,10 @@ int ReportFileError(const shell::Services& hosts, int error, const std::string& 
             break;
     }
     if (message != 0) {
-        shell::ShowMessage(hosts, message, shell::kButtonsOk, title);
+        shell::ShowMessage(hosts, message, shell::MsgButtons::Ok, title);
         return message;
     }
-    shell::ShowAlert(hosts, {FileErrorDescription(error), title, shell::kButtonsOk,
+    shell::ShowAlert(hosts, {FileErrorDescription(error), title, shell::MsgButtons::Ok,
                              shell::MsgIcon::Exclamation});
     return 0;
 }

@@ -32,12 +32,12 @@ bool IsPrintableFileName(std::string_view text, bool allowLineBreaks) {
 
 bool CheckDialogFileName(Workspace& ws, DialogFileName& dialog) {
     if (dialog.fileTitle.size() > kMaxFileTitleLength) {
-        ShowMessage(ws.hosts, kMsgNameTooLong, kButtonsOk, dialog.dialogTitle);
+        ShowMessage(ws.hosts, kMsgNameTooLong, MsgButtons::Ok, dialog.dialogTitle);
         dialog.fileName.clear();
         return false;
     }
     if (!IsPrintableFileName(dialog.fileTitle, false)) {
-        ShowMessage(ws.hosts, kMsgNameNotPrintable, kButtonsOk, dialog.dialogTitle);
+        ShowMessage(ws.hosts, kMsgNameNotPrintable, MsgButtons::Ok, dialog.dialogTitle);
         dialog.fileName.clear();
         return false;
     }
@@ -74,7 +74,7 @@ bool CheckDiskSpace(Workspace& ws, const std::string& path, std::int64_t lastIte
     const std::int64_t free = utility != nullptr ? utility->DriveFreeSpace(DrivePart(path)) : -1;
     if (free == -1) return false;
     if (free >= SpaceRequirement(lastItemIndex)) return true;
-    ShowMessage(ws.hosts, kMsgLackOfSpace, kButtonsOk, "");
+    ShowMessage(ws.hosts, kMsgLackOfSpace, MsgButtons::Ok, "");
     return false;
 }
 

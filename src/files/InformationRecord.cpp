@@ -110,14 +110,14 @@ bool ValidateInfoField(const shell::Services& hosts, int box, std::string& text)
     } else if (SingleByteUnits(text) <= InfoBoxLimit(box)) {
         return true;
     }
-    shell::ShowMessage(hosts, kMsgIllegalValue, shell::kButtonsOk, field);
+    shell::ShowMessage(hosts, kMsgIllegalValue, shell::MsgButtons::Ok, field);
     return false;
 }
 
 bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, InformationRecord& record) {
     std::string& dateBox = form.boxes[kBoxDate];
     if (shell::Trim(dateBox).empty()) {
-        shell::ShowMessage(hosts, kMsgDateNotEntered, shell::kButtonsOk,
+        shell::ShowMessage(hosts, kMsgDateNotEntered, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextInformationCaption));
         return false;
     }

@@ -22,7 +22,7 @@ ReportTable ParameterTable(const ParameterFileRecord& record, std::size_t first,
         const bool head = i == first || item.ma != groupMa;
         groupMa = item.ma;
         const std::string shown = shell::Trim(
-            parameter::FormatDataForDisplay(item.data, item.kind, parameter::kDisplayGrid));
+            parameter::FormatDataForDisplay(item.data, item.kind, parameter::DisplayMode::Grid));
         table.rows.push_back(ReportRow({{parameter::FormatAddress(item.ma, item.mb)},
                                         {item.name},
                                         {item.data, {}, shown},

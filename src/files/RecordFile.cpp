@@ -213,14 +213,14 @@ bool CheckSaveSpace(files::Workspace& ws, const std::string& path, std::size_t i
     const std::int64_t free =
         utility != nullptr ? utility->DriveFreeSpace(platform::Utf8FromPath(folder)) : -1;
     if (free >= requirement) return true;
-    if (free != -1) shell::ShowMessage(ws.hosts, kMsgLackOfSpace, shell::kButtonsOk, "");
+    if (free != -1) shell::ShowMessage(ws.hosts, kMsgLackOfSpace, shell::MsgButtons::Ok, "");
     return false;
 }
 
 void ReportNothingToSave(const shell::Services& hosts) {
     shell::ShowAlert(hosts,
                      {shell::Catalogue(kTextNothingToSave), shell::Catalogue(kTextSaveToFile),
-                      shell::kButtonsOk, shell::MsgIcon::Exclamation});
+                      shell::MsgButtons::Ok, shell::MsgIcon::Exclamation});
 }
 
 }  // namespace rq50::files

@@ -79,7 +79,7 @@ bool WriteSettingFile(Workspace& ws) {
     // When the free space cannot be told the write is tried all the same:
     // the write itself reports whether it worked.
     if (free != -1 && free < kPasswordFileBytes) {
-        ShowMessage(ws.hosts, kMsgLackOfSpace, kButtonsOk, "");
+        ShowMessage(ws.hosts, kMsgLackOfSpace, MsgButtons::Ok, "");
         return false;
     }
     std::string bytes;

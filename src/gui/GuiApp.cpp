@@ -71,7 +71,7 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
     frontEnd.utility = m_utility.get();
     frontEnd.settings = m_settings.get();
     frontEnd.messages = &m_messages;
-    frontEnd.menuCommand = [this](int code) { session::MenuCommand(m_session->Data(), code); };
+    frontEnd.menuCommand = [this](shell::MenuCommandCode code) { session::MenuCommand(m_session->Data(), code); };
     if (!m_options.noRegister) {
         if (plant::HasPassword(m_options.registerName)) {
             std::fprintf(stderr,
@@ -86,7 +86,7 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
             m_session->Engine().Host().ShowStatusText(notice);
             if (std::exchange(m_registerNoticeShown, true)) return;
             m_messages.Show(
-                {notice, "Plant Register", shell::kButtonsOk, shell::MsgIcon::Exclamation});
+                {notice, "Plant Register", shell::MsgButtons::Ok, shell::MsgIcon::Exclamation});
         });
         frontEnd.recorder = m_recorder.get();
     }
@@ -167,7 +167,7 @@ bool GuiApp::LoadDemoInstrument() {
     if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, problem);
     std::cerr << "rq50: " << text << "\n";
     ShowAlert(m_session->Data().hosts,
-              {text, shell::kAppTitle, shell::kButtonsOk, shell::MsgIcon::Critical});
+              {text, shell::kAppTitle, shell::MsgButtons::Ok, shell::MsgIcon::Critical});
     return false;
 }
 

@@ -65,28 +65,28 @@ QMessageBox::Icon IconOf(shell::MsgIcon icon) {
 
 struct ButtonAnswer {
     QMessageBox::StandardButton button;
-    int answer;
+    shell::MsgAnswer answer;
 };
 
-std::vector<ButtonAnswer> ButtonsOf(int set) {
+std::vector<ButtonAnswer> ButtonsOf(shell::MsgButtons set) {
     using B = QMessageBox;
     switch (set) {
-        case shell::kButtonsOkCancel:
-            return {{B::Ok, shell::kAnswerOk}, {B::Cancel, shell::kAnswerCancel}};
-        case shell::kButtonsAbortRetryIgnore:
-            return {{B::Abort, shell::kAnswerAbort},
-                    {B::Retry, shell::kAnswerRetry},
-                    {B::Ignore, shell::kAnswerIgnore}};
-        case shell::kButtonsYesNoCancel:
-            return {{B::Yes, shell::kAnswerYes},
-                    {B::No, shell::kAnswerNo},
-                    {B::Cancel, shell::kAnswerCancel}};
-        case shell::kButtonsYesNo:
-            return {{B::Yes, shell::kAnswerYes}, {B::No, shell::kAnswerNo}};
-        case shell::kButtonsRetryCancel:
-            return {{B::Retry, shell::kAnswerRetry}, {B::Cancel, shell::kAnswerCancel}};
+        case shell::MsgButtons::OkCancel:
+            return {{B::Ok, shell::MsgAnswer::Ok}, {B::Cancel, shell::MsgAnswer::Cancel}};
+        case shell::MsgButtons::AbortRetryIgnore:
+            return {{B::Abort, shell::MsgAnswer::Abort},
+                    {B::Retry, shell::MsgAnswer::Retry},
+                    {B::Ignore, shell::MsgAnswer::Ignore}};
+        case shell::MsgButtons::YesNoCancel:
+            return {{B::Yes, shell::MsgAnswer::Yes},
+                    {B::No, shell::MsgAnswer::No},
+                    {B::Cancel, shell::MsgAnswer::Cancel}};
+        case shell::MsgButtons::YesNo:
+            return {{B::Yes, shell::MsgAnswer::Yes}, {B::No, shell::MsgAnswer::No}};
+        case shell::MsgButtons::RetryCancel:
+            return {{B::Retry, shell::MsgAnswer::Retry}, {B::Cancel, shell::MsgAnswer::Cancel}};
         default:
-            return {{B::Ok, shell::kAnswerOk}};
+            return {{B::Ok, shell::MsgAnswer::Ok}};
     }
 }
 
@@ -96,7 +96,7 @@ void QtMessageBoxHost::Beep() {
     QApplication::beep();
 }
 
-int QtMessageBoxHost::Show(const shell::MessageBoxRequest& box) {
+shell::MsgAnswer QtMessageBoxHost::Show(const shell::MessageBoxRequest& box) {
     QMessageBox dialog(IconOf(box.icon), Text(box.title),
                        Text(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                        QMessageBox::NoButton, QApplication::activeWindow());
@@ -195,7 +195,7 @@ std::optional<session::DialogChoice> QtFileDialogHost::Show(
         // be the folder itself: that is no file, so the dialog stays.
         if (info.isDir()) continue;
         if (dialogSpec.refuseReadOnly && info.exists() && !info.isWritable()) {
-            shell::ShowMessage(m_hosts, kMsgReadOnlyFile, shell::kButtonsOk, "");
+            shell::ShowMessage(m_hosts, kMsgReadOnlyFile, shell::MsgButtons::Ok, "");
             continue;
         }
         if (dialogSpec.pathMustExist && !info.absoluteDir().exists()) {
@@ -203,7 +203,7 @@ std::optional<session::DialogChoice> QtFileDialogHost::Show(
             const std::string problem =
                 files::SaveTargetProblem(PathBytes(info.absoluteFilePath()));
             ShowAlert(m_hosts, {files::Utf8ToSingleByte(problem), Bytes(dialog.windowTitle()),
-                                shell::kButtonsOk, shell::MsgIcon::Exclamation});
+                                shell::MsgButtons::Ok, shell::MsgIcon::Exclamation});
             continue;
         }
         return session::DialogChoice{

@@ -41,7 +41,7 @@ using shell::ShowAlert;
 class QtMessageBoxHost : public shell::MessageBoxHost {
   public:
     void Beep() override;
-    int Show(const shell::MessageBoxRequest& box) override;
+    shell::MsgAnswer Show(const shell::MessageBoxRequest& box) override;
     std::optional<std::string> InputBox(const std::string& prompt,
                                         const std::string& title) override;
 };

@@ -38,7 +38,7 @@ ReportPrinter*& InstalledPrinter() {
 }
 
 void ShowFailure(const shell::Services& hosts, const std::string& text) {
-    ShowAlert(hosts, {text, shell::Catalogue(kTextPrintCaption), shell::kButtonsOk,
+    ShowAlert(hosts, {text, shell::Catalogue(kTextPrintCaption), shell::MsgButtons::Ok,
                       shell::MsgIcon::Critical});
 }
 
@@ -105,7 +105,7 @@ bool SavePdfWith(files::Workspace& ws, const print::ReportWriter& write) {
     pdfDialog.title = shell::Catalogue(kTextSaveAsPdf);
     pdfDialog.filter = shell::Catalogue(kTextPdfFile) + "(*.pdf)|*.pdf";
     pdfDialog.defaultExt = "pdf";
-    pdfDialog.startFolder = session::FileDialogFor(ws, session::kDialogCsv).startFolder;
+    pdfDialog.startFolder = session::FileDialogFor(ws, session::FileDialogMode::Csv).startFolder;
     pdfDialog.overwritePrompt = true;
     pdfDialog.pathMustExist = true;
     QtFileDialogHost standard(ws.hosts);
@@ -176,7 +176,7 @@ void PrintFromScreen(files::Workspace& ws, shell::Screen screen) {
             return;
     }
     ws.previewReport = kind;
-    session::ShowDisplay(ws, session::kDisplayPrintPreview);
+    session::ShowDisplay(ws, session::Display::PrintPreview);
     navigation->DisableScreen(screen);
 }
 

@@ -145,22 +145,20 @@ StandardMenus::StandardMenus(QWidget* owner) : QObject(owner) {
     mnuCommand->menuAction()->setVisible(false);
 }
 
-QAction* StandardMenus::CommandItem(int item) const {
+QAction* StandardMenus::CommandItem(session::CommandMenuItem item) const {
     switch (item) {
-        case 10:
+        case session::CommandMenuItem::MaintMode:
             return mnuMaintMode;
-        case 20:
+        case session::CommandMenuItem::Monitor:
             return mnuMonitor;
-        case 30:
+        case session::CommandMenuItem::LogFile:
             return mnuLogFile;
-        default:
-            return nullptr;
     }
+    return nullptr;
 }
 
-QAction* StandardMenus::PortItem(int item) const {
-    if (item < 10 || item > 40 || item % 10 != 0) return nullptr;
-    return mnuPortCom[static_cast<std::size_t>(item / 10 - 1)];
+QAction* StandardMenus::PortItem(session::PortMenuItem item) const {
+    return mnuPortCom[static_cast<std::size_t>(session::ComPortOf(item) - 1)];
 }
 
 ScreenBase::ScreenBase(shell::Screen id, files::Workspace& ws, QWidget* parent)
@@ -178,9 +176,8 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     auto shared = [](std::string_view handler) { return TrapLabel(kSharedCode, handler); };
     OnSignalLabelled(s.mnuFileExit, &QAction::triggered, shared("FileExit"),
                      [this] { OnFileExit(); });
-    for (int i = 0; i < 4; ++i) {
-        const int item = (i + 1) * 10;
-        connect(s.mnuPortCom[static_cast<std::size_t>(i)], &QAction::triggered, this,
+    for (session::PortMenuItem item : session::kPortMenuItems) {
+        connect(s.PortItem(item), &QAction::triggered, this,
                 [this, item] { session::ChoosePortItem(Ws(), *this, item); });
     }
     // The session's device stays the one in use until a COMn is chosen.
@@ -205,7 +202,8 @@ void ScreenBase::SetMenus(const QList<QMenu*>& extra) {
     });
     OnSignalLabelled(s.mnuHelpVersion, &QAction::triggered, shared("mnuHelpItems_Click"),
                      [this] { OnVersion(); });
-    for (int item : {10, 20, 30}) {
+    for (auto item : {session::CommandMenuItem::MaintMode, session::CommandMenuItem::Monitor,
+                      session::CommandMenuItem::LogFile}) {
         connect(s.CommandItem(item), &QAction::triggered, this, [this, item] {
             // The mark follows the flag, not Qt's own toggle.
             session::ToggleCommandItem(Ws(), *this, item);
@@ -256,12 +254,12 @@ void ScreenBase::SetCommandMenuVisible(bool visible) {
     m_std->mnuCommand->setEnabled(visible);
 }
 
-void ScreenBase::SetCommandMark(int item, bool checked) {
+void ScreenBase::SetCommandMark(session::CommandMenuItem item, bool checked) {
     if (m_std == nullptr) return;
     if (QAction* a = m_std->CommandItem(item)) a->setChecked(checked);
 }
 
-void ScreenBase::SetPortMark(int item, bool checked) {
+void ScreenBase::SetPortMark(session::PortMenuItem item, bool checked) {
     if (m_std == nullptr) return;
     if (QAction* a = m_std->PortItem(item)) a->setChecked(checked);
 }
@@ -296,11 +294,11 @@ void ScreenBase::OnFileExit() {
 }
 
 void ScreenBase::OnSlotNo() {
-    session::MenuCommand(Ws(), session::kMenuSlotNo);
+    session::MenuCommand(Ws(), session::MenuCommandCode::SlotNo);
 }
 
 void ScreenBase::OnVersion() {
-    session::MenuCommand(Ws(), session::kMenuVersion);
+    session::MenuCommand(Ws(), session::MenuCommandCode::Version);
 }
 
 void ScreenBase::ChoosePortDevice() {

@@ -49,9 +49,9 @@ class StandardMenus : public QObject {
     QAction* mnuLogFile;    ///< mnuCommandItems(30): Create Log File
 
     /// The Command item of index 10, 20 or 30; nullptr for others.
-    QAction* CommandItem(int item) const;
+    QAction* CommandItem(session::CommandMenuItem item) const;
     /// The Serial Port item of index 10..40; nullptr for others.
-    QAction* PortItem(int item) const;
+    QAction* PortItem(session::PortMenuItem item) const;
 };
 
 /// A screen of the chain, shown as a sub-window of the main window. Its menus
@@ -90,8 +90,8 @@ class ScreenBase : public QWidget, public session::MenuScreen {
 
     // MenuScreen
     void SetCommandMenuVisible(bool visible) override;
-    void SetCommandMark(int item, bool checked) override;
-    void SetPortMark(int item, bool checked) override;
+    void SetCommandMark(session::CommandMenuItem item, bool checked) override;
+    void SetPortMark(session::PortMenuItem item, bool checked) override;
     void SetSessionPortItem(const std::string& device) override;
 
     /// The trap label of the screen's `handler` (TrapLabel with the screen's

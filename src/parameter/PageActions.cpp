@@ -135,7 +135,7 @@ bool PageModel::Write(const std::string& entry, int chosenIndex, const JobStarte
         m_writeCode = entries[static_cast<std::size_t>(chosenIndex)].code;
         m_writeText.clear();
     } else {
-        m_entryText = FormatDataForDisplay(check.sendText, kind, 1);
+        m_entryText = FormatDataForDisplay(check.sendText, kind, DisplayMode::Echo);
         m_entryDirty = true;
         m_writeText = check.sendText;
         m_writeCode = address.mc;

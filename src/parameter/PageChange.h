@@ -28,7 +28,7 @@ inline ItemTexts SplitItemTexts(const ItemBlock& block) {
 }
 
 inline std::string DisplayData(const std::string& data, int kind) {
-    return FormatDataForDisplay(data, kind, 0);
+    return FormatDataForDisplay(data, kind, DisplayMode::Grid);
 }
 
 /// A whole number of digits only; false for anything else.

@@ -183,8 +183,7 @@ std::string NormalizeNumber(const std::string& text) {
     return result;
 }
 
-std::string FormatDataForDisplay(const std::string& data, int kind, int mode) {
-    if (mode != kDisplayGrid && mode != kDisplayEcho) return data;
+std::string FormatDataForDisplay(const std::string& data, int kind, DisplayMode mode) {
     switch (kind) {
         case kKindShown:
         case kKindMeasured:
@@ -198,7 +197,7 @@ std::string FormatDataForDisplay(const std::string& data, int kind, int mode) {
         case kKindFreeDecimal:
             return IsNumeric(data) ? NormalizeNumber(data) : data;
         case kKindText:
-            if (mode == kDisplayEcho) return shell::TrimRight(data);
+            if (mode == DisplayMode::Echo) return shell::TrimRight(data);
             return data;
         default:
             return data;
@@ -319,7 +318,7 @@ EntryCheck CheckEntry(const std::string& entry, const EditContext& context) {
 EntryCheck ValidateEntry(const shell::Services& hosts, const std::string& entry,
                          const EditContext& context, const std::string& callerTitle) {
     EntryCheck check = CheckEntry(entry, context);
-    if (!check.valid) shell::ShowMessage(hosts, kMsgIllegalValue, shell::kButtonsOk, callerTitle);
+    if (!check.valid) shell::ShowMessage(hosts, kMsgIllegalValue, shell::MsgButtons::Ok, callerTitle);
     return check;
 }
 

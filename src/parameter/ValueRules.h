@@ -11,9 +11,9 @@
 namespace rq50::parameter {
 
 /// Display modes of FormatDataForDisplay.
-enum DisplayMode : int {
-    kDisplayGrid = 0,  ///< the grid and the content list
-    kDisplayEcho = 1,  ///< the entry box after a write
+enum class DisplayMode : int {
+    Grid = 0,  ///< the grid and the content list
+    Echo = 1,  ///< the entry box after a write
 };
 
 /// Key code of Backspace as the entry boxes see it.
@@ -38,7 +38,7 @@ std::string NormalizeNumber(const std::string& text);
 
 /// The data text as shown in the grid (mode 0) or echoed in the entry box
 /// after a write (mode 1); any other mode returns the data unchanged.
-std::string FormatDataForDisplay(const std::string& data, int kind, int mode);
+std::string FormatDataForDisplay(const std::string& data, int kind, DisplayMode mode);
 
 /// Filters one key typed into the entry box of an item of `kind`: returns the
 /// character code to insert (hex digits in upper case) or 0 to swallow it.

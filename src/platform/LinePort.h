@@ -33,7 +33,7 @@ class LinePort : public comm::SerialPort {
     void SetDtr(bool on) override;
     void OnDataArrived(std::function<void()> handler) override;
     bool EventDriven() const override { return Active().EventDriven(); }
-    int ErrorNumber() const override { return Active().ErrorNumber(); }
+    comm::PortErrorCode ErrorCode() const override { return Active().ErrorCode(); }
     std::string ErrorDescription() const override { return Active().ErrorDescription(); }
 
   private:

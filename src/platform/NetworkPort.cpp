@@ -53,7 +53,7 @@ std::string NetworkPort::Where() const {
     return m_address ? m_address->host + ":" + std::to_string(m_address->port) : m_device;
 }
 
-void NetworkPort::Fail(int number, const std::string& text) {
+void NetworkPort::Fail(comm::PortErrorCode number, const std::string& text) {
     m_errorNumber = number;
     m_errorText = text;
 }
@@ -138,17 +138,17 @@ bool NetworkPort::Connect() {
     const std::string detail = m_socket.errorString().toStdString();
     m_socket.abort();
     if (!settled) {
-        Fail(comm::kPortErrUnavailable, "No connection to " + Where() + " within " +
+        Fail(comm::PortErrorCode::Unavailable, "No connection to " + Where() + " within " +
                                             Seconds(m_connectTimeoutMs) +
                                             ": check the address and the network");
     } else if (error == QAbstractSocket::ConnectionRefusedError) {
-        Fail(comm::kPortErrUnavailable,
+        Fail(comm::PortErrorCode::Unavailable,
              "Connection refused by " + Where() + ": no device server listens on that port");
     } else if (error == QAbstractSocket::HostNotFoundError) {
-        Fail(comm::kPortErrInvalidPort, "Host not found: " + m_address->host + " (port " +
+        Fail(comm::PortErrorCode::InvalidPort, "Host not found: " + m_address->host + " (port " +
                                             std::to_string(m_address->port) + ")");
     } else {
-        Fail(comm::kPortErrUnavailable, "Cannot reach " + Where() + " (" + detail + ")");
+        Fail(comm::PortErrorCode::Unavailable, "Cannot reach " + Where() + " (" + detail + ")");
     }
     return false;
 }
@@ -171,7 +171,7 @@ NetworkPort::Attempt NetworkPort::Negotiate() {
     m_socket.abort();
     if (answered && m_telnet->ComPort() == comm::TelnetComPort::Option::Asked)
         return Attempt::HungUp;
-    Fail(comm::kPortErrSettings,
+    Fail(comm::PortErrorCode::Settings,
          Where() +
              " does not take the RFC 2217 serial-port settings; for a raw TCP port use tcp://" +
              Where());
@@ -211,7 +211,7 @@ bool NetworkPort::Establish(bool pauseFirst) {
             return true;
         if (attempt == Attempt::Failed) return false;
         if (since.elapsed() >= m_connectTimeoutMs) {
-            Fail(comm::kPortErrUnavailable,
+            Fail(comm::PortErrorCode::Unavailable,
                  Where() + " closes every connection at once: its serial device is in use");
             return false;
         }
@@ -219,13 +219,13 @@ bool NetworkPort::Establish(bool pauseFirst) {
 }
 
 bool NetworkPort::Open() {
-    m_errorNumber = 0;
+    m_errorNumber = comm::PortErrorCode::None;
     m_errorText.clear();
     std::string why;
     m_address = comm::ParsePortAddress(m_device, &why);
     if (!m_address || !m_address->Network()) {
         m_address.reset();
-        Fail(comm::kPortErrInvalidPort, "Invalid port: " + (why.empty() ? m_device : why));
+        Fail(comm::PortErrorCode::InvalidPort, "Invalid port: " + (why.empty() ? m_device : why));
         return false;
     }
     if (!Establish(false)) return false;
@@ -234,7 +234,7 @@ bool NetworkPort::Open() {
 }
 
 bool NetworkPort::Close() {
-    m_errorNumber = 0;
+    m_errorNumber = comm::PortErrorCode::None;
     m_errorText.clear();
     m_open = false;
     // The server lets go of its serial device when it sees the connection
@@ -260,7 +260,7 @@ void NetworkPort::PeerClosed() {
         return;
     }
     m_open = false;
-    Fail(comm::kPortErrUnavailable, Where() + " closed the connection");
+    Fail(comm::PortErrorCode::Unavailable, Where() + " closed the connection");
 }
 
 /// Takes what the socket holds: Telnet commands answered, serial data kept.
@@ -331,7 +331,7 @@ bool NetworkPort::Write(const std::vector<std::uint8_t>& bytes) {
     if (m_open && m_hungUp && !Establish(true)) m_open = false;
     if (!m_open) {
         if (m_errorText.empty())
-            Fail(comm::kPortErrNotOpen, "The line to " + Where() + " is not open");
+            Fail(comm::PortErrorCode::NotOpen, "The line to " + Where() + " is not open");
         return false;
     }
     if (m_telnet) {

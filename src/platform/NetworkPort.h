@@ -56,7 +56,7 @@ class NetworkPort : public comm::SerialPort {
     void OnDataArrived(std::function<void()> handler) override;
     bool EventDriven() const override { return m_mode == Mode::EventDriven; }
 
-    int ErrorNumber() const override { return m_errorNumber; }
+    comm::PortErrorCode ErrorCode() const override { return m_errorNumber; }
     std::string ErrorDescription() const override { return m_errorText; }
 
     /// rfc2217://: the speed the server last reported for its port (0 before
@@ -77,7 +77,7 @@ class NetworkPort : public comm::SerialPort {
     void AcknowledgeAtOnce();
     void SendTelnetOutput();
     void PeerClosed();
-    void Fail(int number, const std::string& text);
+    void Fail(comm::PortErrorCode number, const std::string& text);
     std::string Where() const;
 
     Mode m_mode;
@@ -94,7 +94,7 @@ class NetworkPort : public comm::SerialPort {
     int m_connectTimeoutMs = kDefaultConnectTimeoutMs;
     int m_inputLength = 0;
     QByteArray m_input;
-    int m_errorNumber = 0;
+    comm::PortErrorCode m_errorNumber = comm::PortErrorCode::None;
     std::string m_errorText;
 };
 

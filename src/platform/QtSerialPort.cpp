@@ -33,7 +33,7 @@ void QtSerialPort::SetDevice(const std::string& device) {
 void QtSerialPort::SetLineSettings(const comm::LineSettings& settings) {
     m_settings = settings;
     if (m_port.isOpen() && !ApplyLineSettings())
-        Fail(comm::kPortErrSettings, "Could not set the line settings of " + m_device);
+        Fail(comm::PortErrorCode::Settings, "Could not set the line settings of " + m_device);
 }
 
 bool QtSerialPort::ApplyLineSettings() {
@@ -63,16 +63,16 @@ std::string PortsFoundNow() {
 
 }  // namespace
 
-void QtSerialPort::Fail(int number, const std::string& text) {
+void QtSerialPort::Fail(comm::PortErrorCode number, const std::string& text) {
     m_errorNumber = number;
     m_errorText = text;
 }
 
 bool QtSerialPort::Open() {
-    m_errorNumber = 0;
+    m_errorNumber = comm::PortErrorCode::None;
     m_errorText.clear();
     if (m_device.empty()) {
-        Fail(comm::kPortErrInvalidPort, "Invalid port number: no device is configured");
+        Fail(comm::PortErrorCode::InvalidPort, "Invalid port number: no device is configured");
         return false;
     }
     m_port.setPortName(QString::fromStdString(m_device));
@@ -81,20 +81,20 @@ bool QtSerialPort::Open() {
         const std::string detail = m_port.errorString().toStdString();
         m_port.clearError();
         if (error == QSerialPort::DeviceNotFoundError) {
-            Fail(comm::kPortErrInvalidPort,
+            Fail(comm::PortErrorCode::InvalidPort,
                  "Invalid port number: " + m_device + " does not exist" + PortsFoundNow());
         } else if (error == QSerialPort::PermissionError) {
             // Qt reports a lock held by another program and missing access
             // rights alike; the device's own permissions tell them apart.
             const QFileInfo info(QString::fromStdString(m_device));
             if (info.isReadable() && info.isWritable())
-                Fail(comm::kPortErrAlreadyOpen,
+                Fail(comm::PortErrorCode::AlreadyOpen,
                      "Port already open: " + m_device + " is in use by another program");
             else
-                Fail(comm::kPortErrUnavailable,
+                Fail(comm::PortErrorCode::Unavailable,
                      "Permission denied: cannot open " + m_device + " (" + detail + ")");
         } else {
-            Fail(comm::kPortErrUnavailable, "Cannot open " + m_device + " (" + detail + ")");
+            Fail(comm::PortErrorCode::Unavailable, "Cannot open " + m_device + " (" + detail + ")");
         }
         return false;
     }
@@ -102,7 +102,7 @@ bool QtSerialPort::Open() {
         const std::string detail = m_port.errorString().toStdString();
         m_port.close();
         m_port.clearError();
-        Fail(comm::kPortErrSettings,
+        Fail(comm::PortErrorCode::Settings,
              "Could not set the line settings of " + m_device + " (" + detail + ")");
         return false;
     }
@@ -116,7 +116,7 @@ bool QtSerialPort::Open() {
 }
 
 bool QtSerialPort::Close() {
-    m_errorNumber = 0;
+    m_errorNumber = comm::PortErrorCode::None;
     m_errorText.clear();
     if (m_port.isOpen()) m_port.close();
     m_port.clearError();
@@ -132,7 +132,7 @@ void QtSerialPort::OnDataArrived(std::function<void()> handler) {
 }
 
 void QtSerialPort::DeviceRemoved() {
-    Fail(comm::kPortErrUnavailable, "The device " + m_device + " was removed");
+    Fail(comm::PortErrorCode::Unavailable, "The device " + m_device + " was removed");
     m_port.close();
     m_port.clearError();
 }
@@ -166,13 +166,13 @@ std::vector<std::uint8_t> QtSerialPort::Read() {
 
 bool QtSerialPort::Write(const std::vector<std::uint8_t>& bytes) {
     if (!m_port.isOpen()) {
-        Fail(comm::kPortErrNotOpen, "The device " + m_device + " is not open");
+        Fail(comm::PortErrorCode::NotOpen, "The device " + m_device + " is not open");
         return false;
     }
     const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                           static_cast<qsizetype>(bytes.size()));
     if (m_port.write(data) != data.size()) {
-        Fail(comm::kPortErrUnavailable, "Cannot write to " + m_device);
+        Fail(comm::PortErrorCode::Unavailable, "Cannot write to " + m_device);
         m_port.clearError();
         return false;
     }

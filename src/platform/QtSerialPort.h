@@ -40,12 +40,12 @@ class QtSerialPort : public comm::SerialPort {
     /// Bytes handed to the device and not yet written by it.
     qint64 BytesToWrite() const { return m_port.bytesToWrite(); }
 
-    int ErrorNumber() const override { return m_errorNumber; }
+    comm::PortErrorCode ErrorCode() const override { return m_errorNumber; }
     std::string ErrorDescription() const override { return m_errorText; }
 
   private:
     bool ApplyLineSettings();
-    void Fail(int number, const std::string& text);
+    void Fail(comm::PortErrorCode number, const std::string& text);
     void Pump();
     void DeviceRemoved();
 
@@ -56,7 +56,7 @@ class QtSerialPort : public comm::SerialPort {
     comm::LineSettings m_settings;
     bool m_dtr = true;
     int m_inputLength = 0;
-    int m_errorNumber = 0;
+    comm::PortErrorCode m_errorNumber = comm::PortErrorCode::None;
     std::string m_errorText;
 };
 

@@ -80,10 +80,10 @@ PrinterCheck CheckPrintDevice(PrinterHost& printer, shell::MessageBoxHost& messa
     if (error.empty()) error = shell::Catalogue(kTextNoPrinter);
     shell::Services hosts;
     hosts.messages = &messages;
-    const int answer = shell::ShowAlert(hosts, {error + "\n\n" + shell::Catalogue(kTextPdfInstead),
+    const shell::MsgAnswer answer = shell::ShowAlert(hosts, {error + "\n\n" + shell::Catalogue(kTextPdfInstead),
                                                 shell::Catalogue(kTextPrintCaption),
-                                                shell::kButtonsYesNo, shell::MsgIcon::Critical});
-    return answer == shell::kAnswerYes ? PrinterCheck::SaveAsPdf : PrinterCheck::NoPrinter;
+                                                shell::MsgButtons::YesNo, shell::MsgIcon::Critical});
+    return answer == shell::MsgAnswer::Yes ? PrinterCheck::SaveAsPdf : PrinterCheck::NoPrinter;
 }
 
 TypedZoom ReadTypedZoom(std::string_view text, bool wholeView) {

@@ -55,7 +55,7 @@ ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& 
       m_checker(checks),
       m_undo(std::move(undoFolder)) {}
 
-int ProgramEditor::Show(int message, int buttons) {
+shell::MsgAnswer ProgramEditor::Show(int message, shell::MsgButtons buttons) {
     return shell::ShowMessage(m_hosts, message, buttons, shell::Catalogue(kTextProgramEditor));
 }
 
@@ -95,7 +95,6 @@ void ProgramEditor::BlurGrid() {
 }
 
 void ProgramEditor::FillFromMemory() {
-    if (m_state.source < kSourceNew || m_state.source > kSourceFile) return;
     const ProgramHeader& h = m_state.header;
     m_modelText = h.modelCode;
     Renumber(m_modelText, true);
@@ -170,7 +169,7 @@ WriteBackStatus ProgramEditor::WriteBack() {
     // way, so nothing is written back.
     if (h.stepCount < 0 || h.constCount < 0) return WriteBackStatus::kBadCounts;
     const std::string model = shell::Trim(m_modelText, shell::kSpaceOrTab);
-    if (m_modelChanged || m_state.source != kSourceUpload) {
+    if (m_modelChanged || m_state.source != ProgramSource::Upload) {
         const CategoryLookup found = FindCategoryEntry(m_categories, model);
         if (found.programStart.empty()) return WriteBackStatus::kNotRegistered;
         if (!AreasFitItemRecords(found)) return WriteBackStatus::kAreaTooLarge;
@@ -370,11 +369,11 @@ int ProgramEditor::RunCheck() {
 WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle) {
     const WriteBackStatus status = WriteBack();
     if (status == WriteBackStatus::kNotRegistered) {
-        shell::ShowMessage(m_hosts, kMsgModelNotRegistered, shell::kButtonsOk, callerTitle);
+        shell::ShowMessage(m_hosts, kMsgModelNotRegistered, shell::MsgButtons::Ok, callerTitle);
     } else if (status == WriteBackStatus::kAreaTooLarge) {
         ShowAreaTooLargeMessage(m_hosts, callerTitle);
     } else if (status == WriteBackStatus::kBadCounts) {
-        shell::ShowAlert(m_hosts, {shell::Catalogue(kTextBadCounts), callerTitle, shell::kButtonsOk,
+        shell::ShowAlert(m_hosts, {shell::Catalogue(kTextBadCounts), callerTitle, shell::MsgButtons::Ok,
                                    shell::MsgIcon::Exclamation});
     }
     return status;
@@ -388,7 +387,7 @@ int ProgramEditor::CheckBeforeDownload() {
 int ProgramEditor::CommandCheckClicked() {
     const int result = RunCheck();
     if (result == 0) {
-        shell::ShowMessage(m_hosts, kMsgNoErrorFound, shell::kButtonsOk,
+        shell::ShowMessage(m_hosts, kMsgNoErrorFound, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextCommandCheck));
     }
     return result;

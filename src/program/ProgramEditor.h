@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "shell/MessageBoxHost.h"
 #include "shell/Services.h"
 
 namespace rq50::program {
@@ -157,7 +158,7 @@ class ProgramEditor {
     void SetUpGrids();
     void RestoreBeforeEdit(GridId id, int row, int col);
     void ClearSurplusRows(int steps, int consts);
-    int Show(int message, int buttons = 0);
+    shell::MsgAnswer Show(int message, shell::MsgButtons buttons = shell::MsgButtons::Ok);
     std::vector<int> EditableColumns(GridId id) const;
 
     shell::Services m_hosts;

@@ -109,7 +109,7 @@ bool AreasFitItemRecords(const CategoryLookup& lookup) {
 }
 
 void ShowAreaTooLargeMessage(const shell::Services& hosts, const std::string& callerTitle) {
-    shell::ShowAlert(hosts, {shell::Catalogue(kTextAreaTooLarge), callerTitle, shell::kButtonsOk,
+    shell::ShowAlert(hosts, {shell::Catalogue(kTextAreaTooLarge), callerTitle, shell::MsgButtons::Ok,
                              shell::MsgIcon::Exclamation});
 }
 

@@ -60,7 +60,7 @@ bool InsertBlankRow(const shell::Services& hosts, CellGrid& program, int activeR
             return true;
         }
     }
-    shell::ShowMessage(hosts, kMsgCannotIncreaseRows, shell::kButtonsOk, {});
+    shell::ShowMessage(hosts, kMsgCannotIncreaseRows, shell::MsgButtons::Ok, {});
     return false;
 }
 

@@ -74,10 +74,10 @@ struct OperatorEntry {
 };
 
 /// Where the program in memory came from.
-enum ProgramSource : std::int16_t {
-    kSourceNew = 0,
-    kSourceUpload = 1,
-    kSourceFile = 2,
+enum class ProgramSource : std::int16_t {
+    New = 0,
+    Upload = 1,
+    File = 2,
 };
 
 /// The program of a workspace, shared by the editor, the PROGRAM/CONST
@@ -90,9 +90,8 @@ struct ProgramState {
     /// PROGRAM steps first (index 0 .. stepCount - 1, in step order), then CONST
     /// items (stepCount .. stepCount + constCount - 1).
     std::vector<ProgramItemRecord> records;
-    /// New, uploaded or read from a file; the editor fills its grids only for
-    /// the three known values.
-    std::int16_t source = kSourceNew;
+    /// New, uploaded or read from a file; the editor fills its grids from it.
+    ProgramSource source = ProgramSource::New;
     /// Set when a new program is created or an upload starts.
     bool dataPresent = false;
     /// Set by the editor at load and at every change; cleared by a save.

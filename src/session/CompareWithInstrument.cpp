@@ -60,7 +60,7 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
         if (!uploaded || differences.empty()) {
             if (uploaded && ws.hosts.messages != nullptr) {
                 ws.hosts.messages->Show({Catalogue(kTextNoDifferences),
-                                         Catalogue(kTextCompareWithTavro), kButtonsOk,
+                                         Catalogue(kTextCompareWithTavro), MsgButtons::Ok,
                                          MsgIcon::Information});
             }
             if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(screen);
@@ -70,7 +70,7 @@ bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKin
         ws.state.checkListCompares = true;
         ws.state.compareFrom = screen;
         ws.state.cameFromDownloadCheck = false;
-        ShowDisplay(ws, kDisplayDownloadCheck);
+        ShowDisplay(ws, Display::DownloadCheck);
     };
     return session::StartScreenJob(ws.Engine(), upload, kCallerDataViewDownload, screen);
 }

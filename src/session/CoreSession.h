@@ -26,7 +26,7 @@ struct FrontEnd {
     comm::SerialPort* port = nullptr;
     /// The main window's shared menu handler, which job hand-backs call
     /// (the baud-rate dialog after job 20, the slot menu after job 23).
-    std::function<void(int code)> menuCommand;
+    std::function<void(shell::MenuCommandCode code)> menuCommand;
     /// The plant register's recorder; none: transfers are not recorded.
     plant::Recorder* recorder = nullptr;
 };

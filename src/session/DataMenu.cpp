@@ -57,7 +57,7 @@ void DataMenu::Load() {
 }
 
 void DataMenu::Activated() {
-    m_ws.state.currentScreenId = shell::kScreenDataView;
+    m_ws.state.currentScreenId = shell::ScreenId::DataView;
 }
 
 void DataMenu::Confirm(DataMenuOption option) {
@@ -66,7 +66,7 @@ void DataMenu::Confirm(DataMenuOption option) {
         case DataMenuOption::kContentOrEditor:
             DisableView(m_ws);
             if (m_ws.state.dataSource == shell::DataSource::Program) {
-                session::ShowDisplay(m_ws, session::kDisplayProgramEditor);
+                session::ShowDisplay(m_ws, session::Display::ProgramEditor);
             } else {
                 session::DisplayMatrix(m_ws, uploaded ? shell::NavEvent::kContentUploaded
                                                       : shell::NavEvent::kContentFile);
@@ -111,7 +111,7 @@ void DataMenu::Cancel() {
 void DataMenu::Information() {
     m_ws.state.infoPurpose = shell::InfoPurpose::FileMenu;
     DisableView(m_ws);
-    session::ShowDisplay(m_ws, session::kDisplayInformation);
+    session::ShowDisplay(m_ws, session::Display::Information);
 }
 
 void DataMenu::BaudRate() {

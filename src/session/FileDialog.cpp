@@ -83,7 +83,7 @@ CurrentFile RememberCurrentFile(Workspace& ws) {
 }
 
 int RunOpen(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
-    const FileDialogSpec dialog = FileDialogFor(ws, kDialogOpen);
+    const FileDialogSpec dialog = FileDialogFor(ws, FileDialogMode::Open);
     std::optional<DialogChoice> choice;
     do {
         choice = host.Show(dialog);
@@ -102,7 +102,7 @@ int RunOpen(Workspace& ws, FileDialogHost& host, const FileDialogActions& action
 /// Shows a save-style dialog until the name rules (and `accept`) pass.
 /// Returns the accepted choice, or nullopt when cancelled or left empty.
 template <typename Accept>
-std::optional<DialogChoice> ChooseName(Workspace& ws, int mode, FileDialogHost& host,
+std::optional<DialogChoice> ChooseName(Workspace& ws, FileDialogMode mode, FileDialogHost& host,
                                        Accept accept) {
     const FileDialogSpec dialog = FileDialogFor(ws, mode);
     for (;;) {
@@ -116,7 +116,7 @@ std::optional<DialogChoice> ChooseName(Workspace& ws, int mode, FileDialogHost& 
         if (!CheckDialogFileName(ws, name)) continue;
         // A program saved as .7pa (or a parameter set as .7pr) could never be
         // opened again as what it is: the other kind's extension is refused.
-        if (mode == kDialogSave && !HasExtension(choice->fileTitle, dialog.defaultExt) &&
+        if (mode == FileDialogMode::Save && !HasExtension(choice->fileTitle, dialog.defaultExt) &&
             files::DataFileKindOf(choice->fileName)) {
             if (ws.hosts.messages != nullptr) {
                 MessageBoxRequest box;
@@ -136,7 +136,7 @@ std::optional<DialogChoice> ChooseName(Workspace& ws, int mode, FileDialogHost& 
 }
 
 int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
-    const auto choice = ChooseName(ws, kDialogSave, host, [&](const DialogChoice& c) {
+    const auto choice = ChooseName(ws, FileDialogMode::Save, host, [&](const DialogChoice& c) {
         SaveTargetPath(ws) = c.fileName;
         const std::int64_t last = actions.lastItemIndex ? actions.lastItemIndex() : -1;
         return CheckDiskSpace(ws, c.fileName, last);
@@ -154,7 +154,7 @@ int RunSave(Workspace& ws, FileDialogHost& host, const FileDialogActions& action
 }
 
 int RunCsv(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions) {
-    const auto choice = ChooseName(ws, kDialogCsv, host, [](const DialogChoice&) { return true; });
+    const auto choice = ChooseName(ws, FileDialogMode::Csv, host, [](const DialogChoice&) { return true; });
     if (!choice) return 0;
     const bool written =
         actions.writeCsv && actions.writeCsv(choice->fileName, choice->filterIndex == 1);
@@ -163,17 +163,17 @@ int RunCsv(Workspace& ws, FileDialogHost& host, const FileDialogActions& actions
 
 }  // namespace
 
-FileDialogSpec FileDialogFor(Workspace& ws, int mode) {
+FileDialogSpec FileDialogFor(Workspace& ws, FileDialogMode mode) {
     FileDialogSpec dialog;
     switch (mode) {
-        case kDialogOpen:
+        case FileDialogMode::Open:
             dialog.title = Catalogue(kTextSelectFile);
             dialog.filter = DataFilter(ws);
             dialog.defaultExt = DataExtension(ws);
             dialog.startFolder = DataFolder(ws);
             dialog.fileMustExist = true;
             break;
-        case kDialogSave:
+        case FileDialogMode::Save:
             dialog.save = true;
             dialog.title = Catalogue(kTextSaveAs);
             dialog.filter = DataFilter(ws);
@@ -184,7 +184,7 @@ FileDialogSpec FileDialogFor(Workspace& ws, int mode) {
             dialog.pathMustExist = true;
             dialog.refuseReadOnly = true;
             break;
-        case kDialogCsv:
+        case FileDialogMode::Csv:
             dialog.save = true;
             dialog.title = Catalogue(kTextSaveAs);
             dialog.filter = Catalogue(kTextCsvFile) + "(*.csv)|*.csv|" +
@@ -210,17 +210,17 @@ void SaveTargetNotWritten(Workspace& ws) {
     SetCurrentFile(ws, ws.state.fileBeforeSave, ws.state.pathBeforeSave);
 }
 
-int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host,
+int ShowFileDialog(Workspace& ws, FileDialogMode mode, FileDialogHost& host,
                    const FileDialogActions& actions) {
     try {
         switch (mode) {
-            case kDialogOpen:
+            case FileDialogMode::Open:
                 return RunOpen(ws, host, actions);
-            case kDialogPrint:
+            case FileDialogMode::Print:
                 return -1;
-            case kDialogSave:
+            case FileDialogMode::Save:
                 return RunSave(ws, host, actions);
-            case kDialogCsv:
+            case FileDialogMode::Csv:
                 return RunCsv(ws, host, actions);
             default:
                 return 0;
@@ -238,7 +238,7 @@ int RunCsvFileDialog(Workspace& ws, FileDialogHost& host) {
         return ProgramMode(ws) ? files::WriteProgramCsv(ws, path, ws.printAreas, form)
                                : files::WriteParameterCsv(ws, path, ws.printAreas, form);
     };
-    return ShowFileDialog(ws, kDialogCsv, host, actions);
+    return ShowFileDialog(ws, FileDialogMode::Csv, host, actions);
 }
 
 }  // namespace rq50::session

@@ -13,11 +13,11 @@ struct Workspace;
 namespace rq50::session {
 
 /// Modes of the file dialog routine.
-enum FileDialogMode : int {
-    kDialogOpen = 0,   ///< open a data file
-    kDialogPrint = 1,  ///< no dialog; the print action
-    kDialogSave = 2,   ///< save a data file
-    kDialogCsv = 6,    ///< choose the CSV file
+enum class FileDialogMode : int {
+    Open = 0,   ///< open a data file
+    Print = 1,  ///< no dialog; the print action
+    Save = 2,   ///< save a data file
+    Csv = 6,    ///< choose the CSV file
 };
 
 /// How the common file dialog is set up for one mode. The read-only box is
@@ -44,7 +44,7 @@ struct FileDialogSpec {
 /// Every dialog starts in the user's PARAMETER or PROGRAM folder (made when
 /// missing) with an empty name; Save of data that came from a file starts in
 /// that file's folder with its name.
-FileDialogSpec FileDialogFor(Workspace& ws, int mode);
+FileDialogSpec FileDialogFor(Workspace& ws, FileDialogMode mode);
 
 /// What the user chose in the dialog.
 struct DialogChoice {
@@ -91,7 +91,7 @@ void SaveTargetNotWritten(Workspace& ws);
 /// accepted name becomes the current file and the save target, the data view
 /// or program editor is disabled and the information window opens. CSV: as
 /// save without the disk-space check, then the CSV file is written.
-int ShowFileDialog(Workspace& ws, int mode, FileDialogHost& host, const FileDialogActions& actions);
+int ShowFileDialog(Workspace& ws, FileDialogMode mode, FileDialogHost& host, const FileDialogActions& actions);
 
 /// The CSV file dialog (mode 6): asks for the name, then writes the
 /// parameter or program CSV report (by SettingMode) of the selected areas,

@@ -83,8 +83,8 @@ void InformationWindowClosed(files::Workspace& ws, shell::InfoPurpose purpose) {
             return;
         case InfoClose::SaveThenAskQuit:
             if (SaveToTarget(ws) &&
-                shell::ShowMessage(ws.hosts, kMsgQuitQuestion, shell::kButtonsYesNo,
-                                   shell::Catalogue(kTextExit)) == shell::kAnswerYes) {
+                shell::ShowMessage(ws.hosts, kMsgQuitQuestion, shell::MsgButtons::YesNo,
+                                   shell::Catalogue(kTextExit)) == shell::MsgAnswer::Yes) {
                 files::RemoveUndoFolder(ws);
                 if (nav != nullptr) nav->EndProgram();
                 return;

@@ -48,23 +48,22 @@ T Trapped(Workspace& ws, const char* label, T fallback, Body body) {
 /// Message 24 asked when `rate` is 9600: true when the user keeps the program.
 bool KeepForBaudRate(Workspace& ws, std::int32_t rate) {
     if (rate != kFastRate) return false;
-    return ShowMessage(ws.hosts, kMsgResetBaudRate, kButtonsYesNo, "") != kAnswerNo;
+    return ShowMessage(ws.hosts, kMsgResetBaudRate, MsgButtons::YesNo, "") != MsgAnswer::No;
 }
 
 /// The screen that CurrentScreenId names, disabled before the baud-rate dialog.
-Screen ScreenOfId(int id) {
+Screen ScreenOfId(shell::ScreenId id) {
     switch (id) {
-        case 1:
-        case 2:
-        case 6:
+        case shell::ScreenId::SettingMenu:
             return Screen::SettingMenu;
-        case 5:
+        case shell::ScreenId::CategoryMenu:
             return Screen::CategoryMenu;
-        case 7:
+        case shell::ScreenId::ProgramEditor:
             return Screen::ProgramEditor;
-        default:
-            return Screen::DataView;
+        case shell::ScreenId::DataView:
+            break;
     }
+    return Screen::DataView;
 }
 
 /// The question that offers to save the work an exit would throw away, with
@@ -96,10 +95,10 @@ bool SaveBeforeQuitting(Workspace& ws, Screen from) {
     SessionState& g = ws.state;
     g.exitFrom = from;
     g.infoPurpose = shell::InfoPurpose::SaveAndLeave;
-    if (ShowDisplay(ws, kDisplaySaveFile) != -1) return false;
+    if (ShowDisplay(ws, Display::SaveFile) != -1) return false;
     g.infoPurpose = shell::InfoPurpose::SaveAndQuit;
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(from);
-    ShowDisplay(ws, kDisplayInformation);
+    ShowDisplay(ws, Display::Information);
     return true;
 }
 
@@ -114,7 +113,7 @@ void ReportLogFileProblem(Workspace& ws) {
                                       std::pair{std::string("%2"), problem}}) {
         if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
     }
-    ShowAlert(ws.hosts, {text, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+    ShowAlert(ws.hosts, {text, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
 }
 
 }  // namespace
@@ -141,22 +140,22 @@ std::int16_t ShowCommandMenuMarks(Workspace& ws, MenuScreen& screen) {
         const SessionState& g = ws.state;
         if (!g.commandMenuUnlocked) return 0;
         screen.SetCommandMenuVisible(true);
-        if (g.maintMode) screen.SetCommandMark(kItemMaintMode, true);
+        if (g.maintMode) screen.SetCommandMark(CommandMenuItem::MaintMode, true);
         const comm::CommEngine& engine = ws.Engine();
-        if (engine.MonitorOn()) screen.SetCommandMark(kItemMonitor, true);
-        if (engine.LogFileOn()) screen.SetCommandMark(kItemLogFile, true);
+        if (engine.MonitorOn()) screen.SetCommandMark(CommandMenuItem::Monitor, true);
+        if (engine.LogFileOn()) screen.SetCommandMark(CommandMenuItem::LogFile, true);
         return 0;
     });
 }
 
 void MarkPortInUse(Workspace& ws, MenuScreen& screen) {
     Trapped<int>(ws, "COMsub_CheckMarkPortMenu", 0, [&] {
-        for (int item = kItemCom1; item <= kItemCom4; item += 10) screen.SetPortMark(item, false);
+        for (PortMenuItem item : kPortMenuItems) screen.SetPortMark(item, false);
         const std::string& session = ws.Engine().LineSettings().deviceOverride;
         screen.SetSessionPortItem(session);
         if (!session.empty()) return 0;
         const int port = ws.state.comPort;
-        if (port >= 1 && port <= 4) screen.SetPortMark(port * 10, true);
+        if (port >= 1 && port <= 4) screen.SetPortMark(kPortMenuItems[port - 1], true);
         return 0;
     });
 }
@@ -220,7 +219,7 @@ bool UsePortDevice(Workspace& ws, const std::string& typed) {
     std::string why;
     if (!comm::ParsePortAddress(typed, &why)) {
         if (ws.hosts.messages != nullptr)
-            ws.hosts.messages->Show({why, kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+            ws.hosts.messages->Show({why, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
         return false;
     }
     // A user and password in a URL are never used; they are not kept either.
@@ -246,37 +245,36 @@ bool UsePortDevice(Workspace& ws, const std::string& typed) {
     return true;
 }
 
-std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, int item) {
+std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, PortMenuItem item) {
     return Trapped<std::int16_t>(ws, "COMfnc_nCheckMarkMenuCommPort", -1, [&]() -> std::int16_t {
-        if (item < kItemCom1 || item > kItemCom4 || item % 10 != 0) return -1;
-        for (int i = kItemCom1; i <= kItemCom4; i += 10) screen.SetPortMark(i, false);
+        for (PortMenuItem i : kPortMenuItems) screen.SetPortMark(i, false);
         screen.SetPortMark(item, true);
         ws.Engine().SetDeviceOverride({});
         screen.SetSessionPortItem({});
-        ws.state.comPort = static_cast<std::int16_t>(item / 10);
+        ws.state.comPort = static_cast<std::int16_t>(ComPortOf(item));
         if (ws.hosts.settings != nullptr)
             ws.hosts.settings->Set("COMPORT", std::to_string(ws.state.comPort));
         return 0;
     });
 }
 
-std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, int item) {
+std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, CommandMenuItem item) {
     return Trapped<std::int16_t>(ws, "COMfnc_nCheckMarkMenuCommand", -1, [&]() -> std::int16_t {
         SessionState& g = ws.state;
         switch (item) {
-            case kItemMaintMode:
+            case CommandMenuItem::MaintMode:
                 g.maintMode = !g.maintMode;
                 screen.SetCommandMark(item, g.maintMode);
                 screen.OnMaintModeChanged(g.maintMode);
                 return 0;
-            case kItemMonitor: {
+            case CommandMenuItem::Monitor: {
                 const bool on = !ws.Engine().MonitorOn();
                 ws.Engine().SetMonitorOn(on);
                 screen.SetCommandMark(item, on);
                 screen.OnMonitorChanged(on);
                 return 0;
             }
-            case kItemLogFile: {
+            case CommandMenuItem::LogFile: {
                 const bool on = !ws.Engine().LogFileOn();
                 ws.Engine().SetLogFileOn(on);
                 screen.SetCommandMark(item, on);
@@ -321,7 +319,7 @@ void ApplyStoredPacing(Workspace& ws) {
 bool FileExit(Workspace& ws) {
     return Trapped<bool>(ws, "COMsub_FileItemsExit", false, [&] {
         if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return false;
-        if (ShowMessage(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes) return false;
+        if (ShowMessage(ws.hosts, kMsgQuitQuestion, MsgButtons::YesNo, "") != MsgAnswer::Yes) return false;
         RemoveUndoFolder(ws);
         return true;
     });
@@ -333,13 +331,13 @@ ExitOutcome ExitProgram(Workspace& ws, Screen from) {
         if (KeepForBaudRate(ws, ws.state.instrumentSpeed)) return ExitOutcome::Stay;
         if (ws.hosts.navigation != nullptr) ws.hosts.navigation->CommitEdits();
         if (const auto question = UnsavedWork(ws)) {
-            const int reply =
-                ShowMessage(ws.hosts, question->message, kButtonsYesNoCancel, question->title);
-            if (reply == kAnswerYes)
+            const MsgAnswer reply =
+                ShowMessage(ws.hosts, question->message, MsgButtons::YesNoCancel, question->title);
+            if (reply == MsgAnswer::Yes)
                 return SaveBeforeQuitting(ws, from) ? ExitOutcome::Saving : ExitOutcome::Stay;
-            if (reply != kAnswerNo) return ExitOutcome::Stay;
+            if (reply != MsgAnswer::No) return ExitOutcome::Stay;
         }
-        if (ShowMessage(ws.hosts, kMsgQuitQuestion, kButtonsYesNo, "") != kAnswerYes)
+        if (ShowMessage(ws.hosts, kMsgQuitQuestion, MsgButtons::YesNo, "") != MsgAnswer::Yes)
             return ExitOutcome::Stay;
         RemoveUndoFolder(ws);
         return ExitOutcome::Quit;
@@ -355,38 +353,38 @@ CloseDecision MainWindowQueryUnload(Workspace& ws, bool busy, bool activeExitEna
     });
 }
 
-void MenuCommand(Workspace& ws, int code) {
+void MenuCommand(Workspace& ws, MenuCommandCode code) {
     Trapped<int>(ws, "MenuCommand", 0, [&] {
         SessionState& g = ws.state;
         switch (code) {
-            case kMenuSave:
+            case MenuCommandCode::Save:
                 SaveBeforeQuitting(ws, ScreenOfId(g.currentScreenId));
                 break;
-            case kMenuInformation:
+            case MenuCommandCode::Information:
                 g.infoPurpose = shell::InfoPurpose::LeaveEditor;
-                ShowDisplay(ws, kDisplayInformation);
+                ShowDisplay(ws, Display::Information);
                 break;
-            case kMenuExitAt9600:
+            case MenuCommandCode::ExitAt9600:
                 if (KeepForBaudRate(ws, ws.Engine().Speed())) break;
                 if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EndProgram();
                 break;
-            case kMenuBaudRate:
+            case MenuCommandCode::BaudRate:
                 try {
                     if (ws.hosts.navigation != nullptr)
                         ws.hosts.navigation->DisableScreen(ScreenOfId(g.currentScreenId));
                 } catch (const std::exception&) {
                     // The dialog opens even when the screen could not be disabled.
                 }
-                ShowDisplay(ws, kDisplayBaudRateDialog);
+                ShowDisplay(ws, Display::BaudRateDialog);
                 break;
-            case kMenuSlotNo:
-                ShowDisplay(ws, kDisplaySlotDialog);
+            case MenuCommandCode::SlotNo:
+                ShowDisplay(ws, Display::SlotDialog);
                 break;
-            case kMenuCategory:
-                ShowDisplay(ws, kDisplayCategoryMenu);
+            case MenuCommandCode::Category:
+                ShowDisplay(ws, Display::CategoryMenu);
                 break;
-            case kMenuVersion:
-                ShowDisplay(ws, kDisplayVersion);
+            case MenuCommandCode::Version:
+                ShowDisplay(ws, Display::Version);
                 break;
             default:
                 break;

@@ -13,28 +13,27 @@ struct Workspace;
 
 namespace rq50::session {
 
-/// Items of the standard menus, addressed by their array index (which is also
-/// the code passed to the shared routines).
-enum MenuItem : int {
-    kItemCom1 = 10,
-    kItemCom2 = 20,
-    kItemCom3 = 30,
-    kItemCom4 = 40,
-    kItemMaintMode = 10,
-    kItemMonitor = 20,
-    kItemLogFile = 30,
+/// Items of the port menu, by the code passed to the shared routines.
+enum class PortMenuItem : int {
+    Com1 = 10,
+    Com2 = 20,
+    Com3 = 30,
+    Com4 = 40,
 };
 
-/// Codes of the shared menu handler `MenuCommand`.
-enum MenuCommandCode : int {
-    kMenuSave = 1,
-    kMenuInformation = 21,
-    kMenuExitAt9600 = 22,
-    kMenuBaudRate = 101,
-    kMenuSlotNo = 161,
-    kMenuCategory = 181,
-    kMenuVersion = 201,
+/// The port menu's items, COM1 to COM4.
+inline constexpr PortMenuItem kPortMenuItems[] = {PortMenuItem::Com1, PortMenuItem::Com2,
+                                                  PortMenuItem::Com3, PortMenuItem::Com4};
+/// The port number (1-4) an item stands for.
+constexpr int ComPortOf(PortMenuItem item) { return static_cast<int>(item) / 10; }
+
+/// Items of the hidden Command menu, by the code passed to the shared routines.
+enum class CommandMenuItem : int {
+    MaintMode = 10,
+    Monitor = 20,
+    LogFile = 30,
 };
+
 
 /// Mouse buttons and the shift state as the unlock gesture sees them.
 inline constexpr int kLeftButton = 1;
@@ -52,9 +51,9 @@ class MenuScreen {
     /// The Command menu shown and enabled (or hidden).
     virtual void SetCommandMenuVisible(bool visible) = 0;
     /// Check mark of Command item 10, 20 or 30.
-    virtual void SetCommandMark(int item, bool checked) = 0;
+    virtual void SetCommandMark(CommandMenuItem item, bool checked) = 0;
     /// Check mark of Serial Port item 10..40.
-    virtual void SetPortMark(int item, bool checked) = 0;
+    virtual void SetPortMark(PortMenuItem item, bool checked) = 0;
     /// The Serial Port item of the device the session was started on
     /// (--port), shown checked; an empty device hides it.
     virtual void SetSessionPortItem(const std::string& device) { (void)device; }
@@ -83,7 +82,7 @@ void MarkPortInUse(Workspace& ws, MenuScreen& screen);
 
 /// A Serial Port item chosen: marks it, sets ComPort and stores "COMPORT".
 /// The session's device is left: the next job opens the COMn chosen.
-std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, int item);
+std::int16_t ChoosePortItem(Workspace& ws, MenuScreen& screen, PortMenuItem item);
 
 /// A serial port the system reports, as "Port Device..." lists it.
 struct PortInfo {
@@ -123,7 +122,7 @@ bool UsePortDevice(Workspace& ws, const std::string& device);
 
 /// A Command item chosen: toggles MAINT Mode, Communication Monitor or Create
 /// Log File with its mark and side effects; other items change nothing.
-std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, int item);
+std::int16_t ToggleCommandItem(Workspace& ws, MenuScreen& screen, CommandMenuItem item);
 
 /// "Fast Communication" of the Communication Settings menu: switches the
 /// engine between classic and fast pacing for the next jobs and stores the
@@ -176,6 +175,6 @@ Screen ScreenOfCurrentId(Workspace& ws);
 /// Code 22 ends the program through the navigation host unless message 24
 /// keeps it. Code 1 (save, then quit) gives back the screen CurrentScreenId
 /// names when the user stays.
-void MenuCommand(Workspace& ws, int code);
+void MenuCommand(Workspace& ws, MenuCommandCode code);
 
 }  // namespace rq50::session

@@ -22,59 +22,59 @@ namespace {
 
 struct CodeRow {
     std::initializer_list<int> codes;
-    int display;
+    Display display;
 };
 
 // Event code -> display. Codes 446-449 pick the parameter screen's tab.
 const CodeRow kEventTable[] = {
-    {{1, 44, 364}, kDisplayTopMenu},
-    {{21, 65, 202, 247, 248}, kDisplaySettingMenu},
-    {{22, 204, 385}, kDisplaySettingMenuProgram},
-    {{41, 83, 102, 123, 142}, kDisplayCategoryMenu},
-    {{43, 363}, kDisplayOpenFile},
-    {{61, 62, 63, 64}, kDisplayCommProgress},
-    {{161, 181}, kDisplayContentList},
-    {{162, 182}, kDisplaySaveFile},
-    {{164, 184, 255, 256, 325, 326, 341, 384}, kDisplayPrintDialog},
-    {{201, 222, 243, 244, 264, 303, 443}, kDisplayDataViewUploaded},
-    {{203, 272, 274}, kDisplayDataViewFile},
-    {{221, 241, 242, 262, 268, 270, 281, 302, 441}, kDisplayDataView},
-    {{245, 246, 253, 254, 282, 283, 304, 361, 381, 421, 444}, kDisplayProgramEditor},
-    {{249, 250}, kDisplayNoAction},
-    {{261, 307, 382}, kDisplayInformation},
-    {{284, 301}, kDisplayPrintNow},
-    {{305}, kDisplayPrintPreview},
-    {{306}, kDisplayCsvFile},
-    {{321, 322, 445}, kDisplayDownloadCheck},
-    {{323, 324, 406}, kDisplayErrorList},
-    {{446}, kDisplayParameterDisplay},
-    {{447}, kDisplayParameterSet},
-    {{448}, kDisplayParameterAdjust},
-    {{449}, kDisplayParameterMaint},
+    {{1, 44, 364}, Display::TopMenu},
+    {{21, 65, 202, 247, 248}, Display::SettingMenu},
+    {{22, 204, 385}, Display::SettingMenuProgram},
+    {{41, 83, 102, 123, 142}, Display::CategoryMenu},
+    {{43, 363}, Display::OpenFile},
+    {{61, 62, 63, 64}, Display::CommProgress},
+    {{161, 181}, Display::ContentList},
+    {{162, 182}, Display::SaveFile},
+    {{164, 184, 255, 256, 325, 326, 341, 384}, Display::PrintDialog},
+    {{201, 222, 243, 244, 264, 303, 443}, Display::DataViewUploaded},
+    {{203, 272, 274}, Display::DataViewFile},
+    {{221, 241, 242, 262, 268, 270, 281, 302, 441}, Display::DataView},
+    {{245, 246, 253, 254, 282, 283, 304, 361, 381, 421, 444}, Display::ProgramEditor},
+    {{249, 250}, Display::NoAction},
+    {{261, 307, 382}, Display::Information},
+    {{284, 301}, Display::PrintNow},
+    {{305}, Display::PrintPreview},
+    {{306}, Display::CsvFile},
+    {{321, 322, 445}, Display::DownloadCheck},
+    {{323, 324, 406}, Display::ErrorList},
+    {{446}, Display::ParameterDisplay},
+    {{447}, Display::ParameterSet},
+    {{448}, Display::ParameterAdjust},
+    {{449}, Display::ParameterMaint},
 };
 
 constexpr int kFollowEnableSettingMenu = 2;
 
 const CodeRow kFollowTable[] = {
-    {{1, 162}, kDisplayCategoryMenu},
-    {{21, 101, 121, 41, 81}, kDisplayCommProgress},
-    {{102, 103, 104, 105, 106, 107, 108, 324}, kDisplaySettingMenuProgram},
-    {{123, 124, 125, 126, 127, 128, 330}, kDisplayProgramEditor},
-    {{241}, kDisplayParameterDisplay},
-    {{242}, kDisplayParameterSet},
-    {{243}, kDisplayParameterAdjust},
-    {{244}, kDisplayParameterMaint},
-    {{321}, kDisplaySettingMenu},
-    {{322}, kDisplayDataView},
+    {{1, 162}, Display::CategoryMenu},
+    {{21, 101, 121, 41, 81}, Display::CommProgress},
+    {{102, 103, 104, 105, 106, 107, 108, 324}, Display::SettingMenuProgram},
+    {{123, 124, 125, 126, 127, 128, 330}, Display::ProgramEditor},
+    {{241}, Display::ParameterDisplay},
+    {{242}, Display::ParameterSet},
+    {{243}, Display::ParameterAdjust},
+    {{244}, Display::ParameterMaint},
+    {{321}, Display::SettingMenu},
+    {{322}, Display::DataView},
 };
 
-int Lookup(const CodeRow* begin, const CodeRow* end, int code) {
+Display Lookup(const CodeRow* begin, const CodeRow* end, int code) {
     for (const CodeRow* row = begin; row != end; ++row) {
         for (int c : row->codes) {
             if (c == code) return row->display;
         }
     }
-    return 0;
+    return Display::None;
 }
 
 NavigationHost& Host(Workspace& ws) {
@@ -88,32 +88,32 @@ void ShowAndEnable(Workspace& ws, Screen screen) {
     Host(ws).EnableScreen(screen);
 }
 
-int SwitchDisplay(Workspace& ws, int display) {
+int SwitchDisplay(Workspace& ws, Display display) {
     NavigationHost& host = Host(ws);
     switch (display) {
-        case kDisplayTopMenu:
+        case Display::TopMenu:
             ShowAndEnable(ws, Screen::TopMenu);
             return 0;
-        case kDisplaySettingMenu:
-        case kDisplaySettingMenuProgram:
+        case Display::SettingMenu:
+        case Display::SettingMenuProgram:
             ShowAndEnable(ws, Screen::SettingMenu);
             return 0;
-        case kDisplayCategoryMenu:
+        case Display::CategoryMenu:
             ShowAndEnable(ws, Screen::CategoryMenu);
             return 0;
-        case kDisplayParameterDisplay:
-        case kDisplayParameterSet:
-        case kDisplayParameterAdjust:
-        case kDisplayParameterMaint:
-            ws.state.parameterTab = static_cast<std::int16_t>(display - kDisplayParameterDisplay);
+        case Display::ParameterDisplay:
+        case Display::ParameterSet:
+        case Display::ParameterAdjust:
+        case Display::ParameterMaint:
+            ws.state.parameterTab = static_cast<std::int16_t>(static_cast<int>(display) - static_cast<int>(Display::ParameterDisplay));
             ShowAndEnable(ws, Screen::OnlineParameter);
             return 0;
-        case kDisplayDataView:
-        case kDisplayDataViewUploaded:
-        case kDisplayDataViewFile:
+        case Display::DataView:
+        case Display::DataViewUploaded:
+        case Display::DataViewFile:
             ShowAndEnable(ws, Screen::DataView);
             return 0;
-        case kDisplayOpenFile: {
+        case Display::OpenFile: {
             const int result = host.RunOpenDialog();
             if (result != -1) {
                 host.EnableScreen(Screen::SettingMenu);
@@ -129,25 +129,25 @@ int SwitchDisplay(Workspace& ws, int display) {
             }
             return result;
         }
-        case kDisplayContentList:
+        case Display::ContentList:
             ShowAndEnable(ws, Screen::ContentList);
             return 0;
-        case kDisplayInformation:
+        case Display::Information:
             ShowAndEnable(ws, Screen::Information);
             return 0;
-        case kDisplaySaveFile: {
+        case Display::SaveFile: {
             const int result = host.RunSaveDialog();
             if (result != -1) return 0;
             ws.state.dataChanged = false;
             return -1;
         }
-        case kDisplayDownloadCheck:
+        case Display::DownloadCheck:
             ShowAndEnable(ws, Screen::DownloadCheck);
             return 0;
-        case kDisplayPrintDialog:
+        case Display::PrintDialog:
             ShowAndEnable(ws, Screen::PrintDialog);
             return 0;
-        case kDisplayPrintNow:
+        case Display::PrintNow:
             ws.state.printingFromPrintDialog = true;
             try {
                 host.PrintReport();
@@ -157,29 +157,29 @@ int SwitchDisplay(Workspace& ws, int display) {
             }
             ws.state.printingFromPrintDialog = false;
             return 0;
-        case kDisplayPrintPreview:
+        case Display::PrintPreview:
             ShowAndEnable(ws, Screen::PrintPreview);
             return 0;
-        case kDisplayProgramEditor:
+        case Display::ProgramEditor:
             ShowAndEnable(ws, Screen::ProgramEditor);
             return 0;
-        case kDisplayErrorList:
+        case Display::ErrorList:
             ShowAndEnable(ws, Screen::ErrorList);
             return 0;
-        case kDisplayCommProgress:
+        case Display::CommProgress:
             ShowAndEnable(ws, Screen::Communicating);
             return 0;
-        case kDisplaySlotDialog:
+        case Display::SlotDialog:
             host.ShowScreenAndWait(Screen::SlotNumber);
             host.EnableScreen(Screen::SlotNumber);
             return 0;
-        case kDisplayBaudRateDialog:
+        case Display::BaudRateDialog:
             ShowAndEnable(ws, Screen::BaudRate);
             return 0;
-        case kDisplayVersion:
+        case Display::Version:
             host.ShowScreenAndWait(Screen::Version);
             return 0;
-        case kDisplayCsvFile:
+        case Display::CsvFile:
             return host.RunCsvDialog();
         default:
             return 0;
@@ -191,7 +191,7 @@ int SwitchDisplay(Workspace& ws, int display) {
 /// `clearOnNo`: "No" also clears the data-changed flag (the program editor's
 /// prompt); leaving the data view with "No" keeps it, as unsaved data it is.
 int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
-                          shell::InfoPurpose infoPurpose, int backDisplay, Screen leaving,
+                          shell::InfoPurpose infoPurpose, Display backDisplay, Screen leaving,
                           bool clearOnNo) {
     auto goBack = [&] {
         SwitchDisplay(ws, backDisplay);
@@ -202,12 +202,12 @@ int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
         return 0;
     }
     if (answer != kAnswerDataChanged) return 0;
-    const int reply = ShowMessage(ws.hosts, message, kButtonsYesNoCancel, Catalogue(titleText));
-    if (reply == kAnswerYes) {
+    const MsgAnswer reply = ShowMessage(ws.hosts, message, MsgButtons::YesNoCancel, Catalogue(titleText));
+    if (reply == MsgAnswer::Yes) {
         ws.state.infoPurpose = infoPurpose;
-        return SwitchDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
+        return SwitchDisplay(ws, Display::SaveFile) == -1 ? -1 : 0;
     }
-    if (reply == kAnswerNo) {
+    if (reply == MsgAnswer::No) {
         if (clearOnNo) ws.state.dataChanged = false;
         goBack();
     }
@@ -217,7 +217,7 @@ int LeaveWithSaveQuestion(Workspace& ws, int answer, int message, int titleText,
 int AfterProgramDownload(Workspace& ws) {
     if (ws.state.cameFromDownloadCheck) {
         ws.state.downloadCheckMode = 2;
-        SwitchDisplay(ws, kDisplayDownloadCheck);
+        SwitchDisplay(ws, Display::DownloadCheck);
         return 0;
     }
     // The job that just ended: its result, title and the area the instrument
@@ -227,9 +227,9 @@ int AfterProgramDownload(Workspace& ws) {
         const comm::JobOutcome& outcome = engine->LastOutcome();
         const int message = ProgramDownloadMessage(
             outcome.code != comm::kErrNone ? outcome.code : outcome.facts.refusedArea);
-        if (message != 0) ShowMessage(ws.hosts, message, kButtonsOk, engine->JobTitle());
+        if (message != 0) ShowMessage(ws.hosts, message, MsgButtons::Ok, engine->JobTitle());
     }
-    SwitchDisplay(ws, kDisplayProgramEditor);
+    SwitchDisplay(ws, Display::ProgramEditor);
     return 0;
 }
 
@@ -237,34 +237,35 @@ int RunEvent(Workspace& ws, int eventCode, int answer) {
     switch (static_cast<NavEvent>(eventCode)) {
         case NavEvent::kLeaveDataView:
             return LeaveWithSaveQuestion(ws, answer, 9, 2411, shell::InfoPurpose::SaveAndLeave,
-                                         kDisplaySettingMenu, Screen::DataView, false);
+                                         Display::SettingMenu, Screen::DataView, false);
         case NavEvent::kDataViewToSettingMenu:
-            SwitchDisplay(ws, kDisplaySettingMenu);
+            SwitchDisplay(ws, Display::SettingMenu);
             Host(ws).UnloadScreen(Screen::DataView);
             return 0;
         case NavEvent::kAfterProgramDownload:
             return AfterProgramDownload(ws);
         case NavEvent::kLeaveProgramEditor:
             return LeaveWithSaveQuestion(ws, answer, 12, 3001, shell::InfoPurpose::LeaveEditor,
-                                         kDisplaySettingMenuProgram, Screen::ProgramEditor, true);
+                                         Display::SettingMenuProgram, Screen::ProgramEditor, true);
         case NavEvent::kSaveProgram:
             ws.state.infoPurpose = shell::InfoPurpose::ProgramSave;
-            return SwitchDisplay(ws, kDisplaySaveFile) == -1 ? -1 : 0;
+            return SwitchDisplay(ws, Display::SaveFile) == -1 ? -1 : 0;
         case NavEvent::kPrintErrorList:
             Host(ws).PrintErrorList();
             return 0;
         case NavEvent::kAfterDownloadCheckJob:
             if (ws.state.cameFromDownloadCheck) {
                 ws.state.downloadCheckMode = 0;
-                SwitchDisplay(ws, kDisplayDownloadCheck);
+                SwitchDisplay(ws, Display::DownloadCheck);
             } else {
-                SwitchDisplay(ws, kDisplayDataView);
+                SwitchDisplay(ws, Display::DataView);
             }
             return 0;
         default:
             break;
     }
-    if (const int display = EventDisplay(eventCode); display != 0) SwitchDisplay(ws, display);
+    if (const Display display = EventDisplay(eventCode); display != Display::None)
+        SwitchDisplay(ws, display);
     return 0;
 }
 
@@ -273,20 +274,25 @@ void RunFollow(Workspace& ws, int followCode) {
         Host(ws).EnableScreen(Screen::SettingMenu);
         return;
     }
-    if (const int display = FollowDisplay(followCode); display != 0) SwitchDisplay(ws, display);
+    if (const Display display = FollowDisplay(followCode); display != Display::None)
+        SwitchDisplay(ws, display);
 }
 
 }  // namespace
 
-int EventDisplay(int eventCode) {
+Display EventDisplay(int eventCode) {
     return Lookup(std::begin(kEventTable), std::end(kEventTable), eventCode);
 }
 
-int FollowDisplay(int followCode) {
+Display FollowDisplay(int followCode) {
     return Lookup(std::begin(kFollowTable), std::end(kFollowTable), followCode);
 }
 
-int ShowDisplay(Workspace& ws, int display) {
+Display ParameterDisplayOf(int category) {
+    return static_cast<Display>(static_cast<int>(Display::ParameterDisplay) + category);
+}
+
+int ShowDisplay(Workspace& ws, Display display) {
     try {
         return SwitchDisplay(ws, display);
     } catch (const std::exception& e) {

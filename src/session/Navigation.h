@@ -19,34 +19,35 @@ inline constexpr int kAnswerDataChanged = -1;
 inline constexpr int kAnswerNoChange = 0;
 
 /// Display numbers of ShowDisplay.
-enum Display : int {
-    kDisplayTopMenu = 2,
-    kDisplaySettingMenu = 3,
-    kDisplayCategoryMenu = 4,
-    kDisplayParameterDisplay = 5,
-    kDisplayParameterSet = 6,
-    kDisplayParameterAdjust = 7,
-    kDisplayParameterMaint = 8,
-    kDisplayDataView = 9,
-    kDisplayOpenFile = 10,
-    kDisplayDataViewUploaded = 11,
-    kDisplayContentList = 12,
-    kDisplayInformation = 13,
-    kDisplaySaveFile = 14,
-    kDisplayDownloadCheck = 15,
-    kDisplayPrintDialog = 16,
-    kDisplayPrintNow = 17,
-    kDisplayPrintPreview = 18,
-    kDisplaySettingMenuProgram = 19,
-    kDisplayDataViewFile = 20,
-    kDisplayProgramEditor = 21,
-    kDisplayErrorList = 22,
-    kDisplayCommProgress = 23,
-    kDisplaySlotDialog = 24,
-    kDisplayBaudRateDialog = 25,
-    kDisplayVersion = 26,
-    kDisplayNoAction = 27,
-    kDisplayCsvFile = 28,
+enum class Display : int {
+    None = 0,  ///< no display: the event or follow code runs none
+    TopMenu = 2,
+    SettingMenu = 3,
+    CategoryMenu = 4,
+    ParameterDisplay = 5,
+    ParameterSet = 6,
+    ParameterAdjust = 7,
+    ParameterMaint = 8,
+    DataView = 9,
+    OpenFile = 10,
+    DataViewUploaded = 11,
+    ContentList = 12,
+    Information = 13,
+    SaveFile = 14,
+    DownloadCheck = 15,
+    PrintDialog = 16,
+    PrintNow = 17,
+    PrintPreview = 18,
+    SettingMenuProgram = 19,
+    DataViewFile = 20,
+    ProgramEditor = 21,
+    ErrorList = 22,
+    CommProgress = 23,
+    SlotDialog = 24,
+    BaudRateDialog = 25,
+    Version = 26,
+    NoAction = 27,
+    CsvFile = 28,
 };
 
 /// The engine's hand-back to the setting menu after a failed job, as the
@@ -68,16 +69,19 @@ int ProgramDownloadMessage(comm::CommErrorCode outcome);
 
 /// The display an event code maps to, or 0 when the event table does not list
 /// it (the special event codes are not in the table).
-int EventDisplay(int eventCode);
+Display EventDisplay(int eventCode);
 
 /// The display a follow code runs, or 0 when it runs none (follow code 2
 /// enables the setting menu instead and also gives 0).
-int FollowDisplay(int followCode);
+Display FollowDisplay(int followCode);
 
 /// Shows one screen or runs one file action through the workspace's navigation host. Returns
 /// the file dialog's result for displays 10, 14 and 28 (-1 when it completed),
 /// 0 for all other displays. Unknown displays do nothing.
-int ShowDisplay(Workspace& ws, int display);
+int ShowDisplay(Workspace& ws, Display display);
+
+/// The parameter screen's display for category `category` (0 DISPLAY .. 3 MAINT).
+Display ParameterDisplayOf(int category);
 
 /// Performs the action of `eventCode`, then that of `followCode`. `answer`
 /// carries kAnswerDataChanged for the codes that ask whether to save. Returns

@@ -107,7 +107,7 @@ std::string OnlinePage::TrendTitle() const {
 
 bool OnlinePage::Export(session::FileDialogHost& dialog, bool csv,
                         std::span<const std::uint8_t> bytes) {
-    session::FileDialogSpec ask = session::FileDialogFor(m_ws, session::kDialogCsv);
+    session::FileDialogSpec ask = session::FileDialogFor(m_ws, session::FileDialogMode::Csv);
     ask.title = shell::Catalogue(csv ? kTextTrendExportCsv : kTextTrendExportPng);
     std::erase(ask.title, '&');
     ask.filter = csv ? shell::Catalogue(kTextCsvFile) + "(*.csv)|*.csv"

@@ -76,7 +76,7 @@ std::string RestoreTitle(const plant::Record& record) {
 void PlantRegisterBrowser::Say(const std::string& text, MsgIcon icon) const {
     if (m_ws.hosts.messages == nullptr) return;
     m_ws.hosts.messages->Show(
-        {files::Utf8ToSingleByte(text), Catalogue(kTextPlantRegisterCaption), kButtonsOk, icon});
+        {files::Utf8ToSingleByte(text), Catalogue(kTextPlantRegisterCaption), MsgButtons::Ok, icon});
 }
 
 void PlantRegisterBrowser::Guarded(const std::function<void()>& action) {
@@ -182,11 +182,11 @@ std::optional<Screen> PlantRegisterBrowser::ShowInChain(const plant::Record& rec
     m_ws.state.dataChanged = false;
     if (program) {
         m_ws.state.editorOpenedFromFile = true;
-        ShowDisplay(m_ws, kDisplayProgramEditor);
+        ShowDisplay(m_ws, Display::ProgramEditor);
         return Screen::ProgramEditor;
     }
     m_ws.state.dataSource = shell::DataSource::File;  // as read from a file
-    ShowDisplay(m_ws, kDisplayDataViewFile);
+    ShowDisplay(m_ws, Display::DataViewFile);
     return Screen::DataView;
 }
 
@@ -263,8 +263,8 @@ void PlantRegisterBrowser::Restore(const std::vector<int>& rows) {
             Fill(Catalogue(kTextRestoreQuestion), RestoreTitle(*record), Shown(in));
         if (m_ws.hosts.messages == nullptr ||
             m_ws.hosts.messages->Show({files::Utf8ToSingleByte(question),
-                                       Catalogue(kTextPlantRegisterCaption), kButtonsYesNo,
-                                       MsgIcon::Question}) != kAnswerYes)
+                                       Catalogue(kTextPlantRegisterCaption), MsgButtons::YesNo,
+                                       MsgIcon::Question}) != MsgAnswer::Yes)
             return;
         if (const auto screen = ShowInChain(*record))
             StartRestore(m_ws, *record, *screen, m_host.RestoreQuestions());

@@ -46,7 +46,7 @@ bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option) {
                 case NewProgramResult::kCreated:
                     break;
                 case NewProgramResult::kNotRegistered:
-                    shell::ShowMessage(ws.hosts, kMsgModelNotRegistered, shell::kButtonsOk,
+                    shell::ShowMessage(ws.hosts, kMsgModelNotRegistered, shell::MsgButtons::Ok,
                                        shell::Catalogue(kTextProgramSettingMenu));
                     EnableMenu(ws);
                     return false;
@@ -56,15 +56,15 @@ bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option) {
                     return false;
             }
             state.dataPresent = true;
-            state.source = kSourceNew;
+            state.source = ProgramSource::New;
             state.fileName.clear();
             state.sourceRecords.clear();
             session::DisplayMatrix(ws, shell::NavEvent::kNewProgram);
             return true;
         }
         case ProgramMenuOption::kUpload: {
-            const std::int16_t before = state.source;
-            state.source = kSourceUpload;
+            const ProgramSource before = state.source;
+            state.source = ProgramSource::Upload;
             if (!session::StartScreenJob(
                     ws.Engine(), {comm::kJobProgramUpload, shell::Catalogue(kTextUploadProgram)},
                     session::kCallerSettingMenuProgram, shell::Screen::SettingMenu)) {
@@ -89,8 +89,8 @@ bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option) {
 ProgramDownloadStart DownloadProgram(files::Workspace& ws, program::ProgramEditor& editor,
                                      Screen screen, std::unique_ptr<DownloadQuestions> questions) {
     if (editor.CheckBeforeDownload() != 0 &&
-        shell::ShowMessage(ws.hosts, kMsgSeeCheckErrors, shell::kButtonsYesNo,
-                           shell::Catalogue(kTextProgramEditor)) == shell::kAnswerYes)
+        shell::ShowMessage(ws.hosts, kMsgSeeCheckErrors, shell::MsgButtons::YesNo,
+                           shell::Catalogue(kTextProgramEditor)) == shell::MsgAnswer::Yes)
         return ProgramDownloadStart::ErrorListWanted;
     const bool started =
         StartSafeDownload(ws,

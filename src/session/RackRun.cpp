@@ -176,14 +176,14 @@ class SlotHost : public comm::CommHost {
 class KeptMessages : public MessageBoxHost {
   public:
     std::string last;
-    int Show(const MessageBoxRequest& box) override {
+    MsgAnswer Show(const MessageBoxRequest& box) override {
         // One line: the paragraphs of the box joined.
         last.clear();
         for (char c : box.text) {
             if (c == '\r' || c == '\n') c = ' ';
             if (c != ' ' || (!last.empty() && last.back() != ' ')) last += c;
         }
-        return kAnswerOk;
+        return MsgAnswer::Ok;
     }
 };
 

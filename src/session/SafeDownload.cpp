@@ -114,7 +114,7 @@ DownloadPreview KeepBackup(Workspace& ws, const HeldData& held, files::DataFileK
     why = "the upload of the instrument's set failed";
     DownloadPreview preview;
     if (uploadEnded && (!program || engine.LastOutcome().facts.programItemCount > 0)) {
-        if (program) ws.program.source = program::kSourceUpload;
+        if (program) ws.program.source = program::ProgramSource::Upload;
         preview = PreviewOf(held, ws, kind, file);
         preview.backup = files::WriteBackup(ws, kind, why);
         if (engine.LastInstrument().viaRack) preview.slot = engine.LastInstrument().slot;

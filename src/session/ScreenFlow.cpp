@@ -22,11 +22,15 @@ using shell::Screen;
 HandBackAction Event(int code, int follow = 0) {
     return {HandBackKind::Event, code, follow, Screen::TopMenu};
 }
-HandBackAction Display(int display) {
-    return {HandBackKind::Display, display, 0, Screen::TopMenu};
+HandBackAction Show(Display display) {
+    HandBackAction action{HandBackKind::Display};
+    action.display = display;
+    return action;
 }
-HandBackAction Menu(int code) {
-    return {HandBackKind::MenuCommand, code, 0, Screen::TopMenu};
+HandBackAction Menu(MenuCommandCode code) {
+    HandBackAction action{HandBackKind::MenuCommand};
+    action.menu = code;
+    return action;
 }
 HandBackAction Enable(Screen screen) {
     return {HandBackKind::Enable, 0, 0, screen};
@@ -88,7 +92,7 @@ HandBackAction Failed(JobCaller caller, comm::Job job, comm::CommErrorCode resul
         case kCallerDataView4:
             return Event(session::kEventBackToSettingMenu, 322);
         case kCallerCategoryMenu:
-            return Display(4);
+            return Show(Display::CategoryMenu);
         case kCallerProgramEditor:
             return Event(383);
         case kCallerBaudDialog:
@@ -156,10 +160,10 @@ void RunHandBack(Workspace& ws, const HandBackAction& action) {
             DisplayMatrix(ws, action.code, action.follow, 0);
             break;
         case HandBackKind::Display:
-            ShowDisplay(ws, action.code);
+            ShowDisplay(ws, action.display);
             break;
         case HandBackKind::MenuCommand:
-            if (menuCommand) menuCommand(action.code);
+            if (menuCommand) menuCommand(action.menu);
             break;
         case HandBackKind::Enable:
             navigation->EnableScreen(action.screen);
@@ -187,16 +191,16 @@ bool StartScreenJob(CommEngine& engine, JobRequest request, JobCaller caller, Sc
     // Without the password no download starts, whichever screen asks.
     const comm::Job job = request.code;
     if (ChangesInstrument(job) && !ws.state.downloadAllowed) {
-        ShowMessage(ws.hosts, kMsgWrongPasswordEntry, kButtonsOk, request.title);
+        ShowMessage(ws.hosts, kMsgWrongPasswordEntry, MsgButtons::Ok, request.title);
         return false;
     }
     if (prompt &&
-        ShowMessage(ws.hosts, kMsgStartPrompt, kButtonsOkCancel, request.title) != kAnswerOk) {
+        ShowMessage(ws.hosts, kMsgStartPrompt, MsgButtons::OkCancel, request.title) != MsgAnswer::Ok) {
         return false;
     }
     if (!StartCallerJob(engine, std::move(request), caller)) return false;
     if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(screen);
-    ShowDisplay(ws, kDisplayCommProgress);
+    ShowDisplay(ws, Display::CommProgress);
     return true;
 }
 

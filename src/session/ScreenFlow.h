@@ -10,6 +10,7 @@
 #include <string>
 
 #include "comm/Engine.h"
+#include "session/Navigation.h"
 #include "session/Vocabulary.h"
 #include "shell/NavigationHost.h"
 
@@ -61,9 +62,11 @@ enum class HandBackKind {
 
 struct HandBackAction {
     HandBackKind kind = HandBackKind::None;
-    int code = 0;
+    int code = 0;  ///< the event code of an Event
     int follow = 0;
     Screen screen = Screen::TopMenu;
+    Display display = Display::None;                   ///< of a Display
+    MenuCommandCode menu = MenuCommandCode::Category;  ///< of a MenuCommand
 
     bool operator==(const HandBackAction&) const = default;
 };
@@ -97,8 +100,8 @@ bool StartScreenJob(comm::CommEngine& engine, comm::JobRequest request, JobCalle
                     Screen screen, bool prompt = true);
 
 /// Menu command that opens the baud-rate dialog after job 20.
-constexpr int kMenuBaudRateDialog = 101;
+constexpr MenuCommandCode kMenuBaudRateDialog = MenuCommandCode::BaudRate;
 /// Menu command after job 23 when a rack interface answered.
-constexpr int kMenuAfterSlotJob = 181;
+constexpr MenuCommandCode kMenuAfterSlotJob = MenuCommandCode::Category;
 
 }  // namespace rq50::session

@@ -49,7 +49,7 @@ void SettingMenu::Unload() {
 }
 
 void SettingMenu::Activated() {
-    m_ws.state.currentScreenId = shell::kScreenSettingMenu;
+    m_ws.state.currentScreenId = shell::ScreenId::SettingMenu;
 }
 
 SettingMenuJob SettingMenu::JobFor(SettingMenuOption option) {

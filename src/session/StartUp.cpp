@@ -27,7 +27,7 @@ namespace {
 /// "Failed to initialize settings." titled with the missing file's path.
 void ShowSettingsFailure(Workspace& ws, const std::string& path, MsgIcon icon) {
     ShowAlert(ws.hosts, {Catalogue(kTextFailedToInitialize), std::string(kAppTitle) + "  " + path,
-                         kButtonsOk, icon});
+                         MsgButtons::Ok, icon});
 }
 
 void WaitMs(Workspace& ws, int ms) {
@@ -65,7 +65,7 @@ StartupResult Run(Workspace& ws, StartupHost& host) {
         // Said without a beep: the other instance is still running.
         if (MessageBoxHost* messages = ws.hosts.messages) {
             messages->Show(
-                {Catalogue(kTextAlreadyStarted), kAppTitle, kButtonsOk, MsgIcon::Exclamation});
+                {Catalogue(kTextAlreadyStarted), kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation});
         }
         return StartupResult::AlreadyRunning;
     }

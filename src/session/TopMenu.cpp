@@ -24,7 +24,7 @@ void TopMenu::Load() {
     SetCurrentFile(m_ws, "", "");
 }
 
-bool TopMenu::PasswordDialogPassed(int mode) {
+bool TopMenu::PasswordDialogPassed(shell::PasswordMode mode) {
     // The dialog's rules clear the flag when it is passed.
     m_ws.state.passwordNotPassed = true;
     m_host.RunPasswordDialog(mode);
@@ -33,7 +33,7 @@ bool TopMenu::PasswordDialogPassed(int mode) {
 
 bool TopMenu::PasswordGate() {
     if (!PasswordIsStored(m_ws)) return true;
-    return PasswordDialogPassed(kPasswordEntry);
+    return PasswordDialogPassed(PasswordMode::Entry);
 }
 
 void TopMenu::Confirm(bool parameterSetting) {
@@ -47,18 +47,18 @@ void TopMenu::Confirm(bool parameterSetting) {
 }
 
 void TopMenu::SetPassword() {
-    m_host.RunPasswordDialog(kPasswordSet);
+    m_host.RunPasswordDialog(PasswordMode::Set);
 }
 
 void TopMenu::ChangePassword() {
-    if (PasswordDialogPassed(kPasswordVerify)) m_host.RunPasswordDialog(kPasswordSet);
+    if (PasswordDialogPassed(PasswordMode::Verify)) m_host.RunPasswordDialog(PasswordMode::Set);
 }
 
 void TopMenu::MousePressed(bool cancelGesture) {
     ReadSettingFile(m_ws);
     if (!m_ws.state.passwordStored || !cancelGesture) return;
-    if (ShowMessage(m_ws.hosts, kMsgCancelPassword, kButtonsOkCancel, Catalogue(kTextPassword)) !=
-        kAnswerOk)
+    if (ShowMessage(m_ws.hosts, kMsgCancelPassword, MsgButtons::OkCancel, Catalogue(kTextPassword)) !=
+        MsgAnswer::Ok)
         return;
     m_ws.state.storedPassword = kNoPassword;
     m_ws.state.passwordStored = false;

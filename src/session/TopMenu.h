@@ -16,7 +16,7 @@ class TopMenuHost {
     virtual ~TopMenuHost() = default;
     /// Shows the password dialog in `mode` (PasswordMode) and returns when it
     /// has closed.
-    virtual void RunPasswordDialog(int mode) = 0;
+    virtual void RunPasswordDialog(shell::PasswordMode mode) = 0;
 };
 
 class TopMenu {
@@ -48,7 +48,7 @@ class TopMenu {
 
   private:
     /// Runs the dialog in `mode` and returns whether it was passed.
-    bool PasswordDialogPassed(int mode);
+    bool PasswordDialogPassed(shell::PasswordMode mode);
 
     Workspace& m_ws;
     TopMenuHost& m_host;

@@ -26,6 +26,7 @@ using shell::Clock;
 using shell::EventCode;
 using shell::MessageBoxHost;
 using shell::MsgIcon;
+using shell::MenuCommandCode;
 using shell::NavEvent;
 using shell::NavigationHost;
 using shell::Screen;

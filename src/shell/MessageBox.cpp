@@ -90,7 +90,7 @@ const std::array<MessageEntry, kLastMessage>& MessageTable() {
     return kTable;
 }
 
-MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::string& callerTitle) {
+MessageBoxRequest BuildMessageBox(int messageNumber, MsgButtons buttons, const std::string& callerTitle) {
     MessageBoxRequest box;
     box.buttons = buttons;
     if (messageNumber < kFirstMessage || messageNumber > kLastMessage) return box;
@@ -101,22 +101,22 @@ MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::str
     return box;
 }
 
-int ShowMessage(const Services& hosts, int messageNumber, int buttons,
+MsgAnswer ShowMessage(const Services& hosts, int messageNumber, MsgButtons buttons,
                 const std::string& callerTitle) {
     return ShowMsgBoxWithDetail(hosts, messageNumber, buttons, callerTitle, {});
 }
 
-int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,
+MsgAnswer ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, MsgButtons buttons,
                          const std::string& callerTitle, const std::string& detail) {
-    if (hosts.messages == nullptr) return 0;
+    if (hosts.messages == nullptr) return MsgAnswer::None;
     MessageBoxRequest box = BuildMessageBox(messageNumber, buttons, callerTitle);
     if (!detail.empty()) box.text += "\r\n\r\n" + detail;
     return ShowAlert(hosts, box);
 }
 
-int ShowAlert(const Services& hosts, const MessageBoxRequest& box) {
+MsgAnswer ShowAlert(const Services& hosts, const MessageBoxRequest& box) {
     MessageBoxHost* host = hosts.messages;
-    if (host == nullptr) return 0;
+    if (host == nullptr) return MsgAnswer::None;
     host->Beep();
     return host->Show(box);
 }
@@ -128,7 +128,7 @@ void ShowRoutineError(const Services& hosts, const std::string& label,
     MessageBoxRequest box;
     box.text = label + "\r\n" + description;
     box.title = kAppTitle;
-    box.buttons = kButtonsOk;
+    box.buttons = MsgButtons::Ok;
     box.icon = MsgIcon::Critical;
     host->Show(box);
 }

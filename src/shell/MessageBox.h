@@ -24,24 +24,24 @@ const std::array<MessageEntry, kLastMessage>& MessageTable();
 
 /// Builds the box of message `messageNumber` (text, title, button set, icon).
 /// A number outside 1..56 gives an empty box with no icon and `buttons`.
-MessageBoxRequest BuildMessageBox(int messageNumber, int buttons, const std::string& callerTitle);
+MessageBoxRequest BuildMessageBox(int messageNumber, MsgButtons buttons, const std::string& callerTitle);
 
 /// Shows message `messageNumber` with button set `buttons` (MsgButtons): beeps,
 /// shows the modal box through the hosts' message host and returns the answer code
 /// (MsgAnswer). Returns 0 when no message host is installed.
-int ShowMessage(const Services& hosts, int messageNumber, int buttons,
+MsgAnswer ShowMessage(const Services& hosts, int messageNumber, MsgButtons buttons,
                 const std::string& callerTitle);
 
 /// ShowMessage with `detail` below the message's own text, after a
 /// blank line: the particulars the fixed text cannot hold (how far a download
 /// came before it stopped). An empty detail shows the message alone.
-int ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, int buttons,
+MsgAnswer ShowMsgBoxWithDetail(const Services& hosts, int messageNumber, MsgButtons buttons,
                          const std::string& callerTitle, const std::string& detail);
 
 /// Beeps and shows `box` through the hosts' message host: a refusal or a
 /// failure the user is to notice. Returns the answer code (MsgAnswer), 0 when
 /// no message host is installed.
-int ShowAlert(const Services& hosts, const MessageBoxRequest& box);
+MsgAnswer ShowAlert(const Services& hosts, const MessageBoxRequest& box);
 
 /// The message every routine's error trap shows: `label` (the routine name
 /// followed by "_ERR"), CR LF, `description`; critical icon, OK, title "RQ50".

@@ -15,31 +15,32 @@ enum class MsgIcon : int {
 };
 
 /// Button sets (argument 2 of the message routine).
-enum MsgButtons : int {
-    kButtonsOk = 0,
-    kButtonsOkCancel = 1,
-    kButtonsAbortRetryIgnore = 2,
-    kButtonsYesNoCancel = 3,
-    kButtonsYesNo = 4,
-    kButtonsRetryCancel = 5,
+enum class MsgButtons : int {
+    Ok = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5,
 };
 
 /// Answer codes returned by a message box.
-enum MsgAnswer : int {
-    kAnswerOk = 1,
-    kAnswerCancel = 2,
-    kAnswerAbort = 3,
-    kAnswerRetry = 4,
-    kAnswerIgnore = 5,
-    kAnswerYes = 6,
-    kAnswerNo = 7,
+enum class MsgAnswer : int {
+    None = 0,  ///< no answer: no message host is installed
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7,
 };
 
 /// One modal message box, fully built by the core.
 struct MessageBoxRequest {
     std::string text;
     std::string title;
-    int buttons = kButtonsOk;
+    MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
 };
 
@@ -50,7 +51,7 @@ class MessageBoxHost {
     virtual ~MessageBoxHost() = default;
     virtual void Beep() {}
     /// Shows the box modally and returns the answer code (MsgAnswer).
-    virtual int Show(const MessageBoxRequest& box) = 0;
+    virtual MsgAnswer Show(const MessageBoxRequest& box) = 0;
     /// Asks for one line of text; nothing when the user cancelled.
     virtual std::optional<std::string> InputBox(const std::string& prompt,
                                                 const std::string& title) {

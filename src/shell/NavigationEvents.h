@@ -94,4 +94,15 @@ constexpr int EventCode(NavEvent event) {
     return static_cast<int>(event);
 }
 
+/// Codes of the shared menu handler `MenuCommand`.
+enum class MenuCommandCode : int {
+    Save = 1,
+    Information = 21,
+    ExitAt9600 = 22,
+    BaudRate = 101,
+    SlotNo = 161,
+    Category = 181,
+    Version = 201,
+};
+
 }  // namespace rq50::shell

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "shell/NavigationEvents.h"
+
 namespace rq50::comm {
 class CommEngine;
 }
@@ -32,7 +34,7 @@ struct Services {
     plant::Recorder* recorder = nullptr;
     /// The main window's menu handler, for the hand-backs that run a menu
     /// command; none where there is no main window.
-    std::function<void(int code)> menuCommand;
+    std::function<void(MenuCommandCode code)> menuCommand;
 };
 
 }  // namespace rq50::shell

@@ -10,18 +10,18 @@
 namespace rq50::shell {
 
 /// Screen shown active for the Baud Rate command (`CurrentScreenId`).
-enum ScreenId : int {
-    kScreenDataView = 0,
-    kScreenSettingMenu = 1,
-    kScreenCategoryMenu = 5,
-    kScreenProgramEditor = 7,
+enum class ScreenId : int {
+    DataView = 0,
+    SettingMenu = 1,
+    CategoryMenu = 5,
+    ProgramEditor = 7,
 };
 
 /// Modes of the password dialog.
-enum PasswordMode : int {
-    kPasswordSet = 0,     ///< set a new password
-    kPasswordVerify = 1,  ///< verify the current one before a change
-    kPasswordEntry = 2,   ///< enter the password before work
+enum class PasswordMode : int {
+    Set = 0,     ///< set a new password
+    Verify = 1,  ///< verify the current one before a change
+    Entry = 2,   ///< enter the password before work
 };
 
 /// What the session works on: parameter settings or a program.
@@ -85,7 +85,7 @@ struct SessionState {
     std::string storedPassword = "----";
     bool passwordStored = false;  ///< a password other than "----" is stored
     bool noPassword = true;       ///< the reverse of passwordStored
-    int passwordMode = kPasswordSet;
+    PasswordMode passwordMode = PasswordMode::Set;
     bool passwordNotPassed = false;      ///< the password dialog was left without the right entry
     bool downloadAllowed = true;         ///< no password set, or the right one entered
     bool passwordSetEnabled = true;      ///< Password / "Set..." enabled on the top menu
@@ -93,7 +93,7 @@ struct SessionState {
 
     // Navigation.
     InfoPurpose infoPurpose = InfoPurpose::DataView;
-    std::int16_t currentScreenId = 0;  ///< ScreenId
+    ScreenId currentScreenId = ScreenId::DataView;
     std::int16_t parameterTab = 0;     ///< 0 DISPLAY, 1 SET, 2 ADJUST, 3 MAINT
     /// Where the data view's data set came from.
     DataSource dataSource = DataSource::Uploaded;

@@ -65,7 +65,7 @@ class CountingPort : public comm::SerialPort {
     }
     void ClearBuffers() override { m_inner.ClearBuffers(); }
     void SetDtr(bool on) override { m_inner.SetDtr(on); }
-    int ErrorNumber() const override { return m_inner.ErrorNumber(); }
+    comm::PortErrorCode ErrorCode() const override { return m_inner.ErrorCode(); }
     std::string ErrorDescription() const override { return m_inner.ErrorDescription(); }
 
   private:
@@ -74,7 +74,7 @@ class CountingPort : public comm::SerialPort {
 
 class SilentMessages : public shell::MessageBoxHost {
   public:
-    int Show(const shell::MessageBoxRequest& /*box*/) override { return shell::kAnswerOk; }
+    shell::MsgAnswer Show(const shell::MessageBoxRequest& /*box*/) override { return shell::MsgAnswer::Ok; }
 };
 
 class SlotHost : public comm::CommHost {

@@ -80,10 +80,10 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     Program program;
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
-    program.Ws().state.currentScreenId = 1;
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenu);
+    program.Ws().state.currentScreenId = shell::ScreenId::SettingMenu;
     gui::ScreenBase* setting = main.ActiveScreen();
-    program.messages.answers = {shell::kAnswerOk};  // "Starts communication..."
+    program.messages.answers = {shell::MsgAnswer::Ok};  // "Starts communication..."
     setting->Std().mnuPortBaud->trigger();
 
     // The job runs behind "Now Communicating." with the screen disabled.
@@ -120,7 +120,7 @@ void CommDialogsTest::baudRateMenuRunsTheCheckAndOpensTheDialog() {
     QVERIFY(setting->parentWidget()->isEnabled());
 
     // Escape in the dialog is its Cancel: the screen comes back unchanged.
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     setting->Std().mnuPortBaud->trigger();
     QVERIFY(WaitFor([&] { return main.FindScreen(shell::Screen::BaudRate) != nullptr; }));
     baud = main.FindScreen(shell::Screen::BaudRate);
@@ -138,7 +138,7 @@ void CommDialogsTest::slotDialogOnARack() {
     program.options.demoInstrument = RQ50_SIM_INSTRUMENTS_DIR "/ZNC.json";
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenu);
     session::DisplayMatrix(program.Ws(), 41, 0, 0);
     gui::ScreenBase* category = main.ActiveScreen();
 
@@ -190,7 +190,7 @@ void CommDialogsTest::terminateEndsAJobAndTakesTheWriteOnTheLine() {
     Program program;
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenu);
     auto start = [&](comm::Job job, int text, session::JobCaller caller, shell::Screen from) {
         return session::StartScreenJob(program.Engine(), {job, shell::Catalogue(text)}, caller,
                                        from, false);
@@ -259,15 +259,15 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     top->Std().mnuPortDevice->trigger();
     QCOMPARE(program.Engine().CommDevice(), std::string("rfc2217://rack7:4001"));
     // A COMn chosen from the menu takes over at the next job.
-    top->Std().PortItem(20)->trigger();
+    top->Std().PortItem(session::PortMenuItem::Com2)->trigger();
     QCOMPARE(PortMenu(top), (QStringList{"COM1", "*COM2", "COM3", "COM4"}));
     QCOMPARE(program.Engine().CommDevice(), comm::DeviceForPort(program.Ws().hosts, 2));
 
     // After a job the status bar names the instrument it reached.
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
-    program.Ws().state.currentScreenId = 1;
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenu);
+    program.Ws().state.currentScreenId = shell::ScreenId::SettingMenu;
     gui::ScreenBase* setting = main.ActiveScreen();
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     setting->Std().mnuPortBaud->trigger();
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     QVERIFY(WaitFor([&] { return LineText(main).endsWith("bps  |  RQB2"); }, 2000));
@@ -278,7 +278,7 @@ void CommDialogsTest::sessionPortStatusBarAndASilentLine() {
     program.App().DemoInstrument()->Faults().drop.all = true;
     program.Clock().SetRate(50);
     program.messages.boxes.clear();
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     setting->Std().mnuPortBaud->trigger();
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }, 60000));
     QCOMPARE(comm::ErrorNumber(program.Engine().LastOutcome().code),

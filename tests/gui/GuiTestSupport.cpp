@@ -33,24 +33,24 @@ void SkippingClock::Wait(std::int32_t ms) {
     if (ms > 0) m_now += ms;
 }
 
-int ScriptedMessages::Show(const shell::MessageBoxRequest& box) {
+shell::MsgAnswer ScriptedMessages::Show(const shell::MessageBoxRequest& box) {
     boxes.push_back(box);
     if (!answers.empty()) {
-        const int answer = answers.front();
+        const shell::MsgAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
     switch (box.buttons) {
-        case shell::kButtonsYesNo:
-            return shell::kAnswerNo;
-        case shell::kButtonsOkCancel:
-        case shell::kButtonsYesNoCancel:
-        case shell::kButtonsRetryCancel:
-            return shell::kAnswerCancel;
-        case shell::kButtonsAbortRetryIgnore:
-            return shell::kAnswerIgnore;
+        case shell::MsgButtons::YesNo:
+            return shell::MsgAnswer::No;
+        case shell::MsgButtons::OkCancel:
+        case shell::MsgButtons::YesNoCancel:
+        case shell::MsgButtons::RetryCancel:
+            return shell::MsgAnswer::Cancel;
+        case shell::MsgButtons::AbortRetryIgnore:
+            return shell::MsgAnswer::Ignore;
         default:
-            return shell::kAnswerOk;
+            return shell::MsgAnswer::Ok;
     }
 }
 

@@ -57,11 +57,11 @@ class SkippingClock : public shell::Clock {
 /// script is empty); every box is recorded.
 class ScriptedMessages : public shell::MessageBoxHost {
   public:
-    int Show(const shell::MessageBoxRequest& box) override;
+    shell::MsgAnswer Show(const shell::MessageBoxRequest& box) override;
     std::optional<std::string> InputBox(const std::string& prompt,
                                         const std::string& title) override;
     std::vector<shell::MessageBoxRequest> boxes;
-    std::deque<int> answers;
+    std::deque<shell::MsgAnswer> answers;
     std::deque<std::optional<std::string>> inputs;
     std::vector<std::string> prompts;
     /// Texts of the boxes shown so far.

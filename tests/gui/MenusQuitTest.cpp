@@ -38,7 +38,7 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     Program program;
     QCOMPARE(program.Start(), 0);
     gui::MainWindow& main = program.Main();
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenu);
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenu);
     gui::ScreenBase* setting = main.ActiveScreen();
     QCOMPARE(setting->Id(), shell::Screen::SettingMenu);
     QVERIFY(!MenuBarShows(main, "Command(&C)"));
@@ -49,8 +49,8 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
                       Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     QVERIFY(program.Ws().state.commandMenuUnlocked);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
-    setting->Std().CommandItem(10)->trigger();
-    setting->Std().CommandItem(30)->trigger();
+    setting->Std().CommandItem(session::CommandMenuItem::MaintMode)->trigger();
+    setting->Std().CommandItem(session::CommandMenuItem::LogFile)->trigger();
     QVERIFY(program.Ws().state.maintMode);
     QVERIFY(program.Engine().LogFileOn());
 
@@ -59,13 +59,13 @@ void MenusQuitTest::commandMenuUnlockCarriesToScreensOpenedLater() {
     gui::ScreenBase* category = main.ActiveScreen();
     QCOMPARE(category->Id(), shell::Screen::CategoryMenu);
     QVERIFY(MenuBarShows(main, "Command(&C)"));
-    QVERIFY(category->Std().CommandItem(10)->isChecked());
-    QVERIFY(!category->Std().CommandItem(20)->isChecked());
-    QVERIFY(category->Std().CommandItem(30)->isChecked());
+    QVERIFY(category->Std().CommandItem(session::CommandMenuItem::MaintMode)->isChecked());
+    QVERIFY(!category->Std().CommandItem(session::CommandMenuItem::Monitor)->isChecked());
+    QVERIFY(category->Std().CommandItem(session::CommandMenuItem::LogFile)->isChecked());
     // Switching MAINT Mode off there clears its mark and the flag.
-    category->Std().CommandItem(10)->trigger();
+    category->Std().CommandItem(session::CommandMenuItem::MaintMode)->trigger();
     QVERIFY(!program.Ws().state.maintMode);
-    QVERIFY(!category->Std().CommandItem(10)->isChecked());
+    QVERIFY(!category->Std().CommandItem(session::CommandMenuItem::MaintMode)->isChecked());
 }
 
 // No quit while a job runs or with the top menu handed over; an instrument
@@ -84,12 +84,12 @@ void MenusQuitTest::quitIsRefusedOrWarnedOf() {
     program.Main().EnableScreen(shell::Screen::TopMenu);
 
     program.Ws().state.instrumentSpeed = 9600;
-    program.messages.answers = {shell::kAnswerYes};
+    program.messages.answers = {shell::MsgAnswer::Yes};
     QVERIFY(!program.Main().close());
     QCOMPARE(program.messages.Texts(),
              std::vector<std::string>{"Reset TAVRO's baud rate back to 1200bps before you exit. "
                                       "Do you want to cancel termination?"});
-    program.messages.answers = {shell::kAnswerNo, shell::kAnswerYes};
+    program.messages.answers = {shell::MsgAnswer::No, shell::MsgAnswer::Yes};
     program.Main().ActiveScreen()->Std().mnuFileExit->trigger();
     QVERIFY(!program.Main().isVisible());
 }
@@ -105,7 +105,7 @@ void MenusQuitTest::fastCommunicationIsMarkedStoredAndKeptAfterARestart() {
     QVERIFY(fast->isChecked());
     QVERIFY(first.Engine().Pacing().fast);
     // Another screen shows the same state in its own menu.
-    session::ShowDisplay(first.Ws(), session::kDisplaySettingMenu);
+    session::ShowDisplay(first.Ws(), session::Display::SettingMenu);
     QVERIFY(first.Main().ActiveScreen()->Std().mnuPortFast->isChecked());
     first.Close();
     {

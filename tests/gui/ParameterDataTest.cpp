@@ -91,7 +91,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     Press(Screen(Screen::TopMenu), "cmdOK");
 
     // Upload: the data view for uploaded data.
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optUpload"));
     QVERIFY(Idle(*m_program));
     QCOMPARE(comm::ErrorNumber(m_program->Engine().LastOutcome().code),
@@ -143,7 +143,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(ChooseAndOk(view, "optEdit"));
     QCOMPARE(marks, QString("*||*|"));
     // Compare with TAVRO: the check list holds the edited item, File / TAVRO.
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     QVERIFY(ChooseAndOk(view, "optCompare"));
     QVERIFY(Idle(*m_program));
     gui::ScreenBase* compared = Screen(Screen::DownloadCheck);
@@ -222,7 +222,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     }
     // The instrument's set is kept first, and the list of changes comes before
     // anything is written.
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     QStringList changes;
     WhenModal("DownloadPreview", [&changes](QWidget* preview) {
         changes = Rows(preview->findChild<QTableView*>("changes"), 4);
@@ -256,7 +256,7 @@ void ParameterDataTest::informationWindowKeys() {
     QVERIFY(StartProgram());
     m_program->Ws().state.infoPurpose =
         shell::InfoPurpose::FileMenu;  // from the data view's File menu: nothing is written
-    session::ShowDisplay(m_program->Ws(), session::kDisplayInformation);
+    session::ShowDisplay(m_program->Ws(), session::Display::Information);
     gui::ScreenBase* info = Screen(Screen::Information);
     QVERIFY(info != nullptr);
     auto* title1 = Child<QLineEdit>(info, "txtFirstTitle");
@@ -308,14 +308,14 @@ void ParameterDataTest::informationWindowKeys() {
 void ParameterDataTest::plantRegisterShowsTheTransfers() {
     QVERIFY(StartProgram());
     Press(Screen(Screen::TopMenu), "cmdOK");
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optUpload"));
     QVERIFY(Idle(*m_program));
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
     QVERIFY(ChooseAndOk(Screen(Screen::DataView), "optDownload"));
     QVERIFY(Idle(*m_program));
-    m_program->messages.answers = {shell::kAnswerNo};  // the upload is not saved
+    m_program->messages.answers = {shell::MsgAnswer::No};  // the upload is not saved
     Press(Screen(Screen::DataView), "cmdCancel");
     Press(Screen(Screen::SettingMenu), "cmdCancel");
     auto* top = static_cast<gui::TopMenuScreen*>(Screen(Screen::TopMenu));

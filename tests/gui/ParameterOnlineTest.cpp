@@ -130,7 +130,7 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
     if (setting == nullptr) return nullptr;
     if (setting->windowTitle() != "Parameter Setting Menu") return nullptr;
     if (!Child<QRadioButton>(setting, "optSetOrNew")->isChecked()) return nullptr;
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     // The keyboard: Enter on the chosen option confirms it.
     Child<QRadioButton>(setting, "optSetOrNew")->setFocus();
     QTest::keyClick(Child<QRadioButton>(setting, "optSetOrNew"), Qt::Key_Return);
@@ -143,7 +143,7 @@ gui::ScreenBase* ParameterOnlineTest::ToCategoryMenu() {
 gui::ScreenBase* ParameterOnlineTest::OpenCategory(int category) {
     gui::MainWindow& main = m_program->Main();
     gui::ScreenBase* menu = main.FindScreen(Screen::CategoryMenu);
-    m_program->messages.answers = {shell::kAnswerOk};
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
     const char* options[] = {"optDisplay", "optSet", "optAdjust", "optMaint"};
     ChooseAndOk(menu, options[category]);
     // The screen is up, with its tabs, while the first page is still read.

@@ -36,7 +36,7 @@ class PasswordTest : public QObject {
 void PasswordTest::fieldsTakeFourMaskedDigits() {
     Program program;
     QCOMPARE(program.Start(), 0);
-    gui::PasswordDialog dialog(program.Ws(), 0, &program.Main());
+    gui::PasswordDialog dialog(program.Ws(), shell::PasswordMode::Set, &program.Main());
     QLineEdit* first = Field(&dialog, "txtPassword");
     QCOMPARE(first->echoMode(), QLineEdit::Password);
     QTest::keyClicks(first, "1a2-3.45");
@@ -47,7 +47,7 @@ void PasswordTest::fieldsTakeFourMaskedDigits() {
     QVERIFY(Field(&dialog, "txtConfirm")->isVisibleTo(&dialog));
     QCOMPARE(dialog.windowTitle(), QString("Set/Change Password"));
 
-    gui::PasswordDialog entry(program.Ws(), 2, &program.Main());
+    gui::PasswordDialog entry(program.Ws(), shell::PasswordMode::Entry, &program.Main());
     QCOMPARE(entry.windowTitle(), QString("Password Entry"));
     QVERIFY(!Field(&entry, "txtConfirm")->isVisibleTo(&entry));
     QCOMPARE(Field(&entry, "txtPassword")->accessibleName(), QString("Password"));
@@ -111,7 +111,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     // Upload is allowed; the data view offers no download.
     gui::ScreenBase* setting = program.Main().FindScreen(shell::Screen::SettingMenu);
     QVERIFY(setting != nullptr);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     ChooseAndOk(setting, "optUpload");
     QVERIFY(WaitFor([&] { return !program.Engine().Busy(); }));
     gui::ScreenBase* view = program.Main().FindScreen(shell::Screen::DataView);
@@ -122,7 +122,7 @@ void PasswordTest::wrongPasswordKeepsTheDataViewFromDownloading() {
     // nothing is sent.
     download->setChecked(true);
     const int requests = program.App().DemoInstrument()->RequestCount();
-    program.messages.answers = {shell::kAnswerOk, shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok, shell::MsgAnswer::Ok};
     Press(view, "cmdOK");
     QVERIFY(!program.Engine().Busy());
     QCOMPARE(program.App().DemoInstrument()->RequestCount(), requests);

@@ -181,8 +181,8 @@ gui::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
     }
     m_program->App().Screens().makers.Register(
         from, [from, &ws] { return new StandInScreen(from, ws, session::kCallerDataView3); });
-    session::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? session::kDisplayProgramEditor
-                                                                  : session::kDisplayDataView);
+    session::ShowDisplay(ws, from == shell::Screen::ProgramEditor ? session::Display::ProgramEditor
+                                                                  : session::Display::DataView);
     gui::PrintFromScreen(ws, from);
     return qobject_cast<gui::PrintDialog*>(Main().FindScreen(shell::Screen::PrintDialog));
 }
@@ -256,7 +256,7 @@ void PrintTest::noPrinterOffersAPdfFile() {
     QVERIFY(dialog != nullptr);
 
     // No: nothing is printed or saved.
-    m_program->messages.answers = {shell::kAnswerNo};
+    m_program->messages.answers = {shell::MsgAnswer::No};
     Press(dialog, "cmdPrint");
     QCOMPARE(m_program->messages.boxes.size(), std::size_t(1));
     QCOMPARE(m_program->messages.boxes[0].text,
@@ -275,7 +275,7 @@ void PrintTest::noPrinterOffersAPdfFile() {
     const QString pdf = m_program->appDir + "/report.pdf";
     NamedFile named(pdf.toStdString());
     gui::PdfFileDialog() = &named;
-    m_program->messages.answers = {shell::kAnswerYes};
+    m_program->messages.answers = {shell::MsgAnswer::Yes};
     Press(preview, "cmdPrint");
     gui::PdfFileDialog() = nullptr;
     QCOMPARE(m_program->messages.boxes.size(), std::size_t(1));
@@ -350,7 +350,7 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
         return new StandInScreen(shell::Screen::ErrorList, m_program->Ws(),
                                  session::kCallerProgramEditor);
     });
-    session::ShowDisplay(m_program->Ws(), session::kDisplayErrorList);
+    session::ShowDisplay(m_program->Ws(), session::Display::ErrorList);
     m_program->Ws().errorPrintList = {{"P01", "LDX9", "Invalid operator."},
                                       {"P02", "GO99", "Invalid jump address."}};
     session::DisplayMatrix(m_program->Ws(), shell::NavEvent::kPrintErrorList);
@@ -370,7 +370,7 @@ void PrintTest::errorAndCheckListsGoToThePreview() {
     entry.sentData = "1A2B    ";
     entry.setData = "1A2C    ";
     m_program->Ws().checkList = {entry};
-    session::ShowDisplay(m_program->Ws(), session::kDisplayDownloadCheck);
+    session::ShowDisplay(m_program->Ws(), session::Display::DownloadCheck);
     QWidget* check = Main().FindScreen(shell::Screen::DownloadCheck);
     QVERIFY(check != nullptr);
     Press(check, "cmdPrint");

@@ -73,7 +73,7 @@ void OpenProgramMenu(Program& p) {
     p.Main().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&p.Main()));
     p.Ws().state.settingMode = shell::SettingMode::Program;
-    session::ShowDisplay(p.Ws(), session::kDisplaySettingMenuProgram);
+    session::ShowDisplay(p.Ws(), session::Display::SettingMenuProgram);
     QVERIFY(session::ProgramMenuLoad(p.Ws()));
 }
 
@@ -225,7 +225,7 @@ void ProgramEditorTest::newProgramFromTheSettingMenuAndBack() {
     Select(e.program, 1, 1);
     QVERIFY(e.Button(1)->isEnabled());
 
-    p.messages.answers = {shell::kAnswerNo};
+    p.messages.answers = {shell::MsgAnswer::No};
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
     QVERIFY(ScreenEnabled(menu));
@@ -415,7 +415,7 @@ void ProgramEditorTest::commandCheckOpensTheErrorListAtTheFirstError() {
     QVERIFY(close->text().contains('&'));
     QVERIFY(!list->Std().mnuPortBaud->isEnabled());  // no Baud Rate from here
     // Leaving the program from here offers to save the program first.
-    p.messages.answers = {shell::kAnswerCancel};
+    p.messages.answers = {shell::MsgAnswer::Cancel};
     list->Std().mnuFileExit->trigger();
     QCOMPARE(LastMessage(p), QString("Do you want to save the program data?"));
     QCOMPARE(UsableScreen(p), list);
@@ -434,7 +434,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     Type(e.program, 4, 1, "XYZ");
 
     // Yes: the error list, nothing sent.
-    p.messages.answers = {shell::kAnswerYes};
+    p.messages.answers = {shell::MsgAnswer::Yes};
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Error found during command check. Do you want to see the "
                                      "error content?"));
@@ -448,7 +448,7 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
     p.Clock().SetRate(20);
     Type(e.program, 4, 1, "NOP");
     Type(e.program, 6, 1, "XYZ");
-    p.messages.answers = {shell::kAnswerNo, shell::kAnswerOk};
+    p.messages.answers = {shell::MsgAnswer::No, shell::MsgAnswer::Ok};
     WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
     QTest::mouseClick(e.Button(6), Qt::LeftButton);
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
@@ -462,12 +462,12 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
 
     // Compare with TAVRO: the unit holds what was sent; a step changed since
     // shows in the check list, and its Close (Escape) gives the editor back.
-    p.messages.answers = {shell::kAnswerOk};
+    p.messages.answers = {shell::MsgAnswer::Ok};
     QTest::mouseClick(e.Button(7), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return !p.Engine().Busy() && ScreenEnabled(e.screen); }, 60000));
     QCOMPARE(LastMessage(p), QString("The instrument holds the file's values: no item differs."));
     Type(e.program, 4, 1, "LDX2");
-    p.messages.answers = {shell::kAnswerOk};
+    p.messages.answers = {shell::MsgAnswer::Ok};
     QTest::mouseClick(e.Button(7), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::DownloadCheck) != nullptr; }, 60000));
     auto* compared = p.Main().FindScreen(Screen::DownloadCheck)->findChild<QTableView*>();
@@ -479,31 +479,31 @@ void ProgramEditorTest::downloadWithErrorsAsksAndFollowsTheAnswerThenUploads() {
 
     // What the unit holds now comes back by an upload, once it is not
     // cancelled at the prompt.
-    p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
+    p.messages.answers = {shell::MsgAnswer::No};  // leave the editor without saving
     QTest::mouseClick(e.Button(0), Qt::LeftButton);
     QVERIFY(WaitFor([&] { return Find(p).screen == nullptr; }));
-    p.messages.answers = {shell::kAnswerCancel};
+    p.messages.answers = {shell::MsgAnswer::Cancel};
     QVERIFY(!session::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QVERIFY(!p.Engine().Busy());
     QVERIFY(ScreenEnabled(p.Main().FindScreen(Screen::SettingMenu)));
-    p.messages.answers = {shell::kAnswerOk};
+    p.messages.answers = {shell::MsgAnswer::Ok};
     QVERIFY(session::ProgramMenuConfirm(p.Ws(), ProgramMenuOption::kUpload));
     QCOMPARE(QString::fromStdString(p.messages.boxes.back().title),
              QString("Upload Program Data from TAVRO"));
     QVERIFY(WaitFor([&] { return !p.Engine().Busy() && Find(p).screen != nullptr; }, 60000));
-    QCOMPARE(p.Ws().program.source, std::int16_t(program::kSourceUpload));
+    QCOMPARE(p.Ws().program.source, program::ProgramSource::Upload);
     QCOMPARE(RowHeading(Find(p).program, 1), QString("P01"));
     QCOMPARE(Cell(Find(p).program, 6, 1), QString("XYZ"));
 
     // Restore from the top menu's plant register: the last good program goes
     // back through the program editor, which is the working screen after.
-    p.messages.answers = {shell::kAnswerNo};  // leave the editor without saving
+    p.messages.answers = {shell::MsgAnswer::No};  // leave the editor without saving
     QTest::mouseClick(Find(p).Button(0), Qt::LeftButton);
     session::DisplayMatrix(p.Ws(), shell::NavEvent::kSettingMenuBackProgram);  // the menu's Cancel
     p.Main().UnloadScreen(Screen::SettingMenu);
     auto* top = static_cast<gui::TopMenuScreen*>(p.Main().FindScreen(Screen::TopMenu));
     QVERIFY(WaitFor([&] { return UsableScreen(p) == top; }));
-    p.messages.answers = {shell::kAnswerYes, shell::kAnswerOk};
+    p.messages.answers = {shell::MsgAnswer::Yes, shell::MsgAnswer::Ok};
     WhenModal("PlantRegister", [](QWidget* window) {
         WhenModal("DownloadPreview", [](QWidget* preview) { Press(preview, "cmdDownload"); });
         window->findChild<QTableWidget*>("grdRecords")->clearSelection();
@@ -573,7 +573,7 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     // The Command menu carries Baud Rate, which checks the instrument first.
     QAction* baud = Action(e.screen->Std().mnuCommand, "Baud Rate(&B)");
     QVERIFY(baud != nullptr);
-    p.messages.answers = {shell::kAnswerCancel};
+    p.messages.answers = {shell::MsgAnswer::Cancel};
     baud->trigger();
     QCOMPARE(LastMessage(p), QString("Starts communication. Press OK button if ready."));
     QVERIFY(!p.Engine().Busy());
@@ -582,10 +582,10 @@ void ProgramEditorTest::exitOffersToSaveTheProgram() {
     // the grid holds, then quit.
     const QString path = p.appDir + "/exit.7pr";
     WhenFileDialog(path);
-    p.messages.answers = {shell::kAnswerYes};
+    p.messages.answers = {shell::MsgAnswer::Yes};
     QVERIFY(!p.Main().close());
     QVERIFY(WaitFor([&] { return p.Main().FindScreen(Screen::Information) != nullptr; }));
-    p.messages.answers = {shell::kAnswerYes};
+    p.messages.answers = {shell::MsgAnswer::Yes};
     Press(p.Main().FindScreen(Screen::Information), "cmdOK");
     QVERIFY(WaitFor([&] { return !p.Main().isVisible(); }));
     QCOMPARE(LastMessage(p), QString("Is it OK to quit the system RQ50?"));

@@ -79,7 +79,7 @@ void RackWindowTest::scanFillsTheTableFromTheMenu() {
     QCOMPARE(program.Ws().hosts.messages, static_cast<shell::MessageBoxHost*>(&program.messages));
 
     // With a download password stored, Download asks it before anything else.
-    comm::jobs::PasswordDialogOk(program.Ws(), comm::jobs::kPasswordNew, "12", "12");
+    comm::jobs::PasswordDialogOk(program.Ws(), shell::PasswordMode::Set, "12", "12");
     program.Ws().state.downloadAllowed = false;
     bool asked = false;
     WhenModal("RackWindow", [&](QWidget* window) {

@@ -129,12 +129,12 @@ void PrintScreens(Program& program) {
                static_cast<std::streamsize>(bytes.size()));
     files::ReadParameterFile(ws, path);
     ws.state.settingMode = shell::SettingMode::Parameter;
-    session::ShowDisplay(ws, session::kDisplayPrintDialog);
+    session::ShowDisplay(ws, session::Display::PrintDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ2800_print_dialog");
 
     ws.printAreas = print::PrintAreas{};
-    session::ShowDisplay(ws, session::kDisplayPrintPreview);
+    session::ShowDisplay(ws, session::Display::PrintPreview);
     if (QMdiSubWindow* preview = gui::SubWindowOf(main.FindScreen(shell::Screen::PrintPreview))) {
         preview->showMaximized();
     }
@@ -148,11 +148,11 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
     files::Workspace& ws = program.Ws();
     program.Clock().SetRate(20);
     auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
-    session::ShowDisplay(ws, session::kDisplaySettingMenu);
+    session::ShowDisplay(ws, session::Display::SettingMenu);
     Settle();
     Save(WithCaption(&main), "frmRQ2100_parameter_setting_menu");
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();
@@ -160,7 +160,7 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
 
     gui::ScreenBase* category = main.FindScreen(shell::Screen::CategoryMenu);
     category->findChild<QRadioButton*>("optSet")->setChecked(true);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     gui::ScreenBase* page = main.FindScreen(shell::Screen::OnlineParameter);
@@ -177,7 +177,7 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
     Settle();
     program.Engine().SetMonitorOn(true);
     category->findChild<QRadioButton*>("optDisplay")->setChecked(true);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     QTest::mouseClick(category->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     // Read every second, one reading failing on the way; the trend of it all
@@ -231,10 +231,10 @@ void ParameterScreens(Program& program, gui::MainWindow& main) {
 void DataScreens(Program& program, gui::MainWindow& main) {
     files::Workspace& ws = program.Ws();
     auto idle = [&] { return WaitFor([&] { return !program.Engine().Busy(); }); };
-    session::ShowDisplay(ws, session::kDisplaySettingMenu);
+    session::ShowDisplay(ws, session::Display::SettingMenu);
     gui::ScreenBase* setting = main.FindScreen(shell::Screen::SettingMenu);
     setting->findChild<QRadioButton*>("optUpload")->setChecked(true);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     QTest::mouseClick(setting->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     idle();
     Settle();
@@ -250,7 +250,7 @@ void DataScreens(Program& program, gui::MainWindow& main) {
     ws.information.title1 = files::FixedLength("Pump 1 feed", 40);
     ws.information.createdBy = files::FixedLength("R. Tanaka", 40);
     ws.state.infoPurpose = shell::InfoPurpose::FileMenu;
-    session::ShowDisplay(ws, session::kDisplayInformation);
+    session::ShowDisplay(ws, session::Display::Information);
     Settle();
     Save(WithCaption(&main), "frmRQ2600_information");
     QTest::mouseClick(
@@ -271,7 +271,7 @@ void DataScreens(Program& program, gui::MainWindow& main) {
     view->findChild<QRadioButton*>("optEdit")->setChecked(true);
     QTest::mouseClick(view->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     view->findChild<QRadioButton*>("optDownload")->setChecked(true);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     WhenModal("DownloadPreview", [](QWidget* preview) {
         Settle();
         Save(WithCaption(preview), "download_preview");
@@ -295,9 +295,9 @@ void ProgramShots() {
     if (program.Start() != 0) return;
     gui::MainWindow& main = program.Main();
     program.Ws().state.settingMode = shell::SettingMode::Program;
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenuProgram);
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenuProgram);
     rq50::session::ProgramMenuLoad(program.Ws());
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     rq50::session::ProgramMenuConfirm(program.Ws(), rq50::session::ProgramMenuOption::kUpload);
     WaitFor(
         [&] { return !program.Engine().Busy() && main.FindScreen(shell::Screen::ProgramEditor); },
@@ -369,9 +369,9 @@ int main(int argc, char** argv) {
     gui::VersionWindow::Run(program.Ws(), &main);
 
     ModalShot("frmRQ4300", "frmRQ4300_set_password");
-    gui::PasswordDialog::Run(program.Ws(), &main, 0);
+    gui::PasswordDialog::Run(program.Ws(), &main, shell::PasswordMode::Set);
     ModalShot("frmRQ4300", "frmRQ4300_password_entry");
-    gui::PasswordDialog::Run(program.Ws(), &main, 2);
+    gui::PasswordDialog::Run(program.Ws(), &main, shell::PasswordMode::Entry);
     ModalShot("frmRQ4100", "frmRQ4100_slot");
     gui::SlotNumberDialog::Ask(program.Ws(), &main);
 
@@ -386,7 +386,7 @@ int main(int argc, char** argv) {
     WaitFor([&] { return !program.Engine().Busy(); });
     program.messages.boxes.clear();
 
-    session::ShowDisplay(program.Ws(), session::kDisplayBaudRateDialog);
+    session::ShowDisplay(program.Ws(), session::Display::BaudRateDialog);
     Settle();
     Save(WithCaption(&main), "frmRQ4200_baud_rate");
     main.UnloadScreen(shell::Screen::BaudRate);

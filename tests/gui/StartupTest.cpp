@@ -279,7 +279,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("top menu");
 
     // The baud-rate dialog shows its model and rates whole.
-    session::ShowDisplay(program.Ws(), session::kDisplayBaudRateDialog);
+    session::ShowDisplay(program.Ws(), session::Display::BaudRateDialog);
     check("baud rate");
     if (QWidget* baud = main.FindScreen(Screen::BaudRate)) {
         for (const char* name : {"lblModel", "opt1200", "opt9600"}) {
@@ -294,13 +294,13 @@ void StartupTest::everyScreenInsideTheArea() {
     gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
     QVERIFY(setting != nullptr);
     check("setting menu");
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     Press(setting, "cmdOK");
     QVERIFY(Idle(program));
     gui::ScreenBase* category = main.FindScreen(Screen::CategoryMenu);
     QVERIFY(category != nullptr);
     check("category menu");
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     ChooseAndOk(category, "optSet");
     QVERIFY(Idle(program));
     check("parameter screen");
@@ -312,7 +312,7 @@ void StartupTest::everyScreenInsideTheArea() {
     // The data path: "Now Communicating." during an upload, the data view,
     // the content list, the information window, the download check list,
     // the print dialog and the preview.
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     ChooseAndOk(setting, "optUpload");
     check("now communicating");
     QVERIFY(Idle(program));
@@ -323,7 +323,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("content list");
     main.UnloadScreen(Screen::ContentList);
     program.Ws().state.infoPurpose = shell::InfoPurpose::FileMenu;
-    session::ShowDisplay(program.Ws(), session::kDisplayInformation);
+    session::ShowDisplay(program.Ws(), session::Display::Information);
     check("information");
     main.UnloadScreen(Screen::Information);
     comm::jobs::DownloadCheckEntry entry;
@@ -334,7 +334,7 @@ void StartupTest::everyScreenInsideTheArea() {
     entry.setData = "+150.00 ";
     entry.setAux = "mA/V ratio (compensated)";  // a long text: the column grows
     program.Ws().checkList = {entry};
-    session::ShowDisplay(program.Ws(), session::kDisplayDownloadCheck);
+    session::ShowDisplay(program.Ws(), session::Display::DownloadCheck);
     check("download check");
     if (QWidget* list = main.FindScreen(Screen::DownloadCheck)) {
         auto* grid = list->findChild<QTableView*>("ssWriteCheckTAVRO");
@@ -344,9 +344,9 @@ void StartupTest::everyScreenInsideTheArea() {
             qPrintable(set.data().toString()));
     }
     main.UnloadScreen(Screen::DownloadCheck);
-    session::ShowDisplay(program.Ws(), session::kDisplayPrintDialog);
+    session::ShowDisplay(program.Ws(), session::Display::PrintDialog);
     check("print dialog");
-    session::ShowDisplay(program.Ws(), session::kDisplayPrintPreview);
+    session::ShowDisplay(program.Ws(), session::Display::PrintPreview);
     check("print preview");
     main.UnloadScreen(Screen::PrintPreview);
     main.UnloadScreen(Screen::PrintDialog);
@@ -355,7 +355,7 @@ void StartupTest::everyScreenInsideTheArea() {
 
     // The program editor and the error list of its command check.
     program.Ws().state.settingMode = shell::SettingMode::Program;
-    session::ShowDisplay(program.Ws(), session::kDisplaySettingMenuProgram);
+    session::ShowDisplay(program.Ws(), session::Display::SettingMenuProgram);
     QVERIFY(session::ProgramMenuLoad(program.Ws()));
     session::ProgramMenuConfirm(program.Ws(), session::ProgramMenuOption::kNew);
     auto* editor = qobject_cast<gui::ProgramEditorWindow*>(main.FindScreen(Screen::ProgramEditor));
@@ -363,7 +363,7 @@ void StartupTest::everyScreenInsideTheArea() {
     check("program editor");
     editor->Editor().Grid(program::GridId::kProgram).Set(6, 1, "LDX9");
     editor->Redraw();
-    program.messages.answers = {shell::kAnswerYes};  // see the errors
+    program.messages.answers = {shell::MsgAnswer::Yes};  // see the errors
     Press(editor, "cmdCommandCheck");
     QVERIFY(main.FindScreen(Screen::ErrorList) != nullptr);
     check("error list");
@@ -393,7 +393,7 @@ void StartupTest::everyScreenInsideTheArea() {
             shown->close();
         });
         if (QByteArray(dialog) == "frmRQ0200") gui::VersionWindow::Run(program.Ws(), &main);
-        if (QByteArray(dialog) == "frmRQ4300") gui::PasswordDialog::Run(program.Ws(), &main, 0);
+        if (QByteArray(dialog) == "frmRQ4300") gui::PasswordDialog::Run(program.Ws(), &main, shell::PasswordMode::Set);
         if (QByteArray(dialog) == "frmRQ4100") gui::SlotNumberDialog::Ask(program.Ws(), &main);
         if (QByteArray(dialog) == "PlantRegister")
             gui::PlantRegisterWindow::Run(program.Ws(), &main);
@@ -420,19 +420,19 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     // Create Log File: a log that cannot be written is said at once.
     QVERIFY(app.mkpath("User/RQ50.Log"));
     gui::ScreenBase* top = main.ActiveScreen();
-    session::ToggleCommandItem(program.Ws(), *top, session::kItemLogFile);
+    session::ToggleCommandItem(program.Ws(), *top, session::CommandMenuItem::LogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
     QVERIFY(QString::fromStdString(program.messages.boxes[0].text).contains("RQ50.Log"));
     QVERIFY(app.rmdir("User/RQ50.Log"));
-    session::ToggleCommandItem(program.Ws(), *top, session::kItemLogFile);
-    session::ToggleCommandItem(program.Ws(), *top, session::kItemLogFile);
+    session::ToggleCommandItem(program.Ws(), *top, session::CommandMenuItem::LogFile);
+    session::ToggleCommandItem(program.Ws(), *top, session::CommandMenuItem::LogFile);
     QCOMPARE(program.messages.boxes.size(), std::size_t(1));
 
     // Upload, then Save: the dialog starts in User/PARAMETER with no name,
     // and "pump1" is saved as pump1.7pa, which the open dialog lists.
     Press(top, "cmdOK");
     gui::ScreenBase* setting = main.FindScreen(Screen::SettingMenu);
-    program.messages.answers = {shell::kAnswerOk};
+    program.messages.answers = {shell::MsgAnswer::Ok};
     ChooseAndOk(setting, "optUpload");
     QVERIFY(Idle(program));
     QVERIFY(QFileInfo(app.filePath("User/RQ50.Log")).size() > 0);
@@ -456,7 +456,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     // The port chosen is stored with the set-up, and nothing of the program
     // lands in the account's own configuration folder.
     gui::ScreenBase* active = main.ActiveScreen();
-    active->Std().PortItem(20)->trigger();
+    active->Std().PortItem(session::PortMenuItem::Com2)->trigger();
     program.Close();
     QSettings stored(app.filePath("RQ50.ini"), QSettings::IniFormat);
     QCOMPARE(stored.value("Settings/COMPORT").toString(), QString("2"));

@@ -49,7 +49,7 @@ class QtSerialPortPty : public ::testing::Test {
 TEST_F(QtSerialPortPty, OpensDespiteDtrAndMovesBytesBothWays) {
     port.SetDtr(true);  // a pty has no modem lines: not an open failure
     ASSERT_TRUE(port.Open()) << port.ErrorDescription();
-    EXPECT_EQ(port.ErrorNumber(), 0);
+    EXPECT_EQ(port.ErrorCode(), comm::PortErrorCode::None);
     EXPECT_TRUE(port.IsOpen());
 
     const Bytes frame = {0x00, 0x00, 0x12, 0x04, 0x80, 0x1A, 0x00, 0x00, 0xB0};
@@ -125,7 +125,7 @@ TEST_F(QtSerialPortPty, PortHeldByAnotherProgramIsAnOpenFailure) {
     platform::QtSerialPort second;
     second.SetDevice(pty.Slave());
     EXPECT_FALSE(second.Open());
-    EXPECT_EQ(second.ErrorNumber(), comm::kPortErrAlreadyOpen);
+    EXPECT_EQ(second.ErrorCode(), comm::PortErrorCode::AlreadyOpen);
     EXPECT_NE(second.ErrorDescription().find("in use by another program"), std::string::npos)
         << second.ErrorDescription();
     EXPECT_FALSE(second.IsOpen());
@@ -135,7 +135,7 @@ TEST(QtSerialPort, MissingDeviceIsAnInvalidPort) {
     platform::QtSerialPort port;
     port.SetDevice("/dev/rq50-no-such-device");
     EXPECT_FALSE(port.Open());
-    EXPECT_EQ(port.ErrorNumber(), comm::kPortErrInvalidPort);
+    EXPECT_EQ(port.ErrorCode(), comm::PortErrorCode::InvalidPort);
     EXPECT_NE(port.ErrorDescription().find("/dev/rq50-no-such-device"), std::string::npos);
     // The box says what to do: the ports there are now, and where to choose.
     EXPECT_NE(port.ErrorDescription().find("Serial ports found now: "), std::string::npos);

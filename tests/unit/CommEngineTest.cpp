@@ -45,8 +45,8 @@ class EngineTest : public ::testing::Test, public testing::CommFixture {
         if (silent) return {};
         const int command = request[4], ma = request[5], mb = request[6];
         if ((ma == 0 && mb == 1) || command == 0x84)
-            return {{20, ResponseFrame(0, 1, "MODEL   ", "RQB2    ", 0, 0)}};
-        return {{20, ResponseFrame(ma, mb, headName, "        ", 0, 0)}};
+            return {{20, ResponseFrame(0, 1, "MODEL   ", "RQB2    ", ResponseStatus::Normal, 0)}};
+        return {{20, ResponseFrame(ma, mb, headName, "        ", ResponseStatus::Normal, 0)}};
     }
 
     /// Runs the started job to its end on the virtual clock.
@@ -295,8 +295,8 @@ TEST_F(EngineTest, LogWriteErrorsDoNotStopTheJob) {
 TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     shell::testing::RecordingNavigation navigation;
     ws.hosts.navigation = &navigation;
-    std::vector<int> menuCommands;
-    ws.hosts.menuCommand = [&](int code) { menuCommands.push_back(code); };
+    std::vector<shell::MenuCommandCode> menuCommands;
+    ws.hosts.menuCommand = [&](shell::MenuCommandCode code) { menuCommands.push_back(code); };
 
     // A cancelled slot job started from the SLOT No. dialog re-enables the
     // category menu; a successful one from the category menu with a rack
@@ -315,7 +315,7 @@ TEST_F(EngineTest, FinishedJobHandsBackThroughTheNavigation) {
     core.CommFacts.rackAnswered = true;
     Run();
     core.UnregisterCommJob(kJobSlot);
-    EXPECT_EQ(menuCommands, std::vector<int>{session::kMenuAfterSlotJob});
+    EXPECT_EQ(menuCommands, std::vector<shell::MenuCommandCode>{session::kMenuAfterSlotJob});
 
     ws.hosts.menuCommand = nullptr;
     ws.hosts.navigation = nullptr;

@@ -82,7 +82,7 @@ class ScriptedPort : public SerialPort {
         m_input.clear();
     }
     void SetDtr(bool) override {}
-    int ErrorNumber() const override { return failOpen ? 8002 : 0; }
+    comm::PortErrorCode ErrorCode() const override { return failOpen ? comm::PortErrorCode::InvalidPort : comm::PortErrorCode::None; }
     std::string ErrorDescription() const override { return failOpen ? "Invalid port number" : ""; }
 
     const std::string& Device() const { return m_device; }
@@ -115,10 +115,10 @@ class RecordingMessages : public shell::MessageBoxHost {
   public:
     std::vector<shell::MessageBoxRequest> boxes;
     std::function<void()> onShow;
-    int Show(const shell::MessageBoxRequest& box) override {
+    shell::MsgAnswer Show(const shell::MessageBoxRequest& box) override {
         boxes.push_back(box);
         if (onShow) onShow();
-        return shell::kAnswerOk;
+        return shell::MsgAnswer::Ok;
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -168,17 +168,18 @@ class CommFixture {
 
 /// A response frame: header, texts, checksum (item type 2 unless told).
 inline Bytes ResponseFrame(int ma, int mb, const std::string& name, const std::string& data,
-                           int status = 0, int kind = 1) {
+                           comm::ResponseStatus status = comm::ResponseStatus::Normal,
+                           int kind = 1) {
     Bytes f = {0,
                0,
                0x12,
                0,
-               static_cast<std::uint8_t>((2 << 6) | (status << 3) | kind),
+               static_cast<std::uint8_t>((2 << 6) | (static_cast<int>(status) << 3) | kind),
                static_cast<std::uint8_t>(ma & 0x3F),
                static_cast<std::uint8_t>(mb & 0x3F),
                0};
-    if (status != 0) {
-        f[4] = static_cast<std::uint8_t>(status << 3);  // type 0: no texts
+    if (status != comm::ResponseStatus::Normal) {
+        f[4] = static_cast<std::uint8_t>(static_cast<int>(status) << 3);  // type 0: no texts
     } else {
         f.insert(f.end(), name.begin(), name.end());
         f.insert(f.end(), data.begin(), data.end());

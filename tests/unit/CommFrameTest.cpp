@@ -211,7 +211,7 @@ TEST_F(CommFrame, AnAnswerBelongsToTheRequestThatNamesItsAddress) {
 TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
     ScriptedPort port(clock);
     port.Open();
-    const Bytes frame = testing::ResponseFrame(3, 4, "", "", kRespAddressError);
+    const Bytes frame = testing::ResponseFrame(3, 4, "", "", ResponseStatus::AddressError);
     ASSERT_EQ(frame.size(), 9u);
     port.respond = [&](const Bytes&, int) {
         return std::vector<ScriptedPort::Part>{{0, Bytes(frame.begin(), frame.begin() + 8)},
@@ -228,7 +228,7 @@ TEST_F(CommFrame, ResponseWithoutTextsWaitsForItsChecksumOnly) {
     EXPECT_EQ(status, kRecvComplete);
     EXPECT_EQ(core.RecvBuffer, frame) << "trailing bytes stay in the port";
     EXPECT_EQ(port.BytesWaiting(), 2);
-    EXPECT_EQ(core.RespStatus, kRespAddressError);
+    EXPECT_EQ(core.RespStatus, ResponseStatus::AddressError);
 }
 
 TEST_F(CommFrame, NameLengthCodesTwoAndThreeLeaveAllTextAsData) {

@@ -90,7 +90,7 @@ TEST(InfoWindow, EachPurposeLeavesTheScreenItWasOpenedFrom) {
         for (bool ok : {true, false}) {
             SCOPED_TRACE(testing::Message() << "purpose " << c.purpose << (ok ? " OK" : " Cancel"));
             InfoScope info(c.purpose);
-            info.scope.messages.answers = {shell::kAnswerNo};
+            info.scope.messages.answers = {shell::MsgAnswer::No};
             InfoWindow window(info.ws);
             if (ok) {
                 EXPECT_TRUE(window.Ok(window.Form()));

@@ -44,19 +44,18 @@ TEST(IsNumeric, SignedDecimalsWithBlanksOnly) {
 TEST(FormatDataForDisplay, NormalisesNumbersByKind) {
     // Kinds 0 and 6 only when a sign and a point are both present.
     for (int kind : {kKindShown, kKindMeasured}) {
-        EXPECT_EQ(FormatDataForDisplay("+0012.50", kind, 0), "12.50");
-        EXPECT_EQ(FormatDataForDisplay("0012.50 ", kind, 0), "0012.50 ");
-        EXPECT_EQ(FormatDataForDisplay("+0012   ", kind, 0), "+0012   ");
+        EXPECT_EQ(FormatDataForDisplay("+0012.50", kind, DisplayMode::Grid), "12.50");
+        EXPECT_EQ(FormatDataForDisplay("0012.50 ", kind, DisplayMode::Grid), "0012.50 ");
+        EXPECT_EQ(FormatDataForDisplay("+0012   ", kind, DisplayMode::Grid), "+0012   ");
     }
     for (int kind : {kKindDecimal, kKindFreeDecimal}) {
-        EXPECT_EQ(FormatDataForDisplay("+0012   ", kind, 0), "12");
-        EXPECT_EQ(FormatDataForDisplay("-001.500", kind, 1), "-1.500");
-        EXPECT_EQ(FormatDataForDisplay("--------", kind, 0), "--------");
+        EXPECT_EQ(FormatDataForDisplay("+0012   ", kind, DisplayMode::Grid), "12");
+        EXPECT_EQ(FormatDataForDisplay("-001.500", kind, DisplayMode::Echo), "-1.500");
+        EXPECT_EQ(FormatDataForDisplay("--------", kind, DisplayMode::Grid), "--------");
     }
-    EXPECT_EQ(FormatDataForDisplay("+0012.50", kKindHex, 0), "+0012.50");
-    EXPECT_EQ(FormatDataForDisplay("AB CD   ", kKindText, 0), "AB CD   ");
-    EXPECT_EQ(FormatDataForDisplay("AB CD   ", kKindText, 1), "AB CD");
-    EXPECT_EQ(FormatDataForDisplay("+0012.50", kKindDecimal, 2), "+0012.50");
+    EXPECT_EQ(FormatDataForDisplay("+0012.50", kKindHex, DisplayMode::Grid), "+0012.50");
+    EXPECT_EQ(FormatDataForDisplay("AB CD   ", kKindText, DisplayMode::Grid), "AB CD   ");
+    EXPECT_EQ(FormatDataForDisplay("AB CD   ", kKindText, DisplayMode::Echo), "AB CD");
 }
 
 TEST(FilterKey, AcceptedKeysPerKind) {

@@ -191,19 +191,19 @@ TEST(JobProgramItems, RefusedAreaAndReadOnlyKindsAreSkipped) {
 }
 
 TEST(JobPassword, NewPasswordRules) {
-    auto set = EvaluatePassword(kPasswordNew, "12", "12", "----");
+    auto set = EvaluatePassword(shell::PasswordMode::Set, "12", "12", "----");
     EXPECT_TRUE(set.store);
     EXPECT_EQ(set.newPassword, "12  ");
     EXPECT_EQ(set.message, 47);
-    auto mismatch = EvaluatePassword(kPasswordNew, "12", "13", "----");
+    auto mismatch = EvaluatePassword(shell::PasswordMode::Set, "12", "13", "----");
     EXPECT_FALSE(mismatch.store);
     EXPECT_EQ(mismatch.message, 48);
     EXPECT_EQ(mismatch.select, PasswordField::Confirm);
-    auto letter = EvaluatePassword(kPasswordNew, "1a", "1a", "----");
+    auto letter = EvaluatePassword(shell::PasswordMode::Set, "1a", "1a", "----");
     EXPECT_FALSE(letter.store);
     EXPECT_EQ(letter.message, 13);
     EXPECT_EQ(letter.select, PasswordField::First);
-    EXPECT_EQ(EvaluatePassword(kPasswordNew, "12345", "12345", "----").message, 13);
+    EXPECT_EQ(EvaluatePassword(shell::PasswordMode::Set, "12345", "12345", "----").message, 13);
     EXPECT_TRUE(DownloadAllowedWith("----", ""));
     EXPECT_FALSE(DownloadAllowedWith("1234", "4321"));
     EXPECT_TRUE(DownloadAllowedWith("12  ", "12"));

@@ -14,7 +14,7 @@ using namespace rq50::comm;
 comm::testing::Bytes Item(int kind, int ma, int mb, std::string name, std::string data) {
     name.resize(8, ' ');
     data.resize(8, ' ');
-    return comm::testing::ResponseFrame(ma, mb, name, data, 0, kind);
+    return comm::testing::ResponseFrame(ma, mb, name, data, comm::ResponseStatus::Normal, kind);
 }
 
 class JobWalkBound : public JobBench {

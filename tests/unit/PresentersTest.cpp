@@ -21,14 +21,14 @@ using shell::testing::ServicesScope;
 /// scripted outcome (passed or not) and records its mode.
 struct ScriptedPasswordDialog : session::TopMenuHost {
     explicit ScriptedPasswordDialog(files::Workspace& ws) : ws(ws) {}
-    void RunPasswordDialog(int mode) override {
+    void RunPasswordDialog(shell::PasswordMode mode) override {
         modes.push_back(mode);
         const bool passed = !outcomes.empty() && outcomes.front();
         if (!outcomes.empty()) outcomes.erase(outcomes.begin());
         if (passed) ws.state.passwordNotPassed = false;
     }
     files::Workspace& ws;
-    std::vector<int> modes;
+    std::vector<shell::PasswordMode> modes;
     std::vector<bool> outcomes;
 };
 
@@ -57,7 +57,7 @@ TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
     scope.navigation.calls.clear();
     dialog.outcomes = {false};
     menu.Confirm(false);
-    EXPECT_EQ(dialog.modes, std::vector<int>{shell::kPasswordEntry});
+    EXPECT_EQ(dialog.modes, std::vector<shell::PasswordMode>{shell::PasswordMode::Entry});
     EXPECT_TRUE(scope.navigation.calls.empty());
     EXPECT_EQ(ws.state.settingMode, shell::SettingMode::Parameter);
 
@@ -74,8 +74,8 @@ TEST_F(TopMenuTest, TheGateReturnsTheDialogsAnswerAndOnlyAPassLeadsOn) {
     menu.ChangePassword();
     dialog.outcomes = {true, true};
     menu.ChangePassword();
-    EXPECT_EQ(dialog.modes, (std::vector<int>{shell::kPasswordVerify, shell::kPasswordVerify,
-                                              shell::kPasswordSet}));
+    EXPECT_EQ(dialog.modes, (std::vector<shell::PasswordMode>{shell::PasswordMode::Verify, shell::PasswordMode::Verify,
+                                              shell::PasswordMode::Set}));
 }
 
 TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
@@ -84,7 +84,7 @@ TEST_F(TopMenuTest, TheCancelGestureRemovesThePasswordFromSettingIni) {
     EXPECT_TRUE(ws.state.passwordStored);
     EXPECT_TRUE(scope.messages.boxes.empty());
 
-    scope.messages.answers = {shell::kAnswerCancel};
+    scope.messages.answers = {shell::MsgAnswer::Cancel};
     menu.MousePressed(true);
     ASSERT_EQ(scope.messages.boxes.size(), 1U);
     EXPECT_EQ(scope.messages.boxes[0].text, "Is it OK to cancel password?");
@@ -107,7 +107,7 @@ TEST(SettingMenuTest, EachModesOptionsLeadWhereTheyShould) {
     using Option = session::SettingMenuOption;
 
     // Parameter mode: the jobs run under their options' captions.
-    scope.messages.answers = {shell::kAnswerCancel, shell::kAnswerCancel};
+    scope.messages.answers = {shell::MsgAnswer::Cancel, shell::MsgAnswer::Cancel};
     menu.Confirm(Option::kSetOrNew);
     menu.Confirm(Option::kUpload);
     ASSERT_EQ(scope.messages.boxes.size(), 2U);

@@ -106,17 +106,17 @@ TEST(PrinterCheckRule, NoPrinterOffersAPdfFileInstead) {
     // No printer and no reason from the platform: our own text, then the
     // question; No prints nothing.
     printer.name.clear();
-    messages.answers = {shell::kAnswerNo};
+    messages.answers = {shell::MsgAnswer::No};
     EXPECT_EQ(CheckPrintDevice(printer, messages), PrinterCheck::NoPrinter);
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].text, "No printer is available.\n\n" + shell::Catalogue(2837));
-    EXPECT_EQ(messages.boxes[0].buttons, shell::kButtonsYesNo);
+    EXPECT_EQ(messages.boxes[0].buttons, shell::MsgButtons::YesNo);
     EXPECT_EQ(messages.boxes[0].icon, shell::MsgIcon::Critical);
     EXPECT_EQ(messages.beepsBeforeBox[0], 1);
 
     // The platform's reason stands first; Yes asks for the PDF file.
     printer.reason = "The print spooler is not running.";
-    messages.answers = {shell::kAnswerYes};
+    messages.answers = {shell::MsgAnswer::Yes};
     EXPECT_EQ(CheckPrintDevice(printer, messages), PrinterCheck::SaveAsPdf);
     EXPECT_EQ(messages.boxes[1].text.rfind(printer.reason + "\n\n", 0), 0u);
 }

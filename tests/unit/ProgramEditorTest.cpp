@@ -37,7 +37,7 @@ class ProgramEditorTest : public ::testing::Test {
     /// A new RQK2 program in the editor.
     void OpenNew() {
         ASSERT_EQ(CreateNewProgram(categories, state), NewProgramResult::kCreated);
-        state.source = kSourceNew;
+        state.source = ProgramSource::New;
         editor.Open();
     }
 
@@ -142,7 +142,7 @@ TEST_F(ProgramEditorTest, UploadedProgramKeepsItsCountsWhileTheModelStays) {
     state.header.stepCount = 3;  // as an upload of a unit with fewer steps might give
     state.header.stepComments.resize(3);
     state.records.resize(3 + 4);
-    state.source = kSourceUpload;
+    state.source = ProgramSource::Upload;
     ProgramEditor uploaded(ws.hosts, categories, state, host, shell::AppFilePath("Undo\\"));
     uploaded.Open();
     ASSERT_EQ(uploaded.WriteBack(), WriteBackStatus::kReady);
@@ -391,7 +391,7 @@ TEST_F(ProgramEditorTest, UndoBringsBackSixtyFourRows) {
     ASSERT_EQ(CreateNewProgram(categories, state), NewProgramResult::kCreated);
     state.header.constCount = 0;
     state.records.resize(static_cast<std::size_t>(state.header.stepCount));
-    state.source = kSourceFile;
+    state.source = ProgramSource::File;
     editor.Open();
     ASSERT_EQ(editor.ConstGrid().Rows(), kEmptyGridRows);
     SetOp(5, "END");

@@ -17,17 +17,17 @@ namespace rq50::shell::testing {
 class RecordingMessages : public MessageBoxHost {
   public:
     void Beep() override { ++beeps; }
-    int Show(const MessageBoxRequest& box) override {
+    MsgAnswer Show(const MessageBoxRequest& box) override {
         boxes.push_back(box);
         beepsBeforeBox.push_back(beeps);
-        if (answers.empty()) return kAnswerOk;
-        const int a = answers.front();
+        if (answers.empty()) return MsgAnswer::Ok;
+        const MsgAnswer a = answers.front();
         answers.pop_front();
         return a;
     }
     std::vector<MessageBoxRequest> boxes;
     std::vector<int> beepsBeforeBox;
-    std::deque<int> answers;
+    std::deque<MsgAnswer> answers;
     int beeps = 0;
 };
 

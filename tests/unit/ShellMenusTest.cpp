@@ -26,13 +26,13 @@ using testing::ServicesScope;
 /// The menus of one screen, recorded.
 struct FakeMenus : MenuScreen {
     void SetCommandMenuVisible(bool v) override { commandVisible = v; }
-    void SetCommandMark(int item, bool c) override { commandMarks[item] = c; }
-    void SetPortMark(int item, bool c) override { portMarks[item] = c; }
+    void SetCommandMark(CommandMenuItem item, bool c) override { commandMarks[item] = c; }
+    void SetPortMark(PortMenuItem item, bool c) override { portMarks[item] = c; }
     void OnMaintModeChanged(bool on) override { maintCalls.push_back(on); }
     void OnMonitorChanged(bool on) override { monitorCalls.push_back(on); }
     std::optional<bool> commandVisible;
-    std::map<int, bool> commandMarks;
-    std::map<int, bool> portMarks;
+    std::map<CommandMenuItem, bool> commandMarks;
+    std::map<PortMenuItem, bool> portMarks;
     std::vector<bool> maintCalls;
     std::vector<bool> monitorCalls;
 };
@@ -102,27 +102,27 @@ TEST_F(Menus, CheckMenuShowsTheUnlockedMenuAndOnlySetsMarks) {
 
     ws.state.commandMenuUnlocked = true;
     engine.SetLogFileOn(true);
-    screen.commandMarks[kItemMonitor] = true;  // left over: never cleared here
+    screen.commandMarks[CommandMenuItem::Monitor] = true;  // left over: never cleared here
     ShowCommandMenuMarks(ws, screen);
     EXPECT_EQ(screen.commandVisible, true);
     EXPECT_EQ(
         screen.commandMarks,
-        (std::map<int, bool>{{kItemMaintMode, true}, {kItemMonitor, true}, {kItemLogFile, true}}));
+        (std::map<CommandMenuItem, bool>{{CommandMenuItem::MaintMode, true},
+                                         {CommandMenuItem::Monitor, true},
+                                         {CommandMenuItem::LogFile, true}}));
 }
 
 TEST_F(Menus, PortChoiceMarksStoresAndIsReadBack) {
     MarkPortInUse(ws, screen);
     EXPECT_EQ(screen.portMarks,
-              (std::map<int, bool>{{10, true}, {20, false}, {30, false}, {40, false}}));
+              (std::map<PortMenuItem, bool>{{PortMenuItem::Com1, true}, {PortMenuItem::Com2, false}, {PortMenuItem::Com3, false}, {PortMenuItem::Com4, false}}));
 
-    EXPECT_EQ(ChoosePortItem(ws, screen, kItemCom3), 0);
+    EXPECT_EQ(ChoosePortItem(ws, screen, PortMenuItem::Com3), 0);
     EXPECT_EQ(screen.portMarks,
-              (std::map<int, bool>{{10, false}, {20, false}, {30, true}, {40, false}}));
+              (std::map<PortMenuItem, bool>{{PortMenuItem::Com1, false}, {PortMenuItem::Com2, false}, {PortMenuItem::Com3, true}, {PortMenuItem::Com4, false}}));
     EXPECT_EQ(ws.state.comPort, 3);
     EXPECT_EQ(settings.Get("COMPORT"), "3");
 
-    EXPECT_EQ(ChoosePortItem(ws, screen, 25), -1);
-    EXPECT_EQ(ws.state.comPort, 3);
 }
 
 TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
@@ -134,7 +134,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
     MarkPortInUse(ws, menus);
     EXPECT_EQ(menus.session, "/dev/pts/7");
     EXPECT_EQ(menus.portMarks,
-              (std::map<int, bool>{{10, false}, {20, false}, {30, false}, {40, false}}));
+              (std::map<PortMenuItem, bool>{{PortMenuItem::Com1, false}, {PortMenuItem::Com2, false}, {PortMenuItem::Com3, false}, {PortMenuItem::Com4, false}}));
 
     // The list: every reported port, the one in use marked and listed even
     // when the system does not report it.
@@ -152,7 +152,7 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
     UsePortDevice(ws, "/dev/ttyUSB0");
     EXPECT_EQ(engine.CommDevice(), "/dev/ttyUSB0");
     EXPECT_FALSE(settings.Get("COM1Device"));
-    EXPECT_EQ(ChoosePortItem(ws, menus, kItemCom2), 0);
+    EXPECT_EQ(ChoosePortItem(ws, menus, PortMenuItem::Com2), 0);
     EXPECT_EQ(menus.session, "");
     UsePortDevice(ws, "/dev/ttyACM0");
     EXPECT_EQ(settings.Get("COM2Device"), "/dev/ttyACM0");
@@ -175,38 +175,37 @@ TEST_F(Menus, SessionPortIsMarkedAndTheListOffersEveryPortAndATypedOne) {
 }
 
 TEST_F(Menus, CommandItemsToggleTheirFlagsWithSideEffects) {
-    ToggleCommandItem(ws, screen, kItemMaintMode);
-    ToggleCommandItem(ws, screen, kItemMaintMode);
+    ToggleCommandItem(ws, screen, CommandMenuItem::MaintMode);
+    ToggleCommandItem(ws, screen, CommandMenuItem::MaintMode);
     EXPECT_EQ(screen.maintCalls, (std::vector<bool>{true, false}));
     EXPECT_FALSE(ws.state.maintMode);
 
-    ToggleCommandItem(ws, screen, kItemMonitor);
+    ToggleCommandItem(ws, screen, CommandMenuItem::Monitor);
     EXPECT_TRUE(engine.MonitorOn());
     EXPECT_EQ(screen.monitorCalls, (std::vector<bool>{true}));
 
-    ToggleCommandItem(ws, screen, kItemLogFile);
+    ToggleCommandItem(ws, screen, CommandMenuItem::LogFile);
     EXPECT_TRUE(engine.LogFileOn());
-    EXPECT_EQ(screen.commandMarks[kItemLogFile], true);
+    EXPECT_EQ(screen.commandMarks[CommandMenuItem::LogFile], true);
 
-    ToggleCommandItem(ws, screen, 40);
     EXPECT_EQ(screen.commandMarks.size(), 3U);
 }
 
 TEST_F(Menus, QuitAsksAboutTheBaudRateFirstAndThenWhetherToQuit) {
     ws.state.instrumentSpeed = 9600;
-    messages.answers = {kAnswerYes};
+    messages.answers = {MsgAnswer::Yes};
     EXPECT_FALSE(FileExit(ws));
     ASSERT_EQ(messages.boxes.size(), 1U);
     EXPECT_EQ(messages.boxes[0].title, "Exit");
-    EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNo);
+    EXPECT_EQ(messages.boxes[0].buttons, MsgButtons::YesNo);
 
-    messages.answers = {kAnswerNo, kAnswerYes};
+    messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
     EXPECT_TRUE(FileExit(ws));
     EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
 
     ws.state.instrumentSpeed = 1200;
     messages.boxes.clear();
-    messages.answers = {kAnswerNo};
+    messages.answers = {MsgAnswer::No};
     EXPECT_FALSE(FileExit(ws));
     EXPECT_EQ(messages.boxes.size(), 1U);
 }
@@ -217,12 +216,12 @@ TEST_F(Menus, MainWindowCloseRequest) {
     EXPECT_TRUE(messages.boxes.empty());
 
     ws.state.instrumentSpeed = 9600;
-    messages.answers = {kAnswerYes};
+    messages.answers = {MsgAnswer::Yes};
     EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::DataView), CloseDecision::Cancel);
     EXPECT_EQ(messages.boxes.size(), 1U);
 
     ws.state.instrumentSpeed = 1200;
-    messages.answers = {kAnswerYes};
+    messages.answers = {MsgAnswer::Yes};
     EXPECT_EQ(MainWindowQueryUnload(ws, false, true, Screen::DataView), CloseDecision::Quit);
 }
 
@@ -230,23 +229,23 @@ TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
     ws.state.settingMode = shell::SettingMode::Parameter;
     ws.state.dataChanged = true;
     // Left with "No" earlier: the flag stays, but no data view holds the data.
-    messages.answers = {kAnswerNo};
+    messages.answers = {MsgAnswer::No};
     EXPECT_EQ(ExitProgram(ws, Screen::SettingMenu), ExitOutcome::Stay);
     EXPECT_EQ(messages.boxes.back().text, "Is it OK to quit the system RQ50?");
 
     navigation.loaded = {Screen::DataView, Screen::ContentList};
     messages.boxes.clear();
-    messages.answers = {kAnswerCancel};
+    messages.answers = {MsgAnswer::Cancel};
     EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Stay);
     ASSERT_EQ(messages.boxes.size(), 1U);
     EXPECT_EQ(messages.boxes[0].text, "Do you want to save the parameter data?");
-    EXPECT_EQ(messages.boxes[0].buttons, kButtonsYesNoCancel);
+    EXPECT_EQ(messages.boxes[0].buttons, MsgButtons::YesNoCancel);
 
-    messages.answers = {kAnswerNo, kAnswerYes};
+    messages.answers = {MsgAnswer::No, MsgAnswer::Yes};
     EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Quit);
 
     navigation.calls.clear();
-    messages.answers = {kAnswerYes};
+    messages.answers = {MsgAnswer::Yes};
     EXPECT_EQ(ExitProgram(ws, Screen::ContentList), ExitOutcome::Saving);
     EXPECT_EQ(ws.state.infoPurpose, shell::InfoPurpose::SaveAndQuit);
     EXPECT_EQ(ws.state.exitFrom, Screen::ContentList);
@@ -262,21 +261,21 @@ TEST_F(Menus, ExitOffersToSaveTheDataTheDataViewHolds) {
 }
 
 TEST_F(Menus, SharedMenuHandler) {
-    ws.state.currentScreenId = 5;
-    MenuCommand(ws, kMenuBaudRate);
-    MenuCommand(ws, kMenuSlotNo);
-    MenuCommand(ws, kMenuVersion);
+    ws.state.currentScreenId = shell::ScreenId::CategoryMenu;
+    MenuCommand(ws, MenuCommandCode::BaudRate);
+    MenuCommand(ws, MenuCommandCode::SlotNo);
+    MenuCommand(ws, MenuCommandCode::Version);
     EXPECT_EQ(navigation.calls,
               (std::vector<std::string>{"disable frmRQ2200", "show frmRQ4200", "enable frmRQ4200",
                                         "modal frmRQ4100", "enable frmRQ4100", "modal frmRQ0200"}));
 
     navigation.calls.clear();
     engine.SetSpeed(9600);
-    messages.answers = {kAnswerYes};
-    MenuCommand(ws, kMenuExitAt9600);
+    messages.answers = {MsgAnswer::Yes};
+    MenuCommand(ws, MenuCommandCode::ExitAt9600);
     EXPECT_TRUE(navigation.calls.empty());
-    messages.answers = {kAnswerNo};
-    MenuCommand(ws, kMenuExitAt9600);
+    messages.answers = {MsgAnswer::No};
+    MenuCommand(ws, MenuCommandCode::ExitAt9600);
     EXPECT_EQ(navigation.calls, std::vector<std::string>{"end"});
 }
 

@@ -30,24 +30,24 @@ TEST(MessageTable, EveryTextAndTitleIsInTheCatalogue) {
 
 TEST(ShowMsgBox, QuitQuestionWithYesNoBeepsFirstAndReturnsTheAnswer) {
     ServicesScope scope;
-    scope.messages.answers = {kAnswerYes, kAnswerNo};
-    EXPECT_EQ(ShowMessage(scope.ws.hosts, 25, kButtonsYesNo, "ignored"), kAnswerYes);
-    EXPECT_EQ(ShowMessage(scope.ws.hosts, 25, kButtonsYesNo, ""), kAnswerNo);
+    scope.messages.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    EXPECT_EQ(ShowMessage(scope.ws.hosts, 25, MsgButtons::YesNo, "ignored"), MsgAnswer::Yes);
+    EXPECT_EQ(ShowMessage(scope.ws.hosts, 25, MsgButtons::YesNo, ""), MsgAnswer::No);
     ASSERT_EQ(scope.messages.boxes.size(), 2u);
     const MessageBoxRequest& box = scope.messages.boxes[0];
     EXPECT_EQ(box.text, "Is it OK to quit the system RQ50?");
     EXPECT_EQ(box.title, "Exit");
-    EXPECT_EQ(box.buttons, kButtonsYesNo);
+    EXPECT_EQ(box.buttons, MsgButtons::YesNo);
     EXPECT_EQ(box.icon, MsgIcon::Question);
     EXPECT_EQ(scope.messages.beepsBeforeBox[0], 1);
 }
 
 TEST(ShowMsgBox, TitleIsTheCallersOrACatalogueText) {
     ServicesScope scope;
-    ShowMessage(scope.ws.hosts, 1, kButtonsOkCancel, "Upload");
-    ShowMessage(scope.ws.hosts, 2, kButtonsOk, "Upload");
-    ShowMessage(scope.ws.hosts, 22, kButtonsOk, "");
-    ShowMessage(scope.ws.hosts, 56, kButtonsOk, "Editor");
+    ShowMessage(scope.ws.hosts, 1, MsgButtons::OkCancel, "Upload");
+    ShowMessage(scope.ws.hosts, 2, MsgButtons::Ok, "Upload");
+    ShowMessage(scope.ws.hosts, 22, MsgButtons::Ok, "");
+    ShowMessage(scope.ws.hosts, 56, MsgButtons::Ok, "Editor");
     ASSERT_EQ(scope.messages.boxes.size(), 4u);
     EXPECT_EQ(scope.messages.boxes[0].text, "Starts communication. Press OK button if ready.");
     EXPECT_EQ(scope.messages.boxes[0].title, "Upload");
@@ -63,12 +63,12 @@ TEST(ShowMsgBox, TitleIsTheCallersOrACatalogueText) {
 
 TEST(ShowMsgBox, NumbersOutsideTheTableGiveAnEmptyBox) {
     ServicesScope scope;
-    for (int n : {0, 57, -1}) ShowMessage(scope.ws.hosts, n, kButtonsRetryCancel, "T");
+    for (int n : {0, 57, -1}) ShowMessage(scope.ws.hosts, n, MsgButtons::RetryCancel, "T");
     ASSERT_EQ(scope.messages.boxes.size(), 3u);
     for (const MessageBoxRequest& box : scope.messages.boxes) {
         EXPECT_EQ(box.text, "");
         EXPECT_EQ(box.icon, MsgIcon::None);
-        EXPECT_EQ(box.buttons, kButtonsRetryCancel);
+        EXPECT_EQ(box.buttons, MsgButtons::RetryCancel);
     }
 }
 
@@ -79,7 +79,7 @@ TEST(ShowRoutineError, LabelLineBreakDescriptionCriticalTitledRq50) {
     EXPECT_EQ(scope.messages.boxes[0].text, "Main_ERR\r\ndisk full");
     EXPECT_EQ(scope.messages.boxes[0].title, "RQ50");
     EXPECT_EQ(scope.messages.boxes[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsOk);
+    EXPECT_EQ(scope.messages.boxes[0].buttons, MsgButtons::Ok);
 }
 
 }  // namespace

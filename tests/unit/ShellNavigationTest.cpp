@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "ShellFakes.h"
@@ -64,7 +65,7 @@ struct HandBackScenario {
     comm::CommErrorCode result;
     const comm::HandBackFacts& facts;
     const char* screen;  // "+name": shown and enabled; else the one call, or none
-    int menuCommand = 0;
+    std::optional<MenuCommandCode> menuCommand = std::nullopt;
 };
 
 TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
@@ -105,8 +106,8 @@ TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
     };
     for (const auto& s : scenarios) {
         ServicesScope scope;
-        std::vector<int> menuCommands;
-        scope.ws.hosts.menuCommand = [&](int code) { menuCommands.push_back(code); };
+        std::vector<MenuCommandCode> menuCommands;
+        scope.ws.hosts.menuCommand = [&](MenuCommandCode code) { menuCommands.push_back(code); };
         RunHandBack(scope.ws, HandBackFor(s.caller, s.job, s.result, s.facts));
         const std::string screen = s.screen;
         const Calls expected = screen.empty()     ? Calls{}
@@ -114,7 +115,8 @@ TEST(HandBack, AFinishedJobLeavesTheRightScreenUsable) {
                                                   : Calls{screen};
         EXPECT_EQ(scope.navigation.calls, expected) << s.what;
         EXPECT_EQ(menuCommands,
-                  s.menuCommand ? std::vector<int>{s.menuCommand} : std::vector<int>{})
+                  s.menuCommand ? std::vector<MenuCommandCode>{*s.menuCommand}
+                                : std::vector<MenuCommandCode>{})
             << s.what;
     }
 }
@@ -135,8 +137,8 @@ TEST(DisplayMatrix, UnknownCodesDoNothingAndReturnZero) {
     }
     EXPECT_TRUE(scope.navigation.calls.empty());
     EXPECT_TRUE(scope.messages.boxes.empty());
-    EXPECT_EQ(ShowDisplay(scope.ws, 1), 0);
-    EXPECT_EQ(ShowDisplay(scope.ws, 27), 0);
+    EXPECT_EQ(ShowDisplay(scope.ws, Display::None), 0);
+    EXPECT_EQ(ShowDisplay(scope.ws, Display::NoAction), 0);
     EXPECT_TRUE(scope.navigation.calls.empty());
 }
 
@@ -150,33 +152,33 @@ TEST(DisplayMatrix, LeavingTheDataView) {
     {  // changed, Yes, saved
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
-        scope.messages.answers = {kAnswerYes};
+        scope.messages.answers = {MsgAnswer::Yes};
         EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged), -1);
         ASSERT_EQ(scope.messages.boxes.size(), 1u);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the parameter data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Data Uploaded from TAVRO");
-        EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsYesNoCancel);
+        EXPECT_EQ(scope.messages.boxes[0].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(scope.navigation.calls, Calls{"save"});
         EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::SaveAndLeave);
         EXPECT_FALSE(scope.ws.state.dataChanged);
     }
     {  // changed, Yes, save dialog cancelled
         ServicesScope scope;
-        scope.messages.answers = {kAnswerYes};
+        scope.messages.answers = {MsgAnswer::Yes};
         scope.navigation.saveResult = 0;
         EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged), 0);
     }
     {  // changed, No: leave without saving; the data is still unsaved
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
-        scope.messages.answers = {kAnswerNo};
+        scope.messages.answers = {MsgAnswer::No};
         EXPECT_EQ(DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.navigation.calls.back(), "unload frmRQ2400");
         EXPECT_TRUE(scope.ws.state.dataChanged);
     }
     {  // changed, Cancel; and an answer value that means nothing
         ServicesScope scope;
-        scope.messages.answers = {kAnswerCancel};
+        scope.messages.answers = {MsgAnswer::Cancel};
         DisplayMatrix(scope.ws, 165, 0, kAnswerDataChanged);
         DisplayMatrix(scope.ws, 165, 0, 5);
         EXPECT_TRUE(scope.navigation.calls.empty());
@@ -193,7 +195,7 @@ TEST(DisplayMatrix, LeavingTheProgramEditor) {
     {
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
-        scope.messages.answers = {kAnswerNo};
+        scope.messages.answers = {MsgAnswer::No};
         EXPECT_EQ(DisplayMatrix(scope.ws, 403, 0, kAnswerDataChanged), 0);
         EXPECT_EQ(scope.messages.boxes[0].text, "Do you want to save the program data?");
         EXPECT_EQ(scope.messages.boxes[0].title, "Program Editor");
@@ -202,7 +204,7 @@ TEST(DisplayMatrix, LeavingTheProgramEditor) {
     }
     {
         ServicesScope scope;
-        scope.messages.answers = {kAnswerYes};
+        scope.messages.answers = {MsgAnswer::Yes};
         EXPECT_EQ(DisplayMatrix(scope.ws, 403, 0, kAnswerDataChanged), -1);
         EXPECT_EQ(scope.ws.state.infoPurpose, shell::InfoPurpose::LeaveEditor);
     }
@@ -234,7 +236,7 @@ TEST(DisplayMatrix, AfterAProgramDownloadTheMessageFollowsTheResult) {
         } else {
             ASSERT_EQ(scope.messages.boxes.size(), 1u);
             EXPECT_EQ(scope.messages.boxes[0].text, text);
-            EXPECT_EQ(scope.messages.boxes[0].buttons, kButtonsOk);
+            EXPECT_EQ(scope.messages.boxes[0].buttons, MsgButtons::Ok);
         }
         EXPECT_EQ(scope.navigation.calls, ShowEnable("frmRQ3000"));
     }
@@ -268,22 +270,22 @@ TEST(ShowDisplayMatorix, OpenDialogOutcomes) {
     {  // cancelled or failed: the setting menu comes back
         ServicesScope scope;
         scope.navigation.openResult = 0;
-        EXPECT_EQ(ShowDisplay(scope.ws, 10), 0);
+        EXPECT_EQ(ShowDisplay(scope.ws, Display::OpenFile), 0);
         scope.navigation.openResult = 1;
-        EXPECT_EQ(ShowDisplay(scope.ws, 10), 1);
+        EXPECT_EQ(ShowDisplay(scope.ws, Display::OpenFile), 1);
         EXPECT_EQ(scope.navigation.calls,
                   (Calls{"open", "enable frmRQ2100", "open", "enable frmRQ2100"}));
     }
     {  // a file read starts clean, whatever was left unsaved before
         ServicesScope scope;
         scope.ws.state.dataChanged = true;
-        EXPECT_EQ(ShowDisplay(scope.ws, kDisplayOpenFile), -1);
+        EXPECT_EQ(ShowDisplay(scope.ws, Display::OpenFile), -1);
         EXPECT_FALSE(scope.ws.state.dataChanged);
     }
     // A program read from a file: the setting menu's test.
     {  // printing at once marks and unmarks the print-dialog source
         ServicesScope scope;
-        ShowDisplay(scope.ws, 17);
+        ShowDisplay(scope.ws, Display::PrintNow);
         EXPECT_FALSE(scope.ws.state.printingFromPrintDialog);
     }
 }

@@ -113,11 +113,11 @@ TEST_F(SimLine, ClosingTheLineEndsMaintenanceAccessAndOpenCanFail) {
     EXPECT_FALSE(line.Write(MakeRequest(kCmdRead, 0, 1, 0)));
     EXPECT_EQ(line.BytesWaiting(), 0);
 
-    line.FailOpen(8002, "Invalid port number");
+    line.FailOpen(comm::PortErrorCode::InvalidPort, "Invalid port number");
     EXPECT_FALSE(line.Open());
-    EXPECT_EQ(line.ErrorNumber(), 8002);
+    EXPECT_EQ(comm::PortErrorNumber(line.ErrorCode()), 8002);
     EXPECT_EQ(line.ErrorDescription(), "Invalid port number");
-    line.FailOpen(0);
+    line.FailOpen(comm::PortErrorCode::None);
     EXPECT_TRUE(line.Open());
 }
 

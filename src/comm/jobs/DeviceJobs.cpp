@@ -83,7 +83,7 @@ class SlotJob : public DeviceJob {
         if (e.CommFacts.rackAnswered) {
             e.Results().slotModel = model;
         } else {
-            shell::ShowMessage(e.Data().hosts, kMsgConnectRack, shell::kButtonsOk, e.CommTitle);
+            shell::ShowMessage(e.Data().hosts, kMsgConnectRack, shell::MsgButtons::Ok, e.CommTitle);
         }
         e.CommStep = kStepFinish;
     }
@@ -125,7 +125,7 @@ class BaudCheckJob : public DeviceJob {
     /// The rate of this instrument cannot be changed: said at once, and the
     /// link falls back to 1200 bit/s.
     void Refuse(int message, CommErrorCode error) {
-        shell::ShowMessage(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
+        shell::ShowMessage(e.Data().hosts, message, shell::MsgButtons::Ok, e.CommTitle);
         e.CommSpeed = kSlowSpeed;
         e.CommError = error;
     }
@@ -162,7 +162,7 @@ class BaudChangeJob : public DeviceJob {
     /// ended its maintenance access, so the write is refused. The 10h and
     /// the write are made once more.
     bool LostToTheSpeedSwitch() const {
-        return !m_again && e.CommRetry >= kTriesPerSpeed && e.RespStatus == kRespAddressError;
+        return !m_again && e.CommRetry >= kTriesPerSpeed && e.RespStatus == ResponseStatus::AddressError;
     }
 
     void Step(int step) override {
@@ -197,7 +197,7 @@ class BaudChangeJob : public DeviceJob {
         auto& g = e.Data().state;
         const bool ok = e.CommError == kErrNone;
         if (ok && g.instrumentSpeed == kFastSpeed) {
-            shell::ShowMessage(e.Data().hosts, kMsgSpeedReminder, shell::kButtonsOk, e.CommTitle);
+            shell::ShowMessage(e.Data().hosts, kMsgSpeedReminder, shell::MsgButtons::Ok, e.CommTitle);
         }
         DeviceJob::Finish(port);
         if (ok) {

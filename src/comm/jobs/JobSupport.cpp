@@ -21,7 +21,7 @@ bool Checks(EngineCore& e, int flag) {
 }
 
 bool ProgramChecks(EngineCore& e) {
-    if (e.RespStatus == kRespAddressError) {
+    if (e.RespStatus == ResponseStatus::AddressError) {
         e.EndJob(kErrAddress);
         return false;
     }

@@ -202,7 +202,7 @@ class UploadJob : public StepJob {
 // ============================================================ job 2: download
 
 void ShowDownloadRefusal(EngineCore& e, int text) {
-    shell::ShowAlert(e.Data().hosts, {shell::Catalogue(text), e.CommTitle, shell::kButtonsOk,
+    shell::ShowAlert(e.Data().hosts, {shell::Catalogue(text), e.CommTitle, shell::MsgButtons::Ok,
                                       shell::MsgIcon::Exclamation});
 }
 
@@ -295,7 +295,7 @@ class DownloadJob : public StepJob {
     /// The instrument's choice of a selection item must be one the data set
     /// holds for it.
     void CompareSelection(int ma, int mb, CommErrorCode error) {
-        if (e.RespStatus == kRespNormal &&
+        if (e.RespStatus == ResponseStatus::Normal &&
             !DataSetHoldsChoice(e.Data().items.dataSet, ma, mb, e.RespMC))
             return e.EndJob(error);
         e.CheckSlotZero();
@@ -326,7 +326,7 @@ class DownloadJob : public StepJob {
                 detail = shell::Catalogue(kTextDifferences);
                 detail.replace(detail.find("%1"), 2, std::to_string(differences));
             }
-            shell::ShowMsgBoxWithDetail(e.Data().hosts, kMsgDownloadCompleted, shell::kButtonsOk,
+            shell::ShowMsgBoxWithDetail(e.Data().hosts, kMsgDownloadCompleted, shell::MsgButtons::Ok,
                                         e.CommTitle, detail);
             return;
         }

@@ -33,17 +33,17 @@ bool DownloadAllowedWith(const std::string& stored, const std::string& entry) {
     return !PasswordIsSet(stored) || shell::Trim(entry) == shell::Trim(stored);
 }
 
-PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::string& confirm,
+PasswordOutcome EvaluatePassword(shell::PasswordMode mode, const std::string& entry, const std::string& confirm,
                                  const std::string& stored) {
     PasswordOutcome out;
     if (entry.empty()) return out;
-    if (mode == kPasswordChange || mode == kPasswordEnter) {
+    if (mode == shell::PasswordMode::Verify || mode == shell::PasswordMode::Entry) {
         if (shell::Trim(entry) == shell::Trim(stored)) {
             out.downloadAllowed = true;
             out.close = true;
             return out;
         }
-        if (mode == kPasswordChange) {
+        if (mode == shell::PasswordMode::Verify) {
             out.message = kMsgWrongPasswordChange;
             out.select = PasswordField::First;
             return out;
@@ -72,20 +72,20 @@ PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::
     return out;
 }
 
-PasswordOutcome PasswordDialogOk(files::Workspace& ws, int mode, const std::string& entry,
+PasswordOutcome PasswordDialogOk(files::Workspace& ws, shell::PasswordMode mode, const std::string& entry,
                                  const std::string& confirm, const std::string& callerTitle) {
     auto& g = ws.state;
     if (entry.empty()) return {};
-    if (mode == kPasswordChange || mode == kPasswordEnter) {
+    if (mode == shell::PasswordMode::Verify || mode == shell::PasswordMode::Entry) {
         g.downloadAllowed = false;
         files::ReadSettingFile(ws);
     }
     PasswordOutcome out = EvaluatePassword(mode, entry, confirm, g.storedPassword);
-    if (mode == kPasswordChange || mode == kPasswordEnter) {
+    if (mode == shell::PasswordMode::Verify || mode == shell::PasswordMode::Entry) {
         g.downloadAllowed = out.downloadAllowed;
         // A wrong entry before work is acknowledged and the work goes on with
         // uploads only; only a dialog left without it stops the work.
-        g.passwordNotPassed = !out.downloadAllowed && !(mode == kPasswordEnter && out.close);
+        g.passwordNotPassed = !out.downloadAllowed && !(mode == shell::PasswordMode::Entry && out.close);
     }
     if (out.store) {
         g.storedPassword = out.newPassword;
@@ -96,7 +96,7 @@ PasswordOutcome PasswordDialogOk(files::Workspace& ws, int mode, const std::stri
         files::ReadSettingFile(ws);
         files::UpdatePasswordMenu(ws);
     }
-    if (out.message != 0) shell::ShowMessage(ws.hosts, out.message, shell::kButtonsOk, callerTitle);
+    if (out.message != 0) shell::ShowMessage(ws.hosts, out.message, shell::MsgButtons::Ok, callerTitle);
     return out;
 }
 

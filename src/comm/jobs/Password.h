@@ -6,14 +6,14 @@
 
 #include <string>
 
+#include "shell/SessionState.h"
+
 namespace rq50::files {
 struct Workspace;
 }  // namespace rq50::files
 
 namespace rq50::comm::jobs {
 
-/// Modes of the password dialog.
-enum PasswordDialogMode : int { kPasswordNew = 0, kPasswordChange = 1, kPasswordEnter = 2 };
 
 /// Which field of the dialog is selected after a refused entry.
 enum class PasswordField { None, First, Confirm };
@@ -30,14 +30,14 @@ struct PasswordOutcome {
 
 /// The rules of OK. `stored` is the stored password as read from
 /// Setting.ini ("----" when none is set).
-PasswordOutcome EvaluatePassword(int mode, const std::string& entry, const std::string& confirm,
+PasswordOutcome EvaluatePassword(shell::PasswordMode mode, const std::string& entry, const std::string& confirm,
                                  const std::string& stored);
 
 /// OK of the password dialog against Setting.ini: modes 1 and 2 read the
 /// stored password and set the download-allowed state, mode 0 stores a valid
 /// new password and updates the password menus. The outcome's message is
 /// shown with `callerTitle`.
-PasswordOutcome PasswordDialogOk(files::Workspace& ws, int mode, const std::string& entry,
+PasswordOutcome PasswordDialogOk(files::Workspace& ws, shell::PasswordMode mode, const std::string& entry,
                                  const std::string& confirm, const std::string& callerTitle = {});
 
 /// A stored password exists (anything but "----" or nothing).

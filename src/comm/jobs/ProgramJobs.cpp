@@ -201,7 +201,7 @@ class ProgramUploadJob : public ProgramStepJob {
         m_phase = constPhase ? kPhaseConst : kPhaseProgram;
         m_count = 0;
         const bool normal = e.CheckRespStatus(constPhase ? 1 : 0);
-        if (!normal && e.RespStatus != kRespAddressError) return;  // command error: ends
+        if (!normal && e.RespStatus != ResponseStatus::AddressError) return;  // command error: ends
         if (!normal) {
             e.CommError = kErrNone;  // read on at once (see above)
             if (!constPhase) {
@@ -283,7 +283,7 @@ class ProgramUploadJob : public ProgramStepJob {
             message = kMsgOnlyProgramUploaded;
         }
         if (message != 0)
-            shell::ShowMessage(e.Data().hosts, message, shell::kButtonsOk, e.CommTitle);
+            shell::ShowMessage(e.Data().hosts, message, shell::MsgButtons::Ok, e.CommTitle);
     }
 
     void StoreProgram() {
@@ -358,7 +358,7 @@ class ProgramDownloadJob : public ProgramStepJob {
             case kProgramArea:
                 if (Sending()) return ReqArea(m_areas.program);
                 if (!AreaAnswer()) return;
-                if (e.RespStatus == kRespAddressError) m_refused = kRefusedProgram;
+                if (e.RespStatus == ResponseStatus::AddressError) m_refused = kRefusedProgram;
                 e.CheckSlotZero();
                 break;
             case kConstArea:
@@ -368,7 +368,7 @@ class ProgramDownloadJob : public ProgramStepJob {
                     return ReqArea(m_areas.constant);
                 }
                 if (!AreaAnswer()) return;
-                if (e.RespStatus == kRespAddressError) {
+                if (e.RespStatus == ResponseStatus::AddressError) {
                     if (m_refused == kRefusedProgram) return e.EndJob(kErrBothRefused);
                     m_refused = kRefusedConst;
                 }
@@ -392,7 +392,7 @@ class ProgramDownloadJob : public ProgramStepJob {
     /// Status 2 is a refused area and the job goes on; status 1 ends it.
     bool AreaAnswer() {
         if (e.CheckRespStatus()) return true;
-        if (e.RespStatus != kRespAddressError) return false;
+        if (e.RespStatus != ResponseStatus::AddressError) return false;
         e.CommError = kErrNone;  // read on at once (see above)
         return true;
     }

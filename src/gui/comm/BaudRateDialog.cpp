@@ -50,7 +50,7 @@ void BaudRateDialog::ChangeRate() {
                                          session::HandBackTo(Ws(), session::kCallerBaudDialog)))
         return;
     if (Nav() != nullptr) Nav()->DisableScreen(shell::Screen::BaudRate);
-    session::ShowDisplay(Ws(), session::kDisplayCommProgress);
+    session::ShowDisplay(Ws(), session::Display::CommProgress);
 }
 
 void BaudRateDialog::Cancel() {

@@ -17,11 +17,11 @@ namespace {
 constexpr const char* kName = "frmRQ4300";
 }  // namespace
 
-PasswordDialog::PasswordDialog(files::Workspace& ws, int mode, QWidget* parent)
+PasswordDialog::PasswordDialog(files::Workspace& ws, shell::PasswordMode mode, QWidget* parent)
     : QDialog(parent), m_ws(ws), m_ui(std::make_unique<Ui::frmRQ4300>()), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QString::fromLatin1(kName));
-    const bool setting = mode == comm::jobs::kPasswordNew;
+    const bool setting = mode == shell::PasswordMode::Set;
     setWindowTitle(CatalogueText(setting ? kTextSetCaption : kTextEntryCaption));
     m_ui->lblPassword->setText(CatalogueText(setting ? kTextNewPassword : kTextPassword));
     m_ui->lblConfirm->setText(CatalogueText(kTextConfirm));
@@ -50,7 +50,7 @@ PasswordDialog::~PasswordDialog() {
     SavePosition(Ws(), this, kName);
 }
 
-void PasswordDialog::Run(files::Workspace& ws, QWidget* parent, int mode) {
+void PasswordDialog::Run(files::Workspace& ws, QWidget* parent, shell::PasswordMode mode) {
     ws.state.passwordMode = mode;
     PasswordDialog dialog(ws, mode, parent);
     dialog.exec();

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "shell/SessionState.h"
+
 namespace Ui {
 class frmRQ4300;
 }
@@ -20,13 +22,13 @@ namespace rq50::gui {
 class PasswordDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit PasswordDialog(files::Workspace& ws, int mode, QWidget* parent = nullptr);
+    explicit PasswordDialog(files::Workspace& ws, shell::PasswordMode mode, QWidget* parent = nullptr);
     ~PasswordDialog() override;
 
     /// Shows the dialog modally in `mode` and returns when it is closed; the
     /// outcome is in the application state (password, download allowed,
     /// dialog not passed).
-    static void Run(files::Workspace& ws, QWidget* parent, int mode);
+    static void Run(files::Workspace& ws, QWidget* parent, shell::PasswordMode mode);
 
   private:
     files::Workspace& Ws() const { return m_ws; }
@@ -35,7 +37,7 @@ class PasswordDialog : public QDialog {
 
     files::Workspace& m_ws;
     std::unique_ptr<Ui::frmRQ4300> m_ui;
-    int m_mode;
+    shell::PasswordMode m_mode;
 };
 
 }  // namespace rq50::gui

@@ -53,7 +53,7 @@ SlotNumberDialog::~SlotNumberDialog() {
 void SlotNumberDialog::Confirm() {
     m_slot = comm::jobs::ParseSlotEntry(Bytes(m_ui->txtSlot->text()));
     if (!m_slot) {
-        shell::ShowMessage(Ws().hosts, kMsgIllegalValue, shell::kButtonsOk,
+        shell::ShowMessage(Ws().hosts, kMsgIllegalValue, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextSlotCaption));
         m_ui->txtSlot->setFocus();
         m_ui->txtSlot->selectAll();
@@ -82,7 +82,7 @@ void SlotNumberDialog::RunSlotSetting(files::Workspace& ws, QWidget* parent) {
         ws.state.presetSlot.reset();
         return;
     }
-    session::ShowDisplay(ws, session::kDisplayCommProgress);
+    session::ShowDisplay(ws, session::Display::CommProgress);
 }
 
 }  // namespace rq50::gui

@@ -64,7 +64,7 @@ void CategoryMenuScreen::showEvent(QShowEvent* event) {
 }
 
 void CategoryMenuScreen::Activated() {
-    Ws().state.currentScreenId = shell::kScreenCategoryMenu;
+    Ws().state.currentScreenId = shell::ScreenId::CategoryMenu;
     // The parameter screen works only while this menu waits behind it; when
     // the menu is back in use, a screen whose opening failed goes.
     if (!Engine().Busy() && Nav() != nullptr) Nav()->UnloadScreen(shell::Screen::OnlineParameter);
@@ -102,8 +102,8 @@ void CategoryMenuScreen::OpenCategory() {
     page.SetDownloadAllowed(Ws().state.downloadAllowed);
     const bool started = page.OpenCategory([this, category](comm::Job job,
                                                             const std::string& title) {
-        if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::kButtonsOkCancel, title) !=
-            shell::kAnswerOk)
+        if (shell::ShowMessage(Ws().hosts, kMsgStartPrompt, shell::MsgButtons::OkCancel, title) !=
+            shell::MsgAnswer::Ok)
             return false;
         if (!session::StartCallerJob(Engine(), {job, title, category},
                                      session::kCallerCategoryMenu))
@@ -111,8 +111,8 @@ void CategoryMenuScreen::OpenCategory() {
         if (Nav() != nullptr) Nav()->DisableScreen(Id());
         // The parameter screen is up while its first page is read, so its
         // tabs appear as the walk finds the groups.
-        session::ShowDisplay(Ws(), session::kDisplayParameterDisplay + category);
-        session::ShowDisplay(Ws(), session::kDisplayCommProgress);
+        session::ShowDisplay(Ws(), session::ParameterDisplayOf(category));
+        session::ShowDisplay(Ws(), session::Display::CommProgress);
         return true;
     });
     if (!started) m_online.Drop();

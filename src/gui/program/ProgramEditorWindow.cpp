@@ -40,7 +40,6 @@ namespace rq50::gui {
 
 namespace {
 
-constexpr std::int16_t kScreenIdProgramEditor = 7;
 
 QString PlainCaption(const QString& text) {
     QString plain = text;
@@ -149,12 +148,12 @@ void ProgramEditorWindow::SetCaptions() {
 
 void ProgramEditorWindow::Load() {
     Trapped("Form_Load", [this] {
-        Ws().state.currentScreenId = kScreenIdProgramEditor;
+        Ws().state.currentScreenId = shell::ScreenId::ProgramEditor;
         // The menu made the folder; a stale one is emptied, a missing one made.
         files::PrepareUndoFolder(Ws());
         program::ProgramState& state = Ws().program;
         if (Ws().state.editorOpenedFromFile) {
-            state.source = program::kSourceFile;
+            state.source = program::ProgramSource::File;
             state.dataPresent = true;
         }
         m_editor->Open();
@@ -416,7 +415,7 @@ void ProgramEditorWindow::ShowInformation() {
     Ws().state.infoPurpose = shell::InfoPurpose::EditorMenu;
     SetEnabledScreen(false);
     try {
-        session::ShowDisplay(Ws(), session::kDisplayInformation);
+        session::ShowDisplay(Ws(), session::Display::Information);
     } catch (...) {
         SetEnabledScreen(true);
         throw;

@@ -70,7 +70,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::Load() {
     m_showMaximized = RestoreMainWindow(Ws(), this, kName);
-    session::ShowDisplay(Ws(), session::kDisplayTopMenu);
+    session::ShowDisplay(Ws(), session::Display::TopMenu);
 }
 
 void MainWindow::ShowAsLeft() {
@@ -267,16 +267,16 @@ void MainWindow::UpdateMenuBar() {
 
 // ------------------------------------------------------------ file actions
 
-int MainWindow::RunFileDialog(int mode) {
+int MainWindow::RunFileDialog(session::FileDialogMode mode) {
     return session::ShowFileDialog(Ws(), mode, m_fileDialog, session::DataFileActions(Ws()));
 }
 
 int MainWindow::RunOpenDialog() {
-    return RunFileDialog(session::kDialogOpen);
+    return RunFileDialog(session::FileDialogMode::Open);
 }
 
 int MainWindow::RunSaveDialog() {
-    return RunFileDialog(session::kDialogSave);
+    return RunFileDialog(session::FileDialogMode::Save);
 }
 
 int MainWindow::RunCsvDialog() {

@@ -111,7 +111,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     /// When the next timer tick comes: the engine's interval, or in fast
     /// pacing on a line that reports its bytes, when the engine has work.
     void ScheduleTick(comm::CommEngine& engine);
-    int RunFileDialog(int mode);
+    int RunFileDialog(session::FileDialogMode mode);
 
     files::Workspace& m_ws;
     const ScreenMakers& m_makers;

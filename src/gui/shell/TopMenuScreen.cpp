@@ -68,7 +68,7 @@ void TopMenuScreen::OnPasswordMenu(bool setEnabled, bool changeEnabled) {
     mnuPasswordChange->setEnabled(changeEnabled);
 }
 
-void TopMenuScreen::RunPasswordDialog(int mode) {
+void TopMenuScreen::RunPasswordDialog(shell::PasswordMode mode) {
     PasswordDialog::Run(Ws(), this, mode);
 }
 

@@ -43,7 +43,7 @@ class TopMenuScreen : public ScreenBase, private session::TopMenuHost {
     void ChangePassword();
     void OpenPlantRegister();
     // TopMenuHost
-    void RunPasswordDialog(int mode) override;
+    void RunPasswordDialog(shell::PasswordMode mode) override;
 
     std::unique_ptr<Ui::frmRQ2000> m_ui;
     session::TopMenu m_menu;

@@ -72,7 +72,7 @@ void VersionWindow::StartSysInfo() {
     if (!program.isEmpty() && QProcess::startDetached(program, {})) return;
     ShowAlert(Ws().hosts,
               {shell::Catalogue(kTextSysInfoUnavailable), shell::Catalogue(kTextVersionCaption),
-               shell::kButtonsOk, shell::MsgIcon::None});
+               shell::MsgButtons::Ok, shell::MsgIcon::None});
 }
 
 }  // namespace rq50::gui
