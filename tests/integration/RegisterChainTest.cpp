@@ -12,7 +12,9 @@
 #include "integration/RegisterOnEngine.h"
 #include "register/HeadFile.h"
 #include "register/Recorder.h"
+#include "session/PlantRegisterBrowser.h"
 #include "support/CliRunner.h"
+#include "unit/ShellFakes.h"
 
 namespace rq50::plant {
 namespace {
@@ -277,6 +279,47 @@ TEST_P(RegisterChainTest, TheCommandLineVerifiesAndKeepsTheHead) {
     EXPECT_NE(json["findings"][0]["text"].get<std::string>().find("this computer"),
               std::string::npos);
     EXPECT_EQ(cli(reg + "verify --checkpoint 3:xyz").exitCode, 2);
+}
+
+// The register window's Verify says what it found and marks the records
+// concerned; an intact chain becomes the head this computer keeps.
+TEST_P(RegisterChainTest, TheWindowVerifiesAndMarksTheRecords) {
+    struct Host : session::PlantRegisterHost, session::FileDialogHost {
+        bool PasswordGate() override { return true; }
+        void CloseWindow() override {}
+        std::unique_ptr<session::DownloadQuestions> RestoreQuestions() override { return nullptr; }
+        session::FileDialogHost& FileDialog() override { return *this; }
+        std::optional<session::DialogChoice> Show(const session::FileDialogSpec&) override {
+            return std::nullopt;
+        }
+        void ShowDifferences(const session::RecordDifferences&) override {}
+        void PrintReport(const print::ReportWriter&) override {}
+        std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
+    } host;
+    Recorder recorder(m_name, &platform::OpenRegisterDatabase, m_dir / "queue", "tester", "bench");
+    auto reasoned = At(RecordKind::kDownload, "2026-11-02T08:00:00Z", Plant1With("SET,A", "9"), 0);
+    reasoned.reason = "calibration";
+    ASSERT_EQ(recorder.Add(At(RecordKind::kUpload, "2026-11-01T08:00:00Z", Plant1())), "");
+    ASSERT_EQ(recorder.Add(reasoned), "");
+    EXPECT_EQ(ReadHead(recorder.HeadFile())->sequence, 2);  // the head it wrote
+
+    files::Workspace ws;
+    shell::testing::RecordingMessages messages;
+    ws.hosts.messages = &messages;
+    ws.hosts.recorder = &recorder;
+    session::PlantRegisterBrowser browser(ws, host);
+    ASSERT_TRUE(browser.Open());
+    browser.ChooseInstrument(2);
+    ASSERT_EQ(browser.RecordRows().size(), 2u);
+    EXPECT_EQ(browser.RecordRows()[0].reason, "calibration");
+    EXPECT_NE(browser.Verify().find("intact"), std::string::npos);
+
+    Open()->Run("UPDATE records SET reason = 'routine' WHERE kind = 'download'");
+    const std::string line = browser.Verify();
+    EXPECT_NE(line.find("changed outside RQ50"), std::string::npos) << line;
+    browser.ChooseInstrument(2);
+    EXPECT_EQ(browser.RecordRows()[0].finding, "edited");
+    EXPECT_EQ(browser.RecordRows()[1].finding, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RegisterChainTest, ::testing::Values("sqlite", "postgresql"));
