@@ -181,6 +181,11 @@ std::string RecordTransfer(Workspace& ws, plant::Record record) {
     return ws.hosts.recorder->Add(std::move(record));
 }
 
+bool ReasonRequired(Workspace& ws) {
+    return ws.hosts.recorder != nullptr && plant::RecordingOn(ws.hosts.settings) &&
+           ws.hosts.recorder->ReasonRequired();
+}
+
 namespace {
 
 void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::string& recordAs) {
