@@ -174,23 +174,23 @@ int RunDiff(session::CoreSession& core, const DiffOptions& o) {
     }
     std::vector<std::string> notes;
     std::vector<files::ItemDifference> differences;
-    auto unreadable = [&core](const std::string& path, int error) {
+    auto unreadable = [&core](const std::string& path, files::FileError error) {
         files::ReportFileError(core.Data().hosts, error, "");
         Note("cannot read " + path);
         return kExitSystemError;
     };
     if (*kind == DataFileKind::kParameter) {
         files::ParameterFileRecord a, b;
-        if (const int e = files::LoadParameterFile(o.first, a)) return unreadable(o.first, e);
-        if (const int e = files::LoadParameterFile(o.second, b)) return unreadable(o.second, e);
+        if (const auto e = files::LoadParameterFile(o.first, a); e != files::FileError::Ok) return unreadable(o.first, e);
+        if (const auto e = files::LoadParameterFile(o.second, b); e != files::FileError::Ok) return unreadable(o.second, e);
         notes = files::CompareHeaders(a.header, b.header);
         differences = files::CompareDataSets(
             a.items, b.items,
             o.all ? files::CompareScope::kAll : files::CompareScope::kAllButMeasured, 0, 0);
     } else {
         files::ProgramFileRecord a, b;
-        if (const int e = files::LoadProgramFile(o.first, a)) return unreadable(o.first, e);
-        if (const int e = files::LoadProgramFile(o.second, b)) return unreadable(o.second, e);
+        if (const auto e = files::LoadProgramFile(o.first, a); e != files::FileError::Ok) return unreadable(o.first, e);
+        if (const auto e = files::LoadProgramFile(o.second, b); e != files::FileError::Ok) return unreadable(o.second, e);
         if (shell::TrimUpper(a.header.modelCode) != shell::TrimUpper(b.header.modelCode)) {
             notes.push_back("model " + shell::Trim(a.header.modelCode) + " against " +
                             shell::Trim(b.header.modelCode));

@@ -47,11 +47,11 @@ std::optional<std::string> ModelOf(const plant::Blob& bytes, DataFileKind kind,
                                    files::DataSetHeader* header) {
     if (kind == DataFileKind::kProgram) {
         files::ProgramFileRecord program;
-        if (files::DecodeProgramRecord(bytes, program) != 0) return std::nullopt;
+        if (files::DecodeProgramRecord(bytes, program) != files::FileError::Ok) return std::nullopt;
         return program.header.modelCode;
     }
     files::ParameterFileRecord set;
-    if (files::DecodeParameterRecord(bytes, set) != 0) return std::nullopt;
+    if (files::DecodeParameterRecord(bytes, set) != files::FileError::Ok) return std::nullopt;
     *header = set.header;
     return set.header.model;
 }
@@ -139,7 +139,7 @@ int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOp
         return kExitUsage;
     }
     files::Bytes bytes;
-    if (const int error = files::ReadWholeFile(o.other, bytes); error != 0) {
+    if (const auto error = files::ReadWholeFile(o.other, bytes); error != files::FileError::Ok) {
         Note("cannot read " + o.other + ": " + files::FileErrorDescription(error));
         return kExitSystemError;
     }
@@ -219,7 +219,7 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
         text += "\r\n";
     }
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    if (const int error = files::ReplaceFileContents(o.csv, bytes); error != 0) {
+    if (const auto error = files::ReplaceFileContents(o.csv, bytes); error != files::FileError::Ok) {
         Note(o.csv + " was not written: " + files::FileErrorDescription(error));
         return kExitSystemError;
     }

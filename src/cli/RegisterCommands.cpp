@@ -69,7 +69,7 @@ int Export(session::CoreSession& core, plant::PlantRegister& reg, const Register
         Note(*path + " exists; give --force to replace it");
         return kExitSystemError;
     }
-    if (const int error = files::ReplaceFileContents(*path, record->bytes); error != 0) {
+    if (const auto error = files::ReplaceFileContents(*path, record->bytes); error != files::FileError::Ok) {
         Note(*path + " was not written: " + files::FileErrorDescription(error));
         return kExitSystemError;
     }

@@ -436,7 +436,7 @@ int RunVerify(session::CoreSession& core, const std::string& file) {
     std::vector<std::string> notes;
     if (*kind == files::DataFileKind::kParameter) {
         files::ParameterFileRecord record;
-        if (const int error = files::LoadParameterFile(file, record); error != 0) {
+        if (const auto error = files::LoadParameterFile(file, record); error != files::FileError::Ok) {
             files::ReportFileError(core.Data().hosts, error, shell::Catalogue(kTextDownload));
             Note("cannot read " + file);
             return kExitSystemError;
@@ -457,7 +457,7 @@ int RunVerify(session::CoreSession& core, const std::string& file) {
                                        record.header.adjustStart);
     } else {
         files::ProgramFileRecord record;
-        if (const int error = files::LoadProgramFile(file, record); error != 0) {
+        if (const auto error = files::LoadProgramFile(file, record); error != files::FileError::Ok) {
             files::ReportFileError(core.Data().hosts, error,
                                    shell::Catalogue(kTextProgramDownload));
             Note("cannot read " + file);

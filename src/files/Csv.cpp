@@ -70,9 +70,9 @@ void AppendCategory(CsvLines& lines, const ParameterFileRecord& record, std::siz
     }
 }
 
-void ShowWriteError(const shell::Services& hosts, int error) {
+void ShowWriteError(const shell::Services& hosts, FileError error) {
     if (auto* host = hosts.messages) {
-        host->Show({FileErrorDescription(error), Text(kTextErrorNumber) + std::to_string(error),
+        host->Show({FileErrorDescription(error), Text(kTextErrorNumber) + std::to_string(FileErrorNumber(error)),
                     shell::MsgButtons::Ok, shell::MsgIcon::Critical});
     }
 }
@@ -273,7 +273,7 @@ std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber
     return address + digits;
 }
 
-int WriteCsvLines(const std::string& path, const CsvLines& lines) {
+FileError WriteCsvLines(const std::string& path, const CsvLines& lines) {
     Bytes bytes;
     for (const auto& line : lines) {
         bytes.insert(bytes.end(), line.begin(), line.end());
@@ -287,22 +287,22 @@ bool WriteParameterCsv(files::Workspace& ws, const std::string& path, const CsvA
                        CsvForm form) {
     const auto& record = CurrentParameterRecord(ws);
     const bool maint = ws.state.commandMenuUnlocked;
-    const int error =
+    const FileError error =
         WriteCsvLines(path, form == CsvForm::kPlain ? BuildPlainParameterCsv(record, maint)
                                                     : BuildParameterCsv(record, areas, maint));
-    if (error != kFileOk) ShowWriteError(ws.hosts, error);
-    return error == kFileOk;
+    if (error != FileError::Ok) ShowWriteError(ws.hosts, error);
+    return error == FileError::Ok;
 }
 
 bool WriteProgramCsv(files::Workspace& ws, const std::string& path, const CsvAreas& areas,
                      CsvForm form) {
     const auto& record = CurrentProgramRecord(ws);
     const auto& categories = program::LoadedCategoryTable();
-    const int error =
+    const FileError error =
         WriteCsvLines(path, form == CsvForm::kPlain ? BuildPlainProgramCsv(record, categories)
                                                     : BuildProgramCsv(record, areas, categories));
-    if (error != kFileOk) ShowWriteError(ws.hosts, error);
-    return error == kFileOk;
+    if (error != FileError::Ok) ShowWriteError(ws.hosts, error);
+    return error == FileError::Ok;
 }
 
 }  // namespace rq50::files

@@ -79,7 +79,7 @@ std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber
 
 /// Writes `lines` to `path` (single-byte, CR LF after each line), replacing
 /// the file only once every line is written. Returns 0 or a FileError.
-int WriteCsvLines(const std::string& path, const CsvLines& lines);
+FileError WriteCsvLines(const std::string& path, const CsvLines& lines);
 
 /// Writes the report of the current data set (or program, named by the
 /// category table read at start-up) to `path`. A write

@@ -9,98 +9,98 @@
 
 namespace rq50::files {
 
-std::string FileErrorDescription(int error) {
+std::string FileErrorDescription(FileError error) {
     switch (error) {
-        case kErrBadFileNameOrNumber:
+        case FileError::BadFileNameOrNumber:
             return "Bad file name or number";
-        case kErrBadFileMode:
+        case FileError::BadFileMode:
             return "Bad file mode";
-        case kErrIo:
+        case FileError::Io:
             return "Device I/O error";
-        case kErrDiskFull:
+        case FileError::DiskFull:
             return "Disk full";
-        case kErrInputPastEnd:
+        case FileError::InputPastEnd:
             return "Input past end of file";
-        case kErrBadFileName:
+        case FileError::BadFileName:
             return "Bad file name";
-        case kErrDeviceUnavailable:
+        case FileError::DeviceUnavailable:
             return "Device unavailable";
-        case kErrPermissionDenied:
+        case FileError::PermissionDenied:
             return "Permission denied";
-        case kErrDiskNotReady:
+        case FileError::DiskNotReady:
             return "Disk not ready";
-        case kErrPathFileAccess:
+        case FileError::PathFileAccess:
             return "Path/File access error";
-        case kErrPathNotFound:
+        case FileError::PathNotFound:
             return "Path not found";
-        case kErrInvalidFormat:
+        case FileError::InvalidFormat:
             return "Invalid file format";
-        case kErrNotAFile:
+        case FileError::NotAFile:
             return "Not a file (a folder, a device or a pipe)";
-        case kErrFolderReadOnly:
+        case FileError::FolderReadOnly:
             return "The folder is read-only: no file can be created in it. Choose another folder.";
         default:
             return "Application-defined or object-defined error";
     }
 }
 
-int FileErrorFromErrno(int e) {
+FileError FileErrorFromErrno(int e) {
     switch (e) {
         case 0:
-            return kFileOk;
+            return FileError::Ok;
         case ENOSPC:
 #ifdef EDQUOT
         case EDQUOT:
 #endif
         case EFBIG:
-            return kErrDiskFull;
+            return FileError::DiskFull;
         case EACCES:
         case EPERM:
         case EROFS:
         case ETXTBSY:
-            return kErrBadFileMode;
+            return FileError::BadFileMode;
         case ENOENT:
         case ENOTDIR:
-            return kErrPathNotFound;
+            return FileError::PathNotFound;
         case ENAMETOOLONG:
         case EINVAL:
         case EISDIR:
-            return kErrBadFileName;
+            return FileError::BadFileName;
         case ENXIO:
         case ENODEV:
 #ifdef ENOMEDIUM
         case ENOMEDIUM:
 #endif
         case EIO:  // a removed medium
-            return kErrDiskNotReady;
+            return FileError::DiskNotReady;
         default:
-            return kErrPathFileAccess;
+            return FileError::PathFileAccess;
     }
 }
 
-int ReadErrorFromErrno(int e) {
-    if (e == EACCES || e == EPERM) return kErrPermissionDenied;
+FileError ReadErrorFromErrno(int e) {
+    if (e == EACCES || e == EPERM) return FileError::PermissionDenied;
     return FileErrorFromErrno(e);
 }
 
-int ReportFileError(const shell::Services& hosts, int error, const std::string& title) {
+int ReportFileError(const shell::Services& hosts, FileError error, const std::string& title) {
     int message = 0;
     switch (error) {
-        case kFileOk:
+        case FileError::Ok:
             return -1;
-        case kErrBadFileNameOrNumber:
-        case kErrBadFileName:
-        case kErrPathNotFound:
+        case FileError::BadFileNameOrNumber:
+        case FileError::BadFileName:
+        case FileError::PathNotFound:
             message = kMsgFileNotFound;
             break;
-        case kErrBadFileMode:
+        case FileError::BadFileMode:
             message = kMsgReadOnlyFile;
             break;
-        case kErrDiskFull:
+        case FileError::DiskFull:
             message = kMsgLackOfSpace;
             break;
-        case kErrDeviceUnavailable:
-        case kErrDiskNotReady:
+        case FileError::DeviceUnavailable:
+        case FileError::DiskNotReady:
             message = kMsgDiskNotReady;
             break;
         default:

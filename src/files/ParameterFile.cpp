@@ -52,21 +52,21 @@ Bytes EncodeParameterRecord(const ParameterFileRecord& record) {
     return out.Take();
 }
 
-int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out) {
+FileError DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out) {
     RecordReader in(bytes);
     ParameterFileRecord record;
     record.information = ReadInformationBlock(in);
     bool blank = in.Expect(' ', kParameterReservedText);
     // Spaces where the model's length stands are the wider reserved text of a
     // program file (no model code is 8224 characters long).
-    if (in.Ok() && blank && in.NextAre(' ', 2)) return kErrInvalidFormat;
+    if (in.Ok() && blank && in.NextAre(' ', 2)) return FileError::InvalidFormat;
     record.header = ReadHeader(in);
     blank = in.Expect(0, kReservedZeroBytes) && blank;
-    if (in.Ok() && !blank) return kErrInvalidFormat;
+    if (in.Ok() && !blank) return FileError::InvalidFormat;
     record.items = in.Blocks();
-    if (!in.Ok()) return in.RanPastEnd() ? kErrInputPastEnd : kErrInvalidFormat;
+    if (!in.Ok()) return in.RanPastEnd() ? FileError::InputPastEnd : FileError::InvalidFormat;
     out = std::move(record);
-    return kFileOk;
+    return FileError::Ok;
 }
 
 ParameterFileRecord CurrentParameterRecord(const files::Workspace& ws) {
@@ -80,24 +80,24 @@ bool WriteParameterFile(files::Workspace& ws, const std::string& path) {
         return false;
     }
     if (!CheckSaveSpace(ws, path, items.size())) return false;
-    const int error = ReplaceFileContents(path, EncodeParameterRecord(CurrentParameterRecord(ws)));
-    if (error != kFileOk) {
+    const auto error = ReplaceFileContents(path, EncodeParameterRecord(CurrentParameterRecord(ws)));
+    if (error != FileError::Ok) {
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextSaveToFile));
         return false;
     }
     return true;
 }
 
-int LoadParameterFile(const std::string& path, ParameterFileRecord& out) {
+FileError LoadParameterFile(const std::string& path, ParameterFileRecord& out) {
     Bytes bytes;
-    if (const int error = ReadWholeFile(path, bytes); error != kFileOk) return error;
+    if (const auto error = ReadWholeFile(path, bytes); error != FileError::Ok) return error;
     return DecodeParameterRecord(bytes, out);
 }
 
 bool ReadParameterFile(files::Workspace& ws, const std::string& path,
                        const std::string& fileTitle) {
     ParameterFileRecord record;
-    if (const int error = LoadParameterFile(path, record); error != kFileOk) {
+    if (const auto error = LoadParameterFile(path, record); error != FileError::Ok) {
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextReadParameterFile));
         return false;
     }

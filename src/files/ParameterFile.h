@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/BinaryRecord.h"
+#include "files/FileError.h"
 #include "files/DataSet.h"
 #include "files/InformationRecord.h"
 #include "parameter/ItemBlock.h"
@@ -35,12 +36,12 @@ inline constexpr std::size_t kReservedZeroBytes = 9;
 /// bytes, item blocks.
 Bytes EncodeParameterRecord(const ParameterFileRecord& record);
 
-/// Decodes file bytes into `out`. Returns 0, kErrInputPastEnd when the bytes
-/// end before the record does, or kErrInvalidFormat when they are not a
+/// Decodes file bytes into `out`. Returns 0, FileError::InputPastEnd when the bytes
+/// end before the record does, or FileError::InvalidFormat when they are not a
 /// parameter record (reserved members that are not blank, an impossible array
 /// descriptor). `out` is changed only on success. Bytes after the record are
 /// ignored.
-int DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out);
+FileError DecodeParameterRecord(std::span<const std::uint8_t> bytes, ParameterFileRecord& out);
 
 /// The current data as a record.
 ParameterFileRecord CurrentParameterRecord(const files::Workspace& ws);
@@ -64,6 +65,6 @@ void UseParameterRecord(files::Workspace& ws, ParameterFileRecord record);
 
 /// The same as ReadParameterFile, into `out` instead of the current data, and
 /// without a message. Returns 0 or a FileError.
-int LoadParameterFile(const std::string& path, ParameterFileRecord& out);
+FileError LoadParameterFile(const std::string& path, ParameterFileRecord& out);
 
 }  // namespace rq50::files

@@ -69,20 +69,20 @@ Bytes EncodeProgramRecord(const ProgramFileRecord& record) {
     return out.Take();
 }
 
-int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out) {
+FileError DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out) {
     RecordReader in(bytes);
     ProgramFileRecord record;
     record.information = ReadInformationBlock(in);
     bool blank = in.Expect(' ', kProgramReservedText);
-    if (in.Ok() && !blank) return kErrInvalidFormat;
+    if (in.Ok() && !blank) return FileError::InvalidFormat;
     record.header = ReadHeader(in);
     blank = in.Expect(0, kReservedZeroBytes);
-    if (in.Ok() && !blank) return kErrInvalidFormat;
+    if (in.Ok() && !blank) return FileError::InvalidFormat;
     record.items = in.Blocks();
-    if (!in.Ok()) return in.RanPastEnd() ? kErrInputPastEnd : kErrInvalidFormat;
-    if (!CountsFitRecords(record.header, record.items)) return kErrInvalidFormat;
+    if (!in.Ok()) return in.RanPastEnd() ? FileError::InputPastEnd : FileError::InvalidFormat;
+    if (!CountsFitRecords(record.header, record.items)) return FileError::InvalidFormat;
     out = std::move(record);
-    return kFileOk;
+    return FileError::Ok;
 }
 
 ProgramFileRecord CurrentProgramRecord(const files::Workspace& ws) {
@@ -98,8 +98,8 @@ bool WriteProgramFile(files::Workspace& ws, const std::string& path) {
     }
     if (!CheckSaveSpace(ws, path, state.records.size())) return false;
     state.headerCopy = state.header;
-    const int error = ReplaceFileContents(path, EncodeProgramRecord(CurrentProgramRecord(ws)));
-    if (error != kFileOk) {
+    const auto error = ReplaceFileContents(path, EncodeProgramRecord(CurrentProgramRecord(ws)));
+    if (error != FileError::Ok) {
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextSaveToFile));
         return false;
     }
@@ -108,15 +108,15 @@ bool WriteProgramFile(files::Workspace& ws, const std::string& path) {
     return true;
 }
 
-int LoadProgramFile(const std::string& path, ProgramFileRecord& out) {
+FileError LoadProgramFile(const std::string& path, ProgramFileRecord& out) {
     Bytes bytes;
-    if (const int error = ReadWholeFile(path, bytes); error != kFileOk) return error;
+    if (const auto error = ReadWholeFile(path, bytes); error != FileError::Ok) return error;
     return DecodeProgramRecord(bytes, out);
 }
 
 bool ReadProgramFile(files::Workspace& ws, const std::string& path, const std::string& fileTitle) {
     ProgramFileRecord record;
-    if (const int error = LoadProgramFile(path, record); error != kFileOk) {
+    if (const auto error = LoadProgramFile(path, record); error != FileError::Ok) {
         ReportFileError(ws.hosts, error, shell::Catalogue(kTextReadProgramFile));
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/BinaryRecord.h"
+#include "files/FileError.h"
 #include "files/InformationRecord.h"
 #include "program/ProgramTypes.h"
 
@@ -33,7 +34,7 @@ Bytes EncodeProgramRecord(const ProgramFileRecord& record);
 
 /// Decodes file bytes into `out`, with the same results and guarantees as
 /// DecodeParameterRecord.
-int DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out);
+FileError DecodeProgramRecord(std::span<const std::uint8_t> bytes, ProgramFileRecord& out);
 
 /// The current program as a record.
 ProgramFileRecord CurrentProgramRecord(const files::Workspace& ws);
@@ -52,6 +53,6 @@ bool ReadProgramFile(files::Workspace& ws, const std::string& path,
                      const std::string& fileTitle = {});
 
 /// ReadProgramFile into `out`, without a message. Returns 0 or a FileError.
-int LoadProgramFile(const std::string& path, ProgramFileRecord& out);
+FileError LoadProgramFile(const std::string& path, ProgramFileRecord& out);
 
 }  // namespace rq50::files

@@ -92,12 +92,12 @@ void RemoveStaleTemporaries(const fs::path& target) {
 
 }  // namespace
 
-int ReadWholeFile(const std::string& path, Bytes& out) {
+FileError ReadWholeFile(const std::string& path, Bytes& out) {
     const int result =
         platform::ReadRegularFile(platform::PathFromUtf8(path), out, kMaxRecordFileSize);
-    if (result == platform::kNotARegularFile) return kErrNotAFile;
-    if (result == platform::kFileTooLarge) return kErrInvalidFormat;
-    return result == 0 ? kFileOk : ReadErrorFromErrno(result);
+    if (result == platform::kNotARegularFile) return FileError::NotAFile;
+    if (result == platform::kFileTooLarge) return FileError::InvalidFormat;
+    return result == 0 ? FileError::Ok : ReadErrorFromErrno(result);
 }
 
 namespace {
@@ -118,9 +118,9 @@ fs::path FollowLinks(const fs::path& path) {
 
 /// Creating the temporary file failed: a folder that takes no new file says
 /// so, rather than calling the file read-only.
-int CreateError(int errnoValue) {
+FileError CreateError(int errnoValue) {
     if (errnoValue == EACCES || errnoValue == EPERM || errnoValue == EROFS)
-        return kErrFolderReadOnly;
+        return FileError::FolderReadOnly;
     return FileErrorFromErrno(errnoValue);
 }
 
@@ -143,19 +143,19 @@ int OverwriteInPlace(const fs::path& target, std::span<const std::uint8_t> bytes
 
 }  // namespace
 
-int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
+FileError ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
     const fs::path given = platform::PathFromUtf8(path);
-    if (given.filename().empty()) return kErrBadFileName;
+    if (given.filename().empty()) return FileError::BadFileName;
     const fs::path target = FollowLinks(given);
     platform::TargetStatus st;
     if (const int error = platform::StatusOf(target, st); error != 0)
         return FileErrorFromErrno(error);
     if (st.exists) {
         // A folder, device or pipe is never replaced by a file.
-        if (!st.regular) return kErrNotAFile;
+        if (!st.regular) return FileError::NotAFile;
         // A read-only file stays read-only, even when the folder would let
         // the rename replace it.
-        if (!st.writable) return kErrBadFileMode;
+        if (!st.writable) return FileError::BadFileMode;
     }
 
     RemoveStaleTemporaries(target);
@@ -174,11 +174,11 @@ int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> b
         // are put back.
         file.Close();
         Bytes old;
-        err = ReadWholeFile(platform::Utf8FromPath(target), old) == kFileOk ? 0 : EIO;
+        err = ReadWholeFile(platform::Utf8FromPath(target), old) == FileError::Ok ? 0 : EIO;
         if (err == 0) err = OverwriteInPlace(target, bytes, old);
         std::error_code ec;
         fs::remove(temp, ec);
-        return err == 0 ? kFileOk : FileErrorFromErrno(err);
+        return err == 0 ? FileError::Ok : FileErrorFromErrno(err);
     }
     if (err == 0) return FileErrorFromErrno(platform::ReplaceWithTemporary(file, temp, target));
     file.Close();

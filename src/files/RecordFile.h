@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/BinaryRecord.h"
+#include "files/FileError.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,19 +23,19 @@ inline constexpr std::uintmax_t kMaxRecordFileSize = 16u * 1024u * 1024u;
 
 /// Reads the whole file at `path` into `out`. Returns 0 or a FileError; `out`
 /// is untouched on failure. Only a regular file is read: a folder, device or
-/// pipe gives kErrNotAFile at once (a pipe never blocks the reader).
-int ReadWholeFile(const std::string& path, Bytes& out);
+/// pipe gives FileError::NotAFile at once (a pipe never blocks the reader).
+FileError ReadWholeFile(const std::string& path, Bytes& out);
 
 /// Writes `bytes` as the new content of `path` without ever leaving a broken
 /// file behind: the bytes go to a temporary file in the same folder, which is
 /// flushed to the disk and then renamed over the target. On any failure the
 /// temporary file is removed and the target is exactly as it was. A target
-/// that exists but may not be written is refused (kErrBadFileMode) even when
+/// that exists but may not be written is refused (FileError::BadFileMode) even when
 /// its folder would allow the rename; so is a target that is a folder, device
-/// or pipe (kErrNotAFile). Temporary files of the same target left by a
+/// or pipe (FileError::NotAFile). Temporary files of the same target left by a
 /// process that no longer runs (killed during a save) are removed first.
 /// Returns 0 or a FileError.
-int ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+FileError ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
 
 /// Makes the file writers fail as a full disk or a removed medium would: the
 /// writes of the temporary file stop after `bytesBeforeFailure` bytes with

@@ -28,7 +28,8 @@ fs::path HeadFileOf(const fs::path& folder, const std::string& name) {
 
 std::optional<ChainHead> ReadHead(const fs::path& file) {
     files::Bytes bytes;
-    if (files::ReadWholeFile(shell::platform::Utf8FromPath(file), bytes) != 0) return std::nullopt;
+    if (files::ReadWholeFile(shell::platform::Utf8FromPath(file), bytes) != files::FileError::Ok)
+        return std::nullopt;
     const std::string text(bytes.begin(), bytes.end());
     if (text.rfind(std::string(kHeadMagic) + "\n", 0) != 0) return std::nullopt;
     std::map<std::string, std::string> fields;
@@ -63,7 +64,8 @@ bool KeepHead(const fs::path& file, const ChainHead& head, const std::string& re
                              std::to_string(head.id) + "\nposition=" +
                              std::to_string(head.sequence) + "\nhash=" + head.hash + "\n";
     const std::string path = shell::platform::Utf8FromPath(file);
-    if (files::ReplaceFileContents(path, Blob(text.begin(), text.end())) != 0) return false;
+    if (files::ReplaceFileContents(path, Blob(text.begin(), text.end())) != files::FileError::Ok)
+        return false;
     shell::KeepPrivate(file);
     return true;
 }

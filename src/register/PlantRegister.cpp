@@ -500,15 +500,15 @@ std::optional<Record> PlantRegister::LastGood(const std::string& name, DataFileK
 std::vector<files::ItemDifference> DiffSets(const Blob& a, const Blob& b, DataFileKind kind) {
     if (kind == DataFileKind::kProgram) {
         files::ProgramFileRecord first, second;
-        if (files::DecodeProgramRecord(a, first) != 0 ||
-            files::DecodeProgramRecord(b, second) != 0) {
+        if (files::DecodeProgramRecord(a, first) != files::FileError::Ok ||
+            files::DecodeProgramRecord(b, second) != files::FileError::Ok) {
             throw RegisterError("a program set in the register cannot be read");
         }
         return files::ComparePrograms(first, second, false);
     }
     files::ParameterFileRecord first, second;
-    if (files::DecodeParameterRecord(a, first) != 0 ||
-        files::DecodeParameterRecord(b, second) != 0) {
+    if (files::DecodeParameterRecord(a, first) != files::FileError::Ok ||
+        files::DecodeParameterRecord(b, second) != files::FileError::Ok) {
         throw RegisterError("a parameter set in the register cannot be read");
     }
     return files::CompareDataSets(first.items, second.items, files::CompareScope::kAllButMeasured,
@@ -520,12 +520,12 @@ Instrument IdentityOf(const Blob& bytes, DataFileKind kind) {
     files::InformationRecord info;
     if (kind == DataFileKind::kProgram) {
         files::ProgramFileRecord record;
-        if (files::DecodeProgramRecord(bytes, record) != 0) return in;
+        if (files::DecodeProgramRecord(bytes, record) != files::FileError::Ok) return in;
         in.model = record.header.modelCode;
         info = record.information;
     } else {
         files::ParameterFileRecord record;
-        if (files::DecodeParameterRecord(bytes, record) != 0) return in;
+        if (files::DecodeParameterRecord(bytes, record) != files::FileError::Ok) return in;
         in.model = record.header.model;
         in.tag = files::SingleByteToUtf8(files::TagOf(record.items));
         info = record.information;

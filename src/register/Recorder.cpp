@@ -331,7 +331,7 @@ int SendQueue(PlantRegister& reg, const fs::path& queue, const fs::path& root,
     int left = static_cast<int>(waiting.size());
     for (const auto& path : waiting) {
         files::Bytes bytes;
-        if (files::ReadWholeFile(shell::platform::Utf8FromPath(path), bytes) != 0) continue;
+        if (files::ReadWholeFile(shell::platform::Utf8FromPath(path), bytes) != files::FileError::Ok) continue;
         std::string forRegister;
         auto record = RecordOfQueueFile(bytes, &forRegister);
         std::error_code ec;
@@ -475,7 +475,7 @@ std::string Recorder::Add(Record record) {
     }
     const fs::path path = m_queue / safe;
     const bool queued = files::ReplaceFileContents(shell::platform::Utf8FromPath(path),
-                                                   QueueFileOf(record, identity)) == 0;
+                                                   QueueFileOf(record, identity)) == files::FileError::Ok;
     if (queued) shell::KeepPrivate(path);
     std::string why = m_lastFailure;
     if (std::chrono::steady_clock::now() >= m_retryAfter) {

@@ -137,8 +137,8 @@ bool OnlinePage::Export(session::FileDialogHost& dialog, bool csv,
         }
         return false;
     }
-    const int error = files::ReplaceFileContents(choice->fileName, bytes);
-    if (error == 0) return true;
+    const auto error = files::ReplaceFileContents(choice->fileName, bytes);
+    if (error == files::FileError::Ok) return true;
     files::ReportFileError(m_ws.hosts, error, ask.title);
     return false;
 }

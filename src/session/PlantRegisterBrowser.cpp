@@ -313,8 +313,8 @@ std::string PlantRegisterBrowser::Export(const std::vector<int>& rows) {
             // The names the open dialog and the instruments' file names take.
             DialogFileName name{files::FileTitleOf(*path), *path, dialog.title};
             if (!CheckDialogFileName(m_ws, name)) continue;
-            const int error = files::ReplaceFileContents(*path, record->bytes);
-            if (error != 0) {
+            const auto error = files::ReplaceFileContents(*path, record->bytes);
+            if (error != files::FileError::Ok) {
                 files::ReportFileError(m_ws.hosts, error, dialog.title);
                 continue;
             }

@@ -348,7 +348,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
                 s.detail = NoFileFor(s.slot);
                 return;
             }
-            if (files::LoadParameterFile(file, reference) != 0) {
+            if (files::LoadParameterFile(file, reference) != files::FileError::Ok) {
                 s.result = "skipped";
                 s.detail = "cannot read " + file;
                 return;
@@ -366,7 +366,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
                                                     files::DataFileKind::kParameter);
             if (auto good =
                     m_o.reg->LastGood(identity.instrument.Name(), files::DataFileKind::kParameter);
-                good && files::DecodeParameterRecord(good->bytes, reference) == 0) {
+                good && files::DecodeParameterRecord(good->bytes, reference) == files::FileError::Ok) {
                 against = "the register's record of " + good->time;
             }
         }
@@ -395,7 +395,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         SlotOutcome& s = Current();
         m_file = m_files.FileFor(s.slot);
         files::ParameterFileRecord record;
-        if (m_file.empty() || files::LoadParameterFile(m_file, record) != 0) {
+        if (m_file.empty() || files::LoadParameterFile(m_file, record) != files::FileError::Ok) {
             s.result = "skipped";
             s.detail = m_file.empty() ? NoFileFor(s.slot) : "cannot read " + m_file;
             return SlotDone();

@@ -19,7 +19,7 @@ bool LoadRecord(Workspace& ws, const plant::Record& record) {
                                   : record.fileName;
     if (record.fileKind == files::DataFileKind::kProgram) {
         files::ProgramFileRecord program;
-        if (files::DecodeProgramRecord(record.bytes, program) != 0) return false;
+        if (files::DecodeProgramRecord(record.bytes, program) != files::FileError::Ok) return false;
         files::SetInformationFileName(program.information, files::Utf8ToSingleByte(title));
         files::UseProgramRecord(ws, std::move(program));
         ws.program.fileName = files::Utf8ToSingleByte(title);
@@ -27,7 +27,7 @@ bool LoadRecord(Workspace& ws, const plant::Record& record) {
         return true;
     }
     files::ParameterFileRecord set;
-    if (files::DecodeParameterRecord(record.bytes, set) != 0) return false;
+    if (files::DecodeParameterRecord(record.bytes, set) != files::FileError::Ok) return false;
     files::SetInformationFileName(set.information, files::Utf8ToSingleByte(title));
     files::UseParameterRecord(ws, std::move(set));
     return true;

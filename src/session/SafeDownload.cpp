@@ -45,7 +45,7 @@ std::string DownloadSourceName(const Workspace& ws, files::DataFileKind kind) {
     if (path.empty()) return "data uploaded from the instrument, not saved";
     // The file on disk tells whether the data still is what it holds.
     files::ParameterFileRecord file;
-    const bool same = files::LoadParameterFile(path, file) == 0 && file.items == ws.items.dataSet;
+    const bool same = files::LoadParameterFile(path, file) == files::FileError::Ok && file.items == ws.items.dataSet;
     return same ? path : path + " (changed, not saved)";
 }
 

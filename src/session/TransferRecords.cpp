@@ -75,7 +75,7 @@ std::vector<ItemView> ItemsOf(files::DataFileKind kind, const plant::Blob& bytes
     if (bytes.empty()) return out;
     if (kind == files::DataFileKind::kProgram) {
         files::ProgramFileRecord program;
-        if (files::DecodeProgramRecord(bytes, program) != 0) return out;
+        if (files::DecodeProgramRecord(bytes, program) != files::FileError::Ok) return out;
         const auto& h = program.header;
         const auto steps = static_cast<std::size_t>(std::max(h.stepCount, 0));
         const auto start = [](std::int32_t number) { return number > 0 ? number : 1; };
@@ -91,7 +91,7 @@ std::vector<ItemView> ItemsOf(files::DataFileKind kind, const plant::Blob& bytes
         return out;
     }
     files::ParameterFileRecord set;
-    if (files::DecodeParameterRecord(bytes, set) != 0) return out;
+    if (files::DecodeParameterRecord(bytes, set) != files::FileError::Ok) return out;
     for (const auto& block : set.items) {
         const auto item = parameter::DecodeItem(block, false);
         out.push_back({parameter::FormatAddress(item.ma, item.mb), Trim(item.name), item});
@@ -117,7 +117,7 @@ std::vector<std::uint8_t> AfterWrites(files::DataFileKind kind, const plant::Blo
                                       const std::vector<comm::jobs::WrittenItem>& written) {
     if (kind == files::DataFileKind::kProgram) {
         files::ProgramFileRecord program;
-        if (files::DecodeProgramRecord(backup, program) != 0) return {};
+        if (files::DecodeProgramRecord(backup, program) != files::FileError::Ok) return {};
         for (const auto& w : written) {
             if (w.index < program.items.size()) program.items[w.index] = w.readBack;
         }
@@ -125,7 +125,7 @@ std::vector<std::uint8_t> AfterWrites(files::DataFileKind kind, const plant::Blo
         return {bytes.begin(), bytes.end()};
     }
     files::ParameterFileRecord set;
-    if (files::DecodeParameterRecord(backup, set) != 0) return {};
+    if (files::DecodeParameterRecord(backup, set) != files::FileError::Ok) return {};
     for (const auto& w : written) {
         const auto answer = parameter::DecodeItem(w.readBack, false);
         for (auto& block : set.items) {

@@ -232,8 +232,8 @@ int main(int argc, char** argv) {
     }
     Sample sample;
     files::Bytes bytes;
-    if (files::ReadWholeFile(RQ50_TEST_DATA_DIR "/files/PLANT1.7pa", bytes) != 0 ||
-        files::DecodeParameterRecord(bytes, sample.record) != 0) {
+    if (files::ReadWholeFile(RQ50_TEST_DATA_DIR "/files/PLANT1.7pa", bytes) != files::FileError::Ok ||
+        files::DecodeParameterRecord(bytes, sample.record) != files::FileError::Ok) {
         std::fprintf(stderr, "bench_register: cannot read the sample set\n");
         return 1;
     }

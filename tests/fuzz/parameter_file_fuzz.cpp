@@ -14,11 +14,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq50::files;
     ParameterFileRecord record;
-    if (DecodeParameterRecord(std::span(data, size), record) != kFileOk) return 0;
+    if (DecodeParameterRecord(std::span(data, size), record) != FileError::Ok) return 0;
 
     const Bytes bytes = EncodeParameterRecord(record);
     ParameterFileRecord again;
-    if (DecodeParameterRecord(bytes, again) != kFileOk) std::abort();
+    if (DecodeParameterRecord(bytes, again) != FileError::Ok) std::abort();
     if (EncodeParameterRecord(again) != bytes) std::abort();
 
     (void)FormatIsoDate(record.information.date);

@@ -13,11 +13,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq50::files;
     ProgramFileRecord record;
-    if (DecodeProgramRecord(std::span(data, size), record) != kFileOk) return 0;
+    if (DecodeProgramRecord(std::span(data, size), record) != FileError::Ok) return 0;
 
     const Bytes bytes = EncodeProgramRecord(record);
     ProgramFileRecord again;
-    if (DecodeProgramRecord(bytes, again) != kFileOk) std::abort();
+    if (DecodeProgramRecord(bytes, again) != FileError::Ok) std::abort();
     if (EncodeProgramRecord(again) != bytes) std::abort();
 
     (void)BuildProgramCsv(record, CsvAreas{});

@@ -185,7 +185,7 @@ void ParameterDataTest::uploadSaveOpenAndDownload() {
     QVERIFY(WaitFor([&] { return Screen(Screen::Information) == nullptr; }));
     QVERIFY(view->parentWidget()->isEnabled());
     files::ParameterFileRecord saved;
-    QCOMPARE(files::LoadParameterFile(path.toStdString(), saved), 0);
+    QCOMPARE(files::LoadParameterFile(path.toStdString(), saved), files::FileError::Ok);
     QCOMPARE(shell::Trim(saved.information.title1), std::string("Pump 1 feed"));
     QCOMPARE(shell::Trim(saved.information.createdBy), std::string("R. Tanaka"));
     QVERIFY(saved.information.comment.find("line one") != std::string::npos);
@@ -358,7 +358,7 @@ void ParameterDataTest::plantRegisterShowsTheTransfers() {
     QCOMPARE(UsableScreen(*m_program), view);
     QCOMPARE(view->windowTitle(), QString("Data Read from a File"));
     files::ParameterFileRecord uploaded;  // the download wrote the set uploaded
-    QCOMPARE(files::DecodeParameterRecord(upload->bytes, uploaded), 0);
+    QCOMPARE(files::DecodeParameterRecord(upload->bytes, uploaded), files::FileError::Ok);
     QVERIFY(m_program->Ws().items.dataSet == uploaded.items);
     m_program->Close();
 }

@@ -451,7 +451,7 @@ void StartupTest::userFilesAndSettingsStayWithTheSetUp() {
     QVERIFY(QFile::exists(saved));
     QVERIFY(!QFile::exists(app.filePath("User/PARAMETER/pump1")));
     files::ParameterFileRecord record;
-    QCOMPARE(files::LoadParameterFile(saved.toStdString(), record), 0);
+    QCOMPARE(files::LoadParameterFile(saved.toStdString(), record), files::FileError::Ok);
 
     // The port chosen is stored with the set-up, and nothing of the program
     // lands in the account's own configuration folder.

@@ -30,14 +30,15 @@ inline std::string Env(const char* name) {
 
 inline Blob Plant1() {
     files::Bytes bytes;
-    EXPECT_EQ(files::ReadWholeFile(RQ50_TEST_DATA_DIR "/files/PLANT1.7pa", bytes), 0);
+    EXPECT_EQ(files::ReadWholeFile(RQ50_TEST_DATA_DIR "/files/PLANT1.7pa", bytes),
+              files::FileError::Ok);
     return Blob(bytes.begin(), bytes.end());
 }
 
 /// PLANT1 with the item named `name` set to `value`.
 inline Blob Plant1With(const std::string& name, const std::string& value) {
     files::ParameterFileRecord record;
-    EXPECT_EQ(files::DecodeParameterRecord(Plant1(), record), 0);
+    EXPECT_EQ(files::DecodeParameterRecord(Plant1(), record), files::FileError::Ok);
     for (auto& block : record.items) {
         if (parameter::DecodeItem(block, false).name.rfind(name, 0) == 0) {
             const auto edit = parameter::SetItemValue(block, value);

@@ -73,7 +73,7 @@ TEST_F(FileCli, CopyWithEditedInformation) {
                    " --title1 '  Feed pump ' --created-by 'A. Ito' --date 2027-01-02T03:04:05");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ParameterFileRecord record;
-    ASSERT_EQ(LoadParameterFile((m_dir / "NEW.7pa").string(), record), 0);
+    ASSERT_EQ(LoadParameterFile((m_dir / "NEW.7pa").string(), record), files::FileError::Ok);
     EXPECT_EQ(record.information.title1, FixedLength("Feed pump", 40));
     EXPECT_EQ(record.information.createdBy, FixedLength("A. Ito", 40));
     EXPECT_EQ(FormatIsoDate(record.information.date), "2027-01-02T03:04:05");
@@ -162,7 +162,7 @@ TEST_F(FileCli, ErrorsAndExitCodes) {
     fs::create_directory(m_dir / "FOLDER.7pa");
     r = Cli("show " + P("FOLDER.7pa"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err.rfind(FileErrorDescription(kErrNotAFile) + "\n", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind(FileErrorDescription(FileError::NotAFile) + "\n", 0), 0u) << r.err;
 
     r = Cli("copy " + P("PLANT1.7pa") + " " + P("nofolder/X.7pa"));
     EXPECT_EQ(r.exitCode, 1);

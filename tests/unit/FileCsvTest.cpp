@@ -217,7 +217,7 @@ TEST(CsvFile, CrLfAfterEveryLineAndFailuresKeepTheOldFile) {
     files::Workspace& ws = services.ws;
     const auto dir = test::FreshFolder("csv");
     const auto path = (dir / "OUT.csv").string();
-    ASSERT_EQ(WriteCsvLines(path, {"MODEL,RQB2", "", "x\xE9"}), 0);
+    ASSERT_EQ(WriteCsvLines(path, {"MODEL,RQB2", "", "x\xE9"}), files::FileError::Ok);
     const std::string expected = "MODEL,RQB2\r\n\r\nx\xE9\r\n";
     EXPECT_EQ(test::ReadBytes(path), std::vector<std::uint8_t>(expected.begin(), expected.end()));
 

@@ -80,7 +80,7 @@ TEST(RecordLayout, ParameterExampleIsByteForByte) {
     EXPECT_EQ(bytes, expected);
 
     ParameterFileRecord decoded;
-    ASSERT_EQ(DecodeParameterRecord(expected, decoded), kFileOk);
+    ASSERT_EQ(DecodeParameterRecord(expected, decoded), FileError::Ok);
     EXPECT_EQ(decoded, test::SampleParameterRecord());
     EXPECT_EQ(decoded.information.title2.size(), 40u);  // padding kept
 }
@@ -91,7 +91,7 @@ TEST(RecordLayout, ProgramExampleIsByteForByte) {
     EXPECT_EQ(EncodeProgramRecord(test::SampleProgramRecord()), expected);
 
     ProgramFileRecord decoded;
-    ASSERT_EQ(DecodeProgramRecord(expected, decoded), kFileOk);
+    ASSERT_EQ(DecodeProgramRecord(expected, decoded), FileError::Ok);
     ExpectSameProgram(decoded, test::SampleProgramRecord());
     EXPECT_EQ(decoded.header.stepComments[0], "load input               ");
 }
@@ -114,7 +114,7 @@ TEST(RecordLayout, EmptyArraysAreOneZeroWord) {
     // 2 + L + 28 + 2 for the header, 2 for the item array.
     EXPECT_EQ(bytes.size(), 668u + 76 + (2 + 4 + 28 + 2) + 9 + 2);
     ProgramFileRecord back;
-    ASSERT_EQ(DecodeProgramRecord(bytes, back), kFileOk);
+    ASSERT_EQ(DecodeProgramRecord(bytes, back), FileError::Ok);
     EXPECT_TRUE(back.items.empty());
     EXPECT_TRUE(back.header.stepComments.empty());
 }
@@ -340,7 +340,7 @@ TEST_F(FileTest, TargetsThatAreNoFileAreRefused) {
     WriteBytes(Path("PLAIN"), {1, 2, 3});
     EXPECT_FALSE(WriteProgramFile(ws, Path("PLAIN") + "/UNDER.7pr"));
     EXPECT_EQ(ReadBytes(Path("PLAIN")), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{FileErrorDescription(kErrNotAFile),
+    EXPECT_EQ(m_services.Texts(), (std::vector<std::string>{FileErrorDescription(FileError::NotAFile),
                                                             shell::Catalogue(1518)}));
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(1553));
     EXPECT_EQ(OtherFiles("PLAIN"), std::vector<std::string>{"FOLDER.7pr"});
@@ -350,7 +350,7 @@ TEST_F(FileTest, TargetsThatAreNoFileAreRefused) {
     MakeCurrent(test::SampleParameterRecord());
     fs::create_directory(Path("FOLDER.7pa"));
     EXPECT_FALSE(ReadParameterFile(ws, Path("FOLDER.7pa")));
-    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(kErrNotAFile)});
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(FileError::NotAFile)});
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2113));
     EXPECT_EQ(CurrentParameterRecord(ws), test::SampleParameterRecord());
 }
@@ -358,10 +358,10 @@ TEST_F(FileTest, TargetsThatAreNoFileAreRefused) {
 // A file the user may not read says so under the read's own title, not with
 // the read-only message of a save.
 TEST_F(FileTest, AReadWithoutPermissionHasItsOwnMessage) {
-    EXPECT_EQ(ReadErrorFromErrno(EACCES), kErrPermissionDenied);
-    EXPECT_EQ(ReadErrorFromErrno(EPERM), kErrPermissionDenied);
-    EXPECT_EQ(ReadErrorFromErrno(ENOENT), kErrPathNotFound);
-    EXPECT_EQ(ReportFileError(ws.hosts, kErrPermissionDenied, shell::Catalogue(2116)), 0);
+    EXPECT_EQ(ReadErrorFromErrno(EACCES), FileError::PermissionDenied);
+    EXPECT_EQ(ReadErrorFromErrno(EPERM), FileError::PermissionDenied);
+    EXPECT_EQ(ReadErrorFromErrno(ENOENT), FileError::PathNotFound);
+    EXPECT_EQ(ReportFileError(ws.hosts, FileError::PermissionDenied, shell::Catalogue(2116)), 0);
     ASSERT_EQ(m_services.messages.boxes.size(), 1u);
     EXPECT_EQ(m_services.messages.boxes[0].text, "Permission denied");
     EXPECT_EQ(m_services.messages.boxes[0].title, shell::Catalogue(2116));
@@ -430,7 +430,7 @@ TEST_F(FilePosix, APipeIsNeitherReadNorReplaced) {
     MakeCurrent(test::SampleParameterRecord());
     ASSERT_EQ(::mkfifo(Path("PIPE.7pa").c_str(), 0600), 0);
     EXPECT_FALSE(ReadParameterFile(ws, Path("PIPE.7pa")));
-    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(kErrNotAFile)});
+    EXPECT_EQ(m_services.Texts(), std::vector<std::string>{FileErrorDescription(FileError::NotAFile)});
     EXPECT_EQ(CurrentParameterRecord(ws), test::SampleParameterRecord());
     EXPECT_FALSE(WriteParameterFile(ws, Path("PIPE.7pa")));
     EXPECT_TRUE(fs::is_fifo(Path("PIPE.7pa")));
@@ -454,7 +454,7 @@ TEST_F(FilePosix, FolderAndFilePermissionsStopTheUser) {
     EXPECT_FALSE(WriteProgramFile(ws, inFolder));
     EXPECT_FALSE(fs::exists(inFolder));
     EXPECT_EQ(m_services.Texts(),
-              std::vector<std::string>{FileErrorDescription(kErrFolderReadOnly)});
+              std::vector<std::string>{FileErrorDescription(FileError::FolderReadOnly)});
 }
 #endif
 

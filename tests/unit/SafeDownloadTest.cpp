@@ -109,7 +109,7 @@ class SafeDownload : public rq50::testing::JobBench {
         std::vector<plant::Record> out;
         for (const auto& path : paths) {
             files::Bytes bytes;
-            EXPECT_EQ(files::ReadWholeFile(path.string(), bytes), 0);
+            EXPECT_EQ(files::ReadWholeFile(path.string(), bytes), files::FileError::Ok);
             out.push_back(
                 plant::RecordOfQueueFile(plant::Blob(bytes.begin(), bytes.end())).value());
         }
@@ -148,7 +148,7 @@ TEST_F(SafeDownload, KeepsTheInstrumentsSetListsTheChangesThenWritesTheFile) {
 
     // The backup holds the instrument's set as it was; the workspace the file's.
     files::ParameterFileRecord backup;
-    ASSERT_EQ(files::LoadParameterFile(p.backup, backup), 0) << p.backup;
+    ASSERT_EQ(files::LoadParameterFile(p.backup, backup), files::FileError::Ok) << p.backup;
     EXPECT_EQ(std::filesystem::path(p.backup).parent_path().filename(), "BACKUP");
     EXPECT_EQ(files::CompareDataSets(backup.items, file, files::CompareScope::kAll, 0, 0).size(),
               1u);
