@@ -266,9 +266,29 @@ std::int64_t PlantRegister::Add(Record record) {
     const Instrument& in = record.instrument;
     return InWriteTransaction(m_db, [&] {
         // Appends are taken one at a time register-wide, so that two
-        // writers form one chain (SQLite's write transaction does so by
-        // itself).
-        if (m_db.Kind() == Engine::kPostgres) m_db.Run("SELECT pg_advisory_xact_lock(7050)");
+        // writers form one chain: SQLite's write transaction does so by
+        // itself; on PostgreSQL the instrument's row is written under a
+        // transaction lock every writer takes (in the same statement: one
+        // answer less to wait for), and the head is read after it. The
+        // record is filed under its identity, or the name a technician gave
+        // that identity; a record without titles leaves the instrument's
+        // plant and area.
+        const std::string identity = IdentityName(in, record.port, record.slot);
+        const bool postgres = m_db.Kind() == Engine::kPostgres;
+        const auto idRows = m_db.Run(
+            std::string("INSERT INTO instruments (model, name, tag, instrument_no, plant, area) ") +
+                (postgres ? "SELECT" : "VALUES (") +
+                " ?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
+                " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?" +
+                (postgres ? " FROM (SELECT pg_advisory_xact_lock(7050)) AS serial" : ")") +
+                " ON CONFLICT (model, name) DO UPDATE SET"
+            " tag = excluded.tag, instrument_no = excluded.instrument_no,"
+            " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
+            " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
+            " ELSE instruments.area END RETURNING id",
+            {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
+             in.area});
+        if (idRows.empty()) throw RegisterError("the register gave no instrument number");
         // In one question: a record already sent (by a program killed
         // before it could take it out of its queue) is kept once; the new
         // record's number, which its hash covers, is taken before it is
@@ -283,21 +303,6 @@ std::int64_t PlantRegister::Add(Record record) {
             {record.origin.empty() ? Value{} : Value{record.origin}});
         if (next.empty()) throw RegisterError("the register gave no record number");
         if (!std::holds_alternative<std::monostate>(next[0][0])) return IntAt(next[0], 0);
-        // Filed under its identity, or the name a technician gave that
-        // identity; a record without titles leaves the instrument's plant
-        // and area.
-        const std::string identity = IdentityName(in, record.port, record.slot);
-        const auto idRows = m_db.Run(
-            "INSERT INTO instruments (model, name, tag, instrument_no, plant, area)"
-            " VALUES (?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
-            " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
-            " tag = excluded.tag, instrument_no = excluded.instrument_no,"
-            " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
-            " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
-            " ELSE instruments.area END RETURNING id",
-            {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
-             in.area});
-        if (idRows.empty()) throw RegisterError("the register gave no instrument number");
         const std::int64_t instrumentId = IntAt(idRows[0], 0);
         m_db.Run(
             "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
