@@ -179,6 +179,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                    "do not upload and keep the instrument's set in User/BACKUP first");
     down->add_flag("--yes", download->yes,
                    "download without asking after the list of changes (for scripts)");
+    AddReasonOption(down, download->reason);
     AddJsonFlag(down, "the outcome and the read-back differences");
     down->callback([download, &context] {
         context.run = [download](session::CoreSession& core) {
@@ -211,6 +212,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
                  "do not upload and keep the instrument's program in User/BACKUP first");
     pd->add_flag("--yes", programIn->yes,
                  "download without asking after the list of changes (for scripts)");
+    AddReasonOption(pd, programIn->reason);
     AddJsonFlag(pd, "the check errors, the outcome and the read-back differences");
     pd->callback([programIn, &context] {
         context.run = [programIn](session::CoreSession& core) {
@@ -335,6 +337,7 @@ void AddInstrumentCommands(CLI::App& app, CliContext& context) {
     rk->add_option_function<std::string>(
         "--password", [rack](const std::string& p) { rack->password = p; },
         "download: the download password, when one is set");
+    AddReasonOption(rk, rack->reason);
     AddJsonFlag(rk, "every slot's outcome");
     rk->callback([rack, &context] {
         context.run = [rack](session::CoreSession& core) { return RunRack(core, *rack); };

@@ -11,6 +11,10 @@
 
 #include "files/InformationRecord.h"
 
+namespace CLI {
+class App;
+}  // namespace CLI
+
 namespace rq50::session {
 struct DownloadPreview;
 }  // namespace rq50::session
@@ -37,6 +41,7 @@ struct DownloadOptions {
     bool force = false;
     bool noBackup = false;  ///< download without first keeping the instrument's set
     bool yes = false;       ///< download without asking after the preview
+    std::optional<std::string> reason;  ///< why, as the plant register records it
 };
 
 struct PageOptions {
@@ -61,6 +66,7 @@ struct RackCliOptions {
     bool yes = false;                     ///< download without asking after each preview
     bool force = false;                   ///< upload: replace slot files that exist
     std::optional<std::string> password;  ///< download: the download password
+    std::optional<std::string> reason;    ///< download: why, as the register records it
 };
 
 // Transfers (TransferCommands.cpp).
@@ -72,6 +78,13 @@ int RunProgramDownload(session::CoreSession& core, const DownloadOptions& o);
 /// needs it (--password): false (the reason said) when it is missing or
 /// wrong; a right one opens the engine's gate for the run.
 bool DownloadAllowed(session::CoreSession& core, const std::optional<std::string>& password);
+/// The reason for this run's writes (--reason), as the plant register
+/// records it: asked for on a terminal when the register requires one
+/// (REASONREQUIRED) and none was given; false (said so) when it is required
+/// and nobody can give it (a script).
+bool TakeWriteReason(session::CoreSession& core, const std::optional<std::string>& reason);
+/// Adds --reason to a command that writes to the instrument.
+void AddReasonOption(CLI::App* command, std::optional<std::string>& reason);
 /// Prints a download's preview and asks whether to go on (--yes answers).
 bool ConfirmDownloadPreview(const session::DownloadPreview& preview, bool yes);
 /// Downloads a record of the plant register as `download` downloads a file

@@ -71,7 +71,8 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
     }
     options.folder = o.folder;
     options.replace = o.force;
-    if (options.action == session::RackAction::kDownload && !DownloadAllowed(core, o.password))
+    if (options.action == session::RackAction::kDownload &&
+        (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason)))
         return kExitSystemError;
     if (!o.folder.empty()) {
         // A file named where the folder belongs is a slip; nothing is done.

@@ -182,15 +182,18 @@ std::vector<std::vector<std::string>> AuditRows(const std::vector<Record>& recor
                                          r.user,
                                          r.host,
                                          std::to_string(r.id)};
+        const std::vector<std::string> tail = {r.reason};
         if (r.changes.empty()) {
             auto row = head;
             row.insert(row.end(), {"", "", "", "", ""});
+            row.insert(row.end(), tail.begin(), tail.end());
             rows.push_back(std::move(row));
         }
         for (const auto& c : r.changes) {
             auto row = head;
             row.insert(row.end(), {c.address, shell::Trim(c.name), shell::Trim(c.before),
                                    shell::Trim(c.after), shell::Trim(c.file)});
+            row.insert(row.end(), tail.begin(), tail.end());
             rows.push_back(std::move(row));
         }
     }
@@ -209,7 +212,7 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
     }
     std::string text =
         "time,kind,instrument,model,plant,area,user,host,record,address,name,"
-        "before,after,file\r\n";
+        "before,after,file,reason\r\n";
     for (const auto& row : rows) {
         for (std::size_t i = 0; i < row.size(); ++i)
             text += (i == 0 ? "" : ",") + files::CsvQuote(row[i]);
@@ -257,6 +260,7 @@ int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOp
                             {"host", r.host},
                             {"ok", r.ok},
                             {"result", r.result},
+                            {"reason", r.reason},
                             {"changes", ChangesJson(r.changes)}});
         }
         PrintJson({{"from", from->empty() ? ordered_json(nullptr) : ordered_json(*from)},
@@ -272,10 +276,11 @@ int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOp
             table.push_back(
                 {row[0], row[1], row[2], row[3], row[6] + "@" + row[7], row[8], row[9], row[10],
                  row[9].empty() ? "(no item changed)"
-                                : ChangeText({row[9], row[10], row[11], row[12], row[13]})});
+                                : ChangeText({row[9], row[10], row[11], row[12], row[13]}),
+                 row[14]});
         }
         PrintTable({"TIME", "KIND", "INSTRUMENT", "MODEL", "USER@HOST", "RECORD", "ADDR", "NAME",
-                    "BEFORE -> AFTER"},
+                    "BEFORE -> AFTER", "REASON"},
                    table);
     }
     return kExitOk;

@@ -227,6 +227,42 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
     au->add_option("--csv", audit->csv, "write the rows to this CSV file instead of the table");
     au->add_flag("--force", audit->force, "replace the CSV file when it exists");
 
+    auto verify = std::make_shared<RegisterOptions>();
+    auto* vf = command(
+        "verify",
+        "walk the register's hash chain: name each record edited, deleted, inserted or "
+        "reordered, and a chain cut short of the head this computer or --checkpoint saw (exit 1)",
+        [verify, &context](Core&, Reg& r) { return Verify(context, r, *verify); });
+    vf->add_option("--checkpoint", verify->checkpoint,
+                   "a head kept on paper, as register checkpoint printed it: the chain must "
+                   "still reach it")
+        ->type_name("ID:HASH");
+    command("checkpoint",
+            "print the head of the register's chain (record and hash) as ID:HASH, to keep on "
+            "paper or in an e-mail for register verify --checkpoint",
+            [](Core&, Reg& r) { return Checkpoint(r); });
+
+    auto setting = std::make_shared<RegisterOptions>();
+    auto* st = reg->add_subcommand(
+        "setting",
+        "show or set a setting the register holds for every RQ50 that writes to it: "
+        "REASONREQUIRED 1 asks a reason for every download, program download, rack download "
+        "and restore");
+    st->fallthrough();
+    st->add_option("NAME", setting->newName, "the setting: REASONREQUIRED")
+        ->required()
+        ->check(CLI::IsMember({"REASONREQUIRED"}));
+    st->add_option("VALUE", setting->other, "1 (on) or 0 (off); without it the setting is shown")
+        ->check(CLI::IsMember({"0", "1"}));
+    st->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");
+    st->callback([setting, &context] {
+        context.run = [setting, &context](Core&) {
+            return WithRegister(
+                context, [&setting](Reg& r) { return Setting(r, *setting); },
+                !setting->other.empty());
+        };
+    });
+
     auto exported = std::make_shared<RegisterOptions>();
     auto* ex = command("export", "write a record's set as a .7pa or .7pr file",
                        [exported](Core& core, Reg& r) { return Export(core, r, *exported); });
@@ -260,6 +296,7 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
                  "do not upload and keep the instrument's set in User/BACKUP first");
     rs->add_flag("--yes", restore->download.yes,
                  "download without asking after the list of changes (for scripts)");
+    AddReasonOption(rs, restore->download.reason);
     rs->add_flag("--json", Link().json, "print the outcome as JSON (see docs/cli.md)");
     rs->callback([restore, &context] {
         context.run = [restore, &context](Core& core) { return Restore(core, context, *restore); };

@@ -88,7 +88,8 @@ ordered_json RecordJson(const Record& r) {
             {"result", r.result},
             {"itemsWritten", CountOrNull(r.itemsWritten)},
             {"itemsDiffer", CountOrNull(r.itemsDiffer)},
-            {"hash", r.hash}};
+            {"hash", r.hash},
+            {"reason", r.reason}};
 }
 
 ordered_json ChangesJson(const std::vector<plant::Change>& changes) {
@@ -168,9 +169,11 @@ int History(plant::PlantRegister& reg, const RegisterOptions& o) {
     for (const auto& r : records) {
         rows.push_back({std::to_string(r.id), r.time, plant::KindName(r.kind), r.instrument.model,
                         r.user + "@" + r.host, Line(r), r.fileName.empty() ? "-" : r.fileName,
-                        r.result});
+                        r.result, r.reason});
     }
-    PrintTable({"ID", "TIME", "KIND", "MODEL", "USER@HOST", "PORT/SLOT", "FILE", "RESULT"}, rows);
+    PrintTable(
+        {"ID", "TIME", "KIND", "MODEL", "USER@HOST", "PORT/SLOT", "FILE", "RESULT", "REASON"},
+        rows);
     return kExitOk;
 }
 
@@ -210,6 +213,7 @@ void PrintRecordHead(const Record& r) {
         {"Port/slot:", Line(r)},
         {"File:", r.fileName.empty() ? "-" : r.fileName},
         {"Result:", result},
+        {"Reason:", r.reason.empty() ? "-" : r.reason},
         {"SHA-256:", r.hash}};
     for (const auto& [caption, value] : lines) {
         std::cout << std::left << std::setw(16) << caption << shell::TerminalText(value) << "\n";

@@ -36,6 +36,7 @@ struct RegisterOptions {
     bool program = false;  // restore: the program, not the parameter set
     bool real = false;     // list: without the simulated instrument's records
     std::string newName;   // name
+    std::string checkpoint;  // verify: ID:HASH
     DownloadOptions download;
 };
 
@@ -66,5 +67,12 @@ int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOp
 int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
 int Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
 int Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o);
+/// Walks the hash chain; exit 1 when any record was edited, deleted,
+/// inserted or reordered, or the chain no longer reaches a known head.
+int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
+/// Shows the register's setting `o.newName`, or sets it to `o.other`.
+int Setting(plant::PlantRegister& reg, const RegisterOptions& o);
+/// Prints the chain's head as ID:HASH.
+int Checkpoint(plant::PlantRegister& reg);
 
 }  // namespace rq50::cli::plantreg

@@ -341,7 +341,8 @@ bool ConfirmDownloadPreview(const session::DownloadPreview& preview, bool yes) {
 
 int RunDownload(session::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
-    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
+        return kExitSystemError;
     if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
     return DownloadWorkspace(core, session, o, files::DataFileKind::kParameter, {},
                              ordered_json::object());
@@ -349,7 +350,8 @@ int RunDownload(session::CoreSession& core, const DownloadOptions& o) {
 
 int RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
     Session session(core);
-    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
+        return kExitSystemError;
     if (!session::LoadRecord(core.Data(), record)) {
         Note("record " + std::to_string(record.id) +
              " holds no readable set; nothing was downloaded");
@@ -389,7 +391,8 @@ int RunProgramUpload(session::CoreSession& core, const std::string& path) {
 
 int RunProgramDownload(session::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
-    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
+        return kExitSystemError;
     ordered_json errors = ordered_json::array();
     if (!ProgramReadyForDownload(core, o.file, o.force, &errors)) {
         if (Link().json) {

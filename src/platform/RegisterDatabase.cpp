@@ -92,6 +92,22 @@ class QtSqlDatabase : public plant::Database {
         }
         return Rows(query);
     }
+    void Each(const std::string& sql,
+              const std::function<void(plant::Row&)>& each) override {
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        if (!query.exec(QString::fromStdString(sql))) Fail(query);
+        const int columns = query.record().count();
+        plant::Row row(static_cast<std::size_t>(columns));
+        while (query.next()) {
+            for (int i = 0; i < columns; ++i)
+                row[static_cast<std::size_t>(i)] = FromVariant(query.value(i));
+            each(row);
+        }
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (error.isValid()) Fail(error);
+    }
     void BeginWrite() override {
         Run(m_engine == plant::Engine::kSqlite ? "BEGIN IMMEDIATE" : "BEGIN", {});
     }

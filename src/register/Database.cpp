@@ -23,6 +23,13 @@ std::string TextAt(const Row& row, std::size_t i) {
     return {};
 }
 
+std::string TakeText(Row& row, std::size_t i) {
+    if (i < row.size()) {
+        if (auto* s = std::get_if<std::string>(&row[i])) return std::move(*s);
+    }
+    return TextAt(row, i);
+}
+
 Blob BlobAt(const Row& row, std::size_t i) {
     if (i >= row.size()) return {};
     if (const auto* b = std::get_if<Blob>(&row[i])) return *b;

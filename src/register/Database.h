@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -44,6 +45,11 @@ class Database {
     /// Runs one statement; the rows it returns (none for most writes).
     /// RegisterError when the engine refuses it.
     virtual std::vector<Row> Run(const std::string& sql, const std::vector<Value>& args = {}) = 0;
+    /// Runs a query and hands each row to `each` as it comes, none kept (a
+    /// walk over the whole register).
+    virtual void Each(const std::string& sql, const std::function<void(Row&)>& each) {
+        for (auto& row : Run(sql)) each(row);
+    }
     /// A transaction that writes: on SQLite it takes the write lock at once,
     /// so two writers wait for each other instead of failing half way.
     virtual void BeginWrite() = 0;
@@ -54,6 +60,8 @@ class Database {
 /// Column `i` of `row` as an integer (0 for NULL), a text ("" for NULL) or bytes.
 std::int64_t IntAt(const Row& row, std::size_t i);
 std::string TextAt(const Row& row, std::size_t i);
+/// Column `i` of `row` as a text, taken out of the row.
+std::string TakeText(Row& row, std::size_t i);
 Blob BlobAt(const Row& row, std::size_t i);
 
 }  // namespace rq50::plant

@@ -67,6 +67,22 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
             "CREATE UNIQUE INDEX records_by_origin ON records (origin) WHERE origin IS NOT NULL",
             "CREATE TABLE instrument_names (model TEXT NOT NULL, identity TEXT NOT NULL,"
             " name TEXT NOT NULL, PRIMARY KEY (model, identity))",
+        },
+        {
+            // The hash chain: each record's place in one register-wide
+            // order, the hash of its content, the chain hash of the record
+            // before it and its own; the identity it was filed by and the
+            // reason given for it. The records already there are chained
+            // by ChainExisting.
+            "ALTER TABLE records ADD COLUMN identity TEXT NOT NULL DEFAULT ''",
+            "ALTER TABLE records ADD COLUMN reason TEXT NOT NULL DEFAULT ''",
+            "ALTER TABLE records ADD COLUMN seq BIGINT",
+            "ALTER TABLE records ADD COLUMN prev_hash TEXT",
+            "ALTER TABLE records ADD COLUMN content_hash TEXT",
+            "ALTER TABLE records ADD COLUMN chain_hash TEXT",
+            "CREATE UNIQUE INDEX records_by_seq ON records (seq)",
+            // What the register asks of every program that writes to it.
+            "CREATE TABLE register_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
         }};
 }
 
@@ -111,7 +127,8 @@ std::string HeadColumns(int version) {
                "r.id, r.kind, r.time, r.user_name, r.host, r.port, r.slot, r.file_name,"
                " r.file_kind, r.set_hash, r.ok, r.result, r.items_written, r.items_differ,"
                " i.id, i.model, i.tag, i.instrument_no, ") +
-           (version >= 2 ? "r.plant, r.area" : "i.plant, i.area") + ", i.name";
+           (version >= 2 ? "r.plant, r.area" : "i.plant, i.area") + ", i.name, " +
+           (version >= 3 ? "r.reason" : "''");
 }
 
 /// The instrument columns id, model, tag, instrument_no, plant, area from
@@ -145,6 +162,7 @@ Record HeadFrom(const Row& row) {
     r.itemsDiffer = static_cast<int>(IntAt(row, 13));
     r.instrument = InstrumentFrom(row, 14);
     r.instrument.name = TextAt(row, 20);
+    r.reason = TextAt(row, 21);
     return r;
 }
 
@@ -224,6 +242,7 @@ void PlantRegister::Migrate() {
         for (int v = version; v < kSchemaVersion; ++v) {
             for (const auto& sql : steps[static_cast<std::size_t>(v)]) m_db.Run(sql);
         }
+        if (version < 3) ChainExisting();
         m_db.Run("DELETE FROM schema_version");
         m_db.Run("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{kSchemaVersion}});
     });
@@ -233,16 +252,36 @@ void PlantRegister::Migrate() {
 std::int64_t PlantRegister::Add(Record record) {
     if (record.hash.empty()) record.hash = Sha256Hex(record.bytes);
     if (record.time.empty()) record.time = UtcNow();
+    // Kept as every engine gives it back, so that its hash holds.
+    for (std::string* text :
+         {&record.time, &record.user, &record.host, &record.port, &record.fileName, &record.result,
+          &record.reason, &record.origin, &record.instrument.model, &record.instrument.tag,
+          &record.instrument.instrumentNo, &record.instrument.plant, &record.instrument.area}) {
+        *text = StoredText(std::move(*text));
+    }
+    for (auto& c : record.changes) {
+        for (std::string* text : {&c.address, &c.name, &c.before, &c.after, &c.file})
+            *text = StoredText(std::move(*text));
+    }
     const Instrument& in = record.instrument;
     return InWriteTransaction(m_db, [&] {
-        // Filed under its identity, or the name a technician gave that
-        // identity; a record without titles leaves the instrument's plant
-        // and area.
+        // Appends are taken one at a time register-wide, so that two
+        // writers form one chain: SQLite's write transaction does so by
+        // itself; on PostgreSQL the instrument's row is written under a
+        // transaction lock every writer takes (in the same statement: one
+        // answer less to wait for), and the head is read after it. The
+        // record is filed under its identity, or the name a technician gave
+        // that identity; a record without titles leaves the instrument's
+        // plant and area.
         const std::string identity = IdentityName(in, record.port, record.slot);
+        const bool postgres = m_db.Kind() == Engine::kPostgres;
         const auto idRows = m_db.Run(
-            "INSERT INTO instruments (model, name, tag, instrument_no, plant, area)"
-            " VALUES (?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
-            " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
+            std::string("INSERT INTO instruments (model, name, tag, instrument_no, plant, area) ") +
+                (postgres ? "SELECT" : "VALUES (") +
+                " ?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
+                " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?" +
+                (postgres ? " FROM (SELECT pg_advisory_xact_lock(7050)) AS serial" : ")") +
+                " ON CONFLICT (model, name) DO UPDATE SET"
             " tag = excluded.tag, instrument_no = excluded.instrument_no,"
             " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
             " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
@@ -250,37 +289,73 @@ std::int64_t PlantRegister::Add(Record record) {
             {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
              in.area});
         if (idRows.empty()) throw RegisterError("the register gave no instrument number");
+        // In one question: a record already sent (by a program killed
+        // before it could take it out of its queue) is kept once; the new
+        // record's number, which its hash covers, is taken before it is
+        // written and never changed after; and the head it is chained to.
+        const auto next = m_db.Run(
+            std::string("SELECT (SELECT id FROM records WHERE origin = ?), ") +
+                (m_db.Kind() == Engine::kPostgres
+                     ? "nextval(pg_get_serial_sequence('records', 'id'))"
+                     : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
+                ", (SELECT MAX(seq) FROM records), (SELECT chain_hash FROM records WHERE seq ="
+                " (SELECT MAX(seq) FROM records))",
+            {record.origin.empty() ? Value{} : Value{record.origin}});
+        if (next.empty()) throw RegisterError("the register gave no record number");
+        if (!std::holds_alternative<std::monostate>(next[0][0])) return IntAt(next[0], 0);
         const std::int64_t instrumentId = IntAt(idRows[0], 0);
         m_db.Run(
             "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
             "NOTHING",
             {record.hash, std::string(KindText(record.fileKind)), record.bytes});
-        const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
-        // A record already sent (by a program killed before it could take it
-        // out of its queue) is kept once.
-        const auto recordRows = m_db.Run(
-            "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
-            " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
-            " area, origin) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
-            " ON CONFLICT (origin) WHERE origin IS NOT NULL DO NOTHING RETURNING id",
-            {instrumentId, KindName(record.kind), record.time, record.user, record.host,
-             record.port, std::int64_t{record.slot}, record.fileName,
-             std::string(KindText(record.fileKind)), record.hash, std::int64_t{record.ok ? 1 : 0},
-             record.result, std::int64_t{record.itemsWritten}, std::int64_t{record.itemsDiffer},
-             in.plant, in.area, origin});
-        if (recordRows.empty()) {
-            const auto sent = m_db.Run("SELECT id FROM records WHERE origin = ?", {origin});
-            if (sent.empty()) throw RegisterError("the register gave no record number");
-            return IntAt(sent[0], 0);
+        ChainContent content{IntAt(next[0], 1),
+                             KindName(record.kind),
+                             record.time,
+                             record.user,
+                             record.host,
+                             in.model,
+                             identity,
+                             in.plant,
+                             in.area,
+                             record.port,
+                             record.slot,
+                             record.fileName,
+                             KindText(record.fileKind),
+                             record.hash,
+                             record.ok ? 1 : 0,
+                             record.result,
+                             record.itemsWritten,
+                             record.itemsDiffer,
+                             record.reason,
+                             record.origin,
+                             record.changes};
+        const bool first = std::holds_alternative<std::monostate>(next[0][2]);
+        const std::int64_t sequence = first ? 1 : IntAt(next[0], 2) + 1;
+        const std::string previous = first ? kChainStart : TextAt(next[0], 3);
+        const std::string contentHash = ContentHash(content);
+        const std::string chainHash = ChainHash(previous, contentHash, sequence);
+        if (chainHash.empty()) {
+            throw RegisterError(m_db.Location() +
+                                ": the newest record's chain hash is damaged; run register verify");
         }
-        const std::int64_t id = IntAt(recordRows[0], 0);
+        const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
+        m_db.Run(
+            "INSERT INTO records (id, instrument_id, kind, time, user_name, host, port, slot,"
+            " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
+            " area, origin, identity, reason, seq, prev_hash, content_hash, chain_hash)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            {content.id, instrumentId, content.kind, record.time, record.user, record.host,
+             record.port, std::int64_t{record.slot}, record.fileName, content.fileKind,
+             record.hash, content.ok, record.result, std::int64_t{record.itemsWritten},
+             std::int64_t{record.itemsDiffer}, in.plant, in.area, origin, identity,
+             record.reason, sequence, previous, contentHash, chainHash});
         for (const auto& c : record.changes) {
             m_db.Run(
                 "INSERT INTO changes (record_id, address, name, before_value, after_value,"
                 " file_value) VALUES (?, ?, ?, ?, ?, ?)",
-                {id, c.address, c.name, c.before, c.after, c.file});
+                {content.id, c.address, c.name, c.before, c.after, c.file});
         }
-        return id;
+        return content.id;
     });
 }
 

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "files/Compare.h"
+#include "register/Chain.h"
 #include "register/Database.h"
 #include "register/Record.h"
 
 namespace rq50::plant {
 
 /// The schema this program writes; a register of a higher version is refused.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 struct InstrumentFilter {
     std::string model;        ///< exact; empty for all
@@ -62,8 +63,36 @@ class PlantRegister {
     /// of `kind` of data. Nothing when there is none.
     std::optional<Record> LastGood(const std::string& name, files::DataFileKind kind);
 
+    /// The newest record of the chain (empty for an empty register or one
+    /// not yet chained).
+    ChainHead Head();
+    /// Record `id` as a head of the chain: its position and chain hash
+    /// (empty when the register holds no such record).
+    ChainHead HeadAt(std::int64_t id);
+    /// True when the record at `head`'s position is still `head`'s record
+    /// with `head`'s chain hash: the chain still reaches it.
+    bool Reaches(const ChainHead& head);
+    /// Walks the whole chain: each record edited, deleted, inserted or
+    /// reordered since it was recorded, and a chain that no longer reaches
+    /// a head of `known`. RegisterError for a register not yet chained
+    /// (schema 2 or older, open for reading only).
+    ChainReport Verify(const std::vector<KnownHead>& known = {});
+    /// The register's own setting `name` (REASONREQUIRED); empty when unset.
+    std::string Setting(const std::string& name);
+    /// Sets the register's setting `name` for every program that writes to
+    /// it; RegisterError for a register that cannot be written.
+    void SetSetting(const std::string& name, const std::string& value);
+    /// The schema the register holds.
+    int Version() const { return m_version; }
+
   private:
     void Migrate();
+    /// Chains the records made before the chain, once, in the order of
+    /// their numbers (the upgrade to schema 3).
+    void ChainExisting();
+    /// Every record's chain values with the hash its content gives now, in
+    /// `order` (SQL).
+    std::vector<ChainLink> ChainLinks(const std::string& order);
     /// The column of a change's file value ("''" before schema 2).
     std::string FileValue() const { return m_version >= 2 ? "file_value" : "''"; }
     std::vector<Record> Heads(const std::string& where, const std::vector<Value>& args,

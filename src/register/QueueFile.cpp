@@ -77,6 +77,7 @@ Blob QueueFileOf(const Record& r, const std::string& registerIdentity) {
     PutField(head, "filekind", r.fileKind == files::DataFileKind::kProgram ? "7pr" : "7pa");
     PutField(head, "ok", r.ok ? "1" : "0");
     PutField(head, "result", r.result);
+    PutField(head, "reason", r.reason);
     PutField(head, "written", std::to_string(r.itemsWritten));
     PutField(head, "differ", std::to_string(r.itemsDiffer));
     PutField(head, "model", r.instrument.model);
@@ -133,6 +134,7 @@ std::optional<Record> RecordOfQueueFile(const Blob& file, std::string* registerI
                                              : files::DataFileKind::kParameter;
     r.ok = fields["ok"] != "0";
     r.result = fields["result"];
+    r.reason = fields["reason"];
     r.itemsWritten = ToInt(fields["written"], -1);
     r.itemsDiffer = ToInt(fields["differ"], -1);
     r.instrument.model = fields["model"];

@@ -93,6 +93,9 @@ struct Record {
     /// Where the record was made ("host/process/serial"): a record sent
     /// twice from a queue (a program killed after it went in) is kept once.
     std::string origin = {};
+    /// Why the transfer was made, as the user gave it; empty when none was
+    /// asked for (the register setting REASONREQUIRED).
+    std::string reason = {};
 };
 
 /// The port of the records made with the built-in simulated instrument.

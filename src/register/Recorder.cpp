@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "files/RecordFile.h"
+#include "register/HeadFile.h"
 #include "register/PlantRegister.h"
 #include "register/Sha256.h"
 #include "shell/AppPaths.h"
@@ -143,6 +144,7 @@ Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path que
       m_opener(std::move(opener)),
       m_root(std::move(queueRoot)),
       m_queue(QueueFolderOf(m_root, m_name)),
+      m_headFile(HeadFileOf(m_root.parent_path() / "REGISTER-HEAD", m_name)),
       m_user(std::move(user)),
       m_host(std::move(host)) {}
 
@@ -176,6 +178,26 @@ PlantRegister& Recorder::OpenForReading() {
         m_readingDb = std::move(db);
     }
     return *m_reading;
+}
+
+bool Recorder::ReasonRequired() {
+    fs::path kept = m_headFile;
+    kept += ".reason";
+    std::error_code ec;
+    if (std::chrono::steady_clock::now() >= m_retryAfter) {
+        try {
+            const bool required = OpenForReading().Setting("REASONREQUIRED") == "1";
+            if (!required) {
+                fs::remove(kept, ec);
+            } else if (!fs::exists(kept, ec)) {
+                fs::create_directories(kept.parent_path(), ec);
+                files::ReplaceFileContents(shell::platform::Utf8FromPath(kept), Blob{'1', '\n'});
+            }
+            return required;
+        } catch (const RegisterError&) {
+        }
+    }
+    return fs::exists(kept, ec);
 }
 
 void Recorder::Tell(const std::string& notice) const {
@@ -250,6 +272,10 @@ struct Sending {
     int left = 0;
     std::string failure;
     std::vector<std::string> notices;
+    /// The chain's head once the records went in, and whether the chain
+    /// still reaches the head kept before.
+    ChainHead head;
+    bool reaches = true;
 
     void Tell(std::string notice) {
         const std::lock_guard lock(mutex);
@@ -351,8 +377,9 @@ int Recorder::Send(const Record* unqueued) {
     auto sending = std::make_shared<Sending>();
     std::optional<Record> extra;
     if (unqueued != nullptr) extra = *unqueued;
+    const auto kept = ReadHead(m_headFile);
     std::thread sender([sending, opener = m_opener, name = m_name, queue = m_queue, root = m_root,
-                        extra = std::move(extra)] {
+                        extra = std::move(extra), kept] {
         int left = 0;
         std::string failure;
         try {
@@ -360,6 +387,11 @@ int Recorder::Send(const Record* unqueued) {
             PlantRegister reg(db);
             left = SendQueue(reg, queue, root, RegisterIdentity(name), *sending);
             if (extra) reg.Add(*extra);
+            const ChainHead head = reg.Head();
+            const bool reaches = !kept || reg.Reaches(*kept);
+            const std::lock_guard lock(sending->mutex);
+            sending->head = head;
+            sending->reaches = reaches;
         } catch (const std::exception& e) {
             failure = *e.what() != '\0' ? e.what() : "the register failed";
         } catch (...) {
@@ -384,6 +416,8 @@ int Recorder::Send(const Record* unqueued) {
     const auto notices = std::move(sending->notices);
     const std::string failure = sending->failure;
     const int left = sending->left;
+    const ChainHead head = sending->head;
+    const bool reaches = sending->reaches;
     lock.unlock();
     // A thread given up on ends by itself once the register lets it go,
     // closing its connection: the statement it waits on is its last.
@@ -399,6 +433,17 @@ int Recorder::Send(const Record* unqueued) {
             " s");
     }
     if (!failure.empty()) throw RegisterError(failure);
+    // The head this computer saw is kept until the chain is seen to reach
+    // it: a register that lost its newest records is not taken as it is.
+    if (reaches) {
+        KeepHead(m_headFile, head, m_name);
+    } else if (!m_cutNoted) {
+        m_cutNoted = true;
+        Tell("The plant register " + ShownRegisterName(m_name) +
+             " no longer reaches the chain head this computer last saw (record " +
+             std::to_string(kept->id) +
+             "): records were deleted or written anew. Run rq50-cli register verify.");
+    }
     return left;
 }
 

@@ -92,6 +92,9 @@ class Recorder {
     int Queued() const;
     /// The register's queue folder.
     const std::filesystem::path& QueuePath() const { return m_queue; }
+    /// The file that keeps the chain head this computer last wrote or
+    /// verified (REGISTER-HEAD beside the queue root).
+    const std::filesystem::path& HeadFile() const { return m_headFile; }
     /// Where Add's word to the user goes besides its result (the status bar,
     /// the error output).
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_notice = std::move(sink); }
@@ -105,6 +108,11 @@ class Recorder {
     /// The register to read from: Open's, else, where that fails, the
     /// register opened for reading only. RegisterError when neither opens.
     PlantRegister& OpenForReading();
+    /// The register's setting REASONREQUIRED: every download, program
+    /// download, rack download and restore must give a reason. Where the
+    /// register cannot be reached, what it said when it last could (kept
+    /// beside the chain head).
+    bool ReasonRequired();
 
   private:
     void Tell(const std::string& notice) const;
@@ -119,7 +127,9 @@ class Recorder {
     DatabaseOpener m_opener;
     std::filesystem::path m_root;
     std::filesystem::path m_queue;
+    std::filesystem::path m_headFile;
     bool m_unknownNoted = false;
+    bool m_cutNoted = false;
     std::string m_user;
     std::string m_host;
     std::unique_ptr<Database> m_db;

@@ -1,7 +1,7 @@
 #include "register/Sha256.h"
 
+#include <algorithm>
 #include <array>
-#include <vector>
 
 namespace rq50::plant {
 namespace {
@@ -52,21 +52,37 @@ void Compress(std::array<std::uint32_t, 8>& h, const std::uint8_t* block) {
 
 }  // namespace
 
-std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
+std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes) {
     std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::size_t whole = bytes.size() / 64 * 64;
+    const std::size_t whole = bytes.size() / 64 * 64;
     for (std::size_t i = 0; i < whole; i += 64) Compress(h, bytes.data() + i);
-    std::vector<std::uint8_t> tail(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end());
-    tail.push_back(0x80);
-    while (tail.size() % 64 != 56) tail.push_back(0);
+    // The rest, the 0x80 and the length in bits: one block or two.
+    std::array<std::uint8_t, 128> tail{};
+    const std::size_t rest = bytes.size() - whole;
+    std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end(), tail.begin());
+    tail[rest] = 0x80;
+    const std::size_t blocks = rest < 56 ? 1 : 2;
     const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
-    for (int i = 7; i >= 0; --i) tail.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
-    for (std::size_t i = 0; i < tail.size(); i += 64) Compress(h, tail.data() + i);
+    for (int i = 0; i < 8; ++i)
+        tail[blocks * 64 - 1 - static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(bits >> (8 * i));
+    for (std::size_t b = 0; b < blocks; ++b) Compress(h, tail.data() + b * 64);
+    std::array<std::uint8_t, 32> out{};
+    for (std::size_t i = 0; i < 8; ++i) {
+        for (std::size_t k = 0; k < 4; ++k)
+            out[i * 4 + k] = static_cast<std::uint8_t>(h[i] >> (24 - 8 * k));
+    }
+    return out;
+}
+
+std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
     static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (std::uint32_t word : h) {
-        for (int shift = 28; shift >= 0; shift -= 4) out += digits[(word >> shift) & 0xF];
+    const auto digest = Sha256(bytes);
+    std::string out(64, '0');
+    for (std::size_t i = 0; i < 32; ++i) {
+        out[2 * i] = digits[digest[i] >> 4];
+        out[2 * i + 1] = digits[digest[i] & 0xF];
     }
     return out;
 }

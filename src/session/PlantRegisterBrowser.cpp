@@ -8,6 +8,7 @@
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "print/Reports.h"
+#include "register/HeadFile.h"
 #include "register/Recorder.h"
 #include "session/CompareWithInstrument.h"
 #include "session/Navigation.h"
@@ -54,7 +55,9 @@ std::string TitleInChain(const plant::Record& record) {
 
 // The printed history: the widths of Time, Kind, User, Slot, File, Result and
 // of a change's Address, Name, Before, After, in twips.
-constexpr const char* kHistoryFormat = "2600|1500|1500|>500|1400|2200";
+constexpr const char* kHistoryFormat = "2300|1300|1400|>400|1300|1900|1400";
+// The chain's head at the end: record, position, chain hash.
+constexpr const char* kHeadFormat = "1200|1000|7800";
 constexpr const char* kChangesFormat = "1000|2600|3000|3000";
 
 }  // namespace
@@ -142,8 +145,10 @@ void PlantRegisterBrowser::ChooseInstrument(int row) {
 std::vector<RegisterRecordRow> PlantRegisterBrowser::RecordRows() const {
     std::vector<RegisterRecordRow> rows;
     for (const auto& r : m_records) {
+        const auto found = m_findings.find(r.id);
         rows.push_back({r.time, plant::KindName(r.kind), r.user + "@" + r.host,
-                        r.slot > 0 ? std::to_string(r.slot) : std::string(), r.fileName, r.result});
+                        r.slot > 0 ? std::to_string(r.slot) : std::string(), r.fileName, r.result,
+                        r.reason, found == m_findings.end() ? std::string() : found->second});
     }
     return rows;
 }
@@ -346,9 +351,10 @@ void PlantRegisterBrowser::Print(const std::vector<int>& rows) {
         tables[0].title = single(Fill(Catalogue(kTextHistoryOf), Shown(in)));
         tables[0].format = kHistoryFormat;
         for (int c = 0; c < 6; ++c) tables[0].heading.push_back(Catalogue(kTextRecordTime + c));
+        tables[0].heading.push_back(Catalogue(kTextRecordReason));
         for (const auto& r : RecordRows())
-            tables[0].rows.push_back(
-                {r.time, r.kind, single(r.who), r.slot, single(r.file), single(r.result)});
+            tables[0].rows.push_back({r.time, r.kind, single(r.who), r.slot, single(r.file),
+                                      single(r.result), single(r.reason)});
         if (rows.size() == 1) {
             const auto record = Whole(rows[0]);
             if (record && !record->changes.empty()) {
@@ -363,12 +369,51 @@ void PlantRegisterBrowser::Print(const std::vector<int>& rows) {
                 tables.push_back(std::move(changes));
             }
         }
+        // The printout ends with the chain's head, to be checked against
+        // the register later (register verify --checkpoint).
+        if (const auto head = m_register->Head(); !head.Empty()) {
+            print::ReportTable chain;
+            chain.title = Catalogue(kTextChainHead);
+            chain.format = kHeadFormat;
+            for (int c = 0; c < 3; ++c) chain.heading.push_back(Catalogue(kTextChainHeadRecord + c));
+            chain.rows.push_back(
+                {std::to_string(head.id), std::to_string(head.sequence), head.hash});
+            tables.push_back(std::move(chain));
+        }
         const std::string title = single(Catalogue(kTextPlantRegisterCaption) + ": " + Shown(in));
         m_host.PrintReport(
             [tables, title](print::PrintControl& control, const print::ReportSetup& setup) {
                 return print::PrintTables(control, title, tables, setup);
             });
     });
+}
+
+std::string PlantRegisterBrowser::Verify() {
+    std::string line;
+    Guarded([&] {
+        if (m_register == nullptr) return;
+        const auto headFile = m_ws.hosts.recorder->HeadFile();
+        std::vector<plant::KnownHead> known;
+        if (const auto kept = plant::ReadHead(headFile)) known.push_back({*kept, "this computer"});
+        const auto report = m_register->Verify(known);
+        m_findings.clear();
+        for (const auto& f : report.findings) {
+            if (f.id != 0) m_findings.emplace(f.id, plant::FindingName(f.kind));
+        }
+        if (report.Intact()) {
+            plant::KeepHead(headFile, report.head, m_ws.hosts.recorder->RegisterName());
+            line = Fill(Catalogue(kTextChainIntact), std::to_string(report.records));
+            return;
+        }
+        std::string found;
+        constexpr std::size_t kNamed = 3;  // the rest are counted; the list marks them all
+        for (std::size_t i = 0; i < report.findings.size() && i < kNamed; ++i)
+            found += (found.empty() ? "" : "; ") + report.findings[i].text;
+        if (report.findings.size() > kNamed)
+            found += "; and " + std::to_string(report.findings.size() - kNamed) + " more";
+        line = Fill(Catalogue(kTextChainBroken), found);
+    });
+    return line;
 }
 
 }  // namespace rq50::session

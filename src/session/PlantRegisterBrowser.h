@@ -12,6 +12,7 @@
 // window has closed, on the screens of the chain.
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,10 @@ struct RegisterRecordRow {
     std::string slot;  ///< empty without a rack interface
     std::string file;
     std::string result;
+    std::string reason;
+    /// What register verify found of the record ("edited", "inserted",
+    /// "reordered"); empty before Verify and for a record found intact.
+    std::string finding;
 };
 
 /// What two records differ in, the older one's values first (UTF-8).
@@ -118,6 +123,10 @@ class PlantRegisterBrowser {
     /// Gives the chosen instrument (one without a TAG NO) the name the user
     /// enters; its later records follow it. The tree is read again.
     void Name();
+    /// Walks the register's hash chain (against the head this computer
+    /// kept): the line that says what was found, and the records concerned
+    /// marked in RecordRows. Kept as the head when the chain is intact.
+    std::string Verify();
 
   private:
     /// Runs `action`; a register that fails on the way is said, with why.
@@ -138,6 +147,8 @@ class PlantRegisterBrowser {
     int m_chosen = -1;
     int m_defaultRow = -1;
     std::vector<plant::Record> m_records;
+    /// What the last Verify found, by record number.
+    std::map<std::int64_t, std::string> m_findings;
 };
 
 /// `name` with the password a PostgreSQL URI may carry shown as "***".

@@ -11,7 +11,10 @@
 #include "files/SingleByteText.h"
 #include "files/Workspace.h"
 #include "session/ScreenFlow.h"
+#include "shell/Catalogue.h"
+#include "shell/MessageBoxHost.h"
 #include "shell/NavigationHost.h"
+#include "shell/TextNumbers.h"
 #include "shell/SettingsStore.h"
 #include "shell/TextTrim.h"
 
@@ -152,14 +155,25 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
     void BackupDone(const comm::JobOutcome& outcome) {
         const comm::CommErrorCode result = outcome.code;
         std::string why;
-        const DownloadPreview preview =
+        DownloadPreview preview =
             KeepBackup(ws, *held, request.kind, request.file, result == comm::kErrNone, why);
+        preview.reasonRequired = ReasonRequired(ws);
         backup = preview.backup;
         // "Terminate" or a cancelled slot question: the user has stopped.
         if (result == comm::kErrTerminated) return GiveUp();
         const bool goOn = backup.empty() ? questions->DownloadWithoutBackup(why)
                                          : questions->ConfirmDownload(preview);
         if (!goOn) return GiveUp();
+        ws.state.writeReason = questions->Reason();
+        // A register that asks a reason for every write gets one (without a
+        // backup nothing asked for it: nothing is written then).
+        if (preview.reasonRequired && Trim(ws.state.writeReason).empty()) {
+            if (ws.hosts.messages != nullptr) {
+                ws.hosts.messages->Show({files::Utf8ToSingleByte(Catalogue(kTextReasonRequired)),
+                                         "", MsgButtons::Ok, MsgIcon::Exclamation});
+            }
+            return GiveUp();
+        }
         // The download goes to the instrument the backup came from.
         slot = preview.slot;
         if (slot > 0) ws.state.presetSlot = slot;

@@ -45,6 +45,9 @@ struct DownloadPreview {
     /// Items that will change: `first` the file's value, `second` the
     /// instrument's, in the order and by the rule `verify` lists them.
     std::vector<files::ItemDifference> changes;
+    /// The plant register asks a reason for every write: the preview takes
+    /// one, and Download waits for it.
+    bool reasonRequired = false;
 };
 
 /// What a download's preview names as its source: the file's path when the
@@ -100,6 +103,9 @@ class DownloadQuestions {
     /// The download ended part way, `written` items written: true to
     /// download `backup` (what the instrument held before) into it again.
     virtual bool RestoreBackup(const std::string& backup, int written) = 0;
+    /// The reason the user gave with the preview, as the plant register
+    /// records it with the download; empty when none was asked for.
+    virtual std::string Reason() const { return {}; }
 };
 
 /// What a screen asks for: the download job as it would start it, the kind

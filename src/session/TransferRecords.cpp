@@ -181,6 +181,11 @@ std::string RecordTransfer(Workspace& ws, plant::Record record) {
     return ws.hosts.recorder->Add(std::move(record));
 }
 
+bool ReasonRequired(Workspace& ws) {
+    return ws.hosts.recorder != nullptr && plant::RecordingOn(ws.hosts.settings) &&
+           ws.hosts.recorder->ReasonRequired();
+}
+
 namespace {
 
 void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::string& recordAs) {
@@ -210,6 +215,7 @@ void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::str
     record.ok = result == comm::kErrNone;
     record.result = record.ok ? "completed" : "ended: " + comm::CommErrorText(result);
     if (writes) {
+        record.reason = ws.state.writeReason;
         const comm::JobOutcome& results = outcome;
         record.itemsWritten = results.itemsWritten;
         // The record states what the instrument answered, item by item.

@@ -48,6 +48,10 @@ ConfirmedWrites ConfirmedChanges(files::DataFileKind kind, const plant::Blob& fi
 /// Empty when it went in or nothing is recorded; else what the user was told.
 std::string RecordTransfer(Workspace& ws, plant::Record record);
 
+/// The session's register asks a reason for every write (its setting
+/// REASONREQUIRED) and transfers are recorded.
+bool ReasonRequired(Workspace& ws);
+
 /// Makes the session's engine record its transfer jobs as they end
 /// (JobRequest::recordAs names another kind, or "none").
 void RecordTransfersOf(Workspace& ws);

@@ -131,6 +131,10 @@ struct SessionState {
     /// "before" of its record's changes from it and from nothing else; any
     /// other job's end, or a download given up, lets it go.
     std::vector<std::uint8_t> backupJustTaken;
+    /// Why the user writes to the instrument, as the plant register records
+    /// it with each download, program download and restore (the register
+    /// setting REASONREQUIRED asks for one); given before each such write.
+    std::string writeReason;
 };
 
 }  // namespace rq50::shell

@@ -1,14 +1,17 @@
 // The plant register filled as a plant's years would fill it: INSTRUMENTS
 // instruments (10,000 unless given) with RECORDS records each (20), spread
 // over a year (uploads, backups and downloads in turn, five different sets
-// per instrument). Prints the insert time per record and the time of the
-// questions asked every day: one instrument's history, a diff of two
-// records, the audit of a month. On SQLite always; on PostgreSQL too when
+// per instrument). Prints the insert time per record, chained, beside the
+// same records written by the statements of the register before the chain;
+// the time of the questions asked every day: one instrument's history, a
+// diff of two records, the audit of a month; and of register verify over the
+// whole chain. On SQLite always; on PostgreSQL too when
 // RQ50_TEST_POSTGRES names a server's admin database (scripts/pg-test-server).
 //   bench_register [INSTRUMENTS [RECORDS]]
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +25,7 @@
 #include "parameter/ItemEdit.h"
 #include "platform/RegisterDatabase.h"
 #include "register/PlantRegister.h"
+#include "register/Sha256.h"
 
 namespace {
 
@@ -71,12 +75,85 @@ std::string TimeOf(int instrument, int n, int records) {
     return text;
 }
 
-void Run(const std::string& engine, const std::string& name, Sample& sample, int instruments,
-         int records) {
-    auto db = platform::OpenRegisterDatabase(name);
-    plant::PlantRegister reg(*db);
+plant::Record RecordOf(const std::vector<plant::Blob>& sets, int i, int n, int records) {
     const plant::RecordKind kinds[] = {plant::RecordKind::kUpload, plant::RecordKind::kBackup,
                                        plant::RecordKind::kDownload};
+    plant::Record r;
+    r.kind = kinds[n % 3];
+    r.time = TimeOf(i, n, records);
+    r.user = "tech" + std::to_string(i % 12);
+    r.host = "laptop-" + std::to_string(i % 4);
+    r.bytes = sets[static_cast<std::size_t>(n % 5)];
+    r.instrument = plant::IdentityOf(r.bytes, files::DataFileKind::kParameter);
+    r.itemsDiffer = r.kind == plant::RecordKind::kDownload ? 0 : -1;
+    r.itemsWritten = r.kind == plant::RecordKind::kDownload ? 40 : -1;
+    r.result = "completed";
+    return r;
+}
+
+/// A record written as the register wrote it before the chain: the same
+/// statements in one transaction, without the chain's.
+void AddUnchained(plant::Database& db, const plant::Record& r) {
+    const auto& in = r.instrument;
+    const std::string identity = plant::IdentityName(in, r.port, r.slot);
+    db.BeginWrite();
+    const auto idRows = db.Run(
+        "INSERT INTO instruments (model, name, tag, instrument_no, plant, area)"
+        " VALUES (?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
+        " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?) ON CONFLICT (model, name) DO UPDATE SET"
+        " tag = excluded.tag, instrument_no = excluded.instrument_no,"
+        " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
+        " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
+        " ELSE instruments.area END RETURNING id",
+        {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
+         in.area});
+    const std::string hash = plant::Sha256Hex(r.bytes);
+    db.Run("INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
+           "NOTHING",
+           {hash, std::string("7pa"), r.bytes});
+    db.Run(
+        "INSERT INTO records (instrument_id, kind, time, user_name, host, port, slot,"
+        " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
+        " area, origin) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+        " ON CONFLICT (origin) WHERE origin IS NOT NULL DO NOTHING RETURNING id",
+        {plant::IntAt(idRows.at(0), 0), plant::KindName(r.kind), r.time, r.user, r.host, r.port,
+         std::int64_t{r.slot}, r.fileName, std::string("7pa"), hash, std::int64_t{1}, r.result,
+         std::int64_t{r.itemsWritten}, std::int64_t{r.itemsDiffer}, in.plant, in.area,
+         plant::Value{}});
+    db.Commit();
+}
+
+void Run(const std::string& engine, const std::string& name, const std::string& spare,
+         const std::string& unchainedName, Sample& sample, int instruments, int records) {
+    {
+        // The same records into two registers of their own, one chained and
+        // one written as before the chain, in turn, so that neither has the
+        // warmer cache.
+        const int count = std::min(instruments, 100) * records;
+        auto chainedDb = platform::OpenRegisterDatabase(spare);
+        plant::PlantRegister chained(*chainedDb);
+        auto unchainedDb = platform::OpenRegisterDatabase(unchainedName);
+        plant::PlantRegister made(*unchainedDb);
+        double withChain = 0, without = 0;
+        for (int i = 0; i * records < count; ++i) {
+            std::vector<plant::Blob> sets;
+            for (int v = 0; v < 5; ++v) sets.push_back(SetOf(sample, i, v));
+            for (int n = 0; n < records; ++n) {
+                auto start = Clock::now();
+                chained.Add(RecordOf(sets, i, n, records));
+                withChain += MsSince(start);
+                start = Clock::now();
+                AddUnchained(*unchainedDb, RecordOf(sets, i, n, records));
+                without += MsSince(start);
+            }
+        }
+        std::printf("%-10s append: %.3f ms a record chained, %.3f ms as before the chain "
+                    "(%.2f x; %d records, each committed)\n",
+                    engine.c_str(), withChain / count, without / count, withChain / without,
+                    count);
+    }
+    auto db = platform::OpenRegisterDatabase(name);
+    plant::PlantRegister reg(*db);
     // The first instruments are timed as the program writes (every record
     // its own transaction, synced to the disk); SQLite then fills the rest
     // without waiting for the disk, which only shortens the run.
@@ -95,16 +172,7 @@ void Run(const std::string& engine, const std::string& name, Sample& sample, int
         std::vector<plant::Blob> sets;
         for (int v = 0; v < 5; ++v) sets.push_back(SetOf(sample, i, v));
         for (int n = 0; n < records; ++n) {
-            plant::Record r;
-            r.kind = kinds[n % 3];
-            r.time = TimeOf(i, n, records);
-            r.user = "tech" + std::to_string(i % 12);
-            r.host = "laptop-" + std::to_string(i % 4);
-            r.bytes = sets[static_cast<std::size_t>(n % 5)];
-            r.instrument = plant::IdentityOf(r.bytes, files::DataFileKind::kParameter);
-            r.itemsDiffer = r.kind == plant::RecordKind::kDownload ? 0 : -1;
-            r.itemsWritten = r.kind == plant::RecordKind::kDownload ? 40 : -1;
-            r.result = "completed";
+            plant::Record r = RecordOf(sets, i, n, records);
             const auto id = reg.Add(std::move(r));
             if (i == instruments / 2) ids.push_back(id);
         }
@@ -140,6 +208,17 @@ void Run(const std::string& engine, const std::string& name, Sample& sample, int
     }
     std::printf("%-10s audit of a month (%zu writing records): %.1f ms\n", engine.c_str(),
                 audited / auditRounds, MsSince(start) / auditRounds);
+
+    // The processor time beside the wall time: on a machine busy with other
+    // work the wall time says little.
+    start = Clock::now();
+    const std::clock_t cpu = std::clock();
+    const auto report = reg.Verify();
+    std::printf("%-10s verify of the whole chain (%lld records, %s): %.2f s (%.2f s of "
+                "processor time, both threads)\n",
+                engine.c_str(), static_cast<long long>(report.records),
+                report.Intact() ? "intact" : "NOT intact", MsSince(start) / 1000.0,
+                static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC);
 }
 
 }  // namespace
@@ -162,7 +241,9 @@ int main(int argc, char** argv) {
         const auto dir = std::filesystem::temp_directory_path() / "rq50-bench-register";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        Run("sqlite", "sqlite:" + (dir / "register.sqlite").string(), sample, instruments, records);
+        Run("sqlite", "sqlite:" + (dir / "register.sqlite").string(),
+            "sqlite:" + (dir / "chained.sqlite").string(),
+            "sqlite:" + (dir / "unchained.sqlite").string(), sample, instruments, records);
         std::filesystem::remove_all(dir);
         const char* admin = std::getenv("RQ50_TEST_POSTGRES");
         if (admin == nullptr || *admin == '\0') {
@@ -170,11 +251,17 @@ int main(int argc, char** argv) {
             return 0;
         }
         const std::string uri = admin;
-        platform::OpenRegisterDatabase(uri)->Run("DROP DATABASE IF EXISTS rq50_bench");
-        platform::OpenRegisterDatabase(uri)->Run("CREATE DATABASE rq50_bench");
-        Run("postgresql", "postgresql://postgres@/rq50_bench" + uri.substr(uri.find('?')), sample,
-            instruments, records);
-        platform::OpenRegisterDatabase(uri)->Run("DROP DATABASE rq50_bench WITH (FORCE)");
+        const char* const databases[] = {"rq50_bench", "rq50_bench_chained", "rq50_bench_unchained"};
+        for (const char* db : databases) {
+            platform::OpenRegisterDatabase(uri)->Run(std::string("DROP DATABASE IF EXISTS ") + db);
+            platform::OpenRegisterDatabase(uri)->Run(std::string("CREATE DATABASE ") + db);
+        }
+        const std::string query = uri.substr(uri.find('?'));
+        Run("postgresql", "postgresql://postgres@/rq50_bench" + query,
+            "postgresql://postgres@/rq50_bench_chained" + query,
+            "postgresql://postgres@/rq50_bench_unchained" + query, sample, instruments, records);
+        for (const char* db : databases)
+            platform::OpenRegisterDatabase(uri)->Run(std::string("DROP DATABASE ") + db + " WITH (FORCE)");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_register: %s\n", e.what());
         return 1;

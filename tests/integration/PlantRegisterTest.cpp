@@ -28,83 +28,14 @@
 #include "support/CliRunner.h"
 #include "unit/ShellFakes.h"
 #include "unit/ShellTempDir.h"
+#include "integration/RegisterOnEngine.h"
 
 namespace rq50::plant {
 namespace {
 namespace fs = std::filesystem;
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v == nullptr ? std::string{} : std::string(v);
-}
-
-Blob Plant1() {
-    files::Bytes bytes;
-    EXPECT_EQ(files::ReadWholeFile(RQ50_TEST_DATA_DIR "/files/PLANT1.7pa", bytes), files::FileError::Ok);
-    return Blob(bytes.begin(), bytes.end());
-}
-
-/// PLANT1 with the item named `name` set to `value`.
-Blob Plant1With(const std::string& name, const std::string& value) {
-    files::ParameterFileRecord record;
-    EXPECT_EQ(files::DecodeParameterRecord(Plant1(), record), files::FileError::Ok);
-    for (auto& block : record.items) {
-        if (parameter::DecodeItem(block, false).name.rfind(name, 0) == 0) {
-            const auto edit = parameter::SetItemValue(block, value);
-            EXPECT_TRUE(edit.ok) << edit.error;
-            block = edit.block;
-        }
-    }
-    const auto bytes = files::EncodeParameterRecord(record);
-    return Blob(bytes.begin(), bytes.end());
-}
-
-Record At(RecordKind kind, const std::string& time, Blob bytes, int differ = -1) {
-    Record r;
-    r.kind = kind;
-    r.time = time;
-    r.user = "tester";
-    r.host = "bench";
-    r.bytes = std::move(bytes);
-    r.instrument = IdentityOf(r.bytes, files::DataFileKind::kParameter);
-    r.itemsDiffer = differ;
-    r.result = "completed";
-    return r;
-}
-
-/// A register of its own per test: a SQLite file in a fresh folder, or a
-/// fresh database on the PostgreSQL server.
-class PlantRegisterTest : public ::testing::TestWithParam<std::string> {
-  protected:
-    void SetUp() override {
-        m_dir = shell::testing::MakeTempFolder("rq50_register_");
-        if (GetParam() == "sqlite") {
-            m_name = "sqlite:" + (m_dir / "register.sqlite").string();
-            return;
-        }
-        m_admin = Env("RQ50_TEST_POSTGRES");
-        if (m_admin.empty()) GTEST_SKIP() << "no PostgreSQL server: RQ50_TEST_POSTGRES is not set";
-        static std::atomic<int> serial{0};
-        m_database = "rq50_test_" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
-        platform::OpenRegisterDatabase(m_admin)->Run("CREATE DATABASE " + m_database);
-        const auto query = m_admin.find('?');
-        m_name = "postgresql://postgres@/" + m_database + m_admin.substr(query);
-    }
-    void TearDown() override {
-        if (!m_database.empty()) {
-            platform::OpenRegisterDatabase(m_admin)->Run("DROP DATABASE " + m_database +
-                                                         " WITH (FORCE)");
-        }
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    std::unique_ptr<Database> Open() { return platform::OpenRegisterDatabase(m_name); }
-
-    fs::path m_dir;
-    std::string m_name;
-    std::string m_admin;
-    std::string m_database;
-};
+using namespace testing;
+class PlantRegisterTest : public RegisterOnEngine {};
 
 TEST_P(PlantRegisterTest, KeepsHistoryChangesAndTheLastGoodSet) {
     auto db = Open();
@@ -243,6 +174,10 @@ TEST_P(PlantRegisterTest, TwoProcessesWritingAtOnceLoseNoRecord) {
     auto db = Open();
     PlantRegister reg(*db);
     EXPECT_EQ(reg.History("FIC-101").size(), 40u);
+    // One chain however the appends of the two met.
+    const auto chain = reg.Verify();
+    EXPECT_TRUE(chain.Intact()) << chain.findings.front().text;
+    EXPECT_EQ(chain.head.sequence, 40);
 }
 
 // rq50-cli records a download with its backup in either engine, and the

@@ -2,7 +2,9 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -11,6 +13,8 @@
 
 #include "files/SingleByteText.h"
 #include "gui/FitWindow.h"
+#include "gui/QtHosts.h"
+#include "shell/TextNumbers.h"
 
 namespace rq50::gui {
 
@@ -35,7 +39,9 @@ class DialogQuestions : public session::DownloadQuestions {
 
     bool ConfirmDownload(const session::DownloadPreview& preview) override {
         DownloadPreviewDialog dialog(preview, m_parent);
-        return dialog.exec() == QDialog::Accepted;
+        const bool accepted = dialog.exec() == QDialog::Accepted;
+        m_reason = accepted ? dialog.Reason() : std::string();
+        return accepted;
     }
 
     bool DownloadWithoutBackup(const std::string& why) override {
@@ -68,7 +74,10 @@ class DialogQuestions : public session::DownloadQuestions {
         return box.clickedButton() == yes;
     }
 
+    std::string Reason() const override { return m_reason; }
+
     QPointer<QWidget> m_parent;
+    std::string m_reason;
 };
 
 }  // namespace
@@ -112,6 +121,18 @@ DownloadPreviewDialog::DownloadPreviewDialog(const session::DownloadPreview& pre
     }
     if (!preview.backup.empty())
         AddLabel(layout, QStringLiteral("Backup: %1").arg(Utf8(preview.backup)), this);
+    // Why, for the plant register: asked with every download, and needed
+    // where the register requires one.
+    auto* reasonRow = new QHBoxLayout;
+    auto* reasonLabel = new QLabel(CatalogueText(kTextReasonLabel), this);
+    m_reason = new QLineEdit(this);
+    m_reason->setObjectName(QStringLiteral("txtReason"));
+    m_reason->setMaxLength(200);
+    reasonLabel->setBuddy(m_reason);
+    m_reason->setAccessibleName(reasonLabel->text().remove(QLatin1Char('&')));
+    reasonRow->addWidget(reasonLabel);
+    reasonRow->addWidget(m_reason, 1);
+    layout->addLayout(reasonRow);
     auto* buttons = new QDialogButtonBox(this);
     m_download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
     auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
@@ -122,11 +143,22 @@ DownloadPreviewDialog::DownloadPreviewDialog(const session::DownloadPreview& pre
     // Enter alone does not overwrite an instrument: Cancel is the default.
     cancel->setDefault(true);
     cancel->setFocus();
+    if (preview.reasonRequired) {
+        m_download->setEnabled(false);
+        connect(m_reason, &QLineEdit::textChanged, this, [this](const QString& text) {
+            m_download->setEnabled(!text.trimmed().isEmpty());
+        });
+        m_reason->setFocus();
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(640, preview.changes.empty() ? 200 : 420);
     FitWindowWhenShown(this);
+}
+
+std::string DownloadPreviewDialog::Reason() const {
+    return m_reason->text().trimmed().toStdString();
 }
 
 std::unique_ptr<session::DownloadQuestions> DownloadPreviewDialog::QuestionsFor(QWidget* parent) {

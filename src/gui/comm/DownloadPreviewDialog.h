@@ -7,9 +7,11 @@
 #include <QDialog>
 
 #include <memory>
+#include <string>
 
 #include "session/SafeDownload.h"
 
+class QLineEdit;
 class QPushButton;
 
 namespace rq50::gui {
@@ -22,8 +24,12 @@ class DownloadPreviewDialog : public QDialog {
     /// The dialog's questions for a download started from `parent`.
     static std::unique_ptr<session::DownloadQuestions> QuestionsFor(QWidget* parent);
 
+    /// The reason entered (empty where none was asked for).
+    std::string Reason() const;
+
   private:
     QPushButton* m_download = nullptr;
+    QLineEdit* m_reason = nullptr;
 };
 
 }  // namespace rq50::gui

@@ -110,10 +110,11 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
     m_tree->setMinimumWidth(120);
     layout->addLayout(Captioned(kTextRegisterInstruments, m_tree), 1);
 
-    m_records = new QTableWidget(0, 6, this);
+    m_records = new QTableWidget(0, 8, this);
     m_records->setObjectName(QStringLiteral("grdRecords"));
     QStringList headings;
     for (int c = 0; c < 6; ++c) headings << CatalogueText(kTextRecordTime + c);
+    headings << CatalogueText(kTextRecordReason) << CatalogueText(kTextRecordChain);
     m_records->setHorizontalHeaderLabels(headings);
     m_records->verticalHeader()->hide();
     m_records->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -121,7 +122,14 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
     m_records->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_records->setTabKeyNavigation(false);  // Tab goes on to the buttons
     m_records->horizontalHeader()->setStretchLastSection(true);
-    layout->addLayout(Captioned(kTextRegisterRecords, m_records), 3);
+    auto* records = Captioned(kTextRegisterRecords, m_records);
+    m_verifyLine = new QLabel(this);
+    m_verifyLine->setObjectName(QStringLiteral("lblVerify"));
+    m_verifyLine->setWordWrap(true);
+    m_verifyLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_verifyLine->hide();
+    records->addWidget(m_verifyLine);
+    layout->addLayout(records, 3);
 
     // The buttons in a column: six side by side would not fit a small screen.
     auto* column = new QVBoxLayout;
@@ -130,12 +138,14 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
     m_restore = AddButton(kTextRegisterRestore, "cmdRestore", column, this);
     m_export = AddButton(kTextRegisterExport, "cmdExport", column, this);
     m_print = AddButton(kTextRegisterPrint, "cmdPrint", column, this);
+    m_verify = AddButton(kTextRegisterVerify, "cmdVerify", column, this);
     m_name = AddButton(kTextRegisterName, "cmdName", column, this);
     column->addStretch(1);
     m_close = AddButton(kTextRegisterClose, "cmdClose", column, this);
     layout->addLayout(column);
-    NameByCaption({m_open, m_compare, m_restore, m_export, m_print, m_name, m_close});
-    for (auto* button : {m_open, m_compare, m_restore, m_export, m_print, m_name, m_close})
+    NameByCaption({m_open, m_compare, m_restore, m_export, m_print, m_verify, m_name, m_close});
+    for (auto* button :
+         {m_open, m_compare, m_restore, m_export, m_print, m_verify, m_name, m_close})
         button->setAutoDefault(false);  // Enter opens a record; it presses no button
 
     setTabOrder(m_tree, m_records);
@@ -144,7 +154,8 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
     setTabOrder(m_compare, m_restore);
     setTabOrder(m_restore, m_export);
     setTabOrder(m_export, m_print);
-    setTabOrder(m_print, m_name);
+    setTabOrder(m_print, m_verify);
+    setTabOrder(m_verify, m_name);
     setTabOrder(m_name, m_close);
     m_tree->installEventFilter(this);
     m_records->installEventFilter(this);
@@ -169,6 +180,15 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
             [this] { Act("cmdExport_Click", [this] { m_browser.Export(SelectedRows()); }); });
     connect(m_print, &QPushButton::clicked, this,
             [this] { Act("cmdPrint_Click", [this] { m_browser.Print(SelectedRows()); }); });
+    connect(m_verify, &QPushButton::clicked, this, [this] {
+        Act("cmdVerify_Click", [this] {
+            const QString line = Utf8(m_browser.Verify());
+            m_verifyLine->setText(line);
+            m_verifyLine->setAccessibleName(line);
+            m_verifyLine->setVisible(!line.isEmpty());
+            ShowRecords();
+        });
+    });
     connect(m_name, &QPushButton::clicked, this, [this] {
         Act("cmdName_Click", [this] {
             m_browser.Name();
@@ -216,22 +236,35 @@ void PlantRegisterWindow::FillTree() {
 void PlantRegisterWindow::InstrumentChosen() {
     const QTreeWidgetItem* item = m_tree->currentItem();
     m_browser.ChooseInstrument(item != nullptr ? item->data(0, Qt::UserRole).toInt() : -1);
+    ShowRecords();
+    // The record Restore offers is selected: the newest good one.
+    const int good = m_browser.DefaultRestoreRow();
+    if (m_records->rowCount() > 0) m_records->setCurrentCell(good >= 0 ? good : 0, 0);
+    SelectionChanged();
+}
+
+void PlantRegisterWindow::ShowRecords() {
     const auto rows = m_browser.RecordRows();
     m_records->clearContents();
     m_records->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < m_records->rowCount(); ++r) {
         const auto& row = rows[static_cast<std::size_t>(r)];
-        const std::string cells[] = {row.time, row.kind, row.who, row.slot, row.file, row.result};
-        for (int c = 0; c < 6; ++c) m_records->setItem(r, c, new QTableWidgetItem(Utf8(cells[c])));
+        const std::string cells[] = {row.time, row.kind,   row.who,    row.slot,
+                                     row.file, row.result, row.reason, row.finding};
+        for (int c = 0; c < 8; ++c) {
+            auto* cell = new QTableWidgetItem(Utf8(cells[c]));
+            // A record the chain shows changed stands out, and says how.
+            if (!row.finding.empty()) {
+                cell->setBackground(QColor(255, 205, 205));
+                cell->setForeground(QColor(Qt::black));
+            }
+            m_records->setItem(r, c, cell);
+        }
     }
     // Every column as wide as its text (the result is often the longest):
     // the table scrolls sideways rather than cutting a result short.
     m_records->horizontalHeader()->setStretchLastSection(false);
     m_records->resizeColumnsToContents();
-    // The record Restore offers is selected: the newest good one.
-    const int good = m_browser.DefaultRestoreRow();
-    if (m_records->rowCount() > 0) m_records->setCurrentCell(good >= 0 ? good : 0, 0);
-    SelectionChanged();
 }
 
 std::vector<int> PlantRegisterWindow::SelectedRows() const {

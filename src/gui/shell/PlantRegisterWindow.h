@@ -2,7 +2,8 @@
 
 // Register / Plant Register of the top menu: the instruments of the plant
 // register by plant and area on the left, the chosen one's records on the
-// right, and Open (Enter, double click), Compare, Restore, Export, Print and
+// right, and Open (Enter, double click), Compare, Restore, Export, Print,
+// Verify (the register's hash chain, with a line that says what it found) and
 // Close. Its presenter (session::PlantRegisterBrowser) decides; the window
 // shows its rows, the differences of two records and the dialogs it asks for.
 
@@ -15,6 +16,7 @@
 #include "gui/QtHosts.h"
 #include "session/PlantRegisterBrowser.h"
 
+class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTreeWidget;
@@ -38,6 +40,9 @@ class PlantRegisterWindow : public QDialog, private session::PlantRegisterHost {
   private:
     void FillTree();
     void InstrumentChosen();
+    /// The chosen instrument's records in the list, those verify found
+    /// changed marked.
+    void ShowRecords();
     void SelectionChanged();
     std::vector<int> SelectedRows() const;
     /// Runs the action of the window's `handler` under the routine error trap.
@@ -63,6 +68,8 @@ class PlantRegisterWindow : public QDialog, private session::PlantRegisterHost {
     QPushButton* m_restore = nullptr;
     QPushButton* m_export = nullptr;
     QPushButton* m_print = nullptr;
+    QPushButton* m_verify = nullptr;
+    QLabel* m_verifyLine = nullptr;
     QPushButton* m_name = nullptr;
     QPushButton* m_close = nullptr;
 };
