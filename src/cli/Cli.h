@@ -6,18 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExitCode.h"
+
 namespace rq50::session {
 class CoreSession;
 }  // namespace rq50::session
 
 namespace rq50::cli {
-
-/// Exit codes of rq50-cli.
-enum ExitCode : int {
-    kExitOk = 0,
-    kExitSystemError = 1,  ///< the operation ended with a message of the system
-    kExitUsage = 2,        ///< the command line was wrong
-};
 
 /// Options every command may read, and the command to run. A subcommand's
 /// CLI11 callback only stores its work in `run`; main() runs it once the whole
@@ -28,7 +23,7 @@ struct CliContext {
     /// --register: the plant register ("sqlite:PATH" or a postgresql:// URI)
     std::string registerName;
     bool noRegister = false;  ///< --no-register: transfers are not recorded
-    std::function<int(session::CoreSession& core)> run;
+    std::function<ExitCode(session::CoreSession& core)> run;
     /// False for commands that run without the program's start-up (version).
     bool startUp = true;
 };
@@ -36,7 +31,7 @@ struct CliContext {
 /// Parses the command line, starts a core session of its own and runs the
 /// command on it; the exit code. What rq50-cli's main() does, callable again
 /// in one process (tests run commands so, beside running the program).
-int RunCommandLine(int argc, char** argv);
+ExitCode RunCommandLine(int argc, char** argv);
 
 /// Adds one family of subcommands (files, program, instrument ...) to the app.
 using CommandRegistrar = void (*)(CLI::App& app, CliContext& context);

@@ -29,7 +29,7 @@ std::vector<CommandRegistrar>& CommandRegistrars() {
 /// settings, information record) and runs the command on its session; a
 /// configuration that the program would refuse is refused here too. A
 /// command without start-up (version) gets the session unstarted.
-int RunStarted(const CliContext& context) {
+ExitCode RunStarted(const CliContext& context) {
     CliMessageHost messages;
     shell::SteadyClock clock;
     shell::FileSystemUtility utility(&clock);
@@ -56,12 +56,12 @@ int RunStarted(const CliContext& context) {
         if (messages.LastTitle().rfind(prefix, 0) == 0) {
             std::cerr << messages.LastTitle().substr(prefix.size()) << "\n";
         }
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     return context.run(session);
 }
 
-int RunCommandLine(int argc, char** argv) {
+ExitCode RunCommandLine(int argc, char** argv) {
     const FilteredOutput filtered;
     CliContext context;
     CLI::App app{"RQ50 - PC-Based Parameter Setting Tool For TAVRO (command line)", "rq50-cli"};
@@ -83,7 +83,7 @@ int RunCommandLine(int argc, char** argv) {
         context.startUp = false;
         context.run = [version](session::CoreSession&) {
             std::cout << version << "\n";
-            return kExitOk;
+            return ExitCode::Ok;
         };
     });
     for (CommandRegistrar registrar : CommandRegistrars()) registrar(app, context);
@@ -101,10 +101,10 @@ int RunCommandLine(int argc, char** argv) {
         std::cerr << "rq50-cli: " << e.what() << "\n"
                   << "rq50-cli: the commands are " << commandList()
                   << "; rq50-cli COMMAND --help shows a command's options\n";
-        return kExitUsage;
+        return ExitCode::Usage;
     } catch (const CLI::ParseError& e) {
         const int rc = app.exit(e);
-        return rc == 0 ? kExitOk : kExitUsage;
+        return rc == 0 ? ExitCode::Ok : ExitCode::Usage;
     }
     if (plant::HasPassword(context.registerName)) {
         std::cerr << "rq50-cli: warning: the register's password on the command line can be "
@@ -115,13 +115,13 @@ int RunCommandLine(int argc, char** argv) {
     if (!context.run) {
         std::cerr << "rq50-cli: a command is required: " << commandList()
                   << "\nrq50-cli --help describes them\n";
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     try {
         return RunStarted(context);
     } catch (const std::exception& e) {
         std::cerr << "rq50-cli: " << e.what() << "\n";
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
 }
 

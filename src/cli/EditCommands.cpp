@@ -55,20 +55,20 @@ struct SetOptions {
     std::string value;
 };
 
-int RunSet(session::CoreSession& core, const SetOptions& o) {
+ExitCode RunSet(session::CoreSession& core, const SetOptions& o) {
     CliServices services(core.Data());
     if (files::DataFileKindOf(o.file) != DataFileKind::kParameter) {
         Note(o.file + ": set changes a parameter file (.7pa); program-set changes a program file");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     const auto address = parameter::ParseAddress(o.address);
     if (!address) {
         Note("\"" + o.address +
              "\" is no item address; an address is a group letter and a "
              "number, e.g. C02");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
-    if (!ReadDataFile(core, DataFileKind::kParameter, o.file)) return kExitSystemError;
+    if (!ReadDataFile(core, DataFileKind::kParameter, o.file)) return ExitCode::SystemError;
     auto& items = core.Data().items.dataSet;
     const auto it = std::find_if(items.begin(), items.end(), [&](const parameter::ItemBlock& b) {
         const auto item = parameter::DecodeItem(b, false);
@@ -77,7 +77,7 @@ int RunSet(session::CoreSession& core, const SetOptions& o) {
     if (it == items.end()) {
         Note(o.file + " holds no item " +
              parameter::FormatAddress(address->first, address->second));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const auto before = parameter::DecodeItem(*it, false);
     const std::string label =
@@ -85,12 +85,12 @@ int RunSet(session::CoreSession& core, const SetOptions& o) {
     const auto edit = parameter::SetItemValue(*it, o.value);
     if (!edit.ok) {
         Note(label + ": " + edit.error);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     *it = edit.block;
     if (!files::WriteParameterFile(core.Data(), o.file)) {
         Note(o.file + " was not written; it is as it was");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const auto after = parameter::DecodeItem(edit.block, false);
     std::cout << label << ": " << FieldText(shell::Trim(files::ShownValue(before))) << " -> "
@@ -107,24 +107,24 @@ int RunSet(session::CoreSession& core, const SetOptions& o) {
         Note("only SET items are downloaded; " + parameter::FormatAddress(before.ma, before.mb) +
              " is changed in the file only");
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 // ------------------------------------------------------------ program-set
 
-int RunProgramSet(session::CoreSession& core, const SetOptions& o) {
+ExitCode RunProgramSet(session::CoreSession& core, const SetOptions& o) {
     CliServices services(core.Data());
     if (files::DataFileKindOf(o.file) != DataFileKind::kProgram) {
         Note(o.file + ": program-set changes a program file (.7pr); set changes a parameter file");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return kExitSystemError;
+    if (!LoadCategories(categories)) return ExitCode::SystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(core, o.file, categories, host, editor)) {
         Note("cannot read " + o.file);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const std::string wanted = shell::TrimUpper(o.address);
     for (const auto id : {program::GridId::kProgram, program::GridId::kConst}) {
@@ -137,23 +137,23 @@ int RunProgramSet(session::CoreSession& core, const SetOptions& o) {
             editor->BeginEdit(id, row, column);
             if (!editor->EndEdit(id, row, column, o.value)) {
                 Note(wanted + ": \"" + o.value + "\" is refused by the program editor's rules");
-                return kExitSystemError;
+                return ExitCode::SystemError;
             }
             const std::string after = editor->Grid(id).Get(row, column);
             if (editor->WriteBackForOutput(shell::Catalogue(kTextSaveToFile)) !=
                 program::WriteBackStatus::kReady)
-                return kExitSystemError;
+                return ExitCode::SystemError;
             if (!files::WriteProgramFile(core.Data(), o.file)) {
                 Note(o.file + " was not written; it is as it was");
-                return kExitSystemError;
+                return ExitCode::SystemError;
             }
             std::cout << wanted << ": " << shell::Trim(before) << " -> " << shell::Trim(after)
                       << "\n";
-            return kExitOk;
+            return ExitCode::Ok;
         }
     }
     Note(o.file + " has no step or CONST item " + wanted);
-    return kExitSystemError;
+    return ExitCode::SystemError;
 }
 
 // ------------------------------------------------------------ diff
@@ -165,19 +165,19 @@ struct DiffOptions {
     bool json = false;
 };
 
-int RunDiff(session::CoreSession& core, const DiffOptions& o) {
+ExitCode RunDiff(session::CoreSession& core, const DiffOptions& o) {
     CliServices services(core.Data());
     const auto kind = files::DataFileKindOf(o.first);
     if (!kind || files::DataFileKindOf(o.second) != kind) {
         Note("diff compares two parameter files (.7pa) or two program files (.7pr)");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     std::vector<std::string> notes;
     std::vector<files::ItemDifference> differences;
     auto unreadable = [&core](const std::string& path, files::FileError error) {
         files::ReportFileError(core.Data().hosts, error, "");
         Note("cannot read " + path);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     };
     if (*kind == DataFileKind::kParameter) {
         files::ParameterFileRecord a, b;
@@ -198,14 +198,14 @@ int RunDiff(session::CoreSession& core, const DiffOptions& o) {
         differences = files::ComparePrograms(a, b, true);
     }
     PrintDifferences(o.first, o.second, notes, differences, o.json);
-    return notes.empty() && differences.empty() ? kExitOk : kExitSystemError;
+    return notes.empty() && differences.empty() ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 // ------------------------------------------------------------ password
 
 /// The password rules of the password dialog, applied to Setting.ini of the
 /// application folder.
-int RunPassword(session::CoreSession& core, const std::string& action,
+ExitCode RunPassword(session::CoreSession& core, const std::string& action,
                 const std::vector<std::string>& args) {
     CliServices services(core.Data());
     core.Data().state.settingFilePath = shell::AppFilePath("Setting.ini");
@@ -220,13 +220,13 @@ int RunPassword(session::CoreSession& core, const std::string& action,
     for (const auto& arg : args) {
         if (arg.empty()) {
             Note("a password is 1 to 4 digits (0-9); an empty one was given, nothing changed");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
     }
     auto setNew = [&](const std::string& entry) {
         const auto out = comm::jobs::PasswordDialogOk(core.Data(), shell::PasswordMode::Set, entry,
                                                       entry, title);
-        return out.store && out.close ? kExitOk : kExitSystemError;
+        return out.store && out.close ? ExitCode::Ok : ExitCode::SystemError;
     };
     auto currentIsRight = [&](const std::string& entry) {
         return comm::jobs::PasswordDialogOk(core.Data(), shell::PasswordMode::Verify, entry, entry,
@@ -234,37 +234,37 @@ int RunPassword(session::CoreSession& core, const std::string& action,
             .downloadAllowed;
     };
     if (action == "set") {
-        if (!needs(1, "set NEW")) return kExitUsage;
+        if (!needs(1, "set NEW")) return ExitCode::Usage;
         if (stored) {
             Note("a password is set already; use password change OLD NEW");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         return setNew(args[0]);
     }
     if (action == "change") {
-        if (!needs(2, "change OLD NEW")) return kExitUsage;
+        if (!needs(2, "change OLD NEW")) return ExitCode::Usage;
         if (!stored) {
             Note("no password is set; use password set NEW");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
-        if (!currentIsRight(args[0])) return kExitSystemError;
+        if (!currentIsRight(args[0])) return ExitCode::SystemError;
         return setNew(args[1]);
     }
     // clear
-    if (!needs(1, "clear CURRENT")) return kExitUsage;
+    if (!needs(1, "clear CURRENT")) return ExitCode::Usage;
     if (!stored) {
         Note("no password is set");
-        return kExitOk;
+        return ExitCode::Ok;
     }
-    if (!currentIsRight(args[0])) return kExitSystemError;
+    if (!currentIsRight(args[0])) return ExitCode::SystemError;
     core.Data().state.storedPassword = files::kNoPassword;
     if (!files::WriteSettingFile(core.Data())) {
         Note("Setting.ini was not written; the password is unchanged");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     files::ReadSettingFile(core.Data());
     std::cout << "The password has been cancelled.\n";
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 void AddEditCommands(CLI::App& app, CliContext& context) {

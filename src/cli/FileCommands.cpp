@@ -59,16 +59,16 @@ std::optional<FileKind> KindOf(const std::string& path) {
     return std::nullopt;
 }
 
-int UsageError(const std::string& text) {
+ExitCode UsageError(const std::string& text) {
     std::cerr << "rq50-cli: " << text << "\n";
-    return kExitUsage;
+    return ExitCode::Usage;
 }
 
 // Ends an operation that failed: exit code 1. Follows the system's message,
 // if it showed one, with a line that names the file.
-int Failed(const std::string& what) {
+ExitCode Failed(const std::string& what) {
     std::cerr << "rq50-cli: " << what << "\n";
-    return kExitSystemError;
+    return ExitCode::SystemError;
 }
 
 // Reads `path` into the current data (data set or program) as the open dialog
@@ -272,7 +272,7 @@ struct ShowOptions {
     bool maint = false;
 };
 
-int RunShow(session::CoreSession& core, const ShowOptions& o) {
+ExitCode RunShow(session::CoreSession& core, const ShowOptions& o) {
     const auto kind = KindOf(o.file);
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -285,7 +285,7 @@ int RunShow(session::CoreSession& core, const ShowOptions& o) {
     } else {
         PrintCurrentData(core, dataKind, o.file, o.maint);
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 struct CsvOptions {
@@ -297,7 +297,7 @@ struct CsvOptions {
     bool force = false;
 };
 
-int RunCsv(session::CoreSession& core, const CsvOptions& o) {
+ExitCode RunCsv(session::CoreSession& core, const CsvOptions& o) {
     const auto kind = KindOf(o.file);
     if (!kind)
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -337,7 +337,7 @@ int RunCsv(session::CoreSession& core, const CsvOptions& o) {
     const auto form = o.plain ? files::CsvForm::kPlain : files::CsvForm::kReport;
     const bool written = parameter ? files::WriteParameterCsv(core.Data(), o.output, areas, form)
                                    : files::WriteProgramCsv(core.Data(), o.output, areas, form);
-    return written ? kExitOk : Failed(o.output + " was not written");
+    return written ? ExitCode::Ok : Failed(o.output + " was not written");
 }
 
 struct CopyOptions {
@@ -346,26 +346,26 @@ struct CopyOptions {
     std::map<files::InfoBox, std::string> boxes;  // information box -> new text
 };
 
-int RunCopy(session::CoreSession& core, const CopyOptions& o) {
+ExitCode RunCopy(session::CoreSession& core, const CopyOptions& o) {
     const auto kind = KindOf(o.input);
     if (!kind)
         return UsageError(o.input + ": a parameter file (.7pa) or program file (.7pr) is expected");
     CliServices services(core.Data());
     if (!ReadIntoCurrent(core, *kind, o.input)) return Failed(o.input + " could not be read");
 
-    if (!ApplyInformationFields(core, o.boxes)) return kExitSystemError;
+    if (!ApplyInformationFields(core, o.boxes)) return ExitCode::SystemError;
     // The copy is saved under the name rules of the save dialog: the file's
     // own extension added when missing, the other kind's refused.
     const auto output = PrepareSave(core, o.output,
                                     *kind == FileKind::Parameter ? files::DataFileKind::kParameter
                                                                  : files::DataFileKind::kProgram);
-    if (!output) return kExitSystemError;
+    if (!output) return ExitCode::SystemError;
     // The save records the name the file is saved under, as the save dialog does.
     files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
     const bool written = *kind == FileKind::Parameter
                              ? files::WriteParameterFile(core.Data(), *output)
                              : files::WriteProgramFile(core.Data(), *output);
-    if (written) return kExitOk;
+    if (written) return ExitCode::Ok;
     return Failed(*output + " was not written");
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExitCode.h"
+
 #include "files/InformationRecord.h"
 
 namespace CLI {
@@ -70,10 +72,10 @@ struct RackCliOptions {
 };
 
 // Transfers (TransferCommands.cpp).
-int RunUpload(session::CoreSession& core, const UploadOptions& o);
-int RunDownload(session::CoreSession& core, const DownloadOptions& o);
-int RunProgramUpload(session::CoreSession& core, const std::string& path);
-int RunProgramDownload(session::CoreSession& core, const DownloadOptions& o);
+ExitCode RunUpload(session::CoreSession& core, const UploadOptions& o);
+ExitCode RunDownload(session::CoreSession& core, const DownloadOptions& o);
+ExitCode RunProgramUpload(session::CoreSession& core, const std::string& path);
+ExitCode RunProgramDownload(session::CoreSession& core, const DownloadOptions& o);
 /// With a download password stored, anything that writes to an instrument
 /// needs it (--password): false (the reason said) when it is missing or
 /// wrong; a right one opens the engine's gate for the run.
@@ -90,24 +92,24 @@ bool ConfirmDownloadPreview(const session::DownloadPreview& preview, bool yes);
 /// Downloads a record of the plant register as `download` downloads a file
 /// (password, backup, list of changes, read-back), recorded as a restore.
 /// `o.file` names the set in the list of changes and the JSON output.
-int RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record);
+ExitCode RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record);
 /// The instrument's data against a file, without writing anything.
-int RunVerify(session::CoreSession& core, const std::string& file);
+ExitCode RunVerify(session::CoreSession& core, const std::string& file);
 
 // Online work on the instrument (OnlineCommands.cpp).
 /// The names --category takes, in the order of the categories.
 const std::vector<std::string>& CategoryNames();
-int RunPage(session::CoreSession& core, const PageOptions& o);
-int RunRead(session::CoreSession& core, const PageOptions& o);
-int RunWrite(session::CoreSession& core, const PageOptions& o);
-int RunMonitor(session::CoreSession& core, const PageOptions& o);
-int RunCancelOutput(session::CoreSession& core);
-int RunBaud(session::CoreSession& core, int rate);
-int RunSlot(session::CoreSession& core, const std::string& text);
+ExitCode RunPage(session::CoreSession& core, const PageOptions& o);
+ExitCode RunRead(session::CoreSession& core, const PageOptions& o);
+ExitCode RunWrite(session::CoreSession& core, const PageOptions& o);
+ExitCode RunMonitor(session::CoreSession& core, const PageOptions& o);
+ExitCode RunCancelOutput(session::CoreSession& core);
+ExitCode RunBaud(session::CoreSession& core, int rate);
+ExitCode RunSlot(session::CoreSession& core, const std::string& text);
 // A rack interface's slots in one run (RackCommands.cpp).
-int RunRack(session::CoreSession& core, const RackCliOptions& o);
+ExitCode RunRack(session::CoreSession& core, const RackCliOptions& o);
 
 // The serial ports of this machine (PortsCommand.cpp).
-int RunPorts(session::CoreSession& core);
+ExitCode RunPorts(session::CoreSession& core);
 
 }  // namespace rq50::cli

@@ -106,52 +106,52 @@ std::optional<session::ListCheck> CheckList(const InstrumentsOptions& o, bool js
     return check;
 }
 
-int RunCheck(const InstrumentsOptions& o) {
+ExitCode RunCheck(const InstrumentsOptions& o) {
     const auto check = CheckList(o, o.json);
-    if (!check) return kExitSystemError;
-    return check->Ok() ? kExitOk : kExitSystemError;
+    if (!check) return ExitCode::SystemError;
+    return check->Ok() ? ExitCode::Ok : ExitCode::SystemError;
 }
 
-int RunMake(const InstrumentsOptions& o) {
+ExitCode RunMake(const InstrumentsOptions& o) {
     const auto check = CheckList(o, false);
-    if (!check) return kExitSystemError;
+    if (!check) return ExitCode::SystemError;
     if (!check->Ok()) {
         Note("nothing was made: the list has problems");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const auto made = session::MakeInstrumentFiles(*check, o.output, o.force);
     for (const auto& problem : made.problems) Note(shell::TerminalText(problem));
     for (const auto& path : made.written) std::cout << shell::TerminalText(path) << "\n";
     if (!made.problems.empty()) {
         if (made.written.empty()) Note("nothing was made");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     std::cout << made.written.size() << " files made in " << shell::TerminalText(o.output) << "\n";
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int RunExport(const InstrumentsOptions& o) {
+ExitCode RunExport(const InstrumentsOptions& o) {
     if (!IsFolder(o.folder)) {
         Note(o.folder + " is not a folder of parameter files");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     if (const auto problem = files::OutputTargetProblem(o.output, {}, o.force); !problem.empty()) {
         Note(problem);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     std::vector<std::string> problems;
     const auto lines = session::ExportInstrumentList(o.folder, problems);
     for (const auto& problem : problems) Note(shell::TerminalText(problem));
     if (lines.size() < 2) {
         Note(o.folder + " holds no parameter file that can be read; nothing was written");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (const auto e = files::WriteCsvLines(o.output, lines); e != files::FileError::Ok) {
         Note(o.output + " was not written: " + files::FileErrorDescription(e));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     std::cout << lines.size() - 1 << " rows written to " << shell::TerminalText(o.output) << "\n";
-    return problems.empty() ? kExitOk : kExitSystemError;
+    return problems.empty() ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 /// The commissioning report as a PDF through the report layout.
@@ -178,29 +178,29 @@ bool WriteReportPdf(const session::CommissioningReport& report, const std::strin
 }
 
 /// make, then the rack download of the made files, then the report.
-int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
+ExitCode RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
     for (const auto* output : {&o.report, &o.pdf}) {
         if (output->empty()) continue;
         if (const auto problem = files::OutputTargetProblem(*output, o.list, o.force);
             !problem.empty()) {
             Note(problem);
-            return kExitUsage;
+            return ExitCode::Usage;
         }
     }
-    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+    if (!DownloadAllowed(core, o.password)) return ExitCode::SystemError;
     const auto check = CheckList(o, false);
-    if (!check) return kExitSystemError;
+    if (!check) return ExitCode::SystemError;
     if (!check->Ok()) {
         Note("nothing was made or downloaded: the list has problems");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const auto made = session::MakeInstrumentFiles(*check, o.output, o.force);
     for (const auto& problem : made.problems) Note(shell::TerminalText(problem));
-    if (!made.problems.empty()) return kExitSystemError;
+    if (!made.problems.empty()) return ExitCode::SystemError;
     std::cout << made.written.size() << " files made in " << shell::TerminalText(o.output) << "\n";
 
     Session session(core);
-    if (!session.Attach()) return kExitSystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     std::optional<session::CommissioningReport> report;
     session::CommissioningOptions options;
     options.list = files::FileTitleOf(o.list);
@@ -220,11 +220,11 @@ int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
     auto run = session::StartCommissioning(core.Data(), *check, std::move(options), why);
     if (!run) {
         Note(why);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     while (run->Running() && core.Engine().Busy()) core.Engine().RunCommJob(kJobLimitMs, Stopped);
     if (run->Running()) run->Stop();
-    if (!report) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (!report) return Stopped() ? StoppedExit() : ExitCode::SystemError;
 
     std::cout << "\n"
               << shell::TerminalText(files::TerminalLines(session::CommissioningTable(*report)),
@@ -239,7 +239,7 @@ int RunCommission(session::CoreSession& core, const InstrumentsOptions& o) {
     }
     if (!o.pdf.empty()) written = WriteReportPdf(*report, o.pdf) && written;
     if (Stopped()) return StoppedExit();
-    return session::CommissioningSucceeded(*report) && written ? kExitOk : kExitSystemError;
+    return session::CommissioningSucceeded(*report) && written ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 void AddInstrumentListCommands(CLI::App& app, CliContext& context) {

@@ -108,12 +108,12 @@ bool Stopped() {
     return g_stopSignal != 0;
 }
 
-int StoppedExit() {
-    return kExitSignalBase + static_cast<int>(g_stopSignal);
+ExitCode StoppedExit() {
+    return static_cast<ExitCode>(kExitSignalBase + static_cast<int>(g_stopSignal));
 }
 
-int ExitOf(bool ok) {
-    return ok ? kExitOk : kExitSystemError;
+ExitCode ExitOf(bool ok) {
+    return ok ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 // ------------------------------------------------------------ signals

@@ -10,6 +10,7 @@
 // virtual time, so every command can be tried without hardware.
 
 #include "cli/CliHosts.h"
+#include "cli/ExitCode.h"
 #include "comm/Engine.h"
 #include "shell/Clock.h"
 
@@ -65,10 +66,10 @@ void ResetLink();
 bool Stopped();
 
 /// The exit code after a stop signal: 128 and the signal's number.
-int StoppedExit();
+ExitCode StoppedExit();
 
-/// kExitOk when `ok`, else kExitSystemError.
-int ExitOf(bool ok);
+/// ExitCode::Ok when `ok`, else ExitCode::SystemError.
+ExitCode ExitOf(bool ok);
 
 /// While a command talks to an instrument, Ctrl-C and SIGTERM press
 /// "Terminate": the job ends between two exchanges and closes the port, and

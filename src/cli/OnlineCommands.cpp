@@ -95,27 +95,27 @@ class MonitorCsv {
 
 // ------------------------------------------------------------ device settings
 
-int RunBaud(session::CoreSession& core, int rate) {
+ExitCode RunBaud(session::CoreSession& core, int rate) {
     Session session(core);
-    if (!session.Attach()) return kExitSystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     if (!session.RunJob(kJobBaudCheck, shell::Catalogue(kTextBaudRateSetting)))
-        return kExitSystemError;
-    if (!jobs::StartBaudRateChange(core.Engine(), rate)) return kExitSystemError;
+        return ExitCode::SystemError;
+    if (!jobs::StartBaudRateChange(core.Engine(), rate)) return ExitCode::SystemError;
     core.Engine().RunCommJob(kJobLimitMs, Stopped);
     return ExitOf(core.Engine().LastOutcome().code == kErrNone);
 }
 
-int RunSlot(session::CoreSession& core, const std::string& text) {
+ExitCode RunSlot(session::CoreSession& core, const std::string& text) {
     Session session(core);
     const auto slot = jobs::ParseSlotEntry(text);
     if (!slot) {
         shell::ShowMessage(core.Data().hosts, kMsgIllegalValue, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextSlotCaption));
         Note("the slot number is a whole number from 1 to 16");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     session.Host().slotAnswer = *slot;
-    if (!session.Attach()) return kExitSystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     const bool ok = session.RunJob(kJobSlot, shell::Catalogue(kTextSlotCaption));
     if (ok && core.Engine().LastOutcome().facts.rackAnswered) {
         std::cout << "slot " << *slot << ": " << shell::Trim(core.Engine().LastOutcome().slotModel)
@@ -235,31 +235,31 @@ class OnlineSession {
 
 }  // namespace
 
-int RunPage(session::CoreSession& core, const PageOptions& o) {
+ExitCode RunPage(session::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, CategoryOf(o.category));
-    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (!online.Open()) return Stopped() ? StoppedExit() : ExitCode::SystemError;
     if (o.tab != 1) {
         if (o.tab > static_cast<int>(online.page.TabNames().size())) {
             Note("--tab " + std::to_string(o.tab) + ": the category has " +
                  std::to_string(online.page.TabNames().size()) + " tabs");
-            return kExitUsage;
+            return ExitCode::Usage;
         }
-        if (!online.Ran(online.page.ClickTab(o.tab, online.Starter()))) return kExitSystemError;
+        if (!online.Ran(online.page.ClickTab(o.tab, online.Starter()))) return ExitCode::SystemError;
     }
     for (int remaining = o.next; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
         if (!online.page.Move(true, entry, core.Engine().Busy(), online.Starter())) break;
-        if (!online.Ran(true)) return kExitSystemError;
+        if (!online.Ran(true)) return ExitCode::SystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
     for (int remaining = o.previous; remaining > 0;) {
         const int entry = remaining >= parameter::kMovePage ? 6 : std::min(remaining, 5) - 1;
         if (!online.page.Move(false, entry, core.Engine().Busy(), online.Starter())) break;
-        if (!online.Ran(true)) return kExitSystemError;
+        if (!online.Ran(true)) return ExitCode::SystemError;
         remaining -= entry == 6 ? parameter::kMovePage : entry + 1;
     }
     PrintPage(online.page);
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 /// The grid row of an address, after moving through the tabs of the category.
@@ -351,30 +351,30 @@ void PrintItem(const parameter::PageModel& page, int row, int current) {
 
 }  // namespace
 
-int RunRead(session::CoreSession& core, const PageOptions& o) {
+ExitCode RunRead(session::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, CategoryOf(o.category));
     const int row = OpenAndRead(core, online, o);
-    if (row == -2) return kExitUsage;
-    if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (row == -2) return ExitCode::Usage;
+    if (row < 0) return Stopped() ? StoppedExit() : ExitCode::SystemError;
     if (Link().json) {
         PrintJson(ItemJson(online.page, row));
     } else {
         PrintItem(online.page, row, online.page.Edit().choices.currentCode);
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int RunWrite(session::CoreSession& core, const PageOptions& o) {
-    if (!DownloadAllowed(core, o.password)) return kExitSystemError;
+ExitCode RunWrite(session::CoreSession& core, const PageOptions& o) {
+    if (!DownloadAllowed(core, o.password)) return ExitCode::SystemError;
     OnlineSession online(core, CategoryOf(o.category));
     online.page.SetDownloadAllowed(true);
     const int row = OpenAndRead(core, online, o);
-    if (row == -2) return kExitUsage;
-    if (row < 0) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (row == -2) return ExitCode::Usage;
+    if (row < 0) return Stopped() ? StoppedExit() : ExitCode::SystemError;
     auto& page = online.page;
     if (!Writable(page) || !page.Controls().writeEnabled) {
         Note(o.address + " cannot be written");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     int chosen = -1;
     int chosenCode = page.Edit().mc;
@@ -392,7 +392,7 @@ int RunWrite(session::CoreSession& core, const PageOptions& o) {
                                                  &choice - entries.data()) != pick.candidates.end();
                 if (candidate) std::cerr << "  " << choice.code << ": " << choice.listText << "\n";
             }
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         chosen = pick.index;
         chosenCode = entries[static_cast<std::size_t>(chosen)].code;
@@ -401,13 +401,13 @@ int RunWrite(session::CoreSession& core, const PageOptions& o) {
                            shell::Catalogue(kTextWrite));
         Note(o.address + ": " + o.value + " is " + parameter::WhyRefused(o.value, page.Edit()) +
              "; " + o.address + " takes " + parameter::AllowedValues(page.Edit()));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const std::string sent = page.Edit().kind == parameter::kKindSelection
                                  ? std::string()
                                  : parameter::CheckEntry(o.value, page.Edit()).sendText;
     if (!online.Ran(page.Write(o.value, chosen, online.Starter())))
-        return Stopped() ? StoppedExit() : kExitSystemError;
+        return Stopped() ? StoppedExit() : ExitCode::SystemError;
     const auto held = RowItem(page, row);
     const bool same = parameter::HoldsAskedValue(o.value, page.Edit(), held, chosenCode);
     const std::string shown = files::ShownValue(held);
@@ -425,29 +425,29 @@ int RunWrite(session::CoreSession& core, const PageOptions& o) {
     }
     if (!same) {
         Note("asked " + o.value + ", instrument holds " + shown);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int RunMonitor(session::CoreSession& core, const PageOptions& o) {
+ExitCode RunMonitor(session::CoreSession& core, const PageOptions& o) {
     OnlineSession online(core, parameter::PageCategory::Display);
     std::optional<MonitorCsv> csv;
     if (!o.csv.empty()) {
         if (const auto problem = files::OutputTargetProblem(o.csv, {}, o.force); !problem.empty()) {
             Note(problem);
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         shell::platform::TargetStatus existing;
         shell::platform::StatusOf(shell::platform::PathFromUtf8(o.csv), existing);
         csv.emplace(o.csv, existing.exists);
     }
     bool csvWritten = true;
-    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (!online.Open()) return Stopped() ? StoppedExit() : ExitCode::SystemError;
     auto& page = online.page;
     if (page.Window().measured.empty()) {
         Note("the DISPLAY page holds no measured items");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     // The readings go into a trend, as on the desktop program's page: the
     // CSV is the trend window's export, written a reading at a time.
@@ -469,7 +469,7 @@ int RunMonitor(session::CoreSession& core, const PageOptions& o) {
         if (Stopped()) break;
         const int before = readings;
         if (!core.Engine().StartCommJob({kJobPeriodicRead, shell::Catalogue(kTextPeriodicRead)}))
-            return kExitSystemError;
+            return ExitCode::SystemError;
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
         if (Stopped() || readings == before) break;
         // A reading that failed is a gap in the series, not a stop.
@@ -503,20 +503,20 @@ int RunMonitor(session::CoreSession& core, const PageOptions& o) {
     if (failed > 0) Note(std::to_string(failed) + " readings failed; their cells are empty");
     if (csv && !(csv->Finish() && csvWritten)) {
         Note("the CSV file " + o.csv + " was not completely written");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (Stopped()) return StoppedExit();
-    return failed == 0 ? kExitOk : kExitSystemError;
+    return failed == 0 ? ExitCode::Ok : ExitCode::SystemError;
 }
 
-int RunCancelOutput(session::CoreSession& core) {
+ExitCode RunCancelOutput(session::CoreSession& core) {
     OnlineSession online(core, parameter::PageCategory::Adjust);
-    if (!online.Open()) return Stopped() ? StoppedExit() : kExitSystemError;
+    if (!online.Open()) return Stopped() ? StoppedExit() : ExitCode::SystemError;
     auto& page = online.page;
     page.SetReading(false);
     const auto before = page.Rows();
     if (!online.Ran(page.CancelForcedOutput(online.Starter())))
-        return Stopped() ? StoppedExit() : kExitSystemError;
+        return Stopped() ? StoppedExit() : ExitCode::SystemError;
     // The job reads an item again; say what it holds now and what changed.
     int changed = 0;
     for (int row = 1; row <= parameter::kPageRows; ++row) {
@@ -540,7 +540,7 @@ int RunCancelOutput(session::CoreSession& core) {
         std::cout << "\n";
     }
     if (changed == 0) std::cout << "nothing changed\n";
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace rq50::cli

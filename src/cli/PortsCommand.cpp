@@ -15,7 +15,7 @@ namespace rq50::cli {
 
 // ------------------------------------------------------------ ports
 
-int RunPorts(session::CoreSession&) {
+ExitCode RunPorts(session::CoreSession&) {
 #ifdef RQ50_HAVE_QT_PORT
     const auto ports = platform::AvailableSerialPorts();
     if (Link().json) {
@@ -27,7 +27,7 @@ int RunPorts(session::CoreSession&) {
                             {"manufacturer", p.manufacturer}});
         }
         PrintJson(list);
-        return kExitOk;
+        return ExitCode::Ok;
     }
     if (ports.empty()) Note("no serial ports found");
     for (const auto& p : ports) {
@@ -36,10 +36,10 @@ int RunPorts(session::CoreSession&) {
         if (!p.manufacturer.empty()) std::cout << " (" << p.manufacturer << ")";
         std::cout << "\n";
     }
-    return kExitOk;
+    return ExitCode::Ok;
 #else
     Note("this build has no serial-port support");
-    return kExitSystemError;
+    return ExitCode::SystemError;
 #endif
 }
 

@@ -40,20 +40,20 @@ bool LoadCategories(program::CategoryTable& table) {
 
 namespace {
 
-int NewProgram(session::CoreSession& core, const std::string& out) {
+ExitCode NewProgram(session::CoreSession& core, const std::string& out) {
     CliServices services(core.Data());
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return kExitSystemError;
+    if (!LoadCategories(categories)) return ExitCode::SystemError;
     auto& state = core.Data().program;
     switch (program::CreateNewProgram(categories, state)) {
         case program::NewProgramResult::kCreated:
             break;
         case program::NewProgramResult::kNotRegistered:
             shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::MsgButtons::Ok, {});
-            return kExitSystemError;
+            return ExitCode::SystemError;
         case program::NewProgramResult::kAreaTooLarge:
             program::ShowAreaTooLargeMessage(core.Data().hosts, {});
-            return kExitSystemError;
+            return ExitCode::SystemError;
     }
     state.source = program::ProgramSource::New;
     state.dataPresent = true;
@@ -62,9 +62,9 @@ int NewProgram(session::CoreSession& core, const std::string& out) {
     core.Data().information = files::DefaultInformation(files::OleDateNow());
     files::SetInformationFileName(core.Data().information,
                                   std::filesystem::path(out).filename().string());
-    if (!files::WriteProgramFile(core.Data(), out)) return kExitSystemError;
+    if (!files::WriteProgramFile(core.Data(), out)) return ExitCode::SystemError;
     std::cout << out << "\n";
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace
@@ -132,15 +132,15 @@ struct CheckOptions {
     bool json = false;
 };
 
-int Check(session::CoreSession& core, const CheckOptions& o) {
+ExitCode Check(session::CoreSession& core, const CheckOptions& o) {
     CliServices services(core.Data());
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return kExitSystemError;
+    if (!LoadCategories(categories)) return ExitCode::SystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(core, o.file, categories, host, editor)) {
         Note("cannot read " + o.file);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
 
     // A program that Save and Download would refuse fails the check with
@@ -148,7 +148,7 @@ int Check(session::CoreSession& core, const CheckOptions& o) {
     editor->Checker().ClearCheckResults();
     if (editor->WriteBackForOutput(shell::Catalogue(kTextCommandCheck)) !=
         program::WriteBackStatus::kReady) {
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const int result = editor->CheckBeforeDownload();
     const bool registered = result == 0 || !editor->Checker().Display().counts.modelNotRegistered;
@@ -159,16 +159,16 @@ int Check(session::CoreSession& core, const CheckOptions& o) {
                    {"ok", result == 0},
                    {"modelRegistered", registered},
                    {"errors", ErrorLinesJson(lines)}});
-        return result == 0 ? kExitOk : kExitSystemError;
+        return result == 0 ? ExitCode::Ok : ExitCode::SystemError;
     }
     if (result == 0) {
         std::cout << shell::Catalogue(kTextNoErrorFound) << "\n";
-        return kExitOk;
+        return ExitCode::Ok;
     }
     if (!registered)
         shell::ShowMessage(core.Data().hosts, kMsgModelNotRegistered, shell::MsgButtons::Ok, {});
     if (!lines.empty()) std::cout << program::ErrorListText(lines);
-    return kExitSystemError;
+    return ExitCode::SystemError;
 }
 
 void AddProgramCommands(CLI::App& app, CliContext& context) {

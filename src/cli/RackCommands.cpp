@@ -49,7 +49,7 @@ bool RackRunFailed(const std::vector<session::SlotOutcome>& outcome) {
     return false;
 }
 
-int RunRack(session::CoreSession& core, const RackCliOptions& o) {
+ExitCode RunRack(session::CoreSession& core, const RackCliOptions& o) {
     session::RackOptions options;
     options.action = o.action == "upload"     ? session::RackAction::kUpload
                      : o.action == "verify"   ? session::RackAction::kVerify
@@ -59,7 +59,7 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
         const auto slots = session::ParseSlotList(o.slots);
         if (!slots) {
             Note("--slots " + o.slots + ": slots are 1-16, as a list like 1-4,7");
-            return kExitUsage;
+            return ExitCode::Usage;
         }
         options.askedSlots = *slots;
     }
@@ -67,13 +67,13 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
                              options.action == session::RackAction::kDownload;
     if (needsFolder && o.folder.empty()) {
         Note("rack " + o.action + " needs a FOLDER");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     options.folder = o.folder;
     options.replace = o.force;
     if (options.action == session::RackAction::kDownload &&
         (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason)))
-        return kExitSystemError;
+        return ExitCode::SystemError;
     if (!o.folder.empty()) {
         // A file named where the folder belongs is a slip; nothing is done.
         std::error_code ec;
@@ -81,12 +81,12 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
         if (std::filesystem::exists(folder, ec) && !std::filesystem::is_directory(folder, ec)) {
             Note(o.folder + " is not a folder; rack " + o.action +
                  " takes the folder of the slot files (S01_....7pa)");
-            return kExitUsage;
+            return ExitCode::Usage;
         }
         if (options.action != session::RackAction::kUpload &&
             !std::filesystem::exists(folder, ec)) {
             Note("the folder " + o.folder + " does not exist");
-            return kExitUsage;
+            return ExitCode::Usage;
         }
         if (options.action != session::RackAction::kUpload) {
             for (const auto& problem : session::FindRackFiles(o.folder).problems) Note(problem);
@@ -97,13 +97,13 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
         if (recorder == nullptr) {
             Note(
                 "rack verify without a FOLDER compares with the register: leave out --no-register");
-            return kExitUsage;
+            return ExitCode::Usage;
         }
         try {
             options.reg = &recorder->Open();
         } catch (const std::exception& e) {
             Note(e.what());
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
     }
     options.confirm = [&o](const session::SlotOutcome& slot, const session::DownloadPreview& p) {
@@ -121,9 +121,9 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
     };
 
     Session session(core);
-    if (!session.Attach()) return kExitSystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     auto run = session::RackRun::Start(core.Data(), std::move(options));
-    if (!run) return kExitSystemError;
+    if (!run) return ExitCode::SystemError;
     while (run->Running() && core.Engine().Busy()) {
         core.Engine().RunCommJob(kJobLimitMs, Stopped);
     }
@@ -140,7 +140,7 @@ int RunRack(session::CoreSession& core, const RackCliOptions& o) {
         std::cout << summary << (Stopped() ? " (stopped)" : "") << "\n";
     }
     if (Stopped()) return StoppedExit();
-    return RackRunFailed(outcome) ? kExitSystemError : kExitOk;
+    return RackRunFailed(outcome) ? ExitCode::SystemError : ExitCode::Ok;
 }
 
 }  // namespace rq50::cli

@@ -70,15 +70,15 @@ std::string RackFolderOfPort(const std::string& folder, const std::string& port)
     return shell::platform::Utf8FromPath(path);
 }
 
-int RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session::RackOptions base) {
+ExitCode RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session::RackOptions base) {
     const auto& ports = Link().ports;
     if (std::set<std::string>(ports.begin(), ports.end()).size() != ports.size()) {
         Note("rack: each --port once; a rack is reached through one port");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     if (Link().log) {
         Note("rack on several ports: --log writes one line's frames; give one --port with it");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
 
     SharedClock clock;
@@ -193,7 +193,7 @@ int RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session:
     runs.clear();
     core.UseClock(savedClock);
     if (Stopped()) return StoppedExit();
-    return failed ? kExitSystemError : kExitOk;
+    return failed ? ExitCode::SystemError : ExitCode::Ok;
 }
 
 }  // namespace rq50::cli

@@ -14,7 +14,7 @@ namespace rq50::cli {
 
 /// One rack on each --port at the same time, each in a session of its own:
 /// `base` as RunRack prepared it; one combined summary and exit status.
-int RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session::RackOptions base);
+ExitCode RunRackOnPorts(session::CoreSession& core, const RackCliOptions& o, session::RackOptions base);
 
 /// A slot of a rack run as JSON, with the port when given.
 ordered_json RackSlotJson(const session::SlotOutcome& s, const std::string& port = {});

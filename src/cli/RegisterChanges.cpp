@@ -58,7 +58,7 @@ std::optional<std::string> ModelOf(const plant::Blob& bytes, DataFileKind kind,
 
 /// `first` against `second` (sets of `kind`) by the register's rule, printed
 /// as `verify` prints its differences; sets of two models are not compared.
-int PrintSetDifferences(const plant::Blob& first, const std::string& firstName,
+ExitCode PrintSetDifferences(const plant::Blob& first, const std::string& firstName,
                         const plant::Blob& second, const std::string& secondName,
                         DataFileKind kind) {
     files::DataSetHeader a, b;
@@ -66,26 +66,26 @@ int PrintSetDifferences(const plant::Blob& first, const std::string& firstName,
     const auto modelB = ModelOf(second, kind, &b);
     if (!modelA || !modelB) {
         Note((modelA ? secondName : firstName) + " holds no readable set; nothing compared");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (shell::Trim(*modelA) != shell::Trim(*modelB)) {
         Note(firstName + " is of model " + shell::Trim(*modelA) + ", " + secondName + " of model " +
              shell::Trim(*modelB) + "; nothing compared");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const auto notes =
         kind == DataFileKind::kParameter ? files::CompareHeaders(a, b) : std::vector<std::string>{};
     const auto differences = plant::DiffSets(first, second, kind);
     PrintDifferences(firstName, secondName, notes, differences, Link().json);
-    return notes.empty() && differences.empty() ? kExitOk : kExitSystemError;
+    return notes.empty() && differences.empty() ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 /// The instrument's set (or program) uploaded over the line as `verify`
 /// does, recorded nowhere; nothing when the upload failed.
 std::optional<plant::Blob> UploadInstrument(session::CoreSession& core, DataFileKind kind,
-                                            int& exitCode) {
+                                            ExitCode& exitCode) {
     Session session(core);
-    exitCode = kExitSystemError;
+    exitCode = ExitCode::SystemError;
     if (!session.Attach()) return std::nullopt;
     const bool program = kind == DataFileKind::kProgram;
     const bool ok =
@@ -105,30 +105,30 @@ std::optional<plant::Blob> UploadInstrument(session::CoreSession& core, DataFile
 
 }  // namespace
 
-int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     if (o.instrument == !o.other.empty()) {
         Note(
             "register diff compares a record with a second record, a file or --instrument (one of "
             "them)");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     const auto first = GetRecord(reg, o.id);
-    if (!first) return kExitSystemError;
+    if (!first) return ExitCode::SystemError;
     const std::string firstName = "record " + std::to_string(o.id);
     const DataFileKind kind = first->fileKind;
     if (o.instrument) {
-        int exitCode = kExitOk;
+        ExitCode exitCode = ExitCode::Ok;
         const auto bytes = UploadInstrument(core, kind, exitCode);
         if (!bytes) return exitCode;
         return PrintSetDifferences(first->bytes, firstName, *bytes, "instrument", kind);
     }
     if (std::all_of(o.other.begin(), o.other.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         const auto second = GetRecord(reg, std::stoll(o.other));
-        if (!second) return kExitSystemError;
+        if (!second) return ExitCode::SystemError;
         if (second->fileKind != kind) {
             Note(firstName + " holds " + KindWord(kind) + ", record " + o.other + " " +
                  KindWord(second->fileKind) + "; nothing compared");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         return PrintSetDifferences(first->bytes, firstName, second->bytes, "record " + o.other,
                                    kind);
@@ -136,12 +136,12 @@ int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOp
     if (files::DataFileKindOf(o.other) != kind) {
         Note(firstName + " holds " + KindWord(kind) + ": compare it with a " +
              files::ExtensionOf(kind) + " file");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     files::Bytes bytes;
     if (const auto error = files::ReadWholeFile(o.other, bytes); error != files::FileError::Ok) {
         Note("cannot read " + o.other + ": " + files::FileErrorDescription(error));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     return PrintSetDifferences(first->bytes, firstName, plant::Blob(bytes.begin(), bytes.end()),
                                o.other, kind);
@@ -200,7 +200,7 @@ std::vector<std::vector<std::string>> AuditRows(const std::vector<Record>& recor
     return rows;
 }
 
-int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
+ExitCode WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
                   const std::vector<std::vector<std::string>>& rows) {
     const std::string registerFile =
         registerName.rfind("sqlite:", 0) == 0 ? registerName.substr(7) : std::string();
@@ -208,7 +208,7 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
     if (problem.empty()) problem = files::SaveTargetProblem(o.csv);
     if (!problem.empty()) {
         Note(problem);
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     std::string text =
         "time,kind,instrument,model,plant,area,user,host,record,address,name,"
@@ -221,29 +221,29 @@ int WriteAuditCsv(const std::string& registerName, const RegisterOptions& o,
     const std::vector<std::uint8_t> bytes(text.begin(), text.end());
     if (const auto error = files::ReplaceFileContents(o.csv, bytes); error != files::FileError::Ok) {
         Note(o.csv + " was not written: " + files::FileErrorDescription(error));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (!Link().quiet && !Link().json)
         Note(std::to_string(rows.size()) + " rows written to " + o.csv);
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace
 
-int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto from = o.from.empty() ? std::optional<std::string>("") : PeriodBound(o.from, false);
     const auto to = o.to.empty() ? std::optional<std::string>("") : PeriodBound(o.to, true);
     if (!from || !to) {
         Note((from ? o.to : o.from) +
              " is not a date: give yyyy-mm-dd or yyyy-mm-ddThh:mm[:ss] (UTC)");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     const auto records = reg.Audit(*from, *to);
     const auto rows = AuditRows(records);
     if (!o.csv.empty()) {
-        if (const int exit =
+        if (const ExitCode exit =
                 WriteAuditCsv(plant::RegisterName(nullptr, context.registerName), o, rows);
-            exit != kExitOk)
+            exit != ExitCode::Ok)
             return exit;
     }
     if (Link().json) {
@@ -269,7 +269,7 @@ int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOp
     } else if (o.csv.empty()) {
         if (records.empty()) {
             Note("no instrument was written to in the period");
-            return kExitOk;
+            return ExitCode::Ok;
         }
         std::vector<std::vector<std::string>> table;
         for (const auto& row : rows) {
@@ -283,7 +283,7 @@ int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOp
                     "BEFORE -> AFTER", "REASON"},
                    table);
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace rq50::cli::plantreg

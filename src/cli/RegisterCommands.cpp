@@ -31,7 +31,7 @@ namespace rq50::cli::plantreg {
 using files::DataFileKind;
 using plant::Record;
 
-int WithRegister(const CliContext& context, const std::function<int(plant::PlantRegister&)>& work,
+ExitCode WithRegister(const CliContext& context, const std::function<ExitCode(plant::PlantRegister&)>& work,
                  bool writes) {
     const std::string name = plant::RegisterName(nullptr, context.registerName);
     try {
@@ -41,7 +41,7 @@ int WithRegister(const CliContext& context, const std::function<int(plant::Plant
             (shell::platform::StatusOf(shell::platform::PathFromUtf8(name.substr(7)), file) != 0 ||
              !file.exists)) {
             Note("the register " + name + " does not exist: nothing has been recorded there");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         const auto db =
             writes ? platform::OpenRegisterDatabase(name) : platform::OpenRegisterForReading(name);
@@ -49,29 +49,29 @@ int WithRegister(const CliContext& context, const std::function<int(plant::Plant
         return work(reg);
     } catch (const plant::RegisterError& e) {
         Note(plant::HidePassword(e.what(), name));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
 }
 
 // ------------------------------------------------------------ export, restore
 
-int Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
-    if (!record) return kExitSystemError;
+    if (!record) return ExitCode::SystemError;
     CliServices services(core.Data());
     // The name must stand for the kind of set the record holds.
     const auto path = PrepareSave(core, o.output, record->fileKind);
-    if (!path) return kExitSystemError;
+    if (!path) return ExitCode::SystemError;
     shell::platform::TargetStatus existing;
     if (!o.force &&
         shell::platform::StatusOf(shell::platform::PathFromUtf8(*path), existing) == 0 &&
         existing.exists) {
         Note(*path + " exists; give --force to replace it");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (const auto error = files::ReplaceFileContents(*path, record->bytes); error != files::FileError::Ok) {
         Note(*path + " was not written: " + files::FileErrorDescription(error));
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (Link().json) {
         PrintJson({{"record", record->id}, {"file", *path}, {"hash", record->hash}});
@@ -79,12 +79,12 @@ int Export(session::CoreSession& core, plant::PlantRegister& reg, const Register
         Note("record " + std::to_string(record->id) + " (" + plant::KindName(record->kind) +
              " of " + record->instrument.Name() + ", " + record->time + ") saved to " + *path);
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o) {
+ExitCode Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o) {
     std::optional<Record> record;
-    const int exit = WithRegister(context, [&record, &o](plant::PlantRegister& reg) {
+    const ExitCode exit = WithRegister(context, [&record, &o](plant::PlantRegister& reg) {
         DataFileKind kind = o.program ? DataFileKind::kProgram : DataFileKind::kParameter;
         if (o.id != 0) {
             if (const auto given = reg.Get(o.id)) kind = given->fileKind;
@@ -92,7 +92,7 @@ int Restore(session::CoreSession& core, const CliContext& context, const Registe
         std::string why;
         record = session::RestoreRecordFor(reg, o.name, o.id, kind, why);
         if (!record) Note(why + "; nothing was downloaded");
-        return record ? kExitOk : kExitSystemError;
+        return record ? ExitCode::Ok : ExitCode::SystemError;
     });
     if (!record) return exit;
     if (!Link().json) {
@@ -143,7 +143,7 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
     // Each command runs `work` on the register once the command line is parsed.
     auto command = [reg, &context](
                        const std::string& name, const std::string& description,
-                       std::function<int(session::CoreSession&, plant::PlantRegister&)> work) {
+                       std::function<ExitCode(session::CoreSession&, plant::PlantRegister&)> work) {
         auto* sub = reg->add_subcommand(name, description);
         sub->fallthrough();
         sub->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");

@@ -120,7 +120,7 @@ std::optional<Record> GetRecord(plant::PlantRegister& reg, std::int64_t id) {
 
 // ------------------------------------------------------------ list, history
 
-int List(plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode List(plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto instruments = reg.Instruments({o.model, o.plant, o.pattern, o.real});
     if (Link().json) {
         ordered_json list = ordered_json::array();
@@ -135,13 +135,13 @@ int List(plant::PlantRegister& reg, const RegisterOptions& o) {
                             {"last", in.lastTime}});
         }
         PrintJson({{"instruments", list}});
-        return kExitOk;
+        return ExitCode::Ok;
     }
     if (instruments.empty()) {
         Note(
             "no instrument in " + reg.Db().Location() +
             (o.model.empty() && o.plant.empty() && o.pattern.empty() && !o.real ? "" : " matches"));
-        return kExitOk;
+        return ExitCode::Ok;
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& in : instruments) {
@@ -149,21 +149,21 @@ int List(plant::PlantRegister& reg, const RegisterOptions& o) {
             {in.Name(), in.model, in.plant, in.area, std::to_string(in.records), in.lastTime});
     }
     PrintTable({"NAME", "MODEL", "PLANT", "AREA", "RECORDS", "LAST"}, rows);
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int History(plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode History(plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto records = reg.History(o.name);
     if (records.empty()) {
         Note("the register holds no instrument named " + o.name +
              " (rq50-cli register list names them)");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (Link().json) {
         ordered_json list = ordered_json::array();
         for (const auto& r : records) list.push_back(RecordJson(r));
         PrintJson({{"instrument", o.name}, {"records", list}});
-        return kExitOk;
+        return ExitCode::Ok;
     }
     std::vector<std::vector<std::string>> rows;
     for (const auto& r : records) {
@@ -174,12 +174,12 @@ int History(plant::PlantRegister& reg, const RegisterOptions& o) {
     PrintTable(
         {"ID", "TIME", "KIND", "MODEL", "USER@HOST", "PORT/SLOT", "FILE", "RESULT", "REASON"},
         rows);
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int Rename(plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Rename(plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
-    if (!record) return kExitSystemError;
+    if (!record) return ExitCode::SystemError;
     const std::string old = record->instrument.Name();
     reg.Rename(o.id, o.newName);
     if (Link().json) {
@@ -191,7 +191,7 @@ int Rename(plant::PlantRegister& reg, const RegisterOptions& o) {
         Note(old + " (" + record->instrument.model + ") is named " + o.newName +
              " from now on, with its records");
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 // ------------------------------------------------------------ show
@@ -231,13 +231,13 @@ void PrintRecordHead(const Record& r) {
 
 }  // namespace
 
-int Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o) {
     const auto record = GetRecord(reg, o.id);
-    if (!record) return kExitSystemError;
+    if (!record) return ExitCode::SystemError;
     CliServices services(core.Data());
     if (!session::LoadRecord(core.Data(), *record)) {
         Note("record " + std::to_string(o.id) + " holds no readable set");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (Link().json) {
         auto head = RecordJson(*record);
@@ -247,12 +247,12 @@ int Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOp
             {"plant", record->instrument.plant}, {"area", record->instrument.area}};
         head["changes"] = ChangesJson(record->changes);
         PrintJson({{"record", head}, {"set", CurrentDataJson(core, record->fileKind)}});
-        return kExitOk;
+        return ExitCode::Ok;
     }
     PrintRecordHead(*record);
     PrintCurrentData(core, record->fileKind, "record " + std::to_string(o.id) + " of the register",
                      o.maint);
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace rq50::cli::plantreg

@@ -45,7 +45,7 @@ ordered_json HeadJson(const plant::ChainHead& head) {
 
 }  // namespace
 
-int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o) {
     const std::string name = plant::RegisterName(nullptr, context.registerName);
     const auto headFile = plant::HeadFileOf(plant::HeadFolder(), name);
     std::vector<plant::KnownHead> known;
@@ -56,7 +56,7 @@ int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterO
         if (!checkpoint) {
             Note("--checkpoint takes ID:HASH as register checkpoint prints it (a record number, "
                  "a colon and 64 hex digits)");
-            return kExitUsage;
+            return ExitCode::Usage;
         }
         const plant::ChainHead at = reg.HeadAt(checkpoint->id);
         checkpoint->sequence = at.sequence;
@@ -103,10 +103,10 @@ int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterO
                       << report.head.sequence << ", " << report.head.hash << "\n";
         }
     }
-    return report.Intact() ? kExitOk : kExitSystemError;
+    return report.Intact() ? ExitCode::Ok : ExitCode::SystemError;
 }
 
-int Setting(plant::PlantRegister& reg, const RegisterOptions& o) {
+ExitCode Setting(plant::PlantRegister& reg, const RegisterOptions& o) {
     if (!o.other.empty()) reg.SetSetting(o.newName, o.other);
     const std::string value = reg.Setting(o.newName);
     if (Link().json) {
@@ -114,22 +114,22 @@ int Setting(plant::PlantRegister& reg, const RegisterOptions& o) {
     } else {
         std::cout << o.newName << "=" << (value.empty() ? "0" : value) << "\n";
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int Checkpoint(plant::PlantRegister& reg) {
+ExitCode Checkpoint(plant::PlantRegister& reg) {
     const plant::ChainHead head = reg.Head();
     if (head.Empty()) {
         Note(reg.Version() < 3 ? "the register is not chained yet: it is when RQ50 next writes it"
                                : "the register holds no record yet");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const std::string line = std::to_string(head.id) + ":" + head.hash;
     if (Link().json) {
         auto json = HeadJson(head);
         json["checkpoint"] = line;
         PrintJson(json);
-        return kExitOk;
+        return ExitCode::Ok;
     }
     if (!Link().quiet) {
         std::cout << "The chain of " << reg.Db().Location() << " ends at record " << head.id
@@ -137,7 +137,7 @@ int Checkpoint(plant::PlantRegister& reg) {
                   << "). Keep this line; register verify --checkpoint checks against it:\n";
     }
     std::cout << line << "\n";
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace rq50::cli::plantreg

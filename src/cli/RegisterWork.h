@@ -44,7 +44,7 @@ struct RegisterOptions {
 /// data folder's register.sqlite), opened for `work`: for reading only where
 /// it cannot be written, unless `writes`. A register that cannot be opened,
 /// and a SQLite file that is not there yet, are said so: exit 1.
-int WithRegister(const CliContext& context, const std::function<int(plant::PlantRegister&)>& work,
+ExitCode WithRegister(const CliContext& context, const std::function<ExitCode(plant::PlantRegister&)>& work,
                  bool writes = false);
 
 /// Rows under a head line, each column as wide as its widest text.
@@ -59,20 +59,20 @@ std::string ChangeText(const plant::Change& c);
 /// Record `id`, said so when the register holds none.
 std::optional<plant::Record> GetRecord(plant::PlantRegister& reg, std::int64_t id);
 
-int List(plant::PlantRegister& reg, const RegisterOptions& o);
-int History(plant::PlantRegister& reg, const RegisterOptions& o);
-int Rename(plant::PlantRegister& reg, const RegisterOptions& o);
-int Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
-int Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
-int Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
-int Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
-int Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o);
+ExitCode List(plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode History(plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Rename(plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Show(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Diff(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Audit(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Export(session::CoreSession& core, plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Restore(session::CoreSession& core, const CliContext& context, const RegisterOptions& o);
 /// Walks the hash chain; exit 1 when any record was edited, deleted,
 /// inserted or reordered, or the chain no longer reaches a known head.
-int Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Verify(const CliContext& context, plant::PlantRegister& reg, const RegisterOptions& o);
 /// Shows the register's setting `o.newName`, or sets it to `o.other`.
-int Setting(plant::PlantRegister& reg, const RegisterOptions& o);
+ExitCode Setting(plant::PlantRegister& reg, const RegisterOptions& o);
 /// Prints the chain's head as ID:HASH.
-int Checkpoint(plant::PlantRegister& reg);
+ExitCode Checkpoint(plant::PlantRegister& reg);
 
 }  // namespace rq50::cli::plantreg

@@ -32,9 +32,9 @@ struct ReportOptions {
     bool force = false;
 };
 
-int UsageError(const std::string& text) {
+ExitCode UsageError(const std::string& text) {
     std::cerr << "rq50-cli: " << text << "\n";
-    return kExitUsage;
+    return ExitCode::Usage;
 }
 
 std::string Lower(std::string text) {
@@ -80,7 +80,7 @@ std::optional<print::PrintAreas> ParseAreas(const std::optional<std::string>& li
     return areas;
 }
 
-int RunReport(session::CoreSession& core, const ReportOptions& o) {
+ExitCode RunReport(session::CoreSession& core, const ReportOptions& o) {
     const std::string ext = Lower(std::filesystem::path(o.file).extension().string());
     if (ext != ".7pa" && ext != ".7pr") {
         return UsageError(o.file + ": a parameter file (.7pa) or program file (.7pr) is expected");
@@ -91,7 +91,7 @@ int RunReport(session::CoreSession& core, const ReportOptions& o) {
     if (!areas) return UsageError(error);
     if (const auto problem = files::OutputTargetProblem(o.pdf, o.file, o.force); !problem.empty()) {
         std::cerr << "rq50-cli: " << problem << "\n";
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
 
     CliServices services(core.Data());
@@ -101,7 +101,7 @@ int RunReport(session::CoreSession& core, const ReportOptions& o) {
     if (!read) {
         if (services.MessagesShown() == 0)
             std::cerr << "rq50-cli: " << o.file << " could not be read\n";
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
 
     // Fonts and painting need a GUI application, which needs no screen here.
@@ -114,7 +114,7 @@ int RunReport(session::CoreSession& core, const ReportOptions& o) {
     platform::PdfReport pdf(QString::fromStdString(o.pdf));
     if (!pdf.Surface()) {
         std::cerr << "rq50-cli: " << o.pdf << ": " << pdf.ErrorText().toStdString() << "\n";
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     print::PrintControl control(*pdf.Surface());
     const print::ReportSetup setup{print::PageFormat{}, files::OleDateNow()};
@@ -128,11 +128,11 @@ int RunReport(session::CoreSession& core, const ReportOptions& o) {
         const QString reason = pdf.ErrorText();
         if (!reason.isEmpty()) std::cerr << ": " << reason.toStdString();
         std::cerr << "\n";
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     std::cout << o.pdf << ": " << control.PageCount()
               << (control.PageCount() == 1 ? " page" : " pages") << "\n";
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 void AddReportCommand(CLI::App& app, CliContext& context) {

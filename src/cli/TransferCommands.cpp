@@ -56,39 +56,39 @@ namespace {}  // namespace
 
 // ------------------------------------------------------------ upload
 
-int RunUpload(session::CoreSession& core, const UploadOptions& o) {
+ExitCode RunUpload(session::CoreSession& core, const UploadOptions& o) {
     Session session(core);
     // Everything about the file is settled before the instrument is asked.
     const auto output = PrepareSave(core, o.output, files::DataFileKind::kParameter);
-    if (!output) return kExitSystemError;
+    if (!output) return ExitCode::SystemError;
     // A file of an earlier upload is often the only record of a set.
     shell::platform::TargetStatus existing;
     if (!o.force &&
         shell::platform::StatusOf(shell::platform::PathFromUtf8(*output), existing) == 0 &&
         existing.exists) {
         Note(*output + " exists; give --force to replace it");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
-    if (!ApplyInformationFields(core, o.boxes)) return kExitSystemError;
+    if (!ApplyInformationFields(core, o.boxes)) return ExitCode::SystemError;
     const files::InformationRecord information = core.Data().information;
-    if (!session.Attach()) return kExitSystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     const bool ok = session.RunJob(kJobUpload, shell::Catalogue(kTextUpload));
     if (Stopped()) {
         Note("upload stopped; nothing was saved");
         return StoppedExit();
     }
-    if (!ok) return kExitSystemError;
+    if (!ok) return ExitCode::SystemError;
     core.Data().information = information;
     files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
     if (!files::WriteParameterFile(core.Data(), *output)) {
         Note(*output + " was not written");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (!Link().quiet) {
         Note(std::to_string(core.Engine().Data().items.dataSet.size()) + " items of model " +
              shell::Trim(core.Engine().Data().header.model) + " saved to " + *output);
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 // ------------------------------------------------------------ download
@@ -172,14 +172,14 @@ bool ConfirmPreview(const session::DownloadPreview& p, bool yes) {
 
 /// The backup and the question before a download (none with --no-backup):
 /// nothing to go on, else the exit code.
-std::optional<int> BackupAndConfirm(session::CoreSession& core, Session& session,
+std::optional<ExitCode> BackupAndConfirm(session::CoreSession& core, Session& session,
                                     const DownloadOptions& o, files::DataFileKind kind,
                                     session::DownloadPreview& preview) {
     if (o.noBackup) return std::nullopt;
     // The backup leaves the line open for the download that follows.
     if (!BackupInstrument(core, session, o, kind, preview)) {
         core.Engine().CloseLine();
-        return Stopped() ? StoppedExit() : kExitSystemError;
+        return Stopped() ? StoppedExit() : ExitCode::SystemError;
     }
     if (ConfirmPreview(preview, o.yes)) return std::nullopt;
     core.Engine().CloseLine();
@@ -190,7 +190,7 @@ std::optional<int> BackupAndConfirm(session::CoreSession& core, Session& session
                    {"completed", false},
                    {"preview", PreviewJson(preview)}});
     }
-    return kExitSystemError;
+    return ExitCode::SystemError;
 }
 
 void PrintCheckList(session::CoreSession& core) {
@@ -231,7 +231,7 @@ void SayHowToRestore(const char* what, const std::string& backup) {
 }
 
 /// After a stop signal: how far a download got.
-int ReportStoppedDownload(session::CoreSession& core, const char* what, int total,
+ExitCode ReportStoppedDownload(session::CoreSession& core, const char* what, int total,
                           const std::string& backup) {
     const int written = core.Engine().LastOutcome().itemsWritten;
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
@@ -262,11 +262,11 @@ ordered_json DownloadJson(session::CoreSession& core, const std::string& file, b
 /// and the outcome as `download` and `program-download` print it.
 /// `recordAs` names how the register records the download (empty: by its
 /// job); `extra` goes into the JSON output.
-int DownloadWorkspace(session::CoreSession& core, Session& session, const DownloadOptions& o,
+ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const DownloadOptions& o,
                       files::DataFileKind kind, const std::string& recordAs,
                       const ordered_json& extra) {
     const bool program = kind == files::DataFileKind::kProgram;
-    if (!session.Attach()) return kExitSystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     session::DownloadPreview preview;
     if (const auto exit = BackupAndConfirm(core, session, o, kind, preview)) return *exit;
     const std::string backup = preview.backup;
@@ -302,7 +302,7 @@ int DownloadWorkspace(session::CoreSession& core, Session& session, const Downlo
         SayHowToRestore(what, backup);
     }
     if (!program) return ExitOf(ok && results.differences.empty());
-    if (!ok) return kExitSystemError;
+    if (!ok) return ExitCode::SystemError;
     // The screens show the final message after the job (the hand-back); there
     // are no screens here.
     if (!results.differences.empty()) {
@@ -310,14 +310,14 @@ int DownloadWorkspace(session::CoreSession& core, Session& session, const Downlo
         Note("Downloading completed with " + std::to_string(n) +
              (n == 1 ? " difference" : " differences") +
              ": the instrument holds other values than the file for the items above");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     const int message = session::ProgramDownloadMessage(results.refusedArea);
     if (message != 0) {
         shell::ShowMessage(core.Data().hosts, message, shell::MsgButtons::Ok,
                            shell::Catalogue(kTextProgramDownload));
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
 }  // namespace
@@ -339,23 +339,23 @@ bool ConfirmDownloadPreview(const session::DownloadPreview& preview, bool yes) {
     return ConfirmPreview(preview, yes);
 }
 
-int RunDownload(session::CoreSession& core, const DownloadOptions& o) {
+ExitCode RunDownload(session::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
-        return kExitSystemError;
-    if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return kExitSystemError;
+        return ExitCode::SystemError;
+    if (!ReadDataFile(core, files::DataFileKind::kParameter, o.file)) return ExitCode::SystemError;
     return DownloadWorkspace(core, session, o, files::DataFileKind::kParameter, {},
                              ordered_json::object());
 }
 
-int RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
+ExitCode RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
     Session session(core);
     if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
-        return kExitSystemError;
+        return ExitCode::SystemError;
     if (!session::LoadRecord(core.Data(), record)) {
         Note("record " + std::to_string(record.id) +
              " holds no readable set; nothing was downloaded");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     return DownloadWorkspace(core, session, o, record.fileKind, "restore",
                              {{"restoredRecord", record.id}});
@@ -363,22 +363,22 @@ int RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant
 
 // ------------------------------------------------------------ program
 
-int RunProgramUpload(session::CoreSession& core, const std::string& path) {
+ExitCode RunProgramUpload(session::CoreSession& core, const std::string& path) {
     Session session(core);
     const auto output = PrepareSave(core, path, files::DataFileKind::kProgram);
-    if (!output) return kExitSystemError;
-    if (!session.Attach()) return kExitSystemError;
+    if (!output) return ExitCode::SystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
     const bool ok = session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram));
     if (Stopped()) {
         Note("program upload stopped; nothing was saved");
         return StoppedExit();
     }
-    if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0) return kExitSystemError;
+    if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0) return ExitCode::SystemError;
     core.Engine().Data().program.source = program::ProgramSource::Upload;
     files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
     if (!files::WriteProgramFile(core.Data(), *output)) {
         Note(*output + " was not written");
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     if (!Link().quiet) {
         const auto& header = core.Engine().Data().program.header;
@@ -386,19 +386,19 @@ int RunProgramUpload(session::CoreSession& core, const std::string& path) {
              std::to_string(header.constCount) + " CONST items of model " +
              shell::Trim(header.modelCode) + " saved to " + *output);
     }
-    return kExitOk;
+    return ExitCode::Ok;
 }
 
-int RunProgramDownload(session::CoreSession& core, const DownloadOptions& o) {
+ExitCode RunProgramDownload(session::CoreSession& core, const DownloadOptions& o) {
     Session session(core);
     if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
-        return kExitSystemError;
+        return ExitCode::SystemError;
     ordered_json errors = ordered_json::array();
     if (!ProgramReadyForDownload(core, o.file, o.force, &errors)) {
         if (Link().json) {
             PrintJson({{"file", o.file}, {"completed", false}, {"checkErrors", errors}});
         }
-        return kExitSystemError;
+        return ExitCode::SystemError;
     }
     return DownloadWorkspace(core, session, o, files::DataFileKind::kProgram, {},
                              {{"checkErrors", errors}});
@@ -425,12 +425,12 @@ void RecordVerify(session::CoreSession& core, files::DataFileKind kind, const st
 
 }  // namespace
 
-int RunVerify(session::CoreSession& core, const std::string& file) {
+ExitCode RunVerify(session::CoreSession& core, const std::string& file) {
     Session session(core);
     const auto kind = files::DataFileKindOf(file);
     if (!kind) {
         Note(file + ": a parameter file (.7pa) or program file (.7pr) is expected");
-        return kExitUsage;
+        return ExitCode::Usage;
     }
     std::vector<files::ItemDifference> found;
     std::vector<std::string> notes;
@@ -439,17 +439,17 @@ int RunVerify(session::CoreSession& core, const std::string& file) {
         if (const auto error = files::LoadParameterFile(file, record); error != files::FileError::Ok) {
             files::ReportFileError(core.Data().hosts, error, shell::Catalogue(kTextDownload));
             Note("cannot read " + file);
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
-        if (!session.Attach()) return kExitSystemError;
+        if (!session.Attach()) return ExitCode::SystemError;
         if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), false, "none"))
-            return Stopped() ? StoppedExit() : kExitSystemError;
+            return Stopped() ? StoppedExit() : ExitCode::SystemError;
         const auto& instrument = core.Engine().Data().header;
         // Items of another model share addresses, not meanings: no list.
         if (const auto other = files::ModelMismatch(record.header.model, instrument.model);
             !other.empty()) {
             Note(other + "; nothing compared");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         notes = files::CompareHeaders(record.header, instrument);
         found = files::CompareDataSets(record.items, core.Engine().Data().items.dataSet,
@@ -461,24 +461,24 @@ int RunVerify(session::CoreSession& core, const std::string& file) {
             files::ReportFileError(core.Data().hosts, error,
                                    shell::Catalogue(kTextProgramDownload));
             Note("cannot read " + file);
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
-        if (!session.Attach()) return kExitSystemError;
+        if (!session.Attach()) return ExitCode::SystemError;
         const bool ok =
             session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), false, "none");
         if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0)
-            return Stopped() ? StoppedExit() : kExitSystemError;
+            return Stopped() ? StoppedExit() : ExitCode::SystemError;
         if (const auto other = files::ModelMismatch(record.header.modelCode,
                                                     core.Engine().Data().program.header.modelCode);
             !other.empty()) {
             Note(other + "; nothing compared");
-            return kExitSystemError;
+            return ExitCode::SystemError;
         }
         found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
     }
     RecordVerify(core, *kind, file, static_cast<int>(found.size() + notes.size()));
     PrintDifferences(file, "instrument", notes, found, Link().json);
-    return found.empty() && notes.empty() ? kExitOk : kExitSystemError;
+    return found.empty() && notes.empty() ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 }  // namespace rq50::cli

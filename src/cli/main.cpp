@@ -2,5 +2,5 @@
 #include "cli/Cli.h"
 
 int main(int argc, char** argv) {
-    return rq50::cli::RunCommandLine(argc, argv);
+    return rq50::cli::ExitStatus(rq50::cli::RunCommandLine(argc, argv));
 }

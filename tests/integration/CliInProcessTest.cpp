@@ -47,7 +47,8 @@ class CliInProcess : public ::testing::Test {
         std::streambuf* savedOut = std::cout.rdbuf(out.rdbuf());
         std::streambuf* savedErr = std::cerr.rdbuf(err.rdbuf());
         CliRun run;
-        run.exitCode = cli::RunCommandLine(static_cast<int>(args.size()), argv.data());
+        run.exitCode =
+            cli::ExitStatus(cli::RunCommandLine(static_cast<int>(args.size()), argv.data()));
         std::cout.rdbuf(savedOut);
         std::cerr.rdbuf(savedErr);
         run.out = out.str();
