@@ -360,18 +360,7 @@ TEST_P(PlantRegisterTest, ARecordIsQueuedFirstAndAStalledRegisterHoldsNothingUp)
 // The register window offers the newest record whose result was good, and
 // names it; a failed download is never the default.
 TEST_P(PlantRegisterTest, TheWindowOffersTheNewestGoodRecordByName) {
-    struct Host : session::PlantRegisterHost, session::FileDialogHost {
-        bool PasswordGate() override { return true; }
-        void CloseWindow() override {}
-        std::unique_ptr<session::DownloadQuestions> RestoreQuestions() override { return nullptr; }
-        session::FileDialogHost& FileDialog() override { return *this; }
-        std::optional<session::DialogChoice> Show(const session::FileDialogSpec&) override {
-            return std::nullopt;
-        }
-        void ShowDifferences(const session::RecordDifferences&) override {}
-        void PrintReport(const print::ReportWriter&) override {}
-        std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
-    } host;
+    QuietRegisterWindow host;
     Recorder recorder(m_name, &platform::OpenRegisterDatabase, m_dir / "queue", "tester", "bench");
     auto failed = At(RecordKind::kDownload, "2026-11-02T08:00:00Z", Plant1With("SET,A", "9"), 0);
     failed.ok = false;

@@ -284,18 +284,7 @@ TEST_P(RegisterChainTest, TheCommandLineVerifiesAndKeepsTheHead) {
 // The register window's Verify says what it found and marks the records
 // concerned; an intact chain becomes the head this computer keeps.
 TEST_P(RegisterChainTest, TheWindowVerifiesAndMarksTheRecords) {
-    struct Host : session::PlantRegisterHost, session::FileDialogHost {
-        bool PasswordGate() override { return true; }
-        void CloseWindow() override {}
-        std::unique_ptr<session::DownloadQuestions> RestoreQuestions() override { return nullptr; }
-        session::FileDialogHost& FileDialog() override { return *this; }
-        std::optional<session::DialogChoice> Show(const session::FileDialogSpec&) override {
-            return std::nullopt;
-        }
-        void ShowDifferences(const session::RecordDifferences&) override {}
-        void PrintReport(const print::ReportWriter&) override {}
-        std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
-    } host;
+    QuietRegisterWindow host;
     Recorder recorder(m_name, &platform::OpenRegisterDatabase, m_dir / "queue", "tester", "bench");
     auto reasoned = At(RecordKind::kDownload, "2026-11-02T08:00:00Z", Plant1With("SET,A", "9"), 0);
     reasoned.reason = "calibration";

@@ -18,6 +18,7 @@
 #include "parameter/ItemEdit.h"
 #include "platform/RegisterDatabase.h"
 #include "register/PlantRegister.h"
+#include "session/PlantRegisterBrowser.h"
 #include "unit/ShellTempDir.h"
 
 namespace rq50::plant::testing {
@@ -95,6 +96,20 @@ class RegisterOnEngine : public ::testing::TestWithParam<std::string> {
     std::string m_name;
     std::string m_admin;
     std::string m_database;
+};
+
+/// The register window's host for a test: no questions, no dialogs.
+struct QuietRegisterWindow : session::PlantRegisterHost, session::FileDialogHost {
+    bool PasswordGate() override { return true; }
+    void CloseWindow() override {}
+    std::unique_ptr<session::DownloadQuestions> RestoreQuestions() override { return nullptr; }
+    session::FileDialogHost& FileDialog() override { return *this; }
+    std::optional<session::DialogChoice> Show(const session::FileDialogSpec&) override {
+        return std::nullopt;
+    }
+    void ShowDifferences(const session::RecordDifferences&) override {}
+    void PrintReport(const print::ReportWriter&) override {}
+    std::optional<std::string> AskName(const std::string&) override { return std::nullopt; }
 };
 
 }  // namespace rq50::plant::testing
