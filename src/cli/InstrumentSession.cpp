@@ -287,6 +287,13 @@ bool Session::RunJob(comm::Job job, const std::string& title, bool keepLineOpen,
     return m_core.Engine().LastOutcome().code == comm::kErrNone;
 }
 
+bool Session::RunUntilIdle() {
+    while (m_core.Engine().Busy()) {
+        if (!m_core.Engine().RunCommJob(kJobLimitMs, Stopped)) return false;
+    }
+    return true;
+}
+
 std::string Session::Explain(const std::string& text) {
     if (explain) {
         std::string more = explain(text);

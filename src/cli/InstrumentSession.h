@@ -128,6 +128,11 @@ class Session {
     bool RunJob(comm::Job job, const std::string& title, bool keepLineOpen = false,
                 const std::string& recordAs = {});
 
+    /// Runs the engine until no job is left: a flow of the session started
+    /// its first job, and each job's end may start the next. False when a
+    /// job outlived its bound.
+    bool RunUntilIdle();
+
     CliCommHost& Host() { return m_host; }
 
     /// Extra words for a message the command line can say more about.

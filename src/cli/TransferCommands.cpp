@@ -95,31 +95,6 @@ ExitCode RunUpload(session::CoreSession& core, const UploadOptions& o) {
 
 namespace {
 
-/// Uploads the instrument's set (job 1, or 15 for a program), keeps it as a
-/// backup and prints "backup: PATH"; then puts the file's data back and
-/// fills `preview` with what the download will change. On a failure says why
-/// and how to go on without one.
-bool BackupInstrument(session::CoreSession& core, Session& session, const DownloadOptions& o,
-                      files::DataFileKind kind, session::DownloadPreview& preview) {
-    const auto held = session::HoldData(core.Data());
-    const bool uploaded =
-        kind == files::DataFileKind::kProgram
-            ? session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), true,
-                             "backup")
-            : session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), true, "backup");
-    std::string why;
-    preview = session::KeepBackup(core.Data(), *held, kind, o.file, uploaded && !Stopped(), why);
-    const std::string& path = preview.backup;
-    if (path.empty()) {
-        if (!Stopped())
-            Note("no backup: " + why +
-                 "; nothing was downloaded (--no-backup downloads without one)");
-        return false;
-    }
-    if (!Link().json) std::cout << "backup: " << path << std::endl;
-    return true;
-}
-
 ordered_json PreviewJson(const session::DownloadPreview& p) {
     ordered_json changes = ordered_json::array();
     for (const auto& d : p.changes) {
@@ -170,29 +145,6 @@ bool ConfirmPreview(const session::DownloadPreview& p, bool yes) {
     return false;
 }
 
-/// The backup and the question before a download (none with --no-backup):
-/// nothing to go on, else the exit code.
-std::optional<ExitCode> BackupAndConfirm(session::CoreSession& core, Session& session,
-                                    const DownloadOptions& o, files::DataFileKind kind,
-                                    session::DownloadPreview& preview) {
-    if (o.noBackup) return std::nullopt;
-    // The backup leaves the line open for the download that follows.
-    if (!BackupInstrument(core, session, o, kind, preview)) {
-        core.Engine().CloseLine();
-        return Stopped() ? StoppedExit() : ExitCode::SystemError;
-    }
-    if (ConfirmPreview(preview, o.yes)) return std::nullopt;
-    core.Engine().CloseLine();
-    if (Stopped()) return StoppedExit();
-    if (Link().json) {
-        PrintJson({{"file", o.file},
-                   {"backup", preview.backup},
-                   {"completed", false},
-                   {"preview", PreviewJson(preview)}});
-    }
-    return ExitCode::SystemError;
-}
-
 void PrintCheckList(session::CoreSession& core) {
     const auto& list = core.Data().checkList;
     if (list.empty()) return;
@@ -231,9 +183,8 @@ void SayHowToRestore(const char* what, const std::string& backup) {
 }
 
 /// After a stop signal: how far a download got.
-ExitCode ReportStoppedDownload(session::CoreSession& core, const char* what, int total,
-                          const std::string& backup) {
-    const int written = core.Engine().LastOutcome().itemsWritten;
+ExitCode ReportStoppedDownload(const char* what, int written, int total,
+                               const std::string& backup) {
     Note(std::string(what) + " stopped after " + std::to_string(written) + " of " +
          std::to_string(total) + " items" +
          (written == 0 ? "; nothing was written"
@@ -242,34 +193,120 @@ ExitCode ReportStoppedDownload(session::CoreSession& core, const char* what, int
     return StoppedExit();
 }
 
-ordered_json DownloadJson(session::CoreSession& core, const std::string& file, bool ok, int total,
-                          const std::string& backup) {
-    return ordered_json{
-        {"file", file},
-        {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
-        {"completed", ok && !Stopped()},
-        {"result", comm::ErrorNumber(core.Engine().LastOutcome().code)},
-        {"stopped", Stopped()},
-        {"written", core.Engine().LastOutcome().itemsWritten},
-        {"total", total},
-        {"instrumentModel", shell::Trim(core.Engine().LastOutcome().instrumentModel)},
-        {"differences", TableJson(print::CheckListTable(core.Data().checkList, false))}};
+ordered_json DownloadJson(const comm::JobOutcome& outcome,
+                          const std::vector<comm::jobs::DownloadCheckEntry>& checkList,
+                          const std::string& file, int total, const std::string& backup) {
+    return ordered_json{{"file", file},
+                        {"backup", backup.empty() ? ordered_json() : ordered_json(backup)},
+                        {"completed", outcome.code == kErrNone && !Stopped()},
+                        {"result", comm::ErrorNumber(outcome.code)},
+                        {"stopped", Stopped()},
+                        {"written", outcome.itemsWritten},
+                        {"total", total},
+                        {"instrumentModel", shell::Trim(outcome.instrumentModel)},
+                        {"differences", TableJson(print::CheckListTable(checkList, false))}};
 }
 
+/// What the download flow went through, read once it has ended.
+struct DownloadRun {
+    session::DownloadPreview preview;
+    bool previewShown = false;
+    std::optional<comm::JobOutcome> download;
+    /// The download's read-back, kept before a restore's replaces it.
+    std::vector<comm::jobs::DownloadCheckEntry> checkList;
+    std::optional<comm::JobOutcome> restore;
+};
+
+/// The download flow's questions as the command line asks them: on the
+/// terminal, answered beforehand by --yes and --no-backup, and never asked
+/// where nobody can answer.
+class TerminalQuestions : public session::DownloadQuestions {
+  public:
+    TerminalQuestions(session::CoreSession& core, const DownloadOptions& o, const char* what,
+                      int total, std::shared_ptr<DownloadRun> run)
+        : m_core(core), m_options(o), m_what(what), m_total(total), m_run(std::move(run)) {}
+
+    bool ConfirmDownload(const session::DownloadPreview& preview) override {
+        m_run->preview = preview;
+        m_run->previewShown = true;
+        if (Stopped()) return false;
+        if (!Link().json) std::cout << "backup: " << preview.backup << std::endl;
+        return ConfirmPreview(preview, m_options.yes);
+    }
+
+    bool DownloadWithoutBackup(const std::string& why) override {
+        if (!Stopped())
+            Note("no backup: " + why +
+                 "; nothing was downloaded (--no-backup downloads without one)");
+        return false;
+    }
+
+    std::string Reason() const override { return m_core.Data().state.writeReason; }
+
+    void DownloadEnded(const comm::JobOutcome& outcome) override {
+        m_run->download = outcome;
+        m_run->checkList = m_core.Data().checkList;
+        if (Link().json) return;
+        PrintCheckList(m_core);
+        // A line lost part way leaves a mix of values, as a stop does.
+        if (!Stopped() && outcome.code != kErrNone && outcome.itemsWritten > 0) {
+            Note(std::string(m_what) + " ended after " + std::to_string(outcome.itemsWritten) +
+                 " of " + std::to_string(m_total) +
+                 " items; the instrument holds a mix of the file's values and its own");
+        }
+    }
+
+    /// Asked on a terminal only; elsewhere the way back is printed. After a
+    /// stop nothing more is written: the stop's report says how to go back.
+    bool RestoreBackup(const std::string& backup, int /*written*/) override {
+        if (Stopped()) return false;
+        if (isatty(STDIN_FILENO)) {
+            std::cerr << "Put back what the instrument held before (" << backup << ")? [y/N] "
+                      << std::flush;
+            std::string answer;
+            std::getline(std::cin, answer);
+            if (Stopped()) {
+                std::cerr << "\n";
+                return false;
+            }
+            answer = shell::Trim(answer);
+            if (answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes") return true;
+        }
+        SayHowToRestore(m_what, backup);
+        return false;
+    }
+
+    void RestoreEnded(const comm::JobOutcome& outcome) override {
+        m_run->restore = outcome;
+        if (outcome.code == kErrNone && outcome.differences.empty()) {
+            Note("the instrument holds again what it held before (" + m_run->preview.backup + ")");
+        } else {
+            Note("putting back what the instrument held before ended after " +
+                 std::to_string(outcome.itemsWritten) + " items");
+            SayHowToRestore(m_what, m_run->preview.backup);
+        }
+    }
+
+  private:
+    session::CoreSession& m_core;
+    const DownloadOptions& m_options;
+    const char* m_what;
+    int m_total;
+    std::shared_ptr<DownloadRun> m_run;
+};
+
 /// The download of what the workspace holds (a file just read, a record of
-/// the plant register put there) from the line's opening on: the backup and
-/// the question (none with --no-backup), the download with its read-back,
-/// and the outcome as `download` and `program-download` print it.
-/// `recordAs` names how the register records the download (empty: by its
-/// job); `extra` goes into the JSON output.
+/// the plant register put there) from the line's opening on, as the
+/// session's download flow runs it: the backup and the question (none with
+/// --no-backup), the download with its read-back, the offer to put the
+/// backup back after a partial download, and the outcome as `download` and
+/// `program-download` print it. `recordAs` names how the register records
+/// the download (empty: by its job); `extra` goes into the JSON output.
 ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const DownloadOptions& o,
-                      files::DataFileKind kind, const std::string& recordAs,
-                      const ordered_json& extra) {
+                           files::DataFileKind kind, const std::string& recordAs,
+                           const ordered_json& extra) {
     const bool program = kind == files::DataFileKind::kProgram;
     if (!session.Attach()) return ExitCode::SystemError;
-    session::DownloadPreview preview;
-    if (const auto exit = BackupAndConfirm(core, session, o, kind, preview)) return *exit;
-    const std::string backup = preview.backup;
     const auto& data = core.Engine().Data();
     const int total = program ? jobs::CountProgramDownloadItems(data.program.records)
                               : jobs::CountDownloadItems(data.items.dataSet, data.header.setStart,
@@ -278,29 +315,49 @@ ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const D
     session.explain = [&core, fileModel](const std::string& text) {
         return ExplainDownload(core, text, fileModel);
     };
-    const bool ok =
-        program ? session.RunJob(kJobProgramDownload, shell::Catalogue(kTextProgramDownload), false,
-                                 recordAs)
-                : session.RunJob(kJobDownload, shell::Catalogue(kTextDownload), false, recordAs);
-    const comm::JobOutcome& results = core.Engine().LastOutcome();
+    const char* what = program ? "program download" : "download";
+    auto run = std::make_shared<DownloadRun>();
+    session::DownloadRequest request;
+    request.job =
+        program ? comm::JobRequest{kJobProgramDownload, shell::Catalogue(kTextProgramDownload)}
+                : comm::JobRequest{kJobDownload, shell::Catalogue(kTextDownload)};
+    request.job.recordAs = recordAs;
+    request.kind = kind;
+    request.file = o.file;
+    request.backup = !o.noBackup;
+    request.askToStart = false;  // the command is its own answer
+    const bool started =
+        session::StartSafeDownload(core.Data(), std::move(request),
+                                   std::make_unique<TerminalQuestions>(core, o, what, total, run));
+    if (started) session.RunUntilIdle();
+    if (!run->download) {
+        // The backup failed, or the preview was not confirmed.
+        core.Engine().CloseLine();
+        if (Stopped()) return StoppedExit();
+        if (run->previewShown && Link().json) {
+            PrintJson({{"file", o.file},
+                       {"backup", run->preview.backup},
+                       {"completed", false},
+                       {"preview", PreviewJson(run->preview)}});
+        }
+        return ExitCode::SystemError;
+    }
+    const comm::JobOutcome& results = *run->download;
+    const bool ok = results.code == kErrNone;
+    const std::string& backup = run->preview.backup;
     if (Link().json) {
-        auto document = DownloadJson(core, o.file, ok, total, backup);
-        if (!o.noBackup) document["preview"] = PreviewJson(preview);
+        auto document = DownloadJson(results, run->checkList, o.file, total, backup);
+        if (!o.noBackup) document["preview"] = PreviewJson(run->preview);
+        if (run->restore) {
+            document["restore"] = {{"completed", run->restore->code == kErrNone},
+                                   {"result", comm::ErrorNumber(run->restore->code)},
+                                   {"written", run->restore->itemsWritten}};
+        }
         document.update(extra);
         if (program) document["refusedArea"] = comm::ErrorNumber(results.refusedArea);
         PrintJson(document);
-    } else {
-        PrintCheckList(core);
     }
-    const char* what = program ? "program download" : "download";
-    if (Stopped()) return ReportStoppedDownload(core, what, total, backup);
-    // A line lost part way leaves a mix of values, as a stop does.
-    if (!ok && results.itemsWritten > 0) {
-        Note(std::string(what) + " ended after " + std::to_string(results.itemsWritten) + " of " +
-             std::to_string(total) +
-             " items; the instrument holds a mix of the file's values and its own");
-        SayHowToRestore(what, backup);
-    }
+    if (Stopped()) return ReportStoppedDownload(what, results.itemsWritten, total, backup);
     if (!program) return ExitOf(ok && results.differences.empty());
     if (!ok) return ExitCode::SystemError;
     // The screens show the final message after the job (the hand-back); there
@@ -348,7 +405,8 @@ ExitCode RunDownload(session::CoreSession& core, const DownloadOptions& o) {
                              ordered_json::object());
 }
 
-ExitCode RunRestore(session::CoreSession& core, const DownloadOptions& o, const plant::Record& record) {
+ExitCode RunRestore(session::CoreSession& core, const DownloadOptions& o,
+                    const plant::Record& record) {
     Session session(core);
     if (!DownloadAllowed(core, o.password) || !TakeWriteReason(core, o.reason))
         return ExitCode::SystemError;
@@ -373,7 +431,8 @@ ExitCode RunProgramUpload(session::CoreSession& core, const std::string& path) {
         Note("program upload stopped; nothing was saved");
         return StoppedExit();
     }
-    if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0) return ExitCode::SystemError;
+    if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0)
+        return ExitCode::SystemError;
     core.Engine().Data().program.source = program::ProgramSource::Upload;
     files::SetInformationFileName(core.Data().information, files::FileTitleOf(*output));
     if (!files::WriteProgramFile(core.Data(), *output)) {
@@ -436,7 +495,8 @@ ExitCode RunVerify(session::CoreSession& core, const std::string& file) {
     std::vector<std::string> notes;
     if (*kind == files::DataFileKind::kParameter) {
         files::ParameterFileRecord record;
-        if (const auto error = files::LoadParameterFile(file, record); error != files::FileError::Ok) {
+        if (const auto error = files::LoadParameterFile(file, record);
+            error != files::FileError::Ok) {
             files::ReportFileError(core.Data().hosts, error, shell::Catalogue(kTextDownload));
             Note("cannot read " + file);
             return ExitCode::SystemError;
@@ -457,7 +517,8 @@ ExitCode RunVerify(session::CoreSession& core, const std::string& file) {
                                        record.header.adjustStart);
     } else {
         files::ProgramFileRecord record;
-        if (const auto error = files::LoadProgramFile(file, record); error != files::FileError::Ok) {
+        if (const auto error = files::LoadProgramFile(file, record);
+            error != files::FileError::Ok) {
             files::ReportFileError(core.Data().hosts, error,
                                    shell::Catalogue(kTextProgramDownload));
             Note("cannot read " + file);

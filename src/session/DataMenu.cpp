@@ -85,7 +85,9 @@ void DataMenu::Confirm(DataMenuOption option) {
                  session::kCallerDataViewDownload,
                  files::DataFileKind::kParameter,
                  kScreen,
-                 session::DownloadSourceName(m_ws, files::DataFileKind::kParameter)},
+                 session::DownloadSourceName(m_ws, files::DataFileKind::kParameter),
+                 std::nullopt,
+                 true},
                 m_host.DownloadQuestions());
             return;
         case DataMenuOption::kPrint:

@@ -98,7 +98,9 @@ ProgramDownloadStart DownloadProgram(files::Workspace& ws, program::ProgramEdito
                            kCallerProgramEditor,
                            files::DataFileKind::kProgram,
                            screen,
-                           DownloadSourceName(ws, files::DataFileKind::kProgram)},
+                           DownloadSourceName(ws, files::DataFileKind::kProgram),
+                 std::nullopt,
+                 true},
                           std::move(questions));
     return started ? ProgramDownloadStart::Started : ProgramDownloadStart::NotStarted;
 }

@@ -14,8 +14,8 @@
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/NavigationHost.h"
-#include "shell/TextNumbers.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 
 namespace rq50::session {
@@ -45,7 +45,8 @@ std::string DownloadSourceName(const Workspace& ws, files::DataFileKind kind) {
     if (path.empty()) return "data uploaded from the instrument, not saved";
     // The file on disk tells whether the data still is what it holds.
     files::ParameterFileRecord file;
-    const bool same = files::LoadParameterFile(path, file) == files::FileError::Ok && file.items == ws.items.dataSet;
+    const bool same = files::LoadParameterFile(path, file) == files::FileError::Ok &&
+                      file.items == ws.items.dataSet;
     return same ? path : path + " (changed, not saved)";
 }
 
@@ -197,9 +198,10 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         const comm::CommErrorCode result = outcome.code;
         const int written = outcome.itemsWritten;
         HandBackAsUsual(outcome);
+        if (questions) questions->DownloadEnded(outcome);
         // What the instrument held after the writes serves only the restore
         // that follows at once.
-        if (result == comm::kErrNone || written == 0 || backup.empty() ||
+        if (result == comm::kErrNone || written == 0 || backup.empty() || !questions ||
             !questions->RestoreBackup(backup, written)) {
             ws.state.backupJustTaken.clear();
             return;
@@ -215,6 +217,7 @@ struct DownloadFlow : std::enable_shared_from_this<DownloadFlow> {
         restore.done = [flow = shared_from_this(), viewData](const comm::JobOutcome& restored) {
             PutBackData(flow->ws, *viewData);
             flow->HandBackAsUsual(restored);
+            flow->questions->RestoreEnded(restored);
         };
         if (!StartScreenJob(ws.Engine(), restore, request.caller, request.screen, false)) {
             ws.state.presetSlot.reset();
@@ -231,19 +234,24 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     comm::CommEngine& engine = ws.Engine();
     ws.state.checkListCompares = false;  // the check list will show the read-back
     ws.state.backupJustTaken.clear();
-    // Without the password, or without a backup wanted, the download starts
-    // as it always has (the job refuses a download that is not allowed).
-    if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))
-        return StartScreenJob(engine, request.job, request.caller, request.screen);
+    const bool prompt = request.askToStart;
+    const bool backupFirst = request.backup.value_or(BackupBeforeDownloadOn(ws));
     const bool program = request.kind == files::DataFileKind::kProgram;
     auto flow =
         std::make_shared<DownloadFlow>(ws, std::move(request), std::move(questions), HoldData(ws));
+    // Without the password, or without a backup wanted, the download starts
+    // as it always has (the job refuses a download that is not allowed).
+    if (!ws.state.downloadAllowed || !backupFirst) {
+        comm::JobRequest download = flow->request.job;
+        download.done = [flow](const comm::JobOutcome& outcome) { flow->DownloadDone(outcome); };
+        return StartScreenJob(engine, download, flow->request.caller, flow->request.screen, prompt);
+    }
     comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
                             flow->request.job.title};
     upload.done = [flow](const comm::JobOutcome& outcome) { flow->BackupDone(outcome); };
     upload.keepLineOpen = true;  // the download follows on the same line opening
     upload.recordAs = "backup";
-    return StartScreenJob(engine, upload, flow->request.caller, flow->request.screen);
+    return StartScreenJob(engine, upload, flow->request.caller, flow->request.screen, prompt);
 }
 
 }  // namespace rq50::session

@@ -4,10 +4,11 @@
 // (or program) is uploaded and saved as a backup, the items the download will
 // change are put before the user, and only when the user goes on is the file
 // written to the instrument, into the same rack slot. The desktop program
-// runs it through its screens; rq50-cli asks its own questions with the same
-// preview.
+// runs it from its screens, rq50-cli by running the engine until the flow
+// ends; each asks the questions its own way.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,10 @@ class DownloadQuestions {
     /// The reason the user gave with the preview, as the plant register
     /// records it with the download; empty when none was asked for.
     virtual std::string Reason() const { return {}; }
+    /// The download's job ended (`outcome`), before any offer to restore.
+    virtual void DownloadEnded(const comm::JobOutcome& /*outcome*/) {}
+    /// The restore that followed a partial download ended.
+    virtual void RestoreEnded(const comm::JobOutcome& /*outcome*/) {}
 };
 
 /// What a screen asks for: the download job as it would start it, the kind
@@ -118,6 +123,11 @@ struct DownloadRequest {
     files::DataFileKind kind = files::DataFileKind::kParameter;
     Screen screen = Screen::DataView;
     std::string file;
+    /// Whether a backup is taken first; unset: the setting "Backup before
+    /// download".
+    std::optional<bool> backup;
+    /// Whether the start question is asked (a command is its own answer).
+    bool askToStart = true;
 };
 
 /// Starts a download from a screen. With "Backup before download" on: asks
@@ -127,9 +137,9 @@ struct DownloadRequest {
 /// slot the backup came from. A download that ends part way with items
 /// written offers to put the backup back (`RestoreBackup`); the view's data
 /// stays as it is. With it off: the download as the screens always
-/// started it. `questions` is kept until the download starts or is given up;
-/// the screen is enabled again when it is given up. False when nothing
-/// started.
+/// started it. `questions` is kept until the flow ends and hears how the
+/// download ended; the screen is enabled again when it is given up. False
+/// when nothing started.
 bool StartSafeDownload(Workspace& ws, DownloadRequest request,
                        std::unique_ptr<DownloadQuestions> questions);
 

@@ -199,7 +199,9 @@ bool StartScreenJob(CommEngine& engine, JobRequest request, JobCaller caller, Sc
         return false;
     }
     if (!StartCallerJob(engine, std::move(request), caller)) return false;
-    if (ws.hosts.navigation != nullptr) ws.hosts.navigation->DisableScreen(screen);
+    // A host without screens (the command line) shows its own progress.
+    if (ws.hosts.navigation == nullptr) return true;
+    ws.hosts.navigation->DisableScreen(screen);
     ShowDisplay(ws, Display::CommProgress);
     return true;
 }

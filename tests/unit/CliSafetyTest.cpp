@@ -11,6 +11,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace rq50::cli {
@@ -118,6 +120,41 @@ TEST_F(CliSafety, CtrlCAtTheDownloadQuestionDownloadsNothing) {
     EXPECT_EQ(asked.exitCode, 130) << asked.all();
     EXPECT_TRUE(Has(asked.all(), "Download? [y/N]")) << asked.all();
     EXPECT_EQ(ReadText(P("User/SIMULATOR/RQB2.json")), held);
+}
+
+// A download cut short on a terminal offers what the instrument held
+// before; "y" writes the backup back, anything else prints how to.
+TEST_F(CliSafety, APartialDownloadOffersTheBackupBackOnATerminal) {
+    ASSERT_EQ(Cli("--quiet upload -o a.7pa").exitCode, 0);
+    ASSERT_EQ(Cli("set a.7pa C02 12.5").exitCode, 0);
+    ASSERT_EQ(Cli("set a.7pa C03 80").exitCode, 0);
+    // Three requests after the first writes go unanswered: the download
+    // gives up after C03, and the line answers again for the restore.
+    const std::string unit = Rqb2("FIC-101", {{"drop", {{"on", {48, 49, 50}}}}});
+    const test::CliRunner runner(m_dir);
+    const std::string run = std::string(RQ50_BIN_DIR) + "/rq50-cli --app-dir " + m_dir.string();
+    for (const std::string answer : {"n", "y"}) {
+        const auto cut =
+            runner.Shell("printf 'y\\n" + answer + "\\n' | script -qec '" + run + " --quiet " +
+                         unit + " download " + P("a.7pa") + "' /dev/null");
+        EXPECT_EQ(cut.exitCode, 1) << cut.all();
+        EXPECT_TRUE(Has(cut.all(), "download ended after 3 of 8 items")) << cut.all();
+        EXPECT_TRUE(Has(cut.all(), "Put back what the instrument held before (")) << cut.all();
+        EXPECT_EQ(Has(cut.all(), "puts it back"), answer == "n") << cut.all();
+        EXPECT_EQ(Has(cut.all(), "the instrument holds again what it held before"), answer == "y")
+            << cut.all();
+    }
+    // The register holds the one restore, confirmed by its read-back.
+    const auto history = Cli("register history FIC-101");
+    std::istringstream rows(history.out);
+    int restores = 0;
+    for (std::string row; std::getline(rows, row);) {
+        if (Has(row, " restore ")) {
+            ++restores;
+            EXPECT_TRUE(Has(row, "completed")) << row;
+        }
+    }
+    EXPECT_EQ(restores, 1) << history.out;
 }
 
 TEST_F(CliSafety, TheDownloadPasswordClosesEveryWritePath) {

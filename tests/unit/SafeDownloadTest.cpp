@@ -82,7 +82,9 @@ class SafeDownload : public rq50::testing::JobBench {
                                                 session::kCallerDataViewDownload,
                                                 files::DataFileKind::kParameter,
                                                 Screen::DataView,
-                                                "a.7pa"},
+                                                "a.7pa",
+                                                std::nullopt,
+                                                true},
                                                std::move(q));
         while (run && started && engine.Busy()) engine.RunCommJob();
         return started;
