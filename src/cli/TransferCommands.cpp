@@ -26,6 +26,7 @@
 #include "print/Reports.h"
 #include "program/ProgramTypes.h"
 #include "register/Record.h"
+#include "session/CompareWithInstrument.h"
 #include "session/CoreSession.h"
 #include "session/Navigation.h"
 #include "session/RegisterActions.h"
@@ -326,6 +327,7 @@ ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const D
     request.file = o.file;
     request.backup = !o.noBackup;
     request.askToStart = false;  // the command is its own answer
+    request.backupTitle = shell::Catalogue(program ? kTextUploadProgram : kTextUpload);
     const bool started =
         session::StartSafeDownload(core.Data(), std::move(request),
                                    std::make_unique<TerminalQuestions>(core, o, what, total, run));
@@ -465,25 +467,8 @@ ExitCode RunProgramDownload(session::CoreSession& core, const DownloadOptions& o
 
 // ------------------------------------------------------------ verify
 
-/// The instrument's data against a file, without writing anything.
-namespace {
-
-/// The instrument's set just compared with `file`, as a verify record.
-void RecordVerify(session::CoreSession& core, files::DataFileKind kind, const std::string& file,
-                  int differences) {
-    auto record = session::RecordOfWorkspace(core.Data(), plant::RecordKind::kVerify, kind);
-    record.fileName = files::FileTitleOf(file);
-    record.itemsDiffer = differences;
-    record.result = differences == 0
-                        ? "matches " + record.fileName
-                        : std::to_string(differences) +
-                              (differences == 1 ? " difference from " : " differences from ") +
-                              record.fileName;
-    session::RecordTransfer(core.Data(), std::move(record));
-}
-
-}  // namespace
-
+/// The instrument's data against a file, without writing anything: the
+/// comparison the desktop program's Compare with TAVRO runs.
 ExitCode RunVerify(session::CoreSession& core, const std::string& file) {
     Session session(core);
     const auto kind = files::DataFileKindOf(file);
@@ -491,55 +476,20 @@ ExitCode RunVerify(session::CoreSession& core, const std::string& file) {
         Note(file + ": a parameter file (.7pa) or program file (.7pr) is expected");
         return ExitCode::Usage;
     }
-    std::vector<files::ItemDifference> found;
-    std::vector<std::string> notes;
-    if (*kind == files::DataFileKind::kParameter) {
-        files::ParameterFileRecord record;
-        if (const auto error = files::LoadParameterFile(file, record);
-            error != files::FileError::Ok) {
-            files::ReportFileError(core.Data().hosts, error, shell::Catalogue(kTextDownload));
-            Note("cannot read " + file);
-            return ExitCode::SystemError;
-        }
-        if (!session.Attach()) return ExitCode::SystemError;
-        if (!session.RunJob(kJobUpload, shell::Catalogue(kTextUpload), false, "none"))
-            return Stopped() ? StoppedExit() : ExitCode::SystemError;
-        const auto& instrument = core.Engine().Data().header;
-        // Items of another model share addresses, not meanings: no list.
-        if (const auto other = files::ModelMismatch(record.header.model, instrument.model);
-            !other.empty()) {
-            Note(other + "; nothing compared");
-            return ExitCode::SystemError;
-        }
-        notes = files::CompareHeaders(record.header, instrument);
-        found = files::CompareDataSets(record.items, core.Engine().Data().items.dataSet,
-                                       files::CompareScope::kDownloadable, record.header.setStart,
-                                       record.header.adjustStart);
-    } else {
-        files::ProgramFileRecord record;
-        if (const auto error = files::LoadProgramFile(file, record);
-            error != files::FileError::Ok) {
-            files::ReportFileError(core.Data().hosts, error,
-                                   shell::Catalogue(kTextProgramDownload));
-            Note("cannot read " + file);
-            return ExitCode::SystemError;
-        }
-        if (!session.Attach()) return ExitCode::SystemError;
-        const bool ok =
-            session.RunJob(kJobProgramUpload, shell::Catalogue(kTextUploadProgram), false, "none");
-        if (!ok || core.Engine().LastOutcome().facts.programItemCount == 0)
-            return Stopped() ? StoppedExit() : ExitCode::SystemError;
-        if (const auto other = files::ModelMismatch(record.header.modelCode,
-                                                    core.Engine().Data().program.header.modelCode);
-            !other.empty()) {
-            Note(other + "; nothing compared");
-            return ExitCode::SystemError;
-        }
-        found = files::ComparePrograms(record, files::CurrentProgramRecord(core.Data()), false);
+    if (!ReadDataFile(core, *kind, file)) return ExitCode::SystemError;
+    if (!session.Attach()) return ExitCode::SystemError;
+    std::optional<session::InstrumentComparison> found;
+    const bool started = session::StartComparison(
+        core.Data(), *kind, files::FileTitleOf(file), session::Screen::DataView, false,
+        [&found](const session::InstrumentComparison& comparison) { found = comparison; });
+    if (started) session.RunUntilIdle();
+    if (!found || !found->uploaded) return Stopped() ? StoppedExit() : ExitCode::SystemError;
+    if (!found->otherModel.empty()) {
+        Note(found->otherModel + "; nothing compared");
+        return ExitCode::SystemError;
     }
-    RecordVerify(core, *kind, file, static_cast<int>(found.size() + notes.size()));
-    PrintDifferences(file, "instrument", notes, found, Link().json);
-    return found.empty() && notes.empty() ? ExitCode::Ok : ExitCode::SystemError;
+    PrintDifferences(file, "instrument", found->notes, found->differences, Link().json);
+    return found->Count() == 0 ? ExitCode::Ok : ExitCode::SystemError;
 }
 
 }  // namespace rq50::cli

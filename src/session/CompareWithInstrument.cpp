@@ -35,44 +35,70 @@ std::vector<comm::jobs::DownloadCheckEntry> CheckEntriesOf(
     return entries;
 }
 
-bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKind kind) {
+std::string ComparisonResult(int differences, const std::string& against) {
+    if (differences == 0) return "matches " + against;
+    return differences == 1 ? "1 item differs from " + against
+                            : std::to_string(differences) + " items differ from " + against;
+}
+
+bool StartComparison(Workspace& ws, files::DataFileKind kind, const std::string& against,
+                     Screen screen, bool askToStart,
+                     std::function<void(const InstrumentComparison&)> done) {
     const bool program = kind == files::DataFileKind::kProgram;
     const auto held = HoldData(ws);
     comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
                             Catalogue(kTextCompareWithTavro)};
     upload.recordAs = "none";  // recorded below, with the differences found
-    upload.done = [&ws, held, screen, kind, program](const comm::JobOutcome& outcome) {
+    upload.done = [&ws, held, kind, program, against,
+                   done = std::move(done)](const comm::JobOutcome& outcome) {
+        InstrumentComparison found;
         // A program upload that found no area keeps the program in memory:
         // there is nothing of the instrument's to compare then.
-        const bool uploaded =
-            outcome.Completed() && (!program || outcome.facts.programItemCount > 0);
-        std::vector<files::ItemDifference> differences;
-        if (uploaded) {
-            differences = PreviewOf(*held, ws, kind, {}).changes;
+        found.uploaded = outcome.Completed() && (!program || outcome.facts.programItemCount > 0);
+        if (found.uploaded) {
+            // Items of another model share addresses, not meanings.
+            found.otherModel =
+                files::ModelMismatch(program ? held->program.header.modelCode : held->header.model,
+                                     program ? ws.program.header.modelCode : ws.header.model);
+        }
+        if (found.uploaded && found.otherModel.empty()) {
+            const DownloadPreview compared = PreviewOf(*held, ws, kind, {});
+            found.notes = compared.notes;
+            found.differences = compared.changes;
             auto record = RecordOfWorkspace(ws, plant::RecordKind::kVerify, kind);
-            record.fileName = files::SingleByteToUtf8(Trim(held->information.fileName));
-            record.itemsDiffer = static_cast<int>(differences.size());
-            record.result =
-                std::to_string(differences.size()) + " items differ from " + record.fileName;
+            record.fileName = against;
+            record.itemsDiffer = found.Count();
+            record.result = ComparisonResult(found.Count(), against);
             RecordTransfer(ws, std::move(record));
         }
         PutBackData(ws, *held);
-        if (!uploaded || differences.empty()) {
-            if (uploaded && ws.hosts.messages != nullptr) {
-                ws.hosts.messages->Show({Catalogue(kTextNoDifferences),
-                                         Catalogue(kTextCompareWithTavro), MsgButtons::Ok,
-                                         MsgIcon::Information});
-            }
-            if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(screen);
-            return;
-        }
-        ws.checkList = CheckEntriesOf(differences);
-        ws.state.checkListCompares = true;
-        ws.state.compareFrom = screen;
-        ws.state.cameFromDownloadCheck = false;
-        ShowDisplay(ws, Display::DownloadCheck);
+        done(found);
     };
-    return session::StartScreenJob(ws.Engine(), upload, kCallerDataViewDownload, screen);
+    return StartScreenJob(ws.Engine(), upload, kCallerDataViewDownload, screen, askToStart);
+}
+
+bool StartCompareWithInstrument(Workspace& ws, Screen screen, files::DataFileKind kind) {
+    const std::string against = files::SingleByteToUtf8(Trim(ws.information.fileName));
+    return StartComparison(
+        ws, kind, against, screen, true, [&ws, screen](const InstrumentComparison& found) {
+            if (found.differences.empty()) {
+                if (found.uploaded && ws.hosts.messages != nullptr) {
+                    const bool other = !found.otherModel.empty();
+                    ws.hosts.messages->Show(
+                        {other ? Catalogue(kTextNothingCompared) + "\n" + found.otherModel
+                               : Catalogue(kTextNoDifferences),
+                         Catalogue(kTextCompareWithTavro), MsgButtons::Ok,
+                         other ? MsgIcon::Exclamation : MsgIcon::Information});
+                }
+                if (ws.hosts.navigation != nullptr) ws.hosts.navigation->EnableScreen(screen);
+                return;
+            }
+            ws.checkList = CheckEntriesOf(found.differences);
+            ws.state.checkListCompares = true;
+            ws.state.compareFrom = screen;
+            ws.state.cameFromDownloadCheck = false;
+            ShowDisplay(ws, Display::DownloadCheck);
+        });
 }
 
 void CloseCheckList(Workspace& ws) {

@@ -7,6 +7,8 @@
 // data view offers it for a data set and a program, the program editor for
 // its program.
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "comm/jobs/TransferRules.h"
@@ -23,6 +25,30 @@ struct Workspace;
 /// instrument's as set.
 std::vector<comm::jobs::DownloadCheckEntry> CheckEntriesOf(
     const std::vector<files::ItemDifference>& differences);
+
+/// What comparing the data held with the instrument's set found.
+struct InstrumentComparison {
+    bool uploaded = false;           ///< the instrument's set (or program) was read
+    std::string otherModel;          ///< the data is for another model: nothing compared
+    std::vector<std::string> notes;  ///< header differences, one sentence each
+    std::vector<files::ItemDifference> differences;
+    int Count() const { return static_cast<int>(notes.size() + differences.size()); }
+};
+
+/// The register's words for a comparison with `against`: "matches X",
+/// "1 item differs from X", "N items differ from X".
+std::string ComparisonResult(int differences, const std::string& against);
+
+/// The comparison both front ends run: uploads the instrument's set (the
+/// program for kProgram) from `screen`, asking the start question when
+/// `askToStart`; compares the data the workspace held with it, by the rule
+/// of the download's list of changes; records it in the plant register as a
+/// verify against `against` (not when the data is for another model); puts
+/// the data back and hands what was found to `done`. False when nothing
+/// started.
+bool StartComparison(Workspace& ws, files::DataFileKind kind, const std::string& against,
+                     Screen screen, bool askToStart,
+                     std::function<void(const InstrumentComparison&)> done);
 
 /// Asks the start question and uploads the instrument's set (the program
 /// upload for `kind` kProgram) from `screen`; then puts the held data back

@@ -87,7 +87,8 @@ void DataMenu::Confirm(DataMenuOption option) {
                  kScreen,
                  session::DownloadSourceName(m_ws, files::DataFileKind::kParameter),
                  std::nullopt,
-                 true},
+                 true,
+                 {}},
                 m_host.DownloadQuestions());
             return;
         case DataMenuOption::kPrint:

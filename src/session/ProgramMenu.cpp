@@ -100,7 +100,8 @@ ProgramDownloadStart DownloadProgram(files::Workspace& ws, program::ProgramEdito
                            screen,
                            DownloadSourceName(ws, files::DataFileKind::kProgram),
                  std::nullopt,
-                 true},
+                 true,
+                 {}},
                           std::move(questions));
     return started ? ProgramDownloadStart::Started : ProgramDownloadStart::NotStarted;
 }

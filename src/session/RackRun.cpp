@@ -1,4 +1,5 @@
 #include "session/RackRun.h"
+#include "session/CompareWithInstrument.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -380,9 +381,7 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
             reference.items, m_ws.items.dataSet, files::CompareScope::kDownloadable,
             reference.header.setStart, reference.header.adjustStart);
         s.result = differences.empty() ? "matches" : "differs";
-        s.detail = differences.empty()
-                       ? "matches " + against
-                       : std::to_string(differences.size()) + " items differ from " + against;
+        s.detail = ComparisonResult(static_cast<int>(differences.size()), against);
         auto record =
             RecordOfWorkspace(m_ws, plant::RecordKind::kVerify, files::DataFileKind::kParameter);
         record.fileName = against;

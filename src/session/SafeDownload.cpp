@@ -246,8 +246,9 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
         download.done = [flow](const comm::JobOutcome& outcome) { flow->DownloadDone(outcome); };
         return StartScreenJob(engine, download, flow->request.caller, flow->request.screen, prompt);
     }
-    comm::JobRequest upload{program ? comm::kJobProgramUpload : comm::kJobUpload,
-                            flow->request.job.title};
+    comm::JobRequest upload{
+        program ? comm::kJobProgramUpload : comm::kJobUpload,
+        flow->request.backupTitle.empty() ? flow->request.job.title : flow->request.backupTitle};
     upload.done = [flow](const comm::JobOutcome& outcome) { flow->BackupDone(outcome); };
     upload.keepLineOpen = true;  // the download follows on the same line opening
     upload.recordAs = "backup";

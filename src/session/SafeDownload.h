@@ -128,6 +128,8 @@ struct DownloadRequest {
     std::optional<bool> backup;
     /// Whether the start question is asked (a command is its own answer).
     bool askToStart = true;
+    /// The backup's upload shown under this title; empty: the download's.
+    std::string backupTitle;
 };
 
 /// Starts a download from a screen. With "Backup before download" on: asks

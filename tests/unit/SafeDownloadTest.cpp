@@ -84,7 +84,8 @@ class SafeDownload : public rq50::testing::JobBench {
                                                 Screen::DataView,
                                                 "a.7pa",
                                                 std::nullopt,
-                                                true},
+                                                true,
+                                                {}},
                                                std::move(q));
         while (run && started && engine.Busy()) engine.RunCommJob();
         return started;
