@@ -311,6 +311,16 @@ TEST_F(SafeDownload, CompareShowsTheDifferencesInTheCheckListAndWritesNothing) {
     EXPECT_TRUE(
         files::CompareDataSets(ws.items.dataSet, file, files::CompareScope::kAll, 0, 0).empty());
     EXPECT_EQ(CountCommand(kWrite), 0);
+    // Data of another model shares addresses, not meanings: nothing is listed.
+    ws.header.model = "RQG2";
+    ws.checkList.clear();
+    ASSERT_TRUE(StartCompareWithInstrument(ws, Screen::DataView));
+    engine.RunCommJob();
+    EXPECT_EQ(messages.boxes.back().text,
+              "Nothing was compared: the data is for another model.\n"
+              "the file is for model RQG2, the instrument is model RQB2");
+    EXPECT_TRUE(ws.checkList.empty());
+    EXPECT_EQ(ws.header.model, "RQG2");
 }
 
 // A program compares the same way, through the program upload; the check
