@@ -2,6 +2,7 @@
 #include "cli/TerminalFilter.h"
 
 #include "files/InformationRecord.h"
+#include "files/ReportTable.h"
 #include "files/ParameterFile.h"
 #include "files/ProgramFile.h"
 #include "files/RecordFile.h"
@@ -138,14 +139,22 @@ void PrintDifferences(const std::string& first, const std::string& second,
     }
     for (const auto& note : notes) std::cout << "header: " << note << "\n";
     if (!differences.empty()) {
-        std::cout << std::left << std::setw(8) << "Address" << std::setw(14) << "Name"
-                  << std::setw(24) << first << second << "\n";
-    }
-    for (const auto& d : differences) {
-        const std::string a = d.side == Side::kSecondOnly ? "(none)" : d.first;
-        const std::string b = d.side == Side::kFirstOnly ? "(none)" : d.second;
-        std::cout << std::left << std::setw(8) << d.address << std::setw(14) << FieldText(d.name)
-                  << std::setw(24) << FieldText(a) << FieldText(b) << "\n";
+        // The values as the terminal shows them: control characters visible.
+        auto shown = [](const std::string& text) {
+            return files::ReportCell(text, {}, FieldText(text));
+        };
+        files::ReportTable table;
+        table.columns = {{"Address", 0, files::ColumnAlign::Left, 8, "address"},
+                         {"Name", 0, files::ColumnAlign::Left, 14, "name"},
+                         {first, 0, files::ColumnAlign::Left, 24, "first"},
+                         {second, 0, files::ColumnAlign::Left, 0, "second"}};
+        for (const auto& d : differences) {
+            table.rows.emplace_back(std::vector<files::ReportCell>{
+                files::ReportCell(d.address), shown(d.name),
+                shown(d.side == Side::kSecondOnly ? "(none)" : d.first),
+                shown(d.side == Side::kFirstOnly ? "(none)" : d.second)});
+        }
+        std::cout << files::TerminalLines(table);
     }
     if (notes.empty() && differences.empty()) {
         std::cout << "no differences\n";
