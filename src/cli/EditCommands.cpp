@@ -119,7 +119,7 @@ ExitCode RunProgramSet(session::CoreSession& core, const SetOptions& o) {
         return ExitCode::Usage;
     }
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return ExitCode::SystemError;
+    if (!LoadCategories(core, categories)) return ExitCode::SystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(core, o.file, categories, host, editor)) {
