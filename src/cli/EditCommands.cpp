@@ -20,7 +20,6 @@
 #include "parameter/ItemEdit.h"
 #include "parameter/ValueRules.h"
 #include "session/CoreSession.h"
-#include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
@@ -208,7 +207,7 @@ ExitCode RunDiff(session::CoreSession& core, const DiffOptions& o) {
 ExitCode RunPassword(session::CoreSession& core, const std::string& action,
                 const std::vector<std::string>& args) {
     CliServices services(core.Data());
-    core.Data().state.settingFilePath = shell::AppFilePath("Setting.ini");
+    core.Data().state.settingFilePath = core.Data().config.FilePath("Setting.ini");
     const std::string title = shell::Catalogue(kTextPassword);
     const bool stored = files::PasswordIsStored(core.Data());
     auto needs = [&](std::size_t n, const char* form) {
