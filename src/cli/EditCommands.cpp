@@ -102,7 +102,8 @@ ExitCode RunSet(session::CoreSession& core, const SetOptions& o) {
              " lists the instrument's choices");
     }
     const auto& h = core.Data().header;
-    if (before.ma < h.setStart || before.ma >= h.adjustStart) {
+    if (before.ma < h.starts[files::Category::Set] ||
+        before.ma >= h.starts[files::Category::Adjust]) {
         Note("only SET items are downloaded; " + parameter::FormatAddress(before.ma, before.mb) +
              " is changed in the file only");
     }

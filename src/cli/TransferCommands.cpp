@@ -272,8 +272,9 @@ ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const D
     const std::string backup = preview.backup;
     const auto& data = core.Engine().Data();
     const int total = program ? jobs::CountProgramDownloadItems(data.program.records)
-                              : jobs::CountDownloadItems(data.items.dataSet, data.header.setStart,
-                                                         data.header.adjustStart);
+                              : jobs::CountDownloadItems(
+                                    data.items.dataSet, data.header.starts[files::Category::Set],
+                                    data.header.starts[files::Category::Adjust]);
     const std::string fileModel = program ? data.program.header.modelCode : data.header.model;
     session.explain = [&core, fileModel](const std::string& text) {
         return ExplainDownload(core, text, fileModel);
@@ -453,8 +454,9 @@ ExitCode RunVerify(session::CoreSession& core, const std::string& file) {
         }
         notes = files::CompareHeaders(record.header, instrument);
         found = files::CompareDataSets(record.items, core.Engine().Data().items.dataSet,
-                                       files::CompareScope::kDownloadable, record.header.setStart,
-                                       record.header.adjustStart);
+                                       files::CompareScope::kDownloadable,
+                                       record.header.starts[files::Category::Set],
+                                       record.header.starts[files::Category::Adjust]);
     } else {
         files::ProgramFileRecord record;
         if (const auto error = files::LoadProgramFile(file, record); error != files::FileError::Ok) {
