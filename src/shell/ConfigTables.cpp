@@ -10,8 +10,6 @@
 #include "shell/Catalogue.h"
 #include "shell/ListInput.h"
 #include "shell/NavigationHost.h"
-#include "shell/Services.h"
-#include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "shell/Wildcard.h"
