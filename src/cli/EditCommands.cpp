@@ -20,7 +20,6 @@
 #include "parameter/ItemEdit.h"
 #include "parameter/ValueRules.h"
 #include "session/CoreSession.h"
-#include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
@@ -103,7 +102,8 @@ ExitCode RunSet(session::CoreSession& core, const SetOptions& o) {
              " lists the instrument's choices");
     }
     const auto& h = core.Data().header;
-    if (before.ma < h.setStart || before.ma >= h.adjustStart) {
+    if (before.ma < h.starts[files::Category::Set] ||
+        before.ma >= h.starts[files::Category::Adjust]) {
         Note("only SET items are downloaded; " + parameter::FormatAddress(before.ma, before.mb) +
              " is changed in the file only");
     }
@@ -119,7 +119,7 @@ ExitCode RunProgramSet(session::CoreSession& core, const SetOptions& o) {
         return ExitCode::Usage;
     }
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return ExitCode::SystemError;
+    if (!LoadCategories(core, categories)) return ExitCode::SystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(core, o.file, categories, host, editor)) {
@@ -208,7 +208,7 @@ ExitCode RunDiff(session::CoreSession& core, const DiffOptions& o) {
 ExitCode RunPassword(session::CoreSession& core, const std::string& action,
                 const std::vector<std::string>& args) {
     CliServices services(core.Data());
-    core.Data().state.settingFilePath = shell::AppFilePath("Setting.ini");
+    core.Data().state.settingFilePath = core.Data().config.FilePath("Setting.ini");
     const std::string title = shell::Catalogue(kTextPassword);
     const bool stored = files::PasswordIsStored(core.Data());
     auto needs = [&](std::size_t n, const char* form) {

@@ -131,10 +131,10 @@ ordered_json ParameterJson(session::CoreSession& core) {
                         {"header",
                          {{"model", SingleByteToUtf8(h.model)},
                           {"slot", h.slot},
-                          {"displayStart", h.displayStart},
-                          {"setStart", h.setStart},
-                          {"adjustStart", h.adjustStart},
-                          {"maintStart", h.maintStart},
+                          {"displayStart", h.starts[files::Category::Display]},
+                          {"setStart", h.starts[files::Category::Set]},
+                          {"adjustStart", h.starts[files::Category::Adjust]},
+                          {"maintStart", h.starts[files::Category::Maint]},
                           {"displayCount", h.displayCount},
                           {"setCount", h.setCount},
                           {"adjustCount", h.adjustCount},
@@ -186,9 +186,10 @@ void PrintProgram(session::CoreSession& core, const std::string& path) {
     const auto& h = state.header;
     // Steps are named as the editor names its rows: by the model's row of
     // Category.ini when it can be read, else by the header.
-    const bool haveCategories = shell::LoadCategoryTable();
-    const program::CategoryTable categories =
-        haveCategories ? program::LoadedCategoryTable() : program::CategoryTable{};
+    const bool haveCategories = core.Data().config.LoadCategories();
+    const program::CategoryTable categories = haveCategories
+                                                  ? program::LoadedCategoryTable(core.Data().config)
+                                                  : program::CategoryTable{};
     const auto starts = program::EditorAreaStarts(categories, h.modelCode, h);
     const auto address = [](const std::string& start, std::size_t i) {
         return files::ProgramItemAddress(program::AddressLetterCode(start),
@@ -202,8 +203,8 @@ void PrintProgram(session::CoreSession& core, const std::string& path) {
               << address(starts.constants, 0) << "\n";
     if (haveCategories) {
         program::EditorHost host;
-        program::ProgramEditor editor(core.Data().hosts, categories, core.Data().program, host,
-                                      std::string());
+        program::ProgramEditor editor(core.Data().hosts, categories, core.Data().config,
+                                      core.Data().program, host, std::string());
         editor.Open();
         std::cout << "\n" << program::ProgramGridsText(editor);
         return;
@@ -333,7 +334,7 @@ ExitCode RunCsv(session::CoreSession& core, const CsvOptions& o) {
     if (!ReadIntoCurrent(core, *kind, o.file)) return Failed(o.file + " could not be read");
     core.Data().state.commandMenuUnlocked = o.maint;
     // The program report names its steps by Category.ini, as the editor does.
-    if (!parameter) shell::LoadCategoryTable();
+    if (!parameter) core.Data().config.LoadCategories();
     const auto form = o.plain ? files::CsvForm::kPlain : files::CsvForm::kReport;
     const bool written = parameter ? files::WriteParameterCsv(core.Data(), o.output, areas, form)
                                    : files::WriteProgramCsv(core.Data(), o.output, areas, form);

@@ -27,14 +27,14 @@ namespace rq50::cli {
 
 namespace {}  // namespace
 
-bool LoadCategories(program::CategoryTable& table) {
-    if (!shell::LoadCategoryTable()) {
+bool LoadCategories(session::CoreSession& core, program::CategoryTable& table) {
+    shell::ConfigTables& config = core.Data().config;
+    if (!config.LoadCategories()) {
         std::cerr << shell::Catalogue(kTextFailedToInitialize) << "\n"
-                  << shell::AppFilePath("Category.ini") << "\n";
+                  << config.FilePath("Category.ini") << "\n";
         return false;
     }
-    table.clear();
-    for (const auto& row : shell::CategoryTable()) table.push_back(program::CategoryEntry{row});
+    table = program::LoadedCategoryTable(config);
     return true;
 }
 
@@ -43,7 +43,7 @@ namespace {
 ExitCode NewProgram(session::CoreSession& core, const std::string& out) {
     CliServices services(core.Data());
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return ExitCode::SystemError;
+    if (!LoadCategories(core, categories)) return ExitCode::SystemError;
     auto& state = core.Data().program;
     switch (program::CreateNewProgram(categories, state)) {
         case program::NewProgramResult::kCreated:
@@ -77,8 +77,8 @@ bool OpenInEditor(session::CoreSession& core, const std::string& path,
     state.source = program::ProgramSource::File;
     state.dataPresent = true;
     // No undo history is kept for a headless run.
-    editor = std::make_unique<program::ProgramEditor>(core.Data().hosts, categories, state, host,
-                                                      std::string());
+    editor = std::make_unique<program::ProgramEditor>(
+        core.Data().hosts, categories, core.Data().config, state, host, std::string());
     editor->Open();
     return true;
 }
@@ -96,7 +96,7 @@ ordered_json ErrorLinesJson(const std::vector<program::ErrorLine>& lines) {
 bool ProgramReadyForDownload(session::CoreSession& core, const std::string& path, bool force,
                              ordered_json* errors) {
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return false;
+    if (!LoadCategories(core, categories)) return false;
     static program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(core, path, categories, host, editor)) {
@@ -135,7 +135,7 @@ struct CheckOptions {
 ExitCode Check(session::CoreSession& core, const CheckOptions& o) {
     CliServices services(core.Data());
     program::CategoryTable categories;
-    if (!LoadCategories(categories)) return ExitCode::SystemError;
+    if (!LoadCategories(core, categories)) return ExitCode::SystemError;
     program::EditorHost host;
     std::unique_ptr<program::ProgramEditor> editor;
     if (!OpenInEditor(core, o.file, categories, host, editor)) {

@@ -16,9 +16,10 @@ class CoreSession;
 
 namespace rq50::cli {
 
-/// Category.ini of the application folder as the program side sees it;
-/// false (message printed) when it is missing.
-bool LoadCategories(program::CategoryTable& table);
+/// Category.ini of the session's application folder, read afresh into its
+/// tables, as the program side sees it; false (message printed) when it is
+/// missing.
+bool LoadCategories(session::CoreSession& core, program::CategoryTable& table);
 
 /// Reads a program file and opens it in an editor without a window.
 bool OpenInEditor(session::CoreSession& core, const std::string& path,

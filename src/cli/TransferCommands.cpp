@@ -310,8 +310,9 @@ ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const D
     if (!session.Attach()) return ExitCode::SystemError;
     const auto& data = core.Engine().Data();
     const int total = program ? jobs::CountProgramDownloadItems(data.program.records)
-                              : jobs::CountDownloadItems(data.items.dataSet, data.header.setStart,
-                                                         data.header.adjustStart);
+                              : jobs::CountDownloadItems(
+                                    data.items.dataSet, data.header.starts[files::Category::Set],
+                                    data.header.starts[files::Category::Adjust]);
     const std::string fileModel = program ? data.program.header.modelCode : data.header.model;
     session.explain = [&core, fileModel](const std::string& text) {
         return ExplainDownload(core, text, fileModel);

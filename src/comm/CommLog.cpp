@@ -10,7 +10,7 @@
 #include "comm/EngineCore.h"
 #include "comm/Frame.h"
 #include "files/SaveTarget.h"
-#include "shell/AppPaths.h"
+#include "files/Workspace.h"
 #include "shell/Clock.h"
 #include "shell/QuotedField.h"
 
@@ -18,7 +18,7 @@ namespace rq50::comm {
 
 std::string EngineCore::LogFilePath() const {
     if (!m_logTarget.path.empty()) return m_logTarget.path;
-    return shell::AppFilePath("User\\RQ50.Log");
+    return Data().config.FilePath("User\\RQ50.Log");
 }
 
 std::string EngineCore::LogFileProblem() const {

@@ -7,8 +7,7 @@ namespace rq50::files {
 
 std::array<std::optional<CategoryRange>, 4> CategoryRanges(const DataSetHeader& header,
                                                            const parameter::ItemArray& items) {
-    const std::array<std::int32_t, 4> startMa = {header.displayStart, header.setStart,
-                                                 header.adjustStart, header.maintStart};
+    const auto& startMa = header.starts;
     std::array<std::optional<std::size_t>, 4> starts;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const int ma = parameter::DecodeItem(items[i], false).ma;

@@ -124,10 +124,10 @@ std::vector<std::string> CompareHeaders(const DataSetHeader& first, const DataSe
                         shell::Trim(second.model));
     }
     const std::pair<const char*, std::pair<int, int>> starts[] = {
-        {"DISPLAY", {first.displayStart, second.displayStart}},
-        {"SET", {first.setStart, second.setStart}},
-        {"ADJUST", {first.adjustStart, second.adjustStart}},
-        {"MAINT", {first.maintStart, second.maintStart}}};
+        {"DISPLAY", {first.starts[Category::Display], second.starts[Category::Display]}},
+        {"SET", {first.starts[Category::Set], second.starts[Category::Set]}},
+        {"ADJUST", {first.starts[Category::Adjust], second.starts[Category::Adjust]}},
+        {"MAINT", {first.starts[Category::Maint], second.starts[Category::Maint]}}};
     for (const auto& [name, values] : starts) {
         if (values.first != values.second) {
             notes.push_back(std::string(name) + " starts at group " +

@@ -297,7 +297,7 @@ bool WriteParameterCsv(files::Workspace& ws, const std::string& path, const CsvA
 bool WriteProgramCsv(files::Workspace& ws, const std::string& path, const CsvAreas& areas,
                      CsvForm form) {
     const auto& record = CurrentProgramRecord(ws);
-    const auto& categories = program::LoadedCategoryTable();
+    const auto categories = program::LoadedCategoryTable(ws.config);
     const FileError error =
         WriteCsvLines(path, form == CsvForm::kPlain ? BuildPlainProgramCsv(record, categories)
                                                     : BuildProgramCsv(record, areas, categories));

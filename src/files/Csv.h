@@ -82,7 +82,7 @@ std::string ProgramItemAddress(std::int32_t areaLetter, std::int32_t startNumber
 FileError WriteCsvLines(const std::string& path, const CsvLines& lines);
 
 /// Writes the report of the current data set (or program, named by the
-/// category table read at start-up) to `path`. A write
+/// session's category table, ws.config) to `path`. A write
 /// error is shown as its description with the title "ErrorNumber = " + number
 /// and a critical icon; the result is then false and any earlier file at
 /// `path` is left as it was.

@@ -1,11 +1,20 @@
 #pragma once
 
+#include "parameter/Category.h"
 #include "parameter/ItemBlock.h"
+#include "shell/EnumArray.h"
 
 #include <cstdint>
 #include <string>
 
 namespace rq50::files {
+
+/// The categories DISPLAY, SET, ADJUST and MAINT, in the instrument's order.
+using Category = parameter::PageCategory;
+
+/// A value for each category, addressed by the category.
+template <class T>
+using PerCategory = shell::EnumArray<Category, T, parameter::kCategoryCount>;
 
 /// What an upload learnt about the instrument besides its items: the model, the
 /// slot, where each category begins and how many groups it has. Saved and
@@ -16,11 +25,9 @@ struct DataSetHeader {
     std::string model;
     /// Slot number the data set was taken from.
     std::int32_t slot = 0;
-    /// MA of the first group of DISPLAY, SET, ADJUST and MAINT.
-    std::int32_t displayStart = 0;
-    std::int32_t setStart = 0;
-    std::int32_t adjustStart = 0;
-    std::int32_t maintStart = 0;
+    /// MA of the first group of each category (`starts[Category::Set]`),
+    /// stored in category order.
+    PerCategory<std::int32_t> starts{};
     /// Entries in each category's name list.
     std::int32_t displayCount = 0;
     std::int32_t setCount = 0;

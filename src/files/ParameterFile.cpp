@@ -13,10 +13,8 @@ namespace {
 void WriteHeader(RecordWriter& out, const DataSetHeader& h) {
     out.CountedText(h.model);
     out.Int32(h.slot);
-    out.Int32(h.displayStart);
-    out.Int32(h.setStart);
-    out.Int32(h.adjustStart);
-    out.Int32(h.maintStart);
+    // The four starts in category order: DISPLAY, SET, ADJUST, MAINT.
+    for (const std::int32_t start : h.starts) out.Int32(start);
     out.Int32(h.displayCount);
     out.Int32(h.setCount);
     out.Int32(h.adjustCount);
@@ -28,10 +26,7 @@ DataSetHeader ReadHeader(RecordReader& in) {
     DataSetHeader h;
     h.model = in.CountedText();
     h.slot = in.Int32();
-    h.displayStart = in.Int32();
-    h.setStart = in.Int32();
-    h.adjustStart = in.Int32();
-    h.maintStart = in.Int32();
+    for (std::int32_t& start : h.starts) start = in.Int32();
     h.displayCount = in.Int32();
     h.setCount = in.Int32();
     h.adjustCount = in.Int32();

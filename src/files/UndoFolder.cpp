@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "files/Workspace.h"
-#include "shell/AppPaths.h"
 #include "shell/NavigationHost.h"
 #include "shell/Services.h"
 #include "shell/UtilityComponent.h"
@@ -35,14 +34,14 @@ void CreateFolder(Workspace& ws, const std::string& path) {
 
 }  // namespace
 
-std::string UndoFolderPath() {
-    return AppFilePath("Undo\\");
+std::string UndoFolderPath(const Workspace& ws) {
+    return ws.config.FilePath("Undo\\");
 }
 
 bool PrepareUndoFolder(Workspace& ws) {
-    const std::string folder = UndoFolderPath();
+    const std::string folder = UndoFolderPath(ws);
     if (FolderExists(ws, folder)) {
-        ClearUndoFolder();
+        ClearUndoFolder(ws);
         return true;
     }
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
@@ -53,17 +52,17 @@ bool PrepareUndoFolder(Workspace& ws) {
     return false;
 }
 
-void ClearUndoFolder() {
+void ClearUndoFolder(const Workspace& ws) {
     std::error_code ec;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(shell::platform::PathFromUtf8(UndoFolderPath()), ec)) {
+    for (const auto& entry : std::filesystem::directory_iterator(
+             shell::platform::PathFromUtf8(UndoFolderPath(ws)), ec)) {
         std::error_code fileEc;
         if (entry.is_regular_file(fileEc)) std::filesystem::remove(entry.path(), fileEc);
     }
 }
 
 void RemoveUndoFolder(Workspace& ws) {
-    const std::string folder = UndoFolderPath();
+    const std::string folder = UndoFolderPath(ws);
     if (!FolderExists(ws, folder)) return;
     std::error_code ec;
     // The folder text ends in a separator; the folder itself is its parent path.

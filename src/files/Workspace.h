@@ -3,7 +3,8 @@
 // What one session works on and with, apart from its engine: the parameter
 // data set with its header and information record, the program of the Free
 // Program Computing Unit, the session's flags and navigation state, and the
-// hosts its front end lent. Jobs, presenters, screens and commands are given
+// hosts its front end lent, and the configuration tables read from the
+// session's application folder. Jobs, presenters, screens and commands are given
 // the workspace (or the engine, whose Data() it is) by reference; nothing of
 // it is process-wide.
 
@@ -19,6 +20,7 @@
 #include "parameter/ItemBlock.h"
 #include "program/CommandCheck.h"
 #include "program/ProgramTypes.h"
+#include "shell/ConfigTables.h"
 #include "shell/Services.h"
 #include "shell/SessionState.h"
 
@@ -30,6 +32,9 @@ struct Workspace {
     files::InformationRecord information = files::DefaultInformation(0.0);
     program::ProgramState program;
     shell::SessionState state;
+    /// V3Model.ini, Category.ini and the operator table of the session's
+    /// application folder.
+    shell::ConfigTables config;
     /// The areas the print dialog chose, the command check's error lines
     /// kept for printing, and the report the print preview shows.
     files::CsvAreas printAreas;

@@ -91,7 +91,7 @@ GuiApp::GuiApp(GuiOptions options) : m_options(std::move(options)) {
         frontEnd.recorder = m_recorder.get();
     }
     m_session = std::make_unique<session::CoreSession>(frontEnd);
-    m_shared = std::make_unique<ScreenContext>(m_session->Data());
+    m_shared = std::make_unique<ScreenContext>(m_session->Data(), m_reports);
     RegisterAllScreens(*m_shared);
 }
 
@@ -138,7 +138,7 @@ void GuiApp::ShowTitleScreen() {
 }
 
 void GuiApp::CreateMainWindow() {
-    m_main = std::make_unique<MainWindow>(m_session->Data(), m_shared->makers);
+    m_main = std::make_unique<MainWindow>(m_session->Data(), m_shared->makers, m_reports);
     m_comm = std::make_unique<GuiCommHost>(m_session->Data(), *m_main);
     m_session->Data().hosts.navigation = m_main.get();
     m_session->UseCommHost(m_comm.get());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/QtHosts.h"
+#include "gui/ReportOutput.h"
 #include "gui/Screens.h"
 #include "session/CoreSession.h"
 #include "session/StartUp.h"
@@ -53,6 +54,8 @@ class GuiApp : public session::StartupWindows {
     session::CoreSession& Session() const { return *m_session; }
     /// What the program's screens share, the makers of the screens among it.
     ScreenContext& Screens() const { return *m_shared; }
+    /// The printer and the PDF file dialog the program prints with.
+    ReportDevices& Reports() { return m_reports; }
     /// The simulated instrument of --demo, or nullptr.
     sim::Instrument* DemoInstrument() const { return m_instrument.get(); }
 
@@ -79,6 +82,7 @@ class GuiApp : public session::StartupWindows {
     std::unique_ptr<plant::Recorder> m_recorder;
     bool m_registerNoticeShown = false;
     std::unique_ptr<QLockFile> m_lock;
+    ReportDevices m_reports;
     std::unique_ptr<ScreenContext> m_shared;
     std::unique_ptr<TitleScreen> m_title;
     std::unique_ptr<MainWindow> m_main;

@@ -32,11 +32,6 @@ class DefaultPrinter : public ReportPrinter {
     platform::QtPrinterHost m_host;
 };
 
-ReportPrinter*& InstalledPrinter() {
-    static ReportPrinter* printer = nullptr;
-    return printer;
-}
-
 void ShowFailure(const shell::Services& hosts, const std::string& text) {
     ShowAlert(hosts, {text, shell::Catalogue(kTextPrintCaption), shell::MsgButtons::Ok,
                       shell::MsgIcon::Critical});
@@ -44,32 +39,28 @@ void ShowFailure(const shell::Services& hosts, const std::string& text) {
 
 }  // namespace
 
-ReportPrinter& Printer() {
-    static DefaultPrinter platformPrinter;
-    return InstalledPrinter() != nullptr ? *InstalledPrinter() : platformPrinter;
-}
+ReportDevices::ReportDevices() = default;
+ReportDevices::~ReportDevices() = default;
 
-void SetPrinter(ReportPrinter* printer) {
-    InstalledPrinter() = printer;
-}
-
-session::FileDialogHost*& PdfFileDialog() {
-    static session::FileDialogHost* dialog = nullptr;
-    return dialog;
+ReportPrinter& ReportDevices::Printer() {
+    if (m_installed != nullptr) return *m_installed;
+    // Made when first asked for: the platform's printer list is read then.
+    if (m_platform == nullptr) m_platform = std::make_unique<DefaultPrinter>();
+    return *m_platform;
 }
 
 print::ReportSetup CurrentReportSetup() {
     return print::ReportSetup{platform::DefaultPageFormat(), files::OleDateNow()};
 }
 
-bool CheckPrinter(files::Workspace& ws, files::ReportKind kind) {
+bool CheckPrinter(ReportDevices& devices, files::Workspace& ws, files::ReportKind kind) {
     auto* messages = ws.hosts.messages;
     if (messages == nullptr) return false;
-    switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
+    switch (print::CheckPrintDevice(devices.Printer().Host(), *messages)) {
         case print::PrinterCheck::Ready:
             return true;
         case print::PrinterCheck::SaveAsPdf:
-            SaveReportAsPdf(ws, kind);
+            SaveReportAsPdf(devices, ws, kind);
             return false;
         case print::PrinterCheck::NoPrinter:
             break;
@@ -85,9 +76,9 @@ print::ReportWriter WriterOf(files::Workspace& ws, files::ReportKind kind) {
     };
 }
 
-bool PrintWith(files::Workspace& ws, const print::ReportWriter& write) {
+bool PrintWith(ReportDevices& devices, files::Workspace& ws, const print::ReportWriter& write) {
     const shell::BusyPointer busy(ws.hosts.navigation);
-    const std::unique_ptr<QPrinter> printer = Printer().MakePrinter();
+    const std::unique_ptr<QPrinter> printer = devices.Printer().MakePrinter();
     bool printed = false;
     if (printer != nullptr) {
         const print::ReportSetup setup{platform::PageFormatOf(*printer), files::OleDateNow()};
@@ -99,7 +90,7 @@ bool PrintWith(files::Workspace& ws, const print::ReportWriter& write) {
     return printed;
 }
 
-bool SavePdfWith(files::Workspace& ws, const print::ReportWriter& write) {
+bool SavePdfWith(ReportDevices& devices, files::Workspace& ws, const print::ReportWriter& write) {
     session::FileDialogSpec pdfDialog;
     pdfDialog.save = true;
     pdfDialog.title = shell::Catalogue(kTextSaveAsPdf);
@@ -109,7 +100,7 @@ bool SavePdfWith(files::Workspace& ws, const print::ReportWriter& write) {
     pdfDialog.overwritePrompt = true;
     pdfDialog.pathMustExist = true;
     QtFileDialogHost standard(ws.hosts);
-    session::FileDialogHost& dialog = PdfFileDialog() != nullptr ? *PdfFileDialog() : standard;
+    session::FileDialogHost& dialog = devices.pdfDialog != nullptr ? *devices.pdfDialog : standard;
     const auto choice = dialog.Show(pdfDialog);
     if (!choice || choice->fileName.empty()) return false;
     QString path = Text(choice->fileName);
@@ -129,23 +120,23 @@ bool SavePdfWith(files::Workspace& ws, const print::ReportWriter& write) {
 
 }  // namespace
 
-bool PrintOnPrinter(files::Workspace& ws, files::ReportKind kind) {
-    return PrintWith(ws, WriterOf(ws, kind));
+bool PrintOnPrinter(ReportDevices& devices, files::Workspace& ws, files::ReportKind kind) {
+    return PrintWith(devices, ws, WriterOf(ws, kind));
 }
 
-bool SaveReportAsPdf(files::Workspace& ws, files::ReportKind kind) {
-    return SavePdfWith(ws, WriterOf(ws, kind));
+bool SaveReportAsPdf(ReportDevices& devices, files::Workspace& ws, files::ReportKind kind) {
+    return SavePdfWith(devices, ws, WriterOf(ws, kind));
 }
 
-void PrintReport(files::Workspace& ws, const print::ReportWriter& write) {
+void PrintReport(ReportDevices& devices, files::Workspace& ws, const print::ReportWriter& write) {
     auto* messages = ws.hosts.messages;
     if (messages == nullptr) return;
-    switch (print::CheckPrintDevice(Printer().Host(), *messages)) {
+    switch (print::CheckPrintDevice(devices.Printer().Host(), *messages)) {
         case print::PrinterCheck::Ready:
-            PrintWith(ws, write);
+            PrintWith(devices, ws, write);
             return;
         case print::PrinterCheck::SaveAsPdf:
-            SavePdfWith(ws, write);
+            SavePdfWith(devices, ws, write);
             return;
         case print::PrinterCheck::NoPrinter:
             return;

@@ -38,10 +38,13 @@ const ScreenMaker* ScreenMakers::Find(shell::Screen screen) const {
 void RegisterAllScreens(ScreenContext& context) {
     using shell::Screen;
     ScreenMakers& makers = context.makers;
-    makers.Register(Screen::TopMenu, [&context] { return new TopMenuScreen(context.workspace); });
-    makers.Register(Screen::PrintDialog, [&context] { return new PrintDialog(context.workspace); });
-    makers.Register(Screen::PrintPreview,
-                    [&context] { return new PrintPreviewWindow(context.workspace); });
+    makers.Register(Screen::TopMenu,
+                    [&context] { return new TopMenuScreen(context.workspace, context.reports); });
+    makers.Register(Screen::PrintDialog,
+                    [&context] { return new PrintDialog(context.workspace, context.reports); });
+    makers.Register(Screen::PrintPreview, [&context] {
+        return new PrintPreviewWindow(context.workspace, context.reports);
+    });
     makers.Register(Screen::SettingMenu,
                     [&context] { return new SettingMenuScreen(context.workspace); });
     makers.Register(Screen::CategoryMenu, [&context] {

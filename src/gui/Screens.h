@@ -11,6 +11,7 @@
 
 namespace rq50::gui {
 
+class ReportDevices;
 class ScreenBase;
 
 /// How the navigation makes a screen: a sub-window screen is created by
@@ -37,10 +38,13 @@ class ScreenMakers {
 /// What screens share, owned by the program and lent to the screens that
 /// need it: one screen never reaches another.
 struct ScreenContext {
-    explicit ScreenContext(files::Workspace& ws) : workspace(ws), onlinePage(ws) {}
+    ScreenContext(files::Workspace& ws, ReportDevices& devices)
+        : workspace(ws), reports(devices), onlinePage(ws) {}
 
     /// The session's data, state and hosts, which every screen shows.
     files::Workspace& workspace;
+    /// The program's printer and PDF file dialog, for the screens that print.
+    ReportDevices& reports;
     /// The category menu opens it, the parameter screen draws it.
     session::OnlinePage onlinePage;
     /// The program editor's command check fills it, the error list shows it.

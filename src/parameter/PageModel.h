@@ -4,6 +4,7 @@
 // starts with which inputs. The page jobs fill it, the GUI only draws it, and
 // rq50-cli prints it.
 
+#include "parameter/Category.h"
 #include "parameter/ChoiceList.h"
 #include "parameter/ItemBlock.h"
 #include "parameter/ValueRules.h"
@@ -19,9 +20,6 @@
 #include "shell/Services.h"
 
 namespace rq50::parameter {
-
-/// Categories of the online screen, in the instrument's order.
-enum class PageCategory : int { Display = 0, Set = 1, Adjust = 2, Maint = 3 };
 
 constexpr int kPageRows = 12;    ///< data rows of the grid
 constexpr int kGridColumns = 8;  ///< address, name, data, aux, MA, MB, MC, kind

@@ -75,7 +75,7 @@ void CommandChecker::CheckOperators(const CheckInput& input) {
         row != nullptr ? shell::Trim(row->Column(7), shell::kSpaceOrTab) : std::string();
     // Without its operator table no operator can be told valid: the check
     // says so instead of passing every step.
-    if (!LoadOperatorTable(suffix)) {
+    if (!LoadOperatorTable(input.config, suffix)) {
         // An unregistered model has no table of its own; the count pass
         // already reports it.
         if (row == nullptr) return;
@@ -85,7 +85,7 @@ void CommandChecker::CheckOperators(const CheckInput& input) {
     }
 
     const int steps = NumberValue(FindCategoryEntry(input.categories, model).stepCount);
-    const auto& table = OperatorTable();
+    const auto& table = input.config.operators;
     for (int r = 1; r <= std::min(steps, LastRow(input.program)); ++r) {
         const std::string op = shell::Trim(input.program.Get(r, 1), shell::kSpaceOrTab);
         const bool known = std::any_of(table.begin(), table.end(), [&](const OperatorEntry& e) {

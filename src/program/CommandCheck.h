@@ -70,14 +70,16 @@ struct ErrorLine {
 };
 
 /// What the check reads: the two grids (column 0 address, column 1 operator or
-/// value), the text of the model box, the program header and the category
-/// table.
+/// value), the text of the model box, the program header, the category table
+/// and the session's configuration tables, whose operator table the check
+/// reads from the session's application folder.
 struct CheckInput {
     const CellGrid& program;
     const CellGrid& consts;
     std::string modelText;
     const ProgramHeader& header;
     const CategoryTable& categories;
+    shell::ConfigTables& config;
 };
 
 /// Outcome of ValidateJumpAddress.

@@ -37,19 +37,22 @@ bool IsConstChar(char c) {
 }
 
 ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
-                             ProgramState& state, EditorHost& host, std::string undoFolder)
+                             shell::ConfigTables& config, ProgramState& state, EditorHost& host,
+                             std::string undoFolder)
     : m_hosts(hosts),
       m_categories(categories),
+      m_config(config),
       m_state(state),
       m_host(host),
       m_checker(m_ownChecker),
       m_undo(std::move(undoFolder)) {}
 
 ProgramEditor::ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
-                             ProgramState& state, EditorHost& host, std::string undoFolder,
-                             CommandChecker& checks)
+                             shell::ConfigTables& config, ProgramState& state, EditorHost& host,
+                             std::string undoFolder, CommandChecker& checks)
     : m_hosts(hosts),
       m_categories(categories),
+      m_config(config),
       m_state(state),
       m_host(host),
       m_checker(checks),
@@ -363,7 +366,7 @@ int ProgramEditor::RunCheck() {
     m_checker.ClearCheckResults();
     WriteBack();
     return m_checker.RunCommandCheck(
-        {m_program, m_const, m_modelText, m_state.header, m_categories});
+        {m_program, m_const, m_modelText, m_state.header, m_categories, m_config});
 }
 
 WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle) {
@@ -381,7 +384,7 @@ WriteBackStatus ProgramEditor::WriteBackForOutput(const std::string& callerTitle
 
 int ProgramEditor::CheckBeforeDownload() {
     return m_checker.RunCommandCheck(
-        {m_program, m_const, m_modelText, m_state.header, m_categories});
+        {m_program, m_const, m_modelText, m_state.header, m_categories, m_config});
 }
 
 int ProgramEditor::CommandCheckClicked() {

@@ -54,14 +54,16 @@ enum class WriteBackStatus {
 class ProgramEditor {
   public:
     /// `hosts`: the session's, whose message host shows the editor's
-    /// messages.
+    /// messages; `config`: the session's configuration tables, whose operator
+    /// table the command check reads.
     ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
-                  ProgramState& state, EditorHost& host, std::string undoFolder);
+                  shell::ConfigTables& config, ProgramState& state, EditorHost& host,
+                  std::string undoFolder);
     /// The same with the command check's results kept in `checks`, which the
     /// error list reads while the editor waits behind it.
     ProgramEditor(const shell::Services& hosts, const CategoryTable& categories,
-                  ProgramState& state, EditorHost& host, std::string undoFolder,
-                  CommandChecker& checks);
+                  shell::ConfigTables& config, ProgramState& state, EditorHost& host,
+                  std::string undoFolder, CommandChecker& checks);
 
     /// Entering the editor: builds both grids, fills them from memory, takes
     /// the base undo snapshot and marks the program modified.
@@ -163,6 +165,7 @@ class ProgramEditor {
 
     shell::Services m_hosts;
     const CategoryTable& m_categories;
+    shell::ConfigTables& m_config;
     ProgramState& m_state;
     EditorHost& m_host;
     CellGrid m_program;

@@ -1,10 +1,7 @@
 #include "program/ProgramModel.h"
-#include "shell/PlatformFile.h"
 
-#include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/ConfigTables.h"
-#include "shell/ListInput.h"
 #include "shell/MessageBox.h"
 #include "shell/Services.h"
 #include "shell/TextNumbers.h"
@@ -16,8 +13,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 namespace rq50::program {
 
@@ -88,9 +83,9 @@ AreaStarts EditorAreaStarts(const CategoryTable& table, const std::string& model
             MakeAddress(header.constAreaLetter, header.constStartNumber), false};
 }
 
-CategoryTable LoadedCategoryTable() {
+CategoryTable LoadedCategoryTable(const shell::ConfigTables& config) {
     CategoryTable table;
-    for (const auto& row : shell::CategoryTable()) table.push_back(CategoryEntry{row});
+    for (const auto& row : config.categories) table.push_back(CategoryEntry{row});
     return table;
 }
 
@@ -289,42 +284,12 @@ std::string ConstDisplayText(const std::string& stored) {
     return sign + text.substr(zeros);
 }
 
-std::vector<OperatorEntry>& OperatorTable() {
-    static std::vector<OperatorEntry> table;
-    return table;
-}
-
 std::string OperatorTableFileName(const std::string& suffix) {
     return "OPE_TBL" + suffix + ".ini";
 }
 
-bool LoadOperatorTable(const std::string& suffix) {
-    const auto path = shell::AppFilePath(OperatorTableFileName(suffix));
-    std::error_code ec;
-    const std::filesystem::path file = shell::platform::PathFromUtf8(path);
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    std::vector<OperatorEntry> rows;
-    std::string line;
-    bool heading = true;
-    while (std::getline(in, line)) {
-        if (heading) {
-            heading = false;
-            continue;
-        }
-        // Fields as the other configuration files read them: a quoted field
-        // keeps its commas; a line of blanks is no row (it would otherwise
-        // make an empty step a valid operator).
-        shell::ListInputReader reader(line);
-        if (reader.AtEnd()) continue;
-        std::vector<std::string> fields = reader.ReadRecord(2);
-        fields.resize(2);
-        rows.push_back({std::move(fields[0]), std::move(fields[1])});
-    }
-    if (in.bad()) return false;
-    OperatorTable() = std::move(rows);
-    return true;
+bool LoadOperatorTable(shell::ConfigTables& config, const std::string& suffix) {
+    return config.LoadOperators(OperatorTableFileName(suffix));
 }
 
 NewProgramResult CreateNewProgram(const CategoryTable& table, ProgramState& state) {

@@ -35,9 +35,9 @@ struct AreaStarts {
 AreaStarts EditorAreaStarts(const CategoryTable& table, const std::string& modelCode,
                             const ProgramHeader& header);
 
-/// The category table read at start-up (Category.ini of the application
-/// folder), as the program side takes it.
-CategoryTable LoadedCategoryTable();
+/// The session's category table (Category.ini of its application folder), as
+/// the program side takes it.
+CategoryTable LoadedCategoryTable(const shell::ConfigTables& config);
 
 /// The first row in file order whose column 1, used as a wildcard pattern,
 /// matches the model text; nullptr when none does.
@@ -121,18 +121,15 @@ bool IsValidConstValue(const std::string& text);
 /// leading zeros of the integer part ("+0.00000" -> "0.00000").
 std::string ConstDisplayText(const std::string& stored);
 
-/// The operator table last loaded.
-std::vector<OperatorEntry>& OperatorTable();
-
 /// "OPE_TBL" + suffix + ".ini": the name of a model's operator table file.
 std::string OperatorTableFileName(const std::string& suffix);
 
-/// Reads "OPE_TBL" + suffix + ".ini" of the application folder into the
-/// operator table, one row a line: line 1 is a heading, lines of blanks are
-/// skipped, fields are read as in the other configuration files (a quoted
-/// field keeps its commas). False, with the table unchanged, when the file
-/// does not exist or cannot be read.
-bool LoadOperatorTable(const std::string& suffix);
+/// Reads "OPE_TBL" + suffix + ".ini" of the session's application folder into
+/// its operator table (`config.operators`), one row a line: line 1 is a
+/// heading, lines of blanks are skipped, fields are read as in the other
+/// configuration files (a quoted field keeps its commas). False, with the
+/// table unchanged, when the file does not exist or cannot be read.
+bool LoadOperatorTable(shell::ConfigTables& config, const std::string& suffix);
 
 /// The model every new program is made for.
 inline constexpr const char* kNewProgramModel = "RQK2";

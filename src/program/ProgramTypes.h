@@ -1,6 +1,7 @@
 #pragma once
 
 #include "parameter/ItemBlock.h"
+#include "shell/ConfigTables.h"
 
 #include <array>
 #include <cstdint>
@@ -66,12 +67,7 @@ inline constexpr int kKindProgramStep = 1;
 inline constexpr int kKindConstItem = 5;
 
 /// One row of an operator table file ("OPE_TBL" + suffix + ".ini").
-struct OperatorEntry {
-    /// First column: an operator mnemonic, compared exactly with the PROGRAM cells.
-    std::string mnemonic;
-    /// Second column: kept as read, not used by the tool.
-    std::string second;
-};
+using OperatorEntry = shell::OperatorRow;
 
 /// Where the program in memory came from.
 enum class ProgramSource : std::int16_t {

@@ -517,7 +517,8 @@ std::vector<files::ItemDifference> DiffSets(const Blob& a, const Blob& b, DataFi
         throw RegisterError("a parameter set in the register cannot be read");
     }
     return files::CompareDataSets(first.items, second.items, files::CompareScope::kAllButMeasured,
-                                  first.header.setStart, first.header.adjustStart);
+                                  first.header.starts[files::Category::Set],
+                                  first.header.starts[files::Category::Adjust]);
 }
 
 Instrument IdentityOf(const Blob& bytes, DataFileKind kind) {

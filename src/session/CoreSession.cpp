@@ -12,7 +12,6 @@
 #include "files/Workspace.h"
 #include "session/Navigation.h"
 #include "session/ScreenFlow.h"
-#include "shell/ConfigTables.h"
 #include "shell/SessionState.h"
 
 namespace rq50::session {
@@ -68,6 +67,7 @@ CoreSession::CoreSession(const FrontEnd& frontEnd) {
     hosts.engine = &m_engine;
     hosts.recorder = frontEnd.recorder;
     hosts.menuCommand = frontEnd.menuCommand;
+    if (frontEnd.appFolders) m_workspace.config.SetFolders(*frontEnd.appFolders);
 
     m_engine.SetClock(frontEnd.clock);
     m_engine.SetWorkspace(m_workspace);
@@ -83,8 +83,7 @@ CoreSession::~CoreSession() = default;
 StartupResult CoreSession::Run(StartupWindows* windows) {
     // The tables are read over their rows; a session starts from empty ones
     // as the program does.
-    ModelTable().clear();
-    CategoryTable().clear();
+    m_workspace.config.Clear();
     Steps steps(windows, m_engine, m_workspace);
     const StartupResult result =
         windows != nullptr ? Main(m_workspace, steps) : StartWithoutWindows(m_workspace, steps);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "comm/Engine.h"
 #include "files/Workspace.h"
@@ -29,19 +30,25 @@ struct FrontEnd {
     std::function<void(shell::MenuCommandCode code)> menuCommand;
     /// The plant register's recorder; none: transfers are not recorded.
     plant::Recorder* recorder = nullptr;
+    /// The session's own application folder and user's data folder, whose
+    /// configuration files it reads; none: the process's (InitAppFolder).
+    std::optional<shell::AppFolders> appFolders;
 };
 
 /// The core as one front end runs it, from start-up to the end of the program.
 ///
 /// The session owns its communication engine, with every job registered on
 /// it and the jobs' tables reading V3Model.ini, Category.ini and Baudrate.ini
-/// of the application folder; it lends the engine to the front end, which
-/// starts jobs and ticks it. It also owns the workspace (data, state and the
-/// front end's hosts) that its jobs, presenters, screens and commands are
-/// given by reference; two sessions in one process share nothing. Start()
-/// then runs the program's start-up.
+/// of the session's application folder; it lends the engine to the front
+/// end, which starts jobs and ticks it. It also owns the workspace (data,
+/// state, configuration tables and the front end's hosts) that its jobs,
+/// presenters, screens and commands are given by reference; two sessions in
+/// one process share nothing, their tables included. Start() then runs the
+/// program's start-up.
 ///
-/// The application folder must be set (InitAppFolder) before Start().
+/// Without folders of its own (FrontEnd::appFolders) the session reads the
+/// process's application folder, which must be set (InitAppFolder) before
+/// Start().
 class CoreSession {
   public:
     explicit CoreSession(const FrontEnd& frontEnd);

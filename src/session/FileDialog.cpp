@@ -10,7 +10,6 @@
 #include "files/SaveTarget.h"
 #include "files/Workspace.h"
 #include "session/Navigation.h"
-#include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBox.h"
 #include "shell/MessageBoxHost.h"
@@ -43,7 +42,8 @@ std::string DataExtension(Workspace& ws) {
 /// The user's folder of the current kind of data, made when it is missing so
 /// that the dialog opens in it rather than one folder up.
 std::string DataFolder(Workspace& ws) {
-    const std::string folder = AppFilePath(ProgramMode(ws) ? "User\\PROGRAM" : "User\\PARAMETER");
+    const std::string folder =
+        ws.config.FilePath(ProgramMode(ws) ? "User\\PROGRAM" : "User\\PARAMETER");
     std::error_code ec;
     std::filesystem::create_directories(shell::platform::PathFromUtf8(folder), ec);
     return folder;

@@ -13,7 +13,6 @@
 #include "session/CompareWithInstrument.h"
 #include "session/Navigation.h"
 #include "session/RegisterActions.h"
-#include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/MessageBoxHost.h"
 #include "shell/PlatformFile.h"
@@ -294,7 +293,7 @@ std::string PlantRegisterBrowser::Export(const std::vector<int>& rows) {
         dialog.filter = program ? Catalogue(kTextProgramFile) + "(*.7pr)|*.7pr"
                                 : Catalogue(kTextParameterFile) + "(*.7pa)|*.7pa";
         dialog.defaultExt = program ? "7pr" : "7pa";
-        dialog.startFolder = AppFilePath(program ? "User\\PROGRAM" : "User\\PARAMETER");
+        dialog.startFolder = m_ws.config.FilePath(program ? "User\\PROGRAM" : "User\\PARAMETER");
         std::error_code ec;
         std::filesystem::create_directories(platform::PathFromUtf8(dialog.startFolder), ec);
         dialog.initialName = TitleInChain(*record);

@@ -41,7 +41,7 @@ bool ProgramMenuConfirm(files::Workspace& ws, ProgramMenuOption option) {
     ws.state.editorOpenedFromFile = false;
     switch (option) {
         case ProgramMenuOption::kNew: {
-            const CategoryTable categories = LoadedCategoryTable();
+            const CategoryTable categories = LoadedCategoryTable(ws.config);
             switch (CreateNewProgram(categories, state)) {
                 case NewProgramResult::kCreated:
                     break;

@@ -379,7 +379,8 @@ class Run : public RackRun, public std::enable_shared_from_this<Run> {
         }
         const auto differences = files::CompareDataSets(
             reference.items, m_ws.items.dataSet, files::CompareScope::kDownloadable,
-            reference.header.setStart, reference.header.adjustStart);
+            reference.header.starts[files::Category::Set],
+            reference.header.starts[files::Category::Adjust]);
         s.result = differences.empty() ? "matches" : "differs";
         s.detail = ComparisonResult(static_cast<int>(differences.size()), against);
         auto record =

@@ -90,11 +90,12 @@ DownloadPreview PreviewOf(const HeldData& held, const Workspace& instrument,
         const auto& header = held.header;
         p.model = header.model;
         p.itemCount =
-            comm::jobs::CountDownloadItems(held.items.dataSet, header.setStart, header.adjustStart);
+            comm::jobs::CountDownloadItems(held.items.dataSet, header.starts[files::Category::Set],
+                                           header.starts[files::Category::Adjust]);
         p.notes = files::CompareHeaders(header, instrument.header);
-        p.changes = files::CompareDataSets(held.items.dataSet, instrument.items.dataSet,
-                                           files::CompareScope::kDownloadable, header.setStart,
-                                           header.adjustStart);
+        p.changes = files::CompareDataSets(
+            held.items.dataSet, instrument.items.dataSet, files::CompareScope::kDownloadable,
+            header.starts[files::Category::Set], header.starts[files::Category::Adjust]);
         return p;
     }
     Workspace fileSide;

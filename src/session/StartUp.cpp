@@ -6,7 +6,6 @@
 #include "comm/Engine.h"
 #include "files/Workspace.h"
 #include "session/Menus.h"
-#include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/Clock.h"
 #include "shell/ConfigTables.h"
@@ -42,11 +41,11 @@ void WaitMs(Workspace& ws, int ms) {
 /// Setting.ini path: what every front end needs before the first command.
 StartupResult InitSettings(Workspace& ws, StartupHost& host) {
     if (!LoadModelTable(ws)) {
-        ShowSettingsFailure(ws, AppFilePath(Catalogue(kTextV3ModelIni)), MsgIcon::Critical);
+        ShowSettingsFailure(ws, ws.config.FilePath(Catalogue(kTextV3ModelIni)), MsgIcon::Critical);
         return StartupResult::SettingsMissing;
     }
-    if (!LoadCategoryTable(ws.hosts.navigation)) {
-        ShowSettingsFailure(ws, AppFilePath("Category.ini"), MsgIcon::Exclamation);
+    if (!ws.config.LoadCategories(ws.hosts.navigation)) {
+        ShowSettingsFailure(ws, ws.config.FilePath("Category.ini"), MsgIcon::Exclamation);
         return StartupResult::SettingsMissing;
     }
     if (ws.hosts.engine != nullptr) ws.hosts.engine->SetLogFileOn(false);
@@ -56,7 +55,7 @@ StartupResult InitSettings(Workspace& ws, StartupHost& host) {
     ApplyStoredPacing(ws);
     host.InitPortSettings();
     host.InitInformationRecord();
-    ws.state.settingFilePath = AppFilePath("Setting.ini");
+    ws.state.settingFilePath = ws.config.FilePath("Setting.ini");
     return StartupResult::Running;
 }
 
@@ -85,7 +84,7 @@ StartupResult Run(Workspace& ws, StartupHost& host) {
 }  // namespace
 
 bool LoadModelTable(Workspace& ws) {
-    if (!ReadModelFile(AppFilePath(Catalogue(kTextV3ModelIni)), ws.hosts.navigation)) return false;
+    if (!ws.config.LoadModels(ws.hosts.navigation)) return false;
     SessionState& g = ws.state;
     g.instrumentSpeed = 1200;
     if (ws.hosts.engine != nullptr) {

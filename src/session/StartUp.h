@@ -59,9 +59,10 @@ StartupResult Main(Workspace& ws, StartupHost& host);
 /// Setting.ini path, with no instance check, no windows and no title wait.
 StartupResult StartWithoutWindows(Workspace& ws, StartupHost& host);
 
-/// Reads V3Model.ini of the application folder; on success also sets both
-/// link speeds to 1200, clears the log and MAINT flags and loads the caption
-/// affixes. False when the file is missing or unreadable.
+/// Reads V3Model.ini of the session's application folder into its model
+/// table (ws.config); on success also sets both link speeds to 1200, clears
+/// the log and MAINT flags and loads the caption affixes. False when the file
+/// is missing or unreadable.
 bool LoadModelTable(Workspace& ws);
 /// The port number stored under "COMPORT": 1..4, 1 when absent or invalid.
 int ReadComPortSetting(Workspace& ws);

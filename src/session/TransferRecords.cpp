@@ -226,8 +226,9 @@ void RecordJobEnd(Workspace& ws, const comm::JobOutcome& outcome, const std::str
             const auto& data = ws.Engine().Data();
             const int total =
                 program ? comm::jobs::CountProgramDownloadItems(data.program.records)
-                        : comm::jobs::CountDownloadItems(data.items.dataSet, data.header.setStart,
-                                                         data.header.adjustStart);
+                        : comm::jobs::CountDownloadItems(
+                              data.items.dataSet, data.header.starts[files::Category::Set],
+                              data.header.starts[files::Category::Adjust]);
             record.result += " after " + std::to_string(record.itemsWritten) + " items written";
             const int left = std::max(total - record.itemsWritten, 0);
             record.result +=

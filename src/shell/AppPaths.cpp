@@ -178,6 +178,10 @@ void SetAppFolders(const AppFolders& folders) {
     Folders() = folders;
 }
 
+const AppFolders& ProcessAppFolders() {
+    return Folders();
+}
+
 const fs::path& AppFolder() {
     return Folders().app;
 }
@@ -207,7 +211,10 @@ fs::path SettingsFilePath() {
 }
 
 std::string AppFilePath(const std::string& name) {
-    const AppFolders& folders = Folders();
+    return AppFilePath(Folders(), name);
+}
+
+std::string AppFilePath(const AppFolders& folders, const std::string& name) {
     if (IsUserFile(name)) return Join(folders.data, name);
     if (folders.data != folders.app) {
         const std::string own = Join(folders.data, name);

@@ -75,6 +75,9 @@ void SetAppFolder(const std::filesystem::path& folder);
 /// Sets both folders directly.
 void SetAppFolders(const AppFolders& folders);
 
+/// Both folders as the process has them now.
+const AppFolders& ProcessAppFolders();
+
 /// The application folder.
 const std::filesystem::path& AppFolder();
 
@@ -102,5 +105,7 @@ std::filesystem::path SettingsFilePath();
 /// configuration file: a copy in the data folder, when there is one, overrides
 /// the one in the application folder.
 std::string AppFilePath(const std::string& name);
+/// The same over `folders` (a session's own folders).
+std::string AppFilePath(const AppFolders& folders, const std::string& name);
 
 }  // namespace rq50::shell

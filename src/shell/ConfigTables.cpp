@@ -3,14 +3,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <utility>
 
 #include "shell/AppPaths.h"
 #include "shell/Catalogue.h"
 #include "shell/ListInput.h"
 #include "shell/NavigationHost.h"
-#include "shell/Services.h"
-#include "shell/SessionState.h"
 #include "shell/TextNumbers.h"
 #include "shell/TextTrim.h"
 #include "shell/Wildcard.h"
@@ -38,16 +37,6 @@ bool ReadTable(const std::string& path, std::size_t fields, std::size_t headers,
 
 }  // namespace
 
-std::vector<ModelEntry>& ModelTable() {
-    static std::vector<ModelEntry> table;
-    return table;
-}
-
-std::vector<CategoryRow>& CategoryTable() {
-    static std::vector<CategoryRow> table;
-    return table;
-}
-
 std::int16_t HexToInt16(const std::string& text) {
     std::uint32_t value = 0;
     for (char c : Trim(text)) {
@@ -66,8 +55,8 @@ std::int16_t HexToInt16(const std::string& text) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
-bool ReadModelFile(const std::string& path, NavigationHost* navigation) {
-    auto& table = ModelTable();
+bool ReadModelFile(const std::string& path, std::vector<ModelEntry>& table,
+                   NavigationHost* navigation) {
     return ReadTable(
         path, kModelFields, kModelHeaderRecords,
         [&](std::size_t i, const std::vector<std::string>& f) {
@@ -77,8 +66,8 @@ bool ReadModelFile(const std::string& path, NavigationHost* navigation) {
         navigation);
 }
 
-bool ReadCategoryFile(const std::string& path, NavigationHost* navigation) {
-    auto& table = CategoryTable();
+bool ReadCategoryFile(const std::string& path, std::vector<CategoryRow>& table,
+                      NavigationHost* navigation) {
     return ReadTable(
         path, kCategoryFields, kCategoryHeaderRecords,
         [&](std::size_t i, const std::vector<std::string>& f) {
@@ -100,20 +89,66 @@ std::vector<BaudRateEntry> ReadBaudRateFile(const std::string& path, NavigationH
     return table;
 }
 
-bool LoadCategoryTable(NavigationHost* navigation) {
-    return ReadCategoryFile(AppFilePath("Category.ini"), navigation);
+const AppFolders& ConfigTables::Folders() const {
+    return m_folders ? *m_folders : ProcessAppFolders();
 }
 
-bool IsModelRegistered(const std::string& model) {
+std::string ConfigTables::FilePath(const std::string& name) const {
+    return AppFilePath(Folders(), name);
+}
+
+bool ConfigTables::LoadModels(NavigationHost* navigation) {
+    return ReadModelFile(FilePath(Catalogue(kTextV3ModelIni)), models, navigation);
+}
+
+bool ConfigTables::LoadCategories(NavigationHost* navigation) {
+    return ReadCategoryFile(FilePath("Category.ini"), categories, navigation);
+}
+
+bool ConfigTables::LoadOperators(const std::string& fileName) {
+    const std::filesystem::path file = platform::PathFromUtf8(FilePath(fileName));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    std::vector<OperatorRow> rows;
+    std::string line;
+    bool heading = true;
+    while (std::getline(in, line)) {
+        if (heading) {
+            heading = false;
+            continue;
+        }
+        // A line of blanks is no row (it would otherwise make an empty step a
+        // valid operator).
+        ListInputReader reader(line);
+        if (reader.AtEnd()) continue;
+        std::vector<std::string> fields = reader.ReadRecord(2);
+        fields.resize(2);
+        rows.push_back({std::move(fields[0]), std::move(fields[1])});
+    }
+    if (in.bad()) return false;
+    operators = std::move(rows);
+    return true;
+}
+
+void ConfigTables::Clear() {
+    models.clear();
+    categories.clear();
+    operators.clear();
+}
+
+bool ConfigTables::IsModelRegistered(const std::string& model) const {
     const std::string wanted = Trim(model);
-    return std::any_of(ModelTable().begin(), ModelTable().end(),
+    return std::any_of(models.begin(), models.end(),
                        [&](const ModelEntry& e) { return Trim(e.code) == wanted; });
 }
 
-std::int16_t FindBaudRateEntry(const std::string& model, std::vector<BaudRateEntry>* table,
-                               NavigationHost* navigation) {
+std::int16_t ConfigTables::FindBaudRateEntry(const std::string& model,
+                                             std::vector<BaudRateEntry>* table,
+                                             NavigationHost* navigation) const {
     std::vector<BaudRateEntry> rows =
-        ReadBaudRateFile(AppFilePath(Catalogue(kTextBaudrateIni)), navigation);
+        ReadBaudRateFile(FilePath(Catalogue(kTextBaudrateIni)), navigation);
     std::vector<std::pair<std::string, std::int16_t>> order;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         order.emplace_back(rows[i].modelPattern, static_cast<std::int16_t>(i));

@@ -45,10 +45,10 @@ files::ParameterFileRecord Template(const std::string& model) {
     files::ParameterFileRecord r;
     r.information = files::DefaultInformation(46362.5);
     r.header.model = model;
-    r.header.displayStart = 1;
-    r.header.setStart = 3;
-    r.header.adjustStart = 8;
-    r.header.maintStart = 9;
+    r.header.starts[files::Category::Display] = 1;
+    r.header.starts[files::Category::Set] = 3;
+    r.header.starts[files::Category::Adjust] = 8;
+    r.header.starts[files::Category::Maint] = 9;
     r.header.setCount = 5;
     r.items.push_back(Block(0x81, 0x40 | 3, 0x80 | 1, "TAG NO      NONE            "));
     for (int ma = 3; ma < 8; ++ma) {

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (EncodeParameterRecord(again) != bytes) std::abort();
 
     (void)FormatIsoDate(record.information.date);
-    (void)BuildContentList(record.items, record.header.maintStart, false);
+    (void)BuildContentList(record.items, record.header, false);
     (void)BuildParameterCsv(record, CsvAreas{}, true);
     return 0;
 }

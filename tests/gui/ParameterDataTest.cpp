@@ -423,7 +423,7 @@ void ParameterDataTest::plantRegisterReadOnly() {
         Press(window, "cmdName");
         Press(window, "cmdClose");
     });
-    gui::PlantRegisterWindow::Run(m_program->Ws(), &m_program->Main());
+    gui::PlantRegisterWindow::Run(m_program->Ws(), m_program->App().Reports(), &m_program->Main());
     m_program->Close();
     QFile after(file);
     QVERIFY(after.open(QIODevice::ReadOnly));

@@ -54,10 +54,11 @@ class NamedFile : public session::FileDialogHost {
 /// A printer that prints into a PDF file, or no printer at all.
 class TestPrinter : public gui::ReportPrinter, public print::PrinterHost {
   public:
-    TestPrinter(bool present, QString output) : m_present(present), m_output(std::move(output)) {
-        gui::SetPrinter(this);
+    TestPrinter(gui::ReportDevices& devices, bool present, QString output)
+        : m_devices(devices), m_present(present), m_output(std::move(output)) {
+        m_devices.SetPrinter(this);
     }
-    ~TestPrinter() override { gui::SetPrinter(nullptr); }
+    ~TestPrinter() override { m_devices.SetPrinter(nullptr); }
     print::PrinterHost& Host() override { return *this; }
     std::unique_ptr<QPrinter> MakePrinter() override {
         auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -73,6 +74,7 @@ class TestPrinter : public gui::ReportPrinter, public print::PrinterHost {
     int jobs = 0;
 
   private:
+    gui::ReportDevices& m_devices;
     bool m_present;
     QString m_output;
 };
@@ -164,7 +166,7 @@ void PrintTest::init() {
     m_program = std::make_unique<Program>();
     QCOMPARE(m_program->Start(), 0);
     m_printed = m_program->appDir + "/printed.pdf";
-    m_printer = std::make_unique<TestPrinter>(true, m_printed);
+    m_printer = std::make_unique<TestPrinter>(m_program->App().Reports(), true, m_printed);
 }
 
 void PrintTest::cleanup() {
@@ -190,9 +192,9 @@ gui::PrintDialog* PrintTest::OpenPrintDialog(shell::Screen from,
 QString PrintTest::SavePdf(gui::PrintPreviewWindow* preview, const QString& name) {
     const QString pdf = m_program->appDir + "/" + name;
     NamedFile named(pdf.toStdString());
-    gui::PdfFileDialog() = &named;
+    m_program->App().Reports().pdfDialog = &named;
     Press(preview, "cmdPdf");
-    gui::PdfFileDialog() = nullptr;
+    m_program->App().Reports().pdfDialog = nullptr;
     return PdfText(pdf);
 }
 
@@ -252,7 +254,7 @@ void PrintTest::printsOnlyTheSelectedAreas() {
 
 void PrintTest::noPrinterOffersAPdfFile() {
     m_printer.reset();
-    m_printer = std::make_unique<TestPrinter>(false, QString());
+    m_printer = std::make_unique<TestPrinter>(m_program->App().Reports(), false, QString());
     auto* dialog = OpenPrintDialog();
     QVERIFY(dialog != nullptr);
 
@@ -275,10 +277,10 @@ void PrintTest::noPrinterOffersAPdfFile() {
     // Its Print asks for the printer; Yes: the report goes to the PDF file chosen.
     const QString pdf = m_program->appDir + "/report.pdf";
     NamedFile named(pdf.toStdString());
-    gui::PdfFileDialog() = &named;
+    m_program->App().Reports().pdfDialog = &named;
     m_program->messages.answers = {shell::MsgAnswer::Yes};
     Press(preview, "cmdPrint");
-    gui::PdfFileDialog() = nullptr;
+    m_program->App().Reports().pdfDialog = nullptr;
     QCOMPARE(m_program->messages.boxes.size(), std::size_t(1));
     QCOMPARE(named.specs.size(), std::size_t(1));
     QCOMPARE(QString::fromStdString(named.specs[0].filter), QString("PDF File(*.pdf)|*.pdf"));

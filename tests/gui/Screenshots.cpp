@@ -423,7 +423,7 @@ int main(int argc, char** argv) {
     DataScreens(program, main);
     // The plant register holding that path's upload, backup and download.
     ModalShot("PlantRegister", "plant_register");
-    gui::PlantRegisterWindow::Run(program.Ws(), &main);
+    gui::PlantRegisterWindow::Run(program.Ws(), program.App().Reports(), &main);
     PrintScreens(program);
     program.Close();
     ProgramShots();

@@ -396,7 +396,7 @@ void StartupTest::everyScreenInsideTheArea() {
         if (QByteArray(dialog) == "frmRQ4300") gui::PasswordDialog::Run(program.Ws(), &main, shell::PasswordMode::Set);
         if (QByteArray(dialog) == "frmRQ4100") gui::SlotNumberDialog::Ask(program.Ws(), &main);
         if (QByteArray(dialog) == "PlantRegister")
-            gui::PlantRegisterWindow::Run(program.Ws(), &main);
+            gui::PlantRegisterWindow::Run(program.Ws(), program.App().Reports(), &main);
         if (QByteArray(dialog) == "OfflineEditor") gui::OfflineEditorWindow(offline, &main).exec();
         if (QByteArray(dialog) == "DownloadPreview")
             gui::DownloadPreviewDialog(preview, &main).exec();

@@ -30,7 +30,7 @@ parameter::ItemArray ThreeGroups() {
 
 DataSetHeader MaintFrom(std::int32_t maintStart) {
     DataSetHeader h;
-    h.maintStart = maintStart;
+    h.starts[files::Category::Maint] = maintStart;
     return h;
 }
 

@@ -135,7 +135,7 @@ TEST(ParameterCsv, GroupsAndTheMaintRule) {
 TEST(ParameterCsv, MaintStartZeroAndSharedStarts) {
     ParameterFileRecord r = FourCategories();
     r.items.insert(r.items.begin(), test::Block(0x80, 0x00, 0x00, 0, "MODEL   "));
-    r.header.maintStart = 0;
+    r.header.starts[files::Category::Maint] = 0;
     CsvAreas areas{false, true, true, true, true, false, false};
     auto lines = BuildParameterCsv(r, areas, true);
     const auto count = [&lines](const std::string& text) {
@@ -151,7 +151,7 @@ TEST(ParameterCsv, MaintStartZeroAndSharedStarts) {
     // SET and ADJUST both start at MA 5: SET is shown, empty; ADJUST holds
     // the blocks once.
     r = FourCategories();
-    r.header.setStart = 5;
+    r.header.starts[files::Category::Set] = 5;
     lines = BuildParameterCsv(r, areas, true);
     EXPECT_EQ(count("=== SET ==="), 1);
     EXPECT_EQ(count("=== ADJUST ==="), 1);

@@ -50,10 +50,10 @@ inline ParameterFileRecord SampleParameterRecord() {
     r.information = SampleInformation("PLANT1.7pa");
     r.header.model = "RQB2";
     r.header.slot = 3;
-    r.header.displayStart = 1;
-    r.header.setStart = 3;
-    r.header.adjustStart = 5;
-    r.header.maintStart = 7;
+    r.header.starts[files::Category::Display] = 1;
+    r.header.starts[files::Category::Set] = 3;
+    r.header.starts[files::Category::Adjust] = 5;
+    r.header.starts[files::Category::Maint] = 7;
     r.header.displayCount = 1;
     r.header.setCount = 1;
     r.header.adjustCount = 0;

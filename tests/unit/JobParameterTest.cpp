@@ -52,8 +52,8 @@ TEST_F(JobUpload, DirectInstrumentGivesItsItemsInOrder) {
 
     const auto& header = engine.Data().header;
     EXPECT_EQ(header.model, "RQB2    ");
-    EXPECT_EQ(header.setStart, 2);
-    EXPECT_EQ(header.maintStart, 5);
+    EXPECT_EQ(header.starts[files::Category::Set], 2);
+    EXPECT_EQ(header.starts[files::Category::Maint], 5);
     EXPECT_EQ(header.customType, 0);
     EXPECT_EQ(rq50::comm::CoreOf(engine).Results().categoryNames[1],
               (std::vector<std::string>{"INPUT", "OUTPUT"}));
@@ -213,8 +213,8 @@ TEST_F(JobDownload, ClampedValueIsListed) {
 // before anything is sent, and the job does not end as completed.
 TEST_F(JobDownload, AHeaderThatDoesNotFitItsItemsIsRefusedBeforeAnythingIsSent) {
     Upload(SmallInstrument());
-    engine.Data().header.setStart = INT32_MIN;
-    engine.Data().header.adjustStart = INT32_MAX;
+    engine.Data().header.starts[files::Category::Set] = INT32_MIN;
+    engine.Data().header.starts[files::Category::Adjust] = INT32_MAX;
     const std::size_t before = line->SentFrames().size();
     ASSERT_TRUE(Run(kJobDownload, "Download to TAVRO"));
     EXPECT_EQ(engine.LastOutcome().code, kErrDataSetRefused);

@@ -81,9 +81,10 @@ class JobRecovery : public JobBench {
     std::string DataSet() const {
         const auto& h = engine.Data().header;
         std::ostringstream out;
-        out << h.model << '|' << h.slot << '|' << h.displayStart << ' ' << h.setStart << ' '
-            << h.adjustStart << ' ' << h.maintStart << '|' << h.displayCount << ' ' << h.setCount
-            << ' ' << h.adjustCount << ' ' << h.maintCount << '|' << int(h.customType) << '\n'
+        out << h.model << '|' << h.slot << '|' << h.starts[files::Category::Display] << ' '
+            << h.starts[files::Category::Set] << ' ' << h.starts[files::Category::Adjust] << ' '
+            << h.starts[files::Category::Maint] << '|' << h.displayCount << ' ' << h.setCount << ' '
+            << h.adjustCount << ' ' << h.maintCount << '|' << int(h.customType) << '\n'
             << Hex(engine.Data().items.dataSet);
         return out.str();
     }

@@ -45,10 +45,10 @@ files::ParameterFileRecord LargeRecord() {
     files::ParameterFileRecord r;
     r.information = files::test::SampleInformation("BIG.7pa");
     r.header.model = "RQB2";
-    r.header.displayStart = 1;
-    r.header.setStart = 6;
-    r.header.adjustStart = 11;
-    r.header.maintStart = 0;
+    r.header.starts[files::Category::Display] = 1;
+    r.header.starts[files::Category::Set] = 6;
+    r.header.starts[files::Category::Adjust] = 11;
+    r.header.starts[files::Category::Maint] = 0;
     for (int ma = 1; ma <= 16; ++ma) {
         r.items.push_back(Block(0x80, static_cast<std::uint8_t>(ma), 0, 0, "GROUP   "));
         for (int mb = 1; mb < 50; ++mb) {
@@ -236,13 +236,13 @@ TEST(CategorySplit, PrintoutCsvAndContentListAgree) {
                     Block(0x83, 0x03, 0x05, 0, "SP      1A2B    "),
                     Block(0x80, 0x05, 0x00, 0, "TUNE    "),
                     Block(0x83, 0x05, 0x01, 0, "GAIN    ON      ")};
-    record.header.displayStart = 1;
-    record.header.setStart = record.header.adjustStart = 3;
+    record.header.starts[files::Category::Display] = 1;
+    record.header.starts[files::Category::Set] = record.header.starts[files::Category::Adjust] = 3;
     const std::vector<std::string> names = {"MODEL", "INPUT", "PV", "SETS", "SP", "TUNE", "GAIN"};
 
     // The names each output shows, for a MAINT start and whether MAINT is open.
     const auto shown = [&](std::int32_t maintStart, bool maint) {
-        record.header.maintStart = maintStart;
+        record.header.starts[files::Category::Maint] = maintStart;
         std::set<std::string> printed, exported, listed;
         RecordingSurface surface;
         PrintControl control(surface);

@@ -30,7 +30,7 @@ class CommandCheckTest : public ::testing::Test {
 
     int Run() {
         checker.ClearCheckResults();
-        return checker.RunCommandCheck({program, consts, model, header, categories});
+        return checker.RunCommandCheck({program, consts, model, header, categories, config});
     }
 
     std::vector<std::string> Lines() const {
@@ -47,6 +47,7 @@ class CommandCheckTest : public ::testing::Test {
     CellGrid consts{kGridRows, 1};
     std::string model = "RQK2";
     ProgramHeader header;
+    shell::ConfigTables config;
     CommandChecker checker;
 };
 
@@ -129,17 +130,17 @@ TEST_F(CommandCheckTest, OperatorsAreExactAndLinesComeInTheirOrder) {
                            "P07|GIF|Specify jump address.",
                        }));
     // A second check without clearing lists nothing twice.
-    checker.RunCommandCheck({program, consts, model, header, categories});
+    checker.RunCommandCheck({program, consts, model, header, categories, config});
     EXPECT_EQ(checker.ErrorLines().size(), 7u);
 }
 
 TEST_F(CommandCheckTest, ModelRegistrationUsesWildcardPatterns) {
     // The count pass matches column 1 as a wildcard pattern ("#" a digit).
     categories = {Row("RQK#", "40", "P01", "4", "Q01", "K2")};
-    checker.CheckItemCounts({program, consts, model, header, categories});
+    checker.CheckItemCounts({program, consts, model, header, categories, config});
     EXPECT_FALSE(checker.Working().counts.modelNotRegistered);
     model = "RQKX";
-    checker.CheckItemCounts({program, consts, model, header, categories});
+    checker.CheckItemCounts({program, consts, model, header, categories, config});
     EXPECT_TRUE(checker.Working().counts.modelNotRegistered);
 }
 

@@ -32,7 +32,8 @@ class ProgramEditorTest : public ::testing::Test {
   protected:
     ProgramEditorTest()
         : folder("editor"),
-          editor(services.ws.hosts, categories, state, host, shell::AppFilePath("Undo\\")) {}
+          editor(services.ws.hosts, categories, services.ws.config, state, host,
+                 shell::AppFilePath("Undo\\")) {}
 
     /// A new RQK2 program in the editor.
     void OpenNew() {
@@ -106,7 +107,7 @@ TEST_F(ProgramEditorTest, WriteBackWidensOperatorsAndNormalisesConstants) {
     EXPECT_EQ(RecordDataText(state.records[12]), "+0.00000");
 
     // Filling a second editor from memory shows the program as written back.
-    ProgramEditor again(ws.hosts, categories, state, host, shell::AppFilePath("Undo\\"));
+    ProgramEditor again(ws.hosts, categories, ws.config, state, host, shell::AppFilePath("Undo\\"));
     again.Open();
     EXPECT_EQ(again.ProgramGrid().Get(4, 1), "GO05");
     EXPECT_EQ(again.ProgramGrid().Get(4, kCommentColumn), "jump");
@@ -143,7 +144,8 @@ TEST_F(ProgramEditorTest, UploadedProgramKeepsItsCountsWhileTheModelStays) {
     state.header.stepComments.resize(3);
     state.records.resize(3 + 4);
     state.source = ProgramSource::Upload;
-    ProgramEditor uploaded(ws.hosts, categories, state, host, shell::AppFilePath("Undo\\"));
+    ProgramEditor uploaded(ws.hosts, categories, ws.config, state, host,
+                           shell::AppFilePath("Undo\\"));
     uploaded.Open();
     ASSERT_EQ(uploaded.WriteBack(), WriteBackStatus::kReady);
     EXPECT_EQ(state.header.stepCount, 3);
@@ -440,7 +442,8 @@ TEST(ProgramText, HeadlessEditorShowsGridsAndKeepsNoSnapshots) {
     ASSERT_EQ(CreateNewProgram(categories, state), NewProgramResult::kCreated);
     state.header.stepComments[1] = "store";
     EditorHost host;
-    ProgramEditor editor(services.ws.hosts, categories, state, host, std::string());
+    ProgramEditor editor(services.ws.hosts, categories, services.ws.config, state, host,
+                         std::string());
     editor.Open();
     editor.TakeSnapshot();
     EXPECT_FALSE(editor.UndoEnabled());

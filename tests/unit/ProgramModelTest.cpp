@@ -108,25 +108,26 @@ TEST(ConstValue, StoredAndDisplayForms) {
 
 TEST(LoadOperatorTable, ReadsPairsAfterTheHeadingAndKeepsTableWhenMissing) {
     testing::TempAppFolder folder("ope");
+    shell::ConfigTables config;
     folder.Write("OPE_TBLK2.ini", "MNEMONIC,MEANING\r\nLDX1,load x1\r\n\"END\" , end\r\nNOP\r\n");
-    ASSERT_TRUE(LoadOperatorTable("K2"));
-    ASSERT_EQ(OperatorTable().size(), 3u);
-    EXPECT_EQ(OperatorTable()[0].mnemonic, "LDX1");
-    EXPECT_EQ(OperatorTable()[0].second, "load x1");
-    EXPECT_EQ(OperatorTable()[1].mnemonic, "END");
-    EXPECT_EQ(OperatorTable()[2].mnemonic, "NOP");
+    ASSERT_TRUE(LoadOperatorTable(config, "K2"));
+    ASSERT_EQ(config.operators.size(), 3u);
+    EXPECT_EQ(config.operators[0].mnemonic, "LDX1");
+    EXPECT_EQ(config.operators[0].second, "load x1");
+    EXPECT_EQ(config.operators[1].mnemonic, "END");
+    EXPECT_EQ(config.operators[2].mnemonic, "NOP");
 
-    EXPECT_FALSE(LoadOperatorTable("ZZ"));
-    EXPECT_EQ(OperatorTable().size(), 3u);
+    EXPECT_FALSE(LoadOperatorTable(config, "ZZ"));
+    EXPECT_EQ(config.operators.size(), 3u);
 
     // Quoted fields keep their commas; lines of blanks are no rows.
     folder.Write("OPE_TBLK3.ini",
                  "MNEMONIC,MEANING\n\"A,B\",\"pair, quoted\"\n  \n\nEND,end\n \t\r\n");
-    ASSERT_TRUE(LoadOperatorTable("K3"));
-    ASSERT_EQ(OperatorTable().size(), 2u);
-    EXPECT_EQ(OperatorTable()[0].mnemonic, "A,B");
-    EXPECT_EQ(OperatorTable()[0].second, "pair, quoted");
-    EXPECT_EQ(OperatorTable()[1].mnemonic, "END");
+    ASSERT_TRUE(LoadOperatorTable(config, "K3"));
+    ASSERT_EQ(config.operators.size(), 2u);
+    EXPECT_EQ(config.operators[0].mnemonic, "A,B");
+    EXPECT_EQ(config.operators[0].second, "pair, quoted");
+    EXPECT_EQ(config.operators[1].mnemonic, "END");
 }
 
 TEST(CreateNewProgram, BuildsTheTemplateFromTheRqk2Row) {

@@ -65,8 +65,6 @@ TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     ServicesScope scope;
     files::Workspace& ws = scope.ws;
     TempAppFolder folder;
-    ModelTable().clear();
-    CategoryTable().clear();
     folder.Write("V3Model.ini", "\"MODEL\",\"NOTE\"\r\n");
     folder.Write("Category.ini", "T,,,,,,,\nM,S,P,C,Q,K,O,N\n");
     comm::CommEngine engine;
@@ -75,10 +73,10 @@ TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
     ws.state.maintMode = true;
     engine.SetSpeed(9600);
     EXPECT_TRUE(LoadModelTable(ws));
-    EXPECT_TRUE(LoadCategoryTable());
-    EXPECT_TRUE(ModelTable().empty());
-    EXPECT_TRUE(CategoryTable().empty());
-    EXPECT_FALSE(IsModelRegistered("RQB2"));
+    EXPECT_TRUE(ws.config.LoadCategories());
+    EXPECT_TRUE(ws.config.models.empty());
+    EXPECT_TRUE(ws.config.categories.empty());
+    EXPECT_FALSE(ws.config.IsModelRegistered("RQB2"));
     EXPECT_FALSE(ws.state.maintMode);
     EXPECT_EQ(engine.Speed(), 1200);
 }
@@ -86,54 +84,54 @@ TEST(ConfigTables, HeaderOnlyFilesGiveEmptyTablesAndStartUpSucceeds) {
 TEST(ConfigTables, ModelAndCategoryRows) {
     Workspace ws;
     TempAppFolder folder;
-    ModelTable().clear();
-    CategoryTable().clear();
     folder.Write("V3Model.ini", "MODEL,NOTE\n RQH2 ,v3\nRQG2,\"a, b\"\n");
     folder.Write("Category.ini",
                  "T,,,,,,,\nM,S,P,C,Q,K,O,N\nRQK2,48,P01,16,Q01,FPU,K2,\nLW*,0,,0,,LW,,x\n");
     ASSERT_TRUE(LoadModelTable(ws));
-    ASSERT_TRUE(LoadCategoryTable());
-    ASSERT_EQ(ModelTable().size(), 2u);
-    EXPECT_EQ(ModelTable()[1].column2, "a, b");
-    EXPECT_TRUE(IsModelRegistered("RQH2  "));
-    EXPECT_FALSE(IsModelRegistered("RQH"));
-    ASSERT_EQ(CategoryTable().size(), 2u);
-    EXPECT_EQ(CategoryTable()[0], (CategoryRow{"RQK2", "48", "P01", "16", "Q01", "FPU", "K2", ""}));
-    EXPECT_EQ(CategoryTable()[1][2], "");
+    ASSERT_TRUE(ws.config.LoadCategories());
+    ASSERT_EQ(ws.config.models.size(), 2u);
+    EXPECT_EQ(ws.config.models[1].column2, "a, b");
+    EXPECT_TRUE(ws.config.IsModelRegistered("RQH2  "));
+    EXPECT_FALSE(ws.config.IsModelRegistered("RQH"));
+    ASSERT_EQ(ws.config.categories.size(), 2u);
+    EXPECT_EQ(ws.config.categories[0],
+              (CategoryRow{"RQK2", "48", "P01", "16", "Q01", "FPU", "K2", ""}));
+    EXPECT_EQ(ws.config.categories[1][2], "");
     // A second, shorter read replaces rows by index and keeps the rest.
     folder.Write("V3Model.ini", "MODEL,NOTE\nRQX2,\n");
     ASSERT_TRUE(LoadModelTable(ws));
-    ASSERT_EQ(ModelTable().size(), 2u);
-    EXPECT_EQ(ModelTable()[0].code, "RQX2");
-    EXPECT_EQ(ModelTable()[1].code, "RQG2");
+    ASSERT_EQ(ws.config.models.size(), 2u);
+    EXPECT_EQ(ws.config.models[0].code, "RQX2");
+    EXPECT_EQ(ws.config.models[1].code, "RQG2");
 }
 
 TEST(ConfigTables, MissingFilesFail) {
     Workspace ws;
     TempAppFolder folder;
     EXPECT_FALSE(LoadModelTable(ws));
-    EXPECT_FALSE(LoadCategoryTable());
+    EXPECT_FALSE(ws.config.LoadCategories());
     EXPECT_TRUE(ReadBaudRateFile((folder.Path() / "Baudrate.ini").string()).empty());
-    EXPECT_EQ(FindBaudRateEntry("RQK2"), -1);
+    EXPECT_EQ(ws.config.FindBaudRateEntry("RQK2"), -1);
 }
 
 TEST(BaudRate, HexColumnsAndLongestPatternFirst) {
+    Workspace ws;
     TempAppFolder folder;
     for (const char* content : {"M,A,B,C,P,H,L\nRQ*,1E,1,0,BPS,02,01\nRQK2*,1e,2,ff,BPS,12,11\n",
                                 "M,A,B,C,P,H,L\nRQK2*,1e,2,ff,BPS,12,11\nRQ*,1E,1,0,BPS,02,01\n"}) {
         folder.Write("Baudrate.ini", content);
         std::vector<BaudRateEntry> table;
-        const int k2 = FindBaudRateEntry("RQK2", &table);
+        const int k2 = ws.config.FindBaudRateEntry("RQK2", &table);
         ASSERT_GE(k2, 0);
         EXPECT_EQ(table[k2].modelPattern, "RQK2*");
         EXPECT_EQ(table[k2].ma, 30);
         EXPECT_EQ(table[k2].mb, 2);
         EXPECT_EQ(table[k2].mc, 255);
         EXPECT_EQ(table[k2].code9600, "12");
-        const int b2 = FindBaudRateEntry("RQB2");
+        const int b2 = ws.config.FindBaudRateEntry("RQB2");
         EXPECT_EQ(table[b2].modelPattern, "RQ*");
-        EXPECT_EQ(FindBaudRateEntry("ZNC"), -1);
-        EXPECT_EQ(FindBaudRateEntry("rqk2"), -1);
+        EXPECT_EQ(ws.config.FindBaudRateEntry("ZNC"), -1);
+        EXPECT_EQ(ws.config.FindBaudRateEntry("rqk2"), -1);
     }
     EXPECT_EQ(HexToInt16("1F"), 31);
     EXPECT_EQ(HexToInt16("FFFF"), -1);
@@ -149,24 +147,22 @@ TEST(SampleFiles, AreConsistentWithEachOther) {
     for (const char* name : {"V3Model.ini", "Category.ini", "Baudrate.ini", "OPE_TBLK2.ini"}) {
         std::filesystem::copy_file(samples / name, folder.Path() / name);
     }
-    ModelTable().clear();
-    CategoryTable().clear();
     ASSERT_TRUE(LoadModelTable(ws));
-    ASSERT_TRUE(LoadCategoryTable());
-    EXPECT_FALSE(ModelTable().empty());
-    EXPECT_FALSE(IsModelRegistered("RQB2"));
+    ASSERT_TRUE(ws.config.LoadCategories());
+    EXPECT_FALSE(ws.config.models.empty());
+    EXPECT_FALSE(ws.config.IsModelRegistered("RQB2"));
     bool k2Found = false;
-    for (const CategoryRow& row : CategoryTable()) {
+    for (const CategoryRow& row : ws.config.categories) {
         if (row[0] != "RQK2") continue;
         k2Found = true;
         EXPECT_TRUE(std::filesystem::exists(folder.Path() / ("OPE_TBL" + row[6] + ".ini")));
     }
     EXPECT_TRUE(k2Found);
     std::vector<BaudRateEntry> table;
-    const int k2 = FindBaudRateEntry("RQK2", &table);
+    const int k2 = ws.config.FindBaudRateEntry("RQK2", &table);
     ASSERT_GE(k2, 0);
     EXPECT_EQ(table[k2].modelPattern, "RQK2*");
-    EXPECT_GE(FindBaudRateEntry("RQB2"), 0);
+    EXPECT_GE(ws.config.FindBaudRateEntry("RQB2"), 0);
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "ShellFakes.h"
 #include "ShellTempDir.h"
 #include "comm/Engine.h"
@@ -11,6 +14,7 @@
 #include "comm/jobs/Jobs.h"
 #include "files/InformationRecord.h"
 #include "files/Workspace.h"
+#include "program/ProgramModel.h"
 #include "shell/ConfigTables.h"
 #include "shell/FileSystemUtility.h"
 #include "shell/SettingsStore.h"
@@ -24,6 +28,7 @@ using namespace rq50::session;
 using namespace rq50::files;
 namespace {
 
+using testing::MakeTempFolder;
 using testing::RecordingMessages;
 using testing::TempAppFolder;
 using Calls = std::vector<std::string>;
@@ -53,10 +58,6 @@ struct SessionScope {
         frontEnd.utility = &utility;
         frontEnd.settings = &store;
         frontEnd.messages = &messages;
-    }
-    ~SessionScope() {
-        ModelTable().clear();
-        CategoryTable().clear();
     }
     void WriteTables() {
         folder.Write("V3Model.ini", "\"MODEL\",\"NOTE\"\nRQG2,x\n");
@@ -196,6 +197,58 @@ TEST(CoreSession, TwoSessionsUploadFromTwoInstrumentsSideBySide) {
     EXPECT_TRUE(s.messages.boxes.empty());
     b.session.reset();
     a.session.reset();
+}
+
+// A session reads the configuration files of its own application folder:
+// two sessions in one process, each given a folder, keep their own model,
+// category and operator tables, and neither reads the process's folder
+// (which here has no tables at all).
+TEST(CoreSession, TwoSessionsKeepTheTablesOfTheirOwnApplicationFolders) {
+    SessionScope s;
+    struct Side {
+        const char* model;
+        const char* steps;
+        const char* op;
+        std::filesystem::path folder;
+        std::unique_ptr<CoreSession> session;
+    };
+    Side sides[] = {{"RQG2", "48", "LDX1", {}, {}}, {"RQH2", "10", "STY1", {}, {}}};
+    for (Side& side : sides) {
+        side.folder = MakeTempFolder("rq50-session-");
+        const auto write = [&side](const char* name, const std::string& text) {
+            std::ofstream(side.folder / name, std::ios::binary) << text;
+        };
+        write("V3Model.ini", std::string("MODEL,NOTE\n") + side.model + ",x\n");
+        write("Category.ini",
+              std::string("T,,,,,,,\nH,,,,,,,\nRQK2,") + side.steps + ",P01,4,Q01,FPU,K2,x\n");
+        write("OPE_TBLK2.ini", std::string("OPE,NOTE\n") + side.op + ",\n");
+        FrontEnd frontEnd = s.frontEnd;
+        frontEnd.appFolders = AppFolders{side.folder, side.folder};
+        side.session = std::make_unique<CoreSession>(frontEnd);
+    }
+    // Both start before either is looked at: the second start leaves the
+    // first session's tables alone.
+    for (Side& side : sides) ASSERT_EQ(side.session->Start(), StartupResult::Running);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const Side& own = sides[i];
+        const Side& other = sides[1 - i];
+        SCOPED_TRACE(own.model);
+        Workspace& ws = own.session->Data();
+        const auto& tables = own.session->Engine().Tables();
+        EXPECT_TRUE(tables.isV3Model(own.model));
+        EXPECT_FALSE(tables.isV3Model(other.model));
+        EXPECT_EQ(tables.findCategory("RQK2").steps, own.steps);
+        EXPECT_EQ(ws.state.settingFilePath, AppFilePath({own.folder, own.folder}, "Setting.ini"));
+        ASSERT_TRUE(program::LoadOperatorTable(ws.config, "K2"));
+        ASSERT_EQ(ws.config.operators.size(), 1u);
+        EXPECT_EQ(ws.config.operators[0].mnemonic, own.op);
+    }
+    EXPECT_TRUE(s.messages.boxes.empty());
+    for (Side& side : sides) {
+        side.session.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(side.folder, ec);
+    }
 }
 
 }  // namespace

@@ -54,8 +54,6 @@ struct StartupScope {
     StartupScope() : host(services.clock, services.ws) {
         ws.hosts.settings = &store;
         ws.hosts.utility = &utility;
-        ModelTable().clear();
-        CategoryTable().clear();
     }
     void WriteTables() {
         folder.Write("V3Model.ini", "MODEL,NOTE\nRQH2,x\n");

@@ -132,10 +132,9 @@ TEST(SimSamples, FreeProgramUnitHoldsProgramAndConstAreas) {
 
 TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
     const std::string appdir = std::string(RQ50_SOURCE_DIR) + "/src/resources/appdir/";
-    shell::ModelTable().clear();
-    shell::CategoryTable().clear();
-    ASSERT_TRUE(shell::ReadModelFile(appdir + "V3Model.ini"));
-    ASSERT_TRUE(shell::ReadCategoryFile(appdir + "Category.ini"));
+    shell::ConfigTables tables;
+    ASSERT_TRUE(shell::ReadModelFile(appdir + "V3Model.ini", tables.models));
+    ASSERT_TRUE(shell::ReadCategoryFile(appdir + "Category.ini", tables.categories));
     const auto baudRows = shell::ReadBaudRateFile(appdir + "Baudrate.ini");
     ASSERT_FALSE(baudRows.empty());
 
@@ -147,7 +146,7 @@ TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
 
     for (Device* device : devices) {
         const std::string model = shell::Trim(device->model);
-        EXPECT_EQ(device->v3, shell::IsModelRegistered(model)) << model;
+        EXPECT_EQ(device->v3, tables.IsModelRegistered(model)) << model;
 
         const shell::BaudRateEntry* best = nullptr;
         for (const auto& row : baudRows)
@@ -167,7 +166,7 @@ TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
     // The program areas of RQK2 lie where its category row says.
     Device& rqk2 = *files[2].DeviceAt();
     const shell::CategoryRow* row = nullptr;
-    for (const auto& r : shell::CategoryTable())
+    for (const auto& r : tables.categories)
         if (r[0] == "RQK2") row = &r;
     ASSERT_NE(row, nullptr);
     auto checkArea = [&rqk2](const std::string& count, const std::string& start,
@@ -182,8 +181,6 @@ TEST(SimSamples, AgreeWithTheSampleConfigurationFiles) {
     };
     checkArea((*row)[1], (*row)[2], "PROGRAM");
     checkArea((*row)[3], (*row)[4], "CONST");
-    shell::ModelTable().clear();
-    shell::CategoryTable().clear();
 }
 
 }  // namespace

@@ -130,8 +130,9 @@ bool StepJob::CategoryStarts(int step, files::DataSetHeader& header) {
         e.ReqItem(kStartMa[static_cast<std::size_t>(offset)], 0, 0);
         return true;
     }
-    const std::array<int*, 3> starts = {&header.displayStart, &header.setStart,
-                                        &header.adjustStart};
+    const std::array<int*, 3> starts = {&header.starts[files::Category::Display],
+                                        &header.starts[files::Category::Set],
+                                        &header.starts[files::Category::Adjust]};
     *starts[static_cast<std::size_t>(offset)] = e.RespMA;
     if (step == kStepAdjustStart) CategoryStartsAnswered();
     return true;

@@ -85,20 +85,20 @@ void ItemWrites::Check(const parameter::ItemArray& items) {
 int CategoryStartOf(const files::DataSetHeader& header, int category) {
     switch (category) {
         case 0:
-            return header.displayStart;
+            return header.starts[files::Category::Display];
         case 1:
-            return header.setStart;
+            return header.starts[files::Category::Set];
         case 2:
-            return header.adjustStart;
+            return header.starts[files::Category::Adjust];
         default:
-            return header.maintStart;
+            return header.starts[files::Category::Maint];
     }
 }
 
 int NextCategoryStartOf(const files::DataSetHeader& header, int category) {
-    return category == 0   ? header.setStart
-           : category == 1 ? header.adjustStart
-                           : header.displayStart;
+    return category == 0   ? header.starts[files::Category::Set]
+           : category == 1 ? header.starts[files::Category::Adjust]
+                           : header.starts[files::Category::Display];
 }
 
 std::string SkippingText(const std::string& nameKey) {

@@ -125,14 +125,14 @@ class CategoryPageJob : public StepJob {
     }
 
     void MaintStartAnswered() override {
-        m_header.maintStart = e.RespMA;
+        m_header.starts[files::Category::Maint] = e.RespMA;
         e.CommStep = kCategoryHead;
     }
 
     void Step(int step) override {
         if (ConnectSequence(step) || CategoryStarts(step, m_header) ||
             GroupWalkSteps(step, kFirstItem, m_walk) ||
-            MaintEntry(step, kMaintEntry, m_header.adjustStart))
+            MaintEntry(step, kMaintEntry, m_header.starts[files::Category::Adjust]))
             return;
         if (step != kCategoryHead) return;
         if (Sending()) return e.ReqItem(CategoryStart(), 0, 0);

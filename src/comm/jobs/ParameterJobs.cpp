@@ -87,9 +87,9 @@ class UploadJob : public StepJob {
 
     void Step(int step) override {
         if (ConnectSequence(step) || CategoryStarts(step, m_header) ||
-            V3Access(step, kV3Access, m_header.adjustStart) ||
+            V3Access(step, kV3Access, m_header.starts[files::Category::Adjust]) ||
             GroupWalkSteps(step, kFirstItem, m_walk) ||
-            MaintEntry(step, kMaintEntry, m_header.adjustStart))
+            MaintEntry(step, kMaintEntry, m_header.starts[files::Category::Adjust]))
             return;
         switch (step) {
             case kCategoryHead:
@@ -117,7 +117,7 @@ class UploadJob : public StepJob {
     }
 
     void MaintStartAnswered() override {
-        m_header.maintStart = e.RespMA;
+        m_header.starts[files::Category::Maint] = e.RespMA;
         m_category = kMaint;
         e.CommStep = kCategoryHead;
     }
@@ -217,8 +217,9 @@ class DownloadJob : public StepJob {
   private:
     void Begin(SerialPort& port) override {
         const auto& header = e.Data().header;
-        m_increment = ProgressIncrement(
-            CountDownloadItems(e.Data().items.dataSet, header.setStart, header.adjustStart));
+        m_increment = ProgressIncrement(CountDownloadItems(e.Data().items.dataSet,
+                                                           header.starts[files::Category::Set],
+                                                           header.starts[files::Category::Adjust]));
         m_progress = 0;
         m_writes.Restart();
         e.Results().downloadCheck.clear();
@@ -227,7 +228,8 @@ class DownloadJob : public StepJob {
         // the port is opened.
         if (const int refusal = DownloadRefusal(
                 e.Data().items.dataSet,
-                {header.displayStart, header.setStart, header.adjustStart, header.maintStart})) {
+                {header.starts[files::Category::Display], header.starts[files::Category::Set],
+                 header.starts[files::Category::Adjust], header.starts[files::Category::Maint]})) {
             ShowDownloadRefusal(e, refusal);
             m_increment = 0;
             e.CommError = kErrDataSetRefused;
@@ -253,7 +255,9 @@ class DownloadJob : public StepJob {
 
     void Step(int step) override {
         const auto& header = e.Data().header;
-        if (ConnectSequence(step) || V3Access(step, kV3Access, header.adjustStart)) return;
+        if (ConnectSequence(step) ||
+            V3Access(step, kV3Access, header.starts[files::Category::Adjust]))
+            return;
         switch (step) {
             case kOut2Type:
                 if (Sending()) return e.ReqItem(kOut2TypeMa, kOut2TypeMb, 0);
@@ -304,8 +308,9 @@ class DownloadJob : public StepJob {
     void SendNextItem() {
         const auto& header = e.Data().header;
         const bool found = m_writes.Send([this, &header](std::size_t from) {
-            return NextDownloadItem(e.Data().items.dataSet, from, header.setStart,
-                                    header.adjustStart);
+            return NextDownloadItem(e.Data().items.dataSet, from,
+                                    header.starts[files::Category::Set],
+                                    header.starts[files::Category::Adjust]);
         });
         if (!found) NothingToSend();
     }
@@ -335,7 +340,8 @@ class DownloadJob : public StepJob {
         const std::string detail = m_writes.ReportStop(
             dataSet,
             [&](std::size_t from) {
-                return NextDownloadItem(dataSet, from, header.setStart, header.adjustStart);
+                return NextDownloadItem(dataSet, from, header.starts[files::Category::Set],
+                                        header.starts[files::Category::Adjust]);
             },
             e.Results().downloadCheck);
         e.ShowCommErrorMessage(e.CommError, detail);

@@ -23,8 +23,10 @@ void Navigate(files::Workspace& ws, shell::NavEvent event, int follow = 0) {
 
 }  // namespace
 
-PrintDialog::PrintDialog(files::Workspace& ws, QWidget* parent)
-    : ScreenBase(shell::Screen::PrintDialog, ws, parent), m_ui(std::make_unique<Ui::frmRQ2800>()) {
+PrintDialog::PrintDialog(files::Workspace& ws, ReportDevices& devices, QWidget* parent)
+    : ScreenBase(shell::Screen::PrintDialog, ws, parent),
+      m_devices(devices),
+      m_ui(std::make_unique<Ui::frmRQ2800>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdCancel);
     m_areas = {m_ui->chkInformation, m_ui->chkDisplay, m_ui->chkSet,  m_ui->chkAdjust,
@@ -105,7 +107,7 @@ bool PrintDialog::TakeSelection() {
 
 void PrintDialog::Print() {
     if (!TakeSelection()) return;
-    if (!CheckPrinter(Ws(), files::ReportKind::Current)) return;
+    if (!CheckPrinter(m_devices, Ws(), files::ReportKind::Current)) return;
     Navigate(Ws(), shell::NavEvent::kPrintDialogPrint);
 }
 

@@ -18,12 +18,14 @@ struct Workspace;
 
 namespace rq50::gui {
 
+class ReportDevices;
+
 /// The print dialog: which parts of the held data to print, then print them,
 /// preview them or write them as a CSV file.
 class PrintDialog : public ScreenBase {
     Q_OBJECT
   public:
-    explicit PrintDialog(files::Workspace& ws, QWidget* parent = nullptr);
+    PrintDialog(files::Workspace& ws, ReportDevices& devices, QWidget* parent = nullptr);
     ~PrintDialog() override;
 
     void Load() override;
@@ -45,6 +47,7 @@ class PrintDialog : public ScreenBase {
     void ShowInformation();
     void Cancel();
 
+    ReportDevices& m_devices;
     std::unique_ptr<Ui::frmRQ2800> m_ui;
     std::array<QCheckBox*, print::kAreaCount> m_areas{};
 };

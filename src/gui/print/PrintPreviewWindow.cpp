@@ -28,8 +28,11 @@ constexpr int kWholeViewEntry = 3;
 
 }  // namespace
 
-PrintPreviewWindow::PrintPreviewWindow(files::Workspace& ws, QWidget* parent)
-    : ScreenBase(shell::Screen::PrintPreview, ws, parent), m_ui(std::make_unique<Ui::frmRQ2900>()) {
+PrintPreviewWindow::PrintPreviewWindow(files::Workspace& ws, ReportDevices& devices,
+                                       QWidget* parent)
+    : ScreenBase(shell::Screen::PrintPreview, ws, parent),
+      m_devices(devices),
+      m_ui(std::make_unique<Ui::frmRQ2900>()) {
     m_ui->setupUi(this);
     SetEscapeButton(m_ui->cmdClose);
     SetMenus();
@@ -168,12 +171,12 @@ void PrintPreviewWindow::ShowPreviewState() {
 }
 
 void PrintPreviewWindow::Print() {
-    if (!CheckPrinter(Ws(), m_kind)) return;
-    PrintOnPrinter(Ws(), m_kind);
+    if (!CheckPrinter(m_devices, Ws(), m_kind)) return;
+    PrintOnPrinter(m_devices, Ws(), m_kind);
 }
 
 void PrintPreviewWindow::SaveAsPdf() {
-    SaveReportAsPdf(Ws(), m_kind);
+    SaveReportAsPdf(m_devices, Ws(), m_kind);
 }
 
 void PrintPreviewWindow::ClosePreview() {

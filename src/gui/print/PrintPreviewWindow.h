@@ -20,6 +20,8 @@ struct Workspace;
 
 namespace rq50::gui {
 
+class ReportDevices;
+
 /// The print preview: the report page by page at a chosen magnification.
 /// Besides Close it offers Print and Save as PDF, so that every report shown
 /// here (also the command check's error list, which is printed through the
@@ -27,7 +29,7 @@ namespace rq50::gui {
 class PrintPreviewWindow : public ScreenBase {
     Q_OBJECT
   public:
-    explicit PrintPreviewWindow(files::Workspace& ws, QWidget* parent = nullptr);
+    PrintPreviewWindow(files::Workspace& ws, ReportDevices& devices, QWidget* parent = nullptr);
     ~PrintPreviewWindow() override;
 
     void Load() override;
@@ -54,6 +56,7 @@ class PrintPreviewWindow : public ScreenBase {
     void SaveAsPdf();
     void ClosePreview();
 
+    ReportDevices& m_devices;
     std::unique_ptr<Ui::frmRQ2900> m_ui;
     files::ReportKind m_kind = files::ReportKind::Current;
     bool m_wholeView = true;

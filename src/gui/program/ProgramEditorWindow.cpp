@@ -54,11 +54,11 @@ ProgramEditorWindow::ProgramEditorWindow(files::Workspace& ws, program::CommandC
                                          QWidget* parent)
     : ScreenBase(shell::Screen::ProgramEditor, ws, parent),
       m_ui(std::make_unique<Ui::frmRQ3000>()),
-      m_categories(program::LoadedCategoryTable()) {
+      m_categories(program::LoadedCategoryTable(ws.config)) {
     m_ui->setupUi(this);
-    m_editor = std::make_unique<program::ProgramEditor>(ws.hosts, m_categories, ws.program,
-                                                        static_cast<program::EditorHost&>(*this),
-                                                        files::UndoFolderPath(), checks);
+    m_editor = std::make_unique<program::ProgramEditor>(
+        ws.hosts, m_categories, ws.config, ws.program, static_cast<program::EditorHost&>(*this),
+        files::UndoFolderPath(ws), checks);
     m_mnuInformation = new QAction(CatalogueText(kTextInformationMenu), this);
     SetMenus();
     Std().mnuFile->insertAction(Std().mnuFileExit, m_mnuInformation);
@@ -184,7 +184,7 @@ void ProgramEditorWindow::CommitEdits() {
 
 void ProgramEditorWindow::Unload() {
     Trapped("Form_Unload", [this] {
-        files::ClearUndoFolder();
+        files::ClearUndoFolder(Ws());
         Ws().state.editorOpenedFromFile = false;
         files::SetCurrentFile(Ws(), "", "");
     });

@@ -35,10 +35,12 @@ constexpr const char* kName = "frmRQ0000";
 constexpr std::string_view kTrapCode;
 }  // namespace
 
-MainWindow::MainWindow(files::Workspace& ws, const ScreenMakers& makers, QWidget* parent)
+MainWindow::MainWindow(files::Workspace& ws, const ScreenMakers& makers, ReportDevices& devices,
+                       QWidget* parent)
     : QMainWindow(parent),
       m_ws(ws),
       m_makers(makers),
+      m_devices(devices),
       m_ui(std::make_unique<Ui::frmRQ0000>()),
       m_fileDialog(ws.hosts),
       m_quit(ws) {
@@ -284,7 +286,7 @@ int MainWindow::RunCsvDialog() {
 }
 
 void MainWindow::PrintReport() {
-    PrintOnPrinter(Ws(), files::ReportKind::Current);
+    PrintOnPrinter(m_devices, Ws(), files::ReportKind::Current);
 }
 
 void MainWindow::PrintErrorList() {

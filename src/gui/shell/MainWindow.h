@@ -30,6 +30,7 @@ struct Workspace;
 
 namespace rq50::gui {
 
+class ReportDevices;
 class ScreenBase;
 class ScreenMakers;
 
@@ -41,7 +42,9 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
     Q_OBJECT
   public:
     /// `makers`: how the navigation makes the program's screens.
-    MainWindow(files::Workspace& ws, const ScreenMakers& makers, QWidget* parent = nullptr);
+    /// `devices`: the program's printer, for the Print command.
+    MainWindow(files::Workspace& ws, const ScreenMakers& makers, ReportDevices& devices,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     /// The load step: restores the position and opens the top menu.
@@ -115,6 +118,7 @@ class MainWindow : public QMainWindow, public shell::NavigationHost {
 
     files::Workspace& m_ws;
     const ScreenMakers& m_makers;
+    ReportDevices& m_devices;
     std::unique_ptr<Ui::frmRQ0000> m_ui;
     std::map<shell::Screen, QPointer<QMdiSubWindow>> m_screens;
     QTimer m_timer1;

@@ -93,10 +93,11 @@ void ShowDifferencesDialog(const session::RecordDifferences& d, QWidget* parent)
 
 }  // namespace
 
-PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
-                                         std::function<bool()> passwordGate)
+PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, ReportDevices& devices,
+                                         QWidget* parent, std::function<bool()> passwordGate)
     : QDialog(parent),
       m_ws(ws),
+      m_devices(devices),
       m_passwordGate(std::move(passwordGate)),
       m_fileDialog(ws.hosts),
       m_browser(ws, static_cast<session::PlantRegisterHost&>(*this)) {
@@ -201,9 +202,9 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, QWidget* parent,
 
 PlantRegisterWindow::~PlantRegisterWindow() = default;
 
-void PlantRegisterWindow::Run(files::Workspace& ws, QWidget* parent,
+void PlantRegisterWindow::Run(files::Workspace& ws, ReportDevices& devices, QWidget* parent,
                               std::function<bool()> passwordGate) {
-    PlantRegisterWindow window(ws, parent, std::move(passwordGate));
+    PlantRegisterWindow window(ws, devices, parent, std::move(passwordGate));
     if (!window.m_browser.Open()) return;
     window.FillTree();
     window.exec();
@@ -323,7 +324,7 @@ void PlantRegisterWindow::ShowDifferences(const session::RecordDifferences& diff
 }
 
 void PlantRegisterWindow::PrintReport(const print::ReportWriter& write) {
-    gui::PrintReport(m_ws, write);
+    gui::PrintReport(m_devices, m_ws, write);
 }
 
 std::optional<std::string> PlantRegisterWindow::AskName(const std::string& current) {

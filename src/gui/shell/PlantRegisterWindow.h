@@ -23,16 +23,21 @@ class QTreeWidget;
 
 namespace rq50::gui {
 
+class ReportDevices;
+
 class PlantRegisterWindow : public QDialog, private session::PlantRegisterHost {
     Q_OBJECT
   public:
     /// `passwordGate`: the top menu's password before work.
-    PlantRegisterWindow(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate);
+    /// `devices`: the program's printer, for the window's report.
+    PlantRegisterWindow(files::Workspace& ws, ReportDevices& devices, QWidget* parent,
+                        std::function<bool()> passwordGate);
     ~PlantRegisterWindow() override;
 
     /// Opens the register and shows the window modally; returns when it is
     /// closed (at once, after the message, when there is no register to show).
-    static void Run(files::Workspace& ws, QWidget* parent, std::function<bool()> passwordGate = {});
+    static void Run(files::Workspace& ws, ReportDevices& devices, QWidget* parent,
+                    std::function<bool()> passwordGate = {});
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,6 +63,7 @@ class PlantRegisterWindow : public QDialog, private session::PlantRegisterHost {
     std::optional<std::string> AskName(const std::string& current) override;
 
     files::Workspace& m_ws;
+    ReportDevices& m_devices;
     std::function<bool()> m_passwordGate;
     QtFileDialogHost m_fileDialog;
     session::PlantRegisterBrowser m_browser;

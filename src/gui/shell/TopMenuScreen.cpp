@@ -15,8 +15,9 @@ namespace rq50::gui {
 
 namespace {}  // namespace
 
-TopMenuScreen::TopMenuScreen(files::Workspace& ws, QWidget* parent)
+TopMenuScreen::TopMenuScreen(files::Workspace& ws, ReportDevices& devices, QWidget* parent)
     : ScreenBase(shell::Screen::TopMenu, ws, parent),
+      m_devices(devices),
       m_ui(std::make_unique<Ui::frmRQ2000>()),
       m_menu(ws, static_cast<session::TopMenuHost&>(*this)) {
     m_ui->setupUi(this);
@@ -91,7 +92,7 @@ void TopMenuScreen::ChangePassword() {
 
 void TopMenuScreen::OpenPlantRegister() {
     // Work started from the register asks for the password as OK does.
-    PlantRegisterWindow::Run(Ws(), this, [this] { return m_menu.PasswordGate(); });
+    PlantRegisterWindow::Run(Ws(), m_devices, this, [this] { return m_menu.PasswordGate(); });
 }
 
 void TopMenuScreen::mousePressEvent(QMouseEvent* event) {

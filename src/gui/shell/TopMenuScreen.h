@@ -15,13 +15,15 @@ struct Workspace;
 
 namespace rq50::gui {
 
+class ReportDevices;
+
 /// The top menu: parameter or program setting, the download password, the
 /// plant register and the rack window.
 /// Its presenter (TopMenu) decides; the window shows the password dialog.
 class TopMenuScreen : public ScreenBase, private session::TopMenuHost {
     Q_OBJECT
   public:
-    explicit TopMenuScreen(files::Workspace& ws, QWidget* parent = nullptr);
+    TopMenuScreen(files::Workspace& ws, ReportDevices& devices, QWidget* parent = nullptr);
     ~TopMenuScreen() override;
 
     void Load() override;
@@ -46,6 +48,7 @@ class TopMenuScreen : public ScreenBase, private session::TopMenuHost {
     // TopMenuHost
     void RunPasswordDialog(shell::PasswordMode mode) override;
 
+    ReportDevices& m_devices;
     std::unique_ptr<Ui::frmRQ2000> m_ui;
     session::TopMenu m_menu;
     QMenu* m_mnuPassword = nullptr;
