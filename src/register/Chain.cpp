@@ -147,6 +147,12 @@ const char* FindingName(ChainFinding::Kind kind) {
             return "reordered";
         case ChainFinding::Kind::kTruncated:
             return "truncated";
+        case ChainFinding::Kind::kBadSignature:
+            return "bad-signature";
+        case ChainFinding::Kind::kUnknownKey:
+            return "unknown-key";
+        case ChainFinding::Kind::kOtherUsersKey:
+            return "other-users-key";
     }
     return "edited";
 }

@@ -83,6 +83,15 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
             "CREATE UNIQUE INDEX records_by_seq ON records (seq)",
             // What the register asks of every program that writes to it.
             "CREATE TABLE register_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+        },
+        {
+            // Signed records: the id of the key that signed a record's
+            // chain hash and the signature (both NULL for a record not
+            // signed), and the public keys the register knows, by user.
+            "ALTER TABLE records ADD COLUMN signer TEXT",
+            "ALTER TABLE records ADD COLUMN signature TEXT",
+            "CREATE TABLE register_keys (key_id TEXT PRIMARY KEY, user_name TEXT NOT NULL,"
+            " public_key TEXT NOT NULL, added TEXT NOT NULL)",
         }};
 }
 
@@ -339,16 +348,26 @@ std::int64_t PlantRegister::Add(Record record) {
                                 ": the newest record's chain hash is damaged; run register verify");
         }
         const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
+        // Signed with the user's own key only: a record of another user
+        // (sent from a shared queue) is left unsigned.
+        Value signer, signature;
+        if (m_key && m_key->user == record.user) {
+            if (auto sig = SignChainHash(*m_key, chainHash); !sig.empty()) {
+                signer = m_key->Id();
+                signature = std::move(sig);
+            }
+        }
         m_db.Run(
             "INSERT INTO records (id, instrument_id, kind, time, user_name, host, port, slot,"
             " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
-            " area, origin, identity, reason, seq, prev_hash, content_hash, chain_hash)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            " area, origin, identity, reason, seq, prev_hash, content_hash, chain_hash, signer,"
+            " signature) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+            " ?, ?, ?, ?, ?)",
             {content.id, instrumentId, content.kind, record.time, record.user, record.host,
              record.port, std::int64_t{record.slot}, record.fileName, content.fileKind,
              record.hash, content.ok, record.result, std::int64_t{record.itemsWritten},
              std::int64_t{record.itemsDiffer}, in.plant, in.area, origin, identity,
-             record.reason, sequence, previous, contentHash, chainHash});
+             record.reason, sequence, previous, contentHash, chainHash, signer, signature});
         for (const auto& c : record.changes) {
             m_db.Run(
                 "INSERT INTO changes (record_id, address, name, before_value, after_value,"
