@@ -302,21 +302,27 @@ std::int64_t PlantRegister::Add(Record record) {
         // before it could take it out of its queue) is kept once; the new
         // record's number, which its hash covers, is taken before it is
         // written and never changed after; and the head it is chained to.
+        // PostgreSQL keeps the set in the same question (one answer less to
+        // wait for; a set kept for a record sent twice is that record's).
+        const std::string keepSet =
+            "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
+            "NOTHING";
+        const std::vector<Value> set{record.hash, std::string(KindText(record.fileKind)),
+                                     record.bytes};
+        std::vector<Value> args = postgres ? set : std::vector<Value>{};
+        args.push_back(record.origin.empty() ? Value{} : Value{record.origin});
         const auto next = m_db.Run(
-            std::string("SELECT (SELECT id FROM records WHERE origin = ?), ") +
-                (m_db.Kind() == Engine::kPostgres
-                     ? "nextval(pg_get_serial_sequence('records', 'id'))"
-                     : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
+            (postgres ? "WITH kept AS (" + keepSet + ") " : std::string()) +
+                "SELECT (SELECT id FROM records WHERE origin = ?), " +
+                (postgres ? "nextval(pg_get_serial_sequence('records', 'id'))"
+                          : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
                 ", (SELECT MAX(seq) FROM records), (SELECT chain_hash FROM records WHERE seq ="
                 " (SELECT MAX(seq) FROM records))",
-            {record.origin.empty() ? Value{} : Value{record.origin}});
+            args);
         if (next.empty()) throw RegisterError("the register gave no record number");
         if (!std::holds_alternative<std::monostate>(next[0][0])) return IntAt(next[0], 0);
         const std::int64_t instrumentId = IntAt(idRows[0], 0);
-        m_db.Run(
-            "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
-            "NOTHING",
-            {record.hash, std::string(KindText(record.fileKind)), record.bytes});
+        if (!postgres) m_db.Run(keepSet, set);
         ChainContent content{IntAt(next[0], 1),
                              KindName(record.kind),
                              record.time,
