@@ -104,6 +104,15 @@ TEST_P(RegisterChainTest, EachChangeBehindTheProgramsBackIsNamed) {
                  " records WHERE id = " + id(ids, 5));
          },
          {{K::kInserted, -1}}},
+        {"a forged record slipped in and the later ones moved on",
+         [&](Database& db, const auto&) {
+             // Chained by RQ50 itself onto the third record, with the
+             // records after it out of the way.
+             db.Run("UPDATE records SET seq = -(seq + 1) WHERE seq >= 3");
+             PlantRegister(db).Add(At(RecordKind::kDownload, "2026-11-03T09:00:00Z", Plant1(), 0));
+             db.Run("UPDATE records SET seq = -seq WHERE seq < 0");
+         },
+         {{K::kInserted, -1}}},
         {"two records reordered",
          [&](Database& db, const auto& ids) {
              db.Run("UPDATE records SET seq = -1 WHERE id = " + id(ids, 1));
