@@ -314,8 +314,9 @@ std::int64_t PlantRegister::Add(Record record) {
                 "(SELECT id FROM records WHERE origin = ?), " +
                 std::string(postgres ? "nextval('records_id_seq')"
                                      : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
-                ", (SELECT MAX(seq) FROM records), (SELECT chain_hash FROM records WHERE seq ="
-                " (SELECT MAX(seq) FROM records))";
+                ", head.seq, head.chain_hash FROM (SELECT 1 AS one) AS one LEFT JOIN (SELECT seq,"
+                " chain_hash FROM records WHERE seq IS NOT NULL ORDER BY seq DESC LIMIT 1) AS head"
+                " ON 1 = 1";
             const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
             std::vector<Row> next;
             if (postgres) {
