@@ -231,10 +231,18 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     comm::CommEngine& engine = ws.Engine();
     ws.state.checkListCompares = false;  // the check list will show the read-back
     ws.state.backupJustTaken.clear();
+    ws.state.writeReason.clear();  // each write gives its own
     // Without the password, or without a backup wanted, the download starts
-    // as it always has (the job refuses a download that is not allowed).
-    if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws))
+    // as it always has (the job refuses a download that is not allowed);
+    // without a preview the reason a register requires is asked on its own.
+    if (!ws.state.downloadAllowed || !BackupBeforeDownloadOn(ws)) {
+        if (ws.state.downloadAllowed && ReasonRequired(ws)) {
+            const auto reason = questions ? questions->AskReason() : std::nullopt;
+            if (!reason || Trim(*reason).empty()) return false;
+            ws.state.writeReason = Trim(*reason);
+        }
         return StartScreenJob(engine, request.job, request.caller, request.screen);
+    }
     const bool program = request.kind == files::DataFileKind::kProgram;
     auto flow =
         std::make_shared<DownloadFlow>(ws, std::move(request), std::move(questions), HoldData(ws));

@@ -8,6 +8,7 @@
 // preview.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,10 @@ class DownloadQuestions {
     /// The reason the user gave with the preview, as the plant register
     /// records it with the download; empty when none was asked for.
     virtual std::string Reason() const { return {}; }
+    /// The plant register asks a reason for every write and no preview
+    /// asks it ("Backup before download" off): the reason the user gives,
+    /// or nothing when he cancels, and nothing is written then.
+    virtual std::optional<std::string> AskReason() { return std::nullopt; }
 };
 
 /// What a screen asks for: the download job as it would start it, the kind
@@ -127,7 +132,8 @@ struct DownloadRequest {
 /// slot the backup came from. A download that ends part way with items
 /// written offers to put the backup back (`RestoreBackup`); the view's data
 /// stays as it is. With it off: the download as the screens always
-/// started it. `questions` is kept until the download starts or is given up;
+/// started it, after `questions` asked the reason where the plant register
+/// requires one (a cancel starts nothing). `questions` is kept until the download starts or is given up;
 /// the screen is enabled again when it is given up. False when nothing
 /// started.
 bool StartSafeDownload(Workspace& ws, DownloadRequest request,
