@@ -100,6 +100,7 @@ std::optional<SigningKey> NewSigningKey(const std::string& user) {
     key.publicKey = Hex(pk, sizeof pk);
     return key;
 #else
+    (void)user;
     return std::nullopt;
 #endif
 }
