@@ -8,6 +8,7 @@
 
 #include "files/RecordFile.h"
 #include "register/Sha256.h"
+#include "shell/AppPaths.h"
 #include "shell/PlatformFile.h"
 
 #ifdef RQ50_HAVE_SODIUM
@@ -162,7 +163,7 @@ std::optional<std::string> PublicKeyFrom(const std::string& text) {
 std::string WriteKeyFile(const fs::path& file, const SigningKey& key) {
     namespace platform = shell::platform;
     std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
+    if (fs::create_directories(file.parent_path(), ec)) shell::KeepPrivate(file.parent_path());
     platform::OpenFile out;
     if (const int error = platform::CreatePrivateFile(file, out); error != 0) {
         return platform::Utf8FromPath(file) +
