@@ -36,7 +36,7 @@ BEGIN
     END IF;
     -- The admin owns every table (and with them their id sequences).
     FOREACH t IN ARRAY ARRAY['schema_version', 'instruments', 'sets', 'records', 'changes',
-                             'instrument_names', 'register_settings'] LOOP
+                             'instrument_names', 'register_settings', 'register_keys'] LOOP
         EXECUTE format('ALTER TABLE %I OWNER TO rq50_admin', t);
         EXECUTE format('REVOKE ALL ON TABLE %I FROM PUBLIC, rq50_writer, rq50_reader', t);
         EXECUTE format('GRANT SELECT ON TABLE %I TO rq50_writer, rq50_reader', t);
@@ -51,6 +51,9 @@ GRANT USAGE, CREATE ON SCHEMA public TO rq50_admin;
 -- DELETE, so the server itself refuses to change the trail.
 GRANT INSERT ON TABLE records, changes, sets TO rq50_writer;
 GRANT USAGE ON SEQUENCE records_id_seq TO rq50_writer;
+-- A technician registers his own public key (register keygen) or another
+-- user's (register trust); a key is never changed or taken back.
+GRANT INSERT ON TABLE register_keys TO rq50_writer;
 -- An instrument's row carries its current tag and titles and the name a
 -- technician gave it (never its model, which the chain covers).
 GRANT INSERT ON TABLE instruments, instrument_names TO rq50_writer;

@@ -242,6 +242,35 @@ void AddRegisterCommands(CLI::App& app, CliContext& context) {
             "paper or in an e-mail for register verify --checkpoint",
             [](Core&, Reg& r) { return Checkpoint(r); });
 
+    auto* kg = reg->add_subcommand(
+        "keygen",
+        "make your Ed25519 signing key (for you only, in the user data folder) and register its "
+        "public key: your records are signed from then on");
+    kg->fallthrough();
+    kg->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");
+    kg->callback([&context] {
+        context.run = [&context](Core&) {
+            const auto recorder = platform::MakeRecorder(nullptr, context.registerName);
+            return WithRegister(
+                context,
+                [&recorder](Reg& r) { return Keygen(r, recorder->User(), recorder->KeyFile()); },
+                true);
+        };
+    });
+    auto trust = std::make_shared<RegisterOptions>();
+    auto* tr = reg->add_subcommand(
+        "trust", "register another user's public key (the signing.pub register keygen wrote)");
+    tr->fallthrough();
+    tr->add_option("USER", trust->name, "the user (account) whose key it is")->required();
+    tr->add_option("KEYFILE", trust->other, "the public key file")->required();
+    tr->add_flag("--json", Link().json, "print it as JSON (see docs/cli.md)");
+    tr->callback([trust, &context] {
+        context.run = [trust, &context](Core&) {
+            return WithRegister(
+                context, [&trust](Reg& r) { return Trust(r, *trust); }, true);
+        };
+    });
+
     auto setting = std::make_shared<RegisterOptions>();
     auto* st = reg->add_subcommand(
         "setting",

@@ -83,6 +83,8 @@ ExitCode Verify(const CliContext& context, plant::PlantRegister& reg, const Regi
                    {"records", report.records},
                    {"intact", report.Intact()},
                    {"head", HeadJson(report.head)},
+                   {"signed", report.signedRecords},
+                   {"not_checkable", report.notCheckable},
                    {"findings", findings}});
     } else {
         if (!report.Intact()) {
@@ -98,6 +100,14 @@ ExitCode Verify(const CliContext& context, plant::PlantRegister& reg, const Regi
                                       : std::to_string(report.findings.size()) +
                                             " findings: the register was changed outside RQ50")
                   << "\n";
+        if (report.signedRecords > 0) {
+            std::cout << report.signedRecords << " signed records"
+                      << (report.notCheckable > 0
+                              ? ", " + std::to_string(report.notCheckable) +
+                                    " of them not checkable: " + plant::kNoSigning
+                              : std::string())
+                      << "\n";
+        }
         if (!report.head.Empty()) {
             std::cout << "head: record " << report.head.id << " at position "
                       << report.head.sequence << ", " << report.head.hash << "\n";

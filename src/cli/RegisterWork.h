@@ -8,6 +8,7 @@
 #include "register/PlantRegister.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -74,5 +75,11 @@ ExitCode Verify(const CliContext& context, plant::PlantRegister& reg, const Regi
 ExitCode Setting(plant::PlantRegister& reg, const RegisterOptions& o);
 /// Prints the chain's head as ID:HASH.
 ExitCode Checkpoint(plant::PlantRegister& reg);
+/// Makes `user`'s signing key in `keyFile` (one there is kept) and registers
+/// its public key.
+ExitCode Keygen(plant::PlantRegister& reg, const std::string& user,
+                const std::filesystem::path& keyFile);
+/// Registers the public key in file `o.other` as user `o.name`'s.
+ExitCode Trust(plant::PlantRegister& reg, const RegisterOptions& o);
 
 }  // namespace rq50::cli::plantreg

@@ -225,7 +225,12 @@ class TerminalQuestions : public session::DownloadQuestions {
   public:
     TerminalQuestions(session::CoreSession& core, const DownloadOptions& o, const char* what,
                       int total, std::shared_ptr<DownloadRun> run)
-        : m_core(core), m_options(o), m_what(what), m_total(total), m_run(std::move(run)) {}
+        : m_core(core),
+          m_options(o),
+          m_what(what),
+          m_total(total),
+          m_run(std::move(run)),
+          m_reason(core.Data().state.writeReason) {}
 
     bool ConfirmDownload(const session::DownloadPreview& preview) override {
         m_run->preview = preview;
@@ -242,7 +247,10 @@ class TerminalQuestions : public session::DownloadQuestions {
         return false;
     }
 
-    std::string Reason() const override { return m_core.Data().state.writeReason; }
+    /// The reason given with --reason or on the terminal before the line
+    /// was opened (each download starts without one).
+    std::string Reason() const override { return m_reason; }
+    std::optional<std::string> AskReason() override { return m_reason; }
 
     void DownloadEnded(const comm::JobOutcome& outcome) override {
         m_run->download = outcome;
@@ -294,6 +302,7 @@ class TerminalQuestions : public session::DownloadQuestions {
     const char* m_what;
     int m_total;
     std::shared_ptr<DownloadRun> m_run;
+    std::string m_reason;
 };
 
 /// The download of what the workspace holds (a file just read, a record of
@@ -329,9 +338,9 @@ ExitCode DownloadWorkspace(session::CoreSession& core, Session& session, const D
     request.backup = !o.noBackup;
     request.askToStart = false;  // the command is its own answer
     request.backupTitle = shell::Catalogue(program ? kTextUploadProgram : kTextUpload);
+    auto questions = std::make_unique<TerminalQuestions>(core, o, what, total, run);
     const bool started =
-        session::StartSafeDownload(core.Data(), std::move(request),
-                                   std::make_unique<TerminalQuestions>(core, o, what, total, run));
+        session::StartSafeDownload(core.Data(), std::move(request), std::move(questions));
     if (started) session.RunUntilIdle();
     if (!run->download) {
         // The backup failed, or the preview was not confirmed.

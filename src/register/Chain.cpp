@@ -147,6 +147,12 @@ const char* FindingName(ChainFinding::Kind kind) {
             return "reordered";
         case ChainFinding::Kind::kTruncated:
             return "truncated";
+        case ChainFinding::Kind::kBadSignature:
+            return "bad-signature";
+        case ChainFinding::Kind::kUnknownKey:
+            return "unknown-key";
+        case ChainFinding::Kind::kOtherUsersKey:
+            return "other-users-key";
     }
     return "edited";
 }
@@ -279,6 +285,7 @@ class ChainWalk {
             return;
         }
         if (m_own[i] != r.sequence) {
+            if (PushedOn(i)) return;
             Add(ChainFinding::Kind::kReordered, id, r.sequence,
                 RecordName(id) + " was moved: it stands at position " +
                     std::to_string(r.sequence) + " of the chain but was recorded at position " +
@@ -310,6 +317,20 @@ class ChainWalk {
                         RecordName(id) + " was chained to another");
             }
         }
+    }
+
+    /// Record `i` stands behind its own position by as many places as records
+    /// were slipped into the chain before it, right after the record it is
+    /// chained to or after one slipped in: it was pushed on by those, which
+    /// are named, and was not moved itself.
+    bool PushedOn(std::size_t i) const {
+        const ChainLink& r = m_chained[i];
+        const std::int64_t shift = r.sequence - m_own[i];
+        if (m_own[i] <= 0 || shift <= 0 || shift != m_slippedIn) return false;
+        const auto before = m_atStored.find(r.sequence - 1);
+        if (before == m_atStored.end()) return false;
+        const ChainLink& b = m_chained[before->second];
+        return b.chainHash == r.previous || m_inserted.count(b.id) != 0;
     }
 
     /// Positions no record holds, by where it was recorded or where it
@@ -376,6 +397,12 @@ class ChainWalk {
 
     void Add(ChainFinding::Kind kind, std::int64_t id, std::int64_t sequence, std::string text) {
         if (id != 0) m_flagged.insert(id);
+        // Records are judged in the chain's stored order: this counts those
+        // slipped in before the one judged next.
+        if (kind == ChainFinding::Kind::kInserted && sequence > 0) {
+            ++m_slippedIn;
+            m_inserted.insert(id);
+        }
         m_findings.push_back({kind, id, sequence, std::move(text)});
     }
     bool Flagged(std::int64_t id) const { return m_flagged.count(id) != 0; }
@@ -391,6 +418,8 @@ class ChainWalk {
     std::vector<std::int64_t> m_own;
     std::vector<ChainFinding> m_findings;
     std::unordered_set<std::int64_t> m_flagged;
+    std::unordered_set<std::int64_t> m_inserted;  ///< records slipped in at a position
+    std::int64_t m_slippedIn = 0;
 };
 
 }  // namespace

@@ -68,19 +68,32 @@ struct ChainHead {
 
 /// What `register verify` found.
 struct ChainFinding {
-    enum class Kind { kEdited, kDeleted, kInserted, kReordered, kTruncated };
+    enum class Kind {
+        kEdited,
+        kDeleted,
+        kInserted,
+        kReordered,
+        kTruncated,
+        kBadSignature,   ///< not the signer's signature over the chain hash
+        kUnknownKey,     ///< signed with a key the register does not know
+        kOtherUsersKey,  ///< signed with the key of another user than the record's
+    };
     Kind kind = Kind::kEdited;
     std::int64_t id = 0;        ///< the record named; 0 when it is gone
     std::int64_t sequence = 0;  ///< the position concerned; 0 for none
     std::string text;           ///< what was found, in words
 };
 
-/// "edited", "deleted", "inserted", "reordered", "truncated".
+/// "edited", "deleted", "inserted", "reordered", "truncated", "bad-signature",
+/// "unknown-key", "other-users-key".
 const char* FindingName(ChainFinding::Kind kind);
 
 struct ChainReport {
     std::int64_t records = 0;  ///< records read
     ChainHead head;            ///< the newest record of the chain as it stands
+    std::int64_t signedRecords = 0;
+    /// Signed records whose signature this build cannot check (no libsodium).
+    std::int64_t notCheckable = 0;
     std::vector<ChainFinding> findings;
     bool Intact() const { return findings.empty(); }
 };
@@ -95,6 +108,9 @@ struct ChainLink {
     std::string contentHash;
     std::string chainHash;
     std::string setHash;
+    std::string user;       ///< the record's user, whose key must have signed it
+    std::string signer;     ///< the signing key's id; empty for an unsigned record
+    std::string signature;  ///< 128 hex digits; empty for an unsigned record
     std::string content;  ///< ContentHash of the record as it is stored now
     /// ChainHash(previous, contentHash, sequence) is chainHash (Verify
     /// works it out while the next records are read).

@@ -3,12 +3,7 @@
 #include <type_traits>
 #include <unordered_map>
 
-#include "files/Backup.h"
-#include "files/ParameterFile.h"
-#include "files/ProgramFile.h"
-#include "files/SingleByteText.h"
 #include "register/Sha256.h"
-#include "shell/TextTrim.h"
 
 namespace rq50::plant {
 namespace {
@@ -83,6 +78,15 @@ std::vector<std::vector<std::string>> Migrations(Engine engine) {
             "CREATE UNIQUE INDEX records_by_seq ON records (seq)",
             // What the register asks of every program that writes to it.
             "CREATE TABLE register_settings (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+        },
+        {
+            // Signed records: the id of the key that signed a record's
+            // chain hash and the signature (both NULL for a record not
+            // signed), and the public keys the register knows, by user.
+            "ALTER TABLE records ADD COLUMN signer TEXT",
+            "ALTER TABLE records ADD COLUMN signature TEXT",
+            "CREATE TABLE register_keys (key_id TEXT PRIMARY KEY, user_name TEXT NOT NULL,"
+            " public_key TEXT NOT NULL, added TEXT NOT NULL)",
         }};
 }
 
@@ -168,14 +172,18 @@ Record HeadFrom(const Row& row) {
 
 /// Runs `work` in a write transaction, rolled back when it throws. A
 /// register open for reading only says so before anything is tried.
+/// `begin`, where given, is the statement that starts the transaction.
 template <class Work>
-auto InWriteTransaction(Database& db, Work work) {
+auto InWriteTransaction(Database& db, Work work, const std::string& begin = {}) {
     if (db.ReadOnly()) {
         throw RegisterError(db.Location() +
                             " is open for reading only: this account cannot write it (a "
                             "read-only file or folder, or a full disk); nothing was changed.");
     }
-    db.BeginWrite();
+    if (begin.empty())
+        db.BeginWrite();
+    else
+        db.Run(begin);
     try {
         if constexpr (std::is_void_v<decltype(work())>) {
             work();
@@ -264,99 +272,151 @@ std::int64_t PlantRegister::Add(Record record) {
             *text = StoredText(std::move(*text));
     }
     const Instrument& in = record.instrument;
-    return InWriteTransaction(m_db, [&] {
-        // Appends are taken one at a time register-wide, so that two
-        // writers form one chain: SQLite's write transaction does so by
-        // itself; on PostgreSQL the instrument's row is written under a
-        // transaction lock every writer takes (in the same statement: one
-        // answer less to wait for), and the head is read after it. The
-        // record is filed under its identity, or the name a technician gave
-        // that identity; a record without titles leaves the instrument's
-        // plant and area.
-        const std::string identity = IdentityName(in, record.port, record.slot);
-        const bool postgres = m_db.Kind() == Engine::kPostgres;
-        const auto idRows = m_db.Run(
-            std::string("INSERT INTO instruments (model, name, tag, instrument_no, plant, area) ") +
+    // Appends are taken one at a time register-wide, so that two writers
+    // form one chain: SQLite's write transaction does so by itself; on
+    // PostgreSQL every writer takes a transaction lock as it begins (in the
+    // same question), and what follows is read after it.
+    const bool postgres = m_db.Kind() == Engine::kPostgres;
+    return InWriteTransaction(
+        m_db,
+        [&] {
+            // The record is filed under its identity, or the name a technician
+            // gave that identity; a record without titles leaves the
+            // instrument's plant and area. In one question on PostgreSQL (one
+            // answer to wait for) and in order on SQLite: the instrument and the
+            // set kept; a record already sent (by a program killed before it
+            // could take it out of its queue) found, to be kept once; the new
+            // record's number, which its hash covers, taken before it is written
+            // and never changed after; and the head it is chained to.
+            const std::string identity = IdentityName(in, record.port, record.slot);
+            const std::string keepInstrument =
+                std::string(
+                    "INSERT INTO instruments (model, name, tag, instrument_no, plant, area) ") +
                 (postgres ? "SELECT" : "VALUES (") +
                 " ?, COALESCE((SELECT n.name FROM instrument_names n WHERE n.model = ? AND"
                 " n.identity = ? AND ? = ''), ?), ?, ?, ?, ?" +
-                (postgres ? " FROM (SELECT pg_advisory_xact_lock(7050)) AS serial" : ")") +
+                (postgres ? "" : ")") +
                 " ON CONFLICT (model, name) DO UPDATE SET"
-            " tag = excluded.tag, instrument_no = excluded.instrument_no,"
-            " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
-            " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN excluded.area"
-            " ELSE instruments.area END RETURNING id",
-            {in.model, in.model, identity, in.tag, identity, in.tag, in.instrumentNo, in.plant,
-             in.area});
-        if (idRows.empty()) throw RegisterError("the register gave no instrument number");
-        // In one question: a record already sent (by a program killed
-        // before it could take it out of its queue) is kept once; the new
-        // record's number, which its hash covers, is taken before it is
-        // written and never changed after; and the head it is chained to.
-        const auto next = m_db.Run(
-            std::string("SELECT (SELECT id FROM records WHERE origin = ?), ") +
-                (m_db.Kind() == Engine::kPostgres
-                     ? "nextval(pg_get_serial_sequence('records', 'id'))"
-                     : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
-                ", (SELECT MAX(seq) FROM records), (SELECT chain_hash FROM records WHERE seq ="
-                " (SELECT MAX(seq) FROM records))",
-            {record.origin.empty() ? Value{} : Value{record.origin}});
-        if (next.empty()) throw RegisterError("the register gave no record number");
-        if (!std::holds_alternative<std::monostate>(next[0][0])) return IntAt(next[0], 0);
-        const std::int64_t instrumentId = IntAt(idRows[0], 0);
-        m_db.Run(
-            "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
-            "NOTHING",
-            {record.hash, std::string(KindText(record.fileKind)), record.bytes});
-        ChainContent content{IntAt(next[0], 1),
-                             KindName(record.kind),
-                             record.time,
-                             record.user,
-                             record.host,
-                             in.model,
-                             identity,
-                             in.plant,
-                             in.area,
-                             record.port,
-                             record.slot,
-                             record.fileName,
-                             KindText(record.fileKind),
-                             record.hash,
-                             record.ok ? 1 : 0,
-                             record.result,
-                             record.itemsWritten,
-                             record.itemsDiffer,
-                             record.reason,
-                             record.origin,
-                             record.changes};
-        const bool first = std::holds_alternative<std::monostate>(next[0][2]);
-        const std::int64_t sequence = first ? 1 : IntAt(next[0], 2) + 1;
-        const std::string previous = first ? kChainStart : TextAt(next[0], 3);
-        const std::string contentHash = ContentHash(content);
-        const std::string chainHash = ChainHash(previous, contentHash, sequence);
-        if (chainHash.empty()) {
-            throw RegisterError(m_db.Location() +
-                                ": the newest record's chain hash is damaged; run register verify");
-        }
-        const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
-        m_db.Run(
-            "INSERT INTO records (id, instrument_id, kind, time, user_name, host, port, slot,"
-            " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
-            " area, origin, identity, reason, seq, prev_hash, content_hash, chain_hash)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-            {content.id, instrumentId, content.kind, record.time, record.user, record.host,
-             record.port, std::int64_t{record.slot}, record.fileName, content.fileKind,
-             record.hash, content.ok, record.result, std::int64_t{record.itemsWritten},
-             std::int64_t{record.itemsDiffer}, in.plant, in.area, origin, identity,
-             record.reason, sequence, previous, contentHash, chainHash});
-        for (const auto& c : record.changes) {
+                " tag = excluded.tag, instrument_no = excluded.instrument_no,"
+                " plant = CASE WHEN excluded.plant <> '' THEN excluded.plant ELSE instruments.plant"
+                " END, area = CASE WHEN excluded.plant <> '' OR excluded.area <> '' THEN "
+                "excluded.area"
+                " ELSE instruments.area END RETURNING id";
+            const std::vector<Value> instrument{in.model,        in.model, identity,
+                                                in.tag,          identity, in.tag,
+                                                in.instrumentNo, in.plant, in.area};
+            const std::string keepSet =
+                "INSERT INTO sets (hash, file_kind, bytes) VALUES (?, ?, ?) ON CONFLICT (hash) DO "
+                "NOTHING";
+            const std::vector<Value> set{record.hash, std::string(KindText(record.fileKind)),
+                                         record.bytes};
+            const std::string head =
+                "(SELECT id FROM records WHERE origin = ?), " +
+                std::string(postgres ? "nextval('records_id_seq')"
+                                     : "(SELECT COALESCE(MAX(id), 0) + 1 FROM records)") +
+                ", head.seq, head.chain_hash FROM (SELECT 1 AS one) AS one LEFT JOIN (SELECT seq,"
+                " chain_hash FROM records WHERE seq IS NOT NULL ORDER BY seq DESC LIMIT 1) AS head"
+                " ON 1 = 1";
+            const Value origin = record.origin.empty() ? Value{} : Value{record.origin};
+            std::vector<Row> next;
+            if (postgres) {
+                std::vector<Value> args = instrument;
+                args.insert(args.end(), set.begin(), set.end());
+                args.push_back(origin);
+                next = m_db.Run("WITH instrument AS (" + keepInstrument + "), kept AS (" + keepSet +
+                                    ") SELECT (SELECT id FROM instrument), " + head,
+                                args);
+            } else {
+                const auto idRows = m_db.Run(keepInstrument, instrument);
+                if (idRows.empty()) throw RegisterError("the register gave no instrument number");
+                next = m_db.Run("SELECT ?, " + head, {IntAt(idRows[0], 0), origin});
+            }
+            if (next.empty()) throw RegisterError("the register gave no record number");
+            if (!std::holds_alternative<std::monostate>(next[0][1])) return IntAt(next[0], 1);
+            const std::int64_t instrumentId = IntAt(next[0], 0);
+            if (instrumentId == 0) throw RegisterError("the register gave no instrument number");
+            if (!postgres) m_db.Run(keepSet, set);
+            ChainContent content{IntAt(next[0], 2),
+                                 KindName(record.kind),
+                                 record.time,
+                                 record.user,
+                                 record.host,
+                                 in.model,
+                                 identity,
+                                 in.plant,
+                                 in.area,
+                                 record.port,
+                                 record.slot,
+                                 record.fileName,
+                                 KindText(record.fileKind),
+                                 record.hash,
+                                 record.ok ? 1 : 0,
+                                 record.result,
+                                 record.itemsWritten,
+                                 record.itemsDiffer,
+                                 record.reason,
+                                 record.origin,
+                                 record.changes};
+            const bool first = std::holds_alternative<std::monostate>(next[0][3]);
+            const std::int64_t sequence = first ? 1 : IntAt(next[0], 3) + 1;
+            const std::string previous = first ? kChainStart : TextAt(next[0], 4);
+            const std::string contentHash = ContentHash(content);
+            const std::string chainHash = ChainHash(previous, contentHash, sequence);
+            if (chainHash.empty()) {
+                throw RegisterError(
+                    m_db.Location() +
+                    ": the newest record's chain hash is damaged; run register verify");
+            }
+            // Signed with the user's own key only: a record of another user
+            // (sent from a shared queue) is left unsigned.
+            Value signer, signature;
+            if (m_key && m_key->user == record.user) {
+                if (auto sig = SignChainHash(*m_key, chainHash); !sig.empty()) {
+                    signer = m_key->Id();
+                    signature = std::move(sig);
+                }
+            }
             m_db.Run(
-                "INSERT INTO changes (record_id, address, name, before_value, after_value,"
-                " file_value) VALUES (?, ?, ?, ?, ?, ?)",
-                {content.id, c.address, c.name, c.before, c.after, c.file});
-        }
-        return content.id;
-    });
+                "INSERT INTO records (id, instrument_id, kind, time, user_name, host, port, slot,"
+                " file_name, file_kind, set_hash, ok, result, items_written, items_differ, plant,"
+                " area, origin, identity, reason, seq, prev_hash, content_hash, chain_hash, signer,"
+                " signature) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                " ?, ?, ?, ?, ?)",
+                {content.id,
+                 instrumentId,
+                 content.kind,
+                 record.time,
+                 record.user,
+                 record.host,
+                 record.port,
+                 std::int64_t{record.slot},
+                 record.fileName,
+                 content.fileKind,
+                 record.hash,
+                 content.ok,
+                 record.result,
+                 std::int64_t{record.itemsWritten},
+                 std::int64_t{record.itemsDiffer},
+                 in.plant,
+                 in.area,
+                 origin,
+                 identity,
+                 record.reason,
+                 sequence,
+                 previous,
+                 contentHash,
+                 chainHash,
+                 signer,
+                 signature});
+            for (const auto& c : record.changes) {
+                m_db.Run(
+                    "INSERT INTO changes (record_id, address, name, before_value, after_value,"
+                    " file_value) VALUES (?, ?, ?, ?, ?, ?)",
+                    {content.id, c.address, c.name, c.before, c.after, c.file});
+            }
+            return content.id;
+        },
+        postgres ? "BEGIN; SELECT pg_advisory_xact_lock(7050)" : std::string());
 }
 
 void PlantRegister::Rename(std::int64_t recordId, const std::string& name) {
@@ -500,47 +560,6 @@ std::optional<Record> PlantRegister::LastGood(const std::string& name, DataFileK
         {name, upload, download, std::string(KindText(kind))}, "r.time DESC, r.id DESC");
     if (heads.empty()) return std::nullopt;
     return Get(heads[0].id);
-}
-
-std::vector<files::ItemDifference> DiffSets(const Blob& a, const Blob& b, DataFileKind kind) {
-    if (kind == DataFileKind::kProgram) {
-        files::ProgramFileRecord first, second;
-        if (files::DecodeProgramRecord(a, first) != files::FileError::Ok ||
-            files::DecodeProgramRecord(b, second) != files::FileError::Ok) {
-            throw RegisterError("a program set in the register cannot be read");
-        }
-        return files::ComparePrograms(first, second, false);
-    }
-    files::ParameterFileRecord first, second;
-    if (files::DecodeParameterRecord(a, first) != files::FileError::Ok ||
-        files::DecodeParameterRecord(b, second) != files::FileError::Ok) {
-        throw RegisterError("a parameter set in the register cannot be read");
-    }
-    return files::CompareDataSets(first.items, second.items, files::CompareScope::kAllButMeasured,
-                                  first.header.starts[files::Category::Set],
-                                  first.header.starts[files::Category::Adjust]);
-}
-
-Instrument IdentityOf(const Blob& bytes, DataFileKind kind) {
-    Instrument in;
-    files::InformationRecord info;
-    if (kind == DataFileKind::kProgram) {
-        files::ProgramFileRecord record;
-        if (files::DecodeProgramRecord(bytes, record) != files::FileError::Ok) return in;
-        in.model = record.header.modelCode;
-        info = record.information;
-    } else {
-        files::ParameterFileRecord record;
-        if (files::DecodeParameterRecord(bytes, record) != files::FileError::Ok) return in;
-        in.model = record.header.model;
-        in.tag = files::SingleByteToUtf8(files::TagOf(record.items));
-        info = record.information;
-    }
-    in.model = files::SingleByteToUtf8(shell::Trim(in.model));
-    in.instrumentNo = files::SingleByteToUtf8(shell::Trim(info.instrumentNo));
-    in.plant = files::SingleByteToUtf8(shell::Trim(info.title1));
-    in.area = files::SingleByteToUtf8(shell::Trim(info.title2));
-    return in;
 }
 
 }  // namespace rq50::plant

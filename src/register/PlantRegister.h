@@ -14,11 +14,12 @@
 #include "register/Chain.h"
 #include "register/Database.h"
 #include "register/Record.h"
+#include "register/Signing.h"
 
 namespace rq50::plant {
 
 /// The schema this program writes; a register of a higher version is refused.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 struct InstrumentFilter {
     std::string model;        ///< exact; empty for all
@@ -85,6 +86,16 @@ class PlantRegister {
     /// The schema the register holds.
     int Version() const { return m_version; }
 
+    /// Signs the chain hash of every record of `key`'s user that Add
+    /// appends from now on; nothing is signed without a key.
+    void SignWith(std::optional<SigningKey> key) { m_key = std::move(key); }
+    /// Keeps `key` as `user`'s public key. False when the register knows it
+    /// already as that user's; RegisterError when it is another user's, or
+    /// the register cannot be written.
+    bool AddKey(const std::string& user, const std::string& key);
+    /// The public keys the register knows (none before schema 4).
+    std::vector<KnownKey> Keys();
+
   private:
     void Migrate();
     /// Chains the records made before the chain, once, in the order of
@@ -100,6 +111,7 @@ class PlantRegister {
     std::vector<Change> ChangesOf(std::int64_t id);
     Database& m_db;
     int m_version = kSchemaVersion;  ///< the schema the register holds
+    std::optional<SigningKey> m_key;
 };
 
 /// The items that differ between two sets of one kind of data, by the rule

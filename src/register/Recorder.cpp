@@ -150,6 +150,10 @@ Recorder::Recorder(std::string registerName, DatabaseOpener opener, fs::path que
 
 Recorder::~Recorder() = default;
 
+fs::path Recorder::KeyFile() const {
+    return KeyFileIn(m_root.parent_path());
+}
+
 PlantRegister& Recorder::Open() {
     if (m_register && !Connected(*m_db)) {
         // The server ended the connection (a restart): a new one is made.
@@ -378,13 +382,15 @@ int Recorder::Send(const Record* unqueued) {
     std::optional<Record> extra;
     if (unqueued != nullptr) extra = *unqueued;
     const auto kept = ReadHead(m_headFile);
+    auto key = ReadKeyFile(KeyFile());
     std::thread sender([sending, opener = m_opener, name = m_name, queue = m_queue, root = m_root,
-                        extra = std::move(extra), kept] {
+                        extra = std::move(extra), kept, key = std::move(key)] {
         int left = 0;
         std::string failure;
         try {
             AnsweredDatabase db(opener(name), sending);
             PlantRegister reg(db);
+            reg.SignWith(key);
             left = SendQueue(reg, queue, root, RegisterIdentity(name), *sending);
             if (extra) reg.Add(*extra);
             const ChainHead head = reg.Head();

@@ -95,6 +95,11 @@ class Recorder {
     /// The file that keeps the chain head this computer last wrote or
     /// verified (REGISTER-HEAD beside the queue root).
     const std::filesystem::path& HeadFile() const { return m_headFile; }
+    /// The user's signing key file (REGISTER-KEY beside the queue root):
+    /// with a key there, the records of this user are signed.
+    std::filesystem::path KeyFile() const;
+    /// The account the records are made as.
+    const std::string& User() const { return m_user; }
     /// Where Add's word to the user goes besides its result (the status bar,
     /// the error output).
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_notice = std::move(sink); }

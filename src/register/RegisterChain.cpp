@@ -1,6 +1,7 @@
 // The register's side of the hash chain: reading the records as the chain
 // covers them, chaining a register's records once when it is brought to
 // schema 3, its head, and the walk of `register verify`.
+#include <algorithm>
 #include <future>
 #include <unordered_map>
 
@@ -52,8 +53,9 @@ std::vector<ChainLink> PlantRegister::ChainLinks(const std::string& order) {
         "SELECT r.id, r.seq, r.prev_hash, r.content_hash, r.chain_hash, r.kind, r.time,"
         " r.user_name, r.host, i.model, r.identity, r.plant, r.area, r.port, r.slot,"
         " r.file_name, r.file_kind, r.set_hash, r.ok, r.result, r.items_written,"
-        " r.items_differ, r.reason, r.origin FROM records r LEFT JOIN instruments i"
-        " ON i.id = r.instrument_id ORDER BY " + order,
+        " r.items_differ, r.reason, r.origin, " +
+            std::string(m_version >= 4 ? "r.signer, r.signature" : "NULL, NULL") +
+            " FROM records r LEFT JOIN instruments i ON i.id = r.instrument_id ORDER BY " + order,
         [&](Row& row) {
             ChainLink link;
             link.id = IntAt(row, 0);
@@ -83,6 +85,9 @@ std::vector<ChainLink> PlantRegister::ChainLinks(const std::string& order) {
             c.itemsDiffer = IntAt(row, 21);
             c.reason = TakeText(row, 22);
             c.origin = TakeText(row, 23);
+            link.user = c.user;
+            link.signer = TakeText(row, 24);
+            link.signature = TakeText(row, 25);
             if (const auto it = changes.find(c.id); it != changes.end())
                 c.changes = std::move(it->second);
             links.push_back(std::move(link));
@@ -182,7 +187,55 @@ ChainReport PlantRegister::Verify(const std::vector<KnownHead>& known) {
         return hashed;
     });
     auto links = ChainLinks("r.seq, r.id");
-    return CheckChain(std::move(links), sets.get(), known);
+    auto signatures = CheckSignatures(links, Keys());
+    auto report = CheckChain(std::move(links), sets.get(), known);
+    report.signedRecords = signatures.signedRecords;
+    report.notCheckable = signatures.notCheckable;
+    if (!signatures.findings.empty()) {
+        for (auto& f : signatures.findings) report.findings.push_back(std::move(f));
+        std::stable_sort(report.findings.begin(), report.findings.end(),
+                         [](const auto& a, const auto& b) { return a.sequence < b.sequence; });
+    }
+    return report;
+}
+
+bool PlantRegister::AddKey(const std::string& user, const std::string& key) {
+    const std::string id = KeyIdOf(key);
+    if (id.empty() || user.empty()) throw RegisterError("not a public key of a user: " + key);
+    if (m_version < 4) throw RegisterError(m_db.Location() + " is of a schema without keys");
+    if (m_db.ReadOnly()) throw RegisterError(m_db.Location() + " is open for reading only");
+    m_db.BeginWrite();
+    try {
+        // Keys are only ever added: a key once given to a user stays his.
+        const auto known = m_db.Run("SELECT user_name FROM register_keys WHERE key_id = ?", {id});
+        if (!known.empty()) {
+            if (TextAt(known[0], 0) == user) {
+                m_db.Rollback();
+                return false;
+            }
+            throw RegisterError("key " + id + " is " + TextAt(known[0], 0) +
+                                "'s in the register; it is not given to " + user);
+        }
+        m_db.Run(
+            "INSERT INTO register_keys (key_id, user_name, public_key, added) VALUES (?, ?, ?, ?)",
+            {id, user, key, UtcNow()});
+        m_db.Commit();
+        return true;
+    } catch (const RegisterError&) {
+        try {
+            m_db.Rollback();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+std::vector<KnownKey> PlantRegister::Keys() {
+    std::vector<KnownKey> out;
+    if (m_version < 4) return out;
+    for (const auto& row : m_db.Run("SELECT key_id, user_name, public_key FROM register_keys"))
+        out.push_back({TextAt(row, 0), TextAt(row, 1), TextAt(row, 2)});
+    return out;
 }
 
 }  // namespace rq50::plant

@@ -235,8 +235,15 @@ bool StartSafeDownload(Workspace& ws, DownloadRequest request,
     comm::CommEngine& engine = ws.Engine();
     ws.state.checkListCompares = false;  // the check list will show the read-back
     ws.state.backupJustTaken.clear();
+    ws.state.writeReason.clear();  // each write gives its own
     const bool prompt = request.askToStart;
     const bool backupFirst = request.backup.value_or(BackupBeforeDownloadOn(ws));
+    // Without a preview the reason a register requires is asked on its own.
+    if (ws.state.downloadAllowed && !backupFirst && ReasonRequired(ws)) {
+        const auto reason = questions ? questions->AskReason() : std::nullopt;
+        if (!reason || Trim(*reason).empty()) return false;
+        ws.state.writeReason = Trim(*reason);
+    }
     const bool program = request.kind == files::DataFileKind::kProgram;
     auto flow =
         std::make_shared<DownloadFlow>(ws, std::move(request), std::move(questions), HoldData(ws));

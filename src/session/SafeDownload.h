@@ -111,6 +111,10 @@ class DownloadQuestions {
     virtual void DownloadEnded(const comm::JobOutcome& /*outcome*/) {}
     /// The restore that followed a partial download ended.
     virtual void RestoreEnded(const comm::JobOutcome& /*outcome*/) {}
+    /// The plant register asks a reason for every write and no preview
+    /// asks it ("Backup before download" off): the reason the user gives,
+    /// or nothing when he cancels, and nothing is written then.
+    virtual std::optional<std::string> AskReason() { return std::nullopt; }
 };
 
 /// What a screen asks for: the download job as it would start it, the kind
@@ -139,9 +143,10 @@ struct DownloadRequest {
 /// slot the backup came from. A download that ends part way with items
 /// written offers to put the backup back (`RestoreBackup`); the view's data
 /// stays as it is. With it off: the download as the screens always
-/// started it. `questions` is kept until the flow ends and hears how the
-/// download ended; the screen is enabled again when it is given up. False
-/// when nothing started.
+/// started it, after `questions` asked the reason where the plant register
+/// requires one (a cancel starts nothing). `questions` is kept until the
+/// flow ends and hears how the download ended; the screen is enabled again
+/// when it is given up. False when nothing started.
 bool StartSafeDownload(Workspace& ws, DownloadRequest request,
                        std::unique_ptr<DownloadQuestions> questions);
 

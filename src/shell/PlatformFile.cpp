@@ -283,6 +283,13 @@ int CreateTemporaryFile(const fs::path& path, OpenFile& file) {
     return file.IsOpen() ? 0 : LastErrno();
 }
 
+int CreatePrivateFile(const fs::path& path, OpenFile& file) {
+    file.Close();
+    file.m_handle = FromHandle(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsOpen() ? 0 : LastErrno();
+}
+
 bool RemoveIfUnused(const fs::path& path) {
     // A file open by a save in progress refuses removal (sharing violation).
     return ::DeleteFileW(path.c_str()) != 0;
@@ -444,6 +451,16 @@ int CreateTemporaryFile(const fs::path& path, OpenFile& file) {
         ::close(fd);
         return EEXIST;
     }
+    file.m_handle = fd;
+    return 0;
+}
+
+int CreatePrivateFile(const fs::path& path, OpenFile& file) {
+    file.Close();
+    // The mode is given at the open: there is no moment in which another
+    // user could open the file.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
     file.m_handle = fd;
     return 0;
 }

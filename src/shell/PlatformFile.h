@@ -84,6 +84,7 @@ class OpenFile {
   private:
     friend int OpenExisting(const std::filesystem::path&, OpenFile&);
     friend int CreateTemporaryFile(const std::filesystem::path&, OpenFile&);
+    friend int CreatePrivateFile(const std::filesystem::path&, OpenFile&);
     friend int ReplaceWithTemporary(OpenFile&, const std::filesystem::path&,
                                     const std::filesystem::path&);
     std::intptr_t m_handle = -1;
@@ -96,6 +97,12 @@ int OpenExisting(const std::filesystem::path& path, OpenFile& file);
 /// taken. The file counts as in use (RemoveIfUnused leaves it) while `file`
 /// stays open.
 int CreateTemporaryFile(const std::filesystem::path& path, OpenFile& file);
+
+/// Creates the new file `path` for writing, for its owner only from the
+/// moment it exists (POSIX mode 0600; on Windows the per-user folder's
+/// access); fails with EEXIST when the name is taken and never follows a
+/// symbolic link.
+int CreatePrivateFile(const std::filesystem::path& path, OpenFile& file);
 
 /// Removes the file at `path` unless a process (this one too) has it open
 /// through CreateTemporaryFile. Returns true when it was removed.

@@ -34,6 +34,7 @@
 #include "register/PlantRegister.h"
 #include "register/Recorder.h"
 #include "session/Navigation.h"
+#include "session/SafeDownload.h"
 #include "shell/MessageBox.h"
 #include "shell/SessionState.h"
 #include "shell/TextTrim.h"
@@ -65,6 +66,7 @@ class ParameterDataTest : public QObject {
     void informationWindowKeys();
     void plantRegisterShowsTheTransfers();
     void plantRegisterReadOnly();
+    void downloadWithoutBackupAsksTheReason();
 
   private:
     gui::ScreenBase* Screen(shell::Screen screen) { return m_program->Main().FindScreen(screen); }
@@ -439,6 +441,46 @@ void ParameterDataTest::plantRegisterReadOnly() {
     QVERIFY2(said.find("reading only") != std::string::npos &&
                  said.find("unable to open") == std::string::npos,
              said.c_str());
+}
+
+// With "Backup before download" off there is no preview: a register that
+// requires a reason has it asked in a dialog of its own, by keyboard;
+// Escape writes nothing, a reason and Enter download and record it.
+void ParameterDataTest::downloadWithoutBackupAsksTheReason() {
+    QVERIFY(StartProgram());
+    Press(Screen(Screen::TopMenu), "cmdOK");
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
+    QVERIFY(ChooseAndOk(Screen(Screen::SettingMenu), "optUpload"));
+    QVERIFY(Idle(*m_program));
+    auto& ws = m_program->Ws();
+    ws.hosts.recorder->Open().SetSetting("REASONREQUIRED", "1");
+    QVERIFY(!session::ToggleBackupBeforeDownload(ws));
+    QStringList names;
+    WhenModal("WriteReason", [&names](QWidget* dialog) {
+        for (const char* name : {"txtReason", "cmdDownload", "cmdCancel"})
+            names << dialog->findChild<QWidget*>(name)->accessibleName();
+        QVERIFY(!dialog->findChild<QPushButton*>("cmdDownload")->isEnabled());
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+    });
+    QVERIFY(ChooseAndOk(Screen(Screen::DataView), "optDownload"));
+    QVERIFY(Idle(*m_program));
+    QCOMPARE(names, (QStringList{"Reason", "Download", "Cancel"}));
+    auto& reg = ws.hosts.recorder->Open();
+    const std::string name = reg.Instruments().at(0).Name();
+    QCOMPARE(reg.History(name).size(), std::size_t(1));  // the upload alone
+
+    m_program->messages.answers = {shell::MsgAnswer::Ok};
+    WhenModal("WriteReason", [](QWidget* dialog) {
+        QTest::keyClicks(dialog->focusWidget(), "work order 9");
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    });
+    QVERIFY(ChooseAndOk(Screen(Screen::DataView), "optDownload"));
+    QVERIFY(Idle(*m_program));
+    const auto history = reg.History(name);
+    QCOMPARE(history.size(), std::size_t(2));
+    QCOMPARE(history.front().kind, plant::RecordKind::kDownload);
+    QCOMPARE(history.front().reason, std::string("work order 9"));
+    m_program->Close();
 }
 
 QTEST_MAIN(ParameterDataTest)

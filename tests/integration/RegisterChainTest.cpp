@@ -7,11 +7,13 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "integration/RegisterOnEngine.h"
 #include "register/HeadFile.h"
 #include "register/Recorder.h"
+#include "register/Signing.h"
 #include "session/PlantRegisterBrowser.h"
 #include "support/CliRunner.h"
 #include "unit/ShellFakes.h"
@@ -102,6 +104,15 @@ TEST_P(RegisterChainTest, EachChangeBehindTheProgramsBackIsNamed) {
                  " records WHERE id = " + id(ids, 5));
          },
          {{K::kInserted, -1}}},
+        {"a forged record slipped in and the later ones moved on",
+         [&](Database& db, const auto&) {
+             // Chained by RQ50 itself onto the third record, with the
+             // records after it out of the way.
+             db.Run("UPDATE records SET seq = -(seq + 1) WHERE seq >= 3");
+             PlantRegister(db).Add(At(RecordKind::kDownload, "2026-11-03T09:00:00Z", Plant1(), 0));
+             db.Run("UPDATE records SET seq = -seq WHERE seq < 0");
+         },
+         {{K::kInserted, -1}}},
         {"two records reordered",
          [&](Database& db, const auto& ids) {
              db.Run("UPDATE records SET seq = -1 WHERE id = " + id(ids, 1));
@@ -170,6 +181,9 @@ TEST_P(RegisterChainTest, ARegisterOfSchemaTwoIsChainedOnce) {
                                 "ALTER TABLE records DROP COLUMN identity",
                                 "ALTER TABLE records DROP COLUMN reason",
                                 "DROP TABLE register_settings",
+                                "ALTER TABLE records DROP COLUMN signer",
+                                "ALTER TABLE records DROP COLUMN signature",
+                                "DROP TABLE register_keys",
                                 "UPDATE schema_version SET version = 2"})
             db->Run(sql);
     }
@@ -206,11 +220,19 @@ TEST_P(RegisterChainTest, TheServersRolesKeepTheTrail) {
     PlantRegister written(*writer);
     auto record = At(RecordKind::kDownload, "2026-11-20T08:00:00Z", Plant1With("SET,A", "77"), 0);
     record.changes = {{"A01", "SET,A", "1005", "77"}};
+    // A writer registers keys and signs its records, but never takes a key
+    // back or changes a signature.
+    const auto key = NewSigningKey("tester");
+    if (key) {
+        EXPECT_TRUE(written.AddKey(key->user, key->publicKey));
+        written.SignWith(key);
+    }
     const auto id = written.Add(record);
     for (const std::string sql :
          {"UPDATE records SET result = 'fine' WHERE id = 1", "DELETE FROM records WHERE id = 1",
           "UPDATE changes SET after_value = '0'", "DELETE FROM sets",
-          "UPDATE instruments SET model = 'RQS2'"}) {
+          "UPDATE instruments SET model = 'RQS2'", "UPDATE records SET signature = NULL",
+          "DELETE FROM register_keys", "UPDATE register_keys SET user_name = 'x'"}) {
         EXPECT_THROW(writer->Run(sql), RegisterError) << sql;
     }
     auto reader = as("rq50_reader");
@@ -218,6 +240,9 @@ TEST_P(RegisterChainTest, TheServersRolesKeepTheTrail) {
     const auto report = read.Verify();
     EXPECT_TRUE(report.Intact());
     EXPECT_EQ(report.head.id, id);
+    EXPECT_EQ(report.signedRecords, key ? 1 : 0);
+    EXPECT_THROW(reader->Run("INSERT INTO register_keys VALUES ('a', 'b', 'c', 'd')"),
+                 RegisterError);
     EXPECT_THROW(read.Add(record), RegisterError);
 }
 
@@ -279,6 +304,113 @@ TEST_P(RegisterChainTest, TheCommandLineVerifiesAndKeepsTheHead) {
     EXPECT_NE(json["findings"][0]["text"].get<std::string>().find("this computer"),
               std::string::npos);
     EXPECT_EQ(cli(reg + "verify --checkpoint 3:xyz").exitCode, 2);
+}
+
+// With a key every record is signed, and verify checks each signature
+// against the keys the register keeps: a forged signature, a record signed
+// anew with a key the register does not know, and one signed with another
+// user's key are each named.
+TEST_P(RegisterChainTest, EachSignatureNotTheRecordUsersIsNamed) {
+    if (!SigningAvailable()) GTEST_SKIP() << kNoSigning;
+    const auto mine = NewSigningKey("tester");
+    const auto colleague = NewSigningKey("someone");
+    const auto stranger = NewSigningKey("tester");
+    // Signs record `id` again with `key` (its chain hash as it stands).
+    const auto resign = [](Database& db, std::int64_t id, const SigningKey& key) {
+        const auto chain =
+            TextAt(db.Run("SELECT chain_hash FROM records WHERE id = ?", {id}).at(0), 0);
+        db.Run("UPDATE records SET signer = ?, signature = ? WHERE id = ?",
+               {key.Id(), SignChainHash(key, chain), id});
+    };
+    using K = ChainFinding::Kind;
+    const std::vector<std::tuple<
+        const char*, std::function<void(Database&, const std::vector<std::int64_t>&)>, K, int>>
+        cases = {
+            {"another record's signature",
+             [](Database& db, const auto& ids) {
+                 db.Run(
+                     "UPDATE records SET signature = (SELECT signature FROM records WHERE id = ?)"
+                     " WHERE id = ?",
+                     {ids[0], ids[1]});
+             },
+             K::kBadSignature, 1},
+            {"signed anew with an unknown key",
+             [&](Database& db, const auto& ids) { resign(db, ids[2], *stranger); }, K::kUnknownKey,
+             2},
+            {"signed with another user's key",
+             [&](Database& db, const auto& ids) { resign(db, ids[3], *colleague); },
+             K::kOtherUsersKey, 3},
+        };
+    for (const auto& [name, change, kind, index] : cases) {
+        SCOPED_TRACE(name);
+        TearDown();
+        SetUp();
+        auto db = Open();
+        PlantRegister reg(*db);
+        ASSERT_TRUE(reg.AddKey(mine->user, mine->publicKey));
+        ASSERT_TRUE(reg.AddKey(colleague->user, colleague->publicKey));
+        EXPECT_FALSE(reg.AddKey(mine->user, mine->publicKey));
+        EXPECT_THROW(reg.AddKey("someone", mine->publicKey), RegisterError);
+        reg.SignWith(mine);
+        const auto ids = Fill(reg);
+        auto report = reg.Verify();
+        ASSERT_TRUE(report.Intact()) << report.findings.front().text;
+        EXPECT_EQ(report.signedRecords, 6);
+        change(*db, ids);
+        report = reg.Verify();
+        ASSERT_EQ(report.findings.size(), 1u) << report.findings.front().text;
+        EXPECT_EQ(report.findings[0].kind, kind) << report.findings[0].text;
+        EXPECT_EQ(report.findings[0].id, ids[static_cast<std::size_t>(index)]);
+    }
+}
+
+// register keygen makes the user's key for him only and registers it; the
+// records he makes are then signed; register trust takes another's key.
+TEST_P(RegisterChainTest, TheCommandLineMakesAndTrustsKeys) {
+    for (const auto& entry : fs::directory_iterator(RQ50_BIN_DIR)) {
+        if (entry.path().extension() == ".ini")
+            fs::copy_file(entry.path(), m_dir / entry.path().filename());
+    }
+    const test::CliRunner cli(m_dir);
+    const std::string reg = "--register '" + m_name + "' register ";
+    const std::string upload =
+        test::Sim("RQB2.json") + " --quiet --register '" + m_name + "' upload -o a.7pa --force";
+    ASSERT_EQ(cli(upload).exitCode, 0);  // made before the key: not signed
+    const auto made = cli(reg + "keygen --json");
+    if (!SigningAvailable()) {
+        EXPECT_EQ(made.exitCode, 1);
+        EXPECT_NE(made.err.find("not available in this build"), std::string::npos) << made.err;
+        return;
+    }
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const auto json = nlohmann::json::parse(made.out);
+    const fs::path keyFile = json["file"].get<std::string>();
+    EXPECT_EQ(fs::status(keyFile).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(ReadKeyFile(keyFile));
+    // The secret is never printed, not even by a second keygen (which keeps
+    // the key).
+    files::Bytes bytes;
+    ASSERT_EQ(files::ReadWholeFile(keyFile.string(), bytes), files::FileError::Ok);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::string secret = text.substr(text.find("secret=") + 7, 128);
+    const auto again = cli(reg + "keygen");
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    for (const auto& out : {made.out, made.err, again.out, again.err})
+        EXPECT_EQ(out.find(secret.substr(0, 32)), std::string::npos) << out;
+    ASSERT_EQ(cli(upload).exitCode, 0);
+    auto verify = nlohmann::json::parse(cli(reg + "verify --json").out);
+    EXPECT_TRUE(verify["intact"].get<bool>());
+    EXPECT_EQ(verify["signed"], 1);
+
+    const auto other = NewSigningKey("someone");
+    const auto pub = PublicKeyFileOf(m_dir / "someone.key");
+    ASSERT_EQ(WriteKeyFile(m_dir / "someone.key", *other), "");
+    EXPECT_EQ(cli(reg + "trust someone '" + pub.string() + "'").exitCode, 0);
+    auto db = Open();
+    PlantRegister read(*db);
+    EXPECT_EQ(read.Keys().size(), 2u);
+    EXPECT_EQ(cli(reg + "trust other '" + pub.string() + "'").exitCode, 1);  // someone's key
 }
 
 // The register window's Verify says what it found and marks the records

@@ -157,6 +157,22 @@ TEST_F(CliSafety, APartialDownloadOffersTheBackupBackOnATerminal) {
     EXPECT_EQ(restores, 1) << history.out;
 }
 
+// The reason a register requires goes with the download it was given for,
+// with a backup (asked with the preview) and without one (asked on its own).
+TEST_F(CliSafety, TheRequiredReasonIsRecordedWithOrWithoutABackup) {
+    ASSERT_EQ(Cli("--quiet upload -o a.7pa").exitCode, 0);
+    ASSERT_EQ(Cli("register setting REASONREQUIRED 1").exitCode, 0);
+    EXPECT_EQ(Cli("--quiet download --yes --no-backup a.7pa").exitCode, 1);
+    ASSERT_EQ(Cli("--quiet download --yes --reason 'order 1' a.7pa").exitCode, 0);
+    ASSERT_EQ(Cli("--quiet download --yes --no-backup --reason 'order 2' a.7pa").exitCode, 0);
+    const auto history = nlohmann::json::parse(Cli("register history FIC-101 --json").out);
+    std::vector<std::string> reasons;
+    for (const auto& record : history["records"]) {
+        if (record["kind"] == "download") reasons.push_back(record["reason"]);
+    }
+    EXPECT_EQ(reasons, (std::vector<std::string>{"order 2", "order 1"}));
+}
+
 TEST_F(CliSafety, TheDownloadPasswordClosesEveryWritePath) {
     const std::string reg = "--register 'sqlite:" + P("reg.sqlite") + "' ";
     ASSERT_EQ(Cli(reg + "--quiet upload -o a.7pa").exitCode, 0);

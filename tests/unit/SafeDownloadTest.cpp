@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "comm/EngineCore.h"
 #include "files/ParameterFile.h"
@@ -44,7 +45,12 @@ struct ScriptedQuestions : DownloadQuestions {
         whys->push_back("restore " + backup);
         return answer;
     }
+    std::optional<std::string> AskReason() override {
+        whys->push_back("reason?");
+        return reason;
+    }
     bool answer = true;
+    std::optional<std::string> reason;
     std::shared_ptr<std::vector<DownloadPreview>> previews;
     std::shared_ptr<std::vector<std::string>> whys;
 };
@@ -75,6 +81,7 @@ class SafeDownload : public rq50::testing::JobBench {
     bool Download(bool answer, bool run = true) {
         auto q = std::make_unique<ScriptedQuestions>();
         q->answer = answer;
+        q->reason = reason;
         q->previews = previews;
         q->whys = whys;
         const bool started = StartSafeDownload(ws,
@@ -129,6 +136,7 @@ class SafeDownload : public rq50::testing::JobBench {
 
     testing::TempAppFolder folder;
     std::unique_ptr<plant::Recorder> recorder;
+    std::optional<std::string> reason;  ///< what AskReason answers
     testing::RecordingNavigation navigation;
     MemorySettingsStore settings;
     files::test::FakeUtility utility;
@@ -215,6 +223,34 @@ TEST_F(SafeDownload, WithTheSettingOffTheDownloadStartsAsBefore) {
     ASSERT_EQ(records[0].changes.size(), 4u);
     EXPECT_EQ(records[0].changes[1].before, plant::kBeforeUnknown);
     EXPECT_EQ(records[0].changes[1].after, "0.00");
+}
+
+// With "Backup before download" off no preview asks the reason the register
+// requires: it is asked on its own, and a cancel or a blank reason writes
+// nothing.
+TEST_F(SafeDownload, WithoutAPreviewTheRequiredReasonIsAskedOnItsOwn) {
+    RecordIntoQueue();
+    ToggleBackupBeforeDownload(ws);
+    // The register, away now, said last that it asks a reason.
+    std::filesystem::path kept = recorder->HeadFile();
+    kept += ".reason";
+    std::filesystem::create_directories(kept.parent_path());
+    std::ofstream(kept) << "1\n";
+    ASSERT_TRUE(ReasonRequired(ws));
+    for (const char* given : {"", "   "}) {
+        reason = *given ? std::optional<std::string>(given) : std::nullopt;
+        EXPECT_FALSE(Download(true));
+    }
+    EXPECT_EQ(*whys, (std::vector<std::string>{"reason?", "reason?"}));
+    EXPECT_EQ(CountCommand(kWrite), 0);
+    EXPECT_EQ(recorder->Queued(), 0);
+    reason = " work order 7 ";
+    ASSERT_TRUE(Download(true));
+    EXPECT_EQ(CountCommand(kWrite), 4);
+    const auto records = Recorded();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].reason, "work order 7");
+    EXPECT_TRUE(previews->empty());
 }
 
 // The record of a download states what the instrument answered: before from

@@ -11,6 +11,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "files/SingleByteText.h"
 #include "gui/FitWindow.h"
 #include "gui/QtHosts.h"
@@ -75,6 +77,12 @@ class DialogQuestions : public session::DownloadQuestions {
     }
 
     std::string Reason() const override { return m_reason; }
+
+    std::optional<std::string> AskReason() override {
+        WriteReasonDialog dialog(m_parent);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Reason();
+    }
 
     QPointer<QWidget> m_parent;
     std::string m_reason;
@@ -163,6 +171,46 @@ std::string DownloadPreviewDialog::Reason() const {
 
 std::unique_ptr<session::DownloadQuestions> DownloadPreviewDialog::QuestionsFor(QWidget* parent) {
     return std::make_unique<DialogQuestions>(parent);
+}
+
+WriteReasonDialog::WriteReasonDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("WriteReason"));
+    setWindowTitle(QStringLiteral("Download"));
+    auto* layout = new QVBoxLayout(this);
+    AddLabel(layout, CatalogueText(kTextReasonRequired), this);
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(CatalogueText(kTextReasonLabel), this);
+    m_reason = new QLineEdit(this);
+    m_reason->setObjectName(QStringLiteral("txtReason"));
+    m_reason->setMaxLength(200);
+    label->setBuddy(m_reason);
+    m_reason->setAccessibleName(label->text().remove(QLatin1Char('&')));
+    row->addWidget(label);
+    row->addWidget(m_reason, 1);
+    layout->addLayout(row);
+    auto* buttons = new QDialogButtonBox(this);
+    auto* download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
+    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    download->setObjectName(QStringLiteral("cmdDownload"));
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    download->setAccessibleName(download->text());
+    cancel->setAccessibleName(cancel->text());
+    // Enter downloads only once a reason is typed; Escape cancels.
+    download->setEnabled(false);
+    download->setDefault(true);
+    connect(m_reason, &QLineEdit::textChanged, this, [download](const QString& text) {
+        download->setEnabled(!text.trimmed().isEmpty());
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    m_reason->setFocus();
+    resize(480, 140);
+    FitWindowWhenShown(this);
+}
+
+std::string WriteReasonDialog::Reason() const {
+    return m_reason->text().trimmed().toStdString();
 }
 
 }  // namespace rq50::gui

@@ -32,4 +32,17 @@ class DownloadPreviewDialog : public QDialog {
     QLineEdit* m_reason = nullptr;
 };
 
+/// The reason for a write that the plant register requires, asked on its
+/// own where no preview asks it ("Backup before download" off): Download is
+/// pressed (or Enter) once a reason is typed; Cancel writes nothing.
+class WriteReasonDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit WriteReasonDialog(QWidget* parent);
+    std::string Reason() const;
+
+  private:
+    QLineEdit* m_reason = nullptr;
+};
+
 }  // namespace rq50::gui

@@ -109,6 +109,10 @@ PlantRegisterWindow::PlantRegisterWindow(files::Workspace& ws, ReportDevices& de
     m_tree->setObjectName(QStringLiteral("tvwInstruments"));
     m_tree->setHeaderHidden(true);
     m_tree->setMinimumWidth(120);
+    // On a small screen (or a large scale) the tree scrolls sideways rather
+    // than cutting an instrument's name short, as the records do.
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addLayout(Captioned(kTextRegisterInstruments, m_tree), 1);
 
     m_records = new QTableWidget(0, 8, this);
