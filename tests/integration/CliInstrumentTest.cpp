@@ -28,6 +28,7 @@ using ::testing::Not;
 namespace fs = std::filesystem;
 
 using test::CliRun;
+using test::Count;
 using test::ReadText;
 using test::SimProcess;
 
@@ -85,12 +86,6 @@ TEST_F(CliInstrument, RackNeedsTheSlotOption) {
     EXPECT_EQ(up.exitCode, 0) << up.all();
 }
 
-std::size_t Count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 /// rq50-cli run in the background with its frames logged: `act` is called
 /// once the log holds `sends` requests, then the run is waited for.
 struct StoppedRun : CliRun {
@@ -110,8 +105,7 @@ StoppedRun RunCliAndActAfter(const std::string& arguments, const std::string& fo
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    for (int i = 0; i < 3000 && Count(ReadText(log), "SEND HEX") < static_cast<std::size_t>(sends);
-         ++i) {
+    for (int i = 0; i < 3000 && Count(ReadText(log), "SEND HEX") < sends; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     act(pid);
@@ -233,7 +227,7 @@ TEST_F(CliInstrument, FullAndReadOnlyFileSystemsAreNamedBeforeAnyWork) {
     auto run = RunCli(log + "upload -o " + full + "/x.7pa");
     EXPECT_EQ(run.exitCode, 1) << run.all();
     EXPECT_THAT(run.all(), HasSubstr("not enough free disk space"));
-    EXPECT_EQ(Count(ReadText(File("run.log")), "SEND HEX"), 0u) << "nothing was uploaded";
+    EXPECT_EQ(Count(ReadText(File("run.log")), "SEND HEX"), 0) << "nothing was uploaded";
     run = RunCli(log + sim + "RQK2.json program-upload -o " + full + "/p.7pr");
     EXPECT_EQ(run.exitCode, 1) << run.all();
     EXPECT_THAT(run.all(), HasSubstr("not enough free disk space"));

@@ -30,6 +30,13 @@ inline bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+/// How often `part` occurs in `text` (overlapping occurrences counted).
+inline int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 /// The --sim option for one of the shipped instrument files.
 inline std::string Sim(const std::string& file) {
     return std::string("--sim ") + RQ50_SOURCE_DIR + "/sim/instruments/" + file;

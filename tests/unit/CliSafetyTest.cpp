@@ -159,6 +159,12 @@ TEST_F(CliSafety, APartialDownloadOffersTheBackupBackOnATerminal) {
 
 // The reason a register requires goes with the download it was given for,
 // with a backup (asked with the preview) and without one (asked on its own).
+TEST_F(CliSafety, CancelOutputShowsTheItemReadAgain) {
+    const auto run = Cli(Sim("RQB2.json") + " --quiet cancel-output");
+    EXPECT_EQ(run.exitCode, 0) << run.all();
+    EXPECT_TRUE(Has(run.out, "E01 ZERO ADJ")) << run.out;
+}
+
 TEST_F(CliSafety, TheRequiredReasonIsRecordedWithOrWithoutABackup) {
     ASSERT_EQ(Cli("--quiet upload -o a.7pa").exitCode, 0);
     ASSERT_EQ(Cli("register setting REASONREQUIRED 1").exitCode, 0);

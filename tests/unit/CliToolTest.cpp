@@ -18,17 +18,12 @@ namespace {
 namespace fs = std::filesystem;
 
 using test::CliRun;
+using test::Count;
 using test::Has;
 using test::ReadText;
 using test::Sim;
 
 class CliTool : public files::test::CliFolderTest {};
-
-int Count(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
 
 // ---- download safety ---------------------------------------------------------
 
@@ -136,12 +131,6 @@ TEST_F(CliTool, ChoicesAndAllowedValuesAreShown) {
     EXPECT_EQ(ambiguous.exitCode, 1);
     EXPECT_TRUE(Has(ambiguous.err, "names several choices")) << ambiguous.err;
     EXPECT_TRUE(Has(ambiguous.err, "1: DC      1-5V"));
-}
-
-TEST_F(CliTool, CancelOutputShowsTheItemReadAgain) {
-    const auto run = Cli(Sim("RQB2.json") + " --quiet cancel-output");
-    EXPECT_EQ(run.exitCode, 0) << run.all();
-    EXPECT_TRUE(Has(run.out, "E01 ZERO ADJ")) << run.out;
 }
 
 TEST_F(CliTool, ADownloadWithDifferencesSaysSoAndNamesModels) {
