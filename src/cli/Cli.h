@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/ExitCode.h"
+#include "cli/LinkOptions.h"
 
 namespace rq50::session {
 class CoreSession;
@@ -23,6 +24,8 @@ struct CliContext {
     /// --register: the plant register ("sqlite:PATH" or a postgresql:// URI)
     std::string registerName;
     bool noRegister = false;  ///< --no-register: transfers are not recorded
+    /// The link options of this run (Link() while it runs).
+    LinkOptions link;
     std::function<ExitCode(session::CoreSession& core)> run;
     /// False for commands that run without the program's start-up (version).
     bool startUp = true;

@@ -4,6 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/CliHosts.h"
 #include "cli/TerminalFilter.h"
+#include "cli/InstrumentSession.h"
 #include "session/CoreSession.h"
 #include "shell/AppPaths.h"
 #include "shell/Clock.h"
@@ -64,6 +65,8 @@ ExitCode RunStarted(const CliContext& context) {
 ExitCode RunCommandLine(int argc, char** argv) {
     const FilteredOutput filtered;
     CliContext context;
+    // The commands' options are bound to this run's own set.
+    const LinkScope link(context.link);
     CLI::App app{"RQ50 - PC-Based Parameter Setting Tool For TAVRO (command line)", "rq50-cli"};
     // A missing command is reported below; a wrong word is an "extra" that
     // CLI11 names, which it would not do if a command were required here.

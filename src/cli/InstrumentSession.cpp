@@ -94,9 +94,21 @@ bool SetUpLog(session::CoreSession& core) {
 
 }  // namespace
 
+namespace {
+thread_local LinkOptions* t_runLink = nullptr;
+}  // namespace
+
 LinkOptions& Link() {
-    static LinkOptions options;
-    return options;
+    thread_local LinkOptions outsideRun;
+    return t_runLink != nullptr ? *t_runLink : outsideRun;
+}
+
+LinkScope::LinkScope(LinkOptions& options) : m_saved(t_runLink) {
+    t_runLink = &options;
+}
+
+LinkScope::~LinkScope() {
+    t_runLink = m_saved;
 }
 
 void ResetLink() {

@@ -11,6 +11,7 @@
 
 #include "cli/CliHosts.h"
 #include "cli/ExitCode.h"
+#include "cli/LinkOptions.h"
 #include "comm/Engine.h"
 #include "shell/Clock.h"
 
@@ -36,25 +37,22 @@ namespace rq50::cli {
 /// Bound of one job of a command: an hour.
 inline constexpr std::int64_t kJobLimitMs = 60 * 60 * 1000;
 
-/// Options every instrument command reads (given before or after the command).
-struct LinkOptions {
-    std::string port;                ///< the first --port
-    std::vector<std::string> ports;  ///< every --port (rack runs one rack on each)
-    double connectTimeoutS = 5;      ///< connecting to a device server (tcp://, rfc2217://)
-    int speed = 1200;
-    int slot = 0;
-    std::optional<std::string> log;  ///< --log [FILE]: empty text for the default file
-    bool logAppend = false;
-    bool quiet = false;
-    bool json = false;
-    std::string sim;
-    bool simReset = false;  ///< --sim-reset: the built-in instrument as shipped
-    bool fast = false;      ///< --fast: the next request as soon as an answer is complete
-    int gapMs = comm::kDefaultGapMs;
-};
-
-/// The link options of the run.
+/// The link options of the run in progress: its CliContext's (LinkScope);
+/// outside a run, a set of this thread's own.
 LinkOptions& Link();
+
+/// While it lives, Link() is `options`: a run's own, so that two runs in
+/// one process share none.
+class LinkScope {
+  public:
+    explicit LinkScope(LinkOptions& options);
+    ~LinkScope();
+    LinkScope(const LinkScope&) = delete;
+    LinkScope& operator=(const LinkScope&) = delete;
+
+  private:
+    LinkOptions* m_saved;
+};
 
 /// Every run of the command line starts from the default link options and
 /// no stop signal, also when one process runs several (the in-process tests).

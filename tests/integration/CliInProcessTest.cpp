@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "cli/Cli.h"
+#include "cli/InstrumentSession.h"
 
 namespace rq50::integration {
 namespace {
@@ -87,6 +88,15 @@ TEST_F(CliInProcess, NothingOfOneRunReachesTheNext) {
     const CliRun down = Cli({"--quiet", "download", "--yes", "--json", File("a.7pa")});
     EXPECT_EQ(down.exitCode, 0) << down.out << down.err;
     EXPECT_EQ(nlohmann::json::parse(down.out)["result"], 0);
+
+    // A run keeps its options to itself, also inside another's.
+    cli::LinkOptions outer;
+    outer.json = true;
+    const cli::LinkScope scope(outer);
+    const CliRun plain = Cli({"verify", File("a.7pa")});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out.find('{'), std::string::npos) << plain.out;
+    EXPECT_TRUE(cli::Link().json);
 
     const CliRun usage = Cli({"no-such-command"});
     EXPECT_EQ(usage.exitCode, 2);
