@@ -30,6 +30,7 @@
 #include "files/ParameterFile.h"
 #include "files/SingleByteText.h"
 #include "gui/FitWindow.h"
+#include "gui/comm/DownloadPreviewDialog.h"
 #include "gui/comm/PasswordDialog.h"
 #include "gui/comm/SlotNumberDialog.h"
 #include "gui/parameter/TrendWindow.h"
@@ -63,15 +64,19 @@ QString g_folder;
 QImage WithCaption(QWidget* window) {
     const QPixmap body = window->grab();
     const int strip = window->fontMetrics().height() + 12;
-    QImage image(body.width(), body.height() + strip, QImage::Format_RGB32);
+    // At a scale factor the grab holds device pixels: the image does too,
+    // and is drawn on in the window's own units.
+    const qreal scale = body.devicePixelRatio();
+    QImage image(body.width(), body.height() + qRound(strip * scale), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     image.fill(QColor(0x3c, 0x50, 0x78));
     QPainter p(&image);
     QFont bold = window->font();
     bold.setBold(true);
     p.setFont(bold);
     p.setPen(Qt::white);
-    p.drawText(QRect(10, 0, body.width() - 20, strip), Qt::AlignVCenter | Qt::AlignLeft,
-               window->windowTitle());
+    p.drawText(QRect(10, 0, qRound(body.width() / scale) - 20, strip),
+               Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
     p.drawPixmap(0, strip, body);
     return image;
 }
@@ -403,6 +408,9 @@ int main(int argc, char** argv) {
     gui::PasswordDialog::Run(program.Ws(), &main, shell::PasswordMode::Entry);
     ModalShot("frmRQ4100", "frmRQ4100_slot");
     gui::SlotNumberDialog::Ask(program.Ws(), &main);
+    // The reason a register requires, asked where no preview asks it.
+    ModalShot("WriteReason", "write_reason");
+    gui::WriteReasonDialog(&main).exec();
 
     // "Now Communicating." while an upload runs, then the baud-rate dialog.
     session::StartScreenJob(program.Engine(), {comm::kJobUpload, shell::Catalogue(2112)},
