@@ -232,16 +232,9 @@ void PrintProgram(session::CoreSession& core, const std::string& path) {
 /// The information fields as the information window shows them: each caption
 /// (title 1, title 2, comment) before its text.
 void PrintInformation(const files::InformationRecord& r) {
-    auto text = [](const std::string& s) { return FieldText(shell::Trim(s)); };
-    const std::pair<std::string, std::string> lines[] = {
-        {text(r.caption1), text(r.title1)},
-        {text(r.caption2), text(r.title2)},
-        {shell::Catalogue(kTextCreatedBy), text(r.createdBy)},
-        {shell::Catalogue(kTextDate), files::FormatGeneralDate(r.date)},
-        {shell::Catalogue(kTextFileName), text(r.fileName)},
-        {shell::Catalogue(kTextInstrumentNo), text(r.instrumentNo)},
-        {text(r.caption3), text(r.comment)}};
-    for (const auto& [caption, value] : lines) {
+    for (const auto& line : files::InformationLines(r)) {
+        const std::string caption = FieldText(shell::Trim(line.label));
+        const std::string value = FieldText(shell::Trim(line.value));
         std::cout << std::left << std::setw(16)
                   << caption + (!caption.empty() && caption.back() == ':' ? "" : ":") << value
                   << "\n";

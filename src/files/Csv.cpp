@@ -98,17 +98,8 @@ void AppendInformationLines(CsvLines& lines, const std::string& caption,
     AppendLine(lines, "");
     AppendLine(lines, caption);
     AppendLine(lines, "");
-    auto field = [&lines](const std::string& label, const std::string& value) {
-        AppendLine(lines,
-                   CsvQuote(shell::TrimRight(label)) + "," + CsvQuote(shell::TrimRight(value)));
-    };
-    field(r.caption1, r.title1);
-    field(r.caption2, r.title2);
-    field(Text(kTextCreatedBy), r.createdBy);
-    field(Text(kTextDate), FormatGeneralDate(r.date));
-    field(Text(kTextFileName), r.fileName);
-    field(Text(kTextInstrumentNo), r.instrumentNo);
-    field(r.caption3, r.comment);
+    for (const auto& line : InformationLines(r))
+        AppendLine(lines, CsvQuote(line.label) + "," + CsvQuote(line.value));
 }
 
 CsvLines BuildParameterCsv(const ParameterFileRecord& record, const CsvAreas& areas,

@@ -141,4 +141,18 @@ bool ApplyInformationOk(const shell::Services& hosts, InfoForm& form, Informatio
     return true;
 }
 
+std::array<InformationLine, 7> InformationLines(const InformationRecord& r) {
+    using Field = InformationLine::Field;
+    auto line = [](Field field, const std::string& label, const std::string& value) {
+        return InformationLine{field, shell::TrimRight(label), shell::TrimRight(value)};
+    };
+    return {line(Field::Title1, r.caption1, r.title1),
+            line(Field::Title2, r.caption2, r.title2),
+            line(Field::CreatedBy, shell::Catalogue(kTextCreatedBy), r.createdBy),
+            line(Field::Date, shell::Catalogue(kTextDate), FormatGeneralDate(r.date)),
+            line(Field::FileName, shell::Catalogue(kTextFileName), r.fileName),
+            line(Field::InstrumentNo, shell::Catalogue(kTextInstrumentNo), r.instrumentNo),
+            line(Field::Comment, r.caption3, r.comment)};
+}
+
 }  // namespace rq50::files

@@ -33,6 +33,26 @@ struct InformationRecord {
     friend bool operator==(const InformationRecord&, const InformationRecord&) = default;
 };
 
+/// One field of the information record as the reports show it: its label (the
+/// record's own caption for the titles and the comment) and its value, both
+/// single-byte with their trailing blanks removed; the date in the general
+/// date-and-time form.
+struct InformationLine {
+    enum class Field { Title1, Title2, CreatedBy, Date, FileName, InstrumentNo, Comment };
+    Field field;
+    std::string label;
+    std::string value;
+};
+
+/// The seven fields in the order of the information window and the CSV file
+/// (titles, creator, date, file name, instrument number, comment); a printed
+/// report puts the creator's four first (PrintedInformationOrder).
+std::array<InformationLine, 7> InformationLines(const InformationRecord& record);
+
+/// The order of the printed information block: creator, date, file name,
+/// instrument number, then the titles and the comment.
+inline constexpr std::array<std::size_t, 7> kPrintedInformationOrder = {2, 3, 4, 5, 0, 1, 6};
+
 /// A record with the start-up defaults: captions "Title 1", "Title 2",
 /// "Comment", file name "NewFile", the given date, every other text blank.
 InformationRecord DefaultInformation(double date);

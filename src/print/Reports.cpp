@@ -97,16 +97,11 @@ void WriteInformationBlock(PrintControl& control, const files::InformationRecord
     control.SetBold(true);
     control.Paragraph(Text(kTextInformationArea));
     control.SetBold(false);
-    WriteLabelledLines(control,
-                       {
-                           {Bracketed(Text(kTextCreatedBy)), shell::TrimRight(r.createdBy)},
-                           {Bracketed(Text(kTextDate)), files::FormatGeneralDate(r.date)},
-                           {Bracketed(Text(kTextFileName)), shell::TrimRight(r.fileName)},
-                           {Bracketed(Text(kTextInstrumentNo)), shell::TrimRight(r.instrumentNo)},
-                           {Bracketed(r.caption1), shell::TrimRight(r.title1)},
-                           {Bracketed(r.caption2), shell::TrimRight(r.title2)},
-                           {Bracketed(r.caption3), shell::TrimRight(r.comment)},
-                       });
+    const auto fields = files::InformationLines(r);
+    std::vector<TableRow> lines;
+    for (const std::size_t i : files::kPrintedInformationOrder)
+        lines.push_back({Bracketed(fields[i].label), fields[i].value});
+    WriteLabelledLines(control, lines);
     control.Space(control.LineHeight());
 }
 
