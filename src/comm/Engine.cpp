@@ -19,13 +19,6 @@
 
 namespace rq50::comm {
 
-namespace {
-
-/// Fast pacing: most actions one tick may take (a whole exchange is five).
-constexpr int kFastActionsPerTick = 16;
-
-}  // namespace
-
 void EngineCore::StartTimer2() {
     Timer2Enabled = true;
     Timer2Deadline = NowMs() + kResponseTimeoutMs;
@@ -156,7 +149,7 @@ std::int64_t EngineCore::MsUntilNextAction() const {
         case kStateIdle:
             return -1;
         case kStateTransmit:
-            return InGap() ? lastFrameAtMs + pacing.gapMs - NowMs() : 0;
+            return InGap() ? m_pacing.GapLeftMs(NowMs()) : 0;
         case kStateWait:
             if (!Timer2Enabled) return Timer1Interval;
             return std::max<std::int64_t>(Timer2Deadline - NowMs(), 0);
@@ -167,7 +160,7 @@ std::int64_t EngineCore::MsUntilNextAction() const {
 
 /// Fast pacing: the pause after the last answer has not yet passed.
 bool EngineCore::InGap() const {
-    return pacing.fast && NowMs() < lastFrameAtMs + pacing.gapMs;
+    return m_pacing.InGap(NowMs());
 }
 
 void EngineCore::TickTransmit() {
@@ -241,7 +234,7 @@ void EngineCore::ReceiveStep() {
     // so the job ends now rather than after its tries.
     if (!MainPort().IsOpen()) return LineLost();
     if (CommRecvStatus != kRecvComplete) return;
-    lastFrameAtMs = NowMs();
+    m_pacing.AnswerArrived(NowMs());
     JudgeAnswer(nameBefore);
 }
 
@@ -316,14 +309,14 @@ void EngineCore::Timer1() {
         // Classic pacing: one action. Fast pacing: actions until one leaves
         // the state as it was (waiting for bytes or for the gap), bounded so
         // a job that loops without the line still lets the program breathe.
-        const int actions = pacing.fast ? kFastActionsPerTick : 1;
+        const int actions = m_pacing.ActionsPerTick();
         for (int action = 0; action < actions; ++action) {
             if (CommState == kStateWait && CheckTimer2()) return;
             const CommStates before = CommState;
             const auto received = RecvBuffer.size();
             switch (CommState) {
                 case kStateIdle:
-                    if (onlineLineOpen && pacing.fast &&
+                    if (onlineLineOpen && m_pacing.Fast() &&
                         NowMs() - lineIdleSinceMs >= kOnlineLineIdleMs)
                         ReleaseOnlineLine();
                     return;

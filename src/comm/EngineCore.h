@@ -10,6 +10,7 @@
 
 #include "comm/Engine.h"
 #include "comm/EngineState.h"
+#include "comm/LinePacing.h"
 #include "shell/JobCodes.h"
 
 namespace rq50::parameter {
@@ -147,7 +148,7 @@ class EngineCore : public CommEngineState {
     /// The pacing of the next jobs (classic after a reset). A gap is kept
     /// within 0-1000 ms. A running job keeps the pacing it started with.
     void SetCommPacing(const CommPacing& pacing);
-    const CommPacing& Pacing() const { return pacing; }
+    const CommPacing& Pacing() const { return m_pacing.Chosen(); }
 
     // ---- Helpers for the transactions
     /// In a parser: the request just answered had to be sent more than once,
@@ -334,6 +335,7 @@ class EngineCore : public CommEngineState {
     JobOutcome m_outcome;
     std::string m_recordAs;
     bool m_keepLineOpen = false;
+    LinePacing m_pacing;
     std::map<Job, CommJobRoutines> m_jobs;
     std::vector<std::shared_ptr<void>> m_jobObjects;
     std::unique_ptr<jobs::JobTables> m_tables;

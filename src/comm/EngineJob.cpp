@@ -87,6 +87,7 @@ JobOutcome EngineCore::MakeOutcome() const {
 
 void EngineCore::Reset() {
     static_cast<CommEngineState&>(*this) = CommEngineState{};
+    m_pacing = LinePacing{};
 }
 
 std::int64_t EngineCore::NowMs() const {
@@ -98,7 +99,7 @@ void EngineCore::SetClock(shell::Clock* clock) {
 }
 
 void EngineCore::SetCommPacing(const CommPacing& next) {
-    pacing = {next.fast, std::clamp(next.gapMs, 0, 1000)};
+    m_pacing.Choose(next);
 }
 
 void EngineCore::SetHost(CommHost* host) {
@@ -155,9 +156,9 @@ bool EngineCore::StartCommJob(const JobRequest& request) {
     CommError = kErrNone;
     CommRetry = 0;
     stopRequested = false;
-    Timer1Interval = pacing.fast ? kFastPollMs : kTickMs;
+    m_pacing.JobStarted();
+    Timer1Interval = m_pacing.TickIntervalMs();
     Timer2Enabled = false;
-    lastFrameAtMs = 0;
     requestsSent = 0;
     CommSettings.speed = CommSpeed;
     CommSpeedSaved = CommSpeed;
@@ -197,7 +198,7 @@ void EngineCore::EndJobClosePort(SerialPort& port, bool keepIfWasOpen) {
     if (keepIfWasOpen && PortWasOpen) return;
     // Fast pacing keeps the line of an open page, also one a page job had to
     // open again, until the page closes or the line idles.
-    if (keepIfWasOpen && pacing.fast && m_page != nullptr && IsOnlineJob(CommJob) &&
+    if (keepIfWasOpen && m_pacing.JobFast() && m_page != nullptr && IsOnlineJob(CommJob) &&
         CommError == kErrNone)
         return;
     if (m_keepLineOpen && CommError == kErrNone) return;
@@ -208,7 +209,7 @@ void EngineCore::NoteJobEnd() {
     const bool online = IsOnlineJob(CommJob);
     onlineLineOpen = online && m_port != nullptr && m_port->IsOpen();
     lineIdleSinceMs = NowMs();
-    if (!online || !pacing.fast) return;
+    if (!online || !m_pacing.JobFast()) return;
     // The instrument the online work reached, to reach again on a line
     // opened anew (a job that failed may have closed it already).
     relinkInstrument = lastInstrument;
@@ -216,7 +217,7 @@ void EngineCore::NoteJobEnd() {
 }
 
 void EngineCore::ReleaseOnlineLine() {
-    if (!pacing.fast || CommBusy || !onlineLineOpen) return;
+    if (!m_pacing.Fast() || CommBusy || !onlineLineOpen) return;
     onlineLineOpen = false;
     relinkInstrument = lastInstrument;
     CloseLine();

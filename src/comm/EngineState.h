@@ -100,7 +100,6 @@ struct CommEngineState {
     /// another).
     bool inTick = false;
 
-    CommPacing pacing;
     /// The online work's line in fast pacing (EngineCore::ReleaseOnlineLine):
     /// the last job to end was an online one and left the line open, since
     /// `lineIdleSinceMs`; and the instrument to reach again (its rack slot)
@@ -108,8 +107,6 @@ struct CommEngineState {
     bool onlineLineOpen = false;
     std::int64_t lineIdleSinceMs = 0;
     InstrumentFacts relinkInstrument;
-    /// When the last complete frame arrived (fast pacing keeps the gap from it).
-    std::int64_t lastFrameAtMs = 0;
 };
 
 }  // namespace rq50::comm

@@ -77,6 +77,32 @@ TEST_F(CommPacingTest, FastPacingKeepsTheGapAndTheSettleBeforeEachRequest) {
         EXPECT_GE(fast.sentAtMs[i] - fast.sentAtMs[i - 1], gap) << i;
 }
 
+// A pacing chosen while a job runs (the menu item toggled beside an open
+// page) is the next job's: the running one keeps its gap and its ticks.
+TEST_F(CommPacingTest, ARunningJobKeepsThePacingItStartedWith) {
+    const int gap = 200;
+    const auto fast = Upload({true, gap}, 9600);
+    ASSERT_EQ(fast.result, kErrNone);
+    engine.Reset();
+    engine.SetCommPacing({true, gap});
+    engine.SetSpeed(9600);
+    auto description = SampleInstrument("RQB2.json");
+    description["speed"] = 9600;
+    Connect(description);
+    ASSERT_TRUE(session::StartCallerJob(engine, {kJobUpload, "TEST"}, session::kCallerNone));
+    engine.Timer1();
+    engine.SetCommPacing({false, kDefaultGapMs});
+    ASSERT_TRUE(engine.RunCommJob());
+    ASSERT_EQ(engine.LastOutcome().code, kErrNone);
+    // The same moments, counted from the first request.
+    const auto sent = line->SentFrames();
+    ASSERT_EQ(sent.size(), fast.sentAtMs.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i].atMs - sent[0].atMs, fast.sentAtMs[i] - fast.sentAtMs[0]) << i;
+    }
+    EXPECT_FALSE(engine.Pacing().fast);  // the next job's
+}
+
 TEST_F(CommPacingTest, TheGapIsKeptWithinItsRange) {
     engine.SetCommPacing({true, -5});
     EXPECT_EQ(engine.Pacing().gapMs, 0);
