@@ -35,6 +35,38 @@ QLabel* AddLabel(QVBoxLayout* layout, const QString& text, QWidget* parent) {
     return label;
 }
 
+/// The "Reason" row both dialogs ask it in: its label is the box's buddy and
+/// accessible name.
+QLineEdit* AddReasonRow(QVBoxLayout* layout, QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(CatalogueText(kTextReasonLabel), parent);
+    auto* reason = new QLineEdit(parent);
+    reason->setObjectName(QStringLiteral("txtReason"));
+    reason->setMaxLength(200);
+    label->setBuddy(reason);
+    reason->setAccessibleName(label->text().remove(QLatin1Char('&')));
+    row->addWidget(label);
+    row->addWidget(reason, 1);
+    layout->addLayout(row);
+    return reason;
+}
+
+/// Download and Cancel, accepting and rejecting `dialog`; `cancel` is set
+/// to the Cancel button. Returns Download.
+QPushButton* AddDownloadButtons(QVBoxLayout* layout, QDialog* dialog, QPushButton*& cancel) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    auto* download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
+    cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    download->setObjectName(QStringLiteral("cmdDownload"));
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    download->setAccessibleName(download->text());
+    cancel->setAccessibleName(cancel->text());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    return download;
+}
+
 class DialogQuestions : public session::DownloadQuestions {
   public:
     explicit DialogQuestions(QWidget* parent) : m_parent(parent) {}
@@ -131,23 +163,9 @@ DownloadPreviewDialog::DownloadPreviewDialog(const session::DownloadPreview& pre
         AddLabel(layout, QStringLiteral("Backup: %1").arg(Utf8(preview.backup)), this);
     // Why, for the plant register: asked with every download, and needed
     // where the register requires one.
-    auto* reasonRow = new QHBoxLayout;
-    auto* reasonLabel = new QLabel(CatalogueText(kTextReasonLabel), this);
-    m_reason = new QLineEdit(this);
-    m_reason->setObjectName(QStringLiteral("txtReason"));
-    m_reason->setMaxLength(200);
-    reasonLabel->setBuddy(m_reason);
-    m_reason->setAccessibleName(reasonLabel->text().remove(QLatin1Char('&')));
-    reasonRow->addWidget(reasonLabel);
-    reasonRow->addWidget(m_reason, 1);
-    layout->addLayout(reasonRow);
-    auto* buttons = new QDialogButtonBox(this);
-    m_download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
-    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    m_download->setObjectName(QStringLiteral("cmdDownload"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_download->setAccessibleName(m_download->text());
-    cancel->setAccessibleName(cancel->text());
+    m_reason = AddReasonRow(layout, this);
+    QPushButton* cancel = nullptr;
+    m_download = AddDownloadButtons(layout, this, cancel);
     // Enter alone does not overwrite an instrument: Cancel is the default.
     cancel->setDefault(true);
     cancel->setFocus();
@@ -158,9 +176,6 @@ DownloadPreviewDialog::DownloadPreviewDialog(const session::DownloadPreview& pre
         });
         m_reason->setFocus();
     }
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
     resize(640, preview.changes.empty() ? 200 : 420);
     FitWindowWhenShown(this);
 }
@@ -178,32 +193,15 @@ WriteReasonDialog::WriteReasonDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Download"));
     auto* layout = new QVBoxLayout(this);
     AddLabel(layout, CatalogueText(kTextReasonRequired), this);
-    auto* row = new QHBoxLayout;
-    auto* label = new QLabel(CatalogueText(kTextReasonLabel), this);
-    m_reason = new QLineEdit(this);
-    m_reason->setObjectName(QStringLiteral("txtReason"));
-    m_reason->setMaxLength(200);
-    label->setBuddy(m_reason);
-    m_reason->setAccessibleName(label->text().remove(QLatin1Char('&')));
-    row->addWidget(label);
-    row->addWidget(m_reason, 1);
-    layout->addLayout(row);
-    auto* buttons = new QDialogButtonBox(this);
-    auto* download = buttons->addButton(QStringLiteral("Download"), QDialogButtonBox::AcceptRole);
-    auto* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    download->setObjectName(QStringLiteral("cmdDownload"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    download->setAccessibleName(download->text());
-    cancel->setAccessibleName(cancel->text());
+    m_reason = AddReasonRow(layout, this);
+    QPushButton* cancel = nullptr;
+    auto* download = AddDownloadButtons(layout, this, cancel);
     // Enter downloads only once a reason is typed; Escape cancels.
     download->setEnabled(false);
     download->setDefault(true);
     connect(m_reason, &QLineEdit::textChanged, this, [download](const QString& text) {
         download->setEnabled(!text.trimmed().isEmpty());
     });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
     m_reason->setFocus();
     resize(480, 140);
     FitWindowWhenShown(this);
